@@ -1,0 +1,19 @@
+// The crypto provider's random source.
+#pragma once
+
+#include "wcetypes.h"
+
+#include <functional>
+
+typedef uintptr_t HCRYPTPROV;
+#define PROV_RSA_FULL 1
+#define CRYPT_VERIFYCONTEXT 0xF0000000u
+
+BOOL CryptAcquireContextW(HCRYPTPROV* prov, LPCWSTR container, LPCWSTR provider, DWORD provType, DWORD flags);
+BOOL CryptGenRandom(HCRYPTPROV prov, DWORD len, BYTE* buf);
+BOOL CryptReleaseContext(HCRYPTPROV prov, DWORD flags);
+
+namespace wce {
+// Test hook: when set, CryptGenRandom asks it for the bytes; returning false makes it fail.
+void SetRandomSource(std::function<bool(BYTE* buf, DWORD len)> source);
+}  // namespace wce

@@ -1,0 +1,112 @@
+// Kernel services: threads, synchronisation objects, waits, time, last error and debug output.
+#pragma once
+
+#include "wcetypes.h"
+#include "wcestr.h"
+
+#include <functional>
+#include <string>
+
+// ---- errors
+#define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_GEN_FAILURE 31L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_ALREADY_EXISTS 183L
+#define ERROR_MORE_DATA 234L
+#define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_DEVICE_NOT_CONNECTED 1167L
+#define ERROR_OPERATION_ABORTED 995L
+
+DWORD GetLastError();
+void SetLastError(DWORD err);
+
+// ---- handles
+BOOL CloseHandle(HANDLE h);
+
+// ---- threads
+typedef DWORD (*LPTHREAD_START_ROUTINE)(LPVOID param);
+struct SECURITY_ATTRIBUTES;
+typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+#define CREATE_SUSPENDED 0x00000004
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES sa, DWORD stack, LPTHREAD_START_ROUTINE start, LPVOID param,
+                    DWORD flags, LPDWORD threadId);
+DWORD ResumeThread(HANDLE thread);
+BOOL GetExitCodeThread(HANDLE thread, LPDWORD code);
+#define STILL_ACTIVE 259
+DWORD GetCurrentThreadId();
+HANDLE GetCurrentThread();
+BOOL CeSetThreadPriority(HANDLE thread, int priority);
+int CeGetThreadPriority(HANDLE thread);   // 251 (the CE default for normal threads) until set
+
+// ---- events (named ones are shared process-wide by name)
+HANDLE CreateEventW(LPSECURITY_ATTRIBUTES sa, BOOL manualReset, BOOL initialState, LPCWSTR name);
+HANDLE OpenEventW(DWORD access, BOOL inherit, LPCWSTR name);
+#define EVENT_ALL_ACCESS 0x1F0003
+BOOL SetEvent(HANDLE ev);
+BOOL ResetEvent(HANDLE ev);
+BOOL PulseEvent(HANDLE ev);
+BOOL SetEventData(HANDLE ev, DWORD data);
+DWORD GetEventData(HANDLE ev);
+
+// ---- mutexes (named; ERROR_ALREADY_EXISTS when the name was taken)
+HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES sa, BOOL initialOwner, LPCWSTR name);
+BOOL ReleaseMutex(HANDLE m);
+
+// ---- critical sections (recursive)
+struct CRITICAL_SECTION {
+  void* impl = nullptr;
+};
+typedef CRITICAL_SECTION* LPCRITICAL_SECTION;
+void InitializeCriticalSection(LPCRITICAL_SECTION cs);
+void DeleteCriticalSection(LPCRITICAL_SECTION cs);
+void EnterCriticalSection(LPCRITICAL_SECTION cs);
+BOOL TryEnterCriticalSection(LPCRITICAL_SECTION cs);
+void LeaveCriticalSection(LPCRITICAL_SECTION cs);
+
+// ---- waits
+#define WAIT_OBJECT_0 0x00000000u
+#define WAIT_ABANDONED 0x00000080u
+#define WAIT_TIMEOUT 0x00000102u
+#define WAIT_FAILED 0xFFFFFFFFu
+#define MAXIMUM_WAIT_OBJECTS 64
+DWORD WaitForSingleObject(HANDLE h, DWORD ms);
+// Wait-any only, as on CE (waitAll must be FALSE).
+DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD ms);
+
+// ---- time
+void Sleep(DWORD ms);
+DWORD GetTickCount();   // 32-bit milliseconds, monotonic, wraps
+struct SYSTEMTIME {
+  WORD wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
+};
+void GetLocalTime(SYSTEMTIME* st);
+void GetSystemTime(SYSTEMTIME* st);
+
+// ---- interlocked
+LONG InterlockedIncrement(LONG volatile* p);
+LONG InterlockedDecrement(LONG volatile* p);
+LONG InterlockedExchange(LONG volatile* p, LONG v);
+LONG InterlockedCompareExchange(LONG volatile* p, LONG exchange, LONG comparand);
+
+// ---- debug output (to stderr; tests capture it)
+void NKDbgPrintfW(LPCWSTR fmt, ...);
+void OutputDebugStringW(LPCWSTR text);
+#define RETAILMSG(cond, printf_exp) ((cond) ? (NKDbgPrintfW printf_exp), 1 : 0)
+#define DEBUGMSG(cond, printf_exp) ((void)0)
+
+// ---- hooks for tests (our own; no CE counterpart)
+namespace wce {
+// Replace the tick source (nullptr restores the real monotonic clock).
+void SetTickSource(std::function<DWORD()> source);
+// Capture debug output: every finished line (UTF-8, without the trailing CR/LF) goes to the sink
+// instead of stderr while one is set (nullptr restores stderr).
+void SetDebugSink(std::function<void(const std::string& line)> sink);
+// Forget every named kernel object (tests only; handles still open stay valid but unnamed).
+void ResetKernelNames();
+}  // namespace wce

@@ -1,0 +1,36 @@
+// UTF-16 string helpers. The C library's wide functions work on wchar_t (32-bit here),
+// so the system's WCHAR text gets its own.
+#pragma once
+
+#include "wcetypes.h"
+
+#include <cstdarg>
+#include <string>
+
+size_t wcslen(const WCHAR* s);
+int wcscmp(const WCHAR* a, const WCHAR* b);
+int wcsncmp(const WCHAR* a, const WCHAR* b, size_t n);
+int _wcsicmp(const WCHAR* a, const WCHAR* b);   // ASCII letters fold; other code units compare as is
+int _wcsnicmp(const WCHAR* a, const WCHAR* b, size_t n);
+WCHAR* wcscpy(WCHAR* dst, const WCHAR* src);
+WCHAR* wcsncpy(WCHAR* dst, const WCHAR* src, size_t n);
+WCHAR* wcscat(WCHAR* dst, const WCHAR* src);
+const WCHAR* wcschr(const WCHAR* s, WCHAR c);
+const WCHAR* wcsrchr(const WCHAR* s, WCHAR c);
+const WCHAR* wcsstr(const WCHAR* hay, const WCHAR* needle);
+long wcstol(const WCHAR* s, WCHAR** end, int base);
+unsigned long wcstoul(const WCHAR* s, WCHAR** end, int base);
+int _wtoi(const WCHAR* s);
+
+// printf-style formatting into UTF-16. Format and %s arguments are WCHAR text (as on CE,
+// where %s in a wide format is wide); %S and %hs take narrow (char) text, %c/%C a character.
+// Supports flags, width, precision, %d %i %u %x %X %o %c %s %S %p %% and the h/l/ll/I64 sizes.
+// Returns the length written (truncated to cch - 1, always terminated), or -1 when cch is 0.
+int swprintf(WCHAR* dst, size_t cch, const WCHAR* fmt, ...);
+int vswprintf(WCHAR* dst, size_t cch, const WCHAR* fmt, va_list ap);
+int wsprintfW(WCHAR* dst, const WCHAR* fmt, ...);   // assumes a 1024-character buffer, as on CE
+
+// Conversions for our own layer (not Windows calls): UTF-16 <-> UTF-8.
+std::u16string WceUtf8ToWide(const std::string& s);
+std::string WceWideToUtf8(const WCHAR* s);
+std::string WceWideToUtf8(const std::u16string& s);

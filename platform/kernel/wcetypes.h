@@ -1,0 +1,70 @@
+// Basic Windows CE types, shared by every part of the platform layer.
+// Wide text is UTF-16: WCHAR is char16_t everywhere (never -fshort-wchar),
+// so UTF-16LE files can be used in place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef unsigned short WORD;
+typedef uint32_t DWORD;
+typedef int32_t LONG;
+typedef uint32_t ULONG;
+typedef int INT;
+typedef unsigned int UINT;
+typedef unsigned char UCHAR;
+typedef unsigned short USHORT;
+typedef short SHORT;
+typedef char CHAR;
+typedef char16_t WCHAR;
+typedef WCHAR TCHAR;
+typedef uint64_t ULONGLONG;
+typedef int64_t LONGLONG;
+
+typedef void* LPVOID;
+typedef const void* LPCVOID;
+typedef BYTE* LPBYTE;
+typedef BYTE* PBYTE;
+typedef DWORD* LPDWORD;
+typedef DWORD* PDWORD;
+typedef LONG* PLONG;
+typedef CHAR* LPSTR;
+typedef const CHAR* LPCSTR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+typedef WCHAR* LPTSTR;
+typedef const WCHAR* LPCTSTR;
+
+typedef uintptr_t WPARAM;
+typedef intptr_t LPARAM;
+typedef intptr_t LRESULT;
+typedef uintptr_t UINT_PTR;
+typedef uintptr_t DWORD_PTR;
+
+typedef void* HANDLE;
+typedef HANDLE* LPHANDLE;
+struct HWND__;
+typedef HWND__* HWND;
+struct HINSTANCE__;
+typedef HINSTANCE__* HINSTANCE;
+typedef HINSTANCE HMODULE;
+struct HKEY__;
+typedef HKEY__* HKEY;
+typedef HKEY* PHKEY;
+
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
+#define INFINITE 0xFFFFFFFFu
+#define MAX_PATH 260
+
+// Wide literals: L"..." is wchar_t (32-bit) on Linux, so the code writes u"...".
+#define TEXT(s) u##s
+#define _T(s) u##s
