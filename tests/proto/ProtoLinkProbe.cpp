@@ -1,0 +1,6 @@
+#include "ProtoLinkProbe.h"
+
+int ProtoLinkProbe()
+{
+    return 1;
+}

@@ -1,0 +1,8 @@
+#include "CProtoCheck.h"
+
+#include <cstdio>
+
+int main()
+{
+    return CProtoCheck::Run(stdout) == 0 ? 0 : 1;
+}
