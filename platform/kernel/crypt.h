@@ -14,6 +14,7 @@ BOOL CryptGenRandom(HCRYPTPROV prov, DWORD len, BYTE* buf);
 BOOL CryptReleaseContext(HCRYPTPROV prov, DWORD flags);
 
 namespace wce {
-// Test hook: when set, CryptGenRandom asks it for the bytes; returning false makes it fail.
+// Test hook: when set, CryptGenRandom asks it for the bytes; returning false makes it fail
+// (ERROR_GEN_FAILURE). An empty source (nullptr) restores the system's random bytes.
 void SetRandomSource(std::function<bool(BYTE* buf, DWORD len)> source);
 }  // namespace wce

@@ -61,6 +61,10 @@ struct StreamDeviceHooks {
   BOOL (*write)(HANDLE h, LPCVOID buf, DWORD len, LPDWORD written) = nullptr;
   BOOL (*close)(HANDLE h) = nullptr;   // FALSE: not a device handle
 };
+// CreateFileW asks open first, CloseHandle asks close first. ReadFile and WriteFile serve the
+// kernel's own file handles themselves and hand every other handle to read and write, so a
+// device handle must never equal a kernel handle (the kernel's are multiples of 4 from 0x1000,
+// counting up; a heap address of the device manager's own is safe).
 void SetStreamDeviceHooks(const StreamDeviceHooks& hooks);
 
 // Host directory that stands for the device's root ("/" of CE paths). Defaults to CORVANE_ROOT,
@@ -72,4 +76,7 @@ std::string HostPath(LPCWSTR cePath);
 std::string HostPath(const std::u16string& cePath);
 // Sets what GetModuleFileNameW reports.
 void SetModuleFileName(const std::u16string& cePath);
+// Tests: back to the default root (environment or "corvane-root"), the default module path and
+// no stream-device hooks.
+void ResetFileSystemView();
 }  // namespace wce

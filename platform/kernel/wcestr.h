@@ -18,6 +18,11 @@ WCHAR* wcscat(WCHAR* dst, const WCHAR* src);
 const WCHAR* wcschr(const WCHAR* s, WCHAR c);
 const WCHAR* wcsrchr(const WCHAR* s, WCHAR c);
 const WCHAR* wcsstr(const WCHAR* hay, const WCHAR* needle);
+// Non-const forms, as C++ gives the C library's: code that cuts a path at the last '\\' writes
+// through the result.
+WCHAR* wcschr(WCHAR* s, WCHAR c);
+WCHAR* wcsrchr(WCHAR* s, WCHAR c);
+WCHAR* wcsstr(WCHAR* hay, const WCHAR* needle);
 long wcstol(const WCHAR* s, WCHAR** end, int base);
 unsigned long wcstoul(const WCHAR* s, WCHAR** end, int base);
 int _wtoi(const WCHAR* s);
@@ -25,6 +30,10 @@ int _wtoi(const WCHAR* s);
 // printf-style formatting into UTF-16. Format and %s arguments are WCHAR text (as on CE,
 // where %s in a wide format is wide); %S and %hs take narrow (char) text, %c/%C a character.
 // Supports flags, width, precision, %d %i %u %x %X %o %c %s %S %p %% and the h/l/ll/I64 sizes.
+// 'l' is 32 bits as on the target (LONG, DWORD); 64-bit values take ll or I64. %p prints the
+// pointer as upper-case hex digits of the pointer's width; %f %e %g print doubles.
+// Narrow %S/%hs text is read as UTF-8; bytes that are not valid UTF-8 become the code unit of
+// the same value.
 // Returns the length written (truncated to cch - 1, always terminated), or -1 when cch is 0.
 int swprintf(WCHAR* dst, size_t cch, const WCHAR* fmt, ...);
 int vswprintf(WCHAR* dst, size_t cch, const WCHAR* fmt, va_list ap);

@@ -1,0 +1,5 @@
+#include "CKernelObject.h"
+
+CKernelObject::CKernelObject(Type type) : m_type(type) {}
+
+CKernelObject::~CKernelObject() = default;

@@ -1,0 +1,47 @@
+// Thread: waitable, signalled when the thread has ended. Threads are never killed from outside;
+// closing the handle only drops a reference. Threads the kernel did not start (main, std::thread)
+// get an object on first use, signalled when they exit.
+#pragma once
+
+#include "CWaitableObject.h"
+#include "kernel.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+class CThreadObject : public CWaitableObject {
+ public:
+  static constexpr int kDefaultPriority = 251;   // CE's normal priority
+
+  CThreadObject(DWORD threadId, bool suspended);
+
+  DWORD GetThreadId() const { return m_threadId; }
+  void SetPriority(int priority) { m_priority.store(priority); }
+  int GetPriority() const { return m_priority.load(); }
+
+  // Returns the suspend count before the call.
+  DWORD Resume();
+  // STILL_ACTIVE while the thread runs.
+  DWORD GetExitCode() const;
+  void MarkEnded(DWORD exitCode);
+
+  bool IsSignalledFor(DWORD threadId) const override;
+  void Acquire(DWORD threadId) override;
+
+  // Runs on the new thread: binds it to self, waits while suspended, runs start, ends.
+  static void Run(std::shared_ptr<CThreadObject> self, LPTHREAD_START_ROUTINE start, LPVOID param);
+  static std::shared_ptr<CThreadObject> Current();
+  static DWORD CurrentId();
+  static DWORD AllocateId();
+
+ private:
+  const DWORD m_threadId;
+  std::atomic<int> m_priority{kDefaultPriority};
+  std::mutex m_suspendLock;
+  std::condition_variable m_resumed;
+  DWORD m_suspendCount;           // guarded by m_suspendLock
+  bool m_ended = false;           // guarded by the dispatcher lock
+  DWORD m_exitCode = STILL_ACTIVE;
+};

@@ -1,0 +1,21 @@
+// A kernel object that threads can wait for. State changes happen under the dispatcher lock.
+#pragma once
+
+#include "CDispatcher.h"
+#include "CKernelObject.h"
+
+#include <list>
+
+class CWaitableObject : public CKernelObject {
+ public:
+  using CKernelObject::CKernelObject;
+
+  // Both called with the dispatcher lock held.
+  virtual bool IsSignalledFor(DWORD threadId) const = 0;
+  // What a satisfied wait does to the object (auto-reset, mutex ownership).
+  virtual void Acquire(DWORD threadId) = 0;
+
+ private:
+  friend class CDispatcher;
+  std::list<CDispatcher::WaitBlock*> m_waiters;   // in arrival order
+};

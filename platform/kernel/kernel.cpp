@@ -1,0 +1,373 @@
+#include "kernel.h"
+
+#include "CDebugOutput.h"
+#include "CEventObject.h"
+#include "CFileSystemView.h"
+#include "CHandleTable.h"
+#include "CMutexObject.h"
+#include "CThreadObject.h"
+#include "WceFormat.h"
+
+#include <chrono>
+#include <ctime>
+#include <mutex>
+#include <sys/time.h>
+#include <thread>
+#include <vector>
+
+namespace {
+
+thread_local DWORD t_lastError = ERROR_SUCCESS;
+
+// CeGetThreadPriority's failure value.
+constexpr int kThreadPriorityErrorReturn = 0x7FFFFFFF;
+
+struct TickSource {
+  std::mutex lock;
+  std::function<DWORD()> source;   // empty: the monotonic clock
+};
+
+TickSource& Ticks() {
+  static TickSource* ticks = new TickSource();   // never destroyed: late threads still read it
+  return *ticks;
+}
+
+CHandleTable& Handles() {
+  return CHandleTable::GetInstance();
+}
+
+std::shared_ptr<CEventObject> LookupEvent(HANDLE h) {
+  auto ev = Handles().LookupAs<CEventObject>(h, CKernelObject::Type::Event);
+  if (!ev) SetLastError(ERROR_INVALID_HANDLE);
+  return ev;
+}
+
+std::shared_ptr<CThreadObject> LookupThread(HANDLE h) {
+  auto th = Handles().LookupAs<CThreadObject>(h, CKernelObject::Type::Thread);
+  if (!th) SetLastError(ERROR_INVALID_HANDLE);
+  return th;
+}
+
+std::shared_ptr<CWaitableObject> LookupWaitable(HANDLE h) {
+  std::shared_ptr<CKernelObject> obj = Handles().Lookup(h);
+  if (!obj || obj->GetType() == CKernelObject::Type::File) return nullptr;
+  return std::static_pointer_cast<CWaitableObject>(obj);
+}
+
+// Events and mutexes share the named-object path: a taken name answers ERROR_ALREADY_EXISTS
+// with a handle to the object that has it; a name held by the other type fails.
+HANDLE CreateNamedObject(LPCWSTR name, CKernelObject::Type type,
+                         const std::function<std::shared_ptr<CKernelObject>()>& make) {
+  if (name == nullptr || *name == 0) {
+    SetLastError(ERROR_SUCCESS);
+    return Handles().Insert(make());
+  }
+  bool existed = false;
+  HANDLE h = Handles().CreateNamed(name, type, make, existed);
+  if (h == nullptr) SetLastError(ERROR_INVALID_HANDLE);
+  else SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+  return h;
+}
+
+std::recursive_mutex* CsImpl(LPCRITICAL_SECTION cs) {
+  if (cs == nullptr || cs->impl == nullptr) {
+    NKDbgPrintfW(u"!!!!!!! critical section %p used without InitializeCriticalSection\r\n", cs);
+    return nullptr;
+  }
+  return static_cast<std::recursive_mutex*>(cs->impl);
+}
+
+void FillSystemTime(SYSTEMTIME* st, bool local) {
+  if (st == nullptr) return;
+  struct timeval tv;
+  gettimeofday(&tv, nullptr);
+  time_t secs = tv.tv_sec;
+  struct tm t;
+  if (local) localtime_r(&secs, &t);
+  else gmtime_r(&secs, &t);
+  st->wYear = static_cast<WORD>(t.tm_year + 1900);
+  st->wMonth = static_cast<WORD>(t.tm_mon + 1);
+  st->wDayOfWeek = static_cast<WORD>(t.tm_wday);
+  st->wDay = static_cast<WORD>(t.tm_mday);
+  st->wHour = static_cast<WORD>(t.tm_hour);
+  st->wMinute = static_cast<WORD>(t.tm_min);
+  st->wSecond = static_cast<WORD>(t.tm_sec);
+  st->wMilliseconds = static_cast<WORD>(tv.tv_usec / 1000);
+}
+
+}  // namespace
+
+DWORD GetLastError() {
+  return t_lastError;
+}
+
+void SetLastError(DWORD err) {
+  t_lastError = err;
+}
+
+BOOL CloseHandle(HANDLE h) {
+  // The device manager's handles are its own; it answers FALSE for any other.
+  wce::StreamDeviceHooks hooks = CFileSystemView::GetInstance().GetHooks();
+  if (hooks.close != nullptr) {
+    DWORD saved = GetLastError();
+    if (hooks.close(h)) return TRUE;
+    SetLastError(saved);
+  }
+  if (!Handles().Close(h)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES, DWORD, LPTHREAD_START_ROUTINE start, LPVOID param, DWORD flags,
+                    LPDWORD threadId) {
+  if (start == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto thread = std::make_shared<CThreadObject>(CThreadObject::AllocateId(), (flags & CREATE_SUSPENDED) != 0);
+  HANDLE h = Handles().Insert(thread);
+  try {
+    std::thread(CThreadObject::Run, thread, start, param).detach();
+  } catch (...) {
+    Handles().Close(h);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  if (threadId != nullptr) *threadId = thread->GetThreadId();
+  return h;
+}
+
+DWORD ResumeThread(HANDLE h) {
+  auto thread = LookupThread(h);
+  return thread ? thread->Resume() : 0xFFFFFFFFu;
+}
+
+BOOL GetExitCodeThread(HANDLE h, LPDWORD code) {
+  auto thread = LookupThread(h);
+  if (!thread) return FALSE;
+  if (code == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *code = thread->GetExitCode();
+  return TRUE;
+}
+
+DWORD GetCurrentThreadId() {
+  return CThreadObject::CurrentId();
+}
+
+HANDLE GetCurrentThread() {
+  return CHandleTable::CurrentThreadPseudoHandle();
+}
+
+BOOL CeSetThreadPriority(HANDLE h, int priority) {
+  auto thread = LookupThread(h);
+  if (!thread) return FALSE;
+  if (priority < 0 || priority > 255) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  thread->SetPriority(priority);
+  return TRUE;
+}
+
+int CeGetThreadPriority(HANDLE h) {
+  auto thread = LookupThread(h);
+  return thread ? thread->GetPriority() : kThreadPriorityErrorReturn;
+}
+
+HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCWSTR name) {
+  return CreateNamedObject(name, CKernelObject::Type::Event, [&] {
+    return std::make_shared<CEventObject>(manualReset != FALSE, initialState != FALSE);
+  });
+}
+
+HANDLE OpenEventW(DWORD, BOOL, LPCWSTR name) {
+  if (name == nullptr || *name == 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  HANDLE h = Handles().OpenNamed(name, CKernelObject::Type::Event);
+  if (h == nullptr) SetLastError(ERROR_FILE_NOT_FOUND);
+  return h;
+}
+
+BOOL SetEvent(HANDLE h) {
+  auto ev = LookupEvent(h);
+  if (!ev) return FALSE;
+  ev->Set();
+  return TRUE;
+}
+
+BOOL ResetEvent(HANDLE h) {
+  auto ev = LookupEvent(h);
+  if (!ev) return FALSE;
+  ev->Reset();
+  return TRUE;
+}
+
+BOOL PulseEvent(HANDLE h) {
+  auto ev = LookupEvent(h);
+  if (!ev) return FALSE;
+  ev->Pulse();
+  return TRUE;
+}
+
+BOOL SetEventData(HANDLE h, DWORD data) {
+  auto ev = LookupEvent(h);
+  if (!ev) return FALSE;
+  ev->SetData(data);
+  return TRUE;
+}
+
+DWORD GetEventData(HANDLE h) {
+  auto ev = LookupEvent(h);
+  if (!ev) return 0;
+  SetLastError(ERROR_SUCCESS);   // 0 is a valid datum: callers tell it from failure this way
+  return ev->GetData();
+}
+
+HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCWSTR name) {
+  DWORD owner = initialOwner ? GetCurrentThreadId() : 0;
+  return CreateNamedObject(name, CKernelObject::Type::Mutex, [&] { return std::make_shared<CMutexObject>(owner); });
+}
+
+BOOL ReleaseMutex(HANDLE h) {
+  auto mutex = Handles().LookupAs<CMutexObject>(h, CKernelObject::Type::Mutex);
+  if (!mutex) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (!mutex->Release(GetCurrentThreadId())) {
+    SetLastError(ERROR_NOT_OWNER);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void InitializeCriticalSection(LPCRITICAL_SECTION cs) {
+  if (cs != nullptr) cs->impl = new std::recursive_mutex();
+}
+
+void DeleteCriticalSection(LPCRITICAL_SECTION cs) {
+  if (cs == nullptr) return;
+  delete static_cast<std::recursive_mutex*>(cs->impl);
+  cs->impl = nullptr;
+}
+
+void EnterCriticalSection(LPCRITICAL_SECTION cs) {
+  if (std::recursive_mutex* m = CsImpl(cs)) m->lock();
+}
+
+BOOL TryEnterCriticalSection(LPCRITICAL_SECTION cs) {
+  std::recursive_mutex* m = CsImpl(cs);
+  return m != nullptr && m->try_lock() ? TRUE : FALSE;
+}
+
+void LeaveCriticalSection(LPCRITICAL_SECTION cs) {
+  if (std::recursive_mutex* m = CsImpl(cs)) m->unlock();
+}
+
+DWORD WaitForSingleObject(HANDLE h, DWORD ms) {
+  return WaitForMultipleObjects(1, &h, FALSE, ms);
+}
+
+DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD ms) {
+  if (count == 0 || count > MAXIMUM_WAIT_OBJECTS || handles == nullptr || waitAll) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return WAIT_FAILED;
+  }
+  // The references taken here keep every object alive until the wait returns, whatever
+  // another thread closes meanwhile.
+  std::vector<std::shared_ptr<CWaitableObject>> objects;
+  objects.reserve(count);
+  for (DWORD i = 0; i < count; ++i) {
+    std::shared_ptr<CWaitableObject> obj = LookupWaitable(handles[i]);
+    if (!obj) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return WAIT_FAILED;
+    }
+    objects.push_back(std::move(obj));
+  }
+  return CDispatcher::GetInstance().WaitAny(objects, ms);
+}
+
+void Sleep(DWORD ms) {
+  if (ms == 0) {
+    std::this_thread::yield();
+    return;
+  }
+  if (ms == INFINITE) {
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(24));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+DWORD GetTickCount() {
+  {
+    TickSource& t = Ticks();
+    std::lock_guard<std::mutex> lock(t.lock);
+    if (t.source) return t.source();
+  }
+  auto since = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+}
+
+void GetLocalTime(SYSTEMTIME* st) {
+  FillSystemTime(st, true);
+}
+
+void GetSystemTime(SYSTEMTIME* st) {
+  FillSystemTime(st, false);
+}
+
+LONG InterlockedIncrement(LONG volatile* p) {
+  return __atomic_add_fetch(p, 1, __ATOMIC_SEQ_CST);
+}
+
+LONG InterlockedDecrement(LONG volatile* p) {
+  return __atomic_sub_fetch(p, 1, __ATOMIC_SEQ_CST);
+}
+
+LONG InterlockedExchange(LONG volatile* p, LONG v) {
+  return __atomic_exchange_n(p, v, __ATOMIC_SEQ_CST);
+}
+
+LONG InterlockedCompareExchange(LONG volatile* p, LONG exchange, LONG comparand) {
+  __atomic_compare_exchange_n(p, &comparand, exchange, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
+  return comparand;   // the value found, whether or not it was replaced
+}
+
+void NKDbgPrintfW(LPCWSTR fmt, ...) {
+  std::u16string text;
+  va_list ap;
+  va_start(ap, fmt);
+  WceFormatAppendV(text, fmt, ap);
+  va_end(ap);
+  CDebugOutput::GetInstance().Write(text);
+}
+
+void OutputDebugStringW(LPCWSTR text) {
+  if (text != nullptr) CDebugOutput::GetInstance().Write(text);
+}
+
+namespace wce {
+
+void SetTickSource(std::function<DWORD()> source) {
+  TickSource& t = Ticks();
+  std::lock_guard<std::mutex> lock(t.lock);
+  t.source = std::move(source);
+}
+
+void SetDebugSink(std::function<void(const std::string& line)> sink) {
+  CDebugOutput::GetInstance().SetSink(std::move(sink));
+}
+
+void ResetKernelNames() {
+  CHandleTable::GetInstance().ResetNames();
+}
+
+}  // namespace wce

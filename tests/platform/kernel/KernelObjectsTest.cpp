@@ -1,0 +1,408 @@
+#include "kernel/filesys.h"
+#include "kernel/kernel.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <vector>
+
+namespace {
+
+// Generous upper bound for any wait that is expected to succeed.
+constexpr DWORD kLongWait = 10000;
+
+class KernelObjects : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    wce::ResetKernelNames();
+    wce::SetTickSource(nullptr);
+  }
+};
+
+TEST_F(KernelObjects, NamedEventIsSharedByName) {
+  HANDLE first = CreateEventW(nullptr, TRUE, FALSE, u"EVENT_INIT");
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+  // The second creation opens the same event; its reset mode and state are ignored.
+  HANDLE second = CreateEventW(nullptr, FALSE, TRUE, u"EVENT_INIT");
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_NE(first, second);
+  EXPECT_EQ(WaitForSingleObject(first, 0), WAIT_TIMEOUT);
+
+  EXPECT_TRUE(SetEvent(second));
+  EXPECT_EQ(WaitForSingleObject(first, 0), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(second, 0), WAIT_OBJECT_0);   // manual reset from the first creation
+
+  // The name lives while any handle is open.
+  EXPECT_TRUE(CloseHandle(first));
+  HANDLE opened = OpenEventW(EVENT_ALL_ACCESS, FALSE, u"EVENT_INIT");
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(WaitForSingleObject(opened, 0), WAIT_OBJECT_0);
+  EXPECT_TRUE(CloseHandle(second));
+  EXPECT_TRUE(CloseHandle(opened));
+  EXPECT_EQ(OpenEventW(EVENT_ALL_ACCESS, FALSE, u"EVENT_INIT"), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+
+  HANDLE fresh = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_INIT");
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(WaitForSingleObject(fresh, 0), WAIT_TIMEOUT);
+  CloseHandle(fresh);
+}
+
+TEST_F(KernelObjects, EventsAndMutexesShareOneNamespace) {
+  HANDLE ev = CreateEventW(nullptr, FALSE, FALSE, u"CUI_MAIN_VT_CORVANE_MUTEX");
+  EXPECT_EQ(CreateMutexW(nullptr, FALSE, u"CUI_MAIN_VT_CORVANE_MUTEX"), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  CloseHandle(ev);
+}
+
+TEST_F(KernelObjects, ResetKernelNamesForgetsNamesButKeepsHandles) {
+  HANDLE ev = CreateEventW(nullptr, TRUE, FALSE, u"EVENT_RECONNECT");
+  wce::ResetKernelNames();
+  HANDLE other = CreateEventW(nullptr, TRUE, FALSE, u"EVENT_RECONNECT");
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_TRUE(SetEvent(ev));
+  EXPECT_EQ(WaitForSingleObject(other, 0), WAIT_TIMEOUT);
+  CloseHandle(ev);
+  CloseHandle(other);
+}
+
+TEST_F(KernelObjects, WaitAnyConsumesOnlyTheAutoResetEventThatSatisfiesIt) {
+  HANDLE a = CreateEventW(nullptr, FALSE, TRUE, nullptr);
+  HANDLE b = CreateEventW(nullptr, FALSE, TRUE, nullptr);
+  HANDLE m = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+  HANDLE ab[] = {a, b};
+  EXPECT_EQ(WaitForMultipleObjects(2, ab, FALSE, 0), WAIT_OBJECT_0);       // lowest index wins
+  EXPECT_EQ(WaitForMultipleObjects(2, ab, FALSE, 0), WAIT_OBJECT_0 + 1);   // b was left signalled
+  EXPECT_EQ(WaitForMultipleObjects(2, ab, FALSE, 0), WAIT_TIMEOUT);
+
+  HANDLE ma[] = {m, a};
+  SetEvent(a);
+  EXPECT_EQ(WaitForMultipleObjects(2, ma, FALSE, 0), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForMultipleObjects(2, ma, FALSE, 0), WAIT_OBJECT_0);   // manual reset stays set
+  EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_OBJECT_0);                 // a was not consumed
+  ResetEvent(m);
+  EXPECT_EQ(WaitForMultipleObjects(2, ma, FALSE, 0), WAIT_TIMEOUT);
+
+  // PulseEvent with nobody waiting leaves the event reset.
+  EXPECT_TRUE(PulseEvent(m));
+  EXPECT_EQ(WaitForSingleObject(m, 0), WAIT_TIMEOUT);
+  for (HANDLE h : {a, b, m}) CloseHandle(h);
+}
+
+struct WaitJob {
+  HANDLE handles[2];
+  DWORD count;
+  DWORD ms;
+  HANDLE ready;   // set just before the wait
+  std::atomic<DWORD> result{0xDEAD};
+};
+
+DWORD WaitJobThread(LPVOID param) {
+  auto* job = static_cast<WaitJob*>(param);
+  SetEvent(job->ready);
+  job->result = WaitForMultipleObjects(job->count, job->handles, FALSE, job->ms);
+  return 0;
+}
+
+TEST_F(KernelObjects, BlockedWaitAnyReportsTheEventThatWasSet) {
+  HANDLE a = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  HANDLE b = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  WaitJob job;
+  job.handles[0] = a;
+  job.handles[1] = b;
+  job.count = 2;
+  job.ms = kLongWait;
+  job.ready = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  HANDLE th = CreateThread(nullptr, 0, WaitJobThread, &job, 0, nullptr);
+  ASSERT_EQ(WaitForSingleObject(job.ready, kLongWait), WAIT_OBJECT_0);
+  SetEvent(b);
+  ASSERT_EQ(WaitForSingleObject(th, kLongWait), WAIT_OBJECT_0);
+  EXPECT_EQ(job.result.load(), WAIT_OBJECT_0 + 1);
+  EXPECT_EQ(WaitForSingleObject(b, 0), WAIT_TIMEOUT);   // consumed by the waiter
+  EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_TIMEOUT);
+  for (HANDLE h : {a, b, job.ready, th}) CloseHandle(h);
+}
+
+TEST_F(KernelObjects, AutoResetEventReleasesOneWaiterPerSet) {
+  HANDLE ev = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  WaitJob jobs[2];
+  HANDLE threads[2];
+  for (int i = 0; i < 2; ++i) {
+    jobs[i].handles[0] = ev;
+    jobs[i].count = 1;
+    jobs[i].ms = kLongWait;
+    jobs[i].ready = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    threads[i] = CreateThread(nullptr, 0, WaitJobThread, &jobs[i], 0, nullptr);
+    ASSERT_EQ(WaitForSingleObject(jobs[i].ready, kLongWait), WAIT_OBJECT_0);
+  }
+  SetEvent(ev);
+  DWORD first = WaitForMultipleObjects(2, threads, FALSE, kLongWait);
+  ASSERT_LT(first, 2u);
+  DWORD other = 1 - first;
+  DWORD code = 0;
+  EXPECT_TRUE(GetExitCodeThread(threads[other], &code));
+  EXPECT_EQ(code, static_cast<DWORD>(STILL_ACTIVE));
+  SetEvent(ev);
+  ASSERT_EQ(WaitForSingleObject(threads[other], kLongWait), WAIT_OBJECT_0);
+  EXPECT_EQ(jobs[0].result.load(), WAIT_OBJECT_0);
+  EXPECT_EQ(jobs[1].result.load(), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT);
+  for (int i = 0; i < 2; ++i) {
+    CloseHandle(threads[i]);
+    CloseHandle(jobs[i].ready);
+  }
+  CloseHandle(ev);
+}
+
+TEST_F(KernelObjects, EventDataTravelsWithTheNamedEvent) {
+  HANDLE driver = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_ADB_USB_IN");
+  EXPECT_TRUE(SetEventData(driver, 255));
+  HANDLE program = OpenEventW(EVENT_ALL_ACCESS, FALSE, u"EVENT_ADB_USB_IN");
+  EXPECT_EQ(GetEventData(program), 255u);
+  EXPECT_TRUE(SetEventData(program, 0));
+  EXPECT_EQ(GetEventData(driver), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+  CloseHandle(driver);
+  CloseHandle(program);
+  EXPECT_EQ(GetEventData(program), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+struct MutexProbe {
+  HANDLE mutex;
+  std::atomic<DWORD> firstWait{0};
+  std::atomic<BOOL> releasedForeign{TRUE};
+  std::atomic<DWORD> releaseError{0};
+};
+
+DWORD ProbeMutexThread(LPVOID param) {
+  auto* probe = static_cast<MutexProbe*>(param);
+  probe->releasedForeign = ReleaseMutex(probe->mutex);
+  probe->releaseError = GetLastError();
+  probe->firstWait = WaitForSingleObject(probe->mutex, 0);
+  return 0;
+}
+
+DWORD TakeMutexThread(LPVOID param) {
+  auto* probe = static_cast<MutexProbe*>(param);
+  DWORD r = WaitForSingleObject(probe->mutex, kLongWait);
+  if (r == WAIT_OBJECT_0) ReleaseMutex(probe->mutex);
+  return r;
+}
+
+TEST_F(KernelObjects, NamedMutexIsOwnedRecursivelyByOneThread) {
+  HANDLE m = CreateMutexW(nullptr, TRUE, u"CUI_MAIN_VT_CORVANE_MUTEX");
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+  HANDLE again = CreateMutexW(nullptr, TRUE, u"CUI_MAIN_VT_CORVANE_MUTEX");
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));   // the single-instance test
+  EXPECT_EQ(WaitForSingleObject(m, 0), WAIT_OBJECT_0);                  // recursion: count 2
+
+  MutexProbe probe;
+  probe.mutex = m;
+  HANDLE th = CreateThread(nullptr, 0, ProbeMutexThread, &probe, 0, nullptr);
+  ASSERT_EQ(WaitForSingleObject(th, kLongWait), WAIT_OBJECT_0);
+  CloseHandle(th);
+  EXPECT_EQ(probe.firstWait.load(), WAIT_TIMEOUT);
+  EXPECT_FALSE(probe.releasedForeign.load());
+  EXPECT_EQ(probe.releaseError.load(), static_cast<DWORD>(ERROR_NOT_OWNER));
+
+  EXPECT_TRUE(ReleaseMutex(m));
+  EXPECT_TRUE(ReleaseMutex(again));   // the second handle names the same mutex
+  EXPECT_FALSE(ReleaseMutex(m));
+  th = CreateThread(nullptr, 0, TakeMutexThread, &probe, 0, nullptr);
+  ASSERT_EQ(WaitForSingleObject(th, kLongWait), WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeThread(th, &code);
+  EXPECT_EQ(code, WAIT_OBJECT_0);
+  for (HANDLE h : {th, m, again}) CloseHandle(h);
+}
+
+struct CsProbe {
+  CRITICAL_SECTION* cs;
+  std::atomic<BOOL> got{FALSE};
+};
+
+DWORD TryEnterThread(LPVOID param) {
+  auto* probe = static_cast<CsProbe*>(param);
+  probe->got = TryEnterCriticalSection(probe->cs);
+  if (probe->got) LeaveCriticalSection(probe->cs);
+  return 0;
+}
+
+BOOL TryFromOtherThread(CRITICAL_SECTION* cs) {
+  CsProbe probe;
+  probe.cs = cs;
+  HANDLE th = CreateThread(nullptr, 0, TryEnterThread, &probe, 0, nullptr);
+  WaitForSingleObject(th, kLongWait);
+  CloseHandle(th);
+  return probe.got.load();
+}
+
+TEST_F(KernelObjects, CriticalSectionIsRecursive) {
+  CRITICAL_SECTION cs;
+  InitializeCriticalSection(&cs);
+  EnterCriticalSection(&cs);
+  EXPECT_TRUE(TryEnterCriticalSection(&cs));
+  EXPECT_FALSE(TryFromOtherThread(&cs));
+  LeaveCriticalSection(&cs);
+  EXPECT_FALSE(TryFromOtherThread(&cs));
+  LeaveCriticalSection(&cs);
+  EXPECT_TRUE(TryFromOtherThread(&cs));
+  DeleteCriticalSection(&cs);
+}
+
+struct GatedJob {
+  HANDLE gate;
+  HANDLE done;
+  int priorityInside = 0;
+};
+
+DWORD GatedThread(LPVOID param) {
+  auto* job = static_cast<GatedJob*>(param);
+  if (WaitForSingleObject(job->gate, kLongWait) != WAIT_OBJECT_0) return 1;
+  job->priorityInside = CeGetThreadPriority(GetCurrentThread());
+  CeSetThreadPriority(GetCurrentThread(), 248);
+  if (job->done) SetEvent(job->done);
+  return 7;
+}
+
+TEST_F(KernelObjects, ThreadHandleIsSignalledWhenTheThreadEnds) {
+  GatedJob job{CreateEventW(nullptr, TRUE, FALSE, nullptr), nullptr};
+  DWORD id = 0;
+  HANDLE th = CreateThread(nullptr, 0, GatedThread, &job, 0, &id);
+  ASSERT_NE(th, nullptr);
+  EXPECT_NE(id, 0u);
+  EXPECT_NE(id, GetCurrentThreadId());
+  EXPECT_EQ(CeGetThreadPriority(th), 251);
+  EXPECT_TRUE(CeSetThreadPriority(th, 250));
+  EXPECT_FALSE(CeSetThreadPriority(th, 256));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(WaitForSingleObject(th, 0), WAIT_TIMEOUT);
+  DWORD code = 0;
+  EXPECT_TRUE(GetExitCodeThread(th, &code));
+  EXPECT_EQ(code, static_cast<DWORD>(STILL_ACTIVE));
+
+  SetEvent(job.gate);
+  ASSERT_EQ(WaitForSingleObject(th, kLongWait), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(th, 0), WAIT_OBJECT_0);   // stays signalled
+  EXPECT_TRUE(GetExitCodeThread(th, &code));
+  EXPECT_EQ(code, 7u);
+  EXPECT_EQ(job.priorityInside, 250);
+  EXPECT_EQ(CeGetThreadPriority(th), 248);
+  CloseHandle(th);
+  CloseHandle(job.gate);
+}
+
+TEST_F(KernelObjects, ClosingAThreadHandleDoesNotStopTheThread) {
+  GatedJob job{CreateEventW(nullptr, TRUE, FALSE, nullptr), CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  HANDLE th = CreateThread(nullptr, 0, GatedThread, &job, 0, nullptr);
+  EXPECT_TRUE(CloseHandle(th));
+  EXPECT_FALSE(CloseHandle(th));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  SetEvent(job.gate);
+  EXPECT_EQ(WaitForSingleObject(job.done, kLongWait), WAIT_OBJECT_0);
+  CloseHandle(job.gate);
+  CloseHandle(job.done);
+}
+
+TEST_F(KernelObjects, SuspendedThreadRunsOnlyAfterResume) {
+  GatedJob job{CreateEventW(nullptr, TRUE, TRUE, nullptr), CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  HANDLE th = CreateThread(nullptr, 0, GatedThread, &job, CREATE_SUSPENDED, nullptr);
+  EXPECT_EQ(WaitForSingleObject(job.done, 0), WAIT_TIMEOUT);
+  EXPECT_EQ(ResumeThread(th), 1u);
+  EXPECT_EQ(WaitForSingleObject(th, kLongWait), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(job.done, 0), WAIT_OBJECT_0);
+  EXPECT_EQ(ResumeThread(th), 0u);
+  for (HANDLE h : {th, job.gate, job.done}) CloseHandle(h);
+}
+
+TEST_F(KernelObjects, InvalidHandlesFail) {
+  HANDLE closed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  CloseHandle(closed);
+  for (HANDLE h : {static_cast<HANDLE>(nullptr), INVALID_HANDLE_VALUE, closed}) {
+    SetLastError(0);
+    EXPECT_FALSE(SetEvent(h));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    SetLastError(0);
+    EXPECT_EQ(WaitForSingleObject(h, 0), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_FALSE(CloseHandle(h));
+    EXPECT_FALSE(ReleaseMutex(h));
+    EXPECT_EQ(CeGetThreadPriority(h), 0x7FFFFFFF);
+  }
+  HANDLE ev = CreateEventW(nullptr, FALSE, TRUE, nullptr);
+  EXPECT_EQ(WaitForMultipleObjects(1, &ev, TRUE, 0), WAIT_FAILED);   // wait-all is not offered
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  HANDLE mixed[] = {ev, closed};
+  EXPECT_EQ(WaitForMultipleObjects(2, mixed, FALSE, 0), WAIT_FAILED);
+  EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_OBJECT_0);   // the failed wait consumed nothing
+  CloseHandle(ev);
+}
+
+TEST_F(KernelObjects, ClosingAHandleWhileAnotherThreadWaitsOnItIsSafe) {
+  constexpr int kWaiters = 6;
+  HANDLE ev = CreateEventW(nullptr, TRUE, FALSE, u"EVENT_USB_WRITE");
+  HANDLE keep = OpenEventW(EVENT_ALL_ACCESS, FALSE, u"EVENT_USB_WRITE");
+  WaitJob jobs[kWaiters];
+  HANDLE threads[kWaiters];
+  for (int i = 0; i < kWaiters; ++i) {
+    jobs[i].handles[0] = ev;
+    jobs[i].count = 1;
+    jobs[i].ms = kLongWait;
+    jobs[i].ready = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    threads[i] = CreateThread(nullptr, 0, WaitJobThread, &jobs[i], 0, nullptr);
+    ASSERT_EQ(WaitForSingleObject(jobs[i].ready, kLongWait), WAIT_OBJECT_0);
+  }
+  EXPECT_TRUE(CloseHandle(ev));
+  // A wait that was under way keeps the event alive, so the other handle still ends it; a wait
+  // that only started after the close fails at once.
+  SetEvent(keep);
+  for (int i = 0; i < kWaiters; ++i) {
+    ASSERT_EQ(WaitForSingleObject(threads[i], kLongWait), WAIT_OBJECT_0);
+    DWORD r = jobs[i].result.load();
+    EXPECT_TRUE(r == WAIT_OBJECT_0 || r == WAIT_FAILED) << r;
+    CloseHandle(threads[i]);
+    CloseHandle(jobs[i].ready);
+  }
+  CloseHandle(keep);
+}
+
+TEST_F(KernelObjects, TickSourceCanBeSwappedAndWaitsStillEnd) {
+  DWORD fake = 0xFFFFFFF0u;
+  wce::SetTickSource([&] { return fake; });
+  DWORD start = GetTickCount();
+  fake += 0x20;
+  EXPECT_EQ(GetTickCount() - start, 0x20u);   // 32-bit wrap, as callers compute intervals
+  // A frozen clock does not hold up timeouts.
+  HANDLE ev = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  EXPECT_EQ(WaitForSingleObject(ev, 20), WAIT_TIMEOUT);
+  CloseHandle(ev);
+  wce::SetTickSource(nullptr);
+  DWORD a = GetTickCount();
+  DWORD b = GetTickCount();
+  EXPECT_LT(b - a, 0x80000000u);   // not running backwards
+}
+
+DWORD LastErrorThread(LPVOID) {
+  DWORD seen = GetLastError();
+  SetLastError(ERROR_GEN_FAILURE);
+  return seen;
+}
+
+TEST_F(KernelObjects, LastErrorIsPerThread) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  HANDLE th = CreateThread(nullptr, 0, LastErrorThread, nullptr, 0, nullptr);
+  ASSERT_EQ(WaitForSingleObject(th, kLongWait), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeThread(th, &code);
+  EXPECT_EQ(code, static_cast<DWORD>(ERROR_SUCCESS));
+  CloseHandle(th);
+  SetLastError(ERROR_ACCESS_DENIED);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+}
+
+}  // namespace
