@@ -1,0 +1,32 @@
+// One key of the registry tree, with its sub keys and values.
+#pragma once
+
+#include "kernel/wcestr.h"
+#include "kernel/wcetypes.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Orders names the way the registry compares them: without regard to ASCII case. A map with
+// this order finds a name in any spelling and keeps the spelling it was inserted with.
+struct CRegistryNameLess {
+  bool operator()(const std::u16string& a, const std::u16string& b) const {
+    return _wcsicmp(a.c_str(), b.c_str()) < 0;
+  }
+};
+
+struct CRegistryValue {
+  DWORD type = 0;
+  std::vector<BYTE> data;
+};
+
+struct CRegistryKey {
+  std::map<std::u16string, std::shared_ptr<CRegistryKey>, CRegistryNameLess> subKeys;
+  std::map<std::u16string, CRegistryValue, CRegistryNameLess> values;
+  size_t depth = 0;   // 0 for a root
+  // Set on the key and everything below it when it is deleted, so that handles still open on
+  // it fail instead of writing into a detached tree.
+  bool deleted = false;
+};
