@@ -1,0 +1,88 @@
+// One thread's message queue: posted messages, messages sent from other threads that wait for an
+// answer, the quit request and the timers of the thread's windows.
+#pragma once
+
+#include "user/user.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class CMessageQueue;
+
+// A SendMessageW from another thread: the owner answers it, the sender waits for `done`.
+struct SentMessage {
+  HWND hwnd = nullptr;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  LRESULT result = 0;
+  bool done = false;                        // guarded by the sender's queue lock
+  std::shared_ptr<CMessageQueue> sender;    // whose waiter is woken by the answer
+};
+
+class CMessageQueue : public std::enable_shared_from_this<CMessageQueue> {
+ public:
+  // Calls a window procedure for a message that was sent to this queue's thread.
+  typedef std::function<LRESULT(const SentMessage&)> Answerer;
+
+  explicit CMessageQueue(DWORD threadId);
+
+  DWORD ThreadId() const { return threadId_; }
+
+  // False once the thread has ended.
+  bool Post(const MSG& msg);
+  void PostQuit(int exitCode);
+  // False (and the message answered with 0) once the thread has ended.
+  bool Send(const std::shared_ptr<SentMessage>& sent);
+  // Sender side: wait until `sent` is answered, answering messages sent to this thread meanwhile.
+  LRESULT WaitForReply(const std::shared_ptr<SentMessage>& sent, const Answerer& answer);
+
+  // Owner side. Answers waiting sent messages first, then takes the oldest posted message that
+  // passes the filter, then WM_QUIT, then a due timer. Returns false when nothing is there and
+  // `wait` is false. With `wait` it sleeps until something arrives or a timer falls due.
+  bool Take(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bool remove, bool wait,
+            const Answerer& answer);
+  DWORD LastMessageTime() const;
+
+  void SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
+  bool KillTimer(HWND hwnd, UINT_PTR id);
+  // Whether `proc` is the procedure of a live timer (a WM_TIMER's lParam is only called when so).
+  bool IsTimerProc(HWND hwnd, UINT_PTR id, TIMERPROC proc) const;
+
+  // The window is gone: its posted messages and timers go with it.
+  void DropWindow(HWND hwnd);
+  // Empties the queue: posted messages, quit request and timers; waiting senders get 0.
+  void Clear();
+  // The thread ended: like Clear, and every later Post/Send fails.
+  void Close();
+
+ private:
+  typedef std::chrono::steady_clock Clock;
+  struct Timer {
+    HWND hwnd;
+    UINT_PTR id;
+    UINT elapse;
+    TIMERPROC proc;
+    Clock::time_point due;
+  };
+
+  static bool Passes(UINT message, UINT filterMin, UINT filterMax);
+  void Complete(const std::shared_ptr<SentMessage>& sent, LRESULT result);
+  void DropSentLocked(std::vector<std::shared_ptr<SentMessage>>* orphans);
+
+  const DWORD threadId_;
+  mutable std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<MSG> posted_;
+  std::deque<std::shared_ptr<SentMessage>> sent_;
+  std::vector<Timer> timers_;
+  bool quit_ = false;
+  int quitCode_ = 0;
+  bool closed_ = false;
+  DWORD lastTime_ = 0;
+};

@@ -1,0 +1,146 @@
+// Shared pieces of the USER tests: a window procedure that records what it sees, and bounded
+// message loops (every wait ends: a watchdog posts to the waiting thread when time is up).
+#pragma once
+
+#include "kernel/kernel.h"
+#include "user/user.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <future>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace usertest {
+
+const WCHAR kClass[] = u"TestWnd";
+const UINT kWatchdog = WM_USER + 0x3FF;
+const UINT kAnswer = WM_USER + 1;   // the procedure answers wParam + lParam
+
+struct Seen {
+  HWND hwnd;
+  UINT msg;
+  WPARAM wParam;
+  LPARAM lParam;
+  std::thread::id thread;
+};
+
+class Recorder {
+ public:
+  void Add(const Seen& s) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    seen_.push_back(s);
+  }
+  std::vector<Seen> Of(UINT msg) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<Seen> result;
+    for (const Seen& s : seen_) {
+      if (s.msg == msg) result.push_back(s);
+    }
+    return result;
+  }
+  // Called from the procedure for kAnswer; may send further.
+  std::function<LRESULT(HWND, WPARAM, LPARAM)> onAnswer;
+
+ private:
+  std::mutex mutex_;
+  std::vector<Seen> seen_;
+};
+
+inline LRESULT RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_CREATE) {
+    const CREATESTRUCTW* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongW(hwnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+  }
+  Recorder* recorder = reinterpret_cast<Recorder*>(GetWindowLongW(hwnd, GWL_USERDATA));
+  if (recorder != nullptr) recorder->Add(Seen{hwnd, msg, wParam, lParam, std::this_thread::get_id()});
+  if (msg == kAnswer) {
+    if (recorder != nullptr && recorder->onAnswer) return recorder->onAnswer(hwnd, wParam, lParam);
+    return static_cast<LRESULT>(wParam) + lParam;
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+inline void RegisterTestClass() {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = RecordingProc;
+  wc.lpszClassName = kClass;
+  RegisterClassW(&wc);
+}
+
+inline HWND MakeWindow(Recorder* recorder, LPCWSTR title = u"", DWORD style = WS_POPUP) {
+  return CreateWindowExW(0, kClass, title, style, 0, 0, 100, 50, nullptr, nullptr, nullptr, recorder);
+}
+
+// Posts kWatchdog to a thread when its time is up, unless stopped first.
+class Watchdog {
+ public:
+  Watchdog(DWORD threadId, int ms) : thread_([this, threadId, ms] {
+      std::unique_lock<std::mutex> lock(mutex_);
+      if (!wake_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopped_; })) {
+        PostThreadMessageW(threadId, kWatchdog, 0, 0);
+      }
+    }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopped_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stopped_ = false;
+  std::thread thread_;
+};
+
+// Runs this thread's loop until `done` holds after a dispatch. False on WM_QUIT or when the
+// watchdog fired first.
+inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+  MSG probe;
+  PeekMessageW(&probe, nullptr, 0, 0, PM_NOREMOVE);   // the queue must exist for the watchdog
+  if (done()) return true;
+  Watchdog watchdog(GetCurrentThreadId(), timeoutMs);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == kWatchdog) return false;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+    if (done()) return true;
+  }
+  return false;
+}
+
+// A thread that should end by itself; one still running after the timeout is a failure and is
+// left detached so the test ends.
+class Worker {
+ public:
+  explicit Worker(std::function<void()> body) {
+    auto finished = std::make_shared<std::promise<void>>();
+    done_ = finished->get_future();
+    thread_ = std::thread([finished, body] {
+      body();
+      finished->set_value();
+    });
+  }
+  ~Worker() {
+    if (thread_.joinable()) thread_.detach();
+  }
+  bool JoinWithin(int timeoutMs = 5000) {
+    if (done_.wait_for(std::chrono::milliseconds(timeoutMs)) != std::future_status::ready) return false;
+    thread_.join();
+    return true;
+  }
+
+ private:
+  std::future<void> done_;
+  std::thread thread_;
+};
+
+}  // namespace usertest
