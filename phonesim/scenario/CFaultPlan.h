@@ -1,0 +1,65 @@
+#pragma once
+// Faults on demand. A fault is written as KIND[=ARG][@STEP[#N]]:
+//   drop@STEP             close the connection (a USB unplug) at a named step
+//   drop-after-rx=N       close it once N bytes came from the host
+//   drop-after-tx=N       close it once N bytes went to the host
+//   bad-magic@STEP        send a packet whose magic is not ~command
+//   oversize@STEP         send a WRTE whose header announces 5000 bytes (and the bytes)
+//   stale-wrte[=ID]@STEP  send a WRTE to a host id that is no longer open
+//   silent=SERVICE        OPENs of services starting with SERVICE get no answer at all
+//   slow=BYTES:MS         deliver the device's bytes BYTES at a time, MS apart
+//   split=BYTES           deliver the device's bytes in pieces of BYTES
+//   replug-delay=MS       after a drop, refuse connections for MS milliseconds
+// A STEP is a prefix of a step name the device passes ("cnxn", "auth",
+// "connected", "open:SERVICE", "wrte:SERVICE", "close:SERVICE", "shell:COMMAND",
+// "sync:SEND", "sync:DATA", "sync:DONE", "sync:QUIT", "sync:STAT", "sync:LIST",
+// "sync:RECV"); "#N" picks the N-th match. Every fault but silent, slow and split
+// fires once.
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace phonesim {
+
+enum class EFaultKind { Drop, DropAfterRx, DropAfterTx, BadMagic, Oversize, StaleWrte, Silent, Slow, Split, ReplugDelay };
+
+struct SFault {
+    EFaultKind kind = EFaultKind::Drop;
+    std::string step;      // prefix of a step name; empty when not step-bound
+    int nth = 1;           // fire at the nth matching step
+    int seen = 0;
+    uint64_t n = 0;        // byte count, chunk size, id or delay
+    uint32_t ms = 0;       // slow: pause between chunks
+    std::string text;      // silent: service prefix
+    bool fired = false;
+    std::string spec;      // as written
+};
+
+struct SDelivery {
+    size_t chunk = 0;  // 0: whole writes
+    uint32_t pause_ms = 0;
+};
+
+class CFaultPlan {
+public:
+    // Adds one fault from its text; false (and *error) when it does not parse.
+    bool Add(const std::string& spec, std::string* error = nullptr);
+    void Clear();
+
+    // Step-bound faults that fire at this step (marked fired).
+    std::vector<SFault> AtStep(const std::string& step);
+    bool IsSilent(const std::string& service) const;
+    // Byte limits for a new connection (0: none); taking them marks them fired.
+    uint64_t TakeDropAfterRx();
+    uint64_t TakeDropAfterTx();
+    SDelivery Delivery() const;
+    uint32_t ReplugDelayMs() const;
+    std::vector<std::string> Specs() const;
+
+private:
+    mutable std::mutex m_lock;
+    std::vector<SFault> m_faults;
+};
+
+}  // namespace phonesim

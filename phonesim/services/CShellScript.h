@@ -1,0 +1,82 @@
+#pragma once
+// What the phone's shell answers. The defaults play a plausible phone (am,
+// getprop, ps, kill, chmod, mkdir, ls and running pushed programs); rules set
+// by a test or the command line replace, delay, silence or split answers.
+// Output lines end in CR LF, as through the pty of the classic shell service.
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace phonesim {
+
+class CPhoneFs;
+
+struct SShellAnswer {
+    std::string text;
+    int delay_ms = 0;
+    bool silent = false;          // no output and no CLSE: the stream stays open
+    std::vector<size_t> splits;   // byte offsets where a new WRTE starts
+};
+
+// A rule applies to commands equal to pattern, or starting with it when the
+// pattern ends in '*'. Only what it sets changes the answer.
+struct SShellRule {
+    std::string pattern;
+    bool replace = false;  // text replaces the default answer
+    std::string text;
+    int delay_ms = 0;
+    bool silent = false;
+    std::vector<size_t> splits;
+};
+
+struct SPhoneProcess {
+    std::string user;
+    int pid = 0;
+    int ppid = 0;
+    std::string name;
+};
+
+class CShellScript {
+public:
+    CShellScript();
+    void SetFs(CPhoneFs* fs);
+    void Reset();  // defaults back, no rules, no started programs
+
+    void SetProp(const std::string& key, const std::string& value);
+    std::string Prop(const std::string& key) const;
+    void SetAppInstalled(const std::string& package, bool installed);
+    // A started program named base (file name) also runs a process child_name.
+    void SetChildProcess(const std::string& base, const std::string& child_name);
+    void SetRule(const SShellRule& rule);  // replaces a rule with the same pattern
+    void ClearRules();
+
+    SShellAnswer Run(const std::string& command);
+
+    std::vector<SPhoneProcess> Processes() const;
+    bool IsRunning(const std::string& name) const;
+
+private:
+    std::string Default(const std::string& command);  // m_lock held
+    std::string AmStart(const std::vector<std::string>& argv);
+    std::string Ps() const;
+    std::string Kill(const std::vector<std::string>& argv);
+    std::string Chmod(const std::vector<std::string>& argv);
+    std::string Mkdir(const std::vector<std::string>& argv);
+    std::string Ls(const std::vector<std::string>& argv);
+    std::string Exec(const std::vector<std::string>& argv);
+    int StartProcess(const std::string& user, int ppid, const std::string& name);
+
+    mutable std::mutex m_lock;
+    CPhoneFs* m_fs = nullptr;
+    std::map<std::string, std::string> m_props;
+    std::set<std::string> m_installed;
+    std::map<std::string, std::string> m_children;
+    std::vector<SShellRule> m_rules;
+    std::vector<SPhoneProcess> m_procs;
+    int m_next_pid = 0;
+};
+
+}  // namespace phonesim
