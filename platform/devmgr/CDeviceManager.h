@@ -1,0 +1,79 @@
+// The device manager's state: active stream devices, open device handles and device searches.
+// A handle is freed only when no call on it is in flight; a device is unloaded only when no
+// handle on it is left.
+#pragma once
+
+#include "devmgr/CDriverLibrary.h"
+#include "devmgr/devmgr.h"
+
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace wce {
+
+class CDeviceManager {
+ public:
+  static CDeviceManager& GetInstance();
+
+  HANDLE Activate(LPCWSTR deviceKey);
+  BOOL Deactivate(HANDLE device);
+  HANDLE FindFirst(DeviceSearchType type, LPCVOID param, PDEVMGR_DEVICE_INFORMATION info);
+  BOOL FindNext(HANDLE search, PDEVMGR_DEVICE_INFORMATION info);
+  BOOL FindClose(HANDLE search);
+
+  // The stream hooks of the kernel's file calls.
+  HANDLE Open(LPCWSTR name, DWORD access, DWORD share);
+  BOOL Read(HANDLE h, LPVOID buf, DWORD len, LPDWORD read);
+  BOOL Write(HANDLE h, LPCVOID buf, DWORD len, LPDWORD written);
+  BOOL IoControl(HANDLE h, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned);
+  BOOL Close(HANDLE h);
+
+  void Reset();
+
+ private:
+  struct Device {
+    DWORD activeIndex = 0;                 // NN of "Drivers\Active\NN"
+    std::u16string legacyName;             // "ADB1:"
+    std::u16string key;                    // the driver key
+    std::u16string activeKey;              // "Drivers\Active\NN"
+    CDriverLibrary library;
+    DWORD_PTR context = 0;
+    PFN_DEVICE_DEINIT deinit = nullptr;
+    PFN_DEVICE_OPEN open = nullptr;
+    PFN_DEVICE_PRECLOSE preClose = nullptr;
+    PFN_DEVICE_CLOSE close = nullptr;
+    PFN_DEVICE_READ read = nullptr;
+    PFN_DEVICE_WRITE write = nullptr;
+    PFN_DEVICE_IOCONTROL ioControl = nullptr;
+  };
+  struct OpenFile {
+    std::shared_ptr<Device> device;
+    DWORD_PTR context = 0;
+    int inFlight = 0;
+    bool closing = false;
+  };
+  struct Search {
+    std::vector<DEVMGR_DEVICE_INFORMATION> found;
+    size_t next = 0;
+  };
+
+  CDeviceManager();
+  // Takes a call slot on an open handle; nullptr when the handle is not ours or is closing.
+  OpenFile* Enter(HANDLE h);
+  void Leave(OpenFile* f);
+  BOOL CloseFile(OpenFile* f);
+  void Fill(const Device& d, HANDLE h, PDEVMGR_DEVICE_INFORMATION info) const;
+
+  std::mutex m_lock;
+  std::condition_variable m_left;
+  std::map<Device*, std::shared_ptr<Device>> m_devices;
+  std::set<OpenFile*> m_files;
+  std::map<Search*, std::unique_ptr<Search>> m_searches;
+};
+
+}  // namespace wce

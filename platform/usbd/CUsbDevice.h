@@ -1,0 +1,129 @@
+// One attached USB device as the host stack sees it: its descriptors, its open pipes and the
+// bulk transfers queued on them. A backend (TCP, scripted) derives from it, feeds the bytes that
+// arrive on IN endpoints through DeliverIn and sends OUT data in SendOut.
+#pragma once
+
+#include "usbd/usbdi.h"
+
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace wce {
+
+class CUsbDevice;
+
+// A pipe handle (USB_PIPE) points at one of these; it keeps its device alive until closed.
+struct CUsbPipe {
+  std::shared_ptr<CUsbDevice> device;
+  BYTE endpoint = 0;
+};
+
+// A transfer handle (USB_TRANSFER) points at one of these until CloseTransfer.
+struct CUsbTransfer {
+  std::shared_ptr<CUsbDevice> device;
+  BYTE endpoint = 0;
+  DWORD flags = 0;
+  BYTE* data = nullptr;
+  DWORD length = 0;
+  LPTRANSFER_NOTIFY_ROUTINE notify = nullptr;
+  LPVOID param = nullptr;
+  bool complete = false;
+  DWORD bytes = 0;
+  DWORD error = USB_NOT_COMPLETE_ERROR;
+  int callbacksDue = 0;   // completions whose notify routine has not returned yet
+};
+
+class CUsbDevice : public std::enable_shared_from_this<CUsbDevice> {
+ public:
+  struct EndpointSpec {
+    BYTE address = 0;
+    USHORT maxPacketSize = 512;
+  };
+  struct InterfaceSpec {
+    BYTE interfaceClass = 0;
+    BYTE interfaceSubClass = 0;
+    BYTE interfaceProtocol = 0;
+    std::vector<EndpointSpec> endpoints;
+  };
+  struct DeviceSpec {
+    USHORT vendorId = 0;
+    USHORT productId = 0;
+    USHORT release = 0;
+    BYTE deviceClass = 0;
+    BYTE deviceSubClass = 0;
+    BYTE deviceProtocol = 0;
+    std::vector<InterfaceSpec> interfaces;
+  };
+  // The one ADB interface of a phone: class 255, subclass 66, protocol 1, bulk IN 0x81 and
+  // bulk OUT 0x02 with 512-byte packets, behind Google's vendor id.
+  static DeviceSpec AdbPhoneSpec();
+
+  explicit CUsbDevice(const DeviceSpec& spec);
+  virtual ~CUsbDevice();
+  CUsbDevice(const CUsbDevice&) = delete;
+  CUsbDevice& operator=(const CUsbDevice&) = delete;
+
+  LPCUSB_DEVICE GetDeviceInfo() const { return &m_device; }
+
+  // ---- the function table's operations
+  BOOL RegisterNotification(LPDEVICE_NOTIFY_ROUTINE routine, LPVOID param);
+  BOOL UnRegisterNotification(LPDEVICE_NOTIFY_ROUTINE routine, LPVOID param);
+  CUsbPipe* OpenPipe(LPCUSB_ENDPOINT_DESCRIPTOR endpoint);
+  static BOOL ClosePipe(CUsbPipe* pipe);
+  static CUsbTransfer* IssueBulkTransfer(CUsbPipe* pipe, LPTRANSFER_NOTIFY_ROUTINE notify, LPVOID param,
+                                         DWORD flags, DWORD size, LPVOID data);
+  static BOOL IsTransferComplete(CUsbTransfer* transfer);
+  static BOOL GetTransferStatus(CUsbTransfer* transfer, LPDWORD bytes, LPDWORD error);
+  static BOOL AbortTransfer(CUsbTransfer* transfer);
+  static BOOL CloseTransfer(CUsbTransfer* transfer);
+
+  // ---- the backend's side
+  // Bytes that arrived on an IN endpoint; pending IN transfers complete with what there is.
+  void DeliverIn(BYTE endpoint, const BYTE* data, size_t length);
+  size_t PendingInBytes(BYTE endpoint) const;
+  // A stalled endpoint fails every transfer on it with USB_STALL_ERROR until cleared.
+  void SetStall(BYTE endpoint, bool stalled);
+  // The device went away: pending transfers fail, new ones cannot be issued.
+  void MarkGone();
+  bool IsGone() const;
+  // Calls the registered notification routine with USB_CLOSE_DEVICE (TRUE when one ran).
+  BOOL NotifyClose();
+
+ protected:
+  // Sends OUT data on the issuing thread; the bytes sent, or 0 with *error set.
+  virtual DWORD SendOut(BYTE endpoint, const BYTE* data, DWORD length, DWORD* error) = 0;
+  // Every transfer that was issued, before it is served.
+  virtual void OnTransferIssued(BYTE endpoint, DWORD length, DWORD flags);
+
+ private:
+  struct InEndpoint {
+    std::deque<BYTE> arrived;
+    std::deque<CUsbTransfer*> pending;
+  };
+
+  bool HasEndpoint(BYTE endpoint) const;
+  // Completes what can complete on one IN endpoint; the caller runs the notify routines.
+  void ServeInLocked(BYTE endpoint, std::vector<CUsbTransfer*>& done);
+  void CompleteLocked(CUsbTransfer* t, DWORD bytes, DWORD error, std::vector<CUsbTransfer*>& done);
+  void RunCallbacks(const std::vector<CUsbTransfer*>& done);
+
+  // Descriptor storage behind m_device's pointers.
+  std::vector<std::vector<USB_ENDPOINT>> m_endpoints;
+  std::vector<USB_INTERFACE> m_interfaces;
+  USB_CONFIGURATION m_config{};
+  USB_DEVICE m_device{};
+
+  mutable std::mutex m_lock;
+  std::condition_variable m_changed;
+  bool m_gone = false;
+  std::map<BYTE, InEndpoint> m_in;
+  std::map<BYTE, bool> m_stalled;
+  LPDEVICE_NOTIFY_ROUTINE m_notify = nullptr;
+  LPVOID m_notifyParam = nullptr;
+};
+
+}  // namespace wce

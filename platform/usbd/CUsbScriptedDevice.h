@@ -1,0 +1,36 @@
+// An in-memory device for tests: the test sets its descriptors, feeds the bytes that arrive on
+// its IN endpoint, stalls endpoints and unplugs it; every transfer issued on it is recorded.
+#pragma once
+
+#include "usbd/CUsbDevice.h"
+
+#include <mutex>
+#include <vector>
+
+namespace wce {
+
+class CUsbScriptedDevice : public CUsbDevice {
+ public:
+  struct Record {
+    BYTE endpoint;
+    DWORD length;
+    DWORD flags;
+  };
+
+  explicit CUsbScriptedDevice(const DeviceSpec& spec);
+  std::vector<Record> Transfers() const;
+  void ClearTransfers();
+  // Everything sent on OUT endpoints, in order.
+  std::vector<BYTE> Sent() const;
+
+ protected:
+  DWORD SendOut(BYTE endpoint, const BYTE* data, DWORD length, DWORD* error) override;
+  void OnTransferIssued(BYTE endpoint, DWORD length, DWORD flags) override;
+
+ private:
+  mutable std::mutex m_recordLock;
+  std::vector<Record> m_transfers;
+  std::vector<BYTE> m_sent;
+};
+
+}  // namespace wce

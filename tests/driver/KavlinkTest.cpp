@@ -1,0 +1,358 @@
+// The stream driver on the scripted USB device, loaded the way the target loads it: activated by
+// the device manager from its registry key and attached by the USB host stack.
+#include "KavlinkTestRoot.h"
+#include "devmgr/CDriverLibrary.h"
+#include "devmgr/devmgr.h"
+#include "usbd/CUsbHost.h"
+#include "usbd/CUsbScriptedDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <mutex>
+#include <numeric>
+#include <vector>
+
+using wce::CUsbDevice;
+using wce::CUsbHost;
+using wce::CUsbScriptedDevice;
+
+namespace {
+
+const DWORD kGetDeviceIn = 0x220594;
+const DWORD kSetDebug = 0x22059C;
+const DWORD kInFlags = 0x280;
+const DWORD kOutFlags = 0x200;
+const auto kGiveUp = std::chrono::seconds(10);
+
+std::vector<BYTE> Pattern(size_t n) {
+  std::vector<BYTE> v(n);
+  for (size_t i = 0; i < n; ++i) v[i] = static_cast<BYTE>(i * 7 + 3);
+  return v;
+}
+
+CUsbDevice::DeviceSpec PhoneWithPacket(USHORT packet) {
+  CUsbDevice::DeviceSpec spec = CUsbDevice::AdbPhoneSpec();
+  for (auto& ep : spec.interfaces[0].endpoints) ep.maxPacketSize = packet;
+  return spec;
+}
+
+class KavlinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(kavlinktest::MakeRoot().empty());
+    wce::ResetRegistry();
+    ASSERT_TRUE(kavlinktest::InstallDriverKeys());
+    m_device = ActivateDevice(kavlinktest::kClientKey, 0);
+    ASSERT_NE(m_device, nullptr);
+    m_usbOut = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_ADB_USB_OUT");
+    m_usbIn = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_ADB_USB_IN");
+  }
+  void TearDown() override {
+    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
+    CUsbHost::GetInstance().Reset();
+    wce::ResetDeviceManager();
+    CloseHandle(m_usbOut);
+    CloseHandle(m_usbIn);
+  }
+
+  // Plugs a phone and opens "ADB1:" on it.
+  void PlugAndOpen(const CUsbDevice::DeviceSpec& spec = CUsbDevice::AdbPhoneSpec()) {
+    m_phone = std::make_shared<CUsbScriptedDevice>(spec);
+    ASSERT_TRUE(CUsbHost::GetInstance().AttachDevice(m_phone));
+    m_file = CreateFileW(u"ADB1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(m_file, INVALID_HANDLE_VALUE);
+    m_phone->ClearTransfers();
+  }
+
+  // The present word as the main program asks for it; the call itself reports failure.
+  DWORD Present(DWORD outSize = 4, DWORD fill = 0xAAAAAAAAu) {
+    DWORD word = fill, returned = 0;
+    const BOOL ok = DeviceIoControl(m_file, kGetDeviceIn, nullptr, 0, &word, outSize, &returned, nullptr);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(GetLastError(), 1u);
+    return word;
+  }
+
+  HANDLE m_device = nullptr;
+  HANDLE m_file = INVALID_HANDLE_VALUE;
+  HANDLE m_usbOut = nullptr;
+  HANDLE m_usbIn = nullptr;
+  std::shared_ptr<CUsbScriptedDevice> m_phone;
+};
+
+struct TransferCase {
+  const char* name;
+  USHORT packet;
+  DWORD count;
+  DWORD moved;                  // bytes the call moves
+  std::vector<DWORD> lengths;   // the transfers it issues, in order
+};
+
+std::vector<DWORD> Repeat(DWORD length, int times) { return std::vector<DWORD>(times, length); }
+
+const TransferCase kReads[] = {
+    {"header", 512, 24, 24, {24}},
+    {"full batch", 512, 4096, 4096, Repeat(512, 8)},
+    {"above the limit", 512, 5000, 4096, Repeat(512, 8)},
+    {"packet and a short one", 512, 1000, 1000, {512, 488}},
+    {"two batches of small packets", 64, 1000, 1000, [] { auto v = Repeat(64, 15); v.push_back(40); return v; }()},
+    {"packets above 512", 1024, 4096, 4096, Repeat(1024, 4)},
+};
+
+TEST_F(KavlinkTest, ReadsIssueOneInTransferPerPacket) {
+  for (const TransferCase& c : kReads) {
+    SCOPED_TRACE(c.name);
+    PlugAndOpen(PhoneWithPacket(c.packet));
+    const std::vector<BYTE> sent = Pattern(c.count);
+    m_phone->DeliverIn(0x81, sent.data(), sent.size());
+    std::vector<BYTE> got(c.count + 16, 0);
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFile(m_file, got.data(), c.count, &read, nullptr));
+    EXPECT_EQ(read, c.moved);
+    EXPECT_TRUE(std::equal(sent.begin(), sent.begin() + c.moved, got.begin()));
+    const auto transfers = m_phone->Transfers();
+    ASSERT_EQ(transfers.size(), c.lengths.size());
+    for (size_t i = 0; i < transfers.size(); ++i) {
+      EXPECT_EQ(transfers[i].endpoint, 0x81);
+      EXPECT_EQ(transfers[i].length, c.lengths[i]);
+      EXPECT_EQ(transfers[i].flags, kInFlags);
+    }
+    TearDown();
+    SetUp();
+  }
+}
+
+const TransferCase kWrites[] = {
+    {"header", 512, 24, 24, {24}},
+    {"packet and a short one", 512, 1000, 1000, {512, 488}},
+    {"above the limit", 512, 5000, 4096, Repeat(512, 8)},
+    {"packets above 512", 1024, 3000, 3000, {1024, 1024, 952}},
+};
+
+TEST_F(KavlinkTest, WritesSendOnePacketPerOutTransfer) {
+  for (const TransferCase& c : kWrites) {
+    SCOPED_TRACE(c.name);
+    PlugAndOpen(PhoneWithPacket(c.packet));
+    const std::vector<BYTE> data = Pattern(c.count);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(m_file, data.data(), c.count, &written, nullptr));
+    EXPECT_EQ(written, c.moved);
+    EXPECT_EQ(m_phone->Sent(), std::vector<BYTE>(data.begin(), data.begin() + c.moved));
+    const auto transfers = m_phone->Transfers();
+    ASSERT_EQ(transfers.size(), c.lengths.size());
+    for (size_t i = 0; i < transfers.size(); ++i) {
+      EXPECT_EQ(transfers[i].endpoint, 0x02);
+      EXPECT_EQ(transfers[i].length, c.lengths[i]);
+      EXPECT_EQ(transfers[i].flags, kOutFlags);
+    }
+    TearDown();
+    SetUp();
+  }
+}
+
+TEST_F(KavlinkTest, PresentWordFollowsAttachAndDetach) {
+  PlugAndOpen();
+  EXPECT_EQ(Present(), 1u);
+  // Too small an output buffer is left alone.
+  EXPECT_EQ(Present(2, 0xAAAAAAAAu), 0xAAAAAAAAu);
+  CUsbHost::GetInstance().DetachDevice(m_phone);
+  EXPECT_EQ(WaitForSingleObject(m_usbOut, 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(Present(), 0u);
+}
+
+TEST_F(KavlinkTest, AttachSetsUsbInEventWithItsData) {
+  PlugAndOpen();
+  EXPECT_EQ(WaitForSingleObject(m_usbIn, 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(GetEventData(m_usbIn), 255u);
+  // A re-plug after an unplug is told again.
+  CUsbHost::GetInstance().DetachDevice(m_phone);
+  CloseHandle(m_file);
+  m_file = INVALID_HANDLE_VALUE;
+  PlugAndOpen();
+  EXPECT_EQ(WaitForSingleObject(m_usbIn, 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(Present(), 1u);
+}
+
+TEST_F(KavlinkTest, DetachDuringBlockedReadReturnsShort) {
+  PlugAndOpen();
+  const std::vector<BYTE> part = Pattern(10);
+  m_phone->DeliverIn(0x81, part.data(), part.size());
+  auto reader = std::async(std::launch::async, [this] {
+    BYTE buf[24];
+    DWORD read = 0;
+    ReadFile(m_file, buf, sizeof(buf), &read, nullptr);
+    return read;
+  });
+  // The read has its 10 bytes and waits for the rest.
+  for (int i = 0; i < 5000 && m_phone->Transfers().size() < 2; ++i) Sleep(1);
+  ASSERT_EQ(m_phone->Transfers().size(), 2u);
+  EXPECT_EQ(reader.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
+  CUsbHost::GetInstance().DetachDevice(m_phone);
+  ASSERT_EQ(reader.wait_for(kGiveUp), std::future_status::ready);
+  EXPECT_EQ(reader.get(), 10u);
+  EXPECT_EQ(WaitForSingleObject(m_usbOut, 5000), WAIT_OBJECT_0);
+}
+
+TEST_F(KavlinkTest, CloseDuringBlockedReadReturns) {
+  PlugAndOpen();
+  auto reader = std::async(std::launch::async, [this] {
+    BYTE buf[24];
+    DWORD read = 0;
+    ReadFile(m_file, buf, sizeof(buf), &read, nullptr);
+    return read;
+  });
+  for (int i = 0; i < 5000 && m_phone->Transfers().empty(); ++i) Sleep(1);
+  ASSERT_EQ(m_phone->Transfers().size(), 1u);
+  ASSERT_TRUE(CloseHandle(m_file));
+  m_file = INVALID_HANDLE_VALUE;
+  ASSERT_EQ(reader.wait_for(kGiveUp), std::future_status::ready);
+  EXPECT_EQ(reader.get(), 0u);
+  // The device stays attached and can be opened again.
+  m_file = CreateFileW(u"ADB1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(m_file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Present(), 1u);
+}
+
+struct RefusedCase {
+  const char* name;
+  CUsbDevice::DeviceSpec spec;
+  bool phoneAttached;   // a phone is already there
+};
+
+CUsbDevice::DeviceSpec MassStorage() {
+  CUsbDevice::DeviceSpec spec;
+  spec.vendorId = 0x0781;
+  CUsbDevice::InterfaceSpec msc;
+  msc.interfaceClass = 8;
+  msc.interfaceSubClass = 6;
+  msc.interfaceProtocol = 0x50;
+  msc.endpoints = {{0x81, 512}, {0x02, 512}};
+  spec.interfaces.push_back(msc);
+  return spec;
+}
+
+CUsbDevice::DeviceSpec AdbWithoutOut() {
+  CUsbDevice::DeviceSpec spec = CUsbDevice::AdbPhoneSpec();
+  spec.interfaces[0].endpoints.pop_back();
+  return spec;
+}
+
+TEST_F(KavlinkTest, DeviceIsRefusedAndPresentWordStays) {
+  const RefusedCase cases[] = {
+      {"no ADB interface, no phone", MassStorage(), false},
+      {"no ADB interface beside a phone", MassStorage(), true},
+      {"packet size 0", PhoneWithPacket(0), false},
+      {"no OUT endpoint", AdbWithoutOut(), false},
+  };
+  for (const RefusedCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.phoneAttached) {
+      PlugAndOpen();
+    } else {
+      // With nothing attached ADB_Open fails; ask the driver directly.
+      m_file = INVALID_HANDLE_VALUE;
+    }
+    auto other = std::make_shared<CUsbScriptedDevice>(c.spec);
+    EXPECT_FALSE(CUsbHost::GetInstance().AttachDevice(other));
+    if (c.phoneAttached) {
+      EXPECT_EQ(Present(), 1u);
+    } else {
+      wce::CDriverLibrary lib;
+      ASSERT_TRUE(lib.Load(kavlinktest::kDriverCePath));
+      auto ioctl = reinterpret_cast<PFN_DEVICE_IOCONTROL>(lib.GetProc("ADB_IOControl"));
+      ASSERT_NE(ioctl, nullptr);
+      DWORD word = 0xAAAAAAAAu;
+      ioctl(1, kGetDeviceIn, nullptr, 0, reinterpret_cast<PBYTE>(&word), 4, nullptr);
+      EXPECT_EQ(word, 0u);
+      EXPECT_EQ(CreateFileW(u"ADB1:", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+    }
+    TearDown();
+    SetUp();
+  }
+}
+
+TEST_F(KavlinkTest, StalledPipesGiveUpWithThePartialCount) {
+  PlugAndOpen();
+  m_phone->SetStall(0x02, true);
+  auto writer = std::async(std::launch::async, [this] {
+    const std::vector<BYTE> data = Pattern(1000);
+    DWORD written = 0xFFFF;
+    WriteFile(m_file, data.data(), 1000, &written, nullptr);
+    return written;
+  });
+  ASSERT_EQ(writer.wait_for(kGiveUp), std::future_status::ready);
+  EXPECT_EQ(writer.get(), 0u);
+
+  // A read that got its first bytes before the pipe stalled returns them.
+  const std::vector<BYTE> part = Pattern(100);
+  m_phone->DeliverIn(0x81, part.data(), part.size());
+  auto reader = std::async(std::launch::async, [this] {
+    BYTE buf[600];
+    DWORD read = 0xFFFF;
+    ReadFile(m_file, buf, sizeof(buf), &read, nullptr);
+    return read;
+  });
+  for (int i = 0; i < 5000 && m_phone->Transfers().size() < 3; ++i) Sleep(1);
+  m_phone->SetStall(0x81, true);
+  ASSERT_EQ(reader.wait_for(kGiveUp), std::future_status::ready);
+  EXPECT_EQ(reader.get(), 100u);
+  EXPECT_EQ(Present(), 1u);
+}
+
+TEST_F(KavlinkTest, DebugEventSwitchesTheLog) {
+  std::mutex lock;
+  std::vector<std::string> lines;
+  wce::SetDebugSink([&](const std::string& line) {
+    std::lock_guard<std::mutex> guard(lock);
+    lines.push_back(line);
+  });
+  HANDLE debug = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_DEBUG_MSG");
+  SetEventData(debug, 1);
+  SetEvent(debug);
+  auto seen = [&] {
+    std::lock_guard<std::mutex> guard(lock);
+    for (const auto& l : lines)
+      if (l.find("[@@@@@@@] Debug message ::  1") != std::string::npos) return true;
+    return false;
+  };
+  for (int i = 0; i < 5000 && !seen(); ++i) Sleep(1);
+  EXPECT_TRUE(seen());
+  // Switched off again through the control code.
+  PlugAndOpen();
+  DWORD off = 0;
+  DeviceIoControl(m_file, kSetDebug, &off, sizeof(off), nullptr, 0, nullptr, nullptr);
+  CloseHandle(debug);
+  wce::SetDebugSink(nullptr);
+}
+
+TEST_F(KavlinkTest, InstallRegistersTheClientForTheAdbInterface) {
+  wce::CDriverLibrary lib;
+  ASSERT_TRUE(lib.Load(kavlinktest::kDriverCePath));
+  auto install = reinterpret_cast<BOOL (*)(LPCWSTR)>(lib.GetProc("USBInstallDriver"));
+  ASSERT_NE(install, nullptr);
+  ASSERT_TRUE(install(u"kavlink.dll"));
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\USB\\ClientDrivers\\Kavlink", 0, KEY_READ, &key),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\USB\\LoadClients\\Default\\Default\\255_66_1\\Kavlink", 0,
+                          KEY_READ, &key),
+            ERROR_SUCCESS);
+  WCHAR dll[32] = {};
+  DWORD cb = sizeof(dll), type = 0;
+  EXPECT_EQ(RegQueryValueExW(key, u"DLL", nullptr, &type, reinterpret_cast<LPBYTE>(dll), &cb), ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(std::u16string(dll), u"kavlink.dll");
+  RegCloseKey(key);
+}
+
+TEST_F(KavlinkTest, DeviceManagerAndHostShareOneLibrary) {
+  wce::CDriverLibrary a, b;
+  ASSERT_TRUE(a.Load(kavlinktest::kDriverCePath));
+  ASSERT_TRUE(b.Load(u"kavlink.dll"));   // a bare name is looked for in \Windows
+  EXPECT_EQ(a.NativeHandle(), b.NativeHandle());
+}
+
+}  // namespace
