@@ -1,0 +1,8 @@
+#include "mfc/CStdioFile.h"
+
+#include "kernel/wcestr.h"
+
+BOOL CStdioFile::WriteString(LPCWSTR text) {
+  if (!text) return FALSE;
+  return Write(text, static_cast<UINT>(wcslen(text) * sizeof(WCHAR)));
+}
