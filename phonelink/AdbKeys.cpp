@@ -1,0 +1,130 @@
+// RSA_sign, PEM_read_RSAPrivateKey and RSA_free are deprecated in OpenSSL 3 but present;
+// this file alone is built without that warning.
+#include "AdbKeys.h"
+
+#include "AdbKeyTexts.h"
+#include "LinkLog.h"
+
+#include <kernel/filesys.h>
+#include <kernel/wcestr.h>
+
+#include <openssl/err.h>
+#include <openssl/objects.h>
+#include <openssl/pem.h>
+#include <openssl/rsa.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace {
+AdbKeyNode g_keyHead = {&g_keyHead, &g_keyHead, nullptr};
+int g_nPublicKeyIndex = 0;
+
+// Writes the stored text into a new file readable by its owner only. false when it cannot be made.
+bool CreateKeyFile(const std::string& hostPath, const char* text) {
+  int fd = ::open(hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+  if (fd < 0) return false;
+  ::fchmod(fd, 0600);
+  size_t length = std::strlen(text);
+  size_t done = 0;
+  while (done < length) {
+    ssize_t n = ::write(fd, text + done, length - done);
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  return done == length;
+}
+
+void AppendKey(RSA* key) {
+  AdbKeyNode* node = new (std::nothrow) AdbKeyNode{&g_keyHead, g_keyHead.prev, key};
+  if (!node) {
+    RSA_free(key);
+    return;
+  }
+  g_keyHead.prev->next = node;
+  g_keyHead.prev = node;
+}
+}  // namespace
+
+int LoadKeys(const char* directory) {
+  for (int i = 0; i < 2; ++i) {
+    char path[MAX_PATH + 16];
+    std::snprintf(path, sizeof(path), "%suserkey%d", directory ? directory : "", i);
+    std::string hostPath = wce::HostPath(WceUtf8ToWide(path));
+    struct stat st;
+    if (::stat(hostPath.c_str(), &st) != 0 && !CreateKeyFile(hostPath, g_szAdbPrivateKeyText[i])) {
+      // One file that cannot be written costs only its own key.
+      continue;
+    }
+    FILE* f = std::fopen(hostPath.c_str(), "r");
+    if (!f) continue;
+    RSA* key = RSA_new();
+    if (key && PEM_read_RSAPrivateKey(f, &key, nullptr, nullptr)) {
+      std::fclose(f);
+      AppendKey(key);
+    } else {
+      char text[1024];
+      ERR_error_string_n(ERR_get_error(), text, sizeof(text));
+      std::fclose(f);
+      RSA_free(key);
+    }
+  }
+  return KeyCount();
+}
+
+AdbKeyNode* NextKey(AdbKeyNode* cursor) {
+  if (g_keyHead.next == &g_keyHead) return nullptr;
+  if (!cursor) return g_keyHead.next;
+  for (AdbKeyNode* n = g_keyHead.next; n != &g_keyHead; n = n->next) {
+    if (n == cursor) return n->next == &g_keyHead ? nullptr : n->next;
+  }
+  return nullptr;
+}
+
+uint32_t SignToken(AdbKeyNode* node, const uint8_t* token, uint32_t tokenLength, uint8_t* out) {
+  if (!node || !node->key || !token || !out) return 0;
+  if (static_cast<uint32_t>(RSA_size(node->key)) > 4096) return 0;
+  unsigned int length = 0;
+  if (RSA_sign(NID_sha1, token, tokenLength, out, &length, node->key) != 1) {
+    ERR_clear_error();
+    return 0;
+  }
+  return length;
+}
+
+uint32_t GetPublicKeyText(char* out, size_t outSize) {
+  const char* text = g_szAdbPublicKeyText[g_nPublicKeyIndex];
+  g_nPublicKeyIndex = 1 - g_nPublicKeyIndex;
+  size_t length = std::strlen(text) + 1;
+  if (!out || length > outSize) return 0;
+  std::memcpy(out, text, length);
+  return static_cast<uint32_t>(length);
+}
+
+void FreeKeys() {
+  AdbKeyNode* n = g_keyHead.next;
+  while (n != &g_keyHead) {
+    AdbKeyNode* next = n->next;
+    RSA_free(n->key);
+    delete n;
+    n = next;
+  }
+  g_keyHead.next = g_keyHead.prev = &g_keyHead;
+}
+
+int KeyCount() {
+  int count = 0;
+  for (AdbKeyNode* n = g_keyHead.next; n != &g_keyHead; n = n->next) ++count;
+  return count;
+}
+
+void ResetPublicKeyIndex() {
+  g_nPublicKeyIndex = 0;
+}

@@ -1,0 +1,58 @@
+#include "AdbPacket.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+void PutLe32(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+  p[2] = static_cast<uint8_t>(v >> 16);
+  p[3] = static_cast<uint8_t>(v >> 24);
+}
+uint32_t GetLe32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+         (static_cast<uint32_t>(p[3]) << 24);
+}
+}  // namespace
+
+AdbPacket* AdbPacket::Alloc() {
+  return static_cast<AdbPacket*>(std::calloc(1, sizeof(AdbPacket)));
+}
+
+void AdbPacket::Release(AdbPacket* packet) {
+  std::free(packet);
+}
+
+void AdbPacket::Complete() {
+  magic = ~command;
+  data_check = ByteSum(data, data_length <= ADB_MAX_PAYLOAD ? data_length : ADB_MAX_PAYLOAD);
+}
+
+void AdbPacket::Clear() {
+  std::memset(this, 0, sizeof(*this));
+}
+
+void AdbPacket::EncodeHeader(uint8_t out[ADB_HEADER_SIZE]) const {
+  PutLe32(out + 0, command);
+  PutLe32(out + 4, arg0);
+  PutLe32(out + 8, arg1);
+  PutLe32(out + 12, data_length);
+  PutLe32(out + 16, data_check);
+  PutLe32(out + 20, magic);
+}
+
+void AdbPacket::DecodeHeader(const uint8_t in[ADB_HEADER_SIZE]) {
+  command = GetLe32(in + 0);
+  arg0 = GetLe32(in + 4);
+  arg1 = GetLe32(in + 8);
+  data_length = GetLe32(in + 12);
+  data_check = GetLe32(in + 16);
+  magic = GetLe32(in + 20);
+}
+
+uint32_t AdbPacket::ByteSum(const uint8_t* data, size_t length) {
+  uint32_t sum = 0;
+  for (size_t i = 0; i < length; ++i) sum += data[i];
+  return sum;
+}

@@ -1,0 +1,168 @@
+#include "CAdbPushFile.h"
+
+#include "AdbSession.h"
+#include "LinkLog.h"
+#include "LocalFile.h"
+#include "SyncImage.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+const uint32_t kVtimTime = 0x55AE13B4;
+const uint32_t kJarTime = 0x55AE13B8;
+}  // namespace
+
+CAdbPushFile& CAdbPushFile::Vtim() {
+  static CAdbPushFile vtim;
+  return vtim;
+}
+
+CAdbPushFile& CAdbPushFile::Jar() {
+  static CAdbPushFile jar;
+  return jar;
+}
+
+CAdbPushFile* CAdbPushFile::Owner(int32_t localId) {
+  if (Vtim().OwnsId(localId)) return &Vtim();
+  if (Jar().OwnsId(localId)) return &Jar();
+  return nullptr;
+}
+
+CAdbPushFile::CAdbPushFile() {
+  m_hOpened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  m_hDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  InitializeCriticalSection(&m_cs);
+}
+
+CAdbPushFile::~CAdbPushFile() {
+  CloseHandle(m_hOpened);
+  CloseHandle(m_hDone);
+  DeleteCriticalSection(&m_cs);
+}
+
+void CAdbPushFile::SetHeader(const char* remotePathOrHeader, bool copy) {
+  if (m_szHeader[0]) return;
+  if (copy) {
+    std::snprintf(m_szHeader, sizeof(m_szHeader), "%s", remotePathOrHeader);
+  } else {
+    SyncImage::MakeHeader(m_szHeader, sizeof(m_szHeader), remotePathOrHeader);
+  }
+}
+
+void CAdbPushFile::Reset() {
+  EnterCriticalSection(&m_cs);
+  ResetEvent(m_hOpened);
+  ResetEvent(m_hDone);
+  std::vector<uint8_t>().swap(m_image);
+  m_nFileSize = 0;
+  m_nSlice = 0;
+  m_bDone = 0;
+  m_nLocalId = -1;
+  m_nRemoteId = -1;
+  LeaveCriticalSection(&m_cs);
+}
+
+int CAdbPushFile::Load(const char* directory, const char* name) {
+  std::string path = directory ? directory : "";
+  if (path.empty() || path.back() != '\\') path += '\\';
+  path += name;
+  EnterCriticalSection(&m_cs);
+  m_bDone = 0;
+  std::vector<uint8_t> file;
+  if (!ReadLocalFile(path.c_str(), &file)) {
+    LinkLog("[@@] ======= push file not exist: %s \n", path.c_str());
+    LeaveCriticalSection(&m_cs);
+    return 0;
+  }
+  bool jar = path.find("vtim.jar") != std::string::npos;
+  m_nFileSize = static_cast<uint32_t>(file.size());
+  m_image = SyncImage::Build(m_szHeader, file.data(), m_nFileSize, jar ? kJarTime : kVtimTime, jar ? 8 : 12);
+  m_nSlice = 0;
+  LeaveCriticalSection(&m_cs);
+  return 1;
+}
+
+int CAdbPushFile::OpenSync(int32_t localId) {
+  EnterCriticalSection(&m_cs);
+  if (m_nLocalId == -1) m_nLocalId = localId;
+  ResetEvent(m_hOpened);
+  int result = -1;
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    AdbPacket* p = AdbPacket::Alloc();
+    if (p) {
+      p->command = ADB_CMD_OPEN;
+      p->arg0 = static_cast<uint32_t>(m_nLocalId.load());
+      p->arg1 = 0;
+      std::memcpy(p->data, "sync:", 6);
+      p->data_length = 6;
+      SendAdbPacket(p, true, ADB_KIND_SYNC);
+    }
+    if (WaitForSingleObject(m_hOpened, 5000) == WAIT_OBJECT_0) {
+      result = 0;
+      break;
+    }
+    LinkLog("[@@] =======  push_open_sync wait timeout %d \n", attempt);
+  }
+  LeaveCriticalSection(&m_cs);
+  return result;
+}
+
+void CAdbPushFile::SetRemote(int32_t remoteId) {
+  EnterCriticalSection(&m_cs);
+  if (m_nRemoteId == -1) m_nRemoteId = remoteId;
+  LeaveCriticalSection(&m_cs);
+}
+
+void CAdbPushFile::SetOpened(int32_t remoteId) {
+  SetEvent(m_hOpened);
+  SetRemote(remoteId);
+}
+
+void CAdbPushFile::SetDone() {
+  SetEvent(m_hDone);
+}
+
+void CAdbPushFile::SendNextSlice() {
+  EnterCriticalSection(&m_cs);
+  if (m_image.empty() || m_nFileSize == 0 || m_nSlice == kFinished) {
+    LeaveCriticalSection(&m_cs);
+    return;
+  }
+  AdbPacket* p = AdbPacket::Alloc();
+  if (!p) {
+    LeaveCriticalSection(&m_cs);
+    return;
+  }
+  p->command = ADB_CMD_WRTE;
+  p->arg0 = static_cast<uint32_t>(m_nLocalId.load());
+  p->arg1 = static_cast<uint32_t>(m_nRemoteId);
+  if (m_nSlice != kAllSent) {
+    uint32_t offset = 0, length = 0;
+    bool last = true;
+    SyncImage::Slice(static_cast<uint32_t>(m_image.size()), m_nSlice, &offset, &length, &last);
+    if (length) std::memcpy(p->data, m_image.data() + offset, length);
+    p->data_length = length;
+    if (last) {
+      m_nSlice = kAllSent;
+      m_bDone = 1;
+      SetEvent(m_hDone);
+    } else {
+      ++m_nSlice;
+    }
+    SendAdbPacket(p, false, 0);
+  } else {
+    std::memcpy(p->data, "QUIT\0\0\0\0", 8);
+    p->data_length = 8;
+    m_nSlice = kFinished;
+    SendAdbPacket(p, true, ADB_KIND_PUSH_END);
+  }
+  LeaveCriticalSection(&m_cs);
+}
+
+int CAdbPushFile::WaitTransferEnd(DWORD ms) {
+  if (WaitForSingleObject(m_hDone, ms) == WAIT_OBJECT_0) return 1;
+  LinkLog("[@@] ======= WaitTransferEnd TimeOut: %d", static_cast<int>(ms));
+  return 0;
+}

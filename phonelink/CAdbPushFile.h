@@ -1,0 +1,57 @@
+// One file pushed to the phone through its own "sync:" stream: the whole sync image is built
+// in memory and written one slice per OKAY of the phone, then "QUIT" ends the stream.
+// Two instances exist: "vtim" and "vtim.jar".
+#pragma once
+
+#include <kernel/kernel.h>
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+class CAdbPushFile {
+ public:
+  static constexpr uint32_t kAllSent = 0xFFFFFFFE;
+  static constexpr uint32_t kFinished = 0xFFFFFFFF;
+
+  static CAdbPushFile& Vtim();
+  static CAdbPushFile& Jar();
+  // The object whose stream has this local id, or nullptr.
+  static CAdbPushFile* Owner(int32_t localId);
+
+  CAdbPushFile();
+  ~CAdbPushFile();
+  CAdbPushFile(const CAdbPushFile&) = delete;
+  CAdbPushFile& operator=(const CAdbPushFile&) = delete;
+
+  // Keeps the first header it is given; copy selects the stored header text as it is.
+  void SetHeader(const char* remotePathOrHeader, bool copy);
+  void Reset();
+  // 1 when "<directory>\<name>" was read into a new image.
+  int Load(const char* directory, const char* name);
+  // 0 once the phone answered the OPEN; -1 after four unanswered tries.
+  int OpenSync(int32_t localId);
+  void SetRemote(int32_t remoteId);
+  // The phone's OKAY of the OPEN (the event first: OpenSync holds the lock while it waits).
+  void SetOpened(int32_t remoteId);
+  void SetDone();
+  void SendNextSlice();
+  int WaitTransferEnd(DWORD ms);
+  bool OwnsId(int32_t localId) const { return localId != -1 && m_nLocalId == localId; }
+
+  // Tests.
+  const std::vector<uint8_t>& Image() const { return m_image; }
+  uint32_t SliceIndex() const { return m_nSlice; }
+
+ private:
+  std::vector<uint8_t> m_image;
+  uint32_t m_nFileSize = 0;
+  uint32_t m_nSlice = 0;
+  uint32_t m_bDone = 0;
+  HANDLE m_hOpened = nullptr;
+  HANDLE m_hDone = nullptr;
+  std::atomic<int32_t> m_nLocalId{-1};
+  int32_t m_nRemoteId = -1;
+  CRITICAL_SECTION m_cs;
+  char m_szHeader[260] = {};
+};

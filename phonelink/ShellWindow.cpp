@@ -1,0 +1,27 @@
+#include "ShellWindow.h"
+
+#include "ShellAnswer.h"
+
+#include <cstring>
+
+void ShellWindow::Refill() {
+  std::memset(m_text, '#', sizeof(m_text));
+  m_nLength = sizeof(m_text) - 1;
+  m_nReportedPid = 0;
+}
+
+void ShellWindow::Append(const uint8_t* data, size_t length) {
+  if (length > kChunk) length = kChunk;
+  // m_nLength never drops below kCarry: Refill leaves it full and every append adds kCarry.
+  std::memmove(m_text, m_text + m_nLength - kCarry, kCarry);
+  std::memcpy(m_text + kCarry, data, length);
+  m_nLength = kCarry + length;
+}
+
+int ShellWindow::TakeHelperPid() {
+  int pid = ShellAnswer::FindHelperPid(m_text, m_nLength);
+  // The carried bytes show the same line again with the next chunk; one kill per listing.
+  if (pid == 0 || pid == m_nReportedPid) return 0;
+  m_nReportedPid = pid;
+  return pid;
+}

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for a bounded time.
+#   tools/fuzz.sh [SECONDS]        (default 20 seconds per target)
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-20}
+build=$top/build-fuzz
+targets=(phonelink_reader_fuzz xml_load_fuzz ini_read_fuzz)
+# Seed corpora kept in the tree; libFuzzer only reads them, new inputs go to the build's corpus.
+declare -A seeds=(
+  [xml_load_fuzz]=$top/tests/services/fuzz/corpus/xml
+  [ini_read_fuzz]=$top/tests/services/fuzz/corpus/ini
+)
+
+CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCORVANE_FUZZ=ON
+cmake --build "$build" --target "${targets[@]}"
+for t in "${targets[@]}"; do
+  corpus=$build/corpus/$t
+  mkdir -p "$corpus"
+  echo "fuzz: $t for ${seconds}s"
+  "$build/bin/$t" -max_total_time="$seconds" -max_len=4200 "$corpus" ${seeds[$t]:-}
+done
