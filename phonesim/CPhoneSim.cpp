@@ -11,7 +11,12 @@
 
 namespace phonesim {
 
-CPhoneSim::CPhoneSim() { m_shell.SetFs(&m_fs); }
+CPhoneSim::CPhoneSim() {
+    m_shell.SetFs(&m_fs);
+    m_app.Attach(&m_record, &m_shell, &m_endpoints);
+    m_app.SetUnplugHook([this] { Unplug(); });
+    m_app.SetAdbFaultHook([this](const std::string& spec, std::string* error) { return AddFault(spec, error); });
+}
 
 CPhoneSim::~CPhoneSim() { Stop(); }
 
@@ -58,6 +63,7 @@ bool CPhoneSim::Start(const SPhoneSimOptions& options, std::string* error) {
     }
     for (const auto& spec : options.faults)
         if (!m_faults.Add(spec, error)) return false;
+    if (!m_app.Start(options.app, error)) return false;
     auto listener = std::make_shared<CSimListener>();
     if (!listener->Listen(options.address, options.port, error)) return false;
     m_port = listener->Port();
@@ -119,6 +125,7 @@ void CPhoneSim::Stop() {
     m_stop = true;
     Unplug();
     m_thread.join();
+    m_app.Stop();
     m_record.Event("stopped");
     m_record.CloseLog();
     m_faults.Clear();

@@ -12,6 +12,7 @@
 
 #include "adb/CAdbAuth.h"
 #include "adb/CAdbDevice.h"
+#include "app/CPhoneApp.h"
 #include "record/CSimRecord.h"
 #include "scenario/CFaultPlan.h"
 #include "services/CEndpointRegistry.h"
@@ -32,6 +33,7 @@ struct SPhoneSimOptions {
     std::vector<std::string> trust_files;  // public-key files trusted from the start
     uint32_t max_payload = PHONESIM_DEFAULT_MAX_PAYLOAD;
     std::vector<std::string> faults;
+    SPhoneAppOptions app;               // the phone app on the six projection ports
 };
 
 class CPhoneSim {
@@ -52,6 +54,8 @@ public:
     CEndpointRegistry& Endpoints() { return m_endpoints; }
     CPhoneFs& Fs() { return m_fs; }
     CAdbAuth& Auth() { return m_auth; }
+    // The phone app: started by "am start", serves the projection channels.
+    CPhoneApp& App() { return m_app; }
 
     // Faults (see CFaultPlan for the text form).
     bool AddFault(const std::string& spec, std::string* error = nullptr);
@@ -76,6 +80,7 @@ private:
     CShellScript m_shell;
     CPhoneFs m_fs;
     CEndpointRegistry m_endpoints;
+    CPhoneApp m_app;  // after what it uses: it goes first
     std::atomic<uint32_t> m_next_id{1};
     std::atomic<uint32_t> m_last_closed_host_id{0};
     std::atomic<uint16_t> m_port{0};

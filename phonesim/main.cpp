@@ -55,6 +55,33 @@ void Usage(FILE* out) {
         "                       wrte:SERVICE, close:SERVICE, shell:COMMAND, sync:SEND,\n"
         "                       sync:DATA, sync:DONE, sync:QUIT, sync:STAT, sync:LIST,\n"
         "                       sync:RECV; #N picks the N-th time\n"
+        "\n"
+        "The phone app (started by \"am start -n com.velto.corvane/...\"; until then its\n"
+        "ports 7240, 8240, 9240, 9241, 9242 and 9340 refuse streams):\n"
+        "  --video-size WxH     the video size the app announces and sends (default:\n"
+        "                       the size the head unit's encoder settings ask for)\n"
+        "  --fps N              the frame rate the app answers the encoder settings with\n"
+        "                       (default: the one asked for); frame-rate requests still\n"
+        "                       change it\n"
+        "  --pictures DIR       send the .jpg/.jpeg files of DIR in name order, in a\n"
+        "                       cycle, scaled to the video size when theirs differs\n"
+        "                       (default: a test pattern carrying the frame number)\n"
+        "  --pre-encode N       make N pictures once and send them in a cycle, so that\n"
+        "                       sending costs no encoding time\n"
+        "  --unthrottled        send pictures as fast as the host acknowledges them,\n"
+        "                       whatever the frame rate\n"
+        "  --app-fault SPEC     an injection of the app; may be repeated. SPEC is\n"
+        "                       KIND[=ARG][@TRIGGER][+MS]: fires MS ms after TRIGGER,\n"
+        "                       once. KIND: feature-query, module-status=ID:ST[,ID:ST],\n"
+        "                       call-begin[=TYPE], call-end, foreground, background, quit,\n"
+        "                       record-start, record-stop, frame-rate-report=N,\n"
+        "                       encoder-info=WxH:FPS, device-info, bt-oob,\n"
+        "                       music-init[=RATE:CH:BITS], music-data=LEN, tts-init[=..],\n"
+        "                       tts-data=LEN, vr-start[=..], vr-data=LEN, vr-stop,\n"
+        "                       unknown=[CH/]TYPE[:LEN], oversize=CH[:LEN], app-death,\n"
+        "                       unplug, adb=FAULT (a --fault from then on).\n"
+        "                       TRIGGER: start (default), version, settings, video,\n"
+        "                       foreground, pause, rate, picture:N, rx:TYPE\n"
         "  --help               this text\n"
         "\n"
         "On start it prints one line: \"phonesim listening on ADDRESS:PORT state DIR\".\n",
@@ -110,6 +137,10 @@ int main(int argc, char** argv) {
         if (a == "--help" || a == "-h") {
             Usage(stdout);
             return 0;
+        }
+        if (a == "--unthrottled") {
+            opt.app.unthrottled = true;
+            continue;
         }
         if (i + 1 >= argc) {
             std::fprintf(stderr, "phonesim: %s needs a value (see --help)\n", a.c_str());
@@ -172,6 +203,23 @@ int main(int argc, char** argv) {
             echoes.push_back(static_cast<uint16_t>(n));
         } else if (a == "--fault") {
             opt.faults.push_back(v);
+        } else if (a == "--video-size") {
+            size_t x = v.find('x');
+            unsigned long w = 0, h = 0;
+            ok = x != std::string::npos && ParseNumber(v.substr(0, x), APP_MAX_SIDE, &w) &&
+                 ParseNumber(v.substr(x + 1), APP_MAX_SIDE, &h) && w >= 16 && h >= 16;
+            opt.app.video_width = static_cast<int>(w);
+            opt.app.video_height = static_cast<int>(h);
+        } else if (a == "--fps") {
+            ok = ParseNumber(v, APP_MAX_FPS, &n) && n > 0;
+            opt.app.fps = static_cast<int>(n);
+        } else if (a == "--pictures") {
+            opt.app.pictures_dir = v;
+        } else if (a == "--pre-encode") {
+            ok = ParseNumber(v, 10000, &n);
+            opt.app.pre_encode = static_cast<int>(n);
+        } else if (a == "--app-fault") {
+            opt.app.faults.push_back(v);
         } else {
             std::fprintf(stderr, "phonesim: unknown option %s (see --help)\n", a.c_str());
             return 2;

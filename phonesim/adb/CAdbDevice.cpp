@@ -270,6 +270,11 @@ bool CAdbDevice::StreamOpen(uint32_t id) const {
     return it != m_streams.end() && !it->second.close_pending;
 }
 
+size_t CAdbDevice::StreamQueued(uint32_t id) const {
+    auto it = m_streams.find(id);
+    return it == m_streams.end() ? 0 : it->second.queued;
+}
+
 void CAdbDevice::HandleOpen(const CAdbPacket& p) {
     std::string service(p.payload.begin(), std::find(p.payload.begin(), p.payload.end(), uint8_t(0)));
     if (p.arg0 == 0) {
@@ -309,6 +314,8 @@ void CAdbDevice::HandleOpen(const CAdbPacket& p) {
 void CAdbDevice::HandleOkay(const CAdbPacket& p) {
     SStream* s = Find(p.arg1);
     if (s == nullptr || s->host_id != p.arg0) return;  // unknown or closed stream
+    if (s->waiting_okay) s->queued -= std::min(s->queued, s->inflight);
+    s->inflight = 0;
     s->waiting_okay = false;
     Pump(*s);
 }
@@ -358,6 +365,7 @@ bool CAdbDevice::StreamWrite(uint32_t id, const uint8_t* data, size_t len) {
         size_t n = std::min(max, len - off);
         s->out.emplace_back(data + off, data + off + n);
     }
+    s->queued += len;
     Pump(*s);
     return true;
 }
@@ -375,6 +383,7 @@ void CAdbDevice::Pump(SStream& s) {
         std::vector<uint8_t> chunk = std::move(s.out.front());
         s.out.pop_front();
         s.waiting_okay = true;
+        s.inflight = chunk.size();
         m_ctx.record->StreamBytes(s.device_id, false, chunk.size());
         if (!Send(CAdbPacket::Make(A_WRTE, s.device_id, s.host_id, chunk.data(), chunk.size()))) return;
     }

@@ -70,6 +70,7 @@ public:
     bool StreamWrite(uint32_t id, const uint8_t* data, size_t len);
     void StreamClose(uint32_t id);
     bool StreamOpen(uint32_t id) const;
+    size_t StreamQueued(uint32_t id) const;
     void After(int ms, std::function<void()> fn);
     bool Step(const std::string& step, uint32_t stream_id);
 
@@ -81,6 +82,8 @@ private:
         std::unique_ptr<CSimService> service_obj;
         std::deque<std::vector<uint8_t>> out;
         bool waiting_okay = false;
+        size_t queued = 0;  // bytes written by the service and not yet acknowledged
+        size_t inflight = 0;  // bytes of the WRTE that waits for its OKAY
         bool close_pending = false;
     };
     struct STimer {

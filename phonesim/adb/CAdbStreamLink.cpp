@@ -22,6 +22,11 @@ bool CAdbStreamLink::IsOpen() const {
     return m_core->device != nullptr && m_core->device->StreamOpen(m_id);
 }
 
+size_t CAdbStreamLink::Queued() const {
+    std::lock_guard<std::recursive_mutex> g(m_core->lock);
+    return m_core->device != nullptr ? m_core->device->StreamQueued(m_id) : 0;
+}
+
 void CAdbStreamLink::After(int ms, std::function<void()> fn) {
     std::lock_guard<std::recursive_mutex> g(m_core->lock);
     if (m_core->device != nullptr) m_core->device->After(ms, std::move(fn));

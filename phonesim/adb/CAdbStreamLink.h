@@ -26,6 +26,7 @@ public:
     bool Write(const void* data, size_t len) override;
     void Close() override;
     bool IsOpen() const override;
+    size_t Queued() const override;
 
     // Runs fn on the connection thread after ms milliseconds (dropped with the connection).
     void After(int ms, std::function<void()> fn);

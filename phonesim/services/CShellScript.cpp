@@ -125,8 +125,19 @@ bool CShellScript::IsRunning(const std::string& name) const {
     return false;
 }
 
-SShellAnswer CShellScript::Run(const std::string& command) {
+void CShellScript::SetAppStartHook(std::function<void(const std::string& package)> hook) {
     std::lock_guard<std::mutex> g(m_lock);
+    m_app_start_hook = std::move(hook);
+}
+
+void CShellScript::EndProcess(const std::string& name) {
+    std::lock_guard<std::mutex> g(m_lock);
+    m_procs.erase(std::remove_if(m_procs.begin(), m_procs.end(), [&](const SPhoneProcess& p) { return p.name == name; }),
+                  m_procs.end());
+}
+
+SShellAnswer CShellScript::Run(const std::string& command) {
+    std::unique_lock<std::mutex> g(m_lock);
     const SShellRule* rule = nullptr;
     for (const auto& r : m_rules)
         if (Matches(r.pattern, command)) {
@@ -145,6 +156,12 @@ SShellAnswer CShellScript::Run(const std::string& command) {
         a.silent = rule->silent;
         a.splits = rule->splits;
     }
+    std::string started;
+    started.swap(m_started_package);
+    auto hook = m_app_start_hook;
+    g.unlock();
+    // The hook may look at the shell again.
+    if (!started.empty() && hook) hook(started);
     return a;
 }
 
@@ -188,6 +205,7 @@ std::string CShellScript::AmStart(const std::vector<std::string>& argv) {
     bool running = false;
     for (const auto& p : m_procs) running = running || p.name == package;
     if (!running) StartProcess("u0_a87", 190, package);
+    m_started_package = package;
     return out;
 }
 

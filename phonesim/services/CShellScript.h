@@ -4,6 +4,7 @@
 // by a test or the command line replace, delay, silence or split answers.
 // Output lines end in CR LF, as through the pty of the classic shell service.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -55,6 +56,12 @@ public:
 
     SShellAnswer Run(const std::string& command);
 
+    // Called (outside the script's lock) for each "am start" of an
+    // installed package, with the package: the phone app starts there.
+    void SetAppStartHook(std::function<void(const std::string& package)> hook);
+    // The process of that name ends (the app died).
+    void EndProcess(const std::string& name);
+
     std::vector<SPhoneProcess> Processes() const;
     bool IsRunning(const std::string& name) const;
 
@@ -77,6 +84,8 @@ private:
     std::vector<SShellRule> m_rules;
     std::vector<SPhoneProcess> m_procs;
     int m_next_pid = 0;
+    std::function<void(const std::string&)> m_app_start_hook;
+    std::string m_started_package;  // set by AmStart, handed to the hook by Run
 };
 
 }  // namespace phonesim

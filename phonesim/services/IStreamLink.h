@@ -15,6 +15,8 @@ public:
     // Ends the stream after what was written has been delivered.
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
+    // Bytes written and not yet acknowledged by the host (0 once closed).
+    virtual size_t Queued() const { return 0; }
 };
 
 }  // namespace phonesim

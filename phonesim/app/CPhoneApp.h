@@ -1,0 +1,208 @@
+#pragma once
+// The phone app of the simulated phone: the projection protocol's phone side.
+// "am start" of the app's package starts it; from then on it accepts the six
+// channel streams on its ports (before, an OPEN is refused like a closed
+// port). It answers the protocol version, the encoder settings (with its own
+// video size, by default the one the head unit asks for), the encoder start
+// (pictures start, then the foreground report), frame-rate requests and
+// pause; it sends pictures as 12-byte headers and JPEGs at the current frame
+// rate (or as fast as the host's flow control allows), a heartbeat every
+// 100 ms in which no picture went out, and audio formats and data on
+// channels 2 to 4. Every package the head unit sends is recorded, decoded by
+// type, in the accessors below and as "app rx" lines of the record log.
+//
+// Threads: the device's connection thread delivers the channels' data; one
+// worker of the app sends pictures, heartbeats and scheduled injections. The
+// app's lock is never held while writing to a stream.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/CAppFaultPlan.h"
+#include "app/CAppInjection.h"
+#include "app/CAppProtocol.h"
+#include "app/CFrameReader.h"
+#include "app/CPictureSource.h"
+#include "services/IStreamLink.h"
+
+namespace phonesim {
+
+class CEndpointRegistry;
+class CShellScript;
+class CSimRecord;
+
+constexpr int APP_HEARTBEAT_MS = 100;
+constexpr int APP_DEFAULT_WIDTH = 800;   // when the head unit asks for no usable size
+constexpr int APP_DEFAULT_HEIGHT = 480;
+constexpr int APP_DEFAULT_FPS = 10;
+constexpr int APP_MAX_FPS = 120;
+constexpr int APP_MAX_SIDE = 4096;
+// A throttled phone stops encoding while this much waits unacknowledged on
+// the video stream, as an app blocks on a full socket.
+constexpr size_t APP_MAX_VIDEO_BACKLOG = 2 * 1024 * 1024;
+
+struct SPhoneAppOptions {
+    int video_width = 0;   // 0: the head unit's (from its encoder settings)
+    int video_height = 0;
+    int fps = 0;           // 0: the rate the head unit asks for
+    std::string pictures_dir;  // empty: the test pattern
+    bool unthrottled = false;
+    int pre_encode = 0;
+    std::vector<std::string> faults;  // CAppFaultPlan text form
+};
+
+// A package the head unit sent on one of the six channels.
+struct SAppRxRecord {
+    int64_t time_us = 0;
+    int channel = 0;
+    uint32_t type = 0;
+    uint32_t length = 0;
+    std::string text;  // CAppProtocol::Describe
+    std::vector<uint8_t> payload;
+};
+
+// A package the app sent, pictures and heartbeats aside.
+struct SAppTxRecord {
+    int64_t time_us = 0;
+    int channel = 0;
+    uint32_t type = 0;
+    uint32_t length = 0;
+};
+
+struct SAppPictureRecord {
+    uint32_t frame = 0;
+    uint32_t size = 0;  // JPEG bytes
+    int64_t time_us = 0;
+};
+
+class CPhoneApp {
+public:
+    CPhoneApp();
+    ~CPhoneApp();
+    CPhoneApp(const CPhoneApp&) = delete;
+    CPhoneApp& operator=(const CPhoneApp&) = delete;
+
+    // Registers the six ports and the "am start" hook. Once, before Start.
+    void Attach(CSimRecord* record, CShellScript* shell, CEndpointRegistry* endpoints);
+    // The simulator's own faults, reached from app faults "unplug" and "adb=SPEC".
+    void SetUnplugHook(std::function<void()> fn);
+    void SetAdbFaultHook(std::function<bool(const std::string&, std::string*)> fn);
+
+    // Applies the options (the app is not running until "am start") and
+    // starts the worker; Stop ends it, drops the app and its streams.
+    bool Start(const SPhoneAppOptions& options, std::string* error);
+    void Stop();
+
+    // What "am start" does: starts the app unless it runs.
+    void Launch();
+    // The app dies: all six channels closed from the phone, the process
+    // gone; the ADB connection stays. A later "am start" starts it again.
+    void Die();
+    bool Running() const;
+
+    // Run-time settings (the same as the options).
+    bool SetVideoSize(int width, int height);  // 0 x 0: the head unit's
+    void SetFps(int fps);
+    void SetUnthrottled(bool on);
+    bool SetPictures(const std::string& dir, std::string* error);
+    void SetPreEncode(int count);
+
+    // Injections: "KIND[=ARG]" now (on the caller's thread), or as a fault
+    // in CAppFaultPlan's text form. Kinds: feature-query,
+    // module-status=ID:STATUS[,ID:STATUS...], call-begin[=TYPE], call-end,
+    // foreground, background, quit, record-start, record-stop,
+    // frame-rate-report=N, encoder-info=WxH:FPS, device-info, bt-oob,
+    // music-init[=RATE:CHANNELS:BITS], music-data=LEN, tts-init[=...],
+    // tts-data=LEN, vr-start[=...], vr-data=LEN, vr-stop,
+    // unknown=[CH/]TYPE[:LEN], oversize=CH[:LEN], app-death, unplug, adb=SPEC.
+    bool Inject(const std::string& what, std::string* error = nullptr);
+    bool AddFault(const std::string& spec, std::string* error = nullptr);
+    void ClearFaults();
+
+    bool ChannelOpen(int channel) const;
+    int OpenChannels() const;
+    bool Streaming() const;
+    int FrameRate() const;
+    int VideoWidth() const;
+    int VideoHeight() const;
+
+    std::vector<SAppRxRecord> Received() const;
+    std::vector<SAppRxRecord> Received(uint32_t type) const;
+    std::vector<SAppTxRecord> Sent() const;
+    std::vector<SAppPictureRecord> Pictures() const;
+    uint64_t Heartbeats() const;
+    int Starts() const;
+    void ClearRecords();
+    // Waits until pred() holds, checked again at every change of the app.
+    bool WaitFor(const std::function<bool()>& pred, int timeout_ms) const;
+
+    // From the channel endpoints (connection thread).
+    void ChannelOpened(int channel, uint64_t id, std::shared_ptr<IStreamLink> link);
+    void ChannelData(int channel, uint64_t id, const uint8_t* data, size_t len);
+    void ChannelClosed(int channel, uint64_t id);
+
+private:
+    struct SOut {
+        std::shared_ptr<IStreamLink> link;
+        int channel = 0;
+        uint32_t type = 0;
+        std::vector<uint8_t> bytes;
+    };
+    struct SChannel {
+        std::shared_ptr<IStreamLink> link;
+        uint64_t id = 0;
+        CFrameReader reader;
+    };
+
+    void Fire(const SAppInjection& inj);
+    void HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* out);  // m_lock held
+    SOut Out(int channel, uint32_t type, std::vector<uint8_t> bytes);           // m_lock held
+    void Send(std::vector<SOut>& out);  // m_lock not held
+    void Event(const std::string& event);  // faults waiting for it; m_lock not needed
+    uint32_t Timestamp() const;
+    void Changed();  // m_lock held
+    void WorkerLoop();
+    bool SendPicture();
+    void SendHeartbeat();
+
+    CSimRecord* m_record = nullptr;
+    CShellScript* m_shell = nullptr;
+    std::function<void()> m_unplug;
+    std::function<bool(const std::string&, std::string*)> m_adb_fault;
+    CAppFaultPlan m_faults;
+    CPictureSource m_pictures;
+
+    mutable std::mutex m_lock;
+    mutable std::condition_variable m_changed;
+    uint64_t m_gen = 0;
+    SPhoneAppOptions m_options;
+    bool m_running = false;
+    int m_starts = 0;
+    std::chrono::steady_clock::time_point m_start_time;
+    uint64_t m_next_stream_id = 1;
+    SChannel m_channels[APP_CHANNELS];
+    // Video state.
+    int m_width = 0, m_height = 0, m_fps = APP_DEFAULT_FPS;
+    bool m_streaming = false;
+    bool m_foreground_due = false;
+    uint32_t m_frame = 0;
+    std::chrono::steady_clock::time_point m_next_picture;
+    std::chrono::steady_clock::time_point m_last_video;
+    // Records.
+    std::vector<SAppRxRecord> m_rx;
+    std::vector<SAppTxRecord> m_tx;
+    std::vector<SAppPictureRecord> m_sent_pictures;
+    uint64_t m_heartbeats = 0;
+
+    std::atomic<bool> m_stop{false};
+    std::thread m_worker;
+};
+
+}  // namespace phonesim
