@@ -117,6 +117,17 @@ void CRegistryStore::EnsureLoadedLocked() {
     return;
   }
   CRegistryText::Parse(text, RootsLocked());
+  // Loading the stored registry is this process's boot. "Drivers\Active" lists the drivers that
+  // the device manager has loaded since boot; entries stored by an earlier run name drivers that
+  // are not loaded now, so they go, as the device manager rebuilds the key at every boot.
+  auto drivers = m_localMachine->subKeys.find(u"Drivers");
+  if (drivers != m_localMachine->subKeys.end()) {
+    auto active = drivers->second->subKeys.find(u"Active");
+    if (active != drivers->second->subKeys.end()) {
+      MarkDeleted(*active->second);
+      drivers->second->subKeys.erase(active);
+    }
+  }
 }
 
 void CRegistryStore::SaveLocked() {

@@ -283,13 +283,13 @@ TEST_F(RegistryTest, EveryValueSurvivesAReloadAndTheFileIsReadable) {
   ASSERT_EQ(Set(corvane, u"multi", 7, {0x41, 0, 0, 0, 0, 0}), ERROR_SUCCESS);
   ASSERT_EQ(Set(corvane, u"short", REG_DWORD, {1, 2}), ERROR_SUCCESS);
   ASSERT_EQ(Set(corvane, nullptr, REG_SZ, Sz(u"default")), ERROR_SUCCESS);
-  RegCloseKey(Create(HKEY_LOCAL_MACHINE, u"Drivers\\Active"));   // empty keys persist too
+  RegCloseKey(Create(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn"));   // empty keys persist too
   RegCloseKey(oem);
   RegCloseKey(corvane);
 
   const std::string file = ReadFile();
   for (const char* line : {"[HKEY_LOCAL_MACHINE\\OEM]\n", "\"App\"=sz-noterm:\"QX_VT\"\n",
-                           "\"VTCorvane\"=dword:00000064\n", "[HKEY_LOCAL_MACHINE\\Drivers\\Active]\n",
+                           "\"VTCorvane\"=dword:00000064\n", "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn]\n",
                            "[HKEY_CURRENT_USER\\Corvane]\n", "\"board\"=sz:\"授权失败\"\n",
                            "\"Odd \\\"name\\\\\"=sz:\"a\\\"b\\\\c\\r\\n\\0d\\u0001😀\"\n", "\"blob\"=hex:00,ff,10\n",
                            "\"empty\"=hex:\n", "\"half\"=hex(1):41,00,42\n", "\"lone\"=sz:\"\\uD800\"\n",
@@ -312,6 +312,22 @@ TEST_F(RegistryTest, EveryValueSurvivesAReloadAndTheFileIsReadable) {
   EXPECT_EQ(data, (std::vector<BYTE>{0x41, 0x00, 0x42}));
   ASSERT_EQ(Get(k, u"", type, data), ERROR_SUCCESS);
   EXPECT_EQ(data, Sz(u"default"));
+  RegCloseKey(k);
+}
+
+// A reload is a boot: the drivers listed as loaded by an earlier run are not loaded now.
+TEST_F(RegistryTest, AReloadForgetsTheDriversLoadedBeforeAndKeepsTheRest) {
+  HKEY active = Create(HKEY_LOCAL_MACHINE, u"Drivers\\Active\\01");
+  ASSERT_EQ(Set(active, u"Name", REG_SZ, Sz(u"ADB1:")), ERROR_SUCCESS);
+  RegCloseKey(active);
+  HKEY client = Create(HKEY_LOCAL_MACHINE, u"Drivers\\USB\\ClientDrivers\\ADB_Class");
+  ASSERT_EQ(Set(client, u"Prefix", REG_SZ, Sz(u"ADB")), ERROR_SUCCESS);
+  RegCloseKey(client);
+
+  wce::ReloadRegistry();
+  HKEY k = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\Active", 0, 0, &k), ERROR_FILE_NOT_FOUND);
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\USB\\ClientDrivers\\ADB_Class", 0, 0, &k), ERROR_SUCCESS);
   RegCloseKey(k);
 }
 
@@ -386,7 +402,7 @@ TEST_F(RegistryTest, ConcurrentWritersAllLand) {
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t] {
-      const std::u16string path = u"Drivers\\Active\\" + std::u16string(1, char16_t(u'A' + t));
+      const std::u16string path = u"Drivers\\BuiltIn\\" + std::u16string(1, char16_t(u'A' + t));
       HKEY k = nullptr;
       if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, 0, nullptr, &k, nullptr) != ERROR_SUCCESS) return;
       for (int i = 0; i < kValues; ++i) {
@@ -401,7 +417,7 @@ TEST_F(RegistryTest, ConcurrentWritersAllLand) {
 
   wce::ReloadRegistry();
   for (int t = 0; t < kThreads; ++t) {
-    const std::u16string path = u"Drivers\\Active\\" + std::u16string(1, char16_t(u'A' + t));
+    const std::u16string path = u"Drivers\\BuiltIn\\" + std::u16string(1, char16_t(u'A' + t));
     HKEY k = nullptr;
     ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, 0, &k), ERROR_SUCCESS);
     DWORD values = 0;
