@@ -59,6 +59,10 @@ struct CorvaneAdbSession {
   AdbChannel channels[ADB_CHANNELS];
   AdbRequestList requests;
   std::atomic<int32_t> current_op{0};
+  // Callers inside the interface (LinkCall); Close waits for them before freeing.
+  std::atomic<int32_t> callers{0};
+  // Counts USB outs; a service call that saw it move lost the phone on the way.
+  std::atomic<uint32_t> usb_out_count{0};
 
   // Services (manual-reset events).
   HANDLE ev_helper_running = nullptr;
@@ -127,4 +131,5 @@ void SendImageSlice(uint32_t localId, uint32_t remoteId);
 void InitPushFiles();
 void ApplyWriterPriority(int priority);
 bool UsbThreadsRunning();
+bool WriterRunning();
 void ResetLinkStateForTests();

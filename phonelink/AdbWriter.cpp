@@ -114,3 +114,7 @@ void ClearQueue() {
 void ApplyWriterPriority(int priority) {
   if (g_writer.thread && priority != -1) CeSetThreadPriority(g_writer.thread, priority);
 }
+
+bool WriterRunning() {
+  return g_writer.thread != nullptr;
+}

@@ -104,6 +104,8 @@ int CAdbPushFile::OpenSync(int32_t localId) {
       break;
     }
     LinkLog("[@@] =======  push_open_sync wait timeout %d \n", attempt);
+    // Without the phone no try can be answered.
+    if (!g_adb.usb_up || !g_adb.initialised) break;
   }
   LeaveCriticalSection(&m_cs);
   return result;
@@ -118,6 +120,11 @@ void CAdbPushFile::SetRemote(int32_t remoteId) {
 void CAdbPushFile::SetOpened(int32_t remoteId) {
   SetEvent(m_hOpened);
   SetRemote(remoteId);
+}
+
+void CAdbPushFile::WakeWaiters() {
+  if (m_hOpened) SetEvent(m_hOpened);
+  if (m_hDone) SetEvent(m_hDone);
 }
 
 void CAdbPushFile::SetDone() {

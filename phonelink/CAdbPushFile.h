@@ -35,6 +35,8 @@ class CAdbPushFile {
   // The phone's OKAY of the OPEN (the event first: OpenSync holds the lock while it waits).
   void SetOpened(int32_t remoteId);
   void SetDone();
+  // Close: ends the waits of OpenSync and WaitTransferEnd.
+  void WakeWaiters();
   void SendNextSlice();
   int WaitTransferEnd(DWORD ms);
   bool OwnsId(int32_t localId) const { return localId != -1 && m_nLocalId == localId; }

@@ -4,6 +4,7 @@
 #include "AdbKeys.h"
 #include "AdbSession.h"
 #include "CAdbPushFile.h"
+#include "LinkCall.h"
 #include "LinkLog.h"
 
 #include <kernel/filesys.h>
@@ -19,6 +20,8 @@ namespace {
 const int32_t kPorts[ADB_CHANNELS] = {7240, 8240, 9240, 9241, 9242, 9340};
 const uint32_t kRingSizes[ADB_CHANNELS] = {65536, 4718592, 1572864, 786432, 393216, 65536};
 const int kDefaultPriority = 251;
+// Every wait of a caller ends at once when its event is set; the longest sleep is 200 ms.
+const DWORD kCallerDrainMs = 600;
 
 struct ChannelTableInit {
   ChannelTableInit() {
@@ -44,6 +47,26 @@ std::string ProgramDirectory() {
   size_t slash = text.rfind('\\');
   return slash == std::string::npos ? std::string() : text.substr(0, slash + 1);
 #endif
+}
+
+// Wakes every caller that waits inside the link and waits until all have left. The events
+// are set again on each pass: a caller may reset its event just after the flags were cleared.
+bool WaitForCallers() {
+  const DWORD start = GetTickCount();
+  while (g_adb.callers > 0) {
+    for (HANDLE h : {g_adb.ev_helper_running, g_adb.ev_sync_opened, g_adb.ev_push_done, g_adb.ev_app_start,
+                     g_adb.ev_ls, g_adb.ev_getprop}) {
+      if (h) SetEvent(h);
+    }
+    for (AdbChannel& ch : g_adb.channels) {
+      if (ch.event) SetEvent(ch.event);
+    }
+    CAdbPushFile::Vtim().WakeWaiters();
+    CAdbPushFile::Jar().WakeWaiters();
+    if (GetTickCount() - start > kCallerDrainMs) return false;
+    Sleep(2);
+  }
+  return true;
 }
 
 void CloseEvent(HANDLE* h) {
@@ -105,6 +128,13 @@ int Corvane_Adb_Close() {
   usb_close();
   if (!g_adb.initialised) return -3;
   g_adb.initialised = 0;
+  g_adb.usb_up = 0;
+  if (!WaitForCallers()) {
+    // A caller is still inside: what it may touch is left allocated rather than freed under it.
+    LinkLog("[@@] Corvane_Adb_Close  callers left=%d \n", g_adb.callers.load());
+    StopWriter();
+    return 0;
+  }
   for (AdbChannel& ch : g_adb.channels) {
     CircleBuff* buffer = ch.buffer;
     ch.buffer = nullptr;
@@ -149,7 +179,8 @@ BYTE Corvane_Adb_IsConnected() {
 
 int Corvane_Adb_SetTcpDataNotifyEvent(int channel, HANDLE event) {
   if (channel < 0 || channel >= ADB_CHANNELS) return -10;
-  if (g_adb.channels[channel].buffer) g_adb.channels[channel].buffer->SetDataEvent(event);
+  LinkCall call;
+  if (call.Open() && g_adb.channels[channel].buffer) g_adb.channels[channel].buffer->SetDataEvent(event);
   return 0;
 }
 
@@ -159,6 +190,7 @@ void Corvane_Adb_SetUsbThreadPriority(int priority) {
 }
 
 void ResetOnUsbOut() {
+  ++g_adb.usb_out_count;
   if (g_adb.ev_helper_running) SetEvent(g_adb.ev_helper_running);
   g_adb.requests.Clear();
   ClearQueue();

@@ -3,6 +3,7 @@
 #include "AdbSession.h"
 #include "CAdbPushFile.h"
 #include "CorvaneAdb.h"
+#include "LinkCall.h"
 #include "LinkLog.h"
 #include "LocalFile.h"
 #include "SyncImage.h"
@@ -15,13 +16,20 @@ const char kVtscHeader[] = "SEND    /data/local/tmp/vtsc,33206DATA";
 const char kVtimHeader[] = "SEND    /data/local/tmp/vtim,33206DATA";
 const char kJarHeader[] = "SEND    /data/local/tmp/vtim.jar,33206DATA";
 
-// -10 missing file, -11 stream not opened, -12 transfer not ended; 0 pushed.
-int PushWithObject(CAdbPushFile& push, const char* directory, const char* name) {
+// The phone that was there when the call began is still there: no USB out in between.
+bool SamePhone(uint32_t usbOuts) {
+  return g_adb.initialised && g_adb.usb_up && g_adb.usb_out_count == usbOuts;
+}
+
+// -10 missing file, -11 stream not opened, -12 transfer not ended; 0 pushed. The last slice
+// queued is no proof: a phone lost meanwhile got part of the file at best.
+int PushWithObject(CAdbPushFile& push, const char* directory, const char* name, uint32_t usbOuts) {
   push.Reset();
   if (!push.Load(directory, name)) return -10;
-  if (push.OpenSync(g_adb.request_counter) != 0) return -11;
+  if (push.OpenSync(g_adb.request_counter) != 0 || !SamePhone(usbOuts)) return -11;
   if (!push.WaitTransferEnd(5000)) return -12;
   Sleep(100);
+  if (!SamePhone(usbOuts)) return -12;
   return 0;
 }
 }  // namespace
@@ -74,7 +82,9 @@ void SendImageSlice(uint32_t localId, uint32_t remoteId) {
 }
 
 int Corvane_Adb_PushVtim(const char* directory) {
-  if (!g_adb.initialised) return -3;
+  LinkCall call;
+  if (!call.Open()) return -3;
+  const uint32_t usbOuts = g_adb.usb_out_count;
   SendAdbOpen("shell:mkdir /data/local/tmp/dalvik-cache", ADB_KIND_VTIM);
 
   char ls[256];
@@ -89,10 +99,10 @@ int Corvane_Adb_PushVtim(const char* directory) {
     jarPresent = g_adb.jar_present != 0;
   }
 
-  int result = PushWithObject(CAdbPushFile::Vtim(), directory, "vtim");
+  int result = PushWithObject(CAdbPushFile::Vtim(), directory, "vtim", usbOuts);
   if (result != 0) return result;
   if (!jarPresent) {
-    result = PushWithObject(CAdbPushFile::Jar(), directory, "vtim.jar");
+    result = PushWithObject(CAdbPushFile::Jar(), directory, "vtim.jar", usbOuts);
     if (result != 0) return result;
   }
   Sleep(80);

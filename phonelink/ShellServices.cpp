@@ -4,6 +4,7 @@
 // their event last.
 #include "AdbSession.h"
 #include "CorvaneAdb.h"
+#include "LinkCall.h"
 #include "LinkLog.h"
 #include "ShellAnswer.h"
 
@@ -92,12 +93,14 @@ void HandleHelperWatchClose() {
 
 int Corvane_Adb_Shell(const char* service) {
   if (!service || std::strncmp(service, "push", 4) == 0) return 0;
-  if (!g_adb.initialised) return 0;
+  LinkCall call;
+  if (!call.Open()) return 0;
   return SendAdbOpen(service, ADB_KIND_PLAIN);
 }
 
 int Corvane_Adb_StartPhoneApp() {
-  if (!g_adb.initialised) return -13;
+  LinkCall call;
+  if (!call.Open()) return -13;
   ResetEvent(g_adb.ev_app_start);
   g_adb.app_answered = 0;
   g_adb.app_started = 0;
@@ -108,7 +111,8 @@ int Corvane_Adb_StartPhoneApp() {
 }
 
 int Corvane_Adb_KillVtsc() {
-  if (!g_adb.initialised) return 0;
+  LinkCall call;
+  if (!call.Open()) return 0;
   // Each listing is searched on its own: nothing of an earlier one may be found again.
   g_adb.shell_window.Refill();
   SendAdbOpen("shell:ps", ADB_KIND_PS_KILL);
@@ -123,7 +127,9 @@ void Corvane_Adb_SetPushDir(const char* directory) {
 }
 
 int Corvane_Adb_StartVtsc() {
-  if (!g_adb.initialised) return -13;
+  LinkCall call;
+  if (!call.Open()) return -13;
+  const uint32_t usbOuts = g_adb.usb_out_count;
   g_adb.release_444 = 0;
   g_adb.release_m = 0;
   g_adb.android_level = 0;
@@ -167,5 +173,7 @@ int Corvane_Adb_StartVtsc() {
     return -10;
   }
   if (WaitForSingleObject(g_adb.ev_helper_running, 10000) != WAIT_OBJECT_0) return -9;
+  // A USB out wakes this wait too; a helper never seen on a phone that went away is no success.
+  if (!g_adb.helper_seen && (g_adb.usb_out_count != usbOuts || !g_adb.usb_up || !g_adb.initialised)) return -13;
   return g_adb.rerun_counter;
 }

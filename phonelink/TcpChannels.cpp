@@ -2,6 +2,7 @@
 // "tcp:" service. Channel streams are found by their small local ids, never in the request list.
 #include "AdbSession.h"
 #include "CorvaneAdb.h"
+#include "LinkCall.h"
 #include "LinkLog.h"
 
 #include <cstdio>
@@ -27,6 +28,8 @@ struct ReadRule {
 
 int ChannelRead(const ReadRule& rule, uint8_t* buffer, int n) {
   if (n < 1 || !buffer) return 0;
+  LinkCall call;
+  if (!call.Open()) return 0;
   AdbChannel& ch = g_adb.channels[rule.channel];
   uint32_t done = 0;
   const uint32_t wanted = static_cast<uint32_t>(n);
@@ -70,7 +73,8 @@ void OpenChannel(int channel) {
 }
 
 void Corvane_Adb_TcpConnect() {
-  if (!g_adb.initialised) return;
+  LinkCall call;
+  if (!call.Open()) return;
   for (AdbChannel& ch : g_adb.channels) ch.local_id += ADB_CHANNELS;
   AdbChannel* c = g_adb.channels;
   LinkLog("[@@] TcpConnect ID (%d, %d, %d, %d, %d, %d) \n", c[0].local_id.load(), c[1].local_id.load(),
@@ -80,7 +84,7 @@ void Corvane_Adb_TcpConnect() {
     OpenChannel(i);
     WaitForSingleObject(c[i].event, 100);
   }
-  for (int pass = 0; pass < 10 && g_adb.usb_up; ++pass) {
+  for (int pass = 0; pass < 10 && g_adb.usb_up && g_adb.initialised; ++pass) {
     if (c[0].remote_id == -1) {
       if (AllClosed(1, 5)) {
         // Nothing listens: the phone app is not running, start it again.
@@ -102,7 +106,8 @@ void Corvane_Adb_TcpConnect() {
 }
 
 int Corvane_Adb_TcpDisconnect(int channel) {
-  if (!g_adb.usb_up || !g_adb.initialised) return 0;
+  LinkCall call;
+  if (!g_adb.usb_up || !call.Open()) return 0;
   for (int c = 0; c < ADB_CHANNELS; ++c) {
     if (channel != 6 && channel != c) continue;
     AdbPacket* p = AdbPacket::Alloc();
@@ -117,7 +122,7 @@ int Corvane_Adb_TcpDisconnect(int channel) {
       ResetRingBuffers();
       return 0;
     }
-    if (i == 10) break;
+    if (i == 10 || !g_adb.usb_up || !g_adb.initialised) break;
     Sleep(200);
   }
   return 0;
@@ -129,12 +134,14 @@ BYTE Corvane_Adb_IsChannelConnected(int channel) {
 }
 
 int Corvane_Adb_GetChannelDataSize(int channel) {
-  if (channel < 0 || channel >= ADB_CHANNELS || !g_adb.channels[channel].buffer) return 0;
+  LinkCall call;
+  if (!call.Open() || channel < 0 || channel >= ADB_CHANNELS || !g_adb.channels[channel].buffer) return 0;
   return static_cast<int>(g_adb.channels[channel].buffer->GetUsedSize());
 }
 
 int Corvane_Adb_TcpWrite(int channel, const void* data, int length) {
-  if (channel < 0 || channel >= ADB_CHANNELS || length < 0 || !g_adb.initialised) return 0;
+  LinkCall call;
+  if (channel < 0 || channel >= ADB_CHANNELS || length < 0 || !call.Open()) return 0;
   // One packet per write; the system never writes more than 1024 bytes at once.
   if (static_cast<uint32_t>(length) > ADB_MAX_PAYLOAD || (length > 0 && !data)) return 0;
   g_adb.current_op = ADB_OP_CHANNEL_WRITE;

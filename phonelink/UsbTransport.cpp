@@ -263,8 +263,8 @@ void usb_close() {
     if (*h) CloseHandle(*h);
     *h = nullptr;
   }
-  DeleteCriticalSection(&g_usb.lock);
-  g_usb.lockMade = false;
+  // The USB lock stays for the process: the writer still reads the device under it until
+  // Corvane_Adb_Close stops the writer after this.
   LinkLog("[@@]usb_close Return 0X%x \n", 0u);
 }
 
@@ -308,7 +308,7 @@ bool usb_write(const void* data, uint32_t length) {
   return true;
 }
 
-// Tests: the state of the USB side.
+// Tests: whether any thread of the link (monitor, reader, writer) is still there.
 bool UsbThreadsRunning() {
-  return g_usb.monitor != nullptr || g_usb.reader != nullptr;
+  return g_usb.monitor != nullptr || g_usb.reader != nullptr || WriterRunning();
 }

@@ -1,0 +1,144 @@
+// ADB authentication against the simulated phone: which key signs which token, when the public
+// key is offered, and that the key files beside the program are never rewritten.
+#include "PhoneLinkE2E.h"
+
+#include <adb/CAdbAuth.h>
+
+namespace linktest {
+namespace {
+
+enum class Answer { Sig0, Sig1, Pub0, Pub1 };
+
+// Checks one AUTH of the host against the token that the phone sent just before it.
+void ExpectAnswer(const SPacketRecord& token, const SPacketRecord& answer, Answer expected, size_t index) {
+  SCOPED_TRACE("AUTH answer " + std::to_string(index));
+  EXPECT_EQ(answer.arg1, 0u);
+  if (expected == Answer::Pub0 || expected == Answer::Pub1) {
+    EXPECT_EQ(answer.arg0, 3u) << "public key";
+    EXPECT_EQ(answer.payload, Text0(g_szAdbPublicKeyText[expected == Answer::Pub0 ? 0 : 1]));
+    return;
+  }
+  ASSERT_EQ(answer.arg0, 2u) << "signature";
+  ASSERT_EQ(token.arg0, 1u) << "the phone's token";
+  std::vector<uint8_t> modulus;
+  uint32_t exponent = 0;
+  std::string error;
+  ASSERT_TRUE(phonesim::CAdbAuth::ParsePublicKey(g_szAdbPublicKeyText[expected == Answer::Sig0 ? 0 : 1], &modulus,
+                                                 &exponent, &error))
+      << error;
+  EXPECT_EQ(answer.data_length, 256u);
+  EXPECT_TRUE(phonesim::CAdbAuth::VerifyWithKey(modulus, exponent, token.payload.data(), token.payload.size(),
+                                                answer.payload.data(), answer.payload.size()))
+      << "signed with key " << (expected == Answer::Sig0 ? 0 : 1);
+}
+
+// The AUTH packets in order: each phone token followed by the host's answer to it.
+void ExpectExchange(const std::vector<SPacketRecord>& packets, const std::vector<Answer>& expected) {
+  std::vector<std::pair<SPacketRecord, SPacketRecord>> pairs;
+  const SPacketRecord* token = nullptr;
+  for (auto& p : packets) {
+    if (p.command != kAuth) continue;
+    if (!p.from_host) {
+      token = &p;
+    } else if (token) {
+      pairs.emplace_back(*token, p);
+    }
+  }
+  ASSERT_EQ(pairs.size(), expected.size());
+  for (size_t i = 0; i < pairs.size(); ++i) ExpectAnswer(pairs[i].first, pairs[i].second, expected[i], i);
+}
+
+struct AuthCase {
+  const char* name;
+  int trusted;        // public-key text the phone trusts from the start, -1 none
+  bool acceptOffer;   // the phone's user allows an offered key
+  std::vector<Answer> answers;
+  bool connects;
+};
+
+void PrintTo(const AuthCase& c, std::ostream* os) { *os << c.name; }
+
+class PhoneLinkAuth : public PhoneLinkE2E, public ::testing::WithParamInterface<AuthCase> {};
+
+TEST_P(PhoneLinkAuth, AnswersEachTokenInKeyOrder) {
+  const AuthCase& c = GetParam();
+  phonesim::SPhoneSimOptions options;
+  options.auth = true;
+  options.accept_keys = c.acceptOffer;
+  StartPhone(options);
+  if (c.trusted >= 0) {
+    ASSERT_TRUE(sim.Auth().Trust(g_szAdbPublicKeyText[c.trusted], false));
+  }
+  ASSERT_EQ(Corvane_Adb_Init(), 0);
+  if (c.connects) {
+    ASSERT_TRUE(WaitConnected());
+  } else {
+    ASSERT_TRUE(WaitUntil([&] { return FromHost(kAuth).size() >= c.answers.size(); }, 8000));
+    // The phone that never accepts answers nothing more; nor must the link.
+    Sleep(100);
+    EXPECT_EQ(Corvane_Adb_IsConnected(), 0);
+  }
+  ExpectExchange(sim.Record().Packets(), c.answers);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, PhoneLinkAuth,
+    ::testing::Values(AuthCase{"TrustsKey0", 0, false, {Answer::Sig0}, true},
+                      AuthCase{"TrustsKey1", 1, false, {Answer::Sig0, Answer::Sig1}, true},
+                      AuthCase{"AllowsTheOfferedKey", -1, true, {Answer::Sig0, Answer::Sig1, Answer::Pub0}, true},
+                      AuthCase{"NeverAllows", -1, false, {Answer::Sig0, Answer::Sig1, Answer::Pub0}, false}),
+    [](const ::testing::TestParamInfo<AuthCase>& info) { return std::string(info.param.name); });
+
+TEST_F(PhoneLinkE2E, AuthNextCycleOffersThePublicKey1) {
+  phonesim::SPhoneSimOptions options;
+  options.auth = true;
+  options.accept_keys = false;
+  StartPhone(options);
+  ASSERT_EQ(Corvane_Adb_Init(), 0);
+  ASSERT_TRUE(WaitUntil([&] { return FromHost(kAuth).size() >= 3; }, 8000));
+  // The cable is pulled and plugged again: the cursor starts over, the public key moves on.
+  sim.Unplug();
+  ASSERT_TRUE(WaitUntil([&] { return FromHost(kAuth).size() >= 6; }, 8000));
+  EXPECT_EQ(UsbOut(), (std::vector<int>{1, 0, 1}));
+  ExpectExchange(sim.Record().Packets(),
+                 {Answer::Sig0, Answer::Sig1, Answer::Pub0, Answer::Sig0, Answer::Sig1, Answer::Pub1});
+}
+
+struct KeyFileCase {
+  const char* name;
+  bool file0Readable;
+  bool file1Readable;
+  std::vector<Answer> answers;
+};
+
+void PrintTo(const KeyFileCase& c, std::ostream* os) { *os << c.name; }
+
+class PhoneLinkKeyFiles : public PhoneLinkE2E, public ::testing::WithParamInterface<KeyFileCase> {};
+
+TEST_P(PhoneLinkKeyFiles, UnreadableKeysAreSkippedAndFilesKept) {
+  const KeyFileCase& c = GetParam();
+  const std::string notAKey = "this file holds no key\n";
+  const std::string key0 = g_szAdbPrivateKeyText[0], key1 = g_szAdbPrivateKeyText[1];
+  const std::string before0 = c.file0Readable ? key0 : notAKey;
+  const std::string before1 = c.file1Readable ? key1 : notAKey;
+  WriteFile(root / "prog" / "userkey0", before0);
+  WriteFile(root / "prog" / "userkey1", before1);
+  phonesim::SPhoneSimOptions options;
+  options.auth = true;
+  options.accept_keys = true;
+  StartPhone(options);
+  StartLink();
+  ExpectExchange(sim.Record().Packets(), c.answers);
+  EXPECT_EQ(ReadFile(root / "prog" / "userkey0"), before0);
+  EXPECT_EQ(ReadFile(root / "prog" / "userkey1"), before1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PhoneLinkKeyFiles,
+    ::testing::Values(KeyFileCase{"NoneReadable", false, false, {Answer::Pub0}},
+                      KeyFileCase{"OnlyKey1Readable", false, true, {Answer::Sig1, Answer::Pub0}},
+                      KeyFileCase{"BothReadable", true, true, {Answer::Sig0, Answer::Sig1, Answer::Pub0}}),
+    [](const ::testing::TestParamInfo<KeyFileCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace linktest

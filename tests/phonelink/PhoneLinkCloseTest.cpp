@@ -1,0 +1,100 @@
+// Corvane_Adb_Close from every state of the link: it returns quickly, leaves no thread behind,
+// and callers blocked in the link come back.
+#include "PhoneLinkE2E.h"
+
+#include <future>
+
+namespace linktest {
+namespace {
+
+struct CloseCase {
+  const char* name;
+  std::function<void(PhoneLinkE2E*)> enter;   // brings the link into the state
+  std::function<int()> blocked;               // a caller left waiting in the link, or none
+};
+
+class PhoneLinkClose : public PhoneLinkE2E {
+ public:
+  void Phone(const phonesim::SPhoneSimOptions& options = {}) { StartPhone(options); }
+  void Link() { StartLink(); }
+  phonesim::CPhoneSim& Sim() { return sim; }
+};
+
+TEST_F(PhoneLinkClose, ReturnsWithin2SecondsFromEveryState) {
+  EXPECT_EQ(Corvane_Adb_Close(), -3) << "never initialised";
+  const CloseCase cases[] = {
+      {"no phone", [](PhoneLinkE2E*) { Sleep(1100); }, nullptr},
+      {"connected with channels",
+       [](PhoneLinkE2E* t) {
+         static_cast<PhoneLinkClose*>(t)->Link();
+         Corvane_Adb_TcpConnect();
+       },
+       nullptr},
+      {"reading a channel",
+       [](PhoneLinkE2E* t) {
+         static_cast<PhoneLinkClose*>(t)->Link();
+         Corvane_Adb_TcpConnect();
+       },
+       [] {
+         static uint8_t b[64];
+         return Corvane_Adb_TcpRead_Video(b, 64);
+       }},
+      {"waiting for getprop",
+       [](PhoneLinkE2E* t) {
+         auto* c = static_cast<PhoneLinkClose*>(t);
+         c->Link();
+         phonesim::SShellRule silent;
+         silent.pattern = "getprop*";
+         silent.silent = true;
+         c->Sim().Shell().SetRule(silent);
+       },
+       [] { return Corvane_Adb_StartVtsc(); }},
+      {"waiting for the app start",
+       [](PhoneLinkE2E* t) {
+         auto* c = static_cast<PhoneLinkClose*>(t);
+         c->Link();
+         phonesim::SShellRule silent;
+         silent.pattern = "am*";
+         silent.silent = true;
+         c->Sim().Shell().SetRule(silent);
+       },
+       [] { return Corvane_Adb_StartPhoneApp(); }},
+      {"phone gone, monitor probing",
+       [](PhoneLinkE2E* t) {
+         auto* c = static_cast<PhoneLinkClose*>(t);
+         c->Link();
+         c->Sim().AddFault("replug-delay=5000");
+         c->Sim().Unplug();
+         Sleep(1200);
+       },
+       nullptr},
+  };
+  bool phoneStarted = false;
+  for (const CloseCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (std::string(c.name) != "no phone" && !phoneStarted) {
+      StartPhone();
+      phoneStarted = true;
+    }
+    ASSERT_EQ(Corvane_Adb_Init(), 0);
+    c.enter(this);
+    std::future<int> caller;
+    if (c.blocked) {
+      caller = std::async(std::launch::async, c.blocked);
+      EXPECT_EQ(caller.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout) << "it blocks";
+    }
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(Corvane_Adb_Close(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
+    EXPECT_FALSE(UsbThreadsRunning());
+    if (c.blocked) {
+      ASSERT_EQ(caller.wait_for(std::chrono::seconds(2)), std::future_status::ready) << "the caller comes back";
+      EXPECT_LT(caller.get(), 1);
+    }
+    sim.ClearFaults();
+    sim.Shell().ClearRules();
+  }
+}
+
+}  // namespace
+}  // namespace linktest

@@ -1,0 +1,180 @@
+// The link against the simulated phone over the TCP backend of the USB host stack: what the
+// phone recorded is the truth. Shared by the end-to-end test files of the link.
+#pragma once
+
+#include "AdbKeyTexts.h"
+#include "AdbSession.h"
+#include "CorvaneAdb.h"
+#include "DriverInstall.h"
+
+#include <CPhoneSim.h>
+#include <services/CEchoEndpoint.h>
+
+#include <devmgr/devmgr.h>
+#include <kernel/filesys.h>
+#include <kernel/kernel.h>
+#include <registry/registry.h>
+#include <usbd/CUsbTcpBackend.h>
+#include <user/user.h>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace linktest {
+
+namespace fs = std::filesystem;
+using phonesim::SPacketRecord;
+
+constexpr uint32_t kCnxn = 0x4E584E43, kAuth = 0x48545541, kOpen = 0x4E45504F, kOkay = 0x59414B4F,
+                   kWrte = 0x45545257, kClse = 0x45534C43;
+constexpr uint16_t kPorts[6] = {7240, 8240, 9240, 9241, 9242, 9340};
+constexpr char kAppStart[] = "shell:am start -n com.velto.corvane/com.velto.corvane.CorvaneActivity";
+
+inline bool WaitUntil(const std::function<bool()>& pred, int ms) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    if (pred()) return true;
+    Sleep(5);
+  }
+  return pred();
+}
+
+inline std::vector<uint8_t> Bytes(const char* s, size_t n) {
+  return std::vector<uint8_t>(s, s + n);
+}
+inline std::vector<uint8_t> Text0(const std::string& s) {
+  std::vector<uint8_t> v(s.begin(), s.end());
+  v.push_back(0);
+  return v;
+}
+inline std::string PayloadText(const SPacketRecord& p) {
+  std::string s(p.payload.begin(), p.payload.end());
+  if (!s.empty() && s.back() == '\0') s.pop_back();
+  return s;
+}
+inline void PutLe32(std::vector<uint8_t>* v, uint32_t x) {
+  for (int i = 0; i < 4; ++i) v->push_back(static_cast<uint8_t>(x >> (8 * i)));
+}
+inline void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+inline std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class PhoneLinkE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = fs::temp_directory_path() / ("phonelink-e2e-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "prog");
+    fs::create_directories(root / "Windows");
+    wce::SetRootDir(root.string());
+    wce::ResetRegistry();
+    wce::SetModuleFileName(u"\\prog\\CECorvane.exe");
+    corvane::ResetDriverInstall();
+    fs::copy_file(KAVLINK_PATH, root / "prog" / "kavlink.dll", fs::copy_options::overwrite_existing);
+    ResetLinkStateForTests();
+    RegisterKavlinkDriver();
+    usbOutMsg = RegisterWindowMessageW(u"WMMSG_CORVANE_USB_OUT");
+    usbErrorMsg = RegisterWindowMessageW(u"WMMSG_CORVANE_USB_ERROR");
+    wce::SetBroadcastTap([this](UINT msg, WPARAM w, LPARAM l) {
+      std::lock_guard<std::mutex> hold(lock);
+      if (msg == usbOutMsg) {
+        usbOut.push_back(static_cast<int>(l));
+        usbOutW.push_back(static_cast<int>(w));
+      }
+      if (msg == usbErrorMsg) usbErrors.push_back(static_cast<int>(l));
+    });
+    wce::SetDebugSink([this](const std::string& line) {
+      std::lock_guard<std::mutex> hold(lock);
+      logLines.push_back(line);
+    });
+    for (uint16_t port : kPorts) {
+      sim.Endpoints().Register(port, [] { return std::make_shared<phonesim::CEchoEndpoint>(); });
+    }
+  }
+  void StartPhone(const phonesim::SPhoneSimOptions& options = {}) {
+    std::string error;
+    ASSERT_TRUE(sim.Start(options, &error)) << error;
+    ASSERT_TRUE(wce::CUsbTcpBackend::GetInstance().Start("tcp:127.0.0.1:" + std::to_string(sim.Port())));
+  }
+  void StartLink() {
+    ASSERT_EQ(Corvane_Adb_Init(), 0);
+    ASSERT_TRUE(WaitConnected()) << "no CNXN from the phone";
+  }
+  static bool WaitConnected(int ms = 8000) {
+    return WaitUntil([] { return Corvane_Adb_IsConnected() == 1; }, ms);
+  }
+  void TearDown() override {
+    Corvane_Adb_Close();
+    wce::CUsbTcpBackend::GetInstance().Stop();
+    sim.Stop();
+    wce::SetBroadcastTap(nullptr);
+    wce::SetDebugSink(nullptr);
+    wce::ResetDeviceManager();
+    fs::remove_all(root);
+  }
+  std::vector<SPacketRecord> FromHost(uint32_t command, size_t from = 0) {
+    std::vector<SPacketRecord> out;
+    auto packets = sim.Record().Packets();
+    for (size_t i = from; i < packets.size(); ++i) {
+      if (packets[i].from_host && packets[i].command == command) out.push_back(packets[i]);
+    }
+    return out;
+  }
+  std::vector<SPacketRecord> FromPhone(uint32_t command, size_t from = 0) {
+    std::vector<SPacketRecord> out;
+    auto packets = sim.Record().Packets();
+    for (size_t i = from; i < packets.size(); ++i) {
+      if (!packets[i].from_host && packets[i].command == command) out.push_back(packets[i]);
+    }
+    return out;
+  }
+  // The service texts of the host's OPENs, in order, from packet index `from` on.
+  std::vector<std::string> Opens(size_t from = 0) {
+    std::vector<std::string> out;
+    for (auto& p : FromHost(kOpen, from)) out.push_back(PayloadText(p));
+    return out;
+  }
+  size_t PacketCount() { return sim.Record().Packets().size(); }
+  std::vector<int> UsbOut() {
+    std::lock_guard<std::mutex> hold(lock);
+    return usbOut;
+  }
+  std::vector<int> UsbOutWParams() {
+    std::lock_guard<std::mutex> hold(lock);
+    return usbOutW;
+  }
+  size_t UsbErrors() {
+    std::lock_guard<std::mutex> hold(lock);
+    return usbErrors.size();
+  }
+  bool Logged(const std::string& needle) {
+    std::lock_guard<std::mutex> hold(lock);
+    for (auto& l : logLines) {
+      if (l.find(needle) != std::string::npos) return true;
+    }
+    return false;
+  }
+
+  fs::path root;
+  phonesim::CPhoneSim sim;
+  std::mutex lock;
+  UINT usbOutMsg = 0, usbErrorMsg = 0;
+  std::vector<int> usbOut, usbOutW, usbErrors;
+  std::vector<std::string> logLines;
+};
+
+}  // namespace linktest
