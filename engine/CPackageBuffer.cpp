@@ -1,0 +1,26 @@
+#include "CPackageBuffer.h"
+
+#include <atomic>
+#include <new>
+
+namespace {
+std::atomic<bool> s_bFailGrowth{false};
+}
+
+CPackageBuffer::CPackageBuffer(uint32_t initialSize, uint32_t limit)
+    : m_pData(new (std::nothrow) uint8_t[initialSize]),
+      m_nCapacity(m_pData ? initialSize : 0),
+      m_nLimit(limit) {}
+
+CPackageBuffer::Fit CPackageBuffer::Reserve(uint32_t length) {
+  if (length <= m_nCapacity && m_pData) return kFits;
+  if (length > m_nLimit) return kTooLong;
+  if (s_bFailGrowth.load()) return kNoMemory;
+  std::unique_ptr<uint8_t[]> grown(new (std::nothrow) uint8_t[length == 0 ? 1 : length]);
+  if (!grown) return kNoMemory;
+  m_pData = std::move(grown);
+  m_nCapacity = length;
+  return kGrown;
+}
+
+void CPackageBuffer::SetFailGrowth(bool fail) { s_bFailGrowth.store(fail); }

@@ -1,0 +1,3 @@
+#include "CorvaneAppFlags.h"
+
+CorvaneAppFlags g_CorvaneAppFlags;

@@ -1,0 +1,70 @@
+// The channel objects and the four receive threads: command (channel 0), video (1), media (2),
+// and one thread for TTS (3) and voice recognition (4). Each receiving channel is bound to a
+// named data event that its ring buffer sets when data arrives; each thread waits on its event
+// (bounded, but for the media thread), runs its receivers' read steps, and while its channel is
+// down idles and keeps resetting the receivers so that a new connection starts at a header.
+#pragma once
+
+#include "kernel/wcetypes.h"
+
+#include <atomic>
+
+class CorvaneCommand;
+class CorvaneTts;
+class CorvaneVRecord;
+class CorvaneMedia;
+class CorvanePicture;
+class DibBmp;
+
+typedef void (*PictureDrawCallback)(DibBmp* surface);
+
+struct CorvaneChannelContext {
+  std::atomic<HWND> m_hMainWnd{nullptr};
+  std::atomic<int> m_bSysInitQuit{0};   // the sequencer's quit flag (set by the root window)
+
+  CorvaneCommand* m_pCommand = nullptr;
+  CorvaneTts* m_pTts = nullptr;
+  CorvaneVRecord* m_pVRecord = nullptr;
+  CorvaneMedia* m_pMedia = nullptr;
+  CorvanePicture* m_pPicture = nullptr;
+
+  HANDLE m_hEvtCmdIn = nullptr;           // "EVENT_CMD_IN", channel 0
+  HANDLE m_hEvtTtsIn = nullptr;           // "EVENT_TTS_IN", channel 3
+  HANDLE m_hEvtVideoIn = nullptr;         // "EVENT_VIDEO_IN", channel 1
+  HANDLE m_hEvtAudioIn = nullptr;         // "EVENT_AUDIO_IN", channel 2
+  HANDLE m_hEvtSoundRecordIn = nullptr;   // "EVENT_SOUND_RECORD_IN", channel 4
+
+  std::atomic<int> m_bRevThreadQuit{0};
+};
+
+extern CorvaneChannelContext g_CorvaneChannelContext;
+extern HANDLE g_hdThreadCmd;
+extern HANDLE g_hdThreadVideo;
+extern HANDLE g_hdThreadMedia;
+extern HANDLE g_hdThreadTTS;
+
+// For the connection-state screen: set when its resource progress ended (read by nobody), and
+// the reconnect guard tick its buttons read (written by nobody, so it stays 0).
+extern std::atomic<int> ResProgressEndFlag;
+extern std::atomic<DWORD> ReconnectGuardTick;
+
+// Creates the five receivers (and loads the JPEG library and the picture surface), makes the
+// main window the command receiver's target, and creates and binds the data events. 1 or 0.
+int CreateChannelObjects(HWND mainWnd);
+void CreateDataEvents();
+// Stored in the video receiver when it exists; runs on the video receive thread.
+void SetPictureDrawCallback(PictureDrawCallback callback);
+// Each attempt: the command, TTS, voice-recognition and video receivers back to a header.
+void ResetChannelReceivers();
+// Starts the receive threads that are not running yet (once per program run in practice).
+void RevThread();
+// Sets the quit flag and every data event, joins the four threads and destroys the receivers.
+void StopRevThreads();
+
+DWORD CorvaneCMDThread(LPVOID param);
+DWORD CorvaneVideoThread(LPVOID param);
+DWORD CorvaneMediaThread(LPVOID param);
+DWORD CorvaneCMDTTSThread(LPVOID param);
+
+// Tests: after StopRevThreads, clear the quit flags, the main window and close the events.
+void ResetChannelContext();

@@ -1,0 +1,50 @@
+// The command receiver of channel 0 and its dispatcher: one read step at a time from the command
+// receive thread; phone commands become state (video size, frame rate, progress marks), posted
+// registered messages and broadcasts, and for the feature query an immediate reply.
+#pragma once
+
+#include "CPackageReader.h"
+#include "kernel/wcetypes.h"
+
+#include <cstdint>
+
+// The phone's video size: the screen's until the phone's encoder reports its own; the decoder
+// and the touch scaling read it. Plain words written by the command thread only.
+extern int g_nVideoWidth;
+extern int g_nVideoHeight;
+// The frame rate the phone last reported (0 until it did).
+extern int g_nPhoneFrameRate;
+
+// Start-up (and tests): the video size back to the screen's size, the reported rate to 0.
+void ResetPhoneVideoState();
+
+class CorvaneCommand {
+ public:
+  static constexpr uint32_t kInitialSize = 2048;
+  static constexpr uint32_t kMaxRevLen = 51200;
+
+  static CorvaneCommand* GetInstance();
+  static void DestroyInstance();
+
+  // Back to waiting for a header (a new connection starts at one: nothing is left to skip).
+  void Reset();
+  // 1 when a package was handled, 0 when nothing complete was there.
+  int receivePackageData();
+  // The dispatcher for the package in the buffers (also the fuzz target's entry).
+  void ProcessPackage();
+  // Sets the package the dispatcher sees (tests and fuzzing; the read step fills it itself).
+  bool SetPackage(uint32_t type, const uint8_t* payload, uint32_t length);
+
+  void SetTargetWindow(HWND hwnd) { m_hTargetWnd = hwnd; }
+  HWND GetTargetWindow() const { return m_hTargetWnd; }
+  uint32_t GetMaxRevLen() const { return m_reader.Capacity(); }
+
+ private:
+  CorvaneCommand();
+  void Post(UINT msg, WPARAM wParam, LPARAM lParam);
+
+  HWND m_hTargetWnd;
+  CPackageReader m_reader;
+};
+
+void SendFeatureConfigList();

@@ -1,0 +1,186 @@
+#include "CorvanePicture.h"
+
+#include "CorvaneCommand.h"
+#include "CorvaneFrame.h"
+#include "CorvaneWindowMessages.h"
+#include "DibBmp.h"
+#include "EngineLog.h"
+#include "JpegLib.h"
+#include "kernel/kernel.h"
+#include "phonelink/CorvaneAdb.h"
+#include "user/user.h"
+
+#include <algorithm>
+#include <new>
+
+namespace {
+CorvanePicture* s_pPicture = nullptr;
+// The read step and the sequencer's drain both consume channel 1: one at a time, so no package is
+// split between them.
+std::mutex s_videoLock;
+volatile bool s_bVideoSeen = false;
+
+bool IsVideoType(uint32_t type) { return type == MSG_VIDEO_PICTURE || type == MSG_VIDEO_HEARTBEAT; }
+}  // namespace
+
+BOOL IsVideoDataReceived() { return s_bVideoSeen ? TRUE : FALSE; }
+
+CorvanePicture* CorvanePicture::GetInstance() {
+  if (s_pPicture == nullptr) {
+    s_pPicture = new (std::nothrow) CorvanePicture();
+    if (s_pPicture != nullptr) s_pPicture->m_reader.LogIfNoBuffer("CTranRecvPackageProcess");
+  }
+  return s_pPicture;
+}
+
+CorvanePicture* CorvanePicture::Peek() { return s_pPicture; }
+
+void CorvanePicture::DestroyInstance() {
+  std::lock_guard<std::mutex> lock(s_videoLock);
+  delete s_pPicture;
+  s_pPicture = nullptr;
+}
+
+CorvanePicture::CorvanePicture()
+    : m_hTargetWnd(HWND_BROADCAST),
+      m_reader(CORVANE_CHANNEL_VIDEO, Corvane_Adb_TcpRead_Video, CPackageReader::kStreamFrame, kInitialSize,
+               kMaxRevLen, {"Video", "Video", true}) {
+  s_bVideoSeen = false;
+}
+
+void CorvanePicture::Reset() {
+  std::lock_guard<std::mutex> lock(s_videoLock);
+  ResetLocked();
+}
+
+void CorvanePicture::ResetLocked() {
+  m_reader.Reset();
+  m_nFrameCount = 0;
+  s_bVideoSeen = false;
+}
+
+void CorvanePicture::DrainChannel() {
+  std::lock_guard<std::mutex> lock(s_videoLock);
+  uint8_t scratch[512];
+  CorvaneChannel channel(CORVANE_CHANNEL_VIDEO, Corvane_Adb_TcpRead_Video);
+  for (;;) {
+    uint32_t n = std::min<uint32_t>(channel.Buffered(), sizeof(scratch));
+    if (n == 0 || !channel.Read(scratch, n)) break;
+  }
+  if (s_pPicture != nullptr) s_pPicture->ResetLocked();
+}
+
+int CorvanePicture::receivePackageData() {
+  std::lock_guard<std::mutex> lock(s_videoLock);
+  return ReadStep();
+}
+
+int CorvanePicture::ReadStep() {
+  if (!m_reader.IsConnected()) return 0;
+  const CorvaneChannel& channel = m_reader.Channel();
+  uint32_t buffered = channel.Buffered();
+  if (buffered != 0) s_bVideoSeen = true;
+  // The rest of a package that could not be held comes first.
+  if (m_reader.SkipRemaining() > 0) {
+    if (!m_reader.ContinueSkip()) return 0;
+    buffered = channel.Buffered();
+  }
+
+  if (buffered > kBacklogLimit && !m_reader.IsHeaderPending()) {
+    EngineLog("!!!!!!!  Picture FlushData Start \n");
+    DWORD start = GetTickCount();
+    if (g_nPhoneFrameRate != 3) PostMessageW(HWND_BROADCAST, INNER_MSG_FRAME_RATE_CHANGE, 0, 3);
+    FlushLocked();
+    EngineLog("!!!!!!!  Picture FlushData  len= %d  dwFlushTime=%d \n", buffered,
+              static_cast<int>(GetTickCount() - start));
+    return 1;
+  }
+
+  bool taken = false;
+  for (;;) {
+    if (!m_reader.IsHeaderPending()) {
+      uint32_t n = channel.Buffered();
+      if (n < CorvaneFrame::kStreamHeaderSize) break;
+      if (!m_reader.ReadHeader()) {
+        EngineLog("!!!!!!!  Corvane_Adb_TcpRead_Video Must not be here::  len= %d  Read=%d \n", n, 0);
+        break;
+      }
+      if (!IsVideoType(m_reader.Type())) {
+        // Not a video header: dropped, the next 12 bytes are read as a header. A picture read
+        // before it in this step is still shown.
+        m_reader.DropHeader();
+        if (!taken) return 0;
+        break;
+      }
+    }
+    const uint32_t length = m_reader.Length();
+    if (m_reader.Type() == MSG_VIDEO_HEARTBEAT || length == 0) {
+      if (length != 0) {
+        EngineLog("!!!!!!! MSG_VIDEO_HEARTBEAT  nPackageDataSize=%d  \n", length);
+        // A heartbeat's bytes are read past like any package, or the framing would be lost.
+        if (!m_reader.Skip(length)) break;
+      }
+      m_reader.DropHeader();
+      // Read on: a picture waiting behind a heartbeat belongs to this step.
+      continue;
+    }
+    if (length > m_reader.Limit()) {
+      EngineLog("!!!!!!! Video receivePackageData Error packageDataSize=%d \n", length);
+      // Too long to hold: read past it as it arrives; an older picture of this step is still shown.
+      if (!m_reader.Skip(length)) break;
+      continue;
+    }
+    // Growing replaces the buffer, so it waits until the package is complete and is read at once.
+    if (channel.Buffered() < length) break;
+    if (!m_reader.Reserve()) {
+      // The old buffer is kept, and with it an older picture read in this step.
+      if (!m_reader.Skip(length)) break;
+      continue;
+    }
+    if (!channel.Read(m_reader.Data(), length)) return 0;
+    m_nLastLength = length;
+    m_nLastTimestamp = m_reader.Timestamp();
+    m_nLastType = m_reader.Type();
+    m_reader.DropHeader();
+    taken = true;
+  }
+
+  if (!taken) return 0;
+  if (++m_nFrameCount < 2) return 1;   // the first picture after a reset is not shown
+  if (DecodeJpgToSurface(m_reader.Data(), m_nLastLength, g_nVideoWidth, g_nVideoHeight) == nullptr) return 1;
+  DibBmp& surface = DibBmp::GetInstance();
+  if (m_pfnDraw != nullptr) m_pfnDraw(&surface);
+  if (!surface.IsPictureBusy()) {
+    surface.SetPictureBusy(1);
+    PostMessageW(m_hTargetWnd, NMSG_CORVANE_GET_VIDEO_DATA, 0, 0);
+  }
+  surface.AddPictureCount();
+  return 1;
+}
+
+int CorvanePicture::FlushData() {
+  std::lock_guard<std::mutex> lock(s_videoLock);
+  return FlushLocked();
+}
+
+int CorvanePicture::FlushLocked() {
+  const CorvaneChannel& channel = m_reader.Channel();
+  int dropped = 0;
+  for (int i = 0; i < kFlushMaxPackages; ++i) {
+    if (!m_reader.ReadHeader()) break;
+    if (!IsVideoType(m_reader.Type())) {
+      EngineLog("!!!!!!!  VIDEO FlushData CorrectChnlData   type=0x%x  packageDataSize=%d   \n",
+                m_reader.Type(), m_reader.Length());
+      m_reader.DropHeader();
+      return 1;
+    }
+    // A package not yet complete stays pending: the next read step takes it as a picture.
+    if (channel.Buffered() < m_reader.Length()) break;
+    if (!m_reader.Skip(m_reader.Length())) break;
+    ++dropped;
+    if (channel.Buffered() < CorvaneFrame::kStreamHeaderSize) break;
+  }
+  EngineLog("!!!!!!! FlushData End  circle=%d Leave=%d Package=%d \n", dropped,
+            static_cast<int>(channel.Buffered()), m_reader.Length());
+  return m_reader.IsHeaderPending() ? 0 : 1;
+}

@@ -1,0 +1,61 @@
+// The video receiver of channel 1: each read step reads every complete package that waits, keeps
+// only the newest picture and decodes it into the picture surface; heartbeats are read past. A
+// backlog above 256 KiB is dropped and the phone asked for 3 frames a second.
+#pragma once
+
+#include "CPackageReader.h"
+#include "kernel/wcetypes.h"
+
+#include <cstdint>
+#include <mutex>
+
+class DibBmp;
+typedef void (*PictureDrawCallback)(DibBmp* surface);
+
+class CorvanePicture {
+ public:
+  static constexpr uint32_t kInitialSize = 409600;
+  static constexpr uint32_t kMaxRevLen = 614400;
+  static constexpr uint32_t kBacklogLimit = 0x40000;
+  static constexpr int kFlushMaxPackages = 120;
+
+  static CorvanePicture* GetInstance();
+  // The instance, or NULL without making one.
+  static CorvanePicture* Peek();
+  static void DestroyInstance();
+
+  // 1 when it consumed packages (a picture, a flush), 0 otherwise.
+  int receivePackageData();
+  // Drops up to 120 queued packages; 1 when it stopped on a package boundary.
+  int FlushData();
+  // Header pending, frame counter and video-seen flag cleared.
+  void Reset();
+  // Sequencer, before the encoder settings: drops whatever waits on channel 1, then resets the
+  // receiver. Exclusive with the read step.
+  static void DrainChannel();
+
+  void SetDrawCallback(PictureDrawCallback callback) { m_pfnDraw = callback; }
+  void SetTargetWindow(HWND hwnd) { m_hTargetWnd = hwnd; }
+  uint32_t GetMaxRevLen() const { return m_reader.Capacity(); }
+  int GetFrameCount() const { return m_nFrameCount; }
+  // The newest picture read (length, timestamp, type).
+  uint32_t GetLastLength() const { return m_nLastLength; }
+  uint32_t GetLastTimestamp() const { return m_nLastTimestamp; }
+
+ private:
+  CorvanePicture();
+  int ReadStep();
+  int FlushLocked();
+  void ResetLocked();
+
+  int m_nFrameCount = 0;
+  HWND m_hTargetWnd;
+  PictureDrawCallback m_pfnDraw = nullptr;
+  CPackageReader m_reader;
+  uint32_t m_nLastLength = 0;
+  uint32_t m_nLastTimestamp = 0;
+  uint32_t m_nLastType = 0;
+};
+
+// Set whenever channel 1 held data at a read step; cleared at construction and reset.
+BOOL IsVideoDataReceived();

@@ -1,0 +1,62 @@
+#include "CorvaneTts.h"
+
+#include "CProtoPayload.h"
+#include "CorvaneFrame.h"
+#include "EngineLog.h"
+#include "phonelink/CorvaneAdb.h"
+
+#include "CorvaneTTSInitProto.pb.h"
+
+#include <new>
+
+using namespace com::velto::corvane::protobuf;
+
+namespace {
+CorvaneTts* s_pTts = nullptr;
+
+bool IsTtsType(uint32_t type) { return type >= MSG_TTS_INIT && type <= MSG_TTS_LAST; }
+}  // namespace
+
+CorvaneTts* CorvaneTts::GetInstance() {
+  if (s_pTts == nullptr) {
+    s_pTts = new (std::nothrow) CorvaneTts();
+    if (s_pTts != nullptr) s_pTts->m_reader.LogIfNoBuffer("CTranRecvPackageProcess");
+  }
+  return s_pTts;
+}
+
+void CorvaneTts::DestroyInstance() {
+  delete s_pTts;
+  s_pTts = nullptr;
+}
+
+CorvaneTts::CorvaneTts()
+    : m_reader(CORVANE_CHANNEL_TTS, Corvane_Adb_TcpRead_TTS, CPackageReader::kStreamFrame, kInitialSize, kMaxRevLen,
+               {"TTS", "TTS", true}, IsTtsType) {}
+
+void CorvaneTts::Reset() {
+  m_reader.Reset();
+  m_bSecondFlag = false;
+}
+
+int CorvaneTts::receivePackageData() {
+  if (!m_reader.IsConnected()) return 0;
+  CPackageReader::Step step = m_reader.ReadStep();
+  if (step == CPackageReader::kBadType) {
+    EngineLog("!!!!!!!  TTS_CHANNEL  CorrectChnlData   type=0x%x  packageDataSize=%d   \n", m_reader.Type(),
+              m_reader.Length());
+    EngineLog("!!!!!!! CorrectChnlData: %d \n", 0);
+    m_bSecondFlag = false;
+    return 0;
+  }
+  if (step != CPackageReader::kPackage) return 0;
+  if (m_reader.Type() == MSG_TTS_INIT) {
+    CorvaneTTSInit msg;
+    CProtoPayload::Parse(msg, m_reader.Data(), m_reader.Length());
+    m_nSampleRate = msg.samplerate();
+    m_nChannels = msg.channelconfig();
+    m_nBits = msg.sampleformat();
+  }
+  m_bSecondFlag = false;
+  return 1;
+}

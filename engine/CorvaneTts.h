@@ -1,0 +1,33 @@
+// The navigation-voice (TTS) receiver of channel 3: keeps the announced format (CorvaneTTSInit)
+// and reads PCM and other TTS packages whole and drops them.
+#pragma once
+
+#include "CPackageReader.h"
+
+#include <cstdint>
+
+class CorvaneTts {
+ public:
+  static constexpr uint32_t kInitialSize = 16384;
+  static constexpr uint32_t kMaxRevLen = 51200;
+
+  static CorvaneTts* GetInstance();
+  static void DestroyInstance();
+
+  int receivePackageData();
+  void Reset();
+
+  int GetSampleRate() const { return m_nSampleRate; }
+  int GetChannels() const { return m_nChannels; }
+  int GetBits() const { return m_nBits; }
+  uint32_t GetMaxRevLen() const { return m_reader.Capacity(); }
+
+ private:
+  CorvaneTts();
+
+  CPackageReader m_reader;
+  bool m_bSecondFlag = false;
+  int m_nSampleRate = 16000;
+  int m_nChannels = 1;
+  int m_nBits = 16;
+};

@@ -1,0 +1,77 @@
+#include "CorvaneVRecord.h"
+
+#include "CProtoPayload.h"
+#include "CorvaneFrame.h"
+#include "CorvaneWindowMessages.h"
+#include "EngineLog.h"
+#include "WavPlayer.h"
+#include "phonelink/CorvaneAdb.h"
+#include "services/CorvaneConfig.h"
+#include "user/user.h"
+
+#include "CorvaneTTSInitProto.pb.h"
+
+#include <new>
+
+using namespace com::velto::corvane::protobuf;
+
+namespace {
+CorvaneVRecord* s_pVRecord = nullptr;
+}
+
+CorvaneVRecord* CorvaneVRecord::GetInstance() {
+  if (s_pVRecord == nullptr) {
+    s_pVRecord = new (std::nothrow) CorvaneVRecord();
+    if (s_pVRecord != nullptr) s_pVRecord->m_reader.LogIfNoBuffer("CorvaneVRecord");
+  }
+  return s_pVRecord;
+}
+
+void CorvaneVRecord::DestroyInstance() {
+  delete s_pVRecord;
+  s_pVRecord = nullptr;
+}
+
+CorvaneVRecord::CorvaneVRecord()
+    : m_reader(CORVANE_CHANNEL_VR, Corvane_Adb_TcpRead_VR, CPackageReader::kStreamFrame, kInitialSize, kMaxRevLen,
+               {"VR", "Voice Recode", false}) {}
+
+void CorvaneVRecord::Reset() { m_reader.Reset(); }
+
+int CorvaneVRecord::receivePackageData() {
+  if (!m_reader.IsConnected()) return 0;
+  if (m_bDataRetry) {
+    m_bDataRetry = WavPlayer_Write(m_reader.Data(), static_cast<int>(m_reader.Length())) == 0;
+    return 1;
+  }
+  if (m_reader.ReadStep() != CPackageReader::kPackage) return 0;
+  ProcessPackage();
+  return 1;
+}
+
+bool CorvaneVRecord::SetPackage(uint32_t type, const uint8_t* payload, uint32_t length) {
+  return m_reader.SetPackage(type, payload, length);
+}
+
+void CorvaneVRecord::ProcessPackage() {
+  switch (m_reader.Type()) {
+    case MSG_VR_START: {
+      CorvaneTTSInit msg;
+      CProtoPayload::Parse(msg, m_reader.Data(), m_reader.Length());
+      m_bDataRetry = false;
+      WavPlayer_SetFormat(msg.samplerate(), msg.channelconfig(), msg.sampleformat());
+      WavPlayer_Open();
+      if (g_CorvaneConfig.bNotifyMsg) PostMessageW(HWND_BROADCAST, N_WMMSG_CORVANE_TTS_STATE, 2, 1);
+      break;
+    }
+    case MSG_VR_DATA:
+      if (WavPlayer_Write(m_reader.Data(), static_cast<int>(m_reader.Length())) == 0) m_bDataRetry = true;
+      break;
+    case MSG_VR_STOP:
+      if (g_CorvaneConfig.bNotifyMsg) PostMessageW(HWND_BROADCAST, N_WMMSG_CORVANE_TTS_STATE, 2, 2);
+      WavPlayer_Stop();
+      break;
+    default:
+      break;
+  }
+}

@@ -1,0 +1,51 @@
+#include "CorvaneWindowMessages.h"
+
+#include "kernel/kernel.h"
+#include "user/user.h"
+
+UINT CORVAN_WM_CONNECT_STEP = 0;
+UINT CORVAN_WM_MSG = 0;
+UINT INNER_MSG_FRAME_RATE_CHANGE = 0;
+UINT INNER_MSG_PHONE_CORVANE_EXIT = 0;
+UINT INNER_MSG_CORVANE_CALLING_STATE = 0;
+UINT NMSG_CORVANE_QUIT = 0;
+UINT N_WMMSG_CORVANE_MOULE_STATE = 0;
+UINT N_WMMSG_CORVANE_TTS_STATE = 0;
+UINT N_WMMSG_CORVANE_SHOWHIDE_NOTIFY = 0;
+UINT NMSG_CORVANE_GET_VIDEO_DATA = 0;
+UINT MESSAGE_CMD_REV = 0;
+UINT NMSG_RECORD = 0;
+
+HANDLE g_hEventInit = nullptr;
+HANDLE g_hEventReconnect = nullptr;
+
+void RegisterEngineWindowMessages() {
+  // Results are stored unchecked: a 0 only means nobody will recognise the message.
+  CORVAN_WM_CONNECT_STEP = RegisterWindowMessageW(u"CORVAN_WM_CONNECT_STEP");
+  CORVAN_WM_MSG = RegisterWindowMessageW(u"CORVAN_WM_MSG");
+  INNER_MSG_FRAME_RATE_CHANGE = RegisterWindowMessageW(u"INNER_MSG_FRAME_RATE_CHANGE");
+  INNER_MSG_PHONE_CORVANE_EXIT = RegisterWindowMessageW(u"INNER_MSG_PHONE_CORVANE_EXIT");
+  INNER_MSG_CORVANE_CALLING_STATE = RegisterWindowMessageW(u"INNER_MSG_CORVANE_CALLING_STATE");
+  NMSG_CORVANE_QUIT = RegisterWindowMessageW(u"NMSG_CORVANE_QUIT");
+  N_WMMSG_CORVANE_MOULE_STATE = RegisterWindowMessageW(u"N_WMMSG_CORVANE_MOULE_STATE");
+  N_WMMSG_CORVANE_TTS_STATE = RegisterWindowMessageW(u"N_WMMSG_CORVANE_TTS_STATE");
+  N_WMMSG_CORVANE_SHOWHIDE_NOTIFY = RegisterWindowMessageW(u"N_WMMSG_CORVANE_SHOWHIDE_NOTIFY");
+  NMSG_CORVANE_GET_VIDEO_DATA = RegisterWindowMessageW(u"NMSG_CORVANE_GET_VIDEO_DATA");
+  MESSAGE_CMD_REV = RegisterWindowMessageW(u"MESSAGE_CMD_REV");
+  NMSG_RECORD = RegisterWindowMessageW(u"NMSG_RECORD");
+}
+
+void CreateEngineNamedEvents() {
+  if (g_hEventInit == nullptr) g_hEventInit = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_INIT");
+  if (g_hEventReconnect == nullptr)
+    g_hEventReconnect = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_RECONNECT");
+}
+
+namespace {
+struct EngineNamesInitialiser {
+  EngineNamesInitialiser() {
+    RegisterEngineWindowMessages();
+    CreateEngineNamedEvents();
+  }
+} s_engineNames;
+}  // namespace

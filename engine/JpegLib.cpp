@@ -1,0 +1,191 @@
+#include "JpegLib.h"
+
+#include "DibBmp.h"
+#include "EngineLog.h"
+#include "kernel/filesys.h"
+#include "user/user.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+// The TurboJPEG calling convention, as the library exports it.
+typedef void* tjhandle;
+typedef tjhandle (*PFN_tjInitDecompress)();
+typedef int (*PFN_tjDestroy)(tjhandle);
+typedef int (*PFN_tjDecompress2)(tjhandle, const unsigned char*, unsigned long, unsigned char*, int, int,
+                                 int, int, int);
+typedef int (*PFN_tjDecompressHeader2)(tjhandle, unsigned char*, unsigned long, int*, int*, int*);
+typedef int (*PFN_tjDecompressHeader)(tjhandle, unsigned char*, unsigned long, int*, int*);
+
+const int kPixelFormatBGR = 0;    // TJPF_BGR
+const int kPixelFormatBGRX = 3;   // TJPF_BGRX
+const int kFlagBottomUp = 2;      // TJFLAG_BOTTOMUP
+// BOTTOMUP | FASTUPSAMPLE | NOREALLOC | FASTDCT | ACCURATEDCT
+const int kDecodeFlags = 7426;
+
+struct TurboJpegTable {
+  void* module = nullptr;
+  std::string path;
+  PFN_tjInitDecompress tjInitDecompress = nullptr;
+  PFN_tjDestroy tjDestroy = nullptr;
+  PFN_tjDecompress2 tjDecompress2 = nullptr;
+  PFN_tjDecompressHeader2 tjDecompressHeader2 = nullptr;
+  PFN_tjDecompressHeader tjDecompressHeader = nullptr;
+  tjhandle decompressor = nullptr;
+};
+
+TurboJpegTable s_table;
+int s_nDecodedWidth = 0;
+int s_nDecodedHeight = 0;
+
+std::u16string ProgramDir() {
+  WCHAR path[MAX_PATH + 1] = {};
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::u16string dir(path, std::min<DWORD>(n, MAX_PATH));
+  size_t cut = dir.find_last_of(u'\\');
+  return cut == std::u16string::npos ? std::u16string() : dir.substr(0, cut);
+}
+
+void* Open(const std::string& path) {
+  void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (module != nullptr) s_table.path = path;
+  return module;
+}
+
+// Scaled size TurboJPEG gives for the factor n/8.
+int Scaled(int dim, int n) { return (dim * n + 7) / 8; }
+}  // namespace
+
+int DecJpg_Init() {
+  if (s_table.module != nullptr) return 0;
+  std::u16string dir = ProgramDir();
+  s_table.module = Open(wce::HostPath(dir + u"\\libjpeg.dll"));
+  if (s_table.module == nullptr) s_table.module = Open(wce::HostPath(dir + u"\\cximagelib.dll"));
+  if (s_table.module == nullptr) s_table.module = Open("libturbojpeg.so.0");
+  if (s_table.module == nullptr) {
+    EngineLog("####### DecJpg_Init %d \n", 0);
+    return 0;
+  }
+  s_table.tjInitDecompress = reinterpret_cast<PFN_tjInitDecompress>(dlsym(s_table.module, "tjInitDecompress"));
+  if (!s_table.tjInitDecompress) return 0;
+  s_table.tjDestroy = reinterpret_cast<PFN_tjDestroy>(dlsym(s_table.module, "tjDestroy"));
+  if (!s_table.tjDestroy) return 0;
+  s_table.tjDecompress2 = reinterpret_cast<PFN_tjDecompress2>(dlsym(s_table.module, "tjDecompress2"));
+  if (!s_table.tjDecompress2) return 0;
+  s_table.tjDecompressHeader2 =
+      reinterpret_cast<PFN_tjDecompressHeader2>(dlsym(s_table.module, "tjDecompressHeader2"));
+  if (!s_table.tjDecompressHeader2) return 0;
+  s_table.tjDecompressHeader =
+      reinterpret_cast<PFN_tjDecompressHeader>(dlsym(s_table.module, "tjDecompressHeader"));
+  if (!s_table.tjDecompressHeader) return 0;
+  EngineLog("####### DecJpg_Init %d \n", 1);
+  return 1;
+}
+
+int DecJpg_CreateDecompressor() {
+  if (s_table.decompressor != nullptr) return 1;
+  if (s_table.tjInitDecompress == nullptr) return 0;
+  s_table.decompressor = s_table.tjInitDecompress();
+  return s_table.decompressor != nullptr ? 1 : 0;
+}
+
+void DecJpg_Deinit() {
+  // The handle belongs to the library's code: it must go before the library does, or a later
+  // decode would run through an unloaded library.
+  if (s_table.decompressor != nullptr && s_table.tjDestroy != nullptr) s_table.tjDestroy(s_table.decompressor);
+  s_table.decompressor = nullptr;
+  if (s_table.module != nullptr) dlclose(s_table.module);
+  s_table = TurboJpegTable();
+}
+
+std::string DecJpg_LoadedPath() { return s_table.module != nullptr ? s_table.path : std::string(); }
+
+int InitJpgLib() {
+  DibBmp::GetScreenBitDepth();
+  int r = DecJpg_Init();
+  if (!r) {
+    EngineLog(" Load Jpg Lib Error  ( %d )  \r\n", r);
+    return 0;
+  }
+  r = DecJpg_CreateDecompressor();
+  if (!r) {
+    EngineLog(" Init Jpg Lib Error  ( %d )  \r\n", r);
+    return 0;
+  }
+  DibBmp::GetInstance().CreateDibBmp(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  return 1;
+}
+
+void UninitJpgLib() {
+  DecJpg_Deinit();
+  DibBmp::GetInstance().DestroyDibBmp();
+}
+
+void GetDecodedSize(int* width, int* height) {
+  if (width) *width = s_nDecodedWidth;
+  if (height) *height = s_nDecodedHeight;
+}
+
+BYTE* DecodeJpgToSurface(const BYTE* jpeg, DWORD size, int width, int height) {
+  DibBmp& surface = DibBmp::GetInstance();
+  BYTE* bits = surface.GetBits();
+  if (s_table.decompressor == nullptr || bits == nullptr || jpeg == nullptr || size == 0 || width <= 0 ||
+      height <= 0) {
+    EngineLog(" DeCode Mem Picture Error  ( %d )  \r\n", -1);
+    return nullptr;
+  }
+  int jpegWidth = 0, jpegHeight = 0, subsamp = 0;
+  if (s_table.tjDecompressHeader2(s_table.decompressor, const_cast<unsigned char*>(jpeg), size, &jpegWidth,
+                                  &jpegHeight, &subsamp) != 0 ||
+      jpegWidth <= 0 || jpegHeight <= 0) {
+    EngineLog(" DeCode Mem Picture Error  ( %d )  \r\n", -1);
+    return nullptr;
+  }
+  // Never more than the surface holds: the picture is scaled down by the largest factor n/8 that
+  // fits both the announced size and the surface, as TurboJPEG itself chooses it.
+  const int fitWidth = std::min(width, surface.GetWidth());
+  const int fitHeight = std::min(height, surface.GetHeight());
+  int n = 8;
+  while (n > 0 && (Scaled(jpegWidth, n) > fitWidth || Scaled(jpegHeight, n) > fitHeight)) --n;
+  if (n == 0) {
+    EngineLog(" DeCode Mem Picture Error  ( %d )  \r\n", -2);
+    return nullptr;
+  }
+  const int w = Scaled(jpegWidth, n);
+  const int h = Scaled(jpegHeight, n);
+  const int stride = surface.GetStride();
+  int r;
+  if (surface.GetMode() == DibBmp::kMode16) {
+    std::vector<BYTE> scratch(static_cast<size_t>(w) * h * 4);
+    r = s_table.tjDecompress2(s_table.decompressor, jpeg, size, scratch.data(), w, w * 4, h, kPixelFormatBGRX,
+                              kDecodeFlags & ~kFlagBottomUp);
+    if (r == 0) {
+      // Picture row y goes to the surface's row y counted from the top of a bottom-up DIB.
+      for (int y = 0; y < h; ++y) {
+        const BYTE* src = scratch.data() + static_cast<size_t>(y) * w * 4;
+        BYTE* dst = bits + static_cast<size_t>(surface.GetHeight() - 1 - y) * stride;
+        for (int x = 0; x < w; ++x) {
+          uint16_t px = static_cast<uint16_t>(((src[2] & 0xF8) << 8) | ((src[1] & 0xFC) << 3) | (src[0] >> 3));
+          dst[2 * x] = static_cast<BYTE>(px);
+          dst[2 * x + 1] = static_cast<BYTE>(px >> 8);
+          src += 4;
+        }
+      }
+    }
+  } else {
+    // Bottom-up output starting h rows below the surface's top lands the picture at the top left.
+    BYTE* dst = bits + static_cast<size_t>(surface.GetHeight() - h) * stride;
+    int format = surface.GetMode() == DibBmp::kMode24 ? kPixelFormatBGR : kPixelFormatBGRX;
+    r = s_table.tjDecompress2(s_table.decompressor, jpeg, size, dst, w, stride, h, format, kDecodeFlags);
+  }
+  if (r != 0) {
+    EngineLog(" DeCode Mem Picture Error  ( %d )  \r\n", r);
+    return nullptr;
+  }
+  s_nDecodedWidth = w;
+  s_nDecodedHeight = h;
+  return bits;
+}

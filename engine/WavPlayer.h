@@ -1,0 +1,27 @@
+// The manager of voice recognition's wave output: a VR start opens a WavPlay for the announced
+// format (unless one is open already), a VR stop only marks it stopped; the device stays open
+// until the next start replaces it. Audio handed to it is accepted and dropped.
+#pragma once
+
+#include "kernel/wcetypes.h"
+
+class WavPlay;
+
+enum WavPlayerState { WAVPLAYER_STOPPED = 0, WAVPLAYER_OPEN = 2 };
+
+// The fixed volume of voice recognition, both channels: 12287 + 12 * 53248 / 40.
+const DWORD kWavPlayerVolumeLevel = 12287 + (12 * 53248) / 40;
+const int kWavPlayerChunkSize = 6272;
+const int kWavPlayerChunkCount = 48;
+
+void WavPlayer_SetFormat(int sampleRate, int channels, int bits);
+void WavPlayer_Open();
+void WavPlayer_Stop();
+// Accepts any block: 1.
+int WavPlayer_Write(const BYTE* data, int length);
+
+int WavPlayer_GetState();
+// The current output (tests).
+WavPlay* WavPlayer_GetCurrent();
+// Tests only: the current output closed and freed, state stopped, format cleared.
+void WavPlayer_Release();

@@ -1,0 +1,212 @@
+#include "EngineTestSupport.h"
+
+#include "WavPlay.h"
+
+#include <gmock/gmock.h>
+
+namespace {
+using ::testing::ElementsAre;
+
+class CorvaneAudioTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    fakeadb::SetAllConnected(true);
+  }
+  static std::vector<std::string> WaveFunctions() {
+    std::vector<std::string> names;
+    for (const auto& c : wce::GetWaveOutCalls()) names.push_back(c.function);
+    return names;
+  }
+};
+
+TEST_F(CorvaneAudioTest, MediaKeepsItsFormatAndDropsEverythingElseWhole) {
+  CorvaneMedia* media = CorvaneMedia::GetInstance();
+  fakeadb::Feed(2, StreamFrame(0x00030001, Pb().Int(1, 44100).Int(2, 2).Int(3, 16).bytes));
+  fakeadb::Feed(2, StreamFrame(0x00030003, std::vector<uint8_t>(4000, 0x30)));
+  fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(33000, 0x31)));
+  fakeadb::Feed(2, StreamFrame(0x00030006, {}));
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(media->receivePackageData(), 1) << i;
+  EXPECT_EQ(media->GetSampleRate(), 44100);
+  EXPECT_EQ(media->GetChannels(), 2);
+  EXPECT_EQ(media->GetBits(), 16);
+  EXPECT_EQ(media->GetMaxRevLen(), 33000u);
+  EXPECT_EQ(fakeadb::Buffered(2), 0u);
+  media->Reset();
+  EXPECT_EQ(media->GetSampleRate(), 0);
+}
+
+TEST_F(CorvaneAudioTest, MediaFindsItsFramingAgainAfterABadHeader) {
+  struct Case {
+    const char* name;
+    size_t junk;   // bytes of garbage before the good packages
+  } cases[] = {{"straight after", 0}, {"header across two windows", 250}, {"far on", 700}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CorvaneMedia::DestroyInstance();
+    CorvaneMedia* media = CorvaneMedia::GetInstance();
+    fakeadb::Reset();
+    fakeadb::SetAllConnected(true);
+    fakeadb::Feed(2, StreamFrame(0x00990001, {}));   // the bad header
+    fakeadb::Feed(2, std::vector<uint8_t>(c.junk, 0xEE));
+    fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(150, 1)));
+    fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(300, 2)));
+    fakeadb::Feed(2, StreamFrame(0x00030001, Pb().Int(1, 48000).Int(2, 1).Int(3, 16).bytes));
+    EXPECT_EQ(media->receivePackageData(), 0);
+    // Whatever the scan dropped, it stopped on a boundary: the format package reads whole.
+    int handled = 0;
+    for (int i = 0; i < 4 && fakeadb::Buffered(2) > 0; ++i) handled += media->receivePackageData();
+    EXPECT_GE(handled, 1);
+    EXPECT_EQ(media->GetSampleRate(), 48000);
+    EXPECT_EQ(fakeadb::Buffered(2), 0u);
+  }
+}
+
+TEST_F(CorvaneAudioTest, TtsKeepsItsFormatAndDropsABadHeaderOnly) {
+  CorvaneTts* tts = CorvaneTts::GetInstance();
+  EXPECT_EQ(tts->GetSampleRate(), 16000);
+  EXPECT_EQ(tts->GetChannels(), 1);
+  EXPECT_EQ(tts->GetBits(), 16);
+  fakeadb::Feed(3, StreamFrame(0x00050002, {}));
+  EXPECT_EQ(tts->receivePackageData(), 0);
+  fakeadb::Feed(3, StreamFrame(0x00040001, Pb().Int(1, 22050).Int(2, 2).Int(3, 8).bytes));
+  fakeadb::Feed(3, StreamFrame(0x00040002, std::vector<uint8_t>(20000, 0)));
+  fakeadb::Feed(3, StreamFrame(0x00040003, {1}));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(tts->receivePackageData(), 1);
+  EXPECT_EQ(tts->GetSampleRate(), 22050);
+  EXPECT_EQ(tts->GetChannels(), 2);
+  EXPECT_EQ(tts->GetBits(), 8);
+  EXPECT_EQ(tts->GetMaxRevLen(), 20000u);
+}
+
+TEST_F(CorvaneAudioTest, AudioPackagesThatCannotBeHeldAreSkipped) {
+  struct Case {
+    int channel;
+    uint32_t type;
+    std::function<int()> step;
+  } cases[] = {
+      {2, 0x00030002, [] { return CorvaneMedia::GetInstance()->receivePackageData(); }},
+      {3, 0x00040002, [] { return CorvaneTts::GetInstance()->receivePackageData(); }},
+      {4, 0x00050003, [] { return CorvaneVRecord::GetInstance()->receivePackageData(); }},
+  };
+  for (bool failGrowth : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << "channel " << c.channel << " failGrowth " << failGrowth);
+      CPackageBuffer::SetFailGrowth(failGrowth);
+      uint32_t length = failGrowth ? 40000 : 60000;
+      std::vector<uint8_t> big = StreamFrame(c.type, std::vector<uint8_t>(length, 0x12));
+      fakeadb::Feed(c.channel, std::vector<uint8_t>(big.begin(), big.begin() + 500));
+      EXPECT_EQ(c.step(), 0);
+      fakeadb::Feed(c.channel, std::vector<uint8_t>(big.begin() + 500, big.end()));
+      fakeadb::Feed(c.channel, StreamFrame(c.type, {1, 2, 3}));
+      EXPECT_EQ(c.step(), 1);
+      EXPECT_EQ(fakeadb::Buffered(c.channel), 0u);
+      CPackageBuffer::SetFailGrowth(false);
+    }
+  }
+}
+
+TEST_F(CorvaneAudioTest, VoiceRecognitionOpensTheWaveOutputAndBroadcastsItsState) {
+  struct Case {
+    BYTE notify;
+    std::vector<Posted> posted;
+  } cases[] = {{1, {{N_WMMSG_CORVANE_TTS_STATE, 2, 1}, {N_WMMSG_CORVANE_TTS_STATE, 2, 2}}}, {0, {}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.notify));
+    WavPlayer_Release();
+    wce::ResetWaveOut();
+    ClearBroadcasts();
+    g_CorvaneConfig.bNotifyMsg = c.notify;
+    CorvaneVRecord* vr = CorvaneVRecord::GetInstance();
+    fakeadb::Feed(4, StreamFrame(0x00050002, Pb().Int(1, 16000).Int(2, 1).Int(3, 16).bytes));
+    fakeadb::Feed(4, StreamFrame(0x00050003, std::vector<uint8_t>(640, 0)));
+    fakeadb::Feed(4, StreamFrame(0x00050004, {}));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(vr->receivePackageData(), 1);
+    EXPECT_EQ(Broadcasts(), c.posted);
+    EXPECT_EQ(WavPlayer_GetState(), WAVPLAYER_STOPPED);
+
+    auto calls = wce::GetWaveOutCalls();
+    ASSERT_EQ(calls.size(), 1u + 48u + 1u);
+    EXPECT_EQ(calls[0].function, "waveOutOpen");
+    EXPECT_EQ(calls[0].a, static_cast<DWORD_PTR>(WAVE_MAPPER));
+    EXPECT_EQ(calls[0].b, CALLBACK_FUNCTION);
+    EXPECT_EQ(calls[0].format.wFormatTag, 1);
+    EXPECT_EQ(calls[0].format.nChannels, 1);
+    EXPECT_EQ(calls[0].format.nSamplesPerSec, 16000u);
+    EXPECT_EQ(calls[0].format.nBlockAlign, 2);
+    EXPECT_EQ(calls[0].format.nAvgBytesPerSec, 32000u);
+    EXPECT_EQ(calls[0].format.wBitsPerSample, 16);
+    EXPECT_EQ(calls[0].format.cbSize, 0);
+    for (int i = 1; i <= 48; ++i) {
+      EXPECT_EQ(calls[i].function, "waveOutPrepareHeader");
+      const WAVEHDR* hdr = reinterpret_cast<const WAVEHDR*>(calls[i].a);
+      // Each chunk of 6272 bytes: the header, then its audio data.
+      EXPECT_EQ(reinterpret_cast<const BYTE*>(hdr->lpData), reinterpret_cast<const BYTE*>(hdr) + WavPlay::kHeaderRoom);
+      EXPECT_EQ(hdr->dwBufferLength, static_cast<DWORD>(6272 - WavPlay::kHeaderRoom));
+    }
+    EXPECT_EQ(calls[49].function, "waveOutSetVolume");
+    EXPECT_EQ(calls[49].a, 0x6E656E65u);
+    EXPECT_EQ(WavPlayer_GetCurrent()->GetFreeCount(), 48);
+  }
+}
+
+TEST_F(CorvaneAudioTest, ASecondStartKeepsTheOpenDeviceAndAStartAfterAStopReplacesIt) {
+  CorvaneVRecord* vr = CorvaneVRecord::GetInstance();
+  auto start = StreamFrame(0x00050002, Pb().Int(1, 16000).Int(2, 1).Int(3, 16).bytes);
+  fakeadb::Feed(4, start);
+  fakeadb::Feed(4, StreamFrame(0x00050002, Pb().Int(1, 8000).Int(2, 2).Int(3, 16).bytes));
+  EXPECT_EQ(vr->receivePackageData(), 1);
+  EXPECT_EQ(vr->receivePackageData(), 1);
+  std::vector<std::string> opens;
+  for (const auto& c : wce::GetWaveOutCalls())
+    if (c.function == "waveOutOpen" || c.function == "waveOutClose") opens.push_back(c.function);
+  EXPECT_THAT(opens, ElementsAre("waveOutOpen"));
+  EXPECT_EQ(WavPlayer_GetCurrent()->GetFormat().nSamplesPerSec, 16000u);
+
+  fakeadb::Feed(4, StreamFrame(0x00050004, {}));
+  fakeadb::Feed(4, start);
+  EXPECT_EQ(vr->receivePackageData(), 1);
+  EXPECT_EQ(vr->receivePackageData(), 1);
+  std::vector<std::string> closing;
+  bool afterSecondOpen = false;
+  int openCount = 0;
+  for (const auto& c : wce::GetWaveOutCalls()) {
+    if (c.function == "waveOutOpen") ++openCount;
+    if (openCount == 1 && !afterSecondOpen &&
+        (c.function == "waveOutReset" || c.function == "waveOutUnprepareHeader" || c.function == "waveOutClose"))
+      closing.push_back(c.function);
+  }
+  EXPECT_EQ(openCount, 2);
+  ASSERT_EQ(closing.size(), 1u + 48u + 1u);
+  EXPECT_EQ(closing.front(), "waveOutReset");
+  EXPECT_EQ(closing.back(), "waveOutClose");
+  EXPECT_EQ(WavPlayer_GetState(), WAVPLAYER_OPEN);
+}
+
+TEST_F(CorvaneAudioTest, AFailedOpenLeavesThePlayerWithoutADevice) {
+  wce::SetWaveOutOpenResult(MMSYSERR_NOMEM);
+  CorvaneVRecord* vr = CorvaneVRecord::GetInstance();
+  fakeadb::Feed(4, StreamFrame(0x00050002, Pb().Int(1, 16000).Int(2, 1).Int(3, 16).bytes));
+  fakeadb::Feed(4, StreamFrame(0x00050003, {1, 2}));
+  EXPECT_EQ(vr->receivePackageData(), 1);
+  EXPECT_EQ(vr->receivePackageData(), 1);
+  EXPECT_EQ(WavPlayer_GetCurrent()->GetHandle(), nullptr);
+  EXPECT_FALSE(vr->IsDataRetry());
+  wce::SetWaveOutOpenResult(MMSYSERR_NOERROR);
+}
+
+TEST_F(CorvaneAudioTest, WrittenChunksComeBackToTheFreeList) {
+  WavPlay play(16000, 1, 16, 0x6E656E65);
+  ASSERT_EQ(play.AllocChunks(6272, 60), 1);
+  EXPECT_EQ(play.GetChunkCount(), 48);   // capped
+  ASSERT_EQ(play.Open(), 1);
+  EXPECT_EQ(play.GetFreeCount(), 48);
+  ASSERT_EQ(waveOutWrite(play.GetHandle(), play.GetChunkHeader(0), sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  EXPECT_EQ(wce::FinishWaveOut(play.GetHandle()), 1);
+  // Nothing takes chunks off the list here (the audio is dropped), so the returned one counts again.
+  EXPECT_EQ(play.GetFreeCount(), 49);
+  EXPECT_EQ(play.Close(), 1);
+  EXPECT_EQ(play.GetHandle(), nullptr);
+  EXPECT_EQ(play.Close(), 1);
+}
+}  // namespace

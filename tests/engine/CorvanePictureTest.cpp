@@ -1,0 +1,321 @@
+#include "EngineTestSupport.h"
+
+#include "DibBmp.h"
+#include "JpegLib.h"
+#include "TestJpeg.h"
+#include "gdi/gdi.h"
+#include "kernel/filesys.h"
+
+#include <gmock/gmock.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+using ::testing::ElementsAre;
+
+int s_nDrawCalls = 0;
+std::vector<int> s_drawCounts;
+void DrawCallback(DibBmp* surface) {
+  ++s_nDrawCalls;
+  s_drawCounts.push_back(surface->GetPictureCount());
+}
+
+// Pixel (x, y) counted from the top of the bottom-up surface, as r, g, b.
+Rgb PixelAt(const DibBmp& s, int x, int y) {
+  const BYTE* row = s.GetBits() + static_cast<size_t>(s.GetHeight() - 1 - y) * s.GetStride();
+  if (s.GetBitCount() == 16) {
+    uint16_t px = static_cast<uint16_t>(row[2 * x] | (row[2 * x + 1] << 8));
+    return Rgb{static_cast<uint8_t>((px >> 11) << 3), static_cast<uint8_t>(((px >> 5) & 0x3F) << 2),
+               static_cast<uint8_t>((px & 0x1F) << 3)};
+  }
+  const BYTE* p = row + x * (s.GetBitCount() / 8);
+  return Rgb{p[2], p[1], p[0]};
+}
+
+bool IsColour(Rgb got, Rgb want) { return Near(got.r, want.r) && Near(got.g, want.g) && Near(got.b, want.b); }
+
+class CorvanePictureTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    wce::ResetGdi();
+    DibBmp::ResetForTests();
+    DecJpg_Deinit();
+    fakeadb::SetAllConnected(true);
+    ASSERT_EQ(InitJpgLib(), 1);
+    pic = CorvanePicture::GetInstance();
+    ASSERT_NE(pic, nullptr);
+    s_nDrawCalls = 0;
+    s_drawCounts.clear();
+  }
+  void TearDown() override {
+    UninitJpgLib();
+    DibBmp::ResetForTests();
+    EngineTest::TearDown();
+  }
+  // Each picture's colour tells which one was decoded.
+  std::vector<uint8_t> Picture(Rgb colour, int w = 800, int h = 480) {
+    return StreamFrame(0x00020001, MakeJpeg(w, h, &colour));
+  }
+  Rgb Centre() { return PixelAt(DibBmp::GetInstance(), 10, 10); }
+
+  CorvanePicture* pic = nullptr;
+  const Rgb red{255, 0, 0}, green{0, 255, 0}, blue{0, 0, 255};
+};
+
+TEST_F(CorvanePictureTest, TheFirstPictureAfterAResetIsReadButNotShown) {
+  fakeadb::Feed(1, Picture(red));
+  EXPECT_EQ(pic->receivePackageData(), 1);
+  EXPECT_EQ(fakeadb::Buffered(1), 0u);
+  EXPECT_TRUE(Broadcasts().empty());
+  EXPECT_FALSE(IsColour(Centre(), red));
+
+  fakeadb::Feed(1, Picture(green));
+  EXPECT_EQ(pic->receivePackageData(), 1);
+  EXPECT_TRUE(IsColour(Centre(), green));
+  EXPECT_THAT(Broadcasts(), ElementsAre(Posted{NMSG_CORVANE_GET_VIDEO_DATA, 0, 0}));
+  EXPECT_EQ(DibBmp::GetInstance().IsPictureBusy(), 1);
+  EXPECT_TRUE(IsVideoDataReceived());
+
+  // Only the first shown picture is announced; the counter counts every one.
+  fakeadb::Feed(1, Picture(blue));
+  EXPECT_EQ(pic->receivePackageData(), 1);
+  EXPECT_EQ(Broadcasts().size(), 1u);
+  EXPECT_EQ(DibBmp::GetInstance().GetPictureCount(), 2);
+
+  pic->Reset();
+  EXPECT_FALSE(IsVideoDataReceived());
+  fakeadb::Feed(1, Picture(red));
+  EXPECT_EQ(pic->receivePackageData(), 1);
+  EXPECT_TRUE(IsColour(Centre(), blue));
+}
+
+TEST_F(CorvanePictureTest, OneStepReadsEveryWaitingPackageAndShowsOnlyTheNewest) {
+  pic->SetDrawCallback(DrawCallback);
+  fakeadb::Feed(1, Picture(red));
+  ASSERT_EQ(pic->receivePackageData(), 1);   // the skipped first one
+  fakeadb::Feed(1, Picture(red));
+  fakeadb::Feed(1, Picture(green));
+  fakeadb::Feed(1, StreamFrame(0x00020002, {}));
+  EXPECT_EQ(pic->receivePackageData(), 1);
+  EXPECT_EQ(fakeadb::Buffered(1), 0u);
+  EXPECT_TRUE(IsColour(Centre(), green));
+  EXPECT_EQ(s_nDrawCalls, 1);
+  EXPECT_EQ(pic->GetFrameCount(), 2);
+}
+
+TEST_F(CorvanePictureTest, HeartbeatsAreReadPastWithoutLosingAPictureBehindThem) {
+  fakeadb::Feed(1, Picture(red));
+  ASSERT_EQ(pic->receivePackageData(), 1);
+  // A heartbeat alone: nothing to show.
+  fakeadb::Feed(1, StreamFrame(0x00020002, {}));
+  EXPECT_EQ(pic->receivePackageData(), 0);
+  // A heartbeat in front of a picture, one with bytes of its own: the picture is shown at once.
+  fakeadb::Feed(1, StreamFrame(0x00020002, {}));
+  fakeadb::Feed(1, StreamFrame(0x00020002, {1, 2, 3, 4, 5}));
+  fakeadb::Feed(1, Picture(green));
+  EXPECT_EQ(pic->receivePackageData(), 1);
+  EXPECT_TRUE(IsColour(Centre(), green));
+  EXPECT_EQ(fakeadb::Buffered(1), 0u);
+  EXPECT_TRUE(Logged("MSG_VIDEO_HEARTBEAT  nPackageDataSize=5"));
+}
+
+TEST_F(CorvanePictureTest, AWrongTypeDropsTheHeaderOnly) {
+  fakeadb::Feed(1, StreamFrame(0x00030001, {}));
+  EXPECT_EQ(pic->receivePackageData(), 0);
+  fakeadb::Feed(1, Picture(red));
+  EXPECT_EQ(pic->receivePackageData(), 1);
+  EXPECT_EQ(pic->GetFrameCount(), 1);
+}
+
+TEST_F(CorvanePictureTest, ABacklogIsDroppedAndTheRateLowered) {
+  struct Case {
+    int phoneRate;
+    std::vector<Posted> posted;
+  } cases[] = {{10, {{INNER_MSG_FRAME_RATE_CHANGE, 0, 3}}}, {3, {}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.phoneRate);
+    g_nPhoneFrameRate = c.phoneRate;
+    ClearBroadcasts();
+    pic->Reset();
+    std::vector<uint8_t> block(29988, 0x11);   // 30000 bytes a package with its header
+    for (int i = 0; i < 10; ++i) fakeadb::Feed(1, StreamFrame(0x00020001, block));
+    std::vector<uint8_t> last = Picture(green);
+    fakeadb::Feed(1, std::vector<uint8_t>(last.begin(), last.begin() + 20));   // the next, half arrived
+    ASSERT_GT(fakeadb::Buffered(1), 0x40000u);
+    EXPECT_EQ(pic->receivePackageData(), 1);
+    EXPECT_EQ(Broadcasts(), c.posted);
+    // The half-arrived picture's header stays pending; it is taken whole once it is complete.
+    EXPECT_EQ(fakeadb::Buffered(1), 8u);
+    fakeadb::Feed(1, std::vector<uint8_t>(last.begin() + 20, last.end()));
+    EXPECT_EQ(pic->receivePackageData(), 1);
+    EXPECT_EQ(pic->GetLastLength(), last.size() - 12);
+    EXPECT_EQ(fakeadb::Buffered(1), 0u);
+  }
+}
+
+TEST_F(CorvanePictureTest, BufferGrowsToAPackageAndSkipsWhatItCannotHold) {
+  // Arriving in two parts, as it does: whole, 500000 bytes would be a backlog to drop.
+  std::vector<uint8_t> first = StreamFrame(0x00020001, std::vector<uint8_t>(500000, 1));
+  fakeadb::Feed(1, std::vector<uint8_t>(first.begin(), first.begin() + 1000));
+  EXPECT_EQ(pic->receivePackageData(), 0);
+  fakeadb::Feed(1, std::vector<uint8_t>(first.begin() + 1000, first.end()));
+  EXPECT_EQ(pic->receivePackageData(), 1);
+  EXPECT_EQ(pic->GetMaxRevLen(), 500000u);
+
+  struct Case {
+    const char* name;
+    uint32_t length;
+    bool failGrowth;
+  } cases[] = {{"over the limit", 700000, false}, {"failed growth", 600000, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CPackageBuffer::SetFailGrowth(c.failGrowth);
+    pic->Reset();
+    fakeadb::Feed(1, Picture(red));
+    ASSERT_EQ(pic->receivePackageData(), 1);   // skipped first picture
+    fakeadb::Feed(1, Picture(green));
+    std::vector<uint8_t> big = StreamFrame(0x00020001, std::vector<uint8_t>(c.length, 0x22));
+    fakeadb::Feed(1, std::vector<uint8_t>(big.begin(), big.begin() + 1000));
+    // The green picture is shown; the unholdable one is being read past.
+    EXPECT_EQ(pic->receivePackageData(), 1);
+    EXPECT_TRUE(IsColour(Centre(), green));
+    fakeadb::Feed(1, std::vector<uint8_t>(big.begin() + 1000, big.end()));
+    fakeadb::Feed(1, Picture(blue));
+    EXPECT_EQ(pic->receivePackageData(), 1);
+    EXPECT_TRUE(IsColour(Centre(), blue));
+    EXPECT_EQ(pic->GetMaxRevLen(), 500000u);
+    EXPECT_EQ(fakeadb::Buffered(1), 0u);
+    CPackageBuffer::SetFailGrowth(false);
+  }
+}
+
+TEST_F(CorvanePictureTest, DrainDropsEverythingAndResets) {
+  fakeadb::Feed(1, Picture(red));
+  fakeadb::Feed(1, std::vector<uint8_t>(3000, 7));
+  CorvanePicture::DrainChannel();
+  EXPECT_EQ(fakeadb::Buffered(1), 0u);
+  EXPECT_EQ(pic->GetFrameCount(), 0);
+  EXPECT_FALSE(IsVideoDataReceived());
+}
+
+TEST_F(CorvanePictureTest, DirectPaintCountSeenByTheDrawCallback) {
+  pic->SetDrawCallback(DrawCallback);
+  for (int i = 0; i < 8; ++i) {
+    fakeadb::Feed(1, Picture(i % 2 ? red : green, 160, 96));
+    pic->receivePackageData();
+  }
+  // Seven shown pictures; the callback of the n-th shown sees n - 1 before it, so a painter that
+  // wants the seventh picture on waits for a count of 6.
+  EXPECT_THAT(s_drawCounts, ElementsAre(0, 1, 2, 3, 4, 5, 6));
+  DibBmp::GetInstance().SetPictureBusy(0);
+  EXPECT_EQ(DibBmp::GetInstance().GetPictureCount(), 0);
+}
+
+struct DecodeCase {
+  const char* name;
+  int mode;
+  int jpegW, jpegH;        // the picture the phone sends
+  int announcedW, announcedH;
+  int decodedW, decodedH;  // what lands in the 800 x 480 surface
+};
+
+TEST_F(CorvanePictureTest, DecodesIntoTheSurfaceWithinItsSize) {
+  const DecodeCase cases[] = {
+      {"32-bit, screen size", DibBmp::kMode32, 800, 480, 800, 480, 800, 480},
+      {"32-bit, smaller", DibBmp::kMode32, 320, 240, 320, 240, 320, 240},
+      {"32-bit, larger, scaled by 5/8", DibBmp::kMode32, 1280, 720, 1280, 720, 800, 450},
+      {"32-bit, larger than announced", DibBmp::kMode32, 1600, 960, 800, 480, 800, 480},
+      {"32-bit, odd width", DibBmp::kMode32, 333, 211, 333, 211, 333, 211},
+      {"565, smaller", DibBmp::kMode16, 320, 240, 320, 240, 320, 240},
+      {"565, larger, scaled by 1/2", DibBmp::kMode16, 1600, 960, 1600, 960, 800, 480},
+  };
+  for (const DecodeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    DibBmp& surface = DibBmp::GetInstance();
+    surface.SetMode(c.mode);
+    ASSERT_NE(surface.CreateDibBmp(800, 480), nullptr);
+    std::vector<uint8_t> jpeg = MakeJpeg(c.jpegW, c.jpegH);
+    ASSERT_NE(DecodeJpgToSurface(jpeg.data(), static_cast<DWORD>(jpeg.size()), c.announcedW, c.announcedH),
+              nullptr);
+    int w = 0, h = 0;
+    GetDecodedSize(&w, &h);
+    EXPECT_EQ(w, c.decodedW);
+    EXPECT_EQ(h, c.decodedH);
+    // Quadrants at the top left, the rest of the surface untouched (black).
+    EXPECT_TRUE(IsColour(PixelAt(surface, w / 4, h / 4), Rgb{255, 0, 0}));
+    EXPECT_TRUE(IsColour(PixelAt(surface, 3 * w / 4, h / 4), Rgb{0, 255, 0}));
+    EXPECT_TRUE(IsColour(PixelAt(surface, w / 4, 3 * h / 4), Rgb{0, 0, 255}));
+    EXPECT_TRUE(IsColour(PixelAt(surface, 3 * w / 4, 3 * h / 4), Rgb{255, 255, 255}));
+    if (w < 800) {
+      EXPECT_TRUE(IsColour(PixelAt(surface, 799, 0), Rgb{0, 0, 0}));
+    }
+    if (h < 480) {
+      EXPECT_TRUE(IsColour(PixelAt(surface, 0, 479), Rgb{0, 0, 0}));
+    }
+  }
+}
+
+TEST_F(CorvanePictureTest, RefusedDecodes) {
+  std::vector<uint8_t> jpeg = MakeJpeg(64, 64);
+  const struct {
+    int w, h;
+  } sizes[] = {{0, 480}, {800, 0}, {-800, 480}};
+  for (auto s : sizes) EXPECT_EQ(DecodeJpgToSurface(jpeg.data(), static_cast<DWORD>(jpeg.size()), s.w, s.h), nullptr);
+  std::vector<uint8_t> junk(100, 0x42);
+  EXPECT_EQ(DecodeJpgToSurface(junk.data(), 100, 800, 480), nullptr);
+  // A picture more than 8 times larger than what may be filled cannot be scaled down enough.
+  EXPECT_EQ(DecodeJpgToSurface(jpeg.data(), static_cast<DWORD>(jpeg.size()), 7, 7), nullptr);
+  // Without the library nothing decodes, and nothing is left of the decompressor.
+  DecJpg_Deinit();
+  EXPECT_EQ(DecodeJpgToSurface(jpeg.data(), static_cast<DWORD>(jpeg.size()), 800, 480), nullptr);
+  EXPECT_EQ(DecJpg_CreateDecompressor(), 0);
+}
+
+TEST_F(CorvanePictureTest, PaintsTheSurfaceOntoAWindow) {
+  std::vector<uint8_t> jpeg = MakeJpeg(800, 480);
+  ASSERT_NE(DecodeJpgToSurface(jpeg.data(), static_cast<DWORD>(jpeg.size()), 800, 480), nullptr);
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"PaintTestWnd";
+  RegisterClassW(&wc);
+  HWND hwnd = CreateWindowExW(0, u"PaintTestWnd", u"", 0, 0, 0, 800, 480, nullptr, nullptr, nullptr, nullptr);
+  HDC dc = GetWindowDC(hwnd);
+  EXPECT_NE(DibBmp::GetInstance().PaintDibBmp(dc), 0);
+  ReleaseDC(hwnd, dc);
+  BITMAP bm;
+  ASSERT_TRUE(wce::GetWindowSurface(hwnd, &bm));
+  const BYTE* topLeft = static_cast<const BYTE*>(bm.bmBits) + 100 * bm.bmWidthBytes + 100 * 4;
+  EXPECT_TRUE(IsColour(Rgb{topLeft[2], topLeft[1], topLeft[0]}, Rgb{255, 0, 0}));
+  DestroyWindow(hwnd);
+}
+
+TEST_F(CorvanePictureTest, TheLibraryBesideTheProgramComesFirst) {
+  namespace fs = std::filesystem;
+  DecJpg_Deinit();
+  fs::path root = fs::temp_directory_path() / ("engine-jpeg-" + std::to_string(getpid()));
+  fs::create_directories(root / "App");
+  wce::SetRootDir(root.string());
+  wce::SetModuleFileName(u"\\App\\CECorvane.exe");
+  struct Case {
+    const char* present;
+    std::string expected;
+  } cases[] = {
+      {nullptr, "libturbojpeg.so.0"},
+      {"cximagelib.dll", (root / "App" / "cximagelib.dll").string()},
+      {"libjpeg.dll", (root / "App" / "libjpeg.dll").string()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    if (c.present != nullptr) fs::copy_file("/usr/lib/x86_64-linux-gnu/libturbojpeg.so.0", root / "App" / c.present);
+    EXPECT_EQ(DecJpg_Init(), 1);
+    EXPECT_EQ(DecJpg_LoadedPath(), c.expected);
+    EXPECT_EQ(DecJpg_Init(), 0);   // already loaded
+    DecJpg_Deinit();
+  }
+  wce::ResetFileSystemView();
+  fs::remove_all(root);
+}
+}  // namespace

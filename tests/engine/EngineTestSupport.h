@@ -1,0 +1,159 @@
+// Shared set-up of the engine's tests: a fresh fake link, fresh registered messages with a tap that
+// collects every broadcast, default configuration, no receivers, and debug lines captured.
+#pragma once
+
+#include "CConnectProgress.h"
+#include "CPackageBuffer.h"
+#include "CorvaneCommand.h"
+#include "CorvaneMedia.h"
+#include "CorvanePicture.h"
+#include "CorvaneSendData.h"
+#include "CorvaneTts.h"
+#include "CorvaneVRecord.h"
+#include "CorvaneWindowMessages.h"
+#include "FakeAdb.h"
+#include "HuInfo.h"
+#include "WavPlayer.h"
+#include "audio/audio.h"
+#include "kernel/kernel.h"
+#include "services/CorvaneConfig.h"
+#include "user/user.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct Posted {
+  UINT msg;
+  WPARAM wParam;
+  LPARAM lParam;
+  bool operator==(const Posted& o) const { return msg == o.msg && wParam == o.wParam && lParam == o.lParam; }
+};
+
+inline std::ostream& operator<<(std::ostream& os, const Posted& p) {
+  return os << "{" << std::string(wce::GetRegisteredMessageName(p.msg).begin(),
+                                   wce::GetRegisteredMessageName(p.msg).end())
+            << ", " << p.wParam << ", " << p.lParam << "}";
+}
+
+class EngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fakeadb::Reset();
+    wce::ResetUser();
+    wce::ResetWaveOut();
+    RegisterEngineWindowMessages();
+    wce::SetBroadcastTap([this](UINT msg, WPARAM w, LPARAM l) {
+      std::lock_guard<std::mutex> lock(m_lock);
+      m_posted.push_back(Posted{msg, w, l});
+    });
+    wce::SetDebugSink([this](const std::string& line) {
+      std::lock_guard<std::mutex> lock(m_lock);
+      m_log.push_back(line);
+    });
+    ResetCorvaneConfig();
+    DestroyAll();
+    ResetPhoneVideoState();
+    CPackageBuffer::SetFailGrowth(false);
+    g_nRequestFrameRate = 10;
+  }
+
+  void TearDown() override {
+    DestroyAll();
+    CPackageBuffer::SetFailGrowth(false);
+    wce::SetBroadcastTap(nullptr);
+    wce::SetDebugSink(nullptr);
+  }
+
+  static void DestroyAll() {
+    CorvaneCommand::DestroyInstance();
+    CorvanePicture::DestroyInstance();
+    CorvaneMedia::DestroyInstance();
+    CorvaneTts::DestroyInstance();
+    CorvaneVRecord::DestroyInstance();
+    CorvaneSendData::DestroyInstance();
+    CConnectProgress::Free();
+    WavPlayer_Release();
+  }
+
+  std::vector<Posted> Broadcasts() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_posted;
+  }
+  void ClearBroadcasts() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_posted.clear();
+  }
+  bool Logged(const std::string& text) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (const std::string& line : m_log)
+      if (line.find(text) != std::string::npos) return true;
+    return false;
+  }
+
+  std::mutex m_lock;
+  std::vector<Posted> m_posted;
+  std::vector<std::string> m_log;
+};
+
+// Protocol Buffers wire bytes written by hand: varint fields (wire type 0) and length-delimited
+// fields (wire type 2).
+class Pb {
+ public:
+  Pb& Int(int field, int64_t value) {
+    Varint(static_cast<uint64_t>(field) << 3);
+    Varint(static_cast<uint64_t>(value));
+    return *this;
+  }
+  Pb& Str(int field, const std::string& s) {
+    Varint((static_cast<uint64_t>(field) << 3) | 2);
+    Varint(s.size());
+    bytes.insert(bytes.end(), s.begin(), s.end());
+    return *this;
+  }
+  Pb& Sub(int field, const Pb& sub) {
+    return Str(field, std::string(sub.bytes.begin(), sub.bytes.end()));
+  }
+  std::vector<uint8_t> bytes;
+
+ private:
+  void Varint(uint64_t v) {
+    while (v >= 0x80) {
+      bytes.push_back(static_cast<uint8_t>(v | 0x80));
+      v >>= 7;
+    }
+    bytes.push_back(static_cast<uint8_t>(v));
+  }
+};
+
+inline void PutBytesBE(std::vector<uint8_t>* out, uint32_t v, int n) {
+  for (int i = n - 1; i >= 0; --i) out->push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+// length u16, reserved bytes, type u32, payload
+inline std::vector<uint8_t> CmdFrame(uint32_t type, const std::vector<uint8_t>& payload, uint8_t r2 = 0,
+                                     uint8_t r3 = 0) {
+  std::vector<uint8_t> f;
+  f.reserve(8 + payload.size());
+  PutBytesBE(&f, static_cast<uint32_t>(payload.size()), 2);
+  f.push_back(r2);
+  f.push_back(r3);
+  PutBytesBE(&f, type, 4);
+  for (uint8_t b : payload) f.push_back(b);
+  return f;
+}
+
+// length u32 (the payload's unless given), timestamp u32, type u32, payload
+inline std::vector<uint8_t> StreamFrame(uint32_t type, const std::vector<uint8_t>& payload, uint32_t ts = 0,
+                                        uint32_t length = UINT32_MAX) {
+  std::vector<uint8_t> f;
+  f.reserve(12 + payload.size());
+  PutBytesBE(&f, length == UINT32_MAX ? static_cast<uint32_t>(payload.size()) : length, 4);
+  PutBytesBE(&f, ts, 4);
+  PutBytesBE(&f, type, 4);
+  for (uint8_t b : payload) f.push_back(b);
+  return f;
+}

@@ -1,0 +1,91 @@
+#include "EngineTestSupport.h"
+
+#include "kernel/filesys.h"
+#include "kernel/hal.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+namespace fs = std::filesystem;
+
+class HuInfoTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    root = fs::temp_directory_path() / ("engine-hu-" + std::to_string(getpid()));
+    fs::create_directories(root / "Windows");
+    wce::SetRootDir(root.string());
+  }
+  void TearDown() override {
+    wce::ResetFileSystemView();
+    fs::remove_all(root);
+    EngineTest::TearDown();
+  }
+  void WritePlatform(const std::string& text) {
+    std::ofstream(wce::HostPath(wce::PlatformRecordCePath())) << text;
+  }
+  fs::path root;
+};
+
+TEST_F(HuInfoTest, FrameRateByBoardName) {
+  struct Case {
+    const char* board;
+    int rate;
+    bool unloads;
+  } cases[] = {
+      {"MSB2531", 10, false}, {"mt3360", 12, false}, {"MT3360", 10, false},
+      {"AT91", 8, true},      {"x", 10, false},      {nullptr, 10, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.board ? c.board : "no record");
+    fakeadb::Reset();
+    g_nRequestFrameRate = 10;
+    if (c.board) {
+      WritePlatform(std::string("board=") + c.board + "\ndevice=dev\ncpu_abi=abi\n");
+    } else {
+      fs::remove(wce::HostPath(wce::PlatformRecordCePath()));
+    }
+    SetFrameRateByPlatform();
+    EXPECT_EQ(g_nRequestFrameRate, c.rate);
+    EXPECT_EQ(fakeadb::UnloadedDrivers().size(), c.unloads ? 1u : 0u);
+    if (c.unloads) {
+      EXPECT_EQ(fakeadb::UnloadedDrivers()[0], u"ADB1:");
+    }
+  }
+}
+
+TEST_F(HuInfoTest, DeviceInformationFromThePlatformRecord) {
+  HuDeviceInfo fixed;
+  BuildHuDeviceInfo(&fixed);
+  EXPECT_EQ(fixed.board, "wince");
+  EXPECT_EQ(fixed.cpu_abi, "ARM7");
+  EXPECT_EQ(fixed.device, "MTK3360");
+
+  // A record string is narrowed to its low bytes; the display text stays whatever the screen.
+  wce::SetScreen(1024, 600, 32);
+  WritePlatform("board=MSB2531\ncpu_abi=armeabi\ndevice=" + std::string(120, 'd') + "\n");
+  HuDeviceInfo info;
+  BuildHuDeviceInfo(&info);
+  EXPECT_EQ(info.board, "MSB2531");
+  EXPECT_EQ(info.cpu_abi, "armeabi");
+  EXPECT_LE(info.device.size(), 99u);
+  EXPECT_EQ(info.device, std::string(info.device.size(), 'd'));
+  EXPECT_EQ(info.display, "800X480");
+  EXPECT_EQ(info.os, "wince");
+  EXPECT_EQ(info.sdk_int, 1);
+}
+
+TEST_F(HuInfoTest, StatisticsValues) {
+  HuStatisticsInfo info;
+  BuildHuStatisticsInfo(&info, 4, 123456);
+  EXPECT_EQ(info.versionName, "1.0.0");
+  EXPECT_EQ(info.versionCode, 1001);
+  EXPECT_EQ(info.connectCount, 4);
+  EXPECT_EQ(info.connectSuccessCount, 1);
+  EXPECT_EQ(info.connectTime, 123456);
+  EXPECT_EQ(info.crashLog, "");
+  EXPECT_EQ(info.channel, std::string(g_CorvaneConfig.szChannelId));
+  EXPECT_FALSE(info.cuid.empty());
+}
+}  // namespace

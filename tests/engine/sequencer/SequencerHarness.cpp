@@ -1,0 +1,152 @@
+#include "SequencerHarness.h"
+
+#include "CConnectProgress.h"
+#include "CorvaneAppFlags.h"
+#include "CorvaneChannelContext.h"
+#include "CorvaneWindowMessages.h"
+#include "SystemInitThread.h"
+
+#include "kernel/filesys.h"
+#include "kernel/kernel.h"
+#include "services/CErrorLog.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+std::vector<PostedMsg> g_received;
+
+LRESULT RecordProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg >= 0xC000 || msg == WM_TIMER) g_received.push_back({msg, wParam, lParam});
+  if (msg == WM_TIMER) KillTimer(hwnd, wParam);
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+uint32_t TypeOf(const std::vector<uint8_t>& header) {
+  return (uint32_t{header[4]} << 24) | (uint32_t{header[5]} << 16) | (uint32_t{header[6]} << 8) | header[7];
+}
+
+}  // namespace
+
+SequencerHarness::SequencerHarness() {
+  char tmpl[] = "/tmp/corvane-seq-XXXXXX";
+  m_root = mkdtemp(tmpl);
+  wce::SetRootDir(m_root);
+  wce::SetModuleFileName(u"\\SDMMC\\CECorvane\\CECorvane.exe");
+  m_programDir = m_root + "/SDMMC/CECorvane";
+  std::filesystem::create_directories(m_programDir);
+
+  fakelink::Reset();
+  ResetSequencerState();
+  ResetChannelContext();
+  g_CorvaneAppFlags.Reset();
+  CConnectProgress::Free();
+  CErrorLog::GetInstance()->Clear();
+  g_nConnectCount = 0;
+  CreateEngineNamedEvents();
+  ResetEvent(g_hEventInit);
+  ResetEvent(g_hEventReconnect);
+
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = RecordProc;
+    wc.lpszClassName = u"SequencerTestWnd";
+    RegisterClassW(&wc);
+    registered = true;
+  }
+  g_received.clear();
+  m_hwnd = CreateWindowExW(0, u"SequencerTestWnd", u"", WS_POPUP, 0, 0, 800, 480, nullptr, nullptr, nullptr,
+                           nullptr);
+}
+
+SequencerHarness::~SequencerHarness() {
+  Stop();
+  fakelink::SetCallHook(nullptr);
+  fakelink::SetWriteHook(nullptr);
+  DestroyWindow(m_hwnd);
+  std::error_code ec;
+  std::filesystem::remove_all(m_root, ec);
+}
+
+void SequencerHarness::TouchFile(const std::string& name) { std::ofstream(m_programDir + "/" + name) << "x"; }
+
+void SequencerHarness::MakeDir(const std::string& name) { std::filesystem::create_directories(m_programDir + "/" + name); }
+
+void SequencerHarness::AnswerPhone(bool version, bool encoder) {
+  fakelink::SetWriteHook([version, encoder](int channel, const std::vector<uint8_t>& bytes) {
+    if (channel != 0 || bytes.size() != 8) return;
+    uint32_t type = TypeOf(bytes);
+    if (version && type == 0x00018001) {
+      // CorvaneProtocolVersionMatchStatus with no fields: an empty payload.
+      fakelink::QueueInbound(0, {0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x02});
+    }
+    if (encoder && type == 0x00018007) {
+      // CorvaneVideoEncoderInfo width 800, height 480, frameRate 10.
+      fakelink::QueueInbound(0, {0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x00, 0x08,   //
+                                0x08, 0xA0, 0x06, 0x10, 0xE0, 0x03, 0x18, 0x0A});
+    }
+  });
+}
+
+void SequencerHarness::Start() {
+  CreateChannelObjects(m_hwnd);
+  m_hThread = CreateThread(nullptr, 0, SystemInitThread, &g_CorvaneAppFlags, 0, nullptr);
+}
+
+void SequencerHarness::PlugIn() {
+  g_CorvaneAppFlags.m_bUsbIn = 1;
+  SetEvent(g_hEventInit);
+}
+
+void SequencerHarness::Reconnect() { SetEvent(g_hEventReconnect); }
+
+bool SequencerHarness::PumpUntil(const std::function<bool()>& pred) {
+  const DWORD start = GetTickCount();
+  while (!pred()) {
+    if (GetTickCount() - start > 20000) return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(5);
+  }
+  return true;
+}
+
+bool SequencerHarness::Stop() {
+  if (!m_hThread) return true;
+  g_CorvaneChannelContext.m_bSysInitQuit = 1;
+  SetEvent(g_hEventInit);
+  SetEvent(g_hEventReconnect);
+  bool ended = WaitForSingleObject(m_hThread, 10000) == WAIT_OBJECT_0;
+  if (!ended) return false;
+  CloseHandle(m_hThread);
+  m_hThread = nullptr;
+  StopRevThreads();
+  // What the sequencer posted before it ended.
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  return true;
+}
+
+std::vector<PostedMsg> SequencerHarness::Posted(UINT msg) const {
+  std::vector<PostedMsg> out;
+  for (const PostedMsg& m : g_received) {
+    if (m.msg == msg) out.push_back(m);
+  }
+  return out;
+}
+
+std::vector<LPARAM> SequencerHarness::Progress() const {
+  std::vector<LPARAM> out;
+  for (const PostedMsg& m : Posted(CORVAN_WM_CONNECT_STEP)) out.push_back(m.lParam);
+  return out;
+}
+
+bool SequencerHarness::TimerFired(UINT_PTR id) const {
+  for (const PostedMsg& m : Posted(WM_TIMER)) {
+    if (m.wParam == id) return true;
+  }
+  return false;
+}
