@@ -1,0 +1,111 @@
+#include "CEngineConsole.h"
+
+#include "user/user.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+const UINT kFirstRegistered = 0xC000;
+
+bool ParseInteger(const std::string& text, long long lo, long long hi, long long* out) {
+  if (text.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  long long v = std::strtoll(text.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0' || v < lo || v > hi) return false;
+  *out = v;
+  return true;
+}
+
+std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+std::string Narrow(const std::u16string& wide) {
+  std::string out;
+  for (char16_t c : wide) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+  return out;
+}
+
+}  // namespace
+
+CEngineConsole::Command CEngineConsole::Parse(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  Command cmd;
+  if (words.empty()) return cmd;
+  cmd.kind = kBad;
+  const std::string& verb = words[0];
+  if (verb == "quit" && words.size() == 1) {
+    cmd.kind = kQuit;
+  } else if (verb == "dump" && words.size() == 2) {
+    cmd.kind = kDump;
+    cmd.file = words[1];
+  } else if (verb == "touch" && words.size() == 4) {
+    long long x = 0;
+    long long y = 0;
+    if (!ParseInteger(words[2], 0, 0xFFFF, &x) || !ParseInteger(words[3], 0, 0xFFFF, &y)) return cmd;
+    if (words[1] == "down") {
+      cmd.touchMsg = WM_LBUTTONDOWN;
+    } else if (words[1] == "move") {
+      cmd.touchMsg = WM_MOUSEMOVE;
+    } else if (words[1] == "up") {
+      cmd.touchMsg = WM_LBUTTONUP;
+    } else {
+      return cmd;
+    }
+    cmd.kind = kTouch;
+    cmd.x = static_cast<int>(x);
+    cmd.y = static_cast<int>(y);
+  } else if (verb == "msg" && words.size() == 4) {
+    long long w = 0;
+    long long l = 0;
+    if (!ParseInteger(words[2], 0, 0xFFFFFFFFLL, &w) || !ParseInteger(words[3], INT32_MIN, 0xFFFFFFFFLL, &l)) {
+      return cmd;
+    }
+    cmd.kind = kMsg;
+    cmd.name = words[1];
+    cmd.wParam = static_cast<WPARAM>(w);
+    cmd.lParam = static_cast<LPARAM>(l);
+  }
+  return cmd;
+}
+
+UINT CEngineConsole::Register(const std::string& name) { return RegisterWindowMessageW(Widen(name).c_str()); }
+
+std::string CEngineConsole::Format(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg < kFirstRegistered) return std::string();
+  std::u16string name = wce::GetRegisteredMessageName(msg);
+  if (name.empty()) return std::string();
+  return "msg " + Narrow(name) + " " + std::to_string(static_cast<unsigned long long>(wParam)) + " " +
+         std::to_string(static_cast<long long>(lParam));
+}
+
+void CEngineConsole::OnBroadcast(UINT msg, WPARAM wParam, LPARAM lParam) {
+  std::string line = Format(msg, wParam, lParam);
+  if (line.empty()) return;
+  std::lock_guard<std::mutex> hold(m_lock);
+  ++m_pendingBroadcasts[msg];
+  Write(line);
+}
+
+void CEngineConsole::OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  std::string line = Format(msg, wParam, lParam);
+  if (line.empty()) return;
+  std::lock_guard<std::mutex> hold(m_lock);
+  auto it = m_pendingBroadcasts.find(msg);
+  if (it != m_pendingBroadcasts.end() && it->second > 0) {
+    if (--it->second == 0) m_pendingBroadcasts.erase(it);
+    return;
+  }
+  Write(line);
+}
+
+void CEngineConsole::Write(const std::string& line) {
+  std::fputs(line.c_str(), m_out);
+  std::fputc('\n', m_out);
+  std::fflush(m_out);
+}

@@ -1,0 +1,50 @@
+// The engine program's console: commands read from standard input, one a line, and the
+// registered messages written to standard output as "msg NAME WPARAM LPARAM" (decimal), one a
+// line, flushed at once. A broadcast is written when it is posted; a message posted to the main
+// window alone is written when the window receives it; neither twice.
+#pragma once
+
+#include "kernel/wcetypes.h"
+
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <string>
+
+class CEngineConsole {
+ public:
+  enum Kind { kEmpty, kTouch, kMsg, kDump, kQuit, kBad };
+
+  struct Command {
+    Kind kind = kEmpty;
+    UINT touchMsg = 0;   // WM_LBUTTONDOWN, WM_MOUSEMOVE or WM_LBUTTONUP
+    int x = 0;
+    int y = 0;
+    std::string name;    // msg: the registered message's name
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    std::string file;    // dump
+  };
+
+  // "touch down|move|up X Y" (0..65535 each), "msg NAME WPARAM LPARAM", "dump FILE", "quit".
+  static Command Parse(const std::string& line);
+  // The number of a registered message named in ASCII.
+  static UINT Register(const std::string& name);
+  // "msg NAME WPARAM LPARAM"; empty for a number that is not a registered message.
+  static std::string Format(UINT msg, WPARAM wParam, LPARAM lParam);
+
+  explicit CEngineConsole(FILE* out) : m_out(out) {}
+
+  // From the broadcast tap (any thread).
+  void OnBroadcast(UINT msg, WPARAM wParam, LPARAM lParam);
+  // From the main window's procedure: registered messages only are written.
+  void OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void Write(const std::string& line);
+
+  FILE* m_out;
+  std::mutex m_lock;
+  // Broadcasts already written that the main window has yet to receive.
+  std::map<UINT, int> m_pendingBroadcasts;
+};

@@ -1,0 +1,93 @@
+#include "CEngineConsole.h"
+
+#include "user/user.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+struct ParseCase {
+  const char* line;
+  CEngineConsole::Kind kind;
+  UINT touchMsg;
+  int x, y;
+  const char* name;
+  WPARAM wParam;
+  LPARAM lParam;
+  const char* file;
+};
+
+class EngineConsoleParse : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(EngineConsoleParse, ReadsOneCommandALine) {
+  const ParseCase& c = GetParam();
+  CEngineConsole::Command cmd = CEngineConsole::Parse(c.line);
+  ASSERT_EQ(cmd.kind, c.kind) << c.line;
+  if (c.kind == CEngineConsole::kTouch) {
+    EXPECT_EQ(cmd.touchMsg, c.touchMsg);
+    EXPECT_EQ(cmd.x, c.x);
+    EXPECT_EQ(cmd.y, c.y);
+  }
+  if (c.kind == CEngineConsole::kMsg) {
+    EXPECT_EQ(cmd.name, c.name);
+    EXPECT_EQ(cmd.wParam, c.wParam);
+    EXPECT_EQ(cmd.lParam, c.lParam);
+  }
+  if (c.kind == CEngineConsole::kDump) {
+    EXPECT_EQ(cmd.file, c.file);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, EngineConsoleParse,
+    ::testing::Values(
+        ParseCase{"touch down 400 240", CEngineConsole::kTouch, WM_LBUTTONDOWN, 400, 240, "", 0, 0, ""},
+        ParseCase{"touch move 0 0", CEngineConsole::kTouch, WM_MOUSEMOVE, 0, 0, "", 0, 0, ""},
+        ParseCase{"  touch up 799 479  ", CEngineConsole::kTouch, WM_LBUTTONUP, 799, 479, "", 0, 0, ""},
+        ParseCase{"touch down -1 5", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"touch down 70000 5", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"touch press 1 5", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"touch down 1", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"msg NMSG_CORVANE_HW_KEY 21 0", CEngineConsole::kMsg, 0, 0, 0, "NMSG_CORVANE_HW_KEY", 21, 0, ""},
+        ParseCase{"msg NMSG_CORVANE_SHOWHIDE 0 -1", CEngineConsole::kMsg, 0, 0, 0, "NMSG_CORVANE_SHOWHIDE", 0, -1, ""},
+        ParseCase{"msg NMSG_CORVANE_SHOWHIDE 0x1 1", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"msg NMSG_CORVANE_SHOWHIDE 1", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"dump /tmp/a.bmp", CEngineConsole::kDump, 0, 0, 0, "", 0, 0, "/tmp/a.bmp"},
+        ParseCase{"dump", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"quit", CEngineConsole::kQuit, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"quit now", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"", CEngineConsole::kEmpty, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"hello", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""}));
+
+std::string ReadAll(FILE* f) {
+  std::fflush(f);
+  std::rewind(f);
+  std::string out;
+  char buf[256];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) out.append(buf, n);
+  return out;
+}
+
+TEST(EngineConsole, WritesEachRegisteredMessageOnceInDecimal) {
+  FILE* f = std::tmpfile();
+  ASSERT_NE(f, nullptr);
+  CEngineConsole console(f);
+  UINT showHide = RegisterWindowMessageW(u"NMSG_CORVANE_SHOWHIDE");
+  UINT ttsState = RegisterWindowMessageW(u"N_WMMSG_CORVANE_TTS_STATE");
+  console.OnBroadcast(ttsState, 2, 1);         // posted to everyone: written now
+  console.OnWindowMessage(showHide, 0, 2);     // posted to the main window alone
+  console.OnWindowMessage(ttsState, 2, 1);     // the broadcast arriving: not again
+  console.OnWindowMessage(WM_TIMER, 1365, 0);  // not a registered message
+  console.OnWindowMessage(ttsState, 2, 2);     // a second one, posted to the window only
+  EXPECT_EQ(ReadAll(f),
+            "msg N_WMMSG_CORVANE_TTS_STATE 2 1\n"
+            "msg NMSG_CORVANE_SHOWHIDE 0 2\n"
+            "msg N_WMMSG_CORVANE_TTS_STATE 2 2\n");
+  std::fclose(f);
+}
+
+}  // namespace
