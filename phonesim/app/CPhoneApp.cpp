@@ -27,6 +27,22 @@ constexpr size_t kTtsBlock = 640;     // 16000 Hz mono 16 bits: 20 ms
 
 std::string ChannelText(int c) { return "ch" + std::to_string(c); }
 
+constexpr size_t APP_RX_BYTES_LOGGED = 1024;
+
+// Lower-case hex, "-" for none, "..." after a cut.
+std::string HexBytes(const uint8_t* data, size_t len, size_t max) {
+    if (len == 0) return "-";
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    size_t n = len < max ? len : max;
+    for (size_t i = 0; i < n; ++i) {
+        out += digits[data[i] >> 4];
+        out += digits[data[i] & 15];
+    }
+    if (len > n) out += "...";
+    return out;
+}
+
 std::chrono::microseconds Interval(int fps) { return std::chrono::microseconds(1000000 / std::max(1, fps)); }
 
 }  // namespace
@@ -340,6 +356,9 @@ void CPhoneApp::ChannelData(int channel, uint64_t id, const uint8_t* data, size_
             r.text = CAppProtocol::Describe(f.type, f.payload.data(), f.payload.size());
             lines.push_back("app rx " + ChannelText(channel) + " " + CAppProtocol::TypeText(f.type) + " len " +
                             std::to_string(f.length) + (r.text.empty() ? "" : " " + r.text));
+            // The payload's exact bytes, for tests that check the wire format (long audio blocks cut).
+            lines.push_back("app rx-bytes " + ChannelText(channel) + " " + CAppProtocol::TypeText(f.type) + " " +
+                            HexBytes(f.payload.data(), f.payload.size(), APP_RX_BYTES_LOGGED));
             r.payload = f.payload;
             m_rx.push_back(std::move(r));
             Changed();

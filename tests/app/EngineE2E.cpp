@@ -1,0 +1,426 @@
+#include "EngineE2E.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace e2e {
+
+int MsLeft(Clock::time_point end) {
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+  return ms < 0 ? 0 : static_cast<int>(ms);
+}
+
+// ---- Child ----
+
+Child::~Child() {
+  Kill();
+  if (m_in >= 0) close(m_in);
+  if (m_out >= 0) close(m_out);
+}
+
+bool Child::Start(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                  const std::string& errPath) {
+  int err = -1;
+  if (!errPath.empty()) {
+    err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (err < 0) return false;
+  }
+  int in[2];
+  int out[2];
+  if (pipe2(in, O_CLOEXEC) != 0) {
+    if (err >= 0) close(err);
+    return false;
+  }
+  if (pipe2(out, O_CLOEXEC) != 0) {
+    close(in[0]);
+    close(in[1]);
+    if (err >= 0) close(err);
+    return false;
+  }
+  m_pid = fork();
+  if (m_pid < 0) {
+    if (err >= 0) close(err);
+    return false;
+  }
+  if (m_pid == 0) {
+    dup2(in[0], 0);
+    dup2(out[1], 1);
+    if (err >= 0) dup2(err, 2);
+    for (const std::string& e : env) putenv(strdup(e.c_str()));
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(in[0]);
+  close(out[1]);
+  if (err >= 0) close(err);
+  m_in = in[1];
+  m_out = out[0];
+  m_buffer.clear();
+  return true;
+}
+
+bool Child::Write(const std::string& text) {
+  if (m_in < 0) return false;
+  // A child that ended must fail the write, not kill the test with SIGPIPE.
+  struct sigaction ignore = {}, old = {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGPIPE, &ignore, &old);
+  ssize_t n = write(m_in, text.data(), text.size());
+  sigaction(SIGPIPE, &old, nullptr);
+  return n == static_cast<ssize_t>(text.size());
+}
+
+bool Child::ReadLine(std::string* line, int ms) {
+  const auto end = Clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    size_t nl = m_buffer.find('\n');
+    if (nl != std::string::npos) {
+      *line = m_buffer.substr(0, nl);
+      m_buffer.erase(0, nl + 1);
+      return true;
+    }
+    if (m_out < 0) return false;
+    int left = MsLeft(end);
+    if (left <= 0) return false;
+    pollfd p = {m_out, POLLIN, 0};
+    if (poll(&p, 1, left) <= 0) return false;
+    char buf[4096];
+    ssize_t n = read(m_out, buf, sizeof(buf));
+    if (n <= 0) return false;
+    m_buffer.append(buf, static_cast<size_t>(n));
+  }
+}
+
+int Child::Wait(int ms) {
+  if (m_pid <= 0) return -1;
+  const auto end = Clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    int status = 0;
+    if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+      m_pid = -1;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    if (Clock::now() >= end) return -1;
+    usleep(5000);
+  }
+}
+
+void Child::Signal(int sig) {
+  if (m_pid > 0) kill(m_pid, sig);
+}
+
+void Child::Kill() {
+  if (m_pid > 0) {
+    kill(m_pid, SIGKILL);
+    waitpid(m_pid, nullptr, 0);
+    m_pid = -1;
+  }
+}
+
+// ---- the phone's log ----
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<uint8_t> UnescapeBytes(const std::string& text, bool* truncated) {
+  std::vector<uint8_t> out;
+  std::string t = text;
+  bool cut = t.size() >= 3 && t.compare(t.size() - 3, 3, "...") == 0;
+  if (cut) t.resize(t.size() - 3);
+  for (size_t i = 0; i < t.size(); ++i) {
+    if (t[i] == '\\' && i + 3 < t.size() && t[i + 1] == 'x') {
+      out.push_back(static_cast<uint8_t>(std::strtoul(t.substr(i + 2, 2).c_str(), nullptr, 16)));
+      i += 3;
+    } else {
+      out.push_back(static_cast<uint8_t>(t[i]));
+    }
+  }
+  if (truncated) *truncated = cut;
+  return out;
+}
+
+namespace {
+
+// "chC TYPE len N REST" after the "app rx " / "app tx " prefix.
+bool ParseAppLine(const std::string& s, int* channel, uint32_t* type, uint32_t* length, std::string* rest) {
+  if (s.compare(0, 2, "ch") != 0) return false;
+  char* end = nullptr;
+  *channel = static_cast<int>(std::strtol(s.c_str() + 2, &end, 10));
+  if (*end != ' ') return false;
+  *type = static_cast<uint32_t>(std::strtoul(end + 1, &end, 16));
+  if (std::strncmp(end, " len ", 5) != 0) return false;
+  *length = static_cast<uint32_t>(std::strtoul(end + 5, &end, 10));
+  *rest = *end == ' ' ? std::string(end + 1) : std::string();
+  return true;
+}
+
+uint32_t Arg(const std::string& line, const char* key) {
+  size_t at = line.find(key);
+  if (at == std::string::npos) return 0;
+  return static_cast<uint32_t>(std::strtoul(line.c_str() + at + std::strlen(key), nullptr, 0));
+}
+
+}  // namespace
+
+SPhoneLog ParsePhoneLog(const fs::path& path) {
+  SPhoneLog log;
+  std::istringstream in(ReadText(path));
+  std::string line;
+  while (std::getline(in, line)) {
+    log.lines.push_back(line);
+    size_t sp = line.find(' ');
+    if (sp == std::string::npos) continue;
+    int64_t us = std::strtoll(line.c_str(), nullptr, 10);
+    std::string body = line.substr(sp + 1);
+    if (body.compare(0, 6, "EVENT ") == 0) {
+      std::string ev = body.substr(6);
+      log.events.push_back({us, ev});
+      SAppRx rx;
+      std::string rest;
+      if (ev.compare(0, 7, "app rx ") == 0 && ParseAppLine(ev.substr(7), &rx.channel, &rx.type, &rx.length, &rest)) {
+        rx.us = us;
+        rx.fields = rest;
+        log.rx.push_back(rx);
+      } else if (ev.compare(0, 13, "app rx-bytes ") == 0) {
+        // Belongs to the newest "app rx" line of its channel and type (another channel's lines may
+        // come in between).
+        int channel = -1;
+        uint32_t type = 0;
+        char* end = nullptr;
+        if (ev.compare(13, 2, "ch") != 0) continue;
+        channel = static_cast<int>(std::strtol(ev.c_str() + 15, &end, 10));
+        type = static_cast<uint32_t>(std::strtoul(end, &end, 16));
+        if (*end != ' ') continue;
+        std::string hex = end + 1;
+        SAppRx* owner = nullptr;
+        for (auto it = log.rx.rbegin(); it != log.rx.rend() && !owner; ++it) {
+          if (it->channel == channel && it->type == type && !it->hasBytes) owner = &*it;
+        }
+        if (!owner) continue;
+        SAppRx& r = *owner;
+        r.hasBytes = true;
+        r.truncated = hex.size() >= 3 && hex.compare(hex.size() - 3, 3, "...") == 0;
+        if (r.truncated) hex.resize(hex.size() - 3);
+        if (hex == "-") hex.clear();
+        for (size_t i = 0; i + 1 < hex.size(); i += 2)
+          r.payload.push_back(static_cast<uint8_t>(std::strtoul(hex.substr(i, 2).c_str(), nullptr, 16)));
+      } else if (ev.compare(0, 7, "app tx ") == 0) {
+        SAppTx tx;
+        if (ParseAppLine(ev.substr(7), &tx.channel, &tx.type, &tx.length, &rest)) {
+          tx.us = us;
+          log.tx.push_back(tx);
+        }
+      } else if (ev.compare(0, 12, "app picture ") == 0 && ev.find(" size ") != std::string::npos) {
+        SPicture p;
+        p.us = us;
+        char* end = nullptr;
+        p.frame = static_cast<uint32_t>(std::strtoul(ev.c_str() + 12, &end, 10));
+        if (std::strncmp(end, " size ", 6) != 0) continue;
+        p.size = static_cast<uint32_t>(std::strtoul(end + 6, &end, 10));
+        if (*end == ' ') {
+          p.width = static_cast<int>(std::strtol(end + 1, &end, 10));
+          if (*end == 'x') p.height = static_cast<int>(std::strtol(end + 1, &end, 10));
+        }
+        log.pictures.push_back(p);
+      }
+    } else if (body.compare(0, 6, "SHELL ") == 0) {
+      bool cut = false;
+      std::vector<uint8_t> b = UnescapeBytes(body.substr(6), &cut);
+      log.shell.push_back({us, std::string(b.begin(), b.end())});
+    } else if (body.compare(0, 10, "VIOLATION ") == 0) {
+      log.violations.push_back(body.substr(10));
+    } else if (body.compare(0, 12, "STREAM-OPEN ") == 0) {
+      SStreamOpen o;
+      o.us = us;
+      o.deviceId = Arg(body, "dev=");
+      o.hostId = Arg(body, "host=");
+      size_t q = body.find("service=\"");
+      if (q != std::string::npos) {
+        std::string s = body.substr(q + 9);
+        if (!s.empty() && s.back() == '"') s.pop_back();
+        o.service = s;
+      }
+      log.opens.push_back(o);
+    } else if (body.compare(0, 3, "RX ") == 0 || body.compare(0, 3, "TX ") == 0) {
+      SPacket p;
+      p.us = us;
+      p.fromHost = body[0] == 'R';
+      size_t sp2 = body.find(' ', 3);
+      p.command = body.substr(3, sp2 == std::string::npos ? std::string::npos : sp2 - 3);
+      p.arg0 = Arg(body, "arg0=");
+      p.arg1 = Arg(body, "arg1=");
+      p.length = Arg(body, "len=");
+      size_t q = body.find(" \"");
+      if (q != std::string::npos && body.size() >= q + 3 && body.back() == '"') {
+        p.payload = UnescapeBytes(body.substr(q + 2, body.size() - q - 3), &p.truncated);
+      }
+      log.packets.push_back(std::move(p));
+    }
+  }
+  return log;
+}
+
+std::vector<SAppRx> SPhoneLog::Rx(uint32_t type, int channel) const {
+  std::vector<SAppRx> out;
+  for (const SAppRx& r : rx) {
+    if (r.type == type && (channel < 0 || r.channel == channel)) out.push_back(r);
+  }
+  return out;
+}
+
+size_t SPhoneLog::CountEvent(const std::string& prefix) const {
+  size_t n = 0;
+  for (const SEvent& e : events) {
+    if (e.text.compare(0, prefix.size(), prefix) == 0) ++n;
+  }
+  return n;
+}
+
+// ---- the fixture ----
+
+void EngineE2E::SetUp() {
+  char tmpl[] = "/tmp/corvane-engine-e2e-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  m_root = tmpl;
+  m_dir = m_root / "dir";
+  m_state = m_root / "phone";
+  fs::create_directories(m_dir);
+  fs::create_directories(m_state);
+  // The helper files the engine pushes to the phone: the link's library and the two helper programs.
+  fs::copy_file(KAVLINK_PATH, m_dir / "kavlink.dll");
+  std::ofstream(m_dir / "vtsc16") << "helper";
+  std::ofstream(m_dir / "vtim.jar") << "helper";
+}
+
+void EngineE2E::TearDown() {
+  m_engine.Kill();
+  m_phone.Kill();
+  if (HasFailure()) {
+    // Keep what the failure needs to be understood.
+    std::fprintf(stderr, "e2e: kept %s\n", m_root.c_str());
+    for (const std::string& l : m_lines) std::fprintf(stderr, "engine: %s\n", l.c_str());
+    return;
+  }
+  std::error_code ec;
+  fs::remove_all(m_root, ec);
+}
+
+void EngineE2E::StartPhone(const std::vector<std::string>& options, bool defaultSdk) {
+  std::vector<std::string> args = {PHONESIM_PATH, "--port", std::to_string(m_port), "--state", m_state.string()};
+  if (defaultSdk) {
+    args.push_back("--prop");
+    args.push_back("ro.build.version.sdk=25");
+  }
+  args.insert(args.end(), options.begin(), options.end());
+  ASSERT_TRUE(m_phone.Start(args, {}));
+  std::string line;
+  ASSERT_TRUE(m_phone.ReadLine(&line, 10000)) << "phonesim did not start";
+  size_t colon = line.find("127.0.0.1:");
+  ASSERT_NE(colon, std::string::npos) << line;
+  m_port = std::atoi(line.c_str() + colon + 10);
+  ASSERT_GT(m_port, 0);
+}
+
+void EngineE2E::StopPhone() {
+  m_phone.Signal(SIGTERM);
+  if (m_phone.Wait(5000) < 0) m_phone.Kill();
+}
+
+void EngineE2E::StartEngine(const std::vector<std::string>& options) {
+  std::vector<std::string> args = {ENGINE_PATH, "--dir", m_dir.string()};
+  args.insert(args.end(), options.begin(), options.end());
+  ASSERT_TRUE(m_engine.Start(args, {"CORVANE_PHONE=tcp:127.0.0.1:" + std::to_string(m_port)}, m_engineErr.string()));
+}
+
+bool EngineE2E::ReadUntil(const std::string& wanted, int ms) {
+  if (Seen(wanted)) return true;
+  const auto end = Clock::now() + std::chrono::milliseconds(ms);
+  std::string line;
+  while (MsLeft(end) > 0) {
+    if (!m_engine.ReadLine(&line, MsLeft(end))) return false;
+    m_lines.push_back(line);
+    if (line == wanted) return true;
+  }
+  return false;
+}
+
+void EngineE2E::ReadFor(int ms) {
+  const auto end = Clock::now() + std::chrono::milliseconds(ms);
+  std::string line;
+  while (MsLeft(end) > 0) {
+    if (!m_engine.ReadLine(&line, MsLeft(end))) return;
+    m_lines.push_back(line);
+  }
+}
+
+bool EngineE2E::Seen(const std::string& line) const { return Count(line) > 0; }
+
+size_t EngineE2E::Count(const std::string& line) const {
+  size_t n = 0;
+  for (const std::string& l : m_lines) {
+    if (l == line) ++n;
+  }
+  return n;
+}
+
+std::vector<std::string> EngineE2E::LinesStartingWith(const std::string& prefix) const {
+  std::vector<std::string> out;
+  for (const std::string& l : m_lines) {
+    if (l.compare(0, prefix.size(), prefix) == 0) out.push_back(l);
+  }
+  return out;
+}
+
+SPhoneLog EngineE2E::Log() const { return ParsePhoneLog(m_state / "phonesim.log"); }
+
+bool EngineE2E::WaitForLog(const std::function<bool(const SPhoneLog&)>& done, int ms, SPhoneLog* last) const {
+  const auto end = Clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    SPhoneLog log = Log();
+    bool ok = done(log);
+    if (last) *last = std::move(log);
+    if (ok) return true;
+    if (MsLeft(end) <= 0) return false;
+    usleep(20000);
+  }
+}
+
+bool EngineE2E::WaitForLogText(const std::string& text, int ms) const {
+  const auto end = Clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    if (ReadText(m_state / "phonesim.log").find(text) != std::string::npos) return true;
+    if (MsLeft(end) <= 0) return false;
+    usleep(20000);
+  }
+}
+
+void EngineE2E::Connect(const std::vector<std::string>& phoneOptions, const std::vector<std::string>& engineOptions) {
+  ASSERT_NO_FATAL_FAILURE(StartPhone(phoneOptions));
+  ASSERT_NO_FATAL_FAILURE(StartEngine(engineOptions));
+  ASSERT_TRUE(ReadUntil("msg CORVAN_WM_CONNECT_STEP 0 100", 20000)) << "no progress 100";
+  ASSERT_TRUE(ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", 10000)) << "no picture shown";
+}
+
+int EngineE2E::Quit(int ms) {
+  if (!m_engine.Write("quit\n")) return -1;
+  return m_engine.Wait(ms);
+}
+
+}  // namespace e2e

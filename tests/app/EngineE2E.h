@@ -1,0 +1,177 @@
+#pragma once
+// The fixture of the end-to-end tests: corvane-engine and phonesim as child programs, the engine's
+// standard output and the phone's record log as the truth.
+#include <gtest/gtest.h>
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+using Clock = std::chrono::steady_clock;
+
+// A child program with its standard input and output on pipes (standard error is inherited).
+// The destructor kills what still runs, so a failed test leaves no process behind.
+class Child {
+ public:
+  Child() = default;
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+  ~Child();
+
+  // args[0] is the program's path; env entries are "NAME=VALUE" added to the inherited ones.
+  // With errPath the child's standard error goes to that file (created or truncated).
+  bool Start(const std::vector<std::string>& args, const std::vector<std::string>& env,
+             const std::string& errPath = std::string());
+  bool Running() const { return m_pid > 0; }
+  pid_t Pid() const { return m_pid; }
+  bool Write(const std::string& text);
+  // The next line of output, or false after ms milliseconds or at its end.
+  bool ReadLine(std::string* line, int ms);
+  // The exit status (128 + signal for a killed one), or -1 when it did not end within ms.
+  int Wait(int ms);
+  void Signal(int sig);
+  // SIGKILL and reap; harmless when it already ended.
+  void Kill();
+
+ private:
+  pid_t m_pid = -1;
+  int m_in = -1;
+  int m_out = -1;
+  std::string m_buffer;
+};
+
+// One package the head unit sent on a projection channel, as the phone's app decoded it
+// ("app rx chC TYPE len N FIELDS").
+struct SAppRx {
+  int64_t us = 0;
+  int channel = -1;
+  uint32_t type = 0;
+  uint32_t length = 0;
+  std::string fields;   // the decoded fields as text, empty when the package has none
+  std::vector<uint8_t> payload;   // the exact payload bytes (the log cuts them after 1024)
+  bool truncated = false;
+  bool hasBytes = false;          // the payload line was found
+};
+
+// One package the phone's app sent besides pictures and heartbeats ("app tx chC TYPE len N ...").
+struct SAppTx {
+  int64_t us = 0;
+  int channel = -1;
+  uint32_t type = 0;
+  uint32_t length = 0;
+};
+
+// One picture the phone sent ("app picture N size S WxH").
+struct SPicture {
+  int64_t us = 0;
+  uint32_t frame = 0;
+  uint32_t size = 0;
+  int width = 0;
+  int height = 0;
+};
+
+struct SShell {
+  int64_t us = 0;
+  std::string command;
+};
+
+// One ADB packet either way; the log keeps only the start of the payload.
+struct SPacket {
+  int64_t us = 0;
+  bool fromHost = false;
+  std::string command;   // "CNXN", "OPEN", "OKAY", "WRTE", "CLSE", "AUTH", ...
+  uint32_t arg0 = 0;
+  uint32_t arg1 = 0;
+  uint32_t length = 0;
+  std::vector<uint8_t> payload;   // the logged start
+  bool truncated = false;         // the payload was longer than what was logged
+};
+
+struct SStreamOpen {
+  int64_t us = 0;
+  uint32_t deviceId = 0;
+  uint32_t hostId = 0;
+  std::string service;
+};
+
+struct SEvent {
+  int64_t us = 0;
+  std::string text;   // after "EVENT "
+};
+
+// phonesim.log parsed; every list in log order.
+struct SPhoneLog {
+  std::vector<SAppRx> rx;
+  std::vector<SAppTx> tx;
+  std::vector<SPicture> pictures;
+  std::vector<SShell> shell;
+  std::vector<SPacket> packets;
+  std::vector<SStreamOpen> opens;
+  std::vector<SEvent> events;
+  std::vector<std::string> violations;
+  std::vector<std::string> lines;   // every line as written
+
+  // The packages received with this type (on any channel when channel < 0).
+  std::vector<SAppRx> Rx(uint32_t type, int channel = -1) const;
+  size_t CountEvent(const std::string& prefix) const;
+  bool HasEvent(const std::string& prefix) const { return CountEvent(prefix) > 0; }
+};
+
+SPhoneLog ParsePhoneLog(const std::filesystem::path& path);
+std::string ReadText(const std::filesystem::path& path);
+// Undoes the log's payload escaping (\xNN, a trailing "..." marks a cut).
+std::vector<uint8_t> UnescapeBytes(const std::string& text, bool* truncated);
+
+int MsLeft(Clock::time_point end);
+
+// The fixture. Each test gets a fresh root under /tmp with the engine's --dir (helper stand-ins
+// included) and the phone's state directory; both programs are killed at the end.
+class EngineE2E : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts phonesim on a free port with the extra options; fatal on failure (use ASSERT_NO_FATAL_FAILURE).
+  // By default the phone is at Android level 25 (no first helper needed).
+  void StartPhone(const std::vector<std::string>& options = {}, bool defaultSdk = true);
+  // Stops the phone (SIGTERM, then SIGKILL) and keeps its state directory and port for a restart.
+  void StopPhone();
+  void StartEngine(const std::vector<std::string>& options = {});
+
+  // Reads the engine's lines until one equals `wanted` (or was already read); every line is kept.
+  bool ReadUntil(const std::string& wanted, int ms);
+  // Reads for ms milliseconds (or until the output ends), keeping every line.
+  void ReadFor(int ms);
+  bool Seen(const std::string& line) const;
+  size_t Count(const std::string& line) const;
+  // The lines read so far that start with `prefix`, in order.
+  std::vector<std::string> LinesStartingWith(const std::string& prefix) const;
+
+  // The phone's log now; WaitForLog polls it until `done` holds or ms passed.
+  SPhoneLog Log() const;
+  bool WaitForLog(const std::function<bool(const SPhoneLog&)>& done, int ms, SPhoneLog* last = nullptr) const;
+  bool WaitForLogText(const std::string& text, int ms) const;
+
+  // Starts both and waits for progress 100 and the first shown picture.
+  void Connect(const std::vector<std::string>& phoneOptions = {},
+               const std::vector<std::string>& engineOptions = {});
+  // "quit" on the engine's input; the exit status or -1 after ms.
+  int Quit(int ms = 3000);
+
+  std::filesystem::path m_root, m_dir, m_state;
+  // Set before StartEngine: the engine's standard error (its log, sanitizer reports) goes to this file.
+  std::filesystem::path m_engineErr;
+  int m_port = 0;
+  Child m_phone;
+  Child m_engine;
+  std::vector<std::string> m_lines;
+};
+
+}  // namespace e2e

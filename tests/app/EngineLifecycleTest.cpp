@@ -1,0 +1,175 @@
+// The projection engine's connection shapes and life cycle end to end: helper files, a phone
+// without the app, the app dying while USB stays, unplug and re-plug, and quitting in every state.
+#include "EngineE2E.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using e2e::EngineE2E;
+using e2e::SPhoneLog;
+
+const char kConnected[] = "msg CORVAN_WM_CONNECT_STEP 0 100";
+
+// ---- connection shapes ----
+
+struct SShape {
+  const char* name;
+  std::vector<std::string> phoneOptions;
+  std::vector<std::string> removeFiles;   // helper stand-ins taken out of --dir
+  std::vector<std::string> addFiles;      // relative paths made in --dir (directories on the way)
+  const char* report;                     // a CORVAN_WM_MSG line expected, or null for none
+  bool reachesConnected;
+  const char* lastStep;                   // the last progress line when it stops short
+};
+
+void PrintTo(const SShape& s, std::ostream* os) { *os << s.name; }
+
+class EngineShape : public EngineE2E, public ::testing::WithParamInterface<SShape> {};
+
+TEST_P(EngineShape, ReportsAndProgressAsTheShapeRequires) {
+  const SShape& s = GetParam();
+  for (const std::string& f : s.removeFiles) fs::remove(m_dir / f);
+  for (const std::string& f : s.addFiles) {
+    fs::create_directories((m_dir / f).parent_path());
+    std::ofstream(m_dir / f) << "helper";
+  }
+  ASSERT_NO_FATAL_FAILURE(StartPhone(s.phoneOptions));
+  ASSERT_NO_FATAL_FAILURE(StartEngine());
+  if (s.report) {
+    ASSERT_TRUE(ReadUntil(s.report, 20000)) << s.report;
+  }
+  if (s.reachesConnected) {
+    ASSERT_TRUE(ReadUntil(kConnected, 20000));
+    ASSERT_TRUE(ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", 10000));
+  } else {
+    ReadFor(1500);
+    std::vector<std::string> steps = LinesStartingWith("msg CORVAN_WM_CONNECT_STEP ");
+    ASSERT_FALSE(steps.empty());
+    EXPECT_EQ(steps.back(), s.lastStep);
+  }
+  if (!s.report) {
+    EXPECT_TRUE(LinesStartingWith("msg CORVAN_WM_MSG ").empty());
+  }
+  EXPECT_EQ(Quit(3000), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, EngineShape,
+    ::testing::Values(
+        SShape{"AppNotInstalled", {"--app-missing", "com.velto.corvane"}, {}, {}, "msg CORVAN_WM_MSG 0 2", false,
+               "msg CORVAN_WM_CONNECT_STEP 0 20"},
+        SShape{"FirstHelperMissing", {}, {"vtsc16"}, {}, "msg CORVAN_WM_MSG 0 1", false, "msg CORVAN_WM_CONNECT_STEP 0 40"},
+        SShape{"FirstHelperInItsDirectory", {}, {"vtsc16"}, {"vtsc/vtsc16"}, nullptr, true, nullptr},
+        SShape{"SecondHelperMissing", {}, {"vtim.jar"}, {}, "msg CORVAN_WM_MSG 0 1", true, nullptr},
+        SShape{"SecondHelperInItsDirectory", {}, {"vtim.jar"}, {"vtim/vtim.jar"}, nullptr, true, nullptr}),
+    [](const ::testing::TestParamInfo<SShape>& i) { return std::string(i.param.name); });
+
+// A phone whose command port never answers: neither the version nor the encoder settings are
+// answered, and the sequence still goes through to 100 without pictures.
+TEST_F(EngineE2E, NoVersionAndNoEncoderAnswerStillReach100) {
+  ASSERT_NO_FATAL_FAILURE(StartPhone({"--fault", "silent=tcp:7240"}));
+  ASSERT_NO_FATAL_FAILURE(StartEngine());
+  ASSERT_TRUE(ReadUntil(kConnected, 20000));
+  ReadFor(500);
+  EXPECT_FALSE(Seen("msg MESSAGE_CMD_REV 0 65544"));   // no encoder report
+  EXPECT_FALSE(Seen("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0"));
+  EXPECT_TRUE(Log().Rx(0x00018001).empty());
+  EXPECT_EQ(Quit(3000), 0);
+}
+
+// ---- the app dying, unplug and re-plug ----
+
+TEST_F(EngineE2E, AppDeathClosesTheChannelsOnceAndARePlugReconnectsWithNewIds) {
+  ASSERT_NO_FATAL_FAILURE(
+      Connect({"--app-fault", "app-death@picture:10", "--app-fault", "unplug@picture:10+1500"}));
+  ASSERT_TRUE(ReadUntil("msg INNER_MSG_PHONE_CORVANE_EXIT 0 0", 10000));
+  // The exit is handled as the phone going to the background.
+  ASSERT_TRUE(ReadUntil("msg MESSAGE_CMD_REV 0 65564", 5000));
+  ASSERT_TRUE(ReadUntil("msg WMMSG_CORVANE_USB_OUT 0 0", 10000));
+  EXPECT_EQ(Count("msg INNER_MSG_PHONE_CORVANE_EXIT 0 0"), 1u);
+  SPhoneLog log = Log();
+  EXPECT_EQ(log.CountEvent("app died"), 1u);
+  // Every projection stream of the first connection was closed.
+  size_t opened = 0, closed = 0;
+  for (const std::string& l : log.lines) {
+    if (l.find("STREAM-OPEN") != std::string::npos && l.find("service=\"tcp:") != std::string::npos) ++opened;
+    if (l.find("STREAM-CLOSE") != std::string::npos && l.find("service=\"tcp:") != std::string::npos) ++closed;
+  }
+  EXPECT_EQ(opened, 6u);
+  EXPECT_EQ(closed, 6u);
+
+  // The phone comes back: a second whole connection on new streams.
+  ASSERT_TRUE(ReadUntil("msg WMMSG_CORVANE_USB_OUT 0 1", 15000));
+  m_lines.clear();
+  ASSERT_TRUE(ReadUntil(kConnected, 20000));
+  ASSERT_TRUE(ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", 10000));
+  log = Log();
+  std::vector<uint32_t> commandIds;
+  for (const auto& o : log.opens) {
+    if (o.service == "tcp:7240") commandIds.push_back(o.deviceId);
+  }
+  ASSERT_EQ(commandIds.size(), 2u);
+  EXPECT_NE(commandIds[0], commandIds[1]);
+  EXPECT_EQ(log.CountEvent("app started"), 2u);
+  EXPECT_EQ(Count("msg INNER_MSG_PHONE_CORVANE_EXIT 0 0"), 0u);
+  EXPECT_EQ(Quit(3000), 0);
+}
+
+// ---- quit in every state ----
+
+enum class EState { NoPhone, Connecting, Connected, Unplugged, AppDead };
+
+struct SQuit {
+  const char* name;
+  EState state;
+};
+
+void PrintTo(const SQuit& s, std::ostream* os) { *os << s.name; }
+
+class EngineQuit : public EngineE2E, public ::testing::WithParamInterface<SQuit> {};
+
+TEST_P(EngineQuit, QuitEndsWithinThreeSeconds) {
+  switch (GetParam().state) {
+    case EState::NoPhone:
+      m_port = 1;   // nothing listens there
+      ASSERT_NO_FATAL_FAILURE(StartEngine());
+      usleep(500000);
+      break;
+    case EState::Connecting:
+      ASSERT_NO_FATAL_FAILURE(StartPhone());
+      ASSERT_NO_FATAL_FAILURE(StartEngine());
+      // Inside the encoder settings' wait.
+      ASSERT_TRUE(ReadUntil("msg CORVAN_WM_CONNECT_STEP 0 90", 20000));
+      break;
+    case EState::Connected:
+      ASSERT_NO_FATAL_FAILURE(Connect());
+      break;
+    case EState::Unplugged:
+      ASSERT_NO_FATAL_FAILURE(
+          Connect({"--app-fault", "unplug@picture:5", "--fault", "replug-delay=60000"}));
+      ASSERT_TRUE(ReadUntil("msg WMMSG_CORVANE_USB_OUT 0 0", 10000));
+      break;
+    case EState::AppDead:
+      ASSERT_NO_FATAL_FAILURE(Connect({"--app-fault", "app-death@picture:5"}));
+      ASSERT_TRUE(ReadUntil("msg INNER_MSG_PHONE_CORVANE_EXIT 0 0", 10000));
+      break;
+  }
+  EXPECT_EQ(Quit(3000), 0);
+  EXPECT_TRUE(fs::exists(m_dir / "Connect.log"));
+}
+
+INSTANTIATE_TEST_SUITE_P(States, EngineQuit,
+                         ::testing::Values(SQuit{"NoPhone", EState::NoPhone}, SQuit{"Connecting", EState::Connecting},
+                                           SQuit{"Connected", EState::Connected},
+                                           SQuit{"Unplugged", EState::Unplugged}, SQuit{"AppDead", EState::AppDead}),
+                         [](const ::testing::TestParamInfo<SQuit>& i) { return std::string(i.param.name); });
+
+}  // namespace

@@ -1,0 +1,387 @@
+// The projection engine end to end: corvane-engine against phonesim through the socket, the stream
+// driver, the phone link and the engine. Expected bytes are written here from the wire format:
+// command header = length (2 bytes, big-endian), 2 reserved zero bytes, type (4 bytes, big-endian);
+// payloads are plain Protocol Buffers encodings with the fields in number order.
+#include "EngineE2E.h"
+
+#include "app/CPictureSource.h"
+
+#include <turbojpeg.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using e2e::EngineE2E;
+using e2e::SAppRx;
+using e2e::SPhoneLog;
+using Bytes = std::vector<uint8_t>;
+
+// ---- the wire format, by hand ----
+
+void Varint(Bytes* out, uint64_t v) {
+  while (v >= 0x80) {
+    out->push_back(static_cast<uint8_t>(v | 0x80));
+    v >>= 7;
+  }
+  out->push_back(static_cast<uint8_t>(v));
+}
+void Int(Bytes* out, int field, int64_t v) {
+  Varint(out, static_cast<uint64_t>(field) << 3);
+  Varint(out, static_cast<uint64_t>(v));
+}
+void Str(Bytes* out, int field, const std::string& s) {
+  Varint(out, (static_cast<uint64_t>(field) << 3) | 2);
+  Varint(out, s.size());
+  out->insert(out->end(), s.begin(), s.end());
+}
+void Sub(Bytes* out, int field, const Bytes& m) {
+  Varint(out, (static_cast<uint64_t>(field) << 3) | 2);
+  Varint(out, m.size());
+  out->insert(out->end(), m.begin(), m.end());
+}
+Bytes CmdHeader(uint32_t type, size_t length) {
+  return {static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length), 0, 0, static_cast<uint8_t>(type >> 24),
+          static_cast<uint8_t>(type >> 16), static_cast<uint8_t>(type >> 8), static_cast<uint8_t>(type)};
+}
+Bytes Cat(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// A decoded field's text value ("name: VALUE" or "name: \"TEXT\"") from the phone's record.
+std::string Field(const std::string& fields, const std::string& name) {
+  size_t at = fields.find(name + ": ");
+  if (at == std::string::npos) return std::string();
+  at += name.size() + 2;
+  if (fields[at] == '"') {
+    size_t end = fields.find('"', at + 1);
+    return fields.substr(at + 1, end - at - 1);
+  }
+  size_t end = fields.find(' ', at);
+  return fields.substr(at, end == std::string::npos ? std::string::npos : end - at);
+}
+
+// The host id of the newest stream opened to `service`.
+uint32_t HostId(const SPhoneLog& log, const std::string& service) {
+  uint32_t id = 0;
+  for (const auto& o : log.opens) {
+    if (o.service == service) id = o.hostId;
+  }
+  return id;
+}
+
+// Whether the head unit wrote exactly these bytes as one WRTE on the stream of `service`.
+bool WroteOnce(const SPhoneLog& log, const std::string& service, const Bytes& bytes) {
+  uint32_t host = HostId(log, service);
+  for (const auto& p : log.packets) {
+    if (p.fromHost && p.command == "WRTE" && p.arg0 == host && !p.truncated && p.payload == bytes) return true;
+  }
+  return false;
+}
+
+std::string HexText(const Bytes& b) {
+  std::string s;
+  char buf[4];
+  for (uint8_t c : b) {
+    std::snprintf(buf, sizeof buf, "%02x", c);
+    s += buf;
+  }
+  return s;
+}
+
+const SAppRx* First(const SPhoneLog& log, uint32_t type) {
+  for (const auto& r : log.rx) {
+    if (r.type == type) return &r;
+  }
+  return nullptr;
+}
+
+// The configuration with the customer notify switch on: host messages (pause, hard keys) act.
+void WriteNotifyConfig(const fs::path& dir) {
+  std::ofstream(dir / "CorvaneConfigure.xml")
+      << "<Config>\r\n  <customer channel=\"20322100\" notifymsg=\"1\"/>\r\n</Config>\r\n";
+}
+
+// ---- the surface ----
+
+// The 32-bit pixels of a BMP file written by the engine (rows as stored, bottom-up).
+bool ReadBmp(const fs::path& path, int* width, int* height, Bytes* bits) {
+  std::string text = e2e::ReadText(path);
+  if (text.size() < 54 || text[0] != 'B' || text[1] != 'M') return false;
+  auto u32 = [&](size_t at) {
+    return static_cast<uint32_t>(static_cast<uint8_t>(text[at])) | static_cast<uint32_t>(static_cast<uint8_t>(text[at + 1])) << 8 |
+           static_cast<uint32_t>(static_cast<uint8_t>(text[at + 2])) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(text[at + 3])) << 24;
+  };
+  uint32_t offset = u32(10);
+  *width = static_cast<int>(u32(18));
+  *height = static_cast<int>(u32(22));
+  int bpp = static_cast<uint8_t>(text[28]) | static_cast<uint8_t>(text[29]) << 8;
+  size_t size = static_cast<size_t>(*width) * static_cast<size_t>(*height) * 4;
+  if (bpp != 32 || *height <= 0 || offset + size > text.size()) return false;
+  bits->assign(text.begin() + offset, text.begin() + offset + size);
+  return true;
+}
+
+// An independent decode, with the decoder settings the surface is defined by: BGRX, bottom-up rows,
+// fast upsampling and the DCT flags of the head unit.
+bool Decode(const Bytes& jpeg, int width, int height, Bytes* bits) {
+  tjhandle h = tjInitDecompress();
+  if (!h) return false;
+  bits->assign(static_cast<size_t>(width) * height * 4, 0);
+  int flags = TJFLAG_BOTTOMUP | TJFLAG_FASTUPSAMPLE | TJFLAG_NOREALLOC | TJFLAG_FASTDCT | TJFLAG_ACCURATEDCT;
+  int r = tjDecompress2(h, jpeg.data(), static_cast<unsigned long>(jpeg.size()), bits->data(), width, 0, height,
+                        TJPF_BGRX, flags);
+  tjDestroy(h);
+  return r == 0;
+}
+
+// The number of BGR bytes that differ (the fourth byte of a pixel is not colour).
+size_t ColourDifferences(const Bytes& a, const Bytes& b) {
+  if (a.size() != b.size()) return a.size() + b.size();
+  size_t n = 0;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (i % 4 != 3 && a[i] != b[i]) ++n;
+  }
+  return n;
+}
+
+class EngineScenario : public EngineE2E {
+ protected:
+  // Dumps the surface and returns its pixels.
+  bool DumpSurface(const std::string& name, Bytes* bits) {
+    fs::path file = m_root / name;
+    if (!m_engine.Write("dump " + file.string() + "\n")) return false;
+    const auto end = e2e::Clock::now() + std::chrono::seconds(5);
+    int w = 0, h = 0;
+    while (e2e::MsLeft(end) > 0) {
+      usleep(50000);
+      if (fs::exists(file) && ReadBmp(file, &w, &h, bits)) return w == 800 && h == 480;
+    }
+    return false;
+  }
+  // Pictures stop (the encoder pause, a host message that acts with the notify switch on); true once
+  // the phone sent nothing more for 600 ms.
+  bool PausePictures(SPhoneLog* log) {
+    if (!m_engine.Write("msg INNER_NMSG_PAUSE_VIDEO 0 0\n")) return false;
+    if (!WaitForLog([](const SPhoneLog& l) { return First(l, 0x0001800A) != nullptr; }, 5000)) return false;
+    size_t count = SIZE_MAX;
+    for (int i = 0; i < 20; ++i) {
+      usleep(600000);
+      *log = Log();
+      if (log->pictures.size() == count) return true;
+      count = log->pictures.size();
+    }
+    return false;
+  }
+  // The surface equals an independent decode of the last picture the phone sent; phonesim's
+  // pictures are deterministic, so the picture is made again from its frame number and checked
+  // against the recorded size first.
+  void ExpectSurfaceIsLastPicture(const SPhoneLog& log) {
+    ASSERT_FALSE(log.pictures.empty());
+    const e2e::SPicture& last = log.pictures.back();
+    phonesim::CPictureSource source;
+    Bytes jpeg;
+    ASSERT_TRUE(source.Picture(last.frame, 800, 480, &jpeg));
+    ASSERT_EQ(jpeg.size(), last.size) << "the picture could not be made again";
+    Bytes expected, surface;
+    ASSERT_TRUE(Decode(jpeg, 800, 480, &expected));
+    ASSERT_TRUE(DumpSurface("surface.bmp", &surface));
+    EXPECT_EQ(ColourDifferences(surface, expected), 0u) << "frame " << last.frame;
+  }
+};
+
+// ---- the happy path ----
+
+TEST_F(EngineScenario, HappyPathSendsTheExactConnectSequence) {
+  ASSERT_NO_FATAL_FAILURE(Connect());
+  SPhoneLog log;
+  ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return First(l, 0x00018060) != nullptr; }, 5000, &log));
+
+  std::vector<std::string> steps;
+  for (const std::string& l : LinesStartingWith("msg CORVAN_WM_CONNECT_STEP ")) steps.push_back(l.substr(27));
+  EXPECT_EQ(steps, (std::vector<std::string>{"0 10", "0 20", "0 30", "0 40", "0 50", "0 60", "0 70", "0 80",
+                                             "0 90", "0 100"}));
+
+  const SAppRx* version = First(log, 0x00018001);
+  const SAppRx* info = First(log, 0x00018003);
+  const SAppRx* stats = First(log, 0x00018027);
+  const SAppRx* cmd56 = First(log, 0x00018056);
+  const SAppRx* settings = First(log, 0x00018007);
+  const SAppRx* start = First(log, 0x00018009);
+  const SAppRx* connect = First(log, 0x00018060);
+  ASSERT_TRUE(version && info && stats && cmd56 && settings && start && connect);
+  EXPECT_TRUE(version->us < info->us && info->us < stats->us && stats->us < cmd56->us && cmd56->us < settings->us &&
+              settings->us < start->us);
+
+  // Protocol version 1.0.
+  EXPECT_EQ(HexText(version->payload), "08011000");
+  EXPECT_TRUE(WroteOnce(log, "tcp:7240", CmdHeader(0x00018001, 4)));
+
+  // The head unit's description: the fixed values (no platform record on this board).
+  Bytes hu;
+  Str(&hu, 1, "wince");
+  Str(&hu, 2, "wince");
+  Str(&hu, 3, "wince");
+  Str(&hu, 4, "wince");
+  Str(&hu, 5, "ARM7");
+  Str(&hu, 6, "ARM9");
+  Str(&hu, 7, "MTK3360");
+  Str(&hu, 8, "800X480");
+  Str(&hu, 9, "null");
+  Str(&hu, 10, "1");
+  for (int f = 11; f <= 20; ++f) Str(&hu, f, "");
+  Int(&hu, 21, 1);
+  Str(&hu, 22, "");
+  EXPECT_EQ(HexText(info->payload), HexText(hu));
+  EXPECT_TRUE(WroteOnce(log, "tcp:7240", CmdHeader(0x00018003, hu.size())));
+
+  // Statistics: the identifier and the wake-up tick vary; the rest is fixed.
+  Bytes st;
+  std::string cuid = Field(stats->fields, "cuid");
+  EXPECT_FALSE(cuid.empty());
+  Str(&st, 1, cuid);
+  Str(&st, 2, "1.0.0");
+  Int(&st, 3, 1001);
+  Str(&st, 4, "20322100");
+  Int(&st, 5, 1);
+  Int(&st, 6, 1);
+  Int(&st, 7, std::stoll(Field(stats->fields, "connectTime")));
+  Str(&st, 8, "");
+  EXPECT_EQ(HexText(stats->payload), HexText(st));
+  EXPECT_TRUE(WroteOnce(log, "tcp:7240", CmdHeader(0x00018027, st.size())));
+
+  // The empty command before the settings, the settings, the start.
+  EXPECT_EQ(cmd56->length, 0u);
+  EXPECT_TRUE(WroteOnce(log, "tcp:7240", CmdHeader(0x00018056, 0)));
+  EXPECT_EQ(HexText(settings->payload), "08a00610e003180a");
+  EXPECT_TRUE(WroteOnce(log, "tcp:7240", {0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x80, 0x07}));
+  EXPECT_EQ(start->length, 0u);
+  EXPECT_TRUE(WroteOnce(log, "tcp:7240", CmdHeader(0x00018009, 0)));
+  // The unit waits 700 ms between the two; the phone's receipt times carry the transport's jitter.
+  EXPECT_GE(start->us - settings->us, 690000);
+
+  // Connect statistics about 600 ms after 100 (which follows the start at once): one attempt, no
+  // error line, so one error_type of a single space.
+  EXPECT_GE(connect->us - start->us, 550000);
+  EXPECT_LE(connect->us - start->us, 1500000);
+  Bytes cs;
+  Int(&cs, 1, 1);
+  Int(&cs, 2, 1);
+  Int(&cs, 3, 0);
+  Int(&cs, 4, std::stoll(Field(connect->fields, "contime")));
+  Int(&cs, 5, 0);
+  Str(&cs, 6, " ");
+  EXPECT_EQ(HexText(connect->payload), HexText(cs));
+  EXPECT_TRUE(WroteOnce(log, "tcp:7240", CmdHeader(0x00018060, cs.size())));
+
+  // Pictures and heartbeats flow: no frame-rate request.
+  ReadFor(1000);
+  EXPECT_TRUE(Log().Rx(0x0001800C).empty());
+  EXPECT_EQ(Quit(), 0);
+}
+
+// ---- the picture road ----
+
+TEST_F(EngineScenario, FirstPictureIsSkippedAndTheSurfaceHoldsTheLastOne) {
+  WriteNotifyConfig(m_dir);
+  ASSERT_NO_FATAL_FAILURE(Connect({"--fps", "2"}));
+  // At 2 pictures a second, the announcement comes with the second picture, not the first.
+  SPhoneLog log = Log();
+  EXPECT_GE(log.pictures.size(), 2u);
+  ReadFor(1500);
+  EXPECT_EQ(Count("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0"), 1u);
+
+  ASSERT_TRUE(PausePictures(&log));
+  ASSERT_NO_FATAL_FAILURE(ExpectSurfaceIsLastPicture(log));
+  // Heartbeats flow while the encoder pauses: no frame-rate request.
+  EXPECT_TRUE(Log().Rx(0x0001800C).empty());
+  EXPECT_EQ(Count("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0"), 1u);
+  EXPECT_EQ(Quit(), 0);
+}
+
+TEST_F(EngineScenario, UnderABurstTheNewestPictureIsShown) {
+  WriteNotifyConfig(m_dir);
+  ASSERT_NO_FATAL_FAILURE(Connect({"--unthrottled"}));
+  ReadFor(1500);
+  SPhoneLog log;
+  ASSERT_TRUE(PausePictures(&log));
+  EXPECT_GT(log.pictures.size(), 20u);
+  ASSERT_NO_FATAL_FAILURE(ExpectSurfaceIsLastPicture(log));
+  EXPECT_EQ(Quit(), 0);
+}
+
+// ---- commands both ways ----
+
+TEST_F(EngineScenario, FeatureQueryIsAnsweredWithTheSevenRecords) {
+  ASSERT_NO_FATAL_FAILURE(Connect({"--app-fault", "feature-query@foreground+100"}));
+  SPhoneLog log;
+  ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return First(l, 0x00018052) != nullptr; }, 5000, &log));
+  Bytes list;
+  Int(&list, 1, 7);
+  const std::pair<const char*, int> records[] = {{"VOICE_MIC", 1},  {"VOICE_WAKEUP", 0},          {"BLUETOOTH_AUTO_PAIR", 0},
+                                                 {"BLUETOOTH_INTERNAL_UI", 0}, {"FOCUS_UI", 0}, {"MEDIA_SAMPLE_RATE", 0},
+                                                 {"AUDIO_TRANSMISSION_MODE", 1}};
+  for (const auto& r : records) {
+    Bytes one;
+    Str(&one, 1, r.first);
+    Int(&one, 2, r.second);
+    Sub(&list, 2, one);
+  }
+  EXPECT_EQ(HexText(First(log, 0x00018052)->payload), HexText(list));
+  EXPECT_TRUE(WroteOnce(log, "tcp:7240", CmdHeader(0x00018052, list.size())));
+  EXPECT_EQ(log.Rx(0x00018052).size(), 1u);
+  EXPECT_EQ(Quit(), 0);
+}
+
+TEST_F(EngineScenario, TouchesAndHardKeysAreExactBytesAndTouchesOnlyInTheForeground) {
+  WriteNotifyConfig(m_dir);
+  // A 1280 x 720 phone picture on the 800 x 480 screen: touches are scaled to the phone.
+  ASSERT_NO_FATAL_FAILURE(Connect({"--video-size", "1280x720"}));
+  ASSERT_TRUE(ReadUntil("msg MESSAGE_CMD_REV 0 65563", 5000));
+  ASSERT_TRUE(m_engine.Write("touch down 400 240\ntouch move 799 479\ntouch up 799 479\n"));
+  ASSERT_TRUE(m_engine.Write("msg NMSG_CORVANE_HW_KEY 4 0\n"));
+  SPhoneLog log;
+  ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return l.Rx(0x00068001).size() == 3 && !l.Rx(0x00068008).empty(); },
+                         5000, &log));
+  // One write each: the header and the payload together.
+  const Bytes down = {0x00, 0x08, 0x00, 0x00, 0x00, 0x06, 0x80, 0x01, 0x08, 0x00, 0x10, 0x80, 0x05, 0x18, 0xE8, 0x02};
+  Bytes move = CmdHeader(0x00068001, 8), up = CmdHeader(0x00068001, 8);
+  Bytes mv, u;
+  Int(&mv, 1, 2);
+  Int(&mv, 2, 1278);
+  Int(&mv, 3, 718);
+  Int(&u, 1, 1);
+  Int(&u, 2, 1278);
+  Int(&u, 3, 718);
+  EXPECT_TRUE(WroteOnce(log, "tcp:9340", down));
+  EXPECT_TRUE(WroteOnce(log, "tcp:9340", Cat(move, mv)));
+  EXPECT_TRUE(WroteOnce(log, "tcp:9340", Cat(up, u)));
+  std::vector<SAppRx> touches = log.Rx(0x00068001, 5);
+  ASSERT_EQ(touches.size(), 3u);
+  EXPECT_EQ(HexText(touches[0].payload), "080010800518e802");
+  EXPECT_EQ(HexText(touches[1].payload), HexText(mv));
+  EXPECT_EQ(HexText(touches[2].payload), HexText(u));
+  // The hard key: header and payload.
+  EXPECT_EQ(HexText(log.Rx(0x00068008, 5).at(0).payload), "0804");
+  EXPECT_TRUE(WroteOnce(log, "tcp:9340", CmdHeader(0x00068008, 2)));
+
+  EXPECT_EQ(Quit(), 0);
+}
+
+TEST_F(EngineScenario, NoTouchGoesOutWhileThePhoneIsInTheBackground) {
+  ASSERT_NO_FATAL_FAILURE(Connect({"--app-fault", "background@picture:3"}));
+  ASSERT_TRUE(ReadUntil("msg MESSAGE_CMD_REV 0 65564", 5000));
+  ASSERT_TRUE(m_engine.Write("touch down 100 100\ntouch up 100 100\n"));
+  ReadFor(800);
+  EXPECT_TRUE(Log().Rx(0x00068001).empty());
+  EXPECT_EQ(Quit(), 0);
+}
+
+}  // namespace
