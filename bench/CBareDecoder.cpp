@@ -1,0 +1,44 @@
+#include "CBareDecoder.h"
+
+#include "CBenchReport.h"
+
+#include <turbojpeg.h>
+
+const int CBareDecoder::kFlags =
+    TJFLAG_BOTTOMUP | TJFLAG_FASTUPSAMPLE | TJFLAG_NOREALLOC | TJFLAG_FASTDCT | TJFLAG_ACCURATEDCT;
+
+CBareDecoder::CBareDecoder(int width, int height)
+    : m_handle(tjInitDecompress()), m_nWidth(width), m_nHeight(height),
+      m_buffer(static_cast<size_t>(width) * height * 4) {}
+
+CBareDecoder::~CBareDecoder() {
+  if (m_handle != nullptr) tjDestroy(m_handle);
+}
+
+bool CBareDecoder::Decode(const std::vector<uint8_t>& jpeg) { return DecodeInto(jpeg, m_buffer.data(), m_nWidth * 4); }
+
+bool CBareDecoder::DecodeInto(const std::vector<uint8_t>& jpeg, uint8_t* dst, int pitch) {
+  if (m_handle == nullptr || dst == nullptr) return false;
+  return tjDecompress2(m_handle, jpeg.data(), static_cast<unsigned long>(jpeg.size()), dst, m_nWidth, pitch,
+                       m_nHeight, TJPF_BGRX, kFlags) == 0;
+}
+
+bool CBareDecoder::ReadHeader(const std::vector<uint8_t>& jpeg) {
+  int width = 0, height = 0, subsamp = 0;
+  return m_handle != nullptr &&
+         tjDecompressHeader2(m_handle, const_cast<unsigned char*>(jpeg.data()), static_cast<unsigned long>(jpeg.size()),
+                             &width, &height, &subsamp) == 0;
+}
+
+double CBareDecoder::MedianUs(const std::vector<std::vector<uint8_t>>& jpegs, int rounds) {
+  for (const auto& j : jpegs) Decode(j);
+  std::vector<double> samples;
+  for (int r = 0; r < rounds; ++r) {
+    for (const auto& j : jpegs) {
+      const CBenchReport::Clock::time_point t0 = CBenchReport::Clock::now();
+      Decode(j);
+      samples.push_back(CBenchReport::SinceUs(t0));
+    }
+  }
+  return CBenchReport::Median(samples);
+}

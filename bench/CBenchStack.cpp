@@ -1,0 +1,189 @@
+#include "CBenchStack.h"
+
+#include "CAllocCounter.h"
+#include "CBenchReport.h"
+
+#include "CAppMainWndEngine.h"
+#include "CorvaneAppFlags.h"
+#include "CorvaneChannelContext.h"
+#include "DibBmp.h"
+#include "kernel/filesys.h"
+#include "kernel/kernel.h"
+#include "phonelink/DriverInstall.h"
+#include "services/CorvaneConfig.h"
+#include "usbd/CUsbTcpBackend.h"
+#include "user/user.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+const int kWidth = 800;
+const int kHeight = 480;
+
+CAppMainWndEngine g_engine;
+std::atomic<bool> g_quit{false};
+}  // namespace
+
+// The engine program's window procedure, without its console.
+LRESULT BenchWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP) CBenchStack::s_nTouchDispatchUs = CBenchReport::NowUs();
+  switch (msg) {
+    case WM_TIMER:
+      g_engine.OnTimer(wParam);
+      return 0;
+    case WM_LBUTTONDOWN:
+      g_engine.OnLButtonDown(static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
+      CBenchStack::s_nTouchReturnUs = CBenchReport::NowUs();
+      return 0;
+    case WM_MOUSEMOVE:
+      g_engine.OnMouseMove(static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
+      return 0;
+    case WM_LBUTTONUP:
+      g_engine.OnLButtonUp(static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
+      CBenchStack::s_nTouchReturnUs = CBenchReport::NowUs();
+      return 0;
+    case WM_CLOSE:
+      g_quit = true;
+      return 0;
+    default:
+      break;
+  }
+  if (g_engine.OnMessage(msg, wParam, lParam)) g_engine.OnScreenMessage(msg, wParam, lParam);
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+CBenchStack::Shown CBenchStack::s_shown[CBenchStack::kMaxShown];
+std::atomic<uint64_t> CBenchStack::s_nShown{0};
+std::atomic<uint64_t> CBenchStack::s_nShownBase{0};
+std::atomic<int64_t> CBenchStack::s_nTouchDispatchUs{0};
+std::atomic<int64_t> CBenchStack::s_nTouchReturnUs{0};
+std::atomic<uint64_t> CBenchStack::s_nPaintNews{0};
+std::atomic<uint64_t> CBenchStack::s_nPaintMallocs{0};
+
+CBenchStack::CBenchStack() = default;
+
+CBenchStack::~CBenchStack() { Stop(); }
+
+uint32_t CBenchStack::ReadPatternFrame(const uint8_t* bits, int height, int stride) {
+  if (bits == nullptr) return 0;
+  const int cell = kWidth / 24;
+  const int y = std::max(8, kHeight / 6) / 2;   // the middle of the band
+  const uint8_t* row = bits + static_cast<size_t>(height - 1 - y) * stride;
+  uint32_t frame = 0;
+  for (int i = 0; i < 24; ++i) {
+    const uint8_t* p = row + (i * cell + cell / 2) * 4;
+    frame = (frame << 1) | ((p[0] + p[1] + p[2]) > 3 * 128 ? 1u : 0u);
+  }
+  return frame;
+}
+
+void CBenchStack::DrawObserver(DibBmp* surface) {
+  const int64_t now = CBenchReport::NowUs();
+  // The video receive thread's allocations are the ones the allocation figure is about.
+  CAllocCounter::CountThisThread();
+  const uint64_t n = s_nShown.fetch_add(1);
+  const uint64_t i = n - s_nShownBase.load();
+  if (i < kMaxShown) {
+    s_shown[i] = Shown{now, surface->GetBitCount() == 32
+                                ? ReadPatternFrame(surface->GetBits(), surface->GetHeight(), surface->GetStride())
+                                : 0};
+  }
+  const uint64_t news = CAllocCounter::News();
+  const uint64_t mallocs = CAllocCounter::Mallocs();
+  CAppMainWndEngine::DrawPictureCallback(surface);
+  // Counting may have been restarted meanwhile: such a picture adds nothing.
+  if (CAllocCounter::News() >= news && CAllocCounter::Mallocs() >= mallocs) {
+    s_nPaintNews += CAllocCounter::News() - news;
+    s_nPaintMallocs += CAllocCounter::Mallocs() - mallocs;
+  }
+}
+
+void CBenchStack::ClearShown() { s_nShownBase = s_nShown.load(); }
+
+std::vector<CBenchStack::Shown> CBenchStack::ShownPictures() const {
+  const uint64_t n = std::min<uint64_t>(s_nShown.load() - s_nShownBase.load(), kMaxShown);
+  return std::vector<Shown>(s_shown, s_shown + n);
+}
+
+bool CBenchStack::Start(const phonesim::SPhoneAppOptions& app, int timeoutMs, std::string* error) {
+  char tmpl[] = "/tmp/corvane-bench-XXXXXX";
+  if (mkdtemp(tmpl) == nullptr) {
+    *error = "no temporary directory";
+    return false;
+  }
+  m_root = tmpl;
+  const fs::path dir = fs::path(m_root) / "dir";
+  fs::create_directories(dir);
+  fs::create_directories(fs::path(m_root) / "phone");
+  std::error_code ec;
+  fs::copy_file(KAVLINK_PATH, dir / "kavlink.dll", ec);
+  if (ec) {
+    *error = std::string("cannot copy the driver ") + KAVLINK_PATH;
+    return false;
+  }
+  std::ofstream(dir / "vtsc16") << "helper";
+  std::ofstream(dir / "vtim.jar") << "helper";
+
+  phonesim::SPhoneSimOptions options;
+  options.state_dir = (fs::path(m_root) / "phone").string();
+  options.app = app;
+  // Android level 25 needs no first helper: the connection goes straight to the app.
+  m_phone.Shell().SetProp("ro.build.version.sdk", "25");
+  if (!m_phone.Start(options, error)) return false;
+  const int64_t steady = CBenchReport::NowUs();
+  m_nPhoneOffsetUs = steady - m_phone.Record().NowUs();
+
+  wce::SetDebugSink([](const std::string&) {});
+  wce::SetScreen(kWidth, kHeight, 32);
+  wce::SetRootDir(dir.string());
+  wce::SetModuleFileName(u"\\CECorvane.exe");
+  m_engine = std::thread(&CBenchStack::EngineThread, this, "tcp:127.0.0.1:" + std::to_string(m_phone.Port()));
+
+  const int64_t end = CBenchReport::NowUs() + static_cast<int64_t>(timeoutMs) * 1000;
+  while (CBenchReport::NowUs() < end) {
+    if (m_bEngineUp && g_CorvaneAppFlags.m_bPhoneForeground && ShownCount() >= 10) return true;
+    Sleep(10);
+  }
+  *error = "no pictures shown in the foreground within " + std::to_string(timeoutMs) + " ms (" +
+           std::to_string(ShownCount()) + " shown)";
+  return false;
+}
+
+void CBenchStack::EngineThread(std::string address) {
+  LoadCorvaneConfig();
+  RegisterKavlinkDriver();
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = BenchWndProc;
+  wc.lpszClassName = u"CorvaneBenchWnd";
+  RegisterClassW(&wc);
+  HWND hwnd = CreateWindowExW(0, wc.lpszClassName, u"WND_CORVANE", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight,
+                              nullptr, nullptr, nullptr, nullptr);
+  if (!hwnd) return;
+  m_hWnd = hwnd;
+  wce::CUsbTcpBackend::GetInstance().Start(address);
+  g_engine.Start(hwnd);
+  SetPictureDrawCallback(DrawObserver);
+  m_bEngineUp = true;
+  MSG msg;
+  while (!g_quit && !g_engine.IsExitRequested() && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  g_engine.Shutdown();
+  wce::CUsbTcpBackend::GetInstance().Stop();
+  DestroyWindow(hwnd);
+}
+
+void CBenchStack::Stop() {
+  if (m_engine.joinable()) {
+    PostMessageW(m_hWnd.load(), WM_CLOSE, 0, 0);
+    m_engine.join();
+  }
+  m_phone.Stop();
+  if (!m_root.empty()) {
+    std::error_code ec;
+    fs::remove_all(m_root, ec);
+    m_root.clear();
+  }
+}

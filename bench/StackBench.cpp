@@ -1,0 +1,356 @@
+// (b), (c), (d) and the whole-stack side of (e): phonesim and the engine in one process over the
+// TCP USB backend (see CBenchStack). Times on the phone side come from phonesim's records; times
+// on the head-unit side from the video receiver's draw callback and from the touch's post.
+//   (d) touch to bytes at phonesim: a WM_LBUTTONDOWN/UP posted to the engine's window until
+//       phonesim has read the WRTE carrying the touch package on channel 5 (and, besides, until
+//       the phone app has parsed it).
+//   (b) last byte of a picture sent by phonesim (the WRTE carrying the picture's end) until the
+//       surface shows it (draw callback), against a bare decode of the very same JPEGs.
+//   (c) pictures per second reaching the surface with the phone unthrottled and pre-encoding.
+#include "CAllocCounter.h"
+#include "CBareDecoder.h"
+#include "CBenchReport.h"
+#include "CBenchStack.h"
+
+#include "adb/CAdbPacket.h"
+#include "app/CAppProtocol.h"
+#include "kernel/kernel.h"
+#include "phonelink/CorvaneAdb.h"
+#include "user/user.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+namespace {
+const int kWidth = 800;
+const int kHeight = 480;
+const int kTouchChannel = 5;
+
+struct Settings {
+  int fps = 30;
+  int touches = 200;
+  int latencySeconds = 10;
+  int rateSeconds = 5;
+};
+
+std::string Format(const char* fmt, double a, double b = 0, double c = 0, double d = 0) {
+  char line[300];
+  std::snprintf(line, sizeof line, fmt, a, b, c, d);
+  return line;
+}
+
+size_t TouchCount(phonesim::CPhoneApp& app, int64_t* lastTimeUs) {
+  size_t n = 0;
+  for (const phonesim::SAppRxRecord& r : app.Received()) {
+    if (r.channel != kTouchChannel) continue;
+    ++n;
+    *lastTimeUs = r.time_us;
+  }
+  return n;
+}
+
+// The phone-side times of the WRTEs the host sent on the stream of the given port.
+std::vector<int64_t> HostWrites(phonesim::CPhoneSim& phone, const std::string& port) {
+  std::vector<int64_t> times;
+  std::vector<uint32_t> ids;
+  for (const phonesim::SStreamRecord& stream : phone.Record().Streams()) {
+    const std::string& svc = stream.service;
+    if (svc.size() > port.size() && svc.compare(svc.size() - port.size(), port.size(), port) == 0) {
+      ids.push_back(stream.device_id);
+    }
+  }
+  for (const phonesim::SPacketRecord& p : phone.Record().Packets()) {
+    if (p.from_host && p.command == phonesim::A_WRTE && std::find(ids.begin(), ids.end(), p.arg1) != ids.end()) {
+      times.push_back(p.time_us);
+    }
+  }
+  return times;
+}
+
+void TouchToPhone(CBenchStack& stack, const Settings& s) {
+  std::printf("(d) touch to bytes at phonesim, %d touches (down and up in turn), pictures at %d a second\n",
+              s.touches, s.fps);
+  phonesim::CPhoneApp& app = stack.Phone().App();
+  struct Touch {
+    int64_t postUs, dispatchUs, returnUs, parsedUs;
+  };
+  std::vector<Touch> touches;
+  int64_t last = 0;
+  size_t seen = TouchCount(app, &last);
+  for (int i = 0; i < s.touches; ++i) {
+    const UINT msg = i % 2 == 0 ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+    const int x = 100 + (i * 7) % 600;
+    const int y = 100 + (i * 13) % 300;
+    const int64_t t0 = CBenchReport::NowUs();
+    PostMessageW(stack.Window(), msg, 0, static_cast<LPARAM>((y << 16) | x));
+    size_t now = seen;
+    app.WaitFor([&] { return (now = TouchCount(app, &last)) > seen; }, 1000);
+    if (now > seen) {
+      touches.push_back(Touch{t0, CBenchStack::LastTouchDispatchUs(), CBenchStack::LastTouchReturnUs(),
+                              stack.PhoneToSteadyUs(last)});
+    }
+    seen = now;
+    // Touches land at varied points of the picture cycle.
+    Sleep(static_cast<DWORD>(3 + i % 7));
+  }
+  const std::vector<int64_t> writes = HostWrites(stack.Phone(), ":9340");
+  std::vector<double> total, bytes, queue, handler, toPhone, inPhone;
+  for (const Touch& t : touches) {
+    total.push_back(static_cast<double>(t.parsedUs - t.postUs));
+    queue.push_back(static_cast<double>(t.dispatchUs - t.postUs));
+    handler.push_back(static_cast<double>(t.returnUs - t.dispatchUs));
+    // The WRTE that carried it: the host's last one on the touch stream before the app had it.
+    auto w = std::upper_bound(writes.begin(), writes.end(), t.parsedUs - stack.PhoneToSteadyUs(0));
+    if (w != writes.begin()) {
+      const int64_t arrived = stack.PhoneToSteadyUs(*(w - 1));
+      bytes.push_back(static_cast<double>(arrived - t.postUs));
+      toPhone.push_back(static_cast<double>(arrived - t.dispatchUs));
+      inPhone.push_back(static_cast<double>(t.parsedUs - arrived));
+    }
+  }
+  CBenchReport::Result("d", "touch-to-bytes-at-phonesim-median", CBenchReport::Median(bytes), "us", "<=200");
+  CBenchReport::Result("d", "touch-to-bytes-at-phonesim-p99", CBenchReport::Percentile(bytes, 0.99), "us", "");
+  CBenchReport::Result("d", "touch-to-app-parsed-median", CBenchReport::Median(total), "us", "");
+  CBenchReport::Note(Format("%.0f of %.0f touches reached the phone", static_cast<double>(touches.size()), s.touches));
+  CBenchReport::Note(Format("medians: post -> window procedure %.0f us; engine handler (scale, send) %.0f us; "
+                            "window procedure -> WRTE read by phonesim %.0f us; WRTE -> phone app parsed it %.0f us",
+                            CBenchReport::Median(queue), CBenchReport::Median(handler), CBenchReport::Median(toPhone),
+                            CBenchReport::Median(inPhone)));
+  CBenchReport::Note(Format("p99: post -> window procedure %.0f us; window procedure -> WRTE read by phonesim %.0f us",
+                            CBenchReport::Percentile(queue, 0.99), CBenchReport::Percentile(toPhone, 0.99)));
+}
+
+uint32_t Be32(const std::vector<uint8_t>& b, size_t o) {
+  return (uint32_t(b[o]) << 24) | (uint32_t(b[o + 1]) << 16) | (uint32_t(b[o + 2]) << 8) | b[o + 3];
+}
+
+// What went out on the video stream(s): the bytes of the phone's WRTEs in order, the stream
+// offset after each, when each went out, and when phonesim read the host's OKAY of each.
+struct VideoStreamLog {
+  std::vector<uint8_t> bytes;
+  std::vector<size_t> ends;
+  std::vector<int64_t> sentAt;
+  std::vector<int64_t> okayAt;
+};
+
+std::vector<VideoStreamLog> VideoStreams(phonesim::CPhoneSim& phone) {
+  std::vector<VideoStreamLog> logs;
+  const std::vector<phonesim::SPacketRecord> packets = phone.Record().Packets();
+  for (const phonesim::SStreamRecord& stream : phone.Record().Streams()) {
+    const std::string& svc = stream.service;
+    if (svc.size() < 5 || svc.compare(svc.size() - 5, 5, ":8240") != 0) continue;
+    VideoStreamLog log;
+    for (const phonesim::SPacketRecord& p : packets) {
+      if (!p.from_host && p.command == phonesim::A_WRTE && p.arg0 == stream.device_id) {
+        log.bytes.insert(log.bytes.end(), p.payload.begin(), p.payload.end());
+        log.ends.push_back(log.bytes.size());
+        log.sentAt.push_back(p.time_us);
+      } else if (p.from_host && p.command == phonesim::A_OKAY && p.arg1 == stream.device_id) {
+        // ADB flow control: the host's n-th OKAY on the stream acknowledges the phone's n-th WRTE.
+        log.okayAt.push_back(p.time_us);
+      }
+    }
+    logs.push_back(std::move(log));
+  }
+  return logs;
+}
+
+// One picture as the phone sent it: when the WRTE with its last byte went out, when the host's
+// OKAY of that WRTE came back, and its JPEG.
+struct SentPicture {
+  int64_t lastByteUs = 0;
+  int64_t okayUs = 0;
+  std::vector<uint8_t> jpeg;
+};
+
+// The pictures whose last byte went out after fromUs (phone time), by the frame number their
+// pattern carries.
+std::map<uint32_t, SentPicture> SentPictures(const std::vector<VideoStreamLog>& logs, int64_t fromUs) {
+  std::map<uint32_t, SentPicture> out;
+  CBareDecoder decoder(kWidth, kHeight);
+  for (const VideoStreamLog& log : logs) {
+    const std::vector<uint8_t>& bytes = log.bytes;
+    for (size_t o = 0; o + 12 <= bytes.size();) {
+      const size_t end = o + 12 + Be32(bytes, o);
+      if (end > bytes.size()) break;
+      if (Be32(bytes, o + 8) == phonesim::APPMSG_PICTURE) {
+        const size_t w = static_cast<size_t>(std::lower_bound(log.ends.begin(), log.ends.end(), end) - log.ends.begin());
+        if (w < log.sentAt.size() && log.sentAt[w] >= fromUs) {
+          SentPicture pic;
+          pic.lastByteUs = log.sentAt[w];
+          pic.okayUs = w < log.okayAt.size() ? log.okayAt[w] : 0;
+          pic.jpeg.assign(bytes.begin() + static_cast<long>(o) + 12, bytes.begin() + static_cast<long>(end));
+          if (decoder.Decode(pic.jpeg)) {
+            out[CBenchStack::ReadPatternFrame(decoder.Bits(), kHeight, kWidth * 4)] = std::move(pic);
+          }
+        }
+      }
+      o = end;
+    }
+  }
+  return out;
+}
+
+// The phone's WRTEs on the video stream between two phone times: how many, their mean size, and
+// the median time from one going out to the host's OKAY of it being read back.
+void WriteTurnaround(const std::vector<VideoStreamLog>& logs, int64_t fromUs, int64_t toUs, size_t* count,
+                     double* meanBytes, double* medianUs) {
+  std::vector<double> turnaround;
+  size_t bytes = 0;
+  *count = 0;
+  for (const VideoStreamLog& log : logs) {
+    for (size_t i = 0; i < log.sentAt.size(); ++i) {
+      if (log.sentAt[i] < fromUs || log.sentAt[i] > toUs) continue;
+      ++*count;
+      bytes += log.ends[i] - (i == 0 ? 0 : log.ends[i - 1]);
+      if (i < log.okayAt.size()) turnaround.push_back(static_cast<double>(log.okayAt[i] - log.sentAt[i]));
+    }
+  }
+  *meanBytes = *count != 0 ? static_cast<double>(bytes) / static_cast<double>(*count) : 0;
+  *medianUs = CBenchReport::Median(turnaround);
+}
+
+void PictureLatency(CBenchStack& stack, const Settings& s) {
+  std::printf("(b) last byte sent by phonesim to surface updated, %d pictures a second for %d s\n", s.fps,
+              s.latencySeconds);
+  const int64_t fromPhoneUs = stack.Phone().Record().NowUs();
+  stack.ClearShown();
+  const uint64_t paintMallocs0 = CBenchStack::PaintMallocs();
+  CAllocCounter::Start();
+  Sleep(static_cast<DWORD>(s.latencySeconds * 1000));
+  CAllocCounter::Stop();
+  const double paintMallocs = static_cast<double>(CBenchStack::PaintMallocs() - paintMallocs0);
+  const std::vector<CBenchStack::Shown> shown = stack.ShownPictures();
+  Sleep(300);
+  const std::map<uint32_t, SentPicture> sent = SentPictures(VideoStreams(stack.Phone()), fromPhoneUs - 1000000);
+
+  std::vector<double> total, toOkay, okayToShown;
+  std::vector<std::vector<uint8_t>> jpegs;
+  for (const CBenchStack::Shown& p : shown) {
+    auto it = sent.find(p.frame);
+    if (it == sent.end()) continue;
+    total.push_back(static_cast<double>(p.timeUs - stack.PhoneToSteadyUs(it->second.lastByteUs)));
+    if (it->second.okayUs != 0) {
+      toOkay.push_back(static_cast<double>(it->second.okayUs - it->second.lastByteUs));
+      okayToShown.push_back(static_cast<double>(p.timeUs - stack.PhoneToSteadyUs(it->second.okayUs)));
+    }
+    jpegs.push_back(it->second.jpeg);
+  }
+  CBareDecoder bare(kWidth, kHeight);
+  const double decode = bare.MedianUs(jpegs, 5);
+  const double median = CBenchReport::Median(total);
+  CBenchReport::Result("b", "last-byte-to-surface-median", median, "us", "");
+  CBenchReport::Result("b", "last-byte-to-surface-p99", CBenchReport::Percentile(total, 0.99), "us", "");
+  CBenchReport::Result("b", "median-minus-bare-decode", median - decode, "us", "<=500");
+  CBenchReport::Note(Format("%.0f pictures shown, %.0f matched to the phone's; bare decode of the same JPEGs %.0f us (median)",
+                            static_cast<double>(shown.size()), static_cast<double>(total.size()), decode));
+  CBenchReport::Note(Format("medians: last byte -> the host's OKAY of that WRTE read by phonesim %.0f us, "
+                            "that OKAY -> surface %.0f us (negative when the OKAY came back after the surface update)",
+                            CBenchReport::Median(toOkay), CBenchReport::Median(okayToShown)));
+  if (!shown.empty()) {
+    const double n = static_cast<double>(shown.size());
+    CBenchReport::Result("e", "whole-stack-video-thread-mallocs/picture-at-" + std::to_string(s.fps) + "fps",
+                         static_cast<double>(CAllocCounter::Mallocs()) / n, "allocs", "");
+    CBenchReport::Note(Format("of which operator new %.2f, in the engine's draw callback (painting) %.2f; the rest "
+                              "is libturbojpeg's",
+                              static_cast<double>(CAllocCounter::News()) / n, paintMallocs / n));
+  }
+}
+
+void PictureRate(CBenchStack& stack, const Settings& s) {
+  std::printf("(c) pictures per second through the whole stack, phonesim unthrottled, %dx%d, %d s\n", kWidth,
+              kHeight, s.rateSeconds);
+  phonesim::CPhoneApp& app = stack.Phone().App();
+  app.SetPreEncode(32);
+  app.SetUnthrottled(true);
+  Sleep(1000);
+  const size_t sent0 = app.Pictures().size();
+  const uint64_t shown0 = stack.ShownCount();
+  const int64_t fromPhoneUs = stack.Phone().Record().NowUs();
+  const double t0 = CBenchReport::NowSeconds();
+  const uint64_t paintNews0 = CBenchStack::PaintNews();
+  const uint64_t paintMallocs0 = CBenchStack::PaintMallocs();
+  CAllocCounter::Start();
+  Sleep(static_cast<DWORD>(s.rateSeconds * 1000));
+  CAllocCounter::Stop();
+  const double paintNews = static_cast<double>(CBenchStack::PaintNews() - paintNews0);
+  const double paintMallocs = static_cast<double>(CBenchStack::PaintMallocs() - paintMallocs0);
+  const double seconds = CBenchReport::NowSeconds() - t0;
+  const double shown = static_cast<double>(stack.ShownCount() - shown0);
+  const double sent = static_cast<double>(app.Pictures().size() - sent0);
+  const int64_t toPhoneUs = stack.Phone().Record().NowUs();
+  app.SetUnthrottled(false);
+  CBenchReport::Result("c", "pictures-per-second-shown", shown / seconds, "pictures/s", ">=300");
+  CBenchReport::Result("c", "pictures-per-second-sent", sent / seconds, "pictures/s", "");
+  CBenchReport::Note(Format("%.0f sent, %.0f shown in %.2f s", sent, shown, seconds));
+  size_t writes = 0;
+  double meanBytes = 0, turnaround = 0;
+  WriteTurnaround(VideoStreams(stack.Phone()), fromPhoneUs, toPhoneUs, &writes, &meanBytes, &turnaround);
+  CBenchReport::Note(Format("%.0f WRTEs of %.0f bytes mean (%.1f a picture sent); WRTE out -> host's OKAY read by "
+                            "phonesim %.0f us (median): one WRTE in flight per stream",
+                            static_cast<double>(writes), meanBytes, sent > 0 ? static_cast<double>(writes) / sent : 0,
+                            turnaround));
+  if (shown > 0) {
+    CBenchReport::Result("e", "whole-stack-video-thread-mallocs/picture",
+                         static_cast<double>(CAllocCounter::Mallocs()) / shown, "allocs", "");
+    CBenchReport::Note(Format("video receive thread, all mallocs incl. libturbojpeg's (8 a picture in bench_alloc); "
+                              "operator new %.2f/picture; in the engine's draw callback (painting the window) "
+                              "%.2f mallocs, %.2f operator new /picture",
+                              static_cast<double>(CAllocCounter::News()) / shown, paintMallocs / shown,
+                              paintNews / shown));
+  }
+}
+// Allocations of the calls the video receive thread makes at every wake-up, made here on a
+// counted thread against the live link: where the per-picture allocations come from.
+void WakeUpAllocations() {
+  const int n = 100;
+  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  CAllocCounter::CountThisThread();
+  struct Call {
+    const char* name;
+    void (*fn)(HANDLE);
+  };
+  const Call calls[] = {
+      {"SetEvent+WaitForSingleObject", [](HANDLE e) { SetEvent(e); WaitForSingleObject(e, 300); }},
+      {"WaitForSingleObject timing out", [](HANDLE e) { WaitForSingleObject(e, 0); }},
+      {"Corvane_Adb_GetChannelDataSize", [](HANDLE) { Corvane_Adb_GetChannelDataSize(1); }},
+      {"Corvane_Adb_IsChannelConnected", [](HANDLE) { Corvane_Adb_IsChannelConnected(1); }},
+  };
+  std::string line = "allocations per call:";
+  for (const Call& c : calls) {
+    CAllocCounter::Start();
+    for (int i = 0; i < n; ++i) c.fn(event);
+    CAllocCounter::Stop();
+    line += Format(" %.2f", static_cast<double>(CAllocCounter::Mallocs()) / n) + " " + c.name + ";";
+  }
+  CloseHandle(event);
+  CBenchReport::Note(line);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  Settings s;
+  if (argc > 1 && std::string(argv[1]) == "--quick") {
+    s.touches = 40;
+    s.latencySeconds = 3;
+    s.rateSeconds = 2;
+  }
+  CBenchStack stack;
+  std::string error;
+  phonesim::SPhoneAppOptions app;
+  app.fps = s.fps;
+  if (!stack.Start(app, 30000, &error)) {
+    std::printf("bench_stack: the stack did not come up: %s\n", error.c_str());
+    stack.Stop();
+    return 0;
+  }
+  TouchToPhone(stack, s);
+  PictureLatency(stack, s);
+  PictureRate(stack, s);
+  WakeUpAllocations();
+  stack.Stop();
+  return 0;
+}
