@@ -18,6 +18,8 @@ constexpr uint32_t kOversizeCommand = 60000;   // the head unit holds 51200 at m
 constexpr uint32_t kOversizeVideo = 700000;    // ... and 614400 for a picture
 constexpr uint32_t kOversizeAudio = 60000;
 constexpr size_t kMaxInjectedLength = 8 * 1024 * 1024;
+constexpr long kMaxBurst = 1000;
+constexpr long kMaxStallMs = 600000;
 
 bool Number(const std::string& s, long min, long max, long* out) {
     if (s.empty()) return false;
@@ -200,6 +202,22 @@ bool CAppInjection::Build(const std::string& what, SAppInjection* out, std::stri
         if (ok && colon != std::string::npos)
             ok = Number(arg.substr(colon + 1), 1, a == APP_CH_COMMAND ? APP_COMMAND_MAX : kMaxInjectedLength, &len);
         if (ok) inj.payload.assign(static_cast<size_t>(len), 0x5A);
+    } else if (kind == "burst") {
+        inj.act = SAppInjection::Burst;
+        inj.channel = APP_CH_VIDEO;
+        ok = Number(arg, 1, kMaxBurst, &inj.count);
+    } else if (kind == "stall") {
+        inj.act = SAppInjection::Stall;
+        inj.channel = APP_CH_VIDEO;
+        ok = Number(arg, 1, kMaxStallMs, &inj.count);
+    } else if (kind == "ignore") {
+        inj.act = SAppInjection::Ignore;
+        if (arg == "version")
+            inj.ignored = HUMSG_VERSION;
+        else if (arg == "settings")
+            inj.ignored = HUMSG_ENCODER_SETTINGS;
+        else
+            ok = false;
     } else if (kind == "app-death") {
         inj.act = SAppInjection::Death;
         ok = arg.empty();

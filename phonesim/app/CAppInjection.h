@@ -1,8 +1,9 @@
 #pragma once
 // What the phone app can be made to do on its own, from the text form
 // "KIND[=ARG]": a package on one channel (built here, stamped and framed
-// when it goes out), the app's death, a pulled cable or a fault of the ADB
-// side. The kinds are listed in CPhoneApp::Inject.
+// when it goes out), a burst of pictures, a stall of the video stream, an
+// answer the app stops giving, the app's death, a pulled cable or a fault of
+// the ADB side. The kinds are listed in CPhoneApp::Inject.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,8 +11,10 @@
 namespace phonesim {
 
 struct SAppInjection {
-    enum EAct { Write, Death, Unplug, Adb } act = Write;
+    enum EAct { Write, Burst, Stall, Ignore, Death, Unplug, Adb } act = Write;
     int channel = 0;
+    long count = 0;    // Burst: pictures; Stall: milliseconds
+    uint32_t ignored = 0;  // Ignore: the head unit's message type left unanswered
     uint32_t type = 0;
     std::vector<uint8_t> payload;
     std::string text;  // Adb: the fault's text form

@@ -102,6 +102,9 @@ bool CPhoneApp::Start(const SPhoneAppOptions& options, std::string* error) {
         m_width = m_height = 0;
         m_fps = APP_DEFAULT_FPS;
         m_frame = 0;
+        m_stall_until = Clock::time_point();
+        m_ignore_version = false;
+        m_ignore_settings = false;
         m_rx.clear();
         m_tx.clear();
         m_sent_pictures.clear();
@@ -143,6 +146,7 @@ void CPhoneApp::Launch() {
         m_frame = 0;
         m_streaming = false;
         m_foreground_due = false;
+        m_stall_until = Clock::time_point();
         m_faults.OnEvent("start");
         Changed();
     }
@@ -231,6 +235,25 @@ void CPhoneApp::Fire(const SAppInjection& inj) {
             std::string error;
             if (m_adb_fault && !m_adb_fault(inj.text, &error) && m_record)
                 m_record->Event("app fault adb=" + inj.text + " refused: " + error);
+            return;
+        }
+        case SAppInjection::Burst: SendBurst(static_cast<int>(inj.count)); return;
+        case SAppInjection::Stall: {
+            {
+                std::lock_guard<std::mutex> g(m_lock);
+                m_stall_until = Clock::now() + std::chrono::milliseconds(inj.count);
+                Changed();
+            }
+            if (m_record) m_record->Event("app video stalled for " + std::to_string(inj.count) + " ms");
+            return;
+        }
+        case SAppInjection::Ignore: {
+            {
+                std::lock_guard<std::mutex> g(m_lock);
+                if (inj.ignored == HUMSG_VERSION) m_ignore_version = true;
+                if (inj.ignored == HUMSG_ENCODER_SETTINGS) m_ignore_settings = true;
+            }
+            if (m_record) m_record->Event("app ignores " + CAppProtocol::TypeText(inj.ignored));
             return;
         }
         case SAppInjection::Write: break;
@@ -379,6 +402,7 @@ void CPhoneApp::HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* 
     auto now = Clock::now();
     switch (f.type) {
         case HUMSG_VERSION: {
+            if (m_ignore_version) break;
             pb::CorvaneProtocolVersion v;
             v.ParsePartialFromArray(f.payload.data(), static_cast<int>(f.payload.size()));
             pb::CorvaneProtocolVersionMatchStatus m;
@@ -389,6 +413,7 @@ void CPhoneApp::HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* 
             break;
         }
         case HUMSG_ENCODER_SETTINGS: {
+            if (m_ignore_settings) break;
             pb::CorvaneVideoEncoderInfo s;
             s.ParsePartialFromArray(f.payload.data(), static_cast<int>(f.payload.size()));
             if (m_options.video_width > 0) {
@@ -468,6 +493,7 @@ void CPhoneApp::HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* 
 }
 
 bool CPhoneApp::SendPicture() {
+    std::lock_guard<std::mutex> writer(m_picture_lock);
     std::shared_ptr<IStreamLink> link;
     int w = 0, h = 0;
     uint32_t frame = 0;
@@ -475,7 +501,7 @@ bool CPhoneApp::SendPicture() {
     auto now = Clock::now();
     {
         std::lock_guard<std::mutex> g(m_lock);
-        if (!m_running || !m_streaming || !m_channels[APP_CH_VIDEO].link) return false;
+        if (!m_running || !m_streaming || !m_channels[APP_CH_VIDEO].link || Stalled(now)) return false;
         unthrottled = m_options.unthrottled;
         if (!unthrottled && now < m_next_picture) return false;
         link = m_channels[APP_CH_VIDEO].link;
@@ -493,20 +519,29 @@ bool CPhoneApp::SendPicture() {
             if (!unthrottled) m_next_picture = now + std::chrono::milliseconds(5);
             return false;
         }
+        m_picture_out = true;
     }
     std::vector<uint8_t> jpeg;
     if (!m_pictures.Picture(frame, w, h, &jpeg)) {
         if (m_record) m_record->Event("app picture " + std::to_string(frame) + " could not be made");
         std::lock_guard<std::mutex> g(m_lock);
         m_next_picture = now + Interval(m_fps);
+        m_picture_out = false;
+        Changed();
         return false;
     }
     std::vector<uint8_t> bytes = CAppProtocol::StreamFrame(APPMSG_PICTURE, Timestamp(), jpeg.data(), jpeg.size());
-    if (!link->Write(bytes.data(), bytes.size())) return false;
+    if (!link->Write(bytes.data(), bytes.size())) {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_picture_out = false;
+        Changed();
+        return false;
+    }
     std::vector<SOut> out;
     int64_t t = m_record ? m_record->NowUs() : 0;
     {
         std::lock_guard<std::mutex> g(m_lock);
+        m_picture_out = false;
         m_frame = frame;
         m_sent_pictures.push_back({frame, static_cast<uint32_t>(jpeg.size()), t});
         m_last_video = Clock::now();
@@ -529,12 +564,73 @@ bool CPhoneApp::SendPicture() {
     return true;
 }
 
+void CPhoneApp::SendBurst(int count) {
+    std::lock_guard<std::mutex> writer(m_picture_lock);
+    std::shared_ptr<IStreamLink> link;
+    int w = 0, h = 0;
+    uint32_t first = 0;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        if (m_running && m_streaming) link = m_channels[APP_CH_VIDEO].link;
+        w = m_width;
+        h = m_height;
+        first = m_frame + 1;
+    }
+    if (!link) {
+        if (m_record) m_record->Event("app: the encoder is not running; burst of " + std::to_string(count) + " not sent");
+        return;
+    }
+    // Every picture is made before the first goes out, so that the host gets them as one run.
+    // One write each, as the encoder hands over one picture at a time: a picture's last WRTE
+    // ends with it.
+    std::vector<std::vector<uint8_t>> frames;
+    std::vector<uint32_t> sizes;
+    size_t total = 0;
+    for (int i = 0; i < count; ++i) {
+        std::vector<uint8_t> jpeg;
+        if (!m_pictures.Picture(first + static_cast<uint32_t>(i), w, h, &jpeg)) {
+            if (m_record) m_record->Event("app picture " + std::to_string(first + i) + " could not be made");
+            return;
+        }
+        frames.push_back(CAppProtocol::StreamFrame(APPMSG_PICTURE, Timestamp(), jpeg.data(), jpeg.size()));
+        sizes.push_back(static_cast<uint32_t>(jpeg.size()));
+        total += frames.back().size();
+    }
+    for (const auto& f : frames)
+        if (!link->Write(f.data(), f.size())) return;
+    std::vector<SOut> out;
+    int64_t t = m_record ? m_record->NowUs() : 0;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        for (int i = 0; i < count; ++i) {
+            m_sent_pictures.push_back({first + static_cast<uint32_t>(i), sizes[static_cast<size_t>(i)], t});
+            m_faults.OnEvent("picture:" + std::to_string(first + i));
+        }
+        m_frame = first + static_cast<uint32_t>(count) - 1;
+        m_last_video = Clock::now();
+        if (m_foreground_due) {
+            m_foreground_due = false;
+            out.push_back(Out(APP_CH_COMMAND, APPMSG_FOREGROUND, CAppProtocol::CommandFrame(APPMSG_FOREGROUND, nullptr, 0)));
+            m_faults.OnEvent("foreground");
+        }
+        Changed();
+    }
+    if (m_record) {
+        m_record->Event("app burst " + std::to_string(count) + " pictures " + std::to_string(total) + " bytes");
+        for (int i = 0; i < count; ++i)
+            m_record->Event("app picture " + std::to_string(first + i) + " size " +
+                            std::to_string(sizes[static_cast<size_t>(i)]) + " " + std::to_string(w) + "x" +
+                            std::to_string(h));
+    }
+    Send(out);
+}
+
 void CPhoneApp::SendHeartbeat() {
     std::shared_ptr<IStreamLink> link;
     {
         std::lock_guard<std::mutex> g(m_lock);
         auto now = Clock::now();
-        if (!m_running || !m_channels[APP_CH_VIDEO].link) return;
+        if (!m_running || !m_channels[APP_CH_VIDEO].link || Stalled(now)) return;
         if (now - m_last_video < std::chrono::milliseconds(APP_HEARTBEAT_MS)) return;
         link = m_channels[APP_CH_VIDEO].link;
         m_last_video = now;
@@ -562,6 +658,10 @@ void CPhoneApp::WorkerLoop() {
         auto now = Clock::now();
         auto wake = now + std::chrono::milliseconds(APP_HEARTBEAT_MS);
         bool video = m_running && m_channels[APP_CH_VIDEO].link != nullptr;
+        if (video && Stalled(now)) {
+            wake = std::min(wake, m_stall_until);
+            video = false;
+        }
         if (video) wake = std::min(wake, m_last_video + std::chrono::milliseconds(APP_HEARTBEAT_MS));
         if (video && m_streaming) {
             // Unthrottled, the host's acknowledgements cannot wake us: look again soon.
@@ -589,7 +689,8 @@ int CPhoneApp::OpenChannels() const {
 
 bool CPhoneApp::Streaming() const {
     std::lock_guard<std::mutex> g(m_lock);
-    return m_streaming;
+    // Until a picture already on its way is recorded: once false, no picture follows.
+    return m_streaming || m_picture_out;
 }
 
 int CPhoneApp::FrameRate() const {

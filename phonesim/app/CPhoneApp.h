@@ -7,7 +7,8 @@
 // (pictures start, then the foreground report), frame-rate requests and
 // pause; it sends pictures as 12-byte headers and JPEGs at the current frame
 // rate (or as fast as the host's flow control allows), a heartbeat every
-// 100 ms in which no picture went out, and audio formats and data on
+// 100 ms in which no picture went out (neither while the video stream is
+// stalled), and audio formats and data on
 // channels 2 to 4. Every package the head unit sends is recorded, decoded by
 // type, in the accessors below and as "app rx" lines of the record log.
 //
@@ -121,7 +122,10 @@ public:
     // frame-rate-report=N, encoder-info=WxH:FPS, device-info, bt-oob,
     // music-init[=RATE:CHANNELS:BITS], music-data=LEN, tts-init[=...],
     // tts-data=LEN, vr-start[=...], vr-data=LEN, vr-stop,
-    // unknown=[CH/]TYPE[:LEN], oversize=CH[:LEN], app-death, unplug, adb=SPEC.
+    // unknown=[CH/]TYPE[:LEN], oversize=CH[:LEN], burst=N (N pictures written
+    // back-to-back in one write), stall=MS (no picture and no heartbeat for MS
+    // ms), ignore=version|settings (that message goes unanswered from then on),
+    // app-death, unplug, adb=SPEC.
     bool Inject(const std::string& what, std::string* error = nullptr);
     bool AddFault(const std::string& spec, std::string* error = nullptr);
     void ClearFaults();
@@ -170,7 +174,9 @@ private:
     void Changed();  // m_lock held
     void WorkerLoop();
     bool SendPicture();
+    void SendBurst(int count);
     void SendHeartbeat();
+    bool Stalled(std::chrono::steady_clock::time_point now) const { return now < m_stall_until; }  // m_lock held
 
     CSimRecord* m_record = nullptr;
     CShellScript* m_shell = nullptr;
@@ -179,6 +185,9 @@ private:
     CAppFaultPlan m_faults;
     CPictureSource m_pictures;
 
+    // One picture writer at a time (the worker's pictures, a burst from Inject): frame numbers
+    // stay in order and a burst's pictures follow each other on the stream. Taken before m_lock.
+    std::mutex m_picture_lock;
     mutable std::mutex m_lock;
     mutable std::condition_variable m_changed;
     uint64_t m_gen = 0;
@@ -191,10 +200,16 @@ private:
     // Video state.
     int m_width = 0, m_height = 0, m_fps = APP_DEFAULT_FPS;
     bool m_streaming = false;
+    // A picture decided on while streaming is being made and written; a pause does not stop it.
+    bool m_picture_out = false;
     bool m_foreground_due = false;
     uint32_t m_frame = 0;
     std::chrono::steady_clock::time_point m_next_picture;
     std::chrono::steady_clock::time_point m_last_video;
+    std::chrono::steady_clock::time_point m_stall_until;  // no picture, no heartbeat before it
+    // Answers the app leaves out (the head unit's message types), from an "ignore" injection.
+    bool m_ignore_version = false;
+    bool m_ignore_settings = false;
     // Records.
     std::vector<SAppRxRecord> m_rx;
     std::vector<SAppTxRecord> m_tx;

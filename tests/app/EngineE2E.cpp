@@ -293,6 +293,22 @@ size_t SPhoneLog::CountEvent(const std::string& prefix) const {
   return n;
 }
 
+std::vector<uint8_t> CmdHeader(uint32_t type, size_t length) {
+  return {static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length), 0, 0, static_cast<uint8_t>(type >> 24),
+          static_cast<uint8_t>(type >> 16), static_cast<uint8_t>(type >> 8), static_cast<uint8_t>(type)};
+}
+
+bool WroteOnce(const SPhoneLog& log, const std::string& service, const std::vector<uint8_t>& bytes) {
+  uint32_t host = 0;
+  for (const auto& o : log.opens) {
+    if (o.service == service) host = o.hostId;
+  }
+  for (const auto& p : log.packets) {
+    if (p.fromHost && p.command == "WRTE" && p.arg0 == host && !p.truncated && p.payload == bytes) return true;
+  }
+  return false;
+}
+
 // ---- the fixture ----
 
 void EngineE2E::SetUp() {

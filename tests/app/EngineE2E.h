@@ -125,6 +125,11 @@ struct SPhoneLog {
 };
 
 SPhoneLog ParsePhoneLog(const std::filesystem::path& path);
+// A command header as the head unit writes it: length (2 bytes, big-endian), 2 reserved zero
+// bytes, type (4 bytes, big-endian).
+std::vector<uint8_t> CmdHeader(uint32_t type, size_t length);
+// Whether the head unit wrote exactly these bytes as one WRTE on the newest stream to `service`.
+bool WroteOnce(const SPhoneLog& log, const std::string& service, const std::vector<uint8_t>& bytes);
 std::string ReadText(const std::filesystem::path& path);
 // Undoes the log's payload escaping (\xNN, a trailing "..." marks a cut).
 std::vector<uint8_t> UnescapeBytes(const std::string& text, bool* truncated);

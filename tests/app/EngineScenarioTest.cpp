@@ -18,7 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using e2e::CmdHeader;
 using e2e::EngineE2E;
+using e2e::WroteOnce;
 using e2e::SAppRx;
 using e2e::SPhoneLog;
 using Bytes = std::vector<uint8_t>;
@@ -46,10 +48,6 @@ void Sub(Bytes* out, int field, const Bytes& m) {
   Varint(out, m.size());
   out->insert(out->end(), m.begin(), m.end());
 }
-Bytes CmdHeader(uint32_t type, size_t length) {
-  return {static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length), 0, 0, static_cast<uint8_t>(type >> 24),
-          static_cast<uint8_t>(type >> 16), static_cast<uint8_t>(type >> 8), static_cast<uint8_t>(type)};
-}
 Bytes Cat(Bytes a, const Bytes& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
@@ -66,24 +64,6 @@ std::string Field(const std::string& fields, const std::string& name) {
   }
   size_t end = fields.find(' ', at);
   return fields.substr(at, end == std::string::npos ? std::string::npos : end - at);
-}
-
-// The host id of the newest stream opened to `service`.
-uint32_t HostId(const SPhoneLog& log, const std::string& service) {
-  uint32_t id = 0;
-  for (const auto& o : log.opens) {
-    if (o.service == service) id = o.hostId;
-  }
-  return id;
-}
-
-// Whether the head unit wrote exactly these bytes as one WRTE on the stream of `service`.
-bool WroteOnce(const SPhoneLog& log, const std::string& service, const Bytes& bytes) {
-  uint32_t host = HostId(log, service);
-  for (const auto& p : log.packets) {
-    if (p.fromHost && p.command == "WRTE" && p.arg0 == host && !p.truncated && p.payload == bytes) return true;
-  }
-  return false;
 }
 
 std::string HexText(const Bytes& b) {

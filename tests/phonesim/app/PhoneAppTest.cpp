@@ -418,4 +418,99 @@ TEST_F(PhoneAppTest, AnUntrustworthyStreamHeaderIsAViolation) {
     EXPECT_EQ(m_sim.App().Received(0x00058001)[0].length, 2u);
 }
 
+TEST_F(PhoneAppTest, BurstSendsPicturesBackToBackInFrameOrder) {
+    m_options.app.fps = 1;
+    Project();
+    SPackage pic;
+    StartVideo(&pic);
+    std::string error;
+    EXPECT_FALSE(m_sim.App().Inject("burst", &error));
+    EXPECT_FALSE(m_sim.App().Inject("burst=0", &error));
+    EXPECT_FALSE(m_sim.App().Inject("burst=1001", &error));
+    size_t before = m_sim.App().Pictures().size();
+    ASSERT_TRUE(m_sim.App().Inject("burst=6", &error)) << error;
+    std::vector<SAppPictureRecord> sent = m_sim.App().Pictures();
+    ASSERT_EQ(sent.size(), before + 6);
+    // The six follow each other on the stream: no heartbeat and no other picture in between,
+    // frame numbers in order, each as long as recorded.
+    SPackage p;
+    do {
+        ASSERT_TRUE(m_proj.Next(1, &p));
+    } while (p.type != 0x00020001 || p.length != sent[before].size);
+    for (size_t i = 0; i < 6; ++i) {
+        if (i > 0) {
+            ASSERT_TRUE(m_proj.Next(1, &p));
+        }
+        ASSERT_EQ(p.type, 0x00020001u) << i;
+        EXPECT_EQ(p.length, sent[before + i].size) << i;
+        SDecoded d;
+        ASSERT_TRUE(Decode(p.payload, &d));
+        EXPECT_EQ(FrameNumberOf(d), sent[before + i].frame) << i;
+        EXPECT_EQ(sent[before + i].frame, sent[before].frame + i);
+    }
+    // Regular pictures go on after the burst's last number.
+    ASSERT_TRUE(m_proj.NextOfType(1, 0x00020001, &p, 3000));
+    SDecoded d;
+    ASSERT_TRUE(Decode(p.payload, &d));
+    EXPECT_EQ(FrameNumberOf(d), sent[before + 5].frame + 1);
+}
+
+TEST_F(PhoneAppTest, StallStopsPicturesAndHeartbeatsThenBothResume) {
+    // Two pictures a second: heartbeats fill the gaps, before and after the stall.
+    m_options.app.fps = 2;
+    Project();
+    SPackage pic;
+    StartVideo(&pic);
+    std::string error;
+    EXPECT_FALSE(m_sim.App().Inject("stall", &error));
+    EXPECT_FALSE(m_sim.App().Inject("stall=0", &error));
+    ASSERT_TRUE(m_sim.App().Inject("stall=1500", &error)) << error;
+    // What was on its way before the stall is read first.
+    SPackage p;
+    while (m_proj.Next(1, &p, 100)) {
+    }
+    size_t pictures = m_sim.App().Pictures().size();
+    uint64_t heartbeats = m_sim.App().Heartbeats();
+    EXPECT_FALSE(m_proj.Next(1, &p, 700)) << "a package during the stall";
+    EXPECT_EQ(m_sim.App().Pictures().size(), pictures);
+    EXPECT_EQ(m_sim.App().Heartbeats(), heartbeats);
+    // Then both come again.
+    ASSERT_TRUE(m_proj.NextOfType(1, 0x00020001, &p, 3000));
+    ASSERT_TRUE(m_sim.App().WaitFor([&] { return m_sim.App().Heartbeats() > heartbeats; }, 3000));
+    EXPECT_EQ(m_sim.App().OpenChannels(), 6);
+}
+
+TEST_F(PhoneAppTest, IgnoredVersionOrSettingsGoUnansweredWhileTheOtherIsAnswered) {
+    struct SCase {
+        const char* injection;
+        std::vector<uint8_t> ignored;
+        uint32_t ignoredType;
+        uint32_t unanswered;
+        std::vector<uint8_t> answered;
+        uint32_t answer;
+    } cases[] = {
+        {"ignore=version", kVersion, 0x00018001, 0x00010002, kSettings800, 0x00010008},
+        {"ignore=settings", kSettings800, 0x00018007, 0x00010008, kVersion, 0x00010002},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.injection);
+        m_host.Close();
+        m_sim.Stop();
+        m_proj = CProjectionHost(&m_host);
+        Project();
+        std::string error;
+        EXPECT_FALSE(m_sim.App().Inject("ignore=start", &error));
+        ASSERT_TRUE(m_sim.App().Inject(c.injection, &error)) << error;
+        ASSERT_TRUE(m_proj.Write(0, c.ignored));
+        // The request is recorded; no answer comes, and the channels stay up.
+        ASSERT_TRUE(m_sim.App().WaitFor([&] { return !m_sim.App().Received(c.ignoredType).empty(); }, 2000));
+        SPackage a;
+        ASSERT_TRUE(m_proj.Write(0, c.answered));
+        ASSERT_TRUE(m_proj.NextOfType(0, c.answer, &a));
+        EXPECT_FALSE(m_proj.NextOfType(0, c.unanswered, &a, 500));
+        for (const auto& t : m_sim.App().Sent()) EXPECT_NE(t.type, c.unanswered);
+        EXPECT_EQ(m_sim.App().OpenChannels(), 6);
+    }
+}
+
 }  // namespace

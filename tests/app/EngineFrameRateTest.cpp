@@ -1,0 +1,316 @@
+// The frame-rate loop, the missing version and encoder answers, and the first helper by Android
+// level, end to end: corvane-engine against phonesim. The frame-rate request is written here from
+// the wire format: command header 00 02 00 00 00 01 80 0C, then CorvaneVideoFrameRate {frameRate}
+// = 08 RATE; a command's header and payload go out as two writes on the command stream.
+#include "EngineE2E.h"
+
+#include <turbojpeg.h>
+
+#include <fstream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using e2e::CmdHeader;
+using e2e::EngineE2E;
+using e2e::SPhoneLog;
+using Bytes = std::vector<uint8_t>;
+
+const char kConnected[] = "msg CORVAN_WM_CONNECT_STEP 0 100";
+const char kShown[] = "msg NMSG_CORVANE_GET_VIDEO_DATA 0 0";
+const char kAskThree[] = "msg INNER_MSG_FRAME_RATE_CHANGE 0 3";
+const char kAskTen[] = "msg INNER_MSG_FRAME_RATE_CHANGE 0 10";
+
+// Whether the head unit wrote the command's header and then its payload on the command stream.
+bool WroteCommand(const SPhoneLog& log, uint32_t type, const Bytes& payload) {
+  uint32_t host = 0;
+  for (const auto& o : log.opens) {
+    if (o.service == "tcp:7240") host = o.hostId;
+  }
+  const Bytes header = CmdHeader(type, payload.size());
+  bool afterHeader = false;
+  for (const auto& p : log.packets) {
+    if (!p.fromHost || p.command != "WRTE" || p.arg0 != host || p.truncated) continue;
+    if (afterHeader && p.payload == payload) return true;
+    afterHeader = p.payload == header;
+  }
+  return false;
+}
+
+// The frame-rate requests the phone received, as their rates.
+std::vector<int> RequestedRates(const SPhoneLog& log) {
+  std::vector<int> rates;
+  for (const auto& r : log.Rx(0x0001800C, 0)) rates.push_back(r.payload.size() == 2 ? r.payload[1] : -1);
+  return rates;
+}
+
+size_t Occurrences(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+class EngineFrameRate : public EngineE2E {
+ protected:
+  void SetUp() override {
+    EngineE2E::SetUp();
+    m_engineErr = m_root / "engine.log";
+  }
+  std::string EngineLog() const { return e2e::ReadText(m_engineErr); }
+};
+
+// ---- the backlog: more than 256 KiB waiting in the video buffer ----
+
+// A picture that is slow to decode for its size: a smooth 4096 x 4096 gradient, a few hundred KiB.
+// While the head unit decodes one, the next pictures of a burst pile up behind it.
+void WriteSlowPicture(const fs::path& file) {
+  const int w = 4096, h = 4096;
+  std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
+      p[0] = static_cast<uint8_t>(x * 255 / w);
+      p[1] = static_cast<uint8_t>(y * 255 / h);
+      p[2] = 128;
+    }
+  }
+  tjhandle t = tjInitCompress();
+  unsigned char* jpeg = nullptr;
+  unsigned long size = 0;
+  ASSERT_EQ(tjCompress2(t, rgb.data(), w, 0, h, TJPF_RGB, &jpeg, &size, TJSAMP_420, 5, 0), 0);
+  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(jpeg), static_cast<std::streamsize>(size));
+  tjFree(jpeg);
+  tjDestroy(t);
+  // Held by the receiver (at most 614400 bytes), and more than 256 KiB for two.
+  ASSERT_LT(size, 614400u);
+  ASSERT_GT(size * 2, 262144u);
+}
+
+struct SBacklog {
+  const char* name;
+  std::vector<std::string> before;   // app injections before the bursts
+  bool asksForThree;
+};
+
+void PrintTo(const SBacklog& s, std::ostream* os) { *os << s.name; }
+
+class EngineBacklog : public EngineFrameRate, public ::testing::WithParamInterface<SBacklog> {};
+
+TEST_P(EngineBacklog, DropsTheBacklogAndAsksForThreeOnlyWhileThePhoneIsNotAtThree) {
+  const SBacklog& s = GetParam();
+  fs::create_directories(m_root / "pictures");
+  ASSERT_NO_FATAL_FAILURE(WriteSlowPicture(m_root / "pictures" / "slow.jpg"));
+  // One picture a second, and bursts of four a second apart: each burst backs the buffer up once.
+  std::vector<std::string> phone = {"--pictures", (m_root / "pictures").string(), "--fps", "1"};
+  for (const std::string& f : s.before) {
+    phone.push_back("--app-fault");
+    phone.push_back(f);
+  }
+  for (int i = 0; i < 5; ++i) {
+    phone.push_back("--app-fault");
+    phone.push_back("burst=4@picture:3+" + std::to_string(500 + 1000 * i));
+  }
+  ASSERT_NO_FATAL_FAILURE(StartPhone(phone));
+  ASSERT_NO_FATAL_FAILURE(StartEngine({"--screen", "4096x4096"}));
+  ASSERT_TRUE(ReadUntil(kConnected, 20000));
+  ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return l.CountEvent("app burst 4 pictures") == 5; }, 20000));
+  ReadFor(2000);
+
+  const std::string log = EngineLog();
+  const size_t flushes = Occurrences(log, "!!!!!!!  Picture FlushData Start \n");
+  SPhoneLog phoneLog = Log();
+  if (s.asksForThree) {
+    // Asked once; the phone then reports 3 and the later backlogs are dropped without asking.
+    EXPECT_EQ(Count(kAskThree), 1u);
+    EXPECT_EQ(RequestedRates(phoneLog), std::vector<int>{3});
+    EXPECT_TRUE(WroteCommand(phoneLog, 0x0001800C, {0x08, 0x03}));
+    EXPECT_EQ(phoneLog.CountEvent("app tx ch0 0x0001000D len 2 frameRate: 3"), 1u);
+    EXPECT_GE(flushes, 2u) << log;
+  } else {
+    EXPECT_EQ(Count(kAskThree), 0u);
+    EXPECT_TRUE(RequestedRates(phoneLog).empty());
+    EXPECT_GE(flushes, 1u) << log;
+  }
+  EXPECT_NE(log.find("!!!!!!! FlushData End  circle="), std::string::npos);
+  // Pictures and heartbeats went on between the bursts: no request for 10.
+  EXPECT_EQ(Count(kAskTen), 0u);
+  EXPECT_EQ(Quit(5000), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Backlog, EngineBacklog,
+    ::testing::Values(SBacklog{"PhoneAtItsOwnRate", {}, true},
+                      // 300 KiB and more waiting with the phone's rate at 3: dropped, not asked.
+                      SBacklog{"PhoneReportedThree", {"frame-rate-report=3@foreground"}, false}),
+    [](const ::testing::TestParamInfo<SBacklog>& i) { return std::string(i.param.name); });
+
+// ---- a wait for video data of more than 210 ms ----
+
+struct SGap {
+  const char* name;
+  std::vector<std::string> phoneOptions;
+  const char* done;          // a phone log text after which the gap is over
+  bool asksForTen;
+};
+
+void PrintTo(const SGap& s, std::ostream* os) { *os << s.name; }
+
+class EngineVideoGap : public EngineFrameRate, public ::testing::WithParamInterface<SGap> {};
+
+TEST_P(EngineVideoGap, AsksForTenOnceUnlessThePhoneIsAtTen) {
+  const SGap& s = GetParam();
+  ASSERT_NO_FATAL_FAILURE(Connect(s.phoneOptions));
+  ASSERT_TRUE(WaitForLogText(s.done, 10000));
+  // The stall's length and the pictures after it.
+  ReadFor(2500);
+  SPhoneLog log = Log();
+  if (s.asksForTen) {
+    // The first wait past 210 ms asks; the phone's report of 10 stops the rest of the stall's waits.
+    EXPECT_EQ(Count(kAskTen), 1u);
+    EXPECT_EQ(RequestedRates(log), std::vector<int>{10});
+    EXPECT_TRUE(WroteCommand(log, 0x0001800C, {0x08, 0x0A}));
+    EXPECT_EQ(log.CountEvent("app tx ch0 0x0001000D len 2 frameRate: 10"), 1u);
+  } else {
+    EXPECT_EQ(Count(kAskTen), 0u);
+    EXPECT_TRUE(RequestedRates(log).empty());
+  }
+  EXPECT_EQ(Count(kAskThree), 0u);
+  EXPECT_EQ(Quit(3000), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Gaps, EngineVideoGap,
+    ::testing::Values(
+        // Pictures and heartbeats stop for 1.5 s; the phone never reported a rate.
+        SGap{"StallWithoutReport", {"--app-fault", "stall=1500@picture:5"}, "app video stalled", true},
+        SGap{"StallAfterReportOfFive",
+             {"--app-fault", "frame-rate-report=5@foreground", "--app-fault", "stall=1500@picture:5"},
+             "app video stalled", true},
+        SGap{"StallAfterReportOfTen",
+             {"--app-fault", "frame-rate-report=10@foreground", "--app-fault", "stall=1500@picture:5"},
+             "app video stalled", false},
+        // One picture a second: heartbeats fill every gap, so no wait is long.
+        SGap{"HeartbeatsBetweenSlowPictures", {"--fps", "1"}, "app picture 3 ", false}),
+    [](const ::testing::TestParamInfo<SGap>& i) { return std::string(i.param.name); });
+
+// ---- a version or encoder answer that never comes ----
+
+struct SMissing {
+  const char* name;
+  const char* injection;
+  uint32_t unanswered;       // the phone's answer that never goes out
+  const char* logLine;       // the engine's log line for it
+  const char* otherLogLine;  // the line that must not be there
+};
+
+void PrintTo(const SMissing& s, std::ostream* os) { *os << s.name; }
+
+class EngineMissingAnswer : public EngineFrameRate, public ::testing::WithParamInterface<SMissing> {};
+
+TEST_P(EngineMissingAnswer, IsLoggedAndTheConnectionGoesOnTo100) {
+  const SMissing& s = GetParam();
+  ASSERT_NO_FATAL_FAILURE(Connect({"--app-fault", s.injection}));
+  SPhoneLog log;
+  ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return !l.Rx(0x00018009).empty(); }, 5000, &log));
+  const std::string engineLog = EngineLog();
+  EXPECT_EQ(Occurrences(engineLog, s.logLine), 1u) << engineLog;
+  EXPECT_EQ(Occurrences(engineLog, s.otherLogLine), 0u);
+
+  // The phone got every step of the sequence and left only the one answer out.
+  EXPECT_EQ(log.Rx(0x00018001, 0).size(), 1u);
+  EXPECT_TRUE(WroteCommand(log, 0x00018001, {0x08, 0x01, 0x10, 0x00}));
+  for (uint32_t type : {0x00018003u, 0x00018027u, 0x00018056u, 0x00018007u, 0x00018009u}) {
+    EXPECT_EQ(log.Rx(type, 0).size(), 1u) << std::hex << type;
+  }
+  for (uint32_t type : {0x00010002u, 0x00010008u}) {
+    size_t sent = 0;
+    for (const auto& t : log.tx) sent += t.type == type;
+    EXPECT_EQ(sent, type == s.unanswered ? 0u : 1u) << std::hex << type;
+  }
+  EXPECT_EQ(Seen("msg MESSAGE_CMD_REV 0 65544"), s.unanswered != 0x00010008);
+  // The channels stayed up: pictures are still shown and none of the six streams was closed.
+  EXPECT_TRUE(Seen(kShown));
+  for (const std::string& l : log.lines) {
+    EXPECT_FALSE(l.find("STREAM-CLOSE") != std::string::npos && l.find("service=\"tcp:") != std::string::npos) << l;
+  }
+  EXPECT_EQ(Quit(3000), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, EngineMissingAnswer,
+    ::testing::Values(SMissing{"NoVersionAnswer", "ignore=version", 0x00010002, "!!!!!!! Get Version Error 0X3 \n",
+                               "!!!!!!! Get EncoderInit Error"},
+                      SMissing{"NoEncoderAnswer", "ignore=settings", 0x00010008,
+                               "!!!!!!! Get EncoderInit Error 0X3 \n", "!!!!!!! Get Version Error"}),
+    [](const ::testing::TestParamInfo<SMissing>& i) { return std::string(i.param.name); });
+
+// ---- the first helper by Android level ----
+
+struct SHelper {
+  const char* name;
+  const char* sdk;
+  const char* release;
+  bool inFolder;             // the helpers in "vtsc/" (else beside the program, with "vtsc16")
+  std::vector<std::string> files;   // helper names made, each holding its own name
+  const char* pushed;        // the helper that must reach the phone, or null when none may
+};
+
+void PrintTo(const SHelper& s, std::ostream* os) { *os << s.name; }
+
+class EngineFirstHelper : public EngineFrameRate, public ::testing::WithParamInterface<SHelper> {};
+
+TEST_P(EngineFirstHelper, PushesTheHelperOfThePhonesLevel) {
+  const SHelper& s = GetParam();
+  if (s.inFolder) fs::remove(m_dir / "vtsc16");
+  for (const std::string& f : s.files) {
+    fs::path file = s.inFolder ? m_dir / "vtsc" / f : m_dir / f;
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << "helper " << f << "\n";
+  }
+  ASSERT_NO_FATAL_FAILURE(StartPhone({"--prop", std::string("ro.build.version.sdk=") + s.sdk, "--prop",
+                                      std::string("ro.build.version.release=") + s.release}));
+  ASSERT_NO_FATAL_FAILURE(StartEngine());
+  const fs::path onPhone = m_state / "fs" / "data" / "local" / "tmp" / "vtsc";
+  if (s.pushed) {
+    ASSERT_TRUE(ReadUntil(kConnected, 30000));
+    ASSERT_TRUE(ReadUntil(kShown, 10000));
+    EXPECT_EQ(e2e::ReadText(onPhone), std::string("helper ") + s.pushed + "\n");
+    // Started and running on the phone: the sequence went on at once, without a new attempt.
+    EXPECT_EQ(Count("msg CORVAN_WM_CONNECT_STEP 0 40"), 1u);
+    EXPECT_NE(EngineLog().find("####### Corvane_Adb_StartVtsc() Return 1 \n"), std::string::npos);
+  } else {
+    // The helper of the level is missing: the start fails before any push and the sequencer
+    // tries again and again, never past 40.
+    ASSERT_TRUE(ReadUntil("msg CORVAN_WM_CONNECT_STEP 0 40", 20000));
+    m_lines.clear();
+    ASSERT_TRUE(ReadUntil("msg CORVAN_WM_CONNECT_STEP 0 40", 20000));
+    EXPECT_FALSE(Seen("msg CORVAN_WM_CONNECT_STEP 0 50"));
+    EXPECT_FALSE(fs::exists(onPhone));
+    EXPECT_NE(EngineLog().find("!!!!!!! Corvane_Adb_StartVtsc ERROR -10 \n"), std::string::npos);
+  }
+  EXPECT_EQ(Quit(5000), 0);
+}
+
+const std::vector<std::string> kAllHelpers = {"vtsc14", "vtsc15", "vtsc16", "vtsc17", "vtsc18", "vtsc19",
+                                              "vtsc19_01", "vtsc20", "vtsc21", "vtsc22", "vtsc23"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Levels, EngineFirstHelper,
+    ::testing::Values(
+        SHelper{"Level19Release444InFolder", "19", "4.4.4", true, kAllHelpers, "vtsc19_01"},
+        SHelper{"Level19Release444BesideTheProgram", "19", "4.4.4", false, {"vtsc19_01"}, "vtsc19_01"},
+        SHelper{"Level19Release442", "19", "4.4.2", true, kAllHelpers, "vtsc19"},
+        SHelper{"Level21", "21", "5.0.2", true, kAllHelpers, "vtsc21"},
+        // Level 22 counts as 21, or as 23 for a release that starts with M.
+        SHelper{"Level22", "22", "5.1.1", true, kAllHelpers, "vtsc21"},
+        SHelper{"Level22ReleaseM", "22", "M", true, kAllHelpers, "vtsc23"},
+        SHelper{"Level23", "23", "6.0.1", true, kAllHelpers, "vtsc23"},
+        // Only "vtsc16" beside the program, as a level-16 set: a level-19 phone finds no helper.
+        SHelper{"Level19WithOnlyTheLevel16Helper", "19", "4.4.4", false, {}, nullptr}),
+    [](const ::testing::TestParamInfo<SHelper>& i) { return std::string(i.param.name); });
+
+}  // namespace
