@@ -1,0 +1,381 @@
+// The fault campaign: one long-lived corvane-engine against the simulated phone, with faults
+// (unplug, app death, bad packets, stalls) injected at seeded random moments, during projection
+// and part-way through connections. After every point the engine must project again, on its own
+// or after a re-plug; at the end it must quit in order, and its connect counter and error lines
+// must agree with what the phone saw.
+//
+// CORVANE_CAMPAIGN_SEED and CORVANE_CAMPAIGN_POINTS choose the run; a failure prints both so the
+// run can be replayed.
+#include "EngineE2E.h"
+
+#include "CPhoneSim.h"
+#include "app/CAppProtocol.h"
+#include "phonesim_pb/CorvaneConStatisticProto.pb.h"
+#include "phonesim_pb/CorvaneStatisticsInfoProto.pb.h"
+
+#include <iconv.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using e2e::Clock;
+using e2e::MsLeft;
+using e2e::ReadText;
+
+constexpr uint32_t kTouchType = 0x00068001;
+const char kProgress100[] = "msg CORVAN_WM_CONNECT_STEP 0 100";
+const char kShown[] = "msg NMSG_CORVANE_GET_VIDEO_DATA 0 0";
+const char kAppMissing[] = "msg CORVAN_WM_MSG 0 2";
+
+// Upper bounds of the waits; a reconnection takes a few seconds (the USB backend retries every
+// second, the sequencer sleeps and waits for answers), so these leave a wide margin.
+constexpr int kReconnectMs = 40000;
+constexpr int kProbeMs = 4000;
+constexpr int kQuitMs = 3000;
+
+uint32_t EnvNumber(const char* name, uint32_t fallback) {
+  const char* v = std::getenv(name);
+  if (v == nullptr || *v == '\0') return fallback;
+  return static_cast<uint32_t>(std::strtoul(v, nullptr, 0));
+}
+
+// The error lines the head unit may add, as the phone receives them: UTF-8 without the CR LF.
+const std::set<std::string>& KnownErrorTexts() {
+  static const std::set<std::string> texts = {"连接中手动断开 ", "VTSC 启动失败 ", "ADB Forward 失败 ",
+                                              "手机端未安装程序 ", "授权失败 ", "无视频数据 "};
+  return texts;
+}
+
+// UTF-8 to the head unit's ANSI code page (GBK), through the C library's converter.
+std::string ToGbk(const std::string& utf8) {
+  iconv_t cd = iconv_open("GBK", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string();
+  std::string in = utf8;
+  std::string out(in.size() * 2 + 8, '\0');
+  char* src = in.data();
+  size_t srcLeft = in.size();
+  char* dst = out.data();
+  size_t dstLeft = out.size();
+  size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+  iconv_close(cd);
+  if (r == static_cast<size_t>(-1)) return std::string();
+  out.resize(out.size() - dstLeft);
+  return out;
+}
+
+struct SPoint {
+  int index = 0;
+  bool midConnection = false;   // injected part-way through a connection started by an unplug
+  int delayMs = 0;              // after the point's start (or after the unplug)
+  std::string kind;             // "unplug", "app-death", "bad:...", "stall:..."
+  int stallMs = 0;
+
+  std::string Text() const {
+    std::ostringstream s;
+    s << "point " << index << " " << kind << (midConnection ? " mid-connection" : " projecting") << " at +"
+      << delayMs << " ms";
+    if (stallMs > 0) s << " for " << stallMs << " ms";
+    return s.str();
+  }
+};
+
+class FaultCampaign : public e2e::EngineE2E {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(EngineE2E::SetUp());
+    m_seed = EnvNumber("CORVANE_CAMPAIGN_SEED", 20240611);
+    m_points = static_cast<int>(EnvNumber("CORVANE_CAMPAIGN_POINTS", 8));
+    m_rng.seed(m_seed);
+    std::printf("campaign: seed %u, %d points, root %s\n", m_seed, m_points, m_root.c_str());
+    std::fflush(stdout);
+    m_engineErr = m_root / "engine.err";
+  }
+
+  void TearDown() override {
+    if (HasFailure()) {
+      std::fprintf(stderr, "campaign: replay with CORVANE_CAMPAIGN_SEED=%u CORVANE_CAMPAIGN_POINTS=%d\n", m_seed,
+                   m_points);
+      std::fprintf(stderr, "campaign: engine log %s, phone log %s\n", m_engineErr.c_str(),
+                   (m_state / "phonesim.log").c_str());
+    }
+    // The engine first, so that it does not see the phone go away as one more fault.
+    m_engine.Kill();
+    m_sim.Stop();
+    EngineE2E::TearDown();
+  }
+
+  void StartSim() {
+    phonesim::SPhoneSimOptions options;
+    options.port = 0;
+    options.state_dir = m_state.string();
+    std::string error;
+    ASSERT_TRUE(m_sim.Start(options, &error)) << error;
+    // Android level 25: the first helper program is not needed.
+    m_sim.Shell().SetProp("ro.build.version.sdk", "25");
+    m_port = m_sim.Port();
+  }
+
+  int Rand(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_rng); }
+
+  // Reads the engine's output until `wanted` is among the lines from index `from` on.
+  bool ReadUntilAfter(size_t from, const std::string& wanted, int ms) {
+    for (size_t i = from; i < m_lines.size(); ++i) {
+      if (m_lines[i] == wanted) return true;
+    }
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    std::string line;
+    while (MsLeft(end) > 0) {
+      if (!m_engine.ReadLine(&line, std::min(MsLeft(end), 200))) {
+        if (!EngineRunning()) return false;
+        continue;
+      }
+      m_lines.push_back(line);
+      if (line == wanted) return true;
+    }
+    return false;
+  }
+
+  // Keeps reading the engine's output while waiting, so that its pipe never fills.
+  void Pause(int ms) { ReadFor(ms); }
+
+  bool EngineRunning() {
+    if (!m_engine.Running()) return false;
+    int status = m_engine.Wait(0);
+    if (status >= 0) {
+      m_engineStatus = status;
+      return false;
+    }
+    return true;
+  }
+
+  // The projection works: pictures reach the head unit and a touch reaches the phone's app.
+  bool Projecting() {
+    const size_t pictures = m_sim.App().Pictures().size();
+    const auto end = Clock::now() + std::chrono::milliseconds(kProbeMs);
+    ++m_probe;
+    const int x = 10 + static_cast<int>(m_probe % 700);
+    const int y = 10 + static_cast<int>((m_probe / 700) % 400);
+    const std::string seen = "action: 1 x: " + std::to_string(x) + " y: " + std::to_string(y);
+    while (MsLeft(end) > 0 && EngineRunning()) {
+      m_engine.Write("touch down " + std::to_string(x) + " " + std::to_string(y) + "\ntouch up " + std::to_string(x) +
+                     " " + std::to_string(y) + "\n");
+      Pause(300);
+      bool touched = false;
+      for (const phonesim::SAppRxRecord& r : m_sim.App().Received(kTouchType)) {
+        if (r.text == seen) touched = true;
+      }
+      if (touched && m_sim.App().Pictures().size() > pictures) return true;
+    }
+    return false;
+  }
+
+  // A re-plug and a whole connection: progress 100 and a shown picture after it.
+  bool Replug() {
+    const size_t mark = m_lines.size();
+    m_sim.Unplug();
+    if (!ReadUntilAfter(mark, kProgress100, kReconnectMs)) return false;
+    const size_t at100 = m_lines.size();
+    return ReadUntilAfter(at100 - 1, kShown, kReconnectMs);
+  }
+
+  // After a point: the engine projects on its own, or after the user's re-plug.
+  void Recover(const SPoint& point) {
+    m_sim.ClearFaults();
+    m_sim.App().ClearFaults();
+    ASSERT_TRUE(EngineRunning()) << point.Text() << ": the engine ended with status " << m_engineStatus;
+    if (Projecting()) {
+      ++m_inPlace;
+      return;
+    }
+    ++m_replugged;
+    ASSERT_TRUE(Replug()) << point.Text() << ": no new connection within " << kReconnectMs << " ms";
+    ASSERT_TRUE(Projecting()) << point.Text() << ": connected again but no pictures and touches";
+  }
+
+  SPoint NextPoint(int index) {
+    SPoint p;
+    p.index = index;
+    p.midConnection = Rand(0, 1) == 1;
+    // A connection takes about three seconds from the unplug; the projecting case lands anywhere
+    // in the pictures' first second and a half.
+    p.delayMs = p.midConnection ? Rand(0, 3500) : Rand(0, 1500);
+    static const std::vector<std::string> bad = {
+        "bad:adb=bad-magic@wrte:tcp:8240", "bad:adb=bad-magic@wrte:tcp:7240", "bad:adb=oversize@wrte:tcp:8240",
+        "bad:adb=oversize@wrte:tcp:7240",  "bad:adb=stale-wrte@wrte:tcp:8240", "bad:adb=bad-magic@wrte:shell",
+        "bad:app=unknown=0/0x00010099:16", "bad:app=unknown=1/0x00020077:64",  "bad:app=oversize=0",
+        "bad:app=oversize=1",              "bad:app=oversize=2"};
+    static const std::vector<std::string> stall = {"stall:slow=512:15", "stall:silent=tcp:", "stall:silent=shell",
+                                                   "stall:background", "stall:fps=1"};
+    switch (Rand(0, 3)) {
+      case 0:
+        p.kind = Rand(0, 1) == 0 ? "unplug" : "unplug:drop@open:tcp:";
+        break;
+      case 1:
+        p.kind = "app-death";
+        break;
+      case 2:
+        p.kind = bad[static_cast<size_t>(Rand(0, static_cast<int>(bad.size()) - 1))];
+        break;
+      default:
+        p.kind = stall[static_cast<size_t>(Rand(0, static_cast<int>(stall.size()) - 1))];
+        p.stallMs = Rand(200, 2500);
+        break;
+    }
+    return p;
+  }
+
+  void Inject(const SPoint& p) {
+    std::string error;
+    const std::string& k = p.kind;
+    if (k == "unplug") {
+      m_sim.Unplug();
+    } else if (k.rfind("unplug:", 0) == 0) {
+      ASSERT_TRUE(m_sim.AddFault(k.substr(7), &error)) << error;
+    } else if (k == "app-death") {
+      m_sim.App().Die();
+    } else if (k.rfind("bad:adb=", 0) == 0) {
+      ASSERT_TRUE(m_sim.AddFault(k.substr(8), &error)) << error;
+    } else if (k.rfind("bad:app=", 0) == 0) {
+      ASSERT_TRUE(m_sim.App().Inject(k.substr(8), &error)) << error;
+    } else if (k == "stall:background") {
+      ASSERT_TRUE(m_sim.App().Inject("background", &error)) << error;
+      Pause(p.stallMs);
+      ASSERT_TRUE(m_sim.App().Inject("foreground", &error)) << error;
+    } else if (k == "stall:fps=1") {
+      const int fps = m_sim.App().FrameRate();
+      m_sim.App().SetFps(1);
+      Pause(p.stallMs);
+      m_sim.App().SetFps(fps > 0 ? fps : 0);
+    } else if (k.rfind("stall:", 0) == 0) {
+      ASSERT_TRUE(m_sim.AddFault(k.substr(6), &error)) << error;
+      Pause(p.stallMs);
+      m_sim.ClearFaults();
+    } else {
+      FAIL() << "unknown kind " << k;
+    }
+  }
+
+  // What the phone was told about the connect counter: each report's totals agree with the
+  // statistics information of its own attempt, and every error line is one the head unit knows.
+  void CheckReports() {
+    std::vector<phonesim::SAppRxRecord> infos = m_sim.App().Received(phonesim::HUMSG_STATISTICS);
+    std::vector<phonesim::SAppRxRecord> reports = m_sim.App().Received(phonesim::HUMSG_CONNECT_STATISTICS);
+    EXPECT_FALSE(reports.empty());
+    for (const phonesim::SAppRxRecord& r : reports) {
+      phonesim::pb::CorvaneConnectStatistics report;
+      ASSERT_TRUE(report.ParseFromArray(r.payload.data(), static_cast<int>(r.payload.size()))) << r.text;
+      const phonesim::SAppRxRecord* info = nullptr;
+      for (const phonesim::SAppRxRecord& i : infos) {
+        if (i.time_us <= r.time_us) info = &i;
+      }
+      ASSERT_NE(info, nullptr) << "a report before any statistics information: " << r.text;
+      phonesim::pb::CorvaneStatisticsInfo stats;
+      ASSERT_TRUE(stats.ParseFromArray(info->payload.data(), static_cast<int>(info->payload.size()))) << info->text;
+      // No lower bound on connectCount: when the phone is re-plugged within 600 ms of progress 100,
+      // the earlier connection's statistics timer resets the counter after the new attempt woke,
+      // and that attempt then rightly reports 0.
+      EXPECT_EQ(report.contotal(), stats.connectcount()) << r.text << " after " << info->text;
+      EXPECT_EQ(report.consuccess(), 1) << r.text;
+      EXPECT_EQ(report.confailed(), report.contotal() - 1) << r.text;
+      int lines = 0;
+      for (const std::string& e : report.error_type()) {
+        if (e == " " && report.nerrorcount() == 0) continue;   // the placeholder of a report without lines
+        EXPECT_EQ(KnownErrorTexts().count(e), 1u) << "unknown error line \"" << e << "\" in " << r.text;
+        ++lines;
+      }
+      EXPECT_EQ(report.nerrorcount(), lines) << r.text;
+    }
+  }
+
+  void CheckNoSanitizerReport() {
+    const std::string err = ReadText(m_engineErr);
+    for (const char* mark : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
+                             "ERROR: UndefinedBehaviorSanitizer", "WARNING: ThreadSanitizer"}) {
+      size_t at = err.find(mark);
+      EXPECT_EQ(at, std::string::npos) << "the engine's standard error has a sanitizer report:\n"
+                                       << err.substr(at == std::string::npos ? 0 : at, 4000);
+    }
+  }
+
+  phonesim::CPhoneSim m_sim;
+  std::mt19937 m_rng;
+  uint32_t m_seed = 0;
+  int m_points = 0;
+  int m_engineStatus = -1;
+  uint32_t m_probe = 0;
+  int m_inPlace = 0;
+  int m_replugged = 0;
+};
+
+TEST_F(FaultCampaign, RecoversFromEveryFaultAndKeepsItsCountersConsistent) {
+  ASSERT_NO_FATAL_FAILURE(StartSim());
+  ASSERT_NO_FATAL_FAILURE(StartEngine());
+  ASSERT_TRUE(ReadUntilAfter(0, kProgress100, kReconnectMs)) << "no first connection";
+  ASSERT_TRUE(ReadUntilAfter(0, kShown, kReconnectMs)) << "no first picture";
+  ASSERT_TRUE(Projecting()) << "the first connection does not project";
+
+  for (int i = 0; i < m_points; ++i) {
+    const SPoint point = NextPoint(i);
+    SCOPED_TRACE(point.Text());
+    if (point.midConnection) m_sim.Unplug();
+    Pause(point.delayMs);
+    ASSERT_NO_FATAL_FAILURE(Inject(point));
+    // Let the fault play out before looking.
+    Pause(1000);
+    const int replugged = m_replugged;
+    ASSERT_NO_FATAL_FAILURE(Recover(point));
+    std::printf("campaign: %s: %s\n", point.Text().c_str(), m_replugged > replugged ? "re-plugged" : "recovered");
+    std::fflush(stdout);
+  }
+
+  // A fresh connection whose report reaches the phone: from then on the counter restarts.
+  const size_t reportsBefore = m_sim.App().Received(phonesim::HUMSG_CONNECT_STATISTICS).size();
+  ASSERT_TRUE(Replug()) << "no final connection";
+  ASSERT_TRUE(m_sim.App().WaitFor(
+      [&] { return m_sim.App().Received(phonesim::HUMSG_CONNECT_STATISTICS).size() > reportsBefore; }, 10000))
+      << "the final connection's statistics never reached the phone";
+
+  // Then attempts that end at once because the phone app is missing: each counts one attempt and
+  // adds one error line.
+  m_sim.Shell().SetAppInstalled(phonesim::APP_PACKAGE, false);
+  const int missing = Rand(0, 3);
+  for (int k = 0; k < missing; ++k) {
+    const size_t mark = m_lines.size();
+    m_sim.Unplug();
+    ASSERT_TRUE(ReadUntilAfter(mark, kAppMissing, kReconnectMs)) << "attempt " << k << " with the app missing";
+  }
+  // The sequencer counts the ended attempt right after its report; give it that moment.
+  Pause(300);
+
+  ASSERT_TRUE(EngineRunning()) << "the engine ended with status " << m_engineStatus;
+  EXPECT_EQ(Quit(kQuitMs), 0) << "quit did not end the engine in order within " << kQuitMs << " ms";
+
+  CheckNoSanitizerReport();
+  CheckReports();
+
+  // After the report the counter was 0 and marked as sent; the first later wake-up adds that mark
+  // back, and every ended attempt adds one: none leaves 0, k attempts leave k + 1.
+  const int expectedCount = missing == 0 ? 0 : missing + 1;
+  const std::string expectedConnect = std::to_string(expectedCount) + std::string(1, '\0');
+  EXPECT_EQ(ReadText(m_dir / "Connect.log"), expectedConnect) << missing << " attempts with the app missing";
+  std::string expectedErrors;
+  for (int k = 0; k < missing; ++k) expectedErrors += ToGbk("手机端未安装程序 \r\n");
+  EXPECT_EQ(ReadText(m_dir / "Error.log"), expectedErrors);
+
+  std::printf("campaign: seed %u, %d points: %d recovered in place, %d after a re-plug; %zu connections\n", m_seed,
+              m_points, m_inPlace, m_replugged, Count(kProgress100));
+}
+
+}  // namespace
