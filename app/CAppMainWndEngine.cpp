@@ -143,7 +143,7 @@ bool CAppMainWndEngine::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       SetTimer(m_hWnd, TIMER_ID_REPAINT, 1200, nullptr);
       DibBmp::GetInstance().SetPictureBusy(0);
       g_CorvaneAppFlags.m_bPhoneForeground = 0;
-      EngineLog("!!!!!!! USB Out g_nConnectCount %d \n", g_nConnectCount);
+      EngineLog("!!!!!!! USB Out g_nConnectCount %d \n", g_nConnectCount.load());
       if (m_bRecording) PostMessageW(m_hWnd, NMSG_RECORD, 0, 2);
     }
   } else if (msg == NMSG_RECORD) {
@@ -227,7 +227,7 @@ void CAppMainWndEngine::OnTimer(UINT_PTR id) {
     KillTimer(m_hWnd, TIMER_ID_SEND_INFO_MD);
     CErrorLog* errorLog = CErrorLog::GetInstance();
     if (!IsVideoDataReceived()) errorLog->AddLine(CErrorLog::kLineNoVideo);
-    EngineLog("!!!!!!! Statistic    %d, %d     time=%d  \n", g_ConnectStatRecord.contotal, g_nConnectCount,
+    EngineLog("!!!!!!! Statistic    %d, %d     time=%d  \n", g_ConnectStatRecord.contotal, g_nConnectCount.load(),
               g_ConnectStatRecord.contime);
     if (g_CorvaneAppFlags.m_bUsbIn) {
       CorvaneSendData::GetInstance()->SendConnectStatistics(g_ConnectStatRecord, errorLog);

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -23,6 +24,12 @@ const WCHAR kDeviceName[] = u"ADB1:";
 
 std::atomic<BOOL> g_bADBDeviceIn{FALSE};
 std::atomic<BOOL> g_bDebugMSG{FALSE};
+
+// Guards what attach, detach, Init, Deinit, Open and Close set up and tear down: the device and
+// its endpoints, the named events, the pipes and the driver lock. The host stack attaches and
+// detaches on its own thread while the main program opens and closes. Reads and writes do not
+// take it: they find the device through g_bADBDeviceIn and hold their place in g_nInFlight.
+std::mutex g_stateLock;
 
 USB_HANDLE g_hDevice = nullptr;
 LPCUSB_FUNCS g_lpUsbFuncs = nullptr;
@@ -51,6 +58,7 @@ HANDLE g_hUsbIn = nullptr;
 
 HANDLE g_hDebugEvent = nullptr;
 HANDLE g_hDebugThread = nullptr;
+HANDLE g_hDebugStop = nullptr;   // private: a set of the shared named event may be taken by another waiter
 std::atomic<bool> g_bDebugRun{false};
 
 // Reads and writes inside the driver. Detach and close release nothing until it is back to 0.
@@ -200,6 +208,7 @@ bool IsDeviceListed() {
 
 BOOL DeviceNotify(LPVOID, DWORD code, LPDWORD*, LPDWORD*, LPDWORD*, LPDWORD*) {
   if (code != USB_CLOSE_DEVICE) return FALSE;
+  std::lock_guard<std::mutex> state(g_stateLock);
   g_bADBDeviceIn.store(FALSE);
   if (g_hUsbOut) SetEvent(g_hUsbOut);
   SignalTransferEvents();
@@ -212,9 +221,57 @@ BOOL DeviceNotify(LPVOID, DWORD code, LPDWORD*, LPDWORD*, LPDWORD*, LPDWORD*) {
   return TRUE;
 }
 
+// Selects the ADB interface of the active configuration and keeps the device. FALSE leaves the
+// driver as it was (another driver may take the device).
+bool TakeDevice(USB_HANDLE device, LPCUSB_FUNCS funcs, LPCUSB_CONFIGURATION config, BOOL* acceptControl) {
+  std::lock_guard<std::mutex> state(g_stateLock);
+  // One phone at a time: a second one must not take the first one's pipes and buffers.
+  if (g_bADBDeviceIn.load()) return false;
+
+  LPCUSB_INTERFACE selected = nullptr;
+  for (DWORD i = 0; i < config->dwNumInterfaces && !selected; ++i) {
+    const USB_INTERFACE_DESCRIPTOR& d = config->lpInterfaces[i].Descriptor;
+    if (d.bInterfaceClass == kAdbClass && d.bInterfaceSubClass == kAdbSubClass && d.bInterfaceProtocol == kAdbProtocol)
+      selected = &config->lpInterfaces[i];
+  }
+  if (!selected) return false;   // another driver may take the device
+
+  USB_ENDPOINT_DESCRIPTOR edpIn{}, edpOut{};
+  bool haveIn = false, haveOut = false;
+  for (DWORD e = 0; e < selected->Descriptor.bNumEndpoints && selected->lpEndpoints; ++e) {
+    const USB_ENDPOINT_DESCRIPTOR& d = selected->lpEndpoints[e].Descriptor;
+    if (d.bEndpointAddress & USB_ENDPOINT_DIRECTION_MASK) {
+      edpIn = d;
+      haveIn = true;
+    } else {
+      edpOut = d;
+      haveOut = true;
+    }
+    if (g_bDebugMSG)
+      NKDbgPrintfW(u"[@@@@@@@] endpoint 0x%x wMaxPacketSize=%d\r\n", d.bEndpointAddress, d.wMaxPacketSize);
+  }
+  // A packet size of 0 would make every transfer empty and a read spin.
+  if (!haveIn || !haveOut || edpIn.wMaxPacketSize == 0) return false;
+
+  if (acceptControl) *acceptControl = TRUE;
+  g_hDevice = device;
+  g_lpUsbFuncs = funcs;
+  g_interface = selected->Descriptor;
+  g_edpRead = edpIn;
+  g_edpWrite = edpOut;
+  g_bHaveRead = g_bHaveWrite = true;
+  g_dwPacketSize = edpIn.wMaxPacketSize;
+  CreateTransferResources(g_dwPacketSize);
+  funcs->lpRegisterNotificationRoutine(device, DeviceNotify, nullptr);
+  g_bADBDeviceIn.store(TRUE);
+  if (g_hUsbOut && g_hUsbIn) SetEvent(g_hUsbIn);
+  return true;
+}
+
 DWORD DebugThread(LPVOID) {
+  const HANDLE waits[2] = {g_hDebugStop, g_hDebugEvent};
   while (g_bDebugRun.load()) {
-    if (WaitForSingleObject(g_hDebugEvent, INFINITE) != WAIT_OBJECT_0) break;
+    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) break;
     if (!g_bDebugRun.load()) break;
     const DWORD data = GetEventData(g_hDebugEvent);
     g_bDebugMSG.store(data != 0);
@@ -229,19 +286,24 @@ struct LibraryEntry {
     if (g_hDebugEvent) CloseHandle(g_hDebugEvent);
     g_hDebugEvent = CreateEventW(nullptr, FALSE, FALSE, ADB_EVENT_DEBUG_MSG);
     if (!g_hDebugThread) {
+      g_hDebugStop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
       g_bDebugRun.store(true);
       g_hDebugThread = CreateThread(nullptr, 0, DebugThread, nullptr, 0, nullptr);
     }
   }
   ~LibraryEntry() {
     if (g_hDebugThread) {
+      // The thread runs this library's code: it must have left before the library is unmapped,
+      // so the wait has no time limit; the private stop event always wakes it.
       g_bDebugRun.store(false);
-      SetEvent(g_hDebugEvent);
-      WaitForSingleObject(g_hDebugThread, 2000);
+      SetEvent(g_hDebugStop);
+      WaitForSingleObject(g_hDebugThread, INFINITE);
       CloseHandle(g_hDebugThread);
       CloseHandle(g_hDebugEvent);
+      CloseHandle(g_hDebugStop);
       g_hDebugThread = nullptr;
       g_hDebugEvent = nullptr;
+      g_hDebugStop = nullptr;
     }
     if (g_bDebugMSG) NKDbgPrintfW(u"[@@@@@@@] kavlink   DllMain End  ::   %d \r\n", 0);
   }
@@ -252,6 +314,7 @@ LibraryEntry g_entry;
 
 DWORD_PTR ADB_Init(LPCWSTR, LPCVOID) {
   NKDbgPrintfW(u"[@@@@@@@] Kavlink   ::   0x%08x \r\n", 1u);
+  std::lock_guard<std::mutex> state(g_stateLock);
   if (g_hUsbOut) CloseHandle(g_hUsbOut);
   if (g_hUsbIn) CloseHandle(g_hUsbIn);
   g_hUsbOut = CreateEventW(nullptr, FALSE, FALSE, ADB_EVENT_USB_OUT);
@@ -261,6 +324,7 @@ DWORD_PTR ADB_Init(LPCWSTR, LPCVOID) {
 }
 
 BOOL ADB_Deinit(DWORD_PTR) {
+  std::lock_guard<std::mutex> state(g_stateLock);
   if (g_hUsbOut) CloseHandle(g_hUsbOut);
   if (g_hUsbIn) CloseHandle(g_hUsbIn);
   g_hUsbOut = g_hUsbIn = nullptr;
@@ -268,6 +332,7 @@ BOOL ADB_Deinit(DWORD_PTR) {
 }
 
 DWORD_PTR ADB_Open(DWORD_PTR deviceContext, DWORD, DWORD) {
+  std::lock_guard<std::mutex> state(g_stateLock);
   if (g_bHaveRead && g_bHaveWrite && g_lpUsbFuncs) {
     if (!usbPipeRead.load()) usbPipeRead.store(g_lpUsbFuncs->lpOpenPipe(g_hDevice, &g_edpRead));
     if (!usbPipeWrite.load()) usbPipeWrite.store(g_lpUsbFuncs->lpOpenPipe(g_hDevice, &g_edpWrite));
@@ -290,6 +355,9 @@ DWORD_PTR ADB_Open(DWORD_PTR deviceContext, DWORD, DWORD) {
 
 BOOL ADB_Close(DWORD_PTR openContext) {
   NKDbgPrintfW(u"[@@@@@@@] ADB_Close(%x  %x)\r\n", static_cast<unsigned>(openContext), 0u);
+  // Under the state lock: a detach must not release the transfer events while they are signalled
+  // here. Reads and writes never take it, so the wait for them ends.
+  std::lock_guard<std::mutex> state(g_stateLock);
   // Blocked reads and writes see the flag, leave, and only then go the lock and the pipes.
   g_bClosing.store(true);
   SignalTransferEvents();
@@ -393,47 +461,9 @@ BOOL USBDeviceAttach(USB_HANDLE device, LPCUSB_FUNCS funcs, LPCUSB_INTERFACE, LP
                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(device)), uniqueDriverId ? uniqueDriverId : u"",
                  config->Descriptor.wTotalLength, config->Descriptor.bNumInterfaces);
   }
-  // One phone at a time: a second one must not take the first one's pipes and buffers.
-  if (g_bADBDeviceIn.load()) return FALSE;
+  if (!TakeDevice(device, funcs, config, acceptControl)) return FALSE;
 
-  LPCUSB_INTERFACE selected = nullptr;
-  for (DWORD i = 0; i < config->dwNumInterfaces && !selected; ++i) {
-    const USB_INTERFACE_DESCRIPTOR& d = config->lpInterfaces[i].Descriptor;
-    if (d.bInterfaceClass == kAdbClass && d.bInterfaceSubClass == kAdbSubClass && d.bInterfaceProtocol == kAdbProtocol)
-      selected = &config->lpInterfaces[i];
-  }
-  if (!selected) return FALSE;   // another driver may take the device
-
-  USB_ENDPOINT_DESCRIPTOR edpIn{}, edpOut{};
-  bool haveIn = false, haveOut = false;
-  for (DWORD e = 0; e < selected->Descriptor.bNumEndpoints && selected->lpEndpoints; ++e) {
-    const USB_ENDPOINT_DESCRIPTOR& d = selected->lpEndpoints[e].Descriptor;
-    if (d.bEndpointAddress & USB_ENDPOINT_DIRECTION_MASK) {
-      edpIn = d;
-      haveIn = true;
-    } else {
-      edpOut = d;
-      haveOut = true;
-    }
-    if (g_bDebugMSG)
-      NKDbgPrintfW(u"[@@@@@@@] endpoint 0x%x wMaxPacketSize=%d\r\n", d.bEndpointAddress, d.wMaxPacketSize);
-  }
-  // A packet size of 0 would make every transfer empty and a read spin.
-  if (!haveIn || !haveOut || edpIn.wMaxPacketSize == 0) return FALSE;
-
-  if (acceptControl) *acceptControl = TRUE;
-  g_hDevice = device;
-  g_lpUsbFuncs = funcs;
-  g_interface = selected->Descriptor;
-  g_edpRead = edpIn;
-  g_edpWrite = edpOut;
-  g_bHaveRead = g_bHaveWrite = true;
-  g_dwPacketSize = edpIn.wMaxPacketSize;
-  CreateTransferResources(g_dwPacketSize);
-  funcs->lpRegisterNotificationRoutine(device, DeviceNotify, nullptr);
-  g_bADBDeviceIn.store(TRUE);
-  if (g_hUsbOut && g_hUsbIn) SetEvent(g_hUsbIn);
-
+  // Without the state lock: activating "ADB1:" runs ADB_Init, which takes it.
   if (!IsDeviceListed()) {
     ActivateDevice(kClientKey, 0);
     if (!IsDeviceListed()) NKDbgPrintfW(u"[@@@@@@@] %s not active after ActivateDevice\r\n", kDeviceName);

@@ -18,6 +18,7 @@ void CPackageReader::LogIfNoBuffer(const char* owner) const {
 }
 
 void CPackageReader::Reset() {
+  std::lock_guard<std::mutex> lock(m_lock);
   m_bHeaderPending = false;
   m_nSkipRemaining = 0;
 }
@@ -66,6 +67,7 @@ bool CPackageReader::Skip(uint32_t length) {
 bool CPackageReader::ContinueSkip() { return m_nSkipRemaining == 0 || m_channel.Skip(&m_nSkipRemaining); }
 
 CPackageReader::Step CPackageReader::ReadStep() {
+  std::lock_guard<std::mutex> lock(m_lock);
   if (!ContinueSkip()) return kNothing;
   if (!m_bHeaderPending) {
     if (!ReadHeader()) return kNothing;

@@ -9,6 +9,7 @@
 #include "CorvaneFrame.h"
 
 #include <cstdint>
+#include <mutex>
 
 class CPackageReader {
  public:
@@ -32,7 +33,10 @@ class CPackageReader {
   // bytes are being read past), kBadType when the header's type was refused (the header is
   // dropped), kNothing when no whole package is there yet.
   Step ReadStep();
-  // Back to waiting for a header with nothing to read past (a new connection).
+  // Back to waiting for a header with nothing to read past (a new connection). May come from
+  // another thread than the reader's (the sequencer, the command thread for TTS): it and
+  // ReadStep exclude each other. A receiver that reads by the parts below serialises its
+  // resets with them itself.
   void Reset();
 
   // The parts of a step, for a receiver that reads its own way.
@@ -65,6 +69,7 @@ class CPackageReader {
   bool SetPackage(uint32_t type, const uint8_t* payload, uint32_t length);
 
  private:
+  std::mutex m_lock;
   CorvaneChannel m_channel;
   Framing m_framing;
   LogNames m_names;

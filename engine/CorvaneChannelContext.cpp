@@ -138,7 +138,8 @@ DWORD CorvaneCMDThread(LPVOID) {
       handled = 0;
       Sleep(200);
       command->Reset();
-      ResetTtsAndVr();
+      // Not the VR receiver: the TTS thread resets it and destroys it when it ends.
+      if (Ctx().m_pTts) Ctx().m_pTts->Reset();
     }
   }
   CorvaneCommand::DestroyInstance();

@@ -11,6 +11,7 @@
 #include "user/user.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 
 namespace {
@@ -18,7 +19,8 @@ CorvanePicture* s_pPicture = nullptr;
 // The read step and the sequencer's drain both consume channel 1: one at a time, so no package is
 // split between them.
 std::mutex s_videoLock;
-volatile bool s_bVideoSeen = false;
+// Set under s_videoLock; the root window's timer reads it without.
+std::atomic<bool> s_bVideoSeen{false};
 
 bool IsVideoType(uint32_t type) { return type == MSG_VIDEO_PICTURE || type == MSG_VIDEO_HEARTBEAT; }
 }  // namespace

@@ -88,7 +88,7 @@ void CorvaneSendData::Lock() {
   // The flag only reports contention; the critical section does the work.
   if (m_bBusy)
     EngineLog("!!!!!!! SendData CriticalSection Error Locked 0X%x ,%d \n",
-              static_cast<unsigned>(GetCurrentThreadId()), m_bBusy);
+              static_cast<unsigned>(GetCurrentThreadId()), m_bBusy.load());
   m_bBusy = 1;
   EnterCriticalSection(&m_cs);
 }

@@ -7,6 +7,7 @@
 #include "kernel/kernel.h"
 #include "kernel/wcetypes.h"
 
+#include <atomic>
 #include <cstdint>
 
 struct HuDeviceInfo;
@@ -70,7 +71,7 @@ class CorvaneSendData {
             int capacity);
 
   CRITICAL_SECTION m_cs;
-  volatile int m_bBusy = 0;
+  std::atomic<int> m_bBusy{0};   // read outside the critical section by the next sender
   BYTE* m_pCmdHead = nullptr;
   BYTE* m_pCmdData = nullptr;
   int m_nCmdDataSize = kCmdPayloadSize;

@@ -4,6 +4,7 @@
 
 #include "CPackageReader.h"
 
+#include <atomic>
 #include <cstdint>
 
 class CorvaneTts {
@@ -26,7 +27,7 @@ class CorvaneTts {
   CorvaneTts();
 
   CPackageReader m_reader;
-  bool m_bSecondFlag = false;
+  std::atomic<bool> m_bSecondFlag{false};   // also cleared by resets from other threads
   int m_nSampleRate = 16000;
   int m_nChannels = 1;
   int m_nBits = 16;

@@ -1,11 +1,13 @@
 // The picture surface: one screen-size DIB section that the decoder writes into, the video thread
 // paints straight onto the root window and the UI's video layer draws. Its ready mark (a picture
 // was announced since the mark was last cleared) is guarded by its own lock; the picture counter
-// is written by the video thread only.
+// is counted up by the video thread and restarted with the mark, so it is atomic.
 #pragma once
 
 #include "gdi/gdi.h"
 #include "kernel/kernel.h"
+
+#include <atomic>
 
 class DibBmp {
  public:
@@ -58,5 +60,5 @@ class DibBmp {
   HDC m_hdcMem = nullptr;
   HGDIOBJ m_hOldbmp = nullptr;
   CRITICAL_SECTION m_cs;
-  volatile int m_nPictureCount = 0;
+  std::atomic<int> m_nPictureCount{0};   // also restarted by the UI thread (SetPictureBusy)
 };

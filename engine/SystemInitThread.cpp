@@ -219,7 +219,7 @@ DWORD SystemInitThread(LPVOID param) {
 
   while (!Quitting()) {
     ++g_nConnectCount;
-    EngineLog("############################  g_nConnectCount %d  %d   \n", g_nConnectCount, g_bStatisticsSent.load());
+    EngineLog("############################  g_nConnectCount %d  %d   \n", g_nConnectCount.load(), g_bStatisticsSent.load());
     if (brokenOff) {
       errorLog->AddLine(CErrorLog::kLineUsbLost);
       brokenOff = false;
@@ -253,7 +253,7 @@ DWORD SystemInitThread(LPVOID param) {
       g_CorvaneAppFlags.m_bAppInstalled = 1;
       PostStep(20);
       EngineLog("############################  Start Connect %d  ############################ %d   \n",
-                Corvane_Adb_IsConnected(), g_nConnectCount);
+                Corvane_Adb_IsConnected(), g_nConnectCount.load());
 
       // Every attempt starts its receivers at a header. The voice-recognition receiver shares
       // the TTS thread and is reset with it.
@@ -336,7 +336,7 @@ DWORD SystemInitThread(LPVOID param) {
       g_ConnectStatRecord.confailed = g_nConnectCount - 1;
       SetTimer(g_CorvaneChannelContext.m_hMainWnd.load(), TIMER_ID_SEND_INFO_MD, 600, nullptr);
       EngineLog("=============================  End Connect %d  ============================= \n",
-                g_nConnectCount);
+                g_nConnectCount.load());
     } while (false);
   }
 

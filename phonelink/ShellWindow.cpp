@@ -5,6 +5,7 @@
 #include <cstring>
 
 void ShellWindow::Refill() {
+  std::lock_guard<std::mutex> lock(m_lock);
   std::memset(m_text, '#', sizeof(m_text));
   m_nLength = sizeof(m_text) - 1;
   m_nReportedPid = 0;
@@ -12,6 +13,7 @@ void ShellWindow::Refill() {
 
 void ShellWindow::Append(const uint8_t* data, size_t length) {
   if (length > kChunk) length = kChunk;
+  std::lock_guard<std::mutex> lock(m_lock);
   // m_nLength never drops below kCarry: Refill leaves it full and every append adds kCarry.
   std::memmove(m_text, m_text + m_nLength - kCarry, kCarry);
   std::memcpy(m_text + kCarry, data, length);
@@ -19,6 +21,7 @@ void ShellWindow::Append(const uint8_t* data, size_t length) {
 }
 
 int ShellWindow::TakeHelperPid() {
+  std::lock_guard<std::mutex> lock(m_lock);
   int pid = ShellAnswer::FindHelperPid(m_text, m_nLength);
   // The carried bytes show the same line again with the next chunk; one kill per listing.
   if (pid == 0 || pid == m_nReportedPid) return 0;

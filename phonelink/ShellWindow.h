@@ -1,9 +1,11 @@
 // Sliding window over one process listing: the last 512 bytes seen stay in front of each new
-// chunk, so a line split across two WRTE payloads is still found whole.
+// chunk, so a line split across two WRTE payloads is still found whole. The reader thread
+// appends while a caller's kill request refills, so both go under the window's lock.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 class ShellWindow {
  public:
@@ -18,10 +20,12 @@ class ShellWindow {
   // The helper's pid when the window shows it and it was not reported yet for this listing; else 0.
   int TakeHelperPid();
 
+  // For tests, while nothing appends.
   const uint8_t* Text() const { return m_text; }
   size_t Length() const { return m_nLength; }
 
  private:
+  std::mutex m_lock;
   uint8_t m_text[kCarry + kChunk];
   size_t m_nLength = 0;
   int m_nReportedPid = 0;

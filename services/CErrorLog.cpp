@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-int g_nConnectCount = 0;
+std::atomic<int> g_nConnectCount{0};
 
 namespace {
 

@@ -6,11 +6,12 @@
 #include "kernel/kernel.h"
 #include "kernel/wcetypes.h"
 
+#include <atomic>
 #include <list>
 #include <string>
 
 // Connection attempts; loaded and saved by the root window, counted up by the sequencer.
-extern int g_nConnectCount;
+extern std::atomic<int> g_nConnectCount;
 
 class CErrorLog {
  public:

@@ -184,8 +184,12 @@ void CAdbDevice::Handle(const CAdbPacket& p) {
 
 void CAdbDevice::SendConnect() {
     CAdbPacket c = CAdbPacket::MakeText(A_CNXN, A_VERSION, m_ctx.config.max_payload, m_ctx.config.banner);
-    if (!Send(c)) return;
+    // Online before the CNXN leaves: a host that has read it may ask at once.
     m_online = true;
+    if (!Send(c)) {
+        m_online = false;
+        return;
+    }
     m_token.clear();
     m_ctx.record->Event("online");
     Step("connected", 0);
