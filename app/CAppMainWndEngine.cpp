@@ -301,3 +301,26 @@ void CAppMainWndEngine::DrawPictureCallback(DibBmp* surface) {
   surface->PaintDibBmp(hdc);
   ReleaseDC(hwnd, hdc);
 }
+
+bool CAppMainWndEngine::HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const int x = static_cast<int>(lParam & 0xFFFF);
+  const int y = static_cast<int>((lParam >> 16) & 0xFFFF);
+  switch (msg) {
+    case WM_TIMER:
+      OnTimer(wParam);
+      return true;
+    case WM_LBUTTONDOWN:
+      OnLButtonDown(x, y);
+      return true;
+    case WM_MOUSEMOVE:
+      OnMouseMove(x, y);
+      return true;
+    case WM_LBUTTONUP:
+      OnLButtonUp(x, y);
+      return true;
+    default:
+      break;
+  }
+  if (OnMessage(msg, wParam, lParam)) OnScreenMessage(msg, wParam, lParam);
+  return false;
+}

@@ -45,6 +45,11 @@ class CAppMainWndEngine {
   bool OnMouseMove(int x, int y);
   bool OnLButtonUp(int x, int y);
 
+  // The window procedure's share for a window that has no layers: timers, mouse input and the
+  // registered messages, with the screen's handling where the screen would be. Returns whether
+  // the message was taken; the caller passes the others to DefWindowProcW.
+  bool HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
   // The video receiver's draw callback (runs on the video receive thread).
   static void DrawPictureCallback(DibBmp* surface);
 

@@ -57,18 +57,6 @@ bool DumpSurface(const std::string& path) {
 
 LRESULT EngineWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_TIMER:
-      g_engine.OnTimer(wParam);
-      return 0;
-    case WM_LBUTTONDOWN:
-      g_engine.OnLButtonDown(static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
-      return 0;
-    case WM_MOUSEMOVE:
-      g_engine.OnMouseMove(static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
-      return 0;
-    case WM_LBUTTONUP:
-      g_engine.OnLButtonUp(static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
-      return 0;
     case WM_ENGINE_DUMP: {
       std::string* path = reinterpret_cast<std::string*>(lParam);
       DumpSurface(*path);
@@ -76,8 +64,6 @@ LRESULT EngineWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_ENGINE_QUIT:
-      g_quit = true;
-      return 0;
     case WM_CLOSE:
       g_quit = true;
       return 0;
@@ -85,7 +71,7 @@ LRESULT EngineWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
   }
   if (msg >= 0xC000) g_console.OnWindowMessage(msg, wParam, lParam);
-  if (g_engine.OnMessage(msg, wParam, lParam)) g_engine.OnScreenMessage(msg, wParam, lParam);
+  if (g_engine.HandleWindowMessage(msg, wParam, lParam)) return 0;
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 

@@ -30,30 +30,15 @@ std::atomic<bool> g_quit{false};
 
 // The engine program's window procedure, without its console.
 LRESULT BenchWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP) CBenchStack::s_nTouchDispatchUs = CBenchReport::NowUs();
-  switch (msg) {
-    case WM_TIMER:
-      g_engine.OnTimer(wParam);
-      return 0;
-    case WM_LBUTTONDOWN:
-      g_engine.OnLButtonDown(static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
-      CBenchStack::s_nTouchReturnUs = CBenchReport::NowUs();
-      return 0;
-    case WM_MOUSEMOVE:
-      g_engine.OnMouseMove(static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
-      return 0;
-    case WM_LBUTTONUP:
-      g_engine.OnLButtonUp(static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
-      CBenchStack::s_nTouchReturnUs = CBenchReport::NowUs();
-      return 0;
-    case WM_CLOSE:
-      g_quit = true;
-      return 0;
-    default:
-      break;
+  const bool touch = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP;
+  if (touch) CBenchStack::s_nTouchDispatchUs = CBenchReport::NowUs();
+  if (msg == WM_CLOSE) {
+    g_quit = true;
+    return 0;
   }
-  if (g_engine.OnMessage(msg, wParam, lParam)) g_engine.OnScreenMessage(msg, wParam, lParam);
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+  const bool taken = g_engine.HandleWindowMessage(msg, wParam, lParam);
+  if (touch) CBenchStack::s_nTouchReturnUs = CBenchReport::NowUs();
+  return taken ? 0 : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 CBenchStack::Shown CBenchStack::s_shown[CBenchStack::kMaxShown];

@@ -41,13 +41,8 @@ std::vector<Seen> g_broadcasts;
 
 // The window procedure as the engine program has it.
 LRESULT TestWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg >= 0xC000) g_seen.push_back({msg, wParam, lParam});
-  if (msg == WM_TIMER) {
-    g_seen.push_back({msg, wParam, lParam});
-    g_pEngine->OnTimer(wParam);
-    return 0;
-  }
-  if (msg >= 0xC000 && g_pEngine->OnMessage(msg, wParam, lParam)) g_pEngine->OnScreenMessage(msg, wParam, lParam);
+  if (msg >= 0xC000 || msg == WM_TIMER) g_seen.push_back({msg, wParam, lParam});
+  if (g_pEngine->HandleWindowMessage(msg, wParam, lParam)) return 0;
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
