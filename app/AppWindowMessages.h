@@ -12,6 +12,9 @@
 //   NMSG_CORVANE_VIDEO_DLG_SHOW/HIDE other programs          the phone pop-up
 //   CORVANE_WM_EXIT                  the root window itself  0, 0: the connection screen ends
 //   N_WMMSG_CORVANE_QUIT_NOTIFY      broadcast at shutdown   0, 0 (notify flag set)
+//   N_MSG_CORVANE_NO_PCODE_DATA      nobody                  registered only
+//   MSG_EXIT_HELP_DLG                nobody in this program  the help dialog registers for it
+//   WCEUI_RESPRO_END                 the progress animation  0, 0 when it has run through
 #pragma once
 
 #include "kernel/wcetypes.h"
@@ -31,6 +34,8 @@ extern UINT NMSG_CORVANE_VIDEO_DLG_HIDE;
 extern UINT CORVANE_WM_EXIT;
 extern UINT N_WMMSG_CORVANE_QUIT_NOTIFY;
 extern UINT N_MSG_CORVANE_NO_PCODE_DATA;
+extern UINT MSG_EXIT_HELP_DLG;
+extern UINT WCEUI_RESPRO_END;
 
 // Registers the names again (tests: after the window layer forgot its registered messages).
 void RegisterAppWindowMessages();

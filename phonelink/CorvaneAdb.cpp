@@ -111,6 +111,7 @@ int Corvane_Adb_Init() {
   g_adb.ev_push_done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   g_adb.ev_app_start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   g_adb.ev_ls = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  g_adb.ev_list_update = CreateEventW(nullptr, FALSE, TRUE, u"EVENTLISTUPDATE");
   for (AdbChannel& ch : g_adb.channels) ch.event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 
   g_adb.requests.Init();
@@ -153,6 +154,7 @@ int Corvane_Adb_Close() {
   CloseEvent(&g_adb.ev_push_done);
   CloseEvent(&g_adb.ev_app_start);
   CloseEvent(&g_adb.ev_ls);
+  CloseEvent(&g_adb.ev_list_update);
   CloseEvent(&g_adb.ev_getprop);
   for (AdbChannel& ch : g_adb.channels) {
     CloseEvent(&ch.event);

@@ -19,6 +19,11 @@ TEST_F(PhoneLinkE2E, FirstConnectSendsTheExactCnxn) {
   EXPECT_EQ(first.magic, 0xB1A7B1BCu);
   EXPECT_EQ(first.payload, Bytes("host::", 7));
   EXPECT_EQ(UsbOut(), std::vector<int>{1}) << "USB in is broadcast once";
+  // The link's list event is made signalled at Init; nobody waits on it.
+  HANDLE list = OpenEventW(EVENT_ALL_ACCESS, FALSE, u"EVENTLISTUPDATE");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(WaitForSingleObject(list, 0), WAIT_OBJECT_0);
+  CloseHandle(list);
 }
 
 TEST_F(PhoneLinkE2E, SixChannelsOpenAndCarryDataBothWays) {
