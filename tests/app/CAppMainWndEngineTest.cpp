@@ -42,7 +42,7 @@ std::vector<Seen> g_broadcasts;
 // The window procedure as the engine program has it.
 LRESULT TestWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg >= 0xC000 || msg == WM_TIMER) g_seen.push_back({msg, wParam, lParam});
-  if (g_pEngine->HandleWindowMessage(msg, wParam, lParam)) return 0;
+  if (g_pEngine && g_pEngine->HandleWindowMessage(msg, wParam, lParam)) return 0;
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
