@@ -3,13 +3,10 @@
 #include <kernel/kernel.h>
 
 #include <cstdarg>
-#include <cstdio>
 
 void LinkLog(const char* fmt, ...) {
-  char line[1024];
   va_list ap;
   va_start(ap, fmt);
-  std::vsnprintf(line, sizeof(line), fmt, ap);
+  wce::DebugPrintV(fmt, ap);
   va_end(ap);
-  NKDbgPrintfW(u"%hs", line);
 }

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <sys/time.h>
 #include <thread>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -348,6 +349,12 @@ void NKDbgPrintfW(LPCWSTR fmt, ...) {
   WceFormatAppendV(text, fmt, ap);
   va_end(ap);
   CDebugOutput::GetInstance().Write(text);
+}
+
+void wce::DebugPrintV(const char* fmt, va_list ap) {
+  char line[1024];
+  std::vsnprintf(line, sizeof(line), fmt, ap);
+  NKDbgPrintfW(u"%hs", line);
 }
 
 void OutputDebugStringW(LPCWSTR text) {

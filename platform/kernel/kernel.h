@@ -4,6 +4,7 @@
 #include "wcetypes.h"
 #include "wcestr.h"
 
+#include <cstdarg>
 #include <functional>
 #include <string>
 
@@ -104,6 +105,12 @@ void NKDbgPrintfW(LPCWSTR fmt, ...);
 void OutputDebugStringW(LPCWSTR text);
 #define RETAILMSG(cond, printf_exp) ((cond) ? (NKDbgPrintfW printf_exp), 1 : 0)
 #define DEBUGMSG(cond, printf_exp) ((void)0)
+
+namespace wce {
+// Narrow printf-style text to the debug output, for the parts whose log lines are narrow text
+// (our own; the line is cut at 1023 bytes as the callers' buffers were).
+void DebugPrintV(const char* fmt, va_list ap);
+}  // namespace wce
 
 // ---- hooks for tests (our own; no CE counterpart)
 namespace wce {

@@ -2,44 +2,12 @@
 // keep the file readable.
 #include "services/CIniFile.h"
 
-#include "kernel/filesys.h"
+#include "FuzzInputFile.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <unistd.h>
-
-namespace {
-
-std::string g_root;
-
-void RemoveRoot() {
-  std::error_code ec;
-  std::filesystem::remove_all(g_root, ec);
-}
-
-std::string PrepareRoot() {
-  // Memory-backed when there is one: every run writes its input as a file.
-  std::filesystem::path base = std::filesystem::exists("/dev/shm") ? std::filesystem::path("/dev/shm")
-                                                                    : std::filesystem::temp_directory_path();
-  std::string root = (base / ("ini-fuzz-" + std::to_string(getpid()))).string();
-  std::filesystem::create_directories(root);
-  wce::SetRootDir(root);
-  g_root = root;
-  std::atexit(RemoveRoot);
-  return root;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string root = PrepareRoot();
-  FILE* f = std::fopen((root + "/in.ini").c_str(), "wb");
-  if (!f) return 0;
-  if (size) std::fwrite(data, 1, size, f);
-  std::fclose(f);
+  if (!WriteFuzzInputFile("in.ini", data, size)) return 0;
 
   WCHAR buf[260];
   ReadIniString(u"corvane", u"guid", u"", buf, 260, u"\\in.ini");
