@@ -138,8 +138,7 @@ DWORD CorvaneCMDThread(LPVOID) {
       handled = 0;
       Sleep(200);
       command->Reset();
-      // Not the VR receiver: the TTS thread resets it and destroys it when it ends.
-      if (Ctx().m_pTts) Ctx().m_pTts->Reset();
+      ResetTtsAndVr();
     }
   }
   CorvaneCommand::DestroyInstance();
@@ -229,10 +228,9 @@ DWORD CorvaneCMDTTSThread(LPVOID) {
       ResetTtsAndVr();
     }
   }
-  // The TTS receiver is left to StopRevThreads: the command thread resets it while channel 0 is
-  // down and may still be doing so.
-  CorvaneVRecord::DestroyInstance();
-  Ctx().m_pVRecord = nullptr;
+  // The TTS and voice-recognition receivers are left to StopRevThreads, which destroys them once
+  // every thread has been joined: the command thread resets both while channel 0 is down and may
+  // still be doing so.
   EngineLog("!!!!!!! CorvaneCMDTTSThread Exit 0X%x \n", 1);
   return 0;
 }
