@@ -15,7 +15,7 @@ CPhoneSim::CPhoneSim() {
     m_shell.SetFs(&m_fs);
     m_app.Attach(&m_record, &m_shell, &m_endpoints);
     m_app.SetUnplugHook([this] { Unplug(); });
-    m_app.SetAdbFaultHook([this](const std::string& spec, std::string* error) { return AddFault(spec, error); });
+    m_app.SetAdbFaultHook([this](const std::string& rule, std::string* error) { return AddFault(rule, error); });
 }
 
 CPhoneSim::~CPhoneSim() { Stop(); }
@@ -61,8 +61,8 @@ bool CPhoneSim::Start(const SPhoneSimOptions& options, std::string* error) {
             return false;
         }
     }
-    for (const auto& spec : options.faults)
-        if (!m_faults.Add(spec, error)) return false;
+    for (const auto& rule : options.faults)
+        if (!m_faults.Add(rule, error)) return false;
     if (!m_app.Start(options.app, error)) return false;
     auto listener = std::make_shared<CSimListener>();
     if (!listener->Listen(options.address, options.port, error)) return false;
@@ -131,7 +131,7 @@ void CPhoneSim::Stop() {
     m_faults.Clear();
 }
 
-bool CPhoneSim::AddFault(const std::string& spec, std::string* error) { return m_faults.Add(spec, error); }
+bool CPhoneSim::AddFault(const std::string& rule, std::string* error) { return m_faults.Add(rule, error); }
 
 void CPhoneSim::ClearFaults() { m_faults.Clear(); }
 

@@ -58,7 +58,7 @@ public:
     CPhoneApp& App() { return m_app; }
 
     // Faults (see CFaultPlan for the text form).
-    bool AddFault(const std::string& spec, std::string* error = nullptr);
+    bool AddFault(const std::string& rule, std::string* error = nullptr);
     void ClearFaults();
     // Pulls the cable now; the simulator keeps listening for the re-plug.
     void Unplug();

@@ -400,7 +400,7 @@ void CAdbDevice::Pump(SStream& s) {
 
 bool CAdbDevice::Step(const std::string& step, uint32_t stream_id) {
     for (const SFault& f : m_ctx.faults->AtStep(step)) {
-        m_ctx.record->Event("fault " + f.spec + " at " + step);
+        m_ctx.record->Event("fault " + f.rule + " at " + step);
         switch (f.kind) {
             case EFaultKind::Drop: Drop("fault"); break;
             case EFaultKind::BadMagic:

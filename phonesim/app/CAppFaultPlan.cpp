@@ -4,14 +4,14 @@
 
 namespace phonesim {
 
-bool CAppFaultPlan::Parse(const std::string& spec, SAppFault* out, std::string* error) {
+bool CAppFaultPlan::Parse(const std::string& rule, SAppFault* out, std::string* error) {
     SAppFault f;
-    f.spec = spec;
-    std::string head = spec, when;
-    size_t at = spec.find('@');
+    f.rule = rule;
+    std::string head = rule, when;
+    size_t at = rule.find('@');
     if (at != std::string::npos) {
-        head = spec.substr(0, at);
-        when = spec.substr(at + 1);
+        head = rule.substr(0, at);
+        when = rule.substr(at + 1);
     }
     // The delay may stand without a trigger: "kind+500".
     size_t plus = (at == std::string::npos ? head : when).rfind('+');
@@ -28,14 +28,14 @@ bool CAppFaultPlan::Parse(const std::string& spec, SAppFault* out, std::string* 
     if (eq != std::string::npos) f.arg = head.substr(eq + 1);
     if (!when.empty()) f.trigger = when;
     if (f.kind.empty()) {
-        if (error) *error = "app fault without a kind: " + spec;
+        if (error) *error = "app fault without a kind: " + rule;
         return false;
     }
     if (!delay.empty() || plus != std::string::npos) {
         char* end = nullptr;
         long ms = std::strtol(delay.c_str(), &end, 10);
         if (delay.empty() || *end != '\0' || ms < 0 || ms > 3600000) {
-            if (error) *error = "bad delay in app fault " + spec;
+            if (error) *error = "bad delay in app fault " + rule;
             return false;
         }
         f.delay_ms = static_cast<int>(ms);
@@ -53,7 +53,7 @@ bool CAppFaultPlan::Parse(const std::string& spec, SAppFault* out, std::string* 
         known = *end == '\0' && f.trigger.size() > 3;
     }
     if (!known) {
-        if (error) *error = "unknown trigger \"" + f.trigger + "\" in app fault " + spec;
+        if (error) *error = "unknown trigger \"" + f.trigger + "\" in app fault " + rule;
         return false;
     }
     *out = f;

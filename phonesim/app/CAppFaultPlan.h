@@ -15,7 +15,7 @@
 namespace phonesim {
 
 struct SAppFault {
-    std::string spec;
+    std::string rule;
     std::string kind;
     std::string arg;
     std::string trigger = "start";
@@ -27,7 +27,7 @@ struct SAppFault {
 class CAppFaultPlan {
 public:
     // Splits the text form; the kind is checked by the app.
-    static bool Parse(const std::string& spec, SAppFault* out, std::string* error);
+    static bool Parse(const std::string& rule, SAppFault* out, std::string* error);
 
     void Add(const SAppFault& fault);
     void Clear();

@@ -90,8 +90,8 @@ bool CPhoneApp::Start(const SPhoneAppOptions& options, std::string* error) {
     if (!m_pictures.SetDirectory(options.pictures_dir, error)) return false;
     m_pictures.SetPreEncode(options.pre_encode);
     m_faults.Clear();
-    for (const auto& spec : options.faults)
-        if (!AddFault(spec, error)) return false;
+    for (const auto& rule : options.faults)
+        if (!AddFault(rule, error)) return false;
     {
         std::lock_guard<std::mutex> g(m_lock);
         m_options = options;
@@ -210,9 +210,9 @@ bool CPhoneApp::Inject(const std::string& what, std::string* error) {
     return true;
 }
 
-bool CPhoneApp::AddFault(const std::string& spec, std::string* error) {
+bool CPhoneApp::AddFault(const std::string& rule, std::string* error) {
     SAppFault f;
-    if (!CAppFaultPlan::Parse(spec, &f, error)) return false;
+    if (!CAppFaultPlan::Parse(rule, &f, error)) return false;
     SAppInjection probe;
     if (!CAppInjection::Build(f.arg.empty() ? f.kind : f.kind + "=" + f.arg, &probe, error)) return false;
     std::lock_guard<std::mutex> g(m_lock);
@@ -648,7 +648,7 @@ void CPhoneApp::WorkerLoop() {
         for (const SAppFault& f : m_faults.TakeDue(Clock::now())) {
             SAppInjection inj;
             std::string error;
-            if (m_record) m_record->Event("app fault " + f.spec + " at " + f.trigger);
+            if (m_record) m_record->Event("app fault " + f.rule + " at " + f.trigger);
             if (CAppInjection::Build(f.arg.empty() ? f.kind : f.kind + "=" + f.arg, &inj, &error)) Fire(inj);
         }
         SendPicture();

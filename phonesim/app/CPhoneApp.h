@@ -92,7 +92,7 @@ public:
 
     // Registers the six ports and the "am start" hook. Once, before Start.
     void Attach(CSimRecord* record, CShellScript* shell, CEndpointRegistry* endpoints);
-    // The simulator's own faults, reached from app faults "unplug" and "adb=SPEC".
+    // The simulator's own faults, reached from app faults "unplug" and "adb=RULE".
     void SetUnplugHook(std::function<void()> fn);
     void SetAdbFaultHook(std::function<bool(const std::string&, std::string*)> fn);
 
@@ -125,9 +125,9 @@ public:
     // unknown=[CH/]TYPE[:LEN], oversize=CH[:LEN], burst=N (N pictures written
     // back-to-back in one write), stall=MS (no picture and no heartbeat for MS
     // ms), ignore=version|settings (that message goes unanswered from then on),
-    // app-death, unplug, adb=SPEC.
+    // app-death, unplug, adb=RULE.
     bool Inject(const std::string& what, std::string* error = nullptr);
-    bool AddFault(const std::string& spec, std::string* error = nullptr);
+    bool AddFault(const std::string& rule, std::string* error = nullptr);
     void ClearFaults();
 
     bool ChannelOpen(int channel) const;

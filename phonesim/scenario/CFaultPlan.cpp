@@ -36,20 +36,20 @@ const SKindName kKinds[] = {
 
 }  // namespace
 
-bool CFaultPlan::Add(const std::string& spec, std::string* error) {
+bool CFaultPlan::Add(const std::string& rule, std::string* error) {
     auto fail = [&](const std::string& why) {
-        if (error != nullptr) *error = "fault \"" + spec + "\": " + why;
+        if (error != nullptr) *error = "fault \"" + rule + "\": " + why;
         return false;
     };
     SFault f;
-    f.spec = spec;
-    std::string head = spec;
-    size_t at = spec.find('@');
+    f.rule = rule;
+    std::string head = rule;
+    size_t at = rule.find('@');
     // A silent service name may itself hold '@'-free text only; the step
     // part is whatever follows the first '@'.
     if (at != std::string::npos) {
-        head = spec.substr(0, at);
-        f.step = spec.substr(at + 1);
+        head = rule.substr(0, at);
+        f.step = rule.substr(at + 1);
         size_t hash = f.step.rfind('#');
         if (hash != std::string::npos) {
             uint64_t nth = 0;
@@ -173,10 +173,10 @@ uint32_t CFaultPlan::ReplugDelayMs() const {
     return ms;
 }
 
-std::vector<std::string> CFaultPlan::Specs() const {
+std::vector<std::string> CFaultPlan::Rules() const {
     std::lock_guard<std::mutex> g(m_lock);
     std::vector<std::string> out;
-    for (const auto& f : m_faults) out.push_back(f.spec);
+    for (const auto& f : m_faults) out.push_back(f.rule);
     return out;
 }
 

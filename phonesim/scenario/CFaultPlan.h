@@ -33,7 +33,7 @@ struct SFault {
     uint32_t ms = 0;       // slow: pause between chunks
     std::string text;      // silent: service prefix
     bool fired = false;
-    std::string spec;      // as written
+    std::string rule;      // as written
 };
 
 struct SDelivery {
@@ -44,7 +44,7 @@ struct SDelivery {
 class CFaultPlan {
 public:
     // Adds one fault from its text; false (and *error) when it does not parse.
-    bool Add(const std::string& spec, std::string* error = nullptr);
+    bool Add(const std::string& rule, std::string* error = nullptr);
     void Clear();
 
     // Step-bound faults that fire at this step (marked fired).
@@ -55,7 +55,7 @@ public:
     uint64_t TakeDropAfterTx();
     SDelivery Delivery() const;
     uint32_t ReplugDelayMs() const;
-    std::vector<std::string> Specs() const;
+    std::vector<std::string> Rules() const;
 
 private:
     mutable std::mutex m_lock;

@@ -217,13 +217,13 @@ void CSyncService::Recv(const std::string& path) {
     Reply(ID_DONE, zero, sizeof zero);
 }
 
-bool CSyncService::BeginSend(const std::string& spec) {
-    size_t comma = spec.rfind(',');
-    std::string path = spec.substr(0, comma);
+bool CSyncService::BeginSend(const std::string& rule) {
+    size_t comma = rule.rfind(',');
+    std::string path = rule.substr(0, comma);
     uint32_t mode = 0100644;
     if (comma != std::string::npos) {
         char* end = nullptr;
-        std::string m = spec.substr(comma + 1);
+        std::string m = rule.substr(comma + 1);
         unsigned long v = std::strtoul(m.c_str(), &end, 10);
         if (m.empty() || *end != '\0' || v > 0xffffffffu) {
             Fail("bad file mode");

@@ -38,7 +38,7 @@ public:
 private:
     bool Process();  // one step over m_in; false when more bytes are needed
     bool Request(uint32_t id, const std::string& path);
-    bool BeginSend(const std::string& spec);
+    bool BeginSend(const std::string& rule);
     bool FinishSend(uint32_t mtime);
     void Stat(const std::string& path);
     void List(const std::string& path);

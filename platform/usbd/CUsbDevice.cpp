@@ -5,24 +5,24 @@
 namespace wce {
 
 CUsbDevice::DeviceSpec CUsbDevice::AdbPhoneSpec() {
-  DeviceSpec spec;
-  spec.vendorId = 0x18D1;
-  spec.productId = 0x4EE7;
-  spec.release = 0x0100;
+  DeviceSpec desc;
+  desc.vendorId = 0x18D1;
+  desc.productId = 0x4EE7;
+  desc.release = 0x0100;
   InterfaceSpec adb;
   adb.interfaceClass = 0xFF;
   adb.interfaceSubClass = 0x42;
   adb.interfaceProtocol = 0x01;
   adb.endpoints = {{0x81, 512}, {0x02, 512}};
-  spec.interfaces.push_back(adb);
-  return spec;
+  desc.interfaces.push_back(adb);
+  return desc;
 }
 
-CUsbDevice::CUsbDevice(const DeviceSpec& spec) {
-  m_endpoints.resize(spec.interfaces.size());
-  m_interfaces.resize(spec.interfaces.size());
-  for (size_t i = 0; i < spec.interfaces.size(); ++i) {
-    const InterfaceSpec& is = spec.interfaces[i];
+CUsbDevice::CUsbDevice(const DeviceSpec& desc) {
+  m_endpoints.resize(desc.interfaces.size());
+  m_interfaces.resize(desc.interfaces.size());
+  for (size_t i = 0; i < desc.interfaces.size(); ++i) {
+    const InterfaceSpec& is = desc.interfaces[i];
     for (const EndpointSpec& es : is.endpoints) {
       USB_ENDPOINT ep{};
       ep.dwCount = sizeof(USB_ENDPOINT);
@@ -48,7 +48,7 @@ CUsbDevice::CUsbDevice(const DeviceSpec& spec) {
   m_config.dwCount = sizeof(USB_CONFIGURATION);
   m_config.Descriptor.bLength = sizeof(USB_CONFIGURATION_DESCRIPTOR);
   m_config.Descriptor.bDescriptorType = USB_CONFIGURATION_DESCRIPTOR_TYPE;
-  m_config.Descriptor.bNumInterfaces = static_cast<UCHAR>(spec.interfaces.size());
+  m_config.Descriptor.bNumInterfaces = static_cast<UCHAR>(desc.interfaces.size());
   m_config.Descriptor.bConfigurationValue = 1;
   m_config.Descriptor.bmAttributes = 0x80;
   m_config.dwNumInterfaces = static_cast<DWORD>(m_interfaces.size());
@@ -58,13 +58,13 @@ CUsbDevice::CUsbDevice(const DeviceSpec& spec) {
   m_device.Descriptor.bLength = sizeof(USB_DEVICE_DESCRIPTOR);
   m_device.Descriptor.bDescriptorType = USB_DEVICE_DESCRIPTOR_TYPE;
   m_device.Descriptor.bcdUSB = 0x0200;
-  m_device.Descriptor.bDeviceClass = spec.deviceClass;
-  m_device.Descriptor.bDeviceSubClass = spec.deviceSubClass;
-  m_device.Descriptor.bDeviceProtocol = spec.deviceProtocol;
+  m_device.Descriptor.bDeviceClass = desc.deviceClass;
+  m_device.Descriptor.bDeviceSubClass = desc.deviceSubClass;
+  m_device.Descriptor.bDeviceProtocol = desc.deviceProtocol;
   m_device.Descriptor.bMaxPacketSize0 = 64;
-  m_device.Descriptor.idVendor = spec.vendorId;
-  m_device.Descriptor.idProduct = spec.productId;
-  m_device.Descriptor.bcdDevice = spec.release;
+  m_device.Descriptor.idVendor = desc.vendorId;
+  m_device.Descriptor.idProduct = desc.productId;
+  m_device.Descriptor.bcdDevice = desc.release;
   m_device.Descriptor.bNumConfigurations = 1;
   m_device.lpConfigs = &m_config;
   m_device.lpActiveConfig = &m_config;

@@ -62,7 +62,7 @@ class CUsbDevice : public std::enable_shared_from_this<CUsbDevice> {
   // bulk OUT 0x02 with 512-byte packets, behind Google's vendor id.
   static DeviceSpec AdbPhoneSpec();
 
-  explicit CUsbDevice(const DeviceSpec& spec);
+  explicit CUsbDevice(const DeviceSpec& desc);
   virtual ~CUsbDevice();
   CUsbDevice(const CUsbDevice&) = delete;
   CUsbDevice& operator=(const CUsbDevice&) = delete;

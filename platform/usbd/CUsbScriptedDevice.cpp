@@ -2,7 +2,7 @@
 
 namespace wce {
 
-CUsbScriptedDevice::CUsbScriptedDevice(const DeviceSpec& spec) : CUsbDevice(spec) {}
+CUsbScriptedDevice::CUsbScriptedDevice(const DeviceSpec& desc) : CUsbDevice(desc) {}
 
 std::vector<CUsbScriptedDevice::Record> CUsbScriptedDevice::Transfers() const {
   std::lock_guard<std::mutex> lock(m_recordLock);

@@ -17,7 +17,7 @@ class CUsbScriptedDevice : public CUsbDevice {
     DWORD flags;
   };
 
-  explicit CUsbScriptedDevice(const DeviceSpec& spec);
+  explicit CUsbScriptedDevice(const DeviceSpec& desc);
   std::vector<Record> Transfers() const;
   void ClearTransfers();
   // Everything sent on OUT endpoints, in order.

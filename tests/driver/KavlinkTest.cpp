@@ -33,9 +33,9 @@ std::vector<BYTE> Pattern(size_t n) {
 }
 
 CUsbDevice::DeviceSpec PhoneWithPacket(USHORT packet) {
-  CUsbDevice::DeviceSpec spec = CUsbDevice::AdbPhoneSpec();
-  for (auto& ep : spec.interfaces[0].endpoints) ep.maxPacketSize = packet;
-  return spec;
+  CUsbDevice::DeviceSpec desc = CUsbDevice::AdbPhoneSpec();
+  for (auto& ep : desc.interfaces[0].endpoints) ep.maxPacketSize = packet;
+  return desc;
 }
 
 class KavlinkTest : public ::testing::Test {
@@ -58,8 +58,8 @@ class KavlinkTest : public ::testing::Test {
   }
 
   // Plugs a phone and opens "ADB1:" on it.
-  void PlugAndOpen(const CUsbDevice::DeviceSpec& spec = CUsbDevice::AdbPhoneSpec()) {
-    m_phone = std::make_shared<CUsbScriptedDevice>(spec);
+  void PlugAndOpen(const CUsbDevice::DeviceSpec& desc = CUsbDevice::AdbPhoneSpec()) {
+    m_phone = std::make_shared<CUsbScriptedDevice>(desc);
     ASSERT_TRUE(CUsbHost::GetInstance().AttachDevice(m_phone));
     m_file = CreateFileW(u"ADB1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(m_file, INVALID_HANDLE_VALUE);
@@ -217,26 +217,26 @@ TEST_F(KavlinkTest, CloseDuringBlockedReadReturns) {
 
 struct RefusedCase {
   const char* name;
-  CUsbDevice::DeviceSpec spec;
+  CUsbDevice::DeviceSpec desc;
   bool phoneAttached;   // a phone is already there
 };
 
 CUsbDevice::DeviceSpec MassStorage() {
-  CUsbDevice::DeviceSpec spec;
-  spec.vendorId = 0x0781;
+  CUsbDevice::DeviceSpec desc;
+  desc.vendorId = 0x0781;
   CUsbDevice::InterfaceSpec msc;
   msc.interfaceClass = 8;
   msc.interfaceSubClass = 6;
   msc.interfaceProtocol = 0x50;
   msc.endpoints = {{0x81, 512}, {0x02, 512}};
-  spec.interfaces.push_back(msc);
-  return spec;
+  desc.interfaces.push_back(msc);
+  return desc;
 }
 
 CUsbDevice::DeviceSpec AdbWithoutOut() {
-  CUsbDevice::DeviceSpec spec = CUsbDevice::AdbPhoneSpec();
-  spec.interfaces[0].endpoints.pop_back();
-  return spec;
+  CUsbDevice::DeviceSpec desc = CUsbDevice::AdbPhoneSpec();
+  desc.interfaces[0].endpoints.pop_back();
+  return desc;
 }
 
 TEST_F(KavlinkTest, DeviceIsRefusedAndPresentWordStays) {
@@ -254,7 +254,7 @@ TEST_F(KavlinkTest, DeviceIsRefusedAndPresentWordStays) {
       // With nothing attached ADB_Open fails; ask the driver directly.
       m_file = INVALID_HANDLE_VALUE;
     }
-    auto other = std::make_shared<CUsbScriptedDevice>(c.spec);
+    auto other = std::make_shared<CUsbScriptedDevice>(c.desc);
     EXPECT_FALSE(CUsbHost::GetInstance().AttachDevice(other));
     if (c.phoneAttached) {
       EXPECT_EQ(Present(), 1u);

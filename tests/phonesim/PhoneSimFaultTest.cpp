@@ -164,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, PhoneSimFaultTest, ::testing::ValuesIn(kCases),
 
 TEST_F(PhoneSimFixture, FaultTextsAreCheckedWhenAdded) {
     struct {
-        const char* spec;
+        const char* rule;
         bool ok;
     } cases[] = {
         {"drop@cnxn", true},          {"drop@sync:DATA#3", true}, {"drop-after-rx=100", true},
@@ -172,7 +172,7 @@ TEST_F(PhoneSimFixture, FaultTextsAreCheckedWhenAdded) {
         {"drop-after-rx=x", false},   {"silent", false},          {"slow=10", false},
         {"explode@cnxn", false},      {"split=0", false},         {"drop@cnxn#0", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(m_sim.AddFault(c.spec), c.ok) << c.spec;
+    for (const auto& c : cases) EXPECT_EQ(m_sim.AddFault(c.rule), c.ok) << c.rule;
 }
 
 }  // namespace
