@@ -108,11 +108,11 @@ int CorvanePicture::ReadStep() {
         break;
       }
       if (!IsVideoType(m_reader.Type())) {
-        // Not a video header: dropped, the next 12 bytes are read as a header. A picture read
-        // before it in this step is still shown.
+        // Not a video header: the stream is out of step. The header is dropped and the step ends
+        // without showing anything, a picture read before it included; the next step reads the
+        // following 12 bytes as a header.
         m_reader.DropHeader();
-        if (!taken) return 0;
-        break;
+        return 0;
       }
     }
     const uint32_t length = m_reader.Length();

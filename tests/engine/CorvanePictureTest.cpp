@@ -128,6 +128,22 @@ TEST_F(CorvanePictureTest, AWrongTypeDropsTheHeaderOnly) {
   fakeadb::Feed(1, Picture(red));
   EXPECT_EQ(pic->receivePackageData(), 1);
   EXPECT_EQ(pic->GetFrameCount(), 1);
+
+  // Behind a picture of the same step it ends the step: that picture is neither counted nor shown,
+  // and the bytes behind the bad header are the next step's header.
+  pic->SetDrawCallback(DrawCallback);
+  fakeadb::Feed(1, Picture(green));
+  fakeadb::Feed(1, StreamFrame(0x00030001, {}));
+  fakeadb::Feed(1, Picture(blue));
+  EXPECT_EQ(pic->receivePackageData(), 0);
+  EXPECT_EQ(pic->GetFrameCount(), 1);
+  EXPECT_EQ(s_nDrawCalls, 0);
+  EXPECT_FALSE(IsColour(Centre(), green));
+  EXPECT_TRUE(Broadcasts().empty());
+  EXPECT_EQ(pic->receivePackageData(), 1);
+  EXPECT_EQ(pic->GetFrameCount(), 2);
+  EXPECT_TRUE(IsColour(Centre(), blue));
+  EXPECT_EQ(fakeadb::Buffered(1), 0u);
 }
 
 TEST_F(CorvanePictureTest, ABacklogIsDroppedAndTheRateLowered) {
