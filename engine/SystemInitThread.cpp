@@ -246,7 +246,8 @@ DWORD SystemInitThread(LPVOID param) {
       Sleep(reconnect ? 800 : 500);
 
       if (!WaitDeviceActive(holder)) {
-        if (!g_bAuthFailLogged.exchange(1)) errorLog->AddLine(CErrorLog::kLineAuthFailed);
+        // The line is for a phone that went away unanswered; a quit during the wait is no failure.
+        if (!Quitting() && !g_bAuthFailLogged.exchange(1)) errorLog->AddLine(CErrorLog::kLineAuthFailed);
         break;
       }
 

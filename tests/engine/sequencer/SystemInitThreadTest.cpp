@@ -255,6 +255,9 @@ TEST(SystemInitThread, QuitEndsTheWaitForAPhoneAtItsAuthorisationPrompt) {
   ASSERT_TRUE(h.PumpUntil([&] { return h.Progress().size() == 1u; }));
   EXPECT_TRUE(h.Stop());
   EXPECT_EQ(fakelink::CountCalls("StartPhoneApp"), 0);
+  // Leaving is not an authorisation failure.
+  EXPECT_EQ(g_bAuthFailLogged.load(), 0);
+  EXPECT_THAT(ErrorLines(), ElementsAre());
 }
 
 TEST(SystemInitThread, StatisticsSentMarkCountsTheNextWakeUpOnceMore) {
