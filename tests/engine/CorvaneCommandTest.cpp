@@ -75,8 +75,10 @@ TEST_F(CorvaneCommandTest, StateEffects) {
   EXPECT_EQ(g_nPhoneFrameRate, 15);
   EXPECT_EQ(g_nVideoWidth, 800);   // a zero height changes nothing
 
+  // Negative sizes would scale touches and size the decode by a negative number: refused like 0.
   const std::vector<std::vector<uint8_t>> refused = {
       Pb().Int(1, -1280).Int(2, 720).Int(3, 30).bytes,
+      Pb().Int(1, 1280).Int(2, -720).Int(3, 30).bytes,
       {0x08},   // cut off: nothing read
   };
   for (const auto& payload : refused) {
@@ -85,6 +87,8 @@ TEST_F(CorvaneCommandTest, StateEffects) {
     EXPECT_EQ(g_nVideoWidth, 800);
     EXPECT_EQ(CConnectProgress::Instance()->IsEncoderReady(), 0);
   }
+  EXPECT_TRUE(Logged("MSG_CMD_VIDEO_ENCODER_INIT_DONE--ERROR  (width: -1280, height: 720, framerate: 30 )"));
+  EXPECT_TRUE(Logged("MSG_CMD_VIDEO_ENCODER_INIT_DONE--ERROR  (width: 1280, height: -720, framerate: 30 )"));
   fakeadb::Feed(0, CmdFrame(0x00010008, Pb().Int(1, 1280).Int(2, 720).Int(3, 30).bytes));
   EXPECT_EQ(cmd->receivePackageData(), 1);
   EXPECT_EQ(g_nVideoWidth, 1280);
