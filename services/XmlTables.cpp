@@ -125,6 +125,9 @@ bool EqualsName(const char* a, LPCWSTR b, int length, bool foldCase) {
 
 DWORD XmlLookupEntity(LPCWSTR name, int length) {
   if (!name || length <= 0) return 0;
+  // Names are matched without regard to case, but a name spelled exactly as stored wins: folding
+  // first would give "&agrave;" the first of the pair, capital A grave. Only a name known in no
+  // exact spelling ("&AGRAVE;", "&COPY;") falls back to the first entry that matches folded.
   for (const Entity& e : kEntities) {
     if (EqualsName(e.name, name, length, false)) return e.ch;
   }
