@@ -293,10 +293,16 @@ struct LibraryEntry {
   }
   ~LibraryEntry() {
     if (g_hDebugThread) {
+      // The named event is set as well, so a program that waits on it with us learns that the
+      // driver is going; the private stop event is what ends our thread, since another waiter may
+      // take the set of the shared auto-reset event first. The stop is set first: a thread woken
+      // by both takes the stop and leaves the named set for the others.
       // The thread runs this library's code: it must have left before the library is unmapped,
-      // so the wait has no time limit; the private stop event always wakes it.
+      // so the wait has no time limit (a timed-out wait would unmap code under a running thread);
+      // the stop event, which its only wait includes, always wakes it at once.
       g_bDebugRun.store(false);
       SetEvent(g_hDebugStop);
+      SetEvent(g_hDebugEvent);
       WaitForSingleObject(g_hDebugThread, INFINITE);
       CloseHandle(g_hDebugThread);
       CloseHandle(g_hDebugEvent);

@@ -327,6 +327,28 @@ TEST_F(KavlinkTest, DebugEventSwitchesTheLog) {
   wce::SetDebugSink(nullptr);
 }
 
+TEST_F(KavlinkTest, UnloadingTheLibrarySetsTheDebugEventAndEndsItsThread) {
+  std::mutex lock;
+  std::vector<std::string> lines;
+  wce::SetDebugSink([&](const std::string& line) {
+    std::lock_guard<std::mutex> guard(lock);
+    lines.push_back(line);
+  });
+  // Another program's handle on the driver's named event outlives the driver's own.
+  HANDLE debug = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_DEBUG_MSG");
+  ASSERT_NE(debug, nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(WaitForSingleObject(debug, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  // The last reference to the device unmaps the library: its thread has ended by then.
+  ASSERT_TRUE(DeactivateDevice(m_device));
+  m_device = nullptr;
+  EXPECT_EQ(WaitForSingleObject(debug, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+  wce::SetDebugSink(nullptr);
+  // The set was not taken by the driver's thread as a switch of its log.
+  for (const std::string& l : lines) EXPECT_EQ(l.find("Debug message"), std::string::npos) << l;
+  CloseHandle(debug);
+}
+
 TEST_F(KavlinkTest, InstallRegistersTheClientForTheAdbInterface) {
   wce::CDriverLibrary lib;
   ASSERT_TRUE(lib.Load(kavlinktest::kDriverCePath));
