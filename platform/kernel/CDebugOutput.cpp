@@ -5,8 +5,12 @@
 #include <cstdio>
 
 namespace {
-thread_local std::u16string t_pendingLine;
-}
+// Plain storage without a destructor: a thread's first debug line must not take the loader's lock
+// (see CThreadObject.cpp). A fragment that would not fit goes out as a line of its own.
+constexpr size_t kPendingMax = 1024;
+thread_local char16_t t_pending[kPendingMax];
+thread_local size_t t_pendingLength = 0;
+}  // namespace
 
 CDebugOutput& CDebugOutput::GetInstance() {
   static CDebugOutput* instance = new CDebugOutput();
@@ -15,16 +19,23 @@ CDebugOutput& CDebugOutput::GetInstance() {
 
 void CDebugOutput::Write(const std::u16string& text) {
   size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != u'\n') continue;
-    t_pendingLine.append(text, start, i - start);
+  for (size_t i = 0; i <= text.size(); ++i) {
+    const bool end = i == text.size();
+    if (!end && text[i] != u'\n') continue;
+    const size_t length = i - start;
+    if (end && t_pendingLength + length <= kPendingMax) {
+      // The unfinished rest waits for the line feed of a later write.
+      text.copy(t_pending + t_pendingLength, length, start);
+      t_pendingLength += length;
+      break;
+    }
+    std::u16string line(t_pending, t_pendingLength);
+    line.append(text, start, length);
+    t_pendingLength = 0;
     start = i + 1;
-    std::u16string line;
-    line.swap(t_pendingLine);
     if (!line.empty() && line.back() == u'\r') line.pop_back();
     EmitLine(line);
   }
-  t_pendingLine.append(text, start, std::u16string::npos);
 }
 
 void CDebugOutput::SetSink(std::function<void(const std::string& line)> sink) {

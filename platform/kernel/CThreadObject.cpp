@@ -2,15 +2,20 @@
 
 namespace {
 
-struct CurrentThreadSlot {
-  DWORD id = 0;
+// A thread the kernel starts never takes the loader's lock. A driver's library end joins the
+// library's thread while the loader holds that lock, and the first touch of a thread-local that
+// has a destructor takes it (the loader pins the object that defines the destructor). So the
+// slots every thread touches are plain words; only a thread the kernel did not start (main,
+// std::thread) gets a slot with a destructor, which marks its object ended when it exits.
+thread_local DWORD t_id = 0;
+thread_local std::shared_ptr<CThreadObject>* t_object = nullptr;
+
+struct ForeignThreadSlot {
   std::shared_ptr<CThreadObject> object;
-  ~CurrentThreadSlot() {
+  ~ForeignThreadSlot() {
     if (object) object->MarkEnded(0);
   }
 };
-
-thread_local CurrentThreadSlot t_current;
 
 }  // namespace
 
@@ -45,24 +50,30 @@ bool CThreadObject::IsSignalledFor(DWORD) const {
 void CThreadObject::Acquire(DWORD) {}
 
 void CThreadObject::Run(std::shared_ptr<CThreadObject> self, LPTHREAD_START_ROUTINE start, LPVOID param) {
-  t_current.id = self->m_threadId;
-  t_current.object = self;
+  t_id = self->m_threadId;
+  // self lives in this frame for as long as the thread runs.
+  t_object = &self;
   {
     std::unique_lock<std::mutex> lock(self->m_suspendLock);
     self->m_resumed.wait(lock, [&] { return self->m_suspendCount == 0; });
   }
   DWORD code = start(param);
   self->MarkEnded(code);
+  t_object = nullptr;
 }
 
 std::shared_ptr<CThreadObject> CThreadObject::Current() {
-  if (!t_current.object) t_current.object = std::make_shared<CThreadObject>(CurrentId(), false);
-  return t_current.object;
+  if (t_object == nullptr) {
+    thread_local ForeignThreadSlot slot;
+    slot.object = std::make_shared<CThreadObject>(CurrentId(), false);
+    t_object = &slot.object;
+  }
+  return *t_object;
 }
 
 DWORD CThreadObject::CurrentId() {
-  if (t_current.id == 0) t_current.id = AllocateId();
-  return t_current.id;
+  if (t_id == 0) t_id = AllocateId();
+  return t_id;
 }
 
 DWORD CThreadObject::AllocateId() {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <future>
@@ -93,6 +94,19 @@ TEST_F(DeviceManagerTest, ActivationListsTheDeviceUntilDeactivated) {
   EXPECT_EQ(ReadSz(u"Drivers\\Active\\01", u"Name"), u"<no key>");
   EXPECT_EQ(CreateFileW(u"TST1:", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
   EXPECT_FALSE(DeactivateDevice(dev));
+}
+
+TEST_F(DeviceManagerTest, ADriverThatJoinsAThreadAtItsEndUnloads) {
+  HANDLE dev = ActivateDevice(kKey, 0);
+  ASSERT_NE(dev, nullptr);
+  // The last reference unmaps the library, whose end starts a thread and waits for it.
+  auto unloaded = std::async(std::launch::async, [dev] { return DeactivateDevice(dev); });
+  if (unloaded.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+    // The unmapping thread is stuck and cannot be joined; report and leave.
+    std::fprintf(stderr, "DeactivateDevice did not return: the library's thread waits for the loader\n");
+    std::_Exit(1);
+  }
+  EXPECT_TRUE(unloaded.get());
 }
 
 TEST_F(DeviceManagerTest, KeysThatCannotActivate) {

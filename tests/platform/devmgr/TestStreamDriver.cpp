@@ -1,6 +1,7 @@
 // A small stream driver "TST" for the device manager's tests: Write keeps the bytes, Read
 // gives them back and blocks while there are none, until Close.
 #include "devmgr/devmgr.h"
+#include "kernel/kernel.h"
 
 #include <condition_variable>
 #include <cstring>
@@ -15,6 +16,21 @@ std::condition_variable g_changed;
 std::vector<BYTE> g_data;
 bool g_closed = false;
 int g_inits = 0;
+
+// Like a driver with a thread of its own, this library starts and joins a thread at its end, which
+// runs while the loader holds its lock: the thread's first kernel calls must not need that lock.
+DWORD UnloadThread(LPVOID) {
+  NKDbgPrintfW(u"TST unload thread %u", static_cast<unsigned>(GetCurrentThreadId()));
+  return 0;
+}
+struct LibraryEnd {
+  ~LibraryEnd() {
+    HANDLE thread = CreateThread(nullptr, 0, UnloadThread, nullptr, 0, nullptr);
+    if (thread == nullptr) return;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+  }
+} g_end;
 }  // namespace
 
 TST_EXPORT DWORD_PTR TST_Init(LPCWSTR, LPCVOID) {

@@ -42,6 +42,18 @@ TEST_F(DebugOutput, PartialLinesWaitForTheirLineFeed) {
   EXPECT_EQ(lines, want);
 }
 
+TEST_F(DebugOutput, AnUnfinishedLineTooLongToKeepGoesOutWhole) {
+  const std::u16string half(1000, u'a');
+  OutputDebugStringW(half.c_str());
+  EXPECT_TRUE(lines.empty());
+  // 1000 + 100 waiting characters are more than a thread keeps: out as one line, nothing lost.
+  OutputDebugStringW(std::u16string(100, u'b').c_str());
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], std::string(1000, 'a') + std::string(100, 'b'));
+  OutputDebugStringW(u"c\r\n");
+  EXPECT_EQ(lines.back(), "c");
+}
+
 DWORD WriteHalfLine(LPVOID) {
   OutputDebugStringW(u"other ");
   NKDbgPrintfW(u"thread\r\n");
