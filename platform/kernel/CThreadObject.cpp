@@ -2,15 +2,23 @@
 
 namespace {
 
-struct CurrentThreadSlot {
-  DWORD id = 0;
+// A thread the kernel started is bound by Run with plain words only, and Run's own argument keeps
+// its object alive until it has ended. A thread_local with a destructor is registered under the
+// dynamic loader's lock, and a driver library that waits for its own thread while it is unloaded
+// holds that lock: a thread that is just starting must not need it.
+thread_local DWORD t_id = 0;
+thread_local std::shared_ptr<CThreadObject>* t_started = nullptr;
+
+// Threads the kernel did not start (main, std::thread) get their object on first use; it is
+// signalled when they exit.
+struct ForeignThreadSlot {
   std::shared_ptr<CThreadObject> object;
-  ~CurrentThreadSlot() {
+  ~ForeignThreadSlot() {
     if (object) object->MarkEnded(0);
   }
 };
 
-thread_local CurrentThreadSlot t_current;
+thread_local ForeignThreadSlot t_foreign;
 
 }  // namespace
 
@@ -45,24 +53,26 @@ bool CThreadObject::IsSignalledFor(DWORD) const {
 void CThreadObject::Acquire(DWORD) {}
 
 void CThreadObject::Run(std::shared_ptr<CThreadObject> self, LPTHREAD_START_ROUTINE start, LPVOID param) {
-  t_current.id = self->m_threadId;
-  t_current.object = self;
+  t_id = self->m_threadId;
+  t_started = &self;
   {
     std::unique_lock<std::mutex> lock(self->m_suspendLock);
     self->m_resumed.wait(lock, [&] { return self->m_suspendCount == 0; });
   }
   DWORD code = start(param);
   self->MarkEnded(code);
+  t_started = nullptr;
 }
 
 std::shared_ptr<CThreadObject> CThreadObject::Current() {
-  if (!t_current.object) t_current.object = std::make_shared<CThreadObject>(CurrentId(), false);
-  return t_current.object;
+  if (t_started) return *t_started;
+  if (!t_foreign.object) t_foreign.object = std::make_shared<CThreadObject>(CurrentId(), false);
+  return t_foreign.object;
 }
 
 DWORD CThreadObject::CurrentId() {
-  if (t_current.id == 0) t_current.id = AllocateId();
-  return t_current.id;
+  if (t_id == 0) t_id = AllocateId();
+  return t_id;
 }
 
 DWORD CThreadObject::AllocateId() {
