@@ -48,6 +48,15 @@ void Record(const std::string& call) {
   if (hook) hook(call);
 }
 
+// The next scripted result of a call, or its usual one when the script has no more.
+int NextResult(std::deque<int>* results, int otherwise) {
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  if (results->empty()) return otherwise;
+  const int r = results->front();
+  results->pop_front();
+  return r;
+}
+
 int Read(int channel, uint8_t* buffer, int n) {
   std::lock_guard<std::recursive_mutex> g(S().lock);
   Channel& c = S().channels[channel];
@@ -254,14 +263,7 @@ int Corvane_Adb_Shell(const char* service) {
 }
 
 int Corvane_Adb_StartPhoneApp() {
-  int r = 0;
-  {
-    std::lock_guard<std::recursive_mutex> g(S().lock);
-    if (!S().script.startPhoneAppResults.empty()) {
-      r = S().script.startPhoneAppResults.front();
-      S().script.startPhoneAppResults.pop_front();
-    }
-  }
+  const int r = fakeadb::NextResult(&S().script.startPhoneAppResults, 0);
   fakeadb::Record("StartPhoneApp");
   return r;
 }
@@ -272,14 +274,7 @@ int Corvane_Adb_KillVtsc() {
 }
 
 int Corvane_Adb_StartVtsc() {
-  int r = 1;
-  {
-    std::lock_guard<std::recursive_mutex> g(S().lock);
-    if (!S().script.startVtscResults.empty()) {
-      r = S().script.startVtscResults.front();
-      S().script.startVtscResults.pop_front();
-    }
-  }
+  const int r = fakeadb::NextResult(&S().script.startVtscResults, 1);
   fakeadb::Record("StartVtsc");
   return r;
 }
