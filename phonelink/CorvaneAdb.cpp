@@ -8,11 +8,8 @@
 #include "LinkLog.h"
 
 #include <kernel/filesys.h>
-#include <kernel/wcestr.h>
 
-#if CORVANE_HAVE_DRIVERINSTALL
 #include "DriverInstall.h"
-#endif
 
 #include <string>
 
@@ -37,16 +34,8 @@ struct ChannelTableInit {
 
 // The program's directory with its trailing "\", as narrow text.
 std::string ProgramDirectory() {
-#if CORVANE_HAVE_DRIVERINSTALL
   const char* dir = GetModuleDirectoryA();
   return dir ? dir : "";
-#else
-  WCHAR path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::string text = WceWideToUtf8(path);
-  size_t slash = text.rfind('\\');
-  return slash == std::string::npos ? std::string() : text.substr(0, slash + 1);
-#endif
 }
 
 // Wakes every caller that waits inside the link and waits until all have left. The events
@@ -80,13 +69,11 @@ static ChannelTableInit g_channelTableInit;
 
 int Corvane_Adb_Init() {
   LinkLog("[@@] velto::corvane compile time  ( %s )  \r\n", __DATE__ " " __TIME__);
-#if CORVANE_HAVE_DRIVERINSTALL
   int driver = LoadAdbDriver();
   if (driver != 0) {
     LinkLog("[@@] LoadAdbDriver  Error %d \n", driver);
     return driver;
   }
-#endif
   if (g_adb.initialised) {
     // Called once per process; a second call leaves the running link as it is.
     LinkLog("[@@] velto::corvane   Corvane_Adb_Init Error  multi-call  \r\n");

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Fresh machine to green tests: installs, builds, runs the whole suite.
-#   tools/run-tests.sh [BUILD_DIR] [extra cmake arguments...]
+#   tools/run-tests.sh [BUILD_DIR] [extra cmake arguments...] [-- extra ctest arguments...]
 set -euo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$top/build}
-shift || true
-"$top/tools/setup.sh" "$build" "$@"
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 600
+source "$(dirname "$0")/suite.sh"
+suite_args "$@"
+"$suite_top/tools/setup.sh" "$suite_build" "${suite_cmake_args[@]}"
+suite_run

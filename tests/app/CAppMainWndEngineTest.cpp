@@ -6,7 +6,7 @@
 #include "CorvaneChannelContext.h"
 #include "CorvaneCommand.h"
 #include "CorvaneWindowMessages.h"
-#include "FakePhoneLink.h"
+#include "FakeAdb.h"
 #include "SystemInitThread.h"
 
 #include "kernel/filesys.h"
@@ -49,9 +49,9 @@ LRESULT TestWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 class AppMainWndEngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fakelink::Reset();
-    fakelink::SetChannelConnected(0, true);
-    fakelink::SetChannelConnected(5, true);
+    fakeadb::Reset();
+    fakeadb::SetChannelConnected(0, true);
+    fakeadb::SetChannelConnected(5, true);
     ResetCorvaneConfig();
     ResetSequencerState();
     g_CorvaneAppFlags.Reset();
@@ -154,12 +154,12 @@ TEST_F(AppMainWndEngineTest, APressInTheForegroundIsOneTouchFrameOnChannel5) {
   g_CorvaneAppFlags.m_bPhoneForeground = 1;
   EXPECT_TRUE(m_engine.OnLButtonDown(400, 240));
   // CorvaneTouchAction {action 0, x 640, y 360} behind its header, type 0x00068001.
-  EXPECT_EQ(fakelink::Written(5), std::vector<uint8_t>({0x00, 0x08, 0x00, 0x00, 0x00, 0x06, 0x80, 0x01,  //
+  EXPECT_EQ(fakeadb::Written(5), std::vector<uint8_t>({0x00, 0x08, 0x00, 0x00, 0x00, 0x06, 0x80, 0x01,  //
                                                          0x08, 0x00, 0x10, 0x80, 0x05, 0x18, 0xE8, 0x02}));
   EXPECT_TRUE(m_engine.OnMouseMove(400, 240));
   EXPECT_TRUE(m_engine.OnLButtonUp(400, 240));
-  EXPECT_THAT(fakelink::WrittenCommandTypes(5), ElementsAre(0x00068001u, 0x00068001u, 0x00068001u));
-  std::vector<uint8_t> bytes = fakelink::Written(5);
+  EXPECT_THAT(fakeadb::WrittenCommandTypes(5), ElementsAre(0x00068001u, 0x00068001u, 0x00068001u));
+  std::vector<uint8_t> bytes = fakeadb::Written(5);
   // The actions in order: down 0, move 2, up 1 (the byte after the first field tag 08).
   EXPECT_EQ(bytes[9], 0x00);
   EXPECT_EQ(bytes[16 + 9], 0x02);
@@ -170,7 +170,7 @@ TEST_F(AppMainWndEngineTest, ASecondPressWithoutReleaseIsDroppedWhole) {
   g_CorvaneAppFlags.m_bPhoneForeground = 1;
   EXPECT_TRUE(m_engine.OnLButtonDown(10, 10));
   EXPECT_FALSE(m_engine.OnLButtonDown(20, 20));
-  EXPECT_EQ(fakelink::WrittenCommandTypes(5).size(), 1u);
+  EXPECT_EQ(fakeadb::WrittenCommandTypes(5).size(), 1u);
 }
 
 TEST_F(AppMainWndEngineTest, OutsideTheForegroundPressesAreTrackedButNothingIsSent) {
@@ -180,7 +180,7 @@ TEST_F(AppMainWndEngineTest, OutsideTheForegroundPressesAreTrackedButNothingIsSe
   EXPECT_TRUE(m_engine.OnMouseMove(6, 6));
   EXPECT_TRUE(m_engine.OnLButtonUp(6, 6));
   EXPECT_FALSE(m_engine.IsPressed());
-  EXPECT_TRUE(fakelink::Written(5).empty());
+  EXPECT_TRUE(fakeadb::Written(5).empty());
 }
 
 TEST_F(AppMainWndEngineTest, UsbInWakesTheSequencerAfter200Ms) {
@@ -240,9 +240,9 @@ TEST_P(FrameRateChange, AsksThePhoneUnlessItRunsAtThatRateAlready) {
   g_nPhoneFrameRate = GetParam().phoneRate;
   Send(INNER_MSG_FRAME_RATE_CHANGE, 0, GetParam().requested);
   if (GetParam().sent) {
-    EXPECT_THAT(fakelink::WrittenCommandTypes(0), ElementsAre(0x0001800Cu));
+    EXPECT_THAT(fakeadb::WrittenCommandTypes(0), ElementsAre(0x0001800Cu));
   } else {
-    EXPECT_TRUE(fakelink::Written(0).empty());
+    EXPECT_TRUE(fakeadb::Written(0).empty());
   }
 }
 
@@ -254,8 +254,8 @@ TEST_F(AppMainWndEngineTest, WithTheNotifyFlagClearHostRequestsDoNothingAndShowH
   Send(NMSG_CORVANE_HW_KEY, 21, 0);
   Send(NMSG_CORVANE_MODULE_CONTROL, 3, 1);
   Send(INNER_NMSG_PAUSE_VIDEO, 0, 0);
-  EXPECT_TRUE(fakelink::Written(0).empty());
-  EXPECT_TRUE(fakelink::Written(5).empty());
+  EXPECT_TRUE(fakeadb::Written(0).empty());
+  EXPECT_TRUE(fakeadb::Written(5).empty());
   Send(N_WMMSG_CORVANE_SHOWHIDE_NOTIFY, 0, 0);
   Pump();
   std::vector<Seen> showHide = SeenOf(NMSG_CORVANE_SHOWHIDE);
@@ -273,13 +273,13 @@ TEST_F(AppMainWndEngineTest, WithTheNotifyFlagSetHostRequestsReachThePhone) {
   Send(INNER_NMSG_PAUSE_VIDEO, 0, 0);
   Send(NMSG_CORVANE_SETVOLUME, 7, 7);
   Send(N_WMMSG_CORVANE_SHOWHIDE_NOTIFY, 0, 0);
-  EXPECT_THAT(fakelink::WrittenCommandTypes(0), ElementsAre(0x00018028u, 0x0001800Au));
+  EXPECT_THAT(fakeadb::WrittenCommandTypes(0), ElementsAre(0x00018028u, 0x0001800Au));
   // CorvaneModuleStatusList {cnt 1, moduleStatus {moduleID 3, statusID 0}}.
-  EXPECT_EQ(fakelink::Written(0), std::vector<uint8_t>({0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x80, 0x28,  //
+  EXPECT_EQ(fakeadb::Written(0), std::vector<uint8_t>({0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x80, 0x28,  //
                                                          0x08, 0x01, 0x12, 0x04, 0x08, 0x03, 0x10, 0x00,  //
                                                          0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x80, 0x0A}));
   Send(NMSG_CORVANE_HW_KEY, 21, 0);
-  EXPECT_THAT(fakelink::WrittenCommandTypes(5), ElementsAre(0x00068008u));
+  EXPECT_THAT(fakeadb::WrittenCommandTypes(5), ElementsAre(0x00068008u));
   EXPECT_TRUE(SeenOf(NMSG_CORVANE_SHOWHIDE).empty());
 }
 
@@ -312,7 +312,7 @@ TEST_F(AppMainWndEngineTest, PhoneExitClosesTheChannelsAndReportsTheBackground) 
   g_CorvaneAppFlags.m_bPhoneForeground = 1;
   Send(INNER_MSG_PHONE_CORVANE_EXIT, 0, 0);
   Pump();
-  EXPECT_EQ(fakelink::CountCalls("TcpDisconnect 6"), 1);
+  EXPECT_EQ(fakeadb::CountCalls("TcpDisconnect 6"), 1);
   std::vector<Seen> rev = SeenOf(MESSAGE_CMD_REV);
   ASSERT_EQ(rev.size(), 1u);
   EXPECT_EQ(rev[0].lParam, 0x0001001C);
@@ -328,7 +328,7 @@ TEST_F(AppMainWndEngineTest, StatisticsTimerSendsAndClearsWhileTheFlagsSayUsbIn)
   g_ConnectStatRecord.contime = 1500;
   SetTimer(m_hwnd, TIMER_ID_SEND_INFO_MD, 10, nullptr);
   ASSERT_TRUE(PumpUntil([&] { return SawTimer(TIMER_ID_SEND_INFO_MD); }));
-  EXPECT_THAT(fakelink::WrittenCommandTypes(0), ElementsAre(0x00018060u));
+  EXPECT_THAT(fakeadb::WrittenCommandTypes(0), ElementsAre(0x00018060u));
   EXPECT_EQ(CErrorLog::GetInstance()->GetLineCount(), 0);
   EXPECT_EQ(g_nConnectCount, 0);
   EXPECT_EQ(g_ConnectStatRecord.contotal, 0);
@@ -339,7 +339,7 @@ TEST_F(AppMainWndEngineTest, StatisticsTimerAfterUsbOutKeepsTheCounter) {
   g_nConnectCount = 3;
   SetTimer(m_hwnd, TIMER_ID_SEND_INFO_MD, 10, nullptr);
   ASSERT_TRUE(PumpUntil([&] { return SawTimer(TIMER_ID_SEND_INFO_MD); }));
-  EXPECT_TRUE(fakelink::Written(0).empty());
+  EXPECT_TRUE(fakeadb::Written(0).empty());
   EXPECT_EQ(g_nConnectCount, 3);
   // No pictures came: the line waits in the error log for the next statistics.
   EXPECT_EQ(CErrorLog::GetInstance()->GetLineCount(), 1);
@@ -350,8 +350,8 @@ TEST(AppMainWndEngineLife, StartsAndShutsTheEngineDownInOrder) {
   std::string root = mkdtemp(tmpl);
   wce::SetRootDir(root);
   wce::SetModuleFileName(u"\\CECorvane.exe");
-  fakelink::Reset();
-  fakelink::SetConnected(false);
+  fakeadb::Reset();
+  fakeadb::SetConnected(false);
   ResetCorvaneConfig();
   g_CorvaneConfig.bNotifyMsg = 1;
   ResetChannelContext();
@@ -372,7 +372,7 @@ TEST(AppMainWndEngineLife, StartsAndShutsTheEngineDownInOrder) {
   engine.Shutdown();
   wce::SetBroadcastTap(nullptr);
 
-  std::vector<std::string> calls = fakelink::Calls();
+  std::vector<std::string> calls = fakeadb::Calls();
   std::vector<std::string> expected = {"SetUsbThreadPriority 250", "Init", "TcpDisconnect 6", "Close"};
   std::vector<std::string> seen;
   for (const std::string& c : calls) {

@@ -130,9 +130,9 @@ TEST_F(CorvaneCommandTest, ReadStepWaitsForWholePackagesAndGrowsExactly) {
   EXPECT_EQ(cmd->GetMaxRevLen(), 3000u);
   // Reserved bytes have no effect; a closed channel reads nothing.
   fakeadb::Feed(0, CmdFrame(0x0001001B, {}, 0x12, 0x34));
-  fakeadb::SetConnected(0, false);
+  fakeadb::SetChannelConnected(0, false);
   EXPECT_EQ(cmd->receivePackageData(), 0);
-  fakeadb::SetConnected(0, true);
+  fakeadb::SetChannelConnected(0, true);
   ClearBroadcasts();
   EXPECT_EQ(cmd->receivePackageData(), 1);
   EXPECT_THAT(Broadcasts(), ElementsAre(Posted{MESSAGE_CMD_REV, 0, 0x1001B}));

@@ -169,7 +169,7 @@ TEST_F(CorvaneSendDataTest, MicrophoneDataIsAStreamFrameOnChannel4) {
 }
 
 TEST_F(CorvaneSendDataTest, AFailedMicrophoneSendReleasesTheLock) {
-  fakeadb::SetConnected(4, false);
+  fakeadb::SetChannelConnected(4, false);
   const BYTE pcm[] = {9};
   EXPECT_EQ(sender->SendMicData(pcm, 1, 0), 0);
   // Another thread must get through; a kept lock would block it for good.

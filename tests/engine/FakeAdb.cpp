@@ -1,64 +1,130 @@
 #include "FakeAdb.h"
 
+#include "kernel/kernel.h"
 #include "phonelink/CorvaneAdb.h"
-#include "phonelink/DriverInstall.h"
 
-#include <deque>
+#include <algorithm>
 #include <mutex>
 
+namespace fakeadb {
 namespace {
+
+const int kChannels = 6;
+// The link's channel number that stands for all six in Corvane_Adb_TcpDisconnect.
+const int kAllChannels = 6;
+
 struct Channel {
   bool connected = false;
   std::deque<uint8_t> in;
   std::vector<std::vector<uint8_t>> writes;
   bool failNextWrite = false;
+  HANDLE event = nullptr;
 };
 
-std::mutex s_lock;
-Channel s_channels[6];
-std::vector<std::u16string> s_unloaded;
+// Recursive: a test holds Lock() while it changes the script and may call the fake meanwhile.
+struct State {
+  std::recursive_mutex lock;
+  Script script;
+  Channel channels[kChannels];
+  std::vector<std::string> calls;
+  std::function<void(const std::string&)> callHook;
+  std::function<void(int, const std::vector<uint8_t>&)> writeHook;
+};
+
+State& S() {
+  static State s;
+  return s;
+}
+
+bool ValidChannel(int channel) { return channel >= 0 && channel < kChannels; }
+
+void Record(const std::string& call) {
+  std::function<void(const std::string&)> hook;
+  {
+    std::lock_guard<std::recursive_mutex> g(S().lock);
+    S().calls.push_back(call);
+    hook = S().callHook;
+  }
+  if (hook) hook(call);
+}
+
+// The next scripted result of a call, or its usual one when the script has no more.
+int NextResult(std::deque<int>* results, int otherwise) {
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  if (results->empty()) return otherwise;
+  const int r = results->front();
+  results->pop_front();
+  return r;
+}
 
 int Read(int channel, uint8_t* buffer, int n) {
-  std::lock_guard<std::mutex> lock(s_lock);
-  Channel& c = s_channels[channel];
-  if (n < 1 || c.in.size() < static_cast<size_t>(n)) return 0;
-  for (int i = 0; i < n; ++i) {
-    buffer[i] = c.in.front();
-    c.in.pop_front();
-  }
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  Channel& c = S().channels[channel];
+  if (!c.connected || n < 1 || c.in.size() < static_cast<size_t>(n)) return 0;
+  std::copy_n(c.in.begin(), n, buffer);
+  c.in.erase(c.in.begin(), c.in.begin() + n);
   return n;
 }
+
 }  // namespace
 
-namespace fakeadb {
 void Reset() {
-  std::lock_guard<std::mutex> lock(s_lock);
-  for (Channel& c : s_channels) c = Channel();
-  s_unloaded.clear();
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  S().script = Script();
+  for (Channel& c : S().channels) c = Channel();
+  S().calls.clear();
+  S().callHook = nullptr;
+  S().writeHook = nullptr;
 }
 
-void SetConnected(int channel, bool connected) {
-  std::lock_guard<std::mutex> lock(s_lock);
-  s_channels[channel].connected = connected;
+Script& GetScript() { return S().script; }
+void Lock() { S().lock.lock(); }
+void Unlock() { S().lock.unlock(); }
+
+void SetConnected(bool connected) {
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  S().script.connected = connected;
+}
+
+void SetChannelConnected(int channel, bool connected) {
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  if (ValidChannel(channel)) S().channels[channel].connected = connected;
 }
 
 void SetAllConnected(bool connected) {
-  for (int c = 0; c < 6; ++c) SetConnected(c, connected);
+  for (int c = 0; c < kChannels; ++c) SetChannelConnected(c, connected);
 }
 
 void Feed(int channel, const std::vector<uint8_t>& bytes) {
-  std::lock_guard<std::mutex> lock(s_lock);
-  s_channels[channel].in.insert(s_channels[channel].in.end(), bytes.begin(), bytes.end());
+  HANDLE event = nullptr;
+  {
+    std::lock_guard<std::recursive_mutex> g(S().lock);
+    if (!ValidChannel(channel)) return;
+    Channel& c = S().channels[channel];
+    c.in.insert(c.in.end(), bytes.begin(), bytes.end());
+    event = c.event;
+  }
+  if (event) SetEvent(event);
 }
 
 size_t Buffered(int channel) {
-  std::lock_guard<std::mutex> lock(s_lock);
-  return s_channels[channel].in.size();
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  return ValidChannel(channel) ? S().channels[channel].in.size() : 0;
+}
+
+std::vector<std::string> Calls() {
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  return S().calls;
+}
+
+int CountCalls(const std::string& call) {
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  return static_cast<int>(std::count(S().calls.begin(), S().calls.end(), call));
 }
 
 std::vector<std::vector<uint8_t>> Writes(int channel) {
-  std::lock_guard<std::mutex> lock(s_lock);
-  return s_channels[channel].writes;
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  return ValidChannel(channel) ? S().channels[channel].writes : std::vector<std::vector<uint8_t>>();
 }
 
 std::vector<uint8_t> Written(int channel) {
@@ -67,55 +133,158 @@ std::vector<uint8_t> Written(int channel) {
   return all;
 }
 
+std::vector<uint32_t> WrittenCommandTypes(int channel) {
+  std::vector<uint8_t> bytes = Written(channel);
+  std::vector<uint32_t> types;
+  size_t pos = 0;
+  while (pos + 8 <= bytes.size()) {
+    uint32_t length = (uint32_t{bytes[pos]} << 8) | bytes[pos + 1];
+    uint32_t type = (uint32_t{bytes[pos + 4]} << 24) | (uint32_t{bytes[pos + 5]} << 16) |
+                    (uint32_t{bytes[pos + 6]} << 8) | bytes[pos + 7];
+    types.push_back(type);
+    pos += 8 + length;
+  }
+  return types;
+}
+
 void ClearWrites() {
-  std::lock_guard<std::mutex> lock(s_lock);
-  for (Channel& c : s_channels) c.writes.clear();
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  for (Channel& c : S().channels) c.writes.clear();
 }
 
 void FailNextWrite(int channel) {
-  std::lock_guard<std::mutex> lock(s_lock);
-  s_channels[channel].failNextWrite = true;
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  if (ValidChannel(channel)) S().channels[channel].failNextWrite = true;
 }
 
-std::vector<std::u16string> UnloadedDrivers() {
-  std::lock_guard<std::mutex> lock(s_lock);
-  return s_unloaded;
+void SetCallHook(std::function<void(const std::string& call)> hook) {
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  S().callHook = std::move(hook);
 }
+
+void SetWriteHook(std::function<void(int channel, const std::vector<uint8_t>& bytes)> hook) {
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  S().writeHook = std::move(hook);
+}
+
 }  // namespace fakeadb
 
+using fakeadb::S;
+using fakeadb::ValidChannel;
+
+int Corvane_Adb_Init() {
+  fakeadb::Record("Init");
+  return 0;
+}
+
+int Corvane_Adb_Close() {
+  fakeadb::Record("Close");
+  return 0;
+}
+
+BYTE Corvane_Adb_IsConnected() {
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  return S().script.connected ? 1 : 0;
+}
+
 BYTE Corvane_Adb_IsChannelConnected(int channel) {
-  if (channel < 0 || channel > 5) return 0;
-  std::lock_guard<std::mutex> lock(s_lock);
-  return s_channels[channel].connected ? 1 : 0;
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  return ValidChannel(channel) && S().channels[channel].connected ? 1 : 0;
 }
 
 int Corvane_Adb_GetChannelDataSize(int channel) {
-  if (channel < 0 || channel > 5) return 0;
-  std::lock_guard<std::mutex> lock(s_lock);
-  return static_cast<int>(s_channels[channel].in.size());
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  return ValidChannel(channel) ? static_cast<int>(S().channels[channel].in.size()) : 0;
+}
+
+int Corvane_Adb_SetTcpDataNotifyEvent(int channel, HANDLE event) {
+  std::lock_guard<std::recursive_mutex> g(S().lock);
+  if (!ValidChannel(channel)) return -10;
+  S().channels[channel].event = event;
+  return 0;
+}
+
+void Corvane_Adb_SetUsbThreadPriority(int priority) {
+  fakeadb::Record("SetUsbThreadPriority " + std::to_string(priority));
+}
+
+void Corvane_Adb_SetPushDir(const char* directory) { fakeadb::Record(std::string("SetPushDir ") + directory); }
+
+void Corvane_Adb_TcpConnect() {
+  {
+    std::lock_guard<std::recursive_mutex> g(S().lock);
+    if (S().script.tcpConnectOpensAll && S().script.connected) {
+      for (fakeadb::Channel& c : S().channels) c.connected = true;
+    }
+  }
+  fakeadb::Record("TcpConnect");
+}
+
+int Corvane_Adb_TcpDisconnect(int channel) {
+  {
+    std::lock_guard<std::recursive_mutex> g(S().lock);
+    for (int c = 0; c < fakeadb::kChannels; ++c) {
+      if (channel == fakeadb::kAllChannels || channel == c) S().channels[c].connected = false;
+    }
+  }
+  fakeadb::Record("TcpDisconnect " + std::to_string(channel));
+  return 0;
 }
 
 int Corvane_Adb_TcpWrite(int channel, const void* data, int length) {
-  if (channel < 0 || channel > 5 || length < 0) return 0;
-  std::lock_guard<std::mutex> lock(s_lock);
-  Channel& c = s_channels[channel];
-  if (c.failNextWrite) {
-    c.failNextWrite = false;
-    return 0;
-  }
+  if (!ValidChannel(channel) || length < 0) return 0;
   const uint8_t* p = static_cast<const uint8_t*>(data);
-  c.writes.emplace_back(p, p + length);
+  std::vector<uint8_t> bytes(p, p + length);
+  std::function<void(int, const std::vector<uint8_t>&)> hook;
+  {
+    std::lock_guard<std::recursive_mutex> g(S().lock);
+    fakeadb::Channel& c = S().channels[channel];
+    if (!c.connected) return 0;
+    if (c.failNextWrite) {
+      c.failNextWrite = false;
+      return 0;
+    }
+    c.writes.push_back(bytes);
+    hook = S().writeHook;
+  }
+  if (hook) hook(channel, bytes);
   return 1;
 }
 
-int Corvane_Adb_TcpRead_CMD(uint8_t* buffer, int n) { return Read(0, buffer, n); }
-int Corvane_Adb_TcpRead_Video(uint8_t* buffer, int n) { return Read(1, buffer, n); }
-int Corvane_Adb_TcpRead_Media(uint8_t* buffer, int n) { return Read(2, buffer, n); }
-int Corvane_Adb_TcpRead_TTS(uint8_t* buffer, int n) { return Read(3, buffer, n); }
-int Corvane_Adb_TcpRead_VR(uint8_t* buffer, int n) { return Read(4, buffer, n); }
+int Corvane_Adb_TcpRead_CMD(uint8_t* buffer, int n) { return fakeadb::Read(0, buffer, n); }
+int Corvane_Adb_TcpRead_Video(uint8_t* buffer, int n) { return fakeadb::Read(1, buffer, n); }
+int Corvane_Adb_TcpRead_Media(uint8_t* buffer, int n) { return fakeadb::Read(2, buffer, n); }
+int Corvane_Adb_TcpRead_TTS(uint8_t* buffer, int n) { return fakeadb::Read(3, buffer, n); }
+int Corvane_Adb_TcpRead_VR(uint8_t* buffer, int n) { return fakeadb::Read(4, buffer, n); }
 
-int UnloadDriver(LPCWSTR deviceName) {
-  std::lock_guard<std::mutex> lock(s_lock);
-  s_unloaded.emplace_back(deviceName);
-  return 1;
+int Corvane_Adb_Shell(const char* service) {
+  fakeadb::Record(std::string("Shell ") + service);
+  return 0;
+}
+
+int Corvane_Adb_StartPhoneApp() {
+  const int r = fakeadb::NextResult(&S().script.startPhoneAppResults, 0);
+  fakeadb::Record("StartPhoneApp");
+  return r;
+}
+
+int Corvane_Adb_KillVtsc() {
+  fakeadb::Record("KillVtsc");
+  return 0;
+}
+
+int Corvane_Adb_StartVtsc() {
+  const int r = fakeadb::NextResult(&S().script.startVtscResults, 1);
+  fakeadb::Record("StartVtsc");
+  return r;
+}
+
+int Corvane_Adb_PushVtim(const char* directory) {
+  int r;
+  {
+    std::lock_guard<std::recursive_mutex> g(S().lock);
+    r = S().script.pushVtimResult;
+  }
+  fakeadb::Record(std::string("PushVtim ") + directory);
+  return r;
 }

@@ -1,23 +1,62 @@
-// An in-memory phone link for the engine's tests: each channel has an open flag, the bytes the
-// test feeds (what the phone sent) and the writes the engine made (one entry per
-// Corvane_Adb_TcpWrite). Reads are exact and never wait: a read of more than is buffered fails.
+// An in-memory phone link for the tests of the engine and the application: every Corvane_Adb_*
+// function of the flat interface, driven by a script the test sets up. Each channel has an open
+// flag, the bytes the test feeds (what the phone sent) and the writes the engine made (one entry
+// per Corvane_Adb_TcpWrite); every call that is not a read or a write is recorded by name.
+// Reads are exact and never wait, as the real link's reads end: all n bytes, or 0 and nothing
+// taken (too few buffered, or the channel closed).
+//
+// A program links either this (corvane_fake_phonelink) or the real link, never both.
 #pragma once
 
+#include "kernel/wcetypes.h"
+
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace fakeadb {
+
+struct Script {
+  bool connected = true;                 // CNXN received
+  bool tcpConnectOpensAll = true;        // Corvane_Adb_TcpConnect brings all six channels up
+  std::deque<int> startPhoneAppResults;  // then 0
+  std::deque<int> startVtscResults;      // then 1
+  int pushVtimResult = 0;
+};
+
+// Back to the default script, all channels closed, no calls, writes, hooks or buffered bytes.
 void Reset();
-void SetConnected(int channel, bool connected);
+Script& GetScript();   // lock with Lock() while changing it from a running test
+void Lock();
+void Unlock();
+
+// CNXN received or not (Corvane_Adb_IsConnected).
+void SetConnected(bool connected);
+void SetChannelConnected(int channel, bool connected);
 void SetAllConnected(bool connected);
+// The phone sends bytes on a channel: buffered and the channel's data event set.
 void Feed(int channel, const std::vector<uint8_t>& bytes);
 size_t Buffered(int channel);
+
+// Calls in order: "Init", "Close", "SetUsbThreadPriority <n>", "SetPushDir <dir>", "TcpConnect",
+// "TcpDisconnect <n>", "Shell <service>", "StartPhoneApp", "KillVtsc", "StartVtsc", "PushVtim <dir>".
+std::vector<std::string> Calls();
+int CountCalls(const std::string& call);
+
 std::vector<std::vector<uint8_t>> Writes(int channel);
 // Every write of the channel, one after the other.
 std::vector<uint8_t> Written(int channel);
+// The message types of the command frames written to channel 0 or 5, in order.
+std::vector<uint32_t> WrittenCommandTypes(int channel);
 void ClearWrites();
-// The next write to the channel is refused (Corvane_Adb_TcpWrite still queues nothing).
+// The next write to the channel is refused and keeps nothing.
 void FailNextWrite(int channel);
-std::vector<std::u16string> UnloadedDrivers();
+
+// Runs on the calling engine thread after each call is recorded (outside the fake's lock).
+void SetCallHook(std::function<void(const std::string& call)> hook);
+// Runs after each write (channel, bytes of that write), outside the lock.
+void SetWriteHook(std::function<void(int channel, const std::vector<uint8_t>& bytes)> hook);
+
 }  // namespace fakeadb

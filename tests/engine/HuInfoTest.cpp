@@ -1,7 +1,10 @@
 #include "EngineTestSupport.h"
 
+#include "devmgr/devmgr.h"
 #include "kernel/filesys.h"
 #include "kernel/hal.h"
+#include "phonelink/DriverInstall.h"
+#include "registry/registry.h"
 
 #include <filesystem>
 #include <fstream>
@@ -18,6 +21,8 @@ class HuInfoTest : public EngineTest {
     wce::SetRootDir(root.string());
   }
   void TearDown() override {
+    wce::ResetDeviceManager();
+    wce::ResetRegistry();
     wce::ResetFileSystemView();
     fs::remove_all(root);
     EngineTest::TearDown();
@@ -37,9 +42,16 @@ TEST_F(HuInfoTest, FrameRateByBoardName) {
       {"MSB2531", 10, false}, {"mt3360", 12, false}, {"MT3360", 10, false},
       {"AT91", 8, true},      {"x", 10, false},      {nullptr, 10, false},
   };
+  // The real driver is installed and active, so that an unload shows in the device manager.
+  wce::ResetRegistry();
+  wce::SetModuleFileName(u"\\SDMMC\\CECorvane\\CECorvane.exe");
+  corvane::ResetDriverInstall();
+  fs::create_directories(root / "SDMMC" / "CECorvane");
+  fs::copy_file(KAVLINK_PATH, root / "SDMMC" / "CECorvane" / "kavlink.dll");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.board ? c.board : "no record");
-    fakeadb::Reset();
+    ASSERT_EQ(LoadAdbDriver(), 0);
+    ASSERT_EQ(IsDeviceActive(u"ADB1:"), 1);
     g_nRequestFrameRate = 10;
     if (c.board) {
       WritePlatform(std::string("board=") + c.board + "\ndevice=dev\ncpu_abi=abi\n");
@@ -48,10 +60,7 @@ TEST_F(HuInfoTest, FrameRateByBoardName) {
     }
     SetFrameRateByPlatform();
     EXPECT_EQ(g_nRequestFrameRate, c.rate);
-    EXPECT_EQ(fakeadb::UnloadedDrivers().size(), c.unloads ? 1u : 0u);
-    if (c.unloads) {
-      EXPECT_EQ(fakeadb::UnloadedDrivers()[0], u"ADB1:");
-    }
+    EXPECT_EQ(IsDeviceActive(u"ADB1:"), c.unloads ? 0 : 1);
   }
 }
 

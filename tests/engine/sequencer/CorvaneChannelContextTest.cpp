@@ -68,7 +68,7 @@ TEST_F(ChannelContextTest, ASecondRevThreadStartsNothingAndStopEndsAllFour) {
   EXPECT_EQ(g_hdThreadMedia, threads[2]);
   EXPECT_EQ(g_hdThreadTTS, threads[3]);
   // The media channel is open but never carries data: its thread waits without a time limit.
-  fakelink::SetChannelConnected(2, true);
+  fakeadb::SetChannelConnected(2, true);
   Sleep(300);
   ASSERT_TRUE(StopInTime());
   EXPECT_EQ(g_hdThreadCmd, nullptr);
@@ -78,20 +78,20 @@ TEST_F(ChannelContextTest, ASecondRevThreadStartsNothingAndStopEndsAllFour) {
 }
 
 TEST_F(ChannelContextTest, APhoneThatWentAwayWhileUsbStayedInIsReportedOnce) {
-  for (int c = 0; c < 6; ++c) fakelink::SetChannelConnected(c, true);
+  for (int c = 0; c < 6; ++c) fakeadb::SetChannelConnected(c, true);
   RevThread();
   // A heartbeat on the video channel: video has been seen.
-  fakelink::QueueInbound(1, {0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x02, 0x00, 0x02});
+  fakeadb::Feed(1, {0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x02, 0x00, 0x02});
   PumpFor(400);
   // Everything but voice recognition closes.
-  for (int c : {0, 1, 2, 3, 5}) fakelink::SetChannelConnected(c, false);
+  for (int c : {0, 1, 2, 3, 5}) fakeadb::SetChannelConnected(c, false);
   ASSERT_TRUE(h.PumpUntil([&] { return !h.Posted(INNER_MSG_PHONE_CORVANE_EXIT).empty(); }));
   PumpFor(1200);   // four more idle passes of the video thread
   EXPECT_EQ(h.Posted(INNER_MSG_PHONE_CORVANE_EXIT).size(), 1u);
 }
 
 TEST_F(ChannelContextTest, LongVideoGapsAskForTenFramesUnlessThePhoneRunsAtTen) {
-  fakelink::SetChannelConnected(1, true);
+  fakeadb::SetChannelConnected(1, true);
   g_nPhoneFrameRate = 10;
   RevThread();
   PumpFor(1000);
@@ -108,15 +108,15 @@ TEST_F(ChannelContextTest, ResettingTheReceiversAlsoResetsVoiceRecognition) {
     std::lock_guard<std::mutex> hold(lock);
     broadcasts.push_back({msg, w, l});
   });
-  fakelink::SetChannelConnected(4, true);
+  fakeadb::SetChannelConnected(4, true);
   CorvaneVRecord* vr = g_CorvaneChannelContext.m_pVRecord;
   ASSERT_NE(vr, nullptr);
   // The header of a 16-byte data package whose payload never comes: the connection is lost.
-  fakelink::QueueInbound(4, {0x00, 0x00, 0x00, 0x10, 0, 0, 0, 0, 0x00, 0x05, 0x00, 0x03});
+  fakeadb::Feed(4, {0x00, 0x00, 0x00, 0x10, 0, 0, 0, 0, 0x00, 0x05, 0x00, 0x03});
   EXPECT_EQ(vr->receivePackageData(), 0);
   ResetChannelReceivers();
   // The next connection starts with a voice-recognition start and no payload.
-  fakelink::QueueInbound(4, {0x00, 0x00, 0x00, 0x00, 0, 0, 0, 0, 0x00, 0x05, 0x00, 0x02});
+  fakeadb::Feed(4, {0x00, 0x00, 0x00, 0x00, 0, 0, 0, 0, 0x00, 0x05, 0x00, 0x02});
   EXPECT_EQ(vr->receivePackageData(), 1);
   std::lock_guard<std::mutex> hold(lock);
   ASSERT_EQ(broadcasts.size(), 1u);

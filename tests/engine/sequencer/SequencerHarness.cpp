@@ -38,7 +38,7 @@ SequencerHarness::SequencerHarness() {
   m_programDir = m_root + "/SDMMC/CECorvane";
   std::filesystem::create_directories(m_programDir);
 
-  fakelink::Reset();
+  fakeadb::Reset();
   ResetSequencerState();
   ResetChannelContext();
   g_CorvaneAppFlags.Reset();
@@ -64,8 +64,8 @@ SequencerHarness::SequencerHarness() {
 
 SequencerHarness::~SequencerHarness() {
   Stop();
-  fakelink::SetCallHook(nullptr);
-  fakelink::SetWriteHook(nullptr);
+  fakeadb::SetCallHook(nullptr);
+  fakeadb::SetWriteHook(nullptr);
   DestroyWindow(m_hwnd);
   std::error_code ec;
   std::filesystem::remove_all(m_root, ec);
@@ -76,16 +76,16 @@ void SequencerHarness::TouchFile(const std::string& name) { std::ofstream(m_prog
 void SequencerHarness::MakeDir(const std::string& name) { std::filesystem::create_directories(m_programDir + "/" + name); }
 
 void SequencerHarness::AnswerPhone(bool version, bool encoder) {
-  fakelink::SetWriteHook([version, encoder](int channel, const std::vector<uint8_t>& bytes) {
+  fakeadb::SetWriteHook([version, encoder](int channel, const std::vector<uint8_t>& bytes) {
     if (channel != 0 || bytes.size() != 8) return;
     uint32_t type = TypeOf(bytes);
     if (version && type == 0x00018001) {
       // CorvaneProtocolVersionMatchStatus with no fields: an empty payload.
-      fakelink::QueueInbound(0, {0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x02});
+      fakeadb::Feed(0, {0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x02});
     }
     if (encoder && type == 0x00018007) {
       // CorvaneVideoEncoderInfo width 800, height 480, frameRate 10.
-      fakelink::QueueInbound(0, {0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x00, 0x08,   //
+      fakeadb::Feed(0, {0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x00, 0x08,   //
                                 0x08, 0xA0, 0x06, 0x10, 0xE0, 0x03, 0x18, 0x0A});
     }
   });

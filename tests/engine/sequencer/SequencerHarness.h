@@ -2,7 +2,7 @@
 // and timers; the phone's answers are queued on channel 0 as the real phone would send them.
 #pragma once
 
-#include "FakePhoneLink.h"
+#include "FakeAdb.h"
 
 #include "kernel/wcetypes.h"
 #include "user/user.h"

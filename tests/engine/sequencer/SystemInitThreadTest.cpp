@@ -39,7 +39,7 @@ bool Contains(const std::vector<uint8_t>& hay, const std::vector<uint8_t>& needl
 // Calls of the phone link that make up the steps (waits and queries left out).
 std::vector<std::string> StepCalls() {
   std::vector<std::string> out;
-  for (const std::string& c : fakelink::Calls()) {
+  for (const std::string& c : fakeadb::Calls()) {
     if (c == "Init" || c == "Close" || c.rfind("SetUsbThreadPriority", 0) == 0) continue;
     out.push_back(c);
   }
@@ -61,10 +61,10 @@ TEST(SystemInitThread, ConnectsStepByStepAndArmsTheStatisticsTimer) {
   EXPECT_THAT(StepCalls(), ElementsAre("StartPhoneApp", "KillVtsc", "SetPushDir \\SDMMC\\CECorvane", "StartVtsc",
                                        "PushVtim \\SDMMC\\CECorvane", "TcpConnect"));
   // Version, description, statistics, the pre-encoder command, encoder settings, encoder start.
-  EXPECT_THAT(fakelink::WrittenCommandTypes(0),
+  EXPECT_THAT(fakeadb::WrittenCommandTypes(0),
               ElementsAre(0x00018001u, 0x00018003u, 0x00018027u, 0x00018056u, 0x00018007u, 0x00018009u));
   // Encoder settings for the 800 x 480 screen at the default 10 frames a second.
-  EXPECT_TRUE(Contains(fakelink::Written(0), {0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x80, 0x07,   //
+  EXPECT_TRUE(Contains(fakeadb::Written(0), {0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x80, 0x07,   //
                                              0x08, 0xA0, 0x06, 0x10, 0xE0, 0x03, 0x18, 0x0A}));
   EXPECT_TRUE(CConnectProgress::Instance()->IsVersionAnswered());
   EXPECT_TRUE(CConnectProgress::Instance()->IsEncoderReady());
@@ -84,7 +84,7 @@ TEST(SystemInitThread, MissingVersionAndEncoderAnswersDoNotStopTheSequence) {
   h.PlugIn();
   ASSERT_TRUE(h.PumpUntil([&] { return h.TimerFired(TIMER_ID_SEND_INFO_MD); }));
   EXPECT_EQ(h.Progress(), kAllSteps);
-  EXPECT_THAT(fakelink::WrittenCommandTypes(0),
+  EXPECT_THAT(fakeadb::WrittenCommandTypes(0),
               ElementsAre(0x00018001u, 0x00018003u, 0x00018027u, 0x00018056u, 0x00018007u, 0x00018009u));
   EXPECT_FALSE(CConnectProgress::Instance()->IsVersionAnswered());
   EXPECT_FALSE(CConnectProgress::Instance()->IsEncoderReady());
@@ -93,7 +93,7 @@ TEST(SystemInitThread, MissingVersionAndEncoderAnswersDoNotStopTheSequence) {
 TEST(SystemInitThread, AppNotInstalledEndsTheAttemptWithItsReport) {
   SequencerHarness h;
   h.TouchFile("vtsc16");
-  fakelink::GetScript().startPhoneAppResults = {-14};
+  fakeadb::GetScript().startPhoneAppResults = {-14};
   h.Start();
   h.PlugIn();
   ASSERT_TRUE(h.PumpUntil([&] { return !h.Posted(CORVAN_WM_MSG).empty(); }));
@@ -111,12 +111,12 @@ TEST(SystemInitThread, AppNotInstalledEndsTheAttemptWithItsReport) {
 
 TEST(SystemInitThread, PhoneAppStartIsRetriedOnceAfterATimeOut) {
   SequencerHarness h;   // no helper files: the attempt ends at the first helper
-  fakelink::GetScript().startPhoneAppResults = {-13, -14};
+  fakeadb::GetScript().startPhoneAppResults = {-13, -14};
   h.Start();
   h.PlugIn();
   ASSERT_TRUE(h.PumpUntil([&] { return !h.Posted(CORVAN_WM_MSG).empty(); }));
   ASSERT_TRUE(h.Stop());
-  EXPECT_EQ(fakelink::CountCalls("StartPhoneApp"), 2);
+  EXPECT_EQ(fakeadb::CountCalls("StartPhoneApp"), 2);
   EXPECT_EQ(h.Posted(CORVAN_WM_MSG)[0].lParam, 2);
 }
 
@@ -124,7 +124,7 @@ TEST(SystemInitThread, UsbOutMidStepEndsTheAttemptAndIsLoggedOnTheNextPass) {
   SequencerHarness h;
   h.TouchFile("vtsc16");
   h.TouchFile("vtim.jar");
-  fakelink::SetCallHook([](const std::string& call) {
+  fakeadb::SetCallHook([](const std::string& call) {
     if (call == "StartVtsc") g_CorvaneAppFlags.m_bUsbIn = 0;
   });
   h.Start();
@@ -132,8 +132,8 @@ TEST(SystemInitThread, UsbOutMidStepEndsTheAttemptAndIsLoggedOnTheNextPass) {
   ASSERT_TRUE(h.PumpUntil([&] { return CErrorLog::GetInstance()->GetLineCount() > 0; }));
   ASSERT_TRUE(h.Stop());
   EXPECT_THAT(h.Progress(), ElementsAre(10, 20, 30, 40));
-  EXPECT_EQ(fakelink::CountCalls("TcpConnect"), 0);
-  EXPECT_EQ(fakelink::CountCalls("PushVtim \\SDMMC\\CECorvane"), 0);
+  EXPECT_EQ(fakeadb::CountCalls("TcpConnect"), 0);
+  EXPECT_EQ(fakeadb::CountCalls("PushVtim \\SDMMC\\CECorvane"), 0);
   EXPECT_THAT(ErrorLines(), ElementsAre(CErrorLog::kLineUsbLost));
 }
 
@@ -159,15 +159,15 @@ TEST_P(SystemInitThreadHelpers, FindsTheHelperFilesBesideTheProgram) {
     ASSERT_TRUE(h.Stop());
     EXPECT_EQ(h.Posted(CORVAN_WM_MSG)[0].lParam, 1);
     EXPECT_THAT(h.Progress(), ElementsAre(10, 20, 30, 40));
-    EXPECT_EQ(fakelink::CountCalls("StartVtsc"), 0);
+    EXPECT_EQ(fakeadb::CountCalls("StartVtsc"), 0);
     return;
   }
   ASSERT_TRUE(h.PumpUntil([&] { return h.TimerFired(TIMER_ID_SEND_INFO_MD); }));
   ASSERT_TRUE(h.Stop());
-  EXPECT_EQ(fakelink::CountCalls(std::string("SetPushDir ") + c.pushDir), 1);
+  EXPECT_EQ(fakeadb::CountCalls(std::string("SetPushDir ") + c.pushDir), 1);
   EXPECT_EQ(h.Progress(), kAllSteps);
   if (c.vtimDir) {
-    EXPECT_EQ(fakelink::CountCalls(std::string("PushVtim ") + c.vtimDir), 1);
+    EXPECT_EQ(fakeadb::CountCalls(std::string("PushVtim ") + c.vtimDir), 1);
     EXPECT_TRUE(h.Posted(CORVAN_WM_MSG).empty());
   } else {
     ASSERT_EQ(h.Posted(CORVAN_WM_MSG).size(), 1u);
@@ -188,13 +188,13 @@ TEST(SystemInitThread, FirstHelperTimeOutsAreTriedThreeTimesThenReconnect) {
   SequencerHarness h;
   h.TouchFile("vtsc16");
   h.TouchFile("vtim.jar");
-  fakelink::GetScript().startVtscResults = {-7, -9, -8};
+  fakeadb::GetScript().startVtscResults = {-7, -9, -8};
   h.Start();
   h.PlugIn();
   // The failure re-arms the sequencer itself; its second attempt then connects.
   ASSERT_TRUE(h.PumpUntil([&] { return h.TimerFired(TIMER_ID_SEND_INFO_MD); }));
   ASSERT_TRUE(h.Stop());
-  EXPECT_EQ(fakelink::CountCalls("StartVtsc"), 4);
+  EXPECT_EQ(fakeadb::CountCalls("StartVtsc"), 4);
   EXPECT_THAT(ErrorLines(), ElementsAre(CErrorLog::kLineVtscFailed));
   std::vector<LPARAM> expected = {10, 20, 30, 40};
   expected.insert(expected.end(), kAllSteps.begin(), kAllSteps.end());
@@ -205,19 +205,19 @@ TEST(SystemInitThread, AndroidLevelAboveTheFirstHelperCountsAsStarted) {
   SequencerHarness h;
   h.TouchFile("vtsc16");
   h.TouchFile("vtim.jar");
-  fakelink::GetScript().startVtscResults = {-15};
+  fakeadb::GetScript().startVtscResults = {-15};
   h.Start();
   h.PlugIn();
   ASSERT_TRUE(h.PumpUntil([&] { return h.TimerFired(TIMER_ID_SEND_INFO_MD); }));
-  EXPECT_EQ(fakelink::CountCalls("StartVtsc"), 1);
+  EXPECT_EQ(fakeadb::CountCalls("StartVtsc"), 1);
   EXPECT_EQ(h.Progress(), kAllSteps);
   EXPECT_TRUE(ErrorLines().empty());
 }
 
 TEST(SystemInitThread, ReconnectClosesTheOpenChannelsFirst) {
   SequencerHarness h;
-  for (int c = 0; c < 6; ++c) fakelink::SetChannelConnected(c, true);
-  fakelink::GetScript().startPhoneAppResults = {-14};
+  for (int c = 0; c < 6; ++c) fakeadb::SetChannelConnected(c, true);
+  fakeadb::GetScript().startPhoneAppResults = {-14};
   g_CorvaneAppFlags.m_bUsbIn = 1;
   h.Start();
   h.Reconnect();
@@ -228,7 +228,7 @@ TEST(SystemInitThread, ReconnectClosesTheOpenChannelsFirst) {
 
 TEST(SystemInitThread, NoConnectionLogsTheAuthorisationFailureOncePerUsbOut) {
   SequencerHarness h;
-  fakelink::SetConnected(false);
+  fakeadb::SetConnected(false);
   h.Start();
   for (int round = 0; round < 2; ++round) {
     h.PlugIn();
@@ -249,12 +249,12 @@ TEST(SystemInitThread, NoConnectionLogsTheAuthorisationFailureOncePerUsbOut) {
 
 TEST(SystemInitThread, QuitEndsTheWaitForAPhoneAtItsAuthorisationPrompt) {
   SequencerHarness h;
-  fakelink::SetConnected(false);   // USB stays in, CNXN never comes
+  fakeadb::SetConnected(false);   // USB stays in, CNXN never comes
   h.Start();
   h.PlugIn();
   ASSERT_TRUE(h.PumpUntil([&] { return h.Progress().size() == 1u; }));
   EXPECT_TRUE(h.Stop());
-  EXPECT_EQ(fakelink::CountCalls("StartPhoneApp"), 0);
+  EXPECT_EQ(fakeadb::CountCalls("StartPhoneApp"), 0);
   // Leaving is not an authorisation failure.
   EXPECT_EQ(g_bAuthFailLogged.load(), 0);
   EXPECT_THAT(ErrorLines(), ElementsAre());
