@@ -2,10 +2,13 @@
 
 #include "CorvaneChannelContext.h"
 #include "CorvaneCommand.h"
+#include "CorvaneFrame.h"
+#include "CorvanePicture.h"
 #include "CorvaneVRecord.h"
 #include "CorvaneWindowMessages.h"
 
 #include "kernel/kernel.h"
+#include "phonelink/CorvaneAdb.h"
 #include "services/CorvaneConfig.h"
 
 #include <gtest/gtest.h>
@@ -98,6 +101,61 @@ TEST_F(ChannelContextTest, LongVideoGapsAskForTenFramesUnlessThePhoneRunsAtTen) 
   EXPECT_EQ(CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 10), 0u);
   g_nPhoneFrameRate = 3;
   ASSERT_TRUE(h.PumpUntil([&] { return CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 10) >= 2; }));
+}
+
+// A video stream package: length, timestamp and type, big-endian, then the payload.
+std::vector<uint8_t> VideoPackage(uint32_t type, uint32_t length) {
+  std::vector<uint8_t> p = {static_cast<uint8_t>(length >> 24), static_cast<uint8_t>(length >> 16),
+                            static_cast<uint8_t>(length >> 8),  static_cast<uint8_t>(length),
+                            0, 0, 0, 0,
+                            static_cast<uint8_t>(type >> 24),   static_cast<uint8_t>(type >> 16),
+                            static_cast<uint8_t>(type >> 8),    static_cast<uint8_t>(type)};
+  p.resize(p.size() + length, 0);
+  return p;
+}
+
+TEST_F(ChannelContextTest, AHeldVideoThreadParksAtAPackageBoundaryAndFindsTheBacklogOnRelease) {
+  fakelink::SetChannelConnected(1, true);
+  // At 10 no wait asks for 10; the backlog still asks for 3.
+  g_nPhoneFrameRate = 10;
+  CorvanePicture* picture = g_CorvaneChannelContext.m_pPicture;
+  ASSERT_NE(picture, nullptr);
+  RevThread();
+  // A picture's header arrives without its payload: the receiver holds it pending.
+  const std::vector<uint8_t> first = VideoPackage(MSG_VIDEO_PICTURE, 1000);
+  fakelink::QueueInbound(1, std::vector<uint8_t>(first.begin(), first.begin() + 12));
+  ASSERT_TRUE(h.PumpUntil([&] { return picture->IsHeaderPending(); }));
+  HoldVideoThread(true);
+  fakelink::QueueInbound(1, std::vector<uint8_t>(first.begin() + 12, first.end()));
+  // Parked only after the pending package was read whole.
+  ASSERT_TRUE(WaitVideoThreadHeld(10000));
+  EXPECT_FALSE(picture->IsHeaderPending());
+  EXPECT_EQ(Corvane_Adb_GetChannelDataSize(1), 0);
+
+  // Three pictures of 100000 bytes pile up: nothing is read while held.
+  std::vector<uint8_t> backlog;
+  for (int i = 0; i < 3; ++i) {
+    const std::vector<uint8_t> p = VideoPackage(MSG_VIDEO_PICTURE, 100000);
+    backlog.insert(backlog.end(), p.begin(), p.end());
+  }
+  fakelink::QueueInbound(1, backlog);
+  ASSERT_TRUE(WaitVideoThreadHeld(0));
+  EXPECT_EQ(Corvane_Adb_GetChannelDataSize(1), static_cast<int>(backlog.size()));
+  EXPECT_EQ(CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 3), 0u);
+
+  // Released, the first step finds more than 256 KiB waiting: dropped, and 3 asked for.
+  HoldVideoThread(false);
+  ASSERT_TRUE(h.PumpUntil([&] { return CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 3) == 1; }));
+  ASSERT_TRUE(h.PumpUntil([] { return Corvane_Adb_GetChannelDataSize(1) == 0; }));
+  EXPECT_EQ(CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 10), 0u);
+}
+
+TEST_F(ChannelContextTest, StopEndsAParkedVideoThread) {
+  RevThread();
+  HoldVideoThread(true);
+  ASSERT_TRUE(WaitVideoThreadHeld(10000));
+  ASSERT_TRUE(StopInTime());
+  EXPECT_EQ(g_hdThreadVideo, nullptr);
 }
 
 TEST_F(ChannelContextTest, ResettingTheReceiversAlsoResetsVoiceRecognition) {
