@@ -32,7 +32,8 @@ class Child {
   bool Running() const { return m_pid > 0; }
   pid_t Pid() const { return m_pid; }
   bool Write(const std::string& text);
-  // The next line of output, or false after ms milliseconds or at its end.
+  // The next line of output, or false after ms milliseconds or at its end; with ms 0, a line
+  // only if one is there already.
   bool ReadLine(std::string* line, int ms);
   // The exit status (128 + signal for a killed one), or -1 when it did not end within ms.
   int Wait(int ms);
@@ -130,6 +131,10 @@ SPhoneLog ParsePhoneLog(const std::filesystem::path& path);
 std::vector<uint8_t> CmdHeader(uint32_t type, size_t length);
 // Whether the head unit wrote exactly these bytes as one WRTE on the newest stream to `service`.
 bool WroteOnce(const SPhoneLog& log, const std::string& service, const std::vector<uint8_t>& bytes);
+// Whether every byte of the phone's picture `frame` is in the head unit's video ring buffer: the
+// host answers a WRTE with OKAY only after it copied the payload into the ring. Only the newest
+// video stream is looked at.
+bool PictureInRing(const SPhoneLog& log, uint32_t frame);
 std::string ReadText(const std::filesystem::path& path);
 // Undoes the log's payload escaping (\xNN, a trailing "..." marks a cut).
 std::vector<uint8_t> UnescapeBytes(const std::string& text, bool* truncated);
@@ -151,9 +156,19 @@ class EngineE2E : public ::testing::Test {
   void StartEngine(const std::vector<std::string>& options = {});
 
   // Reads the engine's lines until one equals `wanted` (or was already read); every line is kept.
-  bool ReadUntil(const std::string& wanted, int ms);
+  bool ReadUntil(const std::string& wanted, int ms) { return ReadUntilCount(wanted, 1, ms); }
+  // Reads until `count` lines equal `wanted`, counting those already read.
+  bool ReadUntilCount(const std::string& wanted, size_t count, int ms);
   // Reads for ms milliseconds (or until the output ends), keeping every line.
   void ReadFor(int ms);
+  // Keeps the lines the engine has written so far, without waiting for more.
+  void ReadAvailable();
+  // Posts a registered message of the test's own to the main window and reads until the window
+  // got it: every message posted to the window before it has been handled and written.
+  bool Ping(int ms = 10000);
+  // The engine's "hold video": true once its video receive thread is parked.
+  bool HoldVideo(int ms = 30000);
+  bool ReleaseVideo();
   bool Seen(const std::string& line) const;
   size_t Count(const std::string& line) const;
   // The lines read so far that start with `prefix`, in order.
@@ -177,6 +192,7 @@ class EngineE2E : public ::testing::Test {
   Child m_phone;
   Child m_engine;
   std::vector<std::string> m_lines;
+  int m_pings = 0;
 };
 
 }  // namespace e2e
