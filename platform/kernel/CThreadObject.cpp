@@ -1,16 +1,41 @@
 #include "CThreadObject.h"
 
+#include <pthread.h>
+
 namespace {
 
 struct CurrentThreadSlot {
   DWORD id = 0;
   std::shared_ptr<CThreadObject> object;
-  ~CurrentThreadSlot() {
-    if (object) object->MarkEnded(0);
-  }
 };
 
-thread_local CurrentThreadSlot t_current;
+// The calling thread's slot: a plain pointer, with its clean-up on a thread key. A thread_local
+// object with a destructor has that destructor registered on first use through the C library,
+// which takes the dynamic loader's lock; a driver library's detach waits for the driver's own
+// threads while the loader holds that lock, so a thread just starting would never get past its
+// first line and the unload would never end.
+thread_local CurrentThreadSlot* t_current = nullptr;
+
+pthread_key_t SlotKey() {
+  static const pthread_key_t key = [] {
+    pthread_key_t k;
+    pthread_key_create(&k, [](void* p) {
+      CurrentThreadSlot* slot = static_cast<CurrentThreadSlot*>(p);
+      if (slot->object) slot->object->MarkEnded(0);
+      delete slot;
+    });
+    return k;
+  }();
+  return key;
+}
+
+CurrentThreadSlot& Slot() {
+  if (!t_current) {
+    t_current = new CurrentThreadSlot();
+    pthread_setspecific(SlotKey(), t_current);
+  }
+  return *t_current;
+}
 
 }  // namespace
 
@@ -45,8 +70,9 @@ bool CThreadObject::IsSignalledFor(DWORD) const {
 void CThreadObject::Acquire(DWORD) {}
 
 void CThreadObject::Run(std::shared_ptr<CThreadObject> self, LPTHREAD_START_ROUTINE start, LPVOID param) {
-  t_current.id = self->m_threadId;
-  t_current.object = self;
+  CurrentThreadSlot& slot = Slot();
+  slot.id = self->m_threadId;
+  slot.object = self;
   {
     std::unique_lock<std::mutex> lock(self->m_suspendLock);
     self->m_resumed.wait(lock, [&] { return self->m_suspendCount == 0; });
@@ -56,13 +82,15 @@ void CThreadObject::Run(std::shared_ptr<CThreadObject> self, LPTHREAD_START_ROUT
 }
 
 std::shared_ptr<CThreadObject> CThreadObject::Current() {
-  if (!t_current.object) t_current.object = std::make_shared<CThreadObject>(CurrentId(), false);
-  return t_current.object;
+  CurrentThreadSlot& slot = Slot();
+  if (!slot.object) slot.object = std::make_shared<CThreadObject>(CurrentId(), false);
+  return slot.object;
 }
 
 DWORD CThreadObject::CurrentId() {
-  if (t_current.id == 0) t_current.id = AllocateId();
-  return t_current.id;
+  CurrentThreadSlot& slot = Slot();
+  if (slot.id == 0) slot.id = AllocateId();
+  return slot.id;
 }
 
 DWORD CThreadObject::AllocateId() {
