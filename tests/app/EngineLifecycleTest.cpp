@@ -141,7 +141,7 @@ TEST_P(EngineQuit, QuitEndsWithinThreeSeconds) {
     case EState::NoPhone:
       m_port = 1;   // nothing listens there
       ASSERT_NO_FATAL_FAILURE(StartEngine());
-      usleep(500000);
+      ASSERT_TRUE(Ping());
       break;
     case EState::Connecting:
       ASSERT_NO_FATAL_FAILURE(StartPhone());
