@@ -57,7 +57,9 @@ struct SVideoHold {
   std::mutex lock;
   std::condition_variable changed;
   bool requested = false;   // under lock
+  unsigned releases = 0;    // under lock; a release and a new hold never meet within one park
   bool parked = false;      // under lock
+  unsigned parkedAt = 0;    // under lock: the releases counted when the thread parked
 };
 SVideoHold s_videoHold;
 
@@ -68,8 +70,11 @@ void ParkWhileHeld(const CorvanePicture* picture) {
   std::unique_lock<std::mutex> lock(s_videoHold.lock);
   if (!s_videoHold.requested || picture->IsHeaderPending()) return;
   s_videoHold.parked = true;
+  s_videoHold.parkedAt = s_videoHold.releases;
   s_videoHold.changed.notify_all();
-  while (s_videoHold.requested && !RevQuit()) s_videoHold.changed.wait_for(lock, std::chrono::milliseconds(300));
+  while (s_videoHold.releases == s_videoHold.parkedAt && !RevQuit()) {
+    s_videoHold.changed.wait_for(lock, std::chrono::milliseconds(300));
+  }
   s_videoHold.parked = false;
 }
 
@@ -310,11 +315,13 @@ void ResetChannelContext() {
 void HoldVideoThread(bool hold) {
   std::lock_guard<std::mutex> lock(s_videoHold.lock);
   s_videoHold.requested = hold;
+  if (!hold) ++s_videoHold.releases;
   s_videoHold.changed.notify_all();
 }
 
 bool WaitVideoThreadHeld(DWORD ms) {
   std::unique_lock<std::mutex> lock(s_videoHold.lock);
-  return s_videoHold.changed.wait_for(lock, std::chrono::milliseconds(ms),
-                                      [] { return s_videoHold.requested && s_videoHold.parked; });
+  return s_videoHold.changed.wait_for(lock, std::chrono::milliseconds(ms), [] {
+    return s_videoHold.requested && s_videoHold.parked && s_videoHold.parkedAt == s_videoHold.releases;
+  });
 }

@@ -74,5 +74,6 @@ void ResetChannelContext();
 // alone while its ring buffer fills; so a test makes a backlog however fast the machine decodes.
 // A release or the receive threads' quit flag ends the park.
 void HoldVideoThread(bool hold);
-// Whether the video receive thread is parked by a hold, waiting up to ms for it to get there.
+// Whether the video receive thread is parked by a hold, waiting up to ms for it to get there; a
+// hold that follows a release is answered by a new park, after one more pass of the loop.
 bool WaitVideoThreadHeld(DWORD ms);

@@ -6,9 +6,8 @@
 //
 // CORVANE_CAMPAIGN_SEED and CORVANE_CAMPAIGN_POINTS choose the run; a failure prints both so the
 // run can be replayed.
-#include "EngineE2E.h"
+#include "EngineSimE2E.h"
 
-#include "CPhoneSim.h"
 #include "app/CAppProtocol.h"
 #include "phonesim_pb/CorvaneConStatisticProto.pb.h"
 #include "phonesim_pb/CorvaneStatisticsInfoProto.pb.h"
@@ -91,10 +90,10 @@ struct SPoint {
   }
 };
 
-class FaultCampaign : public e2e::EngineE2E {
+class FaultCampaign : public e2e::EngineSimE2E {
  protected:
   void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(EngineE2E::SetUp());
+    ASSERT_NO_FATAL_FAILURE(EngineSimE2E::SetUp());
     m_seed = EnvNumber("CORVANE_CAMPAIGN_SEED", 20240611);
     m_points = static_cast<int>(EnvNumber("CORVANE_CAMPAIGN_POINTS", 8));
     m_rng.seed(m_seed);
@@ -110,21 +109,7 @@ class FaultCampaign : public e2e::EngineE2E {
       std::fprintf(stderr, "campaign: engine log %s, phone log %s\n", m_engineErr.c_str(),
                    (m_state / "phonesim.log").c_str());
     }
-    // The engine first, so that it does not see the phone go away as one more fault.
-    m_engine.Kill();
-    m_sim.Stop();
-    EngineE2E::TearDown();
-  }
-
-  void StartSim() {
-    phonesim::SPhoneSimOptions options;
-    options.port = 0;
-    options.state_dir = m_state.string();
-    std::string error;
-    ASSERT_TRUE(m_sim.Start(options, &error)) << error;
-    // Android level 25: the first helper program is not needed.
-    m_sim.Shell().SetProp("ro.build.version.sdk", "25");
-    m_port = m_sim.Port();
+    EngineSimE2E::TearDown();
   }
 
   int Rand(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_rng); }
@@ -309,7 +294,6 @@ class FaultCampaign : public e2e::EngineE2E {
     }
   }
 
-  phonesim::CPhoneSim m_sim;
   std::mt19937 m_rng;
   uint32_t m_seed = 0;
   int m_points = 0;
