@@ -24,6 +24,7 @@ const char kConnected[] = "msg CORVAN_WM_CONNECT_STEP 0 100";
 const char kShown[] = "msg NMSG_CORVANE_GET_VIDEO_DATA 0 0";
 const char kAskThree[] = "msg INNER_MSG_FRAME_RATE_CHANGE 0 3";
 const char kAskTen[] = "msg INNER_MSG_FRAME_RATE_CHANGE 0 10";
+const char kForeground[] = "msg MESSAGE_CMD_REV 0 65563";
 
 // Whether the head unit wrote the command's header and then its payload on the command stream.
 bool WroteCommand(const SPhoneLog& log, uint32_t type, const Bytes& payload) {
@@ -90,7 +91,6 @@ void WriteLargePicture(const fs::path& file) {
   ASSERT_GT(size * 2, 262144u);
 }
 
-const char kForeground[] = "msg MESSAGE_CMD_REV 0 65563";
 const char kFlushed[] = "!!!!!!!  Picture FlushData  len= ";
 
 struct SBacklog {
@@ -188,7 +188,9 @@ INSTANTIATE_TEST_SUITE_P(
 struct SGap {
   const char* name;
   std::vector<std::string> phoneOptions;
-  const char* done;          // a phone log text after which the gap is over
+  bool reports;              // the phone reports a rate, then a foreground report (see SBacklog)
+  bool touchStalls;          // a touch of the test's starts the phone's stall
+  const char* done;          // the phone's event that begins the gap; it ends with the next picture
   bool asksForTen;
 };
 
@@ -199,9 +201,38 @@ class EngineVideoGap : public EngineFrameRate, public ::testing::WithParamInterf
 TEST_P(EngineVideoGap, AsksForTenOnceUnlessThePhoneIsAtTen) {
   const SGap& s = GetParam();
   ASSERT_NO_FATAL_FAILURE(Connect(s.phoneOptions));
+  ASSERT_TRUE(ReadUntil(kForeground, 10000));
+  // The stall begins only once the head unit knows the phone's rate.
+  if (s.reports) ASSERT_TRUE(ReadUntilCount(kForeground, 2, 10000)) << "the phone's report was not read";
+  if (s.touchStalls) ASSERT_TRUE(m_engine.Write("touch down 10 10\ntouch up 10 10\n"));
   ASSERT_TRUE(WaitForLogText(s.done, 10000));
-  // The stall's length and the pictures after it.
-  ReadFor(2500);
+  // The gap is over once a picture the phone sent after it is in the head unit's ring.
+  uint32_t after = 0;
+  ASSERT_TRUE(WaitForLog(
+      [&](const SPhoneLog& l) {
+        int64_t at = -1;
+        for (const auto& e : l.events) {
+          if (at < 0 && e.text.find(s.done) != std::string::npos) at = e.us;
+        }
+        for (const auto& p : l.pictures) {
+          if (at >= 0 && p.us > at) {
+            after = p.frame;
+            return e2e::PictureInRing(l, after);
+          }
+        }
+        return false;
+      },
+      15000))
+      << "no picture after the gap reached the head unit";
+  // The video thread answers a hold from the top of its loop: every wait that spanned the gap has
+  // ended and made its request, if any, and the window has handled it by the ping.
+  ASSERT_TRUE(HoldVideo());
+  ASSERT_TRUE(ReleaseVideo());
+  ASSERT_TRUE(Ping());
+  // A request posted is on its way to the phone; its answer comes back at once.
+  if (s.asksForTen) {
+    ASSERT_TRUE(WaitForLogText("app tx ch0 0x0001000D len 2 frameRate: 10", 10000));
+  }
   SPhoneLog log = Log();
   if (s.asksForTen) {
     // The first wait past 210 ms asks; the phone's report of 10 stops the rest of the stall's waits.
@@ -217,19 +248,23 @@ TEST_P(EngineVideoGap, AsksForTenOnceUnlessThePhoneIsAtTen) {
   EXPECT_EQ(Quit(3000), 0);
 }
 
+const char kStallOnTouch[] = "stall=1500@rx:0x00068001";
+
 INSTANTIATE_TEST_SUITE_P(
     Gaps, EngineVideoGap,
     ::testing::Values(
         // Pictures and heartbeats stop for 1.5 s; the phone never reported a rate.
-        SGap{"StallWithoutReport", {"--app-fault", "stall=1500@picture:5"}, "app video stalled", true},
+        SGap{"StallWithoutReport", {"--app-fault", kStallOnTouch}, false, true, "app video stalled", true},
         SGap{"StallAfterReportOfFive",
-             {"--app-fault", "frame-rate-report=5@foreground", "--app-fault", "stall=1500@picture:5"},
-             "app video stalled", true},
+             {"--app-fault", "frame-rate-report=5@foreground", "--app-fault", "foreground@foreground", "--app-fault",
+              kStallOnTouch},
+             true, true, "app video stalled", true},
         SGap{"StallAfterReportOfTen",
-             {"--app-fault", "frame-rate-report=10@foreground", "--app-fault", "stall=1500@picture:5"},
-             "app video stalled", false},
+             {"--app-fault", "frame-rate-report=10@foreground", "--app-fault", "foreground@foreground", "--app-fault",
+              kStallOnTouch},
+             true, true, "app video stalled", false},
         // One picture a second: heartbeats fill every gap, so no wait is long.
-        SGap{"HeartbeatsBetweenSlowPictures", {"--fps", "1"}, "app picture 3 ", false}),
+        SGap{"HeartbeatsBetweenSlowPictures", {"--fps", "1"}, false, false, "app picture 3 ", false}),
     [](const ::testing::TestParamInfo<SGap>& i) { return std::string(i.param.name); });
 
 // ---- a version or encoder answer that never comes ----
