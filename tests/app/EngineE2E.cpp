@@ -317,16 +317,46 @@ uint32_t Be32(const std::vector<uint8_t>& b, size_t at) {
 
 }  // namespace
 
+std::vector<SVideoPackage> VideoPackages(const SPhoneLog& log) {
+  std::vector<SVideoPackage> out;
+  const SStreamOpen* video = nullptr;
+  for (const auto& o : log.opens) {
+    if (o.service == "tcp:8240") video = &o;
+  }
+  if (!video) return out;
+  // The phone writes each stream package (12-byte header: length, timestamp, type, big-endian)
+  // with one write and never joins two writes in a WRTE, so a package starts at a WRTE.
+  const uint32_t kHeader = 12;
+  uint64_t left = 0;   // bytes of the newest package still to come
+  for (const SPacket& p : log.packets) {
+    if (p.fromHost && p.command == "OKAY" && p.arg1 == video->deviceId) {
+      // One WRTE in flight per stream: this answers the newest one.
+      if (!out.empty() && left == 0) out.back().inRing = true;
+      continue;
+    }
+    if (p.fromHost || p.command != "WRTE" || p.arg0 != video->deviceId) continue;
+    if (left == 0) {
+      if (p.payload.size() < kHeader) break;
+      SVideoPackage package;
+      package.length = Be32(p.payload, 0);
+      package.type = Be32(p.payload, 8);
+      package.us = p.us;
+      out.push_back(package);
+      left = kHeader + static_cast<uint64_t>(package.length);
+    }
+    left -= std::min<uint64_t>(left, p.length);
+  }
+  return out;
+}
+
 bool PictureInRing(const SPhoneLog& log, uint32_t frame) {
   const SStreamOpen* video = nullptr;
   for (const auto& o : log.opens) {
     if (o.service == "tcp:8240") video = &o;
   }
   if (!video) return false;
-  // The phone writes each stream package (12-byte header: length, timestamp, type, big-endian)
-  // with one write and never joins two writes in a WRTE, so a package starts at a WRTE and the
-  // pictures follow each other on the stream in the order they were recorded.
-  size_t wanted = 0;
+  // The pictures follow each other on the stream in the order they were recorded.
+  size_t index = 0;
   bool known = false;
   for (const SPicture& p : log.pictures) {
     if (p.us < video->us) continue;
@@ -334,27 +364,12 @@ bool PictureInRing(const SPhoneLog& log, uint32_t frame) {
       known = true;
       break;
     }
-    ++wanted;
+    ++index;
   }
   if (!known) return false;
-  const uint32_t kPicture = 0x00020001;
-  const uint32_t kHeader = 12;
-  uint64_t left = 0;     // bytes of the current package still to come
-  size_t pictures = 0;   // pictures started
-  bool written = false;  // the wanted picture's last WRTE went out
-  for (const SPacket& p : log.packets) {
-    if (written) {
-      if (p.fromHost && p.command == "OKAY" && p.arg1 == video->deviceId) return true;
-      continue;
-    }
-    if (p.fromHost || p.command != "WRTE" || p.arg0 != video->deviceId) continue;
-    if (left == 0) {
-      if (p.payload.size() < kHeader) return false;
-      left = kHeader + static_cast<uint64_t>(Be32(p.payload, 0));
-      if (Be32(p.payload, 8) == kPicture) ++pictures;
-    }
-    left -= std::min<uint64_t>(left, p.length);
-    written = left == 0 && pictures == wanted + 1;
+  for (const SVideoPackage& p : VideoPackages(log)) {
+    if (p.type != kVideoPicture) continue;
+    if (index-- == 0) return p.inRing;
   }
   return false;
 }

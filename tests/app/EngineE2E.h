@@ -131,9 +131,21 @@ SPhoneLog ParsePhoneLog(const std::filesystem::path& path);
 std::vector<uint8_t> CmdHeader(uint32_t type, size_t length);
 // Whether the head unit wrote exactly these bytes as one WRTE on the newest stream to `service`.
 bool WroteOnce(const SPhoneLog& log, const std::string& service, const std::vector<uint8_t>& bytes);
-// Whether every byte of the phone's picture `frame` is in the head unit's video ring buffer: the
-// host answers a WRTE with OKAY only after it copied the payload into the ring. Only the newest
-// video stream is looked at.
+constexpr uint32_t kVideoPicture = 0x00020001;
+constexpr uint32_t kVideoHeartbeat = 0x00020002;
+
+// One package the phone wrote on the newest video stream.
+struct SVideoPackage {
+  int64_t us = 0;        // its first WRTE
+  uint32_t type = 0;
+  uint32_t length = 0;
+  bool inRing = false;   // the host answered its last WRTE
+};
+
+// The packages on the newest video stream, in order. The host answers a WRTE with OKAY only after
+// it copied the payload into the channel's ring buffer, so an answered package is in the ring.
+std::vector<SVideoPackage> VideoPackages(const SPhoneLog& log);
+// Whether every byte of the phone's picture `frame` is in the head unit's video ring buffer.
 bool PictureInRing(const SPhoneLog& log, uint32_t frame);
 std::string ReadText(const std::filesystem::path& path);
 // Undoes the log's payload escaping (\xNN, a trailing "..." marks a cut).
