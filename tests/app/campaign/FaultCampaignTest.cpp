@@ -334,14 +334,21 @@ TEST_F(FaultCampaign, RecoversFromEveryFaultAndKeepsItsCountersConsistent) {
   // Then attempts that end at once because the phone app is missing: each counts one attempt and
   // adds one error line.
   m_sim.Shell().SetAppInstalled(phonesim::APP_PACKAGE, false);
+  const size_t logMark = ReadText(m_engineErr).size();
   const int missing = Rand(0, 3);
   for (int k = 0; k < missing; ++k) {
     const size_t mark = m_lines.size();
     m_sim.Unplug();
     ASSERT_TRUE(ReadUntilAfter(mark, kAppMissing, kReconnectMs)) << "attempt " << k << " with the app missing";
   }
-  // The sequencer counts the ended attempt right after its report; give it that moment.
-  Pause(300);
+  // The sequencer counts an ended attempt when it comes round to wait for the next one, and logs
+  // the count there: the last attempt is counted once its count shows.
+  if (missing > 0) {
+    const std::string counted = "g_nConnectCount " + std::to_string(missing + 1) + "  ";
+    const auto end = Clock::now() + std::chrono::milliseconds(kProbeMs);
+    while (ReadText(m_engineErr).find(counted, logMark) == std::string::npos && MsLeft(end) > 0) Pause(20);
+    ASSERT_NE(ReadText(m_engineErr).find(counted, logMark), std::string::npos) << "the last attempt was not counted";
+  }
 
   ASSERT_TRUE(EngineRunning()) << "the engine ended with status " << m_engineStatus;
   EXPECT_EQ(Quit(kQuitMs), 0) << "quit did not end the engine in order within " << kQuitMs << " ms";
