@@ -138,6 +138,12 @@ std::string ReadText(const fs::path& path) {
   return s.str();
 }
 
+size_t Occurrences(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
 std::vector<uint8_t> UnescapeBytes(const std::string& text, bool* truncated) {
   std::vector<uint8_t> out;
   std::string t = text;
@@ -487,6 +493,15 @@ std::vector<std::string> EngineE2E::LinesStartingWith(const std::string& prefix)
     if (l.compare(0, prefix.size(), prefix) == 0) out.push_back(l);
   }
   return out;
+}
+
+bool EngineE2E::WaitForEngineLog(const std::string& text, size_t count, int ms) {
+  const auto end = Clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    if (Occurrences(EngineLog(), text) >= count) return true;
+    if (MsLeft(end) <= 0) return false;
+    ReadFor(20);
+  }
 }
 
 SPhoneLog EngineE2E::Log() const { return ParsePhoneLog(m_state / "phonesim.log"); }

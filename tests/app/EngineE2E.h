@@ -148,10 +148,16 @@ std::vector<SVideoPackage> VideoPackages(const SPhoneLog& log);
 // Whether every byte of the phone's picture `frame` is in the head unit's video ring buffer.
 bool PictureInRing(const SPhoneLog& log, uint32_t frame);
 std::string ReadText(const std::filesystem::path& path);
+// How often `what` occurs in `text`.
+size_t Occurrences(const std::string& text, const std::string& what);
 // Undoes the log's payload escaping (\xNN, a trailing "..." marks a cut).
 std::vector<uint8_t> UnescapeBytes(const std::string& text, bool* truncated);
 
 int MsLeft(Clock::time_point end);
+
+constexpr int kQuitMs = 3000;
+// What a loaded machine may add to an upper bound of the system's own.
+constexpr int kLoadSlackMs = 3000;
 
 // The fixture. Each test gets a fresh root under /tmp with the engine's --dir (helper stand-ins
 // included) and the phone's state directory; both programs are killed at the end.
@@ -186,6 +192,11 @@ class EngineE2E : public ::testing::Test {
   // The lines read so far that start with `prefix`, in order.
   std::vector<std::string> LinesStartingWith(const std::string& prefix) const;
 
+  // The engine's log: its standard error, kept in m_engineErr when that was set before StartEngine.
+  std::string EngineLog() const { return ReadText(m_engineErr); }
+  // Reads the engine's output while waiting until its log holds `text` `count` times.
+  bool WaitForEngineLog(const std::string& text, size_t count, int ms);
+
   // The phone's log now; WaitForLog polls it until `done` holds or ms passed.
   SPhoneLog Log() const;
   bool WaitForLog(const std::function<bool(const SPhoneLog&)>& done, int ms, SPhoneLog* last = nullptr) const;
@@ -194,8 +205,9 @@ class EngineE2E : public ::testing::Test {
   // Starts both and waits for progress 100 and the first shown picture.
   void Connect(const std::vector<std::string>& phoneOptions = {},
                const std::vector<std::string>& engineOptions = {});
-  // "quit" on the engine's input; the exit status or -1 after ms.
-  int Quit(int ms = 3000);
+  // "quit" on the engine's input; the exit status or -1 after ms. The engine ends within 3 s of
+  // it; the wait allows as much again for a loaded machine.
+  int Quit(int ms = kQuitMs + kLoadSlackMs);
 
   std::filesystem::path m_root, m_dir, m_state;
   // Set before StartEngine: the engine's standard error (its log, sanitizer reports) goes to this file.

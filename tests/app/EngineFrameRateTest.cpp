@@ -17,6 +17,7 @@ namespace {
 
 using e2e::CmdHeader;
 using e2e::EngineE2E;
+using e2e::Occurrences;
 using e2e::SPhoneLog;
 using Bytes = std::vector<uint8_t>;
 
@@ -49,19 +50,12 @@ std::vector<int> RequestedRates(const SPhoneLog& log) {
   return rates;
 }
 
-size_t Occurrences(const std::string& text, const std::string& what) {
-  size_t n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
-
 class EngineFrameRate : public EngineE2E {
  protected:
   void SetUp() override {
     EngineE2E::SetUp();
     m_engineErr = m_root / "engine.log";
   }
-  std::string EngineLog() const { return e2e::ReadText(m_engineErr); }
 };
 
 // ---- the backlog: more than 256 KiB waiting in the video buffer ----
@@ -121,14 +115,6 @@ class EngineBacklog : public EngineFrameRate, public ::testing::WithParamInterfa
     // The broadcast of a request was written before the flush's log line.
     ReadAvailable();
   }
-  bool WaitForEngineLog(const std::string& text, size_t count, int ms) {
-    const auto end = e2e::Clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-      if (Occurrences(EngineLog(), text) >= count) return true;
-      if (e2e::MsLeft(end) <= 0) return false;
-      ReadFor(20);
-    }
-  }
 };
 
 TEST_P(EngineBacklog, DropsTheBacklogAndAsksForThreeOnlyWhileThePhoneIsNotAtThree) {
@@ -164,7 +150,7 @@ TEST_P(EngineBacklog, DropsTheBacklogAndAsksForThreeOnlyWhileThePhoneIsNotAtThre
   EXPECT_EQ(Occurrences(EngineLog(), "!!!!!!!  Picture FlushData Start \n"), 2u);
   // Pictures and heartbeats went on outside the holds: no request for 10.
   EXPECT_EQ(Count(kAskTen), 0u);
-  EXPECT_EQ(Quit(5000), 0);
+  EXPECT_EQ(Quit(), 0);
 
   const SPhoneLog phoneLog = Log();
   if (s.asksForThree) {
@@ -245,7 +231,7 @@ TEST_P(EngineVideoGap, AsksForTenOnceUnlessThePhoneIsAtTen) {
     EXPECT_TRUE(RequestedRates(log).empty());
   }
   EXPECT_EQ(Count(kAskThree), 0u);
-  EXPECT_EQ(Quit(3000), 0);
+  EXPECT_EQ(Quit(), 0);
 }
 
 const char kStallOnTouch[] = "stall=1500@rx:0x00068001";
@@ -313,7 +299,7 @@ TEST_P(EngineMissingAnswer, IsLoggedAndTheConnectionGoesOnTo100) {
   for (const std::string& l : log.lines) {
     EXPECT_FALSE(l.find("STREAM-CLOSE") != std::string::npos && l.find("service=\"tcp:") != std::string::npos) << l;
   }
-  EXPECT_EQ(Quit(3000), 0);
+  EXPECT_EQ(Quit(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -368,7 +354,7 @@ TEST_P(EngineFirstHelper, PushesTheHelperOfThePhonesLevel) {
     EXPECT_FALSE(fs::exists(onPhone));
     EXPECT_NE(EngineLog().find("!!!!!!! Corvane_Adb_StartVtsc ERROR -10 \n"), std::string::npos);
   }
-  EXPECT_EQ(Quit(5000), 0);
+  EXPECT_EQ(Quit(), 0);
 }
 
 const std::vector<std::string> kAllHelpers = {"vtsc14", "vtsc15", "vtsc16", "vtsc17", "vtsc18", "vtsc19",

@@ -33,7 +33,16 @@ struct SShape {
 
 void PrintTo(const SShape& s, std::ostream* os) { *os << s.name; }
 
-class EngineShape : public EngineE2E, public ::testing::WithParamInterface<SShape> {};
+class EngineShape : public EngineE2E, public ::testing::WithParamInterface<SShape> {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(EngineE2E::SetUp());
+    m_engineErr = m_root / "engine.log";
+  }
+};
+
+// The sequencer logs its count each time it comes round to wait for the next attempt.
+const char kAttemptEnded[] = "############################  g_nConnectCount ";
 
 TEST_P(EngineShape, ReportsAndProgressAsTheShapeRequires) {
   const SShape& s = GetParam();
@@ -51,7 +60,10 @@ TEST_P(EngineShape, ReportsAndProgressAsTheShapeRequires) {
     ASSERT_TRUE(ReadUntil(kConnected, 20000));
     ASSERT_TRUE(ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", 10000));
   } else {
-    ReadFor(1500);
+    // The attempt has ended once the sequencer waits again (its first count line is the first
+    // attempt's start); the window has written every step posted before the ping.
+    ASSERT_TRUE(WaitForEngineLog(kAttemptEnded, 2, 20000)) << EngineLog();
+    ASSERT_TRUE(Ping());
     std::vector<std::string> steps = LinesStartingWith("msg CORVAN_WM_CONNECT_STEP ");
     ASSERT_FALSE(steps.empty());
     EXPECT_EQ(steps.back(), s.lastStep);
@@ -59,7 +71,7 @@ TEST_P(EngineShape, ReportsAndProgressAsTheShapeRequires) {
   if (!s.report) {
     EXPECT_TRUE(LinesStartingWith("msg CORVAN_WM_MSG ").empty());
   }
-  EXPECT_EQ(Quit(3000), 0);
+  EXPECT_EQ(Quit(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -83,7 +95,7 @@ TEST_F(EngineE2E, NoVersionAndNoEncoderAnswerStillReach100) {
   EXPECT_FALSE(Seen("msg MESSAGE_CMD_REV 0 65544"));   // no encoder report
   EXPECT_FALSE(Seen("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0"));
   EXPECT_TRUE(Log().Rx(0x00018001).empty());
-  EXPECT_EQ(Quit(3000), 0);
+  EXPECT_EQ(Quit(), 0);
 }
 
 // ---- the app dying, unplug and re-plug ----
@@ -134,7 +146,7 @@ TEST_F(EngineSimE2E, AppDeathClosesTheChannelsOnceAndARePlugReconnectsWithNewIds
   EXPECT_NE(commandIds[0], commandIds[1]);
   EXPECT_EQ(log.CountEvent("app started"), 2u);
   EXPECT_EQ(Count("msg INNER_MSG_PHONE_CORVANE_EXIT 0 0"), 0u);
-  EXPECT_EQ(Quit(3000), 0);
+  EXPECT_EQ(Quit(), 0);
 }
 
 // ---- quit in every state ----
@@ -176,7 +188,8 @@ TEST_P(EngineQuit, QuitEndsWithinThreeSeconds) {
       ASSERT_TRUE(ReadUntil("msg INNER_MSG_PHONE_CORVANE_EXIT 0 0", 10000));
       break;
   }
-  EXPECT_EQ(Quit(3000), 0);
+  // Within the engine's three seconds, and what a loaded machine adds.
+  EXPECT_EQ(Quit(), 0);
   EXPECT_TRUE(fs::exists(m_dir / "Connect.log"));
 }
 

@@ -258,9 +258,10 @@ TEST_F(EngineScenario, HappyPathSendsTheExactConnectSequence) {
   EXPECT_GE(start->us - settings->us, 690000);
 
   // Connect statistics about 600 ms after 100 (which follows the start at once): one attempt, no
-  // error line, so one error_type of a single space.
+  // error line, so one error_type of a single space. The lower bound is the rule's; the upper one
+  // leaves room for a loaded machine.
   EXPECT_GE(connect->us - start->us, 550000);
-  EXPECT_LE(connect->us - start->us, 1500000);
+  EXPECT_LE(connect->us - start->us, 1500000 + 1000 * e2e::kLoadSlackMs);
   Bytes cs;
   Int(&cs, 1, 1);
   Int(&cs, 2, 1);

@@ -99,7 +99,8 @@ const SFaultCase kCases[] = {
          EXPECT_TRUE(host.WaitClosed(2000));
          EXPECT_TRUE(Reconnects(host, sim));
      }},
-    {"re-plug waits out the unplugged time", {"drop@connected", "replug-delay=1500"},
+    // Long enough that the connection made at once below always falls inside it.
+    {"re-plug waits out the unplugged time", {"drop@connected", "replug-delay=5000"},
      [](PhoneSimFixture&, CRawAdbHost& host, CPhoneSim& sim) {
          // The handshake below was cut at "connected"; a connection at once is refused.
          host.Close();
@@ -114,7 +115,7 @@ const SFaultCase kCases[] = {
              1000));
          // After the unplugged time the phone is back.
          bool back = false;
-         for (int i = 0; i < 40 && !back; ++i) {
+         for (int i = 0; i < 200 && !back; ++i) {
              back = Reconnects(host, sim);
              if (!back) usleep(100000);
          }
