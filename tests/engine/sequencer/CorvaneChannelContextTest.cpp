@@ -52,10 +52,21 @@ class ChannelContextTest : public ::testing::Test {
     for (const PostedMsg& m : h.Posted(msg)) n += m.lParam == lParam ? 1 : 0;
     return n;
   }
-  // Pumps for ms milliseconds (a window in which the threads make several idle passes).
-  void PumpFor(DWORD ms) {
-    const DWORD start = GetTickCount();
-    h.PumpUntil([&] { return GetTickCount() - start >= ms; });
+  // The video thread makes one more whole pass of its loop, wait included: a hold is answered
+  // from the top of the loop, and a hold after a release by a new park.
+  void VideoThreadComesRound() {
+    for (int i = 0; i < 2; ++i) {
+      HoldVideoThread(true);
+      ASSERT_TRUE(WaitVideoThreadHeld(10000));
+      HoldVideoThread(false);
+    }
+  }
+  // The window has received every message posted to it before this call.
+  void ReceivePosted() {
+    const UINT mark = RegisterWindowMessageW(u"CHANNEL_CONTEXT_TEST_MARK");
+    const size_t before = h.Posted(mark).size();
+    PostMessageW(h.Window(), mark, 0, 0);
+    ASSERT_TRUE(h.PumpUntil([&] { return h.Posted(mark).size() > before; }));
   }
 
   SequencerHarness h;
@@ -83,13 +94,18 @@ TEST_F(ChannelContextTest, ASecondRevThreadStartsNothingAndStopEndsAllFour) {
 TEST_F(ChannelContextTest, APhoneThatWentAwayWhileUsbStayedInIsReportedOnce) {
   for (int c = 0; c < 6; ++c) fakelink::SetChannelConnected(c, true);
   RevThread();
-  // A heartbeat on the video channel: video has been seen.
+  // A heartbeat on the video channel: video has been seen once the thread read it and came round
+  // to a wait with the data event set.
   fakelink::QueueInbound(1, {0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x02, 0x00, 0x02});
-  PumpFor(400);
+  ASSERT_TRUE(h.PumpUntil([] { return Corvane_Adb_GetChannelDataSize(1) == 0; }));
+  ASSERT_NO_FATAL_FAILURE(VideoThreadComesRound());
   // Everything but voice recognition closes.
   for (int c : {0, 1, 2, 3, 5}) fakelink::SetChannelConnected(c, false);
   ASSERT_TRUE(h.PumpUntil([&] { return !h.Posted(INNER_MSG_PHONE_CORVANE_EXIT).empty(); }));
-  PumpFor(1200);   // four more idle passes of the video thread
+  // Two more idle passes of the video thread.
+  ASSERT_NO_FATAL_FAILURE(VideoThreadComesRound());
+  ASSERT_NO_FATAL_FAILURE(VideoThreadComesRound());
+  ASSERT_NO_FATAL_FAILURE(ReceivePosted());
   EXPECT_EQ(h.Posted(INNER_MSG_PHONE_CORVANE_EXIT).size(), 1u);
 }
 
@@ -97,7 +113,9 @@ TEST_F(ChannelContextTest, LongVideoGapsAskForTenFramesUnlessThePhoneRunsAtTen) 
   fakelink::SetChannelConnected(1, true);
   g_nPhoneFrameRate = 10;
   RevThread();
-  PumpFor(1000);
+  // A whole pass waits 300 ms for data that never comes.
+  ASSERT_NO_FATAL_FAILURE(VideoThreadComesRound());
+  ASSERT_NO_FATAL_FAILURE(ReceivePosted());
   EXPECT_EQ(CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 10), 0u);
   g_nPhoneFrameRate = 3;
   ASSERT_TRUE(h.PumpUntil([&] { return CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 10) >= 2; }));
