@@ -89,8 +89,9 @@ const char kFlushed[] = "!!!!!!!  Picture FlushData  len= ";
 
 struct SBacklog {
   const char* name;
-  // App injections. Each case ends its rate report with a foreground report: the head unit reads
-  // its command channel in order, so once it shows the second foreground it knows the rate.
+  // App injections. The phone's rate report (its answer to a request, or one of its own) is
+  // followed by a foreground report: the head unit reads its command channel in order, so once it
+  // shows the second foreground it knows the rate.
   std::vector<std::string> injections;
   bool asksForThree;
 };
