@@ -41,6 +41,8 @@ CEngineConsole::Command CEngineConsole::Parse(const std::string& line) {
   const std::string& verb = words[0];
   if (verb == "quit" && words.size() == 1) {
     cmd.kind = kQuit;
+  } else if ((verb == "hold" || verb == "release") && words.size() == 2 && words[1] == "video") {
+    cmd.kind = verb == "hold" ? kHoldVideo : kReleaseVideo;
   } else if (verb == "dump" && words.size() == 2) {
     cmd.kind = kDump;
     cmd.file = words[1];
@@ -101,6 +103,11 @@ void CEngineConsole::OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (--it->second == 0) m_pendingBroadcasts.erase(it);
     return;
   }
+  Write(line);
+}
+
+void CEngineConsole::WriteLine(const std::string& line) {
+  std::lock_guard<std::mutex> hold(m_lock);
   Write(line);
 }
 

@@ -13,7 +13,7 @@
 
 class CEngineConsole {
  public:
-  enum Kind { kEmpty, kTouch, kMsg, kDump, kQuit, kBad };
+  enum Kind { kEmpty, kTouch, kMsg, kDump, kQuit, kHoldVideo, kReleaseVideo, kBad };
 
   struct Command {
     Kind kind = kEmpty;
@@ -26,7 +26,8 @@ class CEngineConsole {
     std::string file;    // dump
   };
 
-  // "touch down|move|up X Y" (0..65535 each), "msg NAME WPARAM LPARAM", "dump FILE", "quit".
+  // "touch down|move|up X Y" (0..65535 each), "msg NAME WPARAM LPARAM", "dump FILE", "quit",
+  // and the tests' "hold video", "release video".
   static Command Parse(const std::string& line);
   // The number of a registered message named in ASCII.
   static UINT Register(const std::string& name);
@@ -39,6 +40,8 @@ class CEngineConsole {
   void OnBroadcast(UINT msg, WPARAM wParam, LPARAM lParam);
   // From the main window's procedure: registered messages only are written.
   void OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  // A line of the program's own ("held video"), between the message lines.
+  void WriteLine(const std::string& line);
 
  private:
   void Write(const std::string& line);

@@ -4,6 +4,7 @@
 #include "CAppMainWndEngine.h"
 #include "CEngineConsole.h"
 
+#include "CorvaneChannelContext.h"
 #include "DibBmp.h"
 
 #include "gdi/gdi.h"
@@ -32,6 +33,9 @@ const UINT WM_ENGINE_QUIT = WM_USER + 2;
 CAppMainWndEngine g_engine;
 CEngineConsole g_console(stdout);
 bool g_quit = false;
+// The video thread parks at its next package boundary; a step decoding a large picture on a
+// loaded machine takes a while.
+const DWORD kHoldVideoMs = 20000;
 
 const char kUsage[] =
     "usage: corvane-engine [--dir DIR] [--screen WxH] [--bpp N] [--dump-surface FILE] [--help]\n"
@@ -43,6 +47,7 @@ const char kUsage[] =
     "  --dump-surface FILE  write the picture surface as a BMP file at the end\n"
     "Standard input, one command a line:\n"
     "  touch down|move|up X Y    msg NAME WPARAM LPARAM    dump FILE    quit\n"
+    "  hold video    release video   (tests: the video receive thread parks; \"held video\" once it has)\n"
     "Standard output: every registered message that reaches the main window or is broadcast,\n"
     "as \"msg NAME WPARAM LPARAM\".\n";
 
@@ -91,6 +96,17 @@ void ReadCommands(HWND hwnd) {
         break;
       case CEngineConsole::kQuit:
         PostMessageW(hwnd, WM_ENGINE_QUIT, 0, 0);
+        break;
+      case CEngineConsole::kHoldVideo:
+        HoldVideoThread(true);
+        if (WaitVideoThreadHeld(kHoldVideoMs)) {
+          g_console.WriteLine("held video");
+        } else {
+          std::fprintf(stderr, "corvane-engine: the video thread did not park within %u ms\n", kHoldVideoMs);
+        }
+        break;
+      case CEngineConsole::kReleaseVideo:
+        HoldVideoThread(false);
         break;
       case CEngineConsole::kBad:
         std::fprintf(stderr, "corvane-engine: not a command: %s\n", line.c_str());

@@ -13,6 +13,10 @@
 #include "kernel/kernel.h"
 #include "user/user.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
 CorvaneChannelContext g_CorvaneChannelContext;
 HANDLE g_hdThreadCmd = nullptr;
 HANDLE g_hdThreadVideo = nullptr;
@@ -46,6 +50,32 @@ void JoinThread(HANDLE* thread, const char* line) {
 void CloseThread(HANDLE* thread) {
   if (*thread) CloseHandle(*thread);
   *thread = nullptr;
+}
+
+// The hold of the video thread; the video thread alone parks and unparks.
+struct SVideoHold {
+  std::mutex lock;
+  std::condition_variable changed;
+  bool requested = false;   // under lock
+  unsigned releases = 0;    // under lock; a release and a new hold never meet within one park
+  bool parked = false;      // under lock
+  unsigned parkedAt = 0;    // under lock: the releases counted when the thread parked
+};
+SVideoHold s_videoHold;
+
+// At the top of the video thread's loop. A half-read package stays with the receiver: released
+// with its header pending, the receiver would take everything waiting as that package's
+// followers instead of seeing the backlog, so the park waits for a package boundary.
+void ParkWhileHeld(const CorvanePicture* picture) {
+  std::unique_lock<std::mutex> lock(s_videoHold.lock);
+  if (!s_videoHold.requested || picture->IsHeaderPending()) return;
+  s_videoHold.parked = true;
+  s_videoHold.parkedAt = s_videoHold.releases;
+  s_videoHold.changed.notify_all();
+  while (s_videoHold.releases == s_videoHold.parkedAt && !RevQuit()) {
+    s_videoHold.changed.wait_for(lock, std::chrono::milliseconds(300));
+  }
+  s_videoHold.parked = false;
 }
 
 void ResetTtsAndVr() {
@@ -155,6 +185,8 @@ DWORD CorvaneVideoThread(LPVOID) {
   }
   bool videoSeen = false;
   while (!RevQuit()) {
+    ParkWhileHeld(picture);
+    if (RevQuit()) break;
     if (Connected(1)) {
       DWORD start = GetTickCount();
       DWORD r = WaitForSingleObject(Ctx().m_hEvtVideoIn, 300);
@@ -277,4 +309,19 @@ void ResetChannelContext() {
   CloseEvent(&ctx.m_hEvtSoundRecordIn);
   ResProgressEndFlag = 0;
   ReconnectGuardTick = 0;
+  HoldVideoThread(false);
+}
+
+void HoldVideoThread(bool hold) {
+  std::lock_guard<std::mutex> lock(s_videoHold.lock);
+  s_videoHold.requested = hold;
+  if (!hold) ++s_videoHold.releases;
+  s_videoHold.changed.notify_all();
+}
+
+bool WaitVideoThreadHeld(DWORD ms) {
+  std::unique_lock<std::mutex> lock(s_videoHold.lock);
+  return s_videoHold.changed.wait_for(lock, std::chrono::milliseconds(ms), [] {
+    return s_videoHold.requested && s_videoHold.parked && s_videoHold.parkedAt == s_videoHold.releases;
+  });
 }

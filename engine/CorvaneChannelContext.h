@@ -68,3 +68,12 @@ DWORD CorvaneCMDTTSThread(LPVOID param);
 
 // Tests: after StopRevThreads, clear the quit flags, the main window and close the events.
 void ResetChannelContext();
+
+// A test hook of the engine program ("hold video", "release video"): while held, the video
+// receive thread parks between two read steps, with no package half read, and leaves channel 1
+// alone while its ring buffer fills; so a test makes a backlog however fast the machine decodes.
+// A release or the receive threads' quit flag ends the park.
+void HoldVideoThread(bool hold);
+// Whether the video receive thread is parked by a hold, waiting up to ms for it to get there; a
+// hold that follows a release is answered by a new park, after one more pass of the loop.
+bool WaitVideoThreadHeld(DWORD ms);

@@ -55,6 +55,11 @@ void CorvanePicture::Reset() {
   ResetLocked();
 }
 
+bool CorvanePicture::IsHeaderPending() const {
+  std::lock_guard<std::mutex> lock(s_videoLock);
+  return m_reader.IsHeaderPending();
+}
+
 void CorvanePicture::ResetLocked() {
   m_reader.Reset();
   m_nFrameCount = 0;

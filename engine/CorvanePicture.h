@@ -41,6 +41,8 @@ class CorvanePicture {
   // The newest picture read (length, timestamp, type).
   uint32_t GetLastLength() const { return m_nLastLength; }
   uint32_t GetLastTimestamp() const { return m_nLastTimestamp; }
+  // A header was read whose package has not fully arrived yet.
+  bool IsHeaderPending() const;
 
  private:
   CorvanePicture();

@@ -4,7 +4,8 @@
 // after an event of the app. Text form KIND[=ARG][@TRIGGER][+MS]: the
 // injection fires MS milliseconds (default 0) after TRIGGER (default
 // "start", the app's start), once. Triggers: start, version, settings,
-// video, foreground, pause, rate, picture:N (the N-th picture sent),
+// video, foreground, pause, rate (a frame-rate request, once its answer
+// is on the stream), picture:N (the N-th picture sent),
 // rx:TYPE (the head unit sent a package of that type, e.g. rx:0x00018028).
 #include <chrono>
 #include <cstdint>

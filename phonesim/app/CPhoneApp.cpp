@@ -395,6 +395,14 @@ void CPhoneApp::ChannelData(int channel, uint64_t id, const uint8_t* data, size_
         for (const auto& v : violations) m_record->Violation(v);
     }
     Send(out);
+    // The "rate" trigger counts from the answer being on the stream: what a fault then sends on
+    // the command channel reaches the host after the answer, never before it.
+    for (const auto& o : out) {
+        if (o.type != APPMSG_FRAME_RATE) continue;
+        m_faults.OnEvent("rate");
+        std::lock_guard<std::mutex> g(m_lock);
+        Changed();
+    }
 }
 
 void CPhoneApp::HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* out) {
@@ -484,7 +492,6 @@ void CPhoneApp::HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* 
             pb::CorvaneVideoFrameRate a;
             a.set_framerate(m_fps);
             out->push_back(Out(APP_CH_COMMAND, APPMSG_FRAME_RATE, CAppProtocol::CommandFrame(APPMSG_FRAME_RATE, a)));
-            m_faults.OnEvent("rate");
             Changed();
             break;
         }

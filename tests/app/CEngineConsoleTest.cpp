@@ -59,6 +59,11 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"dump", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
         ParseCase{"quit", CEngineConsole::kQuit, 0, 0, 0, "", 0, 0, ""},
         ParseCase{"quit now", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"hold video", CEngineConsole::kHoldVideo, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{" release  video ", CEngineConsole::kReleaseVideo, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"hold audio", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"hold", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"release video now", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
         ParseCase{"", CEngineConsole::kEmpty, 0, 0, 0, "", 0, 0, ""},
         ParseCase{"hello", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""}));
 

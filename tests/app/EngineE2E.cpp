@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -93,10 +94,8 @@ bool Child::ReadLine(std::string* line, int ms) {
       return true;
     }
     if (m_out < 0) return false;
-    int left = MsLeft(end);
-    if (left <= 0) return false;
     pollfd p = {m_out, POLLIN, 0};
-    if (poll(&p, 1, left) <= 0) return false;
+    if (poll(&p, 1, MsLeft(end)) <= 0) return false;
     char buf[4096];
     ssize_t n = read(m_out, buf, sizeof(buf));
     if (n <= 0) return false;
@@ -137,6 +136,12 @@ std::string ReadText(const fs::path& path) {
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+size_t Occurrences(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
 }
 
 std::vector<uint8_t> UnescapeBytes(const std::string& text, bool* truncated) {
@@ -309,6 +314,72 @@ bool WroteOnce(const SPhoneLog& log, const std::string& service, const std::vect
   return false;
 }
 
+namespace {
+
+uint32_t Be32(const std::vector<uint8_t>& b, size_t at) {
+  return static_cast<uint32_t>(b[at]) << 24 | static_cast<uint32_t>(b[at + 1]) << 16 |
+         static_cast<uint32_t>(b[at + 2]) << 8 | b[at + 3];
+}
+
+}  // namespace
+
+std::vector<SVideoPackage> VideoPackages(const SPhoneLog& log) {
+  std::vector<SVideoPackage> out;
+  const SStreamOpen* video = nullptr;
+  for (const auto& o : log.opens) {
+    if (o.service == "tcp:8240") video = &o;
+  }
+  if (!video) return out;
+  // The phone writes each stream package (12-byte header: length, timestamp, type, big-endian)
+  // with one write and never joins two writes in a WRTE, so a package starts at a WRTE.
+  const uint32_t kHeader = 12;
+  uint64_t left = 0;   // bytes of the newest package still to come
+  for (const SPacket& p : log.packets) {
+    if (p.fromHost && p.command == "OKAY" && p.arg1 == video->deviceId) {
+      // One WRTE in flight per stream: this answers the newest one.
+      if (!out.empty() && left == 0) out.back().inRing = true;
+      continue;
+    }
+    if (p.fromHost || p.command != "WRTE" || p.arg0 != video->deviceId) continue;
+    if (left == 0) {
+      if (p.payload.size() < kHeader) break;
+      SVideoPackage package;
+      package.length = Be32(p.payload, 0);
+      package.type = Be32(p.payload, 8);
+      package.us = p.us;
+      out.push_back(package);
+      left = kHeader + static_cast<uint64_t>(package.length);
+    }
+    left -= std::min<uint64_t>(left, p.length);
+  }
+  return out;
+}
+
+bool PictureInRing(const SPhoneLog& log, uint32_t frame) {
+  const SStreamOpen* video = nullptr;
+  for (const auto& o : log.opens) {
+    if (o.service == "tcp:8240") video = &o;
+  }
+  if (!video) return false;
+  // The pictures follow each other on the stream in the order they were recorded.
+  size_t index = 0;
+  bool known = false;
+  for (const SPicture& p : log.pictures) {
+    if (p.us < video->us) continue;
+    if (p.frame == frame) {
+      known = true;
+      break;
+    }
+    ++index;
+  }
+  if (!known) return false;
+  for (const SVideoPackage& p : VideoPackages(log)) {
+    if (p.type != kVideoPicture) continue;
+    if (index-- == 0) return p.inRing;
+  }
+  return false;
+}
+
 // ---- the fixture ----
 
 void EngineE2E::SetUp() {
@@ -365,17 +436,37 @@ void EngineE2E::StartEngine(const std::vector<std::string>& options) {
   ASSERT_TRUE(m_engine.Start(args, {"CORVANE_PHONE=tcp:127.0.0.1:" + std::to_string(m_port)}, m_engineErr.string()));
 }
 
-bool EngineE2E::ReadUntil(const std::string& wanted, int ms) {
-  if (Seen(wanted)) return true;
+bool EngineE2E::ReadUntilCount(const std::string& wanted, size_t count, int ms) {
+  size_t seen = Count(wanted);
+  if (seen >= count) return true;
   const auto end = Clock::now() + std::chrono::milliseconds(ms);
   std::string line;
   while (MsLeft(end) > 0) {
     if (!m_engine.ReadLine(&line, MsLeft(end))) return false;
     m_lines.push_back(line);
-    if (line == wanted) return true;
+    if (line == wanted && ++seen >= count) return true;
   }
   return false;
 }
+
+void EngineE2E::ReadAvailable() {
+  std::string line;
+  while (m_engine.ReadLine(&line, 0)) m_lines.push_back(line);
+}
+
+bool EngineE2E::Ping(int ms) {
+  // The window answers in the order of its queue, and a message of an unknown name is only
+  // written, never acted on.
+  const std::string line = "msg E2E_PING 0 " + std::to_string(++m_pings);
+  return m_engine.Write(line + "\n") && ReadUntil(line, ms);
+}
+
+bool EngineE2E::HoldVideo(int ms) {
+  const size_t held = Count("held video");
+  return m_engine.Write("hold video\n") && ReadUntilCount("held video", held + 1, ms);
+}
+
+bool EngineE2E::ReleaseVideo() { return m_engine.Write("release video\n"); }
 
 void EngineE2E::ReadFor(int ms) {
   const auto end = Clock::now() + std::chrono::milliseconds(ms);
@@ -402,6 +493,15 @@ std::vector<std::string> EngineE2E::LinesStartingWith(const std::string& prefix)
     if (l.compare(0, prefix.size(), prefix) == 0) out.push_back(l);
   }
   return out;
+}
+
+bool EngineE2E::WaitForEngineLog(const std::string& text, size_t count, int ms) {
+  const auto end = Clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    if (Occurrences(EngineLog(), text) >= count) return true;
+    if (MsLeft(end) <= 0) return false;
+    ReadFor(20);
+  }
 }
 
 SPhoneLog EngineE2E::Log() const { return ParsePhoneLog(m_state / "phonesim.log"); }

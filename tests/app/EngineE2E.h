@@ -32,7 +32,8 @@ class Child {
   bool Running() const { return m_pid > 0; }
   pid_t Pid() const { return m_pid; }
   bool Write(const std::string& text);
-  // The next line of output, or false after ms milliseconds or at its end.
+  // The next line of output, or false after ms milliseconds or at its end; with ms 0, a line
+  // only if one is there already.
   bool ReadLine(std::string* line, int ms);
   // The exit status (128 + signal for a killed one), or -1 when it did not end within ms.
   int Wait(int ms);
@@ -130,11 +131,33 @@ SPhoneLog ParsePhoneLog(const std::filesystem::path& path);
 std::vector<uint8_t> CmdHeader(uint32_t type, size_t length);
 // Whether the head unit wrote exactly these bytes as one WRTE on the newest stream to `service`.
 bool WroteOnce(const SPhoneLog& log, const std::string& service, const std::vector<uint8_t>& bytes);
+constexpr uint32_t kVideoPicture = 0x00020001;
+constexpr uint32_t kVideoHeartbeat = 0x00020002;
+
+// One package the phone wrote on the newest video stream.
+struct SVideoPackage {
+  int64_t us = 0;        // its first WRTE
+  uint32_t type = 0;
+  uint32_t length = 0;
+  bool inRing = false;   // the host answered its last WRTE
+};
+
+// The packages on the newest video stream, in order. The host answers a WRTE with OKAY only after
+// it copied the payload into the channel's ring buffer, so an answered package is in the ring.
+std::vector<SVideoPackage> VideoPackages(const SPhoneLog& log);
+// Whether every byte of the phone's picture `frame` is in the head unit's video ring buffer.
+bool PictureInRing(const SPhoneLog& log, uint32_t frame);
 std::string ReadText(const std::filesystem::path& path);
+// How often `what` occurs in `text`.
+size_t Occurrences(const std::string& text, const std::string& what);
 // Undoes the log's payload escaping (\xNN, a trailing "..." marks a cut).
 std::vector<uint8_t> UnescapeBytes(const std::string& text, bool* truncated);
 
 int MsLeft(Clock::time_point end);
+
+constexpr int kQuitMs = 3000;
+// What a loaded machine may add to an upper bound of the system's own.
+constexpr int kLoadSlackMs = 3000;
 
 // The fixture. Each test gets a fresh root under /tmp with the engine's --dir (helper stand-ins
 // included) and the phone's state directory; both programs are killed at the end.
@@ -151,13 +174,28 @@ class EngineE2E : public ::testing::Test {
   void StartEngine(const std::vector<std::string>& options = {});
 
   // Reads the engine's lines until one equals `wanted` (or was already read); every line is kept.
-  bool ReadUntil(const std::string& wanted, int ms);
+  bool ReadUntil(const std::string& wanted, int ms) { return ReadUntilCount(wanted, 1, ms); }
+  // Reads until `count` lines equal `wanted`, counting those already read.
+  bool ReadUntilCount(const std::string& wanted, size_t count, int ms);
   // Reads for ms milliseconds (or until the output ends), keeping every line.
   void ReadFor(int ms);
+  // Keeps the lines the engine has written so far, without waiting for more.
+  void ReadAvailable();
+  // Posts a registered message of the test's own to the main window and reads until the window
+  // got it: every message posted to the window before it has been handled and written.
+  bool Ping(int ms = 10000);
+  // The engine's "hold video": true once its video receive thread is parked.
+  bool HoldVideo(int ms = 30000);
+  bool ReleaseVideo();
   bool Seen(const std::string& line) const;
   size_t Count(const std::string& line) const;
   // The lines read so far that start with `prefix`, in order.
   std::vector<std::string> LinesStartingWith(const std::string& prefix) const;
+
+  // The engine's log: its standard error, kept in m_engineErr when that was set before StartEngine.
+  std::string EngineLog() const { return ReadText(m_engineErr); }
+  // Reads the engine's output while waiting until its log holds `text` `count` times.
+  bool WaitForEngineLog(const std::string& text, size_t count, int ms);
 
   // The phone's log now; WaitForLog polls it until `done` holds or ms passed.
   SPhoneLog Log() const;
@@ -167,8 +205,9 @@ class EngineE2E : public ::testing::Test {
   // Starts both and waits for progress 100 and the first shown picture.
   void Connect(const std::vector<std::string>& phoneOptions = {},
                const std::vector<std::string>& engineOptions = {});
-  // "quit" on the engine's input; the exit status or -1 after ms.
-  int Quit(int ms = 3000);
+  // "quit" on the engine's input; the exit status or -1 after ms. The engine ends within 3 s of
+  // it; the wait allows as much again for a loaded machine.
+  int Quit(int ms = kQuitMs + kLoadSlackMs);
 
   std::filesystem::path m_root, m_dir, m_state;
   // Set before StartEngine: the engine's standard error (its log, sanitizer reports) goes to this file.
@@ -177,6 +216,7 @@ class EngineE2E : public ::testing::Test {
   Child m_phone;
   Child m_engine;
   std::vector<std::string> m_lines;
+  int m_pings = 0;
 };
 
 }  // namespace e2e

@@ -146,23 +146,28 @@ class EngineScenario : public EngineE2E {
     }
     return false;
   }
-  // Pictures stop (the encoder pause, a host message that acts with the notify switch on); true once
-  // the phone sent nothing more for 600 ms.
+  // Pictures stop (the encoder pause, a host message that acts with the notify switch on). The
+  // phone's pictures are all recorded once a heartbeat went out after it received the pause: it
+  // writes a picture and then a heartbeat in turn, and no picture once paused. True once the last
+  // of them is in the head unit's ring as well.
   bool PausePictures(SPhoneLog* log) {
     if (!m_engine.Write("msg INNER_NMSG_PAUSE_VIDEO 0 0\n")) return false;
-    if (!WaitForLog([](const SPhoneLog& l) { return First(l, 0x0001800A) != nullptr; }, 5000)) return false;
-    size_t count = SIZE_MAX;
-    for (int i = 0; i < 20; ++i) {
-      usleep(600000);
-      *log = Log();
-      if (log->pictures.size() == count) return true;
-      count = log->pictures.size();
-    }
-    return false;
+    return WaitForLog(
+        [](const SPhoneLog& l) {
+          const SAppRx* pause = First(l, 0x0001800A);
+          if (!pause || l.pictures.empty()) return false;
+          bool heartbeat = false;
+          for (const e2e::SVideoPackage& p : e2e::VideoPackages(l)) {
+            heartbeat = heartbeat || (p.type == e2e::kVideoHeartbeat && p.us > pause->us);
+          }
+          return heartbeat && e2e::PictureInRing(l, l.pictures.back().frame);
+        },
+        10000, log);
   }
   // The surface equals an independent decode of the last picture the phone sent; phonesim's
   // pictures are deterministic, so the picture is made again from its frame number and checked
-  // against the recorded size first.
+  // against the recorded size first. The video thread decodes it some time after it reached the
+  // ring: the surface is dumped until it shows it.
   void ExpectSurfaceIsLastPicture(const SPhoneLog& log) {
     ASSERT_FALSE(log.pictures.empty());
     const e2e::SPicture& last = log.pictures.back();
@@ -172,8 +177,13 @@ class EngineScenario : public EngineE2E {
     ASSERT_EQ(jpeg.size(), last.size) << "the picture could not be made again";
     Bytes expected, surface;
     ASSERT_TRUE(Decode(jpeg, 800, 480, &expected));
-    ASSERT_TRUE(DumpSurface("surface.bmp", &surface));
-    EXPECT_EQ(ColourDifferences(surface, expected), 0u) << "frame " << last.frame;
+    size_t differences = SIZE_MAX;
+    const auto end = e2e::Clock::now() + std::chrono::seconds(20);
+    for (int n = 0; differences != 0 && e2e::MsLeft(end) > 0; ++n) {
+      ASSERT_TRUE(DumpSurface("surface" + std::to_string(n) + ".bmp", &surface));
+      differences = ColourDifferences(surface, expected);
+    }
+    EXPECT_EQ(differences, 0u) << "frame " << last.frame;
   }
 };
 
@@ -248,9 +258,10 @@ TEST_F(EngineScenario, HappyPathSendsTheExactConnectSequence) {
   EXPECT_GE(start->us - settings->us, 690000);
 
   // Connect statistics about 600 ms after 100 (which follows the start at once): one attempt, no
-  // error line, so one error_type of a single space.
+  // error line, so one error_type of a single space. The lower bound is the rule's; the upper one
+  // leaves room for a loaded machine.
   EXPECT_GE(connect->us - start->us, 550000);
-  EXPECT_LE(connect->us - start->us, 1500000);
+  EXPECT_LE(connect->us - start->us, 1500000 + 1000 * e2e::kLoadSlackMs);
   Bytes cs;
   Int(&cs, 1, 1);
   Int(&cs, 2, 1);
@@ -261,9 +272,8 @@ TEST_F(EngineScenario, HappyPathSendsTheExactConnectSequence) {
   EXPECT_EQ(HexText(connect->payload), HexText(cs));
   EXPECT_TRUE(WroteOnce(log, "tcp:7240", CmdHeader(0x00018060, cs.size())));
 
-  // Pictures and heartbeats flow: no frame-rate request.
-  ReadFor(1000);
-  EXPECT_TRUE(Log().Rx(0x0001800C).empty());
+  // Pictures and heartbeats flowed from the start to the statistics: no frame-rate request.
+  EXPECT_TRUE(log.Rx(0x0001800C).empty());
   EXPECT_EQ(Quit(), 0);
 }
 
@@ -274,22 +284,27 @@ TEST_F(EngineScenario, FirstPictureIsSkippedAndTheSurfaceHoldsTheLastOne) {
   ASSERT_NO_FATAL_FAILURE(Connect({"--fps", "2"}));
   // At 2 pictures a second, the announcement comes with the second picture, not the first.
   SPhoneLog log = Log();
-  EXPECT_GE(log.pictures.size(), 2u);
-  ReadFor(1500);
-  EXPECT_EQ(Count("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0"), 1u);
+  ASSERT_GE(log.pictures.size(), 2u);
+  // Three more pictures reach the head unit; none of them is announced.
+  const uint32_t later = log.pictures[1].frame + 3;
+  ASSERT_TRUE(WaitForLog([&](const SPhoneLog& l) { return e2e::PictureInRing(l, later); }, 10000));
 
   ASSERT_TRUE(PausePictures(&log));
   ASSERT_NO_FATAL_FAILURE(ExpectSurfaceIsLastPicture(log));
+  // The video thread came round after its last step, and an announcement is written when posted.
+  ASSERT_TRUE(HoldVideo());
+  ASSERT_TRUE(ReleaseVideo());
+  ASSERT_TRUE(Ping());
+  EXPECT_EQ(Count("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0"), 1u);
   // Heartbeats flow while the encoder pauses: no frame-rate request.
   EXPECT_TRUE(Log().Rx(0x0001800C).empty());
-  EXPECT_EQ(Count("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0"), 1u);
   EXPECT_EQ(Quit(), 0);
 }
 
 TEST_F(EngineScenario, UnderABurstTheNewestPictureIsShown) {
   WriteNotifyConfig(m_dir);
   ASSERT_NO_FATAL_FAILURE(Connect({"--unthrottled"}));
-  ReadFor(1500);
+  ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return l.pictures.size() > 20; }, 20000));
   SPhoneLog log;
   ASSERT_TRUE(PausePictures(&log));
   EXPECT_GT(log.pictures.size(), 20u);
@@ -356,11 +371,15 @@ TEST_F(EngineScenario, TouchesAndHardKeysAreExactBytesAndTouchesOnlyInTheForegro
 }
 
 TEST_F(EngineScenario, NoTouchGoesOutWhileThePhoneIsInTheBackground) {
+  WriteNotifyConfig(m_dir);
   ASSERT_NO_FATAL_FAILURE(Connect({"--app-fault", "background@picture:3"}));
   ASSERT_TRUE(ReadUntil("msg MESSAGE_CMD_REV 0 65564", 5000));
-  ASSERT_TRUE(m_engine.Write("touch down 100 100\ntouch up 100 100\n"));
-  ReadFor(800);
-  EXPECT_TRUE(Log().Rx(0x00068001).empty());
+  // A hard key after the touches goes out in any state, on the touches' own channel: once the
+  // phone has it, a touch sent before it would have arrived too.
+  ASSERT_TRUE(m_engine.Write("touch down 100 100\ntouch up 100 100\nmsg NMSG_CORVANE_HW_KEY 4 0\n"));
+  SPhoneLog log;
+  ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return !l.Rx(0x00068008, 5).empty(); }, 10000, &log));
+  EXPECT_TRUE(log.Rx(0x00068001).empty());
   EXPECT_EQ(Quit(), 0);
 }
 

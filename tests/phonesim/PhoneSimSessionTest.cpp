@@ -316,7 +316,8 @@ TEST_F(PhoneSimFixture, ScriptRulesReplaceSplitDelayAndSilence) {
 
     SShellRule slow;
     slow.pattern = "am start*";
-    slow.delay_ms = 300;
+    // Far longer than the look below, however late the test gets to it.
+    slow.delay_ms = 1500;
     m_sim.Shell().SetRule(slow);
     ASSERT_TRUE(m_host.Open(2, "shell:am start -n a.b/.C", &okay));
     SRawPacket p;

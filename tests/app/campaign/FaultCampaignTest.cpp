@@ -6,9 +6,8 @@
 //
 // CORVANE_CAMPAIGN_SEED and CORVANE_CAMPAIGN_POINTS choose the run; a failure prints both so the
 // run can be replayed.
-#include "EngineE2E.h"
+#include "EngineSimE2E.h"
 
-#include "CPhoneSim.h"
 #include "app/CAppProtocol.h"
 #include "phonesim_pb/CorvaneConStatisticProto.pb.h"
 #include "phonesim_pb/CorvaneStatisticsInfoProto.pb.h"
@@ -43,7 +42,6 @@ const char kAppMissing[] = "msg CORVAN_WM_MSG 0 2";
 // second, the sequencer sleeps and waits for answers), so these leave a wide margin.
 constexpr int kReconnectMs = 40000;
 constexpr int kProbeMs = 4000;
-constexpr int kQuitMs = 3000;
 
 uint32_t EnvNumber(const char* name, uint32_t fallback) {
   const char* v = std::getenv(name);
@@ -91,10 +89,10 @@ struct SPoint {
   }
 };
 
-class FaultCampaign : public e2e::EngineE2E {
+class FaultCampaign : public e2e::EngineSimE2E {
  protected:
   void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(EngineE2E::SetUp());
+    ASSERT_NO_FATAL_FAILURE(EngineSimE2E::SetUp());
     m_seed = EnvNumber("CORVANE_CAMPAIGN_SEED", 20240611);
     m_points = static_cast<int>(EnvNumber("CORVANE_CAMPAIGN_POINTS", 8));
     m_rng.seed(m_seed);
@@ -110,21 +108,7 @@ class FaultCampaign : public e2e::EngineE2E {
       std::fprintf(stderr, "campaign: engine log %s, phone log %s\n", m_engineErr.c_str(),
                    (m_state / "phonesim.log").c_str());
     }
-    // The engine first, so that it does not see the phone go away as one more fault.
-    m_engine.Kill();
-    m_sim.Stop();
-    EngineE2E::TearDown();
-  }
-
-  void StartSim() {
-    phonesim::SPhoneSimOptions options;
-    options.port = 0;
-    options.state_dir = m_state.string();
-    std::string error;
-    ASSERT_TRUE(m_sim.Start(options, &error)) << error;
-    // Android level 25: the first helper program is not needed.
-    m_sim.Shell().SetProp("ro.build.version.sdk", "25");
-    m_port = m_sim.Port();
+    EngineSimE2E::TearDown();
   }
 
   int Rand(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_rng); }
@@ -309,7 +293,6 @@ class FaultCampaign : public e2e::EngineE2E {
     }
   }
 
-  phonesim::CPhoneSim m_sim;
   std::mt19937 m_rng;
   uint32_t m_seed = 0;
   int m_points = 0;
@@ -350,17 +333,24 @@ TEST_F(FaultCampaign, RecoversFromEveryFaultAndKeepsItsCountersConsistent) {
   // Then attempts that end at once because the phone app is missing: each counts one attempt and
   // adds one error line.
   m_sim.Shell().SetAppInstalled(phonesim::APP_PACKAGE, false);
+  const size_t logMark = EngineLog().size();
   const int missing = Rand(0, 3);
   for (int k = 0; k < missing; ++k) {
     const size_t mark = m_lines.size();
     m_sim.Unplug();
     ASSERT_TRUE(ReadUntilAfter(mark, kAppMissing, kReconnectMs)) << "attempt " << k << " with the app missing";
   }
-  // The sequencer counts the ended attempt right after its report; give it that moment.
-  Pause(300);
+  // The sequencer counts an ended attempt when it comes round to wait for the next one, and logs
+  // the count there: the last attempt is counted once its count shows.
+  if (missing > 0) {
+    const std::string counted = "g_nConnectCount " + std::to_string(missing + 1) + "  ";
+    const size_t before = e2e::Occurrences(EngineLog().substr(0, logMark), counted);
+    ASSERT_TRUE(WaitForEngineLog(counted, before + 1, kProbeMs)) << "the last attempt was not counted";
+  }
 
   ASSERT_TRUE(EngineRunning()) << "the engine ended with status " << m_engineStatus;
-  EXPECT_EQ(Quit(kQuitMs), 0) << "quit did not end the engine in order within " << kQuitMs << " ms";
+  EXPECT_EQ(Quit(), 0) << "quit did not end the engine in order within " << e2e::kQuitMs << " ms (and "
+                       << e2e::kLoadSlackMs << " ms for the load)";
 
   CheckNoSanitizerReport();
   CheckReports();

@@ -2,10 +2,13 @@
 
 #include "CorvaneChannelContext.h"
 #include "CorvaneCommand.h"
+#include "CorvaneFrame.h"
+#include "CorvanePicture.h"
 #include "CorvaneVRecord.h"
 #include "CorvaneWindowMessages.h"
 
 #include "kernel/kernel.h"
+#include "phonelink/CorvaneAdb.h"
 #include "services/CorvaneConfig.h"
 
 #include <gtest/gtest.h>
@@ -49,10 +52,21 @@ class ChannelContextTest : public ::testing::Test {
     for (const PostedMsg& m : h.Posted(msg)) n += m.lParam == lParam ? 1 : 0;
     return n;
   }
-  // Pumps for ms milliseconds (a window in which the threads make several idle passes).
-  void PumpFor(DWORD ms) {
-    const DWORD start = GetTickCount();
-    h.PumpUntil([&] { return GetTickCount() - start >= ms; });
+  // The video thread makes one more whole pass of its loop, wait included: a hold is answered
+  // from the top of the loop, and a hold after a release by a new park.
+  void VideoThreadComesRound() {
+    for (int i = 0; i < 2; ++i) {
+      HoldVideoThread(true);
+      ASSERT_TRUE(WaitVideoThreadHeld(10000));
+      HoldVideoThread(false);
+    }
+  }
+  // The window has received every message posted to it before this call.
+  void ReceivePosted() {
+    const UINT mark = RegisterWindowMessageW(u"CHANNEL_CONTEXT_TEST_MARK");
+    const size_t before = h.Posted(mark).size();
+    PostMessageW(h.Window(), mark, 0, 0);
+    ASSERT_TRUE(h.PumpUntil([&] { return h.Posted(mark).size() > before; }));
   }
 
   SequencerHarness h;
@@ -80,13 +94,18 @@ TEST_F(ChannelContextTest, ASecondRevThreadStartsNothingAndStopEndsAllFour) {
 TEST_F(ChannelContextTest, APhoneThatWentAwayWhileUsbStayedInIsReportedOnce) {
   for (int c = 0; c < 6; ++c) fakeadb::SetChannelConnected(c, true);
   RevThread();
-  // A heartbeat on the video channel: video has been seen.
+  // A heartbeat on the video channel: video has been seen once the thread read it and came round
+  // to a wait with the data event set.
   fakeadb::Feed(1, {0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x02, 0x00, 0x02});
-  PumpFor(400);
+  ASSERT_TRUE(h.PumpUntil([] { return Corvane_Adb_GetChannelDataSize(1) == 0; }));
+  ASSERT_NO_FATAL_FAILURE(VideoThreadComesRound());
   // Everything but voice recognition closes.
   for (int c : {0, 1, 2, 3, 5}) fakeadb::SetChannelConnected(c, false);
   ASSERT_TRUE(h.PumpUntil([&] { return !h.Posted(INNER_MSG_PHONE_CORVANE_EXIT).empty(); }));
-  PumpFor(1200);   // four more idle passes of the video thread
+  // Two more idle passes of the video thread.
+  ASSERT_NO_FATAL_FAILURE(VideoThreadComesRound());
+  ASSERT_NO_FATAL_FAILURE(VideoThreadComesRound());
+  ASSERT_NO_FATAL_FAILURE(ReceivePosted());
   EXPECT_EQ(h.Posted(INNER_MSG_PHONE_CORVANE_EXIT).size(), 1u);
 }
 
@@ -94,10 +113,67 @@ TEST_F(ChannelContextTest, LongVideoGapsAskForTenFramesUnlessThePhoneRunsAtTen) 
   fakeadb::SetChannelConnected(1, true);
   g_nPhoneFrameRate = 10;
   RevThread();
-  PumpFor(1000);
+  // A whole pass waits 300 ms for data that never comes.
+  ASSERT_NO_FATAL_FAILURE(VideoThreadComesRound());
+  ASSERT_NO_FATAL_FAILURE(ReceivePosted());
   EXPECT_EQ(CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 10), 0u);
   g_nPhoneFrameRate = 3;
   ASSERT_TRUE(h.PumpUntil([&] { return CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 10) >= 2; }));
+}
+
+// A video stream package: length, timestamp and type, big-endian, then the payload.
+std::vector<uint8_t> VideoPackage(uint32_t type, uint32_t length) {
+  std::vector<uint8_t> p = {static_cast<uint8_t>(length >> 24), static_cast<uint8_t>(length >> 16),
+                            static_cast<uint8_t>(length >> 8),  static_cast<uint8_t>(length),
+                            0, 0, 0, 0,
+                            static_cast<uint8_t>(type >> 24),   static_cast<uint8_t>(type >> 16),
+                            static_cast<uint8_t>(type >> 8),    static_cast<uint8_t>(type)};
+  p.resize(p.size() + length, 0);
+  return p;
+}
+
+TEST_F(ChannelContextTest, AHeldVideoThreadParksAtAPackageBoundaryAndFindsTheBacklogOnRelease) {
+  fakeadb::SetChannelConnected(1, true);
+  // At 10 no wait asks for 10; the backlog still asks for 3.
+  g_nPhoneFrameRate = 10;
+  CorvanePicture* picture = g_CorvaneChannelContext.m_pPicture;
+  ASSERT_NE(picture, nullptr);
+  RevThread();
+  // A picture's header arrives without its payload: the receiver holds it pending.
+  const std::vector<uint8_t> first = VideoPackage(MSG_VIDEO_PICTURE, 1000);
+  fakeadb::Feed(1, std::vector<uint8_t>(first.begin(), first.begin() + 12));
+  ASSERT_TRUE(h.PumpUntil([&] { return picture->IsHeaderPending(); }));
+  HoldVideoThread(true);
+  fakeadb::Feed(1, std::vector<uint8_t>(first.begin() + 12, first.end()));
+  // Parked only after the pending package was read whole.
+  ASSERT_TRUE(WaitVideoThreadHeld(10000));
+  EXPECT_FALSE(picture->IsHeaderPending());
+  EXPECT_EQ(Corvane_Adb_GetChannelDataSize(1), 0);
+
+  // Three pictures of 100000 bytes pile up: nothing is read while held.
+  std::vector<uint8_t> backlog;
+  for (int i = 0; i < 3; ++i) {
+    const std::vector<uint8_t> p = VideoPackage(MSG_VIDEO_PICTURE, 100000);
+    backlog.insert(backlog.end(), p.begin(), p.end());
+  }
+  fakeadb::Feed(1, backlog);
+  ASSERT_TRUE(WaitVideoThreadHeld(0));
+  EXPECT_EQ(Corvane_Adb_GetChannelDataSize(1), static_cast<int>(backlog.size()));
+  EXPECT_EQ(CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 3), 0u);
+
+  // Released, the first step finds more than 256 KiB waiting: dropped, and 3 asked for.
+  HoldVideoThread(false);
+  ASSERT_TRUE(h.PumpUntil([&] { return CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 3) == 1; }));
+  ASSERT_TRUE(h.PumpUntil([] { return Corvane_Adb_GetChannelDataSize(1) == 0; }));
+  EXPECT_EQ(CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 10), 0u);
+}
+
+TEST_F(ChannelContextTest, StopEndsAParkedVideoThread) {
+  RevThread();
+  HoldVideoThread(true);
+  ASSERT_TRUE(WaitVideoThreadHeld(10000));
+  ASSERT_TRUE(StopInTime());
+  EXPECT_EQ(g_hdThreadVideo, nullptr);
 }
 
 TEST_F(ChannelContextTest, ResettingTheReceiversAlsoResetsVoiceRecognition) {

@@ -157,8 +157,9 @@ TEST_F(PhoneAppTest, PicturesAreJpegsOfTheAnnouncedSizeCarryingTheFrameNumber) {
         EXPECT_EQ(d.height, 240);
         EXPECT_EQ(FrameNumberOf(d), expect);
     }
+    // The phone records a picture once it is written: the host may read it first.
+    ASSERT_TRUE(m_sim.App().WaitFor([&] { return m_sim.App().Pictures().size() >= 4; }, 3000));
     auto sent = m_sim.App().Pictures();
-    ASSERT_GE(sent.size(), 4u);
     EXPECT_EQ(sent[0].frame, 1u);
     EXPECT_EQ(sent[3].frame, 4u);
     // The audio channels announce their formats: CorvaneMusicInit {44100, 2, 16}
@@ -365,8 +366,9 @@ TEST_F(PhoneAppTest, PreEncodedPicturesCycleAndUnthrottledIgnoresTheRate) {
         numbers.push_back(FrameNumberOf(d));
     }
     EXPECT_EQ(numbers, (std::vector<uint32_t>{1, 2, 3, 1, 2, 3, 1, 2, 3, 1}));
+    // The phone records a picture once it is written: the host may read it first.
+    ASSERT_TRUE(m_sim.App().WaitFor([&] { return m_sim.App().Pictures().size() >= 10; }, 3000));
     auto sent = m_sim.App().Pictures();
-    ASSERT_GE(sent.size(), 10u);
     EXPECT_EQ(sent[9].frame, 10u);
     EXPECT_EQ(sent[3].size, sent[0].size);  // the same bytes again
 }
@@ -429,30 +431,37 @@ TEST_F(PhoneAppTest, BurstSendsPicturesBackToBackInFrameOrder) {
     EXPECT_FALSE(m_sim.App().Inject("burst=1001", &error));
     size_t before = m_sim.App().Pictures().size();
     ASSERT_TRUE(m_sim.App().Inject("burst=6", &error)) << error;
+    // The six are recorded together, with one time; a regular picture of the phone's own rate may
+    // be recorded just before them or just after.
     std::vector<SAppPictureRecord> sent = m_sim.App().Pictures();
-    ASSERT_EQ(sent.size(), before + 6);
+    size_t first = before;
+    while (first + 6 <= sent.size() && sent[first].time_us != sent[first + 5].time_us) ++first;
+    ASSERT_LE(first + 6, sent.size());
+    ASSERT_LE(first, before + 1);
     // The six follow each other on the stream: no heartbeat and no other picture in between,
     // frame numbers in order, each as long as recorded.
     SPackage p;
-    do {
+    for (;;) {
         ASSERT_TRUE(m_proj.Next(1, &p));
-    } while (p.type != 0x00020001 || p.length != sent[before].size);
+        SDecoded d;
+        if (p.type == 0x00020001 && Decode(p.payload, &d) && FrameNumberOf(d) == sent[first].frame) break;
+    }
     for (size_t i = 0; i < 6; ++i) {
         if (i > 0) {
             ASSERT_TRUE(m_proj.Next(1, &p));
         }
         ASSERT_EQ(p.type, 0x00020001u) << i;
-        EXPECT_EQ(p.length, sent[before + i].size) << i;
+        EXPECT_EQ(p.length, sent[first + i].size) << i;
         SDecoded d;
         ASSERT_TRUE(Decode(p.payload, &d));
-        EXPECT_EQ(FrameNumberOf(d), sent[before + i].frame) << i;
-        EXPECT_EQ(sent[before + i].frame, sent[before].frame + i);
+        EXPECT_EQ(FrameNumberOf(d), sent[first + i].frame) << i;
+        EXPECT_EQ(sent[first + i].frame, sent[first].frame + i);
     }
     // Regular pictures go on after the burst's last number.
     ASSERT_TRUE(m_proj.NextOfType(1, 0x00020001, &p, 3000));
     SDecoded d;
     ASSERT_TRUE(Decode(p.payload, &d));
-    EXPECT_EQ(FrameNumberOf(d), sent[before + 5].frame + 1);
+    EXPECT_EQ(FrameNumberOf(d), sent[first + 5].frame + 1);
 }
 
 TEST_F(PhoneAppTest, StallStopsPicturesAndHeartbeatsThenBothResume) {
@@ -464,10 +473,11 @@ TEST_F(PhoneAppTest, StallStopsPicturesAndHeartbeatsThenBothResume) {
     std::string error;
     EXPECT_FALSE(m_sim.App().Inject("stall", &error));
     EXPECT_FALSE(m_sim.App().Inject("stall=0", &error));
-    ASSERT_TRUE(m_sim.App().Inject("stall=1500", &error)) << error;
+    // Long beside the looks below, so that they fall inside it however the test is scheduled.
+    ASSERT_TRUE(m_sim.App().Inject("stall=3000", &error)) << error;
     // What was on its way before the stall is read first.
     SPackage p;
-    while (m_proj.Next(1, &p, 100)) {
+    while (m_proj.Next(1, &p, 300)) {
     }
     size_t pictures = m_sim.App().Pictures().size();
     uint64_t heartbeats = m_sim.App().Heartbeats();
@@ -475,8 +485,8 @@ TEST_F(PhoneAppTest, StallStopsPicturesAndHeartbeatsThenBothResume) {
     EXPECT_EQ(m_sim.App().Pictures().size(), pictures);
     EXPECT_EQ(m_sim.App().Heartbeats(), heartbeats);
     // Then both come again.
-    ASSERT_TRUE(m_proj.NextOfType(1, 0x00020001, &p, 3000));
-    ASSERT_TRUE(m_sim.App().WaitFor([&] { return m_sim.App().Heartbeats() > heartbeats; }, 3000));
+    ASSERT_TRUE(m_proj.NextOfType(1, 0x00020001, &p, 6000));
+    ASSERT_TRUE(m_sim.App().WaitFor([&] { return m_sim.App().Heartbeats() > heartbeats; }, 6000));
     EXPECT_EQ(m_sim.App().OpenChannels(), 6);
 }
 
