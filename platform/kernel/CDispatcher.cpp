@@ -11,14 +11,39 @@ CDispatcher& CDispatcher::GetInstance() {
   return *instance;
 }
 
-void CDispatcher::Unlink(WaitBlock& block) {
-  for (const auto& obj : *block.objects) obj->m_waiters.remove(&block);
+void CDispatcher::Queue(CWaitableObject& obj, WaitLink& link) {
+  link.prev = obj.m_pLastWaiter;
+  link.next = nullptr;
+  if (obj.m_pLastWaiter != nullptr) {
+    obj.m_pLastWaiter->next = &link;
+  } else {
+    obj.m_pFirstWaiter = &link;
+  }
+  obj.m_pLastWaiter = &link;
 }
 
-DWORD CDispatcher::WaitAny(const std::vector<std::shared_ptr<CWaitableObject>>& objects, DWORD ms) {
+void CDispatcher::Unlink(WaitBlock& block) {
+  for (size_t i = 0; i < block.count; ++i) {
+    CWaitableObject& obj = *block.objects[i];
+    WaitLink& link = block.links[i];
+    if (link.prev != nullptr) {
+      link.prev->next = link.next;
+    } else {
+      obj.m_pFirstWaiter = link.next;
+    }
+    if (link.next != nullptr) {
+      link.next->prev = link.prev;
+    } else {
+      obj.m_pLastWaiter = link.prev;
+    }
+    link.prev = link.next = nullptr;
+  }
+}
+
+DWORD CDispatcher::WaitAny(const std::shared_ptr<CWaitableObject>* objects, size_t count, DWORD ms) {
   DWORD self = GetCurrentThreadId();
   std::unique_lock<std::mutex> lock(m_lock);
-  for (size_t i = 0; i < objects.size(); ++i) {
+  for (size_t i = 0; i < count; ++i) {
     if (objects[i]->IsSignalledFor(self)) {
       objects[i]->Acquire(self);
       return WAIT_OBJECT_0 + static_cast<DWORD>(i);
@@ -28,8 +53,12 @@ DWORD CDispatcher::WaitAny(const std::vector<std::shared_ptr<CWaitableObject>>& 
 
   WaitBlock block;
   block.threadId = self;
-  block.objects = &objects;
-  for (const auto& obj : objects) obj->m_waiters.push_back(&block);
+  block.objects = objects;
+  block.count = count;
+  for (size_t i = 0; i < count; ++i) {
+    block.links[i].block = &block;
+    Queue(*objects[i], block.links[i]);
+  }
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   while (block.satisfiedIndex < 0) {
     if (ms == INFINITE) {
@@ -43,13 +72,13 @@ DWORD CDispatcher::WaitAny(const std::vector<std::shared_ptr<CWaitableObject>>& 
 }
 
 void CDispatcher::SatisfyWaiters(CWaitableObject& obj) {
-  while (!obj.m_waiters.empty()) {
-    WaitBlock* block = obj.m_waiters.front();
+  while (obj.m_pFirstWaiter != nullptr) {
+    WaitBlock* block = obj.m_pFirstWaiter->block;
     if (!obj.IsSignalledFor(block->threadId)) break;
     obj.Acquire(block->threadId);
     // The same object may stand more than once in a wait: the lowest index is the answer.
-    for (size_t i = 0; i < block->objects->size(); ++i) {
-      if ((*block->objects)[i].get() == &obj) {
+    for (size_t i = 0; i < block->count; ++i) {
+      if (block->objects[i].get() == &obj) {
         block->satisfiedIndex = static_cast<int>(i);
         break;
       }
