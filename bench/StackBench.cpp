@@ -309,7 +309,7 @@ void AllocationsPerPicture(const AllocSnapshot& a, double pictures, double libPe
                             "(operator new %.2f) beyond libturbojpeg's %.2f; draw callback %.2f",
                             reader, a.news[CBenchStack::kAllocReader] / pictures, std::max(0.0, video),
                             a.news[CBenchStack::kAllocVideo] / pictures, libPerPicture, paint));
-  CBenchReport::Note(Format("left out: below the reader's ReadFile (driver and USB host stack) %.2f a picture "
+  CBenchReport::Note(Format("besides: below the reader's ReadFile (driver and USB host stack) %.2f a picture "
                             "(operator new %.2f)",
                             a.mallocs[CBenchStack::kAllocBelowRead] / pictures,
                             a.news[CBenchStack::kAllocBelowRead] / pictures));
