@@ -4,6 +4,24 @@
 #include "kernel.h"
 
 #include <chrono>
+#include <thread>
+
+void CDispatcher::WakeList::Add(WaitBlock* block) {
+  block->waking.fetch_add(1, std::memory_order_relaxed);
+  block->nextWake = m_pFirst;
+  m_pFirst = block;
+}
+
+void CDispatcher::WakeList::WakeAll() {
+  for (WaitBlock* block = m_pFirst; block != nullptr;) {
+    WaitBlock* next = block->nextWake;
+    block->wake.notify_one();
+    // From here on the waiting thread may return and its block go.
+    block->waking.fetch_sub(1, std::memory_order_release);
+    block = next;
+  }
+  m_pFirst = nullptr;
+}
 
 CDispatcher& CDispatcher::GetInstance() {
   // Never destroyed: threads that outlive main may still signal or wait during exit.
@@ -68,10 +86,15 @@ DWORD CDispatcher::WaitAny(const std::shared_ptr<CWaitableObject>* objects, size
       return WAIT_TIMEOUT;
     }
   }
-  return WAIT_OBJECT_0 + static_cast<DWORD>(block.satisfiedIndex);
+  const DWORD result = WAIT_OBJECT_0 + static_cast<DWORD>(block.satisfiedIndex);
+  lock.unlock();
+  // Its waker may not have woken it yet (this thread saw the satisfied wait first): the block
+  // stays until it has.
+  while (block.waking.load(std::memory_order_acquire) != 0) std::this_thread::yield();
+  return result;
 }
 
-void CDispatcher::SatisfyWaiters(CWaitableObject& obj) {
+void CDispatcher::SatisfyWaiters(CWaitableObject& obj, WakeList& wakes) {
   while (obj.m_pFirstWaiter != nullptr) {
     WaitBlock* block = obj.m_pFirstWaiter->block;
     if (!obj.IsSignalledFor(block->threadId)) break;
@@ -84,6 +107,6 @@ void CDispatcher::SatisfyWaiters(CWaitableObject& obj) {
       }
     }
     Unlink(*block);
-    block->wake.notify_one();
+    wakes.Add(block);
   }
 }

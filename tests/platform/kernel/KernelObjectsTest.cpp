@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -198,6 +199,41 @@ TEST_F(KernelObjects, SatisfiedWaitLeavesEveryQueueItStoodIn) {
   }
   CloseHandle(a);
   CloseHandle(e);
+}
+
+// Waits that time out race with sets that satisfy them (a satisfied thread is woken after the
+// setter let go of the lock): every set still ends exactly one wait, and none is lost.
+TEST_F(KernelObjects, EverySetEndsExactlyOneWaitWhileOthersTimeOut) {
+  constexpr int kSets = 2000;
+  constexpr int kWaiters = 4;
+  HANDLE ev = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  HANDLE taken = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  std::atomic<int> count{0};
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> waiters;
+  for (int i = 0; i < kWaiters; ++i) {
+    waiters.emplace_back([&] {
+      while (!stop) {
+        if (WaitForSingleObject(ev, 1) == WAIT_OBJECT_0) {
+          ++count;
+          SetEvent(taken);
+        }
+      }
+    });
+  }
+  int acknowledged = 0;
+  for (int i = 0; i < kSets; ++i) {
+    SetEvent(ev);
+    if (WaitForSingleObject(taken, kLongWait) != WAIT_OBJECT_0) break;
+    ++acknowledged;
+  }
+  stop = true;
+  for (std::thread& t : waiters) t.join();
+  EXPECT_EQ(acknowledged, kSets);
+  EXPECT_EQ(count.load(), kSets);
+  EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT);
+  CloseHandle(ev);
+  CloseHandle(taken);
 }
 
 TEST_F(KernelObjects, EventDataTravelsWithTheNamedEvent) {
