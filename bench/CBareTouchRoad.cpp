@@ -99,7 +99,7 @@ bool CBareTouchRoad::Start(std::string* error) {
   return true;
 }
 
-double CBareTouchRoad::Pass() {
+double CBareTouchRoad::Pass(double* toWindowUs) {
   uint64_t before;
   {
     std::lock_guard<std::mutex> lock(m_doneLock);
@@ -109,6 +109,7 @@ double CBareTouchRoad::Pass() {
   m_post.Set();
   std::unique_lock<std::mutex> lock(m_doneLock);
   if (!m_doneCv.wait_for(lock, std::chrono::seconds(1), [&] { return m_nDone > before; })) return -1;
+  if (toWindowUs != nullptr) *toWindowUs = static_cast<double>(m_nWindowNs.load() - t0) / 1000.0;
   return static_cast<double>(m_nReadNs - t0) / 1000.0;
 }
 
@@ -128,7 +129,10 @@ void CBareTouchRoad::Stop() {
 }
 
 void CBareTouchRoad::WindowThread() {
-  while (m_post.Wait(m_bStop)) m_queued.Set();
+  while (m_post.Wait(m_bStop)) {
+    m_nWindowNs = NowNs();
+    m_queued.Set();
+  }
 }
 
 void CBareTouchRoad::WriterThread() {

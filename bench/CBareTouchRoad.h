@@ -25,8 +25,9 @@ class CBareTouchRoad {
   // Connects the loopback pair and starts the three threads; false with a reason otherwise.
   bool Start(std::string* error);
   // One pass: microseconds from the post until the last payload byte was read, or a negative
-  // number when it did not arrive within a second.
-  double Pass();
+  // number when it did not arrive within a second; *toWindowUs (may be NULL) the part until the
+  // second thread woke.
+  double Pass(double* toWindowUs = nullptr);
   void Stop();
 
  private:
@@ -58,6 +59,7 @@ class CBareTouchRoad {
   std::condition_variable m_doneCv;
   uint64_t m_nDone = 0;          // passes read by the phone thread, under m_doneLock
   int64_t m_nReadNs = 0;         // when the last one was, under m_doneLock
+  std::atomic<int64_t> m_nWindowNs{0};   // when the second thread last woke
   std::vector<uint8_t> m_packet;
   std::thread m_window;
   std::thread m_writer;

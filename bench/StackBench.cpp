@@ -121,7 +121,7 @@ void TouchToPhone(CBenchStack& stack, const Settings& s) {
   CBareTouchRoad floor(warm.lengths.empty() ? 0 : warm.lengths.back());
   std::string error;
   const bool haveFloor = !warm.lengths.empty() && floor.Start(&error);
-  std::vector<double> bare;
+  std::vector<double> bare, bareToWindow;
   for (int i = 0; i < s.touches; ++i) {
     const int64_t t0 = CBenchReport::NowUs();
     if (PostTouch(stack, i, &seen, &last)) {
@@ -131,8 +131,12 @@ void TouchToPhone(CBenchStack& stack, const Settings& s) {
     // Touches land at varied points of the picture cycle; a pass of the floor between them.
     Sleep(static_cast<DWORD>(1 + i % 4));
     if (haveFloor) {
-      const double us = floor.Pass();
-      if (us >= 0) bare.push_back(us);
+      double toWindow = 0;
+      const double us = floor.Pass(&toWindow);
+      if (us >= 0) {
+        bare.push_back(us);
+        bareToWindow.push_back(toWindow);
+      }
     }
     Sleep(static_cast<DWORD>(2 + i % 5));
   }
@@ -164,9 +168,15 @@ void TouchToPhone(CBenchStack& stack, const Settings& s) {
   }
   CBenchReport::Note(Format("%.0f of %.0f touches reached the phone", static_cast<double>(touches.size()), s.touches));
   CBenchReport::Note(Format("bare touch road (two wake-ups, a %.0f-byte header and a %.0f-byte payload written on "
-                            "loopback TCP, read by a thread in poll): median %.0f us, p99 %.0f us",
+                            "loopback TCP, read by a thread in poll): median %.0f us, p99 %.0f us; medians: post -> "
+                            "second thread %.0f us, second thread -> bytes read %.0f us",
                             24, warm.lengths.empty() ? 0 : warm.lengths.back(), floorMedian,
-                            CBenchReport::Percentile(bare, 0.99)));
+                            CBenchReport::Percentile(bare, 0.99), CBenchReport::Median(bareToWindow),
+                            CBenchReport::Median([&] {
+                              std::vector<double> rest;
+                              for (size_t k = 0; k < bare.size(); ++k) rest.push_back(bare[k] - bareToWindow[k]);
+                              return rest;
+                            }())));
   CBenchReport::Note(Format("medians: post -> window procedure %.0f us; engine handler (scale, send) %.0f us; "
                             "window procedure -> WRTE read by phonesim %.0f us; WRTE -> phone app parsed it %.0f us",
                             CBenchReport::Median(queue), CBenchReport::Median(handler), CBenchReport::Median(toPhone),
