@@ -4,6 +4,9 @@
 
 #include <turbojpeg.h>
 
+#include <chrono>
+#include <thread>
+
 const int CBareDecoder::kFlags =
     TJFLAG_BOTTOMUP | TJFLAG_FASTUPSAMPLE | TJFLAG_NOREALLOC | TJFLAG_FASTDCT | TJFLAG_ACCURATEDCT;
 
@@ -41,4 +44,29 @@ double CBareDecoder::MedianUs(const std::vector<std::vector<uint8_t>>& jpegs, in
     }
   }
   return CBenchReport::Median(samples);
+}
+
+double CBareDecoder::MedianAfterPauseUs(const std::vector<std::vector<uint8_t>>& jpegs, int pauseMs, size_t count) {
+  std::vector<double> samples;
+  for (size_t i = 0; i < count && !jpegs.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+    const CBenchReport::Clock::time_point t0 = CBenchReport::Clock::now();
+    Decode(jpegs[i % jpegs.size()]);
+    samples.push_back(CBenchReport::SinceUs(t0));
+  }
+  return CBenchReport::Median(samples);
+}
+
+double CBareDecoder::PicturesPerSecond(const std::vector<std::vector<uint8_t>>& jpegs, double seconds) {
+  if (jpegs.empty()) return 0;
+  for (const auto& j : jpegs) Decode(j);
+  const CBenchReport::Clock::time_point t0 = CBenchReport::Clock::now();
+  size_t decoded = 0;
+  double us = 0;
+  while (us < seconds * 1e6) {
+    for (const auto& j : jpegs) Decode(j);
+    decoded += jpegs.size();
+    us = CBenchReport::SinceUs(t0);
+  }
+  return static_cast<double>(decoded) * 1e6 / us;
 }

@@ -3,6 +3,7 @@
 // upsampling and DCT), so that a ratio against it is the engine's own cost and nothing else.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -22,6 +23,11 @@ class CBareDecoder {
   bool ReadHeader(const std::vector<uint8_t>& jpeg);
   // Median microseconds of one Decode over rounds passes through the set (after a warm-up pass).
   double MedianUs(const std::vector<std::vector<uint8_t>>& jpegs, int rounds);
+  // The same with the thread asleep for pauseMs before each decode, as a receive thread decodes
+  // pictures that come at a frame rate: caches and clock of a thread that just woke.
+  double MedianAfterPauseUs(const std::vector<std::vector<uint8_t>>& jpegs, int pauseMs, size_t count);
+  // Pictures per second decoded back to back through the set for at least seconds.
+  double PicturesPerSecond(const std::vector<std::vector<uint8_t>>& jpegs, double seconds);
 
   // The last picture decoded: bottom-up BGRX rows of width * 4 bytes.
   const uint8_t* Bits() const { return m_buffer.data(); }

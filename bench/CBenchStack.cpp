@@ -7,6 +7,7 @@
 #include "CorvaneAppFlags.h"
 #include "CorvaneChannelContext.h"
 #include "DibBmp.h"
+#include "devmgr/CDeviceManager.h"
 #include "kernel/filesys.h"
 #include "kernel/kernel.h"
 #include "phonelink/DriverInstall.h"
@@ -26,6 +27,30 @@ const int kHeight = 480;
 
 CAppMainWndEngine g_engine;
 std::atomic<bool> g_quit{false};
+
+// The device manager's own read, with the calling thread (the link's USB reader) counted, and
+// what it allocates below ReadFile booked apart.
+BOOL CountedDeviceRead(HANDLE h, LPVOID buf, DWORD len, LPDWORD read) {
+  CAllocCounter::CountThisThread(CBenchStack::kAllocReader);
+  const int was = CAllocCounter::SwitchThisThread(CBenchStack::kAllocBelowRead);
+  const BOOL ok = wce::CDeviceManager::GetInstance().Read(h, buf, len, read);
+  CAllocCounter::SwitchThisThread(was);
+  return ok;
+}
+
+void CountDeviceReaders() {
+  wce::CDeviceManager::GetInstance();   // made first: it hooks itself in, to be hooked over here
+  wce::StreamDeviceHooks hooks;
+  hooks.open = [](LPCWSTR name, DWORD access, DWORD share) {
+    return wce::CDeviceManager::GetInstance().Open(name, access, share);
+  };
+  hooks.read = CountedDeviceRead;
+  hooks.write = [](HANDLE h, LPCVOID buf, DWORD len, LPDWORD written) {
+    return wce::CDeviceManager::GetInstance().Write(h, buf, len, written);
+  };
+  hooks.close = [](HANDLE h) { return wce::CDeviceManager::GetInstance().Close(h); };
+  wce::SetStreamDeviceHooks(hooks);
+}
 }  // namespace
 
 // The engine program's window procedure, without its console.
@@ -46,8 +71,6 @@ std::atomic<uint64_t> CBenchStack::s_nShown{0};
 std::atomic<uint64_t> CBenchStack::s_nShownBase{0};
 std::atomic<int64_t> CBenchStack::s_nTouchDispatchUs{0};
 std::atomic<int64_t> CBenchStack::s_nTouchReturnUs{0};
-std::atomic<uint64_t> CBenchStack::s_nPaintNews{0};
-std::atomic<uint64_t> CBenchStack::s_nPaintMallocs{0};
 
 CBenchStack::CBenchStack() = default;
 
@@ -68,8 +91,7 @@ uint32_t CBenchStack::ReadPatternFrame(const uint8_t* bits, int height, int stri
 
 void CBenchStack::DrawObserver(DibBmp* surface) {
   const int64_t now = CBenchReport::NowUs();
-  // The video receive thread's allocations are the ones the allocation figure is about.
-  CAllocCounter::CountThisThread();
+  CAllocCounter::CountThisThread(kAllocVideo);
   const uint64_t n = s_nShown.fetch_add(1);
   const uint64_t i = n - s_nShownBase.load();
   if (i < kMaxShown) {
@@ -77,14 +99,9 @@ void CBenchStack::DrawObserver(DibBmp* surface) {
                                 ? ReadPatternFrame(surface->GetBits(), surface->GetHeight(), surface->GetStride())
                                 : 0};
   }
-  const uint64_t news = CAllocCounter::News();
-  const uint64_t mallocs = CAllocCounter::Mallocs();
+  const int was = CAllocCounter::SwitchThisThread(kAllocPaint);
   CAppMainWndEngine::DrawPictureCallback(surface);
-  // Counting may have been restarted meanwhile: such a picture adds nothing.
-  if (CAllocCounter::News() >= news && CAllocCounter::Mallocs() >= mallocs) {
-    s_nPaintNews += CAllocCounter::News() - news;
-    s_nPaintMallocs += CAllocCounter::Mallocs() - mallocs;
-  }
+  CAllocCounter::SwitchThisThread(was);
 }
 
 void CBenchStack::ClearShown() { s_nShownBase = s_nShown.load(); }
@@ -126,6 +143,7 @@ bool CBenchStack::Start(const phonesim::SPhoneAppOptions& app, int timeoutMs, st
   wce::SetScreen(kWidth, kHeight, 32);
   wce::SetRootDir(dir.string());
   wce::SetModuleFileName(u"\\CECorvane.exe");
+  CountDeviceReaders();
   m_engine = std::thread(&CBenchStack::EngineThread, this, "tcp:127.0.0.1:" + std::to_string(m_phone.Port()));
 
   const int64_t end = CBenchReport::NowUs() + static_cast<int64_t>(timeoutMs) * 1000;

@@ -3,7 +3,8 @@
 // it: a bare window, the USB backend over TCP to the phone, the kavlink driver loaded from the
 // program's directory, CAppMainWndEngine with its sequencer and receive threads. Every picture
 // drawn is observed through the video receiver's draw callback (the engine's own callback still
-// runs after the observation).
+// runs after the observation). The allocation counter books the video receive thread and the
+// link's USB reader thread (see AllocPart).
 #pragma once
 
 #include "CPhoneSim.h"
@@ -51,10 +52,13 @@ class CBenchStack {
   static int64_t LastTouchDispatchUs() { return s_nTouchDispatchUs.load(); }
   static int64_t LastTouchReturnUs() { return s_nTouchReturnUs.load(); }
 
-  // Allocations counted on the video receive thread inside the engine's own draw callback
-  // (painting the surface onto the window), while CAllocCounter counts.
-  static uint64_t PaintNews() { return s_nPaintNews.load(); }
-  static uint64_t PaintMallocs() { return s_nPaintMallocs.load(); }
+  // The parts under which CAllocCounter books the stack's threads: the video receive thread (its
+  // waits, read steps and decodes), the engine's draw callback on that thread (painting the
+  // surface onto the window), the link's USB reader thread (its own code, the dispatch and the
+  // ring) and what the reader allocates below ReadFile (the driver and the USB host stack), and
+  // the benchmark's own thread. The reader is the one thread that reads "ADB1:": it is counted
+  // from its first read after Start.
+  enum AllocPart { kAllocVideo, kAllocPaint, kAllocReader, kAllocBelowRead, kAllocBench };
 
   // The frame number the phone's test pattern carries in its top band, read from bottom-up
   // 32-bit pixels of an 800 x 480 picture.
@@ -79,8 +83,6 @@ class CBenchStack {
   static std::atomic<uint64_t> s_nShownBase;
   static std::atomic<int64_t> s_nTouchDispatchUs;
   static std::atomic<int64_t> s_nTouchReturnUs;
-  static std::atomic<uint64_t> s_nPaintNews;
-  static std::atomic<uint64_t> s_nPaintMallocs;
 
   friend LRESULT BenchWndProc(HWND, UINT, WPARAM, LPARAM);
 };

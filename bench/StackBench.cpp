@@ -1,14 +1,22 @@
 // (b), (c), (d) and the whole-stack side of (e): phonesim and the engine in one process over the
 // TCP USB backend (see CBenchStack). Times on the phone side come from phonesim's records; times
-// on the head-unit side from the video receiver's draw callback and from the touch's post.
+// on the head-unit side from the video receiver's draw callback and from the touch's post. Each
+// figure is also given as a ratio or difference against a floor measured in the same run.
 //   (d) touch to bytes at phonesim: a WM_LBUTTONDOWN/UP posted to the engine's window until
 //       phonesim has read the WRTE carrying the touch package on channel 5 (and, besides, until
-//       the phone app has parsed it).
+//       the phone app has parsed it); (d') its median over the bare touch road (CBareTouchRoad),
+//       one pass of which runs after every touch.
 //   (b) last byte of a picture sent by phonesim (the WRTE carrying the picture's end) until the
-//       surface shows it (draw callback), against a bare decode of the very same JPEGs.
-//   (c) pictures per second reaching the surface with the phone unthrottled and pre-encoding.
+//       surface shows it (draw callback), against a bare decode of the very same JPEGs (b').
+//   (c) pictures per second reaching the surface with the phone unthrottled and pre-encoding;
+//       (c') over the bare single-thread decode rate of the very same JPEGs.
+//   (e') allocations per picture of the stack's steady state at 30 pictures a second: the link's
+//       USB reader with the ring, the video receive thread with its read steps and decodes, and
+//       the draw callback; libturbojpeg's own mallocs, counted on a bare decode of the same
+//       JPEGs, are left out.
 #include "CAllocCounter.h"
 #include "CBareDecoder.h"
+#include "CBareTouchRoad.h"
 #include "CBenchReport.h"
 #include "CBenchStack.h"
 
@@ -36,9 +44,15 @@ struct Settings {
   int rateSeconds = 5;
 };
 
-std::string Format(const char* fmt, double a, double b = 0, double c = 0, double d = 0) {
-  char line[300];
-  std::snprintf(line, sizeof line, fmt, a, b, c, d);
+// The video thread decodes a picture after sleeping until it came: at 30 a second, about this long.
+const int kPauseBeforeDecodeMs = 30;
+const size_t kPausedDecodes = 60;
+// How long the bare decode rate of the pictures sent unthrottled is measured.
+const double kBareRateSeconds = 1.5;
+
+std::string Format(const char* fmt, double a, double b = 0, double c = 0, double d = 0, double e = 0, double f = 0) {
+  char line[400];
+  std::snprintf(line, sizeof line, fmt, a, b, c, d, e, f);
   return line;
 }
 
@@ -52,9 +66,14 @@ size_t TouchCount(phonesim::CPhoneApp& app, int64_t* lastTimeUs) {
   return n;
 }
 
-// The phone-side times of the WRTEs the host sent on the stream of the given port.
-std::vector<int64_t> HostWrites(phonesim::CPhoneSim& phone, const std::string& port) {
+// The WRTEs the host sent on the stream of the given port: phone-side times and payload lengths.
+struct HostWriteLog {
   std::vector<int64_t> times;
+  std::vector<uint32_t> lengths;
+};
+
+HostWriteLog HostWrites(phonesim::CPhoneSim& phone, const std::string& port) {
+  HostWriteLog log;
   std::vector<uint32_t> ids;
   for (const phonesim::SStreamRecord& stream : phone.Record().Streams()) {
     const std::string& svc = stream.service;
@@ -64,10 +83,26 @@ std::vector<int64_t> HostWrites(phonesim::CPhoneSim& phone, const std::string& p
   }
   for (const phonesim::SPacketRecord& p : phone.Record().Packets()) {
     if (p.from_host && p.command == phonesim::A_WRTE && std::find(ids.begin(), ids.end(), p.arg1) != ids.end()) {
-      times.push_back(p.time_us);
+      log.times.push_back(p.time_us);
+      log.lengths.push_back(p.data_length);
     }
   }
-  return times;
+  return log;
+}
+
+// Posts a touch to the engine's window and waits (up to a second) until the phone app parsed it.
+// The phone-side time of the parse in *parsedUs; false when it did not come.
+bool PostTouch(CBenchStack& stack, int i, size_t* seen, int64_t* parsedUs) {
+  phonesim::CPhoneApp& app = stack.Phone().App();
+  const UINT msg = i % 2 == 0 ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+  const int x = 100 + (i * 7) % 600;
+  const int y = 100 + (i * 13) % 300;
+  PostMessageW(stack.Window(), msg, 0, static_cast<LPARAM>((y << 16) | x));
+  size_t now = *seen;
+  app.WaitFor([&] { return (now = TouchCount(app, parsedUs)) > *seen; }, 1000);
+  const bool came = now > *seen;
+  *seen = now;
+  return came;
 }
 
 void TouchToPhone(CBenchStack& stack, const Settings& s) {
@@ -80,41 +115,68 @@ void TouchToPhone(CBenchStack& stack, const Settings& s) {
   std::vector<Touch> touches;
   int64_t last = 0;
   size_t seen = TouchCount(app, &last);
+  // A pressed and released touch first, not counted: the floor writes as many bytes as it took.
+  for (int i = 0; i < 2; ++i) PostTouch(stack, i, &seen, &last);
+  const HostWriteLog warm = HostWrites(stack.Phone(), ":9340");
+  CBareTouchRoad floor(warm.lengths.empty() ? 0 : warm.lengths.back());
+  std::string error;
+  const bool haveFloor = !warm.lengths.empty() && floor.Start(&error);
+  std::vector<double> bare, bareToWindow;
   for (int i = 0; i < s.touches; ++i) {
-    const UINT msg = i % 2 == 0 ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-    const int x = 100 + (i * 7) % 600;
-    const int y = 100 + (i * 13) % 300;
     const int64_t t0 = CBenchReport::NowUs();
-    PostMessageW(stack.Window(), msg, 0, static_cast<LPARAM>((y << 16) | x));
-    size_t now = seen;
-    app.WaitFor([&] { return (now = TouchCount(app, &last)) > seen; }, 1000);
-    if (now > seen) {
+    if (PostTouch(stack, i, &seen, &last)) {
       touches.push_back(Touch{t0, CBenchStack::LastTouchDispatchUs(), CBenchStack::LastTouchReturnUs(),
                               stack.PhoneToSteadyUs(last)});
     }
-    seen = now;
-    // Touches land at varied points of the picture cycle.
-    Sleep(static_cast<DWORD>(3 + i % 7));
+    // Touches land at varied points of the picture cycle; a pass of the floor between them.
+    Sleep(static_cast<DWORD>(1 + i % 4));
+    if (haveFloor) {
+      double toWindow = 0;
+      const double us = floor.Pass(&toWindow);
+      if (us >= 0) {
+        bare.push_back(us);
+        bareToWindow.push_back(toWindow);
+      }
+    }
+    Sleep(static_cast<DWORD>(2 + i % 5));
   }
-  const std::vector<int64_t> writes = HostWrites(stack.Phone(), ":9340");
+  floor.Stop();
+  const HostWriteLog writes = HostWrites(stack.Phone(), ":9340");
   std::vector<double> total, bytes, queue, handler, toPhone, inPhone;
   for (const Touch& t : touches) {
     total.push_back(static_cast<double>(t.parsedUs - t.postUs));
     queue.push_back(static_cast<double>(t.dispatchUs - t.postUs));
     handler.push_back(static_cast<double>(t.returnUs - t.dispatchUs));
     // The WRTE that carried it: the host's last one on the touch stream before the app had it.
-    auto w = std::upper_bound(writes.begin(), writes.end(), t.parsedUs - stack.PhoneToSteadyUs(0));
-    if (w != writes.begin()) {
+    auto w = std::upper_bound(writes.times.begin(), writes.times.end(), t.parsedUs - stack.PhoneToSteadyUs(0));
+    if (w != writes.times.begin()) {
       const int64_t arrived = stack.PhoneToSteadyUs(*(w - 1));
       bytes.push_back(static_cast<double>(arrived - t.postUs));
       toPhone.push_back(static_cast<double>(arrived - t.dispatchUs));
       inPhone.push_back(static_cast<double>(t.parsedUs - arrived));
     }
   }
-  CBenchReport::Result("d", "touch-to-bytes-at-phonesim-median", CBenchReport::Median(bytes), "us", "<=200");
+  const double median = CBenchReport::Median(bytes);
+  const double floorMedian = CBenchReport::Median(bare);
+  CBenchReport::Result("d", "touch-to-bytes-at-phonesim-median", median, "us", "<=200");
   CBenchReport::Result("d", "touch-to-bytes-at-phonesim-p99", CBenchReport::Percentile(bytes, 0.99), "us", "");
   CBenchReport::Result("d", "touch-to-app-parsed-median", CBenchReport::Median(total), "us", "");
+  if (floorMedian > 0) {
+    CBenchReport::Result("d'", "touch-to-bytes-median/bare-touch-road", median / floorMedian, "ratio", "<=1.3");
+  } else {
+    CBenchReport::Note("no floor for the touch figure: " + (haveFloor ? std::string("no pass came through") : error));
+  }
   CBenchReport::Note(Format("%.0f of %.0f touches reached the phone", static_cast<double>(touches.size()), s.touches));
+  CBenchReport::Note(Format("bare touch road (two wake-ups, a %.0f-byte header and a %.0f-byte payload written on "
+                            "loopback TCP, read by a thread in poll): median %.0f us, p99 %.0f us; medians: post -> "
+                            "second thread %.0f us, second thread -> bytes read %.0f us",
+                            24, warm.lengths.empty() ? 0 : warm.lengths.back(), floorMedian,
+                            CBenchReport::Percentile(bare, 0.99), CBenchReport::Median(bareToWindow),
+                            CBenchReport::Median([&] {
+                              std::vector<double> rest;
+                              for (size_t k = 0; k < bare.size(); ++k) rest.push_back(bare[k] - bareToWindow[k]);
+                              return rest;
+                            }())));
   CBenchReport::Note(Format("medians: post -> window procedure %.0f us; engine handler (scale, send) %.0f us; "
                             "window procedure -> WRTE read by phonesim %.0f us; WRTE -> phone app parsed it %.0f us",
                             CBenchReport::Median(queue), CBenchReport::Median(handler), CBenchReport::Median(toPhone),
@@ -213,16 +275,65 @@ void WriteTurnaround(const std::vector<VideoStreamLog>& logs, int64_t fromUs, in
   *medianUs = CBenchReport::Median(turnaround);
 }
 
+// The allocation counts of the stack's threads over one counting window.
+struct AllocSnapshot {
+  double news[CAllocCounter::kParts] = {};
+  double mallocs[CAllocCounter::kParts] = {};
+
+  static AllocSnapshot Take() {
+    AllocSnapshot a;
+    for (int p = 0; p < CAllocCounter::kParts; ++p) {
+      a.news[p] = static_cast<double>(CAllocCounter::News(p));
+      a.mallocs[p] = static_cast<double>(CAllocCounter::Mallocs(p));
+    }
+    return a;
+  }
+};
+
+// What libturbojpeg allocates by itself for one picture of the set: header and decode, as the
+// engine calls them, counted on the benchmark's thread.
+double LibraryMallocsPerPicture(const std::vector<std::vector<uint8_t>>& jpegs) {
+  if (jpegs.empty()) return 0;
+  CBareDecoder bare(kWidth, kHeight);
+  CAllocCounter::CountThisThread(CBenchStack::kAllocBench);
+  CAllocCounter::Start();
+  for (const auto& j : jpegs) {
+    bare.ReadHeader(j);
+    bare.Decode(j);
+  }
+  CAllocCounter::Stop();
+  return static_cast<double>(CAllocCounter::Mallocs(CBenchStack::kAllocBench)) / static_cast<double>(jpegs.size());
+}
+
+// (e') over a window in which pictures were shown.
+void AllocationsPerPicture(const AllocSnapshot& a, double pictures, double libPerPicture, const std::string& id,
+                           const std::string& when, const std::string& target) {
+  if (pictures <= 0) return;
+  const double video = a.mallocs[CBenchStack::kAllocVideo] / pictures - libPerPicture;
+  const double paint = a.mallocs[CBenchStack::kAllocPaint] / pictures;
+  const double reader = a.mallocs[CBenchStack::kAllocReader] / pictures;
+  // libturbojpeg's count varies by a malloc now and then: the video thread's share is not below 0.
+  const double total = std::max(0.0, video) + paint + reader;
+  CBenchReport::Result(id, "whole-stack-allocations/picture-" + when, total, "allocs", target);
+  CBenchReport::Note(Format("per picture: link's USB reader and ring %.2f (operator new %.2f); video thread %.2f "
+                            "(operator new %.2f) beyond libturbojpeg's %.2f; draw callback %.2f",
+                            reader, a.news[CBenchStack::kAllocReader] / pictures, std::max(0.0, video),
+                            a.news[CBenchStack::kAllocVideo] / pictures, libPerPicture, paint));
+  CBenchReport::Note(Format("besides: below the reader's ReadFile (driver and USB host stack) %.2f a picture "
+                            "(operator new %.2f)",
+                            a.mallocs[CBenchStack::kAllocBelowRead] / pictures,
+                            a.news[CBenchStack::kAllocBelowRead] / pictures));
+}
+
 void PictureLatency(CBenchStack& stack, const Settings& s) {
   std::printf("(b) last byte sent by phonesim to surface updated, %d pictures a second for %d s\n", s.fps,
               s.latencySeconds);
   const int64_t fromPhoneUs = stack.Phone().Record().NowUs();
   stack.ClearShown();
-  const uint64_t paintMallocs0 = CBenchStack::PaintMallocs();
   CAllocCounter::Start();
   Sleep(static_cast<DWORD>(s.latencySeconds * 1000));
   CAllocCounter::Stop();
-  const double paintMallocs = static_cast<double>(CBenchStack::PaintMallocs() - paintMallocs0);
+  const AllocSnapshot allocs = AllocSnapshot::Take();
   const std::vector<CBenchStack::Shown> shown = stack.ShownPictures();
   Sleep(300);
   const std::map<uint32_t, SentPicture> sent = SentPictures(VideoStreams(stack.Phone()), fromPhoneUs - 1000000);
@@ -241,23 +352,44 @@ void PictureLatency(CBenchStack& stack, const Settings& s) {
   }
   CBareDecoder bare(kWidth, kHeight);
   const double decode = bare.MedianUs(jpegs, 5);
+  const double paused = bare.MedianAfterPauseUs(jpegs, kPauseBeforeDecodeMs, kPausedDecodes);
   const double median = CBenchReport::Median(total);
   CBenchReport::Result("b", "last-byte-to-surface-median", median, "us", "");
   CBenchReport::Result("b", "last-byte-to-surface-p99", CBenchReport::Percentile(total, 0.99), "us", "");
   CBenchReport::Result("b", "median-minus-bare-decode", median - decode, "us", "<=500");
-  CBenchReport::Note(Format("%.0f pictures shown, %.0f matched to the phone's; bare decode of the same JPEGs %.0f us (median)",
-                            static_cast<double>(shown.size()), static_cast<double>(total.size()), decode));
+  CBenchReport::Result("b'", "last-byte-to-surface-median-minus-bare-decode", median - decode, "us", "<=200");
+  CBenchReport::Result("b'", "median-minus-bare-decode-after-30ms-asleep", median - paused, "us", "");
+  CBenchReport::Note(Format("%.0f pictures shown, %.0f matched to the phone's; bare decode of the same JPEGs %.0f us "
+                            "(median, back to back), %.0f us (median, each after %.0f ms asleep)",
+                            static_cast<double>(shown.size()), static_cast<double>(total.size()), decode, paused,
+                            kPauseBeforeDecodeMs));
   CBenchReport::Note(Format("medians: last byte -> the host's OKAY of that WRTE read by phonesim %.0f us, "
                             "that OKAY -> surface %.0f us (negative when the OKAY came back after the surface update)",
                             CBenchReport::Median(toOkay), CBenchReport::Median(okayToShown)));
   if (!shown.empty()) {
     const double n = static_cast<double>(shown.size());
+    const double videoThread = allocs.mallocs[CBenchStack::kAllocVideo] + allocs.mallocs[CBenchStack::kAllocPaint];
     CBenchReport::Result("e", "whole-stack-video-thread-mallocs/picture-at-" + std::to_string(s.fps) + "fps",
-                         static_cast<double>(CAllocCounter::Mallocs()) / n, "allocs", "");
+                         videoThread / n, "allocs", "");
     CBenchReport::Note(Format("of which operator new %.2f, in the engine's draw callback (painting) %.2f; the rest "
                               "is libturbojpeg's",
-                              static_cast<double>(CAllocCounter::News()) / n, paintMallocs / n));
+                              (allocs.news[CBenchStack::kAllocVideo] + allocs.news[CBenchStack::kAllocPaint]) / n,
+                              allocs.mallocs[CBenchStack::kAllocPaint] / n));
+    AllocationsPerPicture(allocs, n, LibraryMallocsPerPicture(jpegs), "e'", "at-" + std::to_string(s.fps) + "fps",
+                          "==0");
   }
+}
+
+// The distinct JPEGs of the pictures whose last byte went out between two phone times.
+std::vector<std::vector<uint8_t>> PicturesSentBetween(const std::vector<VideoStreamLog>& logs, int64_t fromUs,
+                                                      int64_t toUs) {
+  std::map<uint32_t, SentPicture> sent = SentPictures(logs, fromUs);
+  std::vector<std::vector<uint8_t>> jpegs;
+  for (auto& [frame, picture] : sent) {
+    if (picture.lastByteUs > toUs) continue;
+    if (std::find(jpegs.begin(), jpegs.end(), picture.jpeg) == jpegs.end()) jpegs.push_back(std::move(picture.jpeg));
+  }
+  return jpegs;
 }
 
 void PictureRate(CBenchStack& stack, const Settings& s) {
@@ -271,44 +403,56 @@ void PictureRate(CBenchStack& stack, const Settings& s) {
   const uint64_t shown0 = stack.ShownCount();
   const int64_t fromPhoneUs = stack.Phone().Record().NowUs();
   const double t0 = CBenchReport::NowSeconds();
-  const uint64_t paintNews0 = CBenchStack::PaintNews();
-  const uint64_t paintMallocs0 = CBenchStack::PaintMallocs();
   CAllocCounter::Start();
   Sleep(static_cast<DWORD>(s.rateSeconds * 1000));
   CAllocCounter::Stop();
-  const double paintNews = static_cast<double>(CBenchStack::PaintNews() - paintNews0);
-  const double paintMallocs = static_cast<double>(CBenchStack::PaintMallocs() - paintMallocs0);
+  const AllocSnapshot allocs = AllocSnapshot::Take();
   const double seconds = CBenchReport::NowSeconds() - t0;
   const double shown = static_cast<double>(stack.ShownCount() - shown0);
   const double sent = static_cast<double>(app.Pictures().size() - sent0);
   const int64_t toPhoneUs = stack.Phone().Record().NowUs();
   app.SetUnthrottled(false);
+  const std::vector<VideoStreamLog> logs = VideoStreams(stack.Phone());
+  const std::vector<std::vector<uint8_t>> jpegs = PicturesSentBetween(logs, fromPhoneUs, toPhoneUs);
+  // The floor with the phone back at its frame rate, on this thread alone.
+  Sleep(300);
+  CBareDecoder bare(kWidth, kHeight);
+  const double bareRate = bare.PicturesPerSecond(jpegs, kBareRateSeconds);
   CBenchReport::Result("c", "pictures-per-second-shown", shown / seconds, "pictures/s", ">=300");
   CBenchReport::Result("c", "pictures-per-second-sent", sent / seconds, "pictures/s", "");
-  CBenchReport::Note(Format("%.0f sent, %.0f shown in %.2f s", sent, shown, seconds));
+  if (bareRate > 0) {
+    CBenchReport::Result("c'", "pictures-per-second-shown/bare-decode-rate", shown / seconds / bareRate, "ratio",
+                         ">=0.85");
+  }
+  CBenchReport::Note(Format("%.0f sent, %.0f shown in %.2f s; bare single-thread decode of the %.0f distinct JPEGs sent: "
+                            "%.0f pictures/s",
+                            sent, shown, seconds, static_cast<double>(jpegs.size()), bareRate));
   size_t writes = 0;
   double meanBytes = 0, turnaround = 0;
-  WriteTurnaround(VideoStreams(stack.Phone()), fromPhoneUs, toPhoneUs, &writes, &meanBytes, &turnaround);
+  WriteTurnaround(logs, fromPhoneUs, toPhoneUs, &writes, &meanBytes, &turnaround);
   CBenchReport::Note(Format("%.0f WRTEs of %.0f bytes mean (%.1f a picture sent); WRTE out -> host's OKAY read by "
                             "phonesim %.0f us (median): one WRTE in flight per stream",
                             static_cast<double>(writes), meanBytes, sent > 0 ? static_cast<double>(writes) / sent : 0,
                             turnaround));
   if (shown > 0) {
-    CBenchReport::Result("e", "whole-stack-video-thread-mallocs/picture",
-                         static_cast<double>(CAllocCounter::Mallocs()) / shown, "allocs", "");
+    const double videoThread = allocs.mallocs[CBenchStack::kAllocVideo] + allocs.mallocs[CBenchStack::kAllocPaint];
+    CBenchReport::Result("e", "whole-stack-video-thread-mallocs/picture", videoThread / shown, "allocs", "");
     CBenchReport::Note(Format("video receive thread, all mallocs incl. libturbojpeg's (8 a picture in bench_alloc); "
                               "operator new %.2f/picture; in the engine's draw callback (painting the window) "
                               "%.2f mallocs, %.2f operator new /picture",
-                              static_cast<double>(CAllocCounter::News()) / shown, paintMallocs / shown,
-                              paintNews / shown));
+                              (allocs.news[CBenchStack::kAllocVideo] + allocs.news[CBenchStack::kAllocPaint]) / shown,
+                              allocs.mallocs[CBenchStack::kAllocPaint] / shown,
+                              allocs.news[CBenchStack::kAllocPaint] / shown));
+    AllocationsPerPicture(allocs, shown, LibraryMallocsPerPicture(jpegs), "e'", "unthrottled", "");
   }
 }
+
 // Allocations of the calls the video receive thread makes at every wake-up, made here on a
 // counted thread against the live link: where the per-picture allocations come from.
 void WakeUpAllocations() {
   const int n = 100;
   HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  CAllocCounter::CountThisThread();
+  CAllocCounter::CountThisThread(CBenchStack::kAllocBench);
   struct Call {
     const char* name;
     void (*fn)(HANDLE);
@@ -324,7 +468,7 @@ void WakeUpAllocations() {
     CAllocCounter::Start();
     for (int i = 0; i < n; ++i) c.fn(event);
     CAllocCounter::Stop();
-    line += Format(" %.2f", static_cast<double>(CAllocCounter::Mallocs()) / n) + " " + c.name + ";";
+    line += Format(" %.2f", static_cast<double>(CAllocCounter::Mallocs(CBenchStack::kAllocBench)) / n) + " " + c.name + ";";
   }
   CloseHandle(event);
   CBenchReport::Note(line);

@@ -113,7 +113,11 @@ DWORD TransferChunk(bool in, BYTE* data, DWORD n) {
   DWORD lengths[kTransfers] = {};
   int issued = 0;
   bool failed = false;
-  for (int i = 0; i < kTransfers; ++i) ResetEvent(events[i]);
+  // Only the events of the transfers about to be issued are waited on: a set left on another from
+  // a wake-up is cleared before that one is used.
+  const DWORD packet = g_dwPacketSize != 0 ? g_dwPacketSize : 1;
+  const DWORD needed = (n + packet - 1) / packet;
+  for (DWORD i = 0; i < needed && i < static_cast<DWORD>(kTransfers); ++i) ResetEvent(events[i]);
 
   EnterCriticalSection(&g_csLock);
   DWORD remaining = n;

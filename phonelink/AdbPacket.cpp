@@ -2,8 +2,29 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace {
+// The pooled blocks: those never handed out yet, from the front, and a stack of those given back.
+// Constant-initialised, so a block can be taken before and after any constructor of the program.
+struct PacketPool {
+  std::mutex lock;
+  AdbPacket blocks[AdbPacket::kPooledBlocks] = {};
+  size_t used = 0;
+  AdbPacket* returned[AdbPacket::kPooledBlocks] = {};
+  size_t returnedCount = 0;
+
+  bool Owns(const AdbPacket* p) const { return p >= blocks && p < blocks + AdbPacket::kPooledBlocks; }
+};
+PacketPool g_pool;
+
+AdbPacket* TakePooled() {
+  std::lock_guard<std::mutex> hold(g_pool.lock);
+  if (g_pool.returnedCount > 0) return g_pool.returned[--g_pool.returnedCount];
+  if (g_pool.used < AdbPacket::kPooledBlocks) return &g_pool.blocks[g_pool.used++];
+  return nullptr;
+}
+
 void PutLe32(uint8_t* p, uint32_t v) {
   p[0] = static_cast<uint8_t>(v);
   p[1] = static_cast<uint8_t>(v >> 8);
@@ -17,11 +38,24 @@ uint32_t GetLe32(const uint8_t* p) {
 }  // namespace
 
 AdbPacket* AdbPacket::Alloc() {
+  if (AdbPacket* p = TakePooled()) {
+    p->Clear();
+    return p;
+  }
   return static_cast<AdbPacket*>(std::calloc(1, sizeof(AdbPacket)));
 }
 
 void AdbPacket::Release(AdbPacket* packet) {
-  std::free(packet);
+  if (!g_pool.Owns(packet)) {
+    std::free(packet);
+    return;
+  }
+  std::lock_guard<std::mutex> hold(g_pool.lock);
+  // A block given back twice is taken once: it cannot be handed to two owners later.
+  for (size_t i = 0; i < g_pool.returnedCount; ++i) {
+    if (g_pool.returned[i] == packet) return;
+  }
+  g_pool.returned[g_pool.returnedCount++] = packet;
 }
 
 void AdbPacket::Complete() {

@@ -30,9 +30,13 @@ struct AdbPacket {
   uint32_t magic;
   uint8_t data[ADB_MAX_PAYLOAD];
 
-  // A zero-filled block; nullptr when memory ran out.
+  // A zero-filled block; nullptr when memory ran out. The first kPooledBlocks blocks in use at
+  // once come from blocks made with the program, the rest from the heap: the packets the link
+  // sends all the time (an OKAY for every WRTE of the phone, touches, commands) cost no
+  // allocation.
   static AdbPacket* Alloc();
   static void Release(AdbPacket* packet);
+  static constexpr size_t kPooledBlocks = 32;
 
   // Sets magic and data_check from command and payload (data_length must be set and <= 4096).
   void Complete();

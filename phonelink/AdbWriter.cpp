@@ -3,13 +3,44 @@
 #include "AdbSession.h"
 #include "LinkLog.h"
 
-#include <deque>
+#include <vector>
 
 namespace {
+// The packets waiting to go out, oldest first: a ring of block pointers that grows when full and
+// never shrinks, so that queueing costs no allocation once the link runs.
+class PacketQueue {
+ public:
+  bool Empty() const { return m_nCount == 0; }
+  void Push(AdbPacket* p) {
+    if (m_nCount == m_slots.size()) Grow();
+    m_slots[(m_nHead + m_nCount) % m_slots.size()] = p;
+    ++m_nCount;
+  }
+  AdbPacket* Pop() {
+    if (m_nCount == 0) return nullptr;
+    AdbPacket* p = m_slots[m_nHead];
+    m_nHead = (m_nHead + 1) % m_slots.size();
+    --m_nCount;
+    return p;
+  }
+
+ private:
+  void Grow() {
+    std::vector<AdbPacket*> bigger(m_slots.empty() ? 16 : 2 * m_slots.size());
+    for (size_t i = 0; i < m_nCount; ++i) bigger[i] = m_slots[(m_nHead + i) % m_slots.size()];
+    m_slots.swap(bigger);
+    m_nHead = 0;
+  }
+
+  std::vector<AdbPacket*> m_slots;
+  size_t m_nHead = 0;
+  size_t m_nCount = 0;
+};
+
 struct WriterContext {
   CRITICAL_SECTION lock;
   std::atomic<bool> lockMade{false};
-  std::deque<AdbPacket*> queue;
+  PacketQueue queue;
   HANDLE event = nullptr;   // "EVENT_USB_WRITE"
   HANDLE thread = nullptr;
   std::atomic<uint8_t> stop{0};
@@ -18,11 +49,7 @@ WriterContext g_writer;
 
 AdbPacket* TakeOldest() {
   EnterCriticalSection(&g_writer.lock);
-  AdbPacket* p = nullptr;
-  if (!g_writer.queue.empty()) {
-    p = g_writer.queue.front();
-    g_writer.queue.pop_front();
-  }
+  AdbPacket* p = g_writer.queue.Pop();
   LeaveCriticalSection(&g_writer.lock);
   return p;
 }
@@ -96,7 +123,7 @@ int QueuePacket(AdbPacket* packet) {
     return 0;
   }
   EnterCriticalSection(&g_writer.lock);
-  g_writer.queue.push_back(packet);
+  g_writer.queue.Push(packet);
   LeaveCriticalSection(&g_writer.lock);
   SetEvent(g_writer.event);
   return 1;
@@ -105,10 +132,8 @@ int QueuePacket(AdbPacket* packet) {
 void ClearQueue() {
   if (!g_writer.lockMade) return;
   EnterCriticalSection(&g_writer.lock);
-  std::deque<AdbPacket*> old;
-  old.swap(g_writer.queue);
+  while (AdbPacket* p = g_writer.queue.Pop()) AdbPacket::Release(p);
   LeaveCriticalSection(&g_writer.lock);
-  for (AdbPacket* p : old) AdbPacket::Release(p);
 }
 
 void ApplyWriterPriority(int priority) {

@@ -2,15 +2,45 @@
 
 #include "LinkLog.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+// Copies between a flat buffer and the ring's storage from position pos on, across its end.
+void CopyIn(uint8_t* ring, uint32_t size, uint32_t pos, const uint8_t* src, uint32_t length) {
+  const uint32_t first = length < size - pos ? length : size - pos;
+  std::memcpy(ring + pos, src, first);
+  if (length > first) std::memcpy(ring, src + first, length - first);
+}
+
+void CopyOut(uint8_t* dst, const uint8_t* ring, uint32_t size, uint32_t pos, uint32_t length) {
+  const uint32_t first = length < size - pos ? length : size - pos;
+  std::memcpy(dst, ring + pos, first);
+  if (length > first) std::memcpy(dst + first, ring, length - first);
+}
+
+std::atomic<CircleBuff::CopyHook> s_copyHook{nullptr};
+
+void RunCopyHook(bool writing) {
+  if (CircleBuff::CopyHook hook = s_copyHook.load(std::memory_order_relaxed)) hook(writing);
+}
+
+// The position n bytes after pos; n is never more than the ring holds.
+uint32_t Advance(uint32_t size, uint32_t pos, uint32_t n) { return n >= size - pos ? n - (size - pos) : pos + n; }
+}  // namespace
+
+void CircleBuff::SetCopyHook(CopyHook hook) { s_copyHook.store(hook); }
+
 int CircleBuff::Init(uint32_t size, uint8_t channel) {
   InitializeCriticalSection(&m_cs);
+  InitializeCriticalSection(&m_csWriter);
+  InitializeCriticalSection(&m_csReader);
   m_bLockMade = true;
   m_pData = static_cast<uint8_t*>(std::malloc(size));
   m_nSize = m_pData ? size : 0;
   m_nRead = m_nWrite = m_nUsed = 0;
+  m_nResets = 0;
   m_nFlood = 0;
   m_hDataEvent = nullptr;
   m_nChannel = channel;
@@ -20,6 +50,7 @@ int CircleBuff::Init(uint32_t size, uint8_t channel) {
 void CircleBuff::Reset() {
   EnterCriticalSection(&m_cs);
   m_nRead = m_nWrite = m_nUsed = 0;
+  ++m_nResets;
   LeaveCriticalSection(&m_cs);
   m_nFlood = 0;
 }
@@ -28,12 +59,17 @@ void CircleBuff::Free() {
   std::free(m_pData);
   m_pData = nullptr;
   m_nSize = m_nRead = m_nWrite = m_nUsed = 0;
-  if (m_bLockMade) DeleteCriticalSection(&m_cs);
+  if (m_bLockMade) {
+    DeleteCriticalSection(&m_cs);
+    DeleteCriticalSection(&m_csWriter);
+    DeleteCriticalSection(&m_csReader);
+  }
   m_bLockMade = false;
 }
 
 int CircleBuff::Write(const void* data, uint32_t length) {
   const uint8_t* src = static_cast<const uint8_t*>(data);
+  EnterCriticalSection(&m_csWriter);
   EnterCriticalSection(&m_cs);
   uint32_t nFree = m_nSize - m_nUsed;
   if (length > nFree) {
@@ -44,22 +80,25 @@ int CircleBuff::Write(const void* data, uint32_t length) {
     ++m_nFlood;
     HANDLE ev = m_hDataEvent;
     LeaveCriticalSection(&m_cs);
+    LeaveCriticalSection(&m_csWriter);
     // The consumer is woken so that it drains what is there.
     if (ev) SetEvent(ev);
     return 0;
   }
-  uint32_t first = m_nSize - m_nWrite;
-  if (first > length) first = length;
-  std::memcpy(m_pData + m_nWrite, src, first);
-  m_nWrite += first;
-  if (m_nWrite == m_nSize) m_nWrite = 0;
-  if (length > first) {
-    std::memcpy(m_pData + m_nWrite, src + first, length - first);
-    m_nWrite += length - first;
+  const uint32_t pos = m_nWrite;
+  const uint32_t resets = m_nResets;
+  LeaveCriticalSection(&m_cs);
+  // Free space: the reader does not look at it before the fill count says so.
+  if (length > 0) CopyIn(m_pData, m_nSize, pos, src, length);
+  RunCopyHook(true);
+  EnterCriticalSection(&m_cs);
+  if (resets == m_nResets) {
+    m_nWrite = Advance(m_nSize, pos, length);
+    m_nUsed += length;
   }
-  m_nUsed += length;
   HANDLE ev = m_hDataEvent;
   LeaveCriticalSection(&m_cs);
+  LeaveCriticalSection(&m_csWriter);
   if (ev) SetEvent(ev);
   return 1;
 }
@@ -74,23 +113,29 @@ uint32_t CircleBuff::GetUsedSize() {
 int CircleBuff::Read(void* dest, uint32_t wanted, uint32_t* read) {
   uint8_t* dst = static_cast<uint8_t*>(dest);
   if (read) *read = 0;
-  // The fill test and the copy belong to one hold: a Reset between them would hand out stale bytes.
+  EnterCriticalSection(&m_csReader);
   EnterCriticalSection(&m_cs);
   if (wanted > m_nUsed) {
     LeaveCriticalSection(&m_cs);
+    LeaveCriticalSection(&m_csReader);
     return 0;
   }
-  uint32_t first = m_nSize - m_nRead;
-  if (first > wanted) first = wanted;
-  std::memcpy(dst, m_pData + m_nRead, first);
-  m_nRead += first;
-  if (m_nRead == m_nSize) m_nRead = 0;
-  if (wanted > first) {
-    std::memcpy(dst + first, m_pData + m_nRead, wanted - first);
-    m_nRead += wanted - first;
-  }
-  m_nUsed -= wanted;
+  const uint32_t pos = m_nRead;
+  const uint32_t resets = m_nResets;
   LeaveCriticalSection(&m_cs);
+  // Filled space: the writer does not touch it before the reader gives it back.
+  if (wanted > 0) CopyOut(dst, m_pData, m_nSize, pos, wanted);
+  RunCopyHook(false);
+  EnterCriticalSection(&m_cs);
+  // A reset meanwhile: those bytes belonged to what the reset threw away, and are not handed out.
+  const bool taken = resets == m_nResets;
+  if (taken) {
+    m_nRead = Advance(m_nSize, pos, wanted);
+    m_nUsed -= wanted;
+  }
+  LeaveCriticalSection(&m_cs);
+  LeaveCriticalSection(&m_csReader);
+  if (!taken) return 0;
   if (read) *read = wanted;
   return 1;
 }

@@ -1,5 +1,8 @@
 // Byte ring buffer of one phone-link channel. One writer (the USB reader thread) and one
-// reader (the channel's receive thread); every access to the positions is under the lock.
+// reader (the channel's receive thread). The positions and the fill count are under one lock held
+// only to look at or move them; the bytes are copied outside it, so the USB reader never waits
+// for a receive thread copying a large package out, nor the other way round. A writer copies only
+// into free space and a reader only out of filled space, and each publishes its copy afterwards.
 #pragma once
 
 #include <kernel/kernel.h>
@@ -18,6 +21,11 @@ class CircleBuff {
   int Read(void* dest, uint32_t wanted, uint32_t* read);
 
   void SetDataEvent(HANDLE event) { m_hDataEvent = event; }
+
+  // Tests: called between taking a position and publishing the copy (writing: a Write's copy in,
+  // else a Read's copy out), on the copying thread. nullptr for none.
+  typedef void (*CopyHook)(bool writing);
+  static void SetCopyHook(CopyHook hook);
   int GetFloodCount() const { return m_nFlood; }
   uint32_t GetSize() const { return m_nSize; }
 
@@ -28,8 +36,13 @@ class CircleBuff {
   uint32_t m_nWrite = 0;
   // A full buffer has m_nWrite == m_nRead just like an empty one; the fill count tells them apart.
   uint32_t m_nUsed = 0;
+  // Counts resets: a copy that a reset overtook is not published (a write is dropped as if it had
+  // come before the reset, a read takes nothing).
+  uint32_t m_nResets = 0;
   HANDLE m_hDataEvent = nullptr;
-  CRITICAL_SECTION m_cs;
+  CRITICAL_SECTION m_cs;          // the positions, the fill count and the reset count
+  CRITICAL_SECTION m_csWriter;    // one copy in at a time
+  CRITICAL_SECTION m_csReader;    // one copy out at a time
   uint8_t m_nChannel = 0;
   int m_nFlood = 0;
   bool m_bLockMade = false;

@@ -38,7 +38,14 @@ void CGdiObjects::RemoveBitmap(HGDIOBJ obj) { bitmaps_.erase(Key(obj)); }
 
 HDC CGdiObjects::AddDc(const GdiDc& dc) {
   const uintptr_t key = NextHandle();
-  dcs_[key] = dc;
+  if (spareDc_.empty()) {
+    dcs_[key] = dc;
+  } else {
+    spareDc_.key() = key;
+    spareDc_.mapped() = dc;
+    dcs_.insert(std::move(spareDc_));
+    spareDc_ = DcTable::node_type();
+  }
   return reinterpret_cast<HDC>(key);
 }
 
@@ -47,7 +54,12 @@ GdiDc* CGdiObjects::FindDc(HDC hdc) {
   return it == dcs_.end() ? nullptr : &it->second;
 }
 
-void CGdiObjects::RemoveDc(HDC hdc) { dcs_.erase(Key(hdc)); }
+void CGdiObjects::RemoveDc(HDC hdc) {
+  DcTable::node_type node = dcs_.extract(Key(hdc));
+  if (node.empty()) return;
+  node.mapped() = GdiDc();   // the bitmap goes now, as with the DC
+  if (spareDc_.empty()) spareDc_ = std::move(node);
+}
 
 std::shared_ptr<CGdiBitmap> CGdiObjects::WindowSurface(HWND hwnd) {
   // Surfaces of windows that are gone are dropped here; DCs still open on them keep their pixels.
@@ -76,6 +88,7 @@ std::shared_ptr<CGdiBitmap> CGdiObjects::WindowSurface(HWND hwnd) {
 void CGdiObjects::Reset() {
   bitmaps_.clear();
   dcs_.clear();
+  spareDc_ = DcTable::node_type();
   surfaces_.clear();
   MakePlaceholder();
 }

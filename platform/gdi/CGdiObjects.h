@@ -47,7 +47,11 @@ class CGdiObjects {
   std::mutex mutex_;
   uintptr_t nextHandle_ = 0x20000;   // never reused: a stale handle stays invalid
   std::map<uintptr_t, std::shared_ptr<CGdiBitmap>> bitmaps_;
-  std::map<uintptr_t, GdiDc> dcs_;
+  using DcTable = std::map<uintptr_t, GdiDc>;
+  DcTable dcs_;
+  // The entry of the last DC released, kept for the next one: a window DC taken and released
+  // for every picture painted costs no allocation.
+  DcTable::node_type spareDc_;
   std::map<HWND, std::shared_ptr<CGdiBitmap>> surfaces_;
   HBITMAP placeholder_ = nullptr;
 };

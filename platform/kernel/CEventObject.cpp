@@ -5,9 +5,10 @@ CEventObject::CEventObject(bool manualReset, bool initialState)
 
 void CEventObject::Set() {
   CDispatcher& d = CDispatcher::GetInstance();
+  CDispatcher::WakeList wakes;
   std::lock_guard<std::mutex> lock(d.Lock());
   m_signalled = true;
-  d.SatisfyWaiters(*this);
+  d.SatisfyWaiters(*this, wakes);
 }
 
 void CEventObject::Reset() {
@@ -17,9 +18,10 @@ void CEventObject::Reset() {
 
 void CEventObject::Pulse() {
   CDispatcher& d = CDispatcher::GetInstance();
+  CDispatcher::WakeList wakes;
   std::lock_guard<std::mutex> lock(d.Lock());
   m_signalled = true;
-  d.SatisfyWaiters(*this);
+  d.SatisfyWaiters(*this, wakes);
   m_signalled = false;
 }
 

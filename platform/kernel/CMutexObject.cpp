@@ -5,11 +5,12 @@ CMutexObject::CMutexObject(DWORD initialOwner)
 
 bool CMutexObject::Release(DWORD threadId) {
   CDispatcher& d = CDispatcher::GetInstance();
+  CDispatcher::WakeList wakes;
   std::lock_guard<std::mutex> lock(d.Lock());
   if (m_owner != threadId || m_count == 0) return false;
   if (--m_count == 0) {
     m_owner = 0;
-    d.SatisfyWaiters(*this);
+    d.SatisfyWaiters(*this, wakes);
   }
   return true;
 }

@@ -36,11 +36,12 @@ DWORD CThreadObject::GetExitCode() const {
 
 void CThreadObject::MarkEnded(DWORD exitCode) {
   CDispatcher& d = CDispatcher::GetInstance();
+  CDispatcher::WakeList wakes;
   std::lock_guard<std::mutex> lock(d.Lock());
   if (m_ended) return;
   m_ended = true;
   m_exitCode = exitCode;
-  d.SatisfyWaiters(*this);
+  d.SatisfyWaiters(*this, wakes);
 }
 
 bool CThreadObject::IsSignalledFor(DWORD) const {

@@ -4,8 +4,6 @@
 #include "CDispatcher.h"
 #include "CKernelObject.h"
 
-#include <list>
-
 class CWaitableObject : public CKernelObject {
  public:
   using CKernelObject::CKernelObject;
@@ -17,5 +15,7 @@ class CWaitableObject : public CKernelObject {
 
  private:
   friend class CDispatcher;
-  std::list<CDispatcher::WaitBlock*> m_waiters;   // in arrival order
+  // The waits queued on this object, in arrival order; guarded by the dispatcher lock.
+  CDispatcher::WaitLink* m_pFirstWaiter = nullptr;
+  CDispatcher::WaitLink* m_pLastWaiter = nullptr;
 };

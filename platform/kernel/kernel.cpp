@@ -276,6 +276,8 @@ DWORD WaitForSingleObject(HANDLE h, DWORD ms) {
   return WaitForMultipleObjects(1, &h, FALSE, ms);
 }
 
+static_assert(MAXIMUM_WAIT_OBJECTS == kMaxWaitObjects, "a wait block holds a link per object a wait may name");
+
 DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD ms) {
   if (count == 0 || count > MAXIMUM_WAIT_OBJECTS || handles == nullptr || waitAll) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -283,17 +285,15 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, D
   }
   // The references taken here keep every object alive until the wait returns, whatever
   // another thread closes meanwhile.
-  std::vector<std::shared_ptr<CWaitableObject>> objects;
-  objects.reserve(count);
+  std::shared_ptr<CWaitableObject> objects[MAXIMUM_WAIT_OBJECTS];
   for (DWORD i = 0; i < count; ++i) {
-    std::shared_ptr<CWaitableObject> obj = LookupWaitable(handles[i]);
-    if (!obj) {
+    objects[i] = LookupWaitable(handles[i]);
+    if (!objects[i]) {
       SetLastError(ERROR_INVALID_HANDLE);
       return WAIT_FAILED;
     }
-    objects.push_back(std::move(obj));
   }
-  return CDispatcher::GetInstance().WaitAny(objects, ms);
+  return CDispatcher::GetInstance().WaitAny(objects, count, ms);
 }
 
 void Sleep(DWORD ms) {

@@ -70,7 +70,31 @@ CUsbDevice::CUsbDevice(const DeviceSpec& desc) {
   m_device.lpActiveConfig = &m_config;
 }
 
-CUsbDevice::~CUsbDevice() = default;
+CUsbDevice::~CUsbDevice() {
+  for (CUsbTransfer* t : m_spareTransfers) delete t;
+}
+
+void CUsbDevice::DoneList::Add(CUsbTransfer* t) {
+  t->nextDone = nullptr;
+  if (last != nullptr) {
+    last->nextDone = t;
+  } else {
+    first = t;
+  }
+  last = t;
+}
+
+CUsbTransfer* CUsbDevice::TakeTransfer() {
+  {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (!m_spareTransfers.empty()) {
+      CUsbTransfer* t = m_spareTransfers.back();
+      m_spareTransfers.pop_back();
+      return t;
+    }
+  }
+  return new CUsbTransfer;
+}
 
 void CUsbDevice::OnTransferIssued(BYTE, DWORD, DWORD) {}
 
@@ -111,18 +135,18 @@ BOOL CUsbDevice::ClosePipe(CUsbPipe* pipe) {
   return TRUE;
 }
 
-void CUsbDevice::CompleteLocked(CUsbTransfer* t, DWORD bytes, DWORD error, std::vector<CUsbTransfer*>& done) {
+void CUsbDevice::CompleteLocked(CUsbTransfer* t, DWORD bytes, DWORD error, DoneList& done) {
   t->complete = true;
   t->bytes = bytes;
   t->error = error;
   if (t->notify) {
     ++t->callbacksDue;
-    done.push_back(t);
+    done.Add(t);
   }
   m_changed.notify_all();
 }
 
-void CUsbDevice::ServeInLocked(BYTE endpoint, std::vector<CUsbTransfer*>& done) {
+void CUsbDevice::ServeInLocked(BYTE endpoint, DoneList& done) {
   InEndpoint& in = m_in[endpoint];
   const bool stalled = m_stalled[endpoint];
   while (!in.pending.empty()) {
@@ -142,12 +166,14 @@ void CUsbDevice::ServeInLocked(BYTE endpoint, std::vector<CUsbTransfer*>& done) 
     } else {
       break;
     }
-    in.pending.pop_front();
+    in.pending.erase(in.pending.begin());
   }
 }
 
-void CUsbDevice::RunCallbacks(const std::vector<CUsbTransfer*>& done) {
-  for (CUsbTransfer* t : done) {
+void CUsbDevice::RunCallbacks(const DoneList& done) {
+  for (CUsbTransfer *t = done.first, *next = nullptr; t != nullptr; t = next) {
+    // Once its routine is counted as returned, a transfer may be closed and serve another one.
+    next = t->nextDone;
     t->notify(t->param);
     std::lock_guard<std::mutex> lock(m_lock);
     --t->callbacksDue;
@@ -163,7 +189,7 @@ CUsbTransfer* CUsbDevice::IssueBulkTransfer(CUsbPipe* pipe, LPTRANSFER_NOTIFY_RO
   if (in != ((flags & USB_IN_TRANSFER) != 0)) return nullptr;
   if (dev->IsGone()) return nullptr;
 
-  CUsbTransfer* t = new CUsbTransfer;
+  CUsbTransfer* t = dev->TakeTransfer();
   t->device = pipe->device;
   t->endpoint = pipe->endpoint;
   t->flags = flags;
@@ -173,7 +199,7 @@ CUsbTransfer* CUsbDevice::IssueBulkTransfer(CUsbPipe* pipe, LPTRANSFER_NOTIFY_RO
   t->param = param;
   dev->OnTransferIssued(t->endpoint, size, flags);
 
-  std::vector<CUsbTransfer*> done;
+  DoneList done;
   if (in) {
     std::lock_guard<std::mutex> lock(dev->m_lock);
     dev->m_in[t->endpoint].pending.push_back(t);
@@ -219,7 +245,7 @@ BOOL CUsbDevice::GetTransferStatus(CUsbTransfer* t, LPDWORD bytes, LPDWORD error
 BOOL CUsbDevice::AbortTransfer(CUsbTransfer* t) {
   if (!t) return FALSE;
   CUsbDevice* dev = t->device.get();
-  std::vector<CUsbTransfer*> done;
+  DoneList done;
   {
     std::lock_guard<std::mutex> lock(dev->m_lock);
     auto& pending = dev->m_in[t->endpoint].pending;
@@ -248,13 +274,14 @@ BOOL CUsbDevice::CloseTransfer(CUsbTransfer* t) {
     }
     // A completion routine already on its way still gets to return before the handle dies.
     keep->m_changed.wait(lock, [t] { return t->callbacksDue == 0; });
+    *t = CUsbTransfer();
+    keep->m_spareTransfers.push_back(t);
   }
-  delete t;
   return TRUE;
 }
 
 void CUsbDevice::DeliverIn(BYTE endpoint, const BYTE* data, size_t length) {
-  std::vector<CUsbTransfer*> done;
+  DoneList done;
   {
     std::lock_guard<std::mutex> lock(m_lock);
     if (m_gone) return;
@@ -272,7 +299,7 @@ size_t CUsbDevice::PendingInBytes(BYTE endpoint) const {
 }
 
 void CUsbDevice::SetStall(BYTE endpoint, bool stalled) {
-  std::vector<CUsbTransfer*> done;
+  DoneList done;
   {
     std::lock_guard<std::mutex> lock(m_lock);
     m_stalled[endpoint] = stalled;
@@ -282,7 +309,7 @@ void CUsbDevice::SetStall(BYTE endpoint, bool stalled) {
 }
 
 void CUsbDevice::MarkGone() {
-  std::vector<CUsbTransfer*> done;
+  DoneList done;
   {
     std::lock_guard<std::mutex> lock(m_lock);
     m_gone = true;

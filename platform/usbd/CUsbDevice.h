@@ -35,6 +35,7 @@ struct CUsbTransfer {
   DWORD bytes = 0;
   DWORD error = USB_NOT_COMPLETE_ERROR;
   int callbacksDue = 0;   // completions whose notify routine has not returned yet
+  CUsbTransfer* nextDone = nullptr;   // the next completion whose routine is to run after this one's
 };
 
 class CUsbDevice : public std::enable_shared_from_this<CUsbDevice> {
@@ -102,14 +103,24 @@ class CUsbDevice : public std::enable_shared_from_this<CUsbDevice> {
  private:
   struct InEndpoint {
     std::deque<BYTE> arrived;
-    std::deque<CUsbTransfer*> pending;
+    // Oldest first. A driver keeps a few transfers pending: a vector that never shrinks queues
+    // them without allocating.
+    std::vector<CUsbTransfer*> pending;
+  };
+  // Transfers completed under the lock, in order, whose notify routines run after it.
+  struct DoneList {
+    CUsbTransfer* first = nullptr;
+    CUsbTransfer* last = nullptr;
+    void Add(CUsbTransfer* t);
   };
 
   bool HasEndpoint(BYTE endpoint) const;
+  // A transfer object for a new transfer: one closed before, or a new one.
+  CUsbTransfer* TakeTransfer();
   // Completes what can complete on one IN endpoint; the caller runs the notify routines.
-  void ServeInLocked(BYTE endpoint, std::vector<CUsbTransfer*>& done);
-  void CompleteLocked(CUsbTransfer* t, DWORD bytes, DWORD error, std::vector<CUsbTransfer*>& done);
-  void RunCallbacks(const std::vector<CUsbTransfer*>& done);
+  void ServeInLocked(BYTE endpoint, DoneList& done);
+  void CompleteLocked(CUsbTransfer* t, DWORD bytes, DWORD error, DoneList& done);
+  void RunCallbacks(const DoneList& done);
 
   // Descriptor storage behind m_device's pointers.
   std::vector<std::vector<USB_ENDPOINT>> m_endpoints;
@@ -124,6 +135,9 @@ class CUsbDevice : public std::enable_shared_from_this<CUsbDevice> {
   std::map<BYTE, bool> m_stalled;
   LPDEVICE_NOTIFY_ROUTINE m_notify = nullptr;
   LPVOID m_notifyParam = nullptr;
+  // Closed transfer objects kept for the next transfers, so that a driver issuing transfers all
+  // the time costs no allocation once as many as it keeps open were made.
+  std::vector<CUsbTransfer*> m_spareTransfers;
 };
 
 }  // namespace wce

@@ -9,18 +9,23 @@ bool CMessageQueue::Passes(UINT message, UINT filterMin, UINT filterMax) {
   return message >= filterMin && message <= filterMax;
 }
 
+// The owner is woken after the lock is let go, so that it does not wake only to wait for it.
 bool CMessageQueue::Post(const MSG& msg) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (closed_) return false;
-  posted_.push_back(msg);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closed_) return false;
+    posted_.push_back(msg);
+  }
   wake_.notify_all();
   return true;
 }
 
 void CMessageQueue::PostQuit(int exitCode) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  quit_ = true;
-  quitCode_ = exitCode;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    quit_ = true;
+    quitCode_ = exitCode;
+  }
   wake_.notify_all();
 }
 

@@ -90,6 +90,14 @@ bool CWindowManager::Get(HWND hwnd, WindowRecord* record) {
   return true;
 }
 
+bool CWindowManager::GetRect(HWND hwnd, RECT* rect) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = windows_.find(Key(hwnd));
+  if (it == windows_.end()) return false;
+  *rect = it->second.rect;
+  return true;
+}
+
 bool CWindowManager::Change(HWND hwnd, const std::function<void(WindowRecord&)>& change) {
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = windows_.find(Key(hwnd));

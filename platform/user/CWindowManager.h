@@ -40,6 +40,8 @@ class CWindowManager {
 
   HWND Add(WindowRecord record);
   bool Get(HWND hwnd, WindowRecord* record);
+  // The window's rectangle alone, without a copy of its texts.
+  bool GetRect(HWND hwnd, RECT* rect);
   // Runs `change` on the window under the table lock; false when there is no such window.
   bool Change(HWND hwnd, const std::function<void(WindowRecord&)>& change);
   void Remove(HWND hwnd);

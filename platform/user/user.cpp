@@ -34,6 +34,13 @@ bool Exists(HWND hwnd, WindowRecord* w = nullptr) {
   return false;
 }
 
+// The same for a window's rectangle, which the picture's paint asks for every time.
+bool RectOf(HWND hwnd, RECT* rect) {
+  if (hwnd != nullptr && !IsBroadcast(hwnd) && Windows().GetRect(hwnd, rect)) return true;
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return false;
+}
+
 int TextLength(const std::u16string& s) { return static_cast<int>(s.size()); }
 
 }  // namespace
@@ -149,17 +156,14 @@ int GetWindowTextW(HWND hwnd, LPWSTR buffer, int cch) {
 }
 
 BOOL GetClientRect(HWND hwnd, LPRECT rect) {
-  WindowRecord w;
-  if (rect == nullptr || !Exists(hwnd, &w)) return FALSE;
-  *rect = RECT{0, 0, w.rect.right - w.rect.left, w.rect.bottom - w.rect.top};
+  RECT w;
+  if (rect == nullptr || !RectOf(hwnd, &w)) return FALSE;
+  *rect = RECT{0, 0, w.right - w.left, w.bottom - w.top};
   return TRUE;
 }
 
 BOOL GetWindowRect(HWND hwnd, LPRECT rect) {
-  WindowRecord w;
-  if (rect == nullptr || !Exists(hwnd, &w)) return FALSE;
-  *rect = w.rect;
-  return TRUE;
+  return rect != nullptr && RectOf(hwnd, rect) ? TRUE : FALSE;
 }
 
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL /*repaint*/) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <vector>
 
 namespace {
@@ -63,6 +64,24 @@ TEST(AdbPacket, DecodeReadsLittleEndianWords) {
   EXPECT_TRUE(p.MagicOk());
   p.magic ^= 1;
   EXPECT_FALSE(p.MagicOk());
+}
+
+// More blocks than are pooled, used, given back and taken again: each is whole, distinct from the
+// others in use, and zero-filled when taken, wherever it came from.
+TEST(AdbPacket, BlocksAreDistinctAndZeroFilledWhetherPooledOrNot) {
+  const AdbPacket zero{};
+  for (int round = 0; round < 2; ++round) {
+    std::vector<AdbPacket*> held;
+    for (size_t i = 0; i < AdbPacket::kPooledBlocks + 4; ++i) {
+      AdbPacket* p = AdbPacket::Alloc();
+      ASSERT_NE(p, nullptr);
+      EXPECT_EQ(0, std::memcmp(p, &zero, sizeof(zero))) << "round " << round << " block " << i;
+      std::memset(p, 0xA5, sizeof(*p));
+      held.push_back(p);
+    }
+    EXPECT_EQ(std::set<AdbPacket*>(held.begin(), held.end()).size(), held.size());
+    for (AdbPacket* p : held) AdbPacket::Release(p);
+  }
 }
 
 TEST(AdbPacket, CheckWordIsUnsignedByteSum) {

@@ -9,6 +9,41 @@
 
 namespace {
 
+constexpr DWORD kLongWait = 10000;
+
+// Holds the copy of one side (a Write's copy in, or a Read's) at the ring's copy hook until told.
+struct CopyHold {
+  static HANDLE reached;
+  static HANDLE release;
+  static bool writing;
+  static void Hook(bool w) {
+    if (w != writing) return;
+    SetEvent(reached);
+    WaitForSingleObject(release, kLongWait);
+  }
+};
+HANDLE CopyHold::reached = nullptr;
+HANDLE CopyHold::release = nullptr;
+bool CopyHold::writing = false;
+
+// One Write or Read on a thread of its own, with what it answered.
+struct RingCall {
+  CircleBuff* buf;
+  bool write;
+  std::string bytes;   // what to write, or how many to read (its size) and what was read
+  int result = -1;
+  uint32_t got = 0;
+  static DWORD Run(LPVOID param) {
+    RingCall* c = static_cast<RingCall*>(param);
+    if (c->write) {
+      c->result = c->buf->Write(c->bytes.data(), static_cast<uint32_t>(c->bytes.size()));
+    } else {
+      c->result = c->buf->Read(&c->bytes[0], static_cast<uint32_t>(c->bytes.size()), &c->got);
+    }
+    return 0;
+  }
+};
+
 class CircleBuffTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -16,8 +51,35 @@ class CircleBuffTest : public ::testing::Test {
     wce::SetDebugSink([this](const std::string& line) { log.push_back(line); });
   }
   void TearDown() override {
+    CircleBuff::SetCopyHook(nullptr);
+    for (HANDLE* h : {&CopyHold::reached, &CopyHold::release}) {
+      if (*h) CloseHandle(*h);
+      *h = nullptr;
+    }
     wce::SetDebugSink(nullptr);
     buf.Free();
+  }
+  // Starts call on a thread of its own and returns once its copy is held at the hook.
+  HANDLE StartHeld(RingCall* call) {
+    CopyHold::reached = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    CopyHold::release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    CopyHold::writing = call->write;
+    CircleBuff::SetCopyHook(CopyHold::Hook);
+    HANDLE th = CreateThread(nullptr, 0, RingCall::Run, call, 0, nullptr);
+    EXPECT_EQ(WaitForSingleObject(CopyHold::reached, kLongWait), WAIT_OBJECT_0);
+    return th;
+  }
+  // Runs call on a thread of its own; false when it did not come back while the other side is held.
+  static bool Completes(RingCall* call) {
+    HANDLE th = CreateThread(nullptr, 0, RingCall::Run, call, 0, nullptr);
+    const bool done = WaitForSingleObject(th, kLongWait) == WAIT_OBJECT_0;
+    CloseHandle(th);
+    return done;
+  }
+  static void Finish(HANDLE th) {
+    SetEvent(CopyHold::release);
+    EXPECT_EQ(WaitForSingleObject(th, kLongWait), WAIT_OBJECT_0);
+    CloseHandle(th);
   }
   std::string ReadAll(uint32_t n) {
     std::string out(n, '\0');
@@ -88,6 +150,66 @@ TEST_F(CircleBuffTest, DataEventOnAcceptedAndDroppedWrites) {
   EXPECT_EQ(buf.Write("x", 1), 0);
   EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_OBJECT_0) << "a drop wakes the consumer to drain";
   CloseHandle(ev);
+}
+
+// Each side copies outside the lock that guards the positions: a Read copying out does not hold a
+// Write back, nor a Write copying in a Read; a copy becomes visible only once published.
+TEST_F(CircleBuffTest, ACopyInProgressHoldsTheOtherSideNotBack) {
+  ASSERT_EQ(buf.Write("abcdef", 6), 1);
+  RingCall reading{&buf, false, std::string(6, '?')};
+  HANDLE th = StartHeld(&reading);
+  RingCall writing{&buf, true, "ghij"};
+  EXPECT_TRUE(Completes(&writing)) << "the write waited for the read's copy";
+  EXPECT_EQ(writing.result, 1);
+  Finish(th);
+  EXPECT_EQ(reading.result, 1);
+  EXPECT_EQ(reading.bytes, "abcdef");
+  EXPECT_EQ(ReadAll(4), "ghij");
+
+  ASSERT_EQ(buf.Write("klm", 3), 1);
+  RingCall held{&buf, true, "nopq"};
+  th = StartHeld(&held);
+  EXPECT_EQ(buf.GetUsedSize(), 3u) << "a copy in is not there before it is published";
+  RingCall taking{&buf, false, std::string(3, '?')};
+  EXPECT_TRUE(Completes(&taking)) << "the read waited for the write's copy";
+  EXPECT_EQ(taking.bytes, "klm");
+  Finish(th);
+  EXPECT_EQ(held.result, 1);
+  EXPECT_EQ(ReadAll(4), "nopq");
+}
+
+// A reset that overtakes a copy wins: the bytes of a write in progress are gone with everything
+// else, and a read in progress takes nothing; what is written after the reset is intact.
+TEST_F(CircleBuffTest, AResetOvertakingACopyWins) {
+  for (bool writingSide : {true, false}) {
+    SCOPED_TRACE(writingSide ? "write held" : "read held");
+    buf.Reset();
+    if (!writingSide) {
+      ASSERT_EQ(buf.Write("abcd", 4), 1);
+    }
+    RingCall held{&buf, writingSide, writingSide ? std::string("wxyz") : std::string(4, '?')};
+    HANDLE th = StartHeld(&held);
+    buf.Reset();
+    // The next bytes land where the held copy is: they must come out as written.
+    if (!writingSide) {
+      ASSERT_EQ(buf.Write("XY", 2), 1);
+    }
+    Finish(th);
+    if (writingSide) {
+      EXPECT_EQ(held.result, 1);
+      EXPECT_EQ(buf.GetUsedSize(), 0u);
+      ASSERT_EQ(buf.Write("XY", 2), 1);
+    } else {
+      EXPECT_EQ(held.result, 0);
+      EXPECT_EQ(held.got, 0u);
+    }
+    EXPECT_EQ(buf.GetUsedSize(), 2u);
+    EXPECT_EQ(ReadAll(2), "XY");
+    CircleBuff::SetCopyHook(nullptr);
+    CloseHandle(CopyHold::reached);
+    CloseHandle(CopyHold::release);
+    CopyHold::reached = CopyHold::release = nullptr;
+  }
 }
 
 }  // namespace

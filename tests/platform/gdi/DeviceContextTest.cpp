@@ -136,6 +136,32 @@ TEST_F(DeviceContextTest, WindowDcDrawsIntoTheWindowSurfaceAtScreenDepth) {
   EXPECT_EQ(expected, ReadFile(path));
 }
 
+// A released DC's table entry serves the next DC taken, but its handle is never handed out again.
+TEST_F(DeviceContextTest, AReleasedDcStaysInvalidAfterTheNextIsTaken) {
+  HWND hwnd = MakeWindow(2, 2);
+  void* pixels = nullptr;
+  HBITMAP picture = MakeDib(2, 2, 32, &pixels);
+  HDC memory = CreateCompatibleDC(nullptr);
+  SelectObject(memory, picture);
+  HDC previous = nullptr;
+  for (int i = 0; i < 3; ++i) {
+    HDC window = GetWindowDC(hwnd);
+    ASSERT_NE(nullptr, window);
+    EXPECT_NE(previous, window);
+    if (previous != nullptr) {
+      EXPECT_FALSE(BitBlt(previous, 0, 0, 1, 1, memory, 0, 0, SRCCOPY));
+      EXPECT_EQ(0, GetDeviceCaps(previous, BITSPIXEL));
+      EXPECT_EQ(0, ReleaseDC(hwnd, previous));
+    }
+    EXPECT_TRUE(BitBlt(window, 0, 0, 2, 2, memory, 0, 0, SRCCOPY));
+    EXPECT_EQ(1, ReleaseDC(hwnd, window));
+    previous = window;
+  }
+  EXPECT_TRUE(DeleteDC(memory));
+  EXPECT_FALSE(DeleteDC(memory));
+  EXPECT_TRUE(DeleteObject(picture));
+}
+
 TEST_F(DeviceContextTest, ThirtyTwoBitBitmapIsSavedBottomUpWithoutMasks) {
   void* pixels = nullptr;
   HBITMAP bitmap = MakeDib(2, -2, 32, &pixels);   // top-down in memory

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -154,6 +155,85 @@ TEST_F(KernelObjects, AutoResetEventReleasesOneWaiterPerSet) {
     CloseHandle(jobs[i].ready);
   }
   CloseHandle(ev);
+}
+
+// A wait satisfied by one object leaves the queues of all the others, however many times it
+// named them: an event set afterwards goes to the next waiter, or stays set when none is left.
+TEST_F(KernelObjects, SatisfiedWaitLeavesEveryQueueItStoodIn) {
+  HANDLE a = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  HANDLE e = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  struct Case {
+    HANDLE handles[2];
+    DWORD count;
+    DWORD expected;
+  };
+  // On e: the first stands there beside a, the second twice, the third alone.
+  const Case cases[] = {{{a, e}, 2, WAIT_OBJECT_0}, {{e, e}, 2, WAIT_OBJECT_0}, {{e, nullptr}, 1, WAIT_OBJECT_0}};
+  WaitJob jobs[3];
+  HANDLE threads[3];
+  for (int i = 0; i < 3; ++i) {
+    jobs[i].handles[0] = cases[i].handles[0];
+    jobs[i].handles[1] = cases[i].handles[1];
+    jobs[i].count = cases[i].count;
+    jobs[i].ms = kLongWait;
+    jobs[i].ready = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    threads[i] = CreateThread(nullptr, 0, WaitJobThread, &jobs[i], 0, nullptr);
+    ASSERT_EQ(WaitForSingleObject(jobs[i].ready, kLongWait), WAIT_OBJECT_0);
+  }
+  SetEvent(a);
+  ASSERT_EQ(WaitForSingleObject(threads[0], kLongWait), WAIT_OBJECT_0);
+  // Each set of e ends one of the two waits left, whichever queued first.
+  HANDLE left[] = {threads[1], threads[2]};
+  SetEvent(e);
+  const DWORD first = WaitForMultipleObjects(2, left, FALSE, kLongWait);
+  ASSERT_LT(first, 2u);
+  SetEvent(e);
+  ASSERT_EQ(WaitForSingleObject(left[1 - first], kLongWait), WAIT_OBJECT_0);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(jobs[i].result.load(), cases[i].expected) << "case " << i;
+  SetEvent(e);
+  EXPECT_EQ(WaitForSingleObject(e, 0), WAIT_OBJECT_0) << "no finished wait took it";
+  EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_TIMEOUT);
+  for (int i = 0; i < 3; ++i) {
+    CloseHandle(threads[i]);
+    CloseHandle(jobs[i].ready);
+  }
+  CloseHandle(a);
+  CloseHandle(e);
+}
+
+// Waits that time out race with sets that satisfy them (a satisfied thread is woken after the
+// setter let go of the lock): every set still ends exactly one wait, and none is lost.
+TEST_F(KernelObjects, EverySetEndsExactlyOneWaitWhileOthersTimeOut) {
+  constexpr int kSets = 2000;
+  constexpr int kWaiters = 4;
+  HANDLE ev = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  HANDLE taken = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  std::atomic<int> count{0};
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> waiters;
+  for (int i = 0; i < kWaiters; ++i) {
+    waiters.emplace_back([&] {
+      while (!stop) {
+        if (WaitForSingleObject(ev, 1) == WAIT_OBJECT_0) {
+          ++count;
+          SetEvent(taken);
+        }
+      }
+    });
+  }
+  int acknowledged = 0;
+  for (int i = 0; i < kSets; ++i) {
+    SetEvent(ev);
+    if (WaitForSingleObject(taken, kLongWait) != WAIT_OBJECT_0) break;
+    ++acknowledged;
+  }
+  stop = true;
+  for (std::thread& t : waiters) t.join();
+  EXPECT_EQ(acknowledged, kSets);
+  EXPECT_EQ(count.load(), kSets);
+  EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT);
+  CloseHandle(ev);
+  CloseHandle(taken);
 }
 
 TEST_F(KernelObjects, EventDataTravelsWithTheNamedEvent) {

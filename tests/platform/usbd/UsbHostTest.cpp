@@ -112,6 +112,49 @@ TEST_F(UsbHostTest, InTransfersTakeWhatArrivedInOrder) {
   m_funcs->lpCloseTransfer(tb);
 }
 
+// One delivery that completes several transfers runs their routines in the order they were
+// issued; a transfer issued after others were closed starts from nothing, however its object
+// was made.
+TEST_F(UsbHostTest, TransfersCompleteInIssueOrderAndStartFromNothing) {
+  struct Done {
+    std::vector<int>* order;
+    int id;
+  };
+  auto record = [](LPVOID param) -> DWORD {
+    Done* d = static_cast<Done*>(param);
+    d->order->push_back(d->id);
+    return 0;
+  };
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    std::vector<int> order;
+    Done done[3] = {{&order, 0}, {&order, 1}, {&order, 2}};
+    BYTE buffers[3][4] = {};
+    USB_TRANSFER t[3];
+    for (int i = 0; i < 3; ++i) {
+      t[i] = m_funcs->lpIssueBulkTransfer(m_in, record, &done[i], USB_IN_TRANSFER, 4, buffers[i], 0);
+      ASSERT_NE(t[i], nullptr);
+      DWORD bytes = 99, error = 0;
+      EXPECT_FALSE(m_funcs->lpIsTransferComplete(t[i]));
+      EXPECT_FALSE(m_funcs->lpGetTransferStatus(t[i], &bytes, &error));
+      EXPECT_EQ(bytes, 0u);
+      EXPECT_EQ(error, USB_NOT_COMPLETE_ERROR);
+    }
+    const BYTE data[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    m_device->DeliverIn(0x81, data, 10);
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+    const DWORD expected[3] = {4, 4, 2};
+    for (int i = 0; i < 3; ++i) {
+      DWORD bytes = 0, error = 99;
+      ASSERT_TRUE(m_funcs->lpGetTransferStatus(t[i], &bytes, &error));
+      EXPECT_EQ(bytes, expected[i]) << i;
+      EXPECT_EQ(error, USB_NO_ERROR);
+      EXPECT_EQ(buffers[i][0], 1 + 4 * i);
+      m_funcs->lpCloseTransfer(t[i]);
+    }
+  }
+}
+
 TEST_F(UsbHostTest, ClosedPendingTransferTakesNothing) {
   std::atomic<int> done{0};
   BYTE a[8] = {};
