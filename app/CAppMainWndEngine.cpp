@@ -22,7 +22,6 @@
 
 namespace {
 
-const int kAllChannels = 6;
 const int kUsbThreadPriority = 250;
 const int kTouchDown = 0;
 const int kTouchUp = 1;
@@ -77,12 +76,12 @@ int CAppMainWndEngine::Start(HWND hwnd) {
 
 void CAppMainWndEngine::Shutdown() {
   // Every channel closed before the threads that read them are stopped.
-  Corvane_Adb_TcpDisconnect(kAllChannels);
+  Corvane_Adb_TcpDisconnect(kAdbAllChannels);
   for (int mask = GetChannelConnectMask(); mask != 0;) {
     EngineLog("!!!!!!! WaitFor ADB TCP Disconnect 0X%x \n", mask);
     Sleep(200);
     mask = GetChannelConnectMask();
-    if (mask != 0) Corvane_Adb_TcpDisconnect(kAllChannels);
+    if (mask != 0) Corvane_Adb_TcpDisconnect(kAdbAllChannels);
   }
 
   g_CorvaneChannelContext.m_bSysInitQuit = 1;
@@ -128,7 +127,7 @@ bool CAppMainWndEngine::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   } else if (msg == INNER_MSG_FRAME_RATE_CHANGE) {
     if (lParam != g_nPhoneFrameRate) CorvaneSendData::GetInstance()->SendFrameRateChange(static_cast<int>(lParam));
   } else if (msg == INNER_MSG_PHONE_CORVANE_EXIT) {
-    Corvane_Adb_TcpDisconnect(kAllChannels);
+    Corvane_Adb_TcpDisconnect(kAdbAllChannels);
     PostMessageW(m_hWnd, MESSAGE_CMD_REV, 0, kCmdBackground);
   } else if (msg == WMMSG_CORVANE_USB_OUT) {
     if (lParam == 1) {

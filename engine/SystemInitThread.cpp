@@ -27,8 +27,6 @@ std::atomic<int> g_bAuthFailLogged{0};
 
 namespace {
 
-const int kChannelCount = 6;
-const int kAllChannels = 6;   // Corvane_Adb_TcpDisconnect: every channel
 const int kHelperMissing = 255;
 
 bool UsbIn() { return g_CorvaneAppFlags.m_bUsbIn.load() != 0; }
@@ -63,13 +61,13 @@ void ResetSequencerState() {
 
 int GetChannelConnectMask() {
   int mask = 0;
-  for (int c = 0; c < kChannelCount; ++c) {
+  for (int c = 0; c < kAdbChannelCount; ++c) {
     if (Corvane_Adb_IsChannelConnected(c)) mask |= 1 << c;
   }
   return mask;
 }
 
-int IsAllChannelConnected() { return GetChannelConnectMask() == (1 << kChannelCount) - 1; }
+int IsAllChannelConnected() { return GetChannelConnectMask() == (1 << kAdbChannelCount) - 1; }
 
 int WaitDeviceActive(CorvaneHolder* /*holder*/) {
   DWORD waited = 0;
@@ -85,7 +83,7 @@ int WaitDeviceActive(CorvaneHolder* /*holder*/) {
 
 int LaunchPhoneApp(CorvaneHolder* /*holder*/) {
   int r = Corvane_Adb_StartPhoneApp();
-  if (r == -13) {
+  if (r == kAdbNoAnswer) {
     EngineLog("####### Corvane_Adb_StartPhoneApp Get Result time Out ReStart \n");
     r = Corvane_Adb_StartPhoneApp();
   }
@@ -112,7 +110,7 @@ int StartVTSC(CorvaneHolder* /*holder*/) {
     Corvane_Adb_SetPushDir(narrow);
     r = Corvane_Adb_StartVtsc();
     EngineLog("####### Corvane_Adb_StartVtsc() Return %d \n", r);
-    if (r != -7 && r != -8 && r != -9) break;
+    if (r != kAdbGetpropTimeout && r != kAdbLevelBelowOne && r != kAdbHelperNotRunning) break;
     Sleep(100);
     if (!UsbIn()) {
       EngineLog("!!!!!!! StartVTSC Get UsbOut :%d \n", i);
@@ -143,13 +141,13 @@ int DisConnectTcp(CorvaneHolder* /*holder*/) {
   int mask = GetChannelConnectMask();
   EngineLog("!!!!!!! DisConnectTcp 0X%x \n", mask);
   if (mask == 0) return 1;
-  Corvane_Adb_TcpDisconnect(kAllChannels);
+  Corvane_Adb_TcpDisconnect(kAdbAllChannels);
   mask = GetChannelConnectMask();
   for (int i = 0; i < 3 && mask != 0; ++i) {
     EngineLog("!!!!!!! WaitFor ADB TCP Disconnect 0X%x \n", mask);
     Sleep(350);
     mask = GetChannelConnectMask();
-    if (mask != 0) Corvane_Adb_TcpDisconnect(kAllChannels);
+    if (mask != 0) Corvane_Adb_TcpDisconnect(kAdbAllChannels);
   }
   return mask == 0 ? 1 : 0;
 }
@@ -260,7 +258,7 @@ DWORD SystemInitThread(LPVOID param) {
       // the TTS thread and is reset with it.
       ResetChannelReceivers();
 
-      if (LaunchPhoneApp(holder) == -14) {
+      if (LaunchPhoneApp(holder) == kAdbAppMissing) {
         g_CorvaneAppFlags.m_bAppInstalled = 0;
         errorLog->AddLine(CErrorLog::kLineAppNotInstalled);
         PostMsg(2);
@@ -279,7 +277,7 @@ DWORD SystemInitThread(LPVOID param) {
       Sleep(0);
       if (vtsc < 0) {
         EngineLog("!!!!!!! Corvane_Adb_StartVtsc ERROR %d \n", vtsc);
-        if (vtsc != -15) {
+        if (vtsc != kAdbHelperNotNeeded) {
           SetEvent(g_hEventReconnect);
           errorLog->AddLine(CErrorLog::kLineVtscFailed);
           break;

@@ -165,7 +165,7 @@ static void HandleWrite(const AdbPacket* packet) {
       HandleShellAnswer(kind, packet);
       break;
     default:
-      for (int i = 0; i < ADB_CHANNELS; ++i) {
+      for (int i = 0; i < kAdbChannelCount; ++i) {
         AdbChannel& ch = g_adb.channels[i];
         if (ch.remote_id == static_cast<int32_t>(packet->arg0)) {
           if (ch.buffer) ch.buffer->Write(packet->data, packet->data_length);

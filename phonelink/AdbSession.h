@@ -3,6 +3,7 @@
 
 #include "AdbPacket.h"
 #include "AdbRequest.h"
+#include "CorvaneAdb.h"
 #include "CircleBuff.h"
 #include "ShellWindow.h"
 
@@ -14,7 +15,6 @@
 
 struct AdbKeyNode;
 
-constexpr int ADB_CHANNELS = 6;
 constexpr int32_t ADB_FIRST_REQUEST_ID = 10000;
 
 // Request kinds; the current-operation word also takes 1 (channel OPEN) and 2 (channel write),
@@ -56,7 +56,7 @@ struct CorvaneAdbSession {
   std::atomic<int32_t> stale_channel{-1};
   std::atomic<int32_t> stale_request{-1};
   std::atomic<int32_t> thread_priority{-1};
-  AdbChannel channels[ADB_CHANNELS];
+  AdbChannel channels[kAdbChannelCount];
   AdbRequestList requests;
   std::atomic<int32_t> current_op{0};
   // Callers inside the interface (LinkCall); Close waits for them before freeing.

@@ -14,15 +14,15 @@
 #include <string>
 
 namespace {
-const int32_t kPorts[ADB_CHANNELS] = {7240, 8240, 9240, 9241, 9242, 9340};
-const uint32_t kRingSizes[ADB_CHANNELS] = {65536, 4718592, 1572864, 786432, 393216, 65536};
+const int32_t kPorts[kAdbChannelCount] = {7240, 8240, 9240, 9241, 9242, 9340};
+const uint32_t kRingSizes[kAdbChannelCount] = {65536, 4718592, 1572864, 786432, 393216, 65536};
 const int kDefaultPriority = 251;
 // Every wait of a caller ends at once when its event is set; the longest sleep is 200 ms.
 const DWORD kCallerDrainMs = 600;
 
 struct ChannelTableInit {
   ChannelTableInit() {
-    for (int c = 0; c < ADB_CHANNELS; ++c) {
+    for (int c = 0; c < kAdbChannelCount; ++c) {
       g_adb.channels[c].local_id = c - 5;
       g_adb.channels[c].remote_id = -1;
       g_adb.channels[c].event = nullptr;
@@ -83,7 +83,7 @@ int Corvane_Adb_Init() {
   g_adb.link_lock_made = true;
   LoadKeys(ProgramDirectory().c_str());
 
-  for (int c = 0; c < ADB_CHANNELS; ++c) {
+  for (int c = 0; c < kAdbChannelCount; ++c) {
     CircleBuff* buffer = new CircleBuff();
     if (!buffer->Init(kRingSizes[c], static_cast<uint8_t>(c))) {
       buffer->Free();
@@ -114,7 +114,7 @@ int Corvane_Adb_Init() {
 
 int Corvane_Adb_Close() {
   usb_close();
-  if (!g_adb.initialised) return -3;
+  if (!g_adb.initialised) return kAdbNotInitialised;
   g_adb.initialised = 0;
   g_adb.usb_up = 0;
   if (!WaitForCallers()) {
@@ -167,7 +167,7 @@ BYTE Corvane_Adb_IsConnected() {
 }
 
 int Corvane_Adb_SetTcpDataNotifyEvent(int channel, HANDLE event) {
-  if (channel < 0 || channel >= ADB_CHANNELS) return -10;
+  if (channel < 0 || channel >= kAdbChannelCount) return kAdbFileMissing;
   LinkCall call;
   if (call.Open() && g_adb.channels[channel].buffer) g_adb.channels[channel].buffer->SetDataEvent(event);
   return 0;
@@ -199,7 +199,7 @@ void ResetLinkStateForTests() {
   g_adb.stale_request = -1;
   g_adb.thread_priority = -1;
   g_adb.current_op = 0;
-  for (int c = 0; c < ADB_CHANNELS; ++c) {
+  for (int c = 0; c < kAdbChannelCount; ++c) {
     g_adb.channels[c].local_id = c - 5;
     g_adb.channels[c].remote_id = -1;
   }

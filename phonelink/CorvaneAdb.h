@@ -1,16 +1,34 @@
 // The phone link: a flat interface over one process-wide link state. Results are 0 (or a
-// positive count) for success and negative codes for failure:
-//   -2, -3, -4 driver registry setup (-3 also: not initialised), -5 driver not activated,
-//   -6 "ADB1:" not found after activation, -7 getprop answer timed out, -8 Android level below 1,
-//   -9 first helper not reported running, -10 local file missing (also a bad channel number),
-//   -11 sync open failed, -12 transfer timed out, -13 no answer or USB lost,
-//   -14 phone app not installed, -15 Android level above 23 (no first helper needed).
+// positive count) for success and one of the negative codes below for failure.
 // Channels: 0 command, 1 video, 2 media audio, 3 TTS, 4 voice recognition, 5 touch and keys.
 #pragma once
 
 #include <kernel/wcetypes.h>
 
 #include <cstdint>
+
+// Failures of the link's entry points.
+enum : int {
+  kAdbRegistryClassFailed = -2,     // the driver's class key could not be written
+  kAdbRegistryDllFailed = -3,       // the driver's "Dll" value is not in place
+  kAdbNotInitialised = -3,          // the same code from a link that was never initialised
+  kAdbRegistryClientFailed = -4,    // the USB client key could not be written
+  kAdbDriverNotActivated = -5,
+  kAdbDeviceNotFound = -6,          // "ADB1:" not found after activation
+  kAdbGetpropTimeout = -7,          // a getprop answer did not come in time
+  kAdbLevelBelowOne = -8,           // the phone's Android level is below 1
+  kAdbHelperNotRunning = -9,        // the first helper was not reported running
+  kAdbFileMissing = -10,            // a local file is missing (also: a bad channel number)
+  kAdbSyncOpenFailed = -11,
+  kAdbTransferTimeout = -12,
+  kAdbNoAnswer = -13,               // no answer in time, or USB went away
+  kAdbAppMissing = -14,             // the phone app is not installed
+  kAdbHelperNotNeeded = -15,        // Android level above 23: no first helper is needed
+};
+
+// The projection channels, and the channel number that Corvane_Adb_TcpDisconnect takes for all.
+constexpr int kAdbChannelCount = 6;
+constexpr int kAdbAllChannels = kAdbChannelCount;
 
 int Corvane_Adb_Init();
 int Corvane_Adb_Close();

@@ -1,4 +1,5 @@
 #include "DriverInstall.h"
+#include "CorvaneAdb.h"
 
 #include "CRegKeyWrapper.h"
 #include "devmgr/devmgr.h"
@@ -142,7 +143,7 @@ int SetupDriverRegistry() {
   {
     CRegKeyWrapper adb;
     adb.Create(HKEY_LOCAL_MACHINE, kAdbClass);
-    if (!adb.Open(HKEY_LOCAL_MACHINE, kAdbClass, KEY_ALL_ACCESS)) return -2;
+    if (!adb.Open(HKEY_LOCAL_MACHINE, kAdbClass, KEY_ALL_ACCESS)) return kAdbRegistryClassFailed;
     adb.SetString(u"Prefix", u"ADB", 3);
     adb.SetString(u"DLL", path.c_str(), cch);
   }
@@ -153,8 +154,8 @@ int SetupDriverRegistry() {
   }
   if (KeyExists(u"Drivers\\USB\\LoadClients\\Default\\Default\\Default\\PL_Class"))
     DeleteKey(u"Drivers\\USB\\LoadClients\\Default\\Default\\Default\\PL_Class");
-  if (!CheckDll(kAdbClass)) return -3;
-  if (!CheckDll(kLoadClient)) return -4;
+  if (!CheckDll(kAdbClass)) return kAdbRegistryDllFailed;
+  if (!CheckDll(kLoadClient)) return kAdbRegistryClientFailed;
   return 0;
 }
 
@@ -189,7 +190,7 @@ int LoadAdbDriver() {
   if (setup != 0) return setup;
   if (IsDeviceActive(kDeviceName)) return 0;
   const HANDLE device = ActivateDevice(kAdbClass, 0);
-  if (device == nullptr || device == INVALID_HANDLE_VALUE) return -5;
+  if (device == nullptr || device == INVALID_HANDLE_VALUE) return kAdbDriverNotActivated;
   return IsDeviceActive(kDeviceName) ? 0 : -6;
 }
 

@@ -25,11 +25,11 @@ bool SamePhone(uint32_t usbOuts) {
 // queued is no proof: a phone lost meanwhile got part of the file at best.
 int PushWithObject(CAdbPushFile& push, const char* directory, const char* name, uint32_t usbOuts) {
   push.Reset();
-  if (!push.Load(directory, name)) return -10;
-  if (push.OpenSync(g_adb.request_counter) != 0 || !SamePhone(usbOuts)) return -11;
-  if (!push.WaitTransferEnd(5000)) return -12;
+  if (!push.Load(directory, name)) return kAdbFileMissing;
+  if (push.OpenSync(g_adb.request_counter) != 0 || !SamePhone(usbOuts)) return kAdbSyncOpenFailed;
+  if (!push.WaitTransferEnd(5000)) return kAdbTransferTimeout;
   Sleep(100);
-  if (!SamePhone(usbOuts)) return -12;
+  if (!SamePhone(usbOuts)) return kAdbTransferTimeout;
   return 0;
 }
 }  // namespace
@@ -83,7 +83,7 @@ void SendImageSlice(uint32_t localId, uint32_t remoteId) {
 
 int Corvane_Adb_PushVtim(const char* directory) {
   LinkCall call;
-  if (!call.Open()) return -3;
+  if (!call.Open()) return kAdbNotInitialised;
   const uint32_t usbOuts = g_adb.usb_out_count;
   SendAdbOpen("shell:mkdir /data/local/tmp/dalvik-cache", ADB_KIND_VTIM);
 

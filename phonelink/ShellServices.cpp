@@ -100,14 +100,14 @@ int Corvane_Adb_Shell(const char* service) {
 
 int Corvane_Adb_StartPhoneApp() {
   LinkCall call;
-  if (!call.Open()) return -13;
+  if (!call.Open()) return kAdbNoAnswer;
   ResetEvent(g_adb.ev_app_start);
   g_adb.app_answered = 0;
   g_adb.app_started = 0;
   SendAdbOpen(kAppStart, ADB_KIND_APP_START);
   WaitForSingleObject(g_adb.ev_app_start, 3500);
-  if (!g_adb.app_answered) return -13;
-  return g_adb.app_started ? 0 : -14;
+  if (!g_adb.app_answered) return kAdbNoAnswer;
+  return g_adb.app_started ? 0 : kAdbAppMissing;
 }
 
 int Corvane_Adb_KillVtsc() {
@@ -128,7 +128,7 @@ void Corvane_Adb_SetPushDir(const char* directory) {
 
 int Corvane_Adb_StartVtsc() {
   LinkCall call;
-  if (!call.Open()) return -13;
+  if (!call.Open()) return kAdbNoAnswer;
   const uint32_t usbOuts = g_adb.usb_out_count;
   g_adb.release_444 = 0;
   g_adb.release_m = 0;
@@ -139,22 +139,22 @@ int Corvane_Adb_StartVtsc() {
   SendAdbOpen("shell:getprop ro.build.version.release\n", ADB_KIND_RELEASE);
   if (WaitForSingleObject(g_adb.ev_getprop, 4000) != WAIT_OBJECT_0) {
     LinkLog("[@@] getprop  version.release timeout  \n");
-    return -7;
+    return kAdbGetpropTimeout;
   }
-  if (!g_adb.usb_up) return -13;
+  if (!g_adb.usb_up) return kAdbNoAnswer;
   ResetEvent(g_adb.ev_getprop);
   SendAdbOpen("shell:getprop ro.build.version.sdk\n", ADB_KIND_SDK);
   if (WaitForSingleObject(g_adb.ev_getprop, 5000) != WAIT_OBJECT_0) {
     LinkLog("[@@] getprop  version.sdk timeout  \n");
-    return -7;
+    return kAdbGetpropTimeout;
   }
-  if (!g_adb.usb_up) return -13;
+  if (!g_adb.usb_up) return kAdbNoAnswer;
 
   int level = g_adb.android_level;
   if (level == 22) level = g_adb.release_m ? 23 : 21;
   g_adb.android_level = level;
-  if (level > 23) return -15;
-  if (level < 1) return -8;
+  if (level > 23) return kAdbHelperNotNeeded;
+  if (level < 1) return kAdbLevelBelowOne;
 
   if (level == 19 && g_adb.release_444) {
     std::snprintf(g_adb.helper_path, sizeof(g_adb.helper_path), "%s19_01", g_adb.helper_dir);
@@ -170,10 +170,10 @@ int Corvane_Adb_StartVtsc() {
   ResetEvent(g_adb.ev_helper_running);
   if (PushImage(g_adb.helper_path) == -1) {
     g_adb.helper_wait = 0;
-    return -10;
+    return kAdbFileMissing;
   }
-  if (WaitForSingleObject(g_adb.ev_helper_running, 10000) != WAIT_OBJECT_0) return -9;
+  if (WaitForSingleObject(g_adb.ev_helper_running, 10000) != WAIT_OBJECT_0) return kAdbHelperNotRunning;
   // A USB out wakes this wait too; a helper never seen on a phone that went away is no success.
-  if (!g_adb.helper_seen && (g_adb.usb_out_count != usbOuts || !g_adb.usb_up || !g_adb.initialised)) return -13;
+  if (!g_adb.helper_seen && (g_adb.usb_out_count != usbOuts || !g_adb.usb_up || !g_adb.initialised)) return kAdbNoAnswer;
   return g_adb.rerun_counter;
 }

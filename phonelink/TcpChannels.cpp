@@ -47,7 +47,7 @@ int ChannelRead(const ReadRule& rule, uint8_t* buffer, int n) {
 }  // namespace
 
 int FindChannelByLocal(uint32_t localId) {
-  for (int c = 0; c < ADB_CHANNELS; ++c) {
+  for (int c = 0; c < kAdbChannelCount; ++c) {
     if (static_cast<uint32_t>(g_adb.channels[c].local_id.load()) == localId) return c;
   }
   return -1;
@@ -60,7 +60,7 @@ void ResetRingBuffers() {
 }
 
 void OpenChannel(int channel) {
-  if (channel < 0 || channel >= ADB_CHANNELS) return;
+  if (channel < 0 || channel >= kAdbChannelCount) return;
   g_adb.current_op = ADB_OP_CHANNEL_OPEN;
   AdbPacket* p = AdbPacket::Alloc();
   if (!p) return;
@@ -75,12 +75,12 @@ void OpenChannel(int channel) {
 void Corvane_Adb_TcpConnect() {
   LinkCall call;
   if (!call.Open()) return;
-  for (AdbChannel& ch : g_adb.channels) ch.local_id += ADB_CHANNELS;
+  for (AdbChannel& ch : g_adb.channels) ch.local_id += kAdbChannelCount;
   AdbChannel* c = g_adb.channels;
   LinkLog("[@@] TcpConnect ID (%d, %d, %d, %d, %d, %d) \n", c[0].local_id.load(), c[1].local_id.load(),
           c[2].local_id.load(), c[3].local_id.load(), c[4].local_id.load(), c[5].local_id.load());
   for (AdbChannel& ch : g_adb.channels) ResetEvent(ch.event);
-  for (int i = 0; i < ADB_CHANNELS; ++i) {
+  for (int i = 0; i < kAdbChannelCount; ++i) {
     OpenChannel(i);
     WaitForSingleObject(c[i].event, 100);
   }
@@ -99,7 +99,7 @@ void Corvane_Adb_TcpConnect() {
       if (c[i].remote_id == -1) OpenChannel(i);
     }
     bool all = true;
-    for (int i = 0; i < ADB_CHANNELS; ++i) all = all && c[i].remote_id != -1;
+    for (int i = 0; i < kAdbChannelCount; ++i) all = all && c[i].remote_id != -1;
     if (all) break;
     Sleep(200);
   }
@@ -108,7 +108,7 @@ void Corvane_Adb_TcpConnect() {
 int Corvane_Adb_TcpDisconnect(int channel) {
   LinkCall call;
   if (!g_adb.usb_up || !call.Open()) return 0;
-  for (int c = 0; c < ADB_CHANNELS; ++c) {
+  for (int c = 0; c < kAdbChannelCount; ++c) {
     if (channel != 6 && channel != c) continue;
     AdbPacket* p = AdbPacket::Alloc();
     if (!p) continue;
@@ -129,19 +129,19 @@ int Corvane_Adb_TcpDisconnect(int channel) {
 }
 
 BYTE Corvane_Adb_IsChannelConnected(int channel) {
-  if (channel < 0 || channel >= ADB_CHANNELS) return 0;
+  if (channel < 0 || channel >= kAdbChannelCount) return 0;
   return g_adb.channels[channel].remote_id != -1 ? 1 : 0;
 }
 
 int Corvane_Adb_GetChannelDataSize(int channel) {
   LinkCall call;
-  if (!call.Open() || channel < 0 || channel >= ADB_CHANNELS || !g_adb.channels[channel].buffer) return 0;
+  if (!call.Open() || channel < 0 || channel >= kAdbChannelCount || !g_adb.channels[channel].buffer) return 0;
   return static_cast<int>(g_adb.channels[channel].buffer->GetUsedSize());
 }
 
 int Corvane_Adb_TcpWrite(int channel, const void* data, int length) {
   LinkCall call;
-  if (channel < 0 || channel >= ADB_CHANNELS || length < 0 || !call.Open()) return 0;
+  if (channel < 0 || channel >= kAdbChannelCount || length < 0 || !call.Open()) return 0;
   // One packet per write; the system never writes more than 1024 bytes at once.
   if (static_cast<uint32_t>(length) > ADB_MAX_PAYLOAD || (length > 0 && !data)) return 0;
   g_adb.current_op = ADB_OP_CHANNEL_WRITE;

@@ -9,9 +9,6 @@
 namespace fakeadb {
 namespace {
 
-const int kChannels = 6;
-// The link's channel number that stands for all six in Corvane_Adb_TcpDisconnect.
-const int kAllChannels = 6;
 
 struct Channel {
   bool connected = false;
@@ -25,7 +22,7 @@ struct Channel {
 struct State {
   std::recursive_mutex lock;
   Script script;
-  Channel channels[kChannels];
+  Channel channels[kAdbChannelCount];
   std::vector<std::string> calls;
   std::function<void(const std::string&)> callHook;
   std::function<void(int, const std::vector<uint8_t>&)> writeHook;
@@ -36,7 +33,7 @@ State& S() {
   return s;
 }
 
-bool ValidChannel(int channel) { return channel >= 0 && channel < kChannels; }
+bool ValidChannel(int channel) { return channel >= 0 && channel < kAdbChannelCount; }
 
 void Record(const std::string& call) {
   std::function<void(const std::string&)> hook;
@@ -92,7 +89,7 @@ void SetChannelConnected(int channel, bool connected) {
 }
 
 void SetAllConnected(bool connected) {
-  for (int c = 0; c < kChannels; ++c) SetChannelConnected(c, connected);
+  for (int c = 0; c < kAdbChannelCount; ++c) SetChannelConnected(c, connected);
 }
 
 void Feed(int channel, const std::vector<uint8_t>& bytes) {
@@ -223,8 +220,8 @@ void Corvane_Adb_TcpConnect() {
 int Corvane_Adb_TcpDisconnect(int channel) {
   {
     std::lock_guard<std::recursive_mutex> g(S().lock);
-    for (int c = 0; c < fakeadb::kChannels; ++c) {
-      if (channel == fakeadb::kAllChannels || channel == c) S().channels[c].connected = false;
+    for (int c = 0; c < kAdbChannelCount; ++c) {
+      if (channel == kAdbAllChannels || channel == c) S().channels[c].connected = false;
     }
   }
   fakeadb::Record("TcpDisconnect " + std::to_string(channel));
