@@ -1,5 +1,6 @@
 #include "CorvaneCommand.h"
 
+#include "CSingleInstance.h"
 #include "CConnectProgress.h"
 #include "CProtoPayload.h"
 #include "CorvaneFeatureConfigTable.h"
@@ -34,20 +35,19 @@ void ResetPhoneVideoState() {
 }
 
 namespace {
-CorvaneCommand* s_pCommand = nullptr;
+CSingleInstance<CorvaneCommand> s_instance;
 }
 
 CorvaneCommand* CorvaneCommand::GetInstance() {
-  if (s_pCommand == nullptr) {
-    s_pCommand = new (std::nothrow) CorvaneCommand();
-    if (s_pCommand != nullptr) s_pCommand->m_reader.LogIfNoBuffer("CorvaneCommand");
-  }
-  return s_pCommand;
+  return s_instance.Get([] {
+    CorvaneCommand* p = new (std::nothrow) CorvaneCommand();
+    if (p != nullptr) p->m_reader.LogIfNoBuffer("CorvaneCommand");
+    return p;
+  });
 }
 
 void CorvaneCommand::DestroyInstance() {
-  delete s_pCommand;
-  s_pCommand = nullptr;
+  delete s_instance.Take();
 }
 
 CorvaneCommand::CorvaneCommand()

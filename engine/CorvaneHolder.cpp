@@ -1,21 +1,20 @@
 #include "CorvaneHolder.h"
 
+#include "CSingleInstance.h"
 #include "CorvaneSendData.h"
 
 #include <new>
 
 namespace {
-CorvaneHolder* s_pHolder = nullptr;
+CSingleInstance<CorvaneHolder> s_instance;
 }
 
 CorvaneHolder::CorvaneHolder() : m_pSendData(CorvaneSendData::GetInstance()) {}
 
 CorvaneHolder* CorvaneHolder::GetInstance() {
-  if (s_pHolder == nullptr) s_pHolder = new (std::nothrow) CorvaneHolder();
-  return s_pHolder;
+  return s_instance.Get([] { return new (std::nothrow) CorvaneHolder(); });
 }
 
 void CorvaneHolder::DestroyInstance() {
-  delete s_pHolder;
-  s_pHolder = nullptr;
+  delete s_instance.Take();
 }

@@ -1,5 +1,6 @@
 #include "CorvaneMedia.h"
 
+#include "CSingleInstance.h"
 #include "CProtoPayload.h"
 #include "CorvaneFrame.h"
 #include "EngineLog.h"
@@ -15,22 +16,21 @@
 using namespace com::velto::corvane::protobuf;
 
 namespace {
-CorvaneMedia* s_pMedia = nullptr;
+CSingleInstance<CorvaneMedia> s_instance;
 
 bool IsMediaType(uint32_t type) { return type >= MSG_MEDIA_FIRST && type <= MSG_MEDIA_LAST; }
 }  // namespace
 
 CorvaneMedia* CorvaneMedia::GetInstance() {
-  if (s_pMedia == nullptr) {
-    s_pMedia = new (std::nothrow) CorvaneMedia();
-    if (s_pMedia != nullptr) s_pMedia->m_reader.LogIfNoBuffer("CTranRecvPackageProcess");
-  }
-  return s_pMedia;
+  return s_instance.Get([] {
+    CorvaneMedia* p = new (std::nothrow) CorvaneMedia();
+    if (p != nullptr) p->m_reader.LogIfNoBuffer("CTranRecvPackageProcess");
+    return p;
+  });
 }
 
 void CorvaneMedia::DestroyInstance() {
-  delete s_pMedia;
-  s_pMedia = nullptr;
+  delete s_instance.Take();
 }
 
 CorvaneMedia::CorvaneMedia()

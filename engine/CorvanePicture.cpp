@@ -1,5 +1,6 @@
 #include "CorvanePicture.h"
 
+#include "CSingleInstance.h"
 #include "CorvaneCommand.h"
 #include "CorvaneFrame.h"
 #include "CorvaneWindowMessages.h"
@@ -15,7 +16,7 @@
 #include <new>
 
 namespace {
-CorvanePicture* s_pPicture = nullptr;
+CSingleInstance<CorvanePicture> s_instance;
 // The read step and the sequencer's drain both consume channel 1: one at a time, so no package is
 // split between them.
 std::mutex s_videoLock;
@@ -28,19 +29,18 @@ bool IsVideoType(uint32_t type) { return type == MSG_VIDEO_PICTURE || type == MS
 BOOL IsVideoDataReceived() { return s_bVideoSeen ? TRUE : FALSE; }
 
 CorvanePicture* CorvanePicture::GetInstance() {
-  if (s_pPicture == nullptr) {
-    s_pPicture = new (std::nothrow) CorvanePicture();
-    if (s_pPicture != nullptr) s_pPicture->m_reader.LogIfNoBuffer("CTranRecvPackageProcess");
-  }
-  return s_pPicture;
+  return s_instance.Get([] {
+    CorvanePicture* p = new (std::nothrow) CorvanePicture();
+    if (p != nullptr) p->m_reader.LogIfNoBuffer("CTranRecvPackageProcess");
+    return p;
+  });
 }
 
-CorvanePicture* CorvanePicture::Peek() { return s_pPicture; }
+CorvanePicture* CorvanePicture::Peek() { return s_instance.Peek(); }
 
 void CorvanePicture::DestroyInstance() {
   std::lock_guard<std::mutex> lock(s_videoLock);
-  delete s_pPicture;
-  s_pPicture = nullptr;
+  delete s_instance.Take();
 }
 
 CorvanePicture::CorvanePicture()
@@ -74,7 +74,7 @@ void CorvanePicture::DrainChannel() {
     uint32_t n = std::min<uint32_t>(channel.Buffered(), sizeof(scratch));
     if (n == 0 || !channel.Read(scratch, n)) break;
   }
-  if (s_pPicture != nullptr) s_pPicture->ResetLocked();
+  if (CorvanePicture* picture = s_instance.Peek()) picture->ResetLocked();
 }
 
 int CorvanePicture::receivePackageData() {

@@ -1,5 +1,6 @@
 #include "CorvaneSendData.h"
 
+#include "CSingleInstance.h"
 #include "CProtoPayload.h"
 #include "ConnectStatRecord.h"
 #include "CorvaneFeatureConfigTable.h"
@@ -26,7 +27,7 @@
 using namespace com::velto::corvane::protobuf;
 
 namespace {
-CorvaneSendData* s_pSendData = nullptr;
+CSingleInstance<CorvaneSendData> s_instance;
 
 // Holds the sender's lock for one send, released on every path.
 class SendLock {
@@ -40,13 +41,11 @@ class SendLock {
 }  // namespace
 
 CorvaneSendData* CorvaneSendData::GetInstance() {
-  if (s_pSendData == nullptr) s_pSendData = new (std::nothrow) CorvaneSendData();
-  return s_pSendData;
+  return s_instance.Get([] { return new (std::nothrow) CorvaneSendData(); });
 }
 
 void CorvaneSendData::DestroyInstance() {
-  delete s_pSendData;
-  s_pSendData = nullptr;
+  delete s_instance.Take();
 }
 
 CorvaneSendData::CorvaneSendData() {

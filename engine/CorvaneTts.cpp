@@ -1,5 +1,6 @@
 #include "CorvaneTts.h"
 
+#include "CSingleInstance.h"
 #include "CProtoPayload.h"
 #include "CorvaneFrame.h"
 #include "EngineLog.h"
@@ -12,22 +13,21 @@
 using namespace com::velto::corvane::protobuf;
 
 namespace {
-CorvaneTts* s_pTts = nullptr;
+CSingleInstance<CorvaneTts> s_instance;
 
 bool IsTtsType(uint32_t type) { return type >= MSG_TTS_INIT && type <= MSG_TTS_LAST; }
 }  // namespace
 
 CorvaneTts* CorvaneTts::GetInstance() {
-  if (s_pTts == nullptr) {
-    s_pTts = new (std::nothrow) CorvaneTts();
-    if (s_pTts != nullptr) s_pTts->m_reader.LogIfNoBuffer("CTranRecvPackageProcess");
-  }
-  return s_pTts;
+  return s_instance.Get([] {
+    CorvaneTts* p = new (std::nothrow) CorvaneTts();
+    if (p != nullptr) p->m_reader.LogIfNoBuffer("CTranRecvPackageProcess");
+    return p;
+  });
 }
 
 void CorvaneTts::DestroyInstance() {
-  delete s_pTts;
-  s_pTts = nullptr;
+  delete s_instance.Take();
 }
 
 CorvaneTts::CorvaneTts()

@@ -1,5 +1,6 @@
 #include "CorvaneVRecord.h"
 
+#include "CSingleInstance.h"
 #include "CProtoPayload.h"
 #include "CorvaneFrame.h"
 #include "CorvaneWindowMessages.h"
@@ -16,20 +17,19 @@
 using namespace com::velto::corvane::protobuf;
 
 namespace {
-CorvaneVRecord* s_pVRecord = nullptr;
+CSingleInstance<CorvaneVRecord> s_instance;
 }
 
 CorvaneVRecord* CorvaneVRecord::GetInstance() {
-  if (s_pVRecord == nullptr) {
-    s_pVRecord = new (std::nothrow) CorvaneVRecord();
-    if (s_pVRecord != nullptr) s_pVRecord->m_reader.LogIfNoBuffer("CorvaneVRecord");
-  }
-  return s_pVRecord;
+  return s_instance.Get([] {
+    CorvaneVRecord* p = new (std::nothrow) CorvaneVRecord();
+    if (p != nullptr) p->m_reader.LogIfNoBuffer("CorvaneVRecord");
+    return p;
+  });
 }
 
 void CorvaneVRecord::DestroyInstance() {
-  delete s_pVRecord;
-  s_pVRecord = nullptr;
+  delete s_instance.Take();
 }
 
 CorvaneVRecord::CorvaneVRecord()
