@@ -3,9 +3,9 @@
 #include "DibBmp.h"
 #include "EngineLog.h"
 #include "kernel/filesys.h"
+#include "kernel/library.h"
+#include "services/ProgramDir.h"
 #include "user/user.h"
-
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <vector>
@@ -27,8 +27,8 @@ const int kFlagBottomUp = 2;      // TJFLAG_BOTTOMUP
 const int kDecodeFlags = 7426;
 
 struct TurboJpegTable {
-  void* module = nullptr;
-  std::string path;
+  HMODULE module = nullptr;
+  std::string path;   // where it was found, as a host path or a bare system name
   PFN_tjInitDecompress tjInitDecompress = nullptr;
   PFN_tjDestroy tjDestroy = nullptr;
   PFN_tjDecompress2 tjDecompress2 = nullptr;
@@ -41,18 +41,16 @@ TurboJpegTable s_table;
 int s_nDecodedWidth = 0;
 int s_nDecodedHeight = 0;
 
-std::u16string ProgramDir() {
-  WCHAR path[MAX_PATH + 1] = {};
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::u16string dir(path, std::min<DWORD>(n, MAX_PATH));
-  size_t cut = dir.find_last_of(u'\\');
-  return cut == std::u16string::npos ? std::u16string() : dir.substr(0, cut);
+HMODULE Open(const std::u16string& name, const std::string& found) {
+  HMODULE module = LoadLibraryW(name.c_str());
+  if (module != nullptr) s_table.path = found;
+  return module;
 }
 
-void* Open(const std::string& path) {
-  void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (module != nullptr) s_table.path = path;
-  return module;
+template <class Fn>
+bool Resolve(Fn* fn, LPCWSTR name) {
+  *fn = reinterpret_cast<Fn>(GetProcAddressW(s_table.module, name));
+  return *fn != nullptr;
 }
 
 // Scaled size TurboJPEG gives for the factor n/8.
@@ -61,26 +59,22 @@ int Scaled(int dim, int n) { return (dim * n + 7) / 8; }
 
 int DecJpg_Init() {
   if (s_table.module != nullptr) return 0;
-  std::u16string dir = ProgramDir();
-  s_table.module = Open(wce::HostPath(dir + u"\\libjpeg.dll"));
-  if (s_table.module == nullptr) s_table.module = Open(wce::HostPath(dir + u"\\cximagelib.dll"));
-  if (s_table.module == nullptr) s_table.module = Open("libturbojpeg.so.0");
+  const std::u16string dir(static_cast<LPCWSTR>(GetProgramDir()));
+  const std::u16string libjpeg = dir + u"\\libjpeg.dll", cximage = dir + u"\\cximagelib.dll";
+  s_table.module = Open(libjpeg, wce::HostPath(libjpeg));
+  if (s_table.module == nullptr) s_table.module = Open(cximage, wce::HostPath(cximage));
+  // Neither beside the program: the system's own TurboJPEG.
+  if (s_table.module == nullptr) s_table.module = Open(u"libturbojpeg.so.0", "libturbojpeg.so.0");
   if (s_table.module == nullptr) {
     EngineLog("####### DecJpg_Init %d \n", 0);
     return 0;
   }
-  s_table.tjInitDecompress = reinterpret_cast<PFN_tjInitDecompress>(dlsym(s_table.module, "tjInitDecompress"));
-  if (!s_table.tjInitDecompress) return 0;
-  s_table.tjDestroy = reinterpret_cast<PFN_tjDestroy>(dlsym(s_table.module, "tjDestroy"));
-  if (!s_table.tjDestroy) return 0;
-  s_table.tjDecompress2 = reinterpret_cast<PFN_tjDecompress2>(dlsym(s_table.module, "tjDecompress2"));
-  if (!s_table.tjDecompress2) return 0;
-  s_table.tjDecompressHeader2 =
-      reinterpret_cast<PFN_tjDecompressHeader2>(dlsym(s_table.module, "tjDecompressHeader2"));
-  if (!s_table.tjDecompressHeader2) return 0;
-  s_table.tjDecompressHeader =
-      reinterpret_cast<PFN_tjDecompressHeader>(dlsym(s_table.module, "tjDecompressHeader"));
-  if (!s_table.tjDecompressHeader) return 0;
+  // In this order; the library stays loaded when one is missing.
+  if (!Resolve(&s_table.tjInitDecompress, u"tjInitDecompress")) return 0;
+  if (!Resolve(&s_table.tjDestroy, u"tjDestroy")) return 0;
+  if (!Resolve(&s_table.tjDecompress2, u"tjDecompress2")) return 0;
+  if (!Resolve(&s_table.tjDecompressHeader2, u"tjDecompressHeader2")) return 0;
+  if (!Resolve(&s_table.tjDecompressHeader, u"tjDecompressHeader")) return 0;
   EngineLog("####### DecJpg_Init %d \n", 1);
   return 1;
 }
@@ -97,7 +91,7 @@ void DecJpg_Deinit() {
   // decode would run through an unloaded library.
   if (s_table.decompressor != nullptr && s_table.tjDestroy != nullptr) s_table.tjDestroy(s_table.decompressor);
   s_table.decompressor = nullptr;
-  if (s_table.module != nullptr) dlclose(s_table.module);
+  if (s_table.module != nullptr) FreeLibrary(s_table.module);
   s_table = TurboJpegTable();
 }
 

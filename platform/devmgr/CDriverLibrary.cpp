@@ -2,9 +2,8 @@
 
 #include "kernel/filesys.h"
 #include "kernel/kernel.h"
+#include "kernel/library.h"
 #include "kernel/wcestr.h"
-
-#include <dlfcn.h>
 
 namespace wce {
 
@@ -20,25 +19,22 @@ std::string CDriverLibrary::HostPathOf(LPCWSTR dllValue) {
 BOOL CDriverLibrary::Load(LPCWSTR dllValue) {
   Unload();
   if (!dllValue || !*dllValue) return FALSE;
-  const std::string host = HostPathOf(dllValue);
-  // RTLD_NOW: a driver that needs a symbol the platform lacks fails here, not in the middle of
-  // a transfer.
-  m_handle = dlopen(host.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!m_handle) {
-    const char* why = dlerror();
-    NKDbgPrintfW(u"DEVICE!LoadDriver: cannot load %s (%hs)\r\n", dllValue, why ? why : "");
+  // The loader looks a bare file name up in "\Windows" as the target's does.
+  m_module = LoadLibraryW(dllValue);
+  if (!m_module) {
+    NKDbgPrintfW(u"DEVICE!LoadDriver: cannot load %s\r\n", dllValue);
     return FALSE;
   }
   return TRUE;
 }
 
 void CDriverLibrary::Unload() {
-  if (m_handle) dlclose(m_handle);
-  m_handle = nullptr;
+  if (m_module) FreeLibrary(m_module);
+  m_module = nullptr;
 }
 
 void* CDriverLibrary::GetProc(const char* name) const {
-  return m_handle ? dlsym(m_handle, name) : nullptr;
+  return m_module ? reinterpret_cast<void*>(GetProcAddressW(m_module, WceUtf8ToWide(name).c_str())) : nullptr;
 }
 
 }  // namespace wce
