@@ -24,9 +24,9 @@
 
 using namespace com::velto::corvane::protobuf;
 
-int g_nVideoWidth = 0;
-int g_nVideoHeight = 0;
-int g_nPhoneFrameRate = 0;
+std::atomic<int> g_nVideoWidth{0};
+std::atomic<int> g_nVideoHeight{0};
+std::atomic<int> g_nPhoneFrameRate{0};
 
 void ResetPhoneVideoState() {
   g_nVideoWidth = GetSystemMetrics(SM_CXSCREEN);

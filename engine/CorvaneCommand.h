@@ -6,14 +6,16 @@
 #include "CPackageReader.h"
 #include "kernel/wcetypes.h"
 
+#include <atomic>
 #include <cstdint>
 
-// The phone's video size: the screen's until the phone's encoder reports its own; the decoder
-// and the touch scaling read it. Plain words written by the command thread only.
-extern int g_nVideoWidth;
-extern int g_nVideoHeight;
-// The frame rate the phone last reported (0 until it did).
-extern int g_nPhoneFrameRate;
+// The phone's video size: the screen's until the phone's encoder reports its own. Written by the
+// command thread only; the video thread (decode), the UI thread (touch scaling) and the sequencer
+// read them, so each word is atomic.
+extern std::atomic<int> g_nVideoWidth;
+extern std::atomic<int> g_nVideoHeight;
+// The frame rate the phone last reported (0 until it did); read by the video and UI threads.
+extern std::atomic<int> g_nPhoneFrameRate;
 
 // Start-up (and tests): the video size back to the screen's size, the reported rate to 0.
 void ResetPhoneVideoState();
