@@ -1,7 +1,7 @@
 #include "DriverInstall.h"
-#include "CorvaneAdb.h"
 
 #include "CRegKeyWrapper.h"
+#include "CorvaneAdb.h"
 #include "devmgr/devmgr.h"
 #include "kernel/codepage.h"
 #include "kernel/filesys.h"
@@ -102,15 +102,9 @@ void SwitchDll(const std::u16string& path, LPCWSTR from, LPCWSTR to, int depth) 
 }  // namespace
 
 void GetModuleDirectory(WCHAR* buf) {
-  buf[0] = 0;
-  const DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) {
-    buf[0] = 0;
-    return;
-  }
-  buf[n] = 0;
-  const WCHAR* slash = wcsrchr(buf, u'\\');
-  buf[slash ? (slash - buf) + 1 : 0] = 0;
+  const std::u16string dir = wce::ProgramDirectory();
+  dir.copy(buf, dir.size());
+  buf[dir.size()] = 0;
 }
 
 const char* GetModuleDirectoryA() {

@@ -317,6 +317,15 @@ DWORD GetModuleFileNameW(HMODULE, LPWSTR buf, DWORD cch) {
 
 namespace wce {
 
+std::u16string ProgramDirectory() {
+  WCHAR path[MAX_PATH] = {};
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return std::u16string();
+  const std::u16string name(path, n);
+  const size_t slash = name.find_last_of(u'\\');
+  return slash == std::u16string::npos ? std::u16string() : name.substr(0, slash + 1);
+}
+
 void SetStreamDeviceHooks(const StreamDeviceHooks& hooks) {
   View().SetHooks(hooks);
 }

@@ -74,6 +74,9 @@ std::string GetRootDir();
 // The host path for a CE path: backslashes become slashes, relative paths are taken from the root.
 std::string HostPath(LPCWSTR cePath);
 std::string HostPath(const std::u16string& cePath);
+// The program's directory: its module file name up to and with the last backslash
+// ("\SDMMC\CECorvane\"); empty when the name has no backslash or does not fit MAX_PATH.
+std::u16string ProgramDirectory();
 // Sets what GetModuleFileNameW reports.
 void SetModuleFileName(const std::u16string& cePath);
 // Tests: back to the default root (environment or "corvane-root"), the default module path and

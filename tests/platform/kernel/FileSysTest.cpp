@@ -186,6 +186,23 @@ TEST_F(FileSys, ModuleFileName) {
   EXPECT_EQ(std::u16string(buf), u"\\USB Disk\\Corvane\\CECorvane.exe");
 }
 
+TEST_F(FileSys, ProgramDirectoryIsTheModuleNameUpToItsLastBackslash) {
+  const struct {
+    std::u16string module;
+    std::u16string dir;
+  } cases[] = {
+      {u"\\SDMMC\\CECorvane\\CECorvane.exe", u"\\SDMMC\\CECorvane\\"},
+      {u"\\CECorvane.exe", u"\\"},
+      {u"CECorvane.exe", u""},
+      // A name that does not fit MAX_PATH gives no directory rather than a cut one.
+      {u"\\" + std::u16string(MAX_PATH, u'd') + u"\\CECorvane.exe", u""},
+  };
+  for (const auto& c : cases) {
+    wce::SetModuleFileName(c.module);
+    EXPECT_EQ(wce::ProgramDirectory(), c.dir) << c.module.size();
+  }
+}
+
 TEST_F(FileSys, RootComesFromTheEnvironmentAfterReset) {
   setenv("CORVANE_ROOT", "/tmp/corvane-env-root", 1);
   wce::ResetFileSystemView();
