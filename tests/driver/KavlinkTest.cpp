@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <future>
 #include <mutex>
 #include <numeric>
@@ -45,18 +46,29 @@ class DebugCapture {
     wce::SetDebugSink([this](const std::string& line) {
       std::lock_guard<std::mutex> guard(m_lock);
       m_lines.push_back(line);
+      m_added.notify_all();
     });
   }
   ~DebugCapture() { wce::SetDebugSink(nullptr); }
   bool Has(const std::string& text) {
     std::lock_guard<std::mutex> guard(m_lock);
+    return HasLocked(text);
+  }
+  // Waits for a line with the text to be written; false after the time ran out.
+  bool WaitFor(const std::string& text, std::chrono::milliseconds limit) {
+    std::unique_lock<std::mutex> guard(m_lock);
+    return m_added.wait_for(guard, limit, [&] { return HasLocked(text); });
+  }
+
+ private:
+  bool HasLocked(const std::string& text) const {
     for (const std::string& l : m_lines)
       if (l.find(text) != std::string::npos) return true;
     return false;
   }
 
- private:
   std::mutex m_lock;
+  std::condition_variable m_added;
   std::vector<std::string> m_lines;
 };
 
@@ -328,8 +340,7 @@ TEST_F(KavlinkTest, DebugEventSwitchesTheLog) {
   HANDLE debug = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_DEBUG_MSG");
   SetEventData(debug, 1);
   SetEvent(debug);
-  for (int i = 0; i < 5000 && !capture.Has("[@@@@@@@] Debug message ::  1"); ++i) Sleep(1);
-  EXPECT_TRUE(capture.Has("[@@@@@@@] Debug message ::  1"));
+  EXPECT_TRUE(capture.WaitFor("[@@@@@@@] Debug message ::  1", kGiveUp));
   // Switched off again through the control code.
   PlugAndOpen();
   DWORD off = 0;
