@@ -13,6 +13,7 @@
 #include "kernel/kernel.h"
 #include "user/user.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -56,7 +57,8 @@ void CloseThread(HANDLE* thread) {
 struct SVideoHold {
   std::mutex lock;
   std::condition_variable changed;
-  bool requested = false;   // under lock
+  // Written under lock; the video thread reads it without, so that an unheld pass costs no lock.
+  std::atomic<bool> requested{false};
   unsigned releases = 0;    // under lock; a release and a new hold never meet within one park
   bool parked = false;      // under lock
   unsigned parkedAt = 0;    // under lock: the releases counted when the thread parked
@@ -67,6 +69,7 @@ SVideoHold s_videoHold;
 // with its header pending, the receiver would take everything waiting as that package's
 // followers instead of seeing the backlog, so the park waits for a package boundary.
 void ParkWhileHeld(const CorvanePicture* picture) {
+  if (!s_videoHold.requested.load(std::memory_order_acquire)) return;
   std::unique_lock<std::mutex> lock(s_videoHold.lock);
   if (!s_videoHold.requested || picture->IsHeaderPending()) return;
   s_videoHold.parked = true;
