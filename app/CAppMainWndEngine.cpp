@@ -30,9 +30,13 @@ const LPARAM kCmdEncoderReady = 0x00010008;
 const LPARAM kCmdForeground = 0x0001001B;
 const LPARAM kCmdBackground = 0x0001001C;
 
-bool NotifyOn() { return g_CorvaneConfig.bNotifyMsg != 0; }
+bool NotifyOn() {
+  return g_CorvaneConfig.bNotifyMsg != 0;
+}
 
-unsigned Hex(const void* p) { return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p)); }
+unsigned Hex(const void* p) {
+  return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p));
+}
 
 }  // namespace
 
@@ -116,7 +120,7 @@ void CAppMainWndEngine::Shutdown() {
 }
 
 bool CAppMainWndEngine::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  bool host = false;   // also handed to OnHostMessage
+  bool host = false;  // also handed to OnHostMessage
   if (msg == WM_CORVANE_TOPMOST) {
     SetWindowPos(m_hWnd, wParam == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
     host = true;
@@ -125,7 +129,8 @@ bool CAppMainWndEngine::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   } else if (msg == N_WMMSG_CORVANE_SHOWHIDE_NOTIFY) {
     if (!NotifyOn()) PostMessageW(m_hWnd, NMSG_CORVANE_SHOWHIDE, 0, 2);
   } else if (msg == INNER_MSG_FRAME_RATE_CHANGE) {
-    if (lParam != g_nPhoneFrameRate) CorvaneSendData::GetInstance()->SendFrameRateChange(static_cast<int>(lParam));
+    if (lParam != g_nPhoneFrameRate)
+      CorvaneSendData::GetInstance()->SendFrameRateChange(static_cast<int>(lParam));
   } else if (msg == INNER_MSG_PHONE_CORVANE_EXIT) {
     Corvane_Adb_TcpDisconnect(kAdbAllChannels);
     PostMessageW(m_hWnd, MESSAGE_CMD_REV, 0, kCmdBackground);
@@ -202,7 +207,8 @@ void CAppMainWndEngine::OnScreenMessage(UINT msg, WPARAM /*wParam*/, LPARAM lPar
       g_CorvaneAppFlags.m_bPhoneForeground = 1;
     } else if (lParam == kCmdBackground) {
       g_CorvaneAppFlags.m_bPhoneForeground = 0;
-      if (g_CorvaneAppFlags.m_bUsbIn && !g_CorvaneAppFlags.m_bCalling) DibBmp::GetInstance().SetPictureBusy(0);
+      if (g_CorvaneAppFlags.m_bUsbIn && !g_CorvaneAppFlags.m_bCalling)
+        DibBmp::GetInstance().SetPictureBusy(0);
     }
   } else if (msg == INNER_MSG_CORVANE_CALLING_STATE) {
     if (lParam == 1) g_CorvaneAppFlags.m_bCalling = 1;
@@ -226,8 +232,8 @@ void CAppMainWndEngine::OnTimer(UINT_PTR id) {
     KillTimer(m_hWnd, TIMER_ID_SEND_INFO_MD);
     CErrorLog* errorLog = CErrorLog::GetInstance();
     if (!IsVideoDataReceived()) errorLog->AddLine(CErrorLog::kLineNoVideo);
-    EngineLog("!!!!!!! Statistic    %d, %d     time=%d  \n", g_ConnectStatRecord.contotal, g_nConnectCount.load(),
-              g_ConnectStatRecord.contime);
+    EngineLog("!!!!!!! Statistic    %d, %d     time=%d  \n", g_ConnectStatRecord.contotal,
+              g_nConnectCount.load(), g_ConnectStatRecord.contime);
     if (g_CorvaneAppFlags.m_bUsbIn) {
       CorvaneSendData::GetInstance()->SendConnectStatistics(g_ConnectStatRecord, errorLog);
       errorLog->Clear();
@@ -270,7 +276,7 @@ void CAppMainWndEngine::SendTouch(int action, int x, int y) {
 }
 
 bool CAppMainWndEngine::OnLButtonDown(int x, int y) {
-  if (m_bPressed) return false;   // a second press without a release is dropped whole
+  if (m_bPressed) return false;  // a second press without a release is dropped whole
   m_bPressed = 1;
   SendTouch(kTouchDown, x, y);
   return true;

@@ -11,8 +11,8 @@
 class DibBmp;
 
 // Window timers of the root window.
-#define TIMER_ID_REPAINT 275        // 1200 ms after USB out: repaint the whole window
-#define TIMER_ID_USB_IN 1365        // 200 ms after USB in: wake the sequencer
+#define TIMER_ID_REPAINT 275  // 1200 ms after USB out: repaint the whole window
+#define TIMER_ID_USB_IN 1365  // 200 ms after USB in: wake the sequencer
 // Connection-screen timer: 1000 ms after the phone's encoder reported ready, touches may start
 // even when no foreground report came.
 #define TIMER_ID_ENCODER_FOREGROUND 345

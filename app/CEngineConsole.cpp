@@ -21,7 +21,9 @@ bool ParseInteger(const std::string& text, long long lo, long long hi, long long
   return true;
 }
 
-std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string Widen(const std::string& ascii) {
+  return std::u16string(ascii.begin(), ascii.end());
+}
 
 std::string Narrow(const std::u16string& wide) {
   std::string out;
@@ -65,7 +67,8 @@ CEngineConsole::Command CEngineConsole::Parse(const std::string& line) {
   } else if (verb == "msg" && words.size() == 4) {
     long long w = 0;
     long long l = 0;
-    if (!ParseInteger(words[2], 0, 0xFFFFFFFFLL, &w) || !ParseInteger(words[3], INT32_MIN, 0xFFFFFFFFLL, &l)) {
+    if (!ParseInteger(words[2], 0, 0xFFFFFFFFLL, &w) ||
+        !ParseInteger(words[3], INT32_MIN, 0xFFFFFFFFLL, &l)) {
       return cmd;
     }
     cmd.kind = kMsg;
@@ -76,7 +79,9 @@ CEngineConsole::Command CEngineConsole::Parse(const std::string& line) {
   return cmd;
 }
 
-UINT CEngineConsole::Register(const std::string& name) { return RegisterWindowMessageW(Widen(name).c_str()); }
+UINT CEngineConsole::Register(const std::string& name) {
+  return RegisterWindowMessageW(Widen(name).c_str());
+}
 
 std::string CEngineConsole::Format(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg < kFirstRegistered) return std::string();

@@ -17,13 +17,13 @@ class CEngineConsole {
 
   struct Command {
     Kind kind = kEmpty;
-    UINT touchMsg = 0;   // WM_LBUTTONDOWN, WM_MOUSEMOVE or WM_LBUTTONUP
+    UINT touchMsg = 0;  // WM_LBUTTONDOWN, WM_MOUSEMOVE or WM_LBUTTONUP
     int x = 0;
     int y = 0;
-    std::string name;    // msg: the registered message's name
+    std::string name;  // msg: the registered message's name
     WPARAM wParam = 0;
     LPARAM lParam = 0;
-    std::string file;    // dump
+    std::string file;  // dump
   };
 
   // "touch down|move|up X Y" (0..65535 each), "msg NAME WPARAM LPARAM", "dump FILE", "quit",

@@ -27,7 +27,7 @@
 namespace {
 
 // Private messages of the engine program's own window.
-const UINT WM_ENGINE_DUMP = WM_USER + 1;   // lParam: a std::string* with the host path (freed here)
+const UINT WM_ENGINE_DUMP = WM_USER + 1;  // lParam: a std::string* with the host path (freed here)
 const UINT WM_ENGINE_QUIT = WM_USER + 2;
 
 CAppMainWndEngine g_engine;
@@ -183,7 +183,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "corvane-engine: no window\n");
     return 1;
   }
-  wce::SetBroadcastTap([](UINT msg, WPARAM wParam, LPARAM lParam) { g_console.OnBroadcast(msg, wParam, lParam); });
+  wce::SetBroadcastTap(
+      [](UINT msg, WPARAM wParam, LPARAM lParam) { g_console.OnBroadcast(msg, wParam, lParam); });
 
   if (!wce::CUsbTcpBackend::GetInstance().StartFromEnvironment()) {
     std::fprintf(stderr, "corvane-engine: CORVANE_PHONE is not set; waiting for no phone\n");

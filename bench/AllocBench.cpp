@@ -91,14 +91,14 @@ int main(int argc, char** argv) {
     headerMallocs += CAllocCounter::Mallocs();
   }
 
-  std::printf("(e) allocations per picture in steady state, read step and decode, %d pictures after %d\n", pictures,
-              warmup);
+  std::printf("(e) allocations per picture in steady state, read step and decode, %d pictures after %d\n",
+              pictures, warmup);
   const double perPicture = static_cast<double>(news) / pictures;
   const double libPerPicture = static_cast<double>(bareMallocs + headerMallocs) / pictures;
   // The engine's share: what the read step and decode allocate beyond libturbojpeg's own calls.
   const double enginePerPicture = static_cast<double>(mallocs) / pictures - libPerPicture;
-  CBenchReport::Result("e", "engine-allocations/picture", enginePerPicture < 0 ? 0 : enginePerPicture, "allocs",
-                       "==0");
+  CBenchReport::Result("e", "engine-allocations/picture", enginePerPicture < 0 ? 0 : enginePerPicture,
+                       "allocs", "==0");
   CBenchReport::Result("e", "operator-new/picture", perPicture, "allocs", "==0");
   CBenchReport::Result("e", "all-mallocs-with-libturbojpeg/picture", static_cast<double>(mallocs) / pictures,
                        "allocs", "");

@@ -20,7 +20,9 @@ std::atomic<uint64_t> s_nMallocs[CAllocCounter::kParts];
 // Plain thread-local data: its first use must not allocate (malloc itself reads it).
 thread_local int t_nPart = -1;
 
-inline bool Counting() { return t_nPart >= 0 && s_bOn.load(std::memory_order_relaxed); }
+inline bool Counting() {
+  return t_nPart >= 0 && s_bOn.load(std::memory_order_relaxed);
+}
 
 void* New(size_t size) {
   if (Counting()) s_nNews[t_nPart].fetch_add(1, std::memory_order_relaxed);
@@ -55,9 +57,15 @@ void CAllocCounter::Start() {
   s_bOn = true;
 }
 
-void CAllocCounter::Stop() { s_bOn = false; }
-uint64_t CAllocCounter::News(int part) { return Sum(s_nNews, part); }
-uint64_t CAllocCounter::Mallocs(int part) { return Sum(s_nMallocs, part); }
+void CAllocCounter::Stop() {
+  s_bOn = false;
+}
+uint64_t CAllocCounter::News(int part) {
+  return Sum(s_nNews, part);
+}
+uint64_t CAllocCounter::Mallocs(int part) {
+  return Sum(s_nMallocs, part);
+}
 
 extern "C" void* malloc(size_t size) {
   if (Counting()) s_nMallocs[t_nPart].fetch_add(1, std::memory_order_relaxed);
@@ -74,10 +82,16 @@ extern "C" void* realloc(void* p, size_t size) {
   return __libc_realloc(p, size);
 }
 
-extern "C" void free(void* p) { __libc_free(p); }
+extern "C" void free(void* p) {
+  __libc_free(p);
+}
 
-void* operator new(size_t size) { return New(size); }
-void* operator new[](size_t size) { return New(size); }
+void* operator new(size_t size) {
+  return New(size);
+}
+void* operator new[](size_t size) {
+  return New(size);
+}
 void* operator new(size_t size, const std::nothrow_t&) noexcept {
   try {
     return New(size);
@@ -92,7 +106,15 @@ void* operator new[](size_t size, const std::nothrow_t&) noexcept {
     return nullptr;
   }
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+  std::free(p);
+}

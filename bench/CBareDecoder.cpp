@@ -11,14 +11,18 @@ const int CBareDecoder::kFlags =
     TJFLAG_BOTTOMUP | TJFLAG_FASTUPSAMPLE | TJFLAG_NOREALLOC | TJFLAG_FASTDCT | TJFLAG_ACCURATEDCT;
 
 CBareDecoder::CBareDecoder(int width, int height)
-    : m_handle(tjInitDecompress()), m_nWidth(width), m_nHeight(height),
+    : m_handle(tjInitDecompress()),
+      m_nWidth(width),
+      m_nHeight(height),
       m_buffer(static_cast<size_t>(width) * height * 4) {}
 
 CBareDecoder::~CBareDecoder() {
   if (m_handle != nullptr) tjDestroy(m_handle);
 }
 
-bool CBareDecoder::Decode(const std::vector<uint8_t>& jpeg) { return DecodeInto(jpeg, m_buffer.data(), m_nWidth * 4); }
+bool CBareDecoder::Decode(const std::vector<uint8_t>& jpeg) {
+  return DecodeInto(jpeg, m_buffer.data(), m_nWidth * 4);
+}
 
 bool CBareDecoder::DecodeInto(const std::vector<uint8_t>& jpeg, uint8_t* dst, int pitch) {
   if (m_handle == nullptr || dst == nullptr) return false;
@@ -29,8 +33,8 @@ bool CBareDecoder::DecodeInto(const std::vector<uint8_t>& jpeg, uint8_t* dst, in
 bool CBareDecoder::ReadHeader(const std::vector<uint8_t>& jpeg) {
   int width = 0, height = 0, subsamp = 0;
   return m_handle != nullptr &&
-         tjDecompressHeader2(m_handle, const_cast<unsigned char*>(jpeg.data()), static_cast<unsigned long>(jpeg.size()),
-                             &width, &height, &subsamp) == 0;
+         tjDecompressHeader2(m_handle, const_cast<unsigned char*>(jpeg.data()),
+                             static_cast<unsigned long>(jpeg.size()), &width, &height, &subsamp) == 0;
 }
 
 double CBareDecoder::MedianUs(const std::vector<std::vector<uint8_t>>& jpegs, int rounds) {
@@ -46,7 +50,8 @@ double CBareDecoder::MedianUs(const std::vector<std::vector<uint8_t>>& jpegs, in
   return CBenchReport::Median(samples);
 }
 
-double CBareDecoder::MedianAfterPauseUs(const std::vector<std::vector<uint8_t>>& jpegs, int pauseMs, size_t count) {
+double CBareDecoder::MedianAfterPauseUs(const std::vector<std::vector<uint8_t>>& jpegs, int pauseMs,
+                                        size_t count) {
   std::vector<double> samples;
   for (size_t i = 0; i < count && !jpegs.empty(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));

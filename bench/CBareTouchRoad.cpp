@@ -14,7 +14,8 @@ const size_t kHeaderSize = 24;
 const int kPollMs = 100;
 
 int64_t NowNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
       .count();
 }
 
@@ -63,7 +64,9 @@ void CBareTouchRoad::Event::Wake() {
 
 CBareTouchRoad::CBareTouchRoad(size_t payload) : m_nPayload(payload), m_packet(kHeaderSize + payload, 0x5A) {}
 
-CBareTouchRoad::~CBareTouchRoad() { Stop(); }
+CBareTouchRoad::~CBareTouchRoad() {
+  Stop();
+}
 
 bool CBareTouchRoad::Start(std::string* error) {
   const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -150,7 +153,8 @@ void CBareTouchRoad::PhoneThread() {
     if (ready < 0 && errno == EINTR) continue;
     if (ready < 0) break;
     if (ready == 0) continue;
-    if (!RecvAll(m_readFd, in.data(), kHeaderSize) || !RecvAll(m_readFd, in.data() + kHeaderSize, m_nPayload)) break;
+    if (!RecvAll(m_readFd, in.data(), kHeaderSize) || !RecvAll(m_readFd, in.data() + kHeaderSize, m_nPayload))
+      break;
     const int64_t now = NowNs();
     {
       std::lock_guard<std::mutex> lock(m_doneLock);

@@ -57,9 +57,9 @@ class CBareTouchRoad {
   Event m_queued;
   std::mutex m_doneLock;
   std::condition_variable m_doneCv;
-  uint64_t m_nDone = 0;          // passes read by the phone thread, under m_doneLock
-  int64_t m_nReadNs = 0;         // when the last one was, under m_doneLock
-  std::atomic<int64_t> m_nWindowNs{0};   // when the second thread last woke
+  uint64_t m_nDone = 0;                 // passes read by the phone thread, under m_doneLock
+  int64_t m_nReadNs = 0;                // when the last one was, under m_doneLock
+  std::atomic<int64_t> m_nWindowNs{0};  // when the second thread last woke
   std::vector<uint8_t> m_packet;
   std::thread m_window;
   std::thread m_writer;

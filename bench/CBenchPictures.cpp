@@ -35,7 +35,8 @@ CBenchPictures::Set CBenchPictures::Textured(int count, int width, int height) {
     }
     unsigned char* out = nullptr;
     unsigned long size = 0;
-    if (tjCompress2(compressor, rgb.data(), width, 0, height, TJPF_RGB, &out, &size, TJSAMP_420, 80, 0) == 0) {
+    if (tjCompress2(compressor, rgb.data(), width, 0, height, TJPF_RGB, &out, &size, TJSAMP_420, 80, 0) ==
+        0) {
       set.jpegs.emplace_back(out, out + size);
     }
     if (out != nullptr) tjFree(out);

@@ -35,8 +35,8 @@ bool Met(double value, const std::string& target) {
 }
 }  // namespace
 
-void CBenchReport::Result(const std::string& id, const std::string& name, double value, const std::string& unit,
-                          const std::string& target) {
+void CBenchReport::Result(const std::string& id, const std::string& name, double value,
+                          const std::string& unit, const std::string& target) {
   const char* status = target.empty() ? "-" : (Met(value, target) ? "ok" : "MISSED");
   std::printf("RESULT %s %s %.3f %s %s %s\n", id.c_str(), name.c_str(), value, unit.c_str(),
               target.empty() ? "-" : target.c_str(), status);

@@ -39,7 +39,7 @@ BOOL CountedDeviceRead(HANDLE h, LPVOID buf, DWORD len, LPDWORD read) {
 }
 
 void CountDeviceReaders() {
-  wce::CDeviceManager::GetInstance();   // made first: it hooks itself in, to be hooked over here
+  wce::CDeviceManager::GetInstance();  // made first: it hooks itself in, to be hooked over here
   wce::StreamDeviceHooks hooks;
   hooks.open = [](LPCWSTR name, DWORD access, DWORD share) {
     return wce::CDeviceManager::GetInstance().Open(name, access, share);
@@ -74,12 +74,14 @@ std::atomic<int64_t> CBenchStack::s_nTouchReturnUs{0};
 
 CBenchStack::CBenchStack() = default;
 
-CBenchStack::~CBenchStack() { Stop(); }
+CBenchStack::~CBenchStack() {
+  Stop();
+}
 
 uint32_t CBenchStack::ReadPatternFrame(const uint8_t* bits, int height, int stride) {
   if (bits == nullptr) return 0;
   const int cell = kWidth / 24;
-  const int y = std::max(8, kHeight / 6) / 2;   // the middle of the band
+  const int y = std::max(8, kHeight / 6) / 2;  // the middle of the band
   const uint8_t* row = bits + static_cast<size_t>(height - 1 - y) * stride;
   uint32_t frame = 0;
   for (int i = 0; i < 24; ++i) {
@@ -95,16 +97,19 @@ void CBenchStack::DrawObserver(DibBmp* surface) {
   const uint64_t n = s_nShown.fetch_add(1);
   const uint64_t i = n - s_nShownBase.load();
   if (i < kMaxShown) {
-    s_shown[i] = Shown{now, surface->GetBitCount() == 32
-                                ? ReadPatternFrame(surface->GetBits(), surface->GetHeight(), surface->GetStride())
-                                : 0};
+    s_shown[i] =
+        Shown{now, surface->GetBitCount() == 32
+                       ? ReadPatternFrame(surface->GetBits(), surface->GetHeight(), surface->GetStride())
+                       : 0};
   }
   const int was = CAllocCounter::SwitchThisThread(kAllocPaint);
   CAppMainWndEngine::DrawPictureCallback(surface);
   CAllocCounter::SwitchThisThread(was);
 }
 
-void CBenchStack::ClearShown() { s_nShownBase = s_nShown.load(); }
+void CBenchStack::ClearShown() {
+  s_nShownBase = s_nShown.load();
+}
 
 std::vector<CBenchStack::Shown> CBenchStack::ShownPictures() const {
   const uint64_t n = std::min<uint64_t>(s_nShown.load() - s_nShownBase.load(), kMaxShown);
@@ -163,8 +168,8 @@ void CBenchStack::EngineThread(std::string address) {
   wc.lpfnWndProc = BenchWndProc;
   wc.lpszClassName = u"CorvaneBenchWnd";
   RegisterClassW(&wc);
-  HWND hwnd = CreateWindowExW(0, wc.lpszClassName, u"WND_CORVANE", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight,
-                              nullptr, nullptr, nullptr, nullptr);
+  HWND hwnd = CreateWindowExW(0, wc.lpszClassName, u"WND_CORVANE", WS_POPUP | WS_VISIBLE, 0, 0, kWidth,
+                              kHeight, nullptr, nullptr, nullptr, nullptr);
   if (!hwnd) return;
   m_hWnd = hwnd;
   wce::CUsbTcpBackend::GetInstance().Start(address);
@@ -172,7 +177,8 @@ void CBenchStack::EngineThread(std::string address) {
   SetPictureDrawCallback(DrawObserver);
   m_bEngineUp = true;
   MSG msg;
-  while (!g_quit && !g_engine.IsExitRequested() && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  while (!g_quit && !g_engine.IsExitRequested() && GetMessageW(&msg, nullptr, 0, 0) > 0)
+    DispatchMessageW(&msg);
   g_engine.Shutdown();
   wce::CUsbTcpBackend::GetInstance().Stop();
   DestroyWindow(hwnd);

@@ -34,7 +34,8 @@ void Compare(const CBenchPictures::Set& set, int rounds) {
       for (int k = 0; k < 3; ++k) {
         const int side = (k + r) % 3;
         const CBenchReport::Clock::time_point t0 = CBenchReport::Clock::now();
-        bool ok = side == 0   ? DecodeJpgToSurface(j.data(), static_cast<DWORD>(j.size()), kWidth, kHeight) != nullptr
+        bool ok = side == 0
+                      ? DecodeJpgToSurface(j.data(), static_cast<DWORD>(j.size()), kWidth, kHeight) != nullptr
                   : side == 1 ? bare.Decode(j)
                               : bare.DecodeInto(j, surface.GetBits(), surface.GetStride());
         const double us = CBenchReport::SinceUs(t0);
@@ -53,10 +54,13 @@ void Compare(const CBenchPictures::Set& set, int rounds) {
   // The same destination on both sides: what the engine's code adds, the memory's effect left out.
   CBenchReport::Result("a", "decode-to-surface/bare-same-memory-" + set.name, e / bs, "ratio", "");
   char line[200];
-  std::snprintf(line, sizeof line, "%s: %zu JPEGs of %zu bytes mean, %zu decodes each side: surface %.1f us, bare %.1f us (medians)",
-                set.name.c_str(), set.jpegs.size(), CBenchPictures::MeanSize(set), engine.size(), e, b);
+  std::snprintf(
+      line, sizeof line,
+      "%s: %zu JPEGs of %zu bytes mean, %zu decodes each side: surface %.1f us, bare %.1f us (medians)",
+      set.name.c_str(), set.jpegs.size(), CBenchPictures::MeanSize(set), engine.size(), e, b);
   CBenchReport::Note(line);
-  std::snprintf(line, sizeof line, "bare tjDecompress2 into the surface's own memory: %.1f us (ratio %.3f to the plain buffer)",
+  std::snprintf(line, sizeof line,
+                "bare tjDecompress2 into the surface's own memory: %.1f us (ratio %.3f to the plain buffer)",
                 bs, bs / b);
   CBenchReport::Note(line);
 }
@@ -70,8 +74,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bench_decode: no JPEG library or no surface\n");
     return 0;
   }
-  std::printf("(a) decoding into the surface vs bare tjDecompress2, %dx%d, 32 bits, engine library %s\n", kWidth,
-              kHeight, DecJpg_LoadedPath().c_str());
+  std::printf("(a) decoding into the surface vs bare tjDecompress2, %dx%d, 32 bits, engine library %s\n",
+              kWidth, kHeight, DecJpg_LoadedPath().c_str());
   Compare(CBenchPictures::Pattern(16, kWidth, kHeight), rounds);
   Compare(CBenchPictures::Textured(8, kWidth, kHeight), rounds);
   UninitJpgLib();

@@ -50,7 +50,8 @@ const size_t kPausedDecodes = 60;
 // How long the bare decode rate of the pictures sent unthrottled is measured.
 const double kBareRateSeconds = 1.5;
 
-std::string Format(const char* fmt, double a, double b = 0, double c = 0, double d = 0, double e = 0, double f = 0) {
+std::string Format(const char* fmt, double a, double b = 0, double c = 0, double d = 0, double e = 0,
+                   double f = 0) {
   char line[400];
   std::snprintf(line, sizeof line, fmt, a, b, c, d, e, f);
   return line;
@@ -82,7 +83,8 @@ HostWriteLog HostWrites(phonesim::CPhoneSim& phone, const std::string& port) {
     }
   }
   for (const phonesim::SPacketRecord& p : phone.Record().Packets()) {
-    if (p.from_host && p.command == phonesim::A_WRTE && std::find(ids.begin(), ids.end(), p.arg1) != ids.end()) {
+    if (p.from_host && p.command == phonesim::A_WRTE &&
+        std::find(ids.begin(), ids.end(), p.arg1) != ids.end()) {
       log.times.push_back(p.time_us);
       log.lengths.push_back(p.data_length);
     }
@@ -148,7 +150,8 @@ void TouchToPhone(CBenchStack& stack, const Settings& s) {
     queue.push_back(static_cast<double>(t.dispatchUs - t.postUs));
     handler.push_back(static_cast<double>(t.returnUs - t.dispatchUs));
     // The WRTE that carried it: the host's last one on the touch stream before the app had it.
-    auto w = std::upper_bound(writes.times.begin(), writes.times.end(), t.parsedUs - stack.PhoneToSteadyUs(0));
+    auto w =
+        std::upper_bound(writes.times.begin(), writes.times.end(), t.parsedUs - stack.PhoneToSteadyUs(0));
     if (w != writes.times.begin()) {
       const int64_t arrived = stack.PhoneToSteadyUs(*(w - 1));
       bytes.push_back(static_cast<double>(arrived - t.postUs));
@@ -159,30 +162,36 @@ void TouchToPhone(CBenchStack& stack, const Settings& s) {
   const double median = CBenchReport::Median(bytes);
   const double floorMedian = CBenchReport::Median(bare);
   CBenchReport::Result("d", "touch-to-bytes-at-phonesim-median", median, "us", "<=200");
-  CBenchReport::Result("d", "touch-to-bytes-at-phonesim-p99", CBenchReport::Percentile(bytes, 0.99), "us", "");
+  CBenchReport::Result("d", "touch-to-bytes-at-phonesim-p99", CBenchReport::Percentile(bytes, 0.99), "us",
+                       "");
   CBenchReport::Result("d", "touch-to-app-parsed-median", CBenchReport::Median(total), "us", "");
   if (floorMedian > 0) {
-    CBenchReport::Result("d'", "touch-to-bytes-median/bare-touch-road", median / floorMedian, "ratio", "<=1.3");
+    CBenchReport::Result("d'", "touch-to-bytes-median/bare-touch-road", median / floorMedian, "ratio",
+                         "<=1.3");
   } else {
-    CBenchReport::Note("no floor for the touch figure: " + (haveFloor ? std::string("no pass came through") : error));
+    CBenchReport::Note("no floor for the touch figure: " +
+                       (haveFloor ? std::string("no pass came through") : error));
   }
-  CBenchReport::Note(Format("%.0f of %.0f touches reached the phone", static_cast<double>(touches.size()), s.touches));
-  CBenchReport::Note(Format("bare touch road (two wake-ups, a %.0f-byte header and a %.0f-byte payload written on "
-                            "loopback TCP, read by a thread in poll): median %.0f us, p99 %.0f us; medians: post -> "
-                            "second thread %.0f us, second thread -> bytes read %.0f us",
-                            24, warm.lengths.empty() ? 0 : warm.lengths.back(), floorMedian,
-                            CBenchReport::Percentile(bare, 0.99), CBenchReport::Median(bareToWindow),
-                            CBenchReport::Median([&] {
-                              std::vector<double> rest;
-                              for (size_t k = 0; k < bare.size(); ++k) rest.push_back(bare[k] - bareToWindow[k]);
-                              return rest;
-                            }())));
-  CBenchReport::Note(Format("medians: post -> window procedure %.0f us; engine handler (scale, send) %.0f us; "
-                            "window procedure -> WRTE read by phonesim %.0f us; WRTE -> phone app parsed it %.0f us",
-                            CBenchReport::Median(queue), CBenchReport::Median(handler), CBenchReport::Median(toPhone),
-                            CBenchReport::Median(inPhone)));
-  CBenchReport::Note(Format("p99: post -> window procedure %.0f us; window procedure -> WRTE read by phonesim %.0f us",
-                            CBenchReport::Percentile(queue, 0.99), CBenchReport::Percentile(toPhone, 0.99)));
+  CBenchReport::Note(
+      Format("%.0f of %.0f touches reached the phone", static_cast<double>(touches.size()), s.touches));
+  CBenchReport::Note(Format(
+      "bare touch road (two wake-ups, a %.0f-byte header and a %.0f-byte payload written on "
+      "loopback TCP, read by a thread in poll): median %.0f us, p99 %.0f us; medians: post -> "
+      "second thread %.0f us, second thread -> bytes read %.0f us",
+      24, warm.lengths.empty() ? 0 : warm.lengths.back(), floorMedian, CBenchReport::Percentile(bare, 0.99),
+      CBenchReport::Median(bareToWindow), CBenchReport::Median([&] {
+        std::vector<double> rest;
+        for (size_t k = 0; k < bare.size(); ++k) rest.push_back(bare[k] - bareToWindow[k]);
+        return rest;
+      }())));
+  CBenchReport::Note(
+      Format("medians: post -> window procedure %.0f us; engine handler (scale, send) %.0f us; "
+             "window procedure -> WRTE read by phonesim %.0f us; WRTE -> phone app parsed it %.0f us",
+             CBenchReport::Median(queue), CBenchReport::Median(handler), CBenchReport::Median(toPhone),
+             CBenchReport::Median(inPhone)));
+  CBenchReport::Note(
+      Format("p99: post -> window procedure %.0f us; window procedure -> WRTE read by phonesim %.0f us",
+             CBenchReport::Percentile(queue, 0.99), CBenchReport::Percentile(toPhone, 0.99)));
 }
 
 uint32_t Be32(const std::vector<uint8_t>& b, size_t o) {
@@ -239,7 +248,8 @@ std::map<uint32_t, SentPicture> SentPictures(const std::vector<VideoStreamLog>& 
       const size_t end = o + 12 + Be32(bytes, o);
       if (end > bytes.size()) break;
       if (Be32(bytes, o + 8) == phonesim::APPMSG_PICTURE) {
-        const size_t w = static_cast<size_t>(std::lower_bound(log.ends.begin(), log.ends.end(), end) - log.ends.begin());
+        const size_t w =
+            static_cast<size_t>(std::lower_bound(log.ends.begin(), log.ends.end(), end) - log.ends.begin());
         if (w < log.sentAt.size() && log.sentAt[w] >= fromUs) {
           SentPicture pic;
           pic.lastByteUs = log.sentAt[w];
@@ -302,12 +312,13 @@ double LibraryMallocsPerPicture(const std::vector<std::vector<uint8_t>>& jpegs) 
     bare.Decode(j);
   }
   CAllocCounter::Stop();
-  return static_cast<double>(CAllocCounter::Mallocs(CBenchStack::kAllocBench)) / static_cast<double>(jpegs.size());
+  return static_cast<double>(CAllocCounter::Mallocs(CBenchStack::kAllocBench)) /
+         static_cast<double>(jpegs.size());
 }
 
 // (e') over a window in which pictures were shown.
-void AllocationsPerPicture(const AllocSnapshot& a, double pictures, double libPerPicture, const std::string& id,
-                           const std::string& when, const std::string& target) {
+void AllocationsPerPicture(const AllocSnapshot& a, double pictures, double libPerPicture,
+                           const std::string& id, const std::string& when, const std::string& target) {
   if (pictures <= 0) return;
   const double video = a.mallocs[CBenchStack::kAllocVideo] / pictures - libPerPicture;
   const double paint = a.mallocs[CBenchStack::kAllocPaint] / pictures;
@@ -315,14 +326,15 @@ void AllocationsPerPicture(const AllocSnapshot& a, double pictures, double libPe
   // libturbojpeg's count varies by a malloc now and then: the video thread's share is not below 0.
   const double total = std::max(0.0, video) + paint + reader;
   CBenchReport::Result(id, "whole-stack-allocations/picture-" + when, total, "allocs", target);
-  CBenchReport::Note(Format("per picture: link's USB reader and ring %.2f (operator new %.2f); video thread %.2f "
-                            "(operator new %.2f) beyond libturbojpeg's %.2f; draw callback %.2f",
-                            reader, a.news[CBenchStack::kAllocReader] / pictures, std::max(0.0, video),
-                            a.news[CBenchStack::kAllocVideo] / pictures, libPerPicture, paint));
-  CBenchReport::Note(Format("besides: below the reader's ReadFile (driver and USB host stack) %.2f a picture "
-                            "(operator new %.2f)",
-                            a.mallocs[CBenchStack::kAllocBelowRead] / pictures,
-                            a.news[CBenchStack::kAllocBelowRead] / pictures));
+  CBenchReport::Note(
+      Format("per picture: link's USB reader and ring %.2f (operator new %.2f); video thread %.2f "
+             "(operator new %.2f) beyond libturbojpeg's %.2f; draw callback %.2f",
+             reader, a.news[CBenchStack::kAllocReader] / pictures, std::max(0.0, video),
+             a.news[CBenchStack::kAllocVideo] / pictures, libPerPicture, paint));
+  CBenchReport::Note(Format(
+      "besides: below the reader's ReadFile (driver and USB host stack) %.2f a picture "
+      "(operator new %.2f)",
+      a.mallocs[CBenchStack::kAllocBelowRead] / pictures, a.news[CBenchStack::kAllocBelowRead] / pictures));
 }
 
 void PictureLatency(CBenchStack& stack, const Settings& s) {
@@ -336,7 +348,8 @@ void PictureLatency(CBenchStack& stack, const Settings& s) {
   const AllocSnapshot allocs = AllocSnapshot::Take();
   const std::vector<CBenchStack::Shown> shown = stack.ShownPictures();
   Sleep(300);
-  const std::map<uint32_t, SentPicture> sent = SentPictures(VideoStreams(stack.Phone()), fromPhoneUs - 1000000);
+  const std::map<uint32_t, SentPicture> sent =
+      SentPictures(VideoStreams(stack.Phone()), fromPhoneUs - 1000000);
 
   std::vector<double> total, toOkay, okayToShown;
   std::vector<std::vector<uint8_t>> jpegs;
@@ -359,24 +372,28 @@ void PictureLatency(CBenchStack& stack, const Settings& s) {
   CBenchReport::Result("b", "median-minus-bare-decode", median - decode, "us", "<=500");
   CBenchReport::Result("b'", "last-byte-to-surface-median-minus-bare-decode", median - decode, "us", "<=200");
   CBenchReport::Result("b'", "median-minus-bare-decode-after-30ms-asleep", median - paused, "us", "");
-  CBenchReport::Note(Format("%.0f pictures shown, %.0f matched to the phone's; bare decode of the same JPEGs %.0f us "
-                            "(median, back to back), %.0f us (median, each after %.0f ms asleep)",
-                            static_cast<double>(shown.size()), static_cast<double>(total.size()), decode, paused,
-                            kPauseBeforeDecodeMs));
-  CBenchReport::Note(Format("medians: last byte -> the host's OKAY of that WRTE read by phonesim %.0f us, "
-                            "that OKAY -> surface %.0f us (negative when the OKAY came back after the surface update)",
-                            CBenchReport::Median(toOkay), CBenchReport::Median(okayToShown)));
+  CBenchReport::Note(
+      Format("%.0f pictures shown, %.0f matched to the phone's; bare decode of the same JPEGs %.0f us "
+             "(median, back to back), %.0f us (median, each after %.0f ms asleep)",
+             static_cast<double>(shown.size()), static_cast<double>(total.size()), decode, paused,
+             kPauseBeforeDecodeMs));
+  CBenchReport::Note(
+      Format("medians: last byte -> the host's OKAY of that WRTE read by phonesim %.0f us, "
+             "that OKAY -> surface %.0f us (negative when the OKAY came back after the surface update)",
+             CBenchReport::Median(toOkay), CBenchReport::Median(okayToShown)));
   if (!shown.empty()) {
     const double n = static_cast<double>(shown.size());
-    const double videoThread = allocs.mallocs[CBenchStack::kAllocVideo] + allocs.mallocs[CBenchStack::kAllocPaint];
+    const double videoThread =
+        allocs.mallocs[CBenchStack::kAllocVideo] + allocs.mallocs[CBenchStack::kAllocPaint];
     CBenchReport::Result("e", "whole-stack-video-thread-mallocs/picture-at-" + std::to_string(s.fps) + "fps",
                          videoThread / n, "allocs", "");
-    CBenchReport::Note(Format("of which operator new %.2f, in the engine's draw callback (painting) %.2f; the rest "
-                              "is libturbojpeg's",
-                              (allocs.news[CBenchStack::kAllocVideo] + allocs.news[CBenchStack::kAllocPaint]) / n,
-                              allocs.mallocs[CBenchStack::kAllocPaint] / n));
-    AllocationsPerPicture(allocs, n, LibraryMallocsPerPicture(jpegs), "e'", "at-" + std::to_string(s.fps) + "fps",
-                          "==0");
+    CBenchReport::Note(
+        Format("of which operator new %.2f, in the engine's draw callback (painting) %.2f; the rest "
+               "is libturbojpeg's",
+               (allocs.news[CBenchStack::kAllocVideo] + allocs.news[CBenchStack::kAllocPaint]) / n,
+               allocs.mallocs[CBenchStack::kAllocPaint] / n));
+    AllocationsPerPicture(allocs, n, LibraryMallocsPerPicture(jpegs), "e'",
+                          "at-" + std::to_string(s.fps) + "fps", "==0");
   }
 }
 
@@ -387,7 +404,8 @@ std::vector<std::vector<uint8_t>> PicturesSentBetween(const std::vector<VideoStr
   std::vector<std::vector<uint8_t>> jpegs;
   for (auto& [frame, picture] : sent) {
     if (picture.lastByteUs > toUs) continue;
-    if (std::find(jpegs.begin(), jpegs.end(), picture.jpeg) == jpegs.end()) jpegs.push_back(std::move(picture.jpeg));
+    if (std::find(jpegs.begin(), jpegs.end(), picture.jpeg) == jpegs.end())
+      jpegs.push_back(std::move(picture.jpeg));
   }
   return jpegs;
 }
@@ -421,28 +439,30 @@ void PictureRate(CBenchStack& stack, const Settings& s) {
   CBenchReport::Result("c", "pictures-per-second-shown", shown / seconds, "pictures/s", ">=300");
   CBenchReport::Result("c", "pictures-per-second-sent", sent / seconds, "pictures/s", "");
   if (bareRate > 0) {
-    CBenchReport::Result("c'", "pictures-per-second-shown/bare-decode-rate", shown / seconds / bareRate, "ratio",
-                         ">=0.85");
+    CBenchReport::Result("c'", "pictures-per-second-shown/bare-decode-rate", shown / seconds / bareRate,
+                         "ratio", ">=0.85");
   }
-  CBenchReport::Note(Format("%.0f sent, %.0f shown in %.2f s; bare single-thread decode of the %.0f distinct JPEGs sent: "
-                            "%.0f pictures/s",
-                            sent, shown, seconds, static_cast<double>(jpegs.size()), bareRate));
+  CBenchReport::Note(
+      Format("%.0f sent, %.0f shown in %.2f s; bare single-thread decode of the %.0f distinct JPEGs sent: "
+             "%.0f pictures/s",
+             sent, shown, seconds, static_cast<double>(jpegs.size()), bareRate));
   size_t writes = 0;
   double meanBytes = 0, turnaround = 0;
   WriteTurnaround(logs, fromPhoneUs, toPhoneUs, &writes, &meanBytes, &turnaround);
-  CBenchReport::Note(Format("%.0f WRTEs of %.0f bytes mean (%.1f a picture sent); WRTE out -> host's OKAY read by "
-                            "phonesim %.0f us (median): one WRTE in flight per stream",
-                            static_cast<double>(writes), meanBytes, sent > 0 ? static_cast<double>(writes) / sent : 0,
-                            turnaround));
+  CBenchReport::Note(Format(
+      "%.0f WRTEs of %.0f bytes mean (%.1f a picture sent); WRTE out -> host's OKAY read by "
+      "phonesim %.0f us (median): one WRTE in flight per stream",
+      static_cast<double>(writes), meanBytes, sent > 0 ? static_cast<double>(writes) / sent : 0, turnaround));
   if (shown > 0) {
-    const double videoThread = allocs.mallocs[CBenchStack::kAllocVideo] + allocs.mallocs[CBenchStack::kAllocPaint];
+    const double videoThread =
+        allocs.mallocs[CBenchStack::kAllocVideo] + allocs.mallocs[CBenchStack::kAllocPaint];
     CBenchReport::Result("e", "whole-stack-video-thread-mallocs/picture", videoThread / shown, "allocs", "");
-    CBenchReport::Note(Format("video receive thread, all mallocs incl. libturbojpeg's (8 a picture in bench_alloc); "
-                              "operator new %.2f/picture; in the engine's draw callback (painting the window) "
-                              "%.2f mallocs, %.2f operator new /picture",
-                              (allocs.news[CBenchStack::kAllocVideo] + allocs.news[CBenchStack::kAllocPaint]) / shown,
-                              allocs.mallocs[CBenchStack::kAllocPaint] / shown,
-                              allocs.news[CBenchStack::kAllocPaint] / shown));
+    CBenchReport::Note(Format(
+        "video receive thread, all mallocs incl. libturbojpeg's (8 a picture in bench_alloc); "
+        "operator new %.2f/picture; in the engine's draw callback (painting the window) "
+        "%.2f mallocs, %.2f operator new /picture",
+        (allocs.news[CBenchStack::kAllocVideo] + allocs.news[CBenchStack::kAllocPaint]) / shown,
+        allocs.mallocs[CBenchStack::kAllocPaint] / shown, allocs.news[CBenchStack::kAllocPaint] / shown));
     AllocationsPerPicture(allocs, shown, LibraryMallocsPerPicture(jpegs), "e'", "unthrottled", "");
   }
 }
@@ -458,7 +478,11 @@ void WakeUpAllocations() {
     void (*fn)(HANDLE);
   };
   const Call calls[] = {
-      {"SetEvent+WaitForSingleObject", [](HANDLE e) { SetEvent(e); WaitForSingleObject(e, 300); }},
+      {"SetEvent+WaitForSingleObject",
+       [](HANDLE e) {
+         SetEvent(e);
+         WaitForSingleObject(e, 300);
+       }},
       {"WaitForSingleObject timing out", [](HANDLE e) { WaitForSingleObject(e, 0); }},
       {"Corvane_Adb_GetChannelDataSize", [](HANDLE) { Corvane_Adb_GetChannelDataSize(1); }},
       {"Corvane_Adb_IsChannelConnected", [](HANDLE) { Corvane_Adb_IsChannelConnected(1); }},
@@ -468,7 +492,8 @@ void WakeUpAllocations() {
     CAllocCounter::Start();
     for (int i = 0; i < n; ++i) c.fn(event);
     CAllocCounter::Stop();
-    line += Format(" %.2f", static_cast<double>(CAllocCounter::Mallocs(CBenchStack::kAllocBench)) / n) + " " + c.name + ";";
+    line += Format(" %.2f", static_cast<double>(CAllocCounter::Mallocs(CBenchStack::kAllocBench)) / n) + " " +
+            c.name + ";";
   }
   CloseHandle(event);
   CBenchReport::Note(line);

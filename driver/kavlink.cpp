@@ -14,7 +14,7 @@ namespace {
 
 const int kTransfers = 8;
 const DWORD kWaitMs = 1000;
-const DWORD kReadFlags = USB_IN_TRANSFER | USB_SHORT_TRANSFER_OK;   // 0x280
+const DWORD kReadFlags = USB_IN_TRANSFER | USB_SHORT_TRANSFER_OK;    // 0x280
 const DWORD kWriteFlags = USB_OUT_TRANSFER | USB_SHORT_TRANSFER_OK;  // 0x200
 const BYTE kAdbClass = 0xFF;
 const BYTE kAdbSubClass = 0x42;
@@ -58,7 +58,7 @@ HANDLE g_hUsbIn = nullptr;
 
 HANDLE g_hDebugEvent = nullptr;
 HANDLE g_hDebugThread = nullptr;
-HANDLE g_hDebugStop = nullptr;   // private: a set of the shared named event may be taken by another waiter
+HANDLE g_hDebugStop = nullptr;  // private: a set of the shared named event may be taken by another waiter
 std::atomic<bool> g_bDebugRun{false};
 
 // Reads and writes inside the driver. Detach and close release nothing until it is back to 0.
@@ -88,7 +88,9 @@ struct CallInFlight {
   ~CallInFlight() { g_nInFlight.fetch_sub(1); }
 };
 
-bool DeviceUsable(USB_PIPE pipe) { return g_bADBDeviceIn.load() && !g_bClosing.load() && pipe != nullptr; }
+bool DeviceUsable(USB_PIPE pipe) {
+  return g_bADBDeviceIn.load() && !g_bClosing.load() && pipe != nullptr;
+}
 
 DWORD SetEventOnCompletion(LPVOID param) {
   SetEvent(static_cast<HANDLE>(param));
@@ -188,7 +190,8 @@ void ReleaseTransferResources() {
 
 bool IsDeviceListed() {
   HKEY active = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\Active", 0, KEY_READ, &active) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\Active", 0, KEY_READ, &active) != ERROR_SUCCESS)
+    return false;
   bool found = false;
   for (DWORD i = 0; !found; ++i) {
     WCHAR sub[MAX_PATH];
@@ -199,7 +202,8 @@ bool IsDeviceListed() {
     WCHAR name[33] = {};
     DWORD cb = 32 * sizeof(WCHAR);
     DWORD type = 0;
-    if (RegQueryValueExW(key, u"Name", nullptr, &type, reinterpret_cast<LPBYTE>(name), &cb) == ERROR_SUCCESS &&
+    if (RegQueryValueExW(key, u"Name", nullptr, &type, reinterpret_cast<LPBYTE>(name), &cb) ==
+            ERROR_SUCCESS &&
         type == REG_SZ) {
       name[cb / sizeof(WCHAR)] = 0;
       found = _wcsicmp(name, kDeviceName) == 0;
@@ -235,10 +239,11 @@ bool TakeDevice(USB_HANDLE device, LPCUSB_FUNCS funcs, LPCUSB_CONFIGURATION conf
   LPCUSB_INTERFACE selected = nullptr;
   for (DWORD i = 0; i < config->dwNumInterfaces && !selected; ++i) {
     const USB_INTERFACE_DESCRIPTOR& d = config->lpInterfaces[i].Descriptor;
-    if (d.bInterfaceClass == kAdbClass && d.bInterfaceSubClass == kAdbSubClass && d.bInterfaceProtocol == kAdbProtocol)
+    if (d.bInterfaceClass == kAdbClass && d.bInterfaceSubClass == kAdbSubClass &&
+        d.bInterfaceProtocol == kAdbProtocol)
       selected = &config->lpInterfaces[i];
   }
-  if (!selected) return false;   // another driver may take the device
+  if (!selected) return false;  // another driver may take the device
 
   USB_ENDPOINT_DESCRIPTOR edpIn{}, edpOut{};
   bool haveIn = false, haveOut = false;
@@ -391,13 +396,14 @@ void ADB_PowerDown(DWORD_PTR) {}
 void ADB_PowerUp(DWORD_PTR) {}
 
 DWORD ADB_Seek(DWORD_PTR, LONG, WORD) {
-  SetLastError(50);   // ERROR_NOT_SUPPORTED
+  SetLastError(50);  // ERROR_NOT_SUPPORTED
   return static_cast<DWORD>(-1);
 }
 
 DWORD ADB_Read(DWORD_PTR openContext, LPVOID buffer, DWORD count) {
   CallInFlight call;
-  if (!g_bADBDeviceIn.load() || !buffer || !g_lpUsbFuncs || !DeviceUsable(usbPipeRead.load()) || !g_bLockCreated)
+  if (!g_bADBDeviceIn.load() || !buffer || !g_lpUsbFuncs || !DeviceUsable(usbPipeRead.load()) ||
+      !g_bLockCreated)
     return 0;
   if (g_bDebugMSG)
     NKDbgPrintfW(u"[@@@@@@@] ADB_Read ------- (0X%x)  (0X%x)\r\n", static_cast<unsigned>(openContext), count);
@@ -417,15 +423,18 @@ DWORD ADB_Read(DWORD_PTR openContext, LPVOID buffer, DWORD count) {
 
 DWORD ADB_Write(DWORD_PTR openContext, LPCVOID buffer, DWORD count) {
   CallInFlight call;
-  if (!g_bADBDeviceIn.load() || !buffer || !g_lpUsbFuncs || !DeviceUsable(usbPipeWrite.load()) || !g_bLockCreated)
+  if (!g_bADBDeviceIn.load() || !buffer || !g_lpUsbFuncs || !DeviceUsable(usbPipeWrite.load()) ||
+      !g_bLockCreated)
     return 0;
   if (g_bDebugMSG)
-    NKDbgPrintfW(u"[@@@@@@@] ADB_Write ------- (0X%x)  (0X%x)\r\n", static_cast<unsigned>(openContext), count);
+    NKDbgPrintfW(u"[@@@@@@@] ADB_Write ------- (0X%x)  (0X%x)\r\n", static_cast<unsigned>(openContext),
+                 count);
   if (count > ADB_MAX_TRANSFER) count = ADB_MAX_TRANSFER;
-  BYTE* in = const_cast<BYTE*>(static_cast<const BYTE*>(buffer));   // OUT transfers only read it
+  BYTE* in = const_cast<BYTE*>(static_cast<const BYTE*>(buffer));  // OUT transfers only read it
   DWORD done = 0;
   while (done < count && DeviceUsable(usbPipeWrite.load())) {
-    const DWORD wrote = TransferChunk(false, in + done, count - done < g_dwPacketSize ? count - done : g_dwPacketSize);
+    const DWORD wrote =
+        TransferChunk(false, in + done, count - done < g_dwPacketSize ? count - done : g_dwPacketSize);
     if (wrote == 0) {
       // A stalled pipe: return what went out and let the caller's retry rule act.
       Sleep(10);
@@ -434,8 +443,10 @@ DWORD ADB_Write(DWORD_PTR openContext, LPCVOID buffer, DWORD count) {
     done += wrote;
   }
   if (g_bDebugMSG)
-    NKDbgPrintfW(u"[@@@@@@@] ADB_Write end (dwdValid=0X%x)  (Count=0X%x) (g_bADBDeviceIn=%d)  (usbPipeWrite=%d)   \r\n",
-                 done, count, static_cast<int>(g_bADBDeviceIn.load()), usbPipeWrite.load() ? 1 : 0);
+    NKDbgPrintfW(
+        u"[@@@@@@@] ADB_Write end (dwdValid=0X%x)  (Count=0X%x) (g_bADBDeviceIn=%d)  (usbPipeWrite=%d)   "
+        u"\r\n",
+        done, count, static_cast<int>(g_bADBDeviceIn.load()), usbPipeWrite.load() ? 1 : 0);
   return done;
 }
 
@@ -468,8 +479,9 @@ BOOL USBDeviceAttach(USB_HANDLE device, LPCUSB_FUNCS funcs, LPCUSB_INTERFACE, LP
   LPCUSB_CONFIGURATION config = info->lpActiveConfig;
   if (g_bDebugMSG) {
     NKDbgPrintfW(u"[@@@@@@@] USBDeviceAttach (0x%x) (%s) wTotalLength=%d bNumInterfaces=%d\r\n",
-                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(device)), uniqueDriverId ? uniqueDriverId : u"",
-                 config->Descriptor.wTotalLength, config->Descriptor.bNumInterfaces);
+                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(device)),
+                 uniqueDriverId ? uniqueDriverId : u"", config->Descriptor.wTotalLength,
+                 config->Descriptor.bNumInterfaces);
   }
   if (!TakeDevice(device, funcs, config, acceptControl)) return FALSE;
 

@@ -9,15 +9,17 @@
 
 // Device present: one 32-bit word out (1 attached, 0 not), written into an output buffer of at
 // least 4 bytes. The call itself always reports failure (last error 1): read the buffer.
-#define IOCTL_ADB_GET_DEVICE_IN CTL_CODE(FILE_DEVICE_UNKNOWN, 0x165, METHOD_BUFFERED, FILE_ANY_ACCESS)   // 0x220594
+#define IOCTL_ADB_GET_DEVICE_IN \
+  CTL_CODE(FILE_DEVICE_UNKNOWN, 0x165, METHOD_BUFFERED, FILE_ANY_ACCESS)  // 0x220594
 // Debug log: one 32-bit word in, non-zero on, zero off.
-#define IOCTL_ADB_SETDEBUG_MSG CTL_CODE(FILE_DEVICE_UNKNOWN, 0x167, METHOD_BUFFERED, FILE_ANY_ACCESS)    // 0x22059C
+#define IOCTL_ADB_SETDEBUG_MSG \
+  CTL_CODE(FILE_DEVICE_UNKNOWN, 0x167, METHOD_BUFFERED, FILE_ANY_ACCESS)  // 0x22059C
 
 #define ADB_MAX_TRANSFER 4096
 
 // Named events shared with the main program (auto-reset).
-#define ADB_EVENT_USB_OUT u"EVENT_ADB_USB_OUT"   // set at detach
-#define ADB_EVENT_USB_IN u"EVENT_ADB_USB_IN"     // set at attach; its event data is 255
+#define ADB_EVENT_USB_OUT u"EVENT_ADB_USB_OUT"  // set at detach
+#define ADB_EVENT_USB_IN u"EVENT_ADB_USB_IN"    // set at attach; its event data is 255
 // Another program switches the driver's log: set this event's data (non-zero on), then the event.
 #define ADB_EVENT_DEBUG_MSG u"EVENT_DEBUG_MSG"
 

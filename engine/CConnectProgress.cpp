@@ -19,7 +19,9 @@ CConnectProgress* CConnectProgress::Instance() {
   return made;
 }
 
-void CConnectProgress::Free() { delete s_pProgress.exchange(nullptr); }
+void CConnectProgress::Free() {
+  delete s_pProgress.exchange(nullptr);
+}
 
 void CConnectProgress::Clear() {
   for (int i = 0; i < 4; ++i) m_nWord[i] = 0;

@@ -23,4 +23,6 @@ CPackageBuffer::Fit CPackageBuffer::Reserve(uint32_t length) {
   return kGrown;
 }
 
-void CPackageBuffer::SetFailGrowth(bool fail) { s_bFailGrowth.store(fail); }
+void CPackageBuffer::SetFailGrowth(bool fail) {
+  s_bFailGrowth.store(fail);
+}

@@ -4,9 +4,12 @@
 
 #include <cstring>
 
-CPackageReader::CPackageReader(int channel, CorvaneChannel::ReadFn read, Framing framing, uint32_t initialSize,
-                               uint32_t limit, const LogNames& names, TypeCheck accepts)
-    : m_channel(channel, read), m_framing(framing), m_names(names), m_pfnAccepts(accepts),
+CPackageReader::CPackageReader(int channel, CorvaneChannel::ReadFn read, Framing framing,
+                               uint32_t initialSize, uint32_t limit, const LogNames& names, TypeCheck accepts)
+    : m_channel(channel, read),
+      m_framing(framing),
+      m_names(names),
+      m_pfnAccepts(accepts),
       m_buffer(initialSize, limit) {
   std::memset(m_header, 0, sizeof(m_header));
 }
@@ -25,7 +28,8 @@ void CPackageReader::Reset() {
 
 bool CPackageReader::ReadHeader() {
   if (m_bHeaderPending) return true;
-  const uint32_t size = m_framing == kCommandFrame ? CorvaneFrame::kCmdHeaderSize : CorvaneFrame::kStreamHeaderSize;
+  const uint32_t size =
+      m_framing == kCommandFrame ? CorvaneFrame::kCmdHeaderSize : CorvaneFrame::kStreamHeaderSize;
   if (m_channel.Buffered() < size) return false;
   if (!m_channel.Read(m_header, size)) return false;
   m_bHeaderPending = true;
@@ -64,7 +68,9 @@ bool CPackageReader::Skip(uint32_t length) {
   return m_channel.Skip(&m_nSkipRemaining);
 }
 
-bool CPackageReader::ContinueSkip() { return m_nSkipRemaining == 0 || m_channel.Skip(&m_nSkipRemaining); }
+bool CPackageReader::ContinueSkip() {
+  return m_nSkipRemaining == 0 || m_channel.Skip(&m_nSkipRemaining);
+}
 
 CPackageReader::Step CPackageReader::ReadStep() {
   std::lock_guard<std::mutex> lock(m_lock);

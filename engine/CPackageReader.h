@@ -77,7 +77,7 @@ class CPackageReader {
   uint8_t m_header[CorvaneFrame::kStreamHeaderSize];
   CPackageBuffer m_buffer;
   uint32_t m_nLength = 0;
-  uint32_t m_nTimestamp = 0;   // stream frames only; carried, not used
+  uint32_t m_nTimestamp = 0;  // stream frames only; carried, not used
   uint32_t m_nType = 0;
   bool m_bHeaderPending = false;
   // Bytes of a package that could not be held, still to be read past.

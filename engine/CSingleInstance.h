@@ -36,5 +36,5 @@ class CSingleInstance {
 
  private:
   std::atomic<T*> m_pObject{nullptr};
-  std::mutex m_lock;   // held only while an instance is made or taken
+  std::mutex m_lock;  // held only while an instance is made or taken
 };

@@ -9,7 +9,7 @@ struct ConnectStatRecord {
   int32_t contotal = 0;
   int32_t consuccess = 0;
   int32_t confailed = 0;
-  int32_t contime = 0;      // milliseconds from wake-up to the encoder start
+  int32_t contime = 0;  // milliseconds from wake-up to the encoder start
   int32_t nerrorcount = 0;
   std::string text;
 };

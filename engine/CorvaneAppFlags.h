@@ -6,11 +6,11 @@
 #include <atomic>
 
 struct CorvaneAppFlags {
-  std::atomic<int> m_bUsbIn{0};              // the phone is on USB (root window, USB in/out)
-  std::atomic<int> m_bPhoneForeground{0};    // touches go to the phone only while this is set
-  std::atomic<int> m_bCalling{0};            // a call is active on the phone
-  std::atomic<int> m_bWindowShown{1};        // the projection window is visible
-  std::atomic<int> m_bAppInstalled{1};       // cleared when the phone reported the app missing
+  std::atomic<int> m_bUsbIn{0};            // the phone is on USB (root window, USB in/out)
+  std::atomic<int> m_bPhoneForeground{0};  // touches go to the phone only while this is set
+  std::atomic<int> m_bCalling{0};          // a call is active on the phone
+  std::atomic<int> m_bWindowShown{1};      // the projection window is visible
+  std::atomic<int> m_bAppInstalled{1};     // cleared when the phone reported the app missing
 
   // Back to the start values (tests).
   void Reset() {

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
-bool CorvaneChannel::IsConnected() const { return Corvane_Adb_IsChannelConnected(m_nChannel) != 0; }
+bool CorvaneChannel::IsConnected() const {
+  return Corvane_Adb_IsChannelConnected(m_nChannel) != 0;
+}
 
 uint32_t CorvaneChannel::Buffered() const {
   int n = Corvane_Adb_GetChannelDataSize(m_nChannel);

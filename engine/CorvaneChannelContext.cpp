@@ -28,11 +28,19 @@ std::atomic<DWORD> ReconnectGuardTick{0};
 
 namespace {
 
-unsigned Hex(const void* p) { return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p)); }
+unsigned Hex(const void* p) {
+  return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p));
+}
 
-CorvaneChannelContext& Ctx() { return g_CorvaneChannelContext; }
-bool RevQuit() { return Ctx().m_bRevThreadQuit.load() != 0; }
-bool Connected(int channel) { return Corvane_Adb_IsChannelConnected(channel) != 0; }
+CorvaneChannelContext& Ctx() {
+  return g_CorvaneChannelContext;
+}
+bool RevQuit() {
+  return Ctx().m_bRevThreadQuit.load() != 0;
+}
+bool Connected(int channel) {
+  return Corvane_Adb_IsChannelConnected(channel) != 0;
+}
 
 void MakeEvent(HANDLE* event, LPCWSTR name) {
   if (!*event) *event = CreateEventW(nullptr, FALSE, FALSE, name);
@@ -59,9 +67,9 @@ struct SVideoHold {
   std::condition_variable changed;
   // Written under lock; the video thread reads it without, so that an unheld pass costs no lock.
   std::atomic<bool> requested{false};
-  unsigned releases = 0;    // under lock; a release and a new hold never meet within one park
-  bool parked = false;      // under lock
-  unsigned parkedAt = 0;    // under lock: the releases counted when the thread parked
+  unsigned releases = 0;  // under lock; a release and a new hold never meet within one park
+  bool parked = false;    // under lock
+  unsigned parkedAt = 0;  // under lock: the releases counted when the thread parked
 };
 SVideoHold s_videoHold;
 
@@ -104,7 +112,8 @@ int CreateChannelObjects(HWND mainWnd) {
   ctx.m_pMedia = CorvaneMedia::GetInstance();
   if (!ctx.m_pCommand || !ctx.m_pTts || !ctx.m_pVRecord || !ctx.m_pMedia) {
     EngineLog("!!!!!!! Corvane Channel Error CMD=0X%x , Video=0X%x , Media=0X%x, TTS=0X%x ,SoundR=0X%x \n",
-              Hex(ctx.m_pCommand), Hex(ctx.m_pPicture), Hex(ctx.m_pMedia), Hex(ctx.m_pTts), Hex(ctx.m_pVRecord));
+              Hex(ctx.m_pCommand), Hex(ctx.m_pPicture), Hex(ctx.m_pMedia), Hex(ctx.m_pTts),
+              Hex(ctx.m_pVRecord));
     return 0;
   }
   ctx.m_hMainWnd = mainWnd;
@@ -131,8 +140,8 @@ void CreateDataEvents() {
   int tts = Corvane_Adb_SetTcpDataNotifyEvent(3, ctx.m_hEvtTtsIn);
   Corvane_Adb_SetTcpDataNotifyEvent(4, ctx.m_hEvtSoundRecordIn);
   if (cmd < 0 || video < 0 || media < 0 || tts < 0) {
-    EngineLog("!!!!!!! Corvane_Adb_SetTcpDataNotifyEvent  (CMD: %d) (Video: %d)  (Media= %d) (TTS= %d)  \r\n", cmd,
-              video, media, tts);
+    EngineLog("!!!!!!! Corvane_Adb_SetTcpDataNotifyEvent  (CMD: %d) (Video: %d)  (Media= %d) (TTS= %d)  \r\n",
+              cmd, video, media, tts);
   }
 }
 
@@ -147,8 +156,10 @@ void ResetChannelReceivers() {
 }
 
 void RevThread() {
-  EngineLog("!!!!!!! RevThread g_hdThreadCmd=0X%x, g_hdThreadVideo=0X%x  g_hdThreadMedia=0X%x   g_hdThreadTTS=0X%x, \n",
-            Hex(g_hdThreadCmd), Hex(g_hdThreadVideo), Hex(g_hdThreadMedia), Hex(g_hdThreadTTS));
+  EngineLog(
+      "!!!!!!! RevThread g_hdThreadCmd=0X%x, g_hdThreadVideo=0X%x  g_hdThreadMedia=0X%x   "
+      "g_hdThreadTTS=0X%x, \n",
+      Hex(g_hdThreadCmd), Hex(g_hdThreadVideo), Hex(g_hdThreadMedia), Hex(g_hdThreadTTS));
   if (!g_hdThreadCmd) g_hdThreadCmd = CreateThread(nullptr, 0, CorvaneCMDThread, nullptr, 0, nullptr);
   if (!g_hdThreadVideo) g_hdThreadVideo = CreateThread(nullptr, 0, CorvaneVideoThread, nullptr, 0, nullptr);
   if (!g_hdThreadTTS) g_hdThreadTTS = CreateThread(nullptr, 0, CorvaneCMDTTSThread, nullptr, 0, nullptr);

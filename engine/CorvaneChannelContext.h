@@ -20,7 +20,7 @@ typedef void (*PictureDrawCallback)(DibBmp* surface);
 
 struct CorvaneChannelContext {
   std::atomic<HWND> m_hMainWnd{nullptr};
-  std::atomic<int> m_bSysInitQuit{0};   // the sequencer's quit flag (set by the root window)
+  std::atomic<int> m_bSysInitQuit{0};  // the sequencer's quit flag (set by the root window)
 
   CorvaneCommand* m_pCommand = nullptr;
   CorvaneTts* m_pTts = nullptr;
@@ -28,11 +28,11 @@ struct CorvaneChannelContext {
   CorvaneMedia* m_pMedia = nullptr;
   CorvanePicture* m_pPicture = nullptr;
 
-  HANDLE m_hEvtCmdIn = nullptr;           // "EVENT_CMD_IN", channel 0
-  HANDLE m_hEvtTtsIn = nullptr;           // "EVENT_TTS_IN", channel 3
-  HANDLE m_hEvtVideoIn = nullptr;         // "EVENT_VIDEO_IN", channel 1
-  HANDLE m_hEvtAudioIn = nullptr;         // "EVENT_AUDIO_IN", channel 2
-  HANDLE m_hEvtSoundRecordIn = nullptr;   // "EVENT_SOUND_RECORD_IN", channel 4
+  HANDLE m_hEvtCmdIn = nullptr;          // "EVENT_CMD_IN", channel 0
+  HANDLE m_hEvtTtsIn = nullptr;          // "EVENT_TTS_IN", channel 3
+  HANDLE m_hEvtVideoIn = nullptr;        // "EVENT_VIDEO_IN", channel 1
+  HANDLE m_hEvtAudioIn = nullptr;        // "EVENT_AUDIO_IN", channel 2
+  HANDLE m_hEvtSoundRecordIn = nullptr;  // "EVENT_SOUND_RECORD_IN", channel 4
 
   std::atomic<int> m_bRevThreadQuit{0};
 };

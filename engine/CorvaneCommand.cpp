@@ -52,13 +52,15 @@ void CorvaneCommand::DestroyInstance() {
 
 CorvaneCommand::CorvaneCommand()
     : m_hTargetWnd(HWND_BROADCAST),
-      m_reader(CORVANE_CHANNEL_CMD, Corvane_Adb_TcpRead_CMD, CPackageReader::kCommandFrame, kInitialSize, kMaxRevLen,
-               {"Command", "Command", true}) {
+      m_reader(CORVANE_CHANNEL_CMD, Corvane_Adb_TcpRead_CMD, CPackageReader::kCommandFrame, kInitialSize,
+               kMaxRevLen, {"Command", "Command", true}) {
   // Until the phone's encoder reports, the phone is taken to send the screen's size.
   if (g_nVideoWidth <= 0 || g_nVideoHeight <= 0) ResetPhoneVideoState();
 }
 
-void CorvaneCommand::Reset() { m_reader.Reset(); }
+void CorvaneCommand::Reset() {
+  m_reader.Reset();
+}
 
 int CorvaneCommand::receivePackageData() {
   if (!m_reader.IsConnected()) return 0;
@@ -111,8 +113,9 @@ void CorvaneCommand::ProcessPackage() {
         if (CConnectProgress* progress = CConnectProgress::Instance()) progress->SetEncoderReady();
         Post(MESSAGE_CMD_REV, 0, MSG_CMD_VIDEO_ENCODER_INIT_DONE);
       } else {
-        EngineLog("!!!!!!! MSG_CMD_VIDEO_ENCODER_INIT_DONE--ERROR  (width: %d, height: %d, framerate: %d ) \r\n",
-                  width, height, rate);
+        EngineLog(
+            "!!!!!!! MSG_CMD_VIDEO_ENCODER_INIT_DONE--ERROR  (width: %d, height: %d, framerate: %d ) \r\n",
+            width, height, rate);
       }
       break;
     }
@@ -138,8 +141,8 @@ void CorvaneCommand::ProcessPackage() {
       Post(MESSAGE_CMD_REV, 0, MSG_CMD_PHONE_BACKGROUND);
       break;
     case MSG_CMD_HU_HIDE_OR_QUIT:
-      PostMessageW(HWND_BROADCAST, g_CorvaneConfig.bNotifyMsg ? N_WMMSG_CORVANE_SHOWHIDE_NOTIFY : NMSG_CORVANE_QUIT,
-                   0, 0);
+      PostMessageW(HWND_BROADCAST,
+                   g_CorvaneConfig.bNotifyMsg ? N_WMMSG_CORVANE_SHOWHIDE_NOTIFY : NMSG_CORVANE_QUIT, 0, 0);
       break;
     case MSG_CMD_RECORD_STOP:
       Post(NMSG_RECORD, 0, 2);

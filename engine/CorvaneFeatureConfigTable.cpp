@@ -9,8 +9,12 @@ CorvaneFeatureConfigRecord* CorvaneFeatureConfigTable::Fill() {
     const char* key;
     int32_t value;
   } kTable[kCount] = {
-      {"VOICE_MIC", 1},   {"VOICE_WAKEUP", 0},      {"BLUETOOTH_AUTO_PAIR", 0},
-      {"BLUETOOTH_INTERNAL_UI", 0}, {"FOCUS_UI", 0}, {"MEDIA_SAMPLE_RATE", 0},
+      {"VOICE_MIC", 1},
+      {"VOICE_WAKEUP", 0},
+      {"BLUETOOTH_AUTO_PAIR", 0},
+      {"BLUETOOTH_INTERNAL_UI", 0},
+      {"FOCUS_UI", 0},
+      {"MEDIA_SAMPLE_RATE", 0},
       {"AUDIO_TRANSMISSION_MODE", 1},
   };
   for (int i = 0; i < kCount; ++i) {

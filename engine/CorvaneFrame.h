@@ -69,7 +69,7 @@ enum CorvaneMsgType : uint32_t {
 };
 
 struct CmdFrameHeader {
-  uint32_t length;   // 0 .. 65535
+  uint32_t length;  // 0 .. 65535
   uint32_t type;
 };
 

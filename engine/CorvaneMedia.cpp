@@ -18,7 +18,9 @@ using namespace com::velto::corvane::protobuf;
 namespace {
 CSingleInstance<CorvaneMedia> s_instance;
 
-bool IsMediaType(uint32_t type) { return type >= MSG_MEDIA_FIRST && type <= MSG_MEDIA_LAST; }
+bool IsMediaType(uint32_t type) {
+  return type >= MSG_MEDIA_FIRST && type <= MSG_MEDIA_LAST;
+}
 }  // namespace
 
 CorvaneMedia* CorvaneMedia::GetInstance() {

@@ -23,10 +23,14 @@ std::mutex s_videoLock;
 // Set under s_videoLock; the root window's timer reads it without.
 std::atomic<bool> s_bVideoSeen{false};
 
-bool IsVideoType(uint32_t type) { return type == MSG_VIDEO_PICTURE || type == MSG_VIDEO_HEARTBEAT; }
+bool IsVideoType(uint32_t type) {
+  return type == MSG_VIDEO_PICTURE || type == MSG_VIDEO_HEARTBEAT;
+}
 }  // namespace
 
-BOOL IsVideoDataReceived() { return s_bVideoSeen ? TRUE : FALSE; }
+BOOL IsVideoDataReceived() {
+  return s_bVideoSeen ? TRUE : FALSE;
+}
 
 CorvanePicture* CorvanePicture::GetInstance() {
   return s_instance.Get([] {
@@ -36,7 +40,9 @@ CorvanePicture* CorvanePicture::GetInstance() {
   });
 }
 
-CorvanePicture* CorvanePicture::Peek() { return s_instance.Peek(); }
+CorvanePicture* CorvanePicture::Peek() {
+  return s_instance.Peek();
+}
 
 void CorvanePicture::DestroyInstance() {
   std::lock_guard<std::mutex> lock(s_videoLock);
@@ -153,7 +159,7 @@ int CorvanePicture::ReadStep() {
   }
 
   if (!taken) return 0;
-  if (++m_nFrameCount < 2) return 1;   // the first picture after a reset is not shown
+  if (++m_nFrameCount < 2) return 1;  // the first picture after a reset is not shown
   if (DecodeJpgToSurface(m_reader.Data(), m_nLastLength, g_nVideoWidth, g_nVideoHeight) == nullptr) return 1;
   DibBmp& surface = DibBmp::GetInstance();
   if (m_pfnDraw != nullptr) m_pfnDraw(&surface);

@@ -193,11 +193,17 @@ void CorvaneSendData::SendVideoEncoderInit(int width, int height, int frameRate)
   SendCmdMessage(MSG_HU_VIDEO_ENCODER_INIT, msg);
 }
 
-void CorvaneSendData::SendVideoEncoderStart() { SendEmptyCmd(MSG_HU_VIDEO_ENCODER_START); }
+void CorvaneSendData::SendVideoEncoderStart() {
+  SendEmptyCmd(MSG_HU_VIDEO_ENCODER_START);
+}
 
-void CorvaneSendData::SendVideoEncoderPause() { SendEmptyCmd(MSG_HU_VIDEO_ENCODER_PAUSE); }
+void CorvaneSendData::SendVideoEncoderPause() {
+  SendEmptyCmd(MSG_HU_VIDEO_ENCODER_PAUSE);
+}
 
-void CorvaneSendData::SendCmd56() { SendEmptyCmd(MSG_HU_BEFORE_ENCODER_INIT); }
+void CorvaneSendData::SendCmd56() {
+  SendEmptyCmd(MSG_HU_BEFORE_ENCODER_INIT);
+}
 
 void CorvaneSendData::SendFrameRateChange(int frameRate) {
   CorvaneVideoFrameRate msg;
@@ -269,8 +275,9 @@ void CorvaneSendData::SendConnectStatistics(const ConnectStatRecord& record, CEr
   }
   if (taken == 0) msg.add_error_type(" ");
   msg.set_nerrorcount(taken);
-  EngineLog("!!!!!!!!!!!!!!! (nConTotal=%d) (Suc=%d) (Failed=%d) (AvgTime=%d) (nIndex=%d) (errorcount=%d)       ",
-            record.contotal, record.consuccess, record.confailed, record.contime, taken, taken);
+  EngineLog(
+      "!!!!!!!!!!!!!!! (nConTotal=%d) (Suc=%d) (Failed=%d) (AvgTime=%d) (nIndex=%d) (errorcount=%d)       ",
+      record.contotal, record.consuccess, record.confailed, record.contime, taken, taken);
   SendCmdMessage(MSG_HU_CONNECT_STATISTICS, msg);
 }
 

@@ -71,7 +71,7 @@ class CorvaneSendData {
             int capacity);
 
   CRITICAL_SECTION m_cs;
-  std::atomic<int> m_bBusy{0};   // read outside the critical section by the next sender
+  std::atomic<int> m_bBusy{0};  // read outside the critical section by the next sender
   BYTE* m_pCmdHead = nullptr;
   BYTE* m_pCmdData = nullptr;
   int m_nCmdDataSize = kCmdPayloadSize;

@@ -15,7 +15,9 @@ using namespace com::velto::corvane::protobuf;
 namespace {
 CSingleInstance<CorvaneTts> s_instance;
 
-bool IsTtsType(uint32_t type) { return type >= MSG_TTS_INIT && type <= MSG_TTS_LAST; }
+bool IsTtsType(uint32_t type) {
+  return type >= MSG_TTS_INIT && type <= MSG_TTS_LAST;
+}
 }  // namespace
 
 CorvaneTts* CorvaneTts::GetInstance() {
@@ -31,8 +33,8 @@ void CorvaneTts::DestroyInstance() {
 }
 
 CorvaneTts::CorvaneTts()
-    : m_reader(CORVANE_CHANNEL_TTS, Corvane_Adb_TcpRead_TTS, CPackageReader::kStreamFrame, kInitialSize, kMaxRevLen,
-               {"TTS", "TTS", true}, IsTtsType) {}
+    : m_reader(CORVANE_CHANNEL_TTS, Corvane_Adb_TcpRead_TTS, CPackageReader::kStreamFrame, kInitialSize,
+               kMaxRevLen, {"TTS", "TTS", true}, IsTtsType) {}
 
 void CorvaneTts::Reset() {
   m_reader.Reset();

@@ -27,7 +27,7 @@ class CorvaneTts {
   CorvaneTts();
 
   CPackageReader m_reader;
-  std::atomic<bool> m_bSecondFlag{false};   // also cleared by resets from other threads
+  std::atomic<bool> m_bSecondFlag{false};  // also cleared by resets from other threads
   int m_nSampleRate = 16000;
   int m_nChannels = 1;
   int m_nBits = 16;

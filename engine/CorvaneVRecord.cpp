@@ -33,10 +33,12 @@ void CorvaneVRecord::DestroyInstance() {
 }
 
 CorvaneVRecord::CorvaneVRecord()
-    : m_reader(CORVANE_CHANNEL_VR, Corvane_Adb_TcpRead_VR, CPackageReader::kStreamFrame, kInitialSize, kMaxRevLen,
-               {"VR", "Voice Recode", false}) {}
+    : m_reader(CORVANE_CHANNEL_VR, Corvane_Adb_TcpRead_VR, CPackageReader::kStreamFrame, kInitialSize,
+               kMaxRevLen, {"VR", "Voice Recode", false}) {}
 
-void CorvaneVRecord::Reset() { m_reader.Reset(); }
+void CorvaneVRecord::Reset() {
+  m_reader.Reset();
+}
 
 int CorvaneVRecord::receivePackageData() {
   if (!m_reader.IsConnected()) return 0;

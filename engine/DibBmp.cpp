@@ -45,7 +45,9 @@ int DibBmp::GetBitCount() const {
   }
 }
 
-int DibBmp::GetStride() const { return ((m_nWidth * GetBitCount() + 31) / 32) * 4; }
+int DibBmp::GetStride() const {
+  return ((m_nWidth * GetBitCount() + 31) / 32) * 4;
+}
 
 HBITMAP DibBmp::CreateDibBmp(int width, int height) {
   DestroyDibBmp();
@@ -74,8 +76,8 @@ HBITMAP DibBmp::CreateDibBmp(int width, int height) {
     info.masks[0] = 0xF800;
     info.masks[1] = 0x07E0;
     info.masks[2] = 0x001F;
-    m_hBitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS,
-                                 &bits, nullptr, 0);
+    m_hBitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
+                                 nullptr, 0);
   } else {
     m_hBitmap = CreateDIBSection(nullptr, &m_bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
   }

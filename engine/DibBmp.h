@@ -60,5 +60,5 @@ class DibBmp {
   HDC m_hdcMem = nullptr;
   HGDIOBJ m_hOldbmp = nullptr;
   CRITICAL_SECTION m_cs;
-  std::atomic<int> m_nPictureCount{0};   // also restarted by the UI thread (SetPictureBusy)
+  std::atomic<int> m_nPictureCount{0};  // also restarted by the UI thread (SetPictureBusy)
 };

@@ -13,8 +13,8 @@ class CorvaneHolder;
 
 // The fields of CorvaneDeviceInfo, in its field order; every one is sent.
 struct HuDeviceInfo {
-  std::string os, board, bootloader, brand, cpu_abi, cpu_abi2, device, display, fingerprint,
-      hardware, host, cid, manufacturer, model, product, serial, codename, incremental, release, sdk;
+  std::string os, board, bootloader, brand, cpu_abi, cpu_abi2, device, display, fingerprint, hardware, host,
+      cid, manufacturer, model, product, serial, codename, incremental, release, sdk;
   int32_t sdk_int = 0;
   std::string token;
 };

@@ -15,20 +15,20 @@ namespace {
 typedef void* tjhandle;
 typedef tjhandle (*PFN_tjInitDecompress)();
 typedef int (*PFN_tjDestroy)(tjhandle);
-typedef int (*PFN_tjDecompress2)(tjhandle, const unsigned char*, unsigned long, unsigned char*, int, int,
-                                 int, int, int);
+typedef int (*PFN_tjDecompress2)(tjhandle, const unsigned char*, unsigned long, unsigned char*, int, int, int,
+                                 int, int);
 typedef int (*PFN_tjDecompressHeader2)(tjhandle, unsigned char*, unsigned long, int*, int*, int*);
 typedef int (*PFN_tjDecompressHeader)(tjhandle, unsigned char*, unsigned long, int*, int*);
 
-const int kPixelFormatBGR = 0;    // TJPF_BGR
-const int kPixelFormatBGRX = 3;   // TJPF_BGRX
-const int kFlagBottomUp = 2;      // TJFLAG_BOTTOMUP
+const int kPixelFormatBGR = 0;   // TJPF_BGR
+const int kPixelFormatBGRX = 3;  // TJPF_BGRX
+const int kFlagBottomUp = 2;     // TJFLAG_BOTTOMUP
 // BOTTOMUP | FASTUPSAMPLE | NOREALLOC | FASTDCT | ACCURATEDCT
 const int kDecodeFlags = 7426;
 
 struct TurboJpegTable {
   HMODULE module = nullptr;
-  std::string path;   // where it was found, as a host path or a bare system name
+  std::string path;  // where it was found, as a host path or a bare system name
   PFN_tjInitDecompress tjInitDecompress = nullptr;
   PFN_tjDestroy tjDestroy = nullptr;
   PFN_tjDecompress2 tjDecompress2 = nullptr;
@@ -54,7 +54,9 @@ bool Resolve(Fn* fn, LPCWSTR name) {
 }
 
 // Scaled size TurboJPEG gives for the factor n/8.
-int Scaled(int dim, int n) { return (dim * n + 7) / 8; }
+int Scaled(int dim, int n) {
+  return (dim * n + 7) / 8;
+}
 }  // namespace
 
 int DecJpg_Init() {
@@ -89,13 +91,16 @@ int DecJpg_CreateDecompressor() {
 void DecJpg_Deinit() {
   // The handle belongs to the library's code: it must go before the library does, or a later
   // decode would run through an unloaded library.
-  if (s_table.decompressor != nullptr && s_table.tjDestroy != nullptr) s_table.tjDestroy(s_table.decompressor);
+  if (s_table.decompressor != nullptr && s_table.tjDestroy != nullptr)
+    s_table.tjDestroy(s_table.decompressor);
   s_table.decompressor = nullptr;
   if (s_table.module != nullptr) FreeLibrary(s_table.module);
   s_table = TurboJpegTable();
 }
 
-std::string DecJpg_LoadedPath() { return s_table.module != nullptr ? s_table.path : std::string(); }
+std::string DecJpg_LoadedPath() {
+  return s_table.module != nullptr ? s_table.path : std::string();
+}
 
 int InitJpgLib() {
   DibBmp::GetScreenBitDepth();
@@ -162,7 +167,8 @@ BYTE* DecodeJpgToSurface(const BYTE* jpeg, DWORD size, int width, int height) {
         const BYTE* src = scratch.data() + static_cast<size_t>(y) * w * 4;
         BYTE* dst = bits + static_cast<size_t>(surface.GetHeight() - 1 - y) * stride;
         for (int x = 0; x < w; ++x) {
-          uint16_t px = static_cast<uint16_t>(((src[2] & 0xF8) << 8) | ((src[1] & 0xFC) << 3) | (src[0] >> 3));
+          uint16_t px =
+              static_cast<uint16_t>(((src[2] & 0xF8) << 8) | ((src[1] & 0xFC) << 3) | (src[0] >> 3));
           dst[2 * x] = static_cast<BYTE>(px);
           dst[2 * x + 1] = static_cast<BYTE>(px >> 8);
           src += 4;

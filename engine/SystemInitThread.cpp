@@ -29,16 +29,24 @@ namespace {
 
 const int kHelperMissing = 255;
 
-bool UsbIn() { return g_CorvaneAppFlags.m_bUsbIn.load() != 0; }
-bool Quitting() { return g_CorvaneChannelContext.m_bSysInitQuit.load() != 0; }
+bool UsbIn() {
+  return g_CorvaneAppFlags.m_bUsbIn.load() != 0;
+}
+bool Quitting() {
+  return g_CorvaneChannelContext.m_bSysInitQuit.load() != 0;
+}
 
 void PostStep(int percent) {
   PostMessageW(g_CorvaneChannelContext.m_hMainWnd.load(), CORVAN_WM_CONNECT_STEP, 0, percent);
 }
 
-void PostMsg(int what) { PostMessageW(g_CorvaneChannelContext.m_hMainWnd.load(), CORVAN_WM_MSG, 0, what); }
+void PostMsg(int what) {
+  PostMessageW(g_CorvaneChannelContext.m_hMainWnd.load(), CORVAN_WM_MSG, 0, what);
+}
 
-bool FileExists(const CString& path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const CString& path) {
+  return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+}
 
 // The phone link takes narrow paths in the system code page; a path that does not fit the
 // link's 260 bytes is refused rather than cut.
@@ -67,7 +75,9 @@ int GetChannelConnectMask() {
   return mask;
 }
 
-int IsAllChannelConnected() { return GetChannelConnectMask() == (1 << kAdbChannelCount) - 1; }
+int IsAllChannelConnected() {
+  return GetChannelConnectMask() == (1 << kAdbChannelCount) - 1;
+}
 
 int WaitDeviceActive(CorvaneHolder* /*holder*/) {
   DWORD waited = 0;
@@ -117,7 +127,7 @@ int StartVTSC(CorvaneHolder* /*holder*/) {
       break;
     }
   }
-  if (r == -15) r = 1;   // the phone's Android level needs no first helper
+  if (r == -15) r = 1;  // the phone's Android level needs no first helper
   Sleep(100);
   return r;
 }
@@ -217,7 +227,8 @@ DWORD SystemInitThread(LPVOID param) {
 
   while (!Quitting()) {
     ++g_nConnectCount;
-    EngineLog("############################  g_nConnectCount %d  %d   \n", g_nConnectCount.load(), g_bStatisticsSent.load());
+    EngineLog("############################  g_nConnectCount %d  %d   \n", g_nConnectCount.load(),
+              g_bStatisticsSent.load());
     if (brokenOff) {
       errorLog->AddLine(CErrorLog::kLineUsbLost);
       brokenOff = false;

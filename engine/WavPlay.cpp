@@ -10,7 +10,9 @@ namespace {
 volatile bool s_bPlayerExists = false;
 }
 
-bool IsWavPlayerExisting() { return s_bPlayerExists; }
+bool IsWavPlayerExisting() {
+  return s_bPlayerExists;
+}
 
 WavPlay::WavPlay(int sampleRate, int channels, int bits, DWORD volume) : m_dwVolume(volume) {
   std::memset(&m_format, 0, sizeof(m_format));
@@ -24,7 +26,9 @@ WavPlay::WavPlay(int sampleRate, int channels, int bits, DWORD volume) : m_dwVol
   s_bPlayerExists = true;
 }
 
-WavPlay::~WavPlay() { Free(); }
+WavPlay::~WavPlay() {
+  Free();
+}
 
 int WavPlay::AllocChunks(int size, int count) {
   if (count > kMaxChunks) count = kMaxChunks;

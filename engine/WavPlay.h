@@ -45,7 +45,7 @@ class WavPlay {
   WAVEFORMATEX m_format;
   HWAVEOUT m_hWaveOut = nullptr;
   BYTE* m_pChunk[kMaxChunks] = {};
-  std::mutex m_freeLock;   // the callback runs on the audio system's thread
+  std::mutex m_freeLock;  // the callback runs on the audio system's thread
   std::list<WAVEHDR*> m_buf_free;
   int m_nFreeCount = 0;
   DWORD m_dwVolume;

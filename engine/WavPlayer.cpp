@@ -52,11 +52,17 @@ void WavPlayer_Stop() {
   if (m.state == WAVPLAYER_OPEN) m.state = WAVPLAYER_STOPPED;
 }
 
-int WavPlayer_Write(const BYTE*, int) { return 1; }
+int WavPlayer_Write(const BYTE*, int) {
+  return 1;
+}
 
-int WavPlayer_GetState() { return Manager().state; }
+int WavPlayer_GetState() {
+  return Manager().state;
+}
 
-WavPlay* WavPlayer_GetCurrent() { return Manager().current; }
+WavPlay* WavPlayer_GetCurrent() {
+  return Manager().current;
+}
 
 void WavPlayer_Release() {
   WavPlayerManager& m = Manager();

@@ -18,7 +18,8 @@ int SendAdbPacket(AdbPacket* packet, bool track, int32_t kind) {
   return QueuePacket(packet);
 }
 
-static AdbPacket* NewPacket(uint32_t command, uint32_t arg0, uint32_t arg1, const void* data, uint32_t length) {
+static AdbPacket* NewPacket(uint32_t command, uint32_t arg0, uint32_t arg1, const void* data,
+                            uint32_t length) {
   AdbPacket* p = AdbPacket::Alloc();
   if (!p) return nullptr;
   if (length > ADB_MAX_PAYLOAD) length = ADB_MAX_PAYLOAD;
@@ -58,12 +59,15 @@ bool AcceptAdbPacket(const AdbPacket* packet) {
   bool current = local > staleChannel && (local > staleRequest || local <= ADB_FIRST_REQUEST_ID);
   if (current) return true;
   if (packet->command == ADB_CMD_WRTE) {
-    LinkLog("[@@] last connected data   [(len=%d) (local_ID=%d)]   [ Invalid_Tcp_ID=%d ,Invalid_Local_ID=%d] \n",
-            packet->data_length, local, staleChannel, staleRequest);
+    LinkLog(
+        "[@@] last connected data   [(len=%d) (local_ID=%d)]   [ Invalid_Tcp_ID=%d ,Invalid_Local_ID=%d] \n",
+        packet->data_length, local, staleChannel, staleRequest);
     return false;
   }
-  LinkLog("[@@] mabye invalid data   [(cmd=%x) (len=%d) (local_ID=%d)]   [ Invalid_Tcp_ID=%d ,Invalid_Local_ID=%d] \n",
-          packet->command, packet->data_length, local, staleChannel, staleRequest);
+  LinkLog(
+      "[@@] mabye invalid data   [(cmd=%x) (len=%d) (local_ID=%d)]   [ Invalid_Tcp_ID=%d "
+      ",Invalid_Local_ID=%d] \n",
+      packet->command, packet->data_length, local, staleChannel, staleRequest);
   return true;
 }
 

@@ -54,7 +54,8 @@ std::string Text(const BIGNUM* n, const BIGNUM* e, const std::string& comment) {
   std::vector<unsigned char> rec = Record(n, e);
   if (rec.size() != kRecordSize) return {};
   std::string b64(4 * ((rec.size() + 2) / 3) + 1, '\0');
-  int len = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(&b64[0]), rec.data(), static_cast<int>(rec.size()));
+  int len =
+      EVP_EncodeBlock(reinterpret_cast<unsigned char*>(&b64[0]), rec.data(), static_cast<int>(rec.size()));
   b64.resize(static_cast<size_t>(len));
   return b64 + " " + comment;
 }

@@ -13,13 +13,13 @@ struct AdbRequest {
   int32_t kind;
   uint32_t local_id;
   uint32_t remote_id;
-  uint32_t serial;   // tells two records of one local id apart
+  uint32_t serial;  // tells two records of one local id apart
 };
 
 class AdbRequestList {
  public:
   void Init();
-  void Destroy();   // Clear, then the lock goes
+  void Destroy();  // Clear, then the lock goes
   bool IsInitialised() const { return m_bInit; }
 
   void Add(int32_t kind, uint32_t localId, uint32_t remoteId);

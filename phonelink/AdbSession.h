@@ -70,7 +70,7 @@ struct CorvaneAdbSession {
   HANDLE ev_push_done = nullptr;
   HANDLE ev_app_start = nullptr;
   HANDLE ev_ls = nullptr;
-  HANDLE ev_list_update = nullptr;   // "EVENTLISTUPDATE": made signalled, waited on by nobody
+  HANDLE ev_list_update = nullptr;  // "EVENTLISTUPDATE": made signalled, waited on by nobody
   HANDLE ev_getprop = nullptr;
 
   std::atomic<uint8_t> app_answered{0}, app_started{0};

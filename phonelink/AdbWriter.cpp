@@ -41,7 +41,7 @@ struct WriterContext {
   CRITICAL_SECTION lock;
   std::atomic<bool> lockMade{false};
   PacketQueue queue;
-  HANDLE event = nullptr;   // "EVENT_USB_WRITE"
+  HANDLE event = nullptr;  // "EVENT_USB_WRITE"
   HANDLE thread = nullptr;
   std::atomic<uint8_t> stop{0};
 };

@@ -1,6 +1,8 @@
 #include "CRegKeyWrapper.h"
 
-CRegKeyWrapper::~CRegKeyWrapper() { Close(); }
+CRegKeyWrapper::~CRegKeyWrapper() {
+  Close();
+}
 
 int CRegKeyWrapper::Create(HKEY root, LPCWSTR path) {
   Close();
@@ -20,12 +22,13 @@ int CRegKeyWrapper::QueryString(LPCWSTR name, LPWSTR buf, DWORD cch) {
   if (!m_hKey || !buf || cch == 0) return 0;
   DWORD type = 0;
   m_dwSize = cch * sizeof(WCHAR);
-  if (RegQueryValueExW(m_hKey, name, nullptr, &type, reinterpret_cast<LPBYTE>(buf), &m_dwSize) != ERROR_SUCCESS ||
+  if (RegQueryValueExW(m_hKey, name, nullptr, &type, reinterpret_cast<LPBYTE>(buf), &m_dwSize) !=
+          ERROR_SUCCESS ||
       type != REG_SZ)
     return 0;
   DWORD chars = m_dwSize / sizeof(WCHAR);
   if (chars > 0 && buf[chars - 1] == 0) --chars;
-  if (chars >= cch) return 0;   // no room left for the terminator
+  if (chars >= cch) return 0;  // no room left for the terminator
   buf[chars] = 0;
   return static_cast<int>(chars);
 }

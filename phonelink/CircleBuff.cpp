@@ -27,10 +27,14 @@ void RunCopyHook(bool writing) {
 }
 
 // The position n bytes after pos; n is never more than the ring holds.
-uint32_t Advance(uint32_t size, uint32_t pos, uint32_t n) { return n >= size - pos ? n - (size - pos) : pos + n; }
+uint32_t Advance(uint32_t size, uint32_t pos, uint32_t n) {
+  return n >= size - pos ? n - (size - pos) : pos + n;
+}
 }  // namespace
 
-void CircleBuff::SetCopyHook(CopyHook hook) { s_copyHook.store(hook); }
+void CircleBuff::SetCopyHook(CopyHook hook) {
+  s_copyHook.store(hook);
+}
 
 int CircleBuff::Init(uint32_t size, uint8_t channel) {
   InitializeCriticalSection(&m_cs);
@@ -74,8 +78,8 @@ int CircleBuff::Write(const void* data, uint32_t length) {
   uint32_t nFree = m_nSize - m_nUsed;
   if (length > nFree) {
     if (m_nFlood % 100 == 0) {
-      LinkLog("CircleBuff Data flooded  Channel=%d  nSzFree=0X%x  ToWrite=0X%x  count=%d \n", m_nChannel, nFree,
-              length, m_nFlood);
+      LinkLog("CircleBuff Data flooded  Channel=%d  nSzFree=0X%x  ToWrite=0X%x  count=%d \n", m_nChannel,
+              nFree, length, m_nFlood);
     }
     ++m_nFlood;
     HANDLE ev = m_hDataEvent;

@@ -40,9 +40,9 @@ class CircleBuff {
   // come before the reset, a read takes nothing).
   uint32_t m_nResets = 0;
   HANDLE m_hDataEvent = nullptr;
-  CRITICAL_SECTION m_cs;          // the positions, the fill count and the reset count
-  CRITICAL_SECTION m_csWriter;    // one copy in at a time
-  CRITICAL_SECTION m_csReader;    // one copy out at a time
+  CRITICAL_SECTION m_cs;        // the positions, the fill count and the reset count
+  CRITICAL_SECTION m_csWriter;  // one copy in at a time
+  CRITICAL_SECTION m_csReader;  // one copy out at a time
   uint8_t m_nChannel = 0;
   int m_nFlood = 0;
   bool m_bLockMade = false;

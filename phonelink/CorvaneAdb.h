@@ -9,21 +9,21 @@
 
 // Failures of the link's entry points.
 enum : int {
-  kAdbRegistryClassFailed = -2,     // the driver's class key could not be written
-  kAdbRegistryDllFailed = -3,       // the driver's "Dll" value is not in place
-  kAdbNotInitialised = -3,          // the same code from a link that was never initialised
-  kAdbRegistryClientFailed = -4,    // the USB client key could not be written
+  kAdbRegistryClassFailed = -2,   // the driver's class key could not be written
+  kAdbRegistryDllFailed = -3,     // the driver's "Dll" value is not in place
+  kAdbNotInitialised = -3,        // the same code from a link that was never initialised
+  kAdbRegistryClientFailed = -4,  // the USB client key could not be written
   kAdbDriverNotActivated = -5,
-  kAdbDeviceNotFound = -6,          // "ADB1:" not found after activation
-  kAdbGetpropTimeout = -7,          // a getprop answer did not come in time
-  kAdbLevelBelowOne = -8,           // the phone's Android level is below 1
-  kAdbHelperNotRunning = -9,        // the first helper was not reported running
-  kAdbFileMissing = -10,            // a local file is missing (also: a bad channel number)
+  kAdbDeviceNotFound = -6,    // "ADB1:" not found after activation
+  kAdbGetpropTimeout = -7,    // a getprop answer did not come in time
+  kAdbLevelBelowOne = -8,     // the phone's Android level is below 1
+  kAdbHelperNotRunning = -9,  // the first helper was not reported running
+  kAdbFileMissing = -10,      // a local file is missing (also: a bad channel number)
   kAdbSyncOpenFailed = -11,
   kAdbTransferTimeout = -12,
-  kAdbNoAnswer = -13,               // no answer in time, or USB went away
-  kAdbAppMissing = -14,             // the phone app is not installed
-  kAdbHelperNotNeeded = -15,        // Android level above 23: no first helper is needed
+  kAdbNoAnswer = -13,         // no answer in time, or USB went away
+  kAdbAppMissing = -14,       // the phone app is not installed
+  kAdbHelperNotNeeded = -15,  // Android level above 23: no first helper is needed
 };
 
 // The projection channels, and the channel number that Corvane_Adb_TcpDisconnect takes for all.

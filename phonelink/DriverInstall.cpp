@@ -11,19 +11,22 @@
 #include <mutex>
 #include <string>
 
-#define VENDOR(vid) {u"Drivers\\USB\\LoadClients\\" #vid "\\0\\Default\\ADB_Class", u"Dll"}
+#define VENDOR(vid) \
+  { u"Drivers\\USB\\LoadClients\\" #vid "\\0\\Default\\ADB_Class", u"Dll" }
 // Phone makers' USB vendor ids, in decimal; 10007 is listed twice.
 const KavlinkVendorKey g_KavlinkVendorKeys[80] = {
-    VENDOR(10007), VENDOR(10007), VENDOR(10013), VENDOR(1008), VENDOR(1020), VENDOR(10294), VENDOR(1032), VENDOR(1033),
-    VENDOR(1044), VENDOR(10518), VENDOR(10623), VENDOR(10665), VENDOR(10724), VENDOR(10825), VENDOR(1105), VENDOR(1137),
-    VENDOR(1154), VENDOR(1161), VENDOR(1207), VENDOR(1221), VENDOR(1242), VENDOR(1245), VENDOR(1256), VENDOR(1282),
-    VENDOR(1329), VENDOR(1356), VENDOR(1478), VENDOR(1662), VENDOR(16700), VENDOR(2334), VENDOR(2352), VENDOR(2389),
-    VENDOR(2821), VENDOR(2996), VENDOR(3118), VENDOR(32903), VENDOR(3504), VENDOR(3705), VENDOR(3725), VENDOR(3868),
-    VENDOR(4046), VENDOR(4100), VENDOR(4251), VENDOR(4265), VENDOR(4633), VENDOR(4817), VENDOR(5730), VENDOR(57408),
-    VENDOR(5845), VENDOR(6127), VENDOR(6353), VENDOR(6473), VENDOR(6565), VENDOR(6610), VENDOR(7054), VENDOR(7099),
-    VENDOR(7433), VENDOR(7493), VENDOR(7501), VENDOR(7569), VENDOR(7580), VENDOR(7813), VENDOR(7871), VENDOR(7994),
-    VENDOR(8019), VENDOR(8198), VENDOR(8222), VENDOR(8320), VENDOR(8470), VENDOR(8711), VENDOR(8759), VENDOR(8791),
-    VENDOR(8888), VENDOR(8921), VENDOR(8980), VENDOR(9024), VENDOR(9248), VENDOR(9443), VENDOR(9699), VENDOR(11379),
+    VENDOR(10007), VENDOR(10007), VENDOR(10013), VENDOR(1008),  VENDOR(1020),  VENDOR(10294), VENDOR(1032),
+    VENDOR(1033),  VENDOR(1044),  VENDOR(10518), VENDOR(10623), VENDOR(10665), VENDOR(10724), VENDOR(10825),
+    VENDOR(1105),  VENDOR(1137),  VENDOR(1154),  VENDOR(1161),  VENDOR(1207),  VENDOR(1221),  VENDOR(1242),
+    VENDOR(1245),  VENDOR(1256),  VENDOR(1282),  VENDOR(1329),  VENDOR(1356),  VENDOR(1478),  VENDOR(1662),
+    VENDOR(16700), VENDOR(2334),  VENDOR(2352),  VENDOR(2389),  VENDOR(2821),  VENDOR(2996),  VENDOR(3118),
+    VENDOR(32903), VENDOR(3504),  VENDOR(3705),  VENDOR(3725),  VENDOR(3868),  VENDOR(4046),  VENDOR(4100),
+    VENDOR(4251),  VENDOR(4265),  VENDOR(4633),  VENDOR(4817),  VENDOR(5730),  VENDOR(57408), VENDOR(5845),
+    VENDOR(6127),  VENDOR(6353),  VENDOR(6473),  VENDOR(6565),  VENDOR(6610),  VENDOR(7054),  VENDOR(7099),
+    VENDOR(7433),  VENDOR(7493),  VENDOR(7501),  VENDOR(7569),  VENDOR(7580),  VENDOR(7813),  VENDOR(7871),
+    VENDOR(7994),  VENDOR(8019),  VENDOR(8198),  VENDOR(8222),  VENDOR(8320),  VENDOR(8470),  VENDOR(8711),
+    VENDOR(8759),  VENDOR(8791),  VENDOR(8888),  VENDOR(8921),  VENDOR(8980),  VENDOR(9024),  VENDOR(9248),
+    VENDOR(9443),  VENDOR(9699),  VENDOR(11379),
 };
 #undef VENDOR
 
@@ -55,7 +58,9 @@ std::u16string DriverPath() {
   return std::u16string(dir) + kDriverFile;
 }
 
-void DeleteKey(LPCWSTR path) { RegDeleteKeyW(HKEY_LOCAL_MACHINE, path); }
+void DeleteKey(LPCWSTR path) {
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, path);
+}
 
 bool KeyExists(LPCWSTR path) {
   CRegKeyWrapper key;
@@ -200,7 +205,7 @@ int CreateKeyPath(LPCWSTR keyPath, HKEY root) {
   if (key.Open(root, keyPath, KEY_READ)) return 1;
   const std::u16string path = keyPath;
   int ok = 1;
-  for (size_t slash = path.find(u'\\'); ; slash = path.find(u'\\', slash + 1)) {
+  for (size_t slash = path.find(u'\\');; slash = path.find(u'\\', slash + 1)) {
     const std::u16string prefix = slash == std::u16string::npos ? path : path.substr(0, slash);
     if (!key.Create(root, prefix.c_str())) {
       NKDbgPrintfW(u"!!!!!!! Create Key Error (%s) \n", prefix.c_str());
@@ -235,7 +240,8 @@ int UnloadDriver(LPCWSTR deviceName) {
     return 0;
   }
   const size_t len = wcslen(deviceName);
-  const DeviceSearchType by = deviceName[len - 1] == u':' ? DeviceSearchByLegacyName : DeviceSearchByDeviceName;
+  const DeviceSearchType by =
+      deviceName[len - 1] == u':' ? DeviceSearchByLegacyName : DeviceSearchByDeviceName;
   DEVMGR_DEVICE_INFORMATION info{};
   info.dwSize = sizeof(info);
   const HANDLE search = FindFirstDevice(by, deviceName, &info);
@@ -269,9 +275,13 @@ int SetFirstStartDone() {
              : 0;
 }
 
-void DisableUsbMassStorage() { SwitchDll(u"Drivers\\USB", u"USBMSC.DLL", u"--USBMSC.DLL", 0); }
+void DisableUsbMassStorage() {
+  SwitchDll(u"Drivers\\USB", u"USBMSC.DLL", u"--USBMSC.DLL", 0);
+}
 
-void EnableUsbMassStorage() { SwitchDll(u"Drivers\\USB", u"--USBMSC.DLL", u"USBMSC.DLL", 0); }
+void EnableUsbMassStorage() {
+  SwitchDll(u"Drivers\\USB", u"--USBMSC.DLL", u"USBMSC.DLL", 0);
+}
 
 namespace corvane {
 void ResetDriverInstall() {

@@ -174,6 +174,7 @@ int Corvane_Adb_StartVtsc() {
   }
   if (WaitForSingleObject(g_adb.ev_helper_running, 10000) != WAIT_OBJECT_0) return kAdbHelperNotRunning;
   // A USB out wakes this wait too; a helper never seen on a phone that went away is no success.
-  if (!g_adb.helper_seen && (g_adb.usb_out_count != usbOuts || !g_adb.usb_up || !g_adb.initialised)) return kAdbNoAnswer;
+  if (!g_adb.helper_seen && (g_adb.usb_out_count != usbOuts || !g_adb.usb_up || !g_adb.initialised))
+    return kAdbNoAnswer;
   return g_adb.rerun_counter;
 }

@@ -22,7 +22,7 @@ bool AllClosed(int from, int to) {
 
 struct ReadRule {
   int channel;
-  bool needsChannel;   // keeps reading only while the channel is open
+  bool needsChannel;  // keeps reading only while the channel is open
   DWORD sleepMs;
 };
 
@@ -67,7 +67,8 @@ void OpenChannel(int channel) {
   p->command = ADB_CMD_OPEN;
   p->arg0 = static_cast<uint32_t>(g_adb.channels[channel].local_id.load());
   p->arg1 = 0;
-  int n = std::snprintf(reinterpret_cast<char*>(p->data), ADB_MAX_PAYLOAD, "tcp:%04d", g_adb.channels[channel].port);
+  int n = std::snprintf(reinterpret_cast<char*>(p->data), ADB_MAX_PAYLOAD, "tcp:%04d",
+                        g_adb.channels[channel].port);
   p->data_length = static_cast<uint32_t>(n + 1);
   SendAdbPacket(p, false, 0);
 }
@@ -164,7 +165,8 @@ int Corvane_Adb_TcpRead_Video(uint8_t* buffer, int n) {
     LinkLog("[@@] Corvane_Adb_TcpRead_Video  Buff Flood=%d   \n", n);
     return 0;
   }
-  if (n > 0 && static_cast<uint32_t>(n) > kVideoLarge) LinkLog("[@@] Corvane_Adb_TcpRead_Video  toRead=%d   \n", n);
+  if (n > 0 && static_cast<uint32_t>(n) > kVideoLarge)
+    LinkLog("[@@] Corvane_Adb_TcpRead_Video  toRead=%d   \n", n);
   return ChannelRead({1, false, 1}, buffer, n);
 }
 

@@ -21,8 +21,8 @@ const uint32_t kMaxSkippedPayload = 1024 * 1024;
 struct UsbContext {
   CRITICAL_SECTION lock;
   std::atomic<bool> lockMade{false};
-  HANDLE device = INVALID_HANDLE_VALUE;   // guarded by lock
-  uint32_t generation = 0;                // of the open device; guarded by lock
+  HANDLE device = INVALID_HANDLE_VALUE;  // guarded by lock
+  uint32_t generation = 0;               // of the open device; guarded by lock
   AdbPacket* readBlock = nullptr;
   HANDLE reader = nullptr;
   HANDLE monitor = nullptr;
@@ -193,8 +193,9 @@ DWORD UsbMonitorThread(LPVOID) {
       CloseHandle(g_usb.reader);
       g_usb.reader = nullptr;
     }
-    g_usb.reader = CreateThread(nullptr, 0, UsbReadThread, reinterpret_cast<LPVOID>(static_cast<uintptr_t>(generation)),
-                                CREATE_SUSPENDED, nullptr);
+    g_usb.reader =
+        CreateThread(nullptr, 0, UsbReadThread, reinterpret_cast<LPVOID>(static_cast<uintptr_t>(generation)),
+                     CREATE_SUSPENDED, nullptr);
     if (!g_usb.reader) {
       SetEvent(g_usb.readerEnded);
       CloseDevice(false, generation);
@@ -295,7 +296,8 @@ bool usb_write(const void* data, uint32_t length) {
       LeaveCriticalSection(&g_usb.lock);
     }
     DWORD written = 0;
-    if (h != INVALID_HANDLE_VALUE && WriteFile(h, p + done, length - done, &written, nullptr) && written > 0) {
+    if (h != INVALID_HANDLE_VALUE && WriteFile(h, p + done, length - done, &written, nullptr) &&
+        written > 0) {
       done += written;
       idle = 0;
       continue;

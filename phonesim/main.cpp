@@ -17,243 +17,246 @@ using namespace phonesim;
 namespace {
 
 volatile sig_atomic_t g_quit = 0;
-void OnSignal(int) { g_quit = 1; }
+void OnSignal(int) {
+  g_quit = 1;
+}
 
 void Usage(FILE* out) {
-    std::fprintf(out,
-        "usage: phonesim [options]\n"
-        "Plays an Android phone's ADB daemon over TCP (ADB over TCP: the 24-byte\n"
-        "USB packets as a byte stream). One host connection at a time; after a\n"
-        "drop it keeps listening for the re-plug. Stops on SIGINT or SIGTERM.\n"
-        "\n"
-        "  --address A          listen address (default %s)\n"
-        "  --port N             listen port (default %u; 0 picks a free one)\n"
-        "  --state DIR          state directory (default: a new /tmp/phonesim-XXXXXX):\n"
-        "                       DIR/fs is the phone's file system, DIR/adb_keys the\n"
-        "                       trusted keys, DIR/phonesim.log the record log\n"
-        "  --auth on|off        ADB authentication (default off)\n"
-        "  --accept-keys yes|no with auth on: trust a public key the host offers and\n"
-        "                       connect (yes, default), or stay silent (no)\n"
-        "  --trust FILE         trust the public keys in FILE (e.g. ~/.android/adbkey.pub);\n"
-        "                       may be repeated\n"
-        "  --max-payload N      maximum payload announced in CNXN (default %u); the phone\n"
-        "                       never sends more than the lower of this and the host's\n"
-        "  --prop KEY=VALUE     a system property for getprop\n"
-        "  --app-missing PKG    the app PKG is not installed (am start answers Error type 3)\n"
-        "  --shell CMD=TEXT     replace the answer to shell command CMD (CMD ending in '*'\n"
-        "                       matches by prefix; TEXT knows \\r \\n \\t \\\\)\n"
-        "  --shell-delay CMD=MS answer CMD after MS milliseconds\n"
-        "  --shell-silent CMD   never answer CMD (no output, no close)\n"
-        "  --shell-split CMD=O1,O2,...  send CMD's answer in WRTEs cut at these offsets\n"
-        "  --echo PORT          an echo endpoint on phone TCP port PORT (tcp:PORT)\n"
-        "  --fault RULE         a fault; may be repeated. RULE is KIND[=ARG][@STEP[#N]]:\n"
-        "                         drop@STEP, drop-after-rx=N, drop-after-tx=N,\n"
-        "                         bad-magic@STEP, oversize@STEP, stale-wrte[=ID]@STEP,\n"
-        "                         silent=SERVICE, slow=BYTES:MS, split=BYTES,\n"
-        "                         replug-delay=MS\n"
-        "                       STEP is a prefix of: cnxn, auth, connected, open:SERVICE,\n"
-        "                       wrte:SERVICE, close:SERVICE, shell:COMMAND, sync:SEND,\n"
-        "                       sync:DATA, sync:DONE, sync:QUIT, sync:STAT, sync:LIST,\n"
-        "                       sync:RECV; #N picks the N-th time\n"
-        "\n"
-        "The phone app (started by \"am start -n com.velto.corvane/...\"; until then its\n"
-        "ports 7240, 8240, 9240, 9241, 9242 and 9340 refuse streams):\n"
-        "  --video-size WxH     the video size the app announces and sends (default:\n"
-        "                       the size the head unit's encoder settings ask for)\n"
-        "  --fps N              the frame rate the app answers the encoder settings with\n"
-        "                       (default: the one asked for); frame-rate requests still\n"
-        "                       change it\n"
-        "  --pictures DIR       send the .jpg/.jpeg files of DIR in name order, in a\n"
-        "                       cycle, scaled to the video size when theirs differs\n"
-        "                       (default: a test pattern carrying the frame number)\n"
-        "  --pre-encode N       make N pictures once and send them in a cycle, so that\n"
-        "                       sending costs no encoding time\n"
-        "  --unthrottled        send pictures as fast as the host acknowledges them,\n"
-        "                       whatever the frame rate\n"
-        "  --app-fault RULE     an injection of the app; may be repeated. RULE is\n"
-        "                       KIND[=ARG][@TRIGGER][+MS]: fires MS ms after TRIGGER,\n"
-        "                       once. KIND: feature-query, module-status=ID:ST[,ID:ST],\n"
-        "                       call-begin[=TYPE], call-end, foreground, background, quit,\n"
-        "                       record-start, record-stop, frame-rate-report=N,\n"
-        "                       encoder-info=WxH:FPS, device-info, bt-oob,\n"
-        "                       music-init[=RATE:CH:BITS], music-data=LEN, tts-init[=..],\n"
-        "                       tts-data=LEN, vr-start[=..], vr-data=LEN, vr-stop,\n"
-        "                       unknown=[CH/]TYPE[:LEN], oversize=CH[:LEN],\n"
-        "                       burst=N (N pictures made first, then written back-to-back\n"
-        "                       in one write), stall=MS (no picture and no heartbeat for\n"
-        "                       MS ms), ignore=version|settings (that message of the head\n"
-        "                       unit goes unanswered from then on), app-death, unplug,\n"
-        "                       adb=FAULT (a --fault from then on).\n"
-        "                       TRIGGER: start (default), version, settings, video,\n"
-        "                       foreground, pause, rate, picture:N, rx:TYPE\n"
-        "  --help               this text\n"
-        "\n"
-        "On start it prints one line: \"phonesim listening on ADDRESS:PORT state DIR\".\n",
-        PHONESIM_DEFAULT_ADDRESS, PHONESIM_DEFAULT_PORT, PHONESIM_DEFAULT_MAX_PAYLOAD);
+  std::fprintf(out,
+               "usage: phonesim [options]\n"
+               "Plays an Android phone's ADB daemon over TCP (ADB over TCP: the 24-byte\n"
+               "USB packets as a byte stream). One host connection at a time; after a\n"
+               "drop it keeps listening for the re-plug. Stops on SIGINT or SIGTERM.\n"
+               "\n"
+               "  --address A          listen address (default %s)\n"
+               "  --port N             listen port (default %u; 0 picks a free one)\n"
+               "  --state DIR          state directory (default: a new /tmp/phonesim-XXXXXX):\n"
+               "                       DIR/fs is the phone's file system, DIR/adb_keys the\n"
+               "                       trusted keys, DIR/phonesim.log the record log\n"
+               "  --auth on|off        ADB authentication (default off)\n"
+               "  --accept-keys yes|no with auth on: trust a public key the host offers and\n"
+               "                       connect (yes, default), or stay silent (no)\n"
+               "  --trust FILE         trust the public keys in FILE (e.g. ~/.android/adbkey.pub);\n"
+               "                       may be repeated\n"
+               "  --max-payload N      maximum payload announced in CNXN (default %u); the phone\n"
+               "                       never sends more than the lower of this and the host's\n"
+               "  --prop KEY=VALUE     a system property for getprop\n"
+               "  --app-missing PKG    the app PKG is not installed (am start answers Error type 3)\n"
+               "  --shell CMD=TEXT     replace the answer to shell command CMD (CMD ending in '*'\n"
+               "                       matches by prefix; TEXT knows \\r \\n \\t \\\\)\n"
+               "  --shell-delay CMD=MS answer CMD after MS milliseconds\n"
+               "  --shell-silent CMD   never answer CMD (no output, no close)\n"
+               "  --shell-split CMD=O1,O2,...  send CMD's answer in WRTEs cut at these offsets\n"
+               "  --echo PORT          an echo endpoint on phone TCP port PORT (tcp:PORT)\n"
+               "  --fault RULE         a fault; may be repeated. RULE is KIND[=ARG][@STEP[#N]]:\n"
+               "                         drop@STEP, drop-after-rx=N, drop-after-tx=N,\n"
+               "                         bad-magic@STEP, oversize@STEP, stale-wrte[=ID]@STEP,\n"
+               "                         silent=SERVICE, slow=BYTES:MS, split=BYTES,\n"
+               "                         replug-delay=MS\n"
+               "                       STEP is a prefix of: cnxn, auth, connected, open:SERVICE,\n"
+               "                       wrte:SERVICE, close:SERVICE, shell:COMMAND, sync:SEND,\n"
+               "                       sync:DATA, sync:DONE, sync:QUIT, sync:STAT, sync:LIST,\n"
+               "                       sync:RECV; #N picks the N-th time\n"
+               "\n"
+               "The phone app (started by \"am start -n com.velto.corvane/...\"; until then its\n"
+               "ports 7240, 8240, 9240, 9241, 9242 and 9340 refuse streams):\n"
+               "  --video-size WxH     the video size the app announces and sends (default:\n"
+               "                       the size the head unit's encoder settings ask for)\n"
+               "  --fps N              the frame rate the app answers the encoder settings with\n"
+               "                       (default: the one asked for); frame-rate requests still\n"
+               "                       change it\n"
+               "  --pictures DIR       send the .jpg/.jpeg files of DIR in name order, in a\n"
+               "                       cycle, scaled to the video size when theirs differs\n"
+               "                       (default: a test pattern carrying the frame number)\n"
+               "  --pre-encode N       make N pictures once and send them in a cycle, so that\n"
+               "                       sending costs no encoding time\n"
+               "  --unthrottled        send pictures as fast as the host acknowledges them,\n"
+               "                       whatever the frame rate\n"
+               "  --app-fault RULE     an injection of the app; may be repeated. RULE is\n"
+               "                       KIND[=ARG][@TRIGGER][+MS]: fires MS ms after TRIGGER,\n"
+               "                       once. KIND: feature-query, module-status=ID:ST[,ID:ST],\n"
+               "                       call-begin[=TYPE], call-end, foreground, background, quit,\n"
+               "                       record-start, record-stop, frame-rate-report=N,\n"
+               "                       encoder-info=WxH:FPS, device-info, bt-oob,\n"
+               "                       music-init[=RATE:CH:BITS], music-data=LEN, tts-init[=..],\n"
+               "                       tts-data=LEN, vr-start[=..], vr-data=LEN, vr-stop,\n"
+               "                       unknown=[CH/]TYPE[:LEN], oversize=CH[:LEN],\n"
+               "                       burst=N (N pictures made first, then written back-to-back\n"
+               "                       in one write), stall=MS (no picture and no heartbeat for\n"
+               "                       MS ms), ignore=version|settings (that message of the head\n"
+               "                       unit goes unanswered from then on), app-death, unplug,\n"
+               "                       adb=FAULT (a --fault from then on).\n"
+               "                       TRIGGER: start (default), version, settings, video,\n"
+               "                       foreground, pause, rate, picture:N, rx:TYPE\n"
+               "  --help               this text\n"
+               "\n"
+               "On start it prints one line: \"phonesim listening on ADDRESS:PORT state DIR\".\n",
+               PHONESIM_DEFAULT_ADDRESS, PHONESIM_DEFAULT_PORT, PHONESIM_DEFAULT_MAX_PAYLOAD);
 }
 
 std::string Unescape(const std::string& s) {
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '\\' || i + 1 == s.size()) {
-            out += s[i];
-            continue;
-        }
-        char c = s[++i];
-        out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '\\' || i + 1 == s.size()) {
+      out += s[i];
+      continue;
     }
-    return out;
+    char c = s[++i];
+    out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+  }
+  return out;
 }
 
 bool SplitPair(const std::string& s, std::string* k, std::string* v) {
-    size_t eq = s.find('=');
-    if (eq == std::string::npos || eq == 0) return false;
-    *k = s.substr(0, eq);
-    *v = s.substr(eq + 1);
-    return true;
+  size_t eq = s.find('=');
+  if (eq == std::string::npos || eq == 0) return false;
+  *k = s.substr(0, eq);
+  *v = s.substr(eq + 1);
+  return true;
 }
 
 bool ParseNumber(const std::string& s, unsigned long max, unsigned long* out) {
-    if (s.empty()) return false;
-    char* end = nullptr;
-    *out = std::strtoul(s.c_str(), &end, 10);
-    return *end == '\0' && *out <= max && s[0] != '-';
+  if (s.empty()) return false;
+  char* end = nullptr;
+  *out = std::strtoul(s.c_str(), &end, 10);
+  return *end == '\0' && *out <= max && s[0] != '-';
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    SPhoneSimOptions opt;
-    opt.port = PHONESIM_DEFAULT_PORT;
-    std::vector<SShellRule> rules;
-    std::vector<std::pair<std::string, std::string>> props;
-    std::vector<std::string> missing;
-    std::vector<uint16_t> echoes;
-    auto rule_for = [&](const std::string& pattern) -> SShellRule& {
-        for (auto& r : rules)
-            if (r.pattern == pattern) return r;
-        rules.push_back(SShellRule{});
-        rules.back().pattern = pattern;
-        return rules.back();
-    };
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--help" || a == "-h") {
-            Usage(stdout);
-            return 0;
-        }
-        if (a == "--unthrottled") {
-            opt.app.unthrottled = true;
-            continue;
-        }
-        if (i + 1 >= argc) {
-            std::fprintf(stderr, "phonesim: %s needs a value (see --help)\n", a.c_str());
-            return 2;
-        }
-        std::string v = argv[++i], key, val;
-        unsigned long n = 0;
-        bool ok = true;
-        if (a == "--address") {
-            opt.address = v;
-        } else if (a == "--port") {
-            ok = ParseNumber(v, 65535, &n);
-            opt.port = static_cast<uint16_t>(n);
-        } else if (a == "--state") {
-            opt.state_dir = v;
-        } else if (a == "--auth") {
-            ok = v == "on" || v == "off";
-            opt.auth = v == "on";
-        } else if (a == "--accept-keys") {
-            ok = v == "yes" || v == "no";
-            opt.accept_keys = v == "yes";
-        } else if (a == "--trust") {
-            opt.trust_files.push_back(v);
-        } else if (a == "--max-payload") {
-            ok = ParseNumber(v, PHONESIM_HARD_PAYLOAD_CAP, &n) && n >= 256;
-            opt.max_payload = static_cast<uint32_t>(n);
-        } else if (a == "--prop") {
-            ok = SplitPair(v, &key, &val);
-            props.emplace_back(key, val);
-        } else if (a == "--app-missing") {
-            missing.push_back(v);
-        } else if (a == "--shell") {
-            ok = SplitPair(v, &key, &val);
-            if (ok) {
-                SShellRule& r = rule_for(key);
-                r.replace = true;
-                r.text = Unescape(val);
-            }
-        } else if (a == "--shell-delay") {
-            ok = SplitPair(v, &key, &val) && ParseNumber(val, 600000, &n);
-            if (ok) rule_for(key).delay_ms = static_cast<int>(n);
-        } else if (a == "--shell-silent") {
-            rule_for(v).silent = true;
-        } else if (a == "--shell-split") {
-            ok = SplitPair(v, &key, &val);
-            if (ok) {
-                SShellRule& r = rule_for(key);
-                size_t from = 0;
-                while (ok && from <= val.size()) {
-                    size_t comma = val.find(',', from);
-                    std::string part = val.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
-                    ok = ParseNumber(part, 1u << 30, &n);
-                    r.splits.push_back(n);
-                    if (comma == std::string::npos) break;
-                    from = comma + 1;
-                }
-            }
-        } else if (a == "--echo") {
-            ok = ParseNumber(v, 65535, &n) && n > 0;
-            echoes.push_back(static_cast<uint16_t>(n));
-        } else if (a == "--fault") {
-            opt.faults.push_back(v);
-        } else if (a == "--video-size") {
-            size_t x = v.find('x');
-            unsigned long w = 0, h = 0;
-            ok = x != std::string::npos && ParseNumber(v.substr(0, x), APP_MAX_SIDE, &w) &&
-                 ParseNumber(v.substr(x + 1), APP_MAX_SIDE, &h) && w >= 16 && h >= 16;
-            opt.app.video_width = static_cast<int>(w);
-            opt.app.video_height = static_cast<int>(h);
-        } else if (a == "--fps") {
-            ok = ParseNumber(v, APP_MAX_FPS, &n) && n > 0;
-            opt.app.fps = static_cast<int>(n);
-        } else if (a == "--pictures") {
-            opt.app.pictures_dir = v;
-        } else if (a == "--pre-encode") {
-            ok = ParseNumber(v, 10000, &n);
-            opt.app.pre_encode = static_cast<int>(n);
-        } else if (a == "--app-fault") {
-            opt.app.faults.push_back(v);
-        } else {
-            std::fprintf(stderr, "phonesim: unknown option %s (see --help)\n", a.c_str());
-            return 2;
-        }
-        if (!ok) {
-            std::fprintf(stderr, "phonesim: bad value for %s: %s\n", a.c_str(), v.c_str());
-            return 2;
-        }
+  SPhoneSimOptions opt;
+  opt.port = PHONESIM_DEFAULT_PORT;
+  std::vector<SShellRule> rules;
+  std::vector<std::pair<std::string, std::string>> props;
+  std::vector<std::string> missing;
+  std::vector<uint16_t> echoes;
+  auto rule_for = [&](const std::string& pattern) -> SShellRule& {
+    for (auto& r : rules)
+      if (r.pattern == pattern) return r;
+    rules.push_back(SShellRule{});
+    rules.back().pattern = pattern;
+    return rules.back();
+  };
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      Usage(stdout);
+      return 0;
     }
-
-    CPhoneSim sim;
-    for (const auto& kv : props) sim.Shell().SetProp(kv.first, kv.second);
-    for (const auto& p : missing) sim.Shell().SetAppInstalled(p, false);
-    for (const auto& r : rules) sim.Shell().SetRule(r);
-    for (uint16_t port : echoes)
-        sim.Endpoints().Register(port, [] { return std::make_shared<CEchoEndpoint>(); });
-    std::string error;
-    if (!sim.Start(opt, &error)) {
-        std::fprintf(stderr, "phonesim: %s\n", error.c_str());
-        return 1;
+    if (a == "--unthrottled") {
+      opt.app.unthrottled = true;
+      continue;
     }
-    std::printf("phonesim listening on %s:%u state %s\n", opt.address.c_str(), sim.Port(), sim.StateDir().c_str());
-    std::fflush(stdout);
+    if (i + 1 >= argc) {
+      std::fprintf(stderr, "phonesim: %s needs a value (see --help)\n", a.c_str());
+      return 2;
+    }
+    std::string v = argv[++i], key, val;
+    unsigned long n = 0;
+    bool ok = true;
+    if (a == "--address") {
+      opt.address = v;
+    } else if (a == "--port") {
+      ok = ParseNumber(v, 65535, &n);
+      opt.port = static_cast<uint16_t>(n);
+    } else if (a == "--state") {
+      opt.state_dir = v;
+    } else if (a == "--auth") {
+      ok = v == "on" || v == "off";
+      opt.auth = v == "on";
+    } else if (a == "--accept-keys") {
+      ok = v == "yes" || v == "no";
+      opt.accept_keys = v == "yes";
+    } else if (a == "--trust") {
+      opt.trust_files.push_back(v);
+    } else if (a == "--max-payload") {
+      ok = ParseNumber(v, PHONESIM_HARD_PAYLOAD_CAP, &n) && n >= 256;
+      opt.max_payload = static_cast<uint32_t>(n);
+    } else if (a == "--prop") {
+      ok = SplitPair(v, &key, &val);
+      props.emplace_back(key, val);
+    } else if (a == "--app-missing") {
+      missing.push_back(v);
+    } else if (a == "--shell") {
+      ok = SplitPair(v, &key, &val);
+      if (ok) {
+        SShellRule& r = rule_for(key);
+        r.replace = true;
+        r.text = Unescape(val);
+      }
+    } else if (a == "--shell-delay") {
+      ok = SplitPair(v, &key, &val) && ParseNumber(val, 600000, &n);
+      if (ok) rule_for(key).delay_ms = static_cast<int>(n);
+    } else if (a == "--shell-silent") {
+      rule_for(v).silent = true;
+    } else if (a == "--shell-split") {
+      ok = SplitPair(v, &key, &val);
+      if (ok) {
+        SShellRule& r = rule_for(key);
+        size_t from = 0;
+        while (ok && from <= val.size()) {
+          size_t comma = val.find(',', from);
+          std::string part = val.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+          ok = ParseNumber(part, 1u << 30, &n);
+          r.splits.push_back(n);
+          if (comma == std::string::npos) break;
+          from = comma + 1;
+        }
+      }
+    } else if (a == "--echo") {
+      ok = ParseNumber(v, 65535, &n) && n > 0;
+      echoes.push_back(static_cast<uint16_t>(n));
+    } else if (a == "--fault") {
+      opt.faults.push_back(v);
+    } else if (a == "--video-size") {
+      size_t x = v.find('x');
+      unsigned long w = 0, h = 0;
+      ok = x != std::string::npos && ParseNumber(v.substr(0, x), APP_MAX_SIDE, &w) &&
+           ParseNumber(v.substr(x + 1), APP_MAX_SIDE, &h) && w >= 16 && h >= 16;
+      opt.app.video_width = static_cast<int>(w);
+      opt.app.video_height = static_cast<int>(h);
+    } else if (a == "--fps") {
+      ok = ParseNumber(v, APP_MAX_FPS, &n) && n > 0;
+      opt.app.fps = static_cast<int>(n);
+    } else if (a == "--pictures") {
+      opt.app.pictures_dir = v;
+    } else if (a == "--pre-encode") {
+      ok = ParseNumber(v, 10000, &n);
+      opt.app.pre_encode = static_cast<int>(n);
+    } else if (a == "--app-fault") {
+      opt.app.faults.push_back(v);
+    } else {
+      std::fprintf(stderr, "phonesim: unknown option %s (see --help)\n", a.c_str());
+      return 2;
+    }
+    if (!ok) {
+      std::fprintf(stderr, "phonesim: bad value for %s: %s\n", a.c_str(), v.c_str());
+      return 2;
+    }
+  }
 
-    struct sigaction sa;
-    std::memset(&sa, 0, sizeof sa);
-    sa.sa_handler = OnSignal;
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-    while (!g_quit) pause();
-    sim.Stop();
-    return 0;
+  CPhoneSim sim;
+  for (const auto& kv : props) sim.Shell().SetProp(kv.first, kv.second);
+  for (const auto& p : missing) sim.Shell().SetAppInstalled(p, false);
+  for (const auto& r : rules) sim.Shell().SetRule(r);
+  for (uint16_t port : echoes)
+    sim.Endpoints().Register(port, [] { return std::make_shared<CEchoEndpoint>(); });
+  std::string error;
+  if (!sim.Start(opt, &error)) {
+    std::fprintf(stderr, "phonesim: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("phonesim listening on %s:%u state %s\n", opt.address.c_str(), sim.Port(),
+              sim.StateDir().c_str());
+  std::fflush(stdout);
+
+  struct sigaction sa;
+  std::memset(&sa, 0, sizeof sa);
+  sa.sa_handler = OnSignal;
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+  while (!g_quit) pause();
+  sim.Stop();
+  return 0;
 }

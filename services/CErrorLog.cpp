@@ -15,7 +15,9 @@ namespace {
 
 CErrorLog* s_pInstance = nullptr;
 
-CString LogPath(LPCWSTR name) { return GetProgramDir() + name; }
+CString LogPath(LPCWSTR name) {
+  return GetProgramDir() + name;
+}
 
 class CsLock {
  public:
@@ -55,9 +57,13 @@ void CErrorLog::DestroyInstance() {
   s_pInstance = nullptr;
 }
 
-CErrorLog::CErrorLog() : m_itLine(m_lines.end()) { InitializeCriticalSection(&m_cs); }
+CErrorLog::CErrorLog() : m_itLine(m_lines.end()) {
+  InitializeCriticalSection(&m_cs);
+}
 
-CErrorLog::~CErrorLog() { DeleteCriticalSection(&m_cs); }
+CErrorLog::~CErrorLog() {
+  DeleteCriticalSection(&m_cs);
+}
 
 int CErrorLog::ReadConnectCount() {
   FILE* f = _wfopen(LogPath(u"\\Connect.log"), u"r+");
@@ -161,14 +167,16 @@ bool CErrorLog::LineToUtf8(const std::string& line, std::string& out) {
     return true;
   }
   if (text.size() > static_cast<size_t>(kMaxLine - 1)) text.resize(kMaxLine - 1);
-  int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), m_wszLine, kMaxLine - 1);
+  int wide =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), m_wszLine, kMaxLine - 1);
   if (wide <= 0) return false;
   // Three UTF-8 bytes may stand for two GBK bytes: the whole text is converted, then cut back to
   // the buffer at a character boundary.
   int need = WideCharToMultiByte(CP_UTF8, 0, m_wszLine, wide, nullptr, 0, nullptr, nullptr);
   if (need <= 0) return false;
   std::string utf8(static_cast<size_t>(need), '\0');
-  if (WideCharToMultiByte(CP_UTF8, 0, m_wszLine, wide, &utf8[0], need, nullptr, nullptr) != need) return false;
+  if (WideCharToMultiByte(CP_UTF8, 0, m_wszLine, wide, &utf8[0], need, nullptr, nullptr) != need)
+    return false;
   size_t keep = utf8.size();
   if (keep > static_cast<size_t>(kMaxLine - 1)) {
     keep = kMaxLine - 1;

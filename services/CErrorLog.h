@@ -16,15 +16,17 @@ extern std::atomic<int> g_nConnectCount;
 class CErrorLog {
  public:
   // The lines the system adds, GBK text ending in a blank, CR and LF.
-  static constexpr const char* kLineUsbLost = "\xC1\xAC\xBD\xD3\xD6\xD0\xCA\xD6\xB6\xAF\xB6\xCF\xBF\xAA \r\n";   // 连接中手动断开
-  static constexpr const char* kLineVtscFailed = "VTSC \xC6\xF4\xB6\xAF\xCA\xA7\xB0\xDC \r\n";   // VTSC 启动失败
-  static constexpr const char* kLineForwardFailed = "ADB Forward \xCA\xA7\xB0\xDC \r\n";   // ADB Forward 失败
+  static constexpr const char* kLineUsbLost =
+      "\xC1\xAC\xBD\xD3\xD6\xD0\xCA\xD6\xB6\xAF\xB6\xCF\xBF\xAA \r\n";  // 连接中手动断开
+  static constexpr const char* kLineVtscFailed =
+      "VTSC \xC6\xF4\xB6\xAF\xCA\xA7\xB0\xDC \r\n";                                       // VTSC 启动失败
+  static constexpr const char* kLineForwardFailed = "ADB Forward \xCA\xA7\xB0\xDC \r\n";  // ADB Forward 失败
   static constexpr const char* kLineAppNotInstalled =
-      "\xCA\xD6\xBB\xFA\xB6\xCB\xCE\xB4\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2 \r\n";   // 手机端未安装程序
-  static constexpr const char* kLineAuthFailed = "\xCA\xDA\xC8\xA8\xCA\xA7\xB0\xDC \r\n";   // 授权失败
-  static constexpr const char* kLineNoVideo = "\xCE\xDE\xCA\xD3\xC6\xB5\xCA\xFD\xBE\xDD \r\n";   // 无视频数据
+      "\xCA\xD6\xBB\xFA\xB6\xCB\xCE\xB4\xB0\xB2\xD7\xB0\xB3\xCC\xD0\xF2 \r\n";  // 手机端未安装程序
+  static constexpr const char* kLineAuthFailed = "\xCA\xDA\xC8\xA8\xCA\xA7\xB0\xDC \r\n";  // 授权失败
+  static constexpr const char* kLineNoVideo = "\xCE\xDE\xCA\xD3\xC6\xB5\xCA\xFD\xBE\xDD \r\n";  // 无视频数据
 
-  static const int kMaxLine = 260;   // bytes of a line read from the file, terminator included
+  static const int kMaxLine = 260;  // bytes of a line read from the file, terminator included
 
   static CErrorLog* GetInstance();
   static void DestroyInstance();

@@ -6,26 +6,30 @@
 
 namespace {
 
-const UINT kReadPiece = 256;   // bytes, 128 UTF-16 units
+const UINT kReadPiece = 256;  // bytes, 128 UTF-16 units
 
 bool IsComment(const CString& trimmed) {
   return !trimmed.IsEmpty() && (trimmed[0] == u',' || trimmed[0] == u'#');
 }
 
-bool IsHeader(const CString& trimmed) { return !trimmed.IsEmpty() && trimmed[0] == u'['; }
+bool IsHeader(const CString& trimmed) {
+  return !trimmed.IsEmpty() && trimmed[0] == u'[';
+}
 
 // The closing "]" is not tested: the name after "[" only has to begin with the section name.
 bool IsHeaderOf(const CString& trimmed, LPCWSTR section) {
   if (!IsHeader(trimmed)) return false;
   CString name = trimmed.Mid(1);
   name.Trim();
-  return wcsncmp(name, section, wcslen(section)) == 0 && name.GetLength() >= static_cast<int>(wcslen(section));
+  return wcsncmp(name, section, wcslen(section)) == 0 &&
+         name.GetLength() >= static_cast<int>(wcslen(section));
 }
 
 // A key line: the key name, then (after blanks) "=". The value is what follows, trimmed.
 bool MatchKey(const CString& trimmed, LPCWSTR key, CString* value) {
   int keyLength = static_cast<int>(wcslen(key));
-  if (IsComment(trimmed) || trimmed.GetLength() < keyLength || wcsncmp(trimmed, key, keyLength) != 0) return false;
+  if (IsComment(trimmed) || trimmed.GetLength() < keyLength || wcsncmp(trimmed, key, keyLength) != 0)
+    return false;
   CString rest = trimmed.Mid(keyLength);
   rest.TrimLeft();
   if (rest.IsEmpty() || rest[0] != u'=') return false;
@@ -46,7 +50,9 @@ CString Trimmed(const CString& line) {
 
 CIniFile::~CIniFile() = default;
 
-void CIniFile::SetFilePath(LPCWSTR newName) { CStdioFile::SetFilePath(newName); }
+void CIniFile::SetFilePath(LPCWSTR newName) {
+  CStdioFile::SetFilePath(newName);
+}
 
 bool CIniFile::ReadLine(CString& line) {
   line.Empty();
@@ -60,7 +66,8 @@ bool CIniFile::ReadLine(CString& line) {
     for (UINT i = 0; i < units; ++i) {
       if (piece[i] == u'\n') {
         line.Append(piece, static_cast<int>(i));
-        Seek(static_cast<LONGLONG>(start + (static_cast<ULONGLONG>(line.GetLength()) + 1) * sizeof(WCHAR)), begin);
+        Seek(static_cast<LONGLONG>(start + (static_cast<ULONGLONG>(line.GetLength()) + 1) * sizeof(WCHAR)),
+             begin);
         return true;
       }
     }
@@ -73,7 +80,8 @@ bool CIniFile::ReadLine(CString& line) {
 
 BOOL CIniFile::WriteLine(const CString& line) {
   static const WCHAR kLf = u'\n';
-  return Write(line.GetString(), static_cast<UINT>(line.GetLength()) * sizeof(WCHAR)) && Write(&kLf, sizeof(kLf));
+  return Write(line.GetString(), static_cast<UINT>(line.GetLength()) * sizeof(WCHAR)) &&
+         Write(&kLf, sizeof(kLf));
 }
 
 DWORD ReadIniString(LPCWSTR section, LPCWSTR key, LPCWSTR def, LPWSTR buffer, DWORD size, LPCWSTR path) {
@@ -113,7 +121,8 @@ BOOL WriteIniString(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
   std::list<CString> lines;
   {
     CIniFile file;
-    if (!file.Open(path, CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoTruncate | CFile::typeBinary)) {
+    if (!file.Open(path,
+                   CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoTruncate | CFile::typeBinary)) {
       return FALSE;
     }
     CString line;
@@ -136,7 +145,7 @@ BOOL WriteIniString(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
       if (IsHeaderOf(t, section)) {
         inSection = seen = true;
         if (!key) {
-          it = lines.erase(it);   // the whole section goes, header included
+          it = lines.erase(it);  // the whole section goes, header included
           continue;
         }
       }

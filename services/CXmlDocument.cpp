@@ -21,7 +21,9 @@ const DWORD kMaxEndTagLen = 0x3FF;
 const int kMaxResultLength = 1000;
 const size_t kSniffBytes = 1024;
 
-bool IsSpace(WCHAR c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+bool IsSpace(WCHAR c) {
+  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
 
 // Where a tag name ends.
 bool IsNameStop(WCHAR c) {
@@ -35,7 +37,9 @@ bool IsPathNameChar(WCHAR c) {
          c == u'_' || c == u':' || c == u'-' || c == u'.';
 }
 
-WCHAR Fold(WCHAR c) { return (c >= u'A' && c <= u'Z') ? static_cast<WCHAR>(c + 32) : c; }
+WCHAR Fold(WCHAR c) {
+  return (c >= u'A' && c <= u'Z') ? static_cast<WCHAR>(c + 32) : c;
+}
 
 CString Number(long long n) {
   std::string s = std::to_string(n);
@@ -49,8 +53,8 @@ struct Node {
   int nLength = 0;
   bool bEmptyElement = false;
   int nErrorOffset = 0;
-  LPCWSTR pszError = nullptr;          // result name of a syntax error
-  LPCWSTR pszUnterminated = nullptr;   // node kind of "unterminated_tag_syntax"
+  LPCWSTR pszError = nullptr;         // result name of a syntax error
+  LPCWSTR pszUnterminated = nullptr;  // node kind of "unterminated_tag_syntax"
 };
 
 int FindSeq(const WCHAR* doc, int len, int from, const char16_t* seq, int seqLen) {
@@ -96,7 +100,8 @@ int ScanNode(const WCHAR* doc, int len, int start, Node& node) {
   if (start + 1 >= len) return unterminated(u"tag");
   WCHAR c = doc[start + 1];
   if (c == u'/') return through(CXmlDocument::MNT_END_TAG, start + 2, u">", 1, u"end_tag");
-  if (c == u'?') return through(CXmlDocument::MNT_PROCESSING_INSTRUCTION, start + 2, u"?>", 2, u"processing_instruction");
+  if (c == u'?')
+    return through(CXmlDocument::MNT_PROCESSING_INSTRUCTION, start + 2, u"?>", 2, u"processing_instruction");
   if (c == u'!') {
     if (start + 2 >= len) return unterminated(u"tag");
     WCHAR d = doc[start + 2];
@@ -185,8 +190,8 @@ bool NameEquals(const WCHAR* a, int aLength, LPCWSTR b, int bLength, bool ignore
 
 // Scans the attributes of the tag [tagStart, tagEnd) (a start tag or a processing instruction)
 // for the first one named `name`.
-bool FindAttribute(const WCHAR* doc, int tagStart, int tagEnd, LPCWSTR name, bool ignoreCase,
-                   int& valueStart, int& valueLength) {
+bool FindAttribute(const WCHAR* doc, int tagStart, int tagEnd, LPCWSTR name, bool ignoreCase, int& valueStart,
+                   int& valueLength) {
   int nameLength = static_cast<int>(wcslen(name));
   int i = tagStart + 1;
   if (i < tagEnd && doc[i] == u'?') ++i;
@@ -197,12 +202,13 @@ bool FindAttribute(const WCHAR* doc, int tagStart, int tagEnd, LPCWSTR name, boo
     WCHAR c = doc[i];
     if (c == u'>' || c == u'/' || c == u'?') return false;
     int ns = i;
-    while (i < tagEnd && !IsSpace(doc[i]) && doc[i] != u'=' && doc[i] != u'>' && doc[i] != u'/' && doc[i] != u'?') {
+    while (i < tagEnd && !IsSpace(doc[i]) && doc[i] != u'=' && doc[i] != u'>' && doc[i] != u'/' &&
+           doc[i] != u'?') {
       ++i;
     }
     int nl = i - ns;
     if (nl == 0) {
-      ++i;   // a stray "=": step over it
+      ++i;  // a stray "=": step over it
       continue;
     }
     while (i < tagEnd && IsSpace(doc[i])) ++i;
@@ -219,7 +225,8 @@ bool FindAttribute(const WCHAR* doc, int tagStart, int tagEnd, LPCWSTR name, boo
         if (i < tagEnd) ++i;
       } else {
         vs = i;
-        while (i < tagEnd && !IsSpace(doc[i]) && doc[i] != u'>' && !(doc[i] == u'/' && i + 1 < tagEnd && doc[i + 1] == u'>')) {
+        while (i < tagEnd && !IsSpace(doc[i]) && doc[i] != u'>' &&
+               !(doc[i] == u'/' && i + 1 < tagEnd && doc[i + 1] == u'>')) {
           ++i;
         }
         vl = i - vs;
@@ -301,7 +308,7 @@ bool IsValidUtf8(const unsigned char* p, size_t n) {
     } else {
       return false;
     }
-    if (i + static_cast<size_t>(more) >= n) return false;   // cut off by the end of the file
+    if (i + static_cast<size_t>(more) >= n) return false;  // cut off by the end of the file
     for (int k = 1; k <= more; ++k) {
       if ((p[i + k] & 0xC0) != 0x80) return false;
     }
@@ -339,7 +346,8 @@ CString DeclaredEncoding(const std::u16string& sniff) {
     if (type == CXmlDocument::MNT_END_TAG && NameEquals(doc + nameStart, nameLength, u"head", 4, true)) {
       return CString();
     }
-    if (type != CXmlDocument::MNT_ELEMENT || !NameEquals(doc + nameStart, nameLength, u"meta", 4, true)) continue;
+    if (type != CXmlDocument::MNT_ELEMENT || !NameEquals(doc + nameStart, nameLength, u"meta", 4, true))
+      continue;
     int end = node.nStart + node.nLength;
     if (!FindAttribute(doc, node.nStart, end, u"http-equiv", true, vs, vl) ||
         !NameEquals(doc + vs, vl, u"Content-Type", 12, true) ||
@@ -366,11 +374,16 @@ CString DeclaredEncoding(const std::u16string& sniff) {
 
 CString FileErrorText(DWORD err) {
   switch (err) {
-    case ERROR_FILE_NOT_FOUND: return u"The system cannot find the file specified.";
-    case ERROR_PATH_NOT_FOUND: return u"The system cannot find the path specified.";
-    case ERROR_ACCESS_DENIED: return u"Access is denied.";
-    case ERROR_NOT_ENOUGH_MEMORY: return u"Not enough storage is available to process this command.";
-    default: return u"The file could not be read or written.";
+    case ERROR_FILE_NOT_FOUND:
+      return u"The system cannot find the file specified.";
+    case ERROR_PATH_NOT_FOUND:
+      return u"The system cannot find the path specified.";
+    case ERROR_ACCESS_DENIED:
+      return u"Access is denied.";
+    case ERROR_NOT_ENOUGH_MEMORY:
+      return u"Not enough storage is available to process this command.";
+    default:
+      return u"The file could not be read or written.";
   }
 }
 
@@ -378,17 +391,24 @@ DWORD LastFileError() {
   DWORD err = GetLastError();
   if (err != ERROR_SUCCESS) return err;
   switch (errno) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EACCES: return ERROR_ACCESS_DENIED;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    default: return ERROR_GEN_FAILURE;
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+      return ERROR_ACCESS_DENIED;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    default:
+      return ERROR_GEN_FAILURE;
   }
 }
 
 }  // namespace
 
-CXmlDocument::CXmlDocument() { ResetIndex(8); }
+CXmlDocument::CXmlDocument() {
+  ResetIndex(8);
+}
 
 CXmlDocument::~CXmlDocument() = default;
 
@@ -403,7 +423,7 @@ void CXmlDocument::ResetIndex(int capacity) {
     m_blockSizes.push_back(size);
     m_nElemCapacity += size;
   }
-  m_nElemUsed = 1;   // the virtual document node
+  m_nElemUsed = 1;  // the virtual document node
   At(0) = ElemPos();
 }
 
@@ -456,17 +476,19 @@ void CXmlDocument::CloseUnended(int elem, int endOffset) {
   r.nLength = r.StartTagLen();
   r.nTagLengths = r.StartTagLen();
   int nameStart = static_cast<int>(r.nStart) + 1;
-  AddResult(u"unended_start_tag",
-            {{u"tagname", CString(m_strDoc.c_str() + nameStart,
-                                  NameLength(m_strDoc.c_str(), static_cast<int>(m_strDoc.size()), nameStart))},
-             {u"offset", Number(r.nStart)},
-             {u"offset2", Number(endOffset)}});
+  AddResult(
+      u"unended_start_tag",
+      {{u"tagname", CString(m_strDoc.c_str() + nameStart,
+                            NameLength(m_strDoc.c_str(), static_cast<int>(m_strDoc.size()), nameStart))},
+       {u"offset", Number(r.nStart)},
+       {u"offset2", Number(endOffset)}});
   int first = static_cast<int>(r.iElemChild);
   if (!first) return;
   int parent = static_cast<int>(r.iElemParent);
   int oldNext = static_cast<int>(r.iElemNext);
   int last = static_cast<int>(At(first).iElemPrev);
-  for (int x = first; x; x = static_cast<int>(At(x).iElemNext)) At(x).iElemParent = static_cast<DWORD>(parent);
+  for (int x = first; x; x = static_cast<int>(At(x).iElemNext))
+    At(x).iElemParent = static_cast<DWORD>(parent);
   At(elem).iElemChild = 0;
   At(elem).iElemNext = static_cast<DWORD>(first);
   At(first).iElemPrev = static_cast<DWORD>(elem);
@@ -490,7 +512,8 @@ void CXmlDocument::FinishLevels() {
     int first = static_cast<int>(At(p).iElemChild);
     for (int c = first; c; c = static_cast<int>(At(c).iElemNext)) {
       ElemPos& r = At(c);
-      r.nFlags = (r.nFlags & ~(0xFFFFu | MNF_FIRST)) | level | (c == first ? static_cast<DWORD>(MNF_FIRST) : 0u);
+      r.nFlags =
+          (r.nFlags & ~(0xFFFFu | MNF_FIRST)) | level | (c == first ? static_cast<DWORD>(MNF_FIRST) : 0u);
       stack.push_back(c);
     }
   }
@@ -556,7 +579,8 @@ void CXmlDocument::Parse() {
         r.nTagLengths |= std::min(static_cast<DWORD>(node.nLength), kMaxEndTagLen) << 22;
         open.resize(static_cast<size_t>(k));
       } else {
-        AddResult(u"lone_end_tag", {{u"tagname", CString(doc + nameStart, nameLength)}, {u"offset", Number(node.nStart)}});
+        AddResult(u"lone_end_tag",
+                  {{u"tagname", CString(doc + nameStart, nameLength)}, {u"offset", Number(node.nStart)}});
         At(0).nFlags |= MNF_ILLFORMED;
         At(open.empty() ? 0 : open.back()).nFlags |= MNF_ILLDATA;
       }
@@ -683,16 +707,19 @@ BOOL CXmlDocument::LoadFile(LPCWSTR path) {
     if (m_strEncoding.IsEmpty()) {
       AddResult(u"read", {{u"length", Number(static_cast<long long>(text.size()))}});
     } else {
-      AddResult(u"read", {{u"encoding", m_strEncoding}, {u"length", Number(static_cast<long long>(text.size()))}});
+      AddResult(u"read",
+                {{u"encoding", m_strEncoding}, {u"length", Number(static_cast<long long>(text.size()))}});
     }
     if (detect) AddResult(u"utf8_detection");
     // An encoding that stays unknown is the system's ANSI code page.
     int codePage = m_strEncoding.IsEmpty() ? CP_ACP : XmlCodePageFromName(m_strEncoding);
     if (!text.empty() && codePage >= 0) {
-      int n = MultiByteToWideChar(static_cast<UINT>(codePage), 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+      int n = MultiByteToWideChar(static_cast<UINT>(codePage), 0, text.data(), static_cast<int>(text.size()),
+                                  nullptr, 0);
       if (n > 0) {
         m_strDoc.resize(static_cast<size_t>(n));
-        n = MultiByteToWideChar(static_cast<UINT>(codePage), 0, text.data(), static_cast<int>(text.size()), &m_strDoc[0], n);
+        n = MultiByteToWideChar(static_cast<UINT>(codePage), 0, text.data(), static_cast<int>(text.size()),
+                                &m_strDoc[0], n);
         m_strDoc.resize(static_cast<size_t>(std::max(n, 0)));
         AddResult(u"converted_to", {{u"encoding", u"UTF-16"}, {u"length", Number(n)}});
       }
@@ -723,11 +750,13 @@ BOOL CXmlDocument::SaveFile(LPCWSTR path) {
       int units = static_cast<int>(m_strDoc.size());
       BOOL lost = FALSE;
       BOOL* lostFlag = codePage == CP_UTF8 ? nullptr : &lost;
-      int n = WideCharToMultiByte(static_cast<UINT>(codePage), 0, m_strDoc.c_str(), units, nullptr, 0, nullptr, lostFlag);
+      int n = WideCharToMultiByte(static_cast<UINT>(codePage), 0, m_strDoc.c_str(), units, nullptr, 0,
+                                  nullptr, lostFlag);
       if (n > 0) {
         size_t at = out.size();
         out.resize(at + static_cast<size_t>(n));
-        WideCharToMultiByte(static_cast<UINT>(codePage), 0, m_strDoc.c_str(), units, &out[at], n, nullptr, lostFlag);
+        WideCharToMultiByte(static_cast<UINT>(codePage), 0, m_strDoc.c_str(), units, &out[at], n, nullptr,
+                            lostFlag);
       }
       AddResult(u"converted_from", {{u"encoding", u"UTF-16"}, {u"length", Number(units)}});
       if (lost || n <= 0) AddResult(u"conversion_loss");
@@ -746,7 +775,8 @@ BOOL CXmlDocument::SaveFile(LPCWSTR path) {
     AddResult(u"file_error", {{u"msg", FileErrorText(LastFileError())}, {u"n", Number(LastFileError())}});
     return FALSE;
   }
-  AddResult(u"write", {{u"encoding", m_strEncoding}, {u"length", Number(static_cast<long long>(out.size()))}});
+  AddResult(u"write",
+            {{u"encoding", m_strEncoding}, {u"length", Number(static_cast<long long>(out.size()))}});
   return TRUE;
 }
 
@@ -762,7 +792,7 @@ void CXmlDocument::RestartChildren() {
 
 BOOL CXmlDocument::FindElement(LPCWSTR name) {
   if ((m_nDocFlags & MDF_WRITEFILE) || m_nElemUsed < 1) return FALSE;
-  int nameLength = -1;   // any name
+  int nameLength = -1;  // any name
   if (name && *name) {
     nameLength = PathFirstNameLength(name);
     if (nameLength < 0) return FALSE;
@@ -774,7 +804,9 @@ BOOL CXmlDocument::FindElement(LPCWSTR name) {
   for (; i; i = static_cast<int>(At(i).iElemNext)) {
     if (nameLength >= 0) {
       int s = static_cast<int>(At(i).nStart) + 1;
-      if (!NameEquals(doc + s, NameLength(doc, len, s), name, nameLength, (m_nDocFlags & MDF_IGNORECASE) != 0)) continue;
+      if (!NameEquals(doc + s, NameLength(doc, len, s), name, nameLength,
+                      (m_nDocFlags & MDF_IGNORECASE) != 0))
+        continue;
     }
     m_iPos = i;
     m_iPosChild = 0;
@@ -885,9 +917,15 @@ CString CXmlDocument::EscapeText(LPCWSTR text, bool attribute) {
   out.reserve(len + len / 5 + 7);
   for (size_t i = 0; i < len; ++i) {
     switch (text[i]) {
-      case u'<': out += u"&lt;"; break;
-      case u'&': out += u"&amp;"; break;
-      case u'>': out += u"&gt;"; break;
+      case u'<':
+        out += u"&lt;";
+        break;
+      case u'&':
+        out += u"&amp;";
+        break;
+      case u'>':
+        out += u"&gt;";
+        break;
       case u'"':
         if (attribute) {
           out += u"&quot;";
@@ -902,7 +940,8 @@ CString CXmlDocument::EscapeText(LPCWSTR text, bool attribute) {
         }
         out.push_back(text[i]);
         break;
-      default: out.push_back(text[i]);
+      default:
+        out.push_back(text[i]);
     }
   }
   return CString(out);

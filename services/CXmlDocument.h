@@ -61,7 +61,7 @@ class CXmlDocument {
   BOOL FindElement(LPCWSTR name = nullptr);
   BOOL EnterElement();
   CString GetAttribute(LPCWSTR name) const;
-  CString GetTagName() const;   // of the main position; empty when there is none
+  CString GetTagName() const;  // of the main position; empty when there is none
 
   const CString& GetResult() const { return m_strResult; }
   const std::u16string& GetDoc() const { return m_strDoc; }
@@ -77,12 +77,12 @@ class CXmlDocument {
   struct ElemPos {
     DWORD nStart = 0;
     DWORD nLength = 0;
-    DWORD nTagLengths = 0;   // start tag in the low 22 bits, end tag in the high 10
-    DWORD nFlags = 0;        // level in the low 16 bits, MNF_* above
+    DWORD nTagLengths = 0;  // start tag in the low 22 bits, end tag in the high 10
+    DWORD nFlags = 0;       // level in the low 16 bits, MNF_* above
     DWORD iElemParent = 0;
     DWORD iElemChild = 0;
     DWORD iElemNext = 0;
-    DWORD iElemPrev = 0;     // for the first child: the last child
+    DWORD iElemPrev = 0;  // for the first child: the last child
     DWORD StartTagLen() const { return nTagLengths & 0x3FFFFF; }
     DWORD EndTagLen() const { return nTagLengths >> 22; }
     DWORD Level() const { return nFlags & 0xFFFF; }
@@ -111,7 +111,7 @@ class CXmlDocument {
   int m_nNodeOffset = 0;
   int m_nNodeLength = 0;
   int m_nDocFlags = 0;
-  CString m_strEncoding;   // as read; used again when saving
+  CString m_strEncoding;  // as read; used again when saving
   // Blocks of at most 65,536 records; the element index is block * 65,536 + slot.
   std::vector<std::unique_ptr<ElemPos[]>> m_blocks;
   std::vector<int> m_blockSizes;

@@ -28,7 +28,9 @@ struct DefaultsInit {
 CorvaneConfig g_CorvaneConfig;
 static DefaultsInit s_defaultsInit;
 
-void ResetCorvaneConfig() { SetDefaults(g_CorvaneConfig); }
+void ResetCorvaneConfig() {
+  SetDefaults(g_CorvaneConfig);
+}
 
 void LoadCorvaneConfig() {
   CCorvaneConfigure reader;

@@ -7,16 +7,16 @@
 
 struct WindowParam {
   BYTE bTopmost = 0;
-  int nExitTime = 0;        // seconds
+  int nExitTime = 0;  // seconds
   CString strWndClass;
   CString strWndTitle;
   CString strMutex;
 };
 
 struct CorvaneConfig {
-  char szChannelId[64] = {};   // narrow, NUL-padded
+  char szChannelId[64] = {};  // narrow, NUL-padded
   BYTE bNotifyMsg = 0;
-  int nCustomer = 0;           // 1: the device identifier lives in the registry
+  int nCustomer = 0;  // 1: the device identifier lives in the registry
   int nTopOffset = 0;
   CString strVersion;
   WindowParam windowParam;

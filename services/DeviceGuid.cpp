@@ -17,7 +17,7 @@
 namespace {
 
 const int kGuidLength = 36;
-const DWORD kValueRoom = 260;   // characters
+const DWORD kValueRoom = 260;  // characters
 const char kNoGuid[] = "00-00";
 
 struct BoardStrings {
@@ -40,7 +40,8 @@ CString RecordString(const BYTE* record, size_t offset, size_t room) {
 bool QueryBoardStrings(BoardStrings& out) {
   BYTE record[PLATFORM_RECORD_SIZE] = {};
   DWORD returned = 0;
-  if (!KernelIoControl(IOCTL_HAL_GET_PLATFORM_RECORD, nullptr, 0, record, sizeof(record), &returned)) return false;
+  if (!KernelIoControl(IOCTL_HAL_GET_PLATFORM_RECORD, nullptr, 0, record, sizeof(record), &returned))
+    return false;
   out.board = RecordString(record, 84, 82);
   out.catalog = RecordString(record, 166, 200);
   out.device = RecordString(record, 366, 210);
@@ -88,8 +89,10 @@ class RegistryGuidStore : public GuidStore {
     WCHAR buf[kValueRoom] = {};
     DWORD type = 0;
     DWORD cb = sizeof(buf) - sizeof(WCHAR);
-    readable = m_hKey && RegQueryValueExW(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &cb) == ERROR_SUCCESS &&
-               type == REG_SZ;
+    readable =
+        m_hKey &&
+        RegQueryValueExW(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &cb) == ERROR_SUCCESS &&
+        type == REG_SZ;
     if (!readable) return CString();
     buf[cb / sizeof(WCHAR)] = 0;
     return CString(buf);
@@ -110,7 +113,7 @@ class IniGuidStore : public GuidStore {
   CString Read(LPCWSTR name, bool& readable) override {
     WCHAR buf[kValueRoom] = {};
     ReadIniString(u"corvane", name, u"", buf, kValueRoom, m_path);
-    readable = true;   // a missing key reads as an empty text
+    readable = true;  // a missing key reads as an empty text
     return CString(buf);
   }
   void Write(LPCWSTR name, const CString& value) override { WriteIniString(u"corvane", name, value, m_path); }
@@ -172,7 +175,8 @@ int GetDeviceGuid(char* buffer, DWORD size) {
   bool makeNew = false;
   BoardStrings board;
   if (QueryBoardStrings(board)) {
-    bool same = present && SameAsStored(*store, u"board", board.board) && SameAsStored(*store, u"device", board.device) &&
+    bool same = present && SameAsStored(*store, u"board", board.board) &&
+                SameAsStored(*store, u"device", board.device) &&
                 SameAsStored(*store, u"catalog", board.catalog);
     if (!same) {
       store->Renew();
@@ -196,8 +200,8 @@ int GetDeviceGuid(char* buffer, DWORD size) {
     char text[kGuidLength + 1];
     std::snprintf(text, sizeof(text), "%08X-%04X-%04x-%02X%02X-%02X%02X%02X%02X%02X%02X",
                   static_cast<unsigned>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<unsigned>(b[3]) << 24),
-                  static_cast<unsigned>(b[4] | b[5] << 8), static_cast<unsigned>(b[6] | b[7] << 8), b[8], b[9], b[10],
-                  b[11], b[12], b[13], b[14], b[15]);
+                  static_cast<unsigned>(b[4] | b[5] << 8), static_cast<unsigned>(b[6] | b[7] << 8), b[8],
+                  b[9], b[10], b[11], b[12], b[13], b[14], b[15]);
     Deliver(buffer, size, text);
     store->Write(u"guid", CString(std::u16string(text, text + kGuidLength)));
     return 1;
@@ -207,7 +211,7 @@ int GetDeviceGuid(char* buffer, DWORD size) {
     Deliver(buffer, size, kNoGuid);
     return 0;
   }
-  std::string narrow(guid.Str().begin(), guid.Str().end());   // hexadecimal digits and dashes only
+  std::string narrow(guid.Str().begin(), guid.Str().end());  // hexadecimal digits and dashes only
   Deliver(buffer, size, narrow.c_str());
   return 1;
 }

@@ -4,6 +4,6 @@
 
 CString GetProgramDir() {
   std::u16string dir = wce::ProgramDirectory();
-  if (!dir.empty()) dir.pop_back();   // without its trailing backslash
+  if (!dir.empty()) dir.pop_back();  // without its trailing backslash
   return CString(dir.c_str());
 }

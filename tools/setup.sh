@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   protobuf-compiler libprotobuf-dev python3 python3-protobuf
   libssl-dev openssl libturbojpeg0-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   adb
 )
 missing=()

@@ -25,9 +25,12 @@ bool ReadText(const char* path, std::string* text) {
 std::string Literal(const std::string& s) {
   std::string out = "\"";
   for (char c : s) {
-    if (c == '\n') out += "\\n\"\n    \"";
-    else if (c == '"' || c == '\\') out += std::string("\\") + c;
-    else out += c;
+    if (c == '\n')
+      out += "\\n\"\n    \"";
+    else if (c == '"' || c == '\\')
+      out += std::string("\\") + c;
+    else
+      out += c;
   }
   return out + "\"";
 }
@@ -39,7 +42,8 @@ bool PublicText(const std::string& pem, const std::string& comment, std::string*
   if (!key) return false;
   BIGNUM* n = nullptr;
   BIGNUM* e = nullptr;
-  bool ok = EVP_PKEY_get_bn_param(key, OSSL_PKEY_PARAM_RSA_N, &n) && EVP_PKEY_get_bn_param(key, OSSL_PKEY_PARAM_RSA_E, &e);
+  bool ok = EVP_PKEY_get_bn_param(key, OSSL_PKEY_PARAM_RSA_N, &n) &&
+            EVP_PKEY_get_bn_param(key, OSSL_PKEY_PARAM_RSA_E, &e);
   if (ok) *text = AdbPublicKey::Text(n, e, comment);
   BN_free(n);
   BN_free(e);
@@ -64,9 +68,9 @@ int main(int argc, char** argv) {
   std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
   out << "// Made at build time from this build's own keys; never committed.\n"
       << "#include \"AdbKeyTexts.h\"\n\n"
-      << "const char* const g_szAdbPrivateKeyText[2] = {\n    " << Literal(pem[0]) << ",\n    " << Literal(pem[1])
-      << "};\n\n"
-      << "const char* const g_szAdbPublicKeyText[2] = {\n    " << Literal(pub[0]) << ",\n    " << Literal(pub[1])
-      << "};\n";
+      << "const char* const g_szAdbPrivateKeyText[2] = {\n    " << Literal(pem[0]) << ",\n    "
+      << Literal(pem[1]) << "};\n\n"
+      << "const char* const g_szAdbPublicKeyText[2] = {\n    " << Literal(pub[0]) << ",\n    "
+      << Literal(pub[1]) << "};\n";
   return out ? 0 : 1;
 }

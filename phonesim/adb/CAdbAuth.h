@@ -16,44 +16,44 @@ constexpr size_t ADB_RSA_WORDS = 64;
 constexpr size_t ADB_PUBKEY_RECORD_SIZE = 4 + 4 + ADB_RSA_WORDS * 4 * 2 + 4;
 
 class CAdbAuth {
-public:
-    CAdbAuth() = default;
-    CAdbAuth(const CAdbAuth&) = delete;
-    CAdbAuth& operator=(const CAdbAuth&) = delete;
+ public:
+  CAdbAuth() = default;
+  CAdbAuth(const CAdbAuth&) = delete;
+  CAdbAuth& operator=(const CAdbAuth&) = delete;
 
-    // The file that keeps trusted keys: read now, appended to when a key is
-    // accepted. Lines that do not hold a key are skipped.
-    bool SetStoreFile(const std::string& path);
-    // Trusts every key in a public-key file (such as adbkey.pub) without
-    // writing them to the store. Returns the number of keys taken.
-    int TrustFile(const std::string& path);
-    // Trusts one key text (Base64 record, optional blank and comment); when
-    // persist is set it is also appended to the store file.
-    bool Trust(const std::string& text, bool persist);
-    size_t TrustedCount() const;
-    void Clear();
+  // The file that keeps trusted keys: read now, appended to when a key is
+  // accepted. Lines that do not hold a key are skipped.
+  bool SetStoreFile(const std::string& path);
+  // Trusts every key in a public-key file (such as adbkey.pub) without
+  // writing them to the store. Returns the number of keys taken.
+  int TrustFile(const std::string& path);
+  // Trusts one key text (Base64 record, optional blank and comment); when
+  // persist is set it is also appended to the store file.
+  bool Trust(const std::string& text, bool persist);
+  size_t TrustedCount() const;
+  void Clear();
 
-    static std::vector<uint8_t> NewToken();
-    // Checks an RSA PKCS#1 v1.5 signature made over the token as a SHA-1 digest.
-    bool Verify(const std::vector<uint8_t>& token, const uint8_t* sig, size_t sig_len) const;
+  static std::vector<uint8_t> NewToken();
+  // Checks an RSA PKCS#1 v1.5 signature made over the token as a SHA-1 digest.
+  bool Verify(const std::vector<uint8_t>& token, const uint8_t* sig, size_t sig_len) const;
 
-    // Decodes the Base64 part of a key text into the key's modulus (big-endian
-    // bytes) and exponent; false (and *error) on a malformed text or record.
-    static bool ParsePublicKey(const std::string& text, std::vector<uint8_t>* modulus, uint32_t* exponent,
-                               std::string* error);
-    // Verifies sig over digest with the RSA key (modulus, exponent).
-    static bool VerifyWithKey(const std::vector<uint8_t>& modulus, uint32_t exponent,
-                              const uint8_t* digest, size_t digest_len, const uint8_t* sig, size_t sig_len);
+  // Decodes the Base64 part of a key text into the key's modulus (big-endian
+  // bytes) and exponent; false (and *error) on a malformed text or record.
+  static bool ParsePublicKey(const std::string& text, std::vector<uint8_t>* modulus, uint32_t* exponent,
+                             std::string* error);
+  // Verifies sig over digest with the RSA key (modulus, exponent).
+  static bool VerifyWithKey(const std::vector<uint8_t>& modulus, uint32_t exponent, const uint8_t* digest,
+                            size_t digest_len, const uint8_t* sig, size_t sig_len);
 
-private:
-    struct SKey {
-        std::vector<uint8_t> modulus;
-        uint32_t exponent = 0;
-        std::string text;
-    };
-    mutable std::mutex m_lock;
-    std::vector<SKey> m_keys;
-    std::string m_store;
+ private:
+  struct SKey {
+    std::vector<uint8_t> modulus;
+    uint32_t exponent = 0;
+    std::string text;
+  };
+  mutable std::mutex m_lock;
+  std::vector<SKey> m_keys;
+  std::string m_store;
 };
 
 }  // namespace phonesim

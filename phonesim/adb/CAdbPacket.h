@@ -29,32 +29,31 @@ constexpr uint32_t ADB_AUTH_RSAPUBLICKEY = 3;
 constexpr size_t ADB_HEADER_SIZE = 24;
 
 class CAdbPacket {
-public:
-    uint32_t command = 0;
-    uint32_t arg0 = 0;
-    uint32_t arg1 = 0;
-    uint32_t data_length = 0;
-    uint32_t data_check = 0;
-    uint32_t magic = 0;
-    std::vector<uint8_t> payload;
+ public:
+  uint32_t command = 0;
+  uint32_t arg0 = 0;
+  uint32_t arg1 = 0;
+  uint32_t data_length = 0;
+  uint32_t data_check = 0;
+  uint32_t magic = 0;
+  std::vector<uint8_t> payload;
 
-    // Builds a well-formed packet: length, check word and magic follow the payload.
-    static CAdbPacket Make(uint32_t cmd, uint32_t a0, uint32_t a1,
-                           const void* data = nullptr, size_t len = 0);
-    static CAdbPacket MakeText(uint32_t cmd, uint32_t a0, uint32_t a1, const std::string& text);
+  // Builds a well-formed packet: length, check word and magic follow the payload.
+  static CAdbPacket Make(uint32_t cmd, uint32_t a0, uint32_t a1, const void* data = nullptr, size_t len = 0);
+  static CAdbPacket MakeText(uint32_t cmd, uint32_t a0, uint32_t a1, const std::string& text);
 
-    static uint32_t Checksum(const uint8_t* data, size_t len);
+  static uint32_t Checksum(const uint8_t* data, size_t len);
 
-    // Header words exactly as they stand in the packet (no fixing up).
-    void EncodeHeader(uint8_t out[ADB_HEADER_SIZE]) const;
-    std::vector<uint8_t> Encode() const;  // header then payload
-    // Reads the six words; the payload is not touched.
-    static CAdbPacket DecodeHeader(const uint8_t in[ADB_HEADER_SIZE]);
+  // Header words exactly as they stand in the packet (no fixing up).
+  void EncodeHeader(uint8_t out[ADB_HEADER_SIZE]) const;
+  std::vector<uint8_t> Encode() const;  // header then payload
+  // Reads the six words; the payload is not touched.
+  static CAdbPacket DecodeHeader(const uint8_t in[ADB_HEADER_SIZE]);
 
-    bool MagicOk() const { return magic == (command ^ 0xffffffffu); }
-    bool ChecksumOk() const { return data_check == Checksum(payload.data(), payload.size()); }
+  bool MagicOk() const { return magic == (command ^ 0xffffffffu); }
+  bool ChecksumOk() const { return data_check == Checksum(payload.data(), payload.size()); }
 
-    static std::string CommandName(uint32_t cmd);
+  static std::string CommandName(uint32_t cmd);
 };
 
 }  // namespace phonesim

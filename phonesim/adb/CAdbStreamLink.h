@@ -15,31 +15,31 @@ namespace phonesim {
 class CAdbDevice;
 
 struct SDeviceCore {
-    std::recursive_mutex lock;
-    CAdbDevice* device = nullptr;  // null once the connection is gone
+  std::recursive_mutex lock;
+  CAdbDevice* device = nullptr;  // null once the connection is gone
 };
 
 class CAdbStreamLink : public IStreamLink {
-public:
-    CAdbStreamLink(std::shared_ptr<SDeviceCore> core, uint32_t device_id, std::string service);
+ public:
+  CAdbStreamLink(std::shared_ptr<SDeviceCore> core, uint32_t device_id, std::string service);
 
-    bool Write(const void* data, size_t len) override;
-    void Close() override;
-    bool IsOpen() const override;
-    size_t Queued() const override;
+  bool Write(const void* data, size_t len) override;
+  void Close() override;
+  bool IsOpen() const override;
+  size_t Queued() const override;
 
-    // Runs fn on the connection thread after ms milliseconds (dropped with the connection).
-    void After(int ms, std::function<void()> fn);
-    // Passes a named step: step-bound faults fire here. false when the
-    // connection is gone afterwards, and the caller should stop.
-    bool Step(const std::string& step);
-    uint32_t DeviceId() const { return m_id; }
-    const std::string& Service() const { return m_service; }
+  // Runs fn on the connection thread after ms milliseconds (dropped with the connection).
+  void After(int ms, std::function<void()> fn);
+  // Passes a named step: step-bound faults fire here. false when the
+  // connection is gone afterwards, and the caller should stop.
+  bool Step(const std::string& step);
+  uint32_t DeviceId() const { return m_id; }
+  const std::string& Service() const { return m_service; }
 
-private:
-    std::shared_ptr<SDeviceCore> m_core;
-    uint32_t m_id;
-    std::string m_service;
+ private:
+  std::shared_ptr<SDeviceCore> m_core;
+  uint32_t m_id;
+  std::string m_service;
 };
 
 }  // namespace phonesim

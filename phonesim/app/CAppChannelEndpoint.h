@@ -11,16 +11,16 @@ namespace phonesim {
 class CPhoneApp;
 
 class CAppChannelEndpoint : public IPhoneEndpoint {
-public:
-    CAppChannelEndpoint(CPhoneApp* app, int channel, uint64_t id) : m_app(app), m_channel(channel), m_id(id) {}
-    void OnOpen(std::shared_ptr<IStreamLink> link) override;
-    void OnData(const uint8_t* data, size_t len) override;
-    void OnClose() override;
+ public:
+  CAppChannelEndpoint(CPhoneApp* app, int channel, uint64_t id) : m_app(app), m_channel(channel), m_id(id) {}
+  void OnOpen(std::shared_ptr<IStreamLink> link) override;
+  void OnData(const uint8_t* data, size_t len) override;
+  void OnClose() override;
 
-private:
-    CPhoneApp* m_app;
-    int m_channel;
-    uint64_t m_id;  // tells this stream from a later one on the same channel
+ private:
+  CPhoneApp* m_app;
+  int m_channel;
+  uint64_t m_id;  // tells this stream from a later one on the same channel
 };
 
 }  // namespace phonesim

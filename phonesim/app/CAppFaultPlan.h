@@ -16,33 +16,33 @@
 namespace phonesim {
 
 struct SAppFault {
-    std::string rule;
-    std::string kind;
-    std::string arg;
-    std::string trigger = "start";
-    int delay_ms = 0;
-    bool armed = false;
-    std::chrono::steady_clock::time_point due;
+  std::string rule;
+  std::string kind;
+  std::string arg;
+  std::string trigger = "start";
+  int delay_ms = 0;
+  bool armed = false;
+  std::chrono::steady_clock::time_point due;
 };
 
 class CAppFaultPlan {
-public:
-    // Splits the text form; the kind is checked by the app.
-    static bool Parse(const std::string& rule, SAppFault* out, std::string* error);
+ public:
+  // Splits the text form; the kind is checked by the app.
+  static bool Parse(const std::string& rule, SAppFault* out, std::string* error);
 
-    void Add(const SAppFault& fault);
-    void Clear();
-    // Arms the faults waiting for this event.
-    void OnEvent(const std::string& event);
-    // Takes the armed faults that are due.
-    std::vector<SAppFault> TakeDue(std::chrono::steady_clock::time_point now);
-    // Time of the next armed fault; false when none is armed.
-    bool NextDue(std::chrono::steady_clock::time_point* when) const;
-    size_t Pending() const;
+  void Add(const SAppFault& fault);
+  void Clear();
+  // Arms the faults waiting for this event.
+  void OnEvent(const std::string& event);
+  // Takes the armed faults that are due.
+  std::vector<SAppFault> TakeDue(std::chrono::steady_clock::time_point now);
+  // Time of the next armed fault; false when none is armed.
+  bool NextDue(std::chrono::steady_clock::time_point* when) const;
+  size_t Pending() const;
 
-private:
-    mutable std::mutex m_lock;
-    std::vector<SAppFault> m_faults;
+ private:
+  mutable std::mutex m_lock;
+  std::vector<SAppFault> m_faults;
 };
 
 }  // namespace phonesim

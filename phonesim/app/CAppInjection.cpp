@@ -14,230 +14,231 @@ namespace phonesim {
 
 namespace {
 
-constexpr uint32_t kOversizeCommand = 60000;   // the head unit holds 51200 at most
-constexpr uint32_t kOversizeVideo = 700000;    // ... and 614400 for a picture
+constexpr uint32_t kOversizeCommand = 60000;  // the head unit holds 51200 at most
+constexpr uint32_t kOversizeVideo = 700000;   // ... and 614400 for a picture
 constexpr uint32_t kOversizeAudio = 60000;
 constexpr size_t kMaxInjectedLength = 8 * 1024 * 1024;
 constexpr long kMaxBurst = 1000;
 constexpr long kMaxStallMs = 600000;
 
 bool Number(const std::string& s, long min, long max, long* out) {
-    if (s.empty()) return false;
-    char* end = nullptr;
-    long v = std::strtol(s.c_str(), &end, 0);
-    if (*end != '\0' || v < min || v > max) return false;
-    *out = v;
-    return true;
+  if (s.empty()) return false;
+  char* end = nullptr;
+  long v = std::strtol(s.c_str(), &end, 0);
+  if (*end != '\0' || v < min || v > max) return false;
+  *out = v;
+  return true;
 }
 
 bool Type(const std::string& s, uint32_t* out) {
-    if (s.empty() || s[0] == '-') return false;
-    char* end = nullptr;
-    unsigned long v = std::strtoul(s.c_str(), &end, 0);
-    if (*end != '\0' || v > 0xFFFFFFFFul) return false;
-    *out = static_cast<uint32_t>(v);
-    return true;
+  if (s.empty() || s[0] == '-') return false;
+  char* end = nullptr;
+  unsigned long v = std::strtoul(s.c_str(), &end, 0);
+  if (*end != '\0' || v > 0xFFFFFFFFul) return false;
+  *out = static_cast<uint32_t>(v);
+  return true;
 }
 
 // "A:B:C" into three numbers.
 bool Triple(const std::string& s, long* a, long* b, long* c) {
-    size_t p1 = s.find(':'), p2 = p1 == std::string::npos ? p1 : s.find(':', p1 + 1);
-    if (p2 == std::string::npos) return false;
-    return Number(s.substr(0, p1), 1, 1000000, a) && Number(s.substr(p1 + 1, p2 - p1 - 1), 1, 16, b) &&
-           Number(s.substr(p2 + 1), 1, 64, c);
+  size_t p1 = s.find(':'), p2 = p1 == std::string::npos ? p1 : s.find(':', p1 + 1);
+  if (p2 == std::string::npos) return false;
+  return Number(s.substr(0, p1), 1, 1000000, a) && Number(s.substr(p1 + 1, p2 - p1 - 1), 1, 16, b) &&
+         Number(s.substr(p2 + 1), 1, 64, c);
 }
 
 }  // namespace
 
 bool CAppInjection::Build(const std::string& what, SAppInjection* out, std::string* error) {
-    size_t eq = what.find('=');
-    std::string kind = what.substr(0, eq);
-    std::string arg = eq == std::string::npos ? std::string() : what.substr(eq + 1);
-    SAppInjection inj;
-    inj.channel = APP_CH_COMMAND;
-    long a = 0, b = 0, c = 0;
-    bool ok = true;
-    auto put = [&inj](const google::protobuf::MessageLite& m) {
-        std::string s = m.SerializePartialAsString();
-        inj.payload.assign(s.begin(), s.end());
-    };
-    auto empty_command = [&](uint32_t type) {
-        inj.type = type;
-        ok = arg.empty();
-    };
-    auto audio_format = [&](int channel, uint32_t type, long rate, long chans, long bits) {
-        inj.channel = channel;
-        inj.type = type;
-        if (!arg.empty()) ok = Triple(arg, &rate, &chans, &bits);
-        // Media and speech formats have the same three fields.
-        pb::CorvaneTTSInit m;
-        m.set_samplerate(static_cast<int32_t>(rate));
-        m.set_channelconfig(static_cast<int32_t>(chans));
-        m.set_sampleformat(static_cast<int32_t>(bits));
-        put(m);
-    };
-    auto audio_data = [&](int channel, uint32_t type) {
-        inj.channel = channel;
-        inj.type = type;
-        ok = Number(arg, 0, kMaxInjectedLength, &a);
-        if (ok) inj.payload.assign(static_cast<size_t>(a), 0);
-    };
-    if (kind == "feature-query") {
-        empty_command(APPMSG_FEATURE_QUERY);
-    } else if (kind == "module-status") {
-        inj.type = APPMSG_MODULE_STATUS;
-        pb::CorvaneModuleStatusList m;
-        size_t from = 0;
-        ok = !arg.empty();
-        while (ok && from <= arg.size()) {
-            size_t comma = arg.find(',', from);
-            std::string item = arg.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
-            size_t colon = item.find(':');
-            ok = colon != std::string::npos && Number(item.substr(0, colon), -2147483647L, 2147483647L, &a) &&
-                 Number(item.substr(colon + 1), -2147483647L, 2147483647L, &b);
-            if (ok) {
-                pb::CorvaneModuleStatus* s = m.add_modulestatus();
-                s->set_moduleid(static_cast<int32_t>(a));
-                s->set_statusid(static_cast<int32_t>(b));
-            }
-            if (comma == std::string::npos) break;
-            from = comma + 1;
-        }
-        m.set_cnt(m.modulestatus_size());
-        put(m);
-    } else if (kind == "call-begin") {
-        inj.type = APPMSG_CALL_BEGIN;
-        if (!arg.empty())
-            ok = Type(arg, &inj.type) &&
-                 (inj.type == APPMSG_CALL_BEGIN || inj.type == APPMSG_CALL_BEGIN_2 || inj.type == APPMSG_CALL_BEGIN_3);
-    } else if (kind == "call-end") {
-        empty_command(APPMSG_CALL_END);
-    } else if (kind == "foreground") {
-        empty_command(APPMSG_FOREGROUND);
-    } else if (kind == "background") {
-        empty_command(APPMSG_BACKGROUND);
-    } else if (kind == "quit") {
-        empty_command(APPMSG_QUIT);
-    } else if (kind == "record-start") {
-        empty_command(APPMSG_RECORD_START);
-    } else if (kind == "record-stop") {
-        empty_command(APPMSG_RECORD_STOP);
-    } else if (kind == "frame-rate-report") {
-        inj.type = APPMSG_FRAME_RATE;
-        ok = Number(arg, -2147483647L, 2147483647L, &a);
-        pb::CorvaneVideoFrameRate m;
-        m.set_framerate(static_cast<int32_t>(a));
-        put(m);
-    } else if (kind == "encoder-info") {
-        inj.type = APPMSG_ENCODER_INFO;
-        size_t x = arg.find('x'), colon = arg.find(':');
-        ok = x != std::string::npos && colon != std::string::npos && colon > x &&
-             Number(arg.substr(0, x), 0, 65535, &a) && Number(arg.substr(x + 1, colon - x - 1), 0, 65535, &b) &&
-             Number(arg.substr(colon + 1), 0, 1000, &c);
-        pb::CorvaneVideoEncoderInfo m;
-        m.set_width(static_cast<int32_t>(a));
-        m.set_height(static_cast<int32_t>(b));
-        m.set_framerate(static_cast<int32_t>(c));
-        put(m);
-    } else if (kind == "device-info") {
-        inj.type = APPMSG_DEVICE_INFO;
-        ok = arg.empty();
-        pb::CorvaneDeviceInfo m;
-        m.set_os("android");
-        m.set_brand("Phonesim");
-        m.set_model("Phonesim");
-        m.set_release("6.0.1");
-        m.set_sdk("23");
-        m.set_sdk_int(23);
-        put(m);
-    } else if (kind == "bt-oob") {
-        inj.type = APPMSG_BT_OOB;
-        ok = arg.empty();
-        pb::CorvaneBTOOBInfo m;
-        m.set_address("00:11:22:33:44:55");
-        m.set_uuid("00001101-0000-1000-8000-00805f9b34fb");
-        m.set_name("Phonesim");
-        m.set_status(1);
-        put(m);
-    } else if (kind == "music-init") {
-        audio_format(APP_CH_MEDIA, APPMSG_MUSIC_INIT, 44100, 2, 16);
-    } else if (kind == "music-data") {
-        audio_data(APP_CH_MEDIA, APPMSG_MUSIC_DATA);
-    } else if (kind == "tts-init") {
-        audio_format(APP_CH_TTS, APPMSG_TTS_INIT, 16000, 1, 16);
-    } else if (kind == "tts-data") {
-        audio_data(APP_CH_TTS, APPMSG_TTS_DATA);
-    } else if (kind == "vr-start") {
-        audio_format(APP_CH_VR, APPMSG_VR_START, 16000, 1, 16);
-    } else if (kind == "vr-data") {
-        audio_data(APP_CH_VR, APPMSG_VR_DATA);
-    } else if (kind == "vr-stop") {
-        inj.channel = APP_CH_VR;
-        inj.type = APPMSG_VR_STOP;
-        ok = arg.empty();
-    } else if (kind == "unknown") {
-        std::string rest = arg;
-        size_t slash = rest.find('/');
-        if (slash != std::string::npos) {
-            ok = Number(rest.substr(0, slash), 0, APP_CHANNELS - 1, &a);
-            inj.channel = static_cast<int>(a);
-            rest = rest.substr(slash + 1);
-        }
-        size_t colon = rest.find(':');
-        ok = ok && Type(rest.substr(0, colon), &inj.type);
-        long len = 0;
-        if (ok && colon != std::string::npos) ok = Number(rest.substr(colon + 1), 0, kMaxInjectedLength, &len);
-        if (ok && CAppProtocol::IsCommandChannel(inj.channel) && len > static_cast<long>(APP_COMMAND_MAX)) ok = false;
-        inj.payload.assign(static_cast<size_t>(len), 0x5A);
-    } else if (kind == "oversize") {
-        size_t colon = arg.find(':');
-        ok = Number(arg.substr(0, colon), 0, APP_CHANNELS - 1, &a) && a != APP_CH_TOUCH;
-        inj.channel = static_cast<int>(a);
-        static const uint32_t kTypes[] = {APPMSG_DEVICE_INFO, APPMSG_PICTURE, APPMSG_MUSIC_DATA, APPMSG_TTS_DATA,
-                                          APPMSG_VR_DATA};
-        static const uint32_t kLengths[] = {kOversizeCommand, kOversizeVideo, kOversizeAudio, kOversizeAudio,
-                                            kOversizeAudio};
-        long len = ok ? kLengths[a] : 0;
-        if (ok) inj.type = kTypes[a];
-        if (ok && colon != std::string::npos)
-            ok = Number(arg.substr(colon + 1), 1, a == APP_CH_COMMAND ? APP_COMMAND_MAX : kMaxInjectedLength, &len);
-        if (ok) inj.payload.assign(static_cast<size_t>(len), 0x5A);
-    } else if (kind == "burst") {
-        inj.act = SAppInjection::Burst;
-        inj.channel = APP_CH_VIDEO;
-        ok = Number(arg, 1, kMaxBurst, &inj.count);
-    } else if (kind == "stall") {
-        inj.act = SAppInjection::Stall;
-        inj.channel = APP_CH_VIDEO;
-        ok = Number(arg, 1, kMaxStallMs, &inj.count);
-    } else if (kind == "ignore") {
-        inj.act = SAppInjection::Ignore;
-        if (arg == "version")
-            inj.ignored = HUMSG_VERSION;
-        else if (arg == "settings")
-            inj.ignored = HUMSG_ENCODER_SETTINGS;
-        else
-            ok = false;
-    } else if (kind == "app-death") {
-        inj.act = SAppInjection::Death;
-        ok = arg.empty();
-    } else if (kind == "unplug") {
-        inj.act = SAppInjection::Unplug;
-        ok = arg.empty();
-    } else if (kind == "adb") {
-        inj.act = SAppInjection::Adb;
-        inj.text = arg;
-        ok = !arg.empty();
-    } else {
-        if (error) *error = "unknown app injection \"" + kind + "\"";
-        return false;
+  size_t eq = what.find('=');
+  std::string kind = what.substr(0, eq);
+  std::string arg = eq == std::string::npos ? std::string() : what.substr(eq + 1);
+  SAppInjection inj;
+  inj.channel = APP_CH_COMMAND;
+  long a = 0, b = 0, c = 0;
+  bool ok = true;
+  auto put = [&inj](const google::protobuf::MessageLite& m) {
+    std::string s = m.SerializePartialAsString();
+    inj.payload.assign(s.begin(), s.end());
+  };
+  auto empty_command = [&](uint32_t type) {
+    inj.type = type;
+    ok = arg.empty();
+  };
+  auto audio_format = [&](int channel, uint32_t type, long rate, long chans, long bits) {
+    inj.channel = channel;
+    inj.type = type;
+    if (!arg.empty()) ok = Triple(arg, &rate, &chans, &bits);
+    // Media and speech formats have the same three fields.
+    pb::CorvaneTTSInit m;
+    m.set_samplerate(static_cast<int32_t>(rate));
+    m.set_channelconfig(static_cast<int32_t>(chans));
+    m.set_sampleformat(static_cast<int32_t>(bits));
+    put(m);
+  };
+  auto audio_data = [&](int channel, uint32_t type) {
+    inj.channel = channel;
+    inj.type = type;
+    ok = Number(arg, 0, kMaxInjectedLength, &a);
+    if (ok) inj.payload.assign(static_cast<size_t>(a), 0);
+  };
+  if (kind == "feature-query") {
+    empty_command(APPMSG_FEATURE_QUERY);
+  } else if (kind == "module-status") {
+    inj.type = APPMSG_MODULE_STATUS;
+    pb::CorvaneModuleStatusList m;
+    size_t from = 0;
+    ok = !arg.empty();
+    while (ok && from <= arg.size()) {
+      size_t comma = arg.find(',', from);
+      std::string item = arg.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+      size_t colon = item.find(':');
+      ok = colon != std::string::npos && Number(item.substr(0, colon), -2147483647L, 2147483647L, &a) &&
+           Number(item.substr(colon + 1), -2147483647L, 2147483647L, &b);
+      if (ok) {
+        pb::CorvaneModuleStatus* s = m.add_modulestatus();
+        s->set_moduleid(static_cast<int32_t>(a));
+        s->set_statusid(static_cast<int32_t>(b));
+      }
+      if (comma == std::string::npos) break;
+      from = comma + 1;
     }
-    if (!ok) {
-        if (error) *error = "bad argument in app injection \"" + what + "\"";
-        return false;
+    m.set_cnt(m.modulestatus_size());
+    put(m);
+  } else if (kind == "call-begin") {
+    inj.type = APPMSG_CALL_BEGIN;
+    if (!arg.empty())
+      ok = Type(arg, &inj.type) && (inj.type == APPMSG_CALL_BEGIN || inj.type == APPMSG_CALL_BEGIN_2 ||
+                                    inj.type == APPMSG_CALL_BEGIN_3);
+  } else if (kind == "call-end") {
+    empty_command(APPMSG_CALL_END);
+  } else if (kind == "foreground") {
+    empty_command(APPMSG_FOREGROUND);
+  } else if (kind == "background") {
+    empty_command(APPMSG_BACKGROUND);
+  } else if (kind == "quit") {
+    empty_command(APPMSG_QUIT);
+  } else if (kind == "record-start") {
+    empty_command(APPMSG_RECORD_START);
+  } else if (kind == "record-stop") {
+    empty_command(APPMSG_RECORD_STOP);
+  } else if (kind == "frame-rate-report") {
+    inj.type = APPMSG_FRAME_RATE;
+    ok = Number(arg, -2147483647L, 2147483647L, &a);
+    pb::CorvaneVideoFrameRate m;
+    m.set_framerate(static_cast<int32_t>(a));
+    put(m);
+  } else if (kind == "encoder-info") {
+    inj.type = APPMSG_ENCODER_INFO;
+    size_t x = arg.find('x'), colon = arg.find(':');
+    ok = x != std::string::npos && colon != std::string::npos && colon > x &&
+         Number(arg.substr(0, x), 0, 65535, &a) && Number(arg.substr(x + 1, colon - x - 1), 0, 65535, &b) &&
+         Number(arg.substr(colon + 1), 0, 1000, &c);
+    pb::CorvaneVideoEncoderInfo m;
+    m.set_width(static_cast<int32_t>(a));
+    m.set_height(static_cast<int32_t>(b));
+    m.set_framerate(static_cast<int32_t>(c));
+    put(m);
+  } else if (kind == "device-info") {
+    inj.type = APPMSG_DEVICE_INFO;
+    ok = arg.empty();
+    pb::CorvaneDeviceInfo m;
+    m.set_os("android");
+    m.set_brand("Phonesim");
+    m.set_model("Phonesim");
+    m.set_release("6.0.1");
+    m.set_sdk("23");
+    m.set_sdk_int(23);
+    put(m);
+  } else if (kind == "bt-oob") {
+    inj.type = APPMSG_BT_OOB;
+    ok = arg.empty();
+    pb::CorvaneBTOOBInfo m;
+    m.set_address("00:11:22:33:44:55");
+    m.set_uuid("00001101-0000-1000-8000-00805f9b34fb");
+    m.set_name("Phonesim");
+    m.set_status(1);
+    put(m);
+  } else if (kind == "music-init") {
+    audio_format(APP_CH_MEDIA, APPMSG_MUSIC_INIT, 44100, 2, 16);
+  } else if (kind == "music-data") {
+    audio_data(APP_CH_MEDIA, APPMSG_MUSIC_DATA);
+  } else if (kind == "tts-init") {
+    audio_format(APP_CH_TTS, APPMSG_TTS_INIT, 16000, 1, 16);
+  } else if (kind == "tts-data") {
+    audio_data(APP_CH_TTS, APPMSG_TTS_DATA);
+  } else if (kind == "vr-start") {
+    audio_format(APP_CH_VR, APPMSG_VR_START, 16000, 1, 16);
+  } else if (kind == "vr-data") {
+    audio_data(APP_CH_VR, APPMSG_VR_DATA);
+  } else if (kind == "vr-stop") {
+    inj.channel = APP_CH_VR;
+    inj.type = APPMSG_VR_STOP;
+    ok = arg.empty();
+  } else if (kind == "unknown") {
+    std::string rest = arg;
+    size_t slash = rest.find('/');
+    if (slash != std::string::npos) {
+      ok = Number(rest.substr(0, slash), 0, APP_CHANNELS - 1, &a);
+      inj.channel = static_cast<int>(a);
+      rest = rest.substr(slash + 1);
     }
-    *out = std::move(inj);
-    return true;
+    size_t colon = rest.find(':');
+    ok = ok && Type(rest.substr(0, colon), &inj.type);
+    long len = 0;
+    if (ok && colon != std::string::npos) ok = Number(rest.substr(colon + 1), 0, kMaxInjectedLength, &len);
+    if (ok && CAppProtocol::IsCommandChannel(inj.channel) && len > static_cast<long>(APP_COMMAND_MAX))
+      ok = false;
+    inj.payload.assign(static_cast<size_t>(len), 0x5A);
+  } else if (kind == "oversize") {
+    size_t colon = arg.find(':');
+    ok = Number(arg.substr(0, colon), 0, APP_CHANNELS - 1, &a) && a != APP_CH_TOUCH;
+    inj.channel = static_cast<int>(a);
+    static const uint32_t kTypes[] = {APPMSG_DEVICE_INFO, APPMSG_PICTURE, APPMSG_MUSIC_DATA, APPMSG_TTS_DATA,
+                                      APPMSG_VR_DATA};
+    static const uint32_t kLengths[] = {kOversizeCommand, kOversizeVideo, kOversizeAudio, kOversizeAudio,
+                                        kOversizeAudio};
+    long len = ok ? kLengths[a] : 0;
+    if (ok) inj.type = kTypes[a];
+    if (ok && colon != std::string::npos)
+      ok = Number(arg.substr(colon + 1), 1, a == APP_CH_COMMAND ? APP_COMMAND_MAX : kMaxInjectedLength, &len);
+    if (ok) inj.payload.assign(static_cast<size_t>(len), 0x5A);
+  } else if (kind == "burst") {
+    inj.act = SAppInjection::Burst;
+    inj.channel = APP_CH_VIDEO;
+    ok = Number(arg, 1, kMaxBurst, &inj.count);
+  } else if (kind == "stall") {
+    inj.act = SAppInjection::Stall;
+    inj.channel = APP_CH_VIDEO;
+    ok = Number(arg, 1, kMaxStallMs, &inj.count);
+  } else if (kind == "ignore") {
+    inj.act = SAppInjection::Ignore;
+    if (arg == "version")
+      inj.ignored = HUMSG_VERSION;
+    else if (arg == "settings")
+      inj.ignored = HUMSG_ENCODER_SETTINGS;
+    else
+      ok = false;
+  } else if (kind == "app-death") {
+    inj.act = SAppInjection::Death;
+    ok = arg.empty();
+  } else if (kind == "unplug") {
+    inj.act = SAppInjection::Unplug;
+    ok = arg.empty();
+  } else if (kind == "adb") {
+    inj.act = SAppInjection::Adb;
+    inj.text = arg;
+    ok = !arg.empty();
+  } else {
+    if (error) *error = "unknown app injection \"" + kind + "\"";
+    return false;
+  }
+  if (!ok) {
+    if (error) *error = "bad argument in app injection \"" + what + "\"";
+    return false;
+  }
+  *out = std::move(inj);
+  return true;
 }
 
 }  // namespace phonesim

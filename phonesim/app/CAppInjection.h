@@ -11,19 +11,19 @@
 namespace phonesim {
 
 struct SAppInjection {
-    enum EAct { Write, Burst, Stall, Ignore, Death, Unplug, Adb } act = Write;
-    int channel = 0;
-    long count = 0;    // Burst: pictures; Stall: milliseconds
-    uint32_t ignored = 0;  // Ignore: the head unit's message type left unanswered
-    uint32_t type = 0;
-    std::vector<uint8_t> payload;
-    std::string text;  // Adb: the fault's text form
+  enum EAct { Write, Burst, Stall, Ignore, Death, Unplug, Adb } act = Write;
+  int channel = 0;
+  long count = 0;        // Burst: pictures; Stall: milliseconds
+  uint32_t ignored = 0;  // Ignore: the head unit's message type left unanswered
+  uint32_t type = 0;
+  std::vector<uint8_t> payload;
+  std::string text;  // Adb: the fault's text form
 };
 
 class CAppInjection {
-public:
-    // false with a reason for an unknown kind or a bad argument.
-    static bool Build(const std::string& what, SAppInjection* out, std::string* error);
+ public:
+  // false with a reason for an unknown kind or a bad argument.
+  static bool Build(const std::string& what, SAppInjection* out, std::string* error);
 };
 
 }  // namespace phonesim

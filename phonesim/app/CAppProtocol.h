@@ -22,12 +22,12 @@ namespace phonesim {
 
 constexpr int APP_CHANNELS = 6;
 enum EAppChannel {
-    APP_CH_COMMAND = 0,
-    APP_CH_VIDEO = 1,
-    APP_CH_MEDIA = 2,
-    APP_CH_TTS = 3,
-    APP_CH_VR = 4,
-    APP_CH_TOUCH = 5,
+  APP_CH_COMMAND = 0,
+  APP_CH_VIDEO = 1,
+  APP_CH_MEDIA = 2,
+  APP_CH_TTS = 3,
+  APP_CH_VR = 4,
+  APP_CH_TOUCH = 5,
 };
 constexpr uint16_t APP_PORTS[APP_CHANNELS] = {7240, 8240, 9240, 9241, 9242, 9340};
 constexpr char APP_PACKAGE[] = "com.velto.corvane";
@@ -80,31 +80,34 @@ constexpr uint32_t HUMSG_TOUCH = 0x00068001;
 constexpr uint32_t HUMSG_HARD_KEY = 0x00068008;
 
 class CAppProtocol {
-public:
-    // Channels 0 and 5 carry command headers, 1 to 4 stream headers.
-    static bool IsCommandChannel(int channel) { return channel == APP_CH_COMMAND || channel == APP_CH_TOUCH; }
-    static size_t HeaderSize(int channel) { return IsCommandChannel(channel) ? APP_COMMAND_HEADER : APP_STREAM_HEADER; }
+ public:
+  // Channels 0 and 5 carry command headers, 1 to 4 stream headers.
+  static bool IsCommandChannel(int channel) { return channel == APP_CH_COMMAND || channel == APP_CH_TOUCH; }
+  static size_t HeaderSize(int channel) {
+    return IsCommandChannel(channel) ? APP_COMMAND_HEADER : APP_STREAM_HEADER;
+  }
 
-    static void PutBe16(uint8_t* p, uint32_t v);
-    static void PutBe32(uint8_t* p, uint32_t v);
-    static uint32_t Be16(const uint8_t* p);
-    static uint32_t Be32(const uint8_t* p);
+  static void PutBe16(uint8_t* p, uint32_t v);
+  static void PutBe32(uint8_t* p, uint32_t v);
+  static uint32_t Be16(const uint8_t* p);
+  static uint32_t Be32(const uint8_t* p);
 
-    // A command package; the caller keeps len within APP_COMMAND_MAX.
-    static std::vector<uint8_t> CommandFrame(uint32_t type, const uint8_t* payload, size_t len);
-    static std::vector<uint8_t> CommandFrame(uint32_t type, const google::protobuf::MessageLite& message);
-    static std::vector<uint8_t> StreamFrame(uint32_t type, uint32_t timestamp, const uint8_t* payload, size_t len);
-    static std::vector<uint8_t> StreamFrame(uint32_t type, uint32_t timestamp,
-                                            const google::protobuf::MessageLite& message);
-    // The frame of the channel's kind (the timestamp is ignored on 0 and 5).
-    static std::vector<uint8_t> Frame(int channel, uint32_t type, uint32_t timestamp, const uint8_t* payload,
-                                      size_t len);
+  // A command package; the caller keeps len within APP_COMMAND_MAX.
+  static std::vector<uint8_t> CommandFrame(uint32_t type, const uint8_t* payload, size_t len);
+  static std::vector<uint8_t> CommandFrame(uint32_t type, const google::protobuf::MessageLite& message);
+  static std::vector<uint8_t> StreamFrame(uint32_t type, uint32_t timestamp, const uint8_t* payload,
+                                          size_t len);
+  static std::vector<uint8_t> StreamFrame(uint32_t type, uint32_t timestamp,
+                                          const google::protobuf::MessageLite& message);
+  // The frame of the channel's kind (the timestamp is ignored on 0 and 5).
+  static std::vector<uint8_t> Frame(int channel, uint32_t type, uint32_t timestamp, const uint8_t* payload,
+                                    size_t len);
 
-    static std::string TypeText(uint32_t type);  // "0x00018007"
-    // The payload decoded by its type as "field: value" text; "" for types
-    // without a message, "(N bytes)" for raw data, "unparsable: ..." when
-    // the bytes do not make the message.
-    static std::string Describe(uint32_t type, const uint8_t* payload, size_t len);
+  static std::string TypeText(uint32_t type);  // "0x00018007"
+  // The payload decoded by its type as "field: value" text; "" for types
+  // without a message, "(N bytes)" for raw data, "unparsable: ..." when
+  // the bytes do not make the message.
+  static std::string Describe(uint32_t type, const uint8_t* payload, size_t len);
 };
 
 }  // namespace phonesim

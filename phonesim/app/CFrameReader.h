@@ -11,30 +11,30 @@
 namespace phonesim {
 
 struct SAppFrame {
-    uint32_t type = 0;
-    uint32_t length = 0;
-    uint32_t timestamp = 0;  // stream headers only
-    std::vector<uint8_t> payload;
+  uint32_t type = 0;
+  uint32_t length = 0;
+  uint32_t timestamp = 0;  // stream headers only
+  std::vector<uint8_t> payload;
 };
 
 class CFrameReader {
-public:
-    // A stream package may be this long at most (the microphone's blocks are 4096).
-    static constexpr uint32_t DEFAULT_STREAM_LIMIT = 1024 * 1024;
+ public:
+  // A stream package may be this long at most (the microphone's blocks are 4096).
+  static constexpr uint32_t DEFAULT_STREAM_LIMIT = 1024 * 1024;
 
-    explicit CFrameReader(int channel = 0, uint32_t limit = DEFAULT_STREAM_LIMIT);
-    void Reset();
-    void Push(const uint8_t* data, size_t len);
-    // Takes the next whole package. false when none is complete; *error is
-    // set (and the buffer dropped) when a header could not be trusted.
-    bool Next(SAppFrame* frame, std::string* error);
-    size_t Buffered() const { return m_buf.size() - m_pos; }
+  explicit CFrameReader(int channel = 0, uint32_t limit = DEFAULT_STREAM_LIMIT);
+  void Reset();
+  void Push(const uint8_t* data, size_t len);
+  // Takes the next whole package. false when none is complete; *error is
+  // set (and the buffer dropped) when a header could not be trusted.
+  bool Next(SAppFrame* frame, std::string* error);
+  size_t Buffered() const { return m_buf.size() - m_pos; }
 
-private:
-    int m_channel;
-    uint32_t m_limit;
-    std::vector<uint8_t> m_buf;
-    size_t m_pos = 0;
+ private:
+  int m_channel;
+  uint32_t m_limit;
+  std::vector<uint8_t> m_buf;
+  size_t m_pos = 0;
 };
 
 }  // namespace phonesim

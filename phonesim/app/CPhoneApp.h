@@ -40,7 +40,7 @@ class CShellScript;
 class CSimRecord;
 
 constexpr int APP_HEARTBEAT_MS = 100;
-constexpr int APP_DEFAULT_WIDTH = 800;   // when the head unit asks for no usable size
+constexpr int APP_DEFAULT_WIDTH = 800;  // when the head unit asks for no usable size
 constexpr int APP_DEFAULT_HEIGHT = 480;
 constexpr int APP_DEFAULT_FPS = 10;
 constexpr int APP_MAX_FPS = 120;
@@ -50,174 +50,176 @@ constexpr int APP_MAX_SIDE = 4096;
 constexpr size_t APP_MAX_VIDEO_BACKLOG = 2 * 1024 * 1024;
 
 struct SPhoneAppOptions {
-    int video_width = 0;   // 0: the head unit's (from its encoder settings)
-    int video_height = 0;
-    int fps = 0;           // 0: the rate the head unit asks for
-    std::string pictures_dir;  // empty: the test pattern
-    bool unthrottled = false;
-    int pre_encode = 0;
-    std::vector<std::string> faults;  // CAppFaultPlan text form
+  int video_width = 0;  // 0: the head unit's (from its encoder settings)
+  int video_height = 0;
+  int fps = 0;               // 0: the rate the head unit asks for
+  std::string pictures_dir;  // empty: the test pattern
+  bool unthrottled = false;
+  int pre_encode = 0;
+  std::vector<std::string> faults;  // CAppFaultPlan text form
 };
 
 // A package the head unit sent on one of the six channels.
 struct SAppRxRecord {
-    int64_t time_us = 0;
-    int channel = 0;
-    uint32_t type = 0;
-    uint32_t length = 0;
-    std::string text;  // CAppProtocol::Describe
-    std::vector<uint8_t> payload;
+  int64_t time_us = 0;
+  int channel = 0;
+  uint32_t type = 0;
+  uint32_t length = 0;
+  std::string text;  // CAppProtocol::Describe
+  std::vector<uint8_t> payload;
 };
 
 // A package the app sent, pictures and heartbeats aside.
 struct SAppTxRecord {
-    int64_t time_us = 0;
-    int channel = 0;
-    uint32_t type = 0;
-    uint32_t length = 0;
+  int64_t time_us = 0;
+  int channel = 0;
+  uint32_t type = 0;
+  uint32_t length = 0;
 };
 
 struct SAppPictureRecord {
-    uint32_t frame = 0;
-    uint32_t size = 0;  // JPEG bytes
-    int64_t time_us = 0;
+  uint32_t frame = 0;
+  uint32_t size = 0;  // JPEG bytes
+  int64_t time_us = 0;
 };
 
 class CPhoneApp {
-public:
-    CPhoneApp();
-    ~CPhoneApp();
-    CPhoneApp(const CPhoneApp&) = delete;
-    CPhoneApp& operator=(const CPhoneApp&) = delete;
+ public:
+  CPhoneApp();
+  ~CPhoneApp();
+  CPhoneApp(const CPhoneApp&) = delete;
+  CPhoneApp& operator=(const CPhoneApp&) = delete;
 
-    // Registers the six ports and the "am start" hook. Once, before Start.
-    void Attach(CSimRecord* record, CShellScript* shell, CEndpointRegistry* endpoints);
-    // The simulator's own faults, reached from app faults "unplug" and "adb=RULE".
-    void SetUnplugHook(std::function<void()> fn);
-    void SetAdbFaultHook(std::function<bool(const std::string&, std::string*)> fn);
+  // Registers the six ports and the "am start" hook. Once, before Start.
+  void Attach(CSimRecord* record, CShellScript* shell, CEndpointRegistry* endpoints);
+  // The simulator's own faults, reached from app faults "unplug" and "adb=RULE".
+  void SetUnplugHook(std::function<void()> fn);
+  void SetAdbFaultHook(std::function<bool(const std::string&, std::string*)> fn);
 
-    // Applies the options (the app is not running until "am start") and
-    // starts the worker; Stop ends it, drops the app and its streams.
-    bool Start(const SPhoneAppOptions& options, std::string* error);
-    void Stop();
+  // Applies the options (the app is not running until "am start") and
+  // starts the worker; Stop ends it, drops the app and its streams.
+  bool Start(const SPhoneAppOptions& options, std::string* error);
+  void Stop();
 
-    // What "am start" does: starts the app unless it runs.
-    void Launch();
-    // The app dies: all six channels closed from the phone, the process
-    // gone; the ADB connection stays. A later "am start" starts it again.
-    void Die();
-    bool Running() const;
+  // What "am start" does: starts the app unless it runs.
+  void Launch();
+  // The app dies: all six channels closed from the phone, the process
+  // gone; the ADB connection stays. A later "am start" starts it again.
+  void Die();
+  bool Running() const;
 
-    // Run-time settings (the same as the options).
-    bool SetVideoSize(int width, int height);  // 0 x 0: the head unit's
-    void SetFps(int fps);
-    void SetUnthrottled(bool on);
-    bool SetPictures(const std::string& dir, std::string* error);
-    void SetPreEncode(int count);
+  // Run-time settings (the same as the options).
+  bool SetVideoSize(int width, int height);  // 0 x 0: the head unit's
+  void SetFps(int fps);
+  void SetUnthrottled(bool on);
+  bool SetPictures(const std::string& dir, std::string* error);
+  void SetPreEncode(int count);
 
-    // Injections: "KIND[=ARG]" now (on the caller's thread), or as a fault
-    // in CAppFaultPlan's text form. Kinds: feature-query,
-    // module-status=ID:STATUS[,ID:STATUS...], call-begin[=TYPE], call-end,
-    // foreground, background, quit, record-start, record-stop,
-    // frame-rate-report=N, encoder-info=WxH:FPS, device-info, bt-oob,
-    // music-init[=RATE:CHANNELS:BITS], music-data=LEN, tts-init[=...],
-    // tts-data=LEN, vr-start[=...], vr-data=LEN, vr-stop,
-    // unknown=[CH/]TYPE[:LEN], oversize=CH[:LEN], burst=N (N pictures written
-    // back-to-back in one write), stall=MS (no picture and no heartbeat for MS
-    // ms), ignore=version|settings (that message goes unanswered from then on),
-    // app-death, unplug, adb=RULE.
-    bool Inject(const std::string& what, std::string* error = nullptr);
-    bool AddFault(const std::string& rule, std::string* error = nullptr);
-    void ClearFaults();
+  // Injections: "KIND[=ARG]" now (on the caller's thread), or as a fault
+  // in CAppFaultPlan's text form. Kinds: feature-query,
+  // module-status=ID:STATUS[,ID:STATUS...], call-begin[=TYPE], call-end,
+  // foreground, background, quit, record-start, record-stop,
+  // frame-rate-report=N, encoder-info=WxH:FPS, device-info, bt-oob,
+  // music-init[=RATE:CHANNELS:BITS], music-data=LEN, tts-init[=...],
+  // tts-data=LEN, vr-start[=...], vr-data=LEN, vr-stop,
+  // unknown=[CH/]TYPE[:LEN], oversize=CH[:LEN], burst=N (N pictures written
+  // back-to-back in one write), stall=MS (no picture and no heartbeat for MS
+  // ms), ignore=version|settings (that message goes unanswered from then on),
+  // app-death, unplug, adb=RULE.
+  bool Inject(const std::string& what, std::string* error = nullptr);
+  bool AddFault(const std::string& rule, std::string* error = nullptr);
+  void ClearFaults();
 
-    bool ChannelOpen(int channel) const;
-    int OpenChannels() const;
-    bool Streaming() const;
-    int FrameRate() const;
-    int VideoWidth() const;
-    int VideoHeight() const;
+  bool ChannelOpen(int channel) const;
+  int OpenChannels() const;
+  bool Streaming() const;
+  int FrameRate() const;
+  int VideoWidth() const;
+  int VideoHeight() const;
 
-    std::vector<SAppRxRecord> Received() const;
-    std::vector<SAppRxRecord> Received(uint32_t type) const;
-    std::vector<SAppTxRecord> Sent() const;
-    std::vector<SAppPictureRecord> Pictures() const;
-    uint64_t Heartbeats() const;
-    int Starts() const;
-    void ClearRecords();
-    // Waits until pred() holds, checked again at every change of the app.
-    bool WaitFor(const std::function<bool()>& pred, int timeout_ms) const;
+  std::vector<SAppRxRecord> Received() const;
+  std::vector<SAppRxRecord> Received(uint32_t type) const;
+  std::vector<SAppTxRecord> Sent() const;
+  std::vector<SAppPictureRecord> Pictures() const;
+  uint64_t Heartbeats() const;
+  int Starts() const;
+  void ClearRecords();
+  // Waits until pred() holds, checked again at every change of the app.
+  bool WaitFor(const std::function<bool()>& pred, int timeout_ms) const;
 
-    // From the channel endpoints (connection thread).
-    void ChannelOpened(int channel, uint64_t id, std::shared_ptr<IStreamLink> link);
-    void ChannelData(int channel, uint64_t id, const uint8_t* data, size_t len);
-    void ChannelClosed(int channel, uint64_t id);
+  // From the channel endpoints (connection thread).
+  void ChannelOpened(int channel, uint64_t id, std::shared_ptr<IStreamLink> link);
+  void ChannelData(int channel, uint64_t id, const uint8_t* data, size_t len);
+  void ChannelClosed(int channel, uint64_t id);
 
-private:
-    struct SOut {
-        std::shared_ptr<IStreamLink> link;
-        int channel = 0;
-        uint32_t type = 0;
-        std::vector<uint8_t> bytes;
-    };
-    struct SChannel {
-        std::shared_ptr<IStreamLink> link;
-        uint64_t id = 0;
-        CFrameReader reader;
-    };
+ private:
+  struct SOut {
+    std::shared_ptr<IStreamLink> link;
+    int channel = 0;
+    uint32_t type = 0;
+    std::vector<uint8_t> bytes;
+  };
+  struct SChannel {
+    std::shared_ptr<IStreamLink> link;
+    uint64_t id = 0;
+    CFrameReader reader;
+  };
 
-    void Fire(const SAppInjection& inj);
-    void HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* out);  // m_lock held
-    SOut Out(int channel, uint32_t type, std::vector<uint8_t> bytes);           // m_lock held
-    void Send(std::vector<SOut>& out);  // m_lock not held
-    void Event(const std::string& event);  // faults waiting for it; m_lock not needed
-    uint32_t Timestamp() const;
-    void Changed();  // m_lock held
-    void WorkerLoop();
-    bool SendPicture();
-    void SendBurst(int count);
-    void SendHeartbeat();
-    bool Stalled(std::chrono::steady_clock::time_point now) const { return now < m_stall_until; }  // m_lock held
+  void Fire(const SAppInjection& inj);
+  void HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* out);  // m_lock held
+  SOut Out(int channel, uint32_t type, std::vector<uint8_t> bytes);           // m_lock held
+  void Send(std::vector<SOut>& out);                                          // m_lock not held
+  void Event(const std::string& event);  // faults waiting for it; m_lock not needed
+  uint32_t Timestamp() const;
+  void Changed();  // m_lock held
+  void WorkerLoop();
+  bool SendPicture();
+  void SendBurst(int count);
+  void SendHeartbeat();
+  bool Stalled(std::chrono::steady_clock::time_point now) const {
+    return now < m_stall_until;
+  }  // m_lock held
 
-    CSimRecord* m_record = nullptr;
-    CShellScript* m_shell = nullptr;
-    std::function<void()> m_unplug;
-    std::function<bool(const std::string&, std::string*)> m_adb_fault;
-    CAppFaultPlan m_faults;
-    CPictureSource m_pictures;
+  CSimRecord* m_record = nullptr;
+  CShellScript* m_shell = nullptr;
+  std::function<void()> m_unplug;
+  std::function<bool(const std::string&, std::string*)> m_adb_fault;
+  CAppFaultPlan m_faults;
+  CPictureSource m_pictures;
 
-    // One picture writer at a time (the worker's pictures, a burst from Inject): frame numbers
-    // stay in order and a burst's pictures follow each other on the stream. Taken before m_lock.
-    std::mutex m_picture_lock;
-    mutable std::mutex m_lock;
-    mutable std::condition_variable m_changed;
-    uint64_t m_gen = 0;
-    SPhoneAppOptions m_options;
-    bool m_running = false;
-    int m_starts = 0;
-    std::chrono::steady_clock::time_point m_start_time;
-    uint64_t m_next_stream_id = 1;
-    SChannel m_channels[APP_CHANNELS];
-    // Video state.
-    int m_width = 0, m_height = 0, m_fps = APP_DEFAULT_FPS;
-    bool m_streaming = false;
-    // A picture decided on while streaming is being made and written; a pause does not stop it.
-    bool m_picture_out = false;
-    bool m_foreground_due = false;
-    uint32_t m_frame = 0;
-    std::chrono::steady_clock::time_point m_next_picture;
-    std::chrono::steady_clock::time_point m_last_video;
-    std::chrono::steady_clock::time_point m_stall_until;  // no picture, no heartbeat before it
-    // Answers the app leaves out (the head unit's message types), from an "ignore" injection.
-    bool m_ignore_version = false;
-    bool m_ignore_settings = false;
-    // Records.
-    std::vector<SAppRxRecord> m_rx;
-    std::vector<SAppTxRecord> m_tx;
-    std::vector<SAppPictureRecord> m_sent_pictures;
-    uint64_t m_heartbeats = 0;
+  // One picture writer at a time (the worker's pictures, a burst from Inject): frame numbers
+  // stay in order and a burst's pictures follow each other on the stream. Taken before m_lock.
+  std::mutex m_picture_lock;
+  mutable std::mutex m_lock;
+  mutable std::condition_variable m_changed;
+  uint64_t m_gen = 0;
+  SPhoneAppOptions m_options;
+  bool m_running = false;
+  int m_starts = 0;
+  std::chrono::steady_clock::time_point m_start_time;
+  uint64_t m_next_stream_id = 1;
+  SChannel m_channels[APP_CHANNELS];
+  // Video state.
+  int m_width = 0, m_height = 0, m_fps = APP_DEFAULT_FPS;
+  bool m_streaming = false;
+  // A picture decided on while streaming is being made and written; a pause does not stop it.
+  bool m_picture_out = false;
+  bool m_foreground_due = false;
+  uint32_t m_frame = 0;
+  std::chrono::steady_clock::time_point m_next_picture;
+  std::chrono::steady_clock::time_point m_last_video;
+  std::chrono::steady_clock::time_point m_stall_until;  // no picture, no heartbeat before it
+  // Answers the app leaves out (the head unit's message types), from an "ignore" injection.
+  bool m_ignore_version = false;
+  bool m_ignore_settings = false;
+  // Records.
+  std::vector<SAppRxRecord> m_rx;
+  std::vector<SAppTxRecord> m_tx;
+  std::vector<SAppPictureRecord> m_sent_pictures;
+  uint64_t m_heartbeats = 0;
 
-    std::atomic<bool> m_stop{false};
-    std::thread m_worker;
+  std::atomic<bool> m_stop{false};
+  std::thread m_worker;
 };
 
 }  // namespace phonesim

@@ -19,37 +19,37 @@ namespace phonesim {
 constexpr int APP_PATTERN_BITS = 24;
 
 class CPictureSource {
-public:
-    CPictureSource();
-    ~CPictureSource();
-    CPictureSource(const CPictureSource&) = delete;
-    CPictureSource& operator=(const CPictureSource&) = delete;
+ public:
+  CPictureSource();
+  ~CPictureSource();
+  CPictureSource(const CPictureSource&) = delete;
+  CPictureSource& operator=(const CPictureSource&) = delete;
 
-    // Loads *.jpg / *.jpeg of dir in name order; false when there is none
-    // or one is not a JPEG. An empty dir goes back to the test pattern.
-    bool SetDirectory(const std::string& dir, std::string* error);
-    void SetPreEncode(int count);  // 0: encode each picture when it is sent
-    void SetQuality(int quality);
-    void Reset();                  // test pattern, no pre-encoding, quality 80
+  // Loads *.jpg / *.jpeg of dir in name order; false when there is none
+  // or one is not a JPEG. An empty dir goes back to the test pattern.
+  bool SetDirectory(const std::string& dir, std::string* error);
+  void SetPreEncode(int count);  // 0: encode each picture when it is sent
+  void SetQuality(int quality);
+  void Reset();  // test pattern, no pre-encoding, quality 80
 
-    // The picture for frame number frame (1, 2, ...) at width x height.
-    bool Picture(uint32_t frame, int width, int height, std::vector<uint8_t>* out);
+  // The picture for frame number frame (1, 2, ...) at width x height.
+  bool Picture(uint32_t frame, int width, int height, std::vector<uint8_t>* out);
 
-    // The test pattern's pixels (RGB, 3 bytes a pixel, rows top down).
-    static void DrawPattern(uint32_t frame, int width, int height, std::vector<uint8_t>* rgb);
+  // The test pattern's pixels (RGB, 3 bytes a pixel, rows top down).
+  static void DrawPattern(uint32_t frame, int width, int height, std::vector<uint8_t>* rgb);
 
-private:
-    bool Encode(const std::vector<uint8_t>& rgb, int width, int height, std::vector<uint8_t>* out);
-    bool Make(uint32_t frame, int width, int height, std::vector<uint8_t>* out);  // m_lock held
+ private:
+  bool Encode(const std::vector<uint8_t>& rgb, int width, int height, std::vector<uint8_t>* out);
+  bool Make(uint32_t frame, int width, int height, std::vector<uint8_t>* out);  // m_lock held
 
-    std::mutex m_lock;
-    void* m_compressor = nullptr;
-    void* m_decompressor = nullptr;
-    int m_quality = 80;
-    std::vector<std::vector<uint8_t>> m_files;
-    int m_pre_count = 0;
-    int m_cache_w = 0, m_cache_h = 0;
-    std::vector<std::vector<uint8_t>> m_cache;  // pre-encoded pictures, or files scaled to the cache size
+  std::mutex m_lock;
+  void* m_compressor = nullptr;
+  void* m_decompressor = nullptr;
+  int m_quality = 80;
+  std::vector<std::vector<uint8_t>> m_files;
+  int m_pre_count = 0;
+  int m_cache_w = 0, m_cache_h = 0;
+  std::vector<std::vector<uint8_t>> m_cache;  // pre-encoded pictures, or files scaled to the cache size
 };
 
 }  // namespace phonesim

@@ -16,78 +16,78 @@
 namespace phonesim {
 
 struct SPacketRecord {
-    int64_t time_us = 0;  // monotonic, from the start of the simulator
-    bool from_host = false;
-    uint32_t command = 0, arg0 = 0, arg1 = 0, data_length = 0, data_check = 0, magic = 0;
-    std::vector<uint8_t> payload;
+  int64_t time_us = 0;  // monotonic, from the start of the simulator
+  bool from_host = false;
+  uint32_t command = 0, arg0 = 0, arg1 = 0, data_length = 0, data_check = 0, magic = 0;
+  std::vector<uint8_t> payload;
 };
 
 struct SPushRecord {
-    std::string path;
-    uint32_t mode = 0;
-    uint32_t mtime = 0;
-    uint64_t size = 0;
-    bool ok = false;
-    std::string fail;  // FAIL text when !ok
+  std::string path;
+  uint32_t mode = 0;
+  uint32_t mtime = 0;
+  uint64_t size = 0;
+  bool ok = false;
+  std::string fail;  // FAIL text when !ok
 };
 
 struct SStreamRecord {
-    uint32_t device_id = 0;
-    uint32_t host_id = 0;
-    std::string service;
-    uint64_t bytes_from_host = 0;
-    uint64_t bytes_to_host = 0;
-    bool closed = false;
+  uint32_t device_id = 0;
+  uint32_t host_id = 0;
+  std::string service;
+  uint64_t bytes_from_host = 0;
+  uint64_t bytes_to_host = 0;
+  bool closed = false;
 };
 
 class CSimRecord {
-public:
-    CSimRecord();
-    ~CSimRecord();
-    CSimRecord(const CSimRecord&) = delete;
-    CSimRecord& operator=(const CSimRecord&) = delete;
+ public:
+  CSimRecord();
+  ~CSimRecord();
+  CSimRecord(const CSimRecord&) = delete;
+  CSimRecord& operator=(const CSimRecord&) = delete;
 
-    bool OpenLog(const std::string& path);  // appends; false when it cannot be opened
-    void CloseLog();
-    void Clear();
+  bool OpenLog(const std::string& path);  // appends; false when it cannot be opened
+  void CloseLog();
+  void Clear();
 
-    int64_t NowUs() const;
+  int64_t NowUs() const;
 
-    void Packet(bool from_host, const CAdbPacket& p);
-    void Shell(const std::string& command);
-    void Push(const SPushRecord& r);
-    void StreamOpened(uint32_t device_id, uint32_t host_id, const std::string& service);
-    void StreamBytes(uint32_t device_id, bool from_host, size_t n);
-    void StreamClosed(uint32_t device_id);
-    void Violation(const std::string& what);
-    void Event(const std::string& what);  // connect, drop, fault, auth ...
+  void Packet(bool from_host, const CAdbPacket& p);
+  void Shell(const std::string& command);
+  void Push(const SPushRecord& r);
+  void StreamOpened(uint32_t device_id, uint32_t host_id, const std::string& service);
+  void StreamBytes(uint32_t device_id, bool from_host, size_t n);
+  void StreamClosed(uint32_t device_id);
+  void Violation(const std::string& what);
+  void Event(const std::string& what);  // connect, drop, fault, auth ...
 
-    std::vector<SPacketRecord> Packets() const;
-    std::vector<std::string> ShellCommands() const;
-    std::vector<SPushRecord> Pushes() const;
-    std::vector<SStreamRecord> Streams() const;
-    std::vector<std::string> Violations() const;
-    std::vector<std::string> Events() const;
+  std::vector<SPacketRecord> Packets() const;
+  std::vector<std::string> ShellCommands() const;
+  std::vector<SPushRecord> Pushes() const;
+  std::vector<SStreamRecord> Streams() const;
+  std::vector<std::string> Violations() const;
+  std::vector<std::string> Events() const;
 
-    // Waits until pred() holds (checked again at every new event) or the
-    // time runs out. pred may call the accessors above.
-    bool WaitFor(const std::function<bool()>& pred, int timeout_ms) const;
+  // Waits until pred() holds (checked again at every new event) or the
+  // time runs out. pred may call the accessors above.
+  bool WaitFor(const std::function<bool()>& pred, int timeout_ms) const;
 
-private:
-    void WriteLine(const std::string& line);  // caller holds m_lock
-    SStreamRecord* FindStream(uint32_t device_id);
+ private:
+  void WriteLine(const std::string& line);  // caller holds m_lock
+  SStreamRecord* FindStream(uint32_t device_id);
 
-    mutable std::mutex m_lock;
-    mutable std::condition_variable m_changed;
-    uint64_t m_gen = 0;
-    std::chrono::steady_clock::time_point m_start;
-    FILE* m_log = nullptr;
-    std::vector<SPacketRecord> m_packets;
-    std::vector<std::string> m_shell;
-    std::vector<SPushRecord> m_pushes;
-    std::vector<SStreamRecord> m_streams;
-    std::vector<std::string> m_violations;
-    std::vector<std::string> m_events;
+  mutable std::mutex m_lock;
+  mutable std::condition_variable m_changed;
+  uint64_t m_gen = 0;
+  std::chrono::steady_clock::time_point m_start;
+  FILE* m_log = nullptr;
+  std::vector<SPacketRecord> m_packets;
+  std::vector<std::string> m_shell;
+  std::vector<SPushRecord> m_pushes;
+  std::vector<SStreamRecord> m_streams;
+  std::vector<std::string> m_violations;
+  std::vector<std::string> m_events;
 };
 
 // Printable form of payload bytes for log lines: printable ASCII as is,

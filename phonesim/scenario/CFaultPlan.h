@@ -22,44 +22,55 @@
 
 namespace phonesim {
 
-enum class EFaultKind { Drop, DropAfterRx, DropAfterTx, BadMagic, Oversize, StaleWrte, Silent, Slow, Split, ReplugDelay };
+enum class EFaultKind {
+  Drop,
+  DropAfterRx,
+  DropAfterTx,
+  BadMagic,
+  Oversize,
+  StaleWrte,
+  Silent,
+  Slow,
+  Split,
+  ReplugDelay
+};
 
 struct SFault {
-    EFaultKind kind = EFaultKind::Drop;
-    std::string step;      // prefix of a step name; empty when not step-bound
-    int nth = 1;           // fire at the nth matching step
-    int seen = 0;
-    uint64_t n = 0;        // byte count, chunk size, id or delay
-    uint32_t ms = 0;       // slow: pause between chunks
-    std::string text;      // silent: service prefix
-    bool fired = false;
-    std::string rule;      // as written
+  EFaultKind kind = EFaultKind::Drop;
+  std::string step;  // prefix of a step name; empty when not step-bound
+  int nth = 1;       // fire at the nth matching step
+  int seen = 0;
+  uint64_t n = 0;    // byte count, chunk size, id or delay
+  uint32_t ms = 0;   // slow: pause between chunks
+  std::string text;  // silent: service prefix
+  bool fired = false;
+  std::string rule;  // as written
 };
 
 struct SDelivery {
-    size_t chunk = 0;  // 0: whole writes
-    uint32_t pause_ms = 0;
+  size_t chunk = 0;  // 0: whole writes
+  uint32_t pause_ms = 0;
 };
 
 class CFaultPlan {
-public:
-    // Adds one fault from its text; false (and *error) when it does not parse.
-    bool Add(const std::string& rule, std::string* error = nullptr);
-    void Clear();
+ public:
+  // Adds one fault from its text; false (and *error) when it does not parse.
+  bool Add(const std::string& rule, std::string* error = nullptr);
+  void Clear();
 
-    // Step-bound faults that fire at this step (marked fired).
-    std::vector<SFault> AtStep(const std::string& step);
-    bool IsSilent(const std::string& service) const;
-    // Byte limits for a new connection (0: none); taking them marks them fired.
-    uint64_t TakeDropAfterRx();
-    uint64_t TakeDropAfterTx();
-    SDelivery Delivery() const;
-    uint32_t ReplugDelayMs() const;
-    std::vector<std::string> Rules() const;
+  // Step-bound faults that fire at this step (marked fired).
+  std::vector<SFault> AtStep(const std::string& step);
+  bool IsSilent(const std::string& service) const;
+  // Byte limits for a new connection (0: none); taking them marks them fired.
+  uint64_t TakeDropAfterRx();
+  uint64_t TakeDropAfterTx();
+  SDelivery Delivery() const;
+  uint32_t ReplugDelayMs() const;
+  std::vector<std::string> Rules() const;
 
-private:
-    mutable std::mutex m_lock;
-    std::vector<SFault> m_faults;
+ private:
+  mutable std::mutex m_lock;
+  std::vector<SFault> m_faults;
 };
 
 }  // namespace phonesim

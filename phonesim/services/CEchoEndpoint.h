@@ -7,15 +7,15 @@
 namespace phonesim {
 
 class CEchoEndpoint : public IPhoneEndpoint {
-public:
-    void OnOpen(std::shared_ptr<IStreamLink> link) override { m_link = std::move(link); }
-    void OnData(const uint8_t* data, size_t len) override {
-        if (m_link) m_link->Write(data, len);
-    }
-    void OnClose() override { m_link.reset(); }
+ public:
+  void OnOpen(std::shared_ptr<IStreamLink> link) override { m_link = std::move(link); }
+  void OnData(const uint8_t* data, size_t len) override {
+    if (m_link) m_link->Write(data, len);
+  }
+  void OnClose() override { m_link.reset(); }
 
-private:
-    std::shared_ptr<IStreamLink> m_link;
+ private:
+  std::shared_ptr<IStreamLink> m_link;
 };
 
 }  // namespace phonesim

@@ -12,19 +12,19 @@
 namespace phonesim {
 
 class CEndpointRegistry {
-public:
-    // Returns a fresh endpoint for each stream, or nullptr to refuse it.
-    using Factory = std::function<std::shared_ptr<IPhoneEndpoint>()>;
+ public:
+  // Returns a fresh endpoint for each stream, or nullptr to refuse it.
+  using Factory = std::function<std::shared_ptr<IPhoneEndpoint>()>;
 
-    void Register(uint16_t port, Factory factory);
-    void Unregister(uint16_t port);
-    void Clear();
-    std::shared_ptr<IPhoneEndpoint> Create(uint16_t port) const;
-    bool Has(uint16_t port) const;
+  void Register(uint16_t port, Factory factory);
+  void Unregister(uint16_t port);
+  void Clear();
+  std::shared_ptr<IPhoneEndpoint> Create(uint16_t port) const;
+  bool Has(uint16_t port) const;
 
-private:
-    mutable std::mutex m_lock;
-    std::map<uint16_t, Factory> m_ports;
+ private:
+  mutable std::mutex m_lock;
+  std::map<uint16_t, Factory> m_ports;
 };
 
 }  // namespace phonesim

@@ -14,32 +14,32 @@
 namespace phonesim {
 
 class CPipeEndpoint : public IPhoneEndpoint {
-public:
-    void OnOpen(std::shared_ptr<IStreamLink> link) override;
-    void OnData(const uint8_t* data, size_t len) override;
-    void OnClose() override;
+ public:
+  void OnOpen(std::shared_ptr<IStreamLink> link) override;
+  void OnData(const uint8_t* data, size_t len) override;
+  void OnClose() override;
 
-    // Writes to the host on the current stream; false when none is open.
-    bool Write(const void* data, size_t len);
-    // Closes the current stream from the phone's side.
-    void Close();
+  // Writes to the host on the current stream; false when none is open.
+  bool Write(const void* data, size_t len);
+  // Closes the current stream from the phone's side.
+  void Close();
 
-    std::vector<uint8_t> Received() const;
-    int Opens() const;
-    int Closes() const;
-    bool WaitOpens(int count, int timeout_ms) const;
-    bool WaitReceived(size_t bytes, int timeout_ms) const;
-    bool WaitCloses(int count, int timeout_ms) const;
+  std::vector<uint8_t> Received() const;
+  int Opens() const;
+  int Closes() const;
+  bool WaitOpens(int count, int timeout_ms) const;
+  bool WaitReceived(size_t bytes, int timeout_ms) const;
+  bool WaitCloses(int count, int timeout_ms) const;
 
-private:
-    std::shared_ptr<IStreamLink> CurrentLink() const;
+ private:
+  std::shared_ptr<IStreamLink> CurrentLink() const;
 
-    mutable std::mutex m_lock;
-    mutable std::condition_variable m_changed;
-    std::shared_ptr<IStreamLink> m_link;
-    std::vector<uint8_t> m_received;
-    int m_opens = 0;
-    int m_closes = 0;
+  mutable std::mutex m_lock;
+  mutable std::condition_variable m_changed;
+  std::shared_ptr<IStreamLink> m_link;
+  std::vector<uint8_t> m_received;
+  int m_opens = 0;
+  int m_closes = 0;
 };
 
 }  // namespace phonesim

@@ -16,317 +16,320 @@ namespace {
 constexpr char kSh[] = "/system/bin/sh";
 
 std::vector<std::string> SplitWords(const std::string& s) {
-    std::vector<std::string> out;
-    size_t i = 0;
-    while (i < s.size()) {
-        while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-        size_t j = i;
-        while (j < s.size() && s[j] != ' ' && s[j] != '\t') ++j;
-        if (j > i) out.push_back(s.substr(i, j - i));
-        i = j;
-    }
-    return out;
+  std::vector<std::string> out;
+  size_t i = 0;
+  while (i < s.size()) {
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    size_t j = i;
+    while (j < s.size() && s[j] != ' ' && s[j] != '\t') ++j;
+    if (j > i) out.push_back(s.substr(i, j - i));
+    i = j;
+  }
+  return out;
 }
 
 std::string BaseName(const std::string& p) {
-    size_t slash = p.rfind('/');
-    return slash == std::string::npos ? p : p.substr(slash + 1);
+  size_t slash = p.rfind('/');
+  return slash == std::string::npos ? p : p.substr(slash + 1);
 }
 
 bool Matches(const std::string& pattern, const std::string& command) {
-    if (!pattern.empty() && pattern.back() == '*')
-        return command.compare(0, pattern.size() - 1, pattern, 0, pattern.size() - 1) == 0;
-    return pattern == command;
+  if (!pattern.empty() && pattern.back() == '*')
+    return command.compare(0, pattern.size() - 1, pattern, 0, pattern.size() - 1) == 0;
+  return pattern == command;
 }
 
 }  // namespace
 
-CShellScript::CShellScript() { Reset(); }
+CShellScript::CShellScript() {
+  Reset();
+}
 
 void CShellScript::SetFs(CPhoneFs* fs) {
-    std::lock_guard<std::mutex> g(m_lock);
-    m_fs = fs;
+  std::lock_guard<std::mutex> g(m_lock);
+  m_fs = fs;
 }
 
 void CShellScript::Reset() {
-    std::lock_guard<std::mutex> g(m_lock);
-    m_props = {
-        {"ro.build.version.release", "6.0.1"},
-        {"ro.build.version.sdk", "23"},
-        {"ro.product.model", "Phonesim"},
-        {"ro.product.name", "phonesim"},
-        {"ro.product.device", "phonesim"},
-        {"ro.product.manufacturer", "Phonesim"},
-        {"ro.serialno", "PHONESIM0001"},
-    };
-    m_installed = {"com.velto.corvane"};
-    // The first helper shows as "vtsy" in the process list while it runs.
-    m_children = {{"vtsc", "vtsy"}};
-    m_rules.clear();
-    m_procs = {
-        {"root", 1, 0, "/init"},
-        {"root", 2, 0, "kthreadd"},
-        {"root", 170, 1, "/system/bin/vold"},
-        {"root", 190, 1, "zygote"},
-        {"system", 520, 190, "system_server"},
-        {"shell", 1805, 1, "/sbin/adbd"},
-    };
-    m_next_pid = 2400;
+  std::lock_guard<std::mutex> g(m_lock);
+  m_props = {
+      {"ro.build.version.release", "6.0.1"}, {"ro.build.version.sdk", "23"},
+      {"ro.product.model", "Phonesim"},      {"ro.product.name", "phonesim"},
+      {"ro.product.device", "phonesim"},     {"ro.product.manufacturer", "Phonesim"},
+      {"ro.serialno", "PHONESIM0001"},
+  };
+  m_installed = {"com.velto.corvane"};
+  // The first helper shows as "vtsy" in the process list while it runs.
+  m_children = {{"vtsc", "vtsy"}};
+  m_rules.clear();
+  m_procs = {
+      {"root", 1, 0, "/init"},
+      {"root", 2, 0, "kthreadd"},
+      {"root", 170, 1, "/system/bin/vold"},
+      {"root", 190, 1, "zygote"},
+      {"system", 520, 190, "system_server"},
+      {"shell", 1805, 1, "/sbin/adbd"},
+  };
+  m_next_pid = 2400;
 }
 
 void CShellScript::SetProp(const std::string& key, const std::string& value) {
-    std::lock_guard<std::mutex> g(m_lock);
-    m_props[key] = value;
+  std::lock_guard<std::mutex> g(m_lock);
+  m_props[key] = value;
 }
 
 std::string CShellScript::Prop(const std::string& key) const {
-    std::lock_guard<std::mutex> g(m_lock);
-    auto it = m_props.find(key);
-    return it == m_props.end() ? "" : it->second;
+  std::lock_guard<std::mutex> g(m_lock);
+  auto it = m_props.find(key);
+  return it == m_props.end() ? "" : it->second;
 }
 
 void CShellScript::SetAppInstalled(const std::string& package, bool installed) {
-    std::lock_guard<std::mutex> g(m_lock);
-    if (installed)
-        m_installed.insert(package);
-    else
-        m_installed.erase(package);
+  std::lock_guard<std::mutex> g(m_lock);
+  if (installed)
+    m_installed.insert(package);
+  else
+    m_installed.erase(package);
 }
 
 void CShellScript::SetChildProcess(const std::string& base, const std::string& child_name) {
-    std::lock_guard<std::mutex> g(m_lock);
-    m_children[base] = child_name;
+  std::lock_guard<std::mutex> g(m_lock);
+  m_children[base] = child_name;
 }
 
 void CShellScript::SetRule(const SShellRule& rule) {
-    std::lock_guard<std::mutex> g(m_lock);
-    for (auto& r : m_rules)
-        if (r.pattern == rule.pattern) {
-            r = rule;
-            return;
-        }
-    m_rules.push_back(rule);
+  std::lock_guard<std::mutex> g(m_lock);
+  for (auto& r : m_rules)
+    if (r.pattern == rule.pattern) {
+      r = rule;
+      return;
+    }
+  m_rules.push_back(rule);
 }
 
 void CShellScript::ClearRules() {
-    std::lock_guard<std::mutex> g(m_lock);
-    m_rules.clear();
+  std::lock_guard<std::mutex> g(m_lock);
+  m_rules.clear();
 }
 
 std::vector<SPhoneProcess> CShellScript::Processes() const {
-    std::lock_guard<std::mutex> g(m_lock);
-    return m_procs;
+  std::lock_guard<std::mutex> g(m_lock);
+  return m_procs;
 }
 
 bool CShellScript::IsRunning(const std::string& name) const {
-    std::lock_guard<std::mutex> g(m_lock);
-    for (const auto& p : m_procs)
-        if (p.name == name) return true;
-    return false;
+  std::lock_guard<std::mutex> g(m_lock);
+  for (const auto& p : m_procs)
+    if (p.name == name) return true;
+  return false;
 }
 
 void CShellScript::SetAppStartHook(std::function<void(const std::string& package)> hook) {
-    std::lock_guard<std::mutex> g(m_lock);
-    m_app_start_hook = std::move(hook);
+  std::lock_guard<std::mutex> g(m_lock);
+  m_app_start_hook = std::move(hook);
 }
 
 void CShellScript::EndProcess(const std::string& name) {
-    std::lock_guard<std::mutex> g(m_lock);
-    m_procs.erase(std::remove_if(m_procs.begin(), m_procs.end(), [&](const SPhoneProcess& p) { return p.name == name; }),
-                  m_procs.end());
+  std::lock_guard<std::mutex> g(m_lock);
+  m_procs.erase(
+      std::remove_if(m_procs.begin(), m_procs.end(), [&](const SPhoneProcess& p) { return p.name == name; }),
+      m_procs.end());
 }
 
 SShellAnswer CShellScript::Run(const std::string& command) {
-    std::unique_lock<std::mutex> g(m_lock);
-    const SShellRule* rule = nullptr;
-    for (const auto& r : m_rules)
-        if (Matches(r.pattern, command)) {
-            rule = &r;
-            break;
-        }
-    SShellAnswer a;
-    // The default still runs under a replacing rule only when it would not:
-    // a replaced answer leaves the phone's state as it was.
-    if (rule == nullptr || !rule->replace)
-        a.text = Default(command);
-    else
-        a.text = rule->text;
-    if (rule != nullptr) {
-        a.delay_ms = rule->delay_ms;
-        a.silent = rule->silent;
-        a.splits = rule->splits;
+  std::unique_lock<std::mutex> g(m_lock);
+  const SShellRule* rule = nullptr;
+  for (const auto& r : m_rules)
+    if (Matches(r.pattern, command)) {
+      rule = &r;
+      break;
     }
-    std::string started;
-    started.swap(m_started_package);
-    auto hook = m_app_start_hook;
-    g.unlock();
-    // The hook may look at the shell again.
-    if (!started.empty() && hook) hook(started);
-    return a;
+  SShellAnswer a;
+  // The default still runs under a replacing rule only when it would not:
+  // a replaced answer leaves the phone's state as it was.
+  if (rule == nullptr || !rule->replace)
+    a.text = Default(command);
+  else
+    a.text = rule->text;
+  if (rule != nullptr) {
+    a.delay_ms = rule->delay_ms;
+    a.silent = rule->silent;
+    a.splits = rule->splits;
+  }
+  std::string started;
+  started.swap(m_started_package);
+  auto hook = m_app_start_hook;
+  g.unlock();
+  // The hook may look at the shell again.
+  if (!started.empty() && hook) hook(started);
+  return a;
 }
 
 std::string CShellScript::Default(const std::string& command) {
-    std::vector<std::string> argv = SplitWords(command);
-    if (argv.empty()) return "";
-    const std::string& cmd = argv[0];
-    if (cmd == "am" && argv.size() >= 2 && argv[1] == "start") return AmStart(argv);
-    if (cmd == "getprop") {
-        if (argv.size() >= 2) {
-            auto it = m_props.find(argv[1]);
-            return (it == m_props.end() ? std::string() : it->second) + "\r\n";
-        }
-        std::string all;
-        for (const auto& kv : m_props) all += "[" + kv.first + "]: [" + kv.second + "]\r\n";
-        return all;
+  std::vector<std::string> argv = SplitWords(command);
+  if (argv.empty()) return "";
+  const std::string& cmd = argv[0];
+  if (cmd == "am" && argv.size() >= 2 && argv[1] == "start") return AmStart(argv);
+  if (cmd == "getprop") {
+    if (argv.size() >= 2) {
+      auto it = m_props.find(argv[1]);
+      return (it == m_props.end() ? std::string() : it->second) + "\r\n";
     }
-    if (cmd == "ps") return Ps();
-    if (cmd == "kill") return Kill(argv);
-    if (cmd == "chmod") return Chmod(argv);
-    if (cmd == "mkdir") return Mkdir(argv);
-    if (cmd == "ls") return Ls(argv);
-    if (cmd == "echo") {
-        std::string out;
-        for (size_t i = 1; i < argv.size(); ++i) out += (i > 1 ? " " : "") + argv[i];
-        return out + "\r\n";
-    }
-    if (cmd[0] == '/') return Exec(argv);
-    return std::string(kSh) + ": " + cmd + ": not found\r\n";
+    std::string all;
+    for (const auto& kv : m_props) all += "[" + kv.first + "]: [" + kv.second + "]\r\n";
+    return all;
+  }
+  if (cmd == "ps") return Ps();
+  if (cmd == "kill") return Kill(argv);
+  if (cmd == "chmod") return Chmod(argv);
+  if (cmd == "mkdir") return Mkdir(argv);
+  if (cmd == "ls") return Ls(argv);
+  if (cmd == "echo") {
+    std::string out;
+    for (size_t i = 1; i < argv.size(); ++i) out += (i > 1 ? " " : "") + argv[i];
+    return out + "\r\n";
+  }
+  if (cmd[0] == '/') return Exec(argv);
+  return std::string(kSh) + ": " + cmd + ": not found\r\n";
 }
 
 std::string CShellScript::AmStart(const std::vector<std::string>& argv) {
-    std::string component;
-    for (size_t i = 2; i + 1 < argv.size(); ++i)
-        if (argv[i] == "-n") component = argv[i + 1];
-    if (component.empty()) return "Error: no component given\r\n";
-    std::string out = "Starting: Intent { cmp=" + component + " }\r\n";
-    std::string package = component.substr(0, component.find('/'));
-    if (m_installed.count(package) == 0)
-        return out + "Error type 3\r\nError: Activity class {" + component + "} does not exist.\r\n";
-    bool running = false;
-    for (const auto& p : m_procs) running = running || p.name == package;
-    if (!running) StartProcess("u0_a87", 190, package);
-    m_started_package = package;
-    return out;
+  std::string component;
+  for (size_t i = 2; i + 1 < argv.size(); ++i)
+    if (argv[i] == "-n") component = argv[i + 1];
+  if (component.empty()) return "Error: no component given\r\n";
+  std::string out = "Starting: Intent { cmp=" + component + " }\r\n";
+  std::string package = component.substr(0, component.find('/'));
+  if (m_installed.count(package) == 0)
+    return out + "Error type 3\r\nError: Activity class {" + component + "} does not exist.\r\n";
+  bool running = false;
+  for (const auto& p : m_procs) running = running || p.name == package;
+  if (!running) StartProcess("u0_a87", 190, package);
+  m_started_package = package;
+  return out;
 }
 
 int CShellScript::StartProcess(const std::string& user, int ppid, const std::string& name) {
-    int pid = m_next_pid++;
-    m_procs.push_back({user, pid, ppid, name});
-    return pid;
+  int pid = m_next_pid++;
+  m_procs.push_back({user, pid, ppid, name});
+  return pid;
 }
 
 std::string CShellScript::Ps() const {
-    // The toolbox ps layout; no column between the user and the name holds
-    // an 'l', which the head unit's pid search relies on.
-    std::string out = "USER      PID   PPID  VSIZE  RSS   WCHAN              PC  NAME\r\n";
-    for (const auto& p : m_procs) {
-        char line[512];
-        std::snprintf(line, sizeof line, "%-9s %-5d %-5d %-6d %-5d %08x %016x S %s\r\n", p.user.c_str(), p.pid,
-                      p.ppid, 9000 + p.pid % 7000, 700 + p.pid % 3000, 0xffffffffu, 0u, p.name.c_str());
-        out += line;
-    }
-    return out;
+  // The toolbox ps layout; no column between the user and the name holds
+  // an 'l', which the head unit's pid search relies on.
+  std::string out = "USER      PID   PPID  VSIZE  RSS   WCHAN              PC  NAME\r\n";
+  for (const auto& p : m_procs) {
+    char line[512];
+    std::snprintf(line, sizeof line, "%-9s %-5d %-5d %-6d %-5d %08x %016x S %s\r\n", p.user.c_str(), p.pid,
+                  p.ppid, 9000 + p.pid % 7000, 700 + p.pid % 3000, 0xffffffffu, 0u, p.name.c_str());
+    out += line;
+  }
+  return out;
 }
 
 std::string CShellScript::Kill(const std::vector<std::string>& argv) {
-    if (argv.size() < 2) return "usage: kill [-s signal] pid ...\r\n";
-    std::string out;
-    for (size_t i = 1; i < argv.size(); ++i) {
-        if (argv[i][0] == '-') continue;
-        char* end = nullptr;
-        long pid = std::strtol(argv[i].c_str(), &end, 10);
-        auto it = std::find_if(m_procs.begin(), m_procs.end(), [&](const SPhoneProcess& p) { return p.pid == pid; });
-        if (end == argv[i].c_str() || *end != '\0' || it == m_procs.end()) {
-            out += std::string(kSh) + ": kill: " + argv[i] + ": No such process\r\n";
-            continue;
-        }
-        if (it->user != "shell") {
-            out += std::string(kSh) + ": kill: " + argv[i] + ": Operation not permitted\r\n";
-            continue;
-        }
-        // Children of a killed helper go with it.
-        int victim = it->pid;
-        m_procs.erase(std::remove_if(m_procs.begin(), m_procs.end(),
-                                     [&](const SPhoneProcess& p) { return p.pid == victim || p.ppid == victim; }),
-                      m_procs.end());
+  if (argv.size() < 2) return "usage: kill [-s signal] pid ...\r\n";
+  std::string out;
+  for (size_t i = 1; i < argv.size(); ++i) {
+    if (argv[i][0] == '-') continue;
+    char* end = nullptr;
+    long pid = std::strtol(argv[i].c_str(), &end, 10);
+    auto it =
+        std::find_if(m_procs.begin(), m_procs.end(), [&](const SPhoneProcess& p) { return p.pid == pid; });
+    if (end == argv[i].c_str() || *end != '\0' || it == m_procs.end()) {
+      out += std::string(kSh) + ": kill: " + argv[i] + ": No such process\r\n";
+      continue;
     }
-    return out;
+    if (it->user != "shell") {
+      out += std::string(kSh) + ": kill: " + argv[i] + ": Operation not permitted\r\n";
+      continue;
+    }
+    // Children of a killed helper go with it.
+    int victim = it->pid;
+    m_procs.erase(std::remove_if(m_procs.begin(), m_procs.end(),
+                                 [&](const SPhoneProcess& p) { return p.pid == victim || p.ppid == victim; }),
+                  m_procs.end());
+  }
+  return out;
 }
 
 std::string CShellScript::Chmod(const std::vector<std::string>& argv) {
-    if (argv.size() < 3) return "Usage: chmod MODE FILE\r\n";
-    char* end = nullptr;
-    long mode = std::strtol(argv[1].c_str(), &end, 8);
-    if (end == argv[1].c_str() || *end != '\0' || mode < 0 || mode > 07777) return "Bad mode\r\n";
-    std::string out;
-    for (size_t i = 2; i < argv.size(); ++i) {
-        std::string host;
-        if (m_fs == nullptr || !m_fs->Resolve(argv[i], &host) || chmod(host.c_str(), static_cast<mode_t>(mode)) != 0)
-            out += "Unable to chmod " + argv[i] + ": No such file or directory\r\n";
-    }
-    return out;
+  if (argv.size() < 3) return "Usage: chmod MODE FILE\r\n";
+  char* end = nullptr;
+  long mode = std::strtol(argv[1].c_str(), &end, 8);
+  if (end == argv[1].c_str() || *end != '\0' || mode < 0 || mode > 07777) return "Bad mode\r\n";
+  std::string out;
+  for (size_t i = 2; i < argv.size(); ++i) {
+    std::string host;
+    if (m_fs == nullptr || !m_fs->Resolve(argv[i], &host) ||
+        chmod(host.c_str(), static_cast<mode_t>(mode)) != 0)
+      out += "Unable to chmod " + argv[i] + ": No such file or directory\r\n";
+  }
+  return out;
 }
 
 std::string CShellScript::Mkdir(const std::vector<std::string>& argv) {
-    std::string out;
-    bool parents = false;
-    for (size_t i = 1; i < argv.size(); ++i) {
-        if (argv[i] == "-p") {
-            parents = true;
-            continue;
-        }
-        std::string host;
-        if (m_fs == nullptr || !m_fs->Resolve(argv[i], &host)) {
-            out += "mkdir failed for " + argv[i] + ", No such file or directory\r\n";
-            continue;
-        }
-        if (parents) m_fs->MakeParents(argv[i]);
-        struct stat st;
-        if (stat(host.c_str(), &st) == 0) {
-            if (!parents) out += "mkdir failed for " + argv[i] + ", File exists\r\n";
-        } else if (mkdir(host.c_str(), 0771) != 0) {
-            out += "mkdir failed for " + argv[i] + ", No such file or directory\r\n";
-        }
+  std::string out;
+  bool parents = false;
+  for (size_t i = 1; i < argv.size(); ++i) {
+    if (argv[i] == "-p") {
+      parents = true;
+      continue;
     }
-    return out;
+    std::string host;
+    if (m_fs == nullptr || !m_fs->Resolve(argv[i], &host)) {
+      out += "mkdir failed for " + argv[i] + ", No such file or directory\r\n";
+      continue;
+    }
+    if (parents) m_fs->MakeParents(argv[i]);
+    struct stat st;
+    if (stat(host.c_str(), &st) == 0) {
+      if (!parents) out += "mkdir failed for " + argv[i] + ", File exists\r\n";
+    } else if (mkdir(host.c_str(), 0771) != 0) {
+      out += "mkdir failed for " + argv[i] + ", No such file or directory\r\n";
+    }
+  }
+  return out;
 }
 
 std::string CShellScript::Ls(const std::vector<std::string>& argv) {
-    std::string path = "/";
-    for (size_t i = 1; i < argv.size(); ++i)
-        if (argv[i][0] != '-') path = argv[i];
-    std::string host;
-    struct stat st;
-    if (m_fs == nullptr || !m_fs->Resolve(path, &host) || stat(host.c_str(), &st) != 0)
-        return path + ": No such file or directory\r\n";
-    if (!S_ISDIR(st.st_mode)) return path + "\r\n";
-    std::vector<std::string> names;
-    if (DIR* d = opendir(host.c_str())) {
-        while (dirent* e = readdir(d)) {
-            std::string n = e->d_name;
-            if (n != "." && n != "..") names.push_back(n);
-        }
-        closedir(d);
+  std::string path = "/";
+  for (size_t i = 1; i < argv.size(); ++i)
+    if (argv[i][0] != '-') path = argv[i];
+  std::string host;
+  struct stat st;
+  if (m_fs == nullptr || !m_fs->Resolve(path, &host) || stat(host.c_str(), &st) != 0)
+    return path + ": No such file or directory\r\n";
+  if (!S_ISDIR(st.st_mode)) return path + "\r\n";
+  std::vector<std::string> names;
+  if (DIR* d = opendir(host.c_str())) {
+    while (dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n != "." && n != "..") names.push_back(n);
     }
-    std::sort(names.begin(), names.end());
-    std::string out;
-    for (const auto& n : names) out += n + "\r\n";
-    return out;
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  std::string out;
+  for (const auto& n : names) out += n + "\r\n";
+  return out;
 }
 
 std::string CShellScript::Exec(const std::vector<std::string>& argv) {
-    const std::string& path = argv[0];
-    std::string host;
-    struct stat st;
-    if (m_fs == nullptr || !m_fs->Resolve(path, &host) || stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
-        return std::string(kSh) + ": " + path + ": not found\r\n";
-    if ((st.st_mode & 0111) == 0) return std::string(kSh) + ": " + path + ": can't execute: Permission denied\r\n";
-    // A pushed helper starts and goes on running in the background; the
-    // shell that started it ends at once.
-    int pid = StartProcess("shell", 1, path);
-    auto child = m_children.find(BaseName(path));
-    if (child != m_children.end()) StartProcess("shell", pid, child->second);
-    return "";
+  const std::string& path = argv[0];
+  std::string host;
+  struct stat st;
+  if (m_fs == nullptr || !m_fs->Resolve(path, &host) || stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+    return std::string(kSh) + ": " + path + ": not found\r\n";
+  if ((st.st_mode & 0111) == 0)
+    return std::string(kSh) + ": " + path + ": can't execute: Permission denied\r\n";
+  // A pushed helper starts and goes on running in the background; the
+  // shell that started it ends at once.
+  int pid = StartProcess("shell", 1, path);
+  auto child = m_children.find(BaseName(path));
+  if (child != m_children.end()) StartProcess("shell", pid, child->second);
+  return "";
 }
 
 }  // namespace phonesim

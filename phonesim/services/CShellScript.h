@@ -16,76 +16,76 @@ namespace phonesim {
 class CPhoneFs;
 
 struct SShellAnswer {
-    std::string text;
-    int delay_ms = 0;
-    bool silent = false;          // no output and no CLSE: the stream stays open
-    std::vector<size_t> splits;   // byte offsets where a new WRTE starts
+  std::string text;
+  int delay_ms = 0;
+  bool silent = false;         // no output and no CLSE: the stream stays open
+  std::vector<size_t> splits;  // byte offsets where a new WRTE starts
 };
 
 // A rule applies to commands equal to pattern, or starting with it when the
 // pattern ends in '*'. Only what it sets changes the answer.
 struct SShellRule {
-    std::string pattern;
-    bool replace = false;  // text replaces the default answer
-    std::string text;
-    int delay_ms = 0;
-    bool silent = false;
-    std::vector<size_t> splits;
+  std::string pattern;
+  bool replace = false;  // text replaces the default answer
+  std::string text;
+  int delay_ms = 0;
+  bool silent = false;
+  std::vector<size_t> splits;
 };
 
 struct SPhoneProcess {
-    std::string user;
-    int pid = 0;
-    int ppid = 0;
-    std::string name;
+  std::string user;
+  int pid = 0;
+  int ppid = 0;
+  std::string name;
 };
 
 class CShellScript {
-public:
-    CShellScript();
-    void SetFs(CPhoneFs* fs);
-    void Reset();  // defaults back, no rules, no started programs
+ public:
+  CShellScript();
+  void SetFs(CPhoneFs* fs);
+  void Reset();  // defaults back, no rules, no started programs
 
-    void SetProp(const std::string& key, const std::string& value);
-    std::string Prop(const std::string& key) const;
-    void SetAppInstalled(const std::string& package, bool installed);
-    // A started program named base (file name) also runs a process child_name.
-    void SetChildProcess(const std::string& base, const std::string& child_name);
-    void SetRule(const SShellRule& rule);  // replaces a rule with the same pattern
-    void ClearRules();
+  void SetProp(const std::string& key, const std::string& value);
+  std::string Prop(const std::string& key) const;
+  void SetAppInstalled(const std::string& package, bool installed);
+  // A started program named base (file name) also runs a process child_name.
+  void SetChildProcess(const std::string& base, const std::string& child_name);
+  void SetRule(const SShellRule& rule);  // replaces a rule with the same pattern
+  void ClearRules();
 
-    SShellAnswer Run(const std::string& command);
+  SShellAnswer Run(const std::string& command);
 
-    // Called (outside the script's lock) for each "am start" of an
-    // installed package, with the package: the phone app starts there.
-    void SetAppStartHook(std::function<void(const std::string& package)> hook);
-    // The process of that name ends (the app died).
-    void EndProcess(const std::string& name);
+  // Called (outside the script's lock) for each "am start" of an
+  // installed package, with the package: the phone app starts there.
+  void SetAppStartHook(std::function<void(const std::string& package)> hook);
+  // The process of that name ends (the app died).
+  void EndProcess(const std::string& name);
 
-    std::vector<SPhoneProcess> Processes() const;
-    bool IsRunning(const std::string& name) const;
+  std::vector<SPhoneProcess> Processes() const;
+  bool IsRunning(const std::string& name) const;
 
-private:
-    std::string Default(const std::string& command);  // m_lock held
-    std::string AmStart(const std::vector<std::string>& argv);
-    std::string Ps() const;
-    std::string Kill(const std::vector<std::string>& argv);
-    std::string Chmod(const std::vector<std::string>& argv);
-    std::string Mkdir(const std::vector<std::string>& argv);
-    std::string Ls(const std::vector<std::string>& argv);
-    std::string Exec(const std::vector<std::string>& argv);
-    int StartProcess(const std::string& user, int ppid, const std::string& name);
+ private:
+  std::string Default(const std::string& command);  // m_lock held
+  std::string AmStart(const std::vector<std::string>& argv);
+  std::string Ps() const;
+  std::string Kill(const std::vector<std::string>& argv);
+  std::string Chmod(const std::vector<std::string>& argv);
+  std::string Mkdir(const std::vector<std::string>& argv);
+  std::string Ls(const std::vector<std::string>& argv);
+  std::string Exec(const std::vector<std::string>& argv);
+  int StartProcess(const std::string& user, int ppid, const std::string& name);
 
-    mutable std::mutex m_lock;
-    CPhoneFs* m_fs = nullptr;
-    std::map<std::string, std::string> m_props;
-    std::set<std::string> m_installed;
-    std::map<std::string, std::string> m_children;
-    std::vector<SShellRule> m_rules;
-    std::vector<SPhoneProcess> m_procs;
-    int m_next_pid = 0;
-    std::function<void(const std::string&)> m_app_start_hook;
-    std::string m_started_package;  // set by AmStart, handed to the hook by Run
+  mutable std::mutex m_lock;
+  CPhoneFs* m_fs = nullptr;
+  std::map<std::string, std::string> m_props;
+  std::set<std::string> m_installed;
+  std::map<std::string, std::string> m_children;
+  std::vector<SShellRule> m_rules;
+  std::vector<SPhoneProcess> m_procs;
+  int m_next_pid = 0;
+  std::function<void(const std::string&)> m_app_start_hook;
+  std::string m_started_package;  // set by AmStart, handed to the hook by Run
 };
 
 }  // namespace phonesim

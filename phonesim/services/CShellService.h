@@ -9,17 +9,17 @@ class CShellScript;
 class CSimRecord;
 
 class CShellService : public CSimService {
-public:
-    CShellService(std::shared_ptr<CAdbStreamLink> link, CShellScript* script, CSimRecord* record);
-    void OnOpen() override;
-    void OnData(const uint8_t*, size_t) override {}  // no stdin for one-shot commands
+ public:
+  CShellService(std::shared_ptr<CAdbStreamLink> link, CShellScript* script, CSimRecord* record);
+  void OnOpen() override;
+  void OnData(const uint8_t*, size_t) override {}  // no stdin for one-shot commands
 
-    // The command of a "shell:" service text, as the shell sees it.
-    static std::string CommandOf(const std::string& service);
+  // The command of a "shell:" service text, as the shell sees it.
+  static std::string CommandOf(const std::string& service);
 
-private:
-    CShellScript* m_script;
-    CSimRecord* m_record;
+ private:
+  CShellScript* m_script;
+  CSimRecord* m_record;
 };
 
 }  // namespace phonesim

@@ -12,19 +12,19 @@
 namespace phonesim {
 
 class CSimService {
-public:
-    explicit CSimService(std::shared_ptr<CAdbStreamLink> link) : m_link(std::move(link)) {}
-    virtual ~CSimService() = default;
-    CSimService(const CSimService&) = delete;
-    CSimService& operator=(const CSimService&) = delete;
+ public:
+  explicit CSimService(std::shared_ptr<CAdbStreamLink> link) : m_link(std::move(link)) {}
+  virtual ~CSimService() = default;
+  CSimService(const CSimService&) = delete;
+  CSimService& operator=(const CSimService&) = delete;
 
-    virtual bool Accept() { return true; }
-    virtual void OnOpen() {}
-    virtual void OnData(const uint8_t* data, size_t len) = 0;
-    virtual void OnClose() {}
+  virtual bool Accept() { return true; }
+  virtual void OnOpen() {}
+  virtual void OnData(const uint8_t* data, size_t len) = 0;
+  virtual void OnClose() {}
 
-protected:
-    std::shared_ptr<CAdbStreamLink> m_link;
+ protected:
+  std::shared_ptr<CAdbStreamLink> m_link;
 };
 
 }  // namespace phonesim

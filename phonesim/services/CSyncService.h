@@ -29,35 +29,35 @@ constexpr uint32_t ID_FAIL = 0x4c494146;
 constexpr uint32_t ID_QUIT = 0x54495551;
 
 class CSyncService : public CSimService {
-public:
-    CSyncService(std::shared_ptr<CAdbStreamLink> link, CPhoneFs* fs, CSimRecord* record);
-    ~CSyncService() override;
-    void OnData(const uint8_t* data, size_t len) override;
-    void OnClose() override;
+ public:
+  CSyncService(std::shared_ptr<CAdbStreamLink> link, CPhoneFs* fs, CSimRecord* record);
+  ~CSyncService() override;
+  void OnData(const uint8_t* data, size_t len) override;
+  void OnClose() override;
 
-private:
-    bool Process();  // one step over m_in; false when more bytes are needed
-    bool Request(uint32_t id, const std::string& path);
-    bool BeginSend(const std::string& rule);
-    bool FinishSend(uint32_t mtime);
-    void Stat(const std::string& path);
-    void List(const std::string& path);
-    void Recv(const std::string& path);
-    void Fail(const std::string& message);  // FAIL, then the stream ends
-    void Reply(uint32_t id, const void* body, size_t len);
-    void AbandonSend(const std::string& why);
+ private:
+  bool Process();  // one step over m_in; false when more bytes are needed
+  bool Request(uint32_t id, const std::string& path);
+  bool BeginSend(const std::string& rule);
+  bool FinishSend(uint32_t mtime);
+  void Stat(const std::string& path);
+  void List(const std::string& path);
+  void Recv(const std::string& path);
+  void Fail(const std::string& message);  // FAIL, then the stream ends
+  void Reply(uint32_t id, const void* body, size_t len);
+  void AbandonSend(const std::string& why);
 
-    CPhoneFs* m_fs;
-    CSimRecord* m_record;
-    std::vector<uint8_t> m_in;
-    bool m_dead = false;
-    // An open SEND.
-    bool m_sending = false;
-    std::string m_send_path, m_send_host, m_send_temp;
-    uint32_t m_send_mode = 0;
-    uint64_t m_send_size = 0;
-    FILE* m_send_file = nullptr;
-    uint32_t m_data_left = 0;
+  CPhoneFs* m_fs;
+  CSimRecord* m_record;
+  std::vector<uint8_t> m_in;
+  bool m_dead = false;
+  // An open SEND.
+  bool m_sending = false;
+  std::string m_send_path, m_send_host, m_send_temp;
+  uint32_t m_send_mode = 0;
+  uint64_t m_send_size = 0;
+  FILE* m_send_file = nullptr;
+  uint32_t m_data_left = 0;
 };
 
 }  // namespace phonesim

@@ -8,32 +8,34 @@ CTcpService::CTcpService(std::shared_ptr<CAdbStreamLink> link, CEndpointRegistry
     : CSimService(std::move(link)), m_registry(registry) {}
 
 uint16_t CTcpService::PortOf(const std::string& service) {
-    if (service.compare(0, 4, "tcp:") != 0) return 0;
-    unsigned long port = 0;
-    size_t i = 4;
-    for (; i < service.size() && service[i] >= '0' && service[i] <= '9' && i < 10; ++i)
-        port = port * 10 + static_cast<unsigned long>(service[i] - '0');
-    if (i == 4 || (i < service.size() && service[i] != ':') || port == 0 || port > 65535) return 0;
-    return static_cast<uint16_t>(port);
+  if (service.compare(0, 4, "tcp:") != 0) return 0;
+  unsigned long port = 0;
+  size_t i = 4;
+  for (; i < service.size() && service[i] >= '0' && service[i] <= '9' && i < 10; ++i)
+    port = port * 10 + static_cast<unsigned long>(service[i] - '0');
+  if (i == 4 || (i < service.size() && service[i] != ':') || port == 0 || port > 65535) return 0;
+  return static_cast<uint16_t>(port);
 }
 
 bool CTcpService::Accept() {
-    uint16_t port = PortOf(m_link->Service());
-    if (port == 0) return false;
-    m_endpoint = m_registry->Create(port);
-    return m_endpoint != nullptr;
+  uint16_t port = PortOf(m_link->Service());
+  if (port == 0) return false;
+  m_endpoint = m_registry->Create(port);
+  return m_endpoint != nullptr;
 }
 
-void CTcpService::OnOpen() { m_endpoint->OnOpen(m_link); }
+void CTcpService::OnOpen() {
+  m_endpoint->OnOpen(m_link);
+}
 
 void CTcpService::OnData(const uint8_t* data, size_t len) {
-    if (!m_closed) m_endpoint->OnData(data, len);
+  if (!m_closed) m_endpoint->OnData(data, len);
 }
 
 void CTcpService::OnClose() {
-    if (m_closed || !m_endpoint) return;
-    m_closed = true;
-    m_endpoint->OnClose();
+  if (m_closed || !m_endpoint) return;
+  m_closed = true;
+  m_endpoint->OnClose();
 }
 
 }  // namespace phonesim

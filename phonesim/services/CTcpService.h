@@ -10,20 +10,20 @@ class CEndpointRegistry;
 class IPhoneEndpoint;
 
 class CTcpService : public CSimService {
-public:
-    CTcpService(std::shared_ptr<CAdbStreamLink> link, CEndpointRegistry* registry);
-    bool Accept() override;
-    void OnOpen() override;
-    void OnData(const uint8_t* data, size_t len) override;
-    void OnClose() override;
+ public:
+  CTcpService(std::shared_ptr<CAdbStreamLink> link, CEndpointRegistry* registry);
+  bool Accept() override;
+  void OnOpen() override;
+  void OnData(const uint8_t* data, size_t len) override;
+  void OnClose() override;
 
-    // Port of "tcp:PORT" or "tcp:PORT:HOST"; 0 when there is none.
-    static uint16_t PortOf(const std::string& service);
+  // Port of "tcp:PORT" or "tcp:PORT:HOST"; 0 when there is none.
+  static uint16_t PortOf(const std::string& service);
 
-private:
-    CEndpointRegistry* m_registry;
-    std::shared_ptr<IPhoneEndpoint> m_endpoint;
-    bool m_closed = false;
+ private:
+  CEndpointRegistry* m_registry;
+  std::shared_ptr<IPhoneEndpoint> m_endpoint;
+  bool m_closed = false;
 };
 
 }  // namespace phonesim

@@ -12,12 +12,12 @@
 namespace phonesim {
 
 class IPhoneEndpoint {
-public:
-    virtual ~IPhoneEndpoint() = default;
-    virtual void OnOpen(std::shared_ptr<IStreamLink> link) = 0;
-    virtual void OnData(const uint8_t* data, size_t len) = 0;
-    // The host closed the stream or the connection went away.
-    virtual void OnClose() = 0;
+ public:
+  virtual ~IPhoneEndpoint() = default;
+  virtual void OnOpen(std::shared_ptr<IStreamLink> link) = 0;
+  virtual void OnData(const uint8_t* data, size_t len) = 0;
+  // The host closed the stream or the connection went away.
+  virtual void OnClose() = 0;
 };
 
 }  // namespace phonesim

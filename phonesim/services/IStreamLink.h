@@ -9,14 +9,14 @@
 namespace phonesim {
 
 class IStreamLink {
-public:
-    virtual ~IStreamLink() = default;
-    virtual bool Write(const void* data, size_t len) = 0;
-    // Ends the stream after what was written has been delivered.
-    virtual void Close() = 0;
-    virtual bool IsOpen() const = 0;
-    // Bytes written and not yet acknowledged by the host (0 once closed).
-    virtual size_t Queued() const { return 0; }
+ public:
+  virtual ~IStreamLink() = default;
+  virtual bool Write(const void* data, size_t len) = 0;
+  // Ends the stream after what was written has been delivered.
+  virtual void Close() = 0;
+  virtual bool IsOpen() const = 0;
+  // Bytes written and not yet acknowledged by the host (0 once closed).
+  virtual size_t Queued() const { return 0; }
 };
 
 }  // namespace phonesim

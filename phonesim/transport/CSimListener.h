@@ -7,23 +7,23 @@
 namespace phonesim {
 
 class CSimListener {
-public:
-    CSimListener() = default;
-    ~CSimListener();
-    CSimListener(const CSimListener&) = delete;
-    CSimListener& operator=(const CSimListener&) = delete;
+ public:
+  CSimListener() = default;
+  ~CSimListener();
+  CSimListener(const CSimListener&) = delete;
+  CSimListener& operator=(const CSimListener&) = delete;
 
-    // port 0 takes an ephemeral port. false (and *error) on failure.
-    bool Listen(const std::string& address, uint16_t port, std::string* error);
-    void Close();
-    int Fd() const { return m_fd; }
-    uint16_t Port() const { return m_port; }
-    // Waits up to timeout_ms for a connection; -1 when none (or closed).
-    int Accept(int timeout_ms);
+  // port 0 takes an ephemeral port. false (and *error) on failure.
+  bool Listen(const std::string& address, uint16_t port, std::string* error);
+  void Close();
+  int Fd() const { return m_fd; }
+  uint16_t Port() const { return m_port; }
+  // Waits up to timeout_ms for a connection; -1 when none (or closed).
+  int Accept(int timeout_ms);
 
-private:
-    int m_fd = -1;
-    uint16_t m_port = 0;
+ private:
+  int m_fd = -1;
+  uint16_t m_port = 0;
 };
 
 }  // namespace phonesim

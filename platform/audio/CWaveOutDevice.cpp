@@ -17,8 +17,8 @@ bool CWaveOutDevice::FormatOk(LPCWAVEFORMATEX f) {
   return f->nAvgBytesPerSec == f->nSamplesPerSec * f->nBlockAlign;
 }
 
-void CWaveOutDevice::Record(const char* function, HWAVEOUT hwo, DWORD_PTR a, DWORD_PTR b,
-                            MMRESULT result, const WAVEFORMATEX* format) {
+void CWaveOutDevice::Record(const char* function, HWAVEOUT hwo, DWORD_PTR a, DWORD_PTR b, MMRESULT result,
+                            const WAVEFORMATEX* format) {
   wce::WaveOutCall call;
   call.function = function;
   call.hwo = hwo;
@@ -27,7 +27,7 @@ void CWaveOutDevice::Record(const char* function, HWAVEOUT hwo, DWORD_PTR a, DWO
   call.result = result;
   std::memset(&call.format, 0, sizeof(call.format));
   if (format != nullptr) call.format = *format;
-  calls_.push_back(call);
+  m_calls.push_back(call);
 }
 
 void CWaveOutDevice::Deliver(const std::vector<Notice>& notices) {
@@ -37,26 +37,26 @@ void CWaveOutDevice::Deliver(const std::vector<Notice>& notices) {
   }
 }
 
-MMRESULT CWaveOutDevice::Open(LPHWAVEOUT phwo, UINT deviceId, LPCWAVEFORMATEX format,
-                              DWORD_PTR callback, DWORD_PTR instance, DWORD flags) {
+MMRESULT CWaveOutDevice::Open(LPHWAVEOUT phwo, UINT deviceId, LPCWAVEFORMATEX format, DWORD_PTR callback,
+                              DWORD_PTR instance, DWORD flags) {
   std::vector<Notice> notices;
   MMRESULT r = MMSYSERR_NOERROR;
   HWAVEOUT hwo = nullptr;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(m_mutex);
     if (phwo == nullptr) {
       r = MMSYSERR_INVALPARAM;
     } else if (deviceId != WAVE_MAPPER && deviceId != 0) {
       r = MMSYSERR_BADDEVICEID;
     } else if (!FormatOk(format)) {
       r = WAVERR_BADFORMAT;
-    } else if (openResult_ != MMSYSERR_NOERROR) {
-      r = openResult_;
+    } else if (m_openResult != MMSYSERR_NOERROR) {
+      r = m_openResult;
     } else {
-      hwo = reinterpret_cast<HWAVEOUT>(nextHandle_);
-      nextHandle_ += 4;
-      Output o{*format, callback, instance, flags, deviceVolume_, {}};
-      outputs_[hwo] = o;
+      hwo = reinterpret_cast<HWAVEOUT>(m_nextHandle);
+      m_nextHandle += 4;
+      Output o{*format, callback, instance, flags, m_deviceVolume, {}};
+      m_outputs[hwo] = o;
       *phwo = hwo;
       notices.push_back(Notice{hwo, o, WOM_OPEN, 0});
     }
@@ -67,9 +67,9 @@ MMRESULT CWaveOutDevice::Open(LPHWAVEOUT phwo, UINT deviceId, LPCWAVEFORMATEX fo
 }
 
 MMRESULT CWaveOutDevice::Prepare(HWAVEOUT hwo, LPWAVEHDR hdr, UINT cbHdr) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   MMRESULT r = MMSYSERR_NOERROR;
-  if (outputs_.count(hwo) == 0) {
+  if (m_outputs.count(hwo) == 0) {
     r = MMSYSERR_INVALHANDLE;
   } else if (hdr == nullptr || cbHdr < sizeof(WAVEHDR) || hdr->lpData == nullptr) {
     r = MMSYSERR_INVALPARAM;
@@ -81,9 +81,9 @@ MMRESULT CWaveOutDevice::Prepare(HWAVEOUT hwo, LPWAVEHDR hdr, UINT cbHdr) {
 }
 
 MMRESULT CWaveOutDevice::Unprepare(HWAVEOUT hwo, LPWAVEHDR hdr, UINT cbHdr) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   MMRESULT r = MMSYSERR_NOERROR;
-  if (outputs_.count(hwo) == 0) {
+  if (m_outputs.count(hwo) == 0) {
     r = MMSYSERR_INVALHANDLE;
   } else if (hdr == nullptr || cbHdr < sizeof(WAVEHDR)) {
     r = MMSYSERR_INVALPARAM;
@@ -97,10 +97,10 @@ MMRESULT CWaveOutDevice::Unprepare(HWAVEOUT hwo, LPWAVEHDR hdr, UINT cbHdr) {
 }
 
 MMRESULT CWaveOutDevice::Write(HWAVEOUT hwo, LPWAVEHDR hdr, UINT cbHdr) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   MMRESULT r = MMSYSERR_NOERROR;
-  auto it = outputs_.find(hwo);
-  if (it == outputs_.end()) {
+  auto it = m_outputs.find(hwo);
+  if (it == m_outputs.end()) {
     r = MMSYSERR_INVALHANDLE;
   } else if (hdr == nullptr || cbHdr < sizeof(WAVEHDR)) {
     r = MMSYSERR_INVALPARAM;
@@ -128,9 +128,9 @@ MMRESULT CWaveOutDevice::Reset(HWAVEOUT hwo) {
   std::vector<Notice> notices;
   MMRESULT r = MMSYSERR_NOERROR;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = outputs_.find(hwo);
-    if (it == outputs_.end()) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_outputs.find(hwo);
+    if (it == m_outputs.end()) {
       r = MMSYSERR_INVALHANDLE;
     } else {
       TakeQueued(hwo, it->second, &notices);
@@ -145,15 +145,15 @@ MMRESULT CWaveOutDevice::Close(HWAVEOUT hwo) {
   std::vector<Notice> notices;
   MMRESULT r = MMSYSERR_NOERROR;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = outputs_.find(hwo);
-    if (it == outputs_.end()) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_outputs.find(hwo);
+    if (it == m_outputs.end()) {
       r = MMSYSERR_INVALHANDLE;
     } else if (!it->second.queued.empty()) {
       r = WAVERR_STILLPLAYING;
     } else {
       notices.push_back(Notice{hwo, it->second, WOM_CLOSE, 0});
-      outputs_.erase(it);
+      m_outputs.erase(it);
     }
     Record("waveOutClose", hwo, 0, 0, r);
   }
@@ -162,13 +162,13 @@ MMRESULT CWaveOutDevice::Close(HWAVEOUT hwo) {
 }
 
 MMRESULT CWaveOutDevice::SetVolume(HWAVEOUT hwo, DWORD volume) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   MMRESULT r = MMSYSERR_NOERROR;
   if (hwo == nullptr) {
-    deviceVolume_ = volume;
+    m_deviceVolume = volume;
   } else {
-    auto it = outputs_.find(hwo);
-    if (it == outputs_.end()) {
+    auto it = m_outputs.find(hwo);
+    if (it == m_outputs.end()) {
       r = MMSYSERR_INVALHANDLE;
     } else {
       it->second.volume = volume;
@@ -179,15 +179,15 @@ MMRESULT CWaveOutDevice::SetVolume(HWAVEOUT hwo, DWORD volume) {
 }
 
 MMRESULT CWaveOutDevice::GetVolume(HWAVEOUT hwo, LPDWORD volume) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   MMRESULT r = MMSYSERR_NOERROR;
   if (volume == nullptr) {
     r = MMSYSERR_INVALPARAM;
   } else if (hwo == nullptr) {
-    *volume = deviceVolume_;
+    *volume = m_deviceVolume;
   } else {
-    auto it = outputs_.find(hwo);
-    if (it == outputs_.end()) {
+    auto it = m_outputs.find(hwo);
+    if (it == m_outputs.end()) {
       r = MMSYSERR_INVALHANDLE;
     } else {
       *volume = it->second.volume;
@@ -198,12 +198,12 @@ MMRESULT CWaveOutDevice::GetVolume(HWAVEOUT hwo, LPDWORD volume) {
 }
 
 MMRESULT CWaveOutDevice::Message(HWAVEOUT hwo, UINT msg, DWORD_PTR param1, DWORD_PTR) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   MMRESULT r;
   if (msg == WODM_GET_OUTPUT_LEVEL) {
-    r = level_;
+    r = m_level;
   } else if (msg == WODM_SET_OUTPUT_LEVEL) {
-    level_ = static_cast<DWORD>(param1);
+    m_level = static_cast<DWORD>(param1);
     r = MMSYSERR_NOERROR;
   } else {
     r = MMSYSERR_NOTSUPPORTED;
@@ -213,31 +213,31 @@ MMRESULT CWaveOutDevice::Message(HWAVEOUT hwo, UINT msg, DWORD_PTR param1, DWORD
 }
 
 std::vector<wce::WaveOutCall> CWaveOutDevice::Calls() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return calls_;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_calls;
 }
 
 int CWaveOutDevice::Finish(HWAVEOUT hwo) {
   std::vector<Notice> notices;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = outputs_.find(hwo);
-    if (it != outputs_.end()) TakeQueued(hwo, it->second, &notices);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_outputs.find(hwo);
+    if (it != m_outputs.end()) TakeQueued(hwo, it->second, &notices);
   }
   Deliver(notices);
   return static_cast<int>(notices.size());
 }
 
 void CWaveOutDevice::SetOpenResult(MMRESULT result) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  openResult_ = result;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_openResult = result;
 }
 
 void CWaveOutDevice::ResetAll() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  outputs_.clear();
-  calls_.clear();
-  deviceVolume_ = 0xFFFFFFFFu;
-  level_ = 40;
-  openResult_ = MMSYSERR_NOERROR;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_outputs.clear();
+  m_calls.clear();
+  m_deviceVolume = 0xFFFFFFFFu;
+  m_level = 40;
+  m_openResult = MMSYSERR_NOERROR;
 }

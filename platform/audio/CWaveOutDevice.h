@@ -42,7 +42,7 @@ class CWaveOutDevice {
   };
   struct Notice {
     HWAVEOUT hwo;
-    Output output;   // callback, instance and flags at the moment of the notice
+    Output output;  // callback, instance and flags at the moment of the notice
     UINT msg;
     DWORD_PTR param1;
   };
@@ -55,11 +55,11 @@ class CWaveOutDevice {
   void TakeQueued(HWAVEOUT hwo, Output& o, std::vector<Notice>* notices);
   static void Deliver(const std::vector<Notice>& notices);
 
-  std::mutex mutex_;
-  std::map<HWAVEOUT, Output> outputs_;
-  uintptr_t nextHandle_ = 0x5000;
-  DWORD deviceVolume_ = 0xFFFFFFFFu;
-  DWORD level_ = 40;
-  MMRESULT openResult_ = MMSYSERR_NOERROR;
-  std::vector<wce::WaveOutCall> calls_;
+  std::mutex m_mutex;
+  std::map<HWAVEOUT, Output> m_outputs;
+  uintptr_t m_nextHandle = 0x5000;
+  DWORD m_deviceVolume = 0xFFFFFFFFu;
+  DWORD m_level = 40;
+  MMRESULT m_openResult = MMSYSERR_NOERROR;
+  std::vector<wce::WaveOutCall> m_calls;
 };

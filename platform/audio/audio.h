@@ -101,7 +101,7 @@ namespace wce {
 // One call as the null device saw it. a and b: open: device id, flags; prepare, unprepare, write:
 // the header's address, cbHdr; set volume: the volume word; message: msg, param1. format: open only.
 struct WaveOutCall {
-  std::string function;   // "waveOutOpen", "waveOutPrepareHeader", ...
+  std::string function;  // "waveOutOpen", "waveOutPrepareHeader", ...
   HWAVEOUT hwo;
   DWORD_PTR a;
   DWORD_PTR b;

@@ -18,9 +18,13 @@ MMRESULT waveOutWrite(HWAVEOUT hwo, LPWAVEHDR hdr, UINT cbHdr) {
   return CWaveOutDevice::GetInstance().Write(hwo, hdr, cbHdr);
 }
 
-MMRESULT waveOutReset(HWAVEOUT hwo) { return CWaveOutDevice::GetInstance().Reset(hwo); }
+MMRESULT waveOutReset(HWAVEOUT hwo) {
+  return CWaveOutDevice::GetInstance().Reset(hwo);
+}
 
-MMRESULT waveOutClose(HWAVEOUT hwo) { return CWaveOutDevice::GetInstance().Close(hwo); }
+MMRESULT waveOutClose(HWAVEOUT hwo) {
+  return CWaveOutDevice::GetInstance().Close(hwo);
+}
 
 MMRESULT waveOutSetVolume(HWAVEOUT hwo, DWORD volume) {
   return CWaveOutDevice::GetInstance().SetVolume(hwo, volume);
@@ -35,8 +39,16 @@ MMRESULT waveOutMessage(HWAVEOUT hwo, UINT msg, DWORD_PTR param1, DWORD_PTR para
 }
 
 namespace wce {
-std::vector<WaveOutCall> GetWaveOutCalls() { return CWaveOutDevice::GetInstance().Calls(); }
-int FinishWaveOut(HWAVEOUT hwo) { return CWaveOutDevice::GetInstance().Finish(hwo); }
-void SetWaveOutOpenResult(MMRESULT result) { CWaveOutDevice::GetInstance().SetOpenResult(result); }
-void ResetWaveOut() { CWaveOutDevice::GetInstance().ResetAll(); }
+std::vector<WaveOutCall> GetWaveOutCalls() {
+  return CWaveOutDevice::GetInstance().Calls();
+}
+int FinishWaveOut(HWAVEOUT hwo) {
+  return CWaveOutDevice::GetInstance().Finish(hwo);
+}
+void SetWaveOutOpenResult(MMRESULT result) {
+  CWaveOutDevice::GetInstance().SetOpenResult(result);
+}
+void ResetWaveOut() {
+  CWaveOutDevice::GetInstance().ResetAll();
+}
 }  // namespace wce

@@ -16,7 +16,9 @@ const char16_t kDevicePrefix[] = u"$device\\";
 // Serialises activation and deactivation; a driver's Init and Deinit run under it, file I/O never.
 std::recursive_mutex g_activation;
 
-WCHAR Fold(WCHAR c) { return (c >= u'a' && c <= u'z') ? static_cast<WCHAR>(c - u'a' + u'A') : c; }
+WCHAR Fold(WCHAR c) {
+  return (c >= u'a' && c <= u'z') ? static_cast<WCHAR>(c - u'a' + u'A') : c;
+}
 
 // Pattern with * and ?, without regard to ASCII case.
 bool Matches(const std::u16string& pattern, const std::u16string& text) {
@@ -77,9 +79,13 @@ CDeviceManager& CDeviceManager::GetInstance() {
 
 CDeviceManager::CDeviceManager() {
   StreamDeviceHooks hooks;
-  hooks.open = [](LPCWSTR name, DWORD access, DWORD share) { return GetInstance().Open(name, access, share); };
+  hooks.open = [](LPCWSTR name, DWORD access, DWORD share) {
+    return GetInstance().Open(name, access, share);
+  };
   hooks.read = [](HANDLE h, LPVOID buf, DWORD len, LPDWORD n) { return GetInstance().Read(h, buf, len, n); };
-  hooks.write = [](HANDLE h, LPCVOID buf, DWORD len, LPDWORD n) { return GetInstance().Write(h, buf, len, n); };
+  hooks.write = [](HANDLE h, LPCVOID buf, DWORD len, LPDWORD n) {
+    return GetInstance().Write(h, buf, len, n);
+  };
   hooks.close = [](HANDLE h) { return GetInstance().Close(h); };
   SetStreamDeviceHooks(hooks);
 }
@@ -99,9 +105,9 @@ HANDLE CDeviceManager::Activate(LPCWSTR deviceKey) {
   std::u16string prefix, dll;
   const bool haveValues = ReadString(key, u"Prefix", &prefix) && ReadString(key, u"Dll", &dll);
   DWORD index = 0, type = 0, cb = sizeof(index);
-  const bool haveIndex =
-      RegQueryValueExW(key, u"Index", nullptr, &type, reinterpret_cast<LPBYTE>(&index), &cb) == ERROR_SUCCESS &&
-      type == REG_DWORD;
+  const bool haveIndex = RegQueryValueExW(key, u"Index", nullptr, &type, reinterpret_cast<LPBYTE>(&index),
+                                          &cb) == ERROR_SUCCESS &&
+                         type == REG_DWORD;
   RegCloseKey(key);
   if (!haveValues || prefix.size() != 3 || (haveIndex && index > 9)) {
     NKDbgPrintfW(u"DEVICE!ActivateDevice: %s lacks a three-letter Prefix or a Dll\r\n", deviceKey);
@@ -164,9 +170,8 @@ HANDLE CDeviceManager::Activate(LPCWSTR deviceKey) {
     break;
   }
   HKEY active = nullptr;
-  if (dev->activeKey.empty() ||
-      RegCreateKeyExW(HKEY_LOCAL_MACHINE, dev->activeKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &active,
-                      nullptr) != ERROR_SUCCESS) {
+  if (dev->activeKey.empty() || RegCreateKeyExW(HKEY_LOCAL_MACHINE, dev->activeKey.c_str(), 0, nullptr, 0,
+                                                KEY_ALL_ACCESS, nullptr, &active, nullptr) != ERROR_SUCCESS) {
     SetLastError(ERROR_GEN_FAILURE);
     return nullptr;
   }
@@ -214,7 +219,7 @@ BOOL CDeviceManager::Deactivate(HANDLE device) {
   for (OpenFile* f : files) CloseFile(f);
   dev->deinit(dev->context);
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, dev->activeKey.c_str());
-  return TRUE;   // the library goes with the last reference to dev
+  return TRUE;  // the library goes with the last reference to dev
 }
 
 void CDeviceManager::Fill(const Device& d, HANDLE h, PDEVMGR_DEVICE_INFORMATION info) const {
@@ -291,7 +296,7 @@ HANDLE CDeviceManager::Open(LPCWSTR name, DWORD access, DWORD share) {
     for (auto& [p, d] : m_devices)
       if (_wcsicmp(d->legacyName.c_str(), n.c_str()) == 0) dev = d;
   }
-  if (!dev) return nullptr;   // not a device name: the file system's
+  if (!dev) return nullptr;  // not a device name: the file system's
   const DWORD_PTR context = dev->open ? dev->open(dev->context, access, share) : 0;
   if (!context) {
     SetLastError(ERROR_DEVICE_NOT_CONNECTED);
@@ -363,9 +368,10 @@ BOOL CDeviceManager::IoControl(HANDLE h, DWORD code, LPVOID in, DWORD inSize, LP
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  const BOOL ok = f->device->ioControl ? f->device->ioControl(f->context, code, static_cast<PBYTE>(in), inSize,
-                                                              static_cast<PBYTE>(out), outSize, returned)
-                                       : FALSE;
+  const BOOL ok = f->device->ioControl
+                      ? f->device->ioControl(f->context, code, static_cast<PBYTE>(in), inSize,
+                                             static_cast<PBYTE>(out), outSize, returned)
+                      : FALSE;
   Leave(f);
   return ok;
 }
@@ -374,8 +380,10 @@ BOOL CDeviceManager::CloseFile(OpenFile* f) {
   // With PreClose the driver wakes its blocked calls and closes after they left; without it
   // its Close must make them return itself. Either way the handle lives until they have left.
   const std::shared_ptr<Device> dev = f->device;
-  if (dev->preClose) dev->preClose(f->context);
-  else if (dev->close) dev->close(f->context);
+  if (dev->preClose)
+    dev->preClose(f->context);
+  else if (dev->close)
+    dev->close(f->context);
   {
     std::unique_lock<std::mutex> lock(m_lock);
     m_left.wait(lock, [f] { return f->inFlight == 0; });
@@ -390,7 +398,7 @@ BOOL CDeviceManager::Close(HANDLE h) {
   {
     std::lock_guard<std::mutex> lock(m_lock);
     auto it = m_files.find(static_cast<OpenFile*>(h));
-    if (it == m_files.end()) return FALSE;   // not ours
+    if (it == m_files.end()) return FALSE;  // not ours
     f = *it;
     f->closing = true;
     m_files.erase(it);

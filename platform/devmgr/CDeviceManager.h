@@ -37,10 +37,10 @@ class CDeviceManager {
 
  private:
   struct Device {
-    DWORD activeIndex = 0;                 // NN of "Drivers\Active\NN"
-    std::u16string legacyName;             // "ADB1:"
-    std::u16string key;                    // the driver key
-    std::u16string activeKey;              // "Drivers\Active\NN"
+    DWORD activeIndex = 0;      // NN of "Drivers\Active\NN"
+    std::u16string legacyName;  // "ADB1:"
+    std::u16string key;         // the driver key
+    std::u16string activeKey;   // "Drivers\Active\NN"
     CDriverLibrary library;
     DWORD_PTR context = 0;
     PFN_DEVICE_DEINIT deinit = nullptr;

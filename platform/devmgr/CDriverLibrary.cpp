@@ -7,7 +7,9 @@
 
 namespace wce {
 
-CDriverLibrary::~CDriverLibrary() { Unload(); }
+CDriverLibrary::~CDriverLibrary() {
+  Unload();
+}
 
 std::string CDriverLibrary::HostPathOf(LPCWSTR dllValue) {
   std::u16string path = dllValue ? dllValue : u"";

@@ -4,7 +4,9 @@
 #include "devmgr/CDeviceManager.h"
 #include "kernel/kernel.h"
 
-HANDLE ActivateDevice(LPCWSTR deviceKey, DWORD) { return wce::CDeviceManager::GetInstance().Activate(deviceKey); }
+HANDLE ActivateDevice(LPCWSTR deviceKey, DWORD) {
+  return wce::CDeviceManager::GetInstance().Activate(deviceKey);
+}
 
 HANDLE ActivateDeviceEx(LPCWSTR deviceKey, const REGINI* regEntries, DWORD entryCount, LPVOID) {
   // Extra values for the Active key are not supported; nothing in the system passes any.
@@ -15,7 +17,9 @@ HANDLE ActivateDeviceEx(LPCWSTR deviceKey, const REGINI* regEntries, DWORD entry
   return wce::CDeviceManager::GetInstance().Activate(deviceKey);
 }
 
-BOOL DeactivateDevice(HANDLE device) { return wce::CDeviceManager::GetInstance().Deactivate(device); }
+BOOL DeactivateDevice(HANDLE device) {
+  return wce::CDeviceManager::GetInstance().Deactivate(device);
+}
 
 HANDLE FindFirstDevice(DeviceSearchType searchType, LPCVOID searchParam, PDEVMGR_DEVICE_INFORMATION info) {
   return wce::CDeviceManager::GetInstance().FindFirst(searchType, searchParam, info);
@@ -25,7 +29,9 @@ BOOL FindNextDevice(HANDLE search, PDEVMGR_DEVICE_INFORMATION info) {
   return wce::CDeviceManager::GetInstance().FindNext(search, info);
 }
 
-BOOL FindClose(HANDLE search) { return wce::CDeviceManager::GetInstance().FindClose(search); }
+BOOL FindClose(HANDLE search) {
+  return wce::CDeviceManager::GetInstance().FindClose(search);
+}
 
 BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
                      LPDWORD returned, LPOVERLAPPED) {
@@ -33,5 +39,7 @@ BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID 
 }
 
 namespace wce {
-void ResetDeviceManager() { CDeviceManager::GetInstance().Reset(); }
+void ResetDeviceManager() {
+  CDeviceManager::GetInstance().Reset();
+}
 }  // namespace wce

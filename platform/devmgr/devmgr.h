@@ -11,12 +11,12 @@
 #include "kernel/wcetypes.h"
 
 // ---- what a stream driver exports, "<Prefix>_<Entry>" ("ADB_Init", ...)
-typedef DWORD_PTR (*PFN_DEVICE_INIT)(LPCWSTR activeKey, LPCVOID busContext);   // 0: refused
+typedef DWORD_PTR (*PFN_DEVICE_INIT)(LPCWSTR activeKey, LPCVOID busContext);  // 0: refused
 typedef BOOL (*PFN_DEVICE_DEINIT)(DWORD_PTR deviceContext);
-typedef DWORD_PTR (*PFN_DEVICE_OPEN)(DWORD_PTR deviceContext, DWORD access, DWORD share);   // 0: refused
-typedef BOOL (*PFN_DEVICE_PRECLOSE)(DWORD_PTR openContext);   // optional: wake blocked calls
+typedef DWORD_PTR (*PFN_DEVICE_OPEN)(DWORD_PTR deviceContext, DWORD access, DWORD share);  // 0: refused
+typedef BOOL (*PFN_DEVICE_PRECLOSE)(DWORD_PTR openContext);  // optional: wake blocked calls
 typedef BOOL (*PFN_DEVICE_CLOSE)(DWORD_PTR openContext);
-typedef DWORD (*PFN_DEVICE_READ)(DWORD_PTR openContext, LPVOID buffer, DWORD count);   // (DWORD)-1: error
+typedef DWORD (*PFN_DEVICE_READ)(DWORD_PTR openContext, LPVOID buffer, DWORD count);  // (DWORD)-1: error
 typedef DWORD (*PFN_DEVICE_WRITE)(DWORD_PTR openContext, LPCVOID buffer, DWORD count);
 typedef DWORD (*PFN_DEVICE_SEEK)(DWORD_PTR openContext, LONG amount, WORD type);
 typedef BOOL (*PFN_DEVICE_IOCONTROL)(DWORD_PTR openContext, DWORD code, PBYTE in, DWORD inSize, PBYTE out,
@@ -27,7 +27,8 @@ typedef void (*PFN_DEVICE_POWER)(DWORD_PTR deviceContext);
 #define FILE_DEVICE_UNKNOWN 0x00000022u
 #define METHOD_BUFFERED 0
 #define FILE_ANY_ACCESS 0
-#define CTL_CODE(type, function, method, access) (((type) << 16) | ((access) << 14) | ((function) << 2) | (method))
+#define CTL_CODE(type, function, method, access) \
+  (((type) << 16) | ((access) << 14) | ((function) << 2) | (method))
 
 // ---- activation. ActivateDevice returns NULL when the device could not be activated.
 HANDLE ActivateDevice(LPCWSTR deviceKey, DWORD clientInfo);
@@ -38,8 +39,8 @@ BOOL DeactivateDevice(HANDLE device);
 
 // ---- finding active devices
 enum DeviceSearchType {
-  DeviceSearchByLegacyName,   // parameter: "ADB1:" or a pattern with * and ?
-  DeviceSearchByDeviceName,   // parameter: "ADB1" or "$device\ADB1", patterns allowed
+  DeviceSearchByLegacyName,  // parameter: "ADB1:" or a pattern with * and ?
+  DeviceSearchByDeviceName,  // parameter: "ADB1" or "$device\ADB1", patterns allowed
   DeviceSearchByBusName,
   DeviceSearchByGuid,
   DeviceSearchByParent

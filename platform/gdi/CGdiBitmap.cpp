@@ -40,7 +40,9 @@ void ConvertRow(BYTE* dst, int dstBits, const BYTE* src, int srcBits, int count)
 }
 }  // namespace
 
-int64_t CGdiBitmap::RowBytes(int64_t width, int bitsPerPixel) { return (width * bitsPerPixel + 31) / 32 * 4; }
+int64_t CGdiBitmap::RowBytes(int64_t width, int bitsPerPixel) {
+  return (width * bitsPerPixel + 31) / 32 * 4;
+}
 
 std::shared_ptr<CGdiBitmap> CGdiBitmap::Create(int width, int height, int bitsPerPixel, bool topDown) {
   if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide || bitsPerPixel <= 0) return nullptr;
@@ -49,42 +51,43 @@ std::shared_ptr<CGdiBitmap> CGdiBitmap::Create(int width, int height, int bitsPe
   if (size > kMaxBytes) return nullptr;
   std::shared_ptr<CGdiBitmap> bitmap(new (std::nothrow) CGdiBitmap());
   if (!bitmap) return nullptr;
-  bitmap->width_ = width;
-  bitmap->height_ = height;
-  bitmap->bitsPerPixel_ = bitsPerPixel;
-  bitmap->stride_ = static_cast<int>(stride);
-  bitmap->topDown_ = topDown;
-  bitmap->size_ = static_cast<size_t>(size);
+  bitmap->m_width = width;
+  bitmap->m_height = height;
+  bitmap->m_bitsPerPixel = bitsPerPixel;
+  bitmap->m_stride = static_cast<int>(stride);
+  bitmap->m_topDown = topDown;
+  bitmap->m_size = static_cast<size_t>(size);
   // At least one byte, so an empty bitmap still has an address to hand out.
-  bitmap->bits_.reset(new (std::nothrow) BYTE[bitmap->size_ > 0 ? bitmap->size_ : 1]());
-  if (!bitmap->bits_) return nullptr;
+  bitmap->m_bits.reset(new (std::nothrow) BYTE[bitmap->m_size > 0 ? bitmap->m_size : 1]());
+  if (!bitmap->m_bits) return nullptr;
   return bitmap;
 }
 
 BYTE* CGdiBitmap::Row(int y) {
-  const int row = topDown_ ? y : height_ - 1 - y;
-  return bits_.get() + static_cast<size_t>(row) * stride_;
+  const int row = m_topDown ? y : m_height - 1 - y;
+  return m_bits.get() + static_cast<size_t>(row) * m_stride;
 }
 
 const BYTE* CGdiBitmap::Row(int y) const {
-  const int row = topDown_ ? y : height_ - 1 - y;
-  return bits_.get() + static_cast<size_t>(row) * stride_;
+  const int row = m_topDown ? y : m_height - 1 - y;
+  return m_bits.get() + static_cast<size_t>(row) * m_stride;
 }
 
 BITMAP CGdiBitmap::Describe() {
-  return BITMAP{0, width_, height_, stride_, 1, static_cast<WORD>(bitsPerPixel_), bits_.get()};
+  return BITMAP{0, m_width, m_height, m_stride, 1, static_cast<WORD>(m_bitsPerPixel), m_bits.get()};
 }
 
 void CGdiBitmap::Copy(CGdiBitmap& dst, int x, int y, int w, int h, const CGdiBitmap& src, int srcX,
                       int srcY) {
-  const int dstBytes = dst.bitsPerPixel_ / 8;
-  const int srcBytes = src.bitsPerPixel_ / 8;
+  const int dstBytes = dst.m_bitsPerPixel / 8;
+  const int srcBytes = src.m_bitsPerPixel / 8;
   if (&dst == &src) {
     // Overlapping blocks of one bitmap: take the source block aside first.
     std::vector<BYTE> block(static_cast<size_t>(w) * srcBytes * h);
     for (int row = 0; row < h; ++row) {
       std::memcpy(block.data() + static_cast<size_t>(row) * w * srcBytes,
-                  src.Row(srcY + row) + static_cast<size_t>(srcX) * srcBytes, static_cast<size_t>(w) * srcBytes);
+                  src.Row(srcY + row) + static_cast<size_t>(srcX) * srcBytes,
+                  static_cast<size_t>(w) * srcBytes);
     }
     for (int row = 0; row < h; ++row) {
       std::memcpy(dst.Row(y + row) + static_cast<size_t>(x) * dstBytes,
@@ -93,7 +96,7 @@ void CGdiBitmap::Copy(CGdiBitmap& dst, int x, int y, int w, int h, const CGdiBit
     return;
   }
   for (int row = 0; row < h; ++row) {
-    ConvertRow(dst.Row(y + row) + static_cast<size_t>(x) * dstBytes, dst.bitsPerPixel_,
-               src.Row(srcY + row) + static_cast<size_t>(srcX) * srcBytes, src.bitsPerPixel_, w);
+    ConvertRow(dst.Row(y + row) + static_cast<size_t>(x) * dstBytes, dst.m_bitsPerPixel,
+               src.Row(srcY + row) + static_cast<size_t>(srcX) * srcBytes, src.m_bitsPerPixel, w);
   }
 }

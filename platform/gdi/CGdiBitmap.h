@@ -13,13 +13,13 @@ class CGdiBitmap {
   // the process cannot hold.
   static std::shared_ptr<CGdiBitmap> Create(int width, int height, int bitsPerPixel, bool topDown);
 
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  int BitsPerPixel() const { return bitsPerPixel_; }
-  int Stride() const { return stride_; }
-  bool TopDown() const { return topDown_; }
-  BYTE* Bits() { return bits_.get(); }
-  size_t Size() const { return size_; }
+  int Width() const { return m_width; }
+  int Height() const { return m_height; }
+  int BitsPerPixel() const { return m_bitsPerPixel; }
+  int Stride() const { return m_stride; }
+  bool TopDown() const { return m_topDown; }
+  BYTE* Bits() { return m_bits.get(); }
+  size_t Size() const { return m_size; }
   // Row y counted from the top of the picture, whichever way the rows lie in memory.
   BYTE* Row(int y);
   const BYTE* Row(int y) const;
@@ -32,16 +32,16 @@ class CGdiBitmap {
   // (width * bits + 31) / 32 * 4, as every DIB row.
   static int64_t RowBytes(int64_t width, int bitsPerPixel);
 
-  HDC selectedInto = nullptr;   // the memory DC holding it, if any
+  HDC selectedInto = nullptr;  // the memory DC holding it, if any
 
  private:
   CGdiBitmap() = default;
 
-  int width_ = 0;
-  int height_ = 0;
-  int bitsPerPixel_ = 0;
-  int stride_ = 0;
-  bool topDown_ = false;
-  size_t size_ = 0;
-  std::unique_ptr<BYTE[]> bits_;
+  int m_width = 0;
+  int m_height = 0;
+  int m_bitsPerPixel = 0;
+  int m_stride = 0;
+  bool m_topDown = false;
+  size_t m_size = 0;
+  std::unique_ptr<BYTE[]> m_bits;
 };

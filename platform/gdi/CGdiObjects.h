@@ -13,21 +13,21 @@
 struct GdiDc {
   enum Kind { kMemory, kWindow, kScreen };
   Kind kind = kMemory;
-  HWND hwnd = nullptr;                   // window DCs
-  HBITMAP selected = nullptr;            // memory DCs: the bitmap handle selected
-  std::shared_ptr<CGdiBitmap> bitmap;    // the pixels drawn on: selected bitmap or window surface
+  HWND hwnd = nullptr;                 // window DCs
+  HBITMAP selected = nullptr;          // memory DCs: the bitmap handle selected
+  std::shared_ptr<CGdiBitmap> bitmap;  // the pixels drawn on: selected bitmap or window surface
 };
 
 class CGdiObjects {
  public:
   static CGdiObjects& GetInstance();
-  std::mutex& Lock() { return mutex_; }
+  std::mutex& Lock() { return m_mutex; }
 
   // All below: with Lock() held.
   HBITMAP AddBitmap(const std::shared_ptr<CGdiBitmap>& bitmap);
   std::shared_ptr<CGdiBitmap> FindBitmap(HGDIOBJ obj);
   void RemoveBitmap(HGDIOBJ obj);
-  HBITMAP Placeholder() const { return placeholder_; }
+  HBITMAP Placeholder() const { return m_placeholder; }
 
   HDC AddDc(const GdiDc& dc);
   GdiDc* FindDc(HDC hdc);
@@ -44,14 +44,14 @@ class CGdiObjects {
   uintptr_t NextHandle();
   void MakePlaceholder();
 
-  std::mutex mutex_;
-  uintptr_t nextHandle_ = 0x20000;   // never reused: a stale handle stays invalid
-  std::map<uintptr_t, std::shared_ptr<CGdiBitmap>> bitmaps_;
+  std::mutex m_mutex;
+  uintptr_t m_nextHandle = 0x20000;  // never reused: a stale handle stays invalid
+  std::map<uintptr_t, std::shared_ptr<CGdiBitmap>> m_bitmaps;
   using DcTable = std::map<uintptr_t, GdiDc>;
-  DcTable dcs_;
+  DcTable m_dcs;
   // The entry of the last DC released, kept for the next one: a window DC taken and released
   // for every picture painted costs no allocation.
-  DcTable::node_type spareDc_;
-  std::map<HWND, std::shared_ptr<CGdiBitmap>> surfaces_;
-  HBITMAP placeholder_ = nullptr;
+  DcTable::node_type m_spareDc;
+  std::map<HWND, std::shared_ptr<CGdiBitmap>> m_surfaces;
+  HBITMAP m_placeholder = nullptr;
 };

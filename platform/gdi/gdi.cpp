@@ -12,7 +12,9 @@ namespace {
 
 typedef std::lock_guard<std::mutex> Guard;
 
-CGdiObjects& Objects() { return CGdiObjects::GetInstance(); }
+CGdiObjects& Objects() {
+  return CGdiObjects::GetInstance();
+}
 
 const DWORD kMask565[3] = {0xF800, 0x07E0, 0x001F};
 const DWORD kMask888[3] = {0xFF0000, 0x00FF00, 0x0000FF};
@@ -136,7 +138,8 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* bmi, UINT usage, void** bits
   }
   const int64_t rows = height < 0 ? -height : height;
   std::shared_ptr<CGdiBitmap> bitmap =
-      rows > INT32_MAX ? nullptr : CGdiBitmap::Create(h.biWidth, static_cast<int>(rows), h.biBitCount, height < 0);
+      rows > INT32_MAX ? nullptr
+                       : CGdiBitmap::Create(h.biWidth, static_cast<int>(rows), h.biBitCount, height < 0);
   if (!bitmap) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
@@ -191,7 +194,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
   }
   const bool placeholder = obj == Objects().Placeholder();
   if (!placeholder && bitmap->selectedInto != nullptr && bitmap->selectedInto != hdc) {
-    SetLastError(ERROR_INVALID_PARAMETER);   // one DC at a time
+    SetLastError(ERROR_INVALID_PARAMETER);  // one DC at a time
     return nullptr;
   }
   HGDIOBJ previous = dc->selected;
@@ -264,10 +267,14 @@ BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int srcY, 
   return TRUE;
 }
 
-HDC GetDC(HWND hwnd) { return NewWindowDc(hwnd); }
+HDC GetDC(HWND hwnd) {
+  return NewWindowDc(hwnd);
+}
 
 // Windows have no frame here, so the whole-window DC is the client DC.
-HDC GetWindowDC(HWND hwnd) { return NewWindowDc(hwnd); }
+HDC GetWindowDC(HWND hwnd) {
+  return NewWindowDc(hwnd);
+}
 
 int ReleaseDC(HWND hwnd, HDC hdc) {
   Guard lock(Objects().Lock());
@@ -287,11 +294,16 @@ int GetDeviceCaps(HDC hdc, int index) {
   }
   const wce::ScreenConfig screen = wce::GetScreen();
   switch (index) {
-    case HORZRES: return screen.width;
-    case VERTRES: return screen.height;
-    case BITSPIXEL: return screen.bitsPerPixel;
-    case PLANES: return 1;
-    default: return 0;
+    case HORZRES:
+      return screen.width;
+    case VERTRES:
+      return screen.height;
+    case BITSPIXEL:
+      return screen.bitsPerPixel;
+    case PLANES:
+      return 1;
+    default:
+      return 0;
   }
 }
 

@@ -18,7 +18,7 @@ typedef void* HGDIOBJ;
 struct BITMAPINFOHEADER {
   DWORD biSize;
   LONG biWidth;
-  LONG biHeight;   // > 0: rows bottom-up; < 0: rows top-down
+  LONG biHeight;  // > 0: rows bottom-up; < 0: rows top-down
   WORD biPlanes;
   WORD biBitCount;
   DWORD biCompression;

@@ -33,9 +33,9 @@ class CDispatcher {
     DWORD threadId = 0;
     const std::shared_ptr<CWaitableObject>* objects = nullptr;
     size_t count = 0;
-    WaitLink links[kMaxWaitObjects];   // links[i] is queued on objects[i]
+    WaitLink links[kMaxWaitObjects];  // links[i] is queued on objects[i]
     int satisfiedIndex = -1;
-    WaitBlock* nextWake = nullptr;     // in the wake list of the thread that satisfied it
+    WaitBlock* nextWake = nullptr;  // in the wake list of the thread that satisfied it
     // Wake-ups still to be given outside the lock: the block must outlive them.
     std::atomic<int> waking{0};
   };

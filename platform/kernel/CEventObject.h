@@ -19,6 +19,6 @@ class CEventObject : public CWaitableObject {
 
  private:
   const bool m_manualReset;
-  bool m_signalled;    // guarded by the dispatcher lock
-  DWORD m_data = 0;    // guarded by the dispatcher lock
+  bool m_signalled;  // guarded by the dispatcher lock
+  DWORD m_data = 0;  // guarded by the dispatcher lock
 };

@@ -23,7 +23,7 @@ bool CFileObject::Read(void* buf, DWORD len, DWORD& done) {
       SetLastError(CFileSystemView::ErrorFromErrno(errno));
       return false;
     }
-    if (n == 0) break;   // end of file: success with fewer bytes
+    if (n == 0) break;  // end of file: success with fewer bytes
     done += static_cast<DWORD>(n);
   }
   return true;
@@ -44,7 +44,10 @@ bool CFileObject::Write(const void* buf, DWORD len, DWORD& done) {
 }
 
 int64_t CFileObject::Seek(int64_t distance, DWORD method) {
-  int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_CURRENT ? SEEK_CUR : method == FILE_END ? SEEK_END : -1;
+  int whence = method == FILE_BEGIN     ? SEEK_SET
+               : method == FILE_CURRENT ? SEEK_CUR
+               : method == FILE_END     ? SEEK_END
+                                        : -1;
   if (whence < 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return -1;

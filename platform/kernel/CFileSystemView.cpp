@@ -92,20 +92,29 @@ void CFileSystemView::Reset() {
 
 DWORD CFileSystemView::ErrorFromErrno(int err) {
   switch (err) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EEXIST: return ERROR_ALREADY_EXISTS;
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
+    case EEXIST:
+      return ERROR_ALREADY_EXISTS;
     case EACCES:
     case EPERM:
     case EISDIR:
     case EROFS:
     case ENOTEMPTY:
-    case EBUSY: return ERROR_ACCESS_DENIED;
-    case ENOSPC: return ERROR_DISK_FULL;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    case EBADF: return ERROR_INVALID_HANDLE;
+    case EBUSY:
+      return ERROR_ACCESS_DENIED;
+    case ENOSPC:
+      return ERROR_DISK_FULL;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    case EBADF:
+      return ERROR_INVALID_HANDLE;
     case EINVAL:
-    case ENAMETOOLONG: return ERROR_INVALID_PARAMETER;
-    default: return ERROR_GEN_FAILURE;
+    case ENAMETOOLONG:
+      return ERROR_INVALID_PARAMETER;
+    default:
+      return ERROR_GEN_FAILURE;
   }
 }

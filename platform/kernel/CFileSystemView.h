@@ -27,7 +27,7 @@ class CFileSystemView {
   CFileSystemView();
 
   std::mutex m_lock;
-  std::string m_root;          // empty: not chosen yet (environment or default on first use)
+  std::string m_root;  // empty: not chosen yet (environment or default on first use)
   std::u16string m_moduleFileName;
   wce::StreamDeviceHooks m_hooks;
 };

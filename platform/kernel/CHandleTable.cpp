@@ -34,7 +34,7 @@ std::shared_ptr<CKernelObject> CHandleTable::Lookup(HANDLE h) {
 
 bool CHandleTable::Close(HANDLE h) {
   if (h == CurrentThreadPseudoHandle()) return true;
-  std::shared_ptr<CKernelObject> released;   // dropped after the lock: a file closes its descriptor
+  std::shared_ptr<CKernelObject> released;  // dropped after the lock: a file closes its descriptor
   std::lock_guard<std::mutex> lock(m_lock);
   auto it = m_handles.find(reinterpret_cast<uintptr_t>(h));
   if (it == m_handles.end()) return false;
@@ -79,4 +79,3 @@ void CHandleTable::ResetNames() {
   }
   m_names.clear();
 }
-

@@ -43,5 +43,5 @@ class CHandleTable {
   std::mutex m_lock;
   uintptr_t m_next = 0x1000;
   std::unordered_map<uintptr_t, std::shared_ptr<CKernelObject>> m_handles;
-  std::map<std::u16string, std::weak_ptr<CKernelObject>> m_names;   // entries live while a handle is open
+  std::map<std::u16string, std::weak_ptr<CKernelObject>> m_names;  // entries live while a handle is open
 };

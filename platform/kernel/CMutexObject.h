@@ -5,7 +5,7 @@
 
 class CMutexObject : public CWaitableObject {
  public:
-  explicit CMutexObject(DWORD initialOwner);   // 0: not owned
+  explicit CMutexObject(DWORD initialOwner);  // 0: not owned
 
   // FALSE when the calling thread does not own it.
   bool Release(DWORD threadId);
@@ -14,6 +14,6 @@ class CMutexObject : public CWaitableObject {
   void Acquire(DWORD threadId) override;
 
  private:
-  DWORD m_owner;     // guarded by the dispatcher lock; 0 when free
+  DWORD m_owner;  // guarded by the dispatcher lock; 0 when free
   DWORD m_count;
 };

@@ -13,7 +13,7 @@
 
 class CThreadObject : public CWaitableObject {
  public:
-  static constexpr int kDefaultPriority = 251;   // CE's normal priority
+  static constexpr int kDefaultPriority = 251;  // CE's normal priority
 
   CThreadObject(DWORD threadId, bool suspended);
 
@@ -41,7 +41,7 @@ class CThreadObject : public CWaitableObject {
   std::atomic<int> m_priority{kDefaultPriority};
   std::mutex m_suspendLock;
   std::condition_variable m_resumed;
-  DWORD m_suspendCount;           // guarded by m_suspendLock
-  bool m_ended = false;           // guarded by the dispatcher lock
+  DWORD m_suspendCount;  // guarded by m_suspendLock
+  bool m_ended = false;  // guarded by the dispatcher lock
   DWORD m_exitCode = STILL_ACTIVE;
 };

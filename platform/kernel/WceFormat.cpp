@@ -16,8 +16,8 @@ struct FormatField {
   int width = 0;
   int precision = -1;
   ArgSize size = ArgSize::Default;
-  bool narrowText = false;   // 'h' in front of s/c
-  bool wideText = false;     // 'l' or 'w' in front of s/c/S/C
+  bool narrowText = false;  // 'h' in front of s/c
+  bool wideText = false;    // 'l' or 'w' in front of s/c/S/C
 };
 
 void AppendAscii(std::u16string& out, const char* s) {
@@ -45,8 +45,8 @@ void EmitField(std::u16string& out, const FormatField& field, const std::u16stri
   }
 }
 
-void EmitInteger(std::u16string& out, const FormatField& field, uint64_t magnitude, bool negative, bool isSigned,
-                 unsigned base, bool upper) {
+void EmitInteger(std::u16string& out, const FormatField& field, uint64_t magnitude, bool negative,
+                 bool isSigned, unsigned base, bool upper) {
   const char* digitSet = upper ? "0123456789ABCDEF" : "0123456789abcdef";
   std::u16string digits;
   for (uint64_t v = magnitude; v != 0; v /= base) digits.insert(digits.begin(), digitSet[v % base]);
@@ -55,9 +55,12 @@ void EmitInteger(std::u16string& out, const FormatField& field, uint64_t magnitu
     digits.insert(0, field.precision - digits.size(), u'0');
   std::u16string prefix;
   if (isSigned) {
-    if (negative) prefix = u"-";
-    else if (field.plus) prefix = u"+";
-    else if (field.space) prefix = u" ";
+    if (negative)
+      prefix = u"-";
+    else if (field.plus)
+      prefix = u"+";
+    else if (field.space)
+      prefix = u" ";
   }
   if (field.alt && base == 16 && magnitude != 0) prefix += upper ? u"0X" : u"0x";
   if (field.alt && base == 8 && (digits.empty() || digits[0] != u'0')) digits.insert(digits.begin(), u'0');
@@ -65,7 +68,8 @@ void EmitInteger(std::u16string& out, const FormatField& field, uint64_t magnitu
 }
 
 void EmitText(std::u16string& out, const FormatField& field, std::u16string text) {
-  if (field.precision >= 0 && text.size() > static_cast<size_t>(field.precision)) text.resize(field.precision);
+  if (field.precision >= 0 && text.size() > static_cast<size_t>(field.precision))
+    text.resize(field.precision);
   EmitField(out, field, std::u16string(), text, false);
 }
 
@@ -85,25 +89,35 @@ std::u16string NarrowArgText(const char* s, int precision) {
 
 int64_t ReadSigned(va_list& ap, ArgSize size) {
   switch (size) {
-    case ArgSize::Char: return static_cast<signed char>(va_arg(ap, int));
-    case ArgSize::Short: return static_cast<short>(va_arg(ap, int));
-    case ArgSize::LongLong: return va_arg(ap, long long);
-    case ArgSize::Pointer: return va_arg(ap, intptr_t);
+    case ArgSize::Char:
+      return static_cast<signed char>(va_arg(ap, int));
+    case ArgSize::Short:
+      return static_cast<short>(va_arg(ap, int));
+    case ArgSize::LongLong:
+      return va_arg(ap, long long);
+    case ArgSize::Pointer:
+      return va_arg(ap, intptr_t);
     // 'l' is 32 bits as on the target, where LONG and DWORD are what %ld and %lu print.
     case ArgSize::Long:
-    case ArgSize::Default: break;
+    case ArgSize::Default:
+      break;
   }
   return va_arg(ap, int);
 }
 
 uint64_t ReadUnsigned(va_list& ap, ArgSize size) {
   switch (size) {
-    case ArgSize::Char: return static_cast<unsigned char>(va_arg(ap, unsigned int));
-    case ArgSize::Short: return static_cast<unsigned short>(va_arg(ap, unsigned int));
-    case ArgSize::LongLong: return va_arg(ap, unsigned long long);
-    case ArgSize::Pointer: return va_arg(ap, uintptr_t);
+    case ArgSize::Char:
+      return static_cast<unsigned char>(va_arg(ap, unsigned int));
+    case ArgSize::Short:
+      return static_cast<unsigned short>(va_arg(ap, unsigned int));
+    case ArgSize::LongLong:
+      return va_arg(ap, unsigned long long);
+    case ArgSize::Pointer:
+      return va_arg(ap, uintptr_t);
     case ArgSize::Long:
-    case ArgSize::Default: break;
+    case ArgSize::Default:
+      break;
   }
   return va_arg(ap, unsigned int);
 }
@@ -171,12 +185,18 @@ void WceFormatAppendV(std::u16string& out, const WCHAR* fmt, va_list apIn) {
     const WCHAR* fieldStart = p++;
     FormatField field;
     for (;; ++p) {
-      if (*p == u'-') field.left = true;
-      else if (*p == u'+') field.plus = true;
-      else if (*p == u' ') field.space = true;
-      else if (*p == u'#') field.alt = true;
-      else if (*p == u'0') field.zero = true;
-      else break;
+      if (*p == u'-')
+        field.left = true;
+      else if (*p == u'+')
+        field.plus = true;
+      else if (*p == u' ')
+        field.space = true;
+      else if (*p == u'#')
+        field.alt = true;
+      else if (*p == u'0')
+        field.zero = true;
+      else
+        break;
     }
     if (*p == u'*') {
       field.width = va_arg(ap, int);
@@ -275,7 +295,8 @@ void WceFormatAppendV(std::u16string& out, const WCHAR* fmt, va_list apIn) {
         unsigned v = va_arg(ap, unsigned);
         bool narrow = conv == u'C' ? !field.wideText : field.narrowText;
         WCHAR ch = narrow ? static_cast<WCHAR>(v & 0xFF) : static_cast<WCHAR>(v & 0xFFFF);
-        EmitText(out, FormatField{field.left, false, false, false, false, field.width, -1}, std::u16string(1, ch));
+        EmitText(out, FormatField{field.left, false, false, false, false, field.width, -1},
+                 std::u16string(1, ch));
         break;
       }
       case u's':
@@ -300,7 +321,8 @@ void WceFormatAppendV(std::u16string& out, const WCHAR* fmt, va_list apIn) {
         if (n <= 0) break;
         double v = va_arg(ap, double);
         char buf[512];
-        std::snprintf(buf, sizeof buf, narrowFormat, field.width, field.precision < 0 ? 6 : field.precision, v);
+        std::snprintf(buf, sizeof buf, narrowFormat, field.width, field.precision < 0 ? 6 : field.precision,
+                      v);
         AppendAscii(out, buf);
         break;
       }

@@ -16,9 +16,12 @@ const char* CharsetOf(UINT codePage) {
   switch (codePage) {
     case CP_ACP:
     case CP_OEMCP:
-    case CP_GBK: return "CP936";
-    case CP_UTF8: return "UTF-8";
-    default: return nullptr;
+    case CP_GBK:
+      return "CP936";
+    case CP_UTF8:
+      return "UTF-8";
+    default:
+      return nullptr;
   }
 }
 
@@ -54,8 +57,12 @@ Outcome Convert(iconv_t cd, char** in, size_t* inLeft, std::string& out, bool in
   return Outcome::Done;
 }
 
-bool IsHighSurrogate(WCHAR c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(WCHAR c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(WCHAR c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(WCHAR c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 bool SurrogatesPaired(const WCHAR* s, size_t n) {
   for (size_t i = 0; i < n; ++i) {
@@ -76,7 +83,9 @@ int Fail(DWORD err) {
 
 }  // namespace
 
-UINT GetACP() { return CP_GBK; }
+UINT GetACP() {
+  return CP_GBK;
+}
 
 int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR mb, int cbMultiByte, LPWSTR wide, int cchWideChar) {
   const char* charset = CharsetOf(codePage);
@@ -88,12 +97,15 @@ int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR mb, int cbMultiByte, LPWSTR
   const IconvPtr cd = OpenIconv("UTF-16LE", charset);
   if (!cd) return Fail(ERROR_INVALID_PARAMETER);
   std::string bytes;
-  char* in = const_cast<char*>(mb);   // iconv's prototype; the input is only read
+  char* in = const_cast<char*>(mb);  // iconv's prototype; the input is only read
   size_t inLeft = inSize;
   switch (Convert(cd.get(), &in, &inLeft, bytes, false)) {
-    case Outcome::Done: break;
-    case Outcome::Failed: return Fail(ERROR_INVALID_PARAMETER);
-    default: return Fail(ERROR_NO_UNICODE_TRANSLATION);
+    case Outcome::Done:
+      break;
+    case Outcome::Failed:
+      return Fail(ERROR_INVALID_PARAMETER);
+    default:
+      return Fail(ERROR_NO_UNICODE_TRANSLATION);
   }
   const size_t units = bytes.size() / 2;
   if (units > static_cast<size_t>(INT32_MAX)) return Fail(ERROR_INSUFFICIENT_BUFFER);
@@ -123,7 +135,7 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int cchWideChar, LPS
   }
   std::string replacement = "?";
   if (defaultChar != nullptr && defaultChar[0] != 0) {
-    replacement.assign(defaultChar, defaultChar[1] != 0 ? 2 : 1);   // one character: one or two bytes
+    replacement.assign(defaultChar, defaultChar[1] != 0 ? 2 : 1);  // one character: one or two bytes
   }
   const IconvPtr cd = OpenIconv(charset, "UTF-16LE");
   if (!cd) return Fail(ERROR_INVALID_PARAMETER);
@@ -138,10 +150,11 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int cchWideChar, LPS
       return Fail(outcome == Outcome::Invalid ? ERROR_NO_UNICODE_TRANSLATION : ERROR_INVALID_PARAMETER);
     }
     // The character at `in` has no GBK form: put the default character in its place.
-    const size_t skip = inLeft >= 4 && IsHighSurrogate(static_cast<WCHAR>(static_cast<unsigned char>(in[0]) |
-                                                                          (static_cast<unsigned char>(in[1]) << 8)))
-                            ? 4
-                            : 2;
+    const size_t skip =
+        inLeft >= 4 && IsHighSurrogate(static_cast<WCHAR>(static_cast<unsigned char>(in[0]) |
+                                                          (static_cast<unsigned char>(in[1]) << 8)))
+            ? 4
+            : 2;
     out += replacement;
     replaced = true;
     in += skip;

@@ -66,7 +66,8 @@ bool CopyHostFile(const std::string& from, const std::string& to, bool failIfExi
     ::close(in);
     return Fail(failIfExists ? ERROR_FILE_EXISTS : ERROR_SHARING_VIOLATION);
   }
-  int out = OpenNoIntr(to.c_str(), O_WRONLY | O_CREAT | (failIfExists ? O_EXCL : O_TRUNC), src.st_mode & 0777);
+  int out =
+      OpenNoIntr(to.c_str(), O_WRONLY | O_CREAT | (failIfExists ? O_EXCL : O_TRUNC), src.st_mode & 0777);
   if (out < 0) {
     int err = errno;
     ::close(in);
@@ -96,7 +97,7 @@ bool CopyHostFile(const std::string& from, const std::string& to, bool failIfExi
   ::close(in);
   if (::close(out) != 0 && err == ERROR_SUCCESS) err = CFileSystemView::ErrorFromErrno(errno);
   if (err != ERROR_SUCCESS) {
-    ::unlink(to.c_str());   // no half copy is left behind as if it were the file
+    ::unlink(to.c_str());  // no half copy is left behind as if it were the file
     return Fail(err);
   }
   return true;
@@ -121,10 +122,17 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, SECURITY_ATTRIBUTES*
   }
   int flags = (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
   switch (disposition) {
-    case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
-    case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
-    case OPEN_EXISTING: break;
-    case OPEN_ALWAYS: flags |= O_CREAT; break;
+    case CREATE_NEW:
+      flags |= O_CREAT | O_EXCL;
+      break;
+    case CREATE_ALWAYS:
+      flags |= O_CREAT | O_TRUNC;
+      break;
+    case OPEN_EXISTING:
+      break;
+    case OPEN_ALWAYS:
+      flags |= O_CREAT;
+      break;
     case TRUNCATE_EXISTING:
       if (!(access & GENERIC_WRITE)) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -199,14 +207,15 @@ DWORD SetFilePointer(HANDLE h, LONG distance, PLONG distanceHigh, DWORD method) 
     return INVALID_SET_FILE_POINTER;
   }
   // Without the high word the distance is a signed 32-bit move.
-  int64_t move = distanceHigh != nullptr
-                     ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
-                                            static_cast<uint32_t>(distance))
-                     : distance;
+  int64_t move =
+      distanceHigh != nullptr
+          ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
+                                 static_cast<uint32_t>(distance))
+          : distance;
   int64_t pos = file->Seek(move, method);
   if (pos < 0) return INVALID_SET_FILE_POINTER;
   if (distanceHigh != nullptr) *distanceHigh = static_cast<LONG>(pos >> 32);
-  SetLastError(ERROR_SUCCESS);   // tells a position of 0xFFFFFFFF from failure
+  SetLastError(ERROR_SUCCESS);  // tells a position of 0xFFFFFFFF from failure
   return static_cast<DWORD>(pos);
 }
 
@@ -265,7 +274,8 @@ BOOL MoveFileW(LPCWSTR from, LPCWSTR to) {
 BOOL CreateDirectoryW(LPCWSTR name, SECURITY_ATTRIBUTES*) {
   if (name == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   std::string path = View().HostPath(name);
-  if (::mkdir(path.c_str(), 0777) != 0) return Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : CFileSystemView::ErrorFromErrno(errno));
+  if (::mkdir(path.c_str(), 0777) != 0)
+    return Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : CFileSystemView::ErrorFromErrno(errno));
   return TRUE;
 }
 

@@ -18,7 +18,7 @@ constexpr size_t kMaxPlatformFile = 64 * 1024;
 struct RecordField {
   const char* key;
   size_t offset;
-  size_t room;   // bytes, the NUL included
+  size_t room;  // bytes, the NUL included
 };
 
 const RecordField kFields[] = {
@@ -40,7 +40,7 @@ void PutString(BYTE* record, const RecordField& field, const std::string& utf8) 
   const size_t maxUnits = field.room / 2 - 1;
   if (text.size() > maxUnits) {
     text.resize(maxUnits);
-    if (!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF) text.pop_back();   // half a pair
+    if (!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF) text.pop_back();  // half a pair
   }
   BYTE* p = record + field.offset;
   std::memset(p, 0, field.room);
@@ -59,7 +59,7 @@ bool ReadPlatformFile(std::string& text) {
   const bool ok = std::ferror(f) == 0;
   std::fclose(f);
   text.resize(n);
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);   // a byte-order mark from an editor
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);  // a byte-order mark from an editor
   return ok;
 }
 
@@ -101,6 +101,8 @@ BOOL KernelIoControl(DWORD code, LPVOID, DWORD, LPVOID out, DWORD outSize, LPDWO
 
 namespace wce {
 
-std::u16string PlatformRecordCePath() { return u"\\Windows\\platform.ini"; }
+std::u16string PlatformRecordCePath() {
+  return u"\\Windows\\platform.ini";
+}
 
 }  // namespace wce

@@ -25,11 +25,11 @@ constexpr int kThreadPriorityErrorReturn = 0x7FFFFFFF;
 
 struct TickSource {
   std::mutex lock;
-  std::function<DWORD()> source;   // empty: the monotonic clock
+  std::function<DWORD()> source;  // empty: the monotonic clock
 };
 
 TickSource& Ticks() {
-  static TickSource* ticks = new TickSource();   // never destroyed: late threads still read it
+  static TickSource* ticks = new TickSource();  // never destroyed: late threads still read it
   return *ticks;
 }
 
@@ -65,8 +65,10 @@ HANDLE CreateNamedObject(LPCWSTR name, CKernelObject::Type type,
   }
   bool existed = false;
   HANDLE h = Handles().CreateNamed(name, type, make, existed);
-  if (h == nullptr) SetLastError(ERROR_INVALID_HANDLE);
-  else SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+  if (h == nullptr)
+    SetLastError(ERROR_INVALID_HANDLE);
+  else
+    SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
   return h;
 }
 
@@ -84,8 +86,10 @@ void FillSystemTime(SYSTEMTIME* st, bool local) {
   gettimeofday(&tv, nullptr);
   time_t secs = tv.tv_sec;
   struct tm t;
-  if (local) localtime_r(&secs, &t);
-  else gmtime_r(&secs, &t);
+  if (local)
+    localtime_r(&secs, &t);
+  else
+    gmtime_r(&secs, &t);
   st->wYear = static_cast<WORD>(t.tm_year + 1900);
   st->wMonth = static_cast<WORD>(t.tm_mon + 1);
   st->wDayOfWeek = static_cast<WORD>(t.tm_wday);
@@ -227,13 +231,14 @@ BOOL SetEventData(HANDLE h, DWORD data) {
 DWORD GetEventData(HANDLE h) {
   auto ev = LookupEvent(h);
   if (!ev) return 0;
-  SetLastError(ERROR_SUCCESS);   // 0 is a valid datum: callers tell it from failure this way
+  SetLastError(ERROR_SUCCESS);  // 0 is a valid datum: callers tell it from failure this way
   return ev->GetData();
 }
 
 HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCWSTR name) {
   DWORD owner = initialOwner ? GetCurrentThreadId() : 0;
-  return CreateNamedObject(name, CKernelObject::Type::Mutex, [&] { return std::make_shared<CMutexObject>(owner); });
+  return CreateNamedObject(name, CKernelObject::Type::Mutex,
+                           [&] { return std::make_shared<CMutexObject>(owner); });
 }
 
 BOOL ReleaseMutex(HANDLE h) {
@@ -276,7 +281,8 @@ DWORD WaitForSingleObject(HANDLE h, DWORD ms) {
   return WaitForMultipleObjects(1, &h, FALSE, ms);
 }
 
-static_assert(MAXIMUM_WAIT_OBJECTS == kMaxWaitObjects, "a wait block holds a link per object a wait may name");
+static_assert(MAXIMUM_WAIT_OBJECTS == kMaxWaitObjects,
+              "a wait block holds a link per object a wait may name");
 
 DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD ms) {
   if (count == 0 || count > MAXIMUM_WAIT_OBJECTS || handles == nullptr || waitAll) {
@@ -339,7 +345,7 @@ LONG InterlockedExchange(LONG volatile* p, LONG v) {
 
 LONG InterlockedCompareExchange(LONG volatile* p, LONG exchange, LONG comparand) {
   __atomic_compare_exchange_n(p, &comparand, exchange, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
-  return comparand;   // the value found, whether or not it was replaced
+  return comparand;  // the value found, whether or not it was replaced
 }
 
 void NKDbgPrintfW(LPCWSTR fmt, ...) {

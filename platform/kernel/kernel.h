@@ -48,7 +48,7 @@ BOOL GetExitCodeThread(HANDLE thread, LPDWORD code);
 DWORD GetCurrentThreadId();
 HANDLE GetCurrentThread();
 BOOL CeSetThreadPriority(HANDLE thread, int priority);
-int CeGetThreadPriority(HANDLE thread);   // 251 (the CE default for normal threads) until set
+int CeGetThreadPriority(HANDLE thread);  // 251 (the CE default for normal threads) until set
 
 // ---- events (named ones are shared process-wide by name)
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES sa, BOOL manualReset, BOOL initialState, LPCWSTR name);
@@ -87,7 +87,7 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, D
 
 // ---- time
 void Sleep(DWORD ms);
-DWORD GetTickCount();   // 32-bit milliseconds, monotonic, wraps
+DWORD GetTickCount();  // 32-bit milliseconds, monotonic, wraps
 struct SYSTEMTIME {
   WORD wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
 };

@@ -30,7 +30,8 @@ HMODULE LoadLibraryW(LPCWSTR fileName) {
     // A missing file is the caller's everyday question; one that is there and does not load is
     // worth the loader's reason.
     const char* why = dlerror();
-    if (::access(path.c_str(), F_OK) == 0) NKDbgPrintfW(u"LoadLibraryW: cannot load %s (%hs)\r\n", fileName, why ? why : "");
+    if (::access(path.c_str(), F_OK) == 0)
+      NKDbgPrintfW(u"LoadLibraryW: cannot load %s (%hs)\r\n", fileName, why ? why : "");
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }

@@ -25,8 +25,8 @@ int DigitValue(WCHAR c) {
 
 // Shared by wcstol and wcstoul: sign, base prefix and digits; the magnitude saturates at
 // `limit`. Returns false when no digit was read (end then points at s).
-bool ParseMagnitude(const WCHAR* s, WCHAR** end, int base, uint64_t limit, uint64_t& magnitude, bool& negative,
-                    bool& overflow) {
+bool ParseMagnitude(const WCHAR* s, WCHAR** end, int base, uint64_t limit, uint64_t& magnitude,
+                    bool& negative, bool& overflow) {
   const WCHAR* p = s;
   magnitude = 0;
   negative = false;
@@ -43,8 +43,10 @@ bool ParseMagnitude(const WCHAR* s, WCHAR** end, int base, uint64_t limit, uint6
   }
   const WCHAR* digits = p;
   for (int d; (d = DigitValue(*p)) < base; ++p) {
-    if (magnitude > (limit - d) / base) overflow = true;
-    else magnitude = magnitude * base + d;
+    if (magnitude > (limit - d) / base)
+      overflow = true;
+    else
+      magnitude = magnitude * base + d;
   }
   if (p == digits) return false;
   if (end) *end = const_cast<WCHAR*>(p);
@@ -204,7 +206,7 @@ std::u16string WceUtf8ToWide(const std::string& s) {
     uint32_t cp = 0;
     size_t used = WceDecodeUtf8(s.data() + i, s.size() - i, cp);
     if (used == 0) {
-      out.push_back(0xFFFD);   // one replacement per byte that is not part of valid UTF-8
+      out.push_back(0xFFFD);  // one replacement per byte that is not part of valid UTF-8
       ++i;
     } else {
       WceAppendCodePoint(out, cp);
@@ -223,7 +225,7 @@ std::string WceWideToUtf8(const std::u16string& s) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
     } else if (cp >= 0xD800 && cp < 0xE000) {
-      cp = 0xFFFD;   // a lone surrogate has no UTF-8 form
+      cp = 0xFFFD;  // a lone surrogate has no UTF-8 form
     }
     if (cp < 0x80) {
       out.push_back(static_cast<char>(cp));

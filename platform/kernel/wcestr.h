@@ -10,7 +10,7 @@
 size_t wcslen(const WCHAR* s);
 int wcscmp(const WCHAR* a, const WCHAR* b);
 int wcsncmp(const WCHAR* a, const WCHAR* b, size_t n);
-int _wcsicmp(const WCHAR* a, const WCHAR* b);   // ASCII letters fold; other code units compare as is
+int _wcsicmp(const WCHAR* a, const WCHAR* b);  // ASCII letters fold; other code units compare as is
 int _wcsnicmp(const WCHAR* a, const WCHAR* b, size_t n);
 WCHAR* wcscpy(WCHAR* dst, const WCHAR* src);
 WCHAR* wcsncpy(WCHAR* dst, const WCHAR* src, size_t n);
@@ -37,7 +37,7 @@ int _wtoi(const WCHAR* s);
 // Returns the length written (truncated to cch - 1, always terminated), or -1 when cch is 0.
 int swprintf(WCHAR* dst, size_t cch, const WCHAR* fmt, ...);
 int vswprintf(WCHAR* dst, size_t cch, const WCHAR* fmt, va_list ap);
-int wsprintfW(WCHAR* dst, const WCHAR* fmt, ...);   // assumes a 1024-character buffer, as on CE
+int wsprintfW(WCHAR* dst, const WCHAR* fmt, ...);  // assumes a 1024-character buffer, as on CE
 
 // Conversions for our own layer (not Windows calls): UTF-16 <-> UTF-8.
 std::u16string WceUtf8ToWide(const std::string& s);

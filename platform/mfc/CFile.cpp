@@ -3,16 +3,24 @@
 #include "kernel/filesys.h"
 #include "kernel/kernel.h"
 
-CFile::~CFile() { Close(); }
+CFile::~CFile() {
+  Close();
+}
 
 BOOL CFile::Open(LPCWSTR fileName, UINT openFlags) {
   Close();
   if (!fileName) return FALSE;
   DWORD access = 0;
   switch (openFlags & 3u) {
-    case modeRead: access = GENERIC_READ; break;
-    case modeWrite: access = GENERIC_WRITE; break;
-    default: access = GENERIC_READ | GENERIC_WRITE; break;
+    case modeRead:
+      access = GENERIC_READ;
+      break;
+    case modeWrite:
+      access = GENERIC_WRITE;
+      break;
+    default:
+      access = GENERIC_READ | GENERIC_WRITE;
+      break;
   }
   DWORD disposition = OPEN_EXISTING;
   if (openFlags & modeCreate) disposition = (openFlags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;

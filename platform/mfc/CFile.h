@@ -12,10 +12,10 @@ class CFile {
     modeWrite = 0x0001,
     modeReadWrite = 0x0002,
     shareDenyNone = 0x0040,
-    modeNoTruncate = 0x1000,   // with modeCreate: open an existing file as it is
+    modeNoTruncate = 0x1000,  // with modeCreate: open an existing file as it is
     typeText = 0x4000,
     typeBinary = 0x8000,
-    modeCreate = 0x10000,      // create, or truncate an existing file unless modeNoTruncate
+    modeCreate = 0x10000,  // create, or truncate an existing file unless modeNoTruncate
   };
   enum SeekPosition : UINT { begin = 0, current = 1, end = 2 };
 

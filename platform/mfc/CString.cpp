@@ -71,7 +71,9 @@ CString operator+(LPCWSTR a, const CString& b) {
   return r;
 }
 
-bool operator==(const CString& a, LPCWSTR b) { return a.Compare(b) == 0; }
+bool operator==(const CString& a, LPCWSTR b) {
+  return a.Compare(b) == 0;
+}
 
 int CString::Compare(LPCWSTR text) const {
   return wcscmp(m_str.c_str(), text ? text : u"");
@@ -104,7 +106,9 @@ CString CString::Left(int count) const {
   return CString(m_str.substr(0, static_cast<size_t>(count)));
 }
 
-CString CString::Mid(int first) const { return Mid(first, GetLength()); }
+CString CString::Mid(int first) const {
+  return Mid(first, GetLength());
+}
 
 CString CString::Mid(int first, int count) const {
   if (first < 0) first = 0;
@@ -120,7 +124,9 @@ CString CString::Right(int count) const {
   return CString(m_str.substr(m_str.size() - static_cast<size_t>(count)));
 }
 
-CString& CString::Trim() { return TrimRight().TrimLeft(); }
+CString& CString::Trim() {
+  return TrimRight().TrimLeft();
+}
 
 CString& CString::TrimLeft() {
   size_t i = 0;

@@ -9,10 +9,10 @@
 class CString {
  public:
   CString() = default;
-  CString(LPCWSTR text);   // NOLINT: implicit, as in MFC
+  CString(LPCWSTR text);  // NOLINT: implicit, as in MFC
   CString(LPCWSTR text, int length);
   CString(WCHAR ch, int repeat = 1);
-  CString(const std::u16string& text) : m_str(text) {}   // NOLINT
+  CString(const std::u16string& text) : m_str(text) {}  // NOLINT
 
   int GetLength() const { return static_cast<int>(m_str.size()); }
   bool IsEmpty() const { return m_str.empty(); }
@@ -20,9 +20,9 @@ class CString {
   WCHAR GetAt(int index) const { return m_str[static_cast<size_t>(index)]; }
   WCHAR operator[](int index) const { return GetAt(index); }
   void SetAt(int index, WCHAR ch) { m_str[static_cast<size_t>(index)] = ch; }
-  operator LPCWSTR() const { return m_str.c_str(); }   // NOLINT
+  operator LPCWSTR() const { return m_str.c_str(); }  // NOLINT
   LPCWSTR GetString() const { return m_str.c_str(); }
-  const std::u16string& Str() const { return m_str; }   // our own: the text without copying
+  const std::u16string& Str() const { return m_str; }  // our own: the text without copying
 
   CString& operator=(LPCWSTR text);
   CString& operator+=(const CString& other);

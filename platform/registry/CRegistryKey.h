@@ -25,7 +25,7 @@ struct CRegistryValue {
 struct CRegistryKey {
   std::map<std::u16string, std::shared_ptr<CRegistryKey>, CRegistryNameLess> subKeys;
   std::map<std::u16string, CRegistryValue, CRegistryNameLess> values;
-  size_t depth = 0;   // 0 for a root
+  size_t depth = 0;  // 0 for a root
   // Set on the key and everything below it when it is deleted, so that handles still open on
   // it fail instead of writing into a detached tree.
   bool deleted = false;

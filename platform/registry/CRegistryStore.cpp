@@ -17,7 +17,9 @@ namespace {
 // A registry file is a few kilobytes; anything near this is not one of ours.
 constexpr long kMaxFileSize = 64L * 1024 * 1024;
 
-std::u16string NameOrEmpty(LPCWSTR name) { return name != nullptr ? std::u16string(name) : std::u16string(); }
+std::u16string NameOrEmpty(LPCWSTR name) {
+  return name != nullptr ? std::u16string(name) : std::u16string();
+}
 
 // Splits a sub-key path into its names. One trailing backslash is tolerated; a leading one or
 // an empty name between two backslashes is not.
@@ -99,7 +101,8 @@ void CRegistryStore::EnsureLoadedLocked() {
   FILE* f = std::fopen(m_hostPath.c_str(), "rb");
   if (f == nullptr) {
     if (errno != ENOENT) {
-      NKDbgPrintfW(u"Registry: cannot open %S (%S), starting empty\r\n", m_hostPath.c_str(), std::strerror(errno));
+      NKDbgPrintfW(u"Registry: cannot open %S (%S), starting empty\r\n", m_hostPath.c_str(),
+                   std::strerror(errno));
     }
     return;
   }
@@ -170,7 +173,7 @@ LONG CRegistryStore::ResolveLocked(HKEY key, std::shared_ptr<CRegistryKey>& out)
 HKEY CRegistryStore::NewHandleLocked(const std::shared_ptr<CRegistryKey>& key) {
   const uintptr_t id = m_nextHandle;
   m_nextHandle += 4;
-  if ((m_nextHandle & ~uintptr_t(0xFF)) == 0x80000000u) m_nextHandle += 0x100;   // keep clear of the root keys
+  if ((m_nextHandle & ~uintptr_t(0xFF)) == 0x80000000u) m_nextHandle += 0x100;  // keep clear of the root keys
   m_handles[id] = key;
   return reinterpret_cast<HKEY>(id);
 }
@@ -294,7 +297,7 @@ LONG CRegistryStore::EnumKey(HKEY key, DWORD index, LPWSTR name, LPDWORD cchName
 }
 
 LONG CRegistryStore::EnumValue(HKEY key, DWORD index, LPWSTR name, LPDWORD cchName, LPDWORD type, LPBYTE data,
-                              LPDWORD cbData) {
+                               LPDWORD cbData) {
   if (name == nullptr || cchName == nullptr || (data != nullptr && cbData == nullptr)) {
     return ERROR_INVALID_PARAMETER;
   }
@@ -310,7 +313,7 @@ LONG CRegistryStore::EnumValue(HKEY key, DWORD index, LPWSTR name, LPDWORD cchNa
 }
 
 LONG CRegistryStore::QueryInfo(HKEY key, LPDWORD subKeys, LPDWORD maxSubKeyLen, LPDWORD values,
-                              LPDWORD maxValueNameLen, LPDWORD maxValueLen) {
+                               LPDWORD maxValueNameLen, LPDWORD maxValueLen) {
   std::lock_guard<std::mutex> lock(m_mutex);
   std::shared_ptr<CRegistryKey> k;
   const LONG rc = ResolveLocked(key, k);

@@ -47,7 +47,7 @@ class CRegistryStore {
 
   std::mutex m_mutex;
   bool m_loaded = false;
-  std::string m_hostPath;   // the file that the registry in memory was loaded from and is saved to
+  std::string m_hostPath;  // the file that the registry in memory was loaded from and is saved to
   std::shared_ptr<CRegistryKey> m_localMachine;
   std::shared_ptr<CRegistryKey> m_currentUser;
   std::map<uintptr_t, std::shared_ptr<CRegistryKey>> m_handles;

@@ -11,8 +11,12 @@ namespace {
 
 const char kHeader[] = "; Registry of the head unit. UTF-8; written after every change.\n";
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char16_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -32,13 +36,26 @@ void AppendQuoted(std::string& out, const char16_t* s, size_t n) {
   for (size_t i = 0; i < n; ++i) {
     const char16_t c = s[i];
     switch (c) {
-      case u'\\': out += "\\\\"; continue;
-      case u'"': out += "\\\""; continue;
-      case 0: out += "\\0"; continue;
-      case u'\r': out += "\\r"; continue;
-      case u'\n': out += "\\n"; continue;
-      case u'\t': out += "\\t"; continue;
-      default: break;
+      case u'\\':
+        out += "\\\\";
+        continue;
+      case u'"':
+        out += "\\\"";
+        continue;
+      case 0:
+        out += "\\0";
+        continue;
+      case u'\r':
+        out += "\\r";
+        continue;
+      case u'\n':
+        out += "\\n";
+        continue;
+      case u'\t':
+        out += "\\t";
+        continue;
+      default:
+        break;
     }
     if (c < 0x20 || c == 0x7F) {
       AppendUnitEscape(out, c);
@@ -83,12 +100,24 @@ bool ParseQuoted(const std::string& line, size_t& pos, std::u16string& out) {
     flush();
     const char e = line[pos++];
     switch (e) {
-      case '\\': out += u'\\'; break;
-      case '"': out += u'"'; break;
-      case '0': out += char16_t(0); break;
-      case 'r': out += u'\r'; break;
-      case 'n': out += u'\n'; break;
-      case 't': out += u'\t'; break;
+      case '\\':
+        out += u'\\';
+        break;
+      case '"':
+        out += u'"';
+        break;
+      case '0':
+        out += char16_t(0);
+        break;
+      case 'r':
+        out += u'\r';
+        break;
+      case 'n':
+        out += u'\n';
+        break;
+      case 't':
+        out += u'\t';
+        break;
       case 'u': {
         if (pos + 4 > line.size()) return false;
         unsigned v = 0;
@@ -100,7 +129,8 @@ bool ParseQuoted(const std::string& line, size_t& pos, std::u16string& out) {
         out += static_cast<char16_t>(v);
         break;
       }
-      default: return false;
+      default:
+        return false;
     }
   }
   return false;
@@ -153,8 +183,9 @@ void AppendValue(std::string& out, const std::u16string& name, const CRegistryVa
     }
   } else if (v.type == REG_DWORD && d.size() == 4) {
     char buf[16];
-    std::snprintf(buf, sizeof buf, "dword:%08x",
-                  static_cast<unsigned>(d[0] | (d[1] << 8) | (d[2] << 16) | (static_cast<DWORD>(d[3]) << 24)));
+    std::snprintf(
+        buf, sizeof buf, "dword:%08x",
+        static_cast<unsigned>(d[0] | (d[1] << 8) | (d[2] << 16) | (static_cast<DWORD>(d[3]) << 24)));
     out += buf;
   } else if (v.type == REG_BINARY) {
     out += "hex:";
@@ -323,7 +354,7 @@ int CRegistryText::Parse(const std::string& text, const std::vector<CRegistryRoo
       std::u16string name;
       CRegistryValue value;
       if (inUnreadableKey) {
-        ++skipped;   // logged once, with its key line
+        ++skipped;  // logged once, with its key line
         continue;
       }
       ok = current != nullptr && ParseValueLine(line, name, value);

@@ -20,7 +20,7 @@
 #include <vector>
 
 struct CRegistryRoot {
-  const char* name;   // "HKEY_LOCAL_MACHINE"
+  const char* name;  // "HKEY_LOCAL_MACHINE"
   CRegistryKey* key;
 };
 

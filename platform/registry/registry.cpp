@@ -2,8 +2,8 @@
 
 #include "CRegistryStore.h"
 
-LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY result,
-                     LPDWORD disposition) {
+LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
+                     PHKEY result, LPDWORD disposition) {
   return CRegistryStore::GetInstance().CreateKey(key, subKey, result, disposition);
 }
 
@@ -11,7 +11,9 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM, PHKEY result) {
   return CRegistryStore::GetInstance().OpenKey(key, subKey, result);
 }
 
-LONG RegCloseKey(HKEY key) { return CRegistryStore::GetInstance().CloseKey(key); }
+LONG RegCloseKey(HKEY key) {
+  return CRegistryStore::GetInstance().CloseKey(key);
+}
 
 LONG RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD cbData) {
   return CRegistryStore::GetInstance().QueryValue(key, name, type, data, cbData);
@@ -21,9 +23,13 @@ LONG RegSetValueExW(HKEY key, LPCWSTR name, DWORD, DWORD type, const BYTE* data,
   return CRegistryStore::GetInstance().SetValue(key, name, type, data, cbData);
 }
 
-LONG RegDeleteValueW(HKEY key, LPCWSTR name) { return CRegistryStore::GetInstance().DeleteValue(key, name); }
+LONG RegDeleteValueW(HKEY key, LPCWSTR name) {
+  return CRegistryStore::GetInstance().DeleteValue(key, name);
+}
 
-LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) { return CRegistryStore::GetInstance().DeleteKey(key, subKey); }
+LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
+  return CRegistryStore::GetInstance().DeleteKey(key, subKey);
+}
 
 LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD cchName, LPDWORD, LPWSTR keyClass,
                    LPDWORD cchClass, PFILETIME lastWrite) {
@@ -42,11 +48,11 @@ LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD cchName, LPDWORD,
   return CRegistryStore::GetInstance().EnumValue(key, index, name, cchName, type, data, cbData);
 }
 
-LONG RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD cchClass, LPDWORD, LPDWORD subKeys, LPDWORD maxSubKeyLen,
-                      LPDWORD maxClassLen, LPDWORD values, LPDWORD maxValueNameLen, LPDWORD maxValueLen,
-                      LPDWORD securityDescriptor, PFILETIME lastWrite) {
-  const LONG rc =
-      CRegistryStore::GetInstance().QueryInfo(key, subKeys, maxSubKeyLen, values, maxValueNameLen, maxValueLen);
+LONG RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD cchClass, LPDWORD, LPDWORD subKeys,
+                      LPDWORD maxSubKeyLen, LPDWORD maxClassLen, LPDWORD values, LPDWORD maxValueNameLen,
+                      LPDWORD maxValueLen, LPDWORD securityDescriptor, PFILETIME lastWrite) {
+  const LONG rc = CRegistryStore::GetInstance().QueryInfo(key, subKeys, maxSubKeyLen, values, maxValueNameLen,
+                                                          maxValueLen);
   if (rc == ERROR_SUCCESS) {
     if (keyClass != nullptr && cchClass != nullptr && *cchClass > 0) keyClass[0] = 0;
     if (cchClass != nullptr) *cchClass = 0;
@@ -59,12 +65,20 @@ LONG RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD cchClass, LPDWORD, LPDW
 
 namespace wce {
 
-std::u16string RegistryCePath() { return u"\\Registry\\registry.txt"; }
+std::u16string RegistryCePath() {
+  return u"\\Registry\\registry.txt";
+}
 
-void ReloadRegistry() { CRegistryStore::GetInstance().Reload(); }
+void ReloadRegistry() {
+  CRegistryStore::GetInstance().Reload();
+}
 
-void ResetRegistry() { CRegistryStore::GetInstance().Reset(); }
+void ResetRegistry() {
+  CRegistryStore::GetInstance().Reset();
+}
 
-std::string DumpRegistry() { return CRegistryStore::GetInstance().Dump(); }
+std::string DumpRegistry() {
+  return CRegistryStore::GetInstance().Dump();
+}
 
 }  // namespace wce

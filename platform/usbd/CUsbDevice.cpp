@@ -182,7 +182,7 @@ void CUsbDevice::RunCallbacks(const DoneList& done) {
 }
 
 CUsbTransfer* CUsbDevice::IssueBulkTransfer(CUsbPipe* pipe, LPTRANSFER_NOTIFY_ROUTINE notify, LPVOID param,
-                                             DWORD flags, DWORD size, LPVOID data) {
+                                            DWORD flags, DWORD size, LPVOID data) {
   if (!pipe || (size > 0 && !data)) return nullptr;
   CUsbDevice* dev = pipe->device.get();
   const bool in = (pipe->endpoint & USB_ENDPOINT_DIRECTION_MASK) != 0;

@@ -34,8 +34,8 @@ struct CUsbTransfer {
   bool complete = false;
   DWORD bytes = 0;
   DWORD error = USB_NOT_COMPLETE_ERROR;
-  int callbacksDue = 0;   // completions whose notify routine has not returned yet
-  CUsbTransfer* nextDone = nullptr;   // the next completion whose routine is to run after this one's
+  int callbacksDue = 0;              // completions whose notify routine has not returned yet
+  CUsbTransfer* nextDone = nullptr;  // the next completion whose routine is to run after this one's
 };
 
 class CUsbDevice : public std::enable_shared_from_this<CUsbDevice> {

@@ -27,22 +27,38 @@ USB_PIPE FnOpenPipe(USB_HANDLE device, LPCUSB_ENDPOINT_DESCRIPTOR endpoint) {
   std::shared_ptr<CUsbDevice> dev = CUsbHost::GetInstance().Find(device);
   return dev ? dev->OpenPipe(endpoint) : nullptr;
 }
-BOOL FnClosePipe(USB_PIPE pipe) { return CUsbDevice::ClosePipe(static_cast<CUsbPipe*>(pipe)); }
+BOOL FnClosePipe(USB_PIPE pipe) {
+  return CUsbDevice::ClosePipe(static_cast<CUsbPipe*>(pipe));
+}
 USB_TRANSFER FnIssueBulkTransfer(USB_PIPE pipe, LPTRANSFER_NOTIFY_ROUTINE notify, LPVOID param, DWORD flags,
                                  DWORD size, LPVOID data, ULONG) {
   return CUsbDevice::IssueBulkTransfer(static_cast<CUsbPipe*>(pipe), notify, param, flags, size, data);
 }
-BOOL FnIsTransferComplete(USB_TRANSFER t) { return CUsbDevice::IsTransferComplete(static_cast<CUsbTransfer*>(t)); }
+BOOL FnIsTransferComplete(USB_TRANSFER t) {
+  return CUsbDevice::IsTransferComplete(static_cast<CUsbTransfer*>(t));
+}
 BOOL FnGetTransferStatus(USB_TRANSFER t, LPDWORD bytes, LPDWORD error) {
   return CUsbDevice::GetTransferStatus(static_cast<CUsbTransfer*>(t), bytes, error);
 }
-BOOL FnAbortTransfer(USB_TRANSFER t, DWORD) { return CUsbDevice::AbortTransfer(static_cast<CUsbTransfer*>(t)); }
-BOOL FnCloseTransfer(USB_TRANSFER t) { return CUsbDevice::CloseTransfer(static_cast<CUsbTransfer*>(t)); }
+BOOL FnAbortTransfer(USB_TRANSFER t, DWORD) {
+  return CUsbDevice::AbortTransfer(static_cast<CUsbTransfer*>(t));
+}
+BOOL FnCloseTransfer(USB_TRANSFER t) {
+  return CUsbDevice::CloseTransfer(static_cast<CUsbTransfer*>(t));
+}
 
 const USB_FUNCS g_funcs = {
-    sizeof(USB_FUNCS),   FnGetDeviceInfo,     FnRegisterNotificationRoutine, FnUnRegisterNotificationRoutine,
-    FnOpenPipe,          FnClosePipe,         FnIssueBulkTransfer,           FnIsTransferComplete,
-    FnGetTransferStatus, FnAbortTransfer,     FnCloseTransfer,
+    sizeof(USB_FUNCS),
+    FnGetDeviceInfo,
+    FnRegisterNotificationRoutine,
+    FnUnRegisterNotificationRoutine,
+    FnOpenPipe,
+    FnClosePipe,
+    FnIssueBulkTransfer,
+    FnIsTransferComplete,
+    FnGetTransferStatus,
+    FnAbortTransfer,
+    FnCloseTransfer,
 };
 
 // The groups a device is looked up by, most specific first, "Default" last.
@@ -69,7 +85,9 @@ CUsbHost& CUsbHost::GetInstance() {
   return host;
 }
 
-LPCUSB_FUNCS CUsbHost::GetFuncs() { return &g_funcs; }
+LPCUSB_FUNCS CUsbHost::GetFuncs() {
+  return &g_funcs;
+}
 
 std::shared_ptr<CUsbDevice> CUsbHost::Find(USB_HANDLE handle) {
   std::lock_guard<std::mutex> lock(m_lock);
@@ -96,7 +114,8 @@ BOOL CUsbHost::LoadClient(uintptr_t id, Attached& slot) {
           for (DWORD k = 0;; ++k) {
             WCHAR name[MAX_PATH];
             DWORD cch = MAX_PATH;
-            if (RegEnumKeyExW(group, k, name, &cch, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            if (RegEnumKeyExW(group, k, name, &cch, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+              break;
             HKEY client = nullptr;
             if (RegOpenKeyExW(group, name, 0, KEY_READ, &client) != ERROR_SUCCESS) continue;
             const std::u16string dll = ReadString(client, u"DLL");
@@ -133,9 +152,9 @@ BOOL CUsbHost::AttachDevice(const std::shared_ptr<CUsbDevice>& device) {
   Attached slot;
   slot.device = device;
   const BOOL taken = LoadClient(id, slot);
-  if (!taken) NKDbgPrintfW(u"USBD: no client driver for device %04x:%04x\r\n",
-                           device->GetDeviceInfo()->Descriptor.idVendor,
-                           device->GetDeviceInfo()->Descriptor.idProduct);
+  if (!taken)
+    NKDbgPrintfW(u"USBD: no client driver for device %04x:%04x\r\n",
+                 device->GetDeviceInfo()->Descriptor.idVendor, device->GetDeviceInfo()->Descriptor.idProduct);
   std::lock_guard<std::mutex> lock(m_lock);
   auto it = m_devices.find(id);
   if (it != m_devices.end()) it->second.client = std::move(slot.client);

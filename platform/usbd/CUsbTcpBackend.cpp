@@ -28,7 +28,9 @@ CUsbTcpBackend& CUsbTcpBackend::GetInstance() {
   return backend;
 }
 
-CUsbTcpBackend::~CUsbTcpBackend() { Stop(); }
+CUsbTcpBackend::~CUsbTcpBackend() {
+  Stop();
+}
 
 bool CUsbTcpBackend::ParseAddress(const std::string& address, std::string* host, uint16_t* port) {
   if (address.compare(0, 4, "tcp:") != 0) return false;
@@ -133,7 +135,7 @@ void CUsbTcpBackend::Run(std::string host, uint16_t port) {
       if (ready < 0) break;
       const ssize_t n = recv(fd, buf, sizeof(buf), 0);
       if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-      if (n <= 0) break;   // the phone closed: unplugged
+      if (n <= 0) break;  // the phone closed: unplugged
       device->DeliverIn(CUsbTcpDevice::kEndpointIn, buf, static_cast<size_t>(n));
     }
     device->Shutdown();

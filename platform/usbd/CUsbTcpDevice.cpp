@@ -12,7 +12,9 @@ CUsbTcpDevice::~CUsbTcpDevice() {
   if (m_fd >= 0) close(m_fd);
 }
 
-void CUsbTcpDevice::Shutdown() { shutdown(m_fd, SHUT_RDWR); }
+void CUsbTcpDevice::Shutdown() {
+  shutdown(m_fd, SHUT_RDWR);
+}
 
 DWORD CUsbTcpDevice::SendOut(BYTE, const BYTE* data, DWORD length, DWORD* error) {
   std::lock_guard<std::mutex> lock(m_sendLock);

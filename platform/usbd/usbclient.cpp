@@ -28,7 +28,9 @@ std::u16string SettingsPath(LPCUSB_DRIVER_SETTINGS s) {
          Group(s->dwInterfaceClass, s->dwInterfaceSubClass, s->dwInterfaceProtocol);
 }
 
-bool ValidId(LPCWSTR id) { return id && *id && !wcschr(id, u'\\'); }
+bool ValidId(LPCWSTR id) {
+  return id && *id && !wcschr(id, u'\\');
+}
 
 }  // namespace
 
@@ -36,8 +38,8 @@ BOOL RegisterClientDriverID(LPCWSTR uniqueDriverId) {
   if (!ValidId(uniqueDriverId)) return FALSE;
   const std::u16string path = std::u16string(kClientDrivers) + uniqueDriverId;
   HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
     return FALSE;
   RegCloseKey(key);
   return TRUE;
@@ -56,8 +58,8 @@ BOOL RegisterClientSettings(LPCWSTR driverLibFile, LPCWSTR uniqueDriverId, LPCWS
     return FALSE;
   const std::u16string path = SettingsPath(settings) + u"\\" + uniqueDriverId;
   HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
     return FALSE;
   const DWORD cb = static_cast<DWORD>((wcslen(driverLibFile) + 1) * sizeof(WCHAR));
   const LONG rc = RegSetValueExW(key, u"DLL", 0, REG_SZ, reinterpret_cast<const BYTE*>(driverLibFile), cb);

@@ -54,8 +54,8 @@ struct USB_INTERFACE_DESCRIPTOR {
 struct USB_ENDPOINT_DESCRIPTOR {
   UCHAR bLength;
   UCHAR bDescriptorType;
-  UCHAR bEndpointAddress;   // bit 7 set: IN (device to host)
-  UCHAR bmAttributes;       // 2: bulk
+  UCHAR bEndpointAddress;  // bit 7 set: IN (device to host)
+  UCHAR bmAttributes;      // 2: bulk
   USHORT wMaxPacketSize;
   UCHAR bInterval;
 };
@@ -72,7 +72,7 @@ typedef const USB_ENDPOINT_DESCRIPTOR* LPCUSB_ENDPOINT_DESCRIPTOR;
 
 // ---- the parsed device information the host stack keeps for an attached device
 struct USB_ENDPOINT {
-  DWORD dwCount;   // size of this structure
+  DWORD dwCount;  // size of this structure
   USB_ENDPOINT_DESCRIPTOR Descriptor;
   LPBYTE lpbExtended;
 };
@@ -82,7 +82,7 @@ struct USB_INTERFACE {
   DWORD dwCount;
   USB_INTERFACE_DESCRIPTOR Descriptor;
   LPBYTE lpbExtended;
-  LPCUSB_ENDPOINT lpEndpoints;   // Descriptor.bNumEndpoints entries
+  LPCUSB_ENDPOINT lpEndpoints;  // Descriptor.bNumEndpoints entries
 };
 typedef const USB_INTERFACE* LPCUSB_INTERFACE;
 
@@ -90,7 +90,7 @@ struct USB_CONFIGURATION {
   DWORD dwCount;
   USB_CONFIGURATION_DESCRIPTOR Descriptor;
   LPBYTE lpbExtended;
-  DWORD dwNumInterfaces;   // every alternate setting counts as one entry
+  DWORD dwNumInterfaces;  // every alternate setting counts as one entry
   LPCUSB_INTERFACE lpInterfaces;
 };
 typedef const USB_CONFIGURATION* LPCUSB_CONFIGURATION;
@@ -121,12 +121,12 @@ typedef DWORD (*LPTRANSFER_NOTIFY_ROUTINE)(LPVOID param);
 
 // ---- device notifications
 #define USB_CLOSE_DEVICE 1
-typedef BOOL (*LPDEVICE_NOTIFY_ROUTINE)(LPVOID param, DWORD code, LPDWORD* info1, LPDWORD* info2, LPDWORD* info3,
-                                        LPDWORD* info4);
+typedef BOOL (*LPDEVICE_NOTIFY_ROUTINE)(LPVOID param, DWORD code, LPDWORD* info1, LPDWORD* info2,
+                                        LPDWORD* info3, LPDWORD* info4);
 
 // ---- the function table given to USBDeviceAttach
 struct USB_FUNCS {
-  DWORD dwCount;   // size of this structure
+  DWORD dwCount;  // size of this structure
   LPCUSB_DEVICE (*lpGetDeviceInfo)(USB_HANDLE device);
   BOOL (*lpRegisterNotificationRoutine)(USB_HANDLE device, LPDEVICE_NOTIFY_ROUTINE routine, LPVOID param);
   BOOL (*lpUnRegisterNotificationRoutine)(USB_HANDLE device, LPDEVICE_NOTIFY_ROUTINE routine, LPVOID param);
@@ -134,8 +134,9 @@ struct USB_FUNCS {
   BOOL (*lpClosePipe)(USB_PIPE pipe);
   // With a notify routine the call returns at once and the routine runs at completion; without
   // one it returns when the transfer has completed. NULL when the transfer cannot be issued.
-  USB_TRANSFER (*lpIssueBulkTransfer)(USB_PIPE pipe, LPTRANSFER_NOTIFY_ROUTINE notify, LPVOID param, DWORD flags,
-                                      DWORD size, LPVOID data, ULONG physAddr);
+  USB_TRANSFER(*lpIssueBulkTransfer)
+  (USB_PIPE pipe, LPTRANSFER_NOTIFY_ROUTINE notify, LPVOID param, DWORD flags, DWORD size, LPVOID data,
+   ULONG physAddr);
   BOOL (*lpIsTransferComplete)(USB_TRANSFER transfer);
   // FALSE for a transfer that has not completed.
   BOOL (*lpGetTransferStatus)(USB_TRANSFER transfer, LPDWORD bytesTransferred, LPDWORD error);
@@ -149,7 +150,7 @@ typedef const USB_FUNCS* LPCUSB_FUNCS;
 #define USB_NO_INFO 0xFFFFFFFFu
 
 struct USB_DRIVER_SETTINGS {
-  DWORD dwCount;   // 40: the size of this structure
+  DWORD dwCount;  // 40: the size of this structure
   DWORD dwVendorId;
   DWORD dwProductId;
   DWORD dwReleaseNumber;

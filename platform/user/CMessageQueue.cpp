@@ -2,7 +2,7 @@
 
 #include "kernel/kernel.h"
 
-CMessageQueue::CMessageQueue(DWORD threadId) : threadId_(threadId) {}
+CMessageQueue::CMessageQueue(DWORD threadId) : m_threadId(threadId) {}
 
 bool CMessageQueue::Passes(UINT message, UINT filterMin, UINT filterMax) {
   if (filterMin == 0 && filterMax == 0) return true;
@@ -12,29 +12,29 @@ bool CMessageQueue::Passes(UINT message, UINT filterMin, UINT filterMax) {
 // The owner is woken after the lock is let go, so that it does not wake only to wait for it.
 bool CMessageQueue::Post(const MSG& msg) {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (closed_) return false;
-    posted_.push_back(msg);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_closed) return false;
+    m_posted.push_back(msg);
   }
-  wake_.notify_all();
+  m_wake.notify_all();
   return true;
 }
 
 void CMessageQueue::PostQuit(int exitCode) {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    quit_ = true;
-    quitCode_ = exitCode;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_quit = true;
+    m_quitCode = exitCode;
   }
-  wake_.notify_all();
+  m_wake.notify_all();
 }
 
 bool CMessageQueue::Send(const std::shared_ptr<SentMessage>& sent) {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!closed_) {
-      sent_.push_back(sent);
-      wake_.notify_all();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_closed) {
+      m_sent.push_back(sent);
+      m_wake.notify_all();
       return true;
     }
   }
@@ -44,68 +44,68 @@ bool CMessageQueue::Send(const std::shared_ptr<SentMessage>& sent) {
 
 void CMessageQueue::Complete(const std::shared_ptr<SentMessage>& sent, LRESULT result) {
   std::shared_ptr<CMessageQueue> sender = sent->sender;
-  std::lock_guard<std::mutex> lock(sender->mutex_);
+  std::lock_guard<std::mutex> lock(sender->m_mutex);
   sent->result = result;
   sent->done = true;
-  sender->wake_.notify_all();
+  sender->m_wake.notify_all();
 }
 
 LRESULT CMessageQueue::WaitForReply(const std::shared_ptr<SentMessage>& sent, const Answerer& answer) {
-  std::unique_lock<std::mutex> lock(mutex_);
+  std::unique_lock<std::mutex> lock(m_mutex);
   for (;;) {
     if (sent->done) return sent->result;
-    if (!sent_.empty()) {
+    if (!m_sent.empty()) {
       // Answering while waiting is what keeps two threads that send to each other from deadlocking.
-      std::shared_ptr<SentMessage> incoming = sent_.front();
-      sent_.pop_front();
+      std::shared_ptr<SentMessage> incoming = m_sent.front();
+      m_sent.pop_front();
       lock.unlock();
       Complete(incoming, answer(*incoming));
       lock.lock();
       continue;
     }
-    wake_.wait(lock);
+    m_wake.wait(lock);
   }
 }
 
 bool CMessageQueue::Take(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bool remove, bool wait,
                          const Answerer& answer) {
-  std::unique_lock<std::mutex> lock(mutex_);
+  std::unique_lock<std::mutex> lock(m_mutex);
   for (;;) {
-    if (!sent_.empty()) {
-      std::shared_ptr<SentMessage> incoming = sent_.front();
-      sent_.pop_front();
+    if (!m_sent.empty()) {
+      std::shared_ptr<SentMessage> incoming = m_sent.front();
+      m_sent.pop_front();
       lock.unlock();
       Complete(incoming, answer(*incoming));
       lock.lock();
       continue;
     }
-    for (auto it = posted_.begin(); it != posted_.end(); ++it) {
+    for (auto it = m_posted.begin(); it != m_posted.end(); ++it) {
       if (hwnd != nullptr && it->hwnd != hwnd) continue;
       if (!Passes(it->message, filterMin, filterMax)) continue;
       *msg = *it;
-      if (remove) posted_.erase(it);
-      lastTime_ = msg->time;
+      if (remove) m_posted.erase(it);
+      m_lastTime = msg->time;
       return true;
     }
     // WM_QUIT comes after every posted message and ignores the filter, so a loop that filters
     // still ends.
-    if (quit_) {
-      *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(quitCode_), 0, GetTickCount(), {0, 0}};
-      if (remove) quit_ = false;
-      lastTime_ = msg->time;
+    if (m_quit) {
+      *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(m_quitCode), 0, GetTickCount(), {0, 0}};
+      if (remove) m_quit = false;
+      m_lastTime = msg->time;
       return true;
     }
     const Clock::time_point now = Clock::now();
     Clock::time_point next = Clock::time_point::max();
     if (Passes(WM_TIMER, filterMin, filterMax)) {
-      for (Timer& t : timers_) {
+      for (Timer& t : m_timers) {
         if (hwnd != nullptr && t.hwnd != hwnd) continue;
         if (t.due <= now) {
           *msg = MSG{t.hwnd, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), GetTickCount(), {0, 0}};
           // One WM_TIMER per period at most, however late the loop is: the next one is due a
           // full period after this one was taken.
           if (remove) t.due = now + std::chrono::milliseconds(t.elapse);
-          lastTime_ = msg->time;
+          m_lastTime = msg->time;
           return true;
         }
         if (t.due < next) next = t.due;
@@ -113,39 +113,39 @@ bool CMessageQueue::Take(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bo
     }
     if (!wait) return false;
     if (next == Clock::time_point::max()) {
-      wake_.wait(lock);
+      m_wake.wait(lock);
     } else {
-      wake_.wait_until(lock, next);
+      m_wake.wait_until(lock, next);
     }
   }
 }
 
 DWORD CMessageQueue::LastMessageTime() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return lastTime_;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_lastTime;
 }
 
 void CMessageQueue::SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   const Clock::time_point due = Clock::now() + std::chrono::milliseconds(elapse);
-  for (Timer& t : timers_) {
+  for (Timer& t : m_timers) {
     if (t.hwnd == hwnd && t.id == id) {
       t.elapse = elapse;
       t.proc = proc;
       t.due = due;
-      wake_.notify_all();
+      m_wake.notify_all();
       return;
     }
   }
-  timers_.push_back(Timer{hwnd, id, elapse, proc, due});
-  wake_.notify_all();   // a waiting loop must recompute its deadline
+  m_timers.push_back(Timer{hwnd, id, elapse, proc, due});
+  m_wake.notify_all();  // a waiting loop must recompute its deadline
 }
 
 bool CMessageQueue::KillTimer(HWND hwnd, UINT_PTR id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
     if (it->hwnd == hwnd && it->id == id) {
-      timers_.erase(it);
+      m_timers.erase(it);
       return true;
     }
   }
@@ -153,36 +153,36 @@ bool CMessageQueue::KillTimer(HWND hwnd, UINT_PTR id) {
 }
 
 bool CMessageQueue::IsTimerProc(HWND hwnd, UINT_PTR id, TIMERPROC proc) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (const Timer& t : timers_) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  for (const Timer& t : m_timers) {
     if (t.hwnd == hwnd && t.id == id) return t.proc == proc;
   }
   return false;
 }
 
 void CMessageQueue::DropWindow(HWND hwnd) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (auto it = posted_.begin(); it != posted_.end();) {
-    it = it->hwnd == hwnd ? posted_.erase(it) : it + 1;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  for (auto it = m_posted.begin(); it != m_posted.end();) {
+    it = it->hwnd == hwnd ? m_posted.erase(it) : it + 1;
   }
-  for (auto it = timers_.begin(); it != timers_.end();) {
-    it = it->hwnd == hwnd ? timers_.erase(it) : it + 1;
+  for (auto it = m_timers.begin(); it != m_timers.end();) {
+    it = it->hwnd == hwnd ? m_timers.erase(it) : it + 1;
   }
 }
 
 void CMessageQueue::DropSentLocked(std::vector<std::shared_ptr<SentMessage>>* orphans) {
-  orphans->assign(sent_.begin(), sent_.end());
-  sent_.clear();
-  posted_.clear();
-  timers_.clear();
-  quit_ = false;
-  quitCode_ = 0;
+  orphans->assign(m_sent.begin(), m_sent.end());
+  m_sent.clear();
+  m_posted.clear();
+  m_timers.clear();
+  m_quit = false;
+  m_quitCode = 0;
 }
 
 void CMessageQueue::Clear() {
   std::vector<std::shared_ptr<SentMessage>> orphans;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(m_mutex);
     DropSentLocked(&orphans);
   }
   for (const auto& sent : orphans) Complete(sent, 0);
@@ -191,8 +191,8 @@ void CMessageQueue::Clear() {
 void CMessageQueue::Close() {
   std::vector<std::shared_ptr<SentMessage>> orphans;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    closed_ = true;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_closed = true;
     DropSentLocked(&orphans);
   }
   for (const auto& sent : orphans) Complete(sent, 0);

@@ -21,8 +21,8 @@ struct SentMessage {
   WPARAM wParam = 0;
   LPARAM lParam = 0;
   LRESULT result = 0;
-  bool done = false;                        // guarded by the sender's queue lock
-  std::shared_ptr<CMessageQueue> sender;    // whose waiter is woken by the answer
+  bool done = false;                      // guarded by the sender's queue lock
+  std::shared_ptr<CMessageQueue> sender;  // whose waiter is woken by the answer
 };
 
 class CMessageQueue : public std::enable_shared_from_this<CMessageQueue> {
@@ -32,7 +32,7 @@ class CMessageQueue : public std::enable_shared_from_this<CMessageQueue> {
 
   explicit CMessageQueue(DWORD threadId);
 
-  DWORD ThreadId() const { return threadId_; }
+  DWORD ThreadId() const { return m_threadId; }
 
   // False once the thread has ended.
   bool Post(const MSG& msg);
@@ -75,14 +75,14 @@ class CMessageQueue : public std::enable_shared_from_this<CMessageQueue> {
   void Complete(const std::shared_ptr<SentMessage>& sent, LRESULT result);
   void DropSentLocked(std::vector<std::shared_ptr<SentMessage>>* orphans);
 
-  const DWORD threadId_;
-  mutable std::mutex mutex_;
-  std::condition_variable wake_;
-  std::deque<MSG> posted_;
-  std::deque<std::shared_ptr<SentMessage>> sent_;
-  std::vector<Timer> timers_;
-  bool quit_ = false;
-  int quitCode_ = 0;
-  bool closed_ = false;
-  DWORD lastTime_ = 0;
+  const DWORD m_threadId;
+  mutable std::mutex m_mutex;
+  std::condition_variable m_wake;
+  std::deque<MSG> m_posted;
+  std::deque<std::shared_ptr<SentMessage>> m_sent;
+  std::vector<Timer> m_timers;
+  bool m_quit = false;
+  int m_quitCode = 0;
+  bool m_closed = false;
+  DWORD m_lastTime = 0;
 };

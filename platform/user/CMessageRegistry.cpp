@@ -16,22 +16,22 @@ CMessageRegistry& CMessageRegistry::GetInstance() {
 
 UINT CMessageRegistry::Register(LPCWSTR name) {
   if (name == nullptr || name[0] == 0) return 0;
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (size_t i = 0; i < names_.size(); ++i) {
-    if (_wcsicmp(names_[i].c_str(), name) == 0) return kFirstRegistered + static_cast<UINT>(i);
+  std::lock_guard<std::mutex> lock(m_mutex);
+  for (size_t i = 0; i < m_names.size(); ++i) {
+    if (_wcsicmp(m_names[i].c_str(), name) == 0) return kFirstRegistered + static_cast<UINT>(i);
   }
-  if (names_.size() > kLastRegistered - kFirstRegistered) return 0;
-  names_.emplace_back(name);
-  return kFirstRegistered + static_cast<UINT>(names_.size() - 1);
+  if (m_names.size() > kLastRegistered - kFirstRegistered) return 0;
+  m_names.emplace_back(name);
+  return kFirstRegistered + static_cast<UINT>(m_names.size() - 1);
 }
 
 std::u16string CMessageRegistry::Name(UINT msg) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (msg < kFirstRegistered || msg - kFirstRegistered >= names_.size()) return std::u16string();
-  return names_[msg - kFirstRegistered];
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (msg < kFirstRegistered || msg - kFirstRegistered >= m_names.size()) return std::u16string();
+  return m_names[msg - kFirstRegistered];
 }
 
 void CMessageRegistry::Reset() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  names_.clear();
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_names.clear();
 }

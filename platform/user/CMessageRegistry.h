@@ -22,6 +22,6 @@ class CMessageRegistry {
  private:
   CMessageRegistry() = default;
 
-  mutable std::mutex mutex_;
-  std::vector<std::u16string> names_;   // index = message - 0xC000
+  mutable std::mutex m_mutex;
+  std::vector<std::u16string> m_names;  // index = message - 0xC000
 };

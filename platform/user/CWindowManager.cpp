@@ -14,7 +14,9 @@ struct ThreadQueue {
 };
 thread_local ThreadQueue t_queue;
 
-uintptr_t Key(HWND hwnd) { return reinterpret_cast<uintptr_t>(hwnd); }
+uintptr_t Key(HWND hwnd) {
+  return reinterpret_cast<uintptr_t>(hwnd);
+}
 }  // namespace
 
 CWindowManager& CWindowManager::GetInstance() {
@@ -27,8 +29,8 @@ std::shared_ptr<CMessageQueue> CWindowManager::CurrentQueue() {
   if (!t_queue.queue) {
     auto queue = std::make_shared<CMessageQueue>(GetCurrentThreadId());
     {
-      std::lock_guard<std::mutex> lock(mutex_);
-      queues_[queue->ThreadId()] = queue;
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_queues[queue->ThreadId()] = queue;
     }
     t_queue.queue = queue;
   }
@@ -36,34 +38,34 @@ std::shared_ptr<CMessageQueue> CWindowManager::CurrentQueue() {
 }
 
 std::shared_ptr<CMessageQueue> CWindowManager::QueueOfThread(DWORD threadId) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = queues_.find(threadId);
-  return it == queues_.end() ? nullptr : it->second;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  auto it = m_queues.find(threadId);
+  return it == m_queues.end() ? nullptr : it->second;
 }
 
 ATOM CWindowManager::AddClass(const WNDCLASSW& wc, DWORD* error) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (const ClassRecord& c : classes_) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  for (const ClassRecord& c : m_classes) {
     if (_wcsicmp(c.name.c_str(), wc.lpszClassName) == 0) {
       *error = ERROR_CLASS_ALREADY_EXISTS;
       return 0;
     }
   }
-  if (nextAtom_ == 0) {   // wrapped past 0xFFFF
+  if (m_nextAtom == 0) {  // wrapped past 0xFFFF
     *error = ERROR_NOT_ENOUGH_MEMORY;
     return 0;
   }
-  ClassRecord record{wc.lpszClassName, wc, nextAtom_++};
+  ClassRecord record{wc.lpszClassName, wc, m_nextAtom++};
   // The caller's strings need not outlive the call.
   record.wc.lpszClassName = nullptr;
   record.wc.lpszMenuName = nullptr;
-  classes_.push_back(record);
+  m_classes.push_back(record);
   return record.atom;
 }
 
 bool CWindowManager::FindClass(LPCWSTR name, WNDCLASSW* wc, std::u16string* spelling) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (const ClassRecord& c : classes_) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  for (const ClassRecord& c : m_classes) {
     if (_wcsicmp(c.name.c_str(), name) == 0) {
       *wc = c.wc;
       *spelling = c.name;
@@ -74,68 +76,68 @@ bool CWindowManager::FindClass(LPCWSTR name, WNDCLASSW* wc, std::u16string* spel
 }
 
 HWND CWindowManager::Add(WindowRecord record) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const uintptr_t key = nextHandle_;
-  nextHandle_ += kHandleStep;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  const uintptr_t key = m_nextHandle;
+  m_nextHandle += kHandleStep;
   record.hwnd = reinterpret_cast<HWND>(key);
-  windows_[key] = std::move(record);
+  m_windows[key] = std::move(record);
   return reinterpret_cast<HWND>(key);
 }
 
 bool CWindowManager::Get(HWND hwnd, WindowRecord* record) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = windows_.find(Key(hwnd));
-  if (it == windows_.end()) return false;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  auto it = m_windows.find(Key(hwnd));
+  if (it == m_windows.end()) return false;
   if (record != nullptr) *record = it->second;
   return true;
 }
 
 bool CWindowManager::GetRect(HWND hwnd, RECT* rect) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = windows_.find(Key(hwnd));
-  if (it == windows_.end()) return false;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  auto it = m_windows.find(Key(hwnd));
+  if (it == m_windows.end()) return false;
   *rect = it->second.rect;
   return true;
 }
 
 bool CWindowManager::Change(HWND hwnd, const std::function<void(WindowRecord&)>& change) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = windows_.find(Key(hwnd));
-  if (it == windows_.end()) return false;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  auto it = m_windows.find(Key(hwnd));
+  if (it == m_windows.end()) return false;
   change(it->second);
   return true;
 }
 
 void CWindowManager::Remove(HWND hwnd) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = windows_.find(Key(hwnd));
-  if (it == windows_.end()) return;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  auto it = m_windows.find(Key(hwnd));
+  if (it == m_windows.end()) return;
   // Under the table lock, so no post can slip in for the window after its messages are dropped.
   it->second.owner->DropWindow(hwnd);
-  windows_.erase(it);
+  m_windows.erase(it);
 }
 
 std::vector<WindowRecord> CWindowManager::TopLevel() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   std::vector<WindowRecord> result;
-  for (const auto& entry : windows_) {
+  for (const auto& entry : m_windows) {
     if ((entry.second.style & WS_CHILD) == 0) result.push_back(entry.second);
   }
   return result;
 }
 
 bool CWindowManager::PostTo(HWND hwnd, const MSG& msg) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = windows_.find(Key(hwnd));
-  if (it == windows_.end()) return false;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  auto it = m_windows.find(Key(hwnd));
+  if (it == m_windows.end()) return false;
   return it->second.owner->Post(msg);
 }
 
 void CWindowManager::Broadcast(const MSG& msg) {
-  std::lock_guard<std::recursive_mutex> order(broadcastMutex_);
+  std::lock_guard<std::recursive_mutex> order(m_broadcastMutex);
   Tap(msg.message, msg.wParam, msg.lParam);
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (const auto& entry : windows_) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  for (const auto& entry : m_windows) {
     if ((entry.second.style & WS_CHILD) != 0) continue;
     MSG copy = msg;
     copy.hwnd = entry.second.hwnd;
@@ -144,24 +146,24 @@ void CWindowManager::Broadcast(const MSG& msg) {
 }
 
 void CWindowManager::Tap(UINT msg, WPARAM wParam, LPARAM lParam) {
-  std::lock_guard<std::recursive_mutex> order(broadcastMutex_);
-  if (tap_) tap_(msg, wParam, lParam);
+  std::lock_guard<std::recursive_mutex> order(m_broadcastMutex);
+  if (m_tap) m_tap(msg, wParam, lParam);
 }
 
 void CWindowManager::SetTap(std::function<void(UINT, WPARAM, LPARAM)> tap) {
-  std::lock_guard<std::recursive_mutex> order(broadcastMutex_);
-  tap_ = std::move(tap);
+  std::lock_guard<std::recursive_mutex> order(m_broadcastMutex);
+  m_tap = std::move(tap);
 }
 
 void CWindowManager::OnThreadExit(const std::shared_ptr<CMessageQueue>& queue) {
   {
     // The thread's windows die with it, without further messages, as on CE.
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (auto it = windows_.begin(); it != windows_.end();) {
-      it = it->second.owner == queue ? windows_.erase(it) : std::next(it);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (auto it = m_windows.begin(); it != m_windows.end();) {
+      it = it->second.owner == queue ? m_windows.erase(it) : std::next(it);
     }
-    auto it = queues_.find(queue->ThreadId());
-    if (it != queues_.end() && it->second == queue) queues_.erase(it);
+    auto it = m_queues.find(queue->ThreadId());
+    if (it != m_queues.end() && it->second == queue) m_queues.erase(it);
   }
   queue->Close();
 }
@@ -170,11 +172,11 @@ void CWindowManager::Reset() {
   SetTap(nullptr);
   std::vector<std::shared_ptr<CMessageQueue>> queues;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    windows_.clear();
-    classes_.clear();
-    nextAtom_ = 0xC000;
-    for (const auto& entry : queues_) queues.push_back(entry.second);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_windows.clear();
+    m_classes.clear();
+    m_nextAtom = 0xC000;
+    for (const auto& entry : m_queues) queues.push_back(entry.second);
   }
   for (const auto& queue : queues) queue->Clear();
 }

@@ -18,9 +18,9 @@ struct WindowRecord {
   std::u16string className;
   std::u16string title;
   WNDPROC proc = nullptr;
-  DWORD style = 0;   // WS_VISIBLE here is the window's visibility
+  DWORD style = 0;  // WS_VISIBLE here is the window's visibility
   DWORD exStyle = 0;
-  RECT rect = {0, 0, 0, 0};   // screen coordinates
+  RECT rect = {0, 0, 0, 0};  // screen coordinates
   LONG_PTR userData = 0;
   HWND parent = nullptr;
   bool destroying = false;
@@ -66,12 +66,12 @@ class CWindowManager {
     ATOM atom;
   };
 
-  std::recursive_mutex broadcastMutex_;   // keeps the tap's order the windows' order
-  std::function<void(UINT, WPARAM, LPARAM)> tap_;
-  std::mutex mutex_;
-  std::map<uintptr_t, WindowRecord> windows_;   // handles only grow, so this is creation order
-  uintptr_t nextHandle_ = 0x10000;
-  std::vector<ClassRecord> classes_;
-  ATOM nextAtom_ = 0xC000;
-  std::map<DWORD, std::shared_ptr<CMessageQueue>> queues_;
+  std::recursive_mutex m_broadcastMutex;  // keeps the tap's order the windows' order
+  std::function<void(UINT, WPARAM, LPARAM)> m_tap;
+  std::mutex m_mutex;
+  std::map<uintptr_t, WindowRecord> m_windows;  // handles only grow, so this is creation order
+  uintptr_t m_nextHandle = 0x10000;
+  std::vector<ClassRecord> m_classes;
+  ATOM m_nextAtom = 0xC000;
+  std::map<DWORD, std::shared_ptr<CMessageQueue>> m_queues;
 };

@@ -12,9 +12,12 @@ wce::ScreenConfig g_screen{800, 480, 32};
 int GetSystemMetrics(int index) {
   const wce::ScreenConfig screen = wce::GetScreen();
   switch (index) {
-    case SM_CXSCREEN: return screen.width;
-    case SM_CYSCREEN: return screen.height;
-    default: return 0;
+    case SM_CXSCREEN:
+      return screen.width;
+    case SM_CYSCREEN:
+      return screen.height;
+    default:
+      return 0;
   }
 }
 

@@ -8,9 +8,13 @@
 
 namespace {
 
-CWindowManager& Windows() { return CWindowManager::GetInstance(); }
+CWindowManager& Windows() {
+  return CWindowManager::GetInstance();
+}
 
-bool IsBroadcast(HWND hwnd) { return hwnd == HWND_BROADCAST; }
+bool IsBroadcast(HWND hwnd) {
+  return hwnd == HWND_BROADCAST;
+}
 
 // Calls the window's procedure on the current thread; 0 when the window is gone.
 LRESULT CallProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -41,7 +45,9 @@ bool RectOf(HWND hwnd, RECT* rect) {
   return false;
 }
 
-int TextLength(const std::u16string& s) { return static_cast<int>(s.size()); }
+int TextLength(const std::u16string& s) {
+  return static_cast<int>(s.size());
+}
 
 }  // namespace
 
@@ -83,7 +89,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   record.owner = Windows().CurrentQueue();
   const HWND hwnd = Windows().Add(record);
 
-  CREATESTRUCTW cs{param, instance, menu, parent, height, width, y, x, static_cast<LONG>(style),
+  CREATESTRUCTW cs{param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
                    windowName, className, exStyle};
   if (record.proc(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
     DestroyWindow(hwnd);
@@ -100,7 +106,7 @@ BOOL DestroyWindow(HWND hwnd) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
-  if (w.destroying) return TRUE;   // DestroyWindow from inside WM_DESTROY
+  if (w.destroying) return TRUE;  // DestroyWindow from inside WM_DESTROY
   Windows().Change(hwnd, [](WindowRecord& r) { r.destroying = true; });
   // The window is still valid while its procedure handles WM_DESTROY.
   w.proc(hwnd, WM_DESTROY, 0, 0);
@@ -197,17 +203,23 @@ LONG_PTR GetWindowLongW(HWND hwnd, int index) {
   WindowRecord w;
   if (!Exists(hwnd, &w)) return 0;
   switch (index) {
-    case GWL_WNDPROC: return reinterpret_cast<LONG_PTR>(w.proc);
-    case GWL_USERDATA: return w.userData;
-    case GWL_STYLE: return static_cast<LONG_PTR>(w.style);
-    case GWL_EXSTYLE: return static_cast<LONG_PTR>(w.exStyle);
-    default: SetLastError(ERROR_INVALID_PARAMETER); return 0;
+    case GWL_WNDPROC:
+      return reinterpret_cast<LONG_PTR>(w.proc);
+    case GWL_USERDATA:
+      return w.userData;
+    case GWL_STYLE:
+      return static_cast<LONG_PTR>(w.style);
+    case GWL_EXSTYLE:
+      return static_cast<LONG_PTR>(w.exStyle);
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return 0;
   }
 }
 
 LONG_PTR SetWindowLongW(HWND hwnd, int index, LONG_PTR value) {
   if (!Exists(hwnd)) return 0;
-  if (index == GWL_WNDPROC && value == 0) {   // a window without a procedure could not be dispatched
+  if (index == GWL_WNDPROC && value == 0) {  // a window without a procedure could not be dispatched
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -231,7 +243,9 @@ LONG_PTR SetWindowLongW(HWND hwnd, int index, LONG_PTR value) {
         previous = static_cast<LONG_PTR>(r.exStyle);
         r.exStyle = static_cast<DWORD>(value);
         break;
-      default: known = false; break;
+      default:
+        known = false;
+        break;
     }
   });
   if (!known) SetLastError(ERROR_INVALID_PARAMETER);
@@ -240,9 +254,13 @@ LONG_PTR SetWindowLongW(HWND hwnd, int index, LONG_PTR value) {
 
 LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/) {
   switch (msg) {
-    case WM_CLOSE: DestroyWindow(hwnd); return 0;
-    case WM_ERASEBKGND: return 1;
-    default: return 0;
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    default:
+      return 0;
   }
 }
 
@@ -290,7 +308,7 @@ LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   sent->wParam = wParam;
   sent->lParam = lParam;
   sent->sender = self;
-  if (!w.owner->Send(sent)) return 0;   // the owner thread has ended
+  if (!w.owner->Send(sent)) return 0;  // the owner thread has ended
   return self->WaitForReply(sent, AnswerSent);
 }
 
@@ -303,19 +321,20 @@ BOOL GetMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
 BOOL PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg) {
   if (msg == nullptr || (hwnd != nullptr && !Exists(hwnd))) return FALSE;
   const bool remove = (removeMsg & PM_REMOVE) != 0;
-  return Windows().CurrentQueue()->Take(msg, hwnd, filterMin, filterMax, remove, false, AnswerSent)
-             ? TRUE
-             : FALSE;
+  return Windows().CurrentQueue()->Take(msg, hwnd, filterMin, filterMax, remove, false, AnswerSent) ? TRUE
+                                                                                                    : FALSE;
 }
 
-BOOL TranslateMessage(const MSG* /*msg*/) { return FALSE; }
+BOOL TranslateMessage(const MSG* /*msg*/) {
+  return FALSE;
+}
 
 LRESULT DispatchMessageW(const MSG* msg) {
   if (msg == nullptr || msg->hwnd == nullptr) return 0;
   WindowRecord w;
   if (!Exists(msg->hwnd, &w)) return 0;
   std::shared_ptr<CMessageQueue> self = Windows().CurrentQueue();
-  if (w.owner != self) {   // a window's procedure runs on its own thread only
+  if (w.owner != self) {  // a window's procedure runs on its own thread only
     SetLastError(ERROR_ACCESS_DENIED);
     return 0;
   }
@@ -330,15 +349,20 @@ LRESULT DispatchMessageW(const MSG* msg) {
   return w.proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
-void PostQuitMessage(int exitCode) { Windows().CurrentQueue()->PostQuit(exitCode); }
+void PostQuitMessage(int exitCode) {
+  Windows().CurrentQueue()->PostQuit(exitCode);
+}
 
-LONG GetMessageTime() { return static_cast<LONG>(Windows().CurrentQueue()->LastMessageTime()); }
+LONG GetMessageTime() {
+  return static_cast<LONG>(Windows().CurrentQueue()->LastMessageTime());
+}
 
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR idEvent, UINT elapse, TIMERPROC proc) {
   if (elapse < USER_TIMER_MINIMUM) elapse = USER_TIMER_MINIMUM;
   // Under the table lock, so a timer set from another thread cannot outlive a window being destroyed.
-  const bool set = hwnd != nullptr && !IsBroadcast(hwnd) &&
-                   Windows().Change(hwnd, [&](WindowRecord& r) { r.owner->SetTimer(hwnd, idEvent, elapse, proc); });
+  const bool set = hwnd != nullptr && !IsBroadcast(hwnd) && Windows().Change(hwnd, [&](WindowRecord& r) {
+    r.owner->SetTimer(hwnd, idEvent, elapse, proc);
+  });
   if (!set) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
@@ -363,7 +387,9 @@ void SetBroadcastTap(std::function<void(UINT msg, WPARAM wParam, LPARAM lParam)>
   Windows().SetTap(std::move(tap));
 }
 
-std::u16string GetRegisteredMessageName(UINT msg) { return CMessageRegistry::GetInstance().Name(msg); }
+std::u16string GetRegisteredMessageName(UINT msg) {
+  return CMessageRegistry::GetInstance().Name(msg);
+}
 
 void ResetUser() {
   Windows().Reset();

@@ -42,8 +42,8 @@ struct MSG {
   UINT message;
   WPARAM wParam;
   LPARAM lParam;
-  DWORD time;   // GetTickCount when the message was posted (WM_TIMER: when it was taken)
-  POINT pt;     // 0, 0: there is no cursor; touches carry their point in lParam
+  DWORD time;  // GetTickCount when the message was posted (WM_TIMER: when it was taken)
+  POINT pt;    // 0, 0: there is no cursor; touches carry their point in lParam
 };
 typedef MSG* LPMSG;
 
@@ -180,7 +180,7 @@ BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
 // Top-level windows, oldest first; either argument may be NULL (any). Both compare without ASCII case.
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
-BOOL ShowWindow(HWND hwnd, int cmdShow);   // previous visibility; WM_SHOWWINDOW when it changes
+BOOL ShowWindow(HWND hwnd, int cmdShow);  // previous visibility; WM_SHOWWINDOW when it changes
 BOOL IsWindowVisible(HWND hwnd);
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text);
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int cch);
@@ -192,7 +192,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
 // On CE a LONG holds a pointer; here the value is pointer-sized so a pointer kept in
 // GWL_USERDATA or GWL_WNDPROC survives the round trip.
 LONG_PTR GetWindowLongW(HWND hwnd, int index);
-LONG_PTR SetWindowLongW(HWND hwnd, int index, LONG_PTR value);   // returns the previous value
+LONG_PTR SetWindowLongW(HWND hwnd, int index, LONG_PTR value);  // returns the previous value
 // WM_CLOSE destroys the window; WM_ERASEBKGND answers 1; everything else 0.
 LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -208,10 +208,10 @@ LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // message arrives or a timer falls due.
 BOOL GetMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
 BOOL PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg);
-BOOL TranslateMessage(const MSG* msg);   // no character messages are produced: always FALSE
+BOOL TranslateMessage(const MSG* msg);  // no character messages are produced: always FALSE
 LRESULT DispatchMessageW(const MSG* msg);
 void PostQuitMessage(int exitCode);
-LONG GetMessageTime();   // time of the message last taken by this thread's GetMessage/PeekMessage
+LONG GetMessageTime();  // time of the message last taken by this thread's GetMessage/PeekMessage
 
 // ---- timers: callable from any thread; WM_TIMER (or the TIMERPROC) runs on the window's owner thread.
 // The same window and id replace the earlier timer.

@@ -79,8 +79,8 @@ class AppMainWndEngineTest : public ::testing::Test {
       std::lock_guard<std::mutex> hold(g_broadcastLock);
       g_broadcasts.push_back({msg, w, l});
     });
-    m_hwnd = CreateWindowExW(0, u"AppEngineTestWnd", u"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 480, nullptr, nullptr,
-                             nullptr, nullptr);
+    m_hwnd = CreateWindowExW(0, u"AppEngineTestWnd", u"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 480, nullptr,
+                             nullptr, nullptr, nullptr);
     m_engine.Attach(m_hwnd);
     g_pEngine = &m_engine;
   }
@@ -155,7 +155,7 @@ TEST_F(AppMainWndEngineTest, APressInTheForegroundIsOneTouchFrameOnChannel5) {
   EXPECT_TRUE(m_engine.OnLButtonDown(400, 240));
   // CorvaneTouchAction {action 0, x 640, y 360} behind its header, type 0x00068001.
   EXPECT_EQ(fakeadb::Written(5), std::vector<uint8_t>({0x00, 0x08, 0x00, 0x00, 0x00, 0x06, 0x80, 0x01,  //
-                                                         0x08, 0x00, 0x10, 0x80, 0x05, 0x18, 0xE8, 0x02}));
+                                                       0x08, 0x00, 0x10, 0x80, 0x05, 0x18, 0xE8, 0x02}));
   EXPECT_TRUE(m_engine.OnMouseMove(400, 240));
   EXPECT_TRUE(m_engine.OnLButtonUp(400, 240));
   EXPECT_THAT(fakeadb::WrittenCommandTypes(5), ElementsAre(0x00068001u, 0x00068001u, 0x00068001u));
@@ -174,7 +174,7 @@ TEST_F(AppMainWndEngineTest, ASecondPressWithoutReleaseIsDroppedWhole) {
 }
 
 TEST_F(AppMainWndEngineTest, OutsideTheForegroundPressesAreTrackedButNothingIsSent) {
-  EXPECT_FALSE(m_engine.OnMouseMove(5, 5));   // no press: not even the layers get it
+  EXPECT_FALSE(m_engine.OnMouseMove(5, 5));  // no press: not even the layers get it
   EXPECT_TRUE(m_engine.OnLButtonDown(5, 5));
   EXPECT_TRUE(m_engine.IsPressed());
   EXPECT_TRUE(m_engine.OnMouseMove(6, 6));
@@ -247,8 +247,8 @@ TEST_P(FrameRateChange, AsksThePhoneUnlessItRunsAtThatRateAlready) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, FrameRateChange,
-                         ::testing::Values(RateCase{10, 10, false}, RateCase{3, 3, false}, RateCase{10, 3, true},
-                                           RateCase{0, 10, true}));
+                         ::testing::Values(RateCase{10, 10, false}, RateCase{3, 3, false},
+                                           RateCase{10, 3, true}, RateCase{0, 10, true}));
 
 TEST_F(AppMainWndEngineTest, WithTheNotifyFlagClearHostRequestsDoNothingAndShowHideNotifyHides) {
   Send(NMSG_CORVANE_HW_KEY, 21, 0);
@@ -268,16 +268,16 @@ TEST_F(AppMainWndEngineTest, WithTheNotifyFlagClearHostRequestsDoNothingAndShowH
 TEST_F(AppMainWndEngineTest, WithTheNotifyFlagSetHostRequestsReachThePhone) {
   g_CorvaneConfig.bNotifyMsg = 1;
   Send(NMSG_CORVANE_MODULE_CONTROL, 3, 2);
-  Send(NMSG_CORVANE_MODULE_CONTROL, 5, 1);   // not a module this program controls
-  Send(NMSG_CORVANE_MODULE_CONTROL, 4, 3);   // not a status
+  Send(NMSG_CORVANE_MODULE_CONTROL, 5, 1);  // not a module this program controls
+  Send(NMSG_CORVANE_MODULE_CONTROL, 4, 3);  // not a status
   Send(INNER_NMSG_PAUSE_VIDEO, 0, 0);
   Send(NMSG_CORVANE_SETVOLUME, 7, 7);
   Send(N_WMMSG_CORVANE_SHOWHIDE_NOTIFY, 0, 0);
   EXPECT_THAT(fakeadb::WrittenCommandTypes(0), ElementsAre(0x00018028u, 0x0001800Au));
   // CorvaneModuleStatusList {cnt 1, moduleStatus {moduleID 3, statusID 0}}.
   EXPECT_EQ(fakeadb::Written(0), std::vector<uint8_t>({0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x80, 0x28,  //
-                                                         0x08, 0x01, 0x12, 0x04, 0x08, 0x03, 0x10, 0x00,  //
-                                                         0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x80, 0x0A}));
+                                                       0x08, 0x01, 0x12, 0x04, 0x08, 0x03, 0x10, 0x00,  //
+                                                       0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x80, 0x0A}));
   Send(NMSG_CORVANE_HW_KEY, 21, 0);
   EXPECT_THAT(fakeadb::WrittenCommandTypes(5), ElementsAre(0x00068008u));
   EXPECT_TRUE(SeenOf(NMSG_CORVANE_SHOWHIDE).empty());
@@ -292,7 +292,7 @@ class ShowHide : public AppMainWndEngineTest, public ::testing::WithParamInterfa
 
 TEST_P(ShowHide, ShowsOrHidesTheWindow) {
   ShowWindow(m_hwnd, SW_HIDE);
-  g_CorvaneAppFlags.m_bWindowShown = 7;   // "no change" stays visible as such
+  g_CorvaneAppFlags.m_bWindowShown = 7;  // "no change" stays visible as such
   Send(NMSG_CORVANE_SHOWHIDE, 0, GetParam().lParam);
   EXPECT_EQ(g_CorvaneAppFlags.m_bWindowShown.load(), GetParam().shown);
 }
@@ -360,8 +360,8 @@ TEST(AppMainWndEngineLife, StartsAndShutsTheEngineDownInOrder) {
   std::vector<Seen> broadcasts;
   wce::SetBroadcastTap([&](UINT msg, WPARAM w, LPARAM l) { broadcasts.push_back({msg, w, l}); });
 
-  HWND hwnd = CreateWindowExW(0, u"AppEngineTestWnd", u"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 480, nullptr, nullptr,
-                              nullptr, nullptr);
+  HWND hwnd = CreateWindowExW(0, u"AppEngineTestWnd", u"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 480, nullptr,
+                              nullptr, nullptr, nullptr);
   CAppMainWndEngine engine;
   g_pEngine = &engine;
   EXPECT_EQ(engine.Start(hwnd), 1);
@@ -384,7 +384,7 @@ TEST(AppMainWndEngineLife, StartsAndShutsTheEngineDownInOrder) {
   std::ifstream counter(root + "/Connect.log");
   int saved = -1;
   counter >> saved;
-  EXPECT_EQ(saved, 42);   // the sequencer counted its pass
+  EXPECT_EQ(saved, 42);  // the sequencer counted its pass
   EXPECT_EQ(g_hEventInit, nullptr);
   DestroyWindow(hwnd);
   g_pEngine = nullptr;

@@ -199,7 +199,8 @@ SPhoneLog ParsePhoneLog(const fs::path& path) {
       log.events.push_back({us, ev});
       SAppRx rx;
       std::string rest;
-      if (ev.compare(0, 7, "app rx ") == 0 && ParseAppLine(ev.substr(7), &rx.channel, &rx.type, &rx.length, &rest)) {
+      if (ev.compare(0, 7, "app rx ") == 0 &&
+          ParseAppLine(ev.substr(7), &rx.channel, &rx.type, &rx.length, &rest)) {
         rx.us = us;
         rx.fields = rest;
         log.rx.push_back(rx);
@@ -299,8 +300,14 @@ size_t SPhoneLog::CountEvent(const std::string& prefix) const {
 }
 
 std::vector<uint8_t> CmdHeader(uint32_t type, size_t length) {
-  return {static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length), 0, 0, static_cast<uint8_t>(type >> 24),
-          static_cast<uint8_t>(type >> 16), static_cast<uint8_t>(type >> 8), static_cast<uint8_t>(type)};
+  return {static_cast<uint8_t>(length >> 8),
+          static_cast<uint8_t>(length),
+          0,
+          0,
+          static_cast<uint8_t>(type >> 24),
+          static_cast<uint8_t>(type >> 16),
+          static_cast<uint8_t>(type >> 8),
+          static_cast<uint8_t>(type)};
 }
 
 bool WroteOnce(const SPhoneLog& log, const std::string& service, const std::vector<uint8_t>& bytes) {
@@ -309,7 +316,8 @@ bool WroteOnce(const SPhoneLog& log, const std::string& service, const std::vect
     if (o.service == service) host = o.hostId;
   }
   for (const auto& p : log.packets) {
-    if (p.fromHost && p.command == "WRTE" && p.arg0 == host && !p.truncated && p.payload == bytes) return true;
+    if (p.fromHost && p.command == "WRTE" && p.arg0 == host && !p.truncated && p.payload == bytes)
+      return true;
   }
   return false;
 }
@@ -333,7 +341,7 @@ std::vector<SVideoPackage> VideoPackages(const SPhoneLog& log) {
   // The phone writes each stream package (12-byte header: length, timestamp, type, big-endian)
   // with one write and never joins two writes in a WRTE, so a package starts at a WRTE.
   const uint32_t kHeader = 12;
-  uint64_t left = 0;   // bytes of the newest package still to come
+  uint64_t left = 0;  // bytes of the newest package still to come
   for (const SPacket& p : log.packets) {
     if (p.fromHost && p.command == "OKAY" && p.arg1 == video->deviceId) {
       // One WRTE in flight per stream: this answers the newest one.
@@ -410,7 +418,8 @@ void EngineE2E::TearDown() {
 }
 
 void EngineE2E::StartPhone(const std::vector<std::string>& options, bool defaultSdk) {
-  std::vector<std::string> args = {PHONESIM_PATH, "--port", std::to_string(m_port), "--state", m_state.string()};
+  std::vector<std::string> args = {PHONESIM_PATH, "--port", std::to_string(m_port), "--state",
+                                   m_state.string()};
   if (defaultSdk) {
     args.push_back("--prop");
     args.push_back("ro.build.version.sdk=25");
@@ -433,7 +442,8 @@ void EngineE2E::StopPhone() {
 void EngineE2E::StartEngine(const std::vector<std::string>& options) {
   std::vector<std::string> args = {ENGINE_PATH, "--dir", m_dir.string()};
   args.insert(args.end(), options.begin(), options.end());
-  ASSERT_TRUE(m_engine.Start(args, {"CORVANE_PHONE=tcp:127.0.0.1:" + std::to_string(m_port)}, m_engineErr.string()));
+  ASSERT_TRUE(
+      m_engine.Start(args, {"CORVANE_PHONE=tcp:127.0.0.1:" + std::to_string(m_port)}, m_engineErr.string()));
 }
 
 bool EngineE2E::ReadUntilCount(const std::string& wanted, size_t count, int ms) {
@@ -466,7 +476,9 @@ bool EngineE2E::HoldVideo(int ms) {
   return m_engine.Write("hold video\n") && ReadUntilCount("held video", held + 1, ms);
 }
 
-bool EngineE2E::ReleaseVideo() { return m_engine.Write("release video\n"); }
+bool EngineE2E::ReleaseVideo() {
+  return m_engine.Write("release video\n");
+}
 
 void EngineE2E::ReadFor(int ms) {
   const auto end = Clock::now() + std::chrono::milliseconds(ms);
@@ -477,7 +489,9 @@ void EngineE2E::ReadFor(int ms) {
   }
 }
 
-bool EngineE2E::Seen(const std::string& line) const { return Count(line) > 0; }
+bool EngineE2E::Seen(const std::string& line) const {
+  return Count(line) > 0;
+}
 
 size_t EngineE2E::Count(const std::string& line) const {
   size_t n = 0;
@@ -504,7 +518,9 @@ bool EngineE2E::WaitForEngineLog(const std::string& text, size_t count, int ms) 
   }
 }
 
-SPhoneLog EngineE2E::Log() const { return ParsePhoneLog(m_state / "phonesim.log"); }
+SPhoneLog EngineE2E::Log() const {
+  return ParsePhoneLog(m_state / "phonesim.log");
+}
 
 bool EngineE2E::WaitForLog(const std::function<bool(const SPhoneLog&)>& done, int ms, SPhoneLog* last) const {
   const auto end = Clock::now() + std::chrono::milliseconds(ms);
@@ -527,7 +543,8 @@ bool EngineE2E::WaitForLogText(const std::string& text, int ms) const {
   }
 }
 
-void EngineE2E::Connect(const std::vector<std::string>& phoneOptions, const std::vector<std::string>& engineOptions) {
+void EngineE2E::Connect(const std::vector<std::string>& phoneOptions,
+                        const std::vector<std::string>& engineOptions) {
   ASSERT_NO_FATAL_FAILURE(StartPhone(phoneOptions));
   ASSERT_NO_FATAL_FAILURE(StartEngine(engineOptions));
   ASSERT_TRUE(ReadUntil("msg CORVAN_WM_CONNECT_STEP 0 100", 20000)) << "no progress 100";

@@ -55,10 +55,10 @@ struct SAppRx {
   int channel = -1;
   uint32_t type = 0;
   uint32_t length = 0;
-  std::string fields;   // the decoded fields as text, empty when the package has none
-  std::vector<uint8_t> payload;   // the exact payload bytes (the log cuts them after 1024)
+  std::string fields;            // the decoded fields as text, empty when the package has none
+  std::vector<uint8_t> payload;  // the exact payload bytes (the log cuts them after 1024)
   bool truncated = false;
-  bool hasBytes = false;          // the payload line was found
+  bool hasBytes = false;  // the payload line was found
 };
 
 // One package the phone's app sent besides pictures and heartbeats ("app tx chC TYPE len N ...").
@@ -87,12 +87,12 @@ struct SShell {
 struct SPacket {
   int64_t us = 0;
   bool fromHost = false;
-  std::string command;   // "CNXN", "OPEN", "OKAY", "WRTE", "CLSE", "AUTH", ...
+  std::string command;  // "CNXN", "OPEN", "OKAY", "WRTE", "CLSE", "AUTH", ...
   uint32_t arg0 = 0;
   uint32_t arg1 = 0;
   uint32_t length = 0;
-  std::vector<uint8_t> payload;   // the logged start
-  bool truncated = false;         // the payload was longer than what was logged
+  std::vector<uint8_t> payload;  // the logged start
+  bool truncated = false;        // the payload was longer than what was logged
 };
 
 struct SStreamOpen {
@@ -104,7 +104,7 @@ struct SStreamOpen {
 
 struct SEvent {
   int64_t us = 0;
-  std::string text;   // after "EVENT "
+  std::string text;  // after "EVENT "
 };
 
 // phonesim.log parsed; every list in log order.
@@ -117,7 +117,7 @@ struct SPhoneLog {
   std::vector<SStreamOpen> opens;
   std::vector<SEvent> events;
   std::vector<std::string> violations;
-  std::vector<std::string> lines;   // every line as written
+  std::vector<std::string> lines;  // every line as written
 
   // The packages received with this type (on any channel when channel < 0).
   std::vector<SAppRx> Rx(uint32_t type, int channel = -1) const;
@@ -136,10 +136,10 @@ constexpr uint32_t kVideoHeartbeat = 0x00020002;
 
 // One package the phone wrote on the newest video stream.
 struct SVideoPackage {
-  int64_t us = 0;        // its first WRTE
+  int64_t us = 0;  // its first WRTE
   uint32_t type = 0;
   uint32_t length = 0;
-  bool inRing = false;   // the host answered its last WRTE
+  bool inRing = false;  // the host answered its last WRTE
 };
 
 // The packages on the newest video stream, in order. The host answers a WRTE with OKAY only after

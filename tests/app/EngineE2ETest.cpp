@@ -23,7 +23,8 @@ TEST_F(EngineE2E, ConnectsShowsPicturesTakesTouchesAndQuitsInOrder) {
   // Once pictures run the phone reports itself in the foreground (0x0001001B) and the first
   // shown picture is announced, in either order.
   ASSERT_TRUE(Seen("msg MESSAGE_CMD_REV 0 65563") || ReadUntil("msg MESSAGE_CMD_REV 0 65563", 15000));
-  ASSERT_TRUE(Seen("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0") || ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", 15000));
+  ASSERT_TRUE(Seen("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0") ||
+              ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", 15000));
 
   std::vector<std::string> steps;
   for (const std::string& l : m_lines) {
@@ -44,9 +45,9 @@ TEST_F(EngineE2E, ConnectsShowsPicturesTakesTouchesAndQuitsInOrder) {
   // What the phone received on the command channel, in order.
   std::string text = ReadText(log);
   std::vector<size_t> at;
-  for (const char* type : {"app rx ch0 0x00018001", "app rx ch0 0x00018003", "app rx ch0 0x00018027",
-                           "app rx ch0 0x00018056", "app rx ch0 0x00018007 len 8 width: 800 height: 480 frameRate: 10",
-                           "app rx ch0 0x00018009"}) {
+  for (const char* type :
+       {"app rx ch0 0x00018001", "app rx ch0 0x00018003", "app rx ch0 0x00018027", "app rx ch0 0x00018056",
+        "app rx ch0 0x00018007 len 8 width: 800 height: 480 frameRate: 10", "app rx ch0 0x00018009"}) {
     at.push_back(text.find(type));
     EXPECT_NE(at.back(), std::string::npos) << type;
   }
@@ -60,7 +61,7 @@ TEST_F(EngineE2E, ConnectsShowsPicturesTakesTouchesAndQuitsInOrder) {
 }
 
 TEST_F(EngineE2E, SigtermIsAnOrderlyQuitEvenWithoutAPhone) {
-  m_port = 1;   // nothing listens there: the engine waits for USB
+  m_port = 1;  // nothing listens there: the engine waits for USB
   ASSERT_NO_FATAL_FAILURE(StartEngine());
   // The window answers once the program runs its message loop, with the signals taken by a
   // thread of their own.

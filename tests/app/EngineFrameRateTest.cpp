@@ -77,7 +77,8 @@ void WriteLargePicture(const fs::path& file) {
   unsigned char* jpeg = nullptr;
   unsigned long size = 0;
   ASSERT_EQ(tjCompress2(t, rgb.data(), w, 0, h, TJPF_RGB, &jpeg, &size, TJSAMP_420, 5, 0), 0);
-  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(jpeg), static_cast<std::streamsize>(size));
+  std::ofstream(file, std::ios::binary)
+      .write(reinterpret_cast<const char*>(jpeg), static_cast<std::streamsize>(size));
   tjFree(jpeg);
   tjDestroy(t);
   // Held by the receiver (at most 614400 bytes), and more than 256 KiB for two.
@@ -96,7 +97,9 @@ struct SBacklog {
   bool asksForThree;
 };
 
-void PrintTo(const SBacklog& s, std::ostream* os) { *os << s.name; }
+void PrintTo(const SBacklog& s, std::ostream* os) {
+  *os << s.name;
+}
 
 class EngineBacklog : public EngineFrameRate, public ::testing::WithParamInterface<SBacklog> {
  protected:
@@ -165,9 +168,10 @@ TEST_P(EngineBacklog, DropsTheBacklogAndAsksForThreeOnlyWhileThePhoneIsNotAtThre
 
 INSTANTIATE_TEST_SUITE_P(
     Backlog, EngineBacklog,
-    ::testing::Values(SBacklog{"PhoneAtItsOwnRate", {"foreground@rate"}, true},
-                      // 300 KiB and more waiting with the phone's rate at 3: dropped, not asked.
-                      SBacklog{"PhoneReportedThree", {"frame-rate-report=3@foreground", "foreground@foreground"}, false}),
+    ::testing::Values(
+        SBacklog{"PhoneAtItsOwnRate", {"foreground@rate"}, true},
+        // 300 KiB and more waiting with the phone's rate at 3: dropped, not asked.
+        SBacklog{"PhoneReportedThree", {"frame-rate-report=3@foreground", "foreground@foreground"}, false}),
     [](const ::testing::TestParamInfo<SBacklog>& i) { return std::string(i.param.name); });
 
 // ---- a wait for video data of more than 210 ms ----
@@ -175,13 +179,15 @@ INSTANTIATE_TEST_SUITE_P(
 struct SGap {
   const char* name;
   std::vector<std::string> phoneOptions;
-  bool reports;              // the phone reports a rate, then a foreground report (see SBacklog)
-  bool touchStalls;          // a touch of the test's starts the phone's stall
-  const char* done;          // the phone's event that begins the gap; it ends with the next picture
+  bool reports;      // the phone reports a rate, then a foreground report (see SBacklog)
+  bool touchStalls;  // a touch of the test's starts the phone's stall
+  const char* done;  // the phone's event that begins the gap; it ends with the next picture
   bool asksForTen;
 };
 
-void PrintTo(const SGap& s, std::ostream* os) { *os << s.name; }
+void PrintTo(const SGap& s, std::ostream* os) {
+  *os << s.name;
+}
 
 class EngineVideoGap : public EngineFrameRate, public ::testing::WithParamInterface<SGap> {};
 
@@ -243,13 +249,19 @@ INSTANTIATE_TEST_SUITE_P(
         // Pictures and heartbeats stop for 1.5 s; the phone never reported a rate.
         SGap{"StallWithoutReport", {"--app-fault", kStallOnTouch}, false, true, "app video stalled", true},
         SGap{"StallAfterReportOfFive",
-             {"--app-fault", "frame-rate-report=5@foreground", "--app-fault", "foreground@foreground", "--app-fault",
-              kStallOnTouch},
-             true, true, "app video stalled", true},
+             {"--app-fault", "frame-rate-report=5@foreground", "--app-fault", "foreground@foreground",
+              "--app-fault", kStallOnTouch},
+             true,
+             true,
+             "app video stalled",
+             true},
         SGap{"StallAfterReportOfTen",
-             {"--app-fault", "frame-rate-report=10@foreground", "--app-fault", "foreground@foreground", "--app-fault",
-              kStallOnTouch},
-             true, true, "app video stalled", false},
+             {"--app-fault", "frame-rate-report=10@foreground", "--app-fault", "foreground@foreground",
+              "--app-fault", kStallOnTouch},
+             true,
+             true,
+             "app video stalled",
+             false},
         // One picture a second: heartbeats fill every gap, so no wait is long.
         SGap{"HeartbeatsBetweenSlowPictures", {"--fps", "1"}, false, false, "app picture 3 ", false}),
     [](const ::testing::TestParamInfo<SGap>& i) { return std::string(i.param.name); });
@@ -264,7 +276,9 @@ struct SMissing {
   const char* otherLogLine;  // the line that must not be there
 };
 
-void PrintTo(const SMissing& s, std::ostream* os) { *os << s.name; }
+void PrintTo(const SMissing& s, std::ostream* os) {
+  *os << s.name;
+}
 
 class EngineMissingAnswer : public EngineFrameRate, public ::testing::WithParamInterface<SMissing> {};
 
@@ -298,15 +312,16 @@ TEST_P(EngineMissingAnswer, IsLoggedAndTheConnectionGoesOnTo100) {
   // The channels stayed up: pictures are still shown and none of the six streams was closed.
   EXPECT_TRUE(Seen(kShown));
   for (const std::string& l : log.lines) {
-    EXPECT_FALSE(l.find("STREAM-CLOSE") != std::string::npos && l.find("service=\"tcp:") != std::string::npos) << l;
+    EXPECT_FALSE(l.find("STREAM-CLOSE") != std::string::npos && l.find("service=\"tcp:") != std::string::npos)
+        << l;
   }
   EXPECT_EQ(Quit(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, EngineMissingAnswer,
-    ::testing::Values(SMissing{"NoVersionAnswer", "ignore=version", 0x00010002, "!!!!!!! Get Version Error 0X3 \n",
-                               "!!!!!!! Get EncoderInit Error"},
+    ::testing::Values(SMissing{"NoVersionAnswer", "ignore=version", 0x00010002,
+                               "!!!!!!! Get Version Error 0X3 \n", "!!!!!!! Get EncoderInit Error"},
                       SMissing{"NoEncoderAnswer", "ignore=settings", 0x00010008,
                                "!!!!!!! Get EncoderInit Error 0X3 \n", "!!!!!!! Get Version Error"}),
     [](const ::testing::TestParamInfo<SMissing>& i) { return std::string(i.param.name); });
@@ -317,12 +332,14 @@ struct SHelper {
   const char* name;
   const char* sdk;
   const char* release;
-  bool inFolder;             // the helpers in "vtsc/" (else beside the program, with "vtsc16")
-  std::vector<std::string> files;   // helper names made, each holding its own name
-  const char* pushed;        // the helper that must reach the phone, or null when none may
+  bool inFolder;                   // the helpers in "vtsc/" (else beside the program, with "vtsc16")
+  std::vector<std::string> files;  // helper names made, each holding its own name
+  const char* pushed;              // the helper that must reach the phone, or null when none may
 };
 
-void PrintTo(const SHelper& s, std::ostream* os) { *os << s.name; }
+void PrintTo(const SHelper& s, std::ostream* os) {
+  *os << s.name;
+}
 
 class EngineFirstHelper : public EngineFrameRate, public ::testing::WithParamInterface<SHelper> {};
 
@@ -358,7 +375,7 @@ TEST_P(EngineFirstHelper, PushesTheHelperOfThePhonesLevel) {
   EXPECT_EQ(Quit(), 0);
 }
 
-const std::vector<std::string> kAllHelpers = {"vtsc14", "vtsc15", "vtsc16", "vtsc17", "vtsc18", "vtsc19",
+const std::vector<std::string> kAllHelpers = {"vtsc14",    "vtsc15", "vtsc16", "vtsc17", "vtsc18", "vtsc19",
                                               "vtsc19_01", "vtsc20", "vtsc21", "vtsc22", "vtsc23"};
 
 INSTANTIATE_TEST_SUITE_P(

@@ -24,14 +24,16 @@ const char kConnected[] = "msg CORVAN_WM_CONNECT_STEP 0 100";
 struct SShape {
   const char* name;
   std::vector<std::string> phoneOptions;
-  std::vector<std::string> removeFiles;   // helper stand-ins taken out of --dir
-  std::vector<std::string> addFiles;      // relative paths made in --dir (directories on the way)
-  const char* report;                     // a CORVAN_WM_MSG line expected, or null for none
+  std::vector<std::string> removeFiles;  // helper stand-ins taken out of --dir
+  std::vector<std::string> addFiles;     // relative paths made in --dir (directories on the way)
+  const char* report;                    // a CORVAN_WM_MSG line expected, or null for none
   bool reachesConnected;
-  const char* lastStep;                   // the last progress line when it stops short
+  const char* lastStep;  // the last progress line when it stops short
 };
 
-void PrintTo(const SShape& s, std::ostream* os) { *os << s.name; }
+void PrintTo(const SShape& s, std::ostream* os) {
+  *os << s.name;
+}
 
 class EngineShape : public EngineE2E, public ::testing::WithParamInterface<SShape> {
  protected:
@@ -77,9 +79,20 @@ TEST_P(EngineShape, ReportsAndProgressAsTheShapeRequires) {
 INSTANTIATE_TEST_SUITE_P(
     Shapes, EngineShape,
     ::testing::Values(
-        SShape{"AppNotInstalled", {"--app-missing", "com.velto.corvane"}, {}, {}, "msg CORVAN_WM_MSG 0 2", false,
+        SShape{"AppNotInstalled",
+               {"--app-missing", "com.velto.corvane"},
+               {},
+               {},
+               "msg CORVAN_WM_MSG 0 2",
+               false,
                "msg CORVAN_WM_CONNECT_STEP 0 20"},
-        SShape{"FirstHelperMissing", {}, {"vtsc16"}, {}, "msg CORVAN_WM_MSG 0 1", false, "msg CORVAN_WM_CONNECT_STEP 0 40"},
+        SShape{"FirstHelperMissing",
+               {},
+               {"vtsc16"},
+               {},
+               "msg CORVAN_WM_MSG 0 1",
+               false,
+               "msg CORVAN_WM_CONNECT_STEP 0 40"},
         SShape{"FirstHelperInItsDirectory", {}, {"vtsc16"}, {"vtsc/vtsc16"}, nullptr, true, nullptr},
         SShape{"SecondHelperMissing", {}, {"vtim.jar"}, {}, "msg CORVAN_WM_MSG 0 1", true, nullptr},
         SShape{"SecondHelperInItsDirectory", {}, {"vtim.jar"}, {"vtim/vtim.jar"}, nullptr, true, nullptr}),
@@ -92,7 +105,7 @@ TEST_F(EngineE2E, NoVersionAndNoEncoderAnswerStillReach100) {
   ASSERT_NO_FATAL_FAILURE(StartEngine());
   ASSERT_TRUE(ReadUntil(kConnected, 20000));
   ReadFor(500);
-  EXPECT_FALSE(Seen("msg MESSAGE_CMD_REV 0 65544"));   // no encoder report
+  EXPECT_FALSE(Seen("msg MESSAGE_CMD_REV 0 65544"));  // no encoder report
   EXPECT_FALSE(Seen("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0"));
   EXPECT_TRUE(Log().Rx(0x00018001).empty());
   EXPECT_EQ(Quit(), 0);
@@ -127,7 +140,8 @@ TEST_F(EngineSimE2E, AppDeathClosesTheChannelsOnceAndARePlugReconnectsWithNewIds
   size_t opened = 0, closed = 0;
   for (const std::string& l : log.lines) {
     if (l.find("STREAM-OPEN") != std::string::npos && l.find("service=\"tcp:") != std::string::npos) ++opened;
-    if (l.find("STREAM-CLOSE") != std::string::npos && l.find("service=\"tcp:") != std::string::npos) ++closed;
+    if (l.find("STREAM-CLOSE") != std::string::npos && l.find("service=\"tcp:") != std::string::npos)
+      ++closed;
   }
   EXPECT_EQ(opened, 6u);
   EXPECT_EQ(closed, 6u);
@@ -158,14 +172,16 @@ struct SQuit {
   EState state;
 };
 
-void PrintTo(const SQuit& s, std::ostream* os) { *os << s.name; }
+void PrintTo(const SQuit& s, std::ostream* os) {
+  *os << s.name;
+}
 
 class EngineQuit : public EngineE2E, public ::testing::WithParamInterface<SQuit> {};
 
 TEST_P(EngineQuit, QuitEndsWithinThreeSeconds) {
   switch (GetParam().state) {
     case EState::NoPhone:
-      m_port = 1;   // nothing listens there
+      m_port = 1;  // nothing listens there
       ASSERT_NO_FATAL_FAILURE(StartEngine());
       ASSERT_TRUE(Ping());
       break;
@@ -179,8 +195,7 @@ TEST_P(EngineQuit, QuitEndsWithinThreeSeconds) {
       ASSERT_NO_FATAL_FAILURE(Connect());
       break;
     case EState::Unplugged:
-      ASSERT_NO_FATAL_FAILURE(
-          Connect({"--app-fault", "unplug@picture:5", "--fault", "replug-delay=60000"}));
+      ASSERT_NO_FATAL_FAILURE(Connect({"--app-fault", "unplug@picture:5", "--fault", "replug-delay=60000"}));
       ASSERT_TRUE(ReadUntil("msg WMMSG_CORVANE_USB_OUT 0 0", 10000));
       break;
     case EState::AppDead:
@@ -194,9 +209,11 @@ TEST_P(EngineQuit, QuitEndsWithinThreeSeconds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(States, EngineQuit,
-                         ::testing::Values(SQuit{"NoPhone", EState::NoPhone}, SQuit{"Connecting", EState::Connecting},
+                         ::testing::Values(SQuit{"NoPhone", EState::NoPhone},
+                                           SQuit{"Connecting", EState::Connecting},
                                            SQuit{"Connected", EState::Connected},
-                                           SQuit{"Unplugged", EState::Unplugged}, SQuit{"AppDead", EState::AppDead}),
+                                           SQuit{"Unplugged", EState::Unplugged},
+                                           SQuit{"AppDead", EState::AppDead}),
                          [](const ::testing::TestParamInfo<SQuit>& i) { return std::string(i.param.name); });
 
 }  // namespace

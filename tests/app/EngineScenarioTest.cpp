@@ -20,9 +20,9 @@ namespace {
 
 using e2e::CmdHeader;
 using e2e::EngineE2E;
-using e2e::WroteOnce;
 using e2e::SAppRx;
 using e2e::SPhoneLog;
+using e2e::WroteOnce;
 using Bytes = std::vector<uint8_t>;
 
 // ---- the wire format, by hand ----
@@ -96,8 +96,10 @@ bool ReadBmp(const fs::path& path, int* width, int* height, Bytes* bits) {
   std::string text = e2e::ReadText(path);
   if (text.size() < 54 || text[0] != 'B' || text[1] != 'M') return false;
   auto u32 = [&](size_t at) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(text[at])) | static_cast<uint32_t>(static_cast<uint8_t>(text[at + 1])) << 8 |
-           static_cast<uint32_t>(static_cast<uint8_t>(text[at + 2])) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(text[at + 3])) << 24;
+    return static_cast<uint32_t>(static_cast<uint8_t>(text[at])) |
+           static_cast<uint32_t>(static_cast<uint8_t>(text[at + 1])) << 8 |
+           static_cast<uint32_t>(static_cast<uint8_t>(text[at + 2])) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(text[at + 3])) << 24;
   };
   uint32_t offset = u32(10);
   *width = static_cast<int>(u32(18));
@@ -116,8 +118,8 @@ bool Decode(const Bytes& jpeg, int width, int height, Bytes* bits) {
   if (!h) return false;
   bits->assign(static_cast<size_t>(width) * height * 4, 0);
   int flags = TJFLAG_BOTTOMUP | TJFLAG_FASTUPSAMPLE | TJFLAG_NOREALLOC | TJFLAG_FASTDCT | TJFLAG_ACCURATEDCT;
-  int r = tjDecompress2(h, jpeg.data(), static_cast<unsigned long>(jpeg.size()), bits->data(), width, 0, height,
-                        TJPF_BGRX, flags);
+  int r = tjDecompress2(h, jpeg.data(), static_cast<unsigned long>(jpeg.size()), bits->data(), width, 0,
+                        height, TJPF_BGRX, flags);
   tjDestroy(h);
   return r == 0;
 }
@@ -207,8 +209,8 @@ TEST_F(EngineScenario, HappyPathSendsTheExactConnectSequence) {
   const SAppRx* start = First(log, 0x00018009);
   const SAppRx* connect = First(log, 0x00018060);
   ASSERT_TRUE(version && info && stats && cmd56 && settings && start && connect);
-  EXPECT_TRUE(version->us < info->us && info->us < stats->us && stats->us < cmd56->us && cmd56->us < settings->us &&
-              settings->us < start->us);
+  EXPECT_TRUE(version->us < info->us && info->us < stats->us && stats->us < cmd56->us &&
+              cmd56->us < settings->us && settings->us < start->us);
 
   // Protocol version 1.0.
   EXPECT_EQ(HexText(version->payload), "08011000");
@@ -320,9 +322,9 @@ TEST_F(EngineScenario, FeatureQueryIsAnsweredWithTheSevenRecords) {
   ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return First(l, 0x00018052) != nullptr; }, 5000, &log));
   Bytes list;
   Int(&list, 1, 7);
-  const std::pair<const char*, int> records[] = {{"VOICE_MIC", 1},  {"VOICE_WAKEUP", 0},          {"BLUETOOTH_AUTO_PAIR", 0},
-                                                 {"BLUETOOTH_INTERNAL_UI", 0}, {"FOCUS_UI", 0}, {"MEDIA_SAMPLE_RATE", 0},
-                                                 {"AUDIO_TRANSMISSION_MODE", 1}};
+  const std::pair<const char*, int> records[] = {
+      {"VOICE_MIC", 1}, {"VOICE_WAKEUP", 0},      {"BLUETOOTH_AUTO_PAIR", 0},    {"BLUETOOTH_INTERNAL_UI", 0},
+      {"FOCUS_UI", 0},  {"MEDIA_SAMPLE_RATE", 0}, {"AUDIO_TRANSMISSION_MODE", 1}};
   for (const auto& r : records) {
     Bytes one;
     Str(&one, 1, r.first);
@@ -343,10 +345,12 @@ TEST_F(EngineScenario, TouchesAndHardKeysAreExactBytesAndTouchesOnlyInTheForegro
   ASSERT_TRUE(m_engine.Write("touch down 400 240\ntouch move 799 479\ntouch up 799 479\n"));
   ASSERT_TRUE(m_engine.Write("msg NMSG_CORVANE_HW_KEY 4 0\n"));
   SPhoneLog log;
-  ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return l.Rx(0x00068001).size() == 3 && !l.Rx(0x00068008).empty(); },
-                         5000, &log));
+  ASSERT_TRUE(
+      WaitForLog([](const SPhoneLog& l) { return l.Rx(0x00068001).size() == 3 && !l.Rx(0x00068008).empty(); },
+                 5000, &log));
   // One write each: the header and the payload together.
-  const Bytes down = {0x00, 0x08, 0x00, 0x00, 0x00, 0x06, 0x80, 0x01, 0x08, 0x00, 0x10, 0x80, 0x05, 0x18, 0xE8, 0x02};
+  const Bytes down = {0x00, 0x08, 0x00, 0x00, 0x00, 0x06, 0x80, 0x01,
+                      0x08, 0x00, 0x10, 0x80, 0x05, 0x18, 0xE8, 0x02};
   Bytes move = CmdHeader(0x00068001, 8), up = CmdHeader(0x00068001, 8);
   Bytes mv, u;
   Int(&mv, 1, 2);

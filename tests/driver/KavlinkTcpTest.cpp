@@ -14,13 +14,15 @@
 
 namespace {
 
-const uint32_t kCnxn = 0x4E584E43;   // "CNXN"
+const uint32_t kCnxn = 0x4E584E43;  // "CNXN"
 
 void Put32(std::vector<BYTE>& out, uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<BYTE>(v >> (8 * i)));
 }
 
-uint32_t Get32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
+uint32_t Get32(const BYTE* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
 
 // CNXN, version 0x01000000, max payload 4096, system identity "host::".
 std::vector<BYTE> HostConnect() {

@@ -120,18 +120,25 @@ struct TransferCase {
   const char* name;
   USHORT packet;
   DWORD count;
-  DWORD moved;                  // bytes the call moves
-  std::vector<DWORD> lengths;   // the transfers it issues, in order
+  DWORD moved;                 // bytes the call moves
+  std::vector<DWORD> lengths;  // the transfers it issues, in order
 };
 
-std::vector<DWORD> Repeat(DWORD length, int times) { return std::vector<DWORD>(times, length); }
+std::vector<DWORD> Repeat(DWORD length, int times) {
+  return std::vector<DWORD>(times, length);
+}
 
 const TransferCase kReads[] = {
     {"header", 512, 24, 24, {24}},
     {"full batch", 512, 4096, 4096, Repeat(512, 8)},
     {"above the limit", 512, 5000, 4096, Repeat(512, 8)},
     {"packet and a short one", 512, 1000, 1000, {512, 488}},
-    {"two batches of small packets", 64, 1000, 1000, [] { auto v = Repeat(64, 15); v.push_back(40); return v; }()},
+    {"two batches of small packets", 64, 1000, 1000,
+     [] {
+       auto v = Repeat(64, 15);
+       v.push_back(40);
+       return v;
+     }()},
     {"packets above 512", 1024, 4096, 4096, Repeat(1024, 4)},
 };
 
@@ -252,7 +259,7 @@ TEST_F(KavlinkTest, CloseDuringBlockedReadReturns) {
 struct RefusedCase {
   const char* name;
   CUsbDevice::DeviceSpec desc;
-  bool phoneAttached;   // a phone is already there
+  bool phoneAttached;  // a phone is already there
 };
 
 CUsbDevice::DeviceSpec MassStorage() {
@@ -300,7 +307,8 @@ TEST_F(KavlinkTest, DeviceIsRefusedAndPresentWordStays) {
       DWORD word = 0xAAAAAAAAu;
       ioctl(1, kGetDeviceIn, nullptr, 0, reinterpret_cast<PBYTE>(&word), 4, nullptr);
       EXPECT_EQ(word, 0u);
-      EXPECT_EQ(CreateFileW(u"ADB1:", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+      EXPECT_EQ(CreateFileW(u"ADB1:", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+                INVALID_HANDLE_VALUE);
     }
     TearDown();
     SetUp();
@@ -374,9 +382,10 @@ TEST_F(KavlinkTest, InstallRegistersTheClientForTheAdbInterface) {
   ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\USB\\ClientDrivers\\Kavlink", 0, KEY_READ, &key),
             ERROR_SUCCESS);
   RegCloseKey(key);
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\USB\\LoadClients\\Default\\Default\\255_66_1\\Kavlink", 0,
-                          KEY_READ, &key),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\USB\\LoadClients\\Default\\Default\\255_66_1\\Kavlink", 0,
+                    KEY_READ, &key),
+      ERROR_SUCCESS);
   WCHAR dll[32] = {};
   DWORD cb = sizeof(dll), type = 0;
   EXPECT_EQ(RegQueryValueExW(key, u"DLL", nullptr, &type, reinterpret_cast<LPBYTE>(dll), &cb), ERROR_SUCCESS);
@@ -388,7 +397,7 @@ TEST_F(KavlinkTest, InstallRegistersTheClientForTheAdbInterface) {
 TEST_F(KavlinkTest, DeviceManagerAndHostShareOneLibrary) {
   wce::CDriverLibrary a, b;
   ASSERT_TRUE(a.Load(kavlinktest::kDriverCePath));
-  ASSERT_TRUE(b.Load(u"kavlink.dll"));   // a bare name is looked for in \Windows
+  ASSERT_TRUE(b.Load(u"kavlink.dll"));  // a bare name is looked for in \Windows
   EXPECT_EQ(a.NativeHandle(), b.NativeHandle());
 }
 

@@ -37,7 +37,8 @@ inline bool SetString(const char16_t* keyPath, const char16_t* name, const char1
       ERROR_SUCCESS)
     return false;
   const DWORD cb = static_cast<DWORD>((std::char_traits<char16_t>::length(text) + 1) * 2);
-  const bool ok = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), cb) == ERROR_SUCCESS;
+  const bool ok =
+      RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), cb) == ERROR_SUCCESS;
   RegCloseKey(key);
   return ok;
 }

@@ -39,7 +39,7 @@ TEST_F(CorvaneAudioTest, MediaKeepsItsFormatAndDropsEverythingElseWhole) {
 TEST_F(CorvaneAudioTest, MediaFindsItsFramingAgainAfterABadHeader) {
   struct Case {
     const char* name;
-    size_t junk;   // bytes of garbage before the good packages
+    size_t junk;  // bytes of garbage before the good packages
   } cases[] = {{"straight after", 0}, {"header across two windows", 250}, {"far on", 700}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -47,7 +47,7 @@ TEST_F(CorvaneAudioTest, MediaFindsItsFramingAgainAfterABadHeader) {
     CorvaneMedia* media = CorvaneMedia::GetInstance();
     fakeadb::Reset();
     fakeadb::SetAllConnected(true);
-    fakeadb::Feed(2, StreamFrame(0x00990001, {}));   // the bad header
+    fakeadb::Feed(2, StreamFrame(0x00990001, {}));  // the bad header
     fakeadb::Feed(2, std::vector<uint8_t>(c.junk, 0xEE));
     fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(150, 1)));
     fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(300, 2)));
@@ -141,7 +141,8 @@ TEST_F(CorvaneAudioTest, VoiceRecognitionOpensTheWaveOutputAndBroadcastsItsState
       EXPECT_EQ(calls[i].function, "waveOutPrepareHeader");
       const WAVEHDR* hdr = reinterpret_cast<const WAVEHDR*>(calls[i].a);
       // Each chunk of 6272 bytes: the header, then its audio data.
-      EXPECT_EQ(reinterpret_cast<const BYTE*>(hdr->lpData), reinterpret_cast<const BYTE*>(hdr) + WavPlay::kHeaderRoom);
+      EXPECT_EQ(reinterpret_cast<const BYTE*>(hdr->lpData),
+                reinterpret_cast<const BYTE*>(hdr) + WavPlay::kHeaderRoom);
       EXPECT_EQ(hdr->dwBufferLength, static_cast<DWORD>(6272 - WavPlay::kHeaderRoom));
     }
     EXPECT_EQ(calls[49].function, "waveOutSetVolume");
@@ -173,7 +174,8 @@ TEST_F(CorvaneAudioTest, ASecondStartKeepsTheOpenDeviceAndAStartAfterAStopReplac
   for (const auto& c : wce::GetWaveOutCalls()) {
     if (c.function == "waveOutOpen") ++openCount;
     if (openCount == 1 && !afterSecondOpen &&
-        (c.function == "waveOutReset" || c.function == "waveOutUnprepareHeader" || c.function == "waveOutClose"))
+        (c.function == "waveOutReset" || c.function == "waveOutUnprepareHeader" ||
+         c.function == "waveOutClose"))
       closing.push_back(c.function);
   }
   EXPECT_EQ(openCount, 2);
@@ -198,7 +200,7 @@ TEST_F(CorvaneAudioTest, AFailedOpenLeavesThePlayerWithoutADevice) {
 TEST_F(CorvaneAudioTest, WrittenChunksComeBackToTheFreeList) {
   WavPlay play(16000, 1, 16, 0x6E656E65);
   ASSERT_EQ(play.AllocChunks(6272, 60), 1);
-  EXPECT_EQ(play.GetChunkCount(), 48);   // capped
+  EXPECT_EQ(play.GetChunkCount(), 48);  // capped
   ASSERT_EQ(play.Open(), 1);
   EXPECT_EQ(play.GetFreeCount(), 48);
   ASSERT_EQ(waveOutWrite(play.GetHandle(), play.GetChunkHeader(0), sizeof(WAVEHDR)), MMSYSERR_NOERROR);

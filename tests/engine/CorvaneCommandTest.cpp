@@ -23,8 +23,7 @@ TEST_F(CorvaneCommandTest, EveryCommandTypePostsItsMessages) {
     BYTE notify;
     std::vector<Posted> posted;
   };
-  const std::vector<uint8_t> modules = Pb()
-                                           .Int(1, 3)
+  const std::vector<uint8_t> modules = Pb().Int(1, 3)
                                            .Sub(2, Pb().Int(1, 3).Int(2, 1))
                                            .Sub(2, Pb().Int(1, 4).Int(2, 2))
                                            .Sub(2, Pb().Int(1, 7).Int(2, 9))
@@ -47,8 +46,12 @@ TEST_F(CorvaneCommandTest, EveryCommandTypePostsItsMessages) {
       {0x00010023, {}, 0, {{NMSG_RECORD, 0, 2}}},
       {0x00010024, {}, 0, {{NMSG_RECORD, 0, 1}}},
       {0x00010026, modules, 0, {}},
-      {0x00010026, modules, 1,
-       {{N_WMMSG_CORVANE_MOULE_STATE, 3, 1}, {N_WMMSG_CORVANE_MOULE_STATE, 4, 2}, {N_WMMSG_CORVANE_MOULE_STATE, 7, 9}}},
+      {0x00010026,
+       modules,
+       1,
+       {{N_WMMSG_CORVANE_MOULE_STATE, 3, 1},
+        {N_WMMSG_CORVANE_MOULE_STATE, 4, 2},
+        {N_WMMSG_CORVANE_MOULE_STATE, 7, 9}}},
       {0x00010051, {}, 0, {}},
       {0x00010099, {1, 2, 3}, 1, {}},
   };
@@ -64,7 +67,7 @@ TEST_F(CorvaneCommandTest, EveryCommandTypePostsItsMessages) {
 }
 
 TEST_F(CorvaneCommandTest, StateEffects) {
-  ASSERT_EQ(g_nVideoWidth, 800);   // the screen's size until the phone reports its own
+  ASSERT_EQ(g_nVideoWidth, 800);  // the screen's size until the phone reports its own
   ASSERT_EQ(g_nVideoHeight, 480);
   fakeadb::Feed(0, CmdFrame(0x00010002, Pb().Int(1, 0).bytes));
   fakeadb::Feed(0, CmdFrame(0x0001000D, Pb().Int(1, 15).bytes));
@@ -73,13 +76,13 @@ TEST_F(CorvaneCommandTest, StateEffects) {
   EXPECT_EQ(CConnectProgress::Instance()->IsVersionAnswered(), 1);
   EXPECT_EQ(CConnectProgress::Instance()->IsEncoderReady(), 0);
   EXPECT_EQ(g_nPhoneFrameRate, 15);
-  EXPECT_EQ(g_nVideoWidth, 800);   // a zero height changes nothing
+  EXPECT_EQ(g_nVideoWidth, 800);  // a zero height changes nothing
 
   // Negative sizes would scale touches and size the decode by a negative number: refused like 0.
   const std::vector<std::vector<uint8_t>> refused = {
       Pb().Int(1, -1280).Int(2, 720).Int(3, 30).bytes,
       Pb().Int(1, 1280).Int(2, -720).Int(3, 30).bytes,
-      {0x08},   // cut off: nothing read
+      {0x08},  // cut off: nothing read
   };
   for (const auto& payload : refused) {
     fakeadb::Feed(0, CmdFrame(0x00010008, payload));
@@ -100,7 +103,7 @@ TEST_F(CorvaneCommandTest, FeatureQueryIsAnsweredWithTheFeatureListEachTime) {
   Pb list;
   list.Int(1, 7);
   const std::pair<const char*, int> features[] = {
-      {"VOICE_MIC", 1}, {"VOICE_WAKEUP", 0}, {"BLUETOOTH_AUTO_PAIR", 0}, {"BLUETOOTH_INTERNAL_UI", 0},
+      {"VOICE_MIC", 1}, {"VOICE_WAKEUP", 0},      {"BLUETOOTH_AUTO_PAIR", 0},    {"BLUETOOTH_INTERNAL_UI", 0},
       {"FOCUS_UI", 0},  {"MEDIA_SAMPLE_RATE", 0}, {"AUDIO_TRANSMISSION_MODE", 1}};
   for (const auto& f : features) list.Sub(2, Pb().Str(1, f.first).Int(2, f.second));
   std::vector<uint8_t> reply = CmdFrame(0x00018052, list.bytes);
@@ -119,9 +122,9 @@ TEST_F(CorvaneCommandTest, ReadStepWaitsForWholePackagesAndGrowsExactly) {
   std::vector<uint8_t> big(3000, 0x55);
   std::vector<uint8_t> frame = CmdFrame(0x00010099, big);
   fakeadb::Feed(0, std::vector<uint8_t>(frame.begin(), frame.begin() + 5));
-  EXPECT_EQ(cmd->receivePackageData(), 0);   // no whole header yet
+  EXPECT_EQ(cmd->receivePackageData(), 0);  // no whole header yet
   fakeadb::Feed(0, std::vector<uint8_t>(frame.begin() + 5, frame.begin() + 100));
-  EXPECT_EQ(cmd->receivePackageData(), 0);   // header taken, payload pending
+  EXPECT_EQ(cmd->receivePackageData(), 0);  // header taken, payload pending
   EXPECT_EQ(cmd->GetMaxRevLen(), 3000u);
   fakeadb::Feed(0, std::vector<uint8_t>(frame.begin() + 100, frame.end()));
   EXPECT_EQ(cmd->receivePackageData(), 1);
@@ -156,8 +159,8 @@ TEST_F(CorvaneCommandTest, PackagesThatCannotBeHeldAreSkippedAndFramingHolds) {
     ClearBroadcasts();
     // A foreground report whose bytes must not be acted on, then a background report.
     std::vector<uint8_t> body(c.length, 0x08);
-    std::vector<uint8_t> frame = {static_cast<uint8_t>(c.length >> 8), static_cast<uint8_t>(c.length), 0, 0,
-                                  0x00, 0x01, 0x00, 0x1B};
+    std::vector<uint8_t> frame = {
+        static_cast<uint8_t>(c.length >> 8), static_cast<uint8_t>(c.length), 0, 0, 0x00, 0x01, 0x00, 0x1B};
     fakeadb::Feed(0, frame);
     fakeadb::Feed(0, std::vector<uint8_t>(body.begin(), body.begin() + 1000));
     EXPECT_EQ(cmd->receivePackageData(), 0);
@@ -165,7 +168,7 @@ TEST_F(CorvaneCommandTest, PackagesThatCannotBeHeldAreSkippedAndFramingHolds) {
     fakeadb::Feed(0, CmdFrame(0x0001001C, {}));
     EXPECT_EQ(cmd->receivePackageData(), 1);
     EXPECT_THAT(Broadcasts(), ElementsAre(Posted{MESSAGE_CMD_REV, 0, 0x1001C}));
-    EXPECT_EQ(cmd->GetMaxRevLen(), 2048u);   // the old buffer stays
+    EXPECT_EQ(cmd->GetMaxRevLen(), 2048u);  // the old buffer stays
     EXPECT_TRUE(Logged(c.log));
     CPackageBuffer::SetFailGrowth(false);
   }

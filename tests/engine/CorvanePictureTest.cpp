@@ -34,7 +34,9 @@ Rgb PixelAt(const DibBmp& s, int x, int y) {
   return Rgb{p[2], p[1], p[0]};
 }
 
-bool IsColour(Rgb got, Rgb want) { return Near(got.r, want.r) && Near(got.g, want.g) && Near(got.b, want.b); }
+bool IsColour(Rgb got, Rgb want) {
+  return Near(got.r, want.r) && Near(got.g, want.g) && Near(got.b, want.b);
+}
 
 class CorvanePictureTest : public EngineTest {
  protected:
@@ -95,7 +97,7 @@ TEST_F(CorvanePictureTest, TheFirstPictureAfterAResetIsReadButNotShown) {
 TEST_F(CorvanePictureTest, OneStepReadsEveryWaitingPackageAndShowsOnlyTheNewest) {
   pic->SetDrawCallback(DrawCallback);
   fakeadb::Feed(1, Picture(red));
-  ASSERT_EQ(pic->receivePackageData(), 1);   // the skipped first one
+  ASSERT_EQ(pic->receivePackageData(), 1);  // the skipped first one
   fakeadb::Feed(1, Picture(red));
   fakeadb::Feed(1, Picture(green));
   fakeadb::Feed(1, StreamFrame(0x00020002, {}));
@@ -156,10 +158,10 @@ TEST_F(CorvanePictureTest, ABacklogIsDroppedAndTheRateLowered) {
     g_nPhoneFrameRate = c.phoneRate;
     ClearBroadcasts();
     pic->Reset();
-    std::vector<uint8_t> block(29988, 0x11);   // 30000 bytes a package with its header
+    std::vector<uint8_t> block(29988, 0x11);  // 30000 bytes a package with its header
     for (int i = 0; i < 10; ++i) fakeadb::Feed(1, StreamFrame(0x00020001, block));
     std::vector<uint8_t> last = Picture(green);
-    fakeadb::Feed(1, std::vector<uint8_t>(last.begin(), last.begin() + 20));   // the next, half arrived
+    fakeadb::Feed(1, std::vector<uint8_t>(last.begin(), last.begin() + 20));  // the next, half arrived
     ASSERT_GT(fakeadb::Buffered(1), 0x40000u);
     EXPECT_EQ(pic->receivePackageData(), 1);
     EXPECT_EQ(Broadcasts(), c.posted);
@@ -191,7 +193,7 @@ TEST_F(CorvanePictureTest, BufferGrowsToAPackageAndSkipsWhatItCannotHold) {
     CPackageBuffer::SetFailGrowth(c.failGrowth);
     pic->Reset();
     fakeadb::Feed(1, Picture(red));
-    ASSERT_EQ(pic->receivePackageData(), 1);   // skipped first picture
+    ASSERT_EQ(pic->receivePackageData(), 1);  // skipped first picture
     fakeadb::Feed(1, Picture(green));
     std::vector<uint8_t> big = StreamFrame(0x00020001, std::vector<uint8_t>(c.length, 0x22));
     fakeadb::Feed(1, std::vector<uint8_t>(big.begin(), big.begin() + 1000));
@@ -233,7 +235,7 @@ TEST_F(CorvanePictureTest, DirectPaintCountSeenByTheDrawCallback) {
 struct DecodeCase {
   const char* name;
   int mode;
-  int jpegW, jpegH;        // the picture the phone sends
+  int jpegW, jpegH;  // the picture the phone sends
   int announcedW, announcedH;
   int decodedW, decodedH;  // what lands in the 800 x 480 surface
 };
@@ -276,10 +278,9 @@ TEST_F(CorvanePictureTest, DecodesIntoTheSurfaceWithinItsSize) {
 
 TEST_F(CorvanePictureTest, RefusedDecodes) {
   std::vector<uint8_t> jpeg = MakeJpeg(64, 64);
-  const struct {
-    int w, h;
-  } sizes[] = {{0, 480}, {800, 0}, {-800, 480}};
-  for (auto s : sizes) EXPECT_EQ(DecodeJpgToSurface(jpeg.data(), static_cast<DWORD>(jpeg.size()), s.w, s.h), nullptr);
+  const struct { int w, h; } sizes[] = {{0, 480}, {800, 0}, {-800, 480}};
+  for (auto s : sizes)
+    EXPECT_EQ(DecodeJpgToSurface(jpeg.data(), static_cast<DWORD>(jpeg.size()), s.w, s.h), nullptr);
   std::vector<uint8_t> junk(100, 0x42);
   EXPECT_EQ(DecodeJpgToSurface(junk.data(), 100, 800, 480), nullptr);
   // A picture more than 8 times larger than what may be filled cannot be scaled down enough.
@@ -325,10 +326,11 @@ TEST_F(CorvanePictureTest, TheLibraryBesideTheProgramComesFirst) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected);
-    if (c.present != nullptr) fs::copy_file("/usr/lib/x86_64-linux-gnu/libturbojpeg.so.0", root / "App" / c.present);
+    if (c.present != nullptr)
+      fs::copy_file("/usr/lib/x86_64-linux-gnu/libturbojpeg.so.0", root / "App" / c.present);
     EXPECT_EQ(DecJpg_Init(), 1);
     EXPECT_EQ(DecJpg_LoadedPath(), c.expected);
-    EXPECT_EQ(DecJpg_Init(), 0);   // already loaded
+    EXPECT_EQ(DecJpg_Init(), 0);  // already loaded
     DecJpg_Deinit();
   }
   wce::ResetFileSystemView();

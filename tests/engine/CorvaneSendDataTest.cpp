@@ -46,27 +46,41 @@ TEST_F(CorvaneSendDataTest, CommandMessagesOnTheWire) {
   stats.connectSuccessCount = 1;
   stats.connectTime = 1234;
   const std::vector<Case> cases = {
-      {"version", [](CorvaneSendData* s) { s->SendProtocolVersion(1, 0); }, 0,
+      {"version",
+       [](CorvaneSendData* s) { s->SendProtocolVersion(1, 0); },
+       0,
        {{0x00, 0x04, 0x00, 0x00, 0x00, 0x01, 0x80, 0x01}, {0x08, 0x01, 0x10, 0x00}}},
-      {"encoder settings", [](CorvaneSendData* s) { s->SendVideoEncoderInit(800, 480, 10); }, 0,
+      {"encoder settings",
+       [](CorvaneSendData* s) { s->SendVideoEncoderInit(800, 480, 10); },
+       0,
        {{0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x80, 0x07}, {0x08, 0xA0, 0x06, 0x10, 0xE0, 0x03, 0x18, 0x0A}}},
-      {"encoder start", [](CorvaneSendData* s) { s->SendVideoEncoderStart(); }, 0,
+      {"encoder start",
+       [](CorvaneSendData* s) { s->SendVideoEncoderStart(); },
+       0,
        {{0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x80, 0x09}}},
-      {"encoder pause", [](CorvaneSendData* s) { s->SendVideoEncoderPause(); }, 0,
+      {"encoder pause",
+       [](CorvaneSendData* s) { s->SendVideoEncoderPause(); },
+       0,
        {{0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x80, 0x0A}}},
-      {"before encoder settings", [](CorvaneSendData* s) { s->SendCmd56(); }, 0,
+      {"before encoder settings",
+       [](CorvaneSendData* s) { s->SendCmd56(); },
+       0,
        {{0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x80, 0x56}}},
-      {"frame rate", [](CorvaneSendData* s) { s->SendFrameRateChange(3); }, 0,
+      {"frame rate",
+       [](CorvaneSendData* s) { s->SendFrameRateChange(3); },
+       0,
        {{0x00, 0x02, 0x00, 0x00, 0x00, 0x01, 0x80, 0x0C}, {0x08, 0x03}}},
-      {"touch", [](CorvaneSendData* s) { s->SendTouchAction(0, 100, 200); }, 5,
+      {"touch",
+       [](CorvaneSendData* s) { s->SendTouchAction(0, 100, 200); },
+       5,
        {{0x00, 0x07, 0x00, 0x00, 0x00, 0x06, 0x80, 0x01, 0x08, 0x00, 0x10, 0x64, 0x18, 0xC8, 0x01}}},
-      {"hard key", [](CorvaneSendData* s) { s->SendHardKey(5); }, 5,
+      {"hard key",
+       [](CorvaneSendData* s) { s->SendHardKey(5); },
+       5,
        {{0x00, 0x02, 0x00, 0x00, 0x00, 0x06, 0x80, 0x08}, {0x08, 0x05}}},
       {"module status", [&](CorvaneSendData* s) { s->SendModuleStatusList(2, modules, states); }, 0,
-       TwoWrites(0x00018028, Pb().Int(1, 2)
-                                 .Sub(2, Pb().Int(1, 3).Int(2, 1))
-                                 .Sub(2, Pb().Int(1, 4).Int(2, 2))
-                                 .bytes)},
+       TwoWrites(0x00018028,
+                 Pb().Int(1, 2).Sub(2, Pb().Int(1, 3).Int(2, 1)).Sub(2, Pb().Int(1, 4).Int(2, 2)).bytes)},
       {"feature config",
        [](CorvaneSendData* s) { s->SendFeatureConfig(7, CorvaneFeatureConfigTable::Fill()); }, 0,
        TwoWrites(0x00018052, Pb().Int(1, 7)
@@ -103,10 +117,11 @@ TEST_F(CorvaneSendDataTest, CommandMessagesOnTheWire) {
 
 TEST_F(CorvaneSendDataTest, HeadUnitInformationCarriesAll22Fields) {
   HuDeviceInfo info;
-  BuildHuDeviceInfo(&info);   // no platform record here: the fixed values
+  BuildHuDeviceInfo(&info);  // no platform record here: the fixed values
   sender->SendHuInfo(info);
   Pb expected;
-  const char* texts[] = {"wince", "wince", "wince", "wince", "ARM7", "ARM9", "MTK3360", "800X480", "null", "1"};
+  const char* texts[] = {"wince", "wince",   "wince",   "wince", "ARM7",
+                         "ARM9",  "MTK3360", "800X480", "null",  "1"};
   for (int i = 0; i < 10; ++i) expected.Str(i + 1, texts[i]);
   for (int f = 11; f <= 20; ++f) expected.Str(f, "");
   expected.Int(21, 1).Str(22, "");
@@ -122,8 +137,9 @@ TEST_F(CorvaneSendDataTest, ConnectStatisticsCarryTheErrorLines) {
   record.confailed = 2;
   record.contime = 4200;
   sender->SendConnectStatistics(record, log);
-  EXPECT_EQ(fakeadb::Writes(0),
-            TwoWrites(0x00018060, Pb().Int(1, 3).Int(2, 1).Int(3, 2).Int(4, 4200).Int(5, 0).Str(6, " ").bytes));
+  EXPECT_EQ(
+      fakeadb::Writes(0),
+      TwoWrites(0x00018060, Pb().Int(1, 3).Int(2, 1).Int(3, 2).Int(4, 4200).Int(5, 0).Str(6, " ").bytes));
 
   fakeadb::ClearWrites();
   log->AddLine("VTSC fail \r\n");
@@ -180,7 +196,7 @@ TEST_F(CorvaneSendDataTest, AFailedMicrophoneSendReleasesTheLock) {
   });
   for (int i = 0; i < 500 && !done; ++i) Sleep(10);
   EXPECT_TRUE(done.load());
-  if (!done) sender->Unlock();   // let the thread end even when the lock was kept
+  if (!done) sender->Unlock();  // let the thread end even when the lock was kept
   other.join();
   EXPECT_EQ(fakeadb::Writes(0).size(), 1u);
 }

@@ -34,8 +34,9 @@ struct Posted {
 };
 
 inline std::ostream& operator<<(std::ostream& os, const Posted& p) {
-  return os << "{" << std::string(wce::GetRegisteredMessageName(p.msg).begin(),
-                                   wce::GetRegisteredMessageName(p.msg).end())
+  return os << "{"
+            << std::string(wce::GetRegisteredMessageName(p.msg).begin(),
+                           wce::GetRegisteredMessageName(p.msg).end())
             << ", " << p.wParam << ", " << p.lParam << "}";
 }
 
@@ -114,9 +115,7 @@ class Pb {
     bytes.insert(bytes.end(), s.begin(), s.end());
     return *this;
   }
-  Pb& Sub(int field, const Pb& sub) {
-    return Str(field, std::string(sub.bytes.begin(), sub.bytes.end()));
-  }
+  Pb& Sub(int field, const Pb& sub) { return Str(field, std::string(sub.bytes.begin(), sub.bytes.end())); }
   std::vector<uint8_t> bytes;
 
  private:

@@ -9,7 +9,6 @@
 namespace fakeadb {
 namespace {
 
-
 struct Channel {
   bool connected = false;
   std::deque<uint8_t> in;
@@ -33,7 +32,9 @@ State& S() {
   return s;
 }
 
-bool ValidChannel(int channel) { return channel >= 0 && channel < kAdbChannelCount; }
+bool ValidChannel(int channel) {
+  return channel >= 0 && channel < kAdbChannelCount;
+}
 
 void Record(const std::string& call) {
   std::function<void(const std::string&)> hook;
@@ -74,9 +75,15 @@ void Reset() {
   S().writeHook = nullptr;
 }
 
-Script& GetScript() { return S().script; }
-void Lock() { S().lock.lock(); }
-void Unlock() { S().lock.unlock(); }
+Script& GetScript() {
+  return S().script;
+}
+void Lock() {
+  S().lock.lock();
+}
+void Unlock() {
+  S().lock.unlock();
+}
 
 void SetConnected(bool connected) {
   std::lock_guard<std::recursive_mutex> g(S().lock);
@@ -205,7 +212,9 @@ void Corvane_Adb_SetUsbThreadPriority(int priority) {
   fakeadb::Record("SetUsbThreadPriority " + std::to_string(priority));
 }
 
-void Corvane_Adb_SetPushDir(const char* directory) { fakeadb::Record(std::string("SetPushDir ") + directory); }
+void Corvane_Adb_SetPushDir(const char* directory) {
+  fakeadb::Record(std::string("SetPushDir ") + directory);
+}
 
 void Corvane_Adb_TcpConnect() {
   {
@@ -248,11 +257,21 @@ int Corvane_Adb_TcpWrite(int channel, const void* data, int length) {
   return 1;
 }
 
-int Corvane_Adb_TcpRead_CMD(uint8_t* buffer, int n) { return fakeadb::Read(0, buffer, n); }
-int Corvane_Adb_TcpRead_Video(uint8_t* buffer, int n) { return fakeadb::Read(1, buffer, n); }
-int Corvane_Adb_TcpRead_Media(uint8_t* buffer, int n) { return fakeadb::Read(2, buffer, n); }
-int Corvane_Adb_TcpRead_TTS(uint8_t* buffer, int n) { return fakeadb::Read(3, buffer, n); }
-int Corvane_Adb_TcpRead_VR(uint8_t* buffer, int n) { return fakeadb::Read(4, buffer, n); }
+int Corvane_Adb_TcpRead_CMD(uint8_t* buffer, int n) {
+  return fakeadb::Read(0, buffer, n);
+}
+int Corvane_Adb_TcpRead_Video(uint8_t* buffer, int n) {
+  return fakeadb::Read(1, buffer, n);
+}
+int Corvane_Adb_TcpRead_Media(uint8_t* buffer, int n) {
+  return fakeadb::Read(2, buffer, n);
+}
+int Corvane_Adb_TcpRead_TTS(uint8_t* buffer, int n) {
+  return fakeadb::Read(3, buffer, n);
+}
+int Corvane_Adb_TcpRead_VR(uint8_t* buffer, int n) {
+  return fakeadb::Read(4, buffer, n);
+}
 
 int Corvane_Adb_Shell(const char* service) {
   fakeadb::Record(std::string("Shell ") + service);

@@ -28,7 +28,7 @@ struct Script {
 
 // Back to the default script, all channels closed, no calls, writes, hooks or buffered bytes.
 void Reset();
-Script& GetScript();   // lock with Lock() while changing it from a running test
+Script& GetScript();  // lock with Lock() while changing it from a running test
 void Lock();
 void Unlock();
 

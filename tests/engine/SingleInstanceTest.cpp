@@ -54,7 +54,8 @@ TEST_F(SingleInstanceTest, EveryFirstUseRaceMakesOneInstance) {
   ExpectOneInstanceEachRound("picture", &CorvanePicture::GetInstance, &CorvanePicture::DestroyInstance);
   ExpectOneInstanceEachRound("media", &CorvaneMedia::GetInstance, &CorvaneMedia::DestroyInstance);
   ExpectOneInstanceEachRound("tts", &CorvaneTts::GetInstance, &CorvaneTts::DestroyInstance);
-  ExpectOneInstanceEachRound("voice recognition", &CorvaneVRecord::GetInstance, &CorvaneVRecord::DestroyInstance);
+  ExpectOneInstanceEachRound("voice recognition", &CorvaneVRecord::GetInstance,
+                             &CorvaneVRecord::DestroyInstance);
   ExpectOneInstanceEachRound("sender", &CorvaneSendData::GetInstance, &CorvaneSendData::DestroyInstance);
   // The holder fetches the sender while it is made: both are made once.
   ExpectOneInstanceEachRound("holder", &CorvaneHolder::GetInstance, &CorvaneHolder::DestroyInstance);

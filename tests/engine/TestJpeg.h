@@ -39,4 +39,6 @@ inline std::vector<uint8_t> MakeJpeg(int width, int height, const Rgb* solid = n
   return jpeg;
 }
 
-inline bool Near(int a, int b) { return a - b <= 24 && b - a <= 24; }
+inline bool Near(int a, int b) {
+  return a - b <= 24 && b - a <= 24;
+}

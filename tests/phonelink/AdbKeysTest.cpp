@@ -50,9 +50,10 @@ bool ParseAdbText(const std::string& text, AdbRecord* rec) {
   if (blank == std::string::npos) return false;
   std::string b64 = text.substr(0, blank);
   std::vector<unsigned char> raw(b64.size());
-  int n = EVP_DecodeBlock(raw.data(), reinterpret_cast<const unsigned char*>(b64.data()), static_cast<int>(b64.size()));
+  int n = EVP_DecodeBlock(raw.data(), reinterpret_cast<const unsigned char*>(b64.data()),
+                          static_cast<int>(b64.size()));
   if (n < 524) return false;
-  raw.resize(524);   // the decoder counts the '=' padding as zero bytes
+  raw.resize(524);  // the decoder counts the '=' padding as zero bytes
   rec->words = Le32(raw, 0);
   rec->n0inv = Le32(raw, 4);
   rec->n = BN_lebin2bn(raw.data() + 8, 256, nullptr);
@@ -140,7 +141,8 @@ TEST_F(AdbKeysTest, SignaturesVerifyWithTheOfferedPublicKeys) {
     EXPECT_EQ(rec.words, 64u);
     EXPECT_EQ(rec.e, 65537u);
     // n0inv * n[0] = -1 mod 2^32
-    EXPECT_EQ(static_cast<uint32_t>(rec.n0inv * static_cast<uint32_t>(BN_mod_word(rec.n, 0x100000000ull))), 0xFFFFFFFFu);
+    EXPECT_EQ(static_cast<uint32_t>(rec.n0inv * static_cast<uint32_t>(BN_mod_word(rec.n, 0x100000000ull))),
+              0xFFFFFFFFu);
     BN_CTX* ctx = BN_CTX_new();
     BIGNUM* r2 = BN_new();
     BN_set_bit(r2, 4096);

@@ -24,12 +24,12 @@ TEST(AdbPacket, ConnectHeaderBytes) {
   p->data_length = 7;
   p->Complete();
   const std::vector<uint8_t> expected = {
-      'C', 'N', 'X', 'N',          // command
-      0x00, 0x00, 0x00, 0x01,      // version 0x01000000
-      0x00, 0x10, 0x00, 0x00,      // max payload 4096
-      0x07, 0x00, 0x00, 0x00,      // "host::" and its zero
-      0x32, 0x02, 0x00, 0x00,      // 'h'+'o'+'s'+'t'+':'+':' = 0x232
-      0xBC, 0xB1, 0xA7, 0xB1,      // ~"CNXN"
+      'C',  'N',  'X',  'N',   // command
+      0x00, 0x00, 0x00, 0x01,  // version 0x01000000
+      0x00, 0x10, 0x00, 0x00,  // max payload 4096
+      0x07, 0x00, 0x00, 0x00,  // "host::" and its zero
+      0x32, 0x02, 0x00, 0x00,  // 'h'+'o'+'s'+'t'+':'+':' = 0x232
+      0xBC, 0xB1, 0xA7, 0xB1,  // ~"CNXN"
   };
   EXPECT_EQ(Header(*p), expected);
   AdbPacket::Release(p);
@@ -53,8 +53,8 @@ TEST(AdbPacket, CommandCodesAreTheirLetters) {
 }
 
 TEST(AdbPacket, DecodeReadsLittleEndianWords) {
-  const uint8_t in[ADB_HEADER_SIZE] = {'W', 'R', 'T', 'E', 0x05, 0, 0, 0, 0x13, 0x27, 0, 0,
-                                       0x88, 0x13, 0, 0, 0, 0, 0, 0, 0xA8, 0xAD, 0xAB, 0xBA};
+  const uint8_t in[ADB_HEADER_SIZE] = {'W',  'R',  'T', 'E', 0x05, 0, 0, 0, 0x13, 0x27, 0,    0,
+                                       0x88, 0x13, 0,   0,   0,    0, 0, 0, 0xA8, 0xAD, 0xAB, 0xBA};
   AdbPacket p{};
   p.DecodeHeader(in);
   EXPECT_EQ(p.command, ADB_CMD_WRTE);

@@ -7,8 +7,8 @@ namespace {
 TEST(AdbRequestList, SameLocalIdReachesTheOlderRecord) {
   AdbRequestList list;
   list.Init();
-  list.Add(4, 10007, 0);   // the push's "sync:" stream
-  list.Add(6, 10007, 0);   // its "QUIT"
+  list.Add(4, 10007, 0);  // the push's "sync:" stream
+  list.Add(6, 10007, 0);  // its "QUIT"
   AdbRequest r{};
   ASSERT_TRUE(list.Find(10007, &r));
   EXPECT_EQ(r.kind, 4);

@@ -30,7 +30,7 @@ bool CopyHold::writing = false;
 struct RingCall {
   CircleBuff* buf;
   bool write;
-  std::string bytes;   // what to write, or how many to read (its size) and what was read
+  std::string bytes;  // what to write, or how many to read (its size) and what was read
   int result = -1;
   uint32_t got = 0;
   static DWORD Run(LPVOID param) {

@@ -23,8 +23,8 @@ void ExpectAnswer(const SPacketRecord& token, const SPacketRecord& answer, Answe
   std::vector<uint8_t> modulus;
   uint32_t exponent = 0;
   std::string error;
-  ASSERT_TRUE(phonesim::CAdbAuth::ParsePublicKey(g_szAdbPublicKeyText[expected == Answer::Sig0 ? 0 : 1], &modulus,
-                                                 &exponent, &error))
+  ASSERT_TRUE(phonesim::CAdbAuth::ParsePublicKey(g_szAdbPublicKeyText[expected == Answer::Sig0 ? 0 : 1],
+                                                 &modulus, &exponent, &error))
       << error;
   EXPECT_EQ(answer.data_length, 256u);
   EXPECT_TRUE(phonesim::CAdbAuth::VerifyWithKey(modulus, exponent, token.payload.data(), token.payload.size(),
@@ -50,13 +50,15 @@ void ExpectExchange(const std::vector<SPacketRecord>& packets, const std::vector
 
 struct AuthCase {
   const char* name;
-  int trusted;        // public-key text the phone trusts from the start, -1 none
-  bool acceptOffer;   // the phone's user allows an offered key
+  int trusted;       // public-key text the phone trusts from the start, -1 none
+  bool acceptOffer;  // the phone's user allows an offered key
   std::vector<Answer> answers;
   bool connects;
 };
 
-void PrintTo(const AuthCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const AuthCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class PhoneLinkAuth : public PhoneLinkE2E, public ::testing::WithParamInterface<AuthCase> {};
 
@@ -85,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
     Modes, PhoneLinkAuth,
     ::testing::Values(AuthCase{"TrustsKey0", 0, false, {Answer::Sig0}, true},
                       AuthCase{"TrustsKey1", 1, false, {Answer::Sig0, Answer::Sig1}, true},
-                      AuthCase{"AllowsTheOfferedKey", -1, true, {Answer::Sig0, Answer::Sig1, Answer::Pub0}, true},
+                      AuthCase{
+                          "AllowsTheOfferedKey", -1, true, {Answer::Sig0, Answer::Sig1, Answer::Pub0}, true},
                       AuthCase{"NeverAllows", -1, false, {Answer::Sig0, Answer::Sig1, Answer::Pub0}, false}),
     [](const ::testing::TestParamInfo<AuthCase>& info) { return std::string(info.param.name); });
 
@@ -111,7 +114,9 @@ struct KeyFileCase {
   std::vector<Answer> answers;
 };
 
-void PrintTo(const KeyFileCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const KeyFileCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class PhoneLinkKeyFiles : public PhoneLinkE2E, public ::testing::WithParamInterface<KeyFileCase> {};
 

@@ -70,7 +70,8 @@ TEST_F(PhoneLinkE2E, TcpConnectReopensOnlyTheCommandChannel) {
   app.join();
   for (int c = 0; c < 6; ++c) EXPECT_EQ(Corvane_Adb_IsChannelConnected(c), 1) << c;
   std::vector<std::string> opens = Opens();
-  EXPECT_EQ(std::count(opens.begin(), opens.end(), std::string(kAppStart)), 0) << "the app listens: no restart";
+  EXPECT_EQ(std::count(opens.begin(), opens.end(), std::string(kAppStart)), 0)
+      << "the app listens: no restart";
   EXPECT_EQ(std::count(opens.begin(), opens.end(), TcpService(1)), 1);
   for (auto& p : FromHost(kOpen)) {
     if (PayloadText(p) == "tcp:7240") {

@@ -12,8 +12,8 @@ constexpr auto kLoadSlack = std::chrono::seconds(3);
 
 struct CloseCase {
   const char* name;
-  std::function<void(PhoneLinkE2E*)> enter;   // brings the link into the state
-  std::function<int()> blocked;               // a caller left waiting in the link, or none
+  std::function<void(PhoneLinkE2E*)> enter;  // brings the link into the state
+  std::function<int()> blocked;              // a caller left waiting in the link, or none
 };
 
 class PhoneLinkClose : public PhoneLinkE2E {
@@ -93,7 +93,8 @@ TEST_F(PhoneLinkClose, ReturnsAfterTheReadersGraceFromEveryState) {
     EXPECT_LT(std::chrono::steady_clock::now() - t0, kCloseGrace + kLoadSlack);
     EXPECT_FALSE(UsbThreadsRunning());
     if (c.blocked) {
-      ASSERT_EQ(caller.wait_for(std::chrono::seconds(2)), std::future_status::ready) << "the caller comes back";
+      ASSERT_EQ(caller.wait_for(std::chrono::seconds(2)), std::future_status::ready)
+          << "the caller comes back";
       EXPECT_LT(caller.get(), 1);
     }
     sim.ClearFaults();

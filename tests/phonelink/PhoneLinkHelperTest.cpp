@@ -6,11 +6,11 @@ namespace linktest {
 namespace {
 
 struct HelperCase {
-  const char* release;   // as getprop prints it, without the line end
+  const char* release;  // as getprop prints it, without the line end
   const char* sdk;
-  const char* localFile; // the file expected to be pushed; nullptr when none
-  size_t size;           // its size; 0 with a file name: the file is missing
-  int result;            // expected result; 1 for "started"
+  const char* localFile;  // the file expected to be pushed; nullptr when none
+  size_t size;            // its size; 0 with a file name: the file is missing
+  int result;             // expected result; 1 for "started"
 };
 
 // The sync image the phone must receive: SEND, DATA, DONE with a zero time, 8 zero bytes.
@@ -76,8 +76,8 @@ TEST_F(PhoneLinkE2E, HelperFileAndCommandsByAndroidVersion) {
     std::vector<std::string> expected = {"shell:getprop ro.build.version.release\n",
                                          "shell:getprop ro.build.version.sdk\n"};
     if (c.result == 1) {
-      expected.insert(expected.end(),
-                      {"sync:", "shell:chmod 777 /data/local/tmp/vtsc", "shell:/data/local/tmp/vtsc", "shell:ps"});
+      expected.insert(expected.end(), {"sync:", "shell:chmod 777 /data/local/tmp/vtsc",
+                                       "shell:/data/local/tmp/vtsc", "shell:ps"});
     }
     EXPECT_EQ(Opens(from), expected);
     if (c.result != 1) {

@@ -8,8 +8,8 @@ namespace linktest {
 namespace {
 
 struct UnplugCase {
-  const char* step;                      // phonesim step at which the cable goes
-  std::function<void()> action;          // what the link is doing then
+  const char* step;              // phonesim step at which the cable goes
+  std::function<void()> action;  // what the link is doing then
 };
 
 TEST_F(PhoneLinkE2E, UnplugAtEachStepResetsAndReplugWorks) {
@@ -89,7 +89,8 @@ TEST_F(PhoneLinkE2E, StalePacketsOfTheOldConnectionAreSkipped) {
   EXPECT_EQ(std::count(answered.begin(), answered.end(), 20000u), 1) << "a current id is answered";
   EXPECT_EQ(std::count(answered.begin(), answered.end(), 10001u), 0) << "an old request id is skipped";
   EXPECT_EQ(std::count(answered.begin(), answered.end(), 6u), 0) << "an old channel id is skipped";
-  EXPECT_TRUE(Logged("[@@] last connected data   [(len=5) (local_ID=6)]   [ Invalid_Tcp_ID=6 ,Invalid_Local_ID=10001]"));
+  EXPECT_TRUE(Logged(
+      "[@@] last connected data   [(len=5) (local_ID=6)]   [ Invalid_Tcp_ID=6 ,Invalid_Local_ID=10001]"));
   EXPECT_TRUE(Logged("[@@] last connected data   [(len=5) (local_ID=10001)]"));
 }
 

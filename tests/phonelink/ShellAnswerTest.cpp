@@ -21,7 +21,7 @@ TEST(ShellAnswer, ReleaseAndSdkTexts) {
   struct {
     std::string text;
     bool m, is444;
-  } const releases[] = {{"M\r\n", true, false},  {"  M\r\n", true, false}, {"5.1.1\r\n", false, false},
+  } const releases[] = {{"M\r\n", true, false},     {"  M\r\n", true, false},    {"5.1.1\r\n", false, false},
                         {"4.4.4\r\n", false, true}, {"4.4.2\r\n", false, false}, {"", false, false}};
   for (const auto& r : releases) {
     EXPECT_EQ(ShellAnswer::ReleaseStartsWithM(U(r.text), r.text.size()), r.m) << r.text;
@@ -30,12 +30,14 @@ TEST(ShellAnswer, ReleaseAndSdkTexts) {
   struct {
     std::string text;
     int level;
-  } const sdks[] = {{"22\r\n", 22}, {"0\r\n", 0}, {" 19\r\n", 19}, {"x\r\n", 0}, {"24", 24}, {"99999999999", 0x7FFFFFFF}};
+  } const sdks[] = {{"22\r\n", 22}, {"0\r\n", 0}, {" 19\r\n", 19},
+                    {"x\r\n", 0},   {"24", 24},   {"99999999999", 0x7FFFFFFF}};
   for (const auto& s : sdks) EXPECT_EQ(ShellAnswer::SdkLevel(U(s.text), s.text.size()), s.level) << s.text;
 }
 
 TEST(ShellAnswer, AppStartAndJarAnswers) {
-  EXPECT_FALSE(ShellAnswer::AppStartFailed(U("Starting: Intent { cmp=com.velto.corvane/.CorvaneActivity }\r\n"), 60));
+  EXPECT_FALSE(
+      ShellAnswer::AppStartFailed(U("Starting: Intent { cmp=com.velto.corvane/.CorvaneActivity }\r\n"), 60));
   std::string err = "Error type 3\r\nError: Activity class {x} does not exist.\r\n";
   EXPECT_TRUE(ShellAnswer::AppStartFailed(U(err), err.size()));
   std::string missing = "Error: Activity class does not exist.";
@@ -51,9 +53,11 @@ TEST(ShellAnswer, AppStartAndJarAnswers) {
   for (const auto& l : ls) EXPECT_EQ(ShellAnswer::JarPresent(U(l.text), l.text.size()), l.present) << l.text;
 }
 
-const std::string kPsHead = "USER     PID   PPID  VSIZE  RSS     WCHAN    PC         NAME\r\n"
-                            "root      1     0     8904   784   ffffffff 00000000 S /init\r\n";
-const std::string kHelperLine = "shell     4242  1     3124   512   ffffffff 00000000 S /data/local/tmp/vtsc\r\n";
+const std::string kPsHead =
+    "USER     PID   PPID  VSIZE  RSS     WCHAN    PC         NAME\r\n"
+    "root      1     0     8904   784   ffffffff 00000000 S /init\r\n";
+const std::string kHelperLine =
+    "shell     4242  1     3124   512   ffffffff 00000000 S /data/local/tmp/vtsc\r\n";
 const std::string kPsTail = "u0_a77    5120  180   912340 41232 ffffffff 00000000 S com.velto.corvane\r\n";
 
 TEST(ShellAnswer, FindsHelperPid) {

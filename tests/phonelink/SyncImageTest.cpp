@@ -55,9 +55,11 @@ TEST(SyncImage, VtimImageBytesAndSlices) {
 
 TEST(SyncImage, JarAndHelperLengths) {
   std::vector<uint8_t> file = Pattern(300);
-  EXPECT_EQ(SyncImage::Build("SEND    /data/local/tmp/vtim.jar,33206DATA", file.data(), 300, 0x55AE13B8, 8).size(),
-            300u + 62u);
-  EXPECT_EQ(SyncImage::Build("SEND    /data/local/tmp/vtsc,33206DATA", file.data(), 300, 0, 8).size(), 300u + 58u);
+  EXPECT_EQ(
+      SyncImage::Build("SEND    /data/local/tmp/vtim.jar,33206DATA", file.data(), 300, 0x55AE13B8, 8).size(),
+      300u + 62u);
+  EXPECT_EQ(SyncImage::Build("SEND    /data/local/tmp/vtsc,33206DATA", file.data(), 300, 0, 8).size(),
+            300u + 58u);
   char header[300];
   SyncImage::MakeHeader(header, sizeof(header), "/data/local/tmp/vtim.jar");
   EXPECT_STREQ(header, "SEND    /data/local/tmp/vtim.jar,33206DATA");
@@ -74,7 +76,8 @@ TEST(SyncImage, ImageOfWholeSlicesEndsWithAnEmptySlice) {
 TEST(SyncImage, FilesAbove64KiBGetSeveralDataRecords) {
   const uint32_t size = 65536 + 34464;
   std::vector<uint8_t> file = Pattern(size);
-  std::vector<uint8_t> image = SyncImage::Build("SEND    /data/local/tmp/vtsc,33206DATA", file.data(), size, 0, 8);
+  std::vector<uint8_t> image =
+      SyncImage::Build("SEND    /data/local/tmp/vtsc,33206DATA", file.data(), size, 0, 8);
   std::vector<uint8_t> expected;
   Add(expected, "SEND");
   Add(expected, Le(26));
@@ -90,7 +93,8 @@ TEST(SyncImage, FilesAbove64KiBGetSeveralDataRecords) {
   expected.insert(expected.end(), 8, 0);
   EXPECT_EQ(image, expected);
   // Exactly 64 KiB is still one record.
-  std::vector<uint8_t> one = SyncImage::Build("SEND    /data/local/tmp/vtsc,33206DATA", file.data(), 65536, 0, 8);
+  std::vector<uint8_t> one =
+      SyncImage::Build("SEND    /data/local/tmp/vtsc,33206DATA", file.data(), 65536, 0, 8);
   EXPECT_EQ(one.size(), 65536u + 58u);
 }
 

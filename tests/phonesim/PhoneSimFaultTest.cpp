@@ -15,173 +15,186 @@ namespace {
 const char kAmStart[] = "shell:am start -n com.velto.corvane/com.velto.corvane.CorvaneActivity";
 
 struct SFaultCase {
-    const char* name;
-    std::vector<std::string> faults;
-    std::function<void(PhoneSimFixture&, CRawAdbHost&, CPhoneSim&)> check;
+  const char* name;
+  std::vector<std::string> faults;
+  std::function<void(PhoneSimFixture&, CRawAdbHost&, CPhoneSim&)> check;
 };
 
 bool Reconnects(CRawAdbHost& host, CPhoneSim& sim) {
-    host.Close();
-    SRawPacket answer;
-    return host.Connect(sim.Port()) && host.Handshake(4096, &answer) && answer.cmd == kCNXN;
+  host.Close();
+  SRawPacket answer;
+  return host.Connect(sim.Port()) && host.Handshake(4096, &answer) && answer.cmd == kCNXN;
 }
 
 const SFaultCase kCases[] = {
-    {"drop at a named step, then re-plug", {std::string("drop@open:") + kAmStart},
+    {"drop at a named step, then re-plug",
+     {std::string("drop@open:") + kAmStart},
      [](PhoneSimFixture&, CRawAdbHost& host, CPhoneSim& sim) {
-         SRawPacket p;
-         ASSERT_TRUE(host.Send(kOPEN, 1, 0, std::string(kAmStart) + '\0'));
-         EXPECT_TRUE(host.WaitClosed(2000));
-         EXPECT_TRUE(sim.Record().WaitFor(
-             [&] {
-                 for (const auto& e : sim.Record().Events())
-                     if (e == "disconnected: fault") return true;
-                 return false;
-             },
-             2000));
-         EXPECT_TRUE(Reconnects(host, sim));
-         EXPECT_EQ(sim.Connections(), 2);
+       SRawPacket p;
+       ASSERT_TRUE(host.Send(kOPEN, 1, 0, std::string(kAmStart) + '\0'));
+       EXPECT_TRUE(host.WaitClosed(2000));
+       EXPECT_TRUE(sim.Record().WaitFor(
+           [&] {
+             for (const auto& e : sim.Record().Events())
+               if (e == "disconnected: fault") return true;
+             return false;
+           },
+           2000));
+       EXPECT_TRUE(Reconnects(host, sim));
+       EXPECT_EQ(sim.Connections(), 2);
      }},
-    {"drop after N bytes from the host", {"drop-after-rx=40"},
+    {"drop after N bytes from the host",
+     {"drop-after-rx=40"},
      [](PhoneSimFixture&, CRawAdbHost& host, CPhoneSim&) {
-         // CNXN took 31 bytes; the OPEN reaches byte 40 inside its header.
-         SRawPacket p;
-         ASSERT_TRUE(host.Send(kOPEN, 1, 0, std::string("shell:ps\0", 9)));
-         EXPECT_FALSE(host.Recv(&p, 500));
-         EXPECT_TRUE(host.WaitClosed(2000));
+       // CNXN took 31 bytes; the OPEN reaches byte 40 inside its header.
+       SRawPacket p;
+       ASSERT_TRUE(host.Send(kOPEN, 1, 0, std::string("shell:ps\0", 9)));
+       EXPECT_FALSE(host.Recv(&p, 500));
+       EXPECT_TRUE(host.WaitClosed(2000));
      }},
-    {"drop after N bytes to the host", {"drop-after-tx=30"},
+    {"drop after N bytes to the host",
+     {"drop-after-tx=30"},
      [](PhoneSimFixture&, CRawAdbHost&, CPhoneSim&) {}},  // checked by the handshake itself below
-    {"bad magic", {"bad-magic@open:shell:ps"},
+    {"bad magic",
+     {"bad-magic@open:shell:ps"},
      [](PhoneSimFixture&, CRawAdbHost& host, CPhoneSim&) {
-         SRawPacket p;
-         ASSERT_TRUE(host.Send(kOPEN, 1, 0, std::string("shell:ps\0", 9)));
-         ASSERT_TRUE(host.Recv(&p));
-         EXPECT_NE(p.magic, ~p.cmd);
+       SRawPacket p;
+       ASSERT_TRUE(host.Send(kOPEN, 1, 0, std::string("shell:ps\0", 9)));
+       ASSERT_TRUE(host.Recv(&p));
+       EXPECT_NE(p.magic, ~p.cmd);
      }},
-    {"header announcing 5000 bytes", {"oversize@open:shell:ps"},
+    {"header announcing 5000 bytes",
+     {"oversize@open:shell:ps"},
      [](PhoneSimFixture&, CRawAdbHost& host, CPhoneSim&) {
-         SRawPacket p;
-         ASSERT_TRUE(host.Send(kOPEN, 1, 0, std::string("shell:ps\0", 9)));
-         ASSERT_TRUE(host.RecvUntil(kWRTE, &p));
-         EXPECT_EQ(p.len, 5000u);
-         EXPECT_EQ(p.data.size(), 5000u);
+       SRawPacket p;
+       ASSERT_TRUE(host.Send(kOPEN, 1, 0, std::string("shell:ps\0", 9)));
+       ASSERT_TRUE(host.RecvUntil(kWRTE, &p));
+       EXPECT_EQ(p.len, 5000u);
+       EXPECT_EQ(p.data.size(), 5000u);
      }},
-    {"WRTE to a stale id", {"stale-wrte@open:shell:ps#2"},
+    {"WRTE to a stale id",
+     {"stale-wrte@open:shell:ps#2"},
      [](PhoneSimFixture& f, CRawAdbHost& host, CPhoneSim&) {
-         EXPECT_NE(f.Shell_(31, "shell:ps"), "");
-         SRawPacket p;
-         ASSERT_TRUE(host.Send(kOPEN, 32, 0, std::string("shell:ps\0", 9)));
-         ASSERT_TRUE(host.RecvUntil(kWRTE, &p));
-         EXPECT_EQ(p.arg1, 31u);
-         EXPECT_EQ(p.Text(), "stale");
+       EXPECT_NE(f.Shell_(31, "shell:ps"), "");
+       SRawPacket p;
+       ASSERT_TRUE(host.Send(kOPEN, 32, 0, std::string("shell:ps\0", 9)));
+       ASSERT_TRUE(host.RecvUntil(kWRTE, &p));
+       EXPECT_EQ(p.arg1, 31u);
+       EXPECT_EQ(p.Text(), "stale");
      }},
-    {"silent service", {"silent=shell:am start"},
+    {"silent service",
+     {"silent=shell:am start"},
      [](PhoneSimFixture& f, CRawAdbHost& host, CPhoneSim&) {
-         SRawPacket p;
-         ASSERT_TRUE(host.Send(kOPEN, 1, 0, std::string(kAmStart) + '\0'));
-         EXPECT_FALSE(host.Recv(&p, 300));
-         EXPECT_EQ(f.Shell_(2, "shell:getprop ro.build.version.sdk"), "23\r\n");
+       SRawPacket p;
+       ASSERT_TRUE(host.Send(kOPEN, 1, 0, std::string(kAmStart) + '\0'));
+       EXPECT_FALSE(host.Recv(&p, 300));
+       EXPECT_EQ(f.Shell_(2, "shell:getprop ro.build.version.sdk"), "23\r\n");
      }},
-    {"slow delivery", {"slow=5:40"},
+    {"slow delivery",
+     {"slow=5:40"},
      [](PhoneSimFixture&, CRawAdbHost& host, CPhoneSim&) {
-         // Five bytes, then 40 ms: the answer's first 50 bytes (OKAY, then the WRTE) take at
-         // least nine of those pauses, however late the test reads them.
-         const auto start = std::chrono::steady_clock::now();
-         ASSERT_TRUE(host.Send(kOPEN, 1, 0, std::string("shell:getprop ro.build.version.sdk\0", 35)));
-         size_t got = 0;
-         while (got < 50) {
-             std::vector<uint8_t> some = host.RecvSome(4096, 2000);
-             ASSERT_FALSE(some.empty()) << "after " << got << " bytes";
-             got += some.size();
-         }
-         EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(9 * 40));
+       // Five bytes, then 40 ms: the answer's first 50 bytes (OKAY, then the WRTE) take at
+       // least nine of those pauses, however late the test reads them.
+       const auto start = std::chrono::steady_clock::now();
+       ASSERT_TRUE(host.Send(kOPEN, 1, 0, std::string("shell:getprop ro.build.version.sdk\0", 35)));
+       size_t got = 0;
+       while (got < 50) {
+         std::vector<uint8_t> some = host.RecvSome(4096, 2000);
+         ASSERT_FALSE(some.empty()) << "after " << got << " bytes";
+         got += some.size();
+       }
+       EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(9 * 40));
      }},
-    {"split delivery", {"split=7"},
+    {"split delivery",
+     {"split=7"},
      [](PhoneSimFixture& f, CRawAdbHost&, CPhoneSim&) {
-         EXPECT_EQ(f.Shell_(1, "shell:getprop ro.build.version.sdk"), "23\r\n");
+       EXPECT_EQ(f.Shell_(1, "shell:getprop ro.build.version.sdk"), "23\r\n");
      }},
-    {"unplug through the API, then re-plug", {},
+    {"unplug through the API, then re-plug",
+     {},
      [](PhoneSimFixture&, CRawAdbHost& host, CPhoneSim& sim) {
-         sim.Unplug();
-         EXPECT_TRUE(host.WaitClosed(2000));
-         EXPECT_TRUE(Reconnects(host, sim));
+       sim.Unplug();
+       EXPECT_TRUE(host.WaitClosed(2000));
+       EXPECT_TRUE(Reconnects(host, sim));
      }},
     // Long enough that the connection made at once below always falls inside it.
-    {"re-plug waits out the unplugged time", {"drop@connected", "replug-delay=5000"},
+    {"re-plug waits out the unplugged time",
+     {"drop@connected", "replug-delay=5000"},
      [](PhoneSimFixture&, CRawAdbHost& host, CPhoneSim& sim) {
-         // The handshake below was cut at "connected"; a connection at once is refused.
-         host.Close();
-         ASSERT_TRUE(host.Connect(sim.Port()));
-         EXPECT_TRUE(host.WaitClosed(1000));
-         EXPECT_TRUE(sim.Record().WaitFor(
-             [&] {
-                 for (const auto& e : sim.Record().Events())
-                     if (e == "connection refused while unplugged") return true;
-                 return false;
-             },
-             1000));
-         // After the unplugged time the phone is back.
-         bool back = false;
-         for (int i = 0; i < 200 && !back; ++i) {
-             back = Reconnects(host, sim);
-             if (!back) usleep(100000);
-         }
-         EXPECT_TRUE(back);
+       // The handshake below was cut at "connected"; a connection at once is refused.
+       host.Close();
+       ASSERT_TRUE(host.Connect(sim.Port()));
+       EXPECT_TRUE(host.WaitClosed(1000));
+       EXPECT_TRUE(sim.Record().WaitFor(
+           [&] {
+             for (const auto& e : sim.Record().Events())
+               if (e == "connection refused while unplugged") return true;
+             return false;
+           },
+           1000));
+       // After the unplugged time the phone is back.
+       bool back = false;
+       for (int i = 0; i < 200 && !back; ++i) {
+         back = Reconnects(host, sim);
+         if (!back) usleep(100000);
+       }
+       EXPECT_TRUE(back);
      }},
 };
 
 class PhoneSimFaultTest : public PhoneSimFixture, public ::testing::WithParamInterface<SFaultCase> {};
 
 TEST_P(PhoneSimFaultTest, DoesWhatItSays) {
-    const SFaultCase& c = GetParam();
-    m_options.faults = c.faults;
-    StartSim();
-    ASSERT_TRUE(m_host.Connect(m_sim.Port()));
-    SRawPacket answer;
-    bool cut_tx = !c.faults.empty() && c.faults[0] == "drop-after-tx=30";
-    bool cut_at_connected = !c.faults.empty() && c.faults[0] == "drop@connected";
-    if (cut_tx) {
-        // Only 30 of the CNXN answer's bytes arrive, then the cable is out.
-        ASSERT_TRUE(m_host.Send(kCNXN, 0x01000000, 4096, std::string("host::\0", 7)));
-        EXPECT_FALSE(m_host.Recv(&answer, 1000));
-        EXPECT_TRUE(m_sim.Record().WaitFor(
-            [&] {
-                for (const auto& e : m_sim.Record().Events())
-                    if (e == "disconnected: drop-after-tx") return true;
-                return false;
-            },
-            2000));
-        EXPECT_EQ(m_sim.Record().Packets().back().from_host, false);
-        return;
-    }
-    ASSERT_TRUE(m_host.Handshake(4096, &answer));
-    ASSERT_EQ(answer.cmd, kCNXN);
-    if (cut_at_connected) {
-        EXPECT_TRUE(m_host.WaitClosed(2000));
-    }
-    c.check(*this, m_host, m_sim);
+  const SFaultCase& c = GetParam();
+  m_options.faults = c.faults;
+  StartSim();
+  ASSERT_TRUE(m_host.Connect(m_sim.Port()));
+  SRawPacket answer;
+  bool cut_tx = !c.faults.empty() && c.faults[0] == "drop-after-tx=30";
+  bool cut_at_connected = !c.faults.empty() && c.faults[0] == "drop@connected";
+  if (cut_tx) {
+    // Only 30 of the CNXN answer's bytes arrive, then the cable is out.
+    ASSERT_TRUE(m_host.Send(kCNXN, 0x01000000, 4096, std::string("host::\0", 7)));
+    EXPECT_FALSE(m_host.Recv(&answer, 1000));
+    EXPECT_TRUE(m_sim.Record().WaitFor(
+        [&] {
+          for (const auto& e : m_sim.Record().Events())
+            if (e == "disconnected: drop-after-tx") return true;
+          return false;
+        },
+        2000));
+    EXPECT_EQ(m_sim.Record().Packets().back().from_host, false);
+    return;
+  }
+  ASSERT_TRUE(m_host.Handshake(4096, &answer));
+  ASSERT_EQ(answer.cmd, kCNXN);
+  if (cut_at_connected) {
+    EXPECT_TRUE(m_host.WaitClosed(2000));
+  }
+  c.check(*this, m_host, m_sim);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, PhoneSimFaultTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<SFaultCase>& info) {
-                             std::string n;
-                             for (const char* p = info.param.name; *p; ++p)
-                                 n += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return n;
+                           std::string n;
+                           for (const char* p = info.param.name; *p; ++p)
+                             n += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                           return n;
                          });
 
 TEST_F(PhoneSimFixture, FaultTextsAreCheckedWhenAdded) {
-    struct {
-        const char* rule;
-        bool ok;
-    } cases[] = {
-        {"drop@cnxn", true},          {"drop@sync:DATA#3", true}, {"drop-after-rx=100", true},
-        {"slow=10:5", true},          {"stale-wrte=7@open:", true}, {"drop", false},
-        {"drop-after-rx=x", false},   {"silent", false},          {"slow=10", false},
-        {"explode@cnxn", false},      {"split=0", false},         {"drop@cnxn#0", false},
-    };
-    for (const auto& c : cases) EXPECT_EQ(m_sim.AddFault(c.rule), c.ok) << c.rule;
+  struct {
+    const char* rule;
+    bool ok;
+  } cases[] = {
+      {"drop@cnxn", true},          {"drop@sync:DATA#3", true},
+      {"drop-after-rx=100", true},  {"slow=10:5", true},
+      {"stale-wrte=7@open:", true}, {"drop", false},
+      {"drop-after-rx=x", false},   {"silent", false},
+      {"slow=10", false},           {"explode@cnxn", false},
+      {"split=0", false},           {"drop@cnxn#0", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(m_sim.AddFault(c.rule), c.ok) << c.rule;
 }
 
 }  // namespace

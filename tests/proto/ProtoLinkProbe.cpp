@@ -1,6 +1,5 @@
 #include "ProtoLinkProbe.h"
 
-int ProtoLinkProbe()
-{
-    return 1;
+int ProtoLinkProbe() {
+  return 1;
 }

@@ -14,7 +14,9 @@ const char16_t kPath[] = u"\\SDMMC\\CECorvane\\CorvaneConfigure.xml";
 
 class CCorvaneConfigureTest : public ServicesTestRoot {
  protected:
-  static std::string ChannelId() { return std::string(g_CorvaneConfig.szChannelId, sizeof(g_CorvaneConfig.szChannelId)); }
+  static std::string ChannelId() {
+    return std::string(g_CorvaneConfig.szChannelId, sizeof(g_CorvaneConfig.szChannelId));
+  }
   static std::string FixedChannelId() { return std::string("20322100") + std::string(56, '\0'); }
 
   void ExpectDefaults() {
@@ -42,7 +44,9 @@ const char16_t kFullConfig[] =
     u"  <version corvane_version=\"3.1.4.1\"/>\r\n"
     u"</Config>\r\n";
 
-std::string Utf8(const std::u16string& s) { return WceWideToUtf8(s); }
+std::string Utf8(const std::u16string& s) {
+  return WceWideToUtf8(s);
+}
 
 TEST_F(CCorvaneConfigureTest, NoFileKeepsEveryDefaultAndLogsOnce) {
   std::memset(g_CorvaneConfig.szChannelId, 0, sizeof(g_CorvaneConfig.szChannelId));
@@ -84,7 +88,7 @@ TEST_F(CCorvaneConfigureTest, EveryEncodingGivesTheSameRecord) {
     EXPECT_EQ(r.bNotifyMsg, 1);
     EXPECT_EQ(r.nCustomer, 1);
     EXPECT_EQ(r.strVersion.Str(), u"3.1.4.1");
-    EXPECT_EQ(ChannelId(), FixedChannelId());   // the file's channel has no effect
+    EXPECT_EQ(ChannelId(), FixedChannelId());  // the file's channel has no effect
   }
   EXPECT_TRUE(Log().empty());
 }
@@ -128,7 +132,7 @@ TEST_F(CCorvaneConfigureTest, CustomerValues) {
     int customer;
   };
   const Case cases[] = {
-      {"notifymsg=\"1\"", 1, 0}, {"notifymsg=\"ff\"", 1, 0}, {"notifymsg=\"0\"", 0, 0},
+      {"notifymsg=\"1\"", 1, 0},  {"notifymsg=\"ff\"", 1, 0}, {"notifymsg=\"0\"", 0, 0},
       {"notifymsg=\"zz\"", 0, 0}, {"cus_name=\"R1\"", 0, 1},  {"cus_name=\"r2\"", 0, 2},
       {"cus_name=\"r3\"", 0, 0},  {"cus_name=\"r1x\"", 0, 0},
   };

@@ -39,7 +39,7 @@ TEST_F(CErrorLogTest, FixedLinesAreGbkOnDiskAndUtf8ForThePhone) {
 
   ASSERT_TRUE(log->Save());
   EXPECT_EQ(Bytes(kErrorLog), "\xCA\xDA\xC8\xA8\xCA\xA7\xB0\xDC \r\nADB Forward \xCA\xA7\xB0\xDC \r\n");
-  EXPECT_EQ(log->GetLineCount(), 0);   // the list and its count go together
+  EXPECT_EQ(log->GetLineCount(), 0);  // the list and its count go together
 }
 
 TEST_F(CErrorLogTest, EveryFixedLineIsGbkEndingInBlankCrLf) {
@@ -48,7 +48,8 @@ TEST_F(CErrorLogTest, EveryFixedLineIsGbkEndingInBlankCrLf) {
     const char* utf8;
   };
   const Case cases[] = {
-      {CErrorLog::kLineUsbLost, "\xE8\xBF\x9E\xE6\x8E\xA5\xE4\xB8\xAD\xE6\x89\x8B\xE5\x8A\xA8\xE6\x96\xAD\xE5\xBC\x80 "},
+      {CErrorLog::kLineUsbLost,
+       "\xE8\xBF\x9E\xE6\x8E\xA5\xE4\xB8\xAD\xE6\x89\x8B\xE5\x8A\xA8\xE6\x96\xAD\xE5\xBC\x80 "},
       {CErrorLog::kLineVtscFailed, "VTSC \xE5\x90\xAF\xE5\x8A\xA8\xE5\xA4\xB1\xE8\xB4\xA5 "},
       {CErrorLog::kLineForwardFailed, "ADB Forward \xE5\xA4\xB1\xE8\xB4\xA5 "},
       {CErrorLog::kLineAppNotInstalled,
@@ -66,7 +67,7 @@ TEST_F(CErrorLogTest, EveryFixedLineIsGbkEndingInBlankCrLf) {
 
 TEST_F(CErrorLogTest, LoadKeepsEachLineWithItsOwnEnd) {
   CErrorLog* log = CErrorLog::GetInstance();
-  EXPECT_TRUE(log->Load());   // no file: created empty
+  EXPECT_TRUE(log->Load());  // no file: created empty
   EXPECT_TRUE(Exists(kErrorLog));
   EXPECT_EQ(log->GetLineCount(), 0);
 
@@ -100,7 +101,7 @@ TEST_F(CErrorLogTest, LongLineIsCutAtACharacterBoundary) {
 
 TEST_F(CErrorLogTest, ConnectCounter) {
   CErrorLog* log = CErrorLog::GetInstance();
-  EXPECT_EQ(log->ReadConnectCount(), 0);   // no file
+  EXPECT_EQ(log->ReadConnectCount(), 0);  // no file
   ASSERT_TRUE(log->WriteConnectCount(12));
   EXPECT_EQ(Bytes(kConnectLog), std::string("12\0", 3));
   EXPECT_EQ(log->ReadConnectCount(), 12);
@@ -111,7 +112,10 @@ TEST_F(CErrorLogTest, ConnectCounter) {
     std::string bytes;
     int count;
   };
-  const Case cases[] = {{"abc", 0}, {"  42xyz", 42}, {std::string("\0\x01\xFF", 3), 0}, {"", 0},
+  const Case cases[] = {{"abc", 0},
+                        {"  42xyz", 42},
+                        {std::string("\0\x01\xFF", 3), 0},
+                        {"", 0},
                         {std::string(400, '9'), 2147483647}};
   for (const Case& c : cases) {
     Put(kConnectLog, c.bytes);

@@ -35,8 +35,9 @@ TEST_F(CIniFileTest, RewritesInPlaceKeepingEverythingElse) {
   Put(kIni, Utf16Le(u"# top comment\r\n[other]\r\nguid=x\r\n[corvane]\r\n#guid=old\r\nboard=b1\r\nguid=g1\r\n"
                     u"tail=t\r\n[last]\r\nk=v\r\n"));
   ASSERT_TRUE(WriteIniString(u"corvane", u"guid", u"g2", kIni));
-  EXPECT_EQ(Bytes(kIni), Utf16Le(u"# top comment\r\n[other]\r\nguid=x\r\n[corvane]\r\n#guid=old\r\nboard=b1\r\nguid=g2\r\n"
-                                 u"tail=t\r\n[last]\r\nk=v\r\n"));
+  EXPECT_EQ(Bytes(kIni),
+            Utf16Le(u"# top comment\r\n[other]\r\nguid=x\r\n[corvane]\r\n#guid=old\r\nboard=b1\r\nguid=g2\r\n"
+                    u"tail=t\r\n[last]\r\nk=v\r\n"));
 }
 
 TEST_F(CIniFileTest, InsertsAtTheEndOfItsSection) {
@@ -46,7 +47,8 @@ TEST_F(CIniFileTest, InsertsAtTheEndOfItsSection) {
   // A section that runs to the end of the file gets the key appended; a missing one is added.
   ASSERT_TRUE(WriteIniString(u"last", u"k2", u"v2", kIni));
   ASSERT_TRUE(WriteIniString(u"new", u"a", u"1", kIni));
-  EXPECT_EQ(Bytes(kIni), Utf16Le(u"[corvane]\r\nboard=b1\r\nguid=g\r\n[last]\r\nk=v\r\nk2=v2\r\n[new]\r\na=1\r\n"));
+  EXPECT_EQ(Bytes(kIni),
+            Utf16Le(u"[corvane]\r\nboard=b1\r\nguid=g\r\n[last]\r\nk=v\r\nk2=v2\r\n[new]\r\na=1\r\n"));
 }
 
 TEST_F(CIniFileTest, BareLfBlankLineLosesNothing) {
@@ -69,10 +71,10 @@ TEST_F(CIniFileTest, ReadingRules) {
                     u"[corvaneplus]\r\nextra=1\r\n"
                     u"[tail]\r\nlast=no-lf"));
   EXPECT_EQ(Read(u"corvane", u"guid"), u"spaced value");
-  EXPECT_EQ(Read(u"corvane", u"board"), u"b");   // a bare name is no key line
-  EXPECT_EQ(Read(u"corvane", u"gui"), u"<none>");   // "key must be followed by ="
-  EXPECT_EQ(Read(u"other", u"key"), u"lower");   // sections are case-sensitive
-  EXPECT_EQ(Read(u"corvane", u"extra"), u"<none>");   // the section ends at the next header
+  EXPECT_EQ(Read(u"corvane", u"board"), u"b");       // a bare name is no key line
+  EXPECT_EQ(Read(u"corvane", u"gui"), u"<none>");    // "key must be followed by ="
+  EXPECT_EQ(Read(u"other", u"key"), u"lower");       // sections are case-sensitive
+  EXPECT_EQ(Read(u"corvane", u"extra"), u"<none>");  // the section ends at the next header
   EXPECT_EQ(Read(u"corvane", u"extra"), u"<none>");
   EXPECT_EQ(Read(u"corvaneplus", u"extra"), u"1");
   EXPECT_EQ(Read(u"tail", u"last"), u"no-lf");

@@ -10,11 +10,13 @@ namespace {
 
 using namespace std::string_literals;
 
-std::u16string Str(const CString& s) { return s.Str(); }
+std::u16string Str(const CString& s) {
+  return s.Str();
+}
 
 struct ParseCase {
   const char16_t* text;
-  const char16_t* results;   // the whole result text
+  const char16_t* results;  // the whole result text
   bool wellFormed;
 };
 
@@ -32,26 +34,30 @@ INSTANTIATE_TEST_SUITE_P(
     Table, CXmlDocumentParseTest,
     ::testing::Values(
         ParseCase{u"<a><b/>x</a>", u"", true},
-        ParseCase{u"<?xml version=\"1.0\"?><!DOCTYPE a [<!ENTITY x \"y>\"><!-- ] -->]><a><!-- c --><![CDATA[<b>]]></a>",
+        ParseCase{u"<?xml version=\"1.0\"?><!DOCTYPE a [<!ENTITY x \"y>\"><!-- ] -->]><a><!-- c "
+                  u"--><![CDATA[<b>]]></a>",
                   u"", true},
         ParseCase{u"<a><b></a>", u"<unended_start_tag tagname=\"b\" offset=\"3\" offset2=\"6\"/>", false},
         ParseCase{u"<a></b></a>", u"<lone_end_tag tagname=\"b\" offset=\"3\"/>", false},
         ParseCase{u"<a/><b/>", u"<root_has_sibling/>", false},
         ParseCase{u"<a>", u"<unended_start_tag tagname=\"a\" offset=\"0\" offset2=\"3\"/>", false},
-        ParseCase{u"<a", u"<unterminated_tag_syntax type=\"start_tag\" offset=\"0\"/><no_root_element/>", false},
-        ParseCase{u"<a x='>", u"<unterminated_tag_syntax type=\"start_tag\" offset=\"0\"/><no_root_element/>", false},
+        ParseCase{u"<a", u"<unterminated_tag_syntax type=\"start_tag\" offset=\"0\"/><no_root_element/>",
+                  false},
+        ParseCase{u"<a x='>", u"<unterminated_tag_syntax type=\"start_tag\" offset=\"0\"/><no_root_element/>",
+                  false},
         ParseCase{u"<a/></a", u"<unterminated_tag_syntax type=\"end_tag\" offset=\"4\"/>", false},
         ParseCase{u"<a/><!-- x", u"<unterminated_tag_syntax type=\"comment\" offset=\"4\"/>", false},
-        ParseCase{u"<a/><![CDATA[x", u"<unterminated_tag_syntax type=\"cdata_section\" offset=\"4\"/>", false},
-        ParseCase{u"<a/><?pi", u"<unterminated_tag_syntax type=\"processing_instruction\" offset=\"4\"/>", false},
+        ParseCase{u"<a/><![CDATA[x", u"<unterminated_tag_syntax type=\"cdata_section\" offset=\"4\"/>",
+                  false},
+        ParseCase{u"<a/><?pi", u"<unterminated_tag_syntax type=\"processing_instruction\" offset=\"4\"/>",
+                  false},
         ParseCase{u"<a/><", u"<unterminated_tag_syntax type=\"tag\" offset=\"4\"/>", false},
         ParseCase{u"<a><1/></a>", u"<first_tag_syntax offset=\"3\"/>", false},
         ParseCase{u"<a><!x></a>", u"<exclamation_tag_syntax offset=\"3\"/>", false},
         ParseCase{u"<a><!-x--></a>", u"<comment_tag_syntax offset=\"3\"/>", false},
         ParseCase{u"<a><![x[]]></a>", u"<cdata_section_syntax offset=\"3\"/>", false},
         ParseCase{u"<!DOCTYPE a [<!X>]><a/>", u"<doctype_tag_syntax offset=\"13\"/>", false},
-        ParseCase{u"just text", u"<no_root_element/>", false},
-        ParseCase{u"", u"", false},
+        ParseCase{u"just text", u"<no_root_element/>", false}, ParseCase{u"", u"", false},
         // A tag name with characters that need escaping inside the result's own attribute.
         ParseCase{u"<a></b&\"></a>", u"<lone_end_tag tagname=\"b&amp;\" offset=\"3\"/>", false}));
 
@@ -62,7 +68,7 @@ TEST(CXmlDocumentTest, UnendedElementKeepsStartTagAndGivesUpItsChildren) {
   ASSERT_TRUE(doc.EnterElement());
   ASSERT_TRUE(doc.FindElement(u"u"));
   const CXmlDocument::ElemPos& u = doc.GetElemPos(2);
-  EXPECT_EQ(u.nLength, 3u);   // "<u>" only
+  EXPECT_EQ(u.nLength, 3u);  // "<u>" only
   EXPECT_TRUE(u.nFlags & CXmlDocument::MNF_NONENDED);
   EXPECT_EQ(u.iElemChild, 0u);
   // Its children now follow it under r, one level up.
@@ -97,18 +103,18 @@ TEST(CXmlDocumentTest, RootWithSiblingIsStillSearchable) {
 TEST(CXmlDocumentTest, NavigationAndPaths) {
   CXmlDocument doc;
   ASSERT_TRUE(doc.ParseText(u"<Config><x n='1'/><y/><x n='2'/></Config>"));
-  EXPECT_FALSE(doc.FindElement(u"x"));   // not at the top level
+  EXPECT_FALSE(doc.FindElement(u"x"));  // not at the top level
   ASSERT_TRUE(doc.FindElement(u"Config"));
   ASSERT_TRUE(doc.EnterElement());
   ASSERT_TRUE(doc.FindElement(u"x"));
   EXPECT_EQ(Str(doc.GetAttribute(u"n")), u"1");
-  ASSERT_TRUE(doc.FindElement(u"x"));   // searches on after the main position
+  ASSERT_TRUE(doc.FindElement(u"x"));  // searches on after the main position
   EXPECT_EQ(Str(doc.GetAttribute(u"n")), u"2");
   EXPECT_FALSE(doc.FindElement(u"y"));
   doc.RestartChildren();
   EXPECT_TRUE(doc.FindElement(u"y"));
   doc.RestartChildren();
-  EXPECT_FALSE(doc.FindElement(u"X"));   // names are case-sensitive
+  EXPECT_FALSE(doc.FindElement(u"X"));  // names are case-sensitive
   doc.SetDocFlags(doc.GetDocFlags() | CXmlDocument::MDF_IGNORECASE);
   EXPECT_TRUE(doc.FindElement(u"X"));
 
@@ -116,12 +122,13 @@ TEST(CXmlDocumentTest, NavigationAndPaths) {
     const char16_t* path;
     bool found;
   };
-  const PathCase paths[] = {{u"x[1]", true}, {u"x[@n]", true}, {u"x[@n='1']", true}, {u"x/@n", true},
-                            {u"x/y", true},  {u"/x", false},    {u"x//y", false},     {u"x[", false},
+  const PathCase paths[] = {{u"x[1]", true},  {u"x[@n]", true}, {u"x[@n='1']", true}, {u"x/@n", true},
+                            {u"x/y", true},   {u"/x", false},   {u"x//y", false},     {u"x[", false},
                             {u"x[a]", false}, {u"x/", false}};
   for (const PathCase& p : paths) {
     doc.RestartChildren();
-    EXPECT_EQ(doc.FindElement(p.path) != FALSE, p.found) << std::string(p.path, p.path + std::char_traits<char16_t>::length(p.path));
+    EXPECT_EQ(doc.FindElement(p.path) != FALSE, p.found)
+        << std::string(p.path, p.path + std::char_traits<char16_t>::length(p.path));
   }
 }
 
@@ -129,7 +136,7 @@ TEST(CXmlDocumentTest, AttributeForms) {
   CXmlDocument doc;
   ASSERT_TRUE(doc.ParseText(u"<e a=\"1\" b='two words' c = 3 d=bare e=\"x>y\" a=\"again\" f=\"&amp;lt;\"/>"));
   ASSERT_TRUE(doc.FindElement(u"e"));
-  EXPECT_EQ(Str(doc.GetAttribute(u"a")), u"1");   // the first one counts
+  EXPECT_EQ(Str(doc.GetAttribute(u"a")), u"1");  // the first one counts
   EXPECT_EQ(Str(doc.GetAttribute(u"b")), u"two words");
   EXPECT_EQ(Str(doc.GetAttribute(u"c")), u"3");
   EXPECT_EQ(Str(doc.GetAttribute(u"d")), u"bare");
@@ -152,20 +159,14 @@ TEST_P(CXmlDocumentEntityTest, Decodes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CXmlDocumentEntityTest,
-    ::testing::Values(EntityCase{u"&lt;&gt;&amp;&quot;&apos;", u"<>&\"'"},
-                      EntityCase{u"&amp;lt;", u"&lt;"},
-                      EntityCase{u"&#65;&#x42;&#X43;", u"ABC"},
-                      EntityCase{u"&#x1F600;", u"\U0001F600"},
+    ::testing::Values(EntityCase{u"&lt;&gt;&amp;&quot;&apos;", u"<>&\"'"}, EntityCase{u"&amp;lt;", u"&lt;"},
+                      EntityCase{u"&#65;&#x42;&#X43;", u"ABC"}, EntityCase{u"&#x1F600;", u"\U0001F600"},
                       EntityCase{u"&#1114111;", u"\U0010FFFF"},
                       // Beyond Unicode, zero, malformed, unknown, unended or too long: as written.
-                      EntityCase{u"&#x110000;", u"&#x110000;"},
-                      EntityCase{u"&#1114112;", u"&#1114112;"},
-                      EntityCase{u"&#0;", u"&#0;"},
-                      EntityCase{u"&#12a;", u"&#12a;"},
-                      EntityCase{u"&#x;", u"&#x;"},
-                      EntityCase{u"&bogus;", u"&bogus;"},
-                      EntityCase{u"&lt", u"&lt"},
-                      EntityCase{u"&abcdefghij;", u"&abcdefghij;"},
+                      EntityCase{u"&#x110000;", u"&#x110000;"}, EntityCase{u"&#1114112;", u"&#1114112;"},
+                      EntityCase{u"&#0;", u"&#0;"}, EntityCase{u"&#12a;", u"&#12a;"},
+                      EntityCase{u"&#x;", u"&#x;"}, EntityCase{u"&bogus;", u"&bogus;"},
+                      EntityCase{u"&lt", u"&lt"}, EntityCase{u"&abcdefghij;", u"&abcdefghij;"},
                       EntityCase{u"&l\u00e9;", u"&l\u00e9;"},
                       // HTML names, without regard to case; an exact spelling picks its own character.
                       EntityCase{u"&nbsp;&copy;&COPY;&euro;&thetasym;", u"\u00a0\u00a9\u00a9\u20ac\u03d1"},
@@ -204,19 +205,20 @@ TEST_F(CXmlDocumentFileTest, LoadingReportsWhatItRead) {
        u"<bom/><read encoding=\"UTF-8\" length=\"15\"/><converted_to encoding=\"UTF-16\" length=\"11\"/>"},
       {"utf16le bom", "\xFF\xFE" + ServicesTestRoot::Utf16Le(text), true,
        u"<bom/><read encoding=\"UTF-16LE\" length=\"11\"/>"},
-      {"utf16be bom",
-       "\xFE\xFF" + Utf16Be(text), true,
+      {"utf16be bom", "\xFE\xFF" + Utf16Be(text), true,
        u"<bom/><endian_swap/><read encoding=\"UTF-16BE\" length=\"11\"/>"},
       // Not "<" first and not declared: detection runs.
       {"detected utf8", " <a t=\"\xE6\xA0\x87\xE9\xA2\x98\"/>", true,
-       u"<read encoding=\"UTF-8\" length=\"16\"/><utf8_detection/><converted_to encoding=\"UTF-16\" length=\"12\"/>"},
+       u"<read encoding=\"UTF-8\" length=\"16\"/><utf8_detection/><converted_to encoding=\"UTF-16\" "
+       u"length=\"12\"/>"},
       // Detection fails: the ANSI code page (GBK) takes the bytes.
       {"ansi fallback", " <a t=\"\xB1\xEA\xCC\xE2\"/>", true,
        u"<read length=\"14\"/><utf8_detection/><converted_to encoding=\"UTF-16\" length=\"12\"/>"},
       {"gbk declared", "<?xml version=\"1.0\" encoding=\"GBK\"?><a t=\"\xB1\xEA\xCC\xE2\"/>", true,
        u"<read encoding=\"GBK\" length=\"49\"/><converted_to encoding=\"UTF-16\" length=\"47\"/>"},
       {"nulls dropped", std::string("<a t=\"\xE6\xA0\x87\0\xE9\xA2\x98\"/>", 16), true,
-       u"<nulls_removed count=\"1\"/><read encoding=\"UTF-8\" length=\"15\"/><converted_to encoding=\"UTF-16\" length=\"11\"/>"},
+       u"<nulls_removed count=\"1\"/><read encoding=\"UTF-8\" length=\"15\"/><converted_to "
+       u"encoding=\"UTF-16\" length=\"11\"/>"},
       // An encoding nobody knows converts nothing.
       {"bad encoding", "<?xml version=\"1.0\" encoding=\"x-bogus\"?><a/>", false,
        u"<read encoding=\"x-bogus\" length=\"44\"/>"},

@@ -41,7 +41,8 @@ class DeviceGuidTest : public ServicesTestRoot, public ::testing::WithParamInter
   std::u16string Stored(const char16_t* name) {
     if (GetParam() == 1) {
       HKEY key = nullptr;
-      if (RegOpenKeyExW(HKEY_CURRENT_USER, u"Corvane", 0, KEY_READ, &key) != ERROR_SUCCESS) return u"<no key>";
+      if (RegOpenKeyExW(HKEY_CURRENT_USER, u"Corvane", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return u"<no key>";
       WCHAR buf[260] = {};
       DWORD type = 0;
       DWORD cb = sizeof(buf) - 2;
@@ -57,7 +58,8 @@ class DeviceGuidTest : public ServicesTestRoot, public ::testing::WithParamInter
   void Store(const char16_t* name, const std::u16string& value) {
     if (GetParam() == 1) {
       HKEY key = nullptr;
-      ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Corvane", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Corvane", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                nullptr),
                 ERROR_SUCCESS);
       RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                      static_cast<DWORD>((value.size() + 1) * 2));
@@ -111,7 +113,8 @@ TEST_P(DeviceGuidTest, RenewedWhenTheBoardChanges) {
 TEST_P(DeviceGuidTest, MalformedStoredGuidIsReplaced) {
   SetRandom(0x00);
   Get();
-  const std::u16string bad[] = {u"03020100-0504-4706-8809-0A0B0C0D0E0", u"03020100-0504-4706-8809-0A0B0C0D0E0Z",
+  const std::u16string bad[] = {u"03020100-0504-4706-8809-0A0B0C0D0E0",
+                                u"03020100-0504-4706-8809-0A0B0C0D0E0Z",
                                 u"030201000504-4706-8809-0A0B0C0D0E0F-"};
   for (const std::u16string& b : bad) {
     Store(u"guid", b);
@@ -161,7 +164,9 @@ TEST_P(DeviceGuidTest, SmallBufferIsCut) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, DeviceGuidTest, ::testing::Values(1, 2),
-                         [](const ::testing::TestParamInfo<int>& i) { return i.param == 1 ? "Registry" : "IniFile"; });
+                         [](const ::testing::TestParamInfo<int>& i) {
+                           return i.param == 1 ? "Registry" : "IniFile";
+                         });
 
 TEST(CreateGuidTest, SetsVersionAndVariantBits) {
   wce::SetRandomSource([](BYTE* buf, DWORD len) {

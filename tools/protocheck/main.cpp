@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-int main()
-{
-    return CProtoCheck::Run(stdout) == 0 ? 0 : 1;
+int main() {
+  return CProtoCheck::Run(stdout) == 0 ? 0 : 1;
 }

@@ -51,8 +51,8 @@ uint32_t EnvNumber(const char* name, uint32_t fallback) {
 
 // The error lines the head unit may add, as the phone receives them: UTF-8 without the CR LF.
 const std::set<std::string>& KnownErrorTexts() {
-  static const std::set<std::string> texts = {"连接中手动断开 ", "VTSC 启动失败 ", "ADB Forward 失败 ",
-                                              "手机端未安装程序 ", "授权失败 ", "无视频数据 "};
+  static const std::set<std::string> texts = {"连接中手动断开 ",   "VTSC 启动失败 ", "ADB Forward 失败 ",
+                                              "手机端未安装程序 ", "授权失败 ",      "无视频数据 "};
   return texts;
 }
 
@@ -75,9 +75,9 @@ std::string ToGbk(const std::string& utf8) {
 
 struct SPoint {
   int index = 0;
-  bool midConnection = false;   // injected part-way through a connection started by an unplug
-  int delayMs = 0;              // after the point's start (or after the unplug)
-  std::string kind;             // "unplug", "app-death", "bad:...", "stall:..."
+  bool midConnection = false;  // injected part-way through a connection started by an unplug
+  int delayMs = 0;             // after the point's start (or after the unplug)
+  std::string kind;            // "unplug", "app-death", "bad:...", "stall:..."
   int stallMs = 0;
 
   std::string Text() const {
@@ -103,8 +103,8 @@ class FaultCampaign : public e2e::EngineSimE2E {
 
   void TearDown() override {
     if (HasFailure()) {
-      std::fprintf(stderr, "campaign: replay with CORVANE_CAMPAIGN_SEED=%u CORVANE_CAMPAIGN_POINTS=%d\n", m_seed,
-                   m_points);
+      std::fprintf(stderr, "campaign: replay with CORVANE_CAMPAIGN_SEED=%u CORVANE_CAMPAIGN_POINTS=%d\n",
+                   m_seed, m_points);
       std::fprintf(stderr, "campaign: engine log %s, phone log %s\n", m_engineErr.c_str(),
                    (m_state / "phonesim.log").c_str());
     }
@@ -153,8 +153,8 @@ class FaultCampaign : public e2e::EngineSimE2E {
     const int y = 10 + static_cast<int>((m_probe / 700) % 400);
     const std::string seen = "action: 1 x: " + std::to_string(x) + " y: " + std::to_string(y);
     while (MsLeft(end) > 0 && EngineRunning()) {
-      m_engine.Write("touch down " + std::to_string(x) + " " + std::to_string(y) + "\ntouch up " + std::to_string(x) +
-                     " " + std::to_string(y) + "\n");
+      m_engine.Write("touch down " + std::to_string(x) + " " + std::to_string(y) + "\ntouch up " +
+                     std::to_string(x) + " " + std::to_string(y) + "\n");
       Pause(300);
       bool touched = false;
       for (const phonesim::SAppRxRecord& r : m_sim.App().Received(kTouchType)) {
@@ -195,13 +195,19 @@ class FaultCampaign : public e2e::EngineSimE2E {
     // A connection takes about three seconds from the unplug; the projecting case lands anywhere
     // in the pictures' first second and a half.
     p.delayMs = p.midConnection ? Rand(0, 3500) : Rand(0, 1500);
-    static const std::vector<std::string> bad = {
-        "bad:adb=bad-magic@wrte:tcp:8240", "bad:adb=bad-magic@wrte:tcp:7240", "bad:adb=oversize@wrte:tcp:8240",
-        "bad:adb=oversize@wrte:tcp:7240",  "bad:adb=stale-wrte@wrte:tcp:8240", "bad:adb=bad-magic@wrte:shell",
-        "bad:app=unknown=0/0x00010099:16", "bad:app=unknown=1/0x00020077:64",  "bad:app=oversize=0",
-        "bad:app=oversize=1",              "bad:app=oversize=2"};
-    static const std::vector<std::string> stall = {"stall:slow=512:15", "stall:silent=tcp:", "stall:silent=shell",
-                                                   "stall:background", "stall:fps=1"};
+    static const std::vector<std::string> bad = {"bad:adb=bad-magic@wrte:tcp:8240",
+                                                 "bad:adb=bad-magic@wrte:tcp:7240",
+                                                 "bad:adb=oversize@wrte:tcp:8240",
+                                                 "bad:adb=oversize@wrte:tcp:7240",
+                                                 "bad:adb=stale-wrte@wrte:tcp:8240",
+                                                 "bad:adb=bad-magic@wrte:shell",
+                                                 "bad:app=unknown=0/0x00010099:16",
+                                                 "bad:app=unknown=1/0x00020077:64",
+                                                 "bad:app=oversize=0",
+                                                 "bad:app=oversize=1",
+                                                 "bad:app=oversize=2"};
+    static const std::vector<std::string> stall = {
+        "stall:slow=512:15", "stall:silent=tcp:", "stall:silent=shell", "stall:background", "stall:fps=1"};
     switch (Rand(0, 3)) {
       case 0:
         p.kind = Rand(0, 1) == 0 ? "unplug" : "unplug:drop@open:tcp:";
@@ -266,7 +272,8 @@ class FaultCampaign : public e2e::EngineSimE2E {
       }
       ASSERT_NE(info, nullptr) << "a report before any statistics information: " << r.text;
       phonesim::pb::CorvaneStatisticsInfo stats;
-      ASSERT_TRUE(stats.ParseFromArray(info->payload.data(), static_cast<int>(info->payload.size()))) << info->text;
+      ASSERT_TRUE(stats.ParseFromArray(info->payload.data(), static_cast<int>(info->payload.size())))
+          << info->text;
       // No lower bound on connectCount: when the phone is re-plugged within 600 ms of progress 100,
       // the earlier connection's statistics timer resets the counter after the new attempt woke,
       // and that attempt then rightly reports 0.
@@ -275,7 +282,7 @@ class FaultCampaign : public e2e::EngineSimE2E {
       EXPECT_EQ(report.confailed(), report.contotal() - 1) << r.text;
       int lines = 0;
       for (const std::string& e : report.error_type()) {
-        if (e == " " && report.nerrorcount() == 0) continue;   // the placeholder of a report without lines
+        if (e == " " && report.nerrorcount() == 0) continue;  // the placeholder of a report without lines
         EXPECT_EQ(KnownErrorTexts().count(e), 1u) << "unknown error line \"" << e << "\" in " << r.text;
         ++lines;
       }
@@ -319,7 +326,8 @@ TEST_F(FaultCampaign, RecoversFromEveryFaultAndKeepsItsCountersConsistent) {
     Pause(1000);
     const int replugged = m_replugged;
     ASSERT_NO_FATAL_FAILURE(Recover(point));
-    std::printf("campaign: %s: %s\n", point.Text().c_str(), m_replugged > replugged ? "re-plugged" : "recovered");
+    std::printf("campaign: %s: %s\n", point.Text().c_str(),
+                m_replugged > replugged ? "re-plugged" : "recovered");
     std::fflush(stdout);
   }
 
@@ -338,7 +346,8 @@ TEST_F(FaultCampaign, RecoversFromEveryFaultAndKeepsItsCountersConsistent) {
   for (int k = 0; k < missing; ++k) {
     const size_t mark = m_lines.size();
     m_sim.Unplug();
-    ASSERT_TRUE(ReadUntilAfter(mark, kAppMissing, kReconnectMs)) << "attempt " << k << " with the app missing";
+    ASSERT_TRUE(ReadUntilAfter(mark, kAppMissing, kReconnectMs))
+        << "attempt " << k << " with the app missing";
   }
   // The sequencer counts an ended attempt when it comes round to wait for the next one, and logs
   // the count there: the last attempt is counted once its count shows.
@@ -364,8 +373,8 @@ TEST_F(FaultCampaign, RecoversFromEveryFaultAndKeepsItsCountersConsistent) {
   for (int k = 0; k < missing; ++k) expectedErrors += ToGbk("手机端未安装程序 \r\n");
   EXPECT_EQ(ReadText(m_dir / "Error.log"), expectedErrors);
 
-  std::printf("campaign: seed %u, %d points: %d recovered in place, %d after a re-plug; %zu connections\n", m_seed,
-              m_points, m_inPlace, m_replugged, Count(kProgress100));
+  std::printf("campaign: seed %u, %d points: %d recovered in place, %d after a re-plug; %zu connections\n",
+              m_seed, m_points, m_inPlace, m_replugged, Count(kProgress100));
 }
 
 }  // namespace

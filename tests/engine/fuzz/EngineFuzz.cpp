@@ -19,10 +19,10 @@
 #include <vector>
 
 namespace {
-const uint32_t kCommandTypes[] = {0x00010002, 0x00010004, 0x00010006, 0x00010008, 0x0001000D, 0x00010014,
-                                  0x00010015, 0x00010016, 0x00010017, 0x0001001B, 0x0001001C, 0x00010021,
-                                  0x00010023, 0x00010024, 0x00010026, 0x00010051, 0x00050002, 0x00050003,
-                                  0x00050004};
+const uint32_t kCommandTypes[] = {0x00010002, 0x00010004, 0x00010006, 0x00010008, 0x0001000D,
+                                  0x00010014, 0x00010015, 0x00010016, 0x00010017, 0x0001001B,
+                                  0x0001001C, 0x00010021, 0x00010023, 0x00010024, 0x00010026,
+                                  0x00010051, 0x00050002, 0x00050003, 0x00050004};
 
 int Step(int receiver) {
   switch (receiver) {
@@ -41,7 +41,7 @@ int Step(int receiver) {
 
 bool Init() {
   wce::SetDebugSink([](const std::string&) {});
-  InitJpgLib();   // pictures that arrive whole are decoded for real
+  InitJpgLib();  // pictures that arrive whole are decoded for real
   return true;
 }
 }  // namespace

@@ -123,11 +123,18 @@ TEST_F(ChannelContextTest, LongVideoGapsAskForTenFramesUnlessThePhoneRunsAtTen) 
 
 // A video stream package: length, timestamp and type, big-endian, then the payload.
 std::vector<uint8_t> VideoPackage(uint32_t type, uint32_t length) {
-  std::vector<uint8_t> p = {static_cast<uint8_t>(length >> 24), static_cast<uint8_t>(length >> 16),
-                            static_cast<uint8_t>(length >> 8),  static_cast<uint8_t>(length),
-                            0, 0, 0, 0,
-                            static_cast<uint8_t>(type >> 24),   static_cast<uint8_t>(type >> 16),
-                            static_cast<uint8_t>(type >> 8),    static_cast<uint8_t>(type)};
+  std::vector<uint8_t> p = {static_cast<uint8_t>(length >> 24),
+                            static_cast<uint8_t>(length >> 16),
+                            static_cast<uint8_t>(length >> 8),
+                            static_cast<uint8_t>(length),
+                            0,
+                            0,
+                            0,
+                            0,
+                            static_cast<uint8_t>(type >> 24),
+                            static_cast<uint8_t>(type >> 16),
+                            static_cast<uint8_t>(type >> 8),
+                            static_cast<uint8_t>(type)};
   p.resize(p.size() + length, 0);
   return p;
 }

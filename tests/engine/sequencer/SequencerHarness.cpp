@@ -71,9 +71,13 @@ SequencerHarness::~SequencerHarness() {
   std::filesystem::remove_all(m_root, ec);
 }
 
-void SequencerHarness::TouchFile(const std::string& name) { std::ofstream(m_programDir + "/" + name) << "x"; }
+void SequencerHarness::TouchFile(const std::string& name) {
+  std::ofstream(m_programDir + "/" + name) << "x";
+}
 
-void SequencerHarness::MakeDir(const std::string& name) { std::filesystem::create_directories(m_programDir + "/" + name); }
+void SequencerHarness::MakeDir(const std::string& name) {
+  std::filesystem::create_directories(m_programDir + "/" + name);
+}
 
 void SequencerHarness::AnswerPhone(bool version, bool encoder) {
   fakeadb::SetWriteHook([version, encoder](int channel, const std::vector<uint8_t>& bytes) {
@@ -85,8 +89,8 @@ void SequencerHarness::AnswerPhone(bool version, bool encoder) {
     }
     if (encoder && type == 0x00018007) {
       // CorvaneVideoEncoderInfo width 800, height 480, frameRate 10.
-      fakeadb::Feed(0, {0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x00, 0x08,   //
-                                0x08, 0xA0, 0x06, 0x10, 0xE0, 0x03, 0x18, 0x0A});
+      fakeadb::Feed(0, {0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x00, 0x08,  //
+                        0x08, 0xA0, 0x06, 0x10, 0xE0, 0x03, 0x18, 0x0A});
     }
   });
 }
@@ -101,7 +105,9 @@ void SequencerHarness::PlugIn() {
   SetEvent(g_hEventInit);
 }
 
-void SequencerHarness::Reconnect() { SetEvent(g_hEventReconnect); }
+void SequencerHarness::Reconnect() {
+  SetEvent(g_hEventReconnect);
+}
 
 bool SequencerHarness::PumpUntil(const std::function<bool()>& pred) {
   const DWORD start = GetTickCount();

@@ -30,9 +30,9 @@ class SequencerHarness {
   // The phone answers the protocol version and the encoder settings.
   void AnswerPhone(bool version, bool encoder);
 
-  void Start();                        // channel objects and the sequencer thread
-  void PlugIn();                       // USB-in flag and "EVENT_INIT"
-  void Reconnect();                    // "EVENT_RECONNECT"
+  void Start();      // channel objects and the sequencer thread
+  void PlugIn();     // USB-in flag and "EVENT_INIT"
+  void Reconnect();  // "EVENT_RECONNECT"
   // Pumps the window until pred holds or 20 s passed; false on time-out.
   bool PumpUntil(const std::function<bool()>& pred);
   // Quit flag, both events, join (10 s), receive threads stopped. False when it did not end.

@@ -58,13 +58,13 @@ TEST(SystemInitThread, ConnectsStepByStepAndArmsTheStatisticsTimer) {
   ASSERT_TRUE(h.PumpUntil([&] { return h.TimerFired(TIMER_ID_SEND_INFO_MD); }));
 
   EXPECT_EQ(h.Progress(), kAllSteps);
-  EXPECT_THAT(StepCalls(), ElementsAre("StartPhoneApp", "KillVtsc", "SetPushDir \\SDMMC\\CECorvane", "StartVtsc",
-                                       "PushVtim \\SDMMC\\CECorvane", "TcpConnect"));
+  EXPECT_THAT(StepCalls(), ElementsAre("StartPhoneApp", "KillVtsc", "SetPushDir \\SDMMC\\CECorvane",
+                                       "StartVtsc", "PushVtim \\SDMMC\\CECorvane", "TcpConnect"));
   // Version, description, statistics, the pre-encoder command, encoder settings, encoder start.
   EXPECT_THAT(fakeadb::WrittenCommandTypes(0),
               ElementsAre(0x00018001u, 0x00018003u, 0x00018027u, 0x00018056u, 0x00018007u, 0x00018009u));
   // Encoder settings for the 800 x 480 screen at the default 10 frames a second.
-  EXPECT_TRUE(Contains(fakeadb::Written(0), {0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x80, 0x07,   //
+  EXPECT_TRUE(Contains(fakeadb::Written(0), {0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x80, 0x07,  //
                                              0x08, 0xA0, 0x06, 0x10, 0xE0, 0x03, 0x18, 0x0A}));
   EXPECT_TRUE(CConnectProgress::Instance()->IsVersionAnswered());
   EXPECT_TRUE(CConnectProgress::Instance()->IsEncoderReady());
@@ -110,7 +110,7 @@ TEST(SystemInitThread, AppNotInstalledEndsTheAttemptWithItsReport) {
 }
 
 TEST(SystemInitThread, PhoneAppStartIsRetriedOnceAfterATimeOut) {
-  SequencerHarness h;   // no helper files: the attempt ends at the first helper
+  SequencerHarness h;  // no helper files: the attempt ends at the first helper
   fakeadb::GetScript().startPhoneAppResults = {-13, -14};
   h.Start();
   h.PlugIn();
@@ -141,8 +141,8 @@ struct HelperCase {
   const char* name;
   std::vector<std::string> files;
   std::vector<std::string> dirs;
-  const char* pushDir;   // nullptr: the first helper is missing
-  const char* vtimDir;   // nullptr: the second helper is missing
+  const char* pushDir;  // nullptr: the first helper is missing
+  const char* vtimDir;  // nullptr: the second helper is missing
 };
 
 class SystemInitThreadHelpers : public ::testing::TestWithParam<HelperCase> {};
@@ -178,8 +178,13 @@ TEST_P(SystemInitThreadHelpers, FindsTheHelperFilesBesideTheProgram) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, SystemInitThreadHelpers,
     ::testing::Values(
-        HelperCase{"FilesBesideTheProgram", {"vtsc16", "vtim.jar"}, {}, "\\SDMMC\\CECorvane", "\\SDMMC\\CECorvane"},
-        HelperCase{"HelperDirectories", {}, {"vtsc", "vtim"}, "\\SDMMC\\CECorvane\\vtsc", "\\SDMMC\\CECorvane\\vtim"},
+        HelperCase{
+            "FilesBesideTheProgram", {"vtsc16", "vtim.jar"}, {}, "\\SDMMC\\CECorvane", "\\SDMMC\\CECorvane"},
+        HelperCase{"HelperDirectories",
+                   {},
+                   {"vtsc", "vtim"},
+                   "\\SDMMC\\CECorvane\\vtsc",
+                   "\\SDMMC\\CECorvane\\vtim"},
         HelperCase{"SecondHelperMissingGoesOn", {"vtsc16"}, {}, "\\SDMMC\\CECorvane", nullptr},
         HelperCase{"FirstHelperMissingEnds", {"vtim.jar"}, {}, nullptr, nullptr}),
     [](const ::testing::TestParamInfo<HelperCase>& info) { return std::string(info.param.name); });
@@ -233,9 +238,9 @@ TEST(SystemInitThread, NoConnectionLogsTheAuthorisationFailureOncePerUsbOut) {
   for (int round = 0; round < 2; ++round) {
     h.PlugIn();
     ASSERT_TRUE(h.PumpUntil([&] { return h.Progress().size() == static_cast<size_t>(round + 1); }));
-    g_CorvaneAppFlags.m_bUsbIn = 0;   // the phone goes before it ever answered
+    g_CorvaneAppFlags.m_bUsbIn = 0;  // the phone goes before it ever answered
     ASSERT_TRUE(h.PumpUntil([] { return g_bAuthFailLogged.load() == 1; }));
-    Sleep(600);   // one more poll of the wait has seen USB out
+    Sleep(600);  // one more poll of the wait has seen USB out
   }
   EXPECT_THAT(ErrorLines(), ElementsAre(CErrorLog::kLineAuthFailed));
   // A USB out clears the mark (the root window does): the next failure is logged again.
@@ -249,7 +254,7 @@ TEST(SystemInitThread, NoConnectionLogsTheAuthorisationFailureOncePerUsbOut) {
 
 TEST(SystemInitThread, QuitEndsTheWaitForAPhoneAtItsAuthorisationPrompt) {
   SequencerHarness h;
-  fakeadb::SetConnected(false);   // USB stays in, CNXN never comes
+  fakeadb::SetConnected(false);  // USB stays in, CNXN never comes
   h.Start();
   h.PlugIn();
   ASSERT_TRUE(h.PumpUntil([&] { return h.Progress().size() == 1u; }));

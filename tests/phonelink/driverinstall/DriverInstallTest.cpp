@@ -51,10 +51,12 @@ std::vector<BYTE> Value(const std::u16string& path, const char16_t* name, DWORD*
 
 void SetSz(const std::u16string& path, const char16_t* name, const std::u16string& text) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr),
             ERROR_SUCCESS);
   const std::vector<BYTE> data = Sz(text);
-  ASSERT_EQ(RegSetValueExW(key, name, 0, REG_SZ, data.data(), static_cast<DWORD>(data.size())), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key, name, 0, REG_SZ, data.data(), static_cast<DWORD>(data.size())),
+            ERROR_SUCCESS);
   RegCloseKey(key);
 }
 
@@ -139,7 +141,7 @@ TEST_F(DriverInstallTest, DriverPathMustFitTheCheck) {
   } cases[] = {{40, 0}, {63, 0}, {64, -3}, {120, -3}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.pathChars);
-    const size_t dirChars = c.pathChars - 11;   // "\" + name + "\"
+    const size_t dirChars = c.pathChars - 11;  // "\" + name + "\"
     const std::u16string dir = u"\\" + std::u16string(dirChars - 2, u'd') + u"\\";
     wce::SetModuleFileName(dir + u"CECorvane.exe");
     EXPECT_EQ(SetupDriverRegistry(), c.result);
@@ -155,9 +157,12 @@ TEST_F(DriverInstallTest, MissingDriverFileFailsActivation) {
 TEST_F(DriverInstallTest, VendorKeysHoldOnlyTheDriver) {
   SetSz(u"Drivers\\USB\\LoadClients\\6353\\0\\Default\\Other_Class", u"Dll", u"other.dll");
   RegisterKavlinkDriver();
-  EXPECT_EQ(std::u16string(g_KavlinkVendorKeys[0].keyPath), u"Drivers\\USB\\LoadClients\\10007\\0\\Default\\ADB_Class");
-  EXPECT_EQ(std::u16string(g_KavlinkVendorKeys[79].keyPath), u"Drivers\\USB\\LoadClients\\11379\\0\\Default\\ADB_Class");
-  EXPECT_EQ(SubKeys(u"Drivers\\USB\\LoadClients\\6353\\0\\Default"), std::vector<std::u16string>{u"ADB_Class"});
+  EXPECT_EQ(std::u16string(g_KavlinkVendorKeys[0].keyPath),
+            u"Drivers\\USB\\LoadClients\\10007\\0\\Default\\ADB_Class");
+  EXPECT_EQ(std::u16string(g_KavlinkVendorKeys[79].keyPath),
+            u"Drivers\\USB\\LoadClients\\11379\\0\\Default\\ADB_Class");
+  EXPECT_EQ(SubKeys(u"Drivers\\USB\\LoadClients\\6353\\0\\Default"),
+            std::vector<std::u16string>{u"ADB_Class"});
   for (const KavlinkVendorKey& v : g_KavlinkVendorKeys) {
     EXPECT_EQ(std::u16string(v.valueName), u"Dll");
     EXPECT_EQ(Value(v.keyPath, v.valueName), Sz(kDriverPath)) << WceWideToUtf8(v.keyPath);
@@ -200,7 +205,7 @@ TEST_F(DriverInstallTest, FirstStartMarker) {
 
 TEST_F(DriverInstallTest, UnloadByLegacyAndDeviceName) {
   EXPECT_EQ(UnloadDriver(u""), 0);
-  EXPECT_EQ(UnloadDriver(u"ADB1:"), 0);   // nothing active
+  EXPECT_EQ(UnloadDriver(u"ADB1:"), 0);  // nothing active
   ASSERT_EQ(LoadAdbDriver(), 0);
   EXPECT_EQ(UnloadDriver(u"ADB1:"), 1);
   EXPECT_EQ(IsDeviceActive(u"ADB1:"), 0);

@@ -106,7 +106,7 @@ TEST_F(WaveOutTest, EveryCallIsRecorded) {
   EXPECT_EQ(waveOutGetVolume(h, &v), MMSYSERR_NOERROR);
   EXPECT_EQ(v, 0x6E656E65u);
   EXPECT_EQ(waveOutGetVolume(nullptr, &v), MMSYSERR_NOERROR);
-  EXPECT_EQ(v, 0xFFFFFFFFu);   // the device's own volume is apart from the output's
+  EXPECT_EQ(v, 0xFFFFFFFFu);  // the device's own volume is apart from the output's
   EXPECT_EQ(waveOutClose(h), MMSYSERR_NOERROR);
   auto calls = wce::GetWaveOutCalls();
   std::vector<std::string> names;

@@ -70,9 +70,9 @@ TEST_F(DeviceManagerTest, ActivationListsTheDeviceUntilDeactivated) {
     const char16_t* param;
     bool found;
   } cases[] = {
-      {DeviceSearchByLegacyName, u"TST1:", true},   {DeviceSearchByLegacyName, u"tst1:", true},
-      {DeviceSearchByLegacyName, u"TST*", true},    {DeviceSearchByLegacyName, u"ADB1:", false},
-      {DeviceSearchByDeviceName, u"TST1", true},    {DeviceSearchByDeviceName, u"$device\\TST1", true},
+      {DeviceSearchByLegacyName, u"TST1:", true},  {DeviceSearchByLegacyName, u"tst1:", true},
+      {DeviceSearchByLegacyName, u"TST*", true},   {DeviceSearchByLegacyName, u"ADB1:", false},
+      {DeviceSearchByDeviceName, u"TST1", true},   {DeviceSearchByDeviceName, u"$device\\TST1", true},
       {DeviceSearchByDeviceName, u"TST1:", false},
   };
   for (const Case& c : cases) {

@@ -70,7 +70,8 @@ TST_EXPORT DWORD TST_Write(DWORD_PTR, LPCVOID buffer, DWORD count) {
   return count;
 }
 // Code 7: the number of active Inits, as one word.
-TST_EXPORT BOOL TST_IOControl(DWORD_PTR, DWORD code, PBYTE, DWORD, PBYTE out, DWORD outSize, PDWORD returned) {
+TST_EXPORT BOOL TST_IOControl(DWORD_PTR, DWORD code, PBYTE, DWORD, PBYTE out, DWORD outSize,
+                              PDWORD returned) {
   if (code != 7 || !out || outSize < 4) return FALSE;
   std::lock_guard<std::mutex> lock(g_lock);
   const DWORD v = static_cast<DWORD>(g_inits);

@@ -34,11 +34,11 @@ TEST_F(BitBltTest, DibDescribesItselfWithAPositiveHeight) {
     ASSERT_EQ(static_cast<int>(sizeof(BITMAP)), GetObjectW(bitmap, sizeof(bm), &bm));
     EXPECT_EQ(3, bm.bmWidth);
     EXPECT_EQ(2, bm.bmHeight);
-    EXPECT_EQ(8, bm.bmWidthBytes);   // 3 x 2 bytes padded to 4
+    EXPECT_EQ(8, bm.bmWidthBytes);  // 3 x 2 bytes padded to 4
     EXPECT_EQ(16, bm.bmBitsPixel);
     EXPECT_EQ(1, bm.bmPlanes);
     EXPECT_EQ(pixels, bm.bmBits);
-    EXPECT_EQ(0u, Read(pixels, 3, 16, 2, 1));   // new pixels are zero
+    EXPECT_EQ(0u, Read(pixels, 3, 16, 2, 1));  // new pixels are zero
     EXPECT_TRUE(DeleteObject(bitmap));
   }
 }
@@ -46,10 +46,10 @@ TEST_F(BitBltTest, DibDescribesItselfWithAPositiveHeight) {
 TEST_F(BitBltTest, BottomUpAndTopDownRowsAreAddressedFromTheirOwnEnd) {
   // Picture row y of a bottom-up DIB lies at memory row height - 1 - y; of a top-down one at y.
   struct Case {
-    int srcHeight;   // 2 bottom-up, -2 top-down
+    int srcHeight;  // 2 bottom-up, -2 top-down
     int dstHeight;
-    int srcMemRowOfTop;   // where picture (0, 0) of the source lies
-    int dstMemRowOfBottom;   // where picture row 1 of the destination lies
+    int srcMemRowOfTop;     // where picture (0, 0) of the source lies
+    int dstMemRowOfBottom;  // where picture row 1 of the destination lies
   } cases[] = {{2, 2, 1, 0}, {2, -2, 1, 1}, {-2, 2, 0, 0}, {-2, -2, 0, 1}};
   for (const Case& c : cases) {
     void* src = nullptr;
@@ -107,7 +107,7 @@ TEST_F(BitBltTest, Rgb565ToThirtyTwoRepeatsTheChannelBits) {
   HDC dstDc = DcWith(n, 1, 32, &dst);
   for (int i = 0; i < n; ++i) {
     Write(src, n, 16, i, 0, k565To32[i].rgb565);
-    Write(dst, n, 32, i, 0, 0xFFFFFFFF);   // every byte is written, the X byte too
+    Write(dst, n, 32, i, 0, 0xFFFFFFFF);  // every byte is written, the X byte too
   }
   ASSERT_TRUE(BitBlt(dstDc, 0, 0, n, 1, srcDc, 0, 0, SRCCOPY));
   for (int i = 0; i < n; ++i) EXPECT_EQ(k565To32[i].xrgb, Read(dst, n, 32, i, 0)) << i;
@@ -130,12 +130,10 @@ TEST_F(BitBltTest, CopiesAreClippedToBothBitmaps) {
   // Source 2x2 (top-down) with pixels 1 2 / 3 4; destination 3x3 (top-down), zero.
   struct Case {
     int x, y, cx, cy, srcX, srcY;
-    std::vector<uint32_t> expected;   // destination rows top to bottom
+    std::vector<uint32_t> expected;  // destination rows top to bottom
   } cases[] = {
-      {2, 2, 2, 2, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0, 1}},
-      {-1, 0, 2, 2, 0, 0, {2, 0, 0, 4, 0, 0, 0, 0, 0}},
-      {0, 0, 2, 2, 1, 1, {4, 0, 0, 0, 0, 0, 0, 0, 0}},
-      {0, 0, 3, 3, -1, -1, {0, 0, 0, 0, 1, 2, 0, 3, 4}},
+      {2, 2, 2, 2, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0, 1}}, {-1, 0, 2, 2, 0, 0, {2, 0, 0, 4, 0, 0, 0, 0, 0}},
+      {0, 0, 2, 2, 1, 1, {4, 0, 0, 0, 0, 0, 0, 0, 0}}, {0, 0, 3, 3, -1, -1, {0, 0, 0, 0, 1, 2, 0, 3, 4}},
       {5, 5, 2, 2, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
   };
   for (const Case& c : cases) {
@@ -168,18 +166,18 @@ TEST_F(BitBltTest, UnsupportedFormatsAreRefused) {
     DWORD compression;
     DWORD masks[3];
   } cases[] = {
-      {4, 4, 1, 24, BI_RGB, {0, 0, 0}},                      // 24 bits
-      {4, 4, 1, 16, BI_RGB, {0, 0, 0}},                      // 16 bits without masks is 555
+      {4, 4, 1, 24, BI_RGB, {0, 0, 0}},                       // 24 bits
+      {4, 4, 1, 16, BI_RGB, {0, 0, 0}},                       // 16 bits without masks is 555
       {4, 4, 1, 16, BI_BITFIELDS, {0x7C00, 0x03E0, 0x001F}},  // 555 masks
       {0, 4, 1, 32, BI_RGB, {0, 0, 0}},
       {4, 0, 1, 32, BI_RGB, {0, 0, 0}},
       {4, 4, 2, 32, BI_RGB, {0, 0, 0}},
-      {100000, 100000, 1, 32, BI_RGB, {0, 0, 0}},            // more memory than any screen needs
+      {100000, 100000, 1, 32, BI_RGB, {0, 0, 0}},  // more memory than any screen needs
   };
   for (const Case& c : cases) {
     DibInfo info = {};
-    info.header = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), c.width, c.height, c.planes, c.bits, c.compression,
-                                   0, 0, 0, 0, 0};
+    info.header = BITMAPINFOHEADER{
+        sizeof(BITMAPINFOHEADER), c.width, c.height, c.planes, c.bits, c.compression, 0, 0, 0, 0, 0};
     std::memcpy(info.masks, c.masks, sizeof(info.masks));
     void* pixels = reinterpret_cast<void*>(1);
     EXPECT_EQ(nullptr, CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS,
@@ -191,7 +189,7 @@ TEST_F(BitBltTest, UnsupportedFormatsAreRefused) {
 
   void* pixels = nullptr;
   HDC dib = DcWith(2, 2, 32, &pixels);
-  HDC fresh = CreateCompatibleDC(nullptr);   // holds only the monochrome placeholder
+  HDC fresh = CreateCompatibleDC(nullptr);  // holds only the monochrome placeholder
   EXPECT_FALSE(BitBlt(dib, 0, 0, 1, 1, fresh, 0, 0, SRCCOPY));
   EXPECT_FALSE(BitBlt(dib, 0, 0, 1, 1, dib, 1, 1, 0x00EE0086 /* SRCPAINT */));
   EXPECT_FALSE(BitBlt(dib, 0, 0, 1, 1, reinterpret_cast<HDC>(0x1234), 0, 0, SRCCOPY));

@@ -70,25 +70,25 @@ TEST_F(DeviceContextTest, ABitmapSitsInOneMemoryDcAtATime) {
   ASSERT_NE(nullptr, placeholder);
   BITMAP bm;
   ASSERT_TRUE(GetObjectW(placeholder, sizeof(bm), &bm));
-  EXPECT_EQ(1, bm.bmWidth);   // a fresh memory DC holds a 1x1 monochrome bitmap
+  EXPECT_EQ(1, bm.bmWidth);  // a fresh memory DC holds a 1x1 monochrome bitmap
   EXPECT_EQ(1, bm.bmBitsPixel);
 
   EXPECT_EQ(nullptr, SelectObject(second, bitmap));
-  EXPECT_FALSE(DeleteObject(bitmap));   // still selected: the DIB stays
+  EXPECT_FALSE(DeleteObject(bitmap));  // still selected: the DIB stays
   EXPECT_EQ(bitmap, SelectObject(first, placeholder));
   EXPECT_NE(nullptr, SelectObject(second, bitmap));
-  EXPECT_TRUE(DeleteDC(second));   // the bitmap outlives its DC
+  EXPECT_TRUE(DeleteDC(second));  // the bitmap outlives its DC
   EXPECT_TRUE(GetObjectW(bitmap, sizeof(bm), &bm));
   EXPECT_TRUE(DeleteObject(bitmap));
   EXPECT_EQ(0, GetObjectW(bitmap, sizeof(bm), &bm));
-  EXPECT_EQ(nullptr, SelectObject(GetDC(nullptr), MakeDib(1, 1, 32, nullptr)));   // not a memory DC
+  EXPECT_EQ(nullptr, SelectObject(GetDC(nullptr), MakeDib(1, 1, 32, nullptr)));  // not a memory DC
 }
 
 TEST_F(DeviceContextTest, WindowDcDrawsIntoTheWindowSurfaceAtScreenDepth) {
   ASSERT_TRUE(wce::SetScreen(800, 480, 16));
   HWND hwnd = MakeWindow(3, 2);
   void* pixels = nullptr;
-  HBITMAP picture = MakeDib(3, 2, 32, &pixels);   // bottom-up, as the picture surface
+  HBITMAP picture = MakeDib(3, 2, 32, &pixels);  // bottom-up, as the picture surface
   HDC memory = CreateCompatibleDC(nullptr);
   SelectObject(memory, picture);
   // Picture rows top to bottom: red green blue / white black grey.
@@ -109,7 +109,7 @@ TEST_F(DeviceContextTest, WindowDcDrawsIntoTheWindowSurfaceAtScreenDepth) {
   EXPECT_EQ(2, surface.bmHeight);
   EXPECT_EQ(16, surface.bmBitsPixel);
   EXPECT_EQ(8, surface.bmWidthBytes);
-  const uint16_t topRow[3] = {0xF800, 0x07E0, 0x001F};   // surface rows run top-down
+  const uint16_t topRow[3] = {0xF800, 0x07E0, 0x001F};  // surface rows run top-down
   const uint16_t bottomRow[3] = {0xFFFF, 0x0000, 0x8410};
   for (int x = 0; x < 3; ++x) {
     EXPECT_EQ(topRow[x], Read(surface.bmBits, 3, 16, x, 0));
@@ -164,9 +164,9 @@ TEST_F(DeviceContextTest, AReleasedDcStaysInvalidAfterTheNextIsTaken) {
 
 TEST_F(DeviceContextTest, ThirtyTwoBitBitmapIsSavedBottomUpWithoutMasks) {
   void* pixels = nullptr;
-  HBITMAP bitmap = MakeDib(2, -2, 32, &pixels);   // top-down in memory
-  Write(pixels, 2, 32, 0, 0, 0x00112233);         // top-left
-  Write(pixels, 2, 32, 1, 1, 0x00445566);         // bottom-right
+  HBITMAP bitmap = MakeDib(2, -2, 32, &pixels);  // top-down in memory
+  Write(pixels, 2, 32, 0, 0, 0x00112233);        // top-left
+  Write(pixels, 2, 32, 1, 1, 0x00445566);        // bottom-right
   std::vector<uint8_t> expected = {'B', 'M'};
   PutLe(&expected, 14 + 40 + 16, 4);
   PutLe(&expected, 0, 4);
@@ -186,7 +186,7 @@ TEST_F(DeviceContextTest, WindowSurfaceFollowsTheWindowAndEndsWithIt) {
   HWND hwnd = MakeWindow(4, 4);
   BITMAP surface;
   ASSERT_TRUE(wce::GetWindowSurface(hwnd, &surface));
-  EXPECT_EQ(32, surface.bmBitsPixel);   // the default screen
+  EXPECT_EQ(32, surface.bmBitsPixel);  // the default screen
   ASSERT_TRUE(MoveWindow(hwnd, 0, 0, 6, 5, TRUE));
   ASSERT_TRUE(wce::GetWindowSurface(hwnd, &surface));
   EXPECT_EQ(6, surface.bmWidth);

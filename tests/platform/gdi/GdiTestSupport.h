@@ -29,10 +29,13 @@ inline HBITMAP MakeDib(int width, int height, int bits, void** pixels) {
     info.masks[1] = 0x07E0;
     info.masks[2] = 0x001F;
   }
-  return CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, pixels, nullptr, 0);
+  return CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, pixels,
+                          nullptr, 0);
 }
 
-inline int Stride(int width, int bits) { return (width * bits + 31) / 32 * 4; }
+inline int Stride(int width, int bits) {
+  return (width * bits + 31) / 32 * 4;
+}
 
 // Pixel (x, memory row r): r counts rows as they lie in memory, whatever the orientation.
 inline uint32_t Read(const void* pixels, int width, int bits, int x, int r) {
@@ -54,8 +57,9 @@ inline HWND MakeWindow(int width, int height) {
   WNDCLASSW wc = {};
   wc.lpfnWndProc = PlainProc;
   wc.lpszClassName = u"GdiTestWnd";
-  RegisterClassW(&wc);   // already there after the first call
-  return CreateWindowExW(0, u"GdiTestWnd", u"", WS_POPUP, 0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
+  RegisterClassW(&wc);  // already there after the first call
+  return CreateWindowExW(0, u"GdiTestWnd", u"", WS_POPUP, 0, 0, width, height, nullptr, nullptr, nullptr,
+                         nullptr);
 }
 
 }  // namespace gditest

@@ -22,11 +22,7 @@ TEST_F(DebugOutput, SinkGetsEachFinishedLineWithoutItsEnding) {
   OutputDebugStringW(u"a\nb\r\n\r\n");
   NKDbgPrintfW(u"[@@@@@@@] Debug message ::  %d  \r\n", 1);
   const std::vector<std::string> want = {
-      "[@@] usb_close  0X10 ",
-      "!!!!!!! thread has created!  0x1 ",
-      "a",
-      "b",
-      "",
+      "[@@] usb_close  0X10 ",           "!!!!!!! thread has created!  0x1 ", "a", "b", "",
       "[@@@@@@@] Debug message ::  1  ",
   };
   EXPECT_EQ(lines, want);

@@ -49,7 +49,7 @@ TEST_F(FileSys, CePathsMapUnderTheRoot) {
       {u"Connect.log", "/Connect.log"},
       {u"\\Windows/kavlink.dll", "/Windows/kavlink.dll"},
       {u"\\SDMMC\\.\\a\\..\\b.ini", "/SDMMC/b.ini"},
-      {u"\\..\\..\\etc\\passwd", "/etc/passwd"},   // never above the root
+      {u"\\..\\..\\etc\\passwd", "/etc/passwd"},  // never above the root
       {u"\\", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(wce::HostPath(c.ce), root + c.host) << WceWideToUtf8(c.ce);
@@ -61,7 +61,8 @@ TEST_F(FileSys, WriteThenReadThroughHandles) {
   EXPECT_FALSE(CreateDirectoryW(u"\\SDMMC", nullptr));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
 
-  HANDLE w = CreateFileW(u"\\SDMMC\\Connect.log", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE w = CreateFileW(u"\\SDMMC\\Connect.log", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(w, INVALID_HANDLE_VALUE);
   DWORD done = 0;
   EXPECT_TRUE(WriteFile(w, "hello", 5, &done, nullptr));
@@ -69,7 +70,8 @@ TEST_F(FileSys, WriteThenReadThroughHandles) {
   EXPECT_TRUE(CloseHandle(w));
   EXPECT_EQ(ReadHostFile(root + "/SDMMC/Connect.log"), "hello");
 
-  HANDLE r = CreateFileW(u"\\SDMMC\\Connect.log", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE r =
+      CreateFileW(u"\\SDMMC\\Connect.log", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(r, INVALID_HANDLE_VALUE);
   DWORD high = 1;
   EXPECT_EQ(GetFileSize(r, &high), 5u);
@@ -78,12 +80,12 @@ TEST_F(FileSys, WriteThenReadThroughHandles) {
   char buf[16] = {};
   EXPECT_TRUE(ReadFile(r, buf, sizeof buf, &done, nullptr));
   EXPECT_EQ(std::string(buf, done), "llo");
-  EXPECT_TRUE(ReadFile(r, buf, sizeof buf, &done, nullptr));   // end of file: success, nothing read
+  EXPECT_TRUE(ReadFile(r, buf, sizeof buf, &done, nullptr));  // end of file: success, nothing read
   EXPECT_EQ(done, 0u);
   EXPECT_EQ(SetFilePointer(r, -1, nullptr, FILE_END), 4u);
   EXPECT_EQ(SetFilePointer(r, -10, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NEGATIVE_SEEK));
-  EXPECT_FALSE(WriteFile(r, "x", 1, &done, nullptr));   // opened for reading only
+  EXPECT_FALSE(WriteFile(r, "x", 1, &done, nullptr));  // opened for reading only
   EXPECT_TRUE(CloseHandle(r));
   EXPECT_FALSE(ReadFile(r, buf, 1, &done, nullptr));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
@@ -134,7 +136,7 @@ TEST_F(FileSys, CopyMoveDeleteAndAttributes) {
   EXPECT_EQ(ReadHostFile(root + "/Windows/kavlink.dll"), "DLL!");
   EXPECT_FALSE(CopyFileW(u"\\Windows\\driver.dll", u"\\Windows\\kavlink.dll", TRUE));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
-  EXPECT_TRUE(CopyFileW(u"\\Windows\\driver.dll", u"\\Windows\\kavlink.dll", FALSE));   // overwrites
+  EXPECT_TRUE(CopyFileW(u"\\Windows\\driver.dll", u"\\Windows\\kavlink.dll", FALSE));  // overwrites
   // A copy onto itself must not truncate the source.
   EXPECT_FALSE(CopyFileW(u"\\Windows\\driver.dll", u"\\Windows\\driver.dll", FALSE));
   EXPECT_EQ(ReadHostFile(root + "/Windows/driver.dll"), "DLL!");
@@ -144,7 +146,7 @@ TEST_F(FileSys, CopyMoveDeleteAndAttributes) {
   EXPECT_TRUE(MoveFileW(u"\\Windows\\kavlink.dll", u"\\moved.dll"));
   EXPECT_FALSE(std::filesystem::exists(root + "/Windows/kavlink.dll"));
   EXPECT_EQ(ReadHostFile(root + "/moved.dll"), "DLL!");
-  EXPECT_FALSE(MoveFileW(u"\\moved.dll", u"\\Windows\\driver.dll"));   // never replaces
+  EXPECT_FALSE(MoveFileW(u"\\moved.dll", u"\\Windows\\driver.dll"));  // never replaces
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
 
   EXPECT_EQ(GetFileAttributesW(u"\\Windows"), FILE_ATTRIBUTE_DIRECTORY);

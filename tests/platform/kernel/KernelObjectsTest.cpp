@@ -33,7 +33,7 @@ TEST_F(KernelObjects, NamedEventIsSharedByName) {
 
   EXPECT_TRUE(SetEvent(second));
   EXPECT_EQ(WaitForSingleObject(first, 0), WAIT_OBJECT_0);
-  EXPECT_EQ(WaitForSingleObject(second, 0), WAIT_OBJECT_0);   // manual reset from the first creation
+  EXPECT_EQ(WaitForSingleObject(second, 0), WAIT_OBJECT_0);  // manual reset from the first creation
 
   // The name lives while any handle is open.
   EXPECT_TRUE(CloseHandle(first));
@@ -74,15 +74,15 @@ TEST_F(KernelObjects, WaitAnyConsumesOnlyTheAutoResetEventThatSatisfiesIt) {
   HANDLE b = CreateEventW(nullptr, FALSE, TRUE, nullptr);
   HANDLE m = CreateEventW(nullptr, TRUE, TRUE, nullptr);
   HANDLE ab[] = {a, b};
-  EXPECT_EQ(WaitForMultipleObjects(2, ab, FALSE, 0), WAIT_OBJECT_0);       // lowest index wins
-  EXPECT_EQ(WaitForMultipleObjects(2, ab, FALSE, 0), WAIT_OBJECT_0 + 1);   // b was left signalled
+  EXPECT_EQ(WaitForMultipleObjects(2, ab, FALSE, 0), WAIT_OBJECT_0);      // lowest index wins
+  EXPECT_EQ(WaitForMultipleObjects(2, ab, FALSE, 0), WAIT_OBJECT_0 + 1);  // b was left signalled
   EXPECT_EQ(WaitForMultipleObjects(2, ab, FALSE, 0), WAIT_TIMEOUT);
 
   HANDLE ma[] = {m, a};
   SetEvent(a);
   EXPECT_EQ(WaitForMultipleObjects(2, ma, FALSE, 0), WAIT_OBJECT_0);
-  EXPECT_EQ(WaitForMultipleObjects(2, ma, FALSE, 0), WAIT_OBJECT_0);   // manual reset stays set
-  EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_OBJECT_0);                 // a was not consumed
+  EXPECT_EQ(WaitForMultipleObjects(2, ma, FALSE, 0), WAIT_OBJECT_0);  // manual reset stays set
+  EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_OBJECT_0);                // a was not consumed
   ResetEvent(m);
   EXPECT_EQ(WaitForMultipleObjects(2, ma, FALSE, 0), WAIT_TIMEOUT);
 
@@ -96,7 +96,7 @@ struct WaitJob {
   HANDLE handles[2];
   DWORD count;
   DWORD ms;
-  HANDLE ready;   // set just before the wait
+  HANDLE ready;  // set just before the wait
   std::atomic<DWORD> result{0xDEAD};
 };
 
@@ -121,7 +121,7 @@ TEST_F(KernelObjects, BlockedWaitAnyReportsTheEventThatWasSet) {
   SetEvent(b);
   ASSERT_EQ(WaitForSingleObject(th, kLongWait), WAIT_OBJECT_0);
   EXPECT_EQ(job.result.load(), WAIT_OBJECT_0 + 1);
-  EXPECT_EQ(WaitForSingleObject(b, 0), WAIT_TIMEOUT);   // consumed by the waiter
+  EXPECT_EQ(WaitForSingleObject(b, 0), WAIT_TIMEOUT);  // consumed by the waiter
   EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_TIMEOUT);
   for (HANDLE h : {a, b, job.ready, th}) CloseHandle(h);
 }
@@ -168,7 +168,8 @@ TEST_F(KernelObjects, SatisfiedWaitLeavesEveryQueueItStoodIn) {
     DWORD expected;
   };
   // On e: the first stands there beside a, the second twice, the third alone.
-  const Case cases[] = {{{a, e}, 2, WAIT_OBJECT_0}, {{e, e}, 2, WAIT_OBJECT_0}, {{e, nullptr}, 1, WAIT_OBJECT_0}};
+  const Case cases[] = {
+      {{a, e}, 2, WAIT_OBJECT_0}, {{e, e}, 2, WAIT_OBJECT_0}, {{e, nullptr}, 1, WAIT_OBJECT_0}};
   WaitJob jobs[3];
   HANDLE threads[3];
   for (int i = 0; i < 3; ++i) {
@@ -278,7 +279,7 @@ TEST_F(KernelObjects, NamedMutexIsOwnedRecursivelyByOneThread) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
   HANDLE again = CreateMutexW(nullptr, TRUE, u"CUI_MAIN_VT_CORVANE_MUTEX");
   ASSERT_NE(again, nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));   // the single-instance test
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));  // the single-instance test
   EXPECT_EQ(WaitForSingleObject(m, 0), WAIT_OBJECT_0);                  // recursion: count 2
 
   MutexProbe probe;
@@ -291,7 +292,7 @@ TEST_F(KernelObjects, NamedMutexIsOwnedRecursivelyByOneThread) {
   EXPECT_EQ(probe.releaseError.load(), static_cast<DWORD>(ERROR_NOT_OWNER));
 
   EXPECT_TRUE(ReleaseMutex(m));
-  EXPECT_TRUE(ReleaseMutex(again));   // the second handle names the same mutex
+  EXPECT_TRUE(ReleaseMutex(again));  // the second handle names the same mutex
   EXPECT_FALSE(ReleaseMutex(m));
   th = CreateThread(nullptr, 0, TakeMutexThread, &probe, 0, nullptr);
   ASSERT_EQ(WaitForSingleObject(th, kLongWait), WAIT_OBJECT_0);
@@ -368,7 +369,7 @@ TEST_F(KernelObjects, ThreadHandleIsSignalledWhenTheThreadEnds) {
 
   SetEvent(job.gate);
   ASSERT_EQ(WaitForSingleObject(th, kLongWait), WAIT_OBJECT_0);
-  EXPECT_EQ(WaitForSingleObject(th, 0), WAIT_OBJECT_0);   // stays signalled
+  EXPECT_EQ(WaitForSingleObject(th, 0), WAIT_OBJECT_0);  // stays signalled
   EXPECT_TRUE(GetExitCodeThread(th, &code));
   EXPECT_EQ(code, 7u);
   EXPECT_EQ(job.priorityInside, 250);
@@ -415,11 +416,11 @@ TEST_F(KernelObjects, InvalidHandlesFail) {
     EXPECT_EQ(CeGetThreadPriority(h), 0x7FFFFFFF);
   }
   HANDLE ev = CreateEventW(nullptr, FALSE, TRUE, nullptr);
-  EXPECT_EQ(WaitForMultipleObjects(1, &ev, TRUE, 0), WAIT_FAILED);   // wait-all is not offered
+  EXPECT_EQ(WaitForMultipleObjects(1, &ev, TRUE, 0), WAIT_FAILED);  // wait-all is not offered
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   HANDLE mixed[] = {ev, closed};
   EXPECT_EQ(WaitForMultipleObjects(2, mixed, FALSE, 0), WAIT_FAILED);
-  EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_OBJECT_0);   // the failed wait consumed nothing
+  EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_OBJECT_0);  // the failed wait consumed nothing
   CloseHandle(ev);
 }
 
@@ -456,7 +457,7 @@ TEST_F(KernelObjects, TickSourceCanBeSwappedAndWaitsStillEnd) {
   wce::SetTickSource([&] { return fake; });
   DWORD start = GetTickCount();
   fake += 0x20;
-  EXPECT_EQ(GetTickCount() - start, 0x20u);   // 32-bit wrap, as callers compute intervals
+  EXPECT_EQ(GetTickCount() - start, 0x20u);  // 32-bit wrap, as callers compute intervals
   // A frozen clock does not hold up timeouts.
   HANDLE ev = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   EXPECT_EQ(WaitForSingleObject(ev, 20), WAIT_TIMEOUT);
@@ -464,7 +465,7 @@ TEST_F(KernelObjects, TickSourceCanBeSwappedAndWaitsStillEnd) {
   wce::SetTickSource(nullptr);
   DWORD a = GetTickCount();
   DWORD b = GetTickCount();
-  EXPECT_LT(b - a, 0x80000000u);   // not running backwards
+  EXPECT_LT(b - a, 0x80000000u);  // not running backwards
 }
 
 DWORD LastErrorThread(LPVOID) {

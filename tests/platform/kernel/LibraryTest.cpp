@@ -38,11 +38,11 @@ TEST_F(Library, FindsCePathsThenWindowsThenTheSystem) {
     const char16_t* name;
     bool loads;
   } cases[] = {
-      {u"\\App\\codec.dll", true},    // a CE path under the root
-      {u"codec2.dll", true},          // a bare name, found in "\Windows"
-      {u"libturbojpeg.so.0", true},   // a bare name the system's loader knows
+      {u"\\App\\codec.dll", true},   // a CE path under the root
+      {u"codec2.dll", true},         // a bare name, found in "\Windows"
+      {u"libturbojpeg.so.0", true},  // a bare name the system's loader knows
       {u"\\App\\missing.dll", false},
-      {u"codec.dll", false},          // bare names are not looked up beside the program
+      {u"codec.dll", false},  // bare names are not looked up beside the program
       {u"", false},
   };
   for (const Case& c : cases) {

@@ -10,7 +10,7 @@ namespace {
 
 struct FormatCase {
   const char* what;
-  std::string got;    // UTF-8 of the formatted text
+  std::string got;  // UTF-8 of the formatted text
   std::string want;
 };
 
@@ -40,7 +40,8 @@ TEST(WceStr, SwprintfConversions) {
       {"alt hex", Fmt(u"%#x", 255u), "0xff"},
       {"octal", Fmt(u"%o", 8u), "10"},
       {"short", Fmt(u"%hd", 65537), "1"},
-      {"long is 32-bit", Fmt(u"%ld %lu", static_cast<LONG>(-5), static_cast<DWORD>(4000000000u)), "-5 4000000000"},
+      {"long is 32-bit", Fmt(u"%ld %lu", static_cast<LONG>(-5), static_cast<DWORD>(4000000000u)),
+       "-5 4000000000"},
       {"I64", Fmt(u"%I64d", static_cast<LONGLONG>(-1234567890123LL)), "-1234567890123"},
       {"I64u", Fmt(u"%I64u", static_cast<ULONGLONG>(18446744073709551615ULL)), "18446744073709551615"},
       {"ll hex", Fmt(u"%llx", 0x123456789ABCULL), "123456789abc"},
@@ -82,7 +83,7 @@ TEST(WceStr, CompareCopySearch) {
   EXPECT_GT(wcscmp(u"abc", u"ab"), 0);
   EXPECT_EQ(wcsncmp(u"abcX", u"abcY", 3), 0);
   EXPECT_EQ(_wcsicmp(u"ADB1:", u"adb1:"), 0);
-  EXPECT_NE(_wcsicmp(u"\u00C9", u"\u00E9"), 0);   // only ASCII folds
+  EXPECT_NE(_wcsicmp(u"\u00C9", u"\u00E9"), 0);  // only ASCII folds
   EXPECT_EQ(_wcsnicmp(u"HIDEx", u"hidey", 4), 0);
 
   WCHAR buf[16];
@@ -94,7 +95,7 @@ TEST(WceStr, CompareCopySearch) {
   EXPECT_EQ(std::u16string(buf), u"\\Windows\\x.dll");
   WCHAR* slash = wcsrchr(buf, u'\\');
   ASSERT_NE(slash, nullptr);
-  *slash = 0;   // cut at the last separator, through the non-const result
+  *slash = 0;  // cut at the last separator, through the non-const result
   EXPECT_EQ(std::u16string(buf), u"\\Windows");
   EXPECT_EQ(wcschr(u"abc", u'z'), nullptr);
   const WCHAR* hay = u"shell:am start";
@@ -110,8 +111,12 @@ TEST(WceStr, NumberParsing) {
     size_t consumed;
   };
   const Case cases[] = {
-      {u"  -0x1F", 0, -31, 7}, {u"077", 0, 63, 3},        {u"12abc", 10, 12, 2},
-      {u"ff", 16, 255, 2},     {u"99999999999", 10, INT32_MAX, 11}, {u"-99999999999", 10, INT32_MIN, 12},
+      {u"  -0x1F", 0, -31, 7},
+      {u"077", 0, 63, 3},
+      {u"12abc", 10, 12, 2},
+      {u"ff", 16, 255, 2},
+      {u"99999999999", 10, INT32_MAX, 11},
+      {u"-99999999999", 10, INT32_MIN, 12},
       {u"x", 10, 0, 0},
   };
   for (const auto& c : cases) {
@@ -126,7 +131,9 @@ TEST(WceStr, NumberParsing) {
 
 TEST(WceStr, Utf8Conversions) {
   EXPECT_EQ(WceUtf8ToWide("a\xC3\xA9\xF0\x9F\x98\x80"), u"a\u00E9\U0001F600");
-  EXPECT_EQ(WceUtf8ToWide("\xFF" "a\xC3"), u"\uFFFDa\uFFFD");
+  EXPECT_EQ(WceUtf8ToWide("\xFF"
+                          "a\xC3"),
+            u"\uFFFDa\uFFFD");
   EXPECT_EQ(WceWideToUtf8(u"a\u00E9\U0001F600"), "a\xC3\xA9\xF0\x9F\x98\x80");
   EXPECT_EQ(WceWideToUtf8(std::u16string(1, static_cast<char16_t>(0xD800))), "\xEF\xBF\xBD");
   EXPECT_EQ(WceWideToUtf8(static_cast<const WCHAR*>(nullptr)), "");

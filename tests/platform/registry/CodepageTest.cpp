@@ -23,9 +23,10 @@ std::u16string ToWide(UINT cp, const std::string& mb) {
   return out;
 }
 
-std::string ToMulti(UINT cp, const std::u16string& w, BOOL* usedDefault = nullptr, LPCSTR defaultChar = nullptr) {
-  const int n = WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, defaultChar,
-                                    usedDefault);
+std::string ToMulti(UINT cp, const std::u16string& w, BOOL* usedDefault = nullptr,
+                    LPCSTR defaultChar = nullptr) {
+  const int n =
+      WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, defaultChar, usedDefault);
   std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
   if (n > 0) {
     EXPECT_EQ(WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), out.data(), n, defaultChar,
@@ -63,10 +64,10 @@ TEST(CodepageTest, SizeSemantics) {
   char mb[16];
   struct Case {
     const char* what;
-    int cbIn;      // -1: NUL-terminated
-    int cchOut;    // 0: size query
+    int cbIn;    // -1: NUL-terminated
+    int cchOut;  // 0: size query
     int result;
-    DWORD error;   // when result is 0
+    DWORD error;  // when result is 0
   };
   const Case toWide[] = {
       {"counted, query", 8, 0, 4, 0},
@@ -83,7 +84,8 @@ TEST(CodepageTest, SizeSemantics) {
     SCOPED_TRACE(c.what);
     SetLastError(0);
     std::fill(std::begin(wide), std::end(wide), u'#');
-    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, kGbk.c_str(), c.cbIn, c.cchOut ? wide : nullptr, c.cchOut), c.result);
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, kGbk.c_str(), c.cbIn, c.cchOut ? wide : nullptr, c.cchOut),
+              c.result);
     if (c.result == 0) {
       EXPECT_EQ(GetLastError(), c.error);
     }
@@ -104,8 +106,8 @@ TEST(CodepageTest, SizeSemantics) {
     SCOPED_TRACE(c.what);
     SetLastError(0);
     std::fill(std::begin(mb), std::end(mb), '#');
-    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, kWide.c_str(), c.cbIn, c.cchOut ? mb : nullptr, c.cchOut, nullptr,
-                                  nullptr),
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, kWide.c_str(), c.cbIn, c.cchOut ? mb : nullptr, c.cchOut,
+                                  nullptr, nullptr),
               c.result);
     if (c.result == 0) {
       EXPECT_EQ(GetLastError(), c.error);
@@ -155,7 +157,11 @@ TEST(CodepageTest, InvalidInputAndUnknownCodePagesFail) {
 TEST(CodepageTest, CharactersThatGbkLacksBecomeTheDefaultCharacter) {
   BOOL used = FALSE;
   // U+0E01 (Thai) and U+1F600 (a pair of surrogates) have no GBK form.
-  EXPECT_EQ(ToMulti(CP_ACP, u"A\x0E01" u"B\xD83D\xDE00", &used), "A?B?");
+  EXPECT_EQ(ToMulti(CP_ACP,
+                    u"A\x0E01"
+                    u"B\xD83D\xDE00",
+                    &used),
+            "A?B?");
   EXPECT_TRUE(used);
   EXPECT_EQ(ToMulti(CP_ACP, u"A\x0E01", &used, "*"), "A*");
   EXPECT_TRUE(used);

@@ -27,8 +27,8 @@ TEST_F(CryptTest, FixedBytesFromTheSource) {
   });
   std::vector<BYTE> bytes(16, 0);
   ASSERT_TRUE(CryptGenRandom(m_prov, 16, bytes.data()));
-  EXPECT_EQ(bytes, (std::vector<BYTE>{0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0xA9, 0xAA, 0xAB, 0xAC,
-                                      0xAD, 0xAE, 0xAF}));
+  EXPECT_EQ(bytes, (std::vector<BYTE>{0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0xA9, 0xAA, 0xAB,
+                                      0xAC, 0xAD, 0xAE, 0xAF}));
 }
 
 TEST_F(CryptTest, FailingSourceFailsTheCall) {
@@ -43,7 +43,7 @@ TEST_F(CryptTest, SystemBytesWithoutASource) {
   std::vector<BYTE> a(32, 0), b(32, 0);
   ASSERT_TRUE(CryptGenRandom(m_prov, 32, a.data()));
   ASSERT_TRUE(CryptGenRandom(m_prov, 32, b.data()));
-  EXPECT_NE(a, b);   // equal with probability 2^-256
+  EXPECT_NE(a, b);  // equal with probability 2^-256
   EXPECT_NE(a, std::vector<BYTE>(32, 0));
 }
 

@@ -41,7 +41,8 @@ void Put(std::vector<BYTE>& record, size_t offset, const std::u16string& text) {
 }
 
 TEST_F(HalTest, RecordHoldsTheStringsAtTheirOffsets) {
-  WritePlatformFile("board=MSB2531\ncpu_abi=armeabi\r\ncatalog = T3 \ndevice=\xE6\xB5\x8B\xE8\xAF\x95\nother=x\n");
+  WritePlatformFile(
+      "board=MSB2531\ncpu_abi=armeabi\r\ncatalog = T3 \ndevice=\xE6\xB5\x8B\xE8\xAF\x95\nother=x\n");
   std::vector<BYTE> record(PLATFORM_RECORD_SIZE, 0xAA);
   DWORD returned = 0;
   ASSERT_TRUE(KernelIoControl(0x01010064, nullptr, 0, record.data(), 576, &returned));
@@ -51,9 +52,9 @@ TEST_F(HalTest, RecordHoldsTheStringsAtTheirOffsets) {
   Put(expected, 2, u"armeabi");
   Put(expected, 84, u"MSB2531");
   Put(expected, 166, u"T3");
-  expected[366] = 0x4B;   // 测 U+6D4B
+  expected[366] = 0x4B;  // 测 U+6D4B
   expected[367] = 0x6D;
-  expected[368] = 0xD5;   // 试 U+8BD5
+  expected[368] = 0xD5;  // 试 U+8BD5
   expected[369] = 0x8B;
   EXPECT_EQ(record, expected);
 }
@@ -76,7 +77,7 @@ TEST_F(HalTest, QueryFailures) {
   std::vector<BYTE> record(576);
   DWORD returned = 0;
   SetLastError(0);
-  EXPECT_FALSE(KernelIoControl(0x01010064, nullptr, 0, record.data(), 576, &returned));   // no platform file
+  EXPECT_FALSE(KernelIoControl(0x01010064, nullptr, 0, record.data(), 576, &returned));  // no platform file
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
 
   WritePlatformFile("board=MSB\n");

@@ -51,7 +51,8 @@ class RegistryTest : public ::testing::Test {
 
 HKEY Create(HKEY root, const char16_t* path, DWORD* disposition = nullptr) {
   HKEY k = nullptr;
-  EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, disposition), ERROR_SUCCESS);
+  EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, disposition),
+            ERROR_SUCCESS);
   return k;
 }
 
@@ -138,7 +139,7 @@ TEST_F(RegistryTest, QueryValueSizeSemantics) {
   const DWORD hundred = 100;
   ASSERT_EQ(RegSetValueExW(k, u"VTCorvane", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&hundred), 4),
             ERROR_SUCCESS);
-  ASSERT_EQ(Set(k, u"App", REG_SZ, Sz(u"QX_VT", false)), ERROR_SUCCESS);   // 10 bytes, as written at start-up
+  ASSERT_EQ(Set(k, u"App", REG_SZ, Sz(u"QX_VT", false)), ERROR_SUCCESS);  // 10 bytes, as written at start-up
 
   struct Case {
     const char16_t* name;
@@ -148,14 +149,11 @@ TEST_F(RegistryTest, QueryValueSizeSemantics) {
     DWORD sizeAfter;
   };
   const Case cases[] = {
-      {u"App", false, 0, ERROR_SUCCESS, 10},    // size query
-      {u"App", true, 9, ERROR_MORE_DATA, 10},   // one byte short
-      {u"App", true, 0, ERROR_MORE_DATA, 10},
-      {u"App", true, 10, ERROR_SUCCESS, 10},
-      {u"App", true, 64, ERROR_SUCCESS, 10},
-      {u"VTCorvane", true, 3, ERROR_MORE_DATA, 4},
-      {u"VTCorvane", true, 4, ERROR_SUCCESS, 4},
-      {u"Missing", true, 64, ERROR_FILE_NOT_FOUND, 64},
+      {u"App", false, 0, ERROR_SUCCESS, 10},   // size query
+      {u"App", true, 9, ERROR_MORE_DATA, 10},  // one byte short
+      {u"App", true, 0, ERROR_MORE_DATA, 10},    {u"App", true, 10, ERROR_SUCCESS, 10},
+      {u"App", true, 64, ERROR_SUCCESS, 10},     {u"VTCorvane", true, 3, ERROR_MORE_DATA, 4},
+      {u"VTCorvane", true, 4, ERROR_SUCCESS, 4}, {u"Missing", true, 64, ERROR_FILE_NOT_FOUND, 64},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.name, c.name + std::char_traits<char16_t>::length(c.name)) + " room " +
@@ -178,13 +176,15 @@ TEST_F(RegistryTest, QueryValueSizeSemantics) {
 }
 
 TEST_F(RegistryTest, DeleteKeyRemovesEverythingBelowAndStaleHandlesFail) {
-  HKEY vendor = Create(HKEY_LOCAL_MACHINE, u"Drivers\\USB\\LoadClients\\6353\\0\\Default\\Mass_Storage_Class");
+  HKEY vendor =
+      Create(HKEY_LOCAL_MACHINE, u"Drivers\\USB\\LoadClients\\6353\\0\\Default\\Mass_Storage_Class");
   ASSERT_EQ(Set(vendor, u"Dll", REG_SZ, Sz(u"USBMSC.DLL")), ERROR_SUCCESS);
   HKEY zero = Create(HKEY_LOCAL_MACHINE, u"Drivers\\USB\\LoadClients\\6353\\0");
   ASSERT_EQ(Set(zero, u"Keep", REG_DWORD, {1, 0, 0, 0}), ERROR_SUCCESS);
 
   HKEY loadClients = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\USB\\LoadClients", 0, 0, &loadClients), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\USB\\LoadClients", 0, 0, &loadClients),
+            ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteKeyW(loadClients, u"6353\\0"), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteKeyW(loadClients, u"6353\\0"), ERROR_FILE_NOT_FOUND);
 
@@ -193,8 +193,8 @@ TEST_F(RegistryTest, DeleteKeyRemovesEverythingBelowAndStaleHandlesFail) {
             ERROR_FILE_NOT_FOUND);
   ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\USB\\LoadClients\\6353", 0, 0, &k), ERROR_SUCCESS);
   DWORD subKeys = 99, values = 99;
-  EXPECT_EQ(RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr,
-                             nullptr, nullptr),
+  EXPECT_EQ(RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
+                             nullptr, nullptr, nullptr),
             ERROR_SUCCESS);
   EXPECT_EQ(subKeys, 0u);
   EXPECT_EQ(values, 0u);
@@ -219,7 +219,8 @@ TEST_F(RegistryTest, DeleteKeyRemovesEverythingBelowAndStaleHandlesFail) {
 
 TEST_F(RegistryTest, EnumerationInNameOrderWithMoreData) {
   HKEY k = Create(HKEY_CURRENT_USER, u"Corvane");
-  for (const char16_t* n : {u"guid", u"Board", u"device", u"Catalog"}) ASSERT_EQ(Set(k, n, REG_SZ, Sz(n)), ERROR_SUCCESS);
+  for (const char16_t* n : {u"guid", u"Board", u"device", u"Catalog"})
+    ASSERT_EQ(Set(k, n, REG_SZ, Sz(n)), ERROR_SUCCESS);
   for (const char16_t* n : {u"zeta", u"Alpha", u"beta"}) RegCloseKey(Create(k, n));
 
   const std::vector<std::u16string> valueOrder = {u"Board", u"Catalog", u"device", u"guid"};
@@ -254,12 +255,12 @@ TEST_F(RegistryTest, EnumerationInNameOrderWithMoreData) {
   DWORD size = 4, type = 0;
   BYTE small[4];
   EXPECT_EQ(RegEnumValueW(k, 0, name, &cch, nullptr, &type, small, &size), ERROR_MORE_DATA);
-  EXPECT_EQ(size, 12u);   // "Board" and its terminator
+  EXPECT_EQ(size, 12u);  // "Board" and its terminator
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
 
   DWORD subKeys, maxSubKeyLen, values, maxNameLen, maxValueLen;
-  ASSERT_EQ(RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen, nullptr, &values, &maxNameLen,
-                             &maxValueLen, nullptr, nullptr),
+  ASSERT_EQ(RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen, nullptr, &values,
+                             &maxNameLen, &maxValueLen, nullptr, nullptr),
             ERROR_SUCCESS);
   EXPECT_EQ(subKeys, 3u);
   EXPECT_EQ(maxSubKeyLen, 5u);
@@ -283,17 +284,18 @@ TEST_F(RegistryTest, EveryValueSurvivesAReloadAndTheFileIsReadable) {
   ASSERT_EQ(Set(corvane, u"multi", 7, {0x41, 0, 0, 0, 0, 0}), ERROR_SUCCESS);
   ASSERT_EQ(Set(corvane, u"short", REG_DWORD, {1, 2}), ERROR_SUCCESS);
   ASSERT_EQ(Set(corvane, nullptr, REG_SZ, Sz(u"default")), ERROR_SUCCESS);
-  RegCloseKey(Create(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn"));   // empty keys persist too
+  RegCloseKey(Create(HKEY_LOCAL_MACHINE, u"Drivers\\BuiltIn"));  // empty keys persist too
   RegCloseKey(oem);
   RegCloseKey(corvane);
 
   const std::string file = ReadFile();
-  for (const char* line : {"[HKEY_LOCAL_MACHINE\\OEM]\n", "\"App\"=sz-noterm:\"QX_VT\"\n",
-                           "\"VTCorvane\"=dword:00000064\n", "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn]\n",
-                           "[HKEY_CURRENT_USER\\Corvane]\n", "\"board\"=sz:\"授权失败\"\n",
-                           "\"Odd \\\"name\\\\\"=sz:\"a\\\"b\\\\c\\r\\n\\0d\\u0001😀\"\n", "\"blob\"=hex:00,ff,10\n",
-                           "\"empty\"=hex:\n", "\"half\"=hex(1):41,00,42\n", "\"lone\"=sz:\"\\uD800\"\n",
-                           "\"multi\"=hex(7):41,00,00,00,00,00\n", "\"short\"=hex(4):01,02\n", "@=sz:\"default\"\n"}) {
+  for (const char* line :
+       {"[HKEY_LOCAL_MACHINE\\OEM]\n", "\"App\"=sz-noterm:\"QX_VT\"\n", "\"VTCorvane\"=dword:00000064\n",
+        "[HKEY_LOCAL_MACHINE\\Drivers\\BuiltIn]\n", "[HKEY_CURRENT_USER\\Corvane]\n",
+        "\"board\"=sz:\"授权失败\"\n", "\"Odd \\\"name\\\\\"=sz:\"a\\\"b\\\\c\\r\\n\\0d\\u0001😀\"\n",
+        "\"blob\"=hex:00,ff,10\n", "\"empty\"=hex:\n", "\"half\"=hex(1):41,00,42\n",
+        "\"lone\"=sz:\"\\uD800\"\n", "\"multi\"=hex(7):41,00,00,00,00,00\n", "\"short\"=hex(4):01,02\n",
+        "@=sz:\"default\"\n"}) {
     EXPECT_NE(file.find(line), std::string::npos) << line;
   }
   EXPECT_FALSE(std::filesystem::exists(FilePath() + ".tmp"));
@@ -327,7 +329,8 @@ TEST_F(RegistryTest, AReloadForgetsTheDriversLoadedBeforeAndKeepsTheRest) {
   wce::ReloadRegistry();
   HKEY k = nullptr;
   EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\Active", 0, 0, &k), ERROR_FILE_NOT_FOUND);
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\USB\\ClientDrivers\\ADB_Class", 0, 0, &k), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\USB\\ClientDrivers\\ADB_Class", 0, 0, &k),
+            ERROR_SUCCESS);
   RegCloseKey(k);
 }
 
@@ -386,7 +389,7 @@ TEST_F(RegistryTest, RefusesMalformedPathsAndHandles) {
   EXPECT_EQ(RegOpenKeyExW(reinterpret_cast<HKEY>(uintptr_t(0x1234)), u"OEM", 0, 0, &k), ERROR_INVALID_HANDLE);
   EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, u""), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(RegSetValueExW(HKEY_LOCAL_MACHINE, u"x", 0, REG_BINARY, nullptr, 4), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(wce::DumpRegistry().find('['), std::string::npos);   // nothing was created
+  EXPECT_EQ(wce::DumpRegistry().find('['), std::string::npos);  // nothing was created
 
   // A trailing backslash names the same key.
   DWORD disp = 0;
@@ -404,7 +407,9 @@ TEST_F(RegistryTest, ConcurrentWritersAllLand) {
     threads.emplace_back([t] {
       const std::u16string path = u"Drivers\\BuiltIn\\" + std::u16string(1, char16_t(u'A' + t));
       HKEY k = nullptr;
-      if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, 0, nullptr, &k, nullptr) != ERROR_SUCCESS) return;
+      if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, 0, nullptr, &k, nullptr) !=
+          ERROR_SUCCESS)
+        return;
       for (int i = 0; i < kValues; ++i) {
         const std::u16string name = u"v" + std::u16string(1, char16_t(u'a' + i));
         const DWORD v = static_cast<DWORD>(t * 100 + i);
@@ -421,11 +426,12 @@ TEST_F(RegistryTest, ConcurrentWritersAllLand) {
     HKEY k = nullptr;
     ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, 0, &k), ERROR_SUCCESS);
     DWORD values = 0;
-    RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
-                     nullptr);
+    RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                     nullptr, nullptr);
     EXPECT_EQ(values, static_cast<DWORD>(kValues));
     DWORD v = 0, size = 4;
-    ASSERT_EQ(RegQueryValueExW(k, u"vt", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueExW(k, u"vt", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size),
+              ERROR_SUCCESS);
     EXPECT_EQ(v, static_cast<DWORD>(t * 100 + 19));
     RegCloseKey(k);
   }

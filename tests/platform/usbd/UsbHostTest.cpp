@@ -67,7 +67,8 @@ TEST_F(UsbHostTest, ClientSettingsAreKeptByGroup) {
   } cases[] = {
       {{40, USB_NO_INFO, USB_NO_INFO, USB_NO_INFO, USB_NO_INFO, USB_NO_INFO, USB_NO_INFO, 255, 66, 1},
        u"Drivers\\USB\\LoadClients\\Default\\Default\\255_66_1\\Kavlink"},
-      {{40, 6353, USB_NO_INFO, USB_NO_INFO, 0, USB_NO_INFO, USB_NO_INFO, USB_NO_INFO, USB_NO_INFO, USB_NO_INFO},
+      {{40, 6353, USB_NO_INFO, USB_NO_INFO, 0, USB_NO_INFO, USB_NO_INFO, USB_NO_INFO, USB_NO_INFO,
+        USB_NO_INFO},
        u"Drivers\\USB\\LoadClients\\6353\\0\\Default\\Kavlink"},
       {{40, 6353, 20199, 256, USB_NO_INFO, USB_NO_INFO, USB_NO_INFO, 8, 6, USB_NO_INFO},
        u"Drivers\\USB\\LoadClients\\6353_20199_256\\Default\\8_6\\Kavlink"},

@@ -29,7 +29,7 @@ TEST_F(MessageQueueTest, SameNameGivesSameRegisteredNumber) {
     const char16_t* name;
     UINT expected;
   } cases[] = {
-      {u"WMMSG_CORVANE_USB_OUT", usbOut},   // registered a second time by another part of the program
+      {u"WMMSG_CORVANE_USB_OUT", usbOut},  // registered a second time by another part of the program
       {u"wmmsg_corvane_usb_out", usbOut},
       {u"NMSG_CORVANE_SHOWHIDE", showHide},
       {u"Nmsg_Corvane_ShowHide", showHide},
@@ -59,7 +59,7 @@ TEST_F(MessageQueueTest, PostedMessagesCarryTheirPostingTime) {
     tick = t;
     ASSERT_TRUE(PostMessageW(hwnd, WM_USER + 5, t, 0));
   }
-  tick = 5;   // taking the message later does not restamp it
+  tick = 5;  // taking the message later does not restamp it
   for (DWORD t : times) {
     MSG msg;
     ASSERT_EQ(TRUE, GetMessageW(&msg, nullptr, 0, 0));
@@ -85,7 +85,7 @@ TEST_F(MessageQueueTest, PostQuitMessageEndsGetMessageAfterThePostedMessages) {
   ASSERT_EQ(FALSE, GetMessageW(&msg, nullptr, 0, 0));
   EXPECT_EQ(static_cast<UINT>(WM_QUIT), msg.message);
   EXPECT_EQ(7u, msg.wParam);
-  EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));   // the quit request was taken
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));  // the quit request was taken
 }
 
 TEST_F(MessageQueueTest, BlockedGetMessageWakesForAPostAndForQuit) {
@@ -95,7 +95,7 @@ TEST_F(MessageQueueTest, BlockedGetMessageWakesForAPostAndForQuit) {
   int result = -2;
   Worker loop([&] {
     MSG msg;
-    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);   // the queue exists from here on
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the queue exists from here on
     threadId = GetCurrentThreadId();
     ready.set_value();
     while ((result = GetMessageW(&msg, nullptr, 0, 0)) > 0) got.push_back(msg.message);
@@ -106,7 +106,7 @@ TEST_F(MessageQueueTest, BlockedGetMessageWakesForAPostAndForQuit) {
   ASSERT_TRUE(loop.JoinWithin());
   EXPECT_EQ(0, result);
   EXPECT_EQ(std::vector<UINT>{WM_USER + 3}, got);
-  EXPECT_FALSE(PostThreadMessageW(threadId, WM_USER + 3, 0, 0));   // the thread and its queue are gone
+  EXPECT_FALSE(PostThreadMessageW(threadId, WM_USER + 3, 0, 0));  // the thread and its queue are gone
 }
 
 TEST_F(MessageQueueTest, PeekMessageRemovesOnlyWithPmRemove) {
@@ -158,7 +158,7 @@ TEST_F(MessageQueueTest, BroadcastReachesTheTapAndEveryTopLevelWindowInOrder) {
     for (const Seen& s : r->Of(rate)) seen.push_back(s.lParam);
     EXPECT_EQ((std::vector<LPARAM>{1, 0, 3}), seen);
   }
-  EXPECT_TRUE(child.Of(usbOut).empty());   // child windows are not top-level
+  EXPECT_TRUE(child.Of(usbOut).empty());  // child windows are not top-level
 }
 
 TEST_F(MessageQueueTest, SendMessageAcrossThreadsRunsOnTheOwnerAndReturnsItsAnswer) {
@@ -176,7 +176,7 @@ TEST_F(MessageQueueTest, SendMessageAcrossThreadsRunsOnTheOwnerAndReturnsItsAnsw
     workerWnd = MakeWindow(&workerRecorder);
     answer = SendMessageW(mainWnd, kAnswer, 2, 3);
     finished = true;
-    PostMessageW(mainWnd, WM_NULL, 0, 0);   // wake the owner's loop
+    PostMessageW(mainWnd, WM_NULL, 0, 0);  // wake the owner's loop
     DestroyWindow(workerWnd.load());
   });
   EXPECT_TRUE(PumpUntil([&] { return finished.load(); }));
@@ -198,7 +198,7 @@ TEST_F(MessageQueueTest, SendToAWindowWhoseThreadEndsReturnsZero) {
   Worker owner([&] {
     wnd = MakeWindow(&recorder);
     created.set_value();
-    released.wait_for(std::chrono::seconds(5));   // never pumps its queue
+    released.wait_for(std::chrono::seconds(5));  // never pumps its queue
   });
   ASSERT_EQ(std::future_status::ready, created.get_future().wait_for(std::chrono::seconds(5)));
   std::atomic<LRESULT> answer{-1};

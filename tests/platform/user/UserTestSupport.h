@@ -18,7 +18,7 @@ namespace usertest {
 
 const WCHAR kClass[] = u"TestWnd";
 const UINT kWatchdog = WM_USER + 0x3FF;
-const UINT kAnswer = WM_USER + 1;   // the procedure answers wParam + lParam
+const UINT kAnswer = WM_USER + 1;  // the procedure answers wParam + lParam
 
 struct Seen {
   HWND hwnd;
@@ -31,13 +31,13 @@ struct Seen {
 class Recorder {
  public:
   void Add(const Seen& s) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    seen_.push_back(s);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_seen.push_back(s);
   }
   std::vector<Seen> Of(UINT msg) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(m_mutex);
     std::vector<Seen> result;
-    for (const Seen& s : seen_) {
+    for (const Seen& s : m_seen) {
       if (s.msg == msg) result.push_back(s);
     }
     return result;
@@ -46,8 +46,8 @@ class Recorder {
   std::function<LRESULT(HWND, WPARAM, LPARAM)> onAnswer;
 
  private:
-  std::mutex mutex_;
-  std::vector<Seen> seen_;
+  std::mutex m_mutex;
+  std::vector<Seen> m_seen;
 };
 
 inline LRESULT RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -78,33 +78,34 @@ inline HWND MakeWindow(Recorder* recorder, LPCWSTR title = u"", DWORD style = WS
 // Posts kWatchdog to a thread when its time is up, unless stopped first.
 class Watchdog {
  public:
-  Watchdog(DWORD threadId, int ms) : thread_([this, threadId, ms] {
-      std::unique_lock<std::mutex> lock(mutex_);
-      if (!wake_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopped_; })) {
-        PostThreadMessageW(threadId, kWatchdog, 0, 0);
-      }
-    }) {}
+  Watchdog(DWORD threadId, int ms)
+      : m_thread([this, threadId, ms] {
+          std::unique_lock<std::mutex> lock(m_mutex);
+          if (!m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stopped; })) {
+            PostThreadMessageW(threadId, kWatchdog, 0, 0);
+          }
+        }) {}
   ~Watchdog() {
     {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stopped_ = true;
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_stopped = true;
     }
-    wake_.notify_all();
-    thread_.join();
+    m_wake.notify_all();
+    m_thread.join();
   }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool stopped_ = false;
-  std::thread thread_;
+  std::mutex m_mutex;
+  std::condition_variable m_wake;
+  bool m_stopped = false;
+  std::thread m_thread;
 };
 
 // Runs this thread's loop until `done` holds after a dispatch. False on WM_QUIT or when the
 // watchdog fired first.
 inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
   MSG probe;
-  PeekMessageW(&probe, nullptr, 0, 0, PM_NOREMOVE);   // the queue must exist for the watchdog
+  PeekMessageW(&probe, nullptr, 0, 0, PM_NOREMOVE);  // the queue must exist for the watchdog
   if (done()) return true;
   Watchdog watchdog(GetCurrentThreadId(), timeoutMs);
   MSG msg;
@@ -123,24 +124,24 @@ class Worker {
  public:
   explicit Worker(std::function<void()> body) {
     auto finished = std::make_shared<std::promise<void>>();
-    done_ = finished->get_future();
-    thread_ = std::thread([finished, body] {
+    m_done = finished->get_future();
+    m_thread = std::thread([finished, body] {
       body();
       finished->set_value();
     });
   }
   ~Worker() {
-    if (thread_.joinable()) thread_.detach();
+    if (m_thread.joinable()) m_thread.detach();
   }
   bool JoinWithin(int timeoutMs = 5000) {
-    if (done_.wait_for(std::chrono::milliseconds(timeoutMs)) != std::future_status::ready) return false;
-    thread_.join();
+    if (m_done.wait_for(std::chrono::milliseconds(timeoutMs)) != std::future_status::ready) return false;
+    m_thread.join();
     return true;
   }
 
  private:
-  std::future<void> done_;
-  std::thread thread_;
+  std::future<void> m_done;
+  std::thread m_thread;
 };
 
 }  // namespace usertest

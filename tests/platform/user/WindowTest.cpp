@@ -25,10 +25,11 @@ bool SameRect(const RECT& a, const RECT& b) {
 TEST_F(WindowTest, ClassesAreRegisteredOncePerName) {
   WNDCLASSW wc = {};
   wc.lpfnWndProc = RecordingProc;
-  wc.lpszClassName = u"testwnd";   // the same class in another case
+  wc.lpszClassName = u"testwnd";  // the same class in another case
   EXPECT_EQ(0, RegisterClassW(&wc));
   EXPECT_EQ(static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS), GetLastError());
-  EXPECT_EQ(nullptr, CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_EQ(nullptr,
+            CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
 }
 
 TEST_F(WindowTest, CreationHandsTheParameterToWmCreateAndKeepsTheRectangle) {
@@ -37,7 +38,7 @@ TEST_F(WindowTest, CreationHandsTheParameterToWmCreateAndKeepsTheRectangle) {
                               &recorder);
   ASSERT_NE(nullptr, hwnd);
   EXPECT_TRUE(IsWindow(hwnd));
-  ASSERT_EQ(1u, recorder.Of(WM_CREATE).size());   // the procedure found the recorder in lpCreateParams
+  ASSERT_EQ(1u, recorder.Of(WM_CREATE).size());  // the procedure found the recorder in lpCreateParams
   RECT rc;
   ASSERT_TRUE(GetWindowRect(hwnd, &rc));
   EXPECT_TRUE(SameRect(RECT{10, 20, 810, 500}, rc));
@@ -55,14 +56,14 @@ TEST_F(WindowTest, FindWindowMatchesClassAndTitleWithoutCase) {
     const char16_t* title;
     HWND expected;
   } cases[] = {
-      {nullptr, u"Corvane", first}, {nullptr, u"CORVANE", first}, {u"testwnd", u"Other", second},
-      {u"TestWnd", nullptr, first},  {nullptr, u"Missing", nullptr}, {u"HHTaskBar", nullptr, nullptr},
+      {nullptr, u"Corvane", first}, {nullptr, u"CORVANE", first},   {u"testwnd", u"Other", second},
+      {u"TestWnd", nullptr, first}, {nullptr, u"Missing", nullptr}, {u"HHTaskBar", nullptr, nullptr},
   };
   for (const Case& c : cases) EXPECT_EQ(c.expected, FindWindowW(c.className, c.title));
   ASSERT_TRUE(SetWindowTextW(second, u"Renamed"));
   EXPECT_EQ(second, FindWindowW(nullptr, u"Renamed"));
   WCHAR text[4];
-  EXPECT_EQ(3, GetWindowTextW(second, text, 4));   // cut to the buffer, terminated
+  EXPECT_EQ(3, GetWindowTextW(second, text, 4));  // cut to the buffer, terminated
   EXPECT_EQ(std::u16string(u"Ren"), std::u16string(text));
 }
 
@@ -73,7 +74,8 @@ TEST_F(WindowTest, ShowWindowReportsThePreviousStateAndTellsTheWindow) {
     int cmd;
     BOOL previous;
     BOOL visible;
-  } steps[] = {{SW_SHOW, FALSE, TRUE}, {SW_SHOW, TRUE, TRUE}, {SW_HIDE, TRUE, FALSE}, {SW_HIDE, FALSE, FALSE}};
+  } steps[] = {
+      {SW_SHOW, FALSE, TRUE}, {SW_SHOW, TRUE, TRUE}, {SW_HIDE, TRUE, FALSE}, {SW_HIDE, FALSE, FALSE}};
   for (const Step& s : steps) {
     EXPECT_EQ(s.previous, ShowWindow(hwnd, s.cmd));
     EXPECT_EQ(s.visible, IsWindowVisible(hwnd));
@@ -83,13 +85,14 @@ TEST_F(WindowTest, ShowWindowReportsThePreviousStateAndTellsTheWindow) {
   ASSERT_EQ(2u, shows.size());
   EXPECT_EQ(static_cast<WPARAM>(TRUE), shows[0].wParam);
   EXPECT_EQ(static_cast<WPARAM>(FALSE), shows[1].wParam);
-  HWND visible = CreateWindowExW(0, kClass, u"", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  HWND visible =
+      CreateWindowExW(0, kClass, u"", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   EXPECT_TRUE(IsWindowVisible(visible));
 }
 
 TEST_F(WindowTest, SetWindowPosHonoursItsFlags) {
   Recorder recorder;
-  HWND hwnd = MakeWindow(&recorder);   // 0,0 100x50
+  HWND hwnd = MakeWindow(&recorder);  // 0,0 100x50
   struct Step {
     HWND after;
     int x, y, cx, cy;
@@ -103,8 +106,15 @@ TEST_F(WindowTest, SetWindowPosHonoursItsFlags) {
       {nullptr, 5, 6, 9, 9, SWP_NOSIZE | SWP_NOZORDER, {5, 6, 105, 56}, false, false},
       {nullptr, 0, 0, 30, 40, SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW, {5, 6, 35, 46}, false, true},
       // The modal loop's hide: 0x97.
-      {nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_HIDEWINDOW | SWP_NOACTIVATE,
-       {5, 6, 35, 46}, false, false},
+      {nullptr,
+       0,
+       0,
+       0,
+       0,
+       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_HIDEWINDOW | SWP_NOACTIVATE,
+       {5, 6, 35, 46},
+       false,
+       false},
   };
   for (const Step& s : steps) {
     ASSERT_TRUE(SetWindowPos(hwnd, s.after, s.x, s.y, s.cx, s.cy, s.flags));
@@ -129,7 +139,7 @@ TEST_F(WindowTest, WindowLongsKeepPointersAndReplaceTheProcedure) {
   Recorder recorder;
   HWND hwnd = MakeWindow(&recorder);
   EXPECT_EQ(reinterpret_cast<LONG_PTR>(&recorder), GetWindowLongW(hwnd, GWL_USERDATA));
-  Recorder other;   // the procedure keeps using whatever GWL_USERDATA holds
+  Recorder other;  // the procedure keeps using whatever GWL_USERDATA holds
   EXPECT_EQ(reinterpret_cast<LONG_PTR>(&recorder),
             SetWindowLongW(hwnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(&other)));
   EXPECT_EQ(reinterpret_cast<LONG_PTR>(&other), GetWindowLongW(hwnd, GWL_USERDATA));
@@ -140,7 +150,7 @@ TEST_F(WindowTest, WindowLongsKeepPointersAndReplaceTheProcedure) {
   EXPECT_EQ(reinterpret_cast<LONG_PTR>(RecordingProc),
             SetWindowLongW(hwnd, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(ReplacementProc)));
   EXPECT_EQ(1000, SendMessageW(hwnd, kAnswer, 2, 3));
-  EXPECT_EQ(0, SetWindowLongW(hwnd, GWL_WNDPROC, 0));   // refused: the window keeps a procedure
+  EXPECT_EQ(0, SetWindowLongW(hwnd, GWL_WNDPROC, 0));  // refused: the window keeps a procedure
   EXPECT_EQ(1000, SendMessageW(hwnd, kAnswer, 2, 3));
 }
 
@@ -179,7 +189,7 @@ TEST_F(WindowTest, WindowsOfAnEndedThreadAreGone) {
 }
 
 TEST_F(WindowTest, SystemMetricsFollowTheConfiguredScreen) {
-  EXPECT_EQ(800, GetSystemMetrics(SM_CXSCREEN));   // the default
+  EXPECT_EQ(800, GetSystemMetrics(SM_CXSCREEN));  // the default
   EXPECT_EQ(480, GetSystemMetrics(SM_CYSCREEN));
   struct Case {
     int width, height, bits;

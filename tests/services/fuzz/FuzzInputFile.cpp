@@ -19,7 +19,7 @@ void RemoveRoot() {
 const std::string& Root() {
   if (g_root.empty()) {
     std::filesystem::path base = std::filesystem::exists("/dev/shm") ? std::filesystem::path("/dev/shm")
-                                                                      : std::filesystem::temp_directory_path();
+                                                                     : std::filesystem::temp_directory_path();
     g_root = (base / ("services-fuzz-" + std::to_string(getpid()))).string();
     std::filesystem::create_directories(g_root);
     wce::SetRootDir(g_root);
