@@ -21,7 +21,6 @@ void CPackageReader::LogIfNoBuffer(const char* owner) const {
 }
 
 void CPackageReader::Reset() {
-  std::lock_guard<std::mutex> lock(m_lock);
   m_bHeaderPending = false;
   m_nSkipRemaining = 0;
 }
@@ -73,7 +72,6 @@ bool CPackageReader::ContinueSkip() {
 }
 
 CPackageReader::Step CPackageReader::ReadStep() {
-  std::lock_guard<std::mutex> lock(m_lock);
   if (!ContinueSkip()) return kNothing;
   if (!m_bHeaderPending) {
     if (!ReadHeader()) return kNothing;

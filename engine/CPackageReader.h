@@ -8,8 +8,8 @@
 #include "CorvaneChannel.h"
 #include "CorvaneFrame.h"
 
+#include <atomic>
 #include <cstdint>
-#include <mutex>
 
 class CPackageReader {
  public:
@@ -33,10 +33,9 @@ class CPackageReader {
   // bytes are being read past), kBadType when the header's type was refused (the header is
   // dropped), kNothing when no whole package is there yet.
   Step ReadStep();
-  // Back to waiting for a header with nothing to read past (a new connection). May come from
-  // another thread than the reader's (the sequencer, the command thread for TTS): it and
-  // ReadStep exclude each other. A receiver that reads by the parts below serialises its
-  // resets with them itself.
+  // Back to waiting for a header with nothing to read past (a new connection). Like every call
+  // here, only on the receive thread that owns the reader: other threads ask its receiver for a
+  // reset, which the receive thread carries out at its next step.
   void Reset();
 
   // The parts of a step, for a receiver that reads its own way.
@@ -69,7 +68,6 @@ class CPackageReader {
   bool SetPackage(uint32_t type, const uint8_t* payload, uint32_t length);
 
  private:
-  std::mutex m_lock;
   CorvaneChannel m_channel;
   Framing m_framing;
   LogNames m_names;
@@ -79,7 +77,8 @@ class CPackageReader {
   uint32_t m_nLength = 0;
   uint32_t m_nTimestamp = 0;  // stream frames only; carried, not used
   uint32_t m_nType = 0;
-  bool m_bHeaderPending = false;
+  // Written by the owning thread; tests and the video hold read it from other threads.
+  std::atomic<bool> m_bHeaderPending{false};
   // Bytes of a package that could not be held, still to be read past.
   uint32_t m_nSkipRemaining = 0;
 };

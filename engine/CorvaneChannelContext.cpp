@@ -89,11 +89,11 @@ void ParkWhileHeld(const CorvanePicture* picture) {
   s_videoHold.parked = false;
 }
 
-void ResetTtsAndVr() {
-  if (Ctx().m_pTts) Ctx().m_pTts->Reset();
-  // Voice recognition runs beside TTS; a half-read package of a dead connection must not be
-  // taken as the start of the next one.
-  if (Ctx().m_pVRecord) Ctx().m_pVRecord->Reset();
+// Voice recognition runs beside TTS; a half-read package of a dead connection must not be taken
+// as the start of the next one. From any thread but the TTS thread: a request it carries out.
+void RequestTtsAndVrReset() {
+  if (Ctx().m_pTts) Ctx().m_pTts->RequestReset();
+  if (Ctx().m_pVRecord) Ctx().m_pVRecord->RequestReset();
 }
 
 }  // namespace
@@ -150,9 +150,21 @@ void SetPictureDrawCallback(PictureDrawCallback callback) {
 }
 
 void ResetChannelReceivers() {
-  if (Ctx().m_pCommand) Ctx().m_pCommand->Reset();
-  ResetTtsAndVr();
-  if (Ctx().m_pPicture) Ctx().m_pPicture->Reset();
+  if (Ctx().m_pCommand) Ctx().m_pCommand->RequestReset();
+  RequestTtsAndVrReset();
+  if (Ctx().m_pPicture) Ctx().m_pPicture->RequestReset();
+}
+
+int DrainVideoChannel(DWORD ms) {
+  CorvanePicture* picture = Ctx().m_pPicture;
+  if (!picture) return 0;
+  const unsigned ticket = picture->RequestDrain();
+  // Not running yet, the video thread drains at its first step, before it reads anything.
+  if (!g_hdThreadVideo) return 1;
+  SetEvent(Ctx().m_hEvtVideoIn);
+  if (picture->WaitDrained(ticket, ms)) return 1;
+  EngineLog("!!!!!!! Video channel not drained within %u ms \n", static_cast<unsigned>(ms));
+  return 0;
 }
 
 void RevThread() {
@@ -182,11 +194,10 @@ DWORD CorvaneCMDThread(LPVOID) {
       handled = 0;
       Sleep(200);
       command->Reset();
-      ResetTtsAndVr();
+      RequestTtsAndVrReset();
     }
   }
-  CorvaneCommand::DestroyInstance();
-  Ctx().m_pCommand = nullptr;
+  // The receivers are destroyed by StopRevThreads once every receive thread is joined.
   EngineLog("!!!!!!! CorvaneCMDThread Exit 0X%x \n", 1);
   return 0;
 }
@@ -217,13 +228,12 @@ DWORD CorvaneVideoThread(LPVOID) {
         PostMessageW(Ctx().m_hMainWnd.load(), INNER_MSG_PHONE_CORVANE_EXIT, 0, 0);
         videoSeen = false;
       }
+      picture->ServeRequests();
       picture->Reset();
       Sleep(300);
     }
   }
   UninitJpgLib();
-  CorvanePicture::DestroyInstance();
-  Ctx().m_pPicture = nullptr;
   EngineLog("!!!!!!! CorvaneVideoThread Exit 0X%x \n", 1);
   return 0;
 }
@@ -247,8 +257,6 @@ DWORD CorvaneMediaThread(LPVOID) {
       media->Reset();
     }
   }
-  CorvaneMedia::DestroyInstance();
-  Ctx().m_pMedia = nullptr;
   EngineLog("!!!!!!! CorvaneMediaThread Exit 0X%x \n", 1);
   return 0;
 }
@@ -271,12 +279,10 @@ DWORD CorvaneCMDTTSThread(LPVOID) {
     } else {
       handled = 0;
       Sleep(200);
-      ResetTtsAndVr();
+      tts->Reset();
+      vr->Reset();
     }
   }
-  // The TTS and voice-recognition receivers are left to StopRevThreads, which destroys them once
-  // every thread has been joined: the command thread resets both while channel 0 is down and may
-  // still be doing so.
   EngineLog("!!!!!!! CorvaneCMDTTSThread Exit 0X%x \n", 1);
   return 0;
 }
@@ -299,6 +305,7 @@ void StopRevThreads() {
   CloseThread(&g_hdThreadMedia);
   CloseThread(&g_hdThreadTTS);
 
+  // No thread that can reach a receiver runs any more (the sequencer was joined before).
   CorvanePicture::DestroyInstance();
   CorvaneCommand::DestroyInstance();
   CorvaneTts::DestroyInstance();

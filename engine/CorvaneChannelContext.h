@@ -54,8 +54,14 @@ int CreateChannelObjects(HWND mainWnd);
 void CreateDataEvents();
 // Stored in the video receiver when it exists; runs on the video receive thread.
 void SetPictureDrawCallback(PictureDrawCallback callback);
-// Each attempt: the command, TTS, voice-recognition and video receivers back to a header.
+// Each attempt: the command, TTS, voice-recognition and video receivers back to a header. Each
+// receiver is touched by its own receive thread only: this asks, and every receive thread resets
+// its receivers at the start of its next step, before it reads anything more.
 void ResetChannelReceivers();
+// The sequencer, before the encoder settings: the video thread drops whatever waits on channel 1
+// and resets its receiver. Waits up to ms for it when the thread runs; 1 when done (or left to a
+// thread not started yet), 0 when the wait ran out or there is no video receiver.
+int DrainVideoChannel(DWORD ms);
 // Starts the receive threads that are not running yet (once per program run in practice).
 void RevThread();
 // Sets the quit flag and every data event, joins the four threads and destroys the receivers.

@@ -35,7 +35,7 @@ void ResetPhoneVideoState() {
 }
 
 namespace {
-CSingleInstance<CorvaneCommand> s_instance;
+CSingleInstance<CorvaneCommand> s_instance("CorvaneCommand");
 }
 
 CorvaneCommand* CorvaneCommand::GetInstance() {
@@ -63,6 +63,7 @@ void CorvaneCommand::Reset() {
 }
 
 int CorvaneCommand::receivePackageData() {
+  m_resetRequest.Serve([this] { Reset(); });
   if (!m_reader.IsConnected()) return 0;
   if (m_reader.ReadStep() != CPackageReader::kPackage) return 0;
   ProcessPackage();

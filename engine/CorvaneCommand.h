@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CPackageReader.h"
+#include "CThreadRequest.h"
 #include "kernel/wcetypes.h"
 
 #include <atomic>
@@ -30,6 +31,8 @@ class CorvaneCommand {
 
   // Back to waiting for a header (a new connection starts at one: nothing is left to skip).
   void Reset();
+  // Any thread: the receive thread resets the receiver at the start of its next read step.
+  void RequestReset() { m_resetRequest.Post(); }
   // 1 when a package was handled, 0 when nothing complete was there.
   int receivePackageData();
   // The dispatcher for the package in the buffers (also the fuzz target's entry).
@@ -47,6 +50,7 @@ class CorvaneCommand {
 
   HWND m_hTargetWnd;
   CPackageReader m_reader;
+  CThreadRequest m_resetRequest;
 };
 
 void SendFeatureConfigList();

@@ -6,7 +6,7 @@
 #include <new>
 
 namespace {
-CSingleInstance<CorvaneHolder> s_instance;
+CSingleInstance<CorvaneHolder> s_instance("CorvaneHolder");
 }
 
 CorvaneHolder::CorvaneHolder() : m_pSendData(CorvaneSendData::GetInstance()) {}

@@ -16,7 +16,7 @@
 using namespace com::velto::corvane::protobuf;
 
 namespace {
-CSingleInstance<CorvaneMedia> s_instance;
+CSingleInstance<CorvaneMedia> s_instance("CorvaneMedia");
 
 bool IsMediaType(uint32_t type) {
   return type >= MSG_MEDIA_FIRST && type <= MSG_MEDIA_LAST;

@@ -16,11 +16,8 @@
 #include <new>
 
 namespace {
-CSingleInstance<CorvanePicture> s_instance;
-// The read step and the sequencer's drain both consume channel 1: one at a time, so no package is
-// split between them.
-std::mutex s_videoLock;
-// Set under s_videoLock; the root window's timer reads it without.
+CSingleInstance<CorvanePicture> s_instance("CorvanePicture");
+// Written by the video thread; the root window's timer reads it.
 std::atomic<bool> s_bVideoSeen{false};
 
 bool IsVideoType(uint32_t type) {
@@ -45,7 +42,6 @@ CorvanePicture* CorvanePicture::Peek() {
 }
 
 void CorvanePicture::DestroyInstance() {
-  std::lock_guard<std::mutex> lock(s_videoLock);
   delete s_instance.Take();
 }
 
@@ -57,34 +53,33 @@ CorvanePicture::CorvanePicture()
 }
 
 void CorvanePicture::Reset() {
-  std::lock_guard<std::mutex> lock(s_videoLock);
-  ResetLocked();
-}
-
-bool CorvanePicture::IsHeaderPending() const {
-  std::lock_guard<std::mutex> lock(s_videoLock);
-  return m_reader.IsHeaderPending();
-}
-
-void CorvanePicture::ResetLocked() {
   m_reader.Reset();
   m_nFrameCount = 0;
   s_bVideoSeen = false;
 }
 
-void CorvanePicture::DrainChannel() {
-  std::lock_guard<std::mutex> lock(s_videoLock);
+bool CorvanePicture::IsHeaderPending() const {
+  return m_reader.IsHeaderPending();
+}
+
+void CorvanePicture::Drain() {
   uint8_t scratch[512];
-  CorvaneChannel channel(CORVANE_CHANNEL_VIDEO, Corvane_Adb_TcpRead_Video);
+  const CorvaneChannel& channel = m_reader.Channel();
   for (;;) {
     uint32_t n = std::min<uint32_t>(channel.Buffered(), sizeof(scratch));
     if (n == 0 || !channel.Read(scratch, n)) break;
   }
-  if (CorvanePicture* picture = s_instance.Peek()) picture->ResetLocked();
+  Reset();
+}
+
+void CorvanePicture::ServeRequests() {
+  // Both before anything is read, so neither cuts a package of the new connection.
+  m_drainRequest.Serve([this] { Drain(); });
+  m_resetRequest.Serve([this] { Reset(); });
 }
 
 int CorvanePicture::receivePackageData() {
-  std::lock_guard<std::mutex> lock(s_videoLock);
+  ServeRequests();
   return ReadStep();
 }
 
@@ -103,7 +98,7 @@ int CorvanePicture::ReadStep() {
     EngineLog("!!!!!!!  Picture FlushData Start \n");
     DWORD start = GetTickCount();
     if (g_nPhoneFrameRate != 3) PostMessageW(HWND_BROADCAST, INNER_MSG_FRAME_RATE_CHANGE, 0, 3);
-    FlushLocked();
+    FlushData();
     EngineLog("!!!!!!!  Picture FlushData  len= %d  dwFlushTime=%d \n", buffered,
               static_cast<int>(GetTickCount() - start));
     return 1;
@@ -172,11 +167,6 @@ int CorvanePicture::ReadStep() {
 }
 
 int CorvanePicture::FlushData() {
-  std::lock_guard<std::mutex> lock(s_videoLock);
-  return FlushLocked();
-}
-
-int CorvanePicture::FlushLocked() {
   const CorvaneChannel& channel = m_reader.Channel();
   int dropped = 0;
   for (int i = 0; i < kFlushMaxPackages; ++i) {

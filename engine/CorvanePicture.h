@@ -4,10 +4,11 @@
 #pragma once
 
 #include "CPackageReader.h"
+#include "CThreadRequest.h"
 #include "kernel/wcetypes.h"
 
+#include <chrono>
 #include <cstdint>
-#include <mutex>
 
 class DibBmp;
 typedef void (*PictureDrawCallback)(DibBmp* surface);
@@ -30,9 +31,20 @@ class CorvanePicture {
   int FlushData();
   // Header pending, frame counter and video-seen flag cleared.
   void Reset();
-  // Sequencer, before the encoder settings: drops whatever waits on channel 1, then resets the
-  // receiver. Exclusive with the read step.
-  static void DrainChannel();
+
+  // The receiver is the video thread's alone: other threads ask, and the video thread carries
+  // out what was asked at the start of its next step (ServeRequests, also the first thing of
+  // every read step).
+  // Any thread: a reset.
+  void RequestReset() { m_resetRequest.Post(); }
+  // Any thread: whatever waits on channel 1 dropped, then a reset (the sequencer's, before it
+  // sends the encoder settings). Returns the ticket that WaitDrained waits for.
+  unsigned RequestDrain() { return m_drainRequest.Post(); }
+  bool WaitDrained(unsigned ticket, DWORD ms) {
+    return m_drainRequest.WaitDone(ticket, std::chrono::milliseconds(ms));
+  }
+  // Video thread.
+  void ServeRequests();
 
   void SetDrawCallback(PictureDrawCallback callback) { m_pfnDraw = callback; }
   void SetTargetWindow(HWND hwnd) { m_hTargetWnd = hwnd; }
@@ -47,8 +59,7 @@ class CorvanePicture {
  private:
   CorvanePicture();
   int ReadStep();
-  int FlushLocked();
-  void ResetLocked();
+  void Drain();
 
   int m_nFrameCount = 0;
   HWND m_hTargetWnd;
@@ -57,6 +68,8 @@ class CorvanePicture {
   uint32_t m_nLastLength = 0;
   uint32_t m_nLastTimestamp = 0;
   uint32_t m_nLastType = 0;
+  CThreadRequest m_resetRequest;
+  CThreadRequest m_drainRequest;
 };
 
 // Set whenever channel 1 held data at a read step; cleared at construction and reset.

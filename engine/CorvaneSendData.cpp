@@ -27,7 +27,7 @@
 using namespace com::velto::corvane::protobuf;
 
 namespace {
-CSingleInstance<CorvaneSendData> s_instance;
+CSingleInstance<CorvaneSendData> s_instance("CorvaneSendData");
 
 // Holds the sender's lock for one send, released on every path.
 class SendLock {

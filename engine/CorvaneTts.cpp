@@ -13,7 +13,7 @@
 using namespace com::velto::corvane::protobuf;
 
 namespace {
-CSingleInstance<CorvaneTts> s_instance;
+CSingleInstance<CorvaneTts> s_instance("CorvaneTts");
 
 bool IsTtsType(uint32_t type) {
   return type >= MSG_TTS_INIT && type <= MSG_TTS_LAST;
@@ -42,6 +42,7 @@ void CorvaneTts::Reset() {
 }
 
 int CorvaneTts::receivePackageData() {
+  m_resetRequest.Serve([this] { Reset(); });
   if (!m_reader.IsConnected()) return 0;
   CPackageReader::Step step = m_reader.ReadStep();
   if (step == CPackageReader::kBadType) {

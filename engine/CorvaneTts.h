@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CPackageReader.h"
+#include "CThreadRequest.h"
 
 #include <atomic>
 #include <cstdint>
@@ -17,6 +18,8 @@ class CorvaneTts {
 
   int receivePackageData();
   void Reset();
+  // Any thread: the receive thread resets the receiver at the start of its next read step.
+  void RequestReset() { m_resetRequest.Post(); }
 
   int GetSampleRate() const { return m_nSampleRate; }
   int GetChannels() const { return m_nChannels; }
@@ -27,7 +30,8 @@ class CorvaneTts {
   CorvaneTts();
 
   CPackageReader m_reader;
-  std::atomic<bool> m_bSecondFlag{false};  // also cleared by resets from other threads
+  CThreadRequest m_resetRequest;
+  bool m_bSecondFlag = false;
   int m_nSampleRate = 16000;
   int m_nChannels = 1;
   int m_nBits = 16;

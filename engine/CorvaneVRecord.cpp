@@ -17,7 +17,7 @@
 using namespace com::velto::corvane::protobuf;
 
 namespace {
-CSingleInstance<CorvaneVRecord> s_instance;
+CSingleInstance<CorvaneVRecord> s_instance("CorvaneVRecord");
 }
 
 CorvaneVRecord* CorvaneVRecord::GetInstance() {
@@ -41,6 +41,7 @@ void CorvaneVRecord::Reset() {
 }
 
 int CorvaneVRecord::receivePackageData() {
+  m_resetRequest.Serve([this] { Reset(); });
   if (!m_reader.IsConnected()) return 0;
   if (m_bDataRetry) {
     m_bDataRetry = WavPlayer_Write(m_reader.Data(), static_cast<int>(m_reader.Length())) == 0;

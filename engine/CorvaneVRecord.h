@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CPackageReader.h"
+#include "CThreadRequest.h"
 
 #include <cstdint>
 
@@ -17,6 +18,8 @@ class CorvaneVRecord {
 
   int receivePackageData();
   void Reset();
+  // Any thread: the receive thread resets the receiver at the start of its next read step.
+  void RequestReset() { m_resetRequest.Post(); }
   // The dispatcher for the package in the buffers.
   void ProcessPackage();
   // Sets the package the dispatcher sees (tests and fuzzing).
@@ -29,5 +32,6 @@ class CorvaneVRecord {
   CorvaneVRecord();
 
   CPackageReader m_reader;
+  CThreadRequest m_resetRequest;
   bool m_bDataRetry = false;
 };

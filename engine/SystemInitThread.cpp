@@ -28,6 +28,8 @@ std::atomic<int> g_bAuthFailLogged{0};
 namespace {
 
 const int kHelperMissing = 255;
+// The video thread waits 300 ms at most for data; the drain wakes it at once.
+const DWORD kDrainWaitMs = 1000;
 
 bool UsbIn() {
   return g_CorvaneAppFlags.m_bUsbIn.load() != 0;
@@ -335,7 +337,7 @@ DWORD SystemInitThread(LPVOID param) {
       }
       PostStep(90);
       Sleep(10);
-      CorvanePicture::DrainChannel();
+      DrainVideoChannel(kDrainWaitMs);
       cmdVideoEncoderInit(holder, 700);
       cmdVideoEncoderStart(holder);
       PostStep(100);

@@ -44,6 +44,7 @@ TEST_F(CorvaneAudioTest, MediaFindsItsFramingAgainAfterABadHeader) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     CorvaneMedia::DestroyInstance();
+    CSingleInstanceBase::OpenAll();
     CorvaneMedia* media = CorvaneMedia::GetInstance();
     fakeadb::Reset();
     fakeadb::SetAllConnected(true);

@@ -154,6 +154,7 @@ TEST_F(CorvaneCommandTest, PackagesThatCannotBeHeldAreSkippedAndFramingHolds) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     CorvaneCommand::DestroyInstance();
+    CSingleInstanceBase::OpenAll();
     cmd = CorvaneCommand::GetInstance();
     CPackageBuffer::SetFailGrowth(c.failGrowth);
     ClearBroadcasts();

@@ -210,10 +210,15 @@ TEST_F(CorvanePictureTest, BufferGrowsToAPackageAndSkipsWhatItCannotHold) {
   }
 }
 
-TEST_F(CorvanePictureTest, DrainDropsEverythingAndResets) {
+TEST_F(CorvanePictureTest, ARequestedDrainDropsEverythingAndResetsAtTheNextStep) {
   fakeadb::Feed(1, Picture(red));
   fakeadb::Feed(1, std::vector<uint8_t>(3000, 7));
-  CorvanePicture::DrainChannel();
+  const unsigned ticket = pic->RequestDrain();
+  // Asked, not done: the receiver is the video thread's, which does it at its next step.
+  EXPECT_FALSE(pic->WaitDrained(ticket, 0));
+  EXPECT_GT(fakeadb::Buffered(1), 0u);
+  EXPECT_EQ(pic->receivePackageData(), 0);
+  EXPECT_TRUE(pic->WaitDrained(ticket, 0));
   EXPECT_EQ(fakeadb::Buffered(1), 0u);
   EXPECT_EQ(pic->GetFrameCount(), 0);
   EXPECT_FALSE(IsVideoDataReceived());

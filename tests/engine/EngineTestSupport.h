@@ -4,6 +4,7 @@
 
 #include "CConnectProgress.h"
 #include "CPackageBuffer.h"
+#include "CSingleInstance.h"
 #include "CorvaneCommand.h"
 #include "CorvaneMedia.h"
 #include "CorvanePicture.h"
@@ -57,6 +58,8 @@ class EngineTest : public ::testing::Test {
     });
     ResetCorvaneConfig();
     DestroyAll();
+    // Each test is an engine life of its own.
+    CSingleInstanceBase::OpenAll();
     ResetPhoneVideoState();
     CPackageBuffer::SetFailGrowth(false);
     g_nRequestFrameRate = 10;

@@ -44,6 +44,9 @@ void ExpectOneInstanceEachRound(const char* name, T* (*get)(), void (*destroy)()
     // Whoever comes later gets the same one.
     ASSERT_EQ(get(), *distinct.begin());
     destroy();
+    // Destroyed, it is not made again by a late caller until the next engine life opens it.
+    ASSERT_EQ(get(), nullptr) << "round " << round;
+    CSingleInstanceBase::OpenAll();
   }
 }
 

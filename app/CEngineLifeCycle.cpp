@@ -1,0 +1,108 @@
+#include "CEngineLifeCycle.h"
+
+#include "CSingleInstance.h"
+#include "AppWindowMessages.h"
+#include "CorvaneAppFlags.h"
+#include "CorvaneChannelContext.h"
+#include "CorvaneSendData.h"
+#include "CorvaneWindowMessages.h"
+#include "EngineLog.h"
+#include "HuInfo.h"
+#include "SystemInitThread.h"
+
+#include "kernel/kernel.h"
+#include "phonelink/CorvaneAdb.h"
+#include "phonelink/DriverInstall.h"
+#include "services/CErrorLog.h"
+#include "services/CorvaneConfig.h"
+#include "user/user.h"
+
+namespace {
+
+const int kUsbThreadPriority = 250;
+
+unsigned Hex(const void* p) {
+  return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p));
+}
+
+}  // namespace
+
+int CEngineLifeCycle::Start(HWND hwnd, PictureDrawCallback draw) {
+  // A new engine life: the single instances destroyed by the last shutdown may be made again.
+  CSingleInstanceBase::OpenAll();
+  CErrorLog* errorLog = CErrorLog::GetInstance();
+  errorLog->Load();
+  g_nConnectCount = errorLog->ReadConnectCount();
+
+  g_CorvaneChannelContext.m_hMainWnd = hwnd;
+  if (!g_CorvaneConfig.windowParam.strWndTitle.IsEmpty()) {
+    SetWindowTextW(hwnd, g_CorvaneConfig.windowParam.strWndTitle);
+  }
+  g_CorvaneAppFlags.m_bWindowShown = IsWindowVisible(hwnd) ? 1 : 0;
+  EngineLog("CeCorvane compile time  ( %s )  \r\n", __DATE__ " " __TIME__);
+
+  SetFrameRateByPlatform();
+
+  m_hSysInitThread = nullptr;
+  Corvane_Adb_SetUsbThreadPriority(kUsbThreadPriority);
+  Corvane_Adb_Init();
+  int channels = CreateChannelObjects(hwnd);
+  SetPictureDrawCallback(draw);
+  // The wave-output level is raised through private messages of the head unit's audio driver;
+  // there is no such driver here, so the level stays as it is.
+
+  m_hSysInitThread = CreateThread(nullptr, 0, SystemInitThread, &g_CorvaneAppFlags, 0, nullptr);
+
+  SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  return channels;
+}
+
+void CEngineLifeCycle::Shutdown() {
+  // Every channel closed before the threads that read them are stopped.
+  CloseChannels();
+  StopSequencer();
+  StopRevThreads();
+  EngineLog("!!!!!!! ALL Tcp Thread Exit 0X%x \n", 1);
+
+  EngineLog("!!!!!!! Close audio  \n");
+  EngineLog("!!!!!!! recClose   CloseTTS   CloseMusicPlay   0X%x \n", 1);
+  // The sequencer and every receive thread are joined: nothing else sends.
+  CorvaneSendData::DestroyInstance();
+  Corvane_Adb_Close();
+
+  if (g_CorvaneConfig.bNotifyMsg != 0) PostMessageW(HWND_BROADCAST, N_WMMSG_CORVANE_QUIT_NOTIFY, 0, 0);
+
+  EnableUsbMassStorage();
+
+  CErrorLog* errorLog = CErrorLog::GetInstance();
+  errorLog->Save();
+  errorLog->WriteConnectCount(g_nConnectCount);
+  CErrorLog::DestroyInstance();
+}
+
+void CEngineLifeCycle::CloseChannels() {
+  Corvane_Adb_TcpDisconnect(kAdbAllChannels);
+  for (int mask = GetChannelConnectMask(); mask != 0;) {
+    EngineLog("!!!!!!! WaitFor ADB TCP Disconnect 0X%x \n", mask);
+    Sleep(200);
+    mask = GetChannelConnectMask();
+    if (mask != 0) Corvane_Adb_TcpDisconnect(kAdbAllChannels);
+  }
+}
+
+void CEngineLifeCycle::StopSequencer() {
+  g_CorvaneChannelContext.m_bSysInitQuit = 1;
+  SetEvent(g_hEventInit);
+  SetEvent(g_hEventReconnect);
+  EngineLog("!!!!!!! WaitFor SysInit Thread Exit 0X%x \n", Hex(m_hSysInitThread));
+  if (m_hSysInitThread) {
+    WaitForSingleObject(m_hSysInitThread, INFINITE);
+    CloseHandle(m_hSysInitThread);
+    m_hSysInitThread = nullptr;
+  }
+  if (g_hEventInit) CloseHandle(g_hEventInit);
+  if (g_hEventReconnect) CloseHandle(g_hEventReconnect);
+  g_hEventInit = nullptr;
+  g_hEventReconnect = nullptr;
+}

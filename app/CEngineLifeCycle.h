@@ -1,0 +1,32 @@
+// The engine's life inside the root window: the one place that starts it and shuts it down, in
+// the order the head unit has always used. Start runs on the UI thread from the window's
+// initialisation; Shutdown on the same thread once the connection screen has ended.
+//
+// Start: single instances opened, logs and counter loaded, window title and shown flag, platform
+// frame rate, link thread priority and link start, channel objects and the picture callback,
+// then the sequencer thread.
+// Shutdown: every channel closed (bounded), sequencer told to quit and joined, its events
+// closed, receive threads joined and receivers destroyed, sender destroyed, link closed, quit
+// notice, USB mass storage restored, logs and counter saved. Each single instance is destroyed
+// only after every thread that can reach it has been joined.
+#pragma once
+
+#include "kernel/wcetypes.h"
+
+class DibBmp;
+typedef void (*PictureDrawCallback)(DibBmp* surface);
+
+class CEngineLifeCycle {
+ public:
+  // 1, or 0 when the channel objects could not be made (the link and the sequencer run anyway).
+  int Start(HWND hwnd, PictureDrawCallback draw);
+  void Shutdown();
+
+  HANDLE SequencerThread() const { return m_hSysInitThread; }
+
+ private:
+  void CloseChannels();
+  void StopSequencer();
+
+  HANDLE m_hSysInitThread = nullptr;  // UI thread only
+};

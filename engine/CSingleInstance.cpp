@@ -1,0 +1,29 @@
+#include "CSingleInstance.h"
+
+#include "EngineLog.h"
+
+namespace {
+// Built during static initialisation, which runs on one thread; read-only afterwards.
+CSingleInstanceBase* s_pFirst = nullptr;
+CSingleInstanceBase** s_ppLast = &s_pFirst;
+}  // namespace
+
+CSingleInstanceBase::CSingleInstanceBase(const char* name) : m_pszName(name) {
+  *s_ppLast = this;
+  s_ppLast = &m_pNext;
+}
+
+CSingleInstanceBase* CSingleInstanceBase::First() {
+  return s_pFirst;
+}
+
+void CSingleInstanceBase::OpenAll() {
+  for (CSingleInstanceBase* p = s_pFirst; p != nullptr; p = p->m_pNext) {
+    std::lock_guard<std::mutex> lock(p->m_lock);
+    p->m_bClosed.store(false);
+  }
+}
+
+void CSingleInstanceBase::LogRefused() const {
+  EngineLog("!!!!!!! %s used after its destruction: nothing made \n", m_pszName);
+}
