@@ -21,6 +21,7 @@ class CSingleInstanceBase {
   unsigned Refused() const { return m_nRefused.load(); }
   unsigned Made() const { return m_nMade.load(); }
   bool IsClosed() const { return m_bClosed.load(); }
+  virtual bool HasInstance() const = 0;
   const char* Name() const { return m_pszName; }
 
   // Every storage of the process in the order of their construction (static initialisation).
@@ -29,6 +30,7 @@ class CSingleInstanceBase {
 
  protected:
   explicit CSingleInstanceBase(const char* name);
+  ~CSingleInstanceBase() = default;
   CSingleInstanceBase(const CSingleInstanceBase&) = delete;
   CSingleInstanceBase& operator=(const CSingleInstanceBase&) = delete;
   void LogRefused() const;
@@ -73,6 +75,7 @@ class CSingleInstance : public CSingleInstanceBase {
 
   // The instance, or nullptr; makes nothing.
   T* Peek() const { return m_pObject.load(std::memory_order_acquire); }
+  bool HasInstance() const override { return Peek() != nullptr; }
 
   // Hands the instance over to be deleted by its class and closes the storage. Every thread that
   // may use the instance must have been joined first.

@@ -171,6 +171,30 @@ void SetWriteHook(std::function<void(int channel, const std::vector<uint8_t>& by
   S().writeHook = std::move(hook);
 }
 
+uint32_t CommandType(int channel, const std::vector<uint8_t>& bytes) {
+  if (channel != 0 || bytes.size() != 8) return 0;
+  return (uint32_t{bytes[4]} << 24) | (uint32_t{bytes[5]} << 16) | (uint32_t{bytes[6]} << 8) | bytes[7];
+}
+
+void AnswerWrite(int channel, const std::vector<uint8_t>& bytes, bool version, bool encoder) {
+  const uint32_t type = CommandType(channel, bytes);
+  if (version && type == 0x00018001) {
+    // CorvaneProtocolVersionMatchStatus with no fields: an empty payload.
+    Feed(0, {0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x02});
+  }
+  if (encoder && type == 0x00018007) {
+    // CorvaneVideoEncoderInfo width 800, height 480, frameRate 10.
+    Feed(0, {0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x00, 0x08,  //
+             0x08, 0xA0, 0x06, 0x10, 0xE0, 0x03, 0x18, 0x0A});
+  }
+}
+
+void AnswerPhone(bool version, bool encoder) {
+  SetWriteHook([version, encoder](int channel, const std::vector<uint8_t>& bytes) {
+    AnswerWrite(channel, bytes, version, encoder);
+  });
+}
+
 }  // namespace fakeadb
 
 using fakeadb::S;

@@ -56,6 +56,15 @@ void FailNextWrite(int channel);
 
 // Runs on the calling engine thread after each call is recorded (outside the fake's lock).
 void SetCallHook(std::function<void(const std::string& call)> hook);
+// The phone's answers to the head unit's protocol version (an empty match status) and encoder
+// settings (800 x 480 at 10 frames a second) queued on channel 0 as the head unit writes each
+// request's header; replaces the write hook.
+void AnswerPhone(bool version, bool encoder);
+// The same answer for one write, for a write hook of the test's own.
+void AnswerWrite(int channel, const std::vector<uint8_t>& bytes, bool version, bool encoder);
+// The message type of a command frame header written to channel 0; 0 for any other write.
+uint32_t CommandType(int channel, const std::vector<uint8_t>& bytes);
+
 // Runs after each write (channel, bytes of that write), outside the lock.
 void SetWriteHook(std::function<void(int channel, const std::vector<uint8_t>& bytes)> hook);
 

@@ -24,10 +24,6 @@ LRESULT RecordProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-uint32_t TypeOf(const std::vector<uint8_t>& header) {
-  return (uint32_t{header[4]} << 24) | (uint32_t{header[5]} << 16) | (uint32_t{header[6]} << 8) | header[7];
-}
-
 }  // namespace
 
 SequencerHarness::SequencerHarness() {
@@ -80,19 +76,7 @@ void SequencerHarness::MakeDir(const std::string& name) {
 }
 
 void SequencerHarness::AnswerPhone(bool version, bool encoder) {
-  fakeadb::SetWriteHook([version, encoder](int channel, const std::vector<uint8_t>& bytes) {
-    if (channel != 0 || bytes.size() != 8) return;
-    uint32_t type = TypeOf(bytes);
-    if (version && type == 0x00018001) {
-      // CorvaneProtocolVersionMatchStatus with no fields: an empty payload.
-      fakeadb::Feed(0, {0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x02});
-    }
-    if (encoder && type == 0x00018007) {
-      // CorvaneVideoEncoderInfo width 800, height 480, frameRate 10.
-      fakeadb::Feed(0, {0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x00, 0x08,  //
-                        0x08, 0xA0, 0x06, 0x10, 0xE0, 0x03, 0x18, 0x0A});
-    }
-  });
+  fakeadb::AnswerPhone(version, encoder);
 }
 
 void SequencerHarness::Start() {
