@@ -1,4 +1,7 @@
-// The engine's console lines: narrow printf formats, written to the kernel's debug output.
+// The engine's console lines: narrow printf formats, written to the kernel's debug output through
+// the one debug-print helper every module uses.
 #pragma once
 
-void EngineLog(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+#include "kernel/kernel.h"
+
+#define EngineLog wce::DebugPrint

@@ -1,5 +1,7 @@
-// The phone link's debug lines. Formats are narrow printf texts (the link's own log lines);
-// the line goes to the kernel's debug output.
+// The phone link's debug lines. Formats are narrow printf texts (the link's own log lines); the
+// line goes to the kernel's debug output through the one debug-print helper every module uses.
 #pragma once
 
-void LinkLog(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+#include <kernel/kernel.h>
+
+#define LinkLog wce::DebugPrint

@@ -363,6 +363,13 @@ void wce::DebugPrintV(const char* fmt, va_list ap) {
   NKDbgPrintfW(u"%hs", line);
 }
 
+void wce::DebugPrint(const char* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  DebugPrintV(fmt, ap);
+  va_end(ap);
+}
+
 void OutputDebugStringW(LPCWSTR text) {
   if (text != nullptr) CDebugOutput::GetInstance().Write(text);
 }

@@ -110,6 +110,7 @@ namespace wce {
 // Narrow printf-style text to the debug output, for the parts whose log lines are narrow text
 // (our own; the line is cut at 1023 bytes as the callers' buffers were).
 void DebugPrintV(const char* fmt, va_list ap);
+void DebugPrint(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 }  // namespace wce
 
 // ---- hooks for tests (our own; no CE counterpart)
