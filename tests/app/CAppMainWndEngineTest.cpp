@@ -2,6 +2,7 @@
 #include "CAppMainWndEngine.h"
 
 #include "CConnectProgress.h"
+#include "CSingleInstance.h"
 #include "CorvaneAppFlags.h"
 #include "CorvaneChannelContext.h"
 #include "CorvaneCommand.h"
@@ -54,6 +55,8 @@ class AppMainWndEngineTest : public ::testing::Test {
     fakeadb::SetChannelConnected(5, true);
     ResetCorvaneConfig();
     ResetSequencerState();
+    // Each test is an engine life of its own, also where none is started.
+    CSingleInstanceBase::OpenAll();
     g_CorvaneAppFlags.Reset();
     CErrorLog::GetInstance()->Clear();
     g_nConnectCount = 0;

@@ -1,6 +1,7 @@
 #include "SequencerHarness.h"
 
 #include "CConnectProgress.h"
+#include "CSingleInstance.h"
 #include "CorvaneAppFlags.h"
 #include "CorvaneChannelContext.h"
 #include "CorvaneWindowMessages.h"
@@ -37,6 +38,8 @@ SequencerHarness::SequencerHarness() {
   fakeadb::Reset();
   ResetSequencerState();
   ResetChannelContext();
+  // Each harness is an engine life of its own.
+  CSingleInstanceBase::OpenAll();
   g_CorvaneAppFlags.Reset();
   CConnectProgress::Free();
   CErrorLog::GetInstance()->Clear();
