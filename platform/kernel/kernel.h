@@ -100,6 +100,10 @@ LONG InterlockedDecrement(LONG volatile* p);
 LONG InterlockedExchange(LONG volatile* p, LONG v);
 LONG InterlockedCompareExchange(LONG volatile* p, LONG exchange, LONG comparand);
 
+// ---- memory
+// TRUE when any of the cb bytes at p cannot be read (nothing is read into the caller's view).
+BOOL IsBadReadPtr(const void* p, UINT_PTR cb);
+
 // ---- debug output (to stderr; tests capture it)
 void NKDbgPrintfW(LPCWSTR fmt, ...);
 void OutputDebugStringW(LPCWSTR text);
@@ -110,6 +114,7 @@ namespace wce {
 // Narrow printf-style text to the debug output, for the parts whose log lines are narrow text
 // (our own; the line is cut at 1023 bytes as the callers' buffers were).
 void DebugPrintV(const char* fmt, va_list ap);
+void DebugPrint(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 }  // namespace wce
 
 // ---- hooks for tests (our own; no CE counterpart)
