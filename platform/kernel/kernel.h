@@ -100,6 +100,10 @@ LONG InterlockedDecrement(LONG volatile* p);
 LONG InterlockedExchange(LONG volatile* p, LONG v);
 LONG InterlockedCompareExchange(LONG volatile* p, LONG exchange, LONG comparand);
 
+// ---- memory
+// TRUE when any of the cb bytes at p cannot be read (nothing is read into the caller's view).
+BOOL IsBadReadPtr(const void* p, UINT_PTR cb);
+
 // ---- debug output (to stderr; tests capture it)
 void NKDbgPrintfW(LPCWSTR fmt, ...);
 void OutputDebugStringW(LPCWSTR text);

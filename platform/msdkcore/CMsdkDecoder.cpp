@@ -1,0 +1,257 @@
+#include "msdkcore/CMsdkDecoder.h"
+
+#include "kernel/kernel.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace msdk {
+
+namespace {
+
+const DWORD kPictureWidth = 800;
+const DWORD kPictureHeight = 480;
+
+// The library holds "AUDEOS" open while it waits; a set without a holder is lost, as on the target.
+void SignalEos() {
+  HANDLE hEvent = CreateEventW(nullptr, FALSE, FALSE, AVD_EOS_EVENT);
+  if (hEvent == nullptr) return;
+  SetEvent(hEvent);
+  CloseHandle(hEvent);
+}
+
+}  // namespace
+
+CMsdkDecoder::CMsdkDecoder(DWORD u4Type, DWORD u4Kind, DWORD u4AfifoSize)
+    : m_u4Type(u4Type), m_u4Kind(u4Kind), m_fifo(u4Kind == AVD_KIND_AUDIO ? u4AfifoSize : 0) {
+  (void)m_u4Type;
+}
+
+CMsdkDecoder::~CMsdkDecoder() {
+  StopDrainThread();
+}
+
+void CMsdkDecoder::GetAfifo(AVD_AFIFO_ADDR* prAddr) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  prAddr->pbStart = m_fifo.data();
+  prAddr->pbEnd = m_fifo.data() + m_fifo.size();
+}
+
+DWORD CMsdkDecoder::PendingLocked() const {
+  const DWORD size = static_cast<DWORD>(m_fifo.size());
+  return size == 0 ? 0 : (m_u4Write + size - m_u4Read) % size;
+}
+
+void CMsdkDecoder::GetWritePoint(AVD_WRITE_POINT* prPoint) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  const DWORD size = static_cast<DWORD>(m_fifo.size());
+  prPoint->u4WriteOffset = m_u4Write;
+  prPoint->u4FreeBytes = size == 0 ? 0 : size - 1 - PendingLocked();
+}
+
+bool CMsdkDecoder::Publish(DWORD u4WriteOffset) {
+  bool eos = false;
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (u4WriteOffset >= m_fifo.size()) return false;
+    m_u4Write = u4WriteOffset;
+    if (m_eDrain == Drain::kOnWrite && !m_fgFrozen) {
+      ConsumeLocked(PendingLocked());
+      eos = TakeEosLocked();
+    }
+  }
+  m_changed.notify_all();
+  if (eos) SignalEos();
+  return true;
+}
+
+DWORD CMsdkDecoder::ConsumeLocked(DWORD u4Max) {
+  const DWORD size = static_cast<DWORD>(m_fifo.size());
+  DWORD done = 0;
+  while (done < u4Max && PendingLocked() > 0 && !m_fgFrozen) {
+    const DWORD end = m_u4Write >= m_u4Read ? m_u4Write : size;
+    const DWORD n = std::min(u4Max - done, end - m_u4Read);
+    if (m_fgKeep)
+      m_consumed.insert(m_consumed.end(), m_fifo.begin() + m_u4Read, m_fifo.begin() + m_u4Read + n);
+    m_u8ConsumedCount += n;
+    m_u4Read = (m_u4Read + n) % size;
+    done += n;
+  }
+  return done;
+}
+
+bool CMsdkDecoder::TakeEosLocked() {
+  if (!m_fgEosAsked || PendingLocked() != 0) return false;
+  m_fgEosAsked = false;
+  return true;
+}
+
+DWORD CMsdkDecoder::Consume(DWORD u4Max) {
+  DWORD done = 0;
+  bool eos = false;
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    done = ConsumeLocked(u4Max);
+    eos = TakeEosLocked();
+  }
+  if (eos) SignalEos();
+  return done;
+}
+
+DWORD CMsdkDecoder::Pending() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return PendingLocked();
+}
+
+void CMsdkDecoder::Refresh() {
+  bool eos = false;
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_u4Read = m_u4Write;
+    eos = TakeEosLocked();
+  }
+  if (eos) SignalEos();
+}
+
+void CMsdkDecoder::SetFrozen(bool fgFrozen) {
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_fgFrozen = fgFrozen;
+  }
+  m_changed.notify_all();
+}
+
+bool CMsdkDecoder::Frozen() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_fgFrozen;
+}
+
+void CMsdkDecoder::AskEos() {
+  bool eos = false;
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_fgEosAsked = true;
+    eos = TakeEosLocked();
+  }
+  if (eos) SignalEos();
+}
+
+void CMsdkDecoder::Stop() {
+  bool eos = false;
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    eos = m_fgEosAsked;
+    m_fgEosAsked = false;
+  }
+  if (eos) SignalEos();
+}
+
+void CMsdkDecoder::SetDrain(Drain eDrain, bool fgKeep) {
+  StopDrainThread();
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_eDrain = eDrain;
+  m_fgKeep = fgKeep;
+  m_fgQuit = false;
+  if (eDrain == Drain::kThread) m_drainer = std::thread([this] { DrainThread(); });
+}
+
+void CMsdkDecoder::StopDrainThread() {
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_fgQuit = true;
+  }
+  m_changed.notify_all();
+  if (m_drainer.joinable()) m_drainer.join();
+}
+
+void CMsdkDecoder::DrainThread() {
+  std::unique_lock<std::mutex> guard(m_lock);
+  for (;;) {
+    m_changed.wait(guard, [this] { return m_fgQuit || (!m_fgFrozen && PendingLocked() > 0); });
+    if (m_fgQuit) return;
+    ConsumeLocked(PendingLocked());
+    if (TakeEosLocked()) {
+      guard.unlock();
+      SignalEos();
+      guard.lock();
+    }
+  }
+}
+
+std::vector<BYTE> CMsdkDecoder::Consumed() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_consumed;
+}
+
+uint64_t CMsdkDecoder::ConsumedCount() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_u8ConsumedCount;
+}
+
+void CMsdkDecoder::SetVolume(DWORD u4Param, INT i4Value) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  (u4Param == AVD_APARAM_FRONT_VOLUME ? m_i4Front : m_i4Rear) = i4Value;
+}
+
+bool CMsdkDecoder::GetVolume(DWORD u4Param, INT* pi4Value) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  if (u4Param == AVD_APARAM_FRONT_VOLUME_GET) {
+    *pi4Value = m_i4Front;
+  } else if (u4Param == AVD_APARAM_REAR_VOLUME_GET) {
+    *pi4Value = m_i4Rear;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void CMsdkDecoder::OpenOutputs(DWORD u4Mask) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_u4Outputs |= u4Mask;
+}
+
+void CMsdkDecoder::CloseOutputs(DWORD u4Mask) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_u4Outputs &= ~u4Mask;
+}
+
+DWORD CMsdkDecoder::OpenOutputs() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_u4Outputs;
+}
+
+void CMsdkDecoder::TakeInput(const AVD_VIDEO_INPUT& rInput) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_prOutput = rInput.prOutput;
+  m_u4LastPts = rInput.u4Pts;
+}
+
+AVD_PICTURE CMsdkDecoder::NextPicture() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  AVD_PICTURE picture{};
+  if (!m_queued.empty()) {
+    picture = m_queued.front();
+    m_queued.pop_front();
+  } else {
+    const int frame = static_cast<int>(m_u4Pictures % kFrames);
+    picture.rHead.pbLuma = m_abLuma[frame];
+    picture.rHead.pbChroma = m_abChroma[frame];
+    picture.rHead.u4Pitch = kPictureWidth;
+    picture.rHead.u4Pts = m_u4LastPts;
+    picture.rHead.u4Height = kPictureHeight;
+    picture.rHead.u4Width = kPictureWidth;
+    picture.u4DisplayWidth = kPictureWidth;
+    picture.u4DisplayHeight = kPictureHeight;
+    picture.u4FrameDone = 1;
+  }
+  ++m_u4Pictures;
+  if (m_prOutput != nullptr) std::memcpy(m_prOutput, &picture, sizeof(picture));
+  return picture;
+}
+
+void CMsdkDecoder::QueuePicture(const AVD_PICTURE& rPicture) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_queued.push_back(rPicture);
+}
+
+}  // namespace msdk
