@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   adb
   zlib1g-dev
+  libfreetype-dev libfontconfig-dev fonts-wqy-microhei
 )
 missing=()
 for p in "${packages[@]}"; do
