@@ -1,0 +1,24 @@
+// The holder of the framework's process-wide objects. Each member is built on its first use and
+// destroyed at exit in the reverse order of construction. UI thread only; nothing is locked.
+#pragma once
+
+#include "core/CFhGlobalData.h"
+#include "core/CFhIgnoreMsg.h"
+#include "core/CFhLogFile.h"
+#include "resources/CWceUiPackCache.h"
+
+class CFhGlobals {
+ public:
+  // Opened in the program's directory when first reached.
+  CFhLogFile* GetLogFile();
+  CFhGlobalData* GetGlobalData();
+  CFhIgnoreMsg* GetIgnoreMsg();
+  // The opened resource packs, by lower-case pack path.
+  CWceUiPackCache* GetPackCache();
+
+  // Tests: the global data and the input filter as new, no pack opened (the log file stays as it
+  // is).
+  void Reset();
+};
+
+CFhGlobals* WceUiGetGlobals();
