@@ -188,8 +188,7 @@ static void HandleClose(const AdbPacket* packet) {
     SetEvent(g_adb.channels[c].event);
     return;
   }
-  CAdbPushFile& first = CAdbPushFile::Vtim();
-  if (first.OwnsId(static_cast<int32_t>(packet->arg1))) first.Reset();
+  CAdbPushFile::Vtim().SetClosed(static_cast<int32_t>(packet->arg1));
   AdbRequest req;
   if (!g_adb.requests.Find(packet->arg1, &req)) return;
   g_adb.requests.SetRemote(req.serial, packet->arg0);

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 struct AdbKeyNode;
@@ -134,3 +135,6 @@ void ApplyWriterPriority(int priority);
 bool UsbThreadsRunning();
 bool WriterRunning();
 void ResetLinkStateForTests();
+// Tests: called on the pushing thread when a push object's stream is open, before the wait for
+// the transfer's end; set only while no push runs.
+void SetPushOpenedHook(std::function<void(const char* name, int32_t localId)> hook);

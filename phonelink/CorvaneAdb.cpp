@@ -204,4 +204,5 @@ void ResetLinkStateForTests() {
     g_adb.channels[c].remote_id = -1;
   }
   ResetPublicKeyIndex();
+  SetPushOpenedHook(nullptr);
 }

@@ -10,11 +10,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <utility>
 
 namespace {
 const char kVtscHeader[] = "SEND    /data/local/tmp/vtsc,33206DATA";
 const char kVtimHeader[] = "SEND    /data/local/tmp/vtim,33206DATA";
 const char kJarHeader[] = "SEND    /data/local/tmp/vtim.jar,33206DATA";
+
+std::function<void(const char*, int32_t)> g_pushOpenedHook;
 
 // The phone that was there when the call began is still there: no USB out in between.
 bool SamePhone(uint32_t usbOuts) {
@@ -26,13 +30,19 @@ bool SamePhone(uint32_t usbOuts) {
 int PushWithObject(CAdbPushFile& push, const char* directory, const char* name, uint32_t usbOuts) {
   push.Reset();
   if (!push.Load(directory, name)) return kAdbFileMissing;
-  if (push.OpenSync(g_adb.request_counter) != 0 || !SamePhone(usbOuts)) return kAdbSyncOpenFailed;
+  const int32_t localId = g_adb.request_counter;
+  if (push.OpenSync(localId) != 0 || !SamePhone(usbOuts)) return kAdbSyncOpenFailed;
+  if (g_pushOpenedHook) g_pushOpenedHook(name, localId);
   if (!push.WaitTransferEnd(5000)) return kAdbTransferTimeout;
   Sleep(100);
   if (!SamePhone(usbOuts)) return kAdbTransferTimeout;
   return 0;
 }
 }  // namespace
+
+void SetPushOpenedHook(std::function<void(const char* name, int32_t localId)> hook) {
+  g_pushOpenedHook = std::move(hook);
+}
 
 void InitPushFiles() {
   CAdbPushFile::Vtim().SetHeader(kVtimHeader, true);
