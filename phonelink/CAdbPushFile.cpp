@@ -108,7 +108,7 @@ int CAdbPushFile::OpenSync(int32_t localId) {
     }
     LinkLog("[@@] =======  push_open_sync wait timeout %d \n", attempt);
     // Without the phone no try can be answered.
-    if (!g_adb.usb_up || !g_adb.initialised) break;
+    if (!g_adb.m_life.m_bUsbUp || !g_adb.m_life.m_bInitialised) break;
   }
   LeaveCriticalSection(&m_cs);
   return result;
