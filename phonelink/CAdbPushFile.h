@@ -54,17 +54,21 @@ class CAdbPushFile {
   uint32_t SliceIndex() const { return m_nSlice; }
 
  private:
+  // Under m_cs: loaded by the pushing caller, sliced by the reader.
   std::vector<uint8_t> m_image;
   uint32_t m_nFileSize = 0;
   uint32_t m_nSlice = 0;
   uint32_t m_bDone = 0;
+  // Set by the reader (and by Close's wake), reset only by the pushing caller.
   HANDLE m_hOpened = nullptr;
   HANDLE m_hDone = nullptr;
+  // Taken by the pushing caller under m_cs; read by the reader to find the object of a packet.
   std::atomic<int32_t> m_nLocalId{-1};
   // The id of the stream that the phone closed, -1 while it is open; written by the reader
   // without the lock, which OpenSync holds for all its tries.
   std::atomic<int32_t> m_nClosedId{-1};
-  int32_t m_nRemoteId = -1;
+  int32_t m_nRemoteId = -1;  // under m_cs
   CRITICAL_SECTION m_cs;
+  // Set once by Init's caller before any push.
   char m_szHeader[260] = {};
 };
