@@ -1,5 +1,7 @@
 #include "AdbChannelTable.h"
 
+#include "LinkHandle.h"
+
 namespace {
 const int32_t kPorts[kAdbChannelCount] = {7240, 8240, 9240, 9241, 9242, 9340};
 const uint32_t kRingSizes[kAdbChannelCount] = {65536, 4718592, 1572864, 786432, 393216, 65536};
@@ -31,8 +33,7 @@ void AdbChannelTable::FreeBuffers() {
 
 void AdbChannelTable::CloseEvents() {
   for (AdbChannel& ch : m_channels) {
-    if (ch.m_hEvent) CloseHandle(ch.m_hEvent);
-    ch.m_hEvent = nullptr;
+    CloseLinkHandle(&ch.m_hEvent);
     ch.m_nRemoteId = -1;
   }
 }

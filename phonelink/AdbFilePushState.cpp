@@ -1,6 +1,7 @@
 #include "AdbFilePushState.h"
 
 #include "CAdbPushFile.h"
+#include "LinkHandle.h"
 
 namespace {
 const char kVtimHeader[] = "SEND    /data/local/tmp/vtim,33206DATA";
@@ -15,10 +16,7 @@ void AdbFilePushState::Create() {
 }
 
 void AdbFilePushState::Release() {
-  for (HANDLE* h : {&m_hSyncOpened, &m_hPushDone}) {
-    if (*h) CloseHandle(*h);
-    *h = nullptr;
-  }
+  for (HANDLE* h : {&m_hSyncOpened, &m_hPushDone}) CloseLinkHandle(h);
   CAdbPushFile::Vtim().Reset();
   CAdbPushFile::Jar().Reset();
   std::lock_guard<std::mutex> hold(m_lock);

@@ -1,5 +1,7 @@
 #include "AdbShellState.h"
 
+#include "LinkHandle.h"
+
 void AdbShellState::CreateEvents() {
   m_hHelperRunning = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   m_hAppStart = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -8,10 +10,7 @@ void AdbShellState::CreateEvents() {
 }
 
 void AdbShellState::CloseEvents() {
-  for (HANDLE* h : {&m_hHelperRunning, &m_hAppStart, &m_hLs, &m_hListUpdate}) {
-    if (*h) CloseHandle(*h);
-    *h = nullptr;
-  }
+  for (HANDLE* h : {&m_hHelperRunning, &m_hAppStart, &m_hLs, &m_hListUpdate}) CloseLinkHandle(h);
   if (HANDLE h = m_hGetprop.exchange(nullptr)) CloseHandle(h);
 }
 

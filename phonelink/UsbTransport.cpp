@@ -7,6 +7,7 @@
 #include "AdbSession.h"
 #include "CorvaneAdb.h"
 #include "LinkLog.h"
+#include "LinkHandle.h"
 
 #include <devmgr/devmgr.h>
 #include <kernel/filesys.h>
@@ -255,10 +256,7 @@ void usb_close() {
   }
   AdbPacket::Release(g_usb.readBlock);
   g_usb.readBlock = nullptr;
-  for (HANDLE* h : {&g_usb.readerEnded, &g_usb.usbOut, &g_usb.usbIn, &g_usb.monitorStop}) {
-    if (*h) CloseHandle(*h);
-    *h = nullptr;
-  }
+  for (HANDLE* h : {&g_usb.readerEnded, &g_usb.usbOut, &g_usb.usbIn, &g_usb.monitorStop}) CloseLinkHandle(h);
   // The USB lock stays for the process: the writer still reads the device under it until
   // Corvane_Adb_Close stops the writer after this.
   LinkLog("[@@]usb_close Return 0X%x \n", 0u);
