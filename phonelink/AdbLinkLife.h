@@ -13,6 +13,7 @@ struct AdbKeyNode;
 class AdbLinkLife {
  public:
   AdbLinkLife() = default;
+  ~AdbLinkLife();
   AdbLinkLife(const AdbLinkLife&) = delete;
   AdbLinkLife& operator=(const AdbLinkLife&) = delete;
 
@@ -35,11 +36,12 @@ class AdbLinkLife {
   std::atomic<AdbKeyNode*> m_pKeyCursor{nullptr};
 
   // The link lock serialises Corvane_Adb_Init and Corvane_Adb_Close: two threads racing to start
-  // or end the link see one start. It is made once, on first use, and lives for the process.
+  // or end the link see one start. It is made once, on first use, and lives as long as this.
   CRITICAL_SECTION* LinkLock();
 
  private:
-  std::once_flag m_linkLockMade;
+  std::once_flag m_linkLockOnce;
+  bool m_bLinkLockMade = false;  // written inside the once, read by the destructor
   CRITICAL_SECTION m_linkLock;
 };
 
