@@ -64,14 +64,14 @@ DWORD CorvaneWriteThread(LPVOID) {
     if (!sent) WaitForSingleObject(g_writer.event, INFINITE);
     sent = false;
     if (g_writer.stop) break;
-    if (!g_adb.usb_up) {
+    if (!g_adb.m_life.m_bUsbUp) {
       // Nothing goes out while no phone is there; what was queued for it is dropped.
       ClearQueue();
       continue;
     }
     AdbPacket* p = TakeOldest();
     if (!p) continue;
-    if (g_adb.usb_up) {
+    if (g_adb.m_life.m_bUsbUp) {
       uint8_t header[ADB_HEADER_SIZE];
       p->EncodeHeader(header);
       if (usb_write(header, ADB_HEADER_SIZE) && p->data_length > 0) usb_write(p->data, p->data_length);

@@ -61,6 +61,7 @@ void CAdbPushFile::Reset() {
   m_bDone = 0;
   m_nLocalId = -1;
   m_nRemoteId = -1;
+  m_nClosedId = -1;
   LeaveCriticalSection(&m_cs);
 }
 
@@ -90,6 +91,8 @@ int CAdbPushFile::OpenSync(int32_t localId) {
   ResetEvent(m_hOpened);
   int result = -1;
   for (int attempt = 0; attempt < 4; ++attempt) {
+    // Each OPEN opens the stream again, whatever the phone did with an earlier try.
+    m_nClosedId = -1;
     AdbPacket* p = AdbPacket::Alloc();
     if (p) {
       p->command = ADB_CMD_OPEN;
@@ -105,7 +108,7 @@ int CAdbPushFile::OpenSync(int32_t localId) {
     }
     LinkLog("[@@] =======  push_open_sync wait timeout %d \n", attempt);
     // Without the phone no try can be answered.
-    if (!g_adb.usb_up || !g_adb.initialised) break;
+    if (!g_adb.m_life.m_bUsbUp || !g_adb.m_life.m_bInitialised) break;
   }
   LeaveCriticalSection(&m_cs);
   return result;
@@ -127,13 +130,17 @@ void CAdbPushFile::WakeWaiters() {
   if (m_hDone) SetEvent(m_hDone);
 }
 
+void CAdbPushFile::SetClosed(int32_t localId) {
+  if (OwnsId(localId)) m_nClosedId = localId;
+}
+
 void CAdbPushFile::SetDone() {
   SetEvent(m_hDone);
 }
 
 void CAdbPushFile::SendNextSlice() {
   EnterCriticalSection(&m_cs);
-  if (m_image.empty() || m_nFileSize == 0 || m_nSlice == kFinished) {
+  if (m_image.empty() || m_nFileSize == 0 || m_nSlice == kFinished || m_nClosedId == m_nLocalId) {
     LeaveCriticalSection(&m_cs);
     return;
   }

@@ -26,6 +26,7 @@ class CAdbPushFile {
 
   // Keeps the first header it is given; copy selects the stored header text as it is.
   void SetHeader(const char* remotePathOrHeader, bool copy);
+  // The pushing caller's own reset, before each push: the only place where the events are cleared.
   void Reset();
   // 1 when "<directory>\<name>" was read into a new image.
   int Load(const char* directory, const char* name);
@@ -37,23 +38,37 @@ class CAdbPushFile {
   void SetDone();
   // Close: ends the waits of OpenSync and WaitTransferEnd.
   void WakeWaiters();
+  // The phone's CLSE of this object's stream (reader thread): nothing more goes out on it and its
+  // id is no longer this object's. The done event is left alone: the phone closes the stream right
+  // after the last slice and QUIT, often before the caller reaches WaitTransferEnd, and clearing
+  // it there would take back a transfer that did end. The caller's next Reset clears the rest.
+  void SetClosed(int32_t localId);
   void SendNextSlice();
   int WaitTransferEnd(DWORD ms);
-  bool OwnsId(int32_t localId) const { return localId != -1 && m_nLocalId == localId; }
+  bool OwnsId(int32_t localId) const {
+    return localId != -1 && m_nLocalId == localId && m_nClosedId != localId;
+  }
 
   // Tests.
   const std::vector<uint8_t>& Image() const { return m_image; }
   uint32_t SliceIndex() const { return m_nSlice; }
 
  private:
+  // Under m_cs: loaded by the pushing caller, sliced by the reader.
   std::vector<uint8_t> m_image;
   uint32_t m_nFileSize = 0;
   uint32_t m_nSlice = 0;
   uint32_t m_bDone = 0;
+  // Set by the reader (and by Close's wake), reset only by the pushing caller.
   HANDLE m_hOpened = nullptr;
   HANDLE m_hDone = nullptr;
+  // Taken by the pushing caller under m_cs; read by the reader to find the object of a packet.
   std::atomic<int32_t> m_nLocalId{-1};
-  int32_t m_nRemoteId = -1;
+  // The id of the stream that the phone closed, -1 while it is open; written by the reader
+  // without the lock, which OpenSync holds for all its tries.
+  std::atomic<int32_t> m_nClosedId{-1};
+  int32_t m_nRemoteId = -1;  // under m_cs
   CRITICAL_SECTION m_cs;
+  // Set once by Init's caller before any push.
   char m_szHeader[260] = {};
 };

@@ -13,13 +13,6 @@ const char kAppStart[] = "shell:am start -n com.velto.corvane/com.velto.corvane.
 const uint32_t kVideoFlood = 6291456;
 const uint32_t kVideoLarge = 3145728;
 
-bool AllClosed(int from, int to) {
-  for (int c = from; c <= to; ++c) {
-    if (g_adb.channels[c].remote_id != -1) return false;
-  }
-  return true;
-}
-
 struct ReadRule {
   int channel;
   bool needsChannel;  // keeps reading only while the channel is open
@@ -30,12 +23,13 @@ int ChannelRead(const ReadRule& rule, uint8_t* buffer, int n) {
   if (n < 1 || !buffer) return 0;
   LinkCall call;
   if (!call.Open()) return 0;
-  AdbChannel& ch = g_adb.channels[rule.channel];
+  AdbChannel& ch = g_adb.m_channels[rule.channel];
   uint32_t done = 0;
   const uint32_t wanted = static_cast<uint32_t>(n);
-  while (g_adb.usb_up && (!rule.needsChannel || ch.remote_id != -1) && ch.buffer && g_adb.initialised) {
+  while (g_adb.m_life.m_bUsbUp && (!rule.needsChannel || ch.m_nRemoteId != -1) && ch.m_pBuffer &&
+         g_adb.m_life.m_bInitialised) {
     uint32_t got = 0;
-    if (ch.buffer->Read(buffer + done, wanted - done, &got)) {
+    if (ch.m_pBuffer->Read(buffer + done, wanted - done, &got)) {
       done += got;
       if (done >= wanted) return n;
     } else {
@@ -46,29 +40,16 @@ int ChannelRead(const ReadRule& rule, uint8_t* buffer, int n) {
 }
 }  // namespace
 
-int FindChannelByLocal(uint32_t localId) {
-  for (int c = 0; c < kAdbChannelCount; ++c) {
-    if (static_cast<uint32_t>(g_adb.channels[c].local_id.load()) == localId) return c;
-  }
-  return -1;
-}
-
-void ResetRingBuffers() {
-  for (AdbChannel& ch : g_adb.channels) {
-    if (ch.buffer) ch.buffer->Reset();
-  }
-}
-
 void OpenChannel(int channel) {
   if (channel < 0 || channel >= kAdbChannelCount) return;
-  g_adb.current_op = ADB_OP_CHANNEL_OPEN;
+  g_adb.m_tracker.m_nCurrentOp = ADB_OP_CHANNEL_OPEN;
   AdbPacket* p = AdbPacket::Alloc();
   if (!p) return;
   p->command = ADB_CMD_OPEN;
-  p->arg0 = static_cast<uint32_t>(g_adb.channels[channel].local_id.load());
+  p->arg0 = static_cast<uint32_t>(g_adb.m_channels[channel].m_nLocalId.load());
   p->arg1 = 0;
   int n = std::snprintf(reinterpret_cast<char*>(p->data), ADB_MAX_PAYLOAD, "tcp:%04d",
-                        g_adb.channels[channel].port);
+                        g_adb.m_channels[channel].m_nPort);
   p->data_length = static_cast<uint32_t>(n + 1);
   SendAdbPacket(p, false, 0);
 }
@@ -76,31 +57,31 @@ void OpenChannel(int channel) {
 void Corvane_Adb_TcpConnect() {
   LinkCall call;
   if (!call.Open()) return;
-  for (AdbChannel& ch : g_adb.channels) ch.local_id += kAdbChannelCount;
-  AdbChannel* c = g_adb.channels;
-  LinkLog("[@@] TcpConnect ID (%d, %d, %d, %d, %d, %d) \n", c[0].local_id.load(), c[1].local_id.load(),
-          c[2].local_id.load(), c[3].local_id.load(), c[4].local_id.load(), c[5].local_id.load());
-  for (AdbChannel& ch : g_adb.channels) ResetEvent(ch.event);
+  for (AdbChannel& ch : g_adb.m_channels) ch.m_nLocalId += kAdbChannelCount;
+  AdbChannelTable& c = g_adb.m_channels;
+  LinkLog("[@@] TcpConnect ID (%d, %d, %d, %d, %d, %d) \n", c[0].m_nLocalId.load(), c[1].m_nLocalId.load(),
+          c[2].m_nLocalId.load(), c[3].m_nLocalId.load(), c[4].m_nLocalId.load(), c[5].m_nLocalId.load());
+  for (AdbChannel& ch : g_adb.m_channels) ResetEvent(ch.m_hEvent);
   for (int i = 0; i < kAdbChannelCount; ++i) {
     OpenChannel(i);
-    WaitForSingleObject(c[i].event, 100);
+    WaitForSingleObject(c[i].m_hEvent, 100);
   }
-  for (int pass = 0; pass < 10 && g_adb.usb_up && g_adb.initialised; ++pass) {
-    if (c[0].remote_id == -1) {
-      if (AllClosed(1, 5)) {
+  for (int pass = 0; pass < 10 && g_adb.m_life.m_bUsbUp && g_adb.m_life.m_bInitialised; ++pass) {
+    if (c[0].m_nRemoteId == -1) {
+      if (g_adb.m_channels.AllClosed(1, 5)) {
         // Nothing listens: the phone app is not running, start it again.
         SendAdbOpen(kAppStart, ADB_KIND_PLAIN);
         Sleep(150);
-        if (c[0].remote_id == -1) OpenChannel(0);
+        if (c[0].m_nRemoteId == -1) OpenChannel(0);
       } else {
         OpenChannel(0);
       }
     }
     for (int i = 1; i <= 5; ++i) {
-      if (c[i].remote_id == -1) OpenChannel(i);
+      if (c[i].m_nRemoteId == -1) OpenChannel(i);
     }
     bool all = true;
-    for (int i = 0; i < kAdbChannelCount; ++i) all = all && c[i].remote_id != -1;
+    for (int i = 0; i < kAdbChannelCount; ++i) all = all && c[i].m_nRemoteId != -1;
     if (all) break;
     Sleep(200);
   }
@@ -108,22 +89,22 @@ void Corvane_Adb_TcpConnect() {
 
 int Corvane_Adb_TcpDisconnect(int channel) {
   LinkCall call;
-  if (!g_adb.usb_up || !call.Open()) return 0;
+  if (!g_adb.m_life.m_bUsbUp || !call.Open()) return 0;
   for (int c = 0; c < kAdbChannelCount; ++c) {
     if (channel != 6 && channel != c) continue;
     AdbPacket* p = AdbPacket::Alloc();
     if (!p) continue;
     p->command = ADB_CMD_CLSE;
-    p->arg0 = static_cast<uint32_t>(g_adb.channels[c].local_id.load());
-    p->arg1 = static_cast<uint32_t>(g_adb.channels[c].remote_id.load());
+    p->arg0 = static_cast<uint32_t>(g_adb.m_channels[c].m_nLocalId.load());
+    p->arg1 = static_cast<uint32_t>(g_adb.m_channels[c].m_nRemoteId.load());
     SendAdbPacket(p, false, 0);
   }
   for (int i = 0; i <= 10; ++i) {
-    if (AllClosed(0, 5)) {
-      ResetRingBuffers();
+    if (g_adb.m_channels.AllClosed(0, 5)) {
+      g_adb.m_channels.ResetRingBuffers();
       return 0;
     }
-    if (i == 10 || !g_adb.usb_up || !g_adb.initialised) break;
+    if (i == 10 || !g_adb.m_life.m_bUsbUp || !g_adb.m_life.m_bInitialised) break;
     Sleep(200);
   }
   return 0;
@@ -131,13 +112,14 @@ int Corvane_Adb_TcpDisconnect(int channel) {
 
 BYTE Corvane_Adb_IsChannelConnected(int channel) {
   if (channel < 0 || channel >= kAdbChannelCount) return 0;
-  return g_adb.channels[channel].remote_id != -1 ? 1 : 0;
+  return g_adb.m_channels[channel].m_nRemoteId != -1 ? 1 : 0;
 }
 
 int Corvane_Adb_GetChannelDataSize(int channel) {
   LinkCall call;
-  if (!call.Open() || channel < 0 || channel >= kAdbChannelCount || !g_adb.channels[channel].buffer) return 0;
-  return static_cast<int>(g_adb.channels[channel].buffer->GetUsedSize());
+  if (!call.Open() || channel < 0 || channel >= kAdbChannelCount || !g_adb.m_channels[channel].m_pBuffer)
+    return 0;
+  return static_cast<int>(g_adb.m_channels[channel].m_pBuffer->GetUsedSize());
 }
 
 int Corvane_Adb_TcpWrite(int channel, const void* data, int length) {
@@ -145,12 +127,12 @@ int Corvane_Adb_TcpWrite(int channel, const void* data, int length) {
   if (channel < 0 || channel >= kAdbChannelCount || length < 0 || !call.Open()) return 0;
   // One packet per write; the system never writes more than 1024 bytes at once.
   if (static_cast<uint32_t>(length) > ADB_MAX_PAYLOAD || (length > 0 && !data)) return 0;
-  g_adb.current_op = ADB_OP_CHANNEL_WRITE;
+  g_adb.m_tracker.m_nCurrentOp = ADB_OP_CHANNEL_WRITE;
   AdbPacket* p = AdbPacket::Alloc();
   if (!p) return 0;
   p->command = ADB_CMD_WRTE;
-  p->arg0 = static_cast<uint32_t>(g_adb.channels[channel].local_id.load());
-  p->arg1 = static_cast<uint32_t>(g_adb.channels[channel].remote_id.load());
+  p->arg0 = static_cast<uint32_t>(g_adb.m_channels[channel].m_nLocalId.load());
+  p->arg1 = static_cast<uint32_t>(g_adb.m_channels[channel].m_nRemoteId.load());
   if (length) std::memcpy(p->data, data, static_cast<size_t>(length));
   p->data_length = static_cast<uint32_t>(length);
   return SendAdbPacket(p, false, 0);
@@ -171,10 +153,10 @@ int Corvane_Adb_TcpRead_Video(uint8_t* buffer, int n) {
 }
 
 int Corvane_Adb_TcpRead_Media(uint8_t* buffer, int n) {
-  uint8_t open = g_adb.channels[2].remote_id != -1;
-  if (!open || !g_adb.usb_up) {
+  uint8_t open = g_adb.m_channels[2].m_nRemoteId != -1;
+  if (!open || !g_adb.m_life.m_bUsbUp) {
     LinkLog("[@@] Media Read Erroe  Not Connect   len=0X%x, bConnect=%d, isUsbConnected=%d  \n", n, open,
-            g_adb.usb_up.load());
+            g_adb.m_life.m_bUsbUp.load());
   }
   return ChannelRead({2, false, 2}, buffer, n);
 }

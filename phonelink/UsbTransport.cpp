@@ -7,6 +7,7 @@
 #include "AdbSession.h"
 #include "CorvaneAdb.h"
 #include "LinkLog.h"
+#include "LinkHandle.h"
 
 #include <devmgr/devmgr.h>
 #include <kernel/filesys.h>
@@ -81,15 +82,9 @@ bool SkipPayload(HANDLE h, AdbPacket* block, uint32_t length) {
   return true;
 }
 
-void SetConnected(uint8_t value) {
-  if (g_adb.link_lock_made) EnterCriticalSection(&g_adb.link_lock);
-  g_adb.connected = value;
-  if (g_adb.link_lock_made) LeaveCriticalSection(&g_adb.link_lock);
-}
-
 DWORD UsbReadThread(LPVOID param) {
   const uint32_t generation = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(param));
-  ResetRingBuffers();
+  g_adb.m_channels.ResetRingBuffers();
   DWORD tick = GetTickCount();
   AdbPacket* block = g_usb.readBlock;
   for (;;) {
@@ -101,7 +96,7 @@ DWORD UsbReadThread(LPVOID param) {
     block->DecodeHeader(header);
     if (!block->MagicOk()) {
       Sleep(10);
-      if (g_adb.usb_up) PostMessageW(HWND_BROADCAST, UsbErrorMessage(), 0, 0);
+      if (g_adb.m_life.m_bUsbUp) PostMessageW(HWND_BROADCAST, UsbErrorMessage(), 0, 0);
       break;
     }
     if (!AcceptAdbPacket(block)) {
@@ -121,21 +116,19 @@ DWORD UsbReadThread(LPVOID param) {
       tick = GetTickCount();
     }
   }
-  for (AdbChannel& ch : g_adb.channels) ch.remote_id = -1;
+  for (AdbChannel& ch : g_adb.m_channels) ch.m_nRemoteId = -1;
   CloseDevice(false, generation);
   SetEvent(g_usb.readerEnded);
-  SetConnected(0);
+  g_adb.m_life.m_bConnected = 0;
   return 0;
 }
 
 void LogTcpStillConnected() {
-  bool any = false;
-  for (AdbChannel& ch : g_adb.channels) any = any || ch.remote_id != -1;
-  if (!any) return;
-  AdbChannel* c = g_adb.channels;
-  LinkLog("[@@] USB OUT but Tcp Connected (1=%d 2=%d 3=%d  4=%d 5=%d 6=%d )  \n", c[0].remote_id.load(),
-          c[1].remote_id.load(), c[2].remote_id.load(), c[3].remote_id.load(), c[4].remote_id.load(),
-          c[5].remote_id.load());
+  if (!g_adb.m_channels.AnyOpen()) return;
+  AdbChannelTable& c = g_adb.m_channels;
+  LinkLog("[@@] USB OUT but Tcp Connected (1=%d 2=%d 3=%d  4=%d 5=%d 6=%d )  \n", c[0].m_nRemoteId.load(),
+          c[1].m_nRemoteId.load(), c[2].m_nRemoteId.load(), c[3].m_nRemoteId.load(), c[4].m_nRemoteId.load(),
+          c[5].m_nRemoteId.load());
 }
 
 DWORD UsbMonitorThread(LPVOID) {
@@ -167,7 +160,7 @@ DWORD UsbMonitorThread(LPVOID) {
     }
     LeaveCriticalSection(&g_usb.lock);
     if (h == INVALID_HANDLE_VALUE) {
-      if (g_adb.usb_up) LinkLog("[@@===] CreateFile Error 0X%x \n", GetLastError());
+      if (g_adb.m_life.m_bUsbUp) LinkLog("[@@===] CreateFile Error 0X%x \n", GetLastError());
       SetUsbState(0);
       continue;
     }
@@ -179,11 +172,12 @@ DWORD UsbMonitorThread(LPVOID) {
     EnterCriticalSection(&g_usb.lock);
     bool stop = g_usb.stop != 0;
     LeaveCriticalSection(&g_usb.lock);
-    if ((present != 0 ? 1 : 0) != g_adb.usb_up) LinkLog("[@@===] CorvaneAdb Get Usb 0X%x \n", present);
+    if ((present != 0 ? 1 : 0) != g_adb.m_life.m_bUsbUp)
+      LinkLog("[@@===] CorvaneAdb Get Usb 0X%x \n", present);
     SetUsbState(present != 0 ? 1 : 0);
     if (stop) break;
     if (present != 1) {
-      SetConnected(0);
+      g_adb.m_life.m_bConnected = 0;
       CloseDevice(false, generation);
       continue;
     }
@@ -201,7 +195,8 @@ DWORD UsbMonitorThread(LPVOID) {
       CloseDevice(false, generation);
       continue;
     }
-    if (g_adb.thread_priority != -1) CeSetThreadPriority(g_usb.reader, g_adb.thread_priority);
+    if (g_adb.m_life.m_nThreadPriority != -1)
+      CeSetThreadPriority(g_usb.reader, g_adb.m_life.m_nThreadPriority);
     ResumeThread(g_usb.reader);
     SendAdbConnect();
   }
@@ -224,7 +219,8 @@ int StartUsb() {
   if (!g_usb.monitor) {
     g_usb.monitor = CreateThread(nullptr, 0, UsbMonitorThread, nullptr, CREATE_SUSPENDED, nullptr);
     if (!g_usb.monitor) return 0;
-    if (g_adb.thread_priority != -1) CeSetThreadPriority(g_usb.monitor, g_adb.thread_priority);
+    if (g_adb.m_life.m_nThreadPriority != -1)
+      CeSetThreadPriority(g_usb.monitor, g_adb.m_life.m_nThreadPriority);
     ResumeThread(g_usb.monitor);
   }
   return 1;
@@ -260,23 +256,20 @@ void usb_close() {
   }
   AdbPacket::Release(g_usb.readBlock);
   g_usb.readBlock = nullptr;
-  for (HANDLE* h : {&g_usb.readerEnded, &g_usb.usbOut, &g_usb.usbIn, &g_usb.monitorStop}) {
-    if (*h) CloseHandle(*h);
-    *h = nullptr;
-  }
+  for (HANDLE* h : {&g_usb.readerEnded, &g_usb.usbOut, &g_usb.usbIn, &g_usb.monitorStop}) CloseLinkHandle(h);
   // The USB lock stays for the process: the writer still reads the device under it until
   // Corvane_Adb_Close stops the writer after this.
   LinkLog("[@@]usb_close Return 0X%x \n", 0u);
 }
 
 void SetUsbState(uint8_t state) {
-  if (state == g_adb.usb_up) return;
-  g_adb.usb_up = state;
+  if (state == g_adb.m_life.m_bUsbUp) return;
+  g_adb.m_life.m_bUsbUp = state;
   PostMessageW(HWND_BROADCAST, UsbOutMessage(), 0, state);
 }
 
 void setUsbThreadPriority(int priority) {
-  g_adb.thread_priority = priority;
+  g_adb.m_life.m_nThreadPriority = priority;
   LinkLog("[@@]setUsbThreadPriority  %d \n", priority);
   if (priority == -1) return;
   if (g_usb.monitor) CeSetThreadPriority(g_usb.monitor, priority);
@@ -288,7 +281,7 @@ bool usb_write(const void* data, uint32_t length) {
   uint32_t done = 0;
   int idle = 0;
   while (done < length) {
-    if (!g_adb.usb_up) return false;
+    if (!g_adb.m_life.m_bUsbUp) return false;
     HANDLE h = INVALID_HANDLE_VALUE;
     if (g_usb.lockMade) {
       EnterCriticalSection(&g_usb.lock);

@@ -91,6 +91,45 @@ TEST_F(PhoneLinkE2E, PushOfVtimWithAndWithoutTheJar) {
   EXPECT_EQ(Corvane_Adb_PushVtim("\\prog"), -10);
 }
 
+// The phone closes a push's "sync:" stream as soon as it reads QUIT, which the reader sends on the
+// OKAY of the last slice: the CLSE can be handled before the pushing caller reaches its wait for
+// the transfer's end. Each push here is held at that point until the phone has the host's answer
+// to its CLSE, so the wait always comes after it.
+TEST_F(PhoneLinkE2E, PushEndsWhenThePhoneClosedItsStreamBeforeTheWait) {
+  StartPhone();
+  StartLink();
+  WriteFile(root / "prog" / "vtim", std::string(10000, 'v'));
+  WriteFile(root / "prog" / "vtim.jar", std::string(300, 'j'));
+  std::vector<std::string> held;
+  bool allClosed = true;
+  SetPushOpenedHook([&](const char* name, int32_t localId) {
+    held.push_back(name);
+    allClosed = allClosed && sim.Record().WaitFor(
+                                 [&] {
+                                   for (auto& p : FromHost(kClse)) {
+                                     if (p.arg0 == static_cast<uint32_t>(localId)) return true;
+                                   }
+                                   return false;
+                                 },
+                                 5000);
+  });
+  struct Call {
+    std::vector<std::string> pushed;  // the jar goes only while the phone lacks it
+    size_t recorded;
+  };
+  const Call calls[] = {{{"vtim", "vtim.jar"}, 2}, {{"vtim"}, 3}, {{"vtim"}, 4}};
+  for (size_t i = 0; i < sizeof(calls) / sizeof(calls[0]); ++i) {
+    held.clear();
+    EXPECT_EQ(Corvane_Adb_PushVtim("\\prog"), 0) << "call " << i;
+    EXPECT_TRUE(allClosed) << "call " << i << ": the phone did not close a stream";
+    EXPECT_EQ(held, calls[i].pushed) << "call " << i;
+    auto pushes = sim.Record().Pushes();
+    ASSERT_EQ(pushes.size(), calls[i].recorded) << "call " << i;
+    for (auto& p : pushes) EXPECT_TRUE(p.ok) << p.path << ": " << p.fail;
+  }
+  SetPushOpenedHook(nullptr);
+}
+
 TEST_F(PhoneLinkE2E, AppStartAnswers) {
   StartPhone();
   StartLink();

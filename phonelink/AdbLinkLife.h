@@ -1,0 +1,58 @@
+// The link's life cycle: initialised, the phone's presence and connection, the callers inside the
+// interface, the USB threads' priority and the link lock.
+#pragma once
+
+#include <kernel/kernel.h>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+struct AdbKeyNode;
+
+class AdbLinkLife {
+ public:
+  AdbLinkLife() = default;
+  ~AdbLinkLife();
+  AdbLinkLife(const AdbLinkLife&) = delete;
+  AdbLinkLife& operator=(const AdbLinkLife&) = delete;
+
+  // Set at the end of Corvane_Adb_Init and cleared by Corvane_Adb_Close, both under the link lock;
+  // polled by every caller and by the USB threads.
+  std::atomic<uint8_t> m_bInitialised{0};
+  // The phone's CNXN arrived on this USB connection: set by the reader, cleared by the reader at
+  // its end and by the monitor; Corvane_Adb_IsConnected reads it.
+  std::atomic<uint8_t> m_bConnected{0};
+  // A phone is attached and "ADB1:" is open: written by the monitor (and Close), polled by all.
+  std::atomic<uint8_t> m_bUsbUp{0};
+  // Callers inside the interface (LinkCall); Close waits for them before freeing.
+  std::atomic<int32_t> m_nCallers{0};
+  // Counts USB outs (monitor); a service call that saw it move lost the phone on the way.
+  std::atomic<uint32_t> m_nUsbOuts{0};
+  // Of the monitor, reader and writer; -1 until set by a caller or by Init.
+  std::atomic<int32_t> m_nThreadPriority{-1};
+  // The next key to offer the phone: moved by the reader at AUTH, cleared by the reader at CNXN
+  // and by the monitor at USB out, so each connection starts with the first key.
+  std::atomic<AdbKeyNode*> m_pKeyCursor{nullptr};
+
+  // The link lock serialises Corvane_Adb_Init and Corvane_Adb_Close: two threads racing to start
+  // or end the link see one start. It is made once, on first use, and lives as long as this.
+  CRITICAL_SECTION* LinkLock();
+
+ private:
+  std::once_flag m_linkLockOnce;
+  bool m_bLinkLockMade = false;  // written inside the once, read by the destructor
+  CRITICAL_SECTION m_linkLock;
+};
+
+// Holds the link lock for a scope.
+class LinkLockHold {
+ public:
+  explicit LinkLockHold(AdbLinkLife& life) : m_pLock(life.LinkLock()) { EnterCriticalSection(m_pLock); }
+  ~LinkLockHold() { LeaveCriticalSection(m_pLock); }
+  LinkLockHold(const LinkLockHold&) = delete;
+  LinkLockHold& operator=(const LinkLockHold&) = delete;
+
+ private:
+  CRITICAL_SECTION* m_pLock;
+};
