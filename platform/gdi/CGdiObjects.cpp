@@ -70,10 +70,11 @@ void CGdiObjects::RemoveDc(HDC hdc) {
 std::shared_ptr<CGdiBitmap> CGdiObjects::WindowSurface(HWND hwnd) {
   // Surfaces of windows that are gone are dropped here; DCs still open on them keep their pixels.
   for (auto it = m_surfaces.begin(); it != m_surfaces.end();) {
-    it = IsWindow(it->first) ? std::next(it) : m_surfaces.erase(it);
+    it =
+        m_windows.isWindow != nullptr && m_windows.isWindow(it->first) ? std::next(it) : m_surfaces.erase(it);
   }
   RECT rc;
-  if (!GetClientRect(hwnd, &rc)) return nullptr;
+  if (m_windows.getClientRect == nullptr || !m_windows.getClientRect(hwnd, &rc)) return nullptr;
   const int width = rc.right - rc.left;
   const int height = rc.bottom - rc.top;
   const int bits = wce::GetScreen().bitsPerPixel;

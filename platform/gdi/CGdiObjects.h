@@ -37,6 +37,8 @@ class CGdiObjects {
   // either changed; nullptr when the window does not exist.
   std::shared_ptr<CGdiBitmap> WindowSurface(HWND hwnd);
 
+  void SetWindowSource(const wce::GdiWindowSource& source) { m_windows = source; }
+
   void Reset();
 
  private:
@@ -54,4 +56,5 @@ class CGdiObjects {
   DcTable::node_type m_spareDc;
   std::map<HWND, std::shared_ptr<CGdiBitmap>> m_surfaces;
   HBITMAP m_placeholder = nullptr;
+  wce::GdiWindowSource m_windows{nullptr, nullptr};
 };

@@ -341,6 +341,11 @@ BOOL GetWindowSurface(HWND hwnd, BITMAP* out) {
   return TRUE;
 }
 
+void SetGdiWindowSource(const GdiWindowSource& source) {
+  Guard lock(Objects().Lock());
+  Objects().SetWindowSource(source);
+}
+
 void ResetGdi() {
   Guard lock(Objects().Lock());
   Objects().Reset();

@@ -1,0 +1,149 @@
+#include "WceUiTestRoot.h"
+#include "core/CFhGlobals.h"
+#include "core/FhPath.h"
+#include "kernel/wcestr.h"
+#include "user/user.h"
+
+namespace {
+
+class CFhGlobalsTest : public WceUiTestRoot {
+ protected:
+  void TearDown() override {
+    wce::ResetUser();
+    WceUiTestRoot::TearDown();
+  }
+};
+
+struct DirCase {
+  const char16_t* given;
+  const char16_t* stored;
+};
+
+TEST_F(CFhGlobalsTest, DirectoriesAreMadeAbsoluteWithOneTrailingSeparator) {
+  const DirCase cases[] = {
+      {u"wnd", u"\\SDMMC\\CECorvane\\wnd\\"},
+      {u"res\\", u"\\SDMMC\\CECorvane\\res\\"},
+      {u".\\a\\.\\b", u"\\SDMMC\\CECorvane\\a\\b\\"},
+      {u"..\\skin", u"\\SDMMC\\skin\\"},
+      {u"..\\..\\..\\top", u"\\top\\"},
+      {u"\\Storage\\ui", u"\\Storage\\ui\\"},
+      {u"\\Storage\\ui/", u"\\Storage\\ui/"},
+      {u"/host/ui", u"/host/ui\\"},
+      {u"D:\\ui\\", u"D:\\ui\\"},
+  };
+  CFhGlobalData* data = WceUiGetGlobals()->GetGlobalData();
+  for (const DirCase& c : cases) {
+    data->SetWndDir(c.given);
+    data->SetResDir(c.given);
+    EXPECT_EQ(std::u16string(data->GetWndDir()), c.stored) << WceWideToUtf8(c.given);
+    EXPECT_EQ(std::u16string(data->GetResDir()), c.stored) << WceWideToUtf8(c.given);
+  }
+  data->SetWndDir(nullptr);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0], "error: CFhGlobalData::SetWndDir,check(NULL != pWndDir)fail");
+}
+
+TEST_F(CFhGlobalsTest, ScreenIsReadOnceOnFirstRequest) {
+  ASSERT_TRUE(wce::SetScreen(1024, 600, 16));
+  CFhGlobalData* data = WceUiGetGlobals()->GetGlobalData();
+  EXPECT_EQ(data->GetScreenHeight(), 600);
+  ASSERT_TRUE(wce::SetScreen(800, 480, 32));
+  EXPECT_EQ(data->GetBitsPixel(), 16);
+  EXPECT_EQ(data->GetScreenWidth(), 1024);
+  WceUiGetGlobals()->Reset();
+  EXPECT_EQ(data->GetBitsPixel(), 32);
+}
+
+TEST_F(CFhGlobalsTest, PasswordIsAnOwnCopyThatCanBeReplacedByItself) {
+  CFhGlobalData* data = WceUiGetGlobals()->GetGlobalData();
+  EXPECT_EQ(data->GetPassword(), nullptr);
+  std::u16string given = u"secret";
+  data->SetPassword(given.c_str());
+  given[0] = u'X';
+  EXPECT_EQ(std::u16string(data->GetPassword()), u"secret");
+  data->SetPassword(data->GetPassword());
+  EXPECT_EQ(std::u16string(data->GetPassword()), u"secret");
+  data->SetPassword(nullptr);
+  EXPECT_EQ(data->GetPassword(), nullptr);
+}
+
+TEST_F(CFhGlobalsTest, LogFileIsNamedAfterTheProgramAndStartsWithTheByteOrderMark) {
+  const DirCase cases[] = {
+      {u"\\SDMMC\\logs", u"\\SDMMC\\logs\\CECorvane.exe.log"},
+      {u"\\SDMMC\\logs\\", u"\\SDMMC\\logs\\CECorvane.exe.log"},
+      {u"\\SDMMC\\deep\\er/", u"\\SDMMC\\deep\\er/CECorvane.exe.log"},
+  };
+  for (const DirCase& c : cases) {
+    CFhLogFile file;
+    ASSERT_TRUE(file.Open(c.given)) << WceWideToUtf8(c.given);
+    EXPECT_EQ(std::u16string(file.GetPath()), c.stored);
+    EXPECT_TRUE(file.IsOpen());
+    file.Close();
+    EXPECT_EQ(Bytes(c.stored), std::string("\xFF\xFE"));
+  }
+}
+
+TEST_F(CFhGlobalsTest, LogFileThatHasTextIsKeptAndAppendedTo) {
+  CFhLogFile file;
+  ASSERT_TRUE(file.Open(u"\\SDMMC\\logs"));
+  file.Close();
+  DWORD written = 0;
+  HANDLE h =
+      CreateFileW(u"\\SDMMC\\logs\\CECorvane.exe.log", GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  SetFilePointer(h, 0, nullptr, FILE_END);
+  WriteFile(h, "A\0", 2, &written, nullptr);
+  CloseHandle(h);
+  ASSERT_TRUE(file.Open(u"\\SDMMC\\logs"));
+  file.Close();
+  EXPECT_EQ(Bytes(u"\\SDMMC\\logs\\CECorvane.exe.log"), std::string("\xFF\xFE"
+                                                                    "A\0",
+                                                                    4));
+}
+
+TEST_F(CFhGlobalsTest, HolderOpensItsLogFileInTheProgramDirectory) {
+  CFhLogFile* file = WceUiGetGlobals()->GetLogFile();
+  EXPECT_EQ(file, WceUiGetGlobals()->GetLogFile());
+  EXPECT_EQ(std::u16string(file->GetPath()), u"\\SDMMC\\CECorvane\\CECorvane.exe.log");
+}
+
+struct CutCase {
+  const char16_t* path;
+  BOOL ok;
+  const char16_t* cut;
+};
+
+TEST_F(CFhGlobalsTest, DirectoryOfAFilePathKeepsItsSeparator) {
+  const CutCase cases[] = {
+      {u"\\a\\b\\c.bmp", TRUE, u"\\a\\b\\"},
+      {u"\\a/b\\c/d.xml", TRUE, u"\\a/b\\c/"},
+      {u"\\a\\b\\", TRUE, u"\\a\\b\\"},
+      {u"name.bmp", FALSE, u"name.bmp"},
+  };
+  for (const CutCase& c : cases) {
+    std::u16string path = c.path;
+    EXPECT_EQ(FhGetDirPathFromFilePath(path.data()), c.ok) << WceWideToUtf8(c.path);
+    EXPECT_EQ(std::u16string(path.c_str()), c.cut);
+  }
+}
+
+TEST_F(CFhGlobalsTest, DirectoryCreationMakesEveryParent) {
+  EXPECT_TRUE(FhCreateDirectory(u"\\SDMMC\\CECorvane"));
+  EXPECT_TRUE(FhCreateDirectory(u"\\SDMMC\\x\\y/z"));
+  EXPECT_TRUE(IsDir(u"\\SDMMC\\x\\y\\z"));
+  EXPECT_TRUE(FhCreateDirectory(u"\\SDMMC\\x\\y/z\\"));
+  // A file stands where the directory should be.
+  HANDLE h = CreateFileW(u"\\SDMMC\\file", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  CloseHandle(h);
+  EXPECT_FALSE(FhCreateDirectory(u"\\SDMMC\\file"));
+  EXPECT_FALSE(FhCreateDirectory(u"\\SDMMC\\file\\sub"));
+}
+
+TEST_F(CFhGlobalsTest, AbsolutePathThatDoesNotFitIsRefused) {
+  WCHAR out[16];
+  EXPECT_TRUE(FhGetAbsolutePath(out, 16, u"b\\c", u"\\a"));
+  EXPECT_EQ(std::u16string(out), u"\\a\\b\\c");
+  EXPECT_FALSE(FhGetAbsolutePath(out, 6, u"b\\c", u"\\a"));
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+#include "core/CWceUiDWordArray.h"
+#include "core/CWceUiPlex.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+struct SizeStep {
+  int size;
+  int step;
+  int expectedCapacity;
+};
+
+// The capacity after each SetSize, starting from an empty array.
+struct GrowthCase {
+  const char* name;
+  std::vector<SizeStep> steps;
+};
+
+TEST(CWceUiDWordArrayTest, CapacityFollowsTheGrowthRules) {
+  const GrowthCase cases[] = {
+      {"first storage is max(step, size)", {{3, 10, 10}}},
+      {"first storage without step is the size", {{3, 0, 3}}},
+      {"growth by the stored step", {{3, 10, 10}, {11, -1, 20}, {35, -1, 35}}},
+      {"growth without step: size / 8 at least 4", {{8, 0, 8}, {9, -1, 12}}},
+      {"growth without step: size / 8", {{80, 0, 80}, {81, -1, 90}}},
+      {"growth without step: size / 8 at most 1024", {{10000, 0, 10000}, {10001, -1, 11024}}},
+      {"shrinking keeps the storage", {{20, 0, 20}, {5, -1, 20}, {20, -1, 20}}},
+      {"zero frees", {{20, 0, 20}, {0, -1, 0}, {2, -1, 2}}},
+  };
+  for (const GrowthCase& c : cases) {
+    CWceUiDWordArray array;
+    for (const SizeStep& s : c.steps) {
+      ASSERT_TRUE(array.SetSize(s.size, s.step)) << c.name;
+      EXPECT_EQ(array.GetSize(), s.size) << c.name;
+      EXPECT_EQ(array.GetCapacity(), s.expectedCapacity) << c.name << " size " << s.size;
+    }
+  }
+}
+
+TEST(CWceUiDWordArrayTest, NewEntriesAreZeroAndOldOnesKept) {
+  CWceUiDWordArray array;
+  array.SetSize(4, 0);
+  for (int i = 0; i < 4; ++i) array[i] = 100 + i;
+  array.SetSize(2);
+  array.SetSize(4);   // within the capacity: entries 2 and 3 come back zero
+  array.SetSize(40);  // beyond it
+  EXPECT_EQ(array[0], 100u);
+  EXPECT_EQ(array[1], 101u);
+  for (int i = 2; i < 40; ++i) EXPECT_EQ(array[i], 0u) << i;
+  EXPECT_EQ(array.Add(7), 40);
+  EXPECT_EQ(array[40], 7u);
+}
+
+TEST(CWceUiPlexTest, BlocksChainAtTheHeadAndFreeTogether) {
+  CWceUiPlex* pHead = nullptr;
+  CWceUiPlex* pFirst = CWceUiPlex::Create(pHead, 10, 24);
+  ASSERT_NE(pFirst, nullptr);
+  EXPECT_EQ(pHead, pFirst);
+  EXPECT_EQ(pFirst->pNext, nullptr);
+  std::memset(pFirst->data(), 0xAB, 10 * 24);  // the whole block is usable
+  CWceUiPlex* pSecond = CWceUiPlex::Create(pHead, 10, 24);
+  ASSERT_NE(pSecond, nullptr);
+  EXPECT_EQ(pHead, pSecond);
+  EXPECT_EQ(pSecond->pNext, pFirst);
+  EXPECT_EQ(CWceUiPlex::Create(pHead, 0x10000, 0x10000), nullptr);
+  EXPECT_EQ(pHead, pSecond);
+  pHead->FreeDataChain();
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+// A fresh device root per test: the program lives in "\SDMMC\CECorvane", the debug output is
+// captured line by line, the tick is the test's own, and the framework's globals start as new.
+#pragma once
+
+#include "core/CFhGlobals.h"
+#include "kernel/filesys.h"
+#include "kernel/kernel.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+class WceUiTestRoot : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "wceui-test-XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    m_root = tmpl;
+    wce::SetRootDir(m_root);
+    wce::SetModuleFileName(u"\\SDMMC\\CECorvane\\CECorvane.exe");
+    std::filesystem::create_directories(wce::HostPath(u"\\SDMMC\\CECorvane"));
+    m_tick = 1000;
+    wce::SetTickSource([this] { return m_tick; });
+    wce::SetDebugSink([this](const std::string& line) {
+      std::lock_guard<std::mutex> lock(m_logMutex);
+      m_log.push_back(line);
+    });
+    WceUiGetGlobals()->Reset();
+  }
+  void TearDown() override {
+    WceUiGetGlobals()->Reset();
+    wce::SetDebugSink(nullptr);
+    wce::SetTickSource(nullptr);
+    wce::ResetFileSystemView();
+    std::filesystem::remove_all(m_root);
+  }
+
+  std::vector<std::string> Log() {
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    return m_log;
+  }
+  void ClearLog() {
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    m_log.clear();
+  }
+  // The logged lines without their stamp ("hh:mm:ss yyyy-mm-dd  " is 21 characters).
+  std::vector<std::string> Messages() {
+    std::vector<std::string> out;
+    for (const std::string& line : Log()) out.push_back(line.size() >= 21 ? line.substr(21) : line);
+    return out;
+  }
+  static std::string Bytes(const std::u16string& cePath) {
+    std::ifstream in(wce::HostPath(cePath), std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  static bool IsDir(const std::u16string& cePath) {
+    return std::filesystem::is_directory(wce::HostPath(cePath));
+  }
+
+  std::string m_root;
+  DWORD m_tick = 0;
+  std::mutex m_logMutex;
+  std::vector<std::string> m_log;
+};

@@ -1,0 +1,24 @@
+#include "core/CWceUiPlex.h"
+
+#include <cstdint>
+#include <new>
+
+CWceUiPlex* CWceUiPlex::Create(CWceUiPlex*& pHead, UINT nMax, UINT cbElement) {
+  uint64_t nBytes = static_cast<uint64_t>(nMax) * cbElement + sizeof(CWceUiPlex);
+  if (nBytes > UINT32_MAX) return nullptr;
+  BYTE* pBytes = new (std::nothrow) BYTE[static_cast<size_t>(nBytes)];
+  if (pBytes == nullptr) return nullptr;
+  CWceUiPlex* p = reinterpret_cast<CWceUiPlex*>(pBytes);
+  p->pNext = pHead;
+  pHead = p;
+  return p;
+}
+
+void CWceUiPlex::FreeDataChain() {
+  CWceUiPlex* p = this;
+  while (p != nullptr) {
+    CWceUiPlex* pNext = p->pNext;
+    delete[] reinterpret_cast<BYTE*>(p);
+    p = pNext;
+  }
+}
