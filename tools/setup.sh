@@ -13,6 +13,7 @@ packages=(
   libssl-dev openssl libturbojpeg0-dev libpixman-1-dev
   clang libclang-rt-14-dev clang-format
   adb
+  zlib1g-dev
   libfreetype-dev libfontconfig-dev fonts-wqy-microhei
 )
 missing=()

@@ -88,6 +88,11 @@ int _wcsnicmp(const WCHAR* a, const WCHAR* b, size_t n) {
   return 0;
 }
 
+WCHAR* _wcslwr(WCHAR* s) {
+  for (WCHAR* p = s; *p; ++p) *p = FoldAscii(*p);
+  return s;
+}
+
 WCHAR* wcscpy(WCHAR* dst, const WCHAR* src) {
   WCHAR* d = dst;
   while ((*d++ = *src++) != 0) {

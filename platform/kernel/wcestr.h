@@ -12,6 +12,7 @@ int wcscmp(const WCHAR* a, const WCHAR* b);
 int wcsncmp(const WCHAR* a, const WCHAR* b, size_t n);
 int _wcsicmp(const WCHAR* a, const WCHAR* b);  // ASCII letters fold; other code units compare as is
 int _wcsnicmp(const WCHAR* a, const WCHAR* b, size_t n);
+WCHAR* _wcslwr(WCHAR* s);  // in place; ASCII letters only, the same folding as _wcsicmp
 WCHAR* wcscpy(WCHAR* dst, const WCHAR* src);
 WCHAR* wcsncpy(WCHAR* dst, const WCHAR* src, size_t n);
 WCHAR* wcscat(WCHAR* dst, const WCHAR* src);

@@ -24,7 +24,13 @@ CFhIgnoreMsg* CFhGlobals::GetIgnoreMsg() {
   return &s_ignoreMsg;
 }
 
+CWceUiPackCache* CFhGlobals::GetPackCache() {
+  static CWceUiPackCache s_packCache;
+  return &s_packCache;
+}
+
 void CFhGlobals::Reset() {
   GetGlobalData()->Reset();
   *GetIgnoreMsg() = CFhIgnoreMsg();
+  GetPackCache()->RemoveAll();
 }

@@ -5,6 +5,7 @@
 #include "core/CFhGlobalData.h"
 #include "core/CFhIgnoreMsg.h"
 #include "core/CFhLogFile.h"
+#include "resources/CWceUiPackCache.h"
 
 class CFhGlobals {
  public:
@@ -12,8 +13,11 @@ class CFhGlobals {
   CFhLogFile* GetLogFile();
   CFhGlobalData* GetGlobalData();
   CFhIgnoreMsg* GetIgnoreMsg();
+  // The opened resource packs, by lower-case pack path.
+  CWceUiPackCache* GetPackCache();
 
-  // Tests: the global data and the input filter as new (the log file stays as it is).
+  // Tests: the global data and the input filter as new, no pack opened (the log file stays as it
+  // is).
   void Reset();
 };
 

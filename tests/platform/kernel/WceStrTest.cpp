@@ -85,6 +85,9 @@ TEST(WceStr, CompareCopySearch) {
   EXPECT_EQ(_wcsicmp(u"ADB1:", u"adb1:"), 0);
   EXPECT_NE(_wcsicmp(u"\u00C9", u"\u00E9"), 0);  // only ASCII folds
   EXPECT_EQ(_wcsnicmp(u"HIDEx", u"hidey", 4), 0);
+  WCHAR lower[] = u"Res\\WND/Main.XML\u00C9";
+  EXPECT_EQ(_wcslwr(lower), lower);
+  EXPECT_EQ(std::u16string(lower), u"res\\wnd/main.xml\u00C9");  // the same folding as _wcsicmp
 
   WCHAR buf[16];
   wcsncpy(buf, u"ab", 5);
