@@ -167,6 +167,15 @@ BOOL ShowWindow(HWND hwnd, int cmdShow);  // previous visibility; WM_SHOWWINDOW 
 BOOL IsWindowVisible(HWND hwnd);
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text);
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int cch);
+// ---- rectangles (an empty rectangle has right <= left or bottom <= top)
+BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom);
+BOOL SetRectEmpty(LPRECT rect);
+BOOL IsRectEmpty(const RECT* rect);
+// FALSE and all zeros in dst when the two do not overlap.
+BOOL IntersectRect(LPRECT dst, const RECT* a, const RECT* b);
+BOOL OffsetRect(LPRECT rect, int dx, int dy);
+BOOL EqualRect(const RECT* a, const RECT* b);
+
 // Windows have no frame here: the client area is the whole window.
 BOOL GetClientRect(HWND hwnd, LPRECT rect);
 BOOL GetWindowRect(HWND hwnd, LPRECT rect);

@@ -2,16 +2,21 @@
 #include "core/CFhGlobals.h"
 #include "core/FhPath.h"
 #include "kernel/wcestr.h"
-#include "user/user.h"
+#include "gdi/gdi.h"
 
 namespace {
 
 class CFhGlobalsTest : public WceUiTestRoot {
  protected:
+  void SetUp() override {
+    WceUiTestRoot::SetUp();
+    m_screen = wce::GetScreen();
+  }
   void TearDown() override {
-    wce::ResetUser();
+    wce::SetScreen(m_screen.width, m_screen.height, m_screen.bitsPerPixel);
     WceUiTestRoot::TearDown();
   }
+  wce::ScreenConfig m_screen = {};
 };
 
 struct DirCase {

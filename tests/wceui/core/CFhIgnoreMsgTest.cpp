@@ -92,7 +92,7 @@ TEST_F(CFhIgnoreMsgTest, MessagesNotHeldAndWindowsWithoutMarkPass) {
 }
 
 TEST_F(CFhIgnoreMsgTest, MarkWithoutTimeTakesTheTick) {
-  m_tick = 0xFFFFFFFEu;
+  wce::SetManualTick(0xFFFFFFFEu);
   CFhIgnoreMsg filter;
   filter.AddHwnd(m_w1, 0);
   MSG atMark = Msg(m_w1, WM_LBUTTONDOWN, 0xFFFFFFFEu);

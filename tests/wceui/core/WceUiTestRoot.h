@@ -1,5 +1,5 @@
 // A fresh device root per test: the program lives in "\SDMMC\CECorvane", the debug output is
-// captured line by line, the tick is the test's own, and the framework's globals start as new.
+// captured line by line, the tick is the test's own (manual), and the framework's globals start as new.
 #pragma once
 
 #include "core/CFhGlobals.h"
@@ -25,8 +25,7 @@ class WceUiTestRoot : public ::testing::Test {
     wce::SetRootDir(m_root);
     wce::SetModuleFileName(u"\\SDMMC\\CECorvane\\CECorvane.exe");
     std::filesystem::create_directories(wce::HostPath(u"\\SDMMC\\CECorvane"));
-    m_tick = 1000;
-    wce::SetTickSource([this] { return m_tick; });
+    wce::SetManualTick(1000);
     wce::SetDebugSink([this](const std::string& line) {
       std::lock_guard<std::mutex> lock(m_logMutex);
       m_log.push_back(line);
@@ -66,7 +65,6 @@ class WceUiTestRoot : public ::testing::Test {
   }
 
   std::string m_root;
-  DWORD m_tick = 0;
   std::mutex m_logMutex;
   std::vector<std::string> m_log;
 };

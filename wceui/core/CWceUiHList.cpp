@@ -1,0 +1,33 @@
+#include "core/CWceUiHList.h"
+
+#include "core/WceUiLog.h"
+
+CWceUiHList::CWceUiHList(size_t nNextOffset) : m_nNextOffset(nNextOffset) {}
+
+void** CWceUiHList::GetNextPtr(void* p) const {
+  WCEUI_CHECK(p != NULL);
+  return reinterpret_cast<void**>(static_cast<BYTE*>(p) + m_nNextOffset);
+}
+
+void CWceUiHList::AddHead(void* p) {
+  if (p == nullptr) return;
+  *GetNextPtr(p) = m_pHead;
+  m_pHead = p;
+  ++m_nCount;
+}
+
+BOOL CWceUiHList::Remove(void* p) {
+  if (m_pHead == nullptr || p == nullptr) return FALSE;
+  void** ppLink = &m_pHead;
+  while (*ppLink != nullptr && *ppLink != p) ppLink = GetNextPtr(*ppLink);
+  if (*ppLink == nullptr) return FALSE;
+  *ppLink = *GetNextPtr(p);
+  *GetNextPtr(p) = nullptr;
+  --m_nCount;
+  return TRUE;
+}
+
+void CWceUiHList::RemoveAll() {
+  m_pHead = nullptr;
+  m_nCount = 0;
+}
