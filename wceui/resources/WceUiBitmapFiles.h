@@ -1,4 +1,4 @@
-// Reading 16- and 32-bit BMP files.
+// Reading 16- and 32-bit BMP files (with a separate alpha plane for 16 bits) into bitmap objects.
 #pragma once
 
 #include "gdi/gdi.h"
@@ -18,3 +18,19 @@ BOOL GetBitmapInfoFromBuffer(const BYTE* lpBuffer, DWORD nBuffLen, BITMAPINFO* p
 // bits, for sizes that come from a file.
 ULONGLONG WceUiGetDibDataSize64(LONG nWidth, LONG nHeight, int nBitCount);
 ULONGLONG WceUiGetAlphaPlaneSize64(LONG nWidth, LONG nHeight);
+
+class CWceUiGenericBitmap;
+
+// A new empty bitmap object of 16 or 32 bits, owned by the caller; none for any other depth.
+CWceUiGenericBitmap* WceUiCreateBitmapObject(int nBitsPixel);
+
+// A bitmap loaded from a BMP file read with WceUiReadFile (a plain path or a pack item) and the
+// global pack password. A 16-bit picture with bPerPixelAlpha takes its alpha from pAlphaPath: one
+// byte a pixel, even-width rows bottom-up, 0..63 (larger values load as 63). Height must be
+// positive (bottom-up rows); 16-bit pixels are RGB565 and 32-bit ones are taken as stored whatever
+// the compression field says. Owned by the caller; none, with one error line, on failure.
+CWceUiGenericBitmap* WceUiLoadBmpFromFile(LPCWSTR pFilePath, BOOL bPerPixelAlpha, LPCWSTR pAlphaPath);
+// The same over bytes already read; the paths only name them in the messages.
+CWceUiGenericBitmap* WceUiLoadBmpFromBuffers(LPCWSTR pFilePath, const BYTE* pBmp, DWORD nBmpLen,
+                                             BOOL bPerPixelAlpha, LPCWSTR pAlphaPath, const BYTE* pAlpha,
+                                             DWORD nAlphaLen);

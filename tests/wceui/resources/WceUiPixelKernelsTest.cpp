@@ -3,119 +3,14 @@
 // long enough for the SSE2 blocks and an odd tail; every case runs with and without SSE2.
 #include "resources/WceUiPixelKernels.h"
 
+#include "PixelRules.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
 
 namespace {
-struct Rgb {
-  DWORD r;
-  DWORD g;
-  DWORD b;
-};
-
-Rgb Unpack565(WORD p) {
-  return {static_cast<DWORD>(p >> 11), static_cast<DWORD>((p >> 5) & 63), p & 31u};
-}
-WORD Pack565(Rgb c) {
-  return static_cast<WORD>((c.r << 11) | (c.g << 5) | c.b);
-}
-Rgb Unpack32(DWORD p) {
-  return {(p >> 16) & 255, (p >> 8) & 255, p & 255};
-}
-DWORD Pack32(DWORD top, Rgb c) {
-  return (top & 0xFF000000u) | (c.r << 16) | (c.g << 8) | c.b;
-}
-
-template <typename Fn>
-Rgb PerChannel(Rgb d, Rgb s, Fn fn) {
-  return {fn(d.r, s.r), fn(d.g, s.g), fn(d.b, s.b)};
-}
-
-// The class table, written out.
-int ClassOf(int a) {
-  if (a < 9) return 0;
-  if (56 <= a && a <= 72) return 1;
-  if (120 <= a && a <= 136) return 2;
-  if (184 <= a && a <= 200) return 3;
-  if (a >= 247) return 4;
-  return 5;
-}
-
-// One channel of a constant-alpha blend or rectangle colour mix (s = the colour's channel).
-DWORD Blend(int a, DWORD d, DWORD s, bool b565) {
-  switch (ClassOf(a)) {
-    case 0:
-      return d;
-    case 1:
-      return (3 * d + s) / 4;
-    case 2:
-      return (d + s) / 2;
-    case 3:
-      return (d + 3 * s) / 4;
-    case 4:
-      return s;
-  }
-  if (b565) {
-    const DWORD w = static_cast<DWORD>(a) / 4;
-    return (s * w + d * (63 - w)) / 64;
-  }
-  return (s * a + d * (255 - a)) / 256;
-}
-
-WORD RefBlend565(WORD d, WORD s, int a) {
-  return Pack565(
-      PerChannel(Unpack565(d), Unpack565(s), [&](DWORD x, DWORD y) { return Blend(a, x, y, true); }));
-}
-DWORD RefBlend32(DWORD d, DWORD s, int a) {
-  return Pack32(
-      d, PerChannel(Unpack32(d), Unpack32(s), [&](DWORD x, DWORD y) { return Blend(a, x, y, false); }));
-}
-
-WORD RefPerPixel565(WORD d, WORD s, BYTE a) {
-  if (a == 0) return d;
-  if (a == 63) return s;
-  const Rgb c = PerChannel(Unpack565(d), Unpack565(s), [&](DWORD x, DWORD) { return x * (63 - a) / 64; });
-  return static_cast<WORD>(Pack565(c) + s);
-}
-DWORD RefPerPixel32(DWORD d, DWORD s) {
-  const DWORD a = s >> 24;
-  if (a == 0) return d;
-  const Rgb c = PerChannel(Unpack32(d), Unpack32(s), [&](DWORD x, DWORD) { return x * (255 - a) / 256; });
-  return Pack32(d, c) + (s & 0x00FFFFFFu);
-}
-
-// Whole-bitmap 565 colour mix: halves and quarters taken per channel before the sum.
-WORD RefMixWhole565(WORD d, WORD m, int a) {
-  const int k = ClassOf(a);
-  if (k != 2 && k != 3) return RefBlend565(d, m, a);
-  return Pack565(PerChannel(Unpack565(d), Unpack565(m),
-                            [&](DWORD x, DWORD y) { return k == 2 ? x / 2 + y / 2 : x / 4 + (3 * y) / 4; }));
-}
-
-DWORD Darken(int a, DWORD d, bool b565) {
-  switch (ClassOf(a)) {
-    case 0:
-      return d;
-    case 1:
-      return b565 ? d - d / 4 : (3 * d) / 4;
-    case 2:
-      return d / 2;
-    case 3:
-      return d / 4;
-    case 4:
-      return 0;
-  }
-  return b565 ? d * (63 - static_cast<DWORD>(a) / 4) / 64 : d * (255 - a) / 256;
-}
-WORD RefDarken565(WORD d, int a) {
-  return Pack565(PerChannel(Unpack565(d), {}, [&](DWORD x, DWORD) { return Darken(a, x, true); }));
-}
-DWORD RefDarken32(DWORD d, int a) {
-  return Pack32(d, PerChannel(Unpack32(d), {}, [&](DWORD x, DWORD) { return Darken(a, x, false); }));
-}
-
 // Every alpha class, both ends of each range and the values beside them.
 const int kAlphas[] = {-5,  0,   1,   8,   9,   30,  55,  56,  63,  64,  72,  73,  100, 119, 120,
                        128, 136, 137, 150, 183, 184, 192, 200, 201, 246, 247, 250, 255, 256};
