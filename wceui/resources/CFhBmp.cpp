@@ -65,6 +65,7 @@ BOOL CFhBmp::MakeUnique() {
   } else {
     WceUiLogA(WCEUI_LOG_ERROR, "%s::Copy, CWceUiGenericBitmap only support 32 or 565 bitmap!", WCEUI_LOG_TAG);
   }
+  // The copy routines write the whole record, its count included.
   if (!bCopied) {
     delete pCopy;
     return 0;

@@ -371,11 +371,11 @@ BOOL CWceUiGenericBitmap::LoadFromHBitmapOfDepth(HBITMAP hBitmap, int nBitsPixel
   m_pBmp->Release();
   ResetAttributes();
   if (!m_pBmp->AttachNew()) return 0;
-  if (!CopyHBitmap(m_pBmp->Get(), nBitsPixel, hBitmap)) {
-    m_pBmp->Release();
-    return 0;
-  }
-  return 1;
+  // The copy writes the whole record, its count included; this object is still its one holder.
+  const BOOL bCopied = CopyHBitmap(m_pBmp->Get(), nBitsPixel, hBitmap);
+  m_pBmp->Get()->nRef = 1;
+  if (!bCopied) m_pBmp->Release();
+  return bCopied;
 }
 
 BOOL CWceUiGenericBitmap::AlphaBlendOfDepth(int x, int y, int nWidth, int nHeight,
