@@ -178,21 +178,25 @@ BOOL CWceUiGenericBitmap::BltToDc(HDC dcDst, int x, int y, int nWidth, int nHeig
   return bOk;
 }
 
-BOOL CWceUiGenericBitmap::BitBlt(int x, int y, int nWidth, int nHeight, CWceUiGenericBitmap* pSrcBmp,
-                                 int xSrc, int ySrc, DWORD dwRop) {
+BOOL CWceUiGenericBitmap::PrepareBlit(const char* pName, const CWceUiGenericBitmap* pSrcBmp) {
   if (!IsLoaded()) {
-    WceUiLogA(WCEUI_LOG_ERROR, "%s::BitBlt, IsLoaded() return FALSE", WCEUI_LOG_TAG);
+    WceUiLogA(WCEUI_LOG_ERROR, "%s::%s, IsLoaded() return FALSE", WCEUI_LOG_TAG, pName);
     return 0;
   }
   if (pSrcBmp == nullptr) {
-    WceUiLogA(WCEUI_LOG_ERROR, "%s::BitBlt(pSrcBmp), pSrcBmp is NULL", WCEUI_LOG_TAG);
+    WceUiLogA(WCEUI_LOG_ERROR, "%s::%s(pSrcBmp), pSrcBmp is NULL", WCEUI_LOG_TAG, pName);
     return 0;
   }
   if (!pSrcBmp->IsLoaded()) {
-    WceUiLogA(WCEUI_LOG_ERROR, "%s::BitBlt(pSrcBmp), pSrcBmp->IsLoaded() return FALSE", WCEUI_LOG_TAG);
+    WceUiLogA(WCEUI_LOG_ERROR, "%s::%s(pSrcBmp), pSrcBmp->IsLoaded() return FALSE", WCEUI_LOG_TAG, pName);
     return 0;
   }
-  if (!m_pBmp->MakeUnique()) return 0;
+  return m_pBmp->MakeUnique();
+}
+
+BOOL CWceUiGenericBitmap::BitBlt(int x, int y, int nWidth, int nHeight, CWceUiGenericBitmap* pSrcBmp,
+                                 int xSrc, int ySrc, DWORD dwRop) {
+  if (!PrepareBlit("BitBlt", pSrcBmp)) return 0;
   const BOOL bOk = WithDcs(m_pBmp->Get()->hBitmap, pSrcBmp->m_pBmp->Get()->hBitmap, [&](HDC hDst, HDC hSrc) {
     return ::BitBlt(hDst, x, y, nWidth, nHeight, hSrc, xSrc, ySrc, dwRop);
   });
@@ -207,19 +211,7 @@ BOOL CWceUiGenericBitmap::StretchBlt(int x, int y, int nWidth, int nHeight, CWce
                                      int xSrc, int ySrc, int nSrcWidth, int nSrcHeight, DWORD dwRop) {
   if (nWidth == nSrcWidth && nHeight == nSrcHeight)
     return BitBlt(x, y, nWidth, nHeight, pSrcBmp, xSrc, ySrc, dwRop);
-  if (!IsLoaded()) {
-    WceUiLogA(WCEUI_LOG_ERROR, "%s::StretchBlt, IsLoaded() return FALSE", WCEUI_LOG_TAG);
-    return 0;
-  }
-  if (pSrcBmp == nullptr) {
-    WceUiLogA(WCEUI_LOG_ERROR, "%s::StretchBlt(pSrcBmp), pSrcBmp is NULL", WCEUI_LOG_TAG);
-    return 0;
-  }
-  if (!pSrcBmp->IsLoaded()) {
-    WceUiLogA(WCEUI_LOG_ERROR, "%s::StretchBlt(pSrcBmp), pSrcBmp->IsLoaded() return FALSE", WCEUI_LOG_TAG);
-    return 0;
-  }
-  if (!m_pBmp->MakeUnique()) return 0;
+  if (!PrepareBlit("StretchBlt", pSrcBmp)) return 0;
   const BOOL bOk = WithDcs(m_pBmp->Get()->hBitmap, pSrcBmp->m_pBmp->Get()->hBitmap, [&](HDC hDst, HDC hSrc) {
     SetStretchBltMode(hDst, COLORONCOLOR);
     return ::StretchBlt(hDst, x, y, nWidth, nHeight, hSrc, xSrc, ySrc, nSrcWidth, nSrcHeight, dwRop);
@@ -233,19 +225,7 @@ BOOL CWceUiGenericBitmap::StretchBlt(int x, int y, int nWidth, int nHeight, CWce
 
 BOOL CWceUiGenericBitmap::TransBlt(int x, int y, int nWidth, int nHeight, CWceUiGenericBitmap* pSrcBmp,
                                    int xSrc, int ySrc, int nSrcWidth, int nSrcHeight, COLORREF crTrans) {
-  if (!IsLoaded()) {
-    WceUiLogA(WCEUI_LOG_ERROR, "%s::TransBlt, IsLoaded() return FALSE", WCEUI_LOG_TAG);
-    return 0;
-  }
-  if (pSrcBmp == nullptr) {
-    WceUiLogA(WCEUI_LOG_ERROR, "%s::TransBlt(pSrcBmp), pSrcBmp is NULL", WCEUI_LOG_TAG);
-    return 0;
-  }
-  if (!pSrcBmp->IsLoaded()) {
-    WceUiLogA(WCEUI_LOG_ERROR, "%s::TransBlt(pSrcBmp), pSrcBmp->IsLoaded() return FALSE", WCEUI_LOG_TAG);
-    return 0;
-  }
-  if (!m_pBmp->MakeUnique()) return 0;
+  if (!PrepareBlit("TransBlt", pSrcBmp)) return 0;
   const BOOL bOk = WithDcs(m_pBmp->Get()->hBitmap, pSrcBmp->m_pBmp->Get()->hBitmap, [&](HDC hDst, HDC hSrc) {
     return TransparentImage(hDst, x, y, nWidth, nHeight, hSrc, xSrc, ySrc, nSrcWidth, nSrcHeight, crTrans);
   });

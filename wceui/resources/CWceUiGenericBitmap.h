@@ -89,6 +89,8 @@ class CWceUiGenericBitmap : public CWceUiObject {
                   const char* pClassName, size_t nClassSize);
   BOOL MakeACopyWith(CWceUiGenericBitmap** ppCopyBmp, CWceUiGenericBitmap* pCopy);
   void ResetAttributes();
+  // The checks of a blit from pSrcBmp, then this bitmap's data made unique for writing.
+  BOOL PrepareBlit(const char* pName, const CWceUiGenericBitmap* pSrcBmp);
   WceUiPixels GetPixels() const;
 
   CFhBmp* m_pBmp;

@@ -46,28 +46,29 @@ inline DWORD Weigh32(DWORD d, DWORD s, const WceUiWeights& w) {
   return (d & kMaskTop32) | rb | g;
 }
 
-void WeighRow565(WORD* pDst, const WORD* pSrc, int nCount, const WceUiWeights& w) {
-  int i = 0;
-  if (g_bSimd) i = WceUiWeighRow565Sse2(pDst, pSrc, 0, nCount, w);
-  for (; i < nCount; ++i) pDst[i] = Weigh565(pDst[i], pSrc[i], w);
+inline WORD Weigh(WORD d, WORD s, const WceUiWeights& w) {
+  return Weigh565(d, s, w);
+}
+inline DWORD Weigh(DWORD d, DWORD s, const WceUiWeights& w) {
+  return Weigh32(d, s, w);
+}
+inline int WeighSse2(WORD* pDst, const WORD* pSrc, WORD wColor, int nCount, const WceUiWeights& w) {
+  return WceUiWeighRow565Sse2(pDst, pSrc, wColor, nCount, w);
+}
+inline int WeighSse2(DWORD* pDst, const DWORD* pSrc, DWORD dwColor, int nCount, const WceUiWeights& w) {
+  return WceUiWeighRow32Sse2(pDst, pSrc, dwColor, nCount, w);
 }
 
-void WeighColorRow565(WORD* pDst, WORD wColor, int nCount, const WceUiWeights& w) {
+// pSrc NULL: every source pixel is the colour.
+template <typename T>
+void WeighRow(T* pDst, const T* pSrc, T color, int nCount, const WceUiWeights& w) {
   int i = 0;
-  if (g_bSimd) i = WceUiWeighRow565Sse2(pDst, nullptr, wColor, nCount, w);
-  for (; i < nCount; ++i) pDst[i] = Weigh565(pDst[i], wColor, w);
-}
-
-void WeighRow32(DWORD* pDst, const DWORD* pSrc, int nCount, const WceUiWeights& w) {
-  int i = 0;
-  if (g_bSimd) i = WceUiWeighRow32Sse2(pDst, pSrc, 0, nCount, w);
-  for (; i < nCount; ++i) pDst[i] = Weigh32(pDst[i], pSrc[i], w);
-}
-
-void WeighColorRow32(DWORD* pDst, DWORD dwColor, int nCount, const WceUiWeights& w) {
-  int i = 0;
-  if (g_bSimd) i = WceUiWeighRow32Sse2(pDst, nullptr, dwColor, nCount, w);
-  for (; i < nCount; ++i) pDst[i] = Weigh32(pDst[i], dwColor, w);
+  if (g_bSimd) i = WeighSse2(pDst, pSrc, color, nCount, w);
+  if (pSrc != nullptr) {
+    for (; i < nCount; ++i) pDst[i] = Weigh(pDst[i], pSrc[i], w);
+  } else {
+    for (; i < nCount; ++i) pDst[i] = Weigh(pDst[i], color, w);
+  }
 }
 
 void CopyColorRow32(DWORD* pDst, const DWORD* pSrc, int nCount) {
@@ -216,7 +217,7 @@ void WceUiBlendRow565(WORD* pDst, const WORD* pSrc, int nCount, int nAlpha) {
     std::memmove(pDst, pSrc, static_cast<size_t>(nCount) * sizeof(WORD));
     return;
   }
-  WeighRow565(pDst, pSrc, nCount, GetWeights(eClass, nAlpha, true));
+  WeighRow<WORD>(pDst, pSrc, 0, nCount, GetWeights(eClass, nAlpha, true));
 }
 
 void WceUiBlendRow32(DWORD* pDst, const DWORD* pSrc, int nCount, int nAlpha) {
@@ -226,7 +227,7 @@ void WceUiBlendRow32(DWORD* pDst, const DWORD* pSrc, int nCount, int nAlpha) {
     CopyColorRow32(pDst, pSrc, nCount);
     return;
   }
-  WeighRow32(pDst, pSrc, nCount, GetWeights(eClass, nAlpha, false));
+  WeighRow<DWORD>(pDst, pSrc, 0, nCount, GetWeights(eClass, nAlpha, false));
 }
 
 void WceUiBlendPerPixelRow565(WORD* pDst, const WORD* pSrc, const BYTE* pSrcAlpha, int nCount) {
@@ -266,7 +267,7 @@ void WceUiMixColorRow565(WORD* pDst, int nCount, WORD wColor, int nAlpha) {
     for (int i = 0; i < nCount; ++i) pDst[i] = wColor;
     return;
   }
-  WeighColorRow565(pDst, wColor, nCount, GetWeights(eClass, nAlpha, true));
+  WeighRow<WORD>(pDst, nullptr, wColor, nCount, GetWeights(eClass, nAlpha, true));
 }
 
 void WceUiMixColorRow32(DWORD* pDst, int nCount, DWORD dwColor, int nAlpha) {
@@ -277,7 +278,7 @@ void WceUiMixColorRow32(DWORD* pDst, int nCount, DWORD dwColor, int nAlpha) {
     for (int i = 0; i < nCount; ++i) pDst[i] = (pDst[i] & kMaskTop32) | dwPixel;
     return;
   }
-  WeighColorRow32(pDst, dwPixel, nCount, GetWeights(eClass, nAlpha, false));
+  WeighRow<DWORD>(pDst, nullptr, dwPixel, nCount, GetWeights(eClass, nAlpha, false));
 }
 
 void WceUiDarkenRow565(WORD* pDst, int nCount, int nAlpha) {
