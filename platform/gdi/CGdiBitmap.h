@@ -33,6 +33,18 @@ class CGdiBitmap : public CGdiObject {
   // 32 bits and RGB565 as needed. Both must be 16 or 32 bits. The two may be the same bitmap.
   static void Copy(CGdiBitmap& dst, int x, int y, int w, int h, const CGdiBitmap& src, int srcX, int srcY);
 
+  // Pixel words: 0x00RRGGBB (32 bits) to RGB565 keeps the top bits of each channel; RGB565 to
+  // 0x00RRGGBB repeats them into the low bits, so 0xFFFF becomes 0x00FFFFFF.
+  static uint32_t To565(uint32_t rgb) {
+    return (((rgb >> 19) & 0x1F) << 11) | (((rgb >> 10) & 0x3F) << 5) | ((rgb >> 3) & 0x1F);
+  }
+  static uint32_t From565(uint32_t v) {
+    const uint32_t r = (v >> 11) & 0x1F;
+    const uint32_t g = (v >> 5) & 0x3F;
+    const uint32_t b = v & 0x1F;
+    return (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
+  }
+
   // (width * bits + 31) / 32 * 4, as every DIB row.
   static int64_t RowBytes(int64_t width, int bitsPerPixel);
 

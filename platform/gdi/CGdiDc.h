@@ -34,6 +34,12 @@ class CGdiDc : public CGdiObject {
 
   Kind GetKind() const { return m_kind; }
   HWND Window() const { return m_hwnd; }
+  // A released window DC taken again for another window: its state starts afresh. Only while
+  // nothing else holds the DC.
+  void Reuse(HWND hwnd) {
+    m_hwnd = hwnd;
+    m_state = GdiDcState();
+  }
 
   std::mutex& Lock() { return m_lock; }
   GdiDcState& State() { return m_state; }  // with Lock() held
@@ -44,7 +50,7 @@ class CGdiDc : public CGdiObject {
 
  private:
   const Kind m_kind;
-  const HWND m_hwnd;
+  HWND m_hwnd;
   std::mutex m_lock;
   GdiDcState m_state;
 };

@@ -10,17 +10,6 @@ const uint32_t kWhite32 = 0x00FFFFFF;
 const uint32_t kWhite16 = 0xFFFF;
 const uint32_t kColour32 = 0x00FFFFFF;  // the fourth byte is not a colour
 
-uint32_t Rgb32(uint32_t pixel565) {
-  const uint32_t r = (pixel565 >> 11) & 0x1F;
-  const uint32_t g = (pixel565 >> 5) & 0x3F;
-  const uint32_t b = pixel565 & 0x1F;
-  return (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
-}
-
-uint32_t Rgb565(uint32_t pixel32) {
-  return (((pixel32 >> 19) & 0x1F) << 11) | (((pixel32 >> 10) & 0x3F) << 5) | ((pixel32 >> 3) & 0x1F);
-}
-
 uint32_t Combine(uint32_t dst, uint32_t src, DWORD rop, int bits) {
   switch (rop) {
     case SRCCOPY:
@@ -60,12 +49,12 @@ bool Intersect(const RECT& a, const RECT& b, RECT* out) {
 uint32_t FromColor(COLORREF color, int bits) {
   const uint32_t rgb =
       (uint32_t(GetRValue(color)) << 16) | (uint32_t(GetGValue(color)) << 8) | GetBValue(color);
-  return bits == 16 ? Rgb565(rgb) : rgb;
+  return bits == 16 ? CGdiBitmap::To565(rgb) : rgb;
 }
 
 uint32_t Convert(uint32_t pixel, int fromBits, int toBits) {
   if (fromBits == toBits) return pixel;
-  return toBits == 16 ? Rgb565(pixel) : Rgb32(pixel);
+  return toBits == 16 ? CGdiBitmap::To565(pixel) : CGdiBitmap::From565(pixel);
 }
 
 uint32_t Get(const CGdiBitmap& bitmap, int x, int y) {

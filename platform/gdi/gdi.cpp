@@ -36,6 +36,18 @@ HDC AddDc(const std::shared_ptr<CGdiDc>& dc) {
   return static_cast<HDC>(Handles().Insert(dc));
 }
 
+// The window DC last released, kept for the next one: the video thread takes and releases one for
+// every picture it paints, and that costs no allocation.
+struct SpareWindowDc {
+  std::mutex lock;
+  std::shared_ptr<CGdiDc> dc;
+};
+
+SpareWindowDc& Spare() {
+  static SpareWindowDc* spare = new SpareWindowDc();  // never destroyed, as the handle table
+  return *spare;
+}
+
 HDC NewWindowDc(HWND hwnd) {
   if (hwnd == nullptr) return AddDc(std::make_shared<CGdiDc>(CGdiDc::Kind::Screen, nullptr));
   std::shared_ptr<CGdiBitmap> surface = CWindowSurfaces::GetInstance().Surface(hwnd);
@@ -43,7 +55,16 @@ HDC NewWindowDc(HWND hwnd) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
-  auto dc = std::make_shared<CGdiDc>(CGdiDc::Kind::Window, hwnd);
+  std::shared_ptr<CGdiDc> dc;
+  {
+    std::lock_guard<std::mutex> lock(Spare().lock);
+    dc.swap(Spare().dc);
+  }
+  if (dc) {
+    dc->Reuse(hwnd);
+  } else {
+    dc = std::make_shared<CGdiDc>(CGdiDc::Kind::Window, hwnd);
+  }
   dc->State().bitmap = surface;
   return AddDc(dc);
 }
@@ -499,6 +520,12 @@ int ReleaseDC(HWND hwnd, HDC hdc) {
   std::shared_ptr<CGdiDc> dc = Handles().LookupAs<CGdiDc>(hdc, CGdiObject::Type::Dc);
   if (!dc || dc->GetKind() == CGdiDc::Kind::Memory || dc->Window() != hwnd) return 0;
   Handles().Remove(hdc);
+  if (dc->GetKind() == CGdiDc::Kind::Window && dc.use_count() == 1) {
+    // Out of the table and held by no call: nothing can reach it any more.
+    dc->Reuse(nullptr);
+    std::lock_guard<std::mutex> lock(Spare().lock);
+    if (!Spare().dc) Spare().dc = std::move(dc);
+  }
   return 1;
 }
 
