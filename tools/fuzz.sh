@@ -5,7 +5,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-20}
 build=$top/build-fuzz
-targets=(phonelink_reader_fuzz xml_load_fuzz ini_read_fuzz engine_fuzz bmp_load_fuzz)
+targets=(phonelink_reader_fuzz xml_load_fuzz ini_read_fuzz engine_fuzz wceui_conf_fuzz wceui_pack_fuzz wceui_xml_fuzz bmp_load_fuzz)
 # Seed corpora kept in the tree; libFuzzer only reads them, new inputs go to the build's corpus.
 declare -A seeds=(
   [xml_load_fuzz]=$top/tests/services/fuzz/corpus/xml

@@ -1,0 +1,62 @@
+// One node of a UI XML document: an element, or a comment or declaration kept in the document's
+// node list. Names and values point into the document's text, which must outlive them.
+#pragma once
+
+#include "kernel/wcetypes.h"
+
+#include <memory>
+
+class CWceUiXmlDoc;
+
+struct CWceUiXmlAttr {
+  LPWSTR pName;
+  LPWSTR pValue;
+  CWceUiXmlAttr* pPrev;
+  CWceUiXmlAttr* pNext;
+};
+
+class CWceUiXmlElem {
+ public:
+  enum NodeType { kComment = 0, kDeclaration = 1, kElement = 2 };
+
+  LPCWSTR GetTagName() const { return m_pTagName; }
+  // The value of the first attribute of that name (compared without case), or nullptr.
+  LPCWSTR GetAttribute(LPCWSTR pName) const;
+  CWceUiXmlElem* GetFirstChild() const { return m_pFirstChild; }
+  CWceUiXmlElem* GetNextChild(const CWceUiXmlElem* pChild) const;
+  int GetChildCount() const { return m_nChildCount; }
+  // The first child whose tag name equals pTagName (without case), or nullptr.
+  CWceUiXmlElem* FindChildElem(LPCWSTR pTagName) const;
+  int GetDepth() const { return m_nDepth; }
+  NodeType GetNodeType() const { return m_nType; }
+  CWceUiXmlElem* GetParent() const { return m_pParent; }
+  // The "<" and ">" of a comment or declaration (the text between is not terminated).
+  const WCHAR* GetStart() const { return m_pStart; }
+  const WCHAR* GetEnd() const { return m_pEnd; }
+
+ private:
+  friend class CWceUiXmlDoc;
+  friend struct std::default_delete<CWceUiXmlElem>;
+
+  CWceUiXmlElem(CWceUiXmlDoc* pDoc, NodeType nType) : m_nType(nType), m_pDoc(pDoc) {}
+  ~CWceUiXmlElem();
+  void AddAttribute(CWceUiXmlAttr* pAttr);
+  void AddChild(CWceUiXmlElem* pChild);
+
+  int m_nDepth = 0;
+  LPWSTR m_pTagName = nullptr;
+  CWceUiXmlAttr* m_pFirstAttr = nullptr;
+  CWceUiXmlAttr* m_pLastAttr = nullptr;
+  const WCHAR* m_pStart = nullptr;
+  const WCHAR* m_pEnd = nullptr;
+  NodeType m_nType;
+  CWceUiXmlDoc* m_pDoc;
+  CWceUiXmlElem* m_pParent = nullptr;
+  CWceUiXmlElem* m_pNodeNext = nullptr;
+  CWceUiXmlElem* m_pNodePrev = nullptr;
+  CWceUiXmlElem* m_pFirstChild = nullptr;
+  CWceUiXmlElem* m_pLastChild = nullptr;
+  int m_nChildCount = 0;
+  CWceUiXmlElem* m_pChildNext = nullptr;
+  CWceUiXmlElem* m_pChildPrev = nullptr;
+};
