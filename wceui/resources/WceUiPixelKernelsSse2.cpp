@@ -55,10 +55,14 @@ int WceUiWeighRow565Sse2(WORD* pDst, const WORD* pSrc, WORD wColor, int nCount, 
 
 int WceUiWeighRow32Sse2(DWORD* pDst, const DWORD* pSrc, DWORD dwColor, int nCount, const WceUiWeights& w) {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i ws = _mm_set1_epi16(static_cast<short>(w.nSrc));
-  const __m128i wd = _mm_set1_epi16(static_cast<short>(w.nDst));
+  // The top byte (lanes 3 and 7) weighs the source 0 and the destination 1 << nShift, so it comes
+  // out as the destination's.
+  const short nSrc = static_cast<short>(w.nSrc);
+  const short nDst = static_cast<short>(w.nDst);
+  const short nKeep = static_cast<short>(1 << w.nShift);
+  const __m128i ws = _mm_set_epi16(0, nSrc, nSrc, nSrc, 0, nSrc, nSrc, nSrc);
+  const __m128i wd = _mm_set_epi16(nKeep, nDst, nDst, nDst, nKeep, nDst, nDst, nDst);
   const __m128i sh = _mm_cvtsi32_si128(static_cast<int>(w.nShift));
-  const __m128i colorMask = _mm_set1_epi32(0x00FFFFFF);
   const __m128i color = _mm_set1_epi32(static_cast<int>(dwColor));
   const __m128i colorWeighed = _mm_mullo_epi16(_mm_unpacklo_epi8(color, zero), ws);
   int i = 0;
@@ -74,7 +78,7 @@ int WceUiWeighRow32Sse2(DWORD* pDst, const DWORD* pSrc, DWORD dwColor, int nCoun
     }
     const __m128i lo = _mm_srl_epi16(_mm_add_epi16(sLo, _mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), wd)), sh);
     const __m128i hi = _mm_srl_epi16(_mm_add_epi16(sHi, _mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), wd)), sh);
-    _mm_storeu_si128(p, Select(colorMask, _mm_packus_epi16(lo, hi), d));
+    _mm_storeu_si128(p, _mm_packus_epi16(lo, hi));
   }
   return i;
 }

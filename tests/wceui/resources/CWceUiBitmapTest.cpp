@@ -358,6 +358,31 @@ TEST_P(Bitmaps, GdiBlitsBetweenBitmaps) {
   }
 }
 
+TEST_P(Bitmaps, BltToDcDrawsIntoTheDcsBitmap) {
+  std::unique_ptr<CWceUiGenericBitmap> src = Make(3, 3, 0x6161);
+  std::unique_ptr<CWceUiGenericBitmap> target = Make(4, 4, 0x0202);
+  const std::vector<DWORD> before = All(target.get());
+  HDC hdc = CreateCompatibleDC(nullptr);
+  ASSERT_NE(nullptr, hdc);
+  HGDIOBJ hOld = SelectObject(hdc, target->GetHBitmap(nullptr));
+  ASSERT_TRUE(src->BltToDc(hdc, 2, 1, 2, 2, 1, 0, SRCCOPY));
+  SelectObject(hdc, hOld);
+  DeleteDC(hdc);
+  target->ReleaseHBitmap();
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 4; ++x) {
+      const bool in = x >= 2 && y >= 1 && y < 3;
+      EXPECT_EQ(in ? Get(src.get(), x - 1, y - 1) : before[y * 4 + x], Get(target.get(), x, y))
+          << x << "," << y;
+    }
+  }
+  EXPECT_FALSE(src->BltToDc(nullptr, 0, 0, 1, 1, 0, 0, SRCCOPY));
+  EXPECT_TRUE(Contains(Messages(), "check(NULL != dcDst)fail"));
+  std::unique_ptr<CWceUiGenericBitmap> empty(WceUiCreateBitmapObject(Bits()));
+  EXPECT_FALSE(empty->SaveFile(u"\\SDMMC\\CECorvane\\empty.bmp"));
+  EXPECT_TRUE(Contains(Messages(), "::SaveFile \"\\SDMMC\\CECorvane\\empty.bmp\", IsLoaded() return FALSE"));
+}
+
 TEST_P(Bitmaps, SavedFilesLoadBackWithTheirAlpha) {
   std::unique_ptr<CWceUiGenericBitmap> p = Make(3, 2, 0x5A5A);
   ASSERT_TRUE(p->SaveFile(u"\\SDMMC\\CECorvane\\pic.bmp"));
