@@ -1,5 +1,5 @@
-// IsBadReadPtr's probe: faults caught per thread, every kind of unreadable page, and faults outside
-// a probe left to the handler that was there before.
+// IsBadReadPtr: every kind of unreadable page, faults caught per thread, and faults outside a
+// probe left to the handler that was there before.
 #include "kernel/kernel.h"
 
 #include <gtest/gtest.h>
@@ -36,19 +36,23 @@ class CGuardedPages {
   BYTE* m_pPages = nullptr;
 };
 
-// A page of a file mapped two pages long: the second lies past the file's end, and reading it
-// raises SIGBUS rather than SIGSEGV.
-TEST(ReadProbe, APageMappedPastTheFileEndIsUnreadable) {
-  const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+// The bad-read test answers for every page of a range, without touching the caller's view: pages
+// never readable, and a file mapped two pages long whose second page lies past the file's end
+// (reading it raises SIGBUS rather than SIGSEGV).
+TEST(KernelMemory, IsBadReadPtrFindsUnreadablePages) {
+  CGuardedPages guarded;
+  BYTE* pages = guarded.Readable();
+  ASSERT_NE(pages, nullptr);
+  const size_t page = guarded.Page();
   std::string path = ::testing::TempDir() + "readprobe-XXXXXX";
   const int fd = mkstemp(path.data());
   ASSERT_GE(fd, 0);
   unlink(path.c_str());
   ASSERT_EQ(ftruncate(fd, static_cast<off_t>(page)), 0);
-  void* p = mmap(nullptr, page * 2, PROT_READ, MAP_SHARED, fd, 0);
+  void* mapped = mmap(nullptr, page * 2, PROT_READ, MAP_SHARED, fd, 0);
   close(fd);
-  ASSERT_NE(p, MAP_FAILED);
-  const BYTE* file = static_cast<const BYTE*>(p);
+  ASSERT_NE(mapped, MAP_FAILED);
+  const BYTE* file = static_cast<const BYTE*>(mapped);
   struct Case {
     const char* pszName;
     const void* p;
@@ -56,16 +60,22 @@ TEST(ReadProbe, APageMappedPastTheFileEndIsUnreadable) {
     BOOL fgBad;
   };
   const Case cases[] = {
+      {"nothing to read", nullptr, 0, FALSE},
+      {"no address", nullptr, 1, TRUE},
+      {"two readable pages", pages, static_cast<UINT_PTR>(page * 2), FALSE},
+      {"one byte into the unreadable page", pages + page, static_cast<UINT_PTR>(page + 1), TRUE},
+      {"inside the unreadable page", pages + page * 2 + 10, 1, TRUE},
+      {"wrapping the address space", pages, ~UINT_PTR{0}, TRUE},
       {"the file's page", file, page, FALSE},
-      {"the page past the end", file + page, 1, TRUE},
-      {"the last byte of the file and the first past it", file + page - 1, 2, TRUE},
-      {"the file's page again", file + 7, 9, FALSE},
+      {"the page past the file's end", file + page, 1, TRUE},
+      {"the file's last byte and the first past it", file + page - 1, 2, TRUE},
+      {"the file's page after a fault", file + 7, 9, FALSE},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.pszName);
     EXPECT_EQ(IsBadReadPtr(c.p, c.cb), c.fgBad);
   }
-  munmap(p, page * 2);
+  munmap(mapped, page * 2);
 }
 
 // Every thread's faults come back to its own probe, however the threads interleave.
