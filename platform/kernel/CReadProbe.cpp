@@ -4,6 +4,8 @@
 #include <csetjmp>
 #include <cstdint>
 #include <mutex>
+#include <pthread.h>
+#include <ucontext.h>
 #include <unistd.h>
 
 namespace {
@@ -36,7 +38,13 @@ void CReadProbe::Install() {
 }
 
 void CReadProbe::OnFault(int sig, siginfo_t* info, void* context) {
-  if (sigjmp_buf* escape = t_pEscape) siglongjmp(*escape, 1);
+  if (sigjmp_buf* escape = t_pEscape) {
+    // The jump restores no signal mask, and a handler may run with more blocked than SA_NODEFER
+    // leaves (a sanitizer's wrapper blocks every signal): the mask from before the fault is set
+    // again first, so the next fault on this thread is caught as well.
+    pthread_sigmask(SIG_SETMASK, &static_cast<const ucontext_t*>(context)->uc_sigmask, nullptr);
+    siglongjmp(*escape, 1);
+  }
   const struct sigaction& previous = sig == SIGBUS ? g_previousBus : g_previousSegv;
   if ((previous.sa_flags & SA_SIGINFO) != 0 && previous.sa_sigaction != nullptr) {
     previous.sa_sigaction(sig, info, context);
