@@ -12,7 +12,7 @@ namespace {
 // A real-time priority on CE's 0 to 255 scale: the FIFO must not run dry behind the UI.
 const int kFeederPriority = 240;
 // With no free byte in the FIFO (a frozen or slow decoder) the feeder looks again after this long
-// instead of spinning at its priority; new data or release wakes it earlier.
+// instead of spinning at its priority; release wakes it earlier.
 const DWORD kNoRoomWaitMs = 5;
 // Paced writing polls the FIFO's fill at this period.
 const DWORD kPaceWaitMs = 10;
@@ -135,16 +135,19 @@ CAdecInstance::~CAdecInstance() {
 void CAdecInstance::Queue(ADEC_BUFFER* prBuf) {
   prBuf->prNext = nullptr;
   EnterCriticalSection(&m_csQueue);
-  const bool wasEmpty = m_prHead == nullptr;
-  if (wasEmpty) {
+  if (m_prHead == nullptr) {
     m_prHead = prBuf;
     ResetEvent(m_hDrainedEvent);
   } else {
     m_prTail->prNext = prBuf;
   }
   m_prTail = prBuf;
+  // Only a feeder asleep on an empty queue is woken. One still busy finds this buffer at its next
+  // look; setting the event for it would only cost it a wake-up for nothing later.
+  const bool wake = m_fgFeederWaiting;
+  m_fgFeederWaiting = false;
   LeaveCriticalSection(&m_csQueue);
-  if (wasEmpty) SetEvent(m_hDataEvent);
+  if (wake) SetEvent(m_hDataEvent);
 }
 
 bool CAdecInstance::WaitQueueDrained() {
@@ -164,13 +167,14 @@ ADEC_BUFFER* CAdecInstance::WaitHead() {
     if (!m_fgRunning.load()) return nullptr;
     EnterCriticalSection(&m_csQueue);
     ADEC_BUFFER* prHead = m_prHead;
+    m_fgFeederWaiting = prHead == nullptr;
     LeaveCriticalSection(&m_csQueue);
     if (prHead != nullptr) return prHead;
     WaitForSingleObject(m_hDataEvent, INFINITE);
   }
 }
 
-void CAdecInstance::Finish(ADEC_BUFFER* prBuf) {
+ADEC_BUFFER* CAdecInstance::Finish(ADEC_BUFFER* prBuf) {
   EnterCriticalSection(&m_csQueue);
   m_prDone = prBuf;
   if (prBuf == m_prTail) {
@@ -180,7 +184,9 @@ void CAdecInstance::Finish(ADEC_BUFFER* prBuf) {
   } else {
     m_prHead = prBuf->prNext;
   }
+  ADEC_BUFFER* prNext = m_prHead;
   LeaveCriticalSection(&m_csQueue);
+  return prNext;
 }
 
 bool CAdecInstance::Pace(const AVD_AFIFO_ADDR& rFifo) {
@@ -260,13 +266,15 @@ void CAdecInstance::Feed() {
     }
     u4Sent += u4Copy;
     if (u4Sent < prBuf->u4BufferLen) continue;
-    Finish(prBuf);
+    ADEC_BUFFER* prNext = Finish(prBuf);
     if (!Pace(fifo)) {
       wce::DebugPrint("[Lumadec]ADec_TxSendBuf SendBufDoneMsg error\r\n");
       break;
     }
     Report(prBuf);
-    prBuf = nullptr;
+    // A head once there stays the head until this thread finishes it: no second look is needed.
+    prBuf = prNext;
+    u4Sent = 0;
   }
   if (haveFifo) AVDecoder_ReleaseAfifoAddr(m_hDecoder);
 }

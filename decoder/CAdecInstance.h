@@ -42,8 +42,9 @@ class CAdecInstance {
   void Feed();
   // The head buffer once there is one; nullptr when the feeder is to end.
   ADEC_BUFFER* WaitHead();
-  // A buffer went into the FIFO whole: the queue moves on.
-  void Finish(ADEC_BUFFER* prBuf);
+  // A buffer went into the FIFO whole: the queue moves on. Returns the next head, nullptr when
+  // nothing more is queued yet.
+  ADEC_BUFFER* Finish(ADEC_BUFFER* prBuf);
   bool Pace(const AVD_AFIFO_ADDR& rFifo);
   void Report(ADEC_BUFFER* prBuf);
 
@@ -54,8 +55,11 @@ class CAdecInstance {
   ADEC_BUFFER* m_prTail = nullptr;  // m_csQueue
   ADEC_BUFFER* m_prHead = nullptr;  // m_csQueue: the next buffer to feed
   ADEC_BUFFER* m_prDone = nullptr;  // m_csQueue: the last finished buffer
-  // Set by a write into an empty queue and by release; every wait of the feeder ends on it. Each
-  // instance has its own: a shared one lets one instance take another's wake-ups.
+  // m_csQueue: the feeder found the queue empty and sleeps on m_hDataEvent; the next write wakes it.
+  bool m_fgFeederWaiting = false;
+  // Set by a write that finds the feeder asleep on an empty queue and by release; every wait of the
+  // feeder ends on it. Each instance has its own: a shared one lets one instance take another's
+  // wake-ups.
   HANDLE m_hDataEvent = nullptr;
   ADEC_MSG_ID m_rMsgIds = {};
   std::atomic<bool> m_fgRunning{false};

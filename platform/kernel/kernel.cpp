@@ -5,6 +5,7 @@
 #include "CFileSystemView.h"
 #include "CHandleTable.h"
 #include "CMutexObject.h"
+#include "CReadProbe.h"
 #include "CThreadObject.h"
 #include "WceFormat.h"
 
@@ -12,8 +13,6 @@
 #include <ctime>
 #include <mutex>
 #include <sys/time.h>
-#include <sys/uio.h>
-#include <unistd.h>
 #include <thread>
 #include <cstdio>
 #include <vector>
@@ -390,30 +389,7 @@ BOOL IsBadReadPtr(const void* p, UINT_PTR cb) {
   if (p == nullptr) return TRUE;
   const uintptr_t first = reinterpret_cast<uintptr_t>(p);
   if (first + cb < first) return TRUE;
-  // One byte of every page the range touches, read by the kernel on our behalf: an unreadable
-  // page fails the copy instead of faulting this thread.
-  const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-  const uintptr_t last = first + cb - 1;
-  char sink[64];
-  struct iovec local = {sink, 0};
-  struct iovec remote[64];
-  uintptr_t at = first;
-  while (at <= last) {
-    size_t n = 0;
-    for (; n < 64 && at <= last; ++n) {
-      remote[n].iov_base = reinterpret_cast<void*>(at);
-      remote[n].iov_len = 1;
-      const uintptr_t next = (at / page + 1) * page;
-      if (next <= at) {
-        at = last + 1;  // the top of the address space
-      } else {
-        at = next;
-      }
-    }
-    local.iov_len = n;
-    if (process_vm_readv(getpid(), &local, 1, remote, n, 0) != static_cast<ssize_t>(n)) return TRUE;
-  }
-  return FALSE;
+  return CReadProbe::IsReadable(p, cb) ? FALSE : TRUE;
 }
 
 void OutputDebugStringW(LPCWSTR text) {

@@ -32,9 +32,14 @@ void CMsdkCore::Remove(AVD_HANDLE hDecoder) {
   m_decoders.erase(it);
 }
 
-bool CMsdkCore::ScriptedToFail(const std::string& name) {
+bool CMsdkCore::ScriptedToFail(const char* pszName) {
   std::lock_guard<std::mutex> guard(m_lock);
-  auto it = m_failures.find(name);
+  return ScriptedToFailLocked(pszName);
+}
+
+bool CMsdkCore::ScriptedToFailLocked(const char* pszName) {
+  if (m_failures.empty()) return false;
+  auto it = m_failures.find(pszName);
   if (it == m_failures.end() || it->second.nCount == 0) return false;
   if (it->second.nAfter > 0) {
     --it->second.nAfter;
@@ -44,16 +49,23 @@ bool CMsdkCore::ScriptedToFail(const std::string& name) {
   return true;
 }
 
+std::shared_ptr<CMsdkDecoder> CMsdkCore::Admit(const char* pszName, AVD_HANDLE hDecoder) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  if (ScriptedToFailLocked(pszName)) return nullptr;
+  auto it = m_decoders.find(hDecoder);
+  return it == m_decoders.end() ? nullptr : it->second;
+}
+
 void CMsdkCore::FailCall(const std::string& name, int count, int after) {
   std::lock_guard<std::mutex> guard(m_lock);
   m_failures[name] = Failure{after, count};
 }
 
-void CMsdkCore::Record(const MSDK_CALL& call) {
+void CMsdkCore::Record(MSDK_CALL&& call) {
   {
     std::lock_guard<std::mutex> guard(m_lock);
-    if (!m_fgRecording) return;
-    m_calls.push_back(call);
+    if (!m_fgRecording.load()) return;
+    m_calls.push_back(std::move(call));
   }
   m_recorded.notify_all();
 }

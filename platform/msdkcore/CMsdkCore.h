@@ -4,6 +4,7 @@
 
 #include "msdkcore/CMsdkDecoder.h"
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -20,9 +21,14 @@ class CMsdkCore {
   void Remove(AVD_HANDLE hDecoder);
 
   // True when the script makes this call of the name fail (and counts it off).
-  bool ScriptedToFail(const std::string& name);
+  bool ScriptedToFail(const char* pszName);
+  // The decoder a call of the name acts on; nullptr when the script makes the call fail or the
+  // handle is no decoder. One look under the lock, since every call asks it.
+  std::shared_ptr<CMsdkDecoder> Admit(const char* pszName, AVD_HANDLE hDecoder);
   void FailCall(const std::string& name, int count, int after);
-  void Record(const MSDK_CALL& call);
+  // Whether calls are kept: a call builds its record only then.
+  bool Recording() const { return m_fgRecording.load(std::memory_order_relaxed); }
+  void Record(MSDK_CALL&& call);
   std::vector<MSDK_CALL> Calls();
   bool WaitCalls(const std::string& name, size_t count, DWORD ms);
   void SetAfifoSize(DWORD u4Size);
@@ -32,6 +38,7 @@ class CMsdkCore {
  private:
   CMsdkCore() = default;
   size_t CountLocked(const std::string& name) const;
+  bool ScriptedToFailLocked(const char* pszName);
 
   std::mutex m_lock;  // guards everything below
   std::condition_variable m_recorded;
@@ -41,9 +48,10 @@ class CMsdkCore {
     int nAfter = 0;  // calls that succeed first
     int nCount = 0;  // then calls that fail; -1 all
   };
-  std::map<std::string, Failure> m_failures;
+  std::map<std::string, Failure, std::less<>> m_failures;  // looked up by the call's literal name
   DWORD m_u4AfifoSize = kMsdkDefaultAfifoSize;
-  bool m_fgRecording = true;
+  // Written under m_lock; read without it when a call begins, to skip building a record.
+  std::atomic<bool> m_fgRecording{true};
 };
 
 }  // namespace msdk

@@ -3,6 +3,7 @@
 #include "msdkcore/CMsdkCore.h"
 
 #include <cstring>
+#include <optional>
 
 using msdk::CMsdkCore;
 using msdk::CMsdkDecoder;
@@ -14,26 +15,38 @@ CMsdkCore& Core() {
   return CMsdkCore::GetInstance();
 }
 
-MSDK_CALL Begin(const char* name, AVD_HANDLE hDecoder, uintptr_t u8Arg0 = 0, uintptr_t u8Arg1 = 0) {
-  MSDK_CALL call;
-  call.strName = name;
-  call.hDecoder = hDecoder;
-  call.au8Arg[0] = u8Arg0;
-  call.au8Arg[1] = u8Arg1;
-  return call;
-}
+// One call under way. Its record (name, arguments, copies of what it was handed) is built only
+// while calls are kept: with recording off, as in a benchmark, a call builds, copies and allocates
+// nothing, and the feeder's per-block calls cost a lookup and the decoder's own work.
+class CCall {
+ public:
+  CCall(const char* pszName, AVD_HANDLE hDecoder, uintptr_t u8Arg0 = 0, uintptr_t u8Arg1 = 0)
+      : m_pszName(pszName), m_hDecoder(hDecoder) {
+    if (!Core().Recording()) return;
+    m_oRecord.emplace();
+    m_oRecord->strName = pszName;
+    m_oRecord->hDecoder = hDecoder;
+    m_oRecord->au8Arg[0] = u8Arg0;
+    m_oRecord->au8Arg[1] = u8Arg1;
+  }
+  const char* Name() const { return m_pszName; }
+  // The record to fill in; nullptr when none is kept.
+  MSDK_CALL* Record() { return m_oRecord ? &*m_oRecord : nullptr; }
+  // The decoder the call acts on, or nullptr when the call is to fail (scripted, or no decoder).
+  std::shared_ptr<CMsdkDecoder> Admit() { return Core().Admit(m_pszName, m_hDecoder); }
+  BOOL Finish(bool ok) {
+    if (m_oRecord) {
+      m_oRecord->fgResult = ok ? TRUE : FALSE;
+      Core().Record(std::move(*m_oRecord));
+    }
+    return ok ? TRUE : FALSE;
+  }
 
-// The decoder the call acts on, or nullptr when the call is to fail (scripted, or no decoder).
-std::shared_ptr<CMsdkDecoder> Admit(const MSDK_CALL& call) {
-  if (Core().ScriptedToFail(call.strName)) return nullptr;
-  return Core().Find(call.hDecoder);
-}
-
-BOOL Finish(MSDK_CALL& call, bool ok) {
-  call.fgResult = ok ? TRUE : FALSE;
-  Core().Record(call);
-  return call.fgResult;
-}
+ private:
+  const char* const m_pszName;
+  const AVD_HANDLE m_hDecoder;
+  std::optional<MSDK_CALL> m_oRecord;
+};
 
 bool IsConfig(DWORD u4Param) {
   return u4Param == AVD_APARAM_CONFIG || u4Param == AVD_APARAM_CONFIG_ALT ||
@@ -52,170 +65,189 @@ bool IsOutput(DWORD u4Out) {
 }  // namespace
 
 MSDK_API AVD_HANDLE AVDecoder_CreateInstance(DWORD u4DecoderType, DWORD u4Kind) {
-  MSDK_CALL call = Begin("AVDecoder_CreateInstance", nullptr, u4DecoderType, u4Kind);
-  if (!Core().ScriptedToFail(call.strName)) call.hDecoder = Core().Add(u4DecoderType, u4Kind);
-  Finish(call, call.hDecoder != nullptr);
-  return call.hDecoder;
+  CCall call("AVDecoder_CreateInstance", nullptr, u4DecoderType, u4Kind);
+  AVD_HANDLE hDecoder = nullptr;
+  if (!Core().ScriptedToFail(call.Name())) hDecoder = Core().Add(u4DecoderType, u4Kind);
+  if (MSDK_CALL* rec = call.Record()) rec->hDecoder = hDecoder;
+  call.Finish(hDecoder != nullptr);
+  return hDecoder;
 }
 
 MSDK_API BOOL AVDecoder_Release(AVD_HANDLE hDecoder, DWORD u4Arg) {
-  MSDK_CALL call = Begin("AVDecoder_Release", hDecoder, u4Arg);
-  const bool ok = Admit(call) != nullptr;
+  CCall call("AVDecoder_Release", hDecoder, u4Arg);
+  const bool ok = call.Admit() != nullptr;
   if (ok) Core().Remove(hDecoder);
-  return Finish(call, ok);
+  return call.Finish(ok);
 }
 
 MSDK_API BOOL AVDecoder_SetParam(AVD_HANDLE hDecoder, DWORD u4Param, void* pvValue) {
-  MSDK_CALL call = Begin("AVDecoder_SetParam", hDecoder, u4Param);
-  auto decoder = Admit(call);
+  CCall call("AVDecoder_SetParam", hDecoder, u4Param);
+  MSDK_CALL* rec = call.Record();
+  auto decoder = call.Admit();
   bool ok = decoder != nullptr;
   if (IsConfig(u4Param)) {
     const auto* block = static_cast<const AVD_PARAM_BLOCK*>(pvValue);
     ok = ok && block != nullptr && block->u4Type == AVD_PARAM_TYPE_AUDIO && block->prInfo && block->prExt;
-    if (block != nullptr) {
-      call.fgHasParamBlock = true;
-      call.rParam = *block;
-      if (block->prInfo) call.rInfo = *block->prInfo;
-      if (block->prExt) call.rExt = *block->prExt;
+    if (block != nullptr && rec != nullptr) {
+      rec->fgHasParamBlock = true;
+      rec->rParam = *block;
+      if (block->prInfo) rec->rInfo = *block->prInfo;
+      if (block->prExt) rec->rExt = *block->prExt;
     }
   } else if (IsVolume(u4Param)) {
     ok = ok && pvValue != nullptr;
     if (pvValue != nullptr) {
-      call.fgHasValue = true;
-      std::memcpy(&call.i4Value, pvValue, sizeof(call.i4Value));
-      if (ok) decoder->SetVolume(u4Param, call.i4Value);
+      INT value = 0;
+      std::memcpy(&value, pvValue, sizeof(value));
+      if (rec != nullptr) {
+        rec->fgHasValue = true;
+        rec->i4Value = value;
+      }
+      if (ok) decoder->SetVolume(u4Param, value);
     }
   } else if (u4Param == AVD_APARAM_GET_EOS) {
     if (ok) decoder->AskEos();
   } else {
     ok = false;
   }
-  return Finish(call, ok);
+  return call.Finish(ok);
 }
 
 MSDK_API BOOL AVDecoder_GetParam(AVD_HANDLE hDecoder, DWORD u4Param, void* pvValue) {
-  MSDK_CALL call = Begin("AVDecoder_GetParam", hDecoder, u4Param);
-  auto decoder = Admit(call);
+  CCall call("AVDecoder_GetParam", hDecoder, u4Param);
+  auto decoder = call.Admit();
   INT value = 0;
   const bool ok = decoder != nullptr && pvValue != nullptr && decoder->GetVolume(u4Param, &value);
   if (ok) {
     std::memcpy(pvValue, &value, sizeof(value));
-    call.fgHasValue = true;
-    call.i4Value = value;
+    if (MSDK_CALL* rec = call.Record()) {
+      rec->fgHasValue = true;
+      rec->i4Value = value;
+    }
   }
-  return Finish(call, ok);
+  return call.Finish(ok);
 }
 
 MSDK_API BOOL AVDecoder_Start(AVD_HANDLE hDecoder, DWORD u4Arg) {
-  MSDK_CALL call = Begin("AVDecoder_Start", hDecoder, u4Arg);
-  return Finish(call, Admit(call) != nullptr);
+  CCall call("AVDecoder_Start", hDecoder, u4Arg);
+  return call.Finish(call.Admit() != nullptr);
 }
 
 MSDK_API BOOL AVDecoder_Stop(AVD_HANDLE hDecoder) {
-  MSDK_CALL call = Begin("AVDecoder_Stop", hDecoder);
-  auto decoder = Admit(call);
+  CCall call("AVDecoder_Stop", hDecoder);
+  auto decoder = call.Admit();
   if (decoder) decoder->Stop();
-  return Finish(call, decoder != nullptr);
+  return call.Finish(decoder != nullptr);
 }
 
 MSDK_API BOOL AVDecoder_SetSpeed(AVD_HANDLE hDecoder, DWORD u4Speed) {
-  MSDK_CALL call = Begin("AVDecoder_SetSpeed", hDecoder, u4Speed);
-  return Finish(call, Admit(call) != nullptr);
+  CCall call("AVDecoder_SetSpeed", hDecoder, u4Speed);
+  return call.Finish(call.Admit() != nullptr);
 }
 
 MSDK_API BOOL AVDecoder_Freeze(AVD_HANDLE hDecoder) {
-  MSDK_CALL call = Begin("AVDecoder_Freeze", hDecoder);
-  auto decoder = Admit(call);
+  CCall call("AVDecoder_Freeze", hDecoder);
+  auto decoder = call.Admit();
   if (decoder) decoder->SetFrozen(true);
-  return Finish(call, decoder != nullptr);
+  return call.Finish(decoder != nullptr);
 }
 
 MSDK_API BOOL AVDecoder_UNFreeze(AVD_HANDLE hDecoder) {
-  MSDK_CALL call = Begin("AVDecoder_UNFreeze", hDecoder);
-  auto decoder = Admit(call);
+  CCall call("AVDecoder_UNFreeze", hDecoder);
+  auto decoder = call.Admit();
   if (decoder) decoder->SetFrozen(false);
-  return Finish(call, decoder != nullptr);
+  return call.Finish(decoder != nullptr);
 }
 
 MSDK_API BOOL AVDecoder_Refresh(AVD_HANDLE hDecoder) {
-  MSDK_CALL call = Begin("AVDecoder_Refresh", hDecoder);
-  auto decoder = Admit(call);
+  CCall call("AVDecoder_Refresh", hDecoder);
+  auto decoder = call.Admit();
   if (decoder) decoder->Refresh();
-  return Finish(call, decoder != nullptr);
+  return call.Finish(decoder != nullptr);
 }
 
 MSDK_API BOOL AVDecoder_OpenAOut(AVD_HANDLE hDecoder, DWORD u4Out) {
-  MSDK_CALL call = Begin("AVDecoder_OpenAOut", hDecoder, u4Out);
-  auto decoder = Admit(call);
+  CCall call("AVDecoder_OpenAOut", hDecoder, u4Out);
+  auto decoder = call.Admit();
   const bool ok = decoder != nullptr && IsOutput(u4Out);
   if (ok) decoder->OpenOutputs(u4Out);
-  return Finish(call, ok);
+  return call.Finish(ok);
 }
 
 MSDK_API BOOL AVDecoder_CloseAOut(AVD_HANDLE hDecoder, DWORD u4Out) {
-  MSDK_CALL call = Begin("AVDecoder_CloseAOut", hDecoder, u4Out);
-  auto decoder = Admit(call);
+  CCall call("AVDecoder_CloseAOut", hDecoder, u4Out);
+  auto decoder = call.Admit();
   const bool ok = decoder != nullptr && IsOutput(u4Out);
   if (ok) decoder->CloseOutputs(u4Out);
-  return Finish(call, ok);
+  return call.Finish(ok);
 }
 
 MSDK_API BOOL AVDecoder_GetAfifoAddr(AVD_HANDLE hDecoder, AVD_AFIFO_ADDR* prAddr) {
-  MSDK_CALL call = Begin("AVDecoder_GetAfifoAddr", hDecoder);
-  auto decoder = Admit(call);
+  CCall call("AVDecoder_GetAfifoAddr", hDecoder);
+  auto decoder = call.Admit();
   const bool ok = decoder != nullptr && prAddr != nullptr && decoder->Kind() == AVD_KIND_AUDIO;
   if (ok) decoder->GetAfifo(prAddr);
-  return Finish(call, ok);
+  return call.Finish(ok);
 }
 
 MSDK_API BOOL AVDecoder_ReleaseAfifoAddr(AVD_HANDLE hDecoder) {
-  MSDK_CALL call = Begin("AVDecoder_ReleaseAfifoAddr", hDecoder);
-  return Finish(call, Admit(call) != nullptr);
+  CCall call("AVDecoder_ReleaseAfifoAddr", hDecoder);
+  return call.Finish(call.Admit() != nullptr);
 }
 
 MSDK_API BOOL AVDecoder_GetWritePoint(AVD_HANDLE hDecoder, AVD_WRITE_POINT* prPoint) {
-  MSDK_CALL call = Begin("AVDecoder_GetWritePoint", hDecoder);
-  auto decoder = Admit(call);
+  CCall call("AVDecoder_GetWritePoint", hDecoder);
+  auto decoder = call.Admit();
   const bool ok = decoder != nullptr && prPoint != nullptr;
   if (ok) decoder->GetWritePoint(prPoint);
-  return Finish(call, ok);
+  return call.Finish(ok);
 }
 
 MSDK_API BOOL AVDecoder_SetInputBuf(AVD_HANDLE hDecoder, void* pvInput, DWORD u4Size) {
-  MSDK_CALL call = Begin("AVDecoder_SetInputBuf", hDecoder, u4Size);
-  auto decoder = Admit(call);
+  CCall call("AVDecoder_SetInputBuf", hDecoder, u4Size);
+  MSDK_CALL* rec = call.Record();
+  auto decoder = call.Admit();
   bool ok = decoder != nullptr && pvInput != nullptr;
   if (ok && decoder->Kind() == AVD_KIND_AUDIO) {
     ok = u4Size == sizeof(AVD_AUDIO_INPUT);
     if (ok) {
-      call.rAudioInput = *static_cast<const AVD_AUDIO_INPUT*>(pvInput);
-      ok = decoder->Publish(call.rAudioInput.u4WriteOffset);
+      const auto* input = static_cast<const AVD_AUDIO_INPUT*>(pvInput);
+      // The descriptor as handed over, before the decoder acts on it.
+      if (rec != nullptr) rec->rAudioInput = *input;
+      ok = decoder->Publish(input->u4WriteOffset);
     }
   } else if (ok) {
     ok = u4Size == sizeof(AVD_VIDEO_INPUT);
     if (ok) {
-      call.rVideoInput = *static_cast<const AVD_VIDEO_INPUT*>(pvInput);
-      decoder->TakeInput(call.rVideoInput);
+      const auto* input = static_cast<const AVD_VIDEO_INPUT*>(pvInput);
+      if (rec != nullptr) rec->rVideoInput = *input;
+      decoder->TakeInput(*input);
     }
   }
-  return Finish(call, ok);
+  return call.Finish(ok);
 }
 
 MSDK_API BOOL AVDecoder_GetOutputBuf(AVD_HANDLE hDecoder, void* pvOut) {
-  MSDK_CALL call = Begin("AVDecoder_GetOutputBuf", hDecoder);
-  call.pvOut = pvOut;
-  auto decoder = Admit(call);
+  CCall call("AVDecoder_GetOutputBuf", hDecoder);
+  MSDK_CALL* rec = call.Record();
+  if (rec != nullptr) rec->pvOut = pvOut;
+  auto decoder = call.Admit();
   const bool ok = decoder != nullptr && decoder->Kind() == AVD_KIND_VIDEO;
-  if (ok) call.rPicture = decoder->NextPicture();
-  return Finish(call, ok);
+  if (ok) {
+    const AVD_PICTURE picture = decoder->NextPicture();
+    if (rec != nullptr) rec->rPicture = picture;
+  }
+  return call.Finish(ok);
 }
 
 MSDK_API BOOL AVDecoder_SetOutputBuf(AVD_HANDLE hDecoder, void* pvBuffers, DWORD u4Size) {
-  MSDK_CALL call = Begin("AVDecoder_SetOutputBuf", hDecoder, u4Size);
-  auto decoder = Admit(call);
+  CCall call("AVDecoder_SetOutputBuf", hDecoder, u4Size);
+  auto decoder = call.Admit();
   const bool ok = decoder != nullptr && pvBuffers != nullptr && u4Size == sizeof(AVD_BUFFER_PAIR);
-  if (ok) call.rBuffers = *static_cast<const AVD_BUFFER_PAIR*>(pvBuffers);
-  return Finish(call, ok);
+  if (ok) {
+    if (MSDK_CALL* rec = call.Record()) rec->rBuffers = *static_cast<const AVD_BUFFER_PAIR*>(pvBuffers);
+  }
+  return call.Finish(ok);
 }
 
 namespace msdk {

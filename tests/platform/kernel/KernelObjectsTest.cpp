@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -521,31 +518,3 @@ TEST_F(KernelObjects, LastErrorIsPerThread) {
 }
 
 }  // namespace
-
-// The bad-read test answers for every page of a range, without touching the caller's view.
-TEST(KernelMemory, IsBadReadPtrFindsUnreadablePages) {
-  const long page = sysconf(_SC_PAGESIZE);
-  BYTE* pages =
-      static_cast<BYTE*>(mmap(nullptr, page * 3, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-  ASSERT_NE(pages, MAP_FAILED);
-  ASSERT_EQ(mprotect(pages + page * 2, page, PROT_NONE), 0);
-  struct Case {
-    const char* pszName;
-    const void* p;
-    UINT_PTR cb;
-    BOOL fgBad;
-  };
-  const Case cases[] = {
-      {"nothing to read", nullptr, 0, FALSE},
-      {"no address", nullptr, 1, TRUE},
-      {"two readable pages", pages, static_cast<UINT_PTR>(page * 2), FALSE},
-      {"one byte into the unreadable page", pages + page, static_cast<UINT_PTR>(page + 1), TRUE},
-      {"inside the unreadable page", pages + page * 2 + 10, 1, TRUE},
-      {"wrapping the address space", pages, ~UINT_PTR{0}, TRUE},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.pszName);
-    EXPECT_EQ(IsBadReadPtr(c.p, c.cb), c.fgBad);
-  }
-  munmap(pages, page * 3);
-}
