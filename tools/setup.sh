@@ -10,7 +10,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   protobuf-compiler libprotobuf-dev python3 python3-protobuf
-  libssl-dev openssl libturbojpeg0-dev
+  libssl-dev openssl libturbojpeg0-dev libpixman-1-dev
   clang libclang-rt-14-dev clang-format
   adb
   zlib1g-dev

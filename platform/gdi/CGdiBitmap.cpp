@@ -9,32 +9,23 @@ namespace {
 const int64_t kMaxSide = 16384;
 const int64_t kMaxBytes = int64_t(256) << 20;
 
-uint16_t To565(const BYTE* p) {
-  return static_cast<uint16_t>(((p[2] >> 3) << 11) | ((p[1] >> 2) << 5) | (p[0] >> 3));
-}
-
-void From565(uint16_t v, BYTE* p) {
-  const unsigned r = (v >> 11) & 0x1F;
-  const unsigned g = (v >> 5) & 0x3F;
-  const unsigned b = v & 0x1F;
-  p[0] = static_cast<BYTE>((b << 3) | (b >> 2));
-  p[1] = static_cast<BYTE>((g << 2) | (g >> 4));
-  p[2] = static_cast<BYTE>((r << 3) | (r >> 2));
-  p[3] = 0;
-}
-
 void ConvertRow(BYTE* dst, int dstBits, const BYTE* src, int srcBits, int count) {
   if (dstBits == srcBits) {
     std::memmove(dst, src, static_cast<size_t>(count) * (dstBits / 8));
   } else if (dstBits == 16) {
     for (int i = 0; i < count; ++i) {
-      const uint16_t v = To565(src + 4 * i);
+      const uint32_t v = CGdiBitmap::To565(uint32_t(src[4 * i]) | (uint32_t(src[4 * i + 1]) << 8) |
+                                           (uint32_t(src[4 * i + 2]) << 16));
       dst[2 * i] = static_cast<BYTE>(v & 0xFF);
       dst[2 * i + 1] = static_cast<BYTE>(v >> 8);
     }
   } else {
     for (int i = 0; i < count; ++i) {
-      From565(static_cast<uint16_t>(src[2 * i] | (src[2 * i + 1] << 8)), dst + 4 * i);
+      const uint32_t v = CGdiBitmap::From565(uint32_t(src[2 * i]) | (uint32_t(src[2 * i + 1]) << 8));
+      dst[4 * i] = static_cast<BYTE>(v);
+      dst[4 * i + 1] = static_cast<BYTE>(v >> 8);
+      dst[4 * i + 2] = static_cast<BYTE>(v >> 16);
+      dst[4 * i + 3] = 0;
     }
   }
 }

@@ -1,13 +1,17 @@
 // Pixel memory of one bitmap: a DIB section, a window's surface or the placeholder that a fresh
 // memory DC holds. 32-bit pixels are the bytes B, G, R, X; 16-bit pixels are little-endian RGB565.
+// Each bitmap has its own lock, held while its pixels are drawn or read, so the video thread's
+// blits onto a window surface never wait for text being drawn into another bitmap.
 #pragma once
 
+#include "gdi/CGdiObject.h"
 #include "gdi/gdi.h"
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
-class CGdiBitmap {
+class CGdiBitmap : public CGdiObject {
  public:
   // Width and height may be 0 (an empty window). The memory is zeroed. Returns nullptr for a size
   // the process cannot hold.
@@ -29,13 +33,30 @@ class CGdiBitmap {
   // 32 bits and RGB565 as needed. Both must be 16 or 32 bits. The two may be the same bitmap.
   static void Copy(CGdiBitmap& dst, int x, int y, int w, int h, const CGdiBitmap& src, int srcX, int srcY);
 
+  // Pixel words: 0x00RRGGBB (32 bits) to RGB565 keeps the top bits of each channel; RGB565 to
+  // 0x00RRGGBB repeats them into the low bits, so 0xFFFF becomes 0x00FFFFFF.
+  static uint32_t To565(uint32_t rgb) {
+    return (((rgb >> 19) & 0x1F) << 11) | (((rgb >> 10) & 0x3F) << 5) | ((rgb >> 3) & 0x1F);
+  }
+  static uint32_t From565(uint32_t v) {
+    const uint32_t r = (v >> 11) & 0x1F;
+    const uint32_t g = (v >> 5) & 0x3F;
+    const uint32_t b = v & 0x1F;
+    return (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
+  }
+
   // (width * bits + 31) / 32 * 4, as every DIB row.
   static int64_t RowBytes(int64_t width, int bitsPerPixel);
 
+  std::mutex& Lock() const { return m_lock; }
+  // Both with Lock() held. A deleted bitmap can no longer be selected.
   HDC selectedInto = nullptr;  // the memory DC holding it, if any
+  bool deleted = false;
 
  private:
-  CGdiBitmap() = default;
+  CGdiBitmap() : CGdiObject(Type::Bitmap) {}
+
+  mutable std::mutex m_lock;
 
   int m_width = 0;
   int m_height = 0;

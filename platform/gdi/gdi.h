@@ -184,9 +184,10 @@ HDC CreateCompatibleDC(HDC hdc);
 // Only "DISPLAY": a device context of the screen (for its capabilities; it holds no pixels).
 HDC CreateDCW(LPCWSTR driver, LPCWSTR device, LPCWSTR output, const void* initData);
 BOOL DeleteDC(HDC hdc);
-// Bitmaps into memory DCs only (a bitmap sits in one DC at a time), fonts and brushes into any DC.
-// Returns the object of that kind selected before; a region is selected as SelectClipRgn does and
-// answers its region kind. nullptr (HGDI_ERROR for regions) on failure.
+// Bitmaps into memory DCs only (a bitmap sits in one DC at a time), fonts into any DC; brushes are
+// not selected (FillRect takes its brush). Returns the object of that kind selected before; a
+// region is selected as SelectClipRgn does and answers its region kind. nullptr (HGDI_ERROR for
+// regions) on failure.
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj);
 // A bitmap still selected into a DC is not deleted (FALSE); stock objects stay (TRUE).
 BOOL DeleteObject(HGDIOBJ obj);

@@ -125,7 +125,8 @@ void SetTickSource(std::function<DWORD()> source);
 // A clock the test drives: GetTickCount (and so every message's time) answers `start` until
 // AdvanceTick moves it on, and Sleep(ms) moves it on by ms and returns after a yield, so code that
 // paces itself with Sleep neither waits real time nor spins on a clock that never moves.
-// Sleep(INFINITE) still never returns. SetTickSource(nullptr) restores the real clock.
+// Sleep(INFINITE) still never returns, and waits' timeouts and timers still run on real time.
+// SetTickSource(nullptr) restores the real clock.
 void SetManualTick(DWORD start);
 // Moves the manual clock on (wrapping at 32 bits); nothing without one.
 void AdvanceTick(DWORD ms);

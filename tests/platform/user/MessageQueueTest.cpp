@@ -70,6 +70,24 @@ TEST_F(MessageQueueTest, PostedMessagesCarryTheirPostingTime) {
   }
 }
 
+TEST_F(MessageQueueTest, MessagesAndSleepShareTheManualTick) {
+  wce::SetManualTick(70000);
+  Recorder recorder;
+  HWND hwnd = MakeWindow(&recorder);
+  ASSERT_NE(nullptr, hwnd);
+  ASSERT_TRUE(PostMessageW(hwnd, WM_USER + 1, 0, 0));
+  Sleep(250);  // moves the one clock the messages read
+  ASSERT_TRUE(PostMessageW(hwnd, WM_USER + 2, 0, 0));
+  wce::AdvanceTick(30);
+  ASSERT_TRUE(PostMessageW(hwnd, WM_USER + 3, 0, 0));
+  for (DWORD expected : {70000u, 70250u, 70280u}) {
+    MSG msg;
+    ASSERT_EQ(TRUE, GetMessageW(&msg, nullptr, 0, 0));
+    EXPECT_EQ(expected, msg.time);
+  }
+  EXPECT_EQ(70280u, GetTickCount());
+}
+
 TEST_F(MessageQueueTest, PostQuitMessageEndsGetMessageAfterThePostedMessages) {
   Recorder recorder;
   HWND hwnd = MakeWindow(&recorder);
