@@ -4,6 +4,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <cstdlib>
 #include <strings.h>
 
 namespace {
@@ -31,6 +32,14 @@ bool CFontEngine::Start() {
   if (m_started) return m_library != nullptr;
   m_started = true;
   FcInit();
+  // fontconfig keeps tables that only FcFini frees; at exit they go, under the lock, and no match
+  // is asked after that.
+  std::atexit([] {
+    CFontEngine& engine = GetInstance();
+    std::lock_guard<std::recursive_mutex> lock(engine.m_lock);
+    FcFini();
+    engine.m_fontconfigDone = true;
+  });
   if (FT_Init_FreeType(&m_library) != 0) m_library = nullptr;
   return m_library != nullptr;
 }
@@ -58,7 +67,7 @@ std::shared_ptr<CFontFace> CFontEngine::Open(const std::string& path, int index)
 }
 
 std::shared_ptr<CFontFace> CFontEngine::Match(const std::string& family, bool bold, bool italic) {
-  if (!Start()) return nullptr;
+  if (!Start() || m_fontconfigDone) return nullptr;
   FcPattern* pattern = FcPatternCreate();
   if (pattern == nullptr) return nullptr;
   if (!family.empty())

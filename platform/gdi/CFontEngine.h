@@ -44,6 +44,7 @@ class CFontEngine {
   std::recursive_mutex m_lock;  // recursive: a face closed under it comes back through DoneFace
   FT_LibraryRec_* m_library = nullptr;
   bool m_started = false;
+  bool m_fontconfigDone = false;  // past exit's FcFini
   std::map<std::pair<std::string, int>, std::weak_ptr<CFontFace>> m_open;
   std::shared_ptr<CFontFace> m_system;
   struct AddedFile {

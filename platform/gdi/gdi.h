@@ -231,12 +231,14 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH brush);  // nonzero on success
 // ---- fonts and text
 // lfHeight < 0 is the em size in pixels, > 0 the cell height, 0 the system font's size. A face
 // that is not installed falls back to fontconfig's choice for the name (the system font's face
-// when fontconfig has none). The selected font is a copy of the LOGFONTW as given.
+// when fontconfig has none). Weight FW_SEMIBOLD and up, and lfItalic, take the face's own style or
+// a synthetic one. lfWidth, lfEscapement, lfOrientation, lfUnderline and lfStrikeOut are kept
+// (GetObjectW gives the LOGFONTW back as given) but change nothing drawn.
 HFONT CreateFontIndirectW(const LOGFONTW* font);
 // Antialiased in the DC's text colour; OPAQUE mode first fills each line's box white. Returns the
 // height of the text drawn; with DT_VCENTER or DT_BOTTOM the offset from the rectangle's top to the
 // text's bottom. DT_CALCRECT draws nothing and sets the rectangle's right and bottom to the text's
-// box. count -1: up to the terminating zero.
+// box. count -1: up to the terminating zero. "&" is drawn as it is, as with DT_NOPREFIX.
 int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format);
 // The width and height of the first count characters; with fit, how many fit in maxExtent; with
 // dx, the extent up to the end of each character (of the fitting ones when fit is asked).
