@@ -55,7 +55,7 @@ void* CFhResLoader::Get(LPCWSTR pId) {
 
 BOOL CFhResLoader::Release(void* pObject) {
   if (pObject == nullptr) return FALSE;
-  WCEUI_POSITION pos = m_map.IsEmpty() ? nullptr : kWceUiStrMapStart;
+  WCEUI_POSITION pos = m_map.GetStartPosition();
   while (pos != nullptr) {
     LPCWSTR pKey = nullptr;
     void* pValue = nullptr;
@@ -74,7 +74,7 @@ BOOL CFhResLoader::Release(void* pObject) {
 }
 
 void CFhResLoader::ReleaseAll() {
-  WCEUI_POSITION pos = m_map.IsEmpty() ? nullptr : kWceUiStrMapStart;
+  WCEUI_POSITION pos = m_map.GetStartPosition();
   while (pos != nullptr) {
     LPCWSTR pKey = nullptr;
     void* pValue = nullptr;

@@ -217,7 +217,7 @@ CFhStyleFile::~CFhStyleFile() {
 }
 
 void CFhStyleFile::DeleteCachedStyles() {
-  WCEUI_POSITION pos = m_styleCache.IsEmpty() ? nullptr : kWceUiStrMapStart;
+  WCEUI_POSITION pos = m_styleCache.GetStartPosition();
   while (pos != nullptr) {
     LPCWSTR pKey = nullptr;
     void* pValue = nullptr;

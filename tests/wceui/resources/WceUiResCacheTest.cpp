@@ -14,7 +14,16 @@
 
 namespace {
 
-class WceUiResCacheTest : public WceUiResFixture {};
+class WceUiResCacheTest : public WceUiResFixture {
+ protected:
+  // The bitmap "btn.conf", the font "f.font" and the colour "red".
+  static void PutOneOfEach() {
+    PutResText(u"bitmap\\btn.conf", u"src=btn.bmp\r\n");
+    PutResBmp(u"bitmap\\btn.bmp", 1);
+    PutResText(u"font\\f.font", u"height=20\r\n");
+    PutResText(u"color\\wceui.color", u"red=0xFF0000\r\n");
+  }
+};
 
 CFhBitmapResLoader* Bitmaps() {
   return WceUiGetGlobals()->GetBitmapResLoader();
@@ -171,10 +180,7 @@ TEST_F(WceUiResCacheTest, AFailedLoadCachesNothingAndIsTriedAgain) {
 }
 
 TEST_F(WceUiResCacheTest, ReleasingWhatNoEntryHoldsChangesNothing) {
-  PutResText(u"bitmap\\btn.conf", u"src=btn.bmp\r\n");
-  PutResBmp(u"bitmap\\btn.bmp", 1);
-  PutResText(u"font\\f.font", u"height=20\r\n");
-  PutResText(u"color\\wceui.color", u"red=0xFF0000\r\n");
+  PutOneOfEach();
   CWceUiGenericBitmap* pBitmap = WceUiGetBitmap(u"btn.conf");
   CWceUiFont* pFont = WceUiGetFont(u"f.font");
   CWceUiColor* pColor = WceUiGetColor(u"red");
@@ -202,10 +208,7 @@ TEST_F(WceUiResCacheTest, ReleasingWhatNoEntryHoldsChangesNothing) {
 }
 
 TEST_F(WceUiResCacheTest, TheLeakReportNamesEveryHeldIdWithItsCount) {
-  PutResText(u"bitmap\\btn.conf", u"src=btn.bmp\r\n");
-  PutResBmp(u"bitmap\\btn.bmp", 1);
-  PutResText(u"font\\f.font", u"height=20\r\n");
-  PutResText(u"color\\wceui.color", u"red=0xFF0000\r\n");
+  PutOneOfEach();
   WceUiGetBitmap(u"btn.conf");
   WceUiGetBitmap(u"btn.conf");
   WceUiGetFont(u"f.font");
