@@ -1,5 +1,6 @@
 // The resource caches: sharing by id, release, reloading after the last release, the leak report,
 // bitmap conf files and the start-up call.
+#include "CPackWriter.h"
 #include "WceUiResFixture.h"
 #include "core/CFhGlobals.h"
 #include "resources/CFhBitmapResLoader.h"
@@ -312,4 +313,43 @@ TEST_F(WceUiResCacheTest, InitStoresAbsoluteDirectoriesEvenWithoutALanguageFile)
   EXPECT_EQ(std::u16string(WceUiGetGlobals()->GetGlobalData()->GetResDir()), u"\\Res\\");
   WceUiSetPackPassword(u"pw");
   EXPECT_EQ(std::u16string(WceUiGetPackPassword()), u"pw");
+}
+
+TEST_F(WceUiResCacheTest, TheResourceDirectoryMayBeAPack) {
+  PutResBmp(u"scratch.bmp", 6);
+  const struct {
+    std::u16string name;
+    std::string bytes;
+  } items[] = {
+      {u"bitmap\\btn.conf", WceUiTextBytes(u"src=btn.bmp\r\ntc=0x010203\r\n")},
+      {u"bitmap\\btn.bmp", Bytes(std::u16string(kResDir) + u"scratch.bmp")},
+      {u"font\\f.font", WceUiTextBytes(u"height=21\r\n")},
+      {u"color\\wceui.color", WceUiTextBytes(u"red=0xFF0000\r\n")},
+  };
+  CPackWriter writer;
+  std::string error;
+  std::string pack;
+  for (const auto& item : items) ASSERT_TRUE(writer.AddItem(item.name, item.bytes, &error)) << error;
+  ASSERT_TRUE(writer.Build(u"pw", &pack, &error)) << error;
+  WceUiPutFile(u"\\SDMMC\\CECorvane\\ui.pack", pack);
+  ASSERT_TRUE(WceUiInit(Instance(), u"Wnd", u"ui.pack", u"ui.pack\\lang.ini", FALSE));
+  WceUiSetPackPassword(u"pw");
+
+  CWceUiGenericBitmap* pBitmap = WceUiGetBitmap(u"btn.conf");
+  ASSERT_NE(pBitmap, nullptr);
+  EXPECT_EQ(pBitmap->GetWidth(), 6);
+  COLORREF crTrans = 0;
+  EXPECT_TRUE(pBitmap->GetTransColor(&crTrans));
+  EXPECT_EQ(crTrans, RGB(1, 2, 3));
+  CWceUiFont* pFont = WceUiGetFont(u"f.font");
+  ASSERT_NE(pFont, nullptr);
+  LOGFONTW lf;
+  pFont->GetLogFont(&lf);
+  EXPECT_EQ(lf.lfHeight, 21);
+  CWceUiColor* pColor = WceUiGetColor(u"red");
+  ASSERT_NE(pColor, nullptr);
+  EXPECT_EQ(pColor->GetColor(), RGB(255, 0, 0));
+  WceUiReleaseBitmap(pBitmap);
+  WceUiReleaseFont(pFont);
+  WceUiReleaseColor(pColor);
 }
