@@ -55,36 +55,36 @@ void* CFhResLoader::Get(LPCWSTR pId) {
 
 BOOL CFhResLoader::Release(void* pObject) {
   if (pObject == nullptr) return FALSE;
-  WCEUI_POSITION pos = m_map.GetStartPosition();
-  while (pos != nullptr) {
-    LPCWSTR pKey = nullptr;
-    void* pValue = nullptr;
-    m_map.GetNextAssoc(pos, pKey, pValue);
-    CEntry* pEntry = static_cast<CEntry*>(pValue);
-    if (pEntry->pObject != pObject) continue;
-    if (InterlockedDecrement(&pEntry->nRefCount) == 0) {
-      m_map.RemoveKey(pKey);
-      DeleteObject(pEntry->pObject);
-      delete pEntry;
-    }
-    return TRUE;
+  LPCWSTR pFoundKey = nullptr;
+  CEntry* pFound = nullptr;
+  m_map.ForEach([&](LPCWSTR pKey, void* pValue) {
+    if (static_cast<CEntry*>(pValue)->pObject != pObject) return true;
+    pFoundKey = pKey;
+    pFound = static_cast<CEntry*>(pValue);
+    return false;
+  });
+  if (pFound == nullptr) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"call WceUiRelease%s Release but pWceUi%s not found", m_pKindName,
+              m_pKindName);
+    return FALSE;
   }
-  WceUiLogW(WCEUI_LOG_ERROR, u"call WceUiRelease%s Release but pWceUi%s not found", m_pKindName, m_pKindName);
-  return FALSE;
+  if (InterlockedDecrement(&pFound->nRefCount) == 0) {
+    m_map.RemoveKey(pFoundKey);
+    DeleteObject(pFound->pObject);
+    delete pFound;
+  }
+  return TRUE;
 }
 
 void CFhResLoader::ReleaseAll() {
-  WCEUI_POSITION pos = m_map.GetStartPosition();
-  while (pos != nullptr) {
-    LPCWSTR pKey = nullptr;
-    void* pValue = nullptr;
-    m_map.GetNextAssoc(pos, pKey, pValue);
+  m_map.ForEach([this](LPCWSTR pKey, void* pValue) {
     CEntry* pEntry = static_cast<CEntry*>(pValue);
     WceUiLogW(WCEUI_LOG_ERROR, u"%s is not released, reference count is %d. call WceUiRelease%s to release",
               pKey, static_cast<int>(pEntry->nRefCount), m_pKindName);
     DeleteObject(pEntry->pObject);
     delete pEntry;
-  }
+    return true;
+  });
   m_map.RemoveAll();
 }
 

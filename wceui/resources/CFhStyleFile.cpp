@@ -217,13 +217,10 @@ CFhStyleFile::~CFhStyleFile() {
 }
 
 void CFhStyleFile::DeleteCachedStyles() {
-  WCEUI_POSITION pos = m_styleCache.GetStartPosition();
-  while (pos != nullptr) {
-    LPCWSTR pKey = nullptr;
-    void* pValue = nullptr;
-    m_styleCache.GetNextAssoc(pos, pKey, pValue);
+  m_styleCache.ForEach([](LPCWSTR, void* pValue) {
     delete static_cast<CWceUiStyle*>(pValue);
-  }
+    return true;
+  });
   m_styleCache.RemoveAll();
 }
 
