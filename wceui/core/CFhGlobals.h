@@ -7,6 +7,11 @@
 #include "core/CFhLogFile.h"
 #include "resources/CWceUiPackCache.h"
 
+class CFhBitmapResLoader;
+class CFhFontResLoader;
+class CFhColorResLoader;
+class CFhLanguage;
+
 class CFhGlobals {
  public:
   // Opened in the program's directory when first reached.
@@ -15,9 +20,15 @@ class CFhGlobals {
   CFhIgnoreMsg* GetIgnoreMsg();
   // The opened resource packs, by lower-case pack path.
   CWceUiPackCache* GetPackCache();
+  // The resource caches and the language. Each reports its unreleased entries when it ends at
+  // exit; after that it answers none, so a holder that ends later cannot reach it.
+  CFhBitmapResLoader* GetBitmapResLoader();
+  CFhFontResLoader* GetFontResLoader();
+  CFhColorResLoader* GetColorResLoader();
+  CFhLanguage* GetLanguage();
 
-  // Tests: the global data and the input filter as new, no pack opened (the log file stays as it
-  // is).
+  // Tests: the global data and the input filter as new, no pack opened, the caches emptied (with
+  // their leak report) and no language (the log file stays as it is).
   void Reset();
 };
 
