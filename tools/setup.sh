@@ -13,6 +13,7 @@ packages=(
   libssl-dev openssl libturbojpeg0-dev
   clang libclang-rt-14-dev clang-format
   adb
+  libfreetype-dev libfontconfig-dev fonts-wqy-microhei
 )
 missing=()
 for p in "${packages[@]}"; do

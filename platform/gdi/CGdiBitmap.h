@@ -1,13 +1,17 @@
 // Pixel memory of one bitmap: a DIB section, a window's surface or the placeholder that a fresh
 // memory DC holds. 32-bit pixels are the bytes B, G, R, X; 16-bit pixels are little-endian RGB565.
+// Each bitmap has its own lock, held while its pixels are drawn or read, so the video thread's
+// blits onto a window surface never wait for text being drawn into another bitmap.
 #pragma once
 
+#include "gdi/CGdiObject.h"
 #include "gdi/gdi.h"
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
-class CGdiBitmap {
+class CGdiBitmap : public CGdiObject {
  public:
   // Width and height may be 0 (an empty window). The memory is zeroed. Returns nullptr for a size
   // the process cannot hold.
@@ -32,10 +36,15 @@ class CGdiBitmap {
   // (width * bits + 31) / 32 * 4, as every DIB row.
   static int64_t RowBytes(int64_t width, int bitsPerPixel);
 
+  std::mutex& Lock() const { return m_lock; }
+  // Both with Lock() held. A deleted bitmap can no longer be selected.
   HDC selectedInto = nullptr;  // the memory DC holding it, if any
+  bool deleted = false;
 
  private:
-  CGdiBitmap() = default;
+  CGdiBitmap() : CGdiObject(Type::Bitmap) {}
+
+  mutable std::mutex m_lock;
 
   int m_width = 0;
   int m_height = 0;

@@ -1,6 +1,11 @@
 #include "gdi/gdi.h"
 
-#include "gdi/CGdiObjects.h"
+#include "gdi/CFontEngine.h"
+#include "gdi/CGdiBrush.h"
+#include "gdi/CGdiRegion.h"
+#include "gdi/CWindowSurfaces.h"
+#include "gdi/GdiContext.h"
+#include "gdi/GdiRaster.h"
 #include "kernel/kernel.h"
 
 #include <algorithm>
@@ -8,43 +13,89 @@
 #include <fstream>
 #include <vector>
 
+using gdictx::BitmapLocks;
+using gdictx::Drawable;
+using gdictx::DrawableArea;
+using gdictx::FindDc;
+using gdictx::Handles;
+using gdictx::VisibleBlock;
+
 namespace {
-
-typedef std::lock_guard<std::mutex> Guard;
-
-CGdiObjects& Objects() {
-  return CGdiObjects::GetInstance();
-}
 
 const DWORD kMask565[3] = {0xF800, 0x07E0, 0x001F};
 const DWORD kMask888[3] = {0xFF0000, 0x00FF00, 0x0000FF};
 const DWORD kInfoHeaderSize = 40;
 
-bool Drawable(const std::shared_ptr<CGdiBitmap>& bitmap) {
-  return bitmap && (bitmap->BitsPerPixel() == 16 || bitmap->BitsPerPixel() == 32);
+std::shared_ptr<CGdiBitmap> FindBitmap(HGDIOBJ obj) {
+  std::shared_ptr<CGdiBitmap> bitmap = Handles().LookupAs<CGdiBitmap>(obj, CGdiObject::Type::Bitmap);
+  if (!bitmap) SetLastError(ERROR_INVALID_HANDLE);
+  return bitmap;
+}
+
+HDC AddDc(const std::shared_ptr<CGdiDc>& dc) {
+  return static_cast<HDC>(Handles().Insert(dc));
 }
 
 HDC NewWindowDc(HWND hwnd) {
-  Guard lock(Objects().Lock());
-  GdiDc dc;
-  if (hwnd == nullptr) {
-    dc.kind = GdiDc::kScreen;
-  } else {
-    dc.kind = GdiDc::kWindow;
-    dc.hwnd = hwnd;
-    dc.bitmap = Objects().WindowSurface(hwnd);
-    if (!dc.bitmap) {
-      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-      return nullptr;
-    }
+  if (hwnd == nullptr) return AddDc(std::make_shared<CGdiDc>(CGdiDc::Kind::Screen, nullptr));
+  std::shared_ptr<CGdiBitmap> surface = CWindowSurfaces::GetInstance().Surface(hwnd);
+  if (!surface) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
   }
-  return Objects().AddDc(dc);
+  auto dc = std::make_shared<CGdiDc>(CGdiDc::Kind::Window, hwnd);
+  dc->State().bitmap = surface;
+  return AddDc(dc);
+}
+
+// A bitmap leaves the DC holding it; with the DC's lock held.
+void Unselect(CGdiDc& dc, HDC hdc) {
+  const std::shared_ptr<CGdiBitmap>& bitmap = dc.State().bitmap;
+  if (dc.GetKind() != CGdiDc::Kind::Memory || !bitmap) return;
+  std::lock_guard<std::mutex> lock(bitmap->Lock());
+  if (bitmap->selectedInto == hdc) bitmap->selectedInto = nullptr;
+}
+
+HGDIOBJ SelectBitmap(HDC hdc, CGdiDc& dc, HGDIOBJ obj, const std::shared_ptr<CGdiBitmap>& bitmap) {
+  if (dc.GetKind() != CGdiDc::Kind::Memory) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  const bool placeholder = obj == gdictx::PlaceholderHandle();
+  std::lock_guard<std::mutex> dcLock(dc.Lock());
+  GdiDcState& state = dc.State();
+  if (state.bitmap != bitmap) {
+    {
+      std::lock_guard<std::mutex> lock(bitmap->Lock());
+      if (bitmap->deleted || (!placeholder && bitmap->selectedInto != nullptr)) {
+        SetLastError(ERROR_INVALID_PARAMETER);  // one DC at a time
+        return nullptr;
+      }
+      if (!placeholder) bitmap->selectedInto = hdc;
+    }
+    Unselect(dc, hdc);
+  }
+  HGDIOBJ previous = state.selected;
+  state.selected = static_cast<HBITMAP>(obj);
+  state.bitmap = bitmap;
+  return previous;
+}
+
+HGDIOBJ SelectFont(CGdiDc& dc, HGDIOBJ obj, const std::shared_ptr<CGdiFont>& font) {
+  HFONT stock = gdictx::StockFontHandle();
+  std::lock_guard<std::mutex> lock(dc.Lock());
+  GdiDcState& state = dc.State();
+  HGDIOBJ previous = state.fontHandle != nullptr ? state.fontHandle : stock;
+  state.fontHandle = static_cast<HFONT>(obj);
+  state.font = font;
+  return previous;
 }
 
 void PutLe(std::vector<BYTE>* out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out->push_back(static_cast<BYTE>(value >> (8 * i)));
 }
 
+// With the bitmap's lock held.
 BOOL WriteBmp(const CGdiBitmap& bitmap, const std::string& path) {
   if (bitmap.BitsPerPixel() != 16 && bitmap.BitsPerPixel() != 32) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -95,15 +146,57 @@ BOOL WriteBmp(const CGdiBitmap& bitmap, const std::string& path) {
   return TRUE;
 }
 
-// Clips one axis of a copy: [dst, dst + len) must lie in [0, dstLimit) and [src, src + len) in
-// [0, srcLimit). Returns false when nothing is left.
-bool ClipAxis(int64_t* dst, int64_t* src, int64_t* len, int64_t dstLimit, int64_t srcLimit) {
-  const int64_t shift = std::max<int64_t>({0, -*dst, -*src});
-  *dst += shift;
-  *src += shift;
-  *len -= shift;
-  *len = std::min({*len, dstLimit - *dst, srcLimit - *src});
-  return *len > 0;
+// The source of a blit: a DC's state (the bitmap and the origin its coordinates are taken in).
+struct BlitSource {
+  std::shared_ptr<CGdiBitmap> bitmap;
+  POINT origin{0, 0};
+};
+
+// Draws src's block (sx, sy, srcCx, srcCy: source device coordinates) onto the destination block
+// (dx, dy, cx, cy: destination device coordinates), scaling when the sizes differ.
+BOOL Draw(const GdiDcState& to, int64_t dx, int64_t dy, int64_t cx, int64_t cy, const BlitSource* from,
+          int64_t sx, int64_t sy, int64_t srcCx, int64_t srcCy, DWORD rop, bool keyed, COLORREF key) {
+  if (!Drawable(to.bitmap) || (from != nullptr && !Drawable(from->bitmap))) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  CGdiBitmap& dst = *to.bitmap;
+  const CGdiBitmap* src = from != nullptr ? from->bitmap.get() : nullptr;
+  RECT visible;
+  if (!VisibleBlock(dx, dy, dx + cx, dy + cy, DrawableArea(to), &visible)) return TRUE;
+  BitmapLocks locks(dst, src);
+  if (src == nullptr) {
+    gdiraster::Blt(dst, visible, nullptr, 0, 0, rop);
+    return TRUE;
+  }
+  if (cx == srcCx && cy == srcCy && !keyed) {
+    // A plain copy: source pixels outside the source bitmap are neither read nor written.
+    int64_t srcLeft = sx + (visible.left - dx);
+    int64_t srcTop = sy + (visible.top - dy);
+    RECT block;
+    if (!VisibleBlock(srcLeft, srcTop, srcLeft + (visible.right - visible.left),
+                      srcTop + (visible.bottom - visible.top), RECT{0, 0, src->Width(), src->Height()},
+                      &block)) {
+      return TRUE;
+    }
+    const RECT target{static_cast<LONG>(visible.left + (block.left - srcLeft)),
+                      static_cast<LONG>(visible.top + (block.top - srcTop)),
+                      static_cast<LONG>(visible.left + (block.right - srcLeft)),
+                      static_cast<LONG>(visible.top + (block.bottom - srcTop))};
+    gdiraster::Blt(dst, target, src, block.left, block.top, rop);
+    return TRUE;
+  }
+  const RECT toRect{static_cast<LONG>(dx), static_cast<LONG>(dy), static_cast<LONG>(dx + cx),
+                    static_cast<LONG>(dy + cy)};
+  const RECT fromRect{static_cast<LONG>(sx), static_cast<LONG>(sy), static_cast<LONG>(sx + srcCx),
+                      static_cast<LONG>(sy + srcCy)};
+  gdiraster::Stretch(dst, toRect, visible, *src, fromRect, rop, keyed,
+                     gdiraster::FromColor(key, src->BitsPerPixel()));
+  return TRUE;
+}
+
+bool FitsLong(int64_t value) {
+  return value >= INT32_MIN && value <= INT32_MAX;
 }
 
 }  // namespace
@@ -131,11 +224,7 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* bmi, UINT usage, void** bits
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  Guard lock(Objects().Lock());
-  if (hdc != nullptr && Objects().FindDc(hdc) == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
+  if (hdc != nullptr && !FindDc(hdc)) return nullptr;
   const int64_t rows = height < 0 ? -height : height;
   std::shared_ptr<CGdiBitmap> bitmap =
       rows > INT32_MAX ? nullptr
@@ -145,20 +234,15 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* bmi, UINT usage, void** bits
     return nullptr;
   }
   if (bits != nullptr) *bits = bitmap->Bits();
-  return Objects().AddBitmap(bitmap);
+  return static_cast<HBITMAP>(Handles().Insert(bitmap));
 }
 
 HDC CreateCompatibleDC(HDC hdc) {
-  Guard lock(Objects().Lock());
-  if (hdc != nullptr && Objects().FindDc(hdc) == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
-  GdiDc dc;
-  dc.kind = GdiDc::kMemory;
-  dc.selected = Objects().Placeholder();
-  dc.bitmap = Objects().FindBitmap(dc.selected);
-  return Objects().AddDc(dc);
+  if (hdc != nullptr && !FindDc(hdc)) return nullptr;
+  auto dc = std::make_shared<CGdiDc>(CGdiDc::Kind::Memory, nullptr);
+  dc->State().selected = gdictx::PlaceholderHandle();
+  dc->State().bitmap = gdictx::Placeholder();
+  return AddDc(dc);
 }
 
 HDC CreateDCW(LPCWSTR driver, LPCWSTR /*device*/, LPCWSTR /*output*/, const void* /*initData*/) {
@@ -170,101 +254,236 @@ HDC CreateDCW(LPCWSTR driver, LPCWSTR /*device*/, LPCWSTR /*output*/, const void
 }
 
 BOOL DeleteDC(HDC hdc) {
-  Guard lock(Objects().Lock());
-  GdiDc* dc = Objects().FindDc(hdc);
-  if (dc == nullptr) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
+  std::shared_ptr<CGdiDc> dc = FindDc(hdc);
+  if (!dc) return FALSE;
+  {
+    // The bitmap survives its DC and may be selected elsewhere afterwards.
+    std::lock_guard<std::mutex> lock(dc->Lock());
+    Unselect(*dc, hdc);
   }
-  // The bitmap survives its DC and may be selected elsewhere afterwards.
-  if (dc->kind == GdiDc::kMemory && dc->bitmap && dc->bitmap->selectedInto == hdc) {
-    dc->bitmap->selectedInto = nullptr;
-  }
-  Objects().RemoveDc(hdc);
+  Handles().Remove(hdc);
   return TRUE;
 }
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
-  Guard lock(Objects().Lock());
-  GdiDc* dc = Objects().FindDc(hdc);
-  std::shared_ptr<CGdiBitmap> bitmap = Objects().FindBitmap(obj);
-  if (dc == nullptr || dc->kind != GdiDc::kMemory || !bitmap) {
+  std::shared_ptr<CGdiDc> dc = FindDc(hdc);
+  std::shared_ptr<CGdiObject> object = Handles().Lookup(obj);
+  if (!dc || !object) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
-  const bool placeholder = obj == Objects().Placeholder();
-  if (!placeholder && bitmap->selectedInto != nullptr && bitmap->selectedInto != hdc) {
-    SetLastError(ERROR_INVALID_PARAMETER);  // one DC at a time
-    return nullptr;
+  switch (object->GetType()) {
+    case CGdiObject::Type::Bitmap:
+      return SelectBitmap(hdc, *dc, obj, std::static_pointer_cast<CGdiBitmap>(object));
+    case CGdiObject::Type::Font:
+      return SelectFont(*dc, obj, std::static_pointer_cast<CGdiFont>(object));
+    case CGdiObject::Type::Region: {
+      const int kind = SelectClipRgn(hdc, static_cast<HRGN>(obj));
+      return kind == ERROR ? HGDI_ERROR : reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(kind));
+    }
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
   }
-  HGDIOBJ previous = dc->selected;
-  if (dc->bitmap && dc->bitmap->selectedInto == hdc) dc->bitmap->selectedInto = nullptr;
-  dc->selected = static_cast<HBITMAP>(obj);
-  dc->bitmap = bitmap;
-  if (!placeholder) bitmap->selectedInto = hdc;
-  return previous;
 }
 
 BOOL DeleteObject(HGDIOBJ obj) {
-  Guard lock(Objects().Lock());
-  std::shared_ptr<CGdiBitmap> bitmap = Objects().FindBitmap(obj);
-  if (!bitmap) {
+  std::shared_ptr<CGdiObject> object = Handles().Lookup(obj);
+  if (!object || object->GetType() == CGdiObject::Type::Dc) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  if (obj == Objects().Placeholder()) return TRUE;
-  if (bitmap->selectedInto != nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
+  if (Handles().IsStock(obj)) return TRUE;
+  if (object->GetType() == CGdiObject::Type::Bitmap) {
+    CGdiBitmap& bitmap = static_cast<CGdiBitmap&>(*object);
+    std::lock_guard<std::mutex> lock(bitmap.Lock());
+    if (bitmap.selectedInto != nullptr) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    bitmap.deleted = true;
   }
-  Objects().RemoveBitmap(obj);
+  // A font still selected into a DC stays drawn with there until replaced.
+  Handles().Remove(obj);
   return TRUE;
 }
 
 int GetObjectW(HGDIOBJ obj, int cb, LPVOID out) {
-  Guard lock(Objects().Lock());
-  std::shared_ptr<CGdiBitmap> bitmap = Objects().FindBitmap(obj);
-  if (!bitmap) {
+  std::shared_ptr<CGdiObject> object = Handles().Lookup(obj);
+  int size = 0;
+  if (object && object->GetType() == CGdiObject::Type::Bitmap) size = sizeof(BITMAP);
+  if (object && object->GetType() == CGdiObject::Type::Font) size = sizeof(LOGFONTW);
+  if (size == 0) {
     SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
-  if (out == nullptr) return static_cast<int>(sizeof(BITMAP));
-  if (cb < static_cast<int>(sizeof(BITMAP))) {
+  if (out == nullptr) return size;
+  if (cb < size) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return 0;
   }
-  BITMAP bm = bitmap->Describe();
-  if (obj == Objects().Placeholder()) bm.bmBits = nullptr;
+  if (object->GetType() == CGdiObject::Type::Font) {
+    std::memcpy(out, &static_cast<CGdiFont&>(*object).LogFont(), sizeof(LOGFONTW));
+    return size;
+  }
+  CGdiBitmap& bitmap = static_cast<CGdiBitmap&>(*object);
+  BITMAP bm = bitmap.Describe();
+  if (obj == gdictx::PlaceholderHandle()) bm.bmBits = nullptr;
   std::memcpy(out, &bm, sizeof(bm));
-  return static_cast<int>(sizeof(BITMAP));
+  return size;
+}
+
+int SetBkMode(HDC hdc, int mode) {
+  std::shared_ptr<CGdiDc> dc = FindDc(hdc);
+  if (!dc) return 0;
+  if (mode != TRANSPARENT && mode != OPAQUE) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  std::lock_guard<std::mutex> lock(dc->Lock());
+  std::swap(dc->State().bkMode, mode);
+  return mode;
+}
+
+COLORREF SetTextColor(HDC hdc, COLORREF color) {
+  std::shared_ptr<CGdiDc> dc = FindDc(hdc);
+  if (!dc) return CLR_INVALID;
+  std::lock_guard<std::mutex> lock(dc->Lock());
+  std::swap(dc->State().textColor, color);
+  return color;
+}
+
+int SetStretchBltMode(HDC hdc, int mode) {
+  std::shared_ptr<CGdiDc> dc = FindDc(hdc);
+  if (!dc) return 0;
+  if (mode < BLACKONWHITE || mode > HALFTONE) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  std::lock_guard<std::mutex> lock(dc->Lock());
+  std::swap(dc->State().stretchMode, mode);
+  return mode;
+}
+
+BOOL SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT previous) {
+  std::shared_ptr<CGdiDc> dc = FindDc(hdc);
+  if (!dc) return FALSE;
+  std::lock_guard<std::mutex> lock(dc->Lock());
+  if (previous != nullptr) *previous = dc->State().origin;
+  dc->State().origin = POINT{x, y};
+  return TRUE;
+}
+
+HRGN CreateRectRgn(int left, int top, int right, int bottom) {
+  const RECT rect{std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
+  return static_cast<HRGN>(Handles().Insert(std::make_shared<CGdiRegion>(rect)));
+}
+
+int SelectClipRgn(HDC hdc, HRGN rgn) {
+  std::shared_ptr<CGdiDc> dc = FindDc(hdc);
+  if (!dc) return ERROR;
+  std::shared_ptr<CGdiRegion> region;
+  if (rgn != nullptr) {
+    region = Handles().LookupAs<CGdiRegion>(rgn, CGdiObject::Type::Region);
+    if (!region) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return ERROR;
+    }
+  }
+  std::lock_guard<std::mutex> lock(dc->Lock());
+  GdiDcState& state = dc->State();
+  state.clipped = region != nullptr;
+  state.clip = region ? region->Rect() : RECT{0, 0, 0, 0};
+  return state.clipped && gdiraster::IsEmpty(state.clip) ? NULLREGION : SIMPLEREGION;
 }
 
 BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int srcY, DWORD rop) {
-  if (rop != SRCCOPY || cx < 0 || cy < 0) {
+  return StretchBlt(dst, x, y, cx, cy, src, srcX, srcY, cx, cy, rop);
+}
+
+BOOL StretchBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int srcY, int srcCx, int srcCy,
+                DWORD rop) {
+  if (!gdiraster::IsKnownRop(rop) || cx < 0 || cy < 0 || srcCx < 0 || srcCy < 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  Guard lock(Objects().Lock());
-  GdiDc* to = Objects().FindDc(dst);
-  GdiDc* from = Objects().FindDc(src);
-  if (to == nullptr || from == nullptr) {
+  std::shared_ptr<CGdiDc> to = FindDc(dst);
+  if (!to) return FALSE;
+  const GdiDcState toState = to->GetState();
+  const int64_t dx = int64_t(x) + toState.origin.x;
+  const int64_t dy = int64_t(y) + toState.origin.y;
+  if (!gdiraster::RopReadsSource(rop)) {
+    return Draw(toState, dx, dy, cx, cy, nullptr, 0, 0, cx, cy, rop, false, 0);
+  }
+  std::shared_ptr<CGdiDc> from = FindDc(src);
+  if (!from) return FALSE;
+  const GdiDcState fromState = from->GetState();
+  const BlitSource source{fromState.bitmap, fromState.origin};
+  const int64_t sx = int64_t(srcX) + fromState.origin.x;
+  const int64_t sy = int64_t(srcY) + fromState.origin.y;
+  if (!FitsLong(dx + cx) || !FitsLong(dy + cy) || !FitsLong(sx + srcCx) || !FitsLong(sy + srcCy)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return Draw(toState, dx, dy, cx, cy, &source, sx, sy, srcCx, srcCy, rop, false, 0);
+}
+
+BOOL TransparentImage(HDC dst, LONG x, LONG y, LONG cx, LONG cy, HANDLE src, LONG srcX, LONG srcY, LONG srcCx,
+                      LONG srcCy, COLORREF transparent) {
+  if (cx < 0 || cy < 0 || srcCx < 0 || srcCy < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::shared_ptr<CGdiDc> to = FindDc(dst);
+  if (!to) return FALSE;
+  BlitSource source;
+  std::shared_ptr<CGdiObject> object = Handles().Lookup(src);
+  if (object && object->GetType() == CGdiObject::Type::Dc) {
+    const GdiDcState state = static_cast<CGdiDc&>(*object).GetState();
+    source = BlitSource{state.bitmap, state.origin};
+  } else if (object && object->GetType() == CGdiObject::Type::Bitmap) {
+    source.bitmap = std::static_pointer_cast<CGdiBitmap>(object);
+  } else {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  if (!Drawable(to->bitmap) || !Drawable(from->bitmap)) {
+  const GdiDcState toState = to->GetState();
+  const int64_t dx = int64_t(x) + toState.origin.x;
+  const int64_t dy = int64_t(y) + toState.origin.y;
+  const int64_t sx = int64_t(srcX) + source.origin.x;
+  const int64_t sy = int64_t(srcY) + source.origin.y;
+  if (!FitsLong(dx + cx) || !FitsLong(dy + cy) || !FitsLong(sx + srcCx) || !FitsLong(sy + srcCy)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  CGdiBitmap& d = *to->bitmap;
-  const CGdiBitmap& s = *from->bitmap;
-  int64_t dx = x, dy = y, sx = srcX, sy = srcY, w = cx, h = cy;
-  // Pixels outside either bitmap are neither read nor written.
-  if (!ClipAxis(&dx, &sx, &w, d.Width(), s.Width()) || !ClipAxis(&dy, &sy, &h, d.Height(), s.Height())) {
-    return TRUE;
+  return Draw(toState, dx, dy, cx, cy, &source, sx, sy, srcCx, srcCy, SRCCOPY, true, transparent);
+}
+
+HBRUSH CreateSolidBrush(COLORREF color) {
+  return static_cast<HBRUSH>(Handles().Insert(std::make_shared<CGdiBrush>(color & 0x00FFFFFF)));
+}
+
+int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
+  std::shared_ptr<CGdiDc> dc = FindDc(hdc);
+  std::shared_ptr<CGdiBrush> b = Handles().LookupAs<CGdiBrush>(brush, CGdiObject::Type::Brush);
+  if (!dc || !b || rect == nullptr) {
+    SetLastError(rect == nullptr ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+    return 0;
   }
-  CGdiBitmap::Copy(d, static_cast<int>(dx), static_cast<int>(dy), static_cast<int>(w), static_cast<int>(h), s,
-                   static_cast<int>(sx), static_cast<int>(sy));
-  return TRUE;
+  const GdiDcState state = dc->GetState();
+  if (!Drawable(state.bitmap)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  RECT visible;
+  if (!VisibleBlock(int64_t(rect->left) + state.origin.x, int64_t(rect->top) + state.origin.y,
+                    int64_t(rect->right) + state.origin.x, int64_t(rect->bottom) + state.origin.y,
+                    DrawableArea(state), &visible)) {
+    return 1;
+  }
+  std::lock_guard<std::mutex> lock(state.bitmap->Lock());
+  gdiraster::Fill(*state.bitmap, visible, gdiraster::FromColor(b->Color(), state.bitmap->BitsPerPixel()));
+  return 1;
 }
 
 HDC GetDC(HWND hwnd) {
@@ -277,21 +496,14 @@ HDC GetWindowDC(HWND hwnd) {
 }
 
 int ReleaseDC(HWND hwnd, HDC hdc) {
-  Guard lock(Objects().Lock());
-  GdiDc* dc = Objects().FindDc(hdc);
-  if (dc == nullptr || dc->kind == GdiDc::kMemory || dc->hwnd != hwnd) return 0;
-  Objects().RemoveDc(hdc);
+  std::shared_ptr<CGdiDc> dc = Handles().LookupAs<CGdiDc>(hdc, CGdiObject::Type::Dc);
+  if (!dc || dc->GetKind() == CGdiDc::Kind::Memory || dc->Window() != hwnd) return 0;
+  Handles().Remove(hdc);
   return 1;
 }
 
 int GetDeviceCaps(HDC hdc, int index) {
-  {
-    Guard lock(Objects().Lock());
-    if (Objects().FindDc(hdc) == nullptr) {
-      SetLastError(ERROR_INVALID_HANDLE);
-      return 0;
-    }
-  }
+  if (!FindDc(hdc)) return 0;
   const wce::ScreenConfig screen = wce::GetScreen();
   switch (index) {
     case HORZRES:
@@ -309,30 +521,32 @@ int GetDeviceCaps(HDC hdc, int index) {
 
 namespace wce {
 
+void SetGdiWindowSource(const GdiWindowSource& source) {
+  CWindowSurfaces::GetInstance().SetSource(source);
+}
+
 BOOL SaveBitmapFile(HBITMAP bitmap, const std::string& path) {
-  Guard lock(Objects().Lock());
-  std::shared_ptr<CGdiBitmap> b = Objects().FindBitmap(bitmap);
-  if (!b) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  std::shared_ptr<CGdiBitmap> b = FindBitmap(bitmap);
+  if (!b) return FALSE;
+  std::lock_guard<std::mutex> lock(b->Lock());
   return WriteBmp(*b, path);
 }
 
 BOOL SaveBitmapFile(HDC hdc, const std::string& path) {
-  Guard lock(Objects().Lock());
-  GdiDc* dc = Objects().FindDc(hdc);
-  if (dc == nullptr || !dc->bitmap) {
+  std::shared_ptr<CGdiDc> dc = FindDc(hdc);
+  if (!dc) return FALSE;
+  const GdiDcState state = dc->GetState();
+  if (!state.bitmap) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  return WriteBmp(*dc->bitmap, path);
+  std::lock_guard<std::mutex> lock(state.bitmap->Lock());
+  return WriteBmp(*state.bitmap, path);
 }
 
 BOOL GetWindowSurface(HWND hwnd, BITMAP* out) {
   if (out == nullptr) return FALSE;
-  Guard lock(Objects().Lock());
-  std::shared_ptr<CGdiBitmap> surface = Objects().WindowSurface(hwnd);
+  std::shared_ptr<CGdiBitmap> surface = CWindowSurfaces::GetInstance().Surface(hwnd);
   if (!surface) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
@@ -342,8 +556,9 @@ BOOL GetWindowSurface(HWND hwnd, BITMAP* out) {
 }
 
 void ResetGdi() {
-  Guard lock(Objects().Lock());
-  Objects().Reset();
+  Handles().Reset();
+  CWindowSurfaces::GetInstance().Reset();
+  CFontEngine::GetInstance().Reset();
 }
 
 }  // namespace wce

@@ -26,6 +26,8 @@ constexpr int kThreadPriorityErrorReturn = 0x7FFFFFFF;
 struct TickSource {
   std::mutex lock;
   std::function<DWORD()> source;  // empty: the monotonic clock
+  bool manual = false;            // source reads `now`, which Sleep and AdvanceTick move
+  DWORD now = 0;
 };
 
 TickSource& Ticks() {
@@ -310,6 +312,17 @@ void Sleep(DWORD ms) {
   if (ms == INFINITE) {
     for (;;) std::this_thread::sleep_for(std::chrono::hours(24));
   }
+  bool manual = false;
+  {
+    TickSource& t = Ticks();
+    std::lock_guard<std::mutex> lock(t.lock);
+    manual = t.manual;
+    if (manual) t.now += ms;
+  }
+  if (manual) {
+    std::this_thread::yield();
+    return;
+  }
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
@@ -380,6 +393,22 @@ void SetTickSource(std::function<DWORD()> source) {
   TickSource& t = Ticks();
   std::lock_guard<std::mutex> lock(t.lock);
   t.source = std::move(source);
+  t.manual = false;
+}
+
+void SetManualTick(DWORD start) {
+  TickSource& t = Ticks();
+  std::lock_guard<std::mutex> lock(t.lock);
+  t.now = start;
+  t.manual = true;
+  // Read under the lock GetTickCount already holds.
+  t.source = [&t] { return t.now; };
+}
+
+void AdvanceTick(DWORD ms) {
+  TickSource& t = Ticks();
+  std::lock_guard<std::mutex> lock(t.lock);
+  if (t.manual) t.now += ms;
 }
 
 void SetDebugSink(std::function<void(const std::string& line)> sink) {

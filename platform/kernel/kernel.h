@@ -27,6 +27,7 @@
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_NOT_OWNER 288L
 #define ERROR_DEVICE_NOT_CONNECTED 1167L
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define ERROR_OPERATION_ABORTED 995L
 
 DWORD GetLastError();
@@ -115,8 +116,15 @@ void DebugPrint(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // ---- hooks for tests (our own; no CE counterpart)
 namespace wce {
-// Replace the tick source (nullptr restores the real monotonic clock).
+// Replace the tick source (nullptr restores the real monotonic clock). Sleep still waits real time.
 void SetTickSource(std::function<DWORD()> source);
+// A clock the test drives: GetTickCount (and so every message's time) answers `start` until
+// AdvanceTick moves it on, and Sleep(ms) moves it on by ms and returns after a yield, so code that
+// paces itself with Sleep neither waits real time nor spins on a clock that never moves.
+// Sleep(INFINITE) still never returns. SetTickSource(nullptr) restores the real clock.
+void SetManualTick(DWORD start);
+// Moves the manual clock on (wrapping at 32 bits); nothing without one.
+void AdvanceTick(DWORD ms);
 // Capture debug output: every finished line (UTF-8, without the trailing CR/LF) goes to the sink
 // instead of stderr while one is set (nullptr restores stderr).
 void SetDebugSink(std::function<void(const std::string& line)> sink);

@@ -1,6 +1,8 @@
 #include "user/CWindowManager.h"
 
+#include "gdi/gdi.h"
 #include "kernel/kernel.h"
+#include "user/user.h"
 
 namespace {
 // Handles advance by this step and are never reused, so a stale handle stays invalid.
@@ -23,6 +25,12 @@ CWindowManager& CWindowManager::GetInstance() {
   // Never destroyed: thread-exit hooks of late threads still reach it.
   static CWindowManager* instance = new CWindowManager();
   return *instance;
+}
+
+// Window DCs need to know which windows exist and how large they are; GDI learns it from here,
+// before the first window can exist, since GDI may not call up into USER by name.
+CWindowManager::CWindowManager() {
+  wce::SetGdiWindowSource(wce::GdiWindowSource{&IsWindow, &GetClientRect});
 }
 
 std::shared_ptr<CMessageQueue> CWindowManager::CurrentQueue() {

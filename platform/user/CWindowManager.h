@@ -58,7 +58,7 @@ class CWindowManager {
   void Reset();
 
  private:
-  CWindowManager() = default;
+  CWindowManager();
 
   struct ClassRecord {
     std::u16string name;

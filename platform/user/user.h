@@ -3,6 +3,7 @@
 // belongs to the thread that created it, and its procedure only ever runs on that thread.
 #pragma once
 
+#include "gdi/gdi.h"
 #include "kernel/wcetypes.h"
 
 #include <functional>
@@ -14,25 +15,8 @@ typedef intptr_t LONG_PTR;
 struct HICON__;
 typedef HICON__* HICON;
 typedef HICON HCURSOR;
-struct HBRUSH__;
-typedef HBRUSH__* HBRUSH;
 struct HMENU__;
 typedef HMENU__* HMENU;
-
-struct POINT {
-  LONG x;
-  LONG y;
-};
-typedef POINT* LPPOINT;
-
-struct RECT {
-  LONG left;
-  LONG top;
-  LONG right;
-  LONG bottom;
-};
-typedef RECT* LPRECT;
-typedef const RECT* LPCRECT;
 
 typedef LRESULT (*WNDPROC)(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 typedef void (*TIMERPROC)(HWND hwnd, UINT msg, UINT_PTR idEvent, DWORD time);
@@ -79,7 +63,6 @@ struct CREATESTRUCTW {
 typedef CREATESTRUCTW CREATESTRUCT;
 
 // ---- errors of this part
-#define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define ERROR_CANNOT_FIND_WND_CLASS 1407L
 #define ERROR_CLASS_ALREADY_EXISTS 1410L
 #define ERROR_INVALID_THREAD_ID 1444L
@@ -222,16 +205,6 @@ int GetSystemMetrics(int index);
 
 // ---- our own hooks (no CE counterpart)
 namespace wce {
-struct ScreenConfig {
-  int width;
-  int height;
-  int bitsPerPixel;
-};
-// The display that GetSystemMetrics and GDI's GetDeviceCaps report; 800x480x32 until set.
-// Width and height must be positive and the depth 16 or 32; anything else is refused (false).
-bool SetScreen(int width, int height, int bitsPerPixel);
-ScreenConfig GetScreen();
-
 // Sees every broadcast post, in the order the windows receive it. Runs on the posting thread; it
 // must not post broadcasts itself. nullptr removes it.
 void SetBroadcastTap(std::function<void(UINT msg, WPARAM wParam, LPARAM lParam)> tap);

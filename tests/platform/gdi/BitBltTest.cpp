@@ -191,7 +191,7 @@ TEST_F(BitBltTest, UnsupportedFormatsAreRefused) {
   HDC dib = DcWith(2, 2, 32, &pixels);
   HDC fresh = CreateCompatibleDC(nullptr);  // holds only the monochrome placeholder
   EXPECT_FALSE(BitBlt(dib, 0, 0, 1, 1, fresh, 0, 0, SRCCOPY));
-  EXPECT_FALSE(BitBlt(dib, 0, 0, 1, 1, dib, 1, 1, 0x00EE0086 /* SRCPAINT */));
+  EXPECT_FALSE(BitBlt(dib, 0, 0, 1, 1, dib, 1, 1, 0x00BB0226 /* MERGEPAINT: not one of ours */));
   EXPECT_FALSE(BitBlt(dib, 0, 0, 1, 1, reinterpret_cast<HDC>(0x1234), 0, 0, SRCCOPY));
 }
 

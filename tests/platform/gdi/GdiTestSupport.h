@@ -3,6 +3,7 @@
 #pragma once
 
 #include "gdi/gdi.h"
+#include "user/user.h"
 
 #include <cstdint>
 #include <cstring>

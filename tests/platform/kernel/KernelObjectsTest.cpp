@@ -468,6 +468,37 @@ TEST_F(KernelObjects, TickSourceCanBeSwappedAndWaitsStillEnd) {
   EXPECT_LT(b - a, 0x80000000u);  // not running backwards
 }
 
+TEST_F(KernelObjects, ManualTickMovesOnlyBySleepAndAdvance) {
+  wce::SetManualTick(0xFFFFFFF0u);
+  EXPECT_EQ(GetTickCount(), 0xFFFFFFF0u);
+  EXPECT_EQ(GetTickCount(), 0xFFFFFFF0u);
+  wce::AdvanceTick(0x10);
+  EXPECT_EQ(GetTickCount(), 0u);  // wraps at 32 bits
+  // A day's Sleep returns at once and the day has passed on the clock.
+  Sleep(86400000u);
+  EXPECT_EQ(GetTickCount(), 86400000u);
+  Sleep(0);
+  EXPECT_EQ(GetTickCount(), 86400000u);
+  // A thread pacing itself with Sleep sees the time it slept, however the threads are scheduled.
+  HANDLE paced = CreateThread(
+      nullptr, 0,
+      [](LPVOID) -> DWORD {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 1000) Sleep(10);
+        return 0;
+      },
+      nullptr, 0, nullptr);
+  ASSERT_NE(paced, nullptr);
+  EXPECT_EQ(WaitForSingleObject(paced, 10000), WAIT_OBJECT_0);
+  CloseHandle(paced);
+  EXPECT_GE(GetTickCount() - 86400000u, 1000u);
+  wce::SetTickSource(nullptr);
+  wce::AdvanceTick(5);  // nothing to move: the real clock is back
+  DWORD a = GetTickCount();
+  DWORD b = GetTickCount();
+  EXPECT_LT(b - a, 0x80000000u);
+}
+
 DWORD LastErrorThread(LPVOID) {
   DWORD seen = GetLastError();
   SetLastError(ERROR_GEN_FAILURE);

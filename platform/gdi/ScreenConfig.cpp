@@ -1,6 +1,6 @@
 // The display's size and depth. The head unit picks its resource packs and its DIB depth from
 // these, so tests set them to each supported screen.
-#include "user/user.h"
+#include "gdi/gdi.h"
 
 #include <mutex>
 
@@ -8,18 +8,6 @@ namespace {
 std::mutex g_screenMutex;
 wce::ScreenConfig g_screen{800, 480, 32};
 }  // namespace
-
-int GetSystemMetrics(int index) {
-  const wce::ScreenConfig screen = wce::GetScreen();
-  switch (index) {
-    case SM_CXSCREEN:
-      return screen.width;
-    case SM_CYSCREEN:
-      return screen.height;
-    default:
-      return 0;
-  }
-}
 
 namespace wce {
 

@@ -1,0 +1,146 @@
+#include "gdi/CFontEngine.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <strings.h>
+
+namespace {
+// The system font's face: CJK glyphs; fontconfig's choice for Chinese text when it is missing.
+const char kSystemFamily[] = "WenQuanYi Micro Hei";
+const char kSystemLanguage[] = "zh-cn";
+
+bool SameFamily(const std::string& a, const std::string& b) {
+  return strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+// How far a face's style is from the one asked for (0: the same).
+int StyleDistance(const CFontFace& face, bool bold, bool italic) {
+  return (face.IsBold() != bold ? 2 : 0) + (face.IsItalic() != italic ? 1 : 0);
+}
+}  // namespace
+
+CFontEngine& CFontEngine::GetInstance() {
+  // Never destroyed: fonts selected into DCs may outlive main's objects.
+  static CFontEngine* instance = new CFontEngine();
+  return *instance;
+}
+
+bool CFontEngine::Start() {
+  if (m_started) return m_library != nullptr;
+  m_started = true;
+  FcInit();
+  if (FT_Init_FreeType(&m_library) != 0) m_library = nullptr;
+  return m_library != nullptr;
+}
+
+void CFontEngine::DoneFace(FT_FaceRec_* face) {
+  std::lock_guard<std::recursive_mutex> lock(m_lock);
+  FT_Done_Face(face);
+}
+
+std::shared_ptr<CFontFace> CFontEngine::Open(const std::string& path, int index) {
+  const auto key = std::make_pair(path, index);
+  auto it = m_open.find(key);
+  if (it != m_open.end()) {
+    if (std::shared_ptr<CFontFace> face = it->second.lock()) return face;
+  }
+  FT_Face face = nullptr;
+  if (!Start() || FT_New_Face(m_library, path.c_str(), index, &face) != 0) return nullptr;
+  if ((face->face_flags & FT_FACE_FLAG_SCALABLE) == 0) {
+    FT_Done_Face(face);
+    return nullptr;
+  }
+  auto opened = std::make_shared<CFontFace>(face, path, index);
+  m_open[key] = opened;
+  return opened;
+}
+
+std::shared_ptr<CFontFace> CFontEngine::Match(const std::string& family, bool bold, bool italic) {
+  if (!Start()) return nullptr;
+  FcPattern* pattern = FcPatternCreate();
+  if (pattern == nullptr) return nullptr;
+  if (!family.empty())
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  if (family.empty() || SameFamily(family, kSystemFamily)) {
+    FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(kSystemLanguage));
+  }
+  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPatternDestroy(pattern);
+  if (match == nullptr) return nullptr;
+  FcChar8* file = nullptr;
+  int index = 0;
+  std::shared_ptr<CFontFace> face;
+  if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
+    FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    face = Open(reinterpret_cast<const char*>(file), index);
+  }
+  FcPatternDestroy(match);
+  return face;
+}
+
+std::shared_ptr<CFontFace> CFontEngine::SystemFace() {
+  std::lock_guard<std::recursive_mutex> lock(m_lock);
+  if (!m_system) m_system = Match(kSystemFamily, false, false);
+  return m_system;
+}
+
+std::shared_ptr<CFontFace> CFontEngine::Resolve(const std::string& family, bool bold, bool italic) {
+  if (family.empty()) return SystemFace();
+  std::lock_guard<std::recursive_mutex> lock(m_lock);
+  std::shared_ptr<CFontFace> best;
+  for (const AddedFile& file : m_added) {
+    for (const std::shared_ptr<CFontFace>& face : file.faces) {
+      if (!SameFamily(face->Family(), family)) continue;
+      if (!best || StyleDistance(*face, bold, italic) < StyleDistance(*best, bold, italic)) best = face;
+    }
+  }
+  if (best) return best;
+  std::shared_ptr<CFontFace> matched = Match(family, bold, italic);
+  if (matched) return matched;
+  if (!m_system) m_system = Match(kSystemFamily, false, false);
+  return m_system;
+}
+
+int CFontEngine::AddFile(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(m_lock);
+  if (!Start()) return 0;
+  FT_Face probe = nullptr;
+  if (FT_New_Face(m_library, path.c_str(), -1, &probe) != 0) return 0;
+  const long count = probe->num_faces;
+  FT_Done_Face(probe);
+  AddedFile added{path, {}};
+  for (long index = 0; index < count; ++index) {
+    std::shared_ptr<CFontFace> face = Open(path, static_cast<int>(index));
+    if (face && !face->Family().empty()) added.faces.push_back(face);
+  }
+  if (added.faces.empty()) return 0;
+  const int faces = static_cast<int>(added.faces.size());
+  m_added.push_back(std::move(added));
+  return faces;
+}
+
+bool CFontEngine::RemoveFile(const std::string& path) {
+  std::vector<std::shared_ptr<CFontFace>> released;  // closed after the lock is left
+  std::lock_guard<std::recursive_mutex> lock(m_lock);
+  for (auto it = m_added.begin(); it != m_added.end(); ++it) {
+    if (it->path != path) continue;
+    released.swap(it->faces);
+    m_added.erase(it);
+    return true;
+  }
+  return false;
+}
+
+void CFontEngine::Reset() {
+  std::vector<AddedFile> released;
+  std::lock_guard<std::recursive_mutex> lock(m_lock);
+  released.swap(m_added);
+}

@@ -1,0 +1,60 @@
+// One FreeType face (a file and a face index in it) with its own lock and a cache of the glyphs
+// rendered from it. FreeType lets different faces work in different threads at once; one face
+// serves one call at a time.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <tuple>
+#include <vector>
+
+struct FT_FaceRec_;
+
+// An antialiased glyph: coverage 0..255, rows top-down; (left, top) place its top-left corner
+// relative to the pen on the baseline (top counts upwards). advance in whole pixels.
+struct GdiGlyph {
+  int advance = 0;
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> coverage;
+};
+
+class CFontFace {
+ public:
+  // Takes ownership of face (made by CFontEngine).
+  CFontFace(FT_FaceRec_* face, const std::string& path, int index);
+  ~CFontFace();
+  CFontFace(const CFontFace&) = delete;
+  CFontFace& operator=(const CFontFace&) = delete;
+
+  const std::string& Path() const { return m_path; }
+  int Index() const { return m_index; }
+  const std::string& Family() const { return m_family; }
+  bool IsBold() const { return m_bold; }
+  bool IsItalic() const { return m_italic; }
+
+  bool HasGlyph(char32_t code);
+  // The pixel em size whose ascent plus descent is cellHeight (Windows' positive lfHeight).
+  int EmForCellHeight(int cellHeight);
+  // Ascent and descent in whole pixels at that em size.
+  void Metrics(int em, int* ascent, int* descent);
+  // nullptr when the glyph cannot be rendered; a missing glyph gives the face's own "missing" box.
+  std::shared_ptr<const GdiGlyph> Glyph(char32_t code, int em, bool embolden, bool oblique);
+
+ private:
+  typedef std::tuple<char32_t, int, bool, bool> GlyphKey;
+
+  std::mutex m_lock;
+  FT_FaceRec_* const m_face;  // with m_lock held
+  const std::string m_path;
+  const int m_index;
+  std::string m_family;
+  bool m_bold = false;
+  bool m_italic = false;
+  std::map<GlyphKey, std::shared_ptr<const GdiGlyph>> m_glyphs;  // with m_lock held
+};

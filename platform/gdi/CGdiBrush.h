@@ -1,0 +1,14 @@
+// A solid brush: only its colour, fixed for its life.
+#pragma once
+
+#include "gdi/CGdiObject.h"
+#include "gdi/gdi.h"
+
+class CGdiBrush : public CGdiObject {
+ public:
+  explicit CGdiBrush(COLORREF color) : CGdiObject(Type::Brush), m_color(color) {}
+  COLORREF Color() const { return m_color; }
+
+ private:
+  const COLORREF m_color;
+};

@@ -1,0 +1,15 @@
+// A rectangular region in device coordinates, fixed for its life (a DC keeps a copy of the
+// rectangle, not the region).
+#pragma once
+
+#include "gdi/CGdiObject.h"
+#include "gdi/gdi.h"
+
+class CGdiRegion : public CGdiObject {
+ public:
+  explicit CGdiRegion(const RECT& rect) : CGdiObject(Type::Region), m_rect(rect) {}
+  const RECT& Rect() const { return m_rect; }
+
+ private:
+  const RECT m_rect;
+};

@@ -1,0 +1,49 @@
+// Where DrawTextW puts its text: lines (broken at line feeds, wrapped at spaces and between CJK
+// characters with DT_WORDBREAK, cut with an ellipsis with DT_END_ELLIPSIS) and their positions in
+// the formatting rectangle. Pure arithmetic over the font's advances, so layout is tested on its
+// own terms and never by glyph pixels.
+#pragma once
+
+#include "gdi/gdi.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct GdiTextLine {
+  std::u32string text;  // what is drawn, the ellipsis included
+  int x = 0;            // left of the line, relative to the rectangle's left
+  int y = 0;            // top of the line, relative to the rectangle's top
+  int width = 0;
+};
+
+class CTextLayout {
+ public:
+  typedef std::function<int(char32_t)> AdvanceFn;
+
+  CTextLayout(AdvanceFn advance, int lineHeight);
+
+  // Lays out text in a box of width x height. DT_CALCRECT lays out without ellipses.
+  void Lay(const std::u32string& text, UINT format, int width, int height);
+
+  const std::vector<GdiTextLine>& Lines() const { return m_lines; }
+  // The widest line and the height of all lines: the box DT_CALCRECT reports.
+  int TextWidth() const { return m_textWidth; }
+  int TextHeight() const { return static_cast<int>(m_lines.size()) * m_lineHeight; }
+  // DrawTextW's answer: the text's height, or with DT_VCENTER/DT_BOTTOM (single line) the offset
+  // of its bottom from the rectangle's top.
+  int Result() const { return m_result; }
+
+  int Width(const std::u32string& text) const;
+  static std::u32string Decode(const WCHAR* text, size_t count);
+
+ private:
+  void Wrap(const std::u32string& paragraph, int width);
+  std::u32string Ellipsize(std::u32string text, int width, bool more) const;
+
+  AdvanceFn m_advance;
+  int m_lineHeight;
+  std::vector<GdiTextLine> m_lines;
+  int m_textWidth = 0;
+  int m_result = 0;
+};

@@ -1,0 +1,14 @@
+// The screen's size as USER reports it; GDI keeps the screen's configuration.
+#include "user/user.h"
+
+int GetSystemMetrics(int index) {
+  const wce::ScreenConfig screen = wce::GetScreen();
+  switch (index) {
+    case SM_CXSCREEN:
+      return screen.width;
+    case SM_CYSCREEN:
+      return screen.height;
+    default:
+      return 0;
+  }
+}
