@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   adb
   libfreetype-dev libfontconfig-dev fonts-wqy-microhei
+  libsdl2-dev xvfb libx11-dev libxtst-dev
 )
 missing=()
 for p in "${packages[@]}"; do

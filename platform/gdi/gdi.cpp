@@ -499,6 +499,7 @@ int ReleaseDC(HWND hwnd, HDC hdc) {
   std::shared_ptr<CGdiDc> dc = Handles().LookupAs<CGdiDc>(hdc, CGdiObject::Type::Dc);
   if (!dc || dc->GetKind() == CGdiDc::Kind::Memory || dc->Window() != hwnd) return 0;
   Handles().Remove(hdc);
+  if (hwnd != nullptr) CWindowSurfaces::GetInstance().Drawn(hwnd);
   return 1;
 }
 
