@@ -124,13 +124,17 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
     DWORD left = INFINITE;
     if (ms != INFINITE) {
       const auto now = std::chrono::steady_clock::now();
-      if (now >= deadline) return WAIT_TIMEOUT;
-      left = static_cast<DWORD>(
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1);
+      left = now >= deadline
+                 ? 0
+                 : static_cast<DWORD>(
+                       std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1);
     }
     const DWORD result = WaitForMultipleObjects(count + 1, all.data(), FALSE, std::min(left, timerWait));
     if (result == WAIT_FAILED || result < WAIT_OBJECT_0 + count) return result;
-    if (result == WAIT_TIMEOUT && timerWait == INFINITE && ms != INFINITE) return WAIT_TIMEOUT;
+    if (result == WAIT_TIMEOUT && left <= timerWait) {
+      DWORD unused = INFINITE;
+      return queue->HasMessage(wakeMask, &unused) ? WAIT_OBJECT_0 + count : WAIT_TIMEOUT;
+    }
     // The queue's event or a timer's deadline: look again, since the event also fires for kinds
     // of message the mask leaves out.
   }
