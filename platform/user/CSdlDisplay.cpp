@@ -169,6 +169,9 @@ void CSdlDisplay::Show() {
 }
 
 void CSdlDisplay::Run(int width, int height) {
+  // A touch screen takes the first touch: SDL would drop a click that comes right after the window
+  // got the focus.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   const bool ready = SDL_Init(SDL_INIT_VIDEO) == 0;
   if (ready && g_wakeEvent == 0) g_wakeEvent = SDL_RegisterEvents(1);
   SDL_Window* window = ready ? SDL_CreateWindow("Corvane", 0, 0, width, height, SDL_WINDOW_SHOWN) : nullptr;
