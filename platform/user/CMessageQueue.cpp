@@ -113,6 +113,19 @@ LRESULT CMessageQueue::WaitForReply(const std::shared_ptr<SentMessage>& sent, co
   }
 }
 
+bool CMessageQueue::TakeFrom(std::deque<MSG>* from, MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax,
+                             bool remove) {
+  for (auto it = from->begin(); it != from->end(); ++it) {
+    if (hwnd != nullptr && it->hwnd != hwnd) continue;
+    if (!Passes(it->message, filterMin, filterMax)) continue;
+    *msg = *it;
+    if (remove) from->erase(it);
+    m_lastTime = msg->time;
+    return true;
+  }
+  return false;
+}
+
 bool CMessageQueue::Take(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bool remove, bool wait,
                          const Answerer& answer) {
   std::unique_lock<std::mutex> lock(m_mutex);
@@ -125,22 +138,8 @@ bool CMessageQueue::Take(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bo
       lock.lock();
       continue;
     }
-    for (auto it = m_posted.begin(); it != m_posted.end(); ++it) {
-      if (hwnd != nullptr && it->hwnd != hwnd) continue;
-      if (!Passes(it->message, filterMin, filterMax)) continue;
-      *msg = *it;
-      if (remove) m_posted.erase(it);
-      m_lastTime = msg->time;
-      return true;
-    }
-    for (auto it = m_input.begin(); it != m_input.end(); ++it) {
-      if (hwnd != nullptr && it->hwnd != hwnd) continue;
-      if (!Passes(it->message, filterMin, filterMax)) continue;
-      *msg = *it;
-      if (remove) m_input.erase(it);
-      m_lastTime = msg->time;
-      return true;
-    }
+    if (TakeFrom(&m_posted, msg, hwnd, filterMin, filterMax, remove)) return true;
+    if (TakeFrom(&m_input, msg, hwnd, filterMin, filterMax, remove)) return true;
     // WM_QUIT comes after every posted message and input and ignores the filter, so a loop that
     // filters still ends.
     if (m_quit) {

@@ -85,6 +85,8 @@ class CMessageQueue : public std::enable_shared_from_this<CMessageQueue> {
   };
 
   static bool Passes(UINT message, UINT filterMin, UINT filterMax);
+  // With m_mutex held: the oldest message of `from` that passes the filters.
+  bool TakeFrom(std::deque<MSG>* from, MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bool remove);
   // With m_mutex held: the condition variable and, once one exists, the wake event.
   void WakeLocked();
   void Complete(const std::shared_ptr<SentMessage>& sent, LRESULT result);

@@ -352,34 +352,31 @@ std::vector<WindowLayer> CWindowManager::Layers() {
   return layers;
 }
 
-HWND CWindowManager::SetActive(HWND hwnd, InputChange* change) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  const HWND previous = m_hActive;
-  if (hwnd != nullptr && Get(hwnd) == nullptr) return nullptr;
+HWND CWindowManager::ExchangeLocked(HWND* slot, HWND hwnd, bool needEnabled, InputChange* change) {
+  const HWND previous = *slot;
+  if (hwnd != nullptr) {
+    const CWindow* w = Get(hwnd);
+    if (w == nullptr || (needEnabled && (w->m_style & WS_DISABLED) != 0)) return nullptr;
+  }
   if (hwnd != previous) *change = InputChange{previous, hwnd};
-  m_hActive = hwnd;
+  *slot = hwnd;
   return previous;
 }
 
+HWND CWindowManager::SetActive(HWND hwnd, InputChange* change) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return ExchangeLocked(&m_hActive, hwnd, false, change);
+}
+
+// A disabled window takes no keys, so it cannot have the focus.
 HWND CWindowManager::SetFocus(HWND hwnd, InputChange* change) {
   std::lock_guard<std::mutex> lock(m_lock);
-  const HWND previous = m_hFocus;
-  if (hwnd != nullptr) {
-    const CWindow* w = Get(hwnd);
-    if (w == nullptr || (w->m_style & WS_DISABLED) != 0) return nullptr;
-  }
-  if (hwnd != previous) *change = InputChange{previous, hwnd};
-  m_hFocus = hwnd;
-  return previous;
+  return ExchangeLocked(&m_hFocus, hwnd, true, change);
 }
 
 HWND CWindowManager::SetCapture(HWND hwnd, InputChange* change) {
   std::lock_guard<std::mutex> lock(m_lock);
-  const HWND previous = m_hCapture;
-  if (hwnd != nullptr && Get(hwnd) == nullptr) return nullptr;
-  if (hwnd != previous) *change = InputChange{previous, hwnd};
-  m_hCapture = hwnd;
-  return previous;
+  return ExchangeLocked(&m_hCapture, hwnd, false, change);
 }
 
 HWND CWindowManager::Active() {

@@ -108,6 +108,8 @@ class CWindowManager {
   void LayersLocked(const std::vector<HWND>& siblings, POINT origin, const RECT& clip,
                     std::vector<WindowLayer>* out);
   void UpdateChangedLocked(CWindow& w);
+  // Puts hwnd (which must exist, and be enabled if asked) in one of the input state's slots.
+  HWND ExchangeLocked(HWND* slot, HWND hwnd, bool needEnabled, InputChange* change);
   // Takes the window out of the tree and the input state; children left go up to the screen.
   void EraseLocked(HWND hwnd);
 
