@@ -1,5 +1,6 @@
 #include "resources/CWceUiStyle.h"
 
+#include "core/CWceUiLayer.h"
 #include "core/WceUiLog.h"
 #include "user/user.h"
 
@@ -23,8 +24,52 @@ CWceUiStyle& CWceUiStyle::operator=(const CWceUiStyle& rhs) {
 void CWceUiStyle::SetPosition(const RECT* lpRect, int nWay) {
   WCEUI_CHECK(NULL != lpRect);
   if (lpRect == nullptr) return;
+  if (m_pLayer != nullptr) {
+    m_pLayer->SetLayerPosition(lpRect, nWay, TRUE);
+    return;
+  }
   m_rcPosition = *lpRect;
   m_nPositionWay = nWay;
+}
+
+void CWceUiStyle::SetShow(BOOL bShow) {
+  if (m_pLayer != nullptr) {
+    m_pLayer->ShowLayer(bShow, FALSE);
+    return;
+  }
+  m_bShow = bShow;
+}
+
+void CWceUiStyle::SetEnable(BOOL bEnable) {
+  if (m_pLayer != nullptr) {
+    m_pLayer->EnableLayer(bEnable, FALSE);
+    return;
+  }
+  m_bEnable = bEnable;
+}
+
+void CWceUiStyle::SetContainer(BOOL bContainer) {
+  if (m_pLayer != nullptr) {
+    m_pLayer->SetLayerContainer(bContainer);
+    return;
+  }
+  m_bContainer = bContainer;
+}
+
+void CWceUiStyle::SetNoDraw(BOOL bNoDraw) {
+  if (m_pLayer != nullptr) {
+    m_pLayer->SetLayerNoDraw(bNoDraw);
+    return;
+  }
+  m_bNoDraw = bNoDraw;
+}
+
+void CWceUiStyle::SetNoInput(BOOL bNoInput) {
+  if (m_pLayer != nullptr) {
+    m_pLayer->SetLayerNoInput(bNoInput);
+    return;
+  }
+  m_bNoInput = bNoInput;
 }
 
 int CWceUiStyle::GetPosition(LPRECT lpRect) const {

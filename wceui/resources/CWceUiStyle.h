@@ -49,15 +49,17 @@ class CWceUiStyle {
 
   void SetPosition(const RECT* lpRect, int nWay);
   int GetPosition(LPRECT lpRect) const;
-  void SetShow(BOOL bShow) { m_bShow = bShow; }
+  // A style bound to a layer passes position and flags on to the layer's own setters, which store
+  // them and move, show, rebuild the lists and invalidate as the change needs.
+  void SetShow(BOOL bShow);
   BOOL GetShow() const { return m_bShow; }
-  void SetEnable(BOOL bEnable) { m_bEnable = bEnable; }
+  void SetEnable(BOOL bEnable);
   BOOL GetEnable() const { return m_bEnable; }
-  void SetContainer(BOOL bContainer) { m_bContainer = bContainer; }
+  void SetContainer(BOOL bContainer);
   BOOL GetContainer() const { return m_bContainer; }
-  void SetNoDraw(BOOL bNoDraw) { m_bNoDraw = bNoDraw; }
+  void SetNoDraw(BOOL bNoDraw);
   BOOL GetNoDraw() const { return m_bNoDraw; }
-  void SetNoInput(BOOL bNoInput) { m_bNoInput = bNoInput; }
+  void SetNoInput(BOOL bNoInput);
   BOOL GetNoInput() const { return m_bNoInput; }
 
   void SetTextColor(LPCWSTR pColorID);
@@ -87,6 +89,9 @@ class CWceUiStyle {
   CWceUiStyle& Merge(const CWceUiStyle& first, const CWceUiStyle& second);
 
  private:
+  // The layer stores what its setters decided straight into its bound style.
+  friend class CWceUiLayer;
+
   RECT m_rcPosition;
   int m_nPositionWay = WCEUI_POSITION_WINDOW;
   BOOL m_bShow = 1;

@@ -1,0 +1,877 @@
+#include "core/CWceUiLayer.h"
+
+#include "core/CWceUiLayerCtrl.h"
+#include "core/CWceUiLayerHost.h"
+#include "core/WceUiGeometry.h"
+#include "core/WceUiLog.h"
+#include "kernel/wcestr.h"
+#include "resources/CFhStyleFile.h"
+#include "resources/CWceUiBgItem.h"
+#include "resources/CWceUiGenericBitmap.h"
+#include "resources/CWceUiXmlElem.h"
+#include "resources/WceUiBitmapFiles.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace {
+
+RECT RectOf(int x, int y, int nWidth, int nHeight) {
+  RECT rc = {x, y, x + nWidth, y + nHeight};
+  return rc;
+}
+
+int Width(const RECT& rc) {
+  return rc.right - rc.left;
+}
+
+int Height(const RECT& rc) {
+  return rc.bottom - rc.top;
+}
+
+CWceUiXmlElem* NextElem(CWceUiXmlElem* pElem) {
+  CWceUiXmlElem* pParent = pElem->GetParent();
+  if (pParent == nullptr) return nullptr;
+  for (CWceUiXmlElem* p = pParent->GetNextChild(pElem); p != nullptr; p = pParent->GetNextChild(p)) {
+    if (p->GetNodeType() == CWceUiXmlElem::kElement) return p;
+  }
+  return nullptr;
+}
+
+CWceUiXmlElem* FirstElem(CWceUiXmlElem* pParent) {
+  CWceUiXmlElem* p = pParent->GetFirstChild();
+  if (p == nullptr || p->GetNodeType() == CWceUiXmlElem::kElement) return p;
+  return NextElem(p);
+}
+
+BOOL HasAlphaOfItsOwn(CWceUiGenericBitmap* pBitmap) {
+  int nAlpha = 0;
+  return pBitmap->HasPerPixelAlpha() || pBitmap->GetConstantAlpha(&nAlpha);
+}
+
+BOOL ItemsHaveAlpha(CWceUiBgItemCtrl& items) {
+  for (CWceUiBgItem* p = items.GetHead(); p != nullptr; p = items.GetNext(p)) {
+    CWceUiGenericBitmap* pBitmap = p->GetBitmap();
+    if (pBitmap != nullptr && pBitmap->IsLoaded() && HasAlphaOfItsOwn(pBitmap)) return 1;
+  }
+  return 0;
+}
+
+int FindValue(const CWceUiDWordArray& arr, DWORD dwValue) {
+  for (int i = 0; i < arr.GetSize(); ++i) {
+    if (arr[i] == dwValue) return i;
+  }
+  return -1;
+}
+
+void RemoveAtIndex(CWceUiDWordArray& arr, int nIndex) {
+  for (int i = nIndex + 1; i < arr.GetSize(); ++i) arr[i - 1] = arr[i];
+  arr.SetSize(arr.GetSize() - 1);
+}
+
+}  // namespace
+
+// The lists reach a layer's links by byte offset. A layer class has one line of single inheritance
+// and no virtual base, so the offsets are the same for every layer class.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+CWceUiLayer::CWceUiLayer()
+    : m_children(offsetof(CWceUiLayer, m_pChildPrev), offsetof(CWceUiLayer, m_pChildNext)) {
+  SetClassName(WCEUI_CLASS_NAME(CWceUiLayer));
+  m_style.Bind(this);
+}
+#pragma GCC diagnostic pop
+
+CWceUiLayer::~CWceUiLayer() {
+  delete m_pLayerBitmap;
+  m_pLayerBitmap = nullptr;
+  m_style.Bind(nullptr);
+  if (m_pLayerCtrl == nullptr) return;
+  CWceUiLayerHost* pWindow = m_pLayerCtrl->m_pWindow;
+  if (pWindow != nullptr) {
+    for (int i = 0; i < m_arrTimers.GetSize(); ++i) {
+      pWindow->KillTimer(WceUiLayerTimerId(GetLayerId(), m_arrTimers[i]));
+    }
+    for (int i = 0; i < m_arrMsgs.GetSize(); ++i) pWindow->UnRegisterMsg(m_arrMsgs[i], this);
+    if (pWindow->GetCaptureLayer() == this) pWindow->ReleaseCapture(this);
+  }
+  if (m_pParent != nullptr) m_pParent->RemoveChild(this);
+}
+
+// ---- tree and identity ----
+
+BOOL CWceUiLayer::AppendChild(CWceUiLayer* pNewChild) {
+  WCEUI_CHECK(NULL != GetLayerCtrl());
+  WCEUI_CHECK(NULL != pNewChild);
+  if (m_pLayerCtrl == nullptr || pNewChild == nullptr) return 0;
+  WCEUI_CHECK(NULL == pNewChild->GetParent());
+  if (pNewChild->GetParent() != nullptr) {
+    WceUiLogA(WCEUI_LOG_ERROR, "CWceUiLayer::AppendChild failed, pNewChild->GetParent() must be NULL");
+    return 0;
+  }
+  m_children.AddTail(pNewChild);
+  pNewChild->m_pParent = this;
+  RebuildAllLists();
+  return 1;
+}
+
+BOOL CWceUiLayer::RemoveChild(CWceUiLayer* pChild) {
+  WCEUI_CHECK(NULL != GetLayerCtrl());
+  WCEUI_CHECK(NULL != pChild);
+  if (m_pLayerCtrl == nullptr || pChild == nullptr) return 0;
+  WCEUI_CHECK(pChild->GetParent() == this);
+  if (pChild->GetParent() != this) return 0;
+  m_children.Remove(pChild);
+  pChild->m_pParent = nullptr;
+  RebuildAllLists();
+  return 1;
+}
+
+BOOL CWceUiLayer::RemoveTail() {
+  CWceUiLayer* pTail = static_cast<CWceUiLayer*>(m_children.RemoveTail());
+  if (pTail == nullptr) return 0;
+  pTail->m_pParent = nullptr;
+  RebuildAllLists();
+  return 1;
+}
+
+CWceUiLayer* CWceUiLayer::NextChild(CWceUiLayer* pCurLayer) const {
+  WCEUI_CHECK(NULL != pCurLayer);
+  return pCurLayer != nullptr ? static_cast<CWceUiLayer*>(m_children.GetNext(pCurLayer)) : nullptr;
+}
+
+CWceUiLayer* CWceUiLayer::PrevChild(CWceUiLayer* pCurLayer) const {
+  WCEUI_CHECK(NULL != pCurLayer);
+  return pCurLayer != nullptr ? static_cast<CWceUiLayer*>(m_children.GetPre(pCurLayer)) : nullptr;
+}
+
+CWceUiLayer* CWceUiLayer::GetChildByName(LPCWSTR pChildName) const {
+  WCEUI_CHECK(NULL != pChildName);
+  if (pChildName == nullptr) return nullptr;
+  WCEUI_CHECK(*pChildName);
+  if (*pChildName == 0) return nullptr;
+  for (CWceUiLayer* p = GetFirstChild(); p != nullptr; p = p->m_pChildNext) {
+    if (!p->m_strName.IsEmpty() && _wcsicmp(p->m_strName, pChildName) == 0) return p;
+  }
+  return nullptr;
+}
+
+BOOL CWceUiLayer::IsEqualName(LPCWSTR pName) const {
+  WCEUI_CHECK(NULL != pName);
+  return pName != nullptr && _wcsicmp(m_strName, pName) == 0;
+}
+
+void CWceUiLayer::SetName(LPCWSTR pName) {
+  WCEUI_CHECK(NULL != pName);
+  if (pName != nullptr) m_strName.SetString(pName);
+}
+
+CWceUiLayer* CWceUiLayer::GetOwnerLayer() {
+  if (m_pParent == nullptr || m_pParent->m_pParent == nullptr) return this;
+  if (m_pLayerCtrl != nullptr && m_pParent == m_pLayerCtrl->m_pBody) return this;
+  return m_pParent;
+}
+
+CWceUiLayer* CWceUiLayer::GetDlg() {
+  CWceUiLayer* pLayer = this;
+  while (pLayer != nullptr && !pLayer->IsKindOf(u"CWceUiDlg")) pLayer = pLayer->m_pParent;
+  WCEUI_CHECK(NULL != pLayer);
+  return pLayer;
+}
+
+void CWceUiLayer::SetLayerCtrl(CWceUiLayerCtrl* pLayerCtrl) {
+  WCEUI_CHECK(NULL != pLayerCtrl);
+  m_pLayerCtrl = pLayerCtrl;
+}
+
+CWceUiLayerCtrl* CWceUiLayer::GetLayerCtrl() const {
+  WCEUI_CHECK(NULL != m_pLayerCtrl);
+  return m_pLayerCtrl;
+}
+
+CWceUiLayerHost* CWceUiLayer::GetWindow() const {
+  CWceUiLayerCtrl* pCtrl = GetLayerCtrl();
+  return pCtrl != nullptr ? pCtrl->GetWindow() : nullptr;
+}
+
+void CWceUiLayer::RebuildAllLists() {
+  if (m_pLayerCtrl != nullptr) m_pLayerCtrl->ReBuildAllList();
+}
+
+// ---- position ----
+
+void CWceUiLayer::GetWindowRect(LPRECT lpRect) const {
+  WCEUI_CHECK(NULL != lpRect);
+  if (lpRect == nullptr) return;
+  // Each relative layer adds its parent's offset; the chain ends at a layer in window coordinates
+  // or at the top. A loop, not recursion: a legal tree may be deeper than any stack of calls.
+  const CWceUiLayer* pCur = this;
+  int nWay = pCur->m_style.m_nPositionWay;
+  *lpRect = pCur->m_style.m_rcPosition;
+  while (true) {
+    if (nWay == WCEUI_POSITION_WINDOW) return;
+    if (nWay != WCEUI_POSITION_RELATIVE) {
+      WceUiLogA(WCEUI_LOG_ERROR, "%s::GetWindowRect, posWay is invalid", WCEUI_LOG_TAG);
+      return;
+    }
+    pCur = pCur->m_pParent;
+    if (pCur == nullptr) return;
+    OffsetRect(lpRect, pCur->m_style.m_rcPosition.left, pCur->m_style.m_rcPosition.top);
+    nWay = pCur->m_style.m_nPositionWay;
+  }
+}
+
+void CWceUiLayer::GetClientRect(LPRECT lpRect) const {
+  WCEUI_CHECK(NULL != lpRect);
+  if (lpRect == nullptr) return;
+  const RECT& rc = m_style.m_rcPosition;
+  SetRect(lpRect, 0, 0, Width(rc), Height(rc));
+}
+
+void CWceUiLayer::GetWindowRectVisible(LPRECT lpRect) const {
+  WCEUI_CHECK(NULL != lpRect);
+  if (lpRect == nullptr) return;
+  GetWindowRect(lpRect);
+  const CWceUiLayer* pBody = m_pLayerCtrl != nullptr ? m_pLayerCtrl->m_pBody : nullptr;
+  for (const CWceUiLayer* p = m_pParent; p != nullptr && p != pBody; p = p->m_pParent) {
+    RECT rcParent;
+    p->GetWindowRect(&rcParent);
+    IntersectRect(lpRect, lpRect, &rcParent);
+  }
+}
+
+void CWceUiLayer::GetClientRectVisible(LPRECT lpRect) const {
+  WCEUI_CHECK(NULL != lpRect);
+  if (lpRect == nullptr) return;
+  GetWindowRectVisible(lpRect);
+  WindowToClient(lpRect);
+}
+
+void CWceUiLayer::ClientToWindow(LPRECT lpRect) const {
+  WCEUI_CHECK(NULL != lpRect);
+  if (lpRect == nullptr) return;
+  RECT rcWindow;
+  GetWindowRect(&rcWindow);
+  OffsetRect(lpRect, rcWindow.left, rcWindow.top);
+}
+
+void CWceUiLayer::WindowToClient(LPRECT lpRect) const {
+  WCEUI_CHECK(NULL != lpRect);
+  if (lpRect == nullptr) return;
+  RECT rcWindow;
+  GetWindowRect(&rcWindow);
+  OffsetRect(lpRect, -rcWindow.left, -rcWindow.top);
+}
+
+void CWceUiLayer::SetLayerPosition(const RECT* lpRect, int nPosWay, BOOL bRedraw) {
+  WCEUI_CHECK(NULL != lpRect);
+  if (lpRect == nullptr) return;
+  RECT rcNew = *lpRect;
+  if (nPosWay == WCEUI_POSITION_RELATIVE) {
+    if (m_pParent != nullptr) {
+      RECT rcParent;
+      m_pParent->GetWindowRect(&rcParent);
+      OffsetRect(&rcNew, rcParent.left, rcParent.top);
+    }
+  } else if (nPosWay != WCEUI_POSITION_WINDOW) {
+    // Nothing is stored: a layer keeps a position it can compute.
+    WceUiLogA(WCEUI_LOG_ERROR, "%s::SetLayerPosition, posWay is invalid", WCEUI_LOG_TAG);
+    return;
+  }
+  RECT rcOld;
+  GetWindowRect(&rcOld);
+  const BOOL bMoved = !EqualRect(&rcOld, &rcNew);
+  if (bMoved && bRedraw && IsLayerShow()) {
+    InvalidateRectAlways(&rcOld);
+  }
+  const BOOL bStoredChanged = !EqualRect(&m_style.m_rcPosition, lpRect) || m_style.m_nPositionWay != nPosWay;
+  m_style.m_rcPosition = *lpRect;
+  m_style.m_nPositionWay = nPosWay;
+  if (bMoved && bRedraw && IsLayerShow()) InvalidateRectAlways(&rcNew);
+  if ((bMoved || bStoredChanged) && m_pLayerCtrl != nullptr) m_pLayerCtrl->ReBuildInputList();
+}
+
+void CWceUiLayer::MoveLayer(int x, int y, int nWidth, int nHeight, BOOL bRedraw) {
+  const int nWay = m_style.m_nPositionWay;
+  if (nWay == WCEUI_POSITION_RELATIVE) {
+    if (m_pParent != nullptr) {
+      RECT rcParent;
+      m_pParent->GetWindowRect(&rcParent);
+      x -= rcParent.left;
+      y -= rcParent.top;
+    }
+  } else if (nWay != WCEUI_POSITION_WINDOW) {
+    WceUiLogA(WCEUI_LOG_ERROR, "%s::MoveLayer, posWay is invalid", WCEUI_LOG_TAG);
+    return;
+  }
+  const RECT rc = RectOf(x, y, nWidth, nHeight);
+  SetLayerPosition(&rc, nWay, bRedraw);
+}
+
+void CWceUiLayer::MoveLayer(const RECT* lpRect, BOOL bRedraw) {
+  WCEUI_CHECK(NULL != lpRect);
+  if (lpRect == nullptr) return;
+  MoveLayer(lpRect->left, lpRect->top, Width(*lpRect), Height(*lpRect), bRedraw);
+}
+
+void CWceUiLayer::SetLayerWindowPos(int x, int y, int nWidth, int nHeight, UINT nFlags) {
+  RECT rcCur;
+  GetWindowRect(&rcCur);
+  if (nFlags & WCEUI_LAYER_KEEP_SIZE) {
+    nWidth = Width(rcCur);
+    nHeight = Height(rcCur);
+  }
+  if (nFlags & WCEUI_LAYER_KEEP_POSITION) {
+    x = rcCur.left;
+    y = rcCur.top;
+  }
+  MoveLayer(x, y, nWidth, nHeight, TRUE);
+}
+
+void CWceUiLayer::GetNeedDrawRect(LPRECT lpRect) const {
+  WCEUI_CHECK(NULL != lpRect);
+  if (lpRect != nullptr) *lpRect = m_rcNeedDraw;
+}
+
+void CWceUiLayer::SetNeedDrawRect(const RECT* lpRect) {
+  WCEUI_CHECK(NULL != lpRect);
+  if (lpRect != nullptr) m_rcNeedDraw = *lpRect;
+}
+
+// ---- state flags ----
+
+void CWceUiLayer::ShowLayer(BOOL bShow, BOOL bAlsoCommonStyle) {
+  WCEUI_CHECK(NULL != GetLayerCtrl());
+  bShow = bShow ? 1 : 0;
+  if (bAlsoCommonStyle) {
+    m_commonStyle.m_bShow = bShow;
+    m_commonStyle.SetHas(kStyleHasShow, 1);
+  }
+  if (m_style.m_bShow == bShow) return;
+  m_style.m_bShow = bShow;
+  RebuildAllLists();
+  // A layer just hidden must be painted over as well; one under a hidden ancestor shows nothing.
+  if (m_pParent == nullptr || m_pParent->IsLayerShow()) InvalidateRectAlways(nullptr);
+}
+
+void CWceUiLayer::EnableLayer(BOOL bEnable, BOOL bAlsoCommonStyle) {
+  WCEUI_CHECK(NULL != GetLayerCtrl());
+  bEnable = bEnable ? 1 : 0;
+  if (bAlsoCommonStyle) {
+    m_commonStyle.m_bEnable = bEnable;
+    m_commonStyle.SetHas(kStyleHasEnable, 1);
+  }
+  if (m_style.m_bEnable == bEnable) return;
+  m_style.m_bEnable = bEnable;
+  if (!bEnable) ReleaseCapture();
+  RebuildAllLists();
+  InvalidateRect(nullptr);
+}
+
+void CWceUiLayer::SetLayerContainer(BOOL bContainer) {
+  bContainer = bContainer ? 1 : 0;
+  if (m_style.m_bContainer == bContainer) return;
+  m_style.m_bContainer = bContainer;
+  RebuildAllLists();
+  InvalidateRect(nullptr);
+}
+
+void CWceUiLayer::SetLayerNoDraw(BOOL bNoDraw) {
+  bNoDraw = bNoDraw ? 1 : 0;
+  if (m_style.m_bNoDraw == bNoDraw) return;
+  m_style.m_bNoDraw = bNoDraw;
+  if (m_pLayerCtrl != nullptr) m_pLayerCtrl->ReBuildDrawList();
+}
+
+void CWceUiLayer::SetLayerNoInput(BOOL bNoInput) {
+  bNoInput = bNoInput ? 1 : 0;
+  if (m_style.m_bNoInput == bNoInput) return;
+  m_style.m_bNoInput = bNoInput;
+  if (m_pLayerCtrl != nullptr) m_pLayerCtrl->ReBuildInputList();
+}
+
+BOOL CWceUiLayer::IsLayerShow() const {
+  for (const CWceUiLayer* p = this; p != nullptr; p = p->m_pParent) {
+    if (!p->m_style.m_bShow) return 0;
+  }
+  return 1;
+}
+
+BOOL CWceUiLayer::IsLayerEnable() const {
+  for (const CWceUiLayer* p = this; p != nullptr; p = p->m_pParent) {
+    if (!p->m_style.m_bEnable) return 0;
+  }
+  return 1;
+}
+
+BOOL CWceUiLayer::IsNoDraw() const {
+  return m_style.m_bContainer || !m_bReDraw || m_style.m_bNoDraw;
+}
+
+BOOL CWceUiLayer::IsNoInput() const {
+  return m_style.m_bContainer || m_style.m_bNoInput;
+}
+
+BOOL CWceUiLayer::IsSeeThrough() {
+  CWceUiBgColorCtrl& bgColor = m_style.GetBgColorCtrl();
+  if (bgColor.IsHasBgColor() && bgColor.IsTransparent()) return 1;
+  if (m_commonStyle.GetHas(kStyleHasBgItems) && ItemsHaveAlpha(m_commonStyle.GetBgItemCtrl())) return 1;
+  if (ItemsHaveAlpha(m_style.GetBgItemCtrl())) return 1;
+  int nOpacity = 0;
+  return m_style.GetAlphaFilterCtrl().GetFilter(&nOpacity);
+}
+
+// ---- invalidation ----
+
+void CWceUiLayer::InvalidateRect(const RECT* lpRect) {
+  if (!IsLayerShow()) return;
+  InvalidateRectAlways(lpRect);
+}
+
+void CWceUiLayer::InvalidateRectAlways(const RECT* lpRect) {
+  CWceUiLayerHost* pWindow = m_pLayerCtrl != nullptr ? m_pLayerCtrl->m_pWindow : nullptr;
+  if (pWindow == nullptr) return;
+  // A container is never drawn itself: its shown children are, down to the first non-container of
+  // each branch. The walk follows the links, so no stack bounds the depth.
+  CWceUiLayer* pCur = this;
+  while (pCur != nullptr) {
+    BOOL bDescend = 0;
+    if (!pCur->m_style.m_bContainer) {
+      RECT rc;
+      if (lpRect != nullptr) {
+        rc = *lpRect;
+      } else {
+        pCur->GetWindowRect(&rc);
+      }
+      // A layer of no size has nothing to repaint.
+      if (!IsRectEmpty(&rc)) pWindow->InvalidateRect(&rc, TRUE);
+    } else {
+      bDescend = pCur->GetFirstChild() != nullptr;
+    }
+    CWceUiLayer* pNext = nullptr;
+    if (bDescend) {
+      pNext = pCur->GetFirstChild();
+    } else {
+      while (pCur != this && pCur->m_pChildNext == nullptr) pCur = pCur->m_pParent;
+      if (pCur != this) pNext = pCur->m_pChildNext;
+    }
+    // Hidden children are skipped with their subtrees.
+    while (pNext != nullptr && !pNext->m_style.m_bShow) {
+      CWceUiLayer* pSkip = pNext;
+      while (pSkip != this && pSkip->m_pChildNext == nullptr) pSkip = pSkip->m_pParent;
+      pNext = pSkip != this ? pSkip->m_pChildNext : nullptr;
+    }
+    pCur = pNext;
+  }
+}
+
+// ---- text ----
+
+void CWceUiLayer::SetText(LPCWSTR pText) {
+  WCEUI_CHECK(NULL != pText);
+  if (pText == nullptr) return;
+  m_bTextSetDirectly = 1;
+  if (wcscmp(m_strText, pText) == 0) return;
+  m_strText.SetString(pText);
+  InvalidateRect(nullptr);
+}
+
+void CWceUiLayer::UpdateTextFromRes() {
+  if (m_bTextSetDirectly) return;
+  LPCWSTR pResID = m_style.GetTextResID();
+  if (pResID == nullptr || *pResID == 0) {
+    m_strText.SetString(u"");
+    return;
+  }
+  m_textByRes.SetTextResID(pResID);
+  LPCWSTR pText = m_textByRes.GetString();
+  if (wcscmp(m_strText, pText) != 0) m_strText.SetString(pText);
+}
+
+// ---- styles ----
+
+BOOL CWceUiLayer::LoadStyleData(LPCWSTR pStyleName, CWceUiStyle* pStyle) {
+  // A layer under no dialog has no style file to look in.
+  CWceUiLayer* pDlg = GetDlg();
+  if (pDlg == nullptr) return 0;
+  CFhStyleFile* pStyleFile = pDlg->GetStyleFile();
+  if (pStyleFile == nullptr) return 0;
+  return pStyleFile->GetStyleData(pStyleName, pStyle);
+}
+
+BOOL CWceUiLayer::SetStyle(LPCWSTR pStyleName) {
+  WCEUI_CHECK(NULL != pStyleName);
+  if (pStyleName == nullptr) return 0;
+  WCEUI_CHECK(*pStyleName);
+  if (*pStyleName == 0) return 0;
+  CWceUiStyle loaded;
+  if (!LoadStyleData(pStyleName, &loaded)) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"Can not load style %s", pStyleName);
+    return 0;
+  }
+  // What the named style sets wins, then what the common style sets, and the layer keeps the
+  // rest: a style that changes only the background leaves the position alone. The background
+  // items are the named style's when it has some; the common style's join them when drawing.
+  CWceUiStyle current(m_style);
+  CWceUiStyle underCommon;
+  underCommon.Merge(m_commonStyle, current);
+  CWceUiStyle merged;
+  merged.Merge(loaded, underCommon);
+  if (loaded.GetHas(kStyleHasBgItems)) merged.GetBgItemCtrl() = loaded.GetBgItemCtrl();
+  for (int i = 0; i < kStyleHasCount; ++i) {
+    const WceUiStyleHas nWhat = static_cast<WceUiStyleHas>(i);
+    merged.SetHas(nWhat, loaded.GetHas(nWhat) || m_commonStyle.GetHas(nWhat) || current.GetHas(nWhat));
+  }
+  // Through the bound style's setters: the layer moves, shows and rebuilds its lists as it must.
+  m_style = merged;
+  InvalidateRect(nullptr);
+  return 1;
+}
+
+BOOL CWceUiLayer::SetCommonStyle(LPCWSTR pCommonStyleName) {
+  WCEUI_CHECK(NULL != pCommonStyleName);
+  if (pCommonStyleName == nullptr) return 0;
+  WCEUI_CHECK(*pCommonStyleName);
+  if (*pCommonStyleName == 0) return 0;
+  CWceUiStyle loaded;
+  if (!LoadStyleData(pCommonStyleName, &loaded)) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"Can not load the style %s", pCommonStyleName);
+    return 0;
+  }
+  m_commonStyle = loaded;
+  m_bHasCommonStyle = 1;
+  return 1;
+}
+
+void CWceUiLayer::SetProperties(CWceUiXmlElem* pCreateElem) {
+  WCEUI_CHECK(NULL != pCreateElem);
+  if (pCreateElem == nullptr) return;
+  LPCWSTR pCommon = pCreateElem->GetAttribute(u"common.style");
+  if (pCommon != nullptr && *pCommon != 0 && !SetCommonStyle(pCommon)) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"In CWceUiLayer::SetProperties, Set common style %s failed", pCommon);
+  }
+  LPCWSTR pStyle = pCreateElem->GetAttribute(u"style");
+  if (pStyle != nullptr && *pStyle != 0 && !SetStyle(pStyle)) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"In CWceUiLayer::SetProperties, Set style %s failed", pStyle);
+  }
+}
+
+// ---- timers, messages, capture ----
+
+void CWceUiLayer::SetTimer(WORD nTimerId, UINT nElapse) {
+  CWceUiLayerHost* pWindow = GetWindow();
+  if (pWindow == nullptr) return;
+  if (FindValue(m_arrTimers, nTimerId) < 0) m_arrTimers.Add(nTimerId);
+  pWindow->SetTimer(WceUiLayerTimerId(GetLayerId(), nTimerId), nElapse);
+}
+
+void CWceUiLayer::KillTimer(WORD nTimerId) {
+  const int nIndex = FindValue(m_arrTimers, nTimerId);
+  if (nIndex < 0) return;
+  RemoveAtIndex(m_arrTimers, nIndex);
+  CWceUiLayerHost* pWindow = GetWindow();
+  if (pWindow != nullptr) pWindow->KillTimer(WceUiLayerTimerId(GetLayerId(), nTimerId));
+}
+
+void CWceUiLayer::RegisterMsg(UINT nMsg) {
+  if (FindValue(m_arrMsgs, nMsg) >= 0) return;
+  CWceUiLayerHost* pWindow = GetWindow();
+  if (pWindow == nullptr) return;
+  m_arrMsgs.Add(nMsg);
+  pWindow->RegisterMsg(nMsg, this);
+}
+
+void CWceUiLayer::SetCapture() {
+  CWceUiLayerHost* pWindow = GetWindow();
+  if (pWindow != nullptr) pWindow->SetCapture(this);
+}
+
+void CWceUiLayer::ReleaseCapture() {
+  CWceUiLayerHost* pWindow = m_pLayerCtrl != nullptr ? m_pLayerCtrl->m_pWindow : nullptr;
+  if (pWindow != nullptr && pWindow->GetCaptureLayer() == this) pWindow->ReleaseCapture(this);
+}
+
+// ---- children from XML ----
+
+BOOL CWceUiLayer::CreateAllChilds(CWceUiXmlElem* pElem, CWceUiLayer** ppFirstLayer) {
+  WCEUI_CHECK(NULL != pElem);
+  if (ppFirstLayer != nullptr) *ppFirstLayer = nullptr;
+  if (pElem == nullptr) return 0;
+  CWceUiXmlElem* pCur = FirstElem(pElem);
+  if (pCur == nullptr) return 1;
+  CWceUiLayerCtrl* pCtrl = GetLayerCtrl();
+  if (pCtrl == nullptr) return 0;
+  // Each entry is an element whose children are being built and the layer they go under. The
+  // stack grows with the depth of the file: a legal dialog is never refused for its nesting.
+  struct Pending {
+    CWceUiXmlElem* pElem;
+    CWceUiLayer* pLayer;
+  };
+  std::vector<Pending> stack;
+  stack.push_back({pElem, this});
+  while (pCur != nullptr) {
+    LPCWSTR pType = pCur->GetAttribute(u"type");
+    if (pType == nullptr || *pType == 0) {
+      WceUiLogA(WCEUI_LOG_ERROR, "Create layer from XML element failed, no type attributes");
+      return 0;
+    }
+    CWceUiLayer* pLayer = pCtrl->CreateLayerFromElem(stack.back().pLayer, pType, pCur->GetAttribute(u"name"));
+    if (pLayer == nullptr) {
+      WceUiLogW(WCEUI_LOG_ERROR, u"Create layer from XML element failed, the type is %s", pType);
+      return 0;
+    }
+    pLayer->SetProperties(pCur);
+    if (ppFirstLayer != nullptr && *ppFirstLayer == nullptr) *ppFirstLayer = pLayer;
+    CWceUiXmlElem* pChild = FirstElem(pCur);
+    if (pChild != nullptr) {
+      stack.push_back({pCur, pLayer});
+      pCur = pChild;
+      continue;
+    }
+    CWceUiXmlElem* pNext = NextElem(pCur);
+    while (pNext == nullptr && stack.size() > 1) {
+      CWceUiXmlElem* pUp = stack.back().pElem;
+      stack.pop_back();
+      pNext = NextElem(pUp);
+    }
+    pCur = pNext;
+  }
+  return 1;
+}
+
+// ---- drawing ----
+
+void CWceUiLayer::DrawClip(LPRECT lpRect, BOOL bOwnBitmap) const {
+  if (bOwnBitmap) {
+    GetClientRect(lpRect);
+    return;
+  }
+  // Into the window bitmap a layer paints only what the controller asked of it: pixels outside the
+  // need-draw rectangle may belong to layers in front that are not repainted now.
+  GetWindowRectVisible(lpRect);
+  IntersectRect(lpRect, lpRect, &m_rcNeedDraw);
+}
+
+CWceUiGenericBitmap* CWceUiLayer::PrepareLayerBitmap(int nBitsPixel) {
+  RECT rcClient;
+  GetClientRect(&rcClient);
+  // A layer of no size has no picture to blend.
+  if (IsRectEmpty(&rcClient)) return nullptr;
+  if (m_pLayerBitmap != nullptr && m_pLayerBitmap->IsLoaded() &&
+      (m_pLayerBitmap->GetWidth() != rcClient.right || m_pLayerBitmap->GetHeight() != rcClient.bottom ||
+       m_pLayerBitmap->GetBitsPixel() != nBitsPixel)) {
+    delete m_pLayerBitmap;
+    m_pLayerBitmap = nullptr;
+  }
+  if (m_pLayerBitmap == nullptr) m_pLayerBitmap = WceUiCreateBitmapObject(nBitsPixel);
+  WCEUI_CHECK(NULL != m_pLayerBitmap);
+  if (m_pLayerBitmap == nullptr) return nullptr;
+  if (!m_pLayerBitmap->IsLoaded() && !m_pLayerBitmap->CreateDIB(rcClient.right, rcClient.bottom))
+    return nullptr;
+  return m_pLayerBitmap;
+}
+
+void CWceUiLayer::OnDraw(CWceUiGenericBitmap* pWndBmp, const RECT& rcNeedDraw) {
+  WCEUI_CHECK(IsReDraw());
+  if (!m_bReDraw || pWndBmp == nullptr || !pWndBmp->IsLoaded()) return;
+  m_rcNeedDraw = rcNeedDraw;
+  int nOpacity = 0;
+  const BOOL bAlphaFilter = m_style.GetAlphaFilterCtrl().GetFilter(&nOpacity);
+  CWceUiGenericBitmap* pDrawBitmap = pWndBmp;
+  if (bAlphaFilter) {
+    // The window's depth rather than the screen's: the blend below needs the two to match.
+    pDrawBitmap = PrepareLayerBitmap(pWndBmp->GetBitsPixel());
+    if (pDrawBitmap == nullptr) return;
+  }
+  OnDrawBackGround(pDrawBitmap, bAlphaFilter);
+  OnDrawBgImgs(pDrawBitmap, bAlphaFilter);
+  OnDrawText(pDrawBitmap, bAlphaFilter);
+  OnDrawAfterText(pDrawBitmap, bAlphaFilter);
+  DrawMixColor(pDrawBitmap, bAlphaFilter);
+  if (!bAlphaFilter) return;
+  WCEUI_CHECK(pDrawBitmap != pWndBmp);
+  RECT rcBlend;
+  DrawClip(&rcBlend, FALSE);
+  if (IsRectEmpty(&rcBlend)) return;
+  RECT rcSrc = rcBlend;
+  WindowToClient(&rcSrc);
+  if (!pWndBmp->AlphaBlend(rcBlend.left, rcBlend.top, Width(rcBlend), Height(rcBlend), pDrawBitmap,
+                           rcSrc.left, rcSrc.top, WceUiMakeBlendFunction(static_cast<BYTE>(nOpacity), 0))) {
+    WceUiLogA(WCEUI_LOG_ERROR, "In CWceUiLayer::OnDraw, draw alpha filter failed");
+  }
+}
+
+void CWceUiLayer::OnDrawBackGround(CWceUiGenericBitmap* pDrawBitmap, BOOL bOwnBitmap) {
+  WCEUI_CHECK(NULL != pDrawBitmap);
+  if (pDrawBitmap == nullptr) return;
+  CWceUiBgColorCtrl& bgColor = m_style.GetBgColorCtrl();
+  if (!bgColor.IsHasBgColor() || bgColor.IsTransparent()) return;
+  RECT rc;
+  DrawClip(&rc, bOwnBitmap);
+  if (IsRectEmpty(&rc)) return;
+  pDrawBitmap->FillColor(bgColor.GetColor(), &rc);
+}
+
+void CWceUiLayer::OnDrawBgImgs(CWceUiGenericBitmap* pDrawBitmap, BOOL bOwnBitmap) {
+  WCEUI_CHECK(NULL != pDrawBitmap);
+  if (pDrawBitmap == nullptr) return;
+  std::vector<CWceUiBgItem*> items;
+  CWceUiBgItemCtrl& own = m_style.GetBgItemCtrl();
+  for (CWceUiBgItem* p = own.GetHead(); p != nullptr; p = own.GetNext(p)) items.push_back(p);
+  if (m_bHasCommonStyle) {
+    // A common item goes in by its order value o among the items so far: 0 in front, o after the
+    // o-th, a negative o after the (count + o)-th.
+    CWceUiBgItemCtrl& common = m_commonStyle.GetBgItemCtrl();
+    for (CWceUiBgItem* p = common.GetHead(); p != nullptr; p = common.GetNext(p)) {
+      const int nCount = static_cast<int>(items.size());
+      const int nOrder = p->GetCommonIndex();
+      int nAt = 0;
+      if (nOrder > 0) {
+        nAt = nOrder > nCount ? nCount : nOrder;
+      } else if (nOrder < 0) {
+        nAt = nCount + nOrder < 1 ? 0 : nCount + nOrder;
+      }
+      items.insert(items.begin() + nAt, p);
+    }
+  }
+  for (CWceUiBgItem* p : items) DrawOneBgImg(p, pDrawBitmap, bOwnBitmap);
+}
+
+void CWceUiLayer::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bOwnBitmap) {
+  WCEUI_CHECK(NULL != pDrawBitmap);
+  if (pDrawBitmap == nullptr) return;
+  UpdateTextFromRes();
+  if (m_strText.IsEmpty()) return;
+  RECT rcClient;
+  GetClientRect(&rcClient);
+  RECT rcText;
+  m_style.GetDrawTextCtrl().GetRect(&rcText);
+  if (!IntersectRect(&rcText, &rcText, &rcClient)) return;
+  RECT rcClip;
+  DrawClip(&rcClip, bOwnBitmap);
+  if (IsRectEmpty(&rcClip)) return;
+  if (!bOwnBitmap) ClientToWindow(&rcText);
+  HFONT hFont = m_style.GetFontCtrl().GetFont();
+  if (hFont == nullptr) {
+    WceUiLogA(WCEUI_LOG_ERROR,
+              "In CWceUiLayer::OnDrawText, GetStyle()->GetFontCtrl()->GetFont return NULL, use default FONT");
+    hFont = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+    WCEUI_CHECK(NULL != hFont);
+  }
+  HBITMAP hBitmap = pDrawBitmap->GetHBitmap(nullptr);
+  if (hBitmap == nullptr) return;
+  HDC hdc = CreateCompatibleDC(nullptr);
+  if (hdc != nullptr) {
+    HGDIOBJ hOldBitmap = SelectObject(hdc, hBitmap);
+    HGDIOBJ hOldFont = SelectObject(hdc, hFont);
+    HRGN hClip = CreateRectRgn(rcClip.left, rcClip.top, rcClip.right, rcClip.bottom);
+    SelectClipRgn(hdc, hClip);
+    const int nOldMode = SetBkMode(hdc, TRANSPARENT);
+    const COLORREF crOld = SetTextColor(hdc, m_style.GetTextColor());
+    UINT nFormat = m_style.GetDrawTextCtrl().GetFormat() | DT_END_ELLIPSIS;
+    if (!(nFormat & DT_SINGLELINE)) nFormat |= DT_WORDBREAK;
+    DrawTextW(hdc, m_strText, -1, &rcText, nFormat);
+    SetTextColor(hdc, crOld);
+    SetBkMode(hdc, nOldMode);
+    SelectClipRgn(hdc, nullptr);
+    if (hClip != nullptr) DeleteObject(hClip);
+    SelectObject(hdc, hOldFont);
+    SelectObject(hdc, hOldBitmap);
+    DeleteDC(hdc);
+  }
+  pDrawBitmap->ReleaseHBitmap();
+}
+
+void CWceUiLayer::DrawMixColor(CWceUiGenericBitmap* pDrawBitmap, BOOL bOwnBitmap) {
+  WCEUI_CHECK(NULL != pDrawBitmap);
+  if (pDrawBitmap == nullptr) return;
+  COLORREF crMix = 0;
+  int nOpacity = 0;
+  if (!m_style.GetMixColorFilterCtrl().GetFilter(&crMix, &nOpacity)) return;
+  RECT rc;
+  DrawClip(&rc, bOwnBitmap);
+  if (IsRectEmpty(&rc)) return;
+  if (!pDrawBitmap->MixColor(rc.left, rc.top, Width(rc), Height(rc), crMix, nOpacity)) {
+    WceUiLogA(WCEUI_LOG_ERROR, "MixColor failed, the the rect is (%d, %d, %d, %d)", static_cast<int>(rc.left),
+              static_cast<int>(rc.top), Width(rc), Height(rc));
+  }
+}
+
+void CWceUiLayer::DrawOneBgImg(CWceUiBgItem* pBgItem, CWceUiGenericBitmap* pDrawBitmap, BOOL bOwnBitmap) {
+  if (pBgItem == nullptr || pDrawBitmap == nullptr) return;
+  CWceUiGenericBitmap* pBitmap = pBgItem->GetBitmap();
+  if (pBitmap == nullptr || !pBitmap->IsLoaded()) return;
+  // A bitmap with alpha of its own is blended one to one: the blend does not stretch.
+  const BOOL bZoom = pBgItem->GetZoom() && !HasAlphaOfItsOwn(pBitmap);
+  RECT rcClient;
+  GetClientRect(&rcClient);
+  RECT rcItemDst;
+  pBgItem->GetDstRect(&rcItemDst);
+  if (IsRectLarge(&rcItemDst)) rcItemDst = rcClient;
+  const RECT rcBitmap = RectOf(0, 0, pBitmap->GetWidth(), pBitmap->GetHeight());
+  RECT rcItemSrc;
+  pBgItem->GetSrcRect(&rcItemSrc);
+  if (IsRectLarge(&rcItemSrc)) rcItemSrc = rcBitmap;
+
+  RECT rcDst;
+  RECT rcSrc;
+  if (!bZoom) {
+    RECT rcAlignDst;
+    RECT rcAlignSrc;
+    CalcAlignRects(&rcAlignDst, &rcAlignSrc, rcItemDst, rcItemSrc, pBgItem->GetAlign());
+    if (!CalcBitBltRects(&rcDst, &rcSrc, rcClient, rcBitmap, rcAlignDst, rcAlignSrc)) return;
+  } else if (!CalcStretchBltRects(&rcDst, &rcSrc, rcClient, rcBitmap, rcItemDst, rcItemSrc)) {
+    return;
+  }
+
+  // Then to what this layer may paint now, in client coordinates; the source follows by scale.
+  RECT rcClip;
+  DrawClip(&rcClip, bOwnBitmap);
+  if (!bOwnBitmap) WindowToClient(&rcClip);
+  RECT rcClipped;
+  if (!IntersectRect(&rcClipped, &rcDst, &rcClip)) return;
+  if (!EqualRect(&rcClipped, &rcDst)) {
+    const double dScaleX = static_cast<double>(Width(rcSrc)) / Width(rcDst);
+    const double dScaleY = static_cast<double>(Height(rcSrc)) / Height(rcDst);
+    RECT rcNewSrc;
+    rcNewSrc.left = rcSrc.left + static_cast<LONG>((rcClipped.left - rcDst.left) * dScaleX);
+    rcNewSrc.top = rcSrc.top + static_cast<LONG>((rcClipped.top - rcDst.top) * dScaleY);
+    rcNewSrc.right = rcSrc.left + static_cast<LONG>((rcClipped.right - rcDst.left) * dScaleX);
+    rcNewSrc.bottom = rcSrc.top + static_cast<LONG>((rcClipped.bottom - rcDst.top) * dScaleY);
+    rcSrc = rcNewSrc;
+    rcDst = rcClipped;
+  }
+  if (IsRectEmpty(&rcDst) || IsRectEmpty(&rcSrc)) return;
+  if (!bOwnBitmap) ClientToWindow(&rcDst);
+
+  const int x = rcDst.left;
+  const int y = rcDst.top;
+  const int w = Width(rcDst);
+  const int h = Height(rcDst);
+  const int sw = Width(rcSrc);
+  const int sh = Height(rcSrc);
+  COLORREF crTrans = 0;
+  int nConstAlpha = 0;
+  const char* pFailure = nullptr;
+  if (pBitmap->HasPerPixelAlpha()) {
+    if (!pDrawBitmap->AlphaBlend(x, y, w, h, pBitmap, rcSrc.left, rcSrc.top,
+                                 WceUiMakeBlendFunction(0, AC_SRC_ALPHA))) {
+      pFailure = "draw BgImgs,PerPixelAlpha AlphaBlend failed";
+    }
+  } else if (pBitmap->GetTransColor(&crTrans)) {
+    if (!pDrawBitmap->TransBlt(x, y, w, h, pBitmap, rcSrc.left, rcSrc.top, sw, sh, crTrans)) {
+      pFailure = "draw BgImgs,TransBlt failed";
+    }
+  } else if (pBitmap->GetConstantAlpha(&nConstAlpha)) {
+    if (!pDrawBitmap->AlphaBlend(x, y, w, h, pBitmap, rcSrc.left, rcSrc.top,
+                                 WceUiMakeBlendFunction(static_cast<BYTE>(nConstAlpha), 0))) {
+      pFailure = "draw BgImgs,ConstantAlpha AlphaBlend failed";
+    }
+  } else if (!pDrawBitmap->StretchBlt(x, y, w, h, pBitmap, rcSrc.left, rcSrc.top, sw, sh, SRCCOPY)) {
+    pFailure = "draw BgImgs,StretchBlt failed";
+  }
+  if (pFailure != nullptr) {
+    WceUiLogA(WCEUI_LOG_ERROR, "%s, source rect is (%d, %d, %d, %d), Dst rect is (%d, %d, %d, %d)", pFailure,
+              static_cast<int>(rcSrc.left), static_cast<int>(rcSrc.top), sw, sh, x, y, w, h);
+  }
+}
