@@ -15,6 +15,7 @@ packages=(
   adb
   zlib1g-dev
   libfreetype-dev libfontconfig-dev fonts-wqy-microhei
+  libsdl2-dev xvfb libx11-dev libxtst-dev
 )
 missing=()
 for p in "${packages[@]}"; do

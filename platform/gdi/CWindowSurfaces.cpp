@@ -22,6 +22,15 @@ bool CWindowSurfaces::IsWindow(HWND hwnd) {
   return hwnd != nullptr && source.isWindow != nullptr && source.isWindow(hwnd);
 }
 
+void CWindowSurfaces::Drawn(HWND hwnd) {
+  wce::GdiWindowSource source;
+  {
+    std::lock_guard<std::mutex> lock(m_lock);
+    source = m_source;
+  }
+  if (source.windowDrawn != nullptr) source.windowDrawn(hwnd);
+}
+
 void CWindowSurfaces::DropClosed(HWND keep) {
   // Surfaces of windows that are gone go here; DCs still open on them keep their pixels. A few
   // at a time, checked with no lock held, and without allocating: the video thread comes here

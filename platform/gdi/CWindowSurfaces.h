@@ -19,6 +19,7 @@ class CWindowSurfaces {
   // either changed; nullptr when the window does not exist (or no source is installed).
   std::shared_ptr<CGdiBitmap> Surface(HWND hwnd);
   bool IsWindow(HWND hwnd);
+  void Drawn(HWND hwnd);
   void Reset();
 
  private:
@@ -26,6 +27,6 @@ class CWindowSurfaces {
   void DropClosed(HWND keep);
 
   std::mutex m_lock;
-  wce::GdiWindowSource m_source{nullptr, nullptr};
+  wce::GdiWindowSource m_source{nullptr, nullptr, nullptr};
   std::map<HWND, std::shared_ptr<CGdiBitmap>> m_surfaces;
 };

@@ -520,6 +520,7 @@ int ReleaseDC(HWND hwnd, HDC hdc) {
   std::shared_ptr<CGdiDc> dc = Handles().LookupAs<CGdiDc>(hdc, CGdiObject::Type::Dc);
   if (!dc || dc->GetKind() == CGdiDc::Kind::Memory || dc->Window() != hwnd) return 0;
   Handles().Remove(hdc);
+  if (hwnd != nullptr) CWindowSurfaces::GetInstance().Drawn(hwnd);
   if (dc->GetKind() == CGdiDc::Kind::Window && dc.use_count() == 1) {
     // Out of the table and held by no call: nothing can reach it any more.
     dc->Reuse(nullptr);

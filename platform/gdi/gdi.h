@@ -275,6 +275,9 @@ ScreenConfig GetScreen();
 struct GdiWindowSource {
   BOOL (*isWindow)(HWND hwnd);
   BOOL (*getClientRect)(HWND hwnd, LPRECT rect);
+  // A window DC was released: what was drawn through it is ready to be shown. On the releasing
+  // thread, which may be any.
+  void (*windowDrawn)(HWND hwnd);
 };
 void SetGdiWindowSource(const GdiWindowSource& source);
 

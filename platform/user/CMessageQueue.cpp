@@ -2,8 +2,25 @@
 
 #include "kernel/kernel.h"
 
+#include <algorithm>
+
 CMessageQueue::CMessageQueue(DWORD threadId) : m_threadId(threadId) {}
 
+CMessageQueue::~CMessageQueue() {
+  if (m_hWake != nullptr) CloseHandle(m_hWake);
+}
+
+// The event is set under the lock (the kernel has its own), the condition variable is notified by
+// the callers once they let go of it.
+void CMessageQueue::WakeLocked() {
+  if (m_hWake != nullptr) SetEvent(m_hWake);
+}
+
+HANDLE CMessageQueue::WakeEvent() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_hWake == nullptr) m_hWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  return m_hWake;
+}
 bool CMessageQueue::Passes(UINT message, UINT filterMin, UINT filterMax) {
   if (filterMin == 0 && filterMax == 0) return true;
   return message >= filterMin && message <= filterMax;
@@ -15,9 +32,36 @@ bool CMessageQueue::Post(const MSG& msg) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_closed) return false;
     m_posted.push_back(msg);
+    WakeLocked();
   }
   m_wake.notify_all();
   return true;
+}
+
+bool CMessageQueue::PostInput(const MSG& msg) {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_closed) return false;
+    m_input.push_back(msg);
+    WakeLocked();
+  }
+  m_wake.notify_all();
+  return true;
+}
+
+void CMessageQueue::SetPaint(HWND hwnd, bool due) {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = std::find(m_paint.begin(), m_paint.end(), hwnd);
+    if (due == (it != m_paint.end())) return;
+    if (!due) {
+      m_paint.erase(it);
+      return;
+    }
+    m_paint.push_back(hwnd);
+    WakeLocked();
+  }
+  m_wake.notify_all();
 }
 
 void CMessageQueue::PostQuit(int exitCode) {
@@ -25,6 +69,7 @@ void CMessageQueue::PostQuit(int exitCode) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_quit = true;
     m_quitCode = exitCode;
+    WakeLocked();
   }
   m_wake.notify_all();
 }
@@ -34,6 +79,7 @@ bool CMessageQueue::Send(const std::shared_ptr<SentMessage>& sent) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_closed) {
       m_sent.push_back(sent);
+      WakeLocked();
       m_wake.notify_all();
       return true;
     }
@@ -67,6 +113,19 @@ LRESULT CMessageQueue::WaitForReply(const std::shared_ptr<SentMessage>& sent, co
   }
 }
 
+bool CMessageQueue::TakeFrom(std::deque<MSG>* from, MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax,
+                             bool remove) {
+  for (auto it = from->begin(); it != from->end(); ++it) {
+    if (hwnd != nullptr && it->hwnd != hwnd) continue;
+    if (!Passes(it->message, filterMin, filterMax)) continue;
+    *msg = *it;
+    if (remove) from->erase(it);
+    m_lastTime = msg->time;
+    return true;
+  }
+  return false;
+}
+
 bool CMessageQueue::Take(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bool remove, bool wait,
                          const Answerer& answer) {
   std::unique_lock<std::mutex> lock(m_mutex);
@@ -79,21 +138,23 @@ bool CMessageQueue::Take(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bo
       lock.lock();
       continue;
     }
-    for (auto it = m_posted.begin(); it != m_posted.end(); ++it) {
-      if (hwnd != nullptr && it->hwnd != hwnd) continue;
-      if (!Passes(it->message, filterMin, filterMax)) continue;
-      *msg = *it;
-      if (remove) m_posted.erase(it);
-      m_lastTime = msg->time;
-      return true;
-    }
-    // WM_QUIT comes after every posted message and ignores the filter, so a loop that filters
-    // still ends.
+    if (TakeFrom(&m_posted, msg, hwnd, filterMin, filterMax, remove)) return true;
+    if (TakeFrom(&m_input, msg, hwnd, filterMin, filterMax, remove)) return true;
+    // WM_QUIT comes after every posted message and input and ignores the filter, so a loop that
+    // filters still ends.
     if (m_quit) {
       *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(m_quitCode), 0, GetTickCount(), {0, 0}};
       if (remove) m_quit = false;
       m_lastTime = msg->time;
       return true;
+    }
+    if (Passes(WM_PAINT, filterMin, filterMax)) {
+      for (HWND due : m_paint) {
+        if (hwnd != nullptr && due != hwnd) continue;
+        *msg = MSG{due, WM_PAINT, 0, 0, GetTickCount(), {0, 0}};
+        m_lastTime = msg->time;
+        return true;
+      }
     }
     const Clock::time_point now = Clock::now();
     Clock::time_point next = Clock::time_point::max();
@@ -120,6 +181,29 @@ bool CMessageQueue::Take(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bo
   }
 }
 
+bool CMessageQueue::HasMessage(DWORD mask, DWORD* wait) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  *wait = INFINITE;
+  if ((mask & QS_SENDMESSAGE) != 0 && !m_sent.empty()) return true;
+  if ((mask & QS_POSTMESSAGE) != 0 && (!m_posted.empty() || m_quit)) return true;
+  for (const MSG& m : m_input) {
+    const DWORD kind = m.message == WM_MOUSEMOVE                                      ? QS_MOUSEMOVE
+                       : m.message >= WM_LBUTTONDOWN && m.message <= WM_LBUTTONDBLCLK ? QS_MOUSEBUTTON
+                                                                                      : QS_KEY;
+    if ((mask & kind) != 0) return true;
+  }
+  if ((mask & QS_PAINT) != 0 && !m_paint.empty()) return true;
+  if ((mask & QS_TIMER) != 0) {
+    const Clock::time_point now = Clock::now();
+    for (const Timer& t : m_timers) {
+      if (t.due <= now) return true;
+      const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t.due - now).count() + 1;
+      if (static_cast<DWORD>(ms) < *wait) *wait = static_cast<DWORD>(ms);
+    }
+  }
+  return false;
+}
+
 DWORD CMessageQueue::LastMessageTime() const {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_lastTime;
@@ -138,6 +222,7 @@ void CMessageQueue::SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc
     }
   }
   m_timers.push_back(Timer{hwnd, id, elapse, proc, due});
+  WakeLocked();
   m_wake.notify_all();  // a waiting loop must recompute its deadline
 }
 
@@ -168,12 +253,18 @@ void CMessageQueue::DropWindow(HWND hwnd) {
   for (auto it = m_timers.begin(); it != m_timers.end();) {
     it = it->hwnd == hwnd ? m_timers.erase(it) : it + 1;
   }
+  for (auto it = m_input.begin(); it != m_input.end();) {
+    it = it->hwnd == hwnd ? m_input.erase(it) : it + 1;
+  }
+  m_paint.erase(std::remove(m_paint.begin(), m_paint.end(), hwnd), m_paint.end());
 }
 
 void CMessageQueue::DropSentLocked(std::vector<std::shared_ptr<SentMessage>>* orphans) {
   orphans->assign(m_sent.begin(), m_sent.end());
   m_sent.clear();
   m_posted.clear();
+  m_input.clear();
+  m_paint.clear();
   m_timers.clear();
   m_quit = false;
   m_quitCode = 0;

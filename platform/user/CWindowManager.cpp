@@ -2,7 +2,10 @@
 
 #include "gdi/gdi.h"
 #include "kernel/kernel.h"
+#include "user/CDisplay.h"
 #include "user/user.h"
+
+#include <algorithm>
 
 namespace {
 // Handles advance by this step and are never reused, so a stale handle stays invalid.
@@ -19,6 +22,10 @@ thread_local ThreadQueue t_queue;
 uintptr_t Key(HWND hwnd) {
   return reinterpret_cast<uintptr_t>(hwnd);
 }
+
+void WindowDrawn(HWND hwnd) {
+  CDisplay::GetInstance().DamageWindow(hwnd);
+}
 }  // namespace
 
 CWindowManager& CWindowManager::GetInstance() {
@@ -27,17 +34,18 @@ CWindowManager& CWindowManager::GetInstance() {
   return *instance;
 }
 
-// Window DCs need to know which windows exist and how large they are; GDI learns it from here,
-// before the first window can exist, since GDI may not call up into USER by name.
+// Window DCs need to know which windows exist and how large they are, and the screen needs to know
+// where they were drawn; GDI learns it from here, before the first window can exist, since GDI may
+// not call up into USER by name.
 CWindowManager::CWindowManager() {
-  wce::SetGdiWindowSource(wce::GdiWindowSource{&IsWindow, &GetClientRect});
+  wce::SetGdiWindowSource(wce::GdiWindowSource{&IsWindow, &GetClientRect, &WindowDrawn});
 }
 
 std::shared_ptr<CMessageQueue> CWindowManager::CurrentQueue() {
   if (!t_queue.queue) {
     auto queue = std::make_shared<CMessageQueue>(GetCurrentThreadId());
     {
-      std::lock_guard<std::mutex> lock(m_mutex);
+      std::lock_guard<std::mutex> lock(m_lock);
       m_queues[queue->ThreadId()] = queue;
     }
     t_queue.queue = queue;
@@ -46,13 +54,13 @@ std::shared_ptr<CMessageQueue> CWindowManager::CurrentQueue() {
 }
 
 std::shared_ptr<CMessageQueue> CWindowManager::QueueOfThread(DWORD threadId) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_lock);
   auto it = m_queues.find(threadId);
   return it == m_queues.end() ? nullptr : it->second;
 }
 
 ATOM CWindowManager::AddClass(const WNDCLASSW& wc, DWORD* error) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_lock);
   for (const ClassRecord& c : m_classes) {
     if (_wcsicmp(c.name.c_str(), wc.lpszClassName) == 0) {
       *error = ERROR_CLASS_ALREADY_EXISTS;
@@ -72,7 +80,7 @@ ATOM CWindowManager::AddClass(const WNDCLASSW& wc, DWORD* error) {
 }
 
 bool CWindowManager::FindClass(LPCWSTR name, WNDCLASSW* wc, std::u16string* spelling) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_lock);
   for (const ClassRecord& c : m_classes) {
     if (_wcsicmp(c.name.c_str(), name) == 0) {
       *wc = c.wc;
@@ -83,73 +91,399 @@ bool CWindowManager::FindClass(LPCWSTR name, WNDCLASSW* wc, std::u16string* spel
   return false;
 }
 
-HWND CWindowManager::Add(WindowRecord record) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  const uintptr_t key = m_nextHandle;
+CWindow* CWindowManager::Get(HWND hwnd) {
+  auto it = m_windows.find(Key(hwnd));
+  return it == m_windows.end() ? nullptr : it->second.get();
+}
+
+std::vector<HWND>& CWindowManager::SiblingsOf(const CWindow& w) {
+  CWindow* parent = w.m_hParent != nullptr ? Get(w.m_hParent) : nullptr;
+  return parent != nullptr ? parent->m_children : m_topLevel;
+}
+
+void CWindowManager::Unlink(CWindow& w) {
+  std::vector<HWND>& siblings = SiblingsOf(w);
+  siblings.erase(std::remove(siblings.begin(), siblings.end(), w.m_hWnd), siblings.end());
+}
+
+// Topmost top-level windows form the upper band of the screen's children; every move keeps a
+// window inside its band, as the system does.
+void CWindowManager::Link(CWindow& w, HWND insertAfter) {
+  std::vector<HWND>& siblings = SiblingsOf(w);
+  const bool banded = w.m_hParent == nullptr;
+  auto bandBegin = siblings.begin();
+  auto bandEnd = siblings.end();
+  if (banded) {
+    auto firstPlain = std::find_if(siblings.begin(), siblings.end(), [this](HWND h) {
+      CWindow* s = Get(h);
+      return s != nullptr && !s->IsTopmost();
+    });
+    if (w.IsTopmost()) {
+      bandEnd = firstPlain;
+    } else {
+      bandBegin = firstPlain;
+    }
+  }
+  auto at = bandBegin;
+  if (insertAfter == HWND_BOTTOM) {
+    at = bandEnd;
+  } else if (insertAfter != HWND_TOP && insertAfter != HWND_TOPMOST && insertAfter != HWND_NOTOPMOST) {
+    auto after = std::find(bandBegin, bandEnd, insertAfter);
+    at = after == bandEnd ? bandBegin : after + 1;
+  }
+  siblings.insert(at, w.m_hWnd);
+}
+
+HWND CWindowManager::Add(const std::u16string& className, const std::shared_ptr<CMessageQueue>& owner,
+                         WNDPROC proc, const std::u16string& title, DWORD style, DWORD exStyle,
+                         const RECT& rect, HWND parent) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  if (parent != nullptr && Get(parent) == nullptr) return nullptr;
+  const HWND hwnd = reinterpret_cast<HWND>(m_nextHandle);
   m_nextHandle += kHandleStep;
-  record.hwnd = reinterpret_cast<HWND>(key);
-  m_windows[key] = std::move(record);
-  return reinterpret_cast<HWND>(key);
+  auto w = std::make_shared<CWindow>(hwnd, className, owner, proc);
+  w->m_title = title;
+  w->m_style = style;
+  w->m_exStyle = parent != nullptr ? exStyle & ~static_cast<DWORD>(WS_EX_TOPMOST) : exStyle;
+  w->m_rect = rect;
+  w->m_hParent = parent;
+  m_windows[Key(hwnd)] = w;
+  Link(*w, HWND_TOP);
+  return hwnd;
 }
 
-bool CWindowManager::Get(HWND hwnd, WindowRecord* record) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+std::shared_ptr<CWindow> CWindowManager::Find(HWND hwnd) {
+  std::lock_guard<std::mutex> lock(m_lock);
   auto it = m_windows.find(Key(hwnd));
-  if (it == m_windows.end()) return false;
-  if (record != nullptr) *record = it->second;
+  return it == m_windows.end() ? nullptr : it->second;
+}
+
+bool CWindowManager::Change(HWND hwnd, const std::function<void(CWindow&)>& change) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  CWindow* w = Get(hwnd);
+  if (w == nullptr) return false;
+  change(*w);
   return true;
 }
 
-bool CWindowManager::GetRect(HWND hwnd, RECT* rect) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  auto it = m_windows.find(Key(hwnd));
-  if (it == m_windows.end()) return false;
-  *rect = it->second.rect;
-  return true;
+std::vector<HWND> CWindowManager::Subtree(HWND hwnd) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  std::vector<HWND> order;
+  // Depth first with an explicit stack: a deep tree must not exhaust the thread's stack.
+  std::vector<std::pair<HWND, bool>> stack{{hwnd, false}};
+  while (!stack.empty()) {
+    auto [h, expanded] = stack.back();
+    stack.pop_back();
+    CWindow* w = Get(h);
+    if (w == nullptr) continue;
+    if (expanded) {
+      order.push_back(h);
+      continue;
+    }
+    stack.emplace_back(h, true);
+    for (HWND child : w->m_children) stack.emplace_back(child, false);
+  }
+  return order;
 }
 
-bool CWindowManager::Change(HWND hwnd, const std::function<void(WindowRecord&)>& change) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  auto it = m_windows.find(Key(hwnd));
-  if (it == m_windows.end()) return false;
-  change(it->second);
-  return true;
+void CWindowManager::EraseLocked(HWND hwnd) {
+  CWindow* w = Get(hwnd);
+  if (w == nullptr) return;
+  Unlink(*w);
+  // Children that are still there (their owner is another thread) go up to the screen.
+  for (HWND child : w->m_children) {
+    CWindow* c = Get(child);
+    if (c == nullptr) continue;
+    c->m_hParent = nullptr;
+    m_topLevel.insert(m_topLevel.begin(), child);
+  }
+  if (m_hActive == hwnd) m_hActive = nullptr;
+  if (m_hFocus == hwnd) m_hFocus = nullptr;
+  if (m_hCapture == hwnd) m_hCapture = nullptr;
+  m_windows.erase(Key(hwnd));
 }
 
 void CWindowManager::Remove(HWND hwnd) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  auto it = m_windows.find(Key(hwnd));
-  if (it == m_windows.end()) return;
+  std::lock_guard<std::mutex> lock(m_lock);
+  CWindow* w = Get(hwnd);
+  if (w == nullptr) return;
   // Under the table lock, so no post can slip in for the window after its messages are dropped.
-  it->second.owner->DropWindow(hwnd);
-  m_windows.erase(it);
+  w->m_pOwner->DropWindow(hwnd);
+  EraseLocked(hwnd);
 }
 
-std::vector<WindowRecord> CWindowManager::TopLevel() {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  std::vector<WindowRecord> result;
+std::vector<HWND> CWindowManager::TopLevel() {
+  std::lock_guard<std::mutex> lock(m_lock);
+  std::vector<HWND> result;
   for (const auto& entry : m_windows) {
-    if ((entry.second.style & WS_CHILD) == 0) result.push_back(entry.second);
+    if (entry.second->m_hParent == nullptr && !entry.second->IsChild())
+      result.push_back(entry.second->m_hWnd);
   }
   return result;
 }
 
+HWND CWindowManager::FindTopLevel(LPCWSTR className, LPCWSTR title) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  for (const auto& entry : m_windows) {
+    const CWindow& w = *entry.second;
+    if (w.m_hParent != nullptr || w.IsChild()) continue;
+    if (className != nullptr && _wcsicmp(w.m_className.c_str(), className) != 0) continue;
+    if (title != nullptr && _wcsicmp(w.m_title.c_str(), title) != 0) continue;
+    return w.m_hWnd;
+  }
+  return nullptr;
+}
+
+HWND CWindowManager::Relative(HWND hwnd, UINT cmd) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  CWindow* w = Get(hwnd);
+  if (w == nullptr) return nullptr;
+  if (cmd == GW_CHILD) return w->m_children.empty() ? nullptr : w->m_children.front();
+  if (cmd == GW_OWNER) return nullptr;
+  const std::vector<HWND>& siblings = SiblingsOf(*w);
+  auto at = std::find(siblings.begin(), siblings.end(), hwnd);
+  switch (cmd) {
+    case GW_HWNDFIRST:
+      return siblings.front();
+    case GW_HWNDLAST:
+      return siblings.back();
+    case GW_HWNDNEXT:
+      return at == siblings.end() || at + 1 == siblings.end() ? nullptr : *(at + 1);
+    case GW_HWNDPREV:
+      return at == siblings.begin() || at == siblings.end() ? nullptr : *(at - 1);
+    default:
+      return nullptr;
+  }
+}
+
+bool CWindowManager::Reorder(HWND hwnd, HWND insertAfter) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  CWindow* w = Get(hwnd);
+  if (w == nullptr) return false;
+  if (insertAfter == hwnd) return true;
+  Unlink(*w);
+  if (w->m_hParent == nullptr) {
+    if (insertAfter == HWND_TOPMOST) w->m_exStyle |= WS_EX_TOPMOST;
+    if (insertAfter == HWND_NOTOPMOST) w->m_exStyle &= ~static_cast<DWORD>(WS_EX_TOPMOST);
+  }
+  Link(*w, insertAfter);
+  return true;
+}
+
+bool CWindowManager::OriginLocked(const CWindow& w, POINT* origin) {
+  POINT p{w.m_rect.left, w.m_rect.top};
+  for (const CWindow* up = w.m_hParent != nullptr ? Get(w.m_hParent) : nullptr; up != nullptr;
+       up = up->m_hParent != nullptr ? Get(up->m_hParent) : nullptr) {
+    p.x += up->m_rect.left;
+    p.y += up->m_rect.top;
+  }
+  *origin = p;
+  return true;
+}
+
+bool CWindowManager::ClientOrigin(HWND hwnd, POINT* origin) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  const CWindow* w = Get(hwnd);
+  return w != nullptr && OriginLocked(*w, origin);
+}
+
+bool CWindowManager::ScreenRect(HWND hwnd, RECT* rect) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  const CWindow* w = Get(hwnd);
+  POINT origin;
+  if (w == nullptr || !OriginLocked(*w, &origin)) return false;
+  *rect = RECT{origin.x, origin.y, origin.x + w->Width(), origin.y + w->Height()};
+  return true;
+}
+
+bool CWindowManager::ShownLocked(const CWindow& w) {
+  for (const CWindow* up = &w; up != nullptr; up = up->m_hParent != nullptr ? Get(up->m_hParent) : nullptr) {
+    if (!up->IsShown()) return false;
+  }
+  return true;
+}
+
+bool CWindowManager::IsShownAndEnabled(HWND hwnd, bool needEnabled) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  const CWindow* w = Get(hwnd);
+  if (w == nullptr || !ShownLocked(*w)) return false;
+  return !needEnabled || (w->m_style & WS_DISABLED) == 0;
+}
+
+HWND CWindowManager::FromPointLocked(const std::vector<HWND>& siblings, POINT pt, POINT origin) {
+  for (HWND h : siblings) {
+    const CWindow* w = Get(h);
+    if (w == nullptr || !w->IsShown()) continue;
+    RECT r = w->m_rect;
+    OffsetRect(&r, origin.x, origin.y);
+    if (!PtInRect(&r, pt)) continue;
+    // A disabled window takes the point from whatever lies under it, children included.
+    if ((w->m_style & WS_DISABLED) != 0) return nullptr;
+    const HWND child = FromPointLocked(w->m_children, pt, POINT{r.left, r.top});
+    return child != nullptr ? child : h;
+  }
+  return nullptr;
+}
+
+HWND CWindowManager::FromPoint(POINT pt) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return FromPointLocked(m_topLevel, pt, POINT{0, 0});
+}
+
+void CWindowManager::LayersLocked(const std::vector<HWND>& siblings, POINT origin, const RECT& clip,
+                                  std::vector<WindowLayer>* out) {
+  for (auto it = siblings.rbegin(); it != siblings.rend(); ++it) {
+    const CWindow* w = Get(*it);
+    if (w == nullptr || !w->IsShown()) continue;
+    RECT screen = w->m_rect;
+    OffsetRect(&screen, origin.x, origin.y);
+    RECT visible;
+    if (!IntersectRect(&visible, &screen, &clip)) continue;
+    out->push_back(WindowLayer{*it, screen, visible});
+    LayersLocked(w->m_children, POINT{screen.left, screen.top}, visible, out);
+  }
+}
+
+std::vector<WindowLayer> CWindowManager::Layers() {
+  const wce::ScreenConfig screen = wce::GetScreen();
+  std::lock_guard<std::mutex> lock(m_lock);
+  std::vector<WindowLayer> layers;
+  LayersLocked(m_topLevel, POINT{0, 0}, RECT{0, 0, screen.width, screen.height}, &layers);
+  return layers;
+}
+
+HWND CWindowManager::ExchangeLocked(HWND* slot, HWND hwnd, bool needEnabled, InputChange* change) {
+  const HWND previous = *slot;
+  if (hwnd != nullptr) {
+    const CWindow* w = Get(hwnd);
+    if (w == nullptr || (needEnabled && (w->m_style & WS_DISABLED) != 0)) return nullptr;
+  }
+  if (hwnd != previous) *change = InputChange{previous, hwnd};
+  *slot = hwnd;
+  return previous;
+}
+
+HWND CWindowManager::SetActive(HWND hwnd, InputChange* change) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return ExchangeLocked(&m_hActive, hwnd, false, change);
+}
+
+// A disabled window takes no keys, so it cannot have the focus.
+HWND CWindowManager::SetFocus(HWND hwnd, InputChange* change) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return ExchangeLocked(&m_hFocus, hwnd, true, change);
+}
+
+HWND CWindowManager::SetCapture(HWND hwnd, InputChange* change) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return ExchangeLocked(&m_hCapture, hwnd, false, change);
+}
+
+HWND CWindowManager::Active() {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return m_hActive;
+}
+
+HWND CWindowManager::Focus() {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return m_hFocus;
+}
+
+HWND CWindowManager::Capture() {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return m_hCapture;
+}
+
+void CWindowManager::UpdateChangedLocked(CWindow& w) {
+  w.m_pOwner->SetPaint(w.m_hWnd, w.m_hasUpdate);
+}
+
+bool CWindowManager::Invalidate(HWND hwnd, const RECT* rect, bool erase) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  CWindow* w = Get(hwnd);
+  if (w == nullptr) return false;
+  const RECT client{0, 0, w->Width(), w->Height()};
+  RECT add = client;
+  if (rect != nullptr && !IntersectRect(&add, rect, &client)) return true;
+  if (IsRectEmpty(&add)) return true;
+  UnionRect(&w->m_update, w->m_hasUpdate ? &w->m_update : &add, &add);
+  w->m_hasUpdate = true;
+  w->m_erase = w->m_erase || erase;
+  UpdateChangedLocked(*w);
+  return true;
+}
+
+bool CWindowManager::Validate(HWND hwnd, const RECT* rect) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  CWindow* w = Get(hwnd);
+  if (w == nullptr) return false;
+  if (!w->m_hasUpdate) return true;
+  // One rectangle cannot hold what is left of a partly validated one; it shrinks only where a
+  // validated rectangle covers a whole side of it.
+  RECT left = w->m_update;
+  if (rect != nullptr) {
+    const RECT& v = *rect;
+    const bool spansX = v.left <= left.left && v.right >= left.right;
+    const bool spansY = v.top <= left.top && v.bottom >= left.bottom;
+    if (spansX && spansY) {
+      SetRectEmpty(&left);
+    } else if (spansX && v.top <= left.top && v.bottom > left.top) {
+      left.top = v.bottom;
+    } else if (spansX && v.bottom >= left.bottom && v.top < left.bottom) {
+      left.bottom = v.top;
+    } else if (spansY && v.left <= left.left && v.right > left.left) {
+      left.left = v.right;
+    } else if (spansY && v.right >= left.right && v.left < left.right) {
+      left.right = v.left;
+    }
+  } else {
+    SetRectEmpty(&left);
+  }
+  w->m_hasUpdate = !IsRectEmpty(&left);
+  w->m_update = w->m_hasUpdate ? left : RECT{0, 0, 0, 0};
+  if (!w->m_hasUpdate) w->m_erase = false;
+  UpdateChangedLocked(*w);
+  return true;
+}
+
+bool CWindowManager::UpdateRect(HWND hwnd, RECT* rect, bool* erase) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  const CWindow* w = Get(hwnd);
+  if (w == nullptr) return false;
+  *rect = w->m_hasUpdate ? w->m_update : RECT{0, 0, 0, 0};
+  *erase = w->m_erase;
+  return w->m_hasUpdate;
+}
+
+bool CWindowManager::TakeUpdate(HWND hwnd, RECT* rect, bool* erase) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  CWindow* w = Get(hwnd);
+  if (w == nullptr) return false;
+  *rect = w->m_hasUpdate ? w->m_update : RECT{0, 0, 0, 0};
+  *erase = w->m_erase;
+  w->m_hasUpdate = false;
+  w->m_update = RECT{0, 0, 0, 0};
+  w->m_erase = false;
+  UpdateChangedLocked(*w);
+  return true;
+}
+
 bool CWindowManager::PostTo(HWND hwnd, const MSG& msg) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  auto it = m_windows.find(Key(hwnd));
-  if (it == m_windows.end()) return false;
-  return it->second.owner->Post(msg);
+  std::lock_guard<std::mutex> lock(m_lock);
+  CWindow* w = Get(hwnd);
+  return w != nullptr && w->m_pOwner->Post(msg);
 }
 
 void CWindowManager::Broadcast(const MSG& msg) {
   std::lock_guard<std::recursive_mutex> order(m_broadcastMutex);
   Tap(msg.message, msg.wParam, msg.lParam);
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_lock);
   for (const auto& entry : m_windows) {
-    if ((entry.second.style & WS_CHILD) != 0) continue;
+    const CWindow& w = *entry.second;
+    if (w.m_hParent != nullptr || w.IsChild()) continue;
     MSG copy = msg;
-    copy.hwnd = entry.second.hwnd;
-    entry.second.owner->Post(copy);
+    copy.hwnd = w.m_hWnd;
+    w.m_pOwner->Post(copy);
   }
 }
 
@@ -166,10 +500,12 @@ void CWindowManager::SetTap(std::function<void(UINT, WPARAM, LPARAM)> tap) {
 void CWindowManager::OnThreadExit(const std::shared_ptr<CMessageQueue>& queue) {
   {
     // The thread's windows die with it, without further messages, as on CE.
-    std::lock_guard<std::mutex> lock(m_mutex);
-    for (auto it = m_windows.begin(); it != m_windows.end();) {
-      it = it->second.owner == queue ? m_windows.erase(it) : std::next(it);
+    std::lock_guard<std::mutex> lock(m_lock);
+    std::vector<HWND> gone;
+    for (const auto& entry : m_windows) {
+      if (entry.second->m_pOwner == queue) gone.push_back(entry.second->m_hWnd);
     }
+    for (HWND hwnd : gone) EraseLocked(hwnd);
     auto it = m_queues.find(queue->ThreadId());
     if (it != m_queues.end() && it->second == queue) m_queues.erase(it);
   }
@@ -180,10 +516,14 @@ void CWindowManager::Reset() {
   SetTap(nullptr);
   std::vector<std::shared_ptr<CMessageQueue>> queues;
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::mutex> lock(m_lock);
     m_windows.clear();
+    m_topLevel.clear();
     m_classes.clear();
     m_nextAtom = 0xC000;
+    m_hActive = nullptr;
+    m_hFocus = nullptr;
+    m_hCapture = nullptr;
     for (const auto& entry : m_queues) queues.push_back(entry.second);
   }
   for (const auto& queue : queues) queue->Clear();

@@ -1,9 +1,10 @@
-// The process's windows, window classes and per-thread message queues. Lock order: the broadcast
-// lock, then the window table lock, then a queue's lock; window procedures and the broadcast tap
-// are never called with the window table locked.
+// The process's window tree, window classes, per-thread message queues and input state (active
+// window, focus, capture). Lock order: the broadcast lock, then the table lock, then a queue's lock;
+// window procedures, the broadcast tap and the display are never called with the table locked.
 #pragma once
 
 #include "user/CMessageQueue.h"
+#include "user/CWindow.h"
 #include "user/user.h"
 
 #include <functional>
@@ -13,18 +14,18 @@
 #include <string>
 #include <vector>
 
-struct WindowRecord {
-  HWND hwnd = nullptr;
-  std::u16string className;
-  std::u16string title;
-  WNDPROC proc = nullptr;
-  DWORD style = 0;  // WS_VISIBLE here is the window's visibility
-  DWORD exStyle = 0;
-  RECT rect = {0, 0, 0, 0};  // screen coordinates
-  LONG_PTR userData = 0;
-  HWND parent = nullptr;
-  bool destroying = false;
-  std::shared_ptr<CMessageQueue> owner;
+// A shown window's place on the screen, for composing the screen: its rectangle and the part of it
+// that its ancestors leave visible, both in screen coordinates.
+struct WindowLayer {
+  HWND hwnd;
+  RECT screen;
+  RECT visible;
+};
+
+// Messages that a change of the input state owes to windows, sent once the table lock is let go.
+struct InputChange {
+  HWND lost = nullptr;
+  HWND gained = nullptr;
 };
 
 class CWindowManager {
@@ -38,15 +39,45 @@ class CWindowManager {
   ATOM AddClass(const WNDCLASSW& wc, DWORD* error);
   bool FindClass(LPCWSTR name, WNDCLASSW* wc, std::u16string* spelling);
 
-  HWND Add(WindowRecord record);
-  bool Get(HWND hwnd, WindowRecord* record);
-  // The window's rectangle alone, without a copy of its texts.
-  bool GetRect(HWND hwnd, RECT* rect);
+  // Links a new window on top of its siblings (under the topmost ones unless it is topmost itself).
+  HWND Add(const std::u16string& className, const std::shared_ptr<CMessageQueue>& owner, WNDPROC proc,
+           const std::u16string& title, DWORD style, DWORD exStyle, const RECT& rect, HWND parent);
+  std::shared_ptr<CWindow> Find(HWND hwnd);
   // Runs `change` on the window under the table lock; false when there is no such window.
-  bool Change(HWND hwnd, const std::function<void(WindowRecord&)>& change);
+  bool Change(HWND hwnd, const std::function<void(CWindow&)>& change);
+  // The window and its descendants, children before their parents.
+  std::vector<HWND> Subtree(HWND hwnd);
   void Remove(HWND hwnd);
+
   // Top-level windows, oldest first.
-  std::vector<WindowRecord> TopLevel();
+  std::vector<HWND> TopLevel();
+  HWND FindTopLevel(LPCWSTR className, LPCWSTR title);
+  HWND Relative(HWND hwnd, UINT cmd);
+  // Moves the window among its siblings as SetWindowPos's insertAfter says.
+  bool Reorder(HWND hwnd, HWND insertAfter);
+
+  // Screen coordinates of the client origin; false when the window is gone.
+  bool ClientOrigin(HWND hwnd, POINT* origin);
+  bool ScreenRect(HWND hwnd, RECT* rect);
+  bool IsShownAndEnabled(HWND hwnd, bool needEnabled);
+  HWND FromPoint(POINT pt);
+  // Shown windows bottom first, as the screen is composed.
+  std::vector<WindowLayer> Layers();
+
+  // Input state. Each returns what was there before and, in change, whom to tell.
+  HWND SetActive(HWND hwnd, InputChange* change);
+  HWND SetFocus(HWND hwnd, InputChange* change);
+  HWND SetCapture(HWND hwnd, InputChange* change);
+  HWND Active();
+  HWND Focus();
+  HWND Capture();
+
+  // The update region (client coordinates); the owner's queue learns whether there is one.
+  bool Invalidate(HWND hwnd, const RECT* rect, bool erase);
+  bool Validate(HWND hwnd, const RECT* rect);
+  bool UpdateRect(HWND hwnd, RECT* rect, bool* erase);
+  // Takes the whole update region, as BeginPaint does.
+  bool TakeUpdate(HWND hwnd, RECT* rect, bool* erase);
 
   bool PostTo(HWND hwnd, const MSG& msg);
   void Broadcast(const MSG& msg);
@@ -66,12 +97,32 @@ class CWindowManager {
     ATOM atom;
   };
 
+  // All with m_lock held.
+  CWindow* Get(HWND hwnd);
+  std::vector<HWND>& SiblingsOf(const CWindow& w);
+  void Unlink(CWindow& w);
+  void Link(CWindow& w, HWND insertAfter);
+  bool OriginLocked(const CWindow& w, POINT* origin);
+  bool ShownLocked(const CWindow& w);
+  HWND FromPointLocked(const std::vector<HWND>& siblings, POINT pt, POINT origin);
+  void LayersLocked(const std::vector<HWND>& siblings, POINT origin, const RECT& clip,
+                    std::vector<WindowLayer>* out);
+  void UpdateChangedLocked(CWindow& w);
+  // Puts hwnd (which must exist, and be enabled if asked) in one of the input state's slots.
+  HWND ExchangeLocked(HWND* slot, HWND hwnd, bool needEnabled, InputChange* change);
+  // Takes the window out of the tree and the input state; children left go up to the screen.
+  void EraseLocked(HWND hwnd);
+
   std::recursive_mutex m_broadcastMutex;  // keeps the tap's order the windows' order
   std::function<void(UINT, WPARAM, LPARAM)> m_tap;
-  std::mutex m_mutex;
-  std::map<uintptr_t, WindowRecord> m_windows;  // handles only grow, so this is creation order
+  std::mutex m_lock;
+  std::map<uintptr_t, std::shared_ptr<CWindow>> m_windows;  // handles only grow: creation order
+  std::vector<HWND> m_topLevel;                             // z-order, top first
   uintptr_t m_nextHandle = 0x10000;
   std::vector<ClassRecord> m_classes;
   ATOM m_nextAtom = 0xC000;
   std::map<DWORD, std::shared_ptr<CMessageQueue>> m_queues;
+  HWND m_hActive = nullptr;
+  HWND m_hFocus = nullptr;
+  HWND m_hCapture = nullptr;
 };

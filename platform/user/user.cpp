@@ -1,54 +1,48 @@
+// Classes and windows: creation and destruction, the tree, positions, z-order and window data.
 #include "user/user.h"
 
 #include "kernel/kernel.h"
 #include "user/CMessageRegistry.h"
-#include "user/CWindowManager.h"
+#include "user/UserInternal.h"
 
 #include <algorithm>
 
-namespace {
+#include <unistd.h>
 
-CWindowManager& Windows() {
-  return CWindowManager::GetInstance();
+using namespace userpart;
+
+namespace userpart {
+
+std::shared_ptr<CWindow> Existing(HWND hwnd) {
+  std::shared_ptr<CWindow> w = hwnd != nullptr && !IsBroadcast(hwnd) ? Windows().Find(hwnd) : nullptr;
+  if (!w) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return w;
 }
 
-bool IsBroadcast(HWND hwnd) {
-  return hwnd == HWND_BROADCAST;
-}
-
-// Calls the window's procedure on the current thread; 0 when the window is gone.
 LRESULT CallProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  WindowRecord w;
-  if (!Windows().Get(hwnd, &w) || w.proc == nullptr) return 0;
-  return w.proc(hwnd, msg, wParam, lParam);
+  std::shared_ptr<CWindow> w = Windows().Find(hwnd);
+  WNDPROC proc = w ? w->m_proc.load() : nullptr;
+  return proc != nullptr ? proc(hwnd, msg, wParam, lParam) : 0;
 }
 
 LRESULT AnswerSent(const SentMessage& sent) {
   return CallProc(sent.hwnd, sent.message, sent.wParam, sent.lParam);
 }
 
-MSG MakeMsg(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  return MSG{hwnd, msg, wParam, lParam, GetTickCount(), {0, 0}};
+void InvalidateTree(HWND hwnd) {
+  for (HWND h : Windows().Subtree(hwnd)) {
+    if (Windows().IsShownAndEnabled(h, false)) Windows().Invalidate(h, nullptr, true);
+  }
+  RECT screen;
+  if (Windows().ScreenRect(hwnd, &screen)) CDisplay::GetInstance().DamageScreen(screen);
 }
 
-// Windows that do not exist fail with the USER error, as callers of these calls expect.
-bool Exists(HWND hwnd, WindowRecord* w = nullptr) {
-  if (hwnd != nullptr && !IsBroadcast(hwnd) && Windows().Get(hwnd, w)) return true;
-  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-  return false;
-}
+}  // namespace userpart
 
-// The same for a window's rectangle, which the picture's paint asks for every time.
-bool RectOf(HWND hwnd, RECT* rect) {
-  if (hwnd != nullptr && !IsBroadcast(hwnd) && Windows().GetRect(hwnd, rect)) return true;
-  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-  return false;
+namespace {
+void DamageAt(const RECT& screen) {
+  CDisplay::GetInstance().DamageScreen(screen);
 }
-
-int TextLength(const std::u16string& s) {
-  return static_cast<int>(s.size());
-}
-
 }  // namespace
 
 UINT RegisterWindowMessageW(LPCWSTR name) {
@@ -77,99 +71,156 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
     return nullptr;
   }
-  if (parent != nullptr && !Exists(parent)) return nullptr;
-  WindowRecord record;
-  record.className = spelling;
-  if (windowName != nullptr) record.title = windowName;
-  record.proc = wc.lpfnWndProc;
-  record.style = style;
-  record.exStyle = exStyle;
-  record.rect = RECT{x, y, x + (width > 0 ? width : 0), y + (height > 0 ? height : 0)};
-  record.parent = parent;
-  record.owner = Windows().CurrentQueue();
-  const HWND hwnd = Windows().Add(record);
-
+  if (parent != nullptr && !Existing(parent)) return nullptr;
+  const RECT rect{x, y, x + (width > 0 ? width : 0), y + (height > 0 ? height : 0)};
+  const HWND hwnd = Windows().Add(spelling, Windows().CurrentQueue(), wc.lpfnWndProc,
+                                  windowName != nullptr ? windowName : u"", style, exStyle, rect, parent);
+  if (hwnd == nullptr) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
   CREATESTRUCTW cs{param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
                    windowName, className, exStyle};
-  if (record.proc(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+  if (wc.lpfnWndProc(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
     DestroyWindow(hwnd);
     SetLastError(ERROR_GEN_FAILURE);
     return nullptr;
   }
+  if ((style & WS_VISIBLE) != 0) InvalidateTree(hwnd);
   return hwnd;
 }
 
 BOOL DestroyWindow(HWND hwnd) {
-  WindowRecord w;
-  if (!Exists(hwnd, &w)) return FALSE;
-  if (w.owner != Windows().CurrentQueue()) {
+  std::shared_ptr<CWindow> w = Existing(hwnd);
+  if (!w) return FALSE;
+  if (w->m_pOwner != Windows().CurrentQueue()) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
-  if (w.destroying) return TRUE;  // DestroyWindow from inside WM_DESTROY
-  Windows().Change(hwnd, [](WindowRecord& r) { r.destroying = true; });
-  // The window is still valid while its procedure handles WM_DESTROY.
-  w.proc(hwnd, WM_DESTROY, 0, 0);
-  Windows().Remove(hwnd);
+  bool destroying = false;
+  Windows().Change(hwnd, [&](CWindow& r) {
+    destroying = r.m_destroying;
+    r.m_destroying = true;
+  });
+  if (destroying) return TRUE;  // DestroyWindow from inside WM_DESTROY
+  RECT screen{0, 0, 0, 0};
+  const bool shown = Windows().IsShownAndEnabled(hwnd, false) && Windows().ScreenRect(hwnd, &screen);
+  // Children of this thread, children before parents; another thread's children outlive it.
+  std::vector<HWND> family = Windows().Subtree(hwnd);
+  family.erase(std::remove_if(family.begin(), family.end(),
+                              [&](HWND h) {
+                                std::shared_ptr<CWindow> c = Windows().Find(h);
+                                return !c || c->m_pOwner != w->m_pOwner;
+                              }),
+               family.end());
+  for (HWND h : family) Windows().Change(h, [](CWindow& r) { r.m_destroying = true; });
+  // The window is still valid while it handles WM_DESTROY, and so are its children: the parent
+  // hears it first, as on CE.
+  for (auto it = family.rbegin(); it != family.rend(); ++it) CallProc(*it, WM_DESTROY, 0, 0);
+  for (HWND h : family) Windows().Remove(h);
+  if (shown) DamageAt(screen);
   return TRUE;
 }
 
 BOOL IsWindow(HWND hwnd) {
-  return hwnd != nullptr && !IsBroadcast(hwnd) && Windows().Get(hwnd, nullptr) ? TRUE : FALSE;
+  return hwnd != nullptr && !IsBroadcast(hwnd) && Windows().Find(hwnd) ? TRUE : FALSE;
 }
 
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
-  for (const WindowRecord& w : Windows().TopLevel()) {
-    if (className != nullptr && _wcsicmp(w.className.c_str(), className) != 0) continue;
-    if (windowName != nullptr && _wcsicmp(w.title.c_str(), windowName) != 0) continue;
-    return w.hwnd;
-  }
-  return nullptr;
+  return Windows().FindTopLevel(className, windowName);
 }
 
 BOOL ShowWindow(HWND hwnd, int cmdShow) {
-  WindowRecord w;
-  if (!Exists(hwnd, &w)) return FALSE;
+  if (!Existing(hwnd)) return FALSE;
   const bool show = cmdShow != SW_HIDE;
   bool was = false;
-  Windows().Change(hwnd, [&](WindowRecord& r) {
-    was = (r.style & WS_VISIBLE) != 0;
-    r.style = show ? (r.style | WS_VISIBLE) : (r.style & ~static_cast<DWORD>(WS_VISIBLE));
+  RECT before{0, 0, 0, 0};
+  const bool wasOnScreen = Windows().IsShownAndEnabled(hwnd, false) && Windows().ScreenRect(hwnd, &before);
+  Windows().Change(hwnd, [&](CWindow& r) {
+    was = r.IsShown();
+    r.m_style = show ? (r.m_style | WS_VISIBLE) : (r.m_style & ~static_cast<DWORD>(WS_VISIBLE));
   });
-  if (was != show) SendMessageW(hwnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
+  if (was != show) {
+    SendMessageW(hwnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
+    if (show) InvalidateTree(hwnd);
+    if (!show && wasOnScreen) DamageAt(before);
+  }
   return was ? TRUE : FALSE;
 }
 
 BOOL IsWindowVisible(HWND hwnd) {
-  WindowRecord w;
-  if (!Windows().Get(hwnd, &w)) return FALSE;
-  return (w.style & WS_VISIBLE) != 0 ? TRUE : FALSE;
+  return Windows().IsShownAndEnabled(hwnd, false) ? TRUE : FALSE;
+}
+
+HWND GetWindow(HWND hwnd, UINT cmd) {
+  if (!Existing(hwnd)) return nullptr;
+  return Windows().Relative(hwnd, cmd);
+}
+
+HWND GetParent(HWND hwnd) {
+  HWND parent = nullptr;
+  if (!Existing(hwnd)) return nullptr;
+  Windows().Change(hwnd, [&](CWindow& r) { parent = r.m_hParent; });
+  return parent;
+}
+
+DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId) {
+  std::shared_ptr<CWindow> w = Existing(hwnd);
+  if (!w) return 0;
+  if (processId != nullptr) *processId = static_cast<DWORD>(getpid());
+  return w->m_pOwner->ThreadId();
+}
+
+BOOL ClientToScreen(HWND hwnd, LPPOINT pt) {
+  POINT origin;
+  if (pt == nullptr || !Windows().ClientOrigin(hwnd, &origin)) return FALSE;
+  pt->x += origin.x;
+  pt->y += origin.y;
+  return TRUE;
+}
+
+BOOL ScreenToClient(HWND hwnd, LPPOINT pt) {
+  POINT origin;
+  if (pt == nullptr || !Windows().ClientOrigin(hwnd, &origin)) return FALSE;
+  pt->x -= origin.x;
+  pt->y -= origin.y;
+  return TRUE;
+}
+
+HWND WindowFromPoint(POINT pt) {
+  return Windows().FromPoint(pt);
 }
 
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text) {
-  if (!Exists(hwnd)) return FALSE;
-  Windows().Change(hwnd, [&](WindowRecord& r) { r.title = text != nullptr ? text : u""; });
+  if (!Existing(hwnd)) return FALSE;
+  Windows().Change(hwnd, [&](CWindow& r) { r.m_title = text != nullptr ? text : u""; });
   return TRUE;
 }
 
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int cch) {
-  WindowRecord w;
-  if (!Exists(hwnd, &w) || buffer == nullptr || cch <= 0) return 0;
-  const int n = std::min(TextLength(w.title), cch - 1);
-  std::copy(w.title.begin(), w.title.begin() + n, buffer);
+  if (!Existing(hwnd) || buffer == nullptr || cch <= 0) return 0;
+  int n = 0;
+  Windows().Change(hwnd, [&](CWindow& r) {
+    n = std::min(static_cast<int>(r.m_title.size()), cch - 1);
+    std::copy(r.m_title.begin(), r.m_title.begin() + n, buffer);
+  });
   buffer[n] = 0;
   return n;
 }
 
 BOOL GetClientRect(HWND hwnd, LPRECT rect) {
-  RECT w;
-  if (rect == nullptr || !RectOf(hwnd, &w)) return FALSE;
-  *rect = RECT{0, 0, w.right - w.left, w.bottom - w.top};
-  return TRUE;
+  if (rect == nullptr || !Existing(hwnd)) return FALSE;
+  return Windows().Change(hwnd,
+                          [&](CWindow& r) {
+                            *rect = RECT{0, 0, r.Width(), r.Height()};
+                          })
+             ? TRUE
+             : FALSE;
 }
 
 BOOL GetWindowRect(HWND hwnd, LPRECT rect) {
-  return rect != nullptr && RectOf(hwnd, rect) ? TRUE : FALSE;
+  if (rect == nullptr || !Existing(hwnd)) return FALSE;
+  return Windows().ScreenRect(hwnd, rect) ? TRUE : FALSE;
 }
 
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL /*repaint*/) {
@@ -177,40 +228,49 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL /*repaint*/
 }
 
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
-  if (!Exists(hwnd)) return FALSE;
-  Windows().Change(hwnd, [&](WindowRecord& r) {
-    if ((flags & SWP_NOMOVE) == 0) {
-      const LONG w = r.rect.right - r.rect.left;
-      const LONG h = r.rect.bottom - r.rect.top;
-      r.rect = RECT{x, y, x + w, y + h};
-    }
+  if (!Existing(hwnd)) return FALSE;
+  RECT before{0, 0, 0, 0};
+  const bool wasOnScreen = Windows().IsShownAndEnabled(hwnd, false) && Windows().ScreenRect(hwnd, &before);
+  bool resized = false;
+  bool shown = false;
+  Windows().Change(hwnd, [&](CWindow& r) {
+    const RECT old = r.m_rect;
+    if ((flags & SWP_NOMOVE) == 0) r.m_rect = RECT{x, y, x + r.Width(), y + r.Height()};
     if ((flags & SWP_NOSIZE) == 0) {
-      r.rect.right = r.rect.left + (cx > 0 ? cx : 0);
-      r.rect.bottom = r.rect.top + (cy > 0 ? cy : 0);
+      r.m_rect.right = r.m_rect.left + (cx > 0 ? cx : 0);
+      r.m_rect.bottom = r.m_rect.top + (cy > 0 ? cy : 0);
     }
-    // Only the topmost state of the z-order matters to the system.
-    if ((flags & SWP_NOZORDER) == 0) {
-      if (insertAfter == HWND_TOPMOST) r.exStyle |= WS_EX_TOPMOST;
-      if (insertAfter == HWND_NOTOPMOST) r.exStyle &= ~static_cast<DWORD>(WS_EX_TOPMOST);
-    }
-    if ((flags & SWP_SHOWWINDOW) != 0) r.style |= WS_VISIBLE;
-    if ((flags & SWP_HIDEWINDOW) != 0) r.style &= ~static_cast<DWORD>(WS_VISIBLE);
+    resized = r.Width() != old.right - old.left || r.Height() != old.bottom - old.top;
+    shown = (flags & SWP_SHOWWINDOW) != 0 && !r.IsShown();
+    if ((flags & SWP_SHOWWINDOW) != 0) r.m_style |= WS_VISIBLE;
+    if ((flags & SWP_HIDEWINDOW) != 0) r.m_style &= ~static_cast<DWORD>(WS_VISIBLE);
   });
+  if ((flags & SWP_NOZORDER) == 0) Windows().Reorder(hwnd, insertAfter);
+  if (wasOnScreen) DamageAt(before);
+  // A resized window's surface starts anew, so all of it must be painted again.
+  if (resized || shown) {
+    InvalidateTree(hwnd);
+  } else if (Windows().IsShownAndEnabled(hwnd, false)) {
+    CDisplay::GetInstance().DamageWindow(hwnd);
+  }
   return TRUE;
 }
 
 LONG_PTR GetWindowLongW(HWND hwnd, int index) {
-  WindowRecord w;
-  if (!Exists(hwnd, &w)) return 0;
+  std::shared_ptr<CWindow> w = Existing(hwnd);
+  if (!w) return 0;
+  LONG_PTR value = 0;
   switch (index) {
     case GWL_WNDPROC:
-      return reinterpret_cast<LONG_PTR>(w.proc);
+      return reinterpret_cast<LONG_PTR>(w->m_proc.load());
     case GWL_USERDATA:
-      return w.userData;
+      return w->m_userData.load();
     case GWL_STYLE:
-      return static_cast<LONG_PTR>(w.style);
+      Windows().Change(hwnd, [&](CWindow& r) { value = static_cast<LONG_PTR>(r.m_style); });
+      return value;
     case GWL_EXSTYLE:
-      return static_cast<LONG_PTR>(w.exStyle);
+      Windows().Change(hwnd, [&](CWindow& r) { value = static_cast<LONG_PTR>(r.m_exStyle); });
+      return value;
     default:
       SetLastError(ERROR_INVALID_PARAMETER);
       return 0;
@@ -218,38 +278,34 @@ LONG_PTR GetWindowLongW(HWND hwnd, int index) {
 }
 
 LONG_PTR SetWindowLongW(HWND hwnd, int index, LONG_PTR value) {
-  if (!Exists(hwnd)) return 0;
-  if (index == GWL_WNDPROC && value == 0) {  // a window without a procedure could not be dispatched
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
+  std::shared_ptr<CWindow> w = Existing(hwnd);
+  if (!w) return 0;
   LONG_PTR previous = 0;
-  bool known = true;
-  Windows().Change(hwnd, [&](WindowRecord& r) {
-    switch (index) {
-      case GWL_WNDPROC:
-        previous = reinterpret_cast<LONG_PTR>(r.proc);
-        r.proc = reinterpret_cast<WNDPROC>(value);
-        break;
-      case GWL_USERDATA:
-        previous = r.userData;
-        r.userData = value;
-        break;
-      case GWL_STYLE:
-        previous = static_cast<LONG_PTR>(r.style);
-        r.style = static_cast<DWORD>(value);
-        break;
-      case GWL_EXSTYLE:
-        previous = static_cast<LONG_PTR>(r.exStyle);
-        r.exStyle = static_cast<DWORD>(value);
-        break;
-      default:
-        known = false;
-        break;
-    }
-  });
-  if (!known) SetLastError(ERROR_INVALID_PARAMETER);
-  return previous;
+  switch (index) {
+    case GWL_WNDPROC:
+      if (value == 0) {  // a window without a procedure could not be dispatched
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+      }
+      return reinterpret_cast<LONG_PTR>(w->m_proc.exchange(reinterpret_cast<WNDPROC>(value)));
+    case GWL_USERDATA:
+      return w->m_userData.exchange(value);
+    case GWL_STYLE:
+      Windows().Change(hwnd, [&](CWindow& r) {
+        previous = static_cast<LONG_PTR>(r.m_style);
+        r.m_style = static_cast<DWORD>(value);
+      });
+      return previous;
+    case GWL_EXSTYLE:
+      Windows().Change(hwnd, [&](CWindow& r) {
+        previous = static_cast<LONG_PTR>(r.m_exStyle);
+        r.m_exStyle = static_cast<DWORD>(value);
+      });
+      return previous;
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return 0;
+  }
 }
 
 LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/) {
@@ -257,144 +313,12 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/
     case WM_CLOSE:
       DestroyWindow(hwnd);
       return 0;
+    case WM_PAINT:
+      ValidateRect(hwnd, nullptr);
+      return 0;
     case WM_ERASEBKGND:
       return 1;
     default:
       return 0;
   }
 }
-
-BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  const MSG m = MakeMsg(hwnd, msg, wParam, lParam);
-  if (hwnd == nullptr) {
-    Windows().CurrentQueue()->Post(m);
-    return TRUE;
-  }
-  if (IsBroadcast(hwnd)) {
-    Windows().Broadcast(m);
-    return TRUE;
-  }
-  if (!Windows().PostTo(hwnd, m)) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  return TRUE;
-}
-
-BOOL PostThreadMessageW(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam) {
-  std::shared_ptr<CMessageQueue> queue = Windows().QueueOfThread(threadId);
-  if (!queue || !queue->Post(MakeMsg(nullptr, msg, wParam, lParam))) {
-    SetLastError(ERROR_INVALID_THREAD_ID);
-    return FALSE;
-  }
-  return TRUE;
-}
-
-LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (IsBroadcast(hwnd)) {
-    // The tap runs before the sends: holding the broadcast lock across a cross-thread send could
-    // deadlock against a receiver that broadcasts.
-    Windows().Tap(msg, wParam, lParam);
-    for (const WindowRecord& w : Windows().TopLevel()) SendMessageW(w.hwnd, msg, wParam, lParam);
-    return 0;
-  }
-  WindowRecord w;
-  if (!Exists(hwnd, &w)) return 0;
-  std::shared_ptr<CMessageQueue> self = Windows().CurrentQueue();
-  if (w.owner == self) return w.proc(hwnd, msg, wParam, lParam);
-  auto sent = std::make_shared<SentMessage>();
-  sent->hwnd = hwnd;
-  sent->message = msg;
-  sent->wParam = wParam;
-  sent->lParam = lParam;
-  sent->sender = self;
-  if (!w.owner->Send(sent)) return 0;  // the owner thread has ended
-  return self->WaitForReply(sent, AnswerSent);
-}
-
-BOOL GetMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
-  if (msg == nullptr || (hwnd != nullptr && !Exists(hwnd))) return -1;
-  Windows().CurrentQueue()->Take(msg, hwnd, filterMin, filterMax, true, true, AnswerSent);
-  return msg->message == WM_QUIT ? FALSE : TRUE;
-}
-
-BOOL PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg) {
-  if (msg == nullptr || (hwnd != nullptr && !Exists(hwnd))) return FALSE;
-  const bool remove = (removeMsg & PM_REMOVE) != 0;
-  return Windows().CurrentQueue()->Take(msg, hwnd, filterMin, filterMax, remove, false, AnswerSent) ? TRUE
-                                                                                                    : FALSE;
-}
-
-BOOL TranslateMessage(const MSG* /*msg*/) {
-  return FALSE;
-}
-
-LRESULT DispatchMessageW(const MSG* msg) {
-  if (msg == nullptr || msg->hwnd == nullptr) return 0;
-  WindowRecord w;
-  if (!Exists(msg->hwnd, &w)) return 0;
-  std::shared_ptr<CMessageQueue> self = Windows().CurrentQueue();
-  if (w.owner != self) {  // a window's procedure runs on its own thread only
-    SetLastError(ERROR_ACCESS_DENIED);
-    return 0;
-  }
-  if (msg->message == WM_TIMER && msg->lParam != 0) {
-    // Only the procedure of a live timer is called: a WM_TIMER posted with any other lParam would
-    // otherwise jump to an arbitrary address.
-    TIMERPROC proc = reinterpret_cast<TIMERPROC>(msg->lParam);
-    if (!self->IsTimerProc(msg->hwnd, msg->wParam, proc)) return 0;
-    proc(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
-    return 0;
-  }
-  return w.proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
-}
-
-void PostQuitMessage(int exitCode) {
-  Windows().CurrentQueue()->PostQuit(exitCode);
-}
-
-LONG GetMessageTime() {
-  return static_cast<LONG>(Windows().CurrentQueue()->LastMessageTime());
-}
-
-UINT_PTR SetTimer(HWND hwnd, UINT_PTR idEvent, UINT elapse, TIMERPROC proc) {
-  if (elapse < USER_TIMER_MINIMUM) elapse = USER_TIMER_MINIMUM;
-  // Under the table lock, so a timer set from another thread cannot outlive a window being destroyed.
-  const bool set = hwnd != nullptr && !IsBroadcast(hwnd) && Windows().Change(hwnd, [&](WindowRecord& r) {
-    r.owner->SetTimer(hwnd, idEvent, elapse, proc);
-  });
-  if (!set) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
-  return idEvent != 0 ? idEvent : 1;
-}
-
-BOOL KillTimer(HWND hwnd, UINT_PTR idEvent) {
-  bool killed = false;
-  if (!Exists(hwnd)) return FALSE;
-  Windows().Change(hwnd, [&](WindowRecord& r) { killed = r.owner->KillTimer(hwnd, idEvent); });
-  if (!killed) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  return TRUE;
-}
-
-namespace wce {
-
-void SetBroadcastTap(std::function<void(UINT msg, WPARAM wParam, LPARAM lParam)> tap) {
-  Windows().SetTap(std::move(tap));
-}
-
-std::u16string GetRegisteredMessageName(UINT msg) {
-  return CMessageRegistry::GetInstance().Name(msg);
-}
-
-void ResetUser() {
-  Windows().Reset();
-  CMessageRegistry::GetInstance().Reset();
-  SetScreen(800, 480, 32);
-}
-
-}  // namespace wce

@@ -1,6 +1,10 @@
-// Windows, message queues, timers and registered messages: the part of USER that the head unit
-// calls. Each thread gets its own message queue the first time it touches this layer; a window
-// belongs to the thread that created it, and its procedure only ever runs on that thread.
+// Windows, message queues, timers, painting, input and registered messages: the part of USER that
+// the head unit and its UI framework call. Each thread gets its own message queue the first time it
+// touches this layer; a window belongs to the thread that created it, and its procedure only ever
+// runs on that thread. Windows form a tree: top-level windows are the screen's children, siblings
+// are kept in z-order, and a window's rectangle is relative to its parent's client area. The screen
+// itself belongs to the display (framebuffer, damaged areas, present step) behind a table of
+// driver functions: headless by default, a desktop window through SDL2 on request.
 #pragma once
 
 #include "gdi/gdi.h"
@@ -26,8 +30,10 @@ struct MSG {
   UINT message;
   WPARAM wParam;
   LPARAM lParam;
-  DWORD time;  // GetTickCount when the message was posted (WM_TIMER: when it was taken)
-  POINT pt;    // 0, 0: there is no cursor; touches carry their point in lParam
+  // GetTickCount when the message was posted; input: when the event happened; WM_TIMER and
+  // WM_PAINT: when they were taken.
+  DWORD time;
+  POINT pt;  // input from the display: the screen point; otherwise 0, 0
 };
 typedef MSG* LPMSG;
 
@@ -62,6 +68,16 @@ struct CREATESTRUCTW {
 };
 typedef CREATESTRUCTW CREATESTRUCT;
 
+struct PAINTSTRUCT {
+  HDC hdc;
+  BOOL fErase;
+  RECT rcPaint;  // client coordinates; the DC is clipped to it
+  BOOL fRestore;
+  BOOL fIncUpdate;
+  BYTE rgbReserved[32];
+};
+typedef PAINTSTRUCT* LPPAINTSTRUCT;
+
 // ---- errors of this part
 #define ERROR_CANNOT_FIND_WND_CLASS 1407L
 #define ERROR_CLASS_ALREADY_EXISTS 1410L
@@ -92,6 +108,7 @@ typedef CREATESTRUCTW CREATESTRUCT;
 #define WM_LBUTTONUP 0x0202
 #define WM_LBUTTONDBLCLK 0x0203
 #define WM_CAPTURECHANGED 0x0215
+#define WM_ENABLE 0x000A
 #define WM_USER 0x0400
 
 #define WA_INACTIVE 0
@@ -113,6 +130,7 @@ typedef CREATESTRUCTW CREATESTRUCT;
 #define WS_CLIPSIBLINGS 0x04000000L
 #define WS_CLIPCHILDREN 0x02000000L
 #define WS_EX_TOPMOST 0x00000008L
+#define WS_EX_NOACTIVATE 0x08000000L
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
 
@@ -128,9 +146,52 @@ typedef CREATESTRUCTW CREATESTRUCT;
 #define SWP_NOSIZE 0x0001
 #define SWP_NOMOVE 0x0002
 #define SWP_NOZORDER 0x0004
+#define SWP_NOREDRAW 0x0008
 #define SWP_NOACTIVATE 0x0010
+#define SWP_FRAMECHANGED 0x0020
 #define SWP_SHOWWINDOW 0x0040
 #define SWP_HIDEWINDOW 0x0080
+#define SWP_NOOWNERZORDER 0x0200
+
+// ---- GetWindow
+#define GW_HWNDFIRST 0
+#define GW_HWNDLAST 1
+#define GW_HWNDNEXT 2
+#define GW_HWNDPREV 3
+#define GW_OWNER 4
+#define GW_CHILD 5
+
+// ---- MsgWaitForMultipleObjects
+#define QS_KEY 0x0001
+#define QS_MOUSEMOVE 0x0002
+#define QS_MOUSEBUTTON 0x0004
+#define QS_POSTMESSAGE 0x0008
+#define QS_TIMER 0x0010
+#define QS_PAINT 0x0020
+#define QS_SENDMESSAGE 0x0040
+#define QS_MOUSE (QS_MOUSEMOVE | QS_MOUSEBUTTON)
+#define QS_INPUT (QS_MOUSE | QS_KEY)
+#define QS_ALLINPUT (QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_SENDMESSAGE)
+
+// ---- virtual keys (letters and digits are their upper-case ASCII)
+#define VK_BACK 0x08
+#define VK_RETURN 0x0D
+#define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
+
+// ---- mouse message wParam
+#define MK_LBUTTON 0x0001
+#define MAKELPARAM(l, h) \
+  (static_cast<LPARAM>(  \
+      static_cast<DWORD>((static_cast<WORD>(l)) | (static_cast<DWORD>(static_cast<WORD>(h)) << 16))))
+#define GET_X_LPARAM(lp) \
+  (static_cast<int>(static_cast<short>(static_cast<WORD>(static_cast<DWORD>(lp) & 0xFFFF))))
+#define GET_Y_LPARAM(lp) \
+  (static_cast<int>(static_cast<short>(static_cast<WORD>((static_cast<DWORD>(lp) >> 16) & 0xFFFF))))
 
 // ---- window longs
 #define GWL_WNDPROC (-4)
@@ -159,34 +220,76 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 // Owner thread only (as on CE): WM_DESTROY reaches the procedure, the window's timers end and its
 // queued messages are dropped.
+// The window's children of the same thread go with it: WM_DESTROY reaches the parent first.
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
 // Top-level windows, oldest first; either argument may be NULL (any). Both compare without ASCII case.
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
-BOOL ShowWindow(HWND hwnd, int cmdShow);  // previous visibility; WM_SHOWWINDOW when it changes
+// Previous visibility; WM_SHOWWINDOW when it changes. Showing invalidates the window, hiding gives
+// its area back to the windows under it.
+BOOL ShowWindow(HWND hwnd, int cmdShow);
+// The window and every ancestor are shown.
 BOOL IsWindowVisible(HWND hwnd);
+// Siblings in z-order: GW_HWNDFIRST is the top, GW_HWNDNEXT goes down. GW_CHILD is the top child.
+HWND GetWindow(HWND hwnd, UINT cmd);
+HWND GetParent(HWND hwnd);
+// The creating thread's id; the process id (if asked) is this process's.
+DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId);
+// Previous state: nonzero if the window was disabled. WM_ENABLE when it changes; a disabled window
+// gets no mouse or key input, and loses focus and capture.
+BOOL EnableWindow(HWND hwnd, BOOL enable);
+BOOL IsWindowEnabled(HWND hwnd);
+// The deepest shown and enabled window under a screen point, top of the z-order first.
+HWND WindowFromPoint(POINT pt);
+BOOL ClientToScreen(HWND hwnd, LPPOINT pt);
+BOOL ScreenToClient(HWND hwnd, LPPOINT pt);
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text);
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int cch);
-// ---- rectangles (an empty rectangle has right <= left or bottom <= top)
-BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom);
-BOOL SetRectEmpty(LPRECT rect);
-BOOL IsRectEmpty(const RECT* rect);
-// FALSE and all zeros in dst when the two do not overlap.
-BOOL IntersectRect(LPRECT dst, const RECT* a, const RECT* b);
-BOOL OffsetRect(LPRECT rect, int dx, int dy);
-BOOL EqualRect(const RECT* a, const RECT* b);
 
 // Windows have no frame here: the client area is the whole window.
 BOOL GetClientRect(HWND hwnd, LPRECT rect);
-BOOL GetWindowRect(HWND hwnd, LPRECT rect);
+BOOL GetWindowRect(HWND hwnd, LPRECT rect);  // screen coordinates
+// x, y relative to the parent's client area (the screen for top-level windows).
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
+// insertAfter: a sibling (the window goes right under it), HWND_TOP, HWND_BOTTOM, HWND_TOPMOST
+// (top-level: topmost from then on) or HWND_NOTOPMOST (under the topmost ones). Topmost top-level
+// windows always stay above the others. The active window stays as it is (SetActiveWindow moves it).
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 // On CE a LONG holds a pointer; here the value is pointer-sized so a pointer kept in
 // GWL_USERDATA or GWL_WNDPROC survives the round trip.
 LONG_PTR GetWindowLongW(HWND hwnd, int index);
 LONG_PTR SetWindowLongW(HWND hwnd, int index, LONG_PTR value);  // returns the previous value
-// WM_CLOSE destroys the window; WM_ERASEBKGND answers 1; everything else 0.
+// WM_CLOSE destroys the window; WM_PAINT validates it; WM_ERASEBKGND answers 1; everything else 0.
 LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// ---- active window, focus, capture (one input state for the process, as on a head unit's one screen)
+// The active window is a top-level window: WM_ACTIVATE(WA_INACTIVE) to the one losing it, then
+// WM_ACTIVATE(WA_ACTIVE) to the new one. The previous one is returned.
+HWND SetActiveWindow(HWND hwnd);
+HWND GetActiveWindow();
+BOOL SetForegroundWindow(HWND hwnd);  // activates the window's top-level window
+HWND GetForegroundWindow();
+// WM_KILLFOCUS to the old, WM_SETFOCUS to the new; keys go to the focus. Returns the previous.
+HWND SetFocus(HWND hwnd);
+HWND GetFocus();
+// Mouse input goes to the capture window whatever the point; WM_CAPTURECHANGED (lParam: the new
+// capture) tells the window that loses it.
+HWND SetCapture(HWND hwnd);
+BOOL ReleaseCapture();
+HWND GetCapture();
+
+// ---- painting. The update region is kept as one rectangle (the bounds of everything invalidated),
+// in client coordinates. A window with one gets WM_PAINT after posted messages and input and before
+// timers, until the region is validated.
+BOOL InvalidateRect(HWND hwnd, LPCRECT rect, BOOL erase);  // NULL rect: the whole client area
+BOOL ValidateRect(HWND hwnd, LPCRECT rect);                // NULL rect: all of it
+BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase);    // nonzero when there is one
+// Sends WM_PAINT right away when the window has an update region.
+BOOL UpdateWindow(HWND hwnd);
+// Takes the update region: rcPaint, a window DC clipped to it, WM_ERASEBKGND first when erasing
+// was asked. EndPaint releases the DC.
+HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps);
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
 
 // ---- messages
 // hwnd NULL posts to the calling thread; HWND_BROADCAST posts to every top-level window, oldest first.
@@ -204,6 +307,10 @@ BOOL TranslateMessage(const MSG* msg);  // no character messages are produced: a
 LRESULT DispatchMessageW(const MSG* msg);
 void PostQuitMessage(int exitCode);
 LONG GetMessageTime();  // time of the message last taken by this thread's GetMessage/PeekMessage
+// Waits for one of the handles or for a message in this thread's queue that `wakeMask` names
+// (QS_ALLINPUT: any). WAIT_OBJECT_0 + count for a message, WAIT_OBJECT_0 + i for handle i,
+// WAIT_TIMEOUT, WAIT_FAILED. Only wait-any (waitAll FALSE).
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD ms, DWORD wakeMask);
 
 // ---- timers: callable from any thread; WM_TIMER (or the TIMERPROC) runs on the window's owner thread.
 // The same window and id replace the earlier timer.
@@ -211,6 +318,17 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR idEvent, UINT elapse, TIMERPROC proc);
 BOOL KillTimer(HWND hwnd, UINT_PTR idEvent);
 
 int GetSystemMetrics(int index);
+
+// ---- rectangles (right and bottom are outside the rectangle)
+BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom);
+BOOL SetRectEmpty(LPRECT rect);
+BOOL IsRectEmpty(const RECT* rect);
+BOOL PtInRect(const RECT* rect, POINT pt);
+BOOL OffsetRect(LPRECT rect, int dx, int dy);
+BOOL EqualRect(const RECT* a, const RECT* b);
+// Both FALSE, with an empty result, when the result is empty.
+BOOL IntersectRect(LPRECT out, const RECT* a, const RECT* b);
+BOOL UnionRect(LPRECT out, const RECT* a, const RECT* b);
 
 // ---- our own hooks (no CE counterpart)
 namespace wce {
@@ -220,7 +338,31 @@ void SetBroadcastTap(std::function<void(UINT msg, WPARAM wParam, LPARAM lParam)>
 // The name a registered message was first registered with; empty when the number is not one.
 std::u16string GetRegisteredMessageName(UINT msg);
 
-// Tests only: forget every window, class, timer, registered message, queued message, the tap and
-// the screen configuration. Threads blocked in GetMessage stay blocked until something is posted.
+// ---- the display: one framebuffer at the configured screen size and depth that the shown windows
+// are composed into, in z-order, where they were drawn (the damaged areas), at each present step.
+// Drivers: "headless" (the default: nothing leaves the framebuffer) and "sdl" (a desktop window
+// of the screen's size that shows the framebuffer and turns the mouse and keys into input). The
+// first use picks CORVANE_DISPLAY's driver when set, else headless.
+bool SetDisplayDriver(const char* name);  // false for an unknown name or one that cannot open
+std::string GetDisplayDriver();
+// Composes the damaged areas into the framebuffer and hands them to the driver.
+void PresentScreen();
+// Presents, then waits until the driver shows everything presented (the desktop window's pixels
+// are on the X display); false after ms.
+bool FlushScreen(DWORD ms);
+// Presents, then writes the framebuffer as a BMP file (as SaveBitmapFile does).
+BOOL SaveScreen(const std::string& path);
+// Presents, then the framebuffer's pixels (rows top-down) into out; false when there are none.
+// They stay valid until the next present step or a change of screen.
+BOOL GetScreenPixels(BITMAP* out);
+// Input as a display driver delivers it: a mouse message at a screen point (to the capture window,
+// else the window under the point, in its client coordinates) or a key to the focus window, carrying
+// the tick of the moment the event happened. False when no window takes it.
+bool InjectMouse(UINT msg, int x, int y, DWORD tick);
+bool InjectKey(UINT msg, UINT virtualKey, DWORD tick);
+
+// Tests only: forget every window, class, timer, registered message, queued message, the tap, the
+// input state, the display (back to the default driver) and the screen configuration. Threads
+// blocked in GetMessage stay blocked until something is posted.
 void ResetUser();
 }  // namespace wce

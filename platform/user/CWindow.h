@@ -1,0 +1,43 @@
+// One window. What never changes after creation is const and read without a lock; the procedure
+// and the user data are words of their own, so that dispatching a message copies nothing and takes
+// no lock beyond the handle lookup; everything else is guarded by CWindowManager's table lock.
+#pragma once
+
+#include "user/CMessageQueue.h"
+#include "user/user.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CWindow {
+ public:
+  CWindow(HWND hwnd, const std::u16string& className, const std::shared_ptr<CMessageQueue>& owner,
+          WNDPROC proc)
+      : m_hWnd(hwnd), m_className(className), m_pOwner(owner), m_proc(proc) {}
+
+  int Width() const { return m_rect.right - m_rect.left; }
+  int Height() const { return m_rect.bottom - m_rect.top; }
+  bool IsShown() const { return (m_style & WS_VISIBLE) != 0; }
+  bool IsChild() const { return (m_style & WS_CHILD) != 0; }
+  bool IsTopmost() const { return (m_exStyle & WS_EX_TOPMOST) != 0; }
+
+  const HWND m_hWnd;
+  const std::u16string m_className;
+  const std::shared_ptr<CMessageQueue> m_pOwner;
+  std::atomic<WNDPROC> m_proc;
+  std::atomic<LONG_PTR> m_userData{0};
+
+  // ---- the table lock
+  std::u16string m_title;
+  DWORD m_style = 0;  // WS_VISIBLE: shown; WS_DISABLED: disabled
+  DWORD m_exStyle = 0;
+  RECT m_rect = {0, 0, 0, 0};  // relative to the parent's client area (the screen for top-level)
+  HWND m_hParent = nullptr;
+  std::vector<HWND> m_children;  // z-order, top first
+  bool m_destroying = false;
+  bool m_hasUpdate = false;
+  RECT m_update = {0, 0, 0, 0};  // client coordinates, inside the client area
+  bool m_erase = false;
+};

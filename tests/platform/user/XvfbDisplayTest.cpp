@@ -1,0 +1,194 @@
+// The desktop display under a virtual X server started by the test: the SDL window's pixels, read
+// back from the X server, equal the framebuffer's picture, and a mouse press sent to the X window
+// arrives as WM_LBUTTONDOWN at the window under the point, at the right client point.
+#include "UserTestSupport.h"
+#include "gdi/gdi.h"
+
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <string>
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace usertest;
+
+namespace {
+
+// How long Xvfb may take to say which display it serves.
+const int kXvfbStartMs = 15000;
+
+// An Xvfb of our own on a display number it picks itself (-displayfd), so tests running side by
+// side never meet on one display.
+class CXvfb {
+ public:
+  ~CXvfb() { Stop(); }
+
+  // The display name (":N"), or empty with the reason in *why.
+  std::string Start(std::string* why) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+      *why = "no pipe";
+      return "";
+    }
+    m_pid = fork();
+    if (m_pid == 0) {
+      close(fds[0]);
+      const std::string fd = std::to_string(fds[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    if (m_pid < 0) {
+      close(fds[0]);
+      *why = "fork failed";
+      return "";
+    }
+    std::string number;
+    pollfd p{fds[0], POLLIN, 0};
+    while (poll(&p, 1, kXvfbStartMs) > 0) {
+      char c;
+      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+      number += c;
+    }
+    close(fds[0]);
+    if (number.empty()) {
+      *why = "Xvfb did not start (is the xvfb package installed?)";
+      Stop();
+      return "";
+    }
+    return ":" + number;
+  }
+
+  void Stop() {
+    if (m_pid <= 0) return;
+    kill(m_pid, SIGTERM);
+    waitpid(m_pid, nullptr, 0);
+    m_pid = -1;
+  }
+
+ private:
+  pid_t m_pid = -1;
+};
+
+class XvfbDisplayTest : public ::testing::TestWithParam<int> {
+ protected:
+  void SetUp() override {
+    wce::ResetUser();
+    wce::ResetGdi();
+    RegisterTestClass();
+    std::string why;
+    m_display = m_xvfb.Start(&why);
+    if (m_display.empty()) GTEST_SKIP() << "skipped: " << why;
+    setenv("DISPLAY", m_display.c_str(), 1);
+    ASSERT_TRUE(wce::SetScreen(kWidth, kHeight, GetParam()));
+    ASSERT_TRUE(wce::SetDisplayDriver("sdl"));
+  }
+  void TearDown() override {
+    wce::SetDisplayDriver("headless");
+    wce::ResetUser();
+    wce::ResetGdi();
+    m_xvfb.Stop();
+  }
+
+  static constexpr int kWidth = 160;
+  static constexpr int kHeight = 96;
+
+  CXvfb m_xvfb;
+  std::string m_display;
+};
+
+// Every column differs: x in blue, y in green, and red marks which window it is.
+void Paint(HWND hwnd, int red) {
+  RECT rc;
+  GetClientRect(hwnd, &rc);
+  struct {
+    BITMAPINFOHEADER header;
+    DWORD masks[3];
+  } info = {};
+  info.header =
+      BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), rc.right, -rc.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP picture =
+      CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+  for (int y = 0; y < rc.bottom; ++y) {
+    for (int x = 0; x < rc.right; ++x) {
+      static_cast<uint32_t*>(bits)[y * rc.right + x] = red << 16 | (y * 2 & 0xFF) << 8 | (x * 3 & 0xFF);
+    }
+  }
+  HDC mem = CreateCompatibleDC(nullptr);
+  SelectObject(mem, picture);
+  HDC hdc = GetWindowDC(hwnd);
+  BitBlt(hdc, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);
+  ReleaseDC(hwnd, hdc);
+  DeleteDC(mem);
+  DeleteObject(picture);
+}
+
+TEST_P(XvfbDisplayTest, TheXWindowShowsTheFramebufferAndItsMousePressReachesTheWindowUnderIt) {
+  HWND back = CreateWindowExW(0, kClass, u"", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,
+                              nullptr, nullptr);
+  Recorder recorder;
+  HWND button = CreateWindowExW(0, kClass, u"", WS_CHILD | WS_VISIBLE, 40, 30, 50, 20, back, nullptr, nullptr,
+                                &recorder);
+  Paint(back, 0x20);
+  Paint(button, 0xE0);
+  ASSERT_TRUE(wce::FlushScreen(10000));
+
+  BITMAP frame;
+  ASSERT_TRUE(wce::GetScreenPixels(&frame));
+  Display* x = XOpenDisplay(m_display.c_str());
+  ASSERT_NE(nullptr, x);
+  XImage* image = XGetImage(x, DefaultRootWindow(x), 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+  ASSERT_NE(nullptr, image);
+  int wrong = 0;
+  for (int py = 0; py < kHeight; ++py) {
+    const BYTE* row = static_cast<const BYTE*>(frame.bmBits) + static_cast<size_t>(py) * frame.bmWidthBytes;
+    for (int px = 0; px < kWidth; ++px) {
+      const unsigned long shown = XGetPixel(image, px, py) & 0xFFFFFF;
+      uint32_t expected = 0;
+      uint32_t seen = 0;
+      if (GetParam() == 32) {
+        expected = reinterpret_cast<const uint32_t*>(row)[px] & 0xFFFFFF;
+        seen = static_cast<uint32_t>(shown);
+      } else {
+        // The X server's 24 bits hold the 565 pixel in their top bits.
+        expected = reinterpret_cast<const uint16_t*>(row)[px];
+        seen = static_cast<uint32_t>(((shown >> 19) & 0x1F) << 11 | ((shown >> 10) & 0x3F) << 5 |
+                                     ((shown >> 3) & 0x1F));
+      }
+      if (seen != expected && wrong++ < 5) {
+        ADD_FAILURE() << "at " << px << "," << py << ": X shows " << std::hex << seen << ", framebuffer "
+                      << expected;
+      }
+    }
+  }
+  EXPECT_EQ(0, wrong);
+  XDestroyImage(image);
+
+  // A press on the child window, as a person's click comes to the X server.
+  XTestFakeMotionEvent(x, -1, 47, 35, CurrentTime);
+  XTestFakeButtonEvent(x, 1, True, CurrentTime);
+  XTestFakeButtonEvent(x, 1, False, CurrentTime);
+  XSync(x, False);
+  XCloseDisplay(x);
+  ASSERT_TRUE(PumpUntil([&] { return !recorder.Of(WM_LBUTTONUP).empty(); }, 10000));
+  const std::vector<Seen> downs = recorder.Of(WM_LBUTTONDOWN);
+  ASSERT_EQ(1u, downs.size());
+  EXPECT_EQ(button, downs[0].hwnd);
+  EXPECT_EQ(7, GET_X_LPARAM(downs[0].lParam));
+  EXPECT_EQ(5, GET_Y_LPARAM(downs[0].lParam));
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, XvfbDisplayTest, ::testing::Values(32, 16));
+
+}  // namespace
