@@ -29,8 +29,14 @@ CWceUiPackCache* CFhGlobals::GetPackCache() {
   return &s_packCache;
 }
 
+CXiWndHelper* CFhGlobals::GetWndHelper() {
+  static CXiWndHelper s_wndHelper;
+  return &s_wndHelper;
+}
+
 void CFhGlobals::Reset() {
   GetGlobalData()->Reset();
   *GetIgnoreMsg() = CFhIgnoreMsg();
   GetPackCache()->RemoveAll();
+  GetWndHelper()->Reset();
 }

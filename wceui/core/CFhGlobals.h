@@ -5,6 +5,7 @@
 #include "core/CFhGlobalData.h"
 #include "core/CFhIgnoreMsg.h"
 #include "core/CFhLogFile.h"
+#include "core/CXiWndHelper.h"
 #include "resources/CWceUiPackCache.h"
 
 class CFhGlobals {
@@ -15,9 +16,11 @@ class CFhGlobals {
   CFhIgnoreMsg* GetIgnoreMsg();
   // The opened resource packs, by lower-case pack path.
   CWceUiPackCache* GetPackCache();
+  // The real windows' class and the map from window handle to object.
+  CXiWndHelper* GetWndHelper();
 
-  // Tests: the global data and the input filter as new, no pack opened (the log file stays as it
-  // is).
+  // Tests: the global data, the input filter and the window registry as new, no pack opened (the
+  // log file stays as it is). USER's windows and classes are USER's to reset.
   void Reset();
 };
 
