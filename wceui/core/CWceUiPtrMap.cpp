@@ -28,18 +28,7 @@ BOOL CWceUiPtrMap::Lookup(const void* key, void*& rValue) const {
 }
 
 CWceUiPtrMap::CAssoc* CWceUiPtrMap::NewAssoc() {
-  if (m_pFreeList == nullptr) {
-    CWceUiPlex* pBlock = CWceUiPlex::Create(m_pBlocks, m_nBlockSize, sizeof(CAssoc));
-    if (pBlock == nullptr) return nullptr;
-    CAssoc* pNodes = static_cast<CAssoc*>(pBlock->data());
-    for (UINT i = m_nBlockSize; i-- > 0;) {
-      pNodes[i].pNext = m_pFreeList;
-      m_pFreeList = &pNodes[i];
-    }
-  }
-  CAssoc* p = m_pFreeList;
-  m_pFreeList = p->pNext;
-  return p;
+  return CWceUiPlex::TakeNode(m_pBlocks, m_pFreeList, m_nBlockSize);
 }
 
 BOOL CWceUiPtrMap::SetAt(const void* key, void* value) {
