@@ -172,6 +172,8 @@ void CSdlDisplay::Run(int width, int height) {
   // A touch screen takes the first touch: SDL would drop a click that comes right after the window
   // got the focus.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // The framebuffer is copied as it is: no GL renderer (and its threads) under the window surface.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   const bool ready = SDL_Init(SDL_INIT_VIDEO) == 0;
   if (ready && g_wakeEvent == 0) g_wakeEvent = SDL_RegisterEvents(1);
   SDL_Window* window = ready ? SDL_CreateWindow("Corvane", 0, 0, width, height, SDL_WINDOW_SHOWN) : nullptr;
