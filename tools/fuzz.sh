@@ -5,12 +5,13 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-20}
 build=$top/build-fuzz
-targets=(phonelink_reader_fuzz xml_load_fuzz ini_read_fuzz engine_fuzz wceui_conf_fuzz wceui_pack_fuzz wceui_xml_fuzz bmp_load_fuzz)
+targets=(phonelink_reader_fuzz xml_load_fuzz ini_read_fuzz engine_fuzz wceui_conf_fuzz wceui_pack_fuzz wceui_xml_fuzz bmp_load_fuzz wceui_style_fuzz)
 # Seed corpora kept in the tree; libFuzzer only reads them, new inputs go to the build's corpus.
 declare -A seeds=(
   [xml_load_fuzz]=$top/tests/services/fuzz/corpus/xml
   [ini_read_fuzz]=$top/tests/services/fuzz/corpus/ini
   [bmp_load_fuzz]=$top/tests/wceui/resources/fuzz/corpus/bmp
+  [wceui_style_fuzz]=$top/tests/wceui/resources/fuzz/corpus/style
 )
 
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCORVANE_FUZZ=ON

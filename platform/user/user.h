@@ -247,7 +247,6 @@ BOOL ClientToScreen(HWND hwnd, LPPOINT pt);
 BOOL ScreenToClient(HWND hwnd, LPPOINT pt);
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text);
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int cch);
-
 // Windows have no frame here: the client area is the whole window.
 BOOL GetClientRect(HWND hwnd, LPRECT rect);
 BOOL GetWindowRect(HWND hwnd, LPRECT rect);  // screen coordinates

@@ -1,6 +1,28 @@
 #include "core/CFhGlobals.h"
 
 #include "kernel/filesys.h"
+#include "resources/CFhBitmapResLoader.h"
+#include "resources/CFhColorResLoader.h"
+#include "resources/CFhFontResLoader.h"
+#include "resources/CFhLanguage.h"
+
+namespace {
+
+// A member built on first use whose end at exit is remembered: afterwards it answers none. Objects
+// that end later (holders kept in statics) then find nothing to give their references back to.
+template <class T>
+T* LateMember() {
+  static bool s_bEnded = false;
+  struct CHolder {
+    T object;
+    ~CHolder() { s_bEnded = true; }
+  };
+  if (s_bEnded) return nullptr;
+  static CHolder s_holder;
+  return &s_holder.object;
+}
+
+}  // namespace
 
 CFhGlobals* WceUiGetGlobals() {
   static CFhGlobals s_globals;
@@ -34,7 +56,27 @@ CXiWndHelper* CFhGlobals::GetWndHelper() {
   return &s_wndHelper;
 }
 
+CFhBitmapResLoader* CFhGlobals::GetBitmapResLoader() {
+  return LateMember<CFhBitmapResLoader>();
+}
+
+CFhFontResLoader* CFhGlobals::GetFontResLoader() {
+  return LateMember<CFhFontResLoader>();
+}
+
+CFhColorResLoader* CFhGlobals::GetColorResLoader() {
+  return LateMember<CFhColorResLoader>();
+}
+
+CFhLanguage* CFhGlobals::GetLanguage() {
+  return LateMember<CFhLanguage>();
+}
+
 void CFhGlobals::Reset() {
+  if (GetBitmapResLoader() != nullptr) GetBitmapResLoader()->ReleaseAll();
+  if (GetFontResLoader() != nullptr) GetFontResLoader()->ReleaseAll();
+  if (GetColorResLoader() != nullptr) GetColorResLoader()->Reset();
+  if (GetLanguage() != nullptr) GetLanguage()->Reset();
   GetGlobalData()->Reset();
   *GetIgnoreMsg() = CFhIgnoreMsg();
   GetPackCache()->RemoveAll();

@@ -8,6 +8,11 @@
 #include "core/CXiWndHelper.h"
 #include "resources/CWceUiPackCache.h"
 
+class CFhBitmapResLoader;
+class CFhFontResLoader;
+class CFhColorResLoader;
+class CFhLanguage;
+
 class CFhGlobals {
  public:
   // Opened in the program's directory when first reached.
@@ -18,9 +23,16 @@ class CFhGlobals {
   CWceUiPackCache* GetPackCache();
   // The real windows' class and the map from window handle to object.
   CXiWndHelper* GetWndHelper();
+  // The resource caches and the language. Each reports its unreleased entries when it ends at
+  // exit; after that it answers none, so a holder that ends later cannot reach it.
+  CFhBitmapResLoader* GetBitmapResLoader();
+  CFhFontResLoader* GetFontResLoader();
+  CFhColorResLoader* GetColorResLoader();
+  CFhLanguage* GetLanguage();
 
-  // Tests: the global data, the input filter and the window registry as new, no pack opened (the
-  // log file stays as it is). USER's windows and classes are USER's to reset.
+  // Tests: the global data, the input filter and the window registry as new, no pack opened, the
+  // caches emptied (with their leak report) and no language (the log file stays as it is). USER's
+  // windows and classes are USER's to reset.
   void Reset();
 };
 

@@ -3,6 +3,7 @@
 #include "core/WceUiLog.h"
 #include "kernel/wcestr.h"
 #include "resources/CFhConfDoc.h"
+#include "resources/CWceUiFont.h"
 
 #include <cstring>
 
@@ -37,8 +38,7 @@ CReadFontConfInfo::CReadFontConfInfo() {
 }
 
 void CReadFontConfInfo::Reset() {
-  std::memset(&m_logFont, 0, sizeof m_logFont);
-  GetObjectW(GetStockObject(SYSTEM_FONT), sizeof m_logFont, &m_logFont);
+  CWceUiFont::GetSystemLogFont(&m_logFont);
   m_bLoaded = 0;
 }
 

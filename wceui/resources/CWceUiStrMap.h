@@ -32,6 +32,20 @@ class CWceUiStrMap {
   // Yields the element at rPos and moves rPos to the next one (nullptr after the last); elements come
   // bucket by bucket, each bucket from its head. Start with kWceUiStrMapStart.
   void GetNextAssoc(WCEUI_POSITION& rPos, LPCWSTR& rKey, void*& rValue) const;
+  // Where a walk starts: nullptr for an empty map, so `while (pos != nullptr)` walks every element.
+  WCEUI_POSITION GetStartPosition() const { return m_nCount == 0 ? nullptr : kWceUiStrMapStart; }
+  // fn(key, value) for every element in GetNextAssoc's order, until fn answers false. fn must not
+  // change the map.
+  template <class F>
+  void ForEach(F fn) const {
+    WCEUI_POSITION pos = GetStartPosition();
+    while (pos != nullptr) {
+      LPCWSTR pKey = nullptr;
+      void* pValue = nullptr;
+      GetNextAssoc(pos, pKey, pValue);
+      if (!fn(pKey, pValue)) return;
+    }
+  }
   // Frees owned keys, the bucket array and every node block. Values are the owner's to free.
   void RemoveAll();
   int GetCount() const { return m_nCount; }

@@ -6,6 +6,7 @@
 #include "kernel/wcestr.h"
 #include "resources/WceUiReadFile.h"
 
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -53,7 +54,8 @@ WCHAR* CutName(WCHAR* pName, WCHAR* pEnd) {
 
 }  // namespace
 
-CWceUiXmlDoc::CWceUiXmlDoc() {
+CWceUiXmlDoc::CWceUiXmlDoc()
+    : m_nodeList(offsetof(CWceUiXmlElem, m_pNodePrev), offsetof(CWceUiXmlElem, m_pNodeNext)) {
   m_szFilePath[0] = 0;
   Clean();
 }
@@ -63,13 +65,7 @@ CWceUiXmlDoc::~CWceUiXmlDoc() {
 }
 
 void CWceUiXmlDoc::FreeNodes() {
-  for (CWceUiXmlElem* p = m_pFirstNode; p != nullptr;) {
-    CWceUiXmlElem* pNext = p->m_pNodeNext;
-    delete p;
-    p = pNext;
-  }
-  m_pFirstNode = nullptr;
-  m_pLastNode = nullptr;
+  while (!m_nodeList.IsEmpty()) delete static_cast<CWceUiXmlElem*>(m_nodeList.RemoveHead());
   m_pRoot = nullptr;
   m_nDepth = 0;
 }
@@ -90,14 +86,7 @@ CWceUiXmlElem* CWceUiXmlDoc::NewNode(CWceUiXmlElem::NodeType nType) {
 }
 
 void CWceUiXmlDoc::AddNode(CWceUiXmlElem* pNode) {
-  pNode->m_pNodeNext = nullptr;
-  pNode->m_pNodePrev = m_pLastNode;
-  if (m_pLastNode != nullptr) {
-    m_pLastNode->m_pNodeNext = pNode;
-  } else {
-    m_pFirstNode = pNode;
-  }
-  m_pLastNode = pNode;
+  m_nodeList.AddTail(pNode);
 }
 
 void CWceUiXmlDoc::SyntaxError(const char16_t* pMethod, int nCode) {

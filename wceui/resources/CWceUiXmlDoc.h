@@ -7,6 +7,7 @@
 // Syntax errors are logged as "  ::<method>, (<path>) syntax error <code>" with these codes.
 #pragma once
 
+#include "core/CWceUiHTList.h"
 #include "kernel/wcetypes.h"
 #include "resources/CWceUiXmlElem.h"
 
@@ -63,7 +64,7 @@ class CWceUiXmlDoc {
   BOOL IsLoaded() const { return m_bLoaded; }
   LPCWSTR GetFilePath() const { return m_szFilePath; }
   // Every node the parse made (elements, and comments and declarations), in the order made.
-  CWceUiXmlElem* GetFirstNode() const { return m_pFirstNode; }
+  CWceUiXmlElem* GetFirstNode() const { return static_cast<CWceUiXmlElem*>(m_nodeList.GetHead()); }
   static CWceUiXmlElem* GetNextNode(const CWceUiXmlElem* pNode) { return pNode->m_pNodeNext; }
 
  private:
@@ -91,7 +92,6 @@ class CWceUiXmlDoc {
   BOOL m_bKeepComments = 0;
   COpenElem m_stack[kMaxDepth];
   int m_nDepth = 0;
-  CWceUiXmlElem* m_pFirstNode = nullptr;
-  CWceUiXmlElem* m_pLastNode = nullptr;
+  CWceUiHTList m_nodeList;      // over m_pNodePrev/m_pNodeNext, owned
   WCHAR* m_pTextEnd = nullptr;  // behind the last unit that is not trailing whitespace
 };

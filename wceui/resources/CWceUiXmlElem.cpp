@@ -2,17 +2,21 @@
 
 #include "kernel/wcestr.h"
 
+#include <cstddef>
+
+CWceUiXmlElem::CWceUiXmlElem(CWceUiXmlDoc* pDoc, NodeType nType)
+    : m_attrList(offsetof(CWceUiXmlAttr, pPrev), offsetof(CWceUiXmlAttr, pNext)),
+      m_nType(nType),
+      m_pDoc(pDoc),
+      m_childList(offsetof(CWceUiXmlElem, m_pChildPrev), offsetof(CWceUiXmlElem, m_pChildNext)) {}
+
 CWceUiXmlElem::~CWceUiXmlElem() {
-  for (CWceUiXmlAttr* p = m_pFirstAttr; p != nullptr;) {
-    CWceUiXmlAttr* pNext = p->pNext;
-    delete p;
-    p = pNext;
-  }
+  while (!m_attrList.IsEmpty()) delete static_cast<CWceUiXmlAttr*>(m_attrList.RemoveHead());
 }
 
 LPCWSTR CWceUiXmlElem::GetAttribute(LPCWSTR pName) const {
   if (pName == nullptr) return nullptr;
-  for (const CWceUiXmlAttr* p = m_pFirstAttr; p != nullptr; p = p->pNext) {
+  for (auto* p = static_cast<const CWceUiXmlAttr*>(m_attrList.GetHead()); p != nullptr; p = p->pNext) {
     if (_wcsicmp(p->pName, pName) == 0) return p->pValue;
   }
   return nullptr;
@@ -24,31 +28,16 @@ CWceUiXmlElem* CWceUiXmlElem::GetNextChild(const CWceUiXmlElem* pChild) const {
 
 CWceUiXmlElem* CWceUiXmlElem::FindChildElem(LPCWSTR pTagName) const {
   if (pTagName == nullptr) return nullptr;
-  for (CWceUiXmlElem* p = m_pFirstChild; p != nullptr; p = p->m_pChildNext) {
+  for (CWceUiXmlElem* p = GetFirstChild(); p != nullptr; p = p->m_pChildNext) {
     if (_wcsicmp(p->m_pTagName, pTagName) == 0) return p;
   }
   return nullptr;
 }
 
 void CWceUiXmlElem::AddAttribute(CWceUiXmlAttr* pAttr) {
-  pAttr->pNext = nullptr;
-  pAttr->pPrev = m_pLastAttr;
-  if (m_pLastAttr != nullptr) {
-    m_pLastAttr->pNext = pAttr;
-  } else {
-    m_pFirstAttr = pAttr;
-  }
-  m_pLastAttr = pAttr;
+  m_attrList.AddTail(pAttr);
 }
 
 void CWceUiXmlElem::AddChild(CWceUiXmlElem* pChild) {
-  pChild->m_pChildNext = nullptr;
-  pChild->m_pChildPrev = m_pLastChild;
-  if (m_pLastChild != nullptr) {
-    m_pLastChild->m_pChildNext = pChild;
-  } else {
-    m_pFirstChild = pChild;
-  }
-  m_pLastChild = pChild;
-  ++m_nChildCount;
+  m_childList.AddTail(pChild);
 }

@@ -2,6 +2,7 @@
 // node list. Names and values point into the document's text, which must outlive them.
 #pragma once
 
+#include "core/CWceUiHTList.h"
 #include "kernel/wcetypes.h"
 
 #include <memory>
@@ -22,9 +23,9 @@ class CWceUiXmlElem {
   LPCWSTR GetTagName() const { return m_pTagName; }
   // The value of the first attribute of that name (compared without case), or nullptr.
   LPCWSTR GetAttribute(LPCWSTR pName) const;
-  CWceUiXmlElem* GetFirstChild() const { return m_pFirstChild; }
+  CWceUiXmlElem* GetFirstChild() const { return static_cast<CWceUiXmlElem*>(m_childList.GetHead()); }
   CWceUiXmlElem* GetNextChild(const CWceUiXmlElem* pChild) const;
-  int GetChildCount() const { return m_nChildCount; }
+  int GetChildCount() const { return m_childList.GetCount(); }
   // The first child whose tag name equals pTagName (without case), or nullptr.
   CWceUiXmlElem* FindChildElem(LPCWSTR pTagName) const;
   int GetDepth() const { return m_nDepth; }
@@ -38,15 +39,14 @@ class CWceUiXmlElem {
   friend class CWceUiXmlDoc;
   friend struct std::default_delete<CWceUiXmlElem>;
 
-  CWceUiXmlElem(CWceUiXmlDoc* pDoc, NodeType nType) : m_nType(nType), m_pDoc(pDoc) {}
+  CWceUiXmlElem(CWceUiXmlDoc* pDoc, NodeType nType);
   ~CWceUiXmlElem();
   void AddAttribute(CWceUiXmlAttr* pAttr);
   void AddChild(CWceUiXmlElem* pChild);
 
   int m_nDepth = 0;
   LPWSTR m_pTagName = nullptr;
-  CWceUiXmlAttr* m_pFirstAttr = nullptr;
-  CWceUiXmlAttr* m_pLastAttr = nullptr;
+  CWceUiHTList m_attrList;  // of CWceUiXmlAttr, owned
   const WCHAR* m_pStart = nullptr;
   const WCHAR* m_pEnd = nullptr;
   NodeType m_nType;
@@ -54,9 +54,7 @@ class CWceUiXmlElem {
   CWceUiXmlElem* m_pParent = nullptr;
   CWceUiXmlElem* m_pNodeNext = nullptr;
   CWceUiXmlElem* m_pNodePrev = nullptr;
-  CWceUiXmlElem* m_pFirstChild = nullptr;
-  CWceUiXmlElem* m_pLastChild = nullptr;
-  int m_nChildCount = 0;
+  CWceUiHTList m_childList;  // over m_pChildPrev/m_pChildNext; the document owns the children
   CWceUiXmlElem* m_pChildNext = nullptr;
   CWceUiXmlElem* m_pChildPrev = nullptr;
 };

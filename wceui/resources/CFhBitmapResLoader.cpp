@@ -1,0 +1,18 @@
+#include "resources/CFhBitmapResLoader.h"
+
+#include "resources/CWceUiGenericBitmap.h"
+#include "resources/WceUiResource.h"
+
+CFhBitmapResLoader::~CFhBitmapResLoader() {
+  ReleaseAll();
+}
+
+void* CFhBitmapResLoader::LoadObject(LPCWSTR pId) {
+  WCHAR szPath[MAX_PATH];
+  if (!MakeResPath(szPath, u"bitmap\\", pId)) return nullptr;
+  return FhLoadBitmapFromConfFile(szPath);
+}
+
+void CFhBitmapResLoader::DeleteObject(void* pObject) {
+  delete static_cast<CWceUiGenericBitmap*>(pObject);
+}

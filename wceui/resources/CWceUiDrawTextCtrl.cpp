@@ -1,0 +1,18 @@
+#include "resources/CWceUiDrawTextCtrl.h"
+
+#include "core/WceUiGeometry.h"
+#include "core/WceUiLog.h"
+
+CWceUiDrawTextCtrl::CWceUiDrawTextCtrl() {
+  SetRectLarge(&m_rcText);
+}
+
+void CWceUiDrawTextCtrl::SetRect(const RECT* lpRect) {
+  WCEUI_CHECK(NULL != lpRect);
+  if (lpRect != nullptr) m_rcText = *lpRect;
+}
+
+void CWceUiDrawTextCtrl::GetRect(LPRECT lpRect) const {
+  WCEUI_CHECK(NULL != lpRect);
+  if (lpRect != nullptr) *lpRect = m_rcText;
+}
