@@ -17,6 +17,8 @@ struct Stock {
   std::once_flag placeholderOnce;
   HBITMAP placeholderHandle = nullptr;
   std::shared_ptr<CGdiBitmap> placeholder;
+  std::once_flag whiteBrushOnce;
+  HBRUSH whiteBrushHandle = nullptr;
   std::mutex fontLock;  // the font is made on first use: it opens FreeType and fontconfig
   HFONT fontHandle = nullptr;
   std::shared_ptr<CGdiFont> font;
@@ -52,6 +54,15 @@ HBITMAP PlaceholderHandle() {
 std::shared_ptr<CGdiBitmap> Placeholder() {
   MakePlaceholder();
   return Stocks().placeholder;
+}
+
+HBRUSH StockWhiteBrushHandle() {
+  Stock& s = Stocks();
+  std::call_once(s.whiteBrushOnce, [&s] {
+    s.whiteBrushHandle =
+        static_cast<HBRUSH>(Handles().InsertStock(std::make_shared<CGdiBrush>(RGB(255, 255, 255))));
+  });
+  return s.whiteBrushHandle;
 }
 
 HFONT StockFontHandle() {

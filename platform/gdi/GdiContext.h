@@ -3,6 +3,7 @@
 #pragma once
 
 #include "gdi/CGdiBitmap.h"
+#include "gdi/CGdiBrush.h"
 #include "gdi/CGdiDc.h"
 #include "gdi/CGdiFont.h"
 #include "gdi/CGdiHandleTable.h"
@@ -24,6 +25,8 @@ std::shared_ptr<CGdiDc> FindDc(HDC hdc);
 HBITMAP PlaceholderHandle();
 std::shared_ptr<CGdiBitmap> Placeholder();
 
+// WHITE_BRUSH, made on first use.
+HBRUSH StockWhiteBrushHandle();
 // SYSTEM_FONT; nullptr when no face can be opened.
 HFONT StockFontHandle();
 std::shared_ptr<CGdiFont> StockFont();

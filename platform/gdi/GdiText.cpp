@@ -55,11 +55,15 @@ void DrawLines(CGdiBitmap& bitmap, const CTextLayout& layout, const CGdiFont& fo
 }  // namespace
 
 HGDIOBJ GetStockObject(int object) {
-  if (object != SYSTEM_FONT) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
+  switch (object) {
+    case SYSTEM_FONT:
+      return gdictx::StockFontHandle();
+    case WHITE_BRUSH:
+      return gdictx::StockWhiteBrushHandle();
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
   }
-  return gdictx::StockFontHandle();
 }
 
 HFONT CreateFontIndirectW(const LOGFONTW* logFont) {

@@ -144,6 +144,7 @@ static_assert(sizeof(LOGFONTW) == 92, "LOGFONTW is 92 bytes");
 #define OPAQUE 2
 
 // GetStockObject
+#define WHITE_BRUSH 0
 #define SYSTEM_FONT 13
 
 // Region kinds answered by SelectClipRgn.

@@ -51,6 +51,11 @@ CWceUiPackCache* CFhGlobals::GetPackCache() {
   return &s_packCache;
 }
 
+CXiWndHelper* CFhGlobals::GetWndHelper() {
+  static CXiWndHelper s_wndHelper;
+  return &s_wndHelper;
+}
+
 CFhBitmapResLoader* CFhGlobals::GetBitmapResLoader() {
   return LateMember<CFhBitmapResLoader>();
 }
@@ -75,4 +80,5 @@ void CFhGlobals::Reset() {
   GetGlobalData()->Reset();
   *GetIgnoreMsg() = CFhIgnoreMsg();
   GetPackCache()->RemoveAll();
+  GetWndHelper()->Reset();
 }

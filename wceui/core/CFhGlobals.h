@@ -5,6 +5,7 @@
 #include "core/CFhGlobalData.h"
 #include "core/CFhIgnoreMsg.h"
 #include "core/CFhLogFile.h"
+#include "core/CXiWndHelper.h"
 #include "resources/CWceUiPackCache.h"
 
 class CFhBitmapResLoader;
@@ -20,6 +21,8 @@ class CFhGlobals {
   CFhIgnoreMsg* GetIgnoreMsg();
   // The opened resource packs, by lower-case pack path.
   CWceUiPackCache* GetPackCache();
+  // The real windows' class and the map from window handle to object.
+  CXiWndHelper* GetWndHelper();
   // The resource caches and the language. Each reports its unreleased entries when it ends at
   // exit; after that it answers none, so a holder that ends later cannot reach it.
   CFhBitmapResLoader* GetBitmapResLoader();
@@ -27,8 +30,9 @@ class CFhGlobals {
   CFhColorResLoader* GetColorResLoader();
   CFhLanguage* GetLanguage();
 
-  // Tests: the global data and the input filter as new, no pack opened, the caches emptied (with
-  // their leak report) and no language (the log file stays as it is).
+  // Tests: the global data, the input filter and the window registry as new, no pack opened, the
+  // caches emptied (with their leak report) and no language (the log file stays as it is). USER's
+  // windows and classes are USER's to reset.
   void Reset();
 };
 

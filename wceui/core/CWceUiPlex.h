@@ -15,4 +15,22 @@ struct CWceUiPlex {
   static CWceUiPlex* Create(CWceUiPlex*& pHead, UINT nMax, UINT cbElement);
   // Frees this block and every block after it.
   void FreeDataChain();
+
+  // A node off a map's free list; an empty list is first refilled from a new block of nMax nodes
+  // linked into pHead. A node's first member is its link (pNext). nullptr when memory ran out.
+  template <class TNode>
+  static TNode* TakeNode(CWceUiPlex*& pHead, TNode*& pFreeList, UINT nMax) {
+    if (pFreeList == nullptr) {
+      CWceUiPlex* pBlock = Create(pHead, nMax, sizeof(TNode));
+      if (pBlock == nullptr) return nullptr;
+      TNode* pNodes = static_cast<TNode*>(pBlock->data());
+      for (UINT i = nMax; i-- > 0;) {
+        pNodes[i].pNext = pFreeList;
+        pFreeList = &pNodes[i];
+      }
+    }
+    TNode* p = pFreeList;
+    pFreeList = p->pNext;
+    return p;
+  }
 };

@@ -41,18 +41,7 @@ BOOL CWceUiStrMap::Lookup(LPCWSTR pKey, void*& rValue) const {
 }
 
 CWceUiStrMap::CAssoc* CWceUiStrMap::NewAssoc() {
-  if (m_pFreeList == nullptr) {
-    CWceUiPlex* pBlock = CWceUiPlex::Create(m_pBlocks, m_nBlockSize, sizeof(CAssoc));
-    if (pBlock == nullptr) return nullptr;
-    CAssoc* pNodes = static_cast<CAssoc*>(pBlock->data());
-    for (UINT i = m_nBlockSize; i-- > 0;) {
-      pNodes[i].pNext = m_pFreeList;
-      m_pFreeList = &pNodes[i];
-    }
-  }
-  CAssoc* p = m_pFreeList;
-  m_pFreeList = p->pNext;
-  return p;
+  return CWceUiPlex::TakeNode(m_pBlocks, m_pFreeList, m_nBlockSize);
 }
 
 void CWceUiStrMap::FreeAssoc(CAssoc* pAssoc) {

@@ -73,7 +73,7 @@ TEST_F(FontTest, TheStockSystemFontIsARealFaceWithChineseGlyphs) {
   HGDIOBJ stock = GetStockObject(SYSTEM_FONT);
   ASSERT_NE(nullptr, stock);
   EXPECT_EQ(stock, GetStockObject(SYSTEM_FONT));
-  EXPECT_EQ(nullptr, GetStockObject(0));
+  EXPECT_EQ(nullptr, GetStockObject(99));  // no such stock object
   LOGFONTW lf = {};
   EXPECT_EQ(static_cast<int>(sizeof(LOGFONTW)), GetObjectW(stock, 0, nullptr));
   ASSERT_EQ(static_cast<int>(sizeof(LOGFONTW)), GetObjectW(stock, sizeof(lf), &lf));

@@ -78,4 +78,31 @@ TEST_F(GdiObjectsTest, SelectionAnswersThePreviousObjectOfTheSameKind) {
   EXPECT_TRUE(DeleteObject(first));  // left with its DC
 }
 
+TEST_F(GdiObjectsTest, TheStockWhiteBrushFillsWhiteAtBothDepthsAndOutlivesDeleteObject) {
+  struct DepthCase {
+    int bits;
+    uint32_t white;
+  };
+  const DepthCase cases[] = {{16, 0xFFFFu}, {32, 0x00FFFFFFu}};
+  HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  ASSERT_NE(nullptr, white);
+  EXPECT_EQ(white, GetStockObject(WHITE_BRUSH));
+  EXPECT_TRUE(DeleteObject(white));  // stock objects stay
+  for (const DepthCase& c : cases) {
+    void* pixels = nullptr;
+    HBITMAP bitmap = MakeDib(3, -1, c.bits, &pixels);
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_TRUE(bitmap && dc);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const RECT rect{0, 0, 2, 1};
+    EXPECT_EQ(1, FillRect(dc, &rect, white)) << c.bits;
+    EXPECT_EQ(c.white, Read(pixels, 3, c.bits, 0, 0) & (c.bits == 16 ? 0xFFFFu : 0x00FFFFFFu)) << c.bits;
+    EXPECT_EQ(c.white, Read(pixels, 3, c.bits, 1, 0) & (c.bits == 16 ? 0xFFFFu : 0x00FFFFFFu)) << c.bits;
+    EXPECT_EQ(0u, Read(pixels, 3, c.bits, 2, 0)) << c.bits;  // outside the rectangle
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+  }
+}
+
 }  // namespace

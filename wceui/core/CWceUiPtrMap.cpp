@@ -1,0 +1,80 @@
+#include "core/CWceUiPtrMap.h"
+
+#include "core/CWceUiPlex.h"
+
+#include <new>
+
+CWceUiPtrMap::CWceUiPtrMap(UINT nHashSize, UINT nBlockSize)
+    : m_nHashTableSize(nHashSize != 0 ? nHashSize : kDefaultHashSize),
+      m_nBlockSize(nBlockSize != 0 ? nBlockSize : kDefaultBlockSize) {}
+
+CWceUiPtrMap::~CWceUiPtrMap() {
+  RemoveAll();
+}
+
+CWceUiPtrMap::CAssoc* CWceUiPtrMap::GetAssocAt(const void* key, uintptr_t nHash) const {
+  if (m_pHashTable == nullptr) return nullptr;
+  for (CAssoc* p = m_pHashTable[nHash % m_nHashTableSize]; p != nullptr; p = p->pNext) {
+    if (p->key == key) return p;
+  }
+  return nullptr;
+}
+
+BOOL CWceUiPtrMap::Lookup(const void* key, void*& rValue) const {
+  CAssoc* p = GetAssocAt(key, HashKey(key));
+  if (p == nullptr) return 0;
+  rValue = p->value;
+  return 1;
+}
+
+CWceUiPtrMap::CAssoc* CWceUiPtrMap::NewAssoc() {
+  return CWceUiPlex::TakeNode(m_pBlocks, m_pFreeList, m_nBlockSize);
+}
+
+BOOL CWceUiPtrMap::SetAt(const void* key, void* value) {
+  uintptr_t nHash = HashKey(key);
+  CAssoc* p = GetAssocAt(key, nHash);
+  if (p != nullptr) {
+    p->value = value;
+    return 1;
+  }
+  if (m_pHashTable == nullptr) {
+    m_pHashTable = new (std::nothrow) CAssoc*[m_nHashTableSize]();
+    if (m_pHashTable == nullptr) return 0;
+  }
+  p = NewAssoc();
+  if (p == nullptr) return 0;
+  p->nHashValue = nHash;
+  p->key = key;
+  p->value = value;
+  CAssoc*& rHead = m_pHashTable[nHash % m_nHashTableSize];
+  p->pNext = rHead;
+  rHead = p;
+  ++m_nCount;
+  return 1;
+}
+
+BOOL CWceUiPtrMap::RemoveKey(const void* key) {
+  if (m_pHashTable == nullptr) return 0;
+  uintptr_t nHash = HashKey(key);
+  for (CAssoc** pp = &m_pHashTable[nHash % m_nHashTableSize]; *pp != nullptr; pp = &(*pp)->pNext) {
+    CAssoc* p = *pp;
+    if (p->key != key) continue;
+    *pp = p->pNext;
+    p->pNext = m_pFreeList;
+    m_pFreeList = p;
+    --m_nCount;
+    if (m_nCount == 0) RemoveAll();
+    return 1;
+  }
+  return 0;
+}
+
+void CWceUiPtrMap::RemoveAll() {
+  delete[] m_pHashTable;
+  m_pHashTable = nullptr;
+  m_nCount = 0;
+  m_pFreeList = nullptr;
+  if (m_pBlocks != nullptr) m_pBlocks->FreeDataChain();
+  m_pBlocks = nullptr;
+}
