@@ -105,15 +105,14 @@ class CAnimateBench {
     std::vector<double> oursUs;
     std::vector<double> peerUs;
     pAni->ReStart(m_pMixed.get(), m_pOld.get(), m_pNew.get());
-    for (int r = 0; r < m_nRounds; ++r) {
-      // Alternating which side goes first keeps a warm cache from favouring one of them.
-      for (int k = 0; k < 2; ++k) {
-        const bool bOurs = (k + r) % 2 == 0;
-        const CBenchReport::Clock::time_point t0 = CBenchReport::Clock::now();
-        for (int n = 0; n < nFrames; ++n) bOurs ? PlayOurs(pAni, n) : PlayPixman(kind, n, nFrames);
-        (bOurs ? oursUs : peerUs).push_back(CBenchReport::SinceUs(t0) / nFrames);
-      }
-    }
+    CBenchReport::TimeInTurns(
+        [&] {
+          for (int n = 0; n < nFrames; ++n) PlayOurs(pAni, n);
+        },
+        [&] {
+          for (int n = 0; n < nFrames; ++n) PlayPixman(kind, n, nFrames);
+        },
+        m_nRounds, nFrames, &oursUs, &peerUs);
     const double o = CBenchReport::Median(oursUs);
     const double p = CBenchReport::Median(peerUs);
     const std::string name = kind + "-" + std::to_string(m_nBits) + "bit-800x480";

@@ -45,9 +45,8 @@ BOOL CWceUiBarnAni::Init(CWceUiXmlElem* pElem) {
 
 BOOL CWceUiBarnAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                          CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime) {
-  WceUiAniMove move;
-  if (!WceUiGetAniMove(m_nDirection, &move)) return FailBadDirection();
-  return PlayStrips(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, move, BarnStrips);
+  return PlayEightWay(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, kWceUiAniAllEight,
+                      BarnStrips);
 }
 
 void CWceUiBarnAni::SetRandomDirection() {

@@ -46,9 +46,7 @@ BOOL CWceUiComeAni::Init(CWceUiXmlElem* pElem) {
 
 BOOL CWceUiComeAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                          CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime) {
-  WceUiAniMove move;
-  if (!IsDirectionIn(kComeCodes) || !WceUiGetAniMove(m_nDirection, &move)) return FailBadDirection();
-  return PlayStrips(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, move, ComeStrips);
+  return PlayEightWay(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, kComeCodes, ComeStrips);
 }
 
 void CWceUiComeAni::SetRandomDirection() {

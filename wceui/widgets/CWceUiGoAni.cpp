@@ -46,9 +46,7 @@ BOOL CWceUiGoAni::Init(CWceUiXmlElem* pElem) {
 
 BOOL CWceUiGoAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                        CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime) {
-  WceUiAniMove move;
-  if (!IsDirectionIn(kGoCodes) || !WceUiGetAniMove(m_nDirection, &move)) return FailBadDirection();
-  return PlayStrips(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, move, GoStrips);
+  return PlayEightWay(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, kGoCodes, GoStrips);
 }
 
 void CWceUiGoAni::SetRandomDirection() {

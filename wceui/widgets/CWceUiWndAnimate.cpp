@@ -202,3 +202,11 @@ BOOL CWceUiWndAnimate::PlayStrips(CWceUiGenericBitmap* pMixedBitmap, CWceUiGener
   const int nStrips = fnStrips(move.form, span, s, pFromBitmap, pToBitmap, strips);
   return WceUiDrawAniStrips(pMixedBitmap, rcWork, move.bVertical, strips, nStrips);
 }
+
+BOOL CWceUiWndAnimate::PlayEightWay(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
+                                    CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime,
+                                    DWORD dwCodes, WceUiAniStripsFn fnStrips) {
+  WceUiAniMove move;
+  if (!IsDirectionIn(dwCodes) || !WceUiGetAniMove(m_nDirection, &move)) return FailBadDirection();
+  return PlayStrips(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, move, fnStrips);
+}

@@ -107,6 +107,10 @@ class CWceUiWndAnimate : public CWceUiObject {
   BOOL PlayStrips(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                   CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime, const WceUiAniMove& move,
                   WceUiAniStripsFn fnStrips);
+  // PlayStrips for the eight-direction codes, with dwCodes the kind's own set.
+  BOOL PlayEightWay(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
+                    CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime, DWORD dwCodes,
+                    WceUiAniStripsFn fnStrips);
 
   int m_nFrameLength = kDefaultFrameLength;
   UINT m_nDirection = kWceUiAniRight;
