@@ -47,3 +47,18 @@ void CBenchReport::Note(const std::string& text) {
   std::printf("  %s\n", text.c_str());
   std::fflush(stdout);
 }
+
+void CBenchReport::TimeInTurns(const std::function<void()>& ours, const std::function<void()>& peer,
+                               int nRounds, double dDivisor, std::vector<double>* pOursUs,
+                               std::vector<double>* pPeerUs) {
+  ours();
+  peer();
+  for (int r = 0; r < nRounds; ++r) {
+    for (int k = 0; k < 2; ++k) {
+      const bool bOurs = (k + r) % 2 == 0;
+      const Clock::time_point t0 = Clock::now();
+      bOurs ? ours() : peer();
+      (bOurs ? pOursUs : pPeerUs)->push_back(SinceUs(t0) / dDivisor);
+    }
+  }
+}

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,12 @@ class CBenchReport {
   // q in [0, 1]; 0 for no samples. The samples are copied and sorted.
   static double Percentile(std::vector<double> samples, double q);
   static double Median(const std::vector<double>& samples) { return Percentile(samples, 0.5); }
+
+  // Times ours and peer nRounds times each, in turns whose first side alternates (a warm cache then
+  // favours neither), after one untimed run of each; the samples, in microseconds, are divided by
+  // dDivisor (the units of work one run does).
+  static void TimeInTurns(const std::function<void()>& ours, const std::function<void()>& peer, int nRounds,
+                          double dDivisor, std::vector<double>* pOursUs, std::vector<double>* pPeerUs);
 
   // target: "<=1.05", ">=300", "==0", or "" for a figure that has none.
   static void Result(const std::string& id, const std::string& name, double value, const std::string& unit,

@@ -164,17 +164,7 @@ class CKernelBench {
                bool bTarget) {
     std::vector<double> oursUs;
     std::vector<double> peerUs;
-    ours();
-    peer();
-    for (int r = 0; r < m_nRounds; ++r) {
-      // Alternating which side goes first keeps a warm cache from favouring one of them.
-      for (int k = 0; k < 2; ++k) {
-        const bool bOurs = (k + r) % 2 == 0;
-        const CBenchReport::Clock::time_point t0 = CBenchReport::Clock::now();
-        bOurs ? ours() : peer();
-        (bOurs ? oursUs : peerUs).push_back(CBenchReport::SinceUs(t0));
-      }
-    }
+    CBenchReport::TimeInTurns(ours, peer, m_nRounds, 1, &oursUs, &peerUs);
     const double o = CBenchReport::Median(oursUs);
     const double p = CBenchReport::Median(peerUs);
     const std::string size = std::to_string(m_nWidth) + "x" + std::to_string(m_nHeight);

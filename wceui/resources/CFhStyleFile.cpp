@@ -5,6 +5,7 @@
 #include "core/FhColor.h"
 #include "kernel/wcestr.h"
 #include "resources/CWceUiStyle.h"
+#include "widgets/CWceUiWndAnimate.h"
 
 #include <new>
 
@@ -354,4 +355,41 @@ BOOL CFhStyleFile::DoesHaveAnimate(LPCWSTR pAnimateName) const {
   if (pAnimateName == nullptr || !IsLoaded() || GetRootElem() == nullptr) return FALSE;
   CWceUiXmlElem* pAnimates = GetRootElem()->FindChildElem(u"animate");
   return pAnimates != nullptr && pAnimates->FindChildElem(pAnimateName) != nullptr;
+}
+
+CWceUiWndAnimate* CFhStyleFile::GetWndAnimate(LPCWSTR pAnimateName) const {
+  if (!IsLoaded()) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"CFhStyleFile::GetWndAnimate failed, the xml file is not loaded");
+    return nullptr;
+  }
+  CWceUiXmlElem* pElem = GetAnimateElem(pAnimateName);
+  if (pElem == nullptr) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"Can not load animate item %s", pAnimateName != nullptr ? pAnimateName : u"");
+    return nullptr;
+  }
+  LPCWSTR pType = pElem->GetAttribute(u"type");
+  if (pType == nullptr) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"Load animate %s failed, can not find type attribute", pAnimateName);
+    return nullptr;
+  }
+  CWceUiObject* pObject = WceUiCreateObject(pType);
+  if (pObject == nullptr) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"Load animate %s failed, can not create object from type: %s", pAnimateName,
+              pType);
+    return nullptr;
+  }
+  if (!pObject->IsKindOf(WCEUI_CLASS_NAME(CWceUiWndAnimate))) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"Load animate %s failed, the type %s is not a kind of CWceUiWndAnimate",
+              pAnimateName, pType);
+    delete pObject;
+    return nullptr;
+  }
+  CWceUiWndAnimate* pNewAnimate = static_cast<CWceUiWndAnimate*>(pObject);
+  if (!pNewAnimate->Init(pElem)) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"Load animate %s failed, call pNewAnimate->Init failed", pAnimateName);
+    delete pNewAnimate;
+    return nullptr;
+  }
+  pNewAnimate->SetName(pAnimateName);
+  return pNewAnimate;
 }

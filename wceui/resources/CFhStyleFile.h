@@ -13,6 +13,7 @@
 //   <filters> <alpha enabled="true" opacity="0..255"/> <mixcolor enabled=".." opacity=".."
 //         color=".."/> </filters>
 //   <adv-properties no-draw="true" no-input="true"/>
+// An animation element: <Name type="CWceUiBarnAni" .../> (widgets/CWceUiWndAnimate.h).
 #pragma once
 
 #include "kernel/wcetypes.h"
@@ -22,6 +23,7 @@
 #include <vector>
 
 class CWceUiStyle;
+class CWceUiWndAnimate;
 
 class CFhStyleFile : public CWceUiXmlDoc {
  public:
@@ -41,6 +43,9 @@ class CFhStyleFile : public CWceUiXmlDoc {
   BOOL LoadStyle(CWceUiStyle* pNewStyle, CWceUiXmlElem* pStyleElem);
   CWceUiXmlElem* GetAnimateElem(LPCWSTR pAnimateName) const;
   BOOL DoesHaveAnimate(LPCWSTR pAnimateName) const;
+  // A new animation of the element's "type", set up from the element and named pAnimateName;
+  // the caller owns it.
+  CWceUiWndAnimate* GetWndAnimate(LPCWSTR pAnimateName) const;
   int GetCachedStyleCount() const { return m_styleCache.GetCount(); }
 
  private:

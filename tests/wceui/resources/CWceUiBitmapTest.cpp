@@ -4,6 +4,7 @@
 #include "resources/CWceUi565Bitmap.h"
 #include "resources/WceUiBitmapFiles.h"
 
+#include "BitmapPeek.h"
 #include "PixelRules.h"
 #include "WceUiTestFiles.h"
 #include "WceUiTestRoot.h"
@@ -14,14 +15,6 @@
 #include <vector>
 
 namespace {
-// The shared record behind a bitmap, read through the protected handle.
-struct Peek : CWceUiGenericBitmap {
-  static CFhBmpData* Data(const CWceUiGenericBitmap* p) {
-    CFhBmp* CWceUiGenericBitmap::*pHandle = &Peek::m_pBmp;
-    return (p->*pHandle)->Get();
-  }
-};
-
 bool Contains(const std::vector<std::string>& lines, const std::string& text) {
   return std::any_of(lines.begin(), lines.end(),
                      [&](const std::string& l) { return l.find(text) != std::string::npos; });
@@ -42,23 +35,8 @@ class Bitmaps : public WceUiTestRoot, public ::testing::WithParamInterface<int> 
     }
     return p;
   }
-  // Image coordinates: row y lies in memory row height - 1 - y.
-  static DWORD Get(const CWceUiGenericBitmap* p, int x, int y) {
-    const CFhBmpData* d = Peek::Data(p);
-    const int row = d->bmp.bmHeight - 1 - y;
-    if (d->bmp.bmBitsPixel == 16)
-      return static_cast<const WORD*>(d->pBits)[row * ((d->bmp.bmWidth + 1) & ~1) + x];
-    return static_cast<const DWORD*>(d->pBits)[row * d->bmp.bmWidth + x];
-  }
-  static void Set(CWceUiGenericBitmap* p, int x, int y, DWORD v) {
-    CFhBmpData* d = Peek::Data(p);
-    const int row = d->bmp.bmHeight - 1 - y;
-    if (d->bmp.bmBitsPixel == 16) {
-      static_cast<WORD*>(d->pBits)[row * ((d->bmp.bmWidth + 1) & ~1) + x] = static_cast<WORD>(v);
-    } else {
-      static_cast<DWORD*>(d->pBits)[row * d->bmp.bmWidth + x] = v;
-    }
-  }
+  static DWORD Get(const CWceUiGenericBitmap* p, int x, int y) { return PeekPixel(p, x, y); }
+  static void Set(CWceUiGenericBitmap* p, int x, int y, DWORD v) { PokePixel(p, x, y, v); }
   static std::vector<DWORD> All(const CWceUiGenericBitmap* p) {
     std::vector<DWORD> v;
     for (int y = 0; y < p->GetHeight(); ++y) {

@@ -1,0 +1,56 @@
+#include "widgets/CWceUiComeAni.h"
+
+#include <cstdlib>
+
+namespace {
+const bool g_bListed = (WceUiAddAnimateClassName(WCEUI_CLASS_NAME(CWceUiComeAni)), true);
+
+const DWORD kComeCodes = WceUiAniCodeBit(kWceUiAniLeft) | WceUiAniCodeBit(kWceUiAniRight) |
+                         WceUiAniCodeBit(kWceUiAniUp) | WceUiAniCodeBit(kWceUiAniDown) |
+                         WceUiAniCodeBit(kWceUiAniLrMid) | WceUiAniCodeBit(kWceUiAniUdMid);
+
+// left (toward lo): the new picture enters through the far edge, its leading columns first; the
+// middle form brings its two halves in from both edges, each half's inner edge leading.
+int ComeStrips(WceUiAniForm form, const WceUiAniSpan& sp, int s, CWceUiGenericBitmap* pOld,
+               CWceUiGenericBitmap* pNew, WceUiAniStrip* p) {
+  switch (form) {
+    case kWceUiAniTowardLo:
+      p[0] = {pOld, sp.lo, sp.hi - s, sp.lo};
+      p[1] = {pNew, sp.lo, sp.lo + s, sp.hi - s};
+      return 2;
+    case kWceUiAniTowardHi:
+      p[0] = {pOld, sp.lo + s, sp.hi, sp.lo + s};
+      p[1] = {pNew, sp.hi - s, sp.hi, sp.lo};
+      return 2;
+    case kWceUiAniEdgesToMid:
+      p[0] = {pOld, sp.lo + s, sp.hi - s, sp.lo + s};
+      p[1] = {pNew, sp.mid - s, sp.mid, sp.lo};
+      p[2] = {pNew, sp.mid, sp.mid + s, sp.hi - s};
+      return 3;
+    case kWceUiAniMidToEdges:
+      break;
+  }
+  return 0;
+}
+}  // namespace
+
+CWceUiComeAni::CWceUiComeAni() {
+  SetClassName(WCEUI_CLASS_NAME(CWceUiComeAni));
+}
+
+CWceUiComeAni::~CWceUiComeAni() = default;
+
+BOOL CWceUiComeAni::Init(CWceUiXmlElem* pElem) {
+  return InitKind(pElem, kWceUiAniDirectionWords, 8, kComeCodes);
+}
+
+BOOL CWceUiComeAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
+                         CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime) {
+  return PlayEightWay(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, kComeCodes, ComeStrips);
+}
+
+void CWceUiComeAni::SetRandomDirection() {
+  static const UINT kDirections[6] = {kWceUiAniLeft, kWceUiAniRight, kWceUiAniUp,
+                                      kWceUiAniDown, kWceUiAniLrMid, kWceUiAniUdMid};
+  m_nDirection = kDirections[static_cast<UINT>(rand()) % 6];
+}
