@@ -8,6 +8,7 @@
 #include "CorvaneCommand.h"
 #include "CorvaneWindowMessages.h"
 #include "FakeAdb.h"
+#include "WindowPump.h"
 #include "SystemInitThread.h"
 
 #include "kernel/filesys.h"
@@ -94,19 +95,8 @@ class AppMainWndEngineTest : public ::testing::Test {
   }
 
   // Delivers what is queued for the window (posts and timers that are due).
-  void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-  }
-  bool PumpUntil(const std::function<bool()>& pred) {
-    const DWORD start = GetTickCount();
-    while (!pred()) {
-      if (GetTickCount() - start > 10000) return false;
-      Pump();
-      Sleep(5);
-    }
-    return true;
-  }
+  void Pump() { testpump::Pump(); }
+  bool PumpUntil(const std::function<bool()>& pred) { return testpump::PumpUntil(pred, 10000); }
   void Send(UINT msg, WPARAM wParam, LPARAM lParam) {
     PostMessageW(m_hwnd, msg, wParam, lParam);
     Pump();

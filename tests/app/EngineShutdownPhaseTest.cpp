@@ -12,6 +12,7 @@
 #include "CorvaneChannelContext.h"
 #include "CorvaneWindowMessages.h"
 #include "FakeAdb.h"
+#include "WindowPump.h"
 #include "SystemInitThread.h"
 
 #include "kernel/filesys.h"
@@ -111,19 +112,7 @@ class EngineShutdownPhase : public ::testing::TestWithParam<PhaseCase> {
     for (int i = 0; i < 20000 && !g_CorvaneChannelContext.m_bSysInitQuit.load(); ++i) Sleep(1);
   }
 
-  void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-  }
-  bool PumpUntil(const std::function<bool()>& pred) {
-    const DWORD start = GetTickCount();
-    while (!pred()) {
-      if (GetTickCount() - start > 20000) return false;
-      Pump();
-      Sleep(5);
-    }
-    return true;
-  }
+  bool PumpUntil(const std::function<bool()>& pred) { return testpump::PumpUntil(pred, 20000); }
 
   std::string m_root;
   HWND m_hwnd = nullptr;
@@ -171,7 +160,7 @@ TEST_P(EngineShutdownPhase, NoSingleInstanceOutlivesTheShutdownOrIsMadeAgain) {
   SetTimer(m_hwnd, TIMER_ID_SEND_INFO_MD, 1, nullptr);
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < 50) {
-    Pump();
+    testpump::Pump();
     Sleep(1);
   }
   KillTimer(m_hwnd, TIMER_ID_SEND_INFO_MD);

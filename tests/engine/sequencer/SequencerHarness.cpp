@@ -1,5 +1,7 @@
 #include "SequencerHarness.h"
 
+#include "WindowPump.h"
+
 #include "CConnectProgress.h"
 #include "CSingleInstance.h"
 #include "CorvaneAppFlags.h"
@@ -97,14 +99,7 @@ void SequencerHarness::Reconnect() {
 }
 
 bool SequencerHarness::PumpUntil(const std::function<bool()>& pred) {
-  const DWORD start = GetTickCount();
-  while (!pred()) {
-    if (GetTickCount() - start > 20000) return false;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(5);
-  }
-  return true;
+  return testpump::PumpUntil(pred, 20000);
 }
 
 bool SequencerHarness::Stop() {
@@ -118,8 +113,7 @@ bool SequencerHarness::Stop() {
   m_hThread = nullptr;
   StopRevThreads();
   // What the sequencer posted before it ended.
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  testpump::Pump();
   return true;
 }
 
