@@ -1,6 +1,7 @@
 #include "CHandleTable.h"
 
 #include "CThreadObject.h"
+#include "kernel.h"
 
 CHandleTable& CHandleTable::GetInstance() {
   // Never destroyed: threads that outlive main may still close handles during exit.
@@ -42,7 +43,10 @@ bool CHandleTable::Close(HANDLE h) {
   m_handles.erase(it);
   if (--released->m_openHandles == 0 && !released->m_name.empty()) {
     auto named = m_names.find(released->m_name);
-    if (named != m_names.end() && named->second.lock() == released) m_names.erase(named);
+    if (named != m_names.end() && named->second.lock() == released) {
+      m_names.erase(named);
+      NamesLocked().release(released->m_name);
+    }
     released->m_name.clear();
   }
   return true;
@@ -57,9 +61,11 @@ HANDLE CHandleTable::CreateNamed(const std::u16string& name, CKernelObject::Type
     existed = true;
     return current->GetType() == type ? InsertLocked(std::move(current)) : nullptr;
   }
-  existed = false;
   std::shared_ptr<CKernelObject> obj = make();
   if (!obj) return nullptr;
+  // Another program's object of the name is not reachable from here; this process gets its own,
+  // and the creator learns that the name was taken.
+  existed = NamesLocked().claim(name);
   obj->m_name = name;
   m_names[name] = obj;
   return InsertLocked(std::move(obj));
@@ -76,6 +82,17 @@ void CHandleTable::ResetNames() {
   std::lock_guard<std::mutex> lock(m_lock);
   for (auto& named : m_names) {
     if (std::shared_ptr<CKernelObject> obj = named.second.lock()) obj->m_name.clear();
+    NamesLocked().release(named.first);
   }
   m_names.clear();
+}
+
+void CHandleTable::SetNameDriver(const NameTableDriver* driver) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  m_pNameDriver = driver;
+}
+
+const NameTableDriver& CHandleTable::NamesLocked() const {
+  if (m_pNameDriver != nullptr) return *m_pNameDriver;
+  return wce::IsBusShared() ? *SharedNameTableDriver() : *LocalNameTableDriver();
 }

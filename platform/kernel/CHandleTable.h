@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CKernelObject.h"
+#include "NameTableDriver.h"
 
 #include <functional>
 #include <map>
@@ -33,15 +34,19 @@ class CHandleTable {
                      const std::function<std::shared_ptr<CKernelObject>()>& make, bool& existed);
   HANDLE OpenNamed(const std::u16string& name, CKernelObject::Type type);
   void ResetNames();
+  // nullptr: the bus decides (shared when CORVANE_BUS says so, else local).
+  void SetNameDriver(const NameTableDriver* driver);
 
   static HANDLE CurrentThreadPseudoHandle();
 
  private:
   CHandleTable() = default;
   HANDLE InsertLocked(std::shared_ptr<CKernelObject> obj);
+  const NameTableDriver& NamesLocked() const;
 
   std::mutex m_lock;
   uintptr_t m_next = 0x1000;
   std::unordered_map<uintptr_t, std::shared_ptr<CKernelObject>> m_handles;
   std::map<std::u16string, std::weak_ptr<CKernelObject>> m_names;  // entries live while a handle is open
+  const NameTableDriver* m_pNameDriver = nullptr;
 };

@@ -9,7 +9,7 @@
 
 class CKernelObject {
  public:
-  enum class Type { Event, Mutex, Thread, File };
+  enum class Type { Event, Mutex, Thread, File, Process };
 
   explicit CKernelObject(Type type);
   virtual ~CKernelObject();

@@ -23,6 +23,7 @@
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_NEGATIVE_SEEK 131L
 #define ERROR_ALREADY_EXISTS 183L
+#define ERROR_BAD_EXE_FORMAT 193L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_NOT_OWNER 288L
@@ -51,6 +52,29 @@ HANDLE GetCurrentThread();
 BOOL CeSetThreadPriority(HANDLE thread, int priority);
 int CeGetThreadPriority(HANDLE thread);  // 251 (the CE default for normal threads) until set
 
+// ---- processes. The program is a host executable at the CE path's place under the root directory;
+// it gets the command line as one argument and this process's environment. A missing program fails
+// with ERROR_FILE_NOT_FOUND. Every launch and every failure is a debug output line. Both handles
+// of PROCESS_INFORMATION stand for the process: signalled when it has ended.
+struct PROCESS_INFORMATION {
+  HANDLE hProcess;
+  HANDLE hThread;
+  DWORD dwProcessId;
+  DWORD dwThreadId;
+};
+typedef PROCESS_INFORMATION* LPPROCESS_INFORMATION;
+struct STARTUPINFOW;
+typedef STARTUPINFOW* LPSTARTUPINFOW;
+#define CREATE_NEW_CONSOLE 0x00000010
+BOOL CreateProcessW(LPCWSTR appName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                    LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD flags,
+                    LPVOID environment, LPCWSTR currentDir, LPSTARTUPINFOW startupInfo,
+                    LPPROCESS_INFORMATION info);
+// STILL_ACTIVE while the program runs.
+BOOL GetExitCodeProcess(HANDLE process, LPDWORD code);
+// The exit code of a program that a signal ended (our own).
+const DWORD kProcessKilledExitCode = 0xC0000005u;
+
 // ---- events (named ones are shared process-wide by name)
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES sa, BOOL manualReset, BOOL initialState, LPCWSTR name);
 HANDLE OpenEventW(DWORD access, BOOL inherit, LPCWSTR name);
@@ -61,7 +85,8 @@ BOOL PulseEvent(HANDLE ev);
 BOOL SetEventData(HANDLE ev, DWORD data);
 DWORD GetEventData(HANDLE ev);
 
-// ---- mutexes (named; ERROR_ALREADY_EXISTS when the name was taken)
+// ---- mutexes (named; ERROR_ALREADY_EXISTS when the name was taken, here or, on a shared bus, by
+// another program)
 HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES sa, BOOL initialOwner, LPCWSTR name);
 BOOL ReleaseMutex(HANDLE m);
 
@@ -135,4 +160,18 @@ void AdvanceTick(DWORD ms);
 void SetDebugSink(std::function<void(const std::string& line)> sink);
 // Forget every named kernel object (tests only; handles still open stay valid but unnamed).
 void ResetKernelNames();
+
+// ---- the bus between the head unit's programs (our own). With CORVANE_BUS=shared the programs
+// that share a root directory meet in its "bus" directory: kernel object names, registered
+// message numbers, top-level windows and posted messages are seen by all of them. Unset (the
+// default), every table is this process's own.
+bool IsBusShared();
+// <root>/bus, made when missing; empty when the bus is not shared.
+std::string GetBusDir();
+}  // namespace wce
+
+struct NameTableDriver;
+namespace wce {
+// The kernel name table's driver (NameTableDriver.h); nullptr: the bus decides.
+void SetNameTableDriver(const NameTableDriver* driver);
 }  // namespace wce

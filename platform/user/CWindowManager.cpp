@@ -3,6 +3,7 @@
 #include "gdi/gdi.h"
 #include "kernel/kernel.h"
 #include "user/CDisplay.h"
+#include "user/DesktopDriver.h"
 #include "user/user.h"
 
 #include <algorithm>
@@ -37,7 +38,7 @@ CWindowManager& CWindowManager::GetInstance() {
 // Window DCs need to know which windows exist and how large they are, and the screen needs to know
 // where they were drawn; GDI learns it from here, before the first window can exist, since GDI may
 // not call up into USER by name.
-CWindowManager::CWindowManager() {
+CWindowManager::CWindowManager() : m_nextHandle(Desktop().firstHandle()) {
   wce::SetGdiWindowSource(wce::GdiWindowSource{&IsWindow, &GetClientRect, &WindowDrawn});
 }
 

@@ -118,7 +118,7 @@ class CWindowManager {
   std::mutex m_lock;
   std::map<uintptr_t, std::shared_ptr<CWindow>> m_windows;  // handles only grow: creation order
   std::vector<HWND> m_topLevel;                             // z-order, top first
-  uintptr_t m_nextHandle = 0x10000;
+  uintptr_t m_nextHandle;  // from the desktop driver: programs on one bus never share a handle
   std::vector<ClassRecord> m_classes;
   ATOM m_nextAtom = 0xC000;
   std::map<DWORD, std::shared_ptr<CMessageQueue>> m_queues;

@@ -1,5 +1,6 @@
 // Posting, sending and taking messages, timers, and waiting for messages and objects together.
 #include "kernel/kernel.h"
+#include "user/DesktopDriver.h"
 #include "user/UserInternal.h"
 #include "user/user.h"
 
@@ -23,6 +24,18 @@ BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   if (IsBroadcast(hwnd)) {
     Windows().Broadcast(m);
+    if (CrossesPrograms(msg)) Desktop().broadcastOther(m);
+    return TRUE;
+  }
+  if (!Desktop().isLocal(hwnd)) {
+    if (!CrossesPrograms(msg)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    if (!Desktop().postOther(hwnd, m)) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
     return TRUE;
   }
   if (!Windows().PostTo(hwnd, m)) {

@@ -1,6 +1,7 @@
 // The update region and painting, the display's entry points, and USER's own hooks for tests.
 #include "kernel/kernel.h"
 #include "user/CMessageRegistry.h"
+#include "user/DesktopDriver.h"
 #include "user/UserInternal.h"
 #include "user/user.h"
 
@@ -62,7 +63,7 @@ void SetBroadcastTap(std::function<void(UINT msg, WPARAM wParam, LPARAM lParam)>
 }
 
 std::u16string GetRegisteredMessageName(UINT msg) {
-  return CMessageRegistry::GetInstance().Name(msg);
+  return Desktop().messageName(msg);
 }
 
 bool SetDisplayDriver(const char* name) {

@@ -2,7 +2,7 @@
 #include "user/user.h"
 
 #include "kernel/kernel.h"
-#include "user/CMessageRegistry.h"
+#include "user/DesktopDriver.h"
 #include "user/UserInternal.h"
 
 #include <algorithm>
@@ -23,6 +23,24 @@ LRESULT CallProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   std::shared_ptr<CWindow> w = Windows().Find(hwnd);
   WNDPROC proc = w ? w->m_proc.load() : nullptr;
   return proc != nullptr ? proc(hwnd, msg, wParam, lParam) : 0;
+}
+
+void PublishTopLevel() {
+  if (Desktop().publish == nullptr) return;
+  std::vector<PublishedWindow> windows;
+  for (HWND h : Windows().TopLevel()) {
+    PublishedWindow w{h, Windows().IsShownAndEnabled(h, false), std::u16string(), std::u16string()};
+    Windows().Change(h, [&](CWindow& r) {
+      w.className = r.m_className;
+      w.title = r.m_title;
+    });
+    windows.push_back(std::move(w));
+  }
+  Desktop().publish(windows);
+}
+
+bool IsOtherProgram(HWND hwnd) {
+  return hwnd != nullptr && !IsBroadcast(hwnd) && !Desktop().isLocal(hwnd);
 }
 
 LRESULT AnswerSent(const SentMessage& sent) {
@@ -46,7 +64,7 @@ void DamageAt(const RECT& screen) {
 }  // namespace
 
 UINT RegisterWindowMessageW(LPCWSTR name) {
-  const UINT msg = CMessageRegistry::GetInstance().Register(name);
+  const UINT msg = Desktop().registerMessage(name);
   if (msg == 0) SetLastError(ERROR_INVALID_PARAMETER);
   return msg;
 }
@@ -87,6 +105,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     return nullptr;
   }
   if ((style & WS_VISIBLE) != 0) InvalidateTree(hwnd);
+  PublishTopLevel();
   return hwnd;
 }
 
@@ -119,18 +138,34 @@ BOOL DestroyWindow(HWND hwnd) {
   for (auto it = family.rbegin(); it != family.rend(); ++it) CallProc(*it, WM_DESTROY, 0, 0);
   for (HWND h : family) Windows().Remove(h);
   if (shown) DamageAt(screen);
+  PublishTopLevel();
   return TRUE;
 }
 
 BOOL IsWindow(HWND hwnd) {
+  PublishedWindow other;
+  if (IsOtherProgram(hwnd)) return Desktop().findOther(nullptr, nullptr, hwnd, &other) ? TRUE : FALSE;
   return hwnd != nullptr && !IsBroadcast(hwnd) && Windows().Find(hwnd) ? TRUE : FALSE;
 }
 
+// This program's windows first, then the other programs' on the bus.
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
-  return Windows().FindTopLevel(className, windowName);
+  const HWND local = Windows().FindTopLevel(className, windowName);
+  PublishedWindow other;
+  if (local != nullptr || !Desktop().findOther(className, windowName, nullptr, &other)) return local;
+  return other.hwnd;
 }
 
 BOOL ShowWindow(HWND hwnd, int cmdShow) {
+  if (IsOtherProgram(hwnd)) {
+    // The owner shows it on its own side; the answer is the visibility the owner last published.
+    PublishedWindow other;
+    if (!Desktop().findOther(nullptr, nullptr, hwnd, &other) || !Desktop().showOther(hwnd, cmdShow)) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
+    return other.visible ? TRUE : FALSE;
+  }
   if (!Existing(hwnd)) return FALSE;
   const bool show = cmdShow != SW_HIDE;
   bool was = false;
@@ -144,11 +179,14 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
     SendMessageW(hwnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
     if (show) InvalidateTree(hwnd);
     if (!show && wasOnScreen) DamageAt(before);
+    PublishTopLevel();
   }
   return was ? TRUE : FALSE;
 }
 
 BOOL IsWindowVisible(HWND hwnd) {
+  PublishedWindow other;
+  if (IsOtherProgram(hwnd)) return Desktop().findOther(nullptr, nullptr, hwnd, &other) && other.visible;
   return Windows().IsShownAndEnabled(hwnd, false) ? TRUE : FALSE;
 }
 
@@ -165,6 +203,13 @@ HWND GetParent(HWND hwnd) {
 }
 
 DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId) {
+  PublishedWindow other;
+  if (IsOtherProgram(hwnd)) {
+    if (!Desktop().findOther(nullptr, nullptr, hwnd, &other)) return 0;
+    // Another program's threads are not known here: its process id stands for the thread.
+    if (processId != nullptr) *processId = ProcessOfHandle(hwnd);
+    return ProcessOfHandle(hwnd);
+  }
   std::shared_ptr<CWindow> w = Existing(hwnd);
   if (!w) return 0;
   if (processId != nullptr) *processId = static_cast<DWORD>(getpid());
@@ -194,6 +239,7 @@ HWND WindowFromPoint(POINT pt) {
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text) {
   if (!Existing(hwnd)) return FALSE;
   Windows().Change(hwnd, [&](CWindow& r) { r.m_title = text != nullptr ? text : u""; });
+  PublishTopLevel();
   return TRUE;
 }
 
@@ -245,6 +291,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     if ((flags & SWP_SHOWWINDOW) != 0) r.m_style |= WS_VISIBLE;
     if ((flags & SWP_HIDEWINDOW) != 0) r.m_style &= ~static_cast<DWORD>(WS_VISIBLE);
   });
+  if ((flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) != 0) PublishTopLevel();
   if ((flags & SWP_NOZORDER) == 0) Windows().Reorder(hwnd, insertAfter);
   if (wasOnScreen) DamageAt(before);
   // A resized window's surface starts anew, so all of it must be painted again.

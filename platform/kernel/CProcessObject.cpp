@@ -1,0 +1,25 @@
+#include "CProcessObject.h"
+
+#include "kernel.h"
+
+CProcessObject::CProcessObject(DWORD processId) : CWaitableObject(Type::Process), m_processId(processId) {}
+
+DWORD CProcessObject::GetExitCode() const {
+  std::lock_guard<std::mutex> lock(CDispatcher::GetInstance().Lock());
+  return m_ended ? m_exitCode : STILL_ACTIVE;
+}
+
+void CProcessObject::Exited(DWORD code) {
+  CDispatcher& d = CDispatcher::GetInstance();
+  CDispatcher::WakeList wakes;
+  std::lock_guard<std::mutex> lock(d.Lock());
+  m_ended = true;
+  m_exitCode = code;
+  d.SatisfyWaiters(*this, wakes);
+}
+
+bool CProcessObject::IsSignalledFor(DWORD) const {
+  return m_ended;
+}
+
+void CProcessObject::Acquire(DWORD) {}

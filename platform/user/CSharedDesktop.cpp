@@ -1,0 +1,326 @@
+#include "user/CSharedDesktop.h"
+
+#include "kernel/kernel.h"
+#include "user/UserInternal.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <signal.h>
+#include <sstream>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+const uintptr_t kFirstInProcess = 0x10000;
+// A program's pid sits above the bits of its window counter.
+const int kProcessShift = 24;
+const UINT kFirstRegistered = 0xC000;
+const UINT kLastRegistered = 0xFFFF;
+
+// A packet on the bus, in host order: every program on the bus runs on this machine.
+struct BusPacket {
+  uint32_t kind;
+  uint32_t message;
+  uint64_t hwnd;
+  uint64_t wParam;
+  int64_t lParam;
+};
+
+std::string SocketPath(const std::string& bus, DWORD pid) {
+  return bus + "/" + std::to_string(pid) + ".sock";
+}
+
+std::string WindowsFile(const std::string& bus, DWORD pid) {
+  return bus + "/windows/" + std::to_string(pid);
+}
+
+bool FillAddress(const std::string& path, sockaddr_un* addr) {
+  std::memset(addr, 0, sizeof *addr);
+  addr->sun_family = AF_UNIX;
+  if (path.size() >= sizeof addr->sun_path) return false;
+  std::memcpy(addr->sun_path, path.c_str(), path.size());
+  return true;
+}
+
+bool IsAlive(DWORD pid) {
+  return kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
+}
+
+uintptr_t FirstHandle() {
+  return kFirstInProcess + (static_cast<uintptr_t>(getpid()) << kProcessShift);
+}
+
+bool IsLocal(HWND hwnd) {
+  return ProcessOfHandle(hwnd) == static_cast<DWORD>(getpid());
+}
+
+UINT RegisterMessage(LPCWSTR name) {
+  return CSharedDesktop::GetInstance().Register(name);
+}
+
+std::u16string MessageName(UINT msg) {
+  return CSharedDesktop::GetInstance().Name(msg);
+}
+
+void Publish(const std::vector<PublishedWindow>& windows) {
+  CSharedDesktop::GetInstance().Publish(windows);
+}
+
+bool FindOther(LPCWSTR className, LPCWSTR title, HWND only, PublishedWindow* found) {
+  return CSharedDesktop::GetInstance().FindOther(className, title, only, found);
+}
+
+bool PostOther(HWND hwnd, const MSG& msg) {
+  return CSharedDesktop::GetInstance().SendTo(ProcessOfHandle(hwnd), kBusPost, msg);
+}
+
+bool ShowOther(HWND hwnd, int cmdShow) {
+  MSG msg{hwnd, 0, static_cast<WPARAM>(cmdShow), 0, 0, {0, 0}};
+  return CSharedDesktop::GetInstance().SendTo(ProcessOfHandle(hwnd), kBusShow, msg);
+}
+
+void BroadcastOther(const MSG& msg) {
+  CSharedDesktop::GetInstance().BroadcastOther(msg);
+}
+
+const DesktopDriver kShared{"shared", &FirstHandle, &IsLocal,   &RegisterMessage, &MessageName,
+                            &Publish, &FindOther,   &PostOther, &ShowOther,       &BroadcastOther};
+
+// Holds the messages file locked while a registration reads and extends it.
+class CLockedFile {
+ public:
+  explicit CLockedFile(const std::string& path)
+      : m_fd(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+    if (m_fd >= 0) flock(m_fd, LOCK_EX);
+  }
+  ~CLockedFile() {
+    if (m_fd >= 0) close(m_fd);  // closing drops the lock
+  }
+  int Fd() const { return m_fd; }
+
+ private:
+  const int m_fd;
+};
+
+std::vector<std::u16string> ReadNames(int fd) {
+  std::string text;
+  char buf[4096];
+  lseek(fd, 0, SEEK_SET);
+  ssize_t n;
+  while ((n = read(fd, buf, sizeof buf)) > 0) text.append(buf, static_cast<size_t>(n));
+  std::vector<std::u16string> names;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) names.push_back(WceUtf8ToWide(line));
+  return names;
+}
+}  // namespace
+
+const DesktopDriver* SharedDesktopDriver() {
+  return &kShared;
+}
+
+DWORD ProcessOfHandle(HWND hwnd) {
+  return static_cast<DWORD>(reinterpret_cast<uintptr_t>(hwnd) >> kProcessShift);
+}
+
+CSharedDesktop& CSharedDesktop::GetInstance() {
+  // Never destroyed: the reader thread runs until the process ends.
+  static CSharedDesktop* instance = new CSharedDesktop();
+  return *instance;
+}
+
+UINT CSharedDesktop::Register(LPCWSTR name) {
+  if (name == nullptr || name[0] == 0) return 0;
+  const std::string bus = wce::GetBusDir();
+  std::lock_guard<std::mutex> lock(m_lock);
+  for (size_t i = 0; i < m_names.size(); ++i) {
+    if (_wcsicmp(m_names[i].c_str(), name) == 0) return kFirstRegistered + static_cast<UINT>(i);
+  }
+  CLockedFile file(bus + "/messages");
+  if (file.Fd() < 0) return 0;
+  m_names = ReadNames(file.Fd());
+  for (size_t i = 0; i < m_names.size(); ++i) {
+    if (_wcsicmp(m_names[i].c_str(), name) == 0) return kFirstRegistered + static_cast<UINT>(i);
+  }
+  if (m_names.size() > kLastRegistered - kFirstRegistered) return 0;
+  const std::string line = WceWideToUtf8(name) + "\n";
+  lseek(file.Fd(), 0, SEEK_END);
+  if (write(file.Fd(), line.data(), line.size()) != static_cast<ssize_t>(line.size())) return 0;
+  m_names.emplace_back(name);
+  return kFirstRegistered + static_cast<UINT>(m_names.size() - 1);
+}
+
+std::u16string CSharedDesktop::Name(UINT msg) {
+  if (msg < kFirstRegistered || msg > kLastRegistered) return std::u16string();
+  const std::string bus = wce::GetBusDir();
+  std::lock_guard<std::mutex> lock(m_lock);
+  if (msg - kFirstRegistered >= m_names.size()) {
+    CLockedFile file(bus + "/messages");
+    if (file.Fd() >= 0) m_names = ReadNames(file.Fd());
+  }
+  return msg - kFirstRegistered < m_names.size() ? m_names[msg - kFirstRegistered] : std::u16string();
+}
+
+void CSharedDesktop::Publish(const std::vector<PublishedWindow>& windows) {
+  const std::string bus = wce::GetBusDir();
+  std::lock_guard<std::mutex> lock(m_lock);
+  if (!windows.empty() && !OpenLocked()) return;
+  mkdir((bus + "/windows").c_str(), 0777);
+  std::ostringstream text;
+  for (const PublishedWindow& w : windows) {
+    text << std::hex << reinterpret_cast<uintptr_t>(w.hwnd) << std::dec << '\t' << (w.visible ? 1 : 0) << '\t'
+         << WceWideToUtf8(w.className) << '\t' << WceWideToUtf8(w.title) << '\n';
+  }
+  // Readers see the old list or the new one, never half of one.
+  const std::string path = WindowsFile(bus, static_cast<DWORD>(getpid()));
+  const std::string temporary = path + ".new";
+  {
+    std::ofstream out(temporary, std::ios::trunc);
+    out << text.str();
+  }
+  std::rename(temporary.c_str(), path.c_str());
+}
+
+bool CSharedDesktop::FindOther(LPCWSTR className, LPCWSTR title, HWND only, PublishedWindow* found) {
+  const std::string bus = wce::GetBusDir();
+  const std::string dir = bus + "/windows";
+  DIR* listing = opendir(dir.c_str());
+  if (listing == nullptr) return false;
+  std::vector<DWORD> pids;
+  while (dirent* entry = readdir(listing)) {
+    char* end = nullptr;
+    const unsigned long pid = std::strtoul(entry->d_name, &end, 10);
+    if (end != entry->d_name && *end == 0 && pid != static_cast<unsigned long>(getpid()))
+      pids.push_back(static_cast<DWORD>(pid));
+  }
+  closedir(listing);
+  std::sort(pids.begin(), pids.end());
+  for (DWORD pid : pids) {
+    if (only != nullptr && ProcessOfHandle(only) != pid) continue;
+    if (!IsAlive(pid)) {
+      Forget(pid);
+      continue;
+    }
+    std::ifstream in(WindowsFile(bus, pid));
+    std::string line;
+    while (std::getline(in, line)) {
+      std::istringstream fields(line);
+      std::string handle, shown, cls, text;
+      if (!std::getline(fields, handle, '\t') || !std::getline(fields, shown, '\t') ||
+          !std::getline(fields, cls, '\t'))
+        continue;
+      std::getline(fields, text);
+      PublishedWindow w{reinterpret_cast<HWND>(std::strtoull(handle.c_str(), nullptr, 16)), shown == "1",
+                        WceUtf8ToWide(cls), WceUtf8ToWide(text)};
+      if (only != nullptr && w.hwnd != only) continue;
+      if (className != nullptr && _wcsicmp(w.className.c_str(), className) != 0) continue;
+      if (title != nullptr && _wcsicmp(w.title.c_str(), title) != 0) continue;
+      *found = w;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CSharedDesktop::SendTo(DWORD pid, UINT kind, const MSG& msg) {
+  const std::string bus = wce::GetBusDir();
+  sockaddr_un addr;
+  if (pid == 0 || !FillAddress(SocketPath(bus, pid), &addr)) return false;
+  const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const BusPacket packet{kind, msg.message, reinterpret_cast<uintptr_t>(msg.hwnd), msg.wParam,
+                         static_cast<int64_t>(msg.lParam)};
+  const ssize_t sent =
+      sendto(fd, &packet, sizeof packet, 0, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+  const int error = errno;
+  close(fd);
+  if (sent == static_cast<ssize_t>(sizeof packet)) return true;
+  if (error == ECONNREFUSED || error == ENOENT) Forget(pid);
+  return false;
+}
+
+void CSharedDesktop::BroadcastOther(const MSG& msg) {
+  const std::string bus = wce::GetBusDir();
+  DIR* listing = opendir(bus.c_str());
+  if (listing == nullptr) return;
+  std::vector<DWORD> pids;
+  while (dirent* entry = readdir(listing)) {
+    char* end = nullptr;
+    const unsigned long pid = std::strtoul(entry->d_name, &end, 10);
+    if (end != entry->d_name && std::strcmp(end, ".sock") == 0 && pid != static_cast<unsigned long>(getpid()))
+      pids.push_back(static_cast<DWORD>(pid));
+  }
+  closedir(listing);
+  std::sort(pids.begin(), pids.end());
+  for (DWORD pid : pids) SendTo(pid, kBusBroadcast, msg);
+}
+
+void CSharedDesktop::Forget(DWORD pid) {
+  const std::string bus = wce::GetBusDir();
+  unlink(SocketPath(bus, pid).c_str());
+  unlink(WindowsFile(bus, pid).c_str());
+}
+
+bool CSharedDesktop::OpenLocked() {
+  if (m_socket >= 0) return true;
+  const std::string path = SocketPath(wce::GetBusDir(), static_cast<DWORD>(getpid()));
+  sockaddr_un addr;
+  if (!FillAddress(path, &addr)) {
+    wce::DebugPrint("!!!!!!! bus: socket path too long: %s\r\n", path.c_str());
+    return false;
+  }
+  const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  unlink(path.c_str());  // left by an ended program whose pid this one now has
+  if (bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+    wce::DebugPrint("!!!!!!! bus: cannot bind %s (errno %d)\r\n", path.c_str(), errno);
+    close(fd);
+    return false;
+  }
+  m_socket = fd;
+  // The reader lives as long as the process: its wait ends when the process does.
+  std::thread([this, fd] { ReadPackets(fd); }).detach();
+  return true;
+}
+
+void CSharedDesktop::ReadPackets(int fd) {
+  for (;;) {
+    BusPacket packet;
+    const ssize_t n = recv(fd, &packet, sizeof packet, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return;
+    // Not one of ours, or a message whose parameters could be addresses: dropped.
+    if (n != static_cast<ssize_t>(sizeof packet)) continue;
+    if (packet.kind != kBusShow && !CrossesPrograms(packet.message)) continue;
+    const HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(packet.hwnd));
+    MSG msg{hwnd,
+            packet.message,
+            static_cast<WPARAM>(packet.wParam),
+            static_cast<LPARAM>(packet.lParam),
+            GetTickCount(),
+            {0, 0}};
+    switch (packet.kind) {
+      case kBusPost:
+        userpart::Windows().PostTo(hwnd, msg);
+        break;
+      case kBusBroadcast:
+        userpart::Windows().Broadcast(msg);
+        break;
+      case kBusShow:
+        ShowWindow(hwnd, static_cast<int>(packet.wParam));
+        break;
+      default:
+        break;
+    }
+  }
+}
