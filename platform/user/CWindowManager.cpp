@@ -39,6 +39,15 @@ CWindowManager& CWindowManager::GetInstance() {
 // not call up into USER by name.
 CWindowManager::CWindowManager() {
   wce::SetGdiWindowSource(wce::GdiWindowSource{&IsWindow, &GetClientRect, &WindowDrawn});
+  // A clock moved by hand makes timers due with no time passing: their loops must look again.
+  wce::AddTickListener([this] {
+    std::vector<std::shared_ptr<CMessageQueue>> queues;
+    {
+      std::lock_guard<std::mutex> lock(m_lock);
+      for (const auto& entry : m_queues) queues.push_back(entry.second);
+    }
+    for (const auto& queue : queues) queue->TickMoved();
+  });
 }
 
 std::shared_ptr<CMessageQueue> CWindowManager::CurrentQueue() {
