@@ -1,6 +1,7 @@
 #include "core/CWceUiRealWnd.h"
 
 #include "core/CFhGlobals.h"
+#include "core/CWceUiDlg.h"
 #include "core/CWceUiLayer.h"
 #include "core/CWceUiLayerCtrl.h"
 #include "core/CWceUiPtrMap.h"
@@ -75,8 +76,10 @@ CWceUiLayerCtrl* CWceUiRealWnd::GetLayerCtrl() {
   return &GetData()->m_layerCtrl;
 }
 
-CWceUiLayer* CWceUiRealWnd::GetTopDlg() {
-  return GetData()->m_layerCtrl.RootLayer()->GetLastChild();
+CWceUiDlg* CWceUiRealWnd::GetTopDlg() {
+  CWceUiLayer* pTop = GetData()->m_layerCtrl.RootLayer()->GetLastChild();
+  return pTop != nullptr && pTop->IsKindOf(WCEUI_CLASS_NAME(CWceUiDlg)) ? static_cast<CWceUiDlg*>(pTop)
+                                                                        : nullptr;
 }
 
 // ---- input ----
@@ -91,7 +94,12 @@ CWceUiLayer* CWceUiRealWnd::HitTest(int x, int y) {
 
 void CWceUiRealWnd::OnLButtonDown(UINT nFlags, int x, int y) {
   CWceUiLayer* pLayer = HitTest(x, y);
-  if (pLayer != nullptr) pLayer->OnLButtonDown(nFlags, x, y);
+  if (pLayer != nullptr) {
+    pLayer->OnLButtonDown(nFlags, x, y);
+    return;
+  }
+  CWceUiDlg* pDlg = GetTopDlg();
+  if (pDlg != nullptr) pDlg->OnLButtonDownNoHit(nFlags, x, y);
 }
 
 void CWceUiRealWnd::OnLButtonUp(UINT nFlags, int x, int y) {
@@ -110,12 +118,12 @@ void CWceUiRealWnd::OnLButtonDblClk(UINT nFlags, int x, int y) {
 }
 
 void CWceUiRealWnd::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
-  CWceUiLayer* pDlg = GetTopDlg();
+  CWceUiLayer* pDlg = GetData()->m_layerCtrl.RootLayer()->GetLastChild();
   if (pDlg != nullptr) pDlg->OnKeyDown(nChar, nRepCnt, nFlags);
 }
 
 void CWceUiRealWnd::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) {
-  CWceUiLayer* pDlg = GetTopDlg();
+  CWceUiLayer* pDlg = GetData()->m_layerCtrl.RootLayer()->GetLastChild();
   if (pDlg != nullptr) pDlg->OnKeyUp(nChar, nRepCnt, nFlags);
 }
 
@@ -483,8 +491,13 @@ void CWceUiRealWnd::OnClose() {}
 
 void CWceUiRealWnd::OnDestroy() {
   // Dialogs end their runs and leave the root body before the window goes.
-  const int nDlgs = GetData()->m_layerCtrl.RootLayer()->GetChildCount();
-  if (nDlgs == 1) {
+  CWceUiLayerCtrl& ctrl = GetData()->m_layerCtrl;
+  const int nDlgs = ctrl.RootLayer()->GetChildCount();
+  CWceUiDlg* pDlg = GetTopDlg();
+  if (nDlgs == 1 && pDlg != nullptr && pDlg->GetRunWay() == DLG_RUN_IN_MODELESS) {
+    pDlg->EndModeless();
+    ctrl.DeleteLayer(pDlg);
+  } else if (nDlgs == 1) {
     WceUiLogW(WCEUI_LOG_ERROR,
               u"error in CWceUiRealWnd::OnDestroy, the WceUiDlgLayer was not closed normally 2");
   } else if (nDlgs >= 2) {

@@ -6,6 +6,7 @@
 #include "core/CRealDlg.h"
 #include "core/CWceUiLayerHost.h"
 
+class CWceUiDlg;
 class CWceUiGenericBitmap;
 class CWceUiLayer;
 class CWceUiLayerCtrl;
@@ -22,7 +23,7 @@ class CWceUiRealWnd : public CRealDlg, public CWceUiLayerHost {
   void OnLButtonUp(UINT nFlags, int x, int y) override;
   void OnMouseMove(UINT nFlags, int x, int y) override;
   void OnLButtonDblClk(UINT nFlags, int x, int y) override;
-  // To the top dialog: the last child of the root body.
+  // To the top dialog: the last child of the root body. A press that hits no layer goes to it too.
   void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
   void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) override;
   void OnCaptureChanged(HWND hWnd) override;
@@ -67,7 +68,7 @@ class CWceUiRealWnd : public CRealDlg, public CWceUiLayerHost {
   CWceUiRealWndData* GetData() const;
 
  private:
-  CWceUiLayer* GetTopDlg();
+  CWceUiDlg* GetTopDlg();
   BOOL GetClientSize(int* pWidth, int* pHeight);
   CWceUiGenericBitmap* CreateMixedBitmap(int nWidth, int nHeight);
   BOOL PlayFrames(CWceUiWndAnimate** ppCollected, int nCollected, CWceUiGenericBitmap* pMixed,

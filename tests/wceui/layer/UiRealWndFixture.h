@@ -82,6 +82,12 @@ class UiRealWndFixture : public WceUiResFixture {
     m_pTop->SetLayerContainer(TRUE);
   }
   void SetUp() override { SetUpWindow(32); }
+  // A real window with nothing under its root body, for dialogs.
+  void SetUpBareWindow() {
+    SetUpWindow(32);
+    Ctrl()->DeleteLayer(m_pTop);
+    m_pTop = nullptr;
+  }
   void TearDown() override {
     if (m_pTop != nullptr) Ctrl()->DeleteLayer(m_pTop);
     if (m_pWnd != nullptr && ::IsWindow(m_pWnd->GetSafeHwnd())) ::DestroyWindow(m_pWnd->GetSafeHwnd());
