@@ -1,6 +1,5 @@
 #include "core/CWceUiDlg.h"
 
-#include "core/CFhGlobals.h"
 #include "core/CRealDlg.h"
 #include "core/CWceUiLayerCtrl.h"
 #include "core/CWceUiRealWnd.h"
@@ -198,15 +197,7 @@ int CWceUiDlg::DoModal() {
   SendOnInitLayer();
   OnInitDialog();
   if (bAnimateIn) PlayWndAnimate(TRUE);
-  CFhIgnoreMsg* pFilter = WceUiGetGlobals()->GetIgnoreMsg();
-  MSG msg = {};
-  while (!pData->m_bEnd) {
-    const BOOL bGot = ::GetMessageW(&msg, nullptr, 0, 0);
-    if (bGot == 0 || bGot == -1) break;
-    if (pFilter->IsIgnore(&msg)) continue;
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
+  WceUiRunModalLoop(&pData->m_bEnd);
   // The snapshot is taken while the dialog still shows.
   const BOOL bOverDisabled = pLeftBrother != nullptr && !bEnableBrother;
   const BOOL bAnimateOut = !bOverDisabled && PrepareWndAnimate(FALSE);
