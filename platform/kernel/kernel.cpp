@@ -36,6 +36,27 @@ TickSource& Ticks() {
   return *ticks;
 }
 
+struct TickListeners {
+  std::mutex lock;
+  std::vector<std::function<void()>> listeners;
+};
+
+TickListeners& Listeners() {
+  static TickListeners* listeners = new TickListeners();  // never destroyed, as Ticks()
+  return *listeners;
+}
+
+// Called once the clock's lock is let go: a listener may read the tick.
+void TellTickMoved() {
+  std::vector<std::function<void()>> listeners;
+  {
+    TickListeners& l = Listeners();
+    std::lock_guard<std::mutex> lock(l.lock);
+    listeners = l.listeners;
+  }
+  for (const auto& listener : listeners) listener();
+}
+
 CHandleTable& Handles() {
   return CHandleTable::GetInstance();
 }
@@ -321,6 +342,7 @@ void Sleep(DWORD ms) {
     if (manual) t.now += ms;
   }
   if (manual) {
+    TellTickMoved();
     std::this_thread::yield();
     return;
   }
@@ -399,25 +421,48 @@ void OutputDebugStringW(LPCWSTR text) {
 namespace wce {
 
 void SetTickSource(std::function<DWORD()> source) {
-  TickSource& t = Ticks();
-  std::lock_guard<std::mutex> lock(t.lock);
-  t.source = std::move(source);
-  t.manual = false;
+  {
+    TickSource& t = Ticks();
+    std::lock_guard<std::mutex> lock(t.lock);
+    t.source = std::move(source);
+    t.manual = false;
+  }
+  TellTickMoved();
 }
 
 void SetManualTick(DWORD start) {
-  TickSource& t = Ticks();
-  std::lock_guard<std::mutex> lock(t.lock);
-  t.now = start;
-  t.manual = true;
-  // Read under the lock GetTickCount already holds.
-  t.source = [&t] { return t.now; };
+  {
+    TickSource& t = Ticks();
+    std::lock_guard<std::mutex> lock(t.lock);
+    t.now = start;
+    t.manual = true;
+    // Read under the lock GetTickCount already holds.
+    t.source = [&t] { return t.now; };
+  }
+  TellTickMoved();
 }
 
 void AdvanceTick(DWORD ms) {
+  bool moved = false;
+  {
+    TickSource& t = Ticks();
+    std::lock_guard<std::mutex> lock(t.lock);
+    if (t.manual) t.now += ms;
+    moved = t.manual;
+  }
+  if (moved) TellTickMoved();
+}
+
+DWORD RealWaitForTicks(DWORD ticks) {
   TickSource& t = Ticks();
   std::lock_guard<std::mutex> lock(t.lock);
-  if (t.manual) t.now += ms;
+  return t.manual ? INFINITE : ticks;
+}
+
+void AddTickListener(std::function<void()> listener) {
+  TickListeners& l = Listeners();
+  std::lock_guard<std::mutex> lock(l.lock);
+  l.listeners.push_back(std::move(listener));
 }
 
 void SetDebugSink(std::function<void(const std::string& line)> sink) {

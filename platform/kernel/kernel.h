@@ -125,11 +125,19 @@ void SetTickSource(std::function<DWORD()> source);
 // A clock the test drives: GetTickCount (and so every message's time) answers `start` until
 // AdvanceTick moves it on, and Sleep(ms) moves it on by ms and returns after a yield, so code that
 // paces itself with Sleep neither waits real time nor spins on a clock that never moves.
-// Sleep(INFINITE) still never returns, and waits' timeouts and timers still run on real time.
-// SetTickSource(nullptr) restores the real clock.
+// Sleep(INFINITE) still never returns. Window timers and the message loop's sleep follow it (a
+// timer falls due when the clock is moved past it); the timeouts of waits on kernel objects stay
+// real time, since they bound a wait for another thread, which no test's clock drives, and a wait
+// must end even when nobody moves the clock. SetTickSource(nullptr) restores the real clock.
 void SetManualTick(DWORD start);
 // Moves the manual clock on (wrapping at 32 bits); nothing without one.
 void AdvanceTick(DWORD ms);
+// Real milliseconds to wait for the tick to move on by `ticks`: `ticks` on the real clock and on a
+// tick source, INFINITE on the manual clock, which moves only when told (the listeners hear it).
+DWORD RealWaitForTicks(DWORD ticks);
+// Calls `listener` on the moving thread, outside the clock's lock, each time the manual clock moves
+// (AdvanceTick, Sleep) or the tick source changes, so that a thread waiting for a tick wakes.
+void AddTickListener(std::function<void()> listener);
 // Capture debug output: every finished line (UTF-8, without the trailing CR/LF) goes to the sink
 // instead of stderr while one is set (nullptr restores stderr).
 void SetDebugSink(std::function<void(const std::string& line)> sink);

@@ -3,6 +3,7 @@
 #include "kernel/kernel.h"
 
 #include <algorithm>
+#include <chrono>
 
 CMessageQueue::CMessageQueue(DWORD threadId) : m_threadId(threadId) {}
 
@@ -21,6 +22,21 @@ HANDLE CMessageQueue::WakeEvent() {
   if (m_hWake == nullptr) m_hWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   return m_hWake;
 }
+void CMessageQueue::TickMoved() {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_timers.empty()) return;
+    WakeLocked();
+  }
+  m_wake.notify_all();
+}
+
+DWORD CMessageQueue::TicksUntil(const Timer& timer, DWORD now) {
+  const DWORD left = timer.due - now;
+  // Past due by less than half the tick's range reads as "due", as callers compare ticks.
+  return static_cast<LONG>(left) <= 0 ? 0 : left;
+}
+
 bool CMessageQueue::Passes(UINT message, UINT filterMin, UINT filterMax) {
   if (filterMin == 0 && filterMax == 0) return true;
   return message >= filterMin && message <= filterMax;
@@ -156,27 +172,31 @@ bool CMessageQueue::Take(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bo
         return true;
       }
     }
-    const Clock::time_point now = Clock::now();
-    Clock::time_point next = Clock::time_point::max();
+    // Read under the lock, which TickMoved takes after the clock moved: a move cannot slip in
+    // between this reading and the wait below.
+    const DWORD now = GetTickCount();
+    DWORD next = INFINITE;
     if (Passes(WM_TIMER, filterMin, filterMax)) {
       for (Timer& t : m_timers) {
         if (hwnd != nullptr && t.hwnd != hwnd) continue;
-        if (t.due <= now) {
-          *msg = MSG{t.hwnd, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), GetTickCount(), {0, 0}};
+        const DWORD left = TicksUntil(t, now);
+        if (left == 0) {
+          *msg = MSG{t.hwnd, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), now, {0, 0}};
           // One WM_TIMER per period at most, however late the loop is: the next one is due a
           // full period after this one was taken.
-          if (remove) t.due = now + std::chrono::milliseconds(t.elapse);
+          if (remove) t.due = now + t.elapse;
           m_lastTime = msg->time;
           return true;
         }
-        if (t.due < next) next = t.due;
+        next = std::min(next, left);
       }
     }
     if (!wait) return false;
-    if (next == Clock::time_point::max()) {
+    const DWORD realWait = next == INFINITE ? INFINITE : wce::RealWaitForTicks(next);
+    if (realWait == INFINITE) {
       m_wake.wait(lock);
     } else {
-      m_wake.wait_until(lock, next);
+      m_wake.wait_for(lock, std::chrono::milliseconds(realWait));
     }
   }
 }
@@ -193,13 +213,16 @@ bool CMessageQueue::HasMessage(DWORD mask, DWORD* wait) const {
     if ((mask & kind) != 0) return true;
   }
   if ((mask & QS_PAINT) != 0 && !m_paint.empty()) return true;
-  if ((mask & QS_TIMER) != 0) {
-    const Clock::time_point now = Clock::now();
+  if ((mask & QS_TIMER) != 0 && !m_timers.empty()) {
+    const DWORD now = GetTickCount();
+    DWORD next = INFINITE;
     for (const Timer& t : m_timers) {
-      if (t.due <= now) return true;
-      const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t.due - now).count() + 1;
-      if (static_cast<DWORD>(ms) < *wait) *wait = static_cast<DWORD>(ms);
+      const DWORD left = TicksUntil(t, now);
+      if (left == 0) return true;
+      next = std::min(next, left);
     }
+    // A tick moved by hand sets the wake event instead.
+    *wait = wce::RealWaitForTicks(next);
   }
   return false;
 }
@@ -211,7 +234,7 @@ DWORD CMessageQueue::LastMessageTime() const {
 
 void CMessageQueue::SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  const Clock::time_point due = Clock::now() + std::chrono::milliseconds(elapse);
+  const DWORD due = GetTickCount() + elapse;
   for (Timer& t : m_timers) {
     if (t.hwnd == hwnd && t.id == id) {
       t.elapse = elapse;

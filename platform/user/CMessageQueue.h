@@ -6,7 +6,6 @@
 
 #include "user/user.h"
 
-#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -61,6 +60,9 @@ class CMessageQueue : public std::enable_shared_from_this<CMessageQueue> {
   bool HasMessage(DWORD mask, DWORD* wait) const;
   // An auto-reset event set whenever something arrives, made on first use.
   HANDLE WakeEvent();
+  // The tick moved by a hand other than time's (the manual clock): a waiting owner looks again at
+  // its timers.
+  void TickMoved();
 
   void SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
   bool KillTimer(HWND hwnd, UINT_PTR id);
@@ -75,16 +77,18 @@ class CMessageQueue : public std::enable_shared_from_this<CMessageQueue> {
   void Close();
 
  private:
-  typedef std::chrono::steady_clock Clock;
+  // Timers run on GetTickCount, so that a test's clock makes them due.
   struct Timer {
     HWND hwnd;
     UINT_PTR id;
     UINT elapse;
     TIMERPROC proc;
-    Clock::time_point due;
+    DWORD due;  // a tick; compared across the 32-bit wrap
   };
 
   static bool Passes(UINT message, UINT filterMin, UINT filterMax);
+  // Ticks from now until the timer is due, 0 when it is.
+  static DWORD TicksUntil(const Timer& timer, DWORD now);
   // With m_mutex held: the oldest message of `from` that passes the filters.
   bool TakeFrom(std::deque<MSG>* from, MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bool remove);
   // With m_mutex held: the condition variable and, once one exists, the wake event.

@@ -33,8 +33,9 @@ class CWindow {
   std::u16string m_title;
   DWORD m_style = 0;  // WS_VISIBLE: shown; WS_DISABLED: disabled
   DWORD m_exStyle = 0;
-  RECT m_rect = {0, 0, 0, 0};  // relative to the parent's client area (the screen for top-level)
-  HWND m_hParent = nullptr;
+  RECT m_rect = {0, 0, 0, 0};    // relative to the parent's client area (the screen for top-level)
+  HWND m_hParent = nullptr;      // only for WS_CHILD windows
+  HWND m_hOwner = nullptr;       // a top-level window created with a parent: the parent's top-level window
   std::vector<HWND> m_children;  // z-order, top first
   bool m_destroying = false;
   bool m_hasUpdate = false;

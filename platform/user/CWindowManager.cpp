@@ -39,6 +39,15 @@ CWindowManager& CWindowManager::GetInstance() {
 // not call up into USER by name.
 CWindowManager::CWindowManager() {
   wce::SetGdiWindowSource(wce::GdiWindowSource{&IsWindow, &GetClientRect, &WindowDrawn});
+  // A clock moved by hand makes timers due with no time passing: their loops must look again.
+  wce::AddTickListener([this] {
+    std::vector<std::shared_ptr<CMessageQueue>> queues;
+    {
+      std::lock_guard<std::mutex> lock(m_lock);
+      for (const auto& entry : m_queues) queues.push_back(entry.second);
+    }
+    for (const auto& queue : queues) queue->TickMoved();
+  });
 }
 
 std::shared_ptr<CMessageQueue> CWindowManager::CurrentQueue() {
@@ -144,12 +153,80 @@ HWND CWindowManager::Add(const std::u16string& className, const std::shared_ptr<
   auto w = std::make_shared<CWindow>(hwnd, className, owner, proc);
   w->m_title = title;
   w->m_style = style;
-  w->m_exStyle = parent != nullptr ? exStyle & ~static_cast<DWORD>(WS_EX_TOPMOST) : exStyle;
   w->m_rect = rect;
-  w->m_hParent = parent;
+  if ((style & WS_CHILD) != 0 || parent == nullptr) {
+    w->m_exStyle = parent != nullptr ? exStyle & ~static_cast<DWORD>(WS_EX_TOPMOST) : exStyle;
+    w->m_hParent = parent;
+  } else {
+    // Owned windows live in the owner's band: above a topmost owner they are topmost too.
+    const CWindow* owner = Get(RootLocked(parent));
+    w->m_hOwner = owner->m_hWnd;
+    w->m_exStyle = exStyle | (owner->m_exStyle & WS_EX_TOPMOST);
+  }
   m_windows[Key(hwnd)] = w;
   Link(*w, HWND_TOP);
   return hwnd;
+}
+
+HWND CWindowManager::RootLocked(HWND hwnd) {
+  for (const CWindow* w = Get(hwnd); w != nullptr && w->m_hParent != nullptr; w = Get(hwnd))
+    hwnd = w->m_hParent;
+  return hwnd;
+}
+
+HWND CWindowManager::Root(HWND hwnd) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return Get(hwnd) != nullptr ? RootLocked(hwnd) : nullptr;
+}
+
+HWND CWindowManager::ParentOrOwner(HWND hwnd) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  const CWindow* w = Get(hwnd);
+  if (w == nullptr) return nullptr;
+  return w->m_hParent != nullptr ? w->m_hParent : w->m_hOwner;
+}
+
+std::vector<HWND> CWindowManager::Owned(HWND hwnd) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  std::vector<HWND> owned;
+  for (HWND h : m_topLevel) {
+    const CWindow* w = Get(h);
+    if (w != nullptr && w->m_hOwner == hwnd) owned.push_back(h);
+  }
+  return owned;
+}
+
+bool CWindowManager::OwnsLocked(HWND owner, const CWindow& w) {
+  // Bounded by the number of windows: an owner chain cannot loop, but a walk never trusts that.
+  size_t steps = m_windows.size();
+  for (const CWindow* up = Get(w.m_hOwner); up != nullptr && steps-- > 0; up = Get(up->m_hOwner)) {
+    if (up->m_hWnd == owner) return true;
+  }
+  return false;
+}
+
+void CWindowManager::LiftOwnedLocked(CWindow& w) {
+  if (w.m_hParent != nullptr) return;
+  std::vector<HWND>& siblings = m_topLevel;
+  if (w.m_hOwner != nullptr) {
+    auto self = std::find(siblings.begin(), siblings.end(), w.m_hWnd);
+    auto owner = std::find(siblings.begin(), siblings.end(), w.m_hOwner);
+    if (owner != siblings.end() && owner < self) {
+      siblings.erase(self);
+      siblings.insert(std::find(siblings.begin(), siblings.end(), w.m_hOwner), w.m_hWnd);
+    }
+  }
+  std::vector<HWND> owned;
+  for (HWND h : siblings) {
+    const CWindow* o = Get(h);
+    if (o != nullptr && OwnsLocked(w.m_hWnd, *o)) owned.push_back(h);
+  }
+  if (owned.empty()) return;
+  siblings.erase(
+      std::remove_if(siblings.begin(), siblings.end(),
+                     [&](HWND h) { return std::find(owned.begin(), owned.end(), h) != owned.end(); }),
+      siblings.end());
+  siblings.insert(std::find(siblings.begin(), siblings.end(), w.m_hWnd), owned.begin(), owned.end());
 }
 
 std::shared_ptr<CWindow> CWindowManager::Find(HWND hwnd) {
@@ -197,6 +274,10 @@ void CWindowManager::EraseLocked(HWND hwnd) {
     c->m_hParent = nullptr;
     m_topLevel.insert(m_topLevel.begin(), child);
   }
+  // Owned windows of another thread outlive their owner, unowned.
+  for (const auto& entry : m_windows) {
+    if (entry.second->m_hOwner == hwnd) entry.second->m_hOwner = nullptr;
+  }
   if (m_hActive == hwnd) m_hActive = nullptr;
   if (m_hFocus == hwnd) m_hFocus = nullptr;
   if (m_hCapture == hwnd) m_hCapture = nullptr;
@@ -239,7 +320,7 @@ HWND CWindowManager::Relative(HWND hwnd, UINT cmd) {
   CWindow* w = Get(hwnd);
   if (w == nullptr) return nullptr;
   if (cmd == GW_CHILD) return w->m_children.empty() ? nullptr : w->m_children.front();
-  if (cmd == GW_OWNER) return nullptr;
+  if (cmd == GW_OWNER) return w->m_hOwner;
   const std::vector<HWND>& siblings = SiblingsOf(*w);
   auto at = std::find(siblings.begin(), siblings.end(), hwnd);
   switch (cmd) {
@@ -267,6 +348,7 @@ bool CWindowManager::Reorder(HWND hwnd, HWND insertAfter) {
     if (insertAfter == HWND_NOTOPMOST) w->m_exStyle &= ~static_cast<DWORD>(WS_EX_TOPMOST);
   }
   Link(*w, insertAfter);
+  LiftOwnedLocked(*w);
   return true;
 }
 

@@ -40,6 +40,8 @@ class CWindowManager {
   bool FindClass(LPCWSTR name, WNDCLASSW* wc, std::u16string* spelling);
 
   // Links a new window on top of its siblings (under the topmost ones unless it is topmost itself).
+  // Given a parent, a WS_CHILD window becomes its child; any other stays top-level, owned by the
+  // parent's top-level window.
   HWND Add(const std::u16string& className, const std::shared_ptr<CMessageQueue>& owner, WNDPROC proc,
            const std::u16string& title, DWORD style, DWORD exStyle, const RECT& rect, HWND parent);
   std::shared_ptr<CWindow> Find(HWND hwnd);
@@ -47,6 +49,12 @@ class CWindowManager {
   bool Change(HWND hwnd, const std::function<void(CWindow&)>& change);
   // The window and its descendants, children before their parents.
   std::vector<HWND> Subtree(HWND hwnd);
+  // The top-level windows the window owns directly.
+  std::vector<HWND> Owned(HWND hwnd);
+  // The parent of a child, the owner of a top-level window.
+  HWND ParentOrOwner(HWND hwnd);
+  // The top-level window the window lies in (itself when top-level).
+  HWND Root(HWND hwnd);
   void Remove(HWND hwnd);
 
   // Top-level windows, oldest first.
@@ -99,9 +107,15 @@ class CWindowManager {
 
   // All with m_lock held.
   CWindow* Get(HWND hwnd);
+  HWND RootLocked(HWND hwnd);
   std::vector<HWND>& SiblingsOf(const CWindow& w);
   void Unlink(CWindow& w);
   void Link(CWindow& w, HWND insertAfter);
+  // Whether `owner` stands somewhere up w's chain of owners.
+  bool OwnsLocked(HWND owner, const CWindow& w);
+  // Keeps owned top-level windows above their owners after w moved: w goes up to just above its
+  // owner if it fell below it, and the windows w owns, directly or not, follow it up in their order.
+  void LiftOwnedLocked(CWindow& w);
   bool OriginLocked(const CWindow& w, POINT* origin);
   bool ShownLocked(const CWindow& w);
   HWND FromPointLocked(const std::vector<HWND>& siblings, POINT pt, POINT origin);

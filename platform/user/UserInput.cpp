@@ -16,15 +16,11 @@ void Tell(const InputChange& change, UINT lostMsg, WPARAM lostW, UINT gainedMsg,
   }
 }
 
-HWND TopLevelOf(HWND hwnd) {
-  for (HWND up = GetParent(hwnd); up != nullptr; up = GetParent(hwnd)) hwnd = up;
-  return hwnd;
-}
 }  // namespace
 
 HWND SetActiveWindow(HWND hwnd) {
   if (hwnd != nullptr && !Existing(hwnd)) return nullptr;
-  if (hwnd != nullptr) hwnd = TopLevelOf(hwnd);
+  if (hwnd != nullptr) hwnd = Windows().Root(hwnd);  // an owned popup is active itself
   InputChange change;
   const HWND previous = Windows().SetActive(hwnd, &change);
   Tell(change, WM_ACTIVATE, WA_INACTIVE, WM_ACTIVATE, WA_ACTIVE);

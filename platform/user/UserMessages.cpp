@@ -116,7 +116,8 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
   std::shared_ptr<CMessageQueue> queue = Windows().CurrentQueue();
   std::vector<HANDLE> all(handles, handles + count);
   all.push_back(queue->WakeEvent());
-  // Real time, as the kernel's waits count it, whatever tick source the messages are stamped with.
+  // The timeout is real time, as the kernel's waits count it; the timers' part of the wait follows
+  // the tick (on the manual clock the queue's event wakes the wait when the clock moves).
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   for (;;) {
     DWORD timerWait = INFINITE;

@@ -103,6 +103,11 @@ BOOL DestroyWindow(HWND hwnd) {
     r.m_destroying = true;
   });
   if (destroying) return TRUE;  // DestroyWindow from inside WM_DESTROY
+  // Owned windows go first, as on CE; another thread's stay, unowned.
+  for (HWND owned : Windows().Owned(hwnd)) {
+    std::shared_ptr<CWindow> o = Windows().Find(owned);
+    if (o && o->m_pOwner == w->m_pOwner) DestroyWindow(owned);
+  }
   RECT screen{0, 0, 0, 0};
   const bool shown = Windows().IsShownAndEnabled(hwnd, false) && Windows().ScreenRect(hwnd, &screen);
   // Children of this thread, children before parents; another thread's children outlive it.
@@ -157,11 +162,10 @@ HWND GetWindow(HWND hwnd, UINT cmd) {
   return Windows().Relative(hwnd, cmd);
 }
 
+// An owned top-level window answers with its owner, as on CE.
 HWND GetParent(HWND hwnd) {
-  HWND parent = nullptr;
   if (!Existing(hwnd)) return nullptr;
-  Windows().Change(hwnd, [&](CWindow& r) { parent = r.m_hParent; });
-  return parent;
+  return Windows().ParentOrOwner(hwnd);
 }
 
 DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId) {

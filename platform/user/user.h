@@ -233,7 +233,10 @@ BOOL ShowWindow(HWND hwnd, int cmdShow);
 // The window and every ancestor are shown.
 BOOL IsWindowVisible(HWND hwnd);
 // Siblings in z-order: GW_HWNDFIRST is the top, GW_HWNDNEXT goes down. GW_CHILD is the top child.
+// GW_OWNER: the owner of a top-level window created with a parent but without WS_CHILD (a popup
+// such as a modal dialog), which stays above its owner and is neither clipped nor disabled with it.
 HWND GetWindow(HWND hwnd, UINT cmd);
+// A child's parent; an owned top-level window's owner.
 HWND GetParent(HWND hwnd);
 // The creating thread's id; the process id (if asked) is this process's.
 DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 using namespace usertest;
@@ -104,6 +105,61 @@ TEST_F(MessageQueueTest, PostQuitMessageEndsGetMessageAfterThePostedMessages) {
   EXPECT_EQ(static_cast<UINT>(WM_QUIT), msg.message);
   EXPECT_EQ(7u, msg.wParam);
   EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));  // the quit request was taken
+}
+
+// WM_QUIT waits for every posted message but not for paint or timers, comes once however often
+// PostQuitMessage was called (with the last code), and stays while only peeked at.
+TEST_F(MessageQueueTest, QuitComesOnceThePostedMessagesAreTaken) {
+  struct Case {
+    const char* what;
+    std::function<void(HWND)> queue;
+    std::vector<UINT> expected;  // what the queue gives, in order, until it is empty
+    WPARAM quitCode;
+  } cases[] = {
+      {"a message posted after the quit goes first",
+       [](HWND h) {
+         PostQuitMessage(1);
+         PostMessageW(h, WM_USER, 0, 0);
+       },
+       {WM_USER, WM_QUIT},
+       1},
+      {"a due timer and a paint come after the quit",
+       [](HWND h) {
+         SetTimer(h, 9, 10, nullptr);
+         wce::AdvanceTick(10);
+         InvalidateRect(h, nullptr, FALSE);
+         PostQuitMessage(2);
+       },
+       {WM_QUIT, WM_PAINT, WM_TIMER},
+       2},
+      {"twice gives one quit with the last code",
+       [](HWND) {
+         PostQuitMessage(3);
+         PostQuitMessage(4);
+       },
+       {WM_QUIT},
+       4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    wce::SetManualTick(100);
+    Recorder recorder;
+    HWND hwnd = MakeWindow(&recorder, u"", WS_POPUP | WS_VISIBLE);
+    ValidateRect(hwnd, nullptr);
+    c.queue(hwnd);
+    MSG peeked;
+    ASSERT_TRUE(PeekMessageW(&peeked, nullptr, 0, 0, PM_NOREMOVE));
+    std::vector<UINT> got;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) && got.size() < 8) {
+      if (msg.message == WM_QUIT) EXPECT_EQ(c.quitCode, msg.wParam);
+      if (msg.message == WM_PAINT) ValidateRect(hwnd, nullptr);
+      if (msg.message == WM_TIMER) KillTimer(hwnd, msg.wParam);
+      got.push_back(msg.message);
+    }
+    EXPECT_EQ(c.expected, got);
+    DestroyWindow(hwnd);
+  }
 }
 
 TEST_F(MessageQueueTest, BlockedGetMessageWakesForAPostAndForQuit) {
