@@ -144,6 +144,20 @@ TEST_F(UiRealWnd, LayerTimersReachTheirLayerByTheWindowTimerId) {
       {7u << 16, {}},  // low 16 bits 0: no layer's
       {nGoneId, {}},   // its layer was deleted
   };
+  // Set again, it fires when the clock reaches its elapse, and reaches the layer by its id.
+  pA->SetTimer(7, 100);
+  wce::AdvanceTick(99);
+  Pump();
+  EXPECT_TRUE(m_lines.empty());
+  wce::AdvanceTick(1);
+  Pump();
+  EXPECT_EQ(m_lines, Lines{"a timer 7 0"});
+  pA->KillTimer(7);
+  wce::AdvanceTick(100);
+  m_lines.clear();
+  Pump();
+  EXPECT_TRUE(m_lines.empty());
+
   for (const Case& c : cases) {
     m_lines.clear();
     ::SendMessageW(Hwnd(), WM_TIMER, c.nId, 0);
