@@ -10,6 +10,18 @@ constexpr UINT kHideFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_HIDEWIN
 
 }  // namespace
 
+void WceUiRunModalLoop(const BOOL* pbEnd) {
+  CFhIgnoreMsg* pFilter = WceUiGetGlobals()->GetIgnoreMsg();
+  MSG msg = {};
+  while (!*pbEnd) {
+    const BOOL bGot = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (bGot == 0 || bGot == -1) break;
+    if (pFilter->IsIgnore(&msg)) continue;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
 CRealDlg::CRealDlg() {
   SetClassName(WCEUI_CLASS_NAME(CRealDlg));
 }
@@ -36,15 +48,7 @@ int CRealDlg::DoModal(DWORD dwStyle, LPCRECT lpRect, HWND hWndParent) {
   }
   m_DlgRunWay = DLG_RUN_IN_MODAL;
   OnInitDialog();
-  CFhIgnoreMsg* pFilter = WceUiGetGlobals()->GetIgnoreMsg();
-  MSG msg = {};
-  while (!m_bEnd) {
-    BOOL bGot = ::GetMessageW(&msg, nullptr, 0, 0);
-    if (bGot == 0 || bGot == -1) break;
-    if (pFilter->IsIgnore(&msg)) continue;
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
+  WceUiRunModalLoop(&m_bEnd);
   if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, kHideFlags);
   if (bParentDisabled) ::EnableWindow(hWndParent, TRUE);
   if (hWndParent != nullptr && m_hWnd != nullptr && ::GetActiveWindow() == m_hWnd) {

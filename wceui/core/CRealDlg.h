@@ -13,6 +13,10 @@ constexpr int DLG_RUN_NONE = 3;
 // The result of a run that EndDialog never ended.
 constexpr int kRealDlgNoResult = -1;
 
+// The UI thread's modal loop: every message through the framework's input filter, then dispatched,
+// until *pbEnd is set (checked before each wait) or WM_QUIT arrives.
+void WceUiRunModalLoop(const BOOL* pbEnd);
+
 class CRealDlg : public CRealWnd {
  public:
   CRealDlg();

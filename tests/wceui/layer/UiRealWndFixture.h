@@ -1,0 +1,132 @@
+// A UI real window on the headless display, full screen, with a container top layer under the root
+// body where a dialog would be. Messages are pumped the way the modal loop does: through the input
+// filter, then dispatched.
+#pragma once
+
+#include "WceUiResFixture.h"
+#include "core/CFhGlobals.h"
+#include "core/CFhIgnoreMsg.h"
+#include "core/CWceUiLayer.h"
+#include "core/CWceUiLayerCtrl.h"
+#include "core/CWceUiRealWnd.h"
+#include "gdi/gdi.h"
+#include "user/user.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A layer that writes one line for each call the window makes on it and can act inside a handler.
+class CProbeLayer : public CWceUiLayer {
+ public:
+  std::vector<std::string>* m_pLines = nullptr;
+  std::function<LRESULT(UINT nMsg)> m_onMessage;
+  std::function<void()> m_onLoseCapture;
+  std::function<void()> m_onDraw;
+  LRESULT m_nResult = 0;
+
+  void OnLButtonDown(UINT, int x, int y) override { Line("down", x, y); }
+  void OnLButtonUp(UINT, int x, int y) override { Line("up", x, y); }
+  void OnMouseMove(UINT, int x, int y) override { Line("move", x, y); }
+  void OnLButtonDblClk(UINT, int x, int y) override { Line("dblclk", x, y); }
+  void OnKeyDown(UINT nChar, UINT, UINT) override { Line("keydown", static_cast<int>(nChar), 0); }
+  void OnKeyUp(UINT nChar, UINT, UINT) override { Line("keyup", static_cast<int>(nChar), 0); }
+  void OnTimer(WORD nTimerId) override { Line("timer", nTimerId, 0); }
+  void OnLoseCapture() override {
+    Line("losecapture", 0, 0);
+    if (m_onLoseCapture) m_onLoseCapture();
+  }
+  LRESULT OnMessage(UINT nMsg, WPARAM wParam, LPARAM) override {
+    Line("message", static_cast<int>(wParam), 0);
+    return m_onMessage ? m_onMessage(nMsg) : m_nResult;
+  }
+  void OnDraw(CWceUiGenericBitmap* pWndBmp, const RECT& rc) override {
+    if (m_onDraw) m_onDraw();
+    CWceUiLayer::OnDraw(pWndBmp, rc);
+  }
+
+ private:
+  void Line(const char* what, int a, int b) {
+    if (m_pLines != nullptr) {
+      m_pLines->push_back(Name() + " " + what + " " + std::to_string(a) + " " + std::to_string(b));
+    }
+  }
+  std::string Name() const {
+    std::string s;
+    for (LPCWSTR p = GetName(); p != nullptr && *p != 0; ++p) s.push_back(static_cast<char>(*p));
+    return s;
+  }
+};
+
+// Registered by CWceUiRealWndTest.cpp, so the registry holds it once.
+
+class UiRealWndFixture : public WceUiResFixture {
+ protected:
+  static constexpr int kScreenW = 40;
+  static constexpr int kScreenH = 20;
+
+  void SetUpWindow(int nBitsPixel) {
+    wce::ResetUser();
+    ASSERT_TRUE(wce::SetDisplayDriver("headless"));
+    ASSERT_TRUE(wce::SetScreen(kScreenW, kScreenH, nBitsPixel));
+    WceUiResFixture::SetUp();
+    m_pWnd = std::make_unique<CWceUiRealWnd>();
+    const RECT rc = {0, 0, kScreenW, kScreenH};
+    ASSERT_TRUE(m_pWnd->Create(WS_POPUP | WS_VISIBLE, &rc, nullptr));
+    m_pTop = new CWceUiLayer;
+    m_pTop->SetLayerCtrl(Ctrl());
+    Ctrl()->InitLayerInfo(m_pTop, u"top");
+    m_pTop->MoveLayer(&rc, FALSE);
+    Ctrl()->RootLayer()->AppendChild(m_pTop);
+    m_pTop->SetLayerContainer(TRUE);
+  }
+  void SetUp() override { SetUpWindow(32); }
+  // A real window with nothing under its root body, for dialogs.
+  void SetUpBareWindow() {
+    SetUpWindow(32);
+    Ctrl()->DeleteLayer(m_pTop);
+    m_pTop = nullptr;
+  }
+  void TearDown() override {
+    if (m_pTop != nullptr) Ctrl()->DeleteLayer(m_pTop);
+    if (m_pWnd != nullptr && ::IsWindow(m_pWnd->GetSafeHwnd())) ::DestroyWindow(m_pWnd->GetSafeHwnd());
+    m_pWnd.reset();
+    wce::ResetUser();
+    WceUiResFixture::TearDown();
+  }
+
+  CWceUiLayerCtrl* Ctrl() { return m_pWnd->GetLayerCtrl(); }
+  HWND Hwnd() { return m_pWnd->GetSafeHwnd(); }
+
+  // A probe layer under pParent at rc in window coordinates.
+  CProbeLayer* AddProbe(CWceUiLayer* pParent, const RECT& rc, LPCWSTR pName) {
+    auto* p = static_cast<CProbeLayer*>(Ctrl()->CreateLayerFromElem(pParent, u"CProbeLayer", pName));
+    if (p == nullptr) return nullptr;
+    p->GetStyle()->SetPosition(&rc, 0);
+    p->m_pLines = &m_lines;
+    return p;
+  }
+
+  // Every queued message, as the modal loop takes it.
+  void Pump() {
+    MSG msg = {};
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (WceUiGetGlobals()->GetIgnoreMsg()->IsIgnore(&msg)) continue;
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+  void Mouse(UINT msg, int x, int y, DWORD dwTick = 0) {
+    ASSERT_TRUE(wce::InjectMouse(msg, x, y, dwTick != 0 ? dwTick : ::GetTickCount()));
+  }
+  void Click(int x, int y) {
+    Mouse(WM_LBUTTONDOWN, x, y);
+    Mouse(WM_LBUTTONUP, x, y);
+    Pump();
+  }
+
+  std::unique_ptr<CWceUiRealWnd> m_pWnd;
+  CWceUiLayer* m_pTop = nullptr;
+  std::vector<std::string> m_lines;
+};
