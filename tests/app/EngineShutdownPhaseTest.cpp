@@ -33,8 +33,11 @@
 namespace {
 
 CAppMainWndEngine* s_pEngine = nullptr;
+// The statistics timer has reached the window (timers come after every posted message).
+bool s_bStatisticsTimerSeen = false;
 
 LRESULT PhaseWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_TIMER && wParam == TIMER_ID_SEND_INFO_MD) s_bStatisticsTimerSeen = true;
   if (s_pEngine && s_pEngine->HandleWindowMessage(msg, wParam, lParam)) return 0;
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
@@ -157,13 +160,10 @@ TEST_P(EngineShutdownPhase, NoSingleInstanceOutlivesTheShutdownOrIsMadeAgain) {
   g_CorvaneAppFlags.m_bUsbIn = 1;
   PostMessageW(m_hwnd, INNER_MSG_FRAME_RATE_CHANGE, 0, 3);
   PostMessageW(m_hwnd, NMSG_CORVANE_HW_KEY, 0x11, 0);
+  s_bStatisticsTimerSeen = false;
   SetTimer(m_hwnd, TIMER_ID_SEND_INFO_MD, 1, nullptr);
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < 50) {
-    testpump::Pump();
-    Sleep(1);
-  }
-  KillTimer(m_hwnd, TIMER_ID_SEND_INFO_MD);
+  // The window takes the timer (and kills it) only after every message posted before it.
+  ASSERT_TRUE(PumpUntil([] { return s_bStatisticsTimerSeen; }));
 
   int storages = 0;
   for (CSingleInstanceBase* s = CSingleInstanceBase::First(); s != nullptr; s = s->Next()) {

@@ -240,7 +240,8 @@ TEST(SystemInitThread, NoConnectionLogsTheAuthorisationFailureOncePerUsbOut) {
     ASSERT_TRUE(h.PumpUntil([&] { return h.Progress().size() == static_cast<size_t>(round + 1); }));
     g_CorvaneAppFlags.m_bUsbIn = 0;  // the phone goes before it ever answered
     ASSERT_TRUE(h.PumpUntil([] { return g_bAuthFailLogged.load() == 1; }));
-    Sleep(600);  // one more poll of the wait has seen USB out
+    // The wait for the phone has seen USB out: the sequencer is back at the top of its loop.
+    ASSERT_TRUE(h.PumpUntil([&] { return g_nConnectCount.load() == round + 2; }));
   }
   EXPECT_THAT(ErrorLines(), ElementsAre(CErrorLog::kLineAuthFailed));
   // A USB out clears the mark (the root window does): the next failure is logged again.
