@@ -21,10 +21,6 @@ namespace {
 
 const int kUsbThreadPriority = 250;
 
-unsigned Hex(const void* p) {
-  return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p));
-}
-
 }  // namespace
 
 int CEngineLifeCycle::Start(HWND hwnd, PictureDrawCallback draw) {
@@ -95,7 +91,7 @@ void CEngineLifeCycle::StopSequencer() {
   g_CorvaneChannelContext.m_bSysInitQuit = 1;
   SetEvent(g_hEventInit);
   SetEvent(g_hEventReconnect);
-  EngineLog("!!!!!!! WaitFor SysInit Thread Exit 0X%x \n", Hex(m_hSysInitThread));
+  EngineLog("!!!!!!! WaitFor SysInit Thread Exit 0X%x \n", LogHex(m_hSysInitThread));
   if (m_hSysInitThread) {
     WaitForSingleObject(m_hSysInitThread, INFINITE);
     CloseHandle(m_hSysInitThread);

@@ -27,10 +27,6 @@ bool NotifyOn() {
   return g_CorvaneConfig.bNotifyMsg != 0;
 }
 
-unsigned Hex(const void* p) {
-  return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p));
-}
-
 // The sender, or nullptr once the engine has shut down: a late message then sends nothing.
 CorvaneSendData* Sender() {
   return CorvaneSendData::GetInstance();
@@ -135,7 +131,7 @@ bool CRootMessageRouter::OnTimer(UINT_PTR id) {
       g_ConnectStatRecord = ConnectStatRecord();
       g_bStatisticsSent = 1;
     }
-    EngineLog("!!!!!!! TIMER_ID_SEND_INFO_MD 0X%x \n", Hex(m_hWnd));
+    EngineLog("!!!!!!! TIMER_ID_SEND_INFO_MD 0X%x \n", LogHex(m_hWnd));
   } else if (id == TIMER_ID_USB_IN) {
     KillTimer(m_hWnd, TIMER_ID_USB_IN);
     SetEvent(g_hEventInit);

@@ -16,8 +16,7 @@ CPackageReader::CPackageReader(int channel, CorvaneChannel::ReadFn read, Framing
 
 void CPackageReader::LogIfNoBuffer(const char* owner) const {
   if (!m_buffer.IsValid())
-    EngineLog("!!!!!!! %s Error packageHead=0x%x  packageData=0x%x\n", owner,
-              static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_header)), 0u);
+    EngineLog("!!!!!!! %s Error packageHead=0x%x  packageData=0x%x\n", owner, LogHex(m_header), 0u);
 }
 
 void CPackageReader::Reset() {

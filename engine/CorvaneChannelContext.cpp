@@ -28,10 +28,6 @@ std::atomic<DWORD> ReconnectGuardTick{0};
 
 namespace {
 
-unsigned Hex(const void* p) {
-  return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p));
-}
-
 CorvaneChannelContext& Ctx() {
   return g_CorvaneChannelContext;
 }
@@ -52,7 +48,7 @@ void CloseEvent(HANDLE* event) {
 }
 
 void JoinThread(HANDLE* thread, const char* line) {
-  EngineLog(line, Hex(*thread));
+  EngineLog(line, LogHex(*thread));
   if (*thread) WaitForSingleObject(*thread, INFINITE);
 }
 
@@ -112,8 +108,8 @@ int CreateChannelObjects(HWND mainWnd) {
   ctx.m_pMedia = CorvaneMedia::GetInstance();
   if (!ctx.m_pCommand || !ctx.m_pTts || !ctx.m_pVRecord || !ctx.m_pMedia) {
     EngineLog("!!!!!!! Corvane Channel Error CMD=0X%x , Video=0X%x , Media=0X%x, TTS=0X%x ,SoundR=0X%x \n",
-              Hex(ctx.m_pCommand), Hex(ctx.m_pPicture), Hex(ctx.m_pMedia), Hex(ctx.m_pTts),
-              Hex(ctx.m_pVRecord));
+              LogHex(ctx.m_pCommand), LogHex(ctx.m_pPicture), LogHex(ctx.m_pMedia), LogHex(ctx.m_pTts),
+              LogHex(ctx.m_pVRecord));
     return 0;
   }
   ctx.m_hMainWnd = mainWnd;
@@ -171,7 +167,7 @@ void RevThread() {
   EngineLog(
       "!!!!!!! RevThread g_hdThreadCmd=0X%x, g_hdThreadVideo=0X%x  g_hdThreadMedia=0X%x   "
       "g_hdThreadTTS=0X%x, \n",
-      Hex(g_hdThreadCmd), Hex(g_hdThreadVideo), Hex(g_hdThreadMedia), Hex(g_hdThreadTTS));
+      LogHex(g_hdThreadCmd), LogHex(g_hdThreadVideo), LogHex(g_hdThreadMedia), LogHex(g_hdThreadTTS));
   if (!g_hdThreadCmd) g_hdThreadCmd = CreateThread(nullptr, 0, CorvaneCMDThread, nullptr, 0, nullptr);
   if (!g_hdThreadVideo) g_hdThreadVideo = CreateThread(nullptr, 0, CorvaneVideoThread, nullptr, 0, nullptr);
   if (!g_hdThreadTTS) g_hdThreadTTS = CreateThread(nullptr, 0, CorvaneCMDTTSThread, nullptr, 0, nullptr);
@@ -181,7 +177,7 @@ void RevThread() {
 DWORD CorvaneCMDThread(LPVOID) {
   CorvaneCommand* command = Ctx().m_pCommand;
   if (!command) {
-    EngineLog("!!!!!!! CorvaneCmd Error 0X%x  0X%x \n", Hex(command), Hex(Ctx().m_pTts));
+    EngineLog("!!!!!!! CorvaneCmd Error 0X%x  0X%x \n", LogHex(command), LogHex(Ctx().m_pTts));
     return 0;
   }
   int handled = 0;
@@ -205,7 +201,7 @@ DWORD CorvaneCMDThread(LPVOID) {
 DWORD CorvaneVideoThread(LPVOID) {
   CorvanePicture* picture = Ctx().m_pPicture;
   if (!picture) {
-    EngineLog("!!!!!!! CorvaneVideoThread Error (Picture=0X%x) (Video=0X%x)  \n", Hex(picture), 1u);
+    EngineLog("!!!!!!! CorvaneVideoThread Error (Picture=0X%x) (Video=0X%x)  \n", LogHex(picture), 1u);
     return 0;
   }
   bool videoSeen = false;
@@ -241,7 +237,7 @@ DWORD CorvaneVideoThread(LPVOID) {
 DWORD CorvaneMediaThread(LPVOID) {
   CorvaneMedia* media = Ctx().m_pMedia;
   if (!media) {
-    EngineLog("!!!!!!! CorvaneMediaThread Error 0X%x  \n", Hex(media));
+    EngineLog("!!!!!!! CorvaneMediaThread Error 0X%x  \n", LogHex(media));
     return 0;
   }
   int handled = 0;
@@ -265,7 +261,7 @@ DWORD CorvaneCMDTTSThread(LPVOID) {
   CorvaneTts* tts = Ctx().m_pTts;
   CorvaneVRecord* vr = Ctx().m_pVRecord;
   if (!tts || !vr) {
-    EngineLog("!!!!!!! CorvaneCmdTTS Error 0X%x  0X%x \n", Hex(tts), Hex(vr));
+    EngineLog("!!!!!!! CorvaneCmdTTS Error 0X%x  0X%x \n", LogHex(tts), LogHex(vr));
     return 0;
   }
   int handled = 0;

@@ -54,22 +54,19 @@ CorvaneSendData::CorvaneSendData() {
   m_pCmdHead = new (std::nothrow) BYTE[CorvaneFrame::kCmdHeaderSize];
   m_pCmdData = new (std::nothrow) BYTE[kCmdPayloadSize];
   if (!m_pCmdHead || !m_pCmdData)
-    EngineLog("!!!!!!! CorvaneSendData Error CMDPackageHead=0x%x  CMDPackageData=0x%x\n",
-              static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_pCmdHead)),
-              static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_pCmdData)));
+    EngineLog("!!!!!!! CorvaneSendData Error CMDPackageHead=0x%x  CMDPackageData=0x%x\n", LogHex(m_pCmdHead),
+              LogHex(m_pCmdData));
   m_pCtrlHead = new (std::nothrow) BYTE[CorvaneFrame::kCmdHeaderSize];
   m_pCtrlData = new (std::nothrow) BYTE[kCtrlPayloadSize];
   m_pTouchPackage = new (std::nothrow) BYTE[kCtrlPayloadSize];
   if (!m_pCtrlHead || !m_pCtrlData || !m_pTouchPackage)
     EngineLog("!!!!!!! CorvaneSendData Error CtrlPackageHead=0x%x  CtrlPackageData=0x%x\n",
-              static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_pCtrlHead)),
-              static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_pCtrlData)));
+              LogHex(m_pCtrlHead), LogHex(m_pCtrlData));
   m_pVRHead = new (std::nothrow) BYTE[CorvaneFrame::kStreamHeaderSize];
   m_pVRData = new (std::nothrow) BYTE[kVRPayloadSize];
   if (!m_pVRHead || !m_pVRData)
-    EngineLog("!!!!!!! CorvaneSendData Error VRPackageHead=0x%x  VRPackageData=0x%x\n",
-              static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_pVRHead)),
-              static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_pVRData)));
+    EngineLog("!!!!!!! CorvaneSendData Error VRPackageHead=0x%x  VRPackageData=0x%x\n", LogHex(m_pVRHead),
+              LogHex(m_pVRData));
 }
 
 CorvaneSendData::~CorvaneSendData() {

@@ -91,7 +91,7 @@ HBITMAP DibBmp::CreateDibBmp(int width, int height) {
     m_nWidth = 0;
     m_nHeight = 0;
   }
-  EngineLog(" CreateibBmp  Handle=0x%x  \n", static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_hBitmap)));
+  EngineLog(" CreateibBmp  Handle=0x%x  \n", LogHex(m_hBitmap));
   return m_hBitmap;
 }
 
@@ -99,8 +99,7 @@ void DibBmp::DestroyDibBmp() {
   if (m_hdcMem != nullptr) {
     SelectObject(m_hdcMem, m_hOldbmp);
   } else if (m_hBitmap != nullptr) {
-    EngineLog("!!!!!!! hdcmem Selectobject  (m_hdcMem=0X%x)  (m_hOldbmp=0X%x)  \n", 0u,
-              static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_hOldbmp)));
+    EngineLog("!!!!!!! hdcmem Selectobject  (m_hdcMem=0X%x)  (m_hOldbmp=0X%x)  \n", 0u, LogHex(m_hOldbmp));
   }
   if (m_hBitmap != nullptr) DeleteObject(m_hBitmap);
   if (m_hdcMem != nullptr) DeleteDC(m_hdcMem);

@@ -5,3 +5,10 @@
 #include "kernel/kernel.h"
 
 #define EngineLog wce::DebugPrint
+
+#include <cstdint>
+
+// A handle or pointer in a log line's %x: its low 32 bits, as the head unit printed them.
+inline unsigned LogHex(const void* p) {
+  return static_cast<unsigned>(reinterpret_cast<uintptr_t>(p));
+}

@@ -219,9 +219,8 @@ int cmdVideoEncoderStart(CorvaneHolder* holder) {
 DWORD SystemInitThread(LPVOID param) {
   CorvaneHolder* holder = CorvaneHolder::GetInstance();
   if (!param || !holder) {
-    EngineLog("!!!!!!! SystemInitThread Param Error   pRWnd=0X%x   pCorvane=0X%x  \n",
-              static_cast<unsigned>(reinterpret_cast<uintptr_t>(param)),
-              static_cast<unsigned>(reinterpret_cast<uintptr_t>(holder)));
+    EngineLog("!!!!!!! SystemInitThread Param Error   pRWnd=0X%x   pCorvane=0X%x  \n", LogHex(param),
+              LogHex(holder));
   }
   CErrorLog* errorLog = CErrorLog::GetInstance();
   bool brokenOff = false;

@@ -64,7 +64,7 @@ int WavPlay::Open() {
   if (m_hWaveOut != nullptr) return 1;
   if (m_nChunkCount == 0 || m_nBlocksize == 0 || m_pmem == nullptr) {
     EngineLog(" WavPlay::  m_nChunkCount = %d   m_nBlocksize=%d   m_pmem=0X%x\n", m_nChunkCount, m_nBlocksize,
-              static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_pmem)));
+              LogHex(m_pmem));
     return 0;
   }
   HWAVEOUT hwo = nullptr;
