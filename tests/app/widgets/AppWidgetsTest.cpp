@@ -74,9 +74,9 @@ class AppWidgetsTest : public WidgetDlgFixture {
     m_watch = {WCEUI_RESPRO_END};
   }
   template <class T>
-  T* OpenOne(const char16_t* pType, const std::u16string& attrs) {
+  T* OpenOne(const char16_t* pType, const std::u16string& attrs, const std::u16string& styles = kAnimStyles) {
     if (Open(u"<a type=\"" + std::u16string(pType) + u"\" name=\"anim\" style=\"anim\"" + attrs + u"/>",
-             kAnimStyles) == nullptr) {
+             styles) == nullptr) {
       return nullptr;
     }
     return static_cast<T*>(Find("anim"));
@@ -176,12 +176,18 @@ TEST_F(AppWidgetsTest, LoadingFrameCounts) {
 
 TEST_F(AppWidgetsTest, ResProgressRunsOncePerStartAndPostsItsEnd) {
   for (int i = 1; i <= 20; ++i) PutFrame(u"p" + Wide(std::to_string(i)), FrameColour(i), false);
-  // Twenty frames against sixteen holders: the last four are empty but take their time.
-  auto* pProgress = OpenOne<CWceResProgress>(u"CWceResProgress", FrameAttrs("20", 20, "p"));
+  const DWORD dwBg = 0x00405060;
+  PutFrame(u"bg", dwBg, false);
+  // Twenty frames against sixteen holders: the last four are empty but take their time. The
+  // layer's own background picture shows for the last two frames and while it is not running.
+  auto* pProgress = OpenOne<CWceResProgress>(
+      u"CWceResProgress", FrameAttrs("20", 20, "p"),
+      u"<anim><position rect=\"2,2,6,4\"/><background><pic id=\"bg.conf\"/></background></anim>");
   ASSERT_NE(pProgress, nullptr);
   EXPECT_EQ(pProgress->GetFrameCount(), 20);
   EXPECT_FALSE(pProgress->IsAlpha());
   const DWORD dwBehind = Pixel(kOutsideX, kOutsideY);
+  EXPECT_EQ(Pixel(kInsideX, kInsideY), FrameColour(1));
 
   for (int nRun = 0; nRun < 2; ++nRun) {
     m_posts.clear();
@@ -191,16 +197,24 @@ TEST_F(AppWidgetsTest, ResProgressRunsOncePerStartAndPostsItsEnd) {
     struct Check {
       DWORD dwAt;  // since the start
       int nFrame;
-      bool bDrawn;
+      DWORD dwInside;  // 1: the frame's own colour
     } checks[] = {
-        {0, 0, true}, {65, 1, true}, {64 + 65 * 15, 15, true}, {65 * 16, 16, false}, {65 * 19, 19, false}};
+        {0, 0, 1},
+        {65, 1, 1},
+        {64 + 65 * 15, 15, 1},
+        {65 * 16, 16, dwBehind},  // no picture of its own, no background yet
+        {65 * 17 + 64, 17, dwBehind},
+        {65 * 18, 18, dwBg},
+        {65 * 19, 19, dwBg},
+    };
     DWORD dwNow = 0;
     for (const Check& k : checks) {
       Pass(k.dwAt - dwNow);
       dwNow = k.dwAt;
       EXPECT_EQ(pProgress->GetCurFrame(), k.nFrame) << k.dwAt;
       // Copied at the layer's corner, cut at its edge.
-      EXPECT_EQ(Pixel(kInsideX, kInsideY), k.bDrawn ? FrameColour(k.nFrame + 1) : dwBehind) << k.dwAt;
+      EXPECT_EQ(Pixel(kInsideX, kInsideY), k.dwInside == 1 ? FrameColour(k.nFrame + 1) : k.dwInside)
+          << k.dwAt;
       EXPECT_EQ(Pixel(kOutsideX, kOutsideY), dwBehind) << k.dwAt;
       // Starting it while it runs changes nothing.
       pProgress->Start();
