@@ -1,6 +1,7 @@
 // wceui-view run as a program on a dialog written here: the screen it writes, pixel for pixel at both
 // depths, from the rectangles and colours of the dialog's styles; the layer tree it prints; and one
 // line with a failing exit code for each kind of bad argument or file.
+#include "CPackWriter.h"
 #include "WceUiTestFiles.h"
 
 #include <gtest/gtest.h>
@@ -220,6 +221,32 @@ TEST_F(WceUiViewTest, PrintsTheLayerTree) {
             "  4 CWceUiLayer \"box\" 8,2,18,10 shown=1 enabled=1 container=1\n"
             "    5 CWceUiLayer \"green\" 9,3,13,5 shown=1 enabled=1 container=0\n"
             "  6 CWceUiLayer \"hidden\" 20,8,23,11 shown=0 enabled=1 container=0\n");
+}
+
+TEST_F(WceUiViewTest, ReadsPacksWithTheirPassword) {
+  const std::string kTree = "2 CWceUiDlg \"view\" 0,0,24,12 shown=1 enabled=1 container=0\n";
+  for (const char* pDir : {"wnd", "res"}) {
+    CPackWriter writer;
+    std::string error;
+    std::string pack;
+    ASSERT_TRUE(writer.AddDirectory((m_dir / pDir).string(), &error)) << error;
+    ASSERT_TRUE(writer.Build(u"secret", &pack, &error)) << error;
+    std::ofstream(m_dir / (std::string(pDir) + ".pack"), std::ios::binary) << pack;
+  }
+  std::vector<std::string> args = Args(32);
+  args[1] = (m_dir / "wnd.pack").string();
+  args[3] = (m_dir / "res.pack").string();
+  args.insert(args.end(), {"--layers", "--password", "secret"});
+  ToolRun run = RunView(args);
+  ASSERT_EQ(run.nExit, 0) << run.err;
+  EXPECT_EQ(run.out.substr(0, kTree.size()), kTree);
+
+  args.back() = "guess";
+  run = RunView(args);
+  EXPECT_NE(run.nExit, 0);
+  EXPECT_EQ(run.err.find("wceui-view: the dialog screens\\CViewDlg was not built: "), 0u) << run.err;
+  EXPECT_NE(run.err.find("wrong password"), std::string::npos) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
 }
 
 TEST_F(WceUiViewTest, RefusesWithOneLine) {

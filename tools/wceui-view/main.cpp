@@ -213,6 +213,9 @@ int main(int argc, char** argv) {
     logLines.push_back(line.size() > kWceUiLogStampChars ? line.substr(kWceUiLogStampChars) : line);
   });
   wce::SetRootDir("/");
+  // The desktop display's library would take SIGINT and SIGTERM for a quit event that no window
+  // hears; without its handlers they end the tool as they end any program.
+  if (args.bWindow) setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
   if (!wce::SetDisplayDriver(args.bWindow ? "sdl" : "headless")) {
     return Fail(args.bWindow ? "the desktop window could not open (is DISPLAY set?)" : "no headless display");
   }
