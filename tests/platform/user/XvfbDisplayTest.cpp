@@ -139,6 +139,42 @@ TEST_P(XvfbDisplayTest, TheXWindowShowsTheFramebufferAndItsMousePressReachesTheW
   EXPECT_EQ(5, GET_Y_LPARAM(downs[0].lParam));
 }
 
+// The window manager's close request, as a person's click on the title bar's close button sends it
+// to every top-level X window there is (the test's server has only the display's own).
+TEST_P(XvfbDisplayTest, TheXWindowsCloseButtonClosesTheForegroundWindow) {
+  Recorder recorder;
+  HWND main = CreateWindowExW(0, kClass, u"", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,
+                              nullptr, &recorder);
+  SetForegroundWindow(main);
+  ASSERT_TRUE(wce::FlushScreen(10000));
+
+  Display* x = XOpenDisplay(m_display.c_str());
+  ASSERT_NE(nullptr, x);
+  const Atom protocols = XInternAtom(x, "WM_PROTOCOLS", False);
+  const Atom deleteWindow = XInternAtom(x, "WM_DELETE_WINDOW", False);
+  Window root = 0;
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  ASSERT_NE(0, XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count));
+  ASSERT_LT(0u, count);
+  for (unsigned i = 0; i < count; ++i) {
+    XEvent ev = {};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = children[i];
+    ev.xclient.message_type = protocols;
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = static_cast<long>(deleteWindow);
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(x, children[i], False, NoEventMask, &ev);
+  }
+  XFree(children);
+  XSync(x, False);
+  XCloseDisplay(x);
+  ASSERT_TRUE(PumpUntil([&] { return !recorder.Of(WM_CLOSE).empty(); }, 10000));
+  EXPECT_EQ(main, recorder.Of(WM_CLOSE)[0].hwnd);
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, XvfbDisplayTest, ::testing::Values(32, 16));
 
 }  // namespace
