@@ -14,14 +14,25 @@ BYTE ToByte(float v) {
   return static_cast<BYTE>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
 }
 
+// The 4 x 4 ordered-dither thresholds, centred on 0: a gradient over a large area would otherwise
+// fall into visible bands of one RGB565 step.
+constexpr float kBayer4[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+float DitherOffset(int x, int y) {
+  return (kBayer4[y & 3][x & 3] + 0.5f) / 16.0f - 0.5f;
+}
+
 // One channel of a premultiplied RGB565 pixel. The blend adds the source to the destination
 // weighed by (63 - a) / 64 without saturating, so a channel must not exceed what the quantised
 // alpha plane value a allows: below full opacity it is premultiplied by that value and cut down.
-WORD Channel565(float fPremultiplied, float fAlpha, int nMax) {
+// Only opaque pixels are dithered (fDither: -0.5 .. 0.5 of a step); they are never added to.
+WORD Channel565(float fPremultiplied, float fAlpha, int nMax, float fDither) {
   const long a = std::lround(std::clamp(fAlpha, 0.0f, 1.0f) * 63.0f);
   if (a == 0) return 0;
   const float c = std::clamp(fPremultiplied / fAlpha, 0.0f, 1.0f);
-  if (a == 63) return static_cast<WORD>(std::lround(c * static_cast<float>(nMax)));
+  if (a == 63) {
+    return static_cast<WORD>(
+        std::clamp(std::lround(c * static_cast<float>(nMax) + fDither), 0L, static_cast<long>(nMax)));
+  }
   return static_cast<WORD>(std::floor(c * static_cast<float>(a) / 63.0f * static_cast<float>(nMax)));
 }
 
@@ -224,9 +235,10 @@ std::vector<BYTE> CResCanvas::Dib565() const {
     BYTE* row = &out[static_cast<size_t>(m_nHeight - 1 - y) * stride];
     for (int x = 0; x < m_nWidth; ++x) {
       const float* p = &m_pixels[(static_cast<size_t>(y) * m_nWidth + x) * 4];
-      const WORD r = Channel565(p[0], p[3], 31);
-      const WORD g = Channel565(p[1], p[3], 63);
-      const WORD b = Channel565(p[2], p[3], 31);
+      const float d = DitherOffset(x + m_nDitherX, y + m_nDitherY);
+      const WORD r = Channel565(p[0], p[3], 31, d);
+      const WORD g = Channel565(p[1], p[3], 63, d);
+      const WORD b = Channel565(p[2], p[3], 31, d);
       const WORD v = static_cast<WORD>(r << 11 | g << 5 | b);
       row[x * 2] = static_cast<BYTE>(v);
       row[x * 2 + 1] = static_cast<BYTE>(v >> 8);

@@ -51,8 +51,15 @@ class CResCanvas {
 
   // DIB pixel rows, bottom-up, rows padded to 4 bytes: 32-bit premultiplied with alpha on top.
   std::vector<BYTE> Dib32() const;
-  // RGB565 of the premultiplied colour.
+  // RGB565 of the premultiplied colour; opaque pixels ordered-dithered by their place on the
+  // screen (see SetScreenOrigin).
   std::vector<BYTE> Dib565() const;
+  // Where the picture's top-left pixel lies on the screen, so that an opaque picture laid over
+  // another dithers in step with it. 0, 0 unless set.
+  void SetScreenOrigin(int x, int y) {
+    m_nDitherX = x;
+    m_nDitherY = y;
+  }
   // The 565 alpha plane: one byte a pixel 0..63, rows of the width rounded up to even, bottom-up.
   std::vector<BYTE> AlphaPlane565() const;
 
@@ -65,4 +72,6 @@ class CResCanvas {
   int m_nWidth;
   int m_nHeight;
   std::vector<float> m_pixels;  // r, g, b, a premultiplied, rows top-down
+  int m_nDitherX = 0;
+  int m_nDitherY = 0;
 };

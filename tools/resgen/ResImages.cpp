@@ -27,7 +27,8 @@ constexpr DWORD kCloseDown = 0x4A5E80;
 constexpr int kSpinnerFrames = 8;
 constexpr int kProgressFrames = 16;
 // Where the starting progress lies on an 800x480 screen: its frames are opaque and carry the
-// background's gradient of their rows.
+// background's gradient of their rows, dithered in step with it.
+constexpr int kProgressLeft = 200;
 constexpr int kProgressTop = 222;
 
 // A square drawing area of 100 x 100 units centred in the canvas.
@@ -199,6 +200,7 @@ void DrawSpinner(CResCanvas& c, const ResScale&, int nFrame) {
 
 void DrawProgress(CResCanvas& c, const ResScale& s, int nFrame) {
   // Opaque: the background's rows behind the bar, so a plain copy fits in.
+  c.SetScreenOrigin(ResScaleX(s, kProgressLeft), ResScaleY(s, kProgressTop));
   for (int y = 0; y < c.GetHeight(); ++y) {
     const float baseY = kProgressTop + (static_cast<float>(y) + 0.5f) / s.fY;
     c.FillRect(0, static_cast<float>(y), W(c), static_cast<float>(y + 1),

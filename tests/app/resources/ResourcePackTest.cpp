@@ -2,6 +2,7 @@
 // and holds the three dialogs; each dialog builds and draws without an error line; every layer the
 // screens look up exists with the class they expect; every text id has a text that fits its box and
 // reads against what lies behind it; every bitmap has its layer's size and the pack's depth.
+#include "BitmapPeek.h"
 #include "WceUiTestRoot.h"
 #include "core/CWceUiDlg.h"
 #include "core/CWceUiLayerCtrl.h"
@@ -555,6 +556,37 @@ TEST_P(ResourcePackTest, EveryBitmapHasItsLayersSizeAndThePacksDepth) {
   EXPECT_TRUE(seen.count("main\\prog16.conf"));
   EXPECT_GE(seen.size(), 40u);
   EXPECT_EQ(ErrorLines(), std::vector<std::string>());
+}
+
+TEST_P(ResourcePackTest, ProgressFramesAreTheBackgroundBehindThemOutsideTheBar) {
+  // The progress frames are copied, not blended: outside the bar each pixel must be the pixel of
+  // the screen's background at the same place, or the bar shows a box round it.
+  CWceUiDlg* pDlg = Build("CMainDlg");
+  ASSERT_NE(pDlg, nullptr);
+  CWceUiLayer* pProgress = pDlg->GetChildByName(u"container_Starting")->GetChildByName(u"RESPROGRESS");
+  ASSERT_NE(pProgress, nullptr);
+  RECT rc;
+  pProgress->GetWindowRect(&rc);
+  CWceUiGenericBitmap* pBg = WceUiGetBitmap(u"common\\bg.conf");
+  ASSERT_NE(pBg, nullptr);
+  int nCompared = 0;
+  for (LPCWSTR pFrame : {u"main\\prog01.conf", u"main\\prog16.conf"}) {
+    CWceUiGenericBitmap* pBmp = WceUiGetBitmap(pFrame);
+    ASSERT_NE(pBmp, nullptr);
+    // The four corners and the middles of the top and bottom rows, outside the rounded bar.
+    const int w = pBmp->GetWidth();
+    const int h = pBmp->GetHeight();
+    for (const POINT pt : {POINT{0, 0}, POINT{w - 1, 0}, POINT{0, h - 1}, POINT{w - 1, h - 1},
+                           POINT{w / 2, 0}, POINT{w / 2, h - 1}, POINT{1, 1}, POINT{w - 2, h - 2}}) {
+      EXPECT_EQ(PeekPixel(pBmp, pt.x, pt.y) & 0x00FFFFFF,
+                PeekPixel(pBg, rc.left + pt.x, rc.top + pt.y) & 0x00FFFFFF)
+          << Narrow(pFrame) << " at " << pt.x << "," << pt.y;
+      ++nCompared;
+    }
+    WceUiReleaseBitmap(pBmp);
+  }
+  WceUiReleaseBitmap(pBg);
+  EXPECT_EQ(nCompared, 16);
 }
 
 INSTANTIATE_TEST_SUITE_P(Packs, ResourcePackTest, ::testing::ValuesIn(kPacks));

@@ -147,4 +147,42 @@ TEST(ResCanvasTest, Dib565PixelsBlendWithoutOverflowAtEveryOpacity) {
   }
 }
 
+TEST(ResCanvasTest, Opaque565PixelsAreDitheredInStepWithTheScreen) {
+  // A grey halfway between two RGB565 steps of red and blue (and of green): a 4 x 4 block holds
+  // both steps, half and half, so the block averages to the grey.
+  const float fLevel = 10.5f / 31.0f;
+  CResCanvas canvas(8, 4);
+  canvas.Fill({fLevel, 21.0f / 63.0f, fLevel, 1.0f});
+  std::vector<BYTE> dib = canvas.Dib565();
+  int nLow = 0, nHigh = 0;
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 4; ++x) {
+      const int r = (dib[y * 16 + x * 2 + 1] >> 3) & 0x1F;
+      nLow += r == 10 ? 1 : 0;
+      nHigh += r == 11 ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(nLow, 8);
+  EXPECT_EQ(nHigh, 8);
+
+  // The pattern follows the screen: a picture placed one column further right dithers as the
+  // first one does one column further on.
+  CResCanvas shifted(8, 4);
+  shifted.Fill({fLevel, 21.0f / 63.0f, fLevel, 1.0f});
+  shifted.SetScreenOrigin(1, 0);
+  const std::vector<BYTE> moved = shifted.Dib565();
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x + 1 < 8; ++x) {
+      EXPECT_EQ(moved[y * 16 + x * 2], dib[y * 16 + (x + 1) * 2]) << x << "," << y;
+      EXPECT_EQ(moved[y * 16 + x * 2 + 1], dib[y * 16 + (x + 1) * 2 + 1]) << x << "," << y;
+    }
+  }
+
+  // Pixels that are not opaque are not dithered: the same value everywhere.
+  CResCanvas faint(4, 4);
+  faint.Fill({fLevel, 21.0f / 63.0f, fLevel, 0.5f});
+  dib = faint.Dib565();
+  for (int i = 1; i < 16; ++i) EXPECT_EQ(dib[i * 2] | dib[i * 2 + 1] << 8, dib[0] | dib[1] << 8) << i;
+}
+
 }  // namespace
