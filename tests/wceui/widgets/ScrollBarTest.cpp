@@ -47,6 +47,8 @@ constexpr char16_t kBarStyles[] =
 class ScrollBarTest : public WidgetDlgFixture {
  protected:
   void SetUp() override {
+    m_nWndW = 200;
+    m_nWndH = 200;
     WidgetDlgFixture::SetUp();
     ASSERT_NE(Open(kBars, kBarStyles), nullptr);
   }
@@ -58,9 +60,9 @@ class ScrollBarTest : public WidgetDlgFixture {
 };
 
 TEST_F(ScrollBarTest, ThePartsTakeTheirAxisFromTheBarAndTheirRoleFromTheirName) {
-  auto* pV = Find<CWceUiScroll>({u"vbar"});
-  auto* pH = Find<CWceUiScroll>({u"hbar"});
-  auto* pNone = Find<CWceUiScroll>({u"nobar"});
+  auto* pV = FindAs<CWceUiScroll>("vbar");
+  auto* pH = FindAs<CWceUiScroll>("hbar");
+  auto* pNone = FindAs<CWceUiScroll>("nobar");
   ASSERT_TRUE(pV != nullptr && pH != nullptr && pNone != nullptr);
   EXPECT_EQ(pV->GetScrollType(), kWceUiScrollVertical);
   EXPECT_EQ(pH->GetScrollType(), kWceUiScrollHorizontal);
@@ -70,8 +72,8 @@ TEST_F(ScrollBarTest, ThePartsTakeTheirAxisFromTheBarAndTheirRoleFromTheirName) 
   EXPECT_EQ(pNone->GetScrollType(), kWceUiScrollNone);
   EXPECT_EQ(CountMessages("scroll-type of nobar must be H or V"), 1);
   EXPECT_TRUE(pV->IsContainer());
-  EXPECT_EQ(pV->GetThumb(), Find<CWceUiScrThumb>({u"vbar", u"thumb"}));
-  EXPECT_EQ(pH->GetPage(), Find<CWceUiScrPage>({u"hbar", u"page"}));
+  EXPECT_EQ(pV->GetThumb(), FindAs<CWceUiScrThumb>("vbar/thumb"));
+  EXPECT_EQ(pH->GetPage(), FindAs<CWceUiScrPage>("hbar/page"));
   EXPECT_EQ(pV->GetThumb()->GetDirection(), kWceUiScrollVertical);
   EXPECT_EQ(pH->GetThumb()->GetDirection(), kWceUiScrollHorizontal);
   EXPECT_EQ(pNone->GetThumb()->GetDirection(), kWceUiScrollNone);
@@ -79,27 +81,27 @@ TEST_F(ScrollBarTest, ThePartsTakeTheirAxisFromTheBarAndTheirRoleFromTheirName) 
   EXPECT_EQ(pH->GetPage()->GetClickMode(), kWceUiScrPageJump);
 
   struct Case {
-    std::initializer_list<LPCWSTR> path;
+    const char* pPath;
     int nRole;
     int nStep;
   } cases[] = {
-      {{u"vbar", u"up"}, kWceUiScrollRoleUp, kWceUiScrollStepLine},
-      {{u"vbar", u"Down"}, kWceUiScrollRoleDown, kWceUiScrollStepPage},
-      {{u"hbar", u"left"}, kWceUiScrollRoleLeft, kWceUiScrollStepLine},
-      {{u"hbar", u"right"}, kWceUiScrollRoleRight, kWceUiScrollStepLine},
+      {"vbar/up", kWceUiScrollRoleUp, kWceUiScrollStepLine},
+      {"vbar/Down", kWceUiScrollRoleDown, kWceUiScrollStepPage},
+      {"hbar/left", kWceUiScrollRoleLeft, kWceUiScrollStepLine},
+      {"hbar/right", kWceUiScrollRoleRight, kWceUiScrollStepLine},
   };
   for (const Case& c : cases) {
-    auto* p = Find<CWceUiScrBtn>(c.path);
+    auto* p = FindAs<CWceUiScrBtn>(c.pPath);
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->GetRole(), c.nRole) << WidgetName(p);
-    EXPECT_EQ(p->GetStep(), c.nStep) << WidgetName(p);
+    EXPECT_EQ(p->GetRole(), c.nRole) << WidgetNarrow(p->GetName());
+    EXPECT_EQ(p->GetStep(), c.nStep) << WidgetNarrow(p->GetName());
   }
 }
 
 TEST_F(ScrollBarTest, ADraggedThumbStaysInItsRangeAndReportsTrackAndPosition) {
-  auto* pThumb = Find<CWceUiScrThumb>({u"vbar", u"thumb"});
+  auto* pThumb = FindAs<CWceUiScrThumb>("vbar/thumb");
   pThumb->SetYRange(20, 150);
-  Send(WM_LBUTTONDOWN, 190, 50);
+  Press(WM_LBUTTONDOWN, 190, 50);
   EXPECT_TRUE(pThumb->IsDragging());
   struct Move {
     DWORD dwAfter;  // ms after the previous step
@@ -114,41 +116,41 @@ TEST_F(ScrollBarTest, ADraggedThumbStaysInItsRangeAndReportsTrackAndPosition) {
       {100, 190, 0, 20, {"vtrack vbar"}},                            // and the other
   };
   for (const Move& m : moves) {
-    Advance(m.dwAfter);
-    m_pDlg->m_notes.clear();
-    Send(WM_MOUSEMOVE, m.x, m.y);
+    Pass(m.dwAfter);
+    m_lines.clear();
+    Press(WM_MOUSEMOVE, m.x, m.y);
     const RECT rc = WindowRect(pThumb);
     EXPECT_EQ(rc.top, m.nTop) << m.y;
     EXPECT_EQ(rc.left, 180) << m.y;
     EXPECT_EQ(rc.bottom - rc.top, 30) << m.y;
-    EXPECT_EQ(m_pDlg->m_notes, m.notes) << m.y;
+    EXPECT_EQ(m_lines, m.notes) << m.y;
   }
   // The release always reports where the thumb came to rest, at once.
-  m_pDlg->m_notes.clear();
-  Send(WM_LBUTTONUP, 190, 30);
-  EXPECT_EQ(m_pDlg->m_notes, Lines{"vposition vbar"});
+  m_lines.clear();
+  Press(WM_LBUTTONUP, 190, 30);
+  EXPECT_EQ(m_lines, Lines{"vposition vbar"});
   // The release point moves it on by the last segment.
   EXPECT_EQ(WindowRect(pThumb).top, 50);
   EXPECT_FALSE(pThumb->IsDragging());
   EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr);
 
   // A horizontal thumb does not follow the finger up.
-  auto* pH = Find<CWceUiScrThumb>({u"hbar", u"thumb"});
-  Advance(1);
-  Send(WM_LBUTTONDOWN, 50, 190);
-  Send(WM_MOUSEMOVE, 50, 150);
+  auto* pH = FindAs<CWceUiScrThumb>("hbar/thumb");
+  Pass(1);
+  Press(WM_LBUTTONDOWN, 50, 190);
+  Press(WM_MOUSEMOVE, 50, 150);
   EXPECT_EQ(WindowRect(pH).left, 40);
   EXPECT_EQ(WindowRect(pH).top, 180);
   // A lost capture ends the drag without a report.
-  m_pDlg->m_notes.clear();
+  m_lines.clear();
   ::ReleaseCapture();
   Pump();
   EXPECT_FALSE(pH->IsDragging());
-  EXPECT_TRUE(m_pDlg->m_notes.empty());
+  EXPECT_TRUE(m_lines.empty());
 }
 
 TEST_F(ScrollBarTest, TheTrackPagesTowardThePressOrPlacesTheThumb) {
-  Find<CWceUiScrThumb>({u"hbar", u"thumb"})->SetXRange(20, 130);
+  FindAs<CWceUiScrThumb>("hbar/thumb")->SetXRange(20, 130);
   struct Case {
     int x, y;
     Lines notes;
@@ -159,19 +161,19 @@ TEST_F(ScrollBarTest, TheTrackPagesTowardThePressOrPlacesTheThumb) {
       {25, 190, {"hposition hbar"}, 25},
   };
   for (const Case& c : cases) {
-    m_pDlg->m_notes.clear();
-    Send(WM_LBUTTONDOWN, c.x, c.y);
-    Send(WM_LBUTTONUP, c.x, c.y);
-    EXPECT_EQ(m_pDlg->m_notes, c.notes) << c.x << "," << c.y;
-    EXPECT_EQ(WindowRect(Find<CWceUiLayer>({u"hbar", u"thumb"})).left, c.nHThumbLeft) << c.x;
-    Advance(1);
+    m_lines.clear();
+    Press(WM_LBUTTONDOWN, c.x, c.y);
+    Press(WM_LBUTTONUP, c.x, c.y);
+    EXPECT_EQ(m_lines, c.notes) << c.x << "," << c.y;
+    EXPECT_EQ(WindowRect(Find("hbar/thumb")).left, c.nHThumbLeft) << c.x;
+    Pass(1);
   }
   // The track's own handler leaves a press on the thumb to the thumb, and a press off the track.
-  m_pDlg->m_notes.clear();
-  auto* pPage = Find<CWceUiScrPage>({u"vbar", u"page"});
+  m_lines.clear();
+  auto* pPage = FindAs<CWceUiScrPage>("vbar/page");
   pPage->OnLButtonDown(0, 190, 50);
   pPage->OnLButtonDown(0, 100, 100);
-  EXPECT_TRUE(m_pDlg->m_notes.empty());
+  EXPECT_TRUE(m_lines.empty());
 }
 
 TEST_F(ScrollBarTest, AHeldArrowStepsAtOnceAfterHalfASecondAndThenEverySixtyMs) {
@@ -186,38 +188,38 @@ TEST_F(ScrollBarTest, AHeldArrowStepsAtOnceAfterHalfASecondAndThenEverySixtyMs) 
       {10, 190, 0, "hlineleft hbar", 1}, {170, 190, 0, "hlineright hbar", 1},
   };
   for (const Case& c : cases) {
-    m_pDlg->m_notes.clear();
-    Send(WM_LBUTTONDOWN, c.x, c.y);
-    Advance(c.dwHeld);
-    Send(WM_LBUTTONUP, c.x, c.y);
-    Advance(200);  // nothing after the release
-    EXPECT_EQ(m_pDlg->m_notes, Lines(c.nSteps, c.pNote)) << c.pNote << " " << c.dwHeld;
+    m_lines.clear();
+    Press(WM_LBUTTONDOWN, c.x, c.y);
+    Pass(c.dwHeld);
+    Press(WM_LBUTTONUP, c.x, c.y);
+    Pass(200);  // nothing after the release
+    EXPECT_EQ(m_lines, Lines(c.nSteps, c.pNote)) << c.pNote << " " << c.dwHeld;
   }
   // The down style shows while held, and the capture's loss ends the press.
-  auto* pUp = Find<CWceUiScrBtn>({u"vbar", u"up"});
-  Send(WM_LBUTTONDOWN, 190, 10);
+  auto* pUp = FindAs<CWceUiScrBtn>("vbar/up");
+  Press(WM_LBUTTONDOWN, 190, 10);
   EXPECT_TRUE(pUp->IsPressed());
   EXPECT_TRUE(pUp->GetStyle()->GetBgColorCtrl().IsHasBgColor());
   ::ReleaseCapture();
   Pump();
   EXPECT_FALSE(pUp->IsPressed());
-  m_pDlg->m_notes.clear();
-  Advance(600);
-  EXPECT_TRUE(m_pDlg->m_notes.empty());
+  m_lines.clear();
+  Pass(600);
+  EXPECT_TRUE(m_lines.empty());
 }
 
 TEST_F(ScrollBarTest, AReadOnlyThumbIgnoresTheFinger) {
-  auto* pThumb = Find<CWceUiScrThumb>({u"vbar", u"thumb"});
+  auto* pThumb = FindAs<CWceUiScrThumb>("vbar/thumb");
   CWceUiXmlDoc doc;
   WceUiPutTextFile(u"\\SDMMC\\CECorvane\\Wnd\\ro.xml", u"<thumb readonly=\"TRUE\"/>");
   ASSERT_TRUE(doc.LoadXmlFile(u"\\SDMMC\\CECorvane\\Wnd\\ro.xml", FALSE));
   pThumb->SetProperties(doc.GetRootElem());
   EXPECT_TRUE(pThumb->IsReadOnly());
-  Send(WM_LBUTTONDOWN, 190, 50);
-  Send(WM_MOUSEMOVE, 190, 90);
-  Send(WM_LBUTTONUP, 190, 90);
+  Press(WM_LBUTTONDOWN, 190, 50);
+  Press(WM_MOUSEMOVE, 190, 90);
+  Press(WM_LBUTTONUP, 190, 90);
   EXPECT_EQ(WindowRect(pThumb).top, 40);
-  EXPECT_TRUE(m_pDlg->m_notes.empty());
+  EXPECT_TRUE(m_lines.empty());
 }
 
 }  // namespace

@@ -40,6 +40,11 @@ constexpr DWORD kFrameMs = USER_TIMER_MINIMUM;
 
 class ScrollLayerTest : public WidgetDlgFixture {
  protected:
+  void SetUp() override {
+    m_nWndW = 200;
+    m_nWndH = 200;
+    WidgetDlgFixture::SetUp();
+  }
   // A 100 x 100 layer at the window's corner (or 100 x 50 for bWide).
   CScrollProbe* OpenList(int nAxis, int nMin, int nMax, BOOL bWide = FALSE) {
     const std::u16string rect = bWide ? u"0,0,100,50" : u"0,0,100,100";
@@ -47,17 +52,17 @@ class ScrollLayerTest : public WidgetDlgFixture {
              u"<list><position rect=\"" + rect + u"\"/></list>") == nullptr) {
       return nullptr;
     }
-    auto* p = Find<CScrollProbe>({u"list"});
+    auto* p = FindAs<CScrollProbe>("list");
     p->SetScrollDirection(nAxis);
     p->SetScrollRange(nMin, nMax, FALSE);
     return p;
   }
   // Press at (50, y0), move to y1 and, ms later, release there; a vertical drag.
   void DragY(int y0, int y1, DWORD dwHoldMs) {
-    Send(WM_LBUTTONDOWN, 50, y0);
-    Send(WM_MOUSEMOVE, 50, y1);
-    Advance(dwHoldMs);
-    Send(WM_LBUTTONUP, 50, y1);
+    Press(WM_LBUTTONDOWN, 50, y0);
+    Press(WM_MOUSEMOVE, 50, y1);
+    Pass(dwHoldMs);
+    Press(WM_LBUTTONUP, 50, y1);
   }
 };
 
@@ -79,12 +84,12 @@ TEST_F(ScrollLayerTest, AMoveUnderTwentyPixelsIsAClickAndFromTwentyADrag) {
   for (const Case& c : cases) {
     CScrollProbe* p = OpenList(c.nAxis, 0, 1000);
     ASSERT_NE(p, nullptr);
-    Send(WM_LBUTTONDOWN, 70, 80);
-    Send(WM_MOUSEMOVE, 70 + c.dx, 80 + c.dy);
+    Press(WM_LBUTTONDOWN, 70, 80);
+    Press(WM_MOUSEMOVE, 70 + c.dx, 80 + c.dy);
     EXPECT_EQ(p->IsDragging(), c.nClicks == 0) << c.dx << "," << c.dy;
     // Held past the fling time: the release only settles.
-    Advance(450);
-    Send(WM_LBUTTONUP, 70 + c.dx, 80 + c.dy);
+    Pass(450);
+    Press(WM_LBUTTONUP, 70 + c.dx, 80 + c.dy);
     EXPECT_EQ(p->GetOffset(), c.nOffset) << c.dx << "," << c.dy;
     EXPECT_EQ(p->m_nClicks, c.nClicks) << c.dx << "," << c.dy;
     EXPECT_EQ(p->m_nDragEnds, 1 - c.nClicks) << c.dx << "," << c.dy;
@@ -93,7 +98,7 @@ TEST_F(ScrollLayerTest, AMoveUnderTwentyPixelsIsAClickAndFromTwentyADrag) {
     EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr);
     Ctrl()->DeleteLayer(m_pDlg);
     m_pDlg = nullptr;
-    Advance(1);
+    Pass(1);
   }
 }
 
@@ -110,13 +115,13 @@ TEST_F(ScrollLayerTest, AReleaseFlingsByTheTimeSinceTheLastTurnOnTheTimer) {
     DragY(90, 60, c.dwHeld);
     ASSERT_EQ(p->GetOffset(), 30) << c.dwHeld;
     EXPECT_EQ(p->IsFlinging(), c.nDistance != 0) << c.dwHeld;
-    Advance(15 * kFrameMs);
+    Pass(15 * kFrameMs);
     EXPECT_EQ(p->GetOffset(), 30 + c.nDistance) << c.dwHeld;
     EXPECT_FALSE(p->IsFlinging());
     EXPECT_EQ(p->m_nScrollEnds, 1) << c.dwHeld;
     Ctrl()->DeleteLayer(m_pDlg);
     m_pDlg = nullptr;
-    Advance(1);
+    Pass(1);
   }
 }
 
@@ -133,7 +138,7 @@ TEST_F(ScrollLayerTest, TheFlingEasesOutOverFifteenFrames) {
   } frames[] = {{1, 32, 0}, {7, 130, 0}, {14, 227, 0}, {15, 230, 1}, {20, 230, 1}};
   DWORD dwDone = 0;
   for (const Frame& f : frames) {
-    Advance((f.dwFrames - dwDone) * kFrameMs);
+    Pass((f.dwFrames - dwDone) * kFrameMs);
     dwDone = f.dwFrames;
     EXPECT_EQ(p->GetOffset(), f.nOffset) << f.dwFrames;
     EXPECT_EQ(p->m_nScrollEnds, f.nScrollEnds) << f.dwFrames;
@@ -154,17 +159,17 @@ TEST_F(ScrollLayerTest, ThePointerTurnsAfterTwentyPixelsAndTheFlingFollowsIt) {
     CScrollProbe* p = OpenList(kWceUiScrollAxisVertical, 0, 10000);
     ASSERT_NE(p, nullptr);
     p->ScrollBy(500, FALSE);
-    Send(WM_LBUTTONDOWN, 50, 90);
-    Send(WM_MOUSEMOVE, 50, 50);
-    Advance(300);
-    Send(WM_MOUSEMOVE, 50, 50 + c.nBack);
-    Advance(150);
-    Send(WM_LBUTTONUP, 50, 50 + c.nBack);
-    Advance(15 * kFrameMs);
+    Press(WM_LBUTTONDOWN, 50, 90);
+    Press(WM_MOUSEMOVE, 50, 50);
+    Pass(300);
+    Press(WM_MOUSEMOVE, 50, 50 + c.nBack);
+    Pass(150);
+    Press(WM_LBUTTONUP, 50, 50 + c.nBack);
+    Pass(15 * kFrameMs);
     EXPECT_EQ(p->GetOffset(), c.nOffset) << c.nBack;
     Ctrl()->DeleteLayer(m_pDlg);
     m_pDlg = nullptr;
-    Advance(1);
+    Pass(1);
   }
 }
 
@@ -185,23 +190,23 @@ TEST_F(ScrollLayerTest, TheOffsetNeverPassesTheEnds) {
     ASSERT_NE(p, nullptr);
     p->SetOverscroll(c.nOverscroll);
     p->ScrollBy(c.nStart, FALSE);
-    Send(WM_LBUTTONDOWN, 50, c.y0);
-    Send(WM_MOUSEMOVE, 50, c.y1);
+    Press(WM_LBUTTONDOWN, 50, c.y0);
+    Press(WM_MOUSEMOVE, 50, c.y1);
     EXPECT_EQ(p->GetOffset(), c.nDragged) << c.y0 << "->" << c.y1;
-    Advance(450);
-    Send(WM_LBUTTONUP, 50, c.y1);
+    Pass(450);
+    Press(WM_LBUTTONUP, 50, c.y1);
     // What lies outside springs back to the nearer end over 15 frames, then the scroll ends.
     const BOOL bOutside = c.nDragged < 0 || c.nDragged > 50;
     EXPECT_EQ(p->IsFlinging(), bOutside);
-    Advance(14 * kFrameMs);
+    Pass(14 * kFrameMs);
     if (bOutside) EXPECT_NE(p->GetOffset(), c.nDragged < 0 ? 0 : 50);
     EXPECT_EQ(p->m_nScrollEnds, bOutside ? 0 : 1);
-    Advance(kFrameMs);
+    Pass(kFrameMs);
     EXPECT_EQ(p->GetOffset(), c.nDragged < 0 ? 0 : (c.nDragged > 50 ? 50 : c.nDragged));
     EXPECT_EQ(p->m_nScrollEnds, 1);
     Ctrl()->DeleteLayer(m_pDlg);
     m_pDlg = nullptr;
-    Advance(1);
+    Pass(1);
   }
 }
 
@@ -212,10 +217,10 @@ TEST_F(ScrollLayerTest, AFlingStopsAtTheOverscrollBoundThenSettles) {
   p->ScrollBy(60, FALSE);
   // 400 px asked for, 40 allowed: to the bound at 130, then back to 100.
   DragY(90, 60, 50);
-  Advance(15 * kFrameMs);
+  Pass(15 * kFrameMs);
   EXPECT_EQ(p->GetOffset(), 130);
   EXPECT_EQ(p->m_nScrollEnds, 0);
-  Advance(15 * kFrameMs);
+  Pass(15 * kFrameMs);
   EXPECT_EQ(p->GetOffset(), 100);
   EXPECT_EQ(p->m_nScrollEnds, 1);
 }
@@ -226,20 +231,20 @@ TEST_F(ScrollLayerTest, APressStopsAFlingAndALostCaptureSettles) {
   p->SetOverscroll(30);
   p->ScrollBy(50, FALSE);
   DragY(90, 60, 150);
-  Advance(3 * kFrameMs);
+  Pass(3 * kFrameMs);
   const int nCaught = p->GetOffset();
   EXPECT_GT(nCaught, 80);
-  Send(WM_LBUTTONDOWN, 50, 90);
+  Press(WM_LBUTTONDOWN, 50, 90);
   EXPECT_FALSE(p->IsFlinging());
-  Advance(20);
+  Pass(20);
   EXPECT_EQ(p->GetOffset(), nCaught);
   // Dragged out past the end, then the window loses the capture: the press ends and springs back.
-  Send(WM_MOUSEMOVE, 50, 20);
+  Press(WM_MOUSEMOVE, 50, 20);
   EXPECT_EQ(p->GetOffset(), 130);
   ::ReleaseCapture();
   Pump();
   EXPECT_FALSE(p->IsPressed());
-  Advance(15 * kFrameMs);
+  Pass(15 * kFrameMs);
   EXPECT_EQ(p->GetOffset(), 100);
   EXPECT_EQ(p->m_nScrollEnds, 1);
 }
@@ -258,16 +263,16 @@ TEST_F(ScrollLayerTest, ABlockingFlingFillsEachFrameToItsPeriod) {
     ASSERT_NE(p, nullptr);
     p->SetBlockingFling(TRUE);
     p->SetFlingPeriod(10);
-    Send(WM_LBUTTONDOWN, 50, 90);
-    Send(WM_MOUSEMOVE, 50, 60);
-    Advance(150);
+    Press(WM_LBUTTONDOWN, 50, 90);
+    Press(WM_MOUSEMOVE, 50, 60);
+    Pass(150);
     BOOL bInFling = FALSE;
     p->m_onChanged = [&] {
       if (bInFling) wce::AdvanceTick(c.dwFrameTakes);
     };
     bInFling = TRUE;
     const DWORD dwRelease = ::GetTickCount();
-    Send(WM_LBUTTONUP, 50, 60);
+    Press(WM_LBUTTONUP, 50, 60);
     // All of it inside the release, on this thread.
     EXPECT_EQ(::GetTickCount() - dwRelease, c.dwFlingTakes) << c.dwFrameTakes;
     EXPECT_EQ(p->GetOffset(), 230) << c.dwFrameTakes;
@@ -275,7 +280,7 @@ TEST_F(ScrollLayerTest, ABlockingFlingFillsEachFrameToItsPeriod) {
     EXPECT_FALSE(p->IsFlinging());
     Ctrl()->DeleteLayer(m_pDlg);
     m_pDlg = nullptr;
-    Advance(1);
+    Pass(1);
   }
 }
 

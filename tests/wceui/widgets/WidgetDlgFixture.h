@@ -1,60 +1,76 @@
-// Widgets in a dialog built from a dialog file and a style file that the test writes, shown in a
-// UI real window on the headless display and driven by mouse messages on the manual clock. The
-// dialog stands under the root body as in a modal run (its layers told OnInitLayer), without a
-// loop of its own: the test pumps.
+// A dialog built from dialog and style files that the test writes, shown as the top dialog of a
+// UI real window on the headless display, on the test's own clock. The dialog writes a line for
+// every click of a child, every press that reaches it and every scroll notification; the pump keeps
+// the posts the test watches for, each with the tick at which it was taken from the queue.
 #pragma once
 
 #include "UiRealWndFixture.h"
 #include "WceUiTestFiles.h"
 #include "core/CWceUiDlg.h"
+#include "kernel/wcestr.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-inline std::string WidgetName(const CWceUiLayer* pLayer) {
+inline std::string WidgetNarrow(LPCWSTR p) {
   std::string s;
-  for (LPCWSTR p = pLayer != nullptr ? pLayer->GetName() : nullptr; p != nullptr && *p != 0; ++p) {
-    s.push_back(static_cast<char>(*p));
-  }
+  for (; p != nullptr && *p != 0; ++p) s.push_back(static_cast<char>(*p));
   return s;
 }
 
-// The owner of the widgets: one line per notification they send it, "what sender".
-class CNotifyDlg : public CWceUiDlg {
+// The dialog the widgets report to.
+class CWidgetLogDlg : public CWceUiDlg {
  public:
-  void OnChildClick(CWceUiLayer* p) override { Add("click", p); }
-  void OnVScrollPageUp(CWceUiLayer* p) override { Add("vpageup", p); }
-  void OnVScrollPageDown(CWceUiLayer* p) override { Add("vpagedown", p); }
-  void OnVScrollThumbTrack(CWceUiLayer* p) override { Add("vtrack", p); }
-  void OnVScrollThumbPosition(CWceUiLayer* p) override { Add("vposition", p); }
-  void OnVScrollLineUp(CWceUiLayer* p) override { Add("vlineup", p); }
-  void OnVScrollLineDown(CWceUiLayer* p) override { Add("vlinedown", p); }
-  void OnHScrollPageLeft(CWceUiLayer* p) override { Add("hpageleft", p); }
-  void OnHScrollPageRight(CWceUiLayer* p) override { Add("hpageright", p); }
-  void OnHScrollThumbTrack(CWceUiLayer* p) override { Add("htrack", p); }
-  void OnHScrollThumbPosition(CWceUiLayer* p) override { Add("hposition", p); }
-  void OnHScrollLineLeft(CWceUiLayer* p) override { Add("hlineleft", p); }
-  void OnHScrollLineRight(CWceUiLayer* p) override { Add("hlineright", p); }
+  std::vector<std::string>* m_pLines = nullptr;
 
-  std::vector<std::string> m_notes;
+  void OnChildClick(CWceUiLayer* pChild) override { Line("click " + WidgetNarrow(pChild->GetName())); }
+  void OnLButtonDown(UINT, int x, int y) override { Line("down", x, y); }
+  void OnLButtonUp(UINT, int x, int y) override { Line("up", x, y); }
+  void OnMouseMove(UINT, int x, int y) override { Line("move", x, y); }
+  // "what bar" for each notification of a scroll bar.
+  void OnVScrollPageUp(CWceUiLayer* p) override { Note("vpageup", p); }
+  void OnVScrollPageDown(CWceUiLayer* p) override { Note("vpagedown", p); }
+  void OnVScrollThumbTrack(CWceUiLayer* p) override { Note("vtrack", p); }
+  void OnVScrollThumbPosition(CWceUiLayer* p) override { Note("vposition", p); }
+  void OnVScrollLineUp(CWceUiLayer* p) override { Note("vlineup", p); }
+  void OnVScrollLineDown(CWceUiLayer* p) override { Note("vlinedown", p); }
+  void OnHScrollPageLeft(CWceUiLayer* p) override { Note("hpageleft", p); }
+  void OnHScrollPageRight(CWceUiLayer* p) override { Note("hpageright", p); }
+  void OnHScrollThumbTrack(CWceUiLayer* p) override { Note("htrack", p); }
+  void OnHScrollThumbPosition(CWceUiLayer* p) override { Note("hposition", p); }
+  void OnHScrollLineLeft(CWceUiLayer* p) override { Note("hlineleft", p); }
+  void OnHScrollLineRight(CWceUiLayer* p) override { Note("hlineright", p); }
 
  private:
-  void Add(const char* pWhat, CWceUiLayer* pFrom) {
-    m_notes.push_back(std::string(pWhat) + " " + WidgetName(pFrom));
+  void Line(const std::string& what) {
+    if (m_pLines != nullptr) m_pLines->push_back(what);
+  }
+  void Line(const char* what, int x, int y) {
+    Line(std::string(what) + " " + std::to_string(x) + " " + std::to_string(y));
+  }
+  void Note(const char* what, CWceUiLayer* pBar) {
+    Line(std::string(what) + " " + WidgetNarrow(pBar->GetName()));
   }
 };
 
 class WidgetDlgFixture : public UiRealWndFixture {
  protected:
-  static constexpr int kWndW = 200;
-  static constexpr int kWndH = 200;
   static constexpr char16_t kDlgPath[] = u"\\SDMMC\\CECorvane\\Wnd\\widgets.dlg.xml";
   static constexpr char16_t kStylePath[] = u"\\SDMMC\\CECorvane\\Wnd\\widgets.style.xml";
 
+  // One post taken from the queue: what it carried and when.
+  struct Post {
+    UINT nMsg;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD dwTick;
+  };
+
+  // A window of the screen's size; a test that needs room sets the size before SetUp.
   void SetUp() override {
-    SetUpWindow(32, kWndW, kWndH);
+    SetUpWindow(32, m_nWndW, m_nWndH);
     Ctrl()->DeleteLayer(m_pTop);
     m_pTop = nullptr;
   }
@@ -64,38 +80,77 @@ class WidgetDlgFixture : public UiRealWndFixture {
     UiRealWndFixture::TearDown();
   }
 
-  // The dialog of the body's elements and the styles' elements, open in the window.
-  CNotifyDlg* Open(const std::u16string& body, const std::u16string& styles) {
-    WceUiPutTextFile(kDlgPath, u"<dialog><body name=\"dlg\">" + body + u"</body></dialog>");
-    WceUiPutTextFile(kStylePath, u"<root><style>" + styles + u"</style></root>");
-    m_pDlg = new CNotifyDlg;
+  // The files written, the dialog built from them and put on top under the root body; the body
+  // element gets the whole window. nullptr when Init refuses the files.
+  CWidgetLogDlg* Open(const std::u16string& layers, const std::u16string& styles) {
+    const std::u16string rect =
+        WceUtf8ToWide("0,0," + std::to_string(m_nWndW) + "," + std::to_string(m_nWndH));
+    WceUiPutTextFile(kDlgPath, u"<dialog><body name=\"dlg\" windowrect=\"" + rect + u"\" style=\"dlg\">" +
+                                   layers + u"</body></dialog>");
+    WceUiPutTextFile(kStylePath, u"<root><style><dlg><position rect=\"" + rect +
+                                     u"\"/><layout container=\"true\"/></dlg>" + styles + u"</style></root>");
+    m_pDlg = new CWidgetLogDlg;
     m_pDlg->SetLayerCtrl(Ctrl());
+    m_pDlg->m_pLines = &m_lines;
     if (!m_pDlg->Init(kDlgPath, kStylePath)) return nullptr;
-    const RECT rc = {0, 0, kWndW, kWndH};
-    m_pDlg->GetStyle()->SetPosition(&rc, 0);
-    Ctrl()->RootLayer()->AppendChild(m_pDlg);
+    if (!Ctrl()->RootLayer()->AppendChild(m_pDlg)) return nullptr;
     m_pDlg->SendOnInitLayer();
     return m_pDlg;
   }
-  // A layer of the dialog by its names from the dialog down.
-  template <typename T>
-  T* Find(std::initializer_list<LPCWSTR> path) {
+
+  // A layer of the dialog by its path of names ("group/inner/b").
+  CWceUiLayer* Find(const std::string& path) {
     CWceUiLayer* p = m_pDlg;
-    for (LPCWSTR pName : path) p = p != nullptr ? p->GetChildByName(pName) : nullptr;
-    return static_cast<T*>(p);
-  }
-  // One mouse message at the clock's time, handled at once.
-  void Send(UINT msg, int x, int y) {
-    Mouse(msg, x, y);
-    Pump();
-  }
-  // The clock moved on by ms, and the timers that fell due on the way fired one by one.
-  void Advance(DWORD ms) {
-    for (DWORD i = 0; i < ms; ++i) {
-      wce::AdvanceTick(1);
-      Pump();
+    size_t nStart = 0;
+    while (p != nullptr && nStart <= path.size()) {
+      size_t nEnd = path.find('/', nStart);
+      if (nEnd == std::string::npos) nEnd = path.size();
+      p = p->GetChildByName(WceUtf8ToWide(path.substr(nStart, nEnd - nStart)).c_str());
+      nStart = nEnd + 1;
     }
+    return p;
+  }
+  template <typename T>
+  T* FindAs(const std::string& path) {
+    return static_cast<T*>(Find(path));
   }
 
-  CNotifyDlg* m_pDlg = nullptr;
+  // Every queued message, as the modal loop takes it; the watched ones are kept.
+  void PumpWatching() {
+    MSG msg = {};
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      for (UINT n : m_watch) {
+        if (msg.message == n) m_posts.push_back({msg.message, msg.wParam, msg.lParam, ::GetTickCount()});
+      }
+      if (WceUiGetGlobals()->GetIgnoreMsg()->IsIgnore(&msg)) continue;
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+  // The clock moved on one millisecond at a time, pumping after each, so every timer fires and
+  // every post is taken at the exact tick it became due.
+  void Pass(DWORD dwMs) {
+    for (DWORD i = 0; i < dwMs; ++i) {
+      wce::AdvanceTick(1);
+      PumpWatching();
+    }
+  }
+  void Press(UINT msg, int x, int y) {
+    Mouse(msg, x, y);
+    PumpWatching();
+  }
+  // The ticks, counted from dwStart, of the watched posts of one message.
+  std::vector<DWORD> PostTicks(UINT nMsg, DWORD dwStart) const {
+    std::vector<DWORD> ticks;
+    for (const Post& p : m_posts) {
+      if (p.nMsg == nMsg) ticks.push_back(p.dwTick - dwStart);
+    }
+    return ticks;
+  }
+
+  int m_nWndW = kScreenW;
+  int m_nWndH = kScreenH;
+  CWidgetLogDlg* m_pDlg = nullptr;
+  std::vector<UINT> m_watch;
+  std::vector<Post> m_posts;
 };

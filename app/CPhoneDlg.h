@@ -1,0 +1,19 @@
+// The phone pop-up that the head unit's other programs open and close with registered messages.
+// The root window runs it modally (one at a time); it ends on their hide request, on the quit
+// request, or on its close button. UI thread only.
+#pragma once
+
+#include "core/CWceUiDlg.h"
+
+class CPhoneDlg : public CWceUiDlg {
+ public:
+  CPhoneDlg();
+  ~CPhoneDlg() override;
+
+  LRESULT OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) override;
+  void OnChildClick(CWceUiLayer* pChild) override;
+  void OnInitDialog() override;
+};
+
+WCEUI_DYNCREATE_BEGIN(CPhoneDlg, CWceUiDlg)
+WCEUI_DYNCREATE_END(CPhoneDlg)
