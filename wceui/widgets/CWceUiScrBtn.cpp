@@ -1,9 +1,9 @@
 #include "widgets/CWceUiScrBtn.h"
 
+#include "core/CWceUiRealWnd.h"
 #include "kernel/wcestr.h"
 #include "resources/CWceUiXmlElem.h"
 #include "widgets/CWceUiScroll.h"
-#include "widgets/WceUiLayerWnd.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 #include "core/CWceUiRealWnd.h"
 #include "core/WceUiGeometry.h"
 #include "kernel/kernel.h"
-#include "widgets/WceUiLayerWnd.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -112,7 +111,7 @@ void CWceUiScrollLayer::OnLButtonUp(UINT /*nFlags*/, int x, int y) {
   }
   // What the finger did while the content moved was not aimed at where it is now.
   CWceUiRealWnd* pWnd = WceUiLayerRealWnd(this);
-  if (pWnd != nullptr && ::IsWindow(pWnd->GetSafeHwnd())) pWnd->IgnoreMsgBeforeTime(0);
+  if (pWnd != nullptr) pWnd->IgnoreMsgBeforeTime(0);
 }
 
 void CWceUiScrollLayer::OnLoseCapture() {
