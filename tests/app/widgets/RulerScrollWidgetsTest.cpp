@@ -4,7 +4,6 @@
 // picture that scrolls no further than its end and not at all once the finger is up.
 #include "BitmapPeek.h"
 #include "WidgetDlgFixture.h"
-#include "core/WceUiDib.h"
 #include "widgets/CWceResSrcoll.h"
 #include "widgets/CWceRulingProgress.h"
 #include "widgets/MovableContainer.h"
@@ -29,8 +28,8 @@ class RulerTest : public WidgetDlgFixture {
     m_watch = {kWceRulingProgressMsg};
   }
   // A ruler across the window's top: 10 px and 1 unit per tick over 0 ... 100.
-  CWceRulingProgress* OpenRuler(int nPosition, int nPageCount = 4) {
-    if (Open(u"<r type=\"CWceRulingProgress\" name=\"ruler\" style=\"ruler\"/>",
+  CWceRulingProgress* OpenRuler(int nPosition, int nPageCount = 4, const std::u16string& attrs = u"") {
+    if (Open(u"<r type=\"CWceRulingProgress\" name=\"ruler\" style=\"ruler\"" + attrs + u"/>",
              u"<ruler><position rect=\"0,0,200,40\"/></ruler>") == nullptr) {
       return nullptr;
     }
@@ -191,6 +190,77 @@ TEST_F(RulerTest, NothingMovesOrPagesWhileADivisorIsZeroAndNothingWhileDisabled)
   }
 }
 
+TEST_F(RulerTest, TheScaleDrawsTicksAroundThePositionUnderTheMark) {
+  constexpr DWORD kBack = 0x000A0B0C, kShort = 0x00303132, kLong = 0x00505152, kMark = 0x00707172;
+  // A 10x4 background copied; ticks of 1x6 and 1x10 and a 3x3 mark blended by their alpha.
+  PutResBitmapConf(
+      u"bk", 10, 4, [](int, int) { return kBack; }, false);
+  PutResBitmapConf(
+      u"s", 1, 6, [](int, int) { return 0xFF000000u | kShort; }, true);
+  PutResBitmapConf(
+      u"l", 1, 10, [](int, int) { return 0xFF000000u | kLong; }, true);
+  PutResBitmapConf(
+      u"m", 3, 3, [](int, int) { return 0xFF000000u | kMark; }, true);
+  constexpr DWORD kNoTick = 0;
+  struct Probe {
+    int x, y;
+    DWORD dwColour;  // kNoTick: neither tick
+  };
+  struct Case {
+    int nValue, nPosition;
+    std::vector<Probe> probes;
+  } cases[] = {
+      // The tick of 50 under the mark at x 100, long as every fifth from the minimum; 51 right of
+      // it, 49 left, 40 at the left edge.
+      {1,
+       50,
+       {{100, 4, kLong},
+        {100, 13, kLong},
+        {110, 4, kShort},
+        {110, 9, kShort},
+        {110, 10, kNoTick},
+        {105, 4, kNoTick},
+        {150, 4, kLong},
+        {0, 4, kLong},
+        {90, 4, kShort}}},
+      // 51 in steps of 2 lies half way between the ticks of 50 and 52.
+      {2, 51, {{95, 4, kLong}, {105, 4, kShort}, {100, 4, kNoTick}}},
+      // Nothing outside the range.
+      {1, 0, {{100, 4, kLong}, {90, 4, kNoTick}, {110, 4, kShort}}},
+      {1, 100, {{100, 4, kLong}, {110, 4, kNoTick}, {90, 4, kShort}}},
+  };
+  for (const Case& c : cases) {
+    CWceRulingProgress* p = OpenRuler(
+        c.nPosition, 4, u" linebk=\"bk.conf\" lines=\"s.conf\" lineh=\"l.conf\" linethumb=\"m.conf\"");
+    ASSERT_NE(p, nullptr);
+    p->SetScale(10, c.nValue);
+    std::unique_ptr<CWceUiGenericBitmap> pBmp(m_pWnd->GetCurWndBmp());
+    ASSERT_NE(pBmp, nullptr);
+    auto at = [&](int x, int y) { return PeekPixel(pBmp.get(), x, y) & 0x00FFFFFFu; };
+    for (const Probe& probe : c.probes) {
+      const DWORD dw = at(probe.x, probe.y);
+      if (probe.dwColour == kNoTick) {
+        EXPECT_TRUE(dw != kShort && dw != kLong) << c.nPosition << " at " << probe.x << "," << probe.y;
+      } else {
+        EXPECT_EQ(dw, probe.dwColour) << c.nPosition << " at " << probe.x << "," << probe.y;
+      }
+    }
+    // The background along the top, the mark over it at the centre.
+    EXPECT_EQ(at(0, 0), kBack);
+    EXPECT_EQ(at(199, 3), kBack);
+    EXPECT_EQ(at(100, 1), kMark);
+    EXPECT_EQ(at(99, 0), kMark);
+    EXPECT_EQ(at(98, 1), kBack);
+    EXPECT_EQ(at(100, 3), kBack);
+    Close();
+  }
+  // No range, no scale.
+  CWceRulingProgress* p = OpenRuler(0, 4, u" linebk=\"bk.conf\"");
+  p->SetRange(0, 0);
+  std::unique_ptr<CWceUiGenericBitmap> pBmp(m_pWnd->GetCurWndBmp());
+  EXPECT_NE(PeekPixel(pBmp.get(), 0, 0) & 0x00FFFFFFu, kBack);
+}
+
 // ---- the movable group ----
 
 class MovableContainerTest : public WidgetDlgFixture {
@@ -246,26 +316,15 @@ TEST_F(MovableContainerTest, TheChildrenFollowTheFingerUpToTheLimitAndBack) {
 
 // ---- the picture scroll ----
 
-constexpr char16_t kResDir[] = u"\\SDMMC\\CECorvane\\Res\\";
-
 // Row r of picture n: every row of every picture its own colour.
 DWORD RowColour(int n, int r) {
   return 0x00010000u * static_cast<DWORD>(n) + static_cast<DWORD>(r);
 }
 
-// A 20-pixel wide bitmap of nHeight rows, and its conf "<stem>.conf".
+// A 20-pixel wide picture of nHeight rows and its conf "<stem>.conf".
 void PutPicture(const std::u16string& stem, int n, int nHeight) {
-  constexpr int kWidth = 20;
-  std::vector<DWORD> pixels(static_cast<size_t>(kWidth * nHeight));
-  // The file's rows run bottom-up.
-  for (int r = 0; r < nHeight; ++r) {
-    for (int x = 0; x < kWidth; ++x)
-      pixels[static_cast<size_t>((nHeight - 1 - r) * kWidth + x)] = RowColour(n, r);
-  }
-  const std::u16string bmp = std::u16string(kResDir) + u"bitmap\\" + stem + u".bmp";
-  WceUiPutFile(bmp, "");
-  ASSERT_TRUE(Save32BmpFile(bmp.c_str(), pixels.data(), kWidth, nHeight));
-  WceUiPutTextFile(std::u16string(kResDir) + u"bitmap\\" + stem + u".conf", u"src=" + stem + u".bmp\r\n");
+  WceUiResFixture::PutResBitmapConf(
+      stem, 20, nHeight, [n](int, int y) { return RowColour(n, y); }, false);
 }
 
 class ResScrollTest : public WidgetDlgFixture {
