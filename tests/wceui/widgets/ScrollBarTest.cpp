@@ -1,6 +1,7 @@
 // Scroll bars built from a dialog file: the parts take their axis and role from the bar and their
 // names, the thumb drags within its range and reports track and position to the bar's owner, the
 // track pages or places the thumb, and a held arrow steps at once, after 500 ms and every 60 ms.
+#include "BitmapPeek.h"
 #include "WidgetDlgFixture.h"
 #include "widgets/CWceUiScrBtn.h"
 #include "widgets/CWceUiScrPage.h"
@@ -9,6 +10,8 @@
 #include "widgets/CWceUiScroll.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -206,6 +209,39 @@ TEST_F(ScrollBarTest, AHeldArrowStepsAtOnceAfterHalfASecondAndThenEverySixtyMs) 
   m_lines.clear();
   Pass(600);
   EXPECT_TRUE(m_lines.empty());
+}
+
+TEST_F(ScrollBarTest, TheThumbsMiddleStretchesBetweenItsEnds) {
+  constexpr DWORD kEnd1 = 0x00112233, kEnd2 = 0x00445566, kMiddle = 0x00778899;
+  PutResBitmapConf(
+      u"f1", 20, 4, [](int, int) { return kEnd1; }, false);
+  PutResBitmapConf(
+      u"f2", 20, 6, [](int, int) { return kEnd2; }, false);
+  PutResBitmapConf(
+      u"v", 20, 1, [](int, int) { return kMiddle; }, false);
+  // The thumb at 180,40, 20x30: its ends 4 and 6 rows high, the middle stretched over the 20
+  // rows between them whatever rectangle its style gave it.
+  std::u16string styles(kBarStyles);
+  const std::u16string plain = u"<vthumb><position rect=\"180,40,20,30\"/></vthumb>";
+  styles.replace(styles.find(plain), plain.size(),
+                 u"<vthumb><position rect=\"180,40,20,30\"/><background>"
+                 u"<i name=\"fix_1\" id=\"f1.conf\" dst-rect=\"0,0,20,4\"/>"
+                 u"<i name=\"fix_2\" id=\"f2.conf\" dst-rect=\"0,24,20,6\"/>"
+                 u"<i name=\"var\" id=\"v.conf\" zoom=\"true\" dst-rect=\"0,0,20,30\"/>"
+                 u"</background></vthumb>");
+  Ctrl()->DeleteLayer(m_pDlg);
+  m_pDlg = nullptr;
+  ASSERT_NE(Open(kBars, styles), nullptr);
+  std::unique_ptr<CWceUiGenericBitmap> pBmp(m_pWnd->GetCurWndBmp());
+  ASSERT_NE(pBmp, nullptr);
+  struct Row {
+    int y;
+    DWORD dwColour;
+  } rows[] = {{40, kEnd1}, {43, kEnd1}, {44, kMiddle}, {63, kMiddle}, {64, kEnd2}, {69, kEnd2}};
+  for (const Row& r : rows) {
+    for (int x : {180, 199})
+      EXPECT_EQ(PeekPixel(pBmp.get(), x, r.y) & 0x00FFFFFFu, r.dwColour) << x << "," << r.y;
+  }
 }
 
 TEST_F(ScrollBarTest, AReadOnlyThumbIgnoresTheFinger) {
