@@ -28,9 +28,7 @@ CWceUiScrBtn::CWceUiScrBtn() {
 CWceUiScrBtn::~CWceUiScrBtn() = default;
 
 CWceUiScroll* CWceUiScrBtn::GetBar() {
-  if (m_pBar == nullptr && GetParent() != nullptr && GetParent()->IsKindOf(u"CWceUiScroll")) {
-    m_pBar = static_cast<CWceUiScroll*>(GetParent());
-  }
+  if (m_pBar == nullptr) m_pBar = CWceUiScroll::BarOf(this);
   return m_pBar;
 }
 

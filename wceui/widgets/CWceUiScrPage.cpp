@@ -12,9 +12,7 @@ CWceUiScrPage::CWceUiScrPage() {
 CWceUiScrPage::~CWceUiScrPage() = default;
 
 CWceUiScroll* CWceUiScrPage::GetBar() {
-  if (m_pBar == nullptr && GetParent() != nullptr && GetParent()->IsKindOf(u"CWceUiScroll")) {
-    m_pBar = static_cast<CWceUiScroll*>(GetParent());
-  }
+  if (m_pBar == nullptr) m_pBar = CWceUiScroll::BarOf(this);
   return m_pBar;
 }
 
@@ -25,8 +23,7 @@ void CWceUiScrPage::SetProperties(CWceUiXmlElem* pCreateElem) {
   if (pClick != nullptr && _wcsicmp(pClick, u"pos") == 0) m_nClickMode = kWceUiScrPageJump;
   LPCWSTR pReadOnly = pCreateElem->GetAttribute(u"readonly");
   m_bReadOnly = pReadOnly != nullptr && _wcsicmp(pReadOnly, u"true") == 0;
-  CWceUiScroll* pBar = GetBar();
-  const int nType = pBar != nullptr ? pBar->GetScrollType() : kWceUiScrollNone;
+  const int nType = CWceUiScroll::AxisOf(this);
   if (nType == kWceUiScrollHorizontal || nType == kWceUiScrollVertical) m_nDirection = nType;
 }
 

@@ -26,9 +26,7 @@ CWceUiScrThumb::CWceUiScrThumb() {
 CWceUiScrThumb::~CWceUiScrThumb() = default;
 
 CWceUiScroll* CWceUiScrThumb::GetBar() {
-  if (m_pBar == nullptr && GetParent() != nullptr && GetParent()->IsKindOf(u"CWceUiScroll")) {
-    m_pBar = static_cast<CWceUiScroll*>(GetParent());
-  }
+  if (m_pBar == nullptr) m_pBar = CWceUiScroll::BarOf(this);
   return m_pBar;
 }
 
@@ -49,8 +47,7 @@ void CWceUiScrThumb::SetProperties(CWceUiXmlElem* pCreateElem) {
     }
     m_bReadOnly = 0;
   }
-  CWceUiScroll* pBar = GetBar();
-  const int nType = pBar != nullptr ? pBar->GetScrollType() : kWceUiScrollNone;
+  const int nType = CWceUiScroll::AxisOf(this);
   if (nType == kWceUiScrollHorizontal) {
     m_bMayMoveX = 1;
     m_bMayMoveY = 0;

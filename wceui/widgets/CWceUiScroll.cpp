@@ -13,6 +13,17 @@ CWceUiScroll::CWceUiScroll() {
 
 CWceUiScroll::~CWceUiScroll() = default;
 
+CWceUiScroll* CWceUiScroll::BarOf(CWceUiLayer* pPart) {
+  CWceUiLayer* pParent = pPart != nullptr ? pPart->GetParent() : nullptr;
+  return pParent != nullptr && pParent->IsKindOf(u"CWceUiScroll") ? static_cast<CWceUiScroll*>(pParent)
+                                                                  : nullptr;
+}
+
+int CWceUiScroll::AxisOf(CWceUiLayer* pPart) {
+  CWceUiScroll* pBar = BarOf(pPart);
+  return pBar != nullptr ? pBar->GetScrollType() : kWceUiScrollNone;
+}
+
 void CWceUiScroll::SetProperties(CWceUiXmlElem* pCreateElem) {
   CWceUiLayer::SetProperties(pCreateElem);
   if (pCreateElem == nullptr) return;
@@ -63,23 +74,22 @@ void CWceUiScroll::NotifyThumbTrack() {
   if (nCoordinate == m_nLastCoordinate || dwNow - m_dwLastTrackTick < kTrackIntervalMs) return;
   m_nLastCoordinate = nCoordinate;
   m_dwLastTrackTick = dwNow;
-  CWceUiLayer* pOwner = GetOwnerLayer();
-  if (m_nScrollType == kWceUiScrollHorizontal) {
-    pOwner->OnHScrollThumbTrack(this);
-  } else {
-    pOwner->OnVScrollThumbTrack(this);
-  }
+  CallThumbNote(TRUE);
 }
 
 void CWceUiScroll::NotifyThumbPosition() {
   int nCoordinate = 0;
   if (!ThumbCoordinate(&nCoordinate)) return;
   m_nLastCoordinate = nCoordinate;
+  CallThumbNote(FALSE);
+}
+
+void CWceUiScroll::CallThumbNote(BOOL bTrack) {
   CWceUiLayer* pOwner = GetOwnerLayer();
   if (m_nScrollType == kWceUiScrollHorizontal) {
-    pOwner->OnHScrollThumbPosition(this);
+    bTrack ? pOwner->OnHScrollThumbTrack(this) : pOwner->OnHScrollThumbPosition(this);
   } else {
-    pOwner->OnVScrollThumbPosition(this);
+    bTrack ? pOwner->OnVScrollThumbTrack(this) : pOwner->OnVScrollThumbPosition(this);
   }
 }
 

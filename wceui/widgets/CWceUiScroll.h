@@ -42,6 +42,11 @@ class CWceUiScroll : public CWceUiLayer {
   CWceUiScroll();
   ~CWceUiScroll() override;
 
+  // The bar a part (thumb, track, arrow) stands in: its parent when that is a bar.
+  static CWceUiScroll* BarOf(CWceUiLayer* pPart);
+  // The axis a part takes from the bar it stands in (kWceUiScrollNone outside a bar).
+  static int AxisOf(CWceUiLayer* pPart);
+
   // "scroll-type" H or V (required), "auto-hide" true; the bar then becomes a container.
   void SetProperties(CWceUiXmlElem* pCreateElem) override;
 
@@ -70,6 +75,8 @@ class CWceUiScroll : public CWceUiLayer {
  private:
   // The thumb's left or top by the bar's axis; FALSE without a thumb or an axis.
   BOOL ThumbCoordinate(int* pCoordinate);
+  // The owner's track (bTrack) or position notification of the bar's axis.
+  void CallThumbNote(BOOL bTrack);
 
   int m_nScrollType = kWceUiScrollNone;
   BOOL m_bAutoHide = 0;

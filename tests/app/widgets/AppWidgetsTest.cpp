@@ -82,12 +82,6 @@ class AppWidgetsTest : public WidgetDlgFixture {
     for (const std::string& line : Log()) n += line.find(text) != std::string::npos ? 1 : 0;
     return n;
   }
-  // The window's pixel (colour bits only) as the whole tree draws it now.
-  DWORD Pixel(int x, int y) {
-    std::unique_ptr<CWceUiGenericBitmap> pBmp(m_pWnd->GetCurWndBmp());
-    if (pBmp == nullptr) return 0xFFFFFFFFu;
-    return PeekPixel(pBmp.get(), x, y) & 0x00FFFFFFu;
-  }
 };
 
 TEST_F(AppWidgetsTest, LoadingLoopsOverItsFramesEvery300MsUntilStopped) {

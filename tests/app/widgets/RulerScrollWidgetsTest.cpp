@@ -22,9 +22,7 @@ using Notes = std::vector<LPARAM>;
 class RulerTest : public WidgetDlgFixture {
  protected:
   void SetUp() override {
-    m_nWndW = 200;
-    m_nWndH = 60;
-    WidgetDlgFixture::SetUp();
+    SetUpSized(200, 60);
     m_watch = {kWceRulingProgressMsg};
   }
   // A ruler across the window's top: 10 px and 1 unit per tick over 0 ... 100.
@@ -49,12 +47,6 @@ class RulerTest : public WidgetDlgFixture {
     }
     m_posts.clear();
     return notes;
-  }
-  void Close() {
-    Ctrl()->DeleteLayer(m_pDlg);
-    m_pDlg = nullptr;
-    m_posts.clear();
-    Pass(1);
   }
 };
 
@@ -81,7 +73,7 @@ TEST_F(RulerTest, ADragMovesTheValueByTheTicksItPassesWithinTheRange) {
     EXPECT_FALSE(p->IsPressed());
     EXPECT_EQ(p->GetPageMode(), CWceRulingProgress::kPageNone);
     EXPECT_EQ(TakeNotes(p), (Notes{kWceRulingPressed, kWceRulingMoved, kWceRulingReleased}));
-    Close();
+    CloseDlg();
   }
   // The slow release applies its own last segment.
   CWceRulingProgress* p = OpenRuler(50);
@@ -124,7 +116,7 @@ TEST_F(RulerTest, AFlickPagesOneTickEveryFiftyMsAndPostsEachStep) {
     ASSERT_EQ(static_cast<int>(ticks.size()), nSteps);
     for (size_t i = 1; i < ticks.size(); ++i) EXPECT_EQ(ticks[i] - ticks[i - 1], 50u) << i;
     EXPECT_EQ(TakeNotes(p), Notes(static_cast<size_t>(nSteps), kWceRulingMoved));
-    Close();
+    CloseDlg();
   }
 }
 
@@ -151,7 +143,7 @@ TEST_F(RulerTest, NoFlickIsAPlainRelease) {
     // The flick's distance is not applied by a flick; a plain release applies it.
     const BOOL bPlain = c.dwHeld >= 500 || c.nPageCount <= 1;
     EXPECT_EQ(p->GetPosition(), bPlain ? c.nEnd : 50) << c.what;
-    Close();
+    CloseDlg();
   }
 }
 
@@ -186,7 +178,7 @@ TEST_F(RulerTest, NothingMovesOrPagesWhileADivisorIsZeroAndNothingWhileDisabled)
     // And the scale draws without ticks.
     std::unique_ptr<CWceUiGenericBitmap> pBmp(m_pWnd->GetCurWndBmp());
     EXPECT_NE(pBmp, nullptr);
-    Close();
+    CloseDlg();
   }
 }
 
@@ -252,7 +244,7 @@ TEST_F(RulerTest, TheScaleDrawsTicksAroundThePositionUnderTheMark) {
     EXPECT_EQ(at(99, 0), kMark);
     EXPECT_EQ(at(98, 1), kBack);
     EXPECT_EQ(at(100, 3), kBack);
-    Close();
+    CloseDlg();
   }
   // No range, no scale.
   CWceRulingProgress* p = OpenRuler(0, 4, u" linebk=\"bk.conf\"");
@@ -265,11 +257,7 @@ TEST_F(RulerTest, TheScaleDrawsTicksAroundThePositionUnderTheMark) {
 
 class MovableContainerTest : public WidgetDlgFixture {
  protected:
-  void SetUp() override {
-    m_nWndW = 200;
-    m_nWndH = 300;
-    WidgetDlgFixture::SetUp();
-  }
+  void SetUp() override { SetUpSized(200, 300); }
   int Top(const char* pPath) {
     RECT rc;
     Find(pPath)->GetWindowRect(&rc);
@@ -329,22 +317,13 @@ void PutPicture(const std::u16string& stem, int n, int nHeight) {
 
 class ResScrollTest : public WidgetDlgFixture {
  protected:
-  void SetUp() override {
-    m_nWndW = 40;
-    m_nWndH = 500;
-    WidgetDlgFixture::SetUp();
-  }
+  void SetUp() override { SetUpSized(40, 500); }
   CWceResSrcoll* OpenPicture(const std::u16string& attrs) {
     if (Open(u"<p type=\"CWceResSrcoll\" name=\"pic\" style=\"pic\"" + attrs + u"/>",
              u"<pic><position rect=\"0,0,20,480\"/></pic>") == nullptr) {
       return nullptr;
     }
     return FindAs<CWceResSrcoll>("pic");
-  }
-  DWORD Pixel(int x, int y) {
-    std::unique_ptr<CWceUiGenericBitmap> pBmp(m_pWnd->GetCurWndBmp());
-    if (pBmp == nullptr) return 0xFFFFFFFFu;
-    return PeekPixel(pBmp.get(), x, y) & 0x00FFFFFFu;
   }
 };
 
@@ -412,9 +391,7 @@ TEST_F(ResScrollTest, TheCountIsBoundedAndAShortPictureDoesNotScroll) {
     EXPECT_EQ(p->GetScrollPos(), 0);
     Pass(500);
     Press(WM_LBUTTONUP, 10, 50);
-    Ctrl()->DeleteLayer(m_pDlg);
-    m_pDlg = nullptr;
-    Pass(1);
+    CloseDlg();
   }
 }
 

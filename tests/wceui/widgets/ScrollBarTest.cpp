@@ -50,9 +50,7 @@ constexpr char16_t kBarStyles[] =
 class ScrollBarTest : public WidgetDlgFixture {
  protected:
   void SetUp() override {
-    m_nWndW = 200;
-    m_nWndH = 200;
-    WidgetDlgFixture::SetUp();
+    SetUpSized(200, 200);
     ASSERT_NE(Open(kBars, kBarStyles), nullptr);
   }
   RECT WindowRect(CWceUiLayer* p) {
@@ -229,8 +227,7 @@ TEST_F(ScrollBarTest, TheThumbsMiddleStretchesBetweenItsEnds) {
                  u"<i name=\"fix_2\" id=\"f2.conf\" dst-rect=\"0,24,20,6\"/>"
                  u"<i name=\"var\" id=\"v.conf\" zoom=\"true\" dst-rect=\"0,0,20,30\"/>"
                  u"</background></vthumb>");
-  Ctrl()->DeleteLayer(m_pDlg);
-  m_pDlg = nullptr;
+  CloseDlg();
   ASSERT_NE(Open(kBars, styles), nullptr);
   std::unique_ptr<CWceUiGenericBitmap> pBmp(m_pWnd->GetCurWndBmp());
   ASSERT_NE(pBmp, nullptr);

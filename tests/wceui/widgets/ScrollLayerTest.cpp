@@ -40,11 +40,7 @@ constexpr DWORD kFrameMs = USER_TIMER_MINIMUM;
 
 class ScrollLayerTest : public WidgetDlgFixture {
  protected:
-  void SetUp() override {
-    m_nWndW = 200;
-    m_nWndH = 200;
-    WidgetDlgFixture::SetUp();
-  }
+  void SetUp() override { SetUpSized(200, 200); }
   // A 100 x 100 layer at the window's corner (or 100 x 50 for bWide).
   CScrollProbe* OpenList(int nAxis, int nMin, int nMax, BOOL bWide = FALSE) {
     const std::u16string rect = bWide ? u"0,0,100,50" : u"0,0,100,100";
@@ -96,9 +92,7 @@ TEST_F(ScrollLayerTest, AMoveUnderTwentyPixelsIsAClickAndFromTwentyADrag) {
     EXPECT_EQ(p->m_nScrollEnds, 1);
     EXPECT_FALSE(p->IsPressed());
     EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr);
-    Ctrl()->DeleteLayer(m_pDlg);
-    m_pDlg = nullptr;
-    Pass(1);
+    CloseDlg();
   }
 }
 
@@ -119,9 +113,7 @@ TEST_F(ScrollLayerTest, AReleaseFlingsByTheTimeSinceTheLastTurnOnTheTimer) {
     EXPECT_EQ(p->GetOffset(), 30 + c.nDistance) << c.dwHeld;
     EXPECT_FALSE(p->IsFlinging());
     EXPECT_EQ(p->m_nScrollEnds, 1) << c.dwHeld;
-    Ctrl()->DeleteLayer(m_pDlg);
-    m_pDlg = nullptr;
-    Pass(1);
+    CloseDlg();
   }
 }
 
@@ -167,9 +159,7 @@ TEST_F(ScrollLayerTest, ThePointerTurnsAfterTwentyPixelsAndTheFlingFollowsIt) {
     Press(WM_LBUTTONUP, 50, 50 + c.nBack);
     Pass(15 * kFrameMs);
     EXPECT_EQ(p->GetOffset(), c.nOffset) << c.nBack;
-    Ctrl()->DeleteLayer(m_pDlg);
-    m_pDlg = nullptr;
-    Pass(1);
+    CloseDlg();
   }
 }
 
@@ -204,9 +194,7 @@ TEST_F(ScrollLayerTest, TheOffsetNeverPassesTheEnds) {
     Pass(kFrameMs);
     EXPECT_EQ(p->GetOffset(), c.nDragged < 0 ? 0 : (c.nDragged > 50 ? 50 : c.nDragged));
     EXPECT_EQ(p->m_nScrollEnds, 1);
-    Ctrl()->DeleteLayer(m_pDlg);
-    m_pDlg = nullptr;
-    Pass(1);
+    CloseDlg();
   }
 }
 
@@ -278,9 +266,7 @@ TEST_F(ScrollLayerTest, ABlockingFlingFillsEachFrameToItsPeriod) {
     EXPECT_EQ(p->GetOffset(), 230) << c.dwFrameTakes;
     EXPECT_EQ(p->m_nScrollEnds, 1);
     EXPECT_FALSE(p->IsFlinging());
-    Ctrl()->DeleteLayer(m_pDlg);
-    m_pDlg = nullptr;
-    Pass(1);
+    CloseDlg();
   }
 }
 
@@ -303,8 +289,7 @@ TEST_F(ScrollLayerTest, TheThumbIsToTheTrackAsTheViewToTheContent) {
     CScrollProbe* p = OpenList(c.nAxis, c.nMin, c.nMax, c.bWide);
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->GetThumbLength(), c.nThumb) << c.nMin << ".." << c.nMax;
-    Ctrl()->DeleteLayer(m_pDlg);
-    m_pDlg = nullptr;
+    CloseDlg();
   }
 }
 

@@ -4,6 +4,7 @@
 // the posts the test watches for, each with the tick at which it was taken from the queue.
 #pragma once
 
+#include "BitmapPeek.h"
 #include "UiRealWndFixture.h"
 #include "WceUiTestFiles.h"
 #include "core/CWceUiDlg.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,11 +70,16 @@ class WidgetDlgFixture : public UiRealWndFixture {
     DWORD dwTick;
   };
 
-  // A window of the screen's size; a test that needs room sets the size before SetUp.
+  // A window of the screen's size; a test that needs room sets up one of its own size instead.
   void SetUp() override {
     SetUpWindow(32, m_nWndW, m_nWndH);
     Ctrl()->DeleteLayer(m_pTop);
     m_pTop = nullptr;
+  }
+  void SetUpSized(int nWidth, int nHeight) {
+    m_nWndW = nWidth;
+    m_nWndH = nHeight;
+    WidgetDlgFixture::SetUp();
   }
   void TearDown() override {
     if (m_pDlg != nullptr) Ctrl()->DeleteLayer(m_pDlg);
@@ -109,6 +116,20 @@ class WidgetDlgFixture : public UiRealWndFixture {
       nStart = nEnd + 1;
     }
     return p;
+  }
+  // The dialog deleted, for the next case of a table to open its own; the clock moves on, so that
+  // the next press is not taken for input queued with the last release.
+  void CloseDlg() {
+    Ctrl()->DeleteLayer(m_pDlg);
+    m_pDlg = nullptr;
+    m_posts.clear();
+    Pass(1);
+  }
+  // The window's pixel (colour bits only) as the whole tree draws it now.
+  DWORD Pixel(int x, int y) {
+    std::unique_ptr<CWceUiGenericBitmap> pBmp(m_pWnd->GetCurWndBmp());
+    if (pBmp == nullptr) return 0xFFFFFFFFu;
+    return PeekPixel(pBmp.get(), x, y) & 0x00FFFFFFu;
   }
   template <typename T>
   T* FindAs(const std::string& path) {
