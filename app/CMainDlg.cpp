@@ -9,6 +9,7 @@
 #include "EngineLog.h"
 #include "SystemInitThread.h"
 
+#include "core/CWceUiLayerCtrl.h"
 #include "core/CWceUiRealWnd.h"
 #include "kernel/kernel.h"
 #include "kernel/wcestr.h"
@@ -338,4 +339,10 @@ void CMainDlg::OnChildClick(CWceUiLayer* pChild) {
   }
 }
 
-void CMainDlg::RunHelp() {}
+void CMainDlg::RunHelp() {
+  CWceUiLayerCtrl* pCtrl = GetLayerCtrl();
+  CWceUiDlg* pHelp = pCtrl != nullptr ? pCtrl->CreateDlg(u"CHelpDlg") : nullptr;
+  if (pHelp == nullptr) return;
+  pHelp->DoModal();
+  pCtrl->DeleteLayer(pHelp);
+}
