@@ -137,7 +137,9 @@ CWceUiLayer* CWceUiRealWnd::SetCapture(CWceUiLayer* pCaptureLayer) {
   pData->m_bCapture = 1;
   if (::GetCapture() != m_hWnd) ::SetCapture(m_hWnd);
   CWceUiLayer* pOld = pData->m_curCaptureLayer;
-  // The previous holder hears of its loss even when it takes the capture again.
+  // The previous holder hears of its loss even when it takes the capture again. It no longer
+  // holds it by then, so a release from its handler cannot take USER's capture from the new one.
+  pData->m_curCaptureLayer = nullptr;
   if (pOld != nullptr) pOld->OnLoseCapture();
   pData->m_curCaptureLayer = pCaptureLayer;
   return pOld;
