@@ -10,7 +10,9 @@ void Show(CWceUiLayer* pLayer, BOOL bShow) {
 
 }  // namespace
 
-CHelpDlg::CHelpDlg() { SetClassName(WCEUI_CLASS_NAME(CHelpDlg)); }
+CHelpDlg::CHelpDlg() {
+  SetClassName(WCEUI_CLASS_NAME(CHelpDlg));
+}
 
 CHelpDlg::~CHelpDlg() = default;
 
@@ -67,7 +69,8 @@ void CHelpDlg::OnChildClick(CWceUiLayer* pChild) {
 }
 
 void CHelpDlg::ShowPages() {
-  if (m_nPlatform != HELP_PLATFORM_NONE && m_nPlatform != HELP_PLATFORM_ANDROID && m_nPlatform != HELP_PLATFORM_IOS) {
+  if (m_nPlatform != HELP_PLATFORM_NONE && m_nPlatform != HELP_PLATFORM_ANDROID &&
+      m_nPlatform != HELP_PLATFORM_IOS) {
     return;
   }
   Show(m_pSelection, m_nPlatform == HELP_PLATFORM_NONE);

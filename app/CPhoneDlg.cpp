@@ -7,7 +7,9 @@
 
 CClickGuard CPhoneDlg::s_clickGuard;
 
-CPhoneDlg::CPhoneDlg() { SetClassName(WCEUI_CLASS_NAME(CPhoneDlg)); }
+CPhoneDlg::CPhoneDlg() {
+  SetClassName(WCEUI_CLASS_NAME(CPhoneDlg));
+}
 
 CPhoneDlg::~CPhoneDlg() = default;
 

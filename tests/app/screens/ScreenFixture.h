@@ -20,27 +20,27 @@
 #include <memory>
 #include <string>
 
-// Runs queued scripts from a layer timer of 0 ms: a timer comes after every posted message and
-// every input, so a script queued before a click runs inside the modal loop that the click opens.
+// Runs the test's scripts inside the modal loop that is running. A script for the dialog about to
+// run is started by a posted message, which its loop takes first. A script for a dialog that a
+// click is about to open waits on a layer timer: timers come after every posted message and all
+// input, so it runs inside the loop that the click opens. The manual tick must move for a timer,
+// by the shortest period a window timer has.
 class CScriptRunner : public CWceUiLayer {
  public:
   static const WORD kTimerId = 1;
-  void Queue(std::function<void()> fn) {
-    m_scripts.push_back(std::move(fn));
-    SetTimer(kTimerId, 0);
-  }
-  void OnTimer(WORD nTimerId) override {
-    if (nTimerId != kTimerId) return;
-    KillTimer(kTimerId);
-    if (m_scripts.empty()) return;
-    std::function<void()> fn = std::move(m_scripts.front());
-    m_scripts.pop_front();
-    if (!m_scripts.empty()) SetTimer(kTimerId, 0);
-    fn();
-  }
-  bool IsIdle() const { return m_scripts.empty(); }
+  static const DWORD kTimerMs = USER_TIMER_MINIMUM;
+
+  explicit CScriptRunner(UINT nStartMsg) : m_nStartMsg(nStartMsg) {}
+  void Start(std::function<void()> fn);
+  void StartInNextLoop(std::function<void()> fn);
+  void Clear() { m_scripts.clear(); }
+  void OnTimer(WORD nTimerId) override;
+  LRESULT OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  void RunNext();
+
+  UINT m_nStartMsg;
   std::deque<std::function<void()>> m_scripts;
 };
 
@@ -67,7 +67,8 @@ class ScreenFixture : public WceUiResFixture {
   // script did not end is ended with kLeftRunning, so the test always comes back.
   int RunModal(CWceUiDlg* pDlg, std::function<void()> script);
   // A script for the next modal loop that waits (a dialog that a click is about to open).
-  void InNextLoop(std::function<void()> script) { m_pRunner->Queue(std::move(script)); }
+  // Moves the tick on by CScriptRunner::kTimerMs.
+  void InNextLoop(std::function<void()> script) { m_pRunner->StartInNextLoop(std::move(script)); }
 
   void Post(UINT msg, LPARAM lParam) { ::PostMessageW(Hwnd(), msg, 0, lParam); }
   // Posts and handles at once.
