@@ -40,13 +40,15 @@ std::u16string Style(const std::u16string& name, const std::u16string& rect, boo
          (bHidden ? u"<layout visibility=\"false\"/>" : u"") + u"</" + name + u">";
 }
 std::u16string Dialog(const std::u16string& name, const std::u16string& body) {
-  return u"<dialog><body name=\"" + name + u"\" windowrect=\"0,0,100,60\">" + body + u"</body></dialog>";
+  return u"<dialog><body name=\"" + name + u"\" windowrect=\"0,0,100,60\" style=\"full\">" + body +
+         u"</body></dialog>";
 }
 
 // Every state container fills the top of the screen; buttons are 10 x 10 in the top row of a
 // container or 15 x 15 in the bottom row of the dialog, each at a place of its own.
 const char16_t kStyles[] =
     u"<root><style>"
+    u"<full><position rect=\"0,0,100,60\"/></full>"
     u"<box><position rect=\"0,0,100,40\"/></box>"
     u"<box_hidden><position rect=\"0,0,100,40\"/><layout visibility=\"false\"/></box_hidden>"
     u"<top0><position rect=\"0,0,10,10\"/></top0>"

@@ -88,10 +88,19 @@ class ScreenFixture : public WceUiResFixture {
   void ClickAt(int x, int y);
 
   // The named layer of the dialog, or inside the dialog's named container.
+  // The debug output's lines that contain the text (the engine's lines carry no stamp).
+  int CountLogLines(const std::string& text) {
+    int n = 0;
+    for (const std::string& line : Log()) n += line.find(text) != std::string::npos ? 1 : 0;
+    return n;
+  }
+
+ public:
   static CWceUiLayer* Layer(CWceUiLayer* pDlg, LPCWSTR pName, LPCWSTR pContainer = nullptr);
   static bool Shown(CWceUiLayer* pDlg, LPCWSTR pName, LPCWSTR pContainer = nullptr);
   static std::string Text(CWceUiLayer* pLayer);
 
+ protected:
   std::unique_ptr<CWceUiRealWnd> m_pWnd;
   CScriptRunner* m_pRunner = nullptr;
 };
