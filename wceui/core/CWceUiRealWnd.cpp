@@ -507,3 +507,11 @@ void CWceUiRealWnd::OnDestroy() {
               u"error in CWceUiRealWnd::OnDestroy, the WceUiDlgLayer was not closed normally");
   }
 }
+
+BOOL WceUiPostToLayerWindow(CWceUiLayer* pLayer, UINT nMsg, WPARAM wParam, LPARAM lParam) {
+  WCEUI_CHECK(NULL != pLayer);
+  if (pLayer == nullptr || pLayer->GetLayerCtrl() == nullptr) return FALSE;
+  auto* pWnd = dynamic_cast<CWceUiRealWnd*>(pLayer->GetWindow());
+  if (pWnd == nullptr || !::IsWindow(pWnd->GetSafeHwnd())) return FALSE;
+  return ::PostMessageW(pWnd->GetSafeHwnd(), nMsg, wParam, lParam);
+}

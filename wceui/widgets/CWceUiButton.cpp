@@ -72,20 +72,31 @@ BOOL CWceUiButton::IsPointInside(int x, int y) const {
   return PtInRect(&rc, pt);
 }
 
-void CWceUiButton::PostRepeat() {
-  auto* pWnd = dynamic_cast<CWceUiRealWnd*>(GetWindow());
-  if (pWnd == nullptr || !::IsWindow(pWnd->GetSafeHwnd())) return;
-  ::PostMessageW(pWnd->GetSafeHwnd(), kWceUiButtonRepeatMsg, reinterpret_cast<WPARAM>(this), 0);
-}
-
-void CWceUiButton::OnLButtonDown(UINT /*nFlags*/, int /*x*/, int /*y*/) {
+void CWceUiButton::BeginPress() {
   // The capture first: should this button still hold it from a press whose release never came,
   // that press ends here without a click and cannot undo the new one.
   SetCapture();
   m_bMouseDown = 1;
-  SetButtonState(kWceUiButtonDown);
   m_dwPressTick = ::GetTickCount();
   m_dwClickTick = m_dwPressTick;
+}
+
+BOOL CWceUiButton::EndPress() {
+  if (!m_bMouseDown) return FALSE;
+  m_bMouseDown = 0;
+  ReleaseCapture();
+  return TRUE;
+}
+
+void CWceUiButton::Click() {
+  m_dwClickTick = ::GetTickCount();
+  // Last: the owner may end the dialog this button belongs to.
+  GetOwnerLayer()->OnChildClick(this);
+}
+
+void CWceUiButton::OnLButtonDown(UINT /*nFlags*/, int /*x*/, int /*y*/) {
+  BeginPress();
+  SetButtonState(kWceUiButtonDown);
   SetTimer(kWceUiButtonRepeatTimerId, kWceUiButtonRepeatFirstMs);
 }
 
@@ -96,7 +107,7 @@ void CWceUiButton::OnTimer(WORD nTimerId) {
     return;
   }
   SetTimer(kWceUiButtonRepeatTimerId, kWceUiButtonRepeatNextMs);
-  PostRepeat();
+  WceUiPostToLayerWindow(this, kWceUiButtonRepeatMsg, reinterpret_cast<WPARAM>(this), 0);
 }
 
 void CWceUiButton::OnMouseMove(UINT /*nFlags*/, int x, int y) {
@@ -107,14 +118,9 @@ void CWceUiButton::OnMouseMove(UINT /*nFlags*/, int x, int y) {
 
 void CWceUiButton::OnLButtonUp(UINT /*nFlags*/, int x, int y) {
   KillTimer(kWceUiButtonRepeatTimerId);
-  if (!m_bMouseDown) return;
-  m_bMouseDown = 0;
+  if (!EndPress()) return;
   SetButtonState(kWceUiButtonNormal);
-  ReleaseCapture();
-  if (!IsPointInside(x, y)) return;
-  m_dwClickTick = ::GetTickCount();
-  // Last: the owner may end the dialog this button belongs to.
-  GetOwnerLayer()->OnChildClick(this);
+  if (IsPointInside(x, y)) Click();
 }
 
 void CWceUiButton::OnLoseCapture() {

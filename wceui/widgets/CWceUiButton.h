@@ -55,8 +55,12 @@ class CWceUiButton : public CWceUiLayer {
  protected:
   // The window rectangle holds the point (x, y in window coordinates).
   BOOL IsPointInside(int x, int y) const;
-  // Posts the repeat message to the real window that hosts the button.
-  void PostRepeat();
+  // A press begins: the capture, the pressed flag, the press and click ticks.
+  void BeginPress();
+  // The press ends, the capture given back; FALSE when no press was on.
+  BOOL EndPress();
+  // The click tick, then the owner layer's OnChildClick with this button.
+  void Click();
 
   WCHAR m_szNormalStyle[kStyleNameChars + 1] = {};
   WCHAR m_szDownStyle[kStyleNameChars + 1] = {};
