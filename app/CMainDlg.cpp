@@ -19,6 +19,8 @@
 #include "services/CErrorLog.h"
 #include "services/CorvaneConfig.h"
 #include "user/user.h"
+#include "widgets/CWceLoading.h"
+#include "widgets/CWceResProgress.h"
 
 #include <cstring>
 #include <string>
@@ -70,8 +72,9 @@ void CMainDlg::OnInitDialog() {
   m_pBtnClose = GetChildByName(u"btnclose");
   m_pLogo = GetChildByName(u"container_vtlogo");
   m_pBtnHelp = GetChildByName(u"btnhelp");
-  m_pLoading = ChildOf(m_pStateContainers[STATE_CORVANE_LINKING], u"LOADING");
-  m_pStartProgress = ChildOf(m_pStateContainers[STATE_CORVANE_STARTING], u"RESPROGRESS");
+  m_pLoading = dynamic_cast<CWceLoading*>(ChildOf(m_pStateContainers[STATE_CORVANE_LINKING], u"LOADING"));
+  m_pStartProgress =
+      dynamic_cast<CWceResProgress*>(ChildOf(m_pStateContainers[STATE_CORVANE_STARTING], u"RESPROGRESS"));
   m_pNotExistText = ChildOf(m_pStateContainers[STATE_CORVANE_NOT_EXIST], u"CORVANE_NOT_EXIST");
   SetTimer(TIMER_ID_HIDE_LOGO, 1000);
   UpdateVersionLabel();
@@ -154,9 +157,18 @@ void CMainDlg::UpdateVersionLabel() {
   m_pVersionLabel->SetText(szText);
 }
 
-void CMainDlg::StartLoading(bool /*bStart*/) {}
+void CMainDlg::StartLoading(bool bStart) {
+  if (m_pLoading == nullptr) return;
+  if (bStart) {
+    m_pLoading->Start();
+  } else {
+    m_pLoading->Stop();
+  }
+}
 
-void CMainDlg::StartProgress() {}
+void CMainDlg::StartProgress() {
+  if (m_pStartProgress != nullptr) m_pStartProgress->Start();
+}
 
 LRESULT CMainDlg::OnMessage(UINT nMsg, WPARAM /*wParam*/, LPARAM lParam) {
   if (nMsg == WMMSG_CORVANE_USB_OUT) {

@@ -29,6 +29,9 @@
 #define TIMER_ID_RAISE_NAVI 344    // raises the navigation program three times
 #define TIMER_ID_KEEP_TOPMOST 353  // keeps the root window topmost for the configured time
 
+class CWceLoading;
+class CWceResProgress;
+
 class CMainDlg : public CWceUiDlg, private CScreenFlagRules::ITimers {
  public:
   CMainDlg();
@@ -74,8 +77,8 @@ class CMainDlg : public CWceUiDlg, private CScreenFlagRules::ITimers {
 
   CWceUiLayer* m_pStateContainers[CORVANE_STATE_COUNT] = {};
   int m_STATE = STATE_CORVANE_USB_OUT;
-  CWceUiLayer* m_pLoading = nullptr;
-  CWceUiLayer* m_pStartProgress = nullptr;
+  CWceLoading* m_pLoading = nullptr;
+  CWceResProgress* m_pStartProgress = nullptr;
   CWceUiLayer* m_pBtnClose = nullptr;
   CWceUiLayer* m_pLogo = nullptr;
   CWceUiLayer* m_pBtnHelp = nullptr;

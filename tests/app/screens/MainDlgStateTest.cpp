@@ -9,6 +9,8 @@
 #include "CorvaneFrame.h"
 #include "CorvaneWindowMessages.h"
 #include "DibBmp.h"
+#include "widgets/CWceLoading.h"
+#include "widgets/CWceResProgress.h"
 
 #include "services/CorvaneConfig.h"
 
@@ -179,6 +181,33 @@ TEST_F(MainDlgStateTest, LinkingTextCarriesThePercentage) {
     // At a hundred the screen starts; the text is not written again.
     Apply(Step(100));
     EXPECT_EQ(Text(pText), "Linking... 70 %");
+  });
+}
+
+TEST_F(MainDlgStateTest, SpinnerRunsWhileLinkingAndProgressOnceWhenStarting) {
+  RunMain([&](CMainDlg* pDlg) {
+    auto* pSpinner = dynamic_cast<CWceLoading*>(Layer(pDlg, u"LOADING", u"container_Linking"));
+    auto* pProgress = dynamic_cast<CWceResProgress*>(Layer(pDlg, u"RESPROGRESS", u"container_Starting"));
+    ASSERT_NE(pSpinner, nullptr);
+    ASSERT_NE(pProgress, nullptr);
+    Apply({UsbIn(), Step(30)});
+    EXPECT_TRUE(pSpinner->IsRunning());
+    EXPECT_FALSE(pProgress->IsRunning());
+    Advance(kWceLoadingFrameMs);
+    EXPECT_EQ(pSpinner->GetCurFrame(), 1);
+    Apply(Step(100));
+    EXPECT_FALSE(pSpinner->IsRunning());
+    EXPECT_TRUE(pProgress->IsRunning());
+    // Four frames, then the end is posted; the screen only notes it.
+    // A window timer fires once per period however far the tick moves, so frame by frame.
+    for (int i = 0; i < 3; ++i) Advance(kWceResProgressFrameMs);
+    Advance(kWceResProgressFrameMs - 1);
+    EXPECT_TRUE(pProgress->IsRunning());
+    EXPECT_FALSE(pDlg->IsStartProgressEnded());
+    Advance(1);
+    EXPECT_FALSE(pProgress->IsRunning());
+    EXPECT_TRUE(pDlg->IsStartProgressEnded());
+    ExpectShows(pDlg, STATE_CORVANE_STARTING);
   });
 }
 

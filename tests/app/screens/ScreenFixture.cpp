@@ -19,10 +19,12 @@ const char16_t kButtonType[] = u"CWceUiButton";
 
 namespace {
 
+// attrs: more attributes, each with a leading blank.
 std::u16string Elem(const std::u16string& tag, const std::u16string& type, const std::u16string& name,
-                    const std::u16string& style, const std::u16string& children = u"") {
-  return u"<" + tag + u" type=\"" + type + u"\" name=\"" + name + u"\" style=\"" + style + u"\">" + children +
-         u"</" + tag + u">";
+                    const std::u16string& style, const std::u16string& children = u"",
+                    const std::u16string& attrs = u"") {
+  return u"<" + tag + u" type=\"" + type + u"\" name=\"" + name + u"\" style=\"" + style + u"\"" + attrs +
+         u">" + children + u"</" + tag + u">";
 }
 std::u16string Button(const std::u16string& name, const std::u16string& style) {
   return Elem(u"button", kButtonType, name, style);
@@ -75,8 +77,10 @@ void PutScreenFiles() {
               Button(u"btnReConnect", u"top0") + Plain(u"CORVANE_NOT_EXIST", u"line")) +
           Box(u"container_hidecorvane", u"box_hidden", Button(u"btnReShow", u"top0")) +
           Box(u"container_Linking", u"box_hidden",
-              Plain(u"LOADING", u"top0") + Plain(u"USB_LINKING", u"line")) +
-          Box(u"container_Starting", u"box_hidden", Plain(u"RESPROGRESS", u"top0")) +
+              Elem(u"spinner", u"CWceLoading", u"LOADING", u"top0", u"", u" res_count=\"3\"") +
+                  Plain(u"USB_LINKING", u"line")) +
+          Box(u"container_Starting", u"box_hidden",
+              Elem(u"progress", u"CWceResProgress", u"RESPROGRESS", u"top0", u"", u" res_count=\"4\"")) +
           Box(u"corvane_video", u"box_hidden") +
           Box(u"container_calling", u"box_hidden", Button(u"btn_calling_hide", u"top0")) +
           Button(u"btnhelp", u"bottom0") + Button(u"btnclose", u"bottom1") +
