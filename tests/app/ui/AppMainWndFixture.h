@@ -33,11 +33,21 @@ class CProbeAppMainWnd : public CAppMainWnd {
   using CAppMainWnd::RunDialogByName;
   // Runs where the connection-state screen would; none: the screen ends at once.
   std::function<void(CProbeAppMainWnd& wnd)> m_onScreen;
+  // The program's own screen runs after the hook.
+  bool m_bRealScreen = false;
+  // Sees every message that reaches the window's default handling, before the window does.
+  std::function<void(UINT msg)> m_onMessage;
+
+  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (m_onMessage) m_onMessage(msg);
+    return CAppMainWnd::DefWindowProc(msg, wParam, lParam);
+  }
 
  protected:
   void RunConnectionScreen() override {
     wce::DebugPrint("screen runs\n");
     if (m_onScreen) m_onScreen(*this);
+    if (m_bRealScreen) CAppMainWnd::RunConnectionScreen();
   }
 };
 

@@ -5,6 +5,7 @@
 #include "CEngineLifeCycle.h"
 #include "CorvaneFrame.h"
 #include "CorvaneTouchActionProto.pb.h"
+#include "ScreenFixture.h"
 
 #include "core/CWceUiDlg.h"
 #include "core/CWceUiLayerCtrl.h"
@@ -66,6 +67,43 @@ TEST_F(AppMainWndTest, InitDialogStartsTheEngineRunsTheScreenAndShutsDownInOrder
                         "WaitFor SysInit Thread Exit", "ALL Tcp Thread Exit", "adb Close",
                         "broadcast quit notify", "RemoveFontResource Error"}));
   EXPECT_TRUE(std::filesystem::exists(wce::HostPath(u"\\SDMMC\\CECorvane\\Error.log")));
+}
+
+TEST_F(AppMainWndTest, TheProgramsScreenRunsThePhonePopUpAndEndsOnAQuitRequest) {
+  PutScreenFiles();
+  const UINT probe = RegisterWindowMessageW(u"APP_TEST_TOP_DIALOG");
+  CProbeAppMainWnd wnd;
+  wnd.m_bRealScreen = true;
+  // The dialogs under the root layer and the class of the top one, at each probe.
+  std::vector<std::string> seen;
+  wnd.m_onMessage = [&](UINT msg) {
+    if (msg != probe) return;
+    CWceUiLayer* pRoot = wnd.GetLayerCtrl()->RootLayer();
+    CWceUiLayer* pTop = pRoot->GetLastChild();
+    seen.push_back(std::to_string(pRoot->GetChildCount()) + " " +
+                   (pTop != nullptr && pTop->IsKindOf(u"CPhoneDlg")  ? "phone"
+                    : pTop != nullptr && pTop->IsKindOf(u"CMainDlg") ? "main"
+                                                                     : "other"));
+  };
+  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+    const HWND hwnd = w.GetSafeHwnd();
+    // Another program's requests, taken in order by the screen's loop and the pop-up's.
+    PostMessageW(hwnd, probe, 0, 0);
+    PostMessageW(hwnd, NMSG_CORVANE_VIDEO_DLG_SHOW, 0, 0);
+    PostMessageW(hwnd, probe, 0, 0);
+    PostMessageW(hwnd, NMSG_CORVANE_VIDEO_DLG_SHOW, 0, 0);
+    PostMessageW(hwnd, probe, 0, 0);
+    PostMessageW(hwnd, NMSG_CORVANE_VIDEO_DLG_HIDE, 0, 0);
+    PostMessageW(hwnd, probe, 0, 0);
+    PostMessageW(hwnd, NMSG_CORVANE_QUIT, 0, 0);
+  };
+
+  EXPECT_EQ(Run(wnd), 0);
+
+  // A second request while the pop-up runs opens no second one.
+  EXPECT_EQ(seen, (std::vector<std::string>{"1 main", "2 phone", "2 phone", "1 main"}));
+  EXPECT_EQ(Count(Log(), "can not create class"), 0);
+  EXPECT_EQ(Count(LinesAfter("NMSG_CORVANE_PCODE_QUIT"), "adb Close"), 1);
 }
 
 TEST_F(AppMainWndTest, APhoneThatNeverClosesItsChannelsDoesNotHoldTheQuit) {
