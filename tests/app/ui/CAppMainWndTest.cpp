@@ -225,6 +225,30 @@ TEST_P(AppMainWndTouch, MouseInputThroughTheWindowBecomesPhoneTouches) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, AppMainWndTouch, ::testing::ValuesIn(kTouchCases));
 
+TEST_F(AppMainWndTest, TouchesGoToThePhoneOnlyWhileTheScreenHasItsAppInTheForeground) {
+  PutScreenFiles();
+  CProbeAppMainWnd wnd;
+  wnd.m_bRealScreen = true;
+  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+    const HWND hwnd = w.GetSafeHwnd();
+    fakeadb::ClearWrites();
+    // The phone's reports reach the screen as the command receiver posts them.
+    const LPARAM kPoint = MAKELPARAM(40, 24);
+    PostMessageW(hwnd, MESSAGE_CMD_REV, 0, MSG_CMD_PHONE_FOREGROUND);
+    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, kPoint);
+    PostMessageW(hwnd, WM_LBUTTONUP, 0, kPoint);
+    PostMessageW(hwnd, MESSAGE_CMD_REV, 0, MSG_CMD_PHONE_BACKGROUND);
+    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, kPoint);
+    PostMessageW(hwnd, WM_LBUTTONUP, 0, kPoint);
+    PostMessageW(hwnd, NMSG_CORVANE_QUIT, 0, 0);
+  };
+
+  EXPECT_EQ(Run(wnd), 0);
+
+  // The client rectangle read at initialisation (800 x 480) is the divisor.
+  EXPECT_THAT(TouchesSent(), ElementsAreArray({Touch{0, 64, 36}, Touch{1, 64, 36}}));
+}
+
 // A request of another program, and the command it makes on the phone's channels (0: none).
 struct HostCase {
   const char* name;
