@@ -28,6 +28,13 @@
 #include <string>
 #include <vector>
 
+// How many of the lines contain the text (the engine's debug lines carry no stamp).
+inline int CountLinesWith(const std::vector<std::string>& lines, const std::string& text) {
+  int n = 0;
+  for (const std::string& line : lines) n += line.find(text) != std::string::npos ? 1 : 0;
+  return n;
+}
+
 class CProbeAppMainWnd : public CAppMainWnd {
  public:
   using CAppMainWnd::RunDialogByName;
@@ -133,8 +140,6 @@ class AppMainWndFixture : public WceUiResFixture {
     return out;
   }
   static int Count(const std::vector<std::string>& lines, const std::string& text) {
-    int n = 0;
-    for (const std::string& line : lines) n += line.find(text) != std::string::npos ? 1 : 0;
-    return n;
+    return CountLinesWith(lines, text);
   }
 };
