@@ -2,7 +2,6 @@
 
 #include "AppWindowMessages.h"
 #include "CAppMainWndEngine.h"
-#include "CorvaneAppFlags.h"
 #include "EngineLog.h"
 
 #include "core/CWceUiDlg.h"
@@ -83,11 +82,6 @@ void CAppMainWnd::RunPhoneDialog() {
 }
 
 LRESULT CAppMainWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_SHOWWINDOW) {
-    // The video thread paints only while this is set, so it follows the window itself, whoever
-    // shows or hides it (another program, a second start raising this one, the run's end).
-    g_CorvaneAppFlags.m_bWindowShown = wParam != 0 ? 1 : 0;
-  }
   if (msg == NMSG_CORVANE_VIDEO_DLG_SHOW) {
     RunPhoneDialog();
   } else if (msg == WM_COMMAND && wParam == kCommandOk) {
