@@ -2,12 +2,8 @@
 
 #include "AppWindowMessages.h"
 #include "CAppMainWndEngine.h"
-#include "CorvaneAppFlags.h"
 #include "EngineLog.h"
 
-#include "core/CFhGlobalData.h"
-#include "core/CFhGlobals.h"
-#include "core/CWceUiClassRegistrar.h"
 #include "core/CWceUiDlg.h"
 #include "core/CWceUiLayerCtrl.h"
 #include "gdi/gdi.h"
@@ -30,30 +26,6 @@ std::u16string ProgramFontPath() {
 
 // The head unit's shell, given the screen back when the program is closed from outside.
 const char16_t kShellPath[] = u"\\Windows\\Explorer.exe";
-
-// A dialog of the registered class, built from the files of that name in the framework's window
-// directory; not yet under the root body (its DoModal appends it). nullptr with a log line.
-CWceUiDlg* CreateDlgByName(CWceUiLayerCtrl* pCtrl, LPCWSTR pClassName) {
-  CWceUiObject* pObject = WceUiCreateObject(pClassName);
-  if (pObject == nullptr) {
-    EngineLog("!!!!!!! no dialog class %s \n", WceWideToUtf8(pClassName).c_str());
-    return nullptr;
-  }
-  if (!pObject->IsKindOf(u"CWceUiDlg")) {
-    EngineLog("!!!!!!! %s is not a dialog \n", WceWideToUtf8(pClassName).c_str());
-    delete pObject;
-    return nullptr;
-  }
-  auto* pDlg = static_cast<CWceUiDlg*>(pObject);
-  pDlg->SetLayerCtrl(pCtrl);
-  const std::u16string base = std::u16string(WceUiGetGlobals()->GetGlobalData()->GetWndDir()) + pClassName;
-  if (!pDlg->Init((base + u".dlg.xml").c_str(), (base + u".style.xml").c_str())) {
-    EngineLog("!!!!!!! dialog %s not built from its files \n", WceWideToUtf8(pClassName).c_str());
-    pCtrl->DeleteLayer(pDlg);
-    return nullptr;
-  }
-  return pDlg;
-}
 
 }  // namespace
 
@@ -95,7 +67,7 @@ void CAppMainWnd::RunConnectionScreen() {
 
 int CAppMainWnd::RunDialogByName(LPCWSTR pClassName, CWceUiDlg** ppRunning) {
   CWceUiLayerCtrl* pCtrl = GetLayerCtrl();
-  CWceUiDlg* pDlg = CreateDlgByName(pCtrl, pClassName);
+  CWceUiDlg* pDlg = pCtrl->CreateDlg(pClassName);
   if (pDlg == nullptr) return kRealDlgNoResult;
   if (ppRunning != nullptr) *ppRunning = pDlg;
   const int result = pDlg->DoModal();
@@ -110,11 +82,6 @@ void CAppMainWnd::RunPhoneDialog() {
 }
 
 LRESULT CAppMainWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_SHOWWINDOW) {
-    // The video thread paints only while this is set, so it follows the window itself, whoever
-    // shows or hides it (another program, a second start raising this one, the run's end).
-    g_CorvaneAppFlags.m_bWindowShown = wParam != 0 ? 1 : 0;
-  }
   if (msg == NMSG_CORVANE_VIDEO_DLG_SHOW) {
     RunPhoneDialog();
   } else if (msg == WM_COMMAND && wParam == kCommandOk) {

@@ -36,7 +36,12 @@ CorvaneSendData* Sender() {
 
 bool CRootMessageRouter::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   bool host = false;  // also handed to OnHostMessage
-  if (msg == WM_CORVANE_TOPMOST) {
+  if (msg == WM_SHOWWINDOW) {
+    // The video thread paints only while this is set, so it follows the window itself, whoever
+    // shows or hides it (another program, a second start raising this one, the run's end).
+    g_CorvaneAppFlags.m_bWindowShown = wParam != 0 ? 1 : 0;
+    host = true;
+  } else if (msg == WM_CORVANE_TOPMOST) {
     SetWindowPos(m_hWnd, wParam == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
     host = true;
   } else if (msg == NMSG_CORVANE_VIDEO_DLG_SHOW) {

@@ -189,6 +189,14 @@ TEST_F(AppMainWndEngineTest, OutsideTheForegroundPressesAreTrackedButNothingIsSe
   EXPECT_TRUE(fakeadb::Written(5).empty());
 }
 
+TEST_F(AppMainWndEngineTest, TheShownFlagFollowsTheWindowWhoeverShowsOrHidesIt) {
+  ShowWindow(m_hwnd, SW_HIDE);
+  EXPECT_EQ(g_CorvaneAppFlags.m_bWindowShown.load(), 0);
+  // A second start of the program raises this window without a message of its own.
+  ShowWindow(m_hwnd, SW_SHOW);
+  EXPECT_EQ(g_CorvaneAppFlags.m_bWindowShown.load(), 1);
+}
+
 TEST_F(AppMainWndEngineTest, UsbInWakesTheSequencerAfter200Ms) {
   Send(WMMSG_CORVANE_USB_OUT, 0, 1);
   EXPECT_EQ(g_CorvaneAppFlags.m_bUsbIn.load(), 1);

@@ -28,16 +28,33 @@
 #include <string>
 #include <vector>
 
+// How many of the lines contain the text (the engine's debug lines carry no stamp).
+inline int CountLinesWith(const std::vector<std::string>& lines, const std::string& text) {
+  int n = 0;
+  for (const std::string& line : lines) n += line.find(text) != std::string::npos ? 1 : 0;
+  return n;
+}
+
 class CProbeAppMainWnd : public CAppMainWnd {
  public:
   using CAppMainWnd::RunDialogByName;
   // Runs where the connection-state screen would; none: the screen ends at once.
   std::function<void(CProbeAppMainWnd& wnd)> m_onScreen;
+  // The program's own screen runs after the hook.
+  bool m_bRealScreen = false;
+  // Sees every message that reaches the window's default handling, before the window does.
+  std::function<void(UINT msg)> m_onMessage;
+
+  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (m_onMessage) m_onMessage(msg);
+    return CAppMainWnd::DefWindowProc(msg, wParam, lParam);
+  }
 
  protected:
   void RunConnectionScreen() override {
     wce::DebugPrint("screen runs\n");
     if (m_onScreen) m_onScreen(*this);
+    if (m_bRealScreen) CAppMainWnd::RunConnectionScreen();
   }
 };
 
@@ -123,8 +140,6 @@ class AppMainWndFixture : public WceUiResFixture {
     return out;
   }
   static int Count(const std::vector<std::string>& lines, const std::string& text) {
-    int n = 0;
-    for (const std::string& line : lines) n += line.find(text) != std::string::npos ? 1 : 0;
-    return n;
+    return CountLinesWith(lines, text);
   }
 };

@@ -5,6 +5,7 @@
 #include "CEngineLifeCycle.h"
 #include "CorvaneFrame.h"
 #include "CorvaneTouchActionProto.pb.h"
+#include "ScreenFixture.h"
 
 #include "core/CWceUiDlg.h"
 #include "core/CWceUiLayerCtrl.h"
@@ -66,6 +67,43 @@ TEST_F(AppMainWndTest, InitDialogStartsTheEngineRunsTheScreenAndShutsDownInOrder
                         "WaitFor SysInit Thread Exit", "ALL Tcp Thread Exit", "adb Close",
                         "broadcast quit notify", "RemoveFontResource Error"}));
   EXPECT_TRUE(std::filesystem::exists(wce::HostPath(u"\\SDMMC\\CECorvane\\Error.log")));
+}
+
+TEST_F(AppMainWndTest, TheProgramsScreenRunsThePhonePopUpAndEndsOnAQuitRequest) {
+  PutScreenFiles();
+  const UINT probe = RegisterWindowMessageW(u"APP_TEST_TOP_DIALOG");
+  CProbeAppMainWnd wnd;
+  wnd.m_bRealScreen = true;
+  // The dialogs under the root layer and the class of the top one, at each probe.
+  std::vector<std::string> seen;
+  wnd.m_onMessage = [&](UINT msg) {
+    if (msg != probe) return;
+    CWceUiLayer* pRoot = wnd.GetLayerCtrl()->RootLayer();
+    CWceUiLayer* pTop = pRoot->GetLastChild();
+    seen.push_back(std::to_string(pRoot->GetChildCount()) + " " +
+                   (pTop != nullptr && pTop->IsKindOf(u"CPhoneDlg")  ? "phone"
+                    : pTop != nullptr && pTop->IsKindOf(u"CMainDlg") ? "main"
+                                                                     : "other"));
+  };
+  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+    const HWND hwnd = w.GetSafeHwnd();
+    // Another program's requests, taken in order by the screen's loop and the pop-up's.
+    PostMessageW(hwnd, probe, 0, 0);
+    PostMessageW(hwnd, NMSG_CORVANE_VIDEO_DLG_SHOW, 0, 0);
+    PostMessageW(hwnd, probe, 0, 0);
+    PostMessageW(hwnd, NMSG_CORVANE_VIDEO_DLG_SHOW, 0, 0);
+    PostMessageW(hwnd, probe, 0, 0);
+    PostMessageW(hwnd, NMSG_CORVANE_VIDEO_DLG_HIDE, 0, 0);
+    PostMessageW(hwnd, probe, 0, 0);
+    PostMessageW(hwnd, NMSG_CORVANE_QUIT, 0, 0);
+  };
+
+  EXPECT_EQ(Run(wnd), 0);
+
+  // A second request while the pop-up runs opens no second one.
+  EXPECT_EQ(seen, (std::vector<std::string>{"1 main", "2 phone", "2 phone", "1 main"}));
+  EXPECT_EQ(Count(Log(), "can not create class"), 0);
+  EXPECT_EQ(Count(LinesAfter("NMSG_CORVANE_PCODE_QUIT"), "adb Close"), 1);
 }
 
 TEST_F(AppMainWndTest, APhoneThatNeverClosesItsChannelsDoesNotHoldTheQuit) {
@@ -186,6 +224,30 @@ TEST_P(AppMainWndTouch, MouseInputThroughTheWindowBecomesPhoneTouches) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, AppMainWndTouch, ::testing::ValuesIn(kTouchCases));
+
+TEST_F(AppMainWndTest, TouchesGoToThePhoneOnlyWhileTheScreenHasItsAppInTheForeground) {
+  PutScreenFiles();
+  CProbeAppMainWnd wnd;
+  wnd.m_bRealScreen = true;
+  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+    const HWND hwnd = w.GetSafeHwnd();
+    fakeadb::ClearWrites();
+    // The phone's reports reach the screen as the command receiver posts them.
+    const LPARAM kPoint = MAKELPARAM(40, 24);
+    PostMessageW(hwnd, MESSAGE_CMD_REV, 0, MSG_CMD_PHONE_FOREGROUND);
+    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, kPoint);
+    PostMessageW(hwnd, WM_LBUTTONUP, 0, kPoint);
+    PostMessageW(hwnd, MESSAGE_CMD_REV, 0, MSG_CMD_PHONE_BACKGROUND);
+    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, kPoint);
+    PostMessageW(hwnd, WM_LBUTTONUP, 0, kPoint);
+    PostMessageW(hwnd, NMSG_CORVANE_QUIT, 0, 0);
+  };
+
+  EXPECT_EQ(Run(wnd), 0);
+
+  // The client rectangle read at initialisation (800 x 480) is the divisor.
+  EXPECT_THAT(TouchesSent(), ElementsAreArray({Touch{0, 64, 36}, Touch{1, 64, 36}}));
+}
 
 // A request of another program, and the command it makes on the phone's channels (0: none).
 struct HostCase {

@@ -3,8 +3,7 @@
 // picture, the dialog file's background otherwise, and the press that holds the layer capture.
 #include "CVideoFrame.h"
 
-#include "DibBmp.h"
-#include "WceUiResFixture.h"
+#include "AppMainWndFixture.h"
 
 #include "core/CWceUiDlg.h"
 #include "core/CWceUiLayerCtrl.h"
@@ -104,13 +103,6 @@ class VideoFrameTest : public WceUiResFixture {
     }
   }
 
-  // Lines of the debug output (the engine's lines carry no stamp) that contain the text.
-  int CountLines(const std::string& text) {
-    int n = 0;
-    for (const std::string& line : Log()) n += line.find(text) != std::string::npos ? 1 : 0;
-    return n;
-  }
-
   std::unique_ptr<CWceUiRealWnd> m_pWnd;
   CVideoHostDlg* m_pDlg = nullptr;
   CVideoFrame* m_pFrame = nullptr;
@@ -137,8 +129,8 @@ TEST_F(VideoFrameTest, ThePictureShowsOnlyWhileTheSurfaceHoldsOne) {
     EXPECT_EQ(picture, 0);
     EXPECT_EQ(background, kW * kH);
   });
-  EXPECT_EQ(CountLines("Video Frame Show"), 1);
-  EXPECT_GE(CountLines("Not Get Pic, Show null"), 2);
+  EXPECT_EQ(CountLinesWith(Log(), "Video Frame Show"), 1);
+  EXPECT_GE(CountLinesWith(Log(), "Not Get Pic, Show null"), 2);
 }
 
 TEST_F(VideoFrameTest, APressHoldsTheCaptureUntilItsRelease) {
