@@ -1,6 +1,6 @@
-// The program's own dialog, style and language files (app/resources, kept in UTF-8 and written
-// out here in the framework's UTF-16 form): every layer the screens look up is there, each state
-// shows its container and buttons, and the buttons reach their dialog through the window.
+// The program's own screens from its resource pack: every layer the screens look up is there, each
+// state shows its container and buttons with the language file's texts, and the buttons reach their
+// dialog through the window.
 #include "ScreenFixture.h"
 
 #include "AppWindowMessages.h"
@@ -15,40 +15,30 @@
 #include "phonelink/CorvaneAdb.h"
 
 #include "kernel/wcestr.h"
-#include "resources/CFhLanguage.h"
+#include "resources/WceUiResource.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::string ReadSource(const std::string& relPath) {
-  std::ifstream in(std::string(CORVANE_RESOURCES_DIR) + "/" + relPath, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+constexpr char16_t kPack[] = u"corvane_res.pack";
 
+// The 800 x 480, 32-bit pack beside the program, as the program opens it.
 class RealScreenFilesTest : public ScreenFixture {
  protected:
   void SetUp() override {
     SetUpScreen(800, 480);
-    for (const char* name : {"CMainDlg", "CHelpDlg", "CPhoneDlg"}) {
-      for (const char* kind : {".dlg.xml", ".style.xml"}) {
-        const std::string text = ReadSource(std::string("wnd/") + name + kind);
-        ASSERT_FALSE(text.empty()) << name << kind;
-        WceUiPutTextFile(u"\\SDMMC\\CECorvane\\Wnd\\" + WceUtf8ToWide(std::string(name) + kind),
-                         WceUtf8ToWide(text));
-      }
-    }
-    const std::string lang = ReadSource("language/ChineseGB.ini");
-    ASSERT_FALSE(lang.empty());
-    PutResText(u"language\\lang.ini", WceUtf8ToWide(lang));
-    ASSERT_TRUE(WceUiGetGlobals()->GetLanguage()->SetLanguage(u"Res\\language\\lang.ini", FALSE));
+    const std::u16string programDir = u"\\SDMMC\\CECorvane\\";
+    std::filesystem::copy_file(std::filesystem::path(CORVANE_BIN_DIR) / WceWideToUtf8(kPack),
+                               wce::HostPath(programDir + kPack));
+    WceUiSetPackPassword(CORVANE_PACK_PASSWORD);
+    const std::u16string pack = kPack;
+    ASSERT_TRUE(WceUiInit(Instance(), (pack + u"\\wnd").c_str(), (pack + u"\\res").c_str(),
+                          (pack + u"\\language\\ChineseGB.ini").c_str(), FALSE));
   }
 };
 
