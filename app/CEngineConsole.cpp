@@ -1,15 +1,23 @@
 #include "CEngineConsole.h"
 
+#include "CorvaneChannelContext.h"
+#include "DibBmp.h"
+
+#include "gdi/gdi.h"
 #include "user/user.h"
 
 #include <cerrno>
 #include <cstdlib>
+#include <iostream>
 #include <sstream>
 #include <vector>
 
 namespace {
 
 const UINT kFirstRegistered = 0xC000;
+// The video thread parks at its next package boundary; a step decoding a large picture on a
+// loaded machine takes a while.
+const DWORD kHoldVideoMs = 20000;
 
 bool ParseInteger(const std::string& text, long long lo, long long hi, long long* out) {
   if (text.empty()) return false;
@@ -45,9 +53,11 @@ CEngineConsole::Command CEngineConsole::Parse(const std::string& line) {
     cmd.kind = kQuit;
   } else if ((verb == "hold" || verb == "release") && words.size() == 2 && words[1] == "video") {
     cmd.kind = verb == "hold" ? kHoldVideo : kReleaseVideo;
-  } else if (verb == "dump" && words.size() == 2) {
-    cmd.kind = kDump;
+  } else if ((verb == "dump" || verb == "screen") && words.size() == 2) {
+    cmd.kind = verb == "dump" ? kDump : kScreen;
     cmd.file = words[1];
+  } else if (verb == "layers" && words.size() == 1) {
+    cmd.kind = kLayers;
   } else if (verb == "touch" && words.size() == 4) {
     long long x = 0;
     long long y = 0;
@@ -77,6 +87,48 @@ CEngineConsole::Command CEngineConsole::Parse(const std::string& line) {
     cmd.lParam = static_cast<LPARAM>(l);
   }
   return cmd;
+}
+
+void CEngineConsole::ReadCommands(std::istream& in, const char* pszProgram, HWND hMainWnd,
+                                  const CommandHandler& onCommand) {
+  std::string line;
+  while (std::getline(in, line)) {
+    Command cmd = Parse(line);
+    switch (cmd.kind) {
+      case kTouch:
+        PostMessageW(hMainWnd, cmd.touchMsg, 0, static_cast<LPARAM>((cmd.y << 16) | cmd.x));
+        break;
+      case kMsg:
+        PostMessageW(hMainWnd, Register(cmd.name), cmd.wParam, cmd.lParam);
+        break;
+      case kHoldVideo:
+        HoldVideoThread(true);
+        if (WaitVideoThreadHeld(kHoldVideoMs)) {
+          WriteLine("held video");
+        } else {
+          std::fprintf(stderr, "%s: the video thread did not park within %u ms\n", pszProgram, kHoldVideoMs);
+        }
+        break;
+      case kReleaseVideo:
+        HoldVideoThread(false);
+        break;
+      case kEmpty:
+        break;
+      default:
+        if (cmd.kind == kBad || !onCommand(cmd))
+          std::fprintf(stderr, "%s: not a command: %s\n", pszProgram, line.c_str());
+        break;
+    }
+  }
+}
+
+bool CEngineConsole::WriteSurface(const std::string& path, const char* pszProgram) {
+  HBITMAP bitmap = DibBmp::GetInstance().GetBitmap();
+  if (!bitmap || !wce::SaveBitmapFile(bitmap, path)) {
+    std::fprintf(stderr, "%s: no picture surface written to %s\n", pszProgram, path.c_str());
+    return false;
+  }
+  return true;
 }
 
 UINT CEngineConsole::Register(const std::string& name) {

@@ -7,13 +7,15 @@
 #include "kernel/wcetypes.h"
 
 #include <cstdio>
+#include <functional>
+#include <iosfwd>
 #include <map>
 #include <mutex>
 #include <string>
 
 class CEngineConsole {
  public:
-  enum Kind { kEmpty, kTouch, kMsg, kDump, kQuit, kHoldVideo, kReleaseVideo, kBad };
+  enum Kind { kEmpty, kTouch, kMsg, kDump, kQuit, kHoldVideo, kReleaseVideo, kScreen, kLayers, kBad };
 
   struct Command {
     Kind kind = kEmpty;
@@ -23,12 +25,21 @@ class CEngineConsole {
     std::string name;  // msg: the registered message's name
     WPARAM wParam = 0;
     LPARAM lParam = 0;
-    std::string file;  // dump
+    std::string file;  // dump, screen
   };
 
   // "touch down|move|up X Y" (0..65535 each), "msg NAME WPARAM LPARAM", "dump FILE", "quit",
-  // and the tests' "hold video", "release video".
+  // "screen FILE", "layers", and the tests' "hold video", "release video".
   static Command Parse(const std::string& line);
+  // A program's own commands (dump, quit, screen, layers), from the input thread; false for one
+  // the program does not take.
+  using CommandHandler = std::function<bool(const Command& cmd)>;
+  // Reads commands until the input ends: touches and messages are posted to hMainWnd, the video
+  // thread is held and released here, every other command goes to onCommand. A line that is no
+  // command is reported on standard error after "<program>: ".
+  void ReadCommands(std::istream& in, const char* pszProgram, HWND hMainWnd, const CommandHandler& onCommand);
+  // Writes the picture surface as a BMP file; false, with a line on standard error, when it cannot.
+  static bool WriteSurface(const std::string& path, const char* pszProgram);
   // The number of a registered message named in ASCII.
   static UINT Register(const std::string& name);
   // "msg NAME WPARAM LPARAM"; empty for a number that is not a registered message.

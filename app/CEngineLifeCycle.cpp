@@ -55,6 +55,12 @@ int CEngineLifeCycle::Start(HWND hwnd, PictureDrawCallback draw) {
 }
 
 void CEngineLifeCycle::Shutdown() {
+  StopEngine();
+  RestoreUsbMassStorage();
+  SaveLogs();
+}
+
+void CEngineLifeCycle::StopEngine() {
   // Every channel closed before the threads that read them are stopped.
   CloseChannels();
   StopSequencer();
@@ -68,9 +74,13 @@ void CEngineLifeCycle::Shutdown() {
   Corvane_Adb_Close();
 
   if (g_CorvaneConfig.bNotifyMsg != 0) PostMessageW(HWND_BROADCAST, N_WMMSG_CORVANE_QUIT_NOTIFY, 0, 0);
+}
 
+void CEngineLifeCycle::RestoreUsbMassStorage() {
   EnableUsbMassStorage();
+}
 
+void CEngineLifeCycle::SaveLogs() {
   CErrorLog* errorLog = CErrorLog::GetInstance();
   errorLog->Save();
   errorLog->WriteConnectCount(g_nConnectCount);
@@ -79,12 +89,15 @@ void CEngineLifeCycle::Shutdown() {
 
 void CEngineLifeCycle::CloseChannels() {
   Corvane_Adb_TcpDisconnect(kAdbAllChannels);
-  for (int mask = GetChannelConnectMask(); mask != 0;) {
+  int mask = GetChannelConnectMask();
+  for (int i = 0; i < kCloseChannelTries && mask != 0; ++i) {
     EngineLog("!!!!!!! WaitFor ADB TCP Disconnect 0X%x \n", mask);
     Sleep(200);
     mask = GetChannelConnectMask();
     if (mask != 0) Corvane_Adb_TcpDisconnect(kAdbAllChannels);
   }
+  // The link's close below drops whatever the phone left open; the quit must not wait for it.
+  if (mask != 0) EngineLog("!!!!!!! ADB TCP channels still open 0X%x, shutting down without them \n", mask);
 }
 
 void CEngineLifeCycle::StopSequencer() {

@@ -3,6 +3,8 @@
 // request, or on its close button. UI thread only.
 #pragma once
 
+#include "CClickGuard.h"
+
 #include "core/CWceUiDlg.h"
 
 class CPhoneDlg : public CWceUiDlg {
@@ -13,6 +15,13 @@ class CPhoneDlg : public CWceUiDlg {
   LRESULT OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) override;
   void OnChildClick(CWceUiLayer* pChild) override;
   void OnInitDialog() override;
+
+  // Tests: the next tap is accepted whenever it comes.
+  static void ResetClickGuard() { s_clickGuard.Reset(); }
+
+ private:
+  // Kept across pop-ups: a double tap that closes one must not close the next one at once.
+  static CClickGuard s_clickGuard;
 };
 
 WCEUI_DYNCREATE_BEGIN(CPhoneDlg, CWceUiDlg)

@@ -3,9 +3,7 @@
 #include "AppWindowMessages.h"
 #include "CAppMainWndEngine.h"
 #include "CEngineConsole.h"
-
-#include "CorvaneChannelContext.h"
-#include "DibBmp.h"
+#include "ProgramOptions.h"
 
 #include "gdi/gdi.h"
 #include "kernel/filesys.h"
@@ -15,12 +13,9 @@
 #include "usbd/CUsbTcpBackend.h"
 #include "user/user.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
-#include <pthread.h>
 #include <string>
 #include <thread>
 
@@ -33,9 +28,7 @@ const UINT WM_ENGINE_QUIT = WM_USER + 2;
 CAppMainWndEngine g_engine;
 CEngineConsole g_console(stdout);
 bool g_quit = false;
-// The video thread parks at its next package boundary; a step decoding a large picture on a
-// loaded machine takes a while.
-const DWORD kHoldVideoMs = 20000;
+const char kProgram[] = "corvane-engine";
 
 const char kUsage[] =
     "usage: corvane-engine [--dir DIR] [--screen WxH] [--bpp N] [--dump-surface FILE] [--help]\n"
@@ -51,20 +44,11 @@ const char kUsage[] =
     "Standard output: every registered message that reaches the main window or is broadcast,\n"
     "as \"msg NAME WPARAM LPARAM\".\n";
 
-bool DumpSurface(const std::string& path) {
-  HBITMAP bitmap = DibBmp::GetInstance().GetBitmap();
-  if (!bitmap || !wce::SaveBitmapFile(bitmap, path)) {
-    std::fprintf(stderr, "corvane-engine: no picture surface written to %s\n", path.c_str());
-    return false;
-  }
-  return true;
-}
-
 LRESULT EngineWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_ENGINE_DUMP: {
       std::string* path = reinterpret_cast<std::string*>(lParam);
-      DumpSurface(*path);
+      CEngineConsole::WriteSurface(*path, kProgram);
       delete path;
       return 0;
     }
@@ -80,96 +64,37 @@ LRESULT EngineWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-void ReadCommands(HWND hwnd) {
-  std::string line;
-  while (std::getline(std::cin, line)) {
-    CEngineConsole::Command cmd = CEngineConsole::Parse(line);
-    switch (cmd.kind) {
-      case CEngineConsole::kTouch:
-        PostMessageW(hwnd, cmd.touchMsg, 0, static_cast<LPARAM>((cmd.y << 16) | cmd.x));
-        break;
-      case CEngineConsole::kMsg:
-        PostMessageW(hwnd, CEngineConsole::Register(cmd.name), cmd.wParam, cmd.lParam);
-        break;
-      case CEngineConsole::kDump:
-        PostMessageW(hwnd, WM_ENGINE_DUMP, 0, reinterpret_cast<LPARAM>(new std::string(cmd.file)));
-        break;
-      case CEngineConsole::kQuit:
-        PostMessageW(hwnd, WM_ENGINE_QUIT, 0, 0);
-        break;
-      case CEngineConsole::kHoldVideo:
-        HoldVideoThread(true);
-        if (WaitVideoThreadHeld(kHoldVideoMs)) {
-          g_console.WriteLine("held video");
-        } else {
-          std::fprintf(stderr, "corvane-engine: the video thread did not park within %u ms\n", kHoldVideoMs);
-        }
-        break;
-      case CEngineConsole::kReleaseVideo:
-        HoldVideoThread(false);
-        break;
-      case CEngineConsole::kBad:
-        std::fprintf(stderr, "corvane-engine: not a command: %s\n", line.c_str());
-        break;
-      case CEngineConsole::kEmpty:
-        break;
-    }
+// The commands that act on the UI thread.
+bool OnCommand(HWND hwnd, const CEngineConsole::Command& cmd) {
+  switch (cmd.kind) {
+    case CEngineConsole::kDump:
+      PostMessageW(hwnd, WM_ENGINE_DUMP, 0, reinterpret_cast<LPARAM>(new std::string(cmd.file)));
+      return true;
+    case CEngineConsole::kQuit:
+      PostMessageW(hwnd, WM_ENGINE_QUIT, 0, 0);
+      return true;
+    default:
+      return false;
   }
-  // End of input is not a quit: the engine runs on until told or signalled.
-}
-
-void WaitForSignal(HWND hwnd, sigset_t set) {
-  int sig = 0;
-  sigwait(&set, &sig);
-  PostMessageW(hwnd, WM_ENGINE_QUIT, 0, 0);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string dir = ".";
-  std::string dumpFile;
-  int width = 800;
-  int height = 480;
-  int bpp = 32;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    bool hasValue = i + 1 < argc;
-    if (arg == "--help") {
+  ProgramOptions options;
+  switch (ParseProgramOptions(argc, argv, false, &options)) {
+    case kOptionsHelp:
       std::fputs(kUsage, stdout);
       return 0;
-    } else if (arg == "--dir" && hasValue) {
-      dir = argv[++i];
-    } else if (arg == "--screen" && hasValue) {
-      if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2) {
-        std::fputs(kUsage, stderr);
-        return 2;
-      }
-    } else if (arg == "--bpp" && hasValue) {
-      bpp = std::atoi(argv[++i]);
-    } else if (arg == "--dump-surface" && hasValue) {
-      dumpFile = argv[++i];
-    } else {
+    case kOptionsBad:
       std::fputs(kUsage, stderr);
       return 2;
-    }
+    case kOptionsRun:
+      break;
   }
-  if (!wce::SetScreen(width, height, bpp)) {
-    std::fprintf(stderr, "corvane-engine: unusable screen %dx%d at %d bits\n", width, height, bpp);
-    return 2;
-  }
-
-  // SIGINT and SIGTERM are taken by a thread of their own and become an orderly quit; every
-  // thread started from here on inherits the mask.
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-
-  // The program's directory is the root of the device's file system.
-  wce::SetRootDir(dir);
-  wce::SetModuleFileName(u"\\CECorvane.exe");
+  // Every thread started from here on inherits the mask.
+  const sigset_t signals = BlockQuitSignals();
+  if (!ApplyProgramOptions(options, kProgram)) return 2;
   LoadCorvaneConfig();
   RegisterKavlinkDriver();
 
@@ -177,8 +102,8 @@ int main(int argc, char** argv) {
   wc.lpfnWndProc = EngineWndProc;
   wc.lpszClassName = u"CorvaneEngineWnd";
   RegisterClassW(&wc);
-  HWND hwnd = CreateWindowExW(0, wc.lpszClassName, u"WND_CORVANE", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                              nullptr, nullptr, nullptr, nullptr);
+  HWND hwnd = CreateWindowExW(0, wc.lpszClassName, u"WND_CORVANE", WS_POPUP | WS_VISIBLE, 0, 0, options.width,
+                              options.height, nullptr, nullptr, nullptr, nullptr);
   if (!hwnd) {
     std::fprintf(stderr, "corvane-engine: no window\n");
     return 1;
@@ -192,15 +117,19 @@ int main(int argc, char** argv) {
 
   g_engine.Start(hwnd);
 
-  std::thread(ReadCommands, hwnd).detach();
-  std::thread(WaitForSignal, hwnd, signals).detach();
+  // End of input is not a quit: the engine runs on until told or signalled.
+  std::thread([hwnd] {
+    g_console.ReadCommands(std::cin, kProgram, hwnd,
+                           [hwnd](const CEngineConsole::Command& cmd) { return OnCommand(hwnd, cmd); });
+  }).detach();
+  StartQuitSignalThread(signals, [hwnd] { PostMessageW(hwnd, WM_ENGINE_QUIT, 0, 0); });
 
   MSG msg;
   while (!g_quit && !g_engine.IsExitRequested() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
     DispatchMessageW(&msg);
   }
 
-  if (!dumpFile.empty()) DumpSurface(dumpFile);
+  if (!options.dumpFile.empty()) CEngineConsole::WriteSurface(options.dumpFile, kProgram);
   g_engine.Shutdown();
   wce::CUsbTcpBackend::GetInstance().Stop();
   wce::SetBroadcastTap(nullptr);

@@ -1,0 +1,69 @@
+#include "ProgramOptions.h"
+
+#include "gdi/gdi.h"
+#include "kernel/filesys.h"
+
+#include <pthread.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+namespace {
+
+// The program directory is the root of the device's file system.
+const char16_t kProgramCePath[] = u"\\CECorvane.exe";
+
+}  // namespace
+
+ProgramOptionsResult ParseProgramOptions(int argc, char** argv, bool bTakesWords, ProgramOptions* pOptions) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool bHasValue = i + 1 < argc;
+    if (arg == "--help") return kOptionsHelp;
+    if (arg == "--dir" && bHasValue) {
+      pOptions->dir = argv[++i];
+    } else if (arg == "--screen" && bHasValue) {
+      if (std::sscanf(argv[++i], "%dx%d", &pOptions->width, &pOptions->height) != 2) return kOptionsBad;
+    } else if (arg == "--bpp" && bHasValue) {
+      pOptions->bpp = std::atoi(argv[++i]);
+    } else if (arg == "--dump-surface" && bHasValue) {
+      pOptions->dumpFile = argv[++i];
+    } else if (bTakesWords && arg.rfind("--", 0) != 0) {
+      pOptions->words.push_back(arg);
+    } else {
+      return kOptionsBad;
+    }
+  }
+  return kOptionsRun;
+}
+
+bool ApplyProgramOptions(const ProgramOptions& options, const char* pszProgram) {
+  if (!wce::SetScreen(options.width, options.height, options.bpp)) {
+    std::fprintf(stderr, "%s: unusable screen %dx%d at %d bits\n", pszProgram, options.width, options.height,
+                 options.bpp);
+    return false;
+  }
+  wce::SetRootDir(options.dir);
+  wce::SetModuleFileName(kProgramCePath);
+  return true;
+}
+
+sigset_t BlockQuitSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  return signals;
+}
+
+void StartQuitSignalThread(sigset_t signals, std::function<void()> onQuit) {
+  std::thread([signals, onQuit] {
+    for (;;) {
+      int sig = 0;
+      if (sigwait(&signals, &sig) != 0) return;
+      onQuit();
+    }
+  }).detach();
+}

@@ -1,0 +1,33 @@
+// The options the head unit's programs on this host share (corvane-engine and CECorvane): the
+// program directory, the screen, the picture surface written at the end, and the words of the
+// program's own command line. The phone is found through CORVANE_PHONE.
+#pragma once
+
+#include <csignal>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct ProgramOptions {
+  std::string dir = ".";
+  std::string dumpFile;
+  int width = 800;
+  int height = 480;
+  int bpp = 32;
+  // Words that are no option, in order (CECorvane's command line, such as "hide").
+  std::vector<std::string> words;
+};
+
+enum ProgramOptionsResult { kOptionsRun, kOptionsHelp, kOptionsBad };
+
+// bTakesWords: whether words that are no option belong to the program (else they are an error).
+ProgramOptionsResult ParseProgramOptions(int argc, char** argv, bool bTakesWords, ProgramOptions* pOptions);
+
+// The screen, the root directory and the program's own CE path; false (with a line on standard
+// error) for a screen the display cannot take.
+bool ApplyProgramOptions(const ProgramOptions& options, const char* pszProgram);
+
+// SIGINT and SIGTERM are blocked in the calling thread and every thread it starts from then on; a
+// thread of their own then takes them as an orderly quit (onQuit, once per signal).
+sigset_t BlockQuitSignals();
+void StartQuitSignalThread(sigset_t signals, std::function<void()> onQuit);
