@@ -29,6 +29,8 @@ void CWceTimerChkBtn::OnTimer(WORD nTimerId) {
   EngineLog("!!!!!!! CWceTimerChkBtn::OnTimer (m_bMouseDown= %d) \r\n", m_bMouseDown);
   if (nTimerId != kWceTimerChkBtnTimerId) return;
   KillTimer(kWceTimerChkBtnTimerId);
+  // A button disabled while held has lost the capture: its press ends without a click.
+  const BOOL bHeld = HoldsCapture();
   // The press ends here, so the release that follows clicks no more.
-  if (EndPress()) Click();
+  if (EndPress() && bHeld) Click();
 }

@@ -1,9 +1,17 @@
 // wceui-view run as a program on a dialog written here: the screen it writes, pixel for pixel at both
-// depths, from the rectangles and colours of the dialog's styles; the layer tree it prints; and one
+// depths, from the rectangles and colours of the dialog's styles; the layer tree it prints; the
+// same read from packs; the desktop window under an Xvfb of the test's own, ended by Escape; and one
 // line with a failing exit code for each kind of bad argument or file.
+#include "CPackWriter.h"
+#include "CXvfb.h"
 #include "WceUiTestFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <poll.h>
 #include <signal.h>
@@ -32,56 +40,103 @@ struct ToolRun {
   std::string err;
 };
 
-// Runs the tool with the arguments; stdout and stderr are read until both close.
-ToolRun RunView(const std::vector<std::string>& args) {
-  ToolRun run;
-  int outPipe[2];
-  int errPipe[2];
-  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return run;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(outPipe[1], 1);
-    dup2(errPipe[1], 2);
-    close(outPipe[0]);
-    close(errPipe[0]);
-    std::vector<char*> argv = {const_cast<char*>(WCEUI_VIEW_PATH)};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    // The tool picks its display itself; an inherited desktop display must not change that.
-    unsetenv("CORVANE_DISPLAY");
-    execv(WCEUI_VIEW_PATH, argv.data());
-    _exit(127);
-  }
-  close(outPipe[1]);
-  close(errPipe[1]);
-  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-  std::string* sinks[2] = {&run.out, &run.err};
-  int nOpen = 2;
-  while (nOpen > 0) {
-    if (poll(fds, 2, kRunTimeoutMs) <= 0) {
-      kill(pid, SIGKILL);
-      break;
+// The tool running, its stdout and stderr read as they come.
+class CToolProcess {
+ public:
+  // pDisplay: the X display of the desktop window, or none.
+  bool Start(const std::vector<std::string>& args, const char* pDisplay = nullptr) {
+    int outPipe[2];
+    int errPipe[2];
+    if (pipe(outPipe) != 0) return false;
+    if (pipe(errPipe) != 0) {
+      close(outPipe[0]);
+      close(outPipe[1]);
+      return false;
     }
+    m_pid = fork();
+    if (m_pid == 0) {
+      dup2(outPipe[1], 1);
+      dup2(errPipe[1], 2);
+      close(outPipe[0]);
+      close(errPipe[0]);
+      std::vector<char*> argv = {const_cast<char*>(WCEUI_VIEW_PATH)};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      // The tool picks its display itself; an inherited desktop display must not change that.
+      unsetenv("CORVANE_DISPLAY");
+      if (pDisplay != nullptr) setenv("DISPLAY", pDisplay, 1);
+      execv(WCEUI_VIEW_PATH, argv.data());
+      _exit(127);
+    }
+    close(outPipe[1]);
+    close(errPipe[1]);
+    m_fds[0] = {outPipe[0], POLLIN, 0};
+    m_fds[1] = {errPipe[0], POLLIN, 0};
+    return m_pid > 0;
+  }
+  // Reads until stderr holds the text; false when the tool ends or the time runs out first.
+  bool ReadUntil(const std::string& text) {
+    while (m_run.err.find(text) == std::string::npos) {
+      if (!ReadSome()) return false;
+    }
+    return true;
+  }
+  // Reads until the tool closes both, then reaps it.
+  ToolRun Finish() {
+    while (ReadSome()) {
+    }
+    for (pollfd& f : m_fds) {
+      if (f.fd >= 0) close(f.fd);
+      f.fd = -1;
+    }
+    int status = 0;
+    if (m_pid > 0) waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    m_run.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return m_run;
+  }
+  ~CToolProcess() {
+    if (m_pid > 0) kill(m_pid, SIGKILL);
+    Finish();
+  }
+
+ private:
+  // One read from whichever pipe has data; false when both are closed or nothing came in time
+  // (the tool is then killed).
+  bool ReadSome() {
+    if (m_fds[0].fd < 0 && m_fds[1].fd < 0) return false;
+    if (poll(m_fds, 2, kRunTimeoutMs) <= 0) {
+      if (m_pid > 0) kill(m_pid, SIGKILL);
+      for (pollfd& f : m_fds) {
+        if (f.fd >= 0) close(f.fd);
+        f.fd = -1;
+      }
+      return false;
+    }
+    std::string* sinks[2] = {&m_run.out, &m_run.err};
     for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      if (m_fds[i].fd < 0 || m_fds[i].revents == 0) continue;
       char buf[4096];
-      const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+      const ssize_t n = read(m_fds[i].fd, buf, sizeof buf);
       if (n > 0) {
         sinks[i]->append(buf, static_cast<size_t>(n));
       } else {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --nOpen;
+        close(m_fds[i].fd);
+        m_fds[i].fd = -1;
       }
     }
+    return true;
   }
-  for (pollfd& f : fds) {
-    if (f.fd >= 0) close(f.fd);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  run.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+
+  pid_t m_pid = -1;
+  pollfd m_fds[2] = {{-1, POLLIN, 0}, {-1, POLLIN, 0}};
+  ToolRun m_run;
+};
+
+ToolRun RunView(const std::vector<std::string>& args) {
+  CToolProcess tool;
+  if (!tool.Start(args)) return ToolRun();
+  return tool.Finish();
 }
 
 void PutText(const std::filesystem::path& path, const std::u16string& text) {
@@ -220,6 +275,71 @@ TEST_F(WceUiViewTest, PrintsTheLayerTree) {
             "  4 CWceUiLayer \"box\" 8,2,18,10 shown=1 enabled=1 container=1\n"
             "    5 CWceUiLayer \"green\" 9,3,13,5 shown=1 enabled=1 container=0\n"
             "  6 CWceUiLayer \"hidden\" 20,8,23,11 shown=0 enabled=1 container=0\n");
+}
+
+TEST_F(WceUiViewTest, ShowsTheDialogInTheDesktopWindowUntilEscape) {
+  CXvfb xvfb;
+  std::string why;
+  const std::string display = xvfb.Start(&why);
+  if (display.empty()) GTEST_SKIP() << "skipped: " << why;
+  std::vector<std::string> args = Args(32);
+  args.push_back("--window");
+  CToolProcess tool;
+  ASSERT_TRUE(tool.Start(args, display.c_str()));
+  ASSERT_TRUE(tool.ReadUntil("Escape in the window closes it")) << tool.Finish().err;
+
+  // The desktop window, at the X screen's corner, shows the dialog: the red layer on the body.
+  Display* x = XOpenDisplay(display.c_str());
+  ASSERT_NE(x, nullptr);
+  XImage* image = XGetImage(x, DefaultRootWindow(x), 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(XGetPixel(image, 3, 2) & 0xFFFFFF, 0xE01008u);
+  EXPECT_EQ(XGetPixel(image, 1, 2) & 0xFFFFFF, 0x102030u);
+  XDestroyImage(image);
+
+  // Escape typed into the window, which has the focus as a window manager would give it.
+  Window root = 0;
+  Window parent = 0;
+  Window* pChildren = nullptr;
+  unsigned int nChildren = 0;
+  ASSERT_TRUE(XQueryTree(x, DefaultRootWindow(x), &root, &parent, &pChildren, &nChildren));
+  ASSERT_EQ(nChildren, 1u) << "the desktop window alone";
+  XSetInputFocus(x, pChildren[0], RevertToParent, CurrentTime);
+  XFree(pChildren);
+  XTestFakeMotionEvent(x, -1, 12, 6, CurrentTime);
+  const KeyCode escape = XKeysymToKeycode(x, XK_Escape);
+  XTestFakeKeyEvent(x, escape, True, CurrentTime);
+  XTestFakeKeyEvent(x, escape, False, CurrentTime);
+  XSync(x, False);
+  XCloseDisplay(x);
+  const ToolRun run = tool.Finish();
+  EXPECT_EQ(run.nExit, 0) << run.err;
+}
+
+TEST_F(WceUiViewTest, ReadsPacksWithTheirPassword) {
+  const std::string kTree = "2 CWceUiDlg \"view\" 0,0,24,12 shown=1 enabled=1 container=0\n";
+  for (const char* pDir : {"wnd", "res"}) {
+    CPackWriter writer;
+    std::string error;
+    std::string pack;
+    ASSERT_TRUE(writer.AddDirectory((m_dir / pDir).string(), &error)) << error;
+    ASSERT_TRUE(writer.Build(u"secret", &pack, &error)) << error;
+    std::ofstream(m_dir / (std::string(pDir) + ".pack"), std::ios::binary) << pack;
+  }
+  std::vector<std::string> args = Args(32);
+  args[1] = (m_dir / "wnd.pack").string();
+  args[3] = (m_dir / "res.pack").string();
+  args.insert(args.end(), {"--layers", "--password", "secret"});
+  ToolRun run = RunView(args);
+  ASSERT_EQ(run.nExit, 0) << run.err;
+  EXPECT_EQ(run.out.substr(0, kTree.size()), kTree);
+
+  args.back() = "guess";
+  run = RunView(args);
+  EXPECT_NE(run.nExit, 0);
+  EXPECT_EQ(run.err.find("wceui-view: the dialog screens\\CViewDlg was not built: "), 0u) << run.err;
+  EXPECT_NE(run.err.find("wrong password"), std::string::npos) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
 }
 
 TEST_F(WceUiViewTest, RefusesWithOneLine) {

@@ -25,11 +25,20 @@
 #include <string>
 #include <vector>
 
+// SDL's video start keeps an allocation of D-Bus, which it opens for the desktop's input methods,
+// past SDL_Quit: it is theirs, not ours (read only by a sanitizer build).
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libdbus-1.so\n";
+}
+
 namespace {
 
 const char kUsage[] =
     "usage: wceui-view --wnd DIR --res DIR [--lang FILE] [--password PW] --screen WxH --bpp 16|32 DLGPATH "
     "[--out FILE.bmp] [--layers] [--window]";
+
+// How long the desktop window may take to show the first picture.
+constexpr DWORD kFlushMs = 10000;
 
 struct ViewArgs {
   std::string wndDir;
@@ -213,10 +222,14 @@ int main(int argc, char** argv) {
     logLines.push_back(line.size() > kWceUiLogStampChars ? line.substr(kWceUiLogStampChars) : line);
   });
   wce::SetRootDir("/");
+  // The desktop display's library would take SIGINT and SIGTERM for a quit event that no window
+  // hears; without its handlers they end the tool as they end any program.
+  if (args.bWindow) setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
+  // The desktop window opens at the screen's size: the screen first.
+  if (!wce::SetScreen(args.nWidth, args.nHeight, args.nBits)) return Fail("the screen was refused");
   if (!wce::SetDisplayDriver(args.bWindow ? "sdl" : "headless")) {
     return Fail(args.bWindow ? "the desktop window could not open (is DISPLAY set?)" : "no headless display");
   }
-  if (!wce::SetScreen(args.nWidth, args.nHeight, args.nBits)) return Fail("the screen was refused");
   const std::u16string wndDir = DevicePath(args.wndDir);
   const std::u16string resDir = DevicePath(args.resDir);
   const std::u16string langFile = args.langFile.empty() ? std::u16string() : DevicePath(args.langFile);
@@ -244,6 +257,8 @@ int main(int argc, char** argv) {
   CViewWnd wnd;
   const RECT rcScreen = {0, 0, args.nWidth, args.nHeight};
   if (!wnd.Create(WS_POPUP | WS_VISIBLE, &rcScreen, nullptr)) return Fail("the window could not be created");
+  // Keys of the desktop window go to the focus window.
+  ::SetFocus(wnd.GetSafeHwnd());
   CWceUiLayerCtrl* pCtrl = wnd.GetLayerCtrl();
   CWceUiDlg* pDlg = pCtrl->CreateDlg(dlgPath.c_str());
   if (pDlg == nullptr) {
@@ -259,7 +274,12 @@ int main(int argc, char** argv) {
       nResult = Fail("cannot write " + args.outFile);
     }
     if (args.bLayers) PrintLayers(pDlg);
-    if (args.bWindow) std::fprintf(stderr, "wceui-view: Escape in the window closes it\n");
+    if (args.bWindow) {
+      // Said once the desktop window shows the picture, so whoever reads it may look.
+      if (!wce::FlushScreen(kFlushMs))
+        std::fprintf(stderr, "wceui-view: the desktop window is slow to show\n");
+      std::fprintf(stderr, "wceui-view: Escape in the window closes it\n");
+    }
     return args.bWindow && nResult == 0;
   };
   wnd.PostMessage(CViewWnd::kShownMsg, 0, 0);

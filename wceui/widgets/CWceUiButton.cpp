@@ -1,5 +1,6 @@
 #include "widgets/CWceUiButton.h"
 
+#include "core/CWceUiLayerHost.h"
 #include "core/CWceUiRealWnd.h"
 #include "core/WceUiLog.h"
 #include "kernel/wcestr.h"
@@ -72,6 +73,11 @@ BOOL CWceUiButton::IsPointInside(int x, int y) const {
   return PtInRect(&rc, pt);
 }
 
+BOOL CWceUiButton::HoldsCapture() const {
+  CWceUiLayerHost* pWindow = GetWindow();
+  return pWindow != nullptr && pWindow->GetCaptureLayer() == this;
+}
+
 void CWceUiButton::BeginPress() {
   // The capture first: should this button still hold it from a press whose release never came,
   // that press ends here without a click and cannot undo the new one.
@@ -102,6 +108,12 @@ void CWceUiButton::OnLButtonDown(UINT /*nFlags*/, int /*x*/, int /*y*/) {
 
 void CWceUiButton::OnTimer(WORD nTimerId) {
   if (nTimerId != kWceUiButtonRepeatTimerId) return;
+  // A layer disabled while held gives up the capture without being told: the press ends here,
+  // without a click, instead of repeating until the next press.
+  if (m_bMouseDown && !HoldsCapture()) {
+    OnLoseCapture();
+    return;
+  }
   if (!m_bMouseDown) {
     KillTimer(kWceUiButtonRepeatTimerId);
     return;

@@ -55,6 +55,8 @@ class CWceUiButton : public CWceUiLayer {
  protected:
   // The window rectangle holds the point (x, y in window coordinates).
   BOOL IsPointInside(int x, int y) const;
+  // The window's capture is this button's. A layer disabled while held loses it untold.
+  BOOL HoldsCapture() const;
   // A press begins: the capture, the pressed flag, the press and click ticks.
   void BeginPress();
   // The press ends, the capture given back; FALSE when no press was on.

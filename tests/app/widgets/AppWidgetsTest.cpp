@@ -372,6 +372,18 @@ TEST_F(AppWidgetsTest, TimerCheckButtonClicksOnceWhenHeld1100Ms) {
   }
 }
 
+TEST_F(AppWidgetsTest, TimerCheckButtonDisabledWhileHeldDoesNotClick) {
+  ASSERT_NE(Open(u"<b type=\"CWceTimerChkBtn\" name=\"b\" style=\"btn\"/>", kCheckStyles), nullptr);
+  auto* pButton = static_cast<CWceTimerChkBtn*>(Find("b"));
+  Press(WM_LBUTTONDOWN, 4, 4);
+  pButton->EnableLayer(FALSE);
+  Pass(2000);
+  Press(WM_LBUTTONUP, 4, 4);
+  EXPECT_TRUE(m_lines.empty());
+  EXPECT_FALSE(pButton->IsMouseDown());
+  EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr);
+}
+
 TEST(AppClassTable, EveryRecordIsRegisteredWithItsBase) {
   int nCount = 0;
   const WceAppClassRecord* pTable = WceAppGetClassTable(&nCount);

@@ -157,6 +157,25 @@ TEST_F(ButtonTest, APressEndsWithAClickOnlyWhenReleasedInside) {
   }
 }
 
+TEST_F(ButtonTest, AButtonDisabledWhileHeldStopsAtItsNextRepeatWithoutAClick) {
+  const DWORD dwStart = ::GetTickCount();
+  Press(WM_LBUTTONDOWN, 4, 4);
+  m_pOk->EnableLayer(FALSE);
+  EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr);
+  Pass(3000);
+  Press(WM_LBUTTONUP, 4, 4);
+  EXPECT_TRUE(PostTicks(kWceUiButtonRepeatMsg, dwStart).empty());
+  EXPECT_TRUE(m_lines.empty());
+  EXPECT_FALSE(m_pOk->IsMouseDown());
+  EXPECT_EQ(m_pOk->GetButtonState(), kWceUiButtonNormal);
+  EXPECT_EQ(Colour(m_pOk), kUp);
+  // Enabled again, it works as before.
+  m_pOk->EnableLayer(TRUE);
+  Press(WM_LBUTTONDOWN, 4, 4);
+  Press(WM_LBUTTONUP, 4, 4);
+  EXPECT_EQ(m_lines, Lines{"click ok"});
+}
+
 TEST_F(ButtonTest, StylesFollowTheStateWhilePressed) {
   struct Step {
     UINT msg;
