@@ -10,6 +10,7 @@
 #include "HuInfo.h"
 #include "SystemInitThread.h"
 
+#include "audio/audio.h"
 #include "kernel/kernel.h"
 #include "phonelink/CorvaneAdb.h"
 #include "phonelink/DriverInstall.h"
@@ -20,6 +21,9 @@
 namespace {
 
 const int kUsbThreadPriority = 250;
+// The highest output level that is raised at start, and the step it is raised by.
+const DWORD kQuietOutputLevel = 37;
+const DWORD kOutputLevelRaise = 17;
 
 }  // namespace
 
@@ -44,8 +48,11 @@ int CEngineLifeCycle::Start(HWND hwnd, PictureDrawCallback draw) {
   Corvane_Adb_Init();
   int channels = CreateChannelObjects(hwnd);
   SetPictureDrawCallback(draw);
-  // The wave-output level is raised through private messages of the head unit's audio driver;
-  // there is no such driver here, so the level stays as it is.
+  // The head unit's amplifier starts too quiet for the phone's sound on some units: a low output
+  // level is raised by a fixed step through the wave driver's private messages.
+  const DWORD level = waveOutMessage(nullptr, WODM_GET_OUTPUT_LEVEL, 0, 0);
+  if (level <= kQuietOutputLevel)
+    waveOutMessage(nullptr, WODM_SET_OUTPUT_LEVEL, level + kOutputLevelRaise, 0);
 
   m_hSysInitThread = CreateThread(nullptr, 0, SystemInitThread, &g_CorvaneAppFlags, 0, nullptr);
 

@@ -7,6 +7,7 @@
 #include "CorvaneTouchActionProto.pb.h"
 #include "ScreenFixture.h"
 
+#include "audio/audio.h"
 #include "core/CWceUiDlg.h"
 #include "core/CWceUiLayerCtrl.h"
 
@@ -68,6 +69,27 @@ TEST_F(AppMainWndTest, InitDialogStartsTheEngineRunsTheScreenAndShutsDownInOrder
                         "broadcast quit notify", "RemoveFontResource Error"}));
   EXPECT_TRUE(std::filesystem::exists(wce::HostPath(u"\\SDMMC\\CECorvane\\Error.log")));
 }
+
+struct LevelCase {
+  DWORD before, after;
+};
+
+class AppMainWndLevel : public AppMainWndFixture, public ::testing::WithParamInterface<LevelCase> {};
+
+TEST_P(AppMainWndLevel, ALowOutputLevelIsRaisedAtStart) {
+  wce::ResetWaveOut();
+  waveOutMessage(nullptr, WODM_SET_OUTPUT_LEVEL, GetParam().before, 0);
+  CProbeAppMainWnd wnd;
+  DWORD during = 0;
+  wnd.m_onScreen = [&](CProbeAppMainWnd&) { during = waveOutMessage(nullptr, WODM_GET_OUTPUT_LEVEL, 0, 0); };
+  EXPECT_EQ(Run(wnd), 0);
+  EXPECT_EQ(during, GetParam().after);
+  wce::ResetWaveOut();
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, AppMainWndLevel,
+                         ::testing::Values(LevelCase{0, 17}, LevelCase{30, 47}, LevelCase{37, 54},
+                                           LevelCase{38, 38}, LevelCase{40, 40}));
 
 TEST_F(AppMainWndTest, TheProgramsScreenRunsThePhonePopUpAndEndsOnAQuitRequest) {
   PutScreenFiles();
