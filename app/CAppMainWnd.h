@@ -53,8 +53,9 @@ class CAppMainWnd : public CWceUiRealWnd {
  protected:
   // The connection-state screen's modal run (one place: the screen is created by its class name).
   virtual void RunConnectionScreen();
-  // A dialog of the registered class created under the root layer, run modally and deleted.
-  // Returns its result, or -1 when no such dialog could be made.
+  // A dialog of the registered class, built from the files of that name in the window directory
+  // by the layer controller, run modally and deleted. Returns its result, or kRealDlgNoResult
+  // when no such dialog could be made.
   int RunDialogByName(LPCWSTR pClassName, CWceUiDlg** ppRunning);
 
  private:

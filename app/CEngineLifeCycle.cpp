@@ -10,6 +10,7 @@
 #include "HuInfo.h"
 #include "SystemInitThread.h"
 
+#include "audio/audio.h"
 #include "kernel/kernel.h"
 #include "phonelink/CorvaneAdb.h"
 #include "phonelink/DriverInstall.h"
@@ -20,6 +21,9 @@
 namespace {
 
 const int kUsbThreadPriority = 250;
+// The highest output level that is raised at start, and the step it is raised by.
+const DWORD kQuietOutputLevel = 37;
+const DWORD kOutputLevelRaise = 17;
 
 }  // namespace
 
@@ -44,8 +48,11 @@ int CEngineLifeCycle::Start(HWND hwnd, PictureDrawCallback draw) {
   Corvane_Adb_Init();
   int channels = CreateChannelObjects(hwnd);
   SetPictureDrawCallback(draw);
-  // The wave-output level is raised through private messages of the head unit's audio driver;
-  // there is no such driver here, so the level stays as it is.
+  // The head unit's amplifier starts too quiet for the phone's sound on some units: a low output
+  // level is raised by a fixed step through the wave driver's private messages.
+  const DWORD level = waveOutMessage(nullptr, WODM_GET_OUTPUT_LEVEL, 0, 0);
+  if (level <= kQuietOutputLevel)
+    waveOutMessage(nullptr, WODM_SET_OUTPUT_LEVEL, level + kOutputLevelRaise, 0);
 
   m_hSysInitThread = CreateThread(nullptr, 0, SystemInitThread, &g_CorvaneAppFlags, 0, nullptr);
 
@@ -55,6 +62,12 @@ int CEngineLifeCycle::Start(HWND hwnd, PictureDrawCallback draw) {
 }
 
 void CEngineLifeCycle::Shutdown() {
+  StopEngine();
+  RestoreUsbMassStorage();
+  SaveLogs();
+}
+
+void CEngineLifeCycle::StopEngine() {
   // Every channel closed before the threads that read them are stopped.
   CloseChannels();
   StopSequencer();
@@ -68,9 +81,13 @@ void CEngineLifeCycle::Shutdown() {
   Corvane_Adb_Close();
 
   if (g_CorvaneConfig.bNotifyMsg != 0) PostMessageW(HWND_BROADCAST, N_WMMSG_CORVANE_QUIT_NOTIFY, 0, 0);
+}
 
+void CEngineLifeCycle::RestoreUsbMassStorage() {
   EnableUsbMassStorage();
+}
 
+void CEngineLifeCycle::SaveLogs() {
   CErrorLog* errorLog = CErrorLog::GetInstance();
   errorLog->Save();
   errorLog->WriteConnectCount(g_nConnectCount);
@@ -79,12 +96,15 @@ void CEngineLifeCycle::Shutdown() {
 
 void CEngineLifeCycle::CloseChannels() {
   Corvane_Adb_TcpDisconnect(kAdbAllChannels);
-  for (int mask = GetChannelConnectMask(); mask != 0;) {
+  int mask = GetChannelConnectMask();
+  for (int i = 0; i < kCloseChannelTries && mask != 0; ++i) {
     EngineLog("!!!!!!! WaitFor ADB TCP Disconnect 0X%x \n", mask);
     Sleep(200);
     mask = GetChannelConnectMask();
     if (mask != 0) Corvane_Adb_TcpDisconnect(kAdbAllChannels);
   }
+  // The link's close below drops whatever the phone left open; the quit must not wait for it.
+  if (mask != 0) EngineLog("!!!!!!! ADB TCP channels still open 0X%x, shutting down without them \n", mask);
 }
 
 void CEngineLifeCycle::StopSequencer() {

@@ -5,10 +5,11 @@
 // Start: single instances opened, logs and counter loaded, window title and shown flag, platform
 // frame rate, link thread priority and link start, channel objects and the picture callback,
 // then the sequencer thread.
-// Shutdown: every channel closed (bounded), sequencer told to quit and joined, its events
-// closed, receive threads joined and receivers destroyed, sender destroyed, link closed, quit
-// notice, USB mass storage restored, logs and counter saved. Each single instance is destroyed
-// only after every thread that can reach it has been joined.
+// Shutdown: every channel closed (bounded: a phone that never answers CLSE does not hold the quit),
+// sequencer told to quit and joined, its events closed, receive threads joined and receivers
+// destroyed, sender destroyed, link closed, quit notice, USB mass storage restored, logs and
+// counter saved. Each single instance is destroyed only after every thread that can reach it has
+// been joined. The root window runs the three phases itself, with its own steps between them.
 #pragma once
 
 #include "kernel/wcetypes.h"
@@ -20,7 +21,18 @@ class CEngineLifeCycle {
  public:
   // 1, or 0 when the channel objects could not be made (the link and the sequencer run anyway).
   int Start(HWND hwnd, PictureDrawCallback draw);
+  // StopEngine, RestoreUsbMassStorage, SaveLogs.
   void Shutdown();
+  // Channels closed, sequencer and receive threads joined, sender destroyed, link closed, quit
+  // notice broadcast (notify flag set).
+  void StopEngine();
+  void RestoreUsbMassStorage();
+  // The error log and the connect counter written; the error-log keeper destroyed.
+  void SaveLogs();
+
+  // Tries of the channel close at shutdown, 200 ms apart, before the quit goes on without the
+  // phone's answer.
+  static const int kCloseChannelTries = 5;
 
   HANDLE SequencerThread() const { return m_hSysInitThread; }
 

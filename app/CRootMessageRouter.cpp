@@ -36,7 +36,12 @@ CorvaneSendData* Sender() {
 
 bool CRootMessageRouter::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   bool host = false;  // also handed to OnHostMessage
-  if (msg == WM_CORVANE_TOPMOST) {
+  if (msg == WM_SHOWWINDOW) {
+    // The video thread paints only while this is set, so it follows the window itself, whoever
+    // shows or hides it (another program, a second start raising this one, the run's end).
+    g_CorvaneAppFlags.m_bWindowShown = wParam != 0 ? 1 : 0;
+    host = true;
+  } else if (msg == WM_CORVANE_TOPMOST) {
     SetWindowPos(m_hWnd, wParam == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
     host = true;
   } else if (msg == NMSG_CORVANE_VIDEO_DLG_SHOW) {
@@ -62,6 +67,8 @@ bool CRootMessageRouter::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       SetTimer(m_hWnd, TIMER_ID_REPAINT, 1200, nullptr);
       DibBmp::GetInstance().SetPictureBusy(0);
       g_CorvaneAppFlags.m_bPhoneForeground = 0;
+      // The last picture was painted straight onto the window: the screen's layers cover it again.
+      InvalidateRect(m_hWnd, nullptr, TRUE);
       EngineLog("!!!!!!! USB Out g_nConnectCount %d \n", g_nConnectCount.load());
       if (m_bRecording) PostMessageW(m_hWnd, NMSG_RECORD, 0, 2);
     }
@@ -79,7 +86,7 @@ bool CRootMessageRouter::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (lParam == 1) {
       g_CorvaneAppFlags.m_bWindowShown = 1;
       ShowWindow(m_hWnd, SW_SHOW);
-      // Bringing the window to the front is the UI's part (the window layer has no foreground).
+      SetForegroundWindow(m_hWnd);
     } else if (lParam == 0 || lParam == 2) {
       ShowWindow(m_hWnd, SW_HIDE);
       g_CorvaneAppFlags.m_bWindowShown = 0;
@@ -117,6 +124,8 @@ void CRootMessageRouter::OnHostMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 bool CRootMessageRouter::OnTimer(UINT_PTR id) {
   if (id == TIMER_ID_REPAINT) {
     KillTimer(m_hWnd, TIMER_ID_REPAINT);
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+    UpdateWindow(m_hWnd);
     EngineLog("!!!!!!! Wnd Invalidate update \n");
   } else if (id == TIMER_ID_SEND_INFO_MD) {
     KillTimer(m_hWnd, TIMER_ID_SEND_INFO_MD);

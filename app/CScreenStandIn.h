@@ -1,17 +1,16 @@
 // What the connection-state screen does with the shell flags while no screen runs (the engine
 // program): the phone's foreground and background reports, the encoder-ready timer that lets
 // touches start, the calling state, USB out, and the quit request that ends the screen. The
-// screen takes this over when it runs. UI thread only.
+// screen takes this over when it runs, with the same rules (CScreenFlagRules). UI thread only.
 #pragma once
+
+#include "CScreenFlagRules.h"
 
 #include "kernel/wcetypes.h"
 
-// Connection-screen timer: 1000 ms after the phone's encoder reported ready, touches may start
-// even when no foreground report came.
-#define TIMER_ID_ENCODER_FOREGROUND 345
-
-class CScreenStandIn {
+class CScreenStandIn : private CScreenFlagRules::ITimers {
  public:
+  CScreenStandIn() : m_rules(this) {}
   void Attach(HWND hwnd) { m_hWnd = hwnd; }
   void OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   // True when the timer was the screen's.
@@ -20,6 +19,10 @@ class CScreenStandIn {
   bool IsExitRequested() const { return m_bExitRequested; }
 
  private:
+  void ArmScreenTimer(UINT nId, UINT nElapse) override;
+  void KillScreenTimer(UINT nId) override;
+
   HWND m_hWnd = nullptr;
+  CScreenFlagRules m_rules;
   bool m_bExitRequested = false;
 };

@@ -6,6 +6,9 @@
 
 #include "user/user.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 const int kTouchDown = 0;
 const int kTouchUp = 1;
@@ -19,12 +22,15 @@ void CTouchScaler::Attach(HWND hwnd) {
 bool CTouchScaler::ScalePoint(int x, int y, int* outX, int* outY) const {
   const LONG width = m_rcClient.right - m_rcClient.left;
   const LONG height = m_rcClient.bottom - m_rcClient.top;
-  if (width <= 0 || height <= 0) return false;
-  // The product is taken as an unsigned 32-bit word, as the head unit computes it.
-  const uint32_t px = static_cast<uint32_t>(g_nVideoWidth) * static_cast<uint32_t>(x);
-  const uint32_t py = static_cast<uint32_t>(g_nVideoHeight) * static_cast<uint32_t>(y);
-  *outX = static_cast<int>(static_cast<double>(px) / static_cast<double>(width));
-  *outY = static_cast<int>(static_cast<double>(py) / static_cast<double>(height));
+  const int videoWidth = g_nVideoWidth;
+  const int videoHeight = g_nVideoHeight;
+  if (width <= 0 || height <= 0 || videoWidth <= 0 || videoHeight <= 0) return false;
+  // Signed all the way: a drag that holds the capture goes on reporting points left of, above or
+  // beyond the window, and the phone gets the nearest point of its picture for them.
+  const int64_t sx = static_cast<int64_t>(videoWidth) * x / width;
+  const int64_t sy = static_cast<int64_t>(videoHeight) * y / height;
+  *outX = static_cast<int>(std::clamp<int64_t>(sx, 0, videoWidth - 1));
+  *outY = static_cast<int>(std::clamp<int64_t>(sy, 0, videoHeight - 1));
   return true;
 }
 

@@ -16,7 +16,8 @@ class CTouchScaler {
   bool OnMouseMove(int x, int y);
   bool OnLButtonUp(int x, int y);
 
-  // The point in phone video coordinates; false when the client area is empty.
+  // The point in phone video coordinates, clamped to the phone's picture; false while the client
+  // area is empty or the phone has announced no video size.
   bool ScalePoint(int x, int y, int* outX, int* outY) const;
   bool IsPressed() const { return m_bPressed != 0; }
 

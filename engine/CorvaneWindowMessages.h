@@ -18,6 +18,9 @@
 
 extern UINT CORVAN_WM_CONNECT_STEP;
 extern UINT CORVAN_WM_MSG;
+// CORVAN_WM_MSG lParam: what the sequencer found wrong.
+constexpr LPARAM CORVAN_MSG_HELPER_MISSING = 1;  // a helper file is missing beside the program
+constexpr LPARAM CORVAN_MSG_APP_MISSING = 2;     // the phone app is not installed
 extern UINT INNER_MSG_FRAME_RATE_CHANGE;
 extern UINT INNER_MSG_PHONE_CORVANE_EXIT;
 extern UINT INNER_MSG_CORVANE_CALLING_STATE;

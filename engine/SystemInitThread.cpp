@@ -42,7 +42,7 @@ void PostStep(int percent) {
   PostMessageW(g_CorvaneChannelContext.m_hMainWnd.load(), CORVAN_WM_CONNECT_STEP, 0, percent);
 }
 
-void PostMsg(int what) {
+void PostMsg(LPARAM what) {
   PostMessageW(g_CorvaneChannelContext.m_hMainWnd.load(), CORVAN_WM_MSG, 0, what);
 }
 
@@ -273,7 +273,7 @@ DWORD SystemInitThread(LPVOID param) {
       if (LaunchPhoneApp(holder) == kAdbAppMissing) {
         g_CorvaneAppFlags.m_bAppInstalled = 0;
         errorLog->AddLine(CErrorLog::kLineAppNotInstalled);
-        PostMsg(2);
+        PostMsg(CORVAN_MSG_APP_MISSING);
         break;
       }
 
@@ -296,7 +296,7 @@ DWORD SystemInitThread(LPVOID param) {
         }
       }
       if (vtsc == kHelperMissing) {
-        PostMsg(1);
+        PostMsg(CORVAN_MSG_HELPER_MISSING);
         break;
       }
 
@@ -304,7 +304,7 @@ DWORD SystemInitThread(LPVOID param) {
         brokenOff = true;
         break;
       }
-      if (StartVTIM(holder) == kHelperMissing) PostMsg(1);
+      if (StartVTIM(holder) == kHelperMissing) PostMsg(CORVAN_MSG_HELPER_MISSING);
       PostStep(50);
       Sleep(0);
       if (!UsbIn()) {

@@ -48,6 +48,10 @@ int Corvane_Adb_TcpRead_Media(uint8_t* buffer, int n);
 int Corvane_Adb_TcpRead_TTS(uint8_t* buffer, int n);
 int Corvane_Adb_TcpRead_VR(uint8_t* buffer, int n);
 
+// The shell service that brings the phone app to the front (starting it when it is not running).
+inline constexpr char kAdbAppStartService[] =
+    "shell:am start -n com.velto.corvane/com.velto.corvane.CorvaneActivity";
+
 int Corvane_Adb_Shell(const char* service);
 int Corvane_Adb_StartPhoneApp();
 int Corvane_Adb_KillVtsc();

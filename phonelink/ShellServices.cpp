@@ -12,7 +12,6 @@
 #include <cstring>
 
 namespace {
-const char kAppStart[] = "shell:am start -n com.velto.corvane/com.velto.corvane.CorvaneActivity";
 const char kRunVtsc[] = "shell:/data/local/tmp/vtsc";
 const int kMaxHelperStarts = 23;
 }  // namespace
@@ -106,7 +105,7 @@ int Corvane_Adb_StartPhoneApp() {
   ResetEvent(g_adb.m_shell.m_hAppStart);
   g_adb.m_shell.m_bAppAnswered = 0;
   g_adb.m_shell.m_bAppStarted = 0;
-  SendAdbOpen(kAppStart, ADB_KIND_APP_START);
+  SendAdbOpen(kAdbAppStartService, ADB_KIND_APP_START);
   WaitForSingleObject(g_adb.m_shell.m_hAppStart, 3500);
   if (!g_adb.m_shell.m_bAppAnswered) return kAdbNoAnswer;
   return g_adb.m_shell.m_bAppStarted ? 0 : kAdbAppMissing;

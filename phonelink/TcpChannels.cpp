@@ -9,7 +9,6 @@
 #include <cstring>
 
 namespace {
-const char kAppStart[] = "shell:am start -n com.velto.corvane/com.velto.corvane.CorvaneActivity";
 const uint32_t kVideoFlood = 6291456;
 const uint32_t kVideoLarge = 3145728;
 
@@ -70,7 +69,7 @@ void Corvane_Adb_TcpConnect() {
     if (c[0].m_nRemoteId == -1) {
       if (g_adb.m_channels.AllClosed(1, 5)) {
         // Nothing listens: the phone app is not running, start it again.
-        SendAdbOpen(kAppStart, ADB_KIND_PLAIN);
+        SendAdbOpen(kAdbAppStartService, ADB_KIND_PLAIN);
         Sleep(150);
         if (c[0].m_nRemoteId == -1) OpenChannel(0);
       } else {

@@ -14,7 +14,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   adb
   zlib1g-dev
-  libfreetype-dev libfontconfig-dev fonts-wqy-microhei
+  libfreetype-dev libfontconfig-dev fonts-wqy-microhei fonts-droid-fallback
   libsdl2-dev xvfb libx11-dev libxtst-dev
 )
 missing=()

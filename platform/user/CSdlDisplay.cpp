@@ -226,6 +226,10 @@ void CSdlDisplay::Run(int width, int height) {
         break;
       }
       case SDL_WINDOWEVENT:
+        if (ev.window.event == SDL_WINDOWEVENT_CLOSE) {
+          wce::InjectClose();
+          break;
+        }
         if (ev.window.event != SDL_WINDOWEVENT_EXPOSED) break;
         {
           std::lock_guard<std::mutex> lock(m_lock);

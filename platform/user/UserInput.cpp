@@ -117,4 +117,9 @@ bool InjectKey(UINT msg, UINT virtualKey, DWORD tick) {
   return w->m_pOwner->PostInput(MSG{target, msg, virtualKey, lParam, tick, {0, 0}});
 }
 
+bool InjectClose() {
+  const HWND target = GetForegroundWindow();
+  return target != nullptr && PostMessageW(target, WM_CLOSE, 0, 0) != FALSE;
+}
+
 }  // namespace wce

@@ -364,6 +364,9 @@ BOOL GetScreenPixels(BITMAP* out);
 // the tick of the moment the event happened. False when no window takes it.
 bool InjectMouse(UINT msg, int x, int y, DWORD tick);
 bool InjectKey(UINT msg, UINT virtualKey, DWORD tick);
+// The desktop window's close button, which a head unit's screen does not have: WM_CLOSE posted to
+// the foreground window, as a task manager ends a program. False when there is none.
+bool InjectClose();
 
 // Tests only: forget every window, class, timer, registered message, queued message, the tap, the
 // input state, the display (back to the default driver) and the screen configuration. Threads

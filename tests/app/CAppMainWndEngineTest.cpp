@@ -136,12 +136,25 @@ TEST_P(TouchScaling, ScalesByTheVideoSizeOverTheClientSize) {
   EXPECT_EQ(y, c.outY);
 }
 
-INSTANTIATE_TEST_SUITE_P(Points, TouchScaling,
-                         ::testing::Values(ScaleCase{1280, 720, 400, 240, 640, 360},
-                                           ScaleCase{1280, 720, 799, 479, 1278, 718},
-                                           ScaleCase{1280, 720, 0, 0, 0, 0},
-                                           ScaleCase{800, 480, 123, 456, 123, 456},
-                                           ScaleCase{720, 1280, 1, 1, 0, 2}));
+INSTANTIATE_TEST_SUITE_P(
+    Points, TouchScaling,
+    ::testing::Values(ScaleCase{1280, 720, 400, 240, 640, 360}, ScaleCase{1280, 720, 799, 479, 1278, 718},
+                      ScaleCase{1280, 720, 0, 0, 0, 0}, ScaleCase{800, 480, 123, 456, 123, 456},
+                      ScaleCase{720, 1280, 1, 1, 0, 2},
+                      // A captured drag beyond the window: the nearest edge.
+                      ScaleCase{1280, 720, -20, 500, 0, 719}, ScaleCase{1280, 720, 900, -5, 1279, 0},
+                      ScaleCase{1280, 720, -70000, 70000, 0, 719}));
+
+TEST_F(AppMainWndEngineTest, NoTouchIsScaledBeforeThePhoneAnnouncedItsVideoSize) {
+  g_nVideoWidth = 0;
+  g_nVideoHeight = 0;
+  int x = -1;
+  int y = -1;
+  EXPECT_FALSE(m_engine.ScalePoint(10, 10, &x, &y));
+  g_CorvaneAppFlags.m_bPhoneForeground = 1;
+  EXPECT_TRUE(m_engine.OnLButtonDown(10, 10));
+  EXPECT_TRUE(fakeadb::Written(5).empty());
+}
 
 TEST_F(AppMainWndEngineTest, APressInTheForegroundIsOneTouchFrameOnChannel5) {
   g_CorvaneAppFlags.m_bPhoneForeground = 1;
@@ -174,6 +187,14 @@ TEST_F(AppMainWndEngineTest, OutsideTheForegroundPressesAreTrackedButNothingIsSe
   EXPECT_TRUE(m_engine.OnLButtonUp(6, 6));
   EXPECT_FALSE(m_engine.IsPressed());
   EXPECT_TRUE(fakeadb::Written(5).empty());
+}
+
+TEST_F(AppMainWndEngineTest, TheShownFlagFollowsTheWindowWhoeverShowsOrHidesIt) {
+  ShowWindow(m_hwnd, SW_HIDE);
+  EXPECT_EQ(g_CorvaneAppFlags.m_bWindowShown.load(), 0);
+  // A second start of the program raises this window without a message of its own.
+  ShowWindow(m_hwnd, SW_SHOW);
+  EXPECT_EQ(g_CorvaneAppFlags.m_bWindowShown.load(), 1);
 }
 
 TEST_F(AppMainWndEngineTest, UsbInWakesTheSequencerAfter200Ms) {

@@ -1,9 +1,13 @@
 #include "core/CWceUiLayerCtrl.h"
 
+#include "core/CFhGlobals.h"
 #include "core/CWceUiCoverMask.h"
+#include "core/CWceUiDlg.h"
 #include "core/CWceUiLayer.h"
 #include "core/CWceUiLayerHost.h"
+#include "core/FhPath.h"
 #include "core/WceUiLog.h"
+#include "kernel/wcestr.h"
 #include "resources/CWceUiGenericBitmap.h"
 
 #include <cstddef>
@@ -61,6 +65,42 @@ CWceUiLayerCtrl::~CWceUiLayerCtrl() {
   if (!m_idMap.empty()) {
     WceUiLogA(WCEUI_LOG_ERROR, "In CWceUiLayerCtrl::~CWceUiLayerCtrl, detect some layer is not free");
   }
+}
+
+CWceUiDlg* CWceUiLayerCtrl::CreateDlg(LPCWSTR pDlgPath) {
+  WCEUI_CHECK(NULL != pDlgPath);
+  if (pDlgPath == nullptr) return nullptr;
+  WCHAR szPath[MAX_PATH];
+  wcsncpy(szPath, pDlgPath, MAX_PATH - 1);
+  szPath[MAX_PATH - 1] = 0;
+  LPCWSTR pClassName = szPath;
+  for (LPCWSTR p = szPath; *p != 0; ++p) {
+    if (FhIsPathSeparator(*p)) pClassName = p + 1;
+  }
+  CWceUiObject* pObject = WceUiCreateObject(pClassName);
+  if (pObject == nullptr) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"in CWceUiLayerCtrl::CreateDlg, can not create class %s", pClassName);
+    return nullptr;
+  }
+  if (!pObject->IsKindOf(WCEUI_CLASS_NAME(CWceUiDlg))) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"In CWceUiLayerCtrl::CreateDlg, %s is not a kind of %s", pClassName,
+              WCEUI_CLASS_NAME(CWceUiDlg));
+    delete pObject;
+    return nullptr;
+  }
+  CWceUiDlg* pDlg = static_cast<CWceUiDlg*>(pObject);
+  pDlg->SetLayerCtrl(this);
+  LPCWSTR pWndDir = WceUiGetGlobals()->GetGlobalData()->GetWndDir();
+  WCHAR szDlgFile[MAX_PATH];
+  WCHAR szStyleFile[MAX_PATH];
+  swprintf(szDlgFile, MAX_PATH, u"%s%s.dlg.xml", pWndDir, szPath);
+  swprintf(szStyleFile, MAX_PATH, u"%s%s.style.xml", pWndDir, szPath);
+  if (!pDlg->Init(szDlgFile, szStyleFile)) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"In CWceUiLayerCtrl::CreateDlg, Create %s failed", szPath);
+    DeleteLayer(pDlg);
+    return nullptr;
+  }
+  return pDlg;
 }
 
 CWceUiLayer* CWceUiLayerCtrl::impCreateLayer(CWceUiLayer* pParent, LPCWSTR pType) {

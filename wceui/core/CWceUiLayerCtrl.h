@@ -12,6 +12,7 @@
 
 #include <unordered_map>
 
+class CWceUiDlg;
 class CWceUiGenericBitmap;
 class CWceUiLayer;
 class CWceUiLayerHost;
@@ -24,6 +25,10 @@ class CWceUiLayerCtrl {
   CWceUiLayerCtrl(const CWceUiLayerCtrl&) = delete;
   CWceUiLayerCtrl& operator=(const CWceUiLayerCtrl&) = delete;
 
+  // A new dialog of the class named by the path's last part, built from "<path>.dlg.xml" and
+  // "<path>.style.xml" under the window directory; not yet under the root body (its DoModal puts it
+  // there). None with an error line; a dialog that failed to build is deleted with its layers.
+  CWceUiDlg* CreateDlg(LPCWSTR pDlgPath);
   // A new layer of the registered class, not yet in the tree; none with an error line.
   CWceUiLayer* impCreateLayer(CWceUiLayer* pParent, LPCWSTR pType);
   // Created, appended under pParent, given an id and a name, told OnLoad.

@@ -137,7 +137,9 @@ CWceUiLayer* CWceUiRealWnd::SetCapture(CWceUiLayer* pCaptureLayer) {
   pData->m_bCapture = 1;
   if (::GetCapture() != m_hWnd) ::SetCapture(m_hWnd);
   CWceUiLayer* pOld = pData->m_curCaptureLayer;
-  // The previous holder hears of its loss even when it takes the capture again.
+  // The previous holder hears of its loss even when it takes the capture again. It no longer
+  // holds it by then, so a release from its handler cannot take USER's capture from the new one.
+  pData->m_curCaptureLayer = nullptr;
   if (pOld != nullptr) pOld->OnLoseCapture();
   pData->m_curCaptureLayer = pCaptureLayer;
   return pOld;
@@ -504,4 +506,12 @@ void CWceUiRealWnd::OnDestroy() {
     WceUiLogW(WCEUI_LOG_ERROR,
               u"error in CWceUiRealWnd::OnDestroy, the WceUiDlgLayer was not closed normally");
   }
+}
+
+BOOL WceUiPostToLayerWindow(CWceUiLayer* pLayer, UINT nMsg, WPARAM wParam, LPARAM lParam) {
+  WCEUI_CHECK(NULL != pLayer);
+  if (pLayer == nullptr || pLayer->GetLayerCtrl() == nullptr) return FALSE;
+  auto* pWnd = dynamic_cast<CWceUiRealWnd*>(pLayer->GetWindow());
+  if (pWnd == nullptr || !::IsWindow(pWnd->GetSafeHwnd())) return FALSE;
+  return ::PostMessageW(pWnd->GetSafeHwnd(), nMsg, wParam, lParam);
 }

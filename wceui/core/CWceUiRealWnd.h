@@ -77,5 +77,8 @@ class CWceUiRealWnd : public CRealDlg, public CWceUiLayerHost {
   CWceUiRealWndData* m_pData;
 };
 
+// Posts a message to the real window that hosts the layer's tree; FALSE when the tree has none.
+BOOL WceUiPostToLayerWindow(CWceUiLayer* pLayer, UINT nMsg, WPARAM wParam, LPARAM lParam);
+
 WCEUI_DYNCREATE_BEGIN(CWceUiRealWnd, CRealDlg)
 WCEUI_DYNCREATE_END(CWceUiRealWnd)

@@ -16,6 +16,9 @@
 #define WCEUI_LOG_TAG "  "
 #define WCEUI_LOG_TAGW u"  "
 
+// Characters of the stamp "hh:mm:ss yyyy-mm-dd  " that begins every line.
+constexpr size_t kWceUiLogStampChars = 21;
+
 // A message longer than this prints no line at all (it is not cut).
 constexpr int kWceUiLogMaxChars = 192;
 

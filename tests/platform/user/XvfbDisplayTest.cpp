@@ -1,6 +1,7 @@
 // The desktop display under a virtual X server started by the test: the SDL window's pixels, read
 // back from the X server, equal the framebuffer's picture, and a mouse press sent to the X window
 // arrives as WM_LBUTTONDOWN at the window under the point, at the right client point.
+#include "CXvfb.h"
 #include "UserTestSupport.h"
 #include "gdi/gdi.h"
 
@@ -28,63 +29,6 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 namespace {
-
-// How long Xvfb may take to say which display it serves.
-const int kXvfbStartMs = 15000;
-
-// An Xvfb of our own on a display number it picks itself (-displayfd), so tests running side by
-// side never meet on one display.
-class CXvfb {
- public:
-  ~CXvfb() { Stop(); }
-
-  // The display name (":N"), or empty with the reason in *why.
-  std::string Start(std::string* why) {
-    int fds[2];
-    if (pipe(fds) != 0) {
-      *why = "no pipe";
-      return "";
-    }
-    m_pid = fork();
-    if (m_pid == 0) {
-      close(fds[0]);
-      const std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    if (m_pid < 0) {
-      close(fds[0]);
-      *why = "fork failed";
-      return "";
-    }
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    while (poll(&p, 1, kXvfbStartMs) > 0) {
-      char c;
-      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-      number += c;
-    }
-    close(fds[0]);
-    if (number.empty()) {
-      *why = "Xvfb did not start (is the xvfb package installed?)";
-      Stop();
-      return "";
-    }
-    return ":" + number;
-  }
-
-  void Stop() {
-    if (m_pid <= 0) return;
-    kill(m_pid, SIGTERM);
-    waitpid(m_pid, nullptr, 0);
-    m_pid = -1;
-  }
-
- private:
-  pid_t m_pid = -1;
-};
 
 class XvfbDisplayTest : public ::testing::TestWithParam<int> {
  protected:
@@ -193,6 +137,42 @@ TEST_P(XvfbDisplayTest, TheXWindowShowsTheFramebufferAndItsMousePressReachesTheW
   EXPECT_EQ(button, downs[0].hwnd);
   EXPECT_EQ(7, GET_X_LPARAM(downs[0].lParam));
   EXPECT_EQ(5, GET_Y_LPARAM(downs[0].lParam));
+}
+
+// The window manager's close request, as a person's click on the title bar's close button sends it
+// to every top-level X window there is (the test's server has only the display's own).
+TEST_P(XvfbDisplayTest, TheXWindowsCloseButtonClosesTheForegroundWindow) {
+  Recorder recorder;
+  HWND main = CreateWindowExW(0, kClass, u"", WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,
+                              nullptr, &recorder);
+  SetForegroundWindow(main);
+  ASSERT_TRUE(wce::FlushScreen(10000));
+
+  Display* x = XOpenDisplay(m_display.c_str());
+  ASSERT_NE(nullptr, x);
+  const Atom protocols = XInternAtom(x, "WM_PROTOCOLS", False);
+  const Atom deleteWindow = XInternAtom(x, "WM_DELETE_WINDOW", False);
+  Window root = 0;
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  ASSERT_NE(0, XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count));
+  ASSERT_LT(0u, count);
+  for (unsigned i = 0; i < count; ++i) {
+    XEvent ev = {};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = children[i];
+    ev.xclient.message_type = protocols;
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = static_cast<long>(deleteWindow);
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(x, children[i], False, NoEventMask, &ev);
+  }
+  XFree(children);
+  XSync(x, False);
+  XCloseDisplay(x);
+  ASSERT_TRUE(PumpUntil([&] { return !recorder.Of(WM_CLOSE).empty(); }, 10000));
+  EXPECT_EQ(main, recorder.Of(WM_CLOSE)[0].hwnd);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, XvfbDisplayTest, ::testing::Values(32, 16));

@@ -1,9 +1,11 @@
 // Dialogs built from UTF-16 dialog and style files written here: the layers, their OnLoad and
-// OnInitLayer orders, the refusals of Init, the first dialog placing the window, and modal runs
-// nested two deep with the lower dialog disabled.
+// OnInitLayer orders, the refusals of Init, dialogs created by class name through the controller,
+// styles set on a layer from its dialog's style file, the first dialog placing the window, and
+// modal runs nested two deep with the lower dialog disabled.
 #include "UiRealWndFixture.h"
 #include "WceUiTestFiles.h"
 #include "core/CWceUiDlg.h"
+#include "kernel/wcestr.h"
 
 #include <gtest/gtest.h>
 
@@ -52,10 +54,18 @@ class CScriptDlg : public CWceUiDlg {
   std::function<void()> m_onNoHit;
 };
 
+// A dialog class the controller creates by name.
+class CNamedDlg : public CScriptDlg {
+ public:
+  CNamedDlg() { SetClassName(WCEUI_CLASS_NAME(CNamedDlg)); }
+};
+
 }  // namespace
 
 WCEUI_DYNCREATE_BEGIN(COrderLayer, CWceUiLayer)
 WCEUI_DYNCREATE_END(COrderLayer)
+WCEUI_DYNCREATE_BEGIN(CNamedDlg, CWceUiDlg)
+WCEUI_DYNCREATE_END(CNamedDlg)
 
 namespace {
 
@@ -182,6 +192,84 @@ TEST_F(WceUiDlgTest, InitRefusesBrokenFilesWithOneLine) {
     }
     EXPECT_EQ(CountMessages(c.line), 1) << c.what;
   }
+}
+
+TEST_F(WceUiDlgTest, CreateDlgBuildsTheClassNamedByThePath) {
+  const int nLayersBefore = Ctrl()->GetLayerCount();
+  // The path's last part names the class; the whole path, behind the window directory, names the
+  // files. Either separator ends the directory part.
+  for (const std::u16string path : {u"screens\\CNamedDlg", u"screens/CNamedDlg"}) {
+    WceUiPutTextFile(u"\\SDMMC\\CECorvane\\Wnd\\screens\\CNamedDlg.dlg.xml",
+                     u"<d><body name=\"named\"><l type=\"COrderLayer\" name=\"x\"/></body></d>");
+    WceUiPutTextFile(u"\\SDMMC\\CECorvane\\Wnd\\screens\\CNamedDlg.style.xml", kStyles);
+    g_order.clear();
+    CWceUiDlg* pDlg = Ctrl()->CreateDlg(path.c_str());
+    ASSERT_NE(pDlg, nullptr) << WceWideToUtf8(path);
+    EXPECT_TRUE(pDlg->IsKindOf(u"CNamedDlg"));
+    EXPECT_NE(dynamic_cast<CNamedDlg*>(pDlg), nullptr);
+    EXPECT_EQ(Narrow(pDlg->GetName()), "named");
+    EXPECT_NE(pDlg->GetChildByName(u"x"), nullptr);
+    EXPECT_EQ(pDlg->GetParent(), nullptr) << "DoModal puts it under the root body";
+    EXPECT_EQ(g_order, (Lines{"x load", "named load", "x load"}));
+    EXPECT_EQ(Ctrl()->GetLayerCount(), nLayersBefore + 2);
+    Ctrl()->DeleteLayer(pDlg);
+    EXPECT_EQ(Ctrl()->GetLayerCount(), nLayersBefore);
+  }
+}
+
+TEST_F(WceUiDlgTest, CreateDlgRefusesWithOneLineAndLeavesNoLayer) {
+  WceUiPutTextFile(u"\\SDMMC\\CECorvane\\Wnd\\CNamedDlg.style.xml", kStyles);
+  // A dialog whose second layer names no class: the first one is built, then deleted with it.
+  WceUiPutTextFile(u"\\SDMMC\\CECorvane\\Wnd\\CNamedDlg.dlg.xml",
+                   u"<d><body><a type=\"COrderLayer\"/><b type=\"CNoSuchLayer\"/></body></d>");
+  struct Case {
+    LPCWSTR pPath;
+    std::string line;
+  } cases[] = {
+      {u"dlgs\\CNoSuchDlg", "in CWceUiLayerCtrl::CreateDlg, can not create class CNoSuchDlg"},
+      {u"COrderLayer", "In CWceUiLayerCtrl::CreateDlg, COrderLayer is not a kind of CWceUiDlg"},
+      {u"CNamedDlg", "In CWceUiLayerCtrl::CreateDlg, Create CNamedDlg failed"},
+      {u"missing\\CNamedDlg", "In CWceUiLayerCtrl::CreateDlg, Create missing\\CNamedDlg failed"},
+  };
+  const int nLayersBefore = Ctrl()->GetLayerCount();
+  for (const Case& c : cases) {
+    ClearLog();
+    EXPECT_EQ(Ctrl()->CreateDlg(c.pPath), nullptr) << c.line;
+    EXPECT_EQ(CountMessages(c.line), 1) << c.line;
+    EXPECT_EQ(Ctrl()->GetLayerCount(), nLayersBefore) << c.line;
+  }
+}
+
+TEST_F(WceUiDlgTest, StylesComeFromTheDialogsStyleFile) {
+  CScriptDlg* pDlg = Build(u"<d><body name=\"s\"><l type=\"COrderLayer\" name=\"a\"/></body></d>",
+                           u"<root><style><full><position rect=\"0,0,40,20\"/></full>"
+                           u"<green><background color=\"0x00FF00\"/><position rect=\"4,2,8,6\"/></green>"
+                           u"<base><position rect=\"1,1,2,2\"/><background color=\"0x0000FF\"/></base>"
+                           u"</style></root>");
+  ASSERT_NE(pDlg, nullptr);
+  CWceUiLayer* pA = pDlg->GetChildByName(u"a");
+  ASSERT_NE(pA, nullptr);
+  ClearLog();
+  EXPECT_TRUE(pA->SetCommonStyle(u"base"));
+  EXPECT_TRUE(pA->GetCommonStyle()->GetBgColorCtrl().IsHasBgColor());
+  EXPECT_EQ(pA->GetCommonStyle()->GetBgColorCtrl().GetColor(), RGB(0, 0, 0xFF));
+  EXPECT_TRUE(pA->SetStyle(u"green"));
+  RECT rc;
+  pA->GetWindowRect(&rc);
+  EXPECT_EQ(rc.left, 4);
+  EXPECT_EQ(rc.top, 2);
+  EXPECT_EQ(rc.right, 12);
+  EXPECT_EQ(rc.bottom, 8);
+  // The named style's colour wins over the common style's.
+  EXPECT_EQ(pA->GetStyle()->GetBgColorCtrl().GetColor(), RGB(0, 0xFF, 0));
+  EXPECT_TRUE(Messages().empty());
+
+  EXPECT_FALSE(pA->SetStyle(u"big"));
+  EXPECT_EQ(CountMessages("Can not load style big"), 1);
+  EXPECT_FALSE(pA->SetCommonStyle(u"nothing"));
+  EXPECT_EQ(CountMessages("Can not load the style nothing"), 1);
+  pA->GetWindowRect(&rc);
+  EXPECT_EQ(rc.left, 4) << "a refused style changes nothing";
 }
 
 TEST_F(WceUiDlgTest, ModalRunsNestTwoDeepWithTheLowerDialogDisabled) {

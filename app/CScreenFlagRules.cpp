@@ -1,0 +1,59 @@
+#include "CScreenFlagRules.h"
+
+#include "AppWindowMessages.h"
+#include "CorvaneAppFlags.h"
+#include "CorvaneFrame.h"
+#include "CorvaneWindowMessages.h"
+#include "DibBmp.h"
+
+void CScreenFlagRules::OnMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam) {
+  if (msg == MESSAGE_CMD_REV) {
+    if (lParam == MSG_CMD_VIDEO_ENCODER_INIT_DONE) {
+      OnEncoderReady();
+    } else if (lParam == MSG_CMD_PHONE_FOREGROUND) {
+      OnPhoneForeground();
+    } else if (lParam == MSG_CMD_PHONE_BACKGROUND) {
+      OnPhoneBackground();
+    }
+  } else if (msg == INNER_MSG_CORVANE_CALLING_STATE) {
+    OnCallingState(lParam);
+  } else if (msg == WMMSG_CORVANE_USB_OUT) {
+    OnUsbOut(lParam);
+  }
+}
+
+void CScreenFlagRules::OnEncoderReady() {
+  m_pTimers->ArmScreenTimer(TIMER_ID_ENCODER_FOREGROUND, 1000);
+}
+
+void CScreenFlagRules::OnPhoneForeground() {
+  m_pTimers->KillScreenTimer(TIMER_ID_ENCODER_FOREGROUND);
+  g_CorvaneAppFlags.m_bPhoneForeground = 1;
+}
+
+void CScreenFlagRules::OnPhoneBackground() {
+  g_CorvaneAppFlags.m_bPhoneForeground = 0;
+  // The phone shows its own screen now: the next picture shown must be a new one. During a call
+  // the call's picture stays.
+  if (g_CorvaneAppFlags.m_bUsbIn && !g_CorvaneAppFlags.m_bCalling) DibBmp::GetInstance().SetPictureBusy(0);
+}
+
+bool CScreenFlagRules::OnCallingState(LPARAM lParam) {
+  if (lParam != 0 && lParam != 1) return false;
+  const int bCalling = static_cast<int>(lParam);
+  return g_CorvaneAppFlags.m_bCalling.exchange(bCalling) != bCalling;
+}
+
+void CScreenFlagRules::OnUsbOut(LPARAM lParam) {
+  if (lParam == 1) return;
+  g_CorvaneAppFlags.m_bCalling = 0;
+  // An encoder-ready report of the lost phone must not mark the next one in the foreground.
+  m_pTimers->KillScreenTimer(TIMER_ID_ENCODER_FOREGROUND);
+}
+
+bool CScreenFlagRules::OnTimer(UINT nId) {
+  if (nId != TIMER_ID_ENCODER_FOREGROUND) return false;
+  m_pTimers->KillScreenTimer(TIMER_ID_ENCODER_FOREGROUND);
+  g_CorvaneAppFlags.m_bPhoneForeground = 1;
+  return true;
+}

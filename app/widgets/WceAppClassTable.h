@@ -1,0 +1,13 @@
+// The class records that the application gives the class registry: each class that dialog files
+// or the program create by name, with the base class its record names.
+#pragma once
+
+#include "kernel/wcetypes.h"
+
+struct WceAppClassRecord {
+  LPCWSTR pClassName;
+  LPCWSTR pBaseClassName;  // NULL for the root of every object
+};
+
+// The table and its number of records.
+const WceAppClassRecord* WceAppGetClassTable(int* pCount);

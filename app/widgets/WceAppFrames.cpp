@@ -1,0 +1,72 @@
+#include "widgets/WceAppFrames.h"
+
+#include "core/CWceUiLayer.h"
+#include "kernel/wcestr.h"
+#include "resources/CWceUiGenericBitmap.h"
+#include "resources/CWceUiLoadBitmap.h"
+#include "resources/CWceUiXmlElem.h"
+
+namespace {
+
+LPCWSTR FrameName(CWceUiXmlElem* pElem, int nFrame) {
+  WCHAR szAttr[32];
+  swprintf(szAttr, 32, u"res_name_%d", nFrame);
+  return pElem->GetAttribute(szAttr);
+}
+
+}  // namespace
+
+int WceAppReadFrames(CWceUiXmlElem* pElem, CWceUiLoadBitmap* pHolders, int nHolders, LPCWSTR* ppLastName) {
+  if (ppLastName != nullptr) *ppLastName = nullptr;
+  if (pElem == nullptr) return 0;
+  LPCWSTR pCount = pElem->GetAttribute(u"res_count");
+  const long nRead = pCount != nullptr ? wcstol(pCount, nullptr, 10) : 0;
+  const int nCount = nRead > 0 ? static_cast<int>(nRead) : 0;
+  LPCWSTR pLast = nullptr;
+  for (int i = 1; i <= nCount && i <= nHolders; ++i) {
+    LPCWSTR pName = FrameName(pElem, i);
+    if (pName == nullptr) continue;
+    pHolders[i - 1].SetBitmapFromRes(pName);
+    pLast = pName;
+  }
+  // Frames past the holders show nothing, but the last one still tells how the frames are stored.
+  if (nCount > nHolders) {
+    LPCWSTR pName = FrameName(pElem, nCount);
+    if (pName != nullptr) pLast = pName;
+  }
+  if (ppLastName != nullptr) *ppLastName = pLast;
+  return nCount;
+}
+
+void WceAppDrawFrame(CWceUiLayer* pLayer, CWceUiGenericBitmap* pDrawBitmap, BOOL bOwnBitmap,
+                     CWceUiGenericBitmap* pFrame, BOOL bBlend) {
+  if (pLayer == nullptr || pDrawBitmap == nullptr || pFrame == nullptr || !pFrame->IsLoaded()) return;
+  // Into the window bitmap only the layer's visible part inside the need-draw rectangle: what lies
+  // outside may belong to layers in front that are not repainted now.
+  RECT rcClip;
+  RECT rcFrame;
+  if (bOwnBitmap) {
+    pLayer->GetClientRect(&rcClip);
+    SetRect(&rcFrame, 0, 0, pFrame->GetWidth(), pFrame->GetHeight());
+  } else {
+    RECT rcNeedDraw;
+    pLayer->GetWindowRectVisible(&rcClip);
+    pLayer->GetNeedDrawRect(&rcNeedDraw);
+    IntersectRect(&rcClip, &rcClip, &rcNeedDraw);
+    pLayer->GetWindowRect(&rcFrame);
+    rcFrame.right = rcFrame.left + pFrame->GetWidth();
+    rcFrame.bottom = rcFrame.top + pFrame->GetHeight();
+  }
+  RECT rcDst;
+  if (!IntersectRect(&rcDst, &rcFrame, &rcClip)) return;
+  const int nWidth = rcDst.right - rcDst.left;
+  const int nHeight = rcDst.bottom - rcDst.top;
+  const int xSrc = rcDst.left - rcFrame.left;
+  const int ySrc = rcDst.top - rcFrame.top;
+  if (bBlend) {
+    pDrawBitmap->AlphaBlend(rcDst.left, rcDst.top, nWidth, nHeight, pFrame, xSrc, ySrc,
+                            WceUiMakeBlendFunction(255, AC_SRC_ALPHA));
+  } else {
+    pDrawBitmap->BitBlt(rcDst.left, rcDst.top, nWidth, nHeight, pFrame, xSrc, ySrc, SRCCOPY);
+  }
+}

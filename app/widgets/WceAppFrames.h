@@ -1,0 +1,20 @@
+// What the application's frame animations share: frame bitmaps named by a layer's "res_count" and
+// "res_name_1" ... attributes, and one frame drawn at the layer's top-left corner.
+#pragma once
+
+#include "kernel/wcetypes.h"
+
+class CWceUiGenericBitmap;
+class CWceUiLayer;
+class CWceUiLoadBitmap;
+class CWceUiXmlElem;
+
+// Fills the holders from "res_name_1" ... up to "res_count" (a missing name leaves its frame
+// empty; frames past the holders are not held) and answers the count, 0 when absent or negative.
+// *ppLastName (when given) becomes the last frame name present, or NULL when none was.
+int WceAppReadFrames(CWceUiXmlElem* pElem, CWceUiLoadBitmap* pHolders, int nHolders, LPCWSTR* ppLastName);
+
+// The frame at the layer's top-left corner at its own size, cut to what the layer may paint now:
+// blended by its per-pixel alpha (bBlend) or copied.
+void WceAppDrawFrame(CWceUiLayer* pLayer, CWceUiGenericBitmap* pDrawBitmap, BOOL bOwnBitmap,
+                     CWceUiGenericBitmap* pFrame, BOOL bBlend);

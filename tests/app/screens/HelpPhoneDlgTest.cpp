@@ -1,0 +1,226 @@
+// The help and the phone pop-up: the help's pages step by step through the window, the help
+// opened from the connection-state screen and ended by a phone attached or by a quit request, and
+// the pop-up ended by the other programs' requests and by its close button, once for a double tap.
+#include "ScreenFixture.h"
+
+#include "AppWindowMessages.h"
+#include "CHelpDlg.h"
+#include "CMainDlg.h"
+#include "CPhoneDlg.h"
+#include "CorvaneWindowMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// What the help shows: the selection, then Android pages 1 and 2, iPhone pages 1 and 2.
+std::string Pages(CWceUiLayer* pDlg) {
+  std::string s;
+  for (LPCWSTR p :
+       {u"container_help_sel", u"android_help_1", u"android_help_2", u"IOS_help_1", u"ios_help_2"}) {
+    s += ScreenFixture::Shown(pDlg, p) ? '1' : '0';
+  }
+  return s;
+}
+
+const char kSelection[] = "10000";
+const char kAndroid1[] = "01000";
+const char kAndroid2[] = "00100";
+const char kIos1[] = "00010";
+const char kIos2[] = "00001";
+
+// The dialog on top of the root body: a modal run appends its dialog last.
+CWceUiDlg* TopDlg(CWceUiLayerCtrl* pCtrl) {
+  return dynamic_cast<CWceUiDlg*>(pCtrl->RootLayer()->GetLastChild());
+}
+
+class HelpDlgTest : public ScreenFixture {};
+
+struct HelpWalk {
+  const char* name;
+  std::vector<LPCWSTR> clicks;
+  std::vector<const char*> pages;  // after each click; nullptr: the help has ended
+};
+
+TEST_F(HelpDlgTest, PagesFollowTheButtons) {
+  const HelpWalk kWalks[] = {
+      {"android forward and back",
+       {u"btn_android", u"btn_ad_step1", u"btnExithelp", u"btnExithelp", u"btnExithelp"},
+       {kAndroid1, kAndroid2, kAndroid1, kSelection, nullptr}},
+      {"iphone forward and back",
+       {u"btn_iphone", u"btn_ios_step1", u"btnExithelp", u"btnExithelp"},
+       {kIos1, kIos2, kIos1, kSelection}},
+      {"second iphone page at once",
+       {u"btn_ios_step1", u"btnExithelp", u"btnExithelp"},
+       {kIos2, kIos1, kSelection}},
+      {"from one platform to the other",
+       {u"btn_android", u"btn_ios_step1", u"btn_ad_step1"},
+       {kAndroid1, kIos2, kAndroid2}},
+      {"out at once", {u"btnExithelp"}, {nullptr}},
+  };
+  for (const HelpWalk& w : kWalks) {
+    SCOPED_TRACE(w.name);
+    CHelpDlg* pDlg = Create<CHelpDlg>(u"CHelpDlg");
+    ASSERT_NE(pDlg, nullptr);
+    const bool bEnds = w.pages.back() == nullptr;
+    const int nResult = RunModal(pDlg, [&] {
+      EXPECT_EQ(Pages(pDlg), kSelection);
+      for (size_t i = 0; i < w.clicks.size(); ++i) {
+        CWceUiLayer* pButton = Layer(pDlg, w.clicks[i]);
+        if (pButton == nullptr) pButton = Layer(pDlg, w.clicks[i], u"container_help_sel");
+        Click(pButton);
+        if (w.pages[i] == nullptr) {
+          EXPECT_NE(pDlg->GetRunWay(), DLG_RUN_IN_MODAL) << i;
+        } else {
+          EXPECT_EQ(Pages(pDlg), w.pages[i]) << i;
+        }
+      }
+    });
+    EXPECT_EQ(nResult, bEnds ? 0 : kLeftRunning);
+  }
+}
+
+TEST_F(HelpDlgTest, EndsOnAPhoneAttachedAndOnAQuitRequest) {
+  struct {
+    const char* name;
+    const UINT* pMsg;
+    LPARAM lParam;
+    int nResult;
+  } const kCases[] = {
+      {"phone attached", &WMMSG_CORVANE_USB_OUT, 1, 0},
+      {"phone gone", &WMMSG_CORVANE_USB_OUT, 0, kLeftRunning},
+      {"quit request", &CORVANE_WM_EXIT, 0, 0},
+      {"exit-help message", &MSG_EXIT_HELP_DLG, 0, kLeftRunning},
+      {"connect step", &CORVAN_WM_CONNECT_STEP, 40, kLeftRunning},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    CHelpDlg* pDlg = Create<CHelpDlg>(u"CHelpDlg");
+    ASSERT_NE(pDlg, nullptr);
+    EXPECT_EQ(RunModal(pDlg, [&] { Send(*c.pMsg, c.lParam); }), c.nResult);
+  }
+}
+
+class MainDlgHelpTest : public ScreenFixture {
+ protected:
+  // The connection-state screen with the help opened by its button; helpScript runs in the help.
+  int RunMainWithHelp(
+      std::function<void(CMainDlg*, CWceUiDlg*)> helpScript,
+      std::function<void(CMainDlg*)> after = [](CMainDlg*) {}) {
+    CMainDlg* pMain = Create<CMainDlg>(u"CMainDlg");
+    EXPECT_NE(pMain, nullptr);
+    return RunModal(pMain, [&, pMain] {
+      InNextLoop([&, pMain] {
+        CWceUiDlg* pHelp = TopDlg(Ctrl());
+        ASSERT_NE(pHelp, nullptr);
+        EXPECT_STREQ(WceWideToUtf8(pHelp->GetClassName()).c_str(), "CHelpDlg");
+        m_bHelpRan = true;
+        helpScript(pMain, pHelp);
+        // A help left open would hold the screen's loop for ever.
+        if (pHelp->GetRunWay() == DLG_RUN_IN_MODAL) {
+          m_bHelpLeftOpen = true;
+          pHelp->EndDialog(kLeftRunning);
+        }
+      });
+      Click(Layer(pMain, u"btnhelp"));
+      after(pMain);
+    });
+  }
+  bool m_bHelpRan = false;
+  bool m_bHelpLeftOpen = false;
+};
+
+TEST_F(MainDlgHelpTest, HelpRunsOverTheScreenAndIsDeletedAfter) {
+  const int nLayers = Ctrl()->GetLayerCount();
+  EXPECT_EQ(RunMainWithHelp(
+                [&](CMainDlg* pMain, CWceUiDlg* pHelp) {
+                  // The screen below takes no input while the help runs.
+                  EXPECT_FALSE(pMain->IsLayerEnable());
+                  Click(Layer(pHelp, u"btn_android", u"container_help_sel"));
+                  EXPECT_EQ(Pages(pHelp), kAndroid1);
+                  Click(Layer(pHelp, u"btnExithelp"));
+                  Click(Layer(pHelp, u"btnExithelp"));
+                },
+                [&](CMainDlg* pMain) {
+                  EXPECT_TRUE(pMain->IsLayerEnable());
+                  EXPECT_EQ(TopDlg(Ctrl()), pMain);
+                }),
+            kLeftRunning);
+  EXPECT_TRUE(m_bHelpRan);
+  EXPECT_FALSE(m_bHelpLeftOpen);
+  EXPECT_EQ(Ctrl()->GetLayerCount(), nLayers);
+}
+
+TEST_F(MainDlgHelpTest, APhoneAttachedClosesTheHelpAndTheScreenLinks) {
+  EXPECT_EQ(RunMainWithHelp([&](CMainDlg*, CWceUiDlg*) { Send(WMMSG_CORVANE_USB_OUT, 1); },
+                            [&](CMainDlg* pMain) {
+                              Send(CORVAN_WM_CONNECT_STEP, 10);
+                              EXPECT_EQ(pMain->GetState(), STATE_CORVANE_LINKING);
+                            }),
+            kLeftRunning);
+  EXPECT_FALSE(m_bHelpLeftOpen);
+}
+
+TEST_F(MainDlgHelpTest, AQuitRequestWhileHelpIsOpenEndsBoth) {
+  EXPECT_EQ(RunMainWithHelp([&](CMainDlg*, CWceUiDlg*) { Send(CORVANE_WM_EXIT, 0); },
+                            [&](CMainDlg* pMain) { EXPECT_NE(pMain->GetRunWay(), DLG_RUN_IN_MODAL); }),
+            0);
+  EXPECT_TRUE(m_bHelpRan);
+  EXPECT_FALSE(m_bHelpLeftOpen);
+}
+
+class PhoneDlgTest : public ScreenFixture {};
+
+TEST_F(PhoneDlgTest, EndsOnTheHideAndQuitRequestsOnly) {
+  struct {
+    const char* name;
+    const UINT* pMsg;
+    LPARAM lParam;
+    int nResult;
+  } const kCases[] = {
+      {"hide request", &NMSG_CORVANE_VIDEO_DLG_HIDE, 0, 0},
+      {"quit request", &CORVANE_WM_EXIT, 0, 0},
+      {"connect step", &CORVAN_WM_CONNECT_STEP, 100, kLeftRunning},
+      {"phone attached", &WMMSG_CORVANE_USB_OUT, 1, kLeftRunning},
+      {"phone gone", &WMMSG_CORVANE_USB_OUT, 0, kLeftRunning},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    CPhoneDlg* pDlg = Create<CPhoneDlg>(u"CPhoneDlg");
+    ASSERT_NE(pDlg, nullptr);
+    EXPECT_EQ(RunModal(pDlg, [&] { Send(*c.pMsg, c.lParam); }), c.nResult);
+  }
+}
+
+TEST_F(PhoneDlgTest, CloseButtonEndsItOnceForADoubleTap) {
+  // The first tap ends the pop-up; the second, 500 ms later, lands on the next pop-up and is
+  // ignored; a tap a second after the first ends that one.
+  CPhoneDlg* pFirst = Create<CPhoneDlg>(u"CPhoneDlg");
+  EXPECT_EQ(RunModal(pFirst, [&] { Click(Layer(pFirst, u"btnclose")); }), 0);
+  wce::AdvanceTick(500);
+  CPhoneDlg* pSecond = Create<CPhoneDlg>(u"CPhoneDlg");
+  EXPECT_EQ(RunModal(pSecond,
+                     [&] {
+                       Click(Layer(pSecond, u"btnclose"));
+                       EXPECT_EQ(pSecond->GetRunWay(), DLG_RUN_IN_MODAL);
+                       wce::AdvanceTick(500);
+                       Click(Layer(pSecond, u"RADIO"));
+                       EXPECT_EQ(pSecond->GetRunWay(), DLG_RUN_IN_MODAL);
+                       wce::AdvanceTick(500);
+                       Click(Layer(pSecond, u"btnclose"));
+                     }),
+            kLeftRunning);
+  // The RADIO tap was accepted by the guard (it does nothing), so a close within its second is not.
+  CPhoneDlg* pThird = Create<CPhoneDlg>(u"CPhoneDlg");
+  EXPECT_EQ(RunModal(pThird,
+                     [&] {
+                       wce::AdvanceTick(500);
+                       Click(Layer(pThird, u"btnclose"));
+                     }),
+            0);
+}
+
+}  // namespace

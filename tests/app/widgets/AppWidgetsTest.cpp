@@ -1,0 +1,415 @@
+// The application's widgets in a dialog of a real window, on the test's clock: the loading
+// animation looping over its frames, the resource progress running once and posting its end, the
+// check buttons' clicks, and the class records the application gives the registry.
+#include "AppWindowMessages.h"
+#include "BitmapPeek.h"
+#include "WidgetDlgFixture.h"
+#include "core/WceUiDib.h"
+#include "widgets/CWceCheckBtn.h"
+#include "widgets/CWceLoading.h"
+#include "widgets/CWceResProgress.h"
+#include "widgets/CWceTimerChkBtn.h"
+#include "widgets/WceAppClassTable.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using Ticks = std::vector<DWORD>;
+
+constexpr char16_t kResDir[] = u"\\SDMMC\\CECorvane\\Res\\";
+
+// The colour of frame n (from 1): every frame its own.
+DWORD FrameColour(int n) {
+  return 0x00102030u + static_cast<DWORD>(n) * 0x00010203u;
+}
+
+// An 8x8 frame picture of one colour and its bitmap conf "<stem>.conf", with per-pixel alpha (an
+// opaque alpha byte) when bAlpha.
+void PutFrame(const std::u16string& stem, DWORD dwColour, bool bAlpha) {
+  constexpr int kSide = 8;
+  std::vector<DWORD> pixels(kSide * kSide, dwColour | (bAlpha ? 0xFF000000u : 0u));
+  const std::u16string bmp = std::u16string(kResDir) + u"bitmap\\" + stem + u".bmp";
+  WceUiPutFile(bmp, "");
+  ASSERT_TRUE(Save32BmpFile(bmp.c_str(), pixels.data(), kSide, kSide));
+  WceUiPutTextFile(std::u16string(kResDir) + u"bitmap\\" + stem + u".conf",
+                   u"src=" + stem + u".bmp\r\n" + (bAlpha ? u"pa=true\r\n" : u""));
+}
+
+std::u16string Wide(const std::string& s) {
+  return WceUtf8ToWide(s);
+}
+
+// The attributes of an animation of "count" frames, nNames of them named "<prefix>1<suffix>" ...;
+// a frame number in missing gets no name.
+std::u16string FrameAttrs(const std::string& count, int nNames, const std::string& prefix,
+                          const std::string& suffix = ".conf", const std::set<int>& missing = {}) {
+  std::u16string attrs = u" res_count=\"" + Wide(count) + u"\"";
+  for (int i = 1; i <= nNames; ++i) {
+    if (missing.count(i) == 0) {
+      attrs += u" res_name_" + Wide(std::to_string(i)) + u"=\"" + Wide(prefix + std::to_string(i) + suffix) +
+               u"\"";
+    }
+  }
+  return attrs;
+}
+
+// The animation sits at 2,2 and is 6x4: its 8x8 frames reach past it.
+constexpr char16_t kAnimStyles[] = u"<anim><position rect=\"2,2,6,4\"/></anim>";
+constexpr int kInsideX = 7, kInsideY = 5;    // the layer's last pixel
+constexpr int kOutsideX = 8, kOutsideY = 5;  // the frame's, not the layer's
+
+class AppWidgetsTest : public WidgetDlgFixture {
+ protected:
+  void SetUp() override {
+    WidgetDlgFixture::SetUp();
+    // The window layer forgot every registered message.
+    RegisterAppWindowMessages();
+    m_watch = {WCEUI_RESPRO_END};
+  }
+  template <class T>
+  T* OpenOne(const char16_t* pType, const std::u16string& attrs, const std::u16string& styles = kAnimStyles) {
+    if (Open(u"<a type=\"" + std::u16string(pType) + u"\" name=\"anim\" style=\"anim\"" + attrs + u"/>",
+             styles) == nullptr) {
+      return nullptr;
+    }
+    return static_cast<T*>(Find("anim"));
+  }
+  // The debug lines (the application's own, without the framework's stamp) that hold the text.
+  int CountLines(const std::string& text) {
+    int n = 0;
+    for (const std::string& line : Log()) n += line.find(text) != std::string::npos ? 1 : 0;
+    return n;
+  }
+  // The window's pixel (colour bits only) as the whole tree draws it now.
+  DWORD Pixel(int x, int y) {
+    std::unique_ptr<CWceUiGenericBitmap> pBmp(m_pWnd->GetCurWndBmp());
+    if (pBmp == nullptr) return 0xFFFFFFFFu;
+    return PeekPixel(pBmp.get(), x, y) & 0x00FFFFFFu;
+  }
+};
+
+TEST_F(AppWidgetsTest, LoadingLoopsOverItsFramesEvery300MsUntilStopped) {
+  for (int i = 1; i <= 4; ++i) PutFrame(u"l" + Wide(std::to_string(i)) + u".32a", FrameColour(i), true);
+  const std::u16string attrs = FrameAttrs("4", 4, "l", ".32a.conf");
+  auto* pLoading = OpenOne<CWceLoading>(u"CWceLoading", attrs);
+  ASSERT_NE(pLoading, nullptr);
+  EXPECT_EQ(pLoading->GetFrameCount(), 4);
+  const DWORD dwBehind = Pixel(kOutsideX, kOutsideY);
+
+  pLoading->Start();
+  EXPECT_TRUE(pLoading->IsRunning());
+  const int expected[] = {0, 1, 2, 3, 0, 1, 2};
+  for (int nStep = 0; nStep < 7; ++nStep) {
+    if (nStep > 0) {
+      Pass(299);
+      EXPECT_EQ(pLoading->GetCurFrame(), expected[nStep - 1]) << nStep;
+      Pass(1);
+    }
+    EXPECT_EQ(pLoading->GetCurFrame(), expected[nStep]) << nStep;
+    // The frame, blended at the layer's corner, cut at the layer's edge.
+    EXPECT_EQ(Pixel(kInsideX, kInsideY), FrameColour(expected[nStep] + 1)) << nStep;
+    EXPECT_EQ(Pixel(kOutsideX, kOutsideY), dwBehind) << nStep;
+  }
+
+  // Starting it again while it runs changes nothing: the next frame still comes on time.
+  Pass(200);
+  pLoading->Start();
+  Pass(100);
+  EXPECT_EQ(pLoading->GetCurFrame(), 3);
+
+  pLoading->Stop();
+  EXPECT_FALSE(pLoading->IsRunning());
+  Pass(900);
+  EXPECT_EQ(pLoading->GetCurFrame(), 3);
+  // Presses on it are swallowed: it takes no capture and the dialog hears nothing.
+  m_lines.clear();
+  Press(WM_LBUTTONDOWN, 3, 3);
+  Press(WM_LBUTTONUP, 3, 3);
+  EXPECT_TRUE(m_lines.empty());
+  EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr);
+}
+
+TEST_F(AppWidgetsTest, LoadingFrameCounts) {
+  for (int i = 1; i <= 12; ++i) PutFrame(u"l" + Wide(std::to_string(i)) + u".32a", FrameColour(i), true);
+  struct Case {
+    const char* what;
+    std::u16string attrs;
+    int nCount;
+    std::vector<int> frames;  // the frame index after each 300 ms
+    std::vector<bool> drawn;  // whether that frame shows a picture
+  } cases[] = {
+      {"no res_count", u"", 0, {0, 0}, {false, false}},
+      {"a negative count", FrameAttrs("-3", 2, "l", ".32a.conf"), 0, {0, 0}, {false, false}},
+      // More frames than holders: the loop goes over the ten held ones.
+      {"twelve frames", FrameAttrs("12", 12, "l", ".32a.conf"), 10, {1, 2, 3, 4, 5, 6, 7, 8, 9, 0}, {}},
+      {"a frame without a name",
+       FrameAttrs("3", 3, "l", ".32a.conf", {2}),
+       3,
+       {1, 2, 0},
+       {false, true, true}},
+  };
+  for (const Case& c : cases) {
+    auto* pLoading = OpenOne<CWceLoading>(u"CWceLoading", c.attrs);
+    ASSERT_NE(pLoading, nullptr) << c.what;
+    EXPECT_EQ(pLoading->GetFrameCount(), c.nCount) << c.what;
+    const DWORD dwBehind = Pixel(kOutsideX, kOutsideY);
+    pLoading->Start();
+    for (size_t n = 0; n < c.frames.size(); ++n) {
+      Pass(300);
+      EXPECT_EQ(pLoading->GetCurFrame(), c.frames[n]) << c.what << " " << n;
+      if (n < c.drawn.size()) {
+        const DWORD dwWant = c.drawn[n] ? FrameColour(c.frames[n] + 1) : dwBehind;
+        EXPECT_EQ(Pixel(kInsideX, kInsideY), dwWant) << c.what << " " << n;
+      }
+    }
+    Ctrl()->DeleteLayer(m_pDlg);
+    m_pDlg = nullptr;
+  }
+}
+
+TEST_F(AppWidgetsTest, ResProgressRunsOncePerStartAndPostsItsEnd) {
+  for (int i = 1; i <= 20; ++i) PutFrame(u"p" + Wide(std::to_string(i)), FrameColour(i), false);
+  const DWORD dwBg = 0x00405060;
+  PutFrame(u"bg", dwBg, false);
+  // Twenty frames against sixteen holders: the last four are empty but take their time. The
+  // layer's own background picture shows for the last two frames and while it is not running.
+  auto* pProgress = OpenOne<CWceResProgress>(
+      u"CWceResProgress", FrameAttrs("20", 20, "p"),
+      u"<anim><position rect=\"2,2,6,4\"/><background><pic id=\"bg.conf\"/></background></anim>");
+  ASSERT_NE(pProgress, nullptr);
+  EXPECT_EQ(pProgress->GetFrameCount(), 20);
+  EXPECT_FALSE(pProgress->IsAlpha());
+  const DWORD dwBehind = Pixel(kOutsideX, kOutsideY);
+  EXPECT_EQ(Pixel(kInsideX, kInsideY), FrameColour(1));
+
+  for (int nRun = 0; nRun < 2; ++nRun) {
+    m_posts.clear();
+    const DWORD dwStart = ::GetTickCount();
+    pProgress->Start();
+    EXPECT_TRUE(pProgress->IsRunning());
+    struct Check {
+      DWORD dwAt;  // since the start
+      int nFrame;
+      DWORD dwInside;  // 1: the frame's own colour
+    } checks[] = {
+        {0, 0, 1},
+        {65, 1, 1},
+        {64 + 65 * 15, 15, 1},
+        {65 * 16, 16, dwBehind},  // no picture of its own, no background yet
+        {65 * 17 + 64, 17, dwBehind},
+        {65 * 18, 18, dwBg},
+        {65 * 19, 19, dwBg},
+    };
+    DWORD dwNow = 0;
+    for (const Check& k : checks) {
+      Pass(k.dwAt - dwNow);
+      dwNow = k.dwAt;
+      EXPECT_EQ(pProgress->GetCurFrame(), k.nFrame) << k.dwAt;
+      // Copied at the layer's corner, cut at its edge.
+      EXPECT_EQ(Pixel(kInsideX, kInsideY), k.dwInside == 1 ? FrameColour(k.nFrame + 1) : k.dwInside)
+          << k.dwAt;
+      EXPECT_EQ(Pixel(kOutsideX, kOutsideY), dwBehind) << k.dwAt;
+      // Starting it while it runs changes nothing.
+      pProgress->Start();
+    }
+    Pass(1300 - dwNow + 500);
+    EXPECT_EQ(PostTicks(WCEUI_RESPRO_END, dwStart), Ticks{1300}) << nRun;
+    ASSERT_EQ(m_posts.size(), 1u);
+    EXPECT_EQ(m_posts[0].wParam, 0u);
+    EXPECT_EQ(m_posts[0].lParam, 0);
+    EXPECT_FALSE(pProgress->IsRunning());
+    EXPECT_EQ(pProgress->GetCurFrame(), 0);
+  }
+}
+
+TEST_F(AppWidgetsTest, ResProgressOfNoFramesEndsOnItsFirstTickAndDrawsNothing) {
+  auto* pProgress = OpenOne<CWceResProgress>(u"CWceResProgress", u"");
+  ASSERT_NE(pProgress, nullptr);
+  const DWORD dwBehind = Pixel(kInsideX, kInsideY);
+  const DWORD dwStart = ::GetTickCount();
+  pProgress->Start();
+  Pass(500);
+  EXPECT_EQ(PostTicks(WCEUI_RESPRO_END, dwStart), Ticks{65});
+  EXPECT_FALSE(pProgress->IsRunning());
+  EXPECT_EQ(pProgress->GetCurFrame(), 0);
+  EXPECT_EQ(Pixel(kInsideX, kInsideY), dwBehind);
+}
+
+TEST_F(AppWidgetsTest, ResProgressBlendsFramesStoredWithAlpha) {
+  struct Case {
+    std::u16string attrs;
+    BOOL bAlpha;
+  } cases[] = {
+      {u" res_count=\"2\" res_name_1=\"a.conf\" res_name_2=\"b.32a.conf\"", 1},
+      {u" res_count=\"2\" res_name_1=\"a.conf\" res_name_2=\"b.565a.conf\"", 1},
+      {u" res_count=\"2\" res_name_1=\"a.32a.conf\" res_name_2=\"b.conf\"", 0},    // the last name decides
+      {u" res_count=\"2\" res_name_1=\"a.32a.conf\"", 1},                          // the last name present
+      {u" res_count=\"2\"", 0},                                                    // no name to look at
+      {u" res_count=\"20\" res_name_1=\"a.conf\" res_name_20=\"t.32a.conf\"", 1},  // past the holders
+  };
+  for (const Case& c : cases) {
+    ClearLog();
+    auto* pProgress = OpenOne<CWceResProgress>(u"CWceResProgress", c.attrs);
+    ASSERT_NE(pProgress, nullptr);
+    EXPECT_EQ(pProgress->IsAlpha(), c.bAlpha) << WidgetNarrow(c.attrs.c_str());
+    EXPECT_EQ(CountLines("ResProgress Alpha (1)"), c.bAlpha ? 1 : 0) << WidgetNarrow(c.attrs.c_str());
+    Ctrl()->DeleteLayer(m_pDlg);
+    m_pDlg = nullptr;
+  }
+  // A blended frame shows over what lies behind.
+  PutFrame(u"f1.32a", FrameColour(1), true);
+  auto* pProgress =
+      OpenOne<CWceResProgress>(u"CWceResProgress", u" res_count=\"1\" res_name_1=\"f1.32a.conf\"");
+  ASSERT_NE(pProgress, nullptr);
+  pProgress->Start();
+  EXPECT_EQ(Pixel(kInsideX, kInsideY), FrameColour(1));
+}
+
+// Both check buttons keep their look; "down.style" would give them a pressed one.
+constexpr char16_t kCheckStyles[] =
+    u"<btn><position rect=\"2,2,10,6\"/><background color=\"0x000011\"/></btn>"
+    u"<pushed><background color=\"0x000022\"/></pushed>";
+
+TEST_F(AppWidgetsTest, CheckButtonsClickOnReleaseInsideOnly) {
+  enum End { kUpAt, kOtherWindowCaptures };
+  struct Case {
+    const char16_t* pType;
+    End end;
+    int x, y;
+    Lines clicks;
+  } cases[] = {
+      {u"CWceCheckBtn", kUpAt, 11, 7, {"click b"}},
+      {u"CWceCheckBtn", kUpAt, 12, 7, {}},
+      {u"CWceCheckBtn", kOtherWindowCaptures, 0, 0, {}},
+      {u"CWceTimerChkBtn", kUpAt, 2, 2, {"click b"}},
+      {u"CWceTimerChkBtn", kUpAt, 30, 4, {}},
+      {u"CWceTimerChkBtn", kOtherWindowCaptures, 0, 0, {}},
+  };
+  const RECT rcOther = {0, 0, 5, 5};
+  CRealWnd other;
+  ASSERT_TRUE(other.Create(WS_POPUP, &rcOther, nullptr));
+  for (const Case& c : cases) {
+    const std::string what = WidgetNarrow(c.pType) + " " + std::to_string(c.x) + "," + std::to_string(c.y);
+    ASSERT_NE(
+        Open(u"<b type=\"" + std::u16string(c.pType) + u"\" name=\"b\" style=\"btn\" down.style=\"pushed\"/>",
+             kCheckStyles),
+        nullptr);
+    auto* pButton = static_cast<CWceUiButton*>(Find("b"));
+    m_lines.clear();
+    const DWORD dwStart = ::GetTickCount();
+    Press(WM_LBUTTONDOWN, 4, 4);
+    EXPECT_TRUE(pButton->IsMouseDown()) << what;
+    EXPECT_EQ(pButton->GetPressTick(), dwStart) << what;
+    EXPECT_EQ(pButton->GetStyle()->GetBgColorCtrl().GetColor(), RGB(0, 0, 0x11)) << what;
+    Pass(500);
+    if (c.end == kUpAt) {
+      Press(WM_LBUTTONUP, c.x, c.y);
+    } else {
+      ::SetCapture(other.GetSafeHwnd());
+      ::ReleaseCapture();
+    }
+    EXPECT_EQ(m_lines, c.clicks) << what;
+    EXPECT_EQ(pButton->GetClickTick(), c.clicks.empty() ? dwStart : dwStart + 500) << what;
+    EXPECT_FALSE(pButton->IsMouseDown()) << what;
+    EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr) << what;
+    EXPECT_EQ(pButton->GetStyle()->GetBgColorCtrl().GetColor(), RGB(0, 0, 0x11)) << what;
+    // Nothing comes later: no repeat, no long press.
+    Pass(2000);
+    EXPECT_EQ(m_lines, c.clicks) << what;
+    EXPECT_TRUE(m_posts.empty()) << what;
+    Ctrl()->DeleteLayer(m_pDlg);
+    m_pDlg = nullptr;
+  }
+}
+
+TEST_F(AppWidgetsTest, TimerCheckButtonClicksOnceWhenHeld1100Ms) {
+  ASSERT_NE(Open(u"<b type=\"CWceTimerChkBtn\" name=\"b\" style=\"btn\"/>", kCheckStyles), nullptr);
+  auto* pButton = static_cast<CWceTimerChkBtn*>(Find("b"));
+  struct Case {
+    const char* what;
+    DWORD dwLeaveAt;  // the finger moves off the button then; 0: it stays
+    DWORD dwUpAt;
+    int xUp;
+    DWORD dwClickAt;  // 0: no click
+  } cases[] = {
+      {"held 2 s", 0, 2000, 4, 1100},
+      {"held exactly 1100 ms", 0, 1100, 4, 1100},
+      {"released inside after 500 ms", 0, 500, 4, 500},
+      {"left, then released inside", 300, 1500, 4, 1500},
+      {"left and released outside", 300, 1500, 30, 0},
+      {"moved inside only", 0, 1099, 11, 1099},
+  };
+  for (const Case& c : cases) {
+    m_lines.clear();
+    ClearLog();
+    const DWORD dwStart = ::GetTickCount();
+    Press(WM_LBUTTONDOWN, 4, 4);
+    Ticks clicks;
+    for (DWORD t = 1; t <= c.dwUpAt; ++t) {
+      Pass(1);
+      if (t == c.dwLeaveAt) Press(WM_MOUSEMOVE, 30, 4);
+      if (c.dwLeaveAt == 0 && t % 100 == 0) Press(WM_MOUSEMOVE, 5 + static_cast<int>(t / 100) % 6, 4);
+      if (t == c.dwUpAt) Press(WM_LBUTTONUP, c.xUp, 4);
+      if (m_lines.size() > clicks.size()) clicks.push_back(t);
+    }
+    Pass(1500);
+    EXPECT_EQ(clicks, c.dwClickAt != 0 ? Ticks{c.dwClickAt} : Ticks{}) << c.what;
+    EXPECT_EQ(m_lines.size(), clicks.size()) << c.what;
+    if (c.dwClickAt != 0) {
+      EXPECT_EQ(pButton->GetClickTick(), dwStart + c.dwClickAt) << c.what;
+    }
+    EXPECT_FALSE(pButton->IsMouseDown()) << c.what;
+    EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr) << c.what;
+    const bool bLongPress = c.dwLeaveAt == 0 && c.dwUpAt >= 1100;
+    EXPECT_EQ(CountLines("!!!!!!! CWceTimerChkBtn::OnTimer (m_bMouseDown= 1)"), bLongPress ? 1 : 0) << c.what;
+  }
+}
+
+TEST_F(AppWidgetsTest, TimerCheckButtonDisabledWhileHeldDoesNotClick) {
+  ASSERT_NE(Open(u"<b type=\"CWceTimerChkBtn\" name=\"b\" style=\"btn\"/>", kCheckStyles), nullptr);
+  auto* pButton = static_cast<CWceTimerChkBtn*>(Find("b"));
+  Press(WM_LBUTTONDOWN, 4, 4);
+  pButton->EnableLayer(FALSE);
+  Pass(2000);
+  Press(WM_LBUTTONUP, 4, 4);
+  EXPECT_TRUE(m_lines.empty());
+  EXPECT_FALSE(pButton->IsMouseDown());
+  EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr);
+}
+
+TEST(AppClassTable, EveryRecordIsRegisteredWithItsBase) {
+  int nCount = 0;
+  const WceAppClassRecord* pTable = WceAppGetClassTable(&nCount);
+  ASSERT_NE(pTable, nullptr);
+  std::set<std::u16string> names;
+  for (int i = 0; i < nCount; ++i) {
+    const std::string what = WidgetNarrow(pTable[i].pClassName);
+    EXPECT_TRUE(names.insert(pTable[i].pClassName).second) << what << " twice";
+    CWceUiClassRecord* pRecord = WceUiFindClassRecord(pTable[i].pClassName);
+    ASSERT_NE(pRecord, nullptr) << what;
+    EXPECT_NE(pRecord->pfnCreate, nullptr) << what;
+    CWceUiClassRecord* pBase =
+        pTable[i].pBaseClassName != nullptr ? WceUiFindClassRecord(pTable[i].pBaseClassName) : nullptr;
+    if (pTable[i].pBaseClassName != nullptr) {
+      ASSERT_NE(pBase, nullptr) << what;
+    }
+    EXPECT_EQ(pRecord->pBaseRecord, pBase) << what;
+  }
+  // The application's own layers are made by name and know what they are.
+  for (const char16_t* pName : {u"CWceLoading", u"CWceResProgress", u"CWceCheckBtn", u"CWceTimerChkBtn"}) {
+    std::unique_ptr<CWceUiObject> pObject(WceUiCreateObject(pName));
+    ASSERT_NE(pObject, nullptr) << WidgetNarrow(pName);
+    EXPECT_EQ(std::u16string(pObject->GetClassName()), pName);
+    EXPECT_TRUE(pObject->IsKindOf(u"CWceUiLayer")) << WidgetNarrow(pName);
+    EXPECT_TRUE(names.count(pName) == 1) << WidgetNarrow(pName);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,292 @@
+// wceui-view: draws one dialog the way the head unit shows it, headless, and writes the screen.
+//   wceui-view --wnd DIR --res DIR [--lang FILE] [--password PW] --screen WxH --bpp 16|32
+//              DLGPATH [--out FILE.bmp] [--layers] [--window]
+// DIR may be a resource pack. DLGPATH names "DLGPATH.dlg.xml" and "DLGPATH.style.xml" under --wnd;
+// its last part names the dialog's class, and a class the framework does not know is drawn as a
+// plain dialog. --layers prints the layer tree, one layer a line; --window shows the dialog in the
+// desktop window until Escape.
+#include "CViewWnd.h"
+
+#include "core/CWceUiClassRegistrar.h"
+#include "core/CWceUiDlg.h"
+#include "core/CWceUiLayerCtrl.h"
+#include "core/WceUiLog.h"
+#include "gdi/gdi.h"
+#include "kernel/filesys.h"
+#include "kernel/kernel.h"
+#include "kernel/wcestr.h"
+#include "resources/WceUiResource.h"
+#include "user/user.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// SDL's video start keeps an allocation of D-Bus, which it opens for the desktop's input methods,
+// past SDL_Quit: it is theirs, not ours (read only by a sanitizer build).
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libdbus-1.so\n";
+}
+
+namespace {
+
+const char kUsage[] =
+    "usage: wceui-view --wnd DIR --res DIR [--lang FILE] [--password PW] --screen WxH --bpp 16|32 DLGPATH "
+    "[--out FILE.bmp] [--layers] [--window]";
+
+// How long the desktop window may take to show the first picture.
+constexpr DWORD kFlushMs = 10000;
+
+struct ViewArgs {
+  std::string wndDir;
+  std::string resDir;
+  std::string langFile;
+  std::string password;
+  bool bHasPassword = false;
+  int nWidth = 0;
+  int nHeight = 0;
+  int nBits = 0;
+  std::string dlgPath;
+  std::string outFile;
+  bool bLayers = false;
+  bool bWindow = false;
+};
+
+int Fail(const std::string& what) {
+  std::fprintf(stderr, "wceui-view: %s\n", what.c_str());
+  return 1;
+}
+
+bool ParseScreen(const std::string& text, int* pWidth, int* pHeight) {
+  char* pEnd = nullptr;
+  const long w = std::strtol(text.c_str(), &pEnd, 10);
+  if (pEnd == text.c_str() || (*pEnd != 'x' && *pEnd != 'X')) return false;
+  const char* pH = pEnd + 1;
+  const long h = std::strtol(pH, &pEnd, 10);
+  if (pEnd == pH || *pEnd != 0 || w <= 0 || h <= 0 || w > 8192 || h > 8192) return false;
+  *pWidth = static_cast<int>(w);
+  *pHeight = static_cast<int>(h);
+  return true;
+}
+
+// An empty result with the reason in *pError.
+bool ParseArgs(int argc, char** argv, ViewArgs* pArgs, std::string* pError) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool bHasValue = i + 1 < argc;
+    auto value = [&](std::string* pOut) {
+      if (!bHasValue) {
+        *pError = arg + " needs a value";
+        return false;
+      }
+      *pOut = argv[++i];
+      return true;
+    };
+    std::string text;
+    if (arg == "--wnd") {
+      if (!value(&pArgs->wndDir)) return false;
+    } else if (arg == "--res") {
+      if (!value(&pArgs->resDir)) return false;
+    } else if (arg == "--lang") {
+      if (!value(&pArgs->langFile)) return false;
+    } else if (arg == "--password") {
+      if (!value(&pArgs->password)) return false;
+      pArgs->bHasPassword = true;
+    } else if (arg == "--out") {
+      if (!value(&pArgs->outFile)) return false;
+    } else if (arg == "--screen") {
+      if (!value(&text)) return false;
+      if (!ParseScreen(text, &pArgs->nWidth, &pArgs->nHeight)) {
+        *pError = "--screen wants WIDTHxHEIGHT, not " + text;
+        return false;
+      }
+    } else if (arg == "--bpp") {
+      if (!value(&text)) return false;
+      if (text != "16" && text != "32") {
+        *pError = "--bpp wants 16 or 32, not " + text;
+        return false;
+      }
+      pArgs->nBits = std::atoi(text.c_str());
+    } else if (arg == "--layers") {
+      pArgs->bLayers = true;
+    } else if (arg == "--window") {
+      pArgs->bWindow = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      *pError = "unknown option " + arg;
+      return false;
+    } else if (!pArgs->dlgPath.empty()) {
+      *pError = "one dialog at a time, not " + pArgs->dlgPath + " and " + arg;
+      return false;
+    } else {
+      pArgs->dlgPath = arg;
+    }
+  }
+  const struct {
+    bool bMissing;
+    const char* pWhat;
+  } required[] = {
+      {pArgs->wndDir.empty(), "--wnd"},          {pArgs->resDir.empty(), "--res"},
+      {pArgs->nWidth == 0, "--screen"},          {pArgs->nBits == 0, "--bpp"},
+      {pArgs->dlgPath.empty(), "a dialog path"},
+  };
+  for (const auto& r : required) {
+    if (r.bMissing) {
+      *pError = std::string(r.pWhat) + " is missing";
+      return false;
+    }
+  }
+  if (pArgs->outFile.empty() && !pArgs->bLayers && !pArgs->bWindow) {
+    *pError = "nothing to do: give --out, --layers or --window";
+    return false;
+  }
+  return true;
+}
+
+// The device's root is the host's, so a host path is a device path with the other separator.
+std::u16string DevicePath(const std::string& hostPath) {
+  std::u16string path = WceUtf8ToWide(std::filesystem::absolute(hostPath).lexically_normal().string());
+  for (char16_t& c : path) {
+    if (c == u'/') c = u'\\';
+  }
+  return path;
+}
+
+// The layer and everything below it, a parent before its children, indented by depth.
+void PrintLayers(CWceUiLayer* pTop) {
+  std::vector<std::pair<CWceUiLayer*, int>> stack = {{pTop, 0}};
+  while (!stack.empty()) {
+    auto [pLayer, nDepth] = stack.back();
+    stack.pop_back();
+    RECT rc;
+    pLayer->GetWindowRect(&rc);
+    std::printf("%*s%u %s \"%s\" %ld,%ld,%ld,%ld shown=%d enabled=%d container=%d\n", nDepth * 2, "",
+                static_cast<unsigned>(pLayer->GetLayerId()), WceWideToUtf8(pLayer->GetClassName()).c_str(),
+                WceWideToUtf8(pLayer->GetName()).c_str(), static_cast<long>(rc.left),
+                static_cast<long>(rc.top), static_cast<long>(rc.right), static_cast<long>(rc.bottom),
+                pLayer->IsLayerShow() ? 1 : 0, pLayer->IsLayerEnable() ? 1 : 0,
+                pLayer->IsContainer() ? 1 : 0);
+    // Pushed last to first, so the first child comes out next.
+    std::vector<CWceUiLayer*> children;
+    for (CWceUiLayer* p = pLayer->GetFirstChild(); p != nullptr; p = pLayer->NextChild(p))
+      children.push_back(p);
+    for (auto it = children.rbegin(); it != children.rend(); ++it) stack.emplace_back(*it, nDepth + 1);
+  }
+}
+
+CWceUiObject* CreatePlainDlg() {
+  return new CWceUiDlg;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ViewArgs args;
+  std::string error;
+  if (argc == 1) {
+    std::fprintf(stderr, "%s\n", kUsage);
+    return 2;
+  }
+  if (!ParseArgs(argc, argv, &args, &error)) return Fail(error);
+
+  std::error_code ec;
+  const struct {
+    const std::string& path;
+    const char* pWhat;
+  } inputs[] = {{args.wndDir, "window directory"},
+                {args.resDir, "resource directory"},
+                {args.langFile, "language file"}};
+  for (const auto& in : inputs) {
+    if (!in.path.empty() && !std::filesystem::exists(in.path, ec)) {
+      return Fail(std::string("the ") + in.pWhat + " " + in.path + " does not exist");
+    }
+  }
+  // A window directory that is a pack holds the files as items; only a folder can be looked into.
+  std::string hostDlgPath = args.dlgPath;
+  for (char& c : hostDlgPath) {
+    if (c == '\\') c = '/';
+  }
+  if (std::filesystem::is_directory(args.wndDir, ec)) {
+    for (const char* pKind : {".dlg.xml", ".style.xml"}) {
+      const std::filesystem::path file = std::filesystem::path(args.wndDir) / (hostDlgPath + pKind);
+      if (!std::filesystem::exists(file, ec))
+        return Fail("the dialog file " + file.string() + " does not exist");
+    }
+  }
+
+  // Framework lines are kept: the last one tells why a dialog failed, the others are warnings.
+  std::vector<std::string> logLines;
+  wce::SetDebugSink([&logLines](const std::string& line) {
+    logLines.push_back(line.size() > kWceUiLogStampChars ? line.substr(kWceUiLogStampChars) : line);
+  });
+  wce::SetRootDir("/");
+  // The desktop display's library would take SIGINT and SIGTERM for a quit event that no window
+  // hears; without its handlers they end the tool as they end any program.
+  if (args.bWindow) setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
+  // The desktop window opens at the screen's size: the screen first.
+  if (!wce::SetScreen(args.nWidth, args.nHeight, args.nBits)) return Fail("the screen was refused");
+  if (!wce::SetDisplayDriver(args.bWindow ? "sdl" : "headless")) {
+    return Fail(args.bWindow ? "the desktop window could not open (is DISPLAY set?)" : "no headless display");
+  }
+  const std::u16string wndDir = DevicePath(args.wndDir);
+  const std::u16string resDir = DevicePath(args.resDir);
+  const std::u16string langFile = args.langFile.empty() ? std::u16string() : DevicePath(args.langFile);
+  const std::u16string password = WceUtf8ToWide(args.password);
+  if (!WceUiInit(reinterpret_cast<HINSTANCE>(0x10000), wndDir.c_str(), resDir.c_str(), langFile.c_str(),
+                 FALSE)) {
+    return Fail("the framework did not start");
+  }
+  // Without a language file texts by id stay empty, as on a unit whose file is missing; the failed
+  // look-up of the empty path is no news to the author.
+  if (args.langFile.empty()) logLines.clear();
+  if (args.bHasPassword) WceUiSetPackPassword(password.c_str());
+
+  std::u16string dlgPath = WceUtf8ToWide(args.dlgPath);
+  for (char16_t& c : dlgPath) {
+    if (c == u'/') c = u'\\';
+  }
+  const size_t nSlash = dlgPath.rfind(u'\\');
+  const std::u16string className = nSlash == std::u16string::npos ? dlgPath : dlgPath.substr(nSlash + 1);
+  CWceUiClassRecord* pRecord = WceUiFindClassRecord(className.c_str());
+  if (pRecord == nullptr || pRecord->pfnCreate == nullptr) {
+    WceUiRegisterClass(CreatePlainDlg, className.c_str(), WCEUI_CLASS_NAME(CWceUiDlg));
+  }
+
+  CViewWnd wnd;
+  const RECT rcScreen = {0, 0, args.nWidth, args.nHeight};
+  if (!wnd.Create(WS_POPUP | WS_VISIBLE, &rcScreen, nullptr)) return Fail("the window could not be created");
+  // Keys of the desktop window go to the focus window.
+  ::SetFocus(wnd.GetSafeHwnd());
+  CWceUiLayerCtrl* pCtrl = wnd.GetLayerCtrl();
+  CWceUiDlg* pDlg = pCtrl->CreateDlg(dlgPath.c_str());
+  if (pDlg == nullptr) {
+    ::DestroyWindow(wnd.GetSafeHwnd());
+    std::string why;
+    for (const std::string& line : logLines) why += (why.empty() ? "" : " | ") + line;
+    return Fail("the dialog " + args.dlgPath + " was not built: " + (why.empty() ? "no reason given" : why));
+  }
+
+  int nResult = 0;
+  wnd.m_onShown = [&]() -> BOOL {
+    if (!args.outFile.empty() && !wce::SaveScreen(args.outFile)) {
+      nResult = Fail("cannot write " + args.outFile);
+    }
+    if (args.bLayers) PrintLayers(pDlg);
+    if (args.bWindow) {
+      // Said once the desktop window shows the picture, so whoever reads it may look.
+      if (!wce::FlushScreen(kFlushMs))
+        std::fprintf(stderr, "wceui-view: the desktop window is slow to show\n");
+      std::fprintf(stderr, "wceui-view: Escape in the window closes it\n");
+    }
+    return args.bWindow && nResult == 0;
+  };
+  wnd.PostMessage(CViewWnd::kShownMsg, 0, 0);
+  pDlg->DoModal();
+  pCtrl->DeleteLayer(pDlg);
+  ::DestroyWindow(wnd.GetSafeHwnd());
+  wce::SetDebugSink(nullptr);
+  for (const std::string& line : logLines) std::fprintf(stderr, "wceui-view: framework: %s\n", line.c_str());
+  return nResult;
+}
