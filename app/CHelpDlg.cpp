@@ -40,29 +40,32 @@ LRESULT CHelpDlg::OnMessage(UINT nMsg, WPARAM /*wParam*/, LPARAM lParam) {
 
 void CHelpDlg::OnChildClick(CWceUiLayer* pChild) {
   if (pChild == nullptr) return;
-  if (pChild->IsEqualName(u"btn_android")) {
-    m_nPlatform = HELP_PLATFORM_ANDROID;
-    m_nStep = 0;
-  } else if (pChild->IsEqualName(u"btn_iphone")) {
-    m_nPlatform = HELP_PLATFORM_IOS;
-    m_nStep = 0;
-  } else if (pChild->IsEqualName(u"btn_ad_step1")) {
-    m_nPlatform = HELP_PLATFORM_ANDROID;
-    m_nStep = 1;
-  } else if (pChild->IsEqualName(u"btn_ios_step1")) {
-    m_nPlatform = HELP_PLATFORM_IOS;
-    m_nStep = 1;
-  } else if (pChild->IsEqualName(u"btnExithelp")) {
-    // Back one page, then back to the selection, then out.
-    if (m_nStep >= 1) {
-      --m_nStep;
-    } else if (m_nPlatform == HELP_PLATFORM_ANDROID || m_nPlatform == HELP_PLATFORM_IOS) {
-      m_nPlatform = HELP_PLATFORM_NONE;
-    } else {
-      EndDialog(0);
-      return;
-    }
+  // The buttons that open a page: the platform and the step within it.
+  static const struct {
+    LPCWSTR pName;
+    int nPlatform;
+    int nStep;
+  } kPageButtons[] = {
+      {u"btn_android", HELP_PLATFORM_ANDROID, 0},
+      {u"btn_iphone", HELP_PLATFORM_IOS, 0},
+      {u"btn_ad_step1", HELP_PLATFORM_ANDROID, 1},
+      {u"btn_ios_step1", HELP_PLATFORM_IOS, 1},
+  };
+  for (const auto& b : kPageButtons) {
+    if (!pChild->IsEqualName(b.pName)) continue;
+    m_nPlatform = b.nPlatform;
+    m_nStep = b.nStep;
+    ShowPages();
+    return;
+  }
+  if (!pChild->IsEqualName(u"btnExithelp")) return;
+  // Back one page, then back to the selection, then out.
+  if (m_nStep >= 1) {
+    --m_nStep;
+  } else if (m_nPlatform == HELP_PLATFORM_ANDROID || m_nPlatform == HELP_PLATFORM_IOS) {
+    m_nPlatform = HELP_PLATFORM_NONE;
   } else {
+    EndDialog(0);
     return;
   }
   ShowPages();

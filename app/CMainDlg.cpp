@@ -1,5 +1,6 @@
 #include "CMainDlg.h"
 
+#include "AppStartup.h"
 #include "AppWindowMessages.h"
 #include "CorvaneAppFlags.h"
 #include "CorvaneChannelContext.h"
@@ -78,6 +79,12 @@ void CMainDlg::OnInitDialog() {
   m_pNotExistText = ChildOf(m_pStateContainers[STATE_CORVANE_NOT_EXIST], u"CORVANE_NOT_EXIST");
   SetTimer(TIMER_ID_HIDE_LOGO, 1000);
   UpdateVersionLabel();
+  HWND hNavi = LaunchNavi(RootWnd());
+  if (hNavi != nullptr) KeepNaviRaised(hNavi);
+  if (g_CorvaneConfig.windowParam.bTopmost) {
+    SetTimer(TIMER_ID_KEEP_TOPMOST, 600);
+    m_dwTopmostStart = GetTickCount();
+  }
   // The state is not applied here: the dialog file's first look holds until the first message.
 }
 
@@ -287,8 +294,10 @@ void CMainDlg::OnTimer(WORD nTimerId) {
       OnSettleTimer();
       break;
     case TIMER_ID_RAISE_NAVI:
+      OnRaiseNaviTimer();
       break;
     case TIMER_ID_KEEP_TOPMOST:
+      OnKeepTopmostTimer();
       break;
     default:
       break;
@@ -316,6 +325,28 @@ void CMainDlg::OnSettleTimer() {
     InvalidateRect();
   }
   KillTimer(TIMER_ID_SETTLE_STATE);
+}
+
+void CMainDlg::KeepNaviRaised(HWND hNaviWnd) {
+  m_hNaviWnd = hNaviWnd;
+  m_nNaviRaiseCount = 0;
+  SetTimer(TIMER_ID_RAISE_NAVI, 1800);
+}
+
+void CMainDlg::OnRaiseNaviTimer() {
+  ++m_nNaviRaiseCount;
+  if (::IsWindow(m_hNaviWnd)) SetWndToForground(m_hNaviWnd, FALSE);
+  if (m_nNaviRaiseCount >= 3) KillTimer(TIMER_ID_RAISE_NAVI);
+}
+
+void CMainDlg::OnKeepTopmostTimer() {
+  HWND hRoot = RootWnd();
+  SetWndToForground(hRoot, TRUE);
+  const int nExitTime = g_CorvaneConfig.windowParam.nExitTime;
+  const DWORD dwKeepMs = nExitTime > 0 ? static_cast<DWORD>(nExitTime) * 1000 : 0;
+  if (GetTickCount() - m_dwTopmostStart < dwKeepMs) return;
+  ::SetWindowPos(hRoot, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  KillTimer(TIMER_ID_KEEP_TOPMOST);
 }
 
 void CMainDlg::OnChildClick(CWceUiLayer* pChild) {

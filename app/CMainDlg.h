@@ -49,6 +49,10 @@ class CMainDlg : public CWceUiDlg, private CScreenFlagRules::ITimers {
   void UpdateLinkingText();
   void UpdateVersionLabel();
 
+  // Keeps the navigation program's window (from LaunchNavi) and raises it again three times, 1800 ms
+  // apart: windows that open while the program starts may cover it.
+  void KeepNaviRaised(HWND hNaviWnd);
+
   // "version (Mon DD HH:MM)" from the configured version and a build date ("Mar 31 2026") and time
   // ("20:09:42"): the date without its year, the time without its seconds.
   static void FormatVersionLabel(LPCWSTR pVersion, const char* pDate, const char* pTime, WCHAR* pOut,
@@ -71,6 +75,8 @@ class CMainDlg : public CWceUiDlg, private CScreenFlagRules::ITimers {
   void OnConnectStep(LPARAM lParam);
   void OnCommand(LPARAM lParam);
   void OnSettleTimer();
+  void OnRaiseNaviTimer();
+  void OnKeepTopmostTimer();
   void RunHelp();
   void StartLoading(bool bStart);
   void StartProgress();

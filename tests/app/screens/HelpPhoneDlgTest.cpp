@@ -37,7 +37,28 @@ CWceUiDlg* TopDlg(CWceUiLayerCtrl* pCtrl) {
   return dynamic_cast<CWceUiDlg*>(pCtrl->RootLayer()->GetLastChild());
 }
 
-class HelpDlgTest : public ScreenFixture {};
+// A message that ends a dialog (nResult 0) or leaves it running.
+struct EndCase {
+  const char* name;
+  const UINT* pMsg;
+  LPARAM lParam;
+  int nResult;
+};
+
+class DlgEndTest : public ScreenFixture {
+ protected:
+  template <size_t N>
+  void ExpectEnds(LPCWSTR pClassName, const EndCase (&cases)[N]) {
+    for (const EndCase& c : cases) {
+      SCOPED_TRACE(c.name);
+      CWceUiDlg* pDlg = Create<CWceUiDlg>(pClassName);
+      ASSERT_NE(pDlg, nullptr);
+      EXPECT_EQ(RunModal(pDlg, [&] { Send(*c.pMsg, c.lParam); }), c.nResult);
+    }
+  }
+};
+
+class HelpDlgTest : public DlgEndTest {};
 
 struct HelpWalk {
   const char* name;
@@ -84,24 +105,14 @@ TEST_F(HelpDlgTest, PagesFollowTheButtons) {
 }
 
 TEST_F(HelpDlgTest, EndsOnAPhoneAttachedAndOnAQuitRequest) {
-  struct {
-    const char* name;
-    const UINT* pMsg;
-    LPARAM lParam;
-    int nResult;
-  } const kCases[] = {
+  const EndCase kCases[] = {
       {"phone attached", &WMMSG_CORVANE_USB_OUT, 1, 0},
       {"phone gone", &WMMSG_CORVANE_USB_OUT, 0, kLeftRunning},
       {"quit request", &CORVANE_WM_EXIT, 0, 0},
       {"exit-help message", &MSG_EXIT_HELP_DLG, 0, kLeftRunning},
       {"connect step", &CORVAN_WM_CONNECT_STEP, 40, kLeftRunning},
   };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.name);
-    CHelpDlg* pDlg = Create<CHelpDlg>(u"CHelpDlg");
-    ASSERT_NE(pDlg, nullptr);
-    EXPECT_EQ(RunModal(pDlg, [&] { Send(*c.pMsg, c.lParam); }), c.nResult);
-  }
+  ExpectEnds(u"CHelpDlg", kCases);
 }
 
 class MainDlgHelpTest : public ScreenFixture {
@@ -172,27 +183,17 @@ TEST_F(MainDlgHelpTest, AQuitRequestWhileHelpIsOpenEndsBoth) {
   EXPECT_FALSE(m_bHelpLeftOpen);
 }
 
-class PhoneDlgTest : public ScreenFixture {};
+class PhoneDlgTest : public DlgEndTest {};
 
 TEST_F(PhoneDlgTest, EndsOnTheHideAndQuitRequestsOnly) {
-  struct {
-    const char* name;
-    const UINT* pMsg;
-    LPARAM lParam;
-    int nResult;
-  } const kCases[] = {
+  const EndCase kCases[] = {
       {"hide request", &NMSG_CORVANE_VIDEO_DLG_HIDE, 0, 0},
       {"quit request", &CORVANE_WM_EXIT, 0, 0},
       {"connect step", &CORVAN_WM_CONNECT_STEP, 100, kLeftRunning},
       {"phone attached", &WMMSG_CORVANE_USB_OUT, 1, kLeftRunning},
       {"phone gone", &WMMSG_CORVANE_USB_OUT, 0, kLeftRunning},
   };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.name);
-    CPhoneDlg* pDlg = Create<CPhoneDlg>(u"CPhoneDlg");
-    ASSERT_NE(pDlg, nullptr);
-    EXPECT_EQ(RunModal(pDlg, [&] { Send(*c.pMsg, c.lParam); }), c.nResult);
-  }
+  ExpectEnds(u"CPhoneDlg", kCases);
 }
 
 TEST_F(PhoneDlgTest, CloseButtonEndsItOnceForADoubleTap) {

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -350,6 +352,56 @@ TEST_F(MainDlgStateTest, SettleTimerFollowsTheFlags) {
 
 TEST_F(MainDlgStateTest, QuitRequestEndsTheScreen) {
   EXPECT_EQ(RunMain([&](CMainDlg*) { Send(CORVANE_WM_EXIT, 0); }), 0);
+}
+
+TEST_F(MainDlgStateTest, NavigationWindowIsRaisedThreeTimes) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"ScreensTestNavi";
+  RegisterClassW(&wc);
+  for (bool bNaviAlive : {true, false}) {
+    SCOPED_TRACE(bNaviAlive);
+    ClearLog();
+    HWND hNavi = CreateWindowExW(0, u"ScreensTestNavi", u"navi", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_NE(hNavi, nullptr);
+    if (!bNaviAlive) DestroyWindow(hNavi);
+    RunMain([&](CMainDlg* pDlg) {
+      pDlg->KeepNaviRaised(hNavi);
+      const char kRaised[] = "SetWndToForground NOTOPMOST";
+      Advance(1799);
+      EXPECT_EQ(CountLogLines(kRaised), 0);
+      for (int i = 1; i <= 4; ++i) {
+        Advance(i == 1 ? 1 : 1800);
+        EXPECT_EQ(CountLogLines(kRaised), bNaviAlive ? std::min(i, 3) : 0) << i;
+      }
+    });
+    if (bNaviAlive) DestroyWindow(hNavi);
+  }
+}
+
+TEST_F(MainDlgStateTest, NoNavigationWithoutItsFile) {
+  RunMain([&](CMainDlg*) {
+    for (int i = 0; i < 4; ++i) Advance(1800);
+  });
+  EXPECT_EQ(CountLogLines("SetWndToForground NOTOPMOST"), 0);
+}
+
+TEST_F(MainDlgStateTest, RootWindowStaysTopmostForTheConfiguredTime) {
+  for (BYTE bTopmost : {0, 1}) {
+    SCOPED_TRACE(static_cast<int>(bTopmost));
+    g_CorvaneConfig.windowParam.bTopmost = bTopmost;
+    g_CorvaneConfig.windowParam.nExitTime = 2;
+    RunMain([&](CMainDlg*) {
+      auto IsTopmost = [&] { return (GetWindowLongW(Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+      // Raised every 600 ms until two seconds have passed, then let go once for good.
+      const bool kExpected[] = {true, true, true, false, false};
+      for (bool bExpected : kExpected) {
+        Advance(600);
+        EXPECT_EQ(IsTopmost(), bTopmost && bExpected);
+      }
+    });
+  }
 }
 
 TEST(MainDlgVersionLabel, DateWithoutYearTimeWithoutSeconds) {

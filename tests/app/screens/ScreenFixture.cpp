@@ -135,11 +135,11 @@ void CScriptRunner::RunNext() {
   fn();
 }
 
-void ScreenFixture::SetUp() {
+void ScreenFixture::SetUpScreen(int nWidth, int nHeight) {
   wce::ResetUser();
   wce::ResetRegistry();
   ASSERT_TRUE(wce::SetDisplayDriver("headless"));
-  ASSERT_TRUE(wce::SetScreen(kScreenW, kScreenH, 32));
+  ASSERT_TRUE(wce::SetScreen(nWidth, nHeight, 32));
   WceUiResFixture::SetUp();
   // The window layer forgot every registered name.
   RegisterAppWindowMessages();
@@ -159,7 +159,7 @@ void ScreenFixture::SetUp() {
   ASSERT_TRUE(WceUiGetGlobals()->GetLanguage()->SetLanguage(u"Res\\language\\lang.ini", FALSE));
 
   m_pWnd = std::make_unique<CWceUiRealWnd>();
-  const RECT rc = {0, 0, kScreenW, kScreenH};
+  const RECT rc = {0, 0, nWidth, nHeight};
   ASSERT_TRUE(m_pWnd->Create(WS_POPUP | WS_VISIBLE, &rc, nullptr));
   m_pRunner = new CScriptRunner(::RegisterWindowMessageW(u"SCREENS_TEST_SCRIPT"));
   m_pRunner->SetLayerCtrl(Ctrl());

@@ -46,12 +46,15 @@ class CScriptRunner : public CWceUiLayer {
 
 class ScreenFixture : public WceUiResFixture {
  protected:
+  // The fixture's own dialog files are laid out for this screen.
   static constexpr int kScreenW = 100;
   static constexpr int kScreenH = 60;
   // The result a dialog gets when the script left it running.
   static constexpr int kLeftRunning = -77;
 
-  void SetUp() override;
+  void SetUp() override { SetUpScreen(kScreenW, kScreenH); }
+  // A window of the screen's size; the fixture's files and language file are written.
+  void SetUpScreen(int nWidth, int nHeight);
   void TearDown() override;
 
   CWceUiLayerCtrl* Ctrl() { return m_pWnd->GetLayerCtrl(); }
