@@ -49,19 +49,9 @@ std::u16string CommandLine(const std::vector<std::string>& words) {
 
 int main(int argc, char** argv) {
   ProgramOptions options;
-  switch (ParseProgramOptions(argc, argv, true, &options)) {
-    case kOptionsHelp:
-      std::fputs(kUsage, stdout);
-      return 0;
-    case kOptionsBad:
-      std::fputs(kUsage, stderr);
-      return 2;
-    case kOptionsRun:
-      break;
-  }
-  // Every thread started from here on inherits the mask.
-  const sigset_t signals = BlockQuitSignals();
-  if (!ApplyProgramOptions(options, kProgram)) return 2;
+  sigset_t signals;
+  const int nStatus = StartProgram(argc, argv, true, kUsage, kProgram, &options, &signals);
+  if (nStatus != kProgramRunsOn) return nStatus;
 
   AppStartupSteps steps = AppStartupDefaultSteps();
   steps.runRootWindow = [&options, signals](DWORD dwStyle, const RECT& rc) {
