@@ -121,6 +121,37 @@ class ProgramE2E : public ::testing::Test {
   int m_pings = 0;
 };
 
+TEST_F(ProgramE2E, ThePackIsChosenByTheScreensDepthAndSize) {
+  // Only the pack the program must choose is beside it: another choice finds no screen.
+  const fs::path packs = Root() / "packs";
+  fs::create_directories(packs);
+  for (const fs::directory_entry& e : fs::directory_iterator(Root())) {
+    if (e.path().extension() == ".pack") fs::rename(e.path(), packs / e.path().filename());
+  }
+  const struct {
+    const char* screen;
+    const char* bpp;
+    const char* pack;
+    const char* dialog;  // the screen's first line
+  } cases[] = {
+      {"1024x600", "16", "cecorvane_16_xxh.pack", "CMainDlg CMainDlg 0,0,1024,600"},
+      {"800x480", "16", "cecorvane_16_res.pack", "CMainDlg CMainDlg 0,0,800,480"},
+      {"1024x600", "32", "cecorvane_xxh.pack", "CMainDlg CMainDlg 0,0,1024,600"},
+      {"1024x768", "32", "corvane_res.pack", "CMainDlg CMainDlg 0,0,800,480"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.screen) + " at " + c.bpp + " bits");
+    fs::rename(packs / c.pack, Root() / c.pack);
+    m_lines.clear();
+    ASSERT_NO_FATAL_FAILURE(StartProgram({"--screen", c.screen, "--bpp", c.bpp}));
+    ASSERT_GE(m_lines.size(), 2u);
+    EXPECT_NE(m_lines.front().find(c.dialog), std::string::npos) << m_lines.front();
+    EXPECT_EQ(Quit(), 0);
+    EXPECT_EQ(Occurrences(ReadText(ErrPath()), "not a valid packed file"), 0u);
+    fs::rename(Root() / c.pack, packs / c.pack);
+  }
+}
+
 TEST_F(ProgramE2E, ASecondStartRaisesTheFirstAndEnds) {
   ASSERT_NO_FATAL_FAILURE(StartProgram({"hide"}));
   const HWND first = FindWindowW(nullptr, kTitle);
