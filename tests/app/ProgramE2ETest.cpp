@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -128,6 +129,14 @@ TEST_F(ProgramE2E, ThePackIsChosenByTheScreensDepthAndSize) {
   for (const fs::directory_entry& e : fs::directory_iterator(Root())) {
     if (e.path().extension() == ".pack") fs::rename(e.path(), packs / e.path().filename());
   }
+  // The packs go back beside the program for the tests after this one, whatever happens here.
+  struct PutBack {
+    fs::path from, to;
+    ~PutBack() {
+      for (const fs::directory_entry& e : fs::directory_iterator(from))
+        fs::rename(e.path(), to / e.path().filename());
+    }
+  } putBack{packs, Root()};
   const struct {
     const char* screen;
     const char* bpp;
@@ -149,6 +158,35 @@ TEST_F(ProgramE2E, ThePackIsChosenByTheScreensDepthAndSize) {
     EXPECT_EQ(Quit(), 0);
     EXPECT_EQ(Occurrences(ReadText(ErrPath()), "not a valid packed file"), 0u);
     fs::rename(Root() / c.pack, packs / c.pack);
+  }
+}
+
+TEST_F(ProgramE2E, ScreenWritesTheDisplayAsABmpOfTheScreensSizeAndDepth) {
+  const struct {
+    const char* screen;
+    const char* bpp;
+    int32_t width, height;
+    uint16_t bits;
+  } cases[] = {{"1024x600", "16", 1024, 600, 16}, {"800x480", "32", 800, 480, 32}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.screen) + " at " + c.bpp + " bits");
+    ASSERT_NO_FATAL_FAILURE(StartProgram({"--screen", c.screen, "--bpp", c.bpp}));
+    const fs::path picture = Root() / (std::string("screen-") + c.bpp + ".bmp");
+    ASSERT_TRUE(m_program.Write("screen " + picture.string() + "\n"));
+    ASSERT_TRUE(ReadUntil("screen " + picture.string(), kReplyMs));
+    const std::string bmp = ReadText(picture);
+    ASSERT_GE(bmp.size(), 54u);
+    int32_t width = 0;
+    int32_t height = 0;
+    uint16_t bits = 0;
+    std::memcpy(&width, &bmp[18], 4);
+    std::memcpy(&height, &bmp[22], 4);
+    std::memcpy(&bits, &bmp[28], 2);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(width, c.width);
+    EXPECT_EQ(std::abs(height), c.height);
+    EXPECT_EQ(bits, c.bits);
+    EXPECT_EQ(Quit(), 0);
   }
 }
 
