@@ -67,8 +67,8 @@ class ProgramE2E : public EngineE2E {
   void SetUp() override;
 
   // Starts CECorvane (options: --screen, --bpp, the program's words) in the root, on the shared
-  // bus when m_sharedBus, and waits until its screen runs (`layers` answered). Connect() starts
-  // the program through it too.
+  // bus when m_sharedBus, with the phone started before (none when none was), and waits until its
+  // screen runs (`layers` answered). Connect() starts the program through it too.
   void StartEngine(const std::vector<std::string>& options = {}) override;
   void StartProgram(const std::vector<std::string>& options = {}) { StartEngine(options); }
 
