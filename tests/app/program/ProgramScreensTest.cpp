@@ -1,6 +1,7 @@
 // CECorvane's connection-state screen against phonesim: which state container and which buttons
 // each message and each phone condition shows, read from the program's `layers`.
 #include "ProgramE2E.h"
+#include "ProgramSimE2E.h"
 
 #include <gtest/gtest.h>
 
@@ -84,17 +85,26 @@ TEST(ProgramLayerLine, IsParsedWithItsDepthRectangleAndText) {
   }
 }
 
-class ProgramScreens : public ProgramE2E {
+// The screen checks over either fixture: the phone as a program, or in the test's own process.
+template <class Fixture>
+class ScreenChecks : public Fixture {
  protected:
   // Waits until `state` is the one shown, then checks it whole.
   void WaitForState(const std::string& state, const std::set<std::string>& buttons, SLayers* last = nullptr) {
     SLayers screen;
-    ASSERT_TRUE(WaitForLayers([&](const SLayers& l) { return l.Shown(state); }, kReplyMs, &screen))
+    ASSERT_TRUE(this->WaitForLayers([&](const SLayers& l) { return l.Shown(state); }, kReplyMs, &screen))
         << "no " << state;
     ExpectState(screen, state, buttons);
     if (last) *last = screen;
   }
+  // Reads until the program printed `line` once more than it had when `before` was taken.
+  bool ReadOneMore(const std::string& line, size_t before, int ms = kReplyMs) {
+    return this->ReadUntilCount(line, before + 1, ms);
+  }
 };
+
+class ProgramScreens : public ScreenChecks<ProgramE2E> {};
+class ProgramSimScreens : public ScreenChecks<e2e::ProgramSimE2E> {};
 
 TEST_F(ProgramScreens, WithoutAPhoneTheScreenWaitsWithItsHelpAndCloseButtons) {
   ASSERT_NO_FATAL_FAILURE(StartProgram());
@@ -184,6 +194,170 @@ TEST_F(ProgramScreens, ThePhonesConditionShowsItsState) {
     EXPECT_EQ(Quit(), 0);
     StopPhone();
   }
+}
+
+// The phone's own reports and its cable, at the moments the test chooses.
+TEST_F(ProgramSimScreens, ThePhonesReportsMoveTheScreenBetweenVideoBackgroundAndCalling) {
+  ASSERT_NO_FATAL_FAILURE(StartSim());
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  ASSERT_TRUE(ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", 30000));
+  ASSERT_NO_FATAL_FAILURE(WaitForState("corvane_video", kNoButtons));
+  const struct {
+    const char* injection;
+    const char* line;
+    const char* state;
+    const std::set<std::string>* buttons;
+  } cases[] = {
+      {"background", "msg MESSAGE_CMD_REV 0 65564", "container_hidecorvane", &kBackgroundButtons},
+      {"call-begin", "msg INNER_MSG_CORVANE_CALLING_STATE 0 1", "container_calling", &kCallingButtons},
+      {"call-end", "msg INNER_MSG_CORVANE_CALLING_STATE 0 0", "container_hidecorvane", &kBackgroundButtons},
+      {"foreground", "msg MESSAGE_CMD_REV 0 65563", "corvane_video", &kNoButtons},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.injection);
+    const size_t before = Count(c.line);
+    std::string error;
+    ASSERT_TRUE(m_sim.App().Inject(c.injection, &error)) << error;
+    ASSERT_TRUE(ReadOneMore(c.line, before));
+    ASSERT_NO_FATAL_FAILURE(WaitForState(c.state, *c.buttons));
+  }
+  m_sim.Unplug();
+  ASSERT_TRUE(ReadUntil("msg WMMSG_CORVANE_USB_OUT 0 0", kReplyMs));
+  ASSERT_NO_FATAL_FAILURE(WaitForState("USB_OUT", kWaitingButtons));
+  EXPECT_EQ(Quit(), 0);
+}
+
+// A touch on the window goes to the phone scaled from the window to the phone's picture, the
+// phone's nearest point for one beyond the window, and none while the phone shows its own screen.
+TEST_F(ProgramSimScreens, TouchesReachThePhoneScaledToItsPictureOnlyWhileItIsInTheForeground) {
+  phonesim::SPhoneSimOptions options;
+  options.app.video_width = 1280;
+  options.app.video_height = 720;
+  ASSERT_NO_FATAL_FAILURE(StartSim(options));
+  ASSERT_NO_FATAL_FAILURE(StartProgram({"--screen", "1024x600"}));
+  const std::string foreground = "msg MESSAGE_CMD_REV 0 65563";
+  ASSERT_TRUE(ReadUntil(foreground, 30000));
+  struct Touch {
+    const char* verb;
+    int x, y;
+    const char* phone;  // what the phone records
+  };
+  // The phone's actions: 0 down, 1 up, 2 move.
+  const Touch inForeground[] = {
+      {"down", 0, 0, "action: 0 x: 0 y: 0"},           {"move", 512, 300, "action: 2 x: 640 y: 360"},
+      {"move", 1023, 599, "action: 2 x: 1278 y: 718"}, {"move", 1100, 650, "action: 2 x: 1279 y: 719"},
+      {"up", 256, 150, "action: 1 x: 320 y: 180"},
+  };
+  // In corners, away from every button of the background screen.
+  const Touch inBackground[] = {{"down", 8, 8, ""}, {"up", 8, 8, ""}};
+  const Touch inForegroundAgain[] = {
+      {"down", 1016, 592, "action: 0 x: 1270 y: 710"},
+      {"up", 1016, 592, "action: 1 x: 1270 y: 710"},
+  };
+  auto send = [this](const Touch& t) {
+    return Send(std::string("touch ") + t.verb + " " + std::to_string(t.x) + " " + std::to_string(t.y));
+  };
+  for (const Touch& t : inForeground) ASSERT_TRUE(send(t));
+
+  std::string error;
+  ASSERT_TRUE(m_sim.App().Inject("background", &error)) << error;
+  ASSERT_TRUE(ReadUntil("msg MESSAGE_CMD_REV 0 65564", kReplyMs));
+  for (const Touch& t : inBackground) ASSERT_TRUE(send(t));
+  // The window handles the phone's report before the touches posted after it was printed.
+  const size_t before = Count(foreground);
+  ASSERT_TRUE(m_sim.App().Inject("foreground", &error)) << error;
+  ASSERT_TRUE(ReadOneMore(foreground, before));
+  for (const Touch& t : inForegroundAgain) ASSERT_TRUE(send(t));
+
+  // The touches travel in order on one channel: once the last is recorded, every one sent before
+  // it is too.
+  const size_t expected = std::size(inForeground) + std::size(inForegroundAgain);
+  e2e::SPhoneLog log;
+  ASSERT_TRUE(WaitForLog(
+      [&](const e2e::SPhoneLog& l) {
+        const auto touches = l.Rx(0x00068001);
+        return !touches.empty() && touches.back().fields == inForegroundAgain[1].phone;
+      },
+      kReplyMs, &log));
+  std::vector<std::string> recorded;
+  for (const e2e::SAppRx& rx : log.Rx(0x00068001)) recorded.push_back(rx.fields);
+  std::vector<std::string> wanted;
+  for (const Touch& t : inForeground) wanted.push_back(t.phone);
+  for (const Touch& t : inForegroundAgain) wanted.push_back(t.phone);
+  EXPECT_EQ(recorded.size(), expected);
+  EXPECT_EQ(recorded, wanted);
+  EXPECT_EQ(Quit(), 0);
+}
+
+// Help, reached by a touch on its button: the phone's kind, then its pages, each back button one
+// page back, and out from the selection.
+TEST_F(ProgramScreens, TheHelpDialogsStepsFollowTouchesOnItsButtons) {
+  const char* const pages[] = {"container_help_sel", "android_help_1", "android_help_2", "IOS_help_1",
+                               "ios_help_2"};
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  // The start-up logo lies over the whole screen for its first second and takes every touch.
+  SLayers screen;
+  ASSERT_TRUE(
+      WaitForLayers([](const SLayers& l) { return !l.Shown("container_vtlogo"); }, kReplyMs, &screen));
+  const SLayer* help = screen.Find("btnhelp");
+  ASSERT_NE(help, nullptr);
+  ASSERT_TRUE(Tap(*help));
+  const struct {
+    const char* button;  // tapped on the page shown; nullptr: none, the page help opens with
+    const char* page;    // shown after it; nullptr: help has ended
+  } steps[] = {
+      {nullptr, "container_help_sel"},       {"btn_android", "android_help_1"},
+      {"btn_ad_step1", "android_help_2"},    {"btnExithelp", "android_help_1"},
+      {"btnExithelp", "container_help_sel"}, {"btn_iphone", "IOS_help_1"},
+      {"btn_ios_step1", "ios_help_2"},       {"btnExithelp", "IOS_help_1"},
+      {"btnExithelp", "container_help_sel"}, {"btnExithelp", nullptr},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(std::string(step.button ? step.button : "help") + " -> " + (step.page ? step.page : "out"));
+    if (step.button != nullptr) {
+      const SLayer* button = screen.FindIn("CHelpDlg", step.button);
+      ASSERT_NE(button, nullptr);
+      ASSERT_TRUE(Tap(*button));
+    }
+    if (step.page == nullptr) {
+      ASSERT_TRUE(WaitForLayers([](const SLayers& l) { return l.Dialogs().size() == 1; }, kReplyMs, &screen));
+      EXPECT_EQ(screen.Dialogs(), std::vector<std::string>{"CMainDlg"});
+      continue;
+    }
+    ASSERT_TRUE(WaitForLayers([&](const SLayers& l) { return l.FindIn("CHelpDlg", step.page) != nullptr; },
+                              kReplyMs, &screen));
+    EXPECT_EQ(screen.Dialogs(), (std::vector<std::string>{"CMainDlg", "CHelpDlg"}));
+    for (const char* page : pages)
+      EXPECT_EQ(screen.FindIn("CHelpDlg", page) != nullptr, page == std::string(step.page)) << page;
+    EXPECT_NE(screen.FindIn("CHelpDlg", "btnExithelp"), nullptr);
+  }
+  ExpectState(screen, "USB_OUT", kWaitingButtons);
+  EXPECT_EQ(Quit(), 0);
+}
+
+// The pop-up other programs open over the screen, closed by a touch on its button or by their
+// message; the screen below runs on.
+TEST_F(ProgramScreens, ThePhoneDialogOpensOnItsMessageAndClosesByItsButtonOrItsMessage) {
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  const struct {
+    const char* how;
+    const char* closing;  // the console line that closes it; nullptr: a tap on its button
+  } cases[] = {{"by its button", nullptr}, {"by its message", "msg NMSG_CORVANE_VIDEO_DLG_HIDE 0 0"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    ASSERT_TRUE(Send("msg NMSG_CORVANE_VIDEO_DLG_SHOW 0 0"));
+    SLayers screen;
+    ASSERT_TRUE(WaitForLayers([](const SLayers& l) { return l.Dialogs().size() == 2; }, kReplyMs, &screen));
+    EXPECT_EQ(screen.Dialogs(), (std::vector<std::string>{"CMainDlg", "CPhoneDlg"}));
+    EXPECT_NE(screen.FindIn("CPhoneDlg", "phone_panel"), nullptr);
+    const SLayer* close = screen.FindIn("CPhoneDlg", "btnclose");
+    ASSERT_NE(close, nullptr);
+    ASSERT_TRUE(c.closing ? Send(c.closing) : Tap(*close));
+    ASSERT_TRUE(WaitForLayers([](const SLayers& l) { return l.Dialogs().size() == 1; }, kReplyMs, &screen));
+    EXPECT_EQ(screen.Dialogs(), std::vector<std::string>{"CMainDlg"});
+    ExpectState(screen, "USB_OUT", kWaitingButtons);
+  }
+  EXPECT_EQ(Quit(), 0);
 }
 
 }  // namespace
