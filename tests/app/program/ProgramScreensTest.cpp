@@ -3,8 +3,13 @@
 #include "ProgramE2E.h"
 #include "ProgramSimE2E.h"
 
-#include <gtest/gtest.h>
+#include "app/CPictureSource.h"
 
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,6 +37,40 @@ std::set<std::string> ShownButtons(const SLayers& screen) {
     if (l.className == "CWceUiButton") out.insert(l.name);
   }
   return out;
+}
+
+// A picture of the phone's as RGB, decoded here with the settings that define the head unit's
+// picture surface (fast upsampling and the head unit's DCT flags).
+bool DecodeRgb(const std::vector<uint8_t>& jpeg, int width, int height, std::vector<uint8_t>* rgb) {
+  tjhandle h = tjInitDecompress();
+  if (h == nullptr) return false;
+  rgb->assign(static_cast<size_t>(width) * height * 3, 0);
+  const int flags = TJFLAG_FASTUPSAMPLE | TJFLAG_NOREALLOC | TJFLAG_FASTDCT | TJFLAG_ACCURATEDCT;
+  const int r = tjDecompress2(h, jpeg.data(), static_cast<unsigned long>(jpeg.size()), rgb->data(), width, 0,
+                              height, TJPF_RGB, flags);
+  tjDestroy(h);
+  return r == 0;
+}
+
+// The largest difference of one colour channel between the screen's rectangle and the picture
+// laid over it, at the screen's depth: a 16-bit screen keeps 5, 6 and 5 bits of the colours.
+int LargestDifference(const e2e::SScreen& screen, const SLayer& frame, const std::vector<uint8_t>& rgb) {
+  const int width = frame.right - frame.left;
+  const uint32_t keep = screen.bpp == 16 ? 0xF8FCF8 : 0xFFFFFF;
+  int largest = 0;
+  for (int y = 0; y < frame.bottom - frame.top; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+      const uint32_t want =
+          (static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2]) & keep;
+      const uint32_t got = screen.Pixel(frame.left + x, frame.top + y) & keep;
+      for (int shift : {0, 8, 16}) {
+        largest = std::max(largest, std::abs(static_cast<int>((want >> shift) & 0xFF) -
+                                             static_cast<int>((got >> shift) & 0xFF)));
+      }
+    }
+  }
+  return largest;
 }
 
 // The buttons each state offers: leaving and help only while no phone is linked.
@@ -358,6 +397,60 @@ TEST_F(ProgramScreens, ThePhoneDialogOpensOnItsMessageAndClosesByItsButtonOrItsM
     ExpectState(screen, "USB_OUT", kWaitingButtons);
   }
   EXPECT_EQ(Quit(), 0);
+}
+
+// The video state's pixels are the phone's picture: the screen, read back, holds one of the
+// pictures the phone sent, made again here from its frame number, over the whole video frame.
+TEST_F(ProgramScreens, TheVideoStateShowsThePhonesPictureOnTheScreen) {
+  const struct {
+    const char* screen;
+    const char* bpp;
+  } cases[] = {{"800x480", "32"}, {"1024x600", "16"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.screen) + " at " + c.bpp + " bits");
+    m_lines.clear();
+    ASSERT_NO_FATAL_FAILURE(StartPhone());
+    ASSERT_NO_FATAL_FAILURE(StartProgram({"--screen", c.screen, "--bpp", c.bpp}));
+    ASSERT_TRUE(ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", 30000));
+    SLayers screen;
+    ASSERT_NO_FATAL_FAILURE(WaitForState("corvane_video", kNoButtons, &screen));
+    const SLayer* frame = screen.Find("video_frame");
+    ASSERT_NE(frame, nullptr);
+    const SLayer* dialog = screen.Find("CMainDlg");
+    ASSERT_NE(dialog, nullptr);
+    // The frame fills the screen.
+    EXPECT_EQ(frame->right - frame->left, dialog->right - dialog->left);
+    EXPECT_EQ(frame->bottom - frame->top, dialog->bottom - dialog->top);
+
+    // The screen is read while pictures go on arriving: it shows one the phone sent before.
+    phonesim::CPictureSource source;
+    const int width = frame->right - frame->left;
+    const int height = frame->bottom - frame->top;
+    int closest = 256;
+    uint32_t shown = 0;
+    const auto end = e2e::Clock::now() + std::chrono::milliseconds(kReplyMs);
+    for (int n = 0; closest != 0 && e2e::MsLeft(end) > 0; ++n) {
+      e2e::SScreen shot;
+      ASSERT_TRUE(Screen("video-" + std::string(c.bpp) + "-" + std::to_string(n) + ".bmp", &shot));
+      ASSERT_EQ(shot.bpp, std::atoi(c.bpp));
+      const e2e::SPhoneLog log = Log();
+      ASSERT_FALSE(log.pictures.empty());
+      for (auto p = log.pictures.rbegin(); p != log.pictures.rend() && closest != 0; ++p) {
+        std::vector<uint8_t> jpeg, rgb;
+        ASSERT_TRUE(source.Picture(p->frame, width, height, &jpeg));
+        ASSERT_EQ(jpeg.size(), p->size) << "frame " << p->frame << " could not be made again";
+        ASSERT_TRUE(DecodeRgb(jpeg, width, height, &rgb));
+        const int difference = LargestDifference(shot, *frame, rgb);
+        if (difference < closest) {
+          closest = difference;
+          shown = p->frame;
+        }
+      }
+    }
+    EXPECT_EQ(closest, 0) << "closest to frame " << shown;
+    EXPECT_EQ(Quit(), 0);
+    StopPhone();
+  }
 }
 
 }  // namespace
