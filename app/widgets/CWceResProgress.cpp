@@ -15,8 +15,7 @@ CWceResProgress::~CWceResProgress() = default;
 void CWceResProgress::SetProperties(CWceUiXmlElem* pCreateElem) {
   LPCWSTR pLastName = nullptr;
   m_nFrameCount = WceAppReadFrames(pCreateElem, m_frames, kFrameHolders, &pLastName);
-  if (pLastName != nullptr &&
-      (wcsstr(pLastName, u"32a.conf") != nullptr || wcsstr(pLastName, u"565a.conf") != nullptr)) {
+  if (WceAppIsAlphaFrameName(pLastName)) {
     m_bAlpha = 1;
     EngineLog("ResProgress Alpha (%d)  \r\n", m_bAlpha);
   }

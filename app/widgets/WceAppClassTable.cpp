@@ -17,9 +17,13 @@
 #include "resources/CWceUiGenericBitmap.h"
 #include "widgets/CWceCheckBtn.h"
 #include "widgets/CWceLoading.h"
+#include "widgets/CWceResSrcoll.h"
 #include "widgets/CWceResProgress.h"
+#include "widgets/CWceRulingProgress.h"
 #include "widgets/CWceTimerChkBtn.h"
 #include "widgets/CWceUiButton.h"
+#include "widgets/CWceUiScrollLayer.h"
+#include "widgets/MovableContainer.h"
 
 namespace {
 
@@ -32,6 +36,7 @@ const WceAppClassRecord g_appClassTable[] = {
     {u"CWceUiLayer", u"CWceUiObject"},
     {u"CWceUiDlg", u"CWceUiLayer"},
     {u"CWceUiButton", u"CWceUiLayer"},
+    {u"CWceUiScrollLayer", u"CWceUiLayer"},
     {u"CWceUiGenericBitmap", u"CWceUiObject"},
     {u"CWceUi565Bitmap", u"CWceUiGenericBitmap"},
     {u"CWceUi32Bitmap", u"CWceUiGenericBitmap"},
@@ -42,6 +47,9 @@ const WceAppClassRecord g_appClassTable[] = {
     {u"CWceResProgress", u"CWceUiLayer"},
     {u"CWceCheckBtn", u"CWceUiButton"},
     {u"CWceTimerChkBtn", u"CWceUiButton"},
+    {u"CWceRulingProgress", u"CWceUiLayer"},
+    {u"MovableContainer", u"CWceUiLayer"},
+    {u"CWceResSrcoll", u"CWceUiScrollLayer"},
 };
 
 }  // namespace

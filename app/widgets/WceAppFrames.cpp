@@ -38,6 +38,11 @@ int WceAppReadFrames(CWceUiXmlElem* pElem, CWceUiLoadBitmap* pHolders, int nHold
   return nCount;
 }
 
+BOOL WceAppIsAlphaFrameName(LPCWSTR pName) {
+  return pName != nullptr &&
+         (wcsstr(pName, u"32a.conf") != nullptr || wcsstr(pName, u"565a.conf") != nullptr);
+}
+
 void WceAppDrawFrame(CWceUiLayer* pLayer, CWceUiGenericBitmap* pDrawBitmap, BOOL bOwnBitmap,
                      CWceUiGenericBitmap* pFrame, BOOL bBlend) {
   if (pLayer == nullptr || pDrawBitmap == nullptr || pFrame == nullptr || !pFrame->IsLoaded()) return;
@@ -57,16 +62,23 @@ void WceAppDrawFrame(CWceUiLayer* pLayer, CWceUiGenericBitmap* pDrawBitmap, BOOL
     rcFrame.right = rcFrame.left + pFrame->GetWidth();
     rcFrame.bottom = rcFrame.top + pFrame->GetHeight();
   }
+  WceAppDrawBitmapAt(pDrawBitmap, pFrame, rcFrame.left, rcFrame.top, rcClip, bBlend);
+}
+
+void WceAppDrawBitmapAt(CWceUiGenericBitmap* pDrawBitmap, CWceUiGenericBitmap* pBitmap, int x, int y,
+                        const RECT& rcClip, BOOL bBlend) {
+  if (pDrawBitmap == nullptr || pBitmap == nullptr || !pBitmap->IsLoaded()) return;
+  const RECT rcBitmap = {x, y, x + pBitmap->GetWidth(), y + pBitmap->GetHeight()};
   RECT rcDst;
-  if (!IntersectRect(&rcDst, &rcFrame, &rcClip)) return;
+  if (!IntersectRect(&rcDst, &rcBitmap, &rcClip)) return;
   const int nWidth = rcDst.right - rcDst.left;
   const int nHeight = rcDst.bottom - rcDst.top;
-  const int xSrc = rcDst.left - rcFrame.left;
-  const int ySrc = rcDst.top - rcFrame.top;
+  const int xSrc = rcDst.left - x;
+  const int ySrc = rcDst.top - y;
   if (bBlend) {
-    pDrawBitmap->AlphaBlend(rcDst.left, rcDst.top, nWidth, nHeight, pFrame, xSrc, ySrc,
+    pDrawBitmap->AlphaBlend(rcDst.left, rcDst.top, nWidth, nHeight, pBitmap, xSrc, ySrc,
                             WceUiMakeBlendFunction(255, AC_SRC_ALPHA));
   } else {
-    pDrawBitmap->BitBlt(rcDst.left, rcDst.top, nWidth, nHeight, pFrame, xSrc, ySrc, SRCCOPY);
+    pDrawBitmap->BitBlt(rcDst.left, rcDst.top, nWidth, nHeight, pBitmap, xSrc, ySrc, SRCCOPY);
   }
 }

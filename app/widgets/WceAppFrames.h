@@ -3,6 +3,7 @@
 #pragma once
 
 #include "kernel/wcetypes.h"
+#include "user/user.h"
 
 class CWceUiGenericBitmap;
 class CWceUiLayer;
@@ -13,6 +14,14 @@ class CWceUiXmlElem;
 // empty; frames past the holders are not held) and answers the count, 0 when absent or negative.
 // *ppLastName (when given) becomes the last frame name present, or NULL when none was.
 int WceAppReadFrames(CWceUiXmlElem* pElem, CWceUiLoadBitmap* pHolders, int nHolders, LPCWSTR* ppLastName);
+
+// Frames stored with per-pixel alpha have a last name with "32a.conf" or "565a.conf"; none is not.
+BOOL WceAppIsAlphaFrameName(LPCWSTR pName);
+
+// The bitmap with its top-left corner at (x, y) of the draw target, cut to rcClip: blended by its
+// per-pixel alpha (bBlend) or copied.
+void WceAppDrawBitmapAt(CWceUiGenericBitmap* pDrawBitmap, CWceUiGenericBitmap* pBitmap, int x, int y,
+                        const RECT& rcClip, BOOL bBlend);
 
 // The frame at the layer's top-left corner at its own size, cut to what the layer may paint now:
 // blended by its per-pixel alpha (bBlend) or copied.

@@ -49,18 +49,19 @@ class CWceUiLayer : public CWceUiObject {
   virtual void OnReserved4() {}
   virtual void OnReserved5() {}
   virtual void OnChildClick(CWceUiLayer* /*pChild*/) {}
-  virtual void OnVScrollPageUp(int /*nPos*/) {}
-  virtual void OnVScrollPageDown(int /*nPos*/) {}
-  virtual void OnVScrollThumbTrack(int /*nPos*/) {}
-  virtual void OnVScrollThumbPosition(int /*nPos*/) {}
-  virtual void OnVScrollLineUp(int /*nPos*/) {}
-  virtual void OnVScrollLineDown(int /*nPos*/) {}
-  virtual void OnHScrollPageLeft(int /*nPos*/) {}
-  virtual void OnHScrollPageRight(int /*nPos*/) {}
-  virtual void OnHScrollThumbTrack(int /*nPos*/) {}
-  virtual void OnHScrollThumbPosition(int /*nPos*/) {}
-  virtual void OnHScrollLineLeft(int /*nPos*/) {}
-  virtual void OnHScrollLineRight(int /*nPos*/) {}
+  // Sent by a scroll bar to its owner layer; the argument is the bar.
+  virtual void OnVScrollPageUp(CWceUiLayer* /*pScrollBar*/) {}
+  virtual void OnVScrollPageDown(CWceUiLayer* /*pScrollBar*/) {}
+  virtual void OnVScrollThumbTrack(CWceUiLayer* /*pScrollBar*/) {}
+  virtual void OnVScrollThumbPosition(CWceUiLayer* /*pScrollBar*/) {}
+  virtual void OnVScrollLineUp(CWceUiLayer* /*pScrollBar*/) {}
+  virtual void OnVScrollLineDown(CWceUiLayer* /*pScrollBar*/) {}
+  virtual void OnHScrollPageLeft(CWceUiLayer* /*pScrollBar*/) {}
+  virtual void OnHScrollPageRight(CWceUiLayer* /*pScrollBar*/) {}
+  virtual void OnHScrollThumbTrack(CWceUiLayer* /*pScrollBar*/) {}
+  virtual void OnHScrollThumbPosition(CWceUiLayer* /*pScrollBar*/) {}
+  virtual void OnHScrollLineLeft(CWceUiLayer* /*pScrollBar*/) {}
+  virtual void OnHScrollLineRight(CWceUiLayer* /*pScrollBar*/) {}
   virtual void UpdateTextFromRes();
   // Draws the need-draw rectangle rcNeedDraw (window coordinates) of this layer into pWndBmp.
   virtual void OnDraw(CWceUiGenericBitmap* pWndBmp, const RECT& rcNeedDraw);

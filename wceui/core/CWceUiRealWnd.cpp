@@ -508,10 +508,23 @@ void CWceUiRealWnd::OnDestroy() {
   }
 }
 
-BOOL WceUiPostToLayerWindow(CWceUiLayer* pLayer, UINT nMsg, WPARAM wParam, LPARAM lParam) {
+CWceUiRealWnd* WceUiLayerRealWnd(CWceUiLayer* pLayer) {
   WCEUI_CHECK(NULL != pLayer);
-  if (pLayer == nullptr || pLayer->GetLayerCtrl() == nullptr) return FALSE;
+  if (pLayer == nullptr || pLayer->GetLayerCtrl() == nullptr) return nullptr;
   auto* pWnd = dynamic_cast<CWceUiRealWnd*>(pLayer->GetWindow());
-  if (pWnd == nullptr || !::IsWindow(pWnd->GetSafeHwnd())) return FALSE;
+  if (pWnd == nullptr || !::IsWindow(pWnd->GetSafeHwnd())) return nullptr;
+  return pWnd;
+}
+
+BOOL WceUiPostToLayerWindow(CWceUiLayer* pLayer, UINT nMsg, WPARAM wParam, LPARAM lParam) {
+  CWceUiRealWnd* pWnd = WceUiLayerRealWnd(pLayer);
+  if (pWnd == nullptr) return FALSE;
   return ::PostMessageW(pWnd->GetSafeHwnd(), nMsg, wParam, lParam);
+}
+
+void WceUiRedrawLayerNow(CWceUiLayer* pLayer) {
+  if (pLayer == nullptr) return;
+  pLayer->InvalidateRect(nullptr);
+  CWceUiRealWnd* pWnd = WceUiLayerRealWnd(pLayer);
+  if (pWnd != nullptr) pWnd->UpdateWindow();
 }

@@ -77,8 +77,13 @@ class CWceUiRealWnd : public CRealDlg, public CWceUiLayerHost {
   CWceUiRealWndData* m_pData;
 };
 
+// The live real window that hosts the layer's tree; none while the tree has none.
+CWceUiRealWnd* WceUiLayerRealWnd(CWceUiLayer* pLayer);
 // Posts a message to the real window that hosts the layer's tree; FALSE when the tree has none.
 BOOL WceUiPostToLayerWindow(CWceUiLayer* pLayer, UINT nMsg, WPARAM wParam, LPARAM lParam);
+// Invalidates the whole layer and has its window painted at once, for a widget that moves under
+// the finger faster than the queue would paint it.
+void WceUiRedrawLayerNow(CWceUiLayer* pLayer);
 
 WCEUI_DYNCREATE_BEGIN(CWceUiRealWnd, CRealDlg)
 WCEUI_DYNCREATE_END(CWceUiRealWnd)

@@ -77,6 +77,8 @@ const LookedUp kLookedUp[] = {
     {"CMainDlg", {"container_Linking"}, "LOADING", "CWceLoading"},
     {"CMainDlg", {"container_Linking"}, "USB_LINKING", nullptr},
     {"CMainDlg", {"container_Starting"}, "RESPROGRESS", "CWceResProgress"},
+    {"CMainDlg", {"USB_OUT"}, "btnForbidUsb", "CWceUiButton"},
+    {"CMainDlg", {"USB_OUT"}, "btnResetUsb", "CWceUiButton"},
     {"CMainDlg", {"container_NotExist"}, "CORVANE_NOT_EXIST", nullptr},
     {"CMainDlg", {"container_NotExist"}, "btnReConnect", "CWceUiButton"},
     {"CMainDlg", {"container_hidecorvane"}, "btnReShow", "CWceUiButton"},

@@ -23,8 +23,6 @@ namespace {
 using Lines = std::vector<std::string>;
 using Ticks = std::vector<DWORD>;
 
-constexpr char16_t kResDir[] = u"\\SDMMC\\CECorvane\\Res\\";
-
 // The colour of frame n (from 1): every frame its own.
 DWORD FrameColour(int n) {
   return 0x00102030u + static_cast<DWORD>(n) * 0x00010203u;
@@ -34,12 +32,9 @@ DWORD FrameColour(int n) {
 // opaque alpha byte) when bAlpha.
 void PutFrame(const std::u16string& stem, DWORD dwColour, bool bAlpha) {
   constexpr int kSide = 8;
-  std::vector<DWORD> pixels(kSide * kSide, dwColour | (bAlpha ? 0xFF000000u : 0u));
-  const std::u16string bmp = std::u16string(kResDir) + u"bitmap\\" + stem + u".bmp";
-  WceUiPutFile(bmp, "");
-  ASSERT_TRUE(Save32BmpFile(bmp.c_str(), pixels.data(), kSide, kSide));
-  WceUiPutTextFile(std::u16string(kResDir) + u"bitmap\\" + stem + u".conf",
-                   u"src=" + stem + u".bmp\r\n" + (bAlpha ? u"pa=true\r\n" : u""));
+  const DWORD dwPixel = dwColour | (bAlpha ? 0xFF000000u : 0u);
+  WceUiResFixture::PutResBitmapConf(
+      stem, kSide, kSide, [dwPixel](int, int) { return dwPixel; }, bAlpha);
 }
 
 std::u16string Wide(const std::string& s) {
@@ -86,12 +81,6 @@ class AppWidgetsTest : public WidgetDlgFixture {
     int n = 0;
     for (const std::string& line : Log()) n += line.find(text) != std::string::npos ? 1 : 0;
     return n;
-  }
-  // The window's pixel (colour bits only) as the whole tree draws it now.
-  DWORD Pixel(int x, int y) {
-    std::unique_ptr<CWceUiGenericBitmap> pBmp(m_pWnd->GetCurWndBmp());
-    if (pBmp == nullptr) return 0xFFFFFFFFu;
-    return PeekPixel(pBmp.get(), x, y) & 0x00FFFFFFu;
   }
 };
 

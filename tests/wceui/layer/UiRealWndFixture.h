@@ -66,13 +66,13 @@ class UiRealWndFixture : public WceUiResFixture {
   static constexpr int kScreenW = 40;
   static constexpr int kScreenH = 20;
 
-  void SetUpWindow(int nBitsPixel) {
+  void SetUpWindow(int nBitsPixel, int nWidth = kScreenW, int nHeight = kScreenH) {
     wce::ResetUser();
     ASSERT_TRUE(wce::SetDisplayDriver("headless"));
-    ASSERT_TRUE(wce::SetScreen(kScreenW, kScreenH, nBitsPixel));
+    ASSERT_TRUE(wce::SetScreen(nWidth, nHeight, nBitsPixel));
     WceUiResFixture::SetUp();
     m_pWnd = std::make_unique<CWceUiRealWnd>();
-    const RECT rc = {0, 0, kScreenW, kScreenH};
+    const RECT rc = {0, 0, nWidth, nHeight};
     ASSERT_TRUE(m_pWnd->Create(WS_POPUP | WS_VISIBLE, &rc, nullptr));
     m_pTop = new CWceUiLayer;
     m_pTop->SetLayerCtrl(Ctrl());

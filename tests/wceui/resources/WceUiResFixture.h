@@ -7,6 +7,7 @@
 #include "core/WceUiDib.h"
 #include "resources/WceUiResource.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,26 @@ class WceUiResFixture : public WceUiTestRoot {
     WceUiPutFile(path, "");
     ASSERT_TRUE(Save32BmpFile(path.c_str(), pixels.data(), nWidth, 1));
   }
+
+ public:
+  // A 32-bit bitmap "bitmap\<stem>.bmp" of nWidth x nHeight whose pixel at (x, y), y counted from
+  // the top, is pixel(x, y), and its conf "bitmap\<stem>.conf", which asks for per-pixel alpha when
+  // bAlpha.
+  static void PutResBitmapConf(const std::u16string& stem, int nWidth, int nHeight,
+                               const std::function<DWORD(int x, int y)>& pixel, bool bAlpha) {
+    std::vector<DWORD> pixels(static_cast<size_t>(nWidth) * static_cast<size_t>(nHeight));
+    // The file's rows run bottom-up.
+    for (int y = 0; y < nHeight; ++y) {
+      for (int x = 0; x < nWidth; ++x)
+        pixels[static_cast<size_t>((nHeight - 1 - y) * nWidth + x)] = pixel(x, y);
+    }
+    const std::u16string bmp = std::u16string(kResDir) + u"bitmap\\" + stem + u".bmp";
+    WceUiPutFile(bmp, "");
+    ASSERT_TRUE(Save32BmpFile(bmp.c_str(), pixels.data(), nWidth, nHeight));
+    PutResText(u"bitmap\\" + stem + u".conf", u"src=" + stem + u".bmp\r\n" + (bAlpha ? u"pa=true\r\n" : u""));
+  }
+
+ protected:
   // The messages that contain the text.
   int CountMessages(const std::string& text) {
     int n = 0;

@@ -1,9 +1,10 @@
 // A dialog built from dialog and style files that the test writes, shown as the top dialog of a
 // UI real window on the headless display, on the test's own clock. The dialog writes a line for
-// every click of a child and every press that reaches it; the pump keeps the posts the test
-// watches for, each with the tick at which it was taken from the queue.
+// every click of a child, every press that reaches it and every scroll notification; the pump keeps
+// the posts the test watches for, each with the tick at which it was taken from the queue.
 #pragma once
 
+#include "BitmapPeek.h"
 #include "UiRealWndFixture.h"
 #include "WceUiTestFiles.h"
 #include "core/CWceUiDlg.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,19 @@ class CWidgetLogDlg : public CWceUiDlg {
   void OnLButtonDown(UINT, int x, int y) override { Line("down", x, y); }
   void OnLButtonUp(UINT, int x, int y) override { Line("up", x, y); }
   void OnMouseMove(UINT, int x, int y) override { Line("move", x, y); }
+  // "what bar" for each notification of a scroll bar.
+  void OnVScrollPageUp(CWceUiLayer* p) override { Note("vpageup", p); }
+  void OnVScrollPageDown(CWceUiLayer* p) override { Note("vpagedown", p); }
+  void OnVScrollThumbTrack(CWceUiLayer* p) override { Note("vtrack", p); }
+  void OnVScrollThumbPosition(CWceUiLayer* p) override { Note("vposition", p); }
+  void OnVScrollLineUp(CWceUiLayer* p) override { Note("vlineup", p); }
+  void OnVScrollLineDown(CWceUiLayer* p) override { Note("vlinedown", p); }
+  void OnHScrollPageLeft(CWceUiLayer* p) override { Note("hpageleft", p); }
+  void OnHScrollPageRight(CWceUiLayer* p) override { Note("hpageright", p); }
+  void OnHScrollThumbTrack(CWceUiLayer* p) override { Note("htrack", p); }
+  void OnHScrollThumbPosition(CWceUiLayer* p) override { Note("hposition", p); }
+  void OnHScrollLineLeft(CWceUiLayer* p) override { Note("hlineleft", p); }
+  void OnHScrollLineRight(CWceUiLayer* p) override { Note("hlineright", p); }
 
  private:
   void Line(const std::string& what) {
@@ -36,6 +51,9 @@ class CWidgetLogDlg : public CWceUiDlg {
   }
   void Line(const char* what, int x, int y) {
     Line(std::string(what) + " " + std::to_string(x) + " " + std::to_string(y));
+  }
+  void Note(const char* what, CWceUiLayer* pBar) {
+    Line(std::string(what) + " " + WidgetNarrow(pBar->GetName()));
   }
 };
 
@@ -52,7 +70,17 @@ class WidgetDlgFixture : public UiRealWndFixture {
     DWORD dwTick;
   };
 
-  void SetUp() override { SetUpBareWindow(); }
+  // A window of the screen's size; a test that needs room sets up one of its own size instead.
+  void SetUp() override {
+    SetUpWindow(32, m_nWndW, m_nWndH);
+    Ctrl()->DeleteLayer(m_pTop);
+    m_pTop = nullptr;
+  }
+  void SetUpSized(int nWidth, int nHeight) {
+    m_nWndW = nWidth;
+    m_nWndH = nHeight;
+    WidgetDlgFixture::SetUp();
+  }
   void TearDown() override {
     if (m_pDlg != nullptr) Ctrl()->DeleteLayer(m_pDlg);
     m_pDlg = nullptr;
@@ -62,11 +90,12 @@ class WidgetDlgFixture : public UiRealWndFixture {
   // The files written, the dialog built from them and put on top under the root body; the body
   // element gets the whole window. nullptr when Init refuses the files.
   CWidgetLogDlg* Open(const std::u16string& layers, const std::u16string& styles) {
-    WceUiPutTextFile(kDlgPath, u"<dialog><body name=\"dlg\" windowrect=\"0,0,40,20\" style=\"dlg\">" +
+    const std::u16string rect =
+        WceUtf8ToWide("0,0," + std::to_string(m_nWndW) + "," + std::to_string(m_nWndH));
+    WceUiPutTextFile(kDlgPath, u"<dialog><body name=\"dlg\" windowrect=\"" + rect + u"\" style=\"dlg\">" +
                                    layers + u"</body></dialog>");
-    WceUiPutTextFile(kStylePath,
-                     u"<root><style><dlg><position rect=\"0,0,40,20\"/><layout container=\"true\"/></dlg>" +
-                         styles + u"</style></root>");
+    WceUiPutTextFile(kStylePath, u"<root><style><dlg><position rect=\"" + rect +
+                                     u"\"/><layout container=\"true\"/></dlg>" + styles + u"</style></root>");
     m_pDlg = new CWidgetLogDlg;
     m_pDlg->SetLayerCtrl(Ctrl());
     m_pDlg->m_pLines = &m_lines;
@@ -87,6 +116,24 @@ class WidgetDlgFixture : public UiRealWndFixture {
       nStart = nEnd + 1;
     }
     return p;
+  }
+  // The dialog deleted, for the next case of a table to open its own; the clock moves on, so that
+  // the next press is not taken for input queued with the last release.
+  void CloseDlg() {
+    Ctrl()->DeleteLayer(m_pDlg);
+    m_pDlg = nullptr;
+    m_posts.clear();
+    Pass(1);
+  }
+  // The window's pixel (colour bits only) as the whole tree draws it now.
+  DWORD Pixel(int x, int y) {
+    std::unique_ptr<CWceUiGenericBitmap> pBmp(m_pWnd->GetCurWndBmp());
+    if (pBmp == nullptr) return 0xFFFFFFFFu;
+    return PeekPixel(pBmp.get(), x, y) & 0x00FFFFFFu;
+  }
+  template <typename T>
+  T* FindAs(const std::string& path) {
+    return static_cast<T*>(Find(path));
   }
 
   // Every queued message, as the modal loop takes it; the watched ones are kept.
@@ -122,6 +169,8 @@ class WidgetDlgFixture : public UiRealWndFixture {
     return ticks;
   }
 
+  int m_nWndW = kScreenW;
+  int m_nWndH = kScreenH;
   CWidgetLogDlg* m_pDlg = nullptr;
   std::vector<UINT> m_watch;
   std::vector<Post> m_posts;
