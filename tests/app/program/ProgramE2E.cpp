@@ -108,11 +108,12 @@ void ProgramE2E::SetUp() {
       fs::copy_file(e.path(), m_dir / e.path().filename());
     }
   }
+  m_program = CECORVANE_PATH;
   m_engineErr = m_root / "CECorvane.err";
 }
 
 void ProgramE2E::StartEngine(const std::vector<std::string>& options) {
-  std::vector<std::string> args = {CECORVANE_PATH, "--dir", m_dir.string()};
+  std::vector<std::string> args = {m_program, "--dir", m_dir.string()};
   args.insert(args.end(), options.begin(), options.end());
   std::vector<std::string> env = {"CORVANE_ROOT=" + m_dir.string()};
   // Without a phone started the program waits for one that never comes.
