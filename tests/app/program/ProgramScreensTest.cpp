@@ -266,6 +266,46 @@ TEST_F(ProgramSimScreens, ThePhonesReportsMoveTheScreenBetweenVideoBackgroundAnd
   EXPECT_EQ(Quit(), 0);
 }
 
+// The buttons of the background and calling screens bring the phone app to the front: the phone
+// is asked to start its activity once more. One tap a run: the screen takes one tap a second.
+TEST_F(ProgramSimScreens, TheBackgroundAndCallingButtonsBringThePhoneAppToTheFront) {
+  const char kAppStart[] = "am start -n com.velto.corvane/com.velto.corvane.CorvaneActivity";
+  const struct {
+    std::vector<const char*> injections;
+    const char* state;
+    const char* button;
+  } cases[] = {
+      {{"background"}, "container_hidecorvane", "btnReShow"},
+      {{"background", "call-begin"}, "container_calling", "btn_calling_hide"},
+  };
+  auto appStarts = [&](const e2e::SPhoneLog& log) {
+    size_t n = 0;
+    for (const e2e::SShell& s : log.shell) n += s.command.find(kAppStart) != std::string::npos;
+    return n;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.button);
+    m_lines.clear();
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_TRUE(ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", 30000));
+    ASSERT_NO_FATAL_FAILURE(WaitForState("corvane_video", kNoButtons));
+    for (const char* injection : c.injections) {
+      std::string error;
+      ASSERT_TRUE(m_sim.App().Inject(injection, &error)) << error;
+    }
+    SLayers screen;
+    ASSERT_TRUE(WaitForLayers([&](const SLayers& l) { return l.Shown(c.state); }, kReplyMs, &screen));
+    const SLayer* button = screen.Find(c.button);
+    ASSERT_NE(button, nullptr);
+    const size_t before = appStarts(Log());
+    ASSERT_TRUE(Tap(*button));
+    EXPECT_TRUE(WaitForLog([&](const e2e::SPhoneLog& l) { return appStarts(l) == before + 1; }, kReplyMs));
+    EXPECT_EQ(Quit(), 0);
+    m_sim.Stop();
+  }
+}
+
 // A touch on the window goes to the phone scaled from the window to the phone's picture, the
 // phone's nearest point for one beyond the window, and none while the phone shows its own screen.
 TEST_F(ProgramSimScreens, TouchesReachThePhoneScaledToItsPictureOnlyWhileItIsInTheForeground) {
