@@ -199,7 +199,8 @@ TEST_F(ProgramScreens, EachMessageShowsItsStateWithItsButtons) {
 }
 
 // What the phone itself makes of the screen: held at its prompt to allow the head unit, without
-// the app, with an app that never opens its picture, and a whole connection.
+// the app, with an app whose command port never answers (linked, but no picture ever comes), and a
+// whole connection.
 TEST_F(ProgramScreens, ThePhonesConditionShowsItsState) {
   const struct {
     std::vector<std::string> phone;
@@ -218,7 +219,7 @@ TEST_F(ProgramScreens, ThePhonesConditionShowsItsState) {
        "container_NotExist",
        &kAppMissingButtons,
        -1},
-      {{"--app-fault", "ignore=settings"},
+      {{"--fault", "silent=tcp:7240"},
        "msg CORVAN_WM_CONNECT_STEP 0 100",
        "container_Starting",
        &kNoButtons,
