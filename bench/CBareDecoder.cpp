@@ -4,6 +4,8 @@
 
 #include <turbojpeg.h>
 
+#include <time.h>
+
 #include <chrono>
 #include <thread>
 
@@ -60,6 +62,20 @@ double CBareDecoder::MedianAfterPauseUs(const std::vector<std::vector<uint8_t>>&
     samples.push_back(CBenchReport::SinceUs(t0));
   }
   return CBenchReport::Median(samples);
+}
+
+double CBareDecoder::CpuUsPerPicture(const std::vector<std::vector<uint8_t>>& jpegs, int rounds) {
+  if (jpegs.empty() || rounds <= 0) return 0;
+  for (const auto& j : jpegs) Decode(j);
+  timespec t0 = {}, t1 = {};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t0);
+  for (int r = 0; r < rounds; ++r) {
+    for (const auto& j : jpegs) Decode(j);
+  }
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t1);
+  const double us =
+      static_cast<double>(t1.tv_sec - t0.tv_sec) * 1e6 + static_cast<double>(t1.tv_nsec - t0.tv_nsec) / 1e3;
+  return us / static_cast<double>(jpegs.size() * static_cast<size_t>(rounds));
 }
 
 double CBareDecoder::PicturesPerSecond(const std::vector<std::vector<uint8_t>>& jpegs, double seconds) {

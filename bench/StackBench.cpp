@@ -19,9 +19,9 @@
 #include "CBareTouchRoad.h"
 #include "CBenchReport.h"
 #include "CBenchStack.h"
+#include "CVideoStreams.h"
 
 #include "adb/CAdbPacket.h"
-#include "app/CAppProtocol.h"
 #include "kernel/kernel.h"
 #include "phonelink/CorvaneAdb.h"
 #include "user/user.h"
@@ -194,73 +194,15 @@ void TouchToPhone(CBenchStack& stack, const Settings& s) {
              CBenchReport::Percentile(queue, 0.99), CBenchReport::Percentile(toPhone, 0.99)));
 }
 
-uint32_t Be32(const std::vector<uint8_t>& b, size_t o) {
-  return (uint32_t(b[o]) << 24) | (uint32_t(b[o + 1]) << 16) | (uint32_t(b[o + 2]) << 8) | b[o + 3];
-}
-
-// What went out on the video stream(s): the bytes of the phone's WRTEs in order, the stream
-// offset after each, when each went out, and when phonesim read the host's OKAY of each.
-struct VideoStreamLog {
-  std::vector<uint8_t> bytes;
-  std::vector<size_t> ends;
-  std::vector<int64_t> sentAt;
-  std::vector<int64_t> okayAt;
-};
-
-std::vector<VideoStreamLog> VideoStreams(phonesim::CPhoneSim& phone) {
-  std::vector<VideoStreamLog> logs;
-  const std::vector<phonesim::SPacketRecord> packets = phone.Record().Packets();
-  for (const phonesim::SStreamRecord& stream : phone.Record().Streams()) {
-    const std::string& svc = stream.service;
-    if (svc.size() < 5 || svc.compare(svc.size() - 5, 5, ":8240") != 0) continue;
-    VideoStreamLog log;
-    for (const phonesim::SPacketRecord& p : packets) {
-      if (!p.from_host && p.command == phonesim::A_WRTE && p.arg0 == stream.device_id) {
-        log.bytes.insert(log.bytes.end(), p.payload.begin(), p.payload.end());
-        log.ends.push_back(log.bytes.size());
-        log.sentAt.push_back(p.time_us);
-      } else if (p.from_host && p.command == phonesim::A_OKAY && p.arg1 == stream.device_id) {
-        // ADB flow control: the host's n-th OKAY on the stream acknowledges the phone's n-th WRTE.
-        log.okayAt.push_back(p.time_us);
-      }
-    }
-    logs.push_back(std::move(log));
-  }
-  return logs;
-}
-
-// One picture as the phone sent it: when the WRTE with its last byte went out, when the host's
-// OKAY of that WRTE came back, and its JPEG.
-struct SentPicture {
-  int64_t lastByteUs = 0;
-  int64_t okayUs = 0;
-  std::vector<uint8_t> jpeg;
-};
-
 // The pictures whose last byte went out after fromUs (phone time), by the frame number their
 // pattern carries.
-std::map<uint32_t, SentPicture> SentPictures(const std::vector<VideoStreamLog>& logs, int64_t fromUs) {
-  std::map<uint32_t, SentPicture> out;
+std::map<uint32_t, CVideoStreams::Picture> SentPictures(const std::vector<CVideoStreams::Stream>& logs,
+                                                        int64_t fromUs) {
+  std::map<uint32_t, CVideoStreams::Picture> out;
   CBareDecoder decoder(kWidth, kHeight);
-  for (const VideoStreamLog& log : logs) {
-    const std::vector<uint8_t>& bytes = log.bytes;
-    for (size_t o = 0; o + 12 <= bytes.size();) {
-      const size_t end = o + 12 + Be32(bytes, o);
-      if (end > bytes.size()) break;
-      if (Be32(bytes, o + 8) == phonesim::APPMSG_PICTURE) {
-        const size_t w =
-            static_cast<size_t>(std::lower_bound(log.ends.begin(), log.ends.end(), end) - log.ends.begin());
-        if (w < log.sentAt.size() && log.sentAt[w] >= fromUs) {
-          SentPicture pic;
-          pic.lastByteUs = log.sentAt[w];
-          pic.okayUs = w < log.okayAt.size() ? log.okayAt[w] : 0;
-          pic.jpeg.assign(bytes.begin() + static_cast<long>(o) + 12, bytes.begin() + static_cast<long>(end));
-          if (decoder.Decode(pic.jpeg)) {
-            out[CBenchStack::ReadPatternFrame(decoder.Bits(), kHeight, kWidth * 4)] = std::move(pic);
-          }
-        }
-      }
-      o = end;
+  for (CVideoStreams::Picture& pic : CVideoStreams::Pictures(logs, fromUs)) {
+    if (decoder.Decode(pic.jpeg)) {
+      out[CBenchStack::ReadPatternFrame(decoder.Bits(), kHeight, kWidth * 4)] = std::move(pic);
     }
   }
   return out;
@@ -268,12 +210,12 @@ std::map<uint32_t, SentPicture> SentPictures(const std::vector<VideoStreamLog>& 
 
 // The phone's WRTEs on the video stream between two phone times: how many, their mean size, and
 // the median time from one going out to the host's OKAY of it being read back.
-void WriteTurnaround(const std::vector<VideoStreamLog>& logs, int64_t fromUs, int64_t toUs, size_t* count,
-                     double* meanBytes, double* medianUs) {
+void WriteTurnaround(const std::vector<CVideoStreams::Stream>& logs, int64_t fromUs, int64_t toUs,
+                     size_t* count, double* meanBytes, double* medianUs) {
   std::vector<double> turnaround;
   size_t bytes = 0;
   *count = 0;
-  for (const VideoStreamLog& log : logs) {
+  for (const CVideoStreams::Stream& log : logs) {
     for (size_t i = 0; i < log.sentAt.size(); ++i) {
       if (log.sentAt[i] < fromUs || log.sentAt[i] > toUs) continue;
       ++*count;
@@ -348,8 +290,8 @@ void PictureLatency(CBenchStack& stack, const Settings& s) {
   const AllocSnapshot allocs = AllocSnapshot::Take();
   const std::vector<CBenchStack::Shown> shown = stack.ShownPictures();
   Sleep(300);
-  const std::map<uint32_t, SentPicture> sent =
-      SentPictures(VideoStreams(stack.Phone()), fromPhoneUs - 1000000);
+  const std::map<uint32_t, CVideoStreams::Picture> sent =
+      SentPictures(CVideoStreams::Read(stack.Phone()), fromPhoneUs - 1000000);
 
   std::vector<double> total, toOkay, okayToShown;
   std::vector<std::vector<uint8_t>> jpegs;
@@ -398,9 +340,9 @@ void PictureLatency(CBenchStack& stack, const Settings& s) {
 }
 
 // The distinct JPEGs of the pictures whose last byte went out between two phone times.
-std::vector<std::vector<uint8_t>> PicturesSentBetween(const std::vector<VideoStreamLog>& logs, int64_t fromUs,
-                                                      int64_t toUs) {
-  std::map<uint32_t, SentPicture> sent = SentPictures(logs, fromUs);
+std::vector<std::vector<uint8_t>> PicturesSentBetween(const std::vector<CVideoStreams::Stream>& logs,
+                                                      int64_t fromUs, int64_t toUs) {
+  std::map<uint32_t, CVideoStreams::Picture> sent = SentPictures(logs, fromUs);
   std::vector<std::vector<uint8_t>> jpegs;
   for (auto& [frame, picture] : sent) {
     if (picture.lastByteUs > toUs) continue;
@@ -430,7 +372,7 @@ void PictureRate(CBenchStack& stack, const Settings& s) {
   const double sent = static_cast<double>(app.Pictures().size() - sent0);
   const int64_t toPhoneUs = stack.Phone().Record().NowUs();
   app.SetUnthrottled(false);
-  const std::vector<VideoStreamLog> logs = VideoStreams(stack.Phone());
+  const std::vector<CVideoStreams::Stream> logs = CVideoStreams::Read(stack.Phone());
   const std::vector<std::vector<uint8_t>> jpegs = PicturesSentBetween(logs, fromPhoneUs, toPhoneUs);
   // The floor with the phone back at its frame rate, on this thread alone.
   Sleep(300);
