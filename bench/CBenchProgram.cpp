@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -107,11 +108,28 @@ void CBenchProgram::Stop() {
 }
 
 double CBenchProgram::CpuSeconds() const {
-  std::ifstream in("/proc/" + std::to_string(m_program.Pid()) + "/stat");
+  return StatCpuSeconds("/proc/" + std::to_string(m_program.Pid()) + "/stat");
+}
+
+std::map<int, double> CBenchProgram::ThreadCpuSeconds() const {
+  std::map<int, double> threads;
+  std::error_code ec;
+  for (const fs::directory_entry& e :
+       fs::directory_iterator("/proc/" + std::to_string(m_program.Pid()) + "/task", ec)) {
+    // The scheduler's own count, in nanoseconds: the stat file's ticks are too coarse for a thread.
+    std::ifstream in(e.path() / "schedstat");
+    double ns = -1;
+    if (in >> ns) threads[std::atoi(e.path().filename().c_str())] = ns / 1e9;
+  }
+  return threads;
+}
+
+double CBenchProgram::StatCpuSeconds(const std::string& path) {
+  std::ifstream in(path);
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   // The command name in parentheses may hold spaces: fields are counted after its ')'.
   const size_t close = text.rfind(')');
-  if (close == std::string::npos) return -1;
+  if (close == std::string::npos || close + 2 > text.size()) return -1;
   std::istringstream fields(text.substr(close + 2));
   std::string field;
   double utime = -1, stime = -1;

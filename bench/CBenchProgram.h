@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -33,11 +34,15 @@ class CBenchProgram {
 
   // The program's user and system CPU time so far, all its threads, in seconds; -1 when unknown.
   double CpuSeconds() const;
+  // The same for each of its threads that runs now, by thread id.
+  std::map<int, double> ThreadCpuSeconds() const;
   // A line of /proc/PID/status in kB ("VmRSS", "VmHWM"); -1 when unknown.
   double StatusKb(const std::string& field) const;
 
  private:
   void DrainOutput();
+  // User and system CPU time of a /proc stat file; -1 when it cannot be read.
+  static double StatCpuSeconds(const std::string& path);
 
   phonesim::CPhoneSim m_phone;
   e2e::Child m_program;

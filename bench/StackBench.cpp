@@ -50,13 +50,6 @@ const size_t kPausedDecodes = 60;
 // How long the bare decode rate of the pictures sent unthrottled is measured.
 const double kBareRateSeconds = 1.5;
 
-std::string Format(const char* fmt, double a, double b = 0, double c = 0, double d = 0, double e = 0,
-                   double f = 0) {
-  char line[400];
-  std::snprintf(line, sizeof line, fmt, a, b, c, d, e, f);
-  return line;
-}
-
 size_t TouchCount(phonesim::CPhoneApp& app, int64_t* lastTimeUs) {
   size_t n = 0;
   for (const phonesim::SAppRxRecord& r : app.Received()) {
@@ -172,9 +165,9 @@ void TouchToPhone(CBenchStack& stack, const Settings& s) {
     CBenchReport::Note("no floor for the touch figure: " +
                        (haveFloor ? std::string("no pass came through") : error));
   }
-  CBenchReport::Note(
-      Format("%.0f of %.0f touches reached the phone", static_cast<double>(touches.size()), s.touches));
-  CBenchReport::Note(Format(
+  CBenchReport::Note(CBenchReport::Format("%.0f of %.0f touches reached the phone",
+                                          static_cast<double>(touches.size()), s.touches));
+  CBenchReport::Note(CBenchReport::Format(
       "bare touch road (two wake-ups, a %.0f-byte header and a %.0f-byte payload written on "
       "loopback TCP, read by a thread in poll): median %.0f us, p99 %.0f us; medians: post -> "
       "second thread %.0f us, second thread -> bytes read %.0f us",
@@ -184,14 +177,14 @@ void TouchToPhone(CBenchStack& stack, const Settings& s) {
         for (size_t k = 0; k < bare.size(); ++k) rest.push_back(bare[k] - bareToWindow[k]);
         return rest;
       }())));
-  CBenchReport::Note(
-      Format("medians: post -> window procedure %.0f us; engine handler (scale, send) %.0f us; "
-             "window procedure -> WRTE read by phonesim %.0f us; WRTE -> phone app parsed it %.0f us",
-             CBenchReport::Median(queue), CBenchReport::Median(handler), CBenchReport::Median(toPhone),
-             CBenchReport::Median(inPhone)));
-  CBenchReport::Note(
-      Format("p99: post -> window procedure %.0f us; window procedure -> WRTE read by phonesim %.0f us",
-             CBenchReport::Percentile(queue, 0.99), CBenchReport::Percentile(toPhone, 0.99)));
+  CBenchReport::Note(CBenchReport::Format(
+      "medians: post -> window procedure %.0f us; engine handler (scale, send) %.0f us; "
+      "window procedure -> WRTE read by phonesim %.0f us; WRTE -> phone app parsed it %.0f us",
+      CBenchReport::Median(queue), CBenchReport::Median(handler), CBenchReport::Median(toPhone),
+      CBenchReport::Median(inPhone)));
+  CBenchReport::Note(CBenchReport::Format(
+      "p99: post -> window procedure %.0f us; window procedure -> WRTE read by phonesim %.0f us",
+      CBenchReport::Percentile(queue, 0.99), CBenchReport::Percentile(toPhone, 0.99)));
 }
 
 // The pictures whose last byte went out after fromUs (phone time), by the frame number their
@@ -268,12 +261,12 @@ void AllocationsPerPicture(const AllocSnapshot& a, double pictures, double libPe
   // libturbojpeg's count varies by a malloc now and then: the video thread's share is not below 0.
   const double total = std::max(0.0, video) + paint + reader;
   CBenchReport::Result(id, "whole-stack-allocations/picture-" + when, total, "allocs", target);
-  CBenchReport::Note(
-      Format("per picture: link's USB reader and ring %.2f (operator new %.2f); video thread %.2f "
-             "(operator new %.2f) beyond libturbojpeg's %.2f; draw callback %.2f",
-             reader, a.news[CBenchStack::kAllocReader] / pictures, std::max(0.0, video),
-             a.news[CBenchStack::kAllocVideo] / pictures, libPerPicture, paint));
-  CBenchReport::Note(Format(
+  CBenchReport::Note(CBenchReport::Format(
+      "per picture: link's USB reader and ring %.2f (operator new %.2f); video thread %.2f "
+      "(operator new %.2f) beyond libturbojpeg's %.2f; draw callback %.2f",
+      reader, a.news[CBenchStack::kAllocReader] / pictures, std::max(0.0, video),
+      a.news[CBenchStack::kAllocVideo] / pictures, libPerPicture, paint));
+  CBenchReport::Note(CBenchReport::Format(
       "besides: below the reader's ReadFile (driver and USB host stack) %.2f a picture "
       "(operator new %.2f)",
       a.mallocs[CBenchStack::kAllocBelowRead] / pictures, a.news[CBenchStack::kAllocBelowRead] / pictures));
@@ -314,26 +307,26 @@ void PictureLatency(CBenchStack& stack, const Settings& s) {
   CBenchReport::Result("b", "median-minus-bare-decode", median - decode, "us", "<=500");
   CBenchReport::Result("b'", "last-byte-to-surface-median-minus-bare-decode", median - decode, "us", "<=200");
   CBenchReport::Result("b'", "median-minus-bare-decode-after-30ms-asleep", median - paused, "us", "");
-  CBenchReport::Note(
-      Format("%.0f pictures shown, %.0f matched to the phone's; bare decode of the same JPEGs %.0f us "
-             "(median, back to back), %.0f us (median, each after %.0f ms asleep)",
-             static_cast<double>(shown.size()), static_cast<double>(total.size()), decode, paused,
-             kPauseBeforeDecodeMs));
-  CBenchReport::Note(
-      Format("medians: last byte -> the host's OKAY of that WRTE read by phonesim %.0f us, "
-             "that OKAY -> surface %.0f us (negative when the OKAY came back after the surface update)",
-             CBenchReport::Median(toOkay), CBenchReport::Median(okayToShown)));
+  CBenchReport::Note(CBenchReport::Format(
+      "%.0f pictures shown, %.0f matched to the phone's; bare decode of the same JPEGs %.0f us "
+      "(median, back to back), %.0f us (median, each after %.0f ms asleep)",
+      static_cast<double>(shown.size()), static_cast<double>(total.size()), decode, paused,
+      kPauseBeforeDecodeMs));
+  CBenchReport::Note(CBenchReport::Format(
+      "medians: last byte -> the host's OKAY of that WRTE read by phonesim %.0f us, "
+      "that OKAY -> surface %.0f us (negative when the OKAY came back after the surface update)",
+      CBenchReport::Median(toOkay), CBenchReport::Median(okayToShown)));
   if (!shown.empty()) {
     const double n = static_cast<double>(shown.size());
     const double videoThread =
         allocs.mallocs[CBenchStack::kAllocVideo] + allocs.mallocs[CBenchStack::kAllocPaint];
     CBenchReport::Result("e", "whole-stack-video-thread-mallocs/picture-at-" + std::to_string(s.fps) + "fps",
                          videoThread / n, "allocs", "");
-    CBenchReport::Note(
-        Format("of which operator new %.2f, in the engine's draw callback (painting) %.2f; the rest "
-               "is libturbojpeg's",
-               (allocs.news[CBenchStack::kAllocVideo] + allocs.news[CBenchStack::kAllocPaint]) / n,
-               allocs.mallocs[CBenchStack::kAllocPaint] / n));
+    CBenchReport::Note(CBenchReport::Format(
+        "of which operator new %.2f, in the engine's draw callback (painting) %.2f; the rest "
+        "is libturbojpeg's",
+        (allocs.news[CBenchStack::kAllocVideo] + allocs.news[CBenchStack::kAllocPaint]) / n,
+        allocs.mallocs[CBenchStack::kAllocPaint] / n));
     AllocationsPerPicture(allocs, n, LibraryMallocsPerPicture(jpegs), "e'",
                           "at-" + std::to_string(s.fps) + "fps", "==0");
   }
@@ -384,14 +377,14 @@ void PictureRate(CBenchStack& stack, const Settings& s) {
     CBenchReport::Result("c'", "pictures-per-second-shown/bare-decode-rate", shown / seconds / bareRate,
                          "ratio", ">=0.85");
   }
-  CBenchReport::Note(
-      Format("%.0f sent, %.0f shown in %.2f s; bare single-thread decode of the %.0f distinct JPEGs sent: "
-             "%.0f pictures/s",
-             sent, shown, seconds, static_cast<double>(jpegs.size()), bareRate));
+  CBenchReport::Note(CBenchReport::Format(
+      "%.0f sent, %.0f shown in %.2f s; bare single-thread decode of the %.0f distinct JPEGs sent: "
+      "%.0f pictures/s",
+      sent, shown, seconds, static_cast<double>(jpegs.size()), bareRate));
   size_t writes = 0;
   double meanBytes = 0, turnaround = 0;
   WriteTurnaround(logs, fromPhoneUs, toPhoneUs, &writes, &meanBytes, &turnaround);
-  CBenchReport::Note(Format(
+  CBenchReport::Note(CBenchReport::Format(
       "%.0f WRTEs of %.0f bytes mean (%.1f a picture sent); WRTE out -> host's OKAY read by "
       "phonesim %.0f us (median): one WRTE in flight per stream",
       static_cast<double>(writes), meanBytes, sent > 0 ? static_cast<double>(writes) / sent : 0, turnaround));
@@ -399,7 +392,7 @@ void PictureRate(CBenchStack& stack, const Settings& s) {
     const double videoThread =
         allocs.mallocs[CBenchStack::kAllocVideo] + allocs.mallocs[CBenchStack::kAllocPaint];
     CBenchReport::Result("e", "whole-stack-video-thread-mallocs/picture", videoThread / shown, "allocs", "");
-    CBenchReport::Note(Format(
+    CBenchReport::Note(CBenchReport::Format(
         "video receive thread, all mallocs incl. libturbojpeg's (8 a picture in bench_alloc); "
         "operator new %.2f/picture; in the engine's draw callback (painting the window) "
         "%.2f mallocs, %.2f operator new /picture",
@@ -434,8 +427,9 @@ void WakeUpAllocations() {
     CAllocCounter::Start();
     for (int i = 0; i < n; ++i) c.fn(event);
     CAllocCounter::Stop();
-    line += Format(" %.2f", static_cast<double>(CAllocCounter::Mallocs(CBenchStack::kAllocBench)) / n) + " " +
-            c.name + ";";
+    line += CBenchReport::Format(" %.2f",
+                                 static_cast<double>(CAllocCounter::Mallocs(CBenchStack::kAllocBench)) / n) +
+            " " + c.name + ";";
   }
   CloseHandle(event);
   CBenchReport::Note(line);
