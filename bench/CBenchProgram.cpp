@@ -25,43 +25,28 @@ CBenchProgram::~CBenchProgram() {
 
 bool CBenchProgram::Start(int width, int height, const phonesim::SPhoneAppOptions& app, int timeoutMs,
                           std::string* error) {
-  char tmpl[] = "/tmp/corvane-bench-program-XXXXXX";
-  if (mkdtemp(tmpl) == nullptr) {
-    *error = "no temporary directory";
-    return false;
-  }
-  m_root = tmpl;
-  const fs::path dir = fs::path(m_root) / "dir";
-  fs::create_directories(dir);
-  fs::create_directories(fs::path(m_root) / "phone");
-  // The program's files: its packs and font beside it, the driver, the helpers it pushes.
+  if (!m_root.Make("corvane-bench-program", error)) return false;
+  const fs::path dir = m_root.Dir();
+  // The program's packs and font lie beside it.
   std::error_code ec;
   for (const fs::directory_entry& e : fs::directory_iterator(fs::path(CECORVANE_PATH).parent_path(), ec)) {
     if (e.path().extension() == ".pack" || e.path().filename() == "Marlow.ttf")
       fs::copy_file(e.path(), dir / e.path().filename(), ec);
   }
-  fs::copy_file(KAVLINK_PATH, dir / "kavlink.dll", ec);
   if (ec) {
     *error = std::string("cannot copy the program's files: ") + ec.message();
     return false;
   }
-  std::ofstream(dir / "vtsc16") << "helper";
-  std::ofstream(dir / "vtim.jar") << "helper";
-  const std::string moments = (fs::path(m_root) / kMomentFile).string();
+  const std::string moments = (m_root.Path() / kMomentFile).string();
   if (!m_shown.Open(moments)) {
     *error = "cannot map the moment log " + moments;
     return false;
   }
 
-  phonesim::SPhoneSimOptions options;
-  options.state_dir = (fs::path(m_root) / "phone").string();
-  options.app = app;
-  // Android level 25 needs no first helper: the connection goes straight to the app.
-  m_phone.Shell().SetProp("ro.build.version.sdk", "25");
-  if (!m_phone.Start(options, error)) return false;
+  if (!m_root.StartPhone(m_phone, app, error)) return false;
   m_nPhoneOffsetUs = CBenchReport::NowUs() - m_phone.Record().NowUs();
 
-  const std::string errPath = (fs::path(m_root) / "CECorvane.err").string();
+  const std::string errPath = (m_root.Path() / "CECorvane.err").string();
   const std::vector<std::string> args = {
       CECORVANE_PATH, "--dir", dir.string(), "--screen", std::to_string(width) + "x" + std::to_string(height),
       "--bpp",        "32"};
@@ -82,7 +67,7 @@ bool CBenchProgram::Start(int width, int height, const phonesim::SPhoneAppOption
   }
   *error = "no pictures shown within " + std::to_string(timeoutMs) + " ms (" +
            std::to_string(m_shown.Count()) + " shown); the program's log: " + errPath;
-  m_root.clear();  // kept for the reason above
+  m_root.Keep();  // for the reason above
   return false;
 }
 
@@ -100,11 +85,7 @@ void CBenchProgram::Stop() {
   if (m_drain.joinable()) m_drain.join();
   m_phone.Stop();
   m_shown.Close();
-  if (!m_root.empty()) {
-    std::error_code ec;
-    fs::remove_all(m_root, ec);
-    m_root.clear();
-  }
+  m_root.Remove();
 }
 
 double CBenchProgram::CpuSeconds() const {

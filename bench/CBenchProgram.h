@@ -4,6 +4,7 @@
 // into a moment log this side reads; its CPU time and resident memory are read from /proc.
 #pragma once
 
+#include "CBenchRoot.h"
 #include "CPhoneSim.h"
 #include "EngineE2E.h"
 #include "kernel/CMomentLog.h"
@@ -47,7 +48,7 @@ class CBenchProgram {
   phonesim::CPhoneSim m_phone;
   e2e::Child m_program;
   CMomentLog m_shown;
-  std::string m_root;
+  CBenchRoot m_root;
   int64_t m_nPhoneOffsetUs = 0;
   // The program's output is read all along: a full pipe would stop its console.
   std::thread m_drain;
