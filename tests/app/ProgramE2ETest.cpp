@@ -34,6 +34,44 @@ using e2e::ReadText;
 const int kReplyMs = 15000;
 const char16_t kTitle[] = u"WND_CORVANE";
 
+// The header fields of a BMP file the program wrote; false when it is no BMP.
+struct SBmpHeader {
+  uint32_t offset = 0;
+  int32_t width = 0;
+  int32_t height = 0;  // positive: rows bottom-up
+  uint16_t bits = 0;
+};
+bool ReadBmpHeader(const std::string& bmp, SBmpHeader* h) {
+  if (bmp.size() < 54 || bmp.compare(0, 2, "BM") != 0) return false;
+  std::memcpy(&h->offset, &bmp[10], 4);
+  std::memcpy(&h->width, &bmp[18], 4);
+  std::memcpy(&h->height, &bmp[22], 4);
+  std::memcpy(&h->bits, &bmp[28], 2);
+  return true;
+}
+
+// The bytes of a rectangle of a BMP file the program wrote (rows bottom-up, 16 or 32 bits), top
+// row first; empty when the file is not such a BMP or the rectangle is not inside it.
+std::string BmpArea(const fs::path& path, const RECT& rc) {
+  const std::string bmp = ReadText(path);
+  SBmpHeader h;
+  if (!ReadBmpHeader(bmp, &h) || (h.bits != 16 && h.bits != 32) || h.height <= 0 || rc.left < 0 ||
+      rc.top < 0 || rc.right > h.width || rc.bottom > h.height || rc.left >= rc.right ||
+      rc.top >= rc.bottom) {
+    return std::string();
+  }
+  const size_t pixel = h.bits / 8;
+  const size_t stride = (static_cast<size_t>(h.width) * pixel + 3) & ~size_t{3};
+  if (bmp.size() < h.offset + stride * static_cast<size_t>(h.height)) return std::string();
+  std::string area;
+  for (int y = rc.top; y < rc.bottom; ++y) {
+    const size_t row = h.offset + stride * static_cast<size_t>(h.height - 1 - y);
+    area += bmp.substr(row + pixel * static_cast<size_t>(rc.left),
+                       pixel * static_cast<size_t>(rc.right - rc.left));
+  }
+  return area;
+}
+
 // The programs' root is the program directory: this test program joins their bus there before
 // any test runs (the bus is chosen at a process's first use), and each test runs in a process of
 // its own, so each has a root of its own.
@@ -175,18 +213,11 @@ TEST_F(ProgramE2E, ScreenWritesTheDisplayAsABmpOfTheScreensSizeAndDepth) {
     const fs::path picture = Root() / (std::string("screen-") + c.bpp + ".bmp");
     ASSERT_TRUE(m_program.Write("screen " + picture.string() + "\n"));
     ASSERT_TRUE(ReadUntil("screen " + picture.string(), kReplyMs));
-    const std::string bmp = ReadText(picture);
-    ASSERT_GE(bmp.size(), 54u);
-    int32_t width = 0;
-    int32_t height = 0;
-    uint16_t bits = 0;
-    std::memcpy(&width, &bmp[18], 4);
-    std::memcpy(&height, &bmp[22], 4);
-    std::memcpy(&bits, &bmp[28], 2);
-    EXPECT_EQ(bmp.substr(0, 2), "BM");
-    EXPECT_EQ(width, c.width);
-    EXPECT_EQ(std::abs(height), c.height);
-    EXPECT_EQ(bits, c.bits);
+    SBmpHeader h;
+    ASSERT_TRUE(ReadBmpHeader(ReadText(picture), &h));
+    EXPECT_EQ(h.width, c.width);
+    EXPECT_EQ(std::abs(h.height), c.height);
+    EXPECT_EQ(h.bits, c.bits);
     EXPECT_EQ(Quit(), 0);
   }
 }
@@ -281,35 +312,6 @@ TEST_F(ProgramE2E, TheScreenStartsTheNavigationProgramThatTheIniFileNames) {
   EXPECT_TRUE(WaitForLog("CreateProcess \\Navi\\Navi.exe : process ", kReplyMs));
   EXPECT_EQ(Quit(), 0);
   EXPECT_EQ(Occurrences(ReadText(ErrPath()), "CreateProcess \\Navi\\Navi.exe"), 1u);
-}
-
-// The bytes of a rectangle of a BMP file the program wrote (rows bottom-up, 16 or 32 bits), top
-// row first; empty when the file is not such a BMP or the rectangle is not inside it.
-std::string BmpArea(const fs::path& path, const RECT& rc) {
-  const std::string bmp = ReadText(path);
-  if (bmp.size() < 54 || bmp.compare(0, 2, "BM") != 0) return std::string();
-  uint32_t offset = 0;
-  int32_t width = 0;
-  int32_t height = 0;
-  uint16_t bits = 0;
-  std::memcpy(&offset, &bmp[10], 4);
-  std::memcpy(&width, &bmp[18], 4);
-  std::memcpy(&height, &bmp[22], 4);
-  std::memcpy(&bits, &bmp[28], 2);
-  if ((bits != 16 && bits != 32) || height <= 0 || rc.left < 0 || rc.top < 0 || rc.right > width ||
-      rc.bottom > height || rc.left >= rc.right || rc.top >= rc.bottom) {
-    return std::string();
-  }
-  const size_t pixel = bits / 8;
-  const size_t stride = (static_cast<size_t>(width) * pixel + 3) & ~size_t{3};
-  if (bmp.size() < offset + stride * static_cast<size_t>(height)) return std::string();
-  std::string area;
-  for (int y = rc.top; y < rc.bottom; ++y) {
-    const size_t row = offset + stride * static_cast<size_t>(height - 1 - y);
-    area += bmp.substr(row + pixel * static_cast<size_t>(rc.left),
-                       pixel * static_cast<size_t>(rc.right - rc.left));
-  }
-  return area;
 }
 
 TEST_F(ProgramE2E, AScreenPictureShowsTheStateTheMessagesBeforeItSet) {
