@@ -168,6 +168,11 @@ void CEngineConsole::WriteLine(const std::string& line) {
   Write(line);
 }
 
+void CEngineConsole::WriteLines(const std::vector<std::string>& lines) {
+  std::lock_guard<std::mutex> hold(m_lock);
+  for (const std::string& line : lines) Write(line);
+}
+
 void CEngineConsole::Write(const std::string& line) {
   std::fputs(line.c_str(), m_out);
   std::fputc('\n', m_out);

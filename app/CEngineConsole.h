@@ -12,6 +12,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class CEngineConsole {
  public:
@@ -53,6 +54,8 @@ class CEngineConsole {
   void OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   // A line of the program's own ("held video"), between the message lines.
   void WriteLine(const std::string& line);
+  // Lines of one answer, with no message line between them.
+  void WriteLines(const std::vector<std::string>& lines);
 
  private:
   void Write(const std::string& line);

@@ -82,19 +82,9 @@ bool OnCommand(HWND hwnd, const CEngineConsole::Command& cmd) {
 
 int main(int argc, char** argv) {
   ProgramOptions options;
-  switch (ParseProgramOptions(argc, argv, false, &options)) {
-    case kOptionsHelp:
-      std::fputs(kUsage, stdout);
-      return 0;
-    case kOptionsBad:
-      std::fputs(kUsage, stderr);
-      return 2;
-    case kOptionsRun:
-      break;
-  }
-  // Every thread started from here on inherits the mask.
-  const sigset_t signals = BlockQuitSignals();
-  if (!ApplyProgramOptions(options, kProgram)) return 2;
+  sigset_t signals;
+  const int nStatus = StartProgram(argc, argv, false, kUsage, kProgram, &options, &signals);
+  if (nStatus != kProgramRunsOn) return nStatus;
   LoadCorvaneConfig();
   RegisterKavlinkDriver();
 

@@ -67,3 +67,19 @@ void StartQuitSignalThread(sigset_t signals, std::function<void()> onQuit) {
     }
   }).detach();
 }
+
+int StartProgram(int argc, char** argv, bool bTakesWords, const char* pszUsage, const char* pszProgram,
+                 ProgramOptions* pOptions, sigset_t* pQuitSignals) {
+  switch (ParseProgramOptions(argc, argv, bTakesWords, pOptions)) {
+    case kOptionsHelp:
+      std::fputs(pszUsage, stdout);
+      return 0;
+    case kOptionsBad:
+      std::fputs(pszUsage, stderr);
+      return 2;
+    case kOptionsRun:
+      break;
+  }
+  *pQuitSignals = BlockQuitSignals();
+  return ApplyProgramOptions(*pOptions, pszProgram) ? kProgramRunsOn : 2;
+}

@@ -31,3 +31,10 @@ bool ApplyProgramOptions(const ProgramOptions& options, const char* pszProgram);
 // thread of their own then takes them as an orderly quit (onQuit, once per signal).
 sigset_t BlockQuitSignals();
 void StartQuitSignalThread(sigset_t signals, std::function<void()> onQuit);
+
+constexpr int kProgramRunsOn = -1;
+// The start of a program's main: the options parsed (--help writes the usage to standard output,
+// a bad option to standard error), the quit signals blocked for every thread to come, the options
+// applied. kProgramRunsOn, or the status the program exits with.
+int StartProgram(int argc, char** argv, bool bTakesWords, const char* pszUsage, const char* pszProgram,
+                 ProgramOptions* pOptions, sigset_t* pQuitSignals);

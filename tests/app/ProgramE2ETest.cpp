@@ -1,0 +1,285 @@
+// CECorvane as a program among the head unit's others on the shared bus: a second start raises
+// the first and ends, corvane-post reaches it, the task bar is hidden for its run and put back,
+// and its screen starts the navigation program that "NaviOne.ini" names.
+#include "EngineE2E.h"
+
+#include "kernel/kernel.h"
+#include "kernel/wcestr.h"
+#include "user/user.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using e2e::Child;
+using e2e::Clock;
+using e2e::kLoadSlackMs;
+using e2e::kQuitMs;
+using e2e::MsLeft;
+using e2e::Occurrences;
+using e2e::ReadText;
+
+const int kReplyMs = 15000;
+const char16_t kTitle[] = u"WND_CORVANE";
+
+// The programs' root is the program directory: this test program joins their bus there before
+// any test runs (the bus is chosen at a process's first use), and each test runs in a process of
+// its own, so each has a root of its own.
+class ProgramBus : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "cecorvane-e2e-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    s_root = pattern;
+    setenv("CORVANE_ROOT", s_root.c_str(), 1);
+    setenv("CORVANE_BUS", "shared", 1);
+    // The program's files: packs, font and driver beside it.
+    for (const fs::directory_entry& e : fs::directory_iterator(fs::path(CECORVANE_PATH).parent_path())) {
+      if (e.path().extension() == ".pack" || e.path().filename() == "Marlow.ttf") {
+        fs::copy_file(e.path(), fs::path(s_root) / e.path().filename());
+      }
+    }
+    fs::copy_file(KAVLINK_PATH, fs::path(s_root) / "kavlink.dll");
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    if (!s_keep) fs::remove_all(s_root, ignored);
+  }
+
+  static std::string s_root;
+  static bool s_keep;
+};
+std::string ProgramBus::s_root;
+bool ProgramBus::s_keep = false;
+const ::testing::Environment* const kBus = ::testing::AddGlobalTestEnvironment(new ProgramBus());
+
+class ProgramE2E : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    m_program.Kill();
+    if (HasFailure()) {
+      ProgramBus::s_keep = true;
+      std::fprintf(stderr, "e2e: kept %s\n", ProgramBus::s_root.c_str());
+      for (const std::string& l : m_lines) std::fprintf(stderr, "CECorvane: %s\n", l.c_str());
+    }
+  }
+
+  fs::path Root() const { return ProgramBus::s_root; }
+  fs::path ErrPath() const { return Root() / "CECorvane.err"; }
+
+  // Starts the program and waits until its root window runs its screen ("layers" answered).
+  void StartProgram(const std::vector<std::string>& words = {}) {
+    std::vector<std::string> args = {CECORVANE_PATH, "--dir", Root().string()};
+    args.insert(args.end(), words.begin(), words.end());
+    ASSERT_TRUE(m_program.Start(args, {}, ErrPath().string()));
+    ASSERT_TRUE(m_program.Write("layers\n"));
+    ASSERT_TRUE(ReadUntil("end", kReplyMs));
+  }
+  bool ReadUntil(const std::string& wanted, int ms) {
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    std::string line;
+    while (MsLeft(end) > 0 && m_program.ReadLine(&line, MsLeft(end))) {
+      m_lines.push_back(line);
+      if (line == wanted) return true;
+    }
+    return false;
+  }
+  // A registered message of the test's own through the bus to the program's window, read back
+  // from its output: what other programs posted to it before has been handled.
+  bool Ping(HWND hWnd) {
+    const std::string name = "PROGRAM_E2E_PING_" + std::to_string(++m_pings);
+    const UINT msg = RegisterWindowMessageW(WceUtf8ToWide(name).c_str());
+    return PostMessageW(hWnd, msg, 0, 0) && ReadUntil("msg " + name + " 0 0", kReplyMs);
+  }
+  // Polls the program's log until it holds text, reading its output meanwhile.
+  bool WaitForLog(const std::string& text, int ms) {
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    std::string line;
+    for (;;) {
+      if (Occurrences(ReadText(ErrPath()), text) > 0) return true;
+      if (MsLeft(end) <= 0) return false;
+      if (m_program.ReadLine(&line, 20)) m_lines.push_back(line);
+    }
+  }
+  int Quit() {
+    m_program.Write("quit\n");
+    return m_program.Wait(kQuitMs + kLoadSlackMs);
+  }
+
+  Child m_program;
+  std::vector<std::string> m_lines;
+  int m_pings = 0;
+};
+
+TEST_F(ProgramE2E, ThePackIsChosenByTheScreensDepthAndSize) {
+  // Only the pack the program must choose is beside it: another choice finds no screen.
+  const fs::path packs = Root() / "packs";
+  fs::create_directories(packs);
+  for (const fs::directory_entry& e : fs::directory_iterator(Root())) {
+    if (e.path().extension() == ".pack") fs::rename(e.path(), packs / e.path().filename());
+  }
+  // The packs go back beside the program for the tests after this one, whatever happens here.
+  struct PutBack {
+    fs::path from, to;
+    ~PutBack() {
+      for (const fs::directory_entry& e : fs::directory_iterator(from))
+        fs::rename(e.path(), to / e.path().filename());
+    }
+  } putBack{packs, Root()};
+  const struct {
+    const char* screen;
+    const char* bpp;
+    const char* pack;
+    const char* dialog;  // the screen's first line
+  } cases[] = {
+      {"1024x600", "16", "cecorvane_16_xxh.pack", "CMainDlg CMainDlg 0,0,1024,600"},
+      {"800x480", "16", "cecorvane_16_res.pack", "CMainDlg CMainDlg 0,0,800,480"},
+      {"1024x600", "32", "cecorvane_xxh.pack", "CMainDlg CMainDlg 0,0,1024,600"},
+      {"1024x768", "32", "corvane_res.pack", "CMainDlg CMainDlg 0,0,800,480"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.screen) + " at " + c.bpp + " bits");
+    fs::rename(packs / c.pack, Root() / c.pack);
+    m_lines.clear();
+    ASSERT_NO_FATAL_FAILURE(StartProgram({"--screen", c.screen, "--bpp", c.bpp}));
+    ASSERT_GE(m_lines.size(), 2u);
+    EXPECT_NE(m_lines.front().find(c.dialog), std::string::npos) << m_lines.front();
+    EXPECT_EQ(Quit(), 0);
+    EXPECT_EQ(Occurrences(ReadText(ErrPath()), "not a valid packed file"), 0u);
+    fs::rename(Root() / c.pack, packs / c.pack);
+  }
+}
+
+TEST_F(ProgramE2E, ScreenWritesTheDisplayAsABmpOfTheScreensSizeAndDepth) {
+  const struct {
+    const char* screen;
+    const char* bpp;
+    int32_t width, height;
+    uint16_t bits;
+  } cases[] = {{"1024x600", "16", 1024, 600, 16}, {"800x480", "32", 800, 480, 32}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.screen) + " at " + c.bpp + " bits");
+    ASSERT_NO_FATAL_FAILURE(StartProgram({"--screen", c.screen, "--bpp", c.bpp}));
+    const fs::path picture = Root() / (std::string("screen-") + c.bpp + ".bmp");
+    ASSERT_TRUE(m_program.Write("screen " + picture.string() + "\n"));
+    ASSERT_TRUE(ReadUntil("screen " + picture.string(), kReplyMs));
+    const std::string bmp = ReadText(picture);
+    ASSERT_GE(bmp.size(), 54u);
+    int32_t width = 0;
+    int32_t height = 0;
+    uint16_t bits = 0;
+    std::memcpy(&width, &bmp[18], 4);
+    std::memcpy(&height, &bmp[22], 4);
+    std::memcpy(&bits, &bmp[28], 2);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(width, c.width);
+    EXPECT_EQ(std::abs(height), c.height);
+    EXPECT_EQ(bits, c.bits);
+    EXPECT_EQ(Quit(), 0);
+  }
+}
+
+TEST_F(ProgramE2E, ASecondStartRaisesTheFirstAndEnds) {
+  ASSERT_NO_FATAL_FAILURE(StartProgram({"hide"}));
+  const HWND first = FindWindowW(nullptr, kTitle);
+  ASSERT_NE(first, nullptr);
+  EXPECT_FALSE(IsWindowVisible(first));
+
+  Child second;
+  ASSERT_TRUE(second.Start({CECORVANE_PATH, "--dir", Root().string()}, {}));
+  EXPECT_EQ(second.Wait(kQuitMs + kLoadSlackMs), 0);
+  std::string line;
+  EXPECT_FALSE(second.ReadLine(&line, 0)) << "the second start wrote " << line;
+  // The second one's requests reached the first before this program's ping.
+  ASSERT_TRUE(Ping(first));
+  EXPECT_TRUE(IsWindowVisible(first));
+  EXPECT_EQ(FindWindowW(nullptr, kTitle), first);
+
+  EXPECT_EQ(Quit(), 0);
+}
+
+TEST_F(ProgramE2E, CorvanePostReachesTheProgramByTitleByBroadcastAndByNumber) {
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  const UINT hwKey = RegisterWindowMessageW(u"NMSG_CORVANE_HW_KEY");
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string line;  // what the program prints; empty: nothing to wait for
+  };
+  const Case cases[] = {
+      {{"NMSG_CORVANE_SETVOLUME", "3", "7", "--window", "WND_CORVANE"}, 0, "msg NMSG_CORVANE_SETVOLUME 3 7"},
+      {{"NMSG_CORVANE_SETVOLUME", "4", "-5"}, 0, "msg NMSG_CORVANE_SETVOLUME 4 -5"},
+      {{std::to_string(hwKey), "9", "0", "--window", "WND_CORVANE"}, 0, "msg NMSG_CORVANE_HW_KEY 9 0"},
+      {{"NMSG_CORVANE_SETVOLUME", "1", "1", "--window", "NO_SUCH_WINDOW"}, 1, ""},
+      {{"NMSG_CORVANE_SETVOLUME", "one", "1"}, 2, ""},
+      {{"NMSG_CORVANE_SETVOLUME", "1"}, 2, ""},
+  };
+  for (const Case& c : cases) {
+    std::string trace;
+    for (const std::string& a : c.args) trace += a + " ";
+    SCOPED_TRACE(trace);
+    Child post;
+    std::vector<std::string> args = {CORVANE_POST_PATH};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ASSERT_TRUE(post.Start(args, {}));
+    EXPECT_EQ(post.Wait(kReplyMs), c.status);
+    if (!c.line.empty()) {
+      EXPECT_TRUE(ReadUntil(c.line, kReplyMs));
+    }
+  }
+  EXPECT_EQ(Quit(), 0);
+}
+
+TEST_F(ProgramE2E, TheTaskBarIsHiddenForTheRunAndShownAgainAfter) {
+  Child bar;
+  ASSERT_TRUE(bar.Start({XPROC_PEER, "window HHTaskBar TaskBarTitle PROGRAM_E2E_BAR"}, {}));
+  std::string said;
+  ASSERT_TRUE(bar.ReadLine(&said, kReplyMs));
+  std::istringstream words(said);
+  std::string word;
+  uintptr_t handle = 0;
+  ASSERT_TRUE(words >> word >> handle);
+  const HWND hBar = reinterpret_cast<HWND>(handle);
+  ASSERT_TRUE(IsWindowVisible(hBar));
+
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  EXPECT_FALSE(IsWindowVisible(hBar));
+  EXPECT_EQ(Quit(), 0);
+  // The program's last request reached the bar before this one's.
+  const UINT ping = RegisterWindowMessageW(u"PROGRAM_E2E_BAR");
+  ASSERT_TRUE(PostMessageW(hBar, ping, 5, 5));
+  std::string line;
+  while (bar.ReadLine(&line, kReplyMs) && line != "got PROGRAM_E2E_BAR 5 5") {
+  }
+  EXPECT_EQ(line, "got PROGRAM_E2E_BAR 5 5");
+  EXPECT_TRUE(IsWindowVisible(hBar));
+  PostMessageW(hBar, WM_CLOSE, 0, 0);
+  EXPECT_EQ(bar.Wait(kReplyMs), 0);
+}
+
+TEST_F(ProgramE2E, TheScreenStartsTheNavigationProgramThatTheIniFileNames) {
+  // A line end after the path, as an ordinary editor writes it.
+  std::ofstream(Root() / "NaviOne.ini", std::ios::binary) << "\\Navi\\Navi.exe\r\n";
+  fs::create_directories(Root() / "Navi");
+  const fs::path navi = Root() / "Navi" / "Navi.exe";
+  std::ofstream(navi) << "#!/bin/sh\nexit 0\n";
+  fs::permissions(navi, fs::perms::owner_all);
+
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  EXPECT_TRUE(WaitForLog("CreateProcess \\Navi\\Navi.exe : process ", kReplyMs));
+  EXPECT_EQ(Quit(), 0);
+  EXPECT_EQ(Occurrences(ReadText(ErrPath()), "CreateProcess \\Navi\\Navi.exe"), 1u);
+}
+
+}  // namespace
