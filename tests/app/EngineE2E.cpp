@@ -440,7 +440,7 @@ void EngineE2E::StopPhone() {
 }
 
 void EngineE2E::StartEngine(const std::vector<std::string>& options) {
-  std::vector<std::string> args = {ENGINE_PATH, "--dir", m_dir.string()};
+  std::vector<std::string> args = {m_program, "--dir", m_dir.string()};
   args.insert(args.end(), options.begin(), options.end());
   ASSERT_TRUE(
       m_engine.Start(args, {"CORVANE_PHONE=tcp:127.0.0.1:" + std::to_string(m_port)}, m_engineErr.string()));

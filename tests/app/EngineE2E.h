@@ -210,6 +210,8 @@ class EngineE2E : public ::testing::Test {
   int Quit(int ms = kQuitMs + kLoadSlackMs);
 
   std::filesystem::path m_root, m_dir, m_state;
+  // The head unit's program that StartEngine runs with the engine's options.
+  std::string m_program = ENGINE_PATH;
   // Set before StartEngine: the engine's standard error (its log, sanitizer reports) goes to this file.
   std::filesystem::path m_engineErr;
   int m_port = 0;

@@ -282,4 +282,34 @@ TEST_F(ProgramE2E, TheScreenStartsTheNavigationProgramThatTheIniFileNames) {
   EXPECT_EQ(Occurrences(ReadText(ErrPath()), "CreateProcess \\Navi\\Navi.exe"), 1u);
 }
 
+// The program with the engine's options against the simulated phone: the same message lines.
+class ProgramPhoneE2E : public e2e::EngineE2E {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(EngineE2E::SetUp());
+    m_program = CECORVANE_PATH;
+    for (const fs::directory_entry& e : fs::directory_iterator(Root())) {
+      if (e.path().extension() == ".pack" || e.path().filename() == "Marlow.ttf") {
+        fs::copy_file(e.path(), m_dir / e.path().filename());
+      }
+    }
+  }
+  static fs::path Root() { return ProgramBus::s_root; }
+};
+
+TEST_F(ProgramPhoneE2E, LinksWithTheEnginesMessageLinesAndQuitsInOrder) {
+  ASSERT_NO_FATAL_FAILURE(StartPhone());
+  ASSERT_NO_FATAL_FAILURE(StartEngine());
+  ASSERT_TRUE(ReadUntil("msg CORVAN_WM_CONNECT_STEP 0 100", 30000));
+  ASSERT_TRUE(Seen("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0") ||
+              ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", 15000));
+  std::vector<std::string> steps;
+  for (const std::string& l : LinesStartingWith("msg CORVAN_WM_CONNECT_STEP ")) steps.push_back(l.substr(27));
+  EXPECT_EQ(steps, (std::vector<std::string>{"0 10", "0 20", "0 30", "0 40", "0 50", "0 60", "0 70", "0 80",
+                                             "0 90", "0 100"}));
+  EXPECT_EQ(m_lines.front(), "msg WMMSG_CORVANE_USB_OUT 0 1");
+  EXPECT_EQ(Quit(), 0);
+  EXPECT_TRUE(fs::exists(m_dir / "Connect.log"));
+}
+
 }  // namespace
