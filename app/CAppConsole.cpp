@@ -88,13 +88,14 @@ BOOL CAppConsole::Start(CWceUiRealWnd* pRoot, sigset_t quitSignals) {
   wc.lpfnWndProc = &CAppConsole::ConsoleWndProc;
   wc.lpszClassName = kConsoleClass;
   RegisterClassW(&wc);
-  m_hWnd = CreateWindowExW(0, kConsoleClass, kConsoleClass, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                           nullptr);
-  if (m_hWnd == nullptr) {
+  HWND hWnd = CreateWindowExW(0, kConsoleClass, kConsoleClass, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                              nullptr, nullptr);
+  if (hWnd == nullptr) {
     std::fprintf(stderr, "%s: no console window\n", kProgram);
     return FALSE;
   }
-  SetWindowLongW(m_hWnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongW(hWnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  m_hWnd = hWnd;
   wce::SetBroadcastTap(
       [this](UINT msg, WPARAM wParam, LPARAM lParam) { m_lines.OnBroadcast(msg, wParam, lParam); });
   // End of input is not a quit: the program runs on until told or signalled.
@@ -108,8 +109,8 @@ BOOL CAppConsole::Start(CWceUiRealWnd* pRoot, sigset_t quitSignals) {
 
 void CAppConsole::Stop() {
   wce::SetBroadcastTap(nullptr);
-  if (m_hWnd != nullptr) DestroyWindow(m_hWnd);
-  m_hWnd = nullptr;
+  HWND hWnd = m_hWnd.exchange(nullptr);
+  if (hWnd != nullptr) DestroyWindow(hWnd);
   m_pRoot = nullptr;
 }
 

@@ -11,6 +11,7 @@
 #include "kernel/wcetypes.h"
 #include "user/user.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -51,5 +52,6 @@ class CAppConsole {
   // Set on the UI thread before the input thread starts, cleared after the root window's run.
   CWceUiRealWnd* m_pRoot = nullptr;
   HWND m_hRootWnd = nullptr;
-  HWND m_hWnd = nullptr;
+  // The console window: written on the UI thread, read by the input and signal threads.
+  std::atomic<HWND> m_hWnd{nullptr};
 };

@@ -171,7 +171,7 @@ class EngineE2E : public ::testing::Test {
   void StartPhone(const std::vector<std::string>& options = {}, bool defaultSdk = true);
   // Stops the phone (SIGTERM, then SIGKILL) and keeps its state directory and port for a restart.
   void StopPhone();
-  void StartEngine(const std::vector<std::string>& options = {});
+  virtual void StartEngine(const std::vector<std::string>& options = {});
 
   // Reads the engine's lines until one equals `wanted` (or was already read); every line is kept.
   bool ReadUntil(const std::string& wanted, int ms) { return ReadUntilCount(wanted, 1, ms); }

@@ -146,6 +146,7 @@ TEST_F(ProgramE2E, ThePackIsChosenByTheScreensDepthAndSize) {
       {"1024x600", "16", "cecorvane_16_xxh.pack", "CMainDlg CMainDlg 0,0,1024,600"},
       {"800x480", "16", "cecorvane_16_res.pack", "CMainDlg CMainDlg 0,0,800,480"},
       {"1024x600", "32", "cecorvane_xxh.pack", "CMainDlg CMainDlg 0,0,1024,600"},
+      {"800x480", "32", "corvane_res.pack", "CMainDlg CMainDlg 0,0,800,480"},
       {"1024x768", "32", "corvane_res.pack", "CMainDlg CMainDlg 0,0,800,480"},
   };
   for (const auto& c : cases) {

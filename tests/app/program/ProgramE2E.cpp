@@ -1,0 +1,179 @@
+#include "ProgramE2E.h"
+
+#include <cstdlib>
+#include <regex>
+
+namespace fs = std::filesystem;
+
+namespace e2e {
+
+// ---- layers ----
+
+bool ParseLayer(const std::string& line, SLayer* out) {
+  // "ID NAME CLASS LEFT,TOP,RIGHT,BOTTOM" and, when the layer has text, a blank and "TEXT".
+  static const std::regex kLine(
+      R"re(^((?:  )*)(\d+) (\S+) (\S+) (-?\d+),(-?\d+),(-?\d+),(-?\d+)(?: "(.*)")?$)re");
+  std::smatch m;
+  if (!std::regex_match(line, m, kLine)) return false;
+  out->depth = m[1].length() / 2;
+  out->id = std::atoi(m[2].str().c_str());
+  out->name = m[3];
+  out->className = m[4];
+  out->left = std::atoi(m[5].str().c_str());
+  out->top = std::atoi(m[6].str().c_str());
+  out->right = std::atoi(m[7].str().c_str());
+  out->bottom = std::atoi(m[8].str().c_str());
+  out->hasText = m[9].matched;
+  out->text = m[9];
+  return true;
+}
+
+const SLayer* SLayers::Find(const std::string& name) const {
+  for (const SLayer& l : layers) {
+    if (l.name == name) return &l;
+  }
+  return nullptr;
+}
+
+const SLayer* SLayers::FindIn(const std::string& parent, const std::string& name) const {
+  for (size_t i = 0; i < layers.size(); ++i) {
+    if (layers[i].name != parent) continue;
+    for (size_t j = i + 1; j < layers.size() && layers[j].depth > layers[i].depth; ++j) {
+      if (layers[j].name == name) return &layers[j];
+    }
+    return nullptr;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> SLayers::Dialogs() const {
+  std::vector<std::string> out;
+  for (const SLayer& l : layers) {
+    if (l.depth == 0) out.push_back(l.className);
+  }
+  return out;
+}
+
+// ---- the screen ----
+
+bool ReadScreen(const fs::path& path, SScreen* out) {
+  const std::string text = ReadText(path);
+  if (text.size() < 54 || text[0] != 'B' || text[1] != 'M') return false;
+  auto u32 = [&](size_t at) {
+    return static_cast<uint32_t>(static_cast<uint8_t>(text[at])) |
+           static_cast<uint32_t>(static_cast<uint8_t>(text[at + 1])) << 8 |
+           static_cast<uint32_t>(static_cast<uint8_t>(text[at + 2])) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(text[at + 3])) << 24;
+  };
+  const uint32_t offset = u32(10);
+  const int width = static_cast<int>(u32(18));
+  const int storedHeight = static_cast<int>(u32(22));
+  const int bpp = static_cast<uint8_t>(text[28]) | static_cast<uint8_t>(text[29]) << 8;
+  if (width <= 0 || storedHeight == 0 || (bpp != 16 && bpp != 32)) return false;
+  // A negative height stores the top row first.
+  const bool bTopDown = storedHeight < 0;
+  const int height = std::abs(storedHeight);
+  const size_t stride = (static_cast<size_t>(width) * (bpp / 8) + 3) & ~size_t{3};
+  if (offset + stride * height > text.size()) return false;
+  out->width = width;
+  out->height = height;
+  out->bpp = bpp;
+  out->pixels.assign(static_cast<size_t>(width) * height, 0);
+  for (int y = 0; y < height; ++y) {
+    const size_t row = offset + stride * static_cast<size_t>(bTopDown ? y : height - 1 - y);
+    for (int x = 0; x < width; ++x) {
+      uint32_t rgb = 0;
+      if (bpp == 32) {
+        rgb = u32(row + static_cast<size_t>(x) * 4) & 0xFFFFFF;
+      } else {
+        const size_t at = row + static_cast<size_t>(x) * 2;
+        const uint32_t v = static_cast<uint8_t>(text[at]) | static_cast<uint8_t>(text[at + 1]) << 8;
+        // 565 widened the usual way: the top bits repeated into the low ones.
+        const uint32_t r = (v >> 11) & 0x1F, g = (v >> 5) & 0x3F, b = v & 0x1F;
+        rgb = ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
+      }
+      out->pixels[static_cast<size_t>(y) * width + x] = rgb;
+    }
+  }
+  return true;
+}
+
+// ---- the fixture ----
+
+void ProgramE2E::SetUp() {
+  ASSERT_NO_FATAL_FAILURE(EngineE2E::SetUp());
+  // The packs and the font the build writes beside the program.
+  for (const fs::directory_entry& e : fs::directory_iterator(fs::path(CECORVANE_PATH).parent_path())) {
+    if (e.path().extension() == ".pack" || e.path().filename() == "Marlow.ttf") {
+      fs::copy_file(e.path(), m_dir / e.path().filename());
+    }
+  }
+  m_program = CECORVANE_PATH;
+  m_engineErr = m_root / "CECorvane.err";
+}
+
+void ProgramE2E::StartEngine(const std::vector<std::string>& options) {
+  std::vector<std::string> args = {m_program, "--dir", m_dir.string()};
+  args.insert(args.end(), options.begin(), options.end());
+  std::vector<std::string> env = {"CORVANE_ROOT=" + m_dir.string()};
+  // Without a phone started the program waits for one that never comes.
+  if (m_port != 0) env.push_back("CORVANE_PHONE=tcp:127.0.0.1:" + std::to_string(m_port));
+  if (m_sharedBus) env.push_back("CORVANE_BUS=shared");
+  ASSERT_TRUE(m_engine.Start(args, env, m_engineErr.string()));
+  SLayers screen;
+  ASSERT_TRUE(Layers(&screen)) << "the program's screen did not answer";
+}
+
+bool ProgramE2E::Layers(SLayers* out, int ms) {
+  const size_t asked = Count("end");
+  const size_t first = m_lines.size();
+  if (!Send("layers") || !ReadUntilCount("end", asked + 1, ms)) return false;
+  // The answer is written as one block; message lines may come before it, never inside it.
+  size_t last = m_lines.size() - 1;
+  while (m_lines[last] != "end") --last;
+  size_t begin = last;
+  SLayer layer;
+  while (begin > first && ParseLayer(m_lines[begin - 1], &layer)) --begin;
+  out->layers.clear();
+  for (size_t i = begin; i < last; ++i) {
+    ParseLayer(m_lines[i], &layer);
+    out->layers.push_back(layer);
+  }
+  return true;
+}
+
+bool ProgramE2E::WaitForLayers(const std::function<bool(const SLayers&)>& done, int ms, SLayers* last) {
+  const auto end = Clock::now() + std::chrono::milliseconds(ms);
+  SLayers layers;
+  for (;;) {
+    if (!Layers(&layers, std::max(MsLeft(end), 1))) return false;
+    const bool ok = done(layers);
+    if (last) *last = layers;
+    if (ok) return true;
+    if (MsLeft(end) <= 0) return false;
+    // The screen changes on messages and timers; what the program prints meanwhile is kept.
+    ReadFor(std::min(MsLeft(end), 20));
+  }
+}
+
+bool ProgramE2E::Screen(const std::string& name, SScreen* out, int ms) {
+  const fs::path file = m_root / name;
+  const std::string answer = "screen " + file.string();
+  const size_t written = Count(answer);
+  return Send(answer) && ReadUntilCount(answer, written + 1, ms) && ReadScreen(file, out);
+}
+
+bool ProgramE2E::Tap(const SLayer& layer) {
+  const std::string at = std::to_string(layer.CentreX()) + " " + std::to_string(layer.CentreY());
+  return Send("touch down " + at) && Send("touch up " + at);
+}
+
+int ProgramE2E::Post(const std::vector<std::string>& args, int ms) {
+  std::vector<std::string> argv = {CORVANE_POST_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  Child post;
+  if (!post.Start(argv, {"CORVANE_ROOT=" + m_dir.string(), "CORVANE_BUS=shared"})) return -1;
+  return post.Wait(ms);
+}
+
+}  // namespace e2e

@@ -1,0 +1,92 @@
+#pragma once
+// The fixture of the real program's end-to-end tests: CECorvane and phonesim as child programs
+// in a fresh root, the program's console (message lines, `layers`, `screen FILE`) and the phone's
+// record as the truth. It is the engine's fixture with CECorvane in the engine's place, so every
+// wait and record reader of that fixture works on the program too.
+#include "EngineE2E.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// What the program answers a console command within, on a loaded machine.
+constexpr int kReplyMs = 15000;
+
+// One line of `layers`: a shown layer of a running dialog, in window coordinates.
+struct SLayer {
+  size_t depth = 0;  // 0 for a dialog, its children one further
+  int id = 0;
+  std::string name;  // "-" for a layer without a name
+  std::string className;
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  bool hasText = false;
+  std::string text;  // UTF-8, a line end as "\n"
+
+  int CentreX() const { return (left + right) / 2; }
+  int CentreY() const { return (top + bottom) / 2; }
+};
+
+// One answer to `layers`, in the program's order (children follow their parent).
+struct SLayers {
+  std::vector<SLayer> layers;
+
+  // The first shown layer with this name, or nullptr.
+  const SLayer* Find(const std::string& name) const;
+  // The first shown layer with this name below the first shown layer named `parent`.
+  const SLayer* FindIn(const std::string& parent, const std::string& name) const;
+  bool Shown(const std::string& name) const { return Find(name) != nullptr; }
+  // The running dialogs' class names, bottom first.
+  std::vector<std::string> Dialogs() const;
+};
+
+// Parses the lines of one `layers` answer (without its "end"); false at a line that is not a layer.
+bool ParseLayer(const std::string& line, SLayer* out);
+
+// The display's pixels from a `screen` file, at 16 (565) or 32 bits, as 0xRRGGBB.
+struct SScreen {
+  int width = 0;
+  int height = 0;
+  int bpp = 0;
+  std::vector<uint32_t> pixels;  // top row first
+
+  uint32_t Pixel(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+bool ReadScreen(const std::filesystem::path& path, SScreen* out);
+
+class ProgramE2E : public EngineE2E {
+ protected:
+  // EngineE2E's root, with the program's packs and font in its directory and its log kept.
+  void SetUp() override;
+
+  // Starts CECorvane (options: --screen, --bpp, the program's words) in the root, on the shared
+  // bus when m_sharedBus, with the phone started before (none when none was), and waits until its
+  // screen runs (`layers` answered). Connect() starts the program through it too.
+  void StartEngine(const std::vector<std::string>& options = {}) override;
+  void StartProgram(const std::vector<std::string>& options = {}) { StartEngine(options); }
+
+  // One console line.
+  bool Send(const std::string& line) { return m_engine.Write(line + "\n"); }
+  // Asks `layers` and reads its answer.
+  bool Layers(SLayers* out, int ms = kReplyMs);
+  // Asks `layers` until `done` holds of the answer or ms passed; the last answer in *last.
+  bool WaitForLayers(const std::function<bool(const SLayers&)>& done, int ms, SLayers* last = nullptr);
+  // Asks `screen` for a file of this name in the root and reads it.
+  bool Screen(const std::string& name, SScreen* out, int ms = kReplyMs);
+  // A person's touch through the window: down, then up, at the centre of a layer.
+  bool Tap(const SLayer& layer);
+  // corvane-post in the program's root and bus; its exit status, or -1 when it did not end.
+  int Post(const std::vector<std::string>& args, int ms = kReplyMs);
+
+  // The program joins the shared bus under its root (a second start, corvane-post).
+  bool m_sharedBus = true;
+};
+
+}  // namespace e2e
