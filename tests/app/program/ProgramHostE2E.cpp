@@ -81,11 +81,6 @@ bool ProgramHostE2E::MassStorageSwitchedOn() const {
              .find("\"Dll\"=sz:\"USBMSC.DLL\"") != std::string::npos;
 }
 
-void ProgramHostE2E::WriteNotifyConfig() {
-  std::ofstream(m_dir / "CorvaneConfigure.xml")
-      << "<Config>\r\n  <customer channel=\"20322100\" notifymsg=\"1\"/>\r\n</Config>\r\n";
-}
-
 void ProgramHostE2E::ExpectEveryChannelClosed() {
   std::string unclosed;
   const bool closed = WaitForLog(

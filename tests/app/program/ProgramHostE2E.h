@@ -25,8 +25,6 @@ class ProgramHostE2E : public ProgramSimE2E {
   // button leaves it.
   void WriteMassStorageSwitchedOff();
   bool MassStorageSwitchedOn() const;
-  // The customer notify switch on: other programs' requests act.
-  void WriteNotifyConfig();
 
   // The head unit sent CLSE for every projection stream the phone opened (what the phone did with
   // it is its own affair).

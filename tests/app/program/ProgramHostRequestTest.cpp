@@ -51,7 +51,7 @@ class ProgramHostRequests : public ProgramHostE2E, public ::testing::WithParamIn
 
 TEST_P(ProgramHostRequests, ActOnlyWithTheNotifySwitch) {
   const bool notify = GetParam();
-  if (notify) WriteNotifyConfig();
+  if (notify) e2e::WriteNotifyConfig(m_dir);
   WriteShell();
   ASSERT_NO_FATAL_FAILURE(Connect());
   // Touches go out once the phone reported itself in the foreground.
