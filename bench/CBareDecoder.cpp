@@ -4,6 +4,8 @@
 
 #include <turbojpeg.h>
 
+#include <time.h>
+
 #include <chrono>
 #include <thread>
 
@@ -60,6 +62,37 @@ double CBareDecoder::MedianAfterPauseUs(const std::vector<std::vector<uint8_t>>&
     samples.push_back(CBenchReport::SinceUs(t0));
   }
   return CBenchReport::Median(samples);
+}
+
+namespace {
+double ThreadCpuUs() {
+  timespec t = {};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
+}
+}  // namespace
+
+double CBareDecoder::CpuUsPerPicture(const std::vector<std::vector<uint8_t>>& jpegs, int rounds) {
+  if (jpegs.empty() || rounds <= 0) return 0;
+  for (const auto& j : jpegs) Decode(j);
+  const double t0 = ThreadCpuUs();
+  for (int r = 0; r < rounds; ++r) {
+    for (const auto& j : jpegs) Decode(j);
+  }
+  return (ThreadCpuUs() - t0) / static_cast<double>(jpegs.size() * static_cast<size_t>(rounds));
+}
+
+double CBareDecoder::CpuUsAfterPause(const std::vector<std::vector<uint8_t>>& jpegs, int pauseMs,
+                                     size_t count) {
+  if (jpegs.empty() || count == 0) return 0;
+  double us = 0;
+  for (size_t i = 0; i < count; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+    const double t0 = ThreadCpuUs();
+    Decode(jpegs[i % jpegs.size()]);
+    us += ThreadCpuUs() - t0;
+  }
+  return us / static_cast<double>(count);
 }
 
 double CBareDecoder::PicturesPerSecond(const std::vector<std::vector<uint8_t>>& jpegs, double seconds) {

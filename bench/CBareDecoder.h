@@ -26,6 +26,11 @@ class CBareDecoder {
   // The same with the thread asleep for pauseMs before each decode, as a receive thread decodes
   // pictures that come at a frame rate: caches and clock of a thread that just woke.
   double MedianAfterPauseUs(const std::vector<std::vector<uint8_t>>& jpegs, int pauseMs, size_t count);
+  // CPU time of this thread per picture, in microseconds, decoding the set back to back rounds
+  // times (after a warm-up pass).
+  double CpuUsPerPicture(const std::vector<std::vector<uint8_t>>& jpegs, int rounds);
+  // The same with the thread asleep for pauseMs before each decode (as MedianAfterPauseUs).
+  double CpuUsAfterPause(const std::vector<std::vector<uint8_t>>& jpegs, int pauseMs, size_t count);
   // Pictures per second decoded back to back through the set for at least seconds.
   double PicturesPerSecond(const std::vector<std::vector<uint8_t>>& jpegs, double seconds);
 

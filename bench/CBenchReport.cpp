@@ -43,6 +43,13 @@ void CBenchReport::Result(const std::string& id, const std::string& name, double
   std::fflush(stdout);
 }
 
+std::string CBenchReport::Format(const char* fmt, double a, double b, double c, double d, double e,
+                                 double f) {
+  char line[400];
+  std::snprintf(line, sizeof line, fmt, a, b, c, d, e, f);
+  return line;
+}
+
 void CBenchReport::Note(const std::string& text) {
   std::printf("  %s\n", text.c_str());
   std::fflush(stdout);

@@ -34,6 +34,9 @@ class CBenchReport {
   // target: "<=1.05", ">=300", "==0", or "" for a figure that has none.
   static void Result(const std::string& id, const std::string& name, double value, const std::string& unit,
                      const std::string& target);
+  // printf of up to six numbers into a string, for the notes.
+  static std::string Format(const char* fmt, double a, double b = 0, double c = 0, double d = 0, double e = 0,
+                            double f = 0);
   // A line of context under the results (sizes, counts, where the time goes).
   static void Note(const std::string& text);
 };

@@ -117,30 +117,9 @@ std::vector<CBenchStack::Shown> CBenchStack::ShownPictures() const {
 }
 
 bool CBenchStack::Start(const phonesim::SPhoneAppOptions& app, int timeoutMs, std::string* error) {
-  char tmpl[] = "/tmp/corvane-bench-XXXXXX";
-  if (mkdtemp(tmpl) == nullptr) {
-    *error = "no temporary directory";
-    return false;
-  }
-  m_root = tmpl;
-  const fs::path dir = fs::path(m_root) / "dir";
-  fs::create_directories(dir);
-  fs::create_directories(fs::path(m_root) / "phone");
-  std::error_code ec;
-  fs::copy_file(KAVLINK_PATH, dir / "kavlink.dll", ec);
-  if (ec) {
-    *error = std::string("cannot copy the driver ") + KAVLINK_PATH;
-    return false;
-  }
-  std::ofstream(dir / "vtsc16") << "helper";
-  std::ofstream(dir / "vtim.jar") << "helper";
-
-  phonesim::SPhoneSimOptions options;
-  options.state_dir = (fs::path(m_root) / "phone").string();
-  options.app = app;
-  // Android level 25 needs no first helper: the connection goes straight to the app.
-  m_phone.Shell().SetProp("ro.build.version.sdk", "25");
-  if (!m_phone.Start(options, error)) return false;
+  if (!m_root.Make("corvane-bench", error)) return false;
+  const fs::path dir = m_root.Dir();
+  if (!m_root.StartPhone(m_phone, app, error)) return false;
   const int64_t steady = CBenchReport::NowUs();
   m_nPhoneOffsetUs = steady - m_phone.Record().NowUs();
 
@@ -190,9 +169,5 @@ void CBenchStack::Stop() {
     m_engine.join();
   }
   m_phone.Stop();
-  if (!m_root.empty()) {
-    std::error_code ec;
-    fs::remove_all(m_root, ec);
-    m_root.clear();
-  }
+  m_root.Remove();
 }

@@ -7,6 +7,7 @@
 // link's USB reader thread (see AllocPart).
 #pragma once
 
+#include "CBenchRoot.h"
 #include "CPhoneSim.h"
 #include "kernel/wcetypes.h"
 
@@ -71,7 +72,7 @@ class CBenchStack {
   void EngineThread(std::string address);
 
   phonesim::CPhoneSim m_phone;
-  std::string m_root;
+  CBenchRoot m_root;
   std::thread m_engine;
   std::atomic<HWND> m_hWnd{nullptr};
   std::atomic<bool> m_bEngineUp{false};

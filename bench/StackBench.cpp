@@ -19,9 +19,9 @@
 #include "CBareTouchRoad.h"
 #include "CBenchReport.h"
 #include "CBenchStack.h"
+#include "CVideoStreams.h"
 
 #include "adb/CAdbPacket.h"
-#include "app/CAppProtocol.h"
 #include "kernel/kernel.h"
 #include "phonelink/CorvaneAdb.h"
 #include "user/user.h"
@@ -49,13 +49,6 @@ const int kPauseBeforeDecodeMs = 30;
 const size_t kPausedDecodes = 60;
 // How long the bare decode rate of the pictures sent unthrottled is measured.
 const double kBareRateSeconds = 1.5;
-
-std::string Format(const char* fmt, double a, double b = 0, double c = 0, double d = 0, double e = 0,
-                   double f = 0) {
-  char line[400];
-  std::snprintf(line, sizeof line, fmt, a, b, c, d, e, f);
-  return line;
-}
 
 size_t TouchCount(phonesim::CPhoneApp& app, int64_t* lastTimeUs) {
   size_t n = 0;
@@ -172,9 +165,9 @@ void TouchToPhone(CBenchStack& stack, const Settings& s) {
     CBenchReport::Note("no floor for the touch figure: " +
                        (haveFloor ? std::string("no pass came through") : error));
   }
-  CBenchReport::Note(
-      Format("%.0f of %.0f touches reached the phone", static_cast<double>(touches.size()), s.touches));
-  CBenchReport::Note(Format(
+  CBenchReport::Note(CBenchReport::Format("%.0f of %.0f touches reached the phone",
+                                          static_cast<double>(touches.size()), s.touches));
+  CBenchReport::Note(CBenchReport::Format(
       "bare touch road (two wake-ups, a %.0f-byte header and a %.0f-byte payload written on "
       "loopback TCP, read by a thread in poll): median %.0f us, p99 %.0f us; medians: post -> "
       "second thread %.0f us, second thread -> bytes read %.0f us",
@@ -184,83 +177,25 @@ void TouchToPhone(CBenchStack& stack, const Settings& s) {
         for (size_t k = 0; k < bare.size(); ++k) rest.push_back(bare[k] - bareToWindow[k]);
         return rest;
       }())));
-  CBenchReport::Note(
-      Format("medians: post -> window procedure %.0f us; engine handler (scale, send) %.0f us; "
-             "window procedure -> WRTE read by phonesim %.0f us; WRTE -> phone app parsed it %.0f us",
-             CBenchReport::Median(queue), CBenchReport::Median(handler), CBenchReport::Median(toPhone),
-             CBenchReport::Median(inPhone)));
-  CBenchReport::Note(
-      Format("p99: post -> window procedure %.0f us; window procedure -> WRTE read by phonesim %.0f us",
-             CBenchReport::Percentile(queue, 0.99), CBenchReport::Percentile(toPhone, 0.99)));
+  CBenchReport::Note(CBenchReport::Format(
+      "medians: post -> window procedure %.0f us; engine handler (scale, send) %.0f us; "
+      "window procedure -> WRTE read by phonesim %.0f us; WRTE -> phone app parsed it %.0f us",
+      CBenchReport::Median(queue), CBenchReport::Median(handler), CBenchReport::Median(toPhone),
+      CBenchReport::Median(inPhone)));
+  CBenchReport::Note(CBenchReport::Format(
+      "p99: post -> window procedure %.0f us; window procedure -> WRTE read by phonesim %.0f us",
+      CBenchReport::Percentile(queue, 0.99), CBenchReport::Percentile(toPhone, 0.99)));
 }
-
-uint32_t Be32(const std::vector<uint8_t>& b, size_t o) {
-  return (uint32_t(b[o]) << 24) | (uint32_t(b[o + 1]) << 16) | (uint32_t(b[o + 2]) << 8) | b[o + 3];
-}
-
-// What went out on the video stream(s): the bytes of the phone's WRTEs in order, the stream
-// offset after each, when each went out, and when phonesim read the host's OKAY of each.
-struct VideoStreamLog {
-  std::vector<uint8_t> bytes;
-  std::vector<size_t> ends;
-  std::vector<int64_t> sentAt;
-  std::vector<int64_t> okayAt;
-};
-
-std::vector<VideoStreamLog> VideoStreams(phonesim::CPhoneSim& phone) {
-  std::vector<VideoStreamLog> logs;
-  const std::vector<phonesim::SPacketRecord> packets = phone.Record().Packets();
-  for (const phonesim::SStreamRecord& stream : phone.Record().Streams()) {
-    const std::string& svc = stream.service;
-    if (svc.size() < 5 || svc.compare(svc.size() - 5, 5, ":8240") != 0) continue;
-    VideoStreamLog log;
-    for (const phonesim::SPacketRecord& p : packets) {
-      if (!p.from_host && p.command == phonesim::A_WRTE && p.arg0 == stream.device_id) {
-        log.bytes.insert(log.bytes.end(), p.payload.begin(), p.payload.end());
-        log.ends.push_back(log.bytes.size());
-        log.sentAt.push_back(p.time_us);
-      } else if (p.from_host && p.command == phonesim::A_OKAY && p.arg1 == stream.device_id) {
-        // ADB flow control: the host's n-th OKAY on the stream acknowledges the phone's n-th WRTE.
-        log.okayAt.push_back(p.time_us);
-      }
-    }
-    logs.push_back(std::move(log));
-  }
-  return logs;
-}
-
-// One picture as the phone sent it: when the WRTE with its last byte went out, when the host's
-// OKAY of that WRTE came back, and its JPEG.
-struct SentPicture {
-  int64_t lastByteUs = 0;
-  int64_t okayUs = 0;
-  std::vector<uint8_t> jpeg;
-};
 
 // The pictures whose last byte went out after fromUs (phone time), by the frame number their
 // pattern carries.
-std::map<uint32_t, SentPicture> SentPictures(const std::vector<VideoStreamLog>& logs, int64_t fromUs) {
-  std::map<uint32_t, SentPicture> out;
+std::map<uint32_t, CVideoStreams::Picture> SentPictures(const std::vector<CVideoStreams::Stream>& logs,
+                                                        int64_t fromUs) {
+  std::map<uint32_t, CVideoStreams::Picture> out;
   CBareDecoder decoder(kWidth, kHeight);
-  for (const VideoStreamLog& log : logs) {
-    const std::vector<uint8_t>& bytes = log.bytes;
-    for (size_t o = 0; o + 12 <= bytes.size();) {
-      const size_t end = o + 12 + Be32(bytes, o);
-      if (end > bytes.size()) break;
-      if (Be32(bytes, o + 8) == phonesim::APPMSG_PICTURE) {
-        const size_t w =
-            static_cast<size_t>(std::lower_bound(log.ends.begin(), log.ends.end(), end) - log.ends.begin());
-        if (w < log.sentAt.size() && log.sentAt[w] >= fromUs) {
-          SentPicture pic;
-          pic.lastByteUs = log.sentAt[w];
-          pic.okayUs = w < log.okayAt.size() ? log.okayAt[w] : 0;
-          pic.jpeg.assign(bytes.begin() + static_cast<long>(o) + 12, bytes.begin() + static_cast<long>(end));
-          if (decoder.Decode(pic.jpeg)) {
-            out[CBenchStack::ReadPatternFrame(decoder.Bits(), kHeight, kWidth * 4)] = std::move(pic);
-          }
-        }
-      }
-      o = end;
+  for (CVideoStreams::Picture& pic : CVideoStreams::Pictures(logs, fromUs)) {
+    if (decoder.Decode(pic.jpeg)) {
+      out[CBenchStack::ReadPatternFrame(decoder.Bits(), kHeight, kWidth * 4)] = std::move(pic);
     }
   }
   return out;
@@ -268,12 +203,12 @@ std::map<uint32_t, SentPicture> SentPictures(const std::vector<VideoStreamLog>& 
 
 // The phone's WRTEs on the video stream between two phone times: how many, their mean size, and
 // the median time from one going out to the host's OKAY of it being read back.
-void WriteTurnaround(const std::vector<VideoStreamLog>& logs, int64_t fromUs, int64_t toUs, size_t* count,
-                     double* meanBytes, double* medianUs) {
+void WriteTurnaround(const std::vector<CVideoStreams::Stream>& logs, int64_t fromUs, int64_t toUs,
+                     size_t* count, double* meanBytes, double* medianUs) {
   std::vector<double> turnaround;
   size_t bytes = 0;
   *count = 0;
-  for (const VideoStreamLog& log : logs) {
+  for (const CVideoStreams::Stream& log : logs) {
     for (size_t i = 0; i < log.sentAt.size(); ++i) {
       if (log.sentAt[i] < fromUs || log.sentAt[i] > toUs) continue;
       ++*count;
@@ -326,12 +261,12 @@ void AllocationsPerPicture(const AllocSnapshot& a, double pictures, double libPe
   // libturbojpeg's count varies by a malloc now and then: the video thread's share is not below 0.
   const double total = std::max(0.0, video) + paint + reader;
   CBenchReport::Result(id, "whole-stack-allocations/picture-" + when, total, "allocs", target);
-  CBenchReport::Note(
-      Format("per picture: link's USB reader and ring %.2f (operator new %.2f); video thread %.2f "
-             "(operator new %.2f) beyond libturbojpeg's %.2f; draw callback %.2f",
-             reader, a.news[CBenchStack::kAllocReader] / pictures, std::max(0.0, video),
-             a.news[CBenchStack::kAllocVideo] / pictures, libPerPicture, paint));
-  CBenchReport::Note(Format(
+  CBenchReport::Note(CBenchReport::Format(
+      "per picture: link's USB reader and ring %.2f (operator new %.2f); video thread %.2f "
+      "(operator new %.2f) beyond libturbojpeg's %.2f; draw callback %.2f",
+      reader, a.news[CBenchStack::kAllocReader] / pictures, std::max(0.0, video),
+      a.news[CBenchStack::kAllocVideo] / pictures, libPerPicture, paint));
+  CBenchReport::Note(CBenchReport::Format(
       "besides: below the reader's ReadFile (driver and USB host stack) %.2f a picture "
       "(operator new %.2f)",
       a.mallocs[CBenchStack::kAllocBelowRead] / pictures, a.news[CBenchStack::kAllocBelowRead] / pictures));
@@ -348,8 +283,8 @@ void PictureLatency(CBenchStack& stack, const Settings& s) {
   const AllocSnapshot allocs = AllocSnapshot::Take();
   const std::vector<CBenchStack::Shown> shown = stack.ShownPictures();
   Sleep(300);
-  const std::map<uint32_t, SentPicture> sent =
-      SentPictures(VideoStreams(stack.Phone()), fromPhoneUs - 1000000);
+  const std::map<uint32_t, CVideoStreams::Picture> sent =
+      SentPictures(CVideoStreams::Read(stack.Phone()), fromPhoneUs - 1000000);
 
   std::vector<double> total, toOkay, okayToShown;
   std::vector<std::vector<uint8_t>> jpegs;
@@ -372,35 +307,35 @@ void PictureLatency(CBenchStack& stack, const Settings& s) {
   CBenchReport::Result("b", "median-minus-bare-decode", median - decode, "us", "<=500");
   CBenchReport::Result("b'", "last-byte-to-surface-median-minus-bare-decode", median - decode, "us", "<=200");
   CBenchReport::Result("b'", "median-minus-bare-decode-after-30ms-asleep", median - paused, "us", "");
-  CBenchReport::Note(
-      Format("%.0f pictures shown, %.0f matched to the phone's; bare decode of the same JPEGs %.0f us "
-             "(median, back to back), %.0f us (median, each after %.0f ms asleep)",
-             static_cast<double>(shown.size()), static_cast<double>(total.size()), decode, paused,
-             kPauseBeforeDecodeMs));
-  CBenchReport::Note(
-      Format("medians: last byte -> the host's OKAY of that WRTE read by phonesim %.0f us, "
-             "that OKAY -> surface %.0f us (negative when the OKAY came back after the surface update)",
-             CBenchReport::Median(toOkay), CBenchReport::Median(okayToShown)));
+  CBenchReport::Note(CBenchReport::Format(
+      "%.0f pictures shown, %.0f matched to the phone's; bare decode of the same JPEGs %.0f us "
+      "(median, back to back), %.0f us (median, each after %.0f ms asleep)",
+      static_cast<double>(shown.size()), static_cast<double>(total.size()), decode, paused,
+      kPauseBeforeDecodeMs));
+  CBenchReport::Note(CBenchReport::Format(
+      "medians: last byte -> the host's OKAY of that WRTE read by phonesim %.0f us, "
+      "that OKAY -> surface %.0f us (negative when the OKAY came back after the surface update)",
+      CBenchReport::Median(toOkay), CBenchReport::Median(okayToShown)));
   if (!shown.empty()) {
     const double n = static_cast<double>(shown.size());
     const double videoThread =
         allocs.mallocs[CBenchStack::kAllocVideo] + allocs.mallocs[CBenchStack::kAllocPaint];
     CBenchReport::Result("e", "whole-stack-video-thread-mallocs/picture-at-" + std::to_string(s.fps) + "fps",
                          videoThread / n, "allocs", "");
-    CBenchReport::Note(
-        Format("of which operator new %.2f, in the engine's draw callback (painting) %.2f; the rest "
-               "is libturbojpeg's",
-               (allocs.news[CBenchStack::kAllocVideo] + allocs.news[CBenchStack::kAllocPaint]) / n,
-               allocs.mallocs[CBenchStack::kAllocPaint] / n));
+    CBenchReport::Note(CBenchReport::Format(
+        "of which operator new %.2f, in the engine's draw callback (painting) %.2f; the rest "
+        "is libturbojpeg's",
+        (allocs.news[CBenchStack::kAllocVideo] + allocs.news[CBenchStack::kAllocPaint]) / n,
+        allocs.mallocs[CBenchStack::kAllocPaint] / n));
     AllocationsPerPicture(allocs, n, LibraryMallocsPerPicture(jpegs), "e'",
                           "at-" + std::to_string(s.fps) + "fps", "==0");
   }
 }
 
 // The distinct JPEGs of the pictures whose last byte went out between two phone times.
-std::vector<std::vector<uint8_t>> PicturesSentBetween(const std::vector<VideoStreamLog>& logs, int64_t fromUs,
-                                                      int64_t toUs) {
-  std::map<uint32_t, SentPicture> sent = SentPictures(logs, fromUs);
+std::vector<std::vector<uint8_t>> PicturesSentBetween(const std::vector<CVideoStreams::Stream>& logs,
+                                                      int64_t fromUs, int64_t toUs) {
+  std::map<uint32_t, CVideoStreams::Picture> sent = SentPictures(logs, fromUs);
   std::vector<std::vector<uint8_t>> jpegs;
   for (auto& [frame, picture] : sent) {
     if (picture.lastByteUs > toUs) continue;
@@ -430,7 +365,7 @@ void PictureRate(CBenchStack& stack, const Settings& s) {
   const double sent = static_cast<double>(app.Pictures().size() - sent0);
   const int64_t toPhoneUs = stack.Phone().Record().NowUs();
   app.SetUnthrottled(false);
-  const std::vector<VideoStreamLog> logs = VideoStreams(stack.Phone());
+  const std::vector<CVideoStreams::Stream> logs = CVideoStreams::Read(stack.Phone());
   const std::vector<std::vector<uint8_t>> jpegs = PicturesSentBetween(logs, fromPhoneUs, toPhoneUs);
   // The floor with the phone back at its frame rate, on this thread alone.
   Sleep(300);
@@ -442,14 +377,14 @@ void PictureRate(CBenchStack& stack, const Settings& s) {
     CBenchReport::Result("c'", "pictures-per-second-shown/bare-decode-rate", shown / seconds / bareRate,
                          "ratio", ">=0.85");
   }
-  CBenchReport::Note(
-      Format("%.0f sent, %.0f shown in %.2f s; bare single-thread decode of the %.0f distinct JPEGs sent: "
-             "%.0f pictures/s",
-             sent, shown, seconds, static_cast<double>(jpegs.size()), bareRate));
+  CBenchReport::Note(CBenchReport::Format(
+      "%.0f sent, %.0f shown in %.2f s; bare single-thread decode of the %.0f distinct JPEGs sent: "
+      "%.0f pictures/s",
+      sent, shown, seconds, static_cast<double>(jpegs.size()), bareRate));
   size_t writes = 0;
   double meanBytes = 0, turnaround = 0;
   WriteTurnaround(logs, fromPhoneUs, toPhoneUs, &writes, &meanBytes, &turnaround);
-  CBenchReport::Note(Format(
+  CBenchReport::Note(CBenchReport::Format(
       "%.0f WRTEs of %.0f bytes mean (%.1f a picture sent); WRTE out -> host's OKAY read by "
       "phonesim %.0f us (median): one WRTE in flight per stream",
       static_cast<double>(writes), meanBytes, sent > 0 ? static_cast<double>(writes) / sent : 0, turnaround));
@@ -457,7 +392,7 @@ void PictureRate(CBenchStack& stack, const Settings& s) {
     const double videoThread =
         allocs.mallocs[CBenchStack::kAllocVideo] + allocs.mallocs[CBenchStack::kAllocPaint];
     CBenchReport::Result("e", "whole-stack-video-thread-mallocs/picture", videoThread / shown, "allocs", "");
-    CBenchReport::Note(Format(
+    CBenchReport::Note(CBenchReport::Format(
         "video receive thread, all mallocs incl. libturbojpeg's (8 a picture in bench_alloc); "
         "operator new %.2f/picture; in the engine's draw callback (painting the window) "
         "%.2f mallocs, %.2f operator new /picture",
@@ -492,8 +427,9 @@ void WakeUpAllocations() {
     CAllocCounter::Start();
     for (int i = 0; i < n; ++i) c.fn(event);
     CAllocCounter::Stop();
-    line += Format(" %.2f", static_cast<double>(CAllocCounter::Mallocs(CBenchStack::kAllocBench)) / n) + " " +
-            c.name + ";";
+    line += CBenchReport::Format(" %.2f",
+                                 static_cast<double>(CAllocCounter::Mallocs(CBenchStack::kAllocBench)) / n) +
+            " " + c.name + ";";
   }
   CloseHandle(event);
   CBenchReport::Note(line);

@@ -13,7 +13,7 @@ fi
 build=${1:-$top/build-bench}
 
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target bench_decode bench_alloc bench_stack bench_feeder bench_kernels bench_anim bench_redraw -j"$(nproc)"
+cmake --build "$build" --target bench_decode bench_alloc bench_stack bench_feeder bench_kernels bench_anim bench_redraw bench_program -j"$(nproc)"
 
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
@@ -31,6 +31,7 @@ run bench_feeder $quick
 run bench_kernels
 run bench_anim
 run bench_redraw
+run bench_program $quick
 
 field() { grep -m1 "^$1[[:space:]]*:" /proc/cpuinfo | sed 's/^[^:]*: *//'; }
 cpu="$(field 'model name') (family $(field 'cpu family'), model $(field model), stepping $(field stepping))"

@@ -169,6 +169,12 @@ void SetDebugSink(std::function<void(const std::string& line)> sink);
 // Forget every named kernel object (tests only; handles still open stay valid but unnamed).
 void ResetKernelNames();
 
+// ---- moments an observer outside the program sees (our own; CMomentLog.h): with CORVANE_MOMENTS
+// naming a file, MarkMoment stores the monotonic clock's now in it, mapped in memory; unset, it
+// does nothing. One thread of a program marks.
+extern const char kMomentLogVariable[];
+void MarkMoment();
+
 // ---- the bus between the head unit's programs (our own). With CORVANE_BUS=shared the programs
 // that share a root directory meet in its "bus" directory: kernel object names, registered
 // message numbers, top-level windows and posted messages are seen by all of them. Unset (the

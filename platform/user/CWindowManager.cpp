@@ -552,6 +552,9 @@ bool CWindowManager::TakeUpdate(HWND hwnd, RECT* rect, bool* erase) {
 }
 
 bool CWindowManager::PostTo(HWND hwnd, const MSG& msg) {
+  // A broadcast is reported to the tap before it is queued; a post made by whoever read that
+  // report waits until the broadcast is queued, so it cannot overtake it.
+  std::lock_guard<std::recursive_mutex> order(m_broadcastMutex);
   std::lock_guard<std::mutex> lock(m_lock);
   CWindow* w = Get(hwnd);
   return w != nullptr && w->m_pOwner->Post(msg);

@@ -127,7 +127,9 @@ class CWindowManager {
   // Takes the window out of the tree and the input state; children left go up to the screen.
   void EraseLocked(HWND hwnd);
 
-  std::recursive_mutex m_broadcastMutex;  // keeps the tap's order the windows' order
+  // Keeps the tap's order the windows' order; held by posts too, so that none overtakes a
+  // broadcast the tap has already reported.
+  std::recursive_mutex m_broadcastMutex;
   std::function<void(UINT, WPARAM, LPARAM)> m_tap;
   std::mutex m_lock;
   std::map<uintptr_t, std::shared_ptr<CWindow>> m_windows;  // handles only grow: creation order

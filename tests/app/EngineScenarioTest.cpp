@@ -91,12 +91,7 @@ using e2e::WriteNotifyConfig;
 bool ReadBmp(const fs::path& path, int* width, int* height, Bytes* bits) {
   std::string text = e2e::ReadText(path);
   if (text.size() < 54 || text[0] != 'B' || text[1] != 'M') return false;
-  auto u32 = [&](size_t at) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(text[at])) |
-           static_cast<uint32_t>(static_cast<uint8_t>(text[at + 1])) << 8 |
-           static_cast<uint32_t>(static_cast<uint8_t>(text[at + 2])) << 16 |
-           static_cast<uint32_t>(static_cast<uint8_t>(text[at + 3])) << 24;
-  };
+  auto u32 = [&](size_t at) { return e2e::LittleEndian32(text, at); };
   uint32_t offset = u32(10);
   *width = static_cast<int>(u32(18));
   *height = static_cast<int>(u32(22));

@@ -59,12 +59,7 @@ std::vector<std::string> SLayers::Dialogs() const {
 bool ReadScreen(const fs::path& path, SScreen* out) {
   const std::string text = ReadText(path);
   if (text.size() < 54 || text[0] != 'B' || text[1] != 'M') return false;
-  auto u32 = [&](size_t at) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(text[at])) |
-           static_cast<uint32_t>(static_cast<uint8_t>(text[at + 1])) << 8 |
-           static_cast<uint32_t>(static_cast<uint8_t>(text[at + 2])) << 16 |
-           static_cast<uint32_t>(static_cast<uint8_t>(text[at + 3])) << 24;
-  };
+  auto u32 = [&](size_t at) { return e2e::LittleEndian32(text, at); };
   const uint32_t offset = u32(10);
   const int width = static_cast<int>(u32(18));
   const int storedHeight = static_cast<int>(u32(22));

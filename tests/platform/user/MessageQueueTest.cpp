@@ -5,7 +5,10 @@
 
 #include <atomic>
 #include <functional>
+#include <future>
 #include <string>
+#include <thread>
+#include <vector>
 
 using namespace usertest;
 
@@ -233,6 +236,36 @@ TEST_F(MessageQueueTest, BroadcastReachesTheTapAndEveryTopLevelWindowInOrder) {
     EXPECT_EQ((std::vector<LPARAM>{1, 0, 3}), seen);
   }
   EXPECT_TRUE(child.Of(usbOut).empty());  // child windows are not top-level
+}
+
+// Whoever acts on what the tap reported (a test reading a program's message lines) posts after the
+// broadcast: the post must not overtake it on its way to the windows.
+TEST_F(MessageQueueTest, APostMadeOnceTheTapSawABroadcastIsQueuedBehindIt) {
+  const UINT report = RegisterWindowMessageW(u"MESSAGE_CMD_REV");
+  Recorder recorder;
+  HWND hwnd = MakeWindow(&recorder);
+  std::promise<void> tapped;
+  std::atomic<bool> posted{false};
+  Worker reactor([&] {
+    tapped.get_future().wait();
+    PostMessageW(hwnd, WM_USER + 5, 0, 0);
+    posted = true;
+  });
+  wce::SetBroadcastTap([&](UINT, WPARAM, LPARAM) {
+    tapped.set_value();
+    // The reactor's post may not land while the broadcast is under way; this bounds the wait for
+    // the post that must not come.
+    for (int i = 0; i < 50 && !posted; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  });
+  Worker broadcaster([&] { PostMessageW(HWND_BROADCAST, report, 0, 0x1C); });
+  ASSERT_TRUE(broadcaster.JoinWithin());
+  ASSERT_TRUE(reactor.JoinWithin());
+  wce::SetBroadcastTap(nullptr);
+
+  std::vector<UINT> order;
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) order.push_back(msg.message);
+  EXPECT_EQ((std::vector<UINT>{report, WM_USER + 5}), order);
 }
 
 TEST_F(MessageQueueTest, SendMessageAcrossThreadsRunsOnTheOwnerAndReturnsItsAnswer) {

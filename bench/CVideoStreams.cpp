@@ -1,0 +1,64 @@
+#include "CVideoStreams.h"
+
+#include "adb/CAdbPacket.h"
+#include "app/CAppProtocol.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+// A stream frame's header: payload length, timestamp and type, each 4 bytes big-endian.
+const size_t kFrameHeader = 12;
+
+uint32_t Be32(const std::vector<uint8_t>& b, size_t o) {
+  return (uint32_t(b[o]) << 24) | (uint32_t(b[o + 1]) << 16) | (uint32_t(b[o + 2]) << 8) | b[o + 3];
+}
+}  // namespace
+
+std::vector<CVideoStreams::Stream> CVideoStreams::Read(phonesim::CPhoneSim& phone) {
+  std::vector<Stream> streams;
+  const std::vector<phonesim::SPacketRecord> packets = phone.Record().Packets();
+  for (const phonesim::SStreamRecord& record : phone.Record().Streams()) {
+    const std::string& svc = record.service;
+    if (svc.size() < 5 || svc.compare(svc.size() - 5, 5, ":8240") != 0) continue;
+    Stream stream;
+    for (const phonesim::SPacketRecord& p : packets) {
+      if (!p.from_host && p.command == phonesim::A_WRTE && p.arg0 == record.device_id) {
+        stream.bytes.insert(stream.bytes.end(), p.payload.begin(), p.payload.end());
+        stream.ends.push_back(stream.bytes.size());
+        stream.sentAt.push_back(p.time_us);
+      } else if (p.from_host && p.command == phonesim::A_OKAY && p.arg1 == record.device_id) {
+        // ADB flow control: the host's n-th OKAY on the stream acknowledges the phone's n-th WRTE.
+        stream.okayAt.push_back(p.time_us);
+      }
+    }
+    streams.push_back(std::move(stream));
+  }
+  return streams;
+}
+
+std::vector<CVideoStreams::Picture> CVideoStreams::Pictures(const std::vector<Stream>& streams,
+                                                            int64_t fromUs) {
+  std::vector<Picture> out;
+  for (const Stream& stream : streams) {
+    const std::vector<uint8_t>& bytes = stream.bytes;
+    for (size_t o = 0; o + kFrameHeader <= bytes.size();) {
+      const size_t end = o + kFrameHeader + Be32(bytes, o);
+      if (end > bytes.size()) break;
+      if (Be32(bytes, o + 8) == phonesim::APPMSG_PICTURE) {
+        const size_t w = static_cast<size_t>(std::lower_bound(stream.ends.begin(), stream.ends.end(), end) -
+                                             stream.ends.begin());
+        if (w < stream.sentAt.size() && stream.sentAt[w] >= fromUs) {
+          Picture pic;
+          pic.lastByteUs = stream.sentAt[w];
+          pic.okayUs = w < stream.okayAt.size() ? stream.okayAt[w] : 0;
+          pic.jpeg.assign(bytes.begin() + static_cast<long>(o + kFrameHeader),
+                          bytes.begin() + static_cast<long>(end));
+          out.push_back(std::move(pic));
+        }
+      }
+      o = end;
+    }
+  }
+  return out;
+}

@@ -1,0 +1,35 @@
+// What the phone wrote on its video stream(s), from phonesim's records: the bytes of its WRTEs in
+// order, when each went out and when the host's OKAY of each came back, and the pictures cut from
+// those bytes with the moment their last byte went out.
+#pragma once
+
+#include "CPhoneSim.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class CVideoStreams {
+ public:
+  // One stream: the payload bytes of the phone's WRTEs in order, the stream offset after each,
+  // when each went out, and when phonesim read the host's OKAY of each (phone times).
+  struct Stream {
+    std::vector<uint8_t> bytes;
+    std::vector<size_t> ends;
+    std::vector<int64_t> sentAt;
+    std::vector<int64_t> okayAt;
+  };
+
+  // One picture as the phone sent it: when the WRTE with its last byte went out, when the host's
+  // OKAY of that WRTE came back (0 when it did not), and its JPEG.
+  struct Picture {
+    int64_t lastByteUs = 0;
+    int64_t okayUs = 0;
+    std::vector<uint8_t> jpeg;
+  };
+
+  static std::vector<Stream> Read(phonesim::CPhoneSim& phone);
+  // The pictures whose last byte went out at or after fromUs (phone time), stream by stream in
+  // the order they were sent.
+  static std::vector<Picture> Pictures(const std::vector<Stream>& streams, int64_t fromUs);
+};
