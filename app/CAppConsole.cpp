@@ -27,6 +27,8 @@ const UINT WM_CONSOLE_DUMP = WM_USER + 3;
 const UINT WM_CONSOLE_QUIT = WM_USER + 4;
 
 const char kLayerIndent[] = "  ";
+// Each paint validates its window; the bound keeps one that never does from holding the UI thread.
+const int kMaxDuePaints = 64;
 
 std::string LayerText(LPCWSTR pText) {
   std::string out;
@@ -59,6 +61,15 @@ bool IsListedDialog(CWceUiLayer* pLayer) {
   if (!pLayer->IsLayerShow()) return false;
   if (!pLayer->IsKindOf(u"CWceUiDlg")) return true;
   return static_cast<CWceUiDlg*>(pLayer)->GetRunWay() != DLG_RUN_NONE;
+}
+
+// What the messages before a command changed is drawn at WM_PAINT, which the queue hands out only
+// once no posted message waits: the command would see the screen as it was before them.
+void PaintDueWindows() {
+  MSG msg;
+  for (int i = 0; i < kMaxDuePaints && PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) {
+    DispatchMessageW(&msg);
+  }
 }
 
 }  // namespace
@@ -136,6 +147,7 @@ void CAppConsole::PostQuit() {
 
 void CAppConsole::OnUiCommand(UINT msg, const std::string& file) {
   if (msg == WM_CONSOLE_SCREEN) {
+    PaintDueWindows();
     if (wce::SaveScreen(file)) {
       m_lines.WriteLine("screen " + file);
     } else {

@@ -11,6 +11,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -32,6 +33,44 @@ using e2e::ReadText;
 
 const int kReplyMs = 15000;
 const char16_t kTitle[] = u"WND_CORVANE";
+
+// The header fields of a BMP file the program wrote; false when it is no BMP.
+struct SBmpHeader {
+  uint32_t offset = 0;
+  int32_t width = 0;
+  int32_t height = 0;  // positive: rows bottom-up
+  uint16_t bits = 0;
+};
+bool ReadBmpHeader(const std::string& bmp, SBmpHeader* h) {
+  if (bmp.size() < 54 || bmp.compare(0, 2, "BM") != 0) return false;
+  std::memcpy(&h->offset, &bmp[10], 4);
+  std::memcpy(&h->width, &bmp[18], 4);
+  std::memcpy(&h->height, &bmp[22], 4);
+  std::memcpy(&h->bits, &bmp[28], 2);
+  return true;
+}
+
+// The bytes of a rectangle of a BMP file the program wrote (rows bottom-up, 16 or 32 bits), top
+// row first; empty when the file is not such a BMP or the rectangle is not inside it.
+std::string BmpArea(const fs::path& path, const RECT& rc) {
+  const std::string bmp = ReadText(path);
+  SBmpHeader h;
+  if (!ReadBmpHeader(bmp, &h) || (h.bits != 16 && h.bits != 32) || h.height <= 0 || rc.left < 0 ||
+      rc.top < 0 || rc.right > h.width || rc.bottom > h.height || rc.left >= rc.right ||
+      rc.top >= rc.bottom) {
+    return std::string();
+  }
+  const size_t pixel = h.bits / 8;
+  const size_t stride = (static_cast<size_t>(h.width) * pixel + 3) & ~size_t{3};
+  if (bmp.size() < h.offset + stride * static_cast<size_t>(h.height)) return std::string();
+  std::string area;
+  for (int y = rc.top; y < rc.bottom; ++y) {
+    const size_t row = h.offset + stride * static_cast<size_t>(h.height - 1 - y);
+    area += bmp.substr(row + pixel * static_cast<size_t>(rc.left),
+                       pixel * static_cast<size_t>(rc.right - rc.left));
+  }
+  return area;
+}
 
 // The programs' root is the program directory: this test program joins their bus there before
 // any test runs (the bus is chosen at a process's first use), and each test runs in a process of
@@ -175,18 +214,11 @@ TEST_F(ProgramE2E, ScreenWritesTheDisplayAsABmpOfTheScreensSizeAndDepth) {
     const fs::path picture = Root() / (std::string("screen-") + c.bpp + ".bmp");
     ASSERT_TRUE(m_program.Write("screen " + picture.string() + "\n"));
     ASSERT_TRUE(ReadUntil("screen " + picture.string(), kReplyMs));
-    const std::string bmp = ReadText(picture);
-    ASSERT_GE(bmp.size(), 54u);
-    int32_t width = 0;
-    int32_t height = 0;
-    uint16_t bits = 0;
-    std::memcpy(&width, &bmp[18], 4);
-    std::memcpy(&height, &bmp[22], 4);
-    std::memcpy(&bits, &bmp[28], 2);
-    EXPECT_EQ(bmp.substr(0, 2), "BM");
-    EXPECT_EQ(width, c.width);
-    EXPECT_EQ(std::abs(height), c.height);
-    EXPECT_EQ(bits, c.bits);
+    SBmpHeader h;
+    ASSERT_TRUE(ReadBmpHeader(ReadText(picture), &h));
+    EXPECT_EQ(h.width, c.width);
+    EXPECT_EQ(std::abs(h.height), c.height);
+    EXPECT_EQ(h.bits, c.bits);
     EXPECT_EQ(Quit(), 0);
   }
 }
@@ -281,6 +313,59 @@ TEST_F(ProgramE2E, TheScreenStartsTheNavigationProgramThatTheIniFileNames) {
   EXPECT_TRUE(WaitForLog("CreateProcess \\Navi\\Navi.exe : process ", kReplyMs));
   EXPECT_EQ(Quit(), 0);
   EXPECT_EQ(Occurrences(ReadText(ErrPath()), "CreateProcess \\Navi\\Navi.exe"), 1u);
+}
+
+TEST_F(ProgramE2E, AScreenPictureShowsTheStateTheMessagesBeforeItSet) {
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  // The logo covers the screen for its first second; the waiting screen shows once it is gone.
+  const auto end = Clock::now() + std::chrono::milliseconds(kReplyMs);
+  for (bool logo = true; logo;) {
+    ASSERT_GT(MsLeft(end), 0) << "the logo stays";
+    m_lines.clear();
+    ASSERT_TRUE(m_program.Write("layers\n"));
+    ASSERT_TRUE(ReadUntil("end", kReplyMs));
+    logo = std::any_of(m_lines.begin(), m_lines.end(), [](const std::string& l) {
+      return l.find(" container_vtlogo ") != std::string::npos;
+    });
+  }
+  const fs::path waiting = Root() / "waiting.bmp";
+  ASSERT_TRUE(m_program.Write("screen " + waiting.string() + "\n"));
+  ASSERT_TRUE(ReadUntil("screen " + waiting.string(), kReplyMs));
+
+  // A phone attached and linking: the picture is asked for in the same write, so it waits in the
+  // queue right behind the messages, before the screen they changed is drawn.
+  const fs::path at = Root() / "linking-at.bmp";
+  ASSERT_TRUE(m_program.Write("msg WMMSG_CORVANE_USB_OUT 0 1\nmsg CORVAN_WM_CONNECT_STEP 0 40\nscreen " +
+                              at.string() + "\n"));
+  ASSERT_TRUE(ReadUntil("screen " + at.string(), kReplyMs));
+  // The same screen once the program had time to draw: a round trip, then a second picture.
+  m_lines.clear();
+  ASSERT_TRUE(m_program.Write("layers\n"));
+  ASSERT_TRUE(ReadUntil("end", kReplyMs));
+  std::string text;
+  for (const std::string& l : m_lines) {
+    if (l.find(" USB_LINKING ") != std::string::npos) text = l;
+  }
+  ASSERT_NE(text.find("40 %\""), std::string::npos) << text;
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  ASSERT_EQ(std::sscanf(text.c_str() + text.find(" USB_LINKING ") + 13, "%*s %d,%d,%d,%d", &left, &top,
+                        &right, &bottom),
+            4)
+      << text;
+  const RECT rc = {left, top, right, bottom};
+  const fs::path after = Root() / "linking-after.bmp";
+  ASSERT_TRUE(m_program.Write("screen " + after.string() + "\n"));
+  ASSERT_TRUE(ReadUntil("screen " + after.string(), kReplyMs));
+
+  // The percentage's area: the linking text in both pictures, not what the waiting screen showed.
+  const std::string atArea = BmpArea(at, rc);
+  ASSERT_FALSE(atArea.empty());
+  EXPECT_TRUE(atArea == BmpArea(after, rc)) << "the picture shows the screen from before the messages";
+  EXPECT_FALSE(atArea == BmpArea(waiting, rc));
+  EXPECT_EQ(Quit(), 0);
 }
 
 // The program with the engine's options against the simulated phone: the same message lines.
