@@ -95,16 +95,28 @@ void CEngineLifeCycle::SaveLogs() {
 }
 
 void CEngineLifeCycle::CloseChannels() {
-  Corvane_Adb_TcpDisconnect(kAdbAllChannels);
+  bool bUnanswered = SendChannelCloses();
   int mask = GetChannelConnectMask();
-  for (int i = 0; i < kCloseChannelTries && mask != 0; ++i) {
+  for (int i = 0; i < kCloseChannelTries && mask != 0 && !bUnanswered; ++i) {
     EngineLog("!!!!!!! WaitFor ADB TCP Disconnect 0X%x \n", mask);
     Sleep(200);
     mask = GetChannelConnectMask();
-    if (mask != 0) Corvane_Adb_TcpDisconnect(kAdbAllChannels);
+    if (mask != 0) {
+      bUnanswered = SendChannelCloses();
+      mask = GetChannelConnectMask();
+    }
   }
   // The link's close below drops whatever the phone left open; the quit must not wait for it.
   if (mask != 0) EngineLog("!!!!!!! ADB TCP channels still open 0X%x, shutting down without them \n", mask);
+}
+
+bool CEngineLifeCycle::SendChannelCloses() {
+  // The link waits up to kLinkCloseWaitMs for the phone's answers before it returns. A phone that
+  // let that wait run out does not answer CLSE at all: each further try would wait as long again,
+  // and the whole quit must end within three seconds.
+  const DWORD dwStart = GetTickCount();
+  Corvane_Adb_TcpDisconnect(kAdbAllChannels);
+  return GetTickCount() - dwStart >= kLinkCloseWaitMs;
 }
 
 void CEngineLifeCycle::StopSequencer() {

@@ -33,11 +33,16 @@ class CEngineLifeCycle {
   // Tries of the channel close at shutdown, 200 ms apart, before the quit goes on without the
   // phone's answer.
   static const int kCloseChannelTries = 5;
+  // How long the link's close of the channels waits for the phone's answers; a close that took
+  // this long is not tried again.
+  static const DWORD kLinkCloseWaitMs = 2000;
 
   HANDLE SequencerThread() const { return m_hSysInitThread; }
 
  private:
   void CloseChannels();
+  // One close of every channel through the link; true when the phone let the link's wait run out.
+  bool SendChannelCloses();
   void StopSequencer();
 
   HANDLE m_hSysInitThread = nullptr;  // UI thread only

@@ -38,6 +38,16 @@ bool Quitting() {
   return g_CorvaneChannelContext.m_bSysInitQuit.load() != 0;
 }
 
+// An attempt stops at its next step once the phone is gone or the program quits: the quit joins
+// this thread and must not wait for the rest of a connection. Only the phone's going breaks an
+// attempt off.
+bool AttemptStops(bool* brokenOff) {
+  if (Quitting()) return true;
+  if (UsbIn()) return false;
+  *brokenOff = true;
+  return true;
+}
+
 void PostStep(int percent) {
   PostMessageW(g_CorvaneChannelContext.m_hMainWnd.load(), CORVAN_WM_CONNECT_STEP, 0, percent);
 }
@@ -124,6 +134,7 @@ int StartVTSC(CorvaneHolder* /*holder*/) {
     EngineLog("####### Corvane_Adb_StartVtsc() Return %d \n", r);
     if (r != kAdbGetpropTimeout && r != kAdbLevelBelowOne && r != kAdbHelperNotRunning) break;
     Sleep(100);
+    if (Quitting()) break;
     if (!UsbIn()) {
       EngineLog("!!!!!!! StartVTSC Get UsbOut :%d \n", i);
       break;
@@ -168,12 +179,12 @@ int ReConnnectTcp(CorvaneHolder* holder) {
   DisConnectTcp(holder);
   Corvane_Adb_TcpConnect();
   int all = 0;
-  for (int i = 0; i < 20; ++i) {
+  for (int i = 0; i < 20 && !Quitting(); ++i) {
     all = IsAllChannelConnected();
     if (all) break;
     Sleep(20);
   }
-  if (!all) {
+  if (!all && !Quitting()) {
     Sleep(100);
     EngineLog("!!!!!!! Corvane_Adb_TcpConnect Error 0X%x \n", GetChannelConnectMask());
     if (Corvane_Adb_IsConnected()) Corvane_Adb_TcpConnect();
@@ -186,7 +197,7 @@ int ReConnnectTcp(CorvaneHolder* holder) {
 int GetVersion(CorvaneHolder* holder, DWORD timeoutMs) {
   if (holder && holder->GetSender()) holder->GetSender()->SendProtocolVersion(1, 0);
   CConnectProgress* progress = CConnectProgress::Instance();
-  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+  for (DWORD waited = 0; waited < timeoutMs && !Quitting(); waited += 50) {
     if (progress->IsVersionAnswered()) return 1;
     Sleep(50);
   }
@@ -279,10 +290,7 @@ DWORD SystemInitThread(LPVOID param) {
 
       PostStep(30);
       Sleep(0);
-      if (!UsbIn()) {
-        brokenOff = true;
-        break;
-      }
+      if (AttemptStops(&brokenOff)) break;
 
       int vtsc = StartVTSC(holder);
       PostStep(40);
@@ -300,19 +308,14 @@ DWORD SystemInitThread(LPVOID param) {
         break;
       }
 
-      if (!UsbIn()) {
-        brokenOff = true;
-        break;
-      }
+      if (AttemptStops(&brokenOff)) break;
       if (StartVTIM(holder) == kHelperMissing) PostMsg(CORVAN_MSG_HELPER_MISSING);
       PostStep(50);
       Sleep(0);
-      if (!UsbIn()) {
-        brokenOff = true;
-        break;
-      }
+      if (AttemptStops(&brokenOff)) break;
 
-      if (!ReConnnectTcp(holder) && UsbIn()) errorLog->AddLine(CErrorLog::kLineForwardFailed);
+      if (!ReConnnectTcp(holder) && UsbIn() && !Quitting()) errorLog->AddLine(CErrorLog::kLineForwardFailed);
+      if (Quitting()) break;
 
       PostStep(60);
       Sleep(10);
@@ -321,19 +324,13 @@ DWORD SystemInitThread(LPVOID param) {
 
       PostStep(70);
       GetVersion(holder, 1000);
-      if (!UsbIn()) {
-        brokenOff = true;
-        break;
-      }
+      if (AttemptStops(&brokenOff)) break;
       PostStep(80);
       Sleep(10);
       SendHuDeviceInfo(holder);
       SendHuStatisticsInfo(holder, g_nConnectCount, startTick);
 
-      if (!UsbIn()) {
-        brokenOff = true;
-        break;
-      }
+      if (AttemptStops(&brokenOff)) break;
       PostStep(90);
       Sleep(10);
       DrainVideoChannel(kDrainWaitMs);

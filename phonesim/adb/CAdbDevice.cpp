@@ -359,6 +359,10 @@ void CAdbDevice::HandleClse(const CAdbPacket& p) {
   if (!Step("close:" + s->service, id)) return;
   s = Find(id);
   if (s == nullptr) return;
+  if (m_ctx.faults->IsDeafToClose(s->service)) {
+    m_ctx.record->Event("deaf to close of \"" + s->service + "\": no answer");
+    return;
+  }
   Send(CAdbPacket::Make(A_CLSE, id, s->host_id));
   Forget(id, true);
 }

@@ -29,6 +29,7 @@ const SKindName kKinds[] = {
     {"oversize", EFaultKind::Oversize, true, false},
     {"stale-wrte", EFaultKind::StaleWrte, true, false},
     {"silent", EFaultKind::Silent, false, true},
+    {"deaf-close", EFaultKind::DeafClose, false, true},
     {"slow", EFaultKind::Slow, false, true},
     {"split", EFaultKind::Split, false, true},
     {"replug-delay", EFaultKind::ReplugDelay, false, true},
@@ -96,6 +97,7 @@ bool CFaultPlan::Add(const std::string& rule, std::string* error) {
       break;
     }
     case EFaultKind::Silent:
+    case EFaultKind::DeafClose:
       f.text = arg;
       break;
     default:
@@ -125,9 +127,17 @@ std::vector<SFault> CFaultPlan::AtStep(const std::string& step) {
 }
 
 bool CFaultPlan::IsSilent(const std::string& service) const {
+  return Matches(EFaultKind::Silent, service);
+}
+
+bool CFaultPlan::IsDeafToClose(const std::string& service) const {
+  return Matches(EFaultKind::DeafClose, service);
+}
+
+bool CFaultPlan::Matches(EFaultKind kind, const std::string& service) const {
   std::lock_guard<std::mutex> g(m_lock);
   for (const auto& f : m_faults)
-    if (f.kind == EFaultKind::Silent && service.compare(0, f.text.size(), f.text) == 0) return true;
+    if (f.kind == kind && service.compare(0, f.text.size(), f.text) == 0) return true;
   return false;
 }
 

@@ -7,14 +7,16 @@
 //   oversize@STEP         send a WRTE whose header announces 5000 bytes (and the bytes)
 //   stale-wrte[=ID]@STEP  send a WRTE to a host id that is no longer open
 //   silent=SERVICE        OPENs of services starting with SERVICE get no answer at all
+//   deaf-close=SERVICE    the host's CLSEs of streams of services starting with SERVICE
+//                         get no answer and the streams stay open (a phone that hangs)
 //   slow=BYTES:MS         deliver the device's bytes BYTES at a time, MS apart
 //   split=BYTES           deliver the device's bytes in pieces of BYTES
 //   replug-delay=MS       after a drop, refuse connections for MS milliseconds
 // A STEP is a prefix of a step name the device passes ("cnxn", "auth",
 // "connected", "open:SERVICE", "wrte:SERVICE", "close:SERVICE", "shell:COMMAND",
 // "sync:SEND", "sync:DATA", "sync:DONE", "sync:QUIT", "sync:STAT", "sync:LIST",
-// "sync:RECV"); "#N" picks the N-th match. Every fault but silent, slow and split
-// fires once.
+// "sync:RECV"); "#N" picks the N-th match. Every fault but silent, deaf-close, slow
+// and split fires once.
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -30,6 +32,7 @@ enum class EFaultKind {
   Oversize,
   StaleWrte,
   Silent,
+  DeafClose,
   Slow,
   Split,
   ReplugDelay
@@ -42,7 +45,7 @@ struct SFault {
   int seen = 0;
   uint64_t n = 0;    // byte count, chunk size, id or delay
   uint32_t ms = 0;   // slow: pause between chunks
-  std::string text;  // silent: service prefix
+  std::string text;  // silent, deaf-close: service prefix
   bool fired = false;
   std::string rule;  // as written
 };
@@ -61,6 +64,7 @@ class CFaultPlan {
   // Step-bound faults that fire at this step (marked fired).
   std::vector<SFault> AtStep(const std::string& step);
   bool IsSilent(const std::string& service) const;
+  bool IsDeafToClose(const std::string& service) const;
   // Byte limits for a new connection (0: none); taking them marks them fired.
   uint64_t TakeDropAfterRx();
   uint64_t TakeDropAfterTx();
@@ -69,6 +73,9 @@ class CFaultPlan {
   std::vector<std::string> Rules() const;
 
  private:
+  // Whether a service-bound fault of this kind names a prefix of service.
+  bool Matches(EFaultKind kind, const std::string& service) const;
+
   mutable std::mutex m_lock;
   std::vector<SFault> m_faults;
 };

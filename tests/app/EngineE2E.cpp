@@ -395,6 +395,11 @@ bool PictureInRing(const SPhoneLog& log, uint32_t frame) {
   return false;
 }
 
+void WriteNotifyConfig(const fs::path& dir) {
+  std::ofstream(dir / "CorvaneConfigure.xml")
+      << "<Config>\r\n  <customer channel=\"20322100\" notifymsg=\"1\"/>\r\n</Config>\r\n";
+}
+
 // ---- the fixture ----
 
 void EngineE2E::SetUp() {

@@ -158,6 +158,10 @@ std::vector<uint8_t> UnescapeBytes(const std::string& text, bool* truncated);
 
 int MsLeft(Clock::time_point end);
 
+// The configuration in the program's directory with the customer notify switch on: other
+// programs' requests (pause, hard keys, module control, OK) act.
+void WriteNotifyConfig(const std::filesystem::path& dir);
+
 constexpr int kQuitMs = 3000;
 // What a loaded machine may add to an upper bound of the system's own.
 constexpr int kLoadSlackMs = 3000;

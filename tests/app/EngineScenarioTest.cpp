@@ -83,11 +83,7 @@ const SAppRx* First(const SPhoneLog& log, uint32_t type) {
   return nullptr;
 }
 
-// The configuration with the customer notify switch on: host messages (pause, hard keys) act.
-void WriteNotifyConfig(const fs::path& dir) {
-  std::ofstream(dir / "CorvaneConfigure.xml")
-      << "<Config>\r\n  <customer channel=\"20322100\" notifymsg=\"1\"/>\r\n</Config>\r\n";
-}
+using e2e::WriteNotifyConfig;
 
 // ---- the surface ----
 

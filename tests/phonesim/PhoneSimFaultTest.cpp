@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "PhoneSimFixture.h"
+#include "services/CEchoEndpoint.h"
 
 using namespace phonesim;
 using namespace phonesim_test;
@@ -88,6 +89,23 @@ const SFaultCase kCases[] = {
        SRawPacket p;
        ASSERT_TRUE(host.Send(kOPEN, 1, 0, std::string(kAmStart) + '\0'));
        EXPECT_FALSE(host.Recv(&p, 300));
+       EXPECT_EQ(f.Shell_(2, "shell:getprop ro.build.version.sdk"), "23\r\n");
+     }},
+    {"a stream deaf to the host's close",
+     {"deaf-close=tcp:9000"},
+     [](PhoneSimFixture& f, CRawAdbHost& host, CPhoneSim& sim) {
+       sim.Endpoints().Register(9000, [] { return std::make_shared<CEchoEndpoint>(); });
+       SRawPacket okay, p;
+       ASSERT_TRUE(host.Open(1, "tcp:9000", &okay));
+       ASSERT_EQ(okay.cmd, kOKAY);
+       ASSERT_TRUE(host.Send(kCLSE, 1, okay.arg0));
+       // The stream still lives: it echoes what comes after the close.
+       ASSERT_TRUE(host.Send(kWRTE, 1, okay.arg0, "after"));
+       std::vector<SRawPacket> skipped;
+       ASSERT_TRUE(host.RecvUntil(kWRTE, &p, 2000, &skipped));
+       EXPECT_EQ(p.Text(), "after");
+       for (const SRawPacket& s : skipped) EXPECT_NE(s.cmd, kCLSE);
+       // Other services still answer their close.
        EXPECT_EQ(f.Shell_(2, "shell:getprop ro.build.version.sdk"), "23\r\n");
      }},
     {"slow delivery",
@@ -187,12 +205,21 @@ TEST_F(PhoneSimFixture, FaultTextsAreCheckedWhenAdded) {
     const char* rule;
     bool ok;
   } cases[] = {
-      {"drop@cnxn", true},          {"drop@sync:DATA#3", true},
-      {"drop-after-rx=100", true},  {"slow=10:5", true},
-      {"stale-wrte=7@open:", true}, {"drop", false},
-      {"drop-after-rx=x", false},   {"silent", false},
-      {"slow=10", false},           {"explode@cnxn", false},
-      {"split=0", false},           {"drop@cnxn#0", false},
+      {"drop@cnxn", true},
+      {"drop@sync:DATA#3", true},
+      {"drop-after-rx=100", true},
+      {"slow=10:5", true},
+      {"stale-wrte=7@open:", true},
+      {"drop", false},
+      {"drop-after-rx=x", false},
+      {"silent", false},
+      {"deaf-close=tcp:", true},
+      {"deaf-close", false},
+      {"deaf-close=tcp:@cnxn", false},
+      {"slow=10", false},
+      {"explode@cnxn", false},
+      {"split=0", false},
+      {"drop@cnxn#0", false},
   };
   for (const auto& c : cases) EXPECT_EQ(m_sim.AddFault(c.rule), c.ok) << c.rule;
 }

@@ -16,7 +16,10 @@ namespace {
 
 const char kUsage[] =
     "usage: corvane-post NAME WPARAM LPARAM [--window TITLE]\n"
-    "  NAME     a registered message's name, or a message number (decimal or 0x hexadecimal)\n"
+    "  NAME     a registered message's name, a message number (decimal or 0x hexadecimal), or\n"
+    "           one of the plain messages that reach another program: WM_NULL, WM_ACTIVATE,\n"
+    "           WM_ENABLE, WM_CLOSE, WM_SHOWWINDOW, WM_FONTCHANGE, WM_KEYDOWN, WM_KEYUP, WM_CHAR,\n"
+    "           WM_COMMAND\n"
     "  WPARAM   0 to 4294967295; LPARAM -2147483648 to 4294967295 (decimal)\n"
     "  --window the top-level window with this title (any program on the bus); without it the\n"
     "           message is broadcast to every top-level window\n"
@@ -24,8 +27,22 @@ const char kUsage[] =
 
 enum { kPosted = 0, kNotPosted = 1, kUsageError = 2 };
 
-// A message number written as such; 0 for a name.
+// The plain messages whose parameters are values, so that they reach another program's window,
+// by the names the head unit's other programs know them by. Any other name is a registered one.
+const struct {
+  const char* name;
+  UINT msg;
+} kPlainMessages[] = {
+    {"WM_NULL", WM_NULL},       {"WM_ACTIVATE", WM_ACTIVATE},     {"WM_ENABLE", WM_ENABLE},
+    {"WM_CLOSE", WM_CLOSE},     {"WM_SHOWWINDOW", WM_SHOWWINDOW}, {"WM_FONTCHANGE", WM_FONTCHANGE},
+    {"WM_KEYDOWN", WM_KEYDOWN}, {"WM_KEYUP", WM_KEYUP},           {"WM_CHAR", WM_CHAR},
+    {"WM_COMMAND", WM_COMMAND}};
+
+// A message number written as such or a plain message's name; 0 for a registered name.
 UINT MessageNumber(const std::string& name) {
+  for (const auto& plain : kPlainMessages) {
+    if (name == plain.name) return plain.msg;
+  }
   if (name.empty()) return 0;
   const bool bHex = name.size() > 2 && name[0] == '0' && (name[1] == 'x' || name[1] == 'X');
   char* end = nullptr;

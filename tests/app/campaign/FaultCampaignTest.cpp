@@ -1,12 +1,14 @@
-// The fault campaign: one long-lived corvane-engine against the simulated phone, with faults
+// The fault campaign: one long-lived head unit program against the simulated phone, with faults
 // (unplug, app death, bad packets, stalls) injected at seeded random moments, during projection
-// and part-way through connections. After every point the engine must project again, on its own
+// and part-way through connections. After every point the program must project again, on its own
 // or after a re-plug; at the end it must quit in order, and its connect counter and error lines
-// must agree with what the phone saw.
+// must agree with what the phone saw. It runs against corvane-engine and against CECorvane, whose
+// screen must end in the state the last fault calls for.
 //
 // CORVANE_CAMPAIGN_SEED and CORVANE_CAMPAIGN_POINTS choose the run; a failure prints both so the
 // run can be replayed.
 #include "EngineSimE2E.h"
+#include "ProgramSimE2E.h"
 
 #include "app/CAppProtocol.h"
 #include "phonesim_pb/CorvaneConStatisticProto.pb.h"
@@ -23,6 +25,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -89,26 +92,47 @@ struct SPoint {
   }
 };
 
-class FaultCampaign : public e2e::EngineSimE2E {
+// The program under test is the fixture's: the engine's (corvane-engine) or the real program's
+// (CECorvane, whose screen is also looked at). The real program's campaign in the suite is shorter.
+template <class Fixture>
+class FaultCampaign : public Fixture {
  protected:
+  static constexpr bool kRealProgram = std::is_base_of_v<e2e::ProgramE2E, Fixture>;
+
+  using Fixture::Count;
+  using Fixture::EngineLog;
+  using Fixture::m_dir;
+  using Fixture::m_engine;
+  using Fixture::m_engineErr;
+  using Fixture::m_lines;
+  using Fixture::m_root;
+  using Fixture::m_sim;
+  using Fixture::m_state;
+  using Fixture::Quit;
+  using Fixture::ReadFor;
+  using Fixture::StartEngine;
+  using Fixture::StartSim;
+  using Fixture::WaitForEngineLog;
+
   void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(EngineSimE2E::SetUp());
+    ASSERT_NO_FATAL_FAILURE(Fixture::SetUp());
     m_seed = EnvNumber("CORVANE_CAMPAIGN_SEED", 20240611);
-    m_points = static_cast<int>(EnvNumber("CORVANE_CAMPAIGN_POINTS", 8));
+    m_points = static_cast<int>(EnvNumber("CORVANE_CAMPAIGN_POINTS", kRealProgram ? 4 : 8));
     m_rng.seed(m_seed);
-    std::printf("campaign: seed %u, %d points, root %s\n", m_seed, m_points, m_root.c_str());
+    std::printf("campaign: %s, seed %u, %d points, root %s\n", kRealProgram ? "CECorvane" : "corvane-engine",
+                m_seed, m_points, m_root.c_str());
     std::fflush(stdout);
     m_engineErr = m_root / "engine.err";
   }
 
   void TearDown() override {
-    if (HasFailure()) {
+    if (this->HasFailure()) {
       std::fprintf(stderr, "campaign: replay with CORVANE_CAMPAIGN_SEED=%u CORVANE_CAMPAIGN_POINTS=%d\n",
                    m_seed, m_points);
       std::fprintf(stderr, "campaign: engine log %s, phone log %s\n", m_engineErr.c_str(),
                    (m_state / "phonesim.log").c_str());
     }
-    EngineSimE2E::TearDown();
+    Fixture::TearDown();
   }
 
   int Rand(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_rng); }
@@ -290,6 +314,20 @@ class FaultCampaign : public e2e::EngineSimE2E {
     }
   }
 
+  // The screen shows the state container `container` and no other dialog than the connection
+  // screen.
+  void ExpectScreen(const std::string& container) {
+    e2e::SLayers screen;
+    const bool shown = this->WaitForLayers(
+        [&](const e2e::SLayers& l) {
+          return l.Shown(container) && l.Dialogs() == std::vector<std::string>{"CMainDlg"};
+        },
+        kProbeMs, &screen);
+    std::string seen;
+    for (const e2e::SLayer& l : screen.layers) seen += " " + l.name;
+    EXPECT_TRUE(shown) << "the screen does not show " << container << ":" << seen;
+  }
+
   void CheckNoSanitizerReport() {
     const std::string err = ReadText(m_engineErr);
     for (const char* mark : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
@@ -298,6 +336,80 @@ class FaultCampaign : public e2e::EngineSimE2E {
       EXPECT_EQ(at, std::string::npos) << "the engine's standard error has a sanitizer report:\n"
                                        << err.substr(at == std::string::npos ? 0 : at, 4000);
     }
+  }
+
+  void Run() {
+    ASSERT_NO_FATAL_FAILURE(StartSim());
+    ASSERT_NO_FATAL_FAILURE(StartEngine());
+    ASSERT_TRUE(ReadUntilAfter(0, kProgress100, kReconnectMs)) << "no first connection";
+    ASSERT_TRUE(ReadUntilAfter(0, kShown, kReconnectMs)) << "no first picture";
+    ASSERT_TRUE(Projecting()) << "the first connection does not project";
+
+    for (int i = 0; i < m_points; ++i) {
+      const SPoint point = NextPoint(i);
+      SCOPED_TRACE(point.Text());
+      if (point.midConnection) m_sim.Unplug();
+      Pause(point.delayMs);
+      ASSERT_NO_FATAL_FAILURE(Inject(point));
+      // Let the fault play out before looking.
+      Pause(1000);
+      const int replugged = m_replugged;
+      ASSERT_NO_FATAL_FAILURE(Recover(point));
+      std::printf("campaign: %s: %s\n", point.Text().c_str(),
+                  m_replugged > replugged ? "re-plugged" : "recovered");
+      std::fflush(stdout);
+    }
+
+    // A fresh connection whose report reaches the phone: from then on the counter restarts.
+    const size_t reportsBefore = m_sim.App().Received(phonesim::HUMSG_CONNECT_STATISTICS).size();
+    ASSERT_TRUE(Replug()) << "no final connection";
+    ASSERT_TRUE(m_sim.App().WaitFor(
+        [&] { return m_sim.App().Received(phonesim::HUMSG_CONNECT_STATISTICS).size() > reportsBefore; },
+        10000))
+        << "the final connection's statistics never reached the phone";
+
+    // Then attempts that end at once because the phone app is missing: each counts one attempt and
+    // adds one error line.
+    m_sim.Shell().SetAppInstalled(phonesim::APP_PACKAGE, false);
+    const size_t logMark = EngineLog().size();
+    const int missing = Rand(0, 3);
+    for (int k = 0; k < missing; ++k) {
+      const size_t mark = m_lines.size();
+      m_sim.Unplug();
+      ASSERT_TRUE(ReadUntilAfter(mark, kAppMissing, kReconnectMs))
+          << "attempt " << k << " with the app missing";
+    }
+    // The sequencer counts an ended attempt when it comes round to wait for the next one, and logs
+    // the count there: the last attempt is counted once its count shows.
+    if (missing > 0) {
+      const std::string counted = "g_nConnectCount " + std::to_string(missing + 1) + "  ";
+      const size_t before = e2e::Occurrences(EngineLog().substr(0, logMark), counted);
+      ASSERT_TRUE(WaitForEngineLog(counted, before + 1, kProbeMs)) << "the last attempt was not counted";
+    }
+
+    ASSERT_TRUE(EngineRunning()) << "the engine ended with status " << m_engineStatus;
+    if constexpr (kRealProgram) {
+      // The last fault decides the screen: the app missing on the phone, or the projection.
+      ASSERT_NO_FATAL_FAILURE(ExpectScreen(missing > 0 ? "container_NotExist" : "corvane_video"));
+    }
+    EXPECT_EQ(Quit(), 0) << "quit did not end the engine in order within " << e2e::kQuitMs << " ms (and "
+                         << e2e::kLoadSlackMs << " ms for the load)";
+
+    CheckNoSanitizerReport();
+    CheckReports();
+
+    // After the report the counter was 0 and marked as sent; the first later wake-up adds that mark
+    // back, and every ended attempt adds one: none leaves 0, k attempts leave k + 1.
+    const int expectedCount = missing == 0 ? 0 : missing + 1;
+    const std::string expectedConnect = std::to_string(expectedCount) + std::string(1, '\0');
+    EXPECT_EQ(ReadText(m_dir / "Connect.log"), expectedConnect)
+        << missing << " attempts with the app missing";
+    std::string expectedErrors;
+    for (int k = 0; k < missing; ++k) expectedErrors += ToGbk("手机端未安装程序 \r\n");
+    EXPECT_EQ(ReadText(m_dir / "Error.log"), expectedErrors);
+
+    std::printf("campaign: seed %u, %d points: %d recovered in place, %d after a re-plug; %zu connections\n",
+                m_seed, m_points, m_inPlace, m_replugged, Count(kProgress100));
   }
 
   std::mt19937 m_rng;
@@ -309,72 +421,16 @@ class FaultCampaign : public e2e::EngineSimE2E {
   int m_replugged = 0;
 };
 
-TEST_F(FaultCampaign, RecoversFromEveryFaultAndKeepsItsCountersConsistent) {
-  ASSERT_NO_FATAL_FAILURE(StartSim());
-  ASSERT_NO_FATAL_FAILURE(StartEngine());
-  ASSERT_TRUE(ReadUntilAfter(0, kProgress100, kReconnectMs)) << "no first connection";
-  ASSERT_TRUE(ReadUntilAfter(0, kShown, kReconnectMs)) << "no first picture";
-  ASSERT_TRUE(Projecting()) << "the first connection does not project";
+// Named by the program, so that a campaign of one of them can be chosen (tools/campaign.sh).
+using EngineCampaign = FaultCampaign<e2e::EngineSimE2E>;
+using ProgramCampaign = FaultCampaign<e2e::ProgramSimE2E>;
 
-  for (int i = 0; i < m_points; ++i) {
-    const SPoint point = NextPoint(i);
-    SCOPED_TRACE(point.Text());
-    if (point.midConnection) m_sim.Unplug();
-    Pause(point.delayMs);
-    ASSERT_NO_FATAL_FAILURE(Inject(point));
-    // Let the fault play out before looking.
-    Pause(1000);
-    const int replugged = m_replugged;
-    ASSERT_NO_FATAL_FAILURE(Recover(point));
-    std::printf("campaign: %s: %s\n", point.Text().c_str(),
-                m_replugged > replugged ? "re-plugged" : "recovered");
-    std::fflush(stdout);
-  }
+TEST_F(EngineCampaign, RecoversFromEveryFaultAndKeepsItsCountersConsistent) {
+  Run();
+}
 
-  // A fresh connection whose report reaches the phone: from then on the counter restarts.
-  const size_t reportsBefore = m_sim.App().Received(phonesim::HUMSG_CONNECT_STATISTICS).size();
-  ASSERT_TRUE(Replug()) << "no final connection";
-  ASSERT_TRUE(m_sim.App().WaitFor(
-      [&] { return m_sim.App().Received(phonesim::HUMSG_CONNECT_STATISTICS).size() > reportsBefore; }, 10000))
-      << "the final connection's statistics never reached the phone";
-
-  // Then attempts that end at once because the phone app is missing: each counts one attempt and
-  // adds one error line.
-  m_sim.Shell().SetAppInstalled(phonesim::APP_PACKAGE, false);
-  const size_t logMark = EngineLog().size();
-  const int missing = Rand(0, 3);
-  for (int k = 0; k < missing; ++k) {
-    const size_t mark = m_lines.size();
-    m_sim.Unplug();
-    ASSERT_TRUE(ReadUntilAfter(mark, kAppMissing, kReconnectMs))
-        << "attempt " << k << " with the app missing";
-  }
-  // The sequencer counts an ended attempt when it comes round to wait for the next one, and logs
-  // the count there: the last attempt is counted once its count shows.
-  if (missing > 0) {
-    const std::string counted = "g_nConnectCount " + std::to_string(missing + 1) + "  ";
-    const size_t before = e2e::Occurrences(EngineLog().substr(0, logMark), counted);
-    ASSERT_TRUE(WaitForEngineLog(counted, before + 1, kProbeMs)) << "the last attempt was not counted";
-  }
-
-  ASSERT_TRUE(EngineRunning()) << "the engine ended with status " << m_engineStatus;
-  EXPECT_EQ(Quit(), 0) << "quit did not end the engine in order within " << e2e::kQuitMs << " ms (and "
-                       << e2e::kLoadSlackMs << " ms for the load)";
-
-  CheckNoSanitizerReport();
-  CheckReports();
-
-  // After the report the counter was 0 and marked as sent; the first later wake-up adds that mark
-  // back, and every ended attempt adds one: none leaves 0, k attempts leave k + 1.
-  const int expectedCount = missing == 0 ? 0 : missing + 1;
-  const std::string expectedConnect = std::to_string(expectedCount) + std::string(1, '\0');
-  EXPECT_EQ(ReadText(m_dir / "Connect.log"), expectedConnect) << missing << " attempts with the app missing";
-  std::string expectedErrors;
-  for (int k = 0; k < missing; ++k) expectedErrors += ToGbk("手机端未安装程序 \r\n");
-  EXPECT_EQ(ReadText(m_dir / "Error.log"), expectedErrors);
-
-  std::printf("campaign: seed %u, %d points: %d recovered in place, %d after a re-plug; %zu connections\n",
-              m_seed, m_points, m_inPlace, m_replugged, Count(kProgress100));
+TEST_F(ProgramCampaign, RecoversFromEveryFaultKeepsItsCountersConsistentAndShowsTheLastState) {
+  Run();
 }
 
 }  // namespace

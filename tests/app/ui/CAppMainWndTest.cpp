@@ -148,6 +148,28 @@ TEST_F(AppMainWndTest, APhoneThatNeverClosesItsChannelsDoesNotHoldTheQuit) {
   EXPECT_EQ(Count(after, "adb Close"), 1);
 }
 
+TEST_F(AppMainWndTest, APhoneThatLetTheLinksCloseWaitRunOutIsNotAskedAgain) {
+  CProbeAppMainWnd wnd;
+  // The phone answers no CLSE and the link's close waits its whole time for it, as the real link
+  // does: another try would wait as long again and break the quit's three seconds.
+  wnd.m_onScreen = [&](CProbeAppMainWnd&) {
+    fakeadb::SetCallHook([&](const std::string& call) {
+      wce::DebugPrint("adb %s\n", call.c_str());
+      if (call == "TcpDisconnect 6") {
+        Sleep(CEngineLifeCycle::kLinkCloseWaitMs);
+        fakeadb::SetChannelConnected(0, true);
+      }
+    });
+  };
+
+  EXPECT_EQ(Run(wnd), 0);
+
+  const std::vector<std::string> after = LinesAfter("screen runs");
+  EXPECT_EQ(Count(after, "adb TcpDisconnect 6"), 1);
+  EXPECT_EQ(Count(after, "ADB TCP channels still open 0X1"), 1);
+  EXPECT_EQ(Count(after, "adb Close"), 1);
+}
+
 // A touch frame written to channel 5: action, x, y.
 struct Touch {
   int action, x, y;

@@ -1,0 +1,254 @@
+// How CECorvane ends: the orderly quit from the console or another program, the close from outside
+// that hands the screen to the shell, and the quit from every screen state, also with a phone that
+// never answers the head unit's CLSE. What the phone saw, the program's files and the task bar's
+// window on the bus are the truth.
+#include "ProgramHostE2E.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using e2e::kLoadSlackMs;
+using e2e::kQuitMs;
+using e2e::kReplyMs;
+using e2e::Occurrences;
+using e2e::ProgramHostE2E;
+using e2e::ReadText;
+using e2e::SLayers;
+
+// How the program is asked to end in order.
+enum class EQuitBy { Console, PostToWindow, Broadcast };
+
+struct SOrderlyQuit {
+  const char* name;
+  EQuitBy by;
+};
+
+class ProgramOrderlyQuit : public ProgramHostE2E, public ::testing::WithParamInterface<SOrderlyQuit> {};
+
+TEST_P(ProgramOrderlyQuit, ClosesEveryChannelWritesItsLogsAndPutsMassStorageBack) {
+  WriteMassStorageSwitchedOff();
+  ASSERT_NO_FATAL_FAILURE(StartTaskBar());
+  ASSERT_NO_FATAL_FAILURE(Connect());
+  ASSERT_TRUE(TaskBarShownIs(false));
+
+  switch (GetParam().by) {
+    case EQuitBy::Console:
+      EXPECT_EQ(Quit(), 0);
+      break;
+    case EQuitBy::PostToWindow:
+      ASSERT_EQ(Post({"NMSG_CORVANE_QUIT", "0", "0", "--window", "WND_CORVANE"}), 0);
+      EXPECT_EQ(m_engine.Wait(kQuitMs + kLoadSlackMs), 0);
+      break;
+    case EQuitBy::Broadcast:
+      ASSERT_EQ(Post({"NMSG_CORVANE_QUIT", "0", "0"}), 0);
+      EXPECT_EQ(m_engine.Wait(kQuitMs + kLoadSlackMs), 0);
+      break;
+  }
+  ExpectEveryChannelClosed();
+  ExpectLogsWritten();
+  EXPECT_TRUE(MassStorageSwitchedOn());
+  EXPECT_TRUE(TaskBarShownIs(true));
+  // An orderly quit is not a close from outside: the shell is not started.
+  EXPECT_EQ(Occurrences(EngineLog(), "CreateProcess \\Windows\\Explorer.exe"), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Requests, ProgramOrderlyQuit,
+                         ::testing::Values(SOrderlyQuit{"Console", EQuitBy::Console},
+                                           SOrderlyQuit{"QuitMessageToTheWindow", EQuitBy::PostToWindow},
+                                           SOrderlyQuit{"QuitMessageBroadcast", EQuitBy::Broadcast}),
+                         [](const ::testing::TestParamInfo<SOrderlyQuit>& i) {
+                           return std::string(i.param.name);
+                         });
+
+struct SCloseFromOutside {
+  const char* name;
+  const char* message;  // as corvane-post takes it
+  bool shellThere;
+};
+
+class ProgramCloseFromOutside : public ProgramHostE2E,
+                                public ::testing::WithParamInterface<SCloseFromOutside> {};
+
+TEST_P(ProgramCloseFromOutside, ShutsDownInOrderAndStartsTheShell) {
+  const SCloseFromOutside& c = GetParam();
+  if (c.shellThere) WriteShell();
+  WriteMassStorageSwitchedOff();
+  ASSERT_NO_FATAL_FAILURE(StartTaskBar());
+  ASSERT_NO_FATAL_FAILURE(Connect());
+
+  ASSERT_EQ(Post({c.message, "0", "0", "--window", "WND_CORVANE"}), 0);
+  EXPECT_EQ(m_engine.Wait(kQuitMs + kLoadSlackMs), 0);
+  const std::string log = EngineLog();
+  if (c.shellThere) {
+    EXPECT_EQ(Occurrences(log, "CreateProcess \\Windows\\Explorer.exe : process "), 1u) << log;
+  } else {
+    // As on a head unit without it: the start fails, and the program still ends in order.
+    EXPECT_EQ(Occurrences(log, "CreateProcess \\Windows\\Explorer.exe: no such program"), 1u) << log;
+  }
+  ExpectEveryChannelClosed();
+  ExpectLogsWritten();
+  EXPECT_TRUE(MassStorageSwitchedOn());
+  EXPECT_TRUE(TaskBarShownIs(true));
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, ProgramCloseFromOutside,
+                         ::testing::Values(SCloseFromOutside{"ByName", "WM_CLOSE", true},
+                                           SCloseFromOutside{"ByNumber", "0x10", true},
+                                           SCloseFromOutside{"ByDecimalNumber", "16", true},
+                                           SCloseFromOutside{"WithoutTheShell", "WM_CLOSE", false}),
+                         [](const ::testing::TestParamInfo<SCloseFromOutside>& i) {
+                           return std::string(i.param.name);
+                         });
+
+// ---- the quit from every state of the screen ----
+
+enum class EScreen { Waiting, AppMissing, Linking, Starting, Video, Background, Calling, Help, PhoneDialog };
+
+struct SQuitFrom {
+  const char* name;
+  EScreen screen;
+  bool deafPhone;  // the phone never answers the head unit's CLSE
+  EQuitBy by;
+};
+
+class ProgramQuitFromEveryState : public ProgramHostE2E, public ::testing::WithParamInterface<SQuitFrom> {
+ protected:
+  // Brings the screen into the case's state; the phone, when there is one, ignores every CLSE of
+  // a projection stream for a deaf case.
+  void Reach(const SQuitFrom& c) {
+    std::vector<std::string> phone;
+    if (c.deafPhone) phone = {"--fault", "deaf-close=tcp:"};
+    std::string container;
+    switch (c.screen) {
+      case EScreen::Waiting:
+      case EScreen::Help:
+        // No phone is started: the program waits for one.
+        ASSERT_NO_FATAL_FAILURE(StartProgram());
+        container = "USB_OUT";
+        break;
+      case EScreen::AppMissing:
+        phone.insert(phone.end(), {"--app-missing", "com.velto.corvane"});
+        ASSERT_NO_FATAL_FAILURE(StartPhone(phone));
+        ASSERT_NO_FATAL_FAILURE(StartProgram());
+        container = "container_NotExist";
+        break;
+      case EScreen::Linking:
+        // The projection ports never answer their OPEN: the connection waits for them at 50 %.
+        phone.insert(phone.end(), {"--fault", "silent=tcp:"});
+        ASSERT_NO_FATAL_FAILURE(StartPhone(phone));
+        ASSERT_NO_FATAL_FAILURE(StartProgram());
+        ASSERT_TRUE(ReadUntil("msg CORVAN_WM_CONNECT_STEP 0 50", kStateMs));
+        container = "container_Linking";
+        break;
+      case EScreen::Starting:
+        // Through to 100 % without a projection port: no picture and no foreground report ever
+        // come, and the screen waits for them.
+        phone.insert(phone.end(), {"--fault", "silent=tcp:"});
+        ASSERT_NO_FATAL_FAILURE(StartPhone(phone));
+        ASSERT_NO_FATAL_FAILURE(StartProgram());
+        ASSERT_TRUE(ReadUntil("msg CORVAN_WM_CONNECT_STEP 0 100", kStateMs));
+        container = "container_Starting";
+        break;
+      case EScreen::Video:
+      case EScreen::PhoneDialog:
+        ASSERT_NO_FATAL_FAILURE(Connect(phone));
+        container = "corvane_video";
+        break;
+      case EScreen::Background:
+      case EScreen::Calling: {
+        // The phone's reports once the picture is shown.
+        phonesim::SPhoneSimOptions options;
+        if (c.deafPhone) options.faults = {"deaf-close=tcp:"};
+        ASSERT_NO_FATAL_FAILURE(StartSim(options));
+        ASSERT_NO_FATAL_FAILURE(StartProgram());
+        ASSERT_TRUE(ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", kStateMs));
+        ASSERT_TRUE(WaitForLayers([](const SLayers& l) { return l.Shown("corvane_video"); }, kReplyMs));
+        // A phone app in the background sends no pictures; phonesim's go on, so the video thread
+        // is held (a held thread still ends with the quit): a picture shown after the report would
+        // rightly bring the video state back.
+        ASSERT_TRUE(HoldVideo());
+        std::vector<std::string> reports = {"background"};
+        if (c.screen == EScreen::Calling) reports.push_back("call-begin");
+        for (const std::string& report : reports) {
+          std::string error;
+          ASSERT_TRUE(m_sim.App().Inject(report, &error)) << error;
+        }
+        container = c.screen == EScreen::Calling ? "container_calling" : "container_hidecorvane";
+        break;
+      }
+    }
+    SLayers screen;
+    ASSERT_TRUE(WaitForLayers([&](const SLayers& l) { return l.Shown(container); }, kStateMs, &screen))
+        << "the screen never showed " << container;
+    if (c.screen == EScreen::Help) {
+      // The start logo covers the screen's buttons for its first second.
+      ASSERT_TRUE(
+          WaitForLayers([](const SLayers& l) { return !l.Shown("container_vtlogo"); }, kReplyMs, &screen));
+      const e2e::SLayer* help = screen.Find("btnhelp");
+      ASSERT_NE(help, nullptr);
+      ASSERT_TRUE(Tap(*help));
+      ASSERT_TRUE(WaitForDialog("CHelpDlg"));
+    } else if (c.screen == EScreen::PhoneDialog) {
+      ASSERT_EQ(Post({"NMSG_CORVANE_VIDEO_DLG_SHOW", "0", "0", "--window", "WND_CORVANE"}), 0);
+      ASSERT_TRUE(WaitForDialog("CPhoneDlg"));
+    }
+  }
+
+  bool WaitForDialog(const std::string& dialog) {
+    return WaitForLayers(
+        [&](const SLayers& l) {
+          const std::vector<std::string> dialogs = l.Dialogs();
+          return !dialogs.empty() && dialogs.back() == dialog;
+        },
+        kReplyMs);
+  }
+
+  // A state comes with the phone's connection, which may take a while on a loaded machine.
+  static constexpr int kStateMs = 30000;
+};
+
+TEST_P(ProgramQuitFromEveryState, EndsWithinItsBoundAndGivesTheScreenBack) {
+  const SQuitFrom& c = GetParam();
+  ASSERT_NO_FATAL_FAILURE(StartTaskBar());
+  ASSERT_NO_FATAL_FAILURE(Reach(c));
+  ASSERT_TRUE(TaskBarShownIs(false));
+
+  // Within the program's three seconds, and what a loaded machine adds.
+  if (c.by == EQuitBy::Console) {
+    EXPECT_EQ(Quit(), 0);
+  } else {
+    ASSERT_EQ(Post({"NMSG_CORVANE_QUIT", "0", "0", "--window", "WND_CORVANE"}), 0);
+    EXPECT_EQ(m_engine.Wait(kQuitMs + kLoadSlackMs), 0);
+  }
+  ExpectLogsWritten();
+  EXPECT_TRUE(TaskBarShownIs(true));
+  if (c.deafPhone) {
+    // The head unit asked for every close; the phone answered none, and the quit went on.
+    ExpectEveryChannelClosed();
+  }
+}
+
+// Every state once with the console's quit; the states with open projection streams again with
+// the other programs' quit message and a phone that leaves every close unanswered.
+INSTANTIATE_TEST_SUITE_P(
+    States, ProgramQuitFromEveryState,
+    ::testing::Values(SQuitFrom{"Waiting", EScreen::Waiting, false, EQuitBy::Console},
+                      SQuitFrom{"AppMissing", EScreen::AppMissing, false, EQuitBy::Console},
+                      SQuitFrom{"Linking", EScreen::Linking, false, EQuitBy::Console},
+                      SQuitFrom{"Starting", EScreen::Starting, false, EQuitBy::Console},
+                      SQuitFrom{"Video", EScreen::Video, false, EQuitBy::Console},
+                      SQuitFrom{"Background", EScreen::Background, false, EQuitBy::Console},
+                      SQuitFrom{"Calling", EScreen::Calling, false, EQuitBy::Console},
+                      SQuitFrom{"Help", EScreen::Help, false, EQuitBy::Console},
+                      SQuitFrom{"PhoneDialog", EScreen::PhoneDialog, false, EQuitBy::Console},
+                      SQuitFrom{"VideoDeafPhone", EScreen::Video, true, EQuitBy::PostToWindow},
+                      SQuitFrom{"BackgroundDeafPhone", EScreen::Background, true, EQuitBy::PostToWindow},
+                      SQuitFrom{"CallingDeafPhone", EScreen::Calling, true, EQuitBy::PostToWindow},
+                      SQuitFrom{"PhoneDialogDeafPhone", EScreen::PhoneDialog, true, EQuitBy::PostToWindow}),
+    [](const ::testing::TestParamInfo<SQuitFrom>& i) { return std::string(i.param.name); });
+
+}  // namespace

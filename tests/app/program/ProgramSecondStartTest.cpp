@@ -1,0 +1,80 @@
+// A second start of CECorvane while the first one projects hidden: the second raises the first
+// and ends, and from then on the first paints the phone's pictures again, because what it takes
+// for shown follows its window, not only the other programs' show message.
+#include "ProgramHostE2E.h"
+
+#include <sstream>
+#include <string>
+
+namespace {
+
+using e2e::Child;
+using e2e::kLoadSlackMs;
+using e2e::kQuitMs;
+using e2e::kReplyMs;
+using e2e::ProgramHostE2E;
+using e2e::SPhoneLog;
+using e2e::SScreen;
+
+class ProgramSecondStart : public ProgramHostE2E {
+ protected:
+  // Whether the first program's root window is shown, read from its window list on the bus.
+  bool RootWindowShown() {
+    std::istringstream windows(e2e::ReadText(m_dir / "bus" / "windows" / std::to_string(m_engine.Pid())));
+    std::string line;
+    while (std::getline(windows, line)) {
+      if (line.find("\tWND_CORVANE") != std::string::npos) return line.find("\t1\t") != std::string::npos;
+    }
+    return false;
+  }
+
+  // Until `pictures` more of the phone's pictures are in the head unit's ring buffer.
+  bool MorePictures(size_t pictures) {
+    const size_t seen = Log().pictures.size();
+    return WaitForLog(
+        [&](const SPhoneLog& l) {
+          return l.pictures.size() >= seen + pictures &&
+                 e2e::PictureInRing(l, l.pictures[seen + pictures - 1].frame);
+        },
+        kReplyMs);
+  }
+};
+
+TEST_F(ProgramSecondStart, RaisesAHiddenProjectionWhosePicturesAreShownAgain) {
+  ASSERT_NO_FATAL_FAILURE(Connect({}, {"hide"}));
+  ASSERT_FALSE(RootWindowShown());
+
+  // Hidden, the program paints none of the pictures it takes.
+  SScreen before, after;
+  ASSERT_TRUE(Screen("hidden-1.bmp", &before));
+  ASSERT_TRUE(MorePictures(5));
+  ASSERT_TRUE(HoldVideo());
+  ASSERT_TRUE(ReleaseVideo());
+  ASSERT_TRUE(Screen("hidden-2.bmp", &after));
+  EXPECT_TRUE(before.pixels == after.pixels) << "a hidden program painted a picture";
+
+  Child second;
+  ASSERT_TRUE(second.Start({m_program, "--dir", m_dir.string()},
+                           {"CORVANE_ROOT=" + m_dir.string(), "CORVANE_BUS=shared"}));
+  EXPECT_EQ(second.Wait(kQuitMs + kLoadSlackMs), 0);
+  std::string line;
+  EXPECT_FALSE(second.ReadLine(&line, 0)) << "the second start wrote " << line;
+  // The second start's requests reached the first before a later post over the bus.
+  ASSERT_EQ(Post({"PROGRAM_E2E_PING", "0", "1", "--window", "WND_CORVANE"}), 0);
+  ASSERT_TRUE(ReadUntil("msg PROGRAM_E2E_PING 0 1", kReplyMs));
+  EXPECT_TRUE(RootWindowShown());
+
+  // Shown, each new picture reaches the screen.
+  ASSERT_TRUE(Screen("shown-1.bmp", &before));
+  const auto end = e2e::Clock::now() + std::chrono::milliseconds(kReplyMs);
+  bool painted = false;
+  while (!painted && e2e::MsLeft(end) > 0) {
+    ASSERT_TRUE(MorePictures(1));
+    ASSERT_TRUE(Screen("shown-2.bmp", &after));
+    painted = after.pixels != before.pixels;
+  }
+  EXPECT_TRUE(painted) << "the raised program paints no picture";
+  EXPECT_EQ(Quit(), 0);
+}
+
+}  // namespace
