@@ -2,7 +2,7 @@
 // the first and ends, corvane-post reaches it, the task bar is hidden for its run and put back,
 // and its screen starts the navigation program that "NaviOne.ini" names.
 #include "BmpFile.h"
-#include "EngineE2E.h"
+#include "ProgramE2E.h"
 
 #include "kernel/kernel.h"
 #include "kernel/wcestr.h"
@@ -63,11 +63,7 @@ class ProgramBus : public ::testing::Environment {
     setenv("CORVANE_ROOT", s_root.c_str(), 1);
     setenv("CORVANE_BUS", "shared", 1);
     // The program's files: packs, font and driver beside it.
-    for (const fs::directory_entry& e : fs::directory_iterator(fs::path(CECORVANE_PATH).parent_path())) {
-      if (e.path().extension() == ".pack" || e.path().filename() == "Marlow.ttf") {
-        fs::copy_file(e.path(), fs::path(s_root) / e.path().filename());
-      }
-    }
+    e2e::CopyProgramFiles(s_root);
     fs::copy_file(KAVLINK_PATH, fs::path(s_root) / "kavlink.dll");
   }
   void TearDown() override {
@@ -353,13 +349,8 @@ class ProgramPhoneE2E : public e2e::EngineE2E {
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(EngineE2E::SetUp());
     m_program = CECORVANE_PATH;
-    for (const fs::directory_entry& e : fs::directory_iterator(Root())) {
-      if (e.path().extension() == ".pack" || e.path().filename() == "Marlow.ttf") {
-        fs::copy_file(e.path(), m_dir / e.path().filename());
-      }
-    }
+    e2e::CopyProgramFiles(m_dir);
   }
-  static fs::path Root() { return ProgramBus::s_root; }
 };
 
 TEST_F(ProgramPhoneE2E, LinksWithTheEnginesMessageLinesAndQuitsInOrder) {

@@ -56,14 +56,17 @@ std::vector<std::string> SLayers::Dialogs() const {
 
 // ---- the fixture ----
 
-void ProgramE2E::SetUp() {
-  ASSERT_NO_FATAL_FAILURE(EngineE2E::SetUp());
-  // The packs and the font the build writes beside the program.
+void CopyProgramFiles(const fs::path& dir) {
   for (const fs::directory_entry& e : fs::directory_iterator(fs::path(CECORVANE_PATH).parent_path())) {
     if (e.path().extension() == ".pack" || e.path().filename() == "Marlow.ttf") {
-      fs::copy_file(e.path(), m_dir / e.path().filename());
+      fs::copy_file(e.path(), dir / e.path().filename());
     }
   }
+}
+
+void ProgramE2E::SetUp() {
+  ASSERT_NO_FATAL_FAILURE(EngineE2E::SetUp());
+  CopyProgramFiles(m_dir);
   m_program = CECORVANE_PATH;
   m_engineErr = m_root / "CECorvane.err";
 }

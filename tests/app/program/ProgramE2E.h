@@ -53,6 +53,9 @@ bool ParseLayer(const std::string& line, SLayer* out);
 // The display's pixels from a `screen` file, at 16 (565) or 32 bits.
 using SScreen = SBmpFile;
 
+// Copies the program's packs and font, which the build writes beside it, into a directory.
+void CopyProgramFiles(const std::filesystem::path& dir);
+
 class ProgramE2E : public EngineE2E {
  protected:
   // EngineE2E's root, with the program's packs and font in its directory and its log kept.
