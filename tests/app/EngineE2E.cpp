@@ -138,13 +138,6 @@ std::string ReadText(const fs::path& path) {
   return s.str();
 }
 
-uint32_t LittleEndian32(const std::string& bytes, size_t at) {
-  return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at])) |
-         static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 1])) << 8 |
-         static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 2])) << 16 |
-         static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 3])) << 24;
-}
-
 size_t Occurrences(const std::string& text, const std::string& what) {
   size_t n = 0;
   for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;

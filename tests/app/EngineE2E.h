@@ -148,9 +148,6 @@ std::vector<SVideoPackage> VideoPackages(const SPhoneLog& log);
 // Whether every byte of the phone's picture `frame` is in the head unit's video ring buffer.
 bool PictureInRing(const SPhoneLog& log, uint32_t frame);
 std::string ReadText(const std::filesystem::path& path);
-// The little-endian 32-bit word at `at` of a file's bytes (BMP headers and pixels); the caller
-// checked that four bytes are there.
-uint32_t LittleEndian32(const std::string& bytes, size_t at);
 // How often `what` occurs in `text`.
 size_t Occurrences(const std::string& text, const std::string& what);
 // Undoes the log's payload escaping (\xNN, a trailing "..." marks a cut).

@@ -2,6 +2,7 @@
 // driver, the phone link and the engine. Expected bytes are written here from the wire format:
 // command header = length (2 bytes, big-endian), 2 reserved zero bytes, type (4 bytes, big-endian);
 // payloads are plain Protocol Buffers encodings with the fields in number order.
+#include "BmpFile.h"
 #include "EngineE2E.h"
 
 #include "app/CPictureSource.h"
@@ -89,16 +90,11 @@ using e2e::WriteNotifyConfig;
 
 // The 32-bit pixels of a BMP file written by the engine (rows as stored, bottom-up).
 bool ReadBmp(const fs::path& path, int* width, int* height, Bytes* bits) {
-  std::string text = e2e::ReadText(path);
-  if (text.size() < 54 || text[0] != 'B' || text[1] != 'M') return false;
-  auto u32 = [&](size_t at) { return e2e::LittleEndian32(text, at); };
-  uint32_t offset = u32(10);
-  *width = static_cast<int>(u32(18));
-  *height = static_cast<int>(u32(22));
-  int bpp = static_cast<uint8_t>(text[28]) | static_cast<uint8_t>(text[29]) << 8;
-  size_t size = static_cast<size_t>(*width) * static_cast<size_t>(*height) * 4;
-  if (bpp != 32 || *height <= 0 || offset + size > text.size()) return false;
-  bits->assign(text.begin() + offset, text.begin() + offset + size);
+  SBmpFile bmp;
+  if (!ReadBmpFile(path, &bmp) || bmp.bpp != 32 || bmp.topDown) return false;
+  *width = bmp.width;
+  *height = bmp.height;
+  bits->assign(bmp.rows.begin(), bmp.rows.end());
   return true;
 }
 

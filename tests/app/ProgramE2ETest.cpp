@@ -1,7 +1,8 @@
 // CECorvane as a program among the head unit's others on the shared bus: a second start raises
 // the first and ends, corvane-post reaches it, the task bar is hidden for its run and put back,
 // and its screen starts the navigation program that "NaviOne.ini" names.
-#include "EngineE2E.h"
+#include "BmpFile.h"
+#include "ProgramE2E.h"
 
 #include "kernel/kernel.h"
 #include "kernel/wcestr.h"
@@ -13,7 +14,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -34,40 +34,19 @@ using e2e::ReadText;
 const int kReplyMs = 15000;
 const char16_t kTitle[] = u"WND_CORVANE";
 
-// The header fields of a BMP file the program wrote; false when it is no BMP.
-struct SBmpHeader {
-  uint32_t offset = 0;
-  int32_t width = 0;
-  int32_t height = 0;  // positive: rows bottom-up
-  uint16_t bits = 0;
-};
-bool ReadBmpHeader(const std::string& bmp, SBmpHeader* h) {
-  if (bmp.size() < 54 || bmp.compare(0, 2, "BM") != 0) return false;
-  std::memcpy(&h->offset, &bmp[10], 4);
-  std::memcpy(&h->width, &bmp[18], 4);
-  std::memcpy(&h->height, &bmp[22], 4);
-  std::memcpy(&h->bits, &bmp[28], 2);
-  return true;
-}
-
 // The bytes of a rectangle of a BMP file the program wrote (rows bottom-up, 16 or 32 bits), top
 // row first; empty when the file is not such a BMP or the rectangle is not inside it.
 std::string BmpArea(const fs::path& path, const RECT& rc) {
-  const std::string bmp = ReadText(path);
-  SBmpHeader h;
-  if (!ReadBmpHeader(bmp, &h) || (h.bits != 16 && h.bits != 32) || h.height <= 0 || rc.left < 0 ||
-      rc.top < 0 || rc.right > h.width || rc.bottom > h.height || rc.left >= rc.right ||
-      rc.top >= rc.bottom) {
+  SBmpFile bmp;
+  if (!ReadBmpFile(path, &bmp) || bmp.topDown || rc.left < 0 || rc.top < 0 || rc.right > bmp.width ||
+      rc.bottom > bmp.height || rc.left >= rc.right || rc.top >= rc.bottom) {
     return std::string();
   }
-  const size_t pixel = h.bits / 8;
-  const size_t stride = (static_cast<size_t>(h.width) * pixel + 3) & ~size_t{3};
-  if (bmp.size() < h.offset + stride * static_cast<size_t>(h.height)) return std::string();
+  const size_t pixel = static_cast<size_t>(bmp.bpp / 8);
   std::string area;
   for (int y = rc.top; y < rc.bottom; ++y) {
-    const size_t row = h.offset + stride * static_cast<size_t>(h.height - 1 - y);
-    area += bmp.substr(row + pixel * static_cast<size_t>(rc.left),
-                       pixel * static_cast<size_t>(rc.right - rc.left));
+    const uint8_t* row = bmp.Row(y) + pixel * static_cast<size_t>(rc.left);
+    area.append(reinterpret_cast<const char*>(row), pixel * static_cast<size_t>(rc.right - rc.left));
   }
   return area;
 }
@@ -84,11 +63,7 @@ class ProgramBus : public ::testing::Environment {
     setenv("CORVANE_ROOT", s_root.c_str(), 1);
     setenv("CORVANE_BUS", "shared", 1);
     // The program's files: packs, font and driver beside it.
-    for (const fs::directory_entry& e : fs::directory_iterator(fs::path(CECORVANE_PATH).parent_path())) {
-      if (e.path().extension() == ".pack" || e.path().filename() == "Marlow.ttf") {
-        fs::copy_file(e.path(), fs::path(s_root) / e.path().filename());
-      }
-    }
+    e2e::CopyProgramFiles(s_root);
     fs::copy_file(KAVLINK_PATH, fs::path(s_root) / "kavlink.dll");
   }
   void TearDown() override {
@@ -214,11 +189,11 @@ TEST_F(ProgramE2E, ScreenWritesTheDisplayAsABmpOfTheScreensSizeAndDepth) {
     const fs::path picture = Root() / (std::string("screen-") + c.bpp + ".bmp");
     ASSERT_TRUE(m_program.Write("screen " + picture.string() + "\n"));
     ASSERT_TRUE(ReadUntil("screen " + picture.string(), kReplyMs));
-    SBmpHeader h;
-    ASSERT_TRUE(ReadBmpHeader(ReadText(picture), &h));
-    EXPECT_EQ(h.width, c.width);
-    EXPECT_EQ(std::abs(h.height), c.height);
-    EXPECT_EQ(h.bits, c.bits);
+    SBmpFile bmp;
+    ASSERT_TRUE(ReadBmpFile(picture, &bmp));
+    EXPECT_EQ(bmp.width, c.width);
+    EXPECT_EQ(bmp.height, c.height);
+    EXPECT_EQ(bmp.bpp, c.bits);
     EXPECT_EQ(Quit(), 0);
   }
 }
@@ -374,13 +349,8 @@ class ProgramPhoneE2E : public e2e::EngineE2E {
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(EngineE2E::SetUp());
     m_program = CECORVANE_PATH;
-    for (const fs::directory_entry& e : fs::directory_iterator(Root())) {
-      if (e.path().extension() == ".pack" || e.path().filename() == "Marlow.ttf") {
-        fs::copy_file(e.path(), m_dir / e.path().filename());
-      }
-    }
+    e2e::CopyProgramFiles(m_dir);
   }
-  static fs::path Root() { return ProgramBus::s_root; }
 };
 
 TEST_F(ProgramPhoneE2E, LinksWithTheEnginesMessageLinesAndQuitsInOrder) {

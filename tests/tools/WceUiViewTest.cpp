@@ -2,6 +2,7 @@
 // depths, from the rectangles and colours of the dialog's styles; the layer tree it prints; the
 // same read from packs; the desktop window under an Xvfb of the test's own, ended by Escape; and one
 // line with a failing exit code for each kind of bad argument or file.
+#include "BmpFile.h"
 #include "CPackWriter.h"
 #include "CXvfb.h"
 #include "WceUiTestFiles.h"
@@ -23,7 +24,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -144,19 +144,6 @@ void PutText(const std::filesystem::path& path, const std::u16string& text) {
   std::ofstream(path, std::ios::binary) << WceUiTextBytes(text);
 }
 
-std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-uint32_t Le(const std::string& b, size_t at, int nBytes) {
-  uint32_t v = 0;
-  for (int i = nBytes - 1; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(b[at + static_cast<size_t>(i)]);
-  return v;
-}
-
 // The colour the screen holds for 0xRRGGBB at a depth: 565 keeps the top bits of each channel.
 uint32_t AtDepth(uint32_t rgb, int nBits) {
   if (nBits == 32) return rgb;
@@ -164,18 +151,6 @@ uint32_t AtDepth(uint32_t rgb, int nBits) {
   const uint32_t g = (rgb >> 8) & 0xFF;
   const uint32_t b = rgb & 0xFF;
   return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
-}
-
-// Pixel (x, y) of a bottom-up BMP file as the screen wrote it, without the unused top byte.
-uint32_t BmpPixel(const std::string& bmp, int x, int y) {
-  const uint32_t offset = Le(bmp, 10, 4);
-  const int nBits = static_cast<int>(Le(bmp, 28, 2));
-  const int nWidth = static_cast<int>(Le(bmp, 18, 4));
-  const int nHeight = static_cast<int>(Le(bmp, 22, 4));
-  const size_t stride = static_cast<size_t>((nWidth * nBits / 8 + 3) & ~3);
-  const size_t at =
-      offset + stride * static_cast<size_t>(nHeight - 1 - y) + static_cast<size_t>(x * nBits / 8);
-  return nBits == 32 ? Le(bmp, at, 4) & 0x00FFFFFF : Le(bmp, at, 2);
 }
 
 class WceUiViewTest : public ::testing::Test {
@@ -238,12 +213,12 @@ TEST_F(WceUiViewTest, WritesTheScreenAtBothDepths) {
     args.insert(args.end(), {"--out", out.string()});
     const ToolRun run = RunView(args);
     ASSERT_EQ(run.nExit, 0) << run.err;
-    const std::string bmp = ReadAll(out);
-    ASSERT_GT(bmp.size(), 54u);
-    ASSERT_EQ(bmp.substr(0, 2), "BM");
-    EXPECT_EQ(static_cast<int>(Le(bmp, 18, 4)), kWidth);
-    EXPECT_EQ(static_cast<int>(Le(bmp, 22, 4)), kHeight);
-    EXPECT_EQ(static_cast<int>(Le(bmp, 28, 2)), nBits);
+    SBmpFile bmp;
+    ASSERT_TRUE(ReadBmpFile(out, &bmp));
+    EXPECT_EQ(bmp.width, kWidth);
+    EXPECT_EQ(bmp.height, kHeight);
+    EXPECT_FALSE(bmp.topDown);
+    EXPECT_EQ(bmp.bpp, nBits);
     int nWrong = 0;
     for (int y = 0; y < kHeight; ++y) {
       for (int x = 0; x < kWidth; ++x) {
@@ -251,7 +226,7 @@ TEST_F(WceUiViewTest, WritesTheScreenAtBothDepths) {
         for (const Box& b : boxes) {
           if (x >= b.l && x < b.r && y >= b.t && y < b.b) rgb = b.rgb;
         }
-        const uint32_t got = BmpPixel(bmp, x, y);
+        const uint32_t got = bmp.Stored(x, y);
         if (got != AtDepth(rgb, nBits) && ++nWrong <= 5) {
           ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << got << ", not "
                         << AtDepth(rgb, nBits);

@@ -54,55 +54,19 @@ std::vector<std::string> SLayers::Dialogs() const {
   return out;
 }
 
-// ---- the screen ----
+// ---- the fixture ----
 
-bool ReadScreen(const fs::path& path, SScreen* out) {
-  const std::string text = ReadText(path);
-  if (text.size() < 54 || text[0] != 'B' || text[1] != 'M') return false;
-  auto u32 = [&](size_t at) { return e2e::LittleEndian32(text, at); };
-  const uint32_t offset = u32(10);
-  const int width = static_cast<int>(u32(18));
-  const int storedHeight = static_cast<int>(u32(22));
-  const int bpp = static_cast<uint8_t>(text[28]) | static_cast<uint8_t>(text[29]) << 8;
-  if (width <= 0 || storedHeight == 0 || (bpp != 16 && bpp != 32)) return false;
-  // A negative height stores the top row first.
-  const bool bTopDown = storedHeight < 0;
-  const int height = std::abs(storedHeight);
-  const size_t stride = (static_cast<size_t>(width) * (bpp / 8) + 3) & ~size_t{3};
-  if (offset + stride * height > text.size()) return false;
-  out->width = width;
-  out->height = height;
-  out->bpp = bpp;
-  out->pixels.assign(static_cast<size_t>(width) * height, 0);
-  for (int y = 0; y < height; ++y) {
-    const size_t row = offset + stride * static_cast<size_t>(bTopDown ? y : height - 1 - y);
-    for (int x = 0; x < width; ++x) {
-      uint32_t rgb = 0;
-      if (bpp == 32) {
-        rgb = u32(row + static_cast<size_t>(x) * 4) & 0xFFFFFF;
-      } else {
-        const size_t at = row + static_cast<size_t>(x) * 2;
-        const uint32_t v = static_cast<uint8_t>(text[at]) | static_cast<uint8_t>(text[at + 1]) << 8;
-        // 565 widened the usual way: the top bits repeated into the low ones.
-        const uint32_t r = (v >> 11) & 0x1F, g = (v >> 5) & 0x3F, b = v & 0x1F;
-        rgb = ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
-      }
-      out->pixels[static_cast<size_t>(y) * width + x] = rgb;
+void CopyProgramFiles(const fs::path& dir) {
+  for (const fs::directory_entry& e : fs::directory_iterator(fs::path(CECORVANE_PATH).parent_path())) {
+    if (e.path().extension() == ".pack" || e.path().filename() == "Marlow.ttf") {
+      fs::copy_file(e.path(), dir / e.path().filename());
     }
   }
-  return true;
 }
-
-// ---- the fixture ----
 
 void ProgramE2E::SetUp() {
   ASSERT_NO_FATAL_FAILURE(EngineE2E::SetUp());
-  // The packs and the font the build writes beside the program.
-  for (const fs::directory_entry& e : fs::directory_iterator(fs::path(CECORVANE_PATH).parent_path())) {
-    if (e.path().extension() == ".pack" || e.path().filename() == "Marlow.ttf") {
-      fs::copy_file(e.path(), m_dir / e.path().filename());
-    }
-  }
+  CopyProgramFiles(m_dir);
   m_program = CECORVANE_PATH;
   m_engineErr = m_root / "CECorvane.err";
 }
@@ -155,7 +119,7 @@ bool ProgramE2E::Screen(const std::string& name, SScreen* out, int ms) {
   const fs::path file = m_root / name;
   const std::string answer = "screen " + file.string();
   const size_t written = Count(answer);
-  return Send(answer) && ReadUntilCount(answer, written + 1, ms) && ReadScreen(file, out);
+  return Send(answer) && ReadUntilCount(answer, written + 1, ms) && ReadBmpFile(file, out);
 }
 
 bool ProgramE2E::Tap(const SLayer& layer) {

@@ -3,6 +3,7 @@
 // in a fresh root, the program's console (message lines, `layers`, `screen FILE`) and the phone's
 // record as the truth. It is the engine's fixture with CECorvane in the engine's place, so every
 // wait and record reader of that fixture works on the program too.
+#include "BmpFile.h"
 #include "EngineE2E.h"
 
 #include <cstdint>
@@ -49,17 +50,11 @@ struct SLayers {
 // Parses the lines of one `layers` answer (without its "end"); false at a line that is not a layer.
 bool ParseLayer(const std::string& line, SLayer* out);
 
-// The display's pixels from a `screen` file, at 16 (565) or 32 bits, as 0xRRGGBB.
-struct SScreen {
-  int width = 0;
-  int height = 0;
-  int bpp = 0;
-  std::vector<uint32_t> pixels;  // top row first
+// The display's pixels from a `screen` file, at 16 (565) or 32 bits.
+using SScreen = SBmpFile;
 
-  uint32_t Pixel(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
-
-bool ReadScreen(const std::filesystem::path& path, SScreen* out);
+// Copies the program's packs and font, which the build writes beside it, into a directory.
+void CopyProgramFiles(const std::filesystem::path& dir);
 
 class ProgramE2E : public EngineE2E {
  protected:

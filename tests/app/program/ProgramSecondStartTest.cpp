@@ -51,7 +51,7 @@ TEST_F(ProgramSecondStart, RaisesAHiddenProjectionWhosePicturesAreShownAgain) {
   ASSERT_TRUE(HoldVideo());
   ASSERT_TRUE(ReleaseVideo());
   ASSERT_TRUE(Screen("hidden-2.bmp", &after));
-  EXPECT_TRUE(before.pixels == after.pixels) << "a hidden program painted a picture";
+  EXPECT_TRUE(before.rows == after.rows) << "a hidden program painted a picture";
 
   Child second;
   ASSERT_TRUE(second.Start({m_program, "--dir", m_dir.string()},
@@ -71,7 +71,7 @@ TEST_F(ProgramSecondStart, RaisesAHiddenProjectionWhosePicturesAreShownAgain) {
   while (!painted && e2e::MsLeft(end) > 0) {
     ASSERT_TRUE(MorePictures(1));
     ASSERT_TRUE(Screen("shown-2.bmp", &after));
-    painted = after.pixels != before.pixels;
+    painted = after.rows != before.rows;
   }
   EXPECT_TRUE(painted) << "the raised program paints no picture";
   EXPECT_EQ(Quit(), 0);

@@ -1,13 +1,13 @@
 // The display: the screen composed from the shown windows in z-order, children clipped to their
 // parents, drawing from another thread through GetWindowDC, and the screen saved as a file, at
 // both depths.
+#include "BmpFile.h"
 #include "UserTestSupport.h"
 #include "gdi/gdi.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 using namespace usertest;
@@ -155,23 +155,14 @@ TEST_P(DisplayTest, SaveScreenWritesTheFramebufferAsABmpFile) {
   Fill(Make(0, 0, 10, 10), kRed);
   const std::string path = ::testing::TempDir() + "screen-" + std::to_string(GetParam()) + ".bmp";
   ASSERT_TRUE(wce::SaveScreen(path));
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  ASSERT_GT(bytes.size(), 54u);
-  EXPECT_EQ("BM", bytes.substr(0, 2));
-  auto le = [&](size_t at, int n) {
-    uint32_t v = 0;
-    for (int i = n - 1; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(bytes[at + i]);
-    return v;
-  };
-  EXPECT_EQ(static_cast<uint32_t>(kWidth), le(18, 4));
-  EXPECT_EQ(static_cast<uint32_t>(kHeight), le(22, 4));
-  EXPECT_EQ(static_cast<uint32_t>(GetParam()), le(28, 2));
+  SBmpFile bmp;
+  ASSERT_TRUE(ReadBmpFile(path, &bmp));
+  EXPECT_EQ(kWidth, bmp.width);
+  EXPECT_EQ(kHeight, bmp.height);
+  EXPECT_FALSE(bmp.topDown);
+  EXPECT_EQ(static_cast<int>(GetParam()), bmp.bpp);
   // The last row in the file is the screen's top row, where the red window is.
-  const uint32_t offset = le(10, 4);
-  const size_t stride = (kWidth * GetParam() / 8 + 3) / 4 * 4;
-  EXPECT_EQ(Pixel(kRed),
-            le(offset + stride * (kHeight - 1), GetParam() / 8) & (GetParam() == 32 ? 0xFFFFFF : 0xFFFF));
+  EXPECT_EQ(Pixel(kRed), bmp.Stored(0, 0));
   std::remove(path.c_str());
 }
 
