@@ -68,6 +68,9 @@ void CEngineLifeCycle::Shutdown() {
 }
 
 void CEngineLifeCycle::StopEngine() {
+  // First: a sequencer inside one of the link's long calls (the channels' opening, the app start,
+  // a push) comes back at once and opens nothing more while the channels are being closed.
+  Corvane_Adb_BeginClose();
   // Every channel closed before the threads that read them are stopped.
   CloseChannels();
   StopSequencer();

@@ -5,7 +5,7 @@
 // Start: single instances opened, logs and counter loaded, window title and shown flag, platform
 // frame rate, link thread priority and link start, channel objects and the picture callback,
 // then the sequencer thread.
-// Shutdown: every channel closed (bounded: a phone that never answers CLSE does not hold the quit),
+// Shutdown: the link told it is closing (its long waits end), every channel closed (bounded: a phone that never answers CLSE does not hold the quit),
 // sequencer told to quit and joined, its events closed, receive threads joined and receivers
 // destroyed, sender destroyed, link closed, quit notice, USB mass storage restored, logs and
 // counter saved. Each single instance is destroyed only after every thread that can reach it has
@@ -23,7 +23,7 @@ class CEngineLifeCycle {
   int Start(HWND hwnd, PictureDrawCallback draw);
   // StopEngine, RestoreUsbMassStorage, SaveLogs.
   void Shutdown();
-  // Channels closed, sequencer and receive threads joined, sender destroyed, link closed, quit
+  // Link closing, channels closed, sequencer and receive threads joined, sender destroyed, link closed, quit
   // notice broadcast (notify flag set).
   void StopEngine();
   void RestoreUsbMassStorage();

@@ -35,11 +35,29 @@ class AdbLinkLife {
   // and by the monitor at USB out, so each connection starts with the first key.
   std::atomic<AdbKeyNode*> m_pKeyCursor{nullptr};
 
+  // The program is ending (Corvane_Adb_BeginClose, and Close itself): every wait of a caller ends
+  // and every try answers as if the phone were unplugged. Cleared by Corvane_Adb_Init under the
+  // link lock, so a new link starts open.
+  std::atomic<uint8_t> m_bClosing{0};
+  void BeginClosing();
+  void EndClosing();
+  // A phone is there for a caller to keep trying: attached, the link running, not closing.
+  bool PhoneReachable() const { return m_bUsbUp && m_bInitialised && !m_bClosing; }
+  // Waits for event up to ms; WAIT_TIMEOUT as soon as the link is closing, whatever the event.
+  DWORD WaitOrClosing(HANDLE event, DWORD ms);
+  // A pause between a caller's tries; false when the link is closing (at once, or during it).
+  bool Pause(DWORD ms);
+
   // The link lock serialises Corvane_Adb_Init and Corvane_Adb_Close: two threads racing to start
   // or end the link see one start. It is made once, on first use, and lives as long as this.
   CRITICAL_SECTION* LinkLock();
 
  private:
+  // Manual reset, signalled while m_bClosing is set; made once, on first use, like the lock.
+  HANDLE ClosingEvent();
+
+  std::once_flag m_closingOnce;
+  HANDLE m_hClosing = nullptr;  // written inside the once
   std::once_flag m_linkLockOnce;
   bool m_bLinkLockMade = false;  // written inside the once, read by the destructor
   CRITICAL_SECTION m_linkLock;

@@ -102,13 +102,13 @@ int CAdbPushFile::OpenSync(int32_t localId) {
       p->data_length = 6;
       SendAdbPacket(p, true, ADB_KIND_SYNC);
     }
-    if (WaitForSingleObject(m_hOpened, 5000) == WAIT_OBJECT_0) {
+    if (g_adb.m_life.WaitOrClosing(m_hOpened, 5000) == WAIT_OBJECT_0) {
       result = 0;
       break;
     }
     LinkLog("[@@] =======  push_open_sync wait timeout %d \n", attempt);
     // Without the phone no try can be answered.
-    if (!g_adb.m_life.m_bUsbUp || !g_adb.m_life.m_bInitialised) break;
+    if (!g_adb.m_life.PhoneReachable()) break;
   }
   LeaveCriticalSection(&m_cs);
   return result;
@@ -176,7 +176,7 @@ void CAdbPushFile::SendNextSlice() {
 }
 
 int CAdbPushFile::WaitTransferEnd(DWORD ms) {
-  if (WaitForSingleObject(m_hDone, ms) == WAIT_OBJECT_0) return 1;
+  if (g_adb.m_life.WaitOrClosing(m_hDone, ms) == WAIT_OBJECT_0) return 1;
   LinkLog("[@@] ======= WaitTransferEnd TimeOut: %d", static_cast<int>(ms));
   return 0;
 }

@@ -14,7 +14,7 @@
 
 namespace {
 const int kDefaultPriority = 251;
-// Every wait of a caller ends at once when its event is set; the longest sleep is 200 ms.
+// Every wait of a caller ends at once when its event or the closing event is set.
 const DWORD kCallerDrainMs = 600;
 
 // The program's directory with its trailing "\", as narrow text.
@@ -62,6 +62,7 @@ int Corvane_Adb_Init() {
   g_adb.m_tracker.m_requests.Init();
   g_adb.m_shell.m_window.Refill();
 
+  g_adb.m_life.EndClosing();
   g_adb.m_life.m_bInitialised = 1;
   if (g_adb.m_life.m_nThreadPriority == -1) g_adb.m_life.m_nThreadPriority = kDefaultPriority;
   StartWriter(g_adb.m_life.m_nThreadPriority);
@@ -75,6 +76,7 @@ int Corvane_Adb_Close() {
   if (!g_adb.m_life.m_bInitialised) return kAdbNotInitialised;
   g_adb.m_life.m_bInitialised = 0;
   g_adb.m_life.m_bUsbUp = 0;
+  g_adb.m_life.BeginClosing();
   if (!WaitForCallers()) {
     // A caller is still inside: what it may touch is left allocated rather than freed under it.
     LinkLog("[@@] Corvane_Adb_Close  callers left=%d \n", g_adb.m_life.m_nCallers.load());
@@ -94,6 +96,10 @@ int Corvane_Adb_Close() {
   g_adb.m_life.m_bConnected = 0;
   g_adb.m_life.m_bUsbUp = 0;
   return 0;
+}
+
+void Corvane_Adb_BeginClose() {
+  g_adb.m_life.BeginClosing();
 }
 
 BYTE Corvane_Adb_IsConnected() {

@@ -32,6 +32,10 @@ constexpr int kAdbAllChannels = kAdbChannelCount;
 
 int Corvane_Adb_Init();
 int Corvane_Adb_Close();
+// The program is ending: every wait inside the link ends now, and every call until the close
+// answers as if the phone were unplugged. The channels' close (Corvane_Adb_TcpDisconnect) still
+// goes out and waits for the phone; Corvane_Adb_Close still does the whole close.
+void Corvane_Adb_BeginClose();
 BYTE Corvane_Adb_IsConnected();
 BYTE Corvane_Adb_IsChannelConnected(int channel);
 int Corvane_Adb_GetChannelDataSize(int channel);

@@ -21,7 +21,7 @@ std::function<void(const char*, int32_t)> g_pushOpenedHook;
 
 // The phone that was there when the call began is still there: no USB out in between.
 bool SamePhone(uint32_t usbOuts) {
-  return g_adb.m_life.m_bInitialised && g_adb.m_life.m_bUsbUp && g_adb.m_life.m_nUsbOuts == usbOuts;
+  return g_adb.m_life.PhoneReachable() && g_adb.m_life.m_nUsbOuts == usbOuts;
 }
 
 // -10 missing file, -11 stream not opened, -12 transfer not ended; 0 pushed. The last slice
@@ -33,8 +33,7 @@ int PushWithObject(CAdbPushFile& push, const char* directory, const char* name, 
   if (push.OpenSync(localId) != 0 || !SamePhone(usbOuts)) return kAdbSyncOpenFailed;
   if (g_pushOpenedHook) g_pushOpenedHook(name, localId);
   if (!push.WaitTransferEnd(5000)) return kAdbTransferTimeout;
-  Sleep(100);
-  if (!SamePhone(usbOuts)) return kAdbTransferTimeout;
+  if (!g_adb.m_life.Pause(100) || !SamePhone(usbOuts)) return kAdbTransferTimeout;
   return 0;
 }
 }  // namespace
@@ -58,10 +57,10 @@ int PushImage(const char* localPath) {
     // Cleared before the OPEN goes out: a fast phone's OKAY must not be wiped by us.
     push.m_bSyncOpened = 0;
     SendAdbOpen("sync:", ADB_KIND_SYNC);
-    WaitForSingleObject(push.m_hSyncOpened, 1800);
-    if (push.m_bSyncOpened || !g_adb.m_life.m_bUsbUp) break;
+    g_adb.m_life.WaitOrClosing(push.m_hSyncOpened, 1800);
+    if (push.m_bSyncOpened || !g_adb.m_life.m_bUsbUp || g_adb.m_life.m_bClosing) break;
   }
-  WaitForSingleObject(push.m_hPushDone, 500);
+  g_adb.m_life.WaitOrClosing(push.m_hPushDone, 500);
   return 0;
 }
 
@@ -94,6 +93,7 @@ void SendImageSlice(uint32_t localId, uint32_t remoteId) {
 int Corvane_Adb_PushVtim(const char* directory) {
   LinkCall call;
   if (!call.Open()) return kAdbNotInitialised;
+  if (g_adb.m_life.m_bClosing) return kAdbSyncOpenFailed;
   const uint32_t usbOuts = g_adb.m_life.m_nUsbOuts;
   SendAdbOpen("shell:mkdir /data/local/tmp/dalvik-cache", ADB_KIND_VTIM);
 
@@ -103,7 +103,7 @@ int Corvane_Adb_PushVtim(const char* directory) {
   ResetEvent(g_adb.m_shell.m_hLs);
   SendAdbOpen(ls, ADB_KIND_LS_JAR);
   bool jarPresent = false;
-  if (WaitForSingleObject(g_adb.m_shell.m_hLs, 600) != WAIT_OBJECT_0) {
+  if (g_adb.m_life.WaitOrClosing(g_adb.m_shell.m_hLs, 600) != WAIT_OBJECT_0) {
     LinkLog("[@@] ls vtim.jar timeout   \n");
   } else {
     jarPresent = g_adb.m_shell.m_bJarPresent != 0;
@@ -115,10 +115,10 @@ int Corvane_Adb_PushVtim(const char* directory) {
     result = PushWithObject(CAdbPushFile::Jar(), directory, "vtim.jar", usbOuts);
     if (result != 0) return result;
   }
-  Sleep(80);
+  if (!g_adb.m_life.Pause(80)) return kAdbTransferTimeout;
   SendAdbOpen("shell:chmod 777 /data/local/tmp/vtim", ADB_KIND_VTIM);
   SendAdbOpen("shell:chmod 777 /data/local/tmp/vtim.jar", ADB_KIND_VTIM);
-  Sleep(100);
+  if (!g_adb.m_life.Pause(100)) return kAdbTransferTimeout;
   SendAdbOpen("shell:/data/local/tmp/vtim", ADB_KIND_VTIM);
   return 0;
 }

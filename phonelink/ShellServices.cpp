@@ -101,13 +101,13 @@ int Corvane_Adb_Shell(const char* service) {
 
 int Corvane_Adb_StartPhoneApp() {
   LinkCall call;
-  if (!call.Open()) return kAdbNoAnswer;
+  if (!call.Open() || g_adb.m_life.m_bClosing) return kAdbNoAnswer;
   ResetEvent(g_adb.m_shell.m_hAppStart);
   g_adb.m_shell.m_bAppAnswered = 0;
   g_adb.m_shell.m_bAppStarted = 0;
   SendAdbOpen(kAdbAppStartService, ADB_KIND_APP_START);
-  WaitForSingleObject(g_adb.m_shell.m_hAppStart, 3500);
-  if (!g_adb.m_shell.m_bAppAnswered) return kAdbNoAnswer;
+  g_adb.m_life.WaitOrClosing(g_adb.m_shell.m_hAppStart, 3500);
+  if (!g_adb.m_shell.m_bAppAnswered || g_adb.m_life.m_bClosing) return kAdbNoAnswer;
   return g_adb.m_shell.m_bAppStarted ? 0 : kAdbAppMissing;
 }
 
@@ -130,7 +130,7 @@ void Corvane_Adb_SetPushDir(const char* directory) {
 
 int Corvane_Adb_StartVtsc() {
   LinkCall call;
-  if (!call.Open()) return kAdbNoAnswer;
+  if (!call.Open() || g_adb.m_life.m_bClosing) return kAdbNoAnswer;
   const uint32_t usbOuts = g_adb.m_life.m_nUsbOuts;
   g_adb.m_shell.m_bRelease444 = 0;
   g_adb.m_shell.m_bReleaseM = 0;
@@ -139,18 +139,20 @@ int Corvane_Adb_StartVtsc() {
   ResetEvent(getprop);
 
   SendAdbOpen("shell:getprop ro.build.version.release\n", ADB_KIND_RELEASE);
-  if (WaitForSingleObject(getprop, 4000) != WAIT_OBJECT_0) {
+  if (g_adb.m_life.WaitOrClosing(getprop, 4000) != WAIT_OBJECT_0) {
+    if (g_adb.m_life.m_bClosing) return kAdbNoAnswer;
     LinkLog("[@@] getprop  version.release timeout  \n");
     return kAdbGetpropTimeout;
   }
-  if (!g_adb.m_life.m_bUsbUp) return kAdbNoAnswer;
+  if (!g_adb.m_life.PhoneReachable()) return kAdbNoAnswer;
   ResetEvent(getprop);
   SendAdbOpen("shell:getprop ro.build.version.sdk\n", ADB_KIND_SDK);
-  if (WaitForSingleObject(getprop, 5000) != WAIT_OBJECT_0) {
+  if (g_adb.m_life.WaitOrClosing(getprop, 5000) != WAIT_OBJECT_0) {
+    if (g_adb.m_life.m_bClosing) return kAdbNoAnswer;
     LinkLog("[@@] getprop  version.sdk timeout  \n");
     return kAdbGetpropTimeout;
   }
-  if (!g_adb.m_life.m_bUsbUp) return kAdbNoAnswer;
+  if (!g_adb.m_life.PhoneReachable()) return kAdbNoAnswer;
 
   int level = g_adb.m_shell.m_nAndroidLevel;
   if (level == 22) level = g_adb.m_shell.m_bReleaseM ? 23 : 21;
@@ -176,11 +178,10 @@ int Corvane_Adb_StartVtsc() {
     g_adb.m_shell.m_bHelperWait = 0;
     return kAdbFileMissing;
   }
-  if (WaitForSingleObject(g_adb.m_shell.m_hHelperRunning, 10000) != WAIT_OBJECT_0)
-    return kAdbHelperNotRunning;
+  if (g_adb.m_life.WaitOrClosing(g_adb.m_shell.m_hHelperRunning, 10000) != WAIT_OBJECT_0)
+    return g_adb.m_life.m_bClosing ? kAdbNoAnswer : kAdbHelperNotRunning;
   // A USB out wakes this wait too; a helper never seen on a phone that went away is no success.
-  if (!g_adb.m_shell.m_bHelperSeen &&
-      (g_adb.m_life.m_nUsbOuts != usbOuts || !g_adb.m_life.m_bUsbUp || !g_adb.m_life.m_bInitialised))
+  if (!g_adb.m_shell.m_bHelperSeen && (g_adb.m_life.m_nUsbOuts != usbOuts || !g_adb.m_life.PhoneReachable()))
     return kAdbNoAnswer;
   return g_adb.m_shell.m_nReruns;
 }

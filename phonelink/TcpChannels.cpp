@@ -55,22 +55,22 @@ void OpenChannel(int channel) {
 
 void Corvane_Adb_TcpConnect() {
   LinkCall call;
-  if (!call.Open()) return;
+  if (!call.Open() || g_adb.m_life.m_bClosing) return;
   for (AdbChannel& ch : g_adb.m_channels) ch.m_nLocalId += kAdbChannelCount;
   AdbChannelTable& c = g_adb.m_channels;
   LinkLog("[@@] TcpConnect ID (%d, %d, %d, %d, %d, %d) \n", c[0].m_nLocalId.load(), c[1].m_nLocalId.load(),
           c[2].m_nLocalId.load(), c[3].m_nLocalId.load(), c[4].m_nLocalId.load(), c[5].m_nLocalId.load());
   for (AdbChannel& ch : g_adb.m_channels) ResetEvent(ch.m_hEvent);
-  for (int i = 0; i < kAdbChannelCount; ++i) {
+  for (int i = 0; i < kAdbChannelCount && !g_adb.m_life.m_bClosing; ++i) {
     OpenChannel(i);
-    WaitForSingleObject(c[i].m_hEvent, 100);
+    g_adb.m_life.WaitOrClosing(c[i].m_hEvent, 100);
   }
-  for (int pass = 0; pass < 10 && g_adb.m_life.m_bUsbUp && g_adb.m_life.m_bInitialised; ++pass) {
+  for (int pass = 0; pass < 10 && g_adb.m_life.PhoneReachable(); ++pass) {
     if (c[0].m_nRemoteId == -1) {
       if (g_adb.m_channels.AllClosed(1, 5)) {
         // Nothing listens: the phone app is not running, start it again.
         SendAdbOpen(kAdbAppStartService, ADB_KIND_PLAIN);
-        Sleep(150);
+        if (!g_adb.m_life.Pause(150)) break;
         if (c[0].m_nRemoteId == -1) OpenChannel(0);
       } else {
         OpenChannel(0);
@@ -81,8 +81,7 @@ void Corvane_Adb_TcpConnect() {
     }
     bool all = true;
     for (int i = 0; i < kAdbChannelCount; ++i) all = all && c[i].m_nRemoteId != -1;
-    if (all) break;
-    Sleep(200);
+    if (all || !g_adb.m_life.Pause(200)) break;
   }
 }
 

@@ -20,6 +20,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -402,6 +403,62 @@ TEST(AppMainWndEngineLife, StartsAndShutsTheEngineDownInOrder) {
   EXPECT_EQ(g_hEventInit, nullptr);
   DestroyWindow(hwnd);
   g_pEngine = nullptr;
+  ResetChannelContext();
+  CreateEngineNamedEvents();
+  std::error_code ec;
+  std::filesystem::remove_all(root, ec);
+}
+
+// A phone that never answers holds the sequencer inside one of the link's long calls; the link
+// lets it go only when told that the program is closing. The shutdown tells it before anything
+// else, so it never sits out the call's own wait.
+TEST(AppMainWndEngineLife, ShutdownTellsTheLinkFirstSoASequencerInsideItEndsAtOnce) {
+  const DWORD kLinkWaitMs = 10000;  // longer than any wait of the real link's calls
+  char tmpl[] = "/tmp/corvane-app-XXXXXX";
+  std::string root = mkdtemp(tmpl);
+  wce::SetRootDir(root);
+  wce::SetModuleFileName(u"\\CECorvane.exe");
+  fakeadb::Reset();
+  ResetCorvaneConfig();
+  ResetChannelContext();
+  CreateEngineNamedEvents();
+  HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE closing = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<bool> releasedByClose{false};
+  fakeadb::SetCallHook([&](const std::string& call) {
+    if (call == "BeginClose") SetEvent(closing);
+    if (call != "StartPhoneApp" || WaitForSingleObject(held, 0) == WAIT_OBJECT_0) return;
+    SetEvent(held);
+    releasedByClose = WaitForSingleObject(closing, kLinkWaitMs) == WAIT_OBJECT_0;
+  });
+
+  HWND hwnd = CreateWindowExW(0, u"AppEngineTestWnd", u"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 480, nullptr,
+                              nullptr, nullptr, nullptr);
+  CAppMainWndEngine engine;
+  g_pEngine = &engine;
+  EXPECT_EQ(engine.Start(hwnd), 1);
+  g_CorvaneAppFlags.m_bUsbIn = 1;
+  SetEvent(g_hEventInit);
+  ASSERT_EQ(WaitForSingleObject(held, 20000), WAIT_OBJECT_0) << "the sequencer reached the app start";
+
+  const DWORD start = GetTickCount();
+  engine.Shutdown();
+  EXPECT_LT(GetTickCount() - start, kLinkWaitMs);
+  EXPECT_TRUE(releasedByClose);
+  std::vector<std::string> order;
+  for (const std::string& c : fakeadb::Calls()) {
+    if (c == "BeginClose" || c == "TcpDisconnect 6" || c == "Close") order.push_back(c);
+  }
+  ASSERT_FALSE(order.empty());
+  EXPECT_EQ(order.front(), "BeginClose");
+  EXPECT_EQ(order.back(), "Close");
+
+  fakeadb::SetCallHook(nullptr);
+  CloseHandle(held);
+  CloseHandle(closing);
+  DestroyWindow(hwnd);
+  g_pEngine = nullptr;
+  g_CorvaneAppFlags.m_bUsbIn = 0;
   ResetChannelContext();
   CreateEngineNamedEvents();
   std::error_code ec;

@@ -210,6 +210,10 @@ int Corvane_Adb_Close() {
   return 0;
 }
 
+void Corvane_Adb_BeginClose() {
+  fakeadb::Record("BeginClose");
+}
+
 BYTE Corvane_Adb_IsConnected() {
   std::lock_guard<std::recursive_mutex> g(S().lock);
   return S().script.connected ? 1 : 0;

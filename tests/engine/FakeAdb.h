@@ -40,7 +40,7 @@ void SetAllConnected(bool connected);
 void Feed(int channel, const std::vector<uint8_t>& bytes);
 size_t Buffered(int channel);
 
-// Calls in order: "Init", "Close", "SetUsbThreadPriority <n>", "SetPushDir <dir>", "TcpConnect",
+// Calls in order: "Init", "BeginClose", "Close", "SetUsbThreadPriority <n>", "SetPushDir <dir>", "TcpConnect",
 // "TcpDisconnect <n>", "Shell <service>", "StartPhoneApp", "KillVtsc", "StartVtsc", "PushVtim <dir>".
 std::vector<std::string> Calls();
 int CountCalls(const std::string& call);
