@@ -60,10 +60,19 @@ class EngineFrameRate : public EngineE2E {
 
 // ---- the backlog: more than 256 KiB waiting in the video buffer ----
 
-// A picture of a few hundred KiB (a smooth 4096 x 4096 gradient): the receiver holds one, and two
-// are more than the backlog limit.
+// The picture's side, and the head unit's screen: a picture of the announced size goes out as it
+// is, while one of another size is scaled and encoded again by the phone first, a long gap in
+// which no heartbeat goes out either, and the head unit rightly asks for 10 frames a second.
+const int kPictureSide = 3584;
+// The engine's backlog limit.
+const uint32_t kBacklogLimit = 262144;
+
+// A picture of about 200 KiB (a smooth gradient at quality 5): the receiver holds one, one alone
+// (with the heartbeats of the second before the next) never is a backlog, and two are. So a
+// backlog comes only from a hold, never from a picture that arrived whole before its header was
+// read.
 void WriteLargePicture(const fs::path& file) {
-  const int w = 4096, h = 4096;
+  const int w = kPictureSide, h = kPictureSide;
   std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
@@ -81,9 +90,11 @@ void WriteLargePicture(const fs::path& file) {
       .write(reinterpret_cast<const char*>(jpeg), static_cast<std::streamsize>(size));
   tjFree(jpeg);
   tjDestroy(t);
-  // Held by the receiver (at most 614400 bytes), and more than 256 KiB for two.
+  // Held by the receiver (at most 614400 bytes); a second's heartbeats (12 bytes each, ten a
+  // second) and more leave one under the backlog limit, and two are over it.
   ASSERT_LT(size, 614400u);
-  ASSERT_GT(size * 2, 262144u);
+  ASSERT_LT(size + 4096, kBacklogLimit);
+  ASSERT_GT(size * 2, kBacklogLimit);
 }
 
 const char kFlushed[] = "!!!!!!!  Picture FlushData  len= ";
@@ -107,6 +118,8 @@ class EngineBacklog : public EngineFrameRate, public ::testing::WithParamInterfa
   // and waits until it dropped them: the backlog is made here, not hoped for from a slow decode.
   void Backlog(int round) {
     ASSERT_TRUE(HoldVideo());
+    // Held, the thread drops nothing: every drop so far came from an earlier hold.
+    ASSERT_EQ(Occurrences(EngineLog(), kFlushed), static_cast<size_t>(round - 1)) << EngineLog();
     // A picture already recorded may have been read in part before the hold, and so may the next
     // one, whose first bytes can go out before it is recorded; the two after it come whole.
     const SPhoneLog now = Log();
@@ -132,7 +145,8 @@ TEST_P(EngineBacklog, DropsTheBacklogAndAsksForThreeOnlyWhileThePhoneIsNotAtThre
     phone.push_back(f);
   }
   ASSERT_NO_FATAL_FAILURE(StartPhone(phone));
-  ASSERT_NO_FATAL_FAILURE(StartEngine({"--screen", "4096x4096"}));
+  ASSERT_NO_FATAL_FAILURE(
+      StartEngine({"--screen", std::to_string(kPictureSide) + "x" + std::to_string(kPictureSide)}));
   ASSERT_TRUE(ReadUntil(kConnected, 20000));
   ASSERT_TRUE(ReadUntil(kForeground, 20000));
   if (!s.asksForThree) {
