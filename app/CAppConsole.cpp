@@ -7,6 +7,7 @@
 #include "core/CWceUiLayer.h"
 #include "core/CWceUiLayerCtrl.h"
 #include "core/CWceUiRealWnd.h"
+#include "core/WceUiLayerWalk.h"
 
 #include "kernel/wcestr.h"
 #include "ProgramOptions.h"
@@ -77,18 +78,13 @@ void PaintDueWindows() {
 void CAppConsole::FormatLayers(CWceUiLayerCtrl* pCtrl, std::vector<std::string>* pLines) {
   CWceUiLayer* pBody = pCtrl != nullptr ? pCtrl->RootLayer() : nullptr;
   if (pBody == nullptr) return;
-  // Depth first in document order; an explicit stack, as the framework walks its trees.
-  std::vector<std::pair<CWceUiLayer*, size_t>> stack;
-  for (CWceUiLayer* p = pBody->GetLastChild(); p != nullptr; p = pBody->PrevChild(p)) {
-    if (IsListedDialog(p)) stack.emplace_back(p, 0);
-  }
-  while (!stack.empty()) {
-    const auto [pLayer, nDepth] = stack.back();
-    stack.pop_back();
-    pLines->push_back(LayerLine(pLayer, nDepth));
-    for (CWceUiLayer* p = pLayer->GetLastChild(); p != nullptr; p = pLayer->PrevChild(p)) {
-      if (p->IsLayerShow()) stack.emplace_back(p, nDepth + 1);
-    }
+  for (CWceUiLayer* pDlg = pBody->GetFirstChild(); pDlg != nullptr; pDlg = pBody->NextChild(pDlg)) {
+    if (!IsListedDialog(pDlg)) continue;
+    WceUiWalkLayers(pDlg, [pLines](CWceUiLayer* pLayer, int nDepth) {
+      if (!pLayer->IsLayerShow()) return false;
+      pLines->push_back(LayerLine(pLayer, static_cast<size_t>(nDepth)));
+      return true;
+    });
   }
 }
 

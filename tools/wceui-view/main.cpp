@@ -10,6 +10,7 @@
 #include "core/CWceUiClassRegistrar.h"
 #include "core/CWceUiDlg.h"
 #include "core/CWceUiLayerCtrl.h"
+#include "core/WceUiLayerWalk.h"
 #include "core/WceUiLog.h"
 #include "gdi/gdi.h"
 #include "kernel/filesys.h"
@@ -156,10 +157,7 @@ std::u16string DevicePath(const std::string& hostPath) {
 
 // The layer and everything below it, a parent before its children, indented by depth.
 void PrintLayers(CWceUiLayer* pTop) {
-  std::vector<std::pair<CWceUiLayer*, int>> stack = {{pTop, 0}};
-  while (!stack.empty()) {
-    auto [pLayer, nDepth] = stack.back();
-    stack.pop_back();
+  WceUiWalkLayers(pTop, [](CWceUiLayer* pLayer, int nDepth) {
     RECT rc;
     pLayer->GetWindowRect(&rc);
     std::printf("%*s%u %s \"%s\" %ld,%ld,%ld,%ld shown=%d enabled=%d container=%d\n", nDepth * 2, "",
@@ -168,12 +166,8 @@ void PrintLayers(CWceUiLayer* pTop) {
                 static_cast<long>(rc.top), static_cast<long>(rc.right), static_cast<long>(rc.bottom),
                 pLayer->IsLayerShow() ? 1 : 0, pLayer->IsLayerEnable() ? 1 : 0,
                 pLayer->IsContainer() ? 1 : 0);
-    // Pushed last to first, so the first child comes out next.
-    std::vector<CWceUiLayer*> children;
-    for (CWceUiLayer* p = pLayer->GetFirstChild(); p != nullptr; p = pLayer->NextChild(p))
-      children.push_back(p);
-    for (auto it = children.rbegin(); it != children.rend(); ++it) stack.emplace_back(*it, nDepth + 1);
-  }
+    return true;
+  });
 }
 
 CWceUiObject* CreatePlainDlg() {
