@@ -14,17 +14,7 @@ using namespace usertest;
 
 namespace {
 
-class MessageQueueTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    wce::ResetUser();
-    RegisterTestClass();
-  }
-  void TearDown() override {
-    wce::ResetUser();
-    wce::SetTickSource(nullptr);
-  }
-};
+class MessageQueueTest : public UserTest {};
 
 TEST_F(MessageQueueTest, SameNameGivesSameRegisteredNumber) {
   const UINT usbOut = RegisterWindowMessageW(u"WMMSG_CORVANE_USB_OUT");

@@ -11,14 +11,8 @@ using namespace usertest;
 
 namespace {
 
-class OwnedWindowTest : public ::testing::Test {
+class OwnedWindowTest : public UserTest {
  protected:
-  void SetUp() override {
-    wce::ResetUser();
-    RegisterTestClass();
-  }
-  void TearDown() override { wce::ResetUser(); }
-
   HWND Make(DWORD style, int x, int y, int w, int h, HWND parent = nullptr) {
     return CreateWindowExW(0, kClass, u"", style | WS_VISIBLE, x, y, w, h, parent, nullptr, nullptr,
                            &m_recorder);

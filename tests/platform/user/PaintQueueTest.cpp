@@ -11,17 +11,7 @@ using namespace usertest;
 
 namespace {
 
-class PaintQueueTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    wce::ResetUser();
-    RegisterTestClass();
-  }
-  void TearDown() override {
-    wce::SetTickSource(nullptr);
-    wce::ResetUser();
-  }
-};
+class PaintQueueTest : public UserTest {};
 
 TEST_F(PaintQueueTest, MessagesComePostedThenInputThenQuitThenPaintThenTimer) {
   Recorder r;

@@ -15,17 +15,7 @@ namespace {
 // here came from moving the manual clock.
 const UINT kHour = 3600u * 1000u;
 
-class TimerTickTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    wce::ResetUser();
-    RegisterTestClass();
-  }
-  void TearDown() override {
-    wce::ResetUser();
-    wce::SetTickSource(nullptr);
-  }
-};
+class TimerTickTest : public UserTest {};
 
 size_t TakeTimers(UINT_PTR id) {
   size_t count = 0;

@@ -5,6 +5,8 @@
 #include "kernel/kernel.h"
 #include "user/user.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -70,6 +72,20 @@ inline void RegisterTestClass() {
   wc.lpszClassName = kClass;
   RegisterClassW(&wc);
 }
+
+// Each test on a clean window system (no windows, classes, timers or queued messages; the
+// recording class registered) and the kernel's own clock back afterwards.
+class UserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wce::ResetUser();
+    RegisterTestClass();
+  }
+  void TearDown() override {
+    wce::ResetUser();
+    wce::SetTickSource(nullptr);
+  }
+};
 
 inline HWND MakeWindow(Recorder* recorder, LPCWSTR title = u"", DWORD style = WS_POPUP) {
   return CreateWindowExW(0, kClass, title, style, 0, 0, 100, 50, nullptr, nullptr, nullptr, recorder);

@@ -9,14 +9,7 @@ using namespace usertest;
 
 namespace {
 
-class WindowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    wce::ResetUser();
-    RegisterTestClass();
-  }
-  void TearDown() override { wce::ResetUser(); }
-};
+class WindowTest : public UserTest {};
 
 bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;

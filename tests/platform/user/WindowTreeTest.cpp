@@ -10,14 +10,8 @@ using namespace usertest;
 
 namespace {
 
-class WindowTreeTest : public ::testing::Test {
+class WindowTreeTest : public UserTest {
  protected:
-  void SetUp() override {
-    wce::ResetUser();
-    RegisterTestClass();
-  }
-  void TearDown() override { wce::ResetUser(); }
-
   HWND Make(Recorder* recorder, int x, int y, int w, int h, HWND parent = nullptr, DWORD style = WS_VISIBLE,
             LPCWSTR title = u"") {
     const DWORD kind = parent != nullptr ? WS_CHILD : WS_POPUP;
