@@ -108,6 +108,7 @@ bool CPhoneApp::Start(const SPhoneAppOptions& options, std::string* error) {
     m_starts = 0;
     m_streaming = false;
     m_foreground_due = false;
+    m_background = false;
     m_width = m_height = 0;
     m_fps = APP_DEFAULT_FPS;
     m_frame = 0;
@@ -155,6 +156,7 @@ void CPhoneApp::Launch() {
     m_frame = 0;
     m_streaming = false;
     m_foreground_due = false;
+    m_background = false;
     m_stall_until = Clock::time_point();
     m_faults.OnEvent("start");
     Changed();
@@ -279,13 +281,23 @@ void CPhoneApp::Fire(const SAppInjection& inj) {
     case SAppInjection::Write:
       break;
   }
+  const bool bToBackground = inj.type == APPMSG_BACKGROUND || inj.type == APPMSG_CALL_BEGIN ||
+                             inj.type == APPMSG_CALL_BEGIN_2 || inj.type == APPMSG_CALL_BEGIN_3;
+  const bool bToForeground = inj.type == APPMSG_FOREGROUND;
+  // A picture being written goes out before the report: held here, none is, and none starts after.
+  std::unique_lock<std::mutex> writer(m_picture_lock, std::defer_lock);
+  if (inj.channel == APP_CH_COMMAND && (bToBackground || bToForeground)) writer.lock();
   std::vector<SOut> out;
   {
     std::lock_guard<std::mutex> g(m_lock);
+    if (inj.channel == APP_CH_COMMAND && bToBackground) m_background = true;
+    if (inj.channel == APP_CH_COMMAND && bToForeground) m_background = false;
+    Changed();
     out.push_back(
         Out(inj.channel, inj.type,
             CAppProtocol::Frame(inj.channel, inj.type, Timestamp(), inj.payload.data(), inj.payload.size())));
   }
+  if (writer.owns_lock()) writer.unlock();
   if (!out[0].link && m_record)
     m_record->Event("app: " + ChannelText(inj.channel) + " not open; " + CAppProtocol::TypeText(inj.type) +
                     " not sent");
@@ -475,6 +487,8 @@ void CPhoneApp::HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* 
         m_height = m_options.video_height > 0 ? m_options.video_height : APP_DEFAULT_HEIGHT;
       }
       m_streaming = true;
+      // The projection brings the app to the front: its foreground report follows the first picture.
+      m_background = false;
       m_foreground_due = true;
       m_next_picture = now;
       // The audio channels announce their formats as the projection starts.
@@ -534,7 +548,8 @@ bool CPhoneApp::SendPicture() {
   auto now = Clock::now();
   {
     std::lock_guard<std::mutex> g(m_lock);
-    if (!m_running || !m_streaming || !m_channels[APP_CH_VIDEO].link || Stalled(now)) return false;
+    if (!m_running || !m_streaming || m_background || !m_channels[APP_CH_VIDEO].link || Stalled(now))
+      return false;
     unthrottled = m_options.unthrottled;
     if (!unthrottled && now < m_next_picture) return false;
     link = m_channels[APP_CH_VIDEO].link;
@@ -606,7 +621,7 @@ void CPhoneApp::SendBurst(int count) {
   uint32_t first = 0;
   {
     std::lock_guard<std::mutex> g(m_lock);
-    if (m_running && m_streaming) link = m_channels[APP_CH_VIDEO].link;
+    if (m_running && m_streaming && !m_background) link = m_channels[APP_CH_VIDEO].link;
     w = m_width;
     h = m_height;
     first = m_frame + 1;
@@ -700,7 +715,7 @@ void CPhoneApp::WorkerLoop() {
       video = false;
     }
     if (video) wake = std::min(wake, m_last_video + std::chrono::milliseconds(APP_HEARTBEAT_MS));
-    if (video && m_streaming) {
+    if (video && m_streaming && !m_background) {
       // Unthrottled, the host's acknowledgements cannot wake us: look again soon.
       wake = std::min(wake, m_options.unthrottled ? now + std::chrono::microseconds(200) : m_next_picture);
     }
@@ -727,7 +742,7 @@ int CPhoneApp::OpenChannels() const {
 bool CPhoneApp::Streaming() const {
   std::lock_guard<std::mutex> g(m_lock);
   // Until a picture already on its way is recorded: once false, no picture follows.
-  return m_streaming || m_picture_out;
+  return (m_streaming && !m_background) || m_picture_out;
 }
 
 int CPhoneApp::FrameRate() const {

@@ -6,7 +6,9 @@
 // video size, by default the one the head unit asks for), the encoder start
 // (pictures start, then the foreground report), frame-rate requests and
 // pause; it sends pictures as 12-byte headers and JPEGs at the current frame
-// rate (or as fast as the host's flow control allows), a heartbeat every
+// rate (or as fast as the host's flow control allows), none while it is in
+// the background (from its background or call report until its foreground
+// report or the next encoder start), a heartbeat every
 // 100 ms in which no picture went out (neither while the video stream is
 // stalled), and audio formats and data on
 // channels 2 to 4. Every package the head unit sends is recorded, decoded by
@@ -132,6 +134,7 @@ class CPhoneApp {
 
   bool ChannelOpen(int channel) const;
   int OpenChannels() const;
+  // Pictures go out: the encoder started, not paused and the app not in the background.
   bool Streaming() const;
   int FrameRate() const;
   int VideoWidth() const;
@@ -205,6 +208,9 @@ class CPhoneApp {
   // A picture decided on while streaming is being made and written; a pause does not stop it.
   bool m_picture_out = false;
   bool m_foreground_due = false;
+  // The app is behind another one on the phone (its background or call report went out): the
+  // encoder sends no picture until the foreground report or the next encoder start.
+  bool m_background = false;
   uint32_t m_frame = 0;
   std::chrono::steady_clock::time_point m_next_picture;
   std::chrono::steady_clock::time_point m_last_video;

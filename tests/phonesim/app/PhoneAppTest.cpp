@@ -470,29 +470,83 @@ TEST_F(PhoneAppTest, BurstSendsPicturesBackToBackInFrameOrder) {
 }
 
 TEST_F(PhoneAppTest, StallStopsPicturesAndHeartbeatsThenBothResume) {
-  // Two pictures a second: heartbeats fill the gaps, before and after the stall.
+  // Two pictures a second: heartbeats fill the gaps, before and after the stall. The stall begins
+  // on the app's own sender right after its third picture, so nothing of the app's is on its way
+  // then; the gap is read from the app's own time stamps, not from when the host read it.
+  const uint32_t kStallMs = 700;
   m_options.app.fps = 2;
+  m_options.app.faults = {"stall=" + std::to_string(kStallMs) + "@picture:3"};
   Project();
-  SPackage pic;
-  StartVideo(&pic);
+  SPackage p;
+  StartVideo(&p);
   std::string error;
   EXPECT_FALSE(m_sim.App().Inject("stall", &error));
   EXPECT_FALSE(m_sim.App().Inject("stall=0", &error));
-  // Long beside the looks below, so that they fall inside it however the test is scheduled.
-  ASSERT_TRUE(m_sim.App().Inject("stall=3000", &error)) << error;
-  // What was on its way before the stall is read first.
-  SPackage p;
-  while (m_proj.Next(1, &p, 300)) {
+  SDecoded d;
+  while (p.type != 0x00020001 || !Decode(p.payload, &d) || FrameNumberOf(d) != 3) {
+    ASSERT_TRUE(m_proj.Next(1, &p, 6000)) << "no third picture";
   }
-  size_t pictures = m_sim.App().Pictures().size();
-  uint64_t heartbeats = m_sim.App().Heartbeats();
-  EXPECT_FALSE(m_proj.Next(1, &p, 700)) << "a package during the stall";
-  EXPECT_EQ(m_sim.App().Pictures().size(), pictures);
-  EXPECT_EQ(m_sim.App().Heartbeats(), heartbeats);
+  const uint32_t third = p.timestamp;
+  // Nothing in the stall: the next package of the video channel is stamped after its end.
+  ASSERT_TRUE(m_proj.Next(1, &p, 6000));
+  EXPECT_GE(p.timestamp - third, kStallMs) << "a package during the stall";
   // Then both come again.
-  ASSERT_TRUE(m_proj.NextOfType(1, 0x00020001, &p, 6000));
-  ASSERT_TRUE(m_sim.App().WaitFor([&] { return m_sim.App().Heartbeats() > heartbeats; }, 6000));
+  bool picture = false, heartbeat = false;
+  for (;;) {
+    picture = picture || p.type == 0x00020001;
+    heartbeat = heartbeat || p.type == 0x00020002;
+    if (picture && heartbeat) break;
+    ASSERT_TRUE(m_proj.Next(1, &p, 6000)) << "picture " << picture << " heartbeat " << heartbeat;
+  }
   EXPECT_EQ(m_sim.App().OpenChannels(), 6);
+}
+
+// A phone app behind another one on the phone (its background report, or a call) sends no
+// pictures, only heartbeats, until its foreground report; the end of a call leaves it behind.
+TEST_F(PhoneAppTest, NoPicturesFromTheBackgroundUntilTheForegroundReport) {
+  const struct {
+    const char* name;
+    std::vector<const char*> away;  // the reports that take the app away, in order
+  } cases[] = {
+      {"its background report", {"background"}},
+      {"a call", {"call-begin"}},
+      {"a call of the third kind and its end", {"call-begin=0x00010017", "call-end"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    m_host.Close();
+    m_sim.Stop();
+    m_proj = CProjectionHost(&m_host);
+    Project();
+    SPackage p;
+    StartVideo(&p);
+    ASSERT_TRUE(m_proj.NextOfType(1, 0x00020001, &p));
+    std::string error;
+    for (const char* report : c.away) ASSERT_TRUE(m_sim.App().Inject(report, &error)) << error;
+    EXPECT_FALSE(m_sim.App().Streaming());
+    // Every picture the app made went out before its report: pictures are numbered from 1.
+    const size_t last = m_sim.App().Pictures().size();
+    int heartbeats = 0;
+    while (heartbeats < 5) {
+      ASSERT_TRUE(m_proj.Next(1, &p));
+      SDecoded d;
+      if (p.type == 0x00020001) {
+        ASSERT_TRUE(Decode(p.payload, &d));
+        EXPECT_LE(FrameNumberOf(d), last) << "a picture from the background";
+      } else {
+        ++heartbeats;
+      }
+    }
+    EXPECT_EQ(m_sim.App().Pictures().size(), last);
+    // The foreground report brings the next picture; the channel keeps its order, so every
+    // picture from before the report was read before the heartbeats.
+    ASSERT_TRUE(m_sim.App().Inject("foreground", &error)) << error;
+    EXPECT_TRUE(m_sim.App().Streaming());
+    ASSERT_TRUE(m_proj.NextOfType(1, 0x00020001, &p));
+    SDecoded d;
+    ASSERT_TRUE(Decode(p.payload, &d));
+    EXPECT_EQ(FrameNumberOf(d), last + 1);
+  }
 }
 
 TEST_F(PhoneAppTest, IgnoredVersionOrSettingsGoUnansweredWhileTheOtherIsAnswered) {
