@@ -1,11 +1,21 @@
 #include "CAppConsoleMainWnd.h"
 
+#include "AppWindowMessages.h"
 #include "CAppConsole.h"
+#include "CorvaneWindowMessages.h"
+
+#include "kernel/kernel.h"
 
 CAppConsoleMainWnd::CAppConsoleMainWnd(CAppConsole* pConsole, sigset_t quitSignals)
     : m_pConsole(pConsole), m_quitSignals(quitSignals) {}
 
 LRESULT CAppConsoleMainWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  // With main's "ended" line, the bounds of the program's quit on its own clock (CORVANE_LOG_TICKS).
+  const char* pEnd = msg == CORVANE_WM_EXIT     ? "CORVANE_WM_EXIT"
+                     : msg == NMSG_CORVANE_QUIT ? "NMSG_CORVANE_QUIT"
+                     : msg == WM_CLOSE          ? "WM_CLOSE"
+                                                : nullptr;
+  if (pEnd != nullptr) wce::DebugPrint("CECorvane: end asked by %s\n", pEnd);
   m_pConsole->Lines().OnWindowMessage(msg, wParam, lParam);
   return CAppMainWnd::WindowProc(msg, wParam, lParam);
 }

@@ -7,6 +7,7 @@
 #include "CEngineConsole.h"
 #include "ProgramOptions.h"
 
+#include "kernel/kernel.h"
 #include "kernel/wcestr.h"
 #include "usbd/CUsbTcpBackend.h"
 
@@ -65,6 +66,8 @@ int main(int argc, char** argv) {
     wce::CUsbTcpBackend::GetInstance().Stop();
   };
   RunWinMain(kProgramInstance, CommandLine(options.words).c_str(), steps);
+  // Shut down in order, the task bar given back: what a quit must reach within its bound.
+  wce::DebugPrint("%s: ended\n", kProgram);
   std::fflush(stdout);
   // The input thread may still sit in a blocking read: leave without joining it.
   std::_Exit(0);

@@ -1,8 +1,15 @@
 #include "CDebugOutput.h"
 
+#include "kernel.h"
 #include "wcestr.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace wce {
+const char kLogTicksVariable[] = "CORVANE_LOG_TICKS";
+}  // namespace wce
 
 namespace {
 // Plain storage without a destructor: a thread's first debug line must not take the loader's lock
@@ -50,6 +57,13 @@ void CDebugOutput::EmitLine(const std::u16string& line) {
     m_sink(utf8);
     return;
   }
+  // A test times the program's own steps by these ticks: the moment a line was written, not the
+  // moment another process read it.
+  static const bool s_bTicks = [] {
+    const char* value = std::getenv(wce::kLogTicksVariable);
+    return value != nullptr && *value != 0;
+  }();
+  if (s_bTicks) utf8.insert(0, std::to_string(GetTickCount()) + " ");
   utf8.push_back('\n');
   std::fwrite(utf8.data(), 1, utf8.size(), stderr);
 }

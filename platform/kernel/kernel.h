@@ -174,6 +174,9 @@ void ResetKernelNames();
 // does nothing. One thread of a program marks.
 extern const char kMomentLogVariable[];
 void MarkMoment();
+// With CORVANE_LOG_TICKS set (not empty), every debug line written to standard error starts with
+// the tick it was written at (GetTickCount) and a blank; a sink gets its lines without it.
+extern const char kLogTicksVariable[];
 
 // ---- the bus between the head unit's programs (our own). With CORVANE_BUS=shared the programs
 // that share a root directory meet in its "bus" directory: kernel object names, registered

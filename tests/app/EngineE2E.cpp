@@ -447,8 +447,9 @@ void EngineE2E::StopPhone() {
 void EngineE2E::StartEngine(const std::vector<std::string>& options) {
   std::vector<std::string> args = {m_program, "--dir", m_dir.string()};
   args.insert(args.end(), options.begin(), options.end());
-  ASSERT_TRUE(
-      m_engine.Start(args, {"CORVANE_PHONE=tcp:127.0.0.1:" + std::to_string(m_port)}, m_engineErr.string()));
+  std::vector<std::string> env = {"CORVANE_PHONE=tcp:127.0.0.1:" + std::to_string(m_port)};
+  if (m_logTicks) env.push_back("CORVANE_LOG_TICKS=1");
+  ASSERT_TRUE(m_engine.Start(args, env, m_engineErr.string()));
 }
 
 bool EngineE2E::ReadUntilCount(const std::string& wanted, size_t count, int ms) {
@@ -521,6 +522,20 @@ bool EngineE2E::WaitForEngineLog(const std::string& text, size_t count, int ms) 
     if (MsLeft(end) <= 0) return false;
     ReadFor(20);
   }
+}
+
+bool EngineE2E::LogTick(const std::string& text, uint32_t* tick) const {
+  std::istringstream log(EngineLog());
+  std::string line;
+  while (std::getline(log, line)) {
+    if (line.find(text) == std::string::npos) continue;
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(line.c_str(), &end, 10);
+    if (end == line.c_str() || *end != ' ') return false;
+    *tick = static_cast<uint32_t>(value);
+    return true;
+  }
+  return false;
 }
 
 SPhoneLog EngineE2E::Log() const {

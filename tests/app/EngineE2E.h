@@ -200,6 +200,8 @@ class EngineE2E : public ::testing::Test {
   std::string EngineLog() const { return ReadText(m_engineErr); }
   // Reads the engine's output while waiting until its log holds `text` `count` times.
   bool WaitForEngineLog(const std::string& text, size_t count, int ms);
+  // The program's own tick (m_logTicks) of its first log line that holds `text`; false without one.
+  bool LogTick(const std::string& text, uint32_t* tick) const;
 
   // The phone's log now; WaitForLog polls it until `done` holds or ms passed.
   SPhoneLog Log() const;
@@ -218,6 +220,9 @@ class EngineE2E : public ::testing::Test {
   std::string m_program = ENGINE_PATH;
   // Set before StartEngine: the engine's standard error (its log, sanitizer reports) goes to this file.
   std::filesystem::path m_engineErr;
+  // Set before StartEngine: every log line starts with the program's tick (CORVANE_LOG_TICKS), so
+  // that a test times the program's own steps by its clock instead of by when the lines were read.
+  bool m_logTicks = false;
   int m_port = 0;
   Child m_phone;
   Child m_engine;

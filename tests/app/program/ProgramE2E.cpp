@@ -78,6 +78,7 @@ void ProgramE2E::StartEngine(const std::vector<std::string>& options) {
   // Without a phone started the program waits for one that never comes.
   if (m_port != 0) env.push_back("CORVANE_PHONE=tcp:127.0.0.1:" + std::to_string(m_port));
   if (m_sharedBus) env.push_back("CORVANE_BUS=shared");
+  if (m_logTicks) env.push_back("CORVANE_LOG_TICKS=1");
   ASSERT_TRUE(m_engine.Start(args, env, m_engineErr.string()));
   SLayers screen;
   ASSERT_TRUE(Layers(&screen)) << "the program's screen did not answer";
