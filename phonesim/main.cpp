@@ -73,6 +73,7 @@ void Usage(FILE* out) {
                "                       sending costs no encoding time\n"
                "  --unthrottled        send pictures as fast as the host acknowledges them,\n"
                "                       whatever the frame rate\n"
+               "  --heartbeat-ms N     a heartbeat after N ms without a picture (default 100)\n"
                "  --app-fault RULE     an injection of the app; may be repeated. RULE is\n"
                "                       KIND[=ARG][@TRIGGER][+MS]: fires MS ms after TRIGGER,\n"
                "                       once. KIND: feature-query, module-status=ID:ST[,ID:ST],\n"
@@ -222,6 +223,9 @@ int main(int argc, char** argv) {
       opt.app.fps = static_cast<int>(n);
     } else if (a == "--pictures") {
       opt.app.pictures_dir = v;
+    } else if (a == "--heartbeat-ms") {
+      ok = ParseNumber(v, APP_MAX_HEARTBEAT_MS, &n) && n > 0;
+      opt.app.heartbeat_ms = static_cast<int>(n);
     } else if (a == "--pre-encode") {
       ok = ParseNumber(v, 10000, &n);
       opt.app.pre_encode = static_cast<int>(n);

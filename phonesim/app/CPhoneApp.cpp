@@ -95,6 +95,10 @@ bool CPhoneApp::Start(const SPhoneAppOptions& options, std::string* error) {
     if (error) *error = "bad frame rate " + std::to_string(options.fps);
     return false;
   }
+  if (options.heartbeat_ms < 0 || options.heartbeat_ms > APP_MAX_HEARTBEAT_MS) {
+    if (error) *error = "bad heartbeat interval " + std::to_string(options.heartbeat_ms);
+    return false;
+  }
   m_pictures.Reset();
   if (!m_pictures.SetDirectory(options.pictures_dir, error)) return false;
   m_pictures.SetPreEncode(options.pre_encode);
@@ -683,7 +687,7 @@ void CPhoneApp::SendHeartbeat() {
     std::lock_guard<std::mutex> g(m_lock);
     auto now = Clock::now();
     if (!m_running || !m_channels[APP_CH_VIDEO].link || Stalled(now)) return;
-    if (now - m_last_video < std::chrono::milliseconds(APP_HEARTBEAT_MS)) return;
+    if (now - m_last_video < HeartbeatInterval()) return;
     link = m_channels[APP_CH_VIDEO].link;
     m_last_video = now;
     ++m_heartbeats;
@@ -708,13 +712,13 @@ void CPhoneApp::WorkerLoop() {
     lk.lock();
     if (m_stop) break;
     auto now = Clock::now();
-    auto wake = now + std::chrono::milliseconds(APP_HEARTBEAT_MS);
+    auto wake = now + HeartbeatInterval();
     bool video = m_running && m_channels[APP_CH_VIDEO].link != nullptr;
     if (video && Stalled(now)) {
       wake = std::min(wake, m_stall_until);
       video = false;
     }
-    if (video) wake = std::min(wake, m_last_video + std::chrono::milliseconds(APP_HEARTBEAT_MS));
+    if (video) wake = std::min(wake, m_last_video + HeartbeatInterval());
     if (video && m_streaming && !m_background) {
       // Unthrottled, the host's acknowledgements cannot wake us: look again soon.
       wake = std::min(wake, m_options.unthrottled ? now + std::chrono::microseconds(200) : m_next_picture);

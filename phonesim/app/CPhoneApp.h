@@ -42,6 +42,7 @@ class CShellScript;
 class CSimRecord;
 
 constexpr int APP_HEARTBEAT_MS = 100;
+constexpr int APP_MAX_HEARTBEAT_MS = 10000;
 constexpr int APP_DEFAULT_WIDTH = 800;  // when the head unit asks for no usable size
 constexpr int APP_DEFAULT_HEIGHT = 480;
 constexpr int APP_DEFAULT_FPS = 10;
@@ -58,6 +59,8 @@ struct SPhoneAppOptions {
   std::string pictures_dir;  // empty: the test pattern
   bool unthrottled = false;
   int pre_encode = 0;
+  // A heartbeat goes out after this many ms without a picture; 0: APP_HEARTBEAT_MS.
+  int heartbeat_ms = 0;
   std::vector<std::string> faults;  // CAppFaultPlan text form
 };
 
@@ -179,6 +182,9 @@ class CPhoneApp {
   bool SendPicture();
   void SendBurst(int count);
   void SendHeartbeat();
+  std::chrono::milliseconds HeartbeatInterval() const {
+    return std::chrono::milliseconds(m_options.heartbeat_ms > 0 ? m_options.heartbeat_ms : APP_HEARTBEAT_MS);
+  }  // m_lock held
   bool Stalled(std::chrono::steady_clock::time_point now) const {
     return now < m_stall_until;
   }  // m_lock held

@@ -221,6 +221,30 @@ TEST_F(PhoneAppTest, PauseLeavesHeartbeatsAndFrameRateRequestsAreHonoured) {
   EXPECT_EQ(FrameNumberOf(d), static_cast<uint32_t>(pictures + 1));
 }
 
+// Heartbeats come at the interval the phone is given, read from its own time stamps: never
+// sooner after a picture or a heartbeat, and between two pictures of one a second.
+TEST_F(PhoneAppTest, HeartbeatsKeepTheirInterval) {
+  const uint32_t kHeartbeatMs = 250;
+  m_options.app.fps = 1;
+  m_options.app.heartbeat_ms = static_cast<int>(kHeartbeatMs);
+  Project();
+  SPackage p;
+  StartVideo(&p);
+  uint32_t previous = p.timestamp;
+  int heartbeats = 0, pictures = 1;
+  while (pictures < 3) {
+    ASSERT_TRUE(m_proj.Next(1, &p));
+    if (p.type == 0x00020002) {
+      ++heartbeats;
+      EXPECT_GE(p.timestamp - previous, kHeartbeatMs);
+    } else {
+      ++pictures;
+    }
+    previous = p.timestamp;
+  }
+  EXPECT_GE(heartbeats, 2);
+}
+
 TEST_F(PhoneAppTest, InjectsEveryCommandKind) {
   Project();
   struct SCase {
