@@ -246,22 +246,11 @@ class UiRealWndPaint : public UiRealWndFixture, public ::testing::WithParamInter
  protected:
   void SetUp() override { SetUpWindow(GetParam()); }
 
-  DWORD Pixel(COLORREF cr) const {
-    const DWORD r = cr & 0xFF, g = (cr >> 8) & 0xFF, b = (cr >> 16) & 0xFF;
-    return GetParam() == 16 ? ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3) : (r << 16) | (g << 8) | b;
-  }
+  DWORD Pixel(COLORREF cr) const { return ScreenValue(cr, GetParam()); }
   std::vector<DWORD> Screen() {
-    BITMAP bm = {};
-    std::vector<DWORD> out;
-    if (!wce::GetScreenPixels(&bm)) return out;
-    EXPECT_EQ(bm.bmBitsPixel, GetParam());
-    for (int y = 0; y < bm.bmHeight; ++y) {
-      const BYTE* pRow = static_cast<const BYTE*>(bm.bmBits) + y * bm.bmWidthBytes;
-      for (int x = 0; x < bm.bmWidth; ++x) {
-        out.push_back(GetParam() == 16 ? reinterpret_cast<const WORD*>(pRow)[x]
-                                       : reinterpret_cast<const DWORD*>(pRow)[x] & 0x00FFFFFF);
-      }
-    }
+    int nBitsPixel = 0;
+    std::vector<DWORD> out = ScreenPixels(&nBitsPixel);
+    EXPECT_EQ(nBitsPixel, GetParam());
     return out;
   }
   static COLORREF ColumnColour(int x) { return RGB(6 * x, 255 - 6 * x, 40 + 4 * x); }

@@ -17,6 +17,27 @@
 #include <string>
 #include <vector>
 
+// The display's pixels, rows top-down, colour bits only; its depth into pBitsPixel.
+inline std::vector<DWORD> ScreenPixels(int* pBitsPixel = nullptr) {
+  BITMAP bm = {};
+  std::vector<DWORD> out;
+  if (!wce::GetScreenPixels(&bm)) return out;
+  if (pBitsPixel != nullptr) *pBitsPixel = bm.bmBitsPixel;
+  for (int y = 0; y < bm.bmHeight; ++y) {
+    const BYTE* pRow = static_cast<const BYTE*>(bm.bmBits) + y * bm.bmWidthBytes;
+    for (int x = 0; x < bm.bmWidth; ++x) {
+      out.push_back(bm.bmBitsPixel == 16 ? reinterpret_cast<const WORD*>(pRow)[x]
+                                         : reinterpret_cast<const DWORD*>(pRow)[x] & 0x00FFFFFF);
+    }
+  }
+  return out;
+}
+// A colour as a screen of that depth holds it.
+inline DWORD ScreenValue(COLORREF cr, int nBitsPixel) {
+  const DWORD r = cr & 0xFF, g = (cr >> 8) & 0xFF, b = (cr >> 16) & 0xFF;
+  return nBitsPixel == 16 ? ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3) : (r << 16) | (g << 8) | b;
+}
+
 // A layer that writes one line for each call the window makes on it and can act inside a handler.
 class CProbeLayer : public CWceUiLayer {
  public:
@@ -71,7 +92,7 @@ class UiRealWndFixture : public WceUiResFixture {
     ASSERT_TRUE(wce::SetDisplayDriver("headless"));
     ASSERT_TRUE(wce::SetScreen(nWidth, nHeight, nBitsPixel));
     WceUiResFixture::SetUp();
-    m_pWnd = std::make_unique<CWceUiRealWnd>();
+    m_pWnd = MakeWindow();
     const RECT rc = {0, 0, nWidth, nHeight};
     ASSERT_TRUE(m_pWnd->Create(WS_POPUP | WS_VISIBLE, &rc, nullptr));
     m_pTop = new CWceUiLayer;
@@ -81,6 +102,8 @@ class UiRealWndFixture : public WceUiResFixture {
     Ctrl()->RootLayer()->AppendChild(m_pTop);
     m_pTop->SetLayerContainer(TRUE);
   }
+  // The window the fixture creates; a test that watches the window gives its own kind.
+  virtual std::unique_ptr<CWceUiRealWnd> MakeWindow() { return std::make_unique<CWceUiRealWnd>(); }
   void SetUp() override { SetUpWindow(32); }
   // A real window with nothing under its root body, for dialogs.
   void SetUpBareWindow() {

@@ -70,9 +70,10 @@ class WidgetDlgFixture : public UiRealWndFixture {
     DWORD dwTick;
   };
 
-  // A window of the screen's size; a test that needs room sets up one of its own size instead.
+  // A window of the screen's size at 32 bits; a test that needs room or another depth sets its own
+  // before.
   void SetUp() override {
-    SetUpWindow(32, m_nWndW, m_nWndH);
+    SetUpWindow(m_nBitsPixel, m_nWndW, m_nWndH);
     Ctrl()->DeleteLayer(m_pTop);
     m_pTop = nullptr;
   }
@@ -88,14 +89,17 @@ class WidgetDlgFixture : public UiRealWndFixture {
   }
 
   // The files written, the dialog built from them and put on top under the root body; the body
-  // element gets the whole window. nullptr when Init refuses the files.
-  CWidgetLogDlg* Open(const std::u16string& layers, const std::u16string& styles) {
+  // element gets the whole window. animates are the children of the style file's "animate" element.
+  // nullptr when Init refuses the files.
+  CWidgetLogDlg* Open(const std::u16string& layers, const std::u16string& styles,
+                      const std::u16string& animates = u"") {
     const std::u16string rect =
         WceUtf8ToWide("0,0," + std::to_string(m_nWndW) + "," + std::to_string(m_nWndH));
     WceUiPutTextFile(kDlgPath, u"<dialog><body name=\"dlg\" windowrect=\"" + rect + u"\" style=\"dlg\">" +
                                    layers + u"</body></dialog>");
     WceUiPutTextFile(kStylePath, u"<root><style><dlg><position rect=\"" + rect +
-                                     u"\"/><layout container=\"true\"/></dlg>" + styles + u"</style></root>");
+                                     u"\"/><layout container=\"true\"/></dlg>" + styles +
+                                     u"</style><animate>" + animates + u"</animate></root>");
     m_pDlg = new CWidgetLogDlg;
     m_pDlg->SetLayerCtrl(Ctrl());
     m_pDlg->m_pLines = &m_lines;
@@ -169,6 +173,7 @@ class WidgetDlgFixture : public UiRealWndFixture {
     return ticks;
   }
 
+  int m_nBitsPixel = 32;
   int m_nWndW = kScreenW;
   int m_nWndH = kScreenH;
   CWidgetLogDlg* m_pDlg = nullptr;

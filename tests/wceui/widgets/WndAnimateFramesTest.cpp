@@ -7,10 +7,10 @@
 #include "widgets/CWceUiGoAni.h"
 #include "widgets/CWceUiSliderAni.h"
 
+#include "AniRules.h"
 #include "BitmapPeek.h"
 #include "PixelRules.h"
 #include "WceUiTestRoot.h"
-#include "core/WceUiGeometry.h"
 #include "resources/WceUiBitmapFiles.h"
 
 #include <algorithm>
@@ -23,101 +23,6 @@ namespace {
 const int kWidth = 12;
 const int kHeight = 8;
 const int kFrames = 5;
-
-enum Pic { kOld, kNew };
-
-// Where a pixel comes from: a picture and its coordinate along the axis of movement.
-struct Source {
-  Pic pic;
-  int q;
-};
-
-// The axis seen from one place: low and high edge, middle, displacement.
-struct Axis {
-  int lo;
-  int hi;
-  int mid;
-  int s;
-};
-
-typedef Source (*Rule)(const Axis& a, int p);
-
-// The rules, along the axis of movement; "toward lo" is left or up.
-Source WipeTowardLo(const Axis& a, int p) {
-  return {p < a.hi - a.s ? kOld : kNew, p};
-}
-Source WipeTowardHi(const Axis& a, int p) {
-  return {p < a.lo + a.s ? kNew : kOld, p};
-}
-Source WipeEdgesToMid(const Axis& a, int p) {
-  return {p < a.lo + a.s || p >= a.hi - a.s ? kNew : kOld, p};
-}
-Source WipeMidToEdges(const Axis& a, int p) {
-  return {a.mid - a.s <= p && p < a.mid + a.s ? kNew : kOld, p};
-}
-Source PushTowardLo(const Axis& a, int p) {
-  return p < a.hi - a.s ? Source{kOld, p + a.s} : Source{kNew, p - (a.hi - a.s) + a.lo};
-}
-Source PushTowardHi(const Axis& a, int p) {
-  return p < a.lo + a.s ? Source{kNew, p + (a.hi - a.s) - a.lo} : Source{kOld, p - a.s};
-}
-Source ComeTowardLo(const Axis& a, int p) {
-  return p < a.hi - a.s ? Source{kOld, p} : Source{kNew, p - (a.hi - a.s) + a.lo};
-}
-Source ComeTowardHi(const Axis& a, int p) {
-  return p < a.lo + a.s ? Source{kNew, p + (a.hi - a.s) - a.lo} : Source{kOld, p};
-}
-Source ComeEdgesToMid(const Axis& a, int p) {
-  if (p < a.lo + a.s) return {kNew, p - a.lo + (a.mid - a.s)};
-  if (p >= a.hi - a.s) return {kNew, p - (a.hi - a.s) + a.mid};
-  return {kOld, p};
-}
-Source GoTowardLo(const Axis& a, int p) {
-  return p < a.hi - a.s ? Source{kOld, p + a.s} : Source{kNew, p};
-}
-Source GoTowardHi(const Axis& a, int p) {
-  return p < a.lo + a.s ? Source{kNew, p} : Source{kOld, p - a.s};
-}
-Source GoMidToEdges(const Axis& a, int p) {
-  if (p < a.mid - a.s) return {kOld, p + a.s};
-  if (p >= a.mid + a.s) return {kOld, p - a.s};
-  return {kNew, p};
-}
-
-struct Case {
-  const char16_t* pClass;
-  UINT nDirection;
-  bool bVertical;
-  bool bHalf;  // the middle directions cover half the size
-  Rule rule;
-};
-
-const Case kCases[] = {
-    {u"CWceUiBarnAni", kWceUiAniLeft, false, false, WipeTowardLo},
-    {u"CWceUiBarnAni", kWceUiAniRight, false, false, WipeTowardHi},
-    {u"CWceUiBarnAni", kWceUiAniUp, true, false, WipeTowardLo},
-    {u"CWceUiBarnAni", kWceUiAniDown, true, false, WipeTowardHi},
-    {u"CWceUiBarnAni", kWceUiAniLrMid, false, true, WipeEdgesToMid},
-    {u"CWceUiBarnAni", kWceUiAniMidLr, false, true, WipeMidToEdges},
-    {u"CWceUiBarnAni", kWceUiAniUdMid, true, true, WipeEdgesToMid},
-    {u"CWceUiBarnAni", kWceUiAniMidUd, true, true, WipeMidToEdges},
-    {u"CWceUiSliderAni", kWceUiSliderUp, true, false, PushTowardLo},
-    {u"CWceUiSliderAni", kWceUiSliderDown, true, false, PushTowardHi},
-    {u"CWceUiSliderAni", kWceUiSliderLeft, false, false, PushTowardLo},
-    {u"CWceUiSliderAni", kWceUiSliderRight, false, false, PushTowardHi},
-    {u"CWceUiComeAni", kWceUiAniLeft, false, false, ComeTowardLo},
-    {u"CWceUiComeAni", kWceUiAniRight, false, false, ComeTowardHi},
-    {u"CWceUiComeAni", kWceUiAniUp, true, false, ComeTowardLo},
-    {u"CWceUiComeAni", kWceUiAniDown, true, false, ComeTowardHi},
-    {u"CWceUiComeAni", kWceUiAniLrMid, false, true, ComeEdgesToMid},
-    {u"CWceUiComeAni", kWceUiAniUdMid, true, true, ComeEdgesToMid},
-    {u"CWceUiGoAni", kWceUiAniLeft, false, false, GoTowardLo},
-    {u"CWceUiGoAni", kWceUiAniRight, false, false, GoTowardHi},
-    {u"CWceUiGoAni", kWceUiAniUp, true, false, GoTowardLo},
-    {u"CWceUiGoAni", kWceUiAniDown, true, false, GoTowardHi},
-    {u"CWceUiGoAni", kWceUiAniMidLr, false, true, GoMidToEdges},
-    {u"CWceUiGoAni", kWceUiAniMidUd, true, true, GoMidToEdges},
-};
 
 // Inside, with odd sides so that the halves round; and partly outside, clipped to the bitmap.
 const RECT kRects[] = {{1, 1, 10, 6}, {-3, 2, 40, 40}};
@@ -160,7 +65,7 @@ class WndAnimateFrames : public WceUiTestRoot, public ::testing::WithParamInterf
 };
 
 TEST_P(WndAnimateFrames, EveryKindAndDirectionFollowsItsRule) {
-  for (const Case& c : kCases) {
+  for (const AniCase& c : kAniCases) {
     for (const RECT& rc : kRects) {
       std::unique_ptr<CWceUiWndAnimate> pAni = Create(c.pClass);
       ASSERT_NE(pAni, nullptr);
@@ -171,24 +76,17 @@ TEST_P(WndAnimateFrames, EveryKindAndDirectionFollowsItsRule) {
       ASSERT_TRUE(pAni->ReStart(m_pMixed.get(), m_pOld.get(), m_pNew.get()));
       const RECT r = {std::max<LONG>(rc.left, 0), std::max<LONG>(rc.top, 0), std::min<LONG>(rc.right, kWidth),
                       std::min<LONG>(rc.bottom, kHeight)};
-      const int lo = c.bVertical ? r.top : r.left;
-      const int hi = c.bVertical ? r.bottom : r.right;
-      const int nTotal = c.bHalf ? (hi - lo) / 2 : hi - lo;
       for (int n = 0; n < kFrames; ++n) {
         DWORD dwLength = 0;
         ASSERT_TRUE(pAni->Play(m_pMixed.get(), m_pOld.get(), m_pNew.get(), n, &dwLength));
         EXPECT_EQ(33u, dwLength);
-        const Axis a = {lo, hi, lo + (hi - lo) / 2, CalcAnidisplacement(n, kFrames, nTotal)};
         for (int y = 0; y < kHeight; ++y) {
           for (int x = 0; x < kWidth; ++x) {
             const bool bIn = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
             DWORD expected = Value(3, x, y);
-            if (bIn && n + 1 == kFrames) {
-              expected = Value(2, x, y);
-            } else if (bIn) {
-              const Source src = c.rule(a, c.bVertical ? y : x);
-              const int pic = src.pic == kOld ? 1 : 2;
-              expected = c.bVertical ? Value(pic, x, src.q) : Value(pic, src.q, y);
+            if (bIn) {
+              const AniPixel src = AniFramePixel(c, r, n, kFrames, x, y);
+              expected = Value(src.pic == kAniOld ? 1 : 2, src.x, src.y);
             }
             ASSERT_EQ(expected, PeekPixel(m_pMixed.get(), x, y))
                 << Utf8(c.pClass) << " direction " << c.nDirection << " rect " << rc.left << "," << rc.top
