@@ -142,6 +142,60 @@ def write_png(width, height, rows):
             + _chunk(b"IEND", b""))
 
 
+def _unfiltered(kind, row, prior):
+    """The row's bytes before the filter of its type (the inverse of _filtered)."""
+    n = len(row)
+    out = bytearray(row)
+    if kind == 0:
+        return out
+    for i in range(n):
+        a = out[i - 3] if i >= 3 else 0
+        b = prior[i]
+        c = prior[i - 3] if i >= 3 else 0
+        if kind == 1:
+            out[i] = (out[i] + a) & 0xFF
+        elif kind == 2:
+            out[i] = (out[i] + b) & 0xFF
+        elif kind == 3:
+            out[i] = (out[i] + (a + b) // 2) & 0xFF
+        elif kind == 4:
+            out[i] = (out[i] + _paeth(a, b, c)) & 0xFF
+        else:
+            raise BmpError("unknown PNG filter %d" % kind)
+    return out
+
+
+def read_png(data):
+    """(width, height, rows) of an 8-bit RGB PNG such as write_png makes, rows as read_bmp's."""
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        raise BmpError("not a PNG file")
+    pos, header, idat = 8, None, bytearray()
+    while pos + 8 <= len(data):
+        (length,) = struct.unpack_from(">I", data, pos)
+        kind, body = data[pos + 4:pos + 8], data[pos + 8:pos + 8 + length]
+        pos += 12 + length
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            idat += body
+        elif kind == b"IEND":
+            break
+    if header is None or header[2:] != (8, 2, 0, 0, 0):
+        raise BmpError("not an 8-bit RGB PNG without interlace")
+    width, height = header[0], header[1]
+    raw = zlib.decompress(bytes(idat))
+    stride = width * 3
+    if len(raw) != (stride + 1) * height:
+        raise BmpError("PNG pixel data of the wrong size")
+    rows, prior = [], bytes(stride)
+    for y in range(height):
+        start = y * (stride + 1)
+        row = bytes(_unfiltered(raw[start], raw[start + 1:start + 1 + stride], prior))
+        rows.append(row)
+        prior = row
+    return width, height, rows
+
+
 def convert(source, target):
     try:
         with open(source, "rb") as f:

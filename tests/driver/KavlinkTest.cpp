@@ -100,6 +100,12 @@ class KavlinkTest : public ::testing::Test {
     m_phone->ClearTransfers();
   }
 
+  // Switches the driver's log as another program does; the call itself reports failure.
+  void SetDebugWord(DWORD word) {
+    EXPECT_FALSE(DeviceIoControl(m_file, kSetDebug, &word, sizeof(word), nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), 1u);
+  }
+
   // The present word as the main program asks for it; the call itself reports failure.
   DWORD Present(DWORD outSize = 4, DWORD fill = 0xAAAAAAAAu) {
     DWORD word = fill, returned = 0;
@@ -349,11 +355,50 @@ TEST_F(KavlinkTest, DebugEventSwitchesTheLog) {
   SetEventData(debug, 1);
   SetEvent(debug);
   EXPECT_TRUE(capture.WaitFor("[@@@@@@@] Debug message ::  1", kGiveUp));
-  // Switched off again through the control code.
+  // The log is on: a read prints its line.
   PlugAndOpen();
-  DWORD off = 0;
-  DeviceIoControl(m_file, kSetDebug, &off, sizeof(off), nullptr, 0, nullptr, nullptr);
+  const BYTE header[24] = {};
+  m_phone->DeliverIn(0x81, header, sizeof(header));
+  BYTE got[24];
+  DWORD read = 0;
+  ASSERT_TRUE(ReadFile(m_file, got, sizeof(got), &read, nullptr));
+  EXPECT_TRUE(capture.Has("[@@@@@@@] ADB_Read -------"));
+  SetDebugWord(0);
   CloseHandle(debug);
+}
+
+// The control code's word switches the lines that only a set flag prints (the switch's own line,
+// and those of every read and write); the call reports failure either way.
+TEST_F(KavlinkTest, DebugControlCodeSwitchesTheTransferLog) {
+  const struct {
+    const char* name;
+    DWORD word;
+    bool logs;
+  } cases[] = {
+      {"on", 1, true}, {"off", 0, false}, {"any other non-zero word", 0x100, true}, {"off again", 0, false}};
+  PlugAndOpen();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DebugCapture capture;
+    SetDebugWord(c.word);
+    EXPECT_EQ(capture.Has("[@@@@@@@]      IOCTL_ADB_SETDEBUG_MSG :  g_bDebugMSG=0x1"), c.logs);
+
+    const std::vector<BYTE> data = Pattern(24);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(m_file, data.data(), 24, &written, nullptr));
+    ASSERT_EQ(written, 24u);
+    m_phone->DeliverIn(0x81, data.data(), data.size());
+    BYTE got[24];
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFile(m_file, got, sizeof(got), &read, nullptr));
+    ASSERT_EQ(read, 24u);
+    for (const char* line :
+         {"[@@@@@@@] ADB_Write ------- (0X1)  (0X18)", "[@@@@@@@] ADB_Write  Complete  dwHasSend=0x18",
+          "[@@@@@@@] ADB_Write end (dwdValid=0X18)  (Count=0X18)",
+          "[@@@@@@@] ADB_Read ------- (0X1)  (0X18)"}) {
+      EXPECT_EQ(capture.Has(line), c.logs) << line;
+    }
+  }
 }
 
 TEST_F(KavlinkTest, UnloadingTheLibrarySetsTheDebugEventAndEndsItsThread) {

@@ -1,12 +1,12 @@
 // CECorvane's connection-state screen against phonesim: which state container and which buttons
 // each message and each phone condition shows, read from the program's `layers`.
 #include "ProgramE2E.h"
+#include "PhonePicture.h"
 #include "ProgramSimE2E.h"
 
 #include "app/CPictureSource.h"
 
 #include <gtest/gtest.h>
-#include <turbojpeg.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -39,19 +39,6 @@ std::set<std::string> ShownButtons(const SLayers& screen) {
     if (l.className == "CWceUiButton") out.insert(l.name);
   }
   return out;
-}
-
-// A picture of the phone's as RGB, decoded here with the settings that define the head unit's
-// picture surface (fast upsampling and the head unit's DCT flags).
-bool DecodeRgb(const std::vector<uint8_t>& jpeg, int width, int height, std::vector<uint8_t>* rgb) {
-  tjhandle h = tjInitDecompress();
-  if (h == nullptr) return false;
-  rgb->assign(static_cast<size_t>(width) * height * 3, 0);
-  const int flags = TJFLAG_FASTUPSAMPLE | TJFLAG_NOREALLOC | TJFLAG_FASTDCT | TJFLAG_ACCURATEDCT;
-  const int r = tjDecompress2(h, jpeg.data(), static_cast<unsigned long>(jpeg.size()), rgb->data(), width, 0,
-                              height, TJPF_RGB, flags);
-  tjDestroy(h);
-  return r == 0;
 }
 
 // The largest difference of one colour channel between the screen's rectangle and the picture
@@ -495,7 +482,7 @@ TEST_F(ProgramScreens, TheVideoStateShowsThePhonesPictureOnTheScreen) {
         std::vector<uint8_t> jpeg, rgb;
         ASSERT_TRUE(source.Picture(p->frame, width, height, &jpeg));
         ASSERT_EQ(jpeg.size(), p->size) << "frame " << p->frame << " could not be made again";
-        ASSERT_TRUE(DecodeRgb(jpeg, width, height, &rgb));
+        ASSERT_TRUE(DecodeLikeTheSurface(jpeg, width, height, &rgb));
         const int difference = LargestDifference(shot, *frame, rgb);
         if (difference < closest) {
           closest = difference;
