@@ -14,11 +14,20 @@ declare -A seeds=(
   [wceui_style_fuzz]=$top/tests/wceui/resources/fuzz/corpus/style
 )
 
+# Any sanitizer report ends the target with its stack (the build recovers from none): the stage
+# fails, and libFuzzer keeps the input that caused it in build-fuzz/crashes/TARGET/.
+export ASAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCORVANE_FUZZ=ON
 cmake --build "$build" --target "${targets[@]}"
 for t in "${targets[@]}"; do
   corpus=$build/corpus/$t
-  mkdir -p "$corpus"
+  mkdir -p "$corpus" "$build/crashes/$t"
   echo "fuzz: $t for ${seconds}s"
-  "$build/bin/$t" -max_total_time="$seconds" -max_len=4200 "$corpus" ${seeds[$t]:-}
+  if ! "$build/bin/$t" -max_total_time="$seconds" -max_len=4200 -artifact_prefix="$build/crashes/$t/" \
+    "$corpus" ${seeds[$t]:-}; then
+    echo "fuzz: $t failed; its input is in $build/crashes/$t/" >&2
+    exit 1
+  fi
 done

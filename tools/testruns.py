@@ -5,19 +5,37 @@
   testruns.py failures RUN.xml...      every test that failed in at least one run, with how
                                        often; exit status 1 when there is one
 
-A test that ran is one ctest started: status "run" (passed) or "fail". A test ctest could not
-start ("notrun") failed as well; disabled and skipped tests did not run.
+A test that ran is one ctest started and that checked something: status "run" (passed) or
+"fail". ctest writes "notrun" both for a test that skipped itself (its output matched the skip
+expression, or it gave the skip return code: the <skipped> child's message says which) and for a
+test it could not start (no executable, a failed fixture, a required file missing); the first did
+not run and did not fail, the second failed. Disabled tests did not run.
 """
 import sys
 import xml.etree.ElementTree as ET
 
 RAN = ("run", "fail")
-FAILED = ("fail", "notrun")
+# The messages ctest gives a test that skipped itself.
+SKIPPED_ON_PURPOSE = ("SKIP_REGULAR_EXPRESSION_MATCHED", "SKIP_RETURN_CODE=")
+
+
+def status_of(case):
+    """The case's status, with "skipped" for a "notrun" that the test chose itself."""
+    status = case.get("status")
+    if status == "notrun":
+        skipped = case.find("skipped")
+        if skipped is not None and skipped.get("message", "").startswith(SKIPPED_ON_PURPOSE):
+            return "skipped"
+    return status
+
+
+def is_failure(status):
+    return status in ("fail", "notrun")
 
 
 def read_run(path):
     """(name, status) of every test case of one run."""
-    return [(case.get("name"), case.get("status")) for case in ET.parse(path).getroot().iter("testcase")]
+    return [(case.get("name"), status_of(case)) for case in ET.parse(path).getroot().iter("testcase")]
 
 
 def count(path):
@@ -36,7 +54,7 @@ def failures(paths):
             failed["(the run itself: no results)"] += 1
             continue
         for name, status in run:
-            if status in FAILED:
+            if is_failure(status):
                 failed[name] = failed.get(name, 0) + 1
     runs = len(paths)
     if not failed:

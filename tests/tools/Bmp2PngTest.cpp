@@ -1,11 +1,11 @@
 // tools/bmp2png.py run as a program on BMP files written here byte by byte: the PNG it writes is
 // read back by a reader of this test's own (chunks, CRCs, zlib, every row filter), and every
 // pixel equals the one the BMP's format gives, at each depth and row order.
+#include "PythonToolFixture.h"
+
 #include <gtest/gtest.h>
 
 #include <zlib.h>
-
-#include <sys/wait.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -195,30 +195,9 @@ void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-class Bmp2Png : public ::testing::Test {
+class Bmp2Png : public PythonToolFixture {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "bmp2png-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    m_dir = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(m_dir, ignored);
-  }
-  // The tool's exit status with these arguments; its output goes to the file `out`.
-  int Run(const std::string& args) {
-    const std::string command = std::string(PYTHON3_PATH) + " " + BMP2PNG_PATH + " " + args + " >" +
-                                (m_dir / "out").string() + " 2>" + (m_dir / "err").string();
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  std::string Output() const {
-    const std::vector<uint8_t> b = ReadFile(m_dir / "out");
-    return std::string(b.begin(), b.end());
-  }
-
-  fs::path m_dir;
+  Bmp2Png() : PythonToolFixture(BMP2PNG_PATH) {}
 };
 
 TEST_F(Bmp2Png, EveryPixelOfEachFormatAndRowOrderComesThrough) {

@@ -4,6 +4,8 @@
 #include "kernel/wcestr.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -12,6 +14,12 @@ LONG Width(const RECT& rc) {
 }
 LONG Height(const RECT& rc) {
   return rc.bottom - rc.top;
+}
+
+// A rectangle written as x, y, w, h whose far corner lies beyond a LONG has no RECT; the sum is
+// taken in 64 bits so that telling it costs no overflow.
+bool FitsLong(int64_t v) {
+  return v >= std::numeric_limits<LONG>::min() && v <= std::numeric_limits<LONG>::max();
 }
 
 bool StartsNumberAfter(WCHAR c) {
@@ -40,7 +48,11 @@ BOOL ConvertRectStrToRect(LPCWSTR pRectStr, LPRECT pRect) {
     values[nFound++] = static_cast<LONG>(wcstol(pRectStr + nStart, nullptr, 10));
   }
   if (nFound < 4) return FALSE;
-  SetRect(pRect, values[0], values[1], values[0] + values[2], values[1] + values[3]);
+  const int64_t nRight = int64_t{values[0]} + values[2];
+  const int64_t nBottom = int64_t{values[1]} + values[3];
+  WCEUI_CHECK(FitsLong(nRight) && FitsLong(nBottom));
+  if (!FitsLong(nRight) || !FitsLong(nBottom)) return FALSE;
+  SetRect(pRect, values[0], values[1], static_cast<LONG>(nRight), static_cast<LONG>(nBottom));
   return TRUE;
 }
 

@@ -5,6 +5,8 @@
 #include "core/WceUiGeometry.h"
 
 #include <ostream>
+#include <string>
+#include <vector>
 
 std::ostream& operator<<(std::ostream& os, const RECT& r) {
   return os << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
@@ -21,26 +23,40 @@ struct RectTextCase {
   const char16_t* text;
   BOOL ok;
   RECT rect;
+  bool logged;  // the far corner does not fit: the check line names the sums
 };
 
 TEST_F(WceUiGeometryTest, RectTextGivesXYAndFarCorner) {
   const RectTextCase cases[] = {
-      {u"10,20,30,40", TRUE, {10, 20, 40, 60}},
-      {u"-5, -5, 10, 10", TRUE, {-5, -5, 5, 5}},
-      {u"1.5,2,3,4", TRUE, {1, 2, 4, 6}},
-      {u"1,2,3", FALSE, {7, 7, 7, 7}},
-      {u"", FALSE, {7, 7, 7, 7}},
-      {u"\t1\r\n2 3,4", TRUE, {1, 2, 4, 6}},
-      {u"x1,2,3,4,5", TRUE, {2, 3, 6, 8}},  // the digit after a letter starts nothing
-      {u"100,200,0,0", TRUE, {100, 200, 100, 200}},
-      {u"1,2,3,-4", TRUE, {1, 2, 4, -2}},
+      {u"10,20,30,40", TRUE, {10, 20, 40, 60}, false},
+      {u"-5, -5, 10, 10", TRUE, {-5, -5, 5, 5}, false},
+      {u"1.5,2,3,4", TRUE, {1, 2, 4, 6}, false},
+      {u"1,2,3", FALSE, {7, 7, 7, 7}, false},
+      {u"", FALSE, {7, 7, 7, 7}, false},
+      {u"\t1\r\n2 3,4", TRUE, {1, 2, 4, 6}, false},
+      {u"x1,2,3,4,5", TRUE, {2, 3, 6, 8}, false},  // the digit after a letter starts nothing
+      {u"100,200,0,0", TRUE, {100, 200, 100, 200}, false},
+      {u"1,2,3,-4", TRUE, {1, 2, 4, -2}, false},
+      // The far corner at the very ends of a LONG still fits; one beyond, either way, does not.
+      {u"2147483646,0,1,0", TRUE, {2147483646, 0, 2147483647, 0}, false},
+      {u"0,-2147483647,0,-1", TRUE, {0, -2147483647, 0, -2147483647 - 1}, false},
+      {u"2147483647,0,1,0", FALSE, {7, 7, 7, 7}, true},
+      {u"0,2147483647,0,1", FALSE, {7, 7, 7, 7}, true},
+      {u"-2147483648,0,-1,0", FALSE, {7, 7, 7, 7}, true},
+      {u"0,-2,0,-2147483647", FALSE, {7, 7, 7, 7}, true},
   };
   for (const RectTextCase& c : cases) {
+    ClearLog();
     RECT r = {7, 7, 7, 7};
     EXPECT_EQ(ConvertRectStrToRect(c.text, &r), c.ok) << WceWideToUtf8(c.text);
     EXPECT_EQ(r, c.rect) << WceWideToUtf8(c.text);
+    std::vector<std::string> expected;
+    if (c.logged) {
+      expected.push_back("error: ConvertRectStrToRect,check(FitsLong(nRight) && FitsLong(nBottom))fail");
+    }
+    EXPECT_EQ(Messages(), expected) << WceWideToUtf8(c.text);
   }
-  EXPECT_TRUE(Log().empty());
+  ClearLog();
   RECT r;
   EXPECT_FALSE(ConvertRectStrToRect(nullptr, &r));
   ASSERT_EQ(Messages().size(), 1u);

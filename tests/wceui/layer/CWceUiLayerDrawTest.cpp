@@ -32,8 +32,12 @@ class CountingLayer : public CWceUiLayer {
   int m_nDraws = 0;
 };
 
-class LayerDraw : public WceUiResFixture, public ::testing::WithParamInterface<int> {
+// The window bitmap and its helpers at one depth; LayerDraw runs at both, LayerDraw16 at 16 bits
+// for what only 16-bit pictures carry.
+class LayerDrawFixture : public WceUiResFixture {
  protected:
+  explicit LayerDrawFixture(int nBits) : m_nBits(nBits) {}
+
   void SetUp() override {
     WceUiResFixture::SetUp();
     m_pCtrl = new CWceUiLayerCtrl;
@@ -54,8 +58,8 @@ class LayerDraw : public WceUiResFixture, public ::testing::WithParamInterface<i
     WceUiResFixture::TearDown();
   }
 
-  int Bits() const { return GetParam(); }
-  bool Is565() const { return GetParam() == 16; }
+  int Bits() const { return m_nBits; }
+  bool Is565() const { return m_nBits == 16; }
   DWORD Pixel(COLORREF cr) const {
     const DWORD r = cr & 0xFF, g = (cr >> 8) & 0xFF, b = (cr >> 16) & 0xFF;
     return Is565() ? ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3) : (r << 16) | (g << 8) | b;
@@ -133,10 +137,22 @@ class LayerDraw : public WceUiResFixture, public ::testing::WithParamInterface<i
     p->GetStyle()->GetBgItemCtrl().AddTail(item);
   }
 
+  const int m_nBits;
   LayerTestHost m_host;
   CWceUiLayerCtrl* m_pCtrl = nullptr;
   CWceUiLayer* m_pTop = nullptr;
   std::unique_ptr<CWceUiGenericBitmap> m_pWnd;
+};
+
+class LayerDraw : public LayerDrawFixture, public ::testing::WithParamInterface<int> {
+ protected:
+  LayerDraw() : LayerDrawFixture(GetParam()) {}
+};
+
+// Per-pixel alpha planes come with 16-bit pictures only.
+class LayerDraw16 : public LayerDrawFixture {
+ protected:
+  LayerDraw16() : LayerDrawFixture(16) {}
 };
 
 TEST_P(LayerDraw, BackgroundsAtTheirPositionsAndOnlyInTheDirtyRectangle) {
@@ -228,8 +244,7 @@ TEST_P(LayerDraw, TransparentColourLeavesItsPixelsOut) {
   EXPECT_EQ(Px(6, 0), Pixel(Column(2)));
 }
 
-TEST_P(LayerDraw, PerPixelAlphaAt16Bits) {
-  if (!Is565()) GTEST_SKIP() << "per-pixel alpha planes come with 16-bit pictures only";
+TEST_F(LayerDraw16, PerPixelAlphaShowsOrLeavesOutEachPixel) {
   PutBitmap(u"pa", 4, u"pa=true\r\n", {63, 0, 63, 0});
   CWceUiLayer* pA = AddLayer(*m_pCtrl, m_pTop, RECT{2, 3, 6, 4});
   AddItem(pA, u"pa.conf", RECT{0, 0, 4, 1});
