@@ -16,11 +16,6 @@ using namespace phonesim;
 
 namespace {
 
-volatile sig_atomic_t g_quit = 0;
-void OnSignal(int) {
-  g_quit = 1;
-}
-
 void Usage(FILE* out) {
   std::fprintf(out,
                "usage: phonesim [options]\n"
@@ -247,6 +242,13 @@ int main(int argc, char** argv) {
   for (const auto& r : rules) sim.Shell().SetRule(r);
   for (uint16_t port : echoes)
     sim.Endpoints().Register(port, [] { return std::make_shared<CEchoEndpoint>(); });
+  // The end's signals are blocked before the phone's threads start, so they inherit the mask and
+  // the main thread alone takes them, in sigwait: none can come between a look and a wait.
+  sigset_t endSignals;
+  sigemptyset(&endSignals);
+  sigaddset(&endSignals, SIGINT);
+  sigaddset(&endSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
   std::string error;
   if (!sim.Start(opt, &error)) {
     std::fprintf(stderr, "phonesim: %s\n", error.c_str());
@@ -256,12 +258,8 @@ int main(int argc, char** argv) {
               sim.StateDir().c_str());
   std::fflush(stdout);
 
-  struct sigaction sa;
-  std::memset(&sa, 0, sizeof sa);
-  sa.sa_handler = OnSignal;
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
-  while (!g_quit) pause();
+  int signal = 0;
+  sigwait(&endSignals, &signal);
   sim.Stop();
   return 0;
 }

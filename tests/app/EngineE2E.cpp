@@ -21,114 +21,6 @@ int MsLeft(Clock::time_point end) {
   return ms < 0 ? 0 : static_cast<int>(ms);
 }
 
-// ---- Child ----
-
-Child::~Child() {
-  Kill();
-  if (m_in >= 0) close(m_in);
-  if (m_out >= 0) close(m_out);
-}
-
-bool Child::Start(const std::vector<std::string>& args, const std::vector<std::string>& env,
-                  const std::string& errPath) {
-  int err = -1;
-  if (!errPath.empty()) {
-    err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (err < 0) return false;
-  }
-  int in[2];
-  int out[2];
-  if (pipe2(in, O_CLOEXEC) != 0) {
-    if (err >= 0) close(err);
-    return false;
-  }
-  if (pipe2(out, O_CLOEXEC) != 0) {
-    close(in[0]);
-    close(in[1]);
-    if (err >= 0) close(err);
-    return false;
-  }
-  m_pid = fork();
-  if (m_pid < 0) {
-    if (err >= 0) close(err);
-    return false;
-  }
-  if (m_pid == 0) {
-    dup2(in[0], 0);
-    dup2(out[1], 1);
-    if (err >= 0) dup2(err, 2);
-    for (const std::string& e : env) putenv(strdup(e.c_str()));
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  close(in[0]);
-  close(out[1]);
-  if (err >= 0) close(err);
-  m_in = in[1];
-  m_out = out[0];
-  m_buffer.clear();
-  return true;
-}
-
-bool Child::Write(const std::string& text) {
-  if (m_in < 0) return false;
-  // A child that ended must fail the write, not kill the test with SIGPIPE.
-  struct sigaction ignore = {}, old = {};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGPIPE, &ignore, &old);
-  ssize_t n = write(m_in, text.data(), text.size());
-  sigaction(SIGPIPE, &old, nullptr);
-  return n == static_cast<ssize_t>(text.size());
-}
-
-bool Child::ReadLine(std::string* line, int ms) {
-  const auto end = Clock::now() + std::chrono::milliseconds(ms);
-  for (;;) {
-    size_t nl = m_buffer.find('\n');
-    if (nl != std::string::npos) {
-      *line = m_buffer.substr(0, nl);
-      m_buffer.erase(0, nl + 1);
-      return true;
-    }
-    if (m_out < 0) return false;
-    pollfd p = {m_out, POLLIN, 0};
-    if (poll(&p, 1, MsLeft(end)) <= 0) return false;
-    char buf[4096];
-    ssize_t n = read(m_out, buf, sizeof(buf));
-    if (n <= 0) return false;
-    m_buffer.append(buf, static_cast<size_t>(n));
-  }
-}
-
-int Child::Wait(int ms) {
-  if (m_pid <= 0) return -1;
-  const auto end = Clock::now() + std::chrono::milliseconds(ms);
-  for (;;) {
-    int status = 0;
-    if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-      m_pid = -1;
-      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    if (Clock::now() >= end) return -1;
-    usleep(5000);
-  }
-}
-
-void Child::Signal(int sig) {
-  if (m_pid > 0) kill(m_pid, sig);
-}
-
-void Child::Kill() {
-  if (m_pid > 0) {
-    kill(m_pid, SIGKILL);
-    waitpid(m_pid, nullptr, 0);
-    m_pid = -1;
-  }
-}
-
 // ---- the phone's log ----
 
 std::string ReadText(const fs::path& path) {
@@ -401,6 +293,7 @@ void EngineE2E::SetUp() {
   m_root = tmpl;
   m_dir = m_root / "dir";
   m_state = m_root / "phone";
+  Child::SetErrDir(m_root);
   fs::create_directories(m_dir);
   fs::create_directories(m_state);
   // The helper files the engine pushes to the phone: the link's library and the two helper programs.
@@ -411,7 +304,8 @@ void EngineE2E::SetUp() {
 
 void EngineE2E::TearDown() {
   m_engine.Kill();
-  m_phone.Kill();
+  // The phone ends in order, so that its status and its sanitizers' end-of-run checks are seen.
+  if (m_phone.Running()) StopPhone();
   if (HasFailure()) {
     // Keep what the failure needs to be understood.
     std::fprintf(stderr, "e2e: kept %s\n", m_root.c_str());
@@ -441,7 +335,9 @@ void EngineE2E::StartPhone(const std::vector<std::string>& options, bool default
 
 void EngineE2E::StopPhone() {
   m_phone.Signal(SIGTERM);
-  if (m_phone.Wait(5000) < 0) m_phone.Kill();
+  const int status = m_phone.Wait(kQuitMs + kLoadSlackMs);
+  EXPECT_EQ(status, 0) << "phonesim's status after SIGTERM (-1: it did not end)";
+  if (status < 0) m_phone.Kill();
 }
 
 void EngineE2E::StartEngine(const std::vector<std::string>& options) {

@@ -1,9 +1,9 @@
 #pragma once
 // The fixture of the end-to-end tests: corvane-engine and phonesim as child programs, the engine's
 // standard output and the phone's record log as the truth.
-#include <gtest/gtest.h>
+#include "Child.h"
 
-#include <sys/types.h>
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdint>
@@ -15,38 +15,6 @@
 namespace e2e {
 
 using Clock = std::chrono::steady_clock;
-
-// A child program with its standard input and output on pipes (standard error is inherited).
-// The destructor kills what still runs, so a failed test leaves no process behind.
-class Child {
- public:
-  Child() = default;
-  Child(const Child&) = delete;
-  Child& operator=(const Child&) = delete;
-  ~Child();
-
-  // args[0] is the program's path; env entries are "NAME=VALUE" added to the inherited ones.
-  // With errPath the child's standard error goes to that file (created or truncated).
-  bool Start(const std::vector<std::string>& args, const std::vector<std::string>& env,
-             const std::string& errPath = std::string());
-  bool Running() const { return m_pid > 0; }
-  pid_t Pid() const { return m_pid; }
-  bool Write(const std::string& text);
-  // The next line of output, or false after ms milliseconds or at its end; with ms 0, a line
-  // only if one is there already.
-  bool ReadLine(std::string* line, int ms);
-  // The exit status (128 + signal for a killed one), or -1 when it did not end within ms.
-  int Wait(int ms);
-  void Signal(int sig);
-  // SIGKILL and reap; harmless when it already ended.
-  void Kill();
-
- private:
-  pid_t m_pid = -1;
-  int m_in = -1;
-  int m_out = -1;
-  std::string m_buffer;
-};
 
 // One package the head unit sent on a projection channel, as the phone's app decoded it
 // ("app rx chC TYPE len N FIELDS").
@@ -164,7 +132,8 @@ constexpr int kQuitMs = 3000;
 constexpr int kLoadSlackMs = 3000;
 
 // The fixture. Each test gets a fresh root under /tmp with the engine's --dir (helper stand-ins
-// included) and the phone's state directory; both programs are killed at the end.
+// included), the phone's state directory and every child's standard error (Child checks it); at
+// the end the engine is killed and the phone stopped in order.
 class EngineE2E : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -173,7 +142,8 @@ class EngineE2E : public ::testing::Test {
   // Starts phonesim on a free port with the extra options; fatal on failure (use ASSERT_NO_FATAL_FAILURE).
   // By default the phone is at Android level 25 (no first helper needed).
   void StartPhone(const std::vector<std::string>& options = {}, bool defaultSdk = true);
-  // Stops the phone (SIGTERM, then SIGKILL) and keeps its state directory and port for a restart.
+  // Stops the phone (SIGTERM, then SIGKILL) and keeps its state directory and port for a restart;
+  // it must end in order, with status 0. The teardown stops a phone that still runs the same way.
   void StopPhone();
   virtual void StartEngine(const std::vector<std::string>& options = {});
 

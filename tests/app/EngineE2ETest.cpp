@@ -56,8 +56,7 @@ TEST_F(EngineE2E, ConnectsShowsPicturesTakesTouchesAndQuitsInOrder) {
   EXPECT_NE(text.find("app rx ch5 0x00068001 len 8 action: 2 x: 410 y: 250"), std::string::npos);
   // The connect counter was saved at the orderly end.
   EXPECT_TRUE(fs::exists(m_dir / "Connect.log"));
-  m_phone.Signal(SIGTERM);
-  m_phone.Wait(5000);
+  StopPhone();
 }
 
 TEST_F(EngineE2E, SigtermIsAnOrderlyQuitEvenWithoutAPhone) {

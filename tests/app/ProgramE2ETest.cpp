@@ -62,6 +62,7 @@ class ProgramBus : public ::testing::Environment {
     s_root = pattern;
     setenv("CORVANE_ROOT", s_root.c_str(), 1);
     setenv("CORVANE_BUS", "shared", 1);
+    Child::SetErrDir(s_root);
     // The program's files: packs, font and driver beside it.
     e2e::CopyProgramFiles(s_root);
     fs::copy_file(KAVLINK_PATH, fs::path(s_root) / "kavlink.dll");

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <random>
 
+#include "Child.h"
 #include "PhoneSimFixture.h"
 #include "services/CPipeEndpoint.h"
 
@@ -179,13 +180,11 @@ TEST_F(AdbInteropTest, OfferedKeyIsAcceptedWhenNothingIsTrusted) {
 
 // The program itself: --help names every option, a command-line fault acts.
 TEST(PhoneSimProgramTest, HelpDocumentsEveryOption) {
-  FILE* p = popen(PHONESIM_BIN " --help", "r");
-  ASSERT_NE(p, nullptr);
+  e2e::Child phonesim;
+  ASSERT_TRUE(phonesim.Start({PHONESIM_BIN, "--help"}, {}));
   std::string text;
-  char buf[512];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
-  EXPECT_EQ(pclose(p), 0);
+  for (std::string line; phonesim.ReadLine(&line, 10000);) text += line + "\n";
+  EXPECT_EQ(phonesim.Wait(10000), 0);
   for (const char* opt :
        {"--address", "--port", "--state", "--auth", "--accept-keys", "--trust", "--max-payload", "--prop",
         "--app-missing", "--shell ", "--shell-delay", "--shell-silent", "--shell-split", "--echo", "--fault",
@@ -197,24 +196,12 @@ TEST(PhoneSimProgramTest, CommandLineScenarioDropsAtStep) {
   char templ[] = "/tmp/phonesim-cli-XXXXXX";
   ASSERT_NE(mkdtemp(templ), nullptr);
   std::string dir = templ;
-  int out_pipe[2];
-  ASSERT_EQ(pipe(out_pipe), 0);
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    dup2(out_pipe[1], 1);
-    close(out_pipe[0]);
-    execl(PHONESIM_BIN, PHONESIM_BIN, "--port", "0", "--state", dir.c_str(), "--fault", "drop@open:shell:ps",
-          "--prop", "ro.build.version.sdk=19", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(out_pipe[1]);
+  e2e::Child phonesim;
+  ASSERT_TRUE(phonesim.Start({PHONESIM_BIN, "--port", "0", "--state", dir, "--fault", "drop@open:shell:ps",
+                              "--prop", "ro.build.version.sdk=19"},
+                             {}));
   std::string line;
-  char c;
-  pollfd pf{out_pipe[0], POLLIN, 0};
-  while (line.find('\n') == std::string::npos && poll(&pf, 1, 5000) > 0 && read(out_pipe[0], &c, 1) == 1)
-    line += c;
-  close(out_pipe[0]);
+  phonesim.ReadLine(&line, 5000);
   size_t colon = line.find("127.0.0.1:");
   uint16_t port =
       colon == std::string::npos ? 0 : static_cast<uint16_t>(std::atoi(line.c_str() + colon + 10));
@@ -231,13 +218,8 @@ TEST(PhoneSimProgramTest, CommandLineScenarioDropsAtStep) {
     EXPECT_TRUE(host.Send(kOPEN, 2, 0, std::string("shell:ps\0", 9)));
     EXPECT_TRUE(host.WaitClosed(2000));
   }
-  kill(pid, SIGTERM);
-  int status = 0;
-  for (int i = 0; i < 50 && waitpid(pid, &status, WNOHANG) == 0; ++i) usleep(20000);
-  if (waitpid(pid, &status, WNOHANG) == 0) {
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-  }
+  phonesim.Signal(SIGTERM);
+  EXPECT_EQ(phonesim.Wait(10000), 0) << "phonesim's status after SIGTERM (-1: it did not end)";
   ASSERT_NE(port, 0) << line;
   EXPECT_NE(ReadFile(dir + "/phonesim.log").find("EVENT fault drop@open:shell:ps at open:shell:ps"),
             std::string::npos);

@@ -3,6 +3,7 @@
 // same read from packs; the desktop window under an Xvfb of the test's own, ended by Escape; and one
 // line with a failing exit code for each kind of bad argument or file.
 #include "BmpFile.h"
+#include "Child.h"
 #include "CPackWriter.h"
 #include "CXvfb.h"
 #include "WceUiTestFiles.h"
@@ -53,8 +54,10 @@ class CToolProcess {
       close(outPipe[1]);
       return false;
     }
+    std::vector<std::string> sanitizers = e2e::SanitizerEnvironment();
     m_pid = fork();
     if (m_pid == 0) {
+      for (std::string& e : sanitizers) putenv(e.data());
       dup2(outPipe[1], 1);
       dup2(errPipe[1], 2);
       close(outPipe[0]);
@@ -90,9 +93,13 @@ class CToolProcess {
       f.fd = -1;
     }
     int status = 0;
-    if (m_pid > 0) waitpid(m_pid, &status, 0);
+    const bool bReaped = m_pid > 0 && waitpid(m_pid, &status, 0) == m_pid;
     m_pid = -1;
     m_run.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (bReaped) {
+      EXPECT_EQ(e2e::SanitizerReport(m_run.err), "")
+          << "wceui-view's standard error holds a sanitizer report";
+    }
     return m_run;
   }
   ~CToolProcess() {

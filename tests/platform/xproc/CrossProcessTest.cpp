@@ -35,6 +35,7 @@ class BusEnvironment : public ::testing::Environment {
     m_root = MakeRoot("root");
     setenv("CORVANE_ROOT", m_root.c_str(), 1);
     setenv("CORVANE_BUS", "shared", 1);
+    Child::SetErrDir(m_root);
   }
   void TearDown() override {
     std::error_code ignored;
