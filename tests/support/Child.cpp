@@ -228,7 +228,9 @@ void Child::Kill() {
 void Child::Reaped(int status, bool bStatusRead) {
   const std::string err = ReadFile(m_errPath);
   const std::string report = SanitizerReport(err);
-  EXPECT_EQ(report, "") << m_program << "'s standard error (" << m_errPath << ") holds a sanitizer report";
+  EXPECT_TRUE(report.empty()) << m_program << "'s standard error (" << m_errPath
+                              << ") holds a sanitizer report:\n"
+                              << report;
   if (!bStatusRead) {
     EXPECT_EQ(status, m_expected) << m_program << " ended on its own with status " << status;
   }
