@@ -3,7 +3,7 @@
 # sets suite_build, suite_cmake_args and suite_ctest_args;
 #   suite_run
 # runs ctest once with them, keeps the results in $suite_build/Testing/suite.xml and prints how
-# many tests ran; its status is ctest's.
+# many tests ran; its status is ctest's, which is a failure when the run finds no test.
 #   suite_ran BUILD_DIR
 # prints how many tests the last run in BUILD_DIR ran.
 suite_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -28,8 +28,9 @@ suite_run() {
   local results status=0
   results=$(suite_results)
   rm -f "$results"
-  ctest --test-dir "$suite_build" --output-on-failure -j"$(nproc)" --timeout 600 --output-junit "$results" \
-    "${suite_ctest_args[@]}" || status=$?
+  # A run that finds no test (a filter that matches nothing, a tree without tests) is a failure.
+  ctest --test-dir "$suite_build" --output-on-failure -j"$(nproc)" --timeout 600 --no-tests=error \
+    --output-junit "$results" "${suite_ctest_args[@]}" || status=$?
   if [ -f "$results" ]; then
     echo "suite: $(suite_ran "$suite_build") tests ran in $suite_build"
   else
