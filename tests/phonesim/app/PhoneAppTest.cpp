@@ -71,6 +71,13 @@ class PhoneAppTest : public PhoneSimFixture {
     ASSERT_NE(m_proj.Shell(kAmStart).find("Starting: Intent"), std::string::npos);
     ASSERT_TRUE(m_proj.OpenAll());
   }
+  // A fresh phone, projecting again: for each case of a table.
+  void ProjectAnew() {
+    m_host.Close();
+    m_sim.Stop();
+    m_proj = CProjectionHost(&m_host);
+    Project();
+  }
   void Answer(const std::vector<uint8_t>& request, uint32_t type, SPackage* answer) {
     ASSERT_TRUE(m_proj.Write(0, request));
     ASSERT_TRUE(m_proj.NextOfType(0, type, answer));
@@ -538,10 +545,7 @@ TEST_F(PhoneAppTest, NoPicturesFromTheBackgroundUntilTheForegroundReport) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    m_host.Close();
-    m_sim.Stop();
-    m_proj = CProjectionHost(&m_host);
-    Project();
+    ProjectAnew();
     SPackage p;
     StartVideo(&p);
     ASSERT_TRUE(m_proj.NextOfType(1, 0x00020001, &p));
@@ -587,10 +591,7 @@ TEST_F(PhoneAppTest, IgnoredVersionOrSettingsGoUnansweredWhileTheOtherIsAnswered
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.injection);
-    m_host.Close();
-    m_sim.Stop();
-    m_proj = CProjectionHost(&m_host);
-    Project();
+    ProjectAnew();
     std::string error;
     EXPECT_FALSE(m_sim.App().Inject("ignore=start", &error));
     ASSERT_TRUE(m_sim.App().Inject(c.injection, &error)) << error;
