@@ -53,6 +53,13 @@ CEngineConsole::Command CEngineConsole::Parse(const std::string& line) {
     cmd.kind = kQuit;
   } else if ((verb == "hold" || verb == "release") && words.size() == 2 && words[1] == "video") {
     cmd.kind = verb == "hold" ? kHoldVideo : kReleaseVideo;
+  } else if (verb == "clock" && words.size() == 2 && (words[1] == "hold" || words[1] == "run")) {
+    cmd.kind = words[1] == "hold" ? kHoldClock : kRunClock;
+  } else if (verb == "clock" && words.size() == 3 && words[1] == "move") {
+    long long ms = 0;
+    if (!ParseInteger(words[2], 0, 60000, &ms)) return cmd;
+    cmd.kind = kMoveClock;
+    cmd.ms = static_cast<DWORD>(ms);
   } else if ((verb == "dump" || verb == "screen") && words.size() == 2) {
     cmd.kind = verb == "dump" ? kDump : kScreen;
     cmd.file = words[1];
@@ -111,6 +118,20 @@ void CEngineConsole::ReadCommands(std::istream& in, const char* pszProgram, HWND
         break;
       case kReleaseVideo:
         HoldVideoThread(false);
+        break;
+      // The program runs on in real time while its clock stands: a test decides how long a span
+      // of it lasted on the clock that the program's own rules read.
+      case kHoldClock:
+        wce::HoldTick();
+        WriteLine("clock held");
+        break;
+      case kMoveClock:
+        wce::AdvanceTick(cmd.ms);
+        WriteLine("clock moved");
+        break;
+      case kRunClock:
+        wce::ReleaseTick();
+        WriteLine("clock runs");
         break;
       case kEmpty:
         break;

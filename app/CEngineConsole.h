@@ -16,7 +16,21 @@
 
 class CEngineConsole {
  public:
-  enum Kind { kEmpty, kTouch, kMsg, kDump, kQuit, kHoldVideo, kReleaseVideo, kScreen, kLayers, kBad };
+  enum Kind {
+    kEmpty,
+    kTouch,
+    kMsg,
+    kDump,
+    kQuit,
+    kHoldVideo,
+    kReleaseVideo,
+    kHoldClock,
+    kMoveClock,
+    kRunClock,
+    kScreen,
+    kLayers,
+    kBad
+  };
 
   struct Command {
     Kind kind = kEmpty;
@@ -27,16 +41,20 @@ class CEngineConsole {
     WPARAM wParam = 0;
     LPARAM lParam = 0;
     std::string file;  // dump, screen
+    DWORD ms = 0;      // clock move
   };
 
   // "touch down|move|up X Y" (0..65535 each), "msg NAME WPARAM LPARAM", "dump FILE", "quit",
-  // "screen FILE", "layers", and the tests' "hold video", "release video".
+  // "screen FILE", "layers", and the tests' "hold video", "release video", "clock hold",
+  // "clock move MS" (0..60000), "clock run".
   static Command Parse(const std::string& line);
   // A program's own commands (dump, quit, screen, layers), from the input thread; false for one
   // the program does not take.
   using CommandHandler = std::function<bool(const Command& cmd)>;
   // Reads commands until the input ends: touches and messages are posted to hMainWnd, the video
-  // thread is held and released here, every other command goes to onCommand. A line that is no
+  // thread is held and released and the program's clock held, moved and let run here (each
+  // answered by a line: "held video", "clock held", "clock moved", "clock runs"), every other
+  // command goes to onCommand. A line that is no
   // command is reported on standard error after "<program>: ".
   void ReadCommands(std::istream& in, const char* pszProgram, HWND hMainWnd, const CommandHandler& onCommand);
   // Writes the picture surface as a BMP file; false, with a line on standard error, when it cannot.

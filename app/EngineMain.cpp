@@ -41,6 +41,8 @@ const char kUsage[] =
     "Standard input, one command a line:\n"
     "  touch down|move|up X Y    msg NAME WPARAM LPARAM    dump FILE    quit\n"
     "  hold video    release video   (tests: the video receive thread parks; \"held video\" once it has)\n"
+    "  clock hold    clock move MS   clock run   (tests: the program's clock stands, moves on by MS,\n"
+    "                runs on from there; \"clock held\", \"clock moved\", \"clock runs\")\n"
     "Standard output: every registered message that reaches the main window or is broadcast,\n"
     "as \"msg NAME WPARAM LPARAM\".\n";
 

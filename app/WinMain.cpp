@@ -35,6 +35,8 @@ const char kUsage[] =
     "  screen FILE   the display as a BMP file, then \"screen FILE\"\n"
     "  layers        the shown layers of the running dialogs, one a line, then \"end\"\n"
     "  hold video    release video   (tests: the video receive thread parks; \"held video\" once it has)\n"
+    "  clock hold    clock move MS   clock run   (tests: the program's clock stands, moves on by MS,\n"
+    "                runs on from there; \"clock held\", \"clock moved\", \"clock runs\")\n"
     "Standard output: every registered message that reaches the main window or is broadcast,\n"
     "as \"msg NAME WPARAM LPARAM\", and the answers above.\n";
 

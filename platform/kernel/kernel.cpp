@@ -29,7 +29,17 @@ struct TickSource {
   std::function<DWORD()> source;  // empty: the monotonic clock
   bool manual = false;            // source reads `now`, which Sleep and AdvanceTick move
   DWORD now = 0;
+  // The monotonic clock held still (HoldTick): it answers `heldAt`, which only AdvanceTick moves;
+  // let go, it runs on from there, `shift` behind the monotonic clock.
+  bool held = false;
+  DWORD heldAt = 0;
+  DWORD shift = 0;
 };
+
+DWORD MonotonicMs() {
+  auto since = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+}
 
 TickSource& Ticks() {
   static TickSource* ticks = new TickSource();  // never destroyed: late threads still read it
@@ -354,9 +364,9 @@ DWORD GetTickCount() {
     TickSource& t = Ticks();
     std::lock_guard<std::mutex> lock(t.lock);
     if (t.source) return t.source();
+    if (t.held) return t.heldAt;
+    return MonotonicMs() - t.shift;
   }
-  auto since = std::chrono::steady_clock::now().time_since_epoch();
-  return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
 }
 
 void GetLocalTime(SYSTEMTIME* st) {
@@ -426,6 +436,7 @@ void SetTickSource(std::function<DWORD()> source) {
     std::lock_guard<std::mutex> lock(t.lock);
     t.source = std::move(source);
     t.manual = false;
+    t.held = false;
   }
   TellTickMoved();
 }
@@ -436,6 +447,7 @@ void SetManualTick(DWORD start) {
     std::lock_guard<std::mutex> lock(t.lock);
     t.now = start;
     t.manual = true;
+    t.held = false;
     // Read under the lock GetTickCount already holds.
     t.source = [&t] { return t.now; };
   }
@@ -448,15 +460,35 @@ void AdvanceTick(DWORD ms) {
     TickSource& t = Ticks();
     std::lock_guard<std::mutex> lock(t.lock);
     if (t.manual) t.now += ms;
-    moved = t.manual;
+    if (t.held && !t.source) t.heldAt += ms;
+    moved = t.manual || (t.held && !t.source);
   }
   if (moved) TellTickMoved();
+}
+
+void HoldTick() {
+  TickSource& t = Ticks();
+  std::lock_guard<std::mutex> lock(t.lock);
+  if (t.source || t.held) return;
+  t.heldAt = MonotonicMs() - t.shift;
+  t.held = true;
+}
+
+void ReleaseTick() {
+  {
+    TickSource& t = Ticks();
+    std::lock_guard<std::mutex> lock(t.lock);
+    if (!t.held) return;
+    t.shift = MonotonicMs() - t.heldAt;
+    t.held = false;
+  }
+  TellTickMoved();
 }
 
 DWORD RealWaitForTicks(DWORD ticks) {
   TickSource& t = Ticks();
   std::lock_guard<std::mutex> lock(t.lock);
-  return t.manual ? INFINITE : ticks;
+  return t.manual || (t.held && !t.source) ? INFINITE : ticks;
 }
 
 void AddTickListener(std::function<void()> listener) {

@@ -155,10 +155,17 @@ void SetTickSource(std::function<DWORD()> source);
 // real time, since they bound a wait for another thread, which no test's clock drives, and a wait
 // must end even when nobody moves the clock. SetTickSource(nullptr) restores the real clock.
 void SetManualTick(DWORD start);
-// Moves the manual clock on (wrapping at 32 bits); nothing without one.
+// Moves the manual clock, or the held one, on (wrapping at 32 bits); nothing on a running clock.
 void AdvanceTick(DWORD ms);
+// Holds the monotonic clock still: GetTickCount answers the tick of the moment it was held, moved
+// only by AdvanceTick, until ReleaseTick lets it run on from there (never back, never skipping
+// the time it stood). Sleep and every wait stay real time, so the program runs on as before while
+// a test decides how much time a span of it saw; window timers fall due only as the clock moves.
+// Nothing while a tick source or the manual clock is set.
+void HoldTick();
+void ReleaseTick();
 // Real milliseconds to wait for the tick to move on by `ticks`: `ticks` on the real clock and on a
-// tick source, INFINITE on the manual clock, which moves only when told (the listeners hear it).
+// tick source, INFINITE on the manual or a held clock, which moves only when told (the listeners hear it).
 DWORD RealWaitForTicks(DWORD ticks);
 // Calls `listener` on the moving thread, outside the clock's lock, each time the manual clock moves
 // (AdvanceTick, Sleep) or the tick source changes, so that a thread waiting for a tick wakes.

@@ -15,7 +15,7 @@ struct ParseCase {
   UINT touchMsg;
   int x, y;
   const char* name;
-  WPARAM wParam;
+  WPARAM wParam;  // also a clock move's milliseconds
   LPARAM lParam;
   const char* file;
 };
@@ -38,6 +38,9 @@ TEST_P(EngineConsoleParse, ReadsOneCommandALine) {
   }
   if (c.kind == CEngineConsole::kDump) {
     EXPECT_EQ(cmd.file, c.file);
+  }
+  if (c.kind == CEngineConsole::kMoveClock) {
+    EXPECT_EQ(cmd.ms, c.wParam);
   }
 }
 
@@ -71,6 +74,14 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"hold audio", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
         ParseCase{"hold", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
         ParseCase{"release video now", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"clock hold", CEngineConsole::kHoldClock, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"clock move 211", CEngineConsole::kMoveClock, 0, 0, 0, "", 211, 0, ""},
+        ParseCase{"clock move 60000", CEngineConsole::kMoveClock, 0, 0, 0, "", 60000, 0, ""},
+        ParseCase{"clock move 60001", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"clock move -5", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"clock move", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{" clock  run ", CEngineConsole::kRunClock, 0, 0, 0, "", 0, 0, ""},
+        ParseCase{"clock stop", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""},
         ParseCase{"", CEngineConsole::kEmpty, 0, 0, 0, "", 0, 0, ""},
         ParseCase{"hello", CEngineConsole::kBad, 0, 0, 0, "", 0, 0, ""}));
 

@@ -382,6 +382,23 @@ bool EngineE2E::ReleaseVideo() {
   return m_engine.Write("release video\n");
 }
 
+bool EngineE2E::ClockCommand(const std::string& command, const std::string& answer) {
+  const size_t answered = Count(answer);
+  return m_engine.Write(command + "\n") && ReadUntilCount(answer, answered + 1, 10000);
+}
+
+bool EngineE2E::HoldClock() {
+  return ClockCommand("clock hold", "clock held");
+}
+
+bool EngineE2E::MoveClock(uint32_t ms) {
+  return ClockCommand("clock move " + std::to_string(ms), "clock moved");
+}
+
+bool EngineE2E::RunClock() {
+  return ClockCommand("clock run", "clock runs");
+}
+
 void EngineE2E::ReadFor(int ms) {
   const auto end = Clock::now() + std::chrono::milliseconds(ms);
   std::string line;

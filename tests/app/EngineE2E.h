@@ -161,6 +161,10 @@ class EngineE2E : public ::testing::Test {
   // The engine's "hold video": true once its video receive thread is parked.
   bool HoldVideo(int ms = 30000);
   bool ReleaseVideo();
+  // The engine's clock commands: "clock hold", "clock move MS", "clock run"; true once answered.
+  bool HoldClock();
+  bool MoveClock(uint32_t ms);
+  bool RunClock();
   bool Seen(const std::string& line) const;
   size_t Count(const std::string& line) const;
   // The lines read so far that start with `prefix`, in order.
@@ -198,6 +202,9 @@ class EngineE2E : public ::testing::Test {
   Child m_engine;
   std::vector<std::string> m_lines;
   int m_pings = 0;
+
+ private:
+  bool ClockCommand(const std::string& command, const std::string& answer);
 };
 
 }  // namespace e2e

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -497,6 +498,34 @@ TEST_F(KernelObjects, ManualTickMovesOnlyBySleepAndAdvance) {
   DWORD a = GetTickCount();
   DWORD b = GetTickCount();
   EXPECT_LT(b - a, 0x80000000u);
+}
+
+TEST_F(KernelObjects, AHeldClockStandsThroughRealTimeAndRunsOnFromWhereItStood) {
+  wce::HoldTick();
+  const DWORD held = GetTickCount();
+  // Real time passes for Sleep and for a wait's timeout; the clock does not.
+  Sleep(30);
+  HANDLE never = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  EXPECT_EQ(WaitForSingleObject(never, 30), static_cast<DWORD>(WAIT_TIMEOUT));
+  CloseHandle(never);
+  EXPECT_EQ(GetTickCount(), held);
+  EXPECT_EQ(wce::RealWaitForTicks(100), INFINITE);
+  wce::HoldTick();  // held already: it stays where it is
+  EXPECT_EQ(GetTickCount(), held);
+  wce::AdvanceTick(211);
+  EXPECT_EQ(GetTickCount(), held + 211);
+
+  const auto before = std::chrono::steady_clock::now();
+  wce::ReleaseTick();
+  const DWORD after = GetTickCount();
+  const auto elapsed =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - before);
+  // On from the held tick: never back, and not on by the time it stood.
+  EXPECT_LT(after - (held + 211), 0x80000000u);
+  EXPECT_LE(after - (held + 211), static_cast<DWORD>(elapsed.count()) + 1);
+  EXPECT_EQ(wce::RealWaitForTicks(100), 100u);
+  wce::AdvanceTick(5000);  // a running clock is not moved by hand
+  EXPECT_LT(GetTickCount() - after, 5000u);
 }
 
 DWORD LastErrorThread(LPVOID) {
