@@ -63,6 +63,40 @@ TEST_F(CorvaneAudioTest, MediaFindsItsFramingAgainAfterABadHeader) {
   }
 }
 
+// A media header whose length lies outside 100..7000 ends the scan of its window: a good header
+// after it in the same window is no candidate, so the scan reads on and drops what it read.
+TEST_F(CorvaneAudioTest, MediaHeaderWithABadLengthEndsTheScanOfItsWindow) {
+  struct Case {
+    const char* name;
+    uint32_t badLength;  // 0: no such header before the good one
+    int sampleRate;      // the format package after the window: read, or dropped by the scan
+  } cases[] = {{"good header first", 0, 48000}, {"bad length first", 50, 0}, {"too long first", 7001, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CorvaneMedia::DestroyInstance();
+    CSingleInstanceBase::OpenAll();
+    CorvaneMedia* media = CorvaneMedia::GetInstance();
+    fakeadb::Reset();
+    fakeadb::SetAllConnected(true);
+    ClearLog();
+    fakeadb::Feed(2, StreamFrame(0x00990001, {}));  // the bad header that starts the scan
+    // The bad one claims its length but only 50 bytes follow it, so the good header lies in the
+    // same first window.
+    if (c.badLength != 0)
+      fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(50, 1), 0, c.badLength));
+    fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(150, 1)));
+    // Crosses the end of the first window: a scan that took the good header stops after it.
+    fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(300, 2)));
+    fakeadb::Feed(2, StreamFrame(0x00030001, Pb().Int(1, 48000).Int(2, 1).Int(3, 16).bytes));
+    EXPECT_EQ(media->receivePackageData(), 0);
+    for (int i = 0; i < 4 && fakeadb::Buffered(2) > 0; ++i) media->receivePackageData();
+    EXPECT_EQ(media->GetSampleRate(), c.sampleRate);
+    EXPECT_EQ(fakeadb::Buffered(2), 0u);
+    EXPECT_EQ(Logged("dwCurType=196610  dwPackLen=" + std::to_string(c.badLength) + " "), c.badLength != 0);
+    EXPECT_EQ(Logged("####### Correct Successed 1"), c.badLength == 0);
+  }
+}
+
 TEST_F(CorvaneAudioTest, TtsKeepsItsFormatAndDropsABadHeaderOnly) {
   CorvaneTts* tts = CorvaneTts::GetInstance();
   EXPECT_EQ(tts->GetSampleRate(), 16000);
