@@ -1,6 +1,8 @@
 // The video decoder's exports. One instance at a time in a process: its two picture records and
 // two staging heads are process-wide, and the named mutex "lumadec_mutex" guards them (and the
-// slot index) across the caller's threads and processes. Creation and release are not guarded.
+// slot index) across the caller's threads and processes. A creation while an instance lives is
+// refused, so nothing of the live one (its mutex handle, slots, slot index) is overwritten.
+// Creation and release are not guarded against each other.
 #include "decoder/LumadecVersion.h"
 #include "decoder/lumadec.h"
 #include "kernel/kernel.h"
@@ -36,6 +38,8 @@ const int kSlots = 2;
 // The size the decoder gives for a picture's head (bytes 0 to 59 of its record on the target).
 const DWORD kPictureHeadSize = 60;
 
+// The live instance and its handle of "lumadec_mutex", from its creation to its release.
+VdecInstance* g_pInstance = nullptr;
 HANDLE g_hMutex = nullptr;
 // Guarded by g_hMutex.
 AVD_PICTURE g_arOutput[kSlots];
@@ -64,6 +68,10 @@ class CSlotLock {
 
 LUMADEC_API VDEC_INSTANCE Vdec_CreateInstance(DWORD u4VideoType) {
   LumadecLogVersion(kLumadecVideoVersion);
+  if (g_pInstance != nullptr) {
+    wce::DebugPrint("[Lumadec]Vdec_CreateInstance: an instance exists already\r\n");
+    return nullptr;
+  }
   VdecInstance* inst = new (std::nothrow) VdecInstance{nullptr, u4VideoType};
   if (inst == nullptr) return nullptr;
   std::memset(g_arOutput, 0, sizeof(g_arOutput));
@@ -97,6 +105,7 @@ LUMADEC_API VDEC_INSTANCE Vdec_CreateInstance(DWORD u4VideoType) {
     return nullptr;
   }
   g_hMutex = hMutex;
+  g_pInstance = inst;
   return inst;
 }
 
@@ -179,9 +188,12 @@ LUMADEC_API BOOL Vdec_ReleaseInstance(VDEC_INSTANCE hInst, DWORD u4Arg) {
   auto* inst = static_cast<VdecInstance*>(hInst);
   if (inst == nullptr) return FALSE;
   AVDecoder_Release(inst->hDecoder, u4Arg);
-  if (g_hMutex != nullptr) CloseHandle(g_hMutex);
-  g_hMutex = nullptr;
+  if (inst == g_pInstance) {
+    if (g_hMutex != nullptr) CloseHandle(g_hMutex);
+    g_hMutex = nullptr;
+    g_pInstance = nullptr;
+    g_nSlot = 0;
+  }
   delete inst;
-  g_nSlot = 0;
   return TRUE;
 }

@@ -68,11 +68,13 @@ int CorvaneMedia::receivePackageData() {
   return 1;
 }
 
-// Scans the buffered bytes in windows of up to 256 new bytes for a run of media headers. The last
-// 11 bytes of a window that held no candidate are carried into the next, so a header straddling
-// two windows is found; a candidate whose chain ends in a header cut off at the window's end is
-// carried whole and checked again with the bytes that follow. The scan ends when nothing more is
-// buffered (the bytes read are dropped) or at a package boundary.
+// Scans the buffered bytes in windows of up to 256 new bytes for a run of media headers. A media
+// header whose length no media package has ends the scan of its window: what follows it in that
+// window is not trusted as a header. The last 11 bytes of a window that held no candidate are
+// carried into the next, so a header straddling two windows is found; a candidate whose chain ends
+// in a header cut off at the window's end is carried whole and checked again with the bytes that
+// follow. The scan ends when nothing more is buffered (the bytes read are dropped) or at a package
+// boundary.
 void CorvaneMedia::CorrectChnlData() {
   const size_t kHeader = CorvaneFrame::kStreamHeaderSize;
   const CorvaneChannel& channel = m_reader.Channel();
@@ -90,7 +92,7 @@ void CorvaneMedia::CorrectChnlData() {
       if (!IsMediaType(h.type)) continue;
       if (h.length < kMinResyncLength || h.length > kMaxResyncLength) {
         EngineLog("!!!!!!!  CorrectChnlData   dwCurType=%d  dwPackLen=%d   \n", h.type, h.length);
-        continue;
+        break;
       }
       size_t p = off;
       bool good = true;

@@ -3,12 +3,15 @@
 #include "EngineLog.h"
 #include "kernel/kernel.h"
 
+#include <atomic>
 #include <cstring>
 #include <new>
 
 namespace {
-volatile bool s_bPlayerExists = false;
-}
+// Written on the voice thread (a player made or freed), read by the wave-out callback on the
+// audio system's thread.
+std::atomic<bool> s_bPlayerExists{false};
+}  // namespace
 
 bool IsWavPlayerExisting() {
   return s_bPlayerExists;

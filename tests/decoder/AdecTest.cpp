@@ -558,6 +558,28 @@ const SinkCase kSinks[] = {
     {0, 3, {3}},     {1, 3, {2}},  {2, 3, {1}},  {3, 3, {3}},
 };
 
+const std::vector<int>& TableSteps(DWORD u4From, DWORD u4To) {
+  for (const SinkCase& c : kSinks)
+    if (c.u4From == u4From && c.u4To == u4To) return c.steps;
+  ADD_FAILURE() << "no sink change " << u4From << " to " << u4To;
+  static const std::vector<int> none;
+  return none;
+}
+
+// The outputs opened (positive) and closed (negative) by the calls made since `before`, all on
+// decoder h.
+std::vector<int> OutputStepsSince(size_t before, AVD_HANDLE h) {
+  const auto calls = msdk::MsdkCalls();
+  std::vector<int> steps;
+  for (size_t i = before; i < calls.size(); ++i) {
+    const int out = static_cast<int>(calls[i].au8Arg[0]);
+    if (calls[i].strName == "AVDecoder_OpenAOut") steps.push_back(out);
+    if (calls[i].strName == "AVDecoder_CloseAOut") steps.push_back(-out);
+    EXPECT_EQ(calls[i].hDecoder, h);
+  }
+  return steps;
+}
+
 TEST_F(AdecTest, SinksOpenAndCloseTheOutputsByTheTable) {
   ADEC_INSTANCE inst = Create();
   ASSERT_NE(inst, nullptr);
@@ -568,15 +590,7 @@ TEST_F(AdecTest, SinksOpenAndCloseTheOutputsByTheTable) {
     ASSERT_TRUE(ADec_SetSinkInfo(inst, c.u4From));
     const size_t before = msdk::MsdkCalls().size();
     ASSERT_TRUE(ADec_SetSinkInfo(inst, c.u4To));
-    const auto calls = msdk::MsdkCalls();
-    std::vector<int> steps;
-    for (size_t i = before; i < calls.size(); ++i) {
-      const int out = static_cast<int>(calls[i].au8Arg[0]);
-      if (calls[i].strName == "AVDecoder_OpenAOut") steps.push_back(out);
-      if (calls[i].strName == "AVDecoder_CloseAOut") steps.push_back(-out);
-      EXPECT_EQ(calls[i].hDecoder, h);
-    }
-    EXPECT_EQ(steps, c.steps);
+    EXPECT_EQ(OutputStepsSince(before, h), c.steps);
   }
   EXPECT_FALSE(ADec_SetSinkInfo(inst, 4));
   EXPECT_FALSE(ADec_SetSinkInfo(nullptr, 1));
@@ -598,19 +612,24 @@ TEST_F(AdecTest, AFailedOutputKeepsTheSinkAndLogsItsLine) {
   };
   ADEC_INSTANCE inst = Create();
   ASSERT_NE(inst, nullptr);
+  const AVD_HANDLE h = LastDecoder();
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.u4From << " to " << c.u4To);
+    // A next sink whose change from the old sink and from the refused one differ by the table, so
+    // the steps taken towards it tell which of the two the instance still holds.
+    DWORD u4Next = 0;
+    while (u4Next < ADEC_SINK_BOTH && TableSteps(c.u4From, u4Next) == TableSteps(c.u4To, u4Next)) ++u4Next;
+    ASSERT_NE(TableSteps(c.u4From, u4Next), TableSteps(c.u4To, u4Next));
     ASSERT_TRUE(ADec_SetSinkInfo(inst, ADEC_SINK_NONE));
     ASSERT_TRUE(ADec_SetSinkInfo(inst, c.u4From));
     CDebugLines lines;
     msdk::MsdkFailCall(c.pszFailing, 1);
     EXPECT_FALSE(ADec_SetSinkInfo(inst, c.u4To));
     EXPECT_TRUE(lines.Has(c.pszLine));
-    // The sink is still the old one: going back to it is the table's same-sink step.
+    // The sink is still the old one: the change to the next is the one from the old sink.
     const size_t before = msdk::MsdkCalls().size();
-    ASSERT_TRUE(ADec_SetSinkInfo(inst, c.u4From));
-    const auto calls = msdk::MsdkCalls();
-    for (size_t i = before; i < calls.size(); ++i) EXPECT_NE(calls[i].strName, "AVDecoder_CloseAOut");
+    ASSERT_TRUE(ADec_SetSinkInfo(inst, u4Next));
+    EXPECT_EQ(OutputStepsSince(before, h), TableSteps(c.u4From, u4Next)) << "towards " << u4Next;
   }
 }
 

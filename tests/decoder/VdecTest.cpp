@@ -182,6 +182,45 @@ TEST_F(VdecTest, SlotsAlternateAndPicturesGoBackToTheDecoder) {
   EXPECT_EQ(out.prPicture, slots[0]);
 }
 
+// One instance at a time: a second creation is refused with a line and changes nothing of the
+// first, which keeps its slots, its place in them and its mutex; once it is released a new
+// instance can be made.
+TEST_F(VdecTest, ASecondInstanceIsRefusedAndTheFirstKeepsDecoding) {
+  m_inst = Vdec_CreateInstance(2);
+  ASSERT_NE(m_inst, nullptr);
+  const BYTE unit[2] = {1, 2};
+  const VDEC_INPUT_DATA first = Unit(unit, 2, 70);
+  ASSERT_EQ(Vdec_SetInputData(m_inst, &first), 1);
+  VDEC_OUTPUT_DATA out0 = {};
+  ASSERT_TRUE(Vdec_GetOutputData(m_inst, &out0));
+  ASSERT_EQ(out0.prPicture->rHead.u4Pts, 70u);
+
+  CDebugLines lines;
+  EXPECT_EQ(Vdec_CreateInstance(3), nullptr);
+  EXPECT_TRUE(lines.Has("[Lumadec]Vdec_CreateInstance: an instance exists already"));
+  EXPECT_EQ(CountOf("AVDecoder_CreateInstance"), 1u);
+  EXPECT_EQ(out0.prPicture->rHead.u4Pts, 70u);
+
+  // The first goes on with its next slot, under its own mutex.
+  const VDEC_INPUT_DATA second = Unit(unit, 2, 71);
+  ASSERT_EQ(Vdec_SetInputData(m_inst, &second), 1);
+  VDEC_OUTPUT_DATA out1 = {};
+  ASSERT_TRUE(Vdec_GetOutputData(m_inst, &out1));
+  EXPECT_NE(out1.prPicture, out0.prPicture);
+  EXPECT_EQ(out1.prPicture->rHead.u4Pts, 71u);
+  EXPECT_EQ(msdk::MsdkCallsOf("AVDecoder_SetInputBuf").back().rVideoInput.u4InputFormat, 2u);
+
+  ASSERT_TRUE(Vdec_ReleaseInstance(m_inst, 0));
+  m_inst = nullptr;
+  EXPECT_FALSE(MutexExists());
+  m_inst = Vdec_CreateInstance(3);
+  ASSERT_NE(m_inst, nullptr);
+  EXPECT_TRUE(MutexExists());
+  VDEC_OUTPUT_DATA out = {};
+  ASSERT_TRUE(Vdec_GetOutputData(m_inst, &out));
+  EXPECT_EQ(out.prPicture, out0.prPicture);
+}
+
 // The flags of the output record, from the picture the decoder wrote.
 TEST_F(VdecTest, OutputFlagsFollowThePicture) {
   m_inst = Vdec_CreateInstance(3);

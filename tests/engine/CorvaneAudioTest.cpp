@@ -4,6 +4,8 @@
 
 #include <gmock/gmock.h>
 
+#include <thread>
+
 namespace {
 using ::testing::ElementsAre;
 
@@ -60,6 +62,40 @@ TEST_F(CorvaneAudioTest, MediaFindsItsFramingAgainAfterABadHeader) {
     EXPECT_GE(handled, 1);
     EXPECT_EQ(media->GetSampleRate(), 48000);
     EXPECT_EQ(fakeadb::Buffered(2), 0u);
+  }
+}
+
+// A media header whose length lies outside 100..7000 ends the scan of its window: a good header
+// after it in the same window is no candidate, so the scan reads on and drops what it read.
+TEST_F(CorvaneAudioTest, MediaHeaderWithABadLengthEndsTheScanOfItsWindow) {
+  struct Case {
+    const char* name;
+    uint32_t badLength;  // 0: no such header before the good one
+    int sampleRate;      // the format package after the window: read, or dropped by the scan
+  } cases[] = {{"good header first", 0, 48000}, {"bad length first", 50, 0}, {"too long first", 7001, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CorvaneMedia::DestroyInstance();
+    CSingleInstanceBase::OpenAll();
+    CorvaneMedia* media = CorvaneMedia::GetInstance();
+    fakeadb::Reset();
+    fakeadb::SetAllConnected(true);
+    ClearLog();
+    fakeadb::Feed(2, StreamFrame(0x00990001, {}));  // the bad header that starts the scan
+    // The bad one claims its length but only 50 bytes follow it, so the good header lies in the
+    // same first window.
+    if (c.badLength != 0)
+      fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(50, 1), 0, c.badLength));
+    fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(150, 1)));
+    // Crosses the end of the first window: a scan that took the good header stops after it.
+    fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(300, 2)));
+    fakeadb::Feed(2, StreamFrame(0x00030001, Pb().Int(1, 48000).Int(2, 1).Int(3, 16).bytes));
+    EXPECT_EQ(media->receivePackageData(), 0);
+    for (int i = 0; i < 4 && fakeadb::Buffered(2) > 0; ++i) media->receivePackageData();
+    EXPECT_EQ(media->GetSampleRate(), c.sampleRate);
+    EXPECT_EQ(fakeadb::Buffered(2), 0u);
+    EXPECT_EQ(Logged("dwCurType=196610  dwPackLen=" + std::to_string(c.badLength) + " "), c.badLength != 0);
+    EXPECT_EQ(Logged("####### Correct Successed 1"), c.badLength == 0);
   }
 }
 
@@ -211,5 +247,36 @@ TEST_F(CorvaneAudioTest, WrittenChunksComeBackToTheFreeList) {
   EXPECT_EQ(play.Close(), 1);
   EXPECT_EQ(play.GetHandle(), nullptr);
   EXPECT_EQ(play.Close(), 1);
+}
+// The wave-out callback runs on the audio system's thread and asks whether a player exists while
+// the voice thread makes and frees players. Every chunk handed back is either returned to its
+// player's free list or logged as arriving with no player; under ThreadSanitizer the two threads
+// share nothing but that mark, so a mark that is no atomic word is reported whichever runs first.
+TEST_F(CorvaneAudioTest, TheCallbackAsksWhetherAPlayerExistsWhileTheVoiceThreadChangesIt) {
+  WavPlay play(16000, 1, 16, 0x6E656E65);
+  ASSERT_EQ(play.AllocChunks(6272, 1), 1);
+  ASSERT_EQ(play.Open(), 1);
+  ASSERT_EQ(play.GetFreeCount(), 1);
+  const int kRounds = 200;
+  std::thread voice([] {
+    for (int i = 0; i < kRounds; ++i) WavPlay replaced(8000, 1, 16, 0);
+  });
+  int finished = 0;
+  std::thread audio([&play, &finished] {
+    for (int i = 0; i < kRounds; ++i) {
+      if (waveOutWrite(play.GetHandle(), play.GetChunkHeader(0), sizeof(WAVEHDR)) != MMSYSERR_NOERROR) return;
+      finished += wce::FinishWaveOut(play.GetHandle());
+    }
+  });
+  voice.join();
+  audio.join();
+  ASSERT_EQ(finished, kRounds);
+  int withoutPlayer = 0;
+  {
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (const std::string& line : m_log)
+      if (line.find("####### waveOutProc  cannot be here") != std::string::npos) ++withoutPlayer;
+  }
+  EXPECT_EQ(play.GetFreeCount() - 1 + withoutPlayer, kRounds);
 }
 }  // namespace

@@ -91,6 +91,10 @@ class EngineTest : public ::testing::Test {
     std::lock_guard<std::mutex> lock(m_lock);
     m_posted.clear();
   }
+  void ClearLog() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_log.clear();
+  }
   bool Logged(const std::string& text) {
     std::lock_guard<std::mutex> lock(m_lock);
     for (const std::string& line : m_log)

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -25,6 +26,19 @@ bool PaintPicture(HWND hwnd, HDC pictureDc) {
   const BOOL ok = BitBlt(windowDc, 0, 0, kPictureWidth, kPictureHeight, pictureDc, 0, 0, SRCCOPY);
   ReleaseDC(hwnd, windowDc);
   return ok != FALSE;
+}
+
+// What the UI's video layer does for one picture: the picture copied into the layer tree's window
+// bitmap through a memory DC of its own.
+bool DrawVideoLayer(HBITMAP windowBitmap, HDC pictureDc) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (dc == nullptr) return false;
+  HGDIOBJ old = SelectObject(dc, windowBitmap);
+  const BOOL ok =
+      old != nullptr && BitBlt(dc, 0, 0, kPictureWidth, kPictureHeight, pictureDc, 0, 0, SRCCOPY) != FALSE;
+  if (old != nullptr) SelectObject(dc, old);
+  DeleteDC(dc);
+  return ok;
 }
 
 // What the UI thread does: text into a bitmap of its own.
@@ -127,6 +141,32 @@ TEST_F(GdiThreadsTest, PicturesAndTextRunTogether) {
   EXPECT_TRUE(drawn);
   EXPECT_TRUE(args.ok);
   EXPECT_TRUE(SurfaceShowsThePicture());
+}
+
+// The video thread paints the picture surface onto the window while the UI thread copies the same
+// surface, through the same memory DC, into its video layer, and sets that DC's drawing state
+// between its copies (to the values it has, so every copy's pixels are known). Under
+// ThreadSanitizer each copy's read of the shared DC's state must be ordered against those writes,
+// whichever thread runs first.
+TEST_F(GdiThreadsTest, TwoThreadsCopyFromOneMemoryDc) {
+  void* layerPixels = nullptr;
+  HBITMAP layer = MakeDib(kPictureWidth, kPictureHeight, 32, &layerPixels);
+  ASSERT_NE(nullptr, layer);
+  VideoArgs args{hwnd, pictureDc, 200, false};
+  HANDLE video = CreateThread(nullptr, 0, VideoThread, &args, 0, nullptr);
+  ASSERT_NE(nullptr, video);
+  bool drawn = true;
+  for (int i = 0; i < 200; ++i) {
+    drawn = SetViewportOrgEx(pictureDc, 0, 0, nullptr) != FALSE && drawn;
+    drawn = SetStretchBltMode(pictureDc, BLACKONWHITE) != 0 && drawn;
+    drawn = DrawVideoLayer(layer, pictureDc) && drawn;
+  }
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(video, 60000));
+  CloseHandle(video);
+  EXPECT_TRUE(drawn);
+  EXPECT_TRUE(args.ok);
+  EXPECT_TRUE(SurfaceShowsThePicture());
+  EXPECT_EQ(0, std::memcmp(layerPixels, picturePixels, Stride(kPictureWidth, 32) * kPictureHeight));
 }
 
 }  // namespace
