@@ -271,10 +271,9 @@ void CWceUiRealWnd::OnPaint(HDC hdc, const RECT& rcPaint) {
   if (!GetClientSize(&nWidth, &nHeight)) return;
   CWceUiGenericBitmap* pWndBmp = GetData()->m_pWndBitmap;
   if (pWndBmp == nullptr) return;
-  if (pWndBmp->IsLoaded() && (pWndBmp->GetWidth() != nWidth || pWndBmp->GetHeight() != nHeight)) {
-    pWndBmp->CreateDIB(0, 0);
-  }
-  if (!pWndBmp->IsLoaded() && !pWndBmp->CreateDIB(nWidth, nHeight)) return;
+  // CreateDIB lets the pixels of the old size go before it makes the new ones.
+  const BOOL bSized = pWndBmp->IsLoaded() && pWndBmp->GetWidth() == nWidth && pWndBmp->GetHeight() == nHeight;
+  if (!bSized && !pWndBmp->CreateDIB(nWidth, nHeight)) return;
   // Invalidations that layers raise while they draw would only repaint what is being drawn.
   EnableInvalidate(FALSE);
   GetData()->m_layerCtrl.Draw(pWndBmp, rcPaint);
