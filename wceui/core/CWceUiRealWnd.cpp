@@ -20,13 +20,14 @@ using WceUiMsgLayers = std::vector<CWceUiLayer*>;
 struct CWceUiRealWndData {
   CWceUiLayer* m_curCaptureLayer = nullptr;
   CWceUiGenericBitmap* m_pWndBitmap = nullptr;
+  // Message number -> WceUiMsgLayers*. Declared before the controller so that it outlives it: the
+  // layers the controller deletes as it goes unregister from a live map, which frees their lists.
+  CWceUiPtrMap m_MsgLayerMap;
   CWceUiLayerCtrl m_layerCtrl;
   BOOL m_bCapture = 0;
   BOOL m_bSnapshotReady = 0;
   CWceUiGenericBitmap* m_pFromBitmap = nullptr;
   CWceUiGenericBitmap* m_pMixedBitmap = nullptr;
-  // Message number -> WceUiMsgLayers*.
-  CWceUiPtrMap m_MsgLayerMap;
 };
 
 namespace {

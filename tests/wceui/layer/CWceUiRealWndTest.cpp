@@ -195,6 +195,23 @@ TEST_F(UiRealWnd, RegisteredMessagesFanOutInRegistrationOrder) {
   EXPECT_EQ(::SendMessageW(Hwnd(), nMsg, 5, 0), 0);
 }
 
+TEST_F(UiRealWnd, AWindowThatEndsWhileItsRootBodyIsRegisteredUnregistersItFromALiveMap) {
+  const UINT nMsgA = ::RegisterWindowMessageW(u"UiRealWndTest.EndA");
+  const UINT nMsgB = ::RegisterWindowMessageW(u"UiRealWndTest.EndB");
+  auto pWnd = std::make_unique<CWceUiRealWnd>();
+  const RECT rc = {0, 0, 10, 10};
+  ASSERT_TRUE(pWnd->Create(WS_POPUP, &rc, nullptr));
+  // The controller deletes the root body as the window ends: the body's registrations are the
+  // ones still in the map then.
+  CWceUiLayer* pBody = pWnd->GetLayerCtrl()->RootLayer();
+  pBody->RegisterMsg(nMsgA);
+  pBody->RegisterMsg(nMsgB);
+  ::DestroyWindow(pWnd->GetSafeHwnd());
+  ClearLog();
+  pWnd.reset();
+  EXPECT_EQ(CountMessages("UnRegisterMsg failed"), 0);
+}
+
 TEST_F(UiRealWnd, AHandlerThatDeletesLayersDoesNotBreakTheFanOut) {
   const UINT nMsg = ::RegisterWindowMessageW(u"UiRealWndTest.Delete");
   const UINT nDeleteMsg = WM_USER + 40;
