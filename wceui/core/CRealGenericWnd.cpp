@@ -64,22 +64,25 @@ BOOL CRealGenericWnd::ShowWindow(int nCmdShow) {
   return ::ShowWindow(m_hWnd, nCmdShow);
 }
 
-void CRealGenericWnd::SetWindowText(LPCWSTR lpszNew) {
+BOOL CRealGenericWnd::SetWindowText(LPCWSTR lpszNew) {
   WCEUI_CHECK(::IsWindow(m_hWnd));
-  WceUiSetWindowText(m_hWnd, lpszNew);
+  return WceUiSetWindowText(m_hWnd, lpszNew);
 }
 
-void WceUiSetWindowText(HWND hWndCtrl, LPCWSTR lpszNew) {
+BOOL WceUiSetWindowText(HWND hWndCtrl, LPCWSTR lpszNew) {
   WCEUI_CHECK(NULL != hWndCtrl);
   WCEUI_CHECK(NULL != lpszNew);
-  if (lpszNew == nullptr) return;
+  if (lpszNew == nullptr) return FALSE;
   // 255 characters and the terminator: a longer text never compares equal and is always set.
   constexpr int kCompareChars = 256;
   WCHAR szOld[kCompareChars];
-  int nNewLen = static_cast<int>(wcslen(lpszNew));
-  if (nNewLen < kCompareChars && ::GetWindowTextW(hWndCtrl, szOld, kCompareChars) == nNewLen &&
-      wcscmp(szOld, lpszNew) == 0) {
-    return;
+  szOld[0] = 0;
+  const int nNewLen = static_cast<int>(wcslen(lpszNew));
+  // A window that is gone shows no text at all, not an empty one: the text goes to USER, which
+  // answers with its own failure.
+  if (nNewLen < kCompareChars && ::IsWindow(hWndCtrl) &&
+      ::GetWindowTextW(hWndCtrl, szOld, kCompareChars) == nNewLen && wcscmp(szOld, lpszNew) == 0) {
+    return TRUE;
   }
-  ::SetWindowTextW(hWndCtrl, lpszNew);
+  return ::SetWindowTextW(hWndCtrl, lpszNew);
 }

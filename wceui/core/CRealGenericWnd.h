@@ -27,7 +27,7 @@ class CRealGenericWnd : public CWceUiObject {
   BOOL KillTimer(UINT_PTR nIDEvent);
   BOOL GetClientRect(LPRECT lpRect);
   BOOL ShowWindow(int nCmdShow);
-  void SetWindowText(LPCWSTR lpszNew);
+  BOOL SetWindowText(LPCWSTR lpszNew);
 
   void EnableInvalidate(BOOL bEnable) { m_bInvalidateEnabled = bEnable; }
   BOOL IsInvalidateEnabled() const { return m_bInvalidateEnabled; }
@@ -46,5 +46,6 @@ WCEUI_DYNAMIC_BEGIN(CRealGenericWnd, CWceUiObject)
 WCEUI_DYNAMIC_END(CRealGenericWnd)
 
 // Sets the window's text only when it differs from what the window shows: texts of up to 255
-// characters are compared, a longer one is always set.
-void WceUiSetWindowText(HWND hWndCtrl, LPCWSTR lpszNew);
+// characters are compared, a longer one is always set. TRUE when the window shows the text
+// afterwards; otherwise USER's failure.
+BOOL WceUiSetWindowText(HWND hWndCtrl, LPCWSTR lpszNew);

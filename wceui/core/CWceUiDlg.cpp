@@ -60,6 +60,13 @@ BOOL CWceUiDlg::Init(LPCWSTR pDlgFileFullPath, LPCWSTR pStyleFileFullPath) {
   WCEUI_CHECK(NULL != pDlgFileFullPath);
   WCEUI_CHECK(NULL != pStyleFileFullPath);
   if (pDlgFileFullPath == nullptr || pStyleFileFullPath == nullptr) return FALSE;
+  // The controller gives the dialog and every layer built below it their ids.
+  CWceUiLayerCtrl* pCtrl = GetLayerCtrl();
+  if (pCtrl == nullptr) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"In CWceUiDlg::Init, %s, the dialog has no layer controller",
+              pDlgFileFullPath);
+    return FALSE;
+  }
   CWceUiDlgData* pData = GetData();
   if (!pData->m_styleFile.LoadStyleFile(pStyleFileFullPath)) {
     WceUiLogW(WCEUI_LOG_ERROR, u"In CWceUiDlg::Init, can not load style file %s", pStyleFileFullPath);
@@ -77,7 +84,7 @@ BOOL CWceUiDlg::Init(LPCWSTR pDlgFileFullPath, LPCWSTR pStyleFileFullPath) {
     WceUiLogW(WCEUI_LOG_ERROR, u"In CWceUiDlg::Init, In %s, can not find body elements", pDlgFileFullPath);
     return FALSE;
   }
-  GetLayerCtrl()->InitLayerInfo(this, pBody->GetAttribute(u"name"));
+  pCtrl->InitLayerInfo(this, pBody->GetAttribute(u"name"));
   SetProperties(pBody);
   CWceUiLayer* pFirst = nullptr;
   if (!CreateAllChilds(pBody, &pFirst)) {

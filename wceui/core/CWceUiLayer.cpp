@@ -167,7 +167,9 @@ void CWceUiLayer::SetName(LPCWSTR pName) {
 }
 
 CWceUiLayer* CWceUiLayer::GetOwnerLayer() {
-  if (m_pParent == nullptr || m_pParent->m_pParent == nullptr) return this;
+  // A parent without a parent of its own is still an owner: a dialog is one while it is built,
+  // before it goes under the root body.
+  if (m_pParent == nullptr) return this;
   if (m_pLayerCtrl != nullptr && m_pParent == m_pLayerCtrl->m_pBody) return this;
   return m_pParent;
 }

@@ -20,13 +20,14 @@ using WceUiMsgLayers = std::vector<CWceUiLayer*>;
 struct CWceUiRealWndData {
   CWceUiLayer* m_curCaptureLayer = nullptr;
   CWceUiGenericBitmap* m_pWndBitmap = nullptr;
+  // Message number -> WceUiMsgLayers*. Declared before the controller so that it outlives it: the
+  // layers the controller deletes as it goes unregister from a live map, which frees their lists.
+  CWceUiPtrMap m_MsgLayerMap;
   CWceUiLayerCtrl m_layerCtrl;
   BOOL m_bCapture = 0;
   BOOL m_bSnapshotReady = 0;
   CWceUiGenericBitmap* m_pFromBitmap = nullptr;
   CWceUiGenericBitmap* m_pMixedBitmap = nullptr;
-  // Message number -> WceUiMsgLayers*.
-  CWceUiPtrMap m_MsgLayerMap;
 };
 
 namespace {
@@ -271,10 +272,9 @@ void CWceUiRealWnd::OnPaint(HDC hdc, const RECT& rcPaint) {
   if (!GetClientSize(&nWidth, &nHeight)) return;
   CWceUiGenericBitmap* pWndBmp = GetData()->m_pWndBitmap;
   if (pWndBmp == nullptr) return;
-  if (pWndBmp->IsLoaded() && (pWndBmp->GetWidth() != nWidth || pWndBmp->GetHeight() != nHeight)) {
-    pWndBmp->CreateDIB(0, 0);
-  }
-  if (!pWndBmp->IsLoaded() && !pWndBmp->CreateDIB(nWidth, nHeight)) return;
+  // CreateDIB lets the pixels of the old size go before it makes the new ones.
+  const BOOL bSized = pWndBmp->IsLoaded() && pWndBmp->GetWidth() == nWidth && pWndBmp->GetHeight() == nHeight;
+  if (!bSized && !pWndBmp->CreateDIB(nWidth, nHeight)) return;
   // Invalidations that layers raise while they draw would only repaint what is being drawn.
   EnableInvalidate(FALSE);
   GetData()->m_layerCtrl.Draw(pWndBmp, rcPaint);

@@ -53,8 +53,10 @@ void CWceUiScrBtn::Step() {
 }
 
 void CWceUiScrBtn::OnLButtonDown(UINT /*nFlags*/, int /*x*/, int /*y*/) {
-  m_bPressed = 1;
+  // The capture first: should the arrow still hold it from a press whose release never came, that
+  // press ends here and cannot undo the new one.
   SetCapture();
+  m_bPressed = 1;
   if (m_szDownStyle[0] != 0) {
     SetStyle(m_szDownStyle);
     if (m_bRedrawAtOnce) WceUiRedrawLayerNow(this);

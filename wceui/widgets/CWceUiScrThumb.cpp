@@ -110,10 +110,12 @@ void CWceUiScrThumb::PlaceAt(int x, int y) {
 
 void CWceUiScrThumb::OnLButtonDown(UINT /*nFlags*/, int x, int y) {
   if (m_bReadOnly) return;
+  // The capture first: should the thumb still hold it from a press whose release never came, that
+  // drag ends here and cannot undo the new one.
+  SetCapture();
   m_bDragging = 1;
   m_ptLast.x = x;
   m_ptLast.y = y;
-  SetCapture();
   WceUiApplyStyleKeepRect(this, m_szDragStyle);
 }
 

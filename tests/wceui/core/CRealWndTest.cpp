@@ -291,12 +291,36 @@ TEST_F(CRealWndTest, SetWindowTextKeepsAnEqualTextAndSetsAnyOther) {
       {"one that differs only past them", longOther},
   };
   for (const TextCase& c : cases) {
-    WceUiSetWindowText(hWnd, c.text.c_str());
+    EXPECT_TRUE(WceUiSetWindowText(hWnd, c.text.c_str())) << c.what;
     std::u16string shown(400, u'\0');
     shown.resize(::GetWindowTextW(hWnd, shown.data(), 400));
     EXPECT_EQ(shown, c.text) << c.what;
   }
   EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(CRealWndTest, SetWindowTextOnAWindowThatIsGoneFailsWhateverTheText) {
+  CRealWnd gone;
+  ASSERT_TRUE(gone.Create(WS_POPUP, &kRect, nullptr));
+  HWND hGone = gone.GetSafeHwnd();
+  ASSERT_TRUE(::DestroyWindow(hGone));
+  CRealWnd never;  // no window ever
+  struct GoneCase {
+    const char* what;
+    std::function<BOOL()> call;
+  };
+  const GoneCase cases[] = {
+      // An empty text has the length of the nothing a dead window shows: it must not pass for equal.
+      {"empty, destroyed", [&] { return WceUiSetWindowText(hGone, u""); }},
+      {"empty, through the object", [&] { return gone.SetWindowText(u""); }},
+      {"empty, never created", [&] { return never.SetWindowText(u""); }},
+      {"a text, destroyed", [&] { return WceUiSetWindowText(hGone, u"x"); }},
+  };
+  for (const GoneCase& c : cases) {
+    ::SetLastError(0);
+    EXPECT_FALSE(c.call()) << c.what;
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE)) << c.what;
+  }
 }
 
 }  // namespace

@@ -194,6 +194,20 @@ TEST_F(WceUiDlgTest, InitRefusesBrokenFilesWithOneLine) {
   }
 }
 
+TEST_F(WceUiDlgTest, InitRefusesADialogWithoutAController) {
+  WceUiPutTextFile(kDlgPath, u"<d><body name=\"lost\"><a type=\"COrderLayer\" name=\"a\"/></body></d>");
+  WceUiPutTextFile(kStylePath, kStyles);
+  CScriptDlg dlg;  // never given a controller
+  ClearLog();
+  EXPECT_FALSE(dlg.Init(kDlgPath, kStylePath));
+  EXPECT_EQ(
+      CountMessages("In CWceUiDlg::Init, \\SDMMC\\CECorvane\\Wnd\\test.dlg.xml, the dialog has no layer "
+                    "controller"),
+      1);
+  EXPECT_EQ(dlg.GetChildCount(), 0);
+  EXPECT_TRUE(g_order.empty());
+}
+
 TEST_F(WceUiDlgTest, CreateDlgBuildsTheClassNamedByThePath) {
   const int nLayersBefore = Ctrl()->GetLayerCount();
   // The path's last part names the class; the whole path, behind the window directory, names the

@@ -90,6 +90,34 @@ TEST_F(LayerTree, IdsNamesAndCreationByClassName) {
   EXPECT_EQ(pA->GetParent(), m_pTop);
 }
 
+TEST_F(LayerTree, TheOwnerIsTheParentUnlessThereIsNoneOrItIsTheRootBody) {
+  // A dialog being built is not under the root body yet: its layers still report to it.
+  auto* pLoose = new CWceUiLayer;
+  pLoose->SetLayerCtrl(m_pCtrl);
+  m_pCtrl->InitLayerInfo(pLoose, u"loose");
+  CWceUiLayer* pLooseChild = m_pCtrl->CreateLayerFromElem(pLoose, u"CWceUiLayer", u"looseChild");
+  CWceUiLayer* pLooseGrandchild = m_pCtrl->CreateLayerFromElem(pLooseChild, u"CWceUiLayer", u"looseGrand");
+  CWceUiLayer* pChild = m_pCtrl->CreateLayerFromElem(m_pTop, u"CWceUiLayer", u"child");
+  CWceUiLayer* pGrandchild = m_pCtrl->CreateLayerFromElem(pChild, u"CWceUiLayer", u"grand");
+  ASSERT_TRUE(pLooseChild != nullptr && pLooseGrandchild != nullptr && pChild != nullptr &&
+              pGrandchild != nullptr);
+  CWceUiLayer* pBody = m_pCtrl->RootLayer();
+  struct Case {
+    const char* what;
+    CWceUiLayer* pLayer;
+    CWceUiLayer* pOwner;
+  } cases[] = {
+      {"the root body", pBody, pBody},
+      {"a layer under the root body", m_pTop, m_pTop},
+      {"a child of a layer under the root body", pChild, m_pTop},
+      {"a grandchild there", pGrandchild, pChild},
+      {"a layer with no parent", pLoose, pLoose},
+      {"a child of a layer with no parent", pLooseChild, pLoose},
+      {"a grandchild there", pLooseGrandchild, pLooseChild},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.pLayer->GetOwnerLayer(), c.pOwner) << c.what;
+  m_pCtrl->DeleteLayer(pLoose);
+}
 TEST_F(LayerTree, DeletingASubtreeReturnsEveryId) {
   CWceUiLayer* pA = AddLayer(*m_pCtrl, m_pTop, RECT{0, 0, 10, 10});
   CWceUiLayer* pKeep = AddLayer(*m_pCtrl, m_pTop, RECT{0, 0, 10, 10});

@@ -195,6 +195,23 @@ TEST_F(UiRealWnd, RegisteredMessagesFanOutInRegistrationOrder) {
   EXPECT_EQ(::SendMessageW(Hwnd(), nMsg, 5, 0), 0);
 }
 
+TEST_F(UiRealWnd, AWindowThatEndsWhileItsRootBodyIsRegisteredUnregistersItFromALiveMap) {
+  const UINT nMsgA = ::RegisterWindowMessageW(u"UiRealWndTest.EndA");
+  const UINT nMsgB = ::RegisterWindowMessageW(u"UiRealWndTest.EndB");
+  auto pWnd = std::make_unique<CWceUiRealWnd>();
+  const RECT rc = {0, 0, 10, 10};
+  ASSERT_TRUE(pWnd->Create(WS_POPUP, &rc, nullptr));
+  // The controller deletes the root body as the window ends: the body's registrations are the
+  // ones still in the map then.
+  CWceUiLayer* pBody = pWnd->GetLayerCtrl()->RootLayer();
+  pBody->RegisterMsg(nMsgA);
+  pBody->RegisterMsg(nMsgB);
+  ::DestroyWindow(pWnd->GetSafeHwnd());
+  ClearLog();
+  pWnd.reset();
+  EXPECT_EQ(CountMessages("UnRegisterMsg failed"), 0);
+}
+
 TEST_F(UiRealWnd, AHandlerThatDeletesLayersDoesNotBreakTheFanOut) {
   const UINT nMsg = ::RegisterWindowMessageW(u"UiRealWndTest.Delete");
   const UINT nDeleteMsg = WM_USER + 40;
@@ -328,6 +345,33 @@ TEST_P(UiRealWndPaint, AWindowOfNoSizeDrawsAndCopiesNothing) {
   EXPECT_FALSE(empty.Apply(nullptr));
   empty.GetLayerCtrl()->DeleteLayer(pDlg);
   ::DestroyWindow(empty.GetSafeHwnd());
+}
+
+TEST_P(UiRealWndPaint, AChangeOfTheClientSizeRedrawsAtTheNewSizeWithoutFalseChecks) {
+  CProbeLayer* pAll = AddProbe(m_pTop, RECT{0, 0, kScreenW, kScreenH}, u"all");
+  pAll->GetStyle()->GetBgColorCtrl().SetColor(RGB(0, 255, 0));
+  ::InvalidateRect(Hwnd(), nullptr, FALSE);
+  ASSERT_TRUE(::UpdateWindow(Hwnd()));
+  // Smaller, then back to full: each size change makes a window bitmap of the new size.
+  struct Case {
+    int nWidth, nHeight;
+    COLORREF cr;
+  } cases[] = {{kScreenW / 2, kScreenH / 2, RGB(255, 0, 0)}, {kScreenW, kScreenH, RGB(0, 0, 255)}};
+  for (const Case& c : cases) {
+    ClearLog();
+    pAll->GetStyle()->GetBgColorCtrl().SetColor(c.cr);
+    ASSERT_TRUE(m_pWnd->MoveWindow(0, 0, c.nWidth, c.nHeight, TRUE));
+    ::InvalidateRect(Hwnd(), nullptr, FALSE);
+    ASSERT_TRUE(::UpdateWindow(Hwnd()));
+    const std::vector<DWORD> screen = Screen();
+    ASSERT_EQ(screen.size(), static_cast<size_t>(kScreenW * kScreenH));
+    std::vector<DWORD> shown;
+    for (int y = 0; y < c.nHeight; ++y) {
+      for (int x = 0; x < c.nWidth; ++x) shown.push_back(screen[y * kScreenW + x]);
+    }
+    EXPECT_EQ(shown, std::vector<DWORD>(shown.size(), Pixel(c.cr))) << c.nWidth;
+    EXPECT_EQ(CountMessages("check("), 0) << c.nWidth;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, UiRealWndPaint, ::testing::Values(16, 32));

@@ -400,6 +400,46 @@ TEST_P(Bitmaps, LoadFromHBitmapConvertsToThisDepth) {
 
 INSTANTIATE_TEST_SUITE_P(Depth, Bitmaps, ::testing::Values(16, 32));
 
+class Bitmap565Mix : public WceUiTestRoot {};
+
+TEST_F(Bitmap565Mix, AWholeBitmapMixAtHalfAndThreeQuartersHalvesAndQuartersEachSide) {
+  // The colour RGB(136, 172, 232) is (17, 43, 29) in 565. Worked by hand per channel: at half
+  // weight D/2 + M/2, at three quarters D/4 + (3·M)/4, each part truncated before the sum (the
+  // rectangle form would give (D + M)/2 and (D + 3·M)/4: 10, 32, 30 and 13, 37, 29 for the first).
+  const COLORREF crMix = RGB(136, 172, 232);
+  const Rgb kD1 = {3, 21, 31}, kD2 = {30, 62, 1};
+  struct Case {
+    int nAlpha;
+    Rgb e1, e2;
+  } cases[] = {
+      // 3/2 + 17/2 = 1 + 8, 21/2 + 43/2 = 10 + 21, 31/2 + 29/2 = 15 + 14; 15 + 8, 31 + 21, 0 + 14.
+      {120, {9, 31, 29}, {23, 52, 14}},
+      {128, {9, 31, 29}, {23, 52, 14}},
+      {136, {9, 31, 29}, {23, 52, 14}},
+      // 3/4 + 51/4 = 0 + 12, 21/4 + 129/4 = 5 + 32, 31/4 + 87/4 = 7 + 21; 7 + 12, 15 + 32, 0 + 21.
+      {184, {12, 37, 28}, {19, 47, 21}},
+      {192, {12, 37, 28}, {19, 47, 21}},
+      {200, {12, 37, 28}, {19, 47, 21}},
+  };
+  for (const Case& c : cases) {
+    // An odd width: the whole-bitmap form runs over the padding pixel of each row too.
+    std::unique_ptr<CWceUiGenericBitmap> p(WceUiCreateBitmapObject(16));
+    ASSERT_TRUE(p->CreateDIB(3, 2));
+    for (int y = 0; y < 2; ++y) {
+      for (int x = 0; x < 3; ++x) PokePixel(p.get(), x, y, Pack565((x + y) % 2 == 0 ? kD1 : kD2));
+    }
+    ASSERT_TRUE(p->MixColor(0, 0, 3, 2, crMix, c.nAlpha));
+    for (int y = 0; y < 2; ++y) {
+      for (int x = 0; x < 3; ++x) {
+        const Rgb e = (x + y) % 2 == 0 ? c.e1 : c.e2;
+        const Rgb got = Unpack565(static_cast<WORD>(PeekPixel(p.get(), x, y)));
+        EXPECT_EQ((std::vector<DWORD>{e.r, e.g, e.b}), (std::vector<DWORD>{got.r, got.g, got.b}))
+            << c.nAlpha << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
 class BitmapFileErrors : public WceUiTestRoot {};
 
 std::string BmpHeader(int nWidth, int nHeight, int nBits, size_t nData) {

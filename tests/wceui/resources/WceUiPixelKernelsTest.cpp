@@ -404,6 +404,70 @@ TEST(PixelKernelBitmaps, HueShiftWorkedValues) {
   EXPECT_EQ(Pack565({10, 20, 10}), grey);
 }
 
+TEST(PixelKernelBitmaps, HueShiftRebuildsTheThirdChannelOfEverySector) {
+  // Worked by hand from the fixed-point rule, F(x) = floor(65536·x / 60). (200, 100, 50): d = 150,
+  // R[150] = 26214, hue 0 + (26214·50 >> 16) = 19; each offset moves it into a sector and the third
+  // channel is min + (f·150 >> 16).
+  struct Case {
+    Rgb pixel;
+    int offset;
+    Rgb expected;
+  };
+  const Case k32[] = {
+      // 120..179: g max, r min, b from F(H − 120).
+      {{200, 100, 50}, 101, {50, 200, 50}},   // H 120: f = F(0) = 0
+      {{200, 100, 50}, 131, {50, 200, 125}},  // H 150: F(30) = 32768, 4915200 >> 16 = 75
+      {{200, 100, 50}, 160, {50, 200, 197}},  // H 179: F(59) = 64443, 9666450 >> 16 = 147
+      // (40, 180, 100): green case, d = 140, R[140] = 28086, hue 120 + (28086·60 >> 16) = 145;
+      // F(25) = 27306, 27306·140 >> 16 = 58: blue comes back as 98.
+      {{40, 180, 100}, 0, {40, 180, 98}},
+      // 180..239: b max, r min, g from 262144 − F(H).
+      {{200, 100, 50}, 161, {50, 200, 200}},   // H 180: f = 262144 − 196608 = 65536, g = max
+      {{200, 100, 50}, -170, {50, 127, 200}},  // H −151 + 360 = 209: f = 262144 − 228283 = 33861, 77
+      {{200, 100, 50}, -140, {50, 52, 200}},   // H 239: f = 262144 − 261051 = 1093, 2
+      // (30, 120, 210): blue case, d = 180, R[180] = 21845, 21845·(30 − 120) = −1966050, shifted
+      // arithmetically −30 (not −29): hue 210, f = 262144 − 229376 = 32768, g = 30 + 90.
+      {{30, 120, 210}, 0, {30, 120, 210}},
+      // 241..299: b max, g min, r from F(H − 240).
+      {{200, 100, 50}, -138, {52, 50, 200}},   // H 241: F(1) = 1092, 163800 >> 16 = 2
+      {{200, 100, 50}, -100, {147, 50, 200}},  // H 279: F(39) = 42598, 6389700 >> 16 = 97
+      {{200, 100, 50}, -80, {197, 50, 200}},   // H 299: F(59) = 64443, 147
+      // (120, 30, 210): blue case, 21845·90 = 1966050 >> 16 = 29: hue 269, F(29) = 31675,
+      // 31675·180 >> 16 = 86: red comes back as 116.
+      {{120, 30, 210}, 0, {116, 30, 210}},
+      // 300..359: r max, g min, b from 262144 − F(H − 120).
+      {{200, 100, 50}, -79, {200, 50, 200}},  // H 300: f = 262144 − F(180) = 65536, b = max
+      {{200, 100, 50}, -30, {200, 50, 77}},   // H 349: f = 262144 − F(229) = 12015, 27
+      {{200, 100, 50}, -20, {200, 50, 52}},   // H 359: f = 262144 − F(239) = 1093, 2
+      // (200, 50, 100): red case, 26214·(50 − 100) >> 16 = −20: H 340, f = 262144 − F(220) =
+      // 21846, 21846·150 >> 16 = 50.
+      {{200, 50, 100}, 0, {200, 50, 100}},
+  };
+  // Channels listed, so that a failure names them.
+  auto rgb = [](Rgb c) { return std::vector<DWORD>{c.r, c.g, c.b}; };
+  for (const Case& c : k32) {
+    DWORD p = Pack32(0x5A000000u, c.pixel);
+    WceUiHueShiftRow32(&p, 1, c.offset);
+    EXPECT_EQ(rgb(c.expected), rgb(Unpack32(p)))
+        << ::testing::PrintToString(rgb(c.pixel)) << " by " << c.offset;
+    EXPECT_EQ(p >> 24, 0x5Au);
+  }
+  // 565 (25, 50, 6) widens to (50, 50, 12): green case (green wins the tie with red), d = 38,
+  // R[38] = 103477, 103477·(12 − 50) >> 16 = −60: hue 60. The third channel is 12 + (f·38 >> 16);
+  // red and blue lose their low bit when packed back.
+  const Case k565[] = {
+      {{25, 50, 6}, 90, {6, 50, 15}},     // H 150: 32768·38 >> 16 = 19, b 31
+      {{25, 50, 6}, 150, {6, 31, 25}},    // H 210: f = 262144 − 229376 = 32768, g 31
+      {{25, 50, 6}, -160, {12, 12, 25}},  // H 260: F(20) = 21845, 830110 >> 16 = 12, r 24
+      {{25, 50, 6}, -90, {25, 12, 15}},   // H 330: f = 262144 − F(210) = 32768, b 31
+  };
+  for (const Case& c : k565) {
+    WORD p = Pack565(c.pixel);
+    WceUiHueShiftRow565(&p, 1, c.offset);
+    EXPECT_EQ(rgb(c.expected), rgb(Unpack565(p))) << "565 by " << c.offset;
+  }
+}
+
 TEST(PixelKernelBitmaps, HueShiftKeepsLargestAndSmallestChannel) {
   Bitmap32 b32(9, 7, 0x00123456);
   Bitmap565 b16(9, 7, 0x1357);

@@ -209,6 +209,49 @@ TEST_F(ScrollBarTest, AHeldArrowStepsAtOnceAfterHalfASecondAndThenEverySixtyMs) 
   EXPECT_TRUE(m_lines.empty());
 }
 
+TEST_F(ScrollBarTest, APressOnAPartThatStillHoldsTheCaptureStartsAFreshPress) {
+  // The release of the first press never came: the second press reaches the part through its
+  // capture. It ends the first press and starts its own, which its release ends as usual.
+  struct Case {
+    const char* pPath;
+    int x, y;          // both presses
+    int xMove, yMove;  // then a move and the release there
+    Lines notes;       // with a later tap on the vertical track at 190,150
+    int nLeft, nTop;   // of the part afterwards
+  } cases[] = {
+      {"vbar/thumb", 190, 50, 190, 80, {"vtrack vbar", "vposition vbar", "vpagedown vbar"}, 180, 70},
+      {"hbar/thumb", 50, 190, 70, 190, {"htrack hbar", "hposition hbar", "vpagedown vbar"}, 60, 180},
+      {"vbar/up", 190, 10, 190, 12, {"vlineup vbar", "vlineup vbar", "vpagedown vbar"}, 180, 0},
+      {"hbar/right", 170, 190, 171, 190, {"hlineright hbar", "hlineright hbar", "vpagedown vbar"}, 160, 180},
+  };
+  for (const Case& c : cases) {
+    CloseDlg();
+    ASSERT_NE(Open(kBars, kBarStyles), nullptr);
+    CWceUiLayer* pPart = Find(c.pPath);
+    ASSERT_NE(pPart, nullptr) << c.pPath;
+    m_lines.clear();
+    Press(WM_LBUTTONDOWN, c.x, c.y);
+    ASSERT_EQ(m_pWnd->GetCaptureLayer(), pPart) << c.pPath;
+    Press(WM_LBUTTONDOWN, c.x, c.y);
+    Press(WM_MOUSEMOVE, c.xMove, c.yMove);
+    Press(WM_LBUTTONUP, c.xMove, c.yMove);
+    EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr) << c.pPath;
+    Pass(600);  // a held arrow would step again by now
+    Press(WM_LBUTTONDOWN, 190, 150);
+    Press(WM_LBUTTONUP, 190, 150);
+    EXPECT_EQ(m_lines, c.notes) << c.pPath;
+    const RECT rc = WindowRect(pPart);
+    EXPECT_EQ(rc.left, c.nLeft) << c.pPath;
+    EXPECT_EQ(rc.top, c.nTop) << c.pPath;
+    if (auto* pThumb = dynamic_cast<CWceUiScrThumb*>(pPart)) {
+      EXPECT_FALSE(pThumb->IsDragging()) << c.pPath;
+    }
+    if (auto* pBtn = dynamic_cast<CWceUiScrBtn*>(pPart)) {
+      EXPECT_FALSE(pBtn->IsPressed()) << c.pPath;
+    }
+  }
+}
+
 TEST_F(ScrollBarTest, TheThumbsMiddleStretchesBetweenItsEnds) {
   constexpr DWORD kEnd1 = 0x00112233, kEnd2 = 0x00445566, kMiddle = 0x00778899;
   PutResBitmapConf(
