@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     DispatchMessageW(&msg);
   }
 
-  if (!options.dumpFile.empty()) CEngineConsole::WriteSurface(options.dumpFile, kProgram);
+  WriteEndSurface(options, kProgram);
   g_engine.Shutdown();
   wce::CUsbTcpBackend::GetInstance().Stop();
   wce::SetBroadcastTap(nullptr);

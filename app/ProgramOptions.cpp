@@ -1,5 +1,7 @@
 #include "ProgramOptions.h"
 
+#include "CEngineConsole.h"
+
 #include "gdi/gdi.h"
 #include "kernel/filesys.h"
 
@@ -82,4 +84,8 @@ int StartProgram(int argc, char** argv, bool bTakesWords, const char* pszUsage, 
   }
   *pQuitSignals = BlockQuitSignals();
   return ApplyProgramOptions(*pOptions, pszProgram) ? kProgramRunsOn : 2;
+}
+
+void WriteEndSurface(const ProgramOptions& options, const char* pszProgram) {
+  if (!options.dumpFile.empty()) CEngineConsole::WriteSurface(options.dumpFile, pszProgram);
 }

@@ -38,3 +38,7 @@ constexpr int kProgramRunsOn = -1;
 // applied. kProgramRunsOn, or the status the program exits with.
 int StartProgram(int argc, char** argv, bool bTakesWords, const char* pszUsage, const char* pszProgram,
                  ProgramOptions* pOptions, sigset_t* pQuitSignals);
+
+// The end of a program's run, while its engine still runs (the engine's shutdown destroys the
+// picture surface): the surface written to the --dump-surface file, when one was given.
+void WriteEndSurface(const ProgramOptions& options, const char* pszProgram);

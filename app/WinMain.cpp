@@ -4,7 +4,6 @@
 #include "AppStartup.h"
 #include "CAppConsole.h"
 #include "CAppConsoleMainWnd.h"
-#include "CEngineConsole.h"
 #include "ProgramOptions.h"
 
 #include "kernel/kernel.h"
@@ -59,9 +58,8 @@ int main(int argc, char** argv) {
     if (!wce::CUsbTcpBackend::GetInstance().StartFromEnvironment()) {
       std::fprintf(stderr, "%s: CORVANE_PHONE is not set; waiting for no phone\n", kProgram);
     }
-    CAppConsoleMainWnd wnd(&g_console, signals);
+    CAppConsoleMainWnd wnd(&g_console, signals, [&options] { WriteEndSurface(options, kProgram); });
     wnd.DoModal(dwStyle, &rc, nullptr);
-    if (!options.dumpFile.empty()) CEngineConsole::WriteSurface(options.dumpFile, kProgram);
     g_console.Stop();
     wce::CUsbTcpBackend::GetInstance().Stop();
   };
