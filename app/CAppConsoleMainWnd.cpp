@@ -6,8 +6,11 @@
 
 #include "kernel/kernel.h"
 
-CAppConsoleMainWnd::CAppConsoleMainWnd(CAppConsole* pConsole, sigset_t quitSignals)
-    : m_pConsole(pConsole), m_quitSignals(quitSignals) {}
+#include <utility>
+
+CAppConsoleMainWnd::CAppConsoleMainWnd(CAppConsole* pConsole, sigset_t quitSignals,
+                                       std::function<void()> atRunEnd)
+    : m_pConsole(pConsole), m_quitSignals(quitSignals), m_atRunEnd(std::move(atRunEnd)) {}
 
 LRESULT CAppConsoleMainWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   // With main's "ended" line, the bounds of the program's quit on its own clock (CORVANE_LOG_TICKS).
@@ -25,4 +28,9 @@ int CAppConsoleMainWnd::OnCreate(LPCREATESTRUCT lpCreateStruct) {
   // Commands may name the root window from now on.
   if (nResult == 0) m_pConsole->Start(this, m_quitSignals);
   return nResult;
+}
+
+void CAppConsoleMainWnd::RunConnectionScreen() {
+  CAppMainWnd::RunConnectionScreen();
+  if (m_atRunEnd) m_atRunEnd();
 }

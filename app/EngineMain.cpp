@@ -33,8 +33,11 @@ const char kProgram[] = "corvane-engine";
 const char kUsage[] =
     "usage: corvane-engine [--dir DIR] [--screen WxH] [--bpp N] [--dump-surface FILE] [--help]\n"
     "  The phone: CORVANE_PHONE=tcp:HOST:PORT.\n"
-    "  --dir DIR            the host directory with the program's files (configuration, keys, logs,\n"
-    "                       helper files); default: the current directory\n"
+    "  --dir DIR            the root: the host directory with the program's files (configuration,\n"
+    "                       keys, logs, helper files) and, with CORVANE_BUS=shared, the bus where\n"
+    "                       the other programs meet its named objects, messages and windows;\n"
+    "                       default: the current directory. CORVANE_ROOT, when set, is the root\n"
+    "                       instead, and DIR is not used\n"
     "  --screen WxH         the screen size (default 800x480)\n"
     "  --bpp N              bits per pixel, 16 or 32 (default 32)\n"
     "  --dump-surface FILE  write the picture surface as a BMP file at the end\n"
@@ -45,6 +48,12 @@ const char kUsage[] =
     "                runs on from there; \"clock held\", \"clock moved\", \"clock runs\")\n"
     "Standard output: every registered message that reaches the main window or is broadcast,\n"
     "as \"msg NAME WPARAM LPARAM\".\n";
+
+// Runs before every static initialiser of the program: they create named objects and register
+// messages on the bus under the root, so the root must be the program's by then.
+__attribute__((constructor(101))) void SettleRootFirst(int argc, char** argv, char**) {
+  SettleProgramRoot(argc, argv);
+}
 
 LRESULT EngineWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
@@ -121,7 +130,7 @@ int main(int argc, char** argv) {
     DispatchMessageW(&msg);
   }
 
-  if (!options.dumpFile.empty()) CEngineConsole::WriteSurface(options.dumpFile, kProgram);
+  WriteEndSurface(options, kProgram);
   g_engine.Shutdown();
   wce::CUsbTcpBackend::GetInstance().Stop();
   wce::SetBroadcastTap(nullptr);

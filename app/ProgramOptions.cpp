@@ -1,5 +1,7 @@
 #include "ProgramOptions.h"
 
+#include "CEngineConsole.h"
+
 #include "gdi/gdi.h"
 #include "kernel/filesys.h"
 
@@ -13,6 +15,7 @@ namespace {
 
 // The program directory is the root of the device's file system.
 const char16_t kProgramCePath[] = u"\\CECorvane.exe";
+const char kRootVariable[] = "CORVANE_ROOT";
 
 }  // namespace
 
@@ -23,6 +26,7 @@ ProgramOptionsResult ParseProgramOptions(int argc, char** argv, bool bTakesWords
     if (arg == "--help") return kOptionsHelp;
     if (arg == "--dir" && bHasValue) {
       pOptions->dir = argv[++i];
+      pOptions->bDirGiven = true;
     } else if (arg == "--screen" && bHasValue) {
       if (std::sscanf(argv[++i], "%dx%d", &pOptions->width, &pOptions->height) != 2) return kOptionsBad;
     } else if (arg == "--bpp" && bHasValue) {
@@ -38,13 +42,30 @@ ProgramOptionsResult ParseProgramOptions(int argc, char** argv, bool bTakesWords
   return kOptionsRun;
 }
 
+std::string ProgramRoot(const char* pszEnvRoot, const std::string& dir) {
+  return pszEnvRoot != nullptr && *pszEnvRoot != 0 ? std::string(pszEnvRoot) : dir;
+}
+
+void SettleProgramRoot(int argc, char** argv) {
+  ProgramOptions options;
+  ParseProgramOptions(argc, argv, true, &options);
+  const std::string root = ProgramRoot(std::getenv(kRootVariable), options.dir);
+  setenv(kRootVariable, root.c_str(), 1);
+  wce::SetRootDir(root);
+}
+
 bool ApplyProgramOptions(const ProgramOptions& options, const char* pszProgram) {
   if (!wce::SetScreen(options.width, options.height, options.bpp)) {
     std::fprintf(stderr, "%s: unusable screen %dx%d at %d bits\n", pszProgram, options.width, options.height,
                  options.bpp);
     return false;
   }
-  wce::SetRootDir(options.dir);
+  const std::string root = ProgramRoot(std::getenv(kRootVariable), options.dir);
+  if (options.bDirGiven && root != options.dir) {
+    std::fprintf(stderr, "%s: the root is CORVANE_ROOT (%s); --dir %s is not used\n", pszProgram,
+                 root.c_str(), options.dir.c_str());
+  }
+  wce::SetRootDir(root);
   wce::SetModuleFileName(kProgramCePath);
   return true;
 }
@@ -82,4 +103,8 @@ int StartProgram(int argc, char** argv, bool bTakesWords, const char* pszUsage, 
   }
   *pQuitSignals = BlockQuitSignals();
   return ApplyProgramOptions(*pOptions, pszProgram) ? kProgramRunsOn : 2;
+}
+
+void WriteEndSurface(const ProgramOptions& options, const char* pszProgram) {
+  if (!options.dumpFile.empty()) CEngineConsole::WriteSurface(options.dumpFile, pszProgram);
 }

@@ -1,6 +1,12 @@
 // The options the head unit's programs on this host share (corvane-engine and CECorvane): the
 // program directory, the screen, the picture surface written at the end, and the words of the
 // program's own command line. The phone is found through CORVANE_PHONE.
+//
+// A program has one root: the host directory that stands for the device's root, holds the
+// program's files and, with CORVANE_BUS=shared, the bus (<root>/bus) on which its named objects,
+// registered messages and windows meet the other programs'. The root is CORVANE_ROOT when that is
+// set, else --dir. The static initialisers already create named objects and register messages on
+// the bus, so each program settles its root before them (SettleProgramRoot).
 #pragma once
 
 #include <csignal>
@@ -10,6 +16,7 @@
 
 struct ProgramOptions {
   std::string dir = ".";
+  bool bDirGiven = false;  // --dir was on the command line
   std::string dumpFile;
   int width = 800;
   int height = 480;
@@ -23,8 +30,17 @@ enum ProgramOptionsResult { kOptionsRun, kOptionsHelp, kOptionsBad };
 // bTakesWords: whether words that are no option belong to the program (else they are an error).
 ProgramOptionsResult ParseProgramOptions(int argc, char** argv, bool bTakesWords, ProgramOptions* pOptions);
 
+// The root: CORVANE_ROOT's value (pszEnvRoot, nullptr when unset) unless it is empty, else --dir.
+std::string ProgramRoot(const char* pszEnvRoot, const std::string& dir);
+
+// Before every static initialiser of the program (a constructor function of its main file): the
+// root chosen from the program's own arguments, made the platform's root and left in CORVANE_ROOT,
+// so that the programs it starts meet it on the same bus. A bad command line is left to main.
+void SettleProgramRoot(int argc, char** argv);
+
 // The screen, the root directory and the program's own CE path; false (with a line on standard
-// error) for a screen the display cannot take.
+// error) for a screen the display cannot take. A --dir that the root overrides is reported on
+// standard error.
 bool ApplyProgramOptions(const ProgramOptions& options, const char* pszProgram);
 
 // SIGINT and SIGTERM are blocked in the calling thread and every thread it starts from then on; a
@@ -38,3 +54,7 @@ constexpr int kProgramRunsOn = -1;
 // applied. kProgramRunsOn, or the status the program exits with.
 int StartProgram(int argc, char** argv, bool bTakesWords, const char* pszUsage, const char* pszProgram,
                  ProgramOptions* pOptions, sigset_t* pQuitSignals);
+
+// The end of a program's run, while its engine still runs (the engine's shutdown destroys the
+// picture surface): the surface written to the --dump-surface file, when one was given.
+void WriteEndSurface(const ProgramOptions& options, const char* pszProgram);

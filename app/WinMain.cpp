@@ -4,7 +4,6 @@
 #include "AppStartup.h"
 #include "CAppConsole.h"
 #include "CAppConsoleMainWnd.h"
-#include "CEngineConsole.h"
 #include "ProgramOptions.h"
 
 #include "kernel/kernel.h"
@@ -25,8 +24,11 @@ const char kUsage[] =
     "usage: CECorvane [--dir DIR] [--screen WxH] [--bpp N] [--dump-surface FILE] [--help] [WORD...]\n"
     "  The phone: CORVANE_PHONE=tcp:HOST:PORT. The words are the program's command line: one\n"
     "  holding \"hide\" starts the window hidden.\n"
-    "  --dir DIR            the host directory with the program's files (configuration, packs, keys,\n"
-    "                       logs, helper files); default: the current directory\n"
+    "  --dir DIR            the root: the host directory with the program's files (configuration,\n"
+    "                       packs, keys, logs, helper files) and, with CORVANE_BUS=shared, the bus\n"
+    "                       where the other programs meet its named objects, messages and windows;\n"
+    "                       default: the current directory. CORVANE_ROOT, when set, is the root\n"
+    "                       instead, and DIR is not used\n"
     "  --screen WxH         the screen size (default 800x480)\n"
     "  --bpp N              bits per pixel, 16 or 32 (default 32)\n"
     "  --dump-surface FILE  write the picture surface as a BMP file at the end\n"
@@ -39,6 +41,12 @@ const char kUsage[] =
     "                runs on from there; \"clock held\", \"clock moved\", \"clock runs\")\n"
     "Standard output: every registered message that reaches the main window or is broadcast,\n"
     "as \"msg NAME WPARAM LPARAM\", and the answers above.\n";
+
+// Runs before every static initialiser of the program: they create named objects and register
+// messages on the bus under the root, so the root must be the program's by then.
+__attribute__((constructor(101))) void SettleRootFirst(int argc, char** argv, char**) {
+  SettleProgramRoot(argc, argv);
+}
 
 CAppConsole g_console(stdout);
 
@@ -61,9 +69,8 @@ int main(int argc, char** argv) {
     if (!wce::CUsbTcpBackend::GetInstance().StartFromEnvironment()) {
       std::fprintf(stderr, "%s: CORVANE_PHONE is not set; waiting for no phone\n", kProgram);
     }
-    CAppConsoleMainWnd wnd(&g_console, signals);
+    CAppConsoleMainWnd wnd(&g_console, signals, [&options] { WriteEndSurface(options, kProgram); });
     wnd.DoModal(dwStyle, &rc, nullptr);
-    if (!options.dumpFile.empty()) CEngineConsole::WriteSurface(options.dumpFile, kProgram);
     g_console.Stop();
     wce::CUsbTcpBackend::GetInstance().Stop();
   };

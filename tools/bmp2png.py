@@ -2,7 +2,7 @@
 """Converts the BMP pictures the programs write (a screen, a dialog) into PNG files.
 
   bmp2png.py IN.bmp [OUT.png]        OUT defaults to IN with the extension .png
-  bmp2png.py IN.bmp... -d DIR        each into DIR, named after its BMP
+  bmp2png.py IN.bmp... -d DIR        each into DIR, named after its BMP (DIR made when missing)
 
 Reads uncompressed BMPs of 16 bits (BI_BITFIELDS, e.g. 565, or 555 BI_RGB), 24 and 32 bits
 (BI_RGB, the fourth byte unused, or BI_BITFIELDS), rows bottom-up or top-down. Writes 8-bit RGB
@@ -230,6 +230,12 @@ def main(argv):
         pairs = [(args[0], args[1])]
     else:
         pairs = [(a, png_name(a, directory)) for a in args]
+    if directory is not None:
+        try:
+            os.makedirs(directory, exist_ok=True)
+        except OSError as e:
+            print("bmp2png: %s: %s" % (directory, e), file=sys.stderr)
+            return 1
     ok = True
     for source, target in pairs:
         if convert(source, target):

@@ -343,7 +343,9 @@ void EngineE2E::StopPhone() {
 void EngineE2E::StartEngine(const std::vector<std::string>& options) {
   std::vector<std::string> args = {m_program, "--dir", m_dir.string()};
   args.insert(args.end(), options.begin(), options.end());
-  std::vector<std::string> env = {"CORVANE_PHONE=tcp:127.0.0.1:" + std::to_string(m_port)};
+  // The root is CORVANE_ROOT when it is set: one that this process inherited must not reach the engine.
+  std::vector<std::string> env = {"CORVANE_ROOT=" + m_dir.string(),
+                                  "CORVANE_PHONE=tcp:127.0.0.1:" + std::to_string(m_port)};
   if (m_logTicks) env.push_back("CORVANE_LOG_TICKS=1");
   ASSERT_TRUE(m_engine.Start(args, env, m_engineErr.string()));
 }

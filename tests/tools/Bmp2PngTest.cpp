@@ -259,6 +259,38 @@ TEST_F(Bmp2Png, ManyFilesGoIntoADirectoryUnderTheirOwnNames) {
   }
 }
 
+TEST_F(Bmp2Png, AMissingDirectoryIsMadeAndAFileInItsPlaceFails) {
+  const fs::path in = m_dir / "a.bmp";
+  WriteFile(in, MakeBmp(EFormat::k32, 3, 2, false).bytes);
+  std::ofstream(m_dir / "taken") << "not a directory";
+  const struct {
+    const char* dir;
+    int status;
+  } cases[] = {
+      {"new", 0},
+      {"newer/and/deeper", 0},
+      {"taken", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dir);
+    const fs::path dir = m_dir / c.dir;
+    ASSERT_EQ(Run(in.string() + " -d " + dir.string()), c.status) << Text(m_dir / "err");
+    if (c.status != 0) {
+      EXPECT_EQ(Output(), "");
+      EXPECT_FALSE(fs::is_directory(dir));
+      continue;
+    }
+    EXPECT_EQ(Output(), (dir / "a.png").string() + "\n");
+    int width = 0;
+    int height = 0;
+    std::vector<SRgb> pixels;
+    std::string why;
+    EXPECT_TRUE(ReadPng(ReadFile(dir / "a.png"), &width, &height, &pixels, &why)) << why;
+    EXPECT_EQ(width, 3);
+    EXPECT_EQ(height, 2);
+  }
+}
+
 TEST_F(Bmp2Png, WhatItCannotReadFailsWithoutAPicture) {
   std::vector<uint8_t> cut = MakeBmp(EFormat::k32, 4, 4, false).bytes;
   cut.resize(cut.size() - 5);

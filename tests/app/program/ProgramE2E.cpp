@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <regex>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -134,6 +135,15 @@ int ProgramE2E::Post(const std::vector<std::string>& args, int ms) {
   Child post;
   if (!post.Start(argv, {"CORVANE_ROOT=" + m_dir.string(), "CORVANE_BUS=shared"})) return -1;
   return post.Wait(ms);
+}
+
+bool ProgramE2E::RootWindowShown() const {
+  std::istringstream windows(ReadText(m_dir / "bus" / "windows" / std::to_string(m_engine.Pid())));
+  std::string line;
+  while (std::getline(windows, line)) {
+    if (line.find("\tWND_CORVANE") != std::string::npos) return line.find("\t1\t") != std::string::npos;
+  }
+  return false;
 }
 
 }  // namespace e2e

@@ -79,6 +79,8 @@ class ProgramE2E : public EngineE2E {
   bool Tap(const SLayer& layer);
   // corvane-post in the program's root and bus; its exit status, or -1 when it did not end.
   int Post(const std::vector<std::string>& args, int ms = kReplyMs);
+  // Whether the program's root window is shown, read from its window list on the bus.
+  bool RootWindowShown() const;
 
   // The program joins the shared bus under its root (a second start, corvane-post).
   bool m_sharedBus = true;

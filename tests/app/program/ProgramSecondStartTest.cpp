@@ -3,7 +3,6 @@
 // for shown follows its window, not only the other programs' show message.
 #include "ProgramHostE2E.h"
 
-#include <sstream>
 #include <string>
 
 namespace {
@@ -18,16 +17,6 @@ using e2e::SScreen;
 
 class ProgramSecondStart : public ProgramHostE2E {
  protected:
-  // Whether the first program's root window is shown, read from its window list on the bus.
-  bool RootWindowShown() {
-    std::istringstream windows(e2e::ReadText(m_dir / "bus" / "windows" / std::to_string(m_engine.Pid())));
-    std::string line;
-    while (std::getline(windows, line)) {
-      if (line.find("\tWND_CORVANE") != std::string::npos) return line.find("\t1\t") != std::string::npos;
-    }
-    return false;
-  }
-
   // Until `pictures` more of the phone's pictures are in the head unit's ring buffer.
   bool MorePictures(size_t pictures) {
     const size_t seen = Log().pictures.size();
