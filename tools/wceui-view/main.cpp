@@ -16,6 +16,7 @@
 #include "kernel/filesys.h"
 #include "kernel/kernel.h"
 #include "kernel/wcestr.h"
+#include "resources/WceUiReadFile.h"
 #include "resources/WceUiResource.h"
 #include "user/user.h"
 
@@ -155,6 +156,18 @@ std::u16string DevicePath(const std::string& hostPath) {
   return path;
 }
 
+// What the framework can read from: a file or a folder, or a folder or file inside a pack as the
+// program names them ("cecorvane_res.pack\wnd"), whose pack file must then be there. Whether the
+// pack holds the folder is told by the first read from it.
+bool IsReadablePath(const std::u16string& path) {
+  if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  WCHAR szPack[MAX_PATH];
+  WCHAR szItem[MAX_PATH];
+  if (!WceUiSplitPackPath(path.c_str(), szPack, szItem)) return false;
+  const DWORD dwAttributes = GetFileAttributesW(szPack);
+  return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 // The layer and everything below it, a parent before its children, indented by depth.
 void PrintLayers(CWceUiLayer* pTop) {
   WceUiWalkLayers(pTop, [](CWceUiLayer* pLayer, int nDepth) {
@@ -185,7 +198,7 @@ int main(int argc, char** argv) {
   }
   if (!ParseArgs(argc, argv, &args, &error)) return Fail(error);
 
-  std::error_code ec;
+  wce::SetRootDir("/");
   const struct {
     const std::string& path;
     const char* pWhat;
@@ -193,10 +206,11 @@ int main(int argc, char** argv) {
                 {args.resDir, "resource directory"},
                 {args.langFile, "language file"}};
   for (const auto& in : inputs) {
-    if (!in.path.empty() && !std::filesystem::exists(in.path, ec)) {
+    if (!in.path.empty() && !IsReadablePath(DevicePath(in.path))) {
       return Fail(std::string("the ") + in.pWhat + " " + in.path + " does not exist");
     }
   }
+  std::error_code ec;
   // A window directory that is a pack holds the files as items; only a folder can be looked into.
   std::string hostDlgPath = args.dlgPath;
   for (char& c : hostDlgPath) {
@@ -215,7 +229,6 @@ int main(int argc, char** argv) {
   wce::SetDebugSink([&logLines](const std::string& line) {
     logLines.push_back(line.size() > kWceUiLogStampChars ? line.substr(kWceUiLogStampChars) : line);
   });
-  wce::SetRootDir("/");
   // The desktop display's library would take SIGINT and SIGTERM for a quit event that no window
   // hears; without its handlers they end the tool as they end any program.
   if (args.bWindow) setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
@@ -228,6 +241,9 @@ int main(int argc, char** argv) {
   const std::u16string resDir = DevicePath(args.resDir);
   const std::u16string langFile = args.langFile.empty() ? std::u16string() : DevicePath(args.langFile);
   const std::u16string password = WceUtf8ToWide(args.password);
+  // The language file is read at once: one inside a pack needs the password first, as in the
+  // program's start.
+  if (args.bHasPassword) WceUiSetPackPassword(password.c_str());
   if (!WceUiInit(reinterpret_cast<HINSTANCE>(0x10000), wndDir.c_str(), resDir.c_str(), langFile.c_str(),
                  FALSE)) {
     return Fail("the framework did not start");
@@ -235,7 +251,6 @@ int main(int argc, char** argv) {
   // Without a language file texts by id stay empty, as on a unit whose file is missing; the failed
   // look-up of the empty path is no news to the author.
   if (args.langFile.empty()) logLines.clear();
-  if (args.bHasPassword) WceUiSetPackPassword(password.c_str());
 
   std::u16string dlgPath = WceUtf8ToWide(args.dlgPath);
   for (char16_t& c : dlgPath) {
