@@ -1,10 +1,12 @@
 // wceui-view: draws one dialog the way the head unit shows it, headless, and writes the screen.
 //   wceui-view --wnd DIR --res DIR [--lang FILE] [--password PW] --screen WxH --bpp 16|32
 //              DLGPATH [--out FILE.bmp] [--layers] [--window]
-// DIR may be a resource pack. DLGPATH names "DLGPATH.dlg.xml" and "DLGPATH.style.xml" under --wnd;
-// its last part names the dialog's class, and a class the framework does not know is drawn as a
-// plain dialog. --layers prints the layer tree, one layer a line; --window shows the dialog in the
-// desktop window until Escape.
+// DIR and FILE may be on disk, a resource pack, or a folder or file inside a pack as the program
+// names them ("corvane_res.pack\wnd", "corvane_res.pack\language\ChineseGB.ini"). DLGPATH names
+// "DLGPATH.dlg.xml" and "DLGPATH.style.xml" under --wnd; its last part names the dialog's class.
+// The framework's and the application's classes are known (the program's screens and widgets
+// build as in the program); any other dialog class is drawn as a plain dialog. --layers prints the
+// layer tree, one layer a line; --window shows the dialog in the desktop window until Escape.
 #include "CViewWnd.h"
 
 #include "core/CWceUiClassRegistrar.h"
@@ -37,7 +39,11 @@ namespace {
 
 const char kUsage[] =
     "usage: wceui-view --wnd DIR --res DIR [--lang FILE] [--password PW] --screen WxH --bpp 16|32 DLGPATH "
-    "[--out FILE.bmp] [--layers] [--window]";
+    "[--out FILE.bmp] [--layers] [--window]\n"
+    "  DIR, FILE: on disk, a pack, or inside a pack as the program names them (corvane_res.pack\\wnd,\n"
+    "  corvane_res.pack\\res, corvane_res.pack\\language\\ChineseGB.ini). DLGPATH's last part is the\n"
+    "  dialog's class: the framework's and the application's (CMainDlg, CHelpDlg, CPhoneDlg) are known,\n"
+    "  any other is drawn as a plain dialog.";
 
 // How long the desktop window may take to show the first picture.
 constexpr DWORD kFlushMs = 10000;
