@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -324,6 +325,81 @@ TEST_F(WceUiViewTest, ReadsPacksWithTheirPassword) {
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
 }
 
+// The rectangle of the layer named `name` in a printed layer tree; false when it is not there.
+struct SRect {
+  int left, top, right, bottom;
+};
+bool LayerRect(const std::string& tree, const std::string& name, SRect* pRect) {
+  const size_t at = tree.find(" \"" + name + "\" ");
+  if (at == std::string::npos) return false;
+  SRect rc = {};
+  if (std::sscanf(tree.c_str() + at + name.size() + 4, "%d,%d,%d,%d", &rc.left, &rc.top, &rc.right,
+                  &rc.bottom) != 4)
+    return false;
+  *pRect = rc;
+  return true;
+}
+
+// The program's own dialogs from the packs the build makes beside it, named as the program names
+// them (a folder inside the pack): each is built with its own class and the application's widgets,
+// every file, bitmap, colour and text it names is found, and its title is drawn from the pack's
+// language file.
+TEST(WceUiViewProgramPacks, DrawsEachDialogOfEachPack) {
+  const struct {
+    const char* pPack;
+    int nWidth, nHeight, nBits;
+  } packs[] = {{"corvane_res.pack", 800, 480, 32},
+               {"cecorvane_xxh.pack", 1024, 600, 32},
+               {"cecorvane_16_res.pack", 800, 480, 16},
+               {"cecorvane_16_xxh.pack", 1024, 600, 16}};
+  const struct {
+    const char* pDialog;
+    const char* pTitle;  // a text layer of the dialog's first look, in the pack's text colour
+  } dialogs[] = {{"CMainDlg", "logo_text"}, {"CHelpDlg", "help_sel_title"}, {"CPhoneDlg", "phone_title"}};
+  const std::filesystem::path bin = CORVANE_BIN_DIR;
+  std::string tmpl = (std::filesystem::temp_directory_path() / "wceui-view-packs-XXXXXX").string();
+  ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+  const std::filesystem::path dir = tmpl;
+  for (const auto& pack : packs) {
+    const std::string at = (bin / pack.pPack).string() + "\\";
+    for (const auto& dlg : dialogs) {
+      SCOPED_TRACE(std::string(pack.pPack) + " " + dlg.pDialog);
+      const std::filesystem::path out = dir / (std::string(dlg.pDialog) + ".bmp");
+      const ToolRun run =
+          RunView({"--wnd", at + "wnd", "--res", at + "res", "--lang", at + "language\\ChineseGB.ini",
+                   "--password", CORVANE_PACK_PASSWORD, "--screen",
+                   std::to_string(pack.nWidth) + "x" + std::to_string(pack.nHeight), "--bpp",
+                   std::to_string(pack.nBits), dlg.pDialog, "--out", out.string(), "--layers"});
+      ASSERT_EQ(run.nExit, 0) << run.err;
+      EXPECT_EQ(run.err, "");
+      const std::string body = "2 " + std::string(dlg.pDialog) + " \"" + dlg.pDialog + "\" 0,0," +
+                               std::to_string(pack.nWidth) + "," + std::to_string(pack.nHeight) + " shown=1";
+      EXPECT_EQ(run.out.substr(0, body.size()), body);
+      if (std::string(dlg.pDialog) == "CMainDlg") {
+        for (const char* pWidget : {" CWceLoading \"LOADING\" ", " CWceResProgress \"RESPROGRESS\" "})
+          EXPECT_NE(run.out.find(pWidget), std::string::npos) << pWidget;
+      }
+      SBmpFile bmp;
+      ASSERT_TRUE(ReadBmpFile(out, &bmp));
+      ASSERT_EQ(bmp.width, pack.nWidth);
+      ASSERT_EQ(bmp.height, pack.nHeight);
+      ASSERT_EQ(bmp.bpp, pack.nBits);
+      SRect rc = {};
+      ASSERT_TRUE(LayerRect(run.out, dlg.pTitle, &rc)) << run.out;
+      // The glyphs' cores are the pack's main text colour; the ground around them is dark.
+      int nText = 0;
+      for (int y = std::max(rc.top, 0); y < std::min(rc.bottom, bmp.height); ++y) {
+        for (int x = std::max(rc.left, 0); x < std::min(rc.right, bmp.width); ++x)
+          nText += bmp.Stored(x, y) == AtDepth(0xFFFFFF, pack.nBits) ? 1 : 0;
+      }
+      EXPECT_GT(nText, 100) << dlg.pTitle << " holds no text";
+      std::filesystem::remove(out);
+    }
+  }
+  std::error_code ec;
+  std::filesystem::remove_all(dir, ec);
+}
+
 TEST_F(WceUiViewTest, RefusesWithOneLine) {
   PutText(m_dir / "wnd" / "CBroken.dlg.xml", u"<d><body><l type=\"CNoSuchLayer\"/></body></d>");
   PutText(m_dir / "wnd" / "CBroken.style.xml", u"<root><style/></root>");
@@ -346,6 +422,9 @@ TEST_F(WceUiViewTest, RefusesWithOneLine) {
       {{"--wnd", wnd + "/nowhere", "--res", res, "--screen", "24x12", "--bpp", "32", "CViewDlg", "--out",
         out},
        "the window directory " + wnd + "/nowhere does not exist"},
+      {{"--wnd", wnd, "--res", res + "/none.pack\\res", "--screen", "24x12", "--bpp", "32", "CViewDlg",
+        "--out", out},
+       "the resource directory " + res + "/none.pack\\res does not exist"},
       {{"--wnd", wnd, "--res", res, "--lang", res + "/none.ini", "--screen", "24x12", "--bpp", "32",
         "CViewDlg", "--out", out},
        "the language file " + res + "/none.ini does not exist"},
@@ -362,7 +441,7 @@ TEST_F(WceUiViewTest, RefusesWithOneLine) {
     EXPECT_FALSE(std::filesystem::exists(out)) << c.line;
   }
   // A dialog that fails to build says why in its one line: the framework's lines, in order.
-  const ToolRun run = RunView(cases[8].args);
+  const ToolRun run = RunView(cases[9].args);
   EXPECT_NE(run.err.find("can not create layer, type is CNoSuchLayer"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("Create CBroken failed"), std::string::npos) << run.err;
 }

@@ -1,10 +1,12 @@
 // wceui-view: draws one dialog the way the head unit shows it, headless, and writes the screen.
 //   wceui-view --wnd DIR --res DIR [--lang FILE] [--password PW] --screen WxH --bpp 16|32
 //              DLGPATH [--out FILE.bmp] [--layers] [--window]
-// DIR may be a resource pack. DLGPATH names "DLGPATH.dlg.xml" and "DLGPATH.style.xml" under --wnd;
-// its last part names the dialog's class, and a class the framework does not know is drawn as a
-// plain dialog. --layers prints the layer tree, one layer a line; --window shows the dialog in the
-// desktop window until Escape.
+// DIR and FILE may be on disk, a resource pack, or a folder or file inside a pack as the program
+// names them ("corvane_res.pack\wnd", "corvane_res.pack\language\ChineseGB.ini"). DLGPATH names
+// "DLGPATH.dlg.xml" and "DLGPATH.style.xml" under --wnd; its last part names the dialog's class.
+// The framework's and the application's classes are known (the program's screens and widgets
+// build as in the program); any other dialog class is drawn as a plain dialog. --layers prints the
+// layer tree, one layer a line; --window shows the dialog in the desktop window until Escape.
 #include "CViewWnd.h"
 
 #include "core/CWceUiClassRegistrar.h"
@@ -16,6 +18,7 @@
 #include "kernel/filesys.h"
 #include "kernel/kernel.h"
 #include "kernel/wcestr.h"
+#include "resources/WceUiReadFile.h"
 #include "resources/WceUiResource.h"
 #include "user/user.h"
 
@@ -36,7 +39,11 @@ namespace {
 
 const char kUsage[] =
     "usage: wceui-view --wnd DIR --res DIR [--lang FILE] [--password PW] --screen WxH --bpp 16|32 DLGPATH "
-    "[--out FILE.bmp] [--layers] [--window]";
+    "[--out FILE.bmp] [--layers] [--window]\n"
+    "  DIR, FILE: on disk, a pack, or inside a pack as the program names them (corvane_res.pack\\wnd,\n"
+    "  corvane_res.pack\\res, corvane_res.pack\\language\\ChineseGB.ini). DLGPATH's last part is the\n"
+    "  dialog's class: the framework's and the application's (CMainDlg, CHelpDlg, CPhoneDlg) are known,\n"
+    "  any other is drawn as a plain dialog.";
 
 // How long the desktop window may take to show the first picture.
 constexpr DWORD kFlushMs = 10000;
@@ -155,6 +162,18 @@ std::u16string DevicePath(const std::string& hostPath) {
   return path;
 }
 
+// What the framework can read from: a file or a folder, or a folder or file inside a pack as the
+// program names them ("cecorvane_res.pack\wnd"), whose pack file must then be there. Whether the
+// pack holds the folder is told by the first read from it.
+bool IsReadablePath(const std::u16string& path) {
+  if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  WCHAR szPack[MAX_PATH];
+  WCHAR szItem[MAX_PATH];
+  if (!WceUiSplitPackPath(path.c_str(), szPack, szItem)) return false;
+  const DWORD dwAttributes = GetFileAttributesW(szPack);
+  return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 // The layer and everything below it, a parent before its children, indented by depth.
 void PrintLayers(CWceUiLayer* pTop) {
   WceUiWalkLayers(pTop, [](CWceUiLayer* pLayer, int nDepth) {
@@ -185,7 +204,7 @@ int main(int argc, char** argv) {
   }
   if (!ParseArgs(argc, argv, &args, &error)) return Fail(error);
 
-  std::error_code ec;
+  wce::SetRootDir("/");
   const struct {
     const std::string& path;
     const char* pWhat;
@@ -193,10 +212,11 @@ int main(int argc, char** argv) {
                 {args.resDir, "resource directory"},
                 {args.langFile, "language file"}};
   for (const auto& in : inputs) {
-    if (!in.path.empty() && !std::filesystem::exists(in.path, ec)) {
+    if (!in.path.empty() && !IsReadablePath(DevicePath(in.path))) {
       return Fail(std::string("the ") + in.pWhat + " " + in.path + " does not exist");
     }
   }
+  std::error_code ec;
   // A window directory that is a pack holds the files as items; only a folder can be looked into.
   std::string hostDlgPath = args.dlgPath;
   for (char& c : hostDlgPath) {
@@ -215,7 +235,6 @@ int main(int argc, char** argv) {
   wce::SetDebugSink([&logLines](const std::string& line) {
     logLines.push_back(line.size() > kWceUiLogStampChars ? line.substr(kWceUiLogStampChars) : line);
   });
-  wce::SetRootDir("/");
   // The desktop display's library would take SIGINT and SIGTERM for a quit event that no window
   // hears; without its handlers they end the tool as they end any program.
   if (args.bWindow) setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
@@ -228,6 +247,9 @@ int main(int argc, char** argv) {
   const std::u16string resDir = DevicePath(args.resDir);
   const std::u16string langFile = args.langFile.empty() ? std::u16string() : DevicePath(args.langFile);
   const std::u16string password = WceUtf8ToWide(args.password);
+  // The language file is read at once: one inside a pack needs the password first, as in the
+  // program's start.
+  if (args.bHasPassword) WceUiSetPackPassword(password.c_str());
   if (!WceUiInit(reinterpret_cast<HINSTANCE>(0x10000), wndDir.c_str(), resDir.c_str(), langFile.c_str(),
                  FALSE)) {
     return Fail("the framework did not start");
@@ -235,7 +257,6 @@ int main(int argc, char** argv) {
   // Without a language file texts by id stay empty, as on a unit whose file is missing; the failed
   // look-up of the empty path is no news to the author.
   if (args.langFile.empty()) logLines.clear();
-  if (args.bHasPassword) WceUiSetPackPassword(password.c_str());
 
   std::u16string dlgPath = WceUtf8ToWide(args.dlgPath);
   for (char16_t& c : dlgPath) {
