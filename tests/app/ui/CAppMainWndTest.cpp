@@ -402,6 +402,34 @@ TEST_P(AppMainWndOk, OkFromAnotherProgramEndsTheScreenAndStartsTheShellOnlyWithT
 
 INSTANTIATE_TEST_SUITE_P(NotifyFlag, AppMainWndOk, ::testing::Bool());
 
+// The head unit's other programs post the plain message 0x101E: wParam 1 keeps the projection
+// above every other window, any other value lets other windows over it again.
+TEST_F(AppMainWndTest, ThePlainTopmostMessageRaisesTheWindowAboveOthersOrLetsThemOver) {
+  const UINT kTopmostMsg = 0x101E;
+  const struct {
+    WPARAM wParam;
+    bool bTopmost;
+  } kSteps[] = {{1, true}, {0, false}, {1, true},       {2, false},
+                {1, true}, {1, true},  {0xFFFF, false}, {0, false}};
+  CProbeAppMainWnd wnd;
+  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+    const HWND hwnd = w.GetSafeHwnd();
+    const HWND other = CreateOtherProgramWindow();
+    ASSERT_NE(other, nullptr);
+    for (const auto& step : kSteps) {
+      SCOPED_TRACE(step.wParam);
+      PostMessageW(hwnd, kTopmostMsg, step.wParam, 0);
+      Pump();
+      EXPECT_EQ((GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, step.bTopmost);
+      // Another program brings its window to the top of the plain windows.
+      SetWindowPos(other, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+      EXPECT_EQ(GetWindow(hwnd, GW_HWNDFIRST), step.bTopmost ? hwnd : other);
+    }
+    DestroyWindow(other);
+  };
+  EXPECT_EQ(Run(wnd), 0);
+}
+
 TEST_F(AppMainWndTest, TheShownFlagIsTheWindowsOwnVisibility) {
   CProbeAppMainWnd wnd;
   wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
