@@ -182,6 +182,49 @@ TEST(CrossProcess, FindWindowFindsAnotherProgramsWindowByClassOrTitle) {
   EXPECT_EQ(peer.Wait(kReplyMs), 0);
 }
 
+// A walk over the top-level windows from GW_HWNDLAST or GW_HWNDFIRST passes the other programs'
+// windows too (this program's lie above them), as a program that looks for the window of a
+// process it started walks them.
+TEST(CrossProcess, TheWindowWalkPassesEveryProgramsTopLevelWindows) {
+  const HWND host = MakeHostWindow();
+  ASSERT_NE(host, nullptr);
+  Child peer;
+  const std::vector<std::string> said = StartPeer(&peer, "window XprocWalk WalkTitle XPROC_READY");
+  ASSERT_EQ(said.size(), 3u);
+  const HWND other = HandleOf(said[1]);
+  auto WalkDown = [](HWND from) {
+    std::vector<HWND> order;
+    for (HWND h = GetWindow(from, GW_HWNDFIRST); h != nullptr && order.size() < 100;
+         h = GetWindow(h, GW_HWNDNEXT))
+      order.push_back(h);
+    return order;
+  };
+  auto WalkUp = [](HWND from) {
+    std::vector<HWND> order;
+    for (HWND h = GetWindow(from, GW_HWNDLAST); h != nullptr && order.size() < 100;
+         h = GetWindow(h, GW_HWNDPREV))
+      order.insert(order.begin(), h);
+    return order;
+  };
+  const std::vector<HWND> both{host, other};
+  EXPECT_EQ(WalkDown(host), both);
+  EXPECT_EQ(WalkUp(host), both);
+  EXPECT_EQ(WalkDown(other), both);
+  EXPECT_EQ(WalkUp(other), both);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(GetWindow(host, GW_HWNDLAST), &pid);
+  EXPECT_EQ(pid, static_cast<DWORD>(peer.Pid()));
+  EXPECT_EQ(GetWindow(other, GW_CHILD), nullptr);
+  EXPECT_EQ(GetWindow(other, GW_OWNER), nullptr);
+
+  ASSERT_TRUE(PostMessageW(other, WM_CLOSE, 0, 0));
+  EXPECT_EQ(peer.Wait(kReplyMs), 0);
+  // A program that ended is passed no more.
+  EXPECT_EQ(WalkDown(host), std::vector<HWND>{host});
+  EXPECT_EQ(GetWindow(other, GW_HWNDFIRST), nullptr);
+  DestroyWindow(host);
+}
+
 TEST(CrossProcess, PostsAndBroadcastsReachTheOtherProgramsWindows) {
   const HWND host = MakeHostWindow();
   ASSERT_NE(host, nullptr);
