@@ -364,4 +364,41 @@ TEST(CrossProcess, CreateProcessRunsAProgramUnderTheRootAndLogsIt) {
   DestroyWindow(host);
 }
 
+// The start hook runs on the starting thread before CreateProcessW returns: a test holds the
+// starter there until the new program has its window, then finds that window at once.
+TEST(CrossProcess, TheStartHookHoldsTheStarterUntilTheNewProgramIsReady) {
+  const fs::path dir = fs::path(wce::GetRootDir()) / "Navi";
+  fs::create_directories(dir);
+  fs::copy_file(XPROC_PEER, dir / "Held.exe", fs::copy_options::overwrite_existing);
+  const HWND host = MakeHostWindow();
+  ASSERT_NE(host, nullptr);
+  const UINT ready = RegisterWindowMessageW(u"XPROC_READY");
+  std::vector<DWORD> started;
+  bool bReady = false;
+  wce::SetProcessStartHook([&](DWORD pid) {
+    started.push_back(pid);
+    MSG m;
+    bReady = WaitForMessage(ready, &m, kReplyMs) && m.lParam == static_cast<LPARAM>(pid);
+  });
+  std::u16string commandLine = u"window XprocHeld HeldTitle XPROC_READY";
+  PROCESS_INFORMATION pi{};
+  const BOOL bStarted = CreateProcessW(u"\\Navi\\Held.exe", commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                       nullptr, nullptr, nullptr, &pi);
+  const HWND held = FindWindowW(nullptr, u"HeldTitle");
+  // A program that does not start calls no hook.
+  std::u16string none = u"";
+  EXPECT_FALSE(CreateProcessW(u"\\Navi\\Missing.exe", none.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, nullptr, nullptr));
+  wce::SetProcessStartHook(nullptr);
+  ASSERT_TRUE(bStarted);
+  EXPECT_EQ(started, std::vector<DWORD>{pi.dwProcessId});
+  EXPECT_TRUE(bReady);
+  ASSERT_NE(held, nullptr);
+  ASSERT_TRUE(PostMessageW(held, WM_CLOSE, 0, 0));
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, kReplyMs), WAIT_OBJECT_0);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  DestroyWindow(host);
+}
+
 }  // namespace
