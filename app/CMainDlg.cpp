@@ -261,7 +261,7 @@ void CMainDlg::OnCommand(LPARAM lParam) {
     EngineLog("!!!!!!! MESSAGE_CMD_REV MSG_CMD_FOREGROUND   state=0x%x \n", m_STATE);
     SetTimer(TIMER_ID_SETTLE_STATE, 1500);
   } else if (lParam == MSG_CMD_PHONE_BACKGROUND) {
-    m_flagRules.OnPhoneBackground();
+    m_flagRules.OnPhoneBackground(m_nProgress);
     if (!m_bUsbIn) {
       SetState(STATE_CORVANE_USB_OUT);
       InvalidateRect();

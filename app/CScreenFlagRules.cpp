@@ -6,14 +6,14 @@
 #include "CorvaneWindowMessages.h"
 #include "DibBmp.h"
 
-void CScreenFlagRules::OnMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam) {
+void CScreenFlagRules::OnMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam, int nProgress) {
   if (msg == MESSAGE_CMD_REV) {
     if (lParam == MSG_CMD_VIDEO_ENCODER_INIT_DONE) {
       OnEncoderReady();
     } else if (lParam == MSG_CMD_PHONE_FOREGROUND) {
       OnPhoneForeground();
     } else if (lParam == MSG_CMD_PHONE_BACKGROUND) {
-      OnPhoneBackground();
+      OnPhoneBackground(nProgress);
     }
   } else if (msg == INNER_MSG_CORVANE_CALLING_STATE) {
     OnCallingState(lParam);
@@ -31,11 +31,13 @@ void CScreenFlagRules::OnPhoneForeground() {
   g_CorvaneAppFlags.m_bPhoneForeground = 1;
 }
 
-void CScreenFlagRules::OnPhoneBackground() {
+void CScreenFlagRules::OnPhoneBackground(int nProgress) {
   g_CorvaneAppFlags.m_bPhoneForeground = 0;
   // The phone shows its own screen now: the next picture shown must be a new one. During a call
-  // the call's picture stays.
-  if (g_CorvaneAppFlags.m_bUsbIn && !g_CorvaneAppFlags.m_bCalling) DibBmp::GetInstance().SetPictureBusy(0);
+  // the call's picture stays, and so does the mark of a connection that has not reached 100
+  // percent.
+  if (g_CorvaneAppFlags.m_bUsbIn && !g_CorvaneAppFlags.m_bCalling && nProgress == 100)
+    DibBmp::GetInstance().SetPictureBusy(0);
 }
 
 bool CScreenFlagRules::OnCallingState(LPARAM lParam) {

@@ -24,12 +24,14 @@ class CScreenFlagRules {
   explicit CScreenFlagRules(ITimers* pTimers) : m_pTimers(pTimers) {}
 
   // MESSAGE_CMD_REV, INNER_MSG_CORVANE_CALLING_STATE and WMMSG_CORVANE_USB_OUT through the
-  // handlers below; other messages change nothing.
-  void OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  // handlers below, with the screen's percentage for the background report; other messages
+  // change nothing.
+  void OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, int nProgress);
 
   void OnEncoderReady();
   void OnPhoneForeground();
-  void OnPhoneBackground();
+  // nProgress: the screen's last connection percentage.
+  void OnPhoneBackground(int nProgress);
   // lParam 1 a call is active, 0 it ended; true when the calling flag changed.
   bool OnCallingState(LPARAM lParam);
   // lParam 1 a phone was attached, anything else it is gone.

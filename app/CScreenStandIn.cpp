@@ -1,6 +1,8 @@
 #include "CScreenStandIn.h"
 
 #include "AppWindowMessages.h"
+#include "CorvaneAppFlags.h"
+#include "CorvaneWindowMessages.h"
 
 #include "user/user.h"
 
@@ -9,7 +11,14 @@ void CScreenStandIn::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     m_bExitRequested = true;
     return;
   }
-  m_rules.OnMessage(msg, wParam, lParam);
+  if (msg == CORVAN_WM_CONNECT_STEP) {
+    // Steps of an attempt whose phone is gone change nothing.
+    if (g_CorvaneAppFlags.m_bUsbIn) m_nProgress = lParam >= 100 ? 100 : static_cast<int>(lParam);
+  } else if ((msg == WMMSG_CORVANE_USB_OUT && lParam != 1) ||
+             (msg == CORVAN_WM_MSG && lParam == CORVAN_MSG_APP_MISSING)) {
+    m_nProgress = 0;
+  }
+  m_rules.OnMessage(msg, wParam, lParam, m_nProgress);
 }
 
 bool CScreenStandIn::OnTimer(UINT_PTR id) {

@@ -25,4 +25,5 @@ class CScreenStandIn : private CScreenFlagRules::ITimers {
   HWND m_hWnd = nullptr;
   CScreenFlagRules m_rules;
   bool m_bExitRequested = false;
+  int m_nProgress = 0;  // the last connection percentage, as the screen keeps it
 };

@@ -175,6 +175,10 @@ void AddTickListener(std::function<void()> listener);
 void SetDebugSink(std::function<void(const std::string& line)> sink);
 // Forget every named kernel object (tests only; handles still open stay valid but unnamed).
 void ResetKernelNames();
+// Called on the starting thread with the new program's process id once CreateProcessW has started
+// it, before CreateProcessW returns (nullptr: none), so that a test can hold the starter until
+// the new program has got as far as the test needs.
+void SetProcessStartHook(std::function<void(DWORD processId)> hook);
 
 // ---- moments an observer outside the program sees (our own; CMomentLog.h): with CORVANE_MOMENTS
 // naming a file, MarkMoment stores the monotonic clock's now in it, mapped in memory; unset, it

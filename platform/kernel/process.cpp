@@ -6,7 +6,9 @@
 #include "kernel.h"
 
 #include <cerrno>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <spawn.h>
 #include <string>
 #include <sys/stat.h>
@@ -45,6 +47,9 @@ bool IsProgramFile(const std::string& host) {
   struct stat st;
   return stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(host.c_str(), X_OK) == 0;
 }
+
+std::mutex g_startHookLock;
+std::function<void(DWORD)> g_startHook;  // guarded by g_startHookLock
 
 void WatchExit(std::shared_ptr<CProcessObject> process, pid_t pid) {
   int status = 0;
@@ -93,9 +98,22 @@ BOOL CreateProcessW(LPCWSTR appName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES, 
     info->dwProcessId = static_cast<DWORD>(pid);
     info->dwThreadId = static_cast<DWORD>(pid);
   }
+  std::function<void(DWORD)> hook;
+  {
+    std::lock_guard<std::mutex> lock(g_startHookLock);
+    hook = g_startHook;
+  }
+  if (hook) hook(static_cast<DWORD>(pid));
   SetLastError(ERROR_SUCCESS);
   return TRUE;
 }
+
+namespace wce {
+void SetProcessStartHook(std::function<void(DWORD processId)> hook) {
+  std::lock_guard<std::mutex> lock(g_startHookLock);
+  g_startHook = std::move(hook);
+}
+}  // namespace wce
 
 BOOL GetExitCodeProcess(HANDLE h, LPDWORD code) {
   auto process = CHandleTable::GetInstance().LookupAs<CProcessObject>(h, CKernelObject::Type::Process);

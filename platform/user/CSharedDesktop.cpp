@@ -79,6 +79,10 @@ bool FindOther(LPCWSTR className, LPCWSTR title, HWND only, PublishedWindow* fou
   return CSharedDesktop::GetInstance().FindOther(className, title, only, found);
 }
 
+std::vector<PublishedWindow> ListOthers() {
+  return CSharedDesktop::GetInstance().ListOther(0);
+}
+
 bool PostOther(HWND hwnd, const MSG& msg) {
   return CSharedDesktop::GetInstance().SendTo(ProcessOfHandle(hwnd), kBusPost, msg);
 }
@@ -92,8 +96,8 @@ void BroadcastOther(const MSG& msg) {
   CSharedDesktop::GetInstance().BroadcastOther(msg);
 }
 
-const DesktopDriver kShared{"shared", &FirstHandle, &IsLocal,   &RegisterMessage, &MessageName,
-                            &Publish, &FindOther,   &PostOther, &ShowOther,       &BroadcastOther};
+const DesktopDriver kShared{"shared",   &FirstHandle, &IsLocal,   &RegisterMessage, &MessageName,   &Publish,
+                            &FindOther, &ListOthers,  &PostOther, &ShowOther,       &BroadcastOther};
 
 // Holds the messages file locked while a registration reads and extends it.
 class CLockedFile {
@@ -192,10 +196,22 @@ void CSharedDesktop::Publish(const std::vector<PublishedWindow>& windows) {
 }
 
 bool CSharedDesktop::FindOther(LPCWSTR className, LPCWSTR title, HWND only, PublishedWindow* found) {
+  for (const PublishedWindow& w : ListOther(only != nullptr ? ProcessOfHandle(only) : 0)) {
+    if (only != nullptr && w.hwnd != only) continue;
+    if (className != nullptr && _wcsicmp(w.className.c_str(), className) != 0) continue;
+    if (title != nullptr && _wcsicmp(w.title.c_str(), title) != 0) continue;
+    *found = w;
+    return true;
+  }
+  return false;
+}
+
+std::vector<PublishedWindow> CSharedDesktop::ListOther(DWORD only) {
+  std::vector<PublishedWindow> windows;
   const std::string bus = wce::GetBusDir();
   const std::string dir = bus + "/windows";
   DIR* listing = opendir(dir.c_str());
-  if (listing == nullptr) return false;
+  if (listing == nullptr) return windows;
   std::vector<DWORD> pids;
   while (dirent* entry = readdir(listing)) {
     char* end = nullptr;
@@ -206,7 +222,7 @@ bool CSharedDesktop::FindOther(LPCWSTR className, LPCWSTR title, HWND only, Publ
   closedir(listing);
   std::sort(pids.begin(), pids.end());
   for (DWORD pid : pids) {
-    if (only != nullptr && ProcessOfHandle(only) != pid) continue;
+    if (only != 0 && pid != only) continue;
     if (!IsAlive(pid)) {
       Forget(pid);
       continue;
@@ -220,16 +236,11 @@ bool CSharedDesktop::FindOther(LPCWSTR className, LPCWSTR title, HWND only, Publ
           !std::getline(fields, cls, '\t'))
         continue;
       std::getline(fields, text);
-      PublishedWindow w{reinterpret_cast<HWND>(std::strtoull(handle.c_str(), nullptr, 16)), shown == "1",
-                        WceUtf8ToWide(cls), WceUtf8ToWide(text)};
-      if (only != nullptr && w.hwnd != only) continue;
-      if (className != nullptr && _wcsicmp(w.className.c_str(), className) != 0) continue;
-      if (title != nullptr && _wcsicmp(w.title.c_str(), title) != 0) continue;
-      *found = w;
-      return true;
+      windows.push_back({reinterpret_cast<HWND>(std::strtoull(handle.c_str(), nullptr, 16)), shown == "1",
+                         WceUtf8ToWide(cls), WceUtf8ToWide(text)});
     }
   }
-  return false;
+  return windows;
 }
 
 bool CSharedDesktop::SendTo(DWORD pid, UINT kind, const MSG& msg) {

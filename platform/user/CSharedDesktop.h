@@ -21,6 +21,8 @@ class CSharedDesktop {
   std::u16string Name(UINT msg);
   void Publish(const std::vector<PublishedWindow>& windows);
   bool FindOther(LPCWSTR className, LPCWSTR title, HWND only, PublishedWindow* found);
+  // The other programs' windows (only: of that program alone; 0: of every one).
+  std::vector<PublishedWindow> ListOther(DWORD only);
   // kind: one of the packet kinds; false when the owner is gone or cannot be reached.
   bool SendTo(DWORD pid, UINT kind, const MSG& msg);
   void BroadcastOther(const MSG& msg);

@@ -304,6 +304,11 @@ std::vector<HWND> CWindowManager::TopLevel() {
   return result;
 }
 
+std::vector<HWND> CWindowManager::TopLevelZOrder() {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return m_topLevel;
+}
+
 HWND CWindowManager::FindTopLevel(LPCWSTR className, LPCWSTR title) {
   std::lock_guard<std::mutex> lock(m_lock);
   for (const auto& entry : m_windows) {

@@ -59,6 +59,8 @@ class CWindowManager {
 
   // Top-level windows, oldest first.
   std::vector<HWND> TopLevel();
+  // Top-level windows in their z-order, the top one first.
+  std::vector<HWND> TopLevelZOrder();
   HWND FindTopLevel(LPCWSTR className, LPCWSTR title);
   HWND Relative(HWND hwnd, UINT cmd);
   // Moves the window among its siblings as SetWindowPos's insertAfter says.

@@ -37,6 +37,9 @@ struct DesktopDriver {
   void (*publish)(const std::vector<PublishedWindow>& windows);
   // Another program's top-level window; false when none matches (nullptr: any class or title).
   bool (*findOther)(LPCWSTR className, LPCWSTR title, HWND only, PublishedWindow* found);
+  // Every other program's top-level windows, program by program in the order of their process
+  // ids, each program's in the order it published them.
+  std::vector<PublishedWindow> (*listOthers)();
   // To another program's window: false when no program has it.
   bool (*postOther)(HWND hwnd, const MSG& msg);
   bool (*showOther)(HWND hwnd, int cmdShow);

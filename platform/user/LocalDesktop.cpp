@@ -28,6 +28,10 @@ bool FindOther(LPCWSTR, LPCWSTR, HWND, PublishedWindow*) {
   return false;
 }
 
+std::vector<PublishedWindow> ListOthers() {
+  return {};
+}
+
 bool PostOther(HWND, const MSG&) {
   return false;
 }
@@ -38,8 +42,8 @@ bool ShowOther(HWND, int) {
 
 void BroadcastOther(const MSG&) {}
 
-const DesktopDriver kLocal{"local", &FirstHandle, &IsLocal,   &RegisterMessage, &MessageName,
-                           nullptr, &FindOther,   &PostOther, &ShowOther,       &BroadcastOther};
+const DesktopDriver kLocal{"local",    &FirstHandle, &IsLocal,   &RegisterMessage, &MessageName,   nullptr,
+                           &FindOther, &ListOthers,  &PostOther, &ShowOther,       &BroadcastOther};
 }  // namespace
 
 const DesktopDriver* LocalDesktopDriver() {

@@ -195,8 +195,51 @@ BOOL IsWindowVisible(HWND hwnd) {
   return Windows().IsShownAndEnabled(hwnd, false) ? TRUE : FALSE;
 }
 
+namespace {
+// The top-level windows of every program, the top one first, as a walk over the head unit's
+// windows sees them: this program's in their own order, then the other programs' below them
+// (the bus keeps no order between programs), program by program.
+std::vector<HWND> DesktopZOrder() {
+  std::vector<HWND> order = Windows().TopLevelZOrder();
+  for (const PublishedWindow& w : Desktop().listOthers()) order.push_back(w.hwnd);
+  return order;
+}
+
+bool IsSiblingWalk(UINT cmd) {
+  return cmd == GW_HWNDFIRST || cmd == GW_HWNDLAST || cmd == GW_HWNDNEXT || cmd == GW_HWNDPREV;
+}
+
+// The sibling of a top-level window in the order; nullptr when the window is not in it.
+HWND SiblingIn(const std::vector<HWND>& order, HWND hwnd, UINT cmd) {
+  auto at = std::find(order.begin(), order.end(), hwnd);
+  if (at == order.end()) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  switch (cmd) {
+    case GW_HWNDFIRST:
+      return order.front();
+    case GW_HWNDLAST:
+      return order.back();
+    case GW_HWNDNEXT:
+      return at + 1 == order.end() ? nullptr : *(at + 1);
+    default:  // GW_HWNDPREV
+      return at == order.begin() ? nullptr : *(at - 1);
+  }
+}
+}  // namespace
+
 HWND GetWindow(HWND hwnd, UINT cmd) {
+  if (IsOtherProgram(hwnd)) {
+    // Another program's top-level window has neither children nor an owner here.
+    if (!IsSiblingWalk(cmd)) return nullptr;
+    return SiblingIn(DesktopZOrder(), hwnd, cmd);
+  }
   if (!Existing(hwnd)) return nullptr;
+  if (IsSiblingWalk(cmd) && Windows().Root(hwnd) == hwnd) {
+    const std::vector<HWND> order = DesktopZOrder();
+    if (std::find(order.begin(), order.end(), hwnd) != order.end()) return SiblingIn(order, hwnd, cmd);
+  }
   return Windows().Relative(hwnd, cmd);
 }
 

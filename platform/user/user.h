@@ -235,10 +235,13 @@ BOOL IsWindowVisible(HWND hwnd);
 // Siblings in z-order: GW_HWNDFIRST is the top, GW_HWNDNEXT goes down. GW_CHILD is the top child.
 // GW_OWNER: the owner of a top-level window created with a parent but without WS_CHILD (a popup
 // such as a modal dialog), which stays above its owner and is neither clipped nor disabled with it.
+// Among top-level windows the walk passes the other programs' on a shared bus too, below this
+// program's.
 HWND GetWindow(HWND hwnd, UINT cmd);
 // A child's parent; an owned top-level window's owner.
 HWND GetParent(HWND hwnd);
-// The creating thread's id; the process id (if asked) is this process's.
+// The creating thread's id; the process id (if asked) is this process's, or the owner's for
+// another program's window (its process id stands for the thread too).
 DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId);
 // Previous state: nonzero if the window was disabled. WM_ENABLE when it changes; a disabled window
 // gets no mouse or key input, and loses focus and capture.

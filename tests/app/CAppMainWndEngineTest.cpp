@@ -2,11 +2,14 @@
 #include "CAppMainWndEngine.h"
 
 #include "CConnectProgress.h"
+#include "CScreenStandIn.h"
 #include "CSingleInstance.h"
 #include "CorvaneAppFlags.h"
 #include "CorvaneChannelContext.h"
 #include "CorvaneCommand.h"
+#include "CorvaneFrame.h"
 #include "CorvaneWindowMessages.h"
+#include "DibBmp.h"
 #include "FakeAdb.h"
 #include "WindowPump.h"
 #include "SystemInitThread.h"
@@ -332,6 +335,52 @@ TEST_F(AppMainWndEngineTest, PhoneExitClosesTheChannelsAndReportsTheBackground) 
   ASSERT_EQ(rev.size(), 1u);
   EXPECT_EQ(rev[0].lParam, 0x0001001C);
   EXPECT_EQ(g_CorvaneAppFlags.m_bPhoneForeground.load(), 0);
+}
+
+// The engine program keeps the screen's percentage in the screen's place: a background report
+// drops the picture only from a connection that reached 100 percent.
+TEST_F(AppMainWndEngineTest, BackgroundClearsThePictureOnlyAtAHundredPercent) {
+  struct {
+    const char* name;
+    std::vector<std::pair<UINT*, LPARAM>> before;  // messages before the picture and the report
+    int bPictureKept;
+  } const kCases[] = {
+      {"linking", {{&WMMSG_CORVANE_USB_OUT, 1}, {&CORVAN_WM_CONNECT_STEP, 50}}, 1},
+      {"99", {{&WMMSG_CORVANE_USB_OUT, 1}, {&CORVAN_WM_CONNECT_STEP, 99}}, 1},
+      {"100", {{&WMMSG_CORVANE_USB_OUT, 1}, {&CORVAN_WM_CONNECT_STEP, 100}}, 0},
+      {"over 100", {{&WMMSG_CORVANE_USB_OUT, 1}, {&CORVAN_WM_CONNECT_STEP, 120}}, 0},
+      {"a step without a phone", {{&CORVAN_WM_CONNECT_STEP, 100}, {&WMMSG_CORVANE_USB_OUT, 1}}, 1},
+      {"USB out starts again",
+       {{&WMMSG_CORVANE_USB_OUT, 1},
+        {&CORVAN_WM_CONNECT_STEP, 100},
+        {&WMMSG_CORVANE_USB_OUT, 0},
+        {&WMMSG_CORVANE_USB_OUT, 1},
+        {&CORVAN_WM_CONNECT_STEP, 30}},
+       1},
+      {"the app is missing",
+       {{&WMMSG_CORVANE_USB_OUT, 1},
+        {&CORVAN_WM_CONNECT_STEP, 100},
+        {&CORVAN_WM_MSG, CORVAN_MSG_APP_MISSING}},
+       1},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    CScreenStandIn screen;
+    screen.Attach(m_hwnd);
+    g_CorvaneAppFlags.Reset();
+    for (const auto& m : c.before) {
+      // The root window's share first, as the window procedure hands them on.
+      m_engine.OnMessage(*m.first, 0, m.second);
+      screen.OnMessage(*m.first, 0, m.second);
+    }
+    DibBmp::GetInstance().SetPictureBusy(1);
+    screen.OnMessage(MESSAGE_CMD_REV, 0, MSG_CMD_PHONE_BACKGROUND);
+    EXPECT_EQ(DibBmp::GetInstance().IsPictureBusy(), c.bPictureKept);
+    EXPECT_EQ(g_CorvaneAppFlags.m_bPhoneForeground.load(), 0);
+  }
+  DibBmp::GetInstance().SetPictureBusy(0);
+  KillTimer(m_hwnd, TIMER_ID_USB_IN);
+  KillTimer(m_hwnd, TIMER_ID_REPAINT);
 }
 
 TEST_F(AppMainWndEngineTest, StatisticsTimerSendsAndClearsWhileTheFlagsSayUsbIn) {

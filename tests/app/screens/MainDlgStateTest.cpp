@@ -279,6 +279,44 @@ TEST_F(MainDlgStateTest, ForegroundAndBackgroundSetTheForegroundFlag) {
   });
 }
 
+// A background report drops the picture only from a connection that reached 100 percent; an
+// earlier one keeps the picture and what the screen shows.
+TEST_F(MainDlgStateTest, BackgroundClearsThePictureOnlyAtAHundredPercent) {
+  struct {
+    const char* name;
+    std::vector<Event> events;
+    int nState;  // after the background report
+    int bPictureKept;
+  } const kCases[] = {
+      {"10", {UsbIn(), Step(10)}, STATE_CORVANE_LINKING, 1},
+      {"60", {UsbIn(), Step(60)}, STATE_CORVANE_LINKING, 1},
+      {"90", {UsbIn(), Step(90)}, STATE_CORVANE_LINKING, 1},
+      {"99", {UsbIn(), Step(99)}, STATE_CORVANE_LINKING, 1},
+      {"100", {UsbIn(), Step(100)}, STATE_CORVANE_HIDE, 0},
+      {"over 100", {UsbIn(), Step(130)}, STATE_CORVANE_HIDE, 0},
+      {"encoder ready at 90",
+       {UsbIn(), Step(90), Cmd(MSG_CMD_VIDEO_ENCODER_INIT_DONE)},
+       STATE_CORVANE_STARTING,
+       1},
+      {"100 after linking", {UsbIn(), Step(40), Step(100)}, STATE_CORVANE_HIDE, 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    g_CorvaneAppFlags.Reset();
+    DibBmp::GetInstance().SetPictureBusy(0);
+    RunMain([&](CMainDlg* pDlg) {
+      Apply(c.events);
+      // The root window marks the phone attached on the same message.
+      g_CorvaneAppFlags.m_bUsbIn = 1;
+      Apply(PictureReady());
+      Apply(Cmd(MSG_CMD_PHONE_BACKGROUND));
+      EXPECT_EQ(DibBmp::GetInstance().IsPictureBusy(), c.bPictureKept);
+      EXPECT_EQ(g_CorvaneAppFlags.m_bPhoneForeground, 0);
+      ExpectShows(pDlg, c.nState);
+    });
+  }
+}
+
 TEST_F(MainDlgStateTest, TheLogoGoesAfterASecond) {
   RunMain([&](CMainDlg* pDlg) {
     Advance(999);

@@ -42,6 +42,8 @@ class CProbeAppMainWnd : public CAppMainWnd {
   std::function<void(CProbeAppMainWnd& wnd)> m_onScreen;
   // The program's own screen runs after the hook.
   bool m_bRealScreen = false;
+  // Runs once the program's own screen has ended, before the engine's shutdown.
+  std::function<void(CProbeAppMainWnd& wnd)> m_afterScreen;
   // Sees every message that reaches the window's default handling, before the window does.
   std::function<void(UINT msg)> m_onMessage;
 
@@ -55,6 +57,7 @@ class CProbeAppMainWnd : public CAppMainWnd {
     wce::DebugPrint("screen runs\n");
     if (m_onScreen) m_onScreen(*this);
     if (m_bRealScreen) CAppMainWnd::RunConnectionScreen();
+    if (m_afterScreen) m_afterScreen(*this);
   }
 };
 

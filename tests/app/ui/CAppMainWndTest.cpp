@@ -402,6 +402,115 @@ TEST_P(AppMainWndOk, OkFromAnotherProgramEndsTheScreenAndStartsTheShellOnlyWithT
 
 INSTANTIATE_TEST_SUITE_P(NotifyFlag, AppMainWndOk, ::testing::Bool());
 
+// WM_CLOSE from another program while dialogs run over the connection screen: every dialog
+// ends, the head unit's shell starts, WM_QUIT is left for the program's own loop and the engine
+// shuts down after the screen, as at any other end.
+struct CloseOverCase {
+  const char* name;
+  std::vector<std::string> opens;  // "help" (its button on the screen) or "phone" (the request)
+  const char* dialogs;             // the dialogs under the root layer when the close comes
+};
+
+void PrintTo(const CloseOverCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+const CloseOverCase kCloseOverCases[] = {
+    {"Help", {"help"}, "CMainDlg CHelpDlg"},
+    {"PhonePopUp", {"phone"}, "CMainDlg CPhoneDlg"},
+    {"PhonePopUpOverHelp", {"help", "phone"}, "CMainDlg CHelpDlg CPhoneDlg"},
+};
+
+class AppMainWndCloseOver : public AppMainWndFixture, public ::testing::WithParamInterface<CloseOverCase> {};
+
+TEST_P(AppMainWndCloseOver, EveryDialogEndsTheShellStartsAndTheEngineShutsDown) {
+  PutScreenFiles();
+  const UINT probe = RegisterWindowMessageW(u"APP_TEST_DIALOGS");
+  CProbeAppMainWnd wnd;
+  wnd.m_bRealScreen = true;
+  std::vector<std::string> seen;
+  wnd.m_onMessage = [&](UINT msg) {
+    if (msg != probe) return;
+    std::string names;
+    CWceUiLayer* pRoot = wnd.GetLayerCtrl()->RootLayer();
+    for (CWceUiLayer* p = pRoot->GetFirstChild(); p != nullptr; p = pRoot->NextChild(p)) {
+      if (!p->IsKindOf(u"CWceUiDlg")) continue;
+      names += (names.empty() ? "" : " ") + WceWideToUtf8(p->GetClassName());
+    }
+    seen.push_back(names);
+  };
+  int nLayersAtStart = -1;
+  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+    const HWND hwnd = w.GetSafeHwnd();
+    nLayersAtStart = w.GetLayerCtrl()->GetLayerCount();
+    for (const std::string& open : GetParam().opens) {
+      if (open == "help") {
+        // The help button of the screen's file, at (0, 44) and 15 x 15.
+        PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(7, 51));
+        PostMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(7, 51));
+      } else {
+        PostMessageW(hwnd, NMSG_CORVANE_VIDEO_DLG_SHOW, 0, 0);
+      }
+    }
+    PostMessageW(hwnd, probe, 0, 0);
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    // Reached only by a dialog that the close left running; the quit request then ends it, so
+    // that the test comes back.
+    PostMessageW(hwnd, probe, 0, 0);
+    PostMessageW(hwnd, CORVANE_WM_EXIT, 0, 0);
+  };
+  int nLayersAfter = -1;
+  bool quitLeft = false;
+  wnd.m_afterScreen = [&](CProbeAppMainWnd& w) {
+    nLayersAfter = w.GetLayerCtrl()->GetLayerCount();
+    MSG m;
+    quitLeft = PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
+  };
+
+  EXPECT_EQ(Run(wnd), 0);
+
+  EXPECT_EQ(seen, std::vector<std::string>{GetParam().dialogs});
+  EXPECT_EQ(Count(Log(), "can not create class"), 0);
+  // The shell once, from the close; then the screen's end runs the engine's shutdown.
+  EXPECT_EQ(Count(Log(), "CreateProcess \\Windows\\Explorer.exe"), 1);
+  EXPECT_EQ(Count(LinesAfter("CreateProcess \\Windows\\Explorer.exe"), "adb Close"), 1);
+  EXPECT_EQ(Count(LinesAfter("CreateProcess \\Windows\\Explorer.exe"), "WaitFor SysInit Thread Exit"), 1);
+  // Every dialog was deleted after its run; the quit waits for the program's own loop.
+  EXPECT_EQ(nLayersAfter, nLayersAtStart);
+  EXPECT_TRUE(quitLeft);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, AppMainWndCloseOver, ::testing::ValuesIn(kCloseOverCases),
+                         [](const ::testing::TestParamInfo<CloseOverCase>& info) { return info.param.name; });
+
+// The head unit's other programs post the plain message 0x101E: wParam 1 keeps the projection
+// above every other window, any other value lets other windows over it again.
+TEST_F(AppMainWndTest, ThePlainTopmostMessageRaisesTheWindowAboveOthersOrLetsThemOver) {
+  const UINT kTopmostMsg = 0x101E;
+  const struct {
+    WPARAM wParam;
+    bool bTopmost;
+  } kSteps[] = {{1, true}, {0, false}, {1, true},       {2, false},
+                {1, true}, {1, true},  {0xFFFF, false}, {0, false}};
+  CProbeAppMainWnd wnd;
+  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+    const HWND hwnd = w.GetSafeHwnd();
+    const HWND other = CreateOtherProgramWindow();
+    ASSERT_NE(other, nullptr);
+    for (const auto& step : kSteps) {
+      SCOPED_TRACE(step.wParam);
+      PostMessageW(hwnd, kTopmostMsg, step.wParam, 0);
+      Pump();
+      EXPECT_EQ((GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, step.bTopmost);
+      // Another program brings its window to the top of the plain windows.
+      SetWindowPos(other, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+      EXPECT_EQ(GetWindow(hwnd, GW_HWNDFIRST), step.bTopmost ? hwnd : other);
+    }
+    DestroyWindow(other);
+  };
+  EXPECT_EQ(Run(wnd), 0);
+}
+
 TEST_F(AppMainWndTest, TheShownFlagIsTheWindowsOwnVisibility) {
   CProbeAppMainWnd wnd;
   wnd.m_onScreen = [&](CProbeAppMainWnd& w) {

@@ -1,6 +1,6 @@
 // The application's widgets in a dialog of a real window, on the test's clock: the loading
-// animation looping over its frames, the resource progress running once and posting its end, the
-// check buttons' clicks, and the class records the application gives the registry.
+// animation looping over its frames, the resource progress running once and posting its end, and
+// the check buttons' clicks.
 #include "AppWindowMessages.h"
 #include "BitmapPeek.h"
 #include "WidgetDlgFixture.h"
@@ -9,7 +9,6 @@
 #include "widgets/CWceLoading.h"
 #include "widgets/CWceResProgress.h"
 #include "widgets/CWceTimerChkBtn.h"
-#include "widgets/WceAppClassTable.h"
 
 #include <gtest/gtest.h>
 
@@ -371,34 +370,6 @@ TEST_F(AppWidgetsTest, TimerCheckButtonDisabledWhileHeldDoesNotClick) {
   EXPECT_TRUE(m_lines.empty());
   EXPECT_FALSE(pButton->IsMouseDown());
   EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr);
-}
-
-TEST(AppClassTable, EveryRecordIsRegisteredWithItsBase) {
-  int nCount = 0;
-  const WceAppClassRecord* pTable = WceAppGetClassTable(&nCount);
-  ASSERT_NE(pTable, nullptr);
-  std::set<std::u16string> names;
-  for (int i = 0; i < nCount; ++i) {
-    const std::string what = WidgetNarrow(pTable[i].pClassName);
-    EXPECT_TRUE(names.insert(pTable[i].pClassName).second) << what << " twice";
-    CWceUiClassRecord* pRecord = WceUiFindClassRecord(pTable[i].pClassName);
-    ASSERT_NE(pRecord, nullptr) << what;
-    EXPECT_NE(pRecord->pfnCreate, nullptr) << what;
-    CWceUiClassRecord* pBase =
-        pTable[i].pBaseClassName != nullptr ? WceUiFindClassRecord(pTable[i].pBaseClassName) : nullptr;
-    if (pTable[i].pBaseClassName != nullptr) {
-      ASSERT_NE(pBase, nullptr) << what;
-    }
-    EXPECT_EQ(pRecord->pBaseRecord, pBase) << what;
-  }
-  // The application's own layers are made by name and know what they are.
-  for (const char16_t* pName : {u"CWceLoading", u"CWceResProgress", u"CWceCheckBtn", u"CWceTimerChkBtn"}) {
-    std::unique_ptr<CWceUiObject> pObject(WceUiCreateObject(pName));
-    ASSERT_NE(pObject, nullptr) << WidgetNarrow(pName);
-    EXPECT_EQ(std::u16string(pObject->GetClassName()), pName);
-    EXPECT_TRUE(pObject->IsKindOf(u"CWceUiLayer")) << WidgetNarrow(pName);
-    EXPECT_TRUE(names.count(pName) == 1) << WidgetNarrow(pName);
-  }
 }
 
 }  // namespace

@@ -182,6 +182,49 @@ TEST(CrossProcess, FindWindowFindsAnotherProgramsWindowByClassOrTitle) {
   EXPECT_EQ(peer.Wait(kReplyMs), 0);
 }
 
+// A walk over the top-level windows from GW_HWNDLAST or GW_HWNDFIRST passes the other programs'
+// windows too (this program's lie above them), as a program that looks for the window of a
+// process it started walks them.
+TEST(CrossProcess, TheWindowWalkPassesEveryProgramsTopLevelWindows) {
+  const HWND host = MakeHostWindow();
+  ASSERT_NE(host, nullptr);
+  Child peer;
+  const std::vector<std::string> said = StartPeer(&peer, "window XprocWalk WalkTitle XPROC_READY");
+  ASSERT_EQ(said.size(), 3u);
+  const HWND other = HandleOf(said[1]);
+  auto WalkDown = [](HWND from) {
+    std::vector<HWND> order;
+    for (HWND h = GetWindow(from, GW_HWNDFIRST); h != nullptr && order.size() < 100;
+         h = GetWindow(h, GW_HWNDNEXT))
+      order.push_back(h);
+    return order;
+  };
+  auto WalkUp = [](HWND from) {
+    std::vector<HWND> order;
+    for (HWND h = GetWindow(from, GW_HWNDLAST); h != nullptr && order.size() < 100;
+         h = GetWindow(h, GW_HWNDPREV))
+      order.insert(order.begin(), h);
+    return order;
+  };
+  const std::vector<HWND> both{host, other};
+  EXPECT_EQ(WalkDown(host), both);
+  EXPECT_EQ(WalkUp(host), both);
+  EXPECT_EQ(WalkDown(other), both);
+  EXPECT_EQ(WalkUp(other), both);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(GetWindow(host, GW_HWNDLAST), &pid);
+  EXPECT_EQ(pid, static_cast<DWORD>(peer.Pid()));
+  EXPECT_EQ(GetWindow(other, GW_CHILD), nullptr);
+  EXPECT_EQ(GetWindow(other, GW_OWNER), nullptr);
+
+  ASSERT_TRUE(PostMessageW(other, WM_CLOSE, 0, 0));
+  EXPECT_EQ(peer.Wait(kReplyMs), 0);
+  // A program that ended is passed no more.
+  EXPECT_EQ(WalkDown(host), std::vector<HWND>{host});
+  EXPECT_EQ(GetWindow(other, GW_HWNDFIRST), nullptr);
+  DestroyWindow(host);
+}
+
 TEST(CrossProcess, PostsAndBroadcastsReachTheOtherProgramsWindows) {
   const HWND host = MakeHostWindow();
   ASSERT_NE(host, nullptr);
@@ -318,6 +361,43 @@ TEST(CrossProcess, CreateProcessRunsAProgramUnderTheRootAndLogsIt) {
                               nullptr, nullptr, &pi));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_TRUE(log.Has("CreateProcess \\Navi\\Missing.exe: no such program"));
+  DestroyWindow(host);
+}
+
+// The start hook runs on the starting thread before CreateProcessW returns: a test holds the
+// starter there until the new program has its window, then finds that window at once.
+TEST(CrossProcess, TheStartHookHoldsTheStarterUntilTheNewProgramIsReady) {
+  const fs::path dir = fs::path(wce::GetRootDir()) / "Navi";
+  fs::create_directories(dir);
+  fs::copy_file(XPROC_PEER, dir / "Held.exe", fs::copy_options::overwrite_existing);
+  const HWND host = MakeHostWindow();
+  ASSERT_NE(host, nullptr);
+  const UINT ready = RegisterWindowMessageW(u"XPROC_READY");
+  std::vector<DWORD> started;
+  bool bReady = false;
+  wce::SetProcessStartHook([&](DWORD pid) {
+    started.push_back(pid);
+    MSG m;
+    bReady = WaitForMessage(ready, &m, kReplyMs) && m.lParam == static_cast<LPARAM>(pid);
+  });
+  std::u16string commandLine = u"window XprocHeld HeldTitle XPROC_READY";
+  PROCESS_INFORMATION pi{};
+  const BOOL bStarted = CreateProcessW(u"\\Navi\\Held.exe", commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                       nullptr, nullptr, nullptr, &pi);
+  const HWND held = FindWindowW(nullptr, u"HeldTitle");
+  // A program that does not start calls no hook.
+  std::u16string none = u"";
+  EXPECT_FALSE(CreateProcessW(u"\\Navi\\Missing.exe", none.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, nullptr, nullptr));
+  wce::SetProcessStartHook(nullptr);
+  ASSERT_TRUE(bStarted);
+  EXPECT_EQ(started, std::vector<DWORD>{pi.dwProcessId});
+  EXPECT_TRUE(bReady);
+  ASSERT_NE(held, nullptr);
+  ASSERT_TRUE(PostMessageW(held, WM_CLOSE, 0, 0));
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, kReplyMs), WAIT_OBJECT_0);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
   DestroyWindow(host);
 }
 

@@ -1,5 +1,7 @@
 // The class records that the application gives the class registry: each class that dialog files
-// or the program create by name, with the base class its record names.
+// or the program create by name, with the base class its record names. The table spans the whole
+// application (framework classes, screens, the video layer and the widgets), so it lies above
+// all of them.
 #pragma once
 
 #include "kernel/wcetypes.h"

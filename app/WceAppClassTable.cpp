@@ -1,10 +1,11 @@
 // Including a class's header registers its record from this unit too, so the application's table
 // is in the registry whenever this unit is linked, whatever else the linker keeps.
-#include "widgets/WceAppClassTable.h"
+#include "WceAppClassTable.h"
 
 #include "CHelpDlg.h"
 #include "CMainDlg.h"
 #include "CPhoneDlg.h"
+#include "CVideoFrame.h"
 #include "core/CRealDlg.h"
 #include "core/CRealGenericWnd.h"
 #include "core/CRealWnd.h"
@@ -43,6 +44,7 @@ const WceAppClassRecord g_appClassTable[] = {
     {u"CMainDlg", u"CWceUiDlg"},
     {u"CHelpDlg", u"CWceUiDlg"},
     {u"CPhoneDlg", u"CWceUiDlg"},
+    {u"CVideoFrame", u"CWceUiLayer"},
     {u"CWceLoading", u"CWceUiLayer"},
     {u"CWceResProgress", u"CWceUiLayer"},
     {u"CWceCheckBtn", u"CWceUiButton"},
