@@ -15,6 +15,15 @@ class CorvaneAudioTest : public EngineTest {
     EngineTest::SetUp();
     fakeadb::SetAllConnected(true);
   }
+  // A media receiver of its own for one case of a table, on a phone link with nothing buffered.
+  static CorvaneMedia* FreshMedia() {
+    CorvaneMedia::DestroyInstance();
+    CSingleInstanceBase::OpenAll();
+    CorvaneMedia* media = CorvaneMedia::GetInstance();
+    fakeadb::Reset();
+    fakeadb::SetAllConnected(true);
+    return media;
+  }
   static std::vector<std::string> WaveFunctions() {
     std::vector<std::string> names;
     for (const auto& c : wce::GetWaveOutCalls()) names.push_back(c.function);
@@ -45,11 +54,7 @@ TEST_F(CorvaneAudioTest, MediaFindsItsFramingAgainAfterABadHeader) {
   } cases[] = {{"straight after", 0}, {"header across two windows", 250}, {"far on", 700}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    CorvaneMedia::DestroyInstance();
-    CSingleInstanceBase::OpenAll();
-    CorvaneMedia* media = CorvaneMedia::GetInstance();
-    fakeadb::Reset();
-    fakeadb::SetAllConnected(true);
+    CorvaneMedia* media = FreshMedia();
     fakeadb::Feed(2, StreamFrame(0x00990001, {}));  // the bad header
     fakeadb::Feed(2, std::vector<uint8_t>(c.junk, 0xEE));
     fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(150, 1)));
@@ -75,11 +80,7 @@ TEST_F(CorvaneAudioTest, MediaHeaderWithABadLengthEndsTheScanOfItsWindow) {
   } cases[] = {{"good header first", 0, 48000}, {"bad length first", 50, 0}, {"too long first", 7001, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    CorvaneMedia::DestroyInstance();
-    CSingleInstanceBase::OpenAll();
-    CorvaneMedia* media = CorvaneMedia::GetInstance();
-    fakeadb::Reset();
-    fakeadb::SetAllConnected(true);
+    CorvaneMedia* media = FreshMedia();
     ClearLog();
     fakeadb::Feed(2, StreamFrame(0x00990001, {}));  // the bad header that starts the scan
     // The bad one claims its length but only 50 bytes follow it, so the good header lies in the

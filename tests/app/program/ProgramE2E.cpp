@@ -129,6 +129,14 @@ bool ProgramE2E::Tap(const SLayer& layer) {
   return Send("touch down " + at) && Send("touch up " + at);
 }
 
+bool ProgramE2E::TapHelpButton() {
+  SLayers screen;
+  if (!WaitForLayers([](const SLayers& l) { return !l.Shown("container_vtlogo"); }, kReplyMs, &screen))
+    return false;
+  const SLayer* help = screen.Find("btnhelp");
+  return help != nullptr && Tap(*help);
+}
+
 int ProgramE2E::Post(const std::vector<std::string>& args, int ms) {
   std::vector<std::string> argv = {CORVANE_POST_PATH};
   argv.insert(argv.end(), args.begin(), args.end());

@@ -77,6 +77,9 @@ class ProgramE2E : public EngineE2E {
   bool Screen(const std::string& name, SScreen* out, int ms = kReplyMs);
   // A person's touch through the window: down, then up, at the centre of a layer.
   bool Tap(const SLayer& layer);
+  // Taps the waiting screen's help button once the start-up logo, which lies over the whole screen
+  // for its first second and takes every touch, is gone.
+  bool TapHelpButton();
   // corvane-post in the program's root and bus; its exit status, or -1 when it did not end.
   int Post(const std::vector<std::string>& args, int ms = kReplyMs);
   // Whether the program's root window is shown, read from its window list on the bus.

@@ -76,7 +76,9 @@ TEST_P(ProgramHostRequests, ActOnlyWithTheNotifySwitch) {
   for (const SRequest& r : kRequests) {
     const std::vector<e2e::SAppRx> got = log.Rx(r.type, r.channel);
     EXPECT_EQ(got.size(), notify ? 1u : 0u) << r.name;
-    if (notify && !got.empty() && *r.fields != '\0') EXPECT_EQ(got[0].fields, r.fields) << r.name;
+    if (notify && !got.empty() && *r.fields != '\0') {
+      EXPECT_EQ(got[0].fields, r.fields) << r.name;
+    }
   }
   // Without the switch the program hides itself on the phone's request; with it the others do.
   EXPECT_EQ(Count("msg NMSG_CORVANE_SHOWHIDE 0 2"), notify ? 0u : 1u);

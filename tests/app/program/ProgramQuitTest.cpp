@@ -207,12 +207,7 @@ class ProgramQuitFromEveryState : public ProgramQuitE2E, public ::testing::WithP
     ASSERT_TRUE(WaitForLayers([&](const SLayers& l) { return l.Shown(container); }, kStateMs, &screen))
         << "the screen never showed " << container;
     if (c.screen == EScreen::Help) {
-      // The start logo covers the screen's buttons for its first second.
-      ASSERT_TRUE(
-          WaitForLayers([](const SLayers& l) { return !l.Shown("container_vtlogo"); }, kReplyMs, &screen));
-      const e2e::SLayer* help = screen.Find("btnhelp");
-      ASSERT_NE(help, nullptr);
-      ASSERT_TRUE(Tap(*help));
+      ASSERT_TRUE(TapHelpButton());
       ASSERT_TRUE(WaitForDialog("CHelpDlg"));
     } else if (c.screen == EScreen::PhoneDialog) {
       ASSERT_EQ(Post({"NMSG_CORVANE_VIDEO_DLG_SHOW", "0", "0", "--window", "WND_CORVANE"}), 0);
