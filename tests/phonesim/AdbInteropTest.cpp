@@ -3,6 +3,7 @@
 // it (and any server left over) at the end, whatever happened.
 #include <arpa/inet.h>
 #include <dirent.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -41,6 +42,20 @@ uint16_t FreePort() {
 std::string ReadFile(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+// A file of another process under /proc, or what could be read of it: the process may end between
+// the walk's look at its directory and the read, which then fails (ESRCH), and that process is
+// simply not the one sought.
+std::string ReadProcFile(const std::string& path) {
+  std::string text;
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char buf[4096];
+  ssize_t n;
+  while ((n = read(fd, buf, sizeof buf)) > 0) text.append(buf, static_cast<size_t>(n));
+  close(fd);
+  return text;
 }
 
 class AdbInteropTest : public PhoneSimFixture {
@@ -98,8 +113,8 @@ class AdbInteropTest : public PhoneSimFixture {
       char* end = nullptr;
       long pid = std::strtol(e->d_name, &end, 10);
       if (*end != '\0' || pid <= 1) continue;
-      std::string env = ReadFile(std::string("/proc/") + e->d_name + "/environ");
-      std::string cmdline = ReadFile(std::string("/proc/") + e->d_name + "/cmdline");
+      std::string env = ReadProcFile(std::string("/proc/") + e->d_name + "/environ");
+      std::string cmdline = ReadProcFile(std::string("/proc/") + e->d_name + "/cmdline");
       for (char& c : env)
         if (c == '\0') c = '\n';
       if (cmdline.find("adb") != std::string::npos &&
