@@ -12,12 +12,12 @@
 #include "services/CorvaneConfig.h"
 #include "user/user.h"
 
-#include "CorvaneBTOOBInfoProto.pb.h"
-#include "CorvaneDeviceInfoProto.pb.h"
-#include "CorvaneModuleStatusListProto.pb.h"
-#include "CorvaneProtocolVersionMatchStatusProto.pb.h"
-#include "CorvaneVideoEncoderInfoProto.pb.h"
-#include "CorvaneVideoFrameRateProto.pb.h"
+#include "proto/CorvaneBTOOBInfoProto.pb.h"
+#include "proto/CorvaneDeviceInfoProto.pb.h"
+#include "proto/CorvaneModuleStatusListProto.pb.h"
+#include "proto/CorvaneProtocolVersionMatchStatusProto.pb.h"
+#include "proto/CorvaneVideoEncoderInfoProto.pb.h"
+#include "proto/CorvaneVideoFrameRateProto.pb.h"
 
 #include <new>
 #include <string>

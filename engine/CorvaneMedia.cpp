@@ -7,7 +7,7 @@
 #include "kernel/kernel.h"
 #include "phonelink/CorvaneAdb.h"
 
-#include "CorvaneMusicInitProto.pb.h"
+#include "proto/CorvaneMusicInitProto.pb.h"
 
 #include <algorithm>
 #include <new>

@@ -10,16 +10,16 @@
 #include "phonelink/CorvaneAdb.h"
 #include "services/CErrorLog.h"
 
-#include "CorvaneCarHardKeyCodeProto.pb.h"
-#include "CorvaneDeviceInfoProto.pb.h"
-#include "CorvaneFeatureConfigListProto.pb.h"
-#include "CorvaneModuleStatusListProto.pb.h"
-#include "CorvaneProtocolVersionProto.pb.h"
-#include "CorvaneStatisticsInfoProto.pb.h"
-#include "CorvaneTouchActionProto.pb.h"
-#include "CorvaneVideoEncoderInfoProto.pb.h"
-#include "CorvaneVideoFrameRateProto.pb.h"
-#include "newproto/CorvaneConStatisticProto.pb.h"
+#include "proto/CorvaneCarHardKeyCodeProto.pb.h"
+#include "proto/CorvaneDeviceInfoProto.pb.h"
+#include "proto/CorvaneFeatureConfigListProto.pb.h"
+#include "proto/CorvaneModuleStatusListProto.pb.h"
+#include "proto/CorvaneProtocolVersionProto.pb.h"
+#include "proto/CorvaneStatisticsInfoProto.pb.h"
+#include "proto/CorvaneTouchActionProto.pb.h"
+#include "proto/CorvaneVideoEncoderInfoProto.pb.h"
+#include "proto/CorvaneVideoFrameRateProto.pb.h"
+#include "proto/newproto/CorvaneConStatisticProto.pb.h"
 
 #include <cstring>
 #include <new>

@@ -6,7 +6,7 @@
 #include "EngineLog.h"
 #include "phonelink/CorvaneAdb.h"
 
-#include "CorvaneTTSInitProto.pb.h"
+#include "proto/CorvaneTTSInitProto.pb.h"
 
 #include <new>
 

@@ -10,7 +10,7 @@
 #include "services/CorvaneConfig.h"
 #include "user/user.h"
 
-#include "CorvaneTTSInitProto.pb.h"
+#include "proto/CorvaneTTSInitProto.pb.h"
 
 #include <new>
 

@@ -4,8 +4,8 @@
 
 #include "CEngineLifeCycle.h"
 #include "CorvaneFrame.h"
-#include "CorvaneTouchActionProto.pb.h"
 #include "ScreenFixture.h"
+#include "proto/CorvaneTouchActionProto.pb.h"
 
 #include "audio/audio.h"
 #include "core/CWceUiDlg.h"
