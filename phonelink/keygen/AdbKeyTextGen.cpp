@@ -1,7 +1,7 @@
 // Build-time tool: turns the two private keys made for this build into the link's stored key
 // texts (the PEM texts as they are, and the ADB public-key text of each).
 //   AdbKeyTextGen key0.pem key1.pem out.cpp
-#include "../AdbPublicKey.h"
+#include "phonelink/AdbPublicKey.h"
 
 #include <openssl/core_names.h>
 #include <openssl/evp.h>
