@@ -17,7 +17,7 @@
 
 #include <google/protobuf/util/message_differencer.h>
 
-#include "CProtoPayload.h"
+#include "proto/CProtoPayload.h"
 #include "proto/CorvaneCallRecordsProto.pb.h"
 #include "proto/CorvaneCarGpsProto.pb.h"
 #include "proto/CorvaneDeviceInfoProto.pb.h"

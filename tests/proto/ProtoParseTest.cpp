@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "CProtoPayload.h"
+#include "proto/CProtoPayload.h"
 #include "proto/CorvaneCallRecordsProto.pb.h"
 #include "proto/CorvaneContactsProto.pb.h"
 #include "proto/CorvaneDeviceInfoProto.pb.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "CProtoPayload.h"
+#include "proto/CProtoPayload.h"
 #include "proto/CorvaneCallRecordsProto.pb.h"
 #include "proto/CorvaneCarGpsProto.pb.h"
 #include "proto/CorvaneDeviceInfoProto.pb.h"
