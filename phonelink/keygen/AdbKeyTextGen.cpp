@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
   }
   std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
   out << "// Made at build time from this build's own keys; never committed.\n"
-      << "#include \"AdbKeyTexts.h\"\n\n"
+      << "#include \"phonelink/AdbKeyTexts.h\"\n\n"
       << "const char* const g_szAdbPrivateKeyText[2] = {\n    " << Literal(pem[0]) << ",\n    "
       << Literal(pem[1]) << "};\n\n"
       << "const char* const g_szAdbPublicKeyText[2] = {\n    " << Literal(pub[0]) << ",\n    "
