@@ -1,13 +1,13 @@
-#include "AppStartup.h"
+#include "app/AppStartup.h"
 
-#include "core/CXiWndHelper.h"
-#include "resources/WceUiResource.h"
+#include "wceui/core/CXiWndHelper.h"
+#include "wceui/resources/WceUiResource.h"
 
-#include "kernel/codepage.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
 #include "phonelink/DriverInstall.h"
-#include "registry/registry.h"
+#include "platform/kernel/codepage.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/registry/registry.h"
 #include "services/CorvaneConfig.h"
 
 #include <cstdio>

@@ -3,8 +3,8 @@
 // the start of the navigation program that the connection screen asks for.
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "user/user.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/user/user.h"
 
 #include <functional>
 #include <string>

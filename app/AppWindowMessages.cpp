@@ -1,6 +1,6 @@
-#include "AppWindowMessages.h"
+#include "app/AppWindowMessages.h"
 
-#include "user/user.h"
+#include "platform/user/user.h"
 
 UINT WMMSG_CORVANE_USB_OUT;
 UINT WMMSG_CORVANE_USB_ERROR;

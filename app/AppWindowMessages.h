@@ -17,7 +17,7 @@
 //   WCEUI_RESPRO_END                 the progress animation  0, 0 when it has run through
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 // The plain message other programs send to make the window topmost (wParam 1) or not.
 #define WM_CORVANE_TOPMOST 0x101E

@@ -1,16 +1,16 @@
-#include "CAppConsole.h"
+#include "app/CAppConsole.h"
 
-#include "AppWindowMessages.h"
+#include "app/AppWindowMessages.h"
 
-#include "core/CRealDlg.h"
-#include "core/CWceUiDlg.h"
-#include "core/CWceUiLayer.h"
-#include "core/CWceUiLayerCtrl.h"
-#include "core/CWceUiRealWnd.h"
-#include "core/WceUiLayerWalk.h"
+#include "wceui/core/CRealDlg.h"
+#include "wceui/core/CWceUiDlg.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
+#include "wceui/core/CWceUiRealWnd.h"
+#include "wceui/core/WceUiLayerWalk.h"
 
-#include "kernel/wcestr.h"
-#include "ProgramOptions.h"
+#include "platform/kernel/wcestr.h"
+#include "app/ProgramOptions.h"
 
 #include <iostream>
 #include <thread>

@@ -6,10 +6,10 @@
 // hidden window of the console's own, which the root window's modal loops dispatch like any other.
 #pragma once
 
-#include "CEngineConsole.h"
+#include "app/CEngineConsole.h"
 
-#include "kernel/wcetypes.h"
-#include "user/user.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/user/user.h"
 
 #include <atomic>
 #include <csignal>

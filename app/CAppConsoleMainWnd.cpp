@@ -1,10 +1,10 @@
-#include "CAppConsoleMainWnd.h"
+#include "app/CAppConsoleMainWnd.h"
 
-#include "AppWindowMessages.h"
-#include "CAppConsole.h"
-#include "CorvaneWindowMessages.h"
+#include "app/AppWindowMessages.h"
+#include "app/CAppConsole.h"
+#include "engine/CorvaneWindowMessages.h"
 
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
 
 #include <utility>
 

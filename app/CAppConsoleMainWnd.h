@@ -3,7 +3,7 @@
 // end of its run comes once the connection screen has ended, before the engine shuts down.
 #pragma once
 
-#include "CAppMainWnd.h"
+#include "app/CAppMainWnd.h"
 
 #include <csignal>
 #include <functional>

@@ -1,16 +1,16 @@
-#include "CAppMainWnd.h"
+#include "app/CAppMainWnd.h"
 
-#include "AppWindowMessages.h"
-#include "CAppMainWndEngine.h"
-#include "EngineLog.h"
+#include "app/AppWindowMessages.h"
+#include "app/CAppMainWndEngine.h"
+#include "engine/EngineLog.h"
 
-#include "core/CWceUiDlg.h"
-#include "core/CWceUiLayerCtrl.h"
-#include "gdi/gdi.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 #include "services/CorvaneConfig.h"
-#include "user/user.h"
+#include "wceui/core/CWceUiDlg.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
 
 #include <string>
 

@@ -11,11 +11,11 @@
 // Every handler runs on the UI thread, except DrawPictureCallback (the video receive thread).
 #pragma once
 
-#include "CEngineLifeCycle.h"
-#include "CRootMessageRouter.h"
-#include "CTouchScaler.h"
+#include "app/CEngineLifeCycle.h"
+#include "app/CRootMessageRouter.h"
+#include "app/CTouchScaler.h"
 
-#include "core/CWceUiRealWnd.h"
+#include "wceui/core/CWceUiRealWnd.h"
 
 class CWceUiDlg;
 class DibBmp;

@@ -1,11 +1,11 @@
-#include "CAppMainWndEngine.h"
+#include "app/CAppMainWndEngine.h"
 
-#include "CorvaneAppFlags.h"
-#include "CorvaneChannelContext.h"
-#include "DibBmp.h"
+#include "engine/CorvaneAppFlags.h"
+#include "engine/CorvaneChannelContext.h"
+#include "engine/DibBmp.h"
 
-#include "gdi/gdi.h"
-#include "kernel/kernel.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/kernel.h"
 
 void CAppMainWndEngine::Attach(HWND hwnd) {
   m_hWnd = hwnd;

@@ -4,13 +4,13 @@
 // its own that the root window with its screens takes over one by one.
 #pragma once
 
-#include "CEngineLifeCycle.h"
-#include "CRootMessageRouter.h"
-#include "CScreenStandIn.h"
-#include "CTouchScaler.h"
+#include "app/CEngineLifeCycle.h"
+#include "app/CRootMessageRouter.h"
+#include "app/CScreenStandIn.h"
+#include "app/CTouchScaler.h"
 
-#include "kernel/wcetypes.h"
-#include "user/user.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/user/user.h"
 
 class DibBmp;
 

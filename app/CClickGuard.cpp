@@ -1,4 +1,4 @@
-#include "CClickGuard.h"
+#include "app/CClickGuard.h"
 
 bool CClickGuard::Accept(DWORD dwNow) {
   // Unsigned difference: the tick count wraps after 49 days.

@@ -3,7 +3,7 @@
 // started. UI thread only.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 class CClickGuard {
  public:

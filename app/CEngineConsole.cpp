@@ -1,10 +1,10 @@
-#include "CEngineConsole.h"
+#include "app/CEngineConsole.h"
 
-#include "CorvaneChannelContext.h"
-#include "DibBmp.h"
+#include "engine/CorvaneChannelContext.h"
+#include "engine/DibBmp.h"
 
-#include "gdi/gdi.h"
-#include "user/user.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/user.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 // window alone is written when the window receives it; neither twice.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <cstdio>
 #include <functional>

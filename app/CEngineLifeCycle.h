@@ -12,7 +12,7 @@
 // been joined. The root window runs the three phases itself, with its own steps between them.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 class DibBmp;
 typedef void (*PictureDrawCallback)(DibBmp* surface);

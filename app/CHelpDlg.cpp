@@ -1,6 +1,6 @@
-#include "CHelpDlg.h"
+#include "app/CHelpDlg.h"
 
-#include "AppWindowMessages.h"
+#include "app/AppWindowMessages.h"
 
 namespace {
 

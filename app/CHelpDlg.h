@@ -3,7 +3,7 @@
 // phone is attached, or when the program is asked to quit. UI thread only.
 #pragma once
 
-#include "core/CWceUiDlg.h"
+#include "wceui/core/CWceUiDlg.h"
 
 // m_nPlatform values.
 #define HELP_PLATFORM_NONE 0  // the platform selection is shown

@@ -6,11 +6,11 @@
 // UI thread only.
 #pragma once
 
-#include "CClickGuard.h"
-#include "CScreenFlagRules.h"
+#include "app/CClickGuard.h"
+#include "app/CScreenFlagRules.h"
 
-#include "core/CWceUiDlg.h"
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CWceUiDlg.h"
 
 // m_STATE values; each shows the container of the same index.
 #define STATE_CORVANE_USB_OUT 0    // no phone on USB

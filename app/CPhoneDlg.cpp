@@ -1,9 +1,9 @@
-#include "CPhoneDlg.h"
+#include "app/CPhoneDlg.h"
 
-#include "AppWindowMessages.h"
-#include "CorvaneWindowMessages.h"
+#include "app/AppWindowMessages.h"
+#include "engine/CorvaneWindowMessages.h"
 
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
 
 CClickGuard CPhoneDlg::s_clickGuard;
 

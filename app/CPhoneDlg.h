@@ -3,9 +3,9 @@
 // request, or on its close button. UI thread only.
 #pragma once
 
-#include "CClickGuard.h"
+#include "app/CClickGuard.h"
 
-#include "core/CWceUiDlg.h"
+#include "wceui/core/CWceUiDlg.h"
 
 class CPhoneDlg : public CWceUiDlg {
  public:

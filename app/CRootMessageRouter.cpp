@@ -1,23 +1,23 @@
-#include "CRootMessageRouter.h"
+#include "app/CRootMessageRouter.h"
 
-#include "AppWindowMessages.h"
+#include "app/AppWindowMessages.h"
 
-#include "CorvaneAppFlags.h"
-#include "CorvaneChannelContext.h"
-#include "CorvaneCommand.h"
-#include "CorvanePicture.h"
-#include "CorvaneSendData.h"
-#include "CorvaneWindowMessages.h"
-#include "DibBmp.h"
-#include "EngineLog.h"
-#include "HuInfo.h"
-#include "SystemInitThread.h"
+#include "engine/CorvaneAppFlags.h"
+#include "engine/CorvaneChannelContext.h"
+#include "engine/CorvaneCommand.h"
+#include "engine/CorvanePicture.h"
+#include "engine/CorvaneSendData.h"
+#include "engine/CorvaneWindowMessages.h"
+#include "engine/DibBmp.h"
+#include "engine/EngineLog.h"
+#include "engine/HuInfo.h"
+#include "engine/SystemInitThread.h"
 
-#include "kernel/kernel.h"
 #include "phonelink/CorvaneAdb.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 #include "services/CErrorLog.h"
 #include "services/CorvaneConfig.h"
-#include "user/user.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // timers, before the layers see them. UI thread only.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 // Window timers of the root window.
 #define TIMER_ID_REPAINT 275  // 1200 ms after USB out: repaint the whole window

@@ -1,10 +1,10 @@
-#include "CScreenFlagRules.h"
+#include "app/CScreenFlagRules.h"
 
-#include "AppWindowMessages.h"
-#include "CorvaneAppFlags.h"
-#include "CorvaneFrame.h"
-#include "CorvaneWindowMessages.h"
-#include "DibBmp.h"
+#include "app/AppWindowMessages.h"
+#include "engine/CorvaneAppFlags.h"
+#include "engine/CorvaneFrame.h"
+#include "engine/CorvaneWindowMessages.h"
+#include "engine/DibBmp.h"
 
 void CScreenFlagRules::OnMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam, int nProgress) {
   if (msg == MESSAGE_CMD_REV) {

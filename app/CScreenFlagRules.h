@@ -3,7 +3,7 @@
 // window timers). Which container the screen shows stays with the screen. UI thread only.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 // Connection-screen timer: 1000 ms after the phone's encoder reported ready, touches may start
 // even when no foreground report came.

@@ -1,10 +1,10 @@
-#include "CScreenStandIn.h"
+#include "app/CScreenStandIn.h"
 
-#include "AppWindowMessages.h"
-#include "CorvaneAppFlags.h"
-#include "CorvaneWindowMessages.h"
+#include "app/AppWindowMessages.h"
+#include "engine/CorvaneAppFlags.h"
+#include "engine/CorvaneWindowMessages.h"
 
-#include "user/user.h"
+#include "platform/user/user.h"
 
 void CScreenStandIn::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == CORVANE_WM_EXIT) {

@@ -4,9 +4,9 @@
 // screen takes this over when it runs, with the same rules (CScreenFlagRules). UI thread only.
 #pragma once
 
-#include "CScreenFlagRules.h"
+#include "app/CScreenFlagRules.h"
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 class CScreenStandIn : private CScreenFlagRules::ITimers {
  public:

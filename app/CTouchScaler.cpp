@@ -1,10 +1,10 @@
-#include "CTouchScaler.h"
+#include "app/CTouchScaler.h"
 
-#include "CorvaneAppFlags.h"
-#include "CorvaneCommand.h"
-#include "CorvaneSendData.h"
+#include "engine/CorvaneAppFlags.h"
+#include "engine/CorvaneCommand.h"
+#include "engine/CorvaneSendData.h"
 
-#include "user/user.h"
+#include "platform/user/user.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -3,8 +3,8 @@
 // the phone is in the foreground. UI thread only.
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "user/user.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/user/user.h"
 
 class CTouchScaler {
  public:

@@ -1,10 +1,10 @@
-#include "CVideoFrame.h"
+#include "app/CVideoFrame.h"
 
-#include "DibBmp.h"
-#include "EngineLog.h"
+#include "engine/DibBmp.h"
+#include "engine/EngineLog.h"
 
-#include "gdi/gdi.h"
-#include "resources/CWceUiGenericBitmap.h"
+#include "platform/gdi/gdi.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
 
 CVideoFrame::CVideoFrame() {
   SetClassName(WCEUI_CLASS_NAME(CVideoFrame));

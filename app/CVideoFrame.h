@@ -7,7 +7,7 @@
 // through the root window, which sees every mouse event first. UI thread only.
 #pragma once
 
-#include "core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayer.h"
 
 class CVideoFrame : public CWceUiLayer {
  public:

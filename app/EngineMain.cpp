@@ -1,17 +1,17 @@
 // corvane-engine: the projection engine without a UI. A bare full-screen window plays the root
 // window's part for the engine; the phone is reached at CORVANE_PHONE=tcp:HOST:PORT.
-#include "AppWindowMessages.h"
-#include "CAppMainWndEngine.h"
-#include "CEngineConsole.h"
-#include "ProgramOptions.h"
+#include "app/AppWindowMessages.h"
+#include "app/CAppMainWndEngine.h"
+#include "app/CEngineConsole.h"
+#include "app/ProgramOptions.h"
 
-#include "gdi/gdi.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
 #include "phonelink/DriverInstall.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/usbd/CUsbTcpBackend.h"
+#include "platform/user/user.h"
 #include "services/CorvaneConfig.h"
-#include "usbd/CUsbTcpBackend.h"
-#include "user/user.h"
 
 #include <cstdio>
 #include <cstdlib>

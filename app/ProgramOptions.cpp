@@ -1,9 +1,9 @@
-#include "ProgramOptions.h"
+#include "app/ProgramOptions.h"
 
-#include "CEngineConsole.h"
+#include "app/CEngineConsole.h"
 
-#include "gdi/gdi.h"
-#include "kernel/filesys.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/filesys.h"
 
 #include <pthread.h>
 

@@ -4,7 +4,7 @@
 // all of them.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 struct WceAppClassRecord {
   LPCWSTR pClassName;

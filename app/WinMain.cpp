@@ -1,14 +1,14 @@
 // CECorvane: the head unit's projection program. WinMain's start (configuration, single instance,
 // driver, resource pack, task bar) and the root window's modal run, with the options and the
 // console of corvane-engine; the phone is reached at CORVANE_PHONE=tcp:HOST:PORT.
-#include "AppStartup.h"
-#include "CAppConsole.h"
-#include "CAppConsoleMainWnd.h"
-#include "ProgramOptions.h"
+#include "app/AppStartup.h"
+#include "app/CAppConsole.h"
+#include "app/CAppConsoleMainWnd.h"
+#include "app/ProgramOptions.h"
 
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
-#include "usbd/CUsbTcpBackend.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
+#include "platform/usbd/CUsbTcpBackend.h"
 
 #include <cstdio>
 #include <cstdlib>

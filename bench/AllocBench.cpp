@@ -2,20 +2,20 @@
 // the decode into the surface. The phone's bytes come from the engine tests' in-memory link; the
 // feeding is not counted, only receivePackageData. libturbojpeg's own mallocs reach the counter
 // too; they are measured alone on a bare tjDecompress2 of the same pictures to tell them apart.
-#include "CAllocCounter.h"
-#include "CBareDecoder.h"
-#include "CBenchPictures.h"
-#include "CBenchReport.h"
-#include "FakeAdb.h"
+#include "bench/CAllocCounter.h"
+#include "bench/CBareDecoder.h"
+#include "bench/CBenchPictures.h"
+#include "bench/CBenchReport.h"
+#include "tests/engine/FakeAdb.h"
 
-#include "CorvaneCommand.h"
-#include "CorvanePicture.h"
-#include "CorvaneWindowMessages.h"
-#include "DibBmp.h"
-#include "JpegLib.h"
-#include "app/CAppProtocol.h"
-#include "kernel/kernel.h"
-#include "user/user.h"
+#include "engine/CorvaneCommand.h"
+#include "engine/CorvanePicture.h"
+#include "engine/CorvaneWindowMessages.h"
+#include "engine/DibBmp.h"
+#include "engine/JpegLib.h"
+#include "phonesim/app/CAppProtocol.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -4,15 +4,15 @@
 // (the share of the frame it takes from everything else), and over pixman doing the same frame's
 // composite on the same memory (SRC copies of the same strips; for the cross-fade a SRC copy and an
 // OVER with a solid mask). Pixman is a peer for timing only.
-#include "CBenchReport.h"
+#include "bench/CBenchReport.h"
 
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "core/WceUiGeometry.h"
-#include "resources/CFhStyleFile.h"
-#include "resources/CWceUiGenericBitmap.h"
-#include "resources/WceUiBitmapFiles.h"
-#include "widgets/CWceUiWndAnimate.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "wceui/core/WceUiGeometry.h"
+#include "wceui/resources/CFhStyleFile.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/WceUiBitmapFiles.h"
+#include "wceui/widgets/CWceUiWndAnimate.h"
 
 #include <pixman.h>
 

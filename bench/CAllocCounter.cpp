@@ -1,4 +1,4 @@
-#include "CAllocCounter.h"
+#include "bench/CAllocCounter.h"
 
 #include <atomic>
 #include <cstddef>

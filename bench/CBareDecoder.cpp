@@ -1,6 +1,6 @@
-#include "CBareDecoder.h"
+#include "bench/CBareDecoder.h"
 
-#include "CBenchReport.h"
+#include "bench/CBenchReport.h"
 
 #include <turbojpeg.h>
 

@@ -1,4 +1,4 @@
-#include "CBareTouchRoad.h"
+#include "bench/CBareTouchRoad.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

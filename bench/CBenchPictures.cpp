@@ -1,6 +1,6 @@
-#include "CBenchPictures.h"
+#include "bench/CBenchPictures.h"
 
-#include "app/CPictureSource.h"
+#include "phonesim/app/CPictureSource.h"
 
 #include <turbojpeg.h>
 

@@ -1,7 +1,7 @@
-#include "CBenchProgram.h"
+#include "bench/CBenchProgram.h"
 
-#include "CBenchReport.h"
-#include "kernel/kernel.h"
+#include "bench/CBenchReport.h"
+#include "platform/kernel/kernel.h"
 
 #include <unistd.h>
 

@@ -4,10 +4,10 @@
 // into a moment log this side reads; its CPU time and resident memory are read from /proc.
 #pragma once
 
-#include "CBenchRoot.h"
-#include "CPhoneSim.h"
-#include "EngineE2E.h"
-#include "kernel/CMomentLog.h"
+#include "bench/CBenchRoot.h"
+#include "phonesim/CPhoneSim.h"
+#include "platform/kernel/CMomentLog.h"
+#include "tests/app/EngineE2E.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "CBenchReport.h"
+#include "bench/CBenchReport.h"
 
 #include <algorithm>
 #include <cmath>

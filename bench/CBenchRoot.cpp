@@ -1,4 +1,4 @@
-#include "CBenchRoot.h"
+#include "bench/CBenchRoot.h"
 
 #include <stdlib.h>
 

@@ -3,7 +3,7 @@
 // also starts phonesim there, the way every whole-stack benchmark wants it.
 #pragma once
 
-#include "CPhoneSim.h"
+#include "phonesim/CPhoneSim.h"
 
 #include <filesystem>
 #include <string>

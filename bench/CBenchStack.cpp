@@ -1,19 +1,19 @@
-#include "CBenchStack.h"
+#include "bench/CBenchStack.h"
 
-#include "CAllocCounter.h"
-#include "CBenchReport.h"
+#include "bench/CAllocCounter.h"
+#include "bench/CBenchReport.h"
 
-#include "CAppMainWndEngine.h"
-#include "CorvaneAppFlags.h"
-#include "CorvaneChannelContext.h"
-#include "DibBmp.h"
-#include "devmgr/CDeviceManager.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
+#include "app/CAppMainWndEngine.h"
+#include "engine/CorvaneAppFlags.h"
+#include "engine/CorvaneChannelContext.h"
+#include "engine/DibBmp.h"
 #include "phonelink/DriverInstall.h"
+#include "platform/devmgr/CDeviceManager.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/usbd/CUsbTcpBackend.h"
+#include "platform/user/user.h"
 #include "services/CorvaneConfig.h"
-#include "usbd/CUsbTcpBackend.h"
-#include "user/user.h"
 
 #include <algorithm>
 #include <filesystem>

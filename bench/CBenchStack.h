@@ -7,9 +7,9 @@
 // link's USB reader thread (see AllocPart).
 #pragma once
 
-#include "CBenchRoot.h"
-#include "CPhoneSim.h"
-#include "kernel/wcetypes.h"
+#include "bench/CBenchRoot.h"
+#include "phonesim/CPhoneSim.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "CVideoStreams.h"
+#include "bench/CVideoStreams.h"
 
-#include "adb/CAdbPacket.h"
-#include "app/CAppProtocol.h"
+#include "phonesim/adb/CAdbPacket.h"
+#include "phonesim/app/CAppProtocol.h"
 
 #include <algorithm>
 #include <string>

@@ -3,7 +3,7 @@
 // those bytes with the moment their last byte went out.
 #pragma once
 
-#include "CPhoneSim.h"
+#include "phonesim/CPhoneSim.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,14 +1,14 @@
 // (a) Decoding into the picture surface against a bare tjDecompress2 into a plain buffer, on the
 // same JPEGs, interleaved so that both see the same caches and clock. A third side, the bare call
 // into the surface's own memory, tells the engine's code from the destination memory's effect.
-#include "CBareDecoder.h"
-#include "CBenchPictures.h"
-#include "CBenchReport.h"
+#include "bench/CBareDecoder.h"
+#include "bench/CBenchPictures.h"
+#include "bench/CBenchReport.h"
 
-#include "DibBmp.h"
-#include "JpegLib.h"
-#include "kernel/kernel.h"
-#include "user/user.h"
+#include "engine/DibBmp.h"
+#include "engine/JpegLib.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 
 #include <cstdio>
 #include <cstdlib>

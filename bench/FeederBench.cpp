@@ -1,11 +1,11 @@
 // (f) The audio decoder's feeder: bytes per second it copies into the decoder's FIFO when the
 // decoder consumes everything at once, against a bare memcpy of the same bytes into a ring of the
 // same size in the same run; and what the feeder does while nothing is queued (it must not wake).
-#include "CBenchReport.h"
+#include "bench/CBenchReport.h"
 
 #include "decoder/lumadec.h"
-#include "kernel/kernel.h"
-#include "msdkcore/msdkrecord.h"
+#include "platform/kernel/kernel.h"
+#include "platform/msdkcore/msdkrecord.h"
 
 #include <algorithm>
 #include <condition_variable>

@@ -17,9 +17,9 @@
 // copy must give the same pixels, a blend may differ by the rounding of the two formulas (ours
 // truncates and weighs 63/64 at 16 bits, pixman rounds in 8 bits). A pair that draws different
 // pictures gets no figure and the program ends with status 1: it would time different work.
-#include "CBenchReport.h"
+#include "bench/CBenchReport.h"
 
-#include "resources/WceUiPixelKernels.h"
+#include "wceui/resources/WceUiPixelKernels.h"
 
 #include <pixman.h>
 

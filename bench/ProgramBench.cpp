@@ -9,12 +9,12 @@
 // A moment is matched to the newest picture whose last byte went out before it: the program
 // reads every complete picture in a read step and shows the last, so that is the one shown as
 // long as a picture takes less than the phone's frame interval to reach the screen.
-#include "CBareDecoder.h"
-#include "CBenchProgram.h"
-#include "CBenchReport.h"
-#include "CVideoStreams.h"
+#include "bench/CBareDecoder.h"
+#include "bench/CBenchProgram.h"
+#include "bench/CBenchReport.h"
+#include "bench/CVideoStreams.h"
 
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
 
 #include <algorithm>
 #include <map>

@@ -3,20 +3,20 @@
 // through the UI real window as a screen repaints: one full redraw over one bare copy of the same
 // full-screen surface, timed in the same run; and the pixels repainted when one small layer is
 // invalidated, over that layer's area (1.0: only the layer's rectangle is redrawn).
-#include "CBenchReport.h"
+#include "bench/CBenchReport.h"
 
-#include "core/CFhGlobals.h"
-#include "core/CWceUiDlg.h"
-#include "core/CWceUiLayerCtrl.h"
-#include "core/CWceUiRealWnd.h"
-#include "core/WceUiDib.h"
-#include "gdi/gdi.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
-#include "resources/CWceUiGenericBitmap.h"
-#include "resources/WceUiResource.h"
-#include "user/user.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
+#include "platform/user/user.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/core/CWceUiDlg.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
+#include "wceui/core/CWceUiRealWnd.h"
+#include "wceui/core/WceUiDib.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/WceUiResource.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -14,17 +14,17 @@
 //       USB reader with the ring, the video receive thread with its read steps and decodes, and
 //       the draw callback; libturbojpeg's own mallocs, counted on a bare decode of the same
 //       JPEGs, are left out.
-#include "CAllocCounter.h"
-#include "CBareDecoder.h"
-#include "CBareTouchRoad.h"
-#include "CBenchReport.h"
-#include "CBenchStack.h"
-#include "CVideoStreams.h"
+#include "bench/CAllocCounter.h"
+#include "bench/CBareDecoder.h"
+#include "bench/CBareTouchRoad.h"
+#include "bench/CBenchReport.h"
+#include "bench/CBenchStack.h"
+#include "bench/CVideoStreams.h"
 
-#include "adb/CAdbPacket.h"
-#include "kernel/kernel.h"
 #include "phonelink/CorvaneAdb.h"
-#include "user/user.h"
+#include "phonesim/adb/CAdbPacket.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "decoder/CAdecInstance.h"
 
 #include "decoder/LumadecVersion.h"
-#include "user/user.h"
+#include "platform/user/user.h"
 
 #include <algorithm>
 #include <cstring>

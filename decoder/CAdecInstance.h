@@ -8,8 +8,8 @@
 #pragma once
 
 #include "decoder/lumadec.h"
-#include "kernel/kernel.h"
-#include "msdkcore/msdkcore.h"
+#include "platform/kernel/kernel.h"
+#include "platform/msdkcore/msdkcore.h"
 
 #include <atomic>
 

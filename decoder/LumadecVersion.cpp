@@ -1,6 +1,6 @@
 #include "decoder/LumadecVersion.h"
 
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
 
 namespace {
 const char kLibraryName[] = "Lumadec";

@@ -1,8 +1,8 @@
 // The audio device's exports: one process-wide handle on "ADE1:".
-#include "audio/audiodev.h"
 #include "decoder/lumadec.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
+#include "platform/audio/audiodev.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
 
 #include <cstring>
 #include <mutex>

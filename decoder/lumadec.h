@@ -5,7 +5,7 @@
 // the debug output.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #define LUMADEC_API extern "C" __attribute__((visibility("default")))
 

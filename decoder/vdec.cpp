@@ -5,8 +5,8 @@
 // Creation and release are not guarded against each other.
 #include "decoder/LumadecVersion.h"
 #include "decoder/lumadec.h"
-#include "kernel/kernel.h"
-#include "msdkcore/msdkcore.h"
+#include "platform/kernel/kernel.h"
+#include "platform/msdkcore/msdkcore.h"
 
 #include <cstring>
 #include <new>

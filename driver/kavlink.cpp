@@ -1,9 +1,9 @@
 // The ADB stream driver: one phone at a time, its bulk IN and OUT pipes offered as "ADB1:".
 #include "driver/kavlink.h"
 
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
-#include "registry/registry.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
+#include "platform/registry/registry.h"
 
 #include <atomic>
 #include <cstdlib>

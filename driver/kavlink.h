@@ -3,9 +3,9 @@
 // attach and detach are told through the named events below.
 #pragma once
 
-#include "devmgr/devmgr.h"
-#include "kernel/wcetypes.h"
-#include "usbd/usbdi.h"
+#include "platform/devmgr/devmgr.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/usbd/usbdi.h"
 
 // Device present: one 32-bit word out (1 attached, 0 not), written into an output buffer of at
 // least 4 bytes. The call itself always reports failure (last error 1): read the buffer.

@@ -1,4 +1,4 @@
-#include "CConnectProgress.h"
+#include "engine/CConnectProgress.h"
 
 #include <atomic>
 #include <new>

@@ -1,4 +1,4 @@
-#include "CPackageBuffer.h"
+#include "engine/CPackageBuffer.h"
 
 #include <atomic>
 #include <new>

@@ -1,6 +1,6 @@
-#include "CPackageReader.h"
+#include "engine/CPackageReader.h"
 
-#include "EngineLog.h"
+#include "engine/EngineLog.h"
 
 #include <cstring>
 

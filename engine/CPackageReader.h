@@ -4,9 +4,9 @@
 // the receiver never loses its frame boundaries.
 #pragma once
 
-#include "CPackageBuffer.h"
-#include "CorvaneChannel.h"
-#include "CorvaneFrame.h"
+#include "engine/CPackageBuffer.h"
+#include "engine/CorvaneChannel.h"
+#include "engine/CorvaneFrame.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "CSingleInstance.h"
+#include "engine/CSingleInstance.h"
 
-#include "EngineLog.h"
+#include "engine/EngineLog.h"
 
 namespace {
 // Built during static initialisation, which runs on one thread; read-only afterwards.

@@ -1,3 +1,3 @@
-#include "CorvaneAppFlags.h"
+#include "engine/CorvaneAppFlags.h"
 
 CorvaneAppFlags g_CorvaneAppFlags;

@@ -1,4 +1,4 @@
-#include "CorvaneChannel.h"
+#include "engine/CorvaneChannel.h"
 
 #include "phonelink/CorvaneAdb.h"
 

@@ -1,17 +1,17 @@
-#include "CorvaneChannelContext.h"
+#include "engine/CorvaneChannelContext.h"
 
-#include "CorvaneCommand.h"
-#include "CorvaneMedia.h"
-#include "CorvanePicture.h"
-#include "CorvaneTts.h"
-#include "CorvaneVRecord.h"
-#include "CorvaneWindowMessages.h"
-#include "JpegLib.h"
-#include "EngineLog.h"
+#include "engine/CorvaneCommand.h"
+#include "engine/CorvaneMedia.h"
+#include "engine/CorvanePicture.h"
+#include "engine/CorvaneTts.h"
+#include "engine/CorvaneVRecord.h"
+#include "engine/CorvaneWindowMessages.h"
+#include "engine/JpegLib.h"
+#include "engine/EngineLog.h"
 
 #include "phonelink/CorvaneAdb.h"
-#include "kernel/kernel.h"
-#include "user/user.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 
 #include <atomic>
 #include <chrono>

@@ -5,7 +5,7 @@
 // down idles and keeps resetting the receivers so that a new connection starts at a header.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <atomic>
 

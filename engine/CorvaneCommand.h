@@ -3,9 +3,9 @@
 // registered messages and broadcasts, and for the feature query an immediate reply.
 #pragma once
 
-#include "CPackageReader.h"
-#include "CThreadRequest.h"
-#include "kernel/wcetypes.h"
+#include "engine/CPackageReader.h"
+#include "engine/CThreadRequest.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <atomic>
 #include <cstdint>

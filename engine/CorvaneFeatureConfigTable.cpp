@@ -1,4 +1,4 @@
-#include "CorvaneFeatureConfigTable.h"
+#include "engine/CorvaneFeatureConfigTable.h"
 
 namespace {
 CorvaneFeatureConfigRecord s_records[CorvaneFeatureConfigTable::kCount];

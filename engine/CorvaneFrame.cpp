@@ -1,4 +1,4 @@
-#include "CorvaneFrame.h"
+#include "engine/CorvaneFrame.h"
 
 uint32_t CorvaneFrame::GetBE32(const uint8_t* p) {
   return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |

@@ -1,7 +1,7 @@
-#include "CorvaneHolder.h"
+#include "engine/CorvaneHolder.h"
 
-#include "CSingleInstance.h"
-#include "CorvaneSendData.h"
+#include "engine/CSingleInstance.h"
+#include "engine/CorvaneSendData.h"
 
 #include <new>
 

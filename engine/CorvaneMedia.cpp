@@ -1,13 +1,13 @@
-#include "CorvaneMedia.h"
+#include "engine/CorvaneMedia.h"
 
-#include "CSingleInstance.h"
-#include "CProtoPayload.h"
-#include "CorvaneFrame.h"
-#include "EngineLog.h"
-#include "kernel/kernel.h"
+#include "engine/CSingleInstance.h"
+#include "proto/CProtoPayload.h"
+#include "engine/CorvaneFrame.h"
+#include "engine/EngineLog.h"
+#include "platform/kernel/kernel.h"
 #include "phonelink/CorvaneAdb.h"
 
-#include "CorvaneMusicInitProto.pb.h"
+#include "proto/CorvaneMusicInitProto.pb.h"
 
 #include <algorithm>
 #include <new>

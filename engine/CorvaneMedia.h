@@ -3,7 +3,7 @@
 // framing is lost: the receiver scans forward to the next package boundary.
 #pragma once
 
-#include "CPackageReader.h"
+#include "engine/CPackageReader.h"
 
 #include <cstdint>
 

@@ -1,15 +1,15 @@
-#include "CorvanePicture.h"
+#include "engine/CorvanePicture.h"
 
-#include "CSingleInstance.h"
-#include "CorvaneCommand.h"
-#include "CorvaneFrame.h"
-#include "CorvaneWindowMessages.h"
-#include "DibBmp.h"
-#include "EngineLog.h"
-#include "JpegLib.h"
-#include "kernel/kernel.h"
+#include "engine/CSingleInstance.h"
+#include "engine/CorvaneCommand.h"
+#include "engine/CorvaneFrame.h"
+#include "engine/CorvaneWindowMessages.h"
+#include "engine/DibBmp.h"
+#include "engine/EngineLog.h"
+#include "engine/JpegLib.h"
 #include "phonelink/CorvaneAdb.h"
-#include "user/user.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 
 #include <algorithm>
 #include <atomic>

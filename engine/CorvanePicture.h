@@ -3,9 +3,9 @@
 // backlog above 256 KiB is dropped and the phone asked for 3 frames a second.
 #pragma once
 
-#include "CPackageReader.h"
-#include "CThreadRequest.h"
-#include "kernel/wcetypes.h"
+#include "engine/CPackageReader.h"
+#include "engine/CThreadRequest.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <chrono>
 #include <cstdint>

@@ -4,8 +4,8 @@
 // queues the packets, never while the phone acknowledges them.
 #pragma once
 
-#include "kernel/kernel.h"
-#include "kernel/wcetypes.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,12 +1,12 @@
-#include "CorvaneTts.h"
+#include "engine/CorvaneTts.h"
 
-#include "CSingleInstance.h"
-#include "CProtoPayload.h"
-#include "CorvaneFrame.h"
-#include "EngineLog.h"
+#include "engine/CSingleInstance.h"
+#include "proto/CProtoPayload.h"
+#include "engine/CorvaneFrame.h"
+#include "engine/EngineLog.h"
 #include "phonelink/CorvaneAdb.h"
 
-#include "CorvaneTTSInitProto.pb.h"
+#include "proto/CorvaneTTSInitProto.pb.h"
 
 #include <new>
 

@@ -2,8 +2,8 @@
 // and reads PCM and other TTS packages whole and drops them.
 #pragma once
 
-#include "CPackageReader.h"
-#include "CThreadRequest.h"
+#include "engine/CPackageReader.h"
+#include "engine/CThreadRequest.h"
 
 #include <atomic>
 #include <cstdint>

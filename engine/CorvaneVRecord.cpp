@@ -1,16 +1,16 @@
-#include "CorvaneVRecord.h"
+#include "engine/CorvaneVRecord.h"
 
-#include "CSingleInstance.h"
-#include "CProtoPayload.h"
-#include "CorvaneFrame.h"
-#include "CorvaneWindowMessages.h"
-#include "EngineLog.h"
-#include "WavPlayer.h"
+#include "engine/CSingleInstance.h"
+#include "proto/CProtoPayload.h"
+#include "engine/CorvaneFrame.h"
+#include "engine/CorvaneWindowMessages.h"
+#include "engine/EngineLog.h"
+#include "engine/WavPlayer.h"
 #include "phonelink/CorvaneAdb.h"
 #include "services/CorvaneConfig.h"
-#include "user/user.h"
+#include "platform/user/user.h"
 
-#include "CorvaneTTSInitProto.pb.h"
+#include "proto/CorvaneTTSInitProto.pb.h"
 
 #include <new>
 

@@ -3,8 +3,8 @@
 // and stop are broadcast as the voice state when the configuration asks for notifications.
 #pragma once
 
-#include "CPackageReader.h"
-#include "CThreadRequest.h"
+#include "engine/CPackageReader.h"
+#include "engine/CThreadRequest.h"
 
 #include <cstdint>
 

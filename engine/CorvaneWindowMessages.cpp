@@ -1,7 +1,7 @@
-#include "CorvaneWindowMessages.h"
+#include "engine/CorvaneWindowMessages.h"
 
-#include "kernel/kernel.h"
-#include "user/user.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 
 UINT CORVAN_WM_CONNECT_STEP = 0;
 UINT CORVAN_WM_MSG = 0;

@@ -14,7 +14,7 @@
 //   NMSG_RECORD                   main window      0, 1 recording starts / 2 stops
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 extern UINT CORVAN_WM_CONNECT_STEP;
 extern UINT CORVAN_WM_MSG;

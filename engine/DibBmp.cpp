@@ -1,6 +1,6 @@
-#include "DibBmp.h"
+#include "engine/DibBmp.h"
 
-#include "EngineLog.h"
+#include "engine/EngineLog.h"
 
 #include <cstring>
 

@@ -4,8 +4,8 @@
 // is counted up by the video thread and restarted with the mark, so it is atomic.
 #pragma once
 
-#include "gdi/gdi.h"
-#include "kernel/kernel.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/kernel.h"
 
 #include <atomic>
 

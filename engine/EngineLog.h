@@ -2,7 +2,7 @@
 // the one debug-print helper every module uses.
 #pragma once
 
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
 
 #define EngineLog wce::DebugPrint
 

@@ -1,10 +1,10 @@
-#include "HuInfo.h"
+#include "engine/HuInfo.h"
 
-#include "CorvaneHolder.h"
-#include "CorvaneSendData.h"
-#include "EngineLog.h"
-#include "kernel/hal.h"
+#include "engine/CorvaneHolder.h"
+#include "engine/CorvaneSendData.h"
+#include "engine/EngineLog.h"
 #include "phonelink/DriverInstall.h"
+#include "platform/kernel/hal.h"
 #include "services/CorvaneConfig.h"
 #include "services/DeviceGuid.h"
 

@@ -4,7 +4,7 @@
 // the board name of that record.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <cstdint>
 #include <string>

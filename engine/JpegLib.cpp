@@ -1,11 +1,11 @@
-#include "JpegLib.h"
+#include "engine/JpegLib.h"
 
-#include "DibBmp.h"
-#include "EngineLog.h"
-#include "kernel/filesys.h"
-#include "kernel/library.h"
+#include "engine/DibBmp.h"
+#include "engine/EngineLog.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/library.h"
+#include "platform/user/user.h"
 #include "services/ProgramDir.h"
-#include "user/user.h"
 
 #include <algorithm>
 #include <vector>

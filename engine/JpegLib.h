@@ -3,7 +3,7 @@
 // "libturbojpeg.so.0". Without a library nothing is decoded and the rest of the projection runs.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <string>
 

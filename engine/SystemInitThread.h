@@ -7,9 +7,9 @@
 // the phone is still on USB and otherwise ends the attempt.
 #pragma once
 
-#include "ConnectStatRecord.h"
+#include "engine/ConnectStatRecord.h"
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <atomic>
 

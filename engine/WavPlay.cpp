@@ -1,7 +1,7 @@
-#include "WavPlay.h"
+#include "engine/WavPlay.h"
 
-#include "EngineLog.h"
-#include "kernel/kernel.h"
+#include "engine/EngineLog.h"
+#include "platform/kernel/kernel.h"
 
 #include <atomic>
 #include <cstring>

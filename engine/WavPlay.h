@@ -4,8 +4,8 @@
 // output is ready the way the head unit's driver expects it.
 #pragma once
 
-#include "audio/audio.h"
-#include "kernel/wcetypes.h"
+#include "platform/audio/audio.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <cstdint>
 #include <list>

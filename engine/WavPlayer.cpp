@@ -1,6 +1,6 @@
-#include "WavPlayer.h"
+#include "engine/WavPlayer.h"
 
-#include "WavPlay.h"
+#include "engine/WavPlay.h"
 
 #include <mutex>
 #include <new>

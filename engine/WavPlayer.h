@@ -3,7 +3,7 @@
 // until the next start replaces it. Audio handed to it is accepted and dropped.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 class WavPlay;
 

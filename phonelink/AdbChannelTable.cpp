@@ -1,6 +1,6 @@
-#include "AdbChannelTable.h"
+#include "phonelink/AdbChannelTable.h"
 
-#include "LinkHandle.h"
+#include "phonelink/LinkHandle.h"
 
 namespace {
 const int32_t kPorts[kAdbChannelCount] = {7240, 8240, 9240, 9241, 9242, 9340};

@@ -2,10 +2,10 @@
 // phone and ring buffer.
 #pragma once
 
-#include "CircleBuff.h"
-#include "CorvaneAdb.h"
+#include "phonelink/CircleBuff.h"
+#include "phonelink/CorvaneAdb.h"
 
-#include <kernel/kernel.h>
+#include "platform/kernel/kernel.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // ADB packets: sending (check word, magic, request tracking) and the dispatch of every packet
 // the USB reader accepts.
-#include "AdbKeys.h"
-#include "AdbSession.h"
-#include "CAdbPushFile.h"
-#include "LinkLog.h"
+#include "phonelink/AdbKeys.h"
+#include "phonelink/AdbSession.h"
+#include "phonelink/CAdbPushFile.h"
+#include "phonelink/LinkLog.h"
 
 #include <cstring>
 

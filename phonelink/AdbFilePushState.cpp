@@ -1,7 +1,7 @@
-#include "AdbFilePushState.h"
+#include "phonelink/AdbFilePushState.h"
 
-#include "CAdbPushFile.h"
-#include "LinkHandle.h"
+#include "phonelink/CAdbPushFile.h"
+#include "phonelink/LinkHandle.h"
 
 namespace {
 const char kVtimHeader[] = "SEND    /data/local/tmp/vtim,33206DATA";

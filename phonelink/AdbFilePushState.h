@@ -3,7 +3,7 @@
 // The pushing caller builds an image and opens the stream; the reader sends one slice per OKAY.
 #pragma once
 
-#include <kernel/kernel.h>
+#include "platform/kernel/kernel.h"
 
 #include <atomic>
 #include <cstdint>

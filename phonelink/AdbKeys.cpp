@@ -1,12 +1,12 @@
 // RSA_sign, PEM_read_RSAPrivateKey and RSA_free are deprecated in OpenSSL 3 but present;
 // this file alone is built without that warning.
-#include "AdbKeys.h"
+#include "phonelink/AdbKeys.h"
 
-#include "AdbKeyTexts.h"
-#include "LinkLog.h"
+#include "phonelink/AdbKeyTexts.h"
+#include "phonelink/LinkLog.h"
 
-#include <kernel/filesys.h>
-#include <kernel/wcestr.h>
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/wcestr.h"
 
 #include <openssl/err.h>
 #include <openssl/objects.h>

@@ -1,4 +1,4 @@
-#include "AdbLinkLife.h"
+#include "phonelink/AdbLinkLife.h"
 
 AdbLinkLife::~AdbLinkLife() {
   if (m_hClosing) CloseHandle(m_hClosing);

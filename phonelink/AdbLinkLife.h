@@ -2,7 +2,7 @@
 // interface, the USB threads' priority and the link lock.
 #pragma once
 
-#include <kernel/kernel.h>
+#include "platform/kernel/kernel.h"
 
 #include <atomic>
 #include <cstdint>

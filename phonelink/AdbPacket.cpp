@@ -1,4 +1,4 @@
-#include "AdbPacket.h"
+#include "phonelink/AdbPacket.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "AdbPublicKey.h"
+#include "phonelink/AdbPublicKey.h"
 
 #include <openssl/evp.h>
 

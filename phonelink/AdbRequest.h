@@ -3,7 +3,7 @@
 // empties the list on the monitor thread never leaves the reader with a freed record.
 #pragma once
 
-#include <kernel/kernel.h>
+#include "platform/kernel/kernel.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "AdbRequestTracker.h"
+#include "phonelink/AdbRequestTracker.h"
 
 bool AdbRequestTracker::IsCurrent(int32_t localId) const {
   return localId > m_nStaleChannel && (localId > m_nStaleRequest || localId <= ADB_FIRST_REQUEST_ID);

@@ -3,7 +3,7 @@
 // current-operation word.
 #pragma once
 
-#include "AdbRequest.h"
+#include "phonelink/AdbRequest.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,15 +1,15 @@
 // The link state shared by the phone link's own files (not part of its interface).
 #pragma once
 
-#include "AdbChannelTable.h"
-#include "AdbFilePushState.h"
-#include "AdbLinkLife.h"
-#include "AdbPacket.h"
-#include "AdbRequestTracker.h"
-#include "AdbShellState.h"
-#include "CorvaneAdb.h"
+#include "phonelink/AdbChannelTable.h"
+#include "phonelink/AdbFilePushState.h"
+#include "phonelink/AdbLinkLife.h"
+#include "phonelink/AdbPacket.h"
+#include "phonelink/AdbRequestTracker.h"
+#include "phonelink/AdbShellState.h"
+#include "phonelink/CorvaneAdb.h"
 
-#include <kernel/kernel.h>
+#include "platform/kernel/kernel.h"
 
 #include <atomic>
 #include <cstdint>

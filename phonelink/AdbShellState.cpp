@@ -1,6 +1,6 @@
-#include "AdbShellState.h"
+#include "phonelink/AdbShellState.h"
 
-#include "LinkHandle.h"
+#include "phonelink/LinkHandle.h"
 
 void AdbShellState::CreateEvents() {
   m_hHelperRunning = CreateEventW(nullptr, TRUE, FALSE, nullptr);

@@ -4,9 +4,9 @@
 // last; the caller that asked resets both before it sends its request.
 #pragma once
 
-#include "ShellWindow.h"
+#include "phonelink/ShellWindow.h"
 
-#include <kernel/kernel.h>
+#include "platform/kernel/kernel.h"
 
 #include <atomic>
 #include <cstdint>

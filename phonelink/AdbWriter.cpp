@@ -1,7 +1,7 @@
 // The writer thread: drains the queue of outgoing packets onto "ADB1:". The queue owns every
 // block in it; a block refused or left over is released here.
-#include "AdbSession.h"
-#include "LinkLog.h"
+#include "phonelink/AdbSession.h"
+#include "phonelink/LinkLog.h"
 
 #include <vector>
 

@@ -1,9 +1,9 @@
-#include "CAdbPushFile.h"
+#include "phonelink/CAdbPushFile.h"
 
-#include "AdbSession.h"
-#include "LinkLog.h"
-#include "LocalFile.h"
-#include "SyncImage.h"
+#include "phonelink/AdbSession.h"
+#include "phonelink/LinkLog.h"
+#include "phonelink/LocalFile.h"
+#include "phonelink/SyncImage.h"
 
 #include <cstdio>
 #include <cstring>

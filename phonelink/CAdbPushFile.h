@@ -3,7 +3,7 @@
 // Two instances exist: "vtim" and "vtim.jar".
 #pragma once
 
-#include <kernel/kernel.h>
+#include "platform/kernel/kernel.h"
 
 #include <atomic>
 #include <cstdint>

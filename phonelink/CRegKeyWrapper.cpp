@@ -1,4 +1,4 @@
-#include "CRegKeyWrapper.h"
+#include "phonelink/CRegKeyWrapper.h"
 
 CRegKeyWrapper::~CRegKeyWrapper() {
   Close();

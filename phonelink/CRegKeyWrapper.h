@@ -2,8 +2,8 @@
 // result is 1 for success and 0 for failure.
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "registry/registry.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/registry/registry.h"
 
 #include <vector>
 

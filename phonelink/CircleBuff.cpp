@@ -1,6 +1,6 @@
-#include "CircleBuff.h"
+#include "phonelink/CircleBuff.h"
 
-#include "LinkLog.h"
+#include "phonelink/LinkLog.h"
 
 #include <atomic>
 #include <cstdlib>

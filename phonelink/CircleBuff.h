@@ -5,7 +5,7 @@
 // into free space and a reader only out of filled space, and each publishes its copy afterwards.
 #pragma once
 
-#include <kernel/kernel.h>
+#include "platform/kernel/kernel.h"
 
 class CircleBuff {
  public:

@@ -1,14 +1,14 @@
 // The phone link's state, its start and its end.
-#include "CorvaneAdb.h"
+#include "phonelink/CorvaneAdb.h"
 
-#include "AdbKeys.h"
-#include "AdbSession.h"
-#include "LinkCall.h"
-#include "LinkLog.h"
+#include "phonelink/AdbKeys.h"
+#include "phonelink/AdbSession.h"
+#include "phonelink/LinkCall.h"
+#include "phonelink/LinkLog.h"
 
-#include <kernel/filesys.h>
+#include "platform/kernel/filesys.h"
 
-#include "DriverInstall.h"
+#include "phonelink/DriverInstall.h"
 
 #include <string>
 

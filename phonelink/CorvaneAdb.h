@@ -3,7 +3,7 @@
 // Channels: 0 command, 1 video, 2 media audio, 3 TTS, 4 voice recognition, 5 touch and keys.
 #pragma once
 
-#include <kernel/wcetypes.h>
+#include "platform/kernel/wcetypes.h"
 
 #include <cstdint>
 

@@ -1,12 +1,12 @@
-#include "DriverInstall.h"
+#include "phonelink/DriverInstall.h"
 
-#include "CRegKeyWrapper.h"
-#include "CorvaneAdb.h"
-#include "devmgr/devmgr.h"
-#include "kernel/codepage.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
+#include "phonelink/CRegKeyWrapper.h"
+#include "phonelink/CorvaneAdb.h"
+#include "platform/devmgr/devmgr.h"
+#include "platform/kernel/codepage.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
 
 #include <mutex>
 #include <string>

@@ -3,8 +3,8 @@
 // the USB mass-storage client. All keys are under HKEY_LOCAL_MACHINE.
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "registry/registry.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/registry/registry.h"
 
 // The program's directory with its trailing "\" (buf: MAX_PATH characters).
 void GetModuleDirectory(WCHAR* buf);

@@ -1,12 +1,12 @@
 // The push of the helper programs: the first helper as one sync image written from the link
 // state, the second helper and its archive through the two push objects.
-#include "AdbSession.h"
-#include "CAdbPushFile.h"
-#include "CorvaneAdb.h"
-#include "LinkCall.h"
-#include "LinkLog.h"
-#include "LocalFile.h"
-#include "SyncImage.h"
+#include "phonelink/AdbSession.h"
+#include "phonelink/CAdbPushFile.h"
+#include "phonelink/CorvaneAdb.h"
+#include "phonelink/LinkCall.h"
+#include "phonelink/LinkLog.h"
+#include "phonelink/LocalFile.h"
+#include "phonelink/SyncImage.h"
 
 #include <cstdio>
 #include <cstring>

@@ -3,7 +3,7 @@
 // touches freed state; it wakes them by setting their events and clearing the flags they poll.
 #pragma once
 
-#include "AdbSession.h"
+#include "phonelink/AdbSession.h"
 
 class LinkCall {
  public:

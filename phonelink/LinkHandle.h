@@ -2,7 +2,7 @@
 // so that a second end or a late waker finds nothing to close or set.
 #pragma once
 
-#include <kernel/kernel.h>
+#include "platform/kernel/kernel.h"
 
 inline void CloseLinkHandle(HANDLE* h) {
   if (*h) CloseHandle(*h);

@@ -2,6 +2,6 @@
 // line goes to the kernel's debug output through the one debug-print helper every module uses.
 #pragma once
 
-#include <kernel/kernel.h>
+#include "platform/kernel/kernel.h"
 
 #define LinkLog wce::DebugPrint

@@ -1,7 +1,7 @@
-#include "LocalFile.h"
+#include "phonelink/LocalFile.h"
 
-#include <kernel/filesys.h>
-#include <kernel/wcestr.h>
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/wcestr.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "ShellAnswer.h"
+#include "phonelink/ShellAnswer.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -2,11 +2,11 @@
 // helper's push, start and watch, and the kill of an old helper. Each request is a tracked
 // "shell:" stream; the handlers here run on the USB reader thread, set their flags first and
 // their event last.
-#include "AdbSession.h"
-#include "CorvaneAdb.h"
-#include "LinkCall.h"
-#include "LinkLog.h"
-#include "ShellAnswer.h"
+#include "phonelink/AdbSession.h"
+#include "phonelink/CorvaneAdb.h"
+#include "phonelink/LinkCall.h"
+#include "phonelink/LinkLog.h"
+#include "phonelink/ShellAnswer.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "ShellWindow.h"
+#include "phonelink/ShellWindow.h"
 
-#include "ShellAnswer.h"
+#include "phonelink/ShellAnswer.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
 // The six projection channels: TCP streams to ports on the phone, opened through ADB's
 // "tcp:" service. Channel streams are found by their small local ids, never in the request list.
-#include "AdbSession.h"
-#include "CorvaneAdb.h"
-#include "LinkCall.h"
-#include "LinkLog.h"
+#include "phonelink/AdbSession.h"
+#include "phonelink/CorvaneAdb.h"
+#include "phonelink/LinkCall.h"
+#include "phonelink/LinkLog.h"
 
 #include <cstdio>
 #include <cstring>

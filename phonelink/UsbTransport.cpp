@@ -4,14 +4,14 @@
 // Shutdown order: the stop flag (under the lock) and the monitor's stop event first, so the
 // monitor opens nothing more; then the device is closed once, which ends the reader's pending
 // read; then both threads are joined; only then is anything they use released.
-#include "AdbSession.h"
-#include "CorvaneAdb.h"
-#include "LinkLog.h"
-#include "LinkHandle.h"
+#include "phonelink/AdbSession.h"
+#include "phonelink/CorvaneAdb.h"
+#include "phonelink/LinkLog.h"
+#include "phonelink/LinkHandle.h"
 
-#include <devmgr/devmgr.h>
-#include <kernel/filesys.h>
-#include <user/user.h>
+#include "platform/devmgr/devmgr.h"
+#include "platform/kernel/filesys.h"
+#include "platform/user/user.h"
 
 namespace {
 const DWORD IOCTL_ADB_GET_DEVICE_IN = 0x220594;

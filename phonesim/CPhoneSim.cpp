@@ -1,4 +1,4 @@
-#include "CPhoneSim.h"
+#include "phonesim/CPhoneSim.h"
 
 #include <sys/stat.h>
 
@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <thread>
 
-#include "transport/CSimConnection.h"
-#include "transport/CSimListener.h"
+#include "phonesim/transport/CSimConnection.h"
+#include "phonesim/transport/CSimListener.h"
 
 namespace phonesim {
 

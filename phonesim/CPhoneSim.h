@@ -10,14 +10,14 @@
 #include <thread>
 #include <vector>
 
-#include "adb/CAdbAuth.h"
-#include "adb/CAdbDevice.h"
-#include "app/CPhoneApp.h"
-#include "record/CSimRecord.h"
-#include "scenario/CFaultPlan.h"
-#include "services/CEndpointRegistry.h"
-#include "services/CPhoneFs.h"
-#include "services/CShellScript.h"
+#include "phonesim/adb/CAdbAuth.h"
+#include "phonesim/adb/CAdbDevice.h"
+#include "phonesim/app/CPhoneApp.h"
+#include "phonesim/record/CSimRecord.h"
+#include "phonesim/scenario/CFaultPlan.h"
+#include "phonesim/services/CEndpointRegistry.h"
+#include "phonesim/services/CPhoneFs.h"
+#include "phonesim/services/CShellScript.h"
 
 namespace phonesim {
 

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "CPhoneSim.h"
-#include "services/CEchoEndpoint.h"
+#include "phonesim/CPhoneSim.h"
+#include "phonesim/services/CEchoEndpoint.h"
 
 using namespace phonesim;
 

@@ -1,4 +1,4 @@
-#include "CProtoPayload.h"
+#include "proto/CProtoPayload.h"
 
 #include <climits>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "services/CCorvaneConfigure.h"
 
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
 #include "services/CorvaneConfig.h"
 
 #include <climits>

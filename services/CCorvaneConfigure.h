@@ -2,7 +2,7 @@
 // of a section element under the root `Config`; whatever is missing keeps its default.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 #include "services/CXmlDocument.h"
 
 class CCorvaneConfigure {

@@ -1,7 +1,7 @@
 #include "services/CErrorLog.h"
 
-#include "kernel/codepage.h"
-#include "kernel/filesys.h"
+#include "platform/kernel/codepage.h"
+#include "platform/kernel/filesys.h"
 #include "services/ProgramDir.h"
 
 #include <cctype>

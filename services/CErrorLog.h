@@ -3,8 +3,8 @@
 // each keeping its own line end; they reach the disk only through Save.
 #pragma once
 
-#include "kernel/kernel.h"
-#include "kernel/wcetypes.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <atomic>
 #include <list>

@@ -1,6 +1,6 @@
 #include "services/CIniFile.h"
 
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
 
 #include <list>
 

@@ -2,9 +2,9 @@
 // byte-order mark; lines end with CR LF, and a line is everything up to the next LF.
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "mfc/CStdioFile.h"
-#include "mfc/CString.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/mfc/CStdioFile.h"
+#include "platform/mfc/CString.h"
 
 class CIniFile : public CStdioFile {
  public:

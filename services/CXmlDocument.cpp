@@ -1,9 +1,9 @@
 #include "services/CXmlDocument.h"
 
-#include "kernel/codepage.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/codepage.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
 #include "services/XmlTables.h"
 
 #include <algorithm>

@@ -4,8 +4,8 @@
 // becomes a named result in the result text instead of stopping the parse.
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "mfc/CString.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/mfc/CString.h"
 
 #include <initializer_list>
 #include <memory>

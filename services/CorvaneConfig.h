@@ -2,8 +2,8 @@
 // before any other thread exists, and read without locks afterwards.
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "mfc/CString.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/mfc/CString.h"
 
 struct WindowParam {
   BYTE bTopmost = 0;

@@ -3,7 +3,7 @@
 // "corvane_public.ini" beside the program (every other variant).
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 // The identifier as narrow text in `buffer` (at most `size` bytes with the terminator); 1 when one
 // was delivered, else 0 with "00-00" in the buffer.

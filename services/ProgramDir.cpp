@@ -1,6 +1,6 @@
 #include "services/ProgramDir.h"
 
-#include "kernel/filesys.h"
+#include "platform/kernel/filesys.h"
 
 CString GetProgramDir() {
   std::u16string dir = wce::ProgramDirectory();

@@ -2,6 +2,6 @@
 // MAX_PATH characters, without the trailing backslash ("\SDMMC\CECorvane").
 #pragma once
 
-#include "mfc/CString.h"
+#include "platform/mfc/CString.h"
 
 CString GetProgramDir();

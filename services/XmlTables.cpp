@@ -1,6 +1,6 @@
 #include "services/XmlTables.h"
 
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The two name tables of the markup document: character entity names and encoding names.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 // The character of a named entity reference (name without "&" and ";"), or 0 when unknown.
 // The lookup ignores ASCII case; when two names differ only in case ("Agrave", "agrave") the

@@ -1,4 +1,4 @@
-#include "widgets/CWceCheckBtn.h"
+#include "app/widgets/CWceCheckBtn.h"
 
 CWceCheckBtn::CWceCheckBtn() {
   SetClassName(WCEUI_CLASS_NAME(CWceCheckBtn));

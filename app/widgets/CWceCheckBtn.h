@@ -1,7 +1,7 @@
 // A button that clicks on release inside it and keeps its look while pressed.
 #pragma once
 
-#include "widgets/CWceUiButton.h"
+#include "wceui/widgets/CWceUiButton.h"
 
 class CWceCheckBtn : public CWceUiButton {
  public:

@@ -1,6 +1,6 @@
-#include "widgets/CWceLoading.h"
+#include "app/widgets/CWceLoading.h"
 
-#include "widgets/WceAppFrames.h"
+#include "app/widgets/WceAppFrames.h"
 
 CWceLoading::CWceLoading() {
   SetClassName(WCEUI_CLASS_NAME(CWceLoading));

@@ -2,8 +2,8 @@
 // another every 300 ms from Start until Stop, drawn over the layer's text. It swallows presses.
 #pragma once
 
-#include "core/CWceUiLayer.h"
-#include "resources/CWceUiLoadBitmap.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/resources/CWceUiLoadBitmap.h"
 
 constexpr WORD kWceLoadingTimerId = 5397;
 constexpr UINT kWceLoadingFrameMs = 300;

@@ -1,10 +1,10 @@
-#include "widgets/CWceResProgress.h"
+#include "app/widgets/CWceResProgress.h"
 
-#include "AppWindowMessages.h"
-#include "EngineLog.h"
-#include "core/CWceUiRealWnd.h"
-#include "kernel/wcestr.h"
-#include "widgets/WceAppFrames.h"
+#include "app/AppWindowMessages.h"
+#include "app/widgets/WceAppFrames.h"
+#include "engine/EngineLog.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/CWceUiRealWnd.h"
 
 CWceResProgress::CWceResProgress() {
   SetClassName(WCEUI_CLASS_NAME(CWceResProgress));

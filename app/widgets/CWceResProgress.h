@@ -3,8 +3,8 @@
 // at the end it posts "WCEUI_RESPRO_END" (0, 0) to its window.
 #pragma once
 
-#include "core/CWceUiLayer.h"
-#include "resources/CWceUiLoadBitmap.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/resources/CWceUiLoadBitmap.h"
 
 constexpr WORD kWceResProgressTimerId = 5654;
 constexpr UINT kWceResProgressFrameMs = 65;

@@ -1,8 +1,8 @@
-#include "widgets/CWceResSrcoll.h"
+#include "app/widgets/CWceResSrcoll.h"
 
-#include "core/CWceUiRealWnd.h"
-#include "resources/CWceUiGenericBitmap.h"
-#include "widgets/WceAppFrames.h"
+#include "app/widgets/WceAppFrames.h"
+#include "wceui/core/CWceUiRealWnd.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 //   <pic type="CWceResSrcoll" res_count="2" res_name_1="top.conf" res_name_2="bottom.conf"/>
 #pragma once
 
-#include "resources/CWceUiLoadBitmap.h"
-#include "widgets/CWceUiScrollLayer.h"
+#include "wceui/resources/CWceUiLoadBitmap.h"
+#include "wceui/widgets/CWceUiScrollLayer.h"
 
 class CWceResSrcoll : public CWceUiScrollLayer {
  public:

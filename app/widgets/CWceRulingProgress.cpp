@@ -1,11 +1,11 @@
-#include "widgets/CWceRulingProgress.h"
+#include "app/widgets/CWceRulingProgress.h"
 
-#include "core/CWceUiRealWnd.h"
-#include "gdi/gdi.h"
-#include "kernel/kernel.h"
-#include "resources/CWceUiGenericBitmap.h"
-#include "resources/CWceUiXmlElem.h"
-#include "widgets/WceAppFrames.h"
+#include "app/widgets/WceAppFrames.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/kernel.h"
+#include "wceui/core/CWceUiRealWnd.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/CWceUiXmlElem.h"
 
 #include <algorithm>
 #include <cstdlib>

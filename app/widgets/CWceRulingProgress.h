@@ -4,8 +4,8 @@
 //   <ruler type="CWceRulingProgress" linebk="bk" lines="short" lineh="long" linethumb="mark"/>
 #pragma once
 
-#include "core/CWceUiLayer.h"
-#include "resources/CWceUiLoadBitmap.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/resources/CWceUiLoadBitmap.h"
 
 #include <string>
 #include <vector>

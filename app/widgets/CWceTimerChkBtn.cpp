@@ -1,6 +1,6 @@
-#include "widgets/CWceTimerChkBtn.h"
+#include "app/widgets/CWceTimerChkBtn.h"
 
-#include "EngineLog.h"
+#include "engine/EngineLog.h"
 
 CWceTimerChkBtn::CWceTimerChkBtn() {
   SetClassName(WCEUI_CLASS_NAME(CWceTimerChkBtn));

@@ -3,7 +3,7 @@
 // press, not the click on a release inside. It keeps its look while pressed.
 #pragma once
 
-#include "widgets/CWceUiButton.h"
+#include "wceui/widgets/CWceUiButton.h"
 
 constexpr WORD kWceTimerChkBtnTimerId = 85;
 constexpr UINT kWceTimerChkBtnHoldMs = 1100;

@@ -1,10 +1,10 @@
-#include "widgets/MovableContainer.h"
+#include "app/widgets/MovableContainer.h"
 
-#include "core/CWceUiRealWnd.h"
-#include "resources/CWceUiXmlElem.h"
+#include "wceui/core/CWceUiRealWnd.h"
+#include "wceui/resources/CWceUiXmlElem.h"
 
 #include <algorithm>
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
 
 MovableContainer::MovableContainer() {
   SetClassName(WCEUI_CLASS_NAME(MovableContainer));

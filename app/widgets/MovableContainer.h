@@ -4,7 +4,7 @@
 //   <group type="MovableContainer" maxmov="120"> ... </group>
 #pragma once
 
-#include "core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayer.h"
 
 #include <vector>
 

@@ -1,10 +1,10 @@
-#include "widgets/WceAppFrames.h"
+#include "app/widgets/WceAppFrames.h"
 
-#include "core/CWceUiLayer.h"
-#include "kernel/wcestr.h"
-#include "resources/CWceUiGenericBitmap.h"
-#include "resources/CWceUiLoadBitmap.h"
-#include "resources/CWceUiXmlElem.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/CWceUiLoadBitmap.h"
+#include "wceui/resources/CWceUiXmlElem.h"
 
 namespace {
 

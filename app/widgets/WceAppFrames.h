@@ -2,8 +2,8 @@
 // "res_name_1" ... attributes, and one frame drawn at the layer's top-left corner.
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "user/user.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/user/user.h"
 
 class CWceUiGenericBitmap;
 class CWceUiLayer;

@@ -1,7 +1,7 @@
 // Build-time tool: turns the two private keys made for this build into the link's stored key
 // texts (the PEM texts as they are, and the ADB public-key text of each).
 //   AdbKeyTextGen key0.pem key1.pem out.cpp
-#include "../AdbPublicKey.h"
+#include "phonelink/AdbPublicKey.h"
 
 #include <openssl/core_names.h>
 #include <openssl/evp.h>
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
   }
   std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
   out << "// Made at build time from this build's own keys; never committed.\n"
-      << "#include \"AdbKeyTexts.h\"\n\n"
+      << "#include \"phonelink/AdbKeyTexts.h\"\n\n"
       << "const char* const g_szAdbPrivateKeyText[2] = {\n    " << Literal(pem[0]) << ",\n    "
       << Literal(pem[1]) << "};\n\n"
       << "const char* const g_szAdbPublicKeyText[2] = {\n    " << Literal(pub[0]) << ",\n    "

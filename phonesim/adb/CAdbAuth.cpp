@@ -1,4 +1,4 @@
-#include "adb/CAdbAuth.h"
+#include "phonesim/adb/CAdbAuth.h"
 
 #include <openssl/bn.h>
 #include <openssl/core_names.h>

@@ -1,15 +1,15 @@
-#include "adb/CAdbDevice.h"
+#include "phonesim/adb/CAdbDevice.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "adb/CAdbAuth.h"
-#include "record/CSimRecord.h"
-#include "scenario/CFaultPlan.h"
-#include "services/CShellService.h"
-#include "services/CSyncService.h"
-#include "services/CTcpService.h"
-#include "transport/CSimConnection.h"
+#include "phonesim/adb/CAdbAuth.h"
+#include "phonesim/record/CSimRecord.h"
+#include "phonesim/scenario/CFaultPlan.h"
+#include "phonesim/services/CShellService.h"
+#include "phonesim/services/CSyncService.h"
+#include "phonesim/services/CTcpService.h"
+#include "phonesim/transport/CSimConnection.h"
 
 namespace phonesim {
 

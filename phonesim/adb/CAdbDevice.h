@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "adb/CAdbPacket.h"
-#include "adb/CAdbStreamLink.h"
+#include "phonesim/adb/CAdbPacket.h"
+#include "phonesim/adb/CAdbStreamLink.h"
 
 namespace phonesim {
 

@@ -1,4 +1,4 @@
-#include "adb/CAdbPacket.h"
+#include "phonesim/adb/CAdbPacket.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "adb/CAdbStreamLink.h"
+#include "phonesim/adb/CAdbStreamLink.h"
 
-#include "adb/CAdbDevice.h"
+#include "phonesim/adb/CAdbDevice.h"
 
 namespace phonesim {
 

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "services/IStreamLink.h"
+#include "phonesim/services/IStreamLink.h"
 
 namespace phonesim {
 

@@ -1,6 +1,6 @@
-#include "app/CAppChannelEndpoint.h"
+#include "phonesim/app/CAppChannelEndpoint.h"
 
-#include "app/CPhoneApp.h"
+#include "phonesim/app/CPhoneApp.h"
 
 namespace phonesim {
 

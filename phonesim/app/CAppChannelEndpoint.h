@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "services/IPhoneEndpoint.h"
+#include "phonesim/services/IPhoneEndpoint.h"
 
 namespace phonesim {
 

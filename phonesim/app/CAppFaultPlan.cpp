@@ -1,4 +1,4 @@
-#include "app/CAppFaultPlan.h"
+#include "phonesim/app/CAppFaultPlan.h"
 
 #include <cstdlib>
 

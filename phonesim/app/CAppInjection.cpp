@@ -1,8 +1,8 @@
-#include "app/CAppInjection.h"
+#include "phonesim/app/CAppInjection.h"
 
 #include <cstdlib>
 
-#include "app/CAppProtocol.h"
+#include "phonesim/app/CAppProtocol.h"
 #include "phonesim_pb/CorvaneBTOOBInfoProto.pb.h"
 #include "phonesim_pb/CorvaneDeviceInfoProto.pb.h"
 #include "phonesim_pb/CorvaneModuleStatusListProto.pb.h"

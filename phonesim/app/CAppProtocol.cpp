@@ -1,4 +1,4 @@
-#include "app/CAppProtocol.h"
+#include "phonesim/app/CAppProtocol.h"
 
 #include <google/protobuf/message.h>
 

@@ -1,6 +1,6 @@
-#include "app/CFrameReader.h"
+#include "phonesim/app/CFrameReader.h"
 
-#include "app/CAppProtocol.h"
+#include "phonesim/app/CAppProtocol.h"
 
 namespace phonesim {
 

@@ -1,19 +1,19 @@
-#include "app/CPhoneApp.h"
+#include "phonesim/app/CPhoneApp.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/CAppChannelEndpoint.h"
-#include "app/CAppInjection.h"
+#include "phonesim/app/CAppChannelEndpoint.h"
+#include "phonesim/app/CAppInjection.h"
+#include "phonesim/record/CSimRecord.h"
+#include "phonesim/services/CEndpointRegistry.h"
+#include "phonesim/services/CShellScript.h"
 #include "phonesim_pb/CorvaneMusicInitProto.pb.h"
 #include "phonesim_pb/CorvaneProtocolVersionMatchStatusProto.pb.h"
 #include "phonesim_pb/CorvaneProtocolVersionProto.pb.h"
 #include "phonesim_pb/CorvaneTTSInitProto.pb.h"
 #include "phonesim_pb/CorvaneVideoEncoderInfoProto.pb.h"
 #include "phonesim_pb/CorvaneVideoFrameRateProto.pb.h"
-#include "record/CSimRecord.h"
-#include "services/CEndpointRegistry.h"
-#include "services/CShellScript.h"
 
 namespace phonesim {
 

@@ -28,12 +28,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/CAppFaultPlan.h"
-#include "app/CAppInjection.h"
-#include "app/CAppProtocol.h"
-#include "app/CFrameReader.h"
-#include "app/CPictureSource.h"
-#include "services/IStreamLink.h"
+#include "phonesim/app/CAppFaultPlan.h"
+#include "phonesim/app/CAppInjection.h"
+#include "phonesim/app/CAppProtocol.h"
+#include "phonesim/app/CFrameReader.h"
+#include "phonesim/app/CPictureSource.h"
+#include "phonesim/services/IStreamLink.h"
 
 namespace phonesim {
 

@@ -1,4 +1,4 @@
-#include "app/CPictureSource.h"
+#include "phonesim/app/CPictureSource.h"
 
 #include <dirent.h>
 #include <turbojpeg.h>

@@ -1,4 +1,4 @@
-#include "record/CSimRecord.h"
+#include "phonesim/record/CSimRecord.h"
 
 namespace phonesim {
 

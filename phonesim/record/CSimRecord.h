@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "adb/CAdbPacket.h"
+#include "phonesim/adb/CAdbPacket.h"
 
 namespace phonesim {
 

@@ -1,4 +1,4 @@
-#include "scenario/CFaultPlan.h"
+#include "phonesim/scenario/CFaultPlan.h"
 
 #include <cstdlib>
 

@@ -2,7 +2,7 @@
 // A phone port that sends back every byte it receives.
 #include <memory>
 
-#include "services/IPhoneEndpoint.h"
+#include "phonesim/services/IPhoneEndpoint.h"
 
 namespace phonesim {
 

@@ -1,4 +1,4 @@
-#include "services/CEndpointRegistry.h"
+#include "phonesim/services/CEndpointRegistry.h"
 
 namespace phonesim {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <mutex>
 
-#include "services/IPhoneEndpoint.h"
+#include "phonesim/services/IPhoneEndpoint.h"
 
 namespace phonesim {
 

@@ -1,4 +1,4 @@
-#include "services/CPhoneFs.h"
+#include "phonesim/services/CPhoneFs.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "services/CPipeEndpoint.h"
+#include "phonesim/services/CPipeEndpoint.h"
 
 #include <chrono>
 

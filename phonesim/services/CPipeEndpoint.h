@@ -9,7 +9,7 @@
 #include <mutex>
 #include <vector>
 
-#include "services/IPhoneEndpoint.h"
+#include "phonesim/services/IPhoneEndpoint.h"
 
 namespace phonesim {
 

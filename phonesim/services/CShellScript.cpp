@@ -1,4 +1,4 @@
-#include "services/CShellScript.h"
+#include "phonesim/services/CShellScript.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "services/CPhoneFs.h"
+#include "phonesim/services/CPhoneFs.h"
 
 namespace phonesim {
 

@@ -1,9 +1,9 @@
-#include "services/CShellService.h"
+#include "phonesim/services/CShellService.h"
 
 #include <algorithm>
 
-#include "record/CSimRecord.h"
-#include "services/CShellScript.h"
+#include "phonesim/record/CSimRecord.h"
+#include "phonesim/services/CShellScript.h"
 
 namespace phonesim {
 

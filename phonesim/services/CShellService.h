@@ -1,7 +1,7 @@
 #pragma once
 // "shell:COMMAND": runs the command against the shell script and writes its
 // answer (possibly delayed or split into several WRTEs), then closes.
-#include "services/CSimService.h"
+#include "phonesim/services/CSimService.h"
 
 namespace phonesim {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "adb/CAdbStreamLink.h"
+#include "phonesim/adb/CAdbStreamLink.h"
 
 namespace phonesim {
 

@@ -1,4 +1,4 @@
-#include "services/CSyncService.h"
+#include "phonesim/services/CSyncService.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "record/CSimRecord.h"
-#include "services/CPhoneFs.h"
+#include "phonesim/record/CSimRecord.h"
+#include "phonesim/services/CPhoneFs.h"
 
 namespace phonesim {
 

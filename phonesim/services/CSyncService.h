@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "services/CSimService.h"
+#include "phonesim/services/CSimService.h"
 
 namespace phonesim {
 

@@ -1,6 +1,6 @@
-#include "services/CTcpService.h"
+#include "phonesim/services/CTcpService.h"
 
-#include "services/CEndpointRegistry.h"
+#include "phonesim/services/CEndpointRegistry.h"
 
 namespace phonesim {
 

@@ -2,7 +2,7 @@
 // "tcp:PORT": connects the stream to the endpoint registered for the port.
 #include <memory>
 
-#include "services/CSimService.h"
+#include "phonesim/services/CSimService.h"
 
 namespace phonesim {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "services/IStreamLink.h"
+#include "phonesim/services/IStreamLink.h"
 
 namespace phonesim {
 

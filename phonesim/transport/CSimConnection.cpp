@@ -1,4 +1,4 @@
-#include "transport/CSimConnection.h"
+#include "phonesim/transport/CSimConnection.h"
 
 #include <poll.h>
 #include <sys/socket.h>

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "scenario/CFaultPlan.h"
+#include "phonesim/scenario/CFaultPlan.h"
 
 namespace phonesim {
 

@@ -1,4 +1,4 @@
-#include "transport/CSimListener.h"
+#include "phonesim/transport/CSimListener.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,4 +1,4 @@
-#include "audio/CWaveOutDevice.h"
+#include "platform/audio/CWaveOutDevice.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 // caller's thread after the device lock is released, so a callback may call back into the API.
 #pragma once
 
-#include "audio/audio.h"
+#include "platform/audio/audio.h"
 
 #include <deque>
 #include <map>

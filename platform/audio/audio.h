@@ -3,7 +3,7 @@
 // headers, volumes, the output level) and records every call so tests can read what was asked.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <string>
 #include <vector>

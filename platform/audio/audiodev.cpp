@@ -1,5 +1,5 @@
 // The audio device "ADE1:": open and close, and the source spectrum answered from what tests set.
-#include "audio/audiodev.h"
+#include "platform/audio/audiodev.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,8 +3,8 @@
 // not there: what it would measure is set by tests through the hooks below.
 #pragma once
 
-#include "devmgr/devmgr.h"
-#include "kernel/wcetypes.h"
+#include "platform/devmgr/devmgr.h"
+#include "platform/kernel/wcetypes.h"
 
 // The source spectrum: 32 INTs out (two bands of 16), into an output buffer of 128 bytes.
 #define IOCTL_AUDIO_GET_SOURCE_SPECTRUMS \

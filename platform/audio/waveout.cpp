@@ -1,5 +1,5 @@
-#include "audio/CWaveOutDevice.h"
-#include "audio/audio.h"
+#include "platform/audio/CWaveOutDevice.h"
+#include "platform/audio/audio.h"
 
 MMRESULT waveOutOpen(LPHWAVEOUT phwo, UINT deviceId, LPCWAVEFORMATEX format, DWORD_PTR callback,
                      DWORD_PTR instance, DWORD flags) {

@@ -1,8 +1,8 @@
-#include "devmgr/CDeviceManager.h"
+#include "platform/devmgr/CDeviceManager.h"
 
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
-#include "registry/registry.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
+#include "platform/registry/registry.h"
 
 #include <string>
 

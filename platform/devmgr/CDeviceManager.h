@@ -3,8 +3,8 @@
 // handle on it is left.
 #pragma once
 
-#include "devmgr/CDriverLibrary.h"
-#include "devmgr/devmgr.h"
+#include "platform/devmgr/CDriverLibrary.h"
+#include "platform/devmgr/devmgr.h"
 
 #include <condition_variable>
 #include <map>

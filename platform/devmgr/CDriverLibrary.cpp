@@ -1,9 +1,9 @@
-#include "devmgr/CDriverLibrary.h"
+#include "platform/devmgr/CDriverLibrary.h"
 
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "kernel/library.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/library.h"
+#include "platform/kernel/wcestr.h"
 
 namespace wce {
 

@@ -3,7 +3,7 @@
 // stack share one instance of the driver's globals, as the target's loader does.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 // The device manager's calls, over the one CDeviceManager of the process.
-#include "devmgr/devmgr.h"
+#include "platform/devmgr/devmgr.h"
 
-#include "devmgr/CDeviceManager.h"
-#include "kernel/kernel.h"
+#include "platform/devmgr/CDeviceManager.h"
+#include "platform/kernel/kernel.h"
 
 HANDLE ActivateDevice(LPCWSTR deviceKey, DWORD) {
   return wce::CDeviceManager::GetInstance().Activate(deviceKey);

@@ -7,8 +7,8 @@
 // "Key" = the driver key and "Hnd" = the low word of its handle.
 #pragma once
 
-#include "kernel/filesys.h"
-#include "kernel/wcetypes.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/wcetypes.h"
 
 // ---- what a stream driver exports, "<Prefix>_<Entry>" ("ADB_Init", ...)
 typedef DWORD_PTR (*PFN_DEVICE_INIT)(LPCWSTR activeKey, LPCVOID busContext);  // 0: refused

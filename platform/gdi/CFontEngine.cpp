@@ -1,4 +1,4 @@
-#include "gdi/CFontEngine.h"
+#include "platform/gdi/CFontEngine.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>

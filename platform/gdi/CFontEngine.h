@@ -4,7 +4,7 @@
 // and its tables; glyph work happens under each face's own lock.
 #pragma once
 
-#include "gdi/CFontFace.h"
+#include "platform/gdi/CFontFace.h"
 
 #include <map>
 #include <memory>

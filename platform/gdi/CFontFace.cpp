@@ -1,6 +1,6 @@
-#include "gdi/CFontFace.h"
+#include "platform/gdi/CFontFace.h"
 
-#include "gdi/CFontEngine.h"
+#include "platform/gdi/CFontEngine.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

@@ -1,4 +1,4 @@
-#include "gdi/CGdiBitmap.h"
+#include "platform/gdi/CGdiBitmap.h"
 
 #include <cstring>
 #include <new>

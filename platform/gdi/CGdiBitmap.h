@@ -4,8 +4,8 @@
 // blits onto a window surface never wait for text being drawn into another bitmap.
 #pragma once
 
-#include "gdi/CGdiObject.h"
-#include "gdi/gdi.h"
+#include "platform/gdi/CGdiObject.h"
+#include "platform/gdi/gdi.h"
 
 #include <cstdint>
 #include <memory>

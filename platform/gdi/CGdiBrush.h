@@ -1,8 +1,8 @@
 // A solid brush: only its colour, fixed for its life.
 #pragma once
 
-#include "gdi/CGdiObject.h"
-#include "gdi/gdi.h"
+#include "platform/gdi/CGdiObject.h"
+#include "platform/gdi/gdi.h"
 
 class CGdiBrush : public CGdiObject {
  public:

@@ -4,9 +4,9 @@
 // with no DC lock held. Lock order: a DC's lock before a bitmap's, never the other way.
 #pragma once
 
-#include "gdi/CGdiBitmap.h"
-#include "gdi/CGdiObject.h"
-#include "gdi/gdi.h"
+#include "platform/gdi/CGdiBitmap.h"
+#include "platform/gdi/CGdiObject.h"
+#include "platform/gdi/gdi.h"
 
 #include <memory>
 #include <mutex>

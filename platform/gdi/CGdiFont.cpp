@@ -1,7 +1,7 @@
-#include "gdi/CGdiFont.h"
+#include "platform/gdi/CGdiFont.h"
 
-#include "gdi/CFontEngine.h"
-#include "kernel/wcestr.h"
+#include "platform/gdi/CFontEngine.h"
+#include "platform/kernel/wcestr.h"
 
 #include <algorithm>
 #include <cstring>

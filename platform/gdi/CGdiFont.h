@@ -3,9 +3,9 @@
 // Fixed after construction, so any thread may use it.
 #pragma once
 
-#include "gdi/CFontFace.h"
-#include "gdi/CGdiObject.h"
-#include "gdi/gdi.h"
+#include "platform/gdi/CFontFace.h"
+#include "platform/gdi/CGdiObject.h"
+#include "platform/gdi/gdi.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "gdi/CGdiHandleTable.h"
+#include "platform/gdi/CGdiHandleTable.h"
 
 namespace {
 uintptr_t Key(const void* handle) {

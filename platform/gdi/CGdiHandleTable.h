@@ -4,7 +4,7 @@
 // rather than reaching a newer object. Stock objects keep their handles across Reset.
 #pragma once
 
-#include "gdi/CGdiObject.h"
+#include "platform/gdi/CGdiObject.h"
 
 #include <cstdint>
 #include <memory>

@@ -2,8 +2,8 @@
 // rectangle, not the region).
 #pragma once
 
-#include "gdi/CGdiObject.h"
-#include "gdi/gdi.h"
+#include "platform/gdi/CGdiObject.h"
+#include "platform/gdi/gdi.h"
 
 class CGdiRegion : public CGdiObject {
  public:

@@ -1,4 +1,4 @@
-#include "gdi/CTextLayout.h"
+#include "platform/gdi/CTextLayout.h"
 
 #include <algorithm>
 

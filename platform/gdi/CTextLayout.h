@@ -4,7 +4,7 @@
 // own terms and never by glyph pixels.
 #pragma once
 
-#include "gdi/gdi.h"
+#include "platform/gdi/gdi.h"
 
 #include <functional>
 #include <string>

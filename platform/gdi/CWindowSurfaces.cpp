@@ -1,4 +1,4 @@
-#include "gdi/CWindowSurfaces.h"
+#include "platform/gdi/CWindowSurfaces.h"
 
 #include <array>
 

@@ -3,8 +3,8 @@
 // own lock covers only the map, never pixels.
 #pragma once
 
-#include "gdi/CGdiBitmap.h"
-#include "gdi/gdi.h"
+#include "platform/gdi/CGdiBitmap.h"
+#include "platform/gdi/gdi.h"
 
 #include <map>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "gdi/GdiContext.h"
+#include "platform/gdi/GdiContext.h"
 
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
 
 #include <algorithm>
 

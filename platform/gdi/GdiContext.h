@@ -2,12 +2,12 @@
 // of a DC's bitmap that drawing may touch, and the locking of two bitmaps at once.
 #pragma once
 
-#include "gdi/CGdiBitmap.h"
-#include "gdi/CGdiBrush.h"
-#include "gdi/CGdiDc.h"
-#include "gdi/CGdiFont.h"
-#include "gdi/CGdiHandleTable.h"
-#include "gdi/gdi.h"
+#include "platform/gdi/CGdiBitmap.h"
+#include "platform/gdi/CGdiBrush.h"
+#include "platform/gdi/CGdiDc.h"
+#include "platform/gdi/CGdiFont.h"
+#include "platform/gdi/CGdiHandleTable.h"
+#include "platform/gdi/gdi.h"
 
 #include <memory>
 #include <mutex>

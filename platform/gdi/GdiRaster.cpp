@@ -1,4 +1,4 @@
-#include "gdi/GdiRaster.h"
+#include "platform/gdi/GdiRaster.h"
 
 #include <algorithm>
 #include <vector>

@@ -3,8 +3,8 @@
 // own depth: 0x00RRGGBB words for 32 bits (the fourth byte as stored), RGB565 for 16 bits.
 #pragma once
 
-#include "gdi/CGdiBitmap.h"
-#include "gdi/gdi.h"
+#include "platform/gdi/CGdiBitmap.h"
+#include "platform/gdi/gdi.h"
 
 #include <cstdint>
 

@@ -1,13 +1,13 @@
 // Fonts and text: CreateFontIndirectW, the stock font, DrawTextW, extents and font files.
-#include "gdi/gdi.h"
+#include "platform/gdi/gdi.h"
 
-#include "gdi/CFontEngine.h"
-#include "gdi/CTextLayout.h"
-#include "gdi/GdiContext.h"
-#include "gdi/GdiRaster.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
+#include "platform/gdi/CFontEngine.h"
+#include "platform/gdi/CTextLayout.h"
+#include "platform/gdi/GdiContext.h"
+#include "platform/gdi/GdiRaster.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
 
 #include <algorithm>
 

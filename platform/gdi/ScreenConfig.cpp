@@ -1,6 +1,6 @@
 // The display's size and depth. The head unit picks its resource packs and its DIB depth from
 // these, so tests set them to each supported screen.
-#include "gdi/gdi.h"
+#include "platform/gdi/gdi.h"
 
 #include <mutex>
 

@@ -1,12 +1,12 @@
-#include "gdi/gdi.h"
+#include "platform/gdi/gdi.h"
 
-#include "gdi/CFontEngine.h"
-#include "gdi/CGdiBrush.h"
-#include "gdi/CGdiRegion.h"
-#include "gdi/CWindowSurfaces.h"
-#include "gdi/GdiContext.h"
-#include "gdi/GdiRaster.h"
-#include "kernel/kernel.h"
+#include "platform/gdi/CFontEngine.h"
+#include "platform/gdi/CGdiBrush.h"
+#include "platform/gdi/CGdiRegion.h"
+#include "platform/gdi/CWindowSurfaces.h"
+#include "platform/gdi/GdiContext.h"
+#include "platform/gdi/GdiRaster.h"
+#include "platform/kernel/kernel.h"
 
 #include <algorithm>
 #include <cstring>

@@ -7,7 +7,7 @@
 // through the table of functions that USER installs (wce::SetGdiWindowSource).
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <string>
 

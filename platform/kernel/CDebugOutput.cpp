@@ -1,7 +1,7 @@
-#include "CDebugOutput.h"
+#include "platform/kernel/CDebugOutput.h"
 
-#include "kernel.h"
-#include "wcestr.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
 
 #include <cstdio>
 #include <cstdlib>

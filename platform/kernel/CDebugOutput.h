@@ -3,7 +3,7 @@
 // as UTF-8 without its CR/LF, to the test sink or to stderr.
 #pragma once
 
-#include "wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <functional>
 #include <memory>

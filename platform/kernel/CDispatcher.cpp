@@ -1,7 +1,7 @@
-#include "CDispatcher.h"
+#include "platform/kernel/CDispatcher.h"
 
-#include "CWaitableObject.h"
-#include "kernel.h"
+#include "platform/kernel/CWaitableObject.h"
+#include "platform/kernel/kernel.h"
 
 #include <chrono>
 #include <thread>

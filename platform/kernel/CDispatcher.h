@@ -6,7 +6,7 @@
 // once the lock is let go, so that none wakes only to wait for the lock its waker still holds.
 #pragma once
 
-#include "wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,4 +1,4 @@
-#include "CEventObject.h"
+#include "platform/kernel/CEventObject.h"
 
 CEventObject::CEventObject(bool manualReset, bool initialState)
     : CWaitableObject(Type::Event), m_manualReset(manualReset), m_signalled(initialState) {}

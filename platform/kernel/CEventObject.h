@@ -1,7 +1,7 @@
 // Event: manual or auto reset, with the CE event data word carried beside the state.
 #pragma once
 
-#include "CWaitableObject.h"
+#include "platform/kernel/CWaitableObject.h"
 
 class CEventObject : public CWaitableObject {
  public:

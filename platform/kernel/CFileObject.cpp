@@ -1,8 +1,8 @@
-#include "CFileObject.h"
+#include "platform/kernel/CFileObject.h"
 
-#include "CFileSystemView.h"
-#include "filesys.h"
-#include "kernel.h"
+#include "platform/kernel/CFileSystemView.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
 
 #include <cerrno>
 #include <sys/stat.h>

@@ -2,7 +2,7 @@
 // goes, so a ReadFile in flight on another thread keeps it valid after CloseHandle.
 #pragma once
 
-#include "CKernelObject.h"
+#include "platform/kernel/CKernelObject.h"
 
 class CFileObject : public CKernelObject {
  public:

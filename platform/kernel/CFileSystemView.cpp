@@ -1,7 +1,7 @@
-#include "CFileSystemView.h"
+#include "platform/kernel/CFileSystemView.h"
 
-#include "kernel.h"
-#include "wcestr.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
 
 #include <cerrno>
 #include <cstdlib>

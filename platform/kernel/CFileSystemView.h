@@ -2,7 +2,7 @@
 // program's own CE path and the stream-device hooks of the device manager.
 #pragma once
 
-#include "filesys.h"
+#include "platform/kernel/filesys.h"
 
 #include <mutex>
 #include <string>

@@ -1,7 +1,7 @@
-#include "CHandleTable.h"
+#include "platform/kernel/CHandleTable.h"
 
-#include "CThreadObject.h"
-#include "kernel.h"
+#include "platform/kernel/CThreadObject.h"
+#include "platform/kernel/kernel.h"
 
 CHandleTable& CHandleTable::GetInstance() {
   // Never destroyed: threads that outlive main may still close handles during exit.

@@ -3,8 +3,8 @@
 // stale handle is refused rather than reaching a newer object.
 #pragma once
 
-#include "CKernelObject.h"
-#include "NameTableDriver.h"
+#include "platform/kernel/CKernelObject.h"
+#include "platform/kernel/NameTableDriver.h"
 
 #include <functional>
 #include <map>

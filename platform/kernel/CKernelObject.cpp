@@ -1,4 +1,4 @@
-#include "CKernelObject.h"
+#include "platform/kernel/CKernelObject.h"
 
 CKernelObject::CKernelObject(Type type) : m_type(type) {}
 

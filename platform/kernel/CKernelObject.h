@@ -3,7 +3,7 @@
 // own, so closing a handle never frees an object that another thread is still inside.
 #pragma once
 
-#include "wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <string>
 

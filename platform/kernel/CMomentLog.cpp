@@ -1,6 +1,6 @@
-#include "CMomentLog.h"
+#include "platform/kernel/CMomentLog.h"
 
-#include "kernel.h"
+#include "platform/kernel/kernel.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

@@ -1,4 +1,4 @@
-#include "CMutexObject.h"
+#include "platform/kernel/CMutexObject.h"
 
 CMutexObject::CMutexObject(DWORD initialOwner)
     : CWaitableObject(Type::Mutex), m_owner(initialOwner), m_count(initialOwner ? 1 : 0) {}

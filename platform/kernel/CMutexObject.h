@@ -1,7 +1,7 @@
 // Mutex: owned by one thread, recursively.
 #pragma once
 
-#include "CWaitableObject.h"
+#include "platform/kernel/CWaitableObject.h"
 
 class CMutexObject : public CWaitableObject {
  public:

@@ -1,6 +1,6 @@
-#include "CProcessObject.h"
+#include "platform/kernel/CProcessObject.h"
 
-#include "kernel.h"
+#include "platform/kernel/kernel.h"
 
 CProcessObject::CProcessObject(DWORD processId) : CWaitableObject(Type::Process), m_processId(processId) {}
 

@@ -2,7 +2,7 @@
 // A thread of its own reaps the host process, so no ended child is left behind as a zombie.
 #pragma once
 
-#include "CWaitableObject.h"
+#include "platform/kernel/CWaitableObject.h"
 
 class CProcessObject : public CWaitableObject {
  public:

@@ -1,4 +1,4 @@
-#include "CReadProbe.h"
+#include "platform/kernel/CReadProbe.h"
 
 #include <atomic>
 #include <csetjmp>

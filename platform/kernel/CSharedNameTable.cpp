@@ -1,7 +1,7 @@
-#include "CSharedNameTable.h"
+#include "platform/kernel/CSharedNameTable.h"
 
-#include "NameTableDriver.h"
-#include "kernel.h"
+#include "platform/kernel/NameTableDriver.h"
+#include "platform/kernel/kernel.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "CThreadObject.h"
+#include "platform/kernel/CThreadObject.h"
 
 namespace {
 

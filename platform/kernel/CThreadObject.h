@@ -3,8 +3,8 @@
 // get an object on first use, signalled when they exit.
 #pragma once
 
-#include "CWaitableObject.h"
-#include "kernel.h"
+#include "platform/kernel/CWaitableObject.h"
+#include "platform/kernel/kernel.h"
 
 #include <atomic>
 #include <condition_variable>

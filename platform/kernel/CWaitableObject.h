@@ -1,8 +1,8 @@
 // A kernel object that threads can wait for. State changes happen under the dispatcher lock.
 #pragma once
 
-#include "CDispatcher.h"
-#include "CKernelObject.h"
+#include "platform/kernel/CDispatcher.h"
+#include "platform/kernel/CKernelObject.h"
 
 class CWaitableObject : public CKernelObject {
  public:

@@ -1,4 +1,4 @@
-#include "WceFormat.h"
+#include "platform/kernel/WceFormat.h"
 
 #include <cstdio>
 #include <cstring>

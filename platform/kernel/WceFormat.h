@@ -2,7 +2,7 @@
 // growing UTF-16 string so callers decide how much of it fits.
 #pragma once
 
-#include "wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <cstdarg>
 #include <string>

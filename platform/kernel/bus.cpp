@@ -1,8 +1,8 @@
 // Where the head unit's programs meet: the bus directory under the root directory. Programs with
 // different roots never see each other, so test runs that each have their own root stay apart.
-#include "CHandleTable.h"
-#include "filesys.h"
-#include "kernel.h"
+#include "platform/kernel/CHandleTable.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
 
 #include <cstdlib>
 #include <cstring>

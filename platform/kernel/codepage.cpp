@@ -1,7 +1,7 @@
-#include "codepage.h"
+#include "platform/kernel/codepage.h"
 
-#include "kernel.h"
-#include "wcestr.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
 
 #include <iconv.h>
 

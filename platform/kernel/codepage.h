@@ -1,7 +1,7 @@
 // Code page conversions. CP_ACP is 936 (GBK), as on the target units.
 #pragma once
 
-#include "wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #define CP_ACP 0
 #define CP_OEMCP 1

@@ -1,6 +1,6 @@
-#include "crypt.h"
+#include "platform/kernel/crypt.h"
 
-#include "kernel.h"
+#include "platform/kernel/kernel.h"
 
 #include <sys/random.h>
 

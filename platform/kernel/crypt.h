@@ -1,7 +1,7 @@
 // The crypto provider's random source.
 #pragma once
 
-#include "wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <functional>
 

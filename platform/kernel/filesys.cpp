@@ -1,9 +1,9 @@
-#include "filesys.h"
+#include "platform/kernel/filesys.h"
 
-#include "CFileObject.h"
-#include "CFileSystemView.h"
-#include "CHandleTable.h"
-#include "kernel.h"
+#include "platform/kernel/CFileObject.h"
+#include "platform/kernel/CFileSystemView.h"
+#include "platform/kernel/CHandleTable.h"
+#include "platform/kernel/kernel.h"
 
 #include <cerrno>
 #include <fcntl.h>

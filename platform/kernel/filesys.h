@@ -3,7 +3,7 @@
 // The root comes from the environment variable CORVANE_ROOT, or wce::SetRootDir.
 #pragma once
 
-#include "wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <cstdio>
 #include <string>

@@ -1,8 +1,8 @@
-#include "hal.h"
+#include "platform/kernel/hal.h"
 
-#include "filesys.h"
-#include "kernel.h"
-#include "wcestr.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
 
 #include <strings.h>
 

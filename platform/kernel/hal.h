@@ -1,7 +1,7 @@
 // The HAL query for the platform record.
 #pragma once
 
-#include "wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <string>
 

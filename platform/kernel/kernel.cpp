@@ -1,13 +1,13 @@
-#include "kernel.h"
+#include "platform/kernel/kernel.h"
 
-#include "CDebugOutput.h"
-#include "CEventObject.h"
-#include "CFileSystemView.h"
-#include "CHandleTable.h"
-#include "CMutexObject.h"
-#include "CReadProbe.h"
-#include "CThreadObject.h"
-#include "WceFormat.h"
+#include "platform/kernel/CDebugOutput.h"
+#include "platform/kernel/CEventObject.h"
+#include "platform/kernel/CFileSystemView.h"
+#include "platform/kernel/CHandleTable.h"
+#include "platform/kernel/CMutexObject.h"
+#include "platform/kernel/CReadProbe.h"
+#include "platform/kernel/CThreadObject.h"
+#include "platform/kernel/WceFormat.h"
 
 #include <chrono>
 #include <ctime>

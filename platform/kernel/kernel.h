@@ -1,8 +1,8 @@
 // Kernel services: threads, synchronisation objects, waits, time, last error and debug output.
 #pragma once
 
-#include "wcetypes.h"
-#include "wcestr.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/kernel/wcestr.h"
 
 #include <cstdarg>
 #include <functional>

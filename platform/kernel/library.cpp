@@ -1,8 +1,8 @@
-#include "library.h"
+#include "platform/kernel/library.h"
 
-#include "filesys.h"
-#include "kernel.h"
-#include "wcestr.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
 
 #include <dlfcn.h>
 #include <unistd.h>

@@ -1,9 +1,9 @@
 // Programs started by other programs: CreateProcessW runs a host executable found at the CE path's
 // place under the root directory, with the same environment (so the same root and bus).
-#include "CHandleTable.h"
-#include "CProcessObject.h"
-#include "filesys.h"
-#include "kernel.h"
+#include "platform/kernel/CHandleTable.h"
+#include "platform/kernel/CProcessObject.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
 
 #include <cerrno>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "wcestr.h"
+#include "platform/kernel/wcestr.h"
 
-#include "WceFormat.h"
+#include "platform/kernel/WceFormat.h"
 
 #include <cerrno>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // so the system's WCHAR text gets its own.
 #pragma once
 
-#include "wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <cstdarg>
 #include <string>

@@ -1,7 +1,7 @@
-#include "mfc/CFile.h"
+#include "platform/mfc/CFile.h"
 
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
 
 CFile::~CFile() {
   Close();

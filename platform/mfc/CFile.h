@@ -2,8 +2,8 @@
 // are device paths under the root view). Failures are return values; nothing throws.
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "mfc/CString.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/mfc/CString.h"
 
 class CFile {
  public:

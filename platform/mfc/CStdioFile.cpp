@@ -1,6 +1,6 @@
-#include "mfc/CStdioFile.h"
+#include "platform/mfc/CStdioFile.h"
 
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
 
 BOOL CStdioFile::WriteString(LPCWSTR text) {
   if (!text) return FALSE;

@@ -2,7 +2,7 @@
 // files in binary mode and writes UTF-16 units as they are, so WriteString adds no translation.
 #pragma once
 
-#include "mfc/CFile.h"
+#include "platform/mfc/CFile.h"
 
 class CStdioFile : public CFile {
  public:

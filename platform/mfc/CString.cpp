@@ -1,6 +1,6 @@
-#include "mfc/CString.h"
+#include "platform/mfc/CString.h"
 
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
 
 #include <cstdarg>
 #include <vector>

@@ -2,7 +2,7 @@
 // Text is UTF-16 (WCHAR); the string may hold NUL units in the middle (lengths are explicit).
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <string>
 

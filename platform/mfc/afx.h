@@ -1,6 +1,6 @@
 // The MFC classes the system uses, as one include like the library's own.
 #pragma once
 
-#include "mfc/CFile.h"
-#include "mfc/CStdioFile.h"
-#include "mfc/CString.h"
+#include "platform/mfc/CFile.h"
+#include "platform/mfc/CStdioFile.h"
+#include "platform/mfc/CString.h"

@@ -1,4 +1,4 @@
-#include "msdkcore/CMsdkCore.h"
+#include "platform/msdkcore/CMsdkCore.h"
 
 #include <chrono>
 

@@ -2,7 +2,7 @@
 // scripted to fail. One per process, reset by tests.
 #pragma once
 
-#include "msdkcore/CMsdkDecoder.h"
+#include "platform/msdkcore/CMsdkDecoder.h"
 
 #include <atomic>
 #include <map>

@@ -1,6 +1,6 @@
-#include "msdkcore/CMsdkDecoder.h"
+#include "platform/msdkcore/CMsdkDecoder.h"
 
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
 
 #include <algorithm>
 #include <cstring>

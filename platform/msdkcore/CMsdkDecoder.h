@@ -2,7 +2,7 @@
 // volumes and outputs, and for a video decoder the picture record it writes when one is fetched.
 #pragma once
 
-#include "msdkcore/msdkrecord.h"
+#include "platform/msdkcore/msdkrecord.h"
 
 #include <condition_variable>
 #include <cstdint>

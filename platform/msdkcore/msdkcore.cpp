@@ -1,6 +1,6 @@
 // The AVDecoder_ calls of the stand-in vendor layer and its test interface. Every call is recorded
 // with its result; a call scripted to fail does nothing and reports FALSE.
-#include "msdkcore/CMsdkCore.h"
+#include "platform/msdkcore/CMsdkCore.h"
 
 #include <cstring>
 #include <optional>

@@ -4,7 +4,7 @@
 // fields in the vendor's order; pointers are 8 bytes here, so sizes are ours, not the target's.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #define MSDK_API extern "C" __attribute__((visibility("default")))
 

@@ -4,7 +4,7 @@
 // a thread of its own. Everything here is deterministic: the decoder consumes nothing by itself.
 #pragma once
 
-#include "msdkcore/msdkcore.h"
+#include "platform/msdkcore/msdkcore.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 // One key of the registry tree, with its sub keys and values.
 #pragma once
 
-#include "kernel/wcestr.h"
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcestr.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <map>
 #include <memory>

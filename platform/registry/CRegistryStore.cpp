@@ -1,9 +1,9 @@
-#include "CRegistryStore.h"
+#include "platform/registry/CRegistryStore.h"
 
-#include "registry.h"
+#include "platform/registry/registry.h"
 
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,10 +3,10 @@
 // written under the same lock after each change.
 #pragma once
 
-#include "CRegistryKey.h"
-#include "CRegistryText.h"
+#include "platform/registry/CRegistryKey.h"
+#include "platform/registry/CRegistryText.h"
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <map>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "CRegistryText.h"
+#include "platform/registry/CRegistryText.h"
 
-#include "registry.h"
+#include "platform/registry/registry.h"
 
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -14,7 +14,7 @@
 // characters and for unpaired surrogates. Every key is written, empty ones too, after its parent.
 #pragma once
 
-#include "CRegistryKey.h"
+#include "platform/registry/CRegistryKey.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "registry.h"
+#include "platform/registry/registry.h"
 
-#include "CRegistryStore.h"
+#include "platform/registry/CRegistryStore.h"
 
 LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
                      PHKEY result, LPDWORD disposition) {

@@ -8,8 +8,8 @@
 // deletes a key with everything below it. Every call may come from any thread.
 #pragma once
 
-#include "kernel/kernel.h"
-#include "kernel/wcetypes.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <string>
 

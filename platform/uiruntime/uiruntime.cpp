@@ -1,4 +1,4 @@
-#include "uiruntime.h"
+#include "platform/uiruntime/uiruntime.h"
 
 #include <zlib.h>
 

@@ -2,7 +2,7 @@
 // from it: the expansion of one item of a resource pack.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 // Results of WceUiZuncompress; the caller tests only for kUiZOk.
 enum : int {

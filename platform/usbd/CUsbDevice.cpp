@@ -1,4 +1,4 @@
-#include "usbd/CUsbDevice.h"
+#include "platform/usbd/CUsbDevice.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // arrive on IN endpoints through DeliverIn and sends OUT data in SendOut.
 #pragma once
 
-#include "usbd/usbdi.h"
+#include "platform/usbd/usbdi.h"
 
 #include <condition_variable>
 #include <deque>

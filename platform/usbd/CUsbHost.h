@@ -3,8 +3,8 @@
 // USBDeviceAttach, and tells it of the unplug with the close-device notification.
 #pragma once
 
-#include "devmgr/CDriverLibrary.h"
-#include "usbd/CUsbDevice.h"
+#include "platform/devmgr/CDriverLibrary.h"
+#include "platform/usbd/CUsbDevice.h"
 
 #include <map>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "usbd/CUsbScriptedDevice.h"
+#include "platform/usbd/CUsbScriptedDevice.h"
 
 namespace wce {
 

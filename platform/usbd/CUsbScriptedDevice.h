@@ -2,7 +2,7 @@
 // its IN endpoint, stalls endpoints and unplugs it; every transfer issued on it is recorded.
 #pragma once
 
-#include "usbd/CUsbDevice.h"
+#include "platform/usbd/CUsbDevice.h"
 
 #include <mutex>
 #include <vector>

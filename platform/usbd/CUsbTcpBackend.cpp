@@ -1,7 +1,7 @@
-#include "usbd/CUsbTcpBackend.h"
+#include "platform/usbd/CUsbTcpBackend.h"
 
-#include "kernel/kernel.h"
-#include "usbd/CUsbHost.h"
+#include "platform/kernel/kernel.h"
+#include "platform/usbd/CUsbHost.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

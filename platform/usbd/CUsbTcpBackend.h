@@ -3,7 +3,7 @@
 // closing is an unplug, and the connection is tried again every second, which is a re-plug.
 #pragma once
 
-#include "usbd/CUsbTcpDevice.h"
+#include "platform/usbd/CUsbTcpDevice.h"
 
 #include <condition_variable>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "usbd/CUsbTcpDevice.h"
+#include "platform/usbd/CUsbTcpDevice.h"
 
 #include <cerrno>
 #include <sys/socket.h>

@@ -2,7 +2,7 @@
 // one attached device with the ADB interface; OUT transfers are sent on the socket.
 #pragma once
 
-#include "usbd/CUsbDevice.h"
+#include "platform/usbd/CUsbDevice.h"
 
 #include <mutex>
 

@@ -1,8 +1,8 @@
 // Client driver registration, kept in the registry where the host stack looks for it.
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
-#include "registry/registry.h"
-#include "usbd/usbdi.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
+#include "platform/registry/registry.h"
+#include "platform/usbd/usbdi.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 // USBDeviceAttach, and the registration of client drivers in the registry.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 typedef LPVOID USB_HANDLE;
 typedef LPVOID USB_PIPE;

@@ -1,7 +1,7 @@
-#include "user/CDisplay.h"
+#include "platform/user/CDisplay.h"
 
-#include "kernel/kernel.h"
-#include "user/CWindowManager.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/CWindowManager.h"
 
 #include <cstdlib>
 

@@ -5,8 +5,8 @@
 // GDI's; damage is reported with no USER lock held.
 #pragma once
 
-#include "gdi/gdi.h"
-#include "user/DisplayDriver.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/DisplayDriver.h"
 
 #include <mutex>
 #include <string>

@@ -1,6 +1,6 @@
-#include "user/CMessageQueue.h"
+#include "platform/user/CMessageQueue.h"
 
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
 
 #include <algorithm>
 #include <chrono>

@@ -4,7 +4,7 @@
 // quit, paint, timer.
 #pragma once
 
-#include "user/user.h"
+#include "platform/user/user.h"
 
 #include <condition_variable>
 #include <deque>

@@ -1,6 +1,6 @@
-#include "user/CMessageRegistry.h"
+#include "platform/user/CMessageRegistry.h"
 
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
 
 namespace {
 const UINT kFirstRegistered = 0xC000;

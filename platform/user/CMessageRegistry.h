@@ -2,7 +2,7 @@
 // the program (and every other program) that registers a name talks about the same message.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <mutex>
 #include <string>

@@ -1,6 +1,6 @@
-#include "user/CSdlDisplay.h"
+#include "platform/user/CSdlDisplay.h"
 
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
 
 #include <SDL2/SDL.h>
 

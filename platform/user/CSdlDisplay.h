@@ -4,7 +4,7 @@
 // keys into input carrying the tick of the moment SDL saw the event.
 #pragma once
 
-#include "user/DisplayDriver.h"
+#include "platform/user/DisplayDriver.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,7 +1,7 @@
-#include "user/CSharedDesktop.h"
+#include "platform/user/CSharedDesktop.h"
 
-#include "kernel/kernel.h"
-#include "user/UserInternal.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/UserInternal.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -7,7 +7,7 @@
 // removes them.
 #pragma once
 
-#include "user/DesktopDriver.h"
+#include "platform/user/DesktopDriver.h"
 
 #include <mutex>
 #include <string>

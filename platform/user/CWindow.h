@@ -3,8 +3,8 @@
 // no lock beyond the handle lookup; everything else is guarded by CWindowManager's table lock.
 #pragma once
 
-#include "user/CMessageQueue.h"
-#include "user/user.h"
+#include "platform/user/CMessageQueue.h"
+#include "platform/user/user.h"
 
 #include <atomic>
 #include <memory>

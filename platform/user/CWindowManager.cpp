@@ -1,10 +1,10 @@
-#include "user/CWindowManager.h"
+#include "platform/user/CWindowManager.h"
 
-#include "gdi/gdi.h"
-#include "kernel/kernel.h"
-#include "user/CDisplay.h"
-#include "user/DesktopDriver.h"
-#include "user/user.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/CDisplay.h"
+#include "platform/user/DesktopDriver.h"
+#include "platform/user/user.h"
 
 #include <algorithm>
 

@@ -3,9 +3,9 @@
 // window procedures, the broadcast tap and the display are never called with the table locked.
 #pragma once
 
-#include "user/CMessageQueue.h"
-#include "user/CWindow.h"
-#include "user/user.h"
+#include "platform/user/CMessageQueue.h"
+#include "platform/user/CWindow.h"
+#include "platform/user/user.h"
 
 #include <functional>
 #include <map>

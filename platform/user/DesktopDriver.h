@@ -10,7 +10,7 @@
 // carry values (CrossesPrograms); a post of any other to another program's window fails.
 #pragma once
 
-#include "user/user.h"
+#include "platform/user/user.h"
 
 #include <string>
 #include <vector>

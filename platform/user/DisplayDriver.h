@@ -3,7 +3,7 @@
 // person does into input (wce::InjectMouse, wce::InjectKey).
 #pragma once
 
-#include "user/user.h"
+#include "platform/user/user.h"
 
 struct DisplayDriver {
   const char* name;

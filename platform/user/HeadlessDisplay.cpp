@@ -1,6 +1,6 @@
 // The default display: the framebuffer is the whole screen; it is seen through wce::SaveScreen and
 // wce::GetScreenPixels.
-#include "user/DisplayDriver.h"
+#include "platform/user/DisplayDriver.h"
 
 namespace {
 bool Open(int /*width*/, int /*height*/, int /*bitsPerPixel*/) {

@@ -1,8 +1,8 @@
 // The local desktop driver: registered numbers follow this process's own order and no other
 // program is ever seen.
-#include "kernel/kernel.h"
-#include "user/CMessageRegistry.h"
-#include "user/DesktopDriver.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/CMessageRegistry.h"
+#include "platform/user/DesktopDriver.h"
 
 namespace {
 // Where this process numbers its windows.

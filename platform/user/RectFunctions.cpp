@@ -1,5 +1,5 @@
 // Rectangle arithmetic as USER offers it; the window tree and the display use these too.
-#include "user/user.h"
+#include "platform/user/user.h"
 
 #include <algorithm>
 

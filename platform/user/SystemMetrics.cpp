@@ -1,5 +1,5 @@
 // The screen's size as USER reports it; GDI keeps the screen's configuration.
-#include "user/user.h"
+#include "platform/user/user.h"
 
 int GetSystemMetrics(int index) {
   const wce::ScreenConfig screen = wce::GetScreen();

@@ -1,7 +1,7 @@
 // The input state (active window, focus, capture, enabled windows) and input from the display.
-#include "kernel/kernel.h"
-#include "user/UserInternal.h"
-#include "user/user.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/UserInternal.h"
+#include "platform/user/user.h"
 
 using namespace userpart;
 

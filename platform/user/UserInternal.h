@@ -2,9 +2,9 @@
 // calling a procedure with no lock held.
 #pragma once
 
-#include "user/CDisplay.h"
-#include "user/CWindowManager.h"
-#include "user/user.h"
+#include "platform/user/CDisplay.h"
+#include "platform/user/CWindowManager.h"
+#include "platform/user/user.h"
 
 namespace userpart {
 

@@ -1,8 +1,8 @@
 // Posting, sending and taking messages, timers, and waiting for messages and objects together.
-#include "kernel/kernel.h"
-#include "user/DesktopDriver.h"
-#include "user/UserInternal.h"
-#include "user/user.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/DesktopDriver.h"
+#include "platform/user/UserInternal.h"
+#include "platform/user/user.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,9 +1,9 @@
 // The update region and painting, the display's entry points, and USER's own hooks for tests.
-#include "kernel/kernel.h"
-#include "user/CMessageRegistry.h"
-#include "user/DesktopDriver.h"
-#include "user/UserInternal.h"
-#include "user/user.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/CMessageRegistry.h"
+#include "platform/user/DesktopDriver.h"
+#include "platform/user/UserInternal.h"
+#include "platform/user/user.h"
 
 using namespace userpart;
 

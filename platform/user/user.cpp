@@ -1,9 +1,9 @@
 // Classes and windows: creation and destruction, the tree, positions, z-order and window data.
-#include "user/user.h"
+#include "platform/user/user.h"
 
-#include "kernel/kernel.h"
-#include "user/DesktopDriver.h"
-#include "user/UserInternal.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/DesktopDriver.h"
+#include "platform/user/UserInternal.h"
 
 #include <algorithm>
 

@@ -7,8 +7,8 @@
 // driver functions: headless by default, a desktop window through SDL2 on request.
 #pragma once
 
-#include "gdi/gdi.h"
-#include "kernel/wcetypes.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <functional>
 #include <string>

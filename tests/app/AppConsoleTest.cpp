@@ -1,12 +1,12 @@
 // The program console's "layers" answer: one line a shown layer, children under their parent,
 // dialogs only while they run.
-#include "CAppConsole.h"
+#include "app/CAppConsole.h"
 
-#include "LayerTestHost.h"
-#include "WceUiTestRoot.h"
-#include "core/CWceUiDlg.h"
-#include "core/CWceUiLayer.h"
-#include "core/CWceUiLayerCtrl.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "tests/wceui/layer/LayerTestHost.h"
+#include "wceui/core/CWceUiDlg.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // The program's start: the resource pack per screen, the "hide" word, the navigation path from
 // "NaviOne.ini", the OEM value, the task bar, and the order of WinMain's steps.
-#include "AppStartup.h"
+#include "app/AppStartup.h"
 
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
-#include "registry/registry.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
+#include "platform/registry/registry.h"
+#include "platform/user/user.h"
 #include "services/CorvaneConfig.h"
-#include "user/user.h"
 
 #include <gtest/gtest.h>
 

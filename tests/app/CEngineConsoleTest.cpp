@@ -1,6 +1,6 @@
-#include "CEngineConsole.h"
+#include "app/CEngineConsole.h"
 
-#include "user/user.h"
+#include "platform/user/user.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "EngineE2E.h"
+#include "tests/app/EngineE2E.h"
 
 #include <fcntl.h>
 #include <poll.h>

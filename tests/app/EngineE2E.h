@@ -1,7 +1,7 @@
 #pragma once
 // The fixture of the end-to-end tests: corvane-engine and phonesim as child programs, the engine's
 // standard output and the phone's record log as the truth.
-#include "Child.h"
+#include "tests/support/Child.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // corvane-engine against the simulated phone, both as programs: the engine's standard output
 // and the phone's record are the truth.
-#include "EngineE2E.h"
+#include "tests/app/EngineE2E.h"
 
 #include <signal.h>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 // level, end to end: corvane-engine against phonesim. The frame-rate request is written here from
 // the wire format: command header 00 02 00 00 00 01 80 0C, then CorvaneVideoFrameRate {frameRate}
 // = 08 RATE; a command's header and payload go out as two writes on the command stream.
-#include "EngineE2E.h"
+#include "tests/app/EngineE2E.h"
 
 #include <turbojpeg.h>
 

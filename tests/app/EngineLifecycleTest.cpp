@@ -1,6 +1,6 @@
 // The projection engine's connection shapes and life cycle end to end: helper files, a phone
 // without the app, the app dying while USB stays, unplug and re-plug, and quitting in every state.
-#include "EngineSimE2E.h"
+#include "tests/app/EngineSimE2E.h"
 
 #include <unistd.h>
 

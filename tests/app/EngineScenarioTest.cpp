@@ -2,10 +2,10 @@
 // driver, the phone link and the engine. Expected bytes are written here from the wire format:
 // command header = length (2 bytes, big-endian), 2 reserved zero bytes, type (4 bytes, big-endian);
 // payloads are plain Protocol Buffers encodings with the fields in number order.
-#include "BmpFile.h"
-#include "EngineE2E.h"
+#include "tests/app/EngineE2E.h"
+#include "tests/support/BmpFile.h"
 
-#include "app/CPictureSource.h"
+#include "phonesim/app/CPictureSource.h"
 
 #include <turbojpeg.h>
 #include <unistd.h>

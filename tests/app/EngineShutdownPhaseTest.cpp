@@ -2,24 +2,24 @@
 // of the phase until the shutdown has told it to quit, so the shutdown meets the phase for sure.
 // Afterwards no single instance lives any more, every one is closed, and the messages that come
 // late (the queue's rest, a frame-rate request, a hard key, the statistics timer) make none again.
-#include "AppWindowMessages.h"
-#include "CAppMainWndEngine.h"
+#include "app/AppWindowMessages.h"
+#include "app/CAppMainWndEngine.h"
 
-#include "CConnectProgress.h"
-#include "CSingleInstance.h"
-#include "CorvaneFrame.h"
-#include "CorvaneAppFlags.h"
-#include "CorvaneChannelContext.h"
-#include "CorvaneWindowMessages.h"
-#include "FakeAdb.h"
-#include "WindowPump.h"
-#include "SystemInitThread.h"
+#include "engine/CConnectProgress.h"
+#include "engine/CSingleInstance.h"
+#include "engine/CorvaneFrame.h"
+#include "engine/CorvaneAppFlags.h"
+#include "engine/CorvaneChannelContext.h"
+#include "engine/CorvaneWindowMessages.h"
+#include "tests/engine/FakeAdb.h"
+#include "tests/engine/WindowPump.h"
+#include "engine/SystemInitThread.h"
 
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 #include "services/CErrorLog.h"
 #include "services/CorvaneConfig.h"
-#include "user/user.h"
 
 #include <gtest/gtest.h>
 

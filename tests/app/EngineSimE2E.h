@@ -3,9 +3,9 @@
 // program: the test acts on the phone (an unplug, a fault, the app's death) at the moment it
 // chooses, after what it waited for, instead of at a time fixed before the run. It goes over
 // either program's fixture: the engine's, or the real program's.
-#include "EngineE2E.h"
+#include "tests/app/EngineE2E.h"
 
-#include "CPhoneSim.h"
+#include "phonesim/CPhoneSim.h"
 
 #include <string>
 

@@ -1,12 +1,12 @@
 // CECorvane as a program among the head unit's others on the shared bus: a second start raises
 // the first and ends, corvane-post reaches it, the task bar is hidden for its run and put back,
 // and its screen starts the navigation program that "NaviOne.ini" names.
-#include "BmpFile.h"
-#include "ProgramE2E.h"
+#include "tests/app/program/ProgramE2E.h"
+#include "tests/support/BmpFile.h"
 
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
-#include "user/user.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
+#include "platform/user/user.h"
 
 #include <gtest/gtest.h>
 

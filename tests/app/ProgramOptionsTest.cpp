@@ -1,5 +1,5 @@
 // The options corvane-engine and CECorvane share, with and without words of the program's own.
-#include "ProgramOptions.h"
+#include "app/ProgramOptions.h"
 
 #include <gtest/gtest.h>
 

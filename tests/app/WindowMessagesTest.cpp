@@ -1,10 +1,10 @@
 // Every registered window message of the program holds its number before main runs, and the
 // sequencer's named events exist by then.
-#include "AppWindowMessages.h"
-#include "CorvaneWindowMessages.h"
+#include "app/AppWindowMessages.h"
+#include "engine/CorvaneWindowMessages.h"
 
-#include "kernel/kernel.h"
-#include "user/user.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 
 #include <gtest/gtest.h>
 

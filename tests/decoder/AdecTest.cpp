@@ -1,7 +1,7 @@
 // The audio decoder through the library's exports, against the recording vendor layer.
-#include "LumadecTestSupport.h"
+#include "tests/decoder/LumadecTestSupport.h"
 
-#include "user/user.h"
+#include "platform/user/user.h"
 
 #include <algorithm>
 #include <future>

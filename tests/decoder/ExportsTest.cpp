@@ -1,8 +1,8 @@
 // The library's exports as another program finds them: by name, with C linkage, and nothing else.
-#include "LumadecTestSupport.h"
+#include "tests/decoder/LumadecTestSupport.h"
 
-#include "kernel/filesys.h"
-#include "kernel/library.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/library.h"
 
 #include <cstdlib>
 

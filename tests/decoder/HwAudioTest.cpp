@@ -1,11 +1,11 @@
 // The audio device functions over "ADE1:", activated by the device manager from its driver key.
-#include "LumadecTestSupport.h"
+#include "tests/decoder/LumadecTestSupport.h"
 
-#include "audio/audiodev.h"
-#include "devmgr/devmgr.h"
-#include "kernel/filesys.h"
-#include "kernel/library.h"
-#include "registry/registry.h"
+#include "platform/audio/audiodev.h"
+#include "platform/devmgr/devmgr.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/library.h"
+#include "platform/registry/registry.h"
 
 #include <cstdlib>
 

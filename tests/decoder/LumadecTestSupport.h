@@ -3,9 +3,9 @@
 #pragma once
 
 #include "decoder/lumadec.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "msdkcore/msdkrecord.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/msdkcore/msdkrecord.h"
 
 #include <gtest/gtest.h>
 

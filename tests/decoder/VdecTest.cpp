@@ -1,5 +1,5 @@
 // The video decoder through the library's exports, against the recording vendor layer.
-#include "LumadecTestSupport.h"
+#include "tests/decoder/LumadecTestSupport.h"
 
 using lumadectest::CDebugLines;
 using lumadectest::CountOf;

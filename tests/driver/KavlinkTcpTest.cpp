@@ -1,10 +1,10 @@
 // The stream driver over the default TCP backend, against the simulated phone: "ADB1:" carries
 // ADB packets both ways, and the phone going away and coming back are an unplug and a re-plug.
-#include "CPhoneSim.h"
-#include "KavlinkTestRoot.h"
-#include "devmgr/devmgr.h"
-#include "usbd/CUsbHost.h"
-#include "usbd/CUsbTcpBackend.h"
+#include "phonesim/CPhoneSim.h"
+#include "platform/devmgr/devmgr.h"
+#include "platform/usbd/CUsbHost.h"
+#include "platform/usbd/CUsbTcpBackend.h"
+#include "tests/driver/KavlinkTestRoot.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The stream driver on the scripted USB device, loaded the way the target loads it: activated by
 // the device manager from its registry key and attached by the USB host stack.
-#include "KavlinkTestRoot.h"
-#include "devmgr/CDriverLibrary.h"
-#include "devmgr/devmgr.h"
-#include "usbd/CUsbHost.h"
-#include "usbd/CUsbScriptedDevice.h"
+#include "platform/devmgr/CDriverLibrary.h"
+#include "platform/devmgr/devmgr.h"
+#include "platform/usbd/CUsbHost.h"
+#include "platform/usbd/CUsbScriptedDevice.h"
+#include "tests/driver/KavlinkTestRoot.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // the registry keys that point the device manager and the USB host stack at it.
 #pragma once
 
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "registry/registry.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/registry/registry.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,6 +1,6 @@
-#include "EngineTestSupport.h"
+#include "tests/engine/EngineTestSupport.h"
 
-#include "WavPlay.h"
+#include "engine/WavPlay.h"
 
 #include <gmock/gmock.h>
 

@@ -1,4 +1,4 @@
-#include "CorvaneFrame.h"
+#include "engine/CorvaneFrame.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "EngineTestSupport.h"
+#include "tests/engine/EngineTestSupport.h"
 
-#include "DibBmp.h"
-#include "JpegLib.h"
-#include "TestJpeg.h"
-#include "gdi/gdi.h"
-#include "kernel/filesys.h"
+#include "engine/DibBmp.h"
+#include "engine/JpegLib.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/filesys.h"
+#include "tests/engine/TestJpeg.h"
 
 #include <gmock/gmock.h>
 

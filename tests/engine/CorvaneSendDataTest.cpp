@@ -1,7 +1,7 @@
-#include "EngineTestSupport.h"
+#include "tests/engine/EngineTestSupport.h"
 
-#include "ConnectStatRecord.h"
-#include "CorvaneFeatureConfigTable.h"
+#include "engine/ConnectStatRecord.h"
+#include "engine/CorvaneFeatureConfigTable.h"
 #include "services/CErrorLog.h"
 
 #include <gmock/gmock.h>

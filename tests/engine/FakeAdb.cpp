@@ -1,7 +1,7 @@
-#include "FakeAdb.h"
+#include "tests/engine/FakeAdb.h"
 
-#include "kernel/kernel.h"
 #include "phonelink/CorvaneAdb.h"
+#include "platform/kernel/kernel.h"
 
 #include <algorithm>
 #include <mutex>

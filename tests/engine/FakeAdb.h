@@ -8,7 +8,7 @@
 // A program links either this (corvane_fake_phonelink) or the real link, never both.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,10 +1,10 @@
-#include "EngineTestSupport.h"
+#include "tests/engine/EngineTestSupport.h"
 
-#include "devmgr/devmgr.h"
-#include "kernel/filesys.h"
-#include "kernel/hal.h"
 #include "phonelink/DriverInstall.h"
-#include "registry/registry.h"
+#include "platform/devmgr/devmgr.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/hal.h"
+#include "platform/registry/registry.h"
 
 #include <filesystem>
 #include <fstream>

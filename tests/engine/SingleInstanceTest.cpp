@@ -1,8 +1,8 @@
 // Every single instance of the engine is made once, however many threads use it first at the same
 // moment: the UI thread's messages and timers, the command thread and the sequencer all may.
-#include "EngineTestSupport.h"
+#include "tests/engine/EngineTestSupport.h"
 
-#include "CorvaneHolder.h"
+#include "engine/CorvaneHolder.h"
 
 #include <atomic>
 #include <set>

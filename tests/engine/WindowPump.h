@@ -2,8 +2,8 @@
 // (posts, and timers that are due) is delivered, until a condition holds or time runs out.
 #pragma once
 
-#include "kernel/kernel.h"
-#include "user/user.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 
 #include <functional>
 

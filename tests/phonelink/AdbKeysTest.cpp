@@ -1,7 +1,7 @@
-#include "AdbKeyTexts.h"
-#include "AdbKeys.h"
+#include "phonelink/AdbKeyTexts.h"
+#include "phonelink/AdbKeys.h"
 
-#include <kernel/filesys.h>
+#include "platform/kernel/filesys.h"
 
 #include <openssl/bn.h>
 #include <openssl/evp.h>

@@ -1,4 +1,4 @@
-#include "AdbLinkLife.h"
+#include "phonelink/AdbLinkLife.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "AdbRequest.h"
+#include "phonelink/AdbRequest.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "AdbRequestTracker.h"
+#include "phonelink/AdbRequestTracker.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "CircleBuff.h"
+#include "phonelink/CircleBuff.h"
 
-#include <kernel/kernel.h>
+#include "platform/kernel/kernel.h"
 
 #include <gtest/gtest.h>
 

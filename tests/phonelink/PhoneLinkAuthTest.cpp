@@ -1,8 +1,8 @@
 // ADB authentication against the simulated phone: which key signs which token, when the public
 // key is offered, and that the key files beside the program are never rewritten.
-#include "PhoneLinkE2E.h"
+#include "tests/phonelink/PhoneLinkE2E.h"
 
-#include <adb/CAdbAuth.h>
+#include "phonesim/adb/CAdbAuth.h"
 
 namespace linktest {
 namespace {

@@ -1,7 +1,7 @@
 // The program's end told to the link before its close: a caller held in one of the link's long
 // calls by a phone that never answers comes back at once with a failure, later calls fail without
 // asking the phone, the channels' close still goes out, and a new link starts open again.
-#include "PhoneLinkE2E.h"
+#include "tests/phonelink/PhoneLinkE2E.h"
 
 #include <future>
 

@@ -1,6 +1,6 @@
 // The six TCP channels against the simulated phone: the retry passes, the close, and the
 // blocking reads.
-#include "PhoneLinkE2E.h"
+#include "tests/phonelink/PhoneLinkE2E.h"
 
 #include <future>
 #include <thread>

@@ -1,6 +1,6 @@
 // Corvane_Adb_Close from every state of the link: it returns quickly, leaves no thread behind,
 // and callers blocked in the link come back.
-#include "PhoneLinkE2E.h"
+#include "tests/phonelink/PhoneLinkE2E.h"
 
 #include <future>
 

@@ -2,20 +2,20 @@
 // phone recorded is the truth. Shared by the end-to-end test files of the link.
 #pragma once
 
-#include "AdbKeyTexts.h"
-#include "AdbSession.h"
-#include "CorvaneAdb.h"
-#include "DriverInstall.h"
+#include "phonelink/AdbKeyTexts.h"
+#include "phonelink/AdbSession.h"
+#include "phonelink/CorvaneAdb.h"
+#include "phonelink/DriverInstall.h"
 
-#include <CPhoneSim.h>
-#include <services/CEchoEndpoint.h>
+#include "phonesim/CPhoneSim.h"
+#include "phonesim/services/CEchoEndpoint.h"
 
-#include <devmgr/devmgr.h>
-#include <kernel/filesys.h>
-#include <kernel/kernel.h>
-#include <registry/registry.h>
-#include <usbd/CUsbTcpBackend.h>
-#include <user/user.h>
+#include "platform/devmgr/devmgr.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/registry/registry.h"
+#include "platform/usbd/CUsbTcpBackend.h"
+#include "platform/user/user.h"
 
 #include <gtest/gtest.h>
 

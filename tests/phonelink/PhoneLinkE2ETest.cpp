@@ -1,5 +1,5 @@
 // The link's first connection, channels, pushes and app start against the simulated phone.
-#include "PhoneLinkE2E.h"
+#include "tests/phonelink/PhoneLinkE2E.h"
 
 namespace linktest {
 namespace {

@@ -1,6 +1,6 @@
 // The first helper: which file goes to the phone for which Android version, the exact stream
 // of OPENs and sync bytes the phone sees, the failures, and the kill of a running helper.
-#include "PhoneLinkE2E.h"
+#include "tests/phonelink/PhoneLinkE2E.h"
 
 namespace linktest {
 namespace {

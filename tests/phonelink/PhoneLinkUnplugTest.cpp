@@ -1,6 +1,6 @@
 // The phone pulled at each step of a connection, stale packets of the old connection, a bad
 // magic and an oversize header, against the simulated phone.
-#include "PhoneLinkE2E.h"
+#include "tests/phonelink/PhoneLinkE2E.h"
 
 #include <future>
 

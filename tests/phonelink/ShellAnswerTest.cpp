@@ -1,5 +1,5 @@
-#include "ShellAnswer.h"
-#include "ShellWindow.h"
+#include "phonelink/ShellAnswer.h"
+#include "phonelink/ShellWindow.h"
 
 #include <gtest/gtest.h>
 

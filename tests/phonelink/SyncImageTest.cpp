@@ -1,4 +1,4 @@
-#include "SyncImage.h"
+#include "phonelink/SyncImage.h"
 
 #include <gtest/gtest.h>
 

@@ -16,9 +16,9 @@
 #include <fstream>
 #include <random>
 
-#include "Child.h"
-#include "PhoneSimFixture.h"
-#include "services/CPipeEndpoint.h"
+#include "phonesim/services/CPipeEndpoint.h"
+#include "tests/phonesim/PhoneSimFixture.h"
+#include "tests/support/Child.h"
 
 using namespace phonesim;
 using namespace phonesim_test;

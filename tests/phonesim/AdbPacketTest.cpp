@@ -1,7 +1,7 @@
 // The phone's packet codec against bytes written by hand from the protocol.
 #include <gtest/gtest.h>
 
-#include "adb/CAdbPacket.h"
+#include "phonesim/adb/CAdbPacket.h"
 
 using namespace phonesim;
 

@@ -1,4 +1,4 @@
-#include "CRawAdbHost.h"
+#include "tests/phonesim/CRawAdbHost.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -5,8 +5,8 @@
 
 #include <unistd.h>
 
-#include "PhoneSimFixture.h"
-#include "services/CEchoEndpoint.h"
+#include "phonesim/services/CEchoEndpoint.h"
+#include "tests/phonesim/PhoneSimFixture.h"
 
 using namespace phonesim;
 using namespace phonesim_test;

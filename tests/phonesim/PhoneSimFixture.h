@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "CPhoneSim.h"
-#include "CRawAdbHost.h"
+#include "phonesim/CPhoneSim.h"
+#include "tests/phonesim/CRawAdbHost.h"
 
 namespace phonesim_test {
 

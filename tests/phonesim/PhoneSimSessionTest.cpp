@@ -9,9 +9,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "PhoneSimFixture.h"
-#include "services/CEchoEndpoint.h"
-#include "services/CPipeEndpoint.h"
+#include "phonesim/services/CEchoEndpoint.h"
+#include "phonesim/services/CPipeEndpoint.h"
+#include "tests/phonesim/PhoneSimFixture.h"
 
 using namespace phonesim;
 using namespace phonesim_test;

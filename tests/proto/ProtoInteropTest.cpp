@@ -17,20 +17,20 @@
 
 #include <google/protobuf/util/message_differencer.h>
 
-#include "CProtoPayload.h"
-#include "CorvaneCallRecordsProto.pb.h"
-#include "CorvaneCarGpsProto.pb.h"
-#include "CorvaneDeviceInfoProto.pb.h"
-#include "CorvaneFeatureConfigListProto.pb.h"
-#include "CorvaneMediaInfoProto.pb.h"
-#include "CorvaneModuleStatusListProto.pb.h"
-#include "CorvaneProtocolVersionProto.pb.h"
-#include "CorvaneStatisticsInfoProto.pb.h"
-#include "CorvaneTouchEventAllDeviceProto.pb.h"
-#include "CorvaneTouchFlingProto.pb.h"
-#include "CorvaneVideoEncoderInfoProto.pb.h"
-#include "newproto/CorvaneConStatisticProto.pb.h"
-#include "proto/CorvaneAccelerationProto.pb.h"
+#include "proto/CProtoPayload.h"
+#include "proto/CorvaneCallRecordsProto.pb.h"
+#include "proto/CorvaneCarGpsProto.pb.h"
+#include "proto/CorvaneDeviceInfoProto.pb.h"
+#include "proto/CorvaneFeatureConfigListProto.pb.h"
+#include "proto/CorvaneMediaInfoProto.pb.h"
+#include "proto/CorvaneModuleStatusListProto.pb.h"
+#include "proto/CorvaneProtocolVersionProto.pb.h"
+#include "proto/CorvaneStatisticsInfoProto.pb.h"
+#include "proto/CorvaneTouchEventAllDeviceProto.pb.h"
+#include "proto/CorvaneTouchFlingProto.pb.h"
+#include "proto/CorvaneVideoEncoderInfoProto.pb.h"
+#include "proto/newproto/CorvaneConStatisticProto.pb.h"
+#include "proto/proto/CorvaneAccelerationProto.pb.h"
 
 namespace pb = com::velto::corvane::protobuf;
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "ProtoLinkProbe.h"
+#include "tests/proto/ProtoLinkProbe.h"
 
 int ProtoLinkProbe() {
   return 1;

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "CProtoPayload.h"
-#include "CorvaneCallRecordsProto.pb.h"
-#include "CorvaneContactsProto.pb.h"
-#include "CorvaneDeviceInfoProto.pb.h"
-#include "CorvaneFeatureConfigListProto.pb.h"
-#include "CorvaneModuleStatusListProto.pb.h"
-#include "CorvaneProtocolVersionProto.pb.h"
-#include "CorvaneStatisticsInfoProto.pb.h"
-#include "CorvaneTouchActionProto.pb.h"
-#include "CorvaneVideoFrameRateProto.pb.h"
+#include "proto/CProtoPayload.h"
+#include "proto/CorvaneCallRecordsProto.pb.h"
+#include "proto/CorvaneContactsProto.pb.h"
+#include "proto/CorvaneDeviceInfoProto.pb.h"
+#include "proto/CorvaneFeatureConfigListProto.pb.h"
+#include "proto/CorvaneModuleStatusListProto.pb.h"
+#include "proto/CorvaneProtocolVersionProto.pb.h"
+#include "proto/CorvaneStatisticsInfoProto.pb.h"
+#include "proto/CorvaneTouchActionProto.pb.h"
+#include "proto/CorvaneVideoFrameRateProto.pb.h"
 
 namespace pb = com::velto::corvane::protobuf;
 using Bytes = std::vector<uint8_t>;

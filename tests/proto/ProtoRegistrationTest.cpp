@@ -11,7 +11,7 @@
 #include <google/protobuf/descriptor.pb.h>
 #include <google/protobuf/message.h>
 
-#include "ProtoLinkProbe.h"
+#include "tests/proto/ProtoLinkProbe.h"
 
 using google::protobuf::Descriptor;
 using google::protobuf::DescriptorPool;

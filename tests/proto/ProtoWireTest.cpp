@@ -10,19 +10,19 @@
 #include <string>
 #include <vector>
 
-#include "CProtoPayload.h"
-#include "CorvaneCallRecordsProto.pb.h"
-#include "CorvaneCarGpsProto.pb.h"
-#include "CorvaneDeviceInfoProto.pb.h"
-#include "CorvaneFeatureConfigListProto.pb.h"
-#include "CorvaneMediaInfoProto.pb.h"
-#include "CorvaneModuleStatusListProto.pb.h"
-#include "CorvaneProtocolVersionProto.pb.h"
-#include "CorvaneTouchActionProto.pb.h"
-#include "CorvaneTouchFlingProto.pb.h"
-#include "CorvaneVideoEncoderInfoProto.pb.h"
-#include "CorvaneVideoFrameRateProto.pb.h"
-#include "newproto/CorvaneConStatisticProto.pb.h"
+#include "proto/CProtoPayload.h"
+#include "proto/CorvaneCallRecordsProto.pb.h"
+#include "proto/CorvaneCarGpsProto.pb.h"
+#include "proto/CorvaneDeviceInfoProto.pb.h"
+#include "proto/CorvaneFeatureConfigListProto.pb.h"
+#include "proto/CorvaneMediaInfoProto.pb.h"
+#include "proto/CorvaneModuleStatusListProto.pb.h"
+#include "proto/CorvaneProtocolVersionProto.pb.h"
+#include "proto/CorvaneTouchActionProto.pb.h"
+#include "proto/CorvaneTouchFlingProto.pb.h"
+#include "proto/CorvaneVideoEncoderInfoProto.pb.h"
+#include "proto/CorvaneVideoFrameRateProto.pb.h"
+#include "proto/newproto/CorvaneConStatisticProto.pb.h"
 
 namespace pb = com::velto::corvane::protobuf;
 using Bytes = std::vector<uint8_t>;

@@ -1,7 +1,7 @@
 #include "services/CCorvaneConfigure.h"
 
-#include "ServicesTestRoot.h"
 #include "services/CorvaneConfig.h"
+#include "tests/services/ServicesTestRoot.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "services/CErrorLog.h"
 
-#include "ServicesTestRoot.h"
+#include "tests/services/ServicesTestRoot.h"
 
 #include <gtest/gtest.h>
 

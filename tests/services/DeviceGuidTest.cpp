@@ -1,8 +1,8 @@
 #include "services/DeviceGuid.h"
 
-#include "ServicesTestRoot.h"
 #include "services/CIniFile.h"
 #include "services/CorvaneConfig.h"
+#include "tests/services/ServicesTestRoot.h"
 
 #include <gtest/gtest.h>
 

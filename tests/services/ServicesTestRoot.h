@@ -2,10 +2,10 @@
 // and the registry, random source and configuration record start from their defaults.
 #pragma once
 
-#include "kernel/crypt.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "registry/registry.h"
+#include "platform/kernel/crypt.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/registry/registry.h"
 #include "services/CorvaneConfig.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "BmpFile.h"
+#include "tests/support/BmpFile.h"
 
 #include <cstdlib>
 #include <fstream>

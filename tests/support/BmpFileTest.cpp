@@ -1,6 +1,6 @@
 // The tests' BMP reader on files written here byte by byte: both depths, both row orders, the
 // padding of a row to four bytes, and the files it refuses.
-#include "BmpFile.h"
+#include "tests/support/BmpFile.h"
 
 #include <gtest/gtest.h>
 

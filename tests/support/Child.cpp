@@ -1,4 +1,4 @@
-#include "Child.h"
+#include "tests/support/Child.h"
 
 #include <gtest/gtest.h>
 

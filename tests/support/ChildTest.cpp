@@ -1,7 +1,7 @@
 // The checks every end-to-end fixture gets from Child: a sanitizer report in a child's standard
 // error fails the test, and so does an end of its own with a status nobody expected; a child the
 // test kills, or whose status the test reads itself, is the test's affair.
-#include "Child.h"
+#include "tests/support/Child.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>

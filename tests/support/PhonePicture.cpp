@@ -1,4 +1,4 @@
-#include "PhonePicture.h"
+#include "tests/support/PhonePicture.h"
 
 #include <turbojpeg.h>
 

@@ -1,7 +1,7 @@
 // tools/bmp2png.py run as a program on BMP files written here byte by byte: the PNG it writes is
 // read back by a reader of this test's own (chunks, CRCs, zlib, every row filter), and every
 // pixel equals the one the BMP's format gives, at each depth and row order.
-#include "PythonToolFixture.h"
+#include "tests/tools/PythonToolFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // the head unit's picture surface shows it, as raw RGB on standard output (three bytes a pixel,
 // rows top-down). The check of the README's pictures compares the video picture with it.
 // Exit status 0 written, 1 the picture could not be made, 2 usage.
-#include "PhonePicture.h"
-#include "app/CPictureSource.h"
+#include "phonesim/app/CPictureSource.h"
+#include "tests/support/PhonePicture.h"
 
 #include <cstdio>
 #include <cstdlib>

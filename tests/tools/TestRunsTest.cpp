@@ -1,7 +1,7 @@
 // tools/testruns.py on JUnit files in the form ctest 3.25 writes them (--output-junit): which
 // tests ran, and which failed, where ctest's "notrun" covers both a test that skipped itself and
 // one that ctest could not start.
-#include "PythonToolFixture.h"
+#include "tests/tools/PythonToolFixture.h"
 
 #include <gtest/gtest.h>
 

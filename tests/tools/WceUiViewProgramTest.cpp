@@ -1,8 +1,8 @@
 // wceui-view against CECorvane itself: the help and the phone pop-up, drawn by the tool from the
 // pack the program reads, are pixel for pixel what the program's `screen` writes while it shows
 // them, at both depths. Both dialogs cover the whole screen, so nothing of the screen below shows.
-#include "Child.h"
-#include "ProgramE2E.h"
+#include "tests/app/program/ProgramE2E.h"
+#include "tests/support/Child.h"
 
 #include <gtest/gtest.h>
 

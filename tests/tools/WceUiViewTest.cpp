@@ -2,11 +2,11 @@
 // depths, from the rectangles and colours of the dialog's styles; the layer tree it prints; the
 // same read from packs; the desktop window under an Xvfb of the test's own, ended by Escape; and one
 // line with a failing exit code for each kind of bad argument or file.
-#include "BmpFile.h"
-#include "Child.h"
-#include "CPackWriter.h"
-#include "CXvfb.h"
-#include "WceUiTestFiles.h"
+#include "tests/support/BmpFile.h"
+#include "tests/support/Child.h"
+#include "tools/mkpack/CPackWriter.h"
+#include "tests/platform/user/CXvfb.h"
+#include "tests/wceui/support/WceUiTestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // programs (launcher, key handler, navigation). It joins the shared bus of the programs under the
 // same root (CORVANE_ROOT) and posts to the window with the title given, or to every top-level
 // window when none is given.
-#include "CEngineConsole.h"
+#include "app/CEngineConsole.h"
 
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
-#include "user/user.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
+#include "platform/user/user.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
-#include "CPackWriter.h"
+#include "tools/mkpack/CPackWriter.h"
 
-#include "kernel/wcestr.h"
-#include "resources/WceUiPackFormat.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/resources/WceUiPackFormat.h"
 
 #include <zlib.h>
 

@@ -2,7 +2,7 @@
 // the index of one. Used by the mkpack tool and by tests that make their packs at run time.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <cstdio>
 #include <map>

@@ -1,9 +1,9 @@
 // mkpack: makes a resource pack of a folder, or lists the index of one.
 //   mkpack DIR OUT.pack PASSWORD
 //   mkpack --list PACK PASSWORD
-#include "CPackWriter.h"
+#include "tools/mkpack/CPackWriter.h"
 
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
 
 #include <cstdio>
 #include <cstring>

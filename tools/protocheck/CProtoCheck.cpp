@@ -1,4 +1,4 @@
-#include "CProtoCheck.h"
+#include "tools/protocheck/CProtoCheck.h"
 
 #include <cstdint>
 #include <memory>
@@ -9,7 +9,7 @@
 #include <google/protobuf/message.h>
 #include <google/protobuf/util/message_differencer.h>
 
-#include "CProtoPayload.h"
+#include "proto/CProtoPayload.h"
 
 using google::protobuf::Descriptor;
 using google::protobuf::DescriptorPool;

@@ -1,4 +1,4 @@
-#include "CProtoCheck.h"
+#include "tools/protocheck/CProtoCheck.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
-#include "CResCanvas.h"
+#include "tools/resgen/CResCanvas.h"
 
-#include "core/WceUiDib.h"
+#include "wceui/core/WceUiDib.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // the top byte, or RGB565 with a separate alpha plane of 0..63).
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <functional>
 #include <string>

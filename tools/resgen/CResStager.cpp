@@ -1,10 +1,10 @@
-#include "CResStager.h"
+#include "tools/resgen/CResStager.h"
 
-#include "CResCanvas.h"
-#include "ResImages.h"
-#include "core/WceUiDib.h"
-#include "kernel/filesys.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/wcestr.h"
+#include "tools/resgen/CResCanvas.h"
+#include "tools/resgen/ResImages.h"
+#include "wceui/core/WceUiDib.h"
 
 #include <algorithm>
 #include <cmath>

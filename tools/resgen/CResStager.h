@@ -3,7 +3,7 @@
 // every bitmap of the table drawn for the screen's size and depth.
 #pragma once
 
-#include "ResScale.h"
+#include "tools/resgen/ResScale.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "ResImages.h"
+#include "tools/resgen/ResImages.h"
 
 #include <algorithm>
 #include <cmath>

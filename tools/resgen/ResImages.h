@@ -3,8 +3,8 @@
 // alpha, and how it is drawn. Large shapes and strong contrast: a driver takes them in at a glance.
 #pragma once
 
-#include "CResCanvas.h"
-#include "ResScale.h"
+#include "tools/resgen/CResCanvas.h"
+#include "tools/resgen/ResScale.h"
 
 #include <functional>
 #include <string>

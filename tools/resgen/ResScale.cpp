@@ -1,4 +1,4 @@
-#include "ResScale.h"
+#include "tools/resgen/ResScale.h"
 
 #include <cmath>
 #include <cstdio>

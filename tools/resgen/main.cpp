@@ -1,7 +1,7 @@
 // resgen: writes the tree of one resource pack from the authored tree (app/resources), for one
 // screen size and depth, ready for mkpack.
 //   resgen SRC_DIR OUT_DIR WIDTHxHEIGHT BITS
-#include "CResStager.h"
+#include "tools/resgen/CResStager.h"
 
 #include <cstdio>
 

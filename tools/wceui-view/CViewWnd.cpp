@@ -1,7 +1,7 @@
-#include "CViewWnd.h"
+#include "tools/wceui-view/CViewWnd.h"
 
-#include "core/CWceUiDlg.h"
-#include "core/CWceUiLayerCtrl.h"
+#include "wceui/core/CWceUiDlg.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
 
 LRESULT CViewWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg != kShownMsg) return CWceUiRealWnd::DefWindowProc(msg, wParam, lParam);

@@ -3,7 +3,7 @@
 // is shown in the desktop window.
 #pragma once
 
-#include "core/CWceUiRealWnd.h"
+#include "wceui/core/CWceUiRealWnd.h"
 
 #include <functional>
 

@@ -7,20 +7,20 @@
 // The framework's and the application's classes are known (the program's screens and widgets
 // build as in the program); any other dialog class is drawn as a plain dialog. --layers prints the
 // layer tree, one layer a line; --window shows the dialog in the desktop window until Escape.
-#include "CViewWnd.h"
+#include "tools/wceui-view/CViewWnd.h"
 
-#include "core/CWceUiClassRegistrar.h"
-#include "core/CWceUiDlg.h"
-#include "core/CWceUiLayerCtrl.h"
-#include "core/WceUiLayerWalk.h"
-#include "core/WceUiLog.h"
-#include "gdi/gdi.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
-#include "resources/WceUiReadFile.h"
-#include "resources/WceUiResource.h"
-#include "user/user.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
+#include "platform/user/user.h"
+#include "wceui/core/CWceUiClassRegistrar.h"
+#include "wceui/core/CWceUiDlg.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
+#include "wceui/core/WceUiLayerWalk.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/WceUiReadFile.h"
+#include "wceui/resources/WceUiResource.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,10 +1,10 @@
-#include "core/CFhGlobalData.h"
+#include "wceui/core/CFhGlobalData.h"
 
-#include "core/FhPath.h"
-#include "core/WceUiLog.h"
-#include "gdi/gdi.h"
-#include "kernel/wcestr.h"
-#include "user/user.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/wcestr.h"
+#include "platform/user/user.h"
+#include "wceui/core/FhPath.h"
+#include "wceui/core/WceUiLog.h"
 
 #include <new>
 

@@ -2,8 +2,8 @@
 // password of the resource packs.
 #pragma once
 
-#include "core/CQuickString.h"
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CQuickString.h"
 
 class CFhGlobalData {
  public:

@@ -1,10 +1,10 @@
-#include "core/CFhGlobals.h"
+#include "wceui/core/CFhGlobals.h"
 
-#include "kernel/filesys.h"
-#include "resources/CFhBitmapResLoader.h"
-#include "resources/CFhColorResLoader.h"
-#include "resources/CFhFontResLoader.h"
-#include "resources/CFhLanguage.h"
+#include "platform/kernel/filesys.h"
+#include "wceui/resources/CFhBitmapResLoader.h"
+#include "wceui/resources/CFhColorResLoader.h"
+#include "wceui/resources/CFhFontResLoader.h"
+#include "wceui/resources/CFhLanguage.h"
 
 namespace {
 

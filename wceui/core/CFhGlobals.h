@@ -2,11 +2,11 @@
 // destroyed at exit in the reverse order of construction. UI thread only; nothing is locked.
 #pragma once
 
-#include "core/CFhGlobalData.h"
-#include "core/CFhIgnoreMsg.h"
-#include "core/CFhLogFile.h"
-#include "core/CXiWndHelper.h"
-#include "resources/CWceUiPackCache.h"
+#include "wceui/core/CFhGlobalData.h"
+#include "wceui/core/CFhIgnoreMsg.h"
+#include "wceui/core/CFhLogFile.h"
+#include "wceui/core/CXiWndHelper.h"
+#include "wceui/resources/CWceUiPackCache.h"
 
 class CFhBitmapResLoader;
 class CFhFontResLoader;

@@ -1,7 +1,7 @@
-#include "core/CFhIgnoreMsg.h"
+#include "wceui/core/CFhIgnoreMsg.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
+#include "wceui/core/WceUiLog.h"
 
 #include <cstdint>
 

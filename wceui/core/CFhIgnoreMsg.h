@@ -2,8 +2,8 @@
 // the change are dropped instead of reaching the new screen.
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "user/user.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/user/user.h"
 
 class CFhIgnoreMsg {
  public:

@@ -1,9 +1,9 @@
-#include "core/CFhLogFile.h"
+#include "wceui/core/CFhLogFile.h"
 
-#include "core/FhPath.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/FhPath.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // The logger writes to the debug output only, so the file is opened and stays empty of lines.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 class CFhLogFile {
  public:

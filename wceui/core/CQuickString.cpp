@@ -1,7 +1,7 @@
-#include "core/CQuickString.h"
+#include "wceui/core/CQuickString.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/WceUiLog.h"
 
 #include <cstring>
 #include <new>

@@ -1,7 +1,7 @@
 // A short string: text up to 31 characters lives in the object, longer text on the heap.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 class CQuickString {
  public:

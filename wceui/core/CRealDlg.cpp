@@ -1,7 +1,7 @@
-#include "core/CRealDlg.h"
+#include "wceui/core/CRealDlg.h"
 
-#include "core/CFhGlobals.h"
-#include "core/WceUiLog.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/core/WceUiLog.h"
 
 namespace {
 

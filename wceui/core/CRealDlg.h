@@ -4,7 +4,7 @@
 // it is the inner one's parent.
 #pragma once
 
-#include "core/CRealWnd.h"
+#include "wceui/core/CRealWnd.h"
 
 // m_DlgRunWay: inside DoModal's loop, or not running.
 constexpr int DLG_RUN_IN_MODAL = 2;

@@ -1,7 +1,7 @@
-#include "core/CRealGenericWnd.h"
+#include "wceui/core/CRealGenericWnd.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/WceUiLog.h"
 
 CRealGenericWnd::CRealGenericWnd() {
   SetClassName(WCEUI_CLASS_NAME(CRealGenericWnd));

@@ -3,9 +3,9 @@
 // failure result.
 #pragma once
 
-#include "core/CWceUiObject.h"
-#include "kernel/wcetypes.h"
-#include "user/user.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/user/user.h"
+#include "wceui/core/CWceUiObject.h"
 
 class CRealGenericWnd : public CWceUiObject {
  public:

@@ -1,8 +1,8 @@
-#include "core/CRealWnd.h"
+#include "wceui/core/CRealWnd.h"
 
-#include "core/CFhGlobals.h"
-#include "core/CXiWndHelper.h"
-#include "core/WceUiLog.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/core/CXiWndHelper.h"
+#include "wceui/core/WceUiLog.h"
 
 CRealWnd::CRealWnd() {
   SetClassName(WCEUI_CLASS_NAME(CRealWnd));

@@ -3,7 +3,7 @@
 // knows the object only for that time.
 #pragma once
 
-#include "core/CRealGenericWnd.h"
+#include "wceui/core/CRealGenericWnd.h"
 
 // The framework's private message that takes the mouse capture back from the layer holding it.
 constexpr UINT kWceUiCancelCaptureMsg = 0x2A03E592;

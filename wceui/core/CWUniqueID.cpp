@@ -1,6 +1,6 @@
-#include "core/CWUniqueID.h"
+#include "wceui/core/CWUniqueID.h"
 
-#include "core/WceUiLog.h"
+#include "wceui/core/WceUiLog.h"
 
 #include <vector>
 

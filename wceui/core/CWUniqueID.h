@@ -1,8 +1,8 @@
 // Ids of 16 bits (1 ... 65534) for layers; 65535 is never an id.
 #pragma once
 
-#include "core/CWceUiDWordArray.h"
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CWceUiDWordArray.h"
 
 class CWUniqueID {
  public:

@@ -1,7 +1,7 @@
-#include "core/CWceUiClassRegistrar.h"
+#include "wceui/core/CWceUiClassRegistrar.h"
 
-#include "core/WceUiLog.h"
-#include "resources/CWceUiStrMap.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CWceUiStrMap.h"
 
 #include <new>
 

@@ -3,7 +3,7 @@
 // is complete before WinMain; the declaration macros below write the registrars.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 class CWceUiObject;
 typedef CWceUiObject* (*WCEUI_CREATE_FUNC)();

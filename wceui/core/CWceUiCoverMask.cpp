@@ -1,4 +1,4 @@
-#include "core/CWceUiCoverMask.h"
+#include "wceui/core/CWceUiCoverMask.h"
 
 #include <cstring>
 #include <new>

@@ -2,8 +2,8 @@
 // the window, so that layers below are not drawn there.
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "user/user.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/user/user.h"
 
 class CWceUiCoverMask {
  public:

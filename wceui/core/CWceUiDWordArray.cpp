@@ -1,4 +1,4 @@
-#include "core/CWceUiDWordArray.h"
+#include "wceui/core/CWceUiDWordArray.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 // A growable array of 32-bit values.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 class CWceUiDWordArray {
  public:

@@ -1,13 +1,13 @@
-#include "core/CWceUiDlg.h"
+#include "wceui/core/CWceUiDlg.h"
 
-#include "core/CRealDlg.h"
-#include "core/CWceUiLayerCtrl.h"
-#include "core/CWceUiRealWnd.h"
-#include "core/WceUiGeometry.h"
-#include "core/WceUiLog.h"
-#include "resources/CFhStyleFile.h"
-#include "resources/CWceUiXmlDoc.h"
-#include "widgets/CWceUiWndAnimate.h"
+#include "wceui/core/CRealDlg.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
+#include "wceui/core/CWceUiRealWnd.h"
+#include "wceui/core/WceUiGeometry.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CFhStyleFile.h"
+#include "wceui/resources/CWceUiXmlDoc.h"
+#include "wceui/widgets/CWceUiWndAnimate.h"
 
 #include <vector>
 

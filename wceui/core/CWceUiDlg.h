@@ -7,7 +7,7 @@
 // layer of the class its "type" names, under the layer of its enclosing element.
 #pragma once
 
-#include "core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayer.h"
 
 class CWceUiWndAnimate;
 struct CWceUiDlgData;

@@ -1,6 +1,6 @@
-#include "core/CWceUiHList.h"
+#include "wceui/core/CWceUiHList.h"
 
-#include "core/WceUiLog.h"
+#include "wceui/core/WceUiLog.h"
 
 CWceUiHList::CWceUiHList(size_t nNextOffset) : m_nNextOffset(nNextOffset) {}
 

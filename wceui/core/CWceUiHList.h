@@ -2,7 +2,7 @@
 // The list owns none of its elements.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <cstddef>
 

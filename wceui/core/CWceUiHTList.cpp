@@ -1,6 +1,6 @@
-#include "core/CWceUiHTList.h"
+#include "wceui/core/CWceUiHTList.h"
 
-#include "core/WceUiLog.h"
+#include "wceui/core/WceUiLog.h"
 
 CWceUiHTList::CWceUiHTList(size_t nPreOffset, size_t nNextOffset)
     : m_nNextOffset(nNextOffset), m_nPreOffset(nPreOffset) {

@@ -2,7 +2,7 @@
 // pointers at fixed byte offsets. The list owns none of its elements.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <cstddef>
 

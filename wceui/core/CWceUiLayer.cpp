@@ -1,15 +1,15 @@
-#include "core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayer.h"
 
-#include "core/CWceUiLayerCtrl.h"
-#include "core/CWceUiLayerHost.h"
-#include "core/WceUiGeometry.h"
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
-#include "resources/CFhStyleFile.h"
-#include "resources/CWceUiBgItem.h"
-#include "resources/CWceUiGenericBitmap.h"
-#include "resources/CWceUiXmlElem.h"
-#include "resources/WceUiBitmapFiles.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
+#include "wceui/core/CWceUiLayerHost.h"
+#include "wceui/core/WceUiGeometry.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CFhStyleFile.h"
+#include "wceui/resources/CWceUiBgItem.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/CWceUiXmlElem.h"
+#include "wceui/resources/WceUiBitmapFiles.h"
 
 #include <cstddef>
 #include <vector>

@@ -4,14 +4,14 @@
 // an id and a name, keeps the draw and input lists and deletes it; its destructor only unlinks it.
 #pragma once
 
-#include "core/CQuickString.h"
-#include "core/CWceUiDWordArray.h"
-#include "core/CWceUiHTList.h"
-#include "core/CWceUiObject.h"
-#include "kernel/wcetypes.h"
-#include "resources/CWceUiLoadString.h"
-#include "resources/CWceUiStyle.h"
-#include "user/user.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/user/user.h"
+#include "wceui/core/CQuickString.h"
+#include "wceui/core/CWceUiDWordArray.h"
+#include "wceui/core/CWceUiHTList.h"
+#include "wceui/core/CWceUiObject.h"
+#include "wceui/resources/CWceUiLoadString.h"
+#include "wceui/resources/CWceUiStyle.h"
 
 class CWceUiBgItem;
 class CWceUiGenericBitmap;

@@ -1,14 +1,14 @@
-#include "core/CWceUiLayerCtrl.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
 
-#include "core/CFhGlobals.h"
-#include "core/CWceUiCoverMask.h"
-#include "core/CWceUiDlg.h"
-#include "core/CWceUiLayer.h"
-#include "core/CWceUiLayerHost.h"
-#include "core/FhPath.h"
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
-#include "resources/CWceUiGenericBitmap.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/core/CWceUiCoverMask.h"
+#include "wceui/core/CWceUiDlg.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayerHost.h"
+#include "wceui/core/FhPath.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
 
 #include <cstddef>
 

@@ -4,11 +4,11 @@
 // and draws the dirty part of the tree into the window bitmap.
 #pragma once
 
-#include "core/CWUniqueID.h"
-#include "core/CWceUiHList.h"
-#include "core/CWceUiHTList.h"
-#include "kernel/wcetypes.h"
-#include "user/user.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/user/user.h"
+#include "wceui/core/CWUniqueID.h"
+#include "wceui/core/CWceUiHList.h"
+#include "wceui/core/CWceUiHTList.h"
 
 #include <unordered_map>
 

@@ -3,8 +3,8 @@
 // controller hands it to its layers through GetWindow.
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "user/user.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/user/user.h"
 
 class CWceUiLayer;
 

@@ -1,7 +1,7 @@
-#include "core/CWceUiObject.h"
+#include "wceui/core/CWceUiObject.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/WceUiLog.h"
 
 CWceUiObject::CWceUiObject() : m_pClassName(WCEUI_CLASS_NAME(CWceUiObject)) {}
 

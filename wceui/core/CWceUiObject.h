@@ -2,8 +2,8 @@
 // class registry it can be created from that name and asked what it derives from.
 #pragma once
 
-#include "core/CWceUiClassRegistrar.h"
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CWceUiClassRegistrar.h"
 
 class CWceUiObject {
  public:

@@ -1,4 +1,4 @@
-#include "core/CWceUiPlex.h"
+#include "wceui/core/CWceUiPlex.h"
 
 #include <cstdint>
 #include <new>

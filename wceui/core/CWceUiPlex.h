@@ -2,7 +2,7 @@
 // head and frees them all at once.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 struct CWceUiPlex {
   CWceUiPlex* pNext;

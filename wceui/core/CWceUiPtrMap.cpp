@@ -1,6 +1,6 @@
-#include "core/CWceUiPtrMap.h"
+#include "wceui/core/CWceUiPtrMap.h"
 
-#include "core/CWceUiPlex.h"
+#include "wceui/core/CWceUiPlex.h"
 
 #include <new>
 

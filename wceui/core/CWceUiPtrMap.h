@@ -5,7 +5,7 @@
 // next insertion builds the table again. UI thread only; not locked.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <cstdint>
 

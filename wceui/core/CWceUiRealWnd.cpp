@@ -1,16 +1,16 @@
-#include "core/CWceUiRealWnd.h"
+#include "wceui/core/CWceUiRealWnd.h"
 
-#include "core/CFhGlobals.h"
-#include "core/CWceUiDlg.h"
-#include "core/CWceUiLayer.h"
-#include "core/CWceUiLayerCtrl.h"
-#include "core/CWceUiPtrMap.h"
-#include "core/WceUiLog.h"
-#include "kernel/kernel.h"
-#include "resources/CWceUiGenericBitmap.h"
-#include "resources/WceUiBitmapFiles.h"
-#include "resources/WceUiResource.h"
-#include "widgets/CWceUiWndAnimate.h"
+#include "platform/kernel/kernel.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/core/CWceUiDlg.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
+#include "wceui/core/CWceUiPtrMap.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/WceUiBitmapFiles.h"
+#include "wceui/resources/WceUiResource.h"
+#include "wceui/widgets/CWceUiWndAnimate.h"
 
 #include <vector>
 

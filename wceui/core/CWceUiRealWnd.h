@@ -3,8 +3,8 @@
 // capture the mouse and register for window messages, and plays full-window transitions.
 #pragma once
 
-#include "core/CRealDlg.h"
-#include "core/CWceUiLayerHost.h"
+#include "wceui/core/CRealDlg.h"
+#include "wceui/core/CWceUiLayerHost.h"
 
 class CWceUiDlg;
 class CWceUiGenericBitmap;

@@ -1,10 +1,10 @@
-#include "core/CXiWndHelper.h"
+#include "wceui/core/CXiWndHelper.h"
 
-#include "core/CFhGlobals.h"
-#include "core/CRealWnd.h"
-#include "core/WceUiLog.h"
-#include "gdi/gdi.h"
-#include "kernel/wcestr.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/core/CRealWnd.h"
+#include "wceui/core/WceUiLog.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 // whose messages the window procedure hands on. Held by the globals holder; UI thread only.
 #pragma once
 
-#include "core/CWceUiPtrMap.h"
-#include "kernel/wcetypes.h"
-#include "user/user.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/user/user.h"
+#include "wceui/core/CWceUiPtrMap.h"
 
 class CRealWnd;
 

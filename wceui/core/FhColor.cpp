@@ -1,6 +1,6 @@
-#include "core/FhColor.h"
+#include "wceui/core/FhColor.h"
 
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
 
 COLORREF FhHexStrToColor(LPCWSTR pHexStr) {
   if (pHexStr == nullptr) return RGB(0, 0, 0);

@@ -1,4 +1,4 @@
-#include "core/FhHashSize.h"
+#include "wceui/core/FhHashSize.h"
 
 namespace {
 

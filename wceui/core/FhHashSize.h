@@ -1,7 +1,7 @@
 // The bucket count of a hash table for an expected number of entries.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 // A prime a little below n + n / 4 (at least 17); above 7977 entries, (n + n / 4) rounded down to
 // hundreds plus 19.

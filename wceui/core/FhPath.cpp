@@ -1,8 +1,8 @@
-#include "core/FhPath.h"
+#include "wceui/core/FhPath.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/filesys.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/WceUiLog.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // looked for); the file system turns it into the host's own.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 // Cuts the path behind its last "\" or "/" (the separator stays); 0 when it has none.
 BOOL FhGetDirPathFromFilePath(LPWSTR pFilePath);

@@ -1,8 +1,8 @@
-#include "core/WceUiDib.h"
+#include "wceui/core/WceUiDib.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "wceui/core/WceUiLog.h"
 
 #include <cstring>
 #include <new>

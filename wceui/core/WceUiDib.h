@@ -2,8 +2,8 @@
 // optional 6-bit alpha plane) or 32 bits, their sizes, BMP files and deep copies.
 #pragma once
 
-#include "gdi/gdi.h"
-#include "kernel/wcetypes.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/wcetypes.h"
 
 // The data of one pixel buffer, shared between bitmap objects that hold the same picture.
 struct CFhBmpData {

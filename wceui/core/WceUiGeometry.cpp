@@ -1,7 +1,7 @@
-#include "core/WceUiGeometry.h"
+#include "wceui/core/WceUiGeometry.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/WceUiLog.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,9 +2,9 @@
 // and the ease-in/ease-out displacement of animations.
 #pragma once
 
-#include "gdi/gdi.h"
-#include "kernel/wcetypes.h"
-#include "user/user.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/user/user.h"
 
 // {-65535, -65535, 65535, 65535}: "not set" in styles, background items and animations.
 constexpr LONG kWceUiLargeCoord = 65535;

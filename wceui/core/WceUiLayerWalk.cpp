@@ -1,4 +1,4 @@
-#include "core/WceUiLayerWalk.h"
+#include "wceui/core/WceUiLayerWalk.h"
 
 #include <utility>
 #include <vector>

@@ -2,7 +2,7 @@
 // recursion: trees from dialog files may be deep.
 #pragma once
 
-#include "core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayer.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
-#include "core/WceUiLog.h"
+#include "wceui/core/WceUiLog.h"
 
-#include "kernel/WceFormat.h"
+#include "platform/kernel/WceFormat.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -2,8 +2,8 @@
 // "hh:mm:ss yyyy-mm-dd  " + level word + at most 192 characters of message + "\r\n".
 #pragma once
 
-#include "kernel/kernel.h"
-#include "kernel/wcetypes.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcetypes.h"
 
 #include <cstddef>
 #include <string>

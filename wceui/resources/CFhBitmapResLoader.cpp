@@ -1,7 +1,7 @@
-#include "resources/CFhBitmapResLoader.h"
+#include "wceui/resources/CFhBitmapResLoader.h"
 
-#include "resources/CWceUiGenericBitmap.h"
-#include "resources/WceUiResource.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/WceUiResource.h"
 
 CFhBitmapResLoader::~CFhBitmapResLoader() {
   ReleaseAll();

@@ -2,7 +2,7 @@
 // directory.
 #pragma once
 
-#include "resources/CFhResLoader.h"
+#include "wceui/resources/CFhResLoader.h"
 
 class CWceUiGenericBitmap;
 

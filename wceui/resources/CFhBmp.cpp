@@ -1,7 +1,7 @@
-#include "resources/CFhBmp.h"
+#include "wceui/resources/CFhBmp.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
+#include "wceui/core/WceUiLog.h"
 
 #include <new>
 

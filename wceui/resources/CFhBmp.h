@@ -3,7 +3,7 @@
 // pixels have been handed out is locked (count -1) and shared no more until it is unlocked.
 #pragma once
 
-#include "core/WceUiDib.h"
+#include "wceui/core/WceUiDib.h"
 
 class CFhBmp {
  public:

@@ -1,8 +1,8 @@
-#include "resources/CFhColorResLoader.h"
+#include "wceui/resources/CFhColorResLoader.h"
 
-#include "core/FhColor.h"
-#include "core/WceUiLog.h"
-#include "resources/CWceUiColor.h"
+#include "wceui/core/FhColor.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CWceUiColor.h"
 
 #include <new>
 

@@ -3,8 +3,8 @@
 // request, and again on the next one while it could not be read.
 #pragma once
 
-#include "resources/CFhConfDoc.h"
-#include "resources/CFhResLoader.h"
+#include "wceui/resources/CFhConfDoc.h"
+#include "wceui/resources/CFhResLoader.h"
 
 class CWceUiColor;
 

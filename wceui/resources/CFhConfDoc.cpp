@@ -1,10 +1,10 @@
-#include "resources/CFhConfDoc.h"
+#include "wceui/resources/CFhConfDoc.h"
 
-#include "core/CFhGlobals.h"
-#include "core/FhHashSize.h"
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
-#include "resources/WceUiReadFile.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/core/FhHashSize.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/WceUiReadFile.h"
 
 #include <cstring>
 #include <memory>

@@ -10,9 +10,9 @@
 // in its value, and any other "\" fails the file. A key seen again replaces the earlier value.
 #pragma once
 
-#include "core/CQuickString.h"
-#include "kernel/wcetypes.h"
-#include "resources/CWceUiStrMap.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CQuickString.h"
+#include "wceui/resources/CWceUiStrMap.h"
 
 class CFhConfDoc {
  public:

@@ -1,8 +1,8 @@
 // A file handle closed on every path out of the scope that opened it.
 #pragma once
 
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
 
 class CFhFileHandle {
  public:

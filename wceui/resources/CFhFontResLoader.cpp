@@ -1,7 +1,7 @@
-#include "resources/CFhFontResLoader.h"
+#include "wceui/resources/CFhFontResLoader.h"
 
-#include "resources/CWceUiFont.h"
-#include "resources/WceUiResource.h"
+#include "wceui/resources/CWceUiFont.h"
+#include "wceui/resources/WceUiResource.h"
 
 CFhFontResLoader::~CFhFontResLoader() {
   ReleaseAll();

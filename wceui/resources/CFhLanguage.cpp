@@ -1,8 +1,8 @@
-#include "resources/CFhLanguage.h"
+#include "wceui/resources/CFhLanguage.h"
 
-#include "core/FhPath.h"
-#include "core/WceUiLog.h"
-#include "resources/CWceUiLoadString.h"
+#include "wceui/core/FhPath.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CWceUiLoadString.h"
 
 #include <algorithm>
 

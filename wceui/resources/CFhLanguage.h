@@ -2,9 +2,9 @@
 // INI-style file serves), and every text holder that must fetch its text again when it changes.
 #pragma once
 
-#include "core/CQuickString.h"
-#include "kernel/wcetypes.h"
-#include "resources/CFhConfDoc.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CQuickString.h"
+#include "wceui/resources/CFhConfDoc.h"
 
 #include <vector>
 

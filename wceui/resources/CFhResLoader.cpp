@@ -1,9 +1,9 @@
-#include "resources/CFhResLoader.h"
+#include "wceui/resources/CFhResLoader.h"
 
-#include "core/CFhGlobals.h"
-#include "core/WceUiLog.h"
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/core/WceUiLog.h"
 
 #include <new>
 

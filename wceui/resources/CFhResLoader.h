@@ -4,8 +4,8 @@
 // UI thread only (the counts change interlocked, the map is not locked).
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "resources/CWceUiStrMap.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/resources/CWceUiStrMap.h"
 
 class CFhResLoader {
  public:

@@ -1,11 +1,11 @@
-#include "resources/CFhStyleFile.h"
+#include "wceui/resources/CFhStyleFile.h"
 
-#include "core/WceUiGeometry.h"
-#include "core/WceUiLog.h"
-#include "core/FhColor.h"
-#include "kernel/wcestr.h"
-#include "resources/CWceUiStyle.h"
-#include "widgets/CWceUiWndAnimate.h"
+#include "wceui/core/WceUiGeometry.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/core/FhColor.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/resources/CWceUiStyle.h"
+#include "wceui/widgets/CWceUiWndAnimate.h"
 
 #include <new>
 

@@ -16,9 +16,9 @@
 // An animation element: <Name type="CWceUiBarnAni" .../> (widgets/CWceUiWndAnimate.h).
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "resources/CWceUiStrMap.h"
-#include "resources/CWceUiXmlDoc.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/resources/CWceUiStrMap.h"
+#include "wceui/resources/CWceUiXmlDoc.h"
 
 #include <vector>
 

@@ -1,10 +1,10 @@
-#include "resources/CReadBitmapConfInfo.h"
+#include "wceui/resources/CReadBitmapConfInfo.h"
 
-#include "core/FhColor.h"
-#include "core/FhPath.h"
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
-#include "resources/CFhConfDoc.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/FhColor.h"
+#include "wceui/core/FhPath.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CFhConfDoc.h"
 
 namespace {
 

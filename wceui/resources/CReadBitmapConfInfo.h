@@ -3,9 +3,9 @@
 // colour RRGGBB, "ca" a constant alpha 0..255; "false" in "tc" or "ca" means none.
 #pragma once
 
-#include "core/CQuickString.h"
-#include "gdi/gdi.h"
-#include "kernel/wcetypes.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CQuickString.h"
 
 class CReadBitmapConfInfo {
  public:

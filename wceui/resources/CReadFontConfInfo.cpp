@@ -1,9 +1,9 @@
-#include "resources/CReadFontConfInfo.h"
+#include "wceui/resources/CReadFontConfInfo.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
-#include "resources/CFhConfDoc.h"
-#include "resources/CWceUiFont.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CFhConfDoc.h"
+#include "wceui/resources/CWceUiFont.h"
 
 #include <cstring>
 

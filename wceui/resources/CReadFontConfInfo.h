@@ -2,8 +2,8 @@
 // A field the file does not name keeps the system font's value.
 #pragma once
 
-#include "gdi/gdi.h"
-#include "kernel/wcetypes.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/wcetypes.h"
 
 class CReadFontConfInfo {
  public:

@@ -1,6 +1,6 @@
-#include "resources/CWceUi32Bitmap.h"
+#include "wceui/resources/CWceUi32Bitmap.h"
 
-#include "core/WceUiLog.h"
+#include "wceui/core/WceUiLog.h"
 
 #include <new>
 

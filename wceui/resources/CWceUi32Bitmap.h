@@ -1,7 +1,7 @@
 // A bitmap of 32 bits per pixel, the top byte of each pixel its alpha.
 #pragma once
 
-#include "resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
 
 class CWceUi32Bitmap : public CWceUiGenericBitmap {
  public:

@@ -1,6 +1,6 @@
-#include "resources/CWceUi565Bitmap.h"
+#include "wceui/resources/CWceUi565Bitmap.h"
 
-#include "core/WceUiLog.h"
+#include "wceui/core/WceUiLog.h"
 
 #include <new>
 

@@ -1,7 +1,7 @@
 // A bitmap of 16 bits per pixel in RGB565, its alpha in a plane of its own.
 #pragma once
 
-#include "resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
 
 class CWceUi565Bitmap : public CWceUiGenericBitmap {
  public:

@@ -1,4 +1,4 @@
-#include "resources/CWceUiAlphaFilterCtrl.h"
+#include "wceui/resources/CWceUiAlphaFilterCtrl.h"
 
 void CWceUiAlphaFilterCtrl::SetFilter(BOOL bEnabled, int nOpacity) {
   m_bEnabled = bEnabled;

@@ -1,7 +1,7 @@
 // The alpha filter of a style: a layer drawn with a constant opacity when enabled.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 class CWceUiAlphaFilterCtrl {
  public:

@@ -1,6 +1,6 @@
-#include "resources/CWceUiBgColorCtrl.h"
+#include "wceui/resources/CWceUiBgColorCtrl.h"
 
-#include "core/WceUiLog.h"
+#include "wceui/core/WceUiLog.h"
 
 CWceUiBgColorCtrl::CWceUiBgColorCtrl(const CWceUiBgColorCtrl& rhs) {
   DoCopy(rhs);

@@ -1,8 +1,8 @@
 // The background colour of a style: none, transparent, or a colour by value or by colour id.
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "resources/CWceUiLoadColor.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/resources/CWceUiLoadColor.h"
 
 class CWceUiBgColorCtrl {
  public:

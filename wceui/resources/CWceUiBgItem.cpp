@@ -1,7 +1,7 @@
-#include "resources/CWceUiBgItem.h"
+#include "wceui/resources/CWceUiBgItem.h"
 
-#include "core/WceUiGeometry.h"
-#include "core/WceUiLog.h"
+#include "wceui/core/WceUiGeometry.h"
+#include "wceui/core/WceUiLog.h"
 
 CWceUiBgItem::CWceUiBgItem() {
   SetRectLarge(&m_rcSrc);

@@ -2,10 +2,10 @@
 // destination rectangles ("large": not set), alignment (WCEUI_ALIGN_*) and zoom.
 #pragma once
 
-#include "core/CQuickString.h"
-#include "gdi/gdi.h"
-#include "kernel/wcetypes.h"
-#include "resources/CWceUiLoadBitmap.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CQuickString.h"
+#include "wceui/resources/CWceUiLoadBitmap.h"
 
 class CWceUiGenericBitmap;
 

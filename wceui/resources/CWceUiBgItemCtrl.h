@@ -1,9 +1,9 @@
 // The background items of a style, in drawing order; the list owns copies of the items it is given.
 #pragma once
 
-#include "core/CWceUiHTList.h"
-#include "kernel/wcetypes.h"
-#include "resources/CWceUiBgItem.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CWceUiHTList.h"
+#include "wceui/resources/CWceUiBgItem.h"
 
 class CWceUiBgItemCtrl {
  public:

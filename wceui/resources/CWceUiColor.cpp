@@ -1,4 +1,4 @@
-#include "resources/CWceUiColor.h"
+#include "wceui/resources/CWceUiColor.h"
 
 CWceUiColor::~CWceUiColor() {
   DeleteBrush();

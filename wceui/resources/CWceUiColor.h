@@ -2,8 +2,8 @@
 // different colour or the value's end deletes it.
 #pragma once
 
-#include "gdi/gdi.h"
-#include "kernel/wcetypes.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/wcetypes.h"
 
 class CWceUiColor {
  public:

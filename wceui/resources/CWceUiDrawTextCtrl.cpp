@@ -1,7 +1,7 @@
-#include "resources/CWceUiDrawTextCtrl.h"
+#include "wceui/resources/CWceUiDrawTextCtrl.h"
 
-#include "core/WceUiGeometry.h"
-#include "core/WceUiLog.h"
+#include "wceui/core/WceUiGeometry.h"
+#include "wceui/core/WceUiLog.h"
 
 CWceUiDrawTextCtrl::CWceUiDrawTextCtrl() {
   SetRectLarge(&m_rcText);

@@ -2,8 +2,8 @@
 // format.
 #pragma once
 
-#include "gdi/gdi.h"
-#include "kernel/wcetypes.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/wcetypes.h"
 
 class CWceUiDrawTextCtrl {
  public:

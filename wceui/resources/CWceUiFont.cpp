@@ -1,7 +1,7 @@
-#include "resources/CWceUiFont.h"
+#include "wceui/resources/CWceUiFont.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/WceUiLog.h"
 
 #include <cstddef>
 #include <cstring>

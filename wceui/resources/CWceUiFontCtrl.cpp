@@ -1,6 +1,6 @@
-#include "resources/CWceUiFontCtrl.h"
+#include "wceui/resources/CWceUiFontCtrl.h"
 
-#include "core/WceUiLog.h"
+#include "wceui/core/WceUiLog.h"
 
 void CWceUiFontCtrl::SetFontFromRes(LPCWSTR pFontID) {
   WCEUI_CHECK(NULL != pFontID);

@@ -1,7 +1,7 @@
 // The font control of a style: a font holder whose argument checks carry its own name.
 #pragma once
 
-#include "resources/CWceUiLoadFont.h"
+#include "wceui/resources/CWceUiLoadFont.h"
 
 class CWceUiFontCtrl : public CWceUiLoadFont {
  public:

@@ -1,9 +1,9 @@
-#include "resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
 
-#include "core/WceUiGeometry.h"
-#include "core/WceUiLog.h"
-#include "kernel/kernel.h"
-#include "user/user.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
+#include "wceui/core/WceUiGeometry.h"
+#include "wceui/core/WceUiLog.h"
 
 #include <cstring>
 #include <new>

@@ -3,10 +3,10 @@
 // own pixel kernels (constant and per-pixel alpha, colour mix, rotation, hue).
 #pragma once
 
-#include "core/CWceUiObject.h"
-#include "gdi/gdi.h"
-#include "resources/CFhBmp.h"
-#include "resources/WceUiPixelKernels.h"
+#include "platform/gdi/gdi.h"
+#include "wceui/core/CWceUiObject.h"
+#include "wceui/resources/CFhBmp.h"
+#include "wceui/resources/WceUiPixelKernels.h"
 
 #define WCEUI_INVALID_TRANS_COLOR 0xFFFFFFFFu
 

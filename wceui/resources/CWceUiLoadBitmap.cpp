@@ -1,9 +1,9 @@
-#include "resources/CWceUiLoadBitmap.h"
+#include "wceui/resources/CWceUiLoadBitmap.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
-#include "resources/CWceUiGenericBitmap.h"
-#include "resources/WceUiResource.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/WceUiResource.h"
 
 CWceUiLoadBitmap::~CWceUiLoadBitmap() {
   Clean();

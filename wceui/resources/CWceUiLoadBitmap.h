@@ -2,9 +2,9 @@
 // first GetBitmap and given back by Clean; or the holder's own copy of a bitmap.
 #pragma once
 
-#include "core/CQuickString.h"
-#include "kernel/wcetypes.h"
-#include "resources/WceUiResKind.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CQuickString.h"
+#include "wceui/resources/WceUiResKind.h"
 
 class CWceUiGenericBitmap;
 

@@ -1,8 +1,8 @@
-#include "resources/CWceUiLoadColor.h"
+#include "wceui/resources/CWceUiLoadColor.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
-#include "resources/WceUiResource.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/WceUiResource.h"
 
 CWceUiLoadColor::CWceUiLoadColor() : m_pColor(&m_ownColor) {}
 

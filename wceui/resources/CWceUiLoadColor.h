@@ -3,10 +3,10 @@
 // be resolved draws black and is tried again on the next GetColor.
 #pragma once
 
-#include "core/CQuickString.h"
-#include "kernel/wcetypes.h"
-#include "resources/CWceUiColor.h"
-#include "resources/WceUiResKind.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CQuickString.h"
+#include "wceui/resources/CWceUiColor.h"
+#include "wceui/resources/WceUiResKind.h"
 
 class CWceUiLoadColor {
  public:

@@ -1,8 +1,8 @@
-#include "resources/CWceUiLoadFont.h"
+#include "wceui/resources/CWceUiLoadFont.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
-#include "resources/WceUiResource.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/WceUiResource.h"
 
 CWceUiLoadFont::CWceUiLoadFont() : m_pFont(&m_ownFont) {}
 

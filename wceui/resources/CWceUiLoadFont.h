@@ -3,10 +3,10 @@
 // be loaded draws with the system font and is tried again on every GetFont.
 #pragma once
 
-#include "core/CQuickString.h"
-#include "kernel/wcetypes.h"
-#include "resources/CWceUiFont.h"
-#include "resources/WceUiResKind.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CQuickString.h"
+#include "wceui/resources/CWceUiFont.h"
+#include "wceui/resources/WceUiResKind.h"
 
 class CWceUiLoadFont {
  public:

@@ -1,9 +1,9 @@
-#include "resources/CWceUiLoadString.h"
+#include "wceui/resources/CWceUiLoadString.h"
 
-#include "core/CFhGlobals.h"
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
-#include "resources/CFhLanguage.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CFhLanguage.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // texts follow the language at their next draw.
 #pragma once
 
-#include "core/CQuickString.h"
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CQuickString.h"
 
 class CWceUiLoadString {
  public:

@@ -1,6 +1,6 @@
-#include "resources/CWceUiMixColorFilterCtrl.h"
+#include "wceui/resources/CWceUiMixColorFilterCtrl.h"
 
-#include "core/WceUiLog.h"
+#include "wceui/core/WceUiLog.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // opacity when enabled.
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "resources/CWceUiLoadColor.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/resources/CWceUiLoadColor.h"
 
 class CWceUiMixColorFilterCtrl {
  public:

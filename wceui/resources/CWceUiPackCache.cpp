@@ -1,6 +1,6 @@
-#include "resources/CWceUiPackCache.h"
+#include "wceui/resources/CWceUiPackCache.h"
 
-#include "resources/CWceUiPackFile.h"
+#include "wceui/resources/CWceUiPackFile.h"
 
 #include <new>
 

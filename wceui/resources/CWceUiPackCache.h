@@ -2,8 +2,8 @@
 // framework's globals holder, which owns the cache. UI thread only; not locked.
 #pragma once
 
-#include "kernel/wcetypes.h"
-#include "resources/CWceUiStrMap.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/resources/CWceUiStrMap.h"
 
 class CWceUiPackFile;
 

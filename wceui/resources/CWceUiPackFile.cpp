@@ -1,10 +1,10 @@
-#include "resources/CWceUiPackFile.h"
+#include "wceui/resources/CWceUiPackFile.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
-#include "resources/CFhFileHandle.h"
-#include "resources/WceUiPackFormat.h"
-#include "uiruntime/uiruntime.h"
+#include "platform/kernel/wcestr.h"
+#include "platform/uiruntime/uiruntime.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CFhFileHandle.h"
+#include "wceui/resources/WceUiPackFormat.h"
 
 #include <memory>
 #include <new>

@@ -2,7 +2,7 @@
 // The layout is in resources/WceUiPackFormat.h. UI thread only; not locked.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 class CWceUiPackFile {
  public:

@@ -1,7 +1,7 @@
-#include "resources/CWceUiStrMap.h"
+#include "wceui/resources/CWceUiStrMap.h"
 
-#include "core/CWceUiPlex.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/CWceUiPlex.h"
 
 #include <cstring>
 #include <new>

@@ -3,7 +3,7 @@
 // map of n entries makes about n / block size allocations. UI thread only; not locked.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 struct CWceUiPlex;
 

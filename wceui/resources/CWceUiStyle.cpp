@@ -1,8 +1,8 @@
-#include "resources/CWceUiStyle.h"
+#include "wceui/resources/CWceUiStyle.h"
 
-#include "core/CWceUiLayer.h"
-#include "core/WceUiLog.h"
-#include "user/user.h"
+#include "platform/user/user.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/core/WceUiLog.h"
 
 #include <algorithm>
 

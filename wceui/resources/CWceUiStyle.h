@@ -3,15 +3,15 @@
 // style can be laid over another (Merge) and a style file's "overwrite" keeps what it does not give.
 #pragma once
 
-#include "core/CQuickString.h"
-#include "kernel/wcetypes.h"
-#include "resources/CWceUiAlphaFilterCtrl.h"
-#include "resources/CWceUiBgColorCtrl.h"
-#include "resources/CWceUiBgItemCtrl.h"
-#include "resources/CWceUiDrawTextCtrl.h"
-#include "resources/CWceUiFontCtrl.h"
-#include "resources/CWceUiLoadColor.h"
-#include "resources/CWceUiMixColorFilterCtrl.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CQuickString.h"
+#include "wceui/resources/CWceUiAlphaFilterCtrl.h"
+#include "wceui/resources/CWceUiBgColorCtrl.h"
+#include "wceui/resources/CWceUiBgItemCtrl.h"
+#include "wceui/resources/CWceUiDrawTextCtrl.h"
+#include "wceui/resources/CWceUiFontCtrl.h"
+#include "wceui/resources/CWceUiLoadColor.h"
+#include "wceui/resources/CWceUiMixColorFilterCtrl.h"
 
 class CWceUiLayer;
 

@@ -1,10 +1,10 @@
-#include "resources/CWceUiXmlDoc.h"
+#include "wceui/resources/CWceUiXmlDoc.h"
 
-#include "core/CFhGlobals.h"
-#include "core/FhPath.h"
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
-#include "resources/WceUiReadFile.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/core/FhPath.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/WceUiReadFile.h"
 
 #include <cstddef>
 #include <cstring>

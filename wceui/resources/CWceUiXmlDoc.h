@@ -7,9 +7,9 @@
 // Syntax errors are logged as "  ::<method>, (<path>) syntax error <code>" with these codes.
 #pragma once
 
-#include "core/CWceUiHTList.h"
-#include "kernel/wcetypes.h"
-#include "resources/CWceUiXmlElem.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CWceUiHTList.h"
+#include "wceui/resources/CWceUiXmlElem.h"
 
 enum WceUiXmlError {
   kXmlShortTag = 1,             // 001 fewer than 4 units from "<" to the end

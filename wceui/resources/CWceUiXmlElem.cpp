@@ -1,6 +1,6 @@
-#include "resources/CWceUiXmlElem.h"
+#include "wceui/resources/CWceUiXmlElem.h"
 
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
 
 #include <cstddef>
 

@@ -2,8 +2,8 @@
 // node list. Names and values point into the document's text, which must outlive them.
 #pragma once
 
-#include "core/CWceUiHTList.h"
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CWceUiHTList.h"
 
 #include <memory>
 

@@ -1,10 +1,10 @@
-#include "resources/WceUiBitmapFiles.h"
+#include "wceui/resources/WceUiBitmapFiles.h"
 
-#include "core/CFhGlobals.h"
-#include "core/WceUiLog.h"
-#include "resources/CWceUi32Bitmap.h"
-#include "resources/CWceUi565Bitmap.h"
-#include "resources/WceUiReadFile.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CWceUi32Bitmap.h"
+#include "wceui/resources/CWceUi565Bitmap.h"
+#include "wceui/resources/WceUiReadFile.h"
 
 #include <memory>
 #include <new>

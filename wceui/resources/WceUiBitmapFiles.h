@@ -1,8 +1,8 @@
 // Reading 16- and 32-bit BMP files (with a separate alpha plane for 16 bits) into bitmap objects.
 #pragma once
 
-#include "gdi/gdi.h"
-#include "kernel/wcetypes.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/wcetypes.h"
 
 // A buffer of fewer bytes cannot hold the 14-byte file header and the 40-byte info header.
 #define MIN_BITMAP_BUF_LEN 53

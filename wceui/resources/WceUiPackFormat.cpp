@@ -1,4 +1,4 @@
-#include "resources/WceUiPackFormat.h"
+#include "wceui/resources/WceUiPackFormat.h"
 
 DWORD FhReadPackDword(const BYTE* p) {
   return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24;

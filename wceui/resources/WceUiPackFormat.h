@@ -9,7 +9,7 @@
 // between folders; records sorted by name in code-unit order. All numbers little-endian.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 constexpr DWORD kPackHeaderSize = 12;
 constexpr DWORD kPackHeaderIndexEndOffset = 4;

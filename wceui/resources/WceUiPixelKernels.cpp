@@ -1,6 +1,6 @@
-#include "resources/WceUiPixelKernels.h"
+#include "wceui/resources/WceUiPixelKernels.h"
 
-#include "resources/WceUiPixelKernelsSse2.h"
+#include "wceui/resources/WceUiPixelKernelsSse2.h"
 
 #include <cstring>
 

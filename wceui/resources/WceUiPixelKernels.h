@@ -12,7 +12,7 @@
 // over the whole memory, the 565 row padding included.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 // A constant alpha is sorted into a class first; all but the general class take a fast path.
 enum WceUiAlphaClass {

@@ -1,4 +1,4 @@
-#include "resources/WceUiPixelKernelsSse2.h"
+#include "wceui/resources/WceUiPixelKernelsSse2.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>

@@ -3,7 +3,7 @@
 // pixels. Without SSE2 they do nothing and return 0.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 // Per channel: (S·nSrc + D·nDst) >> nShift; the weights never add up to more than 1 << nShift.
 struct WceUiWeights {

@@ -1,11 +1,11 @@
-#include "resources/WceUiReadFile.h"
+#include "wceui/resources/WceUiReadFile.h"
 
-#include "core/CFhGlobals.h"
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
-#include "resources/CFhFileHandle.h"
-#include "resources/CWceUiPackCache.h"
-#include "resources/CWceUiPackFile.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CFhFileHandle.h"
+#include "wceui/resources/CWceUiPackCache.h"
+#include "wceui/resources/CWceUiPackFile.h"
 
 #include <new>
 

@@ -2,7 +2,7 @@
 // the pack's path up to ".pack", a "\" and the item's name ("\Res\ui.pack\wnd\main.xml").
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 // The file or pack item at pPath, in a buffer of *pSize bytes that the caller frees with
 // delete[]; nullptr and size 0 (with one error line) when it cannot be read. A plain file at the

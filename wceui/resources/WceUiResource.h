@@ -3,8 +3,8 @@
 // error line, never cut (a cut id could name another resource).
 #pragma once
 
-#include "gdi/gdi.h"
-#include "kernel/wcetypes.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/wcetypes.h"
 
 class CWceUiGenericBitmap;
 class CWceUiFont;

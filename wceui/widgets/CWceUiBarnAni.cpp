@@ -1,4 +1,4 @@
-#include "widgets/CWceUiBarnAni.h"
+#include "wceui/widgets/CWceUiBarnAni.h"
 
 #include <cstdlib>
 

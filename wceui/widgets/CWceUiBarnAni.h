@@ -1,7 +1,7 @@
 // The wipe: neither picture moves; the boundary between them does, uncovering the new picture.
 #pragma once
 
-#include "widgets/CWceUiWndAnimate.h"
+#include "wceui/widgets/CWceUiWndAnimate.h"
 
 class CWceUiBarnAni : public CWceUiWndAnimate {
  public:

@@ -1,6 +1,6 @@
-#include "widgets/CWceUiBlendAni.h"
+#include "wceui/widgets/CWceUiBlendAni.h"
 
-#include "resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
 
 namespace {
 const bool g_bListed = (WceUiAddAnimateClassName(WCEUI_CLASS_NAME(CWceUiBlendAni)), true);

@@ -2,7 +2,7 @@
 // each frame.
 #pragma once
 
-#include "widgets/CWceUiWndAnimate.h"
+#include "wceui/widgets/CWceUiWndAnimate.h"
 
 class CWceUiBlendAni : public CWceUiWndAnimate {
  public:

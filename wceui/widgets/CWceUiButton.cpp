@@ -1,10 +1,10 @@
-#include "widgets/CWceUiButton.h"
+#include "wceui/widgets/CWceUiButton.h"
 
-#include "core/CWceUiLayerHost.h"
-#include "core/CWceUiRealWnd.h"
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
-#include "resources/CWceUiXmlElem.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/CWceUiLayerHost.h"
+#include "wceui/core/CWceUiRealWnd.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CWceUiXmlElem.h"
 
 CWceUiButton::CWceUiButton() {
   SetClassName(WCEUI_CLASS_NAME(CWceUiButton));

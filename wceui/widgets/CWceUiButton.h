@@ -3,7 +3,7 @@
 // inside it. The application's check and timer buttons derive from it.
 #pragma once
 
-#include "core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayer.h"
 
 // Posted to the button's real window while it is held: wParam is the button, lParam 0.
 constexpr UINT kWceUiButtonRepeatMsg = 0x83EC;

@@ -1,4 +1,4 @@
-#include "widgets/CWceUiComeAni.h"
+#include "wceui/widgets/CWceUiComeAni.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "widgets/CWceUiContainer.h"
+#include "wceui/widgets/CWceUiContainer.h"
 
 CWceUiContainer::CWceUiContainer() {
   SetClassName(WCEUI_CLASS_NAME(CWceUiContainer));

@@ -2,7 +2,7 @@
 // children go on to its owner, so a group of buttons behaves as if it were not there.
 #pragma once
 
-#include "core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayer.h"
 
 class CWceUiContainer : public CWceUiLayer {
  public:

@@ -1,4 +1,4 @@
-#include "widgets/CWceUiGoAni.h"
+#include "wceui/widgets/CWceUiGoAni.h"
 
 #include <cstdlib>
 

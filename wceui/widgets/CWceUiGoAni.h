@@ -1,7 +1,7 @@
 // The slide-out: the new picture stays and the old one moves out over it.
 #pragma once
 
-#include "widgets/CWceUiWndAnimate.h"
+#include "wceui/widgets/CWceUiWndAnimate.h"
 
 class CWceUiGoAni : public CWceUiWndAnimate {
  public:

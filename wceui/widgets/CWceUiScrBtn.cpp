@@ -1,9 +1,9 @@
-#include "widgets/CWceUiScrBtn.h"
+#include "wceui/widgets/CWceUiScrBtn.h"
 
-#include "core/CWceUiRealWnd.h"
-#include "kernel/wcestr.h"
-#include "resources/CWceUiXmlElem.h"
-#include "widgets/CWceUiScroll.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/CWceUiRealWnd.h"
+#include "wceui/resources/CWceUiXmlElem.h"
+#include "wceui/widgets/CWceUiScroll.h"
 
 namespace {
 

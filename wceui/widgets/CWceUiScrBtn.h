@@ -3,8 +3,8 @@
 //   <up type="CWceUiScrBtn" name="up" step="page" style="arrow" down.style="arrow_down"/>
 #pragma once
 
-#include "core/CWceUiLayer.h"
-#include "widgets/WceUiStyleName.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/widgets/WceUiStyleName.h"
 
 class CWceUiScroll;
 

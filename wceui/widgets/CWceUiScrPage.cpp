@@ -1,9 +1,9 @@
-#include "widgets/CWceUiScrPage.h"
+#include "wceui/widgets/CWceUiScrPage.h"
 
-#include "kernel/wcestr.h"
-#include "resources/CWceUiXmlElem.h"
-#include "widgets/CWceUiScrThumb.h"
-#include "widgets/CWceUiScroll.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/resources/CWceUiXmlElem.h"
+#include "wceui/widgets/CWceUiScrThumb.h"
+#include "wceui/widgets/CWceUiScroll.h"
 
 CWceUiScrPage::CWceUiScrPage() {
   SetClassName(WCEUI_CLASS_NAME(CWceUiScrPage));

@@ -3,7 +3,7 @@
 //   <page type="CWceUiScrPage" click="pos" readonly="false"/>
 #pragma once
 
-#include "core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayer.h"
 
 class CWceUiScroll;
 

@@ -1,12 +1,12 @@
-#include "widgets/CWceUiScrThumb.h"
+#include "wceui/widgets/CWceUiScrThumb.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
-#include "resources/CWceUiBgItem.h"
-#include "resources/CWceUiGenericBitmap.h"
-#include "resources/CWceUiXmlElem.h"
-#include "widgets/CWceUiScrPage.h"
-#include "widgets/CWceUiScroll.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CWceUiBgItem.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/CWceUiXmlElem.h"
+#include "wceui/widgets/CWceUiScrPage.h"
+#include "wceui/widgets/CWceUiScroll.h"
 
 #include <algorithm>
 

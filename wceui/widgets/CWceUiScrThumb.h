@@ -4,8 +4,8 @@
 //   <thumb type="CWceUiScrThumb" style="thumb" drag.style="thumb_drag" readonly="false"/>
 #pragma once
 
-#include "core/CWceUiLayer.h"
-#include "widgets/WceUiStyleName.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/widgets/WceUiStyleName.h"
 
 class CWceUiScroll;
 

@@ -1,11 +1,11 @@
-#include "widgets/CWceUiScroll.h"
+#include "wceui/widgets/CWceUiScroll.h"
 
-#include "core/WceUiLog.h"
-#include "kernel/kernel.h"
-#include "kernel/wcestr.h"
-#include "resources/CWceUiXmlElem.h"
-#include "widgets/CWceUiScrPage.h"
-#include "widgets/CWceUiScrThumb.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CWceUiXmlElem.h"
+#include "wceui/widgets/CWceUiScrPage.h"
+#include "wceui/widgets/CWceUiScrThumb.h"
 
 CWceUiScroll::CWceUiScroll() {
   SetClassName(WCEUI_CLASS_NAME(CWceUiScroll));

@@ -5,7 +5,7 @@
 //   <bar type="CWceUiScroll" scroll-type="V" auto-hide="true"> <thumb .../> <page .../> </bar>
 #pragma once
 
-#include "core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayer.h"
 
 class CWceUiScrPage;
 class CWceUiScrThumb;

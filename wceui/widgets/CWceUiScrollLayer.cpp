@@ -1,8 +1,8 @@
-#include "widgets/CWceUiScrollLayer.h"
+#include "wceui/widgets/CWceUiScrollLayer.h"
 
-#include "core/CWceUiRealWnd.h"
-#include "core/WceUiGeometry.h"
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
+#include "wceui/core/CWceUiRealWnd.h"
+#include "wceui/core/WceUiGeometry.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 // classes draw the content at the offset and hear of every change.
 #pragma once
 
-#include "core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayer.h"
 
 // The axis of a scroll layer.
 enum WceUiScrollAxis : int {

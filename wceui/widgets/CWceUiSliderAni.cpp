@@ -1,4 +1,4 @@
-#include "widgets/CWceUiSliderAni.h"
+#include "wceui/widgets/CWceUiSliderAni.h"
 
 #include <cstdlib>
 

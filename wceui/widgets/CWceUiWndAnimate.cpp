@@ -1,11 +1,11 @@
-#include "widgets/CWceUiWndAnimate.h"
+#include "wceui/widgets/CWceUiWndAnimate.h"
 
-#include "core/WceUiGeometry.h"
-#include "core/WceUiLog.h"
-#include "kernel/wcestr.h"
-#include "resources/CWceUiGenericBitmap.h"
-#include "resources/CWceUiXmlElem.h"
-#include "user/user.h"
+#include "platform/kernel/wcestr.h"
+#include "platform/user/user.h"
+#include "wceui/core/WceUiGeometry.h"
+#include "wceui/core/WceUiLog.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/CWceUiXmlElem.h"
 
 #include <vector>
 

@@ -7,10 +7,10 @@
 //             frame-length="33"/> </animate>
 #pragma once
 
-#include "core/CWceUiObject.h"
-#include "gdi/gdi.h"
-#include "kernel/wcetypes.h"
-#include "widgets/WceUiAniStrips.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/wcetypes.h"
+#include "wceui/core/CWceUiObject.h"
+#include "wceui/widgets/WceUiAniStrips.h"
 
 class CWceUiGenericBitmap;
 class CWceUiXmlElem;

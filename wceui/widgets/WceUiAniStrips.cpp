@@ -1,8 +1,8 @@
-#include "widgets/WceUiAniStrips.h"
+#include "wceui/widgets/WceUiAniStrips.h"
 
-#include "core/WceUiGeometry.h"
-#include "resources/CWceUiGenericBitmap.h"
-#include "widgets/CWceUiWndAnimate.h"
+#include "wceui/core/WceUiGeometry.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/widgets/CWceUiWndAnimate.h"
 
 BOOL WceUiGetAniMove(UINT nDirection, WceUiAniMove* pMove) {
   static const WceUiAniMove kMoves[] = {

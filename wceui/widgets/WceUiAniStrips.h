@@ -3,8 +3,8 @@
 // along the axis of movement. Described along that axis, one direction serves both axes.
 #pragma once
 
-#include "gdi/gdi.h"
-#include "kernel/wcetypes.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/wcetypes.h"
 
 class CWceUiGenericBitmap;
 

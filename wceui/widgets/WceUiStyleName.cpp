@@ -1,7 +1,7 @@
-#include "widgets/WceUiStyleName.h"
+#include "wceui/widgets/WceUiStyleName.h"
 
-#include "core/CWceUiLayer.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/CWceUiLayer.h"
 
 void WceUiSetStyleName(WCHAR (&szName)[kWceUiStyleNameChars], LPCWSTR pName) {
   szName[0] = 0;

@@ -2,7 +2,7 @@
 // with the terminator, so a longer name is cut to 63.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 class CWceUiLayer;
 

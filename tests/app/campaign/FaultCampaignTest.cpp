@@ -7,10 +7,10 @@
 //
 // CORVANE_CAMPAIGN_SEED and CORVANE_CAMPAIGN_POINTS choose the run; a failure prints both so the
 // run can be replayed.
-#include "EngineSimE2E.h"
-#include "ProgramSimE2E.h"
+#include "tests/app/EngineSimE2E.h"
+#include "tests/app/program/ProgramSimE2E.h"
 
-#include "app/CAppProtocol.h"
+#include "phonesim/app/CAppProtocol.h"
 #include "phonesim_pb/CorvaneConStatisticProto.pb.h"
 #include "phonesim_pb/CorvaneStatisticsInfoProto.pb.h"
 

@@ -1,4 +1,4 @@
-#include "ProgramE2E.h"
+#include "tests/app/program/ProgramE2E.h"
 
 #include <cstdlib>
 #include <regex>

@@ -3,8 +3,8 @@
 // in a fresh root, the program's console (message lines, `layers`, `screen FILE`) and the phone's
 // record as the truth. It is the engine's fixture with CECorvane in the engine's place, so every
 // wait and record reader of that fixture works on the program too.
-#include "BmpFile.h"
-#include "EngineE2E.h"
+#include "tests/app/EngineE2E.h"
+#include "tests/support/BmpFile.h"
 
 #include <cstdint>
 #include <filesystem>

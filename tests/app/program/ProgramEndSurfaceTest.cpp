@@ -1,10 +1,10 @@
 // --dump-surface FILE of both programs: once the run is over, FILE holds the picture surface,
 // which is one of the pictures the phone sent, made again here from its frame number and decoded
 // independently of the head unit.
-#include "PhonePicture.h"
-#include "ProgramE2E.h"
+#include "tests/app/program/ProgramE2E.h"
+#include "tests/support/PhonePicture.h"
 
-#include "app/CPictureSource.h"
+#include "phonesim/app/CPictureSource.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ProgramHostE2E.h"
+#include "tests/app/program/ProgramHostE2E.h"
 
 #include <sys/stat.h>
 

@@ -3,7 +3,7 @@
 // starts when closed from outside, the mass-storage switch in the registry it puts back, and what
 // an end in order leaves behind (every projection stream closed, the logs saved). The phone is
 // either a phonesim program (StartPhone, Connect) or in the test's own process (StartSim).
-#include "ProgramSimE2E.h"
+#include "tests/app/program/ProgramSimE2E.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // Requests of the head unit's other programs, posted through corvane-post over the shared bus,
 // act only while the configuration's customer notify switch is on; without it the program hides
 // itself when told that the phone asked for it.
-#include "ProgramHostE2E.h"
+#include "tests/app/program/ProgramHostE2E.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // that hands the screen to the shell, and the quit from every screen state, also with a phone that
 // never answers the head unit's CLSE. What the phone saw, the program's files and the task bar's
 // window on the bus are the truth.
-#include "ProgramHostE2E.h"
+#include "tests/app/program/ProgramHostE2E.h"
 
 #include <filesystem>
 #include <string>

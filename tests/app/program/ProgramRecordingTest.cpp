@@ -1,7 +1,7 @@
 // The phone's microphone recording across a USB out: the program keeps only whether the phone
 // records (the phone's record start and stop commands), and when the cable goes while it does, it
 // tells itself that the recording stopped, once.
-#include "ProgramSimE2E.h"
+#include "tests/app/program/ProgramSimE2E.h"
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 // named object, its registered messages and its window on the root's bus: corvane-post, which
 // joins the bus under CORVANE_ROOT, reaches it by its title and name, and a second start of
 // CECorvane raises the first and ends.
-#include "ProgramE2E.h"
+#include "tests/app/program/ProgramE2E.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,10 +1,10 @@
 // CECorvane's connection-state screen against phonesim: which state container and which buttons
 // each message and each phone condition shows, read from the program's `layers`.
-#include "ProgramE2E.h"
-#include "PhonePicture.h"
-#include "ProgramSimE2E.h"
+#include "tests/app/program/ProgramE2E.h"
+#include "tests/support/PhonePicture.h"
+#include "tests/app/program/ProgramSimE2E.h"
 
-#include "app/CPictureSource.h"
+#include "phonesim/app/CPictureSource.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // A second start of CECorvane while the first one projects hidden: the second raises the first
 // and ends, and from then on the first paints the phone's pictures again, because what it takes
 // for shown follows its window, not only the other programs' show message.
-#include "ProgramHostE2E.h"
+#include "tests/app/program/ProgramHostE2E.h"
 
 #include <string>
 

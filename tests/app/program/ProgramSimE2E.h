@@ -1,7 +1,7 @@
 #pragma once
 // The real program against the simulated phone in the test's own process (link phonesim_core).
-#include "EngineSimE2E.h"
-#include "ProgramE2E.h"
+#include "tests/app/EngineSimE2E.h"
+#include "tests/app/program/ProgramE2E.h"
 
 namespace e2e {
 

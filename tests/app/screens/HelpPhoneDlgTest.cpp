@@ -1,13 +1,13 @@
 // The help and the phone pop-up: the help's pages step by step through the window, the help
 // opened from the connection-state screen and ended by a phone attached or by a quit request, and
 // the pop-up ended by the other programs' requests and by its close button, once for a double tap.
-#include "ScreenFixture.h"
+#include "tests/app/screens/ScreenFixture.h"
 
-#include "AppWindowMessages.h"
-#include "CHelpDlg.h"
-#include "CMainDlg.h"
-#include "CPhoneDlg.h"
-#include "CorvaneWindowMessages.h"
+#include "app/AppWindowMessages.h"
+#include "app/CHelpDlg.h"
+#include "app/CMainDlg.h"
+#include "app/CPhoneDlg.h"
+#include "engine/CorvaneWindowMessages.h"
 
 #include <gtest/gtest.h>
 

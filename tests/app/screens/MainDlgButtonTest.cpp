@@ -1,19 +1,19 @@
 // The connection-state screen's buttons, pressed and released through the real window: leaving,
 // reconnecting, bringing the phone app back, the help, and the USB mass-storage switch; a double
 // tap acts once.
-#include "ScreenFixture.h"
+#include "tests/app/screens/ScreenFixture.h"
 
-#include "AppWindowMessages.h"
-#include "CHelpDlg.h"
-#include "CMainDlg.h"
-#include "CorvaneAppFlags.h"
-#include "CorvaneChannelContext.h"
-#include "CorvaneFrame.h"
-#include "CorvaneWindowMessages.h"
-#include "FakeAdb.h"
+#include "app/AppWindowMessages.h"
+#include "app/CHelpDlg.h"
+#include "app/CMainDlg.h"
+#include "engine/CorvaneAppFlags.h"
+#include "engine/CorvaneChannelContext.h"
+#include "engine/CorvaneFrame.h"
+#include "engine/CorvaneWindowMessages.h"
+#include "tests/engine/FakeAdb.h"
 
 #include "phonelink/CorvaneAdb.h"
-#include "registry/registry.h"
+#include "platform/registry/registry.h"
 
 #include <gtest/gtest.h>
 

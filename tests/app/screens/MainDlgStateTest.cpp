@@ -1,16 +1,16 @@
 // The connection-state screen's state for each message it follows: which container shows, the
 // linking text with its percentage, which buttons show in which state, and the timers that settle
 // the state after the phone's reports, on the manual tick.
-#include "ScreenFixture.h"
+#include "tests/app/screens/ScreenFixture.h"
 
-#include "AppWindowMessages.h"
-#include "CMainDlg.h"
-#include "CorvaneAppFlags.h"
-#include "CorvaneFrame.h"
-#include "CorvaneWindowMessages.h"
-#include "DibBmp.h"
-#include "widgets/CWceLoading.h"
-#include "widgets/CWceResProgress.h"
+#include "app/AppWindowMessages.h"
+#include "app/CMainDlg.h"
+#include "app/widgets/CWceLoading.h"
+#include "app/widgets/CWceResProgress.h"
+#include "engine/CorvaneAppFlags.h"
+#include "engine/CorvaneFrame.h"
+#include "engine/CorvaneWindowMessages.h"
+#include "engine/DibBmp.h"
 
 #include "services/CorvaneConfig.h"
 

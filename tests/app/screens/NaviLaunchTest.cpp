@@ -5,14 +5,14 @@
 //
 // The bus is this process's for its whole life from the first window on, and the fixture's root
 // moves with each test: the program holds this one test.
-#include "ScreenFixture.h"
+#include "tests/app/screens/ScreenFixture.h"
 
-#include "AppStartup.h"
-#include "CMainDlg.h"
+#include "app/AppStartup.h"
+#include "app/CMainDlg.h"
 
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "user/user.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // pipe inherited from the test that started it): "window <hwnd>" once the window is on the bus,
 // then "got <message> <wParam> <lParam>" for each message its window takes from outside, until
 // WM_CLOSE ends it.
-#include "kernel/kernel.h"
-#include "user/user.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,21 +1,21 @@
 // The program's own screens from its resource pack: each is built by its class name, each state
 // shows its container and buttons with the language file's texts, and the buttons reach their
 // dialog through the window.
-#include "ScreenFixture.h"
+#include "tests/app/screens/ScreenFixture.h"
 
-#include "AppWindowMessages.h"
-#include "CHelpDlg.h"
-#include "CMainDlg.h"
-#include "CPhoneDlg.h"
-#include "CorvaneAppFlags.h"
-#include "CorvaneFrame.h"
-#include "CorvaneWindowMessages.h"
-#include "FakeAdb.h"
+#include "app/AppWindowMessages.h"
+#include "app/CHelpDlg.h"
+#include "app/CMainDlg.h"
+#include "app/CPhoneDlg.h"
+#include "engine/CorvaneAppFlags.h"
+#include "engine/CorvaneFrame.h"
+#include "engine/CorvaneWindowMessages.h"
+#include "tests/engine/FakeAdb.h"
 
 #include "phonelink/CorvaneAdb.h"
 
-#include "kernel/wcestr.h"
-#include "resources/WceUiResource.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/resources/WceUiResource.h"
 
 #include <gtest/gtest.h>
 

@@ -4,16 +4,16 @@
 // moves things on with Pump (posted messages, input, then the timers the tick made due).
 #pragma once
 
-#include "WceUiResFixture.h"
-#include "WceUiTestFiles.h"
+#include "tests/wceui/resources/WceUiResFixture.h"
+#include "tests/wceui/support/WceUiTestFiles.h"
 
-#include "core/CFhIgnoreMsg.h"
-#include "core/CWceUiDlg.h"
-#include "core/CWceUiLayer.h"
-#include "core/CWceUiLayerCtrl.h"
-#include "core/CWceUiRealWnd.h"
-#include "gdi/gdi.h"
-#include "user/user.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/user.h"
+#include "wceui/core/CFhIgnoreMsg.h"
+#include "wceui/core/CWceUiDlg.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
+#include "wceui/core/CWceUiRealWnd.h"
 
 #include <deque>
 #include <functional>

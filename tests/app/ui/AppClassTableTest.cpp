@@ -1,11 +1,11 @@
 // The table of class records the application gives the registry: every class that dialog files
 // or the program create by name, each registered with the base its record names.
-#include "CVideoFrame.h"
-#include "WceAppClassTable.h"
+#include "app/CVideoFrame.h"
+#include "app/WceAppClassTable.h"
 
-#include "core/CWceUiClassRegistrar.h"
-#include "core/CWceUiObject.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
+#include "wceui/core/CWceUiClassRegistrar.h"
+#include "wceui/core/CWceUiObject.h"
 
 #include <gtest/gtest.h>
 

@@ -5,24 +5,24 @@
 // other programs are one ordered list of lines.
 #pragma once
 
-#include "CAppMainWnd.h"
+#include "app/CAppMainWnd.h"
 
-#include "AppWindowMessages.h"
-#include "CConnectProgress.h"
-#include "CorvaneAppFlags.h"
-#include "CorvaneChannelContext.h"
-#include "CorvaneCommand.h"
-#include "CorvaneWindowMessages.h"
-#include "DibBmp.h"
-#include "FakeAdb.h"
-#include "SystemInitThread.h"
-#include "WceUiResFixture.h"
-#include "WindowPump.h"
+#include "app/AppWindowMessages.h"
+#include "engine/CConnectProgress.h"
+#include "engine/CorvaneAppFlags.h"
+#include "engine/CorvaneChannelContext.h"
+#include "engine/CorvaneCommand.h"
+#include "engine/CorvaneWindowMessages.h"
+#include "engine/DibBmp.h"
+#include "engine/SystemInitThread.h"
+#include "tests/engine/FakeAdb.h"
+#include "tests/engine/WindowPump.h"
+#include "tests/wceui/resources/WceUiResFixture.h"
 
-#include "gdi/gdi.h"
-#include "kernel/kernel.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 #include "services/CorvaneConfig.h"
-#include "user/user.h"
 
 #include <functional>
 #include <string>

@@ -1,15 +1,15 @@
 // The root window's engine life, its touches, the requests of other programs, the shown flag and
 // the picture painted from the video thread, each through the real window.
-#include "AppMainWndFixture.h"
+#include "tests/app/ui/AppMainWndFixture.h"
 
-#include "CEngineLifeCycle.h"
-#include "CorvaneFrame.h"
-#include "CorvaneTouchActionProto.pb.h"
-#include "ScreenFixture.h"
+#include "app/CEngineLifeCycle.h"
+#include "engine/CorvaneFrame.h"
+#include "proto/CorvaneTouchActionProto.pb.h"
+#include "tests/app/screens/ScreenFixture.h"
 
-#include "audio/audio.h"
-#include "core/CWceUiDlg.h"
-#include "core/CWceUiLayerCtrl.h"
+#include "platform/audio/audio.h"
+#include "wceui/core/CWceUiDlg.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,15 +1,15 @@
 // The video layer in a dialog built from its files, on a small headless screen: the picture
 // surface copied into the window whenever the tree is drawn over it and the surface holds a
 // picture, the dialog file's background otherwise, and the press that holds the layer capture.
-#include "CVideoFrame.h"
+#include "app/CVideoFrame.h"
 
-#include "AppMainWndFixture.h"
+#include "tests/app/ui/AppMainWndFixture.h"
 
-#include "core/CWceUiDlg.h"
-#include "core/CWceUiLayerCtrl.h"
-#include "core/CWceUiRealWnd.h"
-#include "gdi/gdi.h"
-#include "user/user.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/user.h"
+#include "wceui/core/CWceUiDlg.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
+#include "wceui/core/CWceUiRealWnd.h"
 
 #include <gtest/gtest.h>
 

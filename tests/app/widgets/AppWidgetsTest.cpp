@@ -1,14 +1,14 @@
 // The application's widgets in a dialog of a real window, on the test's clock: the loading
 // animation looping over its frames, the resource progress running once and posting its end, and
 // the check buttons' clicks.
-#include "AppWindowMessages.h"
-#include "BitmapPeek.h"
-#include "WidgetDlgFixture.h"
-#include "core/WceUiDib.h"
-#include "widgets/CWceCheckBtn.h"
-#include "widgets/CWceLoading.h"
-#include "widgets/CWceResProgress.h"
-#include "widgets/CWceTimerChkBtn.h"
+#include "app/AppWindowMessages.h"
+#include "app/widgets/CWceCheckBtn.h"
+#include "app/widgets/CWceLoading.h"
+#include "app/widgets/CWceResProgress.h"
+#include "app/widgets/CWceTimerChkBtn.h"
+#include "tests/wceui/resources/BitmapPeek.h"
+#include "tests/wceui/widgets/WidgetDlgFixture.h"
+#include "wceui/core/WceUiDib.h"
 
 #include <gtest/gtest.h>
 

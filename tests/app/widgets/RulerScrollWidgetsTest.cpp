@@ -2,11 +2,11 @@
 // mouse messages into a real window on the test's clock: the ruler's drags, flicks and page moves
 // and its posts, no move or page while a divisor is 0, the group's drag within its limit, and the
 // picture that scrolls no further than its end and not at all once the finger is up.
-#include "BitmapPeek.h"
-#include "WidgetDlgFixture.h"
-#include "widgets/CWceResSrcoll.h"
-#include "widgets/CWceRulingProgress.h"
-#include "widgets/MovableContainer.h"
+#include "app/widgets/CWceResSrcoll.h"
+#include "app/widgets/CWceRulingProgress.h"
+#include "app/widgets/MovableContainer.h"
+#include "tests/wceui/resources/BitmapPeek.h"
+#include "tests/wceui/widgets/WidgetDlgFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,18 +1,18 @@
 // Feeds arbitrary bytes to the engine's receivers as the phone would send them, in pieces, and
 // hands arbitrary payloads of every command type to the dispatcher. The first byte chooses the
 // receiver (or the dispatcher), the second the piece size.
-#include "CorvaneCommand.h"
-#include "CorvaneMedia.h"
-#include "CorvanePicture.h"
-#include "CorvaneTts.h"
-#include "CorvaneVRecord.h"
-#include "CorvaneWindowMessages.h"
-#include "DibBmp.h"
-#include "FakeAdb.h"
-#include "JpegLib.h"
-#include "audio/audio.h"
-#include "kernel/kernel.h"
+#include "engine/CorvaneCommand.h"
+#include "engine/CorvaneMedia.h"
+#include "engine/CorvanePicture.h"
+#include "engine/CorvaneTts.h"
+#include "engine/CorvaneVRecord.h"
+#include "engine/CorvaneWindowMessages.h"
+#include "engine/DibBmp.h"
+#include "engine/JpegLib.h"
+#include "platform/audio/audio.h"
+#include "platform/kernel/kernel.h"
 #include "services/CorvaneConfig.h"
+#include "tests/engine/FakeAdb.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,14 +1,14 @@
-#include "SequencerHarness.h"
+#include "tests/engine/sequencer/SequencerHarness.h"
 
-#include "CorvaneChannelContext.h"
-#include "CorvaneCommand.h"
-#include "CorvaneFrame.h"
-#include "CorvanePicture.h"
-#include "CorvaneVRecord.h"
-#include "CorvaneWindowMessages.h"
+#include "engine/CorvaneChannelContext.h"
+#include "engine/CorvaneCommand.h"
+#include "engine/CorvaneFrame.h"
+#include "engine/CorvanePicture.h"
+#include "engine/CorvaneVRecord.h"
+#include "engine/CorvaneWindowMessages.h"
 
-#include "kernel/kernel.h"
 #include "phonelink/CorvaneAdb.h"
+#include "platform/kernel/kernel.h"
 #include "services/CorvaneConfig.h"
 
 #include <gtest/gtest.h>

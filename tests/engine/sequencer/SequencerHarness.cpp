@@ -1,16 +1,16 @@
-#include "SequencerHarness.h"
+#include "tests/engine/sequencer/SequencerHarness.h"
 
-#include "WindowPump.h"
+#include "tests/engine/WindowPump.h"
 
-#include "CConnectProgress.h"
-#include "CSingleInstance.h"
-#include "CorvaneAppFlags.h"
-#include "CorvaneChannelContext.h"
-#include "CorvaneWindowMessages.h"
-#include "SystemInitThread.h"
+#include "engine/CConnectProgress.h"
+#include "engine/CSingleInstance.h"
+#include "engine/CorvaneAppFlags.h"
+#include "engine/CorvaneChannelContext.h"
+#include "engine/CorvaneWindowMessages.h"
+#include "engine/SystemInitThread.h"
 
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
 #include "services/CErrorLog.h"
 
 #include <cstdlib>

@@ -2,10 +2,10 @@
 // and timers; the phone's answers are queued on channel 0 as the real phone would send them.
 #pragma once
 
-#include "FakeAdb.h"
+#include "tests/engine/FakeAdb.h"
 
-#include "kernel/wcetypes.h"
-#include "user/user.h"
+#include "platform/kernel/wcetypes.h"
+#include "platform/user/user.h"
 
 #include <functional>
 #include <string>

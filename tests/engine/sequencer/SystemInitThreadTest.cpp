@@ -1,10 +1,10 @@
-#include "SequencerHarness.h"
+#include "tests/engine/sequencer/SequencerHarness.h"
 
-#include "CConnectProgress.h"
-#include "CorvaneAppFlags.h"
-#include "CorvaneChannelContext.h"
-#include "CorvaneWindowMessages.h"
-#include "SystemInitThread.h"
+#include "engine/CConnectProgress.h"
+#include "engine/CorvaneAppFlags.h"
+#include "engine/CorvaneChannelContext.h"
+#include "engine/CorvaneWindowMessages.h"
+#include "engine/SystemInitThread.h"
 
 #include "services/CErrorLog.h"
 

@@ -1,9 +1,9 @@
 // The driver installation against the registry and the device manager.
-#include "DriverInstall.h"
-#include "devmgr/devmgr.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "registry/registry.h"
+#include "phonelink/DriverInstall.h"
+#include "platform/devmgr/devmgr.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/registry/registry.h"
 
 #include <gtest/gtest.h>
 

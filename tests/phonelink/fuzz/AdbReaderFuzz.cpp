@@ -1,9 +1,9 @@
 // Arbitrary bytes as what the USB reader takes off "ADB1:": a header, then a payload handed to
 // the stale-id filter and the dispatcher of a link that was never started (every answer is
 // refused by the stopped writer), and to the shell-answer readers.
-#include "AdbSession.h"
-#include "ShellAnswer.h"
-#include "ShellWindow.h"
+#include "phonelink/AdbSession.h"
+#include "phonelink/ShellAnswer.h"
+#include "phonelink/ShellWindow.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "CProjectionHost.h"
+#include "tests/phonesim/app/CProjectionHost.h"
 
 #include <chrono>
 #include <cstdio>

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "CRawAdbHost.h"
+#include "tests/phonesim/CRawAdbHost.h"
 
 namespace phonesim_test {
 

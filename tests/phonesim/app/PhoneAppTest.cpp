@@ -6,8 +6,8 @@
 
 #include <fstream>
 
-#include "CProjectionHost.h"
-#include "PhoneSimFixture.h"
+#include "tests/phonesim/PhoneSimFixture.h"
+#include "tests/phonesim/app/CProjectionHost.h"
 
 using namespace phonesim;
 using namespace phonesim_test;

@@ -1,4 +1,4 @@
-#include "audio/audio.h"
+#include "platform/audio/audio.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The device manager with a small stream driver: activation and its Active key, device search,
 // and stream I/O through the kernel's file calls.
-#include "devmgr/devmgr.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "registry/registry.h"
+#include "platform/devmgr/devmgr.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/registry/registry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // A small stream driver "TST" for the device manager's tests: Write keeps the bytes, Read
 // gives them back and blocks while there are none, until Close.
-#include "devmgr/devmgr.h"
-#include "kernel/kernel.h"
+#include "platform/devmgr/devmgr.h"
+#include "platform/kernel/kernel.h"
 
 #include <condition_variable>
 #include <cstring>

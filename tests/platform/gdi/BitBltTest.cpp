@@ -1,5 +1,5 @@
 // DIB sections and BitBlt: row order, depth conversion, clipping and refusals.
-#include "GdiTestSupport.h"
+#include "tests/platform/gdi/GdiTestSupport.h"
 
 #include <gtest/gtest.h>
 

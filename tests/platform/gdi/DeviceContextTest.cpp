@@ -1,5 +1,5 @@
 // Device contexts: capabilities, bitmap selection, window surfaces and BMP files.
-#include "GdiTestSupport.h"
+#include "tests/platform/gdi/GdiTestSupport.h"
 
 #include <gtest/gtest.h>
 

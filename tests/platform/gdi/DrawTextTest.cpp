@@ -2,9 +2,9 @@
 // the canvas's own colour the glyphs change nothing outside it (a glyph may overhang its advance),
 // so the boxes are read back exactly and compared with boxes computed here from the font's extents
 // (alignment, wrapping, ellipsis, clipping, origin), in both depths and both row orders.
-#include "GdiTestSupport.h"
+#include "tests/platform/gdi/GdiTestSupport.h"
 
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Fonts: the LOGFONTW layout, the stock system font, sizes, weight, faces by name with fallback,
 // extents, and font files added at run time.
-#include "GdiTestSupport.h"
+#include "tests/platform/gdi/GdiTestSupport.h"
 
-#include "kernel/filesys.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/wcestr.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // GDI handles are typed: each call takes only the kinds it names, selection answers the object
 // of the same kind it replaced, and deleted or stale handles are refused.
-#include "GdiTestSupport.h"
+#include "tests/platform/gdi/GdiTestSupport.h"
 
 #include <gtest/gtest.h>
 

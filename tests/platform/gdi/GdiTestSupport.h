@@ -2,8 +2,8 @@
 // memory row, and a window to draw on.
 #pragma once
 
-#include "gdi/gdi.h"
-#include "user/user.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/user.h"
 
 #include <cstdint>
 #include <cstring>

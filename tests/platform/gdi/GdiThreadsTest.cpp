@@ -1,10 +1,10 @@
 // The video thread paints pictures onto a window through GetWindowDC and BitBlt while the UI
 // thread draws text into its own bitmaps: neither may wait for the other's pixels.
-#include "GdiTestSupport.h"
+#include "tests/platform/gdi/GdiTestSupport.h"
 
-#include "gdi/CGdiBitmap.h"
-#include "gdi/CGdiHandleTable.h"
-#include "kernel/kernel.h"
+#include "platform/gdi/CGdiBitmap.h"
+#include "platform/gdi/CGdiHandleTable.h"
+#include "platform/kernel/kernel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Every drawing call in both depths and both row orders, against pixels the test computes from the
 // rule: raster operations, stretching, transparent copies and fills, each inside the clip region
 // and moved by the DC's origin.
-#include "GdiTestSupport.h"
+#include "tests/platform/gdi/GdiTestSupport.h"
 
 #include <gtest/gtest.h>
 

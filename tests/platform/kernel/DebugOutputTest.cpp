@@ -1,4 +1,4 @@
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
 
 #include <gtest/gtest.h>
 

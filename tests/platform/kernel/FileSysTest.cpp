@@ -1,5 +1,5 @@
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "kernel/library.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/library.h"
 
 #include <gtest/gtest.h>
 

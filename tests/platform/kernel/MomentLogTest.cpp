@@ -1,8 +1,8 @@
 // The moment log: what one mapping marks, another mapping of the same file reads (as an observer
 // in another process does), in order, with a ring that forgets the oldest; a file that is not a
 // moment log is refused.
-#include "kernel/CMomentLog.h"
-#include "kernel/kernel.h"
+#include "platform/kernel/CMomentLog.h"
+#include "platform/kernel/kernel.h"
 
 #include <gtest/gtest.h>
 

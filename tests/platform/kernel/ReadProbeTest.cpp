@@ -1,6 +1,6 @@
 // IsBadReadPtr: every kind of unreadable page, faults caught per thread, and faults outside a
 // probe left to the handler that was there before.
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
 
 #include <gtest/gtest.h>
 

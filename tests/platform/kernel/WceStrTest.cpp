@@ -1,4 +1,4 @@
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
 
 #include <gtest/gtest.h>
 

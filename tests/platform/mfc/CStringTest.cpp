@@ -1,4 +1,4 @@
-#include "mfc/CString.h"
+#include "platform/mfc/CString.h"
 
 #include <gtest/gtest.h>
 

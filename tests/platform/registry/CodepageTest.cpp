@@ -1,6 +1,6 @@
-#include "kernel/codepage.h"
+#include "platform/kernel/codepage.h"
 
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "kernel/crypt.h"
+#include "platform/kernel/crypt.h"
 
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
 
 #include <gtest/gtest.h>
 

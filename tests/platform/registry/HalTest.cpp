@@ -1,7 +1,7 @@
-#include "kernel/hal.h"
+#include "platform/kernel/hal.h"
 
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "registry/registry.h"
+#include "platform/registry/registry.h"
 
-#include "kernel/filesys.h"
+#include "platform/kernel/filesys.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The pack item expander: zlib streams made here by zlib itself come back byte for byte, and every
 // way a stream or a destination can be wrong is refused with a result other than 0.
-#include "uiruntime/uiruntime.h"
+#include "platform/uiruntime/uiruntime.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

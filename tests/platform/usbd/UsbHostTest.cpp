@@ -1,9 +1,9 @@
 // The host stack's own rules: where client settings are kept, and how bulk transfers on a
 // device complete, are cancelled and fail.
-#include "kernel/filesys.h"
-#include "registry/registry.h"
-#include "usbd/CUsbHost.h"
-#include "usbd/CUsbScriptedDevice.h"
+#include "platform/kernel/filesys.h"
+#include "platform/registry/registry.h"
+#include "platform/usbd/CUsbHost.h"
+#include "platform/usbd/CUsbScriptedDevice.h"
 
 #include <gtest/gtest.h>
 

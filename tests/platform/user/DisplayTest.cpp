@@ -1,9 +1,9 @@
 // The display: the screen composed from the shown windows in z-order, children clipped to their
 // parents, drawing from another thread through GetWindowDC, and the screen saved as a file, at
 // both depths.
-#include "BmpFile.h"
-#include "UserTestSupport.h"
-#include "gdi/gdi.h"
+#include "platform/gdi/gdi.h"
+#include "tests/platform/user/UserTestSupport.h"
+#include "tests/support/BmpFile.h"
 
 #include <gtest/gtest.h>
 

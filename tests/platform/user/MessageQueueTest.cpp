@@ -1,5 +1,5 @@
 // Registered messages, posting, sending across threads, broadcasts, timers and the quit message.
-#include "UserTestSupport.h"
+#include "tests/platform/user/UserTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Top-level windows created with a parent but without WS_CHILD: owned popups such as a modal
 // dialog. They answer GetParent and GW_OWNER with their owner, stay above it, take input while it
 // is disabled, are not clipped into it, and go when it is destroyed.
-#include "UserTestSupport.h"
+#include "tests/platform/user/UserTestSupport.h"
 
 #include <gtest/gtest.h>
 

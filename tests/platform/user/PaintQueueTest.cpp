@@ -1,7 +1,7 @@
 // The queue's priorities (posted, input, quit, paint, timer), input ticks, the update region and
 // painting, and waiting for messages and kernel objects together.
-#include "UserTestSupport.h"
-#include "gdi/gdi.h"
+#include "platform/gdi/gdi.h"
+#include "tests/platform/user/UserTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "user/user.h"
+#include "platform/user/user.h"
 
 #include <gtest/gtest.h>
 

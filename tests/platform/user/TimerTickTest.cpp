@@ -1,6 +1,6 @@
 // Window timers on the one tick: the manual clock makes them due with no real time passing, and a
 // loop blocked waiting for one wakes when the clock is moved; kernel waits keep real timeouts.
-#include "UserTestSupport.h"
+#include "tests/platform/user/UserTestSupport.h"
 
 #include <gtest/gtest.h>
 

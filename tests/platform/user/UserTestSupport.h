@@ -2,8 +2,8 @@
 // message loops (every wait ends: a watchdog posts to the waiting thread when time is up).
 #pragma once
 
-#include "kernel/kernel.h"
-#include "user/user.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Window classes, creation, geometry, visibility, window longs, destruction and screen metrics.
-#include "UserTestSupport.h"
+#include "tests/platform/user/UserTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The window tree: z-order among siblings, parent-relative rectangles, hit testing, FindWindowW,
 // enabled windows, the active window, focus and capture.
-#include "UserTestSupport.h"
+#include "tests/platform/user/UserTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The desktop display under a virtual X server started by the test: the SDL window's pixels, read
 // back from the X server, equal the framebuffer's picture, and a mouse press sent to the X window
 // arrives as WM_LBUTTONDOWN at the window under the point, at the right client point.
-#include "CXvfb.h"
-#include "UserTestSupport.h"
-#include "gdi/gdi.h"
+#include "platform/gdi/gdi.h"
+#include "tests/platform/user/CXvfb.h"
+#include "tests/platform/user/UserTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The head unit's programs on one bus: named mutexes, registered message numbers, top-level
 // windows, posts and broadcasts, and CreateProcessW, between this test and real peer programs.
-#include "EngineE2E.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
-#include "user/user.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
+#include "tests/app/EngineE2E.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 //                               takes as "got <name or number> <wParam> <lParam>" until WM_CLOSE
 // Lines go to standard output, read by the test; started without a reader (by CreateProcessW) it
 // writes to whatever it inherited.
-#include "kernel/kernel.h"
-#include "user/user.h"
+#include "platform/kernel/kernel.h"
+#include "platform/user/user.h"
 
 #include <cstdio>
 #include <iostream>

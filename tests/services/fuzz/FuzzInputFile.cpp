@@ -1,6 +1,6 @@
-#include "FuzzInputFile.h"
+#include "tests/services/fuzz/FuzzInputFile.h"
 
-#include "kernel/filesys.h"
+#include "platform/kernel/filesys.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // keep the file readable.
 #include "services/CIniFile.h"
 
-#include "FuzzInputFile.h"
+#include "tests/services/fuzz/FuzzInputFile.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // then a walk over whatever was indexed.
 #include "services/CXmlDocument.h"
 
-#include "FuzzInputFile.h"
+#include "tests/services/fuzz/FuzzInputFile.h"
 
 #include <cstdint>
 

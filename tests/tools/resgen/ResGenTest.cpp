@@ -2,10 +2,10 @@
 // the framework's UTF-16 form, shapes edged by coverage, and pixels in the two bitmap forms the
 // framework reads (premultiplied 32-bit with alpha on top; RGB565 with a 0..63 alpha plane) that
 // the framework's blend adds without overflowing.
-#include "CResCanvas.h"
-#include "CResStager.h"
-#include "ResScale.h"
-#include "resources/WceUiPixelKernels.h"
+#include "tools/resgen/CResCanvas.h"
+#include "tools/resgen/CResStager.h"
+#include "tools/resgen/ResScale.h"
+#include "wceui/resources/WceUiPixelKernels.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "WceUiTestRoot.h"
-#include "core/CFhGlobals.h"
-#include "core/FhPath.h"
-#include "kernel/wcestr.h"
-#include "gdi/gdi.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/core/FhPath.h"
+#include "platform/kernel/wcestr.h"
+#include "platform/gdi/gdi.h"
 
 namespace {
 

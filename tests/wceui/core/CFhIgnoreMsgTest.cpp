@@ -1,5 +1,5 @@
-#include "WceUiTestRoot.h"
-#include "core/CFhIgnoreMsg.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "wceui/core/CFhIgnoreMsg.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "WceUiTestRoot.h"
-#include "core/CQuickString.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "wceui/core/CQuickString.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Modal runs: DoModal's order (parent disabled, create, init, loop through the input filter, hide,
 // parent enabled, destroy), EndDialog and WM_QUIT as the ends of a run, runs nested two deep, and a
 // run whose window cannot be created.
-#include "RealWndProbe.h"
-#include "core/CXiWndHelper.h"
+#include "tests/wceui/core/RealWndProbe.h"
+#include "wceui/core/CXiWndHelper.h"
 
 #include <string>
 #include <vector>

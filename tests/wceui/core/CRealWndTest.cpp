@@ -1,8 +1,8 @@
 // Real windows: the framework's window class, the handle map, the dispatch of messages to the
 // object's virtual handlers, the create and destroy order, and the guarded wrappers.
-#include "RealWndProbe.h"
-#include "core/CXiWndHelper.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
+#include "tests/wceui/core/RealWndProbe.h"
+#include "wceui/core/CXiWndHelper.h"
 
 #include <string>
 #include <vector>

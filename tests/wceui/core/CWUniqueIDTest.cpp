@@ -1,5 +1,5 @@
-#include "WceUiTestRoot.h"
-#include "core/CWUniqueID.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "wceui/core/CWUniqueID.h"
 
 namespace {
 

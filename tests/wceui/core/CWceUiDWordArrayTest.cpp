@@ -1,5 +1,5 @@
-#include "core/CWceUiDWordArray.h"
-#include "core/CWceUiPlex.h"
+#include "wceui/core/CWceUiDWordArray.h"
+#include "wceui/core/CWceUiPlex.h"
 
 #include <gtest/gtest.h>
 

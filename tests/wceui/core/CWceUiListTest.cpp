@@ -1,6 +1,6 @@
-#include "WceUiTestRoot.h"
-#include "core/CWceUiHList.h"
-#include "core/CWceUiHTList.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "wceui/core/CWceUiHList.h"
+#include "wceui/core/CWceUiHTList.h"
 
 #include <cstddef>
 

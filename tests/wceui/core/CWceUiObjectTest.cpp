@@ -1,5 +1,5 @@
-#include "RegistryProbeClasses.h"
-#include "WceUiTestRoot.h"
+#include "tests/wceui/core/RegistryProbeClasses.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
 
 #include <memory>
 

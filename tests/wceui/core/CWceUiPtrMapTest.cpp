@@ -1,4 +1,4 @@
-#include "core/CWceUiPtrMap.h"
+#include "wceui/core/CWceUiPtrMap.h"
 
 #include <gtest/gtest.h>
 

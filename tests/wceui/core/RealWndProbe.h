@@ -2,9 +2,9 @@
 // order in which messages reached the object's virtual handlers.
 #pragma once
 
-#include "WceUiTestRoot.h"
-#include "core/CRealDlg.h"
-#include "user/user.h"
+#include "platform/user/user.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "wceui/core/CRealDlg.h"
 
 #include <functional>
 #include <string>

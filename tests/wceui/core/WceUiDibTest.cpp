@@ -1,5 +1,5 @@
-#include "WceUiTestRoot.h"
-#include "core/WceUiDib.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "wceui/core/WceUiDib.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
-#include "WceUiTestRoot.h"
-#include "core/CWceUiCoverMask.h"
-#include "core/FhColor.h"
-#include "core/FhHashSize.h"
-#include "core/WceUiGeometry.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "wceui/core/CWceUiCoverMask.h"
+#include "wceui/core/FhColor.h"
+#include "wceui/core/FhHashSize.h"
+#include "wceui/core/WceUiGeometry.h"
 
 #include <ostream>
 #include <string>

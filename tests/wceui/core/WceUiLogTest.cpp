@@ -1,5 +1,5 @@
-#include "WceUiTestRoot.h"
-#include "core/WceUiLog.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "wceui/core/WceUiLog.h"
 
 #include <regex>
 

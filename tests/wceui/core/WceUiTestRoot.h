@@ -2,9 +2,9 @@
 // captured line by line, the tick is the test's own (manual), and the framework's globals start as new.
 #pragma once
 
-#include "core/CFhGlobals.h"
-#include "kernel/filesys.h"
-#include "kernel/kernel.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/kernel.h"
+#include "wceui/core/CFhGlobals.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // OnInitLayer orders, the refusals of Init, dialogs created by class name through the controller,
 // styles set on a layer from its dialog's style file, the first dialog placing the window, and
 // modal runs nested two deep with the lower dialog disabled.
-#include "UiRealWndFixture.h"
-#include "WceUiTestFiles.h"
-#include "core/CWceUiDlg.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
+#include "tests/wceui/layer/UiRealWndFixture.h"
+#include "tests/wceui/support/WceUiTestFiles.h"
+#include "wceui/core/CWceUiDlg.h"
 
 #include <gtest/gtest.h>
 

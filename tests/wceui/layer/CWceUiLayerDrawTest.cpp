@@ -1,14 +1,14 @@
 // Drawing through the layer controller into a window bitmap, checked by pixels at both depths:
 // backgrounds and positions, background items with transparency and alpha, the alpha filter,
 // occlusion, and layers of no size. Every expected pixel is computed here from the rule.
-#include "LayerTestHost.h"
-#include "WceUiResFixture.h"
-#include "core/CWceUiLayer.h"
-#include "core/CWceUiLayerCtrl.h"
-#include "core/WceUiDib.h"
-#include "resources/CWceUiBgItem.h"
-#include "resources/CWceUiGenericBitmap.h"
-#include "resources/WceUiBitmapFiles.h"
+#include "tests/wceui/layer/LayerTestHost.h"
+#include "tests/wceui/resources/WceUiResFixture.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
+#include "wceui/core/WceUiDib.h"
+#include "wceui/resources/CWceUiBgItem.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/WceUiBitmapFiles.h"
 
 #include <gtest/gtest.h>
 

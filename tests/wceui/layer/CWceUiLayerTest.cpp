@@ -1,10 +1,10 @@
 // The layer tree without pixels: ids and creation by class name, deletion, the input list and hit
 // testing, timers, messages and capture through the window, the style bound to its layer, and trees
 // deeper and broader than the walks' original stacks of 64.
-#include "LayerTestHost.h"
-#include "WceUiTestRoot.h"
-#include "core/CWceUiLayer.h"
-#include "core/CWceUiLayerCtrl.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "tests/wceui/layer/LayerTestHost.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // past hidden ones, the capture, layer timers by their window timer ids, registered messages
 // (handlers that delete layers during the fan-out, a nested modal run among them), painting
 // checked by the screen's pixels at both depths, and the input filter after a transition.
-#include "UiRealWndFixture.h"
-#include "core/CRealDlg.h"
-#include "resources/CWceUiGenericBitmap.h"
-#include "resources/WceUiBitmapFiles.h"
-#include "widgets/CWceUiWndAnimate.h"
+#include "tests/wceui/layer/UiRealWndFixture.h"
+#include "wceui/core/CRealDlg.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/WceUiBitmapFiles.h"
+#include "wceui/widgets/CWceUiWndAnimate.h"
 
 #include <gtest/gtest.h>
 

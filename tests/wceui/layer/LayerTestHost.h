@@ -2,9 +2,9 @@
 // (invalidated rectangles, window timers, registered messages, capture) so tests read them back.
 #pragma once
 
-#include "core/CWceUiLayer.h"
-#include "core/CWceUiLayerCtrl.h"
-#include "core/CWceUiLayerHost.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
+#include "wceui/core/CWceUiLayerHost.h"
 
 #include <map>
 #include <utility>

@@ -3,14 +3,14 @@
 // filter, then dispatched.
 #pragma once
 
-#include "WceUiResFixture.h"
-#include "core/CFhGlobals.h"
-#include "core/CFhIgnoreMsg.h"
-#include "core/CWceUiLayer.h"
-#include "core/CWceUiLayerCtrl.h"
-#include "core/CWceUiRealWnd.h"
-#include "gdi/gdi.h"
-#include "user/user.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/user.h"
+#include "tests/wceui/resources/WceUiResFixture.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/core/CFhIgnoreMsg.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/core/CWceUiLayerCtrl.h"
+#include "wceui/core/CWceUiRealWnd.h"
 
 #include <functional>
 #include <memory>

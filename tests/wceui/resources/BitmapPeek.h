@@ -2,7 +2,7 @@
 // height - 1 - y), through the shared record behind its protected handle.
 #pragma once
 
-#include "resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
 
 struct Peek : CWceUiGenericBitmap {
   static CFhBmpData* Data(const CWceUiGenericBitmap* p) {

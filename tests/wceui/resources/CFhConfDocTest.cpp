@@ -1,10 +1,10 @@
 // Conf files: the line grammar with escapes on and off, the files refused and their messages, and
 // the string map under the document.
-#include "WceUiTestFiles.h"
-#include "WceUiTestRoot.h"
-#include "kernel/wcestr.h"
-#include "resources/CFhConfDoc.h"
-#include "resources/CWceUiStrMap.h"
+#include "platform/kernel/wcestr.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "tests/wceui/support/WceUiTestFiles.h"
+#include "wceui/resources/CFhConfDoc.h"
+#include "wceui/resources/CWceUiStrMap.h"
 
 #include <map>
 

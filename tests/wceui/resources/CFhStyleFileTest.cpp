@@ -1,10 +1,10 @@
 // Style files: every group of a style, the overwrite order, bad values, the cache and animation
 // lookups.
-#include "WceUiResFixture.h"
-#include "core/CFhGlobals.h"
-#include "core/WceUiGeometry.h"
-#include "resources/CFhStyleFile.h"
-#include "resources/CWceUiStyle.h"
+#include "tests/wceui/resources/WceUiResFixture.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/core/WceUiGeometry.h"
+#include "wceui/resources/CFhStyleFile.h"
+#include "wceui/resources/CWceUiStyle.h"
 
 #include <functional>
 

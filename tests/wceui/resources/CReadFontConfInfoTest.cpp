@@ -1,7 +1,7 @@
 // Font conf files: named fields over the system font's LOGFONT, the face name cut to 31 units.
-#include "WceUiTestFiles.h"
-#include "WceUiTestRoot.h"
-#include "resources/CReadFontConfInfo.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "tests/wceui/support/WceUiTestFiles.h"
+#include "wceui/resources/CReadFontConfInfo.h"
 
 #include <cstring>
 #include <functional>

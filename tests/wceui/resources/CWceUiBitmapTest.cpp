@@ -1,13 +1,13 @@
 // The bitmap classes at both depths: shared data and copy on write, attributes, GDI blits, the
 // kernels' operations (pixels computed here from the blend rules), rotation, hue, and BMP files.
-#include "resources/CWceUi32Bitmap.h"
-#include "resources/CWceUi565Bitmap.h"
-#include "resources/WceUiBitmapFiles.h"
+#include "wceui/resources/CWceUi32Bitmap.h"
+#include "wceui/resources/CWceUi565Bitmap.h"
+#include "wceui/resources/WceUiBitmapFiles.h"
 
-#include "BitmapPeek.h"
-#include "PixelRules.h"
-#include "WceUiTestFiles.h"
-#include "WceUiTestRoot.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "tests/wceui/resources/BitmapPeek.h"
+#include "tests/wceui/resources/PixelRules.h"
+#include "tests/wceui/support/WceUiTestFiles.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,8 +1,8 @@
 // Style values: merging and copying styles, the filters, the background colour, background items
 // and their list.
-#include "WceUiResFixture.h"
-#include "core/WceUiGeometry.h"
-#include "resources/CWceUiStyle.h"
+#include "tests/wceui/resources/WceUiResFixture.h"
+#include "wceui/core/WceUiGeometry.h"
+#include "wceui/resources/CWceUiStyle.h"
 
 namespace {
 

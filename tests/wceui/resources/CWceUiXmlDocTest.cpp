@@ -1,9 +1,9 @@
 // The UI XML document: the tree it builds, every syntax error code with its message, the files
 // refused, and include splicing.
-#include "WceUiTestFiles.h"
-#include "WceUiTestRoot.h"
-#include "kernel/wcestr.h"
-#include "resources/CWceUiXmlDoc.h"
+#include "platform/kernel/wcestr.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "tests/wceui/support/WceUiTestFiles.h"
+#include "wceui/resources/CWceUiXmlDoc.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The pack writer's bytes read field by field at the offsets of the layout, the items expanded by
 // zlib itself, and the key and scramble rules the reader and writer share.
-#include "CPackWriter.h"
-#include "resources/WceUiPackFormat.h"
+#include "tools/mkpack/CPackWriter.h"
+#include "wceui/resources/WceUiPackFormat.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -2,7 +2,7 @@
 // compare with: channels unpacked, one formula a channel, packed again.
 #pragma once
 
-#include "kernel/wcetypes.h"
+#include "platform/kernel/wcetypes.h"
 
 struct Rgb {
   DWORD r;

@@ -1,7 +1,7 @@
 // BMP headers as the file format lays them out, written byte by byte here.
-#include "resources/WceUiBitmapFiles.h"
+#include "wceui/resources/WceUiBitmapFiles.h"
 
-#include "WceUiTestRoot.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
 
 #include <cstring>
 #include <vector>

@@ -1,9 +1,9 @@
 // The pixel kernels against a per-pixel computation written here from the blend rules: channels
 // unpacked, one formula a channel, packed again. Rows have a distinct value in every pixel and are
 // long enough for the SSE2 blocks and an odd tail; every case runs with and without SSE2.
-#include "resources/WceUiPixelKernels.h"
+#include "wceui/resources/WceUiPixelKernels.h"
 
-#include "PixelRules.h"
+#include "tests/wceui/resources/PixelRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // Reading plain files and pack items through WceUiReadFile: the packs are made by the pack writer
 // at run time under the test's device root; corrupt packs are made from good ones by changing one
 // field of the header or of the unscrambled index.
-#include "CPackWriter.h"
-#include "WceUiTestFiles.h"
-#include "WceUiTestRoot.h"
-#include "kernel/wcestr.h"
-#include "resources/CWceUiPackFile.h"
-#include "resources/WceUiPackFormat.h"
-#include "resources/WceUiReadFile.h"
+#include "platform/kernel/wcestr.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "tests/wceui/support/WceUiTestFiles.h"
+#include "tools/mkpack/CPackWriter.h"
+#include "wceui/resources/CWceUiPackFile.h"
+#include "wceui/resources/WceUiPackFormat.h"
+#include "wceui/resources/WceUiReadFile.h"
 
 #include <functional>
 #include <memory>

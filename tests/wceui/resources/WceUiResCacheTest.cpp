@@ -1,15 +1,15 @@
 // The resource caches: sharing by id, release, reloading after the last release, the leak report,
 // bitmap conf files and the start-up call.
-#include "CPackWriter.h"
-#include "WceUiResFixture.h"
-#include "core/CFhGlobals.h"
-#include "resources/CFhBitmapResLoader.h"
-#include "resources/CFhColorResLoader.h"
-#include "resources/CFhFontResLoader.h"
-#include "resources/CReadBitmapConfInfo.h"
-#include "resources/CWceUiColor.h"
-#include "resources/CWceUiFont.h"
-#include "resources/CWceUiGenericBitmap.h"
+#include "tests/wceui/resources/WceUiResFixture.h"
+#include "tools/mkpack/CPackWriter.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/resources/CFhBitmapResLoader.h"
+#include "wceui/resources/CFhColorResLoader.h"
+#include "wceui/resources/CFhFontResLoader.h"
+#include "wceui/resources/CReadBitmapConfInfo.h"
+#include "wceui/resources/CWceUiColor.h"
+#include "wceui/resources/CWceUiFont.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
 
 #include <cstring>
 

@@ -2,10 +2,10 @@
 // and the language file "Res\language\lang.ini" of the program's directory, written by each test.
 #pragma once
 
-#include "WceUiTestFiles.h"
-#include "WceUiTestRoot.h"
-#include "core/WceUiDib.h"
-#include "resources/WceUiResource.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "tests/wceui/support/WceUiTestFiles.h"
+#include "wceui/core/WceUiDib.h"
+#include "wceui/resources/WceUiResource.h"
 
 #include <functional>
 #include <string>

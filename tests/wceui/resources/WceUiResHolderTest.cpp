@@ -1,18 +1,18 @@
 // Holders of resources by id (bitmaps, fonts, colours, texts) and the language they follow: nothing
 // loads when an id is set, the first use loads, an equal id keeps what is loaded, a missing
 // resource gives the fallback and is tried again.
-#include "WceUiResFixture.h"
-#include "core/CFhGlobals.h"
-#include "resources/CFhBitmapResLoader.h"
-#include "resources/CFhColorResLoader.h"
-#include "resources/CFhFontResLoader.h"
-#include "resources/CFhLanguage.h"
-#include "resources/CWceUiFont.h"
-#include "resources/CWceUiFontCtrl.h"
-#include "resources/CWceUiGenericBitmap.h"
-#include "resources/CWceUiLoadBitmap.h"
-#include "resources/CWceUiLoadColor.h"
-#include "resources/CWceUiLoadString.h"
+#include "tests/wceui/resources/WceUiResFixture.h"
+#include "wceui/core/CFhGlobals.h"
+#include "wceui/resources/CFhBitmapResLoader.h"
+#include "wceui/resources/CFhColorResLoader.h"
+#include "wceui/resources/CFhFontResLoader.h"
+#include "wceui/resources/CFhLanguage.h"
+#include "wceui/resources/CWceUiFont.h"
+#include "wceui/resources/CWceUiFontCtrl.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/CWceUiLoadBitmap.h"
+#include "wceui/resources/CWceUiLoadColor.h"
+#include "wceui/resources/CWceUiLoadString.h"
 
 #include <memory>
 

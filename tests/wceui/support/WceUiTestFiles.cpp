@@ -1,7 +1,7 @@
-#include "WceUiTestFiles.h"
+#include "tests/wceui/support/WceUiTestFiles.h"
 
-#include "kernel/filesys.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/filesys.h"
+#include "platform/kernel/wcestr.h"
 
 #include <filesystem>
 #include <fstream>

@@ -3,8 +3,8 @@
 // rectangle an animation draws nothing.
 #pragma once
 
-#include "core/WceUiGeometry.h"
-#include "widgets/CWceUiWndAnimate.h"
+#include "wceui/core/WceUiGeometry.h"
+#include "wceui/widgets/CWceUiWndAnimate.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 // Buttons and containers in a dialog of a real window, driven by mouse messages on the test's
 // clock: the repeat posts of a held button, clicks on release inside only, the styles of the three
 // states, and containers handing presses to their parent and clicks to their owner.
-#include "WidgetDlgFixture.h"
-#include "widgets/CWceUiButton.h"
-#include "widgets/CWceUiContainer.h"
+#include "tests/wceui/widgets/WidgetDlgFixture.h"
+#include "wceui/widgets/CWceUiButton.h"
+#include "wceui/widgets/CWceUiContainer.h"
 
 #include <gtest/gtest.h>
 

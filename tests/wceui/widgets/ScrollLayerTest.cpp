@@ -2,8 +2,8 @@
 // clock: the 20-pixel threshold between a click and a drag, the fling distance by the time since
 // the finger last turned, the ease-out frames on the timer and in blocking mode, the spring back
 // from the overscroll, the thumb length and its place on the track.
-#include "WidgetDlgFixture.h"
-#include "widgets/CWceUiScrollLayer.h"
+#include "tests/wceui/widgets/WidgetDlgFixture.h"
+#include "wceui/widgets/CWceUiScrollLayer.h"
 
 #include <gtest/gtest.h>
 

@@ -4,11 +4,11 @@
 // the posts the test watches for, each with the tick at which it was taken from the queue.
 #pragma once
 
-#include "BitmapPeek.h"
-#include "UiRealWndFixture.h"
-#include "WceUiTestFiles.h"
-#include "core/CWceUiDlg.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
+#include "tests/wceui/layer/UiRealWndFixture.h"
+#include "tests/wceui/resources/BitmapPeek.h"
+#include "tests/wceui/support/WceUiTestFiles.h"
+#include "wceui/core/CWceUiDlg.h"
 
 #include <gtest/gtest.h>
 

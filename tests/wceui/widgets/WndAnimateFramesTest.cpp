@@ -1,17 +1,17 @@
 // The frames of the five window animations at both depths, every kind and direction, checked
 // pixel by pixel against the transition's rule written out per pixel: which picture shows at a
 // place, and which of its columns (rows). Outside the working rectangle nothing is drawn.
-#include "widgets/CWceUiBarnAni.h"
-#include "widgets/CWceUiBlendAni.h"
-#include "widgets/CWceUiComeAni.h"
-#include "widgets/CWceUiGoAni.h"
-#include "widgets/CWceUiSliderAni.h"
+#include "wceui/widgets/CWceUiBarnAni.h"
+#include "wceui/widgets/CWceUiBlendAni.h"
+#include "wceui/widgets/CWceUiComeAni.h"
+#include "wceui/widgets/CWceUiGoAni.h"
+#include "wceui/widgets/CWceUiSliderAni.h"
 
-#include "AniRules.h"
-#include "BitmapPeek.h"
-#include "PixelRules.h"
-#include "WceUiTestRoot.h"
-#include "resources/WceUiBitmapFiles.h"
+#include "tests/wceui/core/WceUiTestRoot.h"
+#include "tests/wceui/resources/BitmapPeek.h"
+#include "tests/wceui/resources/PixelRules.h"
+#include "tests/wceui/widgets/AniRules.h"
+#include "wceui/resources/WceUiBitmapFiles.h"
 
 #include <algorithm>
 #include <memory>

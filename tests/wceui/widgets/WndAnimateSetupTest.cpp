@@ -1,18 +1,18 @@
 // Window animations set up from a style file's `animate` children, their refusals (the parameter
 // check, bad frames and directions, bad attributes), the random directions and the list of
 // animation classes.
-#include "widgets/CWceUiBarnAni.h"
-#include "widgets/CWceUiBlendAni.h"
-#include "widgets/CWceUiComeAni.h"
-#include "widgets/CWceUiGoAni.h"
-#include "widgets/CWceUiSliderAni.h"
+#include "wceui/widgets/CWceUiBarnAni.h"
+#include "wceui/widgets/CWceUiBlendAni.h"
+#include "wceui/widgets/CWceUiComeAni.h"
+#include "wceui/widgets/CWceUiGoAni.h"
+#include "wceui/widgets/CWceUiSliderAni.h"
 
-#include "BitmapPeek.h"
-#include "WceUiResFixture.h"
-#include "core/WceUiGeometry.h"
-#include "kernel/wcestr.h"
-#include "resources/CFhStyleFile.h"
-#include "resources/WceUiBitmapFiles.h"
+#include "platform/kernel/wcestr.h"
+#include "tests/wceui/resources/BitmapPeek.h"
+#include "tests/wceui/resources/WceUiResFixture.h"
+#include "wceui/core/WceUiGeometry.h"
+#include "wceui/resources/CFhStyleFile.h"
+#include "wceui/resources/WceUiBitmapFiles.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -2,10 +2,10 @@
 // 16-bit little-endian length of the BMP part, the BMP bytes, then the alpha plane. A header the
 // reader accepts must hold every pixel byte it promises; a loaded bitmap must have the header's
 // size and depth, and a 565 plane must hold no alpha above 63.
-#include "resources/CWceUiGenericBitmap.h"
-#include "resources/WceUiBitmapFiles.h"
+#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/resources/WceUiBitmapFiles.h"
 
-#include "kernel/kernel.h"
+#include "platform/kernel/kernel.h"
 
 #include <cstdint>
 #include <memory>

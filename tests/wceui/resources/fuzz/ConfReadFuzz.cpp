@@ -1,10 +1,10 @@
 // The conf reader over any file, with escapes on and off: a loaded document answers every lookup
 // with text that lies in its pool, and a failed one answers none.
-#include "resources/CFhConfDoc.h"
-#include "resources/CReadFontConfInfo.h"
+#include "wceui/resources/CFhConfDoc.h"
+#include "wceui/resources/CReadFontConfInfo.h"
 
-#include "FuzzInputFile.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
+#include "tests/services/fuzz/FuzzInputFile.h"
 
 #include <cstdint>
 

@@ -2,12 +2,12 @@
 // the target scrambles the bytes the header names as the index with the password's key before
 // writing the file, so the fuzzer explores the index walk rather than the scramble. Every read
 // either fails or gives exactly the size the index promises.
-#include "resources/CWceUiPackFile.h"
-#include "resources/WceUiPackFormat.h"
-#include "resources/WceUiReadFile.h"
+#include "wceui/resources/CWceUiPackFile.h"
+#include "wceui/resources/WceUiPackFormat.h"
+#include "wceui/resources/WceUiReadFile.h"
 
-#include "FuzzInputFile.h"
-#include "core/CFhGlobals.h"
+#include "tests/services/fuzz/FuzzInputFile.h"
+#include "wceui/core/CFhGlobals.h"
 
 #include <cstdint>
 #include <cstring>

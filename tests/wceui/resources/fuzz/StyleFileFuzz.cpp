@@ -1,9 +1,9 @@
 // The style file reader over any file: every style the file names is built (through its overwrite
 // chain), copied out and read back; every animation it names is looked up.
-#include "resources/CFhStyleFile.h"
+#include "wceui/resources/CFhStyleFile.h"
 
-#include "FuzzInputFile.h"
-#include "resources/CWceUiStyle.h"
+#include "tests/services/fuzz/FuzzInputFile.h"
+#include "wceui/resources/CWceUiStyle.h"
 
 #include <cstdint>
 

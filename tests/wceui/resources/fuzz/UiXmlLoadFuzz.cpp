@@ -1,9 +1,9 @@
 // The UI XML reader over any file (and an include of it): a loaded document's tree is walked to
 // its leaves, every name and attribute read; a failed load leaves no tree.
-#include "resources/CWceUiXmlDoc.h"
+#include "wceui/resources/CWceUiXmlDoc.h"
 
-#include "FuzzInputFile.h"
-#include "kernel/wcestr.h"
+#include "platform/kernel/wcestr.h"
+#include "tests/services/fuzz/FuzzInputFile.h"
 
 #include <cstdint>
 
