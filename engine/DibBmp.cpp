@@ -1,6 +1,7 @@
 #include "engine/DibBmp.h"
 
 #include "engine/EngineLog.h"
+#include "platform/kernel/CsLock.h"
 
 #include <cstring>
 
@@ -11,15 +12,6 @@ int s_nScreenBitDepth = 0;
 struct BitmapInfo565 {
   BITMAPINFOHEADER header;
   DWORD masks[3];
-};
-
-class CsLock {
- public:
-  explicit CsLock(CRITICAL_SECTION* cs) : m_cs(cs) { EnterCriticalSection(m_cs); }
-  ~CsLock() { LeaveCriticalSection(m_cs); }
-
- private:
-  CRITICAL_SECTION* m_cs;
 };
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "services/CErrorLog.h"
 
+#include "platform/kernel/CsLock.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/filesys.h"
 #include "services/ProgramDir.h"
@@ -18,17 +19,6 @@ CErrorLog* s_pInstance = nullptr;
 CString LogPath(LPCWSTR name) {
   return GetProgramDir() + name;
 }
-
-class CsLock {
- public:
-  explicit CsLock(CRITICAL_SECTION* cs) : m_cs(cs) { EnterCriticalSection(m_cs); }
-  ~CsLock() { LeaveCriticalSection(m_cs); }
-  CsLock(const CsLock&) = delete;
-  CsLock& operator=(const CsLock&) = delete;
-
- private:
-  CRITICAL_SECTION* m_cs;
-};
 
 // Leading blanks, optional sign, digits; 0 when there are none.
 int ParseDecimal(const char* s) {
