@@ -312,10 +312,15 @@ class LogLines {
   std::vector<std::string> m_lines;
 };
 
-TEST(CrossProcess, CreateProcessRunsAProgramUnderTheRootAndLogsIt) {
+// The peer program as \Navi\<name> under the root, where CreateProcessW finds that CE path.
+void PlacePeer(const char* name) {
   const fs::path dir = fs::path(wce::GetRootDir()) / "Navi";
   fs::create_directories(dir);
-  fs::copy_file(XPROC_PEER, dir / "Navi.exe", fs::copy_options::overwrite_existing);
+  fs::copy_file(XPROC_PEER, dir / name, fs::copy_options::overwrite_existing);
+}
+
+TEST(CrossProcess, CreateProcessRunsAProgramUnderTheRootAndLogsIt) {
+  PlacePeer("Navi.exe");
   const HWND host = MakeHostWindow();
   ASSERT_NE(host, nullptr);
   const UINT ready = RegisterWindowMessageW(u"XPROC_READY");
@@ -367,9 +372,7 @@ TEST(CrossProcess, CreateProcessRunsAProgramUnderTheRootAndLogsIt) {
 // The start hook runs on the starting thread before CreateProcessW returns: a test holds the
 // starter there until the new program has its window, then finds that window at once.
 TEST(CrossProcess, TheStartHookHoldsTheStarterUntilTheNewProgramIsReady) {
-  const fs::path dir = fs::path(wce::GetRootDir()) / "Navi";
-  fs::create_directories(dir);
-  fs::copy_file(XPROC_PEER, dir / "Held.exe", fs::copy_options::overwrite_existing);
+  PlacePeer("Held.exe");
   const HWND host = MakeHostWindow();
   ASSERT_NE(host, nullptr);
   const UINT ready = RegisterWindowMessageW(u"XPROC_READY");
