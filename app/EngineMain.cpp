@@ -11,6 +11,7 @@
 #include "platform/kernel/kernel.h"
 #include "platform/usbd/CUsbTcpBackend.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 #include "services/CorvaneConfig.h"
 
 #include <cstdio>

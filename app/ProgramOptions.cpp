@@ -3,6 +3,7 @@
 #include "app/CEngineConsole.h"
 
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
 #include "platform/kernel/filesys.h"
 
 #include <pthread.h>

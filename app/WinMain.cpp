@@ -7,6 +7,7 @@
 #include "app/ProgramOptions.h"
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/kernel/wcestr.h"
 #include "platform/usbd/CUsbTcpBackend.h"
 

@@ -11,8 +11,10 @@
 #include "platform/devmgr/CDeviceManager.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/usbd/CUsbTcpBackend.h"
 #include "platform/user/user.h"
+#include "platform/gdi/GdiHooks.h"
 #include "services/CorvaneConfig.h"
 
 #include <algorithm>

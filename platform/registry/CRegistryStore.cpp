@@ -1,6 +1,7 @@
 #include "platform/registry/CRegistryStore.h"
 
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"

@@ -4,6 +4,7 @@
 #include "platform/devmgr/devmgr.h"
 #include "platform/usbd/CUsbHost.h"
 #include "platform/usbd/CUsbTcpBackend.h"
+#include "platform/registry/RegistryHooks.h"
 #include "tests/driver/KavlinkTestRoot.h"
 
 #include <gtest/gtest.h>

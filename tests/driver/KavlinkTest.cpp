@@ -4,6 +4,8 @@
 #include "platform/devmgr/devmgr.h"
 #include "platform/usbd/CUsbHost.h"
 #include "platform/usbd/CUsbScriptedDevice.h"
+#include "platform/kernel/KernelHooks.h"
+#include "platform/registry/RegistryHooks.h"
 #include "tests/driver/KavlinkTestRoot.h"
 
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 #include "engine/DibBmp.h"
 #include "engine/JpegLib.h"
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
 #include "platform/kernel/filesys.h"
 #include "tests/engine/TestJpeg.h"
 

@@ -5,6 +5,8 @@
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/hal.h"
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include <filesystem>
 #include <fstream>

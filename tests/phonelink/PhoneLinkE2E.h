@@ -13,9 +13,12 @@
 #include "platform/devmgr/devmgr.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
 #include "platform/usbd/CUsbTcpBackend.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 
 #include <gtest/gtest.h>
 

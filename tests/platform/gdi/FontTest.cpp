@@ -4,6 +4,7 @@
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/wcestr.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // device complete, are cancelled and fail.
 #include "platform/kernel/filesys.h"
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
 #include "platform/usbd/CUsbHost.h"
 #include "platform/usbd/CUsbScriptedDevice.h"
 
