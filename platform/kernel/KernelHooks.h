@@ -1,6 +1,7 @@
 // Our own additions to the kernel part, with no CE counterpart: the narrow debug output helpers,
-// the exit code of a program that a signal ended, and the hooks for tests (the clocks, the debug
-// sink, the moment log, the bus between the head unit's programs and the name table's driver).
+// the exit code of a program that a signal ended, the host's owner-only files and environment, and
+// the hooks for tests (the clocks, the debug sink, the moment log, the bus between the head unit's
+// programs and the name table's driver).
 #pragma once
 
 #include "platform/kernel/wcetypes.h"
@@ -17,6 +18,17 @@ namespace wce {
 // (our own; the line is cut at 1023 bytes as the callers' buffers were).
 void DebugPrintV(const char* fmt, va_list ap);
 void DebugPrint(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+}  // namespace wce
+
+// ---- the host's files and environment
+namespace wce {
+// Makes a new host file, readable and writable by its owner only whatever the umask, holding the
+// size bytes at data. False when the file exists already, cannot be made, or was not written in
+// full (what was written stays).
+bool CreateOwnerOnlyFile(const std::string& hostPath, const void* data, size_t size);
+// Sets (or replaces) a variable of this process's environment, which the programs that
+// CreateProcessW starts inherit. False when the name is not a usable one.
+bool SetEnvironmentValue(const char* name, const std::string& value);
 }  // namespace wce
 
 // ---- hooks for tests
