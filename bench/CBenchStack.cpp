@@ -7,6 +7,7 @@
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneChannelContext.h"
 #include "engine/DibBmp.h"
+#include "phonelink/AdbPhoneSpec.h"
 #include "phonelink/DriverInstall.h"
 #include "platform/devmgr/CDeviceManager.h"
 #include "platform/kernel/filesys.h"
@@ -153,7 +154,7 @@ void CBenchStack::EngineThread(std::string address) {
                               kHeight, nullptr, nullptr, nullptr, nullptr);
   if (!hwnd) return;
   m_hWnd = hwnd;
-  wce::CUsbTcpBackend::GetInstance().Start(address);
+  wce::CUsbTcpBackend::GetInstance().Start(address, AdbPhoneSpec());
   g_engine.Start(hwnd);
   SetPictureDrawCallback(DrawObserver);
   m_bEngineUp = true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "phonelink/AdbKeyTexts.h"
+#include "phonelink/AdbPhoneSpec.h"
 #include "phonelink/AdbSession.h"
 #include "phonelink/CorvaneAdb.h"
 #include "phonelink/DriverInstall.h"
@@ -111,7 +112,8 @@ class PhoneLinkE2E : public ::testing::Test {
   void StartPhone(const phonesim::SPhoneSimOptions& options = {}) {
     std::string error;
     ASSERT_TRUE(sim.Start(options, &error)) << error;
-    ASSERT_TRUE(wce::CUsbTcpBackend::GetInstance().Start("tcp:127.0.0.1:" + std::to_string(sim.Port())));
+    ASSERT_TRUE(wce::CUsbTcpBackend::GetInstance().Start("tcp:127.0.0.1:" + std::to_string(sim.Port()),
+                                                         AdbPhoneSpec()));
   }
   void StartLink() {
     ASSERT_EQ(Corvane_Adb_Init(), 0);
