@@ -1,7 +1,9 @@
 // Our own additions to the kernel part, with no CE counterpart: the narrow debug output helpers,
-// the exit code of a program that a signal ended, the host's owner-only files and environment, and
-// the hooks for tests (the clocks, the debug sink, the moment log, the bus between the head unit's
-// programs and the name table's driver).
+// the exit code of a program that a signal ended, the file system's view of the host (the root
+// directory, host paths, the stream-device hooks), the platform record's file, the host's
+// owner-only files and environment, and the hooks for tests (the clocks, the debug sink, the
+// random source, the moment log, the bus between the head unit's programs and the name table's
+// driver).
 #pragma once
 
 #include "platform/kernel/wcetypes.h"
@@ -20,6 +22,48 @@ void DebugPrintV(const char* fmt, va_list ap);
 void DebugPrint(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 }  // namespace wce
 
+// ---- the file system seen through the host (filesys.h)
+namespace wce {
+// Stream devices ("ADB1:") are served by the device manager; it hooks itself in here so the
+// kernel layer knows nothing of drivers.
+struct StreamDeviceHooks {
+  HANDLE (*open)(LPCWSTR name, DWORD access, DWORD share) = nullptr;  // nullptr result: not a device
+  BOOL (*read)(HANDLE h, LPVOID buf, DWORD len, LPDWORD read) = nullptr;
+  BOOL (*write)(HANDLE h, LPCVOID buf, DWORD len, LPDWORD written) = nullptr;
+  BOOL (*close)(HANDLE h) = nullptr;  // FALSE: not a device handle
+};
+// CreateFileW asks open first, CloseHandle asks close first. ReadFile and WriteFile serve the
+// kernel's own file handles themselves and hand every other handle to read and write, so a
+// device handle must never equal a kernel handle (the kernel's are multiples of 4 from 0x1000,
+// counting up; a heap address of the device manager's own is safe).
+void SetStreamDeviceHooks(const StreamDeviceHooks& hooks);
+
+// Host directory that stands for the device's root ("/" of CE paths). Defaults to CORVANE_ROOT,
+// else a directory "corvane-root" under the current directory.
+void SetRootDir(const std::string& hostDir);
+std::string GetRootDir();
+// The host path for a CE path: backslashes become slashes, relative paths are taken from the root.
+std::string HostPath(LPCWSTR cePath);
+std::string HostPath(const std::u16string& cePath);
+// The program's directory: its module file name up to and with the last backslash
+// ("\SDMMC\CECorvane\"); empty when the name has no backslash or does not fit MAX_PATH.
+std::u16string ProgramDirectory();
+// Sets what GetModuleFileNameW reports.
+void SetModuleFileName(const std::u16string& cePath);
+// Tests: back to the default root (environment or "corvane-root"), the default module path and
+// no stream-device hooks.
+void ResetFileSystemView();
+}  // namespace wce
+
+// ---- the platform record (hal.h)
+namespace wce {
+// The platform record is built from the text file "\Windows\platform.ini" under the root view
+// (lines board=..., device=..., catalog=..., and cpu_abi=...; UTF-8; blanks around key and value
+// are dropped; other lines are ignored); no file, no record: the query fails. The file is read
+// at every query.
+std::u16string PlatformRecordCePath();
+}  // namespace wce
+
 // ---- the host's files and environment
 namespace wce {
 // Makes a new host file, readable and writable by its owner only whatever the umask, holding the
@@ -29,6 +73,13 @@ bool CreateOwnerOnlyFile(const std::string& hostPath, const void* data, size_t s
 // Sets (or replaces) a variable of this process's environment, which the programs that
 // CreateProcessW starts inherit. False when the name is not a usable one.
 bool SetEnvironmentValue(const char* name, const std::string& value);
+}  // namespace wce
+
+// ---- the random source for tests (crypt.h)
+namespace wce {
+// Test hook: when set, CryptGenRandom asks it for the bytes; returning false makes it fail
+// (ERROR_GEN_FAILURE). An empty source (nullptr) restores the system's random bytes.
+void SetRandomSource(std::function<bool(BYTE* buf, DWORD len)> source);
 }  // namespace wce
 
 // ---- hooks for tests

@@ -5,6 +5,7 @@
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <algorithm>
 #include <cerrno>

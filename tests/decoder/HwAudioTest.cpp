@@ -4,6 +4,7 @@
 #include "platform/audio/audiodev.h"
 #include "platform/audio/AudioDevHooks.h"
 #include "platform/devmgr/devmgr.h"
+#include "platform/devmgr/DevMgrHooks.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/library.h"
 #include "platform/registry/registry.h"

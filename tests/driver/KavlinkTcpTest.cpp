@@ -4,6 +4,7 @@
 
 #include "phonesim/CPhoneSim.h"
 #include "platform/devmgr/devmgr.h"
+#include "platform/devmgr/DevMgrHooks.h"
 #include "platform/usbd/CUsbHost.h"
 #include "platform/usbd/CUsbTcpBackend.h"
 #include "platform/registry/RegistryHooks.h"

@@ -4,6 +4,7 @@
 
 #include "platform/devmgr/CDriverLibrary.h"
 #include "platform/devmgr/devmgr.h"
+#include "platform/devmgr/DevMgrHooks.h"
 #include "platform/usbd/CUsbHost.h"
 #include "platform/usbd/CUsbScriptedDevice.h"
 #include "platform/kernel/KernelHooks.h"

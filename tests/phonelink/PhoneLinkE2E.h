@@ -12,6 +12,7 @@
 #include "phonesim/services/CEchoEndpoint.h"
 
 #include "platform/devmgr/devmgr.h"
+#include "platform/devmgr/DevMgrHooks.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/KernelHooks.h"

@@ -7,6 +7,7 @@
 #include "platform/kernel/wcestr.h"
 #include "platform/user/user.h"
 #include "platform/user/UserHooks.h"
+#include "platform/kernel/KernelHooks.h"
 #include "tests/wceui/core/WceUiTestRoot.h"
 #include "tests/wceui/resources/BitmapPeek.h"
 #include "wceui/core/CWceUiDlg.h"

@@ -2,6 +2,7 @@
 #include "platform/registry/RegistryHooks.h"
 
 #include "platform/kernel/filesys.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 

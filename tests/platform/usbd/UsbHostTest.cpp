@@ -7,6 +7,7 @@
 #include "platform/registry/RegistryHooks.h"
 #include "platform/usbd/CUsbHost.h"
 #include "platform/usbd/CUsbScriptedDevice.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 
