@@ -7,6 +7,7 @@
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/registry/registry.h"
 #include "services/CorvaneConfig.h"
 

@@ -10,6 +10,7 @@
 #include "wceui/core/WceUiLayerWalk.h"
 
 #include "platform/kernel/wcestr.h"
+#include "platform/user/UserHooks.h"
 #include "app/ProgramOptions.h"
 
 #include <iostream>

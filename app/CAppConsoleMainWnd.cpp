@@ -5,6 +5,7 @@
 #include "engine/CorvaneWindowMessages.h"
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <utility>
 

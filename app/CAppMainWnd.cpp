@@ -7,6 +7,7 @@
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/user/user.h"
 #include "services/CorvaneConfig.h"
 #include "wceui/core/CWceUiDlg.h"

@@ -6,6 +6,7 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 void CAppMainWndEngine::Attach(HWND hwnd) {
   m_hWnd = hwnd;

@@ -4,7 +4,10 @@
 #include "engine/DibBmp.h"
 
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <cerrno>
 #include <cstdlib>

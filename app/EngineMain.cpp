@@ -5,12 +5,14 @@
 #include "app/CEngineConsole.h"
 #include "app/ProgramOptions.h"
 
+#include "phonelink/AdbPhoneSpec.h"
 #include "phonelink/DriverInstall.h"
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
 #include "platform/usbd/CUsbTcpBackend.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 #include "services/CorvaneConfig.h"
 
 #include <cstdio>
@@ -112,7 +114,7 @@ int main(int argc, char** argv) {
   wce::SetBroadcastTap(
       [](UINT msg, WPARAM wParam, LPARAM lParam) { g_console.OnBroadcast(msg, wParam, lParam); });
 
-  if (!wce::CUsbTcpBackend::GetInstance().StartFromEnvironment()) {
+  if (!wce::CUsbTcpBackend::GetInstance().StartFromEnvironment(AdbPhoneSpec())) {
     std::fprintf(stderr, "corvane-engine: CORVANE_PHONE is not set; waiting for no phone\n");
   }
 

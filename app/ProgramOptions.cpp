@@ -3,7 +3,9 @@
 #include "app/CEngineConsole.h"
 
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
 #include "platform/kernel/filesys.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <pthread.h>
 
@@ -50,7 +52,7 @@ void SettleProgramRoot(int argc, char** argv) {
   ProgramOptions options;
   ParseProgramOptions(argc, argv, true, &options);
   const std::string root = ProgramRoot(std::getenv(kRootVariable), options.dir);
-  setenv(kRootVariable, root.c_str(), 1);
+  wce::SetEnvironmentValue(kRootVariable, root);
   wce::SetRootDir(root);
 }
 

@@ -6,7 +6,10 @@
 #include "app/CAppConsoleMainWnd.h"
 #include "app/ProgramOptions.h"
 
+#include "phonelink/AdbPhoneSpec.h"
+
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/kernel/wcestr.h"
 #include "platform/usbd/CUsbTcpBackend.h"
 
@@ -66,7 +69,7 @@ int main(int argc, char** argv) {
 
   AppStartupSteps steps = AppStartupDefaultSteps();
   steps.runRootWindow = [&options, signals](DWORD dwStyle, const RECT& rc) {
-    if (!wce::CUsbTcpBackend::GetInstance().StartFromEnvironment()) {
+    if (!wce::CUsbTcpBackend::GetInstance().StartFromEnvironment(AdbPhoneSpec())) {
       std::fprintf(stderr, "%s: CORVANE_PHONE is not set; waiting for no phone\n", kProgram);
     }
     CAppConsoleMainWnd wnd(&g_console, signals, [&options] { WriteEndSurface(options, kProgram); });

@@ -15,7 +15,9 @@
 #include "engine/JpegLib.h"
 #include "phonesim/app/CAppProtocol.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/user/user.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,6 +2,7 @@
 
 #include "bench/CBenchReport.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <unistd.h>
 

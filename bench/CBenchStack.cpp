@@ -7,12 +7,15 @@
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneChannelContext.h"
 #include "engine/DibBmp.h"
+#include "phonelink/AdbPhoneSpec.h"
 #include "phonelink/DriverInstall.h"
 #include "platform/devmgr/CDeviceManager.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/usbd/CUsbTcpBackend.h"
 #include "platform/user/user.h"
+#include "platform/gdi/GdiHooks.h"
 #include "services/CorvaneConfig.h"
 
 #include <algorithm>
@@ -151,7 +154,7 @@ void CBenchStack::EngineThread(std::string address) {
                               kHeight, nullptr, nullptr, nullptr, nullptr);
   if (!hwnd) return;
   m_hWnd = hwnd;
-  wce::CUsbTcpBackend::GetInstance().Start(address);
+  wce::CUsbTcpBackend::GetInstance().Start(address, AdbPhoneSpec());
   g_engine.Start(hwnd);
   SetPictureDrawCallback(DrawObserver);
   m_bEngineUp = true;

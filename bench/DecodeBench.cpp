@@ -8,7 +8,9 @@
 #include "engine/DibBmp.h"
 #include "engine/JpegLib.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/user/user.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include <cstdio>
 #include <cstdlib>

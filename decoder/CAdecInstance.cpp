@@ -2,6 +2,7 @@
 
 #include "decoder/LumadecVersion.h"
 #include "platform/user/user.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,7 @@
 #include "decoder/LumadecVersion.h"
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 namespace {
 const char kLibraryName[] = "Lumadec";

@@ -1,5 +1,6 @@
 // The audio decoder's exports: argument checks, the decoder's set-up, volumes and sinks.
 #include "decoder/CAdecInstance.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <cstring>
 #include <memory>

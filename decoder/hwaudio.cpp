@@ -3,6 +3,7 @@
 #include "platform/audio/audiodev.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <cstring>
 #include <mutex>

@@ -6,6 +6,7 @@
 #include "decoder/LumadecVersion.h"
 #include "decoder/lumadec.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/msdkcore/msdkcore.h"
 
 #include <cstring>

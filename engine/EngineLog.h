@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #define EngineLog wce::DebugPrint
 

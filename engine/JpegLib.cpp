@@ -5,6 +5,7 @@
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/library.h"
 #include "platform/user/user.h"
+#include "platform/kernel/KernelHooks.h"
 #include "services/ProgramDir.h"
 
 #include <algorithm>

@@ -6,16 +6,13 @@
 #include "phonelink/LinkLog.h"
 
 #include "platform/kernel/filesys.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/kernel/wcestr.h"
 
 #include <openssl/err.h>
 #include <openssl/objects.h>
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -25,22 +22,6 @@
 namespace {
 AdbKeyNode g_keyHead = {&g_keyHead, &g_keyHead, nullptr};
 int g_nPublicKeyIndex = 0;
-
-// Writes the stored text into a new file readable by its owner only. false when it cannot be made.
-bool CreateKeyFile(const std::string& hostPath, const char* text) {
-  int fd = ::open(hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-  if (fd < 0) return false;
-  ::fchmod(fd, 0600);
-  size_t length = std::strlen(text);
-  size_t done = 0;
-  while (done < length) {
-    ssize_t n = ::write(fd, text + done, length - done);
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  ::close(fd);
-  return done == length;
-}
 
 void AppendKey(RSA* key) {
   AdbKeyNode* node = new (std::nothrow) AdbKeyNode{&g_keyHead, g_keyHead.prev, key};
@@ -57,9 +38,12 @@ int LoadKeys(const char* directory) {
   for (int i = 0; i < 2; ++i) {
     char path[MAX_PATH + 16];
     std::snprintf(path, sizeof(path), "%suserkey%d", directory ? directory : "", i);
-    std::string hostPath = wce::HostPath(WceUtf8ToWide(path));
-    struct stat st;
-    if (::stat(hostPath.c_str(), &st) != 0 && !CreateKeyFile(hostPath, g_szAdbPrivateKeyText[i])) {
+    const std::u16string cePath = WceUtf8ToWide(path);
+    std::string hostPath = wce::HostPath(cePath);
+    // The stored key goes into a new file readable by its owner only, as a private key must.
+    if (GetFileAttributesW(cePath.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        !wce::CreateOwnerOnlyFile(hostPath, g_szAdbPrivateKeyText[i],
+                                  std::strlen(g_szAdbPrivateKeyText[i]))) {
       // One file that cannot be written costs only its own key.
       continue;
     }

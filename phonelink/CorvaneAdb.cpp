@@ -7,6 +7,7 @@
 #include "phonelink/LinkLog.h"
 
 #include "platform/kernel/filesys.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include "phonelink/DriverInstall.h"
 

@@ -6,6 +6,7 @@
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/kernel/wcestr.h"
 
 #include <mutex>

@@ -3,5 +3,6 @@
 #pragma once
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #define LinkLog wce::DebugPrint

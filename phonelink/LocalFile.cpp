@@ -2,6 +2,7 @@
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/wcestr.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <cstdio>
 

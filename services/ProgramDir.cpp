@@ -1,6 +1,7 @@
 #include "services/ProgramDir.h"
 
 #include "platform/kernel/filesys.h"
+#include "platform/kernel/KernelHooks.h"
 
 CString GetProgramDir() {
   std::u16string dir = wce::ProgramDirectory();

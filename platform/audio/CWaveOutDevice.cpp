@@ -1,4 +1,5 @@
 #include "platform/audio/CWaveOutDevice.h"
+#include "platform/audio/AudioHooks.h"
 
 #include <cstring>
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/audio/audio.h"
+#include "platform/audio/AudioHooks.h"
 
 #include <deque>
 #include <map>

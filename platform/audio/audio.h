@@ -5,9 +5,6 @@
 
 #include "platform/kernel/wcetypes.h"
 
-#include <string>
-#include <vector>
-
 typedef UINT MMRESULT;
 struct HWAVEOUT__;
 typedef HWAVEOUT__* HWAVEOUT;
@@ -95,26 +92,3 @@ MMRESULT waveOutGetVolume(HWAVEOUT hwo, LPDWORD volume);
 // WODM_GET_OUTPUT_LEVEL answers the level; WODM_SET_OUTPUT_LEVEL sets it to param1 and answers
 // MMSYSERR_NOERROR; any other message MMSYSERR_NOTSUPPORTED.
 MMRESULT waveOutMessage(HWAVEOUT hwo, UINT msg, DWORD_PTR param1, DWORD_PTR param2);
-
-// ---- our own hooks (no CE counterpart)
-namespace wce {
-// One call as the null device saw it. a and b: open: device id, flags; prepare, unprepare, write:
-// the header's address, cbHdr; set volume: the volume word; message: msg, param1. format: open only.
-struct WaveOutCall {
-  std::string function;  // "waveOutOpen", "waveOutPrepareHeader", ...
-  HWAVEOUT hwo;
-  DWORD_PTR a;
-  DWORD_PTR b;
-  MMRESULT result;
-  WAVEFORMATEX format;
-};
-std::vector<WaveOutCall> GetWaveOutCalls();
-// The device finished playing every queued header of hwo: WOM_DONE for each, as the driver's
-// thread would report it. Returns how many came back.
-int FinishWaveOut(HWAVEOUT hwo);
-// The result every later waveOutOpen gives (MMSYSERR_NOERROR restores opening).
-void SetWaveOutOpenResult(MMRESULT result);
-// Tests only: every handle, the call record, the device volume and the output level (to 40) are
-// forgotten.
-void ResetWaveOut();
-}  // namespace wce

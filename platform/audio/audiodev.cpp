@@ -1,5 +1,6 @@
 // The audio device "ADE1:": open and close, and the source spectrum answered from what tests set.
 #include "platform/audio/audiodev.h"
+#include "platform/audio/AudioDevHooks.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 // The head unit's audio device "ADE1:", a stream driver of the audio processor (library audiodev,
 // loaded by the device manager from its driver key with "Prefix" = "ADE"). Here the processor is
-// not there: what it would measure is set by tests through the hooks below.
+// not there: what it would measure is set by tests through its hooks (AudioDevHooks.h).
 #pragma once
 
 #include "platform/devmgr/devmgr.h"
@@ -19,12 +19,3 @@ AUDIODEV_EXPORT DWORD_PTR ADE_Open(DWORD_PTR deviceContext, DWORD access, DWORD 
 AUDIODEV_EXPORT BOOL ADE_Close(DWORD_PTR openContext);
 AUDIODEV_EXPORT BOOL ADE_IOControl(DWORD_PTR openContext, DWORD code, PBYTE in, DWORD inSize, PBYTE out,
                                    DWORD outSize, PDWORD returned);
-
-// ---- hooks for tests (our own; the processor fills the answer on the target)
-// The next answers carry these values (at most 32; fewer leave the rest of the caller's buffer
-// as it was, as a processor that has not measured every band yet does). failed: the call fails.
-typedef void (*PFN_ADE_SET_SPECTRUMS)(const INT* values, DWORD count, BOOL failed);
-AUDIODEV_EXPORT void ADE_SetSourceSpectrums(const INT* values, DWORD count, BOOL failed);
-// How many opens are open now.
-typedef DWORD (*PFN_ADE_OPEN_COUNT)();
-AUDIODEV_EXPORT DWORD ADE_OpenCount();

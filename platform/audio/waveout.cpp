@@ -1,5 +1,6 @@
 #include "platform/audio/CWaveOutDevice.h"
 #include "platform/audio/audio.h"
+#include "platform/audio/AudioHooks.h"
 
 MMRESULT waveOutOpen(LPHWAVEOUT phwo, UINT deviceId, LPCWAVEFORMATEX format, DWORD_PTR callback,
                      DWORD_PTR instance, DWORD flags) {

@@ -1,6 +1,7 @@
 #include "platform/devmgr/CDeviceManager.h"
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/kernel/wcestr.h"
 #include "platform/registry/registry.h"
 

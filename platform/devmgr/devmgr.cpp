@@ -1,5 +1,6 @@
 // The device manager's calls, over the one CDeviceManager of the process.
 #include "platform/devmgr/devmgr.h"
+#include "platform/devmgr/DevMgrHooks.h"
 
 #include "platform/devmgr/CDeviceManager.h"
 #include "platform/kernel/kernel.h"

@@ -64,8 +64,3 @@ BOOL FindClose(HANDLE search);
 // ---- device I/O (ReadFile, WriteFile and CloseHandle reach the driver through the kernel)
 BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
                      LPDWORD returned, LPOVERLAPPED overlapped);
-
-namespace wce {
-// Tests: deactivates every device and forgets every search.
-void ResetDeviceManager();
-}  // namespace wce

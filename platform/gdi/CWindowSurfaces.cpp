@@ -1,4 +1,5 @@
 #include "platform/gdi/CWindowSurfaces.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include <array>
 

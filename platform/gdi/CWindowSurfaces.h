@@ -5,6 +5,7 @@
 
 #include "platform/gdi/CGdiBitmap.h"
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include <map>
 #include <memory>

@@ -7,6 +7,7 @@
 #include "platform/gdi/GdiRaster.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/kernel/wcestr.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 // The display's size and depth. The head unit picks its resource packs and its DIB depth from
 // these, so tests set them to each supported screen.
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include <mutex>
 

@@ -1,4 +1,5 @@
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include "platform/gdi/CFontEngine.h"
 #include "platform/gdi/CGdiBrush.h"

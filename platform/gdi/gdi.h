@@ -9,8 +9,6 @@
 
 #include "platform/kernel/wcetypes.h"
 
-#include <string>
-
 struct HDC__;
 typedef HDC__* HDC;
 struct HBITMAP__;
@@ -258,39 +256,3 @@ int ReleaseDC(HWND hwnd, HDC hdc);
 int GetDeviceCaps(HDC hdc, int index);
 
 #define HGDI_ERROR (reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(-1)))
-
-// ---- our own hooks (no CE counterpart)
-namespace wce {
-struct ScreenConfig {
-  int width;
-  int height;
-  int bitsPerPixel;
-};
-// The display that GetSystemMetrics and GetDeviceCaps report; 800x480x32 until set.
-// Width and height must be positive and the depth 16 or 32; anything else is refused (false).
-bool SetScreen(int width, int height, int bitsPerPixel);
-ScreenConfig GetScreen();
-
-// What GDI needs to know of windows, filled by USER before its first window exists. Both are
-// called with no GDI lock held.
-struct GdiWindowSource {
-  BOOL (*isWindow)(HWND hwnd);
-  BOOL (*getClientRect)(HWND hwnd, LPRECT rect);
-  // A window DC was released: what was drawn through it is ready to be shown. On the releasing
-  // thread, which may be any.
-  void (*windowDrawn)(HWND hwnd);
-};
-void SetGdiWindowSource(const GdiWindowSource& source);
-
-// Writes a bottom-up BMP file: 32-bit BI_RGB, or 16-bit BI_BITFIELDS with the RGB565 masks.
-// A DC is saved through the bitmap selected into it or its window's surface.
-BOOL SaveBitmapFile(HBITMAP bitmap, const std::string& path);
-BOOL SaveBitmapFile(HDC hdc, const std::string& path);
-// The window's surface (made at the window's size and the screen's depth if it has none yet), rows
-// top-down. The pointer stays valid until the window is resized and drawn again, destroyed, or
-// ResetGdi.
-BOOL GetWindowSurface(HWND hwnd, BITMAP* out);
-// Tests only: every bitmap, brush, region, font, DC, window surface and added font file is
-// forgotten. The screen and the window source stay.
-void ResetGdi();
-}  // namespace wce

@@ -1,6 +1,7 @@
 #include "platform/kernel/CFileSystemView.h"
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/kernel/wcestr.h"
 
 #include <cerrno>

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/kernel/filesys.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <mutex>
 #include <string>

@@ -2,6 +2,7 @@
 
 #include "platform/kernel/CThreadObject.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 CHandleTable& CHandleTable::GetInstance() {
   // Never destroyed: threads that outlive main may still close handles during exit.

@@ -1,6 +1,7 @@
 #include "platform/kernel/CMomentLog.h"
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

@@ -2,6 +2,7 @@
 
 #include "platform/kernel/NameTableDriver.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <cerrno>
 #include <fcntl.h>

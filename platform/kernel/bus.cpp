@@ -3,6 +3,7 @@
 #include "platform/kernel/CHandleTable.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,6 +1,7 @@
 #include "platform/kernel/crypt.h"
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <sys/random.h>
 

@@ -3,8 +3,6 @@
 
 #include "platform/kernel/wcetypes.h"
 
-#include <functional>
-
 typedef uintptr_t HCRYPTPROV;
 #define PROV_RSA_FULL 1
 #define CRYPT_VERIFYCONTEXT 0xF0000000u
@@ -12,9 +10,3 @@ typedef uintptr_t HCRYPTPROV;
 BOOL CryptAcquireContextW(HCRYPTPROV* prov, LPCWSTR container, LPCWSTR provider, DWORD provType, DWORD flags);
 BOOL CryptGenRandom(HCRYPTPROV prov, DWORD len, BYTE* buf);
 BOOL CryptReleaseContext(HCRYPTPROV prov, DWORD flags);
-
-namespace wce {
-// Test hook: when set, CryptGenRandom asks it for the bytes; returning false makes it fail
-// (ERROR_GEN_FAILURE). An empty source (nullptr) restores the system's random bytes.
-void SetRandomSource(std::function<bool(BYTE* buf, DWORD len)> source);
-}  // namespace wce

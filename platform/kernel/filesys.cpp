@@ -4,8 +4,10 @@
 #include "platform/kernel/CFileSystemView.h"
 #include "platform/kernel/CHandleTable.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -364,4 +366,23 @@ void ResetFileSystemView() {
   View().Reset();
 }
 
+bool CreateOwnerOnlyFile(const std::string& hostPath, const void* data, size_t size) {
+  int fd = OpenNoIntr(hostPath.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+  if (fd < 0) return false;
+  // The mode given at creation passes through the umask; the owner-only bits must hold whatever it is.
+  ::fchmod(fd, 0600);
+  const char* bytes = static_cast<const char*>(data);
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::write(fd, bytes + done, size - done);
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  return done == size;
+}
+
+bool SetEnvironmentValue(const char* name, const std::string& value) {
+  return ::setenv(name, value.c_str(), 1) == 0;
+}
 }  // namespace wce

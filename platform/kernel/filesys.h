@@ -6,7 +6,6 @@
 #include "platform/kernel/wcetypes.h"
 
 #include <cstdio>
-#include <string>
 
 #define GENERIC_READ 0x80000000u
 #define GENERIC_WRITE 0x40000000u
@@ -51,35 +50,3 @@ FILE* _wfopen(LPCWSTR name, LPCWSTR mode);
 
 // The program's own CE path ("\SDMMC\CECorvane\CECorvane.exe" unless set).
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buf, DWORD cch);
-
-namespace wce {
-// Stream devices ("ADB1:") are served by the device manager; it hooks itself in here so the
-// kernel layer knows nothing of drivers.
-struct StreamDeviceHooks {
-  HANDLE (*open)(LPCWSTR name, DWORD access, DWORD share) = nullptr;  // nullptr result: not a device
-  BOOL (*read)(HANDLE h, LPVOID buf, DWORD len, LPDWORD read) = nullptr;
-  BOOL (*write)(HANDLE h, LPCVOID buf, DWORD len, LPDWORD written) = nullptr;
-  BOOL (*close)(HANDLE h) = nullptr;  // FALSE: not a device handle
-};
-// CreateFileW asks open first, CloseHandle asks close first. ReadFile and WriteFile serve the
-// kernel's own file handles themselves and hand every other handle to read and write, so a
-// device handle must never equal a kernel handle (the kernel's are multiples of 4 from 0x1000,
-// counting up; a heap address of the device manager's own is safe).
-void SetStreamDeviceHooks(const StreamDeviceHooks& hooks);
-
-// Host directory that stands for the device's root ("/" of CE paths). Defaults to CORVANE_ROOT,
-// else a directory "corvane-root" under the current directory.
-void SetRootDir(const std::string& hostDir);
-std::string GetRootDir();
-// The host path for a CE path: backslashes become slashes, relative paths are taken from the root.
-std::string HostPath(LPCWSTR cePath);
-std::string HostPath(const std::u16string& cePath);
-// The program's directory: its module file name up to and with the last backslash
-// ("\SDMMC\CECorvane\"); empty when the name has no backslash or does not fit MAX_PATH.
-std::u16string ProgramDirectory();
-// Sets what GetModuleFileNameW reports.
-void SetModuleFileName(const std::u16string& cePath);
-// Tests: back to the default root (environment or "corvane-root"), the default module path and
-// no stream-device hooks.
-void ResetFileSystemView();
-}  // namespace wce

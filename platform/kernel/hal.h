@@ -3,8 +3,6 @@
 
 #include "platform/kernel/wcetypes.h"
 
-#include <string>
-
 #define IOCTL_HAL_GET_PLATFORM_RECORD 0x01010064u
 #define PLATFORM_RECORD_SIZE 576
 
@@ -30,11 +28,3 @@
 // reports that size in *returned. Without the platform file the unit has no record: FALSE,
 // ERROR_NOT_SUPPORTED.
 BOOL KernelIoControl(DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned);
-
-namespace wce {
-// The platform record is built from the text file "\Windows\platform.ini" under the root view
-// (lines board=..., device=..., catalog=..., and cpu_abi=...; UTF-8; blanks around key and value
-// are dropped; other lines are ignored); no file, no record: the query fails. The file is read
-// at every query.
-std::u16string PlatformRecordCePath();
-}  // namespace wce

@@ -1,4 +1,5 @@
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include "platform/kernel/CDebugOutput.h"
 #include "platform/kernel/CEventObject.h"

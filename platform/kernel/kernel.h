@@ -4,10 +4,6 @@
 #include "platform/kernel/wcetypes.h"
 #include "platform/kernel/wcestr.h"
 
-#include <cstdarg>
-#include <functional>
-#include <string>
-
 // ---- errors
 #define ERROR_SUCCESS 0L
 #define ERROR_FILE_NOT_FOUND 2L
@@ -72,8 +68,6 @@ BOOL CreateProcessW(LPCWSTR appName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES p
                     LPPROCESS_INFORMATION info);
 // STILL_ACTIVE while the program runs.
 BOOL GetExitCodeProcess(HANDLE process, LPDWORD code);
-// The exit code of a program that a signal ended (our own).
-const DWORD kProcessKilledExitCode = 0xC0000005u;
 
 // ---- events (named ones are shared process-wide by name)
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES sa, BOOL manualReset, BOOL initialState, LPCWSTR name);
@@ -135,71 +129,3 @@ void NKDbgPrintfW(LPCWSTR fmt, ...);
 void OutputDebugStringW(LPCWSTR text);
 #define RETAILMSG(cond, printf_exp) ((cond) ? (NKDbgPrintfW printf_exp), 1 : 0)
 #define DEBUGMSG(cond, printf_exp) ((void)0)
-
-namespace wce {
-// Narrow printf-style text to the debug output, for the parts whose log lines are narrow text
-// (our own; the line is cut at 1023 bytes as the callers' buffers were).
-void DebugPrintV(const char* fmt, va_list ap);
-void DebugPrint(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-}  // namespace wce
-
-// ---- hooks for tests (our own; no CE counterpart)
-namespace wce {
-// Replace the tick source (nullptr restores the real monotonic clock). Sleep still waits real time.
-void SetTickSource(std::function<DWORD()> source);
-// A clock the test drives: GetTickCount (and so every message's time) answers `start` until
-// AdvanceTick moves it on, and Sleep(ms) moves it on by ms and returns after a yield, so code that
-// paces itself with Sleep neither waits real time nor spins on a clock that never moves.
-// Sleep(INFINITE) still never returns. Window timers and the message loop's sleep follow it (a
-// timer falls due when the clock is moved past it); the timeouts of waits on kernel objects stay
-// real time, since they bound a wait for another thread, which no test's clock drives, and a wait
-// must end even when nobody moves the clock. SetTickSource(nullptr) restores the real clock.
-void SetManualTick(DWORD start);
-// Moves the manual clock, or the held one, on (wrapping at 32 bits); nothing on a running clock.
-void AdvanceTick(DWORD ms);
-// Holds the monotonic clock still: GetTickCount answers the tick of the moment it was held, moved
-// only by AdvanceTick, until ReleaseTick lets it run on from there (never back, never skipping
-// the time it stood). Sleep and every wait stay real time, so the program runs on as before while
-// a test decides how much time a span of it saw; window timers fall due only as the clock moves.
-// Nothing while a tick source or the manual clock is set.
-void HoldTick();
-void ReleaseTick();
-// Real milliseconds to wait for the tick to move on by `ticks`: `ticks` on the real clock and on a
-// tick source, INFINITE on the manual or a held clock, which moves only when told (the listeners hear it).
-DWORD RealWaitForTicks(DWORD ticks);
-// Calls `listener` on the moving thread, outside the clock's lock, each time the manual clock moves
-// (AdvanceTick, Sleep) or the tick source changes, so that a thread waiting for a tick wakes.
-void AddTickListener(std::function<void()> listener);
-// Capture debug output: every finished line (UTF-8, without the trailing CR/LF) goes to the sink
-// instead of stderr while one is set (nullptr restores stderr).
-void SetDebugSink(std::function<void(const std::string& line)> sink);
-// Forget every named kernel object (tests only; handles still open stay valid but unnamed).
-void ResetKernelNames();
-// Called on the starting thread with the new program's process id once CreateProcessW has started
-// it, before CreateProcessW returns (nullptr: none), so that a test can hold the starter until
-// the new program has got as far as the test needs.
-void SetProcessStartHook(std::function<void(DWORD processId)> hook);
-
-// ---- moments an observer outside the program sees (our own; CMomentLog.h): with CORVANE_MOMENTS
-// naming a file, MarkMoment stores the monotonic clock's now in it, mapped in memory; unset, it
-// does nothing. One thread of a program marks.
-extern const char kMomentLogVariable[];
-void MarkMoment();
-// With CORVANE_LOG_TICKS set (not empty), every debug line written to standard error starts with
-// the tick it was written at (GetTickCount) and a blank; a sink gets its lines without it.
-extern const char kLogTicksVariable[];
-
-// ---- the bus between the head unit's programs (our own). With CORVANE_BUS=shared the programs
-// that share a root directory meet in its "bus" directory: kernel object names, registered
-// message numbers, top-level windows and posted messages are seen by all of them. Unset (the
-// default), every table is this process's own.
-bool IsBusShared();
-// <root>/bus, made when missing; empty when the bus is not shared.
-std::string GetBusDir();
-}  // namespace wce
-
-struct NameTableDriver;
-namespace wce {
-// The kernel name table's driver (NameTableDriver.h); nullptr: the bus decides.
-void SetNameTableDriver(const NameTableDriver* driver);
-}  // namespace wce

@@ -1,9 +1,11 @@
 #include "platform/registry/CRegistryStore.h"
 
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,5 @@
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
 
 #include "platform/registry/CRegistryStore.h"
 

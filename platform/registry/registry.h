@@ -11,8 +11,6 @@
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/wcetypes.h"
 
-#include <string>
-
 #define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x80000001u)))
 #define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x80000002u)))
 
@@ -81,16 +79,3 @@ LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD cchName, LPDWORD 
 LONG RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD cchClass, LPDWORD reserved, LPDWORD subKeys,
                       LPDWORD maxSubKeyLen, LPDWORD maxClassLen, LPDWORD values, LPDWORD maxValueNameLen,
                       LPDWORD maxValueLen, LPDWORD securityDescriptor, PFILETIME lastWrite);
-
-namespace wce {
-// The registry file's CE path, "\Registry\registry.txt".
-std::u16string RegistryCePath();
-// Test hooks. Both close every open handle (they then fail with ERROR_INVALID_HANDLE).
-// Reload: forget the registry in memory and load the file under the current root again.
-void ReloadRegistry();
-// Reset: an empty registry; the file under the current root is deleted, and the next call
-// loads from the root current then.
-void ResetRegistry();
-// The registry as the text that the file holds.
-std::string DumpRegistry();
-}  // namespace wce

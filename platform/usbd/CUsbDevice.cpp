@@ -4,20 +4,6 @@
 
 namespace wce {
 
-CUsbDevice::DeviceSpec CUsbDevice::AdbPhoneSpec() {
-  DeviceSpec desc;
-  desc.vendorId = 0x18D1;
-  desc.productId = 0x4EE7;
-  desc.release = 0x0100;
-  InterfaceSpec adb;
-  adb.interfaceClass = 0xFF;
-  adb.interfaceSubClass = 0x42;
-  adb.interfaceProtocol = 0x01;
-  adb.endpoints = {{0x81, 512}, {0x02, 512}};
-  desc.interfaces.push_back(adb);
-  return desc;
-}
-
 CUsbDevice::CUsbDevice(const DeviceSpec& desc) {
   m_endpoints.resize(desc.interfaces.size());
   m_interfaces.resize(desc.interfaces.size());

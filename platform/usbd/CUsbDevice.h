@@ -59,10 +59,6 @@ class CUsbDevice : public std::enable_shared_from_this<CUsbDevice> {
     BYTE deviceProtocol = 0;
     std::vector<InterfaceSpec> interfaces;
   };
-  // The one ADB interface of a phone: class 255, subclass 66, protocol 1, bulk IN 0x81 and
-  // bulk OUT 0x02 with 512-byte packets, behind Google's vendor id.
-  static DeviceSpec AdbPhoneSpec();
-
   explicit CUsbDevice(const DeviceSpec& desc);
   virtual ~CUsbDevice();
   CUsbDevice(const CUsbDevice&) = delete;

@@ -46,7 +46,7 @@ bool CUsbTcpBackend::ParseAddress(const std::string& address, std::string* host,
   return true;
 }
 
-BOOL CUsbTcpBackend::Start(const std::string& address) {
+BOOL CUsbTcpBackend::Start(const std::string& address, const CUsbDevice::DeviceSpec& desc) {
   std::string host;
   uint16_t port = 0;
   if (!ParseAddress(address, &host, &port)) {
@@ -56,14 +56,14 @@ BOOL CUsbTcpBackend::Start(const std::string& address) {
   std::lock_guard<std::mutex> lock(m_lock);
   if (m_thread.joinable()) return FALSE;
   m_stop = false;
-  m_thread = std::thread(&CUsbTcpBackend::Run, this, host, port);
+  m_thread = std::thread(&CUsbTcpBackend::Run, this, host, port, desc);
   return TRUE;
 }
 
-BOOL CUsbTcpBackend::StartFromEnvironment() {
+BOOL CUsbTcpBackend::StartFromEnvironment(const CUsbDevice::DeviceSpec& desc) {
   const char* address = std::getenv("CORVANE_PHONE");
   if (!address || !*address) return FALSE;
-  return Start(address);
+  return Start(address, desc);
 }
 
 void CUsbTcpBackend::Stop() {
@@ -111,12 +111,12 @@ int CUsbTcpBackend::Connect(const std::string& host, uint16_t port) {
   return fd;
 }
 
-void CUsbTcpBackend::Run(std::string host, uint16_t port) {
+void CUsbTcpBackend::Run(std::string host, uint16_t port, CUsbDevice::DeviceSpec desc) {
   CUsbHost& usb = CUsbHost::GetInstance();
   do {
     const int fd = Connect(host, port);
     if (fd < 0) continue;
-    auto device = std::make_shared<CUsbTcpDevice>(fd);
+    auto device = std::make_shared<CUsbTcpDevice>(fd, desc);
     usb.AttachDevice(device);
     BYTE buf[16384];
     for (;;) {

@@ -18,10 +18,11 @@ class CUsbTcpBackend {
   static CUsbTcpBackend& GetInstance();
   ~CUsbTcpBackend();
 
-  // "tcp:HOST:PORT"; FALSE (and a log line) for anything else or when already running.
-  BOOL Start(const std::string& address);
-  // Start(getenv("CORVANE_PHONE")); FALSE when the variable is not set.
-  BOOL StartFromEnvironment();
+  // "tcp:HOST:PORT"; FALSE (and a log line) for anything else or when already running. Every
+  // connection attaches a device with the descriptors of desc.
+  BOOL Start(const std::string& address, const CUsbDevice::DeviceSpec& desc);
+  // Start(getenv("CORVANE_PHONE"), desc); FALSE when the variable is not set.
+  BOOL StartFromEnvironment(const CUsbDevice::DeviceSpec& desc);
   // Unplugs the device (if any) and ends the connection thread.
   void Stop();
   bool IsRunning() const;
@@ -30,7 +31,7 @@ class CUsbTcpBackend {
 
  private:
   CUsbTcpBackend() = default;
-  void Run(std::string host, uint16_t port);
+  void Run(std::string host, uint16_t port, CUsbDevice::DeviceSpec desc);
   int Connect(const std::string& host, uint16_t port);
   // Sleeps up to ms; false when Stop came meanwhile.
   bool Pause(int ms);

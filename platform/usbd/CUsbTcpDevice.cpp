@@ -6,7 +6,7 @@
 
 namespace wce {
 
-CUsbTcpDevice::CUsbTcpDevice(int fd) : CUsbDevice(AdbPhoneSpec()), m_fd(fd) {}
+CUsbTcpDevice::CUsbTcpDevice(int fd, const DeviceSpec& desc) : CUsbDevice(desc), m_fd(fd) {}
 
 CUsbTcpDevice::~CUsbTcpDevice() {
   if (m_fd >= 0) close(m_fd);

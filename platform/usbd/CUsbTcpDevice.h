@@ -1,5 +1,6 @@
 // A phone reached over TCP (the ADB device side listening on a port): one connected socket is
-// one attached device with the ADB interface; OUT transfers are sent on the socket.
+// one attached device with the descriptors the plugging code gives (the phone's ADB interface);
+// OUT transfers are sent on the socket.
 #pragma once
 
 #include "platform/usbd/CUsbDevice.h"
@@ -13,7 +14,7 @@ class CUsbTcpDevice : public CUsbDevice {
   static const BYTE kEndpointIn = 0x81;
   static const BYTE kEndpointOut = 0x02;
 
-  explicit CUsbTcpDevice(int fd);
+  CUsbTcpDevice(int fd, const DeviceSpec& desc);
   ~CUsbTcpDevice() override;
   int Fd() const { return m_fd; }
   // Wakes a blocked send; the socket itself is closed with the device.

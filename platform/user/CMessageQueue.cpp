@@ -1,6 +1,7 @@
 #include "platform/user/CMessageQueue.h"
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <algorithm>
 #include <chrono>

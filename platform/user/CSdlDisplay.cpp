@@ -1,6 +1,8 @@
 #include "platform/user/CSdlDisplay.h"
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
+#include "platform/user/UserHooks.h"
 
 #include <SDL2/SDL.h>
 

@@ -1,6 +1,7 @@
 #include "platform/user/CSharedDesktop.h"
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/user/UserInternal.h"
 
 #include <algorithm>

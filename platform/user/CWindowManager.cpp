@@ -1,7 +1,9 @@
 #include "platform/user/CWindowManager.h"
 
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/user/CDisplay.h"
 #include "platform/user/DesktopDriver.h"
 #include "platform/user/user.h"

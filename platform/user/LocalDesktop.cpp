@@ -1,6 +1,7 @@
 // The local desktop driver: registered numbers follow this process's own order and no other
 // program is ever seen.
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/user/CMessageRegistry.h"
 #include "platform/user/DesktopDriver.h"
 

@@ -1,5 +1,6 @@
 // The screen's size as USER reports it; GDI keeps the screen's configuration.
 #include "platform/user/user.h"
+#include "platform/gdi/GdiHooks.h"
 
 int GetSystemMetrics(int index) {
   const wce::ScreenConfig screen = wce::GetScreen();

@@ -2,6 +2,7 @@
 #include "platform/kernel/kernel.h"
 #include "platform/user/UserInternal.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 
 using namespace userpart;
 

@@ -4,6 +4,8 @@
 #include "platform/user/DesktopDriver.h"
 #include "platform/user/UserInternal.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
+#include "platform/gdi/GdiHooks.h"
 
 using namespace userpart;
 

@@ -4,9 +4,12 @@
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/kernel/wcestr.h"
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 #include "services/CorvaneConfig.h"
 
 #include <gtest/gtest.h>

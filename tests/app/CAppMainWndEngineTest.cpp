@@ -16,7 +16,9 @@
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 #include "services/CErrorLog.h"
 #include "services/CorvaneConfig.h"
 

@@ -17,6 +17,7 @@
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/user/user.h"
 #include "services/CErrorLog.h"
 #include "services/CorvaneConfig.h"

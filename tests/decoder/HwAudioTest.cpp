@@ -2,10 +2,13 @@
 #include "tests/decoder/LumadecTestSupport.h"
 
 #include "platform/audio/audiodev.h"
+#include "platform/audio/AudioDevHooks.h"
 #include "platform/devmgr/devmgr.h"
+#include "platform/devmgr/DevMgrHooks.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/library.h"
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
 
 #include <cstdlib>
 

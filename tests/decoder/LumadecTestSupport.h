@@ -5,6 +5,7 @@
 #include "decoder/lumadec.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/msdkcore/msdkrecord.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,13 @@
 // The stream driver over the default TCP backend, against the simulated phone: "ADB1:" carries
 // ADB packets both ways, and the phone going away and coming back are an unplug and a re-plug.
+#include "phonelink/AdbPhoneSpec.h"
+
 #include "phonesim/CPhoneSim.h"
 #include "platform/devmgr/devmgr.h"
+#include "platform/devmgr/DevMgrHooks.h"
 #include "platform/usbd/CUsbHost.h"
 #include "platform/usbd/CUsbTcpBackend.h"
+#include "platform/registry/RegistryHooks.h"
 #include "tests/driver/KavlinkTestRoot.h"
 
 #include <gtest/gtest.h>
@@ -69,7 +73,8 @@ TEST_F(KavlinkTcpTest, ConnectIsAnsweredAndUnplugReplugAreTold) {
   std::string error;
   ASSERT_TRUE(m_phone.Start(options, &error)) << error;
   const uint16_t port = m_phone.Port();
-  ASSERT_TRUE(wce::CUsbTcpBackend::GetInstance().Start("tcp:127.0.0.1:" + std::to_string(port)));
+  ASSERT_TRUE(
+      wce::CUsbTcpBackend::GetInstance().Start("tcp:127.0.0.1:" + std::to_string(port), AdbPhoneSpec()));
   ASSERT_EQ(WaitForSingleObject(m_usbIn, 10000), WAIT_OBJECT_0);
 
   HANDLE adb = CreateFileW(u"ADB1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -1,9 +1,14 @@
 // The stream driver on the scripted USB device, loaded the way the target loads it: activated by
 // the device manager from its registry key and attached by the USB host stack.
+#include "phonelink/AdbPhoneSpec.h"
+
 #include "platform/devmgr/CDriverLibrary.h"
 #include "platform/devmgr/devmgr.h"
+#include "platform/devmgr/DevMgrHooks.h"
 #include "platform/usbd/CUsbHost.h"
 #include "platform/usbd/CUsbScriptedDevice.h"
+#include "platform/kernel/KernelHooks.h"
+#include "platform/registry/RegistryHooks.h"
 #include "tests/driver/KavlinkTestRoot.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +39,7 @@ std::vector<BYTE> Pattern(size_t n) {
 }
 
 CUsbDevice::DeviceSpec PhoneWithPacket(USHORT packet) {
-  CUsbDevice::DeviceSpec desc = CUsbDevice::AdbPhoneSpec();
+  CUsbDevice::DeviceSpec desc = AdbPhoneSpec();
   for (auto& ep : desc.interfaces[0].endpoints) ep.maxPacketSize = packet;
   return desc;
 }
@@ -92,7 +97,7 @@ class KavlinkTest : public ::testing::Test {
   }
 
   // Plugs a phone and opens "ADB1:" on it.
-  void PlugAndOpen(const CUsbDevice::DeviceSpec& desc = CUsbDevice::AdbPhoneSpec()) {
+  void PlugAndOpen(const CUsbDevice::DeviceSpec& desc = AdbPhoneSpec()) {
     m_phone = std::make_shared<CUsbScriptedDevice>(desc);
     ASSERT_TRUE(CUsbHost::GetInstance().AttachDevice(m_phone));
     m_file = CreateFileW(u"ADB1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -281,7 +286,7 @@ CUsbDevice::DeviceSpec MassStorage() {
 }
 
 CUsbDevice::DeviceSpec AdbWithoutOut() {
-  CUsbDevice::DeviceSpec desc = CUsbDevice::AdbPhoneSpec();
+  CUsbDevice::DeviceSpec desc = AdbPhoneSpec();
   desc.interfaces[0].endpoints.pop_back();
   return desc;
 }

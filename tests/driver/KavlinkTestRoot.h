@@ -4,6 +4,7 @@
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/registry/registry.h"
 
 #include <cstdlib>

@@ -1,6 +1,7 @@
 #include "tests/engine/EngineTestSupport.h"
 
 #include "engine/WavPlay.h"
+#include "platform/audio/AudioHooks.h"
 
 #include <gmock/gmock.h>
 

@@ -3,7 +3,9 @@
 #include "engine/DibBmp.h"
 #include "engine/JpegLib.h"
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
 #include "platform/kernel/filesys.h"
+#include "platform/kernel/KernelHooks.h"
 #include "tests/engine/TestJpeg.h"
 
 #include <gmock/gmock.h>

@@ -15,8 +15,11 @@
 #include "engine/HuInfo.h"
 #include "engine/WavPlayer.h"
 #include "platform/audio/audio.h"
+#include "platform/audio/AudioHooks.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 #include "services/CorvaneConfig.h"
 #include "tests/engine/FakeAdb.h"
 

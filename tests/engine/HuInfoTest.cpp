@@ -2,9 +2,13 @@
 
 #include "phonelink/DriverInstall.h"
 #include "platform/devmgr/devmgr.h"
+#include "platform/devmgr/DevMgrHooks.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/hal.h"
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
+#include "platform/gdi/GdiHooks.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <filesystem>
 #include <fstream>

@@ -2,6 +2,7 @@
 #include "phonelink/AdbKeys.h"
 
 #include "platform/kernel/filesys.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <openssl/bn.h>
 #include <openssl/evp.h>

@@ -1,6 +1,7 @@
 #include "phonelink/CircleBuff.h"
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "phonelink/AdbKeyTexts.h"
+#include "phonelink/AdbPhoneSpec.h"
 #include "phonelink/AdbSession.h"
 #include "phonelink/CorvaneAdb.h"
 #include "phonelink/DriverInstall.h"
@@ -11,11 +12,15 @@
 #include "phonesim/services/CEchoEndpoint.h"
 
 #include "platform/devmgr/devmgr.h"
+#include "platform/devmgr/DevMgrHooks.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
 #include "platform/usbd/CUsbTcpBackend.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 
 #include <gtest/gtest.h>
 
@@ -108,7 +113,8 @@ class PhoneLinkE2E : public ::testing::Test {
   void StartPhone(const phonesim::SPhoneSimOptions& options = {}) {
     std::string error;
     ASSERT_TRUE(sim.Start(options, &error)) << error;
-    ASSERT_TRUE(wce::CUsbTcpBackend::GetInstance().Start("tcp:127.0.0.1:" + std::to_string(sim.Port())));
+    ASSERT_TRUE(wce::CUsbTcpBackend::GetInstance().Start("tcp:127.0.0.1:" + std::to_string(sim.Port()),
+                                                         AdbPhoneSpec()));
   }
   void StartLink() {
     ASSERT_EQ(Corvane_Adb_Init(), 0);

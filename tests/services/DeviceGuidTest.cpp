@@ -3,6 +3,7 @@
 #include "services/CIniFile.h"
 #include "services/CorvaneConfig.h"
 #include "tests/services/ServicesTestRoot.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,9 @@
 #include "platform/kernel/crypt.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
 #include "services/CorvaneConfig.h"
 
 #include <gtest/gtest.h>

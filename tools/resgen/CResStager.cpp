@@ -2,6 +2,7 @@
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/wcestr.h"
+#include "platform/kernel/KernelHooks.h"
 #include "tools/resgen/CResCanvas.h"
 #include "tools/resgen/ResImages.h"
 #include "wceui/core/WceUiDib.h"

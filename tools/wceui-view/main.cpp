@@ -10,10 +10,13 @@
 #include "tools/wceui-view/CViewWnd.h"
 
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/kernel/wcestr.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 #include "wceui/core/CWceUiClassRegistrar.h"
 #include "wceui/core/CWceUiDlg.h"
 #include "wceui/core/CWceUiLayerCtrl.h"

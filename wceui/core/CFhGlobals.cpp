@@ -1,6 +1,7 @@
 #include "wceui/core/CFhGlobals.h"
 
 #include "platform/kernel/filesys.h"
+#include "platform/kernel/KernelHooks.h"
 #include "wceui/resources/CFhBitmapResLoader.h"
 #include "wceui/resources/CFhColorResLoader.h"
 #include "wceui/resources/CFhFontResLoader.h"

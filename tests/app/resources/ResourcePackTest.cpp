@@ -3,8 +3,11 @@
 // screens look up exists with the class they expect; every text id has a text that fits its box and
 // reads against what lies behind it; every bitmap has its layer's size and the pack's depth.
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
 #include "platform/kernel/wcestr.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
+#include "platform/kernel/KernelHooks.h"
 #include "tests/wceui/core/WceUiTestRoot.h"
 #include "tests/wceui/resources/BitmapPeek.h"
 #include "wceui/core/CWceUiDlg.h"

@@ -8,6 +8,7 @@
 #include "app/CMainDlg.h"
 #include "app/CPhoneDlg.h"
 #include "engine/CorvaneWindowMessages.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 

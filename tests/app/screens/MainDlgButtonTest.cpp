@@ -14,6 +14,7 @@
 
 #include "phonelink/CorvaneAdb.h"
 #include "platform/registry/registry.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 

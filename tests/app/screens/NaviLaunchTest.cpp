@@ -12,6 +12,7 @@
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/user/user.h"
 
 #include <gtest/gtest.h>

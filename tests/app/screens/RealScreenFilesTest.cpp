@@ -15,6 +15,7 @@
 #include "phonelink/CorvaneAdb.h"
 
 #include "platform/kernel/wcestr.h"
+#include "platform/kernel/KernelHooks.h"
 #include "wceui/resources/WceUiResource.h"
 
 #include <gtest/gtest.h>

@@ -12,6 +12,10 @@
 #include "wceui/core/CFhGlobals.h"
 #include "wceui/resources/CFhLanguage.h"
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
+#include "platform/kernel/KernelHooks.h"
+#include "platform/user/UserHooks.h"
+#include "platform/gdi/GdiHooks.h"
 #include "services/CErrorLog.h"
 #include "services/CorvaneConfig.h"
 

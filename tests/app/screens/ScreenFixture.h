@@ -9,6 +9,7 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/user/user.h"
+#include "platform/kernel/KernelHooks.h"
 #include "wceui/core/CFhIgnoreMsg.h"
 #include "wceui/core/CWceUiDlg.h"
 #include "wceui/core/CWceUiLayer.h"

@@ -20,8 +20,11 @@
 #include "tests/wceui/resources/WceUiResFixture.h"
 
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 #include "services/CorvaneConfig.h"
 
 #include <functional>

@@ -8,6 +8,9 @@
 #include "tests/app/screens/ScreenFixture.h"
 
 #include "platform/audio/audio.h"
+#include "platform/audio/AudioHooks.h"
+#include "platform/kernel/KernelHooks.h"
+#include "platform/user/UserHooks.h"
 #include "wceui/core/CWceUiDlg.h"
 #include "wceui/core/CWceUiLayerCtrl.h"
 

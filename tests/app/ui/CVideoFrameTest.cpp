@@ -6,7 +6,9 @@
 #include "tests/app/ui/AppMainWndFixture.h"
 
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 #include "wceui/core/CWceUiDlg.h"
 #include "wceui/core/CWceUiLayerCtrl.h"
 #include "wceui/core/CWceUiRealWnd.h"

@@ -10,7 +10,9 @@
 #include "engine/DibBmp.h"
 #include "engine/JpegLib.h"
 #include "platform/audio/audio.h"
+#include "platform/audio/AudioHooks.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "services/CorvaneConfig.h"
 #include "tests/engine/FakeAdb.h"
 

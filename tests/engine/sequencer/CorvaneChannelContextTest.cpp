@@ -9,6 +9,7 @@
 
 #include "phonelink/CorvaneAdb.h"
 #include "platform/kernel/kernel.h"
+#include "platform/user/UserHooks.h"
 #include "services/CorvaneConfig.h"
 
 #include <gtest/gtest.h>

@@ -11,6 +11,7 @@
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "services/CErrorLog.h"
 
 #include <cstdlib>

@@ -1,9 +1,12 @@
 // The driver installation against the registry and the device manager.
 #include "phonelink/DriverInstall.h"
 #include "platform/devmgr/devmgr.h"
+#include "platform/devmgr/DevMgrHooks.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
 
 #include <gtest/gtest.h>
 

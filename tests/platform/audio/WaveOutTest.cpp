@@ -1,4 +1,5 @@
 #include "platform/audio/audio.h"
+#include "platform/audio/AudioHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,12 @@
 // The device manager with a small stream driver: activation and its Active key, device search,
 // and stream I/O through the kernel's file calls.
 #include "platform/devmgr/devmgr.h"
+#include "platform/devmgr/DevMgrHooks.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 // DIB sections and BitBlt: row order, depth conversion, clipping and refusals.
 #include "tests/platform/gdi/GdiTestSupport.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,7 @@
 // Device contexts: capabilities, bitmap selection, window surfaces and BMP files.
 #include "tests/platform/gdi/GdiTestSupport.h"
+#include "platform/user/UserHooks.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include <gtest/gtest.h>
 

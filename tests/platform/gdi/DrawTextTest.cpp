@@ -5,6 +5,7 @@
 #include "tests/platform/gdi/GdiTestSupport.h"
 
 #include "platform/kernel/wcestr.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include <gtest/gtest.h>
 

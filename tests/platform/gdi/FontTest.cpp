@@ -4,6 +4,8 @@
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/wcestr.h"
+#include "platform/gdi/GdiHooks.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // GDI handles are typed: each call takes only the kinds it names, selection answers the object
 // of the same kind it replaced, and deleted or stale handles are refused.
 #include "tests/platform/gdi/GdiTestSupport.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,8 @@
 #include "platform/gdi/CGdiBitmap.h"
 #include "platform/gdi/CGdiHandleTable.h"
 #include "platform/kernel/kernel.h"
+#include "platform/user/UserHooks.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // rule: raster operations, stretching, transparent copies and fills, each inside the clip region
 // and moved by the DC's origin.
 #include "tests/platform/gdi/GdiTestSupport.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include <gtest/gtest.h>
 

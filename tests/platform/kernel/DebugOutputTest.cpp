@@ -1,4 +1,5 @@
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 
@@ -212,6 +213,30 @@ TEST_F(FileSys, RootComesFromTheEnvironmentAfterReset) {
   unsetenv("CORVANE_ROOT");
   wce::ResetFileSystemView();
   EXPECT_EQ(wce::GetRootDir(), std::filesystem::current_path().string() + "/corvane-root");
+}
+
+TEST_F(FileSys, OwnerOnlyFileIsNewAndPrivateWhateverTheUmask) {
+  const std::string path = root + "/key";
+  // A umask that takes the owner's write bit too: the file must still come out 0600.
+  mode_t old = umask(0277);
+  EXPECT_TRUE(wce::CreateOwnerOnlyFile(path, "first", 5));
+  // An existing file is never replaced.
+  EXPECT_FALSE(wce::CreateOwnerOnlyFile(path, "second", 6));
+  umask(old);
+  struct stat st {};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(ReadHostFile(path), "first");
+  EXPECT_FALSE(wce::CreateOwnerOnlyFile(root + "/missing/key", "x", 1));
+}
+
+TEST_F(FileSys, EnvironmentValueIsSetAndReplaced) {
+  EXPECT_TRUE(wce::SetEnvironmentValue("CORVANE_ROOT", "/tmp/corvane-first"));
+  EXPECT_TRUE(wce::SetEnvironmentValue("CORVANE_ROOT", "/tmp/corvane-second"));
+  wce::ResetFileSystemView();
+  EXPECT_EQ(wce::GetRootDir(), "/tmp/corvane-second");
+  EXPECT_FALSE(wce::SetEnvironmentValue("", "x"));
+  unsetenv("CORVANE_ROOT");
 }
 
 // A stand-in device manager with one device, "ADB1:".

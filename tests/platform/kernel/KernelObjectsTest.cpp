@@ -1,5 +1,6 @@
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 // moment log is refused.
 #include "platform/kernel/CMomentLog.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,8 @@
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
 
 #include "platform/kernel/filesys.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,13 @@
 // The host stack's own rules: where client settings are kept, and how bulk transfers on a
 // device complete, are cancelled and fail.
+#include "phonelink/AdbPhoneSpec.h"
+
 #include "platform/kernel/filesys.h"
 #include "platform/registry/registry.h"
+#include "platform/registry/RegistryHooks.h"
 #include "platform/usbd/CUsbHost.h"
 #include "platform/usbd/CUsbScriptedDevice.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +28,7 @@ class UsbHostTest : public ::testing::Test {
     m_root = tmpl;
     wce::SetRootDir(m_root);
     wce::ResetRegistry();
-    m_device = std::make_shared<CUsbScriptedDevice>(CUsbDevice::AdbPhoneSpec());
+    m_device = std::make_shared<CUsbScriptedDevice>(AdbPhoneSpec());
     // No client is registered: the device stays attached without one.
     EXPECT_FALSE(wce::CUsbHost::GetInstance().AttachDevice(m_device));
     m_funcs = wce::CUsbHost::GetFuncs();

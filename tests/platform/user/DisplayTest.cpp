@@ -2,6 +2,8 @@
 // parents, drawing from another thread through GetWindowDC, and the screen saved as a file, at
 // both depths.
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
+#include "platform/user/UserHooks.h"
 #include "tests/platform/user/UserTestSupport.h"
 #include "tests/support/BmpFile.h"
 

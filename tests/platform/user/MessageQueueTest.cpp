@@ -1,5 +1,7 @@
 // Registered messages, posting, sending across threads, broadcasts, timers and the quit message.
 #include "tests/platform/user/UserTestSupport.h"
+#include "platform/kernel/KernelHooks.h"
+#include "platform/user/UserHooks.h"
 
 #include <gtest/gtest.h>
 

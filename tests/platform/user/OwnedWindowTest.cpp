@@ -2,6 +2,7 @@
 // dialog. They answer GetParent and GW_OWNER with their owner, stay above it, take input while it
 // is disabled, are not clipped into it, and go when it is destroyed.
 #include "tests/platform/user/UserTestSupport.h"
+#include "platform/user/UserHooks.h"
 
 #include <gtest/gtest.h>
 

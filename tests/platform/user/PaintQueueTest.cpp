@@ -1,6 +1,9 @@
 // The queue's priorities (posted, input, quit, paint, timer), input ticks, the update region and
 // painting, and waiting for messages and kernel objects together.
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
+#include "platform/kernel/KernelHooks.h"
+#include "platform/user/UserHooks.h"
 #include "tests/platform/user/UserTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // Window timers on the one tick: the manual clock makes them due with no real time passing, and a
 // loop blocked waiting for one wakes when the clock is moved; kernel waits keep real timeouts.
 #include "tests/platform/user/UserTestSupport.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,9 @@
 #pragma once
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 // Window classes, creation, geometry, visibility, window longs, destruction and screen metrics.
 #include "tests/platform/user/UserTestSupport.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include <gtest/gtest.h>
 

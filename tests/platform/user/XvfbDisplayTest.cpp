@@ -2,6 +2,8 @@
 // back from the X server, equal the framebuffer's picture, and a mouse press sent to the X window
 // arrives as WM_LBUTTONDOWN at the window under the point, at the right client point.
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
+#include "platform/user/UserHooks.h"
 #include "tests/platform/user/CXvfb.h"
 #include "tests/platform/user/UserTestSupport.h"
 

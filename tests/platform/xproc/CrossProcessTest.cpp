@@ -2,7 +2,9 @@
 // windows, posts and broadcasts, and CreateProcessW, between this test and real peer programs.
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 #include "tests/app/EngineE2E.h"
 
 #include <gtest/gtest.h>

@@ -9,6 +9,7 @@
 // writes to whatever it inherited.
 #include "platform/kernel/kernel.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 
 #include <cstdio>
 #include <iostream>

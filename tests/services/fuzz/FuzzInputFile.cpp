@@ -1,6 +1,7 @@
 #include "tests/services/fuzz/FuzzInputFile.h"
 
 #include "platform/kernel/filesys.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <cstdio>
 #include <cstdlib>

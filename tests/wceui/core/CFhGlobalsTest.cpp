@@ -3,6 +3,7 @@
 #include "wceui/core/FhPath.h"
 #include "platform/kernel/wcestr.h"
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
 
 namespace {
 

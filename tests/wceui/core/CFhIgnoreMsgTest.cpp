@@ -1,5 +1,6 @@
 #include "tests/wceui/core/WceUiTestRoot.h"
 #include "wceui/core/CFhIgnoreMsg.h"
+#include "platform/kernel/KernelHooks.h"
 
 namespace {
 

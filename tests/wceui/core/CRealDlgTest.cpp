@@ -3,6 +3,7 @@
 // run whose window cannot be created.
 #include "tests/wceui/core/RealWndProbe.h"
 #include "wceui/core/CXiWndHelper.h"
+#include "platform/user/UserHooks.h"
 
 #include <string>
 #include <vector>

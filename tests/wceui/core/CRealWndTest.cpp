@@ -1,6 +1,7 @@
 // Real windows: the framework's window class, the handle map, the dispatch of messages to the
 // object's virtual handlers, the create and destroy order, and the guarded wrappers.
 #include "platform/kernel/wcestr.h"
+#include "platform/user/UserHooks.h"
 #include "tests/wceui/core/RealWndProbe.h"
 #include "wceui/core/CXiWndHelper.h"
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 #include "tests/wceui/core/WceUiTestRoot.h"
 #include "wceui/core/CRealDlg.h"
 

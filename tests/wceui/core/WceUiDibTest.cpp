@@ -1,5 +1,6 @@
 #include "tests/wceui/core/WceUiTestRoot.h"
 #include "wceui/core/WceUiDib.h"
+#include "platform/gdi/GdiHooks.h"
 
 #include <cstring>
 

@@ -3,6 +3,7 @@
 // styles set on a layer from its dialog's style file, the first dialog placing the window, and
 // modal runs nested two deep with the lower dialog disabled.
 #include "platform/kernel/wcestr.h"
+#include "platform/user/UserHooks.h"
 #include "tests/wceui/layer/UiRealWndFixture.h"
 #include "tests/wceui/support/WceUiTestFiles.h"
 #include "wceui/core/CWceUiDlg.h"

@@ -7,6 +7,8 @@
 #include "wceui/resources/CWceUiGenericBitmap.h"
 #include "wceui/resources/WceUiBitmapFiles.h"
 #include "wceui/widgets/CWceUiWndAnimate.h"
+#include "platform/kernel/KernelHooks.h"
+#include "platform/user/UserHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/GdiHooks.h"
 #include "platform/user/user.h"
+#include "platform/user/UserHooks.h"
 #include "tests/wceui/resources/WceUiResFixture.h"
 #include "wceui/core/CFhGlobals.h"
 #include "wceui/core/CFhIgnoreMsg.h"

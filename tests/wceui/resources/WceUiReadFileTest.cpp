@@ -2,6 +2,7 @@
 // at run time under the test's device root; corrupt packs are made from good ones by changing one
 // field of the header or of the unscrambled index.
 #include "platform/kernel/wcestr.h"
+#include "platform/kernel/KernelHooks.h"
 #include "tests/wceui/core/WceUiTestRoot.h"
 #include "tests/wceui/support/WceUiTestFiles.h"
 #include "tools/mkpack/CPackWriter.h"

@@ -7,6 +7,7 @@
 #include "tests/wceui/widgets/AniRules.h"
 #include "tests/wceui/widgets/WidgetDlgFixture.h"
 #include "wceui/widgets/CWceUiGoAni.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 

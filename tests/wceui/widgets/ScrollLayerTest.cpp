@@ -4,6 +4,7 @@
 // from the overscroll, the thumb length and its place on the track.
 #include "tests/wceui/widgets/WidgetDlgFixture.h"
 #include "wceui/widgets/CWceUiScrollLayer.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>
 

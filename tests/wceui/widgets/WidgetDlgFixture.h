@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/kernel/wcestr.h"
+#include "platform/kernel/KernelHooks.h"
 #include "tests/wceui/layer/UiRealWndFixture.h"
 #include "tests/wceui/resources/BitmapPeek.h"
 #include "tests/wceui/support/WceUiTestFiles.h"

@@ -6,6 +6,7 @@
 #include "wceui/resources/WceUiBitmapFiles.h"
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/KernelHooks.h"
 
 #include <cstdint>
 #include <memory>
