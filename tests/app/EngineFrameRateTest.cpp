@@ -241,7 +241,9 @@ TEST_P(EngineVideoGap, AsksForTenOnceUnlessThePhoneIsAtTen) {
   ASSERT_TRUE(ReadUntil(kShown, 10000));
   ASSERT_TRUE(ReadUntil(kForeground, 10000));
   // The long wait comes only once the head unit knows the phone's rate.
-  if (s.reports) ASSERT_TRUE(ReadUntilCount(kForeground, 2, 10000)) << "the phone's report was not read";
+  if (s.reports) {
+    ASSERT_TRUE(ReadUntilCount(kForeground, 2, 10000)) << "the phone's report was not read";
+  }
   ASSERT_TRUE(HoldVideo());
   // Nothing asked while the clock stood.
   EXPECT_EQ(Count(kAskTen), 0u);

@@ -383,7 +383,9 @@ TEST_F(MainDlgStateTest, SettleTimerFollowsTheFlags) {
       EXPECT_EQ(pDlg->GetState(), nBefore);
       Advance(1);
       ExpectShows(pDlg, c.nState);
-      if (c.nState == STATE_CORVANE_HIDE) EXPECT_EQ(DibBmp::GetInstance().IsPictureBusy(), 0);
+      if (c.nState == STATE_CORVANE_HIDE) {
+        EXPECT_EQ(DibBmp::GetInstance().IsPictureBusy(), 0);
+      }
     });
   }
 }

@@ -40,11 +40,6 @@ std::u16string Box(const std::u16string& name, const std::u16string& style,
 std::u16string Plain(const std::u16string& name, const std::u16string& style) {
   return Elem(u"layer", u"CWceUiLayer", name, style);
 }
-// A style of a rectangle (x, y, width, height), hidden at first when bHidden.
-std::u16string Style(const std::u16string& name, const std::u16string& rect, bool bHidden = false) {
-  return u"<" + name + u"><position rect=\"" + rect + u"\"/>" +
-         (bHidden ? u"<layout visibility=\"false\"/>" : u"") + u"</" + name + u">";
-}
 std::u16string Dialog(const std::u16string& name, const std::u16string& body) {
   return u"<dialog><body name=\"" + name + u"\" windowrect=\"0,0,100,60\" style=\"full\">" + body +
          u"</body></dialog>";

@@ -549,7 +549,9 @@ DWORD PictureColour(int x, int y) {
 
 // The screen-size surface the decoder writes into, holding the picture.
 void FillSurface(DibBmp& surface) {
-  if (surface.GetBits() == nullptr) ASSERT_NE(surface.CreateDibBmp(800, 480), nullptr);
+  if (surface.GetBits() == nullptr) {
+    ASSERT_NE(surface.CreateDibBmp(800, 480), nullptr);
+  }
   const int w = surface.GetWidth();
   const int h = surface.GetHeight();
   for (int y = 0; y < h; ++y) {

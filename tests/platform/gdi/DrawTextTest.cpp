@@ -116,7 +116,9 @@ class DrawTextTest : public ::testing::TestWithParam<Surface> {
     };
     for (int y = 0; y < kHeight; ++y) {
       for (int x = 0; x < kWidth; ++x) {
-        if (!inside(x, y)) ASSERT_FALSE(Painted(x, y)) << what << ": painted at " << x << "," << y;
+        if (!inside(x, y)) {
+          ASSERT_FALSE(Painted(x, y)) << what << ": painted at " << x << "," << y;
+        }
       }
     }
     for (const Box& b : boxes) {

@@ -273,7 +273,9 @@ TEST_F(RasterOpsTest, TransparentImageLeavesTheKeyColourOut) {
         src.Set(4, 3, key);  // a second pixel of the key
         const COLORREF colour = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
         HANDLE from = fromBitmap ? static_cast<HANDLE>(src.bitmap) : static_cast<HANDLE>(src.dc);
-        if (fromBitmap) ASSERT_TRUE(DeleteDC(src.dc));  // a bitmap in no DC serves too
+        if (fromBitmap) {  // a bitmap in no DC serves too
+          ASSERT_TRUE(DeleteDC(src.dc));
+        }
         ASSERT_TRUE(TransparentImage(dst.dc, 0, 0, 6, 4, from, 0, 0, 6, 4, colour));
         const POINT origin = fromBitmap ? POINT{0, 0} : f.srcOrigin;
         Expect(

@@ -147,7 +147,9 @@ TEST_F(MessageQueueTest, QuitComesOnceThePostedMessagesAreTaken) {
     std::vector<UINT> got;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) && got.size() < 8) {
-      if (msg.message == WM_QUIT) EXPECT_EQ(c.quitCode, msg.wParam);
+      if (msg.message == WM_QUIT) {
+        EXPECT_EQ(c.quitCode, msg.wParam);
+      }
       if (msg.message == WM_PAINT) ValidateRect(hwnd, nullptr);
       if (msg.message == WM_TIMER) KillTimer(hwnd, msg.wParam);
       got.push_back(msg.message);

@@ -104,7 +104,9 @@ TEST_F(TimerTickTest, BlockedLoopWakesWhenTheClockMakesItsTimerDue) {
     wce::AdvanceTick(kHour);
     ASSERT_TRUE(loop.JoinWithin());
     EXPECT_EQ(static_cast<UINT>(WM_TIMER), got.load());
-    if (c.wait == Wait::MsgWait) EXPECT_EQ(WAIT_OBJECT_0, waitResult.load());
+    if (c.wait == Wait::MsgWait) {
+      EXPECT_EQ(WAIT_OBJECT_0, waitResult.load());
+    }
   }
 }
 

@@ -190,7 +190,9 @@ TEST_F(ScrollLayerTest, TheOffsetNeverPassesTheEnds) {
     const BOOL bOutside = c.nDragged < 0 || c.nDragged > 50;
     EXPECT_EQ(p->IsFlinging(), bOutside);
     Pass(14 * kFrameMs);
-    if (bOutside) EXPECT_NE(p->GetOffset(), c.nDragged < 0 ? 0 : 50);
+    if (bOutside) {
+      EXPECT_NE(p->GetOffset(), c.nDragged < 0 ? 0 : 50);
+    }
     EXPECT_EQ(p->m_nScrollEnds, bOutside ? 0 : 1);
     Pass(kFrameMs);
     EXPECT_EQ(p->GetOffset(), c.nDragged < 0 ? 0 : (c.nDragged > 50 ? 50 : c.nDragged));
