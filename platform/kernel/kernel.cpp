@@ -30,8 +30,9 @@ struct TickSource {
   std::function<DWORD()> source;  // empty: the monotonic clock
   bool manual = false;            // source reads `now`, which Sleep and AdvanceTick move
   DWORD now = 0;
-  // The monotonic clock held still (HoldTick): it answers `heldAt`, which only AdvanceTick moves;
-  // let go, it runs on from there, `shift` behind the monotonic clock.
+  // The monotonic clock held still (HoldTick; never while a source is set, and setting one lets
+  // go): it answers `heldAt`, which only AdvanceTick moves; let go, it runs on from there, `shift`
+  // behind the monotonic clock.
   bool held = false;
   DWORD heldAt = 0;
   DWORD shift = 0;
@@ -461,8 +462,8 @@ void AdvanceTick(DWORD ms) {
     TickSource& t = Ticks();
     std::lock_guard<std::mutex> lock(t.lock);
     if (t.manual) t.now += ms;
-    if (t.held && !t.source) t.heldAt += ms;
-    moved = t.manual || (t.held && !t.source);
+    if (t.held) t.heldAt += ms;
+    moved = t.manual || t.held;
   }
   if (moved) TellTickMoved();
 }
@@ -489,7 +490,7 @@ void ReleaseTick() {
 DWORD RealWaitForTicks(DWORD ticks) {
   TickSource& t = Ticks();
   std::lock_guard<std::mutex> lock(t.lock);
-  return t.manual || (t.held && !t.source) ? INFINITE : ticks;
+  return t.manual || t.held ? INFINITE : ticks;
 }
 
 void AddTickListener(std::function<void()> listener) {

@@ -323,6 +323,22 @@ HWND CWindowManager::FindTopLevel(LPCWSTR className, LPCWSTR title) {
   return nullptr;
 }
 
+HWND CWindowManager::StepAmong(const std::vector<HWND>& order, std::vector<HWND>::const_iterator at,
+                               UINT cmd) {
+  switch (cmd) {
+    case GW_HWNDFIRST:
+      return order.front();
+    case GW_HWNDLAST:
+      return order.back();
+    case GW_HWNDNEXT:
+      return at == order.end() || at + 1 == order.end() ? nullptr : *(at + 1);
+    case GW_HWNDPREV:
+      return at == order.begin() || at == order.end() ? nullptr : *(at - 1);
+    default:
+      return nullptr;
+  }
+}
+
 HWND CWindowManager::Relative(HWND hwnd, UINT cmd) {
   std::lock_guard<std::mutex> lock(m_lock);
   CWindow* w = Get(hwnd);
@@ -330,19 +346,7 @@ HWND CWindowManager::Relative(HWND hwnd, UINT cmd) {
   if (cmd == GW_CHILD) return w->m_children.empty() ? nullptr : w->m_children.front();
   if (cmd == GW_OWNER) return w->m_hOwner;
   const std::vector<HWND>& siblings = SiblingsOf(*w);
-  auto at = std::find(siblings.begin(), siblings.end(), hwnd);
-  switch (cmd) {
-    case GW_HWNDFIRST:
-      return siblings.front();
-    case GW_HWNDLAST:
-      return siblings.back();
-    case GW_HWNDNEXT:
-      return at == siblings.end() || at + 1 == siblings.end() ? nullptr : *(at + 1);
-    case GW_HWNDPREV:
-      return at == siblings.begin() || at == siblings.end() ? nullptr : *(at - 1);
-    default:
-      return nullptr;
-  }
+  return StepAmong(siblings, std::find(siblings.begin(), siblings.end(), hwnd), cmd);
 }
 
 bool CWindowManager::Reorder(HWND hwnd, HWND insertAfter) {

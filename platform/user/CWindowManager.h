@@ -63,6 +63,10 @@ class CWindowManager {
   std::vector<HWND> TopLevelZOrder();
   HWND FindTopLevel(LPCWSTR className, LPCWSTR title);
   HWND Relative(HWND hwnd, UINT cmd);
+  // GetWindow's step among siblings in their order, the top one first: GW_HWNDFIRST and
+  // GW_HWNDLAST give the ends, GW_HWNDNEXT and GW_HWNDPREV the neighbour of `at` (nullptr at the
+  // ends or when `at` is order.end()); nullptr for any other command.
+  static HWND StepAmong(const std::vector<HWND>& order, std::vector<HWND>::const_iterator at, UINT cmd);
   // Moves the window among its siblings as SetWindowPos's insertAfter says.
   bool Reorder(HWND hwnd, HWND insertAfter);
 

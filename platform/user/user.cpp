@@ -216,16 +216,7 @@ HWND SiblingIn(const std::vector<HWND>& order, HWND hwnd, UINT cmd) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
-  switch (cmd) {
-    case GW_HWNDFIRST:
-      return order.front();
-    case GW_HWNDLAST:
-      return order.back();
-    case GW_HWNDNEXT:
-      return at + 1 == order.end() ? nullptr : *(at + 1);
-    default:  // GW_HWNDPREV
-      return at == order.begin() ? nullptr : *(at - 1);
-  }
+  return CWindowManager::StepAmong(order, at, cmd);
 }
 }  // namespace
 
@@ -238,7 +229,8 @@ HWND GetWindow(HWND hwnd, UINT cmd) {
   if (!Existing(hwnd)) return nullptr;
   if (IsSiblingWalk(cmd) && Windows().Root(hwnd) == hwnd) {
     const std::vector<HWND> order = DesktopZOrder();
-    if (std::find(order.begin(), order.end(), hwnd) != order.end()) return SiblingIn(order, hwnd, cmd);
+    auto at = std::find(order.begin(), order.end(), hwnd);
+    if (at != order.end()) return CWindowManager::StepAmong(order, at, cmd);
   }
   return Windows().Relative(hwnd, cmd);
 }

@@ -145,6 +145,18 @@ int ProgramE2E::Post(const std::vector<std::string>& args, int ms) {
   return post.Wait(ms);
 }
 
+void ProgramE2E::SecondStart(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                             int ping) {
+  Child second;
+  ASSERT_TRUE(second.Start(args, env));
+  EXPECT_EQ(second.Wait(kQuitMs + kLoadSlackMs), 0);
+  std::string line;
+  EXPECT_FALSE(second.ReadLine(&line, 0)) << "the second start wrote " << line;
+  const std::string number = std::to_string(ping);
+  ASSERT_EQ(Post({"PROGRAM_E2E_PING", "0", number, "--window", "WND_CORVANE"}), 0);
+  ASSERT_TRUE(ReadUntil("msg PROGRAM_E2E_PING 0 " + number, kReplyMs));
+}
+
 bool ProgramE2E::RootWindowShown() const {
   std::istringstream windows(ReadText(m_dir / "bus" / "windows" / std::to_string(m_engine.Pid())));
   std::string line;

@@ -84,6 +84,10 @@ class ProgramE2E : public EngineE2E {
   int Post(const std::vector<std::string>& args, int ms = kReplyMs);
   // Whether the program's root window is shown, read from its window list on the bus.
   bool RootWindowShown() const;
+  // Starts the program a second time with these arguments and environment: it must exit 0 and
+  // write nothing, and what it asked of the first must have reached it before a later post over
+  // the bus (ping number `ping`). Fatal on failure (use ASSERT_NO_FATAL_FAILURE).
+  void SecondStart(const std::vector<std::string>& args, const std::vector<std::string>& env, int ping);
 
   // The program joins the shared bus under its root (a second start, corvane-post).
   bool m_sharedBus = true;

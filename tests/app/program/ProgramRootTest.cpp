@@ -101,14 +101,7 @@ TEST_P(ProgramRoot, KeepsItsFilesNamesMessagesAndWindowOnTheRootsBus) {
 
   if (c.bProgram) {
     EXPECT_FALSE(RootWindowShown());
-    Child second;
-    ASSERT_TRUE(second.Start(m_args, m_env));
-    EXPECT_EQ(second.Wait(kQuitMs + kLoadSlackMs), 0);
-    std::string line;
-    EXPECT_FALSE(second.ReadLine(&line, 0)) << "the second start wrote " << line;
-    // The second start's requests reached the first before a later post over the bus.
-    ASSERT_EQ(Post({"PROGRAM_E2E_PING", "0", "2", "--window", "WND_CORVANE"}), 0);
-    ASSERT_TRUE(ReadUntil("msg PROGRAM_E2E_PING 0 2", kReplyMs));
+    ASSERT_NO_FATAL_FAILURE(SecondStart(m_args, m_env, 2));
     EXPECT_TRUE(RootWindowShown());
   }
 
