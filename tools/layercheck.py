@@ -40,7 +40,7 @@ ALLOWED = {
 # into the build tree.
 ALIASES = {"phonesim_pb": "phonesim"}
 # The rooms of wceui/, whose arrows are listed but not yet checked.
-WCEUI_ROOMS = ("core", "resources", "widgets")
+WCEUI_ROOMS = ("base", "core", "resources", "widgets")
 
 CPP_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".c", ".cxx")
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
