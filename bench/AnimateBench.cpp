@@ -9,7 +9,7 @@
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/KernelHooks.h"
-#include "wceui/core/WceUiGeometry.h"
+#include "wceui/base/WceUiGeometry.h"
 #include "wceui/resources/CFhStyleFile.h"
 #include "wceui/resources/CWceUiGenericBitmap.h"
 #include "wceui/resources/WceUiBitmapFiles.h"

@@ -31,6 +31,10 @@ const SCase kCases[] = {
     {"wceui/core/Layer.cpp", "services/Log.h", 1,
      "wceui/core/Layer.cpp:2: #include \"services/Log.h\": wceui may not include services\n"
      "1 include line(s) break the folder layers.\n"},
+    {"wceui/core/Layer.cpp", "wceui/base/Log.h", 0, ""},
+    {"wceui/base/Log.cpp", "wceui/core/Layer.h", 1,
+     "wceui/base/Log.cpp:2: #include \"wceui/core/Layer.h\": wceui/base may not include wceui/core\n"
+     "1 include line(s) break the folder layers.\n"},
     {"phonesim/Phone.cpp", "platform/kernel/Kernel.h", 1,
      "phonesim/Phone.cpp:2: #include \"platform/kernel/Kernel.h\": phonesim may not include platform\n"
      "1 include line(s) break the folder layers.\n"},

@@ -21,7 +21,7 @@
 #include "wceui/core/CWceUiDlg.h"
 #include "wceui/core/CWceUiLayerCtrl.h"
 #include "wceui/core/WceUiLayerWalk.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/WceUiReadFile.h"
 #include "wceui/resources/WceUiResource.h"
 

@@ -2,9 +2,9 @@
 // destroyed at exit in the reverse order of construction. UI thread only; nothing is locked.
 #pragma once
 
-#include "wceui/core/CFhGlobalData.h"
-#include "wceui/core/CFhIgnoreMsg.h"
-#include "wceui/core/CFhLogFile.h"
+#include "wceui/base/CFhGlobalData.h"
+#include "wceui/base/CFhIgnoreMsg.h"
+#include "wceui/base/CFhLogFile.h"
 #include "wceui/core/CXiWndHelper.h"
 #include "wceui/resources/CWceUiPackCache.h"
 

@@ -1,7 +1,7 @@
 #include "wceui/core/CRealDlg.h"
 
 #include "wceui/core/CFhGlobals.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 namespace {
 

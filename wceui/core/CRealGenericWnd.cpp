@@ -1,7 +1,7 @@
 #include "wceui/core/CRealGenericWnd.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 CRealGenericWnd::CRealGenericWnd() {
   SetClassName(WCEUI_CLASS_NAME(CRealGenericWnd));

@@ -2,7 +2,7 @@
 
 #include "wceui/core/CFhGlobals.h"
 #include "wceui/core/CXiWndHelper.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 CRealWnd::CRealWnd() {
   SetClassName(WCEUI_CLASS_NAME(CRealWnd));

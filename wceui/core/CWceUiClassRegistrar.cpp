@@ -1,6 +1,6 @@
 #include "wceui/core/CWceUiClassRegistrar.h"
 
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/CWceUiStrMap.h"
 
 #include <new>

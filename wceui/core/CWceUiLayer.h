@@ -6,9 +6,9 @@
 
 #include "platform/kernel/wcetypes.h"
 #include "platform/user/user.h"
-#include "wceui/core/CQuickString.h"
-#include "wceui/core/CWceUiDWordArray.h"
-#include "wceui/core/CWceUiHTList.h"
+#include "wceui/base/CQuickString.h"
+#include "wceui/base/CWceUiDWordArray.h"
+#include "wceui/base/CWceUiHTList.h"
 #include "wceui/core/CWceUiObject.h"
 #include "wceui/resources/CWceUiLoadString.h"
 #include "wceui/resources/CWceUiStyle.h"

@@ -6,8 +6,8 @@
 #include "wceui/core/CWceUiDlg.h"
 #include "wceui/core/CWceUiLayer.h"
 #include "wceui/core/CWceUiLayerHost.h"
-#include "wceui/core/FhPath.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/FhPath.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/CWceUiGenericBitmap.h"
 
 #include <cstddef>

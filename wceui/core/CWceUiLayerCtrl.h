@@ -6,9 +6,9 @@
 
 #include "platform/kernel/wcetypes.h"
 #include "platform/user/user.h"
-#include "wceui/core/CWUniqueID.h"
-#include "wceui/core/CWceUiHList.h"
-#include "wceui/core/CWceUiHTList.h"
+#include "wceui/base/CWUniqueID.h"
+#include "wceui/base/CWceUiHList.h"
+#include "wceui/base/CWceUiHTList.h"
 
 #include <unordered_map>
 

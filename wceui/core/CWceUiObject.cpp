@@ -1,7 +1,7 @@
 #include "wceui/core/CWceUiObject.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 CWceUiObject::CWceUiObject() : m_pClassName(WCEUI_CLASS_NAME(CWceUiObject)) {}
 

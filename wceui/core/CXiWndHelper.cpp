@@ -4,7 +4,7 @@
 #include "platform/kernel/wcestr.h"
 #include "wceui/core/CFhGlobals.h"
 #include "wceui/core/CRealWnd.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 namespace {
 

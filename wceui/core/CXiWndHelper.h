@@ -5,7 +5,7 @@
 
 #include "platform/kernel/wcetypes.h"
 #include "platform/user/user.h"
-#include "wceui/core/CWceUiPtrMap.h"
+#include "wceui/base/CWceUiPtrMap.h"
 
 class CRealWnd;
 

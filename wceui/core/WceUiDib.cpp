@@ -2,7 +2,7 @@
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 #include <cstring>
 #include <new>

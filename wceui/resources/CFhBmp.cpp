@@ -1,7 +1,7 @@
 #include "wceui/resources/CFhBmp.h"
 
 #include "platform/kernel/kernel.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 #include <new>
 

@@ -1,7 +1,7 @@
 #include "wceui/resources/CFhColorResLoader.h"
 
-#include "wceui/core/FhColor.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/FhColor.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/CWceUiColor.h"
 
 #include <new>

@@ -2,8 +2,8 @@
 
 #include "platform/kernel/wcestr.h"
 #include "wceui/core/CFhGlobals.h"
-#include "wceui/core/FhHashSize.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/FhHashSize.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/WceUiReadFile.h"
 
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "wceui/resources/CFhLanguage.h"
 
-#include "wceui/core/FhPath.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/FhPath.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/CWceUiLoadString.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/wcestr.h"
 #include "wceui/core/CFhGlobals.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 #include <new>
 

@@ -1,8 +1,8 @@
 #include "wceui/resources/CFhStyleFile.h"
 
-#include "wceui/core/WceUiGeometry.h"
-#include "wceui/core/WceUiLog.h"
-#include "wceui/core/FhColor.h"
+#include "wceui/base/WceUiGeometry.h"
+#include "wceui/base/WceUiLog.h"
+#include "wceui/base/FhColor.h"
 #include "platform/kernel/wcestr.h"
 #include "wceui/resources/CWceUiStyle.h"
 #include "wceui/widgets/CWceUiWndAnimate.h"

@@ -1,9 +1,9 @@
 #include "wceui/resources/CReadBitmapConfInfo.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/FhColor.h"
-#include "wceui/core/FhPath.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/FhColor.h"
+#include "wceui/base/FhPath.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/CFhConfDoc.h"
 
 namespace {

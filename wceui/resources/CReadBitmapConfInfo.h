@@ -5,7 +5,7 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/wcetypes.h"
-#include "wceui/core/CQuickString.h"
+#include "wceui/base/CQuickString.h"
 
 class CReadBitmapConfInfo {
  public:

@@ -1,7 +1,7 @@
 #include "wceui/resources/CReadFontConfInfo.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/CFhConfDoc.h"
 #include "wceui/resources/CWceUiFont.h"
 

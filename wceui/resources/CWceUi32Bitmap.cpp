@@ -1,6 +1,6 @@
 #include "wceui/resources/CWceUi32Bitmap.h"
 
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 #include <new>
 

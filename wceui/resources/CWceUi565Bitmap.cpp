@@ -1,6 +1,6 @@
 #include "wceui/resources/CWceUi565Bitmap.h"
 
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 #include <new>
 

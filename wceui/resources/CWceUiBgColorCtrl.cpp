@@ -1,6 +1,6 @@
 #include "wceui/resources/CWceUiBgColorCtrl.h"
 
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 CWceUiBgColorCtrl::CWceUiBgColorCtrl(const CWceUiBgColorCtrl& rhs) {
   DoCopy(rhs);

@@ -1,7 +1,7 @@
 #include "wceui/resources/CWceUiBgItem.h"
 
-#include "wceui/core/WceUiGeometry.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiGeometry.h"
+#include "wceui/base/WceUiLog.h"
 
 CWceUiBgItem::CWceUiBgItem() {
   SetRectLarge(&m_rcSrc);

@@ -4,7 +4,7 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/wcetypes.h"
-#include "wceui/core/CQuickString.h"
+#include "wceui/base/CQuickString.h"
 #include "wceui/resources/CWceUiLoadBitmap.h"
 
 class CWceUiGenericBitmap;

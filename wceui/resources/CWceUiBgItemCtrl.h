@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/kernel/wcetypes.h"
-#include "wceui/core/CWceUiHTList.h"
+#include "wceui/base/CWceUiHTList.h"
 #include "wceui/resources/CWceUiBgItem.h"
 
 class CWceUiBgItemCtrl {

@@ -1,6 +1,6 @@
 #include "wceui/resources/CWceUiFontCtrl.h"
 
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 void CWceUiFontCtrl::SetFontFromRes(LPCWSTR pFontID) {
   WCEUI_CHECK(NULL != pFontID);

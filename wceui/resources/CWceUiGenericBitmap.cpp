@@ -2,8 +2,8 @@
 
 #include "platform/kernel/kernel.h"
 #include "platform/user/user.h"
-#include "wceui/core/WceUiGeometry.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiGeometry.h"
+#include "wceui/base/WceUiLog.h"
 
 #include <cstring>
 #include <new>

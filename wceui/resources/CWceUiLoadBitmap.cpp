@@ -1,7 +1,7 @@
 #include "wceui/resources/CWceUiLoadBitmap.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/CWceUiGenericBitmap.h"
 #include "wceui/resources/WceUiResource.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/kernel/wcetypes.h"
-#include "wceui/core/CQuickString.h"
+#include "wceui/base/CQuickString.h"
 #include "wceui/resources/WceUiResKind.h"
 
 class CWceUiGenericBitmap;

@@ -1,7 +1,7 @@
 #include "wceui/resources/CWceUiLoadColor.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/WceUiResource.h"
 
 CWceUiLoadColor::CWceUiLoadColor() : m_pColor(&m_ownColor) {}

@@ -1,7 +1,7 @@
 #include "wceui/resources/CWceUiLoadFont.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/WceUiResource.h"
 
 CWceUiLoadFont::CWceUiLoadFont() : m_pFont(&m_ownFont) {}

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/kernel/wcetypes.h"
-#include "wceui/core/CQuickString.h"
+#include "wceui/base/CQuickString.h"
 
 class CWceUiLoadString {
  public:

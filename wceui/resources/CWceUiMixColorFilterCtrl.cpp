@@ -1,6 +1,6 @@
 #include "wceui/resources/CWceUiMixColorFilterCtrl.h"
 
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 namespace {
 

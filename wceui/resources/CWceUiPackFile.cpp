@@ -2,7 +2,7 @@
 
 #include "platform/kernel/wcestr.h"
 #include "platform/uiruntime/uiruntime.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/CFhFileHandle.h"
 #include "wceui/resources/WceUiPackFormat.h"
 

@@ -1,7 +1,7 @@
 #include "wceui/resources/CWceUiStrMap.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/CWceUiPlex.h"
+#include "wceui/base/CWceUiPlex.h"
 
 #include <cstring>
 #include <new>

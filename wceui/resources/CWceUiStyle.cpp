@@ -2,7 +2,7 @@
 
 #include "platform/user/user.h"
 #include "wceui/core/CWceUiLayer.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 #include <algorithm>
 

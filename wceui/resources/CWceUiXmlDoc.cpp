@@ -2,8 +2,8 @@
 
 #include "platform/kernel/wcestr.h"
 #include "wceui/core/CFhGlobals.h"
-#include "wceui/core/FhPath.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/FhPath.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/WceUiReadFile.h"
 
 #include <cstddef>

@@ -8,7 +8,7 @@
 #pragma once
 
 #include "platform/kernel/wcetypes.h"
-#include "wceui/core/CWceUiHTList.h"
+#include "wceui/base/CWceUiHTList.h"
 #include "wceui/resources/CWceUiXmlElem.h"
 
 enum WceUiXmlError {

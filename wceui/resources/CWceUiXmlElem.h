@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/kernel/wcetypes.h"
-#include "wceui/core/CWceUiHTList.h"
+#include "wceui/base/CWceUiHTList.h"
 
 #include <memory>
 

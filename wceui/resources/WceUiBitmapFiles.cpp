@@ -1,7 +1,7 @@
 #include "wceui/resources/WceUiBitmapFiles.h"
 
 #include "wceui/core/CFhGlobals.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/CWceUi32Bitmap.h"
 #include "wceui/resources/CWceUi565Bitmap.h"
 #include "wceui/resources/WceUiReadFile.h"

@@ -2,7 +2,7 @@
 
 #include "platform/kernel/wcestr.h"
 #include "wceui/core/CFhGlobals.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/CFhFileHandle.h"
 #include "wceui/resources/CWceUiPackCache.h"
 #include "wceui/resources/CWceUiPackFile.h"

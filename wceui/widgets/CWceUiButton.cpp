@@ -3,7 +3,7 @@
 #include "platform/kernel/wcestr.h"
 #include "wceui/core/CWceUiLayerHost.h"
 #include "wceui/core/CWceUiRealWnd.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/CWceUiXmlElem.h"
 
 CWceUiButton::CWceUiButton() {

@@ -2,7 +2,7 @@
 
 #include "platform/kernel/kernel.h"
 #include "wceui/core/CWceUiRealWnd.h"
-#include "wceui/core/WceUiGeometry.h"
+#include "wceui/base/WceUiGeometry.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 
 #include "platform/kernel/wcestr.h"
 #include "platform/user/user.h"
-#include "wceui/core/WceUiGeometry.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiGeometry.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/CWceUiGenericBitmap.h"
 #include "wceui/resources/CWceUiXmlElem.h"
 

@@ -1,6 +1,6 @@
 #include "wceui/widgets/WceUiAniStrips.h"
 
-#include "wceui/core/WceUiGeometry.h"
+#include "wceui/base/WceUiGeometry.h"
 #include "wceui/resources/CWceUiGenericBitmap.h"
 #include "wceui/widgets/CWceUiWndAnimate.h"
 

@@ -13,7 +13,7 @@
 #include "wceui/core/CWceUiDlg.h"
 #include "wceui/core/CWceUiLayerCtrl.h"
 #include "wceui/core/CWceUiRealWnd.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 #include "wceui/resources/CWceUiBgItem.h"
 #include "wceui/resources/CWceUiBgItemCtrl.h"
 #include "wceui/resources/CWceUiGenericBitmap.h"

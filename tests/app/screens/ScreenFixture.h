@@ -10,7 +10,7 @@
 #include "platform/gdi/gdi.h"
 #include "platform/user/user.h"
 #include "platform/kernel/KernelHooks.h"
-#include "wceui/core/CFhIgnoreMsg.h"
+#include "wceui/base/CFhIgnoreMsg.h"
 #include "wceui/core/CWceUiDlg.h"
 #include "wceui/core/CWceUiLayer.h"
 #include "wceui/core/CWceUiLayerCtrl.h"

@@ -1,6 +1,6 @@
 #include "tests/wceui/core/WceUiTestRoot.h"
 #include "wceui/core/CFhGlobals.h"
-#include "wceui/core/FhPath.h"
+#include "wceui/base/FhPath.h"
 #include "platform/kernel/wcestr.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/GdiHooks.h"

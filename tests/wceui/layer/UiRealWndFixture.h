@@ -9,7 +9,7 @@
 #include "platform/user/UserHooks.h"
 #include "tests/wceui/resources/WceUiResFixture.h"
 #include "wceui/core/CFhGlobals.h"
-#include "wceui/core/CFhIgnoreMsg.h"
+#include "wceui/base/CFhIgnoreMsg.h"
 #include "wceui/core/CWceUiLayer.h"
 #include "wceui/core/CWceUiLayerCtrl.h"
 #include "wceui/core/CWceUiRealWnd.h"

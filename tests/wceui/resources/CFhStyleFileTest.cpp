@@ -2,7 +2,7 @@
 // lookups.
 #include "tests/wceui/resources/WceUiResFixture.h"
 #include "wceui/core/CFhGlobals.h"
-#include "wceui/core/WceUiGeometry.h"
+#include "wceui/base/WceUiGeometry.h"
 #include "wceui/resources/CFhStyleFile.h"
 #include "wceui/resources/CWceUiStyle.h"
 

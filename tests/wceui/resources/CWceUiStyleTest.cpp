@@ -1,7 +1,7 @@
 // Style values: merging and copying styles, the filters, the background colour, background items
 // and their list.
 #include "tests/wceui/resources/WceUiResFixture.h"
-#include "wceui/core/WceUiGeometry.h"
+#include "wceui/base/WceUiGeometry.h"
 #include "wceui/resources/CWceUiStyle.h"
 
 namespace {

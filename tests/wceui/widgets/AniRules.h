@@ -3,7 +3,7 @@
 // rectangle an animation draws nothing.
 #pragma once
 
-#include "wceui/core/WceUiGeometry.h"
+#include "wceui/base/WceUiGeometry.h"
 #include "wceui/widgets/CWceUiWndAnimate.h"
 
 #include <string>

@@ -10,7 +10,7 @@
 #include "platform/kernel/wcestr.h"
 #include "tests/wceui/resources/BitmapPeek.h"
 #include "tests/wceui/resources/WceUiResFixture.h"
-#include "wceui/core/WceUiGeometry.h"
+#include "wceui/base/WceUiGeometry.h"
 #include "wceui/resources/CFhStyleFile.h"
 #include "wceui/resources/WceUiBitmapFiles.h"
 

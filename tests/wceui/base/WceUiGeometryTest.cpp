@@ -1,8 +1,8 @@
 #include "tests/wceui/core/WceUiTestRoot.h"
 #include "wceui/core/CWceUiCoverMask.h"
-#include "wceui/core/FhColor.h"
-#include "wceui/core/FhHashSize.h"
-#include "wceui/core/WceUiGeometry.h"
+#include "wceui/base/FhColor.h"
+#include "wceui/base/FhHashSize.h"
+#include "wceui/base/WceUiGeometry.h"
 
 #include <ostream>
 #include <string>

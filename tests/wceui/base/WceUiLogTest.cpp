@@ -1,5 +1,5 @@
 #include "tests/wceui/core/WceUiTestRoot.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 #include <regex>
 

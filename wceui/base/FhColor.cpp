@@ -1,4 +1,4 @@
-#include "wceui/core/FhColor.h"
+#include "wceui/base/FhColor.h"
 
 #include "platform/kernel/wcestr.h"
 

@@ -1,5 +1,5 @@
-#include "wceui/core/CWceUiDWordArray.h"
-#include "wceui/core/CWceUiPlex.h"
+#include "wceui/base/CWceUiDWordArray.h"
+#include "wceui/base/CWceUiPlex.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "wceui/core/CWceUiPlex.h"
+#include "wceui/base/CWceUiPlex.h"
 
 #include <cstdint>
 #include <new>

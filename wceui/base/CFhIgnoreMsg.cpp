@@ -1,7 +1,7 @@
-#include "wceui/core/CFhIgnoreMsg.h"
+#include "wceui/base/CFhIgnoreMsg.h"
 
 #include "platform/kernel/kernel.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 #include <cstdint>
 

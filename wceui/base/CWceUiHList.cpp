@@ -1,6 +1,6 @@
-#include "wceui/core/CWceUiHList.h"
+#include "wceui/base/CWceUiHList.h"
 
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 CWceUiHList::CWceUiHList(size_t nNextOffset) : m_nNextOffset(nNextOffset) {}
 

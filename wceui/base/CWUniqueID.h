@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/kernel/wcetypes.h"
-#include "wceui/core/CWceUiDWordArray.h"
+#include "wceui/base/CWceUiDWordArray.h"
 
 class CWUniqueID {
  public:

@@ -1,4 +1,4 @@
-#include "wceui/core/CWceUiPtrMap.h"
+#include "wceui/base/CWceUiPtrMap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "wceui/core/WceUiGeometry.h"
+#include "wceui/base/WceUiGeometry.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "wceui/core/CWUniqueID.h"
+#include "wceui/base/CWUniqueID.h"
 
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 #include <vector>
 

@@ -1,9 +1,9 @@
-#include "wceui/core/CFhLogFile.h"
+#include "wceui/base/CFhLogFile.h"
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/FhPath.h"
+#include "wceui/base/FhPath.h"
 
 #include <string>
 

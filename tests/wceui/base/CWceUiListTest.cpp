@@ -1,6 +1,6 @@
 #include "tests/wceui/core/WceUiTestRoot.h"
-#include "wceui/core/CWceUiHList.h"
-#include "wceui/core/CWceUiHTList.h"
+#include "wceui/base/CWceUiHList.h"
+#include "wceui/base/CWceUiHTList.h"
 
 #include <cstddef>
 

@@ -1,10 +1,10 @@
-#include "wceui/core/CFhGlobalData.h"
+#include "wceui/base/CFhGlobalData.h"
 
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/wcestr.h"
 #include "platform/user/user.h"
-#include "wceui/core/FhPath.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/FhPath.h"
+#include "wceui/base/WceUiLog.h"
 
 #include <new>
 

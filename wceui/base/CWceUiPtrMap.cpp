@@ -1,6 +1,6 @@
-#include "wceui/core/CWceUiPtrMap.h"
+#include "wceui/base/CWceUiPtrMap.h"
 
-#include "wceui/core/CWceUiPlex.h"
+#include "wceui/base/CWceUiPlex.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "wceui/core/CWceUiDWordArray.h"
+#include "wceui/base/CWceUiDWordArray.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,5 @@
 #include "tests/wceui/core/WceUiTestRoot.h"
-#include "wceui/core/CFhIgnoreMsg.h"
+#include "wceui/base/CFhIgnoreMsg.h"
 #include "platform/kernel/KernelHooks.h"
 
 namespace {

@@ -1,5 +1,5 @@
 #include "tests/wceui/core/WceUiTestRoot.h"
-#include "wceui/core/CWUniqueID.h"
+#include "wceui/base/CWUniqueID.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "wceui/core/FhHashSize.h"
+#include "wceui/base/FhHashSize.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 #include "platform/kernel/WceFormat.h"
 

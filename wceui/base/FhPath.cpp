@@ -1,9 +1,9 @@
-#include "wceui/core/FhPath.h"
+#include "wceui/base/FhPath.h"
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/wcestr.h"
 #include "platform/kernel/KernelHooks.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "wceui/core/CWceUiHTList.h"
+#include "wceui/base/CWceUiHTList.h"
 
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 CWceUiHTList::CWceUiHTList(size_t nPreOffset, size_t nNextOffset)
     : m_nNextOffset(nNextOffset), m_nPreOffset(nPreOffset) {

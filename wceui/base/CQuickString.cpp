@@ -1,7 +1,7 @@
-#include "wceui/core/CQuickString.h"
+#include "wceui/base/CQuickString.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/WceUiLog.h"
+#include "wceui/base/WceUiLog.h"
 
 #include <cstring>
 #include <new>

@@ -1,6 +1,6 @@
 #include "platform/kernel/wcestr.h"
 #include "tests/wceui/core/WceUiTestRoot.h"
-#include "wceui/core/CQuickString.h"
+#include "wceui/base/CQuickString.h"
 
 namespace {
 
