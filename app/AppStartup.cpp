@@ -1,7 +1,7 @@
 #include "app/AppStartup.h"
 
 #include "wceui/core/CXiWndHelper.h"
-#include "wceui/resources/WceUiResource.h"
+#include "wceui/resfiles/WceUiResource.h"
 
 #include "phonelink/DriverInstall.h"
 #include "platform/kernel/codepage.h"

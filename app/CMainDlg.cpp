@@ -21,7 +21,7 @@
 #include "services/CorvaneConfig.h"
 #include "wceui/core/CWceUiLayerCtrl.h"
 #include "wceui/core/CWceUiRealWnd.h"
-#include "wceui/resources/CWceUiLoadString.h"
+#include "wceui/resfiles/CWceUiLoadString.h"
 
 #include <cstring>
 #include <string>

@@ -4,7 +4,7 @@
 #include "engine/EngineLog.h"
 
 #include "platform/gdi/gdi.h"
-#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/drawing/CWceUiGenericBitmap.h"
 
 CVideoFrame::CVideoFrame() {
   SetClassName(WCEUI_CLASS_NAME(CVideoFrame));

@@ -10,9 +10,9 @@
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/KernelHooks.h"
 #include "wceui/base/WceUiGeometry.h"
-#include "wceui/resources/CFhStyleFile.h"
-#include "wceui/resources/CWceUiGenericBitmap.h"
-#include "wceui/resources/WceUiBitmapFiles.h"
+#include "wceui/styles/CFhStyleFile.h"
+#include "wceui/drawing/CWceUiGenericBitmap.h"
+#include "wceui/resfiles/WceUiBitmapFiles.h"
 #include "wceui/widgets/CWceUiWndAnimate.h"
 
 #include <pixman.h>

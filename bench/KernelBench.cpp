@@ -19,7 +19,7 @@
 // pictures gets no figure and the program ends with status 1: it would time different work.
 #include "bench/CBenchReport.h"
 
-#include "wceui/resources/WceUiPixelKernels.h"
+#include "wceui/drawing/WceUiPixelKernels.h"
 
 #include <pixman.h>
 

@@ -17,9 +17,9 @@
 #include "wceui/core/CWceUiDlg.h"
 #include "wceui/core/CWceUiLayerCtrl.h"
 #include "wceui/core/CWceUiRealWnd.h"
-#include "wceui/core/WceUiDib.h"
-#include "wceui/resources/CWceUiGenericBitmap.h"
-#include "wceui/resources/WceUiResource.h"
+#include "wceui/drawing/WceUiDib.h"
+#include "wceui/drawing/CWceUiGenericBitmap.h"
+#include "wceui/resfiles/WceUiResource.h"
 
 #include <algorithm>
 #include <cstdio>

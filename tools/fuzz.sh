@@ -10,8 +10,8 @@ targets=(phonelink_reader_fuzz xml_load_fuzz ini_read_fuzz engine_fuzz wceui_con
 declare -A seeds=(
   [xml_load_fuzz]=$top/tests/services/fuzz/corpus/xml
   [ini_read_fuzz]=$top/tests/services/fuzz/corpus/ini
-  [bmp_load_fuzz]=$top/tests/wceui/resources/fuzz/corpus/bmp
-  [wceui_style_fuzz]=$top/tests/wceui/resources/fuzz/corpus/style
+  [bmp_load_fuzz]=$top/tests/wceui/resfiles/fuzz/corpus/bmp
+  [wceui_style_fuzz]=$top/tests/wceui/resfiles/fuzz/corpus/style
 )
 
 # Any sanitizer report ends the target with its stack (the build recovers from none): the stage

@@ -43,8 +43,10 @@ ALIASES = {"phonesim_pb": "phonesim"}
 # arrows among the others still run both ways and are listed, not checked.
 WCEUI_ROOMS = {
     "base": set(),
+    "drawing": ANY,
+    "resfiles": ANY,
+    "styles": ANY,
     "core": ANY,
-    "resources": ANY,
     "widgets": ANY,
 }
 

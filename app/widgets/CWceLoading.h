@@ -3,7 +3,7 @@
 #pragma once
 
 #include "wceui/core/CWceUiLayer.h"
-#include "wceui/resources/CWceUiLoadBitmap.h"
+#include "wceui/resfiles/CWceUiLoadBitmap.h"
 
 constexpr WORD kWceLoadingTimerId = 5397;
 constexpr UINT kWceLoadingFrameMs = 300;

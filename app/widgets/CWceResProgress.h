@@ -4,7 +4,7 @@
 #pragma once
 
 #include "wceui/core/CWceUiLayer.h"
-#include "wceui/resources/CWceUiLoadBitmap.h"
+#include "wceui/resfiles/CWceUiLoadBitmap.h"
 
 constexpr WORD kWceResProgressTimerId = 5654;
 constexpr UINT kWceResProgressFrameMs = 65;

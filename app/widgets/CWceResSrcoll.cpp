@@ -2,7 +2,7 @@
 
 #include "app/widgets/WceAppFrames.h"
 #include "wceui/core/CWceUiRealWnd.h"
-#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/drawing/CWceUiGenericBitmap.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 //   <pic type="CWceResSrcoll" res_count="2" res_name_1="top.conf" res_name_2="bottom.conf"/>
 #pragma once
 
-#include "wceui/resources/CWceUiLoadBitmap.h"
+#include "wceui/resfiles/CWceUiLoadBitmap.h"
 #include "wceui/widgets/CWceUiScrollLayer.h"
 
 class CWceResSrcoll : public CWceUiScrollLayer {

@@ -4,8 +4,8 @@
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/kernel.h"
 #include "wceui/core/CWceUiRealWnd.h"
-#include "wceui/resources/CWceUiGenericBitmap.h"
-#include "wceui/resources/CWceUiXmlElem.h"
+#include "wceui/drawing/CWceUiGenericBitmap.h"
+#include "wceui/resfiles/CWceUiXmlElem.h"
 
 #include <algorithm>
 #include <cstdlib>

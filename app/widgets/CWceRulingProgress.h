@@ -5,7 +5,7 @@
 #pragma once
 
 #include "wceui/core/CWceUiLayer.h"
-#include "wceui/resources/CWceUiLoadBitmap.h"
+#include "wceui/resfiles/CWceUiLoadBitmap.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "app/widgets/MovableContainer.h"
 
 #include "wceui/core/CWceUiRealWnd.h"
-#include "wceui/resources/CWceUiXmlElem.h"
+#include "wceui/resfiles/CWceUiXmlElem.h"
 
 #include <algorithm>
 #include "platform/kernel/wcestr.h"

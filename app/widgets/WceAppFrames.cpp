@@ -2,9 +2,9 @@
 
 #include "platform/kernel/wcestr.h"
 #include "wceui/core/CWceUiLayer.h"
-#include "wceui/resources/CWceUiGenericBitmap.h"
-#include "wceui/resources/CWceUiLoadBitmap.h"
-#include "wceui/resources/CWceUiXmlElem.h"
+#include "wceui/drawing/CWceUiGenericBitmap.h"
+#include "wceui/resfiles/CWceUiLoadBitmap.h"
+#include "wceui/resfiles/CWceUiXmlElem.h"
 
 namespace {
 

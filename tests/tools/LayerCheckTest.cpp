@@ -75,8 +75,8 @@ TEST_F(LayerCheck, AnIncludeUpwardIsNamedByItsLine) {
 TEST_F(LayerCheck, ListsArrowsWithCountsAndWceuiRoomsUnchecked) {
   Put("app/Main.cpp",
       "#include \"engine/Engine.h\"\n#include \"engine/Engine.h\"\n#include \"app/Main.h\"\n");
-  Put("wceui/core/Layer.cpp", "#include \"wceui/resources/Bitmap.h\"\n#include \"wceui/core/Layer.h\"\n");
-  Put("wceui/resources/Bitmap.cpp", "#include \"wceui/core/Layer.h\"\n#include \"platform/gdi/Gdi.h\"\n");
+  Put("wceui/core/Layer.cpp", "#include \"wceui/styles/Style.h\"\n#include \"wceui/core/Layer.h\"\n");
+  Put("wceui/styles/Style.cpp", "#include \"wceui/core/Layer.h\"\n#include \"platform/gdi/Gdi.h\"\n");
   Put("engine/Untracked.cpp", "#include \"app/Main.h\"\n");
   Track();
   ASSERT_EQ(std::system(("git -C " + m_dir.string() + " rm -q --cached engine/Untracked.cpp").c_str()), 0);
@@ -87,8 +87,8 @@ TEST_F(LayerCheck, ListsArrowsWithCountsAndWceuiRoomsUnchecked) {
             "wceui -> platform 1\n"
             "\n"
             "Arrows between the rooms of wceui/ (listed, not checked yet):\n"
-            "core -> resources 1\n"
-            "resources -> core 1\n");
+            "core -> styles 1\n"
+            "styles -> core 1\n");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "tools/mkpack/CPackWriter.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/resources/WceUiPackFormat.h"
+#include "wceui/resfiles/WceUiPackFormat.h"
 
 #include <zlib.h>
 

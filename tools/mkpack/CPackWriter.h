@@ -1,4 +1,4 @@
-// Writes resource packs in the layout the framework reads (resources/WceUiPackFormat.h), and lists
+// Writes resource packs in the layout the framework reads (wceui/resfiles/WceUiPackFormat.h), and lists
 // the index of one. Used by the mkpack tool and by tests that make their packs at run time.
 #pragma once
 

@@ -1,6 +1,6 @@
 #include "tools/resgen/CResCanvas.h"
 
-#include "wceui/core/WceUiDib.h"
+#include "wceui/drawing/WceUiDib.h"
 
 #include <algorithm>
 #include <cmath>

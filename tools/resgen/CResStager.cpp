@@ -5,7 +5,7 @@
 #include "platform/kernel/KernelHooks.h"
 #include "tools/resgen/CResCanvas.h"
 #include "tools/resgen/ResImages.h"
-#include "wceui/core/WceUiDib.h"
+#include "wceui/drawing/WceUiDib.h"
 
 #include <algorithm>
 #include <cmath>

@@ -22,8 +22,8 @@
 #include "wceui/core/CWceUiLayerCtrl.h"
 #include "wceui/core/WceUiLayerWalk.h"
 #include "wceui/base/WceUiLog.h"
-#include "wceui/resources/WceUiReadFile.h"
-#include "wceui/resources/WceUiResource.h"
+#include "wceui/resfiles/WceUiReadFile.h"
+#include "wceui/resfiles/WceUiResource.h"
 
 #include <cstdio>
 #include <cstdlib>

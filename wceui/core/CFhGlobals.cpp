@@ -2,10 +2,10 @@
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/KernelHooks.h"
-#include "wceui/resources/CFhBitmapResLoader.h"
-#include "wceui/resources/CFhColorResLoader.h"
-#include "wceui/resources/CFhFontResLoader.h"
-#include "wceui/resources/CFhLanguage.h"
+#include "wceui/resfiles/CFhBitmapResLoader.h"
+#include "wceui/resfiles/CFhColorResLoader.h"
+#include "wceui/resfiles/CFhFontResLoader.h"
+#include "wceui/resfiles/CFhLanguage.h"
 
 namespace {
 

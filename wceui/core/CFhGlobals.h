@@ -6,7 +6,7 @@
 #include "wceui/base/CFhIgnoreMsg.h"
 #include "wceui/base/CFhLogFile.h"
 #include "wceui/core/CXiWndHelper.h"
-#include "wceui/resources/CWceUiPackCache.h"
+#include "wceui/resfiles/CWceUiPackCache.h"
 
 class CFhBitmapResLoader;
 class CFhFontResLoader;

@@ -5,8 +5,8 @@
 #include "wceui/core/CWceUiRealWnd.h"
 #include "wceui/base/WceUiGeometry.h"
 #include "wceui/base/WceUiLog.h"
-#include "wceui/resources/CFhStyleFile.h"
-#include "wceui/resources/CWceUiXmlDoc.h"
+#include "wceui/styles/CFhStyleFile.h"
+#include "wceui/resfiles/CWceUiXmlDoc.h"
 #include "wceui/widgets/CWceUiWndAnimate.h"
 
 #include <vector>

@@ -5,11 +5,11 @@
 #include "wceui/core/CWceUiLayerHost.h"
 #include "wceui/base/WceUiGeometry.h"
 #include "wceui/base/WceUiLog.h"
-#include "wceui/resources/CFhStyleFile.h"
-#include "wceui/resources/CWceUiBgItem.h"
-#include "wceui/resources/CWceUiGenericBitmap.h"
-#include "wceui/resources/CWceUiXmlElem.h"
-#include "wceui/resources/WceUiBitmapFiles.h"
+#include "wceui/styles/CFhStyleFile.h"
+#include "wceui/styles/CWceUiBgItem.h"
+#include "wceui/drawing/CWceUiGenericBitmap.h"
+#include "wceui/resfiles/CWceUiXmlElem.h"
+#include "wceui/resfiles/WceUiBitmapFiles.h"
 
 #include <cstddef>
 #include <vector>

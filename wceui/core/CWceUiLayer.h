@@ -10,8 +10,8 @@
 #include "wceui/base/CWceUiDWordArray.h"
 #include "wceui/base/CWceUiHTList.h"
 #include "wceui/core/CWceUiObject.h"
-#include "wceui/resources/CWceUiLoadString.h"
-#include "wceui/resources/CWceUiStyle.h"
+#include "wceui/resfiles/CWceUiLoadString.h"
+#include "wceui/styles/CWceUiStyle.h"
 
 class CWceUiBgItem;
 class CWceUiGenericBitmap;

@@ -2,13 +2,13 @@
 
 #include "platform/kernel/wcestr.h"
 #include "wceui/core/CFhGlobals.h"
-#include "wceui/core/CWceUiCoverMask.h"
+#include "wceui/drawing/CWceUiCoverMask.h"
 #include "wceui/core/CWceUiDlg.h"
 #include "wceui/core/CWceUiLayer.h"
 #include "wceui/core/CWceUiLayerHost.h"
 #include "wceui/base/FhPath.h"
 #include "wceui/base/WceUiLog.h"
-#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/drawing/CWceUiGenericBitmap.h"
 
 #include <cstddef>
 

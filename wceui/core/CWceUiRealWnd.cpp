@@ -7,9 +7,9 @@
 #include "wceui/core/CWceUiLayerCtrl.h"
 #include "wceui/base/CWceUiPtrMap.h"
 #include "wceui/base/WceUiLog.h"
-#include "wceui/resources/CWceUiGenericBitmap.h"
-#include "wceui/resources/WceUiBitmapFiles.h"
-#include "wceui/resources/WceUiResource.h"
+#include "wceui/drawing/CWceUiGenericBitmap.h"
+#include "wceui/resfiles/WceUiBitmapFiles.h"
+#include "wceui/resfiles/WceUiResource.h"
 #include "wceui/widgets/CWceUiWndAnimate.h"
 
 #include <vector>

@@ -1,6 +1,6 @@
 #include "wceui/widgets/CWceUiBlendAni.h"
 
-#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/drawing/CWceUiGenericBitmap.h"
 
 namespace {
 const bool g_bListed = (WceUiAddAnimateClassName(WCEUI_CLASS_NAME(CWceUiBlendAni)), true);

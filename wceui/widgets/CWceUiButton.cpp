@@ -4,7 +4,7 @@
 #include "wceui/core/CWceUiLayerHost.h"
 #include "wceui/core/CWceUiRealWnd.h"
 #include "wceui/base/WceUiLog.h"
-#include "wceui/resources/CWceUiXmlElem.h"
+#include "wceui/resfiles/CWceUiXmlElem.h"
 
 CWceUiButton::CWceUiButton() {
   SetClassName(WCEUI_CLASS_NAME(CWceUiButton));

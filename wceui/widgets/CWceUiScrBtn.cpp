@@ -2,7 +2,7 @@
 
 #include "platform/kernel/wcestr.h"
 #include "wceui/core/CWceUiRealWnd.h"
-#include "wceui/resources/CWceUiXmlElem.h"
+#include "wceui/resfiles/CWceUiXmlElem.h"
 #include "wceui/widgets/CWceUiScroll.h"
 
 namespace {

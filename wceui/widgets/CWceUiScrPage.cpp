@@ -1,7 +1,7 @@
 #include "wceui/widgets/CWceUiScrPage.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/resources/CWceUiXmlElem.h"
+#include "wceui/resfiles/CWceUiXmlElem.h"
 #include "wceui/widgets/CWceUiScrThumb.h"
 #include "wceui/widgets/CWceUiScroll.h"
 

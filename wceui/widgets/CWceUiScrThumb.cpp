@@ -2,9 +2,9 @@
 
 #include "platform/kernel/wcestr.h"
 #include "wceui/base/WceUiLog.h"
-#include "wceui/resources/CWceUiBgItem.h"
-#include "wceui/resources/CWceUiGenericBitmap.h"
-#include "wceui/resources/CWceUiXmlElem.h"
+#include "wceui/styles/CWceUiBgItem.h"
+#include "wceui/drawing/CWceUiGenericBitmap.h"
+#include "wceui/resfiles/CWceUiXmlElem.h"
 #include "wceui/widgets/CWceUiScrPage.h"
 #include "wceui/widgets/CWceUiScroll.h"
 

@@ -3,7 +3,7 @@
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/wcestr.h"
 #include "wceui/base/WceUiLog.h"
-#include "wceui/resources/CWceUiXmlElem.h"
+#include "wceui/resfiles/CWceUiXmlElem.h"
 #include "wceui/widgets/CWceUiScrPage.h"
 #include "wceui/widgets/CWceUiScrThumb.h"
 

@@ -4,8 +4,8 @@
 #include "platform/user/user.h"
 #include "wceui/base/WceUiGeometry.h"
 #include "wceui/base/WceUiLog.h"
-#include "wceui/resources/CWceUiGenericBitmap.h"
-#include "wceui/resources/CWceUiXmlElem.h"
+#include "wceui/drawing/CWceUiGenericBitmap.h"
+#include "wceui/resfiles/CWceUiXmlElem.h"
 
 #include <vector>
 

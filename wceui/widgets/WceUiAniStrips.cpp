@@ -1,7 +1,7 @@
 #include "wceui/widgets/WceUiAniStrips.h"
 
 #include "wceui/base/WceUiGeometry.h"
-#include "wceui/resources/CWceUiGenericBitmap.h"
+#include "wceui/drawing/CWceUiGenericBitmap.h"
 #include "wceui/widgets/CWceUiWndAnimate.h"
 
 BOOL WceUiGetAniMove(UINT nDirection, WceUiAniMove* pMove) {

@@ -16,7 +16,7 @@
 
 #include "platform/kernel/wcestr.h"
 #include "platform/kernel/KernelHooks.h"
-#include "wceui/resources/WceUiResource.h"
+#include "wceui/resfiles/WceUiResource.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "tests/engine/FakeAdb.h"
 
 #include "wceui/core/CFhGlobals.h"
-#include "wceui/resources/CFhLanguage.h"
+#include "wceui/resfiles/CFhLanguage.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/RegistryHooks.h"
 #include "platform/kernel/KernelHooks.h"

@@ -4,7 +4,7 @@
 // moves things on with Pump (posted messages, input, then the timers the tick made due).
 #pragma once
 
-#include "tests/wceui/resources/WceUiResFixture.h"
+#include "tests/wceui/resfiles/WceUiResFixture.h"
 #include "tests/wceui/support/WceUiTestFiles.h"
 
 #include "platform/gdi/gdi.h"

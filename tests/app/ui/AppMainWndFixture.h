@@ -17,7 +17,7 @@
 #include "engine/SystemInitThread.h"
 #include "tests/engine/FakeAdb.h"
 #include "tests/engine/WindowPump.h"
-#include "tests/wceui/resources/WceUiResFixture.h"
+#include "tests/wceui/resfiles/WceUiResFixture.h"
 
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/GdiHooks.h"

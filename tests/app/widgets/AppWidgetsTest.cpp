@@ -6,9 +6,9 @@
 #include "app/widgets/CWceLoading.h"
 #include "app/widgets/CWceResProgress.h"
 #include "app/widgets/CWceTimerChkBtn.h"
-#include "tests/wceui/resources/BitmapPeek.h"
+#include "tests/wceui/drawing/BitmapPeek.h"
 #include "tests/wceui/widgets/WidgetDlgFixture.h"
-#include "wceui/core/WceUiDib.h"
+#include "wceui/drawing/WceUiDib.h"
 
 #include <gtest/gtest.h>
 

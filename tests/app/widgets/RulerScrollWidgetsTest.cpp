@@ -5,7 +5,7 @@
 #include "app/widgets/CWceResSrcoll.h"
 #include "app/widgets/CWceRulingProgress.h"
 #include "app/widgets/MovableContainer.h"
-#include "tests/wceui/resources/BitmapPeek.h"
+#include "tests/wceui/drawing/BitmapPeek.h"
 #include "tests/wceui/widgets/WidgetDlgFixture.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "tools/resgen/CResCanvas.h"
 #include "tools/resgen/CResStager.h"
 #include "tools/resgen/ResScale.h"
-#include "wceui/resources/WceUiPixelKernels.h"
+#include "wceui/drawing/WceUiPixelKernels.h"
 
 #include <gtest/gtest.h>
 

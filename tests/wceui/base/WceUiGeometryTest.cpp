@@ -1,5 +1,5 @@
 #include "tests/wceui/core/WceUiTestRoot.h"
-#include "wceui/core/CWceUiCoverMask.h"
+#include "wceui/drawing/CWceUiCoverMask.h"
 #include "wceui/base/FhColor.h"
 #include "wceui/base/FhHashSize.h"
 #include "wceui/base/WceUiGeometry.h"

@@ -2,13 +2,13 @@
 // backgrounds and positions, background items with transparency and alpha, the alpha filter,
 // occlusion, and layers of no size. Every expected pixel is computed here from the rule.
 #include "tests/wceui/layer/LayerTestHost.h"
-#include "tests/wceui/resources/WceUiResFixture.h"
+#include "tests/wceui/resfiles/WceUiResFixture.h"
 #include "wceui/core/CWceUiLayer.h"
 #include "wceui/core/CWceUiLayerCtrl.h"
-#include "wceui/core/WceUiDib.h"
-#include "wceui/resources/CWceUiBgItem.h"
-#include "wceui/resources/CWceUiGenericBitmap.h"
-#include "wceui/resources/WceUiBitmapFiles.h"
+#include "wceui/drawing/WceUiDib.h"
+#include "wceui/styles/CWceUiBgItem.h"
+#include "wceui/drawing/CWceUiGenericBitmap.h"
+#include "wceui/resfiles/WceUiBitmapFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 // checked by the screen's pixels at both depths, and the input filter after a transition.
 #include "tests/wceui/layer/UiRealWndFixture.h"
 #include "wceui/core/CRealDlg.h"
-#include "wceui/resources/CWceUiGenericBitmap.h"
-#include "wceui/resources/WceUiBitmapFiles.h"
+#include "wceui/drawing/CWceUiGenericBitmap.h"
+#include "wceui/resfiles/WceUiBitmapFiles.h"
 #include "wceui/widgets/CWceUiWndAnimate.h"
 #include "platform/kernel/KernelHooks.h"
 #include "platform/user/UserHooks.h"

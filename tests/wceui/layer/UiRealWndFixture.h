@@ -7,7 +7,7 @@
 #include "platform/gdi/GdiHooks.h"
 #include "platform/user/user.h"
 #include "platform/user/UserHooks.h"
-#include "tests/wceui/resources/WceUiResFixture.h"
+#include "tests/wceui/resfiles/WceUiResFixture.h"
 #include "wceui/core/CFhGlobals.h"
 #include "wceui/base/CFhIgnoreMsg.h"
 #include "wceui/core/CWceUiLayer.h"

@@ -3,7 +3,7 @@
 // Every frame the window paints is checked on the screen against the transition's rule (which
 // strip of the old and of the new picture shows), each frame's start against its length less the
 // ticks its work and paint took, and the refusals of Play by their lines.
-#include "tests/wceui/resources/PixelRules.h"
+#include "tests/wceui/drawing/PixelRules.h"
 #include "tests/wceui/widgets/AniRules.h"
 #include "tests/wceui/widgets/WidgetDlgFixture.h"
 #include "wceui/widgets/CWceUiGoAni.h"

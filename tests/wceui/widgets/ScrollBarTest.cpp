@@ -1,12 +1,12 @@
 // Scroll bars built from a dialog file: the parts take their axis and role from the bar and their
 // names, the thumb drags within its range and reports track and position to the bar's owner, the
 // track pages or places the thumb, and a held arrow steps at once, after 500 ms and every 60 ms.
-#include "tests/wceui/resources/BitmapPeek.h"
+#include "tests/wceui/drawing/BitmapPeek.h"
 #include "tests/wceui/widgets/WidgetDlgFixture.h"
 #include "wceui/widgets/CWceUiScrBtn.h"
 #include "wceui/widgets/CWceUiScrPage.h"
 #include "wceui/widgets/CWceUiScrThumb.h"
-#include "wceui/resources/CWceUiXmlDoc.h"
+#include "wceui/resfiles/CWceUiXmlDoc.h"
 #include "wceui/widgets/CWceUiScroll.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "platform/kernel/wcestr.h"
 #include "platform/kernel/KernelHooks.h"
 #include "tests/wceui/layer/UiRealWndFixture.h"
-#include "tests/wceui/resources/BitmapPeek.h"
+#include "tests/wceui/drawing/BitmapPeek.h"
 #include "tests/wceui/support/WceUiTestFiles.h"
 #include "wceui/core/CWceUiDlg.h"
 

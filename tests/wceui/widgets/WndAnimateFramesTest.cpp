@@ -8,10 +8,10 @@
 #include "wceui/widgets/CWceUiSliderAni.h"
 
 #include "tests/wceui/core/WceUiTestRoot.h"
-#include "tests/wceui/resources/BitmapPeek.h"
-#include "tests/wceui/resources/PixelRules.h"
+#include "tests/wceui/drawing/BitmapPeek.h"
+#include "tests/wceui/drawing/PixelRules.h"
 #include "tests/wceui/widgets/AniRules.h"
-#include "wceui/resources/WceUiBitmapFiles.h"
+#include "wceui/resfiles/WceUiBitmapFiles.h"
 
 #include <algorithm>
 #include <memory>

@@ -8,11 +8,11 @@
 #include "wceui/widgets/CWceUiSliderAni.h"
 
 #include "platform/kernel/wcestr.h"
-#include "tests/wceui/resources/BitmapPeek.h"
-#include "tests/wceui/resources/WceUiResFixture.h"
+#include "tests/wceui/drawing/BitmapPeek.h"
+#include "tests/wceui/resfiles/WceUiResFixture.h"
 #include "wceui/base/WceUiGeometry.h"
-#include "wceui/resources/CFhStyleFile.h"
-#include "wceui/resources/WceUiBitmapFiles.h"
+#include "wceui/styles/CFhStyleFile.h"
+#include "wceui/resfiles/WceUiBitmapFiles.h"
 
 #include <algorithm>
 #include <cstdlib>

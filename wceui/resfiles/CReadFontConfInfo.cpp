@@ -1,0 +1,80 @@
+#include "wceui/resfiles/CReadFontConfInfo.h"
+
+#include "platform/kernel/wcestr.h"
+#include "wceui/base/WceUiLog.h"
+#include "wceui/resfiles/CFhConfDoc.h"
+#include "wceui/drawing/CWceUiFont.h"
+
+#include <cstring>
+
+namespace {
+
+struct FontConfKey {
+  const char16_t* pKey;
+  size_t nOffset;
+  size_t nSize;  // 4: a LONG field; 1: a BYTE field, which keeps the value's low 8 bits
+};
+
+const FontConfKey kFontConfKeys[] = {
+    {u"height", offsetof(LOGFONTW, lfHeight), 4},
+    {u"width", offsetof(LOGFONTW, lfWidth), 4},
+    {u"escapement", offsetof(LOGFONTW, lfEscapement), 4},
+    {u"orientation", offsetof(LOGFONTW, lfOrientation), 4},
+    {u"weight", offsetof(LOGFONTW, lfWeight), 4},
+    {u"italic", offsetof(LOGFONTW, lfItalic), 1},
+    {u"underline", offsetof(LOGFONTW, lfUnderline), 1},
+    {u"strikeout", offsetof(LOGFONTW, lfStrikeOut), 1},
+    {u"charset", offsetof(LOGFONTW, lfCharSet), 1},
+    {u"outprecision", offsetof(LOGFONTW, lfOutPrecision), 1},
+    {u"clipprecision", offsetof(LOGFONTW, lfClipPrecision), 1},
+    {u"quality", offsetof(LOGFONTW, lfQuality), 1},
+    {u"pitchandfamily", offsetof(LOGFONTW, lfPitchAndFamily), 1},
+};
+
+}  // namespace
+
+CReadFontConfInfo::CReadFontConfInfo() {
+  Reset();
+}
+
+void CReadFontConfInfo::Reset() {
+  CWceUiFont::GetSystemLogFont(&m_logFont);
+  m_bLoaded = 0;
+}
+
+BOOL CReadFontConfInfo::LoadFontConfFile(LPCWSTR pFontConfFile) {
+  WCEUI_CHECK(NULL != pFontConfFile);
+  if (pFontConfFile == nullptr) return 0;
+  Reset();
+  CFhConfDoc doc;
+  if (!doc.LoadFile(pFontConfFile, FALSE)) {
+    WceUiLogW(WCEUI_LOG_ERROR, u"can not load file %s", pFontConfFile);
+    Reset();
+    return 0;
+  }
+  BYTE* pFields = reinterpret_cast<BYTE*>(&m_logFont);
+  for (const FontConfKey& key : kFontConfKeys) {
+    LPCWSTR pValue = doc.GetString(key.pKey);
+    if (pValue == nullptr) continue;
+    LONG nValue = _wtoi(pValue);
+    if (key.nSize == 4) {
+      std::memcpy(pFields + key.nOffset, &nValue, sizeof nValue);
+    } else {
+      pFields[key.nOffset] = BYTE(nValue & 0xFF);
+    }
+  }
+  if (LPCWSTR pFace = doc.GetString(u"facename")) {
+    wcsncpy(m_logFont.lfFaceName, pFace, LF_FACESIZE - 1);
+    m_logFont.lfFaceName[LF_FACESIZE - 1] = 0;
+  }
+  m_bLoaded = 1;
+  return 1;
+}
+
+BOOL CReadFontConfInfo::GetLogFont(LOGFONTW* pLogFont) const {
+  WCEUI_CHECK(NULL != pLogFont);
+  WCEUI_CHECK(m_bLoaded);
+  if (pLogFont == nullptr || !m_bLoaded) return 0;
+  *pLogFont = m_logFont;
+  return 1;
+}

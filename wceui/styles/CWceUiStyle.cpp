@@ -1,0 +1,117 @@
+#include "wceui/styles/CWceUiStyle.h"
+
+#include "platform/user/user.h"
+#include "wceui/core/CWceUiLayer.h"
+#include "wceui/base/WceUiLog.h"
+
+#include <algorithm>
+
+CWceUiStyle::CWceUiStyle() {
+  SetRectEmpty(&m_rcPosition);
+}
+
+CWceUiStyle::~CWceUiStyle() = default;
+
+CWceUiStyle::CWceUiStyle(const CWceUiStyle& rhs) : CWceUiStyle() {
+  *this = rhs;
+}
+
+CWceUiStyle& CWceUiStyle::operator=(const CWceUiStyle& rhs) {
+  if (this == &rhs) return *this;
+  return Merge(rhs, rhs);
+}
+
+void CWceUiStyle::SetPosition(const RECT* lpRect, int nWay) {
+  WCEUI_CHECK(NULL != lpRect);
+  if (lpRect == nullptr) return;
+  if (m_pLayer != nullptr) {
+    m_pLayer->SetLayerPosition(lpRect, nWay, TRUE);
+    return;
+  }
+  m_rcPosition = *lpRect;
+  m_nPositionWay = nWay;
+}
+
+void CWceUiStyle::SetShow(BOOL bShow) {
+  if (m_pLayer != nullptr) {
+    m_pLayer->ShowLayer(bShow, FALSE);
+    return;
+  }
+  m_bShow = bShow;
+}
+
+void CWceUiStyle::SetEnable(BOOL bEnable) {
+  if (m_pLayer != nullptr) {
+    m_pLayer->EnableLayer(bEnable, FALSE);
+    return;
+  }
+  m_bEnable = bEnable;
+}
+
+void CWceUiStyle::SetContainer(BOOL bContainer) {
+  if (m_pLayer != nullptr) {
+    m_pLayer->SetLayerContainer(bContainer);
+    return;
+  }
+  m_bContainer = bContainer;
+}
+
+void CWceUiStyle::SetNoDraw(BOOL bNoDraw) {
+  if (m_pLayer != nullptr) {
+    m_pLayer->SetLayerNoDraw(bNoDraw);
+    return;
+  }
+  m_bNoDraw = bNoDraw;
+}
+
+void CWceUiStyle::SetNoInput(BOOL bNoInput) {
+  if (m_pLayer != nullptr) {
+    m_pLayer->SetLayerNoInput(bNoInput);
+    return;
+  }
+  m_bNoInput = bNoInput;
+}
+
+int CWceUiStyle::GetPosition(LPRECT lpRect) const {
+  WCEUI_CHECK(NULL != lpRect);
+  if (lpRect != nullptr) *lpRect = m_rcPosition;
+  return m_nPositionWay;
+}
+
+void CWceUiStyle::SetTextColor(LPCWSTR pColorID) {
+  WCEUI_CHECK(NULL != pColorID);
+  if (pColorID == nullptr) return;
+  WCEUI_CHECK(*pColorID);
+  m_textColor.SetColorFromRes(pColorID);
+}
+
+void CWceUiStyle::SetTextColor(COLORREF crColor) {
+  m_textColor.SetColor(crColor);
+}
+
+void CWceUiStyle::SetTextResID(LPCWSTR pTextResID) {
+  m_strTextResID.SetString(pTextResID != nullptr ? pTextResID : u"");
+}
+
+CWceUiStyle& CWceUiStyle::Merge(const CWceUiStyle& first, const CWceUiStyle& second) {
+  auto from = [&](WceUiStyleHas nWhat) -> const CWceUiStyle& { return first.m_bHas[nWhat] ? first : second; };
+  // Either source may be this style: each value object copes with being assigned to itself.
+  const CWceUiStyle& position = from(kStyleHasPosition);
+  RECT rc = position.m_rcPosition;
+  SetPosition(&rc, position.m_nPositionWay);
+  SetShow(from(kStyleHasShow).m_bShow);
+  SetEnable(from(kStyleHasEnable).m_bEnable);
+  SetContainer(from(kStyleHasContainer).m_bContainer);
+  SetTextResID(from(kStyleHasTextID).m_strTextResID);
+  m_textColor = from(kStyleHasTextColor).m_textColor;
+  m_font = from(kStyleHasFont).m_font;
+  m_drawText = from(kStyleHasDrawText).m_drawText;
+  m_bgColor = from(kStyleHasBgColor).m_bgColor;
+  m_alphaFilter = from(kStyleHasAlphaFilter).m_alphaFilter;
+  m_mixColorFilter = from(kStyleHasMixColorFilter).m_mixColorFilter;
+  SetNoDraw(from(kStyleHasNoDraw).m_bNoDraw);
+  SetNoInput(from(kStyleHasNoInput).m_bNoInput);
+  m_bgItems = second.m_bgItems;
+  std::copy(std::begin(second.m_bHas), std::end(second.m_bHas), std::begin(m_bHas));
+  return *this;
+}
