@@ -11,7 +11,7 @@
 #include "wceui/core/CRealWnd.h"
 #include "wceui/core/CWceUiDlg.h"
 #include "wceui/core/CWceUiLayer.h"
-#include "wceui/core/CWceUiObject.h"
+#include "wceui/base/CWceUiObject.h"
 #include "wceui/core/CWceUiRealWnd.h"
 #include "wceui/drawing/CWceUi32Bitmap.h"
 #include "wceui/drawing/CWceUi565Bitmap.h"

@@ -13,7 +13,7 @@
 #include "wceui/styles/CFhStyleFile.h"
 #include "wceui/drawing/CWceUiGenericBitmap.h"
 #include "wceui/resfiles/WceUiBitmapFiles.h"
-#include "wceui/widgets/CWceUiWndAnimate.h"
+#include "wceui/animate/CWceUiWndAnimate.h"
 
 #include <pixman.h>
 

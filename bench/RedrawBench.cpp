@@ -13,7 +13,7 @@
 #include "platform/kernel/wcestr.h"
 #include "platform/user/user.h"
 #include "platform/user/UserHooks.h"
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/core/CWceUiDlg.h"
 #include "wceui/core/CWceUiLayerCtrl.h"
 #include "wceui/core/CWceUiRealWnd.h"

@@ -45,6 +45,7 @@ WCEUI_ROOMS = {
     "base": set(),
     "drawing": ANY,
     "resfiles": ANY,
+    "animate": ANY,
     "styles": ANY,
     "core": ANY,
     "widgets": ANY,

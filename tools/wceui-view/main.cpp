@@ -17,7 +17,7 @@
 #include "platform/kernel/wcestr.h"
 #include "platform/user/user.h"
 #include "platform/user/UserHooks.h"
-#include "wceui/core/CWceUiClassRegistrar.h"
+#include "wceui/base/CWceUiClassRegistrar.h"
 #include "wceui/core/CWceUiDlg.h"
 #include "wceui/core/CWceUiLayerCtrl.h"
 #include "wceui/core/WceUiLayerWalk.h"

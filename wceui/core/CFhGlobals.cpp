@@ -1,7 +1,8 @@
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/KernelHooks.h"
+#include "wceui/core/CXiWndHelper.h"
 #include "wceui/resfiles/CFhBitmapResLoader.h"
 #include "wceui/resfiles/CFhColorResLoader.h"
 #include "wceui/resfiles/CFhFontResLoader.h"

@@ -1,6 +1,6 @@
 #include "wceui/core/CRealDlg.h"
 
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/base/WceUiLog.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "platform/kernel/wcetypes.h"
 #include "platform/user/user.h"
-#include "wceui/core/CWceUiObject.h"
+#include "wceui/base/CWceUiObject.h"
 
 class CRealGenericWnd : public CWceUiObject {
  public:

@@ -1,6 +1,6 @@
 #include "wceui/core/CRealWnd.h"
 
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/core/CXiWndHelper.h"
 #include "wceui/base/WceUiLog.h"
 

@@ -7,7 +7,7 @@
 #include "wceui/base/WceUiLog.h"
 #include "wceui/styles/CFhStyleFile.h"
 #include "wceui/resfiles/CWceUiXmlDoc.h"
-#include "wceui/widgets/CWceUiWndAnimate.h"
+#include "wceui/animate/CWceUiWndAnimate.h"
 
 #include <vector>
 

@@ -9,7 +9,7 @@
 #include "wceui/base/CQuickString.h"
 #include "wceui/base/CWceUiDWordArray.h"
 #include "wceui/base/CWceUiHTList.h"
-#include "wceui/core/CWceUiObject.h"
+#include "wceui/base/CWceUiObject.h"
 #include "wceui/resfiles/CWceUiLoadString.h"
 #include "wceui/styles/CWceUiStyle.h"
 

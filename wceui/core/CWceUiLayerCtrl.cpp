@@ -1,7 +1,7 @@
 #include "wceui/core/CWceUiLayerCtrl.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/drawing/CWceUiCoverMask.h"
 #include "wceui/core/CWceUiDlg.h"
 #include "wceui/core/CWceUiLayer.h"

@@ -1,7 +1,7 @@
 #include "wceui/core/CWceUiRealWnd.h"
 
 #include "platform/kernel/kernel.h"
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/core/CWceUiDlg.h"
 #include "wceui/core/CWceUiLayer.h"
 #include "wceui/core/CWceUiLayerCtrl.h"
@@ -10,7 +10,7 @@
 #include "wceui/drawing/CWceUiGenericBitmap.h"
 #include "wceui/resfiles/WceUiBitmapFiles.h"
 #include "wceui/resfiles/WceUiResource.h"
-#include "wceui/widgets/CWceUiWndAnimate.h"
+#include "wceui/animate/CWceUiWndAnimate.h"
 
 #include <vector>
 

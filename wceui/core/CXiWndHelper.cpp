@@ -2,7 +2,7 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/core/CRealWnd.h"
 #include "wceui/base/WceUiLog.h"
 

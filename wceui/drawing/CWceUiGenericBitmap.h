@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/gdi/gdi.h"
-#include "wceui/core/CWceUiObject.h"
+#include "wceui/base/CWceUiObject.h"
 #include "wceui/drawing/CFhBmp.h"
 #include "wceui/drawing/WceUiPixelKernels.h"
 

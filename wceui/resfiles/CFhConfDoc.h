@@ -12,7 +12,7 @@
 
 #include "platform/kernel/wcetypes.h"
 #include "wceui/base/CQuickString.h"
-#include "wceui/resfiles/CWceUiStrMap.h"
+#include "wceui/base/CWceUiStrMap.h"
 
 class CFhConfDoc {
  public:

@@ -2,7 +2,7 @@
 
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/base/WceUiLog.h"
 
 #include <new>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/kernel/wcetypes.h"
-#include "wceui/resfiles/CWceUiStrMap.h"
+#include "wceui/base/CWceUiStrMap.h"
 
 class CWceUiPackFile;
 

@@ -1,6 +1,6 @@
 #include "wceui/resfiles/WceUiBitmapFiles.h"
 
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/base/WceUiLog.h"
 #include "wceui/drawing/CWceUi32Bitmap.h"
 #include "wceui/drawing/CWceUi565Bitmap.h"

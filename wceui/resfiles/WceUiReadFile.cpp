@@ -1,7 +1,7 @@
 #include "wceui/resfiles/WceUiReadFile.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/base/WceUiLog.h"
 #include "wceui/resfiles/CFhFileHandle.h"
 #include "wceui/resfiles/CWceUiPackCache.h"

@@ -1,7 +1,7 @@
 #include "wceui/resfiles/WceUiResource.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/base/WceUiLog.h"
 #include "wceui/resfiles/CFhBitmapResLoader.h"
 #include "wceui/resfiles/CFhColorResLoader.h"

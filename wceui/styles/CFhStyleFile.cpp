@@ -5,7 +5,7 @@
 #include "wceui/base/FhColor.h"
 #include "platform/kernel/wcestr.h"
 #include "wceui/styles/CWceUiStyle.h"
-#include "wceui/widgets/CWceUiWndAnimate.h"
+#include "wceui/animate/CWceUiWndAnimate.h"
 
 #include <new>
 

@@ -13,11 +13,11 @@
 //   <filters> <alpha enabled="true" opacity="0..255"/> <mixcolor enabled=".." opacity=".."
 //         color=".."/> </filters>
 //   <adv-properties no-draw="true" no-input="true"/>
-// An animation element: <Name type="CWceUiBarnAni" .../> (widgets/CWceUiWndAnimate.h).
+// An animation element: <Name type="CWceUiBarnAni" .../> (animate/CWceUiWndAnimate.h).
 #pragma once
 
 #include "platform/kernel/wcetypes.h"
-#include "wceui/resfiles/CWceUiStrMap.h"
+#include "wceui/base/CWceUiStrMap.h"
 #include "wceui/resfiles/CWceUiXmlDoc.h"
 
 #include <vector>

@@ -1,7 +1,6 @@
 #include "wceui/styles/CWceUiStyle.h"
 
 #include "platform/user/user.h"
-#include "wceui/core/CWceUiLayer.h"
 #include "wceui/base/WceUiLog.h"
 
 #include <algorithm>
@@ -19,57 +18,6 @@ CWceUiStyle::CWceUiStyle(const CWceUiStyle& rhs) : CWceUiStyle() {
 CWceUiStyle& CWceUiStyle::operator=(const CWceUiStyle& rhs) {
   if (this == &rhs) return *this;
   return Merge(rhs, rhs);
-}
-
-void CWceUiStyle::SetPosition(const RECT* lpRect, int nWay) {
-  WCEUI_CHECK(NULL != lpRect);
-  if (lpRect == nullptr) return;
-  if (m_pLayer != nullptr) {
-    m_pLayer->SetLayerPosition(lpRect, nWay, TRUE);
-    return;
-  }
-  m_rcPosition = *lpRect;
-  m_nPositionWay = nWay;
-}
-
-void CWceUiStyle::SetShow(BOOL bShow) {
-  if (m_pLayer != nullptr) {
-    m_pLayer->ShowLayer(bShow, FALSE);
-    return;
-  }
-  m_bShow = bShow;
-}
-
-void CWceUiStyle::SetEnable(BOOL bEnable) {
-  if (m_pLayer != nullptr) {
-    m_pLayer->EnableLayer(bEnable, FALSE);
-    return;
-  }
-  m_bEnable = bEnable;
-}
-
-void CWceUiStyle::SetContainer(BOOL bContainer) {
-  if (m_pLayer != nullptr) {
-    m_pLayer->SetLayerContainer(bContainer);
-    return;
-  }
-  m_bContainer = bContainer;
-}
-
-void CWceUiStyle::SetNoDraw(BOOL bNoDraw) {
-  if (m_pLayer != nullptr) {
-    m_pLayer->SetLayerNoDraw(bNoDraw);
-    return;
-  }
-  m_bNoDraw = bNoDraw;
-}
-
-void CWceUiStyle::SetNoInput(BOOL bNoInput) {
-  if (m_pLayer != nullptr) {
-    m_pLayer->SetLayerNoInput(bNoInput);
-    return;
-  }
-  m_bNoInput = bNoInput;
 }
 
 int CWceUiStyle::GetPosition(LPRECT lpRect) const {

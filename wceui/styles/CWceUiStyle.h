@@ -50,7 +50,8 @@ class CWceUiStyle {
   void SetPosition(const RECT* lpRect, int nWay);
   int GetPosition(LPRECT lpRect) const;
   // A style bound to a layer passes position and flags on to the layer's own setters, which store
-  // them and move, show, rebuild the lists and invalidate as the change needs.
+  // them and move, show, rebuild the lists and invalidate as the change needs. These setters stand
+  // in core/CWceUiStyleBound.cpp, beside the layer.
   void SetShow(BOOL bShow);
   BOOL GetShow() const { return m_bShow; }
   void SetEnable(BOOL bEnable);

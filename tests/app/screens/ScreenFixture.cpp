@@ -9,7 +9,7 @@
 #include "engine/SystemInitThread.h"
 #include "tests/engine/FakeAdb.h"
 
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/resfiles/CFhLanguage.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/RegistryHooks.h"

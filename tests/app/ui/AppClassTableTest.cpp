@@ -4,8 +4,8 @@
 #include "app/WceAppClassTable.h"
 
 #include "platform/kernel/wcestr.h"
-#include "wceui/core/CWceUiClassRegistrar.h"
-#include "wceui/core/CWceUiObject.h"
+#include "wceui/base/CWceUiClassRegistrar.h"
+#include "wceui/base/CWceUiObject.h"
 
 #include <gtest/gtest.h>
 

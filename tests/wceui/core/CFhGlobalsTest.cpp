@@ -1,5 +1,5 @@
 #include "tests/wceui/core/WceUiTestRoot.h"
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/base/FhPath.h"
 #include "platform/kernel/wcestr.h"
 #include "platform/gdi/gdi.h"

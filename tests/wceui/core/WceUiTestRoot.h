@@ -5,7 +5,7 @@
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/KernelHooks.h"
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 
 #include <gtest/gtest.h>
 

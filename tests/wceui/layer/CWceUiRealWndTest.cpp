@@ -6,7 +6,7 @@
 #include "wceui/core/CRealDlg.h"
 #include "wceui/drawing/CWceUiGenericBitmap.h"
 #include "wceui/resfiles/WceUiBitmapFiles.h"
-#include "wceui/widgets/CWceUiWndAnimate.h"
+#include "wceui/animate/CWceUiWndAnimate.h"
 #include "platform/kernel/KernelHooks.h"
 #include "platform/user/UserHooks.h"
 

@@ -8,7 +8,7 @@
 #include "platform/user/user.h"
 #include "platform/user/UserHooks.h"
 #include "tests/wceui/resfiles/WceUiResFixture.h"
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/base/CFhIgnoreMsg.h"
 #include "wceui/core/CWceUiLayer.h"
 #include "wceui/core/CWceUiLayerCtrl.h"

@@ -4,7 +4,7 @@
 #include "tests/wceui/core/WceUiTestRoot.h"
 #include "tests/wceui/support/WceUiTestFiles.h"
 #include "wceui/resfiles/CFhConfDoc.h"
-#include "wceui/resfiles/CWceUiStrMap.h"
+#include "wceui/base/CWceUiStrMap.h"
 
 #include <map>
 

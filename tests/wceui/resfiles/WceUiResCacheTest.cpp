@@ -2,7 +2,7 @@
 // bitmap conf files and the start-up call.
 #include "tests/wceui/resfiles/WceUiResFixture.h"
 #include "tools/mkpack/CPackWriter.h"
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/resfiles/CFhBitmapResLoader.h"
 #include "wceui/resfiles/CFhColorResLoader.h"
 #include "wceui/resfiles/CFhFontResLoader.h"

@@ -2,7 +2,7 @@
 // loads when an id is set, the first use loads, an equal id keeps what is loaded, a missing
 // resource gives the fallback and is tried again.
 #include "tests/wceui/resfiles/WceUiResFixture.h"
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/resfiles/CFhBitmapResLoader.h"
 #include "wceui/resfiles/CFhColorResLoader.h"
 #include "wceui/resfiles/CFhFontResLoader.h"

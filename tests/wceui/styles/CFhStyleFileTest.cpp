@@ -1,7 +1,7 @@
 // Style files: every group of a style, the overwrite order, bad values, the cache and animation
 // lookups.
 #include "tests/wceui/resfiles/WceUiResFixture.h"
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 #include "wceui/base/WceUiGeometry.h"
 #include "wceui/styles/CFhStyleFile.h"
 #include "wceui/styles/CWceUiStyle.h"

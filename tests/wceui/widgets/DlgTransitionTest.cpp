@@ -4,9 +4,9 @@
 // strip of the old and of the new picture shows), each frame's start against its length less the
 // ticks its work and paint took, and the refusals of Play by their lines.
 #include "tests/wceui/drawing/PixelRules.h"
-#include "tests/wceui/widgets/AniRules.h"
+#include "tests/wceui/animate/AniRules.h"
 #include "tests/wceui/widgets/WidgetDlgFixture.h"
-#include "wceui/widgets/CWceUiGoAni.h"
+#include "wceui/animate/CWceUiGoAni.h"
 #include "platform/kernel/KernelHooks.h"
 
 #include <gtest/gtest.h>

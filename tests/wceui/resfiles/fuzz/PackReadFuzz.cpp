@@ -7,7 +7,7 @@
 #include "wceui/resfiles/WceUiReadFile.h"
 
 #include "tests/services/fuzz/FuzzInputFile.h"
-#include "wceui/core/CFhGlobals.h"
+#include "wceui/resfiles/CFhGlobals.h"
 
 #include <cstdint>
 #include <cstring>

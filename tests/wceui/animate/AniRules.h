@@ -4,7 +4,7 @@
 #pragma once
 
 #include "wceui/base/WceUiGeometry.h"
-#include "wceui/widgets/CWceUiWndAnimate.h"
+#include "wceui/animate/CWceUiWndAnimate.h"
 
 #include <string>
 

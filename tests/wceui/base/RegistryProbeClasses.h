@@ -1,7 +1,7 @@
 // Classes for the class registry's tests, declared the way the framework's own are.
 #pragma once
 
-#include "wceui/core/CWceUiObject.h"
+#include "wceui/base/CWceUiObject.h"
 
 class CProbeLayer : public CWceUiObject {
  public:

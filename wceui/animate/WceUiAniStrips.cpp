@@ -1,8 +1,8 @@
-#include "wceui/widgets/WceUiAniStrips.h"
+#include "wceui/animate/WceUiAniStrips.h"
 
 #include "wceui/base/WceUiGeometry.h"
 #include "wceui/drawing/CWceUiGenericBitmap.h"
-#include "wceui/widgets/CWceUiWndAnimate.h"
+#include "wceui/animate/CWceUiWndAnimate.h"
 
 BOOL WceUiGetAniMove(UINT nDirection, WceUiAniMove* pMove) {
   static const WceUiAniMove kMoves[] = {

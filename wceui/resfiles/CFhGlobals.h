@@ -1,13 +1,17 @@
 // The holder of the framework's process-wide objects. Each member is built on its first use and
 // destroyed at exit in the reverse order of construction. UI thread only; nothing is locked.
+//
+// Declared here, in the lowest room that reaches it, so that file reading, conf files and the
+// caches find their objects without knowing the rooms above; defined in core/CFhGlobals.cpp, the
+// one room that knows every object it holds (the window registry is core's).
 #pragma once
 
 #include "wceui/base/CFhGlobalData.h"
 #include "wceui/base/CFhIgnoreMsg.h"
 #include "wceui/base/CFhLogFile.h"
-#include "wceui/core/CXiWndHelper.h"
 #include "wceui/resfiles/CWceUiPackCache.h"
 
+class CXiWndHelper;
 class CFhBitmapResLoader;
 class CFhFontResLoader;
 class CFhColorResLoader;

@@ -1,4 +1,4 @@
-#include "wceui/widgets/CWceUiBarnAni.h"
+#include "wceui/animate/CWceUiBarnAni.h"
 
 #include <cstdlib>
 

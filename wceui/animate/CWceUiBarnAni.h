@@ -1,7 +1,7 @@
 // The wipe: neither picture moves; the boundary between them does, uncovering the new picture.
 #pragma once
 
-#include "wceui/widgets/CWceUiWndAnimate.h"
+#include "wceui/animate/CWceUiWndAnimate.h"
 
 class CWceUiBarnAni : public CWceUiWndAnimate {
  public:

@@ -1,11 +1,11 @@
 // Window animations set up from a style file's `animate` children, their refusals (the parameter
 // check, bad frames and directions, bad attributes), the random directions and the list of
 // animation classes.
-#include "wceui/widgets/CWceUiBarnAni.h"
-#include "wceui/widgets/CWceUiBlendAni.h"
-#include "wceui/widgets/CWceUiComeAni.h"
-#include "wceui/widgets/CWceUiGoAni.h"
-#include "wceui/widgets/CWceUiSliderAni.h"
+#include "wceui/animate/CWceUiBarnAni.h"
+#include "wceui/animate/CWceUiBlendAni.h"
+#include "wceui/animate/CWceUiComeAni.h"
+#include "wceui/animate/CWceUiGoAni.h"
+#include "wceui/animate/CWceUiSliderAni.h"
 
 #include "platform/kernel/wcestr.h"
 #include "tests/wceui/drawing/BitmapPeek.h"

@@ -1,4 +1,4 @@
-#include "wceui/widgets/CWceUiBlendAni.h"
+#include "wceui/animate/CWceUiBlendAni.h"
 
 #include "wceui/drawing/CWceUiGenericBitmap.h"
 

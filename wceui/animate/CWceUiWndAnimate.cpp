@@ -1,4 +1,4 @@
-#include "wceui/widgets/CWceUiWndAnimate.h"
+#include "wceui/animate/CWceUiWndAnimate.h"
 
 #include "platform/kernel/wcestr.h"
 #include "platform/user/user.h"

@@ -1,7 +1,7 @@
 // The slide-in: the old picture stays and the new one moves in over it.
 #pragma once
 
-#include "wceui/widgets/CWceUiWndAnimate.h"
+#include "wceui/animate/CWceUiWndAnimate.h"
 
 class CWceUiComeAni : public CWceUiWndAnimate {
  public:

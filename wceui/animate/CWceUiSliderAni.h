@@ -1,7 +1,7 @@
 // The push: both pictures move, the new one pushing the old one out. Its direction codes are the push's own (WceUiSliderDirection).
 #pragma once
 
-#include "wceui/widgets/CWceUiWndAnimate.h"
+#include "wceui/animate/CWceUiWndAnimate.h"
 
 class CWceUiSliderAni : public CWceUiWndAnimate {
  public:

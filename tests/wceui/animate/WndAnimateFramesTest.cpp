@@ -1,16 +1,16 @@
 // The frames of the five window animations at both depths, every kind and direction, checked
 // pixel by pixel against the transition's rule written out per pixel: which picture shows at a
 // place, and which of its columns (rows). Outside the working rectangle nothing is drawn.
-#include "wceui/widgets/CWceUiBarnAni.h"
-#include "wceui/widgets/CWceUiBlendAni.h"
-#include "wceui/widgets/CWceUiComeAni.h"
-#include "wceui/widgets/CWceUiGoAni.h"
-#include "wceui/widgets/CWceUiSliderAni.h"
+#include "wceui/animate/CWceUiBarnAni.h"
+#include "wceui/animate/CWceUiBlendAni.h"
+#include "wceui/animate/CWceUiComeAni.h"
+#include "wceui/animate/CWceUiGoAni.h"
+#include "wceui/animate/CWceUiSliderAni.h"
 
 #include "tests/wceui/core/WceUiTestRoot.h"
 #include "tests/wceui/drawing/BitmapPeek.h"
 #include "tests/wceui/drawing/PixelRules.h"
-#include "tests/wceui/widgets/AniRules.h"
+#include "tests/wceui/animate/AniRules.h"
 #include "wceui/resfiles/WceUiBitmapFiles.h"
 
 #include <algorithm>

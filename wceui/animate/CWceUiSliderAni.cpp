@@ -1,4 +1,4 @@
-#include "wceui/widgets/CWceUiSliderAni.h"
+#include "wceui/animate/CWceUiSliderAni.h"
 
 #include <cstdlib>
 

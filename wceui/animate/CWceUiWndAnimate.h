@@ -9,8 +9,8 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/wcetypes.h"
-#include "wceui/core/CWceUiObject.h"
-#include "wceui/widgets/WceUiAniStrips.h"
+#include "wceui/base/CWceUiObject.h"
+#include "wceui/animate/WceUiAniStrips.h"
 
 class CWceUiGenericBitmap;
 class CWceUiXmlElem;

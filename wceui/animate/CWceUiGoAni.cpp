@@ -1,4 +1,4 @@
-#include "wceui/widgets/CWceUiGoAni.h"
+#include "wceui/animate/CWceUiGoAni.h"
 
 #include <cstdlib>
 

@@ -2,7 +2,7 @@
 // each frame.
 #pragma once
 
-#include "wceui/widgets/CWceUiWndAnimate.h"
+#include "wceui/animate/CWceUiWndAnimate.h"
 
 class CWceUiBlendAni : public CWceUiWndAnimate {
  public:

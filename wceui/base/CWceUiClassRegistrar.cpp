@@ -1,7 +1,7 @@
-#include "wceui/core/CWceUiClassRegistrar.h"
+#include "wceui/base/CWceUiClassRegistrar.h"
 
 #include "wceui/base/WceUiLog.h"
-#include "wceui/resfiles/CWceUiStrMap.h"
+#include "wceui/base/CWceUiStrMap.h"
 
 #include <new>
 

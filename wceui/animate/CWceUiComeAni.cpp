@@ -1,4 +1,4 @@
-#include "wceui/widgets/CWceUiComeAni.h"
+#include "wceui/animate/CWceUiComeAni.h"
 
 #include <cstdlib>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/kernel/wcetypes.h"
-#include "wceui/core/CWceUiClassRegistrar.h"
+#include "wceui/base/CWceUiClassRegistrar.h"
 
 class CWceUiObject {
  public:

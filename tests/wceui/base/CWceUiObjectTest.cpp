@@ -1,4 +1,4 @@
-#include "tests/wceui/core/RegistryProbeClasses.h"
+#include "tests/wceui/base/RegistryProbeClasses.h"
 #include "tests/wceui/core/WceUiTestRoot.h"
 
 #include <memory>

@@ -1,4 +1,4 @@
-#include "wceui/core/CWceUiObject.h"
+#include "wceui/base/CWceUiObject.h"
 
 #include "platform/kernel/wcestr.h"
 #include "wceui/base/WceUiLog.h"

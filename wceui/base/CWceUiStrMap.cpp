@@ -1,4 +1,4 @@
-#include "wceui/resfiles/CWceUiStrMap.h"
+#include "wceui/base/CWceUiStrMap.h"
 
 #include "platform/kernel/wcestr.h"
 #include "wceui/base/CWceUiPlex.h"

@@ -1,7 +1,7 @@
 // A class that nothing refers to by symbol: it reaches the registry only through its static
 // registrar, as an application's dialog that is created from its dialog file's name. It lives in a
 // library of its own, which a program keeps whole only when linked through wceui_link_classes.
-#include "tests/wceui/core/RegistryProbeClasses.h"
+#include "tests/wceui/base/RegistryProbeClasses.h"
 
 class CProbeMainDlg : public CProbeDlg {
  public:

@@ -1,7 +1,7 @@
 // The slide-out: the new picture stays and the old one moves out over it.
 #pragma once
 
-#include "wceui/widgets/CWceUiWndAnimate.h"
+#include "wceui/animate/CWceUiWndAnimate.h"
 
 class CWceUiGoAni : public CWceUiWndAnimate {
  public:
