@@ -6,9 +6,10 @@
 Every project include is written from the repository root ("engine/DibBmp.h"), so its first
 component names the folder it comes from. The tracked C++ files' quoted includes are mapped to
 arrows between top folders and compared with ALLOWED; each include line that breaks the table is
-named, and the exit status is 1 when there is one. --list prints every arrow with the number of
-include lines behind it, and, under its own heading, the arrows between the rooms of wceui/, which
-are checked only where the table of rooms says so.
+named, and the exit status is 1 when there is one. The rooms of wceui/ are checked the same way
+against WCEUI_ROOMS, and a wceui/ path outside every room is named too. --list prints every arrow
+with the number of include lines behind it, and, under its own heading, the arrows between the
+rooms of wceui/.
 """
 import collections
 import os
@@ -39,16 +40,16 @@ ALLOWED = {
 # Include prefixes that are not a top folder of their own: phonesim's message classes, generated
 # into the build tree.
 ALIASES = {"phonesim_pb": "phonesim"}
-# The rooms of wceui/ and which other rooms each may include. base/ stands below every room; the
-# arrows among the others still run both ways and are listed, not checked.
+# The rooms of wceui/, lowest first, and which other rooms each may include: only those below it,
+# so no two rooms include each other.
 WCEUI_ROOMS = {
     "base": set(),
-    "drawing": ANY,
-    "resfiles": ANY,
-    "animate": ANY,
-    "styles": ANY,
-    "core": ANY,
-    "widgets": ANY,
+    "drawing": {"base"},
+    "resfiles": {"base", "drawing"},
+    "animate": {"base", "drawing", "resfiles"},
+    "styles": {"base", "drawing", "resfiles", "animate"},
+    "core": {"base", "drawing", "resfiles", "animate", "styles"},
+    "widgets": {"base", "drawing", "resfiles", "animate", "styles", "core"},
 }
 
 CPP_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".c", ".cxx")
@@ -69,15 +70,19 @@ def top_of(path):
 
 
 def room_of(path):
+    """The room of wceui/ a path stands in; "" for a wceui/ path outside every room; None for a
+    path outside wceui/."""
     parts = path.split("/")
-    if len(parts) > 2 and parts[0] == "wceui" and parts[1] in WCEUI_ROOMS:
+    if parts[0] != "wceui" or len(parts) < 2:
+        return None
+    if len(parts) > 2 and parts[1] in WCEUI_ROOMS:
         return parts[1]
-    return None
+    return ""
 
 
 def scan(root):
     """(arrows, room arrows, broken lines): the counts of include lines per arrow between top
-    folders and between wceui's rooms, and the include lines that break ALLOWED."""
+    folders and between wceui's rooms, and the include lines that break ALLOWED or WCEUI_ROOMS."""
     arrows = collections.Counter()
     rooms = collections.Counter()
     broken = []
@@ -102,10 +107,15 @@ def scan(root):
                     if allowed is not ANY and target not in allowed:
                         broken.append("%s: %s may not include %s" % (where, source, target))
                 from_room, to_room = room_of(name), room_of(included)
+                if from_room == "":
+                    broken.append("%s: a file of wceui/ outside its rooms" % where)
+                    continue
+                if to_room == "":
+                    broken.append("%s: names no room of wceui/" % where)
+                    continue
                 if from_room and to_room and from_room != to_room:
                     rooms[(from_room, to_room)] += 1
-                    allowed = WCEUI_ROOMS[from_room]
-                    if allowed is not ANY and to_room not in allowed:
+                    if to_room not in WCEUI_ROOMS[from_room]:
                         broken.append("%s: wceui/%s may not include wceui/%s" % (where, from_room, to_room))
     return arrows, rooms, broken
 
@@ -128,7 +138,7 @@ def main(argv):
         print("Arrows between top folders (include lines):")
         print_arrows(arrows)
         print()
-        print("Arrows between the rooms of wceui/ (listed, not checked yet):")
+        print("Arrows between the rooms of wceui/ (include lines):")
         print_arrows(rooms)
     for line in broken:
         print(line)
