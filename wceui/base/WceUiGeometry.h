@@ -20,6 +20,18 @@ constexpr LONG kWceUiLargeCoord = 65535;
 // anything else (a letter, a point) starts nothing. 0 when fewer than four are found.
 BOOL ConvertRectStrToRect(LPCWSTR pRectStr, LPRECT pRect);
 
+// The rectangle of a position and size, and a rectangle's width and height.
+inline RECT WceUiRectOf(int x, int y, int nWidth, int nHeight) {
+  RECT rc = {x, y, x + nWidth, y + nHeight};
+  return rc;
+}
+inline int WceUiRectWidth(const RECT& rc) {
+  return rc.right - rc.left;
+}
+inline int WceUiRectHeight(const RECT& rc) {
+  return rc.bottom - rc.top;
+}
+
 void SetRectLarge(LPRECT lpRect);
 BOOL IsRectLarge(const RECT* lpRect);
 

@@ -2,6 +2,8 @@
 // layers, timers and registered window messages, and virtual hooks for drawing, input and
 // notifications. A layer belongs to one layer controller, which creates it by class name, gives it
 // an id and a name, keeps the draw and input lists and deletes it; its destructor only unlinks it.
+// Tree, geometry, state, input, timers and messages are in CWceUiLayer.cpp; painting in
+// CWceUiLayerPaint.cpp; building children from a dialog file's elements in CWceUiLayerXml.cpp.
 #pragma once
 
 #include "platform/kernel/wcetypes.h"
