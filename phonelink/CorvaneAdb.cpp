@@ -137,6 +137,9 @@ void ResetLinkStateForTests() {
   g_adb.m_tracker.ResetIds();
   g_adb.m_life.m_nThreadPriority = -1;
   g_adb.m_channels.ResetIds();
+  FreeKeys();
   ResetPublicKeyIndex();
   SetPushOpenedHook(nullptr);
+  // The program directory is read again, for a test that moved the program.
+  corvane::ResetDriverInstall();
 }
