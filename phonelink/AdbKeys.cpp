@@ -3,6 +3,7 @@
 #include "phonelink/AdbKeys.h"
 
 #include "phonelink/AdbKeyTexts.h"
+#include "phonelink/AdbSession.h"
 #include "phonelink/LinkLog.h"
 
 #include "platform/kernel/filesys.h"
@@ -20,17 +21,15 @@
 #include <string>
 
 namespace {
-AdbKeyNode g_keyHead = {&g_keyHead, &g_keyHead, nullptr};
-int g_nPublicKeyIndex = 0;
-
 void AppendKey(RSA* key) {
-  AdbKeyNode* node = new (std::nothrow) AdbKeyNode{&g_keyHead, g_keyHead.prev, key};
+  AdbKeyNode& head = g_adb.m_keys.m_head;
+  AdbKeyNode* node = new (std::nothrow) AdbKeyNode{&head, head.prev, key};
   if (!node) {
     RSA_free(key);
     return;
   }
-  g_keyHead.prev->next = node;
-  g_keyHead.prev = node;
+  head.prev->next = node;
+  head.prev = node;
 }
 }  // namespace
 
@@ -64,10 +63,11 @@ int LoadKeys(const char* directory) {
 }
 
 AdbKeyNode* NextKey(AdbKeyNode* cursor) {
-  if (g_keyHead.next == &g_keyHead) return nullptr;
-  if (!cursor) return g_keyHead.next;
-  for (AdbKeyNode* n = g_keyHead.next; n != &g_keyHead; n = n->next) {
-    if (n == cursor) return n->next == &g_keyHead ? nullptr : n->next;
+  AdbKeyNode* head = &g_adb.m_keys.m_head;
+  if (head->next == head) return nullptr;
+  if (!cursor) return head->next;
+  for (AdbKeyNode* n = head->next; n != head; n = n->next) {
+    if (n == cursor) return n->next == head ? nullptr : n->next;
   }
   return nullptr;
 }
@@ -84,8 +84,9 @@ uint32_t SignToken(AdbKeyNode* node, const uint8_t* token, uint32_t tokenLength,
 }
 
 uint32_t GetPublicKeyText(char* out, size_t outSize) {
-  const char* text = g_szAdbPublicKeyText[g_nPublicKeyIndex];
-  g_nPublicKeyIndex = 1 - g_nPublicKeyIndex;
+  int& index = g_adb.m_keys.m_nPublicKeyIndex;
+  const char* text = g_szAdbPublicKeyText[index];
+  index = 1 - index;
   size_t length = std::strlen(text) + 1;
   if (!out || length > outSize) return 0;
   std::memcpy(out, text, length);
@@ -93,22 +94,24 @@ uint32_t GetPublicKeyText(char* out, size_t outSize) {
 }
 
 void FreeKeys() {
-  AdbKeyNode* n = g_keyHead.next;
-  while (n != &g_keyHead) {
+  AdbKeyNode* head = &g_adb.m_keys.m_head;
+  AdbKeyNode* n = head->next;
+  while (n != head) {
     AdbKeyNode* next = n->next;
     RSA_free(n->key);
     delete n;
     n = next;
   }
-  g_keyHead.next = g_keyHead.prev = &g_keyHead;
+  head->next = head->prev = head;
 }
 
 int KeyCount() {
+  const AdbKeyNode* head = &g_adb.m_keys.m_head;
   int count = 0;
-  for (AdbKeyNode* n = g_keyHead.next; n != &g_keyHead; n = n->next) ++count;
+  for (const AdbKeyNode* n = head->next; n != head; n = n->next) ++count;
   return count;
 }
 
 void ResetPublicKeyIndex() {
-  g_nPublicKeyIndex = 0;
+  g_adb.m_keys.m_nPublicKeyIndex = 0;
 }

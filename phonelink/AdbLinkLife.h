@@ -62,15 +62,3 @@ class AdbLinkLife {
   bool m_bLinkLockMade = false;  // written inside the once, read by the destructor
   CRITICAL_SECTION m_linkLock;
 };
-
-// Holds the link lock for a scope.
-class LinkLockHold {
- public:
-  explicit LinkLockHold(AdbLinkLife& life) : m_pLock(life.LinkLock()) { EnterCriticalSection(m_pLock); }
-  ~LinkLockHold() { LeaveCriticalSection(m_pLock); }
-  LinkLockHold(const LinkLockHold&) = delete;
-  LinkLockHold& operator=(const LinkLockHold&) = delete;
-
- private:
-  CRITICAL_SECTION* m_pLock;
-};

@@ -1,5 +1,7 @@
 #include "phonelink/AdbRequest.h"
 
+#include "platform/kernel/CsLock.h"
+
 #include <new>
 
 void AdbRequestList::Init() {
@@ -23,29 +25,25 @@ void AdbRequestList::Add(int32_t kind, uint32_t localId, uint32_t remoteId) {
   r->kind = kind;
   r->local_id = localId;
   r->remote_id = remoteId;
-  EnterCriticalSection(&m_cs);
+  CsLock lock(&m_cs);
   r->serial = m_nNextSerial++;
   r->prev = m_head.prev;
   r->next = &m_head;
   m_head.prev->next = r;
   m_head.prev = r;
-  LeaveCriticalSection(&m_cs);
 }
 
 bool AdbRequestList::Find(uint32_t localId, AdbRequest* out) {
   if (!m_bInit) return false;
-  bool found = false;
-  EnterCriticalSection(&m_cs);
+  CsLock lock(&m_cs);
   for (AdbRequest* r = m_head.next; r != &m_head; r = r->next) {
     if (r->local_id == localId) {
       *out = *r;
       out->next = out->prev = nullptr;
-      found = true;
-      break;
+      return true;
     }
   }
-  LeaveCriticalSection(&m_cs);
-  return found;
+  return false;
 }
 
 AdbRequest* AdbRequestList::FindSerial(uint32_t serial) {
@@ -57,36 +55,39 @@ AdbRequest* AdbRequestList::FindSerial(uint32_t serial) {
 
 void AdbRequestList::SetRemote(uint32_t serial, uint32_t remoteId) {
   if (!m_bInit) return;
-  EnterCriticalSection(&m_cs);
+  CsLock lock(&m_cs);
   if (AdbRequest* r = FindSerial(serial)) r->remote_id = remoteId;
-  LeaveCriticalSection(&m_cs);
 }
 
 void AdbRequestList::SetKind(uint32_t serial, int32_t kind) {
   if (!m_bInit) return;
-  EnterCriticalSection(&m_cs);
+  CsLock lock(&m_cs);
   if (AdbRequest* r = FindSerial(serial)) r->kind = kind;
-  LeaveCriticalSection(&m_cs);
 }
 
 void AdbRequestList::Remove(uint32_t serial) {
   if (!m_bInit) return;
-  EnterCriticalSection(&m_cs);
-  AdbRequest* r = FindSerial(serial);
-  if (r) {
-    r->prev->next = r->next;
-    r->next->prev = r->prev;
+  AdbRequest* r = nullptr;
+  {
+    CsLock lock(&m_cs);
+    r = FindSerial(serial);
+    if (r) {
+      r->prev->next = r->next;
+      r->next->prev = r->prev;
+    }
   }
-  LeaveCriticalSection(&m_cs);
+  // Unlinked, the record is this caller's alone: it is freed outside the lock.
   delete r;
 }
 
 void AdbRequestList::Clear() {
   if (!m_bInit) return;
-  EnterCriticalSection(&m_cs);
-  AdbRequest* r = m_head.next;
-  m_head.next = m_head.prev = &m_head;
-  LeaveCriticalSection(&m_cs);
+  AdbRequest* r = nullptr;
+  {
+    CsLock lock(&m_cs);
+    r = m_head.next;
+    m_head.next = m_head.prev = &m_head;
+  }
   while (r != &m_head) {
     AdbRequest* next = r->next;
     delete r;
@@ -97,8 +98,7 @@ void AdbRequestList::Clear() {
 int AdbRequestList::Count() {
   if (!m_bInit) return 0;
   int n = 0;
-  EnterCriticalSection(&m_cs);
+  CsLock lock(&m_cs);
   for (AdbRequest* r = m_head.next; r != &m_head; r = r->next) ++n;
-  LeaveCriticalSection(&m_cs);
   return n;
 }

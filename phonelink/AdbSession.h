@@ -3,10 +3,13 @@
 
 #include "phonelink/AdbChannelTable.h"
 #include "phonelink/AdbFilePushState.h"
+#include "phonelink/AdbKeyList.h"
 #include "phonelink/AdbLinkLife.h"
 #include "phonelink/AdbPacket.h"
 #include "phonelink/AdbRequestTracker.h"
 #include "phonelink/AdbShellState.h"
+#include "phonelink/AdbUsbContext.h"
+#include "phonelink/AdbWriterContext.h"
 #include "phonelink/CorvaneAdb.h"
 
 #include "platform/kernel/kernel.h"
@@ -43,6 +46,9 @@ struct CorvaneAdbSession {
   AdbRequestTracker m_tracker;
   AdbShellState m_shell;
   AdbFilePushState m_push;
+  AdbUsbContext m_usb;
+  AdbWriterContext m_writer;
+  AdbKeyList m_keys;
 };
 
 extern CorvaneAdbSession g_adb;
@@ -80,4 +86,6 @@ void HandleHelperWatchClose();
 void ApplyWriterPriority(int priority);
 bool UsbThreadsRunning();
 bool WriterRunning();
+// Tests: the one reset of the link while it is not running: ids, thread priority, keys and the
+// public-key index, hooks, and the cached program directory.
 void ResetLinkStateForTests();

@@ -3,67 +3,25 @@
 #include "phonelink/AdbSession.h"
 #include "phonelink/LinkLog.h"
 
-#include <vector>
+#include "platform/kernel/CsLock.h"
 
 namespace {
-// The packets waiting to go out, oldest first: a ring of block pointers that grows when full and
-// never shrinks, so that queueing costs no allocation once the link runs.
-class PacketQueue {
- public:
-  bool Empty() const { return m_nCount == 0; }
-  void Push(AdbPacket* p) {
-    if (m_nCount == m_slots.size()) Grow();
-    m_slots[(m_nHead + m_nCount) % m_slots.size()] = p;
-    ++m_nCount;
-  }
-  AdbPacket* Pop() {
-    if (m_nCount == 0) return nullptr;
-    AdbPacket* p = m_slots[m_nHead];
-    m_nHead = (m_nHead + 1) % m_slots.size();
-    --m_nCount;
-    return p;
-  }
-
- private:
-  void Grow() {
-    std::vector<AdbPacket*> bigger(m_slots.empty() ? 16 : 2 * m_slots.size());
-    for (size_t i = 0; i < m_nCount; ++i) bigger[i] = m_slots[(m_nHead + i) % m_slots.size()];
-    m_slots.swap(bigger);
-    m_nHead = 0;
-  }
-
-  std::vector<AdbPacket*> m_slots;
-  size_t m_nHead = 0;
-  size_t m_nCount = 0;
-};
-
-struct WriterContext {
-  CRITICAL_SECTION lock;
-  std::atomic<bool> lockMade{false};
-  PacketQueue queue;
-  HANDLE event = nullptr;  // "EVENT_USB_WRITE"
-  HANDLE thread = nullptr;
-  std::atomic<uint8_t> stop{0};
-};
-WriterContext g_writer;
-
 AdbPacket* TakeOldest() {
-  EnterCriticalSection(&g_writer.lock);
-  AdbPacket* p = g_writer.queue.Pop();
-  LeaveCriticalSection(&g_writer.lock);
-  return p;
+  CsLock lock(&g_adb.m_writer.m_cs);
+  return g_adb.m_writer.m_queue.Pop();
 }
 
 DWORD CorvaneWriteThread(LPVOID) {
-  if (g_writer.stop) {
+  AdbWriterContext& writer = g_adb.m_writer;
+  if (writer.m_bStop) {
     LinkLog("!!!!!!! CorvaneWriteThread Exit 0X%x \n", 0u);
     return 0;
   }
   bool sent = false;
-  while (!g_writer.stop) {
-    if (!sent) WaitForSingleObject(g_writer.event, INFINITE);
+  while (!writer.m_bStop) {
+    if (!sent) WaitForSingleObject(writer.m_hEvent, INFINITE);
     sent = false;
-    if (g_writer.stop) break;
+    if (writer.m_bStop) break;
     if (!g_adb.m_life.m_bUsbUp) {
       // Nothing goes out while no phone is there; what was queued for it is dropped.
       ClearQueue();
@@ -85,61 +43,66 @@ DWORD CorvaneWriteThread(LPVOID) {
 }  // namespace
 
 int StartWriter(int priority) {
-  if (g_writer.thread) {
+  AdbWriterContext& writer = g_adb.m_writer;
+  if (writer.m_hThread) {
     LinkLog("!!!!!!! thread has created!  0x%x \r\n", 0u);
     return 0;
   }
-  InitializeCriticalSection(&g_writer.lock);
-  g_writer.lockMade = true;
-  g_writer.stop = 0;
-  if (!g_writer.event) g_writer.event = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_USB_WRITE");
-  ResetEvent(g_writer.event);
-  g_writer.thread = CreateThread(nullptr, 0, CorvaneWriteThread, nullptr, 0, nullptr);
-  if (g_writer.thread && priority != -1) CeSetThreadPriority(g_writer.thread, priority);
+  InitializeCriticalSection(&writer.m_cs);
+  writer.m_bLockMade = true;
+  writer.m_bStop = 0;
+  if (!writer.m_hEvent) writer.m_hEvent = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_USB_WRITE");
+  ResetEvent(writer.m_hEvent);
+  writer.m_hThread = CreateThread(nullptr, 0, CorvaneWriteThread, nullptr, 0, nullptr);
+  if (writer.m_hThread && priority != -1) CeSetThreadPriority(writer.m_hThread, priority);
   return 1;
 }
 
 void StopWriter() {
-  if (!g_writer.lockMade) return;
-  g_writer.stop = 1;
-  if (g_writer.thread) {
-    SetEvent(g_writer.event);
+  AdbWriterContext& writer = g_adb.m_writer;
+  if (!writer.m_bLockMade) return;
+  writer.m_bStop = 1;
+  if (writer.m_hThread) {
+    SetEvent(writer.m_hEvent);
     LinkLog("!!!!!!! WaitFor write Thread Exit 0X%x \n", 0u);
-    WaitForSingleObject(g_writer.thread, INFINITE);
-    CloseHandle(g_writer.thread);
-    g_writer.thread = nullptr;
+    WaitForSingleObject(writer.m_hThread, INFINITE);
+    CloseHandle(writer.m_hThread);
+    writer.m_hThread = nullptr;
   }
   ClearQueue();
-  DeleteCriticalSection(&g_writer.lock);
-  g_writer.lockMade = false;
-  CloseHandle(g_writer.event);
-  g_writer.event = nullptr;
+  DeleteCriticalSection(&writer.m_cs);
+  writer.m_bLockMade = false;
+  CloseHandle(writer.m_hEvent);
+  writer.m_hEvent = nullptr;
 }
 
 int QueuePacket(AdbPacket* packet) {
   if (!packet) return 0;
-  if (g_writer.stop || !g_writer.lockMade) {
+  AdbWriterContext& writer = g_adb.m_writer;
+  if (writer.m_bStop || !writer.m_bLockMade) {
     AdbPacket::Release(packet);
     return 0;
   }
-  EnterCriticalSection(&g_writer.lock);
-  g_writer.queue.Push(packet);
-  LeaveCriticalSection(&g_writer.lock);
-  SetEvent(g_writer.event);
+  {
+    CsLock lock(&writer.m_cs);
+    writer.m_queue.Push(packet);
+  }
+  SetEvent(writer.m_hEvent);
   return 1;
 }
 
 void ClearQueue() {
-  if (!g_writer.lockMade) return;
-  EnterCriticalSection(&g_writer.lock);
-  while (AdbPacket* p = g_writer.queue.Pop()) AdbPacket::Release(p);
-  LeaveCriticalSection(&g_writer.lock);
+  AdbWriterContext& writer = g_adb.m_writer;
+  if (!writer.m_bLockMade) return;
+  CsLock lock(&writer.m_cs);
+  while (AdbPacket* p = writer.m_queue.Pop()) AdbPacket::Release(p);
 }
 
 void ApplyWriterPriority(int priority) {
-  if (g_writer.thread && priority != -1) CeSetThreadPriority(g_writer.thread, priority);
+  AdbWriterContext& writer = g_adb.m_writer;
+  if (writer.m_hThread && priority != -1) CeSetThreadPriority(writer.m_hThread, priority);
 }
 
 bool WriterRunning() {
-  return g_writer.thread != nullptr;
+  return g_adb.m_writer.m_hThread != nullptr;
 }

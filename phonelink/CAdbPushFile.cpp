@@ -5,6 +5,8 @@
 #include "phonelink/LocalFile.h"
 #include "phonelink/SyncImage.h"
 
+#include "platform/kernel/CsLock.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -52,7 +54,7 @@ void CAdbPushFile::SetHeader(const char* remotePathOrHeader, bool copy) {
 }
 
 void CAdbPushFile::Reset() {
-  EnterCriticalSection(&m_cs);
+  CsLock lock(&m_cs);
   ResetEvent(m_hOpened);
   ResetEvent(m_hDone);
   std::vector<uint8_t>().swap(m_image);
@@ -62,31 +64,29 @@ void CAdbPushFile::Reset() {
   m_nLocalId = -1;
   m_nRemoteId = -1;
   m_nClosedId = -1;
-  LeaveCriticalSection(&m_cs);
 }
 
 int CAdbPushFile::Load(const char* directory, const char* name) {
   std::string path = directory ? directory : "";
   if (path.empty() || path.back() != '\\') path += '\\';
   path += name;
-  EnterCriticalSection(&m_cs);
+  CsLock lock(&m_cs);
   m_bDone = 0;
   std::vector<uint8_t> file;
   if (!ReadLocalFile(path.c_str(), &file)) {
     LinkLog("[@@] ======= push file not exist: %s \n", path.c_str());
-    LeaveCriticalSection(&m_cs);
     return 0;
   }
   bool jar = path.find("vtim.jar") != std::string::npos;
   m_nFileSize = static_cast<uint32_t>(file.size());
   m_image = SyncImage::Build(m_szHeader, file.data(), m_nFileSize, jar ? kJarTime : kVtimTime, jar ? 8 : 12);
   m_nSlice = 0;
-  LeaveCriticalSection(&m_cs);
   return 1;
 }
 
 int CAdbPushFile::OpenSync(int32_t localId) {
-  EnterCriticalSection(&m_cs);
+  // Held for all the tries, across their waits (see SetOpened).
+  CsLock lock(&m_cs);
   if (m_nLocalId == -1) m_nLocalId = localId;
   ResetEvent(m_hOpened);
   int result = -1;
@@ -110,14 +110,12 @@ int CAdbPushFile::OpenSync(int32_t localId) {
     // Without the phone no try can be answered.
     if (!g_adb.m_life.PhoneReachable()) break;
   }
-  LeaveCriticalSection(&m_cs);
   return result;
 }
 
 void CAdbPushFile::SetRemote(int32_t remoteId) {
-  EnterCriticalSection(&m_cs);
+  CsLock lock(&m_cs);
   if (m_nRemoteId == -1) m_nRemoteId = remoteId;
-  LeaveCriticalSection(&m_cs);
 }
 
 void CAdbPushFile::SetOpened(int32_t remoteId) {
@@ -139,16 +137,10 @@ void CAdbPushFile::SetDone() {
 }
 
 void CAdbPushFile::SendNextSlice() {
-  EnterCriticalSection(&m_cs);
-  if (m_image.empty() || m_nFileSize == 0 || m_nSlice == kFinished || m_nClosedId == m_nLocalId) {
-    LeaveCriticalSection(&m_cs);
-    return;
-  }
+  CsLock lock(&m_cs);
+  if (m_image.empty() || m_nFileSize == 0 || m_nSlice == kFinished || m_nClosedId == m_nLocalId) return;
   AdbPacket* p = AdbPacket::Alloc();
-  if (!p) {
-    LeaveCriticalSection(&m_cs);
-    return;
-  }
+  if (!p) return;
   p->command = ADB_CMD_WRTE;
   p->arg0 = static_cast<uint32_t>(m_nLocalId.load());
   p->arg1 = static_cast<uint32_t>(m_nRemoteId);
@@ -172,7 +164,6 @@ void CAdbPushFile::SendNextSlice() {
     m_nSlice = kFinished;
     SendAdbPacket(p, true, ADB_KIND_PUSH_END);
   }
-  LeaveCriticalSection(&m_cs);
 }
 
 int CAdbPushFile::WaitTransferEnd(DWORD ms) {

@@ -2,6 +2,8 @@
 
 #include "phonelink/LinkLog.h"
 
+#include "platform/kernel/CsLock.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -52,10 +54,11 @@ int CircleBuff::Init(uint32_t size, uint8_t channel) {
 }
 
 void CircleBuff::Reset() {
-  EnterCriticalSection(&m_cs);
-  m_nRead = m_nWrite = m_nUsed = 0;
-  ++m_nResets;
-  LeaveCriticalSection(&m_cs);
+  {
+    CsLock lock(&m_cs);
+    m_nRead = m_nWrite = m_nUsed = 0;
+    ++m_nResets;
+  }
   m_nFlood = 0;
 }
 
@@ -73,72 +76,75 @@ void CircleBuff::Free() {
 
 int CircleBuff::Write(const void* data, uint32_t length) {
   const uint8_t* src = static_cast<const uint8_t*>(data);
-  EnterCriticalSection(&m_csWriter);
-  EnterCriticalSection(&m_cs);
-  uint32_t nFree = m_nSize - m_nUsed;
-  if (length > nFree) {
-    if (m_nFlood % 100 == 0) {
-      LinkLog("CircleBuff Data flooded  Channel=%d  nSzFree=0X%x  ToWrite=0X%x  count=%d \n", m_nChannel,
-              nFree, length, m_nFlood);
+  HANDLE ev = nullptr;
+  bool accepted = false;
+  {
+    CsLock writer(&m_csWriter);
+    uint32_t pos = 0;
+    uint32_t resets = 0;
+    {
+      CsLock lock(&m_cs);
+      uint32_t nFree = m_nSize - m_nUsed;
+      if (length > nFree) {
+        if (m_nFlood % 100 == 0) {
+          LinkLog("CircleBuff Data flooded  Channel=%d  nSzFree=0X%x  ToWrite=0X%x  count=%d \n", m_nChannel,
+                  nFree, length, m_nFlood);
+        }
+        ++m_nFlood;
+        ev = m_hDataEvent;
+      } else {
+        pos = m_nWrite;
+        resets = m_nResets;
+        accepted = true;
+      }
     }
-    ++m_nFlood;
-    HANDLE ev = m_hDataEvent;
-    LeaveCriticalSection(&m_cs);
-    LeaveCriticalSection(&m_csWriter);
-    // The consumer is woken so that it drains what is there.
-    if (ev) SetEvent(ev);
-    return 0;
+    if (accepted) {
+      // Free space: the reader does not look at it before the fill count says so.
+      if (length > 0) CopyIn(m_pData, m_nSize, pos, src, length);
+      RunCopyHook(true);
+      CsLock lock(&m_cs);
+      if (resets == m_nResets) {
+        m_nWrite = Advance(m_nSize, pos, length);
+        m_nUsed += length;
+      }
+      ev = m_hDataEvent;
+    }
   }
-  const uint32_t pos = m_nWrite;
-  const uint32_t resets = m_nResets;
-  LeaveCriticalSection(&m_cs);
-  // Free space: the reader does not look at it before the fill count says so.
-  if (length > 0) CopyIn(m_pData, m_nSize, pos, src, length);
-  RunCopyHook(true);
-  EnterCriticalSection(&m_cs);
-  if (resets == m_nResets) {
-    m_nWrite = Advance(m_nSize, pos, length);
-    m_nUsed += length;
-  }
-  HANDLE ev = m_hDataEvent;
-  LeaveCriticalSection(&m_cs);
-  LeaveCriticalSection(&m_csWriter);
+  // Set with no lock held. A dropped write wakes the consumer too, so that it drains what is there.
   if (ev) SetEvent(ev);
-  return 1;
+  return accepted ? 1 : 0;
 }
 
 uint32_t CircleBuff::GetUsedSize() {
-  EnterCriticalSection(&m_cs);
-  uint32_t used = m_nUsed;
-  LeaveCriticalSection(&m_cs);
-  return used;
+  CsLock lock(&m_cs);
+  return m_nUsed;
 }
 
 int CircleBuff::Read(void* dest, uint32_t wanted, uint32_t* read) {
   uint8_t* dst = static_cast<uint8_t*>(dest);
   if (read) *read = 0;
-  EnterCriticalSection(&m_csReader);
-  EnterCriticalSection(&m_cs);
-  if (wanted > m_nUsed) {
-    LeaveCriticalSection(&m_cs);
-    LeaveCriticalSection(&m_csReader);
-    return 0;
+  bool taken = false;
+  {
+    CsLock reader(&m_csReader);
+    uint32_t pos = 0;
+    uint32_t resets = 0;
+    {
+      CsLock lock(&m_cs);
+      if (wanted > m_nUsed) return 0;
+      pos = m_nRead;
+      resets = m_nResets;
+    }
+    // Filled space: the writer does not touch it before the reader gives it back.
+    if (wanted > 0) CopyOut(dst, m_pData, m_nSize, pos, wanted);
+    RunCopyHook(false);
+    CsLock lock(&m_cs);
+    // A reset meanwhile: those bytes belonged to what the reset threw away, and are not handed out.
+    taken = resets == m_nResets;
+    if (taken) {
+      m_nRead = Advance(m_nSize, pos, wanted);
+      m_nUsed -= wanted;
+    }
   }
-  const uint32_t pos = m_nRead;
-  const uint32_t resets = m_nResets;
-  LeaveCriticalSection(&m_cs);
-  // Filled space: the writer does not touch it before the reader gives it back.
-  if (wanted > 0) CopyOut(dst, m_pData, m_nSize, pos, wanted);
-  RunCopyHook(false);
-  EnterCriticalSection(&m_cs);
-  // A reset meanwhile: those bytes belonged to what the reset threw away, and are not handed out.
-  const bool taken = resets == m_nResets;
-  if (taken) {
-    m_nRead = Advance(m_nSize, pos, wanted);
-    m_nUsed -= wanted;
-  }
-  LeaveCriticalSection(&m_cs);
-  LeaveCriticalSection(&m_csReader);
   if (!taken) return 0;
   if (read) *read = wanted;
   return 1;

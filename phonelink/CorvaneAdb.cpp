@@ -6,6 +6,7 @@
 #include "phonelink/LinkCall.h"
 #include "phonelink/LinkLog.h"
 
+#include "platform/kernel/CsLock.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/KernelHooks.h"
 
@@ -44,7 +45,7 @@ bool WaitForCallers() {
 CorvaneAdbSession g_adb;
 
 int Corvane_Adb_Init() {
-  LinkLockHold hold(g_adb.m_life);
+  CsLock hold(g_adb.m_life.LinkLock());
   LinkLog("[@@] velto::corvane compile time  ( %s )  \r\n", __DATE__ " " __TIME__);
   int driver = LoadAdbDriver();
   if (driver != 0) {
@@ -72,7 +73,7 @@ int Corvane_Adb_Init() {
 }
 
 int Corvane_Adb_Close() {
-  LinkLockHold hold(g_adb.m_life);
+  CsLock hold(g_adb.m_life.LinkLock());
   usb_close();
   if (!g_adb.m_life.m_bInitialised) return kAdbNotInitialised;
   g_adb.m_life.m_bInitialised = 0;
@@ -137,6 +138,9 @@ void ResetLinkStateForTests() {
   g_adb.m_tracker.ResetIds();
   g_adb.m_life.m_nThreadPriority = -1;
   g_adb.m_channels.ResetIds();
+  FreeKeys();
   ResetPublicKeyIndex();
   SetPushOpenedHook(nullptr);
+  // The program directory is read again, for a test that moved the program.
+  corvane::ResetDriverInstall();
 }

@@ -49,9 +49,14 @@ const DWORD kCheckChars = 64;
 // Deeper than any key of the USB tree; ends a walk over a cycle-free but runaway tree.
 const int kMaxWalkDepth = 32;
 
-std::mutex g_dirLock;
-bool g_bDirCached = false;
-std::string g_strDirA;
+// The program directory as ANSI text, converted once. It belongs to this library, not to the
+// link's session: the engine and the application install the driver without the link.
+struct AnsiDirCache {
+  std::mutex lock;
+  bool cached = false;  // under lock
+  std::string text;     // under lock; its buffer stays put until the next reset
+};
+AnsiDirCache g_dirA;
 
 std::u16string DriverPath() {
   WCHAR dir[MAX_PATH];
@@ -114,16 +119,16 @@ void GetModuleDirectory(WCHAR* buf) {
 }
 
 const char* GetModuleDirectoryA() {
-  std::lock_guard<std::mutex> lock(g_dirLock);
-  if (!g_bDirCached) {
+  std::lock_guard<std::mutex> lock(g_dirA.lock);
+  if (!g_dirA.cached) {
     WCHAR dir[MAX_PATH];
     GetModuleDirectory(dir);
     char narrow[MAX_PATH * 2] = {};
     if (WideCharToMultiByte(CP_ACP, 0, dir, -1, narrow, sizeof(narrow), nullptr, nullptr) == 0) narrow[0] = 0;
-    g_strDirA = narrow;
-    g_bDirCached = true;
+    g_dirA.text = narrow;
+    g_dirA.cached = true;
   }
-  return g_strDirA.c_str();
+  return g_dirA.text.c_str();
 }
 
 int SetupDriverRegistry() {
@@ -286,8 +291,8 @@ void EnableUsbMassStorage() {
 
 namespace corvane {
 void ResetDriverInstall() {
-  std::lock_guard<std::mutex> lock(g_dirLock);
-  g_bDirCached = false;
-  g_strDirA.clear();
+  std::lock_guard<std::mutex> lock(g_dirA.lock);
+  g_dirA.cached = false;
+  g_dirA.text.clear();
 }
 }  // namespace corvane

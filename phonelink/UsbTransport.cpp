@@ -7,9 +7,9 @@
 #include "phonelink/AdbSession.h"
 #include "phonelink/CorvaneAdb.h"
 #include "phonelink/LinkLog.h"
-#include "phonelink/LinkHandle.h"
 
 #include "platform/devmgr/devmgr.h"
+#include "platform/kernel/CsLock.h"
 #include "platform/kernel/filesys.h"
 #include "platform/user/user.h"
 
@@ -18,22 +18,6 @@ const DWORD IOCTL_ADB_GET_DEVICE_IN = 0x220594;
 // A payload that is skipped is still read off the stream so that the next header starts in
 // step; beyond this much the stream is taken as lost.
 const uint32_t kMaxSkippedPayload = 1024 * 1024;
-
-struct UsbContext {
-  CRITICAL_SECTION lock;
-  std::atomic<bool> lockMade{false};
-  HANDLE device = INVALID_HANDLE_VALUE;  // guarded by lock
-  uint32_t generation = 0;               // of the open device; guarded by lock
-  AdbPacket* readBlock = nullptr;
-  HANDLE reader = nullptr;
-  HANDLE monitor = nullptr;
-  HANDLE readerEnded = nullptr;
-  HANDLE usbOut = nullptr;
-  HANDLE usbIn = nullptr;
-  HANDLE monitorStop = nullptr;
-  std::atomic<uint8_t> stop{0};
-};
-UsbContext g_usb;
 
 UINT UsbOutMessage() {
   static const UINT msg = RegisterWindowMessageW(u"WMMSG_CORVANE_USB_OUT");
@@ -45,26 +29,6 @@ UINT UsbErrorMessage() {
 }
 // Registered before any thread runs, as the static initialisers of the system do.
 const UINT g_registerAtStart = (UsbOutMessage(), UsbErrorMessage());
-
-// The device of this generation, or INVALID_HANDLE_VALUE once it was closed or replaced.
-HANDLE DeviceOf(uint32_t generation) {
-  EnterCriticalSection(&g_usb.lock);
-  HANDLE h = g_usb.generation == generation ? g_usb.device : INVALID_HANDLE_VALUE;
-  LeaveCriticalSection(&g_usb.lock);
-  return h;
-}
-
-// Closes the device once, whoever comes first; with a generation only that device.
-void CloseDevice(bool anyGeneration, uint32_t generation = 0) {
-  EnterCriticalSection(&g_usb.lock);
-  HANDLE h = INVALID_HANDLE_VALUE;
-  if (anyGeneration || g_usb.generation == generation) {
-    h = g_usb.device;
-    g_usb.device = INVALID_HANDLE_VALUE;
-  }
-  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  LeaveCriticalSection(&g_usb.lock);
-}
 
 bool ReadExact(HANDLE h, void* buffer, uint32_t length) {
   DWORD got = 0;
@@ -84,11 +48,12 @@ bool SkipPayload(HANDLE h, AdbPacket* block, uint32_t length) {
 
 DWORD UsbReadThread(LPVOID param) {
   const uint32_t generation = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(param));
+  AdbUsbContext& usb = g_adb.m_usb;
   g_adb.m_channels.ResetRingBuffers();
   DWORD tick = GetTickCount();
-  AdbPacket* block = g_usb.readBlock;
+  AdbPacket* block = usb.m_pReadBlock;
   for (;;) {
-    HANDLE h = DeviceOf(generation);
+    HANDLE h = usb.DeviceOf(generation);
     if (h == INVALID_HANDLE_VALUE) break;
     block->Clear();
     uint8_t header[ADB_HEADER_SIZE];
@@ -109,7 +74,7 @@ DWORD UsbReadThread(LPVOID param) {
       continue;
     }
     if (block->data_length > 0 && !ReadExact(h, block->data, block->data_length)) break;
-    if (DeviceOf(generation) != INVALID_HANDLE_VALUE) DispatchAdbPacket(block);
+    if (usb.DeviceOf(generation) != INVALID_HANDLE_VALUE) DispatchAdbPacket(block);
     // At its raised priority the reader must leave the receive threads some time.
     if (GetTickCount() - tick > 50) {
       Sleep(1);
@@ -117,8 +82,8 @@ DWORD UsbReadThread(LPVOID param) {
     }
   }
   for (AdbChannel& ch : g_adb.m_channels) ch.m_nRemoteId = -1;
-  CloseDevice(false, generation);
-  SetEvent(g_usb.readerEnded);
+  usb.CloseDevice(false, generation);
+  SetEvent(usb.m_hReaderEnded);
   g_adb.m_life.m_bConnected = 0;
   return 0;
 }
@@ -131,34 +96,42 @@ void LogTcpStillConnected() {
           c[5].m_nRemoteId.load());
 }
 
+// Under the USB lock, unless the link is stopping: "ADB1:" opened as the device of a new
+// generation. INVALID_HANDLE_VALUE when stopping (*stop set) or when it did not open.
+HANDLE OpenDevice(bool* stop, uint32_t* generation) {
+  AdbUsbContext& usb = g_adb.m_usb;
+  CsLock lock(&usb.m_cs);
+  *stop = usb.m_bStop != 0;
+  if (*stop) return INVALID_HANDLE_VALUE;
+  HANDLE h = CreateFileW(u"ADB1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    usb.m_hDevice = h;
+    *generation = ++usb.m_nGeneration;
+  }
+  return h;
+}
+
 DWORD UsbMonitorThread(LPVOID) {
-  ResetEvent(g_usb.usbOut);
+  AdbUsbContext& usb = g_adb.m_usb;
+  ResetEvent(usb.m_hUsbOut);
   for (;;) {
-    if (WaitForSingleObject(g_usb.monitorStop, 1000) == WAIT_OBJECT_0) break;
-    const HANDLE waits[3] = {g_usb.usbOut, g_usb.readerEnded, g_usb.monitorStop};
+    if (WaitForSingleObject(usb.m_hMonitorStop, 1000) == WAIT_OBJECT_0) break;
+    const HANDLE waits[3] = {usb.m_hUsbOut, usb.m_hReaderEnded, usb.m_hMonitorStop};
     DWORD w = WaitForMultipleObjects(3, waits, FALSE, INFINITE);
     if (w == WAIT_OBJECT_0 + 2 || w == WAIT_FAILED) break;
     if (w == WAIT_OBJECT_0) {
       LinkLog("[@@===]CorvaneAdb Get USB Out  \n");
-      CloseDevice(true);
+      usb.CloseDevice(true);
       SetUsbState(0);
       ResetOnUsbOut();
       Sleep(10);
     }
     LogTcpStillConnected();
 
-    EnterCriticalSection(&g_usb.lock);
-    if (g_usb.stop) {
-      LeaveCriticalSection(&g_usb.lock);
-      break;
-    }
-    HANDLE h = CreateFileW(u"ADB1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    bool stopping = false;
     uint32_t generation = 0;
-    if (h != INVALID_HANDLE_VALUE) {
-      g_usb.device = h;
-      generation = ++g_usb.generation;
-    }
-    LeaveCriticalSection(&g_usb.lock);
+    HANDLE h = OpenDevice(&stopping, &generation);
+    if (stopping) break;
     if (h == INVALID_HANDLE_VALUE) {
       if (g_adb.m_life.m_bUsbUp) LinkLog("[@@===] CreateFile Error 0X%x \n", GetLastError());
       SetUsbState(0);
@@ -169,35 +142,37 @@ DWORD UsbMonitorThread(LPVOID) {
     DWORD returned = 0;
     // The driver answers the word and reports failure all the same.
     DeviceIoControl(h, IOCTL_ADB_GET_DEVICE_IN, nullptr, 0, &present, sizeof(present), &returned, nullptr);
-    EnterCriticalSection(&g_usb.lock);
-    bool stop = g_usb.stop != 0;
-    LeaveCriticalSection(&g_usb.lock);
+    bool stop = false;
+    {
+      CsLock lock(&usb.m_cs);
+      stop = usb.m_bStop != 0;
+    }
     if ((present != 0 ? 1 : 0) != g_adb.m_life.m_bUsbUp)
       LinkLog("[@@===] CorvaneAdb Get Usb 0X%x \n", present);
     SetUsbState(present != 0 ? 1 : 0);
     if (stop) break;
     if (present != 1) {
       g_adb.m_life.m_bConnected = 0;
-      CloseDevice(false, generation);
+      usb.CloseDevice(false, generation);
       continue;
     }
-    ResetEvent(g_usb.readerEnded);
-    if (g_usb.reader) {
-      WaitForSingleObject(g_usb.reader, INFINITE);
-      CloseHandle(g_usb.reader);
-      g_usb.reader = nullptr;
+    ResetEvent(usb.m_hReaderEnded);
+    if (usb.m_hReader) {
+      WaitForSingleObject(usb.m_hReader, INFINITE);
+      CloseHandle(usb.m_hReader);
+      usb.m_hReader = nullptr;
     }
-    g_usb.reader =
+    usb.m_hReader =
         CreateThread(nullptr, 0, UsbReadThread, reinterpret_cast<LPVOID>(static_cast<uintptr_t>(generation)),
                      CREATE_SUSPENDED, nullptr);
-    if (!g_usb.reader) {
-      SetEvent(g_usb.readerEnded);
-      CloseDevice(false, generation);
+    if (!usb.m_hReader) {
+      SetEvent(usb.m_hReaderEnded);
+      usb.CloseDevice(false, generation);
       continue;
     }
     if (g_adb.m_life.m_nThreadPriority != -1)
-      CeSetThreadPriority(g_usb.reader, g_adb.m_life.m_nThreadPriority);
-    ResumeThread(g_usb.reader);
+      CeSetThreadPriority(usb.m_hReader, g_adb.m_life.m_nThreadPriority);
+    ResumeThread(usb.m_hReader);
     SendAdbConnect();
   }
   return 0;
@@ -205,60 +180,51 @@ DWORD UsbMonitorThread(LPVOID) {
 }  // namespace
 
 int StartUsb() {
-  if (!g_usb.lockMade) {
-    InitializeCriticalSection(&g_usb.lock);
-    g_usb.lockMade = true;
-  }
-  g_usb.stop = 0;
-  if (!g_usb.readerEnded) g_usb.readerEnded = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-  if (!g_usb.usbOut) g_usb.usbOut = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_ADB_USB_OUT");
-  if (!g_usb.usbIn) g_usb.usbIn = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_ADB_USB_IN");
-  if (!g_usb.monitorStop) g_usb.monitorStop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!g_usb.readBlock) g_usb.readBlock = AdbPacket::Alloc();
-  if (!g_usb.readerEnded || !g_usb.usbOut || !g_usb.monitorStop || !g_usb.readBlock) return 0;
-  if (!g_usb.monitor) {
-    g_usb.monitor = CreateThread(nullptr, 0, UsbMonitorThread, nullptr, CREATE_SUSPENDED, nullptr);
-    if (!g_usb.monitor) return 0;
+  AdbUsbContext& usb = g_adb.m_usb;
+  if (!usb.Create()) return 0;
+  if (!usb.m_hMonitor) {
+    usb.m_hMonitor = CreateThread(nullptr, 0, UsbMonitorThread, nullptr, CREATE_SUSPENDED, nullptr);
+    if (!usb.m_hMonitor) return 0;
     if (g_adb.m_life.m_nThreadPriority != -1)
-      CeSetThreadPriority(g_usb.monitor, g_adb.m_life.m_nThreadPriority);
-    ResumeThread(g_usb.monitor);
+      CeSetThreadPriority(usb.m_hMonitor, g_adb.m_life.m_nThreadPriority);
+    ResumeThread(usb.m_hMonitor);
   }
   return 1;
 }
 
 void usb_close() {
+  AdbUsbContext& usb = g_adb.m_usb;
   LinkLog("[@@] usb_close  0X%x \n", 0u);
-  if (!g_usb.lockMade) {
+  if (!usb.m_bLockMade) {
     LinkLog("[@@]usb_close Return 0X%x \n", 0u);
     return;
   }
-  EnterCriticalSection(&g_usb.lock);
-  g_usb.stop = 1;
-  LeaveCriticalSection(&g_usb.lock);
-  if (g_usb.monitorStop) SetEvent(g_usb.monitorStop);
-  CloseDevice(true);
-  if (g_usb.monitor) {
-    WaitForSingleObject(g_usb.monitor, INFINITE);
-    CloseHandle(g_usb.monitor);
-    g_usb.monitor = nullptr;
+  {
+    CsLock lock(&usb.m_cs);
+    usb.m_bStop = 1;
+  }
+  if (usb.m_hMonitorStop) SetEvent(usb.m_hMonitorStop);
+  usb.CloseDevice(true);
+  if (usb.m_hMonitor) {
+    WaitForSingleObject(usb.m_hMonitor, INFINITE);
+    CloseHandle(usb.m_hMonitor);
+    usb.m_hMonitor = nullptr;
   }
   // The monitor may have opened the device between the first close and its stop check.
-  CloseDevice(true);
+  usb.CloseDevice(true);
   LinkLog("[@@] usb_close WaitFor Read Thread Exit 0X%x \n", 0u);
-  if (g_usb.reader) {
+  if (usb.m_hReader) {
     // Closing the device ends the reader's pending read; there is no safe way to kill it.
-    if (WaitForSingleObject(g_usb.reader, 1200) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(usb.m_hReader, 1200) != WAIT_OBJECT_0) {
       LinkLog("[@@] usb_close Read Thread still running 0X%x \n", GetLastError());
-      WaitForSingleObject(g_usb.reader, INFINITE);
+      WaitForSingleObject(usb.m_hReader, INFINITE);
     }
-    CloseHandle(g_usb.reader);
-    g_usb.reader = nullptr;
+    CloseHandle(usb.m_hReader);
+    usb.m_hReader = nullptr;
   }
-  AdbPacket::Release(g_usb.readBlock);
-  g_usb.readBlock = nullptr;
-  for (HANDLE* h : {&g_usb.readerEnded, &g_usb.usbOut, &g_usb.usbIn, &g_usb.monitorStop}) CloseLinkHandle(h);
-  // The USB lock stays for the process: the writer still reads the device under it until
-  // Corvane_Adb_Close stops the writer after this.
+  // The USB lock stays: the writer still reads the device under it until Corvane_Adb_Close stops
+  // the writer after this.
+  usb.Release();
   LinkLog("[@@]usb_close Return 0X%x \n", 0u);
 }
 
@@ -272,8 +238,9 @@ void setUsbThreadPriority(int priority) {
   g_adb.m_life.m_nThreadPriority = priority;
   LinkLog("[@@]setUsbThreadPriority  %d \n", priority);
   if (priority == -1) return;
-  if (g_usb.monitor) CeSetThreadPriority(g_usb.monitor, priority);
-  if (g_usb.reader) CeSetThreadPriority(g_usb.reader, priority);
+  AdbUsbContext& usb = g_adb.m_usb;
+  if (usb.m_hMonitor) CeSetThreadPriority(usb.m_hMonitor, priority);
+  if (usb.m_hReader) CeSetThreadPriority(usb.m_hReader, priority);
 }
 
 bool usb_write(const void* data, uint32_t length) {
@@ -282,12 +249,7 @@ bool usb_write(const void* data, uint32_t length) {
   int idle = 0;
   while (done < length) {
     if (!g_adb.m_life.m_bUsbUp) return false;
-    HANDLE h = INVALID_HANDLE_VALUE;
-    if (g_usb.lockMade) {
-      EnterCriticalSection(&g_usb.lock);
-      h = g_usb.device;
-      LeaveCriticalSection(&g_usb.lock);
-    }
+    HANDLE h = g_adb.m_usb.Device();
     DWORD written = 0;
     if (h != INVALID_HANDLE_VALUE && WriteFile(h, p + done, length - done, &written, nullptr) &&
         written > 0) {
@@ -305,5 +267,5 @@ bool usb_write(const void* data, uint32_t length) {
 
 // Tests: whether any thread of the link (monitor, reader, writer) is still there.
 bool UsbThreadsRunning() {
-  return g_usb.monitor != nullptr || g_usb.reader != nullptr || WriterRunning();
+  return g_adb.m_usb.m_hMonitor != nullptr || g_adb.m_usb.m_hReader != nullptr || WriterRunning();
 }

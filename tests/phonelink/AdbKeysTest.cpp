@@ -1,5 +1,6 @@
 #include "phonelink/AdbKeyTexts.h"
 #include "phonelink/AdbKeys.h"
+#include "phonelink/AdbSession.h"
 
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/KernelHooks.h"
@@ -71,11 +72,10 @@ class AdbKeysTest : public ::testing::Test {
     fs::remove_all(root);
     fs::create_directories(root / "prog");
     wce::SetRootDir(root.string());
-    FreeKeys();
-    ResetPublicKeyIndex();
+    ResetLinkStateForTests();
   }
   void TearDown() override {
-    FreeKeys();
+    ResetLinkStateForTests();
     fs::remove_all(root);
   }
   fs::path root;

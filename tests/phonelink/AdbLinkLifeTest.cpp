@@ -1,5 +1,7 @@
 #include "phonelink/AdbLinkLife.h"
 
+#include "platform/kernel/CsLock.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -22,7 +24,7 @@ TEST(AdbLinkLife, TheLinkLockIsMadeOnceHoweverManyThreadsRaceForIt) {
       while (ready < kThreads) std::this_thread::yield();
       seen[t] = life.LinkLock()->impl;
       for (int i = 0; i < 200; ++i) {
-        LinkLockHold hold(life);
+        CsLock hold(life.LinkLock());
         if (inside.fetch_add(1) != 0) ++overlaps;
         inside.fetch_sub(1);
       }

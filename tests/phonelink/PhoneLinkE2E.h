@@ -88,7 +88,6 @@ class PhoneLinkE2E : public ::testing::Test {
     wce::SetRootDir(root.string());
     wce::ResetRegistry();
     wce::SetModuleFileName(u"\\prog\\CECorvane.exe");
-    corvane::ResetDriverInstall();
     fs::copy_file(KAVLINK_PATH, root / "prog" / "kavlink.dll", fs::copy_options::overwrite_existing);
     ResetLinkStateForTests();
     RegisterKavlinkDriver();
