@@ -86,8 +86,8 @@ TEST_F(PhoneLinkE2E, TcpDisconnectClosesAndWaitsForAllChannels) {
   Corvane_Adb_TcpConnect();
   int32_t local[6], remote[6];
   for (int c = 0; c < 6; ++c) {
-    local[c] = g_adb.m_channels[c].m_nLocalId;
-    remote[c] = g_adb.m_channels[c].m_nRemoteId;
+    local[c] = g_adb.m_Channels[c].m_nLocalId;
+    remote[c] = g_adb.m_Channels[c].m_nRemoteId;
   }
   // One channel: one CLSE, and the wait for all six gives up with the others still open.
   size_t from = PacketCount();

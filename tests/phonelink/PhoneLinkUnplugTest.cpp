@@ -68,7 +68,7 @@ TEST_F(PhoneLinkE2E, StalePacketsOfTheOldConnectionAreSkipped) {
   EXPECT_EQ(Corvane_Adb_StartPhoneApp(), 0);  // request 10000
   EXPECT_EQ(Corvane_Adb_StartPhoneApp(), 0);  // request 10001
   Corvane_Adb_TcpConnect();                   // channels 1 ... 6
-  ASSERT_EQ(g_adb.m_tracker.m_nCounter, 10002);
+  ASSERT_EQ(g_adb.m_Tracker.m_nCounter, 10002);
   // After the re-plug the phone writes to ids of the old connection, and to one never used.
   ASSERT_TRUE(sim.AddFault("stale-wrte=10001@connected"));
   ASSERT_TRUE(sim.AddFault("stale-wrte=6@connected"));

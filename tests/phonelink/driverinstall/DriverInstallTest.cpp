@@ -160,15 +160,15 @@ TEST_F(DriverInstallTest, MissingDriverFileFailsActivation) {
 TEST_F(DriverInstallTest, VendorKeysHoldOnlyTheDriver) {
   SetSz(u"Drivers\\USB\\LoadClients\\6353\\0\\Default\\Other_Class", u"Dll", u"other.dll");
   RegisterKavlinkDriver();
-  EXPECT_EQ(std::u16string(g_KavlinkVendorKeys[0].keyPath),
+  EXPECT_EQ(std::u16string(g_KavlinkVendorKeys[0].m_pszKeyPath),
             u"Drivers\\USB\\LoadClients\\10007\\0\\Default\\ADB_Class");
-  EXPECT_EQ(std::u16string(g_KavlinkVendorKeys[79].keyPath),
+  EXPECT_EQ(std::u16string(g_KavlinkVendorKeys[79].m_pszKeyPath),
             u"Drivers\\USB\\LoadClients\\11379\\0\\Default\\ADB_Class");
   EXPECT_EQ(SubKeys(u"Drivers\\USB\\LoadClients\\6353\\0\\Default"),
             std::vector<std::u16string>{u"ADB_Class"});
   for (const KavlinkVendorKey& v : g_KavlinkVendorKeys) {
-    EXPECT_EQ(std::u16string(v.valueName), u"Dll");
-    EXPECT_EQ(Value(v.keyPath, v.valueName), Sz(kDriverPath)) << WceWideToUtf8(v.keyPath);
+    EXPECT_EQ(std::u16string(v.m_pszValueName), u"Dll");
+    EXPECT_EQ(Value(v.m_pszKeyPath, v.m_pszValueName), Sz(kDriverPath)) << WceWideToUtf8(v.m_pszKeyPath);
   }
   EXPECT_EQ(SubKeys(u"Drivers\\USB\\LoadClients").size(), 79u);
 }
