@@ -68,9 +68,9 @@ TEST(CXmlDocumentTest, UnendedElementKeepsStartTagAndGivesUpItsChildren) {
   ASSERT_TRUE(doc.EnterElement());
   ASSERT_TRUE(doc.FindElement(u"u"));
   const CXmlDocument::ElemPos& u = doc.GetElemPos(2);
-  EXPECT_EQ(u.nLength, 3u);  // "<u>" only
-  EXPECT_TRUE(u.nFlags & CXmlDocument::MNF_NONENDED);
-  EXPECT_EQ(u.iElemChild, 0u);
+  EXPECT_EQ(u.m_dwLength, 3u);  // "<u>" only
+  EXPECT_TRUE(u.m_dwFlags & CXmlDocument::MNF_NONENDED);
+  EXPECT_EQ(u.m_dwElemChild, 0u);
   // Its children now follow it under r, one level up.
   ASSERT_TRUE(doc.FindElement());
   EXPECT_EQ(Str(doc.GetTagName()), u"c");
@@ -78,7 +78,7 @@ TEST(CXmlDocumentTest, UnendedElementKeepsStartTagAndGivesUpItsChildren) {
   ASSERT_TRUE(doc.FindElement());
   EXPECT_EQ(Str(doc.GetTagName()), u"d");
   EXPECT_FALSE(doc.FindElement());
-  EXPECT_TRUE(doc.GetElemPos(0).nFlags & CXmlDocument::MNF_ILLFORMED);
+  EXPECT_TRUE(doc.GetElemPos(0).m_dwFlags & CXmlDocument::MNF_ILLFORMED);
 }
 
 TEST(CXmlDocumentTest, LoneEndTagLeavesEnclosingElementComplete) {
@@ -86,10 +86,10 @@ TEST(CXmlDocumentTest, LoneEndTagLeavesEnclosingElementComplete) {
   doc.ParseText(u"<a></b></a>");
   ASSERT_TRUE(doc.FindElement(u"a"));
   const CXmlDocument::ElemPos& a = doc.GetElemPos(1);
-  EXPECT_EQ(a.nLength, 11u);
+  EXPECT_EQ(a.m_dwLength, 11u);
   EXPECT_EQ(a.StartTagLen(), 3u);
   EXPECT_EQ(a.EndTagLen(), 4u);
-  EXPECT_TRUE(a.nFlags & CXmlDocument::MNF_ILLDATA);
+  EXPECT_TRUE(a.m_dwFlags & CXmlDocument::MNF_ILLDATA);
 }
 
 TEST(CXmlDocumentTest, RootWithSiblingIsStillSearchable) {
