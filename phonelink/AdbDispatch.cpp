@@ -26,7 +26,7 @@ static AdbPacket* NewPacket(uint32_t command, uint32_t arg0, uint32_t arg1, cons
   p->command = command;
   p->arg0 = arg0;
   p->arg1 = arg1;
-  if (length) std::memcpy(p->data, data, length);
+  if (length) std::memcpy(p->m_Data, data, length);
   p->data_length = length;
   return p;
 }
@@ -77,7 +77,7 @@ static void HandleAuth(const AdbPacket* packet) {
   AdbPacket* reply = NewPacket(ADB_CMD_AUTH, 0, 0, nullptr, 0);
   if (!reply) return;
   if (key) {
-    uint32_t length = SignToken(key, packet->data, packet->data_length, reply->data);
+    uint32_t length = SignToken(key, packet->m_Data, packet->data_length, reply->m_Data);
     if (length == 0) {
       // No answer to this token: the phone sends another one or gives up.
       AdbPacket::Release(reply);
@@ -87,7 +87,7 @@ static void HandleAuth(const AdbPacket* packet) {
     reply->data_length = length;
   } else {
     reply->arg0 = ADB_AUTH_RSAPUBLICKEY;
-    reply->data_length = GetPublicKeyText(reinterpret_cast<char*>(reply->data), ADB_MAX_PAYLOAD);
+    reply->data_length = GetPublicKeyText(reinterpret_cast<char*>(reply->m_Data), ADB_MAX_PAYLOAD);
   }
   SendAdbPacket(reply, false, 0);
 }
@@ -137,7 +137,7 @@ static void HandleWrite(const AdbPacket* packet) {
     }
     // A payload that does not fit is dropped and counted by the buffer; the stream is still
     // answered, as the phone would otherwise stall every channel behind this one.
-    if (ch.m_pBuffer) ch.m_pBuffer->Write(packet->data, packet->data_length);
+    if (ch.m_pBuffer) ch.m_pBuffer->Write(packet->m_Data, packet->data_length);
     if (c == 1 && packet->data_length == 0) {
       LinkLog("[@@] Corvane_Channel_Video write data index=%d   DataLen=%d \n", c, packet->data_length);
     }
@@ -172,7 +172,7 @@ static void HandleWrite(const AdbPacket* packet) {
       for (int i = 0; i < kAdbChannelCount; ++i) {
         AdbChannel& ch = g_adb.m_Channels[i];
         if (ch.m_nRemoteId == static_cast<int32_t>(packet->arg0)) {
-          if (ch.m_pBuffer) ch.m_pBuffer->Write(packet->data, packet->data_length);
+          if (ch.m_pBuffer) ch.m_pBuffer->Write(packet->m_Data, packet->data_length);
           break;
         }
       }

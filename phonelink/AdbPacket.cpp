@@ -60,7 +60,7 @@ void AdbPacket::Release(AdbPacket* packet) {
 
 void AdbPacket::Complete() {
   magic = ~command;
-  data_check = ByteSum(data, data_length <= ADB_MAX_PAYLOAD ? data_length : ADB_MAX_PAYLOAD);
+  data_check = ByteSum(m_Data, data_length <= ADB_MAX_PAYLOAD ? data_length : ADB_MAX_PAYLOAD);
 }
 
 void AdbPacket::Clear() {

@@ -32,7 +32,7 @@ DWORD CorvaneWriteThread(LPVOID) {
     if (g_adb.m_Life.m_bUsbUp) {
       uint8_t header[ADB_HEADER_SIZE];
       p->EncodeHeader(header);
-      if (usb_write(header, ADB_HEADER_SIZE) && p->data_length > 0) usb_write(p->data, p->data_length);
+      if (usb_write(header, ADB_HEADER_SIZE) && p->data_length > 0) usb_write(p->m_Data, p->data_length);
     }
     AdbPacket::Release(p);
     sent = true;

@@ -98,7 +98,7 @@ int CAdbPushFile::OpenSync(int32_t localId) {
       p->command = ADB_CMD_OPEN;
       p->arg0 = static_cast<uint32_t>(m_nLocalId.load());
       p->arg1 = 0;
-      std::memcpy(p->data, "sync:", 6);
+      std::memcpy(p->m_Data, "sync:", 6);
       p->data_length = 6;
       SendAdbPacket(p, true, ADB_KIND_SYNC);
     }
@@ -148,7 +148,7 @@ void CAdbPushFile::SendNextSlice() {
     uint32_t offset = 0, length = 0;
     bool last = true;
     SyncImage::Slice(static_cast<uint32_t>(m_Image.size()), m_nSlice, &offset, &length, &last);
-    if (length) std::memcpy(p->data, m_Image.data() + offset, length);
+    if (length) std::memcpy(p->m_Data, m_Image.data() + offset, length);
     p->data_length = length;
     if (last) {
       m_nSlice = kAllSent;
@@ -159,7 +159,7 @@ void CAdbPushFile::SendNextSlice() {
     }
     SendAdbPacket(p, false, 0);
   } else {
-    std::memcpy(p->data, "QUIT\0\0\0\0", 8);
+    std::memcpy(p->m_Data, "QUIT\0\0\0\0", 8);
     p->data_length = 8;
     m_nSlice = kFinished;
     SendAdbPacket(p, true, ADB_KIND_PUSH_END);

@@ -78,7 +78,7 @@ void SendImageSlice(uint32_t localId, uint32_t remoteId) {
   p->command = ADB_CMD_WRTE;
   p->arg0 = localId;
   p->arg1 = remoteId;
-  if (length) std::memcpy(p->data, push.m_Image.data() + offset, length);
+  if (length) std::memcpy(p->m_Data, push.m_Image.data() + offset, length);
   p->data_length = length;
   if (last) {
     g_adb.m_Tracker.m_nCurrentOp = ADB_KIND_PUSH_END;

@@ -17,7 +17,7 @@ const int kMaxHelperStarts = 23;
 }  // namespace
 
 void HandleShellAnswer(int32_t kind, const AdbPacket* packet) {
-  const uint8_t* text = packet->data;
+  const uint8_t* text = packet->m_Data;
   size_t length = packet->data_length;
   bool empty = ShellAnswer::IsEmptyLine(text, length);
   switch (kind) {

@@ -47,7 +47,7 @@ void OpenChannel(int channel) {
   p->command = ADB_CMD_OPEN;
   p->arg0 = static_cast<uint32_t>(g_adb.m_Channels[channel].m_nLocalId.load());
   p->arg1 = 0;
-  int n = std::snprintf(reinterpret_cast<char*>(p->data), ADB_MAX_PAYLOAD, "tcp:%04d",
+  int n = std::snprintf(reinterpret_cast<char*>(p->m_Data), ADB_MAX_PAYLOAD, "tcp:%04d",
                         g_adb.m_Channels[channel].m_nPort);
   p->data_length = static_cast<uint32_t>(n + 1);
   SendAdbPacket(p, false, 0);
@@ -131,7 +131,7 @@ int Corvane_Adb_TcpWrite(int channel, const void* data, int length) {
   p->command = ADB_CMD_WRTE;
   p->arg0 = static_cast<uint32_t>(g_adb.m_Channels[channel].m_nLocalId.load());
   p->arg1 = static_cast<uint32_t>(g_adb.m_Channels[channel].m_nRemoteId.load());
-  if (length) std::memcpy(p->data, data, static_cast<size_t>(length));
+  if (length) std::memcpy(p->m_Data, data, static_cast<size_t>(length));
   p->data_length = static_cast<uint32_t>(length);
   return SendAdbPacket(p, false, 0);
 }

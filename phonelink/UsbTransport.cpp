@@ -40,7 +40,7 @@ bool SkipPayload(HANDLE h, AdbPacket* block, uint32_t length) {
   if (length > kMaxSkippedPayload) return false;
   while (length > 0) {
     uint32_t piece = length > ADB_MAX_PAYLOAD ? ADB_MAX_PAYLOAD : length;
-    if (!ReadExact(h, block->data, piece)) return false;
+    if (!ReadExact(h, block->m_Data, piece)) return false;
     length -= piece;
   }
   return true;
@@ -73,7 +73,7 @@ DWORD UsbReadThread(LPVOID param) {
       if (!SkipPayload(h, block, block->data_length)) break;
       continue;
     }
-    if (block->data_length > 0 && !ReadExact(h, block->data, block->data_length)) break;
+    if (block->data_length > 0 && !ReadExact(h, block->m_Data, block->data_length)) break;
     if (usb.DeviceOf(generation) != INVALID_HANDLE_VALUE) DispatchAdbPacket(block);
     // At its raised priority the reader must leave the receive threads some time.
     if (GetTickCount() - tick > 50) {

@@ -20,7 +20,7 @@ TEST(AdbPacket, ConnectHeaderBytes) {
   p->command = ADB_CMD_CNXN;
   p->arg0 = 0x01000000;
   p->arg1 = 4096;
-  std::memcpy(p->data, "host::", 7);
+  std::memcpy(p->m_Data, "host::", 7);
   p->data_length = 7;
   p->Complete();
   const std::vector<uint8_t> expected = {
@@ -87,7 +87,7 @@ TEST(AdbPacket, BlocksAreDistinctAndZeroFilledWhetherPooledOrNot) {
 TEST(AdbPacket, CheckWordIsUnsignedByteSum) {
   AdbPacket* p = AdbPacket::Alloc();
   p->command = ADB_CMD_WRTE;
-  std::memset(p->data, 0xFF, ADB_MAX_PAYLOAD);
+  std::memset(p->m_Data, 0xFF, ADB_MAX_PAYLOAD);
   p->data_length = ADB_MAX_PAYLOAD;
   p->Complete();
   EXPECT_EQ(p->data_check, 4096u * 255u);
