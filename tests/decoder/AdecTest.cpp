@@ -22,16 +22,16 @@ const DWORD kAacCodec = 2;
 class AdecTest : public lumadectest::LumadecTest {
  protected:
   void TearDown() override {
-    for (ADEC_INSTANCE inst : m_instances) ADec_ReleaseInstance(inst);
+    for (ADEC_INSTANCE inst : m_Instances) ADec_ReleaseInstance(inst);
     LumadecTest::TearDown();
   }
   ADEC_INSTANCE Create(DWORD_PTR u4User = 1, DWORD u4Codec = kAacCodec) {
     ADEC_INSTANCE inst = ADec_CreateInstance(u4User, &CDoneBuffers::Callback, u4Codec);
-    if (inst != nullptr) m_instances.push_back(inst);
+    if (inst != nullptr) m_Instances.push_back(inst);
     return inst;
   }
   void Release(ADEC_INSTANCE inst) {
-    m_instances.erase(std::remove(m_instances.begin(), m_instances.end(), inst), m_instances.end());
+    m_Instances.erase(std::remove(m_Instances.begin(), m_Instances.end(), inst), m_Instances.end());
     EXPECT_TRUE(ADec_ReleaseInstance(inst));
   }
   static ADEC_AUDIO_PARAM Params(DWORD u4Rate) {
@@ -50,7 +50,7 @@ class AdecTest : public lumadectest::LumadecTest {
     return msdk::MsdkConsumed(h);
   }
 
-  std::vector<ADEC_INSTANCE> m_instances;
+  std::vector<ADEC_INSTANCE> m_Instances;
 };
 
 struct CodecCase {
@@ -331,7 +331,7 @@ TEST_F(AdecTest, ReleaseWhilePausedReturns) {
     ADEC_BUFFER buf = {data.data(), static_cast<DWORD>(data.size()), nullptr};
     ASSERT_TRUE(ADec_WriteData(inst, &buf));
     ASSERT_TRUE(msdk::MsdkWaitCalls("AVDecoder_GetWritePoint", 3, kGiveUpMs));
-    m_instances.clear();
+    m_Instances.clear();
     auto released = std::async(std::launch::async, [inst] { return ADec_ReleaseInstance(inst); });
     ASSERT_EQ(released.wait_for(kGiveUp), std::future_status::ready);
     EXPECT_TRUE(released.get());

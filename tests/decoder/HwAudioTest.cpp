@@ -37,24 +37,25 @@ class HwAudioTest : public ::testing::Test {
     wce::ResetRegistry();
     ASSERT_TRUE(SetString(u"Prefix", u"ADE"));
     ASSERT_TRUE(SetString(u"Dll", u"audiodev.dll"));
-    m_device = ActivateDevice(kDriverKey, 0);
-    ASSERT_NE(m_device, nullptr);
+    m_hDevice = ActivateDevice(kDriverKey, 0);
+    ASSERT_NE(m_hDevice, nullptr);
     // The driver the device manager loaded: loading it again gives the same one.
-    m_library = LoadLibraryW(u"audiodev.dll");
-    ASSERT_NE(m_library, nullptr);
-    m_pfnSet = reinterpret_cast<PFN_ADE_SET_SPECTRUMS>(GetProcAddressW(m_library, u"ADE_SetSourceSpectrums"));
-    m_pfnOpenCount = reinterpret_cast<PFN_ADE_OPEN_COUNT>(GetProcAddressW(m_library, u"ADE_OpenCount"));
+    m_hLibrary = LoadLibraryW(u"audiodev.dll");
+    ASSERT_NE(m_hLibrary, nullptr);
+    m_pfnSet =
+        reinterpret_cast<PFN_ADE_SET_SPECTRUMS>(GetProcAddressW(m_hLibrary, u"ADE_SetSourceSpectrums"));
+    m_pfnOpenCount = reinterpret_cast<PFN_ADE_OPEN_COUNT>(GetProcAddressW(m_hLibrary, u"ADE_OpenCount"));
     ASSERT_NE(m_pfnSet, nullptr);
     ASSERT_NE(m_pfnOpenCount, nullptr);
   }
   void TearDown() override {
     HW_CloseAudioDev();
-    if (m_library != nullptr) FreeLibrary(m_library);
+    if (m_hLibrary != nullptr) FreeLibrary(m_hLibrary);
     wce::ResetDeviceManager();
   }
 
-  HANDLE m_device = nullptr;
-  HMODULE m_library = nullptr;
+  HANDLE m_hDevice = nullptr;
+  HMODULE m_hLibrary = nullptr;
   PFN_ADE_SET_SPECTRUMS m_pfnSet = nullptr;
   PFN_ADE_OPEN_COUNT m_pfnOpenCount = nullptr;
 };

@@ -11,7 +11,7 @@ namespace {
 class VdecTest : public lumadectest::LumadecTest {
  protected:
   void TearDown() override {
-    if (m_inst != nullptr) Vdec_ReleaseInstance(m_inst, 0);
+    if (m_hInst != nullptr) Vdec_ReleaseInstance(m_hInst, 0);
     LumadecTest::TearDown();
   }
   // The named mutex is gone when a new one is created here without ERROR_ALREADY_EXISTS.
@@ -31,7 +31,7 @@ class VdecTest : public lumadectest::LumadecTest {
     return in;
   }
 
-  VDEC_INSTANCE m_inst = nullptr;
+  VDEC_INSTANCE m_hInst = nullptr;
 };
 
 struct TypeCase {
@@ -87,31 +87,31 @@ TEST_F(VdecTest, RefusedTypesAndAFailedDecoderGiveNoInstance) {
 }
 
 TEST_F(VdecTest, MissingArgumentsAreRefusedWithoutADecoderCall) {
-  m_inst = Vdec_CreateInstance(2);
-  ASSERT_NE(m_inst, nullptr);
+  m_hInst = Vdec_CreateInstance(2);
+  ASSERT_NE(m_hInst, nullptr);
   const BYTE unit[2] = {1, 2};
   const VDEC_INPUT_DATA in = Unit(unit, 2, 0);
   VDEC_OUTPUT_DATA out = {};
   CDebugLines lines;
-  EXPECT_EQ(Vdec_SetInputData(m_inst, nullptr), 0);
+  EXPECT_EQ(Vdec_SetInputData(m_hInst, nullptr), 0);
   EXPECT_EQ(Vdec_SetInputData(nullptr, &in), 0);
   EXPECT_TRUE(lines.Has("[Lumadec]Vdec_SetInputData fail for prVdecInst is NULL"));
-  EXPECT_FALSE(Vdec_GetOutputData(m_inst, nullptr));
+  EXPECT_FALSE(Vdec_GetOutputData(m_hInst, nullptr));
   EXPECT_FALSE(Vdec_GetOutputData(nullptr, &out));
-  EXPECT_FALSE(Vdec_FreeOutputBuf(m_inst, nullptr));
+  EXPECT_FALSE(Vdec_FreeOutputBuf(m_hInst, nullptr));
   EXPECT_FALSE(Vdec_ReleaseInstance(nullptr, 0));
   EXPECT_EQ(CountOf("AVDecoder_SetInputBuf"), 0u);
   EXPECT_EQ(CountOf("AVDecoder_GetOutputBuf"), 0u);
   EXPECT_EQ(CountOf("AVDecoder_SetOutputBuf"), 0u);
   // A decoder that refuses the unit gives its result.
   msdk::MsdkFailCall("AVDecoder_SetInputBuf", 1);
-  EXPECT_EQ(Vdec_SetInputData(m_inst, &in), 0);
+  EXPECT_EQ(Vdec_SetInputData(m_hInst, &in), 0);
   EXPECT_TRUE(lines.Has("[Lumadec]Vdec_SetInputData failed in AVDecoder_SetInputBuf"));
 }
 
 TEST_F(VdecTest, SideDataGoesToTheDecoderOnlyWithItsPointer) {
-  m_inst = Vdec_CreateInstance(6);
-  ASSERT_NE(m_inst, nullptr);
+  m_hInst = Vdec_CreateInstance(6);
+  ASSERT_NE(m_hInst, nullptr);
   const BYTE unit[2] = {1, 2};
   int side = 0;
   for (bool withSide : {false, true}) {
@@ -123,7 +123,7 @@ TEST_F(VdecTest, SideDataGoesToTheDecoderOnlyWithItsPointer) {
     in.bSideFlag = 12;
     in.u4SideWord2 = 13;
     in.u4SideWord3 = 14;
-    ASSERT_EQ(Vdec_SetInputData(m_inst, &in), 1);
+    ASSERT_EQ(Vdec_SetInputData(m_hInst, &in), 1);
     const MSDK_CALL fed = msdk::MsdkCallsOf("AVDecoder_SetInputBuf").back();
     const DWORD k = withSide ? 1 : 0;
     EXPECT_EQ(fed.rVideoInput.pvSideData, withSide ? &side : nullptr);
@@ -138,17 +138,17 @@ TEST_F(VdecTest, SideDataGoesToTheDecoderOnlyWithItsPointer) {
 // Each feed points the decoder at the current slot and each fetch reads it and moves on: two
 // slots in turn, and the pictures' buffers handed back as the decoder gave them.
 TEST_F(VdecTest, SlotsAlternateAndPicturesGoBackToTheDecoder) {
-  m_inst = Vdec_CreateInstance(2);
-  ASSERT_NE(m_inst, nullptr);
+  m_hInst = Vdec_CreateInstance(2);
+  ASSERT_NE(m_hInst, nullptr);
   const AVD_HANDLE h = LastDecoder();
   const BYTE unit[2] = {1, 2};
   std::vector<AVD_PICTURE*> slots;
   for (int i = 0; i < 4; ++i) {
     SCOPED_TRACE(i);
     const VDEC_INPUT_DATA in = Unit(unit, 2, 100 + i);
-    ASSERT_EQ(Vdec_SetInputData(m_inst, &in), 1);
+    ASSERT_EQ(Vdec_SetInputData(m_hInst, &in), 1);
     VDEC_OUTPUT_DATA out = {};
-    ASSERT_TRUE(Vdec_GetOutputData(m_inst, &out));
+    ASSERT_TRUE(Vdec_GetOutputData(m_hInst, &out));
     const MSDK_CALL fed = msdk::MsdkCallsOf("AVDecoder_SetInputBuf").back();
     const MSDK_CALL fetched = msdk::MsdkCallsOf("AVDecoder_GetOutputBuf").back();
     EXPECT_EQ(fed.rVideoInput.prOutput, out.prPicture);
@@ -163,7 +163,7 @@ TEST_F(VdecTest, SlotsAlternateAndPicturesGoBackToTheDecoder) {
     EXPECT_EQ(out.fgHasPicture, 1);
     EXPECT_EQ(out.fgFrameDone, 1);
     EXPECT_EQ(out.prPicture->rHead.u4Pts, 100u + i);
-    ASSERT_TRUE(Vdec_FreeOutputBuf(m_inst, out.prPicture));
+    ASSERT_TRUE(Vdec_FreeOutputBuf(m_hInst, out.prPicture));
     const MSDK_CALL back = msdk::MsdkCallsOf("AVDecoder_SetOutputBuf").back();
     EXPECT_EQ(back.hDecoder, h);
     EXPECT_EQ(back.rBuffers.pbLuma, given.rHead.pbLuma);
@@ -174,11 +174,11 @@ TEST_F(VdecTest, SlotsAlternateAndPicturesGoBackToTheDecoder) {
   EXPECT_EQ(slots[0], slots[2]);
   EXPECT_EQ(slots[1], slots[3]);
   // Release starts the next instance at the first slot again.
-  ASSERT_TRUE(Vdec_ReleaseInstance(m_inst, 0));
-  m_inst = Vdec_CreateInstance(2);
-  ASSERT_NE(m_inst, nullptr);
+  ASSERT_TRUE(Vdec_ReleaseInstance(m_hInst, 0));
+  m_hInst = Vdec_CreateInstance(2);
+  ASSERT_NE(m_hInst, nullptr);
   VDEC_OUTPUT_DATA out = {};
-  ASSERT_TRUE(Vdec_GetOutputData(m_inst, &out));
+  ASSERT_TRUE(Vdec_GetOutputData(m_hInst, &out));
   EXPECT_EQ(out.prPicture, slots[0]);
 }
 
@@ -186,13 +186,13 @@ TEST_F(VdecTest, SlotsAlternateAndPicturesGoBackToTheDecoder) {
 // first, which keeps its slots, its place in them and its mutex; once it is released a new
 // instance can be made.
 TEST_F(VdecTest, ASecondInstanceIsRefusedAndTheFirstKeepsDecoding) {
-  m_inst = Vdec_CreateInstance(2);
-  ASSERT_NE(m_inst, nullptr);
+  m_hInst = Vdec_CreateInstance(2);
+  ASSERT_NE(m_hInst, nullptr);
   const BYTE unit[2] = {1, 2};
   const VDEC_INPUT_DATA first = Unit(unit, 2, 70);
-  ASSERT_EQ(Vdec_SetInputData(m_inst, &first), 1);
+  ASSERT_EQ(Vdec_SetInputData(m_hInst, &first), 1);
   VDEC_OUTPUT_DATA out0 = {};
-  ASSERT_TRUE(Vdec_GetOutputData(m_inst, &out0));
+  ASSERT_TRUE(Vdec_GetOutputData(m_hInst, &out0));
   ASSERT_EQ(out0.prPicture->rHead.u4Pts, 70u);
 
   CDebugLines lines;
@@ -203,28 +203,28 @@ TEST_F(VdecTest, ASecondInstanceIsRefusedAndTheFirstKeepsDecoding) {
 
   // The first goes on with its next slot, under its own mutex.
   const VDEC_INPUT_DATA second = Unit(unit, 2, 71);
-  ASSERT_EQ(Vdec_SetInputData(m_inst, &second), 1);
+  ASSERT_EQ(Vdec_SetInputData(m_hInst, &second), 1);
   VDEC_OUTPUT_DATA out1 = {};
-  ASSERT_TRUE(Vdec_GetOutputData(m_inst, &out1));
+  ASSERT_TRUE(Vdec_GetOutputData(m_hInst, &out1));
   EXPECT_NE(out1.prPicture, out0.prPicture);
   EXPECT_EQ(out1.prPicture->rHead.u4Pts, 71u);
   EXPECT_EQ(msdk::MsdkCallsOf("AVDecoder_SetInputBuf").back().rVideoInput.u4InputFormat, 2u);
 
-  ASSERT_TRUE(Vdec_ReleaseInstance(m_inst, 0));
-  m_inst = nullptr;
+  ASSERT_TRUE(Vdec_ReleaseInstance(m_hInst, 0));
+  m_hInst = nullptr;
   EXPECT_FALSE(MutexExists());
-  m_inst = Vdec_CreateInstance(3);
-  ASSERT_NE(m_inst, nullptr);
+  m_hInst = Vdec_CreateInstance(3);
+  ASSERT_NE(m_hInst, nullptr);
   EXPECT_TRUE(MutexExists());
   VDEC_OUTPUT_DATA out = {};
-  ASSERT_TRUE(Vdec_GetOutputData(m_inst, &out));
+  ASSERT_TRUE(Vdec_GetOutputData(m_hInst, &out));
   EXPECT_EQ(out.prPicture, out0.prPicture);
 }
 
 // The flags of the output record, from the picture the decoder wrote.
 TEST_F(VdecTest, OutputFlagsFollowThePicture) {
-  m_inst = Vdec_CreateInstance(3);
-  ASSERT_NE(m_inst, nullptr);
+  m_hInst = Vdec_CreateInstance(3);
+  ASSERT_NE(m_hInst, nullptr);
   const AVD_HANDLE h = LastDecoder();
   BYTE luma = 0, chroma = 0;
   struct Case {
@@ -259,9 +259,9 @@ TEST_F(VdecTest, OutputFlagsFollowThePicture) {
     picture.u4FrameDone = c.u4FrameDone;
     msdk::MsdkQueuePicture(h, picture);
     const VDEC_INPUT_DATA in = Unit(unit, 1, 0);
-    ASSERT_EQ(Vdec_SetInputData(m_inst, &in), 1);
+    ASSERT_EQ(Vdec_SetInputData(m_hInst, &in), 1);
     VDEC_OUTPUT_DATA out = {};
-    ASSERT_TRUE(Vdec_GetOutputData(m_inst, &out));
+    ASSERT_TRUE(Vdec_GetOutputData(m_hInst, &out));
     EXPECT_EQ(out.fgHasPicture, c.fgHasPicture);
     EXPECT_EQ(out.fgFrameDone, c.fgFrameDone);
     EXPECT_EQ(out.u4Width, 1280u);
@@ -269,7 +269,7 @@ TEST_F(VdecTest, OutputFlagsFollowThePicture) {
     EXPECT_EQ(out.u4DisplayWidth, 1270u);
     EXPECT_EQ(out.u4DisplayHeight, 710u);
     const size_t before = CountOf("AVDecoder_SetOutputBuf");
-    ASSERT_TRUE(Vdec_FreeOutputBuf(m_inst, out.prPicture));
+    ASSERT_TRUE(Vdec_FreeOutputBuf(m_hInst, out.prPicture));
     EXPECT_EQ(CountOf("AVDecoder_SetOutputBuf") - before, c.fgHandedBack ? 1u : 0u);
   }
 }

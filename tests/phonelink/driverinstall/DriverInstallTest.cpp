@@ -82,20 +82,20 @@ class DriverInstallTest : public ::testing::Test {
   void SetUp() override {
     std::string tmpl = std::filesystem::temp_directory_path().string() + "/driverinstall-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    m_root = tmpl;
-    wce::SetRootDir(m_root);
+    m_strRoot = tmpl;
+    wce::SetRootDir(m_strRoot);
     wce::ResetRegistry();
     wce::SetModuleFileName(kProgram);
     corvane::ResetDriverInstall();
-    std::filesystem::create_directories(m_root + "/SDMMC/CECorvane");
-    std::filesystem::copy_file(KAVLINK_PATH, m_root + "/SDMMC/CECorvane/kavlink.dll");
+    std::filesystem::create_directories(m_strRoot + "/SDMMC/CECorvane");
+    std::filesystem::copy_file(KAVLINK_PATH, m_strRoot + "/SDMMC/CECorvane/kavlink.dll");
   }
   void TearDown() override {
     wce::ResetDeviceManager();
     wce::ResetRegistry();
-    std::filesystem::remove_all(m_root);
+    std::filesystem::remove_all(m_strRoot);
   }
-  std::string m_root;
+  std::string m_strRoot;
 };
 
 TEST_F(DriverInstallTest, ProgramDirectoryKeepsItsBackslash) {
@@ -127,7 +127,7 @@ TEST_F(DriverInstallTest, LoadCopiesRegistersAndActivates) {
   EXPECT_EQ(Value(adbClass, u"DLL"), Sz(kDriverPath));
   EXPECT_EQ(SubKeys(loadClient), std::vector<std::u16string>{u"ADB_Class"});
   EXPECT_EQ(Value(loadClient + u"\\ADB_Class", u"Dll"), Sz(kDriverPath));
-  EXPECT_TRUE(std::filesystem::exists(m_root + "/Windows/kavlink.dll"));
+  EXPECT_TRUE(std::filesystem::exists(m_strRoot + "/Windows/kavlink.dll"));
   EXPECT_EQ(IsDeviceActive(u"ADB1:"), 1);
   EXPECT_EQ(IsDeviceActive(u"adb1:"), 1);
 
@@ -152,7 +152,7 @@ TEST_F(DriverInstallTest, DriverPathMustFitTheCheck) {
 }
 
 TEST_F(DriverInstallTest, MissingDriverFileFailsActivation) {
-  std::filesystem::remove(m_root + "/SDMMC/CECorvane/kavlink.dll");
+  std::filesystem::remove(m_strRoot + "/SDMMC/CECorvane/kavlink.dll");
   EXPECT_EQ(LoadAdbDriver(), -5);
   EXPECT_EQ(IsDeviceActive(u"ADB1:"), 0);
 }
