@@ -85,31 +85,31 @@ TEST_F(HwAudioTest, WithoutTheDeviceOpenFailsWithItsError) {
 TEST_F(HwAudioTest, TheSpectrumSplitsIntoItsTwoBands) {
   ASSERT_TRUE(HW_OpenAudioDev());
   struct Case {
-    const char* pszName;
-    DWORD u4Given;
-    BOOL fgFail;
+    const char* m_pszName;
+    DWORD m_dwGiven;
+    BOOL m_bFail;
   };
   const Case cases[] = {
       {"all 32", 32, FALSE}, {"20 of them", 20, FALSE}, {"none", 0, FALSE}, {"failed", 32, TRUE}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.pszName);
+    SCOPED_TRACE(c.m_pszName);
     INT values[AUDIODEV_SPECTRUM_VALUES];
     for (int i = 0; i < AUDIODEV_SPECTRUM_VALUES; ++i) values[i] = 1000 + i * 3;
-    m_pfnSet(values, c.u4Given, c.fgFail);
+    m_pfnSet(values, c.m_dwGiven, c.m_bFail);
     INT first[16], second[16];
     for (int i = 0; i < 16; ++i) first[i] = second[i] = 0x5A5A5A5A;
     CDebugLines lines;
-    EXPECT_EQ(HW_AudioInfo_GetSourceSpectrums(first, second), !c.fgFail);
+    EXPECT_EQ(HW_AudioInfo_GetSourceSpectrums(first, second), !c.m_bFail);
     for (int i = 0; i < 16; ++i) {
-      if (c.fgFail) {
+      if (c.m_bFail) {
         EXPECT_EQ(first[i], 0x5A5A5A5A);
         EXPECT_EQ(second[i], 0x5A5A5A5A);
         continue;
       }
-      EXPECT_EQ(first[i], static_cast<DWORD>(i) < c.u4Given ? values[i] : 0) << i;
-      EXPECT_EQ(second[i], static_cast<DWORD>(16 + i) < c.u4Given ? values[16 + i] : 0) << i;
+      EXPECT_EQ(first[i], static_cast<DWORD>(i) < c.m_dwGiven ? values[i] : 0) << i;
+      EXPECT_EQ(second[i], static_cast<DWORD>(16 + i) < c.m_dwGiven ? values[16 + i] : 0) << i;
     }
-    if (c.fgFail) {
+    if (c.m_bFail) {
       EXPECT_TRUE(lines.Has("[Lumadec]HW_AudioInfo_GetSourceSpectrums: DeviceIoControl error"));
     }
   }

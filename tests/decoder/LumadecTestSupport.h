@@ -61,9 +61,9 @@ inline size_t CountOf(const std::string& name) {
 class CDoneBuffers {
  public:
   struct Done {
-    DWORD_PTR u4User;
-    UINT u4Msg;
-    ADEC_BUFFER* prBuf;
+    DWORD_PTR m_dwUser;
+    UINT m_nMsg;
+    ADEC_BUFFER* m_pBuf;
   };
 
   static void Callback(DWORD_PTR u4User, UINT u4Msg, ADEC_BUFFER* prBuf, DWORD, DWORD) {
@@ -97,7 +97,7 @@ class CDoneBuffers {
   std::vector<Done> OfLocked(DWORD_PTR u4User) const {
     std::vector<Done> v;
     for (const Done& d : m_Done)
-      if (d.u4User == u4User) v.push_back(d);
+      if (d.m_dwUser == u4User) v.push_back(d);
     return v;
   }
   std::mutex m_Lock;

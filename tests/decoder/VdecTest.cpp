@@ -35,9 +35,9 @@ class VdecTest : public lumadectest::LumadecTest {
 };
 
 struct TypeCase {
-  DWORD u4VideoType;
-  DWORD u4DecoderType;
-  DWORD u4InputFormat;
+  DWORD m_dwVideoType;
+  DWORD m_dwDecoderType;
+  DWORD m_dwInputFormat;
 };
 const TypeCase kTypes[] = {{1, 26, 1}, {2, 5, 2},  {3, 5, 3},  {4, 5, 4},    {5, 5, 5},    {6, 24, 6},
                            {7, 24, 7}, {8, 24, 8}, {9, 24, 9}, {12, 28, 13}, {13, 28, 14}, {14, 5, 12}};
@@ -45,19 +45,19 @@ const TypeCase kTypes[] = {{1, 26, 1}, {2, 5, 2},  {3, 5, 3},  {4, 5, 4},    {5,
 TEST_F(VdecTest, VideoTypesCreateTheirDecoderAndFeedTheirInputFormat) {
   const BYTE unit[4] = {0, 0, 1, 0x65};
   for (const TypeCase& c : kTypes) {
-    SCOPED_TRACE(c.u4VideoType);
+    SCOPED_TRACE(c.m_dwVideoType);
     msdk::MsdkReset();
-    VDEC_INSTANCE inst = Vdec_CreateInstance(c.u4VideoType);
+    VDEC_INSTANCE inst = Vdec_CreateInstance(c.m_dwVideoType);
     ASSERT_NE(inst, nullptr);
     const auto created = msdk::MsdkCallsOf("AVDecoder_CreateInstance");
     ASSERT_EQ(created.size(), 1u);
-    EXPECT_EQ(created[0].au8Arg[0], c.u4DecoderType);
+    EXPECT_EQ(created[0].au8Arg[0], c.m_dwDecoderType);
     EXPECT_EQ(created[0].au8Arg[1], AVD_KIND_VIDEO);
     const VDEC_INPUT_DATA in = Unit(unit, sizeof(unit), 40);
     EXPECT_EQ(Vdec_SetInputData(inst, &in), 1);
     const auto fed = msdk::MsdkCallsOf("AVDecoder_SetInputBuf");
     ASSERT_EQ(fed.size(), 1u);
-    EXPECT_EQ(fed[0].rVideoInput.u4InputFormat, c.u4InputFormat);
+    EXPECT_EQ(fed[0].rVideoInput.u4InputFormat, c.m_dwInputFormat);
     EXPECT_EQ(fed[0].rVideoInput.pbUnit, unit);
     EXPECT_EQ(fed[0].rVideoInput.u4UnitSize, sizeof(unit));
     EXPECT_EQ(fed[0].rVideoInput.u4Pts, 40u);
@@ -228,14 +228,14 @@ TEST_F(VdecTest, OutputFlagsFollowThePicture) {
   const AVD_HANDLE h = LastDecoder();
   BYTE luma = 0, chroma = 0;
   struct Case {
-    const char* pszName;
-    INT i4Status;
-    bool fgLuma;
-    bool fgChroma;
-    DWORD u4FrameDone;
-    BYTE fgHasPicture;
-    BYTE fgFrameDone;
-    bool fgHandedBack;
+    const char* m_pszName;
+    INT m_nStatus;
+    bool m_bLuma;
+    bool m_bChroma;
+    DWORD m_dwFrameDone;
+    BYTE m_bHasPicture;
+    BYTE m_bFrameDone;
+    bool m_bHandedBack;
   };
   const Case cases[] = {
       {"a whole picture", 0, true, true, 1, 1, 1, true},
@@ -247,30 +247,30 @@ TEST_F(VdecTest, OutputFlagsFollowThePicture) {
   };
   const BYTE unit[1] = {9};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.pszName);
+    SCOPED_TRACE(c.m_pszName);
     AVD_PICTURE picture = {};
-    picture.rHead.pbLuma = c.fgLuma ? &luma : nullptr;
-    picture.rHead.pbChroma = c.fgChroma ? &chroma : nullptr;
-    picture.rHead.i4Status = c.i4Status;
+    picture.rHead.pbLuma = c.m_bLuma ? &luma : nullptr;
+    picture.rHead.pbChroma = c.m_bChroma ? &chroma : nullptr;
+    picture.rHead.i4Status = c.m_nStatus;
     picture.rHead.u4Width = 1280;
     picture.rHead.u4Height = 720;
     picture.u4DisplayWidth = 1270;
     picture.u4DisplayHeight = 710;
-    picture.u4FrameDone = c.u4FrameDone;
+    picture.u4FrameDone = c.m_dwFrameDone;
     msdk::MsdkQueuePicture(h, picture);
     const VDEC_INPUT_DATA in = Unit(unit, 1, 0);
     ASSERT_EQ(Vdec_SetInputData(m_hInst, &in), 1);
     VDEC_OUTPUT_DATA out = {};
     ASSERT_TRUE(Vdec_GetOutputData(m_hInst, &out));
-    EXPECT_EQ(out.fgHasPicture, c.fgHasPicture);
-    EXPECT_EQ(out.fgFrameDone, c.fgFrameDone);
+    EXPECT_EQ(out.fgHasPicture, c.m_bHasPicture);
+    EXPECT_EQ(out.fgFrameDone, c.m_bFrameDone);
     EXPECT_EQ(out.u4Width, 1280u);
     EXPECT_EQ(out.u4Height, 720u);
     EXPECT_EQ(out.u4DisplayWidth, 1270u);
     EXPECT_EQ(out.u4DisplayHeight, 710u);
     const size_t before = CountOf("AVDecoder_SetOutputBuf");
     ASSERT_TRUE(Vdec_FreeOutputBuf(m_hInst, out.prPicture));
-    EXPECT_EQ(CountOf("AVDecoder_SetOutputBuf") - before, c.fgHandedBack ? 1u : 0u);
+    EXPECT_EQ(CountOf("AVDecoder_SetOutputBuf") - before, c.m_bHandedBack ? 1u : 0u);
   }
 }
 

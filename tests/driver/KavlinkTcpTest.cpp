@@ -109,10 +109,10 @@ TEST_F(KavlinkTcpTest, ConnectIsAnsweredAndUnplugReplugAreTold) {
 
 TEST(UsbTcpAddress, OnlyTcpHostPortIsTaken) {
   struct Case {
-    const char* text;
-    bool ok;
-    const char* host;
-    uint16_t port;
+    const char* m_pszText;
+    bool m_bOk;
+    const char* m_pszHost;
+    uint16_t m_nPort;
   } cases[] = {
       {"tcp:127.0.0.1:5555", true, "127.0.0.1", 5555},
       {"tcp:localhost:1", true, "localhost", 1},
@@ -123,13 +123,13 @@ TEST(UsbTcpAddress, OnlyTcpHostPortIsTaken) {
       {"tcp::5555", false, "", 0},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
+    SCOPED_TRACE(c.m_pszText);
     std::string host;
     uint16_t port = 0;
-    EXPECT_EQ(wce::CUsbTcpBackend::ParseAddress(c.text, &host, &port), c.ok);
-    if (c.ok) {
-      EXPECT_EQ(host, c.host);
-      EXPECT_EQ(port, c.port);
+    EXPECT_EQ(wce::CUsbTcpBackend::ParseAddress(c.m_pszText, &host, &port), c.m_bOk);
+    if (c.m_bOk) {
+      EXPECT_EQ(host, c.m_pszHost);
+      EXPECT_EQ(port, c.m_nPort);
     }
   }
 }

@@ -128,11 +128,11 @@ class KavlinkTest : public ::testing::Test {
 };
 
 struct TransferCase {
-  const char* name;
-  USHORT packet;
-  DWORD count;
-  DWORD moved;                 // bytes the call moves
-  std::vector<DWORD> lengths;  // the transfers it issues, in order
+  const char* m_pszName;
+  USHORT m_wPacket;
+  DWORD m_dwCount;
+  DWORD m_dwMoved;               // bytes the call moves
+  std::vector<DWORD> m_Lengths;  // the transfers it issues, in order
 };
 
 std::vector<DWORD> Repeat(DWORD length, int times) {
@@ -155,20 +155,20 @@ const TransferCase kReads[] = {
 
 TEST_F(KavlinkTest, ReadsIssueOneInTransferPerPacket) {
   for (const TransferCase& c : kReads) {
-    SCOPED_TRACE(c.name);
-    PlugAndOpen(PhoneWithPacket(c.packet));
-    const std::vector<BYTE> sent = Pattern(c.count);
+    SCOPED_TRACE(c.m_pszName);
+    PlugAndOpen(PhoneWithPacket(c.m_wPacket));
+    const std::vector<BYTE> sent = Pattern(c.m_dwCount);
     m_Phone->DeliverIn(0x81, sent.data(), sent.size());
-    std::vector<BYTE> got(c.count + 16, 0);
+    std::vector<BYTE> got(c.m_dwCount + 16, 0);
     DWORD read = 0;
-    ASSERT_TRUE(ReadFile(m_hFile, got.data(), c.count, &read, nullptr));
-    EXPECT_EQ(read, c.moved);
-    EXPECT_TRUE(std::equal(sent.begin(), sent.begin() + c.moved, got.begin()));
+    ASSERT_TRUE(ReadFile(m_hFile, got.data(), c.m_dwCount, &read, nullptr));
+    EXPECT_EQ(read, c.m_dwMoved);
+    EXPECT_TRUE(std::equal(sent.begin(), sent.begin() + c.m_dwMoved, got.begin()));
     const auto transfers = m_Phone->Transfers();
-    ASSERT_EQ(transfers.size(), c.lengths.size());
+    ASSERT_EQ(transfers.size(), c.m_Lengths.size());
     for (size_t i = 0; i < transfers.size(); ++i) {
       EXPECT_EQ(transfers[i].endpoint, 0x81);
-      EXPECT_EQ(transfers[i].length, c.lengths[i]);
+      EXPECT_EQ(transfers[i].length, c.m_Lengths[i]);
       EXPECT_EQ(transfers[i].flags, kInFlags);
     }
     TearDown();
@@ -185,18 +185,18 @@ const TransferCase kWrites[] = {
 
 TEST_F(KavlinkTest, WritesSendOnePacketPerOutTransfer) {
   for (const TransferCase& c : kWrites) {
-    SCOPED_TRACE(c.name);
-    PlugAndOpen(PhoneWithPacket(c.packet));
-    const std::vector<BYTE> data = Pattern(c.count);
+    SCOPED_TRACE(c.m_pszName);
+    PlugAndOpen(PhoneWithPacket(c.m_wPacket));
+    const std::vector<BYTE> data = Pattern(c.m_dwCount);
     DWORD written = 0;
-    ASSERT_TRUE(WriteFile(m_hFile, data.data(), c.count, &written, nullptr));
-    EXPECT_EQ(written, c.moved);
-    EXPECT_EQ(m_Phone->Sent(), std::vector<BYTE>(data.begin(), data.begin() + c.moved));
+    ASSERT_TRUE(WriteFile(m_hFile, data.data(), c.m_dwCount, &written, nullptr));
+    EXPECT_EQ(written, c.m_dwMoved);
+    EXPECT_EQ(m_Phone->Sent(), std::vector<BYTE>(data.begin(), data.begin() + c.m_dwMoved));
     const auto transfers = m_Phone->Transfers();
-    ASSERT_EQ(transfers.size(), c.lengths.size());
+    ASSERT_EQ(transfers.size(), c.m_Lengths.size());
     for (size_t i = 0; i < transfers.size(); ++i) {
       EXPECT_EQ(transfers[i].endpoint, 0x02);
-      EXPECT_EQ(transfers[i].length, c.lengths[i]);
+      EXPECT_EQ(transfers[i].length, c.m_Lengths[i]);
       EXPECT_EQ(transfers[i].flags, kOutFlags);
     }
     TearDown();
@@ -268,9 +268,9 @@ TEST_F(KavlinkTest, CloseDuringBlockedReadReturns) {
 }
 
 struct RefusedCase {
-  const char* name;
-  CUsbDevice::DeviceSpec desc;
-  bool phoneAttached;  // a phone is already there
+  const char* m_pszName;
+  CUsbDevice::DeviceSpec m_Desc;
+  bool m_bPhoneAttached;  // a phone is already there
 };
 
 CUsbDevice::DeviceSpec MassStorage() {
@@ -299,16 +299,16 @@ TEST_F(KavlinkTest, DeviceIsRefusedAndPresentWordStays) {
       {"no OUT endpoint", AdbWithoutOut(), false},
   };
   for (const RefusedCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    if (c.phoneAttached) {
+    SCOPED_TRACE(c.m_pszName);
+    if (c.m_bPhoneAttached) {
       PlugAndOpen();
     } else {
       // With nothing attached ADB_Open fails; ask the driver directly.
       m_hFile = INVALID_HANDLE_VALUE;
     }
-    auto other = std::make_shared<CUsbScriptedDevice>(c.desc);
+    auto other = std::make_shared<CUsbScriptedDevice>(c.m_Desc);
     EXPECT_FALSE(CUsbHost::GetInstance().AttachDevice(other));
-    if (c.phoneAttached) {
+    if (c.m_bPhoneAttached) {
       EXPECT_EQ(Present(), 1u);
     } else {
       wce::CDriverLibrary lib;
@@ -376,17 +376,17 @@ TEST_F(KavlinkTest, DebugEventSwitchesTheLog) {
 // and those of every read and write); the call reports failure either way.
 TEST_F(KavlinkTest, DebugControlCodeSwitchesTheTransferLog) {
   const struct {
-    const char* name;
-    DWORD word;
-    bool logs;
+    const char* m_pszName;
+    DWORD m_dwWord;
+    bool m_bLogs;
   } cases[] = {
       {"on", 1, true}, {"off", 0, false}, {"any other non-zero word", 0x100, true}, {"off again", 0, false}};
   PlugAndOpen();
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     DebugCapture capture;
-    SetDebugWord(c.word);
-    EXPECT_EQ(capture.Has("[@@@@@@@]      IOCTL_ADB_SETDEBUG_MSG :  g_bDebugMSG=0x1"), c.logs);
+    SetDebugWord(c.m_dwWord);
+    EXPECT_EQ(capture.Has("[@@@@@@@]      IOCTL_ADB_SETDEBUG_MSG :  g_bDebugMSG=0x1"), c.m_bLogs);
 
     const std::vector<BYTE> data = Pattern(24);
     DWORD written = 0;
@@ -401,7 +401,7 @@ TEST_F(KavlinkTest, DebugControlCodeSwitchesTheTransferLog) {
          {"[@@@@@@@] ADB_Write ------- (0X1)  (0X18)", "[@@@@@@@] ADB_Write  Complete  dwHasSend=0x18",
           "[@@@@@@@] ADB_Write end (dwdValid=0X18)  (Count=0X18)",
           "[@@@@@@@] ADB_Read ------- (0X1)  (0X18)"}) {
-      EXPECT_EQ(capture.Has(line), c.logs) << line;
+      EXPECT_EQ(capture.Has(line), c.m_bLogs) << line;
     }
   }
 }

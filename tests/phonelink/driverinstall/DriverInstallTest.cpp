@@ -139,15 +139,15 @@ TEST_F(DriverInstallTest, LoadCopiesRegistersAndActivates) {
 TEST_F(DriverInstallTest, DriverPathMustFitTheCheck) {
   // The path of kavlink.dll: directory + "kavlink.dll" (11 characters).
   struct Case {
-    size_t pathChars;
-    int result;
+    size_t m_nPathChars;
+    int m_nResult;
   } cases[] = {{40, 0}, {63, 0}, {64, -3}, {120, -3}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.pathChars);
-    const size_t dirChars = c.pathChars - 11;  // "\" + name + "\"
+    SCOPED_TRACE(c.m_nPathChars);
+    const size_t dirChars = c.m_nPathChars - 11;  // "\" + name + "\"
     const std::u16string dir = u"\\" + std::u16string(dirChars - 2, u'd') + u"\\";
     wce::SetModuleFileName(dir + u"CECorvane.exe");
-    EXPECT_EQ(SetupDriverRegistry(), c.result);
+    EXPECT_EQ(SetupDriverRegistry(), c.m_nResult);
   }
 }
 
