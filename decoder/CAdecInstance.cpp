@@ -19,15 +19,15 @@ const DWORD kNoRoomWaitMs = 5;
 const DWORD kPaceWaitMs = 10;
 
 struct CodecMap {
-  DWORD u4CodecId;
-  DWORD u4DecoderType;
+  DWORD m_dwCodecId;
+  DWORD m_dwDecoderType;
 };
 const CodecMap kCodecs[] = {{2, 30}, {3, 46}, {4, 33}, {5, 39}, {7, 38}};
 
 bool DecoderTypeOf(DWORD u4CodecId, DWORD* pu4Type) {
   for (const CodecMap& m : kCodecs) {
-    if (m.u4CodecId == u4CodecId) {
-      *pu4Type = m.u4DecoderType;
+    if (m.m_dwCodecId == u4CodecId) {
+      *pu4Type = m.m_dwDecoderType;
       return true;
     }
   }
@@ -35,9 +35,9 @@ bool DecoderTypeOf(DWORD u4CodecId, DWORD* pu4Type) {
 }
 
 struct MessageName {
-  LPCWSTR pszName;
-  const char* pszText;
-  UINT ADEC_MSG_ID::*pMember;
+  LPCWSTR m_pszName;
+  const char* m_pszText;
+  UINT ADEC_MSG_ID::*m_pMember;
 };
 const MessageName kMessages[] = {{u"BUFFER_DONE", "BUFFER_DONE", &ADEC_MSG_ID::u4BufferDone},
                                  {u"OPEN_SUCCESS", "OPEN_SUCCESS", &ADEC_MSG_ID::u4OpenSuccess},
@@ -63,12 +63,12 @@ CAdecInstance* CAdecInstance::Create(DWORD_PTR u4User, PFN_ADEC_CALLBACK pfnCall
     return nullptr;
   }
   inst->m_pfnCallback = pfnCallback;
-  inst->m_u4User = u4User;
-  inst->m_u4CodecId = u4CodecId;
+  inst->m_dwUser = u4User;
+  inst->m_dwCodecId = u4CodecId;
   for (const MessageName& m : kMessages) {
-    inst->m_rMsgIds.*m.pMember = RegisterWindowMessageW(m.pszName);
-    if (inst->m_rMsgIds.*m.pMember == 0) {
-      wce::DebugPrint("[Lumadec]Failed to RegisterWindowMessage %s:%u\r\n", m.pszText,
+    inst->m_MsgIds.*m.m_pMember = RegisterWindowMessageW(m.m_pszName);
+    if (inst->m_MsgIds.*m.m_pMember == 0) {
+      wce::DebugPrint("[Lumadec]Failed to RegisterWindowMessage %s:%u\r\n", m.m_pszText,
                       static_cast<unsigned>(GetLastError()));
       delete inst;
       return nullptr;
@@ -92,11 +92,11 @@ CAdecInstance* CAdecInstance::Create(DWORD_PTR u4User, PFN_ADEC_CALLBACK pfnCall
     inst->Release();
     return nullptr;
   }
-  inst->m_fgRunning.store(true);
-  inst->m_hFeeder = CreateThread(nullptr, 0, FeederMain, inst, 0, &inst->m_u4FeederId);
+  inst->m_bRunning.store(true);
+  inst->m_hFeeder = CreateThread(nullptr, 0, FeederMain, inst, 0, &inst->m_dwFeederId);
   if (inst->m_hFeeder == nullptr) {
     wce::DebugPrint("[Lumadec]Failed to create the feeder thread\r\n");
-    inst->m_fgRunning.store(false);
+    inst->m_bRunning.store(false);
     inst->Release();
     return nullptr;
   }
@@ -108,13 +108,13 @@ bool CAdecInstance::MakeObjects() {
   m_hEosEvent = CreateEventW(nullptr, FALSE, FALSE, AVD_EOS_EVENT);
   m_hDrainedEvent = CreateEventW(nullptr, TRUE, TRUE, nullptr);
   InitializeCriticalSection(&m_csQueue);
-  m_fgQueueLock = true;
+  m_bQueueLock = true;
   return m_hDataEvent != nullptr && m_hEosEvent != nullptr && m_hDrainedEvent != nullptr;
 }
 
 void CAdecInstance::Release() {
   if (m_hFeeder != nullptr) {
-    m_fgRunning.store(false);
+    m_bRunning.store(false);
     SetEvent(m_hDataEvent);
     WaitForSingleObject(m_hFeeder, INFINITE);
     CloseIfSet(&m_hFeeder);
@@ -130,23 +130,23 @@ CAdecInstance::~CAdecInstance() {
   CloseIfSet(&m_hEosEvent);
   CloseIfSet(&m_hDataEvent);
   CloseIfSet(&m_hDrainedEvent);
-  if (m_fgQueueLock) DeleteCriticalSection(&m_csQueue);
+  if (m_bQueueLock) DeleteCriticalSection(&m_csQueue);
 }
 
 void CAdecInstance::Queue(ADEC_BUFFER* prBuf) {
   prBuf->prNext = nullptr;
   EnterCriticalSection(&m_csQueue);
-  if (m_prHead == nullptr) {
-    m_prHead = prBuf;
+  if (m_pHead == nullptr) {
+    m_pHead = prBuf;
     ResetEvent(m_hDrainedEvent);
   } else {
-    m_prTail->prNext = prBuf;
+    m_pTail->prNext = prBuf;
   }
-  m_prTail = prBuf;
+  m_pTail = prBuf;
   // Only a feeder asleep on an empty queue is woken. One still busy finds this buffer at its next
   // look; setting the event for it would only cost it a wake-up for nothing later.
-  const bool wake = m_fgFeederWaiting;
-  m_fgFeederWaiting = false;
+  const bool wake = m_bFeederWaiting;
+  m_bFeederWaiting = false;
   LeaveCriticalSection(&m_csQueue);
   if (wake) SetEvent(m_hDataEvent);
 }
@@ -165,10 +165,10 @@ ADEC_BUFFER* CAdecInstance::WaitHead() {
   // The queue is looked at before every wait: a write that came while the feeder was busy left
   // its buffer there, and a wake-up with nothing queued just goes back to waiting.
   for (;;) {
-    if (!m_fgRunning.load()) return nullptr;
+    if (!m_bRunning.load()) return nullptr;
     EnterCriticalSection(&m_csQueue);
-    ADEC_BUFFER* prHead = m_prHead;
-    m_fgFeederWaiting = prHead == nullptr;
+    ADEC_BUFFER* prHead = m_pHead;
+    m_bFeederWaiting = prHead == nullptr;
     LeaveCriticalSection(&m_csQueue);
     if (prHead != nullptr) return prHead;
     WaitForSingleObject(m_hDataEvent, INFINITE);
@@ -177,25 +177,25 @@ ADEC_BUFFER* CAdecInstance::WaitHead() {
 
 ADEC_BUFFER* CAdecInstance::Finish(ADEC_BUFFER* prBuf) {
   EnterCriticalSection(&m_csQueue);
-  m_prDone = prBuf;
-  if (prBuf == m_prTail) {
-    m_prHead = nullptr;
-    m_prTail = nullptr;
+  m_pDone = prBuf;
+  if (prBuf == m_pTail) {
+    m_pHead = nullptr;
+    m_pTail = nullptr;
     SetEvent(m_hDrainedEvent);
   } else {
-    m_prHead = prBuf->prNext;
+    m_pHead = prBuf->prNext;
   }
-  ADEC_BUFFER* prNext = m_prHead;
+  ADEC_BUFFER* prNext = m_pHead;
   LeaveCriticalSection(&m_csQueue);
   return prNext;
 }
 
 bool CAdecInstance::Pace(const AVD_AFIFO_ADDR& rFifo) {
   const DWORD u4Size = static_cast<DWORD>(rFifo.pbEnd - rFifo.pbStart);
-  const DWORD u4Block = m_u4BlockSize.load();
+  const DWORD u4Block = m_dwBlockSize.load();
   // Without a block size (no ADec_SetParam yet) there is nothing to pace against.
-  if (!m_fgPaced.load() || u4Block == 0) return true;
-  while (m_fgRunning.load()) {
+  if (!m_bPaced.load() || u4Block == 0) return true;
+  while (m_bRunning.load()) {
     AVD_WRITE_POINT point = {};
     if (!AVDecoder_GetWritePoint(m_hDecoder, &point)) {
       wce::DebugPrint("[Lumadec]ADec_TxSendBuf get Write Point failed\r\n");
@@ -209,13 +209,13 @@ bool CAdecInstance::Pace(const AVD_AFIFO_ADDR& rFifo) {
 
 void CAdecInstance::Report(ADEC_BUFFER* prBuf) {
   if (m_pfnCallback != nullptr) {
-    m_pfnCallback(m_u4User, m_rMsgIds.u4BufferDone, prBuf, 0, 0);
+    m_pfnCallback(m_dwUser, m_MsgIds.u4BufferDone, prBuf, 0, 0);
     return;
   }
   EnterCriticalSection(&m_csQueue);
-  ADEC_BUFFER* prNext = m_prHead;
+  ADEC_BUFFER* prNext = m_pHead;
   LeaveCriticalSection(&m_csQueue);
-  PostMessageW(HWND_BROADCAST, m_rMsgIds.u4BufferDone, 0, reinterpret_cast<LPARAM>(prNext));
+  PostMessageW(HWND_BROADCAST, m_MsgIds.u4BufferDone, 0, reinterpret_cast<LPARAM>(prNext));
 }
 
 void CAdecInstance::Feed() {
@@ -225,7 +225,7 @@ void CAdecInstance::Feed() {
   AVD_AUDIO_INPUT input = {};
   ADEC_BUFFER* prBuf = nullptr;
   DWORD u4Sent = 0;
-  while (m_fgRunning.load()) {
+  while (m_bRunning.load()) {
     if (prBuf == nullptr) {
       prBuf = WaitHead();
       if (prBuf == nullptr) break;

@@ -3,7 +3,7 @@
 //
 // Ownership: the caller owns the instance between ADec_CreateInstance and ADec_ReleaseInstance;
 // the queue (head, tail, last finished, drained) belongs to m_csQueue; the feeder thread alone
-// walks the FIFO. Release clears m_fgRunning, wakes the feeder and joins it before anything is
+// walks the FIFO. Release clears m_bRunning, wakes the feeder and joins it before anything is
 // freed, so no wait of the feeder outlives the instance.
 #pragma once
 
@@ -21,13 +21,13 @@ class CAdecInstance {
   void Release();
 
   AVD_HANDLE Decoder() const { return m_hDecoder; }
-  DWORD CodecId() const { return m_u4CodecId; }
-  const ADEC_MSG_ID& MsgIds() const { return m_rMsgIds; }
-  bool IsFeederThread() const { return GetCurrentThreadId() == m_u4FeederId; }
-  void SetBlockSize(DWORD u4Bytes) { m_u4BlockSize.store(u4Bytes); }
-  void SetPaced(bool fgPaced) { m_fgPaced.store(fgPaced); }
-  DWORD Sink() const { return m_u4Sink; }
-  void SetSink(DWORD u4Sink) { m_u4Sink = u4Sink; }
+  DWORD CodecId() const { return m_dwCodecId; }
+  const ADEC_MSG_ID& MsgIds() const { return m_MsgIds; }
+  bool IsFeederThread() const { return GetCurrentThreadId() == m_dwFeederId; }
+  void SetBlockSize(DWORD u4Bytes) { m_dwBlockSize.store(u4Bytes); }
+  void SetPaced(bool fgPaced) { m_bPaced.store(fgPaced); }
+  DWORD Sink() const { return m_dwSink; }
+  void SetSink(DWORD u4Sink) { m_dwSink = u4Sink; }
 
   void Queue(ADEC_BUFFER* prBuf);
   // Until every queued buffer has gone into the FIFO; false when the feeder ended first.
@@ -50,27 +50,27 @@ class CAdecInstance {
 
   AVD_HANDLE m_hDecoder = nullptr;
   HANDLE m_hFeeder = nullptr;
-  DWORD m_u4FeederId = 0;
-  DWORD m_u4CodecId = 0;
-  ADEC_BUFFER* m_prTail = nullptr;  // m_csQueue
-  ADEC_BUFFER* m_prHead = nullptr;  // m_csQueue: the next buffer to feed
-  ADEC_BUFFER* m_prDone = nullptr;  // m_csQueue: the last finished buffer
+  DWORD m_dwFeederId = 0;
+  DWORD m_dwCodecId = 0;
+  ADEC_BUFFER* m_pTail = nullptr;  // m_csQueue
+  ADEC_BUFFER* m_pHead = nullptr;  // m_csQueue: the next buffer to feed
+  ADEC_BUFFER* m_pDone = nullptr;  // m_csQueue: the last finished buffer
   // m_csQueue: the feeder found the queue empty and sleeps on m_hDataEvent; the next write wakes it.
-  bool m_fgFeederWaiting = false;
+  bool m_bFeederWaiting = false;
   // Set by a write that finds the feeder asleep on an empty queue and by release; every wait of the
   // feeder ends on it. Each instance has its own: a shared one lets one instance take another's
   // wake-ups.
   HANDLE m_hDataEvent = nullptr;
-  ADEC_MSG_ID m_rMsgIds = {};
-  std::atomic<bool> m_fgRunning{false};
+  ADEC_MSG_ID m_MsgIds = {};
+  std::atomic<bool> m_bRunning{false};
   CRITICAL_SECTION m_csQueue;
-  bool m_fgQueueLock = false;
+  bool m_bQueueLock = false;
   PFN_ADEC_CALLBACK m_pfnCallback = nullptr;
-  DWORD_PTR m_u4User = 0;
+  DWORD_PTR m_dwUser = 0;
   HANDLE m_hEosEvent = nullptr;     // "AUDEOS", shared by name with the decoder
-  DWORD m_u4Sink = ADEC_SINK_NONE;  // the caller's thread
-  std::atomic<bool> m_fgPaced{false};
-  std::atomic<DWORD> m_u4BlockSize{0};
+  DWORD m_dwSink = ADEC_SINK_NONE;  // the caller's thread
+  std::atomic<bool> m_bPaced{false};
+  std::atomic<DWORD> m_dwBlockSize{0};
   // Manual reset, set while nothing is queued (m_csQueue decides when).
   HANDLE m_hDrainedEvent = nullptr;
 };

@@ -2,10 +2,10 @@
 #pragma once
 
 struct LumadecVersion {
-  int nMajor;
-  int nMinor;
-  int nPatch;
-  const char* pszKind;  // "[A]" audio, "[V]" video
+  int m_nMajor;
+  int m_nMinor;
+  int m_nPatch;
+  const char* m_pszKind;  // "[A]" audio, "[V]" video
 };
 
 const LumadecVersion kLumadecAudioVersion = {1, 0, 0, "[A]"};

@@ -12,8 +12,8 @@ CAdecInstance* Inst(ADEC_INSTANCE hInst) {
 }
 
 struct RateBlock {
-  DWORD u4MaxRate;  // rates up to this one (from the previous row's up) take the block size
-  DWORD u4BlockSize;
+  DWORD m_dwMaxRate;  // rates up to this one (from the previous row's up) take the block size
+  DWORD m_dwBlockSize;
 };
 const DWORD kMinRate = 8000;
 const RateBlock kBlocks[] = {{16000, 6144}, {22050, 8192}, {32000, 10240}, {48000, 12288}};
@@ -22,7 +22,7 @@ const RateBlock kBlocks[] = {{16000, 6144}, {22050, 8192}, {32000, 10240}, {4800
 DWORD BlockSizeOf(DWORD u4Rate) {
   if (u4Rate < kMinRate) return 0;
   for (const RateBlock& b : kBlocks)
-    if (u4Rate <= b.u4MaxRate) return b.u4BlockSize;
+    if (u4Rate <= b.m_dwMaxRate) return b.m_dwBlockSize;
   return 0;
 }
 
@@ -59,13 +59,13 @@ bool GetDecoderVolume(CAdecInstance* inst, DWORD u4Param, BYTE* pbPercent) {
 // What ADec_SetSinkInfo does for a change of sink: at most two steps on the decoder's outputs.
 enum class SinkOp { kNone, kOpen, kClose };
 struct SinkStep {
-  SinkOp eOp;
-  DWORD u4Out;
+  SinkOp m_Op;
+  DWORD m_dwOut;
   // The step whose failure is logged with the other step's line (as the library always has).
-  bool fgOtherLine;
+  bool m_bOtherLine;
 };
 struct SinkChange {
-  SinkStep arStep[2];
+  SinkStep m_Steps[2];
 };
 const SinkStep kNoStep = {SinkOp::kNone, 0, false};
 // [new sink][current sink]
@@ -89,12 +89,12 @@ const SinkChange kSinkChanges[4][4] = {
 };
 
 bool RunSinkStep(CAdecInstance* inst, const SinkStep& step) {
-  if (step.eOp == SinkOp::kNone) return true;
-  const bool open = step.eOp == SinkOp::kOpen;
-  const BOOL ok = open ? AVDecoder_OpenAOut(inst->Decoder(), step.u4Out)
-                       : AVDecoder_CloseAOut(inst->Decoder(), step.u4Out);
+  if (step.m_Op == SinkOp::kNone) return true;
+  const bool open = step.m_Op == SinkOp::kOpen;
+  const BOOL ok = open ? AVDecoder_OpenAOut(inst->Decoder(), step.m_dwOut)
+                       : AVDecoder_CloseAOut(inst->Decoder(), step.m_dwOut);
   if (ok) return true;
-  if (open != step.fgOtherLine) {
+  if (open != step.m_bOtherLine) {
     wce::DebugPrint("[Lumadec] AVDecoder_SetSinkInfo return FALSE\r\n");
   } else {
     wce::DebugPrint("[Lumadec] AVDecoder_CloseAOut return FALSE\r\n");
@@ -346,7 +346,7 @@ LUMADEC_API BOOL ADec_SetSinkInfo(ADEC_INSTANCE hInst, DWORD u4Sink) {
     inst->SetSink(u4Sink);
     return TRUE;
   }
-  for (const SinkStep& step : kSinkChanges[u4Sink][u4Current].arStep)
+  for (const SinkStep& step : kSinkChanges[u4Sink][u4Current].m_Steps)
     if (!RunSinkStep(inst, step)) return FALSE;
   inst->SetSink(u4Sink);
   return TRUE;

@@ -15,14 +15,14 @@
 namespace {
 
 struct VdecInstance {
-  AVD_HANDLE hDecoder;
-  DWORD u4VideoType;
+  AVD_HANDLE m_hDecoder;
+  DWORD m_dwVideoType;
 };
 
 struct VideoTypeMap {
-  DWORD u4VideoType;
-  DWORD u4DecoderType;
-  DWORD u4InputFormat;
+  DWORD m_dwVideoType;
+  DWORD m_dwDecoderType;
+  DWORD m_dwInputFormat;
 };
 const VideoTypeMap kVideoTypes[] = {{1, 26, 1}, {2, 5, 2},    {3, 5, 3},    {4, 5, 4},
                                     {5, 5, 5},  {6, 24, 6},   {7, 24, 7},   {8, 24, 8},
@@ -30,7 +30,7 @@ const VideoTypeMap kVideoTypes[] = {{1, 26, 1}, {2, 5, 2},    {3, 5, 3},    {4, 
 
 const VideoTypeMap* FindType(DWORD u4VideoType) {
   for (const VideoTypeMap& m : kVideoTypes)
-    if (m.u4VideoType == u4VideoType) return &m;
+    if (m.m_dwVideoType == u4VideoType) return &m;
   return nullptr;
 }
 
@@ -98,8 +98,8 @@ LUMADEC_API VDEC_INSTANCE Vdec_CreateInstance(DWORD u4VideoType) {
     delete inst;
     return nullptr;
   }
-  inst->hDecoder = AVDecoder_CreateInstance(type->u4DecoderType, AVD_KIND_VIDEO);
-  if (inst->hDecoder == nullptr) {
+  inst->m_hDecoder = AVDecoder_CreateInstance(type->m_dwDecoderType, AVD_KIND_VIDEO);
+  if (inst->m_hDecoder == nullptr) {
     wce::DebugPrint("[Lumadec]Vdec_CreateInstance: AVDecoder_CreateInstance failed\r\n");
     CloseHandle(hMutex);
     delete inst;
@@ -139,10 +139,10 @@ LUMADEC_API BYTE Vdec_SetInputData(VDEC_INSTANCE hInst, const VDEC_INPUT_DATA* p
   desc.u4Dts = prInput->u4Dts;
   desc.bUnitFlags = prInput->bUnitFlags;
   desc.prOutput = &g_arOutput[slot];
-  const VideoTypeMap* type = FindType(inst->u4VideoType);
+  const VideoTypeMap* type = FindType(inst->m_dwVideoType);
   if (type == nullptr) return 0;
-  desc.u4InputFormat = type->u4InputFormat;
-  const BOOL result = AVDecoder_SetInputBuf(inst->hDecoder, &desc, sizeof(desc));
+  desc.u4InputFormat = type->m_dwInputFormat;
+  const BOOL result = AVDecoder_SetInputBuf(inst->m_hDecoder, &desc, sizeof(desc));
   g_au4FeedTick[slot] = GetTickCount();
   if (!result) wce::DebugPrint("[Lumadec]Vdec_SetInputData failed in AVDecoder_SetInputBuf\r\n");
   return static_cast<BYTE>(result & 0xFF);
@@ -156,7 +156,7 @@ LUMADEC_API BOOL Vdec_GetOutputData(VDEC_INSTANCE hInst, VDEC_OUTPUT_DATA* prOut
   if (inst == nullptr || prOutput == nullptr) return FALSE;
   AVD_PICTURE& picture = g_arOutput[slot];
   picture.rHead = g_arStaging[slot];
-  if (!AVDecoder_GetOutputBuf(inst->hDecoder, &prOutput->u4HeadSize))
+  if (!AVDecoder_GetOutputBuf(inst->m_hDecoder, &prOutput->u4HeadSize))
     wce::DebugPrint("[Lumadec]Vdec_GetOutputData: AVDecoder_GetOutputBuf failed\r\n");
   prOutput->prPicture = &picture;
   prOutput->u4HeadSize = kPictureHeadSize;
@@ -180,7 +180,7 @@ LUMADEC_API BOOL Vdec_FreeOutputBuf(VDEC_INSTANCE hInst, AVD_PICTURE* prPicture)
   if (inst == nullptr || prPicture == nullptr) return FALSE;
   if (prPicture->rHead.i4Status != AVD_PICTURE_STATUS_FOREIGN) {
     AVD_BUFFER_PAIR buffers = {prPicture->rHead.pbLuma, prPicture->rHead.pbChroma};
-    AVDecoder_SetOutputBuf(inst->hDecoder, &buffers, sizeof(buffers));
+    AVDecoder_SetOutputBuf(inst->m_hDecoder, &buffers, sizeof(buffers));
   }
   return TRUE;
 }
@@ -188,7 +188,7 @@ LUMADEC_API BOOL Vdec_FreeOutputBuf(VDEC_INSTANCE hInst, AVD_PICTURE* prPicture)
 LUMADEC_API BOOL Vdec_ReleaseInstance(VDEC_INSTANCE hInst, DWORD u4Arg) {
   auto* inst = static_cast<VdecInstance*>(hInst);
   if (inst == nullptr) return FALSE;
-  AVDecoder_Release(inst->hDecoder, u4Arg);
+  AVDecoder_Release(inst->m_hDecoder, u4Arg);
   if (inst == g_pInstance) {
     if (g_hMutex != nullptr) CloseHandle(g_hMutex);
     g_hMutex = nullptr;

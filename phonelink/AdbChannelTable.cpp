@@ -15,13 +15,13 @@ void AdbChannelTable::Create() {
       delete buffer;
       buffer = nullptr;
     }
-    m_channels[c].m_pBuffer = buffer;
+    m_Channels[c].m_pBuffer = buffer;
   }
-  for (AdbChannel& ch : m_channels) ch.m_hEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  for (AdbChannel& ch : m_Channels) ch.m_hEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 }
 
 void AdbChannelTable::FreeBuffers() {
-  for (AdbChannel& ch : m_channels) {
+  for (AdbChannel& ch : m_Channels) {
     CircleBuff* buffer = ch.m_pBuffer;
     ch.m_pBuffer = nullptr;
     if (buffer) {
@@ -32,7 +32,7 @@ void AdbChannelTable::FreeBuffers() {
 }
 
 void AdbChannelTable::CloseEvents() {
-  for (AdbChannel& ch : m_channels) {
+  for (AdbChannel& ch : m_Channels) {
     CloseLinkHandle(&ch.m_hEvent);
     ch.m_nRemoteId = -1;
   }
@@ -40,13 +40,13 @@ void AdbChannelTable::CloseEvents() {
 
 int AdbChannelTable::FindByLocal(uint32_t localId) {
   for (int c = 0; c < kAdbChannelCount; ++c) {
-    if (static_cast<uint32_t>(m_channels[c].m_nLocalId.load()) == localId) return c;
+    if (static_cast<uint32_t>(m_Channels[c].m_nLocalId.load()) == localId) return c;
   }
   return -1;
 }
 
 void AdbChannelTable::ResetRingBuffers() {
-  for (AdbChannel& ch : m_channels) {
+  for (AdbChannel& ch : m_Channels) {
     if (ch.m_pBuffer) ch.m_pBuffer->Reset();
   }
 }
@@ -57,7 +57,7 @@ bool AdbChannelTable::AnyOpen() {
 
 bool AdbChannelTable::AllClosed(int from, int to) {
   for (int c = from; c <= to; ++c) {
-    if (m_channels[c].m_nRemoteId != -1) return false;
+    if (m_Channels[c].m_nRemoteId != -1) return false;
   }
   return true;
 }
@@ -65,8 +65,8 @@ bool AdbChannelTable::AllClosed(int from, int to) {
 void AdbChannelTable::ResetIds() {
   for (int c = 0; c < kAdbChannelCount; ++c) {
     // The first connect adds the channel count: channel c opens with local id c + 1.
-    m_channels[c].m_nLocalId = c + 1 - kAdbChannelCount;
-    m_channels[c].m_nRemoteId = -1;
-    m_channels[c].m_nPort = kPorts[c];
+    m_Channels[c].m_nLocalId = c + 1 - kAdbChannelCount;
+    m_Channels[c].m_nRemoteId = -1;
+    m_Channels[c].m_nPort = kPorts[c];
   }
 }

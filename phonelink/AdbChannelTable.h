@@ -32,9 +32,9 @@ class AdbChannelTable {
   AdbChannelTable(const AdbChannelTable&) = delete;
   AdbChannelTable& operator=(const AdbChannelTable&) = delete;
 
-  AdbChannel& operator[](int channel) { return m_channels[channel]; }
-  AdbChannel* begin() { return m_channels; }
-  AdbChannel* end() { return m_channels + kAdbChannelCount; }
+  AdbChannel& operator[](int channel) { return m_Channels[channel]; }
+  AdbChannel* begin() { return m_Channels; }
+  AdbChannel* end() { return m_Channels + kAdbChannelCount; }
 
   // Init: the ring buffers (a missing one is tolerated) and the auto-reset events.
   void Create();
@@ -51,5 +51,5 @@ class AdbChannelTable {
   void ResetIds();
 
  private:
-  AdbChannel m_channels[kAdbChannelCount];
+  AdbChannel m_Channels[kAdbChannelCount];
 };

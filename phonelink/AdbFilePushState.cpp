@@ -19,8 +19,8 @@ void AdbFilePushState::Release() {
   for (HANDLE* h : {&m_hSyncOpened, &m_hPushDone}) CloseLinkHandle(h);
   CAdbPushFile::Vtim().Reset();
   CAdbPushFile::Jar().Reset();
-  std::lock_guard<std::mutex> hold(m_lock);
-  std::vector<uint8_t>().swap(m_image);
+  std::lock_guard<std::mutex> hold(m_Lock);
+  std::vector<uint8_t>().swap(m_Image);
 }
 
 void AdbFilePushState::WakeWaiters() {

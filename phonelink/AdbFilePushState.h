@@ -25,9 +25,9 @@ class AdbFilePushState {
   void WakeWaiters();
 
   // The single image and its next slice (the all-sent mark once the last one went): built by the
-  // pushing caller, sliced by the reader, both under m_lock.
-  std::mutex m_lock;
-  std::vector<uint8_t> m_image;
+  // pushing caller, sliced by the reader, both under m_Lock.
+  std::mutex m_Lock;
+  std::vector<uint8_t> m_Image;
   uint32_t m_nSlice = 255;
   // Written by the reader at the OKAY of the image's stream; cleared by the caller before each OPEN.
   std::atomic<int32_t> m_nRemoteId{-1};

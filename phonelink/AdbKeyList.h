@@ -13,7 +13,7 @@ class AdbKeyList {
   // Filled by LoadKeys in Corvane_Adb_Init and emptied by FreeKeys in Corvane_Adb_Close, both
   // under the link lock; walked by the reader at AUTH while the link runs. The sentinel links to
   // itself when the list is empty.
-  AdbKeyNode m_head{&m_head, &m_head, nullptr};
+  AdbKeyNode m_Head{&m_Head, &m_Head, nullptr};
   // 0 or 1, the public-key text to send next: the reader's, at AUTH; it lasts for the process.
   int m_nPublicKeyIndex = 0;
 };

@@ -22,14 +22,14 @@
 
 namespace {
 void AppendKey(RSA* key) {
-  AdbKeyNode& head = g_adb.m_keys.m_head;
-  AdbKeyNode* node = new (std::nothrow) AdbKeyNode{&head, head.prev, key};
+  AdbKeyNode& head = g_adb.m_Keys.m_Head;
+  AdbKeyNode* node = new (std::nothrow) AdbKeyNode{&head, head.m_pPrev, key};
   if (!node) {
     RSA_free(key);
     return;
   }
-  head.prev->next = node;
-  head.prev = node;
+  head.m_pPrev->m_pNext = node;
+  head.m_pPrev = node;
 }
 }  // namespace
 
@@ -63,20 +63,20 @@ int LoadKeys(const char* directory) {
 }
 
 AdbKeyNode* NextKey(AdbKeyNode* cursor) {
-  AdbKeyNode* head = &g_adb.m_keys.m_head;
-  if (head->next == head) return nullptr;
-  if (!cursor) return head->next;
-  for (AdbKeyNode* n = head->next; n != head; n = n->next) {
-    if (n == cursor) return n->next == head ? nullptr : n->next;
+  AdbKeyNode* head = &g_adb.m_Keys.m_Head;
+  if (head->m_pNext == head) return nullptr;
+  if (!cursor) return head->m_pNext;
+  for (AdbKeyNode* n = head->m_pNext; n != head; n = n->m_pNext) {
+    if (n == cursor) return n->m_pNext == head ? nullptr : n->m_pNext;
   }
   return nullptr;
 }
 
 uint32_t SignToken(AdbKeyNode* node, const uint8_t* token, uint32_t tokenLength, uint8_t* out) {
-  if (!node || !node->key || !token || !out) return 0;
-  if (static_cast<uint32_t>(RSA_size(node->key)) > 4096) return 0;
+  if (!node || !node->m_pKey || !token || !out) return 0;
+  if (static_cast<uint32_t>(RSA_size(node->m_pKey)) > 4096) return 0;
   unsigned int length = 0;
-  if (RSA_sign(NID_sha1, token, tokenLength, out, &length, node->key) != 1) {
+  if (RSA_sign(NID_sha1, token, tokenLength, out, &length, node->m_pKey) != 1) {
     ERR_clear_error();
     return 0;
   }
@@ -84,7 +84,7 @@ uint32_t SignToken(AdbKeyNode* node, const uint8_t* token, uint32_t tokenLength,
 }
 
 uint32_t GetPublicKeyText(char* out, size_t outSize) {
-  int& index = g_adb.m_keys.m_nPublicKeyIndex;
+  int& index = g_adb.m_Keys.m_nPublicKeyIndex;
   const char* text = g_szAdbPublicKeyText[index];
   index = 1 - index;
   size_t length = std::strlen(text) + 1;
@@ -94,24 +94,24 @@ uint32_t GetPublicKeyText(char* out, size_t outSize) {
 }
 
 void FreeKeys() {
-  AdbKeyNode* head = &g_adb.m_keys.m_head;
-  AdbKeyNode* n = head->next;
+  AdbKeyNode* head = &g_adb.m_Keys.m_Head;
+  AdbKeyNode* n = head->m_pNext;
   while (n != head) {
-    AdbKeyNode* next = n->next;
-    RSA_free(n->key);
+    AdbKeyNode* next = n->m_pNext;
+    RSA_free(n->m_pKey);
     delete n;
     n = next;
   }
-  head->next = head->prev = head;
+  head->m_pNext = head->m_pPrev = head;
 }
 
 int KeyCount() {
-  const AdbKeyNode* head = &g_adb.m_keys.m_head;
+  const AdbKeyNode* head = &g_adb.m_Keys.m_Head;
   int count = 0;
-  for (const AdbKeyNode* n = head->next; n != head; n = n->next) ++count;
+  for (const AdbKeyNode* n = head->m_pNext; n != head; n = n->m_pNext) ++count;
   return count;
 }
 
 void ResetPublicKeyIndex() {
-  g_adb.m_keys.m_nPublicKeyIndex = 0;
+  g_adb.m_Keys.m_nPublicKeyIndex = 0;
 }

@@ -8,9 +8,9 @@
 typedef struct rsa_st RSA;
 
 struct AdbKeyNode {
-  AdbKeyNode* next;
-  AdbKeyNode* prev;
-  RSA* key;
+  AdbKeyNode* m_pNext;
+  AdbKeyNode* m_pPrev;
+  RSA* m_pKey;
 };
 
 // Loads "<dir>userkey0" and "<dir>userkey1" (dir is the program's CE directory ending in "\"),

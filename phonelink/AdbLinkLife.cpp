@@ -2,19 +2,19 @@
 
 AdbLinkLife::~AdbLinkLife() {
   if (m_hClosing) CloseHandle(m_hClosing);
-  if (m_bLinkLockMade) DeleteCriticalSection(&m_linkLock);
+  if (m_bLinkLockMade) DeleteCriticalSection(&m_csLinkLock);
 }
 
 CRITICAL_SECTION* AdbLinkLife::LinkLock() {
-  std::call_once(m_linkLockOnce, [this] {
-    InitializeCriticalSection(&m_linkLock);
+  std::call_once(m_LinkLockOnce, [this] {
+    InitializeCriticalSection(&m_csLinkLock);
     m_bLinkLockMade = true;
   });
-  return &m_linkLock;
+  return &m_csLinkLock;
 }
 
 HANDLE AdbLinkLife::ClosingEvent() {
-  std::call_once(m_closingOnce, [this] { m_hClosing = CreateEventW(nullptr, TRUE, FALSE, nullptr); });
+  std::call_once(m_ClosingOnce, [this] { m_hClosing = CreateEventW(nullptr, TRUE, FALSE, nullptr); });
   return m_hClosing;
 }
 

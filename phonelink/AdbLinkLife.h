@@ -56,9 +56,9 @@ class AdbLinkLife {
   // Manual reset, signalled while m_bClosing is set; made once, on first use, like the lock.
   HANDLE ClosingEvent();
 
-  std::once_flag m_closingOnce;
+  std::once_flag m_ClosingOnce;
   HANDLE m_hClosing = nullptr;  // written inside the once
-  std::once_flag m_linkLockOnce;
+  std::once_flag m_LinkLockOnce;
   bool m_bLinkLockMade = false;  // written inside the once, read by the destructor
-  CRITICAL_SECTION m_linkLock;
+  CRITICAL_SECTION m_csLinkLock;
 };

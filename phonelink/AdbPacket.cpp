@@ -8,20 +8,20 @@ namespace {
 // The pooled blocks: those never handed out yet, from the front, and a stack of those given back.
 // Constant-initialised, so a block can be taken before and after any constructor of the program.
 struct PacketPool {
-  std::mutex lock;
-  AdbPacket blocks[AdbPacket::kPooledBlocks] = {};
-  size_t used = 0;
-  AdbPacket* returned[AdbPacket::kPooledBlocks] = {};
-  size_t returnedCount = 0;
+  std::mutex m_Lock;
+  AdbPacket m_Blocks[AdbPacket::kPooledBlocks] = {};
+  size_t m_nUsed = 0;
+  AdbPacket* m_Returned[AdbPacket::kPooledBlocks] = {};
+  size_t m_nReturnedCount = 0;
 
-  bool Owns(const AdbPacket* p) const { return p >= blocks && p < blocks + AdbPacket::kPooledBlocks; }
+  bool Owns(const AdbPacket* p) const { return p >= m_Blocks && p < m_Blocks + AdbPacket::kPooledBlocks; }
 };
 PacketPool g_pool;
 
 AdbPacket* TakePooled() {
-  std::lock_guard<std::mutex> hold(g_pool.lock);
-  if (g_pool.returnedCount > 0) return g_pool.returned[--g_pool.returnedCount];
-  if (g_pool.used < AdbPacket::kPooledBlocks) return &g_pool.blocks[g_pool.used++];
+  std::lock_guard<std::mutex> hold(g_pool.m_Lock);
+  if (g_pool.m_nReturnedCount > 0) return g_pool.m_Returned[--g_pool.m_nReturnedCount];
+  if (g_pool.m_nUsed < AdbPacket::kPooledBlocks) return &g_pool.m_Blocks[g_pool.m_nUsed++];
   return nullptr;
 }
 
@@ -50,17 +50,17 @@ void AdbPacket::Release(AdbPacket* packet) {
     std::free(packet);
     return;
   }
-  std::lock_guard<std::mutex> hold(g_pool.lock);
+  std::lock_guard<std::mutex> hold(g_pool.m_Lock);
   // A block given back twice is taken once: it cannot be handed to two owners later.
-  for (size_t i = 0; i < g_pool.returnedCount; ++i) {
-    if (g_pool.returned[i] == packet) return;
+  for (size_t i = 0; i < g_pool.m_nReturnedCount; ++i) {
+    if (g_pool.m_Returned[i] == packet) return;
   }
-  g_pool.returned[g_pool.returnedCount++] = packet;
+  g_pool.m_Returned[g_pool.m_nReturnedCount++] = packet;
 }
 
 void AdbPacket::Complete() {
   magic = ~command;
-  data_check = ByteSum(data, data_length <= ADB_MAX_PAYLOAD ? data_length : ADB_MAX_PAYLOAD);
+  data_check = ByteSum(m_Data, data_length <= ADB_MAX_PAYLOAD ? data_length : ADB_MAX_PAYLOAD);
 }
 
 void AdbPacket::Clear() {

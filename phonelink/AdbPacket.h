@@ -22,13 +22,14 @@ constexpr uint32_t ADB_AUTH_SIGNATURE = 2;
 constexpr uint32_t ADB_AUTH_RSAPUBLICKEY = 3;
 
 struct AdbPacket {
+  // The header's six words under ADB's own names, in wire order; the payload area follows them.
   uint32_t command;
   uint32_t arg0;
   uint32_t arg1;
   uint32_t data_length;
   uint32_t data_check;
   uint32_t magic;
-  uint8_t data[ADB_MAX_PAYLOAD];
+  uint8_t m_Data[ADB_MAX_PAYLOAD];
 
   // A zero-filled block; nullptr when memory ran out. The first kPooledBlocks blocks in use at
   // once come from blocks made with the program, the rest from the heap: the packets the link

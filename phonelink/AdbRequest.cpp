@@ -7,7 +7,7 @@
 void AdbRequestList::Init() {
   if (m_bInit) return;
   InitializeCriticalSection(&m_cs);
-  m_head.next = m_head.prev = &m_head;
+  m_Head.m_pNext = m_Head.m_pPrev = &m_Head;
   m_bInit = true;
 }
 
@@ -22,24 +22,24 @@ void AdbRequestList::Add(int32_t kind, uint32_t localId, uint32_t remoteId) {
   if (!m_bInit) return;
   AdbRequest* r = new (std::nothrow) AdbRequest{};
   if (!r) return;
-  r->kind = kind;
-  r->local_id = localId;
-  r->remote_id = remoteId;
+  r->m_nKind = kind;
+  r->m_nLocalId = localId;
+  r->m_nRemoteId = remoteId;
   CsLock lock(&m_cs);
-  r->serial = m_nNextSerial++;
-  r->prev = m_head.prev;
-  r->next = &m_head;
-  m_head.prev->next = r;
-  m_head.prev = r;
+  r->m_nSerial = m_nNextSerial++;
+  r->m_pPrev = m_Head.m_pPrev;
+  r->m_pNext = &m_Head;
+  m_Head.m_pPrev->m_pNext = r;
+  m_Head.m_pPrev = r;
 }
 
 bool AdbRequestList::Find(uint32_t localId, AdbRequest* out) {
   if (!m_bInit) return false;
   CsLock lock(&m_cs);
-  for (AdbRequest* r = m_head.next; r != &m_head; r = r->next) {
-    if (r->local_id == localId) {
+  for (AdbRequest* r = m_Head.m_pNext; r != &m_Head; r = r->m_pNext) {
+    if (r->m_nLocalId == localId) {
       *out = *r;
-      out->next = out->prev = nullptr;
+      out->m_pNext = out->m_pPrev = nullptr;
       return true;
     }
   }
@@ -47,8 +47,8 @@ bool AdbRequestList::Find(uint32_t localId, AdbRequest* out) {
 }
 
 AdbRequest* AdbRequestList::FindSerial(uint32_t serial) {
-  for (AdbRequest* r = m_head.next; r != &m_head; r = r->next) {
-    if (r->serial == serial) return r;
+  for (AdbRequest* r = m_Head.m_pNext; r != &m_Head; r = r->m_pNext) {
+    if (r->m_nSerial == serial) return r;
   }
   return nullptr;
 }
@@ -56,13 +56,13 @@ AdbRequest* AdbRequestList::FindSerial(uint32_t serial) {
 void AdbRequestList::SetRemote(uint32_t serial, uint32_t remoteId) {
   if (!m_bInit) return;
   CsLock lock(&m_cs);
-  if (AdbRequest* r = FindSerial(serial)) r->remote_id = remoteId;
+  if (AdbRequest* r = FindSerial(serial)) r->m_nRemoteId = remoteId;
 }
 
 void AdbRequestList::SetKind(uint32_t serial, int32_t kind) {
   if (!m_bInit) return;
   CsLock lock(&m_cs);
-  if (AdbRequest* r = FindSerial(serial)) r->kind = kind;
+  if (AdbRequest* r = FindSerial(serial)) r->m_nKind = kind;
 }
 
 void AdbRequestList::Remove(uint32_t serial) {
@@ -72,8 +72,8 @@ void AdbRequestList::Remove(uint32_t serial) {
     CsLock lock(&m_cs);
     r = FindSerial(serial);
     if (r) {
-      r->prev->next = r->next;
-      r->next->prev = r->prev;
+      r->m_pPrev->m_pNext = r->m_pNext;
+      r->m_pNext->m_pPrev = r->m_pPrev;
     }
   }
   // Unlinked, the record is this caller's alone: it is freed outside the lock.
@@ -85,11 +85,11 @@ void AdbRequestList::Clear() {
   AdbRequest* r = nullptr;
   {
     CsLock lock(&m_cs);
-    r = m_head.next;
-    m_head.next = m_head.prev = &m_head;
+    r = m_Head.m_pNext;
+    m_Head.m_pNext = m_Head.m_pPrev = &m_Head;
   }
-  while (r != &m_head) {
-    AdbRequest* next = r->next;
+  while (r != &m_Head) {
+    AdbRequest* next = r->m_pNext;
     delete r;
     r = next;
   }
@@ -99,6 +99,6 @@ int AdbRequestList::Count() {
   if (!m_bInit) return 0;
   int n = 0;
   CsLock lock(&m_cs);
-  for (AdbRequest* r = m_head.next; r != &m_head; r = r->next) ++n;
+  for (AdbRequest* r = m_Head.m_pNext; r != &m_Head; r = r->m_pNext) ++n;
   return n;
 }

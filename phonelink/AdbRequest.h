@@ -8,12 +8,12 @@
 #include <cstdint>
 
 struct AdbRequest {
-  AdbRequest* next;
-  AdbRequest* prev;
-  int32_t kind;
-  uint32_t local_id;
-  uint32_t remote_id;
-  uint32_t serial;  // tells two records of one local id apart
+  AdbRequest* m_pNext;
+  AdbRequest* m_pPrev;
+  int32_t m_nKind;
+  uint32_t m_nLocalId;
+  uint32_t m_nRemoteId;
+  uint32_t m_nSerial;  // tells two records of one local id apart
 };
 
 class AdbRequestList {
@@ -34,7 +34,7 @@ class AdbRequestList {
  private:
   AdbRequest* FindSerial(uint32_t serial);
 
-  AdbRequest m_head{};
+  AdbRequest m_Head{};
   CRITICAL_SECTION m_cs;
   uint32_t m_nNextSerial = 1;
   bool m_bInit = false;

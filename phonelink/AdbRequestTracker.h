@@ -24,7 +24,7 @@ class AdbRequestTracker {
   void ResetIds();
 
   // The list has its own lock; records are handed out as copies.
-  AdbRequestList m_requests;
+  AdbRequestList m_Requests;
   // The local id of the next tracked request: read by whoever sends an OPEN, advanced by the
   // sending routine after each tracked packet; it only grows.
   std::atomic<int32_t> m_nCounter{ADB_FIRST_REQUEST_ID};

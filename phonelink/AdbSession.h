@@ -1,4 +1,10 @@
 // The link state shared by the phone link's own files (not part of its interface).
+//
+// Member names, here and in all of the head unit's own code: m_, a type letter, then CamelCase.
+// b flag, n integer (count, size, index, id), dw DWORD, w WORD, by BYTE, h handle, p pointer
+// (psz: to zero-ended text), str string object, sz character array, fn/pfn function, cs critical
+// section, rc RECT, pt POINT. Objects, locks, enums, arrays and containers take no letter
+// (m_Queue, m_Lock, m_Channels).
 #pragma once
 
 #include "phonelink/AdbChannelTable.h"
@@ -41,14 +47,14 @@ enum AdbRequestKind : int32_t {
 // state. One object holds them all, so that Init and Close make and free every part in one
 // place and in one order, under the link lock, and tests reset one thing.
 struct CorvaneAdbSession {
-  AdbLinkLife m_life;
-  AdbChannelTable m_channels;
-  AdbRequestTracker m_tracker;
-  AdbShellState m_shell;
-  AdbFilePushState m_push;
-  AdbUsbContext m_usb;
-  AdbWriterContext m_writer;
-  AdbKeyList m_keys;
+  AdbLinkLife m_Life;
+  AdbChannelTable m_Channels;
+  AdbRequestTracker m_Tracker;
+  AdbShellState m_Shell;
+  AdbFilePushState m_Push;
+  AdbUsbContext m_Usb;
+  AdbWriterContext m_Writer;
+  AdbKeyList m_Keys;
 };
 
 extern CorvaneAdbSession g_adb;

@@ -45,7 +45,7 @@ class AdbShellState {
   std::atomic<int32_t> m_nReruns{0};
   std::atomic<uint8_t> m_bJarPresent{0};
   // Has its own lock: the reader appends, a caller and the monitor refill.
-  ShellWindow m_window;
+  ShellWindow m_Window;
   // The sequencer's own: written and read only by the caller of Corvane_Adb_SetPushDir and
   // Corvane_Adb_StartVtsc.
   char m_szHelperDir[MAX_PATH + 8] = {};

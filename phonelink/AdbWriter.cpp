@@ -7,12 +7,12 @@
 
 namespace {
 AdbPacket* TakeOldest() {
-  CsLock lock(&g_adb.m_writer.m_cs);
-  return g_adb.m_writer.m_queue.Pop();
+  CsLock lock(&g_adb.m_Writer.m_cs);
+  return g_adb.m_Writer.m_Queue.Pop();
 }
 
 DWORD CorvaneWriteThread(LPVOID) {
-  AdbWriterContext& writer = g_adb.m_writer;
+  AdbWriterContext& writer = g_adb.m_Writer;
   if (writer.m_bStop) {
     LinkLog("!!!!!!! CorvaneWriteThread Exit 0X%x \n", 0u);
     return 0;
@@ -22,17 +22,17 @@ DWORD CorvaneWriteThread(LPVOID) {
     if (!sent) WaitForSingleObject(writer.m_hEvent, INFINITE);
     sent = false;
     if (writer.m_bStop) break;
-    if (!g_adb.m_life.m_bUsbUp) {
+    if (!g_adb.m_Life.m_bUsbUp) {
       // Nothing goes out while no phone is there; what was queued for it is dropped.
       ClearQueue();
       continue;
     }
     AdbPacket* p = TakeOldest();
     if (!p) continue;
-    if (g_adb.m_life.m_bUsbUp) {
+    if (g_adb.m_Life.m_bUsbUp) {
       uint8_t header[ADB_HEADER_SIZE];
       p->EncodeHeader(header);
-      if (usb_write(header, ADB_HEADER_SIZE) && p->data_length > 0) usb_write(p->data, p->data_length);
+      if (usb_write(header, ADB_HEADER_SIZE) && p->data_length > 0) usb_write(p->m_Data, p->data_length);
     }
     AdbPacket::Release(p);
     sent = true;
@@ -43,7 +43,7 @@ DWORD CorvaneWriteThread(LPVOID) {
 }  // namespace
 
 int StartWriter(int priority) {
-  AdbWriterContext& writer = g_adb.m_writer;
+  AdbWriterContext& writer = g_adb.m_Writer;
   if (writer.m_hThread) {
     LinkLog("!!!!!!! thread has created!  0x%x \r\n", 0u);
     return 0;
@@ -59,7 +59,7 @@ int StartWriter(int priority) {
 }
 
 void StopWriter() {
-  AdbWriterContext& writer = g_adb.m_writer;
+  AdbWriterContext& writer = g_adb.m_Writer;
   if (!writer.m_bLockMade) return;
   writer.m_bStop = 1;
   if (writer.m_hThread) {
@@ -78,31 +78,31 @@ void StopWriter() {
 
 int QueuePacket(AdbPacket* packet) {
   if (!packet) return 0;
-  AdbWriterContext& writer = g_adb.m_writer;
+  AdbWriterContext& writer = g_adb.m_Writer;
   if (writer.m_bStop || !writer.m_bLockMade) {
     AdbPacket::Release(packet);
     return 0;
   }
   {
     CsLock lock(&writer.m_cs);
-    writer.m_queue.Push(packet);
+    writer.m_Queue.Push(packet);
   }
   SetEvent(writer.m_hEvent);
   return 1;
 }
 
 void ClearQueue() {
-  AdbWriterContext& writer = g_adb.m_writer;
+  AdbWriterContext& writer = g_adb.m_Writer;
   if (!writer.m_bLockMade) return;
   CsLock lock(&writer.m_cs);
-  while (AdbPacket* p = writer.m_queue.Pop()) AdbPacket::Release(p);
+  while (AdbPacket* p = writer.m_Queue.Pop()) AdbPacket::Release(p);
 }
 
 void ApplyWriterPriority(int priority) {
-  AdbWriterContext& writer = g_adb.m_writer;
+  AdbWriterContext& writer = g_adb.m_Writer;
   if (writer.m_hThread && priority != -1) CeSetThreadPriority(writer.m_hThread, priority);
 }
 
 bool WriterRunning() {
-  return g_adb.m_writer.m_hThread != nullptr;
+  return g_adb.m_Writer.m_hThread != nullptr;
 }

@@ -21,7 +21,7 @@ class AdbPacketQueue {
  private:
   void Grow();
 
-  std::vector<AdbPacket*> m_slots;
+  std::vector<AdbPacket*> m_Slots;
   size_t m_nHead = 0;
   size_t m_nCount = 0;
 };
@@ -38,7 +38,7 @@ class AdbWriterContext {
   std::atomic<bool> m_bLockMade{false};
   // Under m_cs: filled by any sender, drained by the writer thread, emptied by the monitor at USB
   // out; it owns every block in it.
-  AdbPacketQueue m_queue;
+  AdbPacketQueue m_Queue;
   // "EVENT_USB_WRITE": made by the first StartWriter, closed by StopWriter; set by each sender.
   HANDLE m_hEvent = nullptr;
   // Started by StartWriter, joined and cleared by StopWriter (the thread of Init and Close).

@@ -57,7 +57,7 @@ void CAdbPushFile::Reset() {
   CsLock lock(&m_cs);
   ResetEvent(m_hOpened);
   ResetEvent(m_hDone);
-  std::vector<uint8_t>().swap(m_image);
+  std::vector<uint8_t>().swap(m_Image);
   m_nFileSize = 0;
   m_nSlice = 0;
   m_bDone = 0;
@@ -79,7 +79,7 @@ int CAdbPushFile::Load(const char* directory, const char* name) {
   }
   bool jar = path.find("vtim.jar") != std::string::npos;
   m_nFileSize = static_cast<uint32_t>(file.size());
-  m_image = SyncImage::Build(m_szHeader, file.data(), m_nFileSize, jar ? kJarTime : kVtimTime, jar ? 8 : 12);
+  m_Image = SyncImage::Build(m_szHeader, file.data(), m_nFileSize, jar ? kJarTime : kVtimTime, jar ? 8 : 12);
   m_nSlice = 0;
   return 1;
 }
@@ -98,17 +98,17 @@ int CAdbPushFile::OpenSync(int32_t localId) {
       p->command = ADB_CMD_OPEN;
       p->arg0 = static_cast<uint32_t>(m_nLocalId.load());
       p->arg1 = 0;
-      std::memcpy(p->data, "sync:", 6);
+      std::memcpy(p->m_Data, "sync:", 6);
       p->data_length = 6;
       SendAdbPacket(p, true, ADB_KIND_SYNC);
     }
-    if (g_adb.m_life.WaitOrClosing(m_hOpened, 5000) == WAIT_OBJECT_0) {
+    if (g_adb.m_Life.WaitOrClosing(m_hOpened, 5000) == WAIT_OBJECT_0) {
       result = 0;
       break;
     }
     LinkLog("[@@] =======  push_open_sync wait timeout %d \n", attempt);
     // Without the phone no try can be answered.
-    if (!g_adb.m_life.PhoneReachable()) break;
+    if (!g_adb.m_Life.PhoneReachable()) break;
   }
   return result;
 }
@@ -138,7 +138,7 @@ void CAdbPushFile::SetDone() {
 
 void CAdbPushFile::SendNextSlice() {
   CsLock lock(&m_cs);
-  if (m_image.empty() || m_nFileSize == 0 || m_nSlice == kFinished || m_nClosedId == m_nLocalId) return;
+  if (m_Image.empty() || m_nFileSize == 0 || m_nSlice == kFinished || m_nClosedId == m_nLocalId) return;
   AdbPacket* p = AdbPacket::Alloc();
   if (!p) return;
   p->command = ADB_CMD_WRTE;
@@ -147,8 +147,8 @@ void CAdbPushFile::SendNextSlice() {
   if (m_nSlice != kAllSent) {
     uint32_t offset = 0, length = 0;
     bool last = true;
-    SyncImage::Slice(static_cast<uint32_t>(m_image.size()), m_nSlice, &offset, &length, &last);
-    if (length) std::memcpy(p->data, m_image.data() + offset, length);
+    SyncImage::Slice(static_cast<uint32_t>(m_Image.size()), m_nSlice, &offset, &length, &last);
+    if (length) std::memcpy(p->m_Data, m_Image.data() + offset, length);
     p->data_length = length;
     if (last) {
       m_nSlice = kAllSent;
@@ -159,7 +159,7 @@ void CAdbPushFile::SendNextSlice() {
     }
     SendAdbPacket(p, false, 0);
   } else {
-    std::memcpy(p->data, "QUIT\0\0\0\0", 8);
+    std::memcpy(p->m_Data, "QUIT\0\0\0\0", 8);
     p->data_length = 8;
     m_nSlice = kFinished;
     SendAdbPacket(p, true, ADB_KIND_PUSH_END);
@@ -167,7 +167,7 @@ void CAdbPushFile::SendNextSlice() {
 }
 
 int CAdbPushFile::WaitTransferEnd(DWORD ms) {
-  if (g_adb.m_life.WaitOrClosing(m_hDone, ms) == WAIT_OBJECT_0) return 1;
+  if (g_adb.m_Life.WaitOrClosing(m_hDone, ms) == WAIT_OBJECT_0) return 1;
   LinkLog("[@@] ======= WaitTransferEnd TimeOut: %d", static_cast<int>(ms));
   return 0;
 }

@@ -50,12 +50,12 @@ class CAdbPushFile {
   }
 
   // Tests.
-  const std::vector<uint8_t>& Image() const { return m_image; }
+  const std::vector<uint8_t>& Image() const { return m_Image; }
   uint32_t SliceIndex() const { return m_nSlice; }
 
  private:
   // Under m_cs: loaded by the pushing caller, sliced by the reader.
-  std::vector<uint8_t> m_image;
+  std::vector<uint8_t> m_Image;
   uint32_t m_nFileSize = 0;
   uint32_t m_nSlice = 0;
   uint32_t m_bDone = 0;

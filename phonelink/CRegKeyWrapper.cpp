@@ -35,10 +35,10 @@ int CRegKeyWrapper::QueryString(LPCWSTR name, LPWSTR buf, DWORD cch) {
 
 int CRegKeyWrapper::SetString(LPCWSTR name, LPCWSTR text, DWORD cch) {
   if (!m_hKey || !text) return 0;
-  m_buffer.assign(reinterpret_cast<const BYTE*>(text), reinterpret_cast<const BYTE*>(text + cch));
-  m_buffer.push_back(0);
-  m_buffer.push_back(0);
-  return RegSetValueExW(m_hKey, name, 0, REG_SZ, m_buffer.data(), static_cast<DWORD>(m_buffer.size())) ==
+  m_Buffer.assign(reinterpret_cast<const BYTE*>(text), reinterpret_cast<const BYTE*>(text + cch));
+  m_Buffer.push_back(0);
+  m_Buffer.push_back(0);
+  return RegSetValueExW(m_hKey, name, 0, REG_SZ, m_Buffer.data(), static_cast<DWORD>(m_Buffer.size())) ==
                  ERROR_SUCCESS
              ? 1
              : 0;
@@ -50,7 +50,7 @@ int CRegKeyWrapper::DeleteSubKey(LPCWSTR sub) {
 }
 
 int CRegKeyWrapper::Close() {
-  m_buffer.clear();
+  m_Buffer.clear();
   m_dwSize = 0;
   if (!m_hKey) return 1;
   const LONG rc = RegCloseKey(m_hKey);

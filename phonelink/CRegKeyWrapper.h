@@ -28,5 +28,5 @@ class CRegKeyWrapper {
  private:
   HKEY m_hKey = nullptr;
   DWORD m_dwSize = 0;
-  std::vector<BYTE> m_buffer;
+  std::vector<BYTE> m_Buffer;
 };

@@ -52,9 +52,9 @@ const int kMaxWalkDepth = 32;
 // The program directory as ANSI text, converted once. It belongs to this library, not to the
 // link's session: the engine and the application install the driver without the link.
 struct AnsiDirCache {
-  std::mutex lock;
-  bool cached = false;  // under lock
-  std::string text;     // under lock; its buffer stays put until the next reset
+  std::mutex m_Lock;
+  bool m_bCached = false;  // under m_Lock
+  std::string m_strText;   // under m_Lock; its buffer stays put until the next reset
 };
 AnsiDirCache g_dirA;
 
@@ -119,16 +119,16 @@ void GetModuleDirectory(WCHAR* buf) {
 }
 
 const char* GetModuleDirectoryA() {
-  std::lock_guard<std::mutex> lock(g_dirA.lock);
-  if (!g_dirA.cached) {
+  std::lock_guard<std::mutex> lock(g_dirA.m_Lock);
+  if (!g_dirA.m_bCached) {
     WCHAR dir[MAX_PATH];
     GetModuleDirectory(dir);
     char narrow[MAX_PATH * 2] = {};
     if (WideCharToMultiByte(CP_ACP, 0, dir, -1, narrow, sizeof(narrow), nullptr, nullptr) == 0) narrow[0] = 0;
-    g_dirA.text = narrow;
-    g_dirA.cached = true;
+    g_dirA.m_strText = narrow;
+    g_dirA.m_bCached = true;
   }
-  return g_dirA.text.c_str();
+  return g_dirA.m_strText.c_str();
 }
 
 int SetupDriverRegistry() {
@@ -234,9 +234,9 @@ void RegisterKavlinkDriver() {
   if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
     NKDbgPrintfW(u"!!!!!!!!!!!!!!!Get adb driver Error (%s) \r\n", path.c_str());
   for (const KavlinkVendorKey& v : g_KavlinkVendorKeys) {
-    DeleteParentKey(v.keyPath);
-    CreateKeyPath(v.keyPath, HKEY_LOCAL_MACHINE);
-    SetStringValue(v.keyPath, v.valueName, path.c_str(), HKEY_LOCAL_MACHINE);
+    DeleteParentKey(v.m_pszKeyPath);
+    CreateKeyPath(v.m_pszKeyPath, HKEY_LOCAL_MACHINE);
+    SetStringValue(v.m_pszKeyPath, v.m_pszValueName, path.c_str(), HKEY_LOCAL_MACHINE);
   }
 }
 
@@ -291,8 +291,8 @@ void EnableUsbMassStorage() {
 
 namespace corvane {
 void ResetDriverInstall() {
-  std::lock_guard<std::mutex> lock(g_dirA.lock);
-  g_dirA.cached = false;
-  g_dirA.text.clear();
+  std::lock_guard<std::mutex> lock(g_dirA.m_Lock);
+  g_dirA.m_bCached = false;
+  g_dirA.m_strText.clear();
 }
 }  // namespace corvane

@@ -30,8 +30,8 @@ int SetStringValue(LPCWSTR keyPath, LPCWSTR valueName, LPCWSTR text, HKEY root);
 
 // The vendor table: 80 load-client key paths (one vendor twice), each with the value name "Dll".
 struct KavlinkVendorKey {
-  const WCHAR* keyPath;
-  const WCHAR* valueName;
+  const WCHAR* m_pszKeyPath;
+  const WCHAR* m_pszValueName;
 };
 extern const KavlinkVendorKey g_KavlinkVendorKeys[80];
 

@@ -21,7 +21,7 @@ std::function<void(const char*, int32_t)> g_pushOpenedHook;
 
 // The phone that was there when the call began is still there: no USB out in between.
 bool SamePhone(uint32_t usbOuts) {
-  return g_adb.m_life.PhoneReachable() && g_adb.m_life.m_nUsbOuts == usbOuts;
+  return g_adb.m_Life.PhoneReachable() && g_adb.m_Life.m_nUsbOuts == usbOuts;
 }
 
 // -10 missing file, -11 stream not opened, -12 transfer not ended; 0 pushed. The last slice
@@ -29,11 +29,11 @@ bool SamePhone(uint32_t usbOuts) {
 int PushWithObject(CAdbPushFile& push, const char* directory, const char* name, uint32_t usbOuts) {
   push.Reset();
   if (!push.Load(directory, name)) return kAdbFileMissing;
-  const int32_t localId = g_adb.m_tracker.m_nCounter;
+  const int32_t localId = g_adb.m_Tracker.m_nCounter;
   if (push.OpenSync(localId) != 0 || !SamePhone(usbOuts)) return kAdbSyncOpenFailed;
   if (g_pushOpenedHook) g_pushOpenedHook(name, localId);
   if (!push.WaitTransferEnd(5000)) return kAdbTransferTimeout;
-  if (!g_adb.m_life.Pause(100) || !SamePhone(usbOuts)) return kAdbTransferTimeout;
+  if (!g_adb.m_Life.Pause(100) || !SamePhone(usbOuts)) return kAdbTransferTimeout;
   return 0;
 }
 }  // namespace
@@ -45,10 +45,10 @@ void SetPushOpenedHook(std::function<void(const char* name, int32_t localId)> ho
 int PushImage(const char* localPath) {
   std::vector<uint8_t> file;
   if (!ReadLocalFile(localPath, &file)) return -1;
-  AdbFilePushState& push = g_adb.m_push;
+  AdbFilePushState& push = g_adb.m_Push;
   {
-    std::lock_guard<std::mutex> hold(push.m_lock);
-    push.m_image = SyncImage::Build(kVtscHeader, file.data(), static_cast<uint32_t>(file.size()), 0, 8);
+    std::lock_guard<std::mutex> hold(push.m_Lock);
+    push.m_Image = SyncImage::Build(kVtscHeader, file.data(), static_cast<uint32_t>(file.size()), 0, 8);
     push.m_nSlice = 0;
   }
   ResetEvent(push.m_hSyncOpened);
@@ -57,31 +57,31 @@ int PushImage(const char* localPath) {
     // Cleared before the OPEN goes out: a fast phone's OKAY must not be wiped by us.
     push.m_bSyncOpened = 0;
     SendAdbOpen("sync:", ADB_KIND_SYNC);
-    g_adb.m_life.WaitOrClosing(push.m_hSyncOpened, 1800);
-    if (push.m_bSyncOpened || !g_adb.m_life.m_bUsbUp || g_adb.m_life.m_bClosing) break;
+    g_adb.m_Life.WaitOrClosing(push.m_hSyncOpened, 1800);
+    if (push.m_bSyncOpened || !g_adb.m_Life.m_bUsbUp || g_adb.m_Life.m_bClosing) break;
   }
-  g_adb.m_life.WaitOrClosing(push.m_hPushDone, 500);
+  g_adb.m_Life.WaitOrClosing(push.m_hPushDone, 500);
   return 0;
 }
 
 void SendImageSlice(uint32_t localId, uint32_t remoteId) {
-  AdbFilePushState& push = g_adb.m_push;
-  std::lock_guard<std::mutex> hold(push.m_lock);
+  AdbFilePushState& push = g_adb.m_Push;
+  std::lock_guard<std::mutex> hold(push.m_Lock);
   uint32_t index = push.m_nSlice;
   if (index == CAdbPushFile::kAllSent) return;
-  g_adb.m_tracker.m_nCurrentOp = ADB_OP_IMAGE_SENDING;
+  g_adb.m_Tracker.m_nCurrentOp = ADB_OP_IMAGE_SENDING;
   uint32_t offset = 0, length = 0;
   bool last = true;
-  if (!SyncImage::Slice(static_cast<uint32_t>(push.m_image.size()), index, &offset, &length, &last)) return;
+  if (!SyncImage::Slice(static_cast<uint32_t>(push.m_Image.size()), index, &offset, &length, &last)) return;
   AdbPacket* p = AdbPacket::Alloc();
   if (!p) return;
   p->command = ADB_CMD_WRTE;
   p->arg0 = localId;
   p->arg1 = remoteId;
-  if (length) std::memcpy(p->data, push.m_image.data() + offset, length);
+  if (length) std::memcpy(p->m_Data, push.m_Image.data() + offset, length);
   p->data_length = length;
   if (last) {
-    g_adb.m_tracker.m_nCurrentOp = ADB_KIND_PUSH_END;
+    g_adb.m_Tracker.m_nCurrentOp = ADB_KIND_PUSH_END;
     push.m_nSlice = CAdbPushFile::kAllSent;
     SetEvent(push.m_hPushDone);
   } else {
@@ -93,20 +93,20 @@ void SendImageSlice(uint32_t localId, uint32_t remoteId) {
 int Corvane_Adb_PushVtim(const char* directory) {
   LinkCall call;
   if (!call.Open()) return kAdbNotInitialised;
-  if (g_adb.m_life.m_bClosing) return kAdbSyncOpenFailed;
-  const uint32_t usbOuts = g_adb.m_life.m_nUsbOuts;
+  if (g_adb.m_Life.m_bClosing) return kAdbSyncOpenFailed;
+  const uint32_t usbOuts = g_adb.m_Life.m_nUsbOuts;
   SendAdbOpen("shell:mkdir /data/local/tmp/dalvik-cache", ADB_KIND_VTIM);
 
   char ls[256];
   std::snprintf(ls, sizeof(ls), "shell:ls %s", "/data/local/tmp/vtim.jar");
-  g_adb.m_shell.m_bJarPresent = 0;
-  ResetEvent(g_adb.m_shell.m_hLs);
+  g_adb.m_Shell.m_bJarPresent = 0;
+  ResetEvent(g_adb.m_Shell.m_hLs);
   SendAdbOpen(ls, ADB_KIND_LS_JAR);
   bool jarPresent = false;
-  if (g_adb.m_life.WaitOrClosing(g_adb.m_shell.m_hLs, 600) != WAIT_OBJECT_0) {
+  if (g_adb.m_Life.WaitOrClosing(g_adb.m_Shell.m_hLs, 600) != WAIT_OBJECT_0) {
     LinkLog("[@@] ls vtim.jar timeout   \n");
   } else {
-    jarPresent = g_adb.m_shell.m_bJarPresent != 0;
+    jarPresent = g_adb.m_Shell.m_bJarPresent != 0;
   }
 
   int result = PushWithObject(CAdbPushFile::Vtim(), directory, "vtim", usbOuts);
@@ -115,10 +115,10 @@ int Corvane_Adb_PushVtim(const char* directory) {
     result = PushWithObject(CAdbPushFile::Jar(), directory, "vtim.jar", usbOuts);
     if (result != 0) return result;
   }
-  if (!g_adb.m_life.Pause(80)) return kAdbTransferTimeout;
+  if (!g_adb.m_Life.Pause(80)) return kAdbTransferTimeout;
   SendAdbOpen("shell:chmod 777 /data/local/tmp/vtim", ADB_KIND_VTIM);
   SendAdbOpen("shell:chmod 777 /data/local/tmp/vtim.jar", ADB_KIND_VTIM);
-  if (!g_adb.m_life.Pause(100)) return kAdbTransferTimeout;
+  if (!g_adb.m_Life.Pause(100)) return kAdbTransferTimeout;
   SendAdbOpen("shell:/data/local/tmp/vtim", ADB_KIND_VTIM);
   return 0;
 }

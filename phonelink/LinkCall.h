@@ -7,10 +7,10 @@
 
 class LinkCall {
  public:
-  LinkCall() { ++g_adb.m_life.m_nCallers; }
-  ~LinkCall() { --g_adb.m_life.m_nCallers; }
+  LinkCall() { ++g_adb.m_Life.m_nCallers; }
+  ~LinkCall() { --g_adb.m_Life.m_nCallers; }
   LinkCall(const LinkCall&) = delete;
   LinkCall& operator=(const LinkCall&) = delete;
   // Checked after entering, so Close either sees this caller or the caller sees the link closed.
-  bool Open() const { return g_adb.m_life.m_bInitialised != 0; }
+  bool Open() const { return g_adb.m_Life.m_bInitialised != 0; }
 };

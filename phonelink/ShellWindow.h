@@ -21,12 +21,12 @@ class ShellWindow {
   int TakeHelperPid();
 
   // For tests, while nothing appends.
-  const uint8_t* Text() const { return m_text; }
+  const uint8_t* Text() const { return m_Text; }
   size_t Length() const { return m_nLength; }
 
  private:
-  std::mutex m_lock;
-  uint8_t m_text[kCarry + kChunk];
+  std::mutex m_Lock;
+  uint8_t m_Text[kCarry + kChunk];
   size_t m_nLength = 0;
   int m_nReportedPid = 0;
 };

@@ -40,7 +40,7 @@ bool SkipPayload(HANDLE h, AdbPacket* block, uint32_t length) {
   if (length > kMaxSkippedPayload) return false;
   while (length > 0) {
     uint32_t piece = length > ADB_MAX_PAYLOAD ? ADB_MAX_PAYLOAD : length;
-    if (!ReadExact(h, block->data, piece)) return false;
+    if (!ReadExact(h, block->m_Data, piece)) return false;
     length -= piece;
   }
   return true;
@@ -48,8 +48,8 @@ bool SkipPayload(HANDLE h, AdbPacket* block, uint32_t length) {
 
 DWORD UsbReadThread(LPVOID param) {
   const uint32_t generation = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(param));
-  AdbUsbContext& usb = g_adb.m_usb;
-  g_adb.m_channels.ResetRingBuffers();
+  AdbUsbContext& usb = g_adb.m_Usb;
+  g_adb.m_Channels.ResetRingBuffers();
   DWORD tick = GetTickCount();
   AdbPacket* block = usb.m_pReadBlock;
   for (;;) {
@@ -61,7 +61,7 @@ DWORD UsbReadThread(LPVOID param) {
     block->DecodeHeader(header);
     if (!block->MagicOk()) {
       Sleep(10);
-      if (g_adb.m_life.m_bUsbUp) PostMessageW(HWND_BROADCAST, UsbErrorMessage(), 0, 0);
+      if (g_adb.m_Life.m_bUsbUp) PostMessageW(HWND_BROADCAST, UsbErrorMessage(), 0, 0);
       break;
     }
     if (!AcceptAdbPacket(block)) {
@@ -73,7 +73,7 @@ DWORD UsbReadThread(LPVOID param) {
       if (!SkipPayload(h, block, block->data_length)) break;
       continue;
     }
-    if (block->data_length > 0 && !ReadExact(h, block->data, block->data_length)) break;
+    if (block->data_length > 0 && !ReadExact(h, block->m_Data, block->data_length)) break;
     if (usb.DeviceOf(generation) != INVALID_HANDLE_VALUE) DispatchAdbPacket(block);
     // At its raised priority the reader must leave the receive threads some time.
     if (GetTickCount() - tick > 50) {
@@ -81,16 +81,16 @@ DWORD UsbReadThread(LPVOID param) {
       tick = GetTickCount();
     }
   }
-  for (AdbChannel& ch : g_adb.m_channels) ch.m_nRemoteId = -1;
+  for (AdbChannel& ch : g_adb.m_Channels) ch.m_nRemoteId = -1;
   usb.CloseDevice(false, generation);
   SetEvent(usb.m_hReaderEnded);
-  g_adb.m_life.m_bConnected = 0;
+  g_adb.m_Life.m_bConnected = 0;
   return 0;
 }
 
 void LogTcpStillConnected() {
-  if (!g_adb.m_channels.AnyOpen()) return;
-  AdbChannelTable& c = g_adb.m_channels;
+  if (!g_adb.m_Channels.AnyOpen()) return;
+  AdbChannelTable& c = g_adb.m_Channels;
   LinkLog("[@@] USB OUT but Tcp Connected (1=%d 2=%d 3=%d  4=%d 5=%d 6=%d )  \n", c[0].m_nRemoteId.load(),
           c[1].m_nRemoteId.load(), c[2].m_nRemoteId.load(), c[3].m_nRemoteId.load(), c[4].m_nRemoteId.load(),
           c[5].m_nRemoteId.load());
@@ -99,7 +99,7 @@ void LogTcpStillConnected() {
 // Under the USB lock, unless the link is stopping: "ADB1:" opened as the device of a new
 // generation. INVALID_HANDLE_VALUE when stopping (*stop set) or when it did not open.
 HANDLE OpenDevice(bool* stop, uint32_t* generation) {
-  AdbUsbContext& usb = g_adb.m_usb;
+  AdbUsbContext& usb = g_adb.m_Usb;
   CsLock lock(&usb.m_cs);
   *stop = usb.m_bStop != 0;
   if (*stop) return INVALID_HANDLE_VALUE;
@@ -112,7 +112,7 @@ HANDLE OpenDevice(bool* stop, uint32_t* generation) {
 }
 
 DWORD UsbMonitorThread(LPVOID) {
-  AdbUsbContext& usb = g_adb.m_usb;
+  AdbUsbContext& usb = g_adb.m_Usb;
   ResetEvent(usb.m_hUsbOut);
   for (;;) {
     if (WaitForSingleObject(usb.m_hMonitorStop, 1000) == WAIT_OBJECT_0) break;
@@ -133,7 +133,7 @@ DWORD UsbMonitorThread(LPVOID) {
     HANDLE h = OpenDevice(&stopping, &generation);
     if (stopping) break;
     if (h == INVALID_HANDLE_VALUE) {
-      if (g_adb.m_life.m_bUsbUp) LinkLog("[@@===] CreateFile Error 0X%x \n", GetLastError());
+      if (g_adb.m_Life.m_bUsbUp) LinkLog("[@@===] CreateFile Error 0X%x \n", GetLastError());
       SetUsbState(0);
       continue;
     }
@@ -147,12 +147,12 @@ DWORD UsbMonitorThread(LPVOID) {
       CsLock lock(&usb.m_cs);
       stop = usb.m_bStop != 0;
     }
-    if ((present != 0 ? 1 : 0) != g_adb.m_life.m_bUsbUp)
+    if ((present != 0 ? 1 : 0) != g_adb.m_Life.m_bUsbUp)
       LinkLog("[@@===] CorvaneAdb Get Usb 0X%x \n", present);
     SetUsbState(present != 0 ? 1 : 0);
     if (stop) break;
     if (present != 1) {
-      g_adb.m_life.m_bConnected = 0;
+      g_adb.m_Life.m_bConnected = 0;
       usb.CloseDevice(false, generation);
       continue;
     }
@@ -170,8 +170,8 @@ DWORD UsbMonitorThread(LPVOID) {
       usb.CloseDevice(false, generation);
       continue;
     }
-    if (g_adb.m_life.m_nThreadPriority != -1)
-      CeSetThreadPriority(usb.m_hReader, g_adb.m_life.m_nThreadPriority);
+    if (g_adb.m_Life.m_nThreadPriority != -1)
+      CeSetThreadPriority(usb.m_hReader, g_adb.m_Life.m_nThreadPriority);
     ResumeThread(usb.m_hReader);
     SendAdbConnect();
   }
@@ -180,20 +180,20 @@ DWORD UsbMonitorThread(LPVOID) {
 }  // namespace
 
 int StartUsb() {
-  AdbUsbContext& usb = g_adb.m_usb;
+  AdbUsbContext& usb = g_adb.m_Usb;
   if (!usb.Create()) return 0;
   if (!usb.m_hMonitor) {
     usb.m_hMonitor = CreateThread(nullptr, 0, UsbMonitorThread, nullptr, CREATE_SUSPENDED, nullptr);
     if (!usb.m_hMonitor) return 0;
-    if (g_adb.m_life.m_nThreadPriority != -1)
-      CeSetThreadPriority(usb.m_hMonitor, g_adb.m_life.m_nThreadPriority);
+    if (g_adb.m_Life.m_nThreadPriority != -1)
+      CeSetThreadPriority(usb.m_hMonitor, g_adb.m_Life.m_nThreadPriority);
     ResumeThread(usb.m_hMonitor);
   }
   return 1;
 }
 
 void usb_close() {
-  AdbUsbContext& usb = g_adb.m_usb;
+  AdbUsbContext& usb = g_adb.m_Usb;
   LinkLog("[@@] usb_close  0X%x \n", 0u);
   if (!usb.m_bLockMade) {
     LinkLog("[@@]usb_close Return 0X%x \n", 0u);
@@ -229,16 +229,16 @@ void usb_close() {
 }
 
 void SetUsbState(uint8_t state) {
-  if (state == g_adb.m_life.m_bUsbUp) return;
-  g_adb.m_life.m_bUsbUp = state;
+  if (state == g_adb.m_Life.m_bUsbUp) return;
+  g_adb.m_Life.m_bUsbUp = state;
   PostMessageW(HWND_BROADCAST, UsbOutMessage(), 0, state);
 }
 
 void setUsbThreadPriority(int priority) {
-  g_adb.m_life.m_nThreadPriority = priority;
+  g_adb.m_Life.m_nThreadPriority = priority;
   LinkLog("[@@]setUsbThreadPriority  %d \n", priority);
   if (priority == -1) return;
-  AdbUsbContext& usb = g_adb.m_usb;
+  AdbUsbContext& usb = g_adb.m_Usb;
   if (usb.m_hMonitor) CeSetThreadPriority(usb.m_hMonitor, priority);
   if (usb.m_hReader) CeSetThreadPriority(usb.m_hReader, priority);
 }
@@ -248,8 +248,8 @@ bool usb_write(const void* data, uint32_t length) {
   uint32_t done = 0;
   int idle = 0;
   while (done < length) {
-    if (!g_adb.m_life.m_bUsbUp) return false;
-    HANDLE h = g_adb.m_usb.Device();
+    if (!g_adb.m_Life.m_bUsbUp) return false;
+    HANDLE h = g_adb.m_Usb.Device();
     DWORD written = 0;
     if (h != INVALID_HANDLE_VALUE && WriteFile(h, p + done, length - done, &written, nullptr) &&
         written > 0) {
@@ -267,5 +267,5 @@ bool usb_write(const void* data, uint32_t length) {
 
 // Tests: whether any thread of the link (monitor, reader, writer) is still there.
 bool UsbThreadsRunning() {
-  return g_adb.m_usb.m_hMonitor != nullptr || g_adb.m_usb.m_hReader != nullptr || WriterRunning();
+  return g_adb.m_Usb.m_hMonitor != nullptr || g_adb.m_Usb.m_hReader != nullptr || WriterRunning();
 }

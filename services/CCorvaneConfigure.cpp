@@ -40,30 +40,30 @@ CCorvaneConfigure::~CCorvaneConfigure() = default;
 void CCorvaneConfigure::Load(LPCWSTR path) {
   if (!path) return;
   // A file that is not well-formed still gives whatever the lenient parse indexed.
-  if (!m_xml.LoadFile(path)) NKDbgPrintfW(u"!!!!!!! File Not Exist (%s) \r\n", path);
+  if (!m_Xml.LoadFile(path)) NKDbgPrintfW(u"!!!!!!! File Not Exist (%s) \r\n", path);
   ReadVolumeLevels();
   ReadWindowParam();
 }
 
 void CCorvaneConfigure::ReadVolumeLevels() {
-  m_xml.ResetPosition();
-  if (!m_xml.FindElement(u"Config")) return;
-  m_xml.EnterElement();
-  m_xml.FindElement(u"VOLUME_LEV");
-  m_nVolLevCount = _wtoi(m_xml.GetAttribute(u"MAX_VOL_LEV"));
+  m_Xml.ResetPosition();
+  if (!m_Xml.FindElement(u"Config")) return;
+  m_Xml.EnterElement();
+  m_Xml.FindElement(u"VOLUME_LEV");
+  m_nVolLevCount = _wtoi(m_Xml.GetAttribute(u"MAX_VOL_LEV"));
   // A missing or unreadable entry repeats the one before it.
   DWORD level = 0;
   for (int i = 0; i < m_nVolLevCount && i < kMaxVolLevels; ++i) {
     WCHAR name[16];
     swprintf(name, 16, u"VOL_LEV%d", i);
-    ScanHex(m_xml.GetAttribute(name), level);
+    ScanHex(m_Xml.GetAttribute(name), level);
     m_dwVolLevels[i] = level;
   }
 }
 
 bool CCorvaneConfigure::FindSection(LPCWSTR name) {
-  m_xml.RestartChildren();
-  return m_xml.FindElement(name) != FALSE;
+  m_Xml.RestartChildren();
+  return m_Xml.FindElement(name) != FALSE;
 }
 
 void CCorvaneConfigure::ReadWindowParam() {
@@ -71,46 +71,46 @@ void CCorvaneConfigure::ReadWindowParam() {
   CorvaneConfig& c = g_CorvaneConfig;
   // One scratch number for the section: a text that is no number repeats the previous one.
   int number = 0;
-  CString text = m_xml.GetAttribute(u"topmost");
+  CString text = m_Xml.GetAttribute(u"topmost");
   if (!text.IsEmpty()) {
     ScanInt(text, number);
     c.windowParam.bTopmost = number != 0 ? 1 : 0;
   }
-  text = m_xml.GetAttribute(u"exit_time");
+  text = m_Xml.GetAttribute(u"exit_time");
   if (!text.IsEmpty()) {
     ScanInt(text, number);
     c.windowParam.nExitTime = number;
   }
-  text = m_xml.GetAttribute(u"top_offset");
+  text = m_Xml.GetAttribute(u"top_offset");
   if (!text.IsEmpty()) {
     ScanInt(text, number);
     c.nTopOffset = number;
   }
-  text = m_xml.GetAttribute(u"wnd_class");
+  text = m_Xml.GetAttribute(u"wnd_class");
   if (!text.IsEmpty()) c.windowParam.strWndClass = text;
-  text = m_xml.GetAttribute(u"wnd_title");
+  text = m_Xml.GetAttribute(u"wnd_title");
   if (!text.IsEmpty()) c.windowParam.strWndTitle = text;
-  text = m_xml.GetAttribute(u"mutex");
+  text = m_Xml.GetAttribute(u"mutex");
   if (!text.IsEmpty()) c.windowParam.strMutex = text;
 }
 
 int CCorvaneConfigure::GetCustomer(WCHAR* channel, BYTE* notifyFlag) {
   if (!channel || !FindSection(u"customer")) return 0;
   int copied = 0;
-  CString text = m_xml.GetAttribute(u"channel");
+  CString text = m_Xml.GetAttribute(u"channel");
   if (!text.IsEmpty()) {
     // The caller's buffer holds 64 characters with the terminator.
     wcsncpy(channel, text, 63);
     channel[63] = 0;
     copied = 1;
   }
-  text = m_xml.GetAttribute(u"notifymsg");
+  text = m_Xml.GetAttribute(u"notifymsg");
   if (!text.IsEmpty() && notifyFlag) {
     DWORD flag = 0;
     ScanHex(text, flag);
     *notifyFlag = flag != 0 ? 1 : 0;
   }
-  text = m_xml.GetAttribute(u"cus_name");
+  text = m_Xml.GetAttribute(u"cus_name");
   if (text.CompareNoCase(u"r1") == 0) {
     g_CorvaneConfig.nCustomer = 1;
   } else if (text.CompareNoCase(u"r2") == 0) {
@@ -121,7 +121,7 @@ int CCorvaneConfigure::GetCustomer(WCHAR* channel, BYTE* notifyFlag) {
 
 int CCorvaneConfigure::GetVersion() {
   if (!FindSection(u"version")) return 0;
-  CString text = m_xml.GetAttribute(u"corvane_version");
+  CString text = m_Xml.GetAttribute(u"corvane_version");
   if (text.IsEmpty()) return 0;
   g_CorvaneConfig.strVersion = text;
   return 1;

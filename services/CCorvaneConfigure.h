@@ -31,5 +31,5 @@ class CCorvaneConfigure {
 
   int m_nVolLevCount = 0;
   DWORD m_dwVolLevels[kMaxVolLevels] = {};
-  CXmlDocument m_xml;
+  CXmlDocument m_Xml;
 };

@@ -47,7 +47,7 @@ void CErrorLog::DestroyInstance() {
   s_pInstance = nullptr;
 }
 
-CErrorLog::CErrorLog() : m_itLine(m_lines.end()) {
+CErrorLog::CErrorLog() : m_LineCursor(m_Lines.end()) {
   InitializeCriticalSection(&m_cs);
 }
 
@@ -81,15 +81,15 @@ BOOL CErrorLog::Load() {
   if (!f) return FALSE;
   rewind(f);
   CsLock lock(&m_cs);
-  m_lines.clear();
-  m_itLine = m_lines.end();
+  m_Lines.clear();
+  m_LineCursor = m_Lines.end();
   m_nLineCount = 0;
   char buf[kMaxLine];
   // A line longer than the buffer arrives in pieces, each kept as a line of its own.
   while (fgets(buf, sizeof(buf), f)) {
     size_t n = std::strlen(buf);
     if (n == 0) continue;
-    m_lines.emplace_back(buf, n);
+    m_Lines.emplace_back(buf, n);
     ++m_nLineCount;
   }
   fclose(f);
@@ -101,10 +101,10 @@ BOOL CErrorLog::Save() {
   // Without the file the lines stay in the list; nothing is written anywhere else.
   if (!f) return FALSE;
   CsLock lock(&m_cs);
-  for (const std::string& line : m_lines) fwrite(line.data(), 1, line.size(), f);
+  for (const std::string& line : m_Lines) fwrite(line.data(), 1, line.size(), f);
   fclose(f);
-  m_lines.clear();
-  m_itLine = m_lines.end();
+  m_Lines.clear();
+  m_LineCursor = m_Lines.end();
   m_nLineCount = 0;
   return TRUE;
 }
@@ -112,14 +112,14 @@ BOOL CErrorLog::Save() {
 void CErrorLog::AddLine(const char* text) {
   if (!text) return;
   CsLock lock(&m_cs);
-  m_lines.emplace_back(text);
+  m_Lines.emplace_back(text);
   ++m_nLineCount;
 }
 
 void CErrorLog::Clear() {
   CsLock lock(&m_cs);
-  m_lines.clear();
-  m_itLine = m_lines.end();
+  m_Lines.clear();
+  m_LineCursor = m_Lines.end();
   m_nLineCount = 0;
 }
 
@@ -130,27 +130,27 @@ int CErrorLog::GetLineCount() {
 
 std::string CErrorLog::GetFirstLine() {
   CsLock lock(&m_cs);
-  m_itLine = m_lines.begin();
-  return m_itLine == m_lines.end() ? std::string() : *m_itLine;
+  m_LineCursor = m_Lines.begin();
+  return m_LineCursor == m_Lines.end() ? std::string() : *m_LineCursor;
 }
 
 std::string CErrorLog::GetNextLine() {
   CsLock lock(&m_cs);
-  if (m_itLine == m_lines.end()) return std::string();
-  ++m_itLine;
-  return m_itLine == m_lines.end() ? std::string() : *m_itLine;
+  if (m_LineCursor == m_Lines.end()) return std::string();
+  ++m_LineCursor;
+  return m_LineCursor == m_Lines.end() ? std::string() : *m_LineCursor;
 }
 
 bool CErrorLog::IsAtEnd() {
   CsLock lock(&m_cs);
-  return m_itLine == m_lines.end();
+  return m_LineCursor == m_Lines.end();
 }
 
 bool CErrorLog::LineToUtf8(const std::string& line, std::string& out) {
   std::string text = line;
   if (text.size() > 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
   CsLock lock(&m_cs);
-  std::memset(m_wszLine, 0, sizeof(m_wszLine));
+  std::memset(m_szLine, 0, sizeof(m_szLine));
   std::memset(m_szUtf8, 0, sizeof(m_szUtf8));
   if (text.empty()) {
     out.clear();
@@ -158,15 +158,14 @@ bool CErrorLog::LineToUtf8(const std::string& line, std::string& out) {
   }
   if (text.size() > static_cast<size_t>(kMaxLine - 1)) text.resize(kMaxLine - 1);
   int wide =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), m_wszLine, kMaxLine - 1);
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), m_szLine, kMaxLine - 1);
   if (wide <= 0) return false;
   // Three UTF-8 bytes may stand for two GBK bytes: the whole text is converted, then cut back to
   // the buffer at a character boundary.
-  int need = WideCharToMultiByte(CP_UTF8, 0, m_wszLine, wide, nullptr, 0, nullptr, nullptr);
+  int need = WideCharToMultiByte(CP_UTF8, 0, m_szLine, wide, nullptr, 0, nullptr, nullptr);
   if (need <= 0) return false;
   std::string utf8(static_cast<size_t>(need), '\0');
-  if (WideCharToMultiByte(CP_UTF8, 0, m_wszLine, wide, &utf8[0], need, nullptr, nullptr) != need)
-    return false;
+  if (WideCharToMultiByte(CP_UTF8, 0, m_szLine, wide, &utf8[0], need, nullptr, nullptr) != need) return false;
   size_t keep = utf8.size();
   if (keep > static_cast<size_t>(kMaxLine - 1)) {
     keep = kMaxLine - 1;

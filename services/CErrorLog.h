@@ -58,9 +58,9 @@ class CErrorLog {
   // list holds m_cs.
   int m_nLineCount = 0;
   std::string m_strLine;
-  std::list<std::string> m_lines;
-  std::list<std::string>::iterator m_itLine;
+  std::list<std::string> m_Lines;
+  std::list<std::string>::iterator m_LineCursor;
   char m_szUtf8[kMaxLine] = {};
-  WCHAR m_wszLine[kMaxLine] = {};
+  WCHAR m_szLine[kMaxLine] = {};
   CRITICAL_SECTION m_cs;
 };

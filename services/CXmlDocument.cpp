@@ -48,13 +48,13 @@ CString Number(long long n) {
 
 // One token of the text.
 struct Node {
-  int nType = CXmlDocument::MNT_END;
-  int nStart = 0;
-  int nLength = 0;
-  bool bEmptyElement = false;
-  int nErrorOffset = 0;
-  LPCWSTR pszError = nullptr;         // result name of a syntax error
-  LPCWSTR pszUnterminated = nullptr;  // node kind of "unterminated_tag_syntax"
+  int m_nType = CXmlDocument::MNT_END;
+  int m_nStart = 0;
+  int m_nLength = 0;
+  bool m_bEmptyElement = false;
+  int m_nErrorOffset = 0;
+  LPCWSTR m_pszError = nullptr;         // result name of a syntax error
+  LPCWSTR m_pszUnterminated = nullptr;  // node kind of "unterminated_tag_syntax"
 };
 
 int FindSeq(const WCHAR* doc, int len, int from, const char16_t* seq, int seqLen) {
@@ -66,26 +66,26 @@ int FindSeq(const WCHAR* doc, int len, int from, const char16_t* seq, int seqLen
 
 int ScanNode(const WCHAR* doc, int len, int start, Node& node) {
   node = Node();
-  node.nStart = start;
-  node.nErrorOffset = start;
-  if (start >= len) return node.nType = CXmlDocument::MNT_END;
+  node.m_nStart = start;
+  node.m_nErrorOffset = start;
+  if (start >= len) return node.m_nType = CXmlDocument::MNT_END;
 
   auto unterminated = [&](LPCWSTR kind) {
-    node.pszError = u"unterminated_tag_syntax";
-    node.pszUnterminated = kind;
-    node.nLength = len - start;
-    return node.nType = CXmlDocument::MNT_NODE_ERROR;
+    node.m_pszError = u"unterminated_tag_syntax";
+    node.m_pszUnterminated = kind;
+    node.m_nLength = len - start;
+    return node.m_nType = CXmlDocument::MNT_NODE_ERROR;
   };
   auto syntax = [&](LPCWSTR name) {
-    node.pszError = name;
-    node.nLength = 1;
-    return node.nType = CXmlDocument::MNT_NODE_ERROR;
+    node.m_pszError = name;
+    node.m_nLength = 1;
+    return node.m_nType = CXmlDocument::MNT_NODE_ERROR;
   };
   auto through = [&](int type, int from, const char16_t* seq, int seqLen, LPCWSTR kind) {
     int at = FindSeq(doc, len, from, seq, seqLen);
     if (at < 0) return unterminated(kind);
-    node.nLength = at + seqLen - start;
-    return node.nType = type;
+    node.m_nLength = at + seqLen - start;
+    return node.m_nType = type;
   };
 
   if (doc[start] != u'<') {
@@ -94,8 +94,8 @@ int ScanNode(const WCHAR* doc, int len, int start, Node& node) {
     for (; i < len && doc[i] != u'<'; ++i) {
       if (!IsSpace(doc[i])) blank = false;
     }
-    node.nLength = i - start;
-    return node.nType = blank ? CXmlDocument::MNT_WHITESPACE : CXmlDocument::MNT_TEXT;
+    node.m_nLength = i - start;
+    return node.m_nType = blank ? CXmlDocument::MNT_WHITESPACE : CXmlDocument::MNT_TEXT;
   }
   if (start + 1 >= len) return unterminated(u"tag");
   WCHAR c = doc[start + 1];
@@ -130,13 +130,13 @@ int ScanNode(const WCHAR* doc, int len, int start, Node& node) {
       } else if (e == u']') {
         subset = false;
       } else if (e == u'>' && !subset) {
-        node.nLength = i + 1 - start;
+        node.m_nLength = i + 1 - start;
         if (badAt >= 0) {
-          node.pszError = u"doctype_tag_syntax";
-          node.nErrorOffset = badAt;
-          return node.nType = CXmlDocument::MNT_NODE_ERROR;
+          node.m_pszError = u"doctype_tag_syntax";
+          node.m_nErrorOffset = badAt;
+          return node.m_nType = CXmlDocument::MNT_NODE_ERROR;
         }
-        return node.nType = CXmlDocument::MNT_DOCUMENT_TYPE;
+        return node.m_nType = CXmlDocument::MNT_DOCUMENT_TYPE;
       } else if (e == u'<' && subset && i + 1 < len && doc[i + 1] == u'!') {
         WCHAR f = i + 2 < len ? doc[i + 2] : 0;
         if (f == u'-') {
@@ -160,9 +160,9 @@ int ScanNode(const WCHAR* doc, int len, int start, Node& node) {
       if (q >= len) break;
       i = q;
     } else if (e == u'>') {
-      node.nLength = i + 1 - start;
-      node.bEmptyElement = doc[i - 1] == u'/';
-      return node.nType = CXmlDocument::MNT_ELEMENT;
+      node.m_nLength = i + 1 - start;
+      node.m_bEmptyElement = doc[i - 1] == u'/';
+      return node.m_nType = CXmlDocument::MNT_ELEMENT;
     }
   }
   return unterminated(u"start_tag");
@@ -327,31 +327,31 @@ CString DeclaredEncoding(const std::u16string& sniff) {
   int vl = 0;
   if (type == CXmlDocument::MNT_PROCESSING_INSTRUCTION) {
     if (NameEquals(doc + 2, NameLength(doc, len, 2), u"xml", 3, false) &&
-        FindAttribute(doc, 0, node.nLength, u"encoding", false, vs, vl)) {
+        FindAttribute(doc, 0, node.m_nLength, u"encoding", false, vs, vl)) {
       return CString(doc + vs, vl);
     }
     return CString();
   }
   while (type != CXmlDocument::MNT_END && type != CXmlDocument::MNT_ELEMENT) {
-    type = ScanNode(doc, len, node.nStart + std::max(1, node.nLength), node);
+    type = ScanNode(doc, len, node.m_nStart + std::max(1, node.m_nLength), node);
   }
   if (type != CXmlDocument::MNT_ELEMENT || !NameEquals(doc + 1, NameLength(doc, len, 1), u"html", 4, true)) {
     return CString();
   }
   for (;;) {
-    type = ScanNode(doc, len, node.nStart + std::max(1, node.nLength), node);
+    type = ScanNode(doc, len, node.m_nStart + std::max(1, node.m_nLength), node);
     if (type == CXmlDocument::MNT_END) return CString();
-    int nameStart = node.nStart + (type == CXmlDocument::MNT_END_TAG ? 2 : 1);
+    int nameStart = node.m_nStart + (type == CXmlDocument::MNT_END_TAG ? 2 : 1);
     int nameLength = NameLength(doc, len, nameStart);
     if (type == CXmlDocument::MNT_END_TAG && NameEquals(doc + nameStart, nameLength, u"head", 4, true)) {
       return CString();
     }
     if (type != CXmlDocument::MNT_ELEMENT || !NameEquals(doc + nameStart, nameLength, u"meta", 4, true))
       continue;
-    int end = node.nStart + node.nLength;
-    if (!FindAttribute(doc, node.nStart, end, u"http-equiv", true, vs, vl) ||
+    int end = node.m_nStart + node.m_nLength;
+    if (!FindAttribute(doc, node.m_nStart, end, u"http-equiv", true, vs, vl) ||
         !NameEquals(doc + vs, vl, u"Content-Type", 12, true) ||
-        !FindAttribute(doc, node.nStart, end, u"content", true, vs, vl)) {
+        !FindAttribute(doc, node.m_nStart, end, u"content", true, vs, vl)) {
       continue;
     }
     CString content(doc + vs, vl);
@@ -413,14 +413,14 @@ CXmlDocument::CXmlDocument() {
 CXmlDocument::~CXmlDocument() = default;
 
 void CXmlDocument::ResetIndex(int capacity) {
-  m_blocks.clear();
-  m_blockSizes.clear();
+  m_Blocks.clear();
+  m_BlockSizes.clear();
   m_nElemCapacity = 0;
   m_nElemUsed = 0;
   for (int left = capacity; left > 0; left -= kBlockRecords) {
     int size = std::min(left, kBlockRecords);
-    m_blocks.emplace_back(new ElemPos[static_cast<size_t>(size)]);
-    m_blockSizes.push_back(size);
+    m_Blocks.emplace_back(new ElemPos[static_cast<size_t>(size)]);
+    m_BlockSizes.push_back(size);
     m_nElemCapacity += size;
   }
   m_nElemUsed = 1;  // the virtual document node
@@ -431,19 +431,19 @@ int CXmlDocument::NewElem() {
   if (m_nElemUsed >= m_nElemCapacity) {
     int target = m_nElemCapacity + std::max(1, m_nElemCapacity / 2);
     // Fill the last block up to its full size first, then add blocks.
-    size_t last = m_blocks.size() - 1;
-    if (m_blockSizes[last] < kBlockRecords) {
-      int size = std::min(kBlockRecords, m_blockSizes[last] + (target - m_nElemCapacity));
+    size_t last = m_Blocks.size() - 1;
+    if (m_BlockSizes[last] < kBlockRecords) {
+      int size = std::min(kBlockRecords, m_BlockSizes[last] + (target - m_nElemCapacity));
       std::unique_ptr<ElemPos[]> grown(new ElemPos[static_cast<size_t>(size)]);
-      std::copy(m_blocks[last].get(), m_blocks[last].get() + m_blockSizes[last], grown.get());
-      m_nElemCapacity += size - m_blockSizes[last];
-      m_blocks[last] = std::move(grown);
-      m_blockSizes[last] = size;
+      std::copy(m_Blocks[last].get(), m_Blocks[last].get() + m_BlockSizes[last], grown.get());
+      m_nElemCapacity += size - m_BlockSizes[last];
+      m_Blocks[last] = std::move(grown);
+      m_BlockSizes[last] = size;
     }
     while (m_nElemCapacity < target) {
       int size = std::min(kBlockRecords, target - m_nElemCapacity);
-      m_blocks.emplace_back(new ElemPos[static_cast<size_t>(size)]);
-      m_blockSizes.push_back(size);
+      m_Blocks.emplace_back(new ElemPos[static_cast<size_t>(size)]);
+      m_BlockSizes.push_back(size);
       m_nElemCapacity += size;
     }
   }
@@ -454,49 +454,49 @@ int CXmlDocument::NewElem() {
 
 void CXmlDocument::LinkChild(int parent, int child) {
   ElemPos& c = At(child);
-  c.iElemParent = static_cast<DWORD>(parent);
-  c.iElemNext = 0;
-  int first = static_cast<int>(At(parent).iElemChild);
+  c.m_dwElemParent = static_cast<DWORD>(parent);
+  c.m_dwElemNext = 0;
+  int first = static_cast<int>(At(parent).m_dwElemChild);
   if (!first) {
-    At(parent).iElemChild = static_cast<DWORD>(child);
-    c.iElemPrev = static_cast<DWORD>(child);
+    At(parent).m_dwElemChild = static_cast<DWORD>(child);
+    c.m_dwElemPrev = static_cast<DWORD>(child);
     return;
   }
-  int last = static_cast<int>(At(first).iElemPrev);
-  At(last).iElemNext = static_cast<DWORD>(child);
-  c.iElemPrev = static_cast<DWORD>(last);
-  At(first).iElemPrev = static_cast<DWORD>(child);
+  int last = static_cast<int>(At(first).m_dwElemPrev);
+  At(last).m_dwElemNext = static_cast<DWORD>(child);
+  c.m_dwElemPrev = static_cast<DWORD>(last);
+  At(first).m_dwElemPrev = static_cast<DWORD>(child);
 }
 
 // An element without an end tag keeps only its start tag; its children become its following
 // siblings, so the parent sees everything that was inside it.
 void CXmlDocument::CloseUnended(int elem, int endOffset) {
   ElemPos& r = At(elem);
-  r.nFlags |= MNF_NONENDED;
-  r.nLength = r.StartTagLen();
-  r.nTagLengths = r.StartTagLen();
-  int nameStart = static_cast<int>(r.nStart) + 1;
+  r.m_dwFlags |= MNF_NONENDED;
+  r.m_dwLength = r.StartTagLen();
+  r.m_dwTagLengths = r.StartTagLen();
+  int nameStart = static_cast<int>(r.m_dwStart) + 1;
   AddResult(
       u"unended_start_tag",
       {{u"tagname", CString(m_strDoc.c_str() + nameStart,
                             NameLength(m_strDoc.c_str(), static_cast<int>(m_strDoc.size()), nameStart))},
-       {u"offset", Number(r.nStart)},
+       {u"offset", Number(r.m_dwStart)},
        {u"offset2", Number(endOffset)}});
-  int first = static_cast<int>(r.iElemChild);
+  int first = static_cast<int>(r.m_dwElemChild);
   if (!first) return;
-  int parent = static_cast<int>(r.iElemParent);
-  int oldNext = static_cast<int>(r.iElemNext);
-  int last = static_cast<int>(At(first).iElemPrev);
-  for (int x = first; x; x = static_cast<int>(At(x).iElemNext))
-    At(x).iElemParent = static_cast<DWORD>(parent);
-  At(elem).iElemChild = 0;
-  At(elem).iElemNext = static_cast<DWORD>(first);
-  At(first).iElemPrev = static_cast<DWORD>(elem);
-  At(last).iElemNext = static_cast<DWORD>(oldNext);
+  int parent = static_cast<int>(r.m_dwElemParent);
+  int oldNext = static_cast<int>(r.m_dwElemNext);
+  int last = static_cast<int>(At(first).m_dwElemPrev);
+  for (int x = first; x; x = static_cast<int>(At(x).m_dwElemNext))
+    At(x).m_dwElemParent = static_cast<DWORD>(parent);
+  At(elem).m_dwElemChild = 0;
+  At(elem).m_dwElemNext = static_cast<DWORD>(first);
+  At(first).m_dwElemPrev = static_cast<DWORD>(elem);
+  At(last).m_dwElemNext = static_cast<DWORD>(oldNext);
   if (oldNext) {
-    At(oldNext).iElemPrev = static_cast<DWORD>(last);
+    At(oldNext).m_dwElemPrev = static_cast<DWORD>(last);
   } else {
-    At(static_cast<int>(At(parent).iElemChild)).iElemPrev = static_cast<DWORD>(last);
+    At(static_cast<int>(At(parent).m_dwElemChild)).m_dwElemPrev = static_cast<DWORD>(last);
   }
 }
 
@@ -504,16 +504,16 @@ void CXmlDocument::CloseUnended(int elem, int endOffset) {
 // subtrees around while parsing).
 void CXmlDocument::FinishLevels() {
   std::vector<int> stack{0};
-  At(0).nFlags &= ~(0xFFFFu | MNF_FIRST);
+  At(0).m_dwFlags &= ~(0xFFFFu | MNF_FIRST);
   while (!stack.empty()) {
     int p = stack.back();
     stack.pop_back();
     DWORD level = std::min<DWORD>(At(p).Level() + 1, 0xFFFF);
-    int first = static_cast<int>(At(p).iElemChild);
-    for (int c = first; c; c = static_cast<int>(At(c).iElemNext)) {
+    int first = static_cast<int>(At(p).m_dwElemChild);
+    for (int c = first; c; c = static_cast<int>(At(c).m_dwElemNext)) {
       ElemPos& r = At(c);
-      r.nFlags =
-          (r.nFlags & ~(0xFFFFu | MNF_FIRST)) | level | (c == first ? static_cast<DWORD>(MNF_FIRST) : 0u);
+      r.m_dwFlags =
+          (r.m_dwFlags & ~(0xFFFFu | MNF_FIRST)) | level | (c == first ? static_cast<DWORD>(MNF_FIRST) : 0u);
       stack.push_back(c);
     }
   }
@@ -536,10 +536,10 @@ void CXmlDocument::AddResult(LPCWSTR name, std::initializer_list<std::pair<LPCWS
 void CXmlDocument::Parse() {
   const WCHAR* doc = m_strDoc.c_str();
   int len = static_cast<int>(m_strDoc.size());
-  m_iPosParent = m_iPos = m_iPosChild = 0;
+  m_nPosParent = m_nPos = m_nPosChild = 0;
   m_nNodeType = m_nNodeOffset = m_nNodeLength = 0;
   ResetIndex(len / 64 + 8);
-  At(0).nLength = static_cast<DWORD>(len);
+  At(0).m_dwLength = static_cast<DWORD>(len);
 
   std::vector<int> open;
   open.reserve(7);
@@ -553,61 +553,63 @@ void CXmlDocument::Parse() {
       int e = NewElem();
       LinkChild(parent, e);
       ElemPos& r = At(e);
-      r.nStart = static_cast<DWORD>(node.nStart);
-      r.nTagLengths = std::min(static_cast<DWORD>(node.nLength), kMaxStartTagLen);
-      if (node.bEmptyElement) {
-        r.nLength = static_cast<DWORD>(node.nLength);
+      r.m_dwStart = static_cast<DWORD>(node.m_nStart);
+      r.m_dwTagLengths = std::min(static_cast<DWORD>(node.m_nLength), kMaxStartTagLen);
+      if (node.m_bEmptyElement) {
+        r.m_dwLength = static_cast<DWORD>(node.m_nLength);
       } else {
         open.push_back(e);
       }
     } else if (type == MNT_END_TAG) {
-      int nameStart = node.nStart + 2;
+      int nameStart = node.m_nStart + 2;
       int nameLength = NameLength(doc, len, nameStart);
       int k = static_cast<int>(open.size()) - 1;
       for (; k >= 0; --k) {
-        int s = static_cast<int>(At(open[static_cast<size_t>(k)]).nStart) + 1;
+        int s = static_cast<int>(At(open[static_cast<size_t>(k)]).m_dwStart) + 1;
         if (NameEquals(doc + s, NameLength(doc, len, s), doc + nameStart, nameLength,
                        (m_nDocFlags & MDF_IGNORECASE) != 0)) {
           break;
         }
       }
       if (k >= 0) {
-        if (static_cast<size_t>(k) + 1 < open.size()) At(0).nFlags |= MNF_ILLFORMED;
-        for (size_t i = static_cast<size_t>(k) + 1; i < open.size(); ++i) CloseUnended(open[i], node.nStart);
+        if (static_cast<size_t>(k) + 1 < open.size()) At(0).m_dwFlags |= MNF_ILLFORMED;
+        for (size_t i = static_cast<size_t>(k) + 1; i < open.size(); ++i)
+          CloseUnended(open[i], node.m_nStart);
         ElemPos& r = At(open[static_cast<size_t>(k)]);
-        r.nLength = static_cast<DWORD>(node.nStart + node.nLength) - r.nStart;
-        r.nTagLengths |= std::min(static_cast<DWORD>(node.nLength), kMaxEndTagLen) << 22;
+        r.m_dwLength = static_cast<DWORD>(node.m_nStart + node.m_nLength) - r.m_dwStart;
+        r.m_dwTagLengths |= std::min(static_cast<DWORD>(node.m_nLength), kMaxEndTagLen) << 22;
         open.resize(static_cast<size_t>(k));
       } else {
         AddResult(u"lone_end_tag",
-                  {{u"tagname", CString(doc + nameStart, nameLength)}, {u"offset", Number(node.nStart)}});
-        At(0).nFlags |= MNF_ILLFORMED;
-        At(open.empty() ? 0 : open.back()).nFlags |= MNF_ILLDATA;
+                  {{u"tagname", CString(doc + nameStart, nameLength)}, {u"offset", Number(node.m_nStart)}});
+        At(0).m_dwFlags |= MNF_ILLFORMED;
+        At(open.empty() ? 0 : open.back()).m_dwFlags |= MNF_ILLDATA;
       }
     } else if (type == MNT_NODE_ERROR) {
-      At(0).nFlags |= MNF_ILLFORMED;
-      if (node.pszUnterminated) {
-        AddResult(node.pszError, {{u"type", node.pszUnterminated}, {u"offset", Number(node.nErrorOffset)}});
+      At(0).m_dwFlags |= MNF_ILLFORMED;
+      if (node.m_pszUnterminated) {
+        AddResult(node.m_pszError,
+                  {{u"type", node.m_pszUnterminated}, {u"offset", Number(node.m_nErrorOffset)}});
       } else {
-        AddResult(node.pszError, {{u"offset", Number(node.nErrorOffset)}});
+        AddResult(node.m_pszError, {{u"offset", Number(node.m_nErrorOffset)}});
       }
     }
-    pos = node.nStart + std::max(1, node.nLength);
+    pos = node.m_nStart + std::max(1, node.m_nLength);
   }
-  if (!open.empty()) At(0).nFlags |= MNF_ILLFORMED;
+  if (!open.empty()) At(0).m_dwFlags |= MNF_ILLFORMED;
   for (int e : open) CloseUnended(e, len);
 
-  int root = static_cast<int>(At(0).iElemChild);
+  int root = static_cast<int>(At(0).m_dwElemChild);
   if (!root && len > 0) AddResult(u"no_root_element");
-  if (root && At(root).iElemNext) AddResult(u"root_has_sibling");
+  if (root && At(root).m_dwElemNext) AddResult(u"root_has_sibling");
   FinishLevels();
 }
 
 bool CXmlDocument::IsWellFormed() const {
   if (m_nElemUsed < 1) return false;
   const ElemPos& doc = At(0);
-  int root = static_cast<int>(doc.iElemChild);
-  return !(doc.nFlags & MNF_ILLFORMED) && root && !At(root).iElemNext;
+  int root = static_cast<int>(doc.m_dwElemChild);
+  return !(doc.m_dwFlags & MNF_ILLFORMED) && root && !At(root).m_dwElemNext;
 }
 
 BOOL CXmlDocument::ParseText(LPCWSTR text) {
@@ -781,12 +783,12 @@ BOOL CXmlDocument::SaveFile(LPCWSTR path) {
 }
 
 void CXmlDocument::ResetPosition() {
-  m_iPosParent = m_iPos = m_iPosChild = 0;
+  m_nPosParent = m_nPos = m_nPosChild = 0;
   m_nNodeType = m_nNodeOffset = m_nNodeLength = 0;
 }
 
 void CXmlDocument::RestartChildren() {
-  m_iPos = m_iPosChild = 0;
+  m_nPos = m_nPosChild = 0;
   m_nNodeType = m_nNodeOffset = m_nNodeLength = 0;
 }
 
@@ -800,37 +802,38 @@ BOOL CXmlDocument::FindElement(LPCWSTR name) {
   }
   const WCHAR* doc = m_strDoc.c_str();
   int len = static_cast<int>(m_strDoc.size());
-  int i = m_iPos ? static_cast<int>(At(m_iPos).iElemNext) : static_cast<int>(At(m_iPosParent).iElemChild);
-  for (; i; i = static_cast<int>(At(i).iElemNext)) {
+  int i =
+      m_nPos ? static_cast<int>(At(m_nPos).m_dwElemNext) : static_cast<int>(At(m_nPosParent).m_dwElemChild);
+  for (; i; i = static_cast<int>(At(i).m_dwElemNext)) {
     if (nameLength >= 0) {
-      int s = static_cast<int>(At(i).nStart) + 1;
+      int s = static_cast<int>(At(i).m_dwStart) + 1;
       if (!NameEquals(doc + s, NameLength(doc, len, s), name, nameLength,
                       (m_nDocFlags & MDF_IGNORECASE) != 0))
         continue;
     }
-    m_iPos = i;
-    m_iPosChild = 0;
+    m_nPos = i;
+    m_nPosChild = 0;
     m_nNodeType = MNT_ELEMENT;
-    m_nNodeOffset = static_cast<int>(At(i).nStart);
-    m_nNodeLength = static_cast<int>(At(i).nLength);
+    m_nNodeOffset = static_cast<int>(At(i).m_dwStart);
+    m_nNodeLength = static_cast<int>(At(i).m_dwLength);
     return TRUE;
   }
   return FALSE;
 }
 
 BOOL CXmlDocument::EnterElement() {
-  if (!m_iPos) return FALSE;
-  m_iPosParent = m_iPos;
-  m_iPos = m_iPosChild;
-  m_iPosChild = 0;
-  m_nNodeType = m_iPos ? MNT_ELEMENT : 0;
+  if (!m_nPos) return FALSE;
+  m_nPosParent = m_nPos;
+  m_nPos = m_nPosChild;
+  m_nPosChild = 0;
+  m_nNodeType = m_nPos ? MNT_ELEMENT : 0;
   return TRUE;
 }
 
 CString CXmlDocument::GetAttribute(LPCWSTR name) const {
-  if (!m_iPos || !name) return CString();
-  const ElemPos& r = At(m_iPos);
-  int start = static_cast<int>(r.nStart);
+  if (!m_nPos || !name) return CString();
+  const ElemPos& r = At(m_nPos);
+  int start = static_cast<int>(r.m_dwStart);
   int vs = 0;
   int vl = 0;
   if (!FindAttribute(m_strDoc.c_str(), start, start + static_cast<int>(r.StartTagLen()), name,
@@ -841,8 +844,8 @@ CString CXmlDocument::GetAttribute(LPCWSTR name) const {
 }
 
 CString CXmlDocument::GetTagName() const {
-  if (!m_iPos) return CString();
-  int s = static_cast<int>(At(m_iPos).nStart) + 1;
+  if (!m_nPos) return CString();
+  int s = static_cast<int>(At(m_nPos).m_dwStart) + 1;
   return CString(m_strDoc.c_str() + s, NameLength(m_strDoc.c_str(), static_cast<int>(m_strDoc.size()), s));
 }
 

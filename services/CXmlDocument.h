@@ -75,25 +75,25 @@ class CXmlDocument {
 
   // The element record, eight 32-bit words.
   struct ElemPos {
-    DWORD nStart = 0;
-    DWORD nLength = 0;
-    DWORD nTagLengths = 0;  // start tag in the low 22 bits, end tag in the high 10
-    DWORD nFlags = 0;       // level in the low 16 bits, MNF_* above
-    DWORD iElemParent = 0;
-    DWORD iElemChild = 0;
-    DWORD iElemNext = 0;
-    DWORD iElemPrev = 0;  // for the first child: the last child
-    DWORD StartTagLen() const { return nTagLengths & 0x3FFFFF; }
-    DWORD EndTagLen() const { return nTagLengths >> 22; }
-    DWORD Level() const { return nFlags & 0xFFFF; }
+    DWORD m_dwStart = 0;
+    DWORD m_dwLength = 0;
+    DWORD m_dwTagLengths = 0;  // start tag in the low 22 bits, end tag in the high 10
+    DWORD m_dwFlags = 0;       // level in the low 16 bits, MNF_* above
+    DWORD m_dwElemParent = 0;
+    DWORD m_dwElemChild = 0;
+    DWORD m_dwElemNext = 0;
+    DWORD m_dwElemPrev = 0;  // for the first child: the last child
+    DWORD StartTagLen() const { return m_dwTagLengths & 0x3FFFFF; }
+    DWORD EndTagLen() const { return m_dwTagLengths >> 22; }
+    DWORD Level() const { return m_dwFlags & 0xFFFF; }
   };
   // Tests and tools look at the index read-only; 0 is the virtual document node.
   const ElemPos& GetElemPos(int index) const { return At(index); }
   int GetElemCount() const { return m_nElemUsed; }
 
  private:
-  ElemPos& At(int index) { return m_blocks[static_cast<size_t>(index) >> 16][index & 0xFFFF]; }
-  const ElemPos& At(int index) const { return m_blocks[static_cast<size_t>(index) >> 16][index & 0xFFFF]; }
+  ElemPos& At(int index) { return m_Blocks[static_cast<size_t>(index) >> 16][index & 0xFFFF]; }
+  const ElemPos& At(int index) const { return m_Blocks[static_cast<size_t>(index) >> 16][index & 0xFFFF]; }
   void ResetIndex(int capacity);
   int NewElem();
   void LinkChild(int parent, int child);
@@ -104,17 +104,17 @@ class CXmlDocument {
 
   std::u16string m_strDoc;
   CString m_strResult;
-  int m_iPosParent = 0;
-  int m_iPos = 0;
-  int m_iPosChild = 0;
+  int m_nPosParent = 0;
+  int m_nPos = 0;
+  int m_nPosChild = 0;
   int m_nNodeType = 0;
   int m_nNodeOffset = 0;
   int m_nNodeLength = 0;
   int m_nDocFlags = 0;
   CString m_strEncoding;  // as read; used again when saving
   // Blocks of at most 65,536 records; the element index is block * 65,536 + slot.
-  std::vector<std::unique_ptr<ElemPos[]>> m_blocks;
-  std::vector<int> m_blockSizes;
+  std::vector<std::unique_ptr<ElemPos[]>> m_Blocks;
+  std::vector<int> m_BlockSizes;
   int m_nElemCapacity = 0;
   int m_nElemUsed = 0;
 };

@@ -21,9 +21,9 @@ const DWORD kValueRoom = 260;  // characters
 const char kNoGuid[] = "00-00";
 
 struct BoardStrings {
-  CString board;
-  CString device;
-  CString catalog;
+  CString m_strBoard;
+  CString m_strDevice;
+  CString m_strCatalog;
 };
 
 // A UTF-16LE string of the record, bounded by its room there even when its NUL is missing.
@@ -42,9 +42,9 @@ bool QueryBoardStrings(BoardStrings& out) {
   DWORD returned = 0;
   if (!KernelIoControl(IOCTL_HAL_GET_PLATFORM_RECORD, nullptr, 0, record, sizeof(record), &returned))
     return false;
-  out.board = RecordString(record, 84, 82);
-  out.catalog = RecordString(record, 166, 200);
-  out.device = RecordString(record, 366, 210);
+  out.m_strBoard = RecordString(record, 84, 82);
+  out.m_strCatalog = RecordString(record, 166, 200);
+  out.m_strDevice = RecordString(record, 366, 210);
   return true;
 }
 
@@ -109,19 +109,21 @@ class RegistryGuidStore : public GuidStore {
 
 class IniGuidStore : public GuidStore {
  public:
-  IniGuidStore() : m_path(GetProgramDir() + u"\\corvane_public.ini") {}
+  IniGuidStore() : m_strPath(GetProgramDir() + u"\\corvane_public.ini") {}
   CString Read(LPCWSTR name, bool& readable) override {
     WCHAR buf[kValueRoom] = {};
-    ReadIniString(u"corvane", name, u"", buf, kValueRoom, m_path);
+    ReadIniString(u"corvane", name, u"", buf, kValueRoom, m_strPath);
     readable = true;  // a missing key reads as an empty text
     return CString(buf);
   }
-  void Write(LPCWSTR name, const CString& value) override { WriteIniString(u"corvane", name, value, m_path); }
+  void Write(LPCWSTR name, const CString& value) override {
+    WriteIniString(u"corvane", name, value, m_strPath);
+  }
   // The file then holds only the new board's values.
-  void Renew() override { DeleteFileW(m_path); }
+  void Renew() override { DeleteFileW(m_strPath); }
 
  private:
-  CString m_path;
+  CString m_strPath;
 };
 
 bool SameAsStored(GuidStore& store, LPCWSTR name, const CString& current) {
@@ -175,14 +177,14 @@ int GetDeviceGuid(char* buffer, DWORD size) {
   bool makeNew = false;
   BoardStrings board;
   if (QueryBoardStrings(board)) {
-    bool same = present && SameAsStored(*store, u"board", board.board) &&
-                SameAsStored(*store, u"device", board.device) &&
-                SameAsStored(*store, u"catalog", board.catalog);
+    bool same = present && SameAsStored(*store, u"board", board.m_strBoard) &&
+                SameAsStored(*store, u"device", board.m_strDevice) &&
+                SameAsStored(*store, u"catalog", board.m_strCatalog);
     if (!same) {
       store->Renew();
-      store->Write(u"board", board.board);
-      store->Write(u"device", board.device);
-      store->Write(u"catalog", board.catalog);
+      store->Write(u"board", board.m_strBoard);
+      store->Write(u"device", board.m_strDevice);
+      store->Write(u"catalog", board.m_strCatalog);
       makeNew = true;
     }
   }

@@ -5,8 +5,8 @@
 namespace {
 
 struct Entity {
-  const char* name;
-  DWORD ch;
+  const char* m_pszName;
+  DWORD m_dwChar;
 };
 
 // The character entities of HTML 4.01 and "apos".
@@ -65,8 +65,8 @@ const Entity kEntities[] = {
 };
 
 struct CodePageName {
-  const char* name;
-  int codePage;
+  const char* m_pszName;
+  int m_nCodePage;
 };
 
 // Usual charset names and aliases, lower case.
@@ -240,10 +240,10 @@ DWORD XmlLookupEntity(LPCWSTR name, int length) {
   // first would give "&agrave;" the first of the pair, capital A grave. Only a name known in no
   // exact spelling ("&AGRAVE;", "&COPY;") falls back to the first entry that matches folded.
   for (const Entity& e : kEntities) {
-    if (EqualsName(e.name, name, length, false)) return e.ch;
+    if (EqualsName(e.m_pszName, name, length, false)) return e.m_dwChar;
   }
   for (const Entity& e : kEntities) {
-    if (EqualsName(e.name, name, length, true)) return e.ch;
+    if (EqualsName(e.m_pszName, name, length, true)) return e.m_dwChar;
   }
   return 0;
 }
@@ -254,7 +254,7 @@ int XmlCodePageFromName(LPCWSTR name) {
   int length = static_cast<int>(wcslen(name));
   if (length >= 100) return -1;
   for (const CodePageName& c : kCodePages) {
-    if (EqualsName(c.name, name, length, true)) return c.codePage;
+    if (EqualsName(c.m_pszName, name, length, true)) return c.m_nCodePage;
   }
   return -1;
 }

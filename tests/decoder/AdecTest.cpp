@@ -22,16 +22,16 @@ const DWORD kAacCodec = 2;
 class AdecTest : public lumadectest::LumadecTest {
  protected:
   void TearDown() override {
-    for (ADEC_INSTANCE inst : m_instances) ADec_ReleaseInstance(inst);
+    for (ADEC_INSTANCE inst : m_Instances) ADec_ReleaseInstance(inst);
     LumadecTest::TearDown();
   }
   ADEC_INSTANCE Create(DWORD_PTR u4User = 1, DWORD u4Codec = kAacCodec) {
     ADEC_INSTANCE inst = ADec_CreateInstance(u4User, &CDoneBuffers::Callback, u4Codec);
-    if (inst != nullptr) m_instances.push_back(inst);
+    if (inst != nullptr) m_Instances.push_back(inst);
     return inst;
   }
   void Release(ADEC_INSTANCE inst) {
-    m_instances.erase(std::remove(m_instances.begin(), m_instances.end(), inst), m_instances.end());
+    m_Instances.erase(std::remove(m_Instances.begin(), m_Instances.end(), inst), m_Instances.end());
     EXPECT_TRUE(ADec_ReleaseInstance(inst));
   }
   static ADEC_AUDIO_PARAM Params(DWORD u4Rate) {
@@ -50,13 +50,13 @@ class AdecTest : public lumadectest::LumadecTest {
     return msdk::MsdkConsumed(h);
   }
 
-  std::vector<ADEC_INSTANCE> m_instances;
+  std::vector<ADEC_INSTANCE> m_Instances;
 };
 
 struct CodecCase {
-  DWORD u4Codec;
-  DWORD u4DecoderType;
-  DWORD u4ConfigParam;  // the first AVDecoder_SetParam's number
+  DWORD m_dwCodec;
+  DWORD m_dwDecoderType;
+  DWORD m_dwConfigParam;  // the first AVDecoder_SetParam's number
 };
 const CodecCase kCodecs[] = {
     {2, 30, AVD_APARAM_CONFIG}, {3, 46, AVD_APARAM_CONFIG_ALT}, {4, 33, AVD_APARAM_CONFIG},
@@ -65,19 +65,19 @@ const CodecCase kCodecs[] = {
 
 TEST_F(AdecTest, CodecIdsCreateTheirDecoderTypes) {
   for (const CodecCase& c : kCodecs) {
-    SCOPED_TRACE(c.u4Codec);
+    SCOPED_TRACE(c.m_dwCodec);
     msdk::MsdkReset();
-    ADEC_INSTANCE inst = Create(1, c.u4Codec);
+    ADEC_INSTANCE inst = Create(1, c.m_dwCodec);
     ASSERT_NE(inst, nullptr);
     const auto created = msdk::MsdkCallsOf("AVDecoder_CreateInstance");
     ASSERT_EQ(created.size(), 1u);
-    EXPECT_EQ(created[0].au8Arg[0], c.u4DecoderType);
+    EXPECT_EQ(created[0].au8Arg[0], c.m_dwDecoderType);
     EXPECT_EQ(created[0].au8Arg[1], AVD_KIND_AUDIO);
     const ADEC_AUDIO_PARAM params = Params(44100);
     ASSERT_TRUE(ADec_SetParam(inst, &params));
     const auto set = msdk::MsdkCallsOf("AVDecoder_SetParam");
     ASSERT_EQ(set.size(), 2u);
-    EXPECT_EQ(set[0].au8Arg[0], c.u4ConfigParam);
+    EXPECT_EQ(set[0].au8Arg[0], c.m_dwConfigParam);
     Release(inst);
   }
 }
@@ -152,10 +152,10 @@ TEST_F(AdecTest, RefusedRatesReachNoDecoderAndFailedStepsStopTheSetUp) {
 // The set-up stops at the first step the decoder refuses.
 TEST_F(AdecTest, ASetUpStepRefusedEndsTheSetUp) {
   struct StepCase {
-    const char* pszFailing;
-    int nAfter;  // calls of that name that succeed first
-    size_t nCallsMade;
-    const char* pszLine;
+    const char* m_pszFailing;
+    int m_nAfter;  // calls of that name that succeed first
+    size_t m_nCallsMade;
+    const char* m_pszLine;
   };
   const StepCase steps[] = {
       {"AVDecoder_SetParam", 0, 1, "[Lumadec] ERROR:AVDecoder_SetParam return FALSE"},
@@ -164,22 +164,22 @@ TEST_F(AdecTest, ASetUpStepRefusedEndsTheSetUp) {
       {"AVDecoder_SetParam", 1, 4, "[Lumadec] ERROR:AVDecoder_SetParam--2-- return FALSE"},
   };
   for (const StepCase& s : steps) {
-    SCOPED_TRACE(s.pszLine);
+    SCOPED_TRACE(s.m_pszLine);
     msdk::MsdkReset();
     ADEC_INSTANCE inst = Create();
     ASSERT_NE(inst, nullptr);
     CDebugLines lines;
-    msdk::MsdkFailCall(s.pszFailing, 1, s.nAfter);
+    msdk::MsdkFailCall(s.m_pszFailing, 1, s.m_nAfter);
     const ADEC_AUDIO_PARAM params = Params(32000);
     EXPECT_FALSE(ADec_SetParam(inst, &params));
-    EXPECT_TRUE(lines.Has(s.pszLine));
+    EXPECT_TRUE(lines.Has(s.m_pszLine));
     EXPECT_TRUE(lines.Has("[Lumadec] Exit ADec_SetParam fail"));
     size_t made = 0;
     for (const MSDK_CALL& c : msdk::MsdkCalls())
       if (c.strName == "AVDecoder_SetParam" || c.strName == "AVDecoder_Start" ||
           c.strName == "AVDecoder_SetSpeed")
         ++made;
-    EXPECT_EQ(made, s.nCallsMade);
+    EXPECT_EQ(made, s.m_nCallsMade);
     Release(inst);
   }
 }
@@ -213,8 +213,8 @@ TEST_F(AdecTest, BuffersLargerThanTheFifoArriveByteForByteAcrossTheWrap) {
   const auto done = CDoneBuffers::GetInstance().WaitFor(7, 3);
   ASSERT_EQ(done.size(), 3u);
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(done[i].prBuf, &bufs[i]) << i;
-    EXPECT_EQ(done[i].u4Msg, ids.u4BufferDone) << i;
+    EXPECT_EQ(done[i].m_pBuf, &bufs[i]) << i;
+    EXPECT_EQ(done[i].m_nMsg, ids.u4BufferDone) << i;
   }
   // The write offsets the decoder was given went round the FIFO and stayed inside it.
   bool wrapped = false;
@@ -236,9 +236,9 @@ TEST_F(AdecTest, WriteDataRefusesBuffersItCannotRead) {
   ADEC_BUFFER empty = {&byte, 0, nullptr};
   ADEC_BUFFER past = {reinterpret_cast<BYTE*>(uintptr_t{16}), 4096, nullptr};
   struct Case {
-    ADEC_INSTANCE hInst;
-    ADEC_BUFFER* prBuf;
-    const char* pszLine;
+    ADEC_INSTANCE m_hInst;
+    ADEC_BUFFER* m_pBuf;
+    const char* m_pszLine;
   };
   const Case cases[] = {
       {nullptr, &empty, "[Lumadec]ADec_WriteData parameter error"},
@@ -248,10 +248,10 @@ TEST_F(AdecTest, WriteDataRefusesBuffersItCannotRead) {
       {inst, &past, "[Lumadec]ADec_WriteData prBuf->pbData is bad address"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.pszLine);
+    SCOPED_TRACE(c.m_pszLine);
     CDebugLines lines;
-    EXPECT_FALSE(ADec_WriteData(c.hInst, c.prBuf));
-    EXPECT_TRUE(lines.Has(c.pszLine));
+    EXPECT_FALSE(ADec_WriteData(c.m_hInst, c.m_pBuf));
+    EXPECT_TRUE(lines.Has(c.m_pszLine));
   }
   EXPECT_EQ(CountOf("AVDecoder_GetWritePoint"), 0u);
 }
@@ -260,22 +260,22 @@ TEST_F(AdecTest, WriteDataRefusesBuffersItCannotRead) {
 // in the FIFO. The FIFO counts one byte more than it holds, as the decoder reports it.
 TEST_F(AdecTest, PacedWritingHoldsTheReportUntilLessThanABlockWaits) {
   struct RateCase {
-    DWORD u4Rate;
-    DWORD u4Block;
+    DWORD m_dwRate;
+    DWORD m_dwBlock;
   };
   const RateCase rates[] = {{8000, 6144},   {16000, 6144},  {16001, 8192},  {22050, 8192},
                             {22051, 10240}, {32000, 10240}, {32001, 12288}, {48000, 12288}};
   for (const RateCase& r : rates) {
-    SCOPED_TRACE(r.u4Rate);
+    SCOPED_TRACE(r.m_dwRate);
     msdk::MsdkReset();
     CDoneBuffers::GetInstance().Reset();
     ADEC_INSTANCE inst = Create(3);
     ASSERT_NE(inst, nullptr);
     const AVD_HANDLE h = LastDecoder();
-    const ADEC_AUDIO_PARAM params = Params(r.u4Rate);
+    const ADEC_AUDIO_PARAM params = Params(r.m_dwRate);
     ASSERT_TRUE(ADec_SetParam(inst, &params));
     ASSERT_TRUE(ADec_SetCmmb(inst));
-    std::vector<BYTE> data = Pattern(r.u4Block - 1, 5);
+    std::vector<BYTE> data = Pattern(r.m_dwBlock - 1, 5);
     ADEC_BUFFER buf = {data.data(), static_cast<DWORD>(data.size()), nullptr};
     ASSERT_TRUE(ADec_WriteData(inst, &buf));
     // The copy takes one write-point query; two more mean the pacing looked twice and held.
@@ -311,27 +311,27 @@ TEST_F(AdecTest, UnpacedWritingAndPacingWithoutABlockSizeReportAtOnce) {
 // Release ends a feeder wherever it waits on a decoder that drains nothing.
 TEST_F(AdecTest, ReleaseWhilePausedReturns) {
   struct Case {
-    const char* pszName;
-    bool fgPaced;
-    size_t nBytes;  // more than the FIFO takes: the feeder waits for room
+    const char* m_pszName;
+    bool m_bPaced;
+    size_t m_nBytes;  // more than the FIFO takes: the feeder waits for room
   };
   const Case cases[] = {{"paced, polling the FIFO", true, 20000}, {"no room in the FIFO", false, 100000}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.pszName);
+    SCOPED_TRACE(c.m_pszName);
     msdk::MsdkReset();
     ADEC_INSTANCE inst = Create(5);
     ASSERT_NE(inst, nullptr);
     const ADEC_AUDIO_PARAM params = Params(48000);
     ASSERT_TRUE(ADec_SetParam(inst, &params));
-    if (c.fgPaced) {
+    if (c.m_bPaced) {
       ASSERT_TRUE(ADec_SetCmmb(inst));
     }
     ASSERT_TRUE(ADec_Pause(inst));
-    std::vector<BYTE> data = Pattern(c.nBytes, 3);
+    std::vector<BYTE> data = Pattern(c.m_nBytes, 3);
     ADEC_BUFFER buf = {data.data(), static_cast<DWORD>(data.size()), nullptr};
     ASSERT_TRUE(ADec_WriteData(inst, &buf));
     ASSERT_TRUE(msdk::MsdkWaitCalls("AVDecoder_GetWritePoint", 3, kGiveUpMs));
-    m_instances.clear();
+    m_Instances.clear();
     auto released = std::async(std::launch::async, [inst] { return ADec_ReleaseInstance(inst); });
     ASSERT_EQ(released.wait_for(kGiveUp), std::future_status::ready);
     EXPECT_TRUE(released.get());
@@ -378,8 +378,8 @@ TEST_F(AdecTest, TwoInstancesKeepTheirOwnData) {
   ASSERT_EQ(doneA.size(), static_cast<size_t>(kBuffers));
   ASSERT_EQ(doneB.size(), static_cast<size_t>(kBuffers));
   for (int i = 0; i < kBuffers; ++i) {
-    EXPECT_EQ(doneA[i].prBuf, &bufsA[i]) << i;
-    EXPECT_EQ(doneB[i].prBuf, &bufsB[i]) << i;
+    EXPECT_EQ(doneA[i].m_pBuf, &bufsA[i]) << i;
+    EXPECT_EQ(doneB[i].m_pBuf, &bufsB[i]) << i;
   }
   // Every byte has been published once the last buffer was reported; the drains take it all.
   ASSERT_TRUE(ADec_WaitEOS(a));
@@ -443,10 +443,10 @@ TEST_F(AdecTest, AFeederEndedOnAnErrorEndsTheWaitForTheEndOfStream) {
 }
 
 struct ControlCase {
-  const char* pszName;
-  BOOL (*pfnCall)(ADEC_INSTANCE);
-  const char* pszDecoderCall;
-  const char* pszLine;  // without an instance
+  const char* m_pszName;
+  BOOL (*m_pfnCall)(ADEC_INSTANCE);
+  const char* m_pszDecoderCall;
+  const char* m_pszLine;  // without an instance
 };
 const ControlCase kControls[] = {
     {"flush", ADec_Flush, "AVDecoder_Refresh", "[Lumadec]Flush failed"},
@@ -460,14 +460,14 @@ TEST_F(AdecTest, ControlsReachTheDecoderAndRefuseNoInstance) {
   ASSERT_NE(inst, nullptr);
   const AVD_HANDLE h = LastDecoder();
   for (const ControlCase& c : kControls) {
-    SCOPED_TRACE(c.pszName);
-    EXPECT_TRUE(c.pfnCall(inst));
-    const auto calls = msdk::MsdkCallsOf(c.pszDecoderCall);
+    SCOPED_TRACE(c.m_pszName);
+    EXPECT_TRUE(c.m_pfnCall(inst));
+    const auto calls = msdk::MsdkCallsOf(c.m_pszDecoderCall);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].hDecoder, h);
     CDebugLines lines;
-    EXPECT_FALSE(c.pfnCall(nullptr));
-    EXPECT_TRUE(lines.Has(c.pszLine));
+    EXPECT_FALSE(c.m_pfnCall(nullptr));
+    EXPECT_TRUE(lines.Has(c.m_pszLine));
   }
   EXPECT_FALSE(ADec_SetCmmb(nullptr));
   EXPECT_FALSE(ADec_SetiPod(nullptr));
@@ -477,9 +477,9 @@ TEST_F(AdecTest, ControlsReachTheDecoderAndRefuseNoInstance) {
 }
 
 struct VolumeCase {
-  INT i4Percent;
-  INT i4Value;  // (p * 131072) / 100
-  BYTE bBack;   // (v * 100) >> 17, plus 1 with any of the low 15 bits set
+  INT m_nPercent;
+  INT m_nValue;   // (p * 131072) / 100
+  BYTE m_byBack;  // (v * 100) >> 17, plus 1 with any of the low 15 bits set
 };
 const VolumeCase kVolumes[] = {{0, 0, 0},       {1, 1310, 1},     {33, 43253, 33},
                                {50, 65536, 50}, {99, 129761, 99}, {100, 131072, 100}};
@@ -488,17 +488,17 @@ TEST_F(AdecTest, VolumesGoToTheDecoderScaleAndBack) {
   ADEC_INSTANCE inst = Create();
   ASSERT_NE(inst, nullptr);
   for (const VolumeCase& v : kVolumes) {
-    SCOPED_TRACE(v.i4Percent);
+    SCOPED_TRACE(v.m_nPercent);
     const size_t before = CountOf("AVDecoder_SetParam");
-    ASSERT_TRUE(ADec_SetVolume(inst, ADEC_SINK_BOTH, v.i4Percent, 100 - v.i4Percent));
+    ASSERT_TRUE(ADec_SetVolume(inst, ADEC_SINK_BOTH, v.m_nPercent, 100 - v.m_nPercent));
     const auto set = msdk::MsdkCallsOf("AVDecoder_SetParam");
     ASSERT_EQ(set.size() - before, 2u);
     EXPECT_EQ(set[before].au8Arg[0], AVD_APARAM_FRONT_VOLUME);
-    EXPECT_EQ(set[before].i4Value, v.i4Value);
+    EXPECT_EQ(set[before].i4Value, v.m_nValue);
     EXPECT_EQ(set[before + 1].au8Arg[0], AVD_APARAM_REAR_VOLUME);
     BYTE front = 0xEE, rear = 0xEE;
     ASSERT_TRUE(ADec_GetVolume(inst, ADEC_SINK_FRONT, &front, &rear));
-    EXPECT_EQ(front, v.bBack);
+    EXPECT_EQ(front, v.m_byBack);
     EXPECT_EQ(rear, 0xEE);
   }
 }
@@ -507,10 +507,10 @@ TEST_F(AdecTest, VolumesBySinkType) {
   ADEC_INSTANCE inst = Create();
   ASSERT_NE(inst, nullptr);
   struct Case {
-    DWORD u4Sink;
-    BOOL fgOk;
-    std::vector<DWORD> params;  // AVDecoder_SetParam numbers, in order
-    const char* pszLine;
+    DWORD m_dwSink;
+    BOOL m_bOk;
+    std::vector<DWORD> m_Params;  // AVDecoder_SetParam numbers, in order
+    const char* m_pszLine;
   };
   const Case cases[] = {
       {ADEC_SINK_NONE, FALSE, {}, "SWI_SINK_TYPE_NONE,set nothing"},
@@ -520,15 +520,15 @@ TEST_F(AdecTest, VolumesBySinkType) {
       {4, FALSE, {}, "The sink of setting volume info is not valid 4"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.u4Sink);
+    SCOPED_TRACE(c.m_dwSink);
     const size_t before = CountOf("AVDecoder_SetParam");
     CDebugLines lines;
-    EXPECT_EQ(ADec_SetVolume(inst, c.u4Sink, 20, 70), c.fgOk);
+    EXPECT_EQ(ADec_SetVolume(inst, c.m_dwSink, 20, 70), c.m_bOk);
     const auto set = msdk::MsdkCallsOf("AVDecoder_SetParam");
-    ASSERT_EQ(set.size() - before, c.params.size());
-    for (size_t i = 0; i < c.params.size(); ++i) EXPECT_EQ(set[before + i].au8Arg[0], c.params[i]);
-    if (*c.pszLine) {
-      EXPECT_TRUE(lines.Has(c.pszLine));
+    ASSERT_EQ(set.size() - before, c.m_Params.size());
+    for (size_t i = 0; i < c.m_Params.size(); ++i) EXPECT_EQ(set[before + i].au8Arg[0], c.m_Params[i]);
+    if (*c.m_pszLine) {
+      EXPECT_TRUE(lines.Has(c.m_pszLine));
     }
   }
   BYTE front = 0, rear = 0;
@@ -548,9 +548,9 @@ TEST_F(AdecTest, VolumesBySinkType) {
 // The outputs opened and closed for every change of sink, written from the table of the sinks:
 // a positive number opens that output, a negative one closes it.
 struct SinkCase {
-  DWORD u4From;
-  DWORD u4To;
-  std::vector<int> steps;
+  DWORD m_dwFrom;
+  DWORD m_dwTo;
+  std::vector<int> m_Steps;
 };
 const SinkCase kSinks[] = {
     {0, 0, {}},      {1, 0, {-1}}, {2, 0, {-2}}, {3, 0, {-3}},    {0, 1, {1}}, {1, 1, {1}},
@@ -560,7 +560,7 @@ const SinkCase kSinks[] = {
 
 const std::vector<int>& TableSteps(DWORD u4From, DWORD u4To) {
   for (const SinkCase& c : kSinks)
-    if (c.u4From == u4From && c.u4To == u4To) return c.steps;
+    if (c.m_dwFrom == u4From && c.m_dwTo == u4To) return c.m_Steps;
   ADD_FAILURE() << "no sink change " << u4From << " to " << u4To;
   static const std::vector<int> none;
   return none;
@@ -585,12 +585,12 @@ TEST_F(AdecTest, SinksOpenAndCloseTheOutputsByTheTable) {
   ASSERT_NE(inst, nullptr);
   const AVD_HANDLE h = LastDecoder();
   for (const SinkCase& c : kSinks) {
-    SCOPED_TRACE(testing::Message() << c.u4From << " to " << c.u4To);
+    SCOPED_TRACE(testing::Message() << c.m_dwFrom << " to " << c.m_dwTo);
     ASSERT_TRUE(ADec_SetSinkInfo(inst, ADEC_SINK_NONE));
-    ASSERT_TRUE(ADec_SetSinkInfo(inst, c.u4From));
+    ASSERT_TRUE(ADec_SetSinkInfo(inst, c.m_dwFrom));
     const size_t before = msdk::MsdkCalls().size();
-    ASSERT_TRUE(ADec_SetSinkInfo(inst, c.u4To));
-    EXPECT_EQ(OutputStepsSince(before, h), c.steps);
+    ASSERT_TRUE(ADec_SetSinkInfo(inst, c.m_dwTo));
+    EXPECT_EQ(OutputStepsSince(before, h), c.m_Steps);
   }
   EXPECT_FALSE(ADec_SetSinkInfo(inst, 4));
   EXPECT_FALSE(ADec_SetSinkInfo(nullptr, 1));
@@ -598,10 +598,10 @@ TEST_F(AdecTest, SinksOpenAndCloseTheOutputsByTheTable) {
 
 TEST_F(AdecTest, AFailedOutputKeepsTheSinkAndLogsItsLine) {
   struct Case {
-    DWORD u4From;
-    DWORD u4To;
-    const char* pszFailing;
-    const char* pszLine;
+    DWORD m_dwFrom;
+    DWORD m_dwTo;
+    const char* m_pszFailing;
+    const char* m_pszLine;
   };
   // Two changes log the other call's line, as the library always has.
   const Case cases[] = {
@@ -614,22 +614,23 @@ TEST_F(AdecTest, AFailedOutputKeepsTheSinkAndLogsItsLine) {
   ASSERT_NE(inst, nullptr);
   const AVD_HANDLE h = LastDecoder();
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.u4From << " to " << c.u4To);
+    SCOPED_TRACE(testing::Message() << c.m_dwFrom << " to " << c.m_dwTo);
     // A next sink whose change from the old sink and from the refused one differ by the table, so
     // the steps taken towards it tell which of the two the instance still holds.
     DWORD u4Next = 0;
-    while (u4Next < ADEC_SINK_BOTH && TableSteps(c.u4From, u4Next) == TableSteps(c.u4To, u4Next)) ++u4Next;
-    ASSERT_NE(TableSteps(c.u4From, u4Next), TableSteps(c.u4To, u4Next));
+    while (u4Next < ADEC_SINK_BOTH && TableSteps(c.m_dwFrom, u4Next) == TableSteps(c.m_dwTo, u4Next))
+      ++u4Next;
+    ASSERT_NE(TableSteps(c.m_dwFrom, u4Next), TableSteps(c.m_dwTo, u4Next));
     ASSERT_TRUE(ADec_SetSinkInfo(inst, ADEC_SINK_NONE));
-    ASSERT_TRUE(ADec_SetSinkInfo(inst, c.u4From));
+    ASSERT_TRUE(ADec_SetSinkInfo(inst, c.m_dwFrom));
     CDebugLines lines;
-    msdk::MsdkFailCall(c.pszFailing, 1);
-    EXPECT_FALSE(ADec_SetSinkInfo(inst, c.u4To));
-    EXPECT_TRUE(lines.Has(c.pszLine));
+    msdk::MsdkFailCall(c.m_pszFailing, 1);
+    EXPECT_FALSE(ADec_SetSinkInfo(inst, c.m_dwTo));
+    EXPECT_TRUE(lines.Has(c.m_pszLine));
     // The sink is still the old one: the change to the next is the one from the old sink.
     const size_t before = msdk::MsdkCalls().size();
     ASSERT_TRUE(ADec_SetSinkInfo(inst, u4Next));
-    EXPECT_EQ(OutputStepsSince(before, h), TableSteps(c.u4From, u4Next)) << "towards " << u4Next;
+    EXPECT_EQ(OutputStepsSince(before, h), TableSteps(c.m_dwFrom, u4Next)) << "towards " << u4Next;
   }
 }
 

@@ -37,24 +37,25 @@ class HwAudioTest : public ::testing::Test {
     wce::ResetRegistry();
     ASSERT_TRUE(SetString(u"Prefix", u"ADE"));
     ASSERT_TRUE(SetString(u"Dll", u"audiodev.dll"));
-    m_device = ActivateDevice(kDriverKey, 0);
-    ASSERT_NE(m_device, nullptr);
+    m_hDevice = ActivateDevice(kDriverKey, 0);
+    ASSERT_NE(m_hDevice, nullptr);
     // The driver the device manager loaded: loading it again gives the same one.
-    m_library = LoadLibraryW(u"audiodev.dll");
-    ASSERT_NE(m_library, nullptr);
-    m_pfnSet = reinterpret_cast<PFN_ADE_SET_SPECTRUMS>(GetProcAddressW(m_library, u"ADE_SetSourceSpectrums"));
-    m_pfnOpenCount = reinterpret_cast<PFN_ADE_OPEN_COUNT>(GetProcAddressW(m_library, u"ADE_OpenCount"));
+    m_hLibrary = LoadLibraryW(u"audiodev.dll");
+    ASSERT_NE(m_hLibrary, nullptr);
+    m_pfnSet =
+        reinterpret_cast<PFN_ADE_SET_SPECTRUMS>(GetProcAddressW(m_hLibrary, u"ADE_SetSourceSpectrums"));
+    m_pfnOpenCount = reinterpret_cast<PFN_ADE_OPEN_COUNT>(GetProcAddressW(m_hLibrary, u"ADE_OpenCount"));
     ASSERT_NE(m_pfnSet, nullptr);
     ASSERT_NE(m_pfnOpenCount, nullptr);
   }
   void TearDown() override {
     HW_CloseAudioDev();
-    if (m_library != nullptr) FreeLibrary(m_library);
+    if (m_hLibrary != nullptr) FreeLibrary(m_hLibrary);
     wce::ResetDeviceManager();
   }
 
-  HANDLE m_device = nullptr;
-  HMODULE m_library = nullptr;
+  HANDLE m_hDevice = nullptr;
+  HMODULE m_hLibrary = nullptr;
   PFN_ADE_SET_SPECTRUMS m_pfnSet = nullptr;
   PFN_ADE_OPEN_COUNT m_pfnOpenCount = nullptr;
 };
@@ -84,31 +85,31 @@ TEST_F(HwAudioTest, WithoutTheDeviceOpenFailsWithItsError) {
 TEST_F(HwAudioTest, TheSpectrumSplitsIntoItsTwoBands) {
   ASSERT_TRUE(HW_OpenAudioDev());
   struct Case {
-    const char* pszName;
-    DWORD u4Given;
-    BOOL fgFail;
+    const char* m_pszName;
+    DWORD m_dwGiven;
+    BOOL m_bFail;
   };
   const Case cases[] = {
       {"all 32", 32, FALSE}, {"20 of them", 20, FALSE}, {"none", 0, FALSE}, {"failed", 32, TRUE}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.pszName);
+    SCOPED_TRACE(c.m_pszName);
     INT values[AUDIODEV_SPECTRUM_VALUES];
     for (int i = 0; i < AUDIODEV_SPECTRUM_VALUES; ++i) values[i] = 1000 + i * 3;
-    m_pfnSet(values, c.u4Given, c.fgFail);
+    m_pfnSet(values, c.m_dwGiven, c.m_bFail);
     INT first[16], second[16];
     for (int i = 0; i < 16; ++i) first[i] = second[i] = 0x5A5A5A5A;
     CDebugLines lines;
-    EXPECT_EQ(HW_AudioInfo_GetSourceSpectrums(first, second), !c.fgFail);
+    EXPECT_EQ(HW_AudioInfo_GetSourceSpectrums(first, second), !c.m_bFail);
     for (int i = 0; i < 16; ++i) {
-      if (c.fgFail) {
+      if (c.m_bFail) {
         EXPECT_EQ(first[i], 0x5A5A5A5A);
         EXPECT_EQ(second[i], 0x5A5A5A5A);
         continue;
       }
-      EXPECT_EQ(first[i], static_cast<DWORD>(i) < c.u4Given ? values[i] : 0) << i;
-      EXPECT_EQ(second[i], static_cast<DWORD>(16 + i) < c.u4Given ? values[16 + i] : 0) << i;
+      EXPECT_EQ(first[i], static_cast<DWORD>(i) < c.m_dwGiven ? values[i] : 0) << i;
+      EXPECT_EQ(second[i], static_cast<DWORD>(16 + i) < c.m_dwGiven ? values[16 + i] : 0) << i;
     }
-    if (c.fgFail) {
+    if (c.m_bFail) {
       EXPECT_TRUE(lines.Has("[Lumadec]HW_AudioInfo_GetSourceSpectrums: DeviceIoControl error"));
     }
   }

@@ -61,48 +61,48 @@ inline size_t CountOf(const std::string& name) {
 class CDoneBuffers {
  public:
   struct Done {
-    DWORD_PTR u4User;
-    UINT u4Msg;
-    ADEC_BUFFER* prBuf;
+    DWORD_PTR m_dwUser;
+    UINT m_nMsg;
+    ADEC_BUFFER* m_pBuf;
   };
 
   static void Callback(DWORD_PTR u4User, UINT u4Msg, ADEC_BUFFER* prBuf, DWORD, DWORD) {
     CDoneBuffers& self = GetInstance();
     {
-      std::lock_guard<std::mutex> guard(self.m_lock);
-      self.m_done.push_back({u4User, u4Msg, prBuf});
+      std::lock_guard<std::mutex> guard(self.m_Lock);
+      self.m_Done.push_back({u4User, u4Msg, prBuf});
     }
-    self.m_added.notify_all();
+    self.m_Added.notify_all();
   }
   static CDoneBuffers& GetInstance() {
     static CDoneBuffers done;
     return done;
   }
   void Reset() {
-    std::lock_guard<std::mutex> guard(m_lock);
-    m_done.clear();
+    std::lock_guard<std::mutex> guard(m_Lock);
+    m_Done.clear();
   }
   // The reports for one user value once there are `count` of them (fewer after the give-up time).
   std::vector<Done> WaitFor(DWORD_PTR u4User, size_t count) {
-    std::unique_lock<std::mutex> guard(m_lock);
-    m_added.wait_for(guard, kGiveUp, [&] { return OfLocked(u4User).size() >= count; });
+    std::unique_lock<std::mutex> guard(m_Lock);
+    m_Added.wait_for(guard, kGiveUp, [&] { return OfLocked(u4User).size() >= count; });
     return OfLocked(u4User);
   }
   std::vector<Done> Of(DWORD_PTR u4User) {
-    std::lock_guard<std::mutex> guard(m_lock);
+    std::lock_guard<std::mutex> guard(m_Lock);
     return OfLocked(u4User);
   }
 
  private:
   std::vector<Done> OfLocked(DWORD_PTR u4User) const {
     std::vector<Done> v;
-    for (const Done& d : m_done)
-      if (d.u4User == u4User) v.push_back(d);
+    for (const Done& d : m_Done)
+      if (d.m_dwUser == u4User) v.push_back(d);
     return v;
   }
-  std::mutex m_lock;
-  std::condition_variable m_added;
-  std::vector<Done> m_done;
+  std::mutex m_Lock;
+  std::condition_variable m_Added;
+  std::vector<Done> m_Done;
 };
 
 // The debug output's lines while it lives.
@@ -110,21 +110,21 @@ class CDebugLines {
  public:
   CDebugLines() {
     wce::SetDebugSink([this](const std::string& line) {
-      std::lock_guard<std::mutex> guard(m_lock);
-      m_lines.push_back(line);
+      std::lock_guard<std::mutex> guard(m_Lock);
+      m_Lines.push_back(line);
     });
   }
   ~CDebugLines() { wce::SetDebugSink(nullptr); }
   bool Has(const std::string& text) {
-    std::lock_guard<std::mutex> guard(m_lock);
-    for (const std::string& l : m_lines)
+    std::lock_guard<std::mutex> guard(m_Lock);
+    for (const std::string& l : m_Lines)
       if (l.find(text) != std::string::npos) return true;
     return false;
   }
 
  private:
-  std::mutex m_lock;
-  std::vector<std::string> m_lines;
+  std::mutex m_Lock;
+  std::vector<std::string> m_Lines;
 };
 
 class LumadecTest : public ::testing::Test {

@@ -51,31 +51,31 @@ class KavlinkTcpTest : public ::testing::Test {
     wce::ResetRegistry();
     ASSERT_TRUE(kavlinktest::InstallDriverKeys());
     ASSERT_NE(ActivateDevice(kavlinktest::kClientKey, 0), nullptr);
-    m_usbOut = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_ADB_USB_OUT");
-    m_usbIn = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_ADB_USB_IN");
+    m_hUsbOut = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_ADB_USB_OUT");
+    m_hUsbIn = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_ADB_USB_IN");
   }
   void TearDown() override {
     wce::CUsbTcpBackend::GetInstance().Stop();
-    m_phone.Stop();
+    m_Phone.Stop();
     wce::CUsbHost::GetInstance().Reset();
     wce::ResetDeviceManager();
-    CloseHandle(m_usbOut);
-    CloseHandle(m_usbIn);
+    CloseHandle(m_hUsbOut);
+    CloseHandle(m_hUsbIn);
   }
 
-  phonesim::CPhoneSim m_phone;
-  HANDLE m_usbOut = nullptr;
-  HANDLE m_usbIn = nullptr;
+  phonesim::CPhoneSim m_Phone;
+  HANDLE m_hUsbOut = nullptr;
+  HANDLE m_hUsbIn = nullptr;
 };
 
 TEST_F(KavlinkTcpTest, ConnectIsAnsweredAndUnplugReplugAreTold) {
   phonesim::SPhoneSimOptions options;
   std::string error;
-  ASSERT_TRUE(m_phone.Start(options, &error)) << error;
-  const uint16_t port = m_phone.Port();
+  ASSERT_TRUE(m_Phone.Start(options, &error)) << error;
+  const uint16_t port = m_Phone.Port();
   ASSERT_TRUE(
       wce::CUsbTcpBackend::GetInstance().Start("tcp:127.0.0.1:" + std::to_string(port), AdbPhoneSpec()));
-  ASSERT_EQ(WaitForSingleObject(m_usbIn, 10000), WAIT_OBJECT_0);
+  ASSERT_EQ(WaitForSingleObject(m_hUsbIn, 10000), WAIT_OBJECT_0);
 
   HANDLE adb = CreateFileW(u"ADB1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(adb, INVALID_HANDLE_VALUE);
@@ -98,21 +98,21 @@ TEST_F(KavlinkTcpTest, ConnectIsAnsweredAndUnplugReplugAreTold) {
   ASSERT_EQ(read, length);
   EXPECT_EQ(std::string(payload.begin(), payload.begin() + 8), "device::");
 
-  m_phone.Stop();
-  EXPECT_EQ(WaitForSingleObject(m_usbOut, 10000), WAIT_OBJECT_0);
+  m_Phone.Stop();
+  EXPECT_EQ(WaitForSingleObject(m_hUsbOut, 10000), WAIT_OBJECT_0);
   CloseHandle(adb);
 
   options.port = port;
-  ASSERT_TRUE(m_phone.Start(options, &error)) << error;
-  EXPECT_EQ(WaitForSingleObject(m_usbIn, 10000), WAIT_OBJECT_0);
+  ASSERT_TRUE(m_Phone.Start(options, &error)) << error;
+  EXPECT_EQ(WaitForSingleObject(m_hUsbIn, 10000), WAIT_OBJECT_0);
 }
 
 TEST(UsbTcpAddress, OnlyTcpHostPortIsTaken) {
   struct Case {
-    const char* text;
-    bool ok;
-    const char* host;
-    uint16_t port;
+    const char* m_pszText;
+    bool m_bOk;
+    const char* m_pszHost;
+    uint16_t m_nPort;
   } cases[] = {
       {"tcp:127.0.0.1:5555", true, "127.0.0.1", 5555},
       {"tcp:localhost:1", true, "localhost", 1},
@@ -123,13 +123,13 @@ TEST(UsbTcpAddress, OnlyTcpHostPortIsTaken) {
       {"tcp::5555", false, "", 0},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
+    SCOPED_TRACE(c.m_pszText);
     std::string host;
     uint16_t port = 0;
-    EXPECT_EQ(wce::CUsbTcpBackend::ParseAddress(c.text, &host, &port), c.ok);
-    if (c.ok) {
-      EXPECT_EQ(host, c.host);
-      EXPECT_EQ(port, c.port);
+    EXPECT_EQ(wce::CUsbTcpBackend::ParseAddress(c.m_pszText, &host, &port), c.m_bOk);
+    if (c.m_bOk) {
+      EXPECT_EQ(host, c.m_pszHost);
+      EXPECT_EQ(port, c.m_nPort);
     }
   }
 }

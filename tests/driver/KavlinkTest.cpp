@@ -49,32 +49,32 @@ class DebugCapture {
  public:
   DebugCapture() {
     wce::SetDebugSink([this](const std::string& line) {
-      std::lock_guard<std::mutex> guard(m_lock);
-      m_lines.push_back(line);
-      m_added.notify_all();
+      std::lock_guard<std::mutex> guard(m_Lock);
+      m_Lines.push_back(line);
+      m_Added.notify_all();
     });
   }
   ~DebugCapture() { wce::SetDebugSink(nullptr); }
   bool Has(const std::string& text) {
-    std::lock_guard<std::mutex> guard(m_lock);
+    std::lock_guard<std::mutex> guard(m_Lock);
     return HasLocked(text);
   }
   // Waits for a line with the text to be written; false after the time ran out.
   bool WaitFor(const std::string& text, std::chrono::milliseconds limit) {
-    std::unique_lock<std::mutex> guard(m_lock);
-    return m_added.wait_for(guard, limit, [&] { return HasLocked(text); });
+    std::unique_lock<std::mutex> guard(m_Lock);
+    return m_Added.wait_for(guard, limit, [&] { return HasLocked(text); });
   }
 
  private:
   bool HasLocked(const std::string& text) const {
-    for (const std::string& l : m_lines)
+    for (const std::string& l : m_Lines)
       if (l.find(text) != std::string::npos) return true;
     return false;
   }
 
-  std::mutex m_lock;
-  std::condition_variable m_added;
-  std::vector<std::string> m_lines;
+  std::mutex m_Lock;
+  std::condition_variable m_Added;
+  std::vector<std::string> m_Lines;
 };
 
 class KavlinkTest : public ::testing::Test {
@@ -83,56 +83,56 @@ class KavlinkTest : public ::testing::Test {
     ASSERT_FALSE(kavlinktest::MakeRoot().empty());
     wce::ResetRegistry();
     ASSERT_TRUE(kavlinktest::InstallDriverKeys());
-    m_device = ActivateDevice(kavlinktest::kClientKey, 0);
-    ASSERT_NE(m_device, nullptr);
-    m_usbOut = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_ADB_USB_OUT");
-    m_usbIn = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_ADB_USB_IN");
+    m_hDevice = ActivateDevice(kavlinktest::kClientKey, 0);
+    ASSERT_NE(m_hDevice, nullptr);
+    m_hUsbOut = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_ADB_USB_OUT");
+    m_hUsbIn = CreateEventW(nullptr, FALSE, FALSE, u"EVENT_ADB_USB_IN");
   }
   void TearDown() override {
-    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
+    if (m_hFile != INVALID_HANDLE_VALUE) CloseHandle(m_hFile);
     CUsbHost::GetInstance().Reset();
     wce::ResetDeviceManager();
-    CloseHandle(m_usbOut);
-    CloseHandle(m_usbIn);
+    CloseHandle(m_hUsbOut);
+    CloseHandle(m_hUsbIn);
   }
 
   // Plugs a phone and opens "ADB1:" on it.
   void PlugAndOpen(const CUsbDevice::DeviceSpec& desc = AdbPhoneSpec()) {
-    m_phone = std::make_shared<CUsbScriptedDevice>(desc);
-    ASSERT_TRUE(CUsbHost::GetInstance().AttachDevice(m_phone));
-    m_file = CreateFileW(u"ADB1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(m_file, INVALID_HANDLE_VALUE);
-    m_phone->ClearTransfers();
+    m_Phone = std::make_shared<CUsbScriptedDevice>(desc);
+    ASSERT_TRUE(CUsbHost::GetInstance().AttachDevice(m_Phone));
+    m_hFile = CreateFileW(u"ADB1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(m_hFile, INVALID_HANDLE_VALUE);
+    m_Phone->ClearTransfers();
   }
 
   // Switches the driver's log as another program does; the call itself reports failure.
   void SetDebugWord(DWORD word) {
-    EXPECT_FALSE(DeviceIoControl(m_file, kSetDebug, &word, sizeof(word), nullptr, 0, nullptr, nullptr));
+    EXPECT_FALSE(DeviceIoControl(m_hFile, kSetDebug, &word, sizeof(word), nullptr, 0, nullptr, nullptr));
     EXPECT_EQ(GetLastError(), 1u);
   }
 
   // The present word as the main program asks for it; the call itself reports failure.
   DWORD Present(DWORD outSize = 4, DWORD fill = 0xAAAAAAAAu) {
     DWORD word = fill, returned = 0;
-    const BOOL ok = DeviceIoControl(m_file, kGetDeviceIn, nullptr, 0, &word, outSize, &returned, nullptr);
+    const BOOL ok = DeviceIoControl(m_hFile, kGetDeviceIn, nullptr, 0, &word, outSize, &returned, nullptr);
     EXPECT_FALSE(ok);
     EXPECT_EQ(GetLastError(), 1u);
     return word;
   }
 
-  HANDLE m_device = nullptr;
-  HANDLE m_file = INVALID_HANDLE_VALUE;
-  HANDLE m_usbOut = nullptr;
-  HANDLE m_usbIn = nullptr;
-  std::shared_ptr<CUsbScriptedDevice> m_phone;
+  HANDLE m_hDevice = nullptr;
+  HANDLE m_hFile = INVALID_HANDLE_VALUE;
+  HANDLE m_hUsbOut = nullptr;
+  HANDLE m_hUsbIn = nullptr;
+  std::shared_ptr<CUsbScriptedDevice> m_Phone;
 };
 
 struct TransferCase {
-  const char* name;
-  USHORT packet;
-  DWORD count;
-  DWORD moved;                 // bytes the call moves
-  std::vector<DWORD> lengths;  // the transfers it issues, in order
+  const char* m_pszName;
+  USHORT m_wPacket;
+  DWORD m_dwCount;
+  DWORD m_dwMoved;               // bytes the call moves
+  std::vector<DWORD> m_Lengths;  // the transfers it issues, in order
 };
 
 std::vector<DWORD> Repeat(DWORD length, int times) {
@@ -155,20 +155,20 @@ const TransferCase kReads[] = {
 
 TEST_F(KavlinkTest, ReadsIssueOneInTransferPerPacket) {
   for (const TransferCase& c : kReads) {
-    SCOPED_TRACE(c.name);
-    PlugAndOpen(PhoneWithPacket(c.packet));
-    const std::vector<BYTE> sent = Pattern(c.count);
-    m_phone->DeliverIn(0x81, sent.data(), sent.size());
-    std::vector<BYTE> got(c.count + 16, 0);
+    SCOPED_TRACE(c.m_pszName);
+    PlugAndOpen(PhoneWithPacket(c.m_wPacket));
+    const std::vector<BYTE> sent = Pattern(c.m_dwCount);
+    m_Phone->DeliverIn(0x81, sent.data(), sent.size());
+    std::vector<BYTE> got(c.m_dwCount + 16, 0);
     DWORD read = 0;
-    ASSERT_TRUE(ReadFile(m_file, got.data(), c.count, &read, nullptr));
-    EXPECT_EQ(read, c.moved);
-    EXPECT_TRUE(std::equal(sent.begin(), sent.begin() + c.moved, got.begin()));
-    const auto transfers = m_phone->Transfers();
-    ASSERT_EQ(transfers.size(), c.lengths.size());
+    ASSERT_TRUE(ReadFile(m_hFile, got.data(), c.m_dwCount, &read, nullptr));
+    EXPECT_EQ(read, c.m_dwMoved);
+    EXPECT_TRUE(std::equal(sent.begin(), sent.begin() + c.m_dwMoved, got.begin()));
+    const auto transfers = m_Phone->Transfers();
+    ASSERT_EQ(transfers.size(), c.m_Lengths.size());
     for (size_t i = 0; i < transfers.size(); ++i) {
       EXPECT_EQ(transfers[i].endpoint, 0x81);
-      EXPECT_EQ(transfers[i].length, c.lengths[i]);
+      EXPECT_EQ(transfers[i].length, c.m_Lengths[i]);
       EXPECT_EQ(transfers[i].flags, kInFlags);
     }
     TearDown();
@@ -185,18 +185,18 @@ const TransferCase kWrites[] = {
 
 TEST_F(KavlinkTest, WritesSendOnePacketPerOutTransfer) {
   for (const TransferCase& c : kWrites) {
-    SCOPED_TRACE(c.name);
-    PlugAndOpen(PhoneWithPacket(c.packet));
-    const std::vector<BYTE> data = Pattern(c.count);
+    SCOPED_TRACE(c.m_pszName);
+    PlugAndOpen(PhoneWithPacket(c.m_wPacket));
+    const std::vector<BYTE> data = Pattern(c.m_dwCount);
     DWORD written = 0;
-    ASSERT_TRUE(WriteFile(m_file, data.data(), c.count, &written, nullptr));
-    EXPECT_EQ(written, c.moved);
-    EXPECT_EQ(m_phone->Sent(), std::vector<BYTE>(data.begin(), data.begin() + c.moved));
-    const auto transfers = m_phone->Transfers();
-    ASSERT_EQ(transfers.size(), c.lengths.size());
+    ASSERT_TRUE(WriteFile(m_hFile, data.data(), c.m_dwCount, &written, nullptr));
+    EXPECT_EQ(written, c.m_dwMoved);
+    EXPECT_EQ(m_Phone->Sent(), std::vector<BYTE>(data.begin(), data.begin() + c.m_dwMoved));
+    const auto transfers = m_Phone->Transfers();
+    ASSERT_EQ(transfers.size(), c.m_Lengths.size());
     for (size_t i = 0; i < transfers.size(); ++i) {
       EXPECT_EQ(transfers[i].endpoint, 0x02);
-      EXPECT_EQ(transfers[i].length, c.lengths[i]);
+      EXPECT_EQ(transfers[i].length, c.m_Lengths[i]);
       EXPECT_EQ(transfers[i].flags, kOutFlags);
     }
     TearDown();
@@ -209,42 +209,42 @@ TEST_F(KavlinkTest, PresentWordFollowsAttachAndDetach) {
   EXPECT_EQ(Present(), 1u);
   // Too small an output buffer is left alone.
   EXPECT_EQ(Present(2, 0xAAAAAAAAu), 0xAAAAAAAAu);
-  CUsbHost::GetInstance().DetachDevice(m_phone);
-  EXPECT_EQ(WaitForSingleObject(m_usbOut, 5000), WAIT_OBJECT_0);
+  CUsbHost::GetInstance().DetachDevice(m_Phone);
+  EXPECT_EQ(WaitForSingleObject(m_hUsbOut, 5000), WAIT_OBJECT_0);
   EXPECT_EQ(Present(), 0u);
 }
 
 TEST_F(KavlinkTest, AttachSetsUsbInEventWithItsData) {
   PlugAndOpen();
-  EXPECT_EQ(WaitForSingleObject(m_usbIn, 5000), WAIT_OBJECT_0);
-  EXPECT_EQ(GetEventData(m_usbIn), 255u);
+  EXPECT_EQ(WaitForSingleObject(m_hUsbIn, 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(GetEventData(m_hUsbIn), 255u);
   // A re-plug after an unplug is told again.
-  CUsbHost::GetInstance().DetachDevice(m_phone);
-  CloseHandle(m_file);
-  m_file = INVALID_HANDLE_VALUE;
+  CUsbHost::GetInstance().DetachDevice(m_Phone);
+  CloseHandle(m_hFile);
+  m_hFile = INVALID_HANDLE_VALUE;
   PlugAndOpen();
-  EXPECT_EQ(WaitForSingleObject(m_usbIn, 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(m_hUsbIn, 5000), WAIT_OBJECT_0);
   EXPECT_EQ(Present(), 1u);
 }
 
 TEST_F(KavlinkTest, DetachDuringBlockedReadReturnsShort) {
   PlugAndOpen();
   const std::vector<BYTE> part = Pattern(10);
-  m_phone->DeliverIn(0x81, part.data(), part.size());
+  m_Phone->DeliverIn(0x81, part.data(), part.size());
   auto reader = std::async(std::launch::async, [this] {
     BYTE buf[24];
     DWORD read = 0;
-    ReadFile(m_file, buf, sizeof(buf), &read, nullptr);
+    ReadFile(m_hFile, buf, sizeof(buf), &read, nullptr);
     return read;
   });
   // The read has its 10 bytes and waits for the rest.
-  for (int i = 0; i < 5000 && m_phone->Transfers().size() < 2; ++i) Sleep(1);
-  ASSERT_EQ(m_phone->Transfers().size(), 2u);
+  for (int i = 0; i < 5000 && m_Phone->Transfers().size() < 2; ++i) Sleep(1);
+  ASSERT_EQ(m_Phone->Transfers().size(), 2u);
   EXPECT_EQ(reader.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
-  CUsbHost::GetInstance().DetachDevice(m_phone);
+  CUsbHost::GetInstance().DetachDevice(m_Phone);
   ASSERT_EQ(reader.wait_for(kGiveUp), std::future_status::ready);
   EXPECT_EQ(reader.get(), 10u);
-  EXPECT_EQ(WaitForSingleObject(m_usbOut, 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(m_hUsbOut, 5000), WAIT_OBJECT_0);
 }
 
 TEST_F(KavlinkTest, CloseDuringBlockedReadReturns) {
@@ -252,25 +252,25 @@ TEST_F(KavlinkTest, CloseDuringBlockedReadReturns) {
   auto reader = std::async(std::launch::async, [this] {
     BYTE buf[24];
     DWORD read = 0;
-    ReadFile(m_file, buf, sizeof(buf), &read, nullptr);
+    ReadFile(m_hFile, buf, sizeof(buf), &read, nullptr);
     return read;
   });
-  for (int i = 0; i < 5000 && m_phone->Transfers().empty(); ++i) Sleep(1);
-  ASSERT_EQ(m_phone->Transfers().size(), 1u);
-  ASSERT_TRUE(CloseHandle(m_file));
-  m_file = INVALID_HANDLE_VALUE;
+  for (int i = 0; i < 5000 && m_Phone->Transfers().empty(); ++i) Sleep(1);
+  ASSERT_EQ(m_Phone->Transfers().size(), 1u);
+  ASSERT_TRUE(CloseHandle(m_hFile));
+  m_hFile = INVALID_HANDLE_VALUE;
   ASSERT_EQ(reader.wait_for(kGiveUp), std::future_status::ready);
   EXPECT_EQ(reader.get(), 0u);
   // The device stays attached and can be opened again.
-  m_file = CreateFileW(u"ADB1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(m_file, INVALID_HANDLE_VALUE);
+  m_hFile = CreateFileW(u"ADB1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(m_hFile, INVALID_HANDLE_VALUE);
   EXPECT_EQ(Present(), 1u);
 }
 
 struct RefusedCase {
-  const char* name;
-  CUsbDevice::DeviceSpec desc;
-  bool phoneAttached;  // a phone is already there
+  const char* m_pszName;
+  CUsbDevice::DeviceSpec m_Desc;
+  bool m_bPhoneAttached;  // a phone is already there
 };
 
 CUsbDevice::DeviceSpec MassStorage() {
@@ -299,16 +299,16 @@ TEST_F(KavlinkTest, DeviceIsRefusedAndPresentWordStays) {
       {"no OUT endpoint", AdbWithoutOut(), false},
   };
   for (const RefusedCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    if (c.phoneAttached) {
+    SCOPED_TRACE(c.m_pszName);
+    if (c.m_bPhoneAttached) {
       PlugAndOpen();
     } else {
       // With nothing attached ADB_Open fails; ask the driver directly.
-      m_file = INVALID_HANDLE_VALUE;
+      m_hFile = INVALID_HANDLE_VALUE;
     }
-    auto other = std::make_shared<CUsbScriptedDevice>(c.desc);
+    auto other = std::make_shared<CUsbScriptedDevice>(c.m_Desc);
     EXPECT_FALSE(CUsbHost::GetInstance().AttachDevice(other));
-    if (c.phoneAttached) {
+    if (c.m_bPhoneAttached) {
       EXPECT_EQ(Present(), 1u);
     } else {
       wce::CDriverLibrary lib;
@@ -328,11 +328,11 @@ TEST_F(KavlinkTest, DeviceIsRefusedAndPresentWordStays) {
 
 TEST_F(KavlinkTest, StalledPipesGiveUpWithThePartialCount) {
   PlugAndOpen();
-  m_phone->SetStall(0x02, true);
+  m_Phone->SetStall(0x02, true);
   auto writer = std::async(std::launch::async, [this] {
     const std::vector<BYTE> data = Pattern(1000);
     DWORD written = 0xFFFF;
-    WriteFile(m_file, data.data(), 1000, &written, nullptr);
+    WriteFile(m_hFile, data.data(), 1000, &written, nullptr);
     return written;
   });
   ASSERT_EQ(writer.wait_for(kGiveUp), std::future_status::ready);
@@ -340,15 +340,15 @@ TEST_F(KavlinkTest, StalledPipesGiveUpWithThePartialCount) {
 
   // A read that got its first bytes before the pipe stalled returns them.
   const std::vector<BYTE> part = Pattern(100);
-  m_phone->DeliverIn(0x81, part.data(), part.size());
+  m_Phone->DeliverIn(0x81, part.data(), part.size());
   auto reader = std::async(std::launch::async, [this] {
     BYTE buf[600];
     DWORD read = 0xFFFF;
-    ReadFile(m_file, buf, sizeof(buf), &read, nullptr);
+    ReadFile(m_hFile, buf, sizeof(buf), &read, nullptr);
     return read;
   });
-  for (int i = 0; i < 5000 && m_phone->Transfers().size() < 3; ++i) Sleep(1);
-  m_phone->SetStall(0x81, true);
+  for (int i = 0; i < 5000 && m_Phone->Transfers().size() < 3; ++i) Sleep(1);
+  m_Phone->SetStall(0x81, true);
   ASSERT_EQ(reader.wait_for(kGiveUp), std::future_status::ready);
   EXPECT_EQ(reader.get(), 100u);
   EXPECT_EQ(Present(), 1u);
@@ -363,10 +363,10 @@ TEST_F(KavlinkTest, DebugEventSwitchesTheLog) {
   // The log is on: a read prints its line.
   PlugAndOpen();
   const BYTE header[24] = {};
-  m_phone->DeliverIn(0x81, header, sizeof(header));
+  m_Phone->DeliverIn(0x81, header, sizeof(header));
   BYTE got[24];
   DWORD read = 0;
-  ASSERT_TRUE(ReadFile(m_file, got, sizeof(got), &read, nullptr));
+  ASSERT_TRUE(ReadFile(m_hFile, got, sizeof(got), &read, nullptr));
   EXPECT_TRUE(capture.Has("[@@@@@@@] ADB_Read -------"));
   SetDebugWord(0);
   CloseHandle(debug);
@@ -376,32 +376,32 @@ TEST_F(KavlinkTest, DebugEventSwitchesTheLog) {
 // and those of every read and write); the call reports failure either way.
 TEST_F(KavlinkTest, DebugControlCodeSwitchesTheTransferLog) {
   const struct {
-    const char* name;
-    DWORD word;
-    bool logs;
+    const char* m_pszName;
+    DWORD m_dwWord;
+    bool m_bLogs;
   } cases[] = {
       {"on", 1, true}, {"off", 0, false}, {"any other non-zero word", 0x100, true}, {"off again", 0, false}};
   PlugAndOpen();
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     DebugCapture capture;
-    SetDebugWord(c.word);
-    EXPECT_EQ(capture.Has("[@@@@@@@]      IOCTL_ADB_SETDEBUG_MSG :  g_bDebugMSG=0x1"), c.logs);
+    SetDebugWord(c.m_dwWord);
+    EXPECT_EQ(capture.Has("[@@@@@@@]      IOCTL_ADB_SETDEBUG_MSG :  g_bDebugMSG=0x1"), c.m_bLogs);
 
     const std::vector<BYTE> data = Pattern(24);
     DWORD written = 0;
-    ASSERT_TRUE(WriteFile(m_file, data.data(), 24, &written, nullptr));
+    ASSERT_TRUE(WriteFile(m_hFile, data.data(), 24, &written, nullptr));
     ASSERT_EQ(written, 24u);
-    m_phone->DeliverIn(0x81, data.data(), data.size());
+    m_Phone->DeliverIn(0x81, data.data(), data.size());
     BYTE got[24];
     DWORD read = 0;
-    ASSERT_TRUE(ReadFile(m_file, got, sizeof(got), &read, nullptr));
+    ASSERT_TRUE(ReadFile(m_hFile, got, sizeof(got), &read, nullptr));
     ASSERT_EQ(read, 24u);
     for (const char* line :
          {"[@@@@@@@] ADB_Write ------- (0X1)  (0X18)", "[@@@@@@@] ADB_Write  Complete  dwHasSend=0x18",
           "[@@@@@@@] ADB_Write end (dwdValid=0X18)  (Count=0X18)",
           "[@@@@@@@] ADB_Read ------- (0X1)  (0X18)"}) {
-      EXPECT_EQ(capture.Has(line), c.logs) << line;
+      EXPECT_EQ(capture.Has(line), c.m_bLogs) << line;
     }
   }
 }
@@ -414,8 +414,8 @@ TEST_F(KavlinkTest, UnloadingTheLibrarySetsTheDebugEventAndEndsItsThread) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   EXPECT_EQ(WaitForSingleObject(debug, 0), static_cast<DWORD>(WAIT_TIMEOUT));
   // The last reference to the device unmaps the library: its thread has ended by then.
-  ASSERT_TRUE(DeactivateDevice(m_device));
-  m_device = nullptr;
+  ASSERT_TRUE(DeactivateDevice(m_hDevice));
+  m_hDevice = nullptr;
   EXPECT_EQ(WaitForSingleObject(debug, 0), static_cast<DWORD>(WAIT_OBJECT_0));
   // The set was not taken by the driver's thread as a switch of its log.
   EXPECT_FALSE(capture.Has("Debug message"));

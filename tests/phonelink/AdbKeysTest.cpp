@@ -43,9 +43,9 @@ uint32_t Le32(const std::vector<unsigned char>& b, size_t at) {
 
 // The ADB key record read back from its text, by the format: words of 64, n0inv, n, rr, e.
 struct AdbRecord {
-  uint32_t words = 0, n0inv = 0, e = 0;
-  BIGNUM* n = nullptr;
-  BIGNUM* rr = nullptr;
+  uint32_t m_nWords = 0, m_nN0Inv = 0, m_nE = 0;
+  BIGNUM* m_pN = nullptr;
+  BIGNUM* m_pRr = nullptr;
 };
 bool ParseAdbText(const std::string& text, AdbRecord* rec) {
   size_t blank = text.find(' ');
@@ -56,35 +56,35 @@ bool ParseAdbText(const std::string& text, AdbRecord* rec) {
                           static_cast<int>(b64.size()));
   if (n < 524) return false;
   raw.resize(524);  // the decoder counts the '=' padding as zero bytes
-  rec->words = Le32(raw, 0);
-  rec->n0inv = Le32(raw, 4);
-  rec->n = BN_lebin2bn(raw.data() + 8, 256, nullptr);
-  rec->rr = BN_lebin2bn(raw.data() + 264, 256, nullptr);
-  rec->e = Le32(raw, 520);
+  rec->m_nWords = Le32(raw, 0);
+  rec->m_nN0Inv = Le32(raw, 4);
+  rec->m_pN = BN_lebin2bn(raw.data() + 8, 256, nullptr);
+  rec->m_pRr = BN_lebin2bn(raw.data() + 264, 256, nullptr);
+  rec->m_nE = Le32(raw, 520);
   return true;
 }
 
 class AdbKeysTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root = fs::temp_directory_path() / ("adbkeys-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root);
-    fs::create_directories(root / "prog");
-    wce::SetRootDir(root.string());
+    m_Root = fs::temp_directory_path() / ("adbkeys-" + std::to_string(::getpid()) + "-" +
+                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(m_Root);
+    fs::create_directories(m_Root / "prog");
+    wce::SetRootDir(m_Root.string());
     ResetLinkStateForTests();
   }
   void TearDown() override {
     ResetLinkStateForTests();
-    fs::remove_all(root);
+    fs::remove_all(m_Root);
   }
-  fs::path root;
+  fs::path m_Root;
 };
 
 TEST_F(AdbKeysTest, FirstStartWritesBothFilesOwnerOnly) {
   EXPECT_EQ(LoadKeys("\\prog\\"), 2);
   for (int i = 0; i < 2; ++i) {
-    fs::path p = root / "prog" / ("userkey" + std::to_string(i));
+    fs::path p = m_Root / "prog" / ("userkey" + std::to_string(i));
     EXPECT_EQ(Slurp(p), g_szAdbPrivateKeyText[i]);
     struct stat st;
     ASSERT_EQ(::stat(p.c_str(), &st), 0);
@@ -96,18 +96,18 @@ TEST_F(AdbKeysTest, FirstStartWritesBothFilesOwnerOnly) {
 
 TEST_F(AdbKeysTest, ExistingFilesAreKeptByteForByte) {
   const std::string junk = "not a key\n";
-  std::ofstream(root / "prog" / "userkey0", std::ios::binary) << junk;
+  std::ofstream(m_Root / "prog" / "userkey0", std::ios::binary) << junk;
   EXPECT_EQ(LoadKeys("\\prog\\"), 1) << "the unreadable file is skipped";
-  EXPECT_EQ(Slurp(root / "prog" / "userkey0"), junk);
-  std::string key1 = Slurp(root / "prog" / "userkey1");
+  EXPECT_EQ(Slurp(m_Root / "prog" / "userkey0"), junk);
+  std::string key1 = Slurp(m_Root / "prog" / "userkey1");
   FreeKeys();
   EXPECT_EQ(LoadKeys("\\prog\\"), 2 - 1);
-  EXPECT_EQ(Slurp(root / "prog" / "userkey1"), key1);
+  EXPECT_EQ(Slurp(m_Root / "prog" / "userkey1"), key1);
 }
 
 TEST_F(AdbKeysTest, FileThatCannotBeMadeCostsOnlyItsKey) {
   // A dangling link stands where key file 0 belongs: it cannot be created nor read.
-  fs::create_symlink(root / "nowhere" / "x", root / "prog" / "userkey0");
+  fs::create_symlink(m_Root / "nowhere" / "x", m_Root / "prog" / "userkey0");
   EXPECT_EQ(LoadKeys("\\prog\\"), 1);
   EXPECT_EQ(KeyCount(), 1);
 }
@@ -139,24 +139,25 @@ TEST_F(AdbKeysTest, SignaturesVerifyWithTheOfferedPublicKeys) {
     ASSERT_EQ(n, std::strlen(text) + 1) << "the count includes the zero";
     AdbRecord rec;
     ASSERT_TRUE(ParseAdbText(text, &rec));
-    EXPECT_EQ(rec.words, 64u);
-    EXPECT_EQ(rec.e, 65537u);
+    EXPECT_EQ(rec.m_nWords, 64u);
+    EXPECT_EQ(rec.m_nE, 65537u);
     // n0inv * n[0] = -1 mod 2^32
-    EXPECT_EQ(static_cast<uint32_t>(rec.n0inv * static_cast<uint32_t>(BN_mod_word(rec.n, 0x100000000ull))),
-              0xFFFFFFFFu);
+    EXPECT_EQ(
+        static_cast<uint32_t>(rec.m_nN0Inv * static_cast<uint32_t>(BN_mod_word(rec.m_pN, 0x100000000ull))),
+        0xFFFFFFFFu);
     BN_CTX* ctx = BN_CTX_new();
     BIGNUM* r2 = BN_new();
     BN_set_bit(r2, 4096);
-    BN_mod(r2, r2, rec.n, ctx);
-    EXPECT_EQ(BN_cmp(r2, rec.rr), 0) << "rr = 2^4096 mod n";
+    BN_mod(r2, r2, rec.m_pN, ctx);
+    EXPECT_EQ(BN_cmp(r2, rec.m_pRr), 0) << "rr = 2^4096 mod n";
     RSA* pub = RSA_new();
     BIGNUM* e = BN_new();
-    BN_set_word(e, rec.e);
-    RSA_set0_key(pub, rec.n, e, nullptr);
+    BN_set_word(e, rec.m_nE);
+    RSA_set0_key(pub, rec.m_pN, e, nullptr);
     EXPECT_EQ(RSA_verify(NID_sha1, token, sizeof(token), sig, len, pub), 1) << "key " << i;
     RSA_free(pub);
     BN_free(r2);
-    BN_free(rec.rr);
+    BN_free(rec.m_pRr);
     BN_CTX_free(ctx);
   }
 }

@@ -20,7 +20,7 @@ TEST(AdbPacket, ConnectHeaderBytes) {
   p->command = ADB_CMD_CNXN;
   p->arg0 = 0x01000000;
   p->arg1 = 4096;
-  std::memcpy(p->data, "host::", 7);
+  std::memcpy(p->m_Data, "host::", 7);
   p->data_length = 7;
   p->Complete();
   const std::vector<uint8_t> expected = {
@@ -37,16 +37,16 @@ TEST(AdbPacket, ConnectHeaderBytes) {
 
 TEST(AdbPacket, CommandCodesAreTheirLetters) {
   struct {
-    uint32_t code;
-    const char* letters;
+    uint32_t m_nCode;
+    const char* m_pszLetters;
   } const cases[] = {{ADB_CMD_CNXN, "CNXN"}, {ADB_CMD_AUTH, "AUTH"}, {ADB_CMD_OPEN, "OPEN"},
                      {ADB_CMD_OKAY, "OKAY"}, {ADB_CMD_WRTE, "WRTE"}, {ADB_CMD_CLSE, "CLSE"}};
   for (const auto& c : cases) {
     AdbPacket p{};
-    p.command = c.code;
+    p.command = c.m_nCode;
     p.Complete();
     std::vector<uint8_t> h = Header(p);
-    EXPECT_EQ(0, std::memcmp(h.data(), c.letters, 4)) << c.letters;
+    EXPECT_EQ(0, std::memcmp(h.data(), c.m_pszLetters, 4)) << c.m_pszLetters;
     EXPECT_EQ(0u, p.data_check) << "no payload sums to 0";
     EXPECT_TRUE(p.MagicOk());
   }
@@ -87,7 +87,7 @@ TEST(AdbPacket, BlocksAreDistinctAndZeroFilledWhetherPooledOrNot) {
 TEST(AdbPacket, CheckWordIsUnsignedByteSum) {
   AdbPacket* p = AdbPacket::Alloc();
   p->command = ADB_CMD_WRTE;
-  std::memset(p->data, 0xFF, ADB_MAX_PAYLOAD);
+  std::memset(p->m_Data, 0xFF, ADB_MAX_PAYLOAD);
   p->data_length = ADB_MAX_PAYLOAD;
   p->Complete();
   EXPECT_EQ(p->data_check, 4096u * 255u);

@@ -11,14 +11,14 @@ TEST(AdbRequestList, SameLocalIdReachesTheOlderRecord) {
   list.Add(6, 10007, 0);  // its "QUIT"
   AdbRequest r{};
   ASSERT_TRUE(list.Find(10007, &r));
-  EXPECT_EQ(r.kind, 4);
-  list.SetRemote(r.serial, 55);
-  list.Remove(r.serial);
+  EXPECT_EQ(r.m_nKind, 4);
+  list.SetRemote(r.m_nSerial, 55);
+  list.Remove(r.m_nSerial);
   ASSERT_TRUE(list.Find(10007, &r));
-  EXPECT_EQ(r.kind, 6);
-  EXPECT_EQ(r.remote_id, 0u) << "the remote id went to the older record only";
+  EXPECT_EQ(r.m_nKind, 6);
+  EXPECT_EQ(r.m_nRemoteId, 0u) << "the remote id went to the older record only";
   EXPECT_EQ(list.Count(), 1);
-  list.Remove(r.serial);
+  list.Remove(r.m_nSerial);
   EXPECT_FALSE(list.Find(10007, &r));
   list.Destroy();
 }

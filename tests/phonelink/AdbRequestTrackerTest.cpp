@@ -8,8 +8,8 @@ namespace {
 // request counter less one and the last channel's local id.
 TEST(AdbRequestTracker, IdsOfTheEarlierConnectionAreStale) {
   struct Case {
-    int32_t localId;
-    bool current;
+    int32_t m_nLocalId;
+    bool m_bCurrent;
   };
   AdbRequestTracker tracker;
   for (int32_t id = 1; id <= 12; ++id) EXPECT_TRUE(tracker.IsCurrent(id)) << "no USB out yet: " << id;
@@ -20,7 +20,7 @@ TEST(AdbRequestTracker, IdsOfTheEarlierConnectionAreStale) {
       {12, false},    {7, false},     {13, true},    {18, true},     // channels
       {10000, true},                                                 // at or below the first request id
   };
-  for (const Case& c : cases) EXPECT_EQ(tracker.IsCurrent(c.localId), c.current) << c.localId;
+  for (const Case& c : cases) EXPECT_EQ(tracker.IsCurrent(c.m_nLocalId), c.m_bCurrent) << c.m_nLocalId;
 }
 
 TEST(AdbRequestTracker, NoRequestYetLeavesTheRequestThreshold) {

@@ -49,15 +49,15 @@ void ExpectExchange(const std::vector<SPacketRecord>& packets, const std::vector
 }
 
 struct AuthCase {
-  const char* name;
-  int trusted;       // public-key text the phone trusts from the start, -1 none
-  bool acceptOffer;  // the phone's user allows an offered key
-  std::vector<Answer> answers;
-  bool connects;
+  const char* m_pszName;
+  int m_nTrusted;       // public-key text the phone trusts from the start, -1 none
+  bool m_bAcceptOffer;  // the phone's user allows an offered key
+  std::vector<Answer> m_Answers;
+  bool m_bConnects;
 };
 
 void PrintTo(const AuthCase& c, std::ostream* os) {
-  *os << c.name;
+  *os << c.m_pszName;
 }
 
 class PhoneLinkAuth : public PhoneLinkE2E, public ::testing::WithParamInterface<AuthCase> {};
@@ -66,21 +66,21 @@ TEST_P(PhoneLinkAuth, AnswersEachTokenInKeyOrder) {
   const AuthCase& c = GetParam();
   phonesim::SPhoneSimOptions options;
   options.auth = true;
-  options.accept_keys = c.acceptOffer;
+  options.accept_keys = c.m_bAcceptOffer;
   StartPhone(options);
-  if (c.trusted >= 0) {
-    ASSERT_TRUE(sim.Auth().Trust(g_szAdbPublicKeyText[c.trusted], false));
+  if (c.m_nTrusted >= 0) {
+    ASSERT_TRUE(m_Sim.Auth().Trust(g_szAdbPublicKeyText[c.m_nTrusted], false));
   }
   ASSERT_EQ(Corvane_Adb_Init(), 0);
-  if (c.connects) {
+  if (c.m_bConnects) {
     ASSERT_TRUE(WaitConnected());
   } else {
-    ASSERT_TRUE(WaitUntil([&] { return FromHost(kAuth).size() >= c.answers.size(); }, 8000));
+    ASSERT_TRUE(WaitUntil([&] { return FromHost(kAuth).size() >= c.m_Answers.size(); }, 8000));
     // The phone that never accepts sends no CNXN, and only its CNXN connects the link.
     EXPECT_TRUE(FromPhone(kCnxn).empty());
     EXPECT_EQ(Corvane_Adb_IsConnected(), 0);
   }
-  ExpectExchange(sim.Record().Packets(), c.answers);
+  ExpectExchange(m_Sim.Record().Packets(), c.m_Answers);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AuthCase{
                           "AllowsTheOfferedKey", -1, true, {Answer::Sig0, Answer::Sig1, Answer::Pub0}, true},
                       AuthCase{"NeverAllows", -1, false, {Answer::Sig0, Answer::Sig1, Answer::Pub0}, false}),
-    [](const ::testing::TestParamInfo<AuthCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<AuthCase>& info) { return std::string(info.param.m_pszName); });
 
 TEST_F(PhoneLinkE2E, AuthNextCycleOffersThePublicKey1) {
   phonesim::SPhoneSimOptions options;
@@ -100,22 +100,22 @@ TEST_F(PhoneLinkE2E, AuthNextCycleOffersThePublicKey1) {
   ASSERT_EQ(Corvane_Adb_Init(), 0);
   ASSERT_TRUE(WaitUntil([&] { return FromHost(kAuth).size() >= 3; }, 8000));
   // The cable is pulled and plugged again: the cursor starts over, the public key moves on.
-  sim.Unplug();
+  m_Sim.Unplug();
   ASSERT_TRUE(WaitUntil([&] { return FromHost(kAuth).size() >= 6; }, 8000));
   EXPECT_EQ(UsbOut(), (std::vector<int>{1, 0, 1}));
-  ExpectExchange(sim.Record().Packets(),
+  ExpectExchange(m_Sim.Record().Packets(),
                  {Answer::Sig0, Answer::Sig1, Answer::Pub0, Answer::Sig0, Answer::Sig1, Answer::Pub1});
 }
 
 struct KeyFileCase {
-  const char* name;
-  bool file0Readable;
-  bool file1Readable;
-  std::vector<Answer> answers;
+  const char* m_pszName;
+  bool m_bFile0Readable;
+  bool m_bFile1Readable;
+  std::vector<Answer> m_Answers;
 };
 
 void PrintTo(const KeyFileCase& c, std::ostream* os) {
-  *os << c.name;
+  *os << c.m_pszName;
 }
 
 class PhoneLinkKeyFiles : public PhoneLinkE2E, public ::testing::WithParamInterface<KeyFileCase> {};
@@ -124,18 +124,18 @@ TEST_P(PhoneLinkKeyFiles, UnreadableKeysAreSkippedAndFilesKept) {
   const KeyFileCase& c = GetParam();
   const std::string notAKey = "this file holds no key\n";
   const std::string key0 = g_szAdbPrivateKeyText[0], key1 = g_szAdbPrivateKeyText[1];
-  const std::string before0 = c.file0Readable ? key0 : notAKey;
-  const std::string before1 = c.file1Readable ? key1 : notAKey;
-  WriteFile(root / "prog" / "userkey0", before0);
-  WriteFile(root / "prog" / "userkey1", before1);
+  const std::string before0 = c.m_bFile0Readable ? key0 : notAKey;
+  const std::string before1 = c.m_bFile1Readable ? key1 : notAKey;
+  WriteFile(m_Root / "prog" / "userkey0", before0);
+  WriteFile(m_Root / "prog" / "userkey1", before1);
   phonesim::SPhoneSimOptions options;
   options.auth = true;
   options.accept_keys = true;
   StartPhone(options);
   StartLink();
-  ExpectExchange(sim.Record().Packets(), c.answers);
-  EXPECT_EQ(ReadFile(root / "prog" / "userkey0"), before0);
-  EXPECT_EQ(ReadFile(root / "prog" / "userkey1"), before1);
+  ExpectExchange(m_Sim.Record().Packets(), c.m_Answers);
+  EXPECT_EQ(ReadFile(m_Root / "prog" / "userkey0"), before0);
+  EXPECT_EQ(ReadFile(m_Root / "prog" / "userkey1"), before1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(KeyFileCase{"NoneReadable", false, false, {Answer::Pub0}},
                       KeyFileCase{"OnlyKey1Readable", false, true, {Answer::Sig1, Answer::Pub0}},
                       KeyFileCase{"BothReadable", true, true, {Answer::Sig0, Answer::Sig1, Answer::Pub0}}),
-    [](const ::testing::TestParamInfo<KeyFileCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<KeyFileCase>& info) { return std::string(info.param.m_pszName); });
 
 }  // namespace
 }  // namespace linktest

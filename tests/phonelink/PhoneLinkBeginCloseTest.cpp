@@ -14,10 +14,10 @@ namespace {
 constexpr auto kWakeBound = std::chrono::milliseconds(1500);
 
 struct HeldCase {
-  const char* name;
-  const char* silentService;  // the phone never answers OPENs of this service
-  const char* heldOpen;       // the host's OPEN that proves the caller is inside its wait
-  std::function<int()> call;
+  const char* m_pszName;
+  const char* m_pszSilentService;  // the phone never answers OPENs of this service
+  const char* m_pszHeldOpen;       // the host's OPEN that proves the caller is inside its wait
+  std::function<int()> m_fnCall;
 };
 
 class PhoneLinkBeginClose : public PhoneLinkE2E {};
@@ -37,15 +37,15 @@ TEST_F(PhoneLinkBeginClose, EndsEveryLongCallAtOnce) {
   };
   StartPhone();
   for (const HeldCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    ASSERT_TRUE(sim.AddFault(std::string("silent=") + c.silentService));
+    SCOPED_TRACE(c.m_pszName);
+    ASSERT_TRUE(m_Sim.AddFault(std::string("silent=") + c.m_pszSilentService));
     StartLink();
     const size_t from = PacketCount();
-    std::future<int> caller = std::async(std::launch::async, c.call);
+    std::future<int> caller = std::async(std::launch::async, c.m_fnCall);
     ASSERT_TRUE(WaitUntil(
         [&] {
           for (const std::string& open : Opens(from)) {
-            if (open == c.heldOpen) return true;
+            if (open == c.m_pszHeldOpen) return true;
           }
           return false;
         },
@@ -73,7 +73,7 @@ TEST_F(PhoneLinkBeginClose, EndsEveryLongCallAtOnce) {
 
     EXPECT_EQ(Corvane_Adb_Close(), 0);
     EXPECT_FALSE(UsbThreadsRunning());
-    sim.ClearFaults();
+    m_Sim.ClearFaults();
   }
 }
 

@@ -19,20 +19,20 @@ void RegisterEcho(phonesim::CPhoneSim& sim, uint16_t port) {
 }
 
 TEST_F(PhoneLinkE2E, TcpConnectRestartsTheAppWhileNothingListens) {
-  for (uint16_t port : kPorts) sim.Endpoints().Unregister(port);
+  for (uint16_t port : kPorts) m_Sim.Endpoints().Unregister(port);
   StartPhone();
   StartLink();
   // The phone app comes up with its ports once it is started.
   std::thread app([this] {
-    if (sim.Record().WaitFor(
+    if (m_Sim.Record().WaitFor(
             [this] {
-              for (auto& c : sim.Record().ShellCommands()) {
+              for (auto& c : m_Sim.Record().ShellCommands()) {
                 if (c.rfind("am start", 0) == 0) return true;
               }
               return false;
             },
             5000)) {
-      for (uint16_t port : kPorts) RegisterEcho(sim, port);
+      for (uint16_t port : kPorts) RegisterEcho(m_Sim, port);
     }
   });
   const size_t from = PacketCount();
@@ -55,7 +55,7 @@ TEST_F(PhoneLinkE2E, TcpConnectRestartsTheAppWhileNothingListens) {
 }
 
 TEST_F(PhoneLinkE2E, TcpConnectReopensOnlyTheCommandChannel) {
-  sim.Endpoints().Unregister(kPorts[0]);
+  m_Sim.Endpoints().Unregister(kPorts[0]);
   StartPhone();
   StartLink();
   std::thread app([this] {
@@ -64,7 +64,7 @@ TEST_F(PhoneLinkE2E, TcpConnectReopensOnlyTheCommandChannel) {
       for (auto& p : FromHost(kOpen)) n += PayloadText(p) == "tcp:7240";
       return n >= 3;
     };
-    if (sim.Record().WaitFor(thirdTry, 5000)) RegisterEcho(sim, kPorts[0]);
+    if (m_Sim.Record().WaitFor(thirdTry, 5000)) RegisterEcho(m_Sim, kPorts[0]);
   });
   Corvane_Adb_TcpConnect();
   app.join();
@@ -86,8 +86,8 @@ TEST_F(PhoneLinkE2E, TcpDisconnectClosesAndWaitsForAllChannels) {
   Corvane_Adb_TcpConnect();
   int32_t local[6], remote[6];
   for (int c = 0; c < 6; ++c) {
-    local[c] = g_adb.m_channels[c].m_nLocalId;
-    remote[c] = g_adb.m_channels[c].m_nRemoteId;
+    local[c] = g_adb.m_Channels[c].m_nLocalId;
+    remote[c] = g_adb.m_Channels[c].m_nRemoteId;
   }
   // One channel: one CLSE, and the wait for all six gives up with the others still open.
   size_t from = PacketCount();
@@ -109,7 +109,7 @@ TEST_F(PhoneLinkE2E, TcpDisconnectClosesAndWaitsForAllChannels) {
     EXPECT_EQ(Corvane_Adb_IsChannelConnected(c), 0);
   }
   // USB down: nothing is sent.
-  sim.Unplug();
+  m_Sim.Unplug();
   ASSERT_TRUE(WaitUntil([this] { return UsbOut().size() >= 2; }, 5000));
   from = PacketCount();
   EXPECT_EQ(Corvane_Adb_TcpDisconnect(6), 0);
@@ -142,7 +142,7 @@ TEST_F(PhoneLinkE2E, ReadsBlockUntilTheCountWaitsAndEndOnUsbLoss) {
     pending.push_back(std::async(std::launch::async, [&, c] { return readers[c](buffers[c], 12); }));
   }
   Sleep(20);
-  sim.Unplug();
+  m_Sim.Unplug();
   for (int c = 0; c < 5; ++c) {
     ASSERT_EQ(pending[c].wait_for(std::chrono::seconds(5)), std::future_status::ready) << c;
     EXPECT_EQ(pending[c].get(), 0) << c;

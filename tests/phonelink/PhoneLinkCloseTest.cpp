@@ -11,16 +11,16 @@ constexpr auto kCloseGrace = std::chrono::milliseconds(1200);
 constexpr auto kLoadSlack = std::chrono::seconds(3);
 
 struct CloseCase {
-  const char* name;
-  std::function<void(PhoneLinkE2E*)> enter;  // brings the link into the state
-  std::function<int()> blocked;              // a caller left waiting in the link, or none
+  const char* m_pszName;
+  std::function<void(PhoneLinkE2E*)> m_fnEnter;  // brings the link into the state
+  std::function<int()> m_fnBlocked;              // a caller left waiting in the link, or none
 };
 
 class PhoneLinkClose : public PhoneLinkE2E {
  public:
   void Phone(const phonesim::SPhoneSimOptions& options = {}) { StartPhone(options); }
   void Link() { StartLink(); }
-  phonesim::CPhoneSim& Sim() { return sim; }
+  phonesim::CPhoneSim& Sim() { return m_Sim; }
 };
 
 TEST_F(PhoneLinkClose, ReturnsAfterTheReadersGraceFromEveryState) {
@@ -74,16 +74,16 @@ TEST_F(PhoneLinkClose, ReturnsAfterTheReadersGraceFromEveryState) {
   };
   bool phoneStarted = false;
   for (const CloseCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    if (std::string(c.name) != "no phone" && !phoneStarted) {
+    SCOPED_TRACE(c.m_pszName);
+    if (std::string(c.m_pszName) != "no phone" && !phoneStarted) {
       StartPhone();
       phoneStarted = true;
     }
     ASSERT_EQ(Corvane_Adb_Init(), 0);
-    c.enter(this);
+    c.m_fnEnter(this);
     std::future<int> caller;
-    if (c.blocked) {
-      caller = std::async(std::launch::async, c.blocked);
+    if (c.m_fnBlocked) {
+      caller = std::async(std::launch::async, c.m_fnBlocked);
       EXPECT_EQ(caller.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout) << "it blocks";
     }
     auto t0 = std::chrono::steady_clock::now();
@@ -92,13 +92,13 @@ TEST_F(PhoneLinkClose, ReturnsAfterTheReadersGraceFromEveryState) {
     // blocked caller or a phone's answer would take far longer.
     EXPECT_LT(std::chrono::steady_clock::now() - t0, kCloseGrace + kLoadSlack);
     EXPECT_FALSE(UsbThreadsRunning());
-    if (c.blocked) {
+    if (c.m_fnBlocked) {
       ASSERT_EQ(caller.wait_for(std::chrono::seconds(2)), std::future_status::ready)
           << "the caller comes back";
       EXPECT_LT(caller.get(), 1);
     }
-    sim.ClearFaults();
-    sim.Shell().ClearRules();
+    m_Sim.ClearFaults();
+    m_Sim.Shell().ClearRules();
   }
 }
 

@@ -81,38 +81,38 @@ inline std::string ReadFile(const fs::path& path) {
 class PhoneLinkE2E : public ::testing::Test {
  protected:
   void SetUp() override {
-    root = fs::temp_directory_path() / ("phonelink-e2e-" + std::to_string(::getpid()));
-    fs::remove_all(root);
-    fs::create_directories(root / "prog");
-    fs::create_directories(root / "Windows");
-    wce::SetRootDir(root.string());
+    m_Root = fs::temp_directory_path() / ("phonelink-e2e-" + std::to_string(::getpid()));
+    fs::remove_all(m_Root);
+    fs::create_directories(m_Root / "prog");
+    fs::create_directories(m_Root / "Windows");
+    wce::SetRootDir(m_Root.string());
     wce::ResetRegistry();
     wce::SetModuleFileName(u"\\prog\\CECorvane.exe");
-    fs::copy_file(KAVLINK_PATH, root / "prog" / "kavlink.dll", fs::copy_options::overwrite_existing);
+    fs::copy_file(KAVLINK_PATH, m_Root / "prog" / "kavlink.dll", fs::copy_options::overwrite_existing);
     ResetLinkStateForTests();
     RegisterKavlinkDriver();
-    usbOutMsg = RegisterWindowMessageW(u"WMMSG_CORVANE_USB_OUT");
-    usbErrorMsg = RegisterWindowMessageW(u"WMMSG_CORVANE_USB_ERROR");
+    m_nUsbOutMsg = RegisterWindowMessageW(u"WMMSG_CORVANE_USB_OUT");
+    m_nUsbErrorMsg = RegisterWindowMessageW(u"WMMSG_CORVANE_USB_ERROR");
     wce::SetBroadcastTap([this](UINT msg, WPARAM w, LPARAM l) {
-      std::lock_guard<std::mutex> hold(lock);
-      if (msg == usbOutMsg) {
-        usbOut.push_back(static_cast<int>(l));
-        usbOutW.push_back(static_cast<int>(w));
+      std::lock_guard<std::mutex> hold(m_Lock);
+      if (msg == m_nUsbOutMsg) {
+        m_UsbOut.push_back(static_cast<int>(l));
+        m_UsbOutW.push_back(static_cast<int>(w));
       }
-      if (msg == usbErrorMsg) usbErrors.push_back(static_cast<int>(l));
+      if (msg == m_nUsbErrorMsg) m_UsbErrors.push_back(static_cast<int>(l));
     });
     wce::SetDebugSink([this](const std::string& line) {
-      std::lock_guard<std::mutex> hold(lock);
-      logLines.push_back(line);
+      std::lock_guard<std::mutex> hold(m_Lock);
+      m_LogLines.push_back(line);
     });
     for (uint16_t port : kPorts) {
-      sim.Endpoints().Register(port, [] { return std::make_shared<phonesim::CEchoEndpoint>(); });
+      m_Sim.Endpoints().Register(port, [] { return std::make_shared<phonesim::CEchoEndpoint>(); });
     }
   }
   void StartPhone(const phonesim::SPhoneSimOptions& options = {}) {
     std::string error;
-    ASSERT_TRUE(sim.Start(options, &error)) << error;
-    ASSERT_TRUE(wce::CUsbTcpBackend::GetInstance().Start("tcp:127.0.0.1:" + std::to_string(sim.Port()),
+    ASSERT_TRUE(m_Sim.Start(options, &error)) << error;
+    ASSERT_TRUE(wce::CUsbTcpBackend::GetInstance().Start("tcp:127.0.0.1:" + std::to_string(m_Sim.Port()),
                                                          AdbPhoneSpec()));
   }
   void StartLink() {
@@ -125,15 +125,15 @@ class PhoneLinkE2E : public ::testing::Test {
   void TearDown() override {
     Corvane_Adb_Close();
     wce::CUsbTcpBackend::GetInstance().Stop();
-    sim.Stop();
+    m_Sim.Stop();
     wce::SetBroadcastTap(nullptr);
     wce::SetDebugSink(nullptr);
     wce::ResetDeviceManager();
-    fs::remove_all(root);
+    fs::remove_all(m_Root);
   }
   std::vector<SPacketRecord> FromHost(uint32_t command, size_t from = 0) {
     std::vector<SPacketRecord> out;
-    auto packets = sim.Record().Packets();
+    auto packets = m_Sim.Record().Packets();
     for (size_t i = from; i < packets.size(); ++i) {
       if (packets[i].from_host && packets[i].command == command) out.push_back(packets[i]);
     }
@@ -141,7 +141,7 @@ class PhoneLinkE2E : public ::testing::Test {
   }
   std::vector<SPacketRecord> FromPhone(uint32_t command, size_t from = 0) {
     std::vector<SPacketRecord> out;
-    auto packets = sim.Record().Packets();
+    auto packets = m_Sim.Record().Packets();
     for (size_t i = from; i < packets.size(); ++i) {
       if (!packets[i].from_host && packets[i].command == command) out.push_back(packets[i]);
     }
@@ -153,33 +153,33 @@ class PhoneLinkE2E : public ::testing::Test {
     for (auto& p : FromHost(kOpen, from)) out.push_back(PayloadText(p));
     return out;
   }
-  size_t PacketCount() { return sim.Record().Packets().size(); }
+  size_t PacketCount() { return m_Sim.Record().Packets().size(); }
   std::vector<int> UsbOut() {
-    std::lock_guard<std::mutex> hold(lock);
-    return usbOut;
+    std::lock_guard<std::mutex> hold(m_Lock);
+    return m_UsbOut;
   }
   std::vector<int> UsbOutWParams() {
-    std::lock_guard<std::mutex> hold(lock);
-    return usbOutW;
+    std::lock_guard<std::mutex> hold(m_Lock);
+    return m_UsbOutW;
   }
   size_t UsbErrors() {
-    std::lock_guard<std::mutex> hold(lock);
-    return usbErrors.size();
+    std::lock_guard<std::mutex> hold(m_Lock);
+    return m_UsbErrors.size();
   }
   bool Logged(const std::string& needle) {
-    std::lock_guard<std::mutex> hold(lock);
-    for (auto& l : logLines) {
+    std::lock_guard<std::mutex> hold(m_Lock);
+    for (auto& l : m_LogLines) {
       if (l.find(needle) != std::string::npos) return true;
     }
     return false;
   }
 
-  fs::path root;
-  phonesim::CPhoneSim sim;
-  std::mutex lock;
-  UINT usbOutMsg = 0, usbErrorMsg = 0;
-  std::vector<int> usbOut, usbOutW, usbErrors;
-  std::vector<std::string> logLines;
+  fs::path m_Root;
+  phonesim::CPhoneSim m_Sim;
+  std::mutex m_Lock;
+  UINT m_nUsbOutMsg = 0, m_nUsbErrorMsg = 0;
+  std::vector<int> m_UsbOut, m_UsbOutW, m_UsbErrors;
+  std::vector<std::string> m_LogLines;
 };
 
 }  // namespace linktest

@@ -7,7 +7,7 @@ namespace {
 TEST_F(PhoneLinkE2E, FirstConnectSendsTheExactCnxn) {
   StartPhone();
   StartLink();
-  auto packets = sim.Record().Packets();
+  auto packets = m_Sim.Record().Packets();
   ASSERT_FALSE(packets.empty());
   const SPacketRecord& first = packets.front();
   ASSERT_TRUE(first.from_host);
@@ -62,7 +62,7 @@ TEST_F(PhoneLinkE2E, UnplugBroadcastsAndReplugReconnects) {
   StartPhone();
   StartLink();
   Corvane_Adb_TcpConnect();
-  sim.Unplug();
+  m_Sim.Unplug();
   ASSERT_TRUE(WaitUntil([this] { return UsbOut().size() >= 2; }, 5000));
   EXPECT_EQ(UsbOut()[1], 0);
   EXPECT_EQ(Corvane_Adb_IsChannelConnected(0), 0);
@@ -74,10 +74,10 @@ TEST_F(PhoneLinkE2E, PushOfVtimWithAndWithoutTheJar) {
   StartPhone();
   StartLink();
   std::string vtim(10000, 'v'), jar(300, 'j');
-  { std::ofstream(root / "prog" / "vtim", std::ios::binary) << vtim; }
-  { std::ofstream(root / "prog" / "vtim.jar", std::ios::binary) << jar; }
+  { std::ofstream(m_Root / "prog" / "vtim", std::ios::binary) << vtim; }
+  { std::ofstream(m_Root / "prog" / "vtim.jar", std::ios::binary) << jar; }
   EXPECT_EQ(Corvane_Adb_PushVtim("\\prog"), 0);
-  auto pushes = sim.Record().Pushes();
+  auto pushes = m_Sim.Record().Pushes();
   ASSERT_EQ(pushes.size(), 2u);
   EXPECT_EQ(pushes[0].path, "/data/local/tmp/vtim");
   EXPECT_EQ(pushes[0].size, 10000u);
@@ -86,8 +86,8 @@ TEST_F(PhoneLinkE2E, PushOfVtimWithAndWithoutTheJar) {
   EXPECT_EQ(pushes[1].mtime, 0x55AE13B8u);
   // Now the jar is on the phone: only "vtim" goes again.
   EXPECT_EQ(Corvane_Adb_PushVtim("\\prog"), 0);
-  EXPECT_EQ(sim.Record().Pushes().size(), 3u);
-  fs::remove(root / "prog" / "vtim");
+  EXPECT_EQ(m_Sim.Record().Pushes().size(), 3u);
+  fs::remove(m_Root / "prog" / "vtim");
   EXPECT_EQ(Corvane_Adb_PushVtim("\\prog"), -10);
 }
 
@@ -98,13 +98,13 @@ TEST_F(PhoneLinkE2E, PushOfVtimWithAndWithoutTheJar) {
 TEST_F(PhoneLinkE2E, PushEndsWhenThePhoneClosedItsStreamBeforeTheWait) {
   StartPhone();
   StartLink();
-  WriteFile(root / "prog" / "vtim", std::string(10000, 'v'));
-  WriteFile(root / "prog" / "vtim.jar", std::string(300, 'j'));
+  WriteFile(m_Root / "prog" / "vtim", std::string(10000, 'v'));
+  WriteFile(m_Root / "prog" / "vtim.jar", std::string(300, 'j'));
   std::vector<std::string> held;
   bool allClosed = true;
   SetPushOpenedHook([&](const char* name, int32_t localId) {
     held.push_back(name);
-    allClosed = allClosed && sim.Record().WaitFor(
+    allClosed = allClosed && m_Sim.Record().WaitFor(
                                  [&] {
                                    for (auto& p : FromHost(kClse)) {
                                      if (p.arg0 == static_cast<uint32_t>(localId)) return true;
@@ -114,17 +114,17 @@ TEST_F(PhoneLinkE2E, PushEndsWhenThePhoneClosedItsStreamBeforeTheWait) {
                                  5000);
   });
   struct Call {
-    std::vector<std::string> pushed;  // the jar goes only while the phone lacks it
-    size_t recorded;
+    std::vector<std::string> m_Pushed;  // the jar goes only while the phone lacks it
+    size_t m_nRecorded;
   };
   const Call calls[] = {{{"vtim", "vtim.jar"}, 2}, {{"vtim"}, 3}, {{"vtim"}, 4}};
   for (size_t i = 0; i < sizeof(calls) / sizeof(calls[0]); ++i) {
     held.clear();
     EXPECT_EQ(Corvane_Adb_PushVtim("\\prog"), 0) << "call " << i;
     EXPECT_TRUE(allClosed) << "call " << i << ": the phone did not close a stream";
-    EXPECT_EQ(held, calls[i].pushed) << "call " << i;
-    auto pushes = sim.Record().Pushes();
-    ASSERT_EQ(pushes.size(), calls[i].recorded) << "call " << i;
+    EXPECT_EQ(held, calls[i].m_Pushed) << "call " << i;
+    auto pushes = m_Sim.Record().Pushes();
+    ASSERT_EQ(pushes.size(), calls[i].m_nRecorded) << "call " << i;
     for (auto& p : pushes) EXPECT_TRUE(p.ok) << p.path << ": " << p.fail;
   }
   SetPushOpenedHook(nullptr);
@@ -133,9 +133,9 @@ TEST_F(PhoneLinkE2E, PushEndsWhenThePhoneClosedItsStreamBeforeTheWait) {
 TEST_F(PhoneLinkE2E, AppStartAnswers) {
   StartPhone();
   StartLink();
-  sim.Shell().SetAppInstalled("com.velto.corvane", true);
+  m_Sim.Shell().SetAppInstalled("com.velto.corvane", true);
   EXPECT_EQ(Corvane_Adb_StartPhoneApp(), 0);
-  sim.Shell().SetAppInstalled("com.velto.corvane", false);
+  m_Sim.Shell().SetAppInstalled("com.velto.corvane", false);
   EXPECT_EQ(Corvane_Adb_StartPhoneApp(), -14);
   EXPECT_EQ(Corvane_Adb_Shell("push x y"), 0);
 }

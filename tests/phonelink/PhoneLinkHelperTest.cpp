@@ -6,11 +6,11 @@ namespace linktest {
 namespace {
 
 struct HelperCase {
-  const char* release;  // as getprop prints it, without the line end
-  const char* sdk;
-  const char* localFile;  // the file expected to be pushed; nullptr when none
-  size_t size;            // its size; 0 with a file name: the file is missing
-  int result;             // expected result; 1 for "started"
+  const char* m_pszRelease;  // as getprop prints it, without the line end
+  const char* m_pszSdk;
+  const char* m_pszLocalFile;  // the file expected to be pushed; nullptr when none
+  size_t m_nSize;              // its size; 0 with a file name: the file is missing
+  int m_nResult;               // expected result; 1 for "started"
 };
 
 // The sync image the phone must receive: SEND, DATA, DONE with a zero time, 8 zero bytes.
@@ -39,7 +39,7 @@ std::vector<uint32_t> SliceSizes(size_t imageLength) {
 TEST_F(PhoneLinkE2E, HelperFileAndCommandsByAndroidVersion) {
   StartPhone();
   StartLink();
-  sim.Shell().SetChildProcess("vtsc", "vtsy");
+  m_Sim.Shell().SetChildProcess("vtsc", "vtsy");
   Corvane_Adb_SetPushDir("\\prog");
   const HelperCase cases[] = {
       {"6.0.1", "23", "vtsc23", 5000, 1},
@@ -53,40 +53,40 @@ TEST_F(PhoneLinkE2E, HelperFileAndCommandsByAndroidVersion) {
   };
   char fill = 'a';
   for (const HelperCase& c : cases) {
-    SCOPED_TRACE(std::string(c.release) + "/" + c.sdk);
+    SCOPED_TRACE(std::string(c.m_pszRelease) + "/" + c.m_pszSdk);
     std::string file;
-    for (size_t i = 0; i < c.size; ++i) file.push_back(static_cast<char>(fill + i % 7));
+    for (size_t i = 0; i < c.m_nSize; ++i) file.push_back(static_cast<char>(fill + i % 7));
     ++fill;
-    for (auto& e : fs::directory_iterator(root / "prog")) {
+    for (auto& e : fs::directory_iterator(m_Root / "prog")) {
       if (e.path().filename().string().rfind("vtsc", 0) == 0) fs::remove(e.path());
     }
-    if (c.localFile && c.size) WriteFile(root / "prog" / c.localFile, file);
-    sim.Shell().SetProp("ro.build.version.release", c.release);
-    sim.Shell().SetProp("ro.build.version.sdk", c.sdk);
+    if (c.m_pszLocalFile && c.m_nSize) WriteFile(m_Root / "prog" / c.m_pszLocalFile, file);
+    m_Sim.Shell().SetProp("ro.build.version.release", c.m_pszRelease);
+    m_Sim.Shell().SetProp("ro.build.version.sdk", c.m_pszSdk);
     const size_t from = PacketCount();
-    const size_t pushesBefore = sim.Record().Pushes().size();
+    const size_t pushesBefore = m_Sim.Record().Pushes().size();
 
     int result = Corvane_Adb_StartVtsc();
-    if (c.result == 1) {
+    if (c.m_nResult == 1) {
       EXPECT_GE(result, 1);
       EXPECT_LE(result, 22);
     } else {
-      EXPECT_EQ(result, c.result);
+      EXPECT_EQ(result, c.m_nResult);
     }
     std::vector<std::string> expected = {"shell:getprop ro.build.version.release\n",
                                          "shell:getprop ro.build.version.sdk\n"};
-    if (c.result == 1) {
+    if (c.m_nResult == 1) {
       expected.insert(expected.end(), {"sync:", "shell:chmod 777 /data/local/tmp/vtsc",
                                        "shell:/data/local/tmp/vtsc", "shell:ps"});
     }
     EXPECT_EQ(Opens(from), expected);
-    if (c.result != 1) {
-      EXPECT_EQ(sim.Record().Pushes().size(), pushesBefore) << "nothing pushed";
+    if (c.m_nResult != 1) {
+      EXPECT_EQ(m_Sim.Record().Pushes().size(), pushesBefore) << "nothing pushed";
       continue;
     }
     // The sync stream as the phone saw it: the image, one slice per OKAY.
     uint32_t syncId = 0;
-    for (auto& s : sim.Record().Streams()) {
+    for (auto& s : m_Sim.Record().Streams()) {
       if (s.service == "sync:") syncId = s.device_id;
     }
     std::vector<uint8_t> image;
@@ -97,19 +97,19 @@ TEST_F(PhoneLinkE2E, HelperFileAndCommandsByAndroidVersion) {
       slices.push_back(p.data_length);
     }
     std::vector<uint8_t> want = HelperImage(file);
-    EXPECT_EQ(want.size(), c.size + 58);
+    EXPECT_EQ(want.size(), c.m_nSize + 58);
     EXPECT_TRUE(image == want) << "image of " << image.size() << " bytes";
     EXPECT_EQ(slices, SliceSizes(want.size()));
-    auto pushes = sim.Record().Pushes();
+    auto pushes = m_Sim.Record().Pushes();
     ASSERT_EQ(pushes.size(), pushesBefore + 1);
     EXPECT_EQ(pushes.back().path, "/data/local/tmp/vtsc");
     EXPECT_EQ(pushes.back().mode & 0777, 0666u);
     EXPECT_TRUE(pushes.back().ok) << pushes.back().fail;
     std::string onPhone;
-    ASSERT_TRUE(sim.Fs().Resolve("/data/local/tmp/vtsc", &onPhone));
+    ASSERT_TRUE(m_Sim.Fs().Resolve("/data/local/tmp/vtsc", &onPhone));
     EXPECT_EQ(ReadFile(onPhone), file);
   }
-  EXPECT_TRUE(sim.Record().Violations().empty());
+  EXPECT_TRUE(m_Sim.Record().Violations().empty());
 }
 
 TEST_F(PhoneLinkE2E, HelperStartGivesMinus7WhenGetpropIsNotAnswered) {
@@ -119,7 +119,7 @@ TEST_F(PhoneLinkE2E, HelperStartGivesMinus7WhenGetpropIsNotAnswered) {
   phonesim::SShellRule silent;
   silent.pattern = "getprop ro.build.version.release";
   silent.silent = true;
-  sim.Shell().SetRule(silent);
+  m_Sim.Shell().SetRule(silent);
   EXPECT_EQ(Corvane_Adb_StartVtsc(), -7);
   EXPECT_TRUE(Logged("[@@] getprop  version.release timeout"));
   EXPECT_EQ(Opens(), std::vector<std::string>{"shell:getprop ro.build.version.release\n"});
@@ -146,18 +146,18 @@ TEST_F(PhoneLinkE2E, KillVtscFindsThePidWhereverTheListingIsSplit) {
     rule.replace = true;
     rule.text = listing;
     rule.splits = {split};
-    sim.Shell().SetRule(rule);
+    m_Sim.Shell().SetRule(rule);
     EXPECT_EQ(Corvane_Adb_KillVtsc(), 0);
     ++kills;
     ASSERT_TRUE(WaitUntil(
         [&] {
           int n = 0;
-          for (auto& c : sim.Record().ShellCommands()) n += c.rfind("kill", 0) == 0;
+          for (auto& c : m_Sim.Record().ShellCommands()) n += c.rfind("kill", 0) == 0;
           return n >= kills;
         },
         3000));
   }
-  for (auto& c : sim.Record().ShellCommands()) {
+  for (auto& c : m_Sim.Record().ShellCommands()) {
     if (c.rfind("kill", 0) == 0) {
       EXPECT_EQ(c, "kill -9 4321");
     }

@@ -8,18 +8,18 @@ namespace linktest {
 namespace {
 
 struct UnplugCase {
-  const char* step;              // phonesim step at which the cable goes
-  std::function<void()> action;  // what the link is doing then
+  const char* m_pszStep;             // phonesim step at which the cable goes
+  std::function<void()> m_fnAction;  // what the link is doing then
 };
 
 TEST_F(PhoneLinkE2E, UnplugAtEachStepResetsAndReplugWorks) {
   StartPhone();
-  sim.Shell().SetChildProcess("vtsc", "vtsy");
-  sim.Shell().SetProp("ro.build.version.release", "6.0.1");
-  sim.Shell().SetProp("ro.build.version.sdk", "23");
-  WriteFile(root / "prog" / "vtsc23", std::string(6000, 'x'));
-  WriteFile(root / "prog" / "vtim", std::string(5000, 'v'));
-  WriteFile(root / "prog" / "vtim.jar", std::string(300, 'j'));
+  m_Sim.Shell().SetChildProcess("vtsc", "vtsy");
+  m_Sim.Shell().SetProp("ro.build.version.release", "6.0.1");
+  m_Sim.Shell().SetProp("ro.build.version.sdk", "23");
+  WriteFile(m_Root / "prog" / "vtsc23", std::string(6000, 'x'));
+  WriteFile(m_Root / "prog" / "vtim", std::string(5000, 'v'));
+  WriteFile(m_Root / "prog" / "vtim.jar", std::string(300, 'j'));
   Corvane_Adb_SetPushDir("\\prog");
   StartLink();
   const UnplugCase cases[] = {
@@ -32,20 +32,20 @@ TEST_F(PhoneLinkE2E, UnplugAtEachStepResetsAndReplugWorks) {
       {"cnxn", [] {}},  // the next connection's CNXN: the phone goes before it answers
   };
   for (const UnplugCase& c : cases) {
-    SCOPED_TRACE(c.step);
-    const bool atConnect = std::string(c.step).find(':') == std::string::npos;
+    SCOPED_TRACE(c.m_pszStep);
+    const bool atConnect = std::string(c.m_pszStep).find(':') == std::string::npos;
     if (!atConnect) Corvane_Adb_TcpConnect();
-    const int connectionsBefore = sim.Connections();
+    const int connectionsBefore = m_Sim.Connections();
     const size_t broadcastsBefore = UsbOut().size();
     // A step of the connection itself is reached by pulling the cable once first.
     const int drops = atConnect ? 2 : 1;
-    ASSERT_TRUE(sim.AddFault(std::string("drop@") + c.step));
-    if (atConnect) sim.Unplug();
-    c.action();
+    ASSERT_TRUE(m_Sim.AddFault(std::string("drop@") + c.m_pszStep));
+    if (atConnect) m_Sim.Unplug();
+    c.m_fnAction();
     // Out, then in again: the broadcasts alternate and end with the phone in.
     ASSERT_TRUE(WaitUntil(
         [&] {
-          return sim.Connections() >= connectionsBefore + drops && Corvane_Adb_IsConnected() == 1 &&
+          return m_Sim.Connections() >= connectionsBefore + drops && Corvane_Adb_IsConnected() == 1 &&
                  UsbOut().size() >= broadcastsBefore + 2 * drops;
         },
         10000));
@@ -54,31 +54,31 @@ TEST_F(PhoneLinkE2E, UnplugAtEachStepResetsAndReplugWorks) {
     for (int w : UsbOutWParams()) EXPECT_EQ(w, 0);
     EXPECT_TRUE(Logged("[@@===]CorvaneAdb Get USB Out"));
     // After the re-plug the link works again.
-    sim.ClearFaults();
-    sim.Shell().SetAppInstalled("com.velto.corvane", true);
+    m_Sim.ClearFaults();
+    m_Sim.Shell().SetAppInstalled("com.velto.corvane", true);
     EXPECT_EQ(Corvane_Adb_StartPhoneApp(), 0);
   }
-  EXPECT_TRUE(sim.Record().Violations().empty());
+  EXPECT_TRUE(m_Sim.Record().Violations().empty());
 }
 
 TEST_F(PhoneLinkE2E, StalePacketsOfTheOldConnectionAreSkipped) {
   StartPhone();
   StartLink();
-  sim.Shell().SetAppInstalled("com.velto.corvane", true);
+  m_Sim.Shell().SetAppInstalled("com.velto.corvane", true);
   EXPECT_EQ(Corvane_Adb_StartPhoneApp(), 0);  // request 10000
   EXPECT_EQ(Corvane_Adb_StartPhoneApp(), 0);  // request 10001
   Corvane_Adb_TcpConnect();                   // channels 1 ... 6
-  ASSERT_EQ(g_adb.m_tracker.m_nCounter, 10002);
+  ASSERT_EQ(g_adb.m_Tracker.m_nCounter, 10002);
   // After the re-plug the phone writes to ids of the old connection, and to one never used.
-  ASSERT_TRUE(sim.AddFault("stale-wrte=10001@connected"));
-  ASSERT_TRUE(sim.AddFault("stale-wrte=6@connected"));
-  ASSERT_TRUE(sim.AddFault("stale-wrte=20000@connected"));
-  sim.Unplug();
+  ASSERT_TRUE(m_Sim.AddFault("stale-wrte=10001@connected"));
+  ASSERT_TRUE(m_Sim.AddFault("stale-wrte=6@connected"));
+  ASSERT_TRUE(m_Sim.AddFault("stale-wrte=20000@connected"));
+  m_Sim.Unplug();
   ASSERT_TRUE(WaitUntil([this] { return UsbOut().size() >= 3; }, 8000));
   ASSERT_TRUE(WaitConnected());
   ASSERT_TRUE(WaitUntil([&] { return !FromHost(kOkay, 0).empty() && Logged("(local_ID=6)"); }, 3000));
   EXPECT_EQ(Corvane_Adb_StartPhoneApp(), 0);
-  auto packets = sim.Record().Packets();
+  auto packets = m_Sim.Record().Packets();
   size_t second = 0;
   for (size_t i = 0, n = 0; i < packets.size(); ++i) {
     if (packets[i].from_host && packets[i].command == kCnxn && ++n == 2) second = i;
@@ -98,7 +98,7 @@ TEST_F(PhoneLinkE2E, BadMagicEndsTheReaderAndTheMonitorReconnects) {
   StartPhone();
   StartLink();
   Corvane_Adb_TcpConnect();
-  ASSERT_TRUE(sim.AddFault("bad-magic@wrte:tcp:7240"));
+  ASSERT_TRUE(m_Sim.AddFault("bad-magic@wrte:tcp:7240"));
   ASSERT_EQ(Corvane_Adb_TcpWrite(0, "ping", 4), 1);
   ASSERT_TRUE(WaitUntil([this] { return UsbErrors() == 1; }, 3000));
   // The reader posts the error before it leaves its loop and closes the channels.
@@ -106,7 +106,7 @@ TEST_F(PhoneLinkE2E, BadMagicEndsTheReaderAndTheMonitorReconnects) {
       << "all channels closed with the reader";
   ASSERT_TRUE(WaitUntil([this] { return FromHost(kCnxn).size() == 2; }, 5000)) << "a new CNXN";
   ASSERT_TRUE(WaitConnected());
-  sim.Shell().SetAppInstalled("com.velto.corvane", true);
+  m_Sim.Shell().SetAppInstalled("com.velto.corvane", true);
   EXPECT_EQ(Corvane_Adb_StartPhoneApp(), 0);
 }
 
@@ -114,7 +114,7 @@ TEST_F(PhoneLinkE2E, OversizeHeaderIsLoggedAndSkipped) {
   StartPhone();
   StartLink();
   Corvane_Adb_TcpConnect();
-  ASSERT_TRUE(sim.AddFault("oversize@wrte:tcp:7240"));
+  ASSERT_TRUE(m_Sim.AddFault("oversize@wrte:tcp:7240"));
   ASSERT_EQ(Corvane_Adb_TcpWrite(0, "ping", 4), 1);
   uint8_t got[4];
   EXPECT_EQ(Corvane_Adb_TcpRead_CMD(got, 4), 4) << "the stream goes on after the skipped packet";

@@ -19,20 +19,23 @@ TEST(ShellAnswer, EmptyLineIsExactlyCrLf) {
 
 TEST(ShellAnswer, ReleaseAndSdkTexts) {
   struct {
-    std::string text;
-    bool m, is444;
+    std::string m_strText;
+    bool m_bReleaseM, m_bRelease444;
   } const releases[] = {{"M\r\n", true, false},     {"  M\r\n", true, false},    {"5.1.1\r\n", false, false},
                         {"4.4.4\r\n", false, true}, {"4.4.2\r\n", false, false}, {"", false, false}};
   for (const auto& r : releases) {
-    EXPECT_EQ(ShellAnswer::ReleaseStartsWithM(U(r.text), r.text.size()), r.m) << r.text;
-    EXPECT_EQ(ShellAnswer::ReleaseIs444(U(r.text), r.text.size()), r.is444) << r.text;
+    EXPECT_EQ(ShellAnswer::ReleaseStartsWithM(U(r.m_strText), r.m_strText.size()), r.m_bReleaseM)
+        << r.m_strText;
+    EXPECT_EQ(ShellAnswer::ReleaseIs444(U(r.m_strText), r.m_strText.size()), r.m_bRelease444) << r.m_strText;
   }
   struct {
-    std::string text;
-    int level;
+    std::string m_strText;
+    int m_nLevel;
   } const sdks[] = {{"22\r\n", 22}, {"0\r\n", 0}, {" 19\r\n", 19},
                     {"x\r\n", 0},   {"24", 24},   {"99999999999", 0x7FFFFFFF}};
-  for (const auto& s : sdks) EXPECT_EQ(ShellAnswer::SdkLevel(U(s.text), s.text.size()), s.level) << s.text;
+  for (const auto& s : sdks) {
+    EXPECT_EQ(ShellAnswer::SdkLevel(U(s.m_strText), s.m_strText.size()), s.m_nLevel) << s.m_strText;
+  }
 }
 
 TEST(ShellAnswer, AppStartAndJarAnswers) {
@@ -44,13 +47,15 @@ TEST(ShellAnswer, AppStartAndJarAnswers) {
   EXPECT_TRUE(ShellAnswer::AppStartFailed(U(missing), missing.size()));
 
   struct {
-    std::string text;
-    bool present;
+    std::string m_strText;
+    bool m_bPresent;
   } const ls[] = {{"/data/local/tmp/vtim.jar\r\n", true},
                   {"ls: /data/local/tmp/vtim.jar: No such file or directory\r\n", false},
                   {"/data/local/tmp/vtim.jar: No such file or directory\r\n", false},
                   {"weird:", true}};
-  for (const auto& l : ls) EXPECT_EQ(ShellAnswer::JarPresent(U(l.text), l.text.size()), l.present) << l.text;
+  for (const auto& l : ls) {
+    EXPECT_EQ(ShellAnswer::JarPresent(U(l.m_strText), l.m_strText.size()), l.m_bPresent) << l.m_strText;
+  }
 }
 
 const std::string kPsHead =

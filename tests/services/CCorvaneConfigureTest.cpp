@@ -63,8 +63,8 @@ TEST_F(CCorvaneConfigureTest, EveryEncodingGivesTheSameRecord) {
   std::string gbkBody = Utf8(body);
   gbkBody.replace(gbkBody.find("\xE6\xA0\x87\xE9\xA2\x98"), 6, "\xB1\xEA\xCC\xE2");
   struct Case {
-    const char* name;
-    std::string bytes;
+    const char* m_pszName;
+    std::string m_strBytes;
   };
   const Case cases[] = {
       {"utf16le bom", "\xFF\xFE" + Utf16Le(body)},
@@ -74,9 +74,9 @@ TEST_F(CCorvaneConfigureTest, EveryEncodingGivesTheSameRecord) {
       {"gbk declared", "<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n" + gbkBody},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     ResetCorvaneConfig();
-    Put(kPath, c.bytes);
+    Put(kPath, c.m_strBytes);
     LoadCorvaneConfig();
     const CorvaneConfig& r = g_CorvaneConfig;
     EXPECT_EQ(r.windowParam.bTopmost, 1);
@@ -127,9 +127,9 @@ TEST_F(CCorvaneConfigureTest, FilesThatGiveNothing) {
 
 TEST_F(CCorvaneConfigureTest, CustomerValues) {
   struct Case {
-    const char* attributes;
-    BYTE notify;
-    int customer;
+    const char* m_pszAttributes;
+    BYTE m_byNotify;
+    int m_nCustomer;
   };
   const Case cases[] = {
       {"notifymsg=\"1\"", 1, 0},  {"notifymsg=\"ff\"", 1, 0}, {"notifymsg=\"0\"", 0, 0},
@@ -137,12 +137,12 @@ TEST_F(CCorvaneConfigureTest, CustomerValues) {
       {"cus_name=\"r3\"", 0, 0},  {"cus_name=\"r1x\"", 0, 0},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.attributes);
+    SCOPED_TRACE(c.m_pszAttributes);
     ResetCorvaneConfig();
-    Put(kPath, std::string("<Config><customer ") + c.attributes + "/></Config>");
+    Put(kPath, std::string("<Config><customer ") + c.m_pszAttributes + "/></Config>");
     LoadCorvaneConfig();
-    EXPECT_EQ(g_CorvaneConfig.bNotifyMsg, c.notify);
-    EXPECT_EQ(g_CorvaneConfig.nCustomer, c.customer);
+    EXPECT_EQ(g_CorvaneConfig.bNotifyMsg, c.m_byNotify);
+    EXPECT_EQ(g_CorvaneConfig.nCustomer, c.m_nCustomer);
   }
 }
 

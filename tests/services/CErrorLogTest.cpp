@@ -44,8 +44,8 @@ TEST_F(CErrorLogTest, FixedLinesAreGbkOnDiskAndUtf8ForThePhone) {
 
 TEST_F(CErrorLogTest, EveryFixedLineIsGbkEndingInBlankCrLf) {
   struct Case {
-    const char* line;
-    const char* utf8;
+    const char* m_pszLine;
+    const char* m_pszUtf8;
   };
   const Case cases[] = {
       {CErrorLog::kLineUsbLost,
@@ -59,9 +59,9 @@ TEST_F(CErrorLogTest, EveryFixedLineIsGbkEndingInBlankCrLf) {
   };
   for (const Case& c : cases) {
     std::string utf8;
-    ASSERT_TRUE(CErrorLog::GetInstance()->LineToUtf8(c.line, utf8));
-    EXPECT_EQ(utf8, c.utf8);
-    EXPECT_EQ(std::string(c.line).substr(std::string(c.line).size() - 3), " \r\n");
+    ASSERT_TRUE(CErrorLog::GetInstance()->LineToUtf8(c.m_pszLine, utf8));
+    EXPECT_EQ(utf8, c.m_pszUtf8);
+    EXPECT_EQ(std::string(c.m_pszLine).substr(std::string(c.m_pszLine).size() - 3), " \r\n");
   }
 }
 
@@ -109,8 +109,8 @@ TEST_F(CErrorLogTest, ConnectCounter) {
   EXPECT_EQ(log->ReadConnectCount(), -7);
 
   struct Case {
-    std::string bytes;
-    int count;
+    std::string m_strBytes;
+    int m_nCount;
   };
   const Case cases[] = {{"abc", 0},
                         {"  42xyz", 42},
@@ -118,8 +118,8 @@ TEST_F(CErrorLogTest, ConnectCounter) {
                         {"", 0},
                         {std::string(400, '9'), 2147483647}};
   for (const Case& c : cases) {
-    Put(kConnectLog, c.bytes);
-    EXPECT_EQ(log->ReadConnectCount(), c.count);
+    Put(kConnectLog, c.m_strBytes);
+    EXPECT_EQ(log->ReadConnectCount(), c.m_nCount);
   }
 }
 

@@ -15,9 +15,9 @@ std::u16string Str(const CString& s) {
 }
 
 struct ParseCase {
-  const char16_t* text;
-  const char16_t* results;  // the whole result text
-  bool wellFormed;
+  const char16_t* m_pszText;
+  const char16_t* m_pszResults;  // the whole result text
+  bool m_bWellFormed;
 };
 
 class CXmlDocumentParseTest : public ::testing::TestWithParam<ParseCase> {};
@@ -25,9 +25,9 @@ class CXmlDocumentParseTest : public ::testing::TestWithParam<ParseCase> {};
 TEST_P(CXmlDocumentParseTest, NamedResults) {
   const ParseCase& c = GetParam();
   CXmlDocument doc;
-  EXPECT_EQ(doc.ParseText(c.text), c.wellFormed ? TRUE : FALSE);
-  EXPECT_EQ(Str(doc.GetResult()), std::u16string(c.results));
-  EXPECT_EQ(doc.IsWellFormed(), c.wellFormed);
+  EXPECT_EQ(doc.ParseText(c.m_pszText), c.m_bWellFormed ? TRUE : FALSE);
+  EXPECT_EQ(Str(doc.GetResult()), std::u16string(c.m_pszResults));
+  EXPECT_EQ(doc.IsWellFormed(), c.m_bWellFormed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -68,9 +68,9 @@ TEST(CXmlDocumentTest, UnendedElementKeepsStartTagAndGivesUpItsChildren) {
   ASSERT_TRUE(doc.EnterElement());
   ASSERT_TRUE(doc.FindElement(u"u"));
   const CXmlDocument::ElemPos& u = doc.GetElemPos(2);
-  EXPECT_EQ(u.nLength, 3u);  // "<u>" only
-  EXPECT_TRUE(u.nFlags & CXmlDocument::MNF_NONENDED);
-  EXPECT_EQ(u.iElemChild, 0u);
+  EXPECT_EQ(u.m_dwLength, 3u);  // "<u>" only
+  EXPECT_TRUE(u.m_dwFlags & CXmlDocument::MNF_NONENDED);
+  EXPECT_EQ(u.m_dwElemChild, 0u);
   // Its children now follow it under r, one level up.
   ASSERT_TRUE(doc.FindElement());
   EXPECT_EQ(Str(doc.GetTagName()), u"c");
@@ -78,7 +78,7 @@ TEST(CXmlDocumentTest, UnendedElementKeepsStartTagAndGivesUpItsChildren) {
   ASSERT_TRUE(doc.FindElement());
   EXPECT_EQ(Str(doc.GetTagName()), u"d");
   EXPECT_FALSE(doc.FindElement());
-  EXPECT_TRUE(doc.GetElemPos(0).nFlags & CXmlDocument::MNF_ILLFORMED);
+  EXPECT_TRUE(doc.GetElemPos(0).m_dwFlags & CXmlDocument::MNF_ILLFORMED);
 }
 
 TEST(CXmlDocumentTest, LoneEndTagLeavesEnclosingElementComplete) {
@@ -86,10 +86,10 @@ TEST(CXmlDocumentTest, LoneEndTagLeavesEnclosingElementComplete) {
   doc.ParseText(u"<a></b></a>");
   ASSERT_TRUE(doc.FindElement(u"a"));
   const CXmlDocument::ElemPos& a = doc.GetElemPos(1);
-  EXPECT_EQ(a.nLength, 11u);
+  EXPECT_EQ(a.m_dwLength, 11u);
   EXPECT_EQ(a.StartTagLen(), 3u);
   EXPECT_EQ(a.EndTagLen(), 4u);
-  EXPECT_TRUE(a.nFlags & CXmlDocument::MNF_ILLDATA);
+  EXPECT_TRUE(a.m_dwFlags & CXmlDocument::MNF_ILLDATA);
 }
 
 TEST(CXmlDocumentTest, RootWithSiblingIsStillSearchable) {
@@ -119,16 +119,16 @@ TEST(CXmlDocumentTest, NavigationAndPaths) {
   EXPECT_TRUE(doc.FindElement(u"X"));
 
   struct PathCase {
-    const char16_t* path;
-    bool found;
+    const char16_t* m_pszPath;
+    bool m_bFound;
   };
   const PathCase paths[] = {{u"x[1]", true},  {u"x[@n]", true}, {u"x[@n='1']", true}, {u"x/@n", true},
                             {u"x/y", true},   {u"/x", false},   {u"x//y", false},     {u"x[", false},
                             {u"x[a]", false}, {u"x/", false}};
   for (const PathCase& p : paths) {
     doc.RestartChildren();
-    EXPECT_EQ(doc.FindElement(p.path) != FALSE, p.found)
-        << std::string(p.path, p.path + std::char_traits<char16_t>::length(p.path));
+    EXPECT_EQ(doc.FindElement(p.m_pszPath) != FALSE, p.m_bFound)
+        << std::string(p.m_pszPath, p.m_pszPath + std::char_traits<char16_t>::length(p.m_pszPath));
   }
 }
 
@@ -147,14 +147,14 @@ TEST(CXmlDocumentTest, AttributeForms) {
 }
 
 struct EntityCase {
-  std::u16string in;
-  std::u16string out;
+  std::u16string m_strIn;
+  std::u16string m_strOut;
 };
 
 class CXmlDocumentEntityTest : public ::testing::TestWithParam<EntityCase> {};
 
 TEST_P(CXmlDocumentEntityTest, Decodes) {
-  EXPECT_EQ(Str(CXmlDocument::UnescapeText(GetParam().in.c_str())), GetParam().out);
+  EXPECT_EQ(Str(CXmlDocument::UnescapeText(GetParam().m_strIn.c_str())), GetParam().m_strOut);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -190,10 +190,10 @@ std::string Utf16Be(const std::u16string& text) {
 }
 
 struct LoadCase {
-  const char* name;
-  std::string bytes;
-  bool loaded;
-  const char16_t* results;
+  const char* m_pszName;
+  std::string m_strBytes;
+  bool m_bLoaded;
+  const char16_t* m_pszResults;
 };
 
 TEST_F(CXmlDocumentFileTest, LoadingReportsWhatItRead) {
@@ -225,12 +225,12 @@ TEST_F(CXmlDocumentFileTest, LoadingReportsWhatItRead) {
       {"empty", "", false, u"<read encoding=\"UTF-8\" length=\"0\"/><utf8_detection/>"},
   };
   for (const LoadCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    Put(u"\\doc.xml", c.bytes);
+    SCOPED_TRACE(c.m_pszName);
+    Put(u"\\doc.xml", c.m_strBytes);
     CXmlDocument doc;
-    EXPECT_EQ(doc.LoadFile(u"\\doc.xml") != FALSE, c.loaded);
-    EXPECT_EQ(Str(doc.GetResult()), std::u16string(c.results));
-    if (!c.loaded) continue;
+    EXPECT_EQ(doc.LoadFile(u"\\doc.xml") != FALSE, c.m_bLoaded);
+    EXPECT_EQ(Str(doc.GetResult()), std::u16string(c.m_pszResults));
+    if (!c.m_bLoaded) continue;
     ASSERT_TRUE(doc.FindElement(u"a"));
     EXPECT_EQ(Str(doc.GetAttribute(u"t")), u"\u6807\u9898");
   }

@@ -25,16 +25,16 @@ class ServicesTestRoot : public ::testing::Test {
   void SetUp() override {
     std::string tmpl = (std::filesystem::temp_directory_path() / "services-test-XXXXXX").string();
     ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    m_root = tmpl;
-    wce::SetRootDir(m_root);
+    m_strRoot = tmpl;
+    wce::SetRootDir(m_strRoot);
     wce::SetModuleFileName(u"\\SDMMC\\CECorvane\\CECorvane.exe");
     std::filesystem::create_directories(wce::HostPath(u"\\SDMMC\\CECorvane"));
     wce::ResetRegistry();
     wce::SetRandomSource(nullptr);
     ResetCorvaneConfig();
     wce::SetDebugSink([this](const std::string& line) {
-      std::lock_guard<std::mutex> lock(m_logMutex);
-      m_log.push_back(line);
+      std::lock_guard<std::mutex> lock(m_LogMutex);
+      m_Log.push_back(line);
     });
   }
   void TearDown() override {
@@ -42,7 +42,7 @@ class ServicesTestRoot : public ::testing::Test {
     wce::SetRandomSource(nullptr);
     wce::ResetRegistry();
     ResetCorvaneConfig();
-    std::filesystem::remove_all(m_root);
+    std::filesystem::remove_all(m_strRoot);
   }
 
   static std::string Bytes(const std::u16string& cePath) {
@@ -66,11 +66,11 @@ class ServicesTestRoot : public ::testing::Test {
     return out;
   }
   std::vector<std::string> Log() {
-    std::lock_guard<std::mutex> lock(m_logMutex);
-    return m_log;
+    std::lock_guard<std::mutex> lock(m_LogMutex);
+    return m_Log;
   }
 
-  std::string m_root;
-  std::mutex m_logMutex;
-  std::vector<std::string> m_log;
+  std::string m_strRoot;
+  std::mutex m_LogMutex;
+  std::vector<std::string> m_Log;
 };

@@ -82,20 +82,20 @@ class DriverInstallTest : public ::testing::Test {
   void SetUp() override {
     std::string tmpl = std::filesystem::temp_directory_path().string() + "/driverinstall-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    m_root = tmpl;
-    wce::SetRootDir(m_root);
+    m_strRoot = tmpl;
+    wce::SetRootDir(m_strRoot);
     wce::ResetRegistry();
     wce::SetModuleFileName(kProgram);
     corvane::ResetDriverInstall();
-    std::filesystem::create_directories(m_root + "/SDMMC/CECorvane");
-    std::filesystem::copy_file(KAVLINK_PATH, m_root + "/SDMMC/CECorvane/kavlink.dll");
+    std::filesystem::create_directories(m_strRoot + "/SDMMC/CECorvane");
+    std::filesystem::copy_file(KAVLINK_PATH, m_strRoot + "/SDMMC/CECorvane/kavlink.dll");
   }
   void TearDown() override {
     wce::ResetDeviceManager();
     wce::ResetRegistry();
-    std::filesystem::remove_all(m_root);
+    std::filesystem::remove_all(m_strRoot);
   }
-  std::string m_root;
+  std::string m_strRoot;
 };
 
 TEST_F(DriverInstallTest, ProgramDirectoryKeepsItsBackslash) {
@@ -127,7 +127,7 @@ TEST_F(DriverInstallTest, LoadCopiesRegistersAndActivates) {
   EXPECT_EQ(Value(adbClass, u"DLL"), Sz(kDriverPath));
   EXPECT_EQ(SubKeys(loadClient), std::vector<std::u16string>{u"ADB_Class"});
   EXPECT_EQ(Value(loadClient + u"\\ADB_Class", u"Dll"), Sz(kDriverPath));
-  EXPECT_TRUE(std::filesystem::exists(m_root + "/Windows/kavlink.dll"));
+  EXPECT_TRUE(std::filesystem::exists(m_strRoot + "/Windows/kavlink.dll"));
   EXPECT_EQ(IsDeviceActive(u"ADB1:"), 1);
   EXPECT_EQ(IsDeviceActive(u"adb1:"), 1);
 
@@ -139,20 +139,20 @@ TEST_F(DriverInstallTest, LoadCopiesRegistersAndActivates) {
 TEST_F(DriverInstallTest, DriverPathMustFitTheCheck) {
   // The path of kavlink.dll: directory + "kavlink.dll" (11 characters).
   struct Case {
-    size_t pathChars;
-    int result;
+    size_t m_nPathChars;
+    int m_nResult;
   } cases[] = {{40, 0}, {63, 0}, {64, -3}, {120, -3}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.pathChars);
-    const size_t dirChars = c.pathChars - 11;  // "\" + name + "\"
+    SCOPED_TRACE(c.m_nPathChars);
+    const size_t dirChars = c.m_nPathChars - 11;  // "\" + name + "\"
     const std::u16string dir = u"\\" + std::u16string(dirChars - 2, u'd') + u"\\";
     wce::SetModuleFileName(dir + u"CECorvane.exe");
-    EXPECT_EQ(SetupDriverRegistry(), c.result);
+    EXPECT_EQ(SetupDriverRegistry(), c.m_nResult);
   }
 }
 
 TEST_F(DriverInstallTest, MissingDriverFileFailsActivation) {
-  std::filesystem::remove(m_root + "/SDMMC/CECorvane/kavlink.dll");
+  std::filesystem::remove(m_strRoot + "/SDMMC/CECorvane/kavlink.dll");
   EXPECT_EQ(LoadAdbDriver(), -5);
   EXPECT_EQ(IsDeviceActive(u"ADB1:"), 0);
 }
@@ -160,15 +160,15 @@ TEST_F(DriverInstallTest, MissingDriverFileFailsActivation) {
 TEST_F(DriverInstallTest, VendorKeysHoldOnlyTheDriver) {
   SetSz(u"Drivers\\USB\\LoadClients\\6353\\0\\Default\\Other_Class", u"Dll", u"other.dll");
   RegisterKavlinkDriver();
-  EXPECT_EQ(std::u16string(g_KavlinkVendorKeys[0].keyPath),
+  EXPECT_EQ(std::u16string(g_KavlinkVendorKeys[0].m_pszKeyPath),
             u"Drivers\\USB\\LoadClients\\10007\\0\\Default\\ADB_Class");
-  EXPECT_EQ(std::u16string(g_KavlinkVendorKeys[79].keyPath),
+  EXPECT_EQ(std::u16string(g_KavlinkVendorKeys[79].m_pszKeyPath),
             u"Drivers\\USB\\LoadClients\\11379\\0\\Default\\ADB_Class");
   EXPECT_EQ(SubKeys(u"Drivers\\USB\\LoadClients\\6353\\0\\Default"),
             std::vector<std::u16string>{u"ADB_Class"});
   for (const KavlinkVendorKey& v : g_KavlinkVendorKeys) {
-    EXPECT_EQ(std::u16string(v.valueName), u"Dll");
-    EXPECT_EQ(Value(v.keyPath, v.valueName), Sz(kDriverPath)) << WceWideToUtf8(v.keyPath);
+    EXPECT_EQ(std::u16string(v.m_pszValueName), u"Dll");
+    EXPECT_EQ(Value(v.m_pszKeyPath, v.m_pszValueName), Sz(kDriverPath)) << WceWideToUtf8(v.m_pszKeyPath);
   }
   EXPECT_EQ(SubKeys(u"Drivers\\USB\\LoadClients").size(), 79u);
 }

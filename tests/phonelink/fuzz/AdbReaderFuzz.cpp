@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The reader reads exactly data_length bytes and refuses lengths above the maximum.
   if (block->data_length <= ADB_MAX_PAYLOAD) {
     if (block->data_length > rest) block->data_length = static_cast<uint32_t>(rest);
-    std::memcpy(block->data, data + ADB_HEADER_SIZE, block->data_length);
+    std::memcpy(block->m_Data, data + ADB_HEADER_SIZE, block->data_length);
     if (block->MagicOk() && AcceptAdbPacket(block)) DispatchAdbPacket(block);
   }
 

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   for (int i = 0; i < doc.GetElemCount(); ++i) {
     const CXmlDocument::ElemPos& e = doc.GetElemPos(i);
-    if (e.nStart + e.nLength > doc.GetDoc().size()) __builtin_trap();
+    if (e.m_dwStart + e.m_dwLength > doc.GetDoc().size()) __builtin_trap();
   }
   return 0;
 }
