@@ -1,5 +1,6 @@
 #include "app/CAppMainWndEngine.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneChannelContext.h"
 #include "engine/DibBmp.h"

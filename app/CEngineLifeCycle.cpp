@@ -1,5 +1,6 @@
 #include "app/CEngineLifeCycle.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CSingleInstance.h"
 #include "app/AppWindowMessages.h"
 #include "engine/CorvaneAppFlags.h"

@@ -2,6 +2,7 @@
 
 #include "app/AppStartup.h"
 #include "app/AppWindowMessages.h"
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneChannelContext.h"
 #include "engine/CorvaneFrame.h"

@@ -2,6 +2,7 @@
 
 #include "app/AppWindowMessages.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneChannelContext.h"
 #include "engine/CorvaneCommand.h"

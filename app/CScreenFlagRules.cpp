@@ -1,6 +1,7 @@
 #include "app/CScreenFlagRules.h"
 
 #include "app/AppWindowMessages.h"
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneFrame.h"
 #include "engine/CorvaneWindowMessages.h"

@@ -1,5 +1,6 @@
 #include "engine/SystemInitThread.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CConnectProgress.h"
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneChannelContext.h"
@@ -20,10 +21,6 @@
 #include "platform/user/user.h"
 
 #include <cstring>
-
-ConnectStatRecord g_ConnectStatRecord;
-std::atomic<int> g_bStatisticsSent{0};
-std::atomic<int> g_bAuthFailLogged{0};
 
 namespace {
 

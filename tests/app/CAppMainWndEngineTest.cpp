@@ -1,6 +1,7 @@
 #include "app/AppWindowMessages.h"
 #include "app/CAppMainWndEngine.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CConnectProgress.h"
 #include "app/CScreenStandIn.h"
 #include "engine/CSingleInstance.h"

@@ -5,6 +5,7 @@
 #include "app/AppWindowMessages.h"
 #include "app/CAppMainWndEngine.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CConnectProgress.h"
 #include "engine/CSingleInstance.h"
 #include "engine/CorvaneFrame.h"

@@ -2,6 +2,7 @@
 // collects every broadcast, default configuration, no receivers, and debug lines captured.
 #pragma once
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CConnectProgress.h"
 #include "engine/CPackageBuffer.h"
 #include "engine/CSingleInstance.h"

@@ -2,6 +2,7 @@
 
 #include "app/AppWindowMessages.h"
 #include "app/CPhoneDlg.h"
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneChannelContext.h"
 #include "engine/CorvaneWindowMessages.h"

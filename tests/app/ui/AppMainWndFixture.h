@@ -8,6 +8,7 @@
 #include "app/CAppMainWnd.h"
 
 #include "app/AppWindowMessages.h"
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CConnectProgress.h"
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneChannelContext.h"

@@ -3,6 +3,7 @@
 #include "tests/app/ui/AppMainWndFixture.h"
 
 #include "app/CEngineLifeCycle.h"
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneFrame.h"
 #include "proto/CorvaneTouchActionProto.pb.h"
 #include "tests/app/screens/ScreenFixture.h"

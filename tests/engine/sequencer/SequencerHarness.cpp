@@ -2,6 +2,7 @@
 
 #include "tests/engine/WindowPump.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CConnectProgress.h"
 #include "engine/CSingleInstance.h"
 #include "engine/CorvaneAppFlags.h"
