@@ -38,11 +38,6 @@ void MakeEvent(HANDLE* event, LPCWSTR name) {
   if (!*event) *event = CreateEventW(nullptr, FALSE, FALSE, name);
 }
 
-void CloseEvent(HANDLE* event) {
-  if (*event) CloseHandle(*event);
-  *event = nullptr;
-}
-
 void JoinThread(HANDLE* thread, const char* line) {
   EngineLog(line, LogHex(*thread));
   if (*thread) WaitForSingleObject(*thread, INFINITE);
@@ -296,21 +291,6 @@ void StopRevThreads() {
   ctx.m_pTts = nullptr;
   ctx.m_pVRecord = nullptr;
   ctx.m_pMedia = nullptr;
-}
-
-void ResetChannelContext() {
-  CorvaneChannelContext& ctx = Ctx();
-  ctx.m_hMainWnd = nullptr;
-  ctx.m_bSysInitQuit = 0;
-  ctx.m_bRevThreadQuit = 0;
-  CloseEvent(&ctx.m_hEvtCmdIn);
-  CloseEvent(&ctx.m_hEvtTtsIn);
-  CloseEvent(&ctx.m_hEvtVideoIn);
-  CloseEvent(&ctx.m_hEvtAudioIn);
-  CloseEvent(&ctx.m_hEvtSoundRecordIn);
-  ctx.m_bResProgressEnd = 0;
-  ctx.m_dwReconnectGuardTick = 0;
-  HoldVideoThread(false);
 }
 
 void HoldVideoThread(bool hold) {

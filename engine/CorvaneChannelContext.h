@@ -87,9 +87,6 @@ void RevThread();
 // Sets the quit flag and every data event, joins the four threads and destroys the receivers.
 void StopRevThreads();
 
-// Tests: after StopRevThreads, clear the quit flags, the main window and close the events.
-void ResetChannelContext();
-
 DWORD CorvaneCMDThread(LPVOID param);
 DWORD CorvaneVideoThread(LPVOID param);
 DWORD CorvaneMediaThread(LPVOID param);

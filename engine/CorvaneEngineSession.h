@@ -58,6 +58,12 @@ struct CorvanePictureSurface {
 struct CorvaneEngineSession {
   CorvaneEngineSession();
 
+  // Tests, with no engine thread running: every part back to its start values, as a new process
+  // has them. The receivers, the sender, the holder, the progress record and the wave output are
+  // destroyed and their storages opened again; the data events are closed (the channel objects
+  // make them again); the sequencer's events exist, as before main.
+  void ResetForTests();
+
   CorvaneChannelContext m_channels;  // receivers, data events, receive threads
   CorvaneSequencerState m_sequencer;
   CorvaneEngineInstances m_instances;
@@ -72,6 +78,9 @@ struct CorvaneEngineSession {
 };
 
 extern CorvaneEngineSession g_CorvaneEngineSession;
+
+// g_CorvaneEngineSession.ResetForTests().
+void ResetEngineForTests();
 
 // The names the rest of the system knows the engine's state by. Each is bound to its part at
 // constant initialisation, so it is valid before any static initialiser runs.

@@ -70,12 +70,6 @@ bool ToNarrowPath(const CString& path, char* out, int outSize) {
 
 }  // namespace
 
-void ResetSequencerState() {
-  g_ConnectStatRecord = ConnectStatRecord();
-  g_bStatisticsSent = 0;
-  g_bAuthFailLogged = 0;
-}
-
 int GetChannelConnectMask() {
   int mask = 0;
   for (int c = 0; c < kAdbChannelCount; ++c) {

@@ -68,6 +68,3 @@ struct CorvaneStatistics {
   ConnectStatRecord m_record;
   std::atomic<int> m_bSent{0};
 };
-
-// Tests: back to the start values (the quit flag lives with the channel context).
-void ResetSequencerState();

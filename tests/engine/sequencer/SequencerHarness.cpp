@@ -40,12 +40,8 @@ SequencerHarness::SequencerHarness() {
   std::filesystem::create_directories(m_programDir);
 
   fakeadb::Reset();
-  ResetSequencerState();
-  ResetChannelContext();
   // Each harness is an engine life of its own.
-  CSingleInstanceBase::OpenAll();
-  g_CorvaneAppFlags.Reset();
-  CConnectProgress::Free();
+  ResetEngineForTests();
   CErrorLog::GetInstance()->Clear();
   g_nConnectCount = 0;
   CreateEngineNamedEvents();
