@@ -58,6 +58,37 @@ struct CorvanePictureSurface {
 struct CorvaneEngineSession {
   CorvaneEngineSession();
 
+  // The engine's life, in the order the head unit has always used. The root window runs it on
+  // the UI thread: Init and Start from its initialisation (Init is the platform frame rate and
+  // the engine start, Start the sequencer thread); Stop, Join and Destroy once the connection
+  // screen has ended. Each single instance is destroyed only after every thread that can reach
+  // it has been joined.
+  //
+  // The single instances opened for this life; the frame rate chosen by the platform; the link's
+  // thread priority and start; the channel objects and the picture callback; a quiet output
+  // level raised. 1, or 0 when the channel objects could not be made (the link and the
+  // sequencer run anyway).
+  int Init(HWND mainWnd, PictureDrawCallback draw);
+  // The sequencer thread, with the shell's flags as its parameter.
+  void Start();
+  // The link told it is closing (its long waits end), every channel closed (bounded: a phone
+  // that never answers CLSE does not hold the quit), the sequencer told to quit.
+  void Stop();
+  // The sequencer joined and its events closed, the receive threads joined and the receivers
+  // destroyed.
+  void Join();
+  // The sender destroyed and the link closed.
+  void Destroy();
+
+  // Tries of the channel close at shutdown, 200 ms apart, before the quit goes on without the
+  // phone's answer.
+  static const int kCloseChannelTries = 5;
+  // How long the link's close of the channels waits for the phone's answers; a close that took
+  // this long is not tried again.
+  static const DWORD kLinkCloseWaitMs = 2000;
+
+  HANDLE SequencerThread() const { return m_sequencer.m_hThread; }
+
   // Tests, with no engine thread running: every part back to its start values, as a new process
   // has them. The receivers, the sender, the holder, the progress record and the wave output are
   // destroyed and their storages opened again; the data events are closed (the channel objects
@@ -75,6 +106,11 @@ struct CorvaneEngineSession {
   // The feature configuration answered to the phone's query: the command thread fills and sends
   // it (CorvaneFeatureConfigTable::Fill).
   CorvaneFeatureConfigRecord m_featureConfig[CorvaneFeatureConfigTable::kCount] = {};
+
+ private:
+  void CloseChannels();
+  // One close of every channel through the link; true when the phone let the link's wait run out.
+  bool SendChannelCloses();
 };
 
 extern CorvaneEngineSession g_CorvaneEngineSession;
