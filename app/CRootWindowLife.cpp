@@ -1,9 +1,7 @@
 #include "app/CRootWindowLife.h"
 
 #include "app/AppWindowMessages.h"
-#include "engine/EngineLog.h"
-
-#include "phonelink/DriverInstall.h"
+#include "engine/CorvaneEngine.h"
 
 #include "platform/user/user.h"
 #include "services/CErrorLog.h"
@@ -42,7 +40,7 @@ void CRootWindowLife::StopEngine() {
 }
 
 void CRootWindowLife::RestoreUsbMassStorage() {
-  EnableUsbMassStorage();
+  EnableUsbMassStorageClient();
 }
 
 void CRootWindowLife::SaveLogs() {

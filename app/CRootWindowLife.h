@@ -8,7 +8,7 @@
 // The root window runs the three shutdown phases itself, with its own steps between them.
 #pragma once
 
-#include "engine/CorvaneEngineSession.h"
+#include "engine/CorvaneEngine.h"
 
 #include "platform/kernel/wcetypes.h"
 
