@@ -9,13 +9,14 @@
 #include "engine/CorvaneTts.h"
 #include "engine/CorvaneVRecord.h"
 #include "engine/CorvaneWindowMessages.h"
-
 #include "engine/EngineLog.h"
 #include "engine/HuInfo.h"
 
 #include "phonelink/CorvaneAdb.h"
 #include "platform/audio/audio.h"
 #include "platform/kernel/kernel.h"
+
+#include <type_traits>
 
 namespace {
 
@@ -31,6 +32,10 @@ void CloseEvent(HANDLE* event) {
 }  // namespace
 
 CorvaneEngineSession g_CorvaneEngineSession;
+
+static_assert(std::is_trivially_destructible<DibBmp>::value, "the video thread may paint during exit");
+static_assert(std::is_trivially_destructible<WavPlayerManager>::value,
+              "the wave-out callback may run during exit");
 
 CorvaneEngineSession::CorvaneEngineSession() {
   // The sequencer's events exist from before main, as the head unit's did: the root window may

@@ -2,7 +2,9 @@
 // One object holds them all, so that the engine's life (its single instances opened, its threads
 // started, stopped and joined, its instances destroyed) runs in one place and in one order, and
 // tests reset one thing. It is made during static initialisation, before main and before any
-// thread, and is never destroyed: a receive thread left running at exit still finds its state.
+// thread, and lives as long as the process: the parts a receive thread left running at exit may
+// still touch (the picture surface, the wave player, the channel context's words) have nothing to
+// destroy, so they stay whole while the statics go.
 // What the engine makes inside it (the receivers, the sender, the sender holder) is destroyed by
 // the shutdown, and a storage closed by it hands nothing out until the next engine life.
 //
