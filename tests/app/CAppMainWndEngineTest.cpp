@@ -69,7 +69,6 @@ class AppMainWndEngineTest : public ::testing::Test {
     g_nVideoWidth = 1280;
     g_nVideoHeight = 720;
     g_nPhoneFrameRate = 0;
-    CreateEngineNamedEvents();
     ResetEvent(g_hEventInit);
     static bool registered = false;
     if (!registered) {

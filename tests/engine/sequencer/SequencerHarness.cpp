@@ -44,7 +44,6 @@ SequencerHarness::SequencerHarness() {
   ResetEngineForTests();
   CErrorLog::GetInstance()->Clear();
   g_nConnectCount = 0;
-  CreateEngineNamedEvents();
   ResetEvent(g_hEventInit);
   ResetEvent(g_hEventReconnect);
 
