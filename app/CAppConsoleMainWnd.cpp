@@ -2,7 +2,7 @@
 
 #include "app/AppWindowMessages.h"
 #include "app/CAppConsole.h"
-#include "engine/CorvaneWindowMessages.h"
+#include "engine/CorvaneEngine.h"
 
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/KernelHooks.h"

@@ -2,7 +2,7 @@
 
 #include "app/AppWindowMessages.h"
 #include "app/CAppMainWndEngine.h"
-#include "engine/EngineLog.h"
+#include "engine/CorvaneEngine.h"
 
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/filesys.h"

@@ -5,13 +5,13 @@
 // unit's other programs, turns mouse input into phone touches and owns the root window's timers.
 //
 // The engine duties are the parts that the headless engine program composes too: the engine's
-// life (CEngineLifeCycle), the root window's messages and timers (CRootMessageRouter) and the
+// life (CRootWindowLife), the root window's messages and timers (CRootMessageRouter) and the
 // touch road (CTouchScaler). The screen's share of the shell flags is the real screen's.
 //
 // Every handler runs on the UI thread, except DrawPictureCallback (the video receive thread).
 #pragma once
 
-#include "app/CEngineLifeCycle.h"
+#include "app/CRootWindowLife.h"
 #include "app/CRootMessageRouter.h"
 #include "app/CTouchScaler.h"
 
@@ -60,7 +60,7 @@ class CAppMainWnd : public CWceUiRealWnd {
 
  private:
   RECT m_rcPaint = {};
-  CEngineLifeCycle m_life;
+  CRootWindowLife m_life;
   CRootMessageRouter m_router;
   CTouchScaler m_touch;
   CWceUiDlg* m_pPhoneDlg = nullptr;  // while the phone pop-up runs

@@ -1,8 +1,6 @@
 #include "app/CAppMainWndEngine.h"
 
-#include "engine/CorvaneAppFlags.h"
-#include "engine/CorvaneChannelContext.h"
-#include "engine/DibBmp.h"
+#include "engine/CorvaneEngine.h"
 
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/kernel.h"

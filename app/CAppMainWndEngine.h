@@ -4,7 +4,7 @@
 // its own that the root window with its screens takes over one by one.
 #pragma once
 
-#include "app/CEngineLifeCycle.h"
+#include "app/CRootWindowLife.h"
 #include "app/CRootMessageRouter.h"
 #include "app/CScreenStandIn.h"
 #include "app/CTouchScaler.h"
@@ -16,9 +16,9 @@ class DibBmp;
 
 class CAppMainWndEngine {
  public:
-  // The engine's part of the window's initialisation (CEngineLifeCycle::Start).
+  // The engine's part of the window's initialisation (CRootWindowLife::Start).
   int Start(HWND hwnd);
-  // The engine's shutdown once the connection screen has ended (CEngineLifeCycle::Shutdown).
+  // The engine's shutdown once the connection screen has ended (CRootWindowLife::Shutdown).
   void Shutdown();
 
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return m_router.OnMessage(msg, wParam, lParam); }
@@ -51,7 +51,7 @@ class CAppMainWndEngine {
 
  private:
   HWND m_hWnd = nullptr;
-  CEngineLifeCycle m_life;
+  CRootWindowLife m_life;
   CRootMessageRouter m_router;
   CScreenStandIn m_screen;
   CTouchScaler m_touch;

@@ -1,7 +1,6 @@
 #include "app/CEngineConsole.h"
 
-#include "engine/CorvaneChannelContext.h"
-#include "engine/DibBmp.h"
+#include "engine/CorvaneEngine.h"
 
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/GdiHooks.h"

@@ -2,18 +2,10 @@
 
 #include "app/AppStartup.h"
 #include "app/AppWindowMessages.h"
-#include "engine/CorvaneAppFlags.h"
-#include "engine/CorvaneChannelContext.h"
-#include "engine/CorvaneFrame.h"
-#include "engine/CorvaneWindowMessages.h"
-#include "engine/DibBmp.h"
-#include "engine/EngineLog.h"
-#include "engine/SystemInitThread.h"
+#include "engine/CorvaneEngine.h"
 
 #include "app/widgets/CWceLoading.h"
 #include "app/widgets/CWceResProgress.h"
-#include "phonelink/CorvaneAdb.h"
-#include "phonelink/DriverInstall.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/wcestr.h"
 #include "platform/user/user.h"
@@ -45,13 +37,12 @@ void Show(CWceUiLayer* pLayer, BOOL bShow) {
 // Reconnecting makes sense only once the phone's ADB side answered (CNXN) and every channel of
 // the last attempt is closed.
 bool CanReconnect() {
-  return GetChannelConnectMask() == 0 && Corvane_Adb_IsConnected();
+  return GetChannelConnectMask() == 0 && IsPhoneLinkConnected();
 }
 
 // A projection runs in the foreground: leaving now would pull the picture from under the driver.
 bool IsProjecting() {
-  return Corvane_Adb_IsChannelConnected(1) && Corvane_Adb_IsConnected() &&
-         g_CorvaneAppFlags.m_bPhoneForeground;
+  return IsPhoneChannelConnected(1) && IsPhoneLinkConnected() && g_CorvaneAppFlags.m_bPhoneForeground;
 }
 
 }  // namespace
@@ -367,18 +358,18 @@ void CMainDlg::OnChildClick(CWceUiLayer* pChild) {
       EngineLog("!!!!!!! btnReShow hEvtStart 0X%x \n", LogHex(g_hEventReconnect));
       KillTimer(TIMER_ID_SETTLE_STATE);
     } else if (!g_CorvaneAppFlags.m_bPhoneForeground) {
-      Corvane_Adb_Shell(kAdbAppStartService);
+      StartPhoneAppService();
     }
   } else if (pChild->IsEqualName(u"btn_calling_hide")) {
-    Corvane_Adb_Shell(kAdbAppStartService);
+    StartPhoneAppService();
   } else if (pChild->IsEqualName(u"btnhelp")) {
     RunHelp();
   } else if (pChild->IsEqualName(u"btnExithelp")) {
     SetState(STATE_CORVANE_USB_OUT);
   } else if (pChild->IsEqualName(u"btnForbidUsb")) {
-    DisableUsbMassStorage();
+    DisableUsbMassStorageClient();
   } else if (pChild->IsEqualName(u"btnResetUsb")) {
-    EnableUsbMassStorage();
+    EnableUsbMassStorageClient();
   }
 }
 

@@ -1,7 +1,7 @@
 #include "app/CPhoneDlg.h"
 
 #include "app/AppWindowMessages.h"
-#include "engine/CorvaneWindowMessages.h"
+#include "engine/CorvaneEngine.h"
 
 #include "platform/kernel/kernel.h"
 

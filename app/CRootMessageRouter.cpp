@@ -2,18 +2,8 @@
 
 #include "app/AppWindowMessages.h"
 
-#include "engine/CorvaneAppFlags.h"
-#include "engine/CorvaneChannelContext.h"
-#include "engine/CorvaneCommand.h"
-#include "engine/CorvanePicture.h"
-#include "engine/CorvaneSendData.h"
-#include "engine/CorvaneWindowMessages.h"
-#include "engine/DibBmp.h"
-#include "engine/EngineLog.h"
-#include "engine/HuInfo.h"
-#include "engine/SystemInitThread.h"
+#include "engine/CorvaneEngine.h"
 
-#include "phonelink/CorvaneAdb.h"
 #include "platform/kernel/kernel.h"
 #include "platform/user/user.h"
 #include "services/CErrorLog.h"
@@ -52,7 +42,7 @@ bool CRootMessageRouter::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     CorvaneSendData* sender = Sender();
     if (lParam != g_nPhoneFrameRate && sender) sender->SendFrameRateChange(static_cast<int>(lParam));
   } else if (msg == INNER_MSG_PHONE_CORVANE_EXIT) {
-    Corvane_Adb_TcpDisconnect(kAdbAllChannels);
+    DisconnectAllPhoneChannels();
     PostMessageW(m_hWnd, MESSAGE_CMD_REV, 0, kCmdBackground);
   } else if (msg == WMMSG_CORVANE_USB_OUT) {
     if (lParam == 1) {
@@ -81,7 +71,7 @@ bool CRootMessageRouter::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return false;
   } else if (msg == NMSG_CORVANE_SHOWHIDE) {
     EngineLog("!!!!!!!  NMSG_CORVANE_PCODE_SHOWHIDE  bDeviceIn=%d   bConnected=%d  (0x%x,0x%x )\n",
-              Corvane_Adb_IsConnected(), Corvane_Adb_IsChannelConnected(1), static_cast<unsigned>(wParam),
+              IsPhoneLinkConnected(), IsPhoneChannelConnected(1), static_cast<unsigned>(wParam),
               static_cast<unsigned>(lParam));
     if (lParam == 1) {
       g_CorvaneAppFlags.m_bWindowShown = 1;

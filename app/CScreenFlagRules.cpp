@@ -1,10 +1,7 @@
 #include "app/CScreenFlagRules.h"
 
 #include "app/AppWindowMessages.h"
-#include "engine/CorvaneAppFlags.h"
-#include "engine/CorvaneFrame.h"
-#include "engine/CorvaneWindowMessages.h"
-#include "engine/DibBmp.h"
+#include "engine/CorvaneEngine.h"
 
 void CScreenFlagRules::OnMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam, int nProgress) {
   if (msg == MESSAGE_CMD_REV) {

@@ -1,8 +1,7 @@
 #include "app/CScreenStandIn.h"
 
 #include "app/AppWindowMessages.h"
-#include "engine/CorvaneAppFlags.h"
-#include "engine/CorvaneWindowMessages.h"
+#include "engine/CorvaneEngine.h"
 
 #include "platform/user/user.h"
 

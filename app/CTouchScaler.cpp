@@ -1,8 +1,6 @@
 #include "app/CTouchScaler.h"
 
-#include "engine/CorvaneAppFlags.h"
-#include "engine/CorvaneCommand.h"
-#include "engine/CorvaneSendData.h"
+#include "engine/CorvaneEngine.h"
 
 #include "platform/user/user.h"
 

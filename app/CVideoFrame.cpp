@@ -1,7 +1,6 @@
 #include "app/CVideoFrame.h"
 
-#include "engine/DibBmp.h"
-#include "engine/EngineLog.h"
+#include "engine/CorvaneEngine.h"
 
 #include "platform/gdi/gdi.h"
 #include "wceui/drawing/CWceUiGenericBitmap.h"

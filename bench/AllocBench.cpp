@@ -8,6 +8,7 @@
 #include "bench/CBenchReport.h"
 #include "tests/engine/FakeAdb.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneCommand.h"
 #include "engine/CorvanePicture.h"
 #include "engine/CorvaneWindowMessages.h"

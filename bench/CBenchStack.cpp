@@ -4,6 +4,7 @@
 #include "bench/CBenchReport.h"
 
 #include "app/CAppMainWndEngine.h"
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneChannelContext.h"
 #include "engine/DibBmp.h"

@@ -1,18 +1,22 @@
 #include "engine/CConnectProgress.h"
 
+#include "engine/CorvaneEngineSession.h"
+
 #include <atomic>
 #include <new>
 
 namespace {
-std::atomic<CConnectProgress*> s_pProgress{nullptr};
+std::atomic<CConnectProgress*>& Slot() {
+  return g_CorvaneEngineSession.m_sequencer.m_pProgress;
 }
+}  // namespace
 
 CConnectProgress* CConnectProgress::Instance() {
-  CConnectProgress* p = s_pProgress.load();
+  CConnectProgress* p = Slot().load();
   if (p != nullptr) return p;
   CConnectProgress* made = new (std::nothrow) CConnectProgress();
   if (made == nullptr) return nullptr;
-  if (!s_pProgress.compare_exchange_strong(p, made)) {
+  if (!Slot().compare_exchange_strong(p, made)) {
     delete made;
     return p;
   }
@@ -20,7 +24,7 @@ CConnectProgress* CConnectProgress::Instance() {
 }
 
 void CConnectProgress::Free() {
-  delete s_pProgress.exchange(nullptr);
+  delete Slot().exchange(nullptr);
 }
 
 void CConnectProgress::Clear() {

@@ -4,8 +4,10 @@
 #include <new>
 
 namespace {
+// A switch of the tests beside the buffers it fails, not engine state: only a test writes it,
+// before and after the receivers it checks; receive threads read it, so it is atomic.
 std::atomic<bool> s_bFailGrowth{false};
-}
+}  // namespace
 
 CPackageBuffer::CPackageBuffer(uint32_t initialSize, uint32_t limit)
     : m_pData(new (std::nothrow) uint8_t[initialSize]),

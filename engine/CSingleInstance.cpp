@@ -3,7 +3,8 @@
 #include "engine/EngineLog.h"
 
 namespace {
-// Built during static initialisation, which runs on one thread; read-only afterwards.
+// The list of every storage, built as the storages are constructed: with the engine session,
+// during static initialisation, which runs on one thread before main; read-only afterwards.
 CSingleInstanceBase* s_pFirst = nullptr;
 CSingleInstanceBase** s_ppLast = &s_pFirst;
 }  // namespace

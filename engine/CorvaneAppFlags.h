@@ -22,4 +22,4 @@ struct CorvaneAppFlags {
   }
 };
 
-extern CorvaneAppFlags g_CorvaneAppFlags;
+// g_CorvaneAppFlags is the engine session's shell-flags part (engine/CorvaneEngineSession.h).

@@ -1,5 +1,6 @@
 #include "engine/CorvaneChannelContext.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneCommand.h"
 #include "engine/CorvaneMedia.h"
 #include "engine/CorvanePicture.h"
@@ -18,18 +19,13 @@
 #include <condition_variable>
 #include <mutex>
 
-CorvaneChannelContext g_CorvaneChannelContext;
-HANDLE g_hdThreadCmd = nullptr;
-HANDLE g_hdThreadVideo = nullptr;
-HANDLE g_hdThreadMedia = nullptr;
-HANDLE g_hdThreadTTS = nullptr;
-std::atomic<int> ResProgressEndFlag{0};
-std::atomic<DWORD> ReconnectGuardTick{0};
-
 namespace {
 
 CorvaneChannelContext& Ctx() {
   return g_CorvaneChannelContext;
+}
+CorvaneVideoHold& Hold() {
+  return g_CorvaneChannelContext.m_videoHold;
 }
 bool RevQuit() {
   return Ctx().m_bRevThreadQuit.load() != 0;
@@ -42,11 +38,6 @@ void MakeEvent(HANDLE* event, LPCWSTR name) {
   if (!*event) *event = CreateEventW(nullptr, FALSE, FALSE, name);
 }
 
-void CloseEvent(HANDLE* event) {
-  if (*event) CloseHandle(*event);
-  *event = nullptr;
-}
-
 void JoinThread(HANDLE* thread, const char* line) {
   EngineLog(line, LogHex(*thread));
   if (*thread) WaitForSingleObject(*thread, INFINITE);
@@ -57,32 +48,20 @@ void CloseThread(HANDLE* thread) {
   *thread = nullptr;
 }
 
-// The hold of the video thread; the video thread alone parks and unparks.
-struct SVideoHold {
-  std::mutex lock;
-  std::condition_variable changed;
-  // Written under lock; the video thread reads it without, so that an unheld pass costs no lock.
-  std::atomic<bool> requested{false};
-  unsigned releases = 0;  // under lock; a release and a new hold never meet within one park
-  bool parked = false;    // under lock
-  unsigned parkedAt = 0;  // under lock: the releases counted when the thread parked
-};
-SVideoHold s_videoHold;
-
 // At the top of the video thread's loop. A half-read package stays with the receiver: released
 // with its header pending, the receiver would take everything waiting as that package's
 // followers instead of seeing the backlog, so the park waits for a package boundary.
 void ParkWhileHeld(const CorvanePicture* picture) {
-  if (!s_videoHold.requested.load(std::memory_order_acquire)) return;
-  std::unique_lock<std::mutex> lock(s_videoHold.lock);
-  if (!s_videoHold.requested || picture->IsHeaderPending()) return;
-  s_videoHold.parked = true;
-  s_videoHold.parkedAt = s_videoHold.releases;
-  s_videoHold.changed.notify_all();
-  while (s_videoHold.releases == s_videoHold.parkedAt && !RevQuit()) {
-    s_videoHold.changed.wait_for(lock, std::chrono::milliseconds(300));
+  if (!Hold().requested.load(std::memory_order_acquire)) return;
+  std::unique_lock<std::mutex> lock(Hold().lock);
+  if (!Hold().requested || picture->IsHeaderPending()) return;
+  Hold().parked = true;
+  Hold().parkedAt = Hold().releases;
+  Hold().changed.notify_all();
+  while (Hold().releases == Hold().parkedAt && !RevQuit()) {
+    Hold().changed.wait_for(lock, std::chrono::milliseconds(300));
   }
-  s_videoHold.parked = false;
+  Hold().parked = false;
 }
 
 // Voice recognition runs beside TTS; a half-read package of a dead connection must not be taken
@@ -314,31 +293,17 @@ void StopRevThreads() {
   ctx.m_pMedia = nullptr;
 }
 
-void ResetChannelContext() {
-  CorvaneChannelContext& ctx = Ctx();
-  ctx.m_hMainWnd = nullptr;
-  ctx.m_bSysInitQuit = 0;
-  ctx.m_bRevThreadQuit = 0;
-  CloseEvent(&ctx.m_hEvtCmdIn);
-  CloseEvent(&ctx.m_hEvtTtsIn);
-  CloseEvent(&ctx.m_hEvtVideoIn);
-  CloseEvent(&ctx.m_hEvtAudioIn);
-  CloseEvent(&ctx.m_hEvtSoundRecordIn);
-  ResProgressEndFlag = 0;
-  ReconnectGuardTick = 0;
-  HoldVideoThread(false);
-}
-
 void HoldVideoThread(bool hold) {
-  std::lock_guard<std::mutex> lock(s_videoHold.lock);
-  s_videoHold.requested = hold;
-  if (!hold) ++s_videoHold.releases;
-  s_videoHold.changed.notify_all();
+  std::lock_guard<std::mutex> lock(Hold().lock);
+  Hold().requested = hold;
+  if (!hold) ++Hold().releases;
+  Hold().changed.notify_all();
 }
 
 bool WaitVideoThreadHeld(DWORD ms) {
-  std::unique_lock<std::mutex> lock(s_videoHold.lock);
-  return s_videoHold.changed.wait_for(lock, std::chrono::milliseconds(ms), [] {
-    return s_videoHold.requested && s_videoHold.parked && s_videoHold.parkedAt == s_videoHold.releases;
+  CorvaneVideoHold& hold = Hold();
+  std::unique_lock<std::mutex> lock(hold.lock);
+  return hold.changed.wait_for(lock, std::chrono::milliseconds(ms), [&hold] {
+    return hold.requested && hold.parked && hold.parkedAt == hold.releases;
   });
 }

@@ -8,6 +8,8 @@
 #include "platform/kernel/wcetypes.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 class CorvaneCommand;
 class CorvaneTts;
@@ -18,6 +20,21 @@ class DibBmp;
 
 typedef void (*PictureDrawCallback)(DibBmp* surface);
 
+// The test hold of the video thread; the video thread alone parks and unparks.
+struct CorvaneVideoHold {
+  std::mutex lock;
+  std::condition_variable changed;
+  // Written under lock; the video thread reads it without, so that an unheld pass costs no lock.
+  std::atomic<bool> requested{false};
+  unsigned releases = 0;  // under lock; a release and a new hold never meet within one park
+  bool parked = false;    // under lock
+  unsigned parkedAt = 0;  // under lock: the releases counted when the thread parked
+};
+
+// The engine session's channel part. The main window and the receivers are written by the UI
+// thread before any receive thread runs (CreateChannelObjects) and cleared after all of them were
+// joined (StopRevThreads); the events likewise. The thread handles are written by the sequencer
+// (RevThread) and read by the UI thread only after the sequencer was joined.
 struct CorvaneChannelContext {
   std::atomic<HWND> m_hMainWnd{nullptr};
   std::atomic<int> m_bSysInitQuit{0};  // the sequencer's quit flag (set by the root window)
@@ -35,18 +52,21 @@ struct CorvaneChannelContext {
   HANDLE m_hEvtSoundRecordIn = nullptr;  // "EVENT_SOUND_RECORD_IN", channel 4
 
   std::atomic<int> m_bRevThreadQuit{0};
+
+  // g_hdThreadCmd, g_hdThreadVideo, g_hdThreadMedia, g_hdThreadTTS.
+  HANDLE m_hdThreadCmd = nullptr;
+  HANDLE m_hdThreadVideo = nullptr;
+  HANDLE m_hdThreadMedia = nullptr;
+  HANDLE m_hdThreadTTS = nullptr;
+
+  // For the connection-state screen (UI thread): ResProgressEndFlag is set when its resource
+  // progress ended (read by nobody); ReconnectGuardTick is read by its buttons and written by
+  // nobody, so it stays 0.
+  std::atomic<int> m_bResProgressEnd{0};
+  std::atomic<DWORD> m_dwReconnectGuardTick{0};
+
+  CorvaneVideoHold m_videoHold;
 };
-
-extern CorvaneChannelContext g_CorvaneChannelContext;
-extern HANDLE g_hdThreadCmd;
-extern HANDLE g_hdThreadVideo;
-extern HANDLE g_hdThreadMedia;
-extern HANDLE g_hdThreadTTS;
-
-// For the connection-state screen: set when its resource progress ended (read by nobody), and
-// the reconnect guard tick its buttons read (written by nobody, so it stays 0).
-extern std::atomic<int> ResProgressEndFlag;
-extern std::atomic<DWORD> ReconnectGuardTick;
 
 // Creates the five receivers (and loads the JPEG library and the picture surface), makes the
 // main window the command receiver's target, and creates and binds the data events. 1 or 0.
@@ -71,9 +91,6 @@ DWORD CorvaneCMDThread(LPVOID param);
 DWORD CorvaneVideoThread(LPVOID param);
 DWORD CorvaneMediaThread(LPVOID param);
 DWORD CorvaneCMDTTSThread(LPVOID param);
-
-// Tests: after StopRevThreads, clear the quit flags, the main window and close the events.
-void ResetChannelContext();
 
 // A test hook of the engine program ("hold video", "release video"): while held, the video
 // receive thread parks between two read steps, with no package half read, and leaves channel 1

@@ -1,5 +1,6 @@
 #include "engine/CorvaneCommand.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CSingleInstance.h"
 #include "engine/CConnectProgress.h"
 #include "proto/CProtoPayload.h"
@@ -24,10 +25,6 @@
 
 using namespace com::velto::corvane::protobuf;
 
-std::atomic<int> g_nVideoWidth{0};
-std::atomic<int> g_nVideoHeight{0};
-std::atomic<int> g_nPhoneFrameRate{0};
-
 void ResetPhoneVideoState() {
   g_nVideoWidth = GetSystemMetrics(SM_CXSCREEN);
   g_nVideoHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -35,11 +32,13 @@ void ResetPhoneVideoState() {
 }
 
 namespace {
-CSingleInstance<CorvaneCommand> s_instance("CorvaneCommand");
+CSingleInstance<CorvaneCommand>& Storage() {
+  return g_CorvaneEngineSession.m_instances.m_command;
 }
+}  // namespace
 
 CorvaneCommand* CorvaneCommand::GetInstance() {
-  return s_instance.Get([] {
+  return Storage().Get([] {
     CorvaneCommand* p = new (std::nothrow) CorvaneCommand();
     if (p != nullptr) p->m_reader.LogIfNoBuffer("CorvaneCommand");
     return p;
@@ -47,7 +46,7 @@ CorvaneCommand* CorvaneCommand::GetInstance() {
 }
 
 void CorvaneCommand::DestroyInstance() {
-  delete s_instance.Take();
+  delete Storage().Take();
 }
 
 CorvaneCommand::CorvaneCommand()

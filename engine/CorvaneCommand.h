@@ -10,13 +10,21 @@
 #include <atomic>
 #include <cstdint>
 
-// The phone's video size: the screen's until the phone's encoder reports its own. Written by the
-// command thread only; the video thread (decode), the UI thread (touch scaling) and the sequencer
-// read them, so each word is atomic.
-extern std::atomic<int> g_nVideoWidth;
-extern std::atomic<int> g_nVideoHeight;
-// The frame rate the phone last reported (0 until it did); read by the video and UI threads.
-extern std::atomic<int> g_nPhoneFrameRate;
+// The engine session's phone part: the phone's reported size and rates.
+struct CorvanePhoneReport {
+  // g_nVideoWidth, g_nVideoHeight: the phone's video size, the screen's until the phone's encoder
+  // reports its own. Written by the command thread only; the video thread (decode), the UI
+  // thread (touch scaling) and the sequencer read them, so each word is atomic.
+  std::atomic<int> m_nVideoWidth{0};
+  std::atomic<int> m_nVideoHeight{0};
+  // g_nPhoneFrameRate: the frame rate the phone last reported (0 until it did); written by the
+  // command thread, read by the video and UI threads.
+  std::atomic<int> m_nPhoneFrameRate{0};
+  // g_nRequestFrameRate: the frame rate the encoder settings ask for, 10 until
+  // SetFrameRateByPlatform chose another. Written once by the UI thread before the sequencer
+  // starts; the sequencer reads it.
+  int m_nRequestFrameRate = 10;
+};
 
 // Start-up (and tests): the video size back to the screen's size, the reported rate to 0.
 void ResetPhoneVideoState();

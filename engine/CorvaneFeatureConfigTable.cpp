@@ -1,8 +1,6 @@
 #include "engine/CorvaneFeatureConfigTable.h"
 
-namespace {
-CorvaneFeatureConfigRecord s_records[CorvaneFeatureConfigTable::kCount];
-}
+#include "engine/CorvaneEngineSession.h"
 
 CorvaneFeatureConfigRecord* CorvaneFeatureConfigTable::Fill() {
   static const struct {
@@ -17,10 +15,11 @@ CorvaneFeatureConfigRecord* CorvaneFeatureConfigTable::Fill() {
       {"MEDIA_SAMPLE_RATE", 0},
       {"AUDIO_TRANSMISSION_MODE", 1},
   };
+  CorvaneFeatureConfigRecord* records = g_CorvaneEngineSession.m_featureConfig;
   for (int i = 0; i < kCount; ++i) {
-    s_records[i].key = kTable[i].key;
-    s_records[i].value = kTable[i].value;
-    s_records[i].next = (i + 1 < kCount) ? &s_records[i + 1] : nullptr;
+    records[i].key = kTable[i].key;
+    records[i].value = kTable[i].value;
+    records[i].next = (i + 1 < kCount) ? &records[i + 1] : nullptr;
   }
-  return &s_records[0];
+  return &records[0];
 }

@@ -1,20 +1,23 @@
 #include "engine/CorvaneHolder.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CSingleInstance.h"
 #include "engine/CorvaneSendData.h"
 
 #include <new>
 
 namespace {
-CSingleInstance<CorvaneHolder> s_instance("CorvaneHolder");
+CSingleInstance<CorvaneHolder>& Storage() {
+  return g_CorvaneEngineSession.m_instances.m_holder;
 }
+}  // namespace
 
 CorvaneHolder::CorvaneHolder() : m_pSendData(CorvaneSendData::GetInstance()) {}
 
 CorvaneHolder* CorvaneHolder::GetInstance() {
-  return s_instance.Get([] { return new (std::nothrow) CorvaneHolder(); });
+  return Storage().Get([] { return new (std::nothrow) CorvaneHolder(); });
 }
 
 void CorvaneHolder::DestroyInstance() {
-  delete s_instance.Take();
+  delete Storage().Take();
 }

@@ -1,5 +1,6 @@
 #include "engine/CorvaneMedia.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CSingleInstance.h"
 #include "proto/CProtoPayload.h"
 #include "engine/CorvaneFrame.h"
@@ -16,7 +17,9 @@
 using namespace com::velto::corvane::protobuf;
 
 namespace {
-CSingleInstance<CorvaneMedia> s_instance("CorvaneMedia");
+CSingleInstance<CorvaneMedia>& Storage() {
+  return g_CorvaneEngineSession.m_instances.m_media;
+}
 
 bool IsMediaType(uint32_t type) {
   return type >= MSG_MEDIA_FIRST && type <= MSG_MEDIA_LAST;
@@ -24,7 +27,7 @@ bool IsMediaType(uint32_t type) {
 }  // namespace
 
 CorvaneMedia* CorvaneMedia::GetInstance() {
-  return s_instance.Get([] {
+  return Storage().Get([] {
     CorvaneMedia* p = new (std::nothrow) CorvaneMedia();
     if (p != nullptr) p->m_reader.LogIfNoBuffer("CTranRecvPackageProcess");
     return p;
@@ -32,7 +35,7 @@ CorvaneMedia* CorvaneMedia::GetInstance() {
 }
 
 void CorvaneMedia::DestroyInstance() {
-  delete s_instance.Take();
+  delete Storage().Take();
 }
 
 CorvaneMedia::CorvaneMedia()

@@ -1,5 +1,6 @@
 #include "engine/CorvanePicture.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CSingleInstance.h"
 #include "engine/CorvaneCommand.h"
 #include "engine/CorvaneFrame.h"
@@ -16,9 +17,12 @@
 #include <new>
 
 namespace {
-CSingleInstance<CorvanePicture> s_instance("CorvanePicture");
-// Written by the video thread; the root window's timer reads it.
-std::atomic<bool> s_bVideoSeen{false};
+CSingleInstance<CorvanePicture>& Storage() {
+  return g_CorvaneEngineSession.m_instances.m_picture;
+}
+std::atomic<bool>& VideoSeen() {
+  return g_CorvaneEngineSession.m_picture.m_bVideoSeen;
+}
 
 bool IsVideoType(uint32_t type) {
   return type == MSG_VIDEO_PICTURE || type == MSG_VIDEO_HEARTBEAT;
@@ -26,11 +30,11 @@ bool IsVideoType(uint32_t type) {
 }  // namespace
 
 BOOL IsVideoDataReceived() {
-  return s_bVideoSeen ? TRUE : FALSE;
+  return VideoSeen() ? TRUE : FALSE;
 }
 
 CorvanePicture* CorvanePicture::GetInstance() {
-  return s_instance.Get([] {
+  return Storage().Get([] {
     CorvanePicture* p = new (std::nothrow) CorvanePicture();
     if (p != nullptr) p->m_reader.LogIfNoBuffer("CTranRecvPackageProcess");
     return p;
@@ -38,24 +42,24 @@ CorvanePicture* CorvanePicture::GetInstance() {
 }
 
 CorvanePicture* CorvanePicture::Peek() {
-  return s_instance.Peek();
+  return Storage().Peek();
 }
 
 void CorvanePicture::DestroyInstance() {
-  delete s_instance.Take();
+  delete Storage().Take();
 }
 
 CorvanePicture::CorvanePicture()
     : m_hTargetWnd(HWND_BROADCAST),
       m_reader(CORVANE_CHANNEL_VIDEO, Corvane_Adb_TcpRead_Video, CPackageReader::kStreamFrame, kInitialSize,
                kMaxRevLen, {"Video", "Video", true}) {
-  s_bVideoSeen = false;
+  VideoSeen() = false;
 }
 
 void CorvanePicture::Reset() {
   m_reader.Reset();
   m_nFrameCount = 0;
-  s_bVideoSeen = false;
+  VideoSeen() = false;
 }
 
 bool CorvanePicture::IsHeaderPending() const {
@@ -87,7 +91,7 @@ int CorvanePicture::ReadStep() {
   if (!m_reader.IsConnected()) return 0;
   const CorvaneChannel& channel = m_reader.Channel();
   uint32_t buffered = channel.Buffered();
-  if (buffered != 0) s_bVideoSeen = true;
+  if (buffered != 0) VideoSeen() = true;
   // The rest of a package that could not be held comes first.
   if (m_reader.SkipRemaining() > 0) {
     if (!m_reader.ContinueSkip()) return 0;

@@ -1,5 +1,6 @@
 #include "engine/CorvaneSendData.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CSingleInstance.h"
 #include "proto/CProtoPayload.h"
 #include "engine/ConnectStatRecord.h"
@@ -27,7 +28,9 @@
 using namespace com::velto::corvane::protobuf;
 
 namespace {
-CSingleInstance<CorvaneSendData> s_instance("CorvaneSendData");
+CSingleInstance<CorvaneSendData>& Storage() {
+  return g_CorvaneEngineSession.m_instances.m_sender;
+}
 
 // Holds the sender's lock for one send, released on every path.
 class SendLock {
@@ -41,11 +44,11 @@ class SendLock {
 }  // namespace
 
 CorvaneSendData* CorvaneSendData::GetInstance() {
-  return s_instance.Get([] { return new (std::nothrow) CorvaneSendData(); });
+  return Storage().Get([] { return new (std::nothrow) CorvaneSendData(); });
 }
 
 void CorvaneSendData::DestroyInstance() {
-  delete s_instance.Take();
+  delete Storage().Take();
 }
 
 CorvaneSendData::CorvaneSendData() {

@@ -1,5 +1,6 @@
 #include "engine/CorvaneTts.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CSingleInstance.h"
 #include "proto/CProtoPayload.h"
 #include "engine/CorvaneFrame.h"
@@ -13,7 +14,9 @@
 using namespace com::velto::corvane::protobuf;
 
 namespace {
-CSingleInstance<CorvaneTts> s_instance("CorvaneTts");
+CSingleInstance<CorvaneTts>& Storage() {
+  return g_CorvaneEngineSession.m_instances.m_tts;
+}
 
 bool IsTtsType(uint32_t type) {
   return type >= MSG_TTS_INIT && type <= MSG_TTS_LAST;
@@ -21,7 +24,7 @@ bool IsTtsType(uint32_t type) {
 }  // namespace
 
 CorvaneTts* CorvaneTts::GetInstance() {
-  return s_instance.Get([] {
+  return Storage().Get([] {
     CorvaneTts* p = new (std::nothrow) CorvaneTts();
     if (p != nullptr) p->m_reader.LogIfNoBuffer("CTranRecvPackageProcess");
     return p;
@@ -29,7 +32,7 @@ CorvaneTts* CorvaneTts::GetInstance() {
 }
 
 void CorvaneTts::DestroyInstance() {
-  delete s_instance.Take();
+  delete Storage().Take();
 }
 
 CorvaneTts::CorvaneTts()

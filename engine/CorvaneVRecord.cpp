@@ -1,5 +1,6 @@
 #include "engine/CorvaneVRecord.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CSingleInstance.h"
 #include "proto/CProtoPayload.h"
 #include "engine/CorvaneFrame.h"
@@ -17,11 +18,13 @@
 using namespace com::velto::corvane::protobuf;
 
 namespace {
-CSingleInstance<CorvaneVRecord> s_instance("CorvaneVRecord");
+CSingleInstance<CorvaneVRecord>& Storage() {
+  return g_CorvaneEngineSession.m_instances.m_vrecord;
 }
+}  // namespace
 
 CorvaneVRecord* CorvaneVRecord::GetInstance() {
-  return s_instance.Get([] {
+  return Storage().Get([] {
     CorvaneVRecord* p = new (std::nothrow) CorvaneVRecord();
     if (p != nullptr) p->m_reader.LogIfNoBuffer("CorvaneVRecord");
     return p;
@@ -29,7 +32,7 @@ CorvaneVRecord* CorvaneVRecord::GetInstance() {
 }
 
 void CorvaneVRecord::DestroyInstance() {
-  delete s_instance.Take();
+  delete Storage().Take();
 }
 
 CorvaneVRecord::CorvaneVRecord()

@@ -1,8 +1,11 @@
 #include "engine/CorvaneWindowMessages.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "platform/kernel/kernel.h"
 #include "platform/user/user.h"
 
+// The registered ids stay process-wide values beside their names: the static initialiser below
+// writes them once before main, before any thread runs; every thread only reads them afterwards.
 UINT CORVAN_WM_CONNECT_STEP = 0;
 UINT CORVAN_WM_MSG = 0;
 UINT INNER_MSG_FRAME_RATE_CHANGE = 0;
@@ -15,9 +18,6 @@ UINT N_WMMSG_CORVANE_SHOWHIDE_NOTIFY = 0;
 UINT NMSG_CORVANE_GET_VIDEO_DATA = 0;
 UINT MESSAGE_CMD_REV = 0;
 UINT NMSG_RECORD = 0;
-
-HANDLE g_hEventInit = nullptr;
-HANDLE g_hEventReconnect = nullptr;
 
 void RegisterEngineWindowMessages() {
   // Results are stored unchecked: a 0 only means nobody will recognise the message.
@@ -43,9 +43,6 @@ void CreateEngineNamedEvents() {
 
 namespace {
 struct EngineNamesInitialiser {
-  EngineNamesInitialiser() {
-    RegisterEngineWindowMessages();
-    CreateEngineNamedEvents();
-  }
+  EngineNamesInitialiser() { RegisterEngineWindowMessages(); }
 } s_engineNames;
 }  // namespace

@@ -32,12 +32,11 @@ extern UINT NMSG_CORVANE_GET_VIDEO_DATA;
 extern UINT MESSAGE_CMD_REV;
 extern UINT NMSG_RECORD;
 
-// "EVENT_INIT" (phone on USB) and "EVENT_RECONNECT" (reconnect, failed step): auto-reset, created
-// non-signalled.
-extern HANDLE g_hEventInit;
-extern HANDLE g_hEventReconnect;
-
+// "EVENT_INIT" (phone on USB) and "EVENT_RECONNECT" (reconnect, failed step), g_hEventInit and
+// g_hEventReconnect: auto-reset, created non-signalled with the engine session, before main; they
+// belong to its sequencer part (engine/CorvaneEngineSession.h).
 // Registers the names again (tests: after the window layer forgot its registered messages).
 void RegisterEngineWindowMessages();
-// Creates the two events again when their handles are empty (tests: after closing them).
+// Creates the two events when their handles are empty (the session at its construction; tests
+// after closing them).
 void CreateEngineNamedEvents();

@@ -1,13 +1,12 @@
 #include "engine/DibBmp.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/EngineLog.h"
 #include "platform/kernel/CsLock.h"
 
 #include <cstring>
 
 namespace {
-int s_nScreenBitDepth = 0;
-
 // A 16-bit surface is RGB565, which the DIB section takes as three colour masks.
 struct BitmapInfo565 {
   BITMAPINFOHEADER header;
@@ -16,9 +15,7 @@ struct BitmapInfo565 {
 }  // namespace
 
 DibBmp& DibBmp::GetInstance() {
-  // Lives as long as the process: the video thread may still paint while statics are destroyed.
-  static DibBmp* instance = new DibBmp();
-  return *instance;
+  return g_CorvaneEngineSession.m_picture.m_surface;
 }
 
 DibBmp::DibBmp() {
@@ -125,12 +122,13 @@ void DibBmp::SetPictureBusy(int busy) {
 }
 
 int DibBmp::GetScreenBitDepth() {
-  if (s_nScreenBitDepth == 0) {
+  int& depth = GetInstance().m_nScreenBitDepth;
+  if (depth == 0) {
     HDC screen = GetDC(nullptr);
-    s_nScreenBitDepth = GetDeviceCaps(screen, BITSPIXEL);
+    depth = GetDeviceCaps(screen, BITSPIXEL);
     ReleaseDC(nullptr, screen);
   }
-  return s_nScreenBitDepth;
+  return depth;
 }
 
 void DibBmp::ResetForTests() {
@@ -138,5 +136,5 @@ void DibBmp::ResetForTests() {
   d.DestroyDibBmp();
   d.m_nMode = kMode32;
   d.SetPictureBusy(0);
-  s_nScreenBitDepth = 0;
+  d.m_nScreenBitDepth = 0;
 }

@@ -47,6 +47,7 @@ class DibBmp {
   static void ResetForTests();
 
  private:
+  friend struct CorvanePictureSurface;
   DibBmp();
 
   HBITMAP m_hBitmap = nullptr;
@@ -61,4 +62,6 @@ class DibBmp {
   HGDIOBJ m_hOldbmp = nullptr;
   CRITICAL_SECTION m_cs;
   std::atomic<int> m_nPictureCount{0};  // also restarted by the UI thread (SetPictureBusy)
+  // BITSPIXEL of the screen, 0 until asked: the video thread's set-up asks first.
+  int m_nScreenBitDepth = 0;
 };

@@ -1,5 +1,6 @@
 #include "engine/HuInfo.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneHolder.h"
 #include "engine/CorvaneSendData.h"
 #include "engine/EngineLog.h"
@@ -9,8 +10,6 @@
 #include "services/DeviceGuid.h"
 
 #include <cstring>
-
-int g_nRequestFrameRate = 10;
 
 namespace {
 const int kNarrowSize = 100;

@@ -30,8 +30,8 @@ struct HuStatisticsInfo {
   std::string crashLog;
 };
 
-// The frame rate the encoder settings ask for: 10 until SetFrameRateByPlatform chose another.
-extern int g_nRequestFrameRate;
+// g_nRequestFrameRate, the frame rate the encoder settings ask for, belongs to the session's phone
+// part (engine/CorvaneEngineSession.h).
 
 // The fixed description with the platform record's strings where the query succeeds.
 void BuildHuDeviceInfo(HuDeviceInfo* info);

@@ -1,5 +1,6 @@
 #include "engine/JpegLib.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/DibBmp.h"
 #include "engine/EngineLog.h"
 #include "platform/kernel/filesys.h"
@@ -12,45 +13,25 @@
 #include <vector>
 
 namespace {
-// The TurboJPEG calling convention, as the library exports it.
-typedef void* tjhandle;
-typedef tjhandle (*PFN_tjInitDecompress)();
-typedef int (*PFN_tjDestroy)(tjhandle);
-typedef int (*PFN_tjDecompress2)(tjhandle, const unsigned char*, unsigned long, unsigned char*, int, int, int,
-                                 int, int);
-typedef int (*PFN_tjDecompressHeader2)(tjhandle, unsigned char*, unsigned long, int*, int*, int*);
-typedef int (*PFN_tjDecompressHeader)(tjhandle, unsigned char*, unsigned long, int*, int*);
-
 const int kPixelFormatBGR = 0;   // TJPF_BGR
 const int kPixelFormatBGRX = 3;  // TJPF_BGRX
 const int kFlagBottomUp = 2;     // TJFLAG_BOTTOMUP
 // BOTTOMUP | FASTUPSAMPLE | NOREALLOC | FASTDCT | ACCURATEDCT
 const int kDecodeFlags = 7426;
 
-struct TurboJpegTable {
-  HMODULE module = nullptr;
-  std::string path;  // where it was found, as a host path or a bare system name
-  PFN_tjInitDecompress tjInitDecompress = nullptr;
-  PFN_tjDestroy tjDestroy = nullptr;
-  PFN_tjDecompress2 tjDecompress2 = nullptr;
-  PFN_tjDecompressHeader2 tjDecompressHeader2 = nullptr;
-  PFN_tjDecompressHeader tjDecompressHeader = nullptr;
-  tjhandle decompressor = nullptr;
-};
-
-TurboJpegTable s_table;
-int s_nDecodedWidth = 0;
-int s_nDecodedHeight = 0;
+TurboJpegTable& Table() {
+  return g_CorvaneEngineSession.m_picture.m_jpeg;
+}
 
 HMODULE Open(const std::u16string& name, const std::string& found) {
   HMODULE module = LoadLibraryW(name.c_str());
-  if (module != nullptr) s_table.path = found;
+  if (module != nullptr) Table().path = found;
   return module;
 }
 
 template <class Fn>
 bool Resolve(Fn* fn, LPCWSTR name) {
-  *fn = reinterpret_cast<Fn>(GetProcAddressW(s_table.module, name));
+  *fn = reinterpret_cast<Fn>(GetProcAddressW(Table().module, name));
   return *fn != nullptr;
 }
 
@@ -61,46 +42,46 @@ int Scaled(int dim, int n) {
 }  // namespace
 
 int DecJpg_Init() {
-  if (s_table.module != nullptr) return 0;
+  if (Table().module != nullptr) return 0;
   const std::u16string dir(static_cast<LPCWSTR>(GetProgramDir()));
   const std::u16string libjpeg = dir + u"\\libjpeg.dll", cximage = dir + u"\\cximagelib.dll";
-  s_table.module = Open(libjpeg, wce::HostPath(libjpeg));
-  if (s_table.module == nullptr) s_table.module = Open(cximage, wce::HostPath(cximage));
+  Table().module = Open(libjpeg, wce::HostPath(libjpeg));
+  if (Table().module == nullptr) Table().module = Open(cximage, wce::HostPath(cximage));
   // Neither beside the program: the system's own TurboJPEG.
-  if (s_table.module == nullptr) s_table.module = Open(u"libturbojpeg.so.0", "libturbojpeg.so.0");
-  if (s_table.module == nullptr) {
+  if (Table().module == nullptr) Table().module = Open(u"libturbojpeg.so.0", "libturbojpeg.so.0");
+  if (Table().module == nullptr) {
     EngineLog("####### DecJpg_Init %d \n", 0);
     return 0;
   }
   // In this order; the library stays loaded when one is missing.
-  if (!Resolve(&s_table.tjInitDecompress, u"tjInitDecompress")) return 0;
-  if (!Resolve(&s_table.tjDestroy, u"tjDestroy")) return 0;
-  if (!Resolve(&s_table.tjDecompress2, u"tjDecompress2")) return 0;
-  if (!Resolve(&s_table.tjDecompressHeader2, u"tjDecompressHeader2")) return 0;
-  if (!Resolve(&s_table.tjDecompressHeader, u"tjDecompressHeader")) return 0;
+  if (!Resolve(&Table().tjInitDecompress, u"tjInitDecompress")) return 0;
+  if (!Resolve(&Table().tjDestroy, u"tjDestroy")) return 0;
+  if (!Resolve(&Table().tjDecompress2, u"tjDecompress2")) return 0;
+  if (!Resolve(&Table().tjDecompressHeader2, u"tjDecompressHeader2")) return 0;
+  if (!Resolve(&Table().tjDecompressHeader, u"tjDecompressHeader")) return 0;
   EngineLog("####### DecJpg_Init %d \n", 1);
   return 1;
 }
 
 int DecJpg_CreateDecompressor() {
-  if (s_table.decompressor != nullptr) return 1;
-  if (s_table.tjInitDecompress == nullptr) return 0;
-  s_table.decompressor = s_table.tjInitDecompress();
-  return s_table.decompressor != nullptr ? 1 : 0;
+  if (Table().decompressor != nullptr) return 1;
+  if (Table().tjInitDecompress == nullptr) return 0;
+  Table().decompressor = Table().tjInitDecompress();
+  return Table().decompressor != nullptr ? 1 : 0;
 }
 
 void DecJpg_Deinit() {
   // The handle belongs to the library's code: it must go before the library does, or a later
   // decode would run through an unloaded library.
-  if (s_table.decompressor != nullptr && s_table.tjDestroy != nullptr)
-    s_table.tjDestroy(s_table.decompressor);
-  s_table.decompressor = nullptr;
-  if (s_table.module != nullptr) FreeLibrary(s_table.module);
-  s_table = TurboJpegTable();
+  if (Table().decompressor != nullptr && Table().tjDestroy != nullptr)
+    Table().tjDestroy(Table().decompressor);
+  Table().decompressor = nullptr;
+  if (Table().module != nullptr) FreeLibrary(Table().module);
+  Table() = TurboJpegTable();
 }
 
 std::string DecJpg_LoadedPath() {
-  return s_table.module != nullptr ? s_table.path : std::string();
+  return Table().module != nullptr ? Table().path : std::string();
 }
 
 int InitJpgLib() {
@@ -125,20 +106,20 @@ void UninitJpgLib() {
 }
 
 void GetDecodedSize(int* width, int* height) {
-  if (width) *width = s_nDecodedWidth;
-  if (height) *height = s_nDecodedHeight;
+  if (width) *width = g_CorvaneEngineSession.m_picture.m_nDecodedWidth;
+  if (height) *height = g_CorvaneEngineSession.m_picture.m_nDecodedHeight;
 }
 
 BYTE* DecodeJpgToSurface(const BYTE* jpeg, DWORD size, int width, int height) {
   DibBmp& surface = DibBmp::GetInstance();
   BYTE* bits = surface.GetBits();
-  if (s_table.decompressor == nullptr || bits == nullptr || jpeg == nullptr || size == 0 || width <= 0 ||
+  if (Table().decompressor == nullptr || bits == nullptr || jpeg == nullptr || size == 0 || width <= 0 ||
       height <= 0) {
     EngineLog(" DeCode Mem Picture Error  ( %d )  \r\n", -1);
     return nullptr;
   }
   int jpegWidth = 0, jpegHeight = 0, subsamp = 0;
-  if (s_table.tjDecompressHeader2(s_table.decompressor, const_cast<unsigned char*>(jpeg), size, &jpegWidth,
+  if (Table().tjDecompressHeader2(Table().decompressor, const_cast<unsigned char*>(jpeg), size, &jpegWidth,
                                   &jpegHeight, &subsamp) != 0 ||
       jpegWidth <= 0 || jpegHeight <= 0) {
     EngineLog(" DeCode Mem Picture Error  ( %d )  \r\n", -1);
@@ -160,7 +141,7 @@ BYTE* DecodeJpgToSurface(const BYTE* jpeg, DWORD size, int width, int height) {
   int r;
   if (surface.GetMode() == DibBmp::kMode16) {
     std::vector<BYTE> scratch(static_cast<size_t>(w) * h * 4);
-    r = s_table.tjDecompress2(s_table.decompressor, jpeg, size, scratch.data(), w, w * 4, h, kPixelFormatBGRX,
+    r = Table().tjDecompress2(Table().decompressor, jpeg, size, scratch.data(), w, w * 4, h, kPixelFormatBGRX,
                               kDecodeFlags & ~kFlagBottomUp);
     if (r == 0) {
       // Picture row y goes to the surface's row y counted from the top of a bottom-up DIB.
@@ -180,13 +161,13 @@ BYTE* DecodeJpgToSurface(const BYTE* jpeg, DWORD size, int width, int height) {
     // Bottom-up output starting h rows below the surface's top lands the picture at the top left.
     BYTE* dst = bits + static_cast<size_t>(surface.GetHeight() - h) * stride;
     int format = surface.GetMode() == DibBmp::kMode24 ? kPixelFormatBGR : kPixelFormatBGRX;
-    r = s_table.tjDecompress2(s_table.decompressor, jpeg, size, dst, w, stride, h, format, kDecodeFlags);
+    r = Table().tjDecompress2(Table().decompressor, jpeg, size, dst, w, stride, h, format, kDecodeFlags);
   }
   if (r != 0) {
     EngineLog(" DeCode Mem Picture Error  ( %d )  \r\n", r);
     return nullptr;
   }
-  s_nDecodedWidth = w;
-  s_nDecodedHeight = h;
+  g_CorvaneEngineSession.m_picture.m_nDecodedWidth = w;
+  g_CorvaneEngineSession.m_picture.m_nDecodedHeight = h;
   return bits;
 }

@@ -7,6 +7,28 @@
 
 #include <string>
 
+// The TurboJPEG calling convention, as the library exports it.
+typedef void* tjhandle;
+typedef tjhandle (*PFN_tjInitDecompress)();
+typedef int (*PFN_tjDestroy)(tjhandle);
+typedef int (*PFN_tjDecompress2)(tjhandle, const unsigned char*, unsigned long, unsigned char*, int, int, int,
+                                 int, int);
+typedef int (*PFN_tjDecompressHeader2)(tjhandle, unsigned char*, unsigned long, int*, int*, int*);
+typedef int (*PFN_tjDecompressHeader)(tjhandle, unsigned char*, unsigned long, int*, int*);
+
+// The loaded library, its functions and its decompressor: part of the session's picture surface.
+// The video thread alone loads, uses and unloads it (InitJpgLib .. UninitJpgLib).
+struct TurboJpegTable {
+  HMODULE module = nullptr;
+  std::string path;  // where it was found, as a host path or a bare system name
+  PFN_tjInitDecompress tjInitDecompress = nullptr;
+  PFN_tjDestroy tjDestroy = nullptr;
+  PFN_tjDecompress2 tjDecompress2 = nullptr;
+  PFN_tjDecompressHeader2 tjDecompressHeader2 = nullptr;
+  PFN_tjDecompressHeader tjDecompressHeader = nullptr;
+  tjhandle decompressor = nullptr;
+};
+
 // The video thread's set-up: screen depth, library, decompressor and the screen-size surface.
 // 0 when the library or the decompressor is missing (no surface is made then).
 int InitJpgLib();

@@ -1,5 +1,6 @@
 #include "engine/SystemInitThread.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CConnectProgress.h"
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneChannelContext.h"
@@ -20,10 +21,6 @@
 #include "platform/user/user.h"
 
 #include <cstring>
-
-ConnectStatRecord g_ConnectStatRecord;
-std::atomic<int> g_bStatisticsSent{0};
-std::atomic<int> g_bAuthFailLogged{0};
 
 namespace {
 
@@ -72,12 +69,6 @@ bool ToNarrowPath(const CString& path, char* out, int outSize) {
 }
 
 }  // namespace
-
-void ResetSequencerState() {
-  g_ConnectStatRecord = ConnectStatRecord();
-  g_bStatisticsSent = 0;
-  g_bAuthFailLogged = 0;
-}
 
 int GetChannelConnectMask() {
   int mask = 0;

@@ -13,6 +13,7 @@
 
 #include <atomic>
 
+class CConnectProgress;
 class CorvaneHolder;
 
 // Thread entry; the parameter is the root window's flags (CorvaneAppFlags). Returns 0.
@@ -44,12 +45,26 @@ int IsAllChannelConnected();
 // Timer of the main window that sends the connect statistics 600 ms after 100 percent.
 #define TIMER_ID_SEND_INFO_MD 276
 
-// The connect statistics of the last connection that reached 100 percent.
-extern ConnectStatRecord g_ConnectStatRecord;
-// Set by the statistics timer when it reset the counter: the next wake-up counts once more.
-extern std::atomic<int> g_bStatisticsSent;
-// The missing-ADB-connection error line is written once until the next USB out clears this.
-extern std::atomic<int> g_bAuthFailLogged;
+// The engine session's sequencer part: the thread, its two named events and the progress record.
+// The thread handle is written and read by the UI thread only (start and join). The events are
+// created with the session, before main, and closed by the UI thread after the join.
+struct CorvaneSequencerState {
+  HANDLE m_hThread = nullptr;
+  HANDLE m_hEventInit = nullptr;       // g_hEventInit
+  HANDLE m_hEventReconnect = nullptr;  // g_hEventReconnect
+  // Made on first use by whichever thread asks first (command thread or sequencer), freed by the
+  // sequencer at its end.
+  std::atomic<CConnectProgress*> m_pProgress{nullptr};
+  // g_bAuthFailLogged: the missing-ADB-connection error line is written once until the next USB
+  // out clears this (sequencer sets, UI thread clears).
+  std::atomic<int> m_bAuthFailLogged{0};
+};
 
-// Tests: back to the start values (the quit flag lives with the channel context).
-void ResetSequencerState();
+// The engine session's statistics part: the connect statistics of the last connection that
+// reached 100 percent (g_ConnectStatRecord: the sequencer fills it, the statistics timer on the
+// UI thread sends and clears it 600 ms later), and the mark that the timer reset the counter
+// (g_bStatisticsSent: the next wake-up counts once more).
+struct CorvaneStatistics {
+  ConnectStatRecord m_record;
+  std::atomic<int> m_bSent{0};
+};

@@ -1,5 +1,6 @@
 #include "engine/WavPlay.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/EngineLog.h"
 #include "platform/kernel/kernel.h"
 
@@ -8,13 +9,13 @@
 #include <new>
 
 namespace {
-// Written on the voice thread (a player made or freed), read by the wave-out callback on the
-// audio system's thread.
-std::atomic<bool> s_bPlayerExists{false};
+std::atomic<bool>& PlayerExists() {
+  return g_CorvaneEngineSession.m_wave.m_bPlayerExists;
+}
 }  // namespace
 
 bool IsWavPlayerExisting() {
-  return s_bPlayerExists;
+  return PlayerExists();
 }
 
 WavPlay::WavPlay(int sampleRate, int channels, int bits, DWORD volume) : m_dwVolume(volume) {
@@ -26,7 +27,7 @@ WavPlay::WavPlay(int sampleRate, int channels, int bits, DWORD volume) : m_dwVol
   m_format.nAvgBytesPerSec = m_format.nBlockAlign * m_format.nSamplesPerSec;
   m_format.wBitsPerSample = static_cast<WORD>(bits);
   m_format.cbSize = 0;
-  s_bPlayerExists = true;
+  PlayerExists() = true;
 }
 
 WavPlay::~WavPlay() {
@@ -91,7 +92,7 @@ void WavPlay::waveOutProc(HWAVEOUT, UINT msg, DWORD_PTR instance, DWORD_PTR para
   if (msg == WOM_OPEN) {
     EngineLog("uMsg = WOM_OPEN\n");
   } else if (msg == WOM_DONE) {
-    if (!s_bPlayerExists) {
+    if (!PlayerExists()) {
       EngineLog("####### waveOutProc  cannot be here (0X%x) \n", static_cast<unsigned>(param1));
       return;
     }
@@ -131,7 +132,7 @@ void WavPlay::Free() {
   m_nChunkCount = 0;
   m_nBlocksize = 0;
   m_nTotalSize = 0;
-  s_bPlayerExists = false;
+  PlayerExists() = false;
   std::lock_guard<std::mutex> lock(m_freeLock);
   m_buf_free.clear();
   m_nFreeCount = 0;

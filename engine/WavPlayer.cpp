@@ -1,23 +1,14 @@
 #include "engine/WavPlayer.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/WavPlay.h"
 
 #include <mutex>
 #include <new>
 
 namespace {
-struct WavPlayerManager {
-  WavPlay* current = nullptr;
-  int state = WAVPLAYER_STOPPED;
-  int sampleRate = 0;
-  short channels = 0;
-  short bits = 0;
-  std::mutex lock;
-};
-
 WavPlayerManager& Manager() {
-  static WavPlayerManager* manager = new WavPlayerManager();
-  return *manager;
+  return g_CorvaneEngineSession.m_wave;
 }
 }  // namespace
 

@@ -5,6 +5,9 @@
 
 #include "platform/kernel/wcetypes.h"
 
+#include <atomic>
+#include <mutex>
+
 class WavPlay;
 
 enum WavPlayerState { WAVPLAYER_STOPPED = 0, WAVPLAYER_OPEN = 2 };
@@ -13,6 +16,19 @@ enum WavPlayerState { WAVPLAYER_STOPPED = 0, WAVPLAYER_OPEN = 2 };
 const DWORD kWavPlayerVolumeLevel = 12287 + (12 * 53248) / 40;
 const int kWavPlayerChunkSize = 6272;
 const int kWavPlayerChunkCount = 48;
+
+// The engine session's wave part. The voice thread opens, stops and sets the format under lock
+// (the format itself only on the voice thread); the wave-out callback on the audio system's
+// thread reads m_bPlayerExists, which the voice thread writes when a player is made or freed.
+struct WavPlayerManager {
+  WavPlay* current = nullptr;
+  int state = WAVPLAYER_STOPPED;
+  int sampleRate = 0;
+  short channels = 0;
+  short bits = 0;
+  std::mutex lock;
+  std::atomic<bool> m_bPlayerExists{false};
+};
 
 void WavPlayer_SetFormat(int sampleRate, int channels, int bits);
 void WavPlayer_Open();

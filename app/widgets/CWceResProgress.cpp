@@ -2,7 +2,7 @@
 
 #include "app/AppWindowMessages.h"
 #include "app/widgets/WceAppFrames.h"
-#include "engine/EngineLog.h"
+#include "engine/CorvaneEngine.h"
 #include "platform/kernel/wcestr.h"
 #include "wceui/core/CWceUiRealWnd.h"
 

@@ -1,6 +1,6 @@
 #include "app/widgets/CWceTimerChkBtn.h"
 
-#include "engine/EngineLog.h"
+#include "engine/CorvaneEngine.h"
 
 CWceTimerChkBtn::CWceTimerChkBtn() {
   SetClassName(WCEUI_CLASS_NAME(CWceTimerChkBtn));

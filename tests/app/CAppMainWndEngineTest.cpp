@@ -1,6 +1,7 @@
 #include "app/AppWindowMessages.h"
 #include "app/CAppMainWndEngine.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CConnectProgress.h"
 #include "app/CScreenStandIn.h"
 #include "engine/CSingleInstance.h"
@@ -61,16 +62,13 @@ class AppMainWndEngineTest : public ::testing::Test {
     fakeadb::SetChannelConnected(0, true);
     fakeadb::SetChannelConnected(5, true);
     ResetCorvaneConfig();
-    ResetSequencerState();
     // Each test is an engine life of its own, also where none is started.
-    CSingleInstanceBase::OpenAll();
-    g_CorvaneAppFlags.Reset();
+    ResetEngineForTests();
     CErrorLog::GetInstance()->Clear();
     g_nConnectCount = 0;
     g_nVideoWidth = 1280;
     g_nVideoHeight = 720;
     g_nPhoneFrameRate = 0;
-    CreateEngineNamedEvents();
     ResetEvent(g_hEventInit);
     static bool registered = false;
     if (!registered) {
@@ -420,8 +418,7 @@ TEST(AppMainWndEngineLife, StartsAndShutsTheEngineDownInOrder) {
   fakeadb::SetConnected(false);
   ResetCorvaneConfig();
   g_CorvaneConfig.bNotifyMsg = 1;
-  ResetChannelContext();
-  CreateEngineNamedEvents();
+  ResetEngineForTests();
   std::ofstream(root + "/Connect.log") << "41";
   std::vector<Seen> broadcasts;
   wce::SetBroadcastTap([&](UINT msg, WPARAM w, LPARAM l) { broadcasts.push_back({msg, w, l}); });
@@ -454,8 +451,7 @@ TEST(AppMainWndEngineLife, StartsAndShutsTheEngineDownInOrder) {
   EXPECT_EQ(g_hEventInit, nullptr);
   DestroyWindow(hwnd);
   g_pEngine = nullptr;
-  ResetChannelContext();
-  CreateEngineNamedEvents();
+  ResetEngineForTests();
   std::error_code ec;
   std::filesystem::remove_all(root, ec);
 }
@@ -471,8 +467,7 @@ TEST(AppMainWndEngineLife, ShutdownTellsTheLinkFirstSoASequencerInsideItEndsAtOn
   wce::SetModuleFileName(u"\\CECorvane.exe");
   fakeadb::Reset();
   ResetCorvaneConfig();
-  ResetChannelContext();
-  CreateEngineNamedEvents();
+  ResetEngineForTests();
   HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   HANDLE closing = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   std::atomic<bool> releasedByClose{false};
@@ -510,8 +505,7 @@ TEST(AppMainWndEngineLife, ShutdownTellsTheLinkFirstSoASequencerInsideItEndsAtOn
   DestroyWindow(hwnd);
   g_pEngine = nullptr;
   g_CorvaneAppFlags.m_bUsbIn = 0;
-  ResetChannelContext();
-  CreateEngineNamedEvents();
+  ResetEngineForTests();
   std::error_code ec;
   std::filesystem::remove_all(root, ec);
 }

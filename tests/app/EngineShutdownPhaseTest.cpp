@@ -5,6 +5,7 @@
 #include "app/AppWindowMessages.h"
 #include "app/CAppMainWndEngine.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CConnectProgress.h"
 #include "engine/CSingleInstance.h"
 #include "engine/CorvaneFrame.h"
@@ -80,11 +81,7 @@ class EngineShutdownPhase : public ::testing::TestWithParam<PhaseCase> {
     fakeadb::Reset();
     ResetCorvaneConfig();
     g_CorvaneConfig.bNotifyMsg = 1;
-    ResetChannelContext();
-    ResetSequencerState();
-    g_CorvaneAppFlags.Reset();
-    CConnectProgress::Free();
-    CreateEngineNamedEvents();
+    ResetEngineForTests();
     static bool registered = false;
     if (!registered) {
       WNDCLASSW wc = {};
@@ -103,8 +100,7 @@ class EngineShutdownPhase : public ::testing::TestWithParam<PhaseCase> {
     fakeadb::SetWriteHook(nullptr);
     DestroyWindow(m_hwnd);
     s_pEngine = nullptr;
-    ResetChannelContext();
-    CreateEngineNamedEvents();
+    ResetEngineForTests();
     std::error_code ec;
     std::filesystem::remove_all(m_root, ec);
   }

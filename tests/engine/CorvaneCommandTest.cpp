@@ -1,3 +1,4 @@
+#include "engine/CorvaneEngineSession.h"
 #include "tests/engine/EngineTestSupport.h"
 
 #include <gmock/gmock.h>

@@ -1,5 +1,6 @@
 #include "tests/engine/EngineTestSupport.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/DibBmp.h"
 #include "engine/JpegLib.h"
 #include "platform/gdi/gdi.h"

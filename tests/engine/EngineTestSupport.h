@@ -2,6 +2,7 @@
 // collects every broadcast, default configuration, no receivers, and debug lines captured.
 #pragma once
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CConnectProgress.h"
 #include "engine/CPackageBuffer.h"
 #include "engine/CSingleInstance.h"
@@ -60,30 +61,14 @@ class EngineTest : public ::testing::Test {
       m_log.push_back(line);
     });
     ResetCorvaneConfig();
-    DestroyAll();
     // Each test is an engine life of its own.
-    CSingleInstanceBase::OpenAll();
-    ResetPhoneVideoState();
-    CPackageBuffer::SetFailGrowth(false);
-    g_nRequestFrameRate = 10;
+    ResetEngineForTests();
   }
 
   void TearDown() override {
-    DestroyAll();
-    CPackageBuffer::SetFailGrowth(false);
+    ResetEngineForTests();
     wce::SetBroadcastTap(nullptr);
     wce::SetDebugSink(nullptr);
-  }
-
-  static void DestroyAll() {
-    CorvaneCommand::DestroyInstance();
-    CorvanePicture::DestroyInstance();
-    CorvaneMedia::DestroyInstance();
-    CorvaneTts::DestroyInstance();
-    CorvaneVRecord::DestroyInstance();
-    CorvaneSendData::DestroyInstance();
-    CConnectProgress::Free();
-    WavPlayer_Release();
   }
 
   std::vector<Posted> Broadcasts() {

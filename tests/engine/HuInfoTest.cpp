@@ -1,5 +1,6 @@
 #include "tests/engine/EngineTestSupport.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "phonelink/DriverInstall.h"
 #include "platform/devmgr/devmgr.h"
 #include "platform/devmgr/DevMgrHooks.h"

@@ -6,6 +6,7 @@
 #include "app/AppWindowMessages.h"
 #include "app/CHelpDlg.h"
 #include "app/CMainDlg.h"
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneChannelContext.h"
 #include "engine/CorvaneFrame.h"

@@ -7,6 +7,7 @@
 #include "app/CMainDlg.h"
 #include "app/widgets/CWceLoading.h"
 #include "app/widgets/CWceResProgress.h"
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneFrame.h"
 #include "engine/CorvaneWindowMessages.h"

@@ -7,6 +7,7 @@
 #include "app/CHelpDlg.h"
 #include "app/CMainDlg.h"
 #include "app/CPhoneDlg.h"
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneFrame.h"
 #include "engine/CorvaneWindowMessages.h"

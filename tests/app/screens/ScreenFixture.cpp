@@ -2,6 +2,7 @@
 
 #include "app/AppWindowMessages.h"
 #include "app/CPhoneDlg.h"
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneChannelContext.h"
 #include "engine/CorvaneWindowMessages.h"
@@ -147,11 +148,8 @@ void ScreenFixture::SetUpScreen(int nWidth, int nHeight) {
   ResetEvent(g_hEventReconnect);
   fakeadb::Reset();
   ResetCorvaneConfig();
-  ResetSequencerState();
-  g_CorvaneAppFlags.Reset();
-  g_CorvaneChannelContext.m_bSysInitQuit = 0;
+  ResetEngineForTests();
   g_nConnectCount = 0;
-  DibBmp::GetInstance().SetPictureBusy(0);
   CPhoneDlg::ResetClickGuard();
   PutScreenFiles();
   PutResText(u"language\\lang.ini", u"[main]\r\nLINKING=Linking\r\n");
@@ -172,8 +170,7 @@ void ScreenFixture::TearDown() {
   m_pWnd.reset();
   wce::ResetUser();
   wce::ResetRegistry();
-  DibBmp::GetInstance().SetPictureBusy(0);
-  g_CorvaneAppFlags.Reset();
+  ResetEngineForTests();
   WceUiResFixture::TearDown();
 }
 

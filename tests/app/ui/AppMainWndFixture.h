@@ -8,6 +8,7 @@
 #include "app/CAppMainWnd.h"
 
 #include "app/AppWindowMessages.h"
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CConnectProgress.h"
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneChannelContext.h"
@@ -84,12 +85,7 @@ class AppMainWndFixture : public WceUiResFixture {
     fakeadb::SetChannelConnected(5, true);
     fakeadb::SetCallHook([](const std::string& call) { wce::DebugPrint("adb %s\n", call.c_str()); });
     ResetCorvaneConfig();
-    ResetChannelContext();
-    ResetSequencerState();
-    g_CorvaneAppFlags.Reset();
-    CConnectProgress::Free();
-    CreateEngineNamedEvents();
-    DibBmp::ResetForTests();
+    ResetEngineForTests();
     g_nVideoWidth = 1280;
     g_nVideoHeight = 720;
     g_nPhoneFrameRate = 0;
@@ -106,9 +102,7 @@ class AppMainWndFixture : public WceUiResFixture {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
-    ResetChannelContext();
-    CreateEngineNamedEvents();
-    DibBmp::ResetForTests();
+    ResetEngineForTests();
     wce::ResetUser();
     WceUiResFixture::TearDown();
   }

@@ -2,7 +2,8 @@
 // the picture painted from the video thread, each through the real window.
 #include "tests/app/ui/AppMainWndFixture.h"
 
-#include "app/CEngineLifeCycle.h"
+#include "engine/CorvaneEngineSession.h"
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneFrame.h"
 #include "proto/CorvaneTouchActionProto.pb.h"
 #include "tests/app/screens/ScreenFixture.h"
@@ -146,7 +147,7 @@ TEST_F(AppMainWndTest, APhoneThatNeverClosesItsChannelsDoesNotHoldTheQuit) {
   EXPECT_EQ(Run(wnd), 0);
 
   const std::vector<std::string> after = LinesAfter("screen runs");
-  EXPECT_EQ(Count(after, "adb TcpDisconnect 6"), 1 + CEngineLifeCycle::kCloseChannelTries);
+  EXPECT_EQ(Count(after, "adb TcpDisconnect 6"), 1 + CorvaneEngineSession::kCloseChannelTries);
   EXPECT_EQ(Count(after, "ADB TCP channels still open 0X1"), 1);
   EXPECT_EQ(Count(after, "adb Close"), 1);
 }
@@ -159,7 +160,7 @@ TEST_F(AppMainWndTest, APhoneThatLetTheLinksCloseWaitRunOutIsNotAskedAgain) {
     fakeadb::SetCallHook([&](const std::string& call) {
       wce::DebugPrint("adb %s\n", call.c_str());
       if (call == "TcpDisconnect 6") {
-        Sleep(CEngineLifeCycle::kLinkCloseWaitMs);
+        Sleep(CorvaneEngineSession::kLinkCloseWaitMs);
         fakeadb::SetChannelConnected(0, true);
       }
     });

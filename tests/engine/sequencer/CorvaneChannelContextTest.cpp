@@ -1,5 +1,6 @@
 #include "tests/engine/sequencer/SequencerHarness.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CorvaneChannelContext.h"
 #include "engine/CorvaneCommand.h"
 #include "engine/CorvaneFrame.h"

@@ -2,6 +2,7 @@
 
 #include "tests/engine/WindowPump.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CConnectProgress.h"
 #include "engine/CSingleInstance.h"
 #include "engine/CorvaneAppFlags.h"
@@ -39,15 +40,10 @@ SequencerHarness::SequencerHarness() {
   std::filesystem::create_directories(m_programDir);
 
   fakeadb::Reset();
-  ResetSequencerState();
-  ResetChannelContext();
   // Each harness is an engine life of its own.
-  CSingleInstanceBase::OpenAll();
-  g_CorvaneAppFlags.Reset();
-  CConnectProgress::Free();
+  ResetEngineForTests();
   CErrorLog::GetInstance()->Clear();
   g_nConnectCount = 0;
-  CreateEngineNamedEvents();
   ResetEvent(g_hEventInit);
   ResetEvent(g_hEventReconnect);
 

@@ -1,5 +1,6 @@
 #include "tests/engine/sequencer/SequencerHarness.h"
 
+#include "engine/CorvaneEngineSession.h"
 #include "engine/CConnectProgress.h"
 #include "engine/CorvaneAppFlags.h"
 #include "engine/CorvaneChannelContext.h"

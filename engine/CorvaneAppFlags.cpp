@@ -1,3 +1,0 @@
-#include "engine/CorvaneAppFlags.h"
-
-CorvaneAppFlags g_CorvaneAppFlags;

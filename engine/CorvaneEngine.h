@@ -1,0 +1,37 @@
+// What the application shell may ask of the engine and do with it: the one engine header the
+// root window and the screens include.
+//
+// Ask: the shell's flags (g_CorvaneAppFlags), the phone's reported size and rates
+// (g_nVideoWidth, g_nVideoHeight, g_nPhoneFrameRate), the connect statistics
+// (g_ConnectStatRecord, g_bStatisticsSent), the picture surface (DibBmp::GetInstance), the
+// channel mask, whether video data came (IsVideoDataReceived) and whether the phone's link and its
+// channels are up.
+// Do: run the engine's life (g_CorvaneEngineSession: Init, Start, Stop, Join, Destroy), wake the
+// sequencer (g_hEventInit, g_hEventReconnect), send through the sender (CorvaneSendData), and
+// the link calls the shell makes itself (below). Every registered message the engine posts is in
+// CorvaneWindowMessages.h; the engine's console lines go through EngineLog.
+#pragma once
+
+#include "engine/CorvaneEngineSession.h"
+#include "engine/CorvaneFrame.h"
+#include "engine/CorvaneSendData.h"
+#include "engine/CorvaneWindowMessages.h"
+#include "engine/DibBmp.h"
+#include "engine/EngineLog.h"
+#include "engine/CorvanePicture.h"
+#include "engine/HuInfo.h"
+#include "engine/SystemInitThread.h"
+
+// ---- the shell's own calls into the phone link
+// The link's own answers, non-zero while up: the phone's ADB connection (its CNXN came)...
+int IsPhoneLinkConnected();
+// ... and channel c (0..5).
+int IsPhoneChannelConnected(int channel);
+// Every channel closed (the phone side went away while USB stayed in).
+void DisconnectAllPhoneChannels();
+// The phone app's start service asked for again through the phone's shell ("btn_calling_hide",
+// the reconnect buttons).
+void StartPhoneAppService();
+// The USB mass-storage client switched off while a phone is projected, and back on.
+void DisableUsbMassStorageClient();
+void EnableUsbMassStorageClient();
