@@ -80,14 +80,16 @@ CDeviceManager& CDeviceManager::GetInstance() {
 
 CDeviceManager::CDeviceManager() {
   StreamDeviceHooks hooks;
-  hooks.open = [](LPCWSTR name, DWORD access, DWORD share) {
+  hooks.m_pfnOpen = [](LPCWSTR name, DWORD access, DWORD share) {
     return GetInstance().Open(name, access, share);
   };
-  hooks.read = [](HANDLE h, LPVOID buf, DWORD len, LPDWORD n) { return GetInstance().Read(h, buf, len, n); };
-  hooks.write = [](HANDLE h, LPCVOID buf, DWORD len, LPDWORD n) {
+  hooks.m_pfnRead = [](HANDLE h, LPVOID buf, DWORD len, LPDWORD n) {
+    return GetInstance().Read(h, buf, len, n);
+  };
+  hooks.m_pfnWrite = [](HANDLE h, LPCVOID buf, DWORD len, LPDWORD n) {
     return GetInstance().Write(h, buf, len, n);
   };
-  hooks.close = [](HANDLE h) { return GetInstance().Close(h); };
+  hooks.m_pfnClose = [](HANDLE h) { return GetInstance().Close(h); };
   SetStreamDeviceHooks(hooks);
 }
 
