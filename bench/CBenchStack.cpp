@@ -45,14 +45,14 @@ BOOL CountedDeviceRead(HANDLE h, LPVOID buf, DWORD len, LPDWORD read) {
 void CountDeviceReaders() {
   wce::CDeviceManager::GetInstance();  // made first: it hooks itself in, to be hooked over here
   wce::StreamDeviceHooks hooks;
-  hooks.open = [](LPCWSTR name, DWORD access, DWORD share) {
+  hooks.m_pfnOpen = [](LPCWSTR name, DWORD access, DWORD share) {
     return wce::CDeviceManager::GetInstance().Open(name, access, share);
   };
-  hooks.read = CountedDeviceRead;
-  hooks.write = [](HANDLE h, LPCVOID buf, DWORD len, LPDWORD written) {
+  hooks.m_pfnRead = CountedDeviceRead;
+  hooks.m_pfnWrite = [](HANDLE h, LPCVOID buf, DWORD len, LPDWORD written) {
     return wce::CDeviceManager::GetInstance().Write(h, buf, len, written);
   };
-  hooks.close = [](HANDLE h) { return wce::CDeviceManager::GetInstance().Close(h); };
+  hooks.m_pfnClose = [](HANDLE h) { return wce::CDeviceManager::GetInstance().Close(h); };
   wce::SetStreamDeviceHooks(hooks);
 }
 }  // namespace

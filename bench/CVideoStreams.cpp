@@ -26,10 +26,10 @@ std::vector<CVideoStreams::Stream> CVideoStreams::Read(phonesim::CPhoneSim& phon
       if (!p.from_host && p.command == phonesim::A_WRTE && p.arg0 == record.device_id) {
         stream.bytes.insert(stream.bytes.end(), p.payload.begin(), p.payload.end());
         stream.ends.push_back(stream.bytes.size());
-        stream.sentAt.push_back(p.time_us);
+        stream.sentAt.push_back(p.m_nTimeUs);
       } else if (p.from_host && p.command == phonesim::A_OKAY && p.arg1 == record.device_id) {
         // ADB flow control: the host's n-th OKAY on the stream acknowledges the phone's n-th WRTE.
-        stream.okayAt.push_back(p.time_us);
+        stream.okayAt.push_back(p.m_nTimeUs);
       }
     }
     streams.push_back(std::move(stream));

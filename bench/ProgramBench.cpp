@@ -67,7 +67,7 @@ void MeasureScreen(const Screen& screen, const Settings& s) {
               s.seconds);
   CBenchProgram program;
   phonesim::SPhoneAppOptions app;
-  app.fps = s.fps;
+  app.m_nFps = s.fps;
   std::string error;
   if (!program.Start(screen.width, screen.height, app, kStartMs, &error)) {
     CBenchReport::Note("the program did not come up: " + error);

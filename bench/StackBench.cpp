@@ -53,7 +53,7 @@ const double kBareRateSeconds = 1.5;
 size_t TouchCount(phonesim::CPhoneApp& app, int64_t* lastTimeUs) {
   size_t n = 0;
   for (const phonesim::SAppRxRecord& r : app.Received()) {
-    if (r.channel != kTouchChannel) continue;
+    if (r.m_nChannel != kTouchChannel) continue;
     ++n;
     *lastTimeUs = r.time_us;
   }
@@ -78,7 +78,7 @@ HostWriteLog HostWrites(phonesim::CPhoneSim& phone, const std::string& port) {
   for (const phonesim::SPacketRecord& p : phone.Record().Packets()) {
     if (p.from_host && p.command == phonesim::A_WRTE &&
         std::find(ids.begin(), ids.end(), p.arg1) != ids.end()) {
-      log.times.push_back(p.time_us);
+      log.times.push_back(p.m_nTimeUs);
       log.lengths.push_back(p.data_length);
     }
   }
@@ -446,7 +446,7 @@ int main(int argc, char** argv) {
   CBenchStack stack;
   std::string error;
   phonesim::SPhoneAppOptions app;
-  app.fps = s.fps;
+  app.m_nFps = s.fps;
   if (!stack.Start(app, 30000, &error)) {
     std::printf("bench_stack: the stack did not come up: %s\n", error.c_str());
     stack.Stop();

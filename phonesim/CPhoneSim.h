@@ -25,13 +25,13 @@ constexpr char PHONESIM_DEFAULT_ADDRESS[] = "127.0.0.1";
 constexpr uint16_t PHONESIM_DEFAULT_PORT = 6555;
 
 struct SPhoneSimOptions {
-  std::string address = PHONESIM_DEFAULT_ADDRESS;
+  std::string m_strAddress = PHONESIM_DEFAULT_ADDRESS;
   uint16_t port = 0;      // 0: ephemeral (see Port())
   std::string state_dir;  // empty: a fresh temporary directory
   bool auth = false;
   bool accept_keys = true;
-  std::vector<std::string> trust_files;  // public-key files trusted from the start
-  uint32_t max_payload = PHONESIM_DEFAULT_MAX_PAYLOAD;
+  std::vector<std::string> m_TrustFiles;  // public-key files trusted from the start
+  uint32_t m_nMaxPayload = PHONESIM_DEFAULT_MAX_PAYLOAD;
   std::vector<std::string> faults;
   SPhoneAppOptions app;  // the phone app on the six projection ports
 };
@@ -45,17 +45,17 @@ class CPhoneSim {
 
   bool Start(const SPhoneSimOptions& options, std::string* error = nullptr);
   void Stop();
-  uint16_t Port() const { return m_port.load(); }
+  uint16_t Port() const { return m_nPort.load(); }
   std::string StateDir() const;
   std::string LogPath() const;
 
   // Scripting and state: the shell's answers, the phone's ports, its files.
-  CShellScript& Shell() { return m_shell; }
-  CEndpointRegistry& Endpoints() { return m_endpoints; }
-  CPhoneFs& Fs() { return m_fs; }
-  CAdbAuth& Auth() { return m_auth; }
+  CShellScript& Shell() { return m_Shell; }
+  CEndpointRegistry& Endpoints() { return m_Endpoints; }
+  CPhoneFs& Fs() { return m_Fs; }
+  CAdbAuth& Auth() { return m_Auth; }
   // The phone app: started by "am start", serves the projection channels.
-  CPhoneApp& App() { return m_app; }
+  CPhoneApp& App() { return m_App; }
 
   // Faults (see CFaultPlan for the text form).
   bool AddFault(const std::string& rule, std::string* error = nullptr);
@@ -65,31 +65,31 @@ class CPhoneSim {
 
   bool Online() const;  // a host connection has completed CNXN
   bool WaitOnline(int timeout_ms) const;
-  int Connections() const { return m_connections.load(); }
+  int Connections() const { return m_nConnections.load(); }
 
-  CSimRecord& Record() { return m_record; }
+  CSimRecord& Record() { return m_Record; }
 
  private:
   void AcceptLoop();
   std::string Banner() const;
 
-  SPhoneSimOptions m_options;
-  CSimRecord m_record;
-  CFaultPlan m_faults;
-  CAdbAuth m_auth;
-  CShellScript m_shell;
-  CPhoneFs m_fs;
-  CEndpointRegistry m_endpoints;
-  CPhoneApp m_app;  // after what it uses: it goes first
-  std::atomic<uint32_t> m_next_id{1};
-  std::atomic<uint32_t> m_last_closed_host_id{0};
-  std::atomic<uint16_t> m_port{0};
-  std::atomic<int> m_connections{0};
-  std::atomic<bool> m_stop{false};
-  std::thread m_thread;
-  std::string m_state_dir;
-  mutable std::mutex m_lock;  // guards m_device
-  CAdbDevice* m_device = nullptr;
+  SPhoneSimOptions m_Options;
+  CSimRecord m_Record;
+  CFaultPlan m_Faults;
+  CAdbAuth m_Auth;
+  CShellScript m_Shell;
+  CPhoneFs m_Fs;
+  CEndpointRegistry m_Endpoints;
+  CPhoneApp m_App;  // after what it uses: it goes first
+  std::atomic<uint32_t> m_nNextId{1};
+  std::atomic<uint32_t> m_nLastClosedHostId{0};
+  std::atomic<uint16_t> m_nPort{0};
+  std::atomic<int> m_nConnections{0};
+  std::atomic<bool> m_bStop{false};
+  std::thread m_Thread;
+  std::string m_strStateDir;
+  mutable std::mutex m_Lock;  // guards m_pDevice
+  CAdbDevice* m_pDevice = nullptr;
 };
 
 }  // namespace phonesim

@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (a == "--unthrottled") {
-      opt.app.unthrottled = true;
+      opt.app.m_bUnthrottled = true;
       continue;
     }
     if (i + 1 >= argc) {
@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
     unsigned long n = 0;
     bool ok = true;
     if (a == "--address") {
-      opt.address = v;
+      opt.m_strAddress = v;
     } else if (a == "--port") {
       ok = ParseNumber(v, 65535, &n);
       opt.port = static_cast<uint16_t>(n);
@@ -166,10 +166,10 @@ int main(int argc, char** argv) {
       ok = v == "yes" || v == "no";
       opt.accept_keys = v == "yes";
     } else if (a == "--trust") {
-      opt.trust_files.push_back(v);
+      opt.m_TrustFiles.push_back(v);
     } else if (a == "--max-payload") {
       ok = ParseNumber(v, PHONESIM_HARD_PAYLOAD_CAP, &n) && n >= 256;
-      opt.max_payload = static_cast<uint32_t>(n);
+      opt.m_nMaxPayload = static_cast<uint32_t>(n);
     } else if (a == "--prop") {
       ok = SplitPair(v, &key, &val);
       props.emplace_back(key, val);
@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
       }
     } else if (a == "--shell-delay") {
       ok = SplitPair(v, &key, &val) && ParseNumber(val, 600000, &n);
-      if (ok) rule_for(key).delay_ms = static_cast<int>(n);
+      if (ok) rule_for(key).m_nDelayMs = static_cast<int>(n);
     } else if (a == "--shell-silent") {
       rule_for(v).silent = true;
     } else if (a == "--shell-split") {
@@ -215,17 +215,17 @@ int main(int argc, char** argv) {
       opt.app.video_height = static_cast<int>(h);
     } else if (a == "--fps") {
       ok = ParseNumber(v, APP_MAX_FPS, &n) && n > 0;
-      opt.app.fps = static_cast<int>(n);
+      opt.app.m_nFps = static_cast<int>(n);
     } else if (a == "--pictures") {
-      opt.app.pictures_dir = v;
+      opt.app.m_strPicturesDir = v;
     } else if (a == "--heartbeat-ms") {
       ok = ParseNumber(v, APP_MAX_HEARTBEAT_MS, &n) && n > 0;
-      opt.app.heartbeat_ms = static_cast<int>(n);
+      opt.app.m_nHeartbeatMs = static_cast<int>(n);
     } else if (a == "--pre-encode") {
       ok = ParseNumber(v, 10000, &n);
-      opt.app.pre_encode = static_cast<int>(n);
+      opt.app.m_nPreEncode = static_cast<int>(n);
     } else if (a == "--app-fault") {
-      opt.app.faults.push_back(v);
+      opt.app.m_Faults.push_back(v);
     } else {
       std::fprintf(stderr, "phonesim: unknown option %s (see --help)\n", a.c_str());
       return 2;
@@ -254,7 +254,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "phonesim: %s\n", error.c_str());
     return 1;
   }
-  std::printf("phonesim listening on %s:%u state %s\n", opt.address.c_str(), sim.Port(),
+  std::printf("phonesim listening on %s:%u state %s\n", opt.m_strAddress.c_str(), sim.Port(),
               sim.StateDir().c_str());
   std::fflush(stdout);
 

@@ -95,8 +95,8 @@ bool CAdbAuth::VerifyWithKey(const std::vector<uint8_t>& modulus, uint32_t expon
 
 bool CAdbAuth::SetStoreFile(const std::string& path) {
   {
-    std::lock_guard<std::mutex> g(m_lock);
-    m_store = path;
+    std::lock_guard<std::mutex> g(m_Lock);
+    m_strStore = path;
   }
   std::ifstream in(path);
   if (!in) return true;  // no file yet: nothing trusted so far
@@ -118,31 +118,31 @@ int CAdbAuth::TrustFile(const std::string& path) {
 
 bool CAdbAuth::Trust(const std::string& text, bool persist) {
   SKey k;
-  if (!ParsePublicKey(text, &k.modulus, &k.exponent, nullptr)) return false;
-  k.text = Trim(text);
-  while (!k.text.empty() && k.text.back() == '\0') k.text.pop_back();
-  std::lock_guard<std::mutex> g(m_lock);
-  for (const auto& old : m_keys)
-    if (old.modulus == k.modulus && old.exponent == k.exponent) return true;
-  if (persist && !m_store.empty()) {
-    FILE* f = std::fopen(m_store.c_str(), "a");
+  if (!ParsePublicKey(text, &k.m_Modulus, &k.m_nExponent, nullptr)) return false;
+  k.m_strText = Trim(text);
+  while (!k.m_strText.empty() && k.m_strText.back() == '\0') k.m_strText.pop_back();
+  std::lock_guard<std::mutex> g(m_Lock);
+  for (const auto& old : m_Keys)
+    if (old.m_Modulus == k.m_Modulus && old.m_nExponent == k.m_nExponent) return true;
+  if (persist && !m_strStore.empty()) {
+    FILE* f = std::fopen(m_strStore.c_str(), "a");
     if (f != nullptr) {
-      std::fprintf(f, "%s\n", k.text.c_str());
+      std::fprintf(f, "%s\n", k.m_strText.c_str());
       std::fclose(f);
     }
   }
-  m_keys.push_back(std::move(k));
+  m_Keys.push_back(std::move(k));
   return true;
 }
 
 size_t CAdbAuth::TrustedCount() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_keys.size();
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_Keys.size();
 }
 
 void CAdbAuth::Clear() {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_keys.clear();
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Keys.clear();
 }
 
 std::vector<uint8_t> CAdbAuth::NewToken() {
@@ -158,11 +158,11 @@ std::vector<uint8_t> CAdbAuth::NewToken() {
 bool CAdbAuth::Verify(const std::vector<uint8_t>& token, const uint8_t* sig, size_t sig_len) const {
   std::vector<SKey> keys;
   {
-    std::lock_guard<std::mutex> g(m_lock);
-    keys = m_keys;
+    std::lock_guard<std::mutex> g(m_Lock);
+    keys = m_Keys;
   }
   for (const auto& k : keys)
-    if (VerifyWithKey(k.modulus, k.exponent, token.data(), token.size(), sig, sig_len)) return true;
+    if (VerifyWithKey(k.m_Modulus, k.m_nExponent, token.data(), token.size(), sig, sig_len)) return true;
   return false;
 }
 

@@ -47,13 +47,13 @@ class CAdbAuth {
 
  private:
   struct SKey {
-    std::vector<uint8_t> modulus;
-    uint32_t exponent = 0;
-    std::string text;
+    std::vector<uint8_t> m_Modulus;
+    uint32_t m_nExponent = 0;
+    std::string m_strText;
   };
-  mutable std::mutex m_lock;
-  std::vector<SKey> m_keys;
-  std::string m_store;
+  mutable std::mutex m_Lock;
+  std::vector<SKey> m_Keys;
+  std::string m_strStore;
 };
 
 }  // namespace phonesim

@@ -33,23 +33,23 @@ constexpr uint32_t PHONESIM_DEFAULT_MAX_PAYLOAD = 256 * 1024;
 constexpr uint32_t PHONESIM_HARD_PAYLOAD_CAP = 1024 * 1024;
 
 struct SDeviceConfig {
-  bool auth = false;        // send AUTH tokens and require a trusted key
-  bool accept_keys = true;  // with auth: trust an offered public key (else stay silent)
-  uint32_t max_payload = PHONESIM_DEFAULT_MAX_PAYLOAD;
-  std::string banner;  // CNXN payload, "device::..."
+  bool m_bAuth = false;       // send AUTH tokens and require a trusted key
+  bool m_bAcceptKeys = true;  // with auth: trust an offered public key (else stay silent)
+  uint32_t m_nMaxPayload = PHONESIM_DEFAULT_MAX_PAYLOAD;
+  std::string m_strBanner;  // CNXN payload, "device::..."
 };
 
 // What outlives one connection; owned by the simulator.
 struct SPhoneContext {
-  CSimRecord* record = nullptr;
-  CFaultPlan* faults = nullptr;
-  CAdbAuth* auth = nullptr;
-  CShellScript* shell = nullptr;
-  CPhoneFs* fs = nullptr;
-  CEndpointRegistry* endpoints = nullptr;
-  std::atomic<uint32_t>* next_id = nullptr;  // device stream ids, never reused
-  std::atomic<uint32_t>* last_closed_host_id = nullptr;
-  SDeviceConfig config;
+  CSimRecord* m_pRecord = nullptr;
+  CFaultPlan* m_pFaults = nullptr;
+  CAdbAuth* m_pAuth = nullptr;
+  CShellScript* m_pShell = nullptr;
+  CPhoneFs* m_pFs = nullptr;
+  CEndpointRegistry* m_pEndpoints = nullptr;
+  std::atomic<uint32_t>* m_pNextId = nullptr;  // device stream ids, never reused
+  std::atomic<uint32_t>* m_pLastClosedHostId = nullptr;
+  SDeviceConfig m_Config;
 };
 
 class CAdbDevice {
@@ -63,7 +63,7 @@ class CAdbDevice {
   void Run(const std::atomic<bool>& stop);
   // Pulls the cable from any thread.
   void Drop(const char* reason);
-  bool Online() const { return m_online.load(); }
+  bool Online() const { return m_bOnline.load(); }
   const char* DropReason() const;
 
   // Stream side, called through CAdbStreamLink with the core lock held.
@@ -76,19 +76,19 @@ class CAdbDevice {
 
  private:
   struct SStream {
-    uint32_t device_id = 0;
-    uint32_t host_id = 0;
-    std::string service;
-    std::unique_ptr<CSimService> service_obj;
-    std::deque<std::vector<uint8_t>> out;
-    bool waiting_okay = false;
-    size_t queued = 0;    // bytes written by the service and not yet acknowledged
-    size_t inflight = 0;  // bytes of the WRTE that waits for its OKAY
-    bool close_pending = false;
+    uint32_t m_nDeviceId = 0;
+    uint32_t m_nHostId = 0;
+    std::string m_strService;
+    std::unique_ptr<CSimService> m_pServiceObj;
+    std::deque<std::vector<uint8_t>> m_Out;
+    bool m_bWaitingOkay = false;
+    size_t m_nQueued = 0;    // bytes written by the service and not yet acknowledged
+    size_t m_nInflight = 0;  // bytes of the WRTE that waits for its OKAY
+    bool m_bClosePending = false;
   };
   struct STimer {
-    std::chrono::steady_clock::time_point due;
-    std::function<void()> fn;
+    std::chrono::steady_clock::time_point m_Due;
+    std::function<void()> m_fnCall;
   };
 
   bool ReadPacket(CAdbPacket* p);  // false: connection ended
@@ -112,16 +112,16 @@ class CAdbDevice {
   uint32_t MaxRecv() const;
   void InjectFault(int kind, uint32_t stream_id, uint64_t arg);
 
-  std::unique_ptr<CSimConnection> m_conn;
-  SPhoneContext m_ctx;
-  std::shared_ptr<SDeviceCore> m_core;
-  std::map<uint32_t, SStream> m_streams;
-  std::vector<STimer> m_timers;
-  std::atomic<bool> m_online{false};
-  bool m_got_cnxn = false;
-  uint32_t m_host_version = 0;
-  uint32_t m_host_max = 0;
-  std::vector<uint8_t> m_token;
+  std::unique_ptr<CSimConnection> m_pConn;
+  SPhoneContext m_Ctx;
+  std::shared_ptr<SDeviceCore> m_pCore;
+  std::map<uint32_t, SStream> m_Streams;
+  std::vector<STimer> m_Timers;
+  std::atomic<bool> m_bOnline{false};
+  bool m_bGotCnxn = false;
+  uint32_t m_nHostVersion = 0;
+  uint32_t m_nHostMax = 0;
+  std::vector<uint8_t> m_Token;
 };
 
 }  // namespace phonesim

@@ -19,16 +19,16 @@ uint32_t GetLe32(const uint8_t* p) {
 
 CAdbPacket CAdbPacket::Make(uint32_t cmd, uint32_t a0, uint32_t a1, const void* data, size_t len) {
   CAdbPacket p;
-  p.command = cmd;
-  p.arg0 = a0;
-  p.arg1 = a1;
+  p.m_nCommand = cmd;
+  p.m_nArg0 = a0;
+  p.m_nArg1 = a1;
   if (len > 0 && data != nullptr) {
     const auto* b = static_cast<const uint8_t*>(data);
-    p.payload.assign(b, b + len);
+    p.m_Payload.assign(b, b + len);
   }
-  p.data_length = static_cast<uint32_t>(p.payload.size());
-  p.data_check = Checksum(p.payload.data(), p.payload.size());
-  p.magic = cmd ^ 0xffffffffu;
+  p.m_nDataLength = static_cast<uint32_t>(p.m_Payload.size());
+  p.m_nDataCheck = Checksum(p.m_Payload.data(), p.m_Payload.size());
+  p.m_nMagic = cmd ^ 0xffffffffu;
   return p;
 }
 
@@ -44,29 +44,29 @@ uint32_t CAdbPacket::Checksum(const uint8_t* data, size_t len) {
 }
 
 void CAdbPacket::EncodeHeader(uint8_t out[ADB_HEADER_SIZE]) const {
-  PutLe32(out + 0, command);
-  PutLe32(out + 4, arg0);
-  PutLe32(out + 8, arg1);
-  PutLe32(out + 12, data_length);
-  PutLe32(out + 16, data_check);
-  PutLe32(out + 20, magic);
+  PutLe32(out + 0, m_nCommand);
+  PutLe32(out + 4, m_nArg0);
+  PutLe32(out + 8, m_nArg1);
+  PutLe32(out + 12, m_nDataLength);
+  PutLe32(out + 16, m_nDataCheck);
+  PutLe32(out + 20, m_nMagic);
 }
 
 std::vector<uint8_t> CAdbPacket::Encode() const {
-  std::vector<uint8_t> out(ADB_HEADER_SIZE + payload.size());
+  std::vector<uint8_t> out(ADB_HEADER_SIZE + m_Payload.size());
   EncodeHeader(out.data());
-  if (!payload.empty()) std::memcpy(out.data() + ADB_HEADER_SIZE, payload.data(), payload.size());
+  if (!m_Payload.empty()) std::memcpy(out.data() + ADB_HEADER_SIZE, m_Payload.data(), m_Payload.size());
   return out;
 }
 
 CAdbPacket CAdbPacket::DecodeHeader(const uint8_t in[ADB_HEADER_SIZE]) {
   CAdbPacket p;
-  p.command = GetLe32(in + 0);
-  p.arg0 = GetLe32(in + 4);
-  p.arg1 = GetLe32(in + 8);
-  p.data_length = GetLe32(in + 12);
-  p.data_check = GetLe32(in + 16);
-  p.magic = GetLe32(in + 20);
+  p.m_nCommand = GetLe32(in + 0);
+  p.m_nArg0 = GetLe32(in + 4);
+  p.m_nArg1 = GetLe32(in + 8);
+  p.m_nDataLength = GetLe32(in + 12);
+  p.m_nDataCheck = GetLe32(in + 16);
+  p.m_nMagic = GetLe32(in + 20);
   return p;
 }
 

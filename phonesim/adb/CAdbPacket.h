@@ -19,7 +19,7 @@ constexpr uint32_t A_WRTE = 0x45545257;
 constexpr uint32_t A_STLS = 0x534c5453;
 
 constexpr uint32_t A_VERSION = 0x01000000;
-// From this version on a host may leave data_check at 0.
+// From this version on a host may leave m_nDataCheck at 0.
 constexpr uint32_t A_VERSION_SKIP_CHECKSUM = 0x01000001;
 
 constexpr uint32_t ADB_AUTH_TOKEN = 1;
@@ -30,13 +30,13 @@ constexpr size_t ADB_HEADER_SIZE = 24;
 
 class CAdbPacket {
  public:
-  uint32_t command = 0;
-  uint32_t arg0 = 0;
-  uint32_t arg1 = 0;
-  uint32_t data_length = 0;
-  uint32_t data_check = 0;
-  uint32_t magic = 0;
-  std::vector<uint8_t> payload;
+  uint32_t m_nCommand = 0;
+  uint32_t m_nArg0 = 0;
+  uint32_t m_nArg1 = 0;
+  uint32_t m_nDataLength = 0;
+  uint32_t m_nDataCheck = 0;
+  uint32_t m_nMagic = 0;
+  std::vector<uint8_t> m_Payload;
 
   // Builds a well-formed packet: length, check word and magic follow the payload.
   static CAdbPacket Make(uint32_t cmd, uint32_t a0, uint32_t a1, const void* data = nullptr, size_t len = 0);
@@ -50,8 +50,8 @@ class CAdbPacket {
   // Reads the six words; the payload is not touched.
   static CAdbPacket DecodeHeader(const uint8_t in[ADB_HEADER_SIZE]);
 
-  bool MagicOk() const { return magic == (command ^ 0xffffffffu); }
-  bool ChecksumOk() const { return data_check == Checksum(payload.data(), payload.size()); }
+  bool MagicOk() const { return m_nMagic == (m_nCommand ^ 0xffffffffu); }
+  bool ChecksumOk() const { return m_nDataCheck == Checksum(m_Payload.data(), m_Payload.size()); }
 
   static std::string CommandName(uint32_t cmd);
 };

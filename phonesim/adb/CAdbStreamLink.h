@@ -15,8 +15,8 @@ namespace phonesim {
 class CAdbDevice;
 
 struct SDeviceCore {
-  std::recursive_mutex lock;
-  CAdbDevice* device = nullptr;  // null once the connection is gone
+  std::recursive_mutex m_Lock;
+  CAdbDevice* m_pDevice = nullptr;  // null once the connection is gone
 };
 
 class CAdbStreamLink : public IStreamLink {
@@ -33,13 +33,13 @@ class CAdbStreamLink : public IStreamLink {
   // Passes a named step: step-bound faults fire here. false when the
   // connection is gone afterwards, and the caller should stop.
   bool Step(const std::string& step);
-  uint32_t DeviceId() const { return m_id; }
-  const std::string& Service() const { return m_service; }
+  uint32_t DeviceId() const { return m_nId; }
+  const std::string& Service() const { return m_strService; }
 
  private:
-  std::shared_ptr<SDeviceCore> m_core;
-  uint32_t m_id;
-  std::string m_service;
+  std::shared_ptr<SDeviceCore> m_pCore;
+  uint32_t m_nId;
+  std::string m_strService;
 };
 
 }  // namespace phonesim

@@ -5,15 +5,15 @@
 namespace phonesim {
 
 void CAppChannelEndpoint::OnOpen(std::shared_ptr<IStreamLink> link) {
-  m_app->ChannelOpened(m_channel, m_id, std::move(link));
+  m_pApp->ChannelOpened(m_nChannel, m_nId, std::move(link));
 }
 
 void CAppChannelEndpoint::OnData(const uint8_t* data, size_t len) {
-  m_app->ChannelData(m_channel, m_id, data, len);
+  m_pApp->ChannelData(m_nChannel, m_nId, data, len);
 }
 
 void CAppChannelEndpoint::OnClose() {
-  m_app->ChannelClosed(m_channel, m_id);
+  m_pApp->ChannelClosed(m_nChannel, m_nId);
 }
 
 }  // namespace phonesim

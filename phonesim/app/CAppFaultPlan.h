@@ -16,13 +16,13 @@
 namespace phonesim {
 
 struct SAppFault {
-  std::string rule;
-  std::string kind;
-  std::string arg;
-  std::string trigger = "start";
-  int delay_ms = 0;
-  bool armed = false;
-  std::chrono::steady_clock::time_point due;
+  std::string m_strRule;
+  std::string m_strKind;
+  std::string m_strArg;
+  std::string m_strTrigger = "start";
+  int m_nDelayMs = 0;
+  bool m_bArmed = false;
+  std::chrono::steady_clock::time_point m_Due;
 };
 
 class CAppFaultPlan {
@@ -41,8 +41,8 @@ class CAppFaultPlan {
   size_t Pending() const;
 
  private:
-  mutable std::mutex m_lock;
-  std::vector<SAppFault> m_faults;
+  mutable std::mutex m_Lock;
+  std::vector<SAppFault> m_Faults;
 };
 
 }  // namespace phonesim

@@ -54,20 +54,20 @@ bool CAppInjection::Build(const std::string& what, SAppInjection* out, std::stri
   std::string kind = what.substr(0, eq);
   std::string arg = eq == std::string::npos ? std::string() : what.substr(eq + 1);
   SAppInjection inj;
-  inj.channel = APP_CH_COMMAND;
+  inj.m_nChannel = APP_CH_COMMAND;
   long a = 0, b = 0, c = 0;
   bool ok = true;
   auto put = [&inj](const google::protobuf::MessageLite& m) {
     std::string s = m.SerializePartialAsString();
-    inj.payload.assign(s.begin(), s.end());
+    inj.m_Payload.assign(s.begin(), s.end());
   };
   auto empty_command = [&](uint32_t type) {
-    inj.type = type;
+    inj.m_nType = type;
     ok = arg.empty();
   };
   auto audio_format = [&](int channel, uint32_t type, long rate, long chans, long bits) {
-    inj.channel = channel;
-    inj.type = type;
+    inj.m_nChannel = channel;
+    inj.m_nType = type;
     if (!arg.empty()) ok = Triple(arg, &rate, &chans, &bits);
     // Media and speech formats have the same three fields.
     pb::CorvaneTTSInit m;
@@ -77,15 +77,15 @@ bool CAppInjection::Build(const std::string& what, SAppInjection* out, std::stri
     put(m);
   };
   auto audio_data = [&](int channel, uint32_t type) {
-    inj.channel = channel;
-    inj.type = type;
+    inj.m_nChannel = channel;
+    inj.m_nType = type;
     ok = Number(arg, 0, kMaxInjectedLength, &a);
-    if (ok) inj.payload.assign(static_cast<size_t>(a), 0);
+    if (ok) inj.m_Payload.assign(static_cast<size_t>(a), 0);
   };
   if (kind == "feature-query") {
     empty_command(APPMSG_FEATURE_QUERY);
   } else if (kind == "module-status") {
-    inj.type = APPMSG_MODULE_STATUS;
+    inj.m_nType = APPMSG_MODULE_STATUS;
     pb::CorvaneModuleStatusList m;
     size_t from = 0;
     ok = !arg.empty();
@@ -106,10 +106,11 @@ bool CAppInjection::Build(const std::string& what, SAppInjection* out, std::stri
     m.set_cnt(m.modulestatus_size());
     put(m);
   } else if (kind == "call-begin") {
-    inj.type = APPMSG_CALL_BEGIN;
+    inj.m_nType = APPMSG_CALL_BEGIN;
     if (!arg.empty())
-      ok = Type(arg, &inj.type) && (inj.type == APPMSG_CALL_BEGIN || inj.type == APPMSG_CALL_BEGIN_2 ||
-                                    inj.type == APPMSG_CALL_BEGIN_3);
+      ok = Type(arg, &inj.m_nType) &&
+           (inj.m_nType == APPMSG_CALL_BEGIN || inj.m_nType == APPMSG_CALL_BEGIN_2 ||
+            inj.m_nType == APPMSG_CALL_BEGIN_3);
   } else if (kind == "call-end") {
     empty_command(APPMSG_CALL_END);
   } else if (kind == "foreground") {
@@ -123,13 +124,13 @@ bool CAppInjection::Build(const std::string& what, SAppInjection* out, std::stri
   } else if (kind == "record-stop") {
     empty_command(APPMSG_RECORD_STOP);
   } else if (kind == "frame-rate-report") {
-    inj.type = APPMSG_FRAME_RATE;
+    inj.m_nType = APPMSG_FRAME_RATE;
     ok = Number(arg, -2147483647L, 2147483647L, &a);
     pb::CorvaneVideoFrameRate m;
     m.set_framerate(static_cast<int32_t>(a));
     put(m);
   } else if (kind == "encoder-info") {
-    inj.type = APPMSG_ENCODER_INFO;
+    inj.m_nType = APPMSG_ENCODER_INFO;
     size_t x = arg.find('x'), colon = arg.find(':');
     ok = x != std::string::npos && colon != std::string::npos && colon > x &&
          Number(arg.substr(0, x), 0, 65535, &a) && Number(arg.substr(x + 1, colon - x - 1), 0, 65535, &b) &&
@@ -140,7 +141,7 @@ bool CAppInjection::Build(const std::string& what, SAppInjection* out, std::stri
     m.set_framerate(static_cast<int32_t>(c));
     put(m);
   } else if (kind == "device-info") {
-    inj.type = APPMSG_DEVICE_INFO;
+    inj.m_nType = APPMSG_DEVICE_INFO;
     ok = arg.empty();
     pb::CorvaneDeviceInfo m;
     m.set_os("android");
@@ -151,7 +152,7 @@ bool CAppInjection::Build(const std::string& what, SAppInjection* out, std::stri
     m.set_sdk_int(23);
     put(m);
   } else if (kind == "bt-oob") {
-    inj.type = APPMSG_BT_OOB;
+    inj.m_nType = APPMSG_BT_OOB;
     ok = arg.empty();
     pb::CorvaneBTOOBInfo m;
     m.set_address("00:11:22:33:44:55");
@@ -172,62 +173,62 @@ bool CAppInjection::Build(const std::string& what, SAppInjection* out, std::stri
   } else if (kind == "vr-data") {
     audio_data(APP_CH_VR, APPMSG_VR_DATA);
   } else if (kind == "vr-stop") {
-    inj.channel = APP_CH_VR;
-    inj.type = APPMSG_VR_STOP;
+    inj.m_nChannel = APP_CH_VR;
+    inj.m_nType = APPMSG_VR_STOP;
     ok = arg.empty();
   } else if (kind == "unknown") {
     std::string rest = arg;
     size_t slash = rest.find('/');
     if (slash != std::string::npos) {
       ok = Number(rest.substr(0, slash), 0, APP_CHANNELS - 1, &a);
-      inj.channel = static_cast<int>(a);
+      inj.m_nChannel = static_cast<int>(a);
       rest = rest.substr(slash + 1);
     }
     size_t colon = rest.find(':');
-    ok = ok && Type(rest.substr(0, colon), &inj.type);
+    ok = ok && Type(rest.substr(0, colon), &inj.m_nType);
     long len = 0;
     if (ok && colon != std::string::npos) ok = Number(rest.substr(colon + 1), 0, kMaxInjectedLength, &len);
-    if (ok && CAppProtocol::IsCommandChannel(inj.channel) && len > static_cast<long>(APP_COMMAND_MAX))
+    if (ok && CAppProtocol::IsCommandChannel(inj.m_nChannel) && len > static_cast<long>(APP_COMMAND_MAX))
       ok = false;
-    inj.payload.assign(static_cast<size_t>(len), 0x5A);
+    inj.m_Payload.assign(static_cast<size_t>(len), 0x5A);
   } else if (kind == "oversize") {
     size_t colon = arg.find(':');
     ok = Number(arg.substr(0, colon), 0, APP_CHANNELS - 1, &a) && a != APP_CH_TOUCH;
-    inj.channel = static_cast<int>(a);
+    inj.m_nChannel = static_cast<int>(a);
     static const uint32_t kTypes[] = {APPMSG_DEVICE_INFO, APPMSG_PICTURE, APPMSG_MUSIC_DATA, APPMSG_TTS_DATA,
                                       APPMSG_VR_DATA};
     static const uint32_t kLengths[] = {kOversizeCommand, kOversizeVideo, kOversizeAudio, kOversizeAudio,
                                         kOversizeAudio};
     long len = ok ? kLengths[a] : 0;
-    if (ok) inj.type = kTypes[a];
+    if (ok) inj.m_nType = kTypes[a];
     if (ok && colon != std::string::npos)
       ok = Number(arg.substr(colon + 1), 1, a == APP_CH_COMMAND ? APP_COMMAND_MAX : kMaxInjectedLength, &len);
-    if (ok) inj.payload.assign(static_cast<size_t>(len), 0x5A);
+    if (ok) inj.m_Payload.assign(static_cast<size_t>(len), 0x5A);
   } else if (kind == "burst") {
-    inj.act = SAppInjection::Burst;
-    inj.channel = APP_CH_VIDEO;
-    ok = Number(arg, 1, kMaxBurst, &inj.count);
+    inj.m_Act = SAppInjection::Burst;
+    inj.m_nChannel = APP_CH_VIDEO;
+    ok = Number(arg, 1, kMaxBurst, &inj.m_nCount);
   } else if (kind == "stall") {
-    inj.act = SAppInjection::Stall;
-    inj.channel = APP_CH_VIDEO;
-    ok = Number(arg, 1, kMaxStallMs, &inj.count);
+    inj.m_Act = SAppInjection::Stall;
+    inj.m_nChannel = APP_CH_VIDEO;
+    ok = Number(arg, 1, kMaxStallMs, &inj.m_nCount);
   } else if (kind == "ignore") {
-    inj.act = SAppInjection::Ignore;
+    inj.m_Act = SAppInjection::Ignore;
     if (arg == "version")
-      inj.ignored = HUMSG_VERSION;
+      inj.m_nIgnored = HUMSG_VERSION;
     else if (arg == "settings")
-      inj.ignored = HUMSG_ENCODER_SETTINGS;
+      inj.m_nIgnored = HUMSG_ENCODER_SETTINGS;
     else
       ok = false;
   } else if (kind == "app-death") {
-    inj.act = SAppInjection::Death;
+    inj.m_Act = SAppInjection::Death;
     ok = arg.empty();
   } else if (kind == "unplug") {
-    inj.act = SAppInjection::Unplug;
+    inj.m_Act = SAppInjection::Unplug;
     ok = arg.empty();
   } else if (kind == "adb") {
-    inj.act = SAppInjection::Adb;
-    inj.text = arg;
+    inj.m_Act = SAppInjection::Adb;
+    inj.m_strText = arg;
     ok = !arg.empty();
   } else {
     if (error) *error = "unknown app injection \"" + kind + "\"";

@@ -11,13 +11,13 @@
 namespace phonesim {
 
 struct SAppInjection {
-  enum EAct { Write, Burst, Stall, Ignore, Death, Unplug, Adb } act = Write;
-  int channel = 0;
-  long count = 0;        // Burst: pictures; Stall: milliseconds
-  uint32_t ignored = 0;  // Ignore: the head unit's message type left unanswered
-  uint32_t type = 0;
-  std::vector<uint8_t> payload;
-  std::string text;  // Adb: the fault's text form
+  enum EAct { Write, Burst, Stall, Ignore, Death, Unplug, Adb } m_Act = Write;
+  int m_nChannel = 0;
+  long m_nCount = 0;        // Burst: pictures; Stall: milliseconds
+  uint32_t m_nIgnored = 0;  // Ignore: the head unit's message type left unanswered
+  uint32_t m_nType = 0;
+  std::vector<uint8_t> m_Payload;
+  std::string m_strText;  // Adb: the fault's text form
 };
 
 class CAppInjection {

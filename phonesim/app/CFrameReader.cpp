@@ -4,47 +4,47 @@
 
 namespace phonesim {
 
-CFrameReader::CFrameReader(int channel, uint32_t limit) : m_channel(channel), m_limit(limit) {}
+CFrameReader::CFrameReader(int channel, uint32_t limit) : m_nChannel(channel), m_nLimit(limit) {}
 
 void CFrameReader::Reset() {
-  m_buf.clear();
-  m_pos = 0;
+  m_Buf.clear();
+  m_nPos = 0;
 }
 
 void CFrameReader::Push(const uint8_t* data, size_t len) {
-  if (m_pos > 0 && m_pos == m_buf.size()) Reset();
-  m_buf.insert(m_buf.end(), data, data + len);
+  if (m_nPos > 0 && m_nPos == m_Buf.size()) Reset();
+  m_Buf.insert(m_Buf.end(), data, data + len);
 }
 
 bool CFrameReader::Next(SAppFrame* frame, std::string* error) {
-  size_t head = CAppProtocol::HeaderSize(m_channel);
+  size_t head = CAppProtocol::HeaderSize(m_nChannel);
   if (Buffered() < head) return false;
-  const uint8_t* p = m_buf.data() + m_pos;
+  const uint8_t* p = m_Buf.data() + m_nPos;
   SAppFrame f;
-  if (CAppProtocol::IsCommandChannel(m_channel)) {
-    f.length = CAppProtocol::Be16(p);
-    f.type = CAppProtocol::Be32(p + 4);
+  if (CAppProtocol::IsCommandChannel(m_nChannel)) {
+    f.m_nLength = CAppProtocol::Be16(p);
+    f.m_nType = CAppProtocol::Be32(p + 4);
   } else {
-    f.length = CAppProtocol::Be32(p);
-    f.timestamp = CAppProtocol::Be32(p + 4);
-    f.type = CAppProtocol::Be32(p + 8);
-    if (f.length > m_limit) {
+    f.m_nLength = CAppProtocol::Be32(p);
+    f.m_nTimestamp = CAppProtocol::Be32(p + 4);
+    f.m_nType = CAppProtocol::Be32(p + 8);
+    if (f.m_nLength > m_nLimit) {
       if (error)
-        *error = "package of type " + CAppProtocol::TypeText(f.type) + " announces " +
-                 std::to_string(f.length) + " bytes, over " + std::to_string(m_limit) +
+        *error = "package of type " + CAppProtocol::TypeText(f.m_nType) + " announces " +
+                 std::to_string(f.m_nLength) + " bytes, over " + std::to_string(m_nLimit) +
                  "; buffered data dropped";
       Reset();
       return false;
     }
   }
-  if (Buffered() < head + f.length) return false;
-  f.payload.assign(p + head, p + head + f.length);
-  m_pos += head + f.length;
-  if (m_pos == m_buf.size()) Reset();
+  if (Buffered() < head + f.m_nLength) return false;
+  f.m_Payload.assign(p + head, p + head + f.m_nLength);
+  m_nPos += head + f.m_nLength;
+  if (m_nPos == m_Buf.size()) Reset();
   // Keep the buffer from creeping: move the rest down once most of it is read.
-  else if (m_pos > 65536 && m_pos * 2 > m_buf.size()) {
-    m_buf.erase(m_buf.begin(), m_buf.begin() + static_cast<std::ptrdiff_t>(m_pos));
-    m_pos = 0;
+  else if (m_nPos > 65536 && m_nPos * 2 > m_Buf.size()) {
+    m_Buf.erase(m_Buf.begin(), m_Buf.begin() + static_cast<std::ptrdiff_t>(m_nPos));
+    m_nPos = 0;
   }
   *frame = std::move(f);
   return true;

@@ -11,10 +11,10 @@
 namespace phonesim {
 
 struct SAppFrame {
-  uint32_t type = 0;
-  uint32_t length = 0;
-  uint32_t timestamp = 0;  // stream headers only
-  std::vector<uint8_t> payload;
+  uint32_t m_nType = 0;
+  uint32_t m_nLength = 0;
+  uint32_t m_nTimestamp = 0;  // stream headers only
+  std::vector<uint8_t> m_Payload;
 };
 
 class CFrameReader {
@@ -28,13 +28,13 @@ class CFrameReader {
   // Takes the next whole package. false when none is complete; *error is
   // set (and the buffer dropped) when a header could not be trusted.
   bool Next(SAppFrame* frame, std::string* error);
-  size_t Buffered() const { return m_buf.size() - m_pos; }
+  size_t Buffered() const { return m_Buf.size() - m_nPos; }
 
  private:
-  int m_channel;
-  uint32_t m_limit;
-  std::vector<uint8_t> m_buf;
-  size_t m_pos = 0;
+  int m_nChannel;
+  uint32_t m_nLimit;
+  std::vector<uint8_t> m_Buf;
+  size_t m_nPos = 0;
 };
 
 }  // namespace phonesim

@@ -52,7 +52,7 @@ std::chrono::microseconds Interval(int fps) {
 }  // namespace
 
 CPhoneApp::CPhoneApp() {
-  for (int c = 0; c < APP_CHANNELS; ++c) m_channels[c].reader = CFrameReader(c);
+  for (int c = 0; c < APP_CHANNELS; ++c) m_Channels[c].m_Reader = CFrameReader(c);
 }
 
 CPhoneApp::~CPhoneApp() {
@@ -60,14 +60,14 @@ CPhoneApp::~CPhoneApp() {
 }
 
 void CPhoneApp::Attach(CSimRecord* record, CShellScript* shell, CEndpointRegistry* endpoints) {
-  m_record = record;
-  m_shell = shell;
+  m_pRecord = record;
+  m_pShell = shell;
   for (int c = 0; c < APP_CHANNELS; ++c)
     endpoints->Register(APP_PORTS[c], [this, c]() -> std::shared_ptr<IPhoneEndpoint> {
-      std::lock_guard<std::mutex> g(m_lock);
+      std::lock_guard<std::mutex> g(m_Lock);
       // The app's ports exist only while it runs: a closed port refuses.
-      if (!m_running) return nullptr;
-      return std::make_shared<CAppChannelEndpoint>(this, c, m_next_stream_id++);
+      if (!m_bRunning) return nullptr;
+      return std::make_shared<CAppChannelEndpoint>(this, c, m_nNextStreamId++);
     });
   shell->SetAppStartHook([this](const std::string& package) {
     if (package == APP_PACKAGE) Launch();
@@ -75,11 +75,11 @@ void CPhoneApp::Attach(CSimRecord* record, CShellScript* shell, CEndpointRegistr
 }
 
 void CPhoneApp::SetUnplugHook(std::function<void()> fn) {
-  m_unplug = std::move(fn);
+  m_fnUnplug = std::move(fn);
 }
 
 void CPhoneApp::SetAdbFaultHook(std::function<bool(const std::string&, std::string*)> fn) {
-  m_adb_fault = std::move(fn);
+  m_fnAdbFault = std::move(fn);
 }
 
 bool CPhoneApp::Start(const SPhoneAppOptions& options, std::string* error) {
@@ -91,141 +91,141 @@ bool CPhoneApp::Start(const SPhoneAppOptions& options, std::string* error) {
                std::to_string(options.video_height);
     return false;
   }
-  if (options.fps < 0 || options.fps > APP_MAX_FPS) {
-    if (error) *error = "bad frame rate " + std::to_string(options.fps);
+  if (options.m_nFps < 0 || options.m_nFps > APP_MAX_FPS) {
+    if (error) *error = "bad frame rate " + std::to_string(options.m_nFps);
     return false;
   }
-  if (options.heartbeat_ms < 0 || options.heartbeat_ms > APP_MAX_HEARTBEAT_MS) {
-    if (error) *error = "bad heartbeat interval " + std::to_string(options.heartbeat_ms);
+  if (options.m_nHeartbeatMs < 0 || options.m_nHeartbeatMs > APP_MAX_HEARTBEAT_MS) {
+    if (error) *error = "bad heartbeat interval " + std::to_string(options.m_nHeartbeatMs);
     return false;
   }
-  m_pictures.Reset();
-  if (!m_pictures.SetDirectory(options.pictures_dir, error)) return false;
-  m_pictures.SetPreEncode(options.pre_encode);
-  m_faults.Clear();
-  for (const auto& rule : options.faults)
+  m_Pictures.Reset();
+  if (!m_Pictures.SetDirectory(options.m_strPicturesDir, error)) return false;
+  m_Pictures.SetPreEncode(options.m_nPreEncode);
+  m_Faults.Clear();
+  for (const auto& rule : options.m_Faults)
     if (!AddFault(rule, error)) return false;
   {
-    std::lock_guard<std::mutex> g(m_lock);
-    m_options = options;
-    m_running = false;
-    m_starts = 0;
-    m_streaming = false;
-    m_foreground_due = false;
-    m_background = false;
-    m_width = m_height = 0;
-    m_fps = APP_DEFAULT_FPS;
-    m_frame = 0;
-    m_stall_until = Clock::time_point();
-    m_ignore_version = false;
-    m_ignore_settings = false;
-    m_rx.clear();
-    m_tx.clear();
-    m_sent_pictures.clear();
-    m_heartbeats = 0;
-    m_start_time = Clock::now();
+    std::lock_guard<std::mutex> g(m_Lock);
+    m_Options = options;
+    m_bRunning = false;
+    m_nStarts = 0;
+    m_bStreaming = false;
+    m_bForegroundDue = false;
+    m_bBackground = false;
+    m_nWidth = m_nHeight = 0;
+    m_nFps = APP_DEFAULT_FPS;
+    m_nFrame = 0;
+    m_StallUntil = Clock::time_point();
+    m_bIgnoreVersion = false;
+    m_bIgnoreSettings = false;
+    m_Rx.clear();
+    m_Tx.clear();
+    m_SentPictures.clear();
+    m_nHeartbeats = 0;
+    m_StartTime = Clock::now();
   }
-  m_stop = false;
-  m_worker = std::thread([this] { WorkerLoop(); });
+  m_bStop = false;
+  m_Worker = std::thread([this] { WorkerLoop(); });
   return true;
 }
 
 void CPhoneApp::Stop() {
-  if (m_worker.joinable()) {
+  if (m_Worker.joinable()) {
     {
-      std::lock_guard<std::mutex> g(m_lock);
-      m_stop = true;
+      std::lock_guard<std::mutex> g(m_Lock);
+      m_bStop = true;
       Changed();
     }
-    m_worker.join();
+    m_Worker.join();
   }
-  std::lock_guard<std::mutex> g(m_lock);
-  m_running = false;
-  m_streaming = false;
-  for (auto& ch : m_channels) {
-    ch.link.reset();
-    ch.id = 0;
-    ch.reader.Reset();
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_bRunning = false;
+  m_bStreaming = false;
+  for (auto& ch : m_Channels) {
+    ch.m_pLink.reset();
+    ch.m_nId = 0;
+    ch.m_Reader.Reset();
   }
-  m_faults.Clear();
+  m_Faults.Clear();
 }
 
 void CPhoneApp::Launch() {
   {
-    std::lock_guard<std::mutex> g(m_lock);
-    if (m_running) return;
-    m_running = true;
-    ++m_starts;
-    m_start_time = Clock::now();
-    m_frame = 0;
-    m_streaming = false;
-    m_foreground_due = false;
-    m_background = false;
-    m_stall_until = Clock::time_point();
-    m_faults.OnEvent("start");
+    std::lock_guard<std::mutex> g(m_Lock);
+    if (m_bRunning) return;
+    m_bRunning = true;
+    ++m_nStarts;
+    m_StartTime = Clock::now();
+    m_nFrame = 0;
+    m_bStreaming = false;
+    m_bForegroundDue = false;
+    m_bBackground = false;
+    m_StallUntil = Clock::time_point();
+    m_Faults.OnEvent("start");
     Changed();
   }
-  if (m_record) m_record->Event("app started");
+  if (m_pRecord) m_pRecord->Event("app started");
 }
 
 void CPhoneApp::Die() {
   std::vector<std::shared_ptr<IStreamLink>> links;
   {
-    std::lock_guard<std::mutex> g(m_lock);
-    m_running = false;
-    m_streaming = false;
-    m_foreground_due = false;
-    for (auto& ch : m_channels) {
-      if (ch.link) links.push_back(ch.link);
-      ch.link.reset();
-      ch.id = 0;
-      ch.reader.Reset();
+    std::lock_guard<std::mutex> g(m_Lock);
+    m_bRunning = false;
+    m_bStreaming = false;
+    m_bForegroundDue = false;
+    for (auto& ch : m_Channels) {
+      if (ch.m_pLink) links.push_back(ch.m_pLink);
+      ch.m_pLink.reset();
+      ch.m_nId = 0;
+      ch.m_Reader.Reset();
     }
     Changed();
   }
-  if (m_record) m_record->Event("app died: " + std::to_string(links.size()) + " channels closed");
+  if (m_pRecord) m_pRecord->Event("app died: " + std::to_string(links.size()) + " channels closed");
   for (auto& l : links) l->Close();
-  if (m_shell) m_shell->EndProcess(APP_PACKAGE);
+  if (m_pShell) m_pShell->EndProcess(APP_PACKAGE);
 }
 
 bool CPhoneApp::Running() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_running;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_bRunning;
 }
 
 bool CPhoneApp::SetVideoSize(int width, int height) {
   if ((width == 0) != (height == 0) || width < 0 || height < 0 || width > APP_MAX_SIDE ||
       height > APP_MAX_SIDE)
     return false;
-  std::lock_guard<std::mutex> g(m_lock);
-  m_options.video_width = width;
-  m_options.video_height = height;
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Options.video_width = width;
+  m_Options.video_height = height;
   return true;
 }
 
 void CPhoneApp::SetFps(int fps) {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_options.fps = std::min(std::max(fps, 0), APP_MAX_FPS);
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Options.m_nFps = std::min(std::max(fps, 0), APP_MAX_FPS);
 }
 
 void CPhoneApp::SetUnthrottled(bool on) {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_options.unthrottled = on;
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Options.m_bUnthrottled = on;
   Changed();
 }
 
 bool CPhoneApp::SetPictures(const std::string& dir, std::string* error) {
-  return m_pictures.SetDirectory(dir, error);
+  return m_Pictures.SetDirectory(dir, error);
 }
 
 void CPhoneApp::SetPreEncode(int count) {
-  m_pictures.SetPreEncode(count);
+  m_Pictures.SetPreEncode(count);
 }
 
 bool CPhoneApp::Inject(const std::string& what, std::string* error) {
   SAppInjection inj;
   if (!CAppInjection::Build(what, &inj, error)) return false;
-  if (m_record) m_record->Event("app inject " + what);
+  if (m_pRecord) m_pRecord->Event("app inject " + what);
   Fire(inj);
   return true;
 }
@@ -234,93 +234,94 @@ bool CPhoneApp::AddFault(const std::string& rule, std::string* error) {
   SAppFault f;
   if (!CAppFaultPlan::Parse(rule, &f, error)) return false;
   SAppInjection probe;
-  if (!CAppInjection::Build(f.arg.empty() ? f.kind : f.kind + "=" + f.arg, &probe, error)) return false;
-  std::lock_guard<std::mutex> g(m_lock);
-  m_faults.Add(f);
+  if (!CAppInjection::Build(f.m_strArg.empty() ? f.m_strKind : f.m_strKind + "=" + f.m_strArg, &probe, error))
+    return false;
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Faults.Add(f);
   // Added while the app runs, a fault after "start" counts from now.
-  if (m_running && f.trigger == "start") m_faults.OnEvent("start");
+  if (m_bRunning && f.m_strTrigger == "start") m_Faults.OnEvent("start");
   Changed();
   return true;
 }
 
 void CPhoneApp::ClearFaults() {
-  m_faults.Clear();
+  m_Faults.Clear();
 }
 
 void CPhoneApp::Fire(const SAppInjection& inj) {
-  switch (inj.act) {
+  switch (inj.m_Act) {
     case SAppInjection::Death:
       Die();
       return;
     case SAppInjection::Unplug:
-      if (m_unplug) m_unplug();
+      if (m_fnUnplug) m_fnUnplug();
       return;
     case SAppInjection::Adb: {
       std::string error;
-      if (m_adb_fault && !m_adb_fault(inj.text, &error) && m_record)
-        m_record->Event("app fault adb=" + inj.text + " refused: " + error);
+      if (m_fnAdbFault && !m_fnAdbFault(inj.m_strText, &error) && m_pRecord)
+        m_pRecord->Event("app fault adb=" + inj.m_strText + " refused: " + error);
       return;
     }
     case SAppInjection::Burst:
-      SendBurst(static_cast<int>(inj.count));
+      SendBurst(static_cast<int>(inj.m_nCount));
       return;
     case SAppInjection::Stall: {
       {
-        std::lock_guard<std::mutex> g(m_lock);
-        m_stall_until = Clock::now() + std::chrono::milliseconds(inj.count);
+        std::lock_guard<std::mutex> g(m_Lock);
+        m_StallUntil = Clock::now() + std::chrono::milliseconds(inj.m_nCount);
         Changed();
       }
-      if (m_record) m_record->Event("app video stalled for " + std::to_string(inj.count) + " ms");
+      if (m_pRecord) m_pRecord->Event("app video stalled for " + std::to_string(inj.m_nCount) + " ms");
       return;
     }
     case SAppInjection::Ignore: {
       {
-        std::lock_guard<std::mutex> g(m_lock);
-        if (inj.ignored == HUMSG_VERSION) m_ignore_version = true;
-        if (inj.ignored == HUMSG_ENCODER_SETTINGS) m_ignore_settings = true;
+        std::lock_guard<std::mutex> g(m_Lock);
+        if (inj.m_nIgnored == HUMSG_VERSION) m_bIgnoreVersion = true;
+        if (inj.m_nIgnored == HUMSG_ENCODER_SETTINGS) m_bIgnoreSettings = true;
       }
-      if (m_record) m_record->Event("app ignores " + CAppProtocol::TypeText(inj.ignored));
+      if (m_pRecord) m_pRecord->Event("app ignores " + CAppProtocol::TypeText(inj.m_nIgnored));
       return;
     }
     case SAppInjection::Write:
       break;
   }
-  const bool bToBackground = inj.type == APPMSG_BACKGROUND || inj.type == APPMSG_CALL_BEGIN ||
-                             inj.type == APPMSG_CALL_BEGIN_2 || inj.type == APPMSG_CALL_BEGIN_3;
-  const bool bToForeground = inj.type == APPMSG_FOREGROUND;
+  const bool bToBackground = inj.m_nType == APPMSG_BACKGROUND || inj.m_nType == APPMSG_CALL_BEGIN ||
+                             inj.m_nType == APPMSG_CALL_BEGIN_2 || inj.m_nType == APPMSG_CALL_BEGIN_3;
+  const bool bToForeground = inj.m_nType == APPMSG_FOREGROUND;
   // A picture being written goes out before the report: held here, none is, and none starts after.
-  std::unique_lock<std::mutex> writer(m_picture_lock, std::defer_lock);
-  if (inj.channel == APP_CH_COMMAND && (bToBackground || bToForeground)) writer.lock();
+  std::unique_lock<std::mutex> writer(m_PictureLock, std::defer_lock);
+  if (inj.m_nChannel == APP_CH_COMMAND && (bToBackground || bToForeground)) writer.lock();
   std::vector<SOut> out;
   {
-    std::lock_guard<std::mutex> g(m_lock);
-    if (inj.channel == APP_CH_COMMAND && bToBackground) m_background = true;
-    if (inj.channel == APP_CH_COMMAND && bToForeground) m_background = false;
+    std::lock_guard<std::mutex> g(m_Lock);
+    if (inj.m_nChannel == APP_CH_COMMAND && bToBackground) m_bBackground = true;
+    if (inj.m_nChannel == APP_CH_COMMAND && bToForeground) m_bBackground = false;
     Changed();
-    out.push_back(
-        Out(inj.channel, inj.type,
-            CAppProtocol::Frame(inj.channel, inj.type, Timestamp(), inj.payload.data(), inj.payload.size())));
+    out.push_back(Out(inj.m_nChannel, inj.m_nType,
+                      CAppProtocol::Frame(inj.m_nChannel, inj.m_nType, Timestamp(), inj.m_Payload.data(),
+                                          inj.m_Payload.size())));
   }
   if (writer.owns_lock()) writer.unlock();
-  if (!out[0].link && m_record)
-    m_record->Event("app: " + ChannelText(inj.channel) + " not open; " + CAppProtocol::TypeText(inj.type) +
-                    " not sent");
+  if (!out[0].m_pLink && m_pRecord)
+    m_pRecord->Event("app: " + ChannelText(inj.m_nChannel) + " not open; " +
+                     CAppProtocol::TypeText(inj.m_nType) + " not sent");
   Send(out);
 }
 
 CPhoneApp::SOut CPhoneApp::Out(int channel, uint32_t type, std::vector<uint8_t> bytes) {
   SOut o;
-  o.link = m_channels[channel].link;
-  o.channel = channel;
-  o.type = type;
-  o.bytes = std::move(bytes);
-  if (o.link) {
+  o.m_pLink = m_Channels[channel].m_pLink;
+  o.m_nChannel = channel;
+  o.m_nType = type;
+  o.m_Bytes = std::move(bytes);
+  if (o.m_pLink) {
     SAppTxRecord r;
-    r.time_us = m_record ? m_record->NowUs() : 0;
-    r.channel = channel;
-    r.type = type;
-    r.length = static_cast<uint32_t>(o.bytes.size() - CAppProtocol::HeaderSize(channel));
-    m_tx.push_back(r);
+    r.m_nTimeUs = m_pRecord ? m_pRecord->NowUs() : 0;
+    r.m_nChannel = channel;
+    r.m_nType = type;
+    r.m_nLength = static_cast<uint32_t>(o.m_Bytes.size() - CAppProtocol::HeaderSize(channel));
+    m_Tx.push_back(r);
     Changed();
   }
   return o;
@@ -328,116 +329,116 @@ CPhoneApp::SOut CPhoneApp::Out(int channel, uint32_t type, std::vector<uint8_t> 
 
 void CPhoneApp::Send(std::vector<SOut>& out) {
   for (auto& o : out) {
-    if (!o.link) continue;
-    if (m_record) {
-      size_t head = CAppProtocol::HeaderSize(o.channel);
-      m_record->Event("app tx " + ChannelText(o.channel) + " " + CAppProtocol::TypeText(o.type) + " len " +
-                      std::to_string(o.bytes.size() - head) + " " +
-                      CAppProtocol::Describe(o.type, o.bytes.data() + head, o.bytes.size() - head));
+    if (!o.m_pLink) continue;
+    if (m_pRecord) {
+      size_t head = CAppProtocol::HeaderSize(o.m_nChannel);
+      m_pRecord->Event("app tx " + ChannelText(o.m_nChannel) + " " + CAppProtocol::TypeText(o.m_nType) +
+                       " len " + std::to_string(o.m_Bytes.size() - head) + " " +
+                       CAppProtocol::Describe(o.m_nType, o.m_Bytes.data() + head, o.m_Bytes.size() - head));
     }
-    o.link->Write(o.bytes.data(), o.bytes.size());
+    o.m_pLink->Write(o.m_Bytes.data(), o.m_Bytes.size());
   }
 }
 
 uint32_t CPhoneApp::Timestamp() const {
   return static_cast<uint32_t>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_start_time).count());
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_StartTime).count());
 }
 
 void CPhoneApp::Changed() {
-  ++m_gen;
-  m_changed.notify_all();
+  ++m_nGen;
+  m_Changed.notify_all();
 }
 
 void CPhoneApp::ChannelOpened(int channel, uint64_t id, std::shared_ptr<IStreamLink> link) {
   std::shared_ptr<IStreamLink> old;
   {
-    std::lock_guard<std::mutex> g(m_lock);
-    if (!m_running) {
+    std::lock_guard<std::mutex> g(m_Lock);
+    if (!m_bRunning) {
       // Accepted just before the app died: it goes with the others.
       old = std::move(link);
     }
   }
   if (old) {
-    if (m_record) m_record->Event("app " + ChannelText(channel) + " closed: the app is not running");
+    if (m_pRecord) m_pRecord->Event("app " + ChannelText(channel) + " closed: the app is not running");
     old->Close();
     return;
   }
   {
-    std::lock_guard<std::mutex> g(m_lock);
-    SChannel& ch = m_channels[channel];
-    old = std::move(ch.link);
-    ch.link = std::move(link);
-    ch.id = id;
-    ch.reader.Reset();
-    if (channel == APP_CH_VIDEO) m_last_video = Clock::now();
+    std::lock_guard<std::mutex> g(m_Lock);
+    SChannel& ch = m_Channels[channel];
+    old = std::move(ch.m_pLink);
+    ch.m_pLink = std::move(link);
+    ch.m_nId = id;
+    ch.m_Reader.Reset();
+    if (channel == APP_CH_VIDEO) m_LastVideo = Clock::now();
     Changed();
   }
-  if (m_record) m_record->Event("app " + ChannelText(channel) + " open");
+  if (m_pRecord) m_pRecord->Event("app " + ChannelText(channel) + " open");
   // A new stream on a port replaces the one before, which the app drops.
   if (old) old->Close();
 }
 
 void CPhoneApp::ChannelClosed(int channel, uint64_t id) {
   {
-    std::lock_guard<std::mutex> g(m_lock);
-    SChannel& ch = m_channels[channel];
-    if (ch.id != id || id == 0) return;
-    ch.link.reset();
-    ch.id = 0;
-    ch.reader.Reset();
+    std::lock_guard<std::mutex> g(m_Lock);
+    SChannel& ch = m_Channels[channel];
+    if (ch.m_nId != id || id == 0) return;
+    ch.m_pLink.reset();
+    ch.m_nId = 0;
+    ch.m_Reader.Reset();
     // Without the command or the video stream the encoder stops, and a
     // new connection starts it again.
     if (channel == APP_CH_COMMAND || channel == APP_CH_VIDEO) {
-      m_streaming = false;
-      m_foreground_due = false;
+      m_bStreaming = false;
+      m_bForegroundDue = false;
     }
     Changed();
   }
-  if (m_record) m_record->Event("app " + ChannelText(channel) + " closed by the host");
+  if (m_pRecord) m_pRecord->Event("app " + ChannelText(channel) + " closed by the host");
 }
 
 void CPhoneApp::ChannelData(int channel, uint64_t id, const uint8_t* data, size_t len) {
   std::vector<SOut> out;
   std::vector<std::string> lines, violations;
   {
-    std::lock_guard<std::mutex> g(m_lock);
-    SChannel& ch = m_channels[channel];
-    if (ch.id != id || id == 0) return;
-    ch.reader.Push(data, len);
+    std::lock_guard<std::mutex> g(m_Lock);
+    SChannel& ch = m_Channels[channel];
+    if (ch.m_nId != id || id == 0) return;
+    ch.m_Reader.Push(data, len);
     SAppFrame f;
     std::string error;
-    while (ch.reader.Next(&f, &error)) {
+    while (ch.m_Reader.Next(&f, &error)) {
       SAppRxRecord r;
-      r.time_us = m_record ? m_record->NowUs() : 0;
-      r.channel = channel;
-      r.type = f.type;
-      r.length = f.length;
-      r.text = CAppProtocol::Describe(f.type, f.payload.data(), f.payload.size());
-      lines.push_back("app rx " + ChannelText(channel) + " " + CAppProtocol::TypeText(f.type) + " len " +
-                      std::to_string(f.length) + (r.text.empty() ? "" : " " + r.text));
+      r.time_us = m_pRecord ? m_pRecord->NowUs() : 0;
+      r.m_nChannel = channel;
+      r.m_nType = f.m_nType;
+      r.m_nLength = f.m_nLength;
+      r.text = CAppProtocol::Describe(f.m_nType, f.m_Payload.data(), f.m_Payload.size());
+      lines.push_back("app rx " + ChannelText(channel) + " " + CAppProtocol::TypeText(f.m_nType) + " len " +
+                      std::to_string(f.m_nLength) + (r.text.empty() ? "" : " " + r.text));
       // The payload's exact bytes, for tests that check the wire format (long audio blocks cut).
-      lines.push_back("app rx-bytes " + ChannelText(channel) + " " + CAppProtocol::TypeText(f.type) + " " +
-                      HexBytes(f.payload.data(), f.payload.size(), APP_RX_BYTES_LOGGED));
-      r.payload = f.payload;
-      m_rx.push_back(std::move(r));
+      lines.push_back("app rx-bytes " + ChannelText(channel) + " " + CAppProtocol::TypeText(f.m_nType) + " " +
+                      HexBytes(f.m_Payload.data(), f.m_Payload.size(), APP_RX_BYTES_LOGGED));
+      r.payload = f.m_Payload;
+      m_Rx.push_back(std::move(r));
       Changed();
-      m_faults.OnEvent("rx:" + CAppProtocol::TypeText(f.type));
+      m_Faults.OnEvent("rx:" + CAppProtocol::TypeText(f.m_nType));
       if (channel == APP_CH_COMMAND) HandleFrame(channel, f, &out);
     }
     if (!error.empty()) violations.push_back("app " + ChannelText(channel) + ": " + error);
   }
-  if (m_record) {
-    for (const auto& l : lines) m_record->Event(l);
-    for (const auto& v : violations) m_record->Violation(v);
+  if (m_pRecord) {
+    for (const auto& l : lines) m_pRecord->Event(l);
+    for (const auto& v : violations) m_pRecord->Violation(v);
   }
   Send(out);
   // The "rate" trigger counts from the answer being on the stream: what a fault then sends on
   // the command channel reaches the host after the answer, never before it.
   for (const auto& o : out) {
-    if (o.type != APPMSG_FRAME_RATE) continue;
-    m_faults.OnEvent("rate");
-    std::lock_guard<std::mutex> g(m_lock);
+    if (o.m_nType != APPMSG_FRAME_RATE) continue;
+    m_Faults.OnEvent("rate");
+    std::lock_guard<std::mutex> g(m_Lock);
     Changed();
   }
 }
@@ -445,56 +446,56 @@ void CPhoneApp::ChannelData(int channel, uint64_t id, const uint8_t* data, size_
 void CPhoneApp::HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* out) {
   (void)channel;
   auto now = Clock::now();
-  switch (f.type) {
+  switch (f.m_nType) {
     case HUMSG_VERSION: {
-      if (m_ignore_version) break;
+      if (m_bIgnoreVersion) break;
       pb::CorvaneProtocolVersion v;
-      v.ParsePartialFromArray(f.payload.data(), static_cast<int>(f.payload.size()));
+      v.ParsePartialFromArray(f.m_Payload.data(), static_cast<int>(f.m_Payload.size()));
       pb::CorvaneProtocolVersionMatchStatus m;
       // This app speaks version 1 of the protocol.
       m.set_matchstatus(v.majorversion() == 1 ? 1 : 0);
       out->push_back(
           Out(APP_CH_COMMAND, APPMSG_VERSION_MATCH, CAppProtocol::CommandFrame(APPMSG_VERSION_MATCH, m)));
-      m_faults.OnEvent("version");
+      m_Faults.OnEvent("version");
       break;
     }
     case HUMSG_ENCODER_SETTINGS: {
-      if (m_ignore_settings) break;
+      if (m_bIgnoreSettings) break;
       pb::CorvaneVideoEncoderInfo s;
-      s.ParsePartialFromArray(f.payload.data(), static_cast<int>(f.payload.size()));
-      if (m_options.video_width > 0) {
-        m_width = m_options.video_width;
-        m_height = m_options.video_height;
+      s.ParsePartialFromArray(f.m_Payload.data(), static_cast<int>(f.m_Payload.size()));
+      if (m_Options.video_width > 0) {
+        m_nWidth = m_Options.video_width;
+        m_nHeight = m_Options.video_height;
       } else if (s.width() > 0 && s.height() > 0 && s.width() <= APP_MAX_SIDE && s.height() <= APP_MAX_SIDE) {
-        m_width = s.width();
-        m_height = s.height();
+        m_nWidth = s.width();
+        m_nHeight = s.height();
       } else {
-        m_width = APP_DEFAULT_WIDTH;
-        m_height = APP_DEFAULT_HEIGHT;
+        m_nWidth = APP_DEFAULT_WIDTH;
+        m_nHeight = APP_DEFAULT_HEIGHT;
       }
-      if (m_options.fps > 0)
-        m_fps = m_options.fps;
+      if (m_Options.m_nFps > 0)
+        m_nFps = m_Options.m_nFps;
       else if (s.framerate() > 0 && s.framerate() <= APP_MAX_FPS)
-        m_fps = s.framerate();
+        m_nFps = s.framerate();
       pb::CorvaneVideoEncoderInfo a;
-      a.set_width(m_width);
-      a.set_height(m_height);
-      a.set_framerate(m_fps);
+      a.set_width(m_nWidth);
+      a.set_height(m_nHeight);
+      a.set_framerate(m_nFps);
       out->push_back(
           Out(APP_CH_COMMAND, APPMSG_ENCODER_INFO, CAppProtocol::CommandFrame(APPMSG_ENCODER_INFO, a)));
-      m_faults.OnEvent("settings");
+      m_Faults.OnEvent("settings");
       break;
     }
     case HUMSG_ENCODER_START: {
-      if (m_width == 0) {
-        m_width = m_options.video_width > 0 ? m_options.video_width : APP_DEFAULT_WIDTH;
-        m_height = m_options.video_height > 0 ? m_options.video_height : APP_DEFAULT_HEIGHT;
+      if (m_nWidth == 0) {
+        m_nWidth = m_Options.video_width > 0 ? m_Options.video_width : APP_DEFAULT_WIDTH;
+        m_nHeight = m_Options.video_height > 0 ? m_Options.video_height : APP_DEFAULT_HEIGHT;
       }
-      m_streaming = true;
+      m_bStreaming = true;
       // The projection brings the app to the front: its foreground report follows the first picture.
-      m_background = false;
-      m_foreground_due = true;
-      m_next_picture = now;
+      m_bBackground = false;
+      m_bForegroundDue = true;
+      m_NextPicture = now;
       // The audio channels announce their formats as the projection starts.
       uint32_t ts = Timestamp();
       pb::CorvaneMusicInit music;
@@ -513,26 +514,26 @@ void CPhoneApp::HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* 
       out->push_back(Out(APP_CH_TTS, APPMSG_TTS_INIT, CAppProtocol::StreamFrame(APPMSG_TTS_INIT, ts, tts)));
       out->push_back(Out(APP_CH_TTS, APPMSG_TTS_DATA,
                          CAppProtocol::StreamFrame(APPMSG_TTS_DATA, ts, silence.data(), kTtsBlock)));
-      m_faults.OnEvent("video");
+      m_Faults.OnEvent("video");
       Changed();
       break;
     }
     case HUMSG_ENCODER_PAUSE:
-      m_streaming = false;
-      m_foreground_due = false;
-      m_faults.OnEvent("pause");
+      m_bStreaming = false;
+      m_bForegroundDue = false;
+      m_Faults.OnEvent("pause");
       Changed();
       break;
     case HUMSG_FRAME_RATE: {
       pb::CorvaneVideoFrameRate r;
-      r.ParsePartialFromArray(f.payload.data(), static_cast<int>(f.payload.size()));
+      r.ParsePartialFromArray(f.m_Payload.data(), static_cast<int>(f.m_Payload.size()));
       // A rate the encoder cannot run at is answered with the rate it keeps.
       if (r.framerate() > 0 && r.framerate() <= APP_MAX_FPS) {
-        m_fps = r.framerate();
-        m_next_picture = std::min(m_next_picture, now + Interval(m_fps));
+        m_nFps = r.framerate();
+        m_NextPicture = std::min(m_NextPicture, now + Interval(m_nFps));
       }
       pb::CorvaneVideoFrameRate a;
-      a.set_framerate(m_fps);
+      a.set_framerate(m_nFps);
       out->push_back(
           Out(APP_CH_COMMAND, APPMSG_FRAME_RATE, CAppProtocol::CommandFrame(APPMSG_FRAME_RATE, a)));
       Changed();
@@ -544,95 +545,95 @@ void CPhoneApp::HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* 
 }
 
 bool CPhoneApp::SendPicture() {
-  std::lock_guard<std::mutex> writer(m_picture_lock);
+  std::lock_guard<std::mutex> writer(m_PictureLock);
   std::shared_ptr<IStreamLink> link;
   int w = 0, h = 0;
   uint32_t frame = 0;
   bool unthrottled = false;
   auto now = Clock::now();
   {
-    std::lock_guard<std::mutex> g(m_lock);
-    if (!m_running || !m_streaming || m_background || !m_channels[APP_CH_VIDEO].link || Stalled(now))
+    std::lock_guard<std::mutex> g(m_Lock);
+    if (!m_bRunning || !m_bStreaming || m_bBackground || !m_Channels[APP_CH_VIDEO].m_pLink || Stalled(now))
       return false;
-    unthrottled = m_options.unthrottled;
-    if (!unthrottled && now < m_next_picture) return false;
-    link = m_channels[APP_CH_VIDEO].link;
-    w = m_width;
-    h = m_height;
-    frame = m_frame + 1;
+    unthrottled = m_Options.m_bUnthrottled;
+    if (!unthrottled && now < m_NextPicture) return false;
+    link = m_Channels[APP_CH_VIDEO].m_pLink;
+    w = m_nWidth;
+    h = m_nHeight;
+    frame = m_nFrame + 1;
   }
   size_t queued = link->Queued();
   size_t last = 0;
   {
-    std::lock_guard<std::mutex> g(m_lock);
-    last = m_sent_pictures.empty() ? 0 : m_sent_pictures.back().size;
+    std::lock_guard<std::mutex> g(m_Lock);
+    last = m_SentPictures.empty() ? 0 : m_SentPictures.back().m_nSize;
     if (unthrottled ? queued > last : queued > APP_MAX_VIDEO_BACKLOG) {
       // The host has not taken what went before: wait as on a full socket.
-      if (!unthrottled) m_next_picture = now + std::chrono::milliseconds(5);
+      if (!unthrottled) m_NextPicture = now + std::chrono::milliseconds(5);
       return false;
     }
-    m_picture_out = true;
+    m_bPictureOut = true;
   }
   std::vector<uint8_t> jpeg;
-  if (!m_pictures.Picture(frame, w, h, &jpeg)) {
-    if (m_record) m_record->Event("app picture " + std::to_string(frame) + " could not be made");
-    std::lock_guard<std::mutex> g(m_lock);
-    m_next_picture = now + Interval(m_fps);
-    m_picture_out = false;
+  if (!m_Pictures.Picture(frame, w, h, &jpeg)) {
+    if (m_pRecord) m_pRecord->Event("app picture " + std::to_string(frame) + " could not be made");
+    std::lock_guard<std::mutex> g(m_Lock);
+    m_NextPicture = now + Interval(m_nFps);
+    m_bPictureOut = false;
     Changed();
     return false;
   }
   std::vector<uint8_t> bytes =
       CAppProtocol::StreamFrame(APPMSG_PICTURE, Timestamp(), jpeg.data(), jpeg.size());
   if (!link->Write(bytes.data(), bytes.size())) {
-    std::lock_guard<std::mutex> g(m_lock);
-    m_picture_out = false;
+    std::lock_guard<std::mutex> g(m_Lock);
+    m_bPictureOut = false;
     Changed();
     return false;
   }
   std::vector<SOut> out;
-  int64_t t = m_record ? m_record->NowUs() : 0;
+  int64_t t = m_pRecord ? m_pRecord->NowUs() : 0;
   {
-    std::lock_guard<std::mutex> g(m_lock);
-    m_picture_out = false;
-    m_frame = frame;
-    m_sent_pictures.push_back({frame, static_cast<uint32_t>(jpeg.size()), t});
-    m_last_video = Clock::now();
-    auto step = Interval(m_fps);
-    m_next_picture += step;
+    std::lock_guard<std::mutex> g(m_Lock);
+    m_bPictureOut = false;
+    m_nFrame = frame;
+    m_SentPictures.push_back({frame, static_cast<uint32_t>(jpeg.size()), t});
+    m_LastVideo = Clock::now();
+    auto step = Interval(m_nFps);
+    m_NextPicture += step;
     // A phone that fell behind does not race to catch up.
-    if (m_next_picture + step < now) m_next_picture = now + step;
-    m_faults.OnEvent("picture:" + std::to_string(frame));
-    if (m_foreground_due) {
-      m_foreground_due = false;
+    if (m_NextPicture + step < now) m_NextPicture = now + step;
+    m_Faults.OnEvent("picture:" + std::to_string(frame));
+    if (m_bForegroundDue) {
+      m_bForegroundDue = false;
       out.push_back(
           Out(APP_CH_COMMAND, APPMSG_FOREGROUND, CAppProtocol::CommandFrame(APPMSG_FOREGROUND, nullptr, 0)));
-      m_faults.OnEvent("foreground");
+      m_Faults.OnEvent("foreground");
     }
     Changed();
   }
-  if (m_record)
-    m_record->Event("app picture " + std::to_string(frame) + " size " + std::to_string(jpeg.size()) + " " +
-                    std::to_string(w) + "x" + std::to_string(h));
+  if (m_pRecord)
+    m_pRecord->Event("app picture " + std::to_string(frame) + " size " + std::to_string(jpeg.size()) + " " +
+                     std::to_string(w) + "x" + std::to_string(h));
   Send(out);
   return true;
 }
 
 void CPhoneApp::SendBurst(int count) {
-  std::lock_guard<std::mutex> writer(m_picture_lock);
+  std::lock_guard<std::mutex> writer(m_PictureLock);
   std::shared_ptr<IStreamLink> link;
   int w = 0, h = 0;
   uint32_t first = 0;
   {
-    std::lock_guard<std::mutex> g(m_lock);
-    if (m_running && m_streaming && !m_background) link = m_channels[APP_CH_VIDEO].link;
-    w = m_width;
-    h = m_height;
-    first = m_frame + 1;
+    std::lock_guard<std::mutex> g(m_Lock);
+    if (m_bRunning && m_bStreaming && !m_bBackground) link = m_Channels[APP_CH_VIDEO].m_pLink;
+    w = m_nWidth;
+    h = m_nHeight;
+    first = m_nFrame + 1;
   }
   if (!link) {
-    if (m_record)
-      m_record->Event("app: the encoder is not running; burst of " + std::to_string(count) + " not sent");
+    if (m_pRecord)
+      m_pRecord->Event("app: the encoder is not running; burst of " + std::to_string(count) + " not sent");
     return;
   }
   // Every picture is made before the first goes out, so that the host gets them as one run.
@@ -643,8 +644,8 @@ void CPhoneApp::SendBurst(int count) {
   size_t total = 0;
   for (int i = 0; i < count; ++i) {
     std::vector<uint8_t> jpeg;
-    if (!m_pictures.Picture(first + static_cast<uint32_t>(i), w, h, &jpeg)) {
-      if (m_record) m_record->Event("app picture " + std::to_string(first + i) + " could not be made");
+    if (!m_Pictures.Picture(first + static_cast<uint32_t>(i), w, h, &jpeg)) {
+      if (m_pRecord) m_pRecord->Event("app picture " + std::to_string(first + i) + " could not be made");
       return;
     }
     frames.push_back(CAppProtocol::StreamFrame(APPMSG_PICTURE, Timestamp(), jpeg.data(), jpeg.size()));
@@ -654,29 +655,29 @@ void CPhoneApp::SendBurst(int count) {
   for (const auto& f : frames)
     if (!link->Write(f.data(), f.size())) return;
   std::vector<SOut> out;
-  int64_t t = m_record ? m_record->NowUs() : 0;
+  int64_t t = m_pRecord ? m_pRecord->NowUs() : 0;
   {
-    std::lock_guard<std::mutex> g(m_lock);
+    std::lock_guard<std::mutex> g(m_Lock);
     for (int i = 0; i < count; ++i) {
-      m_sent_pictures.push_back({first + static_cast<uint32_t>(i), sizes[static_cast<size_t>(i)], t});
-      m_faults.OnEvent("picture:" + std::to_string(first + i));
+      m_SentPictures.push_back({first + static_cast<uint32_t>(i), sizes[static_cast<size_t>(i)], t});
+      m_Faults.OnEvent("picture:" + std::to_string(first + i));
     }
-    m_frame = first + static_cast<uint32_t>(count) - 1;
-    m_last_video = Clock::now();
-    if (m_foreground_due) {
-      m_foreground_due = false;
+    m_nFrame = first + static_cast<uint32_t>(count) - 1;
+    m_LastVideo = Clock::now();
+    if (m_bForegroundDue) {
+      m_bForegroundDue = false;
       out.push_back(
           Out(APP_CH_COMMAND, APPMSG_FOREGROUND, CAppProtocol::CommandFrame(APPMSG_FOREGROUND, nullptr, 0)));
-      m_faults.OnEvent("foreground");
+      m_Faults.OnEvent("foreground");
     }
     Changed();
   }
-  if (m_record) {
-    m_record->Event("app burst " + std::to_string(count) + " pictures " + std::to_string(total) + " bytes");
+  if (m_pRecord) {
+    m_pRecord->Event("app burst " + std::to_string(count) + " pictures " + std::to_string(total) + " bytes");
     for (int i = 0; i < count; ++i)
-      m_record->Event("app picture " + std::to_string(first + i) + " size " +
-                      std::to_string(sizes[static_cast<size_t>(i)]) + " " + std::to_string(w) + "x" +
-                      std::to_string(h));
+      m_pRecord->Event("app picture " + std::to_string(first + i) + " size " +
+                       std::to_string(sizes[static_cast<size_t>(i)]) + " " + std::to_string(w) + "x" +
+                       std::to_string(h));
   }
   Send(out);
 }
@@ -684,13 +685,13 @@ void CPhoneApp::SendBurst(int count) {
 void CPhoneApp::SendHeartbeat() {
   std::shared_ptr<IStreamLink> link;
   {
-    std::lock_guard<std::mutex> g(m_lock);
+    std::lock_guard<std::mutex> g(m_Lock);
     auto now = Clock::now();
-    if (!m_running || !m_channels[APP_CH_VIDEO].link || Stalled(now)) return;
-    if (now - m_last_video < HeartbeatInterval()) return;
-    link = m_channels[APP_CH_VIDEO].link;
-    m_last_video = now;
-    ++m_heartbeats;
+    if (!m_bRunning || !m_Channels[APP_CH_VIDEO].m_pLink || Stalled(now)) return;
+    if (now - m_LastVideo < HeartbeatInterval()) return;
+    link = m_Channels[APP_CH_VIDEO].m_pLink;
+    m_LastVideo = now;
+    ++m_nHeartbeats;
     Changed();
   }
   std::vector<uint8_t> bytes = CAppProtocol::StreamFrame(APPMSG_HEARTBEAT, Timestamp(), nullptr, 0);
@@ -698,111 +699,113 @@ void CPhoneApp::SendHeartbeat() {
 }
 
 void CPhoneApp::WorkerLoop() {
-  std::unique_lock<std::mutex> lk(m_lock);
-  while (!m_stop) {
+  std::unique_lock<std::mutex> lk(m_Lock);
+  while (!m_bStop) {
     lk.unlock();
-    for (const SAppFault& f : m_faults.TakeDue(Clock::now())) {
+    for (const SAppFault& f : m_Faults.TakeDue(Clock::now())) {
       SAppInjection inj;
       std::string error;
-      if (m_record) m_record->Event("app fault " + f.rule + " at " + f.trigger);
-      if (CAppInjection::Build(f.arg.empty() ? f.kind : f.kind + "=" + f.arg, &inj, &error)) Fire(inj);
+      if (m_pRecord) m_pRecord->Event("app fault " + f.m_strRule + " at " + f.m_strTrigger);
+      if (CAppInjection::Build(f.m_strArg.empty() ? f.m_strKind : f.m_strKind + "=" + f.m_strArg, &inj,
+                               &error))
+        Fire(inj);
     }
     SendPicture();
     SendHeartbeat();
     lk.lock();
-    if (m_stop) break;
+    if (m_bStop) break;
     auto now = Clock::now();
     auto wake = now + HeartbeatInterval();
-    bool video = m_running && m_channels[APP_CH_VIDEO].link != nullptr;
+    bool video = m_bRunning && m_Channels[APP_CH_VIDEO].m_pLink != nullptr;
     if (video && Stalled(now)) {
-      wake = std::min(wake, m_stall_until);
+      wake = std::min(wake, m_StallUntil);
       video = false;
     }
-    if (video) wake = std::min(wake, m_last_video + HeartbeatInterval());
-    if (video && m_streaming && !m_background) {
+    if (video) wake = std::min(wake, m_LastVideo + HeartbeatInterval());
+    if (video && m_bStreaming && !m_bBackground) {
       // Unthrottled, the host's acknowledgements cannot wake us: look again soon.
-      wake = std::min(wake, m_options.unthrottled ? now + std::chrono::microseconds(200) : m_next_picture);
+      wake = std::min(wake, m_Options.m_bUnthrottled ? now + std::chrono::microseconds(200) : m_NextPicture);
     }
     Clock::time_point due;
-    if (m_faults.NextDue(&due)) wake = std::min(wake, due);
+    if (m_Faults.NextDue(&due)) wake = std::min(wake, due);
     if (wake <= now) continue;
-    uint64_t gen = m_gen;
-    m_changed.wait_until(lk, wake, [&] { return m_stop || m_gen != gen; });
+    uint64_t gen = m_nGen;
+    m_Changed.wait_until(lk, wake, [&] { return m_bStop || m_nGen != gen; });
   }
 }
 
 bool CPhoneApp::ChannelOpen(int channel) const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return channel >= 0 && channel < APP_CHANNELS && m_channels[channel].link != nullptr;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return channel >= 0 && channel < APP_CHANNELS && m_Channels[channel].m_pLink != nullptr;
 }
 
 int CPhoneApp::OpenChannels() const {
-  std::lock_guard<std::mutex> g(m_lock);
+  std::lock_guard<std::mutex> g(m_Lock);
   int n = 0;
-  for (const auto& ch : m_channels) n += ch.link != nullptr;
+  for (const auto& ch : m_Channels) n += ch.m_pLink != nullptr;
   return n;
 }
 
 bool CPhoneApp::Streaming() const {
-  std::lock_guard<std::mutex> g(m_lock);
+  std::lock_guard<std::mutex> g(m_Lock);
   // Until a picture already on its way is recorded: once false, no picture follows.
-  return (m_streaming && !m_background) || m_picture_out;
+  return (m_bStreaming && !m_bBackground) || m_bPictureOut;
 }
 
 int CPhoneApp::FrameRate() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_fps;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_nFps;
 }
 
 int CPhoneApp::VideoWidth() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_width;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_nWidth;
 }
 
 int CPhoneApp::VideoHeight() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_height;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_nHeight;
 }
 
 std::vector<SAppRxRecord> CPhoneApp::Received() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_rx;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_Rx;
 }
 
 std::vector<SAppRxRecord> CPhoneApp::Received(uint32_t type) const {
-  std::lock_guard<std::mutex> g(m_lock);
+  std::lock_guard<std::mutex> g(m_Lock);
   std::vector<SAppRxRecord> out;
-  for (const auto& r : m_rx)
-    if (r.type == type) out.push_back(r);
+  for (const auto& r : m_Rx)
+    if (r.m_nType == type) out.push_back(r);
   return out;
 }
 
 std::vector<SAppTxRecord> CPhoneApp::Sent() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_tx;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_Tx;
 }
 
 std::vector<SAppPictureRecord> CPhoneApp::Pictures() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_sent_pictures;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_SentPictures;
 }
 
 uint64_t CPhoneApp::Heartbeats() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_heartbeats;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_nHeartbeats;
 }
 
 int CPhoneApp::Starts() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_starts;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_nStarts;
 }
 
 void CPhoneApp::ClearRecords() {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_rx.clear();
-  m_tx.clear();
-  m_sent_pictures.clear();
-  m_heartbeats = 0;
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Rx.clear();
+  m_Tx.clear();
+  m_SentPictures.clear();
+  m_nHeartbeats = 0;
   Changed();
 }
 
@@ -811,12 +814,12 @@ bool CPhoneApp::WaitFor(const std::function<bool()>& pred, int timeout_ms) const
   for (;;) {
     uint64_t gen;
     {
-      std::lock_guard<std::mutex> g(m_lock);
-      gen = m_gen;
+      std::lock_guard<std::mutex> g(m_Lock);
+      gen = m_nGen;
     }
     if (pred()) return true;
-    std::unique_lock<std::mutex> lk(m_lock);
-    if (!m_changed.wait_until(lk, until, [&] { return m_gen != gen; })) {
+    std::unique_lock<std::mutex> lk(m_Lock);
+    if (!m_Changed.wait_until(lk, until, [&] { return m_nGen != gen; })) {
       lk.unlock();
       return pred();
     }

@@ -55,37 +55,37 @@ constexpr size_t APP_MAX_VIDEO_BACKLOG = 2 * 1024 * 1024;
 struct SPhoneAppOptions {
   int video_width = 0;  // 0: the head unit's (from its encoder settings)
   int video_height = 0;
-  int fps = 0;               // 0: the rate the head unit asks for
-  std::string pictures_dir;  // empty: the test pattern
-  bool unthrottled = false;
-  int pre_encode = 0;
+  int m_nFps = 0;                // 0: the rate the head unit asks for
+  std::string m_strPicturesDir;  // empty: the test pattern
+  bool m_bUnthrottled = false;
+  int m_nPreEncode = 0;
   // A heartbeat goes out after this many ms without a picture; 0: APP_HEARTBEAT_MS.
-  int heartbeat_ms = 0;
-  std::vector<std::string> faults;  // CAppFaultPlan text form
+  int m_nHeartbeatMs = 0;
+  std::vector<std::string> m_Faults;  // CAppFaultPlan text form
 };
 
 // A package the head unit sent on one of the six channels.
 struct SAppRxRecord {
   int64_t time_us = 0;
-  int channel = 0;
-  uint32_t type = 0;
-  uint32_t length = 0;
+  int m_nChannel = 0;
+  uint32_t m_nType = 0;
+  uint32_t m_nLength = 0;
   std::string text;  // CAppProtocol::Describe
   std::vector<uint8_t> payload;
 };
 
 // A package the app sent, pictures and heartbeats aside.
 struct SAppTxRecord {
-  int64_t time_us = 0;
-  int channel = 0;
-  uint32_t type = 0;
-  uint32_t length = 0;
+  int64_t m_nTimeUs = 0;
+  int m_nChannel = 0;
+  uint32_t m_nType = 0;
+  uint32_t m_nLength = 0;
 };
 
 struct SAppPictureRecord {
-  uint32_t frame = 0;
-  uint32_t size = 0;  // JPEG bytes
-  int64_t time_us = 0;
+  uint32_t m_nFrame = 0;
+  uint32_t m_nSize = 0;  // JPEG bytes
+  int64_t m_nTimeUs = 0;
 };
 
 class CPhoneApp {
@@ -160,78 +160,77 @@ class CPhoneApp {
 
  private:
   struct SOut {
-    std::shared_ptr<IStreamLink> link;
-    int channel = 0;
-    uint32_t type = 0;
-    std::vector<uint8_t> bytes;
+    std::shared_ptr<IStreamLink> m_pLink;
+    int m_nChannel = 0;
+    uint32_t m_nType = 0;
+    std::vector<uint8_t> m_Bytes;
   };
   struct SChannel {
-    std::shared_ptr<IStreamLink> link;
-    uint64_t id = 0;
-    CFrameReader reader;
+    std::shared_ptr<IStreamLink> m_pLink;
+    uint64_t m_nId = 0;
+    CFrameReader m_Reader;
   };
 
   void Fire(const SAppInjection& inj);
-  void HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* out);  // m_lock held
-  SOut Out(int channel, uint32_t type, std::vector<uint8_t> bytes);           // m_lock held
-  void Send(std::vector<SOut>& out);                                          // m_lock not held
-  void Event(const std::string& event);  // faults waiting for it; m_lock not needed
+  void HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* out);  // m_Lock held
+  SOut Out(int channel, uint32_t type, std::vector<uint8_t> bytes);           // m_Lock held
+  void Send(std::vector<SOut>& out);                                          // m_Lock not held
+  void Event(const std::string& event);  // faults waiting for it; m_Lock not needed
   uint32_t Timestamp() const;
-  void Changed();  // m_lock held
+  void Changed();  // m_Lock held
   void WorkerLoop();
   bool SendPicture();
   void SendBurst(int count);
   void SendHeartbeat();
   std::chrono::milliseconds HeartbeatInterval() const {
-    return std::chrono::milliseconds(m_options.heartbeat_ms > 0 ? m_options.heartbeat_ms : APP_HEARTBEAT_MS);
-  }  // m_lock held
-  bool Stalled(std::chrono::steady_clock::time_point now) const {
-    return now < m_stall_until;
-  }  // m_lock held
+    return std::chrono::milliseconds(m_Options.m_nHeartbeatMs > 0 ? m_Options.m_nHeartbeatMs
+                                                                  : APP_HEARTBEAT_MS);
+  }                                                                                             // m_Lock held
+  bool Stalled(std::chrono::steady_clock::time_point now) const { return now < m_StallUntil; }  // m_Lock held
 
-  CSimRecord* m_record = nullptr;
-  CShellScript* m_shell = nullptr;
-  std::function<void()> m_unplug;
-  std::function<bool(const std::string&, std::string*)> m_adb_fault;
-  CAppFaultPlan m_faults;
-  CPictureSource m_pictures;
+  CSimRecord* m_pRecord = nullptr;
+  CShellScript* m_pShell = nullptr;
+  std::function<void()> m_fnUnplug;
+  std::function<bool(const std::string&, std::string*)> m_fnAdbFault;
+  CAppFaultPlan m_Faults;
+  CPictureSource m_Pictures;
 
   // One picture writer at a time (the worker's pictures, a burst from Inject): frame numbers
-  // stay in order and a burst's pictures follow each other on the stream. Taken before m_lock.
-  std::mutex m_picture_lock;
-  mutable std::mutex m_lock;
-  mutable std::condition_variable m_changed;
-  uint64_t m_gen = 0;
-  SPhoneAppOptions m_options;
-  bool m_running = false;
-  int m_starts = 0;
-  std::chrono::steady_clock::time_point m_start_time;
-  uint64_t m_next_stream_id = 1;
-  SChannel m_channels[APP_CHANNELS];
+  // stay in order and a burst's pictures follow each other on the stream. Taken before m_Lock.
+  std::mutex m_PictureLock;
+  mutable std::mutex m_Lock;
+  mutable std::condition_variable m_Changed;
+  uint64_t m_nGen = 0;
+  SPhoneAppOptions m_Options;
+  bool m_bRunning = false;
+  int m_nStarts = 0;
+  std::chrono::steady_clock::time_point m_StartTime;
+  uint64_t m_nNextStreamId = 1;
+  SChannel m_Channels[APP_CHANNELS];
   // Video state.
-  int m_width = 0, m_height = 0, m_fps = APP_DEFAULT_FPS;
-  bool m_streaming = false;
+  int m_nWidth = 0, m_nHeight = 0, m_nFps = APP_DEFAULT_FPS;
+  bool m_bStreaming = false;
   // A picture decided on while streaming is being made and written; a pause does not stop it.
-  bool m_picture_out = false;
-  bool m_foreground_due = false;
+  bool m_bPictureOut = false;
+  bool m_bForegroundDue = false;
   // The app is behind another one on the phone (its background or call report went out): the
   // encoder sends no picture until the foreground report or the next encoder start.
-  bool m_background = false;
-  uint32_t m_frame = 0;
-  std::chrono::steady_clock::time_point m_next_picture;
-  std::chrono::steady_clock::time_point m_last_video;
-  std::chrono::steady_clock::time_point m_stall_until;  // no picture, no heartbeat before it
+  bool m_bBackground = false;
+  uint32_t m_nFrame = 0;
+  std::chrono::steady_clock::time_point m_NextPicture;
+  std::chrono::steady_clock::time_point m_LastVideo;
+  std::chrono::steady_clock::time_point m_StallUntil;  // no picture, no heartbeat before it
   // Answers the app leaves out (the head unit's message types), from an "ignore" injection.
-  bool m_ignore_version = false;
-  bool m_ignore_settings = false;
+  bool m_bIgnoreVersion = false;
+  bool m_bIgnoreSettings = false;
   // Records.
-  std::vector<SAppRxRecord> m_rx;
-  std::vector<SAppTxRecord> m_tx;
-  std::vector<SAppPictureRecord> m_sent_pictures;
-  uint64_t m_heartbeats = 0;
+  std::vector<SAppRxRecord> m_Rx;
+  std::vector<SAppTxRecord> m_Tx;
+  std::vector<SAppPictureRecord> m_SentPictures;
+  uint64_t m_nHeartbeats = 0;
 
-  std::atomic<bool> m_stop{false};
-  std::thread m_worker;
+  std::atomic<bool> m_bStop{false};
+  std::thread m_Worker;
 };
 
 }  // namespace phonesim

@@ -42,22 +42,22 @@ void Fill(std::vector<uint8_t>* rgb, int width, int x0, int y0, int x1, int y1, 
 }  // namespace
 
 CPictureSource::CPictureSource() {
-  m_compressor = tjInitCompress();
-  m_decompressor = tjInitDecompress();
+  m_pCompressor = tjInitCompress();
+  m_pDecompressor = tjInitDecompress();
 }
 
 CPictureSource::~CPictureSource() {
-  if (m_compressor) tjDestroy(m_compressor);
-  if (m_decompressor) tjDestroy(m_decompressor);
+  if (m_pCompressor) tjDestroy(m_pCompressor);
+  if (m_pDecompressor) tjDestroy(m_pDecompressor);
 }
 
 void CPictureSource::Reset() {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_files.clear();
-  m_pre_count = 0;
-  m_quality = 80;
-  m_cache.clear();
-  m_cache_w = m_cache_h = 0;
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Files.clear();
+  m_nPreCount = 0;
+  m_nQuality = 80;
+  m_Cache.clear();
+  m_nCacheW = m_nCacheH = 0;
 }
 
 bool CPictureSource::SetDirectory(const std::string& dir, std::string* error) {
@@ -79,9 +79,9 @@ bool CPictureSource::SetDirectory(const std::string& dir, std::string* error) {
       std::ifstream in(dir + "/" + n, std::ios::binary);
       std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
       int w = 0, h = 0, sub = 0, cs = 0;
-      std::lock_guard<std::mutex> g(m_lock);
+      std::lock_guard<std::mutex> g(m_Lock);
       if (bytes.empty() || bytes.size() > kMaxPictureFile ||
-          tjDecompressHeader3(m_decompressor, bytes.data(), static_cast<unsigned long>(bytes.size()), &w, &h,
+          tjDecompressHeader3(m_pDecompressor, bytes.data(), static_cast<unsigned long>(bytes.size()), &w, &h,
                               &sub, &cs) != 0) {
         if (error) *error = "not a JPEG picture: " + dir + "/" + n;
         return false;
@@ -93,25 +93,25 @@ bool CPictureSource::SetDirectory(const std::string& dir, std::string* error) {
       return false;
     }
   }
-  std::lock_guard<std::mutex> g(m_lock);
-  m_files = std::move(files);
-  m_cache.clear();
-  m_cache_w = m_cache_h = 0;
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Files = std::move(files);
+  m_Cache.clear();
+  m_nCacheW = m_nCacheH = 0;
   return true;
 }
 
 void CPictureSource::SetPreEncode(int count) {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_pre_count = std::max(0, count);
-  m_cache.clear();
-  m_cache_w = m_cache_h = 0;
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_nPreCount = std::max(0, count);
+  m_Cache.clear();
+  m_nCacheW = m_nCacheH = 0;
 }
 
 void CPictureSource::SetQuality(int quality) {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_quality = std::min(100, std::max(1, quality));
-  m_cache.clear();
-  m_cache_w = m_cache_h = 0;
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_nQuality = std::min(100, std::max(1, quality));
+  m_Cache.clear();
+  m_nCacheW = m_nCacheH = 0;
 }
 
 void CPictureSource::DrawPattern(uint32_t frame, int width, int height, std::vector<uint8_t>* rgb) {
@@ -152,11 +152,11 @@ void CPictureSource::DrawPattern(uint32_t frame, int width, int height, std::vec
 
 bool CPictureSource::Encode(const std::vector<uint8_t>& rgb, int width, int height,
                             std::vector<uint8_t>* out) {
-  if (m_compressor == nullptr) return false;
+  if (m_pCompressor == nullptr) return false;
   unsigned char* jpeg = nullptr;
   unsigned long size = 0;
-  int rc = tjCompress2(m_compressor, rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_420,
-                       m_quality, TJFLAG_FASTDCT);
+  int rc = tjCompress2(m_pCompressor, rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_420,
+                       m_nQuality, TJFLAG_FASTDCT);
   if (rc == 0) out->assign(jpeg, jpeg + size);
   if (jpeg) tjFree(jpeg);
   return rc == 0;
@@ -164,13 +164,13 @@ bool CPictureSource::Encode(const std::vector<uint8_t>& rgb, int width, int heig
 
 bool CPictureSource::Make(uint32_t frame, int width, int height, std::vector<uint8_t>* out) {
   std::vector<uint8_t> rgb;
-  if (m_files.empty()) {
+  if (m_Files.empty()) {
     DrawPattern(frame, width, height, &rgb);
     return Encode(rgb, width, height, out);
   }
-  const std::vector<uint8_t>& file = m_files[(frame - 1) % m_files.size()];
+  const std::vector<uint8_t>& file = m_Files[(frame - 1) % m_Files.size()];
   int w = 0, h = 0, sub = 0, cs = 0;
-  if (tjDecompressHeader3(m_decompressor, file.data(), static_cast<unsigned long>(file.size()), &w, &h, &sub,
+  if (tjDecompressHeader3(m_pDecompressor, file.data(), static_cast<unsigned long>(file.size()), &w, &h, &sub,
                           &cs) != 0)
     return false;
   if (w == width && h == height) {
@@ -178,8 +178,8 @@ bool CPictureSource::Make(uint32_t frame, int width, int height, std::vector<uin
     return true;
   }
   std::vector<uint8_t> src(static_cast<size_t>(w) * h * 3);
-  if (tjDecompress2(m_decompressor, file.data(), static_cast<unsigned long>(file.size()), src.data(), w, 0, h,
-                    TJPF_RGB, 0) != 0)
+  if (tjDecompress2(m_pDecompressor, file.data(), static_cast<unsigned long>(file.size()), src.data(), w, 0,
+                    h, TJPF_RGB, 0) != 0)
     return false;
   rgb.resize(static_cast<size_t>(width) * height * 3);
   for (int y = 0; y < height; ++y)
@@ -192,25 +192,25 @@ bool CPictureSource::Make(uint32_t frame, int width, int height, std::vector<uin
 
 bool CPictureSource::Picture(uint32_t frame, int width, int height, std::vector<uint8_t>* out) {
   if (width <= 0 || height <= 0 || frame == 0) return false;
-  std::lock_guard<std::mutex> g(m_lock);
+  std::lock_guard<std::mutex> g(m_Lock);
   // Files are scaled once per size as well: each is decoded at most once.
-  size_t cycle = m_pre_count > 0 ? static_cast<size_t>(m_pre_count) : m_files.size();
+  size_t cycle = m_nPreCount > 0 ? static_cast<size_t>(m_nPreCount) : m_Files.size();
   if (cycle == 0) return Make(frame, width, height, out);
-  if (m_cache_w != width || m_cache_h != height) {
-    m_cache.clear();
-    m_cache_w = width;
-    m_cache_h = height;
+  if (m_nCacheW != width || m_nCacheH != height) {
+    m_Cache.clear();
+    m_nCacheW = width;
+    m_nCacheH = height;
   }
   size_t index = (frame - 1) % cycle;
-  if (m_cache.size() <= index) {
+  if (m_Cache.size() <= index) {
     // The whole cycle at once: from the first picture on, sending costs no encoding.
-    while (m_cache.size() < cycle) {
+    while (m_Cache.size() < cycle) {
       std::vector<uint8_t> jpeg;
-      if (!Make(static_cast<uint32_t>(m_cache.size() + 1), width, height, &jpeg)) return false;
-      m_cache.push_back(std::move(jpeg));
+      if (!Make(static_cast<uint32_t>(m_Cache.size() + 1), width, height, &jpeg)) return false;
+      m_Cache.push_back(std::move(jpeg));
     }
   }
-  *out = m_cache[index];
+  *out = m_Cache[index];
   return true;
 }
 

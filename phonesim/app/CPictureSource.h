@@ -40,16 +40,16 @@ class CPictureSource {
 
  private:
   bool Encode(const std::vector<uint8_t>& rgb, int width, int height, std::vector<uint8_t>* out);
-  bool Make(uint32_t frame, int width, int height, std::vector<uint8_t>* out);  // m_lock held
+  bool Make(uint32_t frame, int width, int height, std::vector<uint8_t>* out);  // m_Lock held
 
-  std::mutex m_lock;
-  void* m_compressor = nullptr;
-  void* m_decompressor = nullptr;
-  int m_quality = 80;
-  std::vector<std::vector<uint8_t>> m_files;
-  int m_pre_count = 0;
-  int m_cache_w = 0, m_cache_h = 0;
-  std::vector<std::vector<uint8_t>> m_cache;  // pre-encoded pictures, or files scaled to the cache size
+  std::mutex m_Lock;
+  void* m_pCompressor = nullptr;
+  void* m_pDecompressor = nullptr;
+  int m_nQuality = 80;
+  std::vector<std::vector<uint8_t>> m_Files;
+  int m_nPreCount = 0;
+  int m_nCacheW = 0, m_nCacheH = 0;
+  std::vector<std::vector<uint8_t>> m_Cache;  // pre-encoded pictures, or files scaled to the cache size
 };
 
 }  // namespace phonesim

@@ -23,169 +23,169 @@ std::string EscapeBytes(const uint8_t* data, size_t len, size_t max) {
   return out;
 }
 
-CSimRecord::CSimRecord() : m_start(std::chrono::steady_clock::now()) {}
+CSimRecord::CSimRecord() : m_Start(std::chrono::steady_clock::now()) {}
 
 CSimRecord::~CSimRecord() {
   CloseLog();
 }
 
 bool CSimRecord::OpenLog(const std::string& path) {
-  std::lock_guard<std::mutex> g(m_lock);
-  if (m_log != nullptr) std::fclose(m_log);
-  m_log = std::fopen(path.c_str(), "a");
-  return m_log != nullptr;
+  std::lock_guard<std::mutex> g(m_Lock);
+  if (m_pLog != nullptr) std::fclose(m_pLog);
+  m_pLog = std::fopen(path.c_str(), "a");
+  return m_pLog != nullptr;
 }
 
 void CSimRecord::CloseLog() {
-  std::lock_guard<std::mutex> g(m_lock);
-  if (m_log != nullptr) std::fclose(m_log);
-  m_log = nullptr;
+  std::lock_guard<std::mutex> g(m_Lock);
+  if (m_pLog != nullptr) std::fclose(m_pLog);
+  m_pLog = nullptr;
 }
 
 void CSimRecord::Clear() {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_packets.clear();
-  m_shell.clear();
-  m_pushes.clear();
-  m_streams.clear();
-  m_violations.clear();
-  m_events.clear();
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Packets.clear();
+  m_Shell.clear();
+  m_Pushes.clear();
+  m_Streams.clear();
+  m_Violations.clear();
+  m_Events.clear();
 }
 
 int64_t CSimRecord::NowUs() const {
-  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start)
+  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_Start)
       .count();
 }
 
 void CSimRecord::WriteLine(const std::string& line) {
-  if (m_log == nullptr) return;
-  std::fprintf(m_log, "%012lld %s\n", static_cast<long long>(NowUs()), line.c_str());
-  std::fflush(m_log);
+  if (m_pLog == nullptr) return;
+  std::fprintf(m_pLog, "%012lld %s\n", static_cast<long long>(NowUs()), line.c_str());
+  std::fflush(m_pLog);
 }
 
 void CSimRecord::Packet(bool from_host, const CAdbPacket& p) {
   SPacketRecord r;
-  r.time_us = NowUs();
+  r.m_nTimeUs = NowUs();
   r.from_host = from_host;
-  r.command = p.command;
-  r.arg0 = p.arg0;
-  r.arg1 = p.arg1;
-  r.data_length = p.data_length;
-  r.data_check = p.data_check;
-  r.magic = p.magic;
-  r.payload = p.payload;
+  r.command = p.m_nCommand;
+  r.arg0 = p.m_nArg0;
+  r.arg1 = p.m_nArg1;
+  r.data_length = p.m_nDataLength;
+  r.data_check = p.m_nDataCheck;
+  r.magic = p.m_nMagic;
+  r.payload = p.m_Payload;
   char head[160];
   std::snprintf(head, sizeof head, "%s %s arg0=0x%08x arg1=0x%08x len=%u check=0x%08x magic=0x%08x%s \"",
-                from_host ? "RX" : "TX", CAdbPacket::CommandName(p.command).c_str(), p.arg0, p.arg1,
-                p.data_length, p.data_check, p.magic, p.MagicOk() ? "" : "(bad)");
-  std::lock_guard<std::mutex> g(m_lock);
-  WriteLine(head + EscapeBytes(p.payload.data(), p.payload.size(), kLogPayloadBytes) + "\"");
-  m_packets.push_back(std::move(r));
-  ++m_gen;
-  m_changed.notify_all();
+                from_host ? "RX" : "TX", CAdbPacket::CommandName(p.m_nCommand).c_str(), p.m_nArg0, p.m_nArg1,
+                p.m_nDataLength, p.m_nDataCheck, p.m_nMagic, p.MagicOk() ? "" : "(bad)");
+  std::lock_guard<std::mutex> g(m_Lock);
+  WriteLine(head + EscapeBytes(p.m_Payload.data(), p.m_Payload.size(), kLogPayloadBytes) + "\"");
+  m_Packets.push_back(std::move(r));
+  ++m_nGen;
+  m_Changed.notify_all();
 }
 
 void CSimRecord::Shell(const std::string& command) {
-  std::lock_guard<std::mutex> g(m_lock);
+  std::lock_guard<std::mutex> g(m_Lock);
   WriteLine("SHELL " + EscapeBytes(reinterpret_cast<const uint8_t*>(command.data()), command.size(), 4096));
-  m_shell.push_back(command);
-  ++m_gen;
-  m_changed.notify_all();
+  m_Shell.push_back(command);
+  ++m_nGen;
+  m_Changed.notify_all();
 }
 
 void CSimRecord::Push(const SPushRecord& r) {
   char buf[96];
   std::snprintf(buf, sizeof buf, " mode=0%o mtime=%u size=%llu ", r.mode, r.mtime,
                 static_cast<unsigned long long>(r.size));
-  std::lock_guard<std::mutex> g(m_lock);
+  std::lock_guard<std::mutex> g(m_Lock);
   WriteLine("PUSH " + r.path + buf + (r.ok ? "OKAY" : "FAIL " + r.fail));
-  m_pushes.push_back(r);
-  ++m_gen;
-  m_changed.notify_all();
+  m_Pushes.push_back(r);
+  ++m_nGen;
+  m_Changed.notify_all();
 }
 
 SStreamRecord* CSimRecord::FindStream(uint32_t device_id) {
   // Newest first: device ids are never reused within a run, but a Clear()
   // may leave an old id behind in a long test.
-  for (auto it = m_streams.rbegin(); it != m_streams.rend(); ++it)
+  for (auto it = m_Streams.rbegin(); it != m_Streams.rend(); ++it)
     if (it->device_id == device_id) return &*it;
   return nullptr;
 }
 
 void CSimRecord::StreamOpened(uint32_t device_id, uint32_t host_id, const std::string& service) {
-  std::lock_guard<std::mutex> g(m_lock);
+  std::lock_guard<std::mutex> g(m_Lock);
   SStreamRecord r;
   r.device_id = device_id;
-  r.host_id = host_id;
+  r.m_nHostId = host_id;
   r.service = service;
-  m_streams.push_back(r);
+  m_Streams.push_back(r);
   WriteLine("STREAM-OPEN dev=" + std::to_string(device_id) + " host=" + std::to_string(host_id) +
             " service=\"" +
             EscapeBytes(reinterpret_cast<const uint8_t*>(service.data()), service.size(), 256) + "\"");
-  ++m_gen;
-  m_changed.notify_all();
+  ++m_nGen;
+  m_Changed.notify_all();
 }
 
 void CSimRecord::StreamBytes(uint32_t device_id, bool from_host, size_t n) {
-  std::lock_guard<std::mutex> g(m_lock);
+  std::lock_guard<std::mutex> g(m_Lock);
   SStreamRecord* s = FindStream(device_id);
   if (s == nullptr) return;
-  (from_host ? s->bytes_from_host : s->bytes_to_host) += n;
-  ++m_gen;
-  m_changed.notify_all();
+  (from_host ? s->m_nBytesFromHost : s->m_nBytesToHost) += n;
+  ++m_nGen;
+  m_Changed.notify_all();
 }
 
 void CSimRecord::StreamClosed(uint32_t device_id) {
-  std::lock_guard<std::mutex> g(m_lock);
+  std::lock_guard<std::mutex> g(m_Lock);
   SStreamRecord* s = FindStream(device_id);
-  if (s == nullptr || s->closed) return;
-  s->closed = true;
-  WriteLine("STREAM-CLOSE dev=" + std::to_string(device_id) + " host=" + std::to_string(s->host_id) +
-            " service=\"" + s->service + "\" from_host=" + std::to_string(s->bytes_from_host) +
-            " to_host=" + std::to_string(s->bytes_to_host));
-  ++m_gen;
-  m_changed.notify_all();
+  if (s == nullptr || s->m_bClosed) return;
+  s->m_bClosed = true;
+  WriteLine("STREAM-CLOSE dev=" + std::to_string(device_id) + " host=" + std::to_string(s->m_nHostId) +
+            " service=\"" + s->service + "\" from_host=" + std::to_string(s->m_nBytesFromHost) +
+            " to_host=" + std::to_string(s->m_nBytesToHost));
+  ++m_nGen;
+  m_Changed.notify_all();
 }
 
 void CSimRecord::Violation(const std::string& what) {
-  std::lock_guard<std::mutex> g(m_lock);
+  std::lock_guard<std::mutex> g(m_Lock);
   WriteLine("VIOLATION " + what);
-  m_violations.push_back(what);
-  ++m_gen;
-  m_changed.notify_all();
+  m_Violations.push_back(what);
+  ++m_nGen;
+  m_Changed.notify_all();
 }
 
 void CSimRecord::Event(const std::string& what) {
-  std::lock_guard<std::mutex> g(m_lock);
+  std::lock_guard<std::mutex> g(m_Lock);
   WriteLine("EVENT " + what);
-  m_events.push_back(what);
-  ++m_gen;
-  m_changed.notify_all();
+  m_Events.push_back(what);
+  ++m_nGen;
+  m_Changed.notify_all();
 }
 
 std::vector<SPacketRecord> CSimRecord::Packets() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_packets;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_Packets;
 }
 std::vector<std::string> CSimRecord::ShellCommands() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_shell;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_Shell;
 }
 std::vector<SPushRecord> CSimRecord::Pushes() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_pushes;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_Pushes;
 }
 std::vector<SStreamRecord> CSimRecord::Streams() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_streams;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_Streams;
 }
 std::vector<std::string> CSimRecord::Violations() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_violations;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_Violations;
 }
 std::vector<std::string> CSimRecord::Events() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_events;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_Events;
 }
 
 bool CSimRecord::WaitFor(const std::function<bool()>& pred, int timeout_ms) const {
@@ -193,15 +193,15 @@ bool CSimRecord::WaitFor(const std::function<bool()>& pred, int timeout_ms) cons
   for (;;) {
     uint64_t gen;
     {
-      std::lock_guard<std::mutex> g(m_lock);
-      gen = m_gen;
+      std::lock_guard<std::mutex> g(m_Lock);
+      gen = m_nGen;
     }
     // pred reads the record through the accessors, so it runs unlocked;
     // the generation taken before it closes the gap to the wait below.
     if (pred()) return true;
-    std::unique_lock<std::mutex> g(m_lock);
+    std::unique_lock<std::mutex> g(m_Lock);
     if (std::chrono::steady_clock::now() >= deadline) return false;
-    m_changed.wait_until(g, deadline, [&] { return m_gen != gen; });
+    m_Changed.wait_until(g, deadline, [&] { return m_nGen != gen; });
   }
 }
 

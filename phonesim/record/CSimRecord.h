@@ -16,7 +16,7 @@
 namespace phonesim {
 
 struct SPacketRecord {
-  int64_t time_us = 0;  // monotonic, from the start of the simulator
+  int64_t m_nTimeUs = 0;  // monotonic, from the start of the simulator
   bool from_host = false;
   uint32_t command = 0, arg0 = 0, arg1 = 0, data_length = 0, data_check = 0, magic = 0;
   std::vector<uint8_t> payload;
@@ -33,11 +33,11 @@ struct SPushRecord {
 
 struct SStreamRecord {
   uint32_t device_id = 0;
-  uint32_t host_id = 0;
+  uint32_t m_nHostId = 0;
   std::string service;
-  uint64_t bytes_from_host = 0;
-  uint64_t bytes_to_host = 0;
-  bool closed = false;
+  uint64_t m_nBytesFromHost = 0;
+  uint64_t m_nBytesToHost = 0;
+  bool m_bClosed = false;
 };
 
 class CSimRecord {
@@ -74,20 +74,20 @@ class CSimRecord {
   bool WaitFor(const std::function<bool()>& pred, int timeout_ms) const;
 
  private:
-  void WriteLine(const std::string& line);  // caller holds m_lock
+  void WriteLine(const std::string& line);  // caller holds m_Lock
   SStreamRecord* FindStream(uint32_t device_id);
 
-  mutable std::mutex m_lock;
-  mutable std::condition_variable m_changed;
-  uint64_t m_gen = 0;
-  std::chrono::steady_clock::time_point m_start;
-  FILE* m_log = nullptr;
-  std::vector<SPacketRecord> m_packets;
-  std::vector<std::string> m_shell;
-  std::vector<SPushRecord> m_pushes;
-  std::vector<SStreamRecord> m_streams;
-  std::vector<std::string> m_violations;
-  std::vector<std::string> m_events;
+  mutable std::mutex m_Lock;
+  mutable std::condition_variable m_Changed;
+  uint64_t m_nGen = 0;
+  std::chrono::steady_clock::time_point m_Start;
+  FILE* m_pLog = nullptr;
+  std::vector<SPacketRecord> m_Packets;
+  std::vector<std::string> m_Shell;
+  std::vector<SPushRecord> m_Pushes;
+  std::vector<SStreamRecord> m_Streams;
+  std::vector<std::string> m_Violations;
+  std::vector<std::string> m_Events;
 };
 
 // Printable form of payload bytes for log lines: printable ASCII as is,

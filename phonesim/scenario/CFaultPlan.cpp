@@ -15,10 +15,10 @@ bool ParseUnsigned(const std::string& s, uint64_t* out) {
 }
 
 struct SKindName {
-  const char* name;
-  EFaultKind kind;
-  bool needs_step;
-  bool needs_arg;
+  const char* m_pName;
+  EFaultKind m_Kind;
+  bool m_bNeedsStep;
+  bool m_bNeedsArg;
 };
 
 const SKindName kKinds[] = {
@@ -43,22 +43,23 @@ bool CFaultPlan::Add(const std::string& rule, std::string* error) {
     return false;
   };
   SFault f;
-  f.rule = rule;
+  f.m_strRule = rule;
   std::string head = rule;
   size_t at = rule.find('@');
   // A silent service name may itself hold '@'-free text only; the step
   // part is whatever follows the first '@'.
   if (at != std::string::npos) {
     head = rule.substr(0, at);
-    f.step = rule.substr(at + 1);
-    size_t hash = f.step.rfind('#');
+    f.m_strStep = rule.substr(at + 1);
+    size_t hash = f.m_strStep.rfind('#');
     if (hash != std::string::npos) {
       uint64_t nth = 0;
-      if (!ParseUnsigned(f.step.substr(hash + 1), &nth) || nth == 0 || nth > 1000000) return fail("bad #N");
-      f.nth = static_cast<int>(nth);
-      f.step.resize(hash);
+      if (!ParseUnsigned(f.m_strStep.substr(hash + 1), &nth) || nth == 0 || nth > 1000000)
+        return fail("bad #N");
+      f.m_nNth = static_cast<int>(nth);
+      f.m_strStep.resize(hash);
     }
-    if (f.step.empty()) return fail("empty step");
+    if (f.m_strStep.empty()) return fail("empty step");
   }
   std::string name = head, arg;
   bool has_arg = false;
@@ -70,57 +71,57 @@ bool CFaultPlan::Add(const std::string& rule, std::string* error) {
   }
   const SKindName* k = nullptr;
   for (const auto& kk : kKinds)
-    if (name == kk.name) k = &kk;
+    if (name == kk.m_pName) k = &kk;
   if (k == nullptr) return fail("unknown kind");
-  f.kind = k->kind;
-  if (k->needs_step && f.step.empty()) return fail("needs @STEP");
-  if (!k->needs_step && !f.step.empty()) return fail("takes no @STEP");
-  if (k->needs_arg && (!has_arg || arg.empty())) return fail("needs =ARG");
-  switch (f.kind) {
+  f.m_Kind = k->m_Kind;
+  if (k->m_bNeedsStep && f.m_strStep.empty()) return fail("needs @STEP");
+  if (!k->m_bNeedsStep && !f.m_strStep.empty()) return fail("takes no @STEP");
+  if (k->m_bNeedsArg && (!has_arg || arg.empty())) return fail("needs =ARG");
+  switch (f.m_Kind) {
     case EFaultKind::DropAfterRx:
     case EFaultKind::DropAfterTx:
     case EFaultKind::Split:
     case EFaultKind::ReplugDelay:
-      if (!ParseUnsigned(arg, &f.n) || f.n == 0) return fail("needs a positive number");
+      if (!ParseUnsigned(arg, &f.m_nValue) || f.m_nValue == 0) return fail("needs a positive number");
       break;
     case EFaultKind::StaleWrte:
-      if (has_arg && !ParseUnsigned(arg, &f.n)) return fail("bad id");
-      if (has_arg && f.n > 0xffffffffu) return fail("bad id");
+      if (has_arg && !ParseUnsigned(arg, &f.m_nValue)) return fail("bad id");
+      if (has_arg && f.m_nValue > 0xffffffffu) return fail("bad id");
       break;
     case EFaultKind::Slow: {
       size_t colon = arg.find(':');
       uint64_t ms = 0;
-      if (colon == std::string::npos || !ParseUnsigned(arg.substr(0, colon), &f.n) || f.n == 0 ||
-          !ParseUnsigned(arg.substr(colon + 1), &ms) || ms > 60000)
+      if (colon == std::string::npos || !ParseUnsigned(arg.substr(0, colon), &f.m_nValue) ||
+          f.m_nValue == 0 || !ParseUnsigned(arg.substr(colon + 1), &ms) || ms > 60000)
         return fail("needs BYTES:MS");
-      f.ms = static_cast<uint32_t>(ms);
+      f.m_nMs = static_cast<uint32_t>(ms);
       break;
     }
     case EFaultKind::Silent:
     case EFaultKind::DeafClose:
-      f.text = arg;
+      f.m_strText = arg;
       break;
     default:
       if (has_arg) return fail("takes no =ARG");
       break;
   }
-  std::lock_guard<std::mutex> g(m_lock);
-  m_faults.push_back(f);
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Faults.push_back(f);
   return true;
 }
 
 void CFaultPlan::Clear() {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_faults.clear();
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Faults.clear();
 }
 
 std::vector<SFault> CFaultPlan::AtStep(const std::string& step) {
   std::vector<SFault> out;
-  std::lock_guard<std::mutex> g(m_lock);
-  for (auto& f : m_faults) {
-    if (f.fired || f.step.empty() || step.compare(0, f.step.size(), f.step) != 0) continue;
-    if (++f.seen < f.nth) continue;
-    f.fired = true;
+  std::lock_guard<std::mutex> g(m_Lock);
+  for (auto& f : m_Faults) {
+    if (f.m_bFired || f.m_strStep.empty() || step.compare(0, f.m_strStep.size(), f.m_strStep) != 0) continue;
+    if (++f.m_nSeen < f.m_nNth) continue;
+    f.m_bFired = true;
     out.push_back(f);
   }
   return out;
@@ -135,57 +136,57 @@ bool CFaultPlan::IsDeafToClose(const std::string& service) const {
 }
 
 bool CFaultPlan::Matches(EFaultKind kind, const std::string& service) const {
-  std::lock_guard<std::mutex> g(m_lock);
-  for (const auto& f : m_faults)
-    if (f.kind == kind && service.compare(0, f.text.size(), f.text) == 0) return true;
+  std::lock_guard<std::mutex> g(m_Lock);
+  for (const auto& f : m_Faults)
+    if (f.m_Kind == kind && service.compare(0, f.m_strText.size(), f.m_strText) == 0) return true;
   return false;
 }
 
 uint64_t CFaultPlan::TakeDropAfterRx() {
-  std::lock_guard<std::mutex> g(m_lock);
-  for (auto& f : m_faults)
-    if (f.kind == EFaultKind::DropAfterRx && !f.fired) {
-      f.fired = true;
-      return f.n;
+  std::lock_guard<std::mutex> g(m_Lock);
+  for (auto& f : m_Faults)
+    if (f.m_Kind == EFaultKind::DropAfterRx && !f.m_bFired) {
+      f.m_bFired = true;
+      return f.m_nValue;
     }
   return 0;
 }
 
 uint64_t CFaultPlan::TakeDropAfterTx() {
-  std::lock_guard<std::mutex> g(m_lock);
-  for (auto& f : m_faults)
-    if (f.kind == EFaultKind::DropAfterTx && !f.fired) {
-      f.fired = true;
-      return f.n;
+  std::lock_guard<std::mutex> g(m_Lock);
+  for (auto& f : m_Faults)
+    if (f.m_Kind == EFaultKind::DropAfterTx && !f.m_bFired) {
+      f.m_bFired = true;
+      return f.m_nValue;
     }
   return 0;
 }
 
 SDelivery CFaultPlan::Delivery() const {
   SDelivery d;
-  std::lock_guard<std::mutex> g(m_lock);
-  for (const auto& f : m_faults) {
-    if (f.kind == EFaultKind::Split) d.chunk = static_cast<size_t>(f.n);
-    if (f.kind == EFaultKind::Slow) {
-      d.chunk = static_cast<size_t>(f.n);
-      d.pause_ms = f.ms;
+  std::lock_guard<std::mutex> g(m_Lock);
+  for (const auto& f : m_Faults) {
+    if (f.m_Kind == EFaultKind::Split) d.m_nChunk = static_cast<size_t>(f.m_nValue);
+    if (f.m_Kind == EFaultKind::Slow) {
+      d.m_nChunk = static_cast<size_t>(f.m_nValue);
+      d.m_nPauseMs = f.m_nMs;
     }
   }
   return d;
 }
 
 uint32_t CFaultPlan::ReplugDelayMs() const {
-  std::lock_guard<std::mutex> g(m_lock);
+  std::lock_guard<std::mutex> g(m_Lock);
   uint32_t ms = 0;
-  for (const auto& f : m_faults)
-    if (f.kind == EFaultKind::ReplugDelay) ms = static_cast<uint32_t>(f.n);
+  for (const auto& f : m_Faults)
+    if (f.m_Kind == EFaultKind::ReplugDelay) ms = static_cast<uint32_t>(f.m_nValue);
   return ms;
 }
 
 std::vector<std::string> CFaultPlan::Rules() const {
-  std::lock_guard<std::mutex> g(m_lock);
+  std::lock_guard<std::mutex> g(m_Lock);
   std::vector<std::string> out;
-  for (const auto& f : m_faults) out.push_back(f.rule);
+  for (const auto& f : m_Faults) out.push_back(f.m_strRule);
   return out;
 }
 

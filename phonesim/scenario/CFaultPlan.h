@@ -39,20 +39,20 @@ enum class EFaultKind {
 };
 
 struct SFault {
-  EFaultKind kind = EFaultKind::Drop;
-  std::string step;  // prefix of a step name; empty when not step-bound
-  int nth = 1;       // fire at the nth matching step
-  int seen = 0;
-  uint64_t n = 0;    // byte count, chunk size, id or delay
-  uint32_t ms = 0;   // slow: pause between chunks
-  std::string text;  // silent, deaf-close: service prefix
-  bool fired = false;
-  std::string rule;  // as written
+  EFaultKind m_Kind = EFaultKind::Drop;
+  std::string m_strStep;  // prefix of a step name; empty when not step-bound
+  int m_nNth = 1;         // fire at the nth matching step
+  int m_nSeen = 0;
+  uint64_t m_nValue = 0;  // byte count, chunk size, id or delay
+  uint32_t m_nMs = 0;     // slow: pause between chunks
+  std::string m_strText;  // silent, deaf-close: service prefix
+  bool m_bFired = false;
+  std::string m_strRule;  // as written
 };
 
 struct SDelivery {
-  size_t chunk = 0;  // 0: whole writes
-  uint32_t pause_ms = 0;
+  size_t m_nChunk = 0;  // 0: whole writes
+  uint32_t m_nPauseMs = 0;
 };
 
 class CFaultPlan {
@@ -76,8 +76,8 @@ class CFaultPlan {
   // Whether a service-bound fault of this kind names a prefix of service.
   bool Matches(EFaultKind kind, const std::string& service) const;
 
-  mutable std::mutex m_lock;
-  std::vector<SFault> m_faults;
+  mutable std::mutex m_Lock;
+  std::vector<SFault> m_Faults;
 };
 
 }  // namespace phonesim

@@ -8,14 +8,14 @@ namespace phonesim {
 
 class CEchoEndpoint : public IPhoneEndpoint {
  public:
-  void OnOpen(std::shared_ptr<IStreamLink> link) override { m_link = std::move(link); }
+  void OnOpen(std::shared_ptr<IStreamLink> link) override { m_pLink = std::move(link); }
   void OnData(const uint8_t* data, size_t len) override {
-    if (m_link) m_link->Write(data, len);
+    if (m_pLink) m_pLink->Write(data, len);
   }
-  void OnClose() override { m_link.reset(); }
+  void OnClose() override { m_pLink.reset(); }
 
  private:
-  std::shared_ptr<IStreamLink> m_link;
+  std::shared_ptr<IStreamLink> m_pLink;
 };
 
 }  // namespace phonesim

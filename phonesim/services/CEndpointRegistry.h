@@ -23,8 +23,8 @@ class CEndpointRegistry {
   bool Has(uint16_t port) const;
 
  private:
-  mutable std::mutex m_lock;
-  std::map<uint16_t, Factory> m_ports;
+  mutable std::mutex m_Lock;
+  std::map<uint16_t, Factory> m_Ports;
 };
 
 }  // namespace phonesim

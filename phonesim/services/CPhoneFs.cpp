@@ -15,20 +15,20 @@ bool MakeDir(const std::string& p) {
 }  // namespace
 
 bool CPhoneFs::SetRoot(const std::string& dir) {
-  m_root = dir;
-  while (m_root.size() > 1 && m_root.back() == '/') m_root.pop_back();
-  for (size_t i = 0; i <= m_root.size(); ++i) {
-    if (i == m_root.size() || (m_root[i] == '/' && i > 0)) {
-      if (!MakeDir(m_root.substr(0, i))) return false;
+  m_strRoot = dir;
+  while (m_strRoot.size() > 1 && m_strRoot.back() == '/') m_strRoot.pop_back();
+  for (size_t i = 0; i <= m_strRoot.size(); ++i) {
+    if (i == m_strRoot.size() || (m_strRoot[i] == '/' && i > 0)) {
+      if (!MakeDir(m_strRoot.substr(0, i))) return false;
     }
   }
   return true;
 }
 
 bool CPhoneFs::Resolve(const std::string& phone_path, std::string* host_path) const {
-  if (m_root.empty() || phone_path.empty() || phone_path[0] != '/' || phone_path.size() > kMaxPhonePath)
+  if (m_strRoot.empty() || phone_path.empty() || phone_path[0] != '/' || phone_path.size() > kMaxPhonePath)
     return false;
-  std::string out = m_root;
+  std::string out = m_strRoot;
   size_t i = 0;
   while (i < phone_path.size()) {
     size_t j = phone_path.find('/', i);
@@ -46,7 +46,7 @@ bool CPhoneFs::Resolve(const std::string& phone_path, std::string* host_path) co
 bool CPhoneFs::MakeParents(const std::string& phone_path) const {
   std::string host;
   if (!Resolve(phone_path, &host)) return false;
-  for (size_t i = m_root.size() + 1; i < host.size(); ++i)
+  for (size_t i = m_strRoot.size() + 1; i < host.size(); ++i)
     if (host[i] == '/' && !MakeDir(host.substr(0, i))) return false;
   return true;
 }

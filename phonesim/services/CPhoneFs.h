@@ -8,7 +8,7 @@ namespace phonesim {
 class CPhoneFs {
  public:
   bool SetRoot(const std::string& dir);  // creates it
-  const std::string& Root() const { return m_root; }
+  const std::string& Root() const { return m_strRoot; }
   // Maps a phone path to a path below the root; false for a relative path,
   // a ".." component or an over-long path.
   bool Resolve(const std::string& phone_path, std::string* host_path) const;
@@ -16,7 +16,7 @@ class CPhoneFs {
   bool MakeParents(const std::string& phone_path) const;
 
  private:
-  std::string m_root;
+  std::string m_strRoot;
 };
 
 }  // namespace phonesim

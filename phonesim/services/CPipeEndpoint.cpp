@@ -5,28 +5,28 @@
 namespace phonesim {
 
 void CPipeEndpoint::OnOpen(std::shared_ptr<IStreamLink> link) {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_link = std::move(link);
-  ++m_opens;
-  m_changed.notify_all();
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_pLink = std::move(link);
+  ++m_nOpens;
+  m_Changed.notify_all();
 }
 
 void CPipeEndpoint::OnData(const uint8_t* data, size_t len) {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_received.insert(m_received.end(), data, data + len);
-  m_changed.notify_all();
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Received.insert(m_Received.end(), data, data + len);
+  m_Changed.notify_all();
 }
 
 void CPipeEndpoint::OnClose() {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_link.reset();
-  ++m_closes;
-  m_changed.notify_all();
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_pLink.reset();
+  ++m_nCloses;
+  m_Changed.notify_all();
 }
 
 std::shared_ptr<IStreamLink> CPipeEndpoint::CurrentLink() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_link;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_pLink;
 }
 
 // The link is used outside our lock: the device calls OnData with its own
@@ -42,34 +42,34 @@ void CPipeEndpoint::Close() {
 }
 
 std::vector<uint8_t> CPipeEndpoint::Received() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_received;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_Received;
 }
 
 int CPipeEndpoint::Opens() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_opens;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_nOpens;
 }
 
 int CPipeEndpoint::Closes() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_closes;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_nCloses;
 }
 
 bool CPipeEndpoint::WaitOpens(int count, int timeout_ms) const {
-  std::unique_lock<std::mutex> g(m_lock);
-  return m_changed.wait_for(g, std::chrono::milliseconds(timeout_ms), [&] { return m_opens >= count; });
+  std::unique_lock<std::mutex> g(m_Lock);
+  return m_Changed.wait_for(g, std::chrono::milliseconds(timeout_ms), [&] { return m_nOpens >= count; });
 }
 
 bool CPipeEndpoint::WaitReceived(size_t bytes, int timeout_ms) const {
-  std::unique_lock<std::mutex> g(m_lock);
-  return m_changed.wait_for(g, std::chrono::milliseconds(timeout_ms),
-                            [&] { return m_received.size() >= bytes; });
+  std::unique_lock<std::mutex> g(m_Lock);
+  return m_Changed.wait_for(g, std::chrono::milliseconds(timeout_ms),
+                            [&] { return m_Received.size() >= bytes; });
 }
 
 bool CPipeEndpoint::WaitCloses(int count, int timeout_ms) const {
-  std::unique_lock<std::mutex> g(m_lock);
-  return m_changed.wait_for(g, std::chrono::milliseconds(timeout_ms), [&] { return m_closes >= count; });
+  std::unique_lock<std::mutex> g(m_Lock);
+  return m_Changed.wait_for(g, std::chrono::milliseconds(timeout_ms), [&] { return m_nCloses >= count; });
 }
 
 }  // namespace phonesim

@@ -34,12 +34,12 @@ class CPipeEndpoint : public IPhoneEndpoint {
  private:
   std::shared_ptr<IStreamLink> CurrentLink() const;
 
-  mutable std::mutex m_lock;
-  mutable std::condition_variable m_changed;
-  std::shared_ptr<IStreamLink> m_link;
-  std::vector<uint8_t> m_received;
-  int m_opens = 0;
-  int m_closes = 0;
+  mutable std::mutex m_Lock;
+  mutable std::condition_variable m_Changed;
+  std::shared_ptr<IStreamLink> m_pLink;
+  std::vector<uint8_t> m_Received;
+  int m_nOpens = 0;
+  int m_nCloses = 0;
 };
 
 }  // namespace phonesim

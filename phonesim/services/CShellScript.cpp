@@ -46,23 +46,23 @@ CShellScript::CShellScript() {
 }
 
 void CShellScript::SetFs(CPhoneFs* fs) {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_fs = fs;
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_pFs = fs;
 }
 
 void CShellScript::Reset() {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_props = {
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Props = {
       {"ro.build.version.release", "6.0.1"}, {"ro.build.version.sdk", "23"},
       {"ro.product.model", "Phonesim"},      {"ro.product.name", "phonesim"},
       {"ro.product.device", "phonesim"},     {"ro.product.manufacturer", "Phonesim"},
       {"ro.serialno", "PHONESIM0001"},
   };
-  m_installed = {"com.velto.corvane"};
+  m_Installed = {"com.velto.corvane"};
   // The first helper shows as "vtsy" in the process list while it runs.
-  m_children = {{"vtsc", "vtsy"}};
-  m_rules.clear();
-  m_procs = {
+  m_Children = {{"vtsc", "vtsy"}};
+  m_Rules.clear();
+  m_Procs = {
       {"root", 1, 0, "/init"},
       {"root", 2, 0, "kthreadd"},
       {"root", 170, 1, "/system/bin/vold"},
@@ -70,76 +70,76 @@ void CShellScript::Reset() {
       {"system", 520, 190, "system_server"},
       {"shell", 1805, 1, "/sbin/adbd"},
   };
-  m_next_pid = 2400;
+  m_nNextPid = 2400;
 }
 
 void CShellScript::SetProp(const std::string& key, const std::string& value) {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_props[key] = value;
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Props[key] = value;
 }
 
 std::string CShellScript::Prop(const std::string& key) const {
-  std::lock_guard<std::mutex> g(m_lock);
-  auto it = m_props.find(key);
-  return it == m_props.end() ? "" : it->second;
+  std::lock_guard<std::mutex> g(m_Lock);
+  auto it = m_Props.find(key);
+  return it == m_Props.end() ? "" : it->second;
 }
 
 void CShellScript::SetAppInstalled(const std::string& package, bool installed) {
-  std::lock_guard<std::mutex> g(m_lock);
+  std::lock_guard<std::mutex> g(m_Lock);
   if (installed)
-    m_installed.insert(package);
+    m_Installed.insert(package);
   else
-    m_installed.erase(package);
+    m_Installed.erase(package);
 }
 
 void CShellScript::SetChildProcess(const std::string& base, const std::string& child_name) {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_children[base] = child_name;
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Children[base] = child_name;
 }
 
 void CShellScript::SetRule(const SShellRule& rule) {
-  std::lock_guard<std::mutex> g(m_lock);
-  for (auto& r : m_rules)
+  std::lock_guard<std::mutex> g(m_Lock);
+  for (auto& r : m_Rules)
     if (r.pattern == rule.pattern) {
       r = rule;
       return;
     }
-  m_rules.push_back(rule);
+  m_Rules.push_back(rule);
 }
 
 void CShellScript::ClearRules() {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_rules.clear();
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Rules.clear();
 }
 
 std::vector<SPhoneProcess> CShellScript::Processes() const {
-  std::lock_guard<std::mutex> g(m_lock);
-  return m_procs;
+  std::lock_guard<std::mutex> g(m_Lock);
+  return m_Procs;
 }
 
 bool CShellScript::IsRunning(const std::string& name) const {
-  std::lock_guard<std::mutex> g(m_lock);
-  for (const auto& p : m_procs)
-    if (p.name == name) return true;
+  std::lock_guard<std::mutex> g(m_Lock);
+  for (const auto& p : m_Procs)
+    if (p.m_strName == name) return true;
   return false;
 }
 
 void CShellScript::SetAppStartHook(std::function<void(const std::string& package)> hook) {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_app_start_hook = std::move(hook);
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_fnAppStartHook = std::move(hook);
 }
 
 void CShellScript::EndProcess(const std::string& name) {
-  std::lock_guard<std::mutex> g(m_lock);
-  m_procs.erase(
-      std::remove_if(m_procs.begin(), m_procs.end(), [&](const SPhoneProcess& p) { return p.name == name; }),
-      m_procs.end());
+  std::lock_guard<std::mutex> g(m_Lock);
+  m_Procs.erase(std::remove_if(m_Procs.begin(), m_Procs.end(),
+                               [&](const SPhoneProcess& p) { return p.m_strName == name; }),
+                m_Procs.end());
 }
 
 SShellAnswer CShellScript::Run(const std::string& command) {
-  std::unique_lock<std::mutex> g(m_lock);
+  std::unique_lock<std::mutex> g(m_Lock);
   const SShellRule* rule = nullptr;
-  for (const auto& r : m_rules)
+  for (const auto& r : m_Rules)
     if (Matches(r.pattern, command)) {
       rule = &r;
       break;
@@ -148,17 +148,17 @@ SShellAnswer CShellScript::Run(const std::string& command) {
   // The default still runs under a replacing rule only when it would not:
   // a replaced answer leaves the phone's state as it was.
   if (rule == nullptr || !rule->replace)
-    a.text = Default(command);
+    a.m_strText = Default(command);
   else
-    a.text = rule->text;
+    a.m_strText = rule->text;
   if (rule != nullptr) {
-    a.delay_ms = rule->delay_ms;
-    a.silent = rule->silent;
-    a.splits = rule->splits;
+    a.m_nDelayMs = rule->m_nDelayMs;
+    a.m_bSilent = rule->silent;
+    a.m_Splits = rule->splits;
   }
   std::string started;
-  started.swap(m_started_package);
-  auto hook = m_app_start_hook;
+  started.swap(m_strStartedPackage);
+  auto hook = m_fnAppStartHook;
   g.unlock();
   // The hook may look at the shell again.
   if (!started.empty() && hook) hook(started);
@@ -172,11 +172,11 @@ std::string CShellScript::Default(const std::string& command) {
   if (cmd == "am" && argv.size() >= 2 && argv[1] == "start") return AmStart(argv);
   if (cmd == "getprop") {
     if (argv.size() >= 2) {
-      auto it = m_props.find(argv[1]);
-      return (it == m_props.end() ? std::string() : it->second) + "\r\n";
+      auto it = m_Props.find(argv[1]);
+      return (it == m_Props.end() ? std::string() : it->second) + "\r\n";
     }
     std::string all;
-    for (const auto& kv : m_props) all += "[" + kv.first + "]: [" + kv.second + "]\r\n";
+    for (const auto& kv : m_Props) all += "[" + kv.first + "]: [" + kv.second + "]\r\n";
     return all;
   }
   if (cmd == "ps") return Ps();
@@ -200,18 +200,18 @@ std::string CShellScript::AmStart(const std::vector<std::string>& argv) {
   if (component.empty()) return "Error: no component given\r\n";
   std::string out = "Starting: Intent { cmp=" + component + " }\r\n";
   std::string package = component.substr(0, component.find('/'));
-  if (m_installed.count(package) == 0)
+  if (m_Installed.count(package) == 0)
     return out + "Error type 3\r\nError: Activity class {" + component + "} does not exist.\r\n";
   bool running = false;
-  for (const auto& p : m_procs) running = running || p.name == package;
+  for (const auto& p : m_Procs) running = running || p.m_strName == package;
   if (!running) StartProcess("u0_a87", 190, package);
-  m_started_package = package;
+  m_strStartedPackage = package;
   return out;
 }
 
 int CShellScript::StartProcess(const std::string& user, int ppid, const std::string& name) {
-  int pid = m_next_pid++;
-  m_procs.push_back({user, pid, ppid, name});
+  int pid = m_nNextPid++;
+  m_Procs.push_back({user, pid, ppid, name});
   return pid;
 }
 
@@ -219,10 +219,11 @@ std::string CShellScript::Ps() const {
   // The toolbox ps layout; no column between the user and the name holds
   // an 'l', which the head unit's pid search relies on.
   std::string out = "USER      PID   PPID  VSIZE  RSS   WCHAN              PC  NAME\r\n";
-  for (const auto& p : m_procs) {
+  for (const auto& p : m_Procs) {
     char line[512];
-    std::snprintf(line, sizeof line, "%-9s %-5d %-5d %-6d %-5d %08x %016x S %s\r\n", p.user.c_str(), p.pid,
-                  p.ppid, 9000 + p.pid % 7000, 700 + p.pid % 3000, 0xffffffffu, 0u, p.name.c_str());
+    std::snprintf(line, sizeof line, "%-9s %-5d %-5d %-6d %-5d %08x %016x S %s\r\n", p.m_strUser.c_str(),
+                  p.m_nPid, p.m_nPpid, 9000 + p.m_nPid % 7000, 700 + p.m_nPid % 3000, 0xffffffffu, 0u,
+                  p.m_strName.c_str());
     out += line;
   }
   return out;
@@ -236,20 +237,21 @@ std::string CShellScript::Kill(const std::vector<std::string>& argv) {
     char* end = nullptr;
     long pid = std::strtol(argv[i].c_str(), &end, 10);
     auto it =
-        std::find_if(m_procs.begin(), m_procs.end(), [&](const SPhoneProcess& p) { return p.pid == pid; });
-    if (end == argv[i].c_str() || *end != '\0' || it == m_procs.end()) {
+        std::find_if(m_Procs.begin(), m_Procs.end(), [&](const SPhoneProcess& p) { return p.m_nPid == pid; });
+    if (end == argv[i].c_str() || *end != '\0' || it == m_Procs.end()) {
       out += std::string(kSh) + ": kill: " + argv[i] + ": No such process\r\n";
       continue;
     }
-    if (it->user != "shell") {
+    if (it->m_strUser != "shell") {
       out += std::string(kSh) + ": kill: " + argv[i] + ": Operation not permitted\r\n";
       continue;
     }
     // Children of a killed helper go with it.
-    int victim = it->pid;
-    m_procs.erase(std::remove_if(m_procs.begin(), m_procs.end(),
-                                 [&](const SPhoneProcess& p) { return p.pid == victim || p.ppid == victim; }),
-                  m_procs.end());
+    int victim = it->m_nPid;
+    m_Procs.erase(
+        std::remove_if(m_Procs.begin(), m_Procs.end(),
+                       [&](const SPhoneProcess& p) { return p.m_nPid == victim || p.m_nPpid == victim; }),
+        m_Procs.end());
   }
   return out;
 }
@@ -262,7 +264,7 @@ std::string CShellScript::Chmod(const std::vector<std::string>& argv) {
   std::string out;
   for (size_t i = 2; i < argv.size(); ++i) {
     std::string host;
-    if (m_fs == nullptr || !m_fs->Resolve(argv[i], &host) ||
+    if (m_pFs == nullptr || !m_pFs->Resolve(argv[i], &host) ||
         chmod(host.c_str(), static_cast<mode_t>(mode)) != 0)
       out += "Unable to chmod " + argv[i] + ": No such file or directory\r\n";
   }
@@ -278,11 +280,11 @@ std::string CShellScript::Mkdir(const std::vector<std::string>& argv) {
       continue;
     }
     std::string host;
-    if (m_fs == nullptr || !m_fs->Resolve(argv[i], &host)) {
+    if (m_pFs == nullptr || !m_pFs->Resolve(argv[i], &host)) {
       out += "mkdir failed for " + argv[i] + ", No such file or directory\r\n";
       continue;
     }
-    if (parents) m_fs->MakeParents(argv[i]);
+    if (parents) m_pFs->MakeParents(argv[i]);
     struct stat st;
     if (stat(host.c_str(), &st) == 0) {
       if (!parents) out += "mkdir failed for " + argv[i] + ", File exists\r\n";
@@ -299,7 +301,7 @@ std::string CShellScript::Ls(const std::vector<std::string>& argv) {
     if (argv[i][0] != '-') path = argv[i];
   std::string host;
   struct stat st;
-  if (m_fs == nullptr || !m_fs->Resolve(path, &host) || stat(host.c_str(), &st) != 0)
+  if (m_pFs == nullptr || !m_pFs->Resolve(path, &host) || stat(host.c_str(), &st) != 0)
     return path + ": No such file or directory\r\n";
   if (!S_ISDIR(st.st_mode)) return path + "\r\n";
   std::vector<std::string> names;
@@ -320,15 +322,15 @@ std::string CShellScript::Exec(const std::vector<std::string>& argv) {
   const std::string& path = argv[0];
   std::string host;
   struct stat st;
-  if (m_fs == nullptr || !m_fs->Resolve(path, &host) || stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+  if (m_pFs == nullptr || !m_pFs->Resolve(path, &host) || stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
     return std::string(kSh) + ": " + path + ": not found\r\n";
   if ((st.st_mode & 0111) == 0)
     return std::string(kSh) + ": " + path + ": can't execute: Permission denied\r\n";
   // A pushed helper starts and goes on running in the background; the
   // shell that started it ends at once.
   int pid = StartProcess("shell", 1, path);
-  auto child = m_children.find(BaseName(path));
-  if (child != m_children.end()) StartProcess("shell", pid, child->second);
+  auto child = m_Children.find(BaseName(path));
+  if (child != m_Children.end()) StartProcess("shell", pid, child->second);
   return "";
 }
 

@@ -16,10 +16,10 @@ namespace phonesim {
 class CPhoneFs;
 
 struct SShellAnswer {
-  std::string text;
-  int delay_ms = 0;
-  bool silent = false;         // no output and no CLSE: the stream stays open
-  std::vector<size_t> splits;  // byte offsets where a new WRTE starts
+  std::string m_strText;
+  int m_nDelayMs = 0;
+  bool m_bSilent = false;        // no output and no CLSE: the stream stays open
+  std::vector<size_t> m_Splits;  // byte offsets where a new WRTE starts
 };
 
 // A rule applies to commands equal to pattern, or starting with it when the
@@ -28,16 +28,16 @@ struct SShellRule {
   std::string pattern;
   bool replace = false;  // text replaces the default answer
   std::string text;
-  int delay_ms = 0;
+  int m_nDelayMs = 0;
   bool silent = false;
   std::vector<size_t> splits;
 };
 
 struct SPhoneProcess {
-  std::string user;
-  int pid = 0;
-  int ppid = 0;
-  std::string name;
+  std::string m_strUser;
+  int m_nPid = 0;
+  int m_nPpid = 0;
+  std::string m_strName;
 };
 
 class CShellScript {
@@ -66,7 +66,7 @@ class CShellScript {
   bool IsRunning(const std::string& name) const;
 
  private:
-  std::string Default(const std::string& command);  // m_lock held
+  std::string Default(const std::string& command);  // m_Lock held
   std::string AmStart(const std::vector<std::string>& argv);
   std::string Ps() const;
   std::string Kill(const std::vector<std::string>& argv);
@@ -76,16 +76,16 @@ class CShellScript {
   std::string Exec(const std::vector<std::string>& argv);
   int StartProcess(const std::string& user, int ppid, const std::string& name);
 
-  mutable std::mutex m_lock;
-  CPhoneFs* m_fs = nullptr;
-  std::map<std::string, std::string> m_props;
-  std::set<std::string> m_installed;
-  std::map<std::string, std::string> m_children;
-  std::vector<SShellRule> m_rules;
-  std::vector<SPhoneProcess> m_procs;
-  int m_next_pid = 0;
-  std::function<void(const std::string&)> m_app_start_hook;
-  std::string m_started_package;  // set by AmStart, handed to the hook by Run
+  mutable std::mutex m_Lock;
+  CPhoneFs* m_pFs = nullptr;
+  std::map<std::string, std::string> m_Props;
+  std::set<std::string> m_Installed;
+  std::map<std::string, std::string> m_Children;
+  std::vector<SShellRule> m_Rules;
+  std::vector<SPhoneProcess> m_Procs;
+  int m_nNextPid = 0;
+  std::function<void(const std::string&)> m_fnAppStartHook;
+  std::string m_strStartedPackage;  // set by AmStart, handed to the hook by Run
 };
 
 }  // namespace phonesim

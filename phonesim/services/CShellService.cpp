@@ -8,7 +8,7 @@
 namespace phonesim {
 
 CShellService::CShellService(std::shared_ptr<CAdbStreamLink> link, CShellScript* script, CSimRecord* record)
-    : CSimService(std::move(link)), m_script(script), m_record(record) {}
+    : CSimService(std::move(link)), m_pScript(script), m_pRecord(record) {}
 
 std::string CShellService::CommandOf(const std::string& service) {
   std::string cmd = service.substr(service.find(':') + 1);
@@ -19,30 +19,30 @@ std::string CShellService::CommandOf(const std::string& service) {
 }
 
 void CShellService::OnOpen() {
-  std::string cmd = CommandOf(m_link->Service());
-  m_record->Shell(cmd);
-  if (!m_link->Step("shell:" + cmd)) return;
-  SShellAnswer a = m_script->Run(cmd);
-  if (a.silent) {
-    m_record->Event("shell answer silenced: " + cmd);
+  std::string cmd = CommandOf(m_pLink->Service());
+  m_pRecord->Shell(cmd);
+  if (!m_pLink->Step("shell:" + cmd)) return;
+  SShellAnswer a = m_pScript->Run(cmd);
+  if (a.m_bSilent) {
+    m_pRecord->Event("shell answer silenced: " + cmd);
     return;
   }
-  std::shared_ptr<CAdbStreamLink> link = m_link;
+  std::shared_ptr<CAdbStreamLink> link = m_pLink;
   auto deliver = [link, a] {
-    std::vector<size_t> cuts = a.splits;
-    cuts.push_back(a.text.size());
+    std::vector<size_t> cuts = a.m_Splits;
+    cuts.push_back(a.m_strText.size());
     std::sort(cuts.begin(), cuts.end());
     size_t from = 0;
     for (size_t cut : cuts) {
-      cut = std::min(cut, a.text.size());
+      cut = std::min(cut, a.m_strText.size());
       if (cut <= from) continue;
-      link->Write(a.text.data() + from, cut - from);
+      link->Write(a.m_strText.data() + from, cut - from);
       from = cut;
     }
     link->Close();
   };
-  if (a.delay_ms > 0)
-    m_link->After(a.delay_ms, deliver);
+  if (a.m_nDelayMs > 0)
+    m_pLink->After(a.m_nDelayMs, deliver);
   else
     deliver();
 }

@@ -18,8 +18,8 @@ class CShellService : public CSimService {
   static std::string CommandOf(const std::string& service);
 
  private:
-  CShellScript* m_script;
-  CSimRecord* m_record;
+  CShellScript* m_pScript;
+  CSimRecord* m_pRecord;
 };
 
 }  // namespace phonesim

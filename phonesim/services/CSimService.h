@@ -13,7 +13,7 @@ namespace phonesim {
 
 class CSimService {
  public:
-  explicit CSimService(std::shared_ptr<CAdbStreamLink> link) : m_link(std::move(link)) {}
+  explicit CSimService(std::shared_ptr<CAdbStreamLink> link) : m_pLink(std::move(link)) {}
   virtual ~CSimService() = default;
   CSimService(const CSimService&) = delete;
   CSimService& operator=(const CSimService&) = delete;
@@ -24,7 +24,7 @@ class CSimService {
   virtual void OnClose() {}
 
  protected:
-  std::shared_ptr<CAdbStreamLink> m_link;
+  std::shared_ptr<CAdbStreamLink> m_pLink;
 };
 
 }  // namespace phonesim

@@ -30,7 +30,7 @@ std::string IdName(uint32_t id) {
 }  // namespace
 
 CSyncService::CSyncService(std::shared_ptr<CAdbStreamLink> link, CPhoneFs* fs, CSimRecord* record)
-    : CSimService(std::move(link)), m_fs(fs), m_record(record) {}
+    : CSimService(std::move(link)), m_pFs(fs), m_pRecord(record) {}
 
 CSyncService::~CSyncService() {
   AbandonSend("stream closed before DONE");
@@ -41,18 +41,18 @@ void CSyncService::OnClose() {
 }
 
 void CSyncService::AbandonSend(const std::string& why) {
-  if (!m_sending) return;
-  m_sending = false;
-  if (m_send_file != nullptr) std::fclose(m_send_file);
-  m_send_file = nullptr;
-  unlink(m_send_temp.c_str());
+  if (!m_bSending) return;
+  m_bSending = false;
+  if (m_pSendFile != nullptr) std::fclose(m_pSendFile);
+  m_pSendFile = nullptr;
+  unlink(m_strSendTemp.c_str());
   SPushRecord r;
-  r.path = m_send_path;
-  r.mode = m_send_mode;
-  r.size = m_send_size;
+  r.path = m_strSendPath;
+  r.mode = m_nSendMode;
+  r.size = m_nSendSize;
   r.ok = false;
   r.fail = why;
-  m_record->Push(r);
+  m_pRecord->Push(r);
 }
 
 void CSyncService::Reply(uint32_t id, const void* body, size_t len) {
@@ -60,7 +60,7 @@ void CSyncService::Reply(uint32_t id, const void* body, size_t len) {
   PutLe32(&out, id);
   const auto* b = static_cast<const uint8_t*>(body);
   out.insert(out.end(), b, b + len);
-  m_link->Write(out.data(), out.size());
+  m_pLink->Write(out.data(), out.size());
 }
 
 void CSyncService::Fail(const std::string& message) {
@@ -68,62 +68,62 @@ void CSyncService::Fail(const std::string& message) {
   PutLe32(&out, ID_FAIL);
   PutLe32(&out, static_cast<uint32_t>(message.size()));
   out.insert(out.end(), message.begin(), message.end());
-  m_link->Write(out.data(), out.size());
+  m_pLink->Write(out.data(), out.size());
   AbandonSend(message);
-  m_dead = true;
-  m_in.clear();
-  m_link->Close();
+  m_bDead = true;
+  m_In.clear();
+  m_pLink->Close();
 }
 
 void CSyncService::OnData(const uint8_t* data, size_t len) {
-  if (m_dead) return;
-  m_in.insert(m_in.end(), data, data + len);
-  while (!m_dead && Process()) {
+  if (m_bDead) return;
+  m_In.insert(m_In.end(), data, data + len);
+  while (!m_bDead && Process()) {
   }
 }
 
 bool CSyncService::Process() {
-  if (m_data_left > 0) {
-    if (m_in.empty()) return false;
-    size_t n = std::min<size_t>(m_data_left, m_in.size());
-    if (m_send_file != nullptr && std::fwrite(m_in.data(), 1, n, m_send_file) != n) {
-      std::fclose(m_send_file);
-      m_send_file = nullptr;
+  if (m_nDataLeft > 0) {
+    if (m_In.empty()) return false;
+    size_t n = std::min<size_t>(m_nDataLeft, m_In.size());
+    if (m_pSendFile != nullptr && std::fwrite(m_In.data(), 1, n, m_pSendFile) != n) {
+      std::fclose(m_pSendFile);
+      m_pSendFile = nullptr;
     }
-    m_send_size += n;
-    m_data_left -= static_cast<uint32_t>(n);
-    m_in.erase(m_in.begin(), m_in.begin() + static_cast<long>(n));
+    m_nSendSize += n;
+    m_nDataLeft -= static_cast<uint32_t>(n);
+    m_In.erase(m_In.begin(), m_In.begin() + static_cast<long>(n));
     return true;
   }
-  if (m_in.size() < 8) return false;
-  uint32_t id = Le32(m_in.data());
-  uint32_t arg = Le32(m_in.data() + 4);
-  if (m_sending) {
+  if (m_In.size() < 8) return false;
+  uint32_t id = Le32(m_In.data());
+  uint32_t arg = Le32(m_In.data() + 4);
+  if (m_bSending) {
     if (id == ID_DATA) {
       if (arg > SYNC_DATA_MAX) {
         // The record is refused before any of its bytes is read.
-        m_record->Violation("sync DATA of " + std::to_string(arg) + " bytes over 64 KiB");
+        m_pRecord->Violation("sync DATA of " + std::to_string(arg) + " bytes over 64 KiB");
         Fail("oversize data message");
         return false;
       }
-      m_in.erase(m_in.begin(), m_in.begin() + 8);
-      if (!m_link->Step("sync:DATA")) return false;
-      m_data_left = arg;
+      m_In.erase(m_In.begin(), m_In.begin() + 8);
+      if (!m_pLink->Step("sync:DATA")) return false;
+      m_nDataLeft = arg;
       return true;
     }
     if (id == ID_DONE) {
-      m_in.erase(m_in.begin(), m_in.begin() + 8);
-      if (!m_link->Step("sync:DONE")) return false;
+      m_In.erase(m_In.begin(), m_In.begin() + 8);
+      if (!m_pLink->Step("sync:DONE")) return false;
       return FinishSend(arg);
     }
     Fail("invalid data message: expected DATA or DONE, got " + IdName(id));
     return false;
   }
   if (id == ID_QUIT) {
-    m_in.clear();
-    if (!m_link->Step("sync:QUIT")) return false;
-    m_dead = true;
-    m_link->Close();
+    m_In.clear();
+    if (!m_pLink->Step("sync:QUIT")) return false;
+    m_bDead = true;
+    m_pLink->Close();
     return false;
   }
   if (id != ID_STAT && id != ID_LIST && id != ID_SEND && id != ID_RECV) {
@@ -134,28 +134,28 @@ bool CSyncService::Process() {
     Fail("path too long");
     return false;
   }
-  if (m_in.size() < 8 + static_cast<size_t>(arg)) return false;
-  std::string path(m_in.begin() + 8, m_in.begin() + 8 + arg);
-  m_in.erase(m_in.begin(), m_in.begin() + 8 + arg);
+  if (m_In.size() < 8 + static_cast<size_t>(arg)) return false;
+  std::string path(m_In.begin() + 8, m_In.begin() + 8 + arg);
+  m_In.erase(m_In.begin(), m_In.begin() + 8 + arg);
   return Request(id, path);
 }
 
 bool CSyncService::Request(uint32_t id, const std::string& path) {
   switch (id) {
     case ID_STAT:
-      if (!m_link->Step("sync:STAT")) return false;
+      if (!m_pLink->Step("sync:STAT")) return false;
       Stat(path);
       return true;
     case ID_LIST:
-      if (!m_link->Step("sync:LIST")) return false;
+      if (!m_pLink->Step("sync:LIST")) return false;
       List(path);
       return true;
     case ID_RECV:
-      if (!m_link->Step("sync:RECV")) return false;
+      if (!m_pLink->Step("sync:RECV")) return false;
       Recv(path);
-      return !m_dead;
+      return !m_bDead;
     default:
-      if (!m_link->Step("sync:SEND")) return false;
+      if (!m_pLink->Step("sync:SEND")) return false;
       return BeginSend(path);
   }
 }
@@ -164,7 +164,7 @@ void CSyncService::Stat(const std::string& path) {
   uint32_t v[3] = {0, 0, 0};
   std::string host;
   struct stat st;
-  if (m_fs->Resolve(path, &host) && lstat(host.c_str(), &st) == 0) {
+  if (m_pFs->Resolve(path, &host) && lstat(host.c_str(), &st) == 0) {
     v[0] = static_cast<uint32_t>(st.st_mode);
     v[1] = static_cast<uint32_t>(st.st_size);
     v[2] = static_cast<uint32_t>(st.st_mtime);
@@ -177,7 +177,7 @@ void CSyncService::Stat(const std::string& path) {
 void CSyncService::List(const std::string& path) {
   std::string host;
   std::vector<uint8_t> out;
-  if (m_fs->Resolve(path, &host)) {
+  if (m_pFs->Resolve(path, &host)) {
     if (DIR* d = opendir(host.c_str())) {
       while (dirent* e = readdir(d)) {
         std::string name = e->d_name;
@@ -195,13 +195,13 @@ void CSyncService::List(const std::string& path) {
   }
   PutLe32(&out, ID_DONE);
   for (int i = 0; i < 4; ++i) PutLe32(&out, 0);
-  m_link->Write(out.data(), out.size());
+  m_pLink->Write(out.data(), out.size());
 }
 
 void CSyncService::Recv(const std::string& path) {
   std::string host;
   int fd = -1;
-  if (!m_fs->Resolve(path, &host) || (fd = open(host.c_str(), O_RDONLY | O_CLOEXEC)) < 0) {
+  if (!m_pFs->Resolve(path, &host) || (fd = open(host.c_str(), O_RDONLY | O_CLOEXEC)) < 0) {
     Fail(std::strerror(errno != 0 ? errno : ENOENT));
     return;
   }
@@ -214,7 +214,7 @@ void CSyncService::Recv(const std::string& path) {
     PutLe32(&out, ID_DATA);
     PutLe32(&out, static_cast<uint32_t>(n));
     out.insert(out.end(), buf.begin(), buf.begin() + n);
-    if (!m_link->Write(out.data(), out.size())) break;
+    if (!m_pLink->Write(out.data(), out.size())) break;
   }
   close(fd);
   uint8_t zero[4] = {0, 0, 0, 0};
@@ -235,18 +235,18 @@ bool CSyncService::BeginSend(const std::string& rule) {
     }
     mode = static_cast<uint32_t>(v);
   }
-  m_send_path = path;
-  m_send_mode = mode;
-  m_send_size = 0;
-  m_sending = true;
-  if (!m_fs->Resolve(path, &m_send_host) || !m_fs->MakeParents(path)) {
-    m_send_temp.clear();
+  m_strSendPath = path;
+  m_nSendMode = mode;
+  m_nSendSize = 0;
+  m_bSending = true;
+  if (!m_pFs->Resolve(path, &m_strSendHost) || !m_pFs->MakeParents(path)) {
+    m_strSendTemp.clear();
     Fail("secure_mkdirs failed: " + path);
     return false;
   }
-  m_send_temp = m_send_host + ".phonesim-part";
-  m_send_file = std::fopen(m_send_temp.c_str(), "wb");
-  if (m_send_file == nullptr) {
+  m_strSendTemp = m_strSendHost + ".phonesim-part";
+  m_pSendFile = std::fopen(m_strSendTemp.c_str(), "wb");
+  if (m_pSendFile == nullptr) {
     Fail("couldn't create file: " + std::string(std::strerror(errno)));
     return false;
   }
@@ -254,29 +254,29 @@ bool CSyncService::BeginSend(const std::string& rule) {
 }
 
 bool CSyncService::FinishSend(uint32_t mtime) {
-  bool ok = m_send_file != nullptr;
-  if (m_send_file != nullptr && std::fclose(m_send_file) != 0) ok = false;
-  m_send_file = nullptr;
-  if (ok) ok = chmod(m_send_temp.c_str(), static_cast<mode_t>(m_send_mode & 07777)) == 0;
+  bool ok = m_pSendFile != nullptr;
+  if (m_pSendFile != nullptr && std::fclose(m_pSendFile) != 0) ok = false;
+  m_pSendFile = nullptr;
+  if (ok) ok = chmod(m_strSendTemp.c_str(), static_cast<mode_t>(m_nSendMode & 07777)) == 0;
   if (ok) {
     struct timespec times[2];
     times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(mtime);
     times[0].tv_nsec = times[1].tv_nsec = 0;
-    ok = utimensat(AT_FDCWD, m_send_temp.c_str(), times, 0) == 0;
+    ok = utimensat(AT_FDCWD, m_strSendTemp.c_str(), times, 0) == 0;
   }
-  if (ok) ok = rename(m_send_temp.c_str(), m_send_host.c_str()) == 0;
+  if (ok) ok = rename(m_strSendTemp.c_str(), m_strSendHost.c_str()) == 0;
   if (!ok) {
     Fail("write failed: " + std::string(std::strerror(errno)));
     return false;
   }
-  m_sending = false;
+  m_bSending = false;
   SPushRecord r;
-  r.path = m_send_path;
-  r.mode = m_send_mode;
+  r.path = m_strSendPath;
+  r.mode = m_nSendMode;
   r.mtime = mtime;
-  r.size = m_send_size;
+  r.size = m_nSendSize;
   r.ok = true;
-  m_record->Push(r);
+  m_pRecord->Push(r);
   uint8_t zero[4] = {0, 0, 0, 0};
   Reply(ID_OKAY, zero, sizeof zero);
   return true;

@@ -36,7 +36,7 @@ class CSyncService : public CSimService {
   void OnClose() override;
 
  private:
-  bool Process();  // one step over m_in; false when more bytes are needed
+  bool Process();  // one step over m_In; false when more bytes are needed
   bool Request(uint32_t id, const std::string& path);
   bool BeginSend(const std::string& rule);
   bool FinishSend(uint32_t mtime);
@@ -47,17 +47,17 @@ class CSyncService : public CSimService {
   void Reply(uint32_t id, const void* body, size_t len);
   void AbandonSend(const std::string& why);
 
-  CPhoneFs* m_fs;
-  CSimRecord* m_record;
-  std::vector<uint8_t> m_in;
-  bool m_dead = false;
+  CPhoneFs* m_pFs;
+  CSimRecord* m_pRecord;
+  std::vector<uint8_t> m_In;
+  bool m_bDead = false;
   // An open SEND.
-  bool m_sending = false;
-  std::string m_send_path, m_send_host, m_send_temp;
-  uint32_t m_send_mode = 0;
-  uint64_t m_send_size = 0;
-  FILE* m_send_file = nullptr;
-  uint32_t m_data_left = 0;
+  bool m_bSending = false;
+  std::string m_strSendPath, m_strSendHost, m_strSendTemp;
+  uint32_t m_nSendMode = 0;
+  uint64_t m_nSendSize = 0;
+  FILE* m_pSendFile = nullptr;
+  uint32_t m_nDataLeft = 0;
 };
 
 }  // namespace phonesim

@@ -5,7 +5,7 @@
 namespace phonesim {
 
 CTcpService::CTcpService(std::shared_ptr<CAdbStreamLink> link, CEndpointRegistry* registry)
-    : CSimService(std::move(link)), m_registry(registry) {}
+    : CSimService(std::move(link)), m_pRegistry(registry) {}
 
 uint16_t CTcpService::PortOf(const std::string& service) {
   if (service.compare(0, 4, "tcp:") != 0) return 0;
@@ -18,24 +18,24 @@ uint16_t CTcpService::PortOf(const std::string& service) {
 }
 
 bool CTcpService::Accept() {
-  uint16_t port = PortOf(m_link->Service());
+  uint16_t port = PortOf(m_pLink->Service());
   if (port == 0) return false;
-  m_endpoint = m_registry->Create(port);
-  return m_endpoint != nullptr;
+  m_pEndpoint = m_pRegistry->Create(port);
+  return m_pEndpoint != nullptr;
 }
 
 void CTcpService::OnOpen() {
-  m_endpoint->OnOpen(m_link);
+  m_pEndpoint->OnOpen(m_pLink);
 }
 
 void CTcpService::OnData(const uint8_t* data, size_t len) {
-  if (!m_closed) m_endpoint->OnData(data, len);
+  if (!m_bClosed) m_pEndpoint->OnData(data, len);
 }
 
 void CTcpService::OnClose() {
-  if (m_closed || !m_endpoint) return;
-  m_closed = true;
-  m_endpoint->OnClose();
+  if (m_bClosed || !m_pEndpoint) return;
+  m_bClosed = true;
+  m_pEndpoint->OnClose();
 }
 
 }  // namespace phonesim

@@ -21,9 +21,9 @@ class CTcpService : public CSimService {
   static uint16_t PortOf(const std::string& service);
 
  private:
-  CEndpointRegistry* m_registry;
-  std::shared_ptr<IPhoneEndpoint> m_endpoint;
-  bool m_closed = false;
+  CEndpointRegistry* m_pRegistry;
+  std::shared_ptr<IPhoneEndpoint> m_pEndpoint;
+  bool m_bClosed = false;
 };
 
 }  // namespace phonesim

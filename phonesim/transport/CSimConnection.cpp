@@ -10,33 +10,33 @@
 
 namespace phonesim {
 
-CSimConnection::CSimConnection(int fd, CFaultPlan* faults) : m_fd(fd), m_faults(faults) {
-  if (m_faults != nullptr) {
-    m_rx_limit = m_faults->TakeDropAfterRx();
-    m_tx_limit = m_faults->TakeDropAfterTx();
+CSimConnection::CSimConnection(int fd, CFaultPlan* faults) : m_nFd(fd), m_pFaults(faults) {
+  if (m_pFaults != nullptr) {
+    m_nRxLimit = m_pFaults->TakeDropAfterRx();
+    m_nTxLimit = m_pFaults->TakeDropAfterTx();
   }
 }
 
 CSimConnection::~CSimConnection() {
   Drop();
-  ::close(m_fd);
+  ::close(m_nFd);
 }
 
 void CSimConnection::SetDropReason(const char* why) {
   const char* expected = "host closed";
-  m_reason.compare_exchange_strong(expected, why);
+  m_pReason.compare_exchange_strong(expected, why);
 }
 
 void CSimConnection::Drop() {
-  if (m_dropped.exchange(true)) return;
+  if (m_bDropped.exchange(true)) return;
   // shutdown wakes a reader blocked in recv and a writer blocked in send;
   // the fd itself stays valid until the destructor.
-  ::shutdown(m_fd, SHUT_RDWR);
+  ::shutdown(m_nFd, SHUT_RDWR);
 }
 
 bool CSimConnection::WaitReadable(int timeout_ms) {
-  if (m_dropped) return true;
-  pollfd p{m_fd, POLLIN, 0};
+  if (m_bDropped) return true;
+  pollfd p{m_nFd, POLLIN, 0};
   return poll(&p, 1, timeout_ms) > 0;
 }
 
@@ -44,10 +44,10 @@ bool CSimConnection::RecvExact(void* buf, size_t len) {
   auto* p = static_cast<uint8_t*>(buf);
   size_t got = 0;
   while (got < len) {
-    if (m_dropped) return false;
+    if (m_bDropped) return false;
     size_t want = len - got;
-    if (m_rx_limit != 0) {
-      uint64_t left = m_rx_limit > m_rx ? m_rx_limit - m_rx : 0;
+    if (m_nRxLimit != 0) {
+      uint64_t left = m_nRxLimit > m_nRx ? m_nRxLimit - m_nRx : 0;
       if (left == 0) {
         SetDropReason("drop-after-rx");
         Drop();
@@ -55,16 +55,16 @@ bool CSimConnection::RecvExact(void* buf, size_t len) {
       }
       if (want > left) want = static_cast<size_t>(left);
     }
-    ssize_t n = ::recv(m_fd, p + got, want, 0);
+    ssize_t n = ::recv(m_nFd, p + got, want, 0);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       Drop();
       return false;
     }
     got += static_cast<size_t>(n);
-    m_rx += static_cast<uint64_t>(n);
+    m_nRx += static_cast<uint64_t>(n);
   }
-  if (m_rx_limit != 0 && m_rx >= m_rx_limit) {
+  if (m_nRxLimit != 0 && m_nRx >= m_nRxLimit) {
     // The limit counts bytes the phone took in; the packet that reached
     // it is not handled, as if the cable went in the middle of it.
     SetDropReason("drop-after-rx");
@@ -77,41 +77,41 @@ bool CSimConnection::RecvExact(void* buf, size_t len) {
 bool CSimConnection::SendRaw(const uint8_t* p, size_t len) {
   size_t done = 0;
   while (done < len) {
-    if (m_dropped) return false;
-    ssize_t n = ::send(m_fd, p + done, len - done, MSG_NOSIGNAL);
+    if (m_bDropped) return false;
+    ssize_t n = ::send(m_nFd, p + done, len - done, MSG_NOSIGNAL);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       Drop();
       return false;
     }
     done += static_cast<size_t>(n);
-    m_tx += static_cast<uint64_t>(n);
+    m_nTx += static_cast<uint64_t>(n);
   }
   return true;
 }
 
 bool CSimConnection::Send(const void* data, size_t len) {
-  std::lock_guard<std::mutex> g(m_send_lock);
+  std::lock_guard<std::mutex> g(m_SendLock);
   const auto* p = static_cast<const uint8_t*>(data);
   bool cut = false;
-  if (m_tx_limit != 0) {
-    uint64_t left = m_tx_limit > m_tx ? m_tx_limit - m_tx : 0;
+  if (m_nTxLimit != 0) {
+    uint64_t left = m_nTxLimit > m_nTx ? m_nTxLimit - m_nTx : 0;
     if (len >= left) {
       len = static_cast<size_t>(left);
       cut = true;
     }
   }
-  SDelivery d = m_faults != nullptr ? m_faults->Delivery() : SDelivery{};
+  SDelivery d = m_pFaults != nullptr ? m_pFaults->Delivery() : SDelivery{};
   bool ok = true;
-  if (d.chunk == 0) {
+  if (d.m_nChunk == 0) {
     ok = SendRaw(p, len);
   } else {
-    for (size_t off = 0; ok && off < len; off += d.chunk) {
-      size_t n = len - off < d.chunk ? len - off : d.chunk;
+    for (size_t off = 0; ok && off < len; off += d.m_nChunk) {
+      size_t n = len - off < d.m_nChunk ? len - off : d.m_nChunk;
       ok = SendRaw(p + off, n);
       // A pause between pieces keeps them in separate segments, so the
       // host really reads the packet in parts.
-      std::this_thread::sleep_for(std::chrono::milliseconds(d.pause_ms > 0 ? d.pause_ms : 2));
+      std::this_thread::sleep_for(std::chrono::milliseconds(d.m_nPauseMs > 0 ? d.m_nPauseMs : 2));
     }
   }
   if (cut) {

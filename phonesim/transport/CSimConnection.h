@@ -28,23 +28,23 @@ class CSimConnection {
   bool Send(const void* data, size_t len);
   // Pulls the cable: both directions end at once. Safe from any thread.
   void Drop();
-  bool Dropped() const { return m_dropped.load(); }
-  uint64_t BytesIn() const { return m_rx.load(); }
-  uint64_t BytesOut() const { return m_tx.load(); }
+  bool Dropped() const { return m_bDropped.load(); }
+  uint64_t BytesIn() const { return m_nRx.load(); }
+  uint64_t BytesOut() const { return m_nTx.load(); }
   // Why the connection ended ("host closed", "drop-after-rx", ...).
-  const char* DropReason() const { return m_reason.load(); }
+  const char* DropReason() const { return m_pReason.load(); }
   void SetDropReason(const char* why);
 
  private:
   bool SendRaw(const uint8_t* p, size_t len);
 
-  int m_fd;
-  CFaultPlan* m_faults;
-  std::mutex m_send_lock;
-  std::atomic<bool> m_dropped{false};
-  std::atomic<uint64_t> m_rx{0}, m_tx{0};
-  uint64_t m_rx_limit = 0, m_tx_limit = 0;
-  std::atomic<const char*> m_reason{"host closed"};
+  int m_nFd;
+  CFaultPlan* m_pFaults;
+  std::mutex m_SendLock;
+  std::atomic<bool> m_bDropped{false};
+  std::atomic<uint64_t> m_nRx{0}, m_nTx{0};
+  uint64_t m_nRxLimit = 0, m_nTxLimit = 0;
+  std::atomic<const char*> m_pReason{"host closed"};
 };
 
 }  // namespace phonesim

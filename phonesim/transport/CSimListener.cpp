@@ -39,21 +39,21 @@ bool CSimListener::Listen(const std::string& address, uint16_t port, std::string
   }
   socklen_t len = sizeof sa;
   getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len);
-  m_port = ntohs(sa.sin_port);
-  m_fd = fd;
+  m_nPort = ntohs(sa.sin_port);
+  m_nFd = fd;
   return true;
 }
 
 void CSimListener::Close() {
-  if (m_fd >= 0) ::close(m_fd);
-  m_fd = -1;
+  if (m_nFd >= 0) ::close(m_nFd);
+  m_nFd = -1;
 }
 
 int CSimListener::Accept(int timeout_ms) {
-  if (m_fd < 0) return -1;
-  pollfd p{m_fd, POLLIN, 0};
+  if (m_nFd < 0) return -1;
+  pollfd p{m_nFd, POLLIN, 0};
   if (poll(&p, 1, timeout_ms) <= 0) return -1;
-  int fd = accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+  int fd = accept4(m_nFd, nullptr, nullptr, SOCK_CLOEXEC);
   if (fd < 0) return -1;
   int one = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);

@@ -16,14 +16,14 @@ class CSimListener {
   // port 0 takes an ephemeral port. false (and *error) on failure.
   bool Listen(const std::string& address, uint16_t port, std::string* error);
   void Close();
-  int Fd() const { return m_fd; }
-  uint16_t Port() const { return m_port; }
+  int Fd() const { return m_nFd; }
+  uint16_t Port() const { return m_nPort; }
   // Waits up to timeout_ms for a connection; -1 when none (or closed).
   int Accept(int timeout_ms);
 
  private:
-  int m_fd = -1;
-  uint16_t m_port = 0;
+  int m_nFd = -1;
+  uint16_t m_nPort = 0;
 };
 
 }  // namespace phonesim

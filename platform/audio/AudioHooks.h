@@ -14,10 +14,10 @@ namespace wce {
 // the header's address, cbHdr; set volume: the volume word; message: msg, param1. format: open only.
 struct WaveOutCall {
   std::string function;  // "waveOutOpen", "waveOutPrepareHeader", ...
-  HWAVEOUT hwo;
+  HWAVEOUT m_hWaveOut;
   DWORD_PTR a;
   DWORD_PTR b;
-  MMRESULT result;
+  MMRESULT m_nResult;
   WAVEFORMATEX format;
 };
 std::vector<WaveOutCall> GetWaveOutCalls();

@@ -22,19 +22,21 @@ void CWaveOutDevice::Record(const char* function, HWAVEOUT hwo, DWORD_PTR a, DWO
                             const WAVEFORMATEX* format) {
   wce::WaveOutCall call;
   call.function = function;
-  call.hwo = hwo;
+  call.m_hWaveOut = hwo;
   call.a = a;
   call.b = b;
-  call.result = result;
+  call.m_nResult = result;
   std::memset(&call.format, 0, sizeof(call.format));
   if (format != nullptr) call.format = *format;
-  m_calls.push_back(call);
+  m_Calls.push_back(call);
 }
 
 void CWaveOutDevice::Deliver(const std::vector<Notice>& notices) {
   for (const Notice& n : notices) {
-    if ((n.output.flags & CALLBACK_TYPEMASK) != CALLBACK_FUNCTION || n.output.callback == 0) continue;
-    reinterpret_cast<LPWAVECALLBACK>(n.output.callback)(n.hwo, n.msg, n.output.instance, n.param1, 0);
+    if ((n.m_Output.m_dwFlags & CALLBACK_TYPEMASK) != CALLBACK_FUNCTION || n.m_Output.m_nCallback == 0)
+      continue;
+    reinterpret_cast<LPWAVECALLBACK>(n.m_Output.m_nCallback)(n.m_hWaveOut, n.m_nMsg, n.m_Output.m_nInstance,
+                                                             n.m_nParam1, 0);
   }
 }
 
@@ -44,20 +46,20 @@ MMRESULT CWaveOutDevice::Open(LPHWAVEOUT phwo, UINT deviceId, LPCWAVEFORMATEX fo
   MMRESULT r = MMSYSERR_NOERROR;
   HWAVEOUT hwo = nullptr;
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::mutex> lock(m_Mutex);
     if (phwo == nullptr) {
       r = MMSYSERR_INVALPARAM;
     } else if (deviceId != WAVE_MAPPER && deviceId != 0) {
       r = MMSYSERR_BADDEVICEID;
     } else if (!FormatOk(format)) {
       r = WAVERR_BADFORMAT;
-    } else if (m_openResult != MMSYSERR_NOERROR) {
-      r = m_openResult;
+    } else if (m_nOpenResult != MMSYSERR_NOERROR) {
+      r = m_nOpenResult;
     } else {
-      hwo = reinterpret_cast<HWAVEOUT>(m_nextHandle);
-      m_nextHandle += 4;
-      Output o{*format, callback, instance, flags, m_deviceVolume, {}};
-      m_outputs[hwo] = o;
+      hwo = reinterpret_cast<HWAVEOUT>(m_nNextHandle);
+      m_nNextHandle += 4;
+      Output o{*format, callback, instance, flags, m_dwDeviceVolume, {}};
+      m_Outputs[hwo] = o;
       *phwo = hwo;
       notices.push_back(Notice{hwo, o, WOM_OPEN, 0});
     }
@@ -68,9 +70,9 @@ MMRESULT CWaveOutDevice::Open(LPHWAVEOUT phwo, UINT deviceId, LPCWAVEFORMATEX fo
 }
 
 MMRESULT CWaveOutDevice::Prepare(HWAVEOUT hwo, LPWAVEHDR hdr, UINT cbHdr) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   MMRESULT r = MMSYSERR_NOERROR;
-  if (m_outputs.count(hwo) == 0) {
+  if (m_Outputs.count(hwo) == 0) {
     r = MMSYSERR_INVALHANDLE;
   } else if (hdr == nullptr || cbHdr < sizeof(WAVEHDR) || hdr->lpData == nullptr) {
     r = MMSYSERR_INVALPARAM;
@@ -82,9 +84,9 @@ MMRESULT CWaveOutDevice::Prepare(HWAVEOUT hwo, LPWAVEHDR hdr, UINT cbHdr) {
 }
 
 MMRESULT CWaveOutDevice::Unprepare(HWAVEOUT hwo, LPWAVEHDR hdr, UINT cbHdr) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   MMRESULT r = MMSYSERR_NOERROR;
-  if (m_outputs.count(hwo) == 0) {
+  if (m_Outputs.count(hwo) == 0) {
     r = MMSYSERR_INVALHANDLE;
   } else if (hdr == nullptr || cbHdr < sizeof(WAVEHDR)) {
     r = MMSYSERR_INVALPARAM;
@@ -98,10 +100,10 @@ MMRESULT CWaveOutDevice::Unprepare(HWAVEOUT hwo, LPWAVEHDR hdr, UINT cbHdr) {
 }
 
 MMRESULT CWaveOutDevice::Write(HWAVEOUT hwo, LPWAVEHDR hdr, UINT cbHdr) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   MMRESULT r = MMSYSERR_NOERROR;
-  auto it = m_outputs.find(hwo);
-  if (it == m_outputs.end()) {
+  auto it = m_Outputs.find(hwo);
+  if (it == m_Outputs.end()) {
     r = MMSYSERR_INVALHANDLE;
   } else if (hdr == nullptr || cbHdr < sizeof(WAVEHDR)) {
     r = MMSYSERR_INVALPARAM;
@@ -111,27 +113,27 @@ MMRESULT CWaveOutDevice::Write(HWAVEOUT hwo, LPWAVEHDR hdr, UINT cbHdr) {
     r = WAVERR_STILLPLAYING;
   } else {
     hdr->dwFlags = (hdr->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
-    it->second.queued.push_back(hdr);
+    it->second.m_Queued.push_back(hdr);
   }
   Record("waveOutWrite", hwo, reinterpret_cast<DWORD_PTR>(hdr), cbHdr, r);
   return r;
 }
 
 void CWaveOutDevice::TakeQueued(HWAVEOUT hwo, Output& o, std::vector<Notice>* notices) {
-  for (LPWAVEHDR hdr : o.queued) {
+  for (LPWAVEHDR hdr : o.m_Queued) {
     hdr->dwFlags = (hdr->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
     notices->push_back(Notice{hwo, o, WOM_DONE, reinterpret_cast<DWORD_PTR>(hdr)});
   }
-  o.queued.clear();
+  o.m_Queued.clear();
 }
 
 MMRESULT CWaveOutDevice::Reset(HWAVEOUT hwo) {
   std::vector<Notice> notices;
   MMRESULT r = MMSYSERR_NOERROR;
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    auto it = m_outputs.find(hwo);
-    if (it == m_outputs.end()) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    auto it = m_Outputs.find(hwo);
+    if (it == m_Outputs.end()) {
       r = MMSYSERR_INVALHANDLE;
     } else {
       TakeQueued(hwo, it->second, &notices);
@@ -146,15 +148,15 @@ MMRESULT CWaveOutDevice::Close(HWAVEOUT hwo) {
   std::vector<Notice> notices;
   MMRESULT r = MMSYSERR_NOERROR;
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    auto it = m_outputs.find(hwo);
-    if (it == m_outputs.end()) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    auto it = m_Outputs.find(hwo);
+    if (it == m_Outputs.end()) {
       r = MMSYSERR_INVALHANDLE;
-    } else if (!it->second.queued.empty()) {
+    } else if (!it->second.m_Queued.empty()) {
       r = WAVERR_STILLPLAYING;
     } else {
       notices.push_back(Notice{hwo, it->second, WOM_CLOSE, 0});
-      m_outputs.erase(it);
+      m_Outputs.erase(it);
     }
     Record("waveOutClose", hwo, 0, 0, r);
   }
@@ -163,16 +165,16 @@ MMRESULT CWaveOutDevice::Close(HWAVEOUT hwo) {
 }
 
 MMRESULT CWaveOutDevice::SetVolume(HWAVEOUT hwo, DWORD volume) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   MMRESULT r = MMSYSERR_NOERROR;
   if (hwo == nullptr) {
-    m_deviceVolume = volume;
+    m_dwDeviceVolume = volume;
   } else {
-    auto it = m_outputs.find(hwo);
-    if (it == m_outputs.end()) {
+    auto it = m_Outputs.find(hwo);
+    if (it == m_Outputs.end()) {
       r = MMSYSERR_INVALHANDLE;
     } else {
-      it->second.volume = volume;
+      it->second.m_dwVolume = volume;
     }
   }
   Record("waveOutSetVolume", hwo, volume, 0, r);
@@ -180,18 +182,18 @@ MMRESULT CWaveOutDevice::SetVolume(HWAVEOUT hwo, DWORD volume) {
 }
 
 MMRESULT CWaveOutDevice::GetVolume(HWAVEOUT hwo, LPDWORD volume) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   MMRESULT r = MMSYSERR_NOERROR;
   if (volume == nullptr) {
     r = MMSYSERR_INVALPARAM;
   } else if (hwo == nullptr) {
-    *volume = m_deviceVolume;
+    *volume = m_dwDeviceVolume;
   } else {
-    auto it = m_outputs.find(hwo);
-    if (it == m_outputs.end()) {
+    auto it = m_Outputs.find(hwo);
+    if (it == m_Outputs.end()) {
       r = MMSYSERR_INVALHANDLE;
     } else {
-      *volume = it->second.volume;
+      *volume = it->second.m_dwVolume;
     }
   }
   Record("waveOutGetVolume", hwo, 0, 0, r);
@@ -199,12 +201,12 @@ MMRESULT CWaveOutDevice::GetVolume(HWAVEOUT hwo, LPDWORD volume) {
 }
 
 MMRESULT CWaveOutDevice::Message(HWAVEOUT hwo, UINT msg, DWORD_PTR param1, DWORD_PTR) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   MMRESULT r;
   if (msg == WODM_GET_OUTPUT_LEVEL) {
-    r = m_level;
+    r = m_dwLevel;
   } else if (msg == WODM_SET_OUTPUT_LEVEL) {
-    m_level = static_cast<DWORD>(param1);
+    m_dwLevel = static_cast<DWORD>(param1);
     r = MMSYSERR_NOERROR;
   } else {
     r = MMSYSERR_NOTSUPPORTED;
@@ -214,31 +216,31 @@ MMRESULT CWaveOutDevice::Message(HWAVEOUT hwo, UINT msg, DWORD_PTR param1, DWORD
 }
 
 std::vector<wce::WaveOutCall> CWaveOutDevice::Calls() {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_calls;
+  std::lock_guard<std::mutex> lock(m_Mutex);
+  return m_Calls;
 }
 
 int CWaveOutDevice::Finish(HWAVEOUT hwo) {
   std::vector<Notice> notices;
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    auto it = m_outputs.find(hwo);
-    if (it != m_outputs.end()) TakeQueued(hwo, it->second, &notices);
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    auto it = m_Outputs.find(hwo);
+    if (it != m_Outputs.end()) TakeQueued(hwo, it->second, &notices);
   }
   Deliver(notices);
   return static_cast<int>(notices.size());
 }
 
 void CWaveOutDevice::SetOpenResult(MMRESULT result) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  m_openResult = result;
+  std::lock_guard<std::mutex> lock(m_Mutex);
+  m_nOpenResult = result;
 }
 
 void CWaveOutDevice::ResetAll() {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  m_outputs.clear();
-  m_calls.clear();
-  m_deviceVolume = 0xFFFFFFFFu;
-  m_level = 40;
-  m_openResult = MMSYSERR_NOERROR;
+  std::lock_guard<std::mutex> lock(m_Mutex);
+  m_Outputs.clear();
+  m_Calls.clear();
+  m_dwDeviceVolume = 0xFFFFFFFFu;
+  m_dwLevel = 40;
+  m_nOpenResult = MMSYSERR_NOERROR;
 }

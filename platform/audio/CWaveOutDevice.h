@@ -34,18 +34,18 @@ class CWaveOutDevice {
 
  private:
   struct Output {
-    WAVEFORMATEX format;
-    DWORD_PTR callback;
-    DWORD_PTR instance;
-    DWORD flags;
-    DWORD volume;
-    std::deque<LPWAVEHDR> queued;
+    WAVEFORMATEX m_Format;
+    DWORD_PTR m_nCallback;
+    DWORD_PTR m_nInstance;
+    DWORD m_dwFlags;
+    DWORD m_dwVolume;
+    std::deque<LPWAVEHDR> m_Queued;
   };
   struct Notice {
-    HWAVEOUT hwo;
-    Output output;  // callback, instance and flags at the moment of the notice
-    UINT msg;
-    DWORD_PTR param1;
+    HWAVEOUT m_hWaveOut;
+    Output m_Output;  // callback, instance and flags at the moment of the notice
+    UINT m_nMsg;
+    DWORD_PTR m_nParam1;
   };
 
   CWaveOutDevice() = default;
@@ -56,11 +56,11 @@ class CWaveOutDevice {
   void TakeQueued(HWAVEOUT hwo, Output& o, std::vector<Notice>* notices);
   static void Deliver(const std::vector<Notice>& notices);
 
-  std::mutex m_mutex;
-  std::map<HWAVEOUT, Output> m_outputs;
-  uintptr_t m_nextHandle = 0x5000;
-  DWORD m_deviceVolume = 0xFFFFFFFFu;
-  DWORD m_level = 40;
-  MMRESULT m_openResult = MMSYSERR_NOERROR;
-  std::vector<wce::WaveOutCall> m_calls;
+  std::mutex m_Mutex;
+  std::map<HWAVEOUT, Output> m_Outputs;
+  uintptr_t m_nNextHandle = 0x5000;
+  DWORD m_dwDeviceVolume = 0xFFFFFFFFu;
+  DWORD m_dwLevel = 40;
+  MMRESULT m_nOpenResult = MMSYSERR_NOERROR;
+  std::vector<wce::WaveOutCall> m_Calls;
 };

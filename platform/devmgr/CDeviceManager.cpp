@@ -80,14 +80,16 @@ CDeviceManager& CDeviceManager::GetInstance() {
 
 CDeviceManager::CDeviceManager() {
   StreamDeviceHooks hooks;
-  hooks.open = [](LPCWSTR name, DWORD access, DWORD share) {
+  hooks.m_pfnOpen = [](LPCWSTR name, DWORD access, DWORD share) {
     return GetInstance().Open(name, access, share);
   };
-  hooks.read = [](HANDLE h, LPVOID buf, DWORD len, LPDWORD n) { return GetInstance().Read(h, buf, len, n); };
-  hooks.write = [](HANDLE h, LPCVOID buf, DWORD len, LPDWORD n) {
+  hooks.m_pfnRead = [](HANDLE h, LPVOID buf, DWORD len, LPDWORD n) {
+    return GetInstance().Read(h, buf, len, n);
+  };
+  hooks.m_pfnWrite = [](HANDLE h, LPCVOID buf, DWORD len, LPDWORD n) {
     return GetInstance().Write(h, buf, len, n);
   };
-  hooks.close = [](HANDLE h) { return GetInstance().Close(h); };
+  hooks.m_pfnClose = [](HANDLE h) { return GetInstance().Close(h); };
   SetStreamDeviceHooks(hooks);
 }
 
@@ -117,13 +119,13 @@ HANDLE CDeviceManager::Activate(LPCWSTR deviceKey) {
   }
 
   auto dev = std::make_shared<Device>();
-  dev->key = deviceKey;
+  dev->m_strKey = deviceKey;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_Lock);
     auto taken = [&](DWORD i) {
       const std::u16string name = prefix + Number(i, 1) + u":";
-      for (auto& [p, d] : m_devices)
-        if (_wcsicmp(d->legacyName.c_str(), name.c_str()) == 0) return true;
+      for (auto& [p, d] : m_Devices)
+        if (_wcsicmp(d->m_strLegacyName.c_str(), name.c_str()) == 0) return true;
       return false;
     };
     if (!haveIndex) {
@@ -135,23 +137,23 @@ HANDLE CDeviceManager::Activate(LPCWSTR deviceKey) {
       return nullptr;
     }
   }
-  dev->legacyName = prefix + Number(index, 1) + u":";
+  dev->m_strLegacyName = prefix + Number(index, 1) + u":";
 
-  if (!dev->library.Load(dll.c_str())) {
+  if (!dev->m_Library.Load(dll.c_str())) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return nullptr;
   }
   const std::string p = WceWideToUtf8(prefix);
-  auto proc = [&](const char* entry) { return dev->library.GetProc((p + "_" + entry).c_str()); };
+  auto proc = [&](const char* entry) { return dev->m_Library.GetProc((p + "_" + entry).c_str()); };
   auto init = reinterpret_cast<PFN_DEVICE_INIT>(proc("Init"));
-  dev->deinit = reinterpret_cast<PFN_DEVICE_DEINIT>(proc("Deinit"));
-  dev->open = reinterpret_cast<PFN_DEVICE_OPEN>(proc("Open"));
-  dev->preClose = reinterpret_cast<PFN_DEVICE_PRECLOSE>(proc("PreClose"));
-  dev->close = reinterpret_cast<PFN_DEVICE_CLOSE>(proc("Close"));
-  dev->read = reinterpret_cast<PFN_DEVICE_READ>(proc("Read"));
-  dev->write = reinterpret_cast<PFN_DEVICE_WRITE>(proc("Write"));
-  dev->ioControl = reinterpret_cast<PFN_DEVICE_IOCONTROL>(proc("IOControl"));
-  if (!init || !dev->deinit) {
+  dev->m_pfnDeinit = reinterpret_cast<PFN_DEVICE_DEINIT>(proc("Deinit"));
+  dev->m_pfnOpen = reinterpret_cast<PFN_DEVICE_OPEN>(proc("Open"));
+  dev->m_pfnPreClose = reinterpret_cast<PFN_DEVICE_PRECLOSE>(proc("PreClose"));
+  dev->m_pfnClose = reinterpret_cast<PFN_DEVICE_CLOSE>(proc("Close"));
+  dev->m_pfnRead = reinterpret_cast<PFN_DEVICE_READ>(proc("Read"));
+  dev->m_pfnWrite = reinterpret_cast<PFN_DEVICE_WRITE>(proc("Write"));
+  dev->m_pfnIoControl = reinterpret_cast<PFN_DEVICE_IOCONTROL>(proc("IOControl"));
+  if (!init || !dev->m_pfnDeinit) {
     NKDbgPrintfW(u"DEVICE!ActivateDevice: %s exports no %s_Init/%s_Deinit\r\n", dll.c_str(), prefix.c_str(),
                  prefix.c_str());
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -166,31 +168,33 @@ HANDLE CDeviceManager::Activate(LPCWSTR deviceKey) {
       RegCloseKey(probe);
       continue;
     }
-    dev->activeIndex = nn;
-    dev->activeKey = path;
+    dev->m_dwActiveIndex = nn;
+    dev->m_strActiveKey = path;
     break;
   }
   HKEY active = nullptr;
-  if (dev->activeKey.empty() || RegCreateKeyExW(HKEY_LOCAL_MACHINE, dev->activeKey.c_str(), 0, nullptr, 0,
-                                                KEY_ALL_ACCESS, nullptr, &active, nullptr) != ERROR_SUCCESS) {
+  if (dev->m_strActiveKey.empty() ||
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, dev->m_strActiveKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      &active, nullptr) != ERROR_SUCCESS) {
     SetLastError(ERROR_GEN_FAILURE);
     return nullptr;
   }
   const DWORD hnd = static_cast<DWORD>(reinterpret_cast<uintptr_t>(dev.get()));
-  const bool listed = SetString(active, u"Key", dev->key) && SetString(active, u"Name", dev->legacyName) &&
-                      RegSetValueExW(active, u"Hnd", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&hnd),
-                                     sizeof(hnd)) == ERROR_SUCCESS;
+  const bool listed =
+      SetString(active, u"Key", dev->m_strKey) && SetString(active, u"Name", dev->m_strLegacyName) &&
+      RegSetValueExW(active, u"Hnd", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&hnd), sizeof(hnd)) ==
+          ERROR_SUCCESS;
   RegCloseKey(active);
 
-  dev->context = listed ? init(dev->activeKey.c_str(), nullptr) : 0;
-  if (!dev->context) {
+  dev->m_nContext = listed ? init(dev->m_strActiveKey.c_str(), nullptr) : 0;
+  if (!dev->m_nContext) {
     NKDbgPrintfW(u"DEVICE!ActivateDevice: %s_Init refused %s\r\n", prefix.c_str(), deviceKey);
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, dev->activeKey.c_str());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, dev->m_strActiveKey.c_str());
     SetLastError(ERROR_GEN_FAILURE);
     return nullptr;
   }
-  std::lock_guard<std::mutex> lock(m_lock);
-  m_devices[dev.get()] = dev;
+  std::lock_guard<std::mutex> lock(m_Lock);
+  m_Devices[dev.get()] = dev;
   return reinterpret_cast<HANDLE>(dev.get());
 }
 
@@ -199,27 +203,27 @@ BOOL CDeviceManager::Deactivate(HANDLE device) {
   std::shared_ptr<Device> dev;
   std::vector<OpenFile*> files;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    auto it = m_devices.find(static_cast<Device*>(device));
-    if (it == m_devices.end()) {
+    std::lock_guard<std::mutex> lock(m_Lock);
+    auto it = m_Devices.find(static_cast<Device*>(device));
+    if (it == m_Devices.end()) {
       SetLastError(ERROR_INVALID_HANDLE);
       return FALSE;
     }
     dev = it->second;
-    m_devices.erase(it);
-    for (auto fit = m_files.begin(); fit != m_files.end();) {
-      if ((*fit)->device == dev) {
-        (*fit)->closing = true;
+    m_Devices.erase(it);
+    for (auto fit = m_Files.begin(); fit != m_Files.end();) {
+      if ((*fit)->m_pDevice == dev) {
+        (*fit)->m_bClosing = true;
         files.push_back(*fit);
-        fit = m_files.erase(fit);
+        fit = m_Files.erase(fit);
       } else {
         ++fit;
       }
     }
   }
   for (OpenFile* f : files) CloseFile(f);
-  dev->deinit(dev->context);
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, dev->activeKey.c_str());
+  dev->m_pfnDeinit(dev->m_nContext);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, dev->m_strActiveKey.c_str());
   return TRUE;  // the library goes with the last reference to dev
 }
 
@@ -227,9 +231,10 @@ void CDeviceManager::Fill(const Device& d, HANDLE h, PDEVMGR_DEVICE_INFORMATION 
   info->dwSize = sizeof(DEVMGR_DEVICE_INFORMATION);
   info->hDevice = h;
   info->hParentDevice = nullptr;
-  CopyText(info->szLegacyName, 6, d.legacyName);
-  CopyText(info->szDeviceKey, MAX_PATH, d.key);
-  CopyText(info->szDeviceName, MAX_PATH, kDevicePrefix + d.legacyName.substr(0, d.legacyName.size() - 1));
+  CopyText(info->szLegacyName, 6, d.m_strLegacyName);
+  CopyText(info->szDeviceKey, MAX_PATH, d.m_strKey);
+  CopyText(info->szDeviceName, MAX_PATH,
+           kDevicePrefix + d.m_strLegacyName.substr(0, d.m_strLegacyName.size() - 1));
   info->szBusName[0] = 0;
 }
 
@@ -240,47 +245,47 @@ HANDLE CDeviceManager::FindFirst(DeviceSearchType type, LPCVOID param, PDEVMGR_D
   }
   const std::u16string pattern = static_cast<LPCWSTR>(param);
   auto search = std::make_unique<Search>();
-  std::lock_guard<std::mutex> lock(m_lock);
-  for (auto& [p, d] : m_devices) {
-    const std::u16string bare = d->legacyName.substr(0, d->legacyName.size() - 1);
+  std::lock_guard<std::mutex> lock(m_Lock);
+  for (auto& [p, d] : m_Devices) {
+    const std::u16string bare = d->m_strLegacyName.substr(0, d->m_strLegacyName.size() - 1);
     const bool hit = type == DeviceSearchByLegacyName
-                         ? Matches(pattern, d->legacyName)
+                         ? Matches(pattern, d->m_strLegacyName)
                          : (Matches(pattern, bare) || Matches(pattern, kDevicePrefix + bare));
     if (!hit) continue;
     DEVMGR_DEVICE_INFORMATION found{};
     Fill(*d, reinterpret_cast<HANDLE>(p), &found);
-    search->found.push_back(found);
+    search->m_Found.push_back(found);
   }
-  if (search->found.empty()) {
+  if (search->m_Found.empty()) {
     SetLastError(ERROR_NO_MORE_ITEMS);
     return INVALID_HANDLE_VALUE;
   }
-  *info = search->found[0];
-  search->next = 1;
+  *info = search->m_Found[0];
+  search->m_nNext = 1;
   Search* h = search.get();
-  m_searches[h] = std::move(search);
+  m_Searches[h] = std::move(search);
   return reinterpret_cast<HANDLE>(h);
 }
 
 BOOL CDeviceManager::FindNext(HANDLE h, PDEVMGR_DEVICE_INFORMATION info) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  auto it = m_searches.find(static_cast<Search*>(h));
-  if (it == m_searches.end() || !info) {
+  std::lock_guard<std::mutex> lock(m_Lock);
+  auto it = m_Searches.find(static_cast<Search*>(h));
+  if (it == m_Searches.end() || !info) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   Search& s = *it->second;
-  if (s.next >= s.found.size()) {
+  if (s.m_nNext >= s.m_Found.size()) {
     SetLastError(ERROR_NO_MORE_ITEMS);
     return FALSE;
   }
-  *info = s.found[s.next++];
+  *info = s.m_Found[s.m_nNext++];
   return TRUE;
 }
 
 BOOL CDeviceManager::FindClose(HANDLE h) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  if (m_searches.erase(static_cast<Search*>(h)) == 0) {
+  std::lock_guard<std::mutex> lock(m_Lock);
+  if (m_Searches.erase(static_cast<Search*>(h)) == 0) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
@@ -293,45 +298,45 @@ HANDLE CDeviceManager::Open(LPCWSTR name, DWORD access, DWORD share) {
   if (n.size() > 1 && n[0] == u'\\' && n.compare(1, 8, kDevicePrefix) == 0) n = n.substr(9) + u":";
   std::shared_ptr<Device> dev;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    for (auto& [p, d] : m_devices)
-      if (_wcsicmp(d->legacyName.c_str(), n.c_str()) == 0) dev = d;
+    std::lock_guard<std::mutex> lock(m_Lock);
+    for (auto& [p, d] : m_Devices)
+      if (_wcsicmp(d->m_strLegacyName.c_str(), n.c_str()) == 0) dev = d;
   }
   if (!dev) return nullptr;  // not a device name: the file system's
-  const DWORD_PTR context = dev->open ? dev->open(dev->context, access, share) : 0;
+  const DWORD_PTR context = dev->m_pfnOpen ? dev->m_pfnOpen(dev->m_nContext, access, share) : 0;
   if (!context) {
     SetLastError(ERROR_DEVICE_NOT_CONNECTED);
     return INVALID_HANDLE_VALUE;
   }
   auto* f = new OpenFile;
-  f->device = dev;
-  f->context = context;
+  f->m_pDevice = dev;
+  f->m_nContext = context;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (m_devices.count(dev.get())) {
-      m_files.insert(f);
+    std::lock_guard<std::mutex> lock(m_Lock);
+    if (m_Devices.count(dev.get())) {
+      m_Files.insert(f);
       return reinterpret_cast<HANDLE>(f);
     }
   }
   // Deactivated meanwhile.
-  if (dev->close) dev->close(context);
+  if (dev->m_pfnClose) dev->m_pfnClose(context);
   delete f;
   SetLastError(ERROR_DEVICE_NOT_CONNECTED);
   return INVALID_HANDLE_VALUE;
 }
 
 CDeviceManager::OpenFile* CDeviceManager::Enter(HANDLE h) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  auto it = m_files.find(static_cast<OpenFile*>(h));
-  if (it == m_files.end() || (*it)->closing) return nullptr;
-  ++(*it)->inFlight;
+  std::lock_guard<std::mutex> lock(m_Lock);
+  auto it = m_Files.find(static_cast<OpenFile*>(h));
+  if (it == m_Files.end() || (*it)->m_bClosing) return nullptr;
+  ++(*it)->m_nInFlight;
   return *it;
 }
 
 void CDeviceManager::Leave(OpenFile* f) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  --f->inFlight;
-  m_left.notify_all();
+  std::lock_guard<std::mutex> lock(m_Lock);
+  --f->m_nInFlight;
+  m_Left.notify_all();
 }
 
 BOOL CDeviceManager::Read(HANDLE h, LPVOID buf, DWORD len, LPDWORD read) {
@@ -341,7 +346,8 @@ BOOL CDeviceManager::Read(HANDLE h, LPVOID buf, DWORD len, LPDWORD read) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  const DWORD n = f->device->read ? f->device->read(f->context, buf, len) : static_cast<DWORD>(-1);
+  const DWORD n =
+      f->m_pDevice->m_pfnRead ? f->m_pDevice->m_pfnRead(f->m_nContext, buf, len) : static_cast<DWORD>(-1);
   Leave(f);
   if (n == static_cast<DWORD>(-1)) return FALSE;
   if (read) *read = n;
@@ -355,7 +361,8 @@ BOOL CDeviceManager::Write(HANDLE h, LPCVOID buf, DWORD len, LPDWORD written) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  const DWORD n = f->device->write ? f->device->write(f->context, buf, len) : static_cast<DWORD>(-1);
+  const DWORD n =
+      f->m_pDevice->m_pfnWrite ? f->m_pDevice->m_pfnWrite(f->m_nContext, buf, len) : static_cast<DWORD>(-1);
   Leave(f);
   if (n == static_cast<DWORD>(-1)) return FALSE;
   if (written) *written = n;
@@ -369,9 +376,9 @@ BOOL CDeviceManager::IoControl(HANDLE h, DWORD code, LPVOID in, DWORD inSize, LP
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  const BOOL ok = f->device->ioControl
-                      ? f->device->ioControl(f->context, code, static_cast<PBYTE>(in), inSize,
-                                             static_cast<PBYTE>(out), outSize, returned)
+  const BOOL ok = f->m_pDevice->m_pfnIoControl
+                      ? f->m_pDevice->m_pfnIoControl(f->m_nContext, code, static_cast<PBYTE>(in), inSize,
+                                                     static_cast<PBYTE>(out), outSize, returned)
                       : FALSE;
   Leave(f);
   return ok;
@@ -380,16 +387,16 @@ BOOL CDeviceManager::IoControl(HANDLE h, DWORD code, LPVOID in, DWORD inSize, LP
 BOOL CDeviceManager::CloseFile(OpenFile* f) {
   // With PreClose the driver wakes its blocked calls and closes after they left; without it
   // its Close must make them return itself. Either way the handle lives until they have left.
-  const std::shared_ptr<Device> dev = f->device;
-  if (dev->preClose)
-    dev->preClose(f->context);
-  else if (dev->close)
-    dev->close(f->context);
+  const std::shared_ptr<Device> dev = f->m_pDevice;
+  if (dev->m_pfnPreClose)
+    dev->m_pfnPreClose(f->m_nContext);
+  else if (dev->m_pfnClose)
+    dev->m_pfnClose(f->m_nContext);
   {
-    std::unique_lock<std::mutex> lock(m_lock);
-    m_left.wait(lock, [f] { return f->inFlight == 0; });
+    std::unique_lock<std::mutex> lock(m_Lock);
+    m_Left.wait(lock, [f] { return f->m_nInFlight == 0; });
   }
-  if (dev->preClose && dev->close) dev->close(f->context);
+  if (dev->m_pfnPreClose && dev->m_pfnClose) dev->m_pfnClose(f->m_nContext);
   delete f;
   return TRUE;
 }
@@ -397,12 +404,12 @@ BOOL CDeviceManager::CloseFile(OpenFile* f) {
 BOOL CDeviceManager::Close(HANDLE h) {
   OpenFile* f = nullptr;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    auto it = m_files.find(static_cast<OpenFile*>(h));
-    if (it == m_files.end()) return FALSE;  // not ours
+    std::lock_guard<std::mutex> lock(m_Lock);
+    auto it = m_Files.find(static_cast<OpenFile*>(h));
+    if (it == m_Files.end()) return FALSE;  // not ours
     f = *it;
-    f->closing = true;
-    m_files.erase(it);
+    f->m_bClosing = true;
+    m_Files.erase(it);
   }
   return CloseFile(f);
 }
@@ -410,9 +417,9 @@ BOOL CDeviceManager::Close(HANDLE h) {
 void CDeviceManager::Reset() {
   std::vector<HANDLE> devices;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    for (auto& [p, d] : m_devices) devices.push_back(reinterpret_cast<HANDLE>(p));
-    m_searches.clear();
+    std::lock_guard<std::mutex> lock(m_Lock);
+    for (auto& [p, d] : m_Devices) devices.push_back(reinterpret_cast<HANDLE>(p));
+    m_Searches.clear();
   }
   for (HANDLE h : devices) Deactivate(h);
 }

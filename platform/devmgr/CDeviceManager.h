@@ -37,29 +37,29 @@ class CDeviceManager {
 
  private:
   struct Device {
-    DWORD activeIndex = 0;      // NN of "Drivers\Active\NN"
-    std::u16string legacyName;  // "ADB1:"
-    std::u16string key;         // the driver key
-    std::u16string activeKey;   // "Drivers\Active\NN"
-    CDriverLibrary library;
-    DWORD_PTR context = 0;
-    PFN_DEVICE_DEINIT deinit = nullptr;
-    PFN_DEVICE_OPEN open = nullptr;
-    PFN_DEVICE_PRECLOSE preClose = nullptr;
-    PFN_DEVICE_CLOSE close = nullptr;
-    PFN_DEVICE_READ read = nullptr;
-    PFN_DEVICE_WRITE write = nullptr;
-    PFN_DEVICE_IOCONTROL ioControl = nullptr;
+    DWORD m_dwActiveIndex = 0;       // NN of "Drivers\Active\NN"
+    std::u16string m_strLegacyName;  // "ADB1:"
+    std::u16string m_strKey;         // the driver key
+    std::u16string m_strActiveKey;   // "Drivers\Active\NN"
+    CDriverLibrary m_Library;
+    DWORD_PTR m_nContext = 0;
+    PFN_DEVICE_DEINIT m_pfnDeinit = nullptr;
+    PFN_DEVICE_OPEN m_pfnOpen = nullptr;
+    PFN_DEVICE_PRECLOSE m_pfnPreClose = nullptr;
+    PFN_DEVICE_CLOSE m_pfnClose = nullptr;
+    PFN_DEVICE_READ m_pfnRead = nullptr;
+    PFN_DEVICE_WRITE m_pfnWrite = nullptr;
+    PFN_DEVICE_IOCONTROL m_pfnIoControl = nullptr;
   };
   struct OpenFile {
-    std::shared_ptr<Device> device;
-    DWORD_PTR context = 0;
-    int inFlight = 0;
-    bool closing = false;
+    std::shared_ptr<Device> m_pDevice;
+    DWORD_PTR m_nContext = 0;
+    int m_nInFlight = 0;
+    bool m_bClosing = false;
   };
   struct Search {
-    std::vector<DEVMGR_DEVICE_INFORMATION> found;
-    size_t next = 0;
+    std::vector<DEVMGR_DEVICE_INFORMATION> m_Found;
+    size_t m_nNext = 0;
   };
 
   CDeviceManager();
@@ -69,11 +69,11 @@ class CDeviceManager {
   BOOL CloseFile(OpenFile* f);
   void Fill(const Device& d, HANDLE h, PDEVMGR_DEVICE_INFORMATION info) const;
 
-  std::mutex m_lock;
-  std::condition_variable m_left;
-  std::map<Device*, std::shared_ptr<Device>> m_devices;
-  std::set<OpenFile*> m_files;
-  std::map<Search*, std::unique_ptr<Search>> m_searches;
+  std::mutex m_Lock;
+  std::condition_variable m_Left;
+  std::map<Device*, std::shared_ptr<Device>> m_Devices;
+  std::set<OpenFile*> m_Files;
+  std::map<Search*, std::unique_ptr<Search>> m_Searches;
 };
 
 }  // namespace wce

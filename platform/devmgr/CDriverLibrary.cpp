@@ -23,8 +23,8 @@ BOOL CDriverLibrary::Load(LPCWSTR dllValue) {
   Unload();
   if (!dllValue || !*dllValue) return FALSE;
   // The loader looks a bare file name up in "\Windows" as the target's does.
-  m_module = LoadLibraryW(dllValue);
-  if (!m_module) {
+  m_hModule = LoadLibraryW(dllValue);
+  if (!m_hModule) {
     NKDbgPrintfW(u"DEVICE!LoadDriver: cannot load %s\r\n", dllValue);
     return FALSE;
   }
@@ -32,12 +32,13 @@ BOOL CDriverLibrary::Load(LPCWSTR dllValue) {
 }
 
 void CDriverLibrary::Unload() {
-  if (m_module) FreeLibrary(m_module);
-  m_module = nullptr;
+  if (m_hModule) FreeLibrary(m_hModule);
+  m_hModule = nullptr;
 }
 
 void* CDriverLibrary::GetProc(const char* name) const {
-  return m_module ? reinterpret_cast<void*>(GetProcAddressW(m_module, WceUtf8ToWide(name).c_str())) : nullptr;
+  return m_hModule ? reinterpret_cast<void*>(GetProcAddressW(m_hModule, WceUtf8ToWide(name).c_str()))
+                   : nullptr;
 }
 
 }  // namespace wce

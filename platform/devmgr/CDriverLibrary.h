@@ -20,15 +20,15 @@ class CDriverLibrary {
   // log line) when the file is missing or does not load.
   BOOL Load(LPCWSTR dllValue);
   void Unload();
-  bool IsLoaded() const { return m_module != nullptr; }
+  bool IsLoaded() const { return m_hModule != nullptr; }
   void* GetProc(const char* name) const;
   // The loader's own handle: equal for two loads of one library.
-  void* NativeHandle() const { return m_module; }
+  void* NativeHandle() const { return m_hModule; }
   // The host path that a registry "Dll" value stands for.
   static std::string HostPathOf(LPCWSTR dllValue);
 
  private:
-  HMODULE m_module = nullptr;
+  HMODULE m_hModule = nullptr;
 };
 
 }  // namespace wce

@@ -29,45 +29,45 @@ CFontEngine& CFontEngine::GetInstance() {
 }
 
 bool CFontEngine::Start() {
-  if (m_started) return m_library != nullptr;
-  m_started = true;
+  if (m_bStarted) return m_pLibrary != nullptr;
+  m_bStarted = true;
   FcInit();
   // fontconfig keeps tables that only FcFini frees; at exit they go, under the lock, and no match
   // is asked after that.
   std::atexit([] {
     CFontEngine& engine = GetInstance();
-    std::lock_guard<std::recursive_mutex> lock(engine.m_lock);
+    std::lock_guard<std::recursive_mutex> lock(engine.m_Lock);
     FcFini();
-    engine.m_fontconfigDone = true;
+    engine.m_bFontconfigDone = true;
   });
-  if (FT_Init_FreeType(&m_library) != 0) m_library = nullptr;
-  return m_library != nullptr;
+  if (FT_Init_FreeType(&m_pLibrary) != 0) m_pLibrary = nullptr;
+  return m_pLibrary != nullptr;
 }
 
 void CFontEngine::DoneFace(FT_FaceRec_* face) {
-  std::lock_guard<std::recursive_mutex> lock(m_lock);
+  std::lock_guard<std::recursive_mutex> lock(m_Lock);
   FT_Done_Face(face);
 }
 
 std::shared_ptr<CFontFace> CFontEngine::Open(const std::string& path, int index) {
   const auto key = std::make_pair(path, index);
-  auto it = m_open.find(key);
-  if (it != m_open.end()) {
+  auto it = m_Open.find(key);
+  if (it != m_Open.end()) {
     if (std::shared_ptr<CFontFace> face = it->second.lock()) return face;
   }
   FT_Face face = nullptr;
-  if (!Start() || FT_New_Face(m_library, path.c_str(), index, &face) != 0) return nullptr;
+  if (!Start() || FT_New_Face(m_pLibrary, path.c_str(), index, &face) != 0) return nullptr;
   if ((face->face_flags & FT_FACE_FLAG_SCALABLE) == 0) {
     FT_Done_Face(face);
     return nullptr;
   }
   auto opened = std::make_shared<CFontFace>(face, path, index);
-  m_open[key] = opened;
+  m_Open[key] = opened;
   return opened;
 }
 
 std::shared_ptr<CFontFace> CFontEngine::Match(const std::string& family, bool bold, bool italic) {
-  if (!Start() || m_fontconfigDone) return nullptr;
+  if (!Start() || m_bFontconfigDone) return nullptr;
   FcPattern* pattern = FcPatternCreate();
   if (pattern == nullptr) return nullptr;
   if (!family.empty())
@@ -96,17 +96,17 @@ std::shared_ptr<CFontFace> CFontEngine::Match(const std::string& family, bool bo
 }
 
 std::shared_ptr<CFontFace> CFontEngine::SystemFace() {
-  std::lock_guard<std::recursive_mutex> lock(m_lock);
-  if (!m_system) m_system = Match(kSystemFamily, false, false);
-  return m_system;
+  std::lock_guard<std::recursive_mutex> lock(m_Lock);
+  if (!m_pSystem) m_pSystem = Match(kSystemFamily, false, false);
+  return m_pSystem;
 }
 
 std::shared_ptr<CFontFace> CFontEngine::Resolve(const std::string& family, bool bold, bool italic) {
   if (family.empty()) return SystemFace();
-  std::lock_guard<std::recursive_mutex> lock(m_lock);
+  std::lock_guard<std::recursive_mutex> lock(m_Lock);
   std::shared_ptr<CFontFace> best;
-  for (const AddedFile& file : m_added) {
-    for (const std::shared_ptr<CFontFace>& face : file.faces) {
+  for (const AddedFile& file : m_Added) {
+    for (const std::shared_ptr<CFontFace>& face : file.m_Faces) {
       if (!SameFamily(face->Family(), family)) continue;
       if (!best || StyleDistance(*face, bold, italic) < StyleDistance(*best, bold, italic)) best = face;
     }
@@ -114,35 +114,35 @@ std::shared_ptr<CFontFace> CFontEngine::Resolve(const std::string& family, bool 
   if (best) return best;
   std::shared_ptr<CFontFace> matched = Match(family, bold, italic);
   if (matched) return matched;
-  if (!m_system) m_system = Match(kSystemFamily, false, false);
-  return m_system;
+  if (!m_pSystem) m_pSystem = Match(kSystemFamily, false, false);
+  return m_pSystem;
 }
 
 int CFontEngine::AddFile(const std::string& path) {
-  std::lock_guard<std::recursive_mutex> lock(m_lock);
+  std::lock_guard<std::recursive_mutex> lock(m_Lock);
   if (!Start()) return 0;
   FT_Face probe = nullptr;
-  if (FT_New_Face(m_library, path.c_str(), -1, &probe) != 0) return 0;
+  if (FT_New_Face(m_pLibrary, path.c_str(), -1, &probe) != 0) return 0;
   const long count = probe->num_faces;
   FT_Done_Face(probe);
   AddedFile added{path, {}};
   for (long index = 0; index < count; ++index) {
     std::shared_ptr<CFontFace> face = Open(path, static_cast<int>(index));
-    if (face && !face->Family().empty()) added.faces.push_back(face);
+    if (face && !face->Family().empty()) added.m_Faces.push_back(face);
   }
-  if (added.faces.empty()) return 0;
-  const int faces = static_cast<int>(added.faces.size());
-  m_added.push_back(std::move(added));
+  if (added.m_Faces.empty()) return 0;
+  const int faces = static_cast<int>(added.m_Faces.size());
+  m_Added.push_back(std::move(added));
   return faces;
 }
 
 bool CFontEngine::RemoveFile(const std::string& path) {
   std::vector<std::shared_ptr<CFontFace>> released;  // closed after the lock is left
-  std::lock_guard<std::recursive_mutex> lock(m_lock);
-  for (auto it = m_added.begin(); it != m_added.end(); ++it) {
-    if (it->path != path) continue;
-    released.swap(it->faces);
-    m_added.erase(it);
+  std::lock_guard<std::recursive_mutex> lock(m_Lock);
+  for (auto it = m_Added.begin(); it != m_Added.end(); ++it) {
+    if (it->m_strPath != path) continue;
+    released.swap(it->m_Faces);
+    m_Added.erase(it);
     return true;
   }
   return false;
@@ -150,6 +150,6 @@ bool CFontEngine::RemoveFile(const std::string& path) {
 
 void CFontEngine::Reset() {
   std::vector<AddedFile> released;
-  std::lock_guard<std::recursive_mutex> lock(m_lock);
-  released.swap(m_added);
+  std::lock_guard<std::recursive_mutex> lock(m_Lock);
+  released.swap(m_Added);
 }

@@ -37,19 +37,19 @@ class CFontEngine {
 
  private:
   CFontEngine() = default;
-  bool Start();                                                                         // with m_lock held
-  std::shared_ptr<CFontFace> Open(const std::string& path, int index);                  // with m_lock held
-  std::shared_ptr<CFontFace> Match(const std::string& family, bool bold, bool italic);  // with m_lock held
+  bool Start();                                                                         // with m_Lock held
+  std::shared_ptr<CFontFace> Open(const std::string& path, int index);                  // with m_Lock held
+  std::shared_ptr<CFontFace> Match(const std::string& family, bool bold, bool italic);  // with m_Lock held
 
-  std::recursive_mutex m_lock;  // recursive: a face closed under it comes back through DoneFace
-  FT_LibraryRec_* m_library = nullptr;
-  bool m_started = false;
-  bool m_fontconfigDone = false;  // past exit's FcFini
-  std::map<std::pair<std::string, int>, std::weak_ptr<CFontFace>> m_open;
-  std::shared_ptr<CFontFace> m_system;
+  std::recursive_mutex m_Lock;  // recursive: a face closed under it comes back through DoneFace
+  FT_LibraryRec_* m_pLibrary = nullptr;
+  bool m_bStarted = false;
+  bool m_bFontconfigDone = false;  // past exit's FcFini
+  std::map<std::pair<std::string, int>, std::weak_ptr<CFontFace>> m_Open;
+  std::shared_ptr<CFontFace> m_pSystem;
   struct AddedFile {
-    std::string path;
-    std::vector<std::shared_ptr<CFontFace>> faces;
+    std::string m_strPath;
+    std::vector<std::shared_ptr<CFontFace>> m_Faces;
   };
-  std::vector<AddedFile> m_added;
+  std::vector<AddedFile> m_Added;
 };

@@ -16,12 +16,12 @@ struct FT_FaceRec_;
 // An antialiased glyph: coverage 0..255, rows top-down; (left, top) place its top-left corner
 // relative to the pen on the baseline (top counts upwards). advance in whole pixels.
 struct GdiGlyph {
-  int advance = 0;
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> coverage;
+  int m_nAdvance = 0;
+  int m_nLeft = 0;
+  int m_nTop = 0;
+  int m_nWidth = 0;
+  int m_nHeight = 0;
+  std::vector<uint8_t> m_Coverage;
 };
 
 class CFontFace {
@@ -32,11 +32,11 @@ class CFontFace {
   CFontFace(const CFontFace&) = delete;
   CFontFace& operator=(const CFontFace&) = delete;
 
-  const std::string& Path() const { return m_path; }
-  int Index() const { return m_index; }
-  const std::string& Family() const { return m_family; }
-  bool IsBold() const { return m_bold; }
-  bool IsItalic() const { return m_italic; }
+  const std::string& Path() const { return m_strPath; }
+  int Index() const { return m_nIndex; }
+  const std::string& Family() const { return m_strFamily; }
+  bool IsBold() const { return m_bBold; }
+  bool IsItalic() const { return m_bItalic; }
 
   bool HasGlyph(char32_t code);
   // The pixel em size whose ascent plus descent is cellHeight (Windows' positive lfHeight).
@@ -49,12 +49,12 @@ class CFontFace {
  private:
   typedef std::tuple<char32_t, int, bool, bool> GlyphKey;
 
-  std::mutex m_lock;
-  FT_FaceRec_* const m_face;  // with m_lock held
-  const std::string m_path;
-  const int m_index;
-  std::string m_family;
-  bool m_bold = false;
-  bool m_italic = false;
-  std::map<GlyphKey, std::shared_ptr<const GdiGlyph>> m_glyphs;  // with m_lock held
+  std::mutex m_Lock;
+  FT_FaceRec_* const m_pFace;  // with m_Lock held
+  const std::string m_strPath;
+  const int m_nIndex;
+  std::string m_strFamily;
+  bool m_bBold = false;
+  bool m_bItalic = false;
+  std::map<GlyphKey, std::shared_ptr<const GdiGlyph>> m_Glyphs;  // with m_Lock held
 };

@@ -42,36 +42,36 @@ std::shared_ptr<CGdiBitmap> CGdiBitmap::Create(int width, int height, int bitsPe
   if (size > kMaxBytes) return nullptr;
   std::shared_ptr<CGdiBitmap> bitmap(new (std::nothrow) CGdiBitmap());
   if (!bitmap) return nullptr;
-  bitmap->m_width = width;
-  bitmap->m_height = height;
-  bitmap->m_bitsPerPixel = bitsPerPixel;
-  bitmap->m_stride = static_cast<int>(stride);
-  bitmap->m_topDown = topDown;
-  bitmap->m_size = static_cast<size_t>(size);
+  bitmap->m_nWidth = width;
+  bitmap->m_nHeight = height;
+  bitmap->m_nBitsPerPixel = bitsPerPixel;
+  bitmap->m_nStride = static_cast<int>(stride);
+  bitmap->m_bTopDown = topDown;
+  bitmap->m_nSize = static_cast<size_t>(size);
   // At least one byte, so an empty bitmap still has an address to hand out.
-  bitmap->m_bits.reset(new (std::nothrow) BYTE[bitmap->m_size > 0 ? bitmap->m_size : 1]());
-  if (!bitmap->m_bits) return nullptr;
+  bitmap->m_pBits.reset(new (std::nothrow) BYTE[bitmap->m_nSize > 0 ? bitmap->m_nSize : 1]());
+  if (!bitmap->m_pBits) return nullptr;
   return bitmap;
 }
 
 BYTE* CGdiBitmap::Row(int y) {
-  const int row = m_topDown ? y : m_height - 1 - y;
-  return m_bits.get() + static_cast<size_t>(row) * m_stride;
+  const int row = m_bTopDown ? y : m_nHeight - 1 - y;
+  return m_pBits.get() + static_cast<size_t>(row) * m_nStride;
 }
 
 const BYTE* CGdiBitmap::Row(int y) const {
-  const int row = m_topDown ? y : m_height - 1 - y;
-  return m_bits.get() + static_cast<size_t>(row) * m_stride;
+  const int row = m_bTopDown ? y : m_nHeight - 1 - y;
+  return m_pBits.get() + static_cast<size_t>(row) * m_nStride;
 }
 
 BITMAP CGdiBitmap::Describe() {
-  return BITMAP{0, m_width, m_height, m_stride, 1, static_cast<WORD>(m_bitsPerPixel), m_bits.get()};
+  return BITMAP{0, m_nWidth, m_nHeight, m_nStride, 1, static_cast<WORD>(m_nBitsPerPixel), m_pBits.get()};
 }
 
 void CGdiBitmap::Copy(CGdiBitmap& dst, int x, int y, int w, int h, const CGdiBitmap& src, int srcX,
                       int srcY) {
-  const int dstBytes = dst.m_bitsPerPixel / 8;
-  const int srcBytes = src.m_bitsPerPixel / 8;
+  const int dstBytes = dst.m_nBitsPerPixel / 8;
+  const int srcBytes = src.m_nBitsPerPixel / 8;
   if (&dst == &src) {
     // Overlapping blocks of one bitmap: take the source block aside first.
     std::vector<BYTE> block(static_cast<size_t>(w) * srcBytes * h);
@@ -87,7 +87,7 @@ void CGdiBitmap::Copy(CGdiBitmap& dst, int x, int y, int w, int h, const CGdiBit
     return;
   }
   for (int row = 0; row < h; ++row) {
-    ConvertRow(dst.Row(y + row) + static_cast<size_t>(x) * dstBytes, dst.m_bitsPerPixel,
-               src.Row(srcY + row) + static_cast<size_t>(srcX) * srcBytes, src.m_bitsPerPixel, w);
+    ConvertRow(dst.Row(y + row) + static_cast<size_t>(x) * dstBytes, dst.m_nBitsPerPixel,
+               src.Row(srcY + row) + static_cast<size_t>(srcX) * srcBytes, src.m_nBitsPerPixel, w);
   }
 }

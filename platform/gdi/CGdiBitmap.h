@@ -17,13 +17,13 @@ class CGdiBitmap : public CGdiObject {
   // the process cannot hold.
   static std::shared_ptr<CGdiBitmap> Create(int width, int height, int bitsPerPixel, bool topDown);
 
-  int Width() const { return m_width; }
-  int Height() const { return m_height; }
-  int BitsPerPixel() const { return m_bitsPerPixel; }
-  int Stride() const { return m_stride; }
-  bool TopDown() const { return m_topDown; }
-  BYTE* Bits() { return m_bits.get(); }
-  size_t Size() const { return m_size; }
+  int Width() const { return m_nWidth; }
+  int Height() const { return m_nHeight; }
+  int BitsPerPixel() const { return m_nBitsPerPixel; }
+  int Stride() const { return m_nStride; }
+  bool TopDown() const { return m_bTopDown; }
+  BYTE* Bits() { return m_pBits.get(); }
+  size_t Size() const { return m_nSize; }
   // Row y counted from the top of the picture, whichever way the rows lie in memory.
   BYTE* Row(int y);
   const BYTE* Row(int y) const;
@@ -48,21 +48,21 @@ class CGdiBitmap : public CGdiObject {
   // (width * bits + 31) / 32 * 4, as every DIB row.
   static int64_t RowBytes(int64_t width, int bitsPerPixel);
 
-  std::mutex& Lock() const { return m_lock; }
+  std::mutex& Lock() const { return m_Lock; }
   // Both with Lock() held. A deleted bitmap can no longer be selected.
-  HDC selectedInto = nullptr;  // the memory DC holding it, if any
-  bool deleted = false;
+  HDC m_hSelectedInto = nullptr;  // the memory DC holding it, if any
+  bool m_bDeleted = false;
 
  private:
   CGdiBitmap() : CGdiObject(Type::Bitmap) {}
 
-  mutable std::mutex m_lock;
+  mutable std::mutex m_Lock;
 
-  int m_width = 0;
-  int m_height = 0;
-  int m_bitsPerPixel = 0;
-  int m_stride = 0;
-  bool m_topDown = false;
-  size_t m_size = 0;
-  std::unique_ptr<BYTE[]> m_bits;
+  int m_nWidth = 0;
+  int m_nHeight = 0;
+  int m_nBitsPerPixel = 0;
+  int m_nStride = 0;
+  bool m_bTopDown = false;
+  size_t m_nSize = 0;
+  std::unique_ptr<BYTE[]> m_pBits;
 };

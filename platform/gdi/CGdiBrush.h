@@ -6,9 +6,9 @@
 
 class CGdiBrush : public CGdiObject {
  public:
-  explicit CGdiBrush(COLORREF color) : CGdiObject(Type::Brush), m_color(color) {}
-  COLORREF Color() const { return m_color; }
+  explicit CGdiBrush(COLORREF color) : CGdiObject(Type::Brush), m_crColor(color) {}
+  COLORREF Color() const { return m_crColor; }
 
  private:
-  const COLORREF m_color;
+  const COLORREF m_crColor;
 };

@@ -14,43 +14,43 @@
 class CGdiFont;
 
 struct GdiDcState {
-  HBITMAP selected = nullptr;          // memory DCs: the bitmap handle selected
-  std::shared_ptr<CGdiBitmap> bitmap;  // the pixels drawn on: selected bitmap or window surface
-  HFONT fontHandle = nullptr;
-  std::shared_ptr<CGdiFont> font;
-  COLORREF textColor = RGB(0, 0, 0);
-  int bkMode = OPAQUE;
-  int stretchMode = BLACKONWHITE;
-  bool clipped = false;  // clip: device coordinates, meaningful when clipped
-  RECT clip = {0, 0, 0, 0};
-  POINT origin = {0, 0};  // added to every logical coordinate
+  HBITMAP m_hSelected = nullptr;          // memory DCs: the bitmap handle selected
+  std::shared_ptr<CGdiBitmap> m_pBitmap;  // the pixels drawn on: selected bitmap or window surface
+  HFONT m_hFontHandle = nullptr;
+  std::shared_ptr<CGdiFont> m_pFont;
+  COLORREF m_crTextColor = RGB(0, 0, 0);
+  int m_nBkMode = OPAQUE;
+  int m_nStretchMode = BLACKONWHITE;
+  bool m_bClipped = false;  // clip: device coordinates, meaningful when clipped
+  RECT m_rcClip = {0, 0, 0, 0};
+  POINT m_ptOrigin = {0, 0};  // added to every logical coordinate
 };
 
 class CGdiDc : public CGdiObject {
  public:
   enum class Kind { Memory, Window, Screen };
 
-  CGdiDc(Kind kind, HWND hwnd) : CGdiObject(Type::Dc), m_kind(kind), m_hwnd(hwnd) {}
+  CGdiDc(Kind kind, HWND hwnd) : CGdiObject(Type::Dc), m_Kind(kind), m_hWnd(hwnd) {}
 
-  Kind GetKind() const { return m_kind; }
-  HWND Window() const { return m_hwnd; }
+  Kind GetKind() const { return m_Kind; }
+  HWND Window() const { return m_hWnd; }
   // A released window DC taken again for another window: its state starts afresh. Only while
   // nothing else holds the DC.
   void Reuse(HWND hwnd) {
-    m_hwnd = hwnd;
-    m_state = GdiDcState();
+    m_hWnd = hwnd;
+    m_State = GdiDcState();
   }
 
-  std::mutex& Lock() { return m_lock; }
-  GdiDcState& State() { return m_state; }  // with Lock() held
+  std::mutex& Lock() { return m_Lock; }
+  GdiDcState& State() { return m_State; }  // with Lock() held
   GdiDcState GetState() {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_state;
+    std::lock_guard<std::mutex> lock(m_Lock);
+    return m_State;
   }
 
  private:
-  const Kind m_kind;
-  HWND m_hwnd;
-  std::mutex m_lock;
-  GdiDcState m_state;
+  const Kind m_Kind;
+  HWND m_hWnd;
+  std::mutex m_Lock;
+  GdiDcState m_State;
 };

@@ -14,9 +14,9 @@ class CGdiFont : public CGdiObject {
   // nullptr when no face can be opened at all.
   static std::shared_ptr<CGdiFont> Create(const LOGFONTW& font);
 
-  const LOGFONTW& LogFont() const { return m_logFont; }
-  int Ascent() const { return m_ascent; }
-  int LineHeight() const { return m_ascent + m_descent; }
+  const LOGFONTW& LogFont() const { return m_LogFont; }
+  int Ascent() const { return m_nAscent; }
+  int LineHeight() const { return m_nAscent + m_nDescent; }
   int Advance(char32_t code) const;
   // nullptr for a character nothing can draw.
   std::shared_ptr<const GdiGlyph> Glyph(char32_t code) const;
@@ -28,12 +28,12 @@ class CGdiFont : public CGdiObject {
   CGdiFont() : CGdiObject(Type::Font) {}
   CFontFace& FaceFor(char32_t code) const;
 
-  LOGFONTW m_logFont = {};
-  std::shared_ptr<CFontFace> m_face;
-  std::shared_ptr<CFontFace> m_fallback;  // the system face, or nullptr when it is m_face
-  int m_em = 0;
-  bool m_embolden = false;
-  bool m_oblique = false;
-  int m_ascent = 0;
-  int m_descent = 0;
+  LOGFONTW m_LogFont = {};
+  std::shared_ptr<CFontFace> m_pFace;
+  std::shared_ptr<CFontFace> m_pFallback;  // the system face, or nullptr when it is m_pFace
+  int m_nEm = 0;
+  bool m_bEmbolden = false;
+  bool m_bOblique = false;
+  int m_nAscent = 0;
+  int m_nDescent = 0;
 };

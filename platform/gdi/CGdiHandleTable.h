@@ -34,12 +34,12 @@ class CGdiHandleTable {
   CGdiHandleTable() = default;
   using Table = std::unordered_map<uintptr_t, std::shared_ptr<CGdiObject>>;
 
-  mutable std::mutex m_lock;
-  uintptr_t m_next = 0x20000;
-  uintptr_t m_nextStock = 0x10000;  // below every ordinary handle
-  Table m_objects;
-  Table m_stock;
+  mutable std::mutex m_Lock;
+  uintptr_t m_nNext = 0x20000;
+  uintptr_t m_nNextStock = 0x10000;  // below every ordinary handle
+  Table m_Objects;
+  Table m_Stock;
   // The entry of the last object removed, kept for the next insert: a window DC taken and
   // released for every picture painted costs no table allocation.
-  Table::node_type m_spare;
+  Table::node_type m_Spare;
 };

@@ -7,13 +7,13 @@ class CGdiObject {
  public:
   enum class Type { Bitmap, Brush, Font, Region, Dc };
 
-  explicit CGdiObject(Type type) : m_type(type) {}
+  explicit CGdiObject(Type type) : m_Type(type) {}
   virtual ~CGdiObject() = default;
   CGdiObject(const CGdiObject&) = delete;
   CGdiObject& operator=(const CGdiObject&) = delete;
 
-  Type GetType() const { return m_type; }
+  Type GetType() const { return m_Type; }
 
  private:
-  const Type m_type;
+  const Type m_Type;
 };

@@ -7,9 +7,9 @@
 
 class CGdiRegion : public CGdiObject {
  public:
-  explicit CGdiRegion(const RECT& rect) : CGdiObject(Type::Region), m_rect(rect) {}
-  const RECT& Rect() const { return m_rect; }
+  explicit CGdiRegion(const RECT& rect) : CGdiObject(Type::Region), m_rcRect(rect) {}
+  const RECT& Rect() const { return m_rcRect; }
 
  private:
-  const RECT m_rect;
+  const RECT m_rcRect;
 };

@@ -21,7 +21,7 @@ void TrimTrailingSpaces(std::u32string* text) {
 }  // namespace
 
 CTextLayout::CTextLayout(AdvanceFn advance, int lineHeight)
-    : m_advance(std::move(advance)), m_lineHeight(lineHeight) {}
+    : m_fnAdvance(std::move(advance)), m_nLineHeight(lineHeight) {}
 
 std::u32string CTextLayout::Decode(const WCHAR* text, size_t count) {
   std::u32string out;
@@ -40,13 +40,13 @@ std::u32string CTextLayout::Decode(const WCHAR* text, size_t count) {
 
 int CTextLayout::Width(const std::u32string& text) const {
   int width = 0;
-  for (char32_t c : text) width += m_advance(c);
+  for (char32_t c : text) width += m_fnAdvance(c);
   return width;
 }
 
 void CTextLayout::Wrap(const std::u32string& paragraph, int width) {
   const size_t n = paragraph.size();
-  if (n == 0) m_lines.push_back(GdiTextLine());
+  if (n == 0) m_Lines.push_back(GdiTextLine());
   size_t start = 0;
   while (start < n) {
     int used = 0;
@@ -56,7 +56,7 @@ void CTextLayout::Wrap(const std::u32string& paragraph, int width) {
       const char32_t c = paragraph[i];
       const char32_t before = i > start ? paragraph[i - 1] : 0;
       if (i > start && (IsSpace(c) || IsSpace(before) || IsCjk(c) || IsCjk(before))) lastBreak = i;
-      const int advance = m_advance(c);
+      const int advance = m_fnAdvance(c);
       if (used + advance > width && !IsSpace(c) && i > start) break;
       used += advance;
     }
@@ -68,9 +68,9 @@ void CTextLayout::Wrap(const std::u32string& paragraph, int width) {
       while (end < n && !IsSpace(paragraph[end]) && !IsCjk(paragraph[end])) ++end;
     }
     GdiTextLine line;
-    line.text = paragraph.substr(start, end - start);
-    TrimTrailingSpaces(&line.text);
-    m_lines.push_back(line);
+    line.m_strText = paragraph.substr(start, end - start);
+    TrimTrailingSpaces(&line.m_strText);
+    m_Lines.push_back(line);
     start = end;
     while (start < n && IsSpace(paragraph[start])) ++start;
   }
@@ -82,7 +82,7 @@ std::u32string CTextLayout::Ellipsize(std::u32string text, int width, bool more)
   const int room = width - Width(ellipsis);
   int used = Width(text);
   while (!text.empty() && used > room) {
-    used -= m_advance(text.back());
+    used -= m_fnAdvance(text.back());
     text.pop_back();
   }
   TrimTrailingSpaces(&text);
@@ -90,7 +90,7 @@ std::u32string CTextLayout::Ellipsize(std::u32string text, int width, bool more)
 }
 
 void CTextLayout::Lay(const std::u32string& text, UINT format, int width, int height) {
-  m_lines.clear();
+  m_Lines.clear();
   const bool single = (format & DT_SINGLELINE) != 0;
   const bool wrap = !single && (format & DT_WORDBREAK) != 0;
   const bool calc = (format & DT_CALCRECT) != 0;
@@ -99,7 +99,7 @@ void CTextLayout::Lay(const std::u32string& text, UINT format, int width, int he
     for (char32_t c : text) {
       if (c != U'\r' && c != U'\n') line.push_back(c);
     }
-    m_lines.push_back(GdiTextLine{line, 0, 0, 0});
+    m_Lines.push_back(GdiTextLine{line, 0, 0, 0});
   } else {
     size_t start = 0;
     for (size_t i = 0; i <= text.size(); ++i) {
@@ -108,7 +108,7 @@ void CTextLayout::Lay(const std::u32string& text, UINT format, int width, int he
       if (wrap) {
         Wrap(paragraph, width);
       } else {
-        m_lines.push_back(GdiTextLine{paragraph, 0, 0, 0});
+        m_Lines.push_back(GdiTextLine{paragraph, 0, 0, 0});
       }
       if (i + 1 < text.size() && text[i] == U'\r' && text[i + 1] == U'\n') ++i;
       start = i + 1;
@@ -118,35 +118,35 @@ void CTextLayout::Lay(const std::u32string& text, UINT format, int width, int he
     // Lines below the rectangle are dropped and the last one kept says so; every line too wide
     // for the rectangle is cut.
     const size_t fit =
-        std::max<size_t>(1, m_lineHeight > 0 ? static_cast<size_t>(std::max(0, height) / m_lineHeight) : 1);
-    const bool cutBelow = wrap && m_lines.size() > fit;
-    if (cutBelow) m_lines.resize(fit);
-    for (size_t i = 0; i < m_lines.size(); ++i) {
-      m_lines[i].text = Ellipsize(m_lines[i].text, width, cutBelow && i + 1 == m_lines.size());
+        std::max<size_t>(1, m_nLineHeight > 0 ? static_cast<size_t>(std::max(0, height) / m_nLineHeight) : 1);
+    const bool cutBelow = wrap && m_Lines.size() > fit;
+    if (cutBelow) m_Lines.resize(fit);
+    for (size_t i = 0; i < m_Lines.size(); ++i) {
+      m_Lines[i].m_strText = Ellipsize(m_Lines[i].m_strText, width, cutBelow && i + 1 == m_Lines.size());
     }
   }
-  m_textWidth = 0;
-  for (GdiTextLine& line : m_lines) {
-    line.width = Width(line.text);
-    m_textWidth = std::max(m_textWidth, line.width);
+  m_nTextWidth = 0;
+  for (GdiTextLine& line : m_Lines) {
+    line.m_nWidth = Width(line.m_strText);
+    m_nTextWidth = std::max(m_nTextWidth, line.m_nWidth);
   }
   int top = 0;
   if (single && (format & DT_VCENTER) != 0) {
-    top = (height - m_lineHeight) / 2;
+    top = (height - m_nLineHeight) / 2;
   } else if (single && (format & DT_BOTTOM) != 0) {
-    top = height - m_lineHeight;
+    top = height - m_nLineHeight;
   }
-  for (size_t i = 0; i < m_lines.size(); ++i) {
-    GdiTextLine& line = m_lines[i];
-    line.y = top + static_cast<int>(i) * m_lineHeight;
+  for (size_t i = 0; i < m_Lines.size(); ++i) {
+    GdiTextLine& line = m_Lines[i];
+    line.m_nY = top + static_cast<int>(i) * m_nLineHeight;
     if ((format & DT_CENTER) != 0) {
-      line.x = (width - line.width) / 2;
+      line.m_nX = (width - line.m_nWidth) / 2;
     } else if ((format & DT_RIGHT) != 0) {
-      line.x = width - line.width;
+      line.m_nX = width - line.m_nWidth;
     } else {
-      line.x = 0;
+      line.m_nX = 0;
     }
   }
   const bool offset = single && (format & (DT_VCENTER | DT_BOTTOM)) != 0;
-  m_result = offset ? top + TextHeight() : TextHeight();
+  m_nResult = offset ? top + TextHeight() : TextHeight();
 }

@@ -10,26 +10,26 @@ CWindowSurfaces& CWindowSurfaces::GetInstance() {
 }
 
 void CWindowSurfaces::SetSource(const wce::GdiWindowSource& source) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  m_source = source;
+  std::lock_guard<std::mutex> lock(m_Lock);
+  m_Source = source;
 }
 
 bool CWindowSurfaces::IsWindow(HWND hwnd) {
   wce::GdiWindowSource source;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    source = m_source;
+    std::lock_guard<std::mutex> lock(m_Lock);
+    source = m_Source;
   }
-  return hwnd != nullptr && source.isWindow != nullptr && source.isWindow(hwnd);
+  return hwnd != nullptr && source.m_pfnIsWindow != nullptr && source.m_pfnIsWindow(hwnd);
 }
 
 void CWindowSurfaces::Drawn(HWND hwnd) {
   wce::GdiWindowSource source;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    source = m_source;
+    std::lock_guard<std::mutex> lock(m_Lock);
+    source = m_Source;
   }
-  if (source.windowDrawn != nullptr) source.windowDrawn(hwnd);
+  if (source.m_pfnWindowDrawn != nullptr) source.m_pfnWindowDrawn(hwnd);
 }
 
 void CWindowSurfaces::DropClosed(HWND keep) {
@@ -39,16 +39,16 @@ void CWindowSurfaces::DropClosed(HWND keep) {
   std::array<HWND, 8> others;
   size_t count = 0;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    for (const auto& entry : m_surfaces) {
+    std::lock_guard<std::mutex> lock(m_Lock);
+    for (const auto& entry : m_Surfaces) {
       if (count == others.size()) break;
       if (entry.first != keep) others[count++] = entry.first;
     }
   }
   for (size_t i = 0; i < count; ++i) {
     if (IsWindow(others[i])) continue;
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_surfaces.erase(others[i]);
+    std::lock_guard<std::mutex> lock(m_Lock);
+    m_Surfaces.erase(others[i]);
   }
 }
 
@@ -56,34 +56,34 @@ std::shared_ptr<CGdiBitmap> CWindowSurfaces::Surface(HWND hwnd) {
   DropClosed(hwnd);
   wce::GdiWindowSource source;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    source = m_source;
+    std::lock_guard<std::mutex> lock(m_Lock);
+    source = m_Source;
   }
   RECT rc;
-  if (hwnd == nullptr || source.getClientRect == nullptr || !source.getClientRect(hwnd, &rc)) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_surfaces.erase(hwnd);
+  if (hwnd == nullptr || source.m_pfnGetClientRect == nullptr || !source.m_pfnGetClientRect(hwnd, &rc)) {
+    std::lock_guard<std::mutex> lock(m_Lock);
+    m_Surfaces.erase(hwnd);
     return nullptr;
   }
   const int width = rc.right - rc.left;
   const int height = rc.bottom - rc.top;
   const int bits = wce::GetScreen().bitsPerPixel;
-  std::lock_guard<std::mutex> lock(m_lock);
-  auto it = m_surfaces.find(hwnd);
-  if (it != m_surfaces.end() && it->second->Width() == width && it->second->Height() == height &&
+  std::lock_guard<std::mutex> lock(m_Lock);
+  auto it = m_Surfaces.find(hwnd);
+  if (it != m_Surfaces.end() && it->second->Width() == width && it->second->Height() == height &&
       it->second->BitsPerPixel() == bits) {
     return it->second;
   }
   std::shared_ptr<CGdiBitmap> surface = CGdiBitmap::Create(width, height, bits, true);
   if (!surface) {
-    m_surfaces.erase(hwnd);
+    m_Surfaces.erase(hwnd);
     return nullptr;
   }
-  m_surfaces[hwnd] = surface;
+  m_Surfaces[hwnd] = surface;
   return surface;
 }
 
 void CWindowSurfaces::Reset() {
-  std::lock_guard<std::mutex> lock(m_lock);
-  m_surfaces.clear();
+  std::lock_guard<std::mutex> lock(m_Lock);
+  m_Surfaces.clear();
 }

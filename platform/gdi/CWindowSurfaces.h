@@ -27,7 +27,7 @@ class CWindowSurfaces {
   CWindowSurfaces() = default;
   void DropClosed(HWND keep);
 
-  std::mutex m_lock;
-  wce::GdiWindowSource m_source{nullptr, nullptr, nullptr};
-  std::map<HWND, std::shared_ptr<CGdiBitmap>> m_surfaces;
+  std::mutex m_Lock;
+  wce::GdiWindowSource m_Source{nullptr, nullptr, nullptr};
+  std::map<HWND, std::shared_ptr<CGdiBitmap>> m_Surfaces;
 };

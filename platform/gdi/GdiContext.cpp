@@ -14,14 +14,14 @@ std::shared_ptr<CGdiDc> FindDc(HDC hdc) {
 
 namespace {
 struct Stock {
-  std::once_flag placeholderOnce;
-  HBITMAP placeholderHandle = nullptr;
-  std::shared_ptr<CGdiBitmap> placeholder;
-  std::once_flag whiteBrushOnce;
-  HBRUSH whiteBrushHandle = nullptr;
-  std::mutex fontLock;  // the font is made on first use: it opens FreeType and fontconfig
-  HFONT fontHandle = nullptr;
-  std::shared_ptr<CGdiFont> font;
+  std::once_flag m_PlaceholderOnce;
+  HBITMAP m_hPlaceholderHandle = nullptr;
+  std::shared_ptr<CGdiBitmap> m_pPlaceholder;
+  std::once_flag m_WhiteBrushOnce;
+  HBRUSH m_hWhiteBrushHandle = nullptr;
+  std::mutex m_FontLock;  // the font is made on first use: it opens FreeType and fontconfig
+  HFONT m_hFontHandle = nullptr;
+  std::shared_ptr<CGdiFont> m_pFont;
 };
 
 Stock& Stocks() {
@@ -31,54 +31,54 @@ Stock& Stocks() {
 
 void MakePlaceholder() {
   Stock& s = Stocks();
-  std::call_once(s.placeholderOnce, [&s] {
-    s.placeholder = CGdiBitmap::Create(1, 1, 1, false);
-    s.placeholderHandle = static_cast<HBITMAP>(Handles().InsertStock(s.placeholder));
+  std::call_once(s.m_PlaceholderOnce, [&s] {
+    s.m_pPlaceholder = CGdiBitmap::Create(1, 1, 1, false);
+    s.m_hPlaceholderHandle = static_cast<HBITMAP>(Handles().InsertStock(s.m_pPlaceholder));
   });
 }
 
 void MakeStockFont() {
   Stock& s = Stocks();
-  std::lock_guard<std::mutex> lock(s.fontLock);
-  if (s.font) return;
-  s.font = CGdiFont::Create(CGdiFont::SystemLogFont());
-  if (s.font) s.fontHandle = static_cast<HFONT>(Handles().InsertStock(s.font));
+  std::lock_guard<std::mutex> lock(s.m_FontLock);
+  if (s.m_pFont) return;
+  s.m_pFont = CGdiFont::Create(CGdiFont::SystemLogFont());
+  if (s.m_pFont) s.m_hFontHandle = static_cast<HFONT>(Handles().InsertStock(s.m_pFont));
 }
 }  // namespace
 
 HBITMAP PlaceholderHandle() {
   MakePlaceholder();
-  return Stocks().placeholderHandle;
+  return Stocks().m_hPlaceholderHandle;
 }
 
 std::shared_ptr<CGdiBitmap> Placeholder() {
   MakePlaceholder();
-  return Stocks().placeholder;
+  return Stocks().m_pPlaceholder;
 }
 
 HBRUSH StockWhiteBrushHandle() {
   Stock& s = Stocks();
-  std::call_once(s.whiteBrushOnce, [&s] {
-    s.whiteBrushHandle =
+  std::call_once(s.m_WhiteBrushOnce, [&s] {
+    s.m_hWhiteBrushHandle =
         static_cast<HBRUSH>(Handles().InsertStock(std::make_shared<CGdiBrush>(RGB(255, 255, 255))));
   });
-  return s.whiteBrushHandle;
+  return s.m_hWhiteBrushHandle;
 }
 
 HFONT StockFontHandle() {
   MakeStockFont();
-  std::lock_guard<std::mutex> lock(Stocks().fontLock);
-  return Stocks().fontHandle;
+  std::lock_guard<std::mutex> lock(Stocks().m_FontLock);
+  return Stocks().m_hFontHandle;
 }
 
 std::shared_ptr<CGdiFont> StockFont() {
   MakeStockFont();
-  std::lock_guard<std::mutex> lock(Stocks().fontLock);
-  return Stocks().font;
+  std::lock_guard<std::mutex> lock(Stocks().m_FontLock);
+  return Stocks().m_pFont;
 }
 
 std::shared_ptr<CGdiFont> FontOf(const GdiDcState& state) {
-  return state.font ? state.font : StockFont();
+  return state.m_pFont ? state.m_pFont : StockFont();
 }
 
 bool Drawable(const std::shared_ptr<CGdiBitmap>& bitmap) {
@@ -87,11 +87,11 @@ bool Drawable(const std::shared_ptr<CGdiBitmap>& bitmap) {
 
 RECT DrawableArea(const GdiDcState& state) {
   RECT area{0, 0, 0, 0};
-  if (!state.bitmap) return area;
-  area = RECT{0, 0, state.bitmap->Width(), state.bitmap->Height()};
-  if (state.clipped) {
-    area = RECT{std::max(area.left, state.clip.left), std::max(area.top, state.clip.top),
-                std::min(area.right, state.clip.right), std::min(area.bottom, state.clip.bottom)};
+  if (!state.m_pBitmap) return area;
+  area = RECT{0, 0, state.m_pBitmap->Width(), state.m_pBitmap->Height()};
+  if (state.m_bClipped) {
+    area = RECT{std::max(area.left, state.m_rcClip.left), std::max(area.top, state.m_rcClip.top),
+                std::min(area.right, state.m_rcClip.right), std::min(area.bottom, state.m_rcClip.bottom)};
     if (area.right <= area.left || area.bottom <= area.top) area = RECT{0, 0, 0, 0};
   }
   return area;
@@ -111,17 +111,17 @@ bool VisibleBlock(int64_t left, int64_t top, int64_t right, int64_t bottom, cons
 }
 
 BitmapLocks::BitmapLocks(CGdiBitmap& dst, const CGdiBitmap* src)
-    : m_first(dst.Lock()), m_second(src != nullptr && src != &dst ? &src->Lock() : nullptr) {
-  if (m_second != nullptr) {
-    std::lock(m_first, *m_second);
+    : m_First(dst.Lock()), m_pSecond(src != nullptr && src != &dst ? &src->Lock() : nullptr) {
+  if (m_pSecond != nullptr) {
+    std::lock(m_First, *m_pSecond);
   } else {
-    m_first.lock();
+    m_First.lock();
   }
 }
 
 BitmapLocks::~BitmapLocks() {
-  m_first.unlock();
-  if (m_second != nullptr) m_second->unlock();
+  m_First.unlock();
+  if (m_pSecond != nullptr) m_pSecond->unlock();
 }
 
 }  // namespace gdictx

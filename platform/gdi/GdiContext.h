@@ -49,8 +49,8 @@ class BitmapLocks {
   BitmapLocks& operator=(const BitmapLocks&) = delete;
 
  private:
-  std::mutex& m_first;
-  std::mutex* m_second;
+  std::mutex& m_First;
+  std::mutex* m_pSecond;
 };
 
 }  // namespace gdictx

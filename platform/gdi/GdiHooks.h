@@ -22,11 +22,11 @@ ScreenConfig GetScreen();
 // What GDI needs to know of windows, filled by USER before its first window exists. Both are
 // called with no GDI lock held.
 struct GdiWindowSource {
-  BOOL (*isWindow)(HWND hwnd);
-  BOOL (*getClientRect)(HWND hwnd, LPRECT rect);
+  BOOL (*m_pfnIsWindow)(HWND hwnd);
+  BOOL (*m_pfnGetClientRect)(HWND hwnd, LPRECT rect);
   // A window DC was released: what was drawn through it is ready to be shown. On the releasing
   // thread, which may be any.
-  void (*windowDrawn)(HWND hwnd);
+  void (*m_pfnWindowDrawn)(HWND hwnd);
 };
 void SetGdiWindowSource(const GdiWindowSource& source);
 

@@ -29,26 +29,26 @@ CTextLayout LayoutFor(const CGdiFont& font) {
 void DrawLines(CGdiBitmap& bitmap, const CTextLayout& layout, const CGdiFont& font, int left, int top,
                const RECT& visible, const GdiDcState& state) {
   for (const GdiTextLine& line : layout.Lines()) {
-    const int lineLeft = left + line.x;
-    const int lineTop = top + line.y;
-    if (state.bkMode == OPAQUE) {
+    const int lineLeft = left + line.m_nX;
+    const int lineTop = top + line.m_nY;
+    if (state.m_nBkMode == OPAQUE) {
       RECT box;
-      if (gdictx::VisibleBlock(lineLeft, lineTop, int64_t(lineLeft) + line.width,
+      if (gdictx::VisibleBlock(lineLeft, lineTop, int64_t(lineLeft) + line.m_nWidth,
                                int64_t(lineTop) + font.LineHeight(), visible, &box)) {
         gdiraster::Fill(bitmap, box, gdiraster::FromColor(RGB(255, 255, 255), bitmap.BitsPerPixel()));
       }
     }
     int pen = lineLeft;
     const int baseline = lineTop + font.Ascent();
-    for (char32_t code : line.text) {
+    for (char32_t code : line.m_strText) {
       std::shared_ptr<const GdiGlyph> glyph = font.Glyph(code);
       if (!glyph) continue;
-      if (glyph->width > 0 && glyph->height > 0) {
-        gdiraster::BlendMask(bitmap, visible, pen + glyph->left, baseline - glyph->top,
-                             glyph->coverage.data(), glyph->width, glyph->height, glyph->width,
-                             state.textColor);
+      if (glyph->m_nWidth > 0 && glyph->m_nHeight > 0) {
+        gdiraster::BlendMask(bitmap, visible, pen + glyph->m_nLeft, baseline - glyph->m_nTop,
+                             glyph->m_Coverage.data(), glyph->m_nWidth, glyph->m_nHeight, glyph->m_nWidth,
+                             state.m_crTextColor);
       }
-      pen += glyph->advance;
+      pen += glyph->m_nAdvance;
     }
   }
 }
@@ -102,20 +102,20 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
     rect->bottom = rect->top + layout.TextHeight();
     return layout.TextHeight();
   }
-  if (!gdictx::Drawable(state.bitmap)) {
+  if (!gdictx::Drawable(state.m_pBitmap)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  const int64_t left = int64_t(rect->left) + state.origin.x;
-  const int64_t top = int64_t(rect->top) + state.origin.y;
+  const int64_t left = int64_t(rect->left) + state.m_ptOrigin.x;
+  const int64_t top = int64_t(rect->top) + state.m_ptOrigin.y;
   RECT visible = gdictx::DrawableArea(state);
   if ((format & DT_NOCLIP) == 0 &&
       !gdictx::VisibleBlock(left, top, left + width, top + height, visible, &visible)) {
     return layout.Result();
   }
   if (gdiraster::IsEmpty(visible)) return layout.Result();
-  std::lock_guard<std::mutex> lock(state.bitmap->Lock());
-  DrawLines(*state.bitmap, layout, *font, static_cast<int>(left), static_cast<int>(top), visible, state);
+  std::lock_guard<std::mutex> lock(state.m_pBitmap->Lock());
+  DrawLines(*state.m_pBitmap, layout, *font, static_cast<int>(left), static_cast<int>(top), visible, state);
   return layout.Result();
 }
 

@@ -40,8 +40,8 @@ HDC AddDc(const std::shared_ptr<CGdiDc>& dc) {
 // The window DC last released, kept for the next one: the video thread takes and releases one for
 // every picture it paints, and that costs no allocation.
 struct SpareWindowDc {
-  std::mutex lock;
-  std::shared_ptr<CGdiDc> dc;
+  std::mutex m_Lock;
+  std::shared_ptr<CGdiDc> m_pDc;
 };
 
 SpareWindowDc& Spare() {
@@ -58,24 +58,24 @@ HDC NewWindowDc(HWND hwnd) {
   }
   std::shared_ptr<CGdiDc> dc;
   {
-    std::lock_guard<std::mutex> lock(Spare().lock);
-    dc.swap(Spare().dc);
+    std::lock_guard<std::mutex> lock(Spare().m_Lock);
+    dc.swap(Spare().m_pDc);
   }
   if (dc) {
     dc->Reuse(hwnd);
   } else {
     dc = std::make_shared<CGdiDc>(CGdiDc::Kind::Window, hwnd);
   }
-  dc->State().bitmap = surface;
+  dc->State().m_pBitmap = surface;
   return AddDc(dc);
 }
 
 // A bitmap leaves the DC holding it; with the DC's lock held.
 void Unselect(CGdiDc& dc, HDC hdc) {
-  const std::shared_ptr<CGdiBitmap>& bitmap = dc.State().bitmap;
+  const std::shared_ptr<CGdiBitmap>& bitmap = dc.State().m_pBitmap;
   if (dc.GetKind() != CGdiDc::Kind::Memory || !bitmap) return;
   std::lock_guard<std::mutex> lock(bitmap->Lock());
-  if (bitmap->selectedInto == hdc) bitmap->selectedInto = nullptr;
+  if (bitmap->m_hSelectedInto == hdc) bitmap->m_hSelectedInto = nullptr;
 }
 
 HGDIOBJ SelectBitmap(HDC hdc, CGdiDc& dc, HGDIOBJ obj, const std::shared_ptr<CGdiBitmap>& bitmap) {
@@ -86,20 +86,20 @@ HGDIOBJ SelectBitmap(HDC hdc, CGdiDc& dc, HGDIOBJ obj, const std::shared_ptr<CGd
   const bool placeholder = obj == gdictx::PlaceholderHandle();
   std::lock_guard<std::mutex> dcLock(dc.Lock());
   GdiDcState& state = dc.State();
-  if (state.bitmap != bitmap) {
+  if (state.m_pBitmap != bitmap) {
     {
       std::lock_guard<std::mutex> lock(bitmap->Lock());
-      if (bitmap->deleted || (!placeholder && bitmap->selectedInto != nullptr)) {
+      if (bitmap->m_bDeleted || (!placeholder && bitmap->m_hSelectedInto != nullptr)) {
         SetLastError(ERROR_INVALID_PARAMETER);  // one DC at a time
         return nullptr;
       }
-      if (!placeholder) bitmap->selectedInto = hdc;
+      if (!placeholder) bitmap->m_hSelectedInto = hdc;
     }
     Unselect(dc, hdc);
   }
-  HGDIOBJ previous = state.selected;
-  state.selected = static_cast<HBITMAP>(obj);
-  state.bitmap = bitmap;
+  HGDIOBJ previous = state.m_hSelected;
+  state.m_hSelected = static_cast<HBITMAP>(obj);
+  state.m_pBitmap = bitmap;
   return previous;
 }
 
@@ -107,9 +107,9 @@ HGDIOBJ SelectFont(CGdiDc& dc, HGDIOBJ obj, const std::shared_ptr<CGdiFont>& fon
   HFONT stock = gdictx::StockFontHandle();
   std::lock_guard<std::mutex> lock(dc.Lock());
   GdiDcState& state = dc.State();
-  HGDIOBJ previous = state.fontHandle != nullptr ? state.fontHandle : stock;
-  state.fontHandle = static_cast<HFONT>(obj);
-  state.font = font;
+  HGDIOBJ previous = state.m_hFontHandle != nullptr ? state.m_hFontHandle : stock;
+  state.m_hFontHandle = static_cast<HFONT>(obj);
+  state.m_pFont = font;
   return previous;
 }
 
@@ -170,20 +170,20 @@ BOOL WriteBmp(const CGdiBitmap& bitmap, const std::string& path) {
 
 // The source of a blit: a DC's state (the bitmap and the origin its coordinates are taken in).
 struct BlitSource {
-  std::shared_ptr<CGdiBitmap> bitmap;
-  POINT origin{0, 0};
+  std::shared_ptr<CGdiBitmap> m_pBitmap;
+  POINT m_ptOrigin{0, 0};
 };
 
 // Draws src's block (sx, sy, srcCx, srcCy: source device coordinates) onto the destination block
 // (dx, dy, cx, cy: destination device coordinates), scaling when the sizes differ.
 BOOL Draw(const GdiDcState& to, int64_t dx, int64_t dy, int64_t cx, int64_t cy, const BlitSource* from,
           int64_t sx, int64_t sy, int64_t srcCx, int64_t srcCy, DWORD rop, bool keyed, COLORREF key) {
-  if (!Drawable(to.bitmap) || (from != nullptr && !Drawable(from->bitmap))) {
+  if (!Drawable(to.m_pBitmap) || (from != nullptr && !Drawable(from->m_pBitmap))) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  CGdiBitmap& dst = *to.bitmap;
-  const CGdiBitmap* src = from != nullptr ? from->bitmap.get() : nullptr;
+  CGdiBitmap& dst = *to.m_pBitmap;
+  const CGdiBitmap* src = from != nullptr ? from->m_pBitmap.get() : nullptr;
   RECT visible;
   if (!VisibleBlock(dx, dy, dx + cx, dy + cy, DrawableArea(to), &visible)) return TRUE;
   BitmapLocks locks(dst, src);
@@ -262,8 +262,8 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* bmi, UINT usage, void** bits
 HDC CreateCompatibleDC(HDC hdc) {
   if (hdc != nullptr && !FindDc(hdc)) return nullptr;
   auto dc = std::make_shared<CGdiDc>(CGdiDc::Kind::Memory, nullptr);
-  dc->State().selected = gdictx::PlaceholderHandle();
-  dc->State().bitmap = gdictx::Placeholder();
+  dc->State().m_hSelected = gdictx::PlaceholderHandle();
+  dc->State().m_pBitmap = gdictx::Placeholder();
   return AddDc(dc);
 }
 
@@ -319,11 +319,11 @@ BOOL DeleteObject(HGDIOBJ obj) {
   if (object->GetType() == CGdiObject::Type::Bitmap) {
     CGdiBitmap& bitmap = static_cast<CGdiBitmap&>(*object);
     std::lock_guard<std::mutex> lock(bitmap.Lock());
-    if (bitmap.selectedInto != nullptr) {
+    if (bitmap.m_hSelectedInto != nullptr) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return FALSE;
     }
-    bitmap.deleted = true;
+    bitmap.m_bDeleted = true;
   }
   // A font still selected into a DC stays drawn with there until replaced.
   Handles().Remove(obj);
@@ -363,7 +363,7 @@ int SetBkMode(HDC hdc, int mode) {
     return 0;
   }
   std::lock_guard<std::mutex> lock(dc->Lock());
-  std::swap(dc->State().bkMode, mode);
+  std::swap(dc->State().m_nBkMode, mode);
   return mode;
 }
 
@@ -371,7 +371,7 @@ COLORREF SetTextColor(HDC hdc, COLORREF color) {
   std::shared_ptr<CGdiDc> dc = FindDc(hdc);
   if (!dc) return CLR_INVALID;
   std::lock_guard<std::mutex> lock(dc->Lock());
-  std::swap(dc->State().textColor, color);
+  std::swap(dc->State().m_crTextColor, color);
   return color;
 }
 
@@ -383,7 +383,7 @@ int SetStretchBltMode(HDC hdc, int mode) {
     return 0;
   }
   std::lock_guard<std::mutex> lock(dc->Lock());
-  std::swap(dc->State().stretchMode, mode);
+  std::swap(dc->State().m_nStretchMode, mode);
   return mode;
 }
 
@@ -391,8 +391,8 @@ BOOL SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT previous) {
   std::shared_ptr<CGdiDc> dc = FindDc(hdc);
   if (!dc) return FALSE;
   std::lock_guard<std::mutex> lock(dc->Lock());
-  if (previous != nullptr) *previous = dc->State().origin;
-  dc->State().origin = POINT{x, y};
+  if (previous != nullptr) *previous = dc->State().m_ptOrigin;
+  dc->State().m_ptOrigin = POINT{x, y};
   return TRUE;
 }
 
@@ -414,9 +414,9 @@ int SelectClipRgn(HDC hdc, HRGN rgn) {
   }
   std::lock_guard<std::mutex> lock(dc->Lock());
   GdiDcState& state = dc->State();
-  state.clipped = region != nullptr;
-  state.clip = region ? region->Rect() : RECT{0, 0, 0, 0};
-  return state.clipped && gdiraster::IsEmpty(state.clip) ? NULLREGION : SIMPLEREGION;
+  state.m_bClipped = region != nullptr;
+  state.m_rcClip = region ? region->Rect() : RECT{0, 0, 0, 0};
+  return state.m_bClipped && gdiraster::IsEmpty(state.m_rcClip) ? NULLREGION : SIMPLEREGION;
 }
 
 BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int srcY, DWORD rop) {
@@ -432,17 +432,17 @@ BOOL StretchBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int sr
   std::shared_ptr<CGdiDc> to = FindDc(dst);
   if (!to) return FALSE;
   const GdiDcState toState = to->GetState();
-  const int64_t dx = int64_t(x) + toState.origin.x;
-  const int64_t dy = int64_t(y) + toState.origin.y;
+  const int64_t dx = int64_t(x) + toState.m_ptOrigin.x;
+  const int64_t dy = int64_t(y) + toState.m_ptOrigin.y;
   if (!gdiraster::RopReadsSource(rop)) {
     return Draw(toState, dx, dy, cx, cy, nullptr, 0, 0, cx, cy, rop, false, 0);
   }
   std::shared_ptr<CGdiDc> from = FindDc(src);
   if (!from) return FALSE;
   const GdiDcState fromState = from->GetState();
-  const BlitSource source{fromState.bitmap, fromState.origin};
-  const int64_t sx = int64_t(srcX) + fromState.origin.x;
-  const int64_t sy = int64_t(srcY) + fromState.origin.y;
+  const BlitSource source{fromState.m_pBitmap, fromState.m_ptOrigin};
+  const int64_t sx = int64_t(srcX) + fromState.m_ptOrigin.x;
+  const int64_t sy = int64_t(srcY) + fromState.m_ptOrigin.y;
   if (!FitsLong(dx + cx) || !FitsLong(dy + cy) || !FitsLong(sx + srcCx) || !FitsLong(sy + srcCy)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -462,18 +462,18 @@ BOOL TransparentImage(HDC dst, LONG x, LONG y, LONG cx, LONG cy, HANDLE src, LON
   std::shared_ptr<CGdiObject> object = Handles().Lookup(src);
   if (object && object->GetType() == CGdiObject::Type::Dc) {
     const GdiDcState state = static_cast<CGdiDc&>(*object).GetState();
-    source = BlitSource{state.bitmap, state.origin};
+    source = BlitSource{state.m_pBitmap, state.m_ptOrigin};
   } else if (object && object->GetType() == CGdiObject::Type::Bitmap) {
-    source.bitmap = std::static_pointer_cast<CGdiBitmap>(object);
+    source.m_pBitmap = std::static_pointer_cast<CGdiBitmap>(object);
   } else {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   const GdiDcState toState = to->GetState();
-  const int64_t dx = int64_t(x) + toState.origin.x;
-  const int64_t dy = int64_t(y) + toState.origin.y;
-  const int64_t sx = int64_t(srcX) + source.origin.x;
-  const int64_t sy = int64_t(srcY) + source.origin.y;
+  const int64_t dx = int64_t(x) + toState.m_ptOrigin.x;
+  const int64_t dy = int64_t(y) + toState.m_ptOrigin.y;
+  const int64_t sx = int64_t(srcX) + source.m_ptOrigin.x;
+  const int64_t sy = int64_t(srcY) + source.m_ptOrigin.y;
   if (!FitsLong(dx + cx) || !FitsLong(dy + cy) || !FitsLong(sx + srcCx) || !FitsLong(sy + srcCy)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -493,18 +493,19 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
     return 0;
   }
   const GdiDcState state = dc->GetState();
-  if (!Drawable(state.bitmap)) {
+  if (!Drawable(state.m_pBitmap)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   RECT visible;
-  if (!VisibleBlock(int64_t(rect->left) + state.origin.x, int64_t(rect->top) + state.origin.y,
-                    int64_t(rect->right) + state.origin.x, int64_t(rect->bottom) + state.origin.y,
+  if (!VisibleBlock(int64_t(rect->left) + state.m_ptOrigin.x, int64_t(rect->top) + state.m_ptOrigin.y,
+                    int64_t(rect->right) + state.m_ptOrigin.x, int64_t(rect->bottom) + state.m_ptOrigin.y,
                     DrawableArea(state), &visible)) {
     return 1;
   }
-  std::lock_guard<std::mutex> lock(state.bitmap->Lock());
-  gdiraster::Fill(*state.bitmap, visible, gdiraster::FromColor(b->Color(), state.bitmap->BitsPerPixel()));
+  std::lock_guard<std::mutex> lock(state.m_pBitmap->Lock());
+  gdiraster::Fill(*state.m_pBitmap, visible,
+                  gdiraster::FromColor(b->Color(), state.m_pBitmap->BitsPerPixel()));
   return 1;
 }
 
@@ -525,8 +526,8 @@ int ReleaseDC(HWND hwnd, HDC hdc) {
   if (dc->GetKind() == CGdiDc::Kind::Window && dc.use_count() == 1) {
     // Out of the table and held by no call: nothing can reach it any more.
     dc->Reuse(nullptr);
-    std::lock_guard<std::mutex> lock(Spare().lock);
-    if (!Spare().dc) Spare().dc = std::move(dc);
+    std::lock_guard<std::mutex> lock(Spare().m_Lock);
+    if (!Spare().m_pDc) Spare().m_pDc = std::move(dc);
   }
   return 1;
 }
@@ -565,12 +566,12 @@ BOOL SaveBitmapFile(HDC hdc, const std::string& path) {
   std::shared_ptr<CGdiDc> dc = FindDc(hdc);
   if (!dc) return FALSE;
   const GdiDcState state = dc->GetState();
-  if (!state.bitmap) {
+  if (!state.m_pBitmap) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  std::lock_guard<std::mutex> lock(state.bitmap->Lock());
-  return WriteBmp(*state.bitmap, path);
+  std::lock_guard<std::mutex> lock(state.m_pBitmap->Lock());
+  return WriteBmp(*state.m_pBitmap, path);
 }
 
 BOOL GetWindowSurface(HWND hwnd, BITMAP* out) {

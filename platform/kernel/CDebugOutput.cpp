@@ -47,15 +47,15 @@ void CDebugOutput::Write(const std::u16string& text) {
 }
 
 void CDebugOutput::SetSink(std::function<void(const std::string& line)> sink) {
-  std::lock_guard<std::recursive_mutex> lock(m_lock);
-  m_sink = std::move(sink);
+  std::lock_guard<std::recursive_mutex> lock(m_Lock);
+  m_fnSink = std::move(sink);
 }
 
 void CDebugOutput::EmitLine(const std::u16string& line) {
   std::string utf8 = WceWideToUtf8(line);
-  std::lock_guard<std::recursive_mutex> lock(m_lock);
-  if (m_sink) {
-    m_sink(utf8);
+  std::lock_guard<std::recursive_mutex> lock(m_Lock);
+  if (m_fnSink) {
+    m_fnSink(utf8);
     return;
   }
   // A test times the program's own steps by these ticks: the moment a line was written, not the

@@ -23,6 +23,6 @@ class CDebugOutput {
 
   // Held while a line is delivered, so SetSink returns only once no thread is inside the old
   // sink; recursive because a sink may itself log.
-  std::recursive_mutex m_lock;
-  std::function<void(const std::string& line)> m_sink;
+  std::recursive_mutex m_Lock;
+  std::function<void(const std::string& line)> m_fnSink;
 };

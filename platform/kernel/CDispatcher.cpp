@@ -7,17 +7,17 @@
 #include <thread>
 
 void CDispatcher::WakeList::Add(WaitBlock* block) {
-  block->waking.fetch_add(1, std::memory_order_relaxed);
-  block->nextWake = m_pFirst;
+  block->m_nWaking.fetch_add(1, std::memory_order_relaxed);
+  block->m_pNextWake = m_pFirst;
   m_pFirst = block;
 }
 
 void CDispatcher::WakeList::WakeAll() {
   for (WaitBlock* block = m_pFirst; block != nullptr;) {
-    WaitBlock* next = block->nextWake;
-    block->wake.notify_one();
+    WaitBlock* next = block->m_pNextWake;
+    block->m_Wake.notify_one();
     // From here on the waiting thread may return and its block go.
-    block->waking.fetch_sub(1, std::memory_order_release);
+    block->m_nWaking.fetch_sub(1, std::memory_order_release);
     block = next;
   }
   m_pFirst = nullptr;
@@ -30,10 +30,10 @@ CDispatcher& CDispatcher::GetInstance() {
 }
 
 void CDispatcher::Queue(CWaitableObject& obj, WaitLink& link) {
-  link.prev = obj.m_pLastWaiter;
-  link.next = nullptr;
+  link.m_pPrev = obj.m_pLastWaiter;
+  link.m_pNext = nullptr;
   if (obj.m_pLastWaiter != nullptr) {
-    obj.m_pLastWaiter->next = &link;
+    obj.m_pLastWaiter->m_pNext = &link;
   } else {
     obj.m_pFirstWaiter = &link;
   }
@@ -41,26 +41,26 @@ void CDispatcher::Queue(CWaitableObject& obj, WaitLink& link) {
 }
 
 void CDispatcher::Unlink(WaitBlock& block) {
-  for (size_t i = 0; i < block.count; ++i) {
-    CWaitableObject& obj = *block.objects[i];
-    WaitLink& link = block.links[i];
-    if (link.prev != nullptr) {
-      link.prev->next = link.next;
+  for (size_t i = 0; i < block.m_nCount; ++i) {
+    CWaitableObject& obj = *block.m_pObjects[i];
+    WaitLink& link = block.m_Links[i];
+    if (link.m_pPrev != nullptr) {
+      link.m_pPrev->m_pNext = link.m_pNext;
     } else {
-      obj.m_pFirstWaiter = link.next;
+      obj.m_pFirstWaiter = link.m_pNext;
     }
-    if (link.next != nullptr) {
-      link.next->prev = link.prev;
+    if (link.m_pNext != nullptr) {
+      link.m_pNext->m_pPrev = link.m_pPrev;
     } else {
-      obj.m_pLastWaiter = link.prev;
+      obj.m_pLastWaiter = link.m_pPrev;
     }
-    link.prev = link.next = nullptr;
+    link.m_pPrev = link.m_pNext = nullptr;
   }
 }
 
 DWORD CDispatcher::WaitAny(const std::shared_ptr<CWaitableObject>* objects, size_t count, DWORD ms) {
   DWORD self = GetCurrentThreadId();
-  std::unique_lock<std::mutex> lock(m_lock);
+  std::unique_lock<std::mutex> lock(m_Lock);
   for (size_t i = 0; i < count; ++i) {
     if (objects[i]->IsSignalledFor(self)) {
       objects[i]->Acquire(self);
@@ -70,39 +70,40 @@ DWORD CDispatcher::WaitAny(const std::shared_ptr<CWaitableObject>* objects, size
   if (ms == 0) return WAIT_TIMEOUT;
 
   WaitBlock block;
-  block.threadId = self;
-  block.objects = objects;
-  block.count = count;
+  block.m_dwThreadId = self;
+  block.m_pObjects = objects;
+  block.m_nCount = count;
   for (size_t i = 0; i < count; ++i) {
-    block.links[i].block = &block;
-    Queue(*objects[i], block.links[i]);
+    block.m_Links[i].m_pBlock = &block;
+    Queue(*objects[i], block.m_Links[i]);
   }
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (block.satisfiedIndex < 0) {
+  while (block.m_nSatisfiedIndex < 0) {
     if (ms == INFINITE) {
-      block.wake.wait(lock);
-    } else if (block.wake.wait_until(lock, deadline) == std::cv_status::timeout && block.satisfiedIndex < 0) {
+      block.m_Wake.wait(lock);
+    } else if (block.m_Wake.wait_until(lock, deadline) == std::cv_status::timeout &&
+               block.m_nSatisfiedIndex < 0) {
       Unlink(block);
       return WAIT_TIMEOUT;
     }
   }
-  const DWORD result = WAIT_OBJECT_0 + static_cast<DWORD>(block.satisfiedIndex);
+  const DWORD result = WAIT_OBJECT_0 + static_cast<DWORD>(block.m_nSatisfiedIndex);
   lock.unlock();
   // Its waker may not have woken it yet (this thread saw the satisfied wait first): the block
   // stays until it has.
-  while (block.waking.load(std::memory_order_acquire) != 0) std::this_thread::yield();
+  while (block.m_nWaking.load(std::memory_order_acquire) != 0) std::this_thread::yield();
   return result;
 }
 
 void CDispatcher::SatisfyWaiters(CWaitableObject& obj, WakeList& wakes) {
   while (obj.m_pFirstWaiter != nullptr) {
-    WaitBlock* block = obj.m_pFirstWaiter->block;
-    if (!obj.IsSignalledFor(block->threadId)) break;
-    obj.Acquire(block->threadId);
+    WaitBlock* block = obj.m_pFirstWaiter->m_pBlock;
+    if (!obj.IsSignalledFor(block->m_dwThreadId)) break;
+    obj.Acquire(block->m_dwThreadId);
     // The same object may stand more than once in a wait: the lowest index is the answer.
-    for (size_t i = 0; i < block->count; ++i) {
-      if (block->objects[i].get() == &obj) {
-        block->satisfiedIndex = static_cast<int>(i);
+    for (size_t i = 0; i < block->m_nCount; ++i) {
+      if (block->m_pObjects[i].get() == &obj) {
+        block->m_nSatisfiedIndex = static_cast<int>(i);
         break;
       }
     }

@@ -24,20 +24,20 @@ class CDispatcher {
   struct WaitBlock;
   // A wait block's place in the queue of one object it waits for.
   struct WaitLink {
-    WaitBlock* block = nullptr;
-    WaitLink* prev = nullptr;
-    WaitLink* next = nullptr;
+    WaitBlock* m_pBlock = nullptr;
+    WaitLink* m_pPrev = nullptr;
+    WaitLink* m_pNext = nullptr;
   };
   struct WaitBlock {
-    std::condition_variable wake;
-    DWORD threadId = 0;
-    const std::shared_ptr<CWaitableObject>* objects = nullptr;
-    size_t count = 0;
-    WaitLink links[kMaxWaitObjects];  // links[i] is queued on objects[i]
-    int satisfiedIndex = -1;
-    WaitBlock* nextWake = nullptr;  // in the wake list of the thread that satisfied it
+    std::condition_variable m_Wake;
+    DWORD m_dwThreadId = 0;
+    const std::shared_ptr<CWaitableObject>* m_pObjects = nullptr;
+    size_t m_nCount = 0;
+    WaitLink m_Links[kMaxWaitObjects];  // links[i] is queued on objects[i]
+    int m_nSatisfiedIndex = -1;
+    WaitBlock* m_pNextWake = nullptr;  // in the wake list of the thread that satisfied it
     // Wake-ups still to be given outside the lock: the block must outlive them.
-    std::atomic<int> waking{0};
+    std::atomic<int> m_nWaking{0};
   };
 
   // The waits satisfied under the lock, to be woken after it is let go: declared before the lock's
@@ -59,7 +59,7 @@ class CDispatcher {
 
   static CDispatcher& GetInstance();
 
-  std::mutex& Lock() { return m_lock; }
+  std::mutex& Lock() { return m_Lock; }
 
   // Wait-any over count objects (1 to kMaxWaitObjects). Returns WAIT_OBJECT_0 + index of the
   // object that satisfied the wait (the lowest one signalled at entry), or WAIT_TIMEOUT.
@@ -76,5 +76,5 @@ class CDispatcher {
   // Takes every link of block out of its object's queue.
   static void Unlink(WaitBlock& block);
 
-  std::mutex m_lock;
+  std::mutex m_Lock;
 };

@@ -18,7 +18,7 @@ class CEventObject : public CWaitableObject {
   void Acquire(DWORD threadId) override;
 
  private:
-  const bool m_manualReset;
-  bool m_signalled;  // guarded by the dispatcher lock
-  DWORD m_data = 0;  // guarded by the dispatcher lock
+  const bool m_bManualReset;
+  bool m_bSignalled;   // guarded by the dispatcher lock
+  DWORD m_dwData = 0;  // guarded by the dispatcher lock
 };

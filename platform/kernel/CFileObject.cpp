@@ -8,16 +8,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-CFileObject::CFileObject(int fd) : CKernelObject(Type::File), m_fd(fd) {}
+CFileObject::CFileObject(int fd) : CKernelObject(Type::File), m_nFd(fd) {}
 
 CFileObject::~CFileObject() {
-  ::close(m_fd);
+  ::close(m_nFd);
 }
 
 bool CFileObject::Read(void* buf, DWORD len, DWORD& done) {
   done = 0;
   while (done < len) {
-    ssize_t n = ::read(m_fd, static_cast<char*>(buf) + done, len - done);
+    ssize_t n = ::read(m_nFd, static_cast<char*>(buf) + done, len - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       SetLastError(CFileSystemView::ErrorFromErrno(errno));
@@ -32,7 +32,7 @@ bool CFileObject::Read(void* buf, DWORD len, DWORD& done) {
 bool CFileObject::Write(const void* buf, DWORD len, DWORD& done) {
   done = 0;
   while (done < len) {
-    ssize_t n = ::write(m_fd, static_cast<const char*>(buf) + done, len - done);
+    ssize_t n = ::write(m_nFd, static_cast<const char*>(buf) + done, len - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       SetLastError(n < 0 ? CFileSystemView::ErrorFromErrno(errno) : ERROR_GEN_FAILURE);
@@ -52,7 +52,7 @@ int64_t CFileObject::Seek(int64_t distance, DWORD method) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return -1;
   }
-  off_t pos = ::lseek(m_fd, static_cast<off_t>(distance), whence);
+  off_t pos = ::lseek(m_nFd, static_cast<off_t>(distance), whence);
   if (pos < 0) {
     // Windows refuses a move before the start with ERROR_NEGATIVE_SEEK; lseek gives EINVAL.
     SetLastError(errno == EINVAL ? ERROR_NEGATIVE_SEEK : CFileSystemView::ErrorFromErrno(errno));
@@ -63,7 +63,7 @@ int64_t CFileObject::Seek(int64_t distance, DWORD method) {
 
 int64_t CFileObject::Size() {
   struct stat st;
-  if (::fstat(m_fd, &st) != 0) {
+  if (::fstat(m_nFd, &st) != 0) {
     SetLastError(CFileSystemView::ErrorFromErrno(errno));
     return -1;
   }
@@ -71,8 +71,8 @@ int64_t CFileObject::Size() {
 }
 
 bool CFileObject::SetEnd() {
-  off_t pos = ::lseek(m_fd, 0, SEEK_CUR);
-  if (pos < 0 || ::ftruncate(m_fd, pos) != 0) {
+  off_t pos = ::lseek(m_nFd, 0, SEEK_CUR);
+  if (pos < 0 || ::ftruncate(m_nFd, pos) != 0) {
     SetLastError(CFileSystemView::ErrorFromErrno(errno));
     return false;
   }
@@ -80,7 +80,7 @@ bool CFileObject::SetEnd() {
 }
 
 bool CFileObject::Flush() {
-  if (::fsync(m_fd) != 0 && errno != EINVAL) {
+  if (::fsync(m_nFd) != 0 && errno != EINVAL) {
     SetLastError(CFileSystemView::ErrorFromErrno(errno));
     return false;
   }

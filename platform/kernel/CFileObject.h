@@ -19,5 +19,5 @@ class CFileObject : public CKernelObject {
   bool Flush();
 
  private:
-  const int m_fd;
+  const int m_nFd;
 };

@@ -18,26 +18,26 @@ CFileSystemView& CFileSystemView::GetInstance() {
   return *instance;
 }
 
-CFileSystemView::CFileSystemView() : m_moduleFileName(kDefaultModuleFileName) {}
+CFileSystemView::CFileSystemView() : m_strModuleFileName(kDefaultModuleFileName) {}
 
 void CFileSystemView::SetRootDir(const std::string& hostDir) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  m_root = hostDir;
+  std::lock_guard<std::mutex> lock(m_Lock);
+  m_strRoot = hostDir;
 }
 
 std::string CFileSystemView::GetRootDir() {
-  std::lock_guard<std::mutex> lock(m_lock);
-  if (m_root.empty()) {
+  std::lock_guard<std::mutex> lock(m_Lock);
+  if (m_strRoot.empty()) {
     const char* env = std::getenv("CORVANE_ROOT");
     if (env != nullptr && *env != 0) {
-      m_root = env;
+      m_strRoot = env;
     } else {
       // Fixed at first use, so a later change of the working directory does not move the root.
       char cwd[4096];
-      m_root = std::string(getcwd(cwd, sizeof cwd) ? cwd : ".") + "/corvane-root";
+      m_strRoot = std::string(getcwd(cwd, sizeof cwd) ? cwd : ".") + "/corvane-root";
     }
   }
-  return m_root;
+  return m_strRoot;
 }
 
 std::string CFileSystemView::HostPath(const std::u16string& cePath) {
@@ -65,30 +65,30 @@ std::string CFileSystemView::HostPath(const std::u16string& cePath) {
 }
 
 void CFileSystemView::SetModuleFileName(const std::u16string& cePath) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  m_moduleFileName = cePath;
+  std::lock_guard<std::mutex> lock(m_Lock);
+  m_strModuleFileName = cePath;
 }
 
 std::u16string CFileSystemView::GetModuleFileName() {
-  std::lock_guard<std::mutex> lock(m_lock);
-  return m_moduleFileName;
+  std::lock_guard<std::mutex> lock(m_Lock);
+  return m_strModuleFileName;
 }
 
 void CFileSystemView::SetHooks(const wce::StreamDeviceHooks& hooks) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  m_hooks = hooks;
+  std::lock_guard<std::mutex> lock(m_Lock);
+  m_Hooks = hooks;
 }
 
 wce::StreamDeviceHooks CFileSystemView::GetHooks() {
-  std::lock_guard<std::mutex> lock(m_lock);
-  return m_hooks;
+  std::lock_guard<std::mutex> lock(m_Lock);
+  return m_Hooks;
 }
 
 void CFileSystemView::Reset() {
-  std::lock_guard<std::mutex> lock(m_lock);
-  m_root.clear();
-  m_moduleFileName = kDefaultModuleFileName;
-  m_hooks = wce::StreamDeviceHooks();
+  std::lock_guard<std::mutex> lock(m_Lock);
+  m_strRoot.clear();
+  m_strModuleFileName = kDefaultModuleFileName;
+  m_Hooks = wce::StreamDeviceHooks();
 }
 
 DWORD CFileSystemView::ErrorFromErrno(int err) {

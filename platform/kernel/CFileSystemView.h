@@ -27,8 +27,8 @@ class CFileSystemView {
  private:
   CFileSystemView();
 
-  std::mutex m_lock;
-  std::string m_root;  // empty: not chosen yet (environment or default on first use)
-  std::u16string m_moduleFileName;
-  wce::StreamDeviceHooks m_hooks;
+  std::mutex m_Lock;
+  std::string m_strRoot;  // empty: not chosen yet (environment or default on first use)
+  std::u16string m_strModuleFileName;
+  wce::StreamDeviceHooks m_Hooks;
 };

@@ -44,9 +44,9 @@ class CHandleTable {
   HANDLE InsertLocked(std::shared_ptr<CKernelObject> obj);
   const NameTableDriver& NamesLocked() const;
 
-  std::mutex m_lock;
-  uintptr_t m_next = 0x1000;
-  std::unordered_map<uintptr_t, std::shared_ptr<CKernelObject>> m_handles;
-  std::map<std::u16string, std::weak_ptr<CKernelObject>> m_names;  // entries live while a handle is open
+  std::mutex m_Lock;
+  uintptr_t m_nNext = 0x1000;
+  std::unordered_map<uintptr_t, std::shared_ptr<CKernelObject>> m_Handles;
+  std::map<std::u16string, std::weak_ptr<CKernelObject>> m_Names;  // entries live while a handle is open
   const NameTableDriver* m_pNameDriver = nullptr;
 };

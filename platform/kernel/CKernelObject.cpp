@@ -1,5 +1,5 @@
 #include "platform/kernel/CKernelObject.h"
 
-CKernelObject::CKernelObject(Type type) : m_type(type) {}
+CKernelObject::CKernelObject(Type type) : m_Type(type) {}
 
 CKernelObject::~CKernelObject() = default;

@@ -16,13 +16,13 @@ class CKernelObject {
   CKernelObject(const CKernelObject&) = delete;
   CKernelObject& operator=(const CKernelObject&) = delete;
 
-  Type GetType() const { return m_type; }
+  Type GetType() const { return m_Type; }
 
  private:
   friend class CHandleTable;
-  const Type m_type;
+  const Type m_Type;
   // Both guarded by the handle table's lock: the name stays in the name table while any
   // handle to the object is open.
-  std::u16string m_name;
-  int m_openHandles = 0;
+  std::u16string m_strName;
+  int m_nOpenHandles = 0;
 };

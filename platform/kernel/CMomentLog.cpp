@@ -50,19 +50,19 @@ void CMomentLog::Mark() {
   const int64_t now = NowUs();
   // One thread marks (the one that draws the pictures); the count that publishes a moment is
   // stored after its slot, so an observer never reads a slot before it is written.
-  const uint64_t n = m_pShared->count.load(std::memory_order_relaxed);
-  m_pShared->us[n % kSlots].store(now, std::memory_order_relaxed);
-  m_pShared->count.store(n + 1, std::memory_order_release);
+  const uint64_t n = m_pShared->m_nCount.load(std::memory_order_relaxed);
+  m_pShared->m_Us[n % kSlots].store(now, std::memory_order_relaxed);
+  m_pShared->m_nCount.store(n + 1, std::memory_order_release);
 }
 
 uint64_t CMomentLog::Count() const {
-  return m_pShared != nullptr ? m_pShared->count.load(std::memory_order_acquire) : 0;
+  return m_pShared != nullptr ? m_pShared->m_nCount.load(std::memory_order_acquire) : 0;
 }
 
 int64_t CMomentLog::At(uint64_t n) const {
   const uint64_t count = Count();
   if (n >= count || n + kSlots <= count) return 0;
-  return m_pShared->us[n % kSlots].load(std::memory_order_relaxed);
+  return m_pShared->m_Us[n % kSlots].load(std::memory_order_relaxed);
 }
 
 namespace wce {

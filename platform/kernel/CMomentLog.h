@@ -38,8 +38,8 @@ class CMomentLog {
 
  private:
   struct Shared {
-    std::atomic<uint64_t> count;
-    std::atomic<int64_t> us[kSlots];
+    std::atomic<uint64_t> m_nCount;
+    std::atomic<int64_t> m_Us[kSlots];
   };
   static_assert(std::atomic<uint64_t>::is_always_lock_free, "the count is shared between processes");
 

@@ -14,6 +14,6 @@ class CMutexObject : public CWaitableObject {
   void Acquire(DWORD threadId) override;
 
  private:
-  DWORD m_owner;  // guarded by the dispatcher lock; 0 when free
-  DWORD m_count;
+  DWORD m_dwOwner;  // guarded by the dispatcher lock; 0 when free
+  DWORD m_dwCount;
 };

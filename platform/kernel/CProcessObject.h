@@ -8,7 +8,7 @@ class CProcessObject : public CWaitableObject {
  public:
   explicit CProcessObject(DWORD processId);
 
-  DWORD GetProcessId() const { return m_processId; }
+  DWORD GetProcessId() const { return m_dwProcessId; }
   // STILL_ACTIVE until the program has ended.
   DWORD GetExitCode() const;
   void Exited(DWORD code);
@@ -17,7 +17,7 @@ class CProcessObject : public CWaitableObject {
   void Acquire(DWORD threadId) override;
 
  private:
-  const DWORD m_processId;
-  bool m_ended = false;  // guarded by the dispatcher lock
-  DWORD m_exitCode = 0;  // guarded by the dispatcher lock
+  const DWORD m_dwProcessId;
+  bool m_bEnded = false;   // guarded by the dispatcher lock
+  DWORD m_dwExitCode = 0;  // guarded by the dispatcher lock
 };

@@ -71,19 +71,19 @@ bool CSharedNameTable::Claim(const std::u16string& name) {
     close(fd);
     return errno == EWOULDBLOCK;
   }
-  std::lock_guard<std::mutex> lock(m_lock);
-  auto it = m_held.find(name);
-  if (it != m_held.end()) close(it->second);
-  m_held[name] = fd;
+  std::lock_guard<std::mutex> lock(m_Lock);
+  auto it = m_Held.find(name);
+  if (it != m_Held.end()) close(it->second);
+  m_Held[name] = fd;
   return false;
 }
 
 void CSharedNameTable::Release(const std::u16string& name) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  auto it = m_held.find(name);
-  if (it == m_held.end()) return;
+  std::lock_guard<std::mutex> lock(m_Lock);
+  auto it = m_Held.find(name);
+  if (it == m_Held.end()) return;
   // The file stays: unlinking it could leave two programs holding locks on two different files
   // of the same name.
   close(it->second);
-  m_held.erase(it);
+  m_Held.erase(it);
 }

@@ -17,6 +17,6 @@ class CSharedNameTable {
  private:
   CSharedNameTable() = default;
 
-  std::mutex m_lock;
-  std::map<std::u16string, int> m_held;  // name -> descriptor of its locked file
+  std::mutex m_Lock;
+  std::map<std::u16string, int> m_Held;  // name -> descriptor of its locked file
 };

@@ -11,52 +11,52 @@ thread_local DWORD t_id = 0;
 thread_local std::shared_ptr<CThreadObject>* t_object = nullptr;
 
 struct ForeignThreadSlot {
-  std::shared_ptr<CThreadObject> object;
+  std::shared_ptr<CThreadObject> m_pObject;
   ~ForeignThreadSlot() {
-    if (object) object->MarkEnded(0);
+    if (m_pObject) m_pObject->MarkEnded(0);
   }
 };
 
 }  // namespace
 
 CThreadObject::CThreadObject(DWORD threadId, bool suspended)
-    : CWaitableObject(Type::Thread), m_threadId(threadId), m_suspendCount(suspended ? 1 : 0) {}
+    : CWaitableObject(Type::Thread), m_dwThreadId(threadId), m_dwSuspendCount(suspended ? 1 : 0) {}
 
 DWORD CThreadObject::Resume() {
-  std::lock_guard<std::mutex> lock(m_suspendLock);
-  DWORD before = m_suspendCount;
-  if (m_suspendCount > 0 && --m_suspendCount == 0) m_resumed.notify_all();
+  std::lock_guard<std::mutex> lock(m_SuspendLock);
+  DWORD before = m_dwSuspendCount;
+  if (m_dwSuspendCount > 0 && --m_dwSuspendCount == 0) m_Resumed.notify_all();
   return before;
 }
 
 DWORD CThreadObject::GetExitCode() const {
   std::lock_guard<std::mutex> lock(CDispatcher::GetInstance().Lock());
-  return m_exitCode;
+  return m_dwExitCode;
 }
 
 void CThreadObject::MarkEnded(DWORD exitCode) {
   CDispatcher& d = CDispatcher::GetInstance();
   CDispatcher::WakeList wakes;
   std::lock_guard<std::mutex> lock(d.Lock());
-  if (m_ended) return;
-  m_ended = true;
-  m_exitCode = exitCode;
+  if (m_bEnded) return;
+  m_bEnded = true;
+  m_dwExitCode = exitCode;
   d.SatisfyWaiters(*this, wakes);
 }
 
 bool CThreadObject::IsSignalledFor(DWORD) const {
-  return m_ended;
+  return m_bEnded;
 }
 
 void CThreadObject::Acquire(DWORD) {}
 
 void CThreadObject::Run(std::shared_ptr<CThreadObject> self, LPTHREAD_START_ROUTINE start, LPVOID param) {
-  t_id = self->m_threadId;
+  t_id = self->m_dwThreadId;
   // self lives in this frame for as long as the thread runs.
   t_object = &self;
   {
-    std::unique_lock<std::mutex> lock(self->m_suspendLock);
-    self->m_resumed.wait(lock, [&] { return self->m_suspendCount == 0; });
+    std::unique_lock<std::mutex> lock(self->m_SuspendLock);
+    self->m_Resumed.wait(lock, [&] { return self->m_dwSuspendCount == 0; });
   }
   DWORD code = start(param);
   self->MarkEnded(code);
@@ -66,8 +66,8 @@ void CThreadObject::Run(std::shared_ptr<CThreadObject> self, LPTHREAD_START_ROUT
 std::shared_ptr<CThreadObject> CThreadObject::Current() {
   if (t_object == nullptr) {
     thread_local ForeignThreadSlot slot;
-    slot.object = std::make_shared<CThreadObject>(CurrentId(), false);
-    t_object = &slot.object;
+    slot.m_pObject = std::make_shared<CThreadObject>(CurrentId(), false);
+    t_object = &slot.m_pObject;
   }
   return *t_object;
 }

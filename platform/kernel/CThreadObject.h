@@ -17,9 +17,9 @@ class CThreadObject : public CWaitableObject {
 
   CThreadObject(DWORD threadId, bool suspended);
 
-  DWORD GetThreadId() const { return m_threadId; }
-  void SetPriority(int priority) { m_priority.store(priority); }
-  int GetPriority() const { return m_priority.load(); }
+  DWORD GetThreadId() const { return m_dwThreadId; }
+  void SetPriority(int priority) { m_nPriority.store(priority); }
+  int GetPriority() const { return m_nPriority.load(); }
 
   // Returns the suspend count before the call.
   DWORD Resume();
@@ -37,11 +37,11 @@ class CThreadObject : public CWaitableObject {
   static DWORD AllocateId();
 
  private:
-  const DWORD m_threadId;
-  std::atomic<int> m_priority{kDefaultPriority};
-  std::mutex m_suspendLock;
-  std::condition_variable m_resumed;
-  DWORD m_suspendCount;  // guarded by m_suspendLock
-  bool m_ended = false;  // guarded by the dispatcher lock
-  DWORD m_exitCode = STILL_ACTIVE;
+  const DWORD m_dwThreadId;
+  std::atomic<int> m_nPriority{kDefaultPriority};
+  std::mutex m_SuspendLock;
+  std::condition_variable m_Resumed;
+  DWORD m_dwSuspendCount;  // guarded by m_SuspendLock
+  bool m_bEnded = false;   // guarded by the dispatcher lock
+  DWORD m_dwExitCode = STILL_ACTIVE;
 };

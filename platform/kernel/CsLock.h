@@ -6,11 +6,11 @@
 
 class CsLock {
  public:
-  explicit CsLock(CRITICAL_SECTION* cs) : m_cs(cs) { EnterCriticalSection(m_cs); }
-  ~CsLock() { LeaveCriticalSection(m_cs); }
+  explicit CsLock(CRITICAL_SECTION* cs) : m_pCs(cs) { EnterCriticalSection(m_pCs); }
+  ~CsLock() { LeaveCriticalSection(m_pCs); }
   CsLock(const CsLock&) = delete;
   CsLock& operator=(const CsLock&) = delete;
 
  private:
-  CRITICAL_SECTION* m_cs;
+  CRITICAL_SECTION* m_pCs;
 };

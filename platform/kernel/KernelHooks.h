@@ -27,10 +27,10 @@ namespace wce {
 // Stream devices ("ADB1:") are served by the device manager; it hooks itself in here so the
 // kernel layer knows nothing of drivers.
 struct StreamDeviceHooks {
-  HANDLE (*open)(LPCWSTR name, DWORD access, DWORD share) = nullptr;  // nullptr result: not a device
-  BOOL (*read)(HANDLE h, LPVOID buf, DWORD len, LPDWORD read) = nullptr;
-  BOOL (*write)(HANDLE h, LPCVOID buf, DWORD len, LPDWORD written) = nullptr;
-  BOOL (*close)(HANDLE h) = nullptr;  // FALSE: not a device handle
+  HANDLE (*m_pfnOpen)(LPCWSTR name, DWORD access, DWORD share) = nullptr;  // nullptr result: not a device
+  BOOL (*m_pfnRead)(HANDLE h, LPVOID buf, DWORD len, LPDWORD read) = nullptr;
+  BOOL (*m_pfnWrite)(HANDLE h, LPCVOID buf, DWORD len, LPDWORD written) = nullptr;
+  BOOL (*m_pfnClose)(HANDLE h) = nullptr;  // FALSE: not a device handle
 };
 // CreateFileW asks open first, CloseHandle asks close first. ReadFile and WriteFile serve the
 // kernel's own file handles themselves and hand every other handle to read and write, so a

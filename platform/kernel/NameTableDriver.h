@@ -6,12 +6,12 @@
 #include <string>
 
 struct NameTableDriver {
-  const char* name;
+  const char* m_pName;
   // This process has just named a new object. True when another program holds the name already
   // (the creator then answers ERROR_ALREADY_EXISTS, as a second instance expects).
-  bool (*claim)(const std::u16string& name);
+  bool (*m_pfnClaim)(const std::u16string& name);
   // The last handle of this process to the named object is closed.
-  void (*release)(const std::u16string& name);
+  void (*m_pfnRelease)(const std::u16string& name);
 };
 
 const NameTableDriver* LocalNameTableDriver();

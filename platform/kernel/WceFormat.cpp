@@ -8,16 +8,16 @@ namespace {
 enum class ArgSize { Default, Char, Short, Long, LongLong, Pointer };
 
 struct FormatField {
-  bool left = false;
-  bool plus = false;
-  bool space = false;
-  bool alt = false;
-  bool zero = false;
-  int width = 0;
-  int precision = -1;
-  ArgSize size = ArgSize::Default;
-  bool narrowText = false;  // 'h' in front of s/c
-  bool wideText = false;    // 'l' or 'w' in front of s/c/S/C
+  bool m_bLeft = false;
+  bool m_bPlus = false;
+  bool m_bSpace = false;
+  bool m_bAlt = false;
+  bool m_bZero = false;
+  int m_nWidth = 0;
+  int m_nPrecision = -1;
+  ArgSize m_Size = ArgSize::Default;
+  bool m_bNarrowText = false;  // 'h' in front of s/c
+  bool m_bWideText = false;    // 'l' or 'w' in front of s/c/S/C
 };
 
 void AppendAscii(std::u16string& out, const char* s) {
@@ -29,12 +29,12 @@ void AppendAscii(std::u16string& out, const char* s) {
 void EmitField(std::u16string& out, const FormatField& field, const std::u16string& prefix,
                const std::u16string& body, bool zeroPadAllowed) {
   size_t len = prefix.size() + body.size();
-  size_t pad = field.width > 0 && static_cast<size_t>(field.width) > len ? field.width - len : 0;
-  if (field.left) {
+  size_t pad = field.m_nWidth > 0 && static_cast<size_t>(field.m_nWidth) > len ? field.m_nWidth - len : 0;
+  if (field.m_bLeft) {
     out += prefix;
     out += body;
     out.append(pad, u' ');
-  } else if (field.zero && zeroPadAllowed) {
+  } else if (field.m_bZero && zeroPadAllowed) {
     out += prefix;
     out.append(pad, u'0');
     out += body;
@@ -50,26 +50,26 @@ void EmitInteger(std::u16string& out, const FormatField& field, uint64_t magnitu
   const char* digitSet = upper ? "0123456789ABCDEF" : "0123456789abcdef";
   std::u16string digits;
   for (uint64_t v = magnitude; v != 0; v /= base) digits.insert(digits.begin(), digitSet[v % base]);
-  if (digits.empty() && field.precision != 0) digits = u"0";
-  if (field.precision > 0 && digits.size() < static_cast<size_t>(field.precision))
-    digits.insert(0, field.precision - digits.size(), u'0');
+  if (digits.empty() && field.m_nPrecision != 0) digits = u"0";
+  if (field.m_nPrecision > 0 && digits.size() < static_cast<size_t>(field.m_nPrecision))
+    digits.insert(0, field.m_nPrecision - digits.size(), u'0');
   std::u16string prefix;
   if (isSigned) {
     if (negative)
       prefix = u"-";
-    else if (field.plus)
+    else if (field.m_bPlus)
       prefix = u"+";
-    else if (field.space)
+    else if (field.m_bSpace)
       prefix = u" ";
   }
-  if (field.alt && base == 16 && magnitude != 0) prefix += upper ? u"0X" : u"0x";
-  if (field.alt && base == 8 && (digits.empty() || digits[0] != u'0')) digits.insert(digits.begin(), u'0');
-  EmitField(out, field, prefix, digits, field.precision < 0);
+  if (field.m_bAlt && base == 16 && magnitude != 0) prefix += upper ? u"0X" : u"0x";
+  if (field.m_bAlt && base == 8 && (digits.empty() || digits[0] != u'0')) digits.insert(digits.begin(), u'0');
+  EmitField(out, field, prefix, digits, field.m_nPrecision < 0);
 }
 
 void EmitText(std::u16string& out, const FormatField& field, std::u16string text) {
-  if (field.precision >= 0 && text.size() > static_cast<size_t>(field.precision))
-    text.resize(field.precision);
+  if (field.m_nPrecision >= 0 && text.size() > static_cast<size_t>(field.m_nPrecision))
+    text.resize(field.m_nPrecision);
   EmitField(out, field, std::u16string(), text, false);
 }
 
@@ -186,74 +186,74 @@ void WceFormatAppendV(std::u16string& out, const WCHAR* fmt, va_list apIn) {
     FormatField field;
     for (;; ++p) {
       if (*p == u'-')
-        field.left = true;
+        field.m_bLeft = true;
       else if (*p == u'+')
-        field.plus = true;
+        field.m_bPlus = true;
       else if (*p == u' ')
-        field.space = true;
+        field.m_bSpace = true;
       else if (*p == u'#')
-        field.alt = true;
+        field.m_bAlt = true;
       else if (*p == u'0')
-        field.zero = true;
+        field.m_bZero = true;
       else
         break;
     }
     if (*p == u'*') {
-      field.width = va_arg(ap, int);
-      if (field.width < 0) {
-        field.left = true;
-        field.width = field.width == INT32_MIN ? 0 : -field.width;
+      field.m_nWidth = va_arg(ap, int);
+      if (field.m_nWidth < 0) {
+        field.m_bLeft = true;
+        field.m_nWidth = field.m_nWidth == INT32_MIN ? 0 : -field.m_nWidth;
       }
       ++p;
     } else {
       while (*p >= u'0' && *p <= u'9') {
-        if (field.width < 100000) field.width = field.width * 10 + (*p - u'0');
+        if (field.m_nWidth < 100000) field.m_nWidth = field.m_nWidth * 10 + (*p - u'0');
         ++p;
       }
     }
     if (*p == u'.') {
       ++p;
-      field.precision = 0;
+      field.m_nPrecision = 0;
       if (*p == u'*') {
-        field.precision = va_arg(ap, int);
-        if (field.precision < 0) field.precision = -1;
+        field.m_nPrecision = va_arg(ap, int);
+        if (field.m_nPrecision < 0) field.m_nPrecision = -1;
         ++p;
       } else {
         while (*p >= u'0' && *p <= u'9') {
-          if (field.precision < 100000) field.precision = field.precision * 10 + (*p - u'0');
+          if (field.m_nPrecision < 100000) field.m_nPrecision = field.m_nPrecision * 10 + (*p - u'0');
           ++p;
         }
       }
     }
     if (*p == u'h') {
       ++p;
-      field.size = ArgSize::Short;
-      field.narrowText = true;
+      field.m_Size = ArgSize::Short;
+      field.m_bNarrowText = true;
       if (*p == u'h') {
         ++p;
-        field.size = ArgSize::Char;
+        field.m_Size = ArgSize::Char;
       }
     } else if (*p == u'l') {
       ++p;
-      field.size = ArgSize::Long;
-      field.wideText = true;
+      field.m_Size = ArgSize::Long;
+      field.m_bWideText = true;
       if (*p == u'l') {
         ++p;
-        field.size = ArgSize::LongLong;
+        field.m_Size = ArgSize::LongLong;
       }
     } else if (*p == u'w') {
       ++p;
-      field.wideText = true;
+      field.m_bWideText = true;
     } else if (*p == u'I') {
       if (p[1] == u'6' && p[2] == u'4') {
         p += 3;
-        field.size = ArgSize::LongLong;
+        field.m_Size = ArgSize::LongLong;
       } else if (p[1] == u'3' && p[2] == u'2') {
         p += 3;
-        field.size = ArgSize::Default;
+        field.m_Size = ArgSize::Default;
       } else {
         ++p;
-        field.size = ArgSize::Pointer;
+        field.m_Size = ArgSize::Pointer;
       }
     }
     WCHAR conv = *p;
@@ -266,44 +266,44 @@ void WceFormatAppendV(std::u16string& out, const WCHAR* fmt, va_list apIn) {
     switch (conv) {
       case u'd':
       case u'i': {
-        int64_t v = ReadSigned(ap, field.size);
+        int64_t v = ReadSigned(ap, field.m_Size);
         uint64_t mag = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
         EmitInteger(out, field, mag, v < 0, true, 10, false);
         break;
       }
       case u'u':
-        EmitInteger(out, field, ReadUnsigned(ap, field.size), false, false, 10, false);
+        EmitInteger(out, field, ReadUnsigned(ap, field.m_Size), false, false, 10, false);
         break;
       case u'x':
-        EmitInteger(out, field, ReadUnsigned(ap, field.size), false, false, 16, false);
+        EmitInteger(out, field, ReadUnsigned(ap, field.m_Size), false, false, 16, false);
         break;
       case u'X':
-        EmitInteger(out, field, ReadUnsigned(ap, field.size), false, false, 16, true);
+        EmitInteger(out, field, ReadUnsigned(ap, field.m_Size), false, false, 16, true);
         break;
       case u'o':
-        EmitInteger(out, field, ReadUnsigned(ap, field.size), false, false, 8, false);
+        EmitInteger(out, field, ReadUnsigned(ap, field.m_Size), false, false, 8, false);
         break;
       case u'p': {
         FormatField ptrField = field;
-        ptrField.precision = static_cast<int>(sizeof(void*) * 2);
-        ptrField.alt = false;
+        ptrField.m_nPrecision = static_cast<int>(sizeof(void*) * 2);
+        ptrField.m_bAlt = false;
         EmitInteger(out, ptrField, reinterpret_cast<uintptr_t>(va_arg(ap, void*)), false, false, 16, true);
         break;
       }
       case u'c':
       case u'C': {
         unsigned v = va_arg(ap, unsigned);
-        bool narrow = conv == u'C' ? !field.wideText : field.narrowText;
+        bool narrow = conv == u'C' ? !field.m_bWideText : field.m_bNarrowText;
         WCHAR ch = narrow ? static_cast<WCHAR>(v & 0xFF) : static_cast<WCHAR>(v & 0xFFFF);
-        EmitText(out, FormatField{field.left, false, false, false, false, field.width, -1},
+        EmitText(out, FormatField{field.m_bLeft, false, false, false, false, field.m_nWidth, -1},
                  std::u16string(1, ch));
         break;
       }
       case u's':
       case u'S': {
-        bool narrow = conv == u'S' ? !field.wideText : field.narrowText;
-        std::u16string text = narrow ? NarrowArgText(va_arg(ap, const char*), field.precision)
-                                     : WideArgText(va_arg(ap, const WCHAR*), field.precision);
+        bool narrow = conv == u'S' ? !field.m_bWideText : field.m_bNarrowText;
+        std::u16string text = narrow ? NarrowArgText(va_arg(ap, const char*), field.m_nPrecision)
+                                     : WideArgText(va_arg(ap, const WCHAR*), field.m_nPrecision);
         EmitText(out, field, std::move(text));
         break;
       }
@@ -315,14 +315,14 @@ void WceFormatAppendV(std::u16string& out, const WCHAR* fmt, va_list apIn) {
       case u'G': {
         // Floating point goes through the C library; only the field's ASCII form is handed on.
         char narrowFormat[64];
-        int n = std::snprintf(narrowFormat, sizeof narrowFormat, "%%%s%s%s%s%s*.*%c", field.left ? "-" : "",
-                              field.plus ? "+" : "", field.space ? " " : "", field.alt ? "#" : "",
-                              field.zero ? "0" : "", static_cast<char>(conv));
+        int n = std::snprintf(narrowFormat, sizeof narrowFormat, "%%%s%s%s%s%s*.*%c",
+                              field.m_bLeft ? "-" : "", field.m_bPlus ? "+" : "", field.m_bSpace ? " " : "",
+                              field.m_bAlt ? "#" : "", field.m_bZero ? "0" : "", static_cast<char>(conv));
         if (n <= 0) break;
         double v = va_arg(ap, double);
         char buf[512];
-        std::snprintf(buf, sizeof buf, narrowFormat, field.width, field.precision < 0 ? 6 : field.precision,
-                      v);
+        std::snprintf(buf, sizeof buf, narrowFormat, field.m_nWidth,
+                      field.m_nPrecision < 0 ? 6 : field.m_nPrecision, v);
         AppendAscii(out, buf);
         break;
       }

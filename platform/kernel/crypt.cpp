@@ -14,10 +14,10 @@ namespace {
 // Contexts hold no key material: a handle only has to be one that was acquired and not yet
 // released.
 struct CryptState {
-  std::mutex mutex;
-  std::set<HCRYPTPROV> open;
-  HCRYPTPROV next = 1;
-  std::function<bool(BYTE*, DWORD)> source;
+  std::mutex m_Mutex;
+  std::set<HCRYPTPROV> m_Open;
+  HCRYPTPROV m_hNext = 1;
+  std::function<bool(BYTE*, DWORD)> m_fnSource;
 };
 
 CryptState& State() {
@@ -27,8 +27,8 @@ CryptState& State() {
 
 bool IsOpen(HCRYPTPROV prov) {
   CryptState& s = State();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  return s.open.count(prov) != 0;
+  std::lock_guard<std::mutex> lock(s.m_Mutex);
+  return s.m_Open.count(prov) != 0;
 }
 
 bool SystemRandom(BYTE* buf, DWORD len) {
@@ -52,9 +52,9 @@ BOOL CryptAcquireContextW(HCRYPTPROV* prov, LPCWSTR, LPCWSTR, DWORD provType, DW
     return FALSE;
   }
   CryptState& s = State();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  *prov = s.next++;
-  s.open.insert(*prov);
+  std::lock_guard<std::mutex> lock(s.m_Mutex);
+  *prov = s.m_hNext++;
+  s.m_Open.insert(*prov);
   return TRUE;
 }
 
@@ -70,8 +70,8 @@ BOOL CryptGenRandom(HCRYPTPROV prov, DWORD len, BYTE* buf) {
   std::function<bool(BYTE*, DWORD)> source;
   {
     CryptState& s = State();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    source = s.source;
+    std::lock_guard<std::mutex> lock(s.m_Mutex);
+    source = s.m_fnSource;
   }
   const bool ok = source ? source(buf, len) : SystemRandom(buf, len);
   if (!ok) {
@@ -83,8 +83,8 @@ BOOL CryptGenRandom(HCRYPTPROV prov, DWORD len, BYTE* buf) {
 
 BOOL CryptReleaseContext(HCRYPTPROV prov, DWORD) {
   CryptState& s = State();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  if (s.open.erase(prov) == 0) {
+  std::lock_guard<std::mutex> lock(s.m_Mutex);
+  if (s.m_Open.erase(prov) == 0) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
@@ -95,8 +95,8 @@ namespace wce {
 
 void SetRandomSource(std::function<bool(BYTE* buf, DWORD len)> source) {
   CryptState& s = State();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.source = std::move(source);
+  std::lock_guard<std::mutex> lock(s.m_Mutex);
+  s.m_fnSource = std::move(source);
 }
 
 }  // namespace wce

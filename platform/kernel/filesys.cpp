@@ -114,8 +114,8 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, SECURITY_ATTRIBUTES*
     return INVALID_HANDLE_VALUE;
   }
   wce::StreamDeviceHooks hooks = View().GetHooks();
-  if (hooks.open != nullptr) {
-    HANDLE device = hooks.open(name, access, share);
+  if (hooks.m_pfnOpen != nullptr) {
+    HANDLE device = hooks.m_pfnOpen(name, access, share);
     if (device != nullptr) return device;
   }
   if (IsDeviceName(name)) {
@@ -179,7 +179,7 @@ BOOL ReadFile(HANDLE h, LPVOID buf, DWORD len, LPDWORD read, LPOVERLAPPED) {
     return ok ? TRUE : FALSE;
   }
   wce::StreamDeviceHooks hooks = View().GetHooks();
-  if (hooks.read != nullptr) return hooks.read(h, buf, len, read != nullptr ? read : &done);
+  if (hooks.m_pfnRead != nullptr) return hooks.m_pfnRead(h, buf, len, read != nullptr ? read : &done);
   SetLastError(ERROR_INVALID_HANDLE);
   return FALSE;
 }
@@ -197,7 +197,7 @@ BOOL WriteFile(HANDLE h, LPCVOID buf, DWORD len, LPDWORD written, LPOVERLAPPED) 
     return ok ? TRUE : FALSE;
   }
   wce::StreamDeviceHooks hooks = View().GetHooks();
-  if (hooks.write != nullptr) return hooks.write(h, buf, len, written != nullptr ? written : &done);
+  if (hooks.m_pfnWrite != nullptr) return hooks.m_pfnWrite(h, buf, len, written != nullptr ? written : &done);
   SetLastError(ERROR_INVALID_HANDLE);
   return FALSE;
 }

@@ -17,9 +17,9 @@ namespace {
 constexpr size_t kMaxPlatformFile = 64 * 1024;
 
 struct RecordField {
-  const char* key;
-  size_t offset;
-  size_t room;  // bytes, the NUL included
+  const char* m_pKey;
+  size_t m_nOffset;
+  size_t m_nRoom;  // bytes, the NUL included
 };
 
 const RecordField kFields[] = {
@@ -38,13 +38,13 @@ std::string Trim(const std::string& s) {
 
 void PutString(BYTE* record, const RecordField& field, const std::string& utf8) {
   std::u16string text = WceUtf8ToWide(utf8);
-  const size_t maxUnits = field.room / 2 - 1;
+  const size_t maxUnits = field.m_nRoom / 2 - 1;
   if (text.size() > maxUnits) {
     text.resize(maxUnits);
     if (!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF) text.pop_back();  // half a pair
   }
-  BYTE* p = record + field.offset;
-  std::memset(p, 0, field.room);
+  BYTE* p = record + field.m_nOffset;
+  std::memset(p, 0, field.m_nRoom);
   for (size_t i = 0; i < text.size(); ++i) {
     p[2 * i] = static_cast<BYTE>(text[i] & 0xFF);
     p[2 * i + 1] = static_cast<BYTE>(text[i] >> 8);
@@ -93,7 +93,7 @@ BOOL KernelIoControl(DWORD code, LPVOID, DWORD, LPVOID out, DWORD outSize, LPDWO
     if (eq == std::string::npos) continue;
     const std::string key = Trim(line.substr(0, eq));
     for (const RecordField& field : kFields) {
-      if (strcasecmp(key.c_str(), field.key) == 0) PutString(record, field, Trim(line.substr(eq + 1)));
+      if (strcasecmp(key.c_str(), field.m_pKey) == 0) PutString(record, field, Trim(line.substr(eq + 1)));
     }
   }
   if (returned != nullptr) *returned = PLATFORM_RECORD_SIZE;

@@ -26,16 +26,16 @@ thread_local DWORD t_lastError = ERROR_SUCCESS;
 constexpr int kThreadPriorityErrorReturn = 0x7FFFFFFF;
 
 struct TickSource {
-  std::mutex lock;
-  std::function<DWORD()> source;  // empty: the monotonic clock
-  bool manual = false;            // source reads `now`, which Sleep and AdvanceTick move
-  DWORD now = 0;
+  std::mutex m_Lock;
+  std::function<DWORD()> m_fnSource;  // empty: the monotonic clock
+  bool m_bManual = false;             // source reads `now`, which Sleep and AdvanceTick move
+  DWORD m_dwNow = 0;
   // The monotonic clock held still (HoldTick; never while a source is set, and setting one lets
-  // go): it answers `heldAt`, which only AdvanceTick moves; let go, it runs on from there, `shift`
+  // go): it answers `m_dwHeldAt`, which only AdvanceTick moves; let go, it runs on from there, `shift`
   // behind the monotonic clock.
-  bool held = false;
-  DWORD heldAt = 0;
-  DWORD shift = 0;
+  bool m_bHeld = false;
+  DWORD m_dwHeldAt = 0;
+  DWORD m_dwShift = 0;
 };
 
 DWORD MonotonicMs() {
@@ -49,8 +49,8 @@ TickSource& Ticks() {
 }
 
 struct TickListeners {
-  std::mutex lock;
-  std::vector<std::function<void()>> listeners;
+  std::mutex m_Lock;
+  std::vector<std::function<void()>> m_Listeners;
 };
 
 TickListeners& Listeners() {
@@ -63,8 +63,8 @@ void TellTickMoved() {
   std::vector<std::function<void()>> listeners;
   {
     TickListeners& l = Listeners();
-    std::lock_guard<std::mutex> lock(l.lock);
-    listeners = l.listeners;
+    std::lock_guard<std::mutex> lock(l.m_Lock);
+    listeners = l.m_Listeners;
   }
   for (const auto& listener : listeners) listener();
 }
@@ -149,9 +149,9 @@ void SetLastError(DWORD err) {
 BOOL CloseHandle(HANDLE h) {
   // The device manager's handles are its own; it answers FALSE for any other.
   wce::StreamDeviceHooks hooks = CFileSystemView::GetInstance().GetHooks();
-  if (hooks.close != nullptr) {
+  if (hooks.m_pfnClose != nullptr) {
     DWORD saved = GetLastError();
-    if (hooks.close(h)) return TRUE;
+    if (hooks.m_pfnClose(h)) return TRUE;
     SetLastError(saved);
   }
   if (!Handles().Close(h)) {
@@ -349,9 +349,9 @@ void Sleep(DWORD ms) {
   bool manual = false;
   {
     TickSource& t = Ticks();
-    std::lock_guard<std::mutex> lock(t.lock);
-    manual = t.manual;
-    if (manual) t.now += ms;
+    std::lock_guard<std::mutex> lock(t.m_Lock);
+    manual = t.m_bManual;
+    if (manual) t.m_dwNow += ms;
   }
   if (manual) {
     TellTickMoved();
@@ -364,10 +364,10 @@ void Sleep(DWORD ms) {
 DWORD GetTickCount() {
   {
     TickSource& t = Ticks();
-    std::lock_guard<std::mutex> lock(t.lock);
-    if (t.source) return t.source();
-    if (t.held) return t.heldAt;
-    return MonotonicMs() - t.shift;
+    std::lock_guard<std::mutex> lock(t.m_Lock);
+    if (t.m_fnSource) return t.m_fnSource();
+    if (t.m_bHeld) return t.m_dwHeldAt;
+    return MonotonicMs() - t.m_dwShift;
   }
 }
 
@@ -435,10 +435,10 @@ namespace wce {
 void SetTickSource(std::function<DWORD()> source) {
   {
     TickSource& t = Ticks();
-    std::lock_guard<std::mutex> lock(t.lock);
-    t.source = std::move(source);
-    t.manual = false;
-    t.held = false;
+    std::lock_guard<std::mutex> lock(t.m_Lock);
+    t.m_fnSource = std::move(source);
+    t.m_bManual = false;
+    t.m_bHeld = false;
   }
   TellTickMoved();
 }
@@ -446,12 +446,12 @@ void SetTickSource(std::function<DWORD()> source) {
 void SetManualTick(DWORD start) {
   {
     TickSource& t = Ticks();
-    std::lock_guard<std::mutex> lock(t.lock);
-    t.now = start;
-    t.manual = true;
-    t.held = false;
+    std::lock_guard<std::mutex> lock(t.m_Lock);
+    t.m_dwNow = start;
+    t.m_bManual = true;
+    t.m_bHeld = false;
     // Read under the lock GetTickCount already holds.
-    t.source = [&t] { return t.now; };
+    t.m_fnSource = [&t] { return t.m_dwNow; };
   }
   TellTickMoved();
 }
@@ -460,43 +460,43 @@ void AdvanceTick(DWORD ms) {
   bool moved = false;
   {
     TickSource& t = Ticks();
-    std::lock_guard<std::mutex> lock(t.lock);
-    if (t.manual) t.now += ms;
-    if (t.held) t.heldAt += ms;
-    moved = t.manual || t.held;
+    std::lock_guard<std::mutex> lock(t.m_Lock);
+    if (t.m_bManual) t.m_dwNow += ms;
+    if (t.m_bHeld) t.m_dwHeldAt += ms;
+    moved = t.m_bManual || t.m_bHeld;
   }
   if (moved) TellTickMoved();
 }
 
 void HoldTick() {
   TickSource& t = Ticks();
-  std::lock_guard<std::mutex> lock(t.lock);
-  if (t.source || t.held) return;
-  t.heldAt = MonotonicMs() - t.shift;
-  t.held = true;
+  std::lock_guard<std::mutex> lock(t.m_Lock);
+  if (t.m_fnSource || t.m_bHeld) return;
+  t.m_dwHeldAt = MonotonicMs() - t.m_dwShift;
+  t.m_bHeld = true;
 }
 
 void ReleaseTick() {
   {
     TickSource& t = Ticks();
-    std::lock_guard<std::mutex> lock(t.lock);
-    if (!t.held) return;
-    t.shift = MonotonicMs() - t.heldAt;
-    t.held = false;
+    std::lock_guard<std::mutex> lock(t.m_Lock);
+    if (!t.m_bHeld) return;
+    t.m_dwShift = MonotonicMs() - t.m_dwHeldAt;
+    t.m_bHeld = false;
   }
   TellTickMoved();
 }
 
 DWORD RealWaitForTicks(DWORD ticks) {
   TickSource& t = Ticks();
-  std::lock_guard<std::mutex> lock(t.lock);
-  return t.manual || t.held ? INFINITE : ticks;
+  std::lock_guard<std::mutex> lock(t.m_Lock);
+  return t.m_bManual || t.m_bHeld ? INFINITE : ticks;
 }
 
 void AddTickListener(std::function<void()> listener) {
   TickListeners& l = Listeners();
-  std::lock_guard<std::mutex> lock(l.lock);
-  l.listeners.push_back(std::move(listener));
+  std::lock_guard<std::mutex> lock(l.m_Lock);
+  l.m_Listeners.push_back(std::move(listener));
 }
 
 void SetDebugSink(std::function<void(const std::string& line)> sink) {

@@ -1,6 +1,14 @@
 // Basic Windows CE types, shared by every part of the platform layer.
 // Wide text is UTF-16: WCHAR is char16_t everywhere (never -fshort-wchar),
 // so UTF-16LE files can be used in place.
+//
+// Data members of our own classes and structs, here and in phonesim/, are named as the system
+// names its own: m_, a type prefix, then CamelCase. b bool/BOOL, n any other integer, dw DWORD,
+// w WORD, by BYTE, cr COLORREF, h handles, p pointers (owning ones too), pfn function pointers,
+// fn std::function, str strings, sz fixed character arrays, cs CRITICAL_SECTION, rc RECT,
+// pt POINT; objects, containers and enumerations take no prefix (m_Lock, m_Windows). An atomic
+// is named as what it holds. Fields of the system's own structures (RECT, MSG, the USB
+// descriptors, ...) keep the system's spelling.
 #pragma once
 
 #include <cstddef>

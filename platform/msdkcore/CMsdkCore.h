@@ -40,17 +40,17 @@ class CMsdkCore {
   size_t CountLocked(const std::string& name) const;
   bool ScriptedToFailLocked(const char* pszName);
 
-  std::mutex m_lock;  // guards everything below
-  std::condition_variable m_recorded;
-  std::map<AVD_HANDLE, std::shared_ptr<CMsdkDecoder>> m_decoders;
-  std::vector<MSDK_CALL> m_calls;
+  std::mutex m_Lock;  // guards everything below
+  std::condition_variable m_Recorded;
+  std::map<AVD_HANDLE, std::shared_ptr<CMsdkDecoder>> m_Decoders;
+  std::vector<MSDK_CALL> m_Calls;
   struct Failure {
-    int nAfter = 0;  // calls that succeed first
-    int nCount = 0;  // then calls that fail; -1 all
+    int m_nAfter = 0;  // calls that succeed first
+    int m_nCount = 0;  // then calls that fail; -1 all
   };
-  std::map<std::string, Failure, std::less<>> m_failures;  // looked up by the call's literal name
+  std::map<std::string, Failure, std::less<>> m_Failures;  // looked up by the call's literal name
   DWORD m_u4AfifoSize = kMsdkDefaultAfifoSize;
-  // Written under m_lock; read without it when a call begins, to skip building a record.
+  // Written under m_Lock; read without it when a call begins, to skip building a record.
   std::atomic<bool> m_fgRecording{true};
 };
 

@@ -23,7 +23,7 @@ void SignalEos() {
 }  // namespace
 
 CMsdkDecoder::CMsdkDecoder(DWORD u4Type, DWORD u4Kind, DWORD u4AfifoSize)
-    : m_u4Type(u4Type), m_u4Kind(u4Kind), m_fifo(u4Kind == AVD_KIND_AUDIO ? u4AfifoSize : 0) {
+    : m_u4Type(u4Type), m_u4Kind(u4Kind), m_Fifo(u4Kind == AVD_KIND_AUDIO ? u4AfifoSize : 0) {
   (void)m_u4Type;
 }
 
@@ -32,19 +32,19 @@ CMsdkDecoder::~CMsdkDecoder() {
 }
 
 void CMsdkDecoder::GetAfifo(AVD_AFIFO_ADDR* prAddr) {
-  std::lock_guard<std::mutex> guard(m_lock);
-  prAddr->pbStart = m_fifo.data();
-  prAddr->pbEnd = m_fifo.data() + m_fifo.size();
+  std::lock_guard<std::mutex> guard(m_Lock);
+  prAddr->pbStart = m_Fifo.data();
+  prAddr->pbEnd = m_Fifo.data() + m_Fifo.size();
 }
 
 DWORD CMsdkDecoder::PendingLocked() const {
-  const DWORD size = static_cast<DWORD>(m_fifo.size());
+  const DWORD size = static_cast<DWORD>(m_Fifo.size());
   return size == 0 ? 0 : (m_u4Write + size - m_u4Read) % size;
 }
 
 void CMsdkDecoder::GetWritePoint(AVD_WRITE_POINT* prPoint) {
-  std::lock_guard<std::mutex> guard(m_lock);
-  const DWORD size = static_cast<DWORD>(m_fifo.size());
+  std::lock_guard<std::mutex> guard(m_Lock);
+  const DWORD size = static_cast<DWORD>(m_Fifo.size());
   prPoint->u4WriteOffset = m_u4Write;
   prPoint->u4FreeBytes = size == 0 ? 0 : size - 1 - PendingLocked();
 }
@@ -52,27 +52,27 @@ void CMsdkDecoder::GetWritePoint(AVD_WRITE_POINT* prPoint) {
 bool CMsdkDecoder::Publish(DWORD u4WriteOffset) {
   bool eos = false;
   {
-    std::lock_guard<std::mutex> guard(m_lock);
-    if (u4WriteOffset >= m_fifo.size()) return false;
+    std::lock_guard<std::mutex> guard(m_Lock);
+    if (u4WriteOffset >= m_Fifo.size()) return false;
     m_u4Write = u4WriteOffset;
     if (m_eDrain == Drain::kOnWrite && !m_fgFrozen) {
       ConsumeLocked(PendingLocked());
       eos = TakeEosLocked();
     }
   }
-  m_changed.notify_all();
+  m_Changed.notify_all();
   if (eos) SignalEos();
   return true;
 }
 
 DWORD CMsdkDecoder::ConsumeLocked(DWORD u4Max) {
-  const DWORD size = static_cast<DWORD>(m_fifo.size());
+  const DWORD size = static_cast<DWORD>(m_Fifo.size());
   DWORD done = 0;
   while (done < u4Max && PendingLocked() > 0 && !m_fgFrozen) {
     const DWORD end = m_u4Write >= m_u4Read ? m_u4Write : size;
     const DWORD n = std::min(u4Max - done, end - m_u4Read);
     if (m_fgKeep)
-      m_consumed.insert(m_consumed.end(), m_fifo.begin() + m_u4Read, m_fifo.begin() + m_u4Read + n);
+      m_Consumed.insert(m_Consumed.end(), m_Fifo.begin() + m_u4Read, m_Fifo.begin() + m_u4Read + n);
     m_u8ConsumedCount += n;
     m_u4Read = (m_u4Read + n) % size;
     done += n;
@@ -90,7 +90,7 @@ DWORD CMsdkDecoder::Consume(DWORD u4Max) {
   DWORD done = 0;
   bool eos = false;
   {
-    std::lock_guard<std::mutex> guard(m_lock);
+    std::lock_guard<std::mutex> guard(m_Lock);
     done = ConsumeLocked(u4Max);
     eos = TakeEosLocked();
   }
@@ -99,14 +99,14 @@ DWORD CMsdkDecoder::Consume(DWORD u4Max) {
 }
 
 DWORD CMsdkDecoder::Pending() {
-  std::lock_guard<std::mutex> guard(m_lock);
+  std::lock_guard<std::mutex> guard(m_Lock);
   return PendingLocked();
 }
 
 void CMsdkDecoder::Refresh() {
   bool eos = false;
   {
-    std::lock_guard<std::mutex> guard(m_lock);
+    std::lock_guard<std::mutex> guard(m_Lock);
     m_u4Read = m_u4Write;
     eos = TakeEosLocked();
   }
@@ -115,21 +115,21 @@ void CMsdkDecoder::Refresh() {
 
 void CMsdkDecoder::SetFrozen(bool fgFrozen) {
   {
-    std::lock_guard<std::mutex> guard(m_lock);
+    std::lock_guard<std::mutex> guard(m_Lock);
     m_fgFrozen = fgFrozen;
   }
-  m_changed.notify_all();
+  m_Changed.notify_all();
 }
 
 bool CMsdkDecoder::Frozen() {
-  std::lock_guard<std::mutex> guard(m_lock);
+  std::lock_guard<std::mutex> guard(m_Lock);
   return m_fgFrozen;
 }
 
 void CMsdkDecoder::AskEos() {
   bool eos = false;
   {
-    std::lock_guard<std::mutex> guard(m_lock);
+    std::lock_guard<std::mutex> guard(m_Lock);
     m_fgEosAsked = true;
     eos = TakeEosLocked();
   }
@@ -139,7 +139,7 @@ void CMsdkDecoder::AskEos() {
 void CMsdkDecoder::Stop() {
   bool eos = false;
   {
-    std::lock_guard<std::mutex> guard(m_lock);
+    std::lock_guard<std::mutex> guard(m_Lock);
     eos = m_fgEosAsked;
     m_fgEosAsked = false;
   }
@@ -148,26 +148,26 @@ void CMsdkDecoder::Stop() {
 
 void CMsdkDecoder::SetDrain(Drain eDrain, bool fgKeep) {
   StopDrainThread();
-  std::lock_guard<std::mutex> guard(m_lock);
+  std::lock_guard<std::mutex> guard(m_Lock);
   m_eDrain = eDrain;
   m_fgKeep = fgKeep;
   m_fgQuit = false;
-  if (eDrain == Drain::kThread) m_drainer = std::thread([this] { DrainThread(); });
+  if (eDrain == Drain::kThread) m_Drainer = std::thread([this] { DrainThread(); });
 }
 
 void CMsdkDecoder::StopDrainThread() {
   {
-    std::lock_guard<std::mutex> guard(m_lock);
+    std::lock_guard<std::mutex> guard(m_Lock);
     m_fgQuit = true;
   }
-  m_changed.notify_all();
-  if (m_drainer.joinable()) m_drainer.join();
+  m_Changed.notify_all();
+  if (m_Drainer.joinable()) m_Drainer.join();
 }
 
 void CMsdkDecoder::DrainThread() {
-  std::unique_lock<std::mutex> guard(m_lock);
+  std::unique_lock<std::mutex> guard(m_Lock);
   for (;;) {
-    m_changed.wait(guard, [this] { return m_fgQuit || (!m_fgFrozen && PendingLocked() > 0); });
+    m_Changed.wait(guard, [this] { return m_fgQuit || (!m_fgFrozen && PendingLocked() > 0); });
     if (m_fgQuit) return;
     ConsumeLocked(PendingLocked());
     if (TakeEosLocked()) {
@@ -179,22 +179,22 @@ void CMsdkDecoder::DrainThread() {
 }
 
 std::vector<BYTE> CMsdkDecoder::Consumed() {
-  std::lock_guard<std::mutex> guard(m_lock);
-  return m_consumed;
+  std::lock_guard<std::mutex> guard(m_Lock);
+  return m_Consumed;
 }
 
 uint64_t CMsdkDecoder::ConsumedCount() {
-  std::lock_guard<std::mutex> guard(m_lock);
+  std::lock_guard<std::mutex> guard(m_Lock);
   return m_u8ConsumedCount;
 }
 
 void CMsdkDecoder::SetVolume(DWORD u4Param, INT i4Value) {
-  std::lock_guard<std::mutex> guard(m_lock);
+  std::lock_guard<std::mutex> guard(m_Lock);
   (u4Param == AVD_APARAM_FRONT_VOLUME ? m_i4Front : m_i4Rear) = i4Value;
 }
 
 bool CMsdkDecoder::GetVolume(DWORD u4Param, INT* pi4Value) {
-  std::lock_guard<std::mutex> guard(m_lock);
+  std::lock_guard<std::mutex> guard(m_Lock);
   if (u4Param == AVD_APARAM_FRONT_VOLUME_GET) {
     *pi4Value = m_i4Front;
   } else if (u4Param == AVD_APARAM_REAR_VOLUME_GET) {
@@ -206,32 +206,32 @@ bool CMsdkDecoder::GetVolume(DWORD u4Param, INT* pi4Value) {
 }
 
 void CMsdkDecoder::OpenOutputs(DWORD u4Mask) {
-  std::lock_guard<std::mutex> guard(m_lock);
+  std::lock_guard<std::mutex> guard(m_Lock);
   m_u4Outputs |= u4Mask;
 }
 
 void CMsdkDecoder::CloseOutputs(DWORD u4Mask) {
-  std::lock_guard<std::mutex> guard(m_lock);
+  std::lock_guard<std::mutex> guard(m_Lock);
   m_u4Outputs &= ~u4Mask;
 }
 
 DWORD CMsdkDecoder::OpenOutputs() {
-  std::lock_guard<std::mutex> guard(m_lock);
+  std::lock_guard<std::mutex> guard(m_Lock);
   return m_u4Outputs;
 }
 
 void CMsdkDecoder::TakeInput(const AVD_VIDEO_INPUT& rInput) {
-  std::lock_guard<std::mutex> guard(m_lock);
+  std::lock_guard<std::mutex> guard(m_Lock);
   m_prOutput = rInput.prOutput;
   m_u4LastPts = rInput.u4Pts;
 }
 
 AVD_PICTURE CMsdkDecoder::NextPicture() {
-  std::lock_guard<std::mutex> guard(m_lock);
+  std::lock_guard<std::mutex> guard(m_Lock);
   AVD_PICTURE picture{};
-  if (!m_queued.empty()) {
-    picture = m_queued.front();
-    m_queued.pop_front();
+  if (!m_Queued.empty()) {
+    picture = m_Queued.front();
+    m_Queued.pop_front();
   } else {
     const int frame = static_cast<int>(m_u4Pictures % kFrames);
     picture.rHead.pbLuma = m_abLuma[frame];
@@ -250,8 +250,8 @@ AVD_PICTURE CMsdkDecoder::NextPicture() {
 }
 
 void CMsdkDecoder::QueuePicture(const AVD_PICTURE& rPicture) {
-  std::lock_guard<std::mutex> guard(m_lock);
-  m_queued.push_back(rPicture);
+  std::lock_guard<std::mutex> guard(m_Lock);
+  m_Queued.push_back(rPicture);
 }
 
 }  // namespace msdk

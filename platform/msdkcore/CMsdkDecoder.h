@@ -64,9 +64,9 @@ class CMsdkDecoder {
   const DWORD m_u4Type;
   const DWORD m_u4Kind;
 
-  std::mutex m_lock;  // guards everything below
-  std::condition_variable m_changed;
-  std::vector<BYTE> m_fifo;
+  std::mutex m_Lock;  // guards everything below
+  std::condition_variable m_Changed;
+  std::vector<BYTE> m_Fifo;
   DWORD m_u4Read = 0;
   DWORD m_u4Write = 0;
   bool m_fgFrozen = false;
@@ -74,16 +74,16 @@ class CMsdkDecoder {
   bool m_fgQuit = false;
   Drain m_eDrain = Drain::kByHand;
   bool m_fgKeep = true;
-  std::vector<BYTE> m_consumed;
+  std::vector<BYTE> m_Consumed;
   uint64_t m_u8ConsumedCount = 0;
-  std::thread m_drainer;
+  std::thread m_Drainer;
   INT m_i4Front = 0;
   INT m_i4Rear = 0;
   DWORD m_u4Outputs = 0;
   AVD_PICTURE* m_prOutput = nullptr;
   DWORD m_u4LastPts = 0;
   DWORD m_u4Pictures = 0;
-  std::deque<AVD_PICTURE> m_queued;
+  std::deque<AVD_PICTURE> m_Queued;
   static const int kFrames = 4;
   BYTE m_abLuma[kFrames][16] = {};
   BYTE m_abChroma[kFrames][16] = {};

@@ -18,15 +18,15 @@ struct CRegistryNameLess {
 };
 
 struct CRegistryValue {
-  DWORD type = 0;
-  std::vector<BYTE> data;
+  DWORD m_dwType = 0;
+  std::vector<BYTE> m_Data;
 };
 
 struct CRegistryKey {
-  std::map<std::u16string, std::shared_ptr<CRegistryKey>, CRegistryNameLess> subKeys;
-  std::map<std::u16string, CRegistryValue, CRegistryNameLess> values;
-  size_t depth = 0;  // 0 for a root
+  std::map<std::u16string, std::shared_ptr<CRegistryKey>, CRegistryNameLess> m_SubKeys;
+  std::map<std::u16string, CRegistryValue, CRegistryNameLess> m_Values;
+  size_t m_nDepth = 0;  // 0 for a root
   // Set on the key and everything below it when it is deleted, so that handles still open on
   // it fail instead of writing into a detached tree.
-  bool deleted = false;
+  bool m_bDeleted = false;
 };

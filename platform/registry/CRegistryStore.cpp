@@ -41,8 +41,8 @@ bool SplitPath(LPCWSTR subKey, std::vector<std::u16string>& parts) {
 }
 
 void MarkDeleted(CRegistryKey& key) {
-  key.deleted = true;
-  for (auto& [name, sub] : key.subKeys) MarkDeleted(*sub);
+  key.m_bDeleted = true;
+  for (auto& [name, sub] : key.m_SubKeys) MarkDeleted(*sub);
 }
 
 // Copies a name with its terminator into a caller's buffer of *cch characters.
@@ -59,15 +59,15 @@ LONG CopyName(const std::u16string& name, LPWSTR out, LPDWORD cch) {
 
 // The data half of RegQueryValueExW and RegEnumValueW.
 LONG CopyData(const CRegistryValue& v, LPDWORD type, LPBYTE data, LPDWORD cbData) {
-  if (type != nullptr) *type = v.type;
+  if (type != nullptr) *type = v.m_dwType;
   if (cbData == nullptr) return ERROR_SUCCESS;
-  const DWORD size = static_cast<DWORD>(v.data.size());
+  const DWORD size = static_cast<DWORD>(v.m_Data.size());
   if (data != nullptr) {
     if (*cbData < size) {
       *cbData = size;
       return ERROR_MORE_DATA;
     }
-    if (size != 0) std::memcpy(data, v.data.data(), size);
+    if (size != 0) std::memcpy(data, v.m_Data.data(), size);
   }
   *cbData = size;
   return ERROR_SUCCESS;
@@ -81,29 +81,29 @@ CRegistryStore& CRegistryStore::GetInstance() {
 }
 
 CRegistryStore::CRegistryStore()
-    : m_localMachine(std::make_shared<CRegistryKey>()), m_currentUser(std::make_shared<CRegistryKey>()) {}
+    : m_pLocalMachine(std::make_shared<CRegistryKey>()), m_pCurrentUser(std::make_shared<CRegistryKey>()) {}
 
 std::vector<CRegistryRoot> CRegistryStore::RootsLocked() {
-  return {{"HKEY_LOCAL_MACHINE", m_localMachine.get()}, {"HKEY_CURRENT_USER", m_currentUser.get()}};
+  return {{"HKEY_LOCAL_MACHINE", m_pLocalMachine.get()}, {"HKEY_CURRENT_USER", m_pCurrentUser.get()}};
 }
 
 void CRegistryStore::ClearLocked() {
-  MarkDeleted(*m_localMachine);
-  MarkDeleted(*m_currentUser);
-  m_localMachine = std::make_shared<CRegistryKey>();
-  m_currentUser = std::make_shared<CRegistryKey>();
-  m_handles.clear();
-  m_loaded = false;
+  MarkDeleted(*m_pLocalMachine);
+  MarkDeleted(*m_pCurrentUser);
+  m_pLocalMachine = std::make_shared<CRegistryKey>();
+  m_pCurrentUser = std::make_shared<CRegistryKey>();
+  m_Handles.clear();
+  m_bLoaded = false;
 }
 
 void CRegistryStore::EnsureLoadedLocked() {
-  if (m_loaded) return;
-  m_loaded = true;
-  m_hostPath = wce::HostPath(wce::RegistryCePath());
-  FILE* f = std::fopen(m_hostPath.c_str(), "rb");
+  if (m_bLoaded) return;
+  m_bLoaded = true;
+  m_strHostPath = wce::HostPath(wce::RegistryCePath());
+  FILE* f = std::fopen(m_strHostPath.c_str(), "rb");
   if (f == nullptr) {
     if (errno != ENOENT) {
-      NKDbgPrintfW(u"Registry: cannot open %S (%S), starting empty\r\n", m_hostPath.c_str(),
+      NKDbgPrintfW(u"Registry: cannot open %S (%S), starting empty\r\n", m_strHostPath.c_str(),
                    std::strerror(errno));
     }
     return;
@@ -118,19 +118,19 @@ void CRegistryStore::EnsureLoadedLocked() {
   const bool readError = std::ferror(f) != 0;
   std::fclose(f);
   if (readError || static_cast<long>(text.size()) > kMaxFileSize) {
-    NKDbgPrintfW(u"Registry: %S cannot be read, starting empty\r\n", m_hostPath.c_str());
+    NKDbgPrintfW(u"Registry: %S cannot be read, starting empty\r\n", m_strHostPath.c_str());
     return;
   }
   CRegistryText::Parse(text, RootsLocked());
   // Loading the stored registry is this process's boot. "Drivers\Active" lists the drivers that
   // the device manager has loaded since boot; entries stored by an earlier run name drivers that
   // are not loaded now, so they go, as the device manager rebuilds the key at every boot.
-  auto drivers = m_localMachine->subKeys.find(u"Drivers");
-  if (drivers != m_localMachine->subKeys.end()) {
-    auto active = drivers->second->subKeys.find(u"Active");
-    if (active != drivers->second->subKeys.end()) {
+  auto drivers = m_pLocalMachine->m_SubKeys.find(u"Drivers");
+  if (drivers != m_pLocalMachine->m_SubKeys.end()) {
+    auto active = drivers->second->m_SubKeys.find(u"Active");
+    if (active != drivers->second->m_SubKeys.end()) {
       MarkDeleted(*active->second);
-      drivers->second->subKeys.erase(active);
+      drivers->second->m_SubKeys.erase(active);
     }
   }
 }
@@ -138,19 +138,19 @@ void CRegistryStore::EnsureLoadedLocked() {
 void CRegistryStore::SaveLocked() {
   // Write aside and rename, so that the file is always either the old or the new registry.
   const std::string text = CRegistryText::Format(RootsLocked());
-  const std::string tmp = m_hostPath + ".tmp";
+  const std::string tmp = m_strHostPath + ".tmp";
   std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(m_hostPath).parent_path(), ec);
+  std::filesystem::create_directories(std::filesystem::path(m_strHostPath).parent_path(), ec);
   FILE* f = std::fopen(tmp.c_str(), "wb");
   bool ok = f != nullptr;
   if (ok) {
     ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
     ok = std::fclose(f) == 0 && ok;
   }
-  if (ok) ok = std::rename(tmp.c_str(), m_hostPath.c_str()) == 0;
+  if (ok) ok = std::rename(tmp.c_str(), m_strHostPath.c_str()) == 0;
   if (!ok) {
     // The change stays in memory, as a registry change on the device does until its flush.
-    NKDbgPrintfW(u"Registry: cannot write %S (%S)\r\n", m_hostPath.c_str(), std::strerror(errno));
+    NKDbgPrintfW(u"Registry: cannot write %S (%S)\r\n", m_strHostPath.c_str(), std::strerror(errno));
     std::remove(tmp.c_str());
   }
 }
@@ -158,25 +158,26 @@ void CRegistryStore::SaveLocked() {
 LONG CRegistryStore::ResolveLocked(HKEY key, std::shared_ptr<CRegistryKey>& out) {
   EnsureLoadedLocked();
   if (key == HKEY_LOCAL_MACHINE) {
-    out = m_localMachine;
+    out = m_pLocalMachine;
     return ERROR_SUCCESS;
   }
   if (key == HKEY_CURRENT_USER) {
-    out = m_currentUser;
+    out = m_pCurrentUser;
     return ERROR_SUCCESS;
   }
-  const auto it = m_handles.find(reinterpret_cast<uintptr_t>(key));
-  if (it == m_handles.end()) return ERROR_INVALID_HANDLE;
-  if (it->second->deleted) return ERROR_KEY_DELETED;
+  const auto it = m_Handles.find(reinterpret_cast<uintptr_t>(key));
+  if (it == m_Handles.end()) return ERROR_INVALID_HANDLE;
+  if (it->second->m_bDeleted) return ERROR_KEY_DELETED;
   out = it->second;
   return ERROR_SUCCESS;
 }
 
 HKEY CRegistryStore::NewHandleLocked(const std::shared_ptr<CRegistryKey>& key) {
-  const uintptr_t id = m_nextHandle;
-  m_nextHandle += 4;
-  if ((m_nextHandle & ~uintptr_t(0xFF)) == 0x80000000u) m_nextHandle += 0x100;  // keep clear of the root keys
-  m_handles[id] = key;
+  const uintptr_t id = m_nNextHandle;
+  m_nNextHandle += 4;
+  if ((m_nNextHandle & ~uintptr_t(0xFF)) == 0x80000000u)
+    m_nNextHandle += 0x100;  // keep clear of the root keys
+  m_Handles[id] = key;
   return reinterpret_cast<HKEY>(id);
 }
 
@@ -187,17 +188,17 @@ LONG CRegistryStore::CreateKey(HKEY key, LPCWSTR subKey, PHKEY result, LPDWORD d
   for (const std::u16string& p : parts) {
     if (!CRegistryText::IsValidKeyName(p)) return ERROR_INVALID_PARAMETER;
   }
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   std::shared_ptr<CRegistryKey> k;
   const LONG rc = ResolveLocked(key, k);
   if (rc != ERROR_SUCCESS) return rc;
-  if (k->depth + parts.size() > CRegistryText::kMaxDepth) return ERROR_INVALID_PARAMETER;
+  if (k->m_nDepth + parts.size() > CRegistryText::kMaxDepth) return ERROR_INVALID_PARAMETER;
   bool created = false;
   for (const std::u16string& p : parts) {
-    std::shared_ptr<CRegistryKey>& sub = k->subKeys[p];
+    std::shared_ptr<CRegistryKey>& sub = k->m_SubKeys[p];
     if (!sub) {
       sub = std::make_shared<CRegistryKey>();
-      sub->depth = k->depth + 1;
+      sub->m_nDepth = k->m_nDepth + 1;
       created = true;
     }
     k = sub;
@@ -212,13 +213,13 @@ LONG CRegistryStore::OpenKey(HKEY key, LPCWSTR subKey, PHKEY result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   std::vector<std::u16string> parts;
   if (!SplitPath(subKey, parts)) return ERROR_FILE_NOT_FOUND;
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   std::shared_ptr<CRegistryKey> k;
   const LONG rc = ResolveLocked(key, k);
   if (rc != ERROR_SUCCESS) return rc;
   for (const std::u16string& p : parts) {
-    const auto it = k->subKeys.find(p);
-    if (it == k->subKeys.end()) return ERROR_FILE_NOT_FOUND;
+    const auto it = k->m_SubKeys.find(p);
+    if (it == k->m_SubKeys.end()) return ERROR_FILE_NOT_FOUND;
     k = it->second;
   }
   *result = NewHandleLocked(k);
@@ -227,42 +228,42 @@ LONG CRegistryStore::OpenKey(HKEY key, LPCWSTR subKey, PHKEY result) {
 
 LONG CRegistryStore::CloseKey(HKEY key) {
   if (key == HKEY_LOCAL_MACHINE || key == HKEY_CURRENT_USER) return ERROR_SUCCESS;
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_handles.erase(reinterpret_cast<uintptr_t>(key)) != 0 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+  std::lock_guard<std::mutex> lock(m_Mutex);
+  return m_Handles.erase(reinterpret_cast<uintptr_t>(key)) != 0 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 LONG CRegistryStore::QueryValue(HKEY key, LPCWSTR name, LPDWORD type, LPBYTE data, LPDWORD cbData) {
   if (data != nullptr && cbData == nullptr) return ERROR_INVALID_PARAMETER;
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   std::shared_ptr<CRegistryKey> k;
   const LONG rc = ResolveLocked(key, k);
   if (rc != ERROR_SUCCESS) return rc;
-  const auto it = k->values.find(NameOrEmpty(name));
-  if (it == k->values.end()) return ERROR_FILE_NOT_FOUND;
+  const auto it = k->m_Values.find(NameOrEmpty(name));
+  if (it == k->m_Values.end()) return ERROR_FILE_NOT_FOUND;
   return CopyData(it->second, type, data, cbData);
 }
 
 LONG CRegistryStore::SetValue(HKEY key, LPCWSTR name, DWORD type, const BYTE* data, DWORD cbData) {
   if (data == nullptr && cbData != 0) return ERROR_INVALID_PARAMETER;
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   std::shared_ptr<CRegistryKey> k;
   const LONG rc = ResolveLocked(key, k);
   if (rc != ERROR_SUCCESS) return rc;
   const std::u16string n = NameOrEmpty(name);
-  auto it = k->values.find(n);
-  if (it == k->values.end()) it = k->values.emplace(n, CRegistryValue()).first;
-  it->second.type = type;
-  it->second.data.assign(data, data + cbData);
+  auto it = k->m_Values.find(n);
+  if (it == k->m_Values.end()) it = k->m_Values.emplace(n, CRegistryValue()).first;
+  it->second.m_dwType = type;
+  it->second.m_Data.assign(data, data + cbData);
   SaveLocked();
   return ERROR_SUCCESS;
 }
 
 LONG CRegistryStore::DeleteValue(HKEY key, LPCWSTR name) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   std::shared_ptr<CRegistryKey> k;
   const LONG rc = ResolveLocked(key, k);
   if (rc != ERROR_SUCCESS) return rc;
-  if (k->values.erase(NameOrEmpty(name)) == 0) return ERROR_FILE_NOT_FOUND;
+  if (k->m_Values.erase(NameOrEmpty(name)) == 0) return ERROR_FILE_NOT_FOUND;
   SaveLocked();
   return ERROR_SUCCESS;
 }
@@ -271,31 +272,31 @@ LONG CRegistryStore::DeleteKey(HKEY key, LPCWSTR subKey) {
   std::vector<std::u16string> parts;
   if (subKey == nullptr || subKey[0] == 0) return ERROR_INVALID_PARAMETER;
   if (!SplitPath(subKey, parts)) return ERROR_FILE_NOT_FOUND;
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   std::shared_ptr<CRegistryKey> k;
   const LONG rc = ResolveLocked(key, k);
   if (rc != ERROR_SUCCESS) return rc;
   for (size_t i = 0; i + 1 < parts.size(); ++i) {
-    const auto it = k->subKeys.find(parts[i]);
-    if (it == k->subKeys.end()) return ERROR_FILE_NOT_FOUND;
+    const auto it = k->m_SubKeys.find(parts[i]);
+    if (it == k->m_SubKeys.end()) return ERROR_FILE_NOT_FOUND;
     k = it->second;
   }
-  const auto it = k->subKeys.find(parts.back());
-  if (it == k->subKeys.end()) return ERROR_FILE_NOT_FOUND;
+  const auto it = k->m_SubKeys.find(parts.back());
+  if (it == k->m_SubKeys.end()) return ERROR_FILE_NOT_FOUND;
   MarkDeleted(*it->second);
-  k->subKeys.erase(it);
+  k->m_SubKeys.erase(it);
   SaveLocked();
   return ERROR_SUCCESS;
 }
 
 LONG CRegistryStore::EnumKey(HKEY key, DWORD index, LPWSTR name, LPDWORD cchName) {
   if (name == nullptr || cchName == nullptr) return ERROR_INVALID_PARAMETER;
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   std::shared_ptr<CRegistryKey> k;
   const LONG rc = ResolveLocked(key, k);
   if (rc != ERROR_SUCCESS) return rc;
-  if (index >= k->subKeys.size()) return ERROR_NO_MORE_ITEMS;
-  return CopyName(std::next(k->subKeys.begin(), index)->first, name, cchName);
+  if (index >= k->m_SubKeys.size()) return ERROR_NO_MORE_ITEMS;
+  return CopyName(std::next(k->m_SubKeys.begin(), index)->first, name, cchName);
 }
 
 LONG CRegistryStore::EnumValue(HKEY key, DWORD index, LPWSTR name, LPDWORD cchName, LPDWORD type, LPBYTE data,
@@ -303,12 +304,12 @@ LONG CRegistryStore::EnumValue(HKEY key, DWORD index, LPWSTR name, LPDWORD cchNa
   if (name == nullptr || cchName == nullptr || (data != nullptr && cbData == nullptr)) {
     return ERROR_INVALID_PARAMETER;
   }
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   std::shared_ptr<CRegistryKey> k;
   const LONG rc = ResolveLocked(key, k);
   if (rc != ERROR_SUCCESS) return rc;
-  if (index >= k->values.size()) return ERROR_NO_MORE_ITEMS;
-  const auto it = std::next(k->values.begin(), index);
+  if (index >= k->m_Values.size()) return ERROR_NO_MORE_ITEMS;
+  const auto it = std::next(k->m_Values.begin(), index);
   const LONG nameRc = CopyName(it->first, name, cchName);
   if (nameRc != ERROR_SUCCESS) return nameRc;
   return CopyData(it->second, type, data, cbData);
@@ -316,32 +317,32 @@ LONG CRegistryStore::EnumValue(HKEY key, DWORD index, LPWSTR name, LPDWORD cchNa
 
 LONG CRegistryStore::QueryInfo(HKEY key, LPDWORD subKeys, LPDWORD maxSubKeyLen, LPDWORD values,
                                LPDWORD maxValueNameLen, LPDWORD maxValueLen) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   std::shared_ptr<CRegistryKey> k;
   const LONG rc = ResolveLocked(key, k);
   if (rc != ERROR_SUCCESS) return rc;
   size_t maxKey = 0, maxName = 0, maxData = 0;
-  for (const auto& [n, sub] : k->subKeys) maxKey = std::max(maxKey, n.size());
-  for (const auto& [n, v] : k->values) {
+  for (const auto& [n, sub] : k->m_SubKeys) maxKey = std::max(maxKey, n.size());
+  for (const auto& [n, v] : k->m_Values) {
     maxName = std::max(maxName, n.size());
-    maxData = std::max(maxData, v.data.size());
+    maxData = std::max(maxData, v.m_Data.size());
   }
-  if (subKeys != nullptr) *subKeys = static_cast<DWORD>(k->subKeys.size());
+  if (subKeys != nullptr) *subKeys = static_cast<DWORD>(k->m_SubKeys.size());
   if (maxSubKeyLen != nullptr) *maxSubKeyLen = static_cast<DWORD>(maxKey);
-  if (values != nullptr) *values = static_cast<DWORD>(k->values.size());
+  if (values != nullptr) *values = static_cast<DWORD>(k->m_Values.size());
   if (maxValueNameLen != nullptr) *maxValueNameLen = static_cast<DWORD>(maxName);
   if (maxValueLen != nullptr) *maxValueLen = static_cast<DWORD>(maxData);
   return ERROR_SUCCESS;
 }
 
 void CRegistryStore::Reload() {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   ClearLocked();
   EnsureLoadedLocked();
 }
 
 void CRegistryStore::Reset() {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   ClearLocked();
   const std::string path = wce::HostPath(wce::RegistryCePath());
   std::remove(path.c_str());
@@ -349,7 +350,7 @@ void CRegistryStore::Reset() {
 }
 
 std::string CRegistryStore::Dump() {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_Mutex);
   EnsureLoadedLocked();
   return CRegistryText::Format(RootsLocked());
 }

@@ -45,11 +45,11 @@ class CRegistryStore {
   LONG ResolveLocked(HKEY key, std::shared_ptr<CRegistryKey>& out);
   HKEY NewHandleLocked(const std::shared_ptr<CRegistryKey>& key);
 
-  std::mutex m_mutex;
-  bool m_loaded = false;
-  std::string m_hostPath;  // the file that the registry in memory was loaded from and is saved to
-  std::shared_ptr<CRegistryKey> m_localMachine;
-  std::shared_ptr<CRegistryKey> m_currentUser;
-  std::map<uintptr_t, std::shared_ptr<CRegistryKey>> m_handles;
-  uintptr_t m_nextHandle = 0x1000;
+  std::mutex m_Mutex;
+  bool m_bLoaded = false;
+  std::string m_strHostPath;  // the file that the registry in memory was loaded from and is saved to
+  std::shared_ptr<CRegistryKey> m_pLocalMachine;
+  std::shared_ptr<CRegistryKey> m_pCurrentUser;
+  std::map<uintptr_t, std::shared_ptr<CRegistryKey>> m_Handles;
+  uintptr_t m_nNextHandle = 0x1000;
 };

@@ -168,8 +168,8 @@ void AppendValue(std::string& out, const std::u16string& name, const CRegistryVa
     AppendQuoted(out, name.data(), name.size());
   }
   out += '=';
-  const std::vector<BYTE>& d = v.data;
-  if (v.type == REG_SZ && d.size() % 2 == 0) {
+  const std::vector<BYTE>& d = v.m_Data;
+  if (v.m_dwType == REG_SZ && d.size() % 2 == 0) {
     std::u16string units(d.size() / 2, u'\0');
     for (size_t i = 0; i < units.size(); ++i) {
       units[i] = static_cast<char16_t>(d[2 * i] | (d[2 * i + 1] << 8));
@@ -181,18 +181,18 @@ void AppendValue(std::string& out, const std::u16string& name, const CRegistryVa
       out += "sz-noterm:";
       AppendQuoted(out, units.data(), units.size());
     }
-  } else if (v.type == REG_DWORD && d.size() == 4) {
+  } else if (v.m_dwType == REG_DWORD && d.size() == 4) {
     char buf[16];
     std::snprintf(
         buf, sizeof buf, "dword:%08x",
         static_cast<unsigned>(d[0] | (d[1] << 8) | (d[2] << 16) | (static_cast<DWORD>(d[3]) << 24)));
     out += buf;
-  } else if (v.type == REG_BINARY) {
+  } else if (v.m_dwType == REG_BINARY) {
     out += "hex:";
     AppendHexBytes(out, d);
   } else {
     char buf[24];
-    std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(v.type));
+    std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(v.m_dwType));
     out += buf;
     AppendHexBytes(out, d);
   }
@@ -200,13 +200,13 @@ void AppendValue(std::string& out, const std::u16string& name, const CRegistryVa
 }
 
 void AppendKey(std::string& out, const std::string& path, const CRegistryKey& key, bool writeHeader) {
-  if (writeHeader || !key.values.empty()) {
+  if (writeHeader || !key.m_Values.empty()) {
     out += '[';
     out += path;
     out += "]\n";
-    for (const auto& [name, value] : key.values) AppendValue(out, name, value);
+    for (const auto& [name, value] : key.m_Values) AppendValue(out, name, value);
   }
-  for (const auto& [name, sub] : key.subKeys) {
+  for (const auto& [name, sub] : key.m_SubKeys) {
     AppendKey(out, path + '\\' + WceWideToUtf8(name), *sub, true);
   }
 }
@@ -243,8 +243,8 @@ bool ParseValueLine(const std::string& line, std::u16string& name, CRegistryValu
     std::u16string text;
     size_t p = 0;
     if (!ParseQuoted(rest, p, text) || p != rest.size()) return false;
-    value.type = REG_SZ;
-    value.data = UnitsToBytes(text, kind == "sz");
+    value.m_dwType = REG_SZ;
+    value.m_Data = UnitsToBytes(text, kind == "sz");
     return true;
   }
   if (kind == "dword") {
@@ -255,14 +255,14 @@ bool ParseValueLine(const std::string& line, std::u16string& name, CRegistryValu
       if (d < 0) return false;
       v = v * 16 + static_cast<DWORD>(d);
     }
-    value.type = REG_DWORD;
-    value.data = {static_cast<BYTE>(v), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v >> 16),
-                  static_cast<BYTE>(v >> 24)};
+    value.m_dwType = REG_DWORD;
+    value.m_Data = {static_cast<BYTE>(v), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v >> 16),
+                    static_cast<BYTE>(v >> 24)};
     return true;
   }
   if (kind == "hex") {
-    value.type = REG_BINARY;
-    return ParseHexBytes(rest, value.data);
+    value.m_dwType = REG_BINARY;
+    return ParseHexBytes(rest, value.m_Data);
   }
   if (kind.size() > 5 && kind.compare(0, 4, "hex(") == 0 && kind.back() == ')') {
     const std::string digits = kind.substr(4, kind.size() - 5);
@@ -273,8 +273,8 @@ bool ParseValueLine(const std::string& line, std::u16string& name, CRegistryValu
       if (d < 0) return false;
       type = type * 16 + static_cast<DWORD>(d);
     }
-    value.type = type;
-    return ParseHexBytes(rest, value.data);
+    value.m_dwType = type;
+    return ParseHexBytes(rest, value.m_Data);
   }
   return false;
 }
@@ -287,7 +287,7 @@ CRegistryKey* ParseKeyLine(const std::string& line, const std::vector<CRegistryR
   const std::string rootName = path.substr(0, end);
   CRegistryKey* key = nullptr;
   for (const CRegistryRoot& r : roots) {
-    if (rootName == r.name) key = r.key;
+    if (rootName == r.m_pName) key = r.m_pKey;
   }
   if (key == nullptr) return nullptr;
   size_t depth = 0;
@@ -297,10 +297,10 @@ CRegistryKey* ParseKeyLine(const std::string& line, const std::vector<CRegistryR
     const std::u16string name =
         WceUtf8ToWide(path.substr(start, end == std::string::npos ? std::string::npos : end - start));
     if (!CRegistryText::IsValidKeyName(name) || ++depth > CRegistryText::kMaxDepth) return nullptr;
-    std::shared_ptr<CRegistryKey>& sub = key->subKeys[name];
+    std::shared_ptr<CRegistryKey>& sub = key->m_SubKeys[name];
     if (!sub) {
       sub = std::make_shared<CRegistryKey>();
-      sub->depth = depth;
+      sub->m_nDepth = depth;
     }
     key = sub.get();
   }
@@ -326,7 +326,7 @@ bool CRegistryText::IsValidKeyName(const std::u16string& name) {
 
 std::string CRegistryText::Format(const std::vector<CRegistryRoot>& roots) {
   std::string out = kHeader;
-  for (const CRegistryRoot& r : roots) AppendKey(out, r.name, *r.key, false);
+  for (const CRegistryRoot& r : roots) AppendKey(out, r.m_pName, *r.m_pKey, false);
   return out;
 }
 
@@ -358,7 +358,7 @@ int CRegistryText::Parse(const std::string& text, const std::vector<CRegistryRoo
         continue;
       }
       ok = current != nullptr && ParseValueLine(line, name, value);
-      if (ok) current->values[name] = std::move(value);
+      if (ok) current->m_Values[name] = std::move(value);
     }
     if (!ok) {
       ++skipped;

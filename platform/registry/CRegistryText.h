@@ -20,8 +20,8 @@
 #include <vector>
 
 struct CRegistryRoot {
-  const char* name;  // "HKEY_LOCAL_MACHINE"
-  CRegistryKey* key;
+  const char* m_pName;  // "HKEY_LOCAL_MACHINE"
+  CRegistryKey* m_pKey;
 };
 
 class CRegistryText {

@@ -5,8 +5,8 @@
 namespace wce {
 
 CUsbDevice::CUsbDevice(const DeviceSpec& desc) {
-  m_endpoints.resize(desc.interfaces.size());
-  m_interfaces.resize(desc.interfaces.size());
+  m_Endpoints.resize(desc.interfaces.size());
+  m_Interfaces.resize(desc.interfaces.size());
   for (size_t i = 0; i < desc.interfaces.size(); ++i) {
     const InterfaceSpec& is = desc.interfaces[i];
     for (const EndpointSpec& es : is.endpoints) {
@@ -14,13 +14,13 @@ CUsbDevice::CUsbDevice(const DeviceSpec& desc) {
       ep.dwCount = sizeof(USB_ENDPOINT);
       ep.Descriptor.bLength = sizeof(USB_ENDPOINT_DESCRIPTOR);
       ep.Descriptor.bDescriptorType = USB_ENDPOINT_DESCRIPTOR_TYPE;
-      ep.Descriptor.bEndpointAddress = es.address;
+      ep.Descriptor.bEndpointAddress = es.m_byAddress;
       ep.Descriptor.bmAttributes = USB_ENDPOINT_TYPE_BULK;
       ep.Descriptor.wMaxPacketSize = es.maxPacketSize;
-      m_endpoints[i].push_back(ep);
-      if (es.address & USB_ENDPOINT_DIRECTION_MASK) m_in[es.address];
+      m_Endpoints[i].push_back(ep);
+      if (es.m_byAddress & USB_ENDPOINT_DIRECTION_MASK) m_In[es.m_byAddress];
     }
-    USB_INTERFACE& itf = m_interfaces[i];
+    USB_INTERFACE& itf = m_Interfaces[i];
     itf.dwCount = sizeof(USB_INTERFACE);
     itf.Descriptor.bLength = sizeof(USB_INTERFACE_DESCRIPTOR);
     itf.Descriptor.bDescriptorType = USB_INTERFACE_DESCRIPTOR_TYPE;
@@ -29,53 +29,53 @@ CUsbDevice::CUsbDevice(const DeviceSpec& desc) {
     itf.Descriptor.bInterfaceClass = is.interfaceClass;
     itf.Descriptor.bInterfaceSubClass = is.interfaceSubClass;
     itf.Descriptor.bInterfaceProtocol = is.interfaceProtocol;
-    itf.lpEndpoints = m_endpoints[i].empty() ? nullptr : m_endpoints[i].data();
+    itf.lpEndpoints = m_Endpoints[i].empty() ? nullptr : m_Endpoints[i].data();
   }
-  m_config.dwCount = sizeof(USB_CONFIGURATION);
-  m_config.Descriptor.bLength = sizeof(USB_CONFIGURATION_DESCRIPTOR);
-  m_config.Descriptor.bDescriptorType = USB_CONFIGURATION_DESCRIPTOR_TYPE;
-  m_config.Descriptor.bNumInterfaces = static_cast<UCHAR>(desc.interfaces.size());
-  m_config.Descriptor.bConfigurationValue = 1;
-  m_config.Descriptor.bmAttributes = 0x80;
-  m_config.dwNumInterfaces = static_cast<DWORD>(m_interfaces.size());
-  m_config.lpInterfaces = m_interfaces.empty() ? nullptr : m_interfaces.data();
+  m_Config.dwCount = sizeof(USB_CONFIGURATION);
+  m_Config.Descriptor.bLength = sizeof(USB_CONFIGURATION_DESCRIPTOR);
+  m_Config.Descriptor.bDescriptorType = USB_CONFIGURATION_DESCRIPTOR_TYPE;
+  m_Config.Descriptor.bNumInterfaces = static_cast<UCHAR>(desc.interfaces.size());
+  m_Config.Descriptor.bConfigurationValue = 1;
+  m_Config.Descriptor.bmAttributes = 0x80;
+  m_Config.dwNumInterfaces = static_cast<DWORD>(m_Interfaces.size());
+  m_Config.lpInterfaces = m_Interfaces.empty() ? nullptr : m_Interfaces.data();
 
-  m_device.dwCount = sizeof(USB_DEVICE);
-  m_device.Descriptor.bLength = sizeof(USB_DEVICE_DESCRIPTOR);
-  m_device.Descriptor.bDescriptorType = USB_DEVICE_DESCRIPTOR_TYPE;
-  m_device.Descriptor.bcdUSB = 0x0200;
-  m_device.Descriptor.bDeviceClass = desc.deviceClass;
-  m_device.Descriptor.bDeviceSubClass = desc.deviceSubClass;
-  m_device.Descriptor.bDeviceProtocol = desc.deviceProtocol;
-  m_device.Descriptor.bMaxPacketSize0 = 64;
-  m_device.Descriptor.idVendor = desc.vendorId;
-  m_device.Descriptor.idProduct = desc.productId;
-  m_device.Descriptor.bcdDevice = desc.release;
-  m_device.Descriptor.bNumConfigurations = 1;
-  m_device.lpConfigs = &m_config;
-  m_device.lpActiveConfig = &m_config;
+  m_Device.dwCount = sizeof(USB_DEVICE);
+  m_Device.Descriptor.bLength = sizeof(USB_DEVICE_DESCRIPTOR);
+  m_Device.Descriptor.bDescriptorType = USB_DEVICE_DESCRIPTOR_TYPE;
+  m_Device.Descriptor.bcdUSB = 0x0200;
+  m_Device.Descriptor.bDeviceClass = desc.m_byDeviceClass;
+  m_Device.Descriptor.bDeviceSubClass = desc.m_byDeviceSubClass;
+  m_Device.Descriptor.bDeviceProtocol = desc.m_byDeviceProtocol;
+  m_Device.Descriptor.bMaxPacketSize0 = 64;
+  m_Device.Descriptor.idVendor = desc.vendorId;
+  m_Device.Descriptor.idProduct = desc.productId;
+  m_Device.Descriptor.bcdDevice = desc.release;
+  m_Device.Descriptor.bNumConfigurations = 1;
+  m_Device.lpConfigs = &m_Config;
+  m_Device.lpActiveConfig = &m_Config;
 }
 
 CUsbDevice::~CUsbDevice() {
-  for (CUsbTransfer* t : m_spareTransfers) delete t;
+  for (CUsbTransfer* t : m_SpareTransfers) delete t;
 }
 
 void CUsbDevice::DoneList::Add(CUsbTransfer* t) {
-  t->nextDone = nullptr;
-  if (last != nullptr) {
-    last->nextDone = t;
+  t->m_pNextDone = nullptr;
+  if (m_pLast != nullptr) {
+    m_pLast->m_pNextDone = t;
   } else {
-    first = t;
+    m_pFirst = t;
   }
-  last = t;
+  m_pLast = t;
 }
 
 CUsbTransfer* CUsbDevice::TakeTransfer() {
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (!m_spareTransfers.empty()) {
-      CUsbTransfer* t = m_spareTransfers.back();
-      m_spareTransfers.pop_back();
+    std::lock_guard<std::mutex> lock(m_Lock);
+    if (!m_SpareTransfers.empty()) {
+      CUsbTransfer* t = m_SpareTransfers.back();
+      m_SpareTransfers.pop_back();
       return t;
     }
   }
@@ -85,7 +85,7 @@ CUsbTransfer* CUsbDevice::TakeTransfer() {
 void CUsbDevice::OnTransferIssued(BYTE, DWORD, DWORD) {}
 
 bool CUsbDevice::HasEndpoint(BYTE endpoint) const {
-  for (const auto& eps : m_endpoints)
+  for (const auto& eps : m_Endpoints)
     for (const USB_ENDPOINT& ep : eps)
       if (ep.Descriptor.bEndpointAddress == endpoint) return true;
   return false;
@@ -93,25 +93,25 @@ bool CUsbDevice::HasEndpoint(BYTE endpoint) const {
 
 BOOL CUsbDevice::RegisterNotification(LPDEVICE_NOTIFY_ROUTINE routine, LPVOID param) {
   if (!routine) return FALSE;
-  std::lock_guard<std::mutex> lock(m_lock);
-  m_notify = routine;
-  m_notifyParam = param;
+  std::lock_guard<std::mutex> lock(m_Lock);
+  m_pfnNotify = routine;
+  m_pNotifyParam = param;
   return TRUE;
 }
 
 BOOL CUsbDevice::UnRegisterNotification(LPDEVICE_NOTIFY_ROUTINE routine, LPVOID param) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  if (m_notify != routine || m_notifyParam != param) return FALSE;
-  m_notify = nullptr;
-  m_notifyParam = nullptr;
+  std::lock_guard<std::mutex> lock(m_Lock);
+  if (m_pfnNotify != routine || m_pNotifyParam != param) return FALSE;
+  m_pfnNotify = nullptr;
+  m_pNotifyParam = nullptr;
   return TRUE;
 }
 
 CUsbPipe* CUsbDevice::OpenPipe(LPCUSB_ENDPOINT_DESCRIPTOR endpoint) {
   if (!endpoint || !HasEndpoint(endpoint->bEndpointAddress) || IsGone()) return nullptr;
   CUsbPipe* pipe = new CUsbPipe;
-  pipe->device = shared_from_this();
-  pipe->endpoint = endpoint->bEndpointAddress;
+  pipe->m_pDevice = shared_from_this();
+  pipe->m_byEndpoint = endpoint->bEndpointAddress;
   return pipe;
 }
 
@@ -122,119 +122,119 @@ BOOL CUsbDevice::ClosePipe(CUsbPipe* pipe) {
 }
 
 void CUsbDevice::CompleteLocked(CUsbTransfer* t, DWORD bytes, DWORD error, DoneList& done) {
-  t->complete = true;
-  t->bytes = bytes;
-  t->error = error;
-  if (t->notify) {
-    ++t->callbacksDue;
+  t->m_bComplete = true;
+  t->m_dwBytes = bytes;
+  t->m_dwError = error;
+  if (t->m_pfnNotify) {
+    ++t->m_nCallbacksDue;
     done.Add(t);
   }
-  m_changed.notify_all();
+  m_Changed.notify_all();
 }
 
 void CUsbDevice::ServeInLocked(BYTE endpoint, DoneList& done) {
-  InEndpoint& in = m_in[endpoint];
-  const bool stalled = m_stalled[endpoint];
-  while (!in.pending.empty()) {
-    CUsbTransfer* t = in.pending.front();
-    if (m_gone) {
+  InEndpoint& in = m_In[endpoint];
+  const bool stalled = m_Stalled[endpoint];
+  while (!in.m_Pending.empty()) {
+    CUsbTransfer* t = in.m_Pending.front();
+    if (m_bGone) {
       CompleteLocked(t, 0, USB_DEVICE_NOT_RESPONDING_ERROR, done);
     } else if (stalled) {
       CompleteLocked(t, 0, USB_STALL_ERROR, done);
-    } else if (t->length == 0) {
+    } else if (t->m_dwLength == 0) {
       CompleteLocked(t, 0, USB_NO_ERROR, done);
-    } else if (!in.arrived.empty()) {
+    } else if (!in.m_Arrived.empty()) {
       // A bulk IN transfer ends with a short packet: it takes what has arrived, up to its length.
-      const size_t n = std::min<size_t>(t->length, in.arrived.size());
-      std::copy(in.arrived.begin(), in.arrived.begin() + static_cast<std::ptrdiff_t>(n), t->data);
-      in.arrived.erase(in.arrived.begin(), in.arrived.begin() + static_cast<std::ptrdiff_t>(n));
+      const size_t n = std::min<size_t>(t->m_dwLength, in.m_Arrived.size());
+      std::copy(in.m_Arrived.begin(), in.m_Arrived.begin() + static_cast<std::ptrdiff_t>(n), t->m_pData);
+      in.m_Arrived.erase(in.m_Arrived.begin(), in.m_Arrived.begin() + static_cast<std::ptrdiff_t>(n));
       CompleteLocked(t, static_cast<DWORD>(n), USB_NO_ERROR, done);
     } else {
       break;
     }
-    in.pending.erase(in.pending.begin());
+    in.m_Pending.erase(in.m_Pending.begin());
   }
 }
 
 void CUsbDevice::RunCallbacks(const DoneList& done) {
-  for (CUsbTransfer *t = done.first, *next = nullptr; t != nullptr; t = next) {
+  for (CUsbTransfer *t = done.m_pFirst, *next = nullptr; t != nullptr; t = next) {
     // Once its routine is counted as returned, a transfer may be closed and serve another one.
-    next = t->nextDone;
-    t->notify(t->param);
-    std::lock_guard<std::mutex> lock(m_lock);
-    --t->callbacksDue;
-    m_changed.notify_all();
+    next = t->m_pNextDone;
+    t->m_pfnNotify(t->m_pParam);
+    std::lock_guard<std::mutex> lock(m_Lock);
+    --t->m_nCallbacksDue;
+    m_Changed.notify_all();
   }
 }
 
 CUsbTransfer* CUsbDevice::IssueBulkTransfer(CUsbPipe* pipe, LPTRANSFER_NOTIFY_ROUTINE notify, LPVOID param,
                                             DWORD flags, DWORD size, LPVOID data) {
   if (!pipe || (size > 0 && !data)) return nullptr;
-  CUsbDevice* dev = pipe->device.get();
-  const bool in = (pipe->endpoint & USB_ENDPOINT_DIRECTION_MASK) != 0;
+  CUsbDevice* dev = pipe->m_pDevice.get();
+  const bool in = (pipe->m_byEndpoint & USB_ENDPOINT_DIRECTION_MASK) != 0;
   if (in != ((flags & USB_IN_TRANSFER) != 0)) return nullptr;
   if (dev->IsGone()) return nullptr;
 
   CUsbTransfer* t = dev->TakeTransfer();
-  t->device = pipe->device;
-  t->endpoint = pipe->endpoint;
-  t->flags = flags;
-  t->data = static_cast<BYTE*>(data);
-  t->length = size;
-  t->notify = notify;
-  t->param = param;
-  dev->OnTransferIssued(t->endpoint, size, flags);
+  t->m_pDevice = pipe->m_pDevice;
+  t->m_byEndpoint = pipe->m_byEndpoint;
+  t->m_dwFlags = flags;
+  t->m_pData = static_cast<BYTE*>(data);
+  t->m_dwLength = size;
+  t->m_pfnNotify = notify;
+  t->m_pParam = param;
+  dev->OnTransferIssued(t->m_byEndpoint, size, flags);
 
   DoneList done;
   if (in) {
-    std::lock_guard<std::mutex> lock(dev->m_lock);
-    dev->m_in[t->endpoint].pending.push_back(t);
-    dev->ServeInLocked(t->endpoint, done);
+    std::lock_guard<std::mutex> lock(dev->m_Lock);
+    dev->m_In[t->m_byEndpoint].m_Pending.push_back(t);
+    dev->ServeInLocked(t->m_byEndpoint, done);
   } else {
     bool stalled;
     {
-      std::lock_guard<std::mutex> lock(dev->m_lock);
-      stalled = dev->m_stalled[t->endpoint] || dev->m_gone;
+      std::lock_guard<std::mutex> lock(dev->m_Lock);
+      stalled = dev->m_Stalled[t->m_byEndpoint] || dev->m_bGone;
       if (stalled) {
-        dev->CompleteLocked(t, 0, dev->m_gone ? USB_DEVICE_NOT_RESPONDING_ERROR : USB_STALL_ERROR, done);
+        dev->CompleteLocked(t, 0, dev->m_bGone ? USB_DEVICE_NOT_RESPONDING_ERROR : USB_STALL_ERROR, done);
       }
     }
     if (!stalled) {
       DWORD error = USB_NO_ERROR;
-      const DWORD sent = size ? dev->SendOut(t->endpoint, t->data, size, &error) : 0;
-      std::lock_guard<std::mutex> lock(dev->m_lock);
+      const DWORD sent = size ? dev->SendOut(t->m_byEndpoint, t->m_pData, size, &error) : 0;
+      std::lock_guard<std::mutex> lock(dev->m_Lock);
       dev->CompleteLocked(t, sent, error, done);
     }
   }
   dev->RunCallbacks(done);
   if (!notify) {
-    std::unique_lock<std::mutex> lock(dev->m_lock);
-    dev->m_changed.wait(lock, [t] { return t->complete; });
+    std::unique_lock<std::mutex> lock(dev->m_Lock);
+    dev->m_Changed.wait(lock, [t] { return t->m_bComplete; });
   }
   return t;
 }
 
 BOOL CUsbDevice::IsTransferComplete(CUsbTransfer* t) {
   if (!t) return FALSE;
-  std::lock_guard<std::mutex> lock(t->device->m_lock);
-  return t->complete ? TRUE : FALSE;
+  std::lock_guard<std::mutex> lock(t->m_pDevice->m_Lock);
+  return t->m_bComplete ? TRUE : FALSE;
 }
 
 BOOL CUsbDevice::GetTransferStatus(CUsbTransfer* t, LPDWORD bytes, LPDWORD error) {
   if (!t) return FALSE;
-  std::lock_guard<std::mutex> lock(t->device->m_lock);
-  if (bytes) *bytes = t->complete ? t->bytes : 0;
-  if (error) *error = t->complete ? t->error : USB_NOT_COMPLETE_ERROR;
-  return t->complete ? TRUE : FALSE;
+  std::lock_guard<std::mutex> lock(t->m_pDevice->m_Lock);
+  if (bytes) *bytes = t->m_bComplete ? t->m_dwBytes : 0;
+  if (error) *error = t->m_bComplete ? t->m_dwError : USB_NOT_COMPLETE_ERROR;
+  return t->m_bComplete ? TRUE : FALSE;
 }
 
 BOOL CUsbDevice::AbortTransfer(CUsbTransfer* t) {
   if (!t) return FALSE;
-  CUsbDevice* dev = t->device.get();
+  CUsbDevice* dev = t->m_pDevice.get();
   DoneList done;
   {
-    std::lock_guard<std::mutex> lock(dev->m_lock);
-    auto& pending = dev->m_in[t->endpoint].pending;
+    std::lock_guard<std::mutex> lock(dev->m_Lock);
+    auto& pending = dev->m_In[t->m_byEndpoint].m_Pending;
     auto it = std::find(pending.begin(), pending.end(), t);
     if (it != pending.end()) {
       pending.erase(it);
@@ -247,21 +247,21 @@ BOOL CUsbDevice::AbortTransfer(CUsbTransfer* t) {
 
 BOOL CUsbDevice::CloseTransfer(CUsbTransfer* t) {
   if (!t) return FALSE;
-  std::shared_ptr<CUsbDevice> keep = t->device;
+  std::shared_ptr<CUsbDevice> keep = t->m_pDevice;
   {
-    std::unique_lock<std::mutex> lock(keep->m_lock);
-    auto& pending = keep->m_in[t->endpoint].pending;
+    std::unique_lock<std::mutex> lock(keep->m_Lock);
+    auto& pending = keep->m_In[t->m_byEndpoint].m_Pending;
     auto it = std::find(pending.begin(), pending.end(), t);
     if (it != pending.end()) {
       // Closed before completion: it takes no bytes and its routine will not run.
       pending.erase(it);
-      t->complete = true;
-      t->error = USB_CANCELED_ERROR;
+      t->m_bComplete = true;
+      t->m_dwError = USB_CANCELED_ERROR;
     }
     // A completion routine already on its way still gets to return before the handle dies.
-    keep->m_changed.wait(lock, [t] { return t->callbacksDue == 0; });
+    keep->m_Changed.wait(lock, [t] { return t->m_nCallbacksDue == 0; });
     *t = CUsbTransfer();
-    keep->m_spareTransfers.push_back(t);
+    keep->m_SpareTransfers.push_back(t);
   }
   return TRUE;
 }
@@ -269,26 +269,26 @@ BOOL CUsbDevice::CloseTransfer(CUsbTransfer* t) {
 void CUsbDevice::DeliverIn(BYTE endpoint, const BYTE* data, size_t length) {
   DoneList done;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (m_gone) return;
-    InEndpoint& in = m_in[endpoint];
-    in.arrived.insert(in.arrived.end(), data, data + length);
+    std::lock_guard<std::mutex> lock(m_Lock);
+    if (m_bGone) return;
+    InEndpoint& in = m_In[endpoint];
+    in.m_Arrived.insert(in.m_Arrived.end(), data, data + length);
     ServeInLocked(endpoint, done);
   }
   RunCallbacks(done);
 }
 
 size_t CUsbDevice::PendingInBytes(BYTE endpoint) const {
-  std::lock_guard<std::mutex> lock(m_lock);
-  auto it = m_in.find(endpoint);
-  return it == m_in.end() ? 0 : it->second.arrived.size();
+  std::lock_guard<std::mutex> lock(m_Lock);
+  auto it = m_In.find(endpoint);
+  return it == m_In.end() ? 0 : it->second.m_Arrived.size();
 }
 
 void CUsbDevice::SetStall(BYTE endpoint, bool stalled) {
   DoneList done;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_stalled[endpoint] = stalled;
+    std::lock_guard<std::mutex> lock(m_Lock);
+    m_Stalled[endpoint] = stalled;
     if (endpoint & USB_ENDPOINT_DIRECTION_MASK) ServeInLocked(endpoint, done);
   }
   RunCallbacks(done);
@@ -297,10 +297,10 @@ void CUsbDevice::SetStall(BYTE endpoint, bool stalled) {
 void CUsbDevice::MarkGone() {
   DoneList done;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_gone = true;
-    for (auto& [ep, in] : m_in) {
-      in.arrived.clear();
+    std::lock_guard<std::mutex> lock(m_Lock);
+    m_bGone = true;
+    for (auto& [ep, in] : m_In) {
+      in.m_Arrived.clear();
       ServeInLocked(ep, done);
     }
   }
@@ -308,17 +308,17 @@ void CUsbDevice::MarkGone() {
 }
 
 bool CUsbDevice::IsGone() const {
-  std::lock_guard<std::mutex> lock(m_lock);
-  return m_gone;
+  std::lock_guard<std::mutex> lock(m_Lock);
+  return m_bGone;
 }
 
 BOOL CUsbDevice::NotifyClose() {
   LPDEVICE_NOTIFY_ROUTINE routine;
   LPVOID param;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    routine = m_notify;
-    param = m_notifyParam;
+    std::lock_guard<std::mutex> lock(m_Lock);
+    routine = m_pfnNotify;
+    param = m_pNotifyParam;
   }
   if (!routine) return FALSE;
   routine(param, USB_CLOSE_DEVICE, nullptr, nullptr, nullptr, nullptr);

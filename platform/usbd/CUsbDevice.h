@@ -18,30 +18,30 @@ class CUsbDevice;
 
 // A pipe handle (USB_PIPE) points at one of these; it keeps its device alive until closed.
 struct CUsbPipe {
-  std::shared_ptr<CUsbDevice> device;
-  BYTE endpoint = 0;
+  std::shared_ptr<CUsbDevice> m_pDevice;
+  BYTE m_byEndpoint = 0;
 };
 
 // A transfer handle (USB_TRANSFER) points at one of these until CloseTransfer.
 struct CUsbTransfer {
-  std::shared_ptr<CUsbDevice> device;
-  BYTE endpoint = 0;
-  DWORD flags = 0;
-  BYTE* data = nullptr;
-  DWORD length = 0;
-  LPTRANSFER_NOTIFY_ROUTINE notify = nullptr;
-  LPVOID param = nullptr;
-  bool complete = false;
-  DWORD bytes = 0;
-  DWORD error = USB_NOT_COMPLETE_ERROR;
-  int callbacksDue = 0;              // completions whose notify routine has not returned yet
-  CUsbTransfer* nextDone = nullptr;  // the next completion whose routine is to run after this one's
+  std::shared_ptr<CUsbDevice> m_pDevice;
+  BYTE m_byEndpoint = 0;
+  DWORD m_dwFlags = 0;
+  BYTE* m_pData = nullptr;
+  DWORD m_dwLength = 0;
+  LPTRANSFER_NOTIFY_ROUTINE m_pfnNotify = nullptr;
+  LPVOID m_pParam = nullptr;
+  bool m_bComplete = false;
+  DWORD m_dwBytes = 0;
+  DWORD m_dwError = USB_NOT_COMPLETE_ERROR;
+  int m_nCallbacksDue = 0;              // completions whose notify routine has not returned yet
+  CUsbTransfer* m_pNextDone = nullptr;  // the next completion whose routine is to run after this one's
 };
 
 class CUsbDevice : public std::enable_shared_from_this<CUsbDevice> {
  public:
   struct EndpointSpec {
-    BYTE address = 0;
+    BYTE m_byAddress = 0;
     USHORT maxPacketSize = 512;
   };
   struct InterfaceSpec {
@@ -54,9 +54,9 @@ class CUsbDevice : public std::enable_shared_from_this<CUsbDevice> {
     USHORT vendorId = 0;
     USHORT productId = 0;
     USHORT release = 0;
-    BYTE deviceClass = 0;
-    BYTE deviceSubClass = 0;
-    BYTE deviceProtocol = 0;
+    BYTE m_byDeviceClass = 0;
+    BYTE m_byDeviceSubClass = 0;
+    BYTE m_byDeviceProtocol = 0;
     std::vector<InterfaceSpec> interfaces;
   };
   explicit CUsbDevice(const DeviceSpec& desc);
@@ -64,7 +64,7 @@ class CUsbDevice : public std::enable_shared_from_this<CUsbDevice> {
   CUsbDevice(const CUsbDevice&) = delete;
   CUsbDevice& operator=(const CUsbDevice&) = delete;
 
-  LPCUSB_DEVICE GetDeviceInfo() const { return &m_device; }
+  LPCUSB_DEVICE GetDeviceInfo() const { return &m_Device; }
 
   // ---- the function table's operations
   BOOL RegisterNotification(LPDEVICE_NOTIFY_ROUTINE routine, LPVOID param);
@@ -98,15 +98,15 @@ class CUsbDevice : public std::enable_shared_from_this<CUsbDevice> {
 
  private:
   struct InEndpoint {
-    std::deque<BYTE> arrived;
+    std::deque<BYTE> m_Arrived;
     // Oldest first. A driver keeps a few transfers pending: a vector that never shrinks queues
     // them without allocating.
-    std::vector<CUsbTransfer*> pending;
+    std::vector<CUsbTransfer*> m_Pending;
   };
   // Transfers completed under the lock, in order, whose notify routines run after it.
   struct DoneList {
-    CUsbTransfer* first = nullptr;
-    CUsbTransfer* last = nullptr;
+    CUsbTransfer* m_pFirst = nullptr;
+    CUsbTransfer* m_pLast = nullptr;
     void Add(CUsbTransfer* t);
   };
 
@@ -118,22 +118,22 @@ class CUsbDevice : public std::enable_shared_from_this<CUsbDevice> {
   void CompleteLocked(CUsbTransfer* t, DWORD bytes, DWORD error, DoneList& done);
   void RunCallbacks(const DoneList& done);
 
-  // Descriptor storage behind m_device's pointers.
-  std::vector<std::vector<USB_ENDPOINT>> m_endpoints;
-  std::vector<USB_INTERFACE> m_interfaces;
-  USB_CONFIGURATION m_config{};
-  USB_DEVICE m_device{};
+  // Descriptor storage behind m_Device's pointers.
+  std::vector<std::vector<USB_ENDPOINT>> m_Endpoints;
+  std::vector<USB_INTERFACE> m_Interfaces;
+  USB_CONFIGURATION m_Config{};
+  USB_DEVICE m_Device{};
 
-  mutable std::mutex m_lock;
-  std::condition_variable m_changed;
-  bool m_gone = false;
-  std::map<BYTE, InEndpoint> m_in;
-  std::map<BYTE, bool> m_stalled;
-  LPDEVICE_NOTIFY_ROUTINE m_notify = nullptr;
-  LPVOID m_notifyParam = nullptr;
+  mutable std::mutex m_Lock;
+  std::condition_variable m_Changed;
+  bool m_bGone = false;
+  std::map<BYTE, InEndpoint> m_In;
+  std::map<BYTE, bool> m_Stalled;
+  LPDEVICE_NOTIFY_ROUTINE m_pfnNotify = nullptr;
+  LPVOID m_pNotifyParam = nullptr;
   // Closed transfer objects kept for the next transfers, so that a driver issuing transfers all
   // the time costs no allocation once as many as it keeps open were made.
-  std::vector<CUsbTransfer*> m_spareTransfers;
+  std::vector<CUsbTransfer*> m_SpareTransfers;
 };
 
 }  // namespace wce

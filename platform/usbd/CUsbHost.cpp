@@ -90,13 +90,13 @@ LPCUSB_FUNCS CUsbHost::GetFuncs() {
 }
 
 std::shared_ptr<CUsbDevice> CUsbHost::Find(USB_HANDLE handle) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  auto it = m_devices.find(reinterpret_cast<uintptr_t>(handle));
-  return it == m_devices.end() ? nullptr : it->second.device;
+  std::lock_guard<std::mutex> lock(m_Lock);
+  auto it = m_Devices.find(reinterpret_cast<uintptr_t>(handle));
+  return it == m_Devices.end() ? nullptr : it->second.m_pDevice;
 }
 
 BOOL CUsbHost::LoadClient(uintptr_t id, Attached& slot) {
-  LPCUSB_DEVICE info = slot.device->GetDeviceInfo();
+  LPCUSB_DEVICE info = slot.m_pDevice->GetDeviceInfo();
   const USB_DEVICE_DESCRIPTOR& d = info->Descriptor;
   const auto vendors = Groups(d.idVendor, d.idProduct, d.bcdDevice);
   const auto classes = Groups(d.bDeviceClass, d.bDeviceSubClass, d.bDeviceProtocol);
@@ -128,7 +128,7 @@ BOOL CUsbHost::LoadClient(uintptr_t id, Attached& slot) {
             const BOOL taken = attach(reinterpret_cast<USB_HANDLE>(id), &g_funcs, itf, name, &accept);
             if (taken && accept) {
               RegCloseKey(group);
-              slot.client = std::move(lib);
+              slot.m_pClient = std::move(lib);
               return TRUE;
             }
           }
@@ -144,46 +144,46 @@ BOOL CUsbHost::AttachDevice(const std::shared_ptr<CUsbDevice>& device) {
   if (!device) return FALSE;
   uintptr_t id;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    id = m_nextId++;
-    m_devices[id].device = device;
+    std::lock_guard<std::mutex> lock(m_Lock);
+    id = m_nNextId++;
+    m_Devices[id].m_pDevice = device;
   }
   // The client runs without the host's lock: it calls back through the function table.
   Attached slot;
-  slot.device = device;
+  slot.m_pDevice = device;
   const BOOL taken = LoadClient(id, slot);
   if (!taken)
     NKDbgPrintfW(u"USBD: no client driver for device %04x:%04x\r\n",
                  device->GetDeviceInfo()->Descriptor.idVendor, device->GetDeviceInfo()->Descriptor.idProduct);
-  std::lock_guard<std::mutex> lock(m_lock);
-  auto it = m_devices.find(id);
-  if (it != m_devices.end()) it->second.client = std::move(slot.client);
+  std::lock_guard<std::mutex> lock(m_Lock);
+  auto it = m_Devices.find(id);
+  if (it != m_Devices.end()) it->second.m_pClient = std::move(slot.m_pClient);
   return taken;
 }
 
 void CUsbHost::DetachDevice(const std::shared_ptr<CUsbDevice>& device) {
   Attached gone;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    for (auto it = m_devices.begin(); it != m_devices.end(); ++it) {
-      if (it->second.device == device) {
+    std::lock_guard<std::mutex> lock(m_Lock);
+    for (auto it = m_Devices.begin(); it != m_Devices.end(); ++it) {
+      if (it->second.m_pDevice == device) {
         gone = std::move(it->second);
-        m_devices.erase(it);
+        m_Devices.erase(it);
         break;
       }
     }
   }
-  if (!gone.device) return;
-  gone.device->MarkGone();
-  gone.device->NotifyClose();
+  if (!gone.m_pDevice) return;
+  gone.m_pDevice->MarkGone();
+  gone.m_pDevice->NotifyClose();
   // gone.client unloads here; the device manager may still hold the same library.
 }
 
 void CUsbHost::Reset() {
   std::vector<std::shared_ptr<CUsbDevice>> all;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    for (auto& [id, slot] : m_devices) all.push_back(slot.device);
+    std::lock_guard<std::mutex> lock(m_Lock);
+    for (auto& [id, slot] : m_Devices) all.push_back(slot.m_pDevice);
   }
   for (auto& dev : all) DetachDevice(dev);
 }

@@ -31,14 +31,14 @@ class CUsbHost {
  private:
   CUsbHost() = default;
   struct Attached {
-    std::shared_ptr<CUsbDevice> device;
-    std::unique_ptr<CDriverLibrary> client;
+    std::shared_ptr<CUsbDevice> m_pDevice;
+    std::unique_ptr<CDriverLibrary> m_pClient;
   };
   BOOL LoadClient(uintptr_t id, Attached& slot);
 
-  std::mutex m_lock;
-  uintptr_t m_nextId = 1;
-  std::map<uintptr_t, Attached> m_devices;
+  std::mutex m_Lock;
+  uintptr_t m_nNextId = 1;
+  std::map<uintptr_t, Attached> m_Devices;
 };
 
 }  // namespace wce

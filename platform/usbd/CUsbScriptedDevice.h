@@ -28,9 +28,9 @@ class CUsbScriptedDevice : public CUsbDevice {
   void OnTransferIssued(BYTE endpoint, DWORD length, DWORD flags) override;
 
  private:
-  mutable std::mutex m_recordLock;
-  std::vector<Record> m_transfers;
-  std::vector<BYTE> m_sent;
+  mutable std::mutex m_RecordLock;
+  std::vector<Record> m_Transfers;
+  std::vector<BYTE> m_Sent;
 };
 
 }  // namespace wce

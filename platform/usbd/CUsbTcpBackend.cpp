@@ -53,10 +53,10 @@ BOOL CUsbTcpBackend::Start(const std::string& address, const CUsbDevice::DeviceS
     NKDbgPrintfW(u"USBD: bad phone address \"%hs\" (tcp:HOST:PORT)\r\n", address.c_str());
     return FALSE;
   }
-  std::lock_guard<std::mutex> lock(m_lock);
-  if (m_thread.joinable()) return FALSE;
-  m_stop = false;
-  m_thread = std::thread(&CUsbTcpBackend::Run, this, host, port, desc);
+  std::lock_guard<std::mutex> lock(m_Lock);
+  if (m_Thread.joinable()) return FALSE;
+  m_bStop = false;
+  m_Thread = std::thread(&CUsbTcpBackend::Run, this, host, port, desc);
   return TRUE;
 }
 
@@ -69,23 +69,23 @@ BOOL CUsbTcpBackend::StartFromEnvironment(const CUsbDevice::DeviceSpec& desc) {
 void CUsbTcpBackend::Stop() {
   std::thread t;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_stop = true;
-    m_wake.notify_all();
-    t = std::move(m_thread);
+    std::lock_guard<std::mutex> lock(m_Lock);
+    m_bStop = true;
+    m_Wake.notify_all();
+    t = std::move(m_Thread);
   }
   if (t.joinable()) t.join();
 }
 
 bool CUsbTcpBackend::IsRunning() const {
-  std::lock_guard<std::mutex> lock(m_lock);
-  return m_thread.joinable() && !m_stop;
+  std::lock_guard<std::mutex> lock(m_Lock);
+  return m_Thread.joinable() && !m_bStop;
 }
 
 bool CUsbTcpBackend::Pause(int ms) {
-  std::unique_lock<std::mutex> lock(m_lock);
-  m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stop; });
-  return !m_stop;
+  std::unique_lock<std::mutex> lock(m_Lock);
+  m_Wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_bStop; });
+  return !m_bStop;
 }
 
 int CUsbTcpBackend::Connect(const std::string& host, uint16_t port) {
@@ -121,8 +121,8 @@ void CUsbTcpBackend::Run(std::string host, uint16_t port, CUsbDevice::DeviceSpec
     BYTE buf[16384];
     for (;;) {
       {
-        std::lock_guard<std::mutex> lock(m_lock);
-        if (m_stop) break;
+        std::lock_guard<std::mutex> lock(m_Lock);
+        if (m_bStop) break;
       }
       if (device->PendingInBytes(CUsbTcpDevice::kEndpointIn) > kInboundLimit) {
         Pause(1);

@@ -36,10 +36,10 @@ class CUsbTcpBackend {
   // Sleeps up to ms; false when Stop came meanwhile.
   bool Pause(int ms);
 
-  mutable std::mutex m_lock;
-  std::condition_variable m_wake;
-  bool m_stop = false;
-  std::thread m_thread;
+  mutable std::mutex m_Lock;
+  std::condition_variable m_Wake;
+  bool m_bStop = false;
+  std::thread m_Thread;
 };
 
 }  // namespace wce

@@ -16,7 +16,7 @@ class CUsbTcpDevice : public CUsbDevice {
 
   CUsbTcpDevice(int fd, const DeviceSpec& desc);
   ~CUsbTcpDevice() override;
-  int Fd() const { return m_fd; }
+  int Fd() const { return m_nFd; }
   // Wakes a blocked send; the socket itself is closed with the device.
   void Shutdown();
 
@@ -24,8 +24,8 @@ class CUsbTcpDevice : public CUsbDevice {
   DWORD SendOut(BYTE endpoint, const BYTE* data, DWORD length, DWORD* error) override;
 
  private:
-  int m_fd;
-  std::mutex m_sendLock;
+  int m_nFd;
+  std::mutex m_SendLock;
 };
 
 }  // namespace wce

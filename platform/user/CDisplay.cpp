@@ -29,7 +29,7 @@ CDisplay& CDisplay::GetInstance() {
 }
 
 CDisplay::CDisplay() {
-  m_damage.reserve(kMaxDamage);
+  m_Damage.reserve(kMaxDamage);
 }
 
 void CDisplay::OpenDefaultLocked() {
@@ -39,8 +39,8 @@ void CDisplay::OpenDefaultLocked() {
   const DisplayDriver* driver = wanted != nullptr ? DriverNamed(wanted) : nullptr;
   if (wanted != nullptr && driver == nullptr)
     wce::DebugPrint("display: unknown %s '%s', headless\n", kDisplayVariable, wanted);
-  if (driver != nullptr && !driver->open(screen.width, screen.height, screen.bitsPerPixel)) {
-    wce::DebugPrint("display: %s cannot open, headless\n", driver->name);
+  if (driver != nullptr && !driver->m_pfnOpen(screen.width, screen.height, screen.bitsPerPixel)) {
+    wce::DebugPrint("display: %s cannot open, headless\n", driver->m_pName);
     driver = nullptr;
   }
   m_pDriver = driver != nullptr ? driver : HeadlessDisplayDriver();
@@ -51,31 +51,31 @@ bool CDisplay::SetDriver(const std::string& name) {
   if (driver == nullptr) return false;
   const DisplayDriver* previous = nullptr;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_Lock);
     OpenDefaultLocked();
     if (driver == m_pDriver) return true;
     const wce::ScreenConfig screen = wce::GetScreen();
-    if (!driver->open(screen.width, screen.height, screen.bitsPerPixel)) return false;
+    if (!driver->m_pfnOpen(screen.width, screen.height, screen.bitsPerPixel)) return false;
     previous = m_pDriver;
     m_pDriver = driver;
-    m_damage.clear();
+    m_Damage.clear();
     AddDamageLocked(RECT{0, 0, screen.width, screen.height});
   }
   // Closed outside the lock: a driver's thread may be presenting and wait for it.
-  previous->close();
-  driver->damaged();
+  previous->m_pfnClose();
+  driver->m_pfnDamaged();
   return true;
 }
 
 std::string CDisplay::DriverName() {
-  std::lock_guard<std::mutex> lock(m_lock);
+  std::lock_guard<std::mutex> lock(m_Lock);
   OpenDefaultLocked();
-  return m_pDriver->name;
+  return m_pDriver->m_pName;
 }
 
 void CDisplay::AddDamageLocked(const RECT& rect) {
   if (IsRectEmpty(&rect)) return;
-  for (RECT& d : m_damage) {
+  for (RECT& d : m_Damage) {
     RECT both;
     UnionRect(&both, &d, &rect);
     if (EqualRect(&both, &d)) return;  // already inside
@@ -84,26 +84,26 @@ void CDisplay::AddDamageLocked(const RECT& rect) {
       return;
     }
   }
-  if (m_damage.size() < kMaxDamage) {
-    m_damage.push_back(rect);
+  if (m_Damage.size() < kMaxDamage) {
+    m_Damage.push_back(rect);
     return;
   }
   RECT all = rect;
-  for (const RECT& d : m_damage) UnionRect(&all, &all, &d);
-  m_damage.clear();
-  m_damage.push_back(all);
+  for (const RECT& d : m_Damage) UnionRect(&all, &all, &d);
+  m_Damage.clear();
+  m_Damage.push_back(all);
 }
 
 void CDisplay::DamageScreen(const RECT& rect) {
   if (t_composing) return;
   const DisplayDriver* driver = nullptr;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_Lock);
     OpenDefaultLocked();
     AddDamageLocked(rect);
     driver = m_pDriver;
   }
-  driver->damaged();
+  driver->m_pfnDamaged();
 }
 
 void CDisplay::DamageWindow(HWND hwnd) {
@@ -127,26 +127,26 @@ bool CDisplay::FrameLocked() {
   m_hFrame = nullptr;
   m_hFrameDc = nullptr;
   struct {
-    BITMAPINFOHEADER header;
-    DWORD masks[3];
+    BITMAPINFOHEADER m_Header;
+    DWORD m_Masks[3];
   } info = {};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = screen.width;
-  info.header.biHeight = -screen.height;  // rows top-down, as a screen is read
-  info.header.biPlanes = 1;
-  info.header.biBitCount = static_cast<WORD>(screen.bitsPerPixel);
-  info.header.biCompression = screen.bitsPerPixel == 16 ? BI_BITFIELDS : BI_RGB;
-  info.masks[0] = 0xF800;
-  info.masks[1] = 0x07E0;
-  info.masks[2] = 0x001F;
+  info.m_Header.biSize = sizeof(BITMAPINFOHEADER);
+  info.m_Header.biWidth = screen.width;
+  info.m_Header.biHeight = -screen.height;  // rows top-down, as a screen is read
+  info.m_Header.biPlanes = 1;
+  info.m_Header.biBitCount = static_cast<WORD>(screen.bitsPerPixel);
+  info.m_Header.biCompression = screen.bitsPerPixel == 16 ? BI_BITFIELDS : BI_RGB;
+  info.m_Masks[0] = 0xF800;
+  info.m_Masks[1] = 0x07E0;
+  info.m_Masks[2] = 0x001F;
   void* bits = nullptr;
   m_hFrame = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
                               nullptr, 0);
   if (m_hFrame == nullptr) return false;
   m_hFrameDc = CreateCompatibleDC(nullptr);
   if (m_hFrameDc == nullptr || SelectObject(m_hFrameDc, m_hFrame) == nullptr) return false;
-  GetObjectW(m_hFrame, sizeof(m_frame), &m_frame);
-  m_damage.clear();
+  GetObjectW(m_hFrame, sizeof(m_Frame), &m_Frame);
+  m_Damage.clear();
   AddDamageLocked(RECT{0, 0, screen.width, screen.height});
   return true;
 }
@@ -160,67 +160,68 @@ void CDisplay::ComposeLocked(const RECT& area) {
          BLACKNESS);
   for (const WindowLayer& layer : CWindowManager::GetInstance().Layers()) {
     RECT part;
-    if (!IntersectRect(&part, &layer.visible, &area)) continue;
-    HDC window = GetWindowDC(layer.hwnd);
+    if (!IntersectRect(&part, &layer.m_rcVisible, &area)) continue;
+    HDC window = GetWindowDC(layer.m_hWnd);
     if (window == nullptr) continue;
     HRGN rgn = CreateRectRgn(part.left, part.top, part.right, part.bottom);
     SelectClipRgn(m_hFrameDc, rgn);
     DeleteObject(rgn);
-    BitBlt(m_hFrameDc, layer.screen.left, layer.screen.top, layer.screen.right - layer.screen.left,
-           layer.screen.bottom - layer.screen.top, window, 0, 0, SRCCOPY);
-    ReleaseDC(layer.hwnd, window);
+    BitBlt(m_hFrameDc, layer.m_rcScreen.left, layer.m_rcScreen.top,
+           layer.m_rcScreen.right - layer.m_rcScreen.left, layer.m_rcScreen.bottom - layer.m_rcScreen.top,
+           window, 0, 0, SRCCOPY);
+    ReleaseDC(layer.m_hWnd, window);
   }
   SelectClipRgn(m_hFrameDc, nullptr);
 }
 
 void CDisplay::Present() {
-  std::lock_guard<std::mutex> lock(m_lock);
+  std::lock_guard<std::mutex> lock(m_Lock);
   OpenDefaultLocked();
-  if (!FrameLocked() || m_damage.empty()) return;
+  if (!FrameLocked() || m_Damage.empty()) return;
   t_composing = true;
-  for (const RECT& area : m_damage) ComposeLocked(area);
+  for (const RECT& area : m_Damage) ComposeLocked(area);
   t_composing = false;
-  m_pDriver->presented(m_frame, m_damage.data(), m_damage.size());
-  m_damage.clear();
+  m_pDriver->m_pfnPresented(m_Frame, m_Damage.data(), m_Damage.size());
+  m_Damage.clear();
 }
 
 bool CDisplay::Flush(DWORD ms) {
   Present();
   const DisplayDriver* driver = nullptr;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_Lock);
     OpenDefaultLocked();
     driver = m_pDriver;
   }
-  return driver->flush(ms);
+  return driver->m_pfnFlush(ms);
 }
 
 BOOL CDisplay::Save(const std::string& path) {
   Present();
-  std::lock_guard<std::mutex> lock(m_lock);
+  std::lock_guard<std::mutex> lock(m_Lock);
   return m_hFrame != nullptr ? wce::SaveBitmapFile(m_hFrame, path) : FALSE;
 }
 
 BOOL CDisplay::Pixels(BITMAP* out) {
   Present();
-  std::lock_guard<std::mutex> lock(m_lock);
+  std::lock_guard<std::mutex> lock(m_Lock);
   if (out == nullptr || m_hFrame == nullptr) return FALSE;
-  *out = m_frame;
+  *out = m_Frame;
   return TRUE;
 }
 
 void CDisplay::Reset() {
   const DisplayDriver* previous = nullptr;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_Lock);
     previous = m_pDriver;
     m_pDriver = HeadlessDisplayDriver();
     if (m_hFrameDc != nullptr) DeleteDC(m_hFrameDc);
     if (m_hFrame != nullptr) DeleteObject(m_hFrame);
     m_hFrame = nullptr;
     m_hFrameDc = nullptr;
-    m_frame = BITMAP{};
-    m_damage.clear();
+    m_Frame = BITMAP{};
+    m_Damage.clear();
   }
-  if (previous != nullptr && previous != m_pDriver) previous->close();
+  if (previous != nullptr && previous != m_pDriver) previous->m_pfnClose();
 }

@@ -33,7 +33,7 @@ class CDisplay {
 
  private:
   CDisplay();
-  // With m_lock held.
+  // With m_Lock held.
   void OpenDefaultLocked();
   bool FrameLocked();
   void AddDamageLocked(const RECT& rect);
@@ -43,10 +43,10 @@ class CDisplay {
   // place so that reporting damage (the video thread's every picture) allocates nothing.
   static const size_t kMaxDamage = 16;
 
-  std::mutex m_lock;
+  std::mutex m_Lock;
   const DisplayDriver* m_pDriver = nullptr;
   HBITMAP m_hFrame = nullptr;
   HDC m_hFrameDc = nullptr;
-  BITMAP m_frame = {};
-  std::vector<RECT> m_damage;
+  BITMAP m_Frame = {};
+  std::vector<RECT> m_Damage;
 };

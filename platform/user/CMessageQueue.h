@@ -17,13 +17,13 @@ class CMessageQueue;
 
 // A SendMessageW from another thread: the owner answers it, the sender waits for `done`.
 struct SentMessage {
-  HWND hwnd = nullptr;
-  UINT message = 0;
-  WPARAM wParam = 0;
-  LPARAM lParam = 0;
-  LRESULT result = 0;
-  bool done = false;                      // guarded by the sender's queue lock
-  std::shared_ptr<CMessageQueue> sender;  // whose waiter is woken by the answer
+  HWND m_hWnd = nullptr;
+  UINT m_nMessage = 0;
+  WPARAM m_wParam = 0;
+  LPARAM m_lParam = 0;
+  LRESULT m_nResult = 0;
+  bool m_bDone = false;                      // guarded by the sender's queue lock
+  std::shared_ptr<CMessageQueue> m_pSender;  // whose waiter is woken by the answer
 };
 
 class CMessageQueue : public std::enable_shared_from_this<CMessageQueue> {
@@ -34,7 +34,7 @@ class CMessageQueue : public std::enable_shared_from_this<CMessageQueue> {
   explicit CMessageQueue(DWORD threadId);
   ~CMessageQueue();
 
-  DWORD ThreadId() const { return m_threadId; }
+  DWORD ThreadId() const { return m_dwThreadId; }
 
   // False once the thread has ended.
   bool Post(const MSG& msg);
@@ -66,7 +66,7 @@ class CMessageQueue : public std::enable_shared_from_this<CMessageQueue> {
 
   void SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
   bool KillTimer(HWND hwnd, UINT_PTR id);
-  // Whether `proc` is the procedure of a live timer (a WM_TIMER's lParam is only called when so).
+  // Whether `proc` is the procedure of a live timer (a WM_TIMER's m_lParam is only called when so).
   bool IsTimerProc(HWND hwnd, UINT_PTR id, TIMERPROC proc) const;
 
   // The window is gone: its posted messages and timers go with it.
@@ -79,34 +79,34 @@ class CMessageQueue : public std::enable_shared_from_this<CMessageQueue> {
  private:
   // Timers run on GetTickCount, so that a test's clock makes them due.
   struct Timer {
-    HWND hwnd;
-    UINT_PTR id;
-    UINT elapse;
-    TIMERPROC proc;
-    DWORD due;  // a tick; compared across the 32-bit wrap
+    HWND m_hWnd;
+    UINT_PTR m_nId;
+    UINT m_nElapse;
+    TIMERPROC m_pfnProc;
+    DWORD m_dwDue;  // a tick; compared across the 32-bit wrap
   };
 
   static bool Passes(UINT message, UINT filterMin, UINT filterMax);
   // Ticks from now until the timer is due, 0 when it is.
   static DWORD TicksUntil(const Timer& timer, DWORD now);
-  // With m_mutex held: the oldest message of `from` that passes the filters.
+  // With m_Mutex held: the oldest message of `from` that passes the filters.
   bool TakeFrom(std::deque<MSG>* from, MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bool remove);
-  // With m_mutex held: the condition variable and, once one exists, the wake event.
+  // With m_Mutex held: the condition variable and, once one exists, the wake event.
   void WakeLocked();
   void Complete(const std::shared_ptr<SentMessage>& sent, LRESULT result);
   void DropSentLocked(std::vector<std::shared_ptr<SentMessage>>* orphans);
 
-  const DWORD m_threadId;
-  mutable std::mutex m_mutex;
-  std::condition_variable m_wake;
-  std::deque<MSG> m_posted;
-  std::deque<MSG> m_input;
-  std::vector<HWND> m_paint;  // windows with an update region, in the order they got one
-  std::deque<std::shared_ptr<SentMessage>> m_sent;
-  std::vector<Timer> m_timers;
-  bool m_quit = false;
-  int m_quitCode = 0;
-  bool m_closed = false;
-  DWORD m_lastTime = 0;
+  const DWORD m_dwThreadId;
+  mutable std::mutex m_Mutex;
+  std::condition_variable m_Wake;
+  std::deque<MSG> m_Posted;
+  std::deque<MSG> m_Input;
+  std::vector<HWND> m_Paint;  // windows with an update region, in the order they got one
+  std::deque<std::shared_ptr<SentMessage>> m_Sent;
+  std::vector<Timer> m_Timers;
+  bool m_bQuit = false;
+  int m_nQuitCode = 0;
+  bool m_bClosed = false;
+  DWORD m_dwLastTime = 0;
   HANDLE m_hWake = nullptr;
 };

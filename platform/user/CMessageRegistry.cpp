@@ -16,22 +16,22 @@ CMessageRegistry& CMessageRegistry::GetInstance() {
 
 UINT CMessageRegistry::Register(LPCWSTR name) {
   if (name == nullptr || name[0] == 0) return 0;
-  std::lock_guard<std::mutex> lock(m_mutex);
-  for (size_t i = 0; i < m_names.size(); ++i) {
-    if (_wcsicmp(m_names[i].c_str(), name) == 0) return kFirstRegistered + static_cast<UINT>(i);
+  std::lock_guard<std::mutex> lock(m_Mutex);
+  for (size_t i = 0; i < m_Names.size(); ++i) {
+    if (_wcsicmp(m_Names[i].c_str(), name) == 0) return kFirstRegistered + static_cast<UINT>(i);
   }
-  if (m_names.size() > kLastRegistered - kFirstRegistered) return 0;
-  m_names.emplace_back(name);
-  return kFirstRegistered + static_cast<UINT>(m_names.size() - 1);
+  if (m_Names.size() > kLastRegistered - kFirstRegistered) return 0;
+  m_Names.emplace_back(name);
+  return kFirstRegistered + static_cast<UINT>(m_Names.size() - 1);
 }
 
 std::u16string CMessageRegistry::Name(UINT msg) const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (msg < kFirstRegistered || msg - kFirstRegistered >= m_names.size()) return std::u16string();
-  return m_names[msg - kFirstRegistered];
+  std::lock_guard<std::mutex> lock(m_Mutex);
+  if (msg < kFirstRegistered || msg - kFirstRegistered >= m_Names.size()) return std::u16string();
+  return m_Names[msg - kFirstRegistered];
 }
 
 void CMessageRegistry::Reset() {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  m_names.clear();
+  std::lock_guard<std::mutex> lock(m_Mutex);
+  m_Names.clear();
 }

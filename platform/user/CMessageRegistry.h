@@ -22,6 +22,6 @@ class CMessageRegistry {
  private:
   CMessageRegistry() = default;
 
-  mutable std::mutex m_mutex;
-  std::vector<std::u16string> m_names;  // index = message - 0xC000
+  mutable std::mutex m_Mutex;
+  std::vector<std::u16string> m_Names;  // index = message - 0xC000
 };

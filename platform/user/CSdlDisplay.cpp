@@ -64,22 +64,22 @@ const DisplayDriver* SdlDisplayDriver() {
 
 bool CSdlDisplay::Open(int width, int height, int bitsPerPixel) {
   CSdlDisplay& self = GetInstance();
-  std::unique_lock<std::mutex> lock(self.m_lock);
-  if (self.m_thread.joinable()) return self.m_opened;
-  self.m_opened = false;
-  self.m_openFailed = false;
-  self.m_stop = false;
-  self.m_width = width;
-  self.m_height = height;
-  self.m_bitsPerPixel = bitsPerPixel;
-  self.m_stride = width * (bitsPerPixel / 8);
-  self.m_staging.assign(static_cast<size_t>(self.m_stride) * static_cast<size_t>(height), 0);
-  self.m_hasDirty = false;
-  self.m_thread = std::thread([&self, width, height, bitsPerPixel] { self.Run(width, height); });
-  self.m_changed.wait(lock, [&self] { return self.m_opened || self.m_openFailed; });
-  if (self.m_openFailed) {
+  std::unique_lock<std::mutex> lock(self.m_Lock);
+  if (self.m_Thread.joinable()) return self.m_bOpened;
+  self.m_bOpened = false;
+  self.m_bOpenFailed = false;
+  self.m_bStop = false;
+  self.m_nWidth = width;
+  self.m_nHeight = height;
+  self.m_nBitsPerPixel = bitsPerPixel;
+  self.m_nStride = width * (bitsPerPixel / 8);
+  self.m_Staging.assign(static_cast<size_t>(self.m_nStride) * static_cast<size_t>(height), 0);
+  self.m_bHasDirty = false;
+  self.m_Thread = std::thread([&self, width, height, bitsPerPixel] { self.Run(width, height); });
+  self.m_Changed.wait(lock, [&self] { return self.m_bOpened || self.m_bOpenFailed; });
+  if (self.m_bOpenFailed) {
     lock.unlock();
-    self.m_thread.join();
+    self.m_Thread.join();
     return false;
   }
   return true;
@@ -87,19 +87,19 @@ bool CSdlDisplay::Open(int width, int height, int bitsPerPixel) {
 
 void CSdlDisplay::Close() {
   CSdlDisplay& self = GetInstance();
-  if (!self.m_thread.joinable()) return;
-  self.m_stop = true;
+  if (!self.m_Thread.joinable()) return;
+  self.m_bStop = true;
   self.Wake();
-  self.m_thread.join();
-  std::lock_guard<std::mutex> lock(self.m_lock);
-  self.m_opened = false;
+  self.m_Thread.join();
+  std::lock_guard<std::mutex> lock(self.m_Lock);
+  self.m_bOpened = false;
   // Whoever waits for a flush now waits for nothing.
-  self.m_shown = self.m_requested;
-  self.m_changed.notify_all();
+  self.m_nShown = self.m_nRequested;
+  self.m_Changed.notify_all();
 }
 
 void CSdlDisplay::Wake() {
-  if (m_wakePending.exchange(true)) return;
+  if (m_bWakePending.exchange(true)) return;
   SDL_Event ev;
   SDL_zero(ev);
   ev.type = g_wakeEvent;
@@ -113,24 +113,24 @@ void CSdlDisplay::Damaged() {
 void CSdlDisplay::Presented(const BITMAP& frame, const RECT* rects, size_t count) {
   CSdlDisplay& self = GetInstance();
   {
-    std::lock_guard<std::mutex> lock(self.m_lock);
-    if (!self.m_opened || frame.bmWidth != self.m_width || frame.bmHeight != self.m_height ||
-        frame.bmBitsPixel != self.m_bitsPerPixel) {
+    std::lock_guard<std::mutex> lock(self.m_Lock);
+    if (!self.m_bOpened || frame.bmWidth != self.m_nWidth || frame.bmHeight != self.m_nHeight ||
+        frame.bmBitsPixel != self.m_nBitsPerPixel) {
       return;
     }
-    const int bytes = self.m_bitsPerPixel / 8;
+    const int bytes = self.m_nBitsPerPixel / 8;
     for (size_t i = 0; i < count; ++i) {
       RECT r;
-      const RECT screen{0, 0, self.m_width, self.m_height};
+      const RECT screen{0, 0, self.m_nWidth, self.m_nHeight};
       if (!IntersectRect(&r, &rects[i], &screen)) continue;
       for (LONG y = r.top; y < r.bottom; ++y) {
         const uint8_t* from =
             static_cast<const uint8_t*>(frame.bmBits) + static_cast<size_t>(y) * frame.bmWidthBytes;
-        std::memcpy(&self.m_staging[static_cast<size_t>(y) * self.m_stride + r.left * bytes],
+        std::memcpy(&self.m_Staging[static_cast<size_t>(y) * self.m_nStride + r.left * bytes],
                     from + r.left * bytes, static_cast<size_t>(r.right - r.left) * bytes);
       }
-      UnionRect(&self.m_dirty, self.m_hasDirty ? &self.m_dirty : &r, &r);
-      self.m_hasDirty = true;
+      UnionRect(&self.m_rcDirty, self.m_bHasDirty ? &self.m_rcDirty : &r, &r);
+      self.m_bHasDirty = true;
     }
   }
   self.Wake();
@@ -140,14 +140,14 @@ bool CSdlDisplay::Flush(DWORD ms) {
   CSdlDisplay& self = GetInstance();
   uint64_t target = 0;
   {
-    std::lock_guard<std::mutex> lock(self.m_lock);
-    if (!self.m_opened) return false;
-    target = ++self.m_requested;
+    std::lock_guard<std::mutex> lock(self.m_Lock);
+    if (!self.m_bOpened) return false;
+    target = ++self.m_nRequested;
   }
   self.Wake();
-  std::unique_lock<std::mutex> lock(self.m_lock);
-  return self.m_changed.wait_for(lock, std::chrono::milliseconds(ms),
-                                 [&self, target] { return self.m_shown >= target; });
+  std::unique_lock<std::mutex> lock(self.m_Lock);
+  return self.m_Changed.wait_for(lock, std::chrono::milliseconds(ms),
+                                 [&self, target] { return self.m_nShown >= target; });
 }
 
 // On the display thread: the staged rectangles onto the window.
@@ -155,19 +155,20 @@ void CSdlDisplay::Show() {
   SDL_Window* window = m_pWindow;
   SDL_Surface* target = window != nullptr ? SDL_GetWindowSurface(window) : nullptr;
   if (target == nullptr) return;
-  std::lock_guard<std::mutex> lock(m_lock);
-  if (!m_hasDirty) return;
-  const Uint32 format = m_bitsPerPixel == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
-  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(m_staging.data(), m_width, m_height,
-                                                           m_bitsPerPixel, m_stride, format);
+  std::lock_guard<std::mutex> lock(m_Lock);
+  if (!m_bHasDirty) return;
+  const Uint32 format = m_nBitsPerPixel == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
+  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(m_Staging.data(), m_nWidth, m_nHeight,
+                                                           m_nBitsPerPixel, m_nStride, format);
   if (source != nullptr) {
-    SDL_Rect r{m_dirty.left, m_dirty.top, m_dirty.right - m_dirty.left, m_dirty.bottom - m_dirty.top};
+    SDL_Rect r{m_rcDirty.left, m_rcDirty.top, m_rcDirty.right - m_rcDirty.left,
+               m_rcDirty.bottom - m_rcDirty.top};
     SDL_Rect to = r;
     SDL_BlitSurface(source, &r, target, &to);
     SDL_FreeSurface(source);
     SDL_UpdateWindowSurfaceRects(window, &r, 1);
   }
-  m_hasDirty = false;
+  m_bHasDirty = false;
 }
 
 void CSdlDisplay::Run(int width, int height) {
@@ -182,32 +183,32 @@ void CSdlDisplay::Run(int width, int height) {
   if (window == nullptr) {
     wce::DebugPrint("display: SDL cannot open a %dx%d window: %s\n", width, height, SDL_GetError());
     if (ready) SDL_Quit();
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_openFailed = true;
-    m_changed.notify_all();
+    std::lock_guard<std::mutex> lock(m_Lock);
+    m_bOpenFailed = true;
+    m_Changed.notify_all();
     return;
   }
   m_pWindow = window;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_opened = true;
-    m_changed.notify_all();
+    std::lock_guard<std::mutex> lock(m_Lock);
+    m_bOpened = true;
+    m_Changed.notify_all();
   }
-  while (!m_stop) {
+  while (!m_bStop) {
     SDL_Event ev;
     if (SDL_WaitEventTimeout(&ev, kPumpWaitMs) == 0) continue;
     if (ev.type == g_wakeEvent) {
-      m_wakePending = false;
+      m_bWakePending = false;
       uint64_t target = 0;
       {
-        std::lock_guard<std::mutex> lock(m_lock);
-        target = m_requested;
+        std::lock_guard<std::mutex> lock(m_Lock);
+        target = m_nRequested;
       }
       wce::PresentScreen();
       Show();
-      std::lock_guard<std::mutex> lock(m_lock);
-      m_shown = std::max(m_shown, target);
-      m_changed.notify_all();
+      std::lock_guard<std::mutex> lock(m_Lock);
+      m_nShown = std::max(m_nShown, target);
+      m_Changed.notify_all();
       continue;
     }
     switch (ev.type) {
@@ -234,9 +235,9 @@ void CSdlDisplay::Run(int width, int height) {
         }
         if (ev.window.event != SDL_WINDOWEVENT_EXPOSED) break;
         {
-          std::lock_guard<std::mutex> lock(m_lock);
-          m_dirty = RECT{0, 0, m_width, m_height};
-          m_hasDirty = true;
+          std::lock_guard<std::mutex> lock(m_Lock);
+          m_rcDirty = RECT{0, 0, m_nWidth, m_nHeight};
+          m_bHasDirty = true;
         }
         Show();
         break;

@@ -32,22 +32,22 @@ class CSdlDisplay {
   void Wake();
   void Show();
 
-  std::mutex m_lock;  // everything below but the thread's own SDL objects
-  std::condition_variable m_changed;
-  std::thread m_thread;
+  std::mutex m_Lock;  // everything below but the thread's own SDL objects
+  std::condition_variable m_Changed;
+  std::thread m_Thread;
   SDL_Window* m_pWindow = nullptr;  // the display thread's alone
-  bool m_opened = false;
-  bool m_openFailed = false;
-  std::atomic<bool> m_stop{false};
-  std::atomic<bool> m_wakePending{false};
-  uint64_t m_requested = 0;  // flushes asked for
-  uint64_t m_shown = 0;      // flushes done
+  bool m_bOpened = false;
+  bool m_bOpenFailed = false;
+  std::atomic<bool> m_bStop{false};
+  std::atomic<bool> m_bWakePending{false};
+  uint64_t m_nRequested = 0;  // flushes asked for
+  uint64_t m_nShown = 0;      // flushes done
   // A copy of the presented pixels, since the framebuffer belongs to the display's lock.
-  std::vector<uint8_t> m_staging;
-  int m_stride = 0;
-  int m_width = 0;
-  int m_height = 0;
-  int m_bitsPerPixel = 0;
-  bool m_hasDirty = false;
-  RECT m_dirty = {0, 0, 0, 0};
+  std::vector<uint8_t> m_Staging;
+  int m_nStride = 0;
+  int m_nWidth = 0;
+  int m_nHeight = 0;
+  int m_nBitsPerPixel = 0;
+  bool m_bHasDirty = false;
+  RECT m_rcDirty = {0, 0, 0, 0};
 };

@@ -29,11 +29,11 @@ const UINT kLastRegistered = 0xFFFF;
 
 // A packet on the bus, in host order: every program on the bus runs on this machine.
 struct BusPacket {
-  uint32_t kind;
-  uint32_t message;
-  uint64_t hwnd;
-  uint64_t wParam;
-  int64_t lParam;
+  uint32_t m_nKind;
+  uint32_t m_nMessage;
+  uint64_t m_nHwnd;
+  uint64_t m_wParam;
+  int64_t m_lParam;
 };
 
 std::string SocketPath(const std::string& bus, DWORD pid) {
@@ -104,16 +104,16 @@ const DesktopDriver kShared{"shared",   &FirstHandle, &IsLocal,   &RegisterMessa
 class CLockedFile {
  public:
   explicit CLockedFile(const std::string& path)
-      : m_fd(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
-    if (m_fd >= 0) flock(m_fd, LOCK_EX);
+      : m_nFd(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+    if (m_nFd >= 0) flock(m_nFd, LOCK_EX);
   }
   ~CLockedFile() {
-    if (m_fd >= 0) close(m_fd);  // closing drops the lock
+    if (m_nFd >= 0) close(m_nFd);  // closing drops the lock
   }
-  int Fd() const { return m_fd; }
+  int Fd() const { return m_nFd; }
 
  private:
-  const int m_fd;
+  const int m_nFd;
 };
 
 std::vector<std::u16string> ReadNames(int fd) {
@@ -147,44 +147,44 @@ CSharedDesktop& CSharedDesktop::GetInstance() {
 UINT CSharedDesktop::Register(LPCWSTR name) {
   if (name == nullptr || name[0] == 0) return 0;
   const std::string bus = wce::GetBusDir();
-  std::lock_guard<std::mutex> lock(m_lock);
-  for (size_t i = 0; i < m_names.size(); ++i) {
-    if (_wcsicmp(m_names[i].c_str(), name) == 0) return kFirstRegistered + static_cast<UINT>(i);
+  std::lock_guard<std::mutex> lock(m_Lock);
+  for (size_t i = 0; i < m_Names.size(); ++i) {
+    if (_wcsicmp(m_Names[i].c_str(), name) == 0) return kFirstRegistered + static_cast<UINT>(i);
   }
   CLockedFile file(bus + "/messages");
   if (file.Fd() < 0) return 0;
-  m_names = ReadNames(file.Fd());
-  for (size_t i = 0; i < m_names.size(); ++i) {
-    if (_wcsicmp(m_names[i].c_str(), name) == 0) return kFirstRegistered + static_cast<UINT>(i);
+  m_Names = ReadNames(file.Fd());
+  for (size_t i = 0; i < m_Names.size(); ++i) {
+    if (_wcsicmp(m_Names[i].c_str(), name) == 0) return kFirstRegistered + static_cast<UINT>(i);
   }
-  if (m_names.size() > kLastRegistered - kFirstRegistered) return 0;
+  if (m_Names.size() > kLastRegistered - kFirstRegistered) return 0;
   const std::string line = WceWideToUtf8(name) + "\n";
   lseek(file.Fd(), 0, SEEK_END);
   if (write(file.Fd(), line.data(), line.size()) != static_cast<ssize_t>(line.size())) return 0;
-  m_names.emplace_back(name);
-  return kFirstRegistered + static_cast<UINT>(m_names.size() - 1);
+  m_Names.emplace_back(name);
+  return kFirstRegistered + static_cast<UINT>(m_Names.size() - 1);
 }
 
 std::u16string CSharedDesktop::Name(UINT msg) {
   if (msg < kFirstRegistered || msg > kLastRegistered) return std::u16string();
   const std::string bus = wce::GetBusDir();
-  std::lock_guard<std::mutex> lock(m_lock);
-  if (msg - kFirstRegistered >= m_names.size()) {
+  std::lock_guard<std::mutex> lock(m_Lock);
+  if (msg - kFirstRegistered >= m_Names.size()) {
     CLockedFile file(bus + "/messages");
-    if (file.Fd() >= 0) m_names = ReadNames(file.Fd());
+    if (file.Fd() >= 0) m_Names = ReadNames(file.Fd());
   }
-  return msg - kFirstRegistered < m_names.size() ? m_names[msg - kFirstRegistered] : std::u16string();
+  return msg - kFirstRegistered < m_Names.size() ? m_Names[msg - kFirstRegistered] : std::u16string();
 }
 
 void CSharedDesktop::Publish(const std::vector<PublishedWindow>& windows) {
   const std::string bus = wce::GetBusDir();
-  std::lock_guard<std::mutex> lock(m_lock);
+  std::lock_guard<std::mutex> lock(m_Lock);
   if (!windows.empty() && !OpenLocked()) return;
   mkdir((bus + "/windows").c_str(), 0777);
   std::ostringstream text;
   for (const PublishedWindow& w : windows) {
-    text << std::hex << reinterpret_cast<uintptr_t>(w.hwnd) << std::dec << '\t' << (w.visible ? 1 : 0) << '\t'
-         << WceWideToUtf8(w.className) << '\t' << WceWideToUtf8(w.title) << '\n';
+    text << std::hex << reinterpret_cast<uintptr_t>(w.m_hWnd) << std::dec << '\t' << (w.m_bVisible ? 1 : 0)
+         << '\t' << WceWideToUtf8(w.m_strClassName) << '\t' << WceWideToUtf8(w.m_strTitle) << '\n';
   }
   // Readers see the old list or the new one, never half of one.
   const std::string path = WindowsFile(bus, static_cast<DWORD>(getpid()));
@@ -198,9 +198,9 @@ void CSharedDesktop::Publish(const std::vector<PublishedWindow>& windows) {
 
 bool CSharedDesktop::FindOther(LPCWSTR className, LPCWSTR title, HWND only, PublishedWindow* found) {
   for (const PublishedWindow& w : ListOther(only != nullptr ? ProcessOfHandle(only) : 0)) {
-    if (only != nullptr && w.hwnd != only) continue;
-    if (className != nullptr && _wcsicmp(w.className.c_str(), className) != 0) continue;
-    if (title != nullptr && _wcsicmp(w.title.c_str(), title) != 0) continue;
+    if (only != nullptr && w.m_hWnd != only) continue;
+    if (className != nullptr && _wcsicmp(w.m_strClassName.c_str(), className) != 0) continue;
+    if (title != nullptr && _wcsicmp(w.m_strTitle.c_str(), title) != 0) continue;
     *found = w;
     return true;
   }
@@ -284,7 +284,7 @@ void CSharedDesktop::Forget(DWORD pid) {
 }
 
 bool CSharedDesktop::OpenLocked() {
-  if (m_socket >= 0) return true;
+  if (m_nSocket >= 0) return true;
   const std::string path = SocketPath(wce::GetBusDir(), static_cast<DWORD>(getpid()));
   sockaddr_un addr;
   if (!FillAddress(path, &addr)) {
@@ -299,7 +299,7 @@ bool CSharedDesktop::OpenLocked() {
     close(fd);
     return false;
   }
-  m_socket = fd;
+  m_nSocket = fd;
   // The reader lives as long as the process: its wait ends when the process does.
   std::thread([this, fd] { ReadPackets(fd); }).detach();
   return true;
@@ -313,15 +313,15 @@ void CSharedDesktop::ReadPackets(int fd) {
     if (n < 0) return;
     // Not one of ours, or a message whose parameters could be addresses: dropped.
     if (n != static_cast<ssize_t>(sizeof packet)) continue;
-    if (packet.kind != kBusShow && !CrossesPrograms(packet.message)) continue;
-    const HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(packet.hwnd));
+    if (packet.m_nKind != kBusShow && !CrossesPrograms(packet.m_nMessage)) continue;
+    const HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(packet.m_nHwnd));
     MSG msg{hwnd,
-            packet.message,
-            static_cast<WPARAM>(packet.wParam),
-            static_cast<LPARAM>(packet.lParam),
+            packet.m_nMessage,
+            static_cast<WPARAM>(packet.m_wParam),
+            static_cast<LPARAM>(packet.m_lParam),
             GetTickCount(),
             {0, 0}};
-    switch (packet.kind) {
+    switch (packet.m_nKind) {
       case kBusPost:
         userpart::Windows().PostTo(hwnd, msg);
         break;
@@ -329,7 +329,7 @@ void CSharedDesktop::ReadPackets(int fd) {
         userpart::Windows().Broadcast(msg);
         break;
       case kBusShow:
-        ShowWindow(hwnd, static_cast<int>(packet.wParam));
+        ShowWindow(hwnd, static_cast<int>(packet.m_wParam));
         break;
       default:
         break;

@@ -34,9 +34,9 @@ class CSharedDesktop {
   void ReadPackets(int fd);
   void Forget(DWORD pid);
 
-  std::mutex m_lock;
-  int m_socket = -1;                    // guarded by m_lock; the reader thread owns reading from it
-  std::vector<std::u16string> m_names;  // guarded by m_lock: the messages file as last read
+  std::mutex m_Lock;
+  int m_nSocket = -1;                   // guarded by m_Lock; the reader thread owns reading from it
+  std::vector<std::u16string> m_Names;  // guarded by m_Lock: the messages file as last read
 };
 
 // What a packet asks of its receiver.

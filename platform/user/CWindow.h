@@ -15,30 +15,30 @@ class CWindow {
  public:
   CWindow(HWND hwnd, const std::u16string& className, const std::shared_ptr<CMessageQueue>& owner,
           WNDPROC proc)
-      : m_hWnd(hwnd), m_className(className), m_pOwner(owner), m_proc(proc) {}
+      : m_hWnd(hwnd), m_strClassName(className), m_pOwner(owner), m_pfnProc(proc) {}
 
-  int Width() const { return m_rect.right - m_rect.left; }
-  int Height() const { return m_rect.bottom - m_rect.top; }
-  bool IsShown() const { return (m_style & WS_VISIBLE) != 0; }
-  bool IsChild() const { return (m_style & WS_CHILD) != 0; }
-  bool IsTopmost() const { return (m_exStyle & WS_EX_TOPMOST) != 0; }
+  int Width() const { return m_rcRect.right - m_rcRect.left; }
+  int Height() const { return m_rcRect.bottom - m_rcRect.top; }
+  bool IsShown() const { return (m_dwStyle & WS_VISIBLE) != 0; }
+  bool IsChild() const { return (m_dwStyle & WS_CHILD) != 0; }
+  bool IsTopmost() const { return (m_dwExStyle & WS_EX_TOPMOST) != 0; }
 
   const HWND m_hWnd;
-  const std::u16string m_className;
+  const std::u16string m_strClassName;
   const std::shared_ptr<CMessageQueue> m_pOwner;
-  std::atomic<WNDPROC> m_proc;
-  std::atomic<LONG_PTR> m_userData{0};
+  std::atomic<WNDPROC> m_pfnProc;
+  std::atomic<LONG_PTR> m_nUserData{0};
 
   // ---- the table lock
-  std::u16string m_title;
-  DWORD m_style = 0;  // WS_VISIBLE: shown; WS_DISABLED: disabled
-  DWORD m_exStyle = 0;
-  RECT m_rect = {0, 0, 0, 0};    // relative to the parent's client area (the screen for top-level)
+  std::u16string m_strTitle;
+  DWORD m_dwStyle = 0;  // WS_VISIBLE: shown; WS_DISABLED: disabled
+  DWORD m_dwExStyle = 0;
+  RECT m_rcRect = {0, 0, 0, 0};  // relative to the parent's client area (the screen for top-level)
   HWND m_hParent = nullptr;      // only for WS_CHILD windows
   HWND m_hOwner = nullptr;       // a top-level window created with a parent: the parent's top-level window
-  std::vector<HWND> m_children;  // z-order, top first
-  bool m_destroying = false;
-  bool m_hasUpdate = false;
-  RECT m_update = {0, 0, 0, 0};  // client coordinates, inside the client area
-  bool m_erase = false;
+  std::vector<HWND> m_Children;  // z-order, top first
+  bool m_bDestroying = false;
+  bool m_bHasUpdate = false;
+  RECT m_rcUpdate = {0, 0, 0, 0};  // client coordinates, inside the client area
+  bool m_bErase = false;
 };

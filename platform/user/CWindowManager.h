@@ -17,15 +17,15 @@
 // A shown window's place on the screen, for composing the screen: its rectangle and the part of it
 // that its ancestors leave visible, both in screen coordinates.
 struct WindowLayer {
-  HWND hwnd;
-  RECT screen;
-  RECT visible;
+  HWND m_hWnd;
+  RECT m_rcScreen;
+  RECT m_rcVisible;
 };
 
 // Messages that a change of the input state owes to windows, sent once the table lock is let go.
 struct InputChange {
-  HWND lost = nullptr;
-  HWND gained = nullptr;
+  HWND m_hLost = nullptr;
+  HWND m_hGained = nullptr;
 };
 
 class CWindowManager {
@@ -106,12 +106,12 @@ class CWindowManager {
   CWindowManager();
 
   struct ClassRecord {
-    std::u16string name;
-    WNDCLASSW wc;
-    ATOM atom;
+    std::u16string m_strName;
+    WNDCLASSW m_WndClass;
+    ATOM m_nAtom;
   };
 
-  // All with m_lock held.
+  // All with m_Lock held.
   CWindow* Get(HWND hwnd);
   HWND RootLocked(HWND hwnd);
   std::vector<HWND>& SiblingsOf(const CWindow& w);
@@ -135,15 +135,15 @@ class CWindowManager {
 
   // Keeps the tap's order the windows' order; held by posts too, so that none overtakes a
   // broadcast the tap has already reported.
-  std::recursive_mutex m_broadcastMutex;
-  std::function<void(UINT, WPARAM, LPARAM)> m_tap;
-  std::mutex m_lock;
-  std::map<uintptr_t, std::shared_ptr<CWindow>> m_windows;  // handles only grow: creation order
-  std::vector<HWND> m_topLevel;                             // z-order, top first
-  uintptr_t m_nextHandle;  // from the desktop driver: programs on one bus never share a handle
-  std::vector<ClassRecord> m_classes;
-  ATOM m_nextAtom = 0xC000;
-  std::map<DWORD, std::shared_ptr<CMessageQueue>> m_queues;
+  std::recursive_mutex m_BroadcastMutex;
+  std::function<void(UINT, WPARAM, LPARAM)> m_fnTap;
+  std::mutex m_Lock;
+  std::map<uintptr_t, std::shared_ptr<CWindow>> m_Windows;  // handles only grow: creation order
+  std::vector<HWND> m_TopLevel;                             // z-order, top first
+  uintptr_t m_nNextHandle;  // from the desktop driver: programs on one bus never share a handle
+  std::vector<ClassRecord> m_Classes;
+  ATOM m_nNextAtom = 0xC000;
+  std::map<DWORD, std::shared_ptr<CMessageQueue>> m_Queues;
   HWND m_hActive = nullptr;
   HWND m_hFocus = nullptr;
   HWND m_hCapture = nullptr;

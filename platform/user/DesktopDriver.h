@@ -17,34 +17,34 @@
 
 // A top-level window as the other programs see it.
 struct PublishedWindow {
-  HWND hwnd;
-  bool visible;
-  std::u16string className;
-  std::u16string title;
+  HWND m_hWnd;
+  bool m_bVisible;
+  std::u16string m_strClassName;
+  std::u16string m_strTitle;
 };
 
 struct DesktopDriver {
-  const char* name;
+  const char* m_pName;
   // The first handle of this process's windows: programs on one bus never share a handle value.
-  uintptr_t (*firstHandle)();
+  uintptr_t (*m_pfnFirstHandle)();
   // Whether the window belongs to this process.
-  bool (*isLocal)(HWND hwnd);
+  bool (*m_pfnIsLocal)(HWND hwnd);
   // The number of a registered message (0xC000..0xFFFF), the same in every program for the same
   // name (ASCII case ignored); 0 when the range is used up.
-  UINT (*registerMessage)(LPCWSTR name);
-  std::u16string (*messageName)(UINT msg);
+  UINT (*m_pfnRegisterMessage)(LPCWSTR name);
+  std::u16string (*m_pfnMessageName)(UINT msg);
   // This process's top-level windows now; nullptr when nobody else looks.
-  void (*publish)(const std::vector<PublishedWindow>& windows);
+  void (*m_pfnPublish)(const std::vector<PublishedWindow>& windows);
   // Another program's top-level window; false when none matches (nullptr: any class or title).
-  bool (*findOther)(LPCWSTR className, LPCWSTR title, HWND only, PublishedWindow* found);
+  bool (*m_pfnFindOther)(LPCWSTR className, LPCWSTR title, HWND only, PublishedWindow* found);
   // Every other program's top-level windows, program by program in the order of their process
   // ids, each program's in the order it published them.
-  std::vector<PublishedWindow> (*listOthers)();
+  std::vector<PublishedWindow> (*m_pfnListOthers)();
   // To another program's window: false when no program has it.
-  bool (*postOther)(HWND hwnd, const MSG& msg);
-  bool (*showOther)(HWND hwnd, int cmdShow);
+  bool (*m_pfnPostOther)(HWND hwnd, const MSG& msg);
+  bool (*m_pfnShowOther)(HWND hwnd, int cmdShow);
   // To the top-level windows of every other program.
-  void (*broadcastOther)(const MSG& msg);
+  void (*m_pfnBroadcastOther)(const MSG& msg);
 };
 
 const DesktopDriver* LocalDesktopDriver();

@@ -9,11 +9,11 @@ using namespace userpart;
 namespace {
 // The messages a change of the input state owes, sent with no lock held: the loser hears first.
 void Tell(const InputChange& change, UINT lostMsg, WPARAM lostW, UINT gainedMsg, WPARAM gainedW) {
-  if (change.lost != nullptr && IsWindow(change.lost)) {
-    SendMessageW(change.lost, lostMsg, lostW, reinterpret_cast<LPARAM>(change.gained));
+  if (change.m_hLost != nullptr && IsWindow(change.m_hLost)) {
+    SendMessageW(change.m_hLost, lostMsg, lostW, reinterpret_cast<LPARAM>(change.m_hGained));
   }
-  if (change.gained != nullptr && gainedMsg != WM_NULL && IsWindow(change.gained)) {
-    SendMessageW(change.gained, gainedMsg, gainedW, reinterpret_cast<LPARAM>(change.lost));
+  if (change.m_hGained != nullptr && gainedMsg != WM_NULL && IsWindow(change.m_hGained)) {
+    SendMessageW(change.m_hGained, gainedMsg, gainedW, reinterpret_cast<LPARAM>(change.m_hLost));
   }
 }
 
@@ -46,8 +46,8 @@ HWND SetFocus(HWND hwnd) {
   if (hwnd != nullptr && !Existing(hwnd)) return nullptr;
   InputChange change;
   const HWND previous = Windows().SetFocus(hwnd, &change);
-  Tell(change, WM_KILLFOCUS, reinterpret_cast<WPARAM>(change.gained), WM_SETFOCUS,
-       reinterpret_cast<WPARAM>(change.lost));
+  Tell(change, WM_KILLFOCUS, reinterpret_cast<WPARAM>(change.m_hGained), WM_SETFOCUS,
+       reinterpret_cast<WPARAM>(change.m_hLost));
   return previous;
 }
 
@@ -76,8 +76,8 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
   if (!Existing(hwnd)) return FALSE;
   bool wasDisabled = false;
   Windows().Change(hwnd, [&](CWindow& r) {
-    wasDisabled = (r.m_style & WS_DISABLED) != 0;
-    r.m_style = enable ? (r.m_style & ~static_cast<DWORD>(WS_DISABLED)) : (r.m_style | WS_DISABLED);
+    wasDisabled = (r.m_dwStyle & WS_DISABLED) != 0;
+    r.m_dwStyle = enable ? (r.m_dwStyle & ~static_cast<DWORD>(WS_DISABLED)) : (r.m_dwStyle | WS_DISABLED);
   });
   if (wasDisabled == (enable == FALSE)) return wasDisabled ? TRUE : FALSE;
   if (!enable) {

@@ -24,15 +24,15 @@ BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   if (IsBroadcast(hwnd)) {
     Windows().Broadcast(m);
-    if (CrossesPrograms(msg)) Desktop().broadcastOther(m);
+    if (CrossesPrograms(msg)) Desktop().m_pfnBroadcastOther(m);
     return TRUE;
   }
-  if (!Desktop().isLocal(hwnd)) {
+  if (!Desktop().m_pfnIsLocal(hwnd)) {
     if (!CrossesPrograms(msg)) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return FALSE;
     }
-    if (!Desktop().postOther(hwnd, m)) {
+    if (!Desktop().m_pfnPostOther(hwnd, m)) {
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return FALSE;
     }
@@ -65,13 +65,13 @@ LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   std::shared_ptr<CWindow> w = Existing(hwnd);
   if (!w) return 0;
   std::shared_ptr<CMessageQueue> self = Windows().CurrentQueue();
-  if (w->m_pOwner == self) return w->m_proc.load()(hwnd, msg, wParam, lParam);
+  if (w->m_pOwner == self) return w->m_pfnProc.load()(hwnd, msg, wParam, lParam);
   auto sent = std::make_shared<SentMessage>();
-  sent->hwnd = hwnd;
-  sent->message = msg;
-  sent->wParam = wParam;
-  sent->lParam = lParam;
-  sent->sender = self;
+  sent->m_hWnd = hwnd;
+  sent->m_nMessage = msg;
+  sent->m_wParam = wParam;
+  sent->m_lParam = lParam;
+  sent->m_pSender = self;
   if (!w->m_pOwner->Send(sent)) return 0;  // the owner thread has ended
   return self->WaitForReply(sent, AnswerSent);
 }
@@ -110,7 +110,7 @@ LRESULT DispatchMessageW(const MSG* msg) {
     proc(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
     return 0;
   }
-  return w->m_proc.load()(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+  return w->m_pfnProc.load()(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
 void PostQuitMessage(int exitCode) {

@@ -65,7 +65,7 @@ void SetBroadcastTap(std::function<void(UINT msg, WPARAM wParam, LPARAM lParam)>
 }
 
 std::u16string GetRegisteredMessageName(UINT msg) {
-  return Desktop().messageName(msg);
+  return Desktop().m_pfnMessageName(msg);
 }
 
 bool SetDisplayDriver(const char* name) {

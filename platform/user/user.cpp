@@ -21,30 +21,30 @@ std::shared_ptr<CWindow> Existing(HWND hwnd) {
 
 LRESULT CallProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   std::shared_ptr<CWindow> w = Windows().Find(hwnd);
-  WNDPROC proc = w ? w->m_proc.load() : nullptr;
+  WNDPROC proc = w ? w->m_pfnProc.load() : nullptr;
   return proc != nullptr ? proc(hwnd, msg, wParam, lParam) : 0;
 }
 
 void PublishTopLevel() {
-  if (Desktop().publish == nullptr) return;
+  if (Desktop().m_pfnPublish == nullptr) return;
   std::vector<PublishedWindow> windows;
   for (HWND h : Windows().TopLevel()) {
     PublishedWindow w{h, Windows().IsShownAndEnabled(h, false), std::u16string(), std::u16string()};
     Windows().Change(h, [&](CWindow& r) {
-      w.className = r.m_className;
-      w.title = r.m_title;
+      w.m_strClassName = r.m_strClassName;
+      w.m_strTitle = r.m_strTitle;
     });
     windows.push_back(std::move(w));
   }
-  Desktop().publish(windows);
+  Desktop().m_pfnPublish(windows);
 }
 
 bool IsOtherProgram(HWND hwnd) {
-  return hwnd != nullptr && !IsBroadcast(hwnd) && !Desktop().isLocal(hwnd);
+  return hwnd != nullptr && !IsBroadcast(hwnd) && !Desktop().m_pfnIsLocal(hwnd);
 }
 
 LRESULT AnswerSent(const SentMessage& sent) {
-  return CallProc(sent.hwnd, sent.message, sent.wParam, sent.lParam);
+  return CallProc(sent.m_hWnd, sent.m_nMessage, sent.m_wParam, sent.m_lParam);
 }
 
 void InvalidateTree(HWND hwnd) {
@@ -64,7 +64,7 @@ void DamageAt(const RECT& screen) {
 }  // namespace
 
 UINT RegisterWindowMessageW(LPCWSTR name) {
-  const UINT msg = Desktop().registerMessage(name);
+  const UINT msg = Desktop().m_pfnRegisterMessage(name);
   if (msg == 0) SetLastError(ERROR_INVALID_PARAMETER);
   return msg;
 }
@@ -118,8 +118,8 @@ BOOL DestroyWindow(HWND hwnd) {
   }
   bool destroying = false;
   Windows().Change(hwnd, [&](CWindow& r) {
-    destroying = r.m_destroying;
-    r.m_destroying = true;
+    destroying = r.m_bDestroying;
+    r.m_bDestroying = true;
   });
   if (destroying) return TRUE;  // DestroyWindow from inside WM_DESTROY
   // Owned windows go first, as on CE; another thread's stay, unowned.
@@ -137,7 +137,7 @@ BOOL DestroyWindow(HWND hwnd) {
                                 return !c || c->m_pOwner != w->m_pOwner;
                               }),
                family.end());
-  for (HWND h : family) Windows().Change(h, [](CWindow& r) { r.m_destroying = true; });
+  for (HWND h : family) Windows().Change(h, [](CWindow& r) { r.m_bDestroying = true; });
   // The window is still valid while it handles WM_DESTROY, and so are its children: the parent
   // hears it first, as on CE.
   for (auto it = family.rbegin(); it != family.rend(); ++it) CallProc(*it, WM_DESTROY, 0, 0);
@@ -149,7 +149,7 @@ BOOL DestroyWindow(HWND hwnd) {
 
 BOOL IsWindow(HWND hwnd) {
   PublishedWindow other;
-  if (IsOtherProgram(hwnd)) return Desktop().findOther(nullptr, nullptr, hwnd, &other) ? TRUE : FALSE;
+  if (IsOtherProgram(hwnd)) return Desktop().m_pfnFindOther(nullptr, nullptr, hwnd, &other) ? TRUE : FALSE;
   return hwnd != nullptr && !IsBroadcast(hwnd) && Windows().Find(hwnd) ? TRUE : FALSE;
 }
 
@@ -157,19 +157,20 @@ BOOL IsWindow(HWND hwnd) {
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
   const HWND local = Windows().FindTopLevel(className, windowName);
   PublishedWindow other;
-  if (local != nullptr || !Desktop().findOther(className, windowName, nullptr, &other)) return local;
-  return other.hwnd;
+  if (local != nullptr || !Desktop().m_pfnFindOther(className, windowName, nullptr, &other)) return local;
+  return other.m_hWnd;
 }
 
 BOOL ShowWindow(HWND hwnd, int cmdShow) {
   if (IsOtherProgram(hwnd)) {
     // The owner shows it on its own side; the answer is the visibility the owner last published.
     PublishedWindow other;
-    if (!Desktop().findOther(nullptr, nullptr, hwnd, &other) || !Desktop().showOther(hwnd, cmdShow)) {
+    if (!Desktop().m_pfnFindOther(nullptr, nullptr, hwnd, &other) ||
+        !Desktop().m_pfnShowOther(hwnd, cmdShow)) {
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return FALSE;
     }
-    return other.visible ? TRUE : FALSE;
+    return other.m_bVisible ? TRUE : FALSE;
   }
   if (!Existing(hwnd)) return FALSE;
   const bool show = cmdShow != SW_HIDE;
@@ -178,7 +179,7 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
   const bool wasOnScreen = Windows().IsShownAndEnabled(hwnd, false) && Windows().ScreenRect(hwnd, &before);
   Windows().Change(hwnd, [&](CWindow& r) {
     was = r.IsShown();
-    r.m_style = show ? (r.m_style | WS_VISIBLE) : (r.m_style & ~static_cast<DWORD>(WS_VISIBLE));
+    r.m_dwStyle = show ? (r.m_dwStyle | WS_VISIBLE) : (r.m_dwStyle & ~static_cast<DWORD>(WS_VISIBLE));
   });
   if (was != show) {
     SendMessageW(hwnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
@@ -191,7 +192,8 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
 
 BOOL IsWindowVisible(HWND hwnd) {
   PublishedWindow other;
-  if (IsOtherProgram(hwnd)) return Desktop().findOther(nullptr, nullptr, hwnd, &other) && other.visible;
+  if (IsOtherProgram(hwnd))
+    return Desktop().m_pfnFindOther(nullptr, nullptr, hwnd, &other) && other.m_bVisible;
   return Windows().IsShownAndEnabled(hwnd, false) ? TRUE : FALSE;
 }
 
@@ -201,7 +203,7 @@ namespace {
 // (the bus keeps no order between programs), program by program.
 std::vector<HWND> DesktopZOrder() {
   std::vector<HWND> order = Windows().TopLevelZOrder();
-  for (const PublishedWindow& w : Desktop().listOthers()) order.push_back(w.hwnd);
+  for (const PublishedWindow& w : Desktop().m_pfnListOthers()) order.push_back(w.m_hWnd);
   return order;
 }
 
@@ -244,7 +246,7 @@ HWND GetParent(HWND hwnd) {
 DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId) {
   PublishedWindow other;
   if (IsOtherProgram(hwnd)) {
-    if (!Desktop().findOther(nullptr, nullptr, hwnd, &other)) return 0;
+    if (!Desktop().m_pfnFindOther(nullptr, nullptr, hwnd, &other)) return 0;
     // Another program's threads are not known here: its process id stands for the thread.
     if (processId != nullptr) *processId = ProcessOfHandle(hwnd);
     return ProcessOfHandle(hwnd);
@@ -277,7 +279,7 @@ HWND WindowFromPoint(POINT pt) {
 
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text) {
   if (!Existing(hwnd)) return FALSE;
-  Windows().Change(hwnd, [&](CWindow& r) { r.m_title = text != nullptr ? text : u""; });
+  Windows().Change(hwnd, [&](CWindow& r) { r.m_strTitle = text != nullptr ? text : u""; });
   PublishTopLevel();
   return TRUE;
 }
@@ -286,8 +288,8 @@ int GetWindowTextW(HWND hwnd, LPWSTR buffer, int cch) {
   if (!Existing(hwnd) || buffer == nullptr || cch <= 0) return 0;
   int n = 0;
   Windows().Change(hwnd, [&](CWindow& r) {
-    n = std::min(static_cast<int>(r.m_title.size()), cch - 1);
-    std::copy(r.m_title.begin(), r.m_title.begin() + n, buffer);
+    n = std::min(static_cast<int>(r.m_strTitle.size()), cch - 1);
+    std::copy(r.m_strTitle.begin(), r.m_strTitle.begin() + n, buffer);
   });
   buffer[n] = 0;
   return n;
@@ -319,16 +321,16 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   bool resized = false;
   bool shown = false;
   Windows().Change(hwnd, [&](CWindow& r) {
-    const RECT old = r.m_rect;
-    if ((flags & SWP_NOMOVE) == 0) r.m_rect = RECT{x, y, x + r.Width(), y + r.Height()};
+    const RECT old = r.m_rcRect;
+    if ((flags & SWP_NOMOVE) == 0) r.m_rcRect = RECT{x, y, x + r.Width(), y + r.Height()};
     if ((flags & SWP_NOSIZE) == 0) {
-      r.m_rect.right = r.m_rect.left + (cx > 0 ? cx : 0);
-      r.m_rect.bottom = r.m_rect.top + (cy > 0 ? cy : 0);
+      r.m_rcRect.right = r.m_rcRect.left + (cx > 0 ? cx : 0);
+      r.m_rcRect.bottom = r.m_rcRect.top + (cy > 0 ? cy : 0);
     }
     resized = r.Width() != old.right - old.left || r.Height() != old.bottom - old.top;
     shown = (flags & SWP_SHOWWINDOW) != 0 && !r.IsShown();
-    if ((flags & SWP_SHOWWINDOW) != 0) r.m_style |= WS_VISIBLE;
-    if ((flags & SWP_HIDEWINDOW) != 0) r.m_style &= ~static_cast<DWORD>(WS_VISIBLE);
+    if ((flags & SWP_SHOWWINDOW) != 0) r.m_dwStyle |= WS_VISIBLE;
+    if ((flags & SWP_HIDEWINDOW) != 0) r.m_dwStyle &= ~static_cast<DWORD>(WS_VISIBLE);
   });
   if ((flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) != 0) PublishTopLevel();
   if ((flags & SWP_NOZORDER) == 0) Windows().Reorder(hwnd, insertAfter);
@@ -348,14 +350,14 @@ LONG_PTR GetWindowLongW(HWND hwnd, int index) {
   LONG_PTR value = 0;
   switch (index) {
     case GWL_WNDPROC:
-      return reinterpret_cast<LONG_PTR>(w->m_proc.load());
+      return reinterpret_cast<LONG_PTR>(w->m_pfnProc.load());
     case GWL_USERDATA:
-      return w->m_userData.load();
+      return w->m_nUserData.load();
     case GWL_STYLE:
-      Windows().Change(hwnd, [&](CWindow& r) { value = static_cast<LONG_PTR>(r.m_style); });
+      Windows().Change(hwnd, [&](CWindow& r) { value = static_cast<LONG_PTR>(r.m_dwStyle); });
       return value;
     case GWL_EXSTYLE:
-      Windows().Change(hwnd, [&](CWindow& r) { value = static_cast<LONG_PTR>(r.m_exStyle); });
+      Windows().Change(hwnd, [&](CWindow& r) { value = static_cast<LONG_PTR>(r.m_dwExStyle); });
       return value;
     default:
       SetLastError(ERROR_INVALID_PARAMETER);
@@ -373,19 +375,19 @@ LONG_PTR SetWindowLongW(HWND hwnd, int index, LONG_PTR value) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
       }
-      return reinterpret_cast<LONG_PTR>(w->m_proc.exchange(reinterpret_cast<WNDPROC>(value)));
+      return reinterpret_cast<LONG_PTR>(w->m_pfnProc.exchange(reinterpret_cast<WNDPROC>(value)));
     case GWL_USERDATA:
-      return w->m_userData.exchange(value);
+      return w->m_nUserData.exchange(value);
     case GWL_STYLE:
       Windows().Change(hwnd, [&](CWindow& r) {
-        previous = static_cast<LONG_PTR>(r.m_style);
-        r.m_style = static_cast<DWORD>(value);
+        previous = static_cast<LONG_PTR>(r.m_dwStyle);
+        r.m_dwStyle = static_cast<DWORD>(value);
       });
       return previous;
     case GWL_EXSTYLE:
       Windows().Change(hwnd, [&](CWindow& r) {
-        previous = static_cast<LONG_PTR>(r.m_exStyle);
-        r.m_exStyle = static_cast<DWORD>(value);
+        previous = static_cast<LONG_PTR>(r.m_dwExStyle);
+        r.m_dwExStyle = static_cast<DWORD>(value);
       });
       return previous;
     default:

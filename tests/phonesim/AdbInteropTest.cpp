@@ -129,7 +129,7 @@ class AdbInteropTest : public PhoneSimFixture {
 };
 
 TEST_F(AdbInteropTest, ConnectShellPushPullForward) {
-  m_options.trust_files.push_back(m_home + "/.android/adbkey.pub");
+  m_options.m_TrustFiles.push_back(m_home + "/.android/adbkey.pub");
   auto pipe = std::make_shared<CPipeEndpoint>();
   m_sim.Endpoints().Register(7240, [pipe] { return pipe; });
   StartSim();

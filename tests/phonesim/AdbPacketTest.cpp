@@ -33,20 +33,20 @@ TEST(AdbPacketTest, EncodesHandWrittenPackets) {
 
 TEST(AdbPacketTest, DecodesHeaderWordsAsWritten) {
   CAdbPacket p = CAdbPacket::DecodeHeader(kWrteAbc.data());
-  EXPECT_EQ(p.command, A_WRTE);
-  EXPECT_EQ(p.arg0, 5u);
-  EXPECT_EQ(p.arg1, 7u);
-  EXPECT_EQ(p.data_length, 3u);
-  EXPECT_EQ(p.data_check, 0x126u);
+  EXPECT_EQ(p.m_nCommand, A_WRTE);
+  EXPECT_EQ(p.m_nArg0, 5u);
+  EXPECT_EQ(p.m_nArg1, 7u);
+  EXPECT_EQ(p.m_nDataLength, 3u);
+  EXPECT_EQ(p.m_nDataCheck, 0x126u);
   EXPECT_TRUE(p.MagicOk());
-  p.payload.assign(kWrteAbc.begin() + 24, kWrteAbc.end());
+  p.m_Payload.assign(kWrteAbc.begin() + 24, kWrteAbc.end());
   EXPECT_TRUE(p.ChecksumOk());
 
   std::vector<uint8_t> bad = kWrteAbc;
   bad[20] ^= 0x01;  // magic no longer ~command
   bad[16] = 0x27;   // check word off by one
   CAdbPacket q = CAdbPacket::DecodeHeader(bad.data());
-  q.payload.assign(bad.begin() + 24, bad.end());
+  q.m_Payload.assign(bad.begin() + 24, bad.end());
   EXPECT_FALSE(q.MagicOk());
   EXPECT_FALSE(q.ChecksumOk());
 }

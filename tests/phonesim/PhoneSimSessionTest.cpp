@@ -32,7 +32,7 @@ std::string SyncReq(const char id[5], const std::string& body) {
 }
 
 TEST_F(PhoneSimFixture, AnswersCnxnWithDeviceBannerAndOwnMaximum) {
-  m_options.max_payload = 8192;
+  m_options.m_nMaxPayload = 8192;
   StartSim();
   ASSERT_TRUE(m_host.Connect(m_sim.Port()));
   SRawPacket answer;
@@ -124,7 +124,7 @@ class AuthTest : public PhoneSimFixture {
 };
 
 TEST_F(AuthTest, TrustedKeySignatureConnects) {
-  m_options.trust_files.push_back(m_dir + "/adbkey.pub");
+  m_options.m_TrustFiles.push_back(m_dir + "/adbkey.pub");
   StartSim();
   ASSERT_TRUE(m_host.Connect(m_sim.Port()));
   SRawPacket token, answer;
@@ -246,8 +246,8 @@ TEST_F(PhoneSimFixture, WritesWaitForOkayAndNeverExceedHostMaximum) {
   ASSERT_TRUE(pipe->WaitCloses(1, 2000));
   auto streams = m_sim.Record().Streams();
   ASSERT_EQ(streams.size(), 1u);
-  EXPECT_EQ(streams[0].bytes_to_host, 10000u);
-  EXPECT_EQ(streams[0].bytes_from_host, 5u);
+  EXPECT_EQ(streams[0].m_nBytesToHost, 10000u);
+  EXPECT_EQ(streams[0].m_nBytesFromHost, 5u);
 }
 
 TEST_F(PhoneSimFixture, EchoEndpointSendsBytesBack) {
@@ -329,7 +329,7 @@ TEST_F(PhoneSimFixture, ScriptRulesReplaceSplitDelayAndSilence) {
   SShellRule slow;
   slow.pattern = "am start*";
   // Far longer than the look below, however late the test gets to it.
-  slow.delay_ms = 1500;
+  slow.m_nDelayMs = 1500;
   m_sim.Shell().SetRule(slow);
   ASSERT_TRUE(m_host.Open(2, "shell:am start -n a.b/.C", &okay));
   SRawPacket p;

@@ -126,7 +126,7 @@ TEST_F(PhoneAppTest, AnswersVersionAndEncoderSettingsByteExactly) {
     m_sim.Stop();
     m_options.app.video_width = c.own_w;
     m_options.app.video_height = c.own_h;
-    m_options.app.fps = c.own_fps;
+    m_options.app.m_nFps = c.own_fps;
     m_proj = CProjectionHost(&m_host);
     Project();
     SPackage a;
@@ -139,8 +139,8 @@ TEST_F(PhoneAppTest, AnswersVersionAndEncoderSettingsByteExactly) {
   // What the head unit sent is recorded decoded.
   auto rx = m_sim.App().Received(0x00018007);
   ASSERT_EQ(rx.size(), 1u);
-  EXPECT_EQ(rx[0].channel, 0);
-  EXPECT_EQ(rx[0].length, 8u);
+  EXPECT_EQ(rx[0].m_nChannel, 0);
+  EXPECT_EQ(rx[0].m_nLength, 8u);
   EXPECT_EQ(rx[0].text, "width: 800 height: 480 frameRate: 10");
 }
 
@@ -171,8 +171,8 @@ TEST_F(PhoneAppTest, PicturesAreJpegsOfTheAnnouncedSizeCarryingTheFrameNumber) {
   // The phone records a picture once it is written: the host may read it first.
   ASSERT_TRUE(m_sim.App().WaitFor([&] { return m_sim.App().Pictures().size() >= 4; }, 3000));
   auto sent = m_sim.App().Pictures();
-  EXPECT_EQ(sent[0].frame, 1u);
-  EXPECT_EQ(sent[3].frame, 4u);
+  EXPECT_EQ(sent[0].m_nFrame, 1u);
+  EXPECT_EQ(sent[3].m_nFrame, 4u);
   // The audio channels announce their formats: CorvaneMusicInit {44100, 2, 16}
   // and CorvaneTTSInit {16000, 1, 16}, each followed by data.
   SPackage music, tts;
@@ -232,8 +232,8 @@ TEST_F(PhoneAppTest, PauseLeavesHeartbeatsAndFrameRateRequestsAreHonoured) {
 // sooner after a picture or a heartbeat, and between two pictures of one a second.
 TEST_F(PhoneAppTest, HeartbeatsKeepTheirInterval) {
   const uint32_t kHeartbeatMs = 250;
-  m_options.app.fps = 1;
-  m_options.app.heartbeat_ms = static_cast<int>(kHeartbeatMs);
+  m_options.app.m_nFps = 1;
+  m_options.app.m_nHeartbeatMs = static_cast<int>(kHeartbeatMs);
   Project();
   SPackage p;
   StartVideo(&p);
@@ -313,7 +313,7 @@ TEST_F(PhoneAppTest, InjectsEveryCommandKind) {
 }
 
 TEST_F(PhoneAppTest, FaultsFireAfterTheirEvent) {
-  m_options.app.faults = {"background@rx:0x00018028", "quit@version+50"};
+  m_options.app.m_Faults = {"background@rx:0x00018028", "quit@version+50"};
   Project();
   // 0x00018028 CorvaneModuleStatusList {cnt 1, {7, 2}} from the head unit.
   ASSERT_TRUE(m_proj.Write(
@@ -344,12 +344,12 @@ TEST_F(PhoneAppTest, RecordsWhatTheHeadUnitSendsDecodedInTheLog) {
       0, Bytes({0, 0, 0, 0, 0x00, 0x01, 0x80, 0x56, 0x00, 0x02, 0, 0, 0x00, 0x01, 0x81, 0x23, 0xAB, 0xCD})));
   ASSERT_TRUE(m_sim.App().WaitFor([&] { return m_sim.App().Received().size() == 3; }, 2000));
   auto rx = m_sim.App().Received();
-  EXPECT_EQ(rx[0].channel, 5);
-  EXPECT_EQ(rx[0].type, 0x00068001u);
+  EXPECT_EQ(rx[0].m_nChannel, 5);
+  EXPECT_EQ(rx[0].m_nType, 0x00068001u);
   EXPECT_EQ(rx[0].text, "action: 0 x: 100 y: 200");
-  EXPECT_EQ(rx[1].type, 0x00018056u);
-  EXPECT_EQ(rx[1].length, 0u);
-  EXPECT_EQ(rx[2].type, 0x00018123u);
+  EXPECT_EQ(rx[1].m_nType, 0x00018056u);
+  EXPECT_EQ(rx[1].m_nLength, 0u);
+  EXPECT_EQ(rx[2].m_nType, 0x00018123u);
   EXPECT_EQ(rx[2].text, "(2 bytes)");
   m_sim.Stop();
   std::ifstream log(m_sim.LogPath());
@@ -374,7 +374,7 @@ TEST_F(PhoneAppTest, AppDeathClosesAllSixAndAmStartBringsItBack) {
 }
 
 TEST_F(PhoneAppTest, AppDeathAsAFaultWhileVideoRuns) {
-  m_options.app.faults = {"app-death@picture:3"};
+  m_options.app.m_Faults = {"app-death@picture:3"};
   Project();
   SPackage pic;
   StartVideo(&pic);
@@ -383,9 +383,9 @@ TEST_F(PhoneAppTest, AppDeathAsAFaultWhileVideoRuns) {
 }
 
 TEST_F(PhoneAppTest, PreEncodedPicturesCycleAndUnthrottledIgnoresTheRate) {
-  m_options.app.pre_encode = 3;
-  m_options.app.unthrottled = true;
-  m_options.app.fps = 1;
+  m_options.app.m_nPreEncode = 3;
+  m_options.app.m_bUnthrottled = true;
+  m_options.app.m_nFps = 1;
   Project();
   SPackage pic;
   StartVideo(&pic);
@@ -404,8 +404,8 @@ TEST_F(PhoneAppTest, PreEncodedPicturesCycleAndUnthrottledIgnoresTheRate) {
   // The phone records a picture once it is written: the host may read it first.
   ASSERT_TRUE(m_sim.App().WaitFor([&] { return m_sim.App().Pictures().size() >= 10; }, 3000));
   auto sent = m_sim.App().Pictures();
-  EXPECT_EQ(sent[9].frame, 10u);
-  EXPECT_EQ(sent[3].size, sent[0].size);  // the same bytes again
+  EXPECT_EQ(sent[9].m_nFrame, 10u);
+  EXPECT_EQ(sent[3].m_nSize, sent[0].m_nSize);  // the same bytes again
 }
 
 TEST_F(PhoneAppTest, PicturesOfADirectoryAreScaledToTheAnnouncedSize) {
@@ -425,7 +425,7 @@ TEST_F(PhoneAppTest, PicturesOfADirectoryAreScaledToTheAnnouncedSize) {
     tjFree(jpeg);
   }
   tjDestroy(h);
-  m_options.app.pictures_dir = m_dir + "/pics";
+  m_options.app.m_strPicturesDir = m_dir + "/pics";
   Project();
   SPackage pic;
   StartVideo(&pic);
@@ -453,11 +453,11 @@ TEST_F(PhoneAppTest, AnUntrustworthyStreamHeaderIsAViolation) {
   // The channel goes on at the next header: 0x00058001 with 2 bytes.
   ASSERT_TRUE(m_proj.Write(4, Bytes({0, 0, 0, 2, 0, 0, 0, 9, 0x00, 0x05, 0x80, 0x01, 0x11, 0x22})));
   ASSERT_TRUE(m_sim.App().WaitFor([&] { return m_sim.App().Received(0x00058001).size() == 1; }, 2000));
-  EXPECT_EQ(m_sim.App().Received(0x00058001)[0].length, 2u);
+  EXPECT_EQ(m_sim.App().Received(0x00058001)[0].m_nLength, 2u);
 }
 
 TEST_F(PhoneAppTest, BurstSendsPicturesBackToBackInFrameOrder) {
-  m_options.app.fps = 1;
+  m_options.app.m_nFps = 1;
   Project();
   SPackage pic;
   StartVideo(&pic);
@@ -471,7 +471,7 @@ TEST_F(PhoneAppTest, BurstSendsPicturesBackToBackInFrameOrder) {
   // be recorded just before them or just after.
   std::vector<SAppPictureRecord> sent = m_sim.App().Pictures();
   size_t first = before;
-  while (first + 6 <= sent.size() && sent[first].time_us != sent[first + 5].time_us) ++first;
+  while (first + 6 <= sent.size() && sent[first].m_nTimeUs != sent[first + 5].m_nTimeUs) ++first;
   ASSERT_LE(first + 6, sent.size());
   ASSERT_LE(first, before + 1);
   // The six follow each other on the stream: no heartbeat and no other picture in between,
@@ -480,24 +480,24 @@ TEST_F(PhoneAppTest, BurstSendsPicturesBackToBackInFrameOrder) {
   for (;;) {
     ASSERT_TRUE(m_proj.Next(1, &p));
     SDecoded d;
-    if (p.type == 0x00020001 && Decode(p.payload, &d) && FrameNumberOf(d) == sent[first].frame) break;
+    if (p.type == 0x00020001 && Decode(p.payload, &d) && FrameNumberOf(d) == sent[first].m_nFrame) break;
   }
   for (size_t i = 0; i < 6; ++i) {
     if (i > 0) {
       ASSERT_TRUE(m_proj.Next(1, &p));
     }
     ASSERT_EQ(p.type, 0x00020001u) << i;
-    EXPECT_EQ(p.length, sent[first + i].size) << i;
+    EXPECT_EQ(p.length, sent[first + i].m_nSize) << i;
     SDecoded d;
     ASSERT_TRUE(Decode(p.payload, &d));
-    EXPECT_EQ(FrameNumberOf(d), sent[first + i].frame) << i;
-    EXPECT_EQ(sent[first + i].frame, sent[first].frame + i);
+    EXPECT_EQ(FrameNumberOf(d), sent[first + i].m_nFrame) << i;
+    EXPECT_EQ(sent[first + i].m_nFrame, sent[first].m_nFrame + i);
   }
   // Regular pictures go on after the burst's last number.
   ASSERT_TRUE(m_proj.NextOfType(1, 0x00020001, &p, 3000));
   SDecoded d;
   ASSERT_TRUE(Decode(p.payload, &d));
-  EXPECT_EQ(FrameNumberOf(d), sent[first + 5].frame + 1);
+  EXPECT_EQ(FrameNumberOf(d), sent[first + 5].m_nFrame + 1);
 }
 
 TEST_F(PhoneAppTest, StallStopsPicturesAndHeartbeatsThenBothResume) {
@@ -505,8 +505,8 @@ TEST_F(PhoneAppTest, StallStopsPicturesAndHeartbeatsThenBothResume) {
   // on the app's own sender right after its third picture, so nothing of the app's is on its way
   // then; the gap is read from the app's own time stamps, not from when the host read it.
   const uint32_t kStallMs = 700;
-  m_options.app.fps = 2;
-  m_options.app.faults = {"stall=" + std::to_string(kStallMs) + "@picture:3"};
+  m_options.app.m_nFps = 2;
+  m_options.app.m_Faults = {"stall=" + std::to_string(kStallMs) + "@picture:3"};
   Project();
   SPackage p;
   StartVideo(&p);
@@ -602,7 +602,7 @@ TEST_F(PhoneAppTest, IgnoredVersionOrSettingsGoUnansweredWhileTheOtherIsAnswered
     ASSERT_TRUE(m_proj.Write(0, c.answered));
     ASSERT_TRUE(m_proj.NextOfType(0, c.answer, &a));
     EXPECT_FALSE(m_proj.NextOfType(0, c.unanswered, &a, 500));
-    for (const auto& t : m_sim.App().Sent()) EXPECT_NE(t.type, c.unanswered);
+    for (const auto& t : m_sim.App().Sent()) EXPECT_NE(t.m_nType, c.unanswered);
     EXPECT_EQ(m_sim.App().OpenChannels(), 6);
   }
 }

@@ -269,10 +269,10 @@ BOOL DeviceClose(HANDLE h) {
 
 TEST_F(FileSys, StreamDevicesGoThroughTheHooks) {
   wce::StreamDeviceHooks hooks;
-  hooks.open = DeviceOpen;
-  hooks.read = DeviceRead;
-  hooks.write = DeviceWrite;
-  hooks.close = DeviceClose;
+  hooks.m_pfnOpen = DeviceOpen;
+  hooks.m_pfnRead = DeviceRead;
+  hooks.m_pfnWrite = DeviceWrite;
+  hooks.m_pfnClose = DeviceClose;
   wce::SetStreamDeviceHooks(hooks);
   g_deviceWritten.clear();
 
