@@ -1,9 +1,9 @@
 #include "app/AppStartup.h"
 
+#include "engine/CorvaneEngine.h"
 #include "wceui/core/CXiWndHelper.h"
 #include "wceui/resfiles/WceUiResource.h"
 
-#include "phonelink/DriverInstall.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"

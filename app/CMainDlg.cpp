@@ -367,9 +367,9 @@ void CMainDlg::OnChildClick(CWceUiLayer* pChild) {
   } else if (pChild->IsEqualName(u"btnExithelp")) {
     SetState(STATE_CORVANE_USB_OUT);
   } else if (pChild->IsEqualName(u"btnForbidUsb")) {
-    DisableUsbMassStorageClient();
+    DisableUsbMassStorage();
   } else if (pChild->IsEqualName(u"btnResetUsb")) {
-    EnableUsbMassStorageClient();
+    EnableUsbMassStorage();
   }
 }
 

@@ -40,7 +40,7 @@ void CRootWindowLife::StopEngine() {
 }
 
 void CRootWindowLife::RestoreUsbMassStorage() {
-  EnableUsbMassStorageClient();
+  EnableUsbMassStorage();
 }
 
 void CRootWindowLife::SaveLogs() {

@@ -5,8 +5,6 @@
 #include "app/CEngineConsole.h"
 #include "app/ProgramOptions.h"
 
-#include "phonelink/AdbPhoneSpec.h"
-#include "phonelink/DriverInstall.h"
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/kernel.h"
@@ -114,9 +112,7 @@ int main(int argc, char** argv) {
   wce::SetBroadcastTap(
       [](UINT msg, WPARAM wParam, LPARAM lParam) { g_console.OnBroadcast(msg, wParam, lParam); });
 
-  if (!wce::CUsbTcpBackend::GetInstance().StartFromEnvironment(AdbPhoneSpec())) {
-    std::fprintf(stderr, "corvane-engine: CORVANE_PHONE is not set; waiting for no phone\n");
-  }
+  PlugPhoneFromEnvironment(kProgram);
 
   g_engine.Start(hwnd);
 

@@ -2,10 +2,12 @@
 
 #include "app/CEngineConsole.h"
 
+#include "phonelink/AdbPhoneSpec.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/GdiHooks.h"
 #include "platform/kernel/filesys.h"
 #include "platform/kernel/KernelHooks.h"
+#include "platform/usbd/CUsbTcpBackend.h"
 
 #include <pthread.h>
 
@@ -105,6 +107,12 @@ int StartProgram(int argc, char** argv, bool bTakesWords, const char* pszUsage, 
   }
   *pQuitSignals = BlockQuitSignals();
   return ApplyProgramOptions(*pOptions, pszProgram) ? kProgramRunsOn : 2;
+}
+
+void PlugPhoneFromEnvironment(const char* pszProgram) {
+  if (!wce::CUsbTcpBackend::GetInstance().StartFromEnvironment(AdbPhoneSpec())) {
+    std::fprintf(stderr, "%s: CORVANE_PHONE is not set; waiting for no phone\n", pszProgram);
+  }
 }
 
 void WriteEndSurface(const ProgramOptions& options, const char* pszProgram) {

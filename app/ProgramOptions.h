@@ -58,3 +58,7 @@ int StartProgram(int argc, char** argv, bool bTakesWords, const char* pszUsage, 
 // The end of a program's run, while its engine still runs (the engine's shutdown destroys the
 // picture surface): the surface written to the --dump-surface file, when one was given.
 void WriteEndSurface(const ProgramOptions& options, const char* pszProgram);
+
+// The phone at CORVANE_PHONE plugged into the USB host through the TCP backend, with the phone's
+// own descriptors; without it the program says so and runs on with no phone.
+void PlugPhoneFromEnvironment(const char* pszProgram);

@@ -6,8 +6,6 @@
 #include "app/CAppConsoleMainWnd.h"
 #include "app/ProgramOptions.h"
 
-#include "phonelink/AdbPhoneSpec.h"
-
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/KernelHooks.h"
 #include "platform/kernel/wcestr.h"
@@ -69,9 +67,7 @@ int main(int argc, char** argv) {
 
   AppStartupSteps steps = AppStartupDefaultSteps();
   steps.runRootWindow = [&options, signals](DWORD dwStyle, const RECT& rc) {
-    if (!wce::CUsbTcpBackend::GetInstance().StartFromEnvironment(AdbPhoneSpec())) {
-      std::fprintf(stderr, "%s: CORVANE_PHONE is not set; waiting for no phone\n", kProgram);
-    }
+    PlugPhoneFromEnvironment(kProgram);
     CAppConsoleMainWnd wnd(&g_console, signals, [&options] { WriteEndSurface(options, kProgram); });
     wnd.DoModal(dwStyle, &rc, nullptr);
     g_console.Stop();

@@ -1,7 +1,6 @@
 #include "engine/CorvaneEngine.h"
 
 #include "phonelink/CorvaneAdb.h"
-#include "phonelink/DriverInstall.h"
 
 int IsPhoneLinkConnected() {
   return Corvane_Adb_IsConnected();
@@ -17,12 +16,4 @@ void DisconnectAllPhoneChannels() {
 
 void StartPhoneAppService() {
   Corvane_Adb_Shell(kAdbAppStartService);
-}
-
-void DisableUsbMassStorageClient() {
-  DisableUsbMassStorage();
-}
-
-void EnableUsbMassStorageClient() {
-  EnableUsbMassStorage();
 }

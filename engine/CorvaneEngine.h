@@ -22,6 +22,11 @@
 #include "engine/HuInfo.h"
 #include "engine/SystemInitThread.h"
 
+// The driver's installation, by the link's own names: the program's start-up marks its first start
+// (which unloads "ADB1:") and registers the driver; the connection screen switches the USB
+// mass-storage client off while a phone is projected, and the root window back on at its end.
+#include "phonelink/DriverInstall.h"
+
 // ---- the shell's own calls into the phone link
 // The link's own answers, non-zero while up: the phone's ADB connection (its CNXN came)...
 int IsPhoneLinkConnected();
@@ -32,6 +37,3 @@ void DisconnectAllPhoneChannels();
 // The phone app's start service asked for again through the phone's shell ("btn_calling_hide",
 // the reconnect buttons).
 void StartPhoneAppService();
-// The USB mass-storage client switched off while a phone is projected, and back on.
-void DisableUsbMassStorageClient();
-void EnableUsbMassStorageClient();
