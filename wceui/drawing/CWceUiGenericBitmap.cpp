@@ -15,20 +15,20 @@ const int kMaxHueOffset = 180;
 // A memory DC holding one bitmap for as long as it lives.
 class CBitmapDc {
  public:
-  explicit CBitmapDc(HBITMAP hBitmap) : m_hdc(CreateCompatibleDC(nullptr)) {
-    if (m_hdc != nullptr) m_hOld = SelectObject(m_hdc, hBitmap);
+  explicit CBitmapDc(HBITMAP hBitmap) : m_hDC(CreateCompatibleDC(nullptr)) {
+    if (m_hDC != nullptr) m_hOld = SelectObject(m_hDC, hBitmap);
   }
   ~CBitmapDc() {
-    if (m_hdc == nullptr) return;
-    SelectObject(m_hdc, m_hOld);
-    DeleteDC(m_hdc);
+    if (m_hDC == nullptr) return;
+    SelectObject(m_hDC, m_hOld);
+    DeleteDC(m_hDC);
   }
   CBitmapDc(const CBitmapDc&) = delete;
   CBitmapDc& operator=(const CBitmapDc&) = delete;
-  HDC Get() const { return m_hdc; }
+  HDC Get() const { return m_hDC; }
 
  private:
-  HDC m_hdc;
+  HDC m_hDC;
   HGDIOBJ m_hOld = nullptr;
 };
 

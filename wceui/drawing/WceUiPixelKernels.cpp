@@ -91,12 +91,12 @@ WORD ThreeQuarters565(WORD c) {
 
 // ---- hue shift tables, 16.16 fixed point
 struct HueTables {
-  DWORD m_reciprocal[256];  // 60 / d
-  DWORD m_sector[360];      // x / 60
+  DWORD m_dwReciprocal[256];  // 60 / d
+  DWORD m_dwSector[360];      // x / 60
   HueTables() {
-    m_reciprocal[0] = 0;
-    for (DWORD d = 1; d < 256; ++d) m_reciprocal[d] = 3932160 / d;
-    for (DWORD x = 0; x < 360; ++x) m_sector[x] = (65536 * x) / 60;
+    m_dwReciprocal[0] = 0;
+    for (DWORD d = 1; d < 256; ++d) m_dwReciprocal[d] = 3932160 / d;
+    for (DWORD x = 0; x < 360; ++x) m_dwSector[x] = (65536 * x) / 60;
   }
 };
 const HueTables g_hue;
@@ -121,11 +121,11 @@ void ShiftHue(DWORD& r, DWORD& g, DWORD& b, int nOffsetHue) {
     nDiff = static_cast<int>(r) - static_cast<int>(g);
   }
   // Arithmetic shift of the signed product, as the fixed-point code has it.
-  const int nProduct = static_cast<int>(g_hue.m_reciprocal[d]) * nDiff;
+  const int nProduct = static_cast<int>(g_hue.m_dwReciprocal[d]) * nDiff;
   int h = nBase + (nProduct >> 16) + nOffsetHue;
   if (h < 0) h += 360;
   if (h >= 360) h -= 360;
-  const DWORD* f = g_hue.m_sector;
+  const DWORD* f = g_hue.m_dwSector;
   auto third = [&](DWORD nFraction) { return nMin + ((nFraction * d) >> 16); };
   if (h < 60) {
     r = nMax, b = nMin, g = third(f[h]);

@@ -40,7 +40,7 @@ class CFhConfDoc {
   BOOL ParseLine(const WCHAR* pLine, const WCHAR* pEnd, bool bSlash, WCHAR* pPool, size_t* pUsed,
                  CPair* pPair);
 
-  CWceUiStrMap m_map;
+  CWceUiStrMap m_Map;
   WCHAR* m_pPool = nullptr;
   BOOL m_bLoaded = 0;
   CQuickString m_strFilePath;

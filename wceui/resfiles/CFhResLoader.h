@@ -18,7 +18,7 @@ class CFhResLoader {
   BOOL Release(void* pObject);
   // The leak report: one line for every entry still held; then every entry and object freed.
   void ReleaseAll();
-  int GetCount() const { return m_map.GetCount(); }
+  int GetCount() const { return m_Map.GetCount(); }
   // The references held on the id, 0 when it is not cached.
   LONG GetRefCount(LPCWSTR pId) const;
 
@@ -43,6 +43,6 @@ class CFhResLoader {
     LONG nRefCount;
   };
 
-  CWceUiStrMap m_map;
+  CWceUiStrMap m_Map;
   const char16_t* m_pKindName;
 };

@@ -38,7 +38,7 @@ CReadFontConfInfo::CReadFontConfInfo() {
 }
 
 void CReadFontConfInfo::Reset() {
-  CWceUiFont::GetSystemLogFont(&m_logFont);
+  CWceUiFont::GetSystemLogFont(&m_LogFont);
   m_bLoaded = 0;
 }
 
@@ -52,7 +52,7 @@ BOOL CReadFontConfInfo::LoadFontConfFile(LPCWSTR pFontConfFile) {
     Reset();
     return 0;
   }
-  BYTE* pFields = reinterpret_cast<BYTE*>(&m_logFont);
+  BYTE* pFields = reinterpret_cast<BYTE*>(&m_LogFont);
   for (const FontConfKey& key : kFontConfKeys) {
     LPCWSTR pValue = doc.GetString(key.pKey);
     if (pValue == nullptr) continue;
@@ -64,8 +64,8 @@ BOOL CReadFontConfInfo::LoadFontConfFile(LPCWSTR pFontConfFile) {
     }
   }
   if (LPCWSTR pFace = doc.GetString(u"facename")) {
-    wcsncpy(m_logFont.lfFaceName, pFace, LF_FACESIZE - 1);
-    m_logFont.lfFaceName[LF_FACESIZE - 1] = 0;
+    wcsncpy(m_LogFont.lfFaceName, pFace, LF_FACESIZE - 1);
+    m_LogFont.lfFaceName[LF_FACESIZE - 1] = 0;
   }
   m_bLoaded = 1;
   return 1;
@@ -75,6 +75,6 @@ BOOL CReadFontConfInfo::GetLogFont(LOGFONTW* pLogFont) const {
   WCEUI_CHECK(NULL != pLogFont);
   WCEUI_CHECK(m_bLoaded);
   if (pLogFont == nullptr || !m_bLoaded) return 0;
-  *pLogFont = m_logFont;
+  *pLogFont = m_LogFont;
   return 1;
 }

@@ -55,7 +55,7 @@ WCHAR* CutName(WCHAR* pName, WCHAR* pEnd) {
 }  // namespace
 
 CWceUiXmlDoc::CWceUiXmlDoc()
-    : m_nodeList(offsetof(CWceUiXmlElem, m_pNodePrev), offsetof(CWceUiXmlElem, m_pNodeNext)) {
+    : m_NodeList(offsetof(CWceUiXmlElem, m_pNodePrev), offsetof(CWceUiXmlElem, m_pNodeNext)) {
   m_szFilePath[0] = 0;
   Clean();
 }
@@ -65,7 +65,7 @@ CWceUiXmlDoc::~CWceUiXmlDoc() {
 }
 
 void CWceUiXmlDoc::FreeNodes() {
-  while (!m_nodeList.IsEmpty()) delete static_cast<CWceUiXmlElem*>(m_nodeList.RemoveHead());
+  while (!m_NodeList.IsEmpty()) delete static_cast<CWceUiXmlElem*>(m_NodeList.RemoveHead());
   m_pRoot = nullptr;
   m_nDepth = 0;
 }
@@ -86,7 +86,7 @@ CWceUiXmlElem* CWceUiXmlDoc::NewNode(CWceUiXmlElem::NodeType nType) {
 }
 
 void CWceUiXmlDoc::AddNode(CWceUiXmlElem* pNode) {
-  m_nodeList.AddTail(pNode);
+  m_NodeList.AddTail(pNode);
 }
 
 void CWceUiXmlDoc::SyntaxError(const char16_t* pMethod, int nCode) {
@@ -377,7 +377,7 @@ WCHAR* CWceUiXmlDoc::ParseXmlTag(WCHAR* p) {
       return nullptr;
     }
     --m_nDepth;
-    if (_wcsicmp(pName, m_stack[m_nDepth].pTagName) != 0) {
+    if (_wcsicmp(pName, m_Stack[m_nDepth].pTagName) != 0) {
       SyntaxError(u"ParseXmlTag", kXmlCloseTagMismatch);
       return nullptr;
     }
@@ -403,7 +403,7 @@ WCHAR* CWceUiXmlDoc::ParseXmlTag(WCHAR* p) {
     return nullptr;
   }
   if (m_nDepth > 0) {
-    CWceUiXmlElem* pParent = m_stack[m_nDepth - 1].pElem;
+    CWceUiXmlElem* pParent = m_Stack[m_nDepth - 1].pElem;
     pParent->AddChild(pElem);
     pElem->m_pParent = pParent;
     pElem->m_nDepth = pParent->m_nDepth + 1;
@@ -418,8 +418,8 @@ WCHAR* CWceUiXmlDoc::ParseXmlTag(WCHAR* p) {
     SyntaxError(u"ParseXmlTag", kXmlTooDeep);
     return nullptr;
   }
-  m_stack[m_nDepth].pElem = pElem;
-  m_stack[m_nDepth].pTagName = pName;
+  m_Stack[m_nDepth].pElem = pElem;
+  m_Stack[m_nDepth].pTagName = pName;
   ++m_nDepth;
   WCHAR* pNext = Find(pGt + 1, pEnd, u'<');
   if (pNext == nullptr) {

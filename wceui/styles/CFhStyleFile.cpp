@@ -218,17 +218,17 @@ CFhStyleFile::~CFhStyleFile() {
 }
 
 void CFhStyleFile::DeleteCachedStyles() {
-  m_styleCache.ForEach([](LPCWSTR, void* pValue) {
+  m_StyleCache.ForEach([](LPCWSTR, void* pValue) {
     delete static_cast<CWceUiStyle*>(pValue);
     return true;
   });
-  m_styleCache.RemoveAll();
+  m_StyleCache.RemoveAll();
 }
 
 void CFhStyleFile::Unload() {
   DeleteCachedStyles();
   Clean();
-  m_styleElems.clear();
+  m_StyleElems.clear();
 }
 
 BOOL CFhStyleFile::LoadStyleFile(LPCWSTR pStyleFile) {
@@ -244,7 +244,7 @@ BOOL CFhStyleFile::LoadStyleFile(LPCWSTR pStyleFile) {
   CWceUiXmlElem* pStyles = pRootElem != nullptr ? pRootElem->FindChildElem(u"style") : nullptr;
   if (pStyles != nullptr) {
     for (CWceUiXmlElem* p = pStyles->GetFirstChild(); p != nullptr; p = pStyles->GetNextChild(p)) {
-      m_styleElems.push_back(p);
+      m_StyleElems.push_back(p);
     }
   }
   return IsLoaded();
@@ -252,8 +252,8 @@ BOOL CFhStyleFile::LoadStyleFile(LPCWSTR pStyleFile) {
 
 int CFhStyleFile::GetStyleNameIndex(LPCWSTR pStyleName) const {
   if (pStyleName == nullptr || *pStyleName == 0 || !IsLoaded()) return -1;
-  for (size_t i = 0; i < m_styleElems.size(); ++i) {
-    if (wcscmp(m_styleElems[i]->GetTagName(), pStyleName) == 0) return static_cast<int>(i);
+  for (size_t i = 0; i < m_StyleElems.size(); ++i) {
+    if (wcscmp(m_StyleElems[i]->GetTagName(), pStyleName) == 0) return static_cast<int>(i);
   }
   return -1;
 }
@@ -266,7 +266,7 @@ BOOL CFhStyleFile::GetStyleData(LPCWSTR pStyleName, CWceUiStyle* pStyle) {
   WCEUI_CHECK(IsLoaded());
   if (*pStyleName == 0 || !IsLoaded()) return FALSE;
   void* pValue = nullptr;
-  CWceUiStyle* pCached = m_styleCache.Lookup(pStyleName, pValue) ? static_cast<CWceUiStyle*>(pValue)
+  CWceUiStyle* pCached = m_StyleCache.Lookup(pStyleName, pValue) ? static_cast<CWceUiStyle*>(pValue)
                                                                  : ReadStyleFromFile(pStyleName);
   if (pCached == nullptr) return FALSE;
   *pStyle = *pCached;
@@ -282,8 +282,8 @@ CWceUiStyle* CFhStyleFile::ReadStyleFromFile(LPCWSTR pStyleName) {
   CWceUiStyle* pNewStyle = new (std::nothrow) CWceUiStyle;
   WCEUI_CHECK(NULL != pNewStyle);
   if (pNewStyle == nullptr) return nullptr;
-  if (!LoadStyle(pNewStyle, m_styleElems[static_cast<size_t>(nIndex)]) ||
-      !m_styleCache.SetAt(pStyleName, pNewStyle, TRUE)) {
+  if (!LoadStyle(pNewStyle, m_StyleElems[static_cast<size_t>(nIndex)]) ||
+      !m_StyleCache.SetAt(pStyleName, pNewStyle, TRUE)) {
     WceUiLogW(WCEUI_LOG_ERROR, u"can not load style %s", pStyleName);
     delete pNewStyle;
     return nullptr;
