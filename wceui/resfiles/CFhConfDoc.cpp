@@ -111,10 +111,10 @@ BOOL CFhConfDoc::ParseLine(const WCHAR* pLine, const WCHAR* pEnd, bool bSlash, W
   while (p < pEnd && IsLineBlank(*p)) ++p;
 
   size_t nUsed = *pUsed;
-  pPair->nKey = nUsed;
+  pPair->m_nKey = nUsed;
   for (const WCHAR* k = pLine; k < pKeyEnd; ++k) pPool[nUsed++] = *k;
   pPool[nUsed++] = 0;
-  pPair->nValue = nUsed;
+  pPair->m_nValue = nUsed;
   for (; p < pEnd; ++p) {
     if (!bSlash || *p != u'\\') {
       pPool[nUsed++] = *p;
@@ -196,7 +196,7 @@ BOOL CFhConfDoc::ParseStr(const WCHAR* pText, size_t nLen) {
   m_pPool[nUsed] = 0;
   m_Map.InitHashTable(FhGetHashTableSize(UINT(nPairs)), TRUE);
   for (size_t i = 0; i < nPairs; ++i) {
-    if (!m_Map.SetAt(m_pPool + pPairs[i].nKey, m_pPool + pPairs[i].nValue, FALSE)) return 0;
+    if (!m_Map.SetAt(m_pPool + pPairs[i].m_nKey, m_pPool + pPairs[i].m_nValue, FALSE)) return 0;
   }
   return 1;
 }

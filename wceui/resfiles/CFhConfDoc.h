@@ -32,8 +32,8 @@ class CFhConfDoc {
 
  private:
   struct CPair {
-    size_t nKey;  // offsets into the pool
-    size_t nValue;
+    size_t m_nKey;  // offsets into the pool
+    size_t m_nValue;
   };
 
   BOOL ParseStr(const WCHAR* pText, size_t nLen);

@@ -38,8 +38,8 @@ void* CFhResLoader::Get(LPCWSTR pId) {
   void* pValue = nullptr;
   if (m_Map.Lookup(pId, pValue)) {
     CEntry* pEntry = static_cast<CEntry*>(pValue);
-    InterlockedIncrement(&pEntry->nRefCount);
-    return pEntry->pObject;
+    InterlockedIncrement(&pEntry->m_nRefCount);
+    return pEntry->m_pObject;
   }
   void* pObject = LoadObject(pId);
   if (pObject == nullptr) return nullptr;
@@ -49,7 +49,7 @@ void* CFhResLoader::Get(LPCWSTR pId) {
     DeleteObject(pObject);
     return nullptr;
   }
-  InterlockedIncrement(&pEntry->nRefCount);
+  InterlockedIncrement(&pEntry->m_nRefCount);
   return pObject;
 }
 
@@ -58,7 +58,7 @@ BOOL CFhResLoader::Release(void* pObject) {
   LPCWSTR pFoundKey = nullptr;
   CEntry* pFound = nullptr;
   m_Map.ForEach([&](LPCWSTR pKey, void* pValue) {
-    if (static_cast<CEntry*>(pValue)->pObject != pObject) return true;
+    if (static_cast<CEntry*>(pValue)->m_pObject != pObject) return true;
     pFoundKey = pKey;
     pFound = static_cast<CEntry*>(pValue);
     return false;
@@ -68,9 +68,9 @@ BOOL CFhResLoader::Release(void* pObject) {
               m_pKindName);
     return FALSE;
   }
-  if (InterlockedDecrement(&pFound->nRefCount) == 0) {
+  if (InterlockedDecrement(&pFound->m_nRefCount) == 0) {
     m_Map.RemoveKey(pFoundKey);
-    DeleteObject(pFound->pObject);
+    DeleteObject(pFound->m_pObject);
     delete pFound;
   }
   return TRUE;
@@ -80,8 +80,8 @@ void CFhResLoader::ReleaseAll() {
   m_Map.ForEach([this](LPCWSTR pKey, void* pValue) {
     CEntry* pEntry = static_cast<CEntry*>(pValue);
     WceUiLogW(WCEUI_LOG_ERROR, u"%s is not released, reference count is %d. call WceUiRelease%s to release",
-              pKey, static_cast<int>(pEntry->nRefCount), m_pKindName);
-    DeleteObject(pEntry->pObject);
+              pKey, static_cast<int>(pEntry->m_nRefCount), m_pKindName);
+    DeleteObject(pEntry->m_pObject);
     delete pEntry;
     return true;
   });
@@ -91,5 +91,5 @@ void CFhResLoader::ReleaseAll() {
 LONG CFhResLoader::GetRefCount(LPCWSTR pId) const {
   void* pValue = nullptr;
   if (pId == nullptr || !m_Map.Lookup(pId, pValue)) return 0;
-  return static_cast<CEntry*>(pValue)->nRefCount;
+  return static_cast<CEntry*>(pValue)->m_nRefCount;
 }

@@ -39,8 +39,8 @@ class CFhResLoader {
 
  private:
   struct CEntry {
-    void* pObject;
-    LONG nRefCount;
+    void* m_pObject;
+    LONG m_nRefCount;
   };
 
   CWceUiStrMap m_Map;

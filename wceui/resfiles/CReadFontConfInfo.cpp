@@ -10,9 +10,9 @@
 namespace {
 
 struct FontConfKey {
-  const char16_t* pKey;
-  size_t nOffset;
-  size_t nSize;  // 4: a LONG field; 1: a BYTE field, which keeps the value's low 8 bits
+  const char16_t* m_pKey;
+  size_t m_nOffset;
+  size_t m_nSize;  // 4: a LONG field; 1: a BYTE field, which keeps the value's low 8 bits
 };
 
 const FontConfKey kFontConfKeys[] = {
@@ -54,13 +54,13 @@ BOOL CReadFontConfInfo::LoadFontConfFile(LPCWSTR pFontConfFile) {
   }
   BYTE* pFields = reinterpret_cast<BYTE*>(&m_LogFont);
   for (const FontConfKey& key : kFontConfKeys) {
-    LPCWSTR pValue = doc.GetString(key.pKey);
+    LPCWSTR pValue = doc.GetString(key.m_pKey);
     if (pValue == nullptr) continue;
     LONG nValue = _wtoi(pValue);
-    if (key.nSize == 4) {
-      std::memcpy(pFields + key.nOffset, &nValue, sizeof nValue);
+    if (key.m_nSize == 4) {
+      std::memcpy(pFields + key.m_nOffset, &nValue, sizeof nValue);
     } else {
-      pFields[key.nOffset] = BYTE(nValue & 0xFF);
+      pFields[key.m_nOffset] = BYTE(nValue & 0xFF);
     }
   }
   if (LPCWSTR pFace = doc.GetString(u"facename")) {

@@ -69,8 +69,8 @@ class CWceUiXmlDoc {
 
  private:
   struct COpenElem {
-    CWceUiXmlElem* pElem;
-    LPCWSTR pTagName;
+    CWceUiXmlElem* m_pElem;
+    LPCWSTR m_pTagName;
   };
 
   BOOL SpliceIncludes();

@@ -5,7 +5,7 @@
 #include <cstddef>
 
 CWceUiXmlElem::CWceUiXmlElem(CWceUiXmlDoc* pDoc, NodeType nType)
-    : m_AttrList(offsetof(CWceUiXmlAttr, pPrev), offsetof(CWceUiXmlAttr, pNext)),
+    : m_AttrList(offsetof(CWceUiXmlAttr, m_pPrev), offsetof(CWceUiXmlAttr, m_pNext)),
       m_nType(nType),
       m_pDoc(pDoc),
       m_ChildList(offsetof(CWceUiXmlElem, m_pChildPrev), offsetof(CWceUiXmlElem, m_pChildNext)) {}
@@ -16,8 +16,8 @@ CWceUiXmlElem::~CWceUiXmlElem() {
 
 LPCWSTR CWceUiXmlElem::GetAttribute(LPCWSTR pName) const {
   if (pName == nullptr) return nullptr;
-  for (auto* p = static_cast<const CWceUiXmlAttr*>(m_AttrList.GetHead()); p != nullptr; p = p->pNext) {
-    if (_wcsicmp(p->pName, pName) == 0) return p->pValue;
+  for (auto* p = static_cast<const CWceUiXmlAttr*>(m_AttrList.GetHead()); p != nullptr; p = p->m_pNext) {
+    if (_wcsicmp(p->m_pName, pName) == 0) return p->m_pValue;
   }
   return nullptr;
 }

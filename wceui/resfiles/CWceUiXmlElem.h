@@ -10,10 +10,10 @@
 class CWceUiXmlDoc;
 
 struct CWceUiXmlAttr {
-  LPWSTR pName;
-  LPWSTR pValue;
-  CWceUiXmlAttr* pPrev;
-  CWceUiXmlAttr* pNext;
+  LPWSTR m_pName;
+  LPWSTR m_pValue;
+  CWceUiXmlAttr* m_pPrev;
+  CWceUiXmlAttr* m_pNext;
 };
 
 class CWceUiXmlElem {
