@@ -268,7 +268,7 @@ int main(int argc, char** argv) {
   const size_t nSlash = dlgPath.rfind(u'\\');
   const std::u16string className = nSlash == std::u16string::npos ? dlgPath : dlgPath.substr(nSlash + 1);
   CWceUiClassRecord* pRecord = WceUiFindClassRecord(className.c_str());
-  if (pRecord == nullptr || pRecord->pfnCreate == nullptr) {
+  if (pRecord == nullptr || pRecord->m_pfnCreate == nullptr) {
     WceUiRegisterClass(CreatePlainDlg, className.c_str(), WCEUI_CLASS_NAME(CWceUiDlg));
   }
 

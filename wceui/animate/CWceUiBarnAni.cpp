@@ -11,22 +11,22 @@ int BarnStrips(WceUiAniForm form, const WceUiAniSpan& sp, int s, CWceUiGenericBi
                CWceUiGenericBitmap* pNew, WceUiAniStrip* p) {
   switch (form) {
     case kWceUiAniTowardLo:
-      p[0] = {pOld, sp.lo, sp.hi - s, sp.lo};
-      p[1] = {pNew, sp.hi - s, sp.hi, sp.hi - s};
+      p[0] = {pOld, sp.m_nLo, sp.m_nHi - s, sp.m_nLo};
+      p[1] = {pNew, sp.m_nHi - s, sp.m_nHi, sp.m_nHi - s};
       return 2;
     case kWceUiAniTowardHi:
-      p[0] = {pNew, sp.lo, sp.lo + s, sp.lo};
-      p[1] = {pOld, sp.lo + s, sp.hi, sp.lo + s};
+      p[0] = {pNew, sp.m_nLo, sp.m_nLo + s, sp.m_nLo};
+      p[1] = {pOld, sp.m_nLo + s, sp.m_nHi, sp.m_nLo + s};
       return 2;
     case kWceUiAniEdgesToMid:
-      p[0] = {pNew, sp.lo, sp.lo + s, sp.lo};
-      p[1] = {pOld, sp.lo + s, sp.hi - s, sp.lo + s};
-      p[2] = {pNew, sp.hi - s, sp.hi, sp.hi - s};
+      p[0] = {pNew, sp.m_nLo, sp.m_nLo + s, sp.m_nLo};
+      p[1] = {pOld, sp.m_nLo + s, sp.m_nHi - s, sp.m_nLo + s};
+      p[2] = {pNew, sp.m_nHi - s, sp.m_nHi, sp.m_nHi - s};
       return 3;
     case kWceUiAniMidToEdges:
-      p[0] = {pOld, sp.lo, sp.mid - s, sp.lo};
-      p[1] = {pNew, sp.mid - s, sp.mid + s, sp.mid - s};
-      p[2] = {pOld, sp.mid + s, sp.hi, sp.mid + s};
+      p[0] = {pOld, sp.m_nLo, sp.m_nMid - s, sp.m_nLo};
+      p[1] = {pNew, sp.m_nMid - s, sp.m_nMid + s, sp.m_nMid - s};
+      p[2] = {pOld, sp.m_nMid + s, sp.m_nHi, sp.m_nMid + s};
       return 3;
   }
   return 0;

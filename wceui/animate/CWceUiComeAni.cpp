@@ -15,17 +15,17 @@ int ComeStrips(WceUiAniForm form, const WceUiAniSpan& sp, int s, CWceUiGenericBi
                CWceUiGenericBitmap* pNew, WceUiAniStrip* p) {
   switch (form) {
     case kWceUiAniTowardLo:
-      p[0] = {pOld, sp.lo, sp.hi - s, sp.lo};
-      p[1] = {pNew, sp.lo, sp.lo + s, sp.hi - s};
+      p[0] = {pOld, sp.m_nLo, sp.m_nHi - s, sp.m_nLo};
+      p[1] = {pNew, sp.m_nLo, sp.m_nLo + s, sp.m_nHi - s};
       return 2;
     case kWceUiAniTowardHi:
-      p[0] = {pOld, sp.lo + s, sp.hi, sp.lo + s};
-      p[1] = {pNew, sp.hi - s, sp.hi, sp.lo};
+      p[0] = {pOld, sp.m_nLo + s, sp.m_nHi, sp.m_nLo + s};
+      p[1] = {pNew, sp.m_nHi - s, sp.m_nHi, sp.m_nLo};
       return 2;
     case kWceUiAniEdgesToMid:
-      p[0] = {pOld, sp.lo + s, sp.hi - s, sp.lo + s};
-      p[1] = {pNew, sp.mid - s, sp.mid, sp.lo};
-      p[2] = {pNew, sp.mid, sp.mid + s, sp.hi - s};
+      p[0] = {pOld, sp.m_nLo + s, sp.m_nHi - s, sp.m_nLo + s};
+      p[1] = {pNew, sp.m_nMid - s, sp.m_nMid, sp.m_nLo};
+      p[2] = {pNew, sp.m_nMid, sp.m_nMid + s, sp.m_nHi - s};
       return 3;
     case kWceUiAniMidToEdges:
       break;

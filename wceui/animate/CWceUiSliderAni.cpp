@@ -37,12 +37,12 @@ BOOL GetSliderMove(UINT nDirection, WceUiAniMove* pMove) {
 int SliderStrips(WceUiAniForm form, const WceUiAniSpan& sp, int s, CWceUiGenericBitmap* pOld,
                  CWceUiGenericBitmap* pNew, WceUiAniStrip* p) {
   if (form == kWceUiAniTowardLo) {
-    p[0] = {pOld, sp.lo + s, sp.hi, sp.lo};
-    p[1] = {pNew, sp.lo, sp.lo + s, sp.hi - s};
+    p[0] = {pOld, sp.m_nLo + s, sp.m_nHi, sp.m_nLo};
+    p[1] = {pNew, sp.m_nLo, sp.m_nLo + s, sp.m_nHi - s};
     return 2;
   }
-  p[0] = {pOld, sp.lo, sp.hi - s, sp.lo + s};
-  p[1] = {pNew, sp.hi - s, sp.hi, sp.lo};
+  p[0] = {pOld, sp.m_nLo, sp.m_nHi - s, sp.m_nLo + s};
+  p[1] = {pNew, sp.m_nHi - s, sp.m_nHi, sp.m_nLo};
   return 2;
 }
 }  // namespace

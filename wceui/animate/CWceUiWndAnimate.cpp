@@ -92,15 +92,15 @@ BOOL CWceUiWndAnimate::InitKind(CWceUiXmlElem* pElem, const WceUiAniDirectionWor
   LPCWSTR pDirection = nWords > 0 ? pElem->GetAttribute(u"direction") : nullptr;
   if (pDirection != nullptr) {
     int i = 0;
-    while (i < nWords && (_wcsicmp(pDirection, pWords[i].pWord) != 0 ||
-                          (dwCodes & WceUiAniCodeBit(pWords[i].nDirection)) == 0)) {
+    while (i < nWords && (_wcsicmp(pDirection, pWords[i].m_pWord) != 0 ||
+                          (dwCodes & WceUiAniCodeBit(pWords[i].m_nDirection)) == 0)) {
       ++i;
     }
     if (i == nWords) {
       WceUiLogW(WCEUI_LOG_ERROR, u"%s::Init, the direction %s is not valid", GetClassName(), pDirection);
       return FALSE;
     }
-    m_nDirection = pWords[i].nDirection;
+    m_nDirection = pWords[i].m_nDirection;
   }
   if (LPCWSTR pLength = pElem->GetAttribute(u"frame-length")) {
     const int nFrameLength = _wtoi(pLength);
@@ -196,11 +196,11 @@ BOOL CWceUiWndAnimate::PlayStrips(CWceUiGenericBitmap* pMixedBitmap, CWceUiGener
   BOOL bDone;
   if (!BeginFrame(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, &rcWork, &bDone)) return FALSE;
   if (bDone) return TRUE;
-  const WceUiAniSpan span = WceUiGetAniSpan(rcWork, move.bVertical);
-  const int s = WceUiAniShift(nCurFrame, GetFrameCount(), WceUiAniDistance(span, move.form));
+  const WceUiAniSpan span = WceUiGetAniSpan(rcWork, move.m_bVertical);
+  const int s = WceUiAniShift(nCurFrame, GetFrameCount(), WceUiAniDistance(span, move.m_nForm));
   WceUiAniStrip strips[kWceUiAniMaxStrips];
-  const int nStrips = fnStrips(move.form, span, s, pFromBitmap, pToBitmap, strips);
-  return WceUiDrawAniStrips(pMixedBitmap, rcWork, move.bVertical, strips, nStrips);
+  const int nStrips = fnStrips(move.m_nForm, span, s, pFromBitmap, pToBitmap, strips);
+  return WceUiDrawAniStrips(pMixedBitmap, rcWork, move.m_bVertical, strips, nStrips);
 }
 
 BOOL CWceUiWndAnimate::PlayEightWay(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,

@@ -37,8 +37,8 @@ enum WceUiSliderDirection : UINT {
 
 // One word of a direction attribute and its code.
 struct WceUiAniDirectionWord {
-  LPCWSTR pWord;
-  UINT nDirection;
+  LPCWSTR m_pWord;
+  UINT m_nDirection;
 };
 
 // The words of the eight-direction codes, in code order.

@@ -28,7 +28,7 @@ int WceUiAniShift(int nCurFrame, int nFrameCount, int nTotal) {
 }
 
 int WceUiAniDistance(const WceUiAniSpan& span, WceUiAniForm form) {
-  const int nSize = span.hi - span.lo;
+  const int nSize = span.m_nHi - span.m_nLo;
   return form == kWceUiAniEdgesToMid || form == kWceUiAniMidToEdges ? nSize / 2 : nSize;
 }
 
@@ -37,12 +37,12 @@ BOOL WceUiDrawAniStrips(CWceUiGenericBitmap* pMixedBitmap, const RECT& rcWork, B
   const int nAcross = bVertical ? rcWork.right - rcWork.left : rcWork.bottom - rcWork.top;
   for (int i = 0; i < nStrips; ++i) {
     const WceUiAniStrip& s = pStrips[i];
-    const int nLength = s.nTo - s.nFrom;
+    const int nLength = s.m_nTo - s.m_nFrom;
     if (nLength <= 0) continue;
-    const BOOL bOk = bVertical ? pMixedBitmap->BitBlt(rcWork.left, s.nAt, nAcross, nLength, s.pSrc,
-                                                      rcWork.left, s.nFrom, SRCCOPY)
-                               : pMixedBitmap->BitBlt(s.nAt, rcWork.top, nLength, nAcross, s.pSrc, s.nFrom,
-                                                      rcWork.top, SRCCOPY);
+    const BOOL bOk = bVertical ? pMixedBitmap->BitBlt(rcWork.left, s.m_nAt, nAcross, nLength, s.m_pSrc,
+                                                      rcWork.left, s.m_nFrom, SRCCOPY)
+                               : pMixedBitmap->BitBlt(s.m_nAt, rcWork.top, nLength, nAcross, s.m_pSrc,
+                                                      s.m_nFrom, rcWork.top, SRCCOPY);
     if (!bOk) return FALSE;
   }
   return TRUE;

@@ -17,24 +17,24 @@ enum WceUiAniForm {
 };
 
 struct WceUiAniMove {
-  BOOL bVertical;
-  WceUiAniForm form;
+  BOOL m_bVertical;
+  WceUiAniForm m_nForm;
 };
 
 // The working rectangle seen along the axis: its low and high edge and its middle (lo + size / 2,
 // the half rounded toward zero).
 struct WceUiAniSpan {
-  int lo;
-  int hi;
-  int mid;
+  int m_nLo;
+  int m_nHi;
+  int m_nMid;
 };
 
 // Columns (rows) [nFrom, nTo) of pSrc drawn at nAt, across the whole working rectangle.
 struct WceUiAniStrip {
-  CWceUiGenericBitmap* pSrc;
-  int nFrom;
-  int nTo;
-  int nAt;
+  CWceUiGenericBitmap* m_pSrc;
+  int m_nFrom;
+  int m_nTo;
+  int m_nAt;
 };
 
 constexpr int kWceUiAniMaxStrips = 3;

@@ -25,8 +25,8 @@ BOOL CFhIgnoreMsg::AddHwndTime(HWND hWnd, DWORD dwTime) {
     WceUiLogA(WCEUI_LOG_ERROR, "In CFhIgnoreMsg::AddHwndTime, Too many ignore HWNDs");
     return FALSE;
   }
-  m_aHwndTimes[m_nHwndTimeCount].hWnd = hWnd;
-  m_aHwndTimes[m_nHwndTimeCount].dwTime = dwTime;
+  m_aHwndTimes[m_nHwndTimeCount].m_hWnd = hWnd;
+  m_aHwndTimes[m_nHwndTimeCount].m_dwTime = dwTime;
   ++m_nHwndTimeCount;
   return TRUE;
 }
@@ -38,7 +38,7 @@ BOOL CFhIgnoreMsg::AddHwnd(HWND hWnd, DWORD dwTime) {
 void CFhIgnoreMsg::RemoveHwnd(HWND hWnd) {
   int nKept = 0;
   for (int i = 0; i < m_nHwndTimeCount; ++i) {
-    if (m_aHwndTimes[i].hWnd != hWnd) m_aHwndTimes[nKept++] = m_aHwndTimes[i];
+    if (m_aHwndTimes[i].m_hWnd != hWnd) m_aHwndTimes[nKept++] = m_aHwndTimes[i];
   }
   m_nHwndTimeCount = nKept;
 }
@@ -49,10 +49,10 @@ BOOL CFhIgnoreMsg::IsIgnore(const MSG* pMsg) {
   for (int i = 0; i < m_nMsgCount && !bHeld; ++i) bHeld = m_aMsgs[i] == pMsg->message;
   if (!bHeld) return FALSE;
   for (int i = m_nHwndTimeCount - 1; i >= 0; --i) {
-    if (m_aHwndTimes[i].hWnd != pMsg->hwnd) continue;
+    if (m_aHwndTimes[i].m_hWnd != pMsg->hwnd) continue;
     // The tick wraps every 49.7 days: "not later" is the sign of the difference, not a plain
     // comparison, or a mark set just before the wrap would hold input for weeks.
-    if (static_cast<int32_t>(pMsg->time - m_aHwndTimes[i].dwTime) <= 0) return TRUE;
+    if (static_cast<int32_t>(pMsg->time - m_aHwndTimes[i].m_dwTime) <= 0) return TRUE;
     RemoveHwnd(pMsg->hwnd);
     return FALSE;
   }

@@ -27,8 +27,8 @@ class CFhIgnoreMsg {
 
  private:
   struct HwndTime {
-    HWND hWnd;
-    DWORD dwTime;
+    HWND m_hWnd;
+    DWORD m_dwTime;
   };
 
   UINT m_aMsgs[kMaxIgnoreMsgs];

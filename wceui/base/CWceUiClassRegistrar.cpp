@@ -35,12 +35,12 @@ void WceUiRegisterClass(WCEUI_CREATE_FUNC pfnCreate, LPCWSTR pClassName, LPCWSTR
   if (pClassName == nullptr || pClassName[0] == 0) return;
   CWceUiClassRecord* pRecord = FindOrAdd(pClassName);
   if (pRecord == nullptr) return;
-  pRecord->pfnCreate = pfnCreate;
+  pRecord->m_pfnCreate = pfnCreate;
   if (pBaseClassName == nullptr || pBaseClassName[0] == 0 || pBaseClassName[0] == u'0') {
-    pRecord->pBaseRecord = nullptr;
+    pRecord->m_pBaseRecord = nullptr;
     return;
   }
-  pRecord->pBaseRecord = FindOrAdd(pBaseClassName);
+  pRecord->m_pBaseRecord = FindOrAdd(pBaseClassName);
 }
 
 CWceUiClassRecord* WceUiFindClassRecord(LPCWSTR pClassName) {
@@ -62,8 +62,8 @@ CWceUiObject* WceUiCreateObject(LPCWSTR pClassName) {
               pClassName != nullptr ? pClassName : u"");
     return nullptr;
   }
-  if (pRecord->pfnCreate == nullptr) return nullptr;
-  return pRecord->pfnCreate();
+  if (pRecord->m_pfnCreate == nullptr) return nullptr;
+  return pRecord->m_pfnCreate();
 }
 
 CWceUiObject* WceUiCreateNotCreatable() {

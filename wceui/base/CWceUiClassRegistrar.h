@@ -11,8 +11,8 @@ typedef CWceUiObject* (*WCEUI_CREATE_FUNC)();
 // One per registered class name; never freed. A name first met as some other class's base is a
 // placeholder (no create function, no base) until its own registration fills it.
 struct CWceUiClassRecord {
-  CWceUiClassRecord* pBaseRecord;
-  WCEUI_CREATE_FUNC pfnCreate;
+  CWceUiClassRecord* m_pBaseRecord;
+  WCEUI_CREATE_FUNC m_pfnCreate;
 };
 
 // Registers (or registers again) a class. A base name whose first character is '0' means no base.

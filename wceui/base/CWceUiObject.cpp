@@ -23,7 +23,7 @@ BOOL CWceUiObject::IsKindOf(LPCWSTR pBaseClassName) const {
   if (pBase == nullptr || pRecord == nullptr) return FALSE;
   // Bounded: registrations that name each other as base must not hang the walk.
   int nSteps = WceUiGetClassCount();
-  for (const CWceUiClassRecord* p = pRecord; p != nullptr && nSteps >= 0; p = p->pBaseRecord, --nSteps) {
+  for (const CWceUiClassRecord* p = pRecord; p != nullptr && nSteps >= 0; p = p->m_pBaseRecord, --nSteps) {
     if (p == pBase) return TRUE;
   }
   return FALSE;

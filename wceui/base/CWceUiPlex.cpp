@@ -9,7 +9,7 @@ CWceUiPlex* CWceUiPlex::Create(CWceUiPlex*& pHead, UINT nMax, UINT cbElement) {
   BYTE* pBytes = new (std::nothrow) BYTE[static_cast<size_t>(nBytes)];
   if (pBytes == nullptr) return nullptr;
   CWceUiPlex* p = reinterpret_cast<CWceUiPlex*>(pBytes);
-  p->pNext = pHead;
+  p->m_pNext = pHead;
   pHead = p;
   return p;
 }
@@ -17,7 +17,7 @@ CWceUiPlex* CWceUiPlex::Create(CWceUiPlex*& pHead, UINT nMax, UINT cbElement) {
 void CWceUiPlex::FreeDataChain() {
   CWceUiPlex* p = this;
   while (p != nullptr) {
-    CWceUiPlex* pNext = p->pNext;
+    CWceUiPlex* pNext = p->m_pNext;
     delete[] reinterpret_cast<BYTE*>(p);
     p = pNext;
   }

@@ -5,7 +5,7 @@
 #include "platform/kernel/wcetypes.h"
 
 struct CWceUiPlex {
-  CWceUiPlex* pNext;
+  CWceUiPlex* m_pNext;
 
   // The nodes follow the chain link.
   void* data() { return this + 1; }
@@ -25,12 +25,12 @@ struct CWceUiPlex {
       if (pBlock == nullptr) return nullptr;
       TNode* pNodes = static_cast<TNode*>(pBlock->data());
       for (UINT i = nMax; i-- > 0;) {
-        pNodes[i].pNext = pFreeList;
+        pNodes[i].m_pNext = pFreeList;
         pFreeList = &pNodes[i];
       }
     }
     TNode* p = pFreeList;
-    pFreeList = p->pNext;
+    pFreeList = p->m_pNext;
     return p;
   }
 };

@@ -14,8 +14,8 @@ CWceUiPtrMap::~CWceUiPtrMap() {
 
 CWceUiPtrMap::CAssoc* CWceUiPtrMap::GetAssocAt(const void* key, uintptr_t nHash) const {
   if (m_pHashTable == nullptr) return nullptr;
-  for (CAssoc* p = m_pHashTable[nHash % m_nHashTableSize]; p != nullptr; p = p->pNext) {
-    if (p->key == key) return p;
+  for (CAssoc* p = m_pHashTable[nHash % m_nHashTableSize]; p != nullptr; p = p->m_pNext) {
+    if (p->m_pKey == key) return p;
   }
   return nullptr;
 }
@@ -23,7 +23,7 @@ CWceUiPtrMap::CAssoc* CWceUiPtrMap::GetAssocAt(const void* key, uintptr_t nHash)
 BOOL CWceUiPtrMap::Lookup(const void* key, void*& rValue) const {
   CAssoc* p = GetAssocAt(key, HashKey(key));
   if (p == nullptr) return 0;
-  rValue = p->value;
+  rValue = p->m_pValue;
   return 1;
 }
 
@@ -35,7 +35,7 @@ BOOL CWceUiPtrMap::SetAt(const void* key, void* value) {
   uintptr_t nHash = HashKey(key);
   CAssoc* p = GetAssocAt(key, nHash);
   if (p != nullptr) {
-    p->value = value;
+    p->m_pValue = value;
     return 1;
   }
   if (m_pHashTable == nullptr) {
@@ -44,11 +44,11 @@ BOOL CWceUiPtrMap::SetAt(const void* key, void* value) {
   }
   p = NewAssoc();
   if (p == nullptr) return 0;
-  p->nHashValue = nHash;
-  p->key = key;
-  p->value = value;
+  p->m_nHashValue = nHash;
+  p->m_pKey = key;
+  p->m_pValue = value;
   CAssoc*& rHead = m_pHashTable[nHash % m_nHashTableSize];
-  p->pNext = rHead;
+  p->m_pNext = rHead;
   rHead = p;
   ++m_nCount;
   return 1;
@@ -57,11 +57,11 @@ BOOL CWceUiPtrMap::SetAt(const void* key, void* value) {
 BOOL CWceUiPtrMap::RemoveKey(const void* key) {
   if (m_pHashTable == nullptr) return 0;
   uintptr_t nHash = HashKey(key);
-  for (CAssoc** pp = &m_pHashTable[nHash % m_nHashTableSize]; *pp != nullptr; pp = &(*pp)->pNext) {
+  for (CAssoc** pp = &m_pHashTable[nHash % m_nHashTableSize]; *pp != nullptr; pp = &(*pp)->m_pNext) {
     CAssoc* p = *pp;
-    if (p->key != key) continue;
-    *pp = p->pNext;
-    p->pNext = m_pFreeList;
+    if (p->m_pKey != key) continue;
+    *pp = p->m_pNext;
+    p->m_pNext = m_pFreeList;
     m_pFreeList = p;
     --m_nCount;
     if (m_nCount == 0) RemoveAll();

@@ -36,10 +36,10 @@ class CWceUiPtrMap {
 
  private:
   struct CAssoc {
-    CAssoc* pNext;
-    uintptr_t nHashValue;
-    const void* key;
-    void* value;
+    CAssoc* m_pNext;
+    uintptr_t m_nHashValue;
+    const void* m_pKey;
+    void* m_pValue;
   };
 
   CAssoc* GetAssocAt(const void* key, uintptr_t nHash) const;

@@ -27,8 +27,8 @@ void CWceUiStrMap::InitHashTable(UINT nHashSize, BOOL bAllocNow) {
 
 CWceUiStrMap::CAssoc* CWceUiStrMap::GetAssocAt(LPCWSTR pKey, DWORD nHash) const {
   if (m_pHashTable == nullptr) return nullptr;
-  for (CAssoc* p = m_pHashTable[nHash % m_nHashTableSize]; p != nullptr; p = p->pNext) {
-    if (p->nHashValue == nHash && wcscmp(p->pKey, pKey) == 0) return p;
+  for (CAssoc* p = m_pHashTable[nHash % m_nHashTableSize]; p != nullptr; p = p->m_pNext) {
+    if (p->m_dwHashValue == nHash && wcscmp(p->m_pKey, pKey) == 0) return p;
   }
   return nullptr;
 }
@@ -36,7 +36,7 @@ CWceUiStrMap::CAssoc* CWceUiStrMap::GetAssocAt(LPCWSTR pKey, DWORD nHash) const 
 BOOL CWceUiStrMap::Lookup(LPCWSTR pKey, void*& rValue) const {
   CAssoc* p = pKey != nullptr ? GetAssocAt(pKey, HashKey(pKey)) : nullptr;
   if (p == nullptr) return 0;
-  rValue = p->value;
+  rValue = p->m_pValue;
   return 1;
 }
 
@@ -45,9 +45,9 @@ CWceUiStrMap::CAssoc* CWceUiStrMap::NewAssoc() {
 }
 
 void CWceUiStrMap::FreeAssoc(CAssoc* pAssoc) {
-  if (pAssoc->bKeyOwned) delete[] const_cast<WCHAR*>(pAssoc->pKey);
-  pAssoc->pKey = nullptr;
-  pAssoc->pNext = m_pFreeList;
+  if (pAssoc->m_bKeyOwned) delete[] const_cast<WCHAR*>(pAssoc->m_pKey);
+  pAssoc->m_pKey = nullptr;
+  pAssoc->m_pNext = m_pFreeList;
   m_pFreeList = pAssoc;
   --m_nCount;
 }
@@ -57,7 +57,7 @@ BOOL CWceUiStrMap::SetAt(LPCWSTR pKey, void* value, BOOL bCopyKey) {
   DWORD nHash = HashKey(pKey);
   CAssoc* p = GetAssocAt(pKey, nHash);
   if (p != nullptr) {
-    p->value = value;
+    p->m_pValue = value;
     return 1;
   }
   if (m_pHashTable == nullptr) {
@@ -77,12 +77,12 @@ BOOL CWceUiStrMap::SetAt(LPCWSTR pKey, void* value, BOOL bCopyKey) {
     if (bCopyKey) delete[] const_cast<WCHAR*>(pStored);
     return 0;
   }
-  p->nHashValue = nHash;
-  p->pKey = pStored;
-  p->bKeyOwned = bCopyKey ? 1 : 0;
-  p->value = value;
+  p->m_dwHashValue = nHash;
+  p->m_pKey = pStored;
+  p->m_bKeyOwned = bCopyKey ? 1 : 0;
+  p->m_pValue = value;
   CAssoc*& rHead = m_pHashTable[nHash % m_nHashTableSize];
-  p->pNext = rHead;
+  p->m_pNext = rHead;
   rHead = p;
   ++m_nCount;
   return 1;
@@ -91,10 +91,10 @@ BOOL CWceUiStrMap::SetAt(LPCWSTR pKey, void* value, BOOL bCopyKey) {
 BOOL CWceUiStrMap::RemoveKey(LPCWSTR pKey) {
   if (pKey == nullptr || m_pHashTable == nullptr) return 0;
   DWORD nHash = HashKey(pKey);
-  for (CAssoc** pp = &m_pHashTable[nHash % m_nHashTableSize]; *pp != nullptr; pp = &(*pp)->pNext) {
+  for (CAssoc** pp = &m_pHashTable[nHash % m_nHashTableSize]; *pp != nullptr; pp = &(*pp)->m_pNext) {
     CAssoc* p = *pp;
-    if (p->nHashValue != nHash || wcscmp(p->pKey, pKey) != 0) continue;
-    *pp = p->pNext;
+    if (p->m_dwHashValue != nHash || wcscmp(p->m_pKey, pKey) != 0) continue;
+    *pp = p->m_pNext;
     FreeAssoc(p);
     if (m_nCount == 0) RemoveAll();
     return 1;
@@ -116,17 +116,17 @@ void CWceUiStrMap::GetNextAssoc(WCEUI_POSITION& rPos, LPCWSTR& rKey, void*& rVal
     rPos = nullptr;
     return;
   }
-  rKey = p->pKey;
-  rValue = p->value;
-  CAssoc* pNext = p->pNext != nullptr ? p->pNext : FirstFrom(p->nHashValue % m_nHashTableSize + 1);
+  rKey = p->m_pKey;
+  rValue = p->m_pValue;
+  CAssoc* pNext = p->m_pNext != nullptr ? p->m_pNext : FirstFrom(p->m_dwHashValue % m_nHashTableSize + 1);
   rPos = pNext;
 }
 
 void CWceUiStrMap::RemoveAll() {
   if (m_pHashTable != nullptr) {
     for (UINT i = 0; i < m_nHashTableSize; ++i) {
-      for (CAssoc* p = m_pHashTable[i]; p != nullptr; p = p->pNext) {
-        if (p->bKeyOwned) delete[] const_cast<WCHAR*>(p->pKey);
+      for (CAssoc* p = m_pHashTable[i]; p != nullptr; p = p->m_pNext) {
+        if (p->m_bKeyOwned) delete[] const_cast<WCHAR*>(p->m_pKey);
       }
     }
   }

@@ -57,11 +57,11 @@ class CWceUiStrMap {
 
  private:
   struct CAssoc {
-    CAssoc* pNext;
-    DWORD nHashValue;
-    LPCWSTR pKey;
-    BOOL bKeyOwned;
-    void* value;
+    CAssoc* m_pNext;
+    DWORD m_dwHashValue;
+    LPCWSTR m_pKey;
+    BOOL m_bKeyOwned;
+    void* m_pValue;
   };
 
   CAssoc* GetAssocAt(LPCWSTR pKey, DWORD nHash) const;

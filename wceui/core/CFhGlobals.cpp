@@ -16,12 +16,12 @@ template <class T>
 T* LateMember() {
   static bool s_bEnded = false;
   struct CHolder {
-    T object;
+    T m_Object;
     ~CHolder() { s_bEnded = true; }
   };
   if (s_bEnded) return nullptr;
   static CHolder s_holder;
-  return &s_holder.object;
+  return &s_holder.m_Object;
 }
 
 }  // namespace

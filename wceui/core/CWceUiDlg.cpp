@@ -12,8 +12,8 @@
 #include <vector>
 
 struct CWceUiDlgData {
-  CWceUiXmlDoc m_dlgDoc;
-  CFhStyleFile m_styleFile;
+  CWceUiXmlDoc m_DlgDoc;
+  CFhStyleFile m_StyleFile;
   RECT m_rcWindow = {0, 0, 0, 0};
   int m_DlgRunWay = DLG_RUN_NONE;
   BOOL m_bEnd = 0;
@@ -43,7 +43,7 @@ CWceUiDlgData* CWceUiDlg::GetData() const {
 }
 
 CFhStyleFile* CWceUiDlg::GetStyleFile() {
-  return &GetData()->m_styleFile;
+  return &GetData()->m_StyleFile;
 }
 
 int CWceUiDlg::GetRunWay() const {
@@ -68,15 +68,15 @@ BOOL CWceUiDlg::Init(LPCWSTR pDlgFileFullPath, LPCWSTR pStyleFileFullPath) {
     return FALSE;
   }
   CWceUiDlgData* pData = GetData();
-  if (!pData->m_styleFile.LoadStyleFile(pStyleFileFullPath)) {
+  if (!pData->m_StyleFile.LoadStyleFile(pStyleFileFullPath)) {
     WceUiLogW(WCEUI_LOG_ERROR, u"In CWceUiDlg::Init, can not load style file %s", pStyleFileFullPath);
     return FALSE;
   }
-  if (!pData->m_dlgDoc.LoadXmlFile(pDlgFileFullPath, FALSE)) {
+  if (!pData->m_DlgDoc.LoadXmlFile(pDlgFileFullPath, FALSE)) {
     WceUiLogW(WCEUI_LOG_ERROR, u"In CWceUiDlg::Init, can not load dlg file %s", pDlgFileFullPath);
     return FALSE;
   }
-  CWceUiXmlElem* pRootElem = pData->m_dlgDoc.GetRootElem();
+  CWceUiXmlElem* pRootElem = pData->m_DlgDoc.GetRootElem();
   WCEUI_CHECK(NULL != pRootElem);
   // A document without a root element has no body either.
   CWceUiXmlElem* pBody = pRootElem != nullptr ? pRootElem->FindChildElem(u"body") : nullptr;
@@ -142,7 +142,7 @@ BOOL CWceUiDlg::GetStyleData(LPCWSTR pStyleName, CWceUiStyle* pStyle) {
   if (pStyleName == nullptr) return FALSE;
   WCEUI_CHECK(*pStyleName);
   if (*pStyleName == 0) return FALSE;
-  return GetData()->m_styleFile.GetStyleData(pStyleName, pStyle);
+  return GetData()->m_StyleFile.GetStyleData(pStyleName, pStyle);
 }
 
 CWceUiWndAnimate* CWceUiDlg::GetWndAnimate(LPCWSTR pName) {
@@ -150,7 +150,7 @@ CWceUiWndAnimate* CWceUiDlg::GetWndAnimate(LPCWSTR pName) {
   if (pName == nullptr) return nullptr;
   WCEUI_CHECK(*pName);
   if (*pName == 0) return nullptr;
-  return GetData()->m_styleFile.GetWndAnimate(pName);
+  return GetData()->m_StyleFile.GetWndAnimate(pName);
 }
 
 BOOL CWceUiDlg::DoesHaveAnimate(LPCWSTR pName) {
@@ -158,7 +158,7 @@ BOOL CWceUiDlg::DoesHaveAnimate(LPCWSTR pName) {
   if (pName == nullptr) return FALSE;
   WCEUI_CHECK(*pName);
   if (*pName == 0) return FALSE;
-  return GetData()->m_styleFile.DoesHaveAnimate(pName);
+  return GetData()->m_StyleFile.DoesHaveAnimate(pName);
 }
 
 BOOL CWceUiDlg::PrepareWndAnimate(BOOL bIn) {

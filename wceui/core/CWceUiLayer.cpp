@@ -31,16 +31,16 @@ void RemoveAtIndex(CWceUiDWordArray& arr, int nIndex) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
 CWceUiLayer::CWceUiLayer()
-    : m_children(offsetof(CWceUiLayer, m_pChildPrev), offsetof(CWceUiLayer, m_pChildNext)) {
+    : m_Children(offsetof(CWceUiLayer, m_pChildPrev), offsetof(CWceUiLayer, m_pChildNext)) {
   SetClassName(WCEUI_CLASS_NAME(CWceUiLayer));
-  m_style.Bind(this);
+  m_Style.Bind(this);
 }
 #pragma GCC diagnostic pop
 
 CWceUiLayer::~CWceUiLayer() {
   delete m_pLayerBitmap;
   m_pLayerBitmap = nullptr;
-  m_style.Bind(nullptr);
+  m_Style.Bind(nullptr);
   if (m_pLayerCtrl == nullptr) return;
   CWceUiLayerHost* pWindow = m_pLayerCtrl->m_pWindow;
   if (pWindow != nullptr) {
@@ -64,7 +64,7 @@ BOOL CWceUiLayer::AppendChild(CWceUiLayer* pNewChild) {
     WceUiLogA(WCEUI_LOG_ERROR, "CWceUiLayer::AppendChild failed, pNewChild->GetParent() must be NULL");
     return 0;
   }
-  m_children.AddTail(pNewChild);
+  m_Children.AddTail(pNewChild);
   pNewChild->m_pParent = this;
   RebuildAllLists();
   return 1;
@@ -76,14 +76,14 @@ BOOL CWceUiLayer::RemoveChild(CWceUiLayer* pChild) {
   if (m_pLayerCtrl == nullptr || pChild == nullptr) return 0;
   WCEUI_CHECK(pChild->GetParent() == this);
   if (pChild->GetParent() != this) return 0;
-  m_children.Remove(pChild);
+  m_Children.Remove(pChild);
   pChild->m_pParent = nullptr;
   RebuildAllLists();
   return 1;
 }
 
 BOOL CWceUiLayer::RemoveTail() {
-  CWceUiLayer* pTail = static_cast<CWceUiLayer*>(m_children.RemoveTail());
+  CWceUiLayer* pTail = static_cast<CWceUiLayer*>(m_Children.RemoveTail());
   if (pTail == nullptr) return 0;
   pTail->m_pParent = nullptr;
   RebuildAllLists();
@@ -92,12 +92,12 @@ BOOL CWceUiLayer::RemoveTail() {
 
 CWceUiLayer* CWceUiLayer::NextChild(CWceUiLayer* pCurLayer) const {
   WCEUI_CHECK(NULL != pCurLayer);
-  return pCurLayer != nullptr ? static_cast<CWceUiLayer*>(m_children.GetNext(pCurLayer)) : nullptr;
+  return pCurLayer != nullptr ? static_cast<CWceUiLayer*>(m_Children.GetNext(pCurLayer)) : nullptr;
 }
 
 CWceUiLayer* CWceUiLayer::PrevChild(CWceUiLayer* pCurLayer) const {
   WCEUI_CHECK(NULL != pCurLayer);
-  return pCurLayer != nullptr ? static_cast<CWceUiLayer*>(m_children.GetPre(pCurLayer)) : nullptr;
+  return pCurLayer != nullptr ? static_cast<CWceUiLayer*>(m_Children.GetPre(pCurLayer)) : nullptr;
 }
 
 CWceUiLayer* CWceUiLayer::GetChildByName(LPCWSTR pChildName) const {
@@ -163,8 +163,8 @@ void CWceUiLayer::GetWindowRect(LPRECT lpRect) const {
   // Each relative layer adds its parent's offset; the chain ends at a layer in window coordinates
   // or at the top. A loop, not recursion: a legal tree may be deeper than any stack of calls.
   const CWceUiLayer* pCur = this;
-  int nWay = pCur->m_style.m_nPositionWay;
-  *lpRect = pCur->m_style.m_rcPosition;
+  int nWay = pCur->m_Style.m_nPositionWay;
+  *lpRect = pCur->m_Style.m_rcPosition;
   while (true) {
     if (nWay == WCEUI_POSITION_WINDOW) return;
     if (nWay != WCEUI_POSITION_RELATIVE) {
@@ -173,15 +173,15 @@ void CWceUiLayer::GetWindowRect(LPRECT lpRect) const {
     }
     pCur = pCur->m_pParent;
     if (pCur == nullptr) return;
-    OffsetRect(lpRect, pCur->m_style.m_rcPosition.left, pCur->m_style.m_rcPosition.top);
-    nWay = pCur->m_style.m_nPositionWay;
+    OffsetRect(lpRect, pCur->m_Style.m_rcPosition.left, pCur->m_Style.m_rcPosition.top);
+    nWay = pCur->m_Style.m_nPositionWay;
   }
 }
 
 void CWceUiLayer::GetClientRect(LPRECT lpRect) const {
   WCEUI_CHECK(NULL != lpRect);
   if (lpRect == nullptr) return;
-  const RECT& rc = m_style.m_rcPosition;
+  const RECT& rc = m_Style.m_rcPosition;
   SetRect(lpRect, 0, 0, WceUiRectWidth(rc), WceUiRectHeight(rc));
 }
 
@@ -241,15 +241,15 @@ void CWceUiLayer::SetLayerPosition(const RECT* lpRect, int nPosWay, BOOL bRedraw
   if (bMoved && bRedraw && IsLayerShow()) {
     InvalidateRectAlways(&rcOld);
   }
-  const BOOL bStoredChanged = !EqualRect(&m_style.m_rcPosition, lpRect) || m_style.m_nPositionWay != nPosWay;
-  m_style.m_rcPosition = *lpRect;
-  m_style.m_nPositionWay = nPosWay;
+  const BOOL bStoredChanged = !EqualRect(&m_Style.m_rcPosition, lpRect) || m_Style.m_nPositionWay != nPosWay;
+  m_Style.m_rcPosition = *lpRect;
+  m_Style.m_nPositionWay = nPosWay;
   if (bMoved && bRedraw && IsLayerShow()) InvalidateRectAlways(&rcNew);
   if ((bMoved || bStoredChanged) && m_pLayerCtrl != nullptr) m_pLayerCtrl->ReBuildInputList();
 }
 
 void CWceUiLayer::MoveLayer(int x, int y, int nWidth, int nHeight, BOOL bRedraw) {
-  const int nWay = m_style.m_nPositionWay;
+  const int nWay = m_Style.m_nPositionWay;
   if (nWay == WCEUI_POSITION_RELATIVE) {
     if (m_pParent != nullptr) {
       RECT rcParent;
@@ -301,11 +301,11 @@ void CWceUiLayer::ShowLayer(BOOL bShow, BOOL bAlsoCommonStyle) {
   WCEUI_CHECK(NULL != GetLayerCtrl());
   bShow = bShow ? 1 : 0;
   if (bAlsoCommonStyle) {
-    m_commonStyle.m_bShow = bShow;
-    m_commonStyle.SetHas(kStyleHasShow, 1);
+    m_CommonStyle.m_bShow = bShow;
+    m_CommonStyle.SetHas(kStyleHasShow, 1);
   }
-  if (m_style.m_bShow == bShow) return;
-  m_style.m_bShow = bShow;
+  if (m_Style.m_bShow == bShow) return;
+  m_Style.m_bShow = bShow;
   RebuildAllLists();
   // A layer just hidden must be painted over as well; one under a hidden ancestor shows nothing.
   if (m_pParent == nullptr || m_pParent->IsLayerShow()) InvalidateRectAlways(nullptr);
@@ -315,11 +315,11 @@ void CWceUiLayer::EnableLayer(BOOL bEnable, BOOL bAlsoCommonStyle) {
   WCEUI_CHECK(NULL != GetLayerCtrl());
   bEnable = bEnable ? 1 : 0;
   if (bAlsoCommonStyle) {
-    m_commonStyle.m_bEnable = bEnable;
-    m_commonStyle.SetHas(kStyleHasEnable, 1);
+    m_CommonStyle.m_bEnable = bEnable;
+    m_CommonStyle.SetHas(kStyleHasEnable, 1);
   }
-  if (m_style.m_bEnable == bEnable) return;
-  m_style.m_bEnable = bEnable;
+  if (m_Style.m_bEnable == bEnable) return;
+  m_Style.m_bEnable = bEnable;
   if (!bEnable) ReleaseCapture();
   RebuildAllLists();
   InvalidateRect(nullptr);
@@ -327,46 +327,46 @@ void CWceUiLayer::EnableLayer(BOOL bEnable, BOOL bAlsoCommonStyle) {
 
 void CWceUiLayer::SetLayerContainer(BOOL bContainer) {
   bContainer = bContainer ? 1 : 0;
-  if (m_style.m_bContainer == bContainer) return;
-  m_style.m_bContainer = bContainer;
+  if (m_Style.m_bContainer == bContainer) return;
+  m_Style.m_bContainer = bContainer;
   RebuildAllLists();
   InvalidateRect(nullptr);
 }
 
 void CWceUiLayer::SetLayerNoDraw(BOOL bNoDraw) {
   bNoDraw = bNoDraw ? 1 : 0;
-  if (m_style.m_bNoDraw == bNoDraw) return;
-  m_style.m_bNoDraw = bNoDraw;
+  if (m_Style.m_bNoDraw == bNoDraw) return;
+  m_Style.m_bNoDraw = bNoDraw;
   if (m_pLayerCtrl != nullptr) m_pLayerCtrl->ReBuildDrawList();
 }
 
 void CWceUiLayer::SetLayerNoInput(BOOL bNoInput) {
   bNoInput = bNoInput ? 1 : 0;
-  if (m_style.m_bNoInput == bNoInput) return;
-  m_style.m_bNoInput = bNoInput;
+  if (m_Style.m_bNoInput == bNoInput) return;
+  m_Style.m_bNoInput = bNoInput;
   if (m_pLayerCtrl != nullptr) m_pLayerCtrl->ReBuildInputList();
 }
 
 BOOL CWceUiLayer::IsLayerShow() const {
   for (const CWceUiLayer* p = this; p != nullptr; p = p->m_pParent) {
-    if (!p->m_style.m_bShow) return 0;
+    if (!p->m_Style.m_bShow) return 0;
   }
   return 1;
 }
 
 BOOL CWceUiLayer::IsLayerEnable() const {
   for (const CWceUiLayer* p = this; p != nullptr; p = p->m_pParent) {
-    if (!p->m_style.m_bEnable) return 0;
+    if (!p->m_Style.m_bEnable) return 0;
   }
   return 1;
 }
 
 BOOL CWceUiLayer::IsNoDraw() const {
-  return m_style.m_bContainer || !m_bReDraw || m_style.m_bNoDraw;
+  return m_Style.m_bContainer || !m_bReDraw || m_Style.m_bNoDraw;
 }
 
 BOOL CWceUiLayer::IsNoInput() const {
-  return m_style.m_bContainer || m_style.m_bNoInput;
+  return m_Style.m_bContainer || m_Style.m_bNoInput;
 }
 
 // ---- invalidation ----
@@ -384,7 +384,7 @@ void CWceUiLayer::InvalidateRectAlways(const RECT* lpRect) {
   CWceUiLayer* pCur = this;
   while (pCur != nullptr) {
     BOOL bDescend = 0;
-    if (!pCur->m_style.m_bContainer) {
+    if (!pCur->m_Style.m_bContainer) {
       RECT rc;
       if (lpRect != nullptr) {
         rc = *lpRect;
@@ -404,7 +404,7 @@ void CWceUiLayer::InvalidateRectAlways(const RECT* lpRect) {
       if (pCur != this) pNext = pCur->m_pChildNext;
     }
     // Hidden children are skipped with their subtrees.
-    while (pNext != nullptr && !pNext->m_style.m_bShow) {
+    while (pNext != nullptr && !pNext->m_Style.m_bShow) {
       CWceUiLayer* pSkip = pNext;
       while (pSkip != this && pSkip->m_pChildNext == nullptr) pSkip = pSkip->m_pParent;
       pNext = pSkip != this ? pSkip->m_pChildNext : nullptr;
@@ -426,13 +426,13 @@ void CWceUiLayer::SetText(LPCWSTR pText) {
 
 void CWceUiLayer::UpdateTextFromRes() {
   if (m_bTextSetDirectly) return;
-  LPCWSTR pResID = m_style.GetTextResID();
+  LPCWSTR pResID = m_Style.GetTextResID();
   if (pResID == nullptr || *pResID == 0) {
     m_strText.SetString(u"");
     return;
   }
-  m_textByRes.SetTextResID(pResID);
-  LPCWSTR pText = m_textByRes.GetString();
+  m_TextByRes.SetTextResID(pResID);
+  LPCWSTR pText = m_TextByRes.GetString();
   if (wcscmp(m_strText, pText) != 0) m_strText.SetString(pText);
 }
 
@@ -460,18 +460,18 @@ BOOL CWceUiLayer::SetStyle(LPCWSTR pStyleName) {
   // What the named style sets wins, then what the common style sets, and the layer keeps the
   // rest: a style that changes only the background leaves the position alone. The background
   // items are the named style's when it has some; the common style's join them when drawing.
-  CWceUiStyle current(m_style);
+  CWceUiStyle current(m_Style);
   CWceUiStyle underCommon;
-  underCommon.Merge(m_commonStyle, current);
+  underCommon.Merge(m_CommonStyle, current);
   CWceUiStyle merged;
   merged.Merge(loaded, underCommon);
   if (loaded.GetHas(kStyleHasBgItems)) merged.GetBgItemCtrl() = loaded.GetBgItemCtrl();
   for (int i = 0; i < kStyleHasCount; ++i) {
     const WceUiStyleHas nWhat = static_cast<WceUiStyleHas>(i);
-    merged.SetHas(nWhat, loaded.GetHas(nWhat) || m_commonStyle.GetHas(nWhat) || current.GetHas(nWhat));
+    merged.SetHas(nWhat, loaded.GetHas(nWhat) || m_CommonStyle.GetHas(nWhat) || current.GetHas(nWhat));
   }
   // Through the bound style's setters: the layer moves, shows and rebuilds its lists as it must.
-  m_style = merged;
+  m_Style = merged;
   InvalidateRect(nullptr);
   return 1;
 }
@@ -486,7 +486,7 @@ BOOL CWceUiLayer::SetCommonStyle(LPCWSTR pCommonStyleName) {
     WceUiLogW(WCEUI_LOG_ERROR, u"Can not load the style %s", pCommonStyleName);
     return 0;
   }
-  m_commonStyle = loaded;
+  m_CommonStyle = loaded;
   m_bHasCommonStyle = 1;
   return 1;
 }

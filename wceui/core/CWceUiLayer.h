@@ -81,11 +81,11 @@ class CWceUiLayer : public CWceUiObject {
   BOOL AppendChild(CWceUiLayer* pNewChild);
   BOOL RemoveChild(CWceUiLayer* pChild);
   BOOL RemoveTail();
-  CWceUiLayer* GetFirstChild() const { return static_cast<CWceUiLayer*>(m_children.GetHead()); }
-  CWceUiLayer* GetLastChild() const { return static_cast<CWceUiLayer*>(m_children.GetTail()); }
+  CWceUiLayer* GetFirstChild() const { return static_cast<CWceUiLayer*>(m_Children.GetHead()); }
+  CWceUiLayer* GetLastChild() const { return static_cast<CWceUiLayer*>(m_Children.GetTail()); }
   CWceUiLayer* NextChild(CWceUiLayer* pCurLayer) const;
   CWceUiLayer* PrevChild(CWceUiLayer* pCurLayer) const;
-  int GetChildCount() const { return m_children.GetCount(); }
+  int GetChildCount() const { return m_Children.GetCount(); }
   CWceUiLayer* GetParent() const { return m_pParent; }
   CWceUiLayer* GetChildByName(LPCWSTR pChildName) const;
   BOOL IsEqualName(LPCWSTR pName) const;
@@ -122,7 +122,7 @@ class CWceUiLayer : public CWceUiObject {
   // Shown (enabled) when its own flag and that of every ancestor are set.
   BOOL IsLayerShow() const;
   BOOL IsLayerEnable() const;
-  BOOL IsContainer() const { return m_style.m_bContainer; }
+  BOOL IsContainer() const { return m_Style.m_bContainer; }
   // Containers, layers whose redraw flag is 0 and no-draw layers are left out of painting.
   BOOL IsNoDraw() const;
   // Containers and no-input layers never take input themselves.
@@ -142,8 +142,8 @@ class CWceUiLayer : public CWceUiObject {
   LPCWSTR GetText() const { return m_strText; }
 
   // Styles.
-  CWceUiStyle* GetStyle() { return &m_style; }
-  CWceUiStyle* GetCommonStyle() { return &m_commonStyle; }
+  CWceUiStyle* GetStyle() { return &m_Style; }
+  CWceUiStyle* GetCommonStyle() { return &m_CommonStyle; }
   BOOL SetStyle(LPCWSTR pStyleName);
   BOOL SetCommonStyle(LPCWSTR pCommonStyleName);
 
@@ -182,14 +182,14 @@ class CWceUiLayer : public CWceUiObject {
   CWceUiLayer* m_pChildNext = nullptr;
   CWceUiLayer* m_pInputNext = nullptr;
 
-  CWceUiStyle m_style;
-  CWceUiStyle m_commonStyle;
+  CWceUiStyle m_Style;
+  CWceUiStyle m_CommonStyle;
   BOOL m_bHasCommonStyle = 0;  // a common style was loaded
   CWceUiLayerCtrl* m_pLayerCtrl = nullptr;
   CQuickString m_strText;
-  CWceUiLoadString m_textByRes;
+  CWceUiLoadString m_TextByRes;
   BOOL m_bReDraw = 1;
-  CWceUiHTList m_children;
+  CWceUiHTList m_Children;
   CWceUiLayer* m_pParent = nullptr;
   CQuickString m_strName;
   RECT m_rcNeedDraw = {0, 0, 0, 0};

@@ -35,11 +35,11 @@ CWceUiLayer* NextAfterSubtree(CWceUiLayer* pCur, const CWceUiLayer* pTop) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
 CWceUiLayerCtrl::CWceUiLayerCtrl()
-    : m_drawList(offsetof(CWceUiLayer, m_pDrawPrev), offsetof(CWceUiLayer, m_pDrawNext)),
-      m_inputList(offsetof(CWceUiLayer, m_pInputNext)),
-      m_paintList(offsetof(CWceUiLayer, m_pPaintNext)) {
+    : m_DrawList(offsetof(CWceUiLayer, m_pDrawPrev), offsetof(CWceUiLayer, m_pDrawNext)),
+      m_InputList(offsetof(CWceUiLayer, m_pInputNext)),
+      m_PaintList(offsetof(CWceUiLayer, m_pPaintNext)) {
 #pragma GCC diagnostic pop
-  m_idMap.rehash(kIdMapBuckets);
+  m_IdMap.rehash(kIdMapBuckets);
   m_pBody = new CWceUiLayer;
   WCEUI_CHECK(NULL != m_pBody);
   m_pBody->SetLayerCtrl(this);
@@ -49,20 +49,20 @@ CWceUiLayerCtrl::CWceUiLayerCtrl()
 }
 
 CWceUiLayerCtrl::~CWceUiLayerCtrl() {
-  m_drawList.RemoveAll();
-  m_inputList.RemoveAll();
-  m_paintList.RemoveAll();
+  m_DrawList.RemoveAll();
+  m_InputList.RemoveAll();
+  m_PaintList.RemoveAll();
   // Dialogs still under the body are reported below, not deleted: their owners delete them. They
   // lose their parent, so they never reach back into a deleted body.
-  while (!m_pBody->m_children.IsEmpty()) {
-    CWceUiLayer* pChild = static_cast<CWceUiLayer*>(m_pBody->m_children.RemoveHead());
+  while (!m_pBody->m_Children.IsEmpty()) {
+    CWceUiLayer* pChild = static_cast<CWceUiLayer*>(m_pBody->m_Children.RemoveHead());
     pChild->m_pParent = nullptr;
     pChild->m_pLayerCtrl = nullptr;
   }
   impDeleteElement(m_pBody);
   m_pBody = nullptr;
-  WCEUI_CHECK(m_idMap.empty());
-  if (!m_idMap.empty()) {
+  WCEUI_CHECK(m_IdMap.empty());
+  if (!m_IdMap.empty()) {
     WceUiLogA(WCEUI_LOG_ERROR, "In CWceUiLayerCtrl::~CWceUiLayerCtrl, detect some layer is not free");
   }
 }
@@ -137,9 +137,9 @@ CWceUiLayer* CWceUiLayerCtrl::CreateLayerFromElem(CWceUiLayer* pParent, LPCWSTR 
 void CWceUiLayerCtrl::InitLayerInfo(CWceUiLayer* pNode, LPCWSTR pName) {
   WCEUI_CHECK(NULL != pNode);
   if (pNode == nullptr) return;
-  const DWORD dwId = m_idGen.GetID() & 0xFFFF;
+  const DWORD dwId = m_IdGen.GetID() & 0xFFFF;
   pNode->SetLayerId(dwId);
-  m_idMap[dwId] = pNode;
+  m_IdMap[dwId] = pNode;
   pNode->SetName(pName != nullptr ? pName : u"");
 }
 
@@ -152,7 +152,7 @@ void CWceUiLayerCtrl::DeleteLayer(CWceUiLayer* pNode) {
   }
   if (pNode->GetParent() != nullptr) pNode->GetParent()->RemoveChild(pNode);
   // The last paint list may name layers of this subtree.
-  m_paintList.RemoveAll();
+  m_PaintList.RemoveAll();
   // Post-order through the links: down the last children, delete a leaf, go back to its parent.
   // Children go before their parent, the siblings of one list from the last to the first, and
   // pNode last. The subtree is off every list, so a leaf is unlinked without rebuilding them.
@@ -161,7 +161,7 @@ void CWceUiLayerCtrl::DeleteLayer(CWceUiLayer* pNode) {
     while (pCur->GetLastChild() != nullptr) pCur = pCur->GetLastChild();
     if (pCur == pNode) break;
     CWceUiLayer* pParent = pCur->m_pParent;
-    pParent->m_children.Remove(pCur);
+    pParent->m_Children.Remove(pCur);
     pCur->m_pParent = nullptr;
     impDeleteElement(pCur);
     pCur = pParent;
@@ -173,17 +173,17 @@ void CWceUiLayerCtrl::impDeleteElement(CWceUiLayer* pNode) {
   WCEUI_CHECK(NULL != pNode);
   if (pNode == nullptr) return;
   const DWORD dwId = pNode->GetLayerId();
-  auto it = m_idMap.find(dwId);
-  if (it != m_idMap.end() && it->second == pNode) {
-    m_idMap.erase(it);
-    m_idGen.ReleaseID(dwId);
+  auto it = m_IdMap.find(dwId);
+  if (it != m_IdMap.end() && it->second == pNode) {
+    m_IdMap.erase(it);
+    m_IdGen.ReleaseID(dwId);
   }
   delete pNode;
 }
 
 CWceUiLayer* CWceUiLayerCtrl::GetLayerById(DWORD dwId) const {
-  auto it = m_idMap.find(dwId & 0xFFFF);
-  return it != m_idMap.end() ? it->second : nullptr;
+  auto it = m_IdMap.find(dwId & 0xFFFF);
+  return it != m_IdMap.end() ? it->second : nullptr;
 }
 
 CWceUiLayer* CWceUiLayerCtrl::RootLayer() const {
@@ -203,22 +203,22 @@ void CWceUiLayerCtrl::SetWindow(CWceUiLayerHost* pWindow) {
 
 void CWceUiLayerCtrl::ReBuildDrawList() {
   if (RootLayer() == nullptr) return;
-  m_drawList.RemoveAll();
+  m_DrawList.RemoveAll();
   for (CWceUiLayer* p = m_pBody; p != nullptr;) {
-    m_drawList.AddTail(p);
+    m_DrawList.AddTail(p);
     p = p->GetFirstChild() != nullptr ? p->GetFirstChild() : NextAfterSubtree(p, m_pBody);
   }
 }
 
 void CWceUiLayerCtrl::ReBuildInputList() {
   if (RootLayer() == nullptr) return;
-  m_inputList.RemoveAll();
+  m_InputList.RemoveAll();
   // The walk enters only shown and enabled layers, so each layer's own flags tell the whole story.
   if (!m_pBody->GetStyle()->GetShow() || !m_pBody->GetStyle()->GetEnable()) return;
   for (CWceUiLayer* p = m_pBody->GetFirstChild(); p != nullptr;) {
     const BOOL bLive = p->GetStyle()->GetShow() && p->GetStyle()->GetEnable();
     const BOOL bTakesInput = bLive && !p->IsNoInput();
-    if (bTakesInput) m_inputList.AddHead(p);
+    if (bTakesInput) m_InputList.AddHead(p);
     const BOOL bDescend = p->GetFirstChild() != nullptr && (bTakesInput || (bLive && p->IsContainer()));
     p = bDescend ? p->GetFirstChild() : NextAfterSubtree(p, m_pBody);
   }
@@ -230,21 +230,21 @@ void CWceUiLayerCtrl::ReBuildAllList() {
 }
 
 CWceUiLayer* CWceUiLayerCtrl::GetDrawFirst() const {
-  return static_cast<CWceUiLayer*>(m_drawList.GetHead());
+  return static_cast<CWceUiLayer*>(m_DrawList.GetHead());
 }
 
 CWceUiLayer* CWceUiLayerCtrl::GetDrawNext(CWceUiLayer* pCurLayer) const {
   WCEUI_CHECK(NULL != pCurLayer);
-  return pCurLayer != nullptr ? static_cast<CWceUiLayer*>(m_drawList.GetNext(pCurLayer)) : nullptr;
+  return pCurLayer != nullptr ? static_cast<CWceUiLayer*>(m_DrawList.GetNext(pCurLayer)) : nullptr;
 }
 
 CWceUiLayer* CWceUiLayerCtrl::GetInputFirst() const {
-  return static_cast<CWceUiLayer*>(m_inputList.GetHead());
+  return static_cast<CWceUiLayer*>(m_InputList.GetHead());
 }
 
 CWceUiLayer* CWceUiLayerCtrl::GetInputNext(CWceUiLayer* pCurLayer) const {
   WCEUI_CHECK(NULL != pCurLayer);
-  return pCurLayer != nullptr ? static_cast<CWceUiLayer*>(m_inputList.GetNext(pCurLayer)) : nullptr;
+  return pCurLayer != nullptr ? static_cast<CWceUiLayer*>(m_InputList.GetNext(pCurLayer)) : nullptr;
 }
 
 CWceUiLayer* CWceUiLayerCtrl::GetInputLayerAt(int x, int y) const {
@@ -257,16 +257,16 @@ CWceUiLayer* CWceUiLayerCtrl::GetInputLayerAt(int x, int y) const {
 }
 
 CWceUiLayer* CWceUiLayerCtrl::GetPaintFirst() const {
-  return static_cast<CWceUiLayer*>(m_paintList.GetHead());
+  return static_cast<CWceUiLayer*>(m_PaintList.GetHead());
 }
 
 CWceUiLayer* CWceUiLayerCtrl::GetPaintNext(CWceUiLayer* pCurLayer) const {
   WCEUI_CHECK(NULL != pCurLayer);
-  return pCurLayer != nullptr ? static_cast<CWceUiLayer*>(m_paintList.GetNext(pCurLayer)) : nullptr;
+  return pCurLayer != nullptr ? static_cast<CWceUiLayer*>(m_PaintList.GetNext(pCurLayer)) : nullptr;
 }
 
 void CWceUiLayerCtrl::BuildPaintList(const RECT& rcDirty) {
-  m_paintList.RemoveAll();
+  m_PaintList.RemoveAll();
   const int nWidth = rcDirty.right - rcDirty.left;
   const int nHeight = rcDirty.bottom - rcDirty.top;
   if (nWidth <= 0 || nHeight <= 0) return;
@@ -274,8 +274,8 @@ void CWceUiLayerCtrl::BuildPaintList(const RECT& rcDirty) {
   if (!mask.Create(nWidth, nHeight)) return;
   // Front to back: a layer is listed when some of its part inside the dirty rectangle is not yet
   // covered by opaque layers in front of it; listing at the head leaves the list back to front.
-  for (CWceUiLayer* p = static_cast<CWceUiLayer*>(m_drawList.GetTail()); p != nullptr;
-       p = static_cast<CWceUiLayer*>(m_drawList.GetPre(p))) {
+  for (CWceUiLayer* p = static_cast<CWceUiLayer*>(m_DrawList.GetTail()); p != nullptr;
+       p = static_cast<CWceUiLayer*>(m_DrawList.GetPre(p))) {
     if (p->IsNoDraw() || !p->IsLayerShow()) continue;
     RECT rcVisible;
     p->GetWindowRectVisible(&rcVisible);
@@ -285,7 +285,7 @@ void CWceUiLayerCtrl::BuildPaintList(const RECT& rcDirty) {
     OffsetRect(&rcMask, -rcDirty.left, -rcDirty.top);
     if (mask.IsFull(rcMask)) continue;
     p->SetNeedDrawRect(&rcPart);
-    m_paintList.AddHead(p);
+    m_PaintList.AddHead(p);
     if (!p->IsSeeThrough() && mask.Fill(rcMask)) break;
   }
   mask.Free();

@@ -37,7 +37,7 @@ class CWceUiLayerCtrl {
   // The layer and everything below it; the root body never.
   void DeleteLayer(CWceUiLayer* pNode);
   CWceUiLayer* GetLayerById(DWORD dwId) const;
-  int GetLayerCount() const { return static_cast<int>(m_idMap.size()); }
+  int GetLayerCount() const { return static_cast<int>(m_IdMap.size()); }
 
   CWceUiLayer* RootLayer() const;
   CWceUiLayerHost* GetWindow() const;
@@ -71,11 +71,11 @@ class CWceUiLayerCtrl {
   void BuildPaintList(const RECT& rcDirty);
   void impDeleteElement(CWceUiLayer* pNode);
 
-  CWUniqueID m_idGen;
-  std::unordered_map<DWORD, CWceUiLayer*> m_idMap;
+  CWUniqueID m_IdGen;
+  std::unordered_map<DWORD, CWceUiLayer*> m_IdMap;
   CWceUiLayerHost* m_pWindow = nullptr;
-  CWceUiHTList m_drawList;
-  CWceUiHList m_inputList;
-  CWceUiHList m_paintList;
+  CWceUiHTList m_DrawList;
+  CWceUiHList m_InputList;
+  CWceUiHList m_PaintList;
   CWceUiLayer* m_pBody = nullptr;
 };

@@ -30,12 +30,12 @@ BOOL ItemsHaveAlpha(CWceUiBgItemCtrl& items) {
 }  // namespace
 
 BOOL CWceUiLayer::IsSeeThrough() {
-  CWceUiBgColorCtrl& bgColor = m_style.GetBgColorCtrl();
+  CWceUiBgColorCtrl& bgColor = m_Style.GetBgColorCtrl();
   if (bgColor.IsHasBgColor() && bgColor.IsTransparent()) return 1;
-  if (m_commonStyle.GetHas(kStyleHasBgItems) && ItemsHaveAlpha(m_commonStyle.GetBgItemCtrl())) return 1;
-  if (ItemsHaveAlpha(m_style.GetBgItemCtrl())) return 1;
+  if (m_CommonStyle.GetHas(kStyleHasBgItems) && ItemsHaveAlpha(m_CommonStyle.GetBgItemCtrl())) return 1;
+  if (ItemsHaveAlpha(m_Style.GetBgItemCtrl())) return 1;
   int nOpacity = 0;
-  return m_style.GetAlphaFilterCtrl().GetFilter(&nOpacity);
+  return m_Style.GetAlphaFilterCtrl().GetFilter(&nOpacity);
 }
 
 void CWceUiLayer::DrawClip(LPRECT lpRect, BOOL bOwnBitmap) const {
@@ -73,7 +73,7 @@ void CWceUiLayer::OnDraw(CWceUiGenericBitmap* pWndBmp, const RECT& rcNeedDraw) {
   if (!m_bReDraw || pWndBmp == nullptr || !pWndBmp->IsLoaded()) return;
   m_rcNeedDraw = rcNeedDraw;
   int nOpacity = 0;
-  const BOOL bAlphaFilter = m_style.GetAlphaFilterCtrl().GetFilter(&nOpacity);
+  const BOOL bAlphaFilter = m_Style.GetAlphaFilterCtrl().GetFilter(&nOpacity);
   CWceUiGenericBitmap* pDrawBitmap = pWndBmp;
   if (bAlphaFilter) {
     // The window's depth rather than the screen's: the blend below needs the two to match.
@@ -102,7 +102,7 @@ void CWceUiLayer::OnDraw(CWceUiGenericBitmap* pWndBmp, const RECT& rcNeedDraw) {
 void CWceUiLayer::OnDrawBackGround(CWceUiGenericBitmap* pDrawBitmap, BOOL bOwnBitmap) {
   WCEUI_CHECK(NULL != pDrawBitmap);
   if (pDrawBitmap == nullptr) return;
-  CWceUiBgColorCtrl& bgColor = m_style.GetBgColorCtrl();
+  CWceUiBgColorCtrl& bgColor = m_Style.GetBgColorCtrl();
   if (!bgColor.IsHasBgColor() || bgColor.IsTransparent()) return;
   RECT rc;
   DrawClip(&rc, bOwnBitmap);
@@ -114,12 +114,12 @@ void CWceUiLayer::OnDrawBgImgs(CWceUiGenericBitmap* pDrawBitmap, BOOL bOwnBitmap
   WCEUI_CHECK(NULL != pDrawBitmap);
   if (pDrawBitmap == nullptr) return;
   std::vector<CWceUiBgItem*> items;
-  CWceUiBgItemCtrl& own = m_style.GetBgItemCtrl();
+  CWceUiBgItemCtrl& own = m_Style.GetBgItemCtrl();
   for (CWceUiBgItem* p = own.GetHead(); p != nullptr; p = own.GetNext(p)) items.push_back(p);
   if (m_bHasCommonStyle) {
     // A common item goes in by its order value o among the items so far: 0 in front, o after the
     // o-th, a negative o after the (count + o)-th.
-    CWceUiBgItemCtrl& common = m_commonStyle.GetBgItemCtrl();
+    CWceUiBgItemCtrl& common = m_CommonStyle.GetBgItemCtrl();
     for (CWceUiBgItem* p = common.GetHead(); p != nullptr; p = common.GetNext(p)) {
       const int nCount = static_cast<int>(items.size());
       const int nOrder = p->GetCommonIndex();
@@ -143,13 +143,13 @@ void CWceUiLayer::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bOwnBitmap) 
   RECT rcClient;
   GetClientRect(&rcClient);
   RECT rcText;
-  m_style.GetDrawTextCtrl().GetRect(&rcText);
+  m_Style.GetDrawTextCtrl().GetRect(&rcText);
   if (!IntersectRect(&rcText, &rcText, &rcClient)) return;
   RECT rcClip;
   DrawClip(&rcClip, bOwnBitmap);
   if (IsRectEmpty(&rcClip)) return;
   if (!bOwnBitmap) ClientToWindow(&rcText);
-  HFONT hFont = m_style.GetFontCtrl().GetFont();
+  HFONT hFont = m_Style.GetFontCtrl().GetFont();
   if (hFont == nullptr) {
     WceUiLogA(WCEUI_LOG_ERROR,
               "In CWceUiLayer::OnDrawText, GetStyle()->GetFontCtrl()->GetFont return NULL, use default FONT");
@@ -165,8 +165,8 @@ void CWceUiLayer::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bOwnBitmap) 
     HRGN hClip = CreateRectRgn(rcClip.left, rcClip.top, rcClip.right, rcClip.bottom);
     SelectClipRgn(hdc, hClip);
     const int nOldMode = SetBkMode(hdc, TRANSPARENT);
-    const COLORREF crOld = SetTextColor(hdc, m_style.GetTextColor());
-    UINT nFormat = m_style.GetDrawTextCtrl().GetFormat() | DT_END_ELLIPSIS;
+    const COLORREF crOld = SetTextColor(hdc, m_Style.GetTextColor());
+    UINT nFormat = m_Style.GetDrawTextCtrl().GetFormat() | DT_END_ELLIPSIS;
     if (!(nFormat & DT_SINGLELINE)) nFormat |= DT_WORDBREAK;
     DrawTextW(hdc, m_strText, -1, &rcText, nFormat);
     SetTextColor(hdc, crOld);
@@ -185,7 +185,7 @@ void CWceUiLayer::DrawMixColor(CWceUiGenericBitmap* pDrawBitmap, BOOL bOwnBitmap
   if (pDrawBitmap == nullptr) return;
   COLORREF crMix = 0;
   int nOpacity = 0;
-  if (!m_style.GetMixColorFilterCtrl().GetFilter(&crMix, &nOpacity)) return;
+  if (!m_Style.GetMixColorFilterCtrl().GetFilter(&crMix, &nOpacity)) return;
   RECT rc;
   DrawClip(&rc, bOwnBitmap);
   if (IsRectEmpty(&rc)) return;

@@ -38,8 +38,8 @@ BOOL CWceUiLayer::CreateAllChilds(CWceUiXmlElem* pElem, CWceUiLayer** ppFirstLay
   // Each entry is an element whose children are being built and the layer they go under. The
   // stack grows with the depth of the file: a legal dialog is never refused for its nesting.
   struct Pending {
-    CWceUiXmlElem* pElem;
-    CWceUiLayer* pLayer;
+    CWceUiXmlElem* m_pElem;
+    CWceUiLayer* m_pLayer;
   };
   std::vector<Pending> stack;
   stack.push_back({pElem, this});
@@ -49,7 +49,8 @@ BOOL CWceUiLayer::CreateAllChilds(CWceUiXmlElem* pElem, CWceUiLayer** ppFirstLay
       WceUiLogA(WCEUI_LOG_ERROR, "Create layer from XML element failed, no type attributes");
       return 0;
     }
-    CWceUiLayer* pLayer = pCtrl->CreateLayerFromElem(stack.back().pLayer, pType, pCur->GetAttribute(u"name"));
+    CWceUiLayer* pLayer =
+        pCtrl->CreateLayerFromElem(stack.back().m_pLayer, pType, pCur->GetAttribute(u"name"));
     if (pLayer == nullptr) {
       WceUiLogW(WCEUI_LOG_ERROR, u"Create layer from XML element failed, the type is %s", pType);
       return 0;
@@ -64,7 +65,7 @@ BOOL CWceUiLayer::CreateAllChilds(CWceUiXmlElem* pElem, CWceUiLayer** ppFirstLay
     }
     CWceUiXmlElem* pNext = NextElem(pCur);
     while (pNext == nullptr && stack.size() > 1) {
-      CWceUiXmlElem* pUp = stack.back().pElem;
+      CWceUiXmlElem* pUp = stack.back().m_pElem;
       stack.pop_back();
       pNext = NextElem(pUp);
     }

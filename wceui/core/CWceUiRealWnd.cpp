@@ -23,7 +23,7 @@ struct CWceUiRealWndData {
   // Message number -> WceUiMsgLayers*. Declared before the controller so that it outlives it: the
   // layers the controller deletes as it goes unregister from a live map, which frees their lists.
   CWceUiPtrMap m_MsgLayerMap;
-  CWceUiLayerCtrl m_layerCtrl;
+  CWceUiLayerCtrl m_LayerCtrl;
   BOOL m_bCapture = 0;
   BOOL m_bSnapshotReady = 0;
   CWceUiGenericBitmap* m_pFromBitmap = nullptr;
@@ -51,7 +51,7 @@ BOOL IsInList(const WceUiMsgLayers* pList, const CWceUiLayer* pLayer) {
 CWceUiRealWnd::CWceUiRealWnd() : m_pData(new CWceUiRealWndData) {
   SetClassName(WCEUI_CLASS_NAME(CWceUiRealWnd));
   WCEUI_CHECK(NULL != m_pData);
-  m_pData->m_layerCtrl.SetWindow(this);
+  m_pData->m_LayerCtrl.SetWindow(this);
   m_pData->m_pWndBitmap = WceUiCreateBitmapObject(WceUiGetScreenBitsPixel());
 }
 
@@ -74,11 +74,11 @@ CWceUiRealWndData* CWceUiRealWnd::GetData() const {
 }
 
 CWceUiLayerCtrl* CWceUiRealWnd::GetLayerCtrl() {
-  return &GetData()->m_layerCtrl;
+  return &GetData()->m_LayerCtrl;
 }
 
 CWceUiDlg* CWceUiRealWnd::GetTopDlg() {
-  CWceUiLayer* pTop = GetData()->m_layerCtrl.RootLayer()->GetLastChild();
+  CWceUiLayer* pTop = GetData()->m_LayerCtrl.RootLayer()->GetLastChild();
   return pTop != nullptr && pTop->IsKindOf(WCEUI_CLASS_NAME(CWceUiDlg)) ? static_cast<CWceUiDlg*>(pTop)
                                                                         : nullptr;
 }
@@ -90,7 +90,7 @@ CWceUiLayer* CWceUiRealWnd::HitTest(int x, int y) {
   if (pData->m_curCaptureLayer != nullptr) {
     return ::GetCapture() == m_hWnd ? pData->m_curCaptureLayer : nullptr;
   }
-  return pData->m_layerCtrl.GetInputLayerAt(x, y);
+  return pData->m_LayerCtrl.GetInputLayerAt(x, y);
 }
 
 void CWceUiRealWnd::OnLButtonDown(UINT nFlags, int x, int y) {
@@ -119,12 +119,12 @@ void CWceUiRealWnd::OnLButtonDblClk(UINT nFlags, int x, int y) {
 }
 
 void CWceUiRealWnd::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
-  CWceUiLayer* pDlg = GetData()->m_layerCtrl.RootLayer()->GetLastChild();
+  CWceUiLayer* pDlg = GetData()->m_LayerCtrl.RootLayer()->GetLastChild();
   if (pDlg != nullptr) pDlg->OnKeyDown(nChar, nRepCnt, nFlags);
 }
 
 void CWceUiRealWnd::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) {
-  CWceUiLayer* pDlg = GetData()->m_layerCtrl.RootLayer()->GetLastChild();
+  CWceUiLayer* pDlg = GetData()->m_LayerCtrl.RootLayer()->GetLastChild();
   if (pDlg != nullptr) pDlg->OnKeyUp(nChar, nRepCnt, nFlags);
 }
 
@@ -193,7 +193,7 @@ void CWceUiRealWnd::OnTimer(UINT_PTR nIDEvent) {
   const DWORD dwLayerId = static_cast<DWORD>(nIDEvent) & 0xFFFF;
   if (dwLayerId == 0) return;
   // A timer can still fire for a layer deleted since: its id is no longer mapped.
-  CWceUiLayer* pLayer = GetData()->m_layerCtrl.GetLayerById(dwLayerId);
+  CWceUiLayer* pLayer = GetData()->m_LayerCtrl.GetLayerById(dwLayerId);
   if (pLayer != nullptr) pLayer->OnTimer(static_cast<WORD>((nIDEvent >> 16) & 0xFFFF));
 }
 
@@ -277,7 +277,7 @@ void CWceUiRealWnd::OnPaint(HDC hdc, const RECT& rcPaint) {
   if (!bSized && !pWndBmp->CreateDIB(nWidth, nHeight)) return;
   // Invalidations that layers raise while they draw would only repaint what is being drawn.
   EnableInvalidate(FALSE);
-  GetData()->m_layerCtrl.Draw(pWndBmp, rcPaint);
+  GetData()->m_LayerCtrl.Draw(pWndBmp, rcPaint);
   EnableInvalidate(TRUE);
   if (!OnWndBmpReady(pWndBmp)) return;
   pWndBmp->BltToDc(hdc, rcPaint.left, rcPaint.top, rcPaint.right - rcPaint.left, rcPaint.bottom - rcPaint.top,
@@ -320,7 +320,7 @@ CWceUiGenericBitmap* CWceUiRealWnd::GetCurWndBmp() {
   }
   const RECT rcAll = {0, 0, nWidth, nHeight};
   EnableInvalidate(FALSE);
-  GetData()->m_layerCtrl.Draw(pBmp, rcAll);
+  GetData()->m_LayerCtrl.Draw(pBmp, rcAll);
   EnableInvalidate(TRUE);
   return pBmp;
 }
@@ -493,7 +493,7 @@ void CWceUiRealWnd::OnClose() {}
 
 void CWceUiRealWnd::OnDestroy() {
   // Dialogs end their runs and leave the root body before the window goes.
-  CWceUiLayerCtrl& ctrl = GetData()->m_layerCtrl;
+  CWceUiLayerCtrl& ctrl = GetData()->m_LayerCtrl;
   const int nDlgs = ctrl.RootLayer()->GetChildCount();
   CWceUiDlg* pDlg = GetTopDlg();
   if (nDlgs == 1 && pDlg != nullptr && pDlg->GetRunWay() == DLG_RUN_IN_MODELESS) {

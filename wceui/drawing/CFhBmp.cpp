@@ -24,7 +24,7 @@ BOOL CFhBmp::AttachNew() {
   Release();
   CFhBmpData* pData = new (std::nothrow) CFhBmpData();
   if (pData == nullptr) return 0;
-  pData->nRef = 1;
+  pData->m_nRef = 1;
   m_pData = pData;
   return 1;
 }
@@ -33,13 +33,13 @@ void CFhBmp::Share(const CFhBmp& other) {
   if (&other == this || other.m_pData == m_pData) return;
   Release();
   if (other.IsEmpty() || other.IsLocked()) return;
-  InterlockedIncrement(&other.m_pData->nRef);
+  InterlockedIncrement(&other.m_pData->m_nRef);
   m_pData = other.m_pData;
 }
 
 void CFhBmp::Free(CFhBmpData* pData) {
-  if (pData->hBitmap != nullptr) DeleteObject(pData->hBitmap);
-  delete[] pData->pAlpha;
+  if (pData->m_hBitmap != nullptr) DeleteObject(pData->m_hBitmap);
+  delete[] pData->m_pAlpha;
   delete pData;
 }
 
@@ -48,16 +48,16 @@ void CFhBmp::Release() {
   CFhBmpData* pData = m_pData;
   m_pData = GetEmptyData();
   // A locked record has one holder, this one.
-  if (pData->nRef == kLockedRef) pData->nRef = 1;
-  if (InterlockedDecrement(&pData->nRef) == 0) Free(pData);
+  if (pData->m_nRef == kLockedRef) pData->m_nRef = 1;
+  if (InterlockedDecrement(&pData->m_nRef) == 0) Free(pData);
 }
 
 BOOL CFhBmp::MakeUnique() {
-  if (IsEmpty() || m_pData->nRef <= 1) return 1;
+  if (IsEmpty() || m_pData->m_nRef <= 1) return 1;
   CFhBmpData* pCopy = new (std::nothrow) CFhBmpData();
   if (pCopy == nullptr) return 0;
   BOOL bCopied = 0;
-  const int nBitsPixel = m_pData->bmp.bmBitsPixel;
+  const int nBitsPixel = m_pData->m_Bmp.bmBitsPixel;
   if (nBitsPixel == 16) {
     bCopied = CopyBmpData565(pCopy, m_pData);
   } else if (nBitsPixel == 32) {
@@ -70,7 +70,7 @@ BOOL CFhBmp::MakeUnique() {
     delete pCopy;
     return 0;
   }
-  pCopy->nRef = 1;
+  pCopy->m_nRef = 1;
   Release();
   m_pData = pCopy;
   return 1;
@@ -78,10 +78,10 @@ BOOL CFhBmp::MakeUnique() {
 
 BOOL CFhBmp::Lock() {
   if (!MakeUnique()) return 0;
-  if (!IsEmpty()) m_pData->nRef = kLockedRef;
+  if (!IsEmpty()) m_pData->m_nRef = kLockedRef;
   return 1;
 }
 
 void CFhBmp::Unlock() {
-  if (!IsEmpty() && m_pData->nRef == kLockedRef) m_pData->nRef = 1;
+  if (!IsEmpty() && m_pData->m_nRef == kLockedRef) m_pData->m_nRef = 1;
 }

@@ -25,7 +25,7 @@ class CFhBmp {
   // The pixels are about to escape: unique, then never shared until Unlock.
   BOOL Lock();
   void Unlock();
-  BOOL IsLocked() const { return m_pData->nRef < 0; }
+  BOOL IsLocked() const { return m_pData->m_nRef < 0; }
   BOOL IsEmpty() const { return m_pData == GetEmptyData(); }
 
   // The one empty record every unloaded bitmap points at; it is never counted or freed.

@@ -17,7 +17,7 @@ CWceUi32Bitmap::CWceUi32Bitmap(const CWceUi32Bitmap& bmpSrc) : CWceUiGenericBitm
   const CFhBmpData* pData = bmpSrc.m_pBmp->Get();
   const COLORREF crTrans = m_crTrans;
   const int nConstAlpha = m_nConstAlpha;
-  if (!CreateDIB32(pData->bmp.bmWidth, pData->bmp.bmHeight, pData->pBits, bmpSrc.m_bPerPixelAlpha)) {
+  if (!CreateDIB32(pData->m_Bmp.bmWidth, pData->m_Bmp.bmHeight, pData->m_pBits, bmpSrc.m_bPerPixelAlpha)) {
     WceUiLogA(WCEUI_LOG_ERROR, "%s(bmpSrc), Call CreateDIB32 failed", WCEUI_LOG_TAG);
   }
   m_crTrans = crTrans;

@@ -18,7 +18,7 @@ CWceUi565Bitmap::CWceUi565Bitmap(const CWceUi565Bitmap& bmpSrc) : CWceUiGenericB
   const COLORREF crTrans = m_crTrans;
   const int nConstAlpha = m_nConstAlpha;
   const BOOL bPerPixelAlpha = m_bPerPixelAlpha;
-  if (!CreateDIB565(pData->bmp.bmWidth, pData->bmp.bmHeight, pData->pBits, pData->pAlpha)) {
+  if (!CreateDIB565(pData->m_Bmp.bmWidth, pData->m_Bmp.bmHeight, pData->m_pBits, pData->m_pAlpha)) {
     WceUiLogA(WCEUI_LOG_ERROR, "%s(bmpSrc), Call CreateDIB565 failed", WCEUI_LOG_TAG);
   }
   m_crTrans = crTrans;
@@ -50,17 +50,17 @@ BOOL CWceUi565Bitmap::MakeACopy(CWceUiGenericBitmap** ppCopyBmp) {
 }
 
 BOOL CWceUi565Bitmap::SetPerPixelAlpha(BOOL bPerPixelAlpha) {
-  if (bPerPixelAlpha && m_pBmp->Get()->pAlpha == nullptr) {
+  if (bPerPixelAlpha && m_pBmp->Get()->m_pAlpha == nullptr) {
     if (!IsLoaded()) {
       WceUiLogA(WCEUI_LOG_ERROR, "%s::SetPerPixelAlpha, IsLoaded() return FALSE", WCEUI_LOG_TAG);
       return 0;
     }
     if (!m_pBmp->MakeUnique()) return 0;
     CFhBmpData* pData = m_pBmp->Get();
-    const DWORD dwAlphaSize = FhGetDIB565PixelCount(pData->bmp.bmWidth, pData->bmp.bmHeight);
+    const DWORD dwAlphaSize = FhGetDIB565PixelCount(pData->m_Bmp.bmWidth, pData->m_Bmp.bmHeight);
     // A new plane is all transparent.
-    pData->pAlpha = new (std::nothrow) BYTE[dwAlphaSize]();
-    if (pData->pAlpha == nullptr) {
+    pData->m_pAlpha = new (std::nothrow) BYTE[dwAlphaSize]();
+    if (pData->m_pAlpha == nullptr) {
       WceUiLogA(WCEUI_LOG_ERROR, "%s::SetPerPixelAlpha, new fail, dwAlphaSize=%u", WCEUI_LOG_TAG,
                 dwAlphaSize);
       return 0;

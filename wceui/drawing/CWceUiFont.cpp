@@ -27,44 +27,44 @@ void CWceUiFont::GetSystemLogFont(LOGFONTW* pLogFont) {
 }
 
 CWceUiFont::CWceUiFont() {
-  GetSystemLogFont(&m_logFont);
+  GetSystemLogFont(&m_LogFont);
 }
 
-CWceUiFont::CWceUiFont(const LOGFONTW& logFont) : m_logFont(logFont) {}
+CWceUiFont::CWceUiFont(const LOGFONTW& logFont) : m_LogFont(logFont) {}
 
 CWceUiFont::~CWceUiFont() {
   DeleteFont();
 }
 
-CWceUiFont::CWceUiFont(const CWceUiFont& rhs) : m_logFont(rhs.m_logFont) {}
+CWceUiFont::CWceUiFont(const CWceUiFont& rhs) : m_LogFont(rhs.m_LogFont) {}
 
 CWceUiFont& CWceUiFont::operator=(const CWceUiFont& rhs) {
   if (this == &rhs) return *this;
   DeleteFont();
-  m_logFont = rhs.m_logFont;
+  m_LogFont = rhs.m_LogFont;
   return *this;
 }
 
 BOOL CWceUiFont::GetLogFont(LOGFONTW* pLogFont) const {
   WCEUI_CHECK(NULL != pLogFont);
   if (pLogFont == nullptr) return FALSE;
-  std::memcpy(pLogFont, &m_logFont, sizeof m_logFont);
+  std::memcpy(pLogFont, &m_LogFont, sizeof m_LogFont);
   return TRUE;
 }
 
 HFONT CWceUiFont::GetFont() {
-  if (m_hFont == nullptr) m_hFont = CreateFontIndirectW(&m_logFont);
+  if (m_hFont == nullptr) m_hFont = CreateFontIndirectW(&m_LogFont);
   return m_hFont;
 }
 
 void CWceUiFont::SetLogFont(const LOGFONTW& logFont) {
   size_t nFace = FaceLength(logFont);
-  if (nFace == FaceLength(m_logFont) &&
-      std::memcmp(&logFont, &m_logFont, kLogFontHeaderBytes + nFace * sizeof(WCHAR)) == 0) {
+  if (nFace == FaceLength(m_LogFont) &&
+      std::memcmp(&logFont, &m_LogFont, kLogFontHeaderBytes + nFace * sizeof(WCHAR)) == 0) {
     return;
   }
   DeleteFont();
-  m_logFont = logFont;
+  m_LogFont = logFont;
 }
 
 void CWceUiFont::DeleteFont() {

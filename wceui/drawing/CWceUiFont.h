@@ -26,6 +26,6 @@ class CWceUiFont {
  private:
   void DeleteFont();
 
-  LOGFONTW m_logFont;
+  LOGFONTW m_LogFont;
   HFONT m_hFont = nullptr;
 };

@@ -15,20 +15,20 @@ const int kMaxHueOffset = 180;
 // A memory DC holding one bitmap for as long as it lives.
 class CBitmapDc {
  public:
-  explicit CBitmapDc(HBITMAP hBitmap) : m_hdc(CreateCompatibleDC(nullptr)) {
-    if (m_hdc != nullptr) m_hOld = SelectObject(m_hdc, hBitmap);
+  explicit CBitmapDc(HBITMAP hBitmap) : m_hDC(CreateCompatibleDC(nullptr)) {
+    if (m_hDC != nullptr) m_hOld = SelectObject(m_hDC, hBitmap);
   }
   ~CBitmapDc() {
-    if (m_hdc == nullptr) return;
-    SelectObject(m_hdc, m_hOld);
-    DeleteDC(m_hdc);
+    if (m_hDC == nullptr) return;
+    SelectObject(m_hDC, m_hOld);
+    DeleteDC(m_hDC);
   }
   CBitmapDc(const CBitmapDc&) = delete;
   CBitmapDc& operator=(const CBitmapDc&) = delete;
-  HDC Get() const { return m_hdc; }
+  HDC Get() const { return m_hDC; }
 
  private:
-  HDC m_hdc;
+  HDC m_hDC;
   HGDIOBJ m_hOld = nullptr;
 };
 
@@ -73,11 +73,11 @@ void CWceUiGenericBitmap::ResetAttributes() {
 
 WceUiPixels CWceUiGenericBitmap::GetPixels() const {
   const CFhBmpData* pData = m_pBmp->Get();
-  return {pData->pBits, pData->pAlpha, pData->bmp.bmWidth, pData->bmp.bmHeight};
+  return {pData->m_pBits, pData->m_pAlpha, pData->m_Bmp.bmWidth, pData->m_Bmp.bmHeight};
 }
 
 BOOL CWceUiGenericBitmap::IsLoaded() const {
-  return m_pBmp->Get()->hBitmap != nullptr;
+  return m_pBmp->Get()->m_hBitmap != nullptr;
 }
 
 int CWceUiGenericBitmap::GetWidth() const {
@@ -85,7 +85,7 @@ int CWceUiGenericBitmap::GetWidth() const {
     WceUiLogA(WCEUI_LOG_ERROR, "%s::GetWidth, IsLoaded() return FALSE", WCEUI_LOG_TAG);
     return 0;
   }
-  return m_pBmp->Get()->bmp.bmWidth;
+  return m_pBmp->Get()->m_Bmp.bmWidth;
 }
 
 int CWceUiGenericBitmap::GetHeight() const {
@@ -93,7 +93,7 @@ int CWceUiGenericBitmap::GetHeight() const {
     WceUiLogA(WCEUI_LOG_ERROR, "%s::GetHeight, IsLoaded() return FALSE", WCEUI_LOG_TAG);
     return 0;
   }
-  return m_pBmp->Get()->bmp.bmHeight;
+  return m_pBmp->Get()->m_Bmp.bmHeight;
 }
 
 int CWceUiGenericBitmap::GetBitsPixel() const {
@@ -101,7 +101,7 @@ int CWceUiGenericBitmap::GetBitsPixel() const {
     WceUiLogA(WCEUI_LOG_ERROR, "%s::GetBitsPixel, IsLoaded() return FALSE", WCEUI_LOG_TAG);
     return 0;
   }
-  return m_pBmp->Get()->bmp.bmBitsPixel;
+  return m_pBmp->Get()->m_Bmp.bmBitsPixel;
 }
 
 BOOL CWceUiGenericBitmap::FillColor(COLORREF crColor, const RECT* pRect) {
@@ -117,7 +117,7 @@ BOOL CWceUiGenericBitmap::FillColor(COLORREF crColor, const RECT* pRect) {
     return 0;
   }
   RECT rc = pRect != nullptr ? *pRect : MakeRect(0, 0, GetWidth(), GetHeight());
-  CBitmapDc dc(m_pBmp->Get()->hBitmap);
+  CBitmapDc dc(m_pBmp->Get()->m_hBitmap);
   const BOOL bOk = FillRect(dc.Get(), &rc, hBrush) != 0;
   if (!bOk) {
     WceUiLogA(WCEUI_LOG_ERROR, "%s::FillColor, call ::FillRect failed, GetLastError is %d", WCEUI_LOG_TAG,
@@ -169,7 +169,7 @@ BOOL CWceUiGenericBitmap::BltToDc(HDC dcDst, int x, int y, int nWidth, int nHeig
     WceUiLogA(WCEUI_LOG_ERROR, "%s::BltToDc, IsLoaded() return FALSE", WCEUI_LOG_TAG);
     return 0;
   }
-  CBitmapDc src(m_pBmp->Get()->hBitmap);
+  CBitmapDc src(m_pBmp->Get()->m_hBitmap);
   const BOOL bOk = ::BitBlt(dcDst, x, y, nWidth, nHeight, src.Get(), xSrc, ySrc, dwRop);
   if (!bOk) {
     WceUiLogA(WCEUI_LOG_WARNING, "%s::BltToDc,call ::BitBlt failed, GetLastError is %d", WCEUI_LOG_TAG,
@@ -197,9 +197,9 @@ BOOL CWceUiGenericBitmap::PrepareBlit(const char* pName, const CWceUiGenericBitm
 BOOL CWceUiGenericBitmap::BitBlt(int x, int y, int nWidth, int nHeight, CWceUiGenericBitmap* pSrcBmp,
                                  int xSrc, int ySrc, DWORD dwRop) {
   if (!PrepareBlit("BitBlt", pSrcBmp)) return 0;
-  const BOOL bOk = WithDcs(m_pBmp->Get()->hBitmap, pSrcBmp->m_pBmp->Get()->hBitmap, [&](HDC hDst, HDC hSrc) {
-    return ::BitBlt(hDst, x, y, nWidth, nHeight, hSrc, xSrc, ySrc, dwRop);
-  });
+  const BOOL bOk = WithDcs(
+      m_pBmp->Get()->m_hBitmap, pSrcBmp->m_pBmp->Get()->m_hBitmap,
+      [&](HDC hDst, HDC hSrc) { return ::BitBlt(hDst, x, y, nWidth, nHeight, hSrc, xSrc, ySrc, dwRop); });
   if (!bOk) {
     WceUiLogA(WCEUI_LOG_WARNING, "%s::BitBlt(pSrcBmp),call ::BitBlt failed, GetLastError is %d",
               WCEUI_LOG_TAG, static_cast<int>(GetLastError()));
@@ -212,10 +212,11 @@ BOOL CWceUiGenericBitmap::StretchBlt(int x, int y, int nWidth, int nHeight, CWce
   if (nWidth == nSrcWidth && nHeight == nSrcHeight)
     return BitBlt(x, y, nWidth, nHeight, pSrcBmp, xSrc, ySrc, dwRop);
   if (!PrepareBlit("StretchBlt", pSrcBmp)) return 0;
-  const BOOL bOk = WithDcs(m_pBmp->Get()->hBitmap, pSrcBmp->m_pBmp->Get()->hBitmap, [&](HDC hDst, HDC hSrc) {
-    SetStretchBltMode(hDst, COLORONCOLOR);
-    return ::StretchBlt(hDst, x, y, nWidth, nHeight, hSrc, xSrc, ySrc, nSrcWidth, nSrcHeight, dwRop);
-  });
+  const BOOL bOk =
+      WithDcs(m_pBmp->Get()->m_hBitmap, pSrcBmp->m_pBmp->Get()->m_hBitmap, [&](HDC hDst, HDC hSrc) {
+        SetStretchBltMode(hDst, COLORONCOLOR);
+        return ::StretchBlt(hDst, x, y, nWidth, nHeight, hSrc, xSrc, ySrc, nSrcWidth, nSrcHeight, dwRop);
+      });
   if (!bOk) {
     WceUiLogA(WCEUI_LOG_WARNING, "%s::StretchBlt(pSrcBmp),call ::StretchBlt failed, GetLastError is %d",
               WCEUI_LOG_TAG, static_cast<int>(GetLastError()));
@@ -226,9 +227,11 @@ BOOL CWceUiGenericBitmap::StretchBlt(int x, int y, int nWidth, int nHeight, CWce
 BOOL CWceUiGenericBitmap::TransBlt(int x, int y, int nWidth, int nHeight, CWceUiGenericBitmap* pSrcBmp,
                                    int xSrc, int ySrc, int nSrcWidth, int nSrcHeight, COLORREF crTrans) {
   if (!PrepareBlit("TransBlt", pSrcBmp)) return 0;
-  const BOOL bOk = WithDcs(m_pBmp->Get()->hBitmap, pSrcBmp->m_pBmp->Get()->hBitmap, [&](HDC hDst, HDC hSrc) {
-    return TransparentImage(hDst, x, y, nWidth, nHeight, hSrc, xSrc, ySrc, nSrcWidth, nSrcHeight, crTrans);
-  });
+  const BOOL bOk =
+      WithDcs(m_pBmp->Get()->m_hBitmap, pSrcBmp->m_pBmp->Get()->m_hBitmap, [&](HDC hDst, HDC hSrc) {
+        return TransparentImage(hDst, x, y, nWidth, nHeight, hSrc, xSrc, ySrc, nSrcWidth, nSrcHeight,
+                                crTrans);
+      });
   if (!bOk) {
     WceUiLogA(WCEUI_LOG_WARNING, "%s::TransBlt(pSrcBmp),call ::TransparentBlt failed, GetLastError: %d",
               WCEUI_LOG_TAG, static_cast<int>(GetLastError()));
@@ -242,8 +245,8 @@ BOOL CWceUiGenericBitmap::CopyRect(CWceUiGenericBitmap* pSrcBmp, const RECT& rc)
 
 HBITMAP CWceUiGenericBitmap::GetHBitmap(void** ppBits) {
   if (!m_pBmp->Lock()) return nullptr;
-  if (ppBits != nullptr) *ppBits = m_pBmp->Get()->pBits;
-  return m_pBmp->Get()->hBitmap;
+  if (ppBits != nullptr) *ppBits = m_pBmp->Get()->m_pBits;
+  return m_pBmp->Get()->m_hBitmap;
 }
 
 void CWceUiGenericBitmap::ReleaseHBitmap() {
@@ -302,32 +305,32 @@ BOOL CWceUiGenericBitmap::CreateDIBOfDepth(const char* pName, int nBitsPixel, in
   if (nWidth <= 0 || nHeight <= 0) return 0;
   if (!m_pBmp->AttachNew()) return 0;
   CFhBmpData* pData = m_pBmp->Get();
-  pData->hBitmap = nBitsPixel == 16 ? CreateEmptyDIB565(nWidth, nHeight, &pData->pBits)
-                                    : CreateEmptyDIB32(nWidth, nHeight, &pData->pBits);
-  if (pData->hBitmap == nullptr) {
+  pData->m_hBitmap = nBitsPixel == 16 ? CreateEmptyDIB565(nWidth, nHeight, &pData->m_pBits)
+                                      : CreateEmptyDIB32(nWidth, nHeight, &pData->m_pBits);
+  if (pData->m_hBitmap == nullptr) {
     WceUiLogA(WCEUI_LOG_ERROR, "%s::%s, call CreateDibSection fail, GetLastError = %d", WCEUI_LOG_TAG, pName,
               static_cast<int>(GetLastError()));
     m_pBmp->Release();
     return 0;
   }
-  if (GetObjectW(pData->hBitmap, sizeof(BITMAP), &pData->bmp) == 0) {
+  if (GetObjectW(pData->m_hBitmap, sizeof(BITMAP), &pData->m_Bmp) == 0) {
     WceUiLogA(WCEUI_LOG_ERROR, "%s::%s, call GetObject fail ,GetLastError = %d", WCEUI_LOG_TAG, pName,
               static_cast<int>(GetLastError()));
     m_pBmp->Release();
     return 0;
   }
-  if (pBits != nullptr) std::memcpy(pData->pBits, pBits, FhGetDIBDataSize(nWidth, nHeight, nBitsPixel));
+  if (pBits != nullptr) std::memcpy(pData->m_pBits, pBits, FhGetDIBDataSize(nWidth, nHeight, nBitsPixel));
   if (nBitsPixel == 16 && pAlpha != nullptr) {
     const DWORD dwAlphaSize = FhGetDIB565PixelCount(nWidth, nHeight);
-    pData->pAlpha = new (std::nothrow) BYTE[dwAlphaSize];
-    if (pData->pAlpha == nullptr) {
+    pData->m_pAlpha = new (std::nothrow) BYTE[dwAlphaSize];
+    if (pData->m_pAlpha == nullptr) {
       WceUiLogA(WCEUI_LOG_ERROR, "%s::%s, new fail, dwAlphaSize = %u", WCEUI_LOG_TAG, pName, dwAlphaSize);
       m_pBmp->Release();
       return 0;
     }
     // Alphas above opaque would turn the kernels' destination weight negative.
     for (DWORD i = 0; i < dwAlphaSize; ++i)
-      pData->pAlpha[i] = pAlpha[i] > kMaxAlpha565 ? kMaxAlpha565 : pAlpha[i];
+      pData->m_pAlpha[i] = pAlpha[i] > kMaxAlpha565 ? kMaxAlpha565 : pAlpha[i];
     m_bPerPixelAlpha = 1;
   }
   return 1;
@@ -341,8 +344,9 @@ BOOL CWceUiGenericBitmap::SaveFileOfDepth(LPCWSTR pFilePath, int nBitsPixel) {
     return 0;
   }
   const CFhBmpData* pData = m_pBmp->Get();
-  return nBitsPixel == 16 ? Save565BmpFile(pFilePath, pData->pBits, pData->bmp.bmWidth, pData->bmp.bmHeight)
-                          : Save32BmpFile(pFilePath, pData->pBits, pData->bmp.bmWidth, pData->bmp.bmHeight);
+  return nBitsPixel == 16
+             ? Save565BmpFile(pFilePath, pData->m_pBits, pData->m_Bmp.bmWidth, pData->m_Bmp.bmHeight)
+             : Save32BmpFile(pFilePath, pData->m_pBits, pData->m_Bmp.bmWidth, pData->m_Bmp.bmHeight);
 }
 
 BOOL CWceUiGenericBitmap::LoadFromHBitmapOfDepth(HBITMAP hBitmap, int nBitsPixel) {
@@ -353,7 +357,7 @@ BOOL CWceUiGenericBitmap::LoadFromHBitmapOfDepth(HBITMAP hBitmap, int nBitsPixel
   if (!m_pBmp->AttachNew()) return 0;
   // The copy writes the whole record, its count included; this object is still its one holder.
   const BOOL bCopied = CopyHBitmap(m_pBmp->Get(), nBitsPixel, hBitmap);
-  m_pBmp->Get()->nRef = 1;
+  m_pBmp->Get()->m_nRef = 1;
   if (!bCopied) m_pBmp->Release();
   return bCopied;
 }
@@ -373,7 +377,7 @@ BOOL CWceUiGenericBitmap::AlphaBlendOfDepth(int x, int y, int nWidth, int nHeigh
   if (nSrcBits != nBitsPixel || !pSrcBmp->IsKindOf(pClassName)) return 0;
   const bool bPerPixel = (dwBlendFunction >> 24) == AC_SRC_ALPHA;
   // The 565 per-pixel kernel reads the source's alpha plane, which a flag alone does not give.
-  if (bPerPixel && nBitsPixel == 16 && pSrcBmp->m_pBmp->Get()->pAlpha == nullptr) return 0;
+  if (bPerPixel && nBitsPixel == 16 && pSrcBmp->m_pBmp->Get()->m_pAlpha == nullptr) return 0;
 
   const RECT rcDstBound = MakeRect(0, 0, GetWidth(), GetHeight());
   const RECT rcSrcBound = MakeRect(0, 0, pSrcBmp->GetWidth(), pSrcBmp->GetHeight());

@@ -19,7 +19,7 @@ constexpr DWORD kInfoHeaderSize = 40;
 // BITMAPINFO with room for the three colour masks of BI_BITFIELDS.
 struct BitmapInfoWithMasks {
   BITMAPINFOHEADER bmiHeader;
-  DWORD masks[3];
+  DWORD m_dwMasks[3];
 };
 
 HBITMAP CreateEmptyDib(int nWidth, int nHeight, int nBitCount, void** ppBits) {
@@ -31,9 +31,9 @@ HBITMAP CreateEmptyDib(int nWidth, int nHeight, int nBitCount, void** ppBits) {
   info.bmiHeader.biBitCount = static_cast<WORD>(nBitCount);
   if (nBitCount == 16) {
     info.bmiHeader.biCompression = BI_BITFIELDS;
-    info.masks[0] = kMask565Red;
-    info.masks[1] = kMask565Green;
-    info.masks[2] = kMask565Blue;
+    info.m_dwMasks[0] = kMask565Red;
+    info.m_dwMasks[1] = kMask565Green;
+    info.m_dwMasks[2] = kMask565Blue;
   } else {
     info.bmiHeader.biCompression = BI_RGB;
   }
@@ -189,7 +189,7 @@ BOOL CopyHBitmap(CFhBmpData* pData, int nDstBitsPixel, HBITMAP hBitmap) {
   SelectObject(hdcDst, hOldDst);
   DeleteDC(hdcSrc);
   DeleteDC(hdcDst);
-  if (bOk && GetObjectW(hNew, sizeof(pData->bmp), &pData->bmp) == 0) {
+  if (bOk && GetObjectW(hNew, sizeof(pData->m_Bmp), &pData->m_Bmp) == 0) {
     WceUiLogA(WCEUI_LOG_ERROR, "%s::CopyHBitmap, call GetObject fail, GetLastError = %d", WCEUI_LOG_TAG,
               static_cast<int>(GetLastError()));
     bOk = FALSE;
@@ -199,19 +199,20 @@ BOOL CopyHBitmap(CFhBmpData* pData, int nDstBitsPixel, HBITMAP hBitmap) {
     ClearData(pData);
     return FALSE;
   }
-  pData->hBitmap = hNew;
-  pData->pBits = pBits;
+  pData->m_hBitmap = hNew;
+  pData->m_pBits = pBits;
   return TRUE;
 }
 
 namespace {
 
 BOOL CopyBmpData(const char* pFuncName, int nBitCount, CFhBmpData* pDst, const CFhBmpData* pSrc) {
-  if (pDst == nullptr || pSrc == nullptr || pSrc->hBitmap == nullptr || pSrc->bmp.bmBitsPixel != nBitCount) {
+  if (pDst == nullptr || pSrc == nullptr || pSrc->m_hBitmap == nullptr ||
+      pSrc->m_Bmp.bmBitsPixel != nBitCount) {
     return FALSE;
   }
-  const int nWidth = pSrc->bmp.bmWidth;
-  const int nHeight = pSrc->bmp.bmHeight;
+  const int nWidth = pSrc->m_Bmp.bmWidth;
+  const int nHeight = pSrc->m_Bmp.bmHeight;
   ClearData(pDst);
   void* pBits = nullptr;
   HBITMAP hNew = nBitCount == 16 ? CreateEmptyDIB565(nWidth, nHeight, &pBits)
@@ -222,15 +223,15 @@ BOOL CopyBmpData(const char* pFuncName, int nBitCount, CFhBmpData* pDst, const C
               pFuncName);
     return FALSE;
   }
-  std::memcpy(pBits, pSrc->pBits, FhGetDIBDataSize(nWidth, nHeight, nBitCount));
+  std::memcpy(pBits, pSrc->m_pBits, FhGetDIBDataSize(nWidth, nHeight, nBitCount));
   BYTE* pAlpha = nullptr;
   BOOL bOk = TRUE;
-  if (GetObjectW(hNew, sizeof(pDst->bmp), &pDst->bmp) == 0) {
+  if (GetObjectW(hNew, sizeof(pDst->m_Bmp), &pDst->m_Bmp) == 0) {
     WceUiLogA(WCEUI_LOG_ERROR, "%s, call ::GetObject fail, GetLastError is %d", pFuncName,
               static_cast<int>(GetLastError()));
     bOk = FALSE;
   }
-  if (bOk && nBitCount == 16 && pSrc->pAlpha != nullptr) {
+  if (bOk && nBitCount == 16 && pSrc->m_pAlpha != nullptr) {
     const DWORD dwAlphaSize = FhGetDIB565PixelCount(nWidth, nHeight);
     pAlpha = new (std::nothrow) BYTE[dwAlphaSize];
     if (pAlpha == nullptr) {
@@ -238,7 +239,7 @@ BOOL CopyBmpData(const char* pFuncName, int nBitCount, CFhBmpData* pDst, const C
                 static_cast<unsigned>(dwAlphaSize));
       bOk = FALSE;
     } else {
-      std::memcpy(pAlpha, pSrc->pAlpha, dwAlphaSize);
+      std::memcpy(pAlpha, pSrc->m_pAlpha, dwAlphaSize);
     }
   }
   if (!bOk) {
@@ -247,11 +248,11 @@ BOOL CopyBmpData(const char* pFuncName, int nBitCount, CFhBmpData* pDst, const C
     ClearData(pDst);
     return FALSE;
   }
-  pDst->hBitmap = hNew;
-  pDst->pBits = pBits;
-  pDst->pAlpha = pAlpha;
-  pDst->dwTransColor = pSrc->dwTransColor;
-  pDst->nConstAlpha = pSrc->nConstAlpha;
+  pDst->m_hBitmap = hNew;
+  pDst->m_pBits = pBits;
+  pDst->m_pAlpha = pAlpha;
+  pDst->m_dwTransColor = pSrc->m_dwTransColor;
+  pDst->m_nConstAlpha = pSrc->m_nConstAlpha;
   return TRUE;
 }
 

@@ -7,13 +7,13 @@
 
 // The data of one pixel buffer, shared between bitmap objects that hold the same picture.
 struct CFhBmpData {
-  LONG nRef;        // bitmaps sharing it; -1: locked, its pixels handed out, never shared again
-  HBITMAP hBitmap;  // the DIB section, none while empty
-  void* pBits;      // the DIB's pixels
-  BITMAP bmp;       // the DIB's description
-  BYTE* pAlpha;     // 565 only, owned: 0 (transparent) ... 63 (opaque) a pixel, rows as the DIB's
-  DWORD dwTransColor;
-  LONG nConstAlpha;
+  LONG m_nRef;        // bitmaps sharing it; -1: locked, its pixels handed out, never shared again
+  HBITMAP m_hBitmap;  // the DIB section, none while empty
+  void* m_pBits;      // the DIB's pixels
+  BITMAP m_Bmp;       // the DIB's description
+  BYTE* m_pAlpha;     // 565 only, owned: 0 (transparent) ... 63 (opaque) a pixel, rows as the DIB's
+  DWORD m_dwTransColor;
+  LONG m_nConstAlpha;
 };
 
 HBITMAP CreateEmptyDIB565(int nWidth, int nHeight, void** ppBits);

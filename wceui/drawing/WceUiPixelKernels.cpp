@@ -35,14 +35,15 @@ WceUiWeights GetWeights(WceUiAlphaClass eClass, int nAlpha, bool b565) {
 }
 
 inline WORD Weigh565(WORD d, WORD s, const WceUiWeights& w) {
-  const DWORD rb = (((s & kMaskRB565) * w.nSrc + (d & kMaskRB565) * w.nDst) >> w.nShift) & kMaskRB565;
-  const DWORD g = (((s & kMaskG565) * w.nSrc + (d & kMaskG565) * w.nDst) >> w.nShift) & kMaskG565;
+  const DWORD rb =
+      (((s & kMaskRB565) * w.m_dwSrc + (d & kMaskRB565) * w.m_dwDst) >> w.m_dwShift) & kMaskRB565;
+  const DWORD g = (((s & kMaskG565) * w.m_dwSrc + (d & kMaskG565) * w.m_dwDst) >> w.m_dwShift) & kMaskG565;
   return static_cast<WORD>(rb | g);
 }
 
 inline DWORD Weigh32(DWORD d, DWORD s, const WceUiWeights& w) {
-  const DWORD rb = (((s & kMaskRB32) * w.nSrc + (d & kMaskRB32) * w.nDst) >> w.nShift) & kMaskRB32;
-  const DWORD g = (((s & kMaskG32) * w.nSrc + (d & kMaskG32) * w.nDst) >> w.nShift) & kMaskG32;
+  const DWORD rb = (((s & kMaskRB32) * w.m_dwSrc + (d & kMaskRB32) * w.m_dwDst) >> w.m_dwShift) & kMaskRB32;
+  const DWORD g = (((s & kMaskG32) * w.m_dwSrc + (d & kMaskG32) * w.m_dwDst) >> w.m_dwShift) & kMaskG32;
   return (d & kMaskTop32) | rb | g;
 }
 
@@ -91,12 +92,12 @@ WORD ThreeQuarters565(WORD c) {
 
 // ---- hue shift tables, 16.16 fixed point
 struct HueTables {
-  DWORD m_reciprocal[256];  // 60 / d
-  DWORD m_sector[360];      // x / 60
+  DWORD m_dwReciprocal[256];  // 60 / d
+  DWORD m_dwSector[360];      // x / 60
   HueTables() {
-    m_reciprocal[0] = 0;
-    for (DWORD d = 1; d < 256; ++d) m_reciprocal[d] = 3932160 / d;
-    for (DWORD x = 0; x < 360; ++x) m_sector[x] = (65536 * x) / 60;
+    m_dwReciprocal[0] = 0;
+    for (DWORD d = 1; d < 256; ++d) m_dwReciprocal[d] = 3932160 / d;
+    for (DWORD x = 0; x < 360; ++x) m_dwSector[x] = (65536 * x) / 60;
   }
 };
 const HueTables g_hue;
@@ -121,11 +122,11 @@ void ShiftHue(DWORD& r, DWORD& g, DWORD& b, int nOffsetHue) {
     nDiff = static_cast<int>(r) - static_cast<int>(g);
   }
   // Arithmetic shift of the signed product, as the fixed-point code has it.
-  const int nProduct = static_cast<int>(g_hue.m_reciprocal[d]) * nDiff;
+  const int nProduct = static_cast<int>(g_hue.m_dwReciprocal[d]) * nDiff;
   int h = nBase + (nProduct >> 16) + nOffsetHue;
   if (h < 0) h += 360;
   if (h >= 360) h -= 360;
-  const DWORD* f = g_hue.m_sector;
+  const DWORD* f = g_hue.m_dwSector;
   auto third = [&](DWORD nFraction) { return nMin + ((nFraction * d) >> 16); };
   if (h < 60) {
     r = nMax, b = nMin, g = third(f[h]);
@@ -162,10 +163,10 @@ void ForRows(const WceUiPixels& dst, int x, int y, int h, const WceUiPixels& src
 }
 
 int WholeCount565(const WceUiPixels& p) {
-  return WceUiGetRowPixels565(p.nWidth) * p.nHeight;
+  return WceUiGetRowPixels565(p.m_nWidth) * p.m_nHeight;
 }
 int WholeCount32(const WceUiPixels& p) {
-  return p.nWidth * p.nHeight;
+  return p.m_nWidth * p.m_nHeight;
 }
 }  // namespace
 
@@ -190,16 +191,18 @@ DWORD WceUiColorTo32(DWORD crColor) {
 }
 
 WORD* WceUiGetRow565(const WceUiPixels& pixels, int y) {
-  return static_cast<WORD*>(pixels.pBits) +
-         static_cast<size_t>(pixels.nHeight - 1 - y) * WceUiGetRowPixels565(pixels.nWidth);
+  return static_cast<WORD*>(pixels.m_pBits) +
+         static_cast<size_t>(pixels.m_nHeight - 1 - y) * WceUiGetRowPixels565(pixels.m_nWidth);
 }
 
 DWORD* WceUiGetRow32(const WceUiPixels& pixels, int y) {
-  return static_cast<DWORD*>(pixels.pBits) + static_cast<size_t>(pixels.nHeight - 1 - y) * pixels.nWidth;
+  return static_cast<DWORD*>(pixels.m_pBits) +
+         static_cast<size_t>(pixels.m_nHeight - 1 - y) * pixels.m_nWidth;
 }
 
 BYTE* WceUiGetAlphaRow565(const WceUiPixels& pixels, int y) {
-  return pixels.pAlpha + static_cast<size_t>(pixels.nHeight - 1 - y) * WceUiGetRowPixels565(pixels.nWidth);
+  return pixels.m_pAlpha +
+         static_cast<size_t>(pixels.m_nHeight - 1 - y) * WceUiGetRowPixels565(pixels.m_nWidth);
 }
 
 void WceUiSetSimdKernels(BOOL bUse) {
@@ -377,12 +380,12 @@ void WceUiBlendRect32(const WceUiPixels& dst, int x, int y, int w, int h, const 
 }
 
 void WceUiBlendWhole565(const WceUiPixels& dst, const WceUiPixels& src, int nAlpha) {
-  WceUiBlendRow565(static_cast<WORD*>(dst.pBits), static_cast<const WORD*>(src.pBits), WholeCount565(dst),
+  WceUiBlendRow565(static_cast<WORD*>(dst.m_pBits), static_cast<const WORD*>(src.m_pBits), WholeCount565(dst),
                    nAlpha);
 }
 
 void WceUiBlendWhole32(const WceUiPixels& dst, const WceUiPixels& src, int nAlpha) {
-  WceUiBlendRow32(static_cast<DWORD*>(dst.pBits), static_cast<const DWORD*>(src.pBits), WholeCount32(dst),
+  WceUiBlendRow32(static_cast<DWORD*>(dst.m_pBits), static_cast<const DWORD*>(src.m_pBits), WholeCount32(dst),
                   nAlpha);
 }
 
@@ -400,12 +403,12 @@ void WceUiBlendPerPixelRect32(const WceUiPixels& dst, int x, int y, int w, int h
 }
 
 void WceUiBlendPerPixelWhole565(const WceUiPixels& dst, const WceUiPixels& src) {
-  WceUiBlendPerPixelRow565(static_cast<WORD*>(dst.pBits), static_cast<const WORD*>(src.pBits), src.pAlpha,
-                           WholeCount565(dst));
+  WceUiBlendPerPixelRow565(static_cast<WORD*>(dst.m_pBits), static_cast<const WORD*>(src.m_pBits),
+                           src.m_pAlpha, WholeCount565(dst));
 }
 
 void WceUiBlendPerPixelWhole32(const WceUiPixels& dst, const WceUiPixels& src) {
-  WceUiBlendPerPixelRow32(static_cast<DWORD*>(dst.pBits), static_cast<const DWORD*>(src.pBits),
+  WceUiBlendPerPixelRow32(static_cast<DWORD*>(dst.m_pBits), static_cast<const DWORD*>(src.m_pBits),
                           WholeCount32(dst));
 }
 
@@ -418,7 +421,7 @@ void WceUiMixColorRect32(const WceUiPixels& dst, int x, int y, int w, int h, DWO
 }
 
 void WceUiMixColorWhole565(const WceUiPixels& dst, WORD wColor, int nAlpha) {
-  WORD* p = static_cast<WORD*>(dst.pBits);
+  WORD* p = static_cast<WORD*>(dst.m_pBits);
   const int nCount = WholeCount565(dst);
   const WceUiAlphaClass eClass = WceUiGetAlphaClass(nAlpha);
   if (eClass == WCEUI_ALPHA_HALF) {
@@ -433,7 +436,7 @@ void WceUiMixColorWhole565(const WceUiPixels& dst, WORD wColor, int nAlpha) {
 }
 
 void WceUiMixColorWhole32(const WceUiPixels& dst, DWORD dwColor, int nAlpha) {
-  WceUiMixColorRow32(static_cast<DWORD*>(dst.pBits), WholeCount32(dst), dwColor, nAlpha);
+  WceUiMixColorRow32(static_cast<DWORD*>(dst.m_pBits), WholeCount32(dst), dwColor, nAlpha);
 }
 
 void WceUiDarkenRect565(const WceUiPixels& dst, int x, int y, int w, int h, int nAlpha) {
@@ -445,11 +448,11 @@ void WceUiDarkenRect32(const WceUiPixels& dst, int x, int y, int w, int h, int n
 }
 
 void WceUiDarkenWhole565(const WceUiPixels& dst, int nAlpha) {
-  WceUiDarkenRow565(static_cast<WORD*>(dst.pBits), WholeCount565(dst), nAlpha);
+  WceUiDarkenRow565(static_cast<WORD*>(dst.m_pBits), WholeCount565(dst), nAlpha);
 }
 
 void WceUiDarkenWhole32(const WceUiPixels& dst, int nAlpha) {
-  WceUiDarkenRow32(static_cast<DWORD*>(dst.pBits), WholeCount32(dst), nAlpha);
+  WceUiDarkenRow32(static_cast<DWORD*>(dst.m_pBits), WholeCount32(dst), nAlpha);
 }
 
 void WceUiTransCopyRect565(const WceUiPixels& dst, int x, int y, int w, int h, const WceUiPixels& src,
@@ -508,8 +511,8 @@ void WceUiStretchRect32(const WceUiPixels& dst, int x, int y, int w, int h, cons
 namespace {
 template <typename T, typename RowOf>
 void Rotate(const WceUiPixels& dst, const WceUiPixels& src, int nAngle, RowOf rowOf) {
-  const int nW = src.nWidth;
-  const int nH = src.nHeight;
+  const int nW = src.m_nWidth;
+  const int nH = src.m_nHeight;
   for (int y = 0; y < nH; ++y) {
     const T* pSrc = rowOf(src, y);
     if (nAngle == WCEUI_ROTATE_180) {
@@ -534,9 +537,9 @@ void WceUiRotate32(const WceUiPixels& dst, const WceUiPixels& src, int nAngle) {
 }
 
 void WceUiHueShiftWhole565(const WceUiPixels& pixels, int nOffsetHue) {
-  WceUiHueShiftRow565(static_cast<WORD*>(pixels.pBits), WholeCount565(pixels), nOffsetHue);
+  WceUiHueShiftRow565(static_cast<WORD*>(pixels.m_pBits), WholeCount565(pixels), nOffsetHue);
 }
 
 void WceUiHueShiftWhole32(const WceUiPixels& pixels, int nOffsetHue) {
-  WceUiHueShiftRow32(static_cast<DWORD*>(pixels.pBits), WholeCount32(pixels), nOffsetHue);
+  WceUiHueShiftRow32(static_cast<DWORD*>(pixels.m_pBits), WholeCount32(pixels), nOffsetHue);
 }

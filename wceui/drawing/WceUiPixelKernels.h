@@ -32,10 +32,10 @@ DWORD WceUiColorTo32(DWORD crColor);
 
 // One bitmap's pixel memory.
 struct WceUiPixels {
-  void* pBits;
-  BYTE* pAlpha;  // 565 only, or NULL
-  int nWidth;
-  int nHeight;
+  void* m_pBits;
+  BYTE* m_pAlpha;  // 565 only, or NULL
+  int m_nWidth;
+  int m_nHeight;
 };
 // Pixels in one 565 memory row: the width rounded up to even.
 inline int WceUiGetRowPixels565(int nWidth) {

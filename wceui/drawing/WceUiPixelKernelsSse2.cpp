@@ -6,9 +6,9 @@
 namespace {
 // 565 channels widened to 16-bit lanes keep every product below 64·63, so one multiply a lane does.
 struct Channels565 {
-  __m128i r;
-  __m128i g;
-  __m128i b;
+  __m128i m_R;
+  __m128i m_G;
+  __m128i m_B;
 };
 
 inline Channels565 Split565(__m128i p) {
@@ -30,12 +30,12 @@ const int kLanes32 = 4;
 }  // namespace
 
 int WceUiWeighRow565Sse2(WORD* pDst, const WORD* pSrc, WORD wColor, int nCount, const WceUiWeights& w) {
-  const __m128i ws = _mm_set1_epi16(static_cast<short>(w.nSrc));
-  const __m128i wd = _mm_set1_epi16(static_cast<short>(w.nDst));
-  const __m128i sh = _mm_cvtsi32_si128(static_cast<int>(w.nShift));
+  const __m128i ws = _mm_set1_epi16(static_cast<short>(w.m_dwSrc));
+  const __m128i wd = _mm_set1_epi16(static_cast<short>(w.m_dwDst));
+  const __m128i sh = _mm_cvtsi32_si128(static_cast<int>(w.m_dwShift));
   const Channels565 color = Split565(_mm_set1_epi16(static_cast<short>(wColor)));
-  const Channels565 colorWeighed = {_mm_mullo_epi16(color.r, ws), _mm_mullo_epi16(color.g, ws),
-                                    _mm_mullo_epi16(color.b, ws)};
+  const Channels565 colorWeighed = {_mm_mullo_epi16(color.m_R, ws), _mm_mullo_epi16(color.m_G, ws),
+                                    _mm_mullo_epi16(color.m_B, ws)};
   int i = 0;
   for (; i + kLanes16 <= nCount; i += kLanes16) {
     __m128i* p = reinterpret_cast<__m128i*>(pDst + i);
@@ -43,11 +43,11 @@ int WceUiWeighRow565Sse2(WORD* pDst, const WORD* pSrc, WORD wColor, int nCount, 
     Channels565 s = colorWeighed;
     if (pSrc) {
       const Channels565 c = Split565(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pSrc + i)));
-      s = {_mm_mullo_epi16(c.r, ws), _mm_mullo_epi16(c.g, ws), _mm_mullo_epi16(c.b, ws)};
+      s = {_mm_mullo_epi16(c.m_R, ws), _mm_mullo_epi16(c.m_G, ws), _mm_mullo_epi16(c.m_B, ws)};
     }
-    const __m128i r = _mm_srl_epi16(_mm_add_epi16(s.r, _mm_mullo_epi16(d.r, wd)), sh);
-    const __m128i g = _mm_srl_epi16(_mm_add_epi16(s.g, _mm_mullo_epi16(d.g, wd)), sh);
-    const __m128i b = _mm_srl_epi16(_mm_add_epi16(s.b, _mm_mullo_epi16(d.b, wd)), sh);
+    const __m128i r = _mm_srl_epi16(_mm_add_epi16(s.m_R, _mm_mullo_epi16(d.m_R, wd)), sh);
+    const __m128i g = _mm_srl_epi16(_mm_add_epi16(s.m_G, _mm_mullo_epi16(d.m_G, wd)), sh);
+    const __m128i b = _mm_srl_epi16(_mm_add_epi16(s.m_B, _mm_mullo_epi16(d.m_B, wd)), sh);
     _mm_storeu_si128(p, Join565(r, g, b));
   }
   return i;
@@ -57,12 +57,12 @@ int WceUiWeighRow32Sse2(DWORD* pDst, const DWORD* pSrc, DWORD dwColor, int nCoun
   const __m128i zero = _mm_setzero_si128();
   // The top byte (lanes 3 and 7) weighs the source 0 and the destination 1 << nShift, so it comes
   // out as the destination's.
-  const short nSrc = static_cast<short>(w.nSrc);
-  const short nDst = static_cast<short>(w.nDst);
-  const short nKeep = static_cast<short>(1 << w.nShift);
+  const short nSrc = static_cast<short>(w.m_dwSrc);
+  const short nDst = static_cast<short>(w.m_dwDst);
+  const short nKeep = static_cast<short>(1 << w.m_dwShift);
   const __m128i ws = _mm_set_epi16(0, nSrc, nSrc, nSrc, 0, nSrc, nSrc, nSrc);
   const __m128i wd = _mm_set_epi16(nKeep, nDst, nDst, nDst, nKeep, nDst, nDst, nDst);
-  const __m128i sh = _mm_cvtsi32_si128(static_cast<int>(w.nShift));
+  const __m128i sh = _mm_cvtsi32_si128(static_cast<int>(w.m_dwShift));
   const __m128i color = _mm_set1_epi32(static_cast<int>(dwColor));
   const __m128i colorWeighed = _mm_mullo_epi16(_mm_unpacklo_epi8(color, zero), ws);
   int i = 0;
@@ -95,9 +95,9 @@ int WceUiBlendPerPixelRow565Sse2(WORD* pDst, const WORD* pSrc, const BYTE* pSrcA
         _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pSrcAlpha + i)), zero);
     const __m128i na = _mm_sub_epi16(opaque, a);
     const Channels565 d = Split565(dWord);
-    const __m128i r = _mm_srli_epi16(_mm_mullo_epi16(d.r, na), 6);
-    const __m128i g = _mm_srli_epi16(_mm_mullo_epi16(d.g, na), 6);
-    const __m128i b = _mm_srli_epi16(_mm_mullo_epi16(d.b, na), 6);
+    const __m128i r = _mm_srli_epi16(_mm_mullo_epi16(d.m_R, na), 6);
+    const __m128i g = _mm_srli_epi16(_mm_mullo_epi16(d.m_G, na), 6);
+    const __m128i b = _mm_srli_epi16(_mm_mullo_epi16(d.m_B, na), 6);
     const __m128i blended = _mm_add_epi16(Join565(r, g, b), sWord);
     _mm_storeu_si128(p, Select(_mm_cmpeq_epi16(a, zero), dWord, blended));
   }

@@ -7,9 +7,9 @@
 
 // Per channel: (S·nSrc + D·nDst) >> nShift; the weights never add up to more than 1 << nShift.
 struct WceUiWeights {
-  DWORD nSrc;
-  DWORD nDst;
-  DWORD nShift;
+  DWORD m_dwSrc;
+  DWORD m_dwDst;
+  DWORD m_dwShift;
 };
 
 // pSrc NULL: the source is the one pixel value wColor / dwColor.

@@ -12,15 +12,15 @@ CFhColorResLoader::~CFhColorResLoader() {
 
 void CFhColorResLoader::Reset() {
   ReleaseAll();
-  m_colorFile.Clean();
+  m_ColorFile.Clean();
 }
 
 BOOL CFhColorResLoader::Prepare() {
-  if (m_colorFile.IsLoaded()) return TRUE;
+  if (m_ColorFile.IsLoaded()) return TRUE;
   if (!CFhResLoader::Prepare()) return FALSE;
   WCHAR szPath[MAX_PATH];
   if (!MakeResPath(szPath, u"color\\", u"wceui.color")) return FALSE;
-  if (!m_colorFile.LoadFile(szPath, FALSE)) {
+  if (!m_ColorFile.LoadFile(szPath, FALSE)) {
     WceUiLogW(WCEUI_LOG_ERROR, u"load file %s failed", szPath);
     return FALSE;
   }
@@ -28,7 +28,7 @@ BOOL CFhColorResLoader::Prepare() {
 }
 
 void* CFhColorResLoader::LoadObject(LPCWSTR pId) {
-  LPCWSTR pValue = m_colorFile.GetString(pId);
+  LPCWSTR pValue = m_ColorFile.GetString(pId);
   if (pValue == nullptr) return nullptr;
   return new (std::nothrow) CWceUiColor(FhHexStrToColor(pValue));
 }

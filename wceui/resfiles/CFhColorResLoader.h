@@ -23,5 +23,5 @@ class CFhColorResLoader : public CFhResLoader {
   void DeleteObject(void* pObject) override;
 
  private:
-  CFhConfDoc m_colorFile;
+  CFhConfDoc m_ColorFile;
 };

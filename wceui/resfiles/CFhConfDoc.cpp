@@ -22,15 +22,15 @@ bool IsLineBlank(WCHAR c) {
 
 }  // namespace
 
-CFhConfDoc::CFhConfDoc() : m_map(kConfMapBlockSize) {}
+CFhConfDoc::CFhConfDoc() : m_Map(kConfMapBlockSize) {}
 
 CFhConfDoc::~CFhConfDoc() {
   Clean();
 }
 
 void CFhConfDoc::Clean() {
-  m_map.RemoveAll();
-  m_map.InitHashTable(CWceUiStrMap::kDefaultHashSize, FALSE);
+  m_Map.RemoveAll();
+  m_Map.InitHashTable(CWceUiStrMap::kDefaultHashSize, FALSE);
   delete[] m_pPool;
   m_pPool = nullptr;
   m_bLoaded = 0;
@@ -39,7 +39,7 @@ void CFhConfDoc::Clean() {
 
 LPCWSTR CFhConfDoc::GetString(LPCWSTR pKey) const {
   void* pValue = nullptr;
-  if (!m_bLoaded || pKey == nullptr || !m_map.Lookup(pKey, pValue)) return nullptr;
+  if (!m_bLoaded || pKey == nullptr || !m_Map.Lookup(pKey, pValue)) return nullptr;
   return static_cast<LPCWSTR>(pValue);
 }
 
@@ -111,10 +111,10 @@ BOOL CFhConfDoc::ParseLine(const WCHAR* pLine, const WCHAR* pEnd, bool bSlash, W
   while (p < pEnd && IsLineBlank(*p)) ++p;
 
   size_t nUsed = *pUsed;
-  pPair->nKey = nUsed;
+  pPair->m_nKey = nUsed;
   for (const WCHAR* k = pLine; k < pKeyEnd; ++k) pPool[nUsed++] = *k;
   pPool[nUsed++] = 0;
-  pPair->nValue = nUsed;
+  pPair->m_nValue = nUsed;
   for (; p < pEnd; ++p) {
     if (!bSlash || *p != u'\\') {
       pPool[nUsed++] = *p;
@@ -194,9 +194,9 @@ BOOL CFhConfDoc::ParseStr(const WCHAR* pText, size_t nLen) {
   if (m_pPool == nullptr) return 0;
   std::memcpy(m_pPool, pPool.get(), nUsed * sizeof(WCHAR));
   m_pPool[nUsed] = 0;
-  m_map.InitHashTable(FhGetHashTableSize(UINT(nPairs)), TRUE);
+  m_Map.InitHashTable(FhGetHashTableSize(UINT(nPairs)), TRUE);
   for (size_t i = 0; i < nPairs; ++i) {
-    if (!m_map.SetAt(m_pPool + pPairs[i].nKey, m_pPool + pPairs[i].nValue, FALSE)) return 0;
+    if (!m_Map.SetAt(m_pPool + pPairs[i].m_nKey, m_pPool + pPairs[i].m_nValue, FALSE)) return 0;
   }
   return 1;
 }

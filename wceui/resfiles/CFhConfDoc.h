@@ -32,15 +32,15 @@ class CFhConfDoc {
 
  private:
   struct CPair {
-    size_t nKey;  // offsets into the pool
-    size_t nValue;
+    size_t m_nKey;  // offsets into the pool
+    size_t m_nValue;
   };
 
   BOOL ParseStr(const WCHAR* pText, size_t nLen);
   BOOL ParseLine(const WCHAR* pLine, const WCHAR* pEnd, bool bSlash, WCHAR* pPool, size_t* pUsed,
                  CPair* pPair);
 
-  CWceUiStrMap m_map;
+  CWceUiStrMap m_Map;
   WCHAR* m_pPool = nullptr;
   BOOL m_bLoaded = 0;
   CQuickString m_strFilePath;

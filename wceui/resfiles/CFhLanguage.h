@@ -26,13 +26,13 @@ class CFhLanguage {
 
   void AddLoadStringItem(CWceUiLoadString* pLoadStringItem);
   void DelLoadStringItem(CWceUiLoadString* pLoadStringItem);
-  int GetLoadStringItemCount() const { return static_cast<int>(m_loadStringItems.size()); }
+  int GetLoadStringItemCount() const { return static_cast<int>(m_LoadStringItems.size()); }
 
   // Tests: no language; the holders stay registered, as they are still alive.
   void Reset();
 
  private:
   CQuickString m_strFilePath;
-  CFhConfDoc m_langFile;
-  std::vector<CWceUiLoadString*> m_loadStringItems;
+  CFhConfDoc m_LangFile;
+  std::vector<CWceUiLoadString*> m_LoadStringItems;
 };

@@ -36,20 +36,20 @@ BOOL CFhResLoader::MakeResPath(LPWSTR pPath, LPCWSTR pFolder, LPCWSTR pName) {
 void* CFhResLoader::Get(LPCWSTR pId) {
   if (pId == nullptr || !Prepare()) return nullptr;
   void* pValue = nullptr;
-  if (m_map.Lookup(pId, pValue)) {
+  if (m_Map.Lookup(pId, pValue)) {
     CEntry* pEntry = static_cast<CEntry*>(pValue);
-    InterlockedIncrement(&pEntry->nRefCount);
-    return pEntry->pObject;
+    InterlockedIncrement(&pEntry->m_nRefCount);
+    return pEntry->m_pObject;
   }
   void* pObject = LoadObject(pId);
   if (pObject == nullptr) return nullptr;
   CEntry* pEntry = new (std::nothrow) CEntry{pObject, 0};
-  if (pEntry == nullptr || !m_map.SetAt(pId, pEntry, TRUE)) {
+  if (pEntry == nullptr || !m_Map.SetAt(pId, pEntry, TRUE)) {
     delete pEntry;
     DeleteObject(pObject);
     return nullptr;
   }
-  InterlockedIncrement(&pEntry->nRefCount);
+  InterlockedIncrement(&pEntry->m_nRefCount);
   return pObject;
 }
 
@@ -57,8 +57,8 @@ BOOL CFhResLoader::Release(void* pObject) {
   if (pObject == nullptr) return FALSE;
   LPCWSTR pFoundKey = nullptr;
   CEntry* pFound = nullptr;
-  m_map.ForEach([&](LPCWSTR pKey, void* pValue) {
-    if (static_cast<CEntry*>(pValue)->pObject != pObject) return true;
+  m_Map.ForEach([&](LPCWSTR pKey, void* pValue) {
+    if (static_cast<CEntry*>(pValue)->m_pObject != pObject) return true;
     pFoundKey = pKey;
     pFound = static_cast<CEntry*>(pValue);
     return false;
@@ -68,28 +68,28 @@ BOOL CFhResLoader::Release(void* pObject) {
               m_pKindName);
     return FALSE;
   }
-  if (InterlockedDecrement(&pFound->nRefCount) == 0) {
-    m_map.RemoveKey(pFoundKey);
-    DeleteObject(pFound->pObject);
+  if (InterlockedDecrement(&pFound->m_nRefCount) == 0) {
+    m_Map.RemoveKey(pFoundKey);
+    DeleteObject(pFound->m_pObject);
     delete pFound;
   }
   return TRUE;
 }
 
 void CFhResLoader::ReleaseAll() {
-  m_map.ForEach([this](LPCWSTR pKey, void* pValue) {
+  m_Map.ForEach([this](LPCWSTR pKey, void* pValue) {
     CEntry* pEntry = static_cast<CEntry*>(pValue);
     WceUiLogW(WCEUI_LOG_ERROR, u"%s is not released, reference count is %d. call WceUiRelease%s to release",
-              pKey, static_cast<int>(pEntry->nRefCount), m_pKindName);
-    DeleteObject(pEntry->pObject);
+              pKey, static_cast<int>(pEntry->m_nRefCount), m_pKindName);
+    DeleteObject(pEntry->m_pObject);
     delete pEntry;
     return true;
   });
-  m_map.RemoveAll();
+  m_Map.RemoveAll();
 }
 
 LONG CFhResLoader::GetRefCount(LPCWSTR pId) const {
   void* pValue = nullptr;
-  if (pId == nullptr || !m_map.Lookup(pId, pValue)) return 0;
-  return static_cast<CEntry*>(pValue)->nRefCount;
+  if (pId == nullptr || !m_Map.Lookup(pId, pValue)) return 0;
+  return static_cast<CEntry*>(pValue)->m_nRefCount;
 }

@@ -18,7 +18,7 @@ class CFhResLoader {
   BOOL Release(void* pObject);
   // The leak report: one line for every entry still held; then every entry and object freed.
   void ReleaseAll();
-  int GetCount() const { return m_map.GetCount(); }
+  int GetCount() const { return m_Map.GetCount(); }
   // The references held on the id, 0 when it is not cached.
   LONG GetRefCount(LPCWSTR pId) const;
 
@@ -39,10 +39,10 @@ class CFhResLoader {
 
  private:
   struct CEntry {
-    void* pObject;
-    LONG nRefCount;
+    void* m_pObject;
+    LONG m_nRefCount;
   };
 
-  CWceUiStrMap m_map;
+  CWceUiStrMap m_Map;
   const char16_t* m_pKindName;
 };

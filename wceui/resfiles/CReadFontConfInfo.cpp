@@ -10,9 +10,9 @@
 namespace {
 
 struct FontConfKey {
-  const char16_t* pKey;
-  size_t nOffset;
-  size_t nSize;  // 4: a LONG field; 1: a BYTE field, which keeps the value's low 8 bits
+  const char16_t* m_pKey;
+  size_t m_nOffset;
+  size_t m_nSize;  // 4: a LONG field; 1: a BYTE field, which keeps the value's low 8 bits
 };
 
 const FontConfKey kFontConfKeys[] = {
@@ -38,7 +38,7 @@ CReadFontConfInfo::CReadFontConfInfo() {
 }
 
 void CReadFontConfInfo::Reset() {
-  CWceUiFont::GetSystemLogFont(&m_logFont);
+  CWceUiFont::GetSystemLogFont(&m_LogFont);
   m_bLoaded = 0;
 }
 
@@ -52,20 +52,20 @@ BOOL CReadFontConfInfo::LoadFontConfFile(LPCWSTR pFontConfFile) {
     Reset();
     return 0;
   }
-  BYTE* pFields = reinterpret_cast<BYTE*>(&m_logFont);
+  BYTE* pFields = reinterpret_cast<BYTE*>(&m_LogFont);
   for (const FontConfKey& key : kFontConfKeys) {
-    LPCWSTR pValue = doc.GetString(key.pKey);
+    LPCWSTR pValue = doc.GetString(key.m_pKey);
     if (pValue == nullptr) continue;
     LONG nValue = _wtoi(pValue);
-    if (key.nSize == 4) {
-      std::memcpy(pFields + key.nOffset, &nValue, sizeof nValue);
+    if (key.m_nSize == 4) {
+      std::memcpy(pFields + key.m_nOffset, &nValue, sizeof nValue);
     } else {
-      pFields[key.nOffset] = BYTE(nValue & 0xFF);
+      pFields[key.m_nOffset] = BYTE(nValue & 0xFF);
     }
   }
   if (LPCWSTR pFace = doc.GetString(u"facename")) {
-    wcsncpy(m_logFont.lfFaceName, pFace, LF_FACESIZE - 1);
-    m_logFont.lfFaceName[LF_FACESIZE - 1] = 0;
+    wcsncpy(m_LogFont.lfFaceName, pFace, LF_FACESIZE - 1);
+    m_LogFont.lfFaceName[LF_FACESIZE - 1] = 0;
   }
   m_bLoaded = 1;
   return 1;
@@ -75,6 +75,6 @@ BOOL CReadFontConfInfo::GetLogFont(LOGFONTW* pLogFont) const {
   WCEUI_CHECK(NULL != pLogFont);
   WCEUI_CHECK(m_bLoaded);
   if (pLogFont == nullptr || !m_bLoaded) return 0;
-  *pLogFont = m_logFont;
+  *pLogFont = m_LogFont;
   return 1;
 }

@@ -17,6 +17,6 @@ class CReadFontConfInfo {
   BOOL IsLoaded() const { return m_bLoaded; }
 
  private:
-  LOGFONTW m_logFont;
+  LOGFONTW m_LogFont;
   BOOL m_bLoaded = 0;
 };

@@ -4,13 +4,13 @@
 #include "wceui/base/WceUiLog.h"
 #include "wceui/resfiles/WceUiResource.h"
 
-CWceUiLoadColor::CWceUiLoadColor() : m_pColor(&m_ownColor) {}
+CWceUiLoadColor::CWceUiLoadColor() : m_pColor(&m_OwnColor) {}
 
 CWceUiLoadColor::~CWceUiLoadColor() {
   Clean();
 }
 
-CWceUiLoadColor::CWceUiLoadColor(const CWceUiLoadColor& rhs) : m_pColor(&m_ownColor) {
+CWceUiLoadColor::CWceUiLoadColor(const CWceUiLoadColor& rhs) : m_pColor(&m_OwnColor) {
   DoCopy(rhs);
 }
 
@@ -23,7 +23,7 @@ CWceUiLoadColor& CWceUiLoadColor::operator=(const CWceUiLoadColor& rhs) {
 
 void CWceUiLoadColor::SetColor(COLORREF crColor) {
   Clean();
-  m_ownColor.SetColor(crColor);
+  m_OwnColor.SetColor(crColor);
 }
 
 void CWceUiLoadColor::SetColorFromRes(LPCWSTR pColorID) {
@@ -48,18 +48,18 @@ COLORREF CWceUiLoadColor::GetColor() {
     }
     if (m_pColor != nullptr) return m_pColor->GetColor();
   } else if (m_nKind == kWceUiResOwn) {
-    return m_ownColor.GetColor();
+    return m_OwnColor.GetColor();
   } else {
     WCEUI_CHECK(FALSE);
   }
-  m_ownColor.SetColor(0);
+  m_OwnColor.SetColor(0);
   return 0;
 }
 
 void CWceUiLoadColor::Clean() {
   if (m_nKind == kWceUiResById) WceUiReleaseColor(m_pColor);
-  m_ownColor.SetColor(0);
-  m_pColor = &m_ownColor;
+  m_OwnColor.SetColor(0);
+  m_pColor = &m_OwnColor;
   m_nKind = kWceUiResOwn;
 }
 
@@ -69,6 +69,6 @@ void CWceUiLoadColor::DoCopy(const CWceUiLoadColor& rhs) {
   if (rhs.m_nKind == kWceUiResById) {
     SetColorFromRes(rhs.m_strColorResID);
   } else {
-    SetColor(rhs.m_ownColor.GetColor());
+    SetColor(rhs.m_OwnColor.GetColor());
   }
 }

@@ -26,7 +26,7 @@ class CWceUiLoadColor {
 
  private:
   int m_nKind = kWceUiResOwn;
-  CWceUiColor* m_pColor;  // the cached colour (by id, none until resolved) or m_ownColor
-  CWceUiColor m_ownColor;
+  CWceUiColor* m_pColor;  // the cached colour (by id, none until resolved) or m_OwnColor
+  CWceUiColor m_OwnColor;
   CQuickString m_strColorResID;
 };

@@ -4,13 +4,13 @@
 #include "wceui/base/WceUiLog.h"
 #include "wceui/resfiles/WceUiResource.h"
 
-CWceUiLoadFont::CWceUiLoadFont() : m_pFont(&m_ownFont) {}
+CWceUiLoadFont::CWceUiLoadFont() : m_pFont(&m_OwnFont) {}
 
 CWceUiLoadFont::~CWceUiLoadFont() {
   Clean();
 }
 
-CWceUiLoadFont::CWceUiLoadFont(const CWceUiLoadFont& rhs) : m_pFont(&m_ownFont) {
+CWceUiLoadFont::CWceUiLoadFont(const CWceUiLoadFont& rhs) : m_pFont(&m_OwnFont) {
   DoCopy(rhs);
 }
 
@@ -24,7 +24,7 @@ CWceUiLoadFont& CWceUiLoadFont::operator=(const CWceUiLoadFont& rhs) {
 void CWceUiLoadFont::ResetOwnFont() {
   LOGFONTW logFont;
   CWceUiFont::GetSystemLogFont(&logFont);
-  m_ownFont.SetLogFont(logFont);
+  m_OwnFont.SetLogFont(logFont);
 }
 
 void CWceUiLoadFont::SetFontFromRes(LPCWSTR pFontID) {
@@ -41,7 +41,7 @@ void CWceUiLoadFont::SetFontFromRes(LPCWSTR pFontID) {
 
 void CWceUiLoadFont::SetLogFont(const LOGFONTW& logFont) {
   Clean();
-  m_ownFont.SetLogFont(logFont);
+  m_OwnFont.SetLogFont(logFont);
 }
 
 HFONT CWceUiLoadFont::GetFont() {
@@ -54,12 +54,12 @@ HFONT CWceUiLoadFont::GetFont() {
     }
     if (m_pFont != nullptr) return m_pFont->GetFont();
   } else if (m_nKind == kWceUiResOwn) {
-    return m_ownFont.GetFont();
+    return m_OwnFont.GetFont();
   } else {
     WCEUI_CHECK(FALSE);
   }
   ResetOwnFont();
-  return m_ownFont.GetFont();
+  return m_OwnFont.GetFont();
 }
 
 void CWceUiLoadFont::Clean() {
@@ -69,7 +69,7 @@ void CWceUiLoadFont::Clean() {
     WCEUI_CHECK(FALSE);
   }
   ResetOwnFont();
-  m_pFont = &m_ownFont;
+  m_pFont = &m_OwnFont;
   m_nKind = kWceUiResOwn;
 }
 
@@ -80,7 +80,7 @@ void CWceUiLoadFont::DoCopy(const CWceUiLoadFont& rhs) {
     SetFontFromRes(rhs.m_strFontResID);
   } else {
     LOGFONTW logFont;
-    rhs.m_ownFont.GetLogFont(&logFont);
+    rhs.m_OwnFont.GetLogFont(&logFont);
     SetLogFont(logFont);
   }
 }

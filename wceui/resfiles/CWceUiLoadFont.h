@@ -28,7 +28,7 @@ class CWceUiLoadFont {
   void ResetOwnFont();
 
   int m_nKind = kWceUiResOwn;
-  CWceUiFont* m_pFont = nullptr;  // the cached font (by id, none until loaded) or m_ownFont
-  CWceUiFont m_ownFont;
+  CWceUiFont* m_pFont = nullptr;  // the cached font (by id, none until loaded) or m_OwnFont
+  CWceUiFont m_OwnFont;
   CQuickString m_strFontResID;
 };

@@ -10,9 +10,9 @@ CWceUiPackCache::~CWceUiPackCache() {
 
 CWceUiPackFile* CWceUiPackCache::GetPack(LPCWSTR pKey, LPCWSTR pPackPath) {
   void* pValue = nullptr;
-  if (m_map.Lookup(pKey, pValue)) return static_cast<CWceUiPackFile*>(pValue);
+  if (m_Map.Lookup(pKey, pValue)) return static_cast<CWceUiPackFile*>(pValue);
   CWceUiPackFile* pPack = new (std::nothrow) CWceUiPackFile(pPackPath);
-  if (pPack != nullptr && !m_map.SetAt(pKey, pPack, TRUE)) {
+  if (pPack != nullptr && !m_Map.SetAt(pKey, pPack, TRUE)) {
     delete pPack;
     pPack = nullptr;
   }
@@ -21,11 +21,11 @@ CWceUiPackFile* CWceUiPackCache::GetPack(LPCWSTR pKey, LPCWSTR pPackPath) {
 
 void CWceUiPackCache::RemoveAll() {
   WCEUI_POSITION pos = kWceUiStrMapStart;
-  while (pos != nullptr && !m_map.IsEmpty()) {
+  while (pos != nullptr && !m_Map.IsEmpty()) {
     LPCWSTR pKey = nullptr;
     void* pValue = nullptr;
-    m_map.GetNextAssoc(pos, pKey, pValue);
+    m_Map.GetNextAssoc(pos, pKey, pValue);
     delete static_cast<CWceUiPackFile*>(pValue);
   }
-  m_map.RemoveAll();
+  m_Map.RemoveAll();
 }

@@ -19,8 +19,8 @@ class CWceUiPackCache {
   CWceUiPackFile* GetPack(LPCWSTR pKey, LPCWSTR pPackPath);
   // Clears and deletes every pack object.
   void RemoveAll();
-  int GetCount() const { return m_map.GetCount(); }
+  int GetCount() const { return m_Map.GetCount(); }
 
  private:
-  CWceUiStrMap m_map;
+  CWceUiStrMap m_Map;
 };

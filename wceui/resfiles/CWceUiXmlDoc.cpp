@@ -55,7 +55,7 @@ WCHAR* CutName(WCHAR* pName, WCHAR* pEnd) {
 }  // namespace
 
 CWceUiXmlDoc::CWceUiXmlDoc()
-    : m_nodeList(offsetof(CWceUiXmlElem, m_pNodePrev), offsetof(CWceUiXmlElem, m_pNodeNext)) {
+    : m_NodeList(offsetof(CWceUiXmlElem, m_pNodePrev), offsetof(CWceUiXmlElem, m_pNodeNext)) {
   m_szFilePath[0] = 0;
   Clean();
 }
@@ -65,7 +65,7 @@ CWceUiXmlDoc::~CWceUiXmlDoc() {
 }
 
 void CWceUiXmlDoc::FreeNodes() {
-  while (!m_nodeList.IsEmpty()) delete static_cast<CWceUiXmlElem*>(m_nodeList.RemoveHead());
+  while (!m_NodeList.IsEmpty()) delete static_cast<CWceUiXmlElem*>(m_NodeList.RemoveHead());
   m_pRoot = nullptr;
   m_nDepth = 0;
 }
@@ -86,7 +86,7 @@ CWceUiXmlElem* CWceUiXmlDoc::NewNode(CWceUiXmlElem::NodeType nType) {
 }
 
 void CWceUiXmlDoc::AddNode(CWceUiXmlElem* pNode) {
-  m_nodeList.AddTail(pNode);
+  m_NodeList.AddTail(pNode);
 }
 
 void CWceUiXmlDoc::SyntaxError(const char16_t* pMethod, int nCode) {
@@ -189,8 +189,8 @@ BOOL CWceUiXmlDoc::ReadIncludeFile(LPCWSTR pPath, BYTE** ppFile, DWORD* pSize) {
 
 BOOL CWceUiXmlDoc::SpliceIncludes() {
   struct CPiece {
-    const WCHAR* p;
-    size_t n;
+    const WCHAR* m_pChars;
+    size_t m_nChars;
   };
   WCHAR* const pText = m_pText;
   const size_t nText = m_nTextLen - 1;
@@ -251,13 +251,13 @@ BOOL CWceUiXmlDoc::SpliceIncludes() {
     if (pFile == nullptr) continue;  // an empty file splices nothing
     files.emplace_back(pFile);
     CPiece& last = pieces.back();
-    last.n = size_t(pText + nLineStart - last.p);
+    last.m_nChars = size_t(pText + nLineStart - last.m_pChars);
     pieces.push_back({reinterpret_cast<const WCHAR*>(pFile + 2), (nSize - 2) / 2});
     pieces.push_back({pText + nLineEnd, m_nTextLen - nLineEnd});
   }
   if (files.empty()) return 1;
   size_t nTotal = 0;
-  for (const CPiece& piece : pieces) nTotal += piece.n;
+  for (const CPiece& piece : pieces) nTotal += piece.m_nChars;
   WCHAR* pSpliced = new (std::nothrow) WCHAR[nTotal];
   if (pSpliced == nullptr) {
     WceUiLogW(WCEUI_LOG_ERROR, u"%s::LoadXmlFile, no memory for %s with its includes", WCEUI_LOG_TAGW,
@@ -266,8 +266,8 @@ BOOL CWceUiXmlDoc::SpliceIncludes() {
   }
   WCHAR* pOut = pSpliced;
   for (const CPiece& piece : pieces) {
-    std::memcpy(pOut, piece.p, piece.n * sizeof(WCHAR));
-    pOut += piece.n;
+    std::memcpy(pOut, piece.m_pChars, piece.m_nChars * sizeof(WCHAR));
+    pOut += piece.m_nChars;
   }
   pSpliced[nTotal - 1] = 0;
   delete[] m_pText;
@@ -377,7 +377,7 @@ WCHAR* CWceUiXmlDoc::ParseXmlTag(WCHAR* p) {
       return nullptr;
     }
     --m_nDepth;
-    if (_wcsicmp(pName, m_stack[m_nDepth].pTagName) != 0) {
+    if (_wcsicmp(pName, m_Stack[m_nDepth].m_pTagName) != 0) {
       SyntaxError(u"ParseXmlTag", kXmlCloseTagMismatch);
       return nullptr;
     }
@@ -403,7 +403,7 @@ WCHAR* CWceUiXmlDoc::ParseXmlTag(WCHAR* p) {
     return nullptr;
   }
   if (m_nDepth > 0) {
-    CWceUiXmlElem* pParent = m_stack[m_nDepth - 1].pElem;
+    CWceUiXmlElem* pParent = m_Stack[m_nDepth - 1].m_pElem;
     pParent->AddChild(pElem);
     pElem->m_pParent = pParent;
     pElem->m_nDepth = pParent->m_nDepth + 1;
@@ -418,8 +418,8 @@ WCHAR* CWceUiXmlDoc::ParseXmlTag(WCHAR* p) {
     SyntaxError(u"ParseXmlTag", kXmlTooDeep);
     return nullptr;
   }
-  m_stack[m_nDepth].pElem = pElem;
-  m_stack[m_nDepth].pTagName = pName;
+  m_Stack[m_nDepth].m_pElem = pElem;
+  m_Stack[m_nDepth].m_pTagName = pName;
   ++m_nDepth;
   WCHAR* pNext = Find(pGt + 1, pEnd, u'<');
   if (pNext == nullptr) {

@@ -64,13 +64,13 @@ class CWceUiXmlDoc {
   BOOL IsLoaded() const { return m_bLoaded; }
   LPCWSTR GetFilePath() const { return m_szFilePath; }
   // Every node the parse made (elements, and comments and declarations), in the order made.
-  CWceUiXmlElem* GetFirstNode() const { return static_cast<CWceUiXmlElem*>(m_nodeList.GetHead()); }
+  CWceUiXmlElem* GetFirstNode() const { return static_cast<CWceUiXmlElem*>(m_NodeList.GetHead()); }
   static CWceUiXmlElem* GetNextNode(const CWceUiXmlElem* pNode) { return pNode->m_pNodeNext; }
 
  private:
   struct COpenElem {
-    CWceUiXmlElem* pElem;
-    LPCWSTR pTagName;
+    CWceUiXmlElem* m_pElem;
+    LPCWSTR m_pTagName;
   };
 
   BOOL SpliceIncludes();
@@ -90,8 +90,8 @@ class CWceUiXmlDoc {
   BOOL m_bLoaded = 0;
   WCHAR m_szFilePath[MAX_PATH];
   BOOL m_bKeepComments = 0;
-  COpenElem m_stack[kMaxDepth];
+  COpenElem m_Stack[kMaxDepth];
   int m_nDepth = 0;
-  CWceUiHTList m_nodeList;      // over m_pNodePrev/m_pNodeNext, owned
+  CWceUiHTList m_NodeList;      // over m_pNodePrev/m_pNodeNext, owned
   WCHAR* m_pTextEnd = nullptr;  // behind the last unit that is not trailing whitespace
 };

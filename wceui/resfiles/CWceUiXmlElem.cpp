@@ -5,19 +5,19 @@
 #include <cstddef>
 
 CWceUiXmlElem::CWceUiXmlElem(CWceUiXmlDoc* pDoc, NodeType nType)
-    : m_attrList(offsetof(CWceUiXmlAttr, pPrev), offsetof(CWceUiXmlAttr, pNext)),
+    : m_AttrList(offsetof(CWceUiXmlAttr, m_pPrev), offsetof(CWceUiXmlAttr, m_pNext)),
       m_nType(nType),
       m_pDoc(pDoc),
-      m_childList(offsetof(CWceUiXmlElem, m_pChildPrev), offsetof(CWceUiXmlElem, m_pChildNext)) {}
+      m_ChildList(offsetof(CWceUiXmlElem, m_pChildPrev), offsetof(CWceUiXmlElem, m_pChildNext)) {}
 
 CWceUiXmlElem::~CWceUiXmlElem() {
-  while (!m_attrList.IsEmpty()) delete static_cast<CWceUiXmlAttr*>(m_attrList.RemoveHead());
+  while (!m_AttrList.IsEmpty()) delete static_cast<CWceUiXmlAttr*>(m_AttrList.RemoveHead());
 }
 
 LPCWSTR CWceUiXmlElem::GetAttribute(LPCWSTR pName) const {
   if (pName == nullptr) return nullptr;
-  for (auto* p = static_cast<const CWceUiXmlAttr*>(m_attrList.GetHead()); p != nullptr; p = p->pNext) {
-    if (_wcsicmp(p->pName, pName) == 0) return p->pValue;
+  for (auto* p = static_cast<const CWceUiXmlAttr*>(m_AttrList.GetHead()); p != nullptr; p = p->m_pNext) {
+    if (_wcsicmp(p->m_pName, pName) == 0) return p->m_pValue;
   }
   return nullptr;
 }
@@ -35,9 +35,9 @@ CWceUiXmlElem* CWceUiXmlElem::FindChildElem(LPCWSTR pTagName) const {
 }
 
 void CWceUiXmlElem::AddAttribute(CWceUiXmlAttr* pAttr) {
-  m_attrList.AddTail(pAttr);
+  m_AttrList.AddTail(pAttr);
 }
 
 void CWceUiXmlElem::AddChild(CWceUiXmlElem* pChild) {
-  m_childList.AddTail(pChild);
+  m_ChildList.AddTail(pChild);
 }

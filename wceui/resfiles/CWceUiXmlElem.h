@@ -10,10 +10,10 @@
 class CWceUiXmlDoc;
 
 struct CWceUiXmlAttr {
-  LPWSTR pName;
-  LPWSTR pValue;
-  CWceUiXmlAttr* pPrev;
-  CWceUiXmlAttr* pNext;
+  LPWSTR m_pName;
+  LPWSTR m_pValue;
+  CWceUiXmlAttr* m_pPrev;
+  CWceUiXmlAttr* m_pNext;
 };
 
 class CWceUiXmlElem {
@@ -23,9 +23,9 @@ class CWceUiXmlElem {
   LPCWSTR GetTagName() const { return m_pTagName; }
   // The value of the first attribute of that name (compared without case), or nullptr.
   LPCWSTR GetAttribute(LPCWSTR pName) const;
-  CWceUiXmlElem* GetFirstChild() const { return static_cast<CWceUiXmlElem*>(m_childList.GetHead()); }
+  CWceUiXmlElem* GetFirstChild() const { return static_cast<CWceUiXmlElem*>(m_ChildList.GetHead()); }
   CWceUiXmlElem* GetNextChild(const CWceUiXmlElem* pChild) const;
-  int GetChildCount() const { return m_childList.GetCount(); }
+  int GetChildCount() const { return m_ChildList.GetCount(); }
   // The first child whose tag name equals pTagName (without case), or nullptr.
   CWceUiXmlElem* FindChildElem(LPCWSTR pTagName) const;
   int GetDepth() const { return m_nDepth; }
@@ -46,7 +46,7 @@ class CWceUiXmlElem {
 
   int m_nDepth = 0;
   LPWSTR m_pTagName = nullptr;
-  CWceUiHTList m_attrList;  // of CWceUiXmlAttr, owned
+  CWceUiHTList m_AttrList;  // of CWceUiXmlAttr, owned
   const WCHAR* m_pStart = nullptr;
   const WCHAR* m_pEnd = nullptr;
   NodeType m_nType;
@@ -54,7 +54,7 @@ class CWceUiXmlElem {
   CWceUiXmlElem* m_pParent = nullptr;
   CWceUiXmlElem* m_pNodeNext = nullptr;
   CWceUiXmlElem* m_pNodePrev = nullptr;
-  CWceUiHTList m_childList;  // over m_pChildPrev/m_pChildNext; the document owns the children
+  CWceUiHTList m_ChildList;  // over m_pChildPrev/m_pChildNext; the document owns the children
   CWceUiXmlElem* m_pChildNext = nullptr;
   CWceUiXmlElem* m_pChildPrev = nullptr;
 };

@@ -28,12 +28,12 @@ bool IsColorValue(LPCWSTR pColor) {
 
 // One group reader's view of the style being built.
 struct CStyleReader {
-  LPCWSTR pName;
-  CWceUiStyle* pStyle;
+  LPCWSTR m_pName;
+  CWceUiStyle* m_pStyle;
 
   BOOL ReadRect(LPCWSTR pRectText, RECT* pRect) const {
     if (ConvertRectStrToRect(pRectText, pRect)) return TRUE;
-    WceUiLogW(WCEUI_LOG_ERROR, u"can not load style %s, %s is not a valid rect", pName, pRectText);
+    WceUiLogW(WCEUI_LOG_ERROR, u"can not load style %s, %s is not a valid rect", m_pName, pRectText);
     return FALSE;
   }
 
@@ -42,7 +42,7 @@ struct CStyleReader {
     if (pText == nullptr) return TRUE;
     int nOpacity = _wtoi(pText);
     if (nOpacity < 0 || nOpacity > kMaxOpacity) {
-      WceUiLogW(WCEUI_LOG_ERROR, u"can not load style %s, %s is not valid alpha value", pName, pText);
+      WceUiLogW(WCEUI_LOG_ERROR, u"can not load style %s, %s is not valid alpha value", m_pName, pText);
       return FALSE;
     }
     *pOpacity = nOpacity;
@@ -51,15 +51,15 @@ struct CStyleReader {
 
   // Horizontal and vertical alignment words, each missing or unknown as nMissing / nInvalid.
   struct CAlignWord {
-    LPCWSTR pWord;
-    UINT nFlags;
+    LPCWSTR m_pWord;
+    UINT m_nFlags;
   };
   UINT ReadAlign(LPCWSTR pValue, const char16_t* pAttr, const CAlignWord* pWords, UINT nMissing) const {
     if (pValue == nullptr) return nMissing;
     for (int i = 0; i < 3; ++i) {
-      if (Is(pValue, pWords[i].pWord)) return pWords[i].nFlags;
+      if (Is(pValue, pWords[i].m_pWord)) return pWords[i].m_nFlags;
     }
-    WceUiLogW(WCEUI_LOG_ERROR, u"can not load style %s, %s is not valid for %s", pName, pValue, pAttr);
+    WceUiLogW(WCEUI_LOG_ERROR, u"can not load style %s, %s is not valid for %s", m_pName, pValue, pAttr);
     return nMissing;
   }
 
@@ -67,51 +67,51 @@ struct CStyleReader {
     RECT rc = {0, 0, 0, 0};
     LPCWSTR pRect = pElem->GetAttribute(u"rect");
     if (pRect != nullptr && !ReadRect(pRect, &rc)) return FALSE;
-    pStyle->SetPosition(
+    m_pStyle->SetPosition(
         &rc, Is(pElem->GetAttribute(u"way"), u"relative") ? WCEUI_POSITION_RELATIVE : WCEUI_POSITION_WINDOW);
-    pStyle->SetHas(kStyleHasPosition, TRUE);
+    m_pStyle->SetHas(kStyleHasPosition, TRUE);
     return TRUE;
   }
 
   BOOL ReadLayout(const CWceUiXmlElem* pElem) const {
     if (LPCWSTR p = pElem->GetAttribute(u"visibility")) {
-      pStyle->SetShow(IsTrue(p));
-      pStyle->SetHas(kStyleHasShow, TRUE);
+      m_pStyle->SetShow(IsTrue(p));
+      m_pStyle->SetHas(kStyleHasShow, TRUE);
     }
     if (LPCWSTR p = pElem->GetAttribute(u"disability")) {
-      pStyle->SetEnable(!IsTrue(p));
-      pStyle->SetHas(kStyleHasEnable, TRUE);
+      m_pStyle->SetEnable(!IsTrue(p));
+      m_pStyle->SetHas(kStyleHasEnable, TRUE);
     }
     if (LPCWSTR p = pElem->GetAttribute(u"container")) {
-      pStyle->SetContainer(IsTrue(p));
-      pStyle->SetHas(kStyleHasContainer, TRUE);
+      m_pStyle->SetContainer(IsTrue(p));
+      m_pStyle->SetHas(kStyleHasContainer, TRUE);
     }
     return TRUE;
   }
 
   BOOL ReadText(const CWceUiXmlElem* pElem) const {
     if (LPCWSTR p = pElem->GetAttribute(u"res-id")) {
-      pStyle->SetTextResID(p);
-      pStyle->SetHas(kStyleHasTextID, TRUE);
+      m_pStyle->SetTextResID(p);
+      m_pStyle->SetHas(kStyleHasTextID, TRUE);
     }
     if (LPCWSTR p = pElem->GetAttribute(u"color")) {
       if (IsColorValue(p)) {
-        pStyle->SetTextColor(FhHexStrToColor(p));
+        m_pStyle->SetTextColor(FhHexStrToColor(p));
       } else {
-        pStyle->SetTextColor(p);
+        m_pStyle->SetTextColor(p);
       }
-      pStyle->SetHas(kStyleHasTextColor, TRUE);
+      m_pStyle->SetHas(kStyleHasTextColor, TRUE);
     }
     if (const CWceUiXmlElem* pFont = pElem->FindChildElem(u"font")) {
       LPCWSTR pId = pFont->GetAttribute(u"id");
-      if (pId != nullptr) pStyle->GetFontCtrl().SetFontFromRes(pId);
-      pStyle->SetHas(kStyleHasFont, TRUE);
+      if (pId != nullptr) m_pStyle->GetFontCtrl().SetFontFromRes(pId);
+      m_pStyle->SetHas(kStyleHasFont, TRUE);
     }
     if (const CWceUiXmlElem* pDraw = pElem->FindChildElem(u"drawtext")) {
       if (LPCWSTR pRect = pDraw->GetAttribute(u"rect")) {
         RECT rc;
         if (!ReadRect(pRect, &rc)) return FALSE;
-        pStyle->GetDrawTextCtrl().SetRect(&rc);
+        m_pStyle->GetDrawTextCtrl().SetRect(&rc);
       }
       static const CAlignWord kVAlign[] = {
           {u"top", DT_TOP}, {u"bottom", DT_BOTTOM | DT_SINGLELINE}, {u"center", DT_VCENTER | DT_SINGLELINE}};
@@ -121,8 +121,8 @@ struct CStyleReader {
       if (pMultiline != nullptr && !IsTrue(pMultiline)) nFormat |= DT_SINGLELINE;
       nFormat |= ReadAlign(pDraw->GetAttribute(u"valign"), u"valign", kVAlign, DT_TOP);
       nFormat |= ReadAlign(pDraw->GetAttribute(u"align"), u"align", kAlign, DT_LEFT);
-      pStyle->GetDrawTextCtrl().SetFormat(nFormat);
-      pStyle->SetHas(kStyleHasDrawText, TRUE);
+      m_pStyle->GetDrawTextCtrl().SetFormat(nFormat);
+      m_pStyle->SetHas(kStyleHasDrawText, TRUE);
     }
     return TRUE;
   }
@@ -153,18 +153,18 @@ struct CStyleReader {
   BOOL ReadBackground(const CWceUiXmlElem* pElem) const {
     if (LPCWSTR p = pElem->GetAttribute(u"color")) {
       if (Is(p, u"transparent")) {
-        pStyle->GetBgColorCtrl().SetTransparent(TRUE);
+        m_pStyle->GetBgColorCtrl().SetTransparent(TRUE);
       } else if (IsColorValue(p)) {
-        pStyle->GetBgColorCtrl().SetColor(FhHexStrToColor(p));
+        m_pStyle->GetBgColorCtrl().SetColor(FhHexStrToColor(p));
       } else {
-        pStyle->GetBgColorCtrl().SetColor(p);
+        m_pStyle->GetBgColorCtrl().SetColor(p);
       }
-      pStyle->SetHas(kStyleHasBgColor, TRUE);
+      m_pStyle->SetHas(kStyleHasBgColor, TRUE);
     }
     if (pElem->GetFirstChild() == nullptr) return TRUE;
-    CWceUiBgItemCtrl& items = pStyle->GetBgItemCtrl();
+    CWceUiBgItemCtrl& items = m_pStyle->GetBgItemCtrl();
     items.RemoveAll();
-    pStyle->SetHas(kStyleHasBgItems, TRUE);
+    m_pStyle->SetHas(kStyleHasBgItems, TRUE);
     for (const CWceUiXmlElem* pChild = pElem->GetFirstChild(); pChild != nullptr;
          pChild = pElem->GetNextChild(pChild)) {
       CWceUiBgItem item;
@@ -178,14 +178,14 @@ struct CStyleReader {
     int nOpacity = 0;
     if (const CWceUiXmlElem* pAlpha = pElem->FindChildElem(u"alpha")) {
       if (!ReadOpacity(pAlpha->GetAttribute(u"opacity"), &nOpacity)) return FALSE;
-      pStyle->GetAlphaFilterCtrl().SetFilter(IsTrue(pAlpha->GetAttribute(u"enabled")), nOpacity);
-      pStyle->SetHas(kStyleHasAlphaFilter, TRUE);
+      m_pStyle->GetAlphaFilterCtrl().SetFilter(IsTrue(pAlpha->GetAttribute(u"enabled")), nOpacity);
+      m_pStyle->SetHas(kStyleHasAlphaFilter, TRUE);
     }
     if (const CWceUiXmlElem* pMix = pElem->FindChildElem(u"mixcolor")) {
       if (!ReadOpacity(pMix->GetAttribute(u"opacity"), &nOpacity)) return FALSE;
       BOOL bEnabled = IsTrue(pMix->GetAttribute(u"enabled"));
       LPCWSTR pColor = pMix->GetAttribute(u"color");
-      CWceUiMixColorFilterCtrl& mix = pStyle->GetMixColorFilterCtrl();
+      CWceUiMixColorFilterCtrl& mix = m_pStyle->GetMixColorFilterCtrl();
       if (pColor == nullptr) {
         mix.SetFilter(bEnabled, 0, nOpacity);
       } else if (IsColorValue(pColor)) {
@@ -193,19 +193,19 @@ struct CStyleReader {
       } else {
         mix.SetFilterFromRes(bEnabled, pColor, nOpacity);
       }
-      pStyle->SetHas(kStyleHasMixColorFilter, TRUE);
+      m_pStyle->SetHas(kStyleHasMixColorFilter, TRUE);
     }
     return TRUE;
   }
 
   BOOL ReadAdvProperties(const CWceUiXmlElem* pElem) const {
     if (LPCWSTR p = pElem->GetAttribute(u"no-draw")) {
-      pStyle->SetNoDraw(IsTrue(p));
-      pStyle->SetHas(kStyleHasNoDraw, TRUE);
+      m_pStyle->SetNoDraw(IsTrue(p));
+      m_pStyle->SetHas(kStyleHasNoDraw, TRUE);
     }
     if (LPCWSTR p = pElem->GetAttribute(u"no-input")) {
-      pStyle->SetNoInput(IsTrue(p));
-      pStyle->SetHas(kStyleHasNoInput, TRUE);
+      m_pStyle->SetNoInput(IsTrue(p));
+      m_pStyle->SetHas(kStyleHasNoInput, TRUE);
     }
     return TRUE;
   }
@@ -218,17 +218,17 @@ CFhStyleFile::~CFhStyleFile() {
 }
 
 void CFhStyleFile::DeleteCachedStyles() {
-  m_styleCache.ForEach([](LPCWSTR, void* pValue) {
+  m_StyleCache.ForEach([](LPCWSTR, void* pValue) {
     delete static_cast<CWceUiStyle*>(pValue);
     return true;
   });
-  m_styleCache.RemoveAll();
+  m_StyleCache.RemoveAll();
 }
 
 void CFhStyleFile::Unload() {
   DeleteCachedStyles();
   Clean();
-  m_styleElems.clear();
+  m_StyleElems.clear();
 }
 
 BOOL CFhStyleFile::LoadStyleFile(LPCWSTR pStyleFile) {
@@ -244,7 +244,7 @@ BOOL CFhStyleFile::LoadStyleFile(LPCWSTR pStyleFile) {
   CWceUiXmlElem* pStyles = pRootElem != nullptr ? pRootElem->FindChildElem(u"style") : nullptr;
   if (pStyles != nullptr) {
     for (CWceUiXmlElem* p = pStyles->GetFirstChild(); p != nullptr; p = pStyles->GetNextChild(p)) {
-      m_styleElems.push_back(p);
+      m_StyleElems.push_back(p);
     }
   }
   return IsLoaded();
@@ -252,8 +252,8 @@ BOOL CFhStyleFile::LoadStyleFile(LPCWSTR pStyleFile) {
 
 int CFhStyleFile::GetStyleNameIndex(LPCWSTR pStyleName) const {
   if (pStyleName == nullptr || *pStyleName == 0 || !IsLoaded()) return -1;
-  for (size_t i = 0; i < m_styleElems.size(); ++i) {
-    if (wcscmp(m_styleElems[i]->GetTagName(), pStyleName) == 0) return static_cast<int>(i);
+  for (size_t i = 0; i < m_StyleElems.size(); ++i) {
+    if (wcscmp(m_StyleElems[i]->GetTagName(), pStyleName) == 0) return static_cast<int>(i);
   }
   return -1;
 }
@@ -266,7 +266,7 @@ BOOL CFhStyleFile::GetStyleData(LPCWSTR pStyleName, CWceUiStyle* pStyle) {
   WCEUI_CHECK(IsLoaded());
   if (*pStyleName == 0 || !IsLoaded()) return FALSE;
   void* pValue = nullptr;
-  CWceUiStyle* pCached = m_styleCache.Lookup(pStyleName, pValue) ? static_cast<CWceUiStyle*>(pValue)
+  CWceUiStyle* pCached = m_StyleCache.Lookup(pStyleName, pValue) ? static_cast<CWceUiStyle*>(pValue)
                                                                  : ReadStyleFromFile(pStyleName);
   if (pCached == nullptr) return FALSE;
   *pStyle = *pCached;
@@ -282,8 +282,8 @@ CWceUiStyle* CFhStyleFile::ReadStyleFromFile(LPCWSTR pStyleName) {
   CWceUiStyle* pNewStyle = new (std::nothrow) CWceUiStyle;
   WCEUI_CHECK(NULL != pNewStyle);
   if (pNewStyle == nullptr) return nullptr;
-  if (!LoadStyle(pNewStyle, m_styleElems[static_cast<size_t>(nIndex)]) ||
-      !m_styleCache.SetAt(pStyleName, pNewStyle, TRUE)) {
+  if (!LoadStyle(pNewStyle, m_StyleElems[static_cast<size_t>(nIndex)]) ||
+      !m_StyleCache.SetAt(pStyleName, pNewStyle, TRUE)) {
     WceUiLogW(WCEUI_LOG_ERROR, u"can not load style %s", pStyleName);
     delete pNewStyle;
     return nullptr;
@@ -320,16 +320,16 @@ BOOL CFhStyleFile::LoadStyle(CWceUiStyle* pNewStyle, CWceUiXmlElem* pStyleElem) 
   }
   CStyleReader reader{pName, pNewStyle};
   const struct {
-    const char16_t* pTag;
-    BOOL (CStyleReader::*pfnRead)(const CWceUiXmlElem*) const;
+    const char16_t* m_pTag;
+    BOOL (CStyleReader::*m_pfnRead)(const CWceUiXmlElem*) const;
   } kGroups[] = {
       {u"position", &CStyleReader::ReadPosition}, {u"layout", &CStyleReader::ReadLayout},
       {u"text", &CStyleReader::ReadText},         {u"background", &CStyleReader::ReadBackground},
       {u"filters", &CStyleReader::ReadFilters},   {u"adv-properties", &CStyleReader::ReadAdvProperties},
   };
   for (const auto& group : kGroups) {
-    const CWceUiXmlElem* pGroup = pStyleElem->FindChildElem(group.pTag);
-    if (pGroup != nullptr && !(reader.*group.pfnRead)(pGroup)) return FALSE;
+    const CWceUiXmlElem* pGroup = pStyleElem->FindChildElem(group.m_pTag);
+    if (pGroup != nullptr && !(reader.*group.m_pfnRead)(pGroup)) return FALSE;
   }
   return TRUE;
 }

@@ -46,13 +46,13 @@ class CFhStyleFile : public CWceUiXmlDoc {
   // A new animation of the element's "type", set up from the element and named pAnimateName;
   // the caller owns it.
   CWceUiWndAnimate* GetWndAnimate(LPCWSTR pAnimateName) const;
-  int GetCachedStyleCount() const { return m_styleCache.GetCount(); }
+  int GetCachedStyleCount() const { return m_StyleCache.GetCount(); }
 
  private:
   CWceUiStyle* ReadStyleFromFile(LPCWSTR pStyleName);
   void DeleteCachedStyles();
 
-  CWceUiStrMap m_styleCache;  // name -> owned CWceUiStyle
-  std::vector<CWceUiXmlElem*> m_styleElems;
+  CWceUiStrMap m_StyleCache;  // name -> owned CWceUiStyle
+  std::vector<CWceUiXmlElem*> m_StyleElems;
   int m_nOverwriteDepth = 0;
 };

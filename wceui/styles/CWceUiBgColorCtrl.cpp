@@ -14,7 +14,7 @@ CWceUiBgColorCtrl& CWceUiBgColorCtrl::operator=(const CWceUiBgColorCtrl& rhs) {
 void CWceUiBgColorCtrl::SetColor(COLORREF crColor) {
   m_bHasColor = 1;
   m_bTransparent = 0;
-  m_color.SetColor(crColor);
+  m_Color.SetColor(crColor);
 }
 
 void CWceUiBgColorCtrl::SetColor(LPCWSTR pColorID) {
@@ -24,7 +24,7 @@ void CWceUiBgColorCtrl::SetColor(LPCWSTR pColorID) {
   if (*pColorID == 0) return;
   m_bHasColor = 1;
   m_bTransparent = 0;
-  m_color.SetColorFromRes(pColorID);
+  m_Color.SetColorFromRes(pColorID);
 }
 
 void CWceUiBgColorCtrl::SetTransparent(BOOL bTransparent) {
@@ -38,7 +38,7 @@ COLORREF CWceUiBgColorCtrl::GetColor() {
   } else if (m_bTransparent) {
     WceUiLogW(WCEUI_LOG_ERROR, u"CWceUiBgColorCtrl::GetColor is useless when IsTransparent return TRUE");
   }
-  return m_color.GetColor();
+  return m_Color.GetColor();
 }
 
 void CWceUiBgColorCtrl::DoCopy(const CWceUiBgColorCtrl& rhs) {
@@ -46,5 +46,5 @@ void CWceUiBgColorCtrl::DoCopy(const CWceUiBgColorCtrl& rhs) {
   if (this == &rhs) return;
   m_bHasColor = rhs.m_bHasColor;
   m_bTransparent = rhs.m_bTransparent;
-  m_color = rhs.m_color;
+  m_Color = rhs.m_Color;
 }

@@ -23,5 +23,5 @@ class CWceUiBgColorCtrl {
  private:
   BOOL m_bHasColor = 0;
   BOOL m_bTransparent = 0;
-  CWceUiLoadColor m_color;
+  CWceUiLoadColor m_Color;
 };

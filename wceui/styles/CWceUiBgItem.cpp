@@ -9,7 +9,7 @@ CWceUiBgItem::CWceUiBgItem() {
 }
 
 CWceUiBgItem::CWceUiBgItem(const CWceUiBgItem& rhs)
-    : m_bitmap(rhs.m_bitmap),
+    : m_Bitmap(rhs.m_Bitmap),
       m_strName(rhs.m_strName),
       m_rcSrc(rhs.m_rcSrc),
       m_rcDst(rhs.m_rcDst),
@@ -19,7 +19,7 @@ CWceUiBgItem::CWceUiBgItem(const CWceUiBgItem& rhs)
 
 CWceUiBgItem& CWceUiBgItem::operator=(const CWceUiBgItem& rhs) {
   if (this == &rhs) return *this;
-  m_bitmap = rhs.m_bitmap;
+  m_Bitmap = rhs.m_Bitmap;
   m_strName = rhs.m_strName;
   m_rcSrc = rhs.m_rcSrc;
   m_rcDst = rhs.m_rcDst;
@@ -33,7 +33,7 @@ void CWceUiBgItem::SetBitmapFromRes(LPCWSTR pBitmapID) {
   WCEUI_CHECK(NULL != pBitmapID);
   if (pBitmapID == nullptr) return;
   WCEUI_CHECK(*pBitmapID);
-  if (*pBitmapID != 0) m_bitmap.SetBitmapFromRes(pBitmapID);
+  if (*pBitmapID != 0) m_Bitmap.SetBitmapFromRes(pBitmapID);
 }
 
 void CWceUiBgItem::SetName(LPCWSTR pBgItemName) {

@@ -17,8 +17,8 @@ class CWceUiBgItem {
 
   // An empty id is ignored.
   void SetBitmapFromRes(LPCWSTR pBitmapID);
-  CWceUiGenericBitmap* GetBitmap() { return m_bitmap.GetBitmap(); }
-  LPCWSTR GetBitmapResID() const { return m_bitmap.GetBitmapResID(); }
+  CWceUiGenericBitmap* GetBitmap() { return m_Bitmap.GetBitmap(); }
+  LPCWSTR GetBitmapResID() const { return m_Bitmap.GetBitmapResID(); }
   void SetName(LPCWSTR pBgItemName);
   LPCWSTR GetName() const { return m_strName; }
   void GetSrcRect(LPRECT lpRect) const;
@@ -40,7 +40,7 @@ class CWceUiBgItem {
   // Links of the item list.
   CWceUiBgItem* m_pPrev = nullptr;
   CWceUiBgItem* m_pNext = nullptr;
-  CWceUiLoadBitmap m_bitmap;
+  CWceUiLoadBitmap m_Bitmap;
   CQuickString m_strName;
   RECT m_rcSrc;
   RECT m_rcDst;

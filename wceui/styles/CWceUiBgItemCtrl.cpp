@@ -7,7 +7,7 @@
 #include <new>
 
 CWceUiBgItemCtrl::CWceUiBgItemCtrl()
-    : m_items(offsetof(CWceUiBgItem, m_pPrev), offsetof(CWceUiBgItem, m_pNext)) {}
+    : m_Items(offsetof(CWceUiBgItem, m_pPrev), offsetof(CWceUiBgItem, m_pNext)) {}
 
 CWceUiBgItemCtrl::~CWceUiBgItemCtrl() {
   RemoveAll();
@@ -40,9 +40,9 @@ CWceUiBgItem* CWceUiBgItemCtrl::GetByName(LPCWSTR pName) const {
 
 void CWceUiBgItemCtrl::AddTail(const CWceUiBgItem& item) {
   CWceUiBgItem* pCopy = new (std::nothrow) CWceUiBgItem(item);
-  if (pCopy != nullptr) m_items.AddTail(pCopy);
+  if (pCopy != nullptr) m_Items.AddTail(pCopy);
 }
 
 void CWceUiBgItemCtrl::RemoveAll() {
-  while (!m_items.IsEmpty()) delete static_cast<CWceUiBgItem*>(m_items.RemoveHead());
+  while (!m_Items.IsEmpty()) delete static_cast<CWceUiBgItem*>(m_Items.RemoveHead());
 }

@@ -12,15 +12,15 @@ class CWceUiBgItemCtrl {
   CWceUiBgItemCtrl(const CWceUiBgItemCtrl& rhs);
   CWceUiBgItemCtrl& operator=(const CWceUiBgItemCtrl& rhs);
 
-  CWceUiBgItem* GetHead() const { return static_cast<CWceUiBgItem*>(m_items.GetHead()); }
+  CWceUiBgItem* GetHead() const { return static_cast<CWceUiBgItem*>(m_Items.GetHead()); }
   CWceUiBgItem* GetNext(const CWceUiBgItem* pCurBgItem) const;
   // The first item of that name (letter case counts), or none.
   CWceUiBgItem* GetByName(LPCWSTR pName) const;
-  int GetCount() const { return m_items.GetCount(); }
+  int GetCount() const { return m_Items.GetCount(); }
   // Appends a copy of the item.
   void AddTail(const CWceUiBgItem& item);
   void RemoveAll();
 
  private:
-  CWceUiHTList m_items;
+  CWceUiHTList m_Items;
 };

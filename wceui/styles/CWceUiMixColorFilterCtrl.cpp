@@ -10,7 +10,7 @@ constexpr COLORREF kNoMixColor = 0xFFFFFFFF;
 
 void CWceUiMixColorFilterCtrl::SetFilter(BOOL bEnabled, COLORREF crMix, int nOpacity) {
   m_bEnabled = bEnabled;
-  m_color.SetColor(bEnabled ? crMix : kNoMixColor);
+  m_Color.SetColor(bEnabled ? crMix : kNoMixColor);
   m_nOpacity = bEnabled ? nOpacity : -1;
 }
 
@@ -18,13 +18,13 @@ void CWceUiMixColorFilterCtrl::SetFilterFromRes(BOOL bEnabled, LPCWSTR pMixColor
   WCEUI_CHECK(NULL != pMixColor);
   if (pMixColor == nullptr) return;
   m_bEnabled = bEnabled;
-  m_color.SetColorFromRes(pMixColor);
+  m_Color.SetColorFromRes(pMixColor);
   m_nOpacity = bEnabled ? nOpacity : -1;
 }
 
 BOOL CWceUiMixColorFilterCtrl::GetFilter(COLORREF* pMix, int* pOpacity) {
   if (!m_bEnabled) return FALSE;
-  if (pMix != nullptr) *pMix = m_color.GetColor();
+  if (pMix != nullptr) *pMix = m_Color.GetColor();
   if (pOpacity != nullptr) *pOpacity = m_nOpacity;
   return TRUE;
 }

@@ -14,7 +14,7 @@ class CWceUiMixColorFilterCtrl {
   BOOL GetFilter(COLORREF* pMix, int* pOpacity);
 
  private:
-  CWceUiLoadColor m_color;
+  CWceUiLoadColor m_Color;
   int m_nOpacity = -1;
   BOOL m_bEnabled = 0;
 };

@@ -30,11 +30,11 @@ void CWceUiStyle::SetTextColor(LPCWSTR pColorID) {
   WCEUI_CHECK(NULL != pColorID);
   if (pColorID == nullptr) return;
   WCEUI_CHECK(*pColorID);
-  m_textColor.SetColorFromRes(pColorID);
+  m_TextColor.SetColorFromRes(pColorID);
 }
 
 void CWceUiStyle::SetTextColor(COLORREF crColor) {
-  m_textColor.SetColor(crColor);
+  m_TextColor.SetColor(crColor);
 }
 
 void CWceUiStyle::SetTextResID(LPCWSTR pTextResID) {
@@ -51,15 +51,15 @@ CWceUiStyle& CWceUiStyle::Merge(const CWceUiStyle& first, const CWceUiStyle& sec
   SetEnable(from(kStyleHasEnable).m_bEnable);
   SetContainer(from(kStyleHasContainer).m_bContainer);
   SetTextResID(from(kStyleHasTextID).m_strTextResID);
-  m_textColor = from(kStyleHasTextColor).m_textColor;
-  m_font = from(kStyleHasFont).m_font;
-  m_drawText = from(kStyleHasDrawText).m_drawText;
-  m_bgColor = from(kStyleHasBgColor).m_bgColor;
-  m_alphaFilter = from(kStyleHasAlphaFilter).m_alphaFilter;
-  m_mixColorFilter = from(kStyleHasMixColorFilter).m_mixColorFilter;
+  m_TextColor = from(kStyleHasTextColor).m_TextColor;
+  m_Font = from(kStyleHasFont).m_Font;
+  m_DrawText = from(kStyleHasDrawText).m_DrawText;
+  m_BgColor = from(kStyleHasBgColor).m_BgColor;
+  m_AlphaFilter = from(kStyleHasAlphaFilter).m_AlphaFilter;
+  m_MixColorFilter = from(kStyleHasMixColorFilter).m_MixColorFilter;
   SetNoDraw(from(kStyleHasNoDraw).m_bNoDraw);
   SetNoInput(from(kStyleHasNoInput).m_bNoInput);
-  m_bgItems = second.m_bgItems;
+  m_BgItems = second.m_BgItems;
   std::copy(std::begin(second.m_bHas), std::end(second.m_bHas), std::begin(m_bHas));
   return *this;
 }

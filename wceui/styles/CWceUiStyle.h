@@ -65,18 +65,18 @@ class CWceUiStyle {
 
   void SetTextColor(LPCWSTR pColorID);
   void SetTextColor(COLORREF crColor);
-  COLORREF GetTextColor() { return m_textColor.GetColor(); }
-  CWceUiLoadColor& GetTextColorCtrl() { return m_textColor; }
+  COLORREF GetTextColor() { return m_TextColor.GetColor(); }
+  CWceUiLoadColor& GetTextColorCtrl() { return m_TextColor; }
   // None is the empty text.
   void SetTextResID(LPCWSTR pTextResID);
   LPCWSTR GetTextResID() const { return m_strTextResID; }
 
-  CWceUiFontCtrl& GetFontCtrl() { return m_font; }
-  CWceUiDrawTextCtrl& GetDrawTextCtrl() { return m_drawText; }
-  CWceUiBgColorCtrl& GetBgColorCtrl() { return m_bgColor; }
-  CWceUiBgItemCtrl& GetBgItemCtrl() { return m_bgItems; }
-  CWceUiAlphaFilterCtrl& GetAlphaFilterCtrl() { return m_alphaFilter; }
-  CWceUiMixColorFilterCtrl& GetMixColorFilterCtrl() { return m_mixColorFilter; }
+  CWceUiFontCtrl& GetFontCtrl() { return m_Font; }
+  CWceUiDrawTextCtrl& GetDrawTextCtrl() { return m_DrawText; }
+  CWceUiBgColorCtrl& GetBgColorCtrl() { return m_BgColor; }
+  CWceUiBgItemCtrl& GetBgItemCtrl() { return m_BgItems; }
+  CWceUiAlphaFilterCtrl& GetAlphaFilterCtrl() { return m_AlphaFilter; }
+  CWceUiMixColorFilterCtrl& GetMixColorFilterCtrl() { return m_MixColorFilter; }
 
   void SetHas(WceUiStyleHas nWhat, BOOL bHas) { m_bHas[nWhat] = bHas; }
   BOOL GetHas(WceUiStyleHas nWhat) const { return m_bHas[nWhat]; }
@@ -100,14 +100,14 @@ class CWceUiStyle {
   BOOL m_bContainer = 0;
   BOOL m_bNoDraw = 0;
   BOOL m_bNoInput = 0;
-  CWceUiLoadColor m_textColor;
+  CWceUiLoadColor m_TextColor;
   CQuickString m_strTextResID;
-  CWceUiFontCtrl m_font;
-  CWceUiDrawTextCtrl m_drawText;
-  CWceUiBgColorCtrl m_bgColor;
-  CWceUiBgItemCtrl m_bgItems;
-  CWceUiAlphaFilterCtrl m_alphaFilter;
-  CWceUiMixColorFilterCtrl m_mixColorFilter;
+  CWceUiFontCtrl m_Font;
+  CWceUiDrawTextCtrl m_DrawText;
+  CWceUiBgColorCtrl m_BgColor;
+  CWceUiBgItemCtrl m_BgItems;
+  CWceUiAlphaFilterCtrl m_AlphaFilter;
+  CWceUiMixColorFilterCtrl m_MixColorFilter;
   CWceUiLayer* m_pLayer = nullptr;
   BOOL m_bHas[kStyleHasCount] = {};
 };

@@ -8,8 +8,8 @@
 namespace {
 
 struct RoleName {
-  LPCWSTR pName;
-  int nRole;
+  LPCWSTR m_pName;
+  int m_nRole;
 };
 
 constexpr RoleName kRoleNames[] = {
@@ -43,7 +43,7 @@ void CWceUiScrBtn::SetProperties(CWceUiXmlElem* pCreateElem) {
   LPCWSTR pDownStyle = pCreateElem->GetAttribute(u"down.style");
   if (pDownStyle != nullptr) WceUiSetStyleName(m_szDownStyle, pDownStyle);
   for (const RoleName& r : kRoleNames) {
-    if (IsEqualName(r.pName)) m_nRole = r.nRole;
+    if (IsEqualName(r.m_pName)) m_nRole = r.m_nRole;
   }
 }
 

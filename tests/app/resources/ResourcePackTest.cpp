@@ -152,7 +152,7 @@ CWceUiObject* CreateStandIn() {
 void RegisterStandIns() {
   for (LPCWSTR pName : {u"CWceUiButton", u"CWceLoading", u"CWceResProgress", u"CVideoFrame"}) {
     CWceUiClassRecord* pRecord = WceUiFindClassRecord(pName);
-    if (pRecord == nullptr || pRecord->pfnCreate == nullptr)
+    if (pRecord == nullptr || pRecord->m_pfnCreate == nullptr)
       WceUiRegisterClass(CreateStandIn, pName, u"CWceUiLayer");
   }
 }

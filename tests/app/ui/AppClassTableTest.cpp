@@ -76,13 +76,13 @@ TEST(AppClassTable, EveryRecordIsRegisteredWithItsBase) {
     EXPECT_TRUE(names.insert(pTable[i].pClassName).second) << what << " twice";
     CWceUiClassRecord* pRecord = WceUiFindClassRecord(pTable[i].pClassName);
     ASSERT_NE(pRecord, nullptr) << what;
-    EXPECT_NE(pRecord->pfnCreate, nullptr) << what;
+    EXPECT_NE(pRecord->m_pfnCreate, nullptr) << what;
     CWceUiClassRecord* pBase =
         pTable[i].pBaseClassName != nullptr ? WceUiFindClassRecord(pTable[i].pBaseClassName) : nullptr;
     if (pTable[i].pBaseClassName != nullptr) {
       ASSERT_NE(pBase, nullptr) << what;
     }
-    EXPECT_EQ(pRecord->pBaseRecord, pBase) << what;
+    EXPECT_EQ(pRecord->m_pBaseRecord, pBase) << what;
   }
   // The application's own layers are made by name and know what they are.
   for (const char16_t* pName :

@@ -60,12 +60,12 @@ TEST(CWceUiPlexTest, BlocksChainAtTheHeadAndFreeTogether) {
   CWceUiPlex* pFirst = CWceUiPlex::Create(pHead, 10, 24);
   ASSERT_NE(pFirst, nullptr);
   EXPECT_EQ(pHead, pFirst);
-  EXPECT_EQ(pFirst->pNext, nullptr);
+  EXPECT_EQ(pFirst->m_pNext, nullptr);
   std::memset(pFirst->data(), 0xAB, 10 * 24);  // the whole block is usable
   CWceUiPlex* pSecond = CWceUiPlex::Create(pHead, 10, 24);
   ASSERT_NE(pSecond, nullptr);
   EXPECT_EQ(pHead, pSecond);
-  EXPECT_EQ(pSecond->pNext, pFirst);
+  EXPECT_EQ(pSecond->m_pNext, pFirst);
   EXPECT_EQ(CWceUiPlex::Create(pHead, 0x10000, 0x10000), nullptr);
   EXPECT_EQ(pHead, pSecond);
   pHead->FreeDataChain();

@@ -58,15 +58,15 @@ TEST_F(CWceUiObjectTest, ClassRegisteredBeforeItsBaseIsCompletedByTheBase) {
   CWceUiClassRecord* pBase = WceUiFindClassRecord(u"CTestBaseB");
   ASSERT_NE(pChild, nullptr);
   ASSERT_NE(pBase, nullptr);
-  EXPECT_EQ(pChild->pBaseRecord, pBase);
-  EXPECT_EQ(pBase->pfnCreate, nullptr);
-  EXPECT_EQ(pBase->pBaseRecord, nullptr);
+  EXPECT_EQ(pChild->m_pBaseRecord, pBase);
+  EXPECT_EQ(pBase->m_pfnCreate, nullptr);
+  EXPECT_EQ(pBase->m_pBaseRecord, nullptr);
   // The placeholder creates nothing and logs nothing: the name is known.
   EXPECT_EQ(Create(u"CTestBaseB"), nullptr);
   EXPECT_TRUE(Log().empty());
   WceUiRegisterClass(nullptr, u"CTestBaseB", u"CProbeLayer");
   EXPECT_EQ(WceUiFindClassRecord(u"CTestBaseB"), pBase);
-  EXPECT_EQ(pBase->pBaseRecord, WceUiFindClassRecord(u"CProbeLayer"));
+  EXPECT_EQ(pBase->m_pBaseRecord, WceUiFindClassRecord(u"CProbeLayer"));
   CWceUiObject object;
   object.SetClassName(u"CTestChildA");
   EXPECT_TRUE(object.IsKindOf(u"CTestBaseB"));
@@ -75,9 +75,9 @@ TEST_F(CWceUiObjectTest, ClassRegisteredBeforeItsBaseIsCompletedByTheBase) {
 
 TEST_F(CWceUiObjectTest, BaseNameStartingWithZeroMeansNoBase) {
   WceUiRegisterClass(nullptr, u"CTestRootless", u"0CWceUiObject");
-  EXPECT_EQ(WceUiFindClassRecord(u"CTestRootless")->pBaseRecord, nullptr);
+  EXPECT_EQ(WceUiFindClassRecord(u"CTestRootless")->m_pBaseRecord, nullptr);
   EXPECT_EQ(WceUiFindClassRecord(u"0CWceUiObject"), nullptr);
-  EXPECT_EQ(WceUiFindClassRecord(u"CWceUiObject")->pBaseRecord, nullptr);
+  EXPECT_EQ(WceUiFindClassRecord(u"CWceUiObject")->m_pBaseRecord, nullptr);
 }
 
 TEST_F(CWceUiObjectTest, CreationFailuresAreLogged) {

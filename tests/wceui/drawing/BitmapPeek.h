@@ -13,18 +13,18 @@ struct Peek : CWceUiGenericBitmap {
 
 inline DWORD PeekPixel(const CWceUiGenericBitmap* p, int x, int y) {
   const CFhBmpData* d = Peek::Data(p);
-  const int row = d->bmp.bmHeight - 1 - y;
-  if (d->bmp.bmBitsPixel == 16)
-    return static_cast<const WORD*>(d->pBits)[row * ((d->bmp.bmWidth + 1) & ~1) + x];
-  return static_cast<const DWORD*>(d->pBits)[row * d->bmp.bmWidth + x];
+  const int row = d->m_Bmp.bmHeight - 1 - y;
+  if (d->m_Bmp.bmBitsPixel == 16)
+    return static_cast<const WORD*>(d->m_pBits)[row * ((d->m_Bmp.bmWidth + 1) & ~1) + x];
+  return static_cast<const DWORD*>(d->m_pBits)[row * d->m_Bmp.bmWidth + x];
 }
 
 inline void PokePixel(CWceUiGenericBitmap* p, int x, int y, DWORD v) {
   CFhBmpData* d = Peek::Data(p);
-  const int row = d->bmp.bmHeight - 1 - y;
-  if (d->bmp.bmBitsPixel == 16) {
-    static_cast<WORD*>(d->pBits)[row * ((d->bmp.bmWidth + 1) & ~1) + x] = static_cast<WORD>(v);
+  const int row = d->m_Bmp.bmHeight - 1 - y;
+  if (d->m_Bmp.bmBitsPixel == 16) {
+    static_cast<WORD*>(d->m_pBits)[row * ((d->m_Bmp.bmWidth + 1) & ~1) + x] = static_cast<WORD>(v);
   } else {
-    static_cast<DWORD*>(d->pBits)[row * d->bmp.bmWidth + x] = v;
+    static_cast<DWORD*>(d->m_pBits)[row * d->m_Bmp.bmWidth + x] = v;
   }
 }

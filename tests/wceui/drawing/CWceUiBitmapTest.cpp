@@ -83,12 +83,12 @@ TEST_P(Bitmaps, CopiesShareUntilOneIsWritten) {
   ASSERT_TRUE(a->MakeACopy(&pCopy));
   std::unique_ptr<CWceUiGenericBitmap> b(pCopy);
   EXPECT_EQ(Peek::Data(a.get()), Peek::Data(b.get()));
-  EXPECT_EQ(2, Peek::Data(a.get())->nRef);
+  EXPECT_EQ(2, Peek::Data(a.get())->m_nRef);
   ASSERT_TRUE(b->FillColor(RGB(0x10, 0x20, 0x30), nullptr));
   EXPECT_NE(Peek::Data(a.get()), Peek::Data(b.get()));
   EXPECT_EQ(before, All(a.get()));
   EXPECT_EQ(std::vector<DWORD>(12, Pixel(RGB(0x10, 0x20, 0x30))), All(b.get()));
-  EXPECT_EQ(1, Peek::Data(a.get())->nRef);
+  EXPECT_EQ(1, Peek::Data(a.get())->m_nRef);
 
   CWceUiGenericBitmap* pSecond = pCopy;  // not NULL: refused
   EXPECT_FALSE(a->MakeACopy(&pSecond));
@@ -99,7 +99,7 @@ TEST_P(Bitmaps, LockedPixelsAreNotSharedUntilReleased) {
   std::unique_ptr<CWceUiGenericBitmap> a = Make(3, 2, 0x55);
   void* pBits = nullptr;
   ASSERT_NE(nullptr, a->GetHBitmap(&pBits));
-  EXPECT_EQ(Peek::Data(a.get())->pBits, pBits);
+  EXPECT_EQ(Peek::Data(a.get())->m_pBits, pBits);
   CWceUiGenericBitmap* pCopy = nullptr;
   ASSERT_TRUE(a->MakeACopy(&pCopy));
   std::unique_ptr<CWceUiGenericBitmap> b(pCopy);
@@ -183,7 +183,7 @@ TEST_P(Bitmaps, PerPixelAlphaBlend) {
   std::vector<BYTE> alpha;
   if (Is565()) {
     // A new plane is all transparent; give each pixel its own alpha, 0 and 63 included.
-    BYTE* pPlane = Peek::Data(src.get())->pAlpha;
+    BYTE* pPlane = Peek::Data(src.get())->m_pAlpha;
     ASSERT_NE(nullptr, pPlane);
     for (int i = 0; i < 12; ++i) EXPECT_EQ(0, pPlane[i]);
     for (int i = 0; i < 12; ++i) pPlane[i] = static_cast<BYTE>(i * 63 / 11);
@@ -202,7 +202,7 @@ TEST_P(Bitmaps, PerPixelAlphaBlend) {
       if (x >= 1) {
         const DWORD s = Get(src.get(), x - 1, y);
         expected = Is565() ? RefPerPixel565(static_cast<WORD>(d), static_cast<WORD>(s),
-                                            Peek::Data(src.get())->pAlpha[(2 - y) * 4 + x - 1])
+                                            Peek::Data(src.get())->m_pAlpha[(2 - y) * 4 + x - 1])
                            : RefPerPixel32(d, s);
       }
       EXPECT_EQ(expected, Get(dst.get(), x, y)) << x << "," << y;
@@ -375,7 +375,7 @@ TEST_P(Bitmaps, SavedFilesLoadBackWithTheirAlpha) {
   EXPECT_EQ(All(p.get()), All(q.get()));
   EXPECT_TRUE(q->HasPerPixelAlpha());
   if (Is565()) {
-    const BYTE* pAlpha = Peek::Data(q.get())->pAlpha;
+    const BYTE* pAlpha = Peek::Data(q.get())->m_pAlpha;
     ASSERT_NE(nullptr, pAlpha);
     EXPECT_EQ(std::vector<BYTE>({0, 0x10, 0x3F, 0, 0x3F, 0x20}), std::vector<BYTE>(pAlpha, pAlpha + 6));
   }
@@ -384,7 +384,7 @@ TEST_P(Bitmaps, SavedFilesLoadBackWithTheirAlpha) {
       WceUiLoadBmpFromFile(u"\\SDMMC\\CECorvane\\pic.bmp", 0, u"\\SDMMC\\CECorvane\\pic.alpha"));
   ASSERT_NE(nullptr, r);
   EXPECT_FALSE(r->HasPerPixelAlpha());
-  EXPECT_EQ(nullptr, Peek::Data(r.get())->pAlpha);
+  EXPECT_EQ(nullptr, Peek::Data(r.get())->m_pAlpha);
 }
 
 TEST_P(Bitmaps, LoadFromHBitmapConvertsToThisDepth) {
@@ -517,7 +517,7 @@ TEST_F(BitmapFileErrors, The565FlagFollowsThePlane) {
   const BYTE alpha[4] = {0, 63, 64, 255};
   ASSERT_TRUE(bmp.CreateDIB565(2, 2, pixels.data(), alpha));
   EXPECT_TRUE(bmp.HasPerPixelAlpha());
-  const BYTE* pPlane = Peek::Data(&bmp)->pAlpha;
+  const BYTE* pPlane = Peek::Data(&bmp)->m_pAlpha;
   EXPECT_EQ(std::vector<BYTE>({0, 63, 63, 63}), std::vector<BYTE>(pPlane, pPlane + 4));
   CWceUi32Bitmap bmp32;
   ASSERT_TRUE(bmp32.CreateDIB32(2, 2, nullptr, 1));

@@ -121,20 +121,20 @@ TEST_F(WceUiDibTest, CopyHBitmapConvertsIntoEitherDepth) {
   for (int bits : {32, 16}) {
     CFhBmpData data;
     ASSERT_TRUE(CopyHBitmap(&data, bits, hSrc)) << bits;
-    EXPECT_NE(data.hBitmap, hSrc);
-    EXPECT_EQ(data.bmp.bmWidth, 3);
-    EXPECT_EQ(data.bmp.bmHeight, 2);
-    EXPECT_EQ(data.bmp.bmBitsPixel, bits);
-    EXPECT_EQ(data.pAlpha, nullptr);
+    EXPECT_NE(data.m_hBitmap, hSrc);
+    EXPECT_EQ(data.m_Bmp.bmWidth, 3);
+    EXPECT_EQ(data.m_Bmp.bmHeight, 2);
+    EXPECT_EQ(data.m_Bmp.bmBitsPixel, bits);
+    EXPECT_EQ(data.m_pAlpha, nullptr);
     if (bits == 32) {
-      EXPECT_EQ(std::memcmp(data.pBits, colours, sizeof(colours)), 0);
+      EXPECT_EQ(std::memcmp(data.m_pBits, colours, sizeof(colours)), 0);
     } else {
-      const WORD* p16 = static_cast<const WORD*>(data.pBits);
+      const WORD* p16 = static_cast<const WORD*>(data.m_pBits);
       // Rows of 565 pixels are padded to 4 bytes: 3 pixels and one spare a row.
       const WORD expected[8] = {0xF800, 0x07E0, 0x001F, 0, 0xFFFF, 0x0000, 0xF821, 0};
       for (int i : {0, 1, 2, 4, 5, 6}) EXPECT_EQ(p16[i], expected[i]) << i;
     }
-    DeleteObject(data.hBitmap);
+    DeleteObject(data.m_hBitmap);
   }
   CFhBmpData data;
   EXPECT_FALSE(CopyHBitmap(&data, 24, hSrc));
@@ -146,44 +146,44 @@ TEST_F(WceUiDibTest, CopyHBitmapConvertsIntoEitherDepth) {
 TEST_F(WceUiDibTest, DeepCopiesOwnTheirPixelsAndAlpha) {
   CFhBmpData src;
   std::memset(&src, 0, sizeof(src));
-  src.nRef = 1;
-  src.hBitmap = CreateEmptyDIB565(3, 2, &src.pBits);
-  ASSERT_NE(src.hBitmap, nullptr);
-  GetObjectW(src.hBitmap, sizeof(src.bmp), &src.bmp);
-  for (int i = 0; i < 8; ++i) static_cast<WORD*>(src.pBits)[i] = static_cast<WORD>(0x1111 * (i + 1));
+  src.m_nRef = 1;
+  src.m_hBitmap = CreateEmptyDIB565(3, 2, &src.m_pBits);
+  ASSERT_NE(src.m_hBitmap, nullptr);
+  GetObjectW(src.m_hBitmap, sizeof(src.m_Bmp), &src.m_Bmp);
+  for (int i = 0; i < 8; ++i) static_cast<WORD*>(src.m_pBits)[i] = static_cast<WORD>(0x1111 * (i + 1));
   BYTE alpha[8] = {0, 10, 20, 30, 40, 50, 60, 63};
-  src.pAlpha = alpha;
-  src.dwTransColor = 0x00FF00FF;
-  src.nConstAlpha = 128;
+  src.m_pAlpha = alpha;
+  src.m_dwTransColor = 0x00FF00FF;
+  src.m_nConstAlpha = 128;
 
   CFhBmpData copy;
   ASSERT_TRUE(CopyBmpData565(&copy, &src));
-  EXPECT_NE(copy.hBitmap, src.hBitmap);
-  EXPECT_NE(copy.pBits, src.pBits);
-  EXPECT_EQ(std::memcmp(copy.pBits, src.pBits, 16), 0);
-  ASSERT_NE(copy.pAlpha, nullptr);
-  EXPECT_NE(copy.pAlpha, alpha);
-  EXPECT_EQ(std::memcmp(copy.pAlpha, alpha, 8), 0);
-  EXPECT_EQ(copy.dwTransColor, 0x00FF00FFu);
-  EXPECT_EQ(copy.nConstAlpha, 128);
-  EXPECT_EQ(copy.bmp.bmBits, copy.pBits);
+  EXPECT_NE(copy.m_hBitmap, src.m_hBitmap);
+  EXPECT_NE(copy.m_pBits, src.m_pBits);
+  EXPECT_EQ(std::memcmp(copy.m_pBits, src.m_pBits, 16), 0);
+  ASSERT_NE(copy.m_pAlpha, nullptr);
+  EXPECT_NE(copy.m_pAlpha, alpha);
+  EXPECT_EQ(std::memcmp(copy.m_pAlpha, alpha, 8), 0);
+  EXPECT_EQ(copy.m_dwTransColor, 0x00FF00FFu);
+  EXPECT_EQ(copy.m_nConstAlpha, 128);
+  EXPECT_EQ(copy.m_Bmp.bmBits, copy.m_pBits);
   // A 565 record is no 32-bit one.
   CFhBmpData wrong;
   EXPECT_FALSE(CopyBmpData32(&wrong, &src));
-  delete[] copy.pAlpha;
-  DeleteObject(copy.hBitmap);
+  delete[] copy.m_pAlpha;
+  DeleteObject(copy.m_hBitmap);
 
   CFhBmpData src32;
   std::memset(&src32, 0, sizeof(src32));
-  src32.hBitmap = CreateEmptyDIB32(2, 2, &src32.pBits);
-  GetObjectW(src32.hBitmap, sizeof(src32.bmp), &src32.bmp);
-  static_cast<DWORD*>(src32.pBits)[3] = 0x123456;
+  src32.m_hBitmap = CreateEmptyDIB32(2, 2, &src32.m_pBits);
+  GetObjectW(src32.m_hBitmap, sizeof(src32.m_Bmp), &src32.m_Bmp);
+  static_cast<DWORD*>(src32.m_pBits)[3] = 0x123456;
   ASSERT_TRUE(CopyBmpData32(&copy, &src32));
-  EXPECT_EQ(static_cast<DWORD*>(copy.pBits)[3], 0x123456u);
-  EXPECT_EQ(copy.pAlpha, nullptr);
-  DeleteObject(copy.hBitmap);
-  DeleteObject(src32.hBitmap);
-  DeleteObject(src.hBitmap);
+  EXPECT_EQ(static_cast<DWORD*>(copy.m_pBits)[3], 0x123456u);
+  EXPECT_EQ(copy.m_pAlpha, nullptr);
+  DeleteObject(copy.m_hBitmap);
+  DeleteObject(src32.m_hBitmap);
+  DeleteObject(src.m_hBitmap);
 }
 
 }  // namespace
