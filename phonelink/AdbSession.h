@@ -1,10 +1,5 @@
 // The link state shared by the phone link's own files (not part of its interface).
-//
-// Member names, here and in all of the head unit's own code: m_, a type letter, then CamelCase.
-// b flag, n integer (count, size, index, id), dw DWORD, w WORD, by BYTE, h handle, p pointer
-// (psz: to zero-ended text), str string object, sz character array, fn/pfn function, cs critical
-// section, rc RECT, pt POINT. Objects, locks, enums, arrays and containers take no letter
-// (m_Queue, m_Lock, m_Channels).
+// Member names follow the house table in platform/kernel/wcetypes.h.
 #pragma once
 
 #include "phonelink/AdbChannelTable.h"

@@ -1,11 +1,6 @@
 // The root of every object of the UI framework: it carries its run-time class name, and with the
 // class registry it can be created from that name and asked what it derives from.
-//
-// Members of the framework's classes and structs carry m_ and a type letter: b flag, n int, count,
-// size or enumeration, dw DWORD, w WORD, by BYTE, cr COLORREF, h handle, p pointer, pfn function
-// pointer, sz character array, str string, rc RECT, pt POINT; an array of numbers takes its element's
-// letter (m_dwSector) or a (m_aMsgs), a framework DWORD array arr; an object or container takes a
-// capital (m_Style, m_Map). Fields that mirror a system structure keep the system's names (bmiHeader).
+// Member names follow the house table in platform/kernel/wcetypes.h.
 #pragma once
 
 #include "platform/kernel/wcetypes.h"
