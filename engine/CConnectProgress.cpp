@@ -7,7 +7,7 @@
 
 namespace {
 std::atomic<CConnectProgress*>& Slot() {
-  return g_CorvaneEngineSession.m_sequencer.m_pProgress;
+  return g_CorvaneEngineSession.m_Sequencer.m_pProgress;
 }
 }  // namespace
 

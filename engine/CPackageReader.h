@@ -20,9 +20,9 @@ class CPackageReader {
   // The receiver's names in its log lines: "ReSize <buffer> Rev Buffer ..." and
   // "<receiver> receivePackageData Error ...". A growth is logged only with logGrowth.
   struct LogNames {
-    const char* buffer;
-    const char* receiver;
-    bool logGrowth;
+    const char* m_pszBuffer;
+    const char* m_pszReceiver;
+    bool m_bLogGrowth;
   };
 
   // accepts (may be NULL: every type) is asked about each header before its payload is read.
@@ -52,28 +52,28 @@ class CPackageReader {
   // At construction: a buffer that could not be made is logged under the owner's name.
   void LogIfNoBuffer(const char* owner) const;
 
-  const CorvaneChannel& Channel() const { return m_channel; }
-  bool IsConnected() const { return m_channel.IsConnected(); }
+  const CorvaneChannel& Channel() const { return m_Channel; }
+  bool IsConnected() const { return m_Channel.IsConnected(); }
   bool IsHeaderPending() const { return m_bHeaderPending; }
   uint32_t SkipRemaining() const { return m_nSkipRemaining; }
   uint32_t Length() const { return m_nLength; }
   uint32_t Timestamp() const { return m_nTimestamp; }
   uint32_t Type() const { return m_nType; }
 
-  CPackageBuffer& Buffer() { return m_buffer; }
-  uint8_t* Data() { return m_buffer.Data(); }
-  uint32_t Capacity() const { return m_buffer.Capacity(); }
-  uint32_t Limit() const { return m_buffer.Limit(); }
+  CPackageBuffer& Buffer() { return m_Buffer; }
+  uint8_t* Data() { return m_Buffer.Data(); }
+  uint32_t Capacity() const { return m_Buffer.Capacity(); }
+  uint32_t Limit() const { return m_Buffer.Limit(); }
   // Sets the package in the buffer as if read (tests and fuzzing); false when it cannot be held.
   bool SetPackage(uint32_t type, const uint8_t* payload, uint32_t length);
 
  private:
-  CorvaneChannel m_channel;
-  Framing m_framing;
-  LogNames m_names;
+  CorvaneChannel m_Channel;
+  Framing m_Framing;
+  LogNames m_Names;
   TypeCheck m_pfnAccepts;
-  uint8_t m_header[CorvaneFrame::kStreamHeaderSize];
-  CPackageBuffer m_buffer;
+  uint8_t m_byHeader[CorvaneFrame::kStreamHeaderSize];
+  CPackageBuffer m_Buffer;
   uint32_t m_nLength = 0;
   uint32_t m_nTimestamp = 0;  // stream frames only; carried, not used
   uint32_t m_nType = 0;

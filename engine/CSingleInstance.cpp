@@ -20,7 +20,7 @@ CSingleInstanceBase* CSingleInstanceBase::First() {
 
 void CSingleInstanceBase::OpenAll() {
   for (CSingleInstanceBase* p = s_pFirst; p != nullptr; p = p->m_pNext) {
-    std::lock_guard<std::mutex> lock(p->m_lock);
+    std::lock_guard<std::mutex> lock(p->m_Lock);
     p->m_bClosed.store(false);
   }
 }

@@ -35,7 +35,7 @@ class CSingleInstanceBase {
   CSingleInstanceBase& operator=(const CSingleInstanceBase&) = delete;
   void LogRefused() const;
 
-  std::mutex m_lock;  // held only while an instance is made or taken, and to open
+  std::mutex m_Lock;  // held only while an instance is made or taken, and to open
   std::atomic<bool> m_bClosed{false};
   std::atomic<unsigned> m_nRefused{0};
   std::atomic<unsigned> m_nMade{0};
@@ -58,7 +58,7 @@ class CSingleInstance : public CSingleInstanceBase {
   T* Get(Make make) {
     T* p = m_pObject.load(std::memory_order_acquire);
     if (p != nullptr) return p;
-    std::lock_guard<std::mutex> lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_Lock);
     p = m_pObject.load(std::memory_order_relaxed);
     if (p == nullptr) {
       if (m_bClosed.load()) {
@@ -80,7 +80,7 @@ class CSingleInstance : public CSingleInstanceBase {
   // Hands the instance over to be deleted by its class and closes the storage. Every thread that
   // may use the instance must have been joined first.
   T* Take() {
-    std::lock_guard<std::mutex> lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_Lock);
     m_bClosed.store(true);
     return m_pObject.exchange(nullptr, std::memory_order_acq_rel);
   }

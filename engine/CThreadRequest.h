@@ -21,10 +21,10 @@ class CThreadRequest {
     if (posted == m_nServed.load(std::memory_order_relaxed)) return false;
     action();
     {
-      std::lock_guard<std::mutex> lock(m_lock);
+      std::lock_guard<std::mutex> lock(m_Lock);
       m_nServed.store(posted, std::memory_order_release);
     }
-    m_done.notify_all();
+    m_Done.notify_all();
     return true;
   }
 
@@ -37,13 +37,13 @@ class CThreadRequest {
 
   // Waits until the ticket is done, at most timeout; true when it is.
   bool WaitDone(unsigned ticket, std::chrono::milliseconds timeout) {
-    std::unique_lock<std::mutex> lock(m_lock);
-    return m_done.wait_for(lock, timeout, [&] { return Done(ticket); });
+    std::unique_lock<std::mutex> lock(m_Lock);
+    return m_Done.wait_for(lock, timeout, [&] { return Done(ticket); });
   }
 
  private:
   std::atomic<unsigned> m_nPosted{0};
   std::atomic<unsigned> m_nServed{0};  // written by the owner under m_lock
-  std::mutex m_lock;
-  std::condition_variable m_done;
+  std::mutex m_Lock;
+  std::condition_variable m_Done;
 };

@@ -25,7 +25,7 @@ CorvaneChannelContext& Ctx() {
   return g_CorvaneChannelContext;
 }
 CorvaneVideoHold& Hold() {
-  return g_CorvaneChannelContext.m_videoHold;
+  return g_CorvaneChannelContext.m_VideoHold;
 }
 bool RevQuit() {
   return Ctx().m_bRevThreadQuit.load() != 0;
@@ -52,16 +52,16 @@ void CloseThread(HANDLE* thread) {
 // with its header pending, the receiver would take everything waiting as that package's
 // followers instead of seeing the backlog, so the park waits for a package boundary.
 void ParkWhileHeld(const CorvanePicture* picture) {
-  if (!Hold().requested.load(std::memory_order_acquire)) return;
-  std::unique_lock<std::mutex> lock(Hold().lock);
-  if (!Hold().requested || picture->IsHeaderPending()) return;
-  Hold().parked = true;
-  Hold().parkedAt = Hold().releases;
-  Hold().changed.notify_all();
-  while (Hold().releases == Hold().parkedAt && !RevQuit()) {
-    Hold().changed.wait_for(lock, std::chrono::milliseconds(300));
+  if (!Hold().m_bRequested.load(std::memory_order_acquire)) return;
+  std::unique_lock<std::mutex> lock(Hold().m_Lock);
+  if (!Hold().m_bRequested || picture->IsHeaderPending()) return;
+  Hold().m_bParked = true;
+  Hold().m_nParkedAt = Hold().m_nReleases;
+  Hold().m_Changed.notify_all();
+  while (Hold().m_nReleases == Hold().m_nParkedAt && !RevQuit()) {
+    Hold().m_Changed.wait_for(lock, std::chrono::milliseconds(300));
   }
-  Hold().parked = false;
+  Hold().m_bParked = false;
 }
 
 // Voice recognition runs beside TTS; a half-read package of a dead connection must not be taken
@@ -294,16 +294,16 @@ void StopRevThreads() {
 }
 
 void HoldVideoThread(bool hold) {
-  std::lock_guard<std::mutex> lock(Hold().lock);
-  Hold().requested = hold;
-  if (!hold) ++Hold().releases;
-  Hold().changed.notify_all();
+  std::lock_guard<std::mutex> lock(Hold().m_Lock);
+  Hold().m_bRequested = hold;
+  if (!hold) ++Hold().m_nReleases;
+  Hold().m_Changed.notify_all();
 }
 
 bool WaitVideoThreadHeld(DWORD ms) {
   CorvaneVideoHold& hold = Hold();
-  std::unique_lock<std::mutex> lock(hold.lock);
-  return hold.changed.wait_for(lock, std::chrono::milliseconds(ms), [&hold] {
-    return hold.requested && hold.parked && hold.parkedAt == hold.releases;
+  std::unique_lock<std::mutex> lock(hold.m_Lock);
+  return hold.m_Changed.wait_for(lock, std::chrono::milliseconds(ms), [&hold] {
+    return hold.m_bRequested && hold.m_bParked && hold.m_nParkedAt == hold.m_nReleases;
   });
 }

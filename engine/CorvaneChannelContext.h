@@ -22,13 +22,13 @@ typedef void (*PictureDrawCallback)(DibBmp* surface);
 
 // The test hold of the video thread; the video thread alone parks and unparks.
 struct CorvaneVideoHold {
-  std::mutex lock;
-  std::condition_variable changed;
+  std::mutex m_Lock;
+  std::condition_variable m_Changed;
   // Written under lock; the video thread reads it without, so that an unheld pass costs no lock.
-  std::atomic<bool> requested{false};
-  unsigned releases = 0;  // under lock; a release and a new hold never meet within one park
-  bool parked = false;    // under lock
-  unsigned parkedAt = 0;  // under lock: the releases counted when the thread parked
+  std::atomic<bool> m_bRequested{false};
+  unsigned m_nReleases = 0;  // under lock; a release and a new hold never meet within one park
+  bool m_bParked = false;    // under lock
+  unsigned m_nParkedAt = 0;  // under lock: the releases counted when the thread parked
 };
 
 // The engine session's channel part. The main window and the receivers are written by the UI
@@ -65,7 +65,7 @@ struct CorvaneChannelContext {
   std::atomic<int> m_bResProgressEnd{0};
   std::atomic<DWORD> m_dwReconnectGuardTick{0};
 
-  CorvaneVideoHold m_videoHold;
+  CorvaneVideoHold m_VideoHold;
 };
 
 // Creates the five receivers (and loads the JPEG library and the picture surface), makes the

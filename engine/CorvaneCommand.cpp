@@ -33,14 +33,14 @@ void ResetPhoneVideoState() {
 
 namespace {
 CSingleInstance<CorvaneCommand>& Storage() {
-  return g_CorvaneEngineSession.m_instances.m_command;
+  return g_CorvaneEngineSession.m_Instances.m_Command;
 }
 }  // namespace
 
 CorvaneCommand* CorvaneCommand::GetInstance() {
   return Storage().Get([] {
     CorvaneCommand* p = new (std::nothrow) CorvaneCommand();
-    if (p != nullptr) p->m_reader.LogIfNoBuffer("CorvaneCommand");
+    if (p != nullptr) p->m_Reader.LogIfNoBuffer("CorvaneCommand");
     return p;
   });
 }
@@ -51,26 +51,26 @@ void CorvaneCommand::DestroyInstance() {
 
 CorvaneCommand::CorvaneCommand()
     : m_hTargetWnd(HWND_BROADCAST),
-      m_reader(CORVANE_CHANNEL_CMD, Corvane_Adb_TcpRead_CMD, CPackageReader::kCommandFrame, kInitialSize,
+      m_Reader(CORVANE_CHANNEL_CMD, Corvane_Adb_TcpRead_CMD, CPackageReader::kCommandFrame, kInitialSize,
                kMaxRevLen, {"Command", "Command", true}) {
   // Until the phone's encoder reports, the phone is taken to send the screen's size.
   if (g_nVideoWidth <= 0 || g_nVideoHeight <= 0) ResetPhoneVideoState();
 }
 
 void CorvaneCommand::Reset() {
-  m_reader.Reset();
+  m_Reader.Reset();
 }
 
 int CorvaneCommand::receivePackageData() {
-  m_resetRequest.Serve([this] { Reset(); });
-  if (!m_reader.IsConnected()) return 0;
-  if (m_reader.ReadStep() != CPackageReader::kPackage) return 0;
+  m_ResetRequest.Serve([this] { Reset(); });
+  if (!m_Reader.IsConnected()) return 0;
+  if (m_Reader.ReadStep() != CPackageReader::kPackage) return 0;
   ProcessPackage();
   return 1;
 }
 
 bool CorvaneCommand::SetPackage(uint32_t type, const uint8_t* payload, uint32_t length) {
-  return m_reader.SetPackage(type, payload, length);
+  return m_Reader.SetPackage(type, payload, length);
 }
 
 void CorvaneCommand::Post(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -78,10 +78,10 @@ void CorvaneCommand::Post(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void CorvaneCommand::ProcessPackage() {
-  const uint8_t* data = m_reader.Data();
-  const size_t len = m_reader.Length();
+  const uint8_t* data = m_Reader.Data();
+  const size_t len = m_Reader.Length();
   // The parse result is not looked at: fields a broken payload did not carry read as 0.
-  switch (m_reader.Type()) {
+  switch (m_Reader.Type()) {
     case MSG_CMD_PROTOCOL_VERSION_MATCH_STATUS: {
       CorvaneProtocolVersionMatchStatus msg;
       CProtoPayload::Parse(msg, data, len);

@@ -40,7 +40,7 @@ class CorvaneCommand {
   // Back to waiting for a header (a new connection starts at one: nothing is left to skip).
   void Reset();
   // Any thread: the receive thread resets the receiver at the start of its next read step.
-  void RequestReset() { m_resetRequest.Post(); }
+  void RequestReset() { m_ResetRequest.Post(); }
   // 1 when a package was handled, 0 when nothing complete was there.
   int receivePackageData();
   // The dispatcher for the package in the buffers (also the fuzz target's entry).
@@ -50,15 +50,15 @@ class CorvaneCommand {
 
   void SetTargetWindow(HWND hwnd) { m_hTargetWnd = hwnd; }
   HWND GetTargetWindow() const { return m_hTargetWnd; }
-  uint32_t GetMaxRevLen() const { return m_reader.Capacity(); }
+  uint32_t GetMaxRevLen() const { return m_Reader.Capacity(); }
 
  private:
   CorvaneCommand();
   void Post(UINT msg, WPARAM wParam, LPARAM lParam);
 
   HWND m_hTargetWnd;
-  CPackageReader m_reader;
-  CThreadRequest m_resetRequest;
+  CPackageReader m_Reader;
+  CThreadRequest m_ResetRequest;
 };
 
 void SendFeatureConfigList();

@@ -46,10 +46,10 @@ CorvaneEngineSession::CorvaneEngineSession() {
 int CorvaneEngineSession::Init(HWND mainWnd, PictureDrawCallback draw) {
   // A new engine life: the single instances destroyed by the last shutdown may be made again.
   CSingleInstanceBase::OpenAll();
-  m_channels.m_hMainWnd = mainWnd;
+  m_Channels.m_hMainWnd = mainWnd;
   SetFrameRateByPlatform();
 
-  m_sequencer.m_hThread = nullptr;
+  m_Sequencer.m_hThread = nullptr;
   Corvane_Adb_SetUsbThreadPriority(kUsbThreadPriority);
   Corvane_Adb_Init();
   int channels = CreateChannelObjects(mainWnd);
@@ -63,7 +63,7 @@ int CorvaneEngineSession::Init(HWND mainWnd, PictureDrawCallback draw) {
 }
 
 void CorvaneEngineSession::Start() {
-  m_sequencer.m_hThread = CreateThread(nullptr, 0, SystemInitThread, &m_flags, 0, nullptr);
+  m_Sequencer.m_hThread = CreateThread(nullptr, 0, SystemInitThread, &m_Flags, 0, nullptr);
 }
 
 void CorvaneEngineSession::Stop() {
@@ -72,21 +72,21 @@ void CorvaneEngineSession::Stop() {
   Corvane_Adb_BeginClose();
   // Every channel closed before the threads that read them are stopped.
   CloseChannels();
-  m_channels.m_bSysInitQuit = 1;
-  SetEvent(m_sequencer.m_hEventInit);
-  SetEvent(m_sequencer.m_hEventReconnect);
+  m_Channels.m_bSysInitQuit = 1;
+  SetEvent(m_Sequencer.m_hEventInit);
+  SetEvent(m_Sequencer.m_hEventReconnect);
 }
 
 void CorvaneEngineSession::Join() {
-  HANDLE& thread = m_sequencer.m_hThread;
+  HANDLE& thread = m_Sequencer.m_hThread;
   EngineLog("!!!!!!! WaitFor SysInit Thread Exit 0X%x \n", LogHex(thread));
   if (thread) {
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
     thread = nullptr;
   }
-  CloseEvent(&m_sequencer.m_hEventInit);
-  CloseEvent(&m_sequencer.m_hEventReconnect);
+  CloseEvent(&m_Sequencer.m_hEventInit);
+  CloseEvent(&m_Sequencer.m_hEventReconnect);
   StopRevThreads();
   EngineLog("!!!!!!! ALL Tcp Thread Exit 0X%x \n", 1);
 }
@@ -136,7 +136,7 @@ void CorvaneEngineSession::ResetForTests() {
   CConnectProgress::Free();
   WavPlayer_Release();
 
-  CorvaneChannelContext& ctx = m_channels;
+  CorvaneChannelContext& ctx = m_Channels;
   ctx.m_hMainWnd = nullptr;
   ctx.m_bSysInitQuit = 0;
   ctx.m_bRevThreadQuit = 0;
@@ -154,17 +154,17 @@ void CorvaneEngineSession::ResetForTests() {
   ctx.m_dwReconnectGuardTick = 0;
   HoldVideoThread(false);
 
-  m_sequencer.m_hThread = nullptr;
-  m_sequencer.m_bAuthFailLogged = 0;
+  m_Sequencer.m_hThread = nullptr;
+  m_Sequencer.m_bAuthFailLogged = 0;
   CreateEngineNamedEvents();
 
-  m_statistics.m_record = ConnectStatRecord();
-  m_statistics.m_bSent = 0;
+  m_Statistics.m_Record = ConnectStatRecord();
+  m_Statistics.m_bSent = 0;
 
-  m_flags.Reset();
+  m_Flags.Reset();
   DibBmp::ResetForTests();
   ResetPhoneVideoState();
-  m_phone.m_nRequestFrameRate = 10;
+  m_Phone.m_nRequestFrameRate = 10;
   CPackageBuffer::SetFailGrowth(false);
 }
 

@@ -36,13 +36,13 @@ class CorvaneVRecord;
 // The storages of the engine's single instances: each made on first use by whichever thread asks
 // first, destroyed by the shutdown once every thread that can reach it was joined.
 struct CorvaneEngineInstances {
-  CSingleInstance<CorvaneCommand> m_command{"CorvaneCommand"};
-  CSingleInstance<CorvanePicture> m_picture{"CorvanePicture"};
-  CSingleInstance<CorvaneMedia> m_media{"CorvaneMedia"};
-  CSingleInstance<CorvaneTts> m_tts{"CorvaneTts"};
-  CSingleInstance<CorvaneVRecord> m_vrecord{"CorvaneVRecord"};
-  CSingleInstance<CorvaneSendData> m_sender{"CorvaneSendData"};
-  CSingleInstance<CorvaneHolder> m_holder{"CorvaneHolder"};
+  CSingleInstance<CorvaneCommand> m_Command{"CorvaneCommand"};
+  CSingleInstance<CorvanePicture> m_Picture{"CorvanePicture"};
+  CSingleInstance<CorvaneMedia> m_Media{"CorvaneMedia"};
+  CSingleInstance<CorvaneTts> m_Tts{"CorvaneTts"};
+  CSingleInstance<CorvaneVRecord> m_Vrecord{"CorvaneVRecord"};
+  CSingleInstance<CorvaneSendData> m_Sender{"CorvaneSendData"};
+  CSingleInstance<CorvaneHolder> m_Holder{"CorvaneHolder"};
 };
 
 // The picture surface and the JPEG functions that decode into it. The video thread loads the
@@ -50,8 +50,8 @@ struct CorvaneEngineInstances {
 // as DibBmp.h says. The video-seen mark is written by the video thread and read by the root
 // window's timer.
 struct CorvanePictureSurface {
-  DibBmp m_surface;
-  TurboJpegTable m_jpeg;
+  DibBmp m_Surface;
+  TurboJpegTable m_Jpeg;
   int m_nDecodedWidth = 0;  // video thread
   int m_nDecodedHeight = 0;
   std::atomic<bool> m_bVideoSeen{false};
@@ -89,7 +89,7 @@ struct CorvaneEngineSession {
   // this long is not tried again.
   static const DWORD kLinkCloseWaitMs = 2000;
 
-  HANDLE SequencerThread() const { return m_sequencer.m_hThread; }
+  HANDLE SequencerThread() const { return m_Sequencer.m_hThread; }
 
   // Tests, with no engine thread running: every part back to its start values, as a new process
   // has them. The receivers, the sender, the holder, the progress record and the wave output are
@@ -97,17 +97,17 @@ struct CorvaneEngineSession {
   // make them again); the sequencer's events exist, as before main.
   void ResetForTests();
 
-  CorvaneChannelContext m_channels;  // receivers, data events, receive threads
-  CorvaneSequencerState m_sequencer;
-  CorvaneEngineInstances m_instances;
-  CorvanePictureSurface m_picture;
-  WavPlayerManager m_wave;
-  CorvanePhoneReport m_phone;
-  CorvaneAppFlags m_flags;  // written by the root window (and the sequencer for app-installed)
-  CorvaneStatistics m_statistics;
+  CorvaneChannelContext m_Channels;  // receivers, data events, receive threads
+  CorvaneSequencerState m_Sequencer;
+  CorvaneEngineInstances m_Instances;
+  CorvanePictureSurface m_Picture;
+  WavPlayerManager m_Wave;
+  CorvanePhoneReport m_Phone;
+  CorvaneAppFlags m_Flags;  // written by the root window (and the sequencer for app-installed)
+  CorvaneStatistics m_Statistics;
   // The feature configuration answered to the phone's query: the command thread fills and sends
   // it (CorvaneFeatureConfigTable::Fill).
-  CorvaneFeatureConfigRecord m_featureConfig[CorvaneFeatureConfigTable::kCount] = {};
+  CorvaneFeatureConfigRecord m_aFeatureConfig[CorvaneFeatureConfigTable::kCount] = {};
 
  private:
   void CloseChannels();
@@ -122,24 +122,24 @@ void ResetEngineForTests();
 
 // The names the rest of the system knows the engine's state by. Each is bound to its part at
 // constant initialisation, so it is valid before any static initialiser runs.
-inline CorvaneChannelContext& g_CorvaneChannelContext = g_CorvaneEngineSession.m_channels;
-inline HANDLE& g_hdThreadCmd = g_CorvaneEngineSession.m_channels.m_hdThreadCmd;
-inline HANDLE& g_hdThreadVideo = g_CorvaneEngineSession.m_channels.m_hdThreadVideo;
-inline HANDLE& g_hdThreadMedia = g_CorvaneEngineSession.m_channels.m_hdThreadMedia;
-inline HANDLE& g_hdThreadTTS = g_CorvaneEngineSession.m_channels.m_hdThreadTTS;
-inline std::atomic<int>& ResProgressEndFlag = g_CorvaneEngineSession.m_channels.m_bResProgressEnd;
-inline std::atomic<DWORD>& ReconnectGuardTick = g_CorvaneEngineSession.m_channels.m_dwReconnectGuardTick;
+inline CorvaneChannelContext& g_CorvaneChannelContext = g_CorvaneEngineSession.m_Channels;
+inline HANDLE& g_hdThreadCmd = g_CorvaneEngineSession.m_Channels.m_hdThreadCmd;
+inline HANDLE& g_hdThreadVideo = g_CorvaneEngineSession.m_Channels.m_hdThreadVideo;
+inline HANDLE& g_hdThreadMedia = g_CorvaneEngineSession.m_Channels.m_hdThreadMedia;
+inline HANDLE& g_hdThreadTTS = g_CorvaneEngineSession.m_Channels.m_hdThreadTTS;
+inline std::atomic<int>& ResProgressEndFlag = g_CorvaneEngineSession.m_Channels.m_bResProgressEnd;
+inline std::atomic<DWORD>& ReconnectGuardTick = g_CorvaneEngineSession.m_Channels.m_dwReconnectGuardTick;
 
-inline HANDLE& g_hEventInit = g_CorvaneEngineSession.m_sequencer.m_hEventInit;
-inline HANDLE& g_hEventReconnect = g_CorvaneEngineSession.m_sequencer.m_hEventReconnect;
-inline std::atomic<int>& g_bAuthFailLogged = g_CorvaneEngineSession.m_sequencer.m_bAuthFailLogged;
+inline HANDLE& g_hEventInit = g_CorvaneEngineSession.m_Sequencer.m_hEventInit;
+inline HANDLE& g_hEventReconnect = g_CorvaneEngineSession.m_Sequencer.m_hEventReconnect;
+inline std::atomic<int>& g_bAuthFailLogged = g_CorvaneEngineSession.m_Sequencer.m_bAuthFailLogged;
 
-inline ConnectStatRecord& g_ConnectStatRecord = g_CorvaneEngineSession.m_statistics.m_record;
-inline std::atomic<int>& g_bStatisticsSent = g_CorvaneEngineSession.m_statistics.m_bSent;
+inline ConnectStatRecord& g_ConnectStatRecord = g_CorvaneEngineSession.m_Statistics.m_Record;
+inline std::atomic<int>& g_bStatisticsSent = g_CorvaneEngineSession.m_Statistics.m_bSent;
 
-inline std::atomic<int>& g_nVideoWidth = g_CorvaneEngineSession.m_phone.m_nVideoWidth;
-inline std::atomic<int>& g_nVideoHeight = g_CorvaneEngineSession.m_phone.m_nVideoHeight;
-inline std::atomic<int>& g_nPhoneFrameRate = g_CorvaneEngineSession.m_phone.m_nPhoneFrameRate;
-inline int& g_nRequestFrameRate = g_CorvaneEngineSession.m_phone.m_nRequestFrameRate;
+inline std::atomic<int>& g_nVideoWidth = g_CorvaneEngineSession.m_Phone.m_nVideoWidth;
+inline std::atomic<int>& g_nVideoHeight = g_CorvaneEngineSession.m_Phone.m_nVideoHeight;
+inline std::atomic<int>& g_nPhoneFrameRate = g_CorvaneEngineSession.m_Phone.m_nPhoneFrameRate;
+inline int& g_nRequestFrameRate = g_CorvaneEngineSession.m_Phone.m_nRequestFrameRate;
 
-inline CorvaneAppFlags& g_CorvaneAppFlags = g_CorvaneEngineSession.m_flags;
+inline CorvaneAppFlags& g_CorvaneAppFlags = g_CorvaneEngineSession.m_Flags;

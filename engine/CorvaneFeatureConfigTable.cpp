@@ -4,8 +4,8 @@
 
 CorvaneFeatureConfigRecord* CorvaneFeatureConfigTable::Fill() {
   static const struct {
-    const char* key;
-    int32_t value;
+    const char* m_pszKey;
+    int32_t m_nValue;
   } kTable[kCount] = {
       {"VOICE_MIC", 1},
       {"VOICE_WAKEUP", 0},
@@ -15,11 +15,11 @@ CorvaneFeatureConfigRecord* CorvaneFeatureConfigTable::Fill() {
       {"MEDIA_SAMPLE_RATE", 0},
       {"AUDIO_TRANSMISSION_MODE", 1},
   };
-  CorvaneFeatureConfigRecord* records = g_CorvaneEngineSession.m_featureConfig;
+  CorvaneFeatureConfigRecord* records = g_CorvaneEngineSession.m_aFeatureConfig;
   for (int i = 0; i < kCount; ++i) {
-    records[i].key = kTable[i].key;
-    records[i].value = kTable[i].value;
-    records[i].next = (i + 1 < kCount) ? &records[i + 1] : nullptr;
+    records[i].m_pszKey = kTable[i].m_pszKey;
+    records[i].m_nValue = kTable[i].m_nValue;
+    records[i].m_pNext = (i + 1 < kCount) ? &records[i + 1] : nullptr;
   }
   return &records[0];
 }

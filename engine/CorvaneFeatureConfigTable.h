@@ -5,9 +5,9 @@
 #include <cstdint>
 
 struct CorvaneFeatureConfigRecord {
-  const char* key;
-  int32_t value;
-  CorvaneFeatureConfigRecord* next;
+  const char* m_pszKey;
+  int32_t m_nValue;
+  CorvaneFeatureConfigRecord* m_pNext;
 };
 
 class CorvaneFeatureConfigTable {

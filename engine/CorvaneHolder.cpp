@@ -8,7 +8,7 @@
 
 namespace {
 CSingleInstance<CorvaneHolder>& Storage() {
-  return g_CorvaneEngineSession.m_instances.m_holder;
+  return g_CorvaneEngineSession.m_Instances.m_Holder;
 }
 }  // namespace
 

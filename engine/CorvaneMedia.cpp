@@ -18,7 +18,7 @@ using namespace com::velto::corvane::protobuf;
 
 namespace {
 CSingleInstance<CorvaneMedia>& Storage() {
-  return g_CorvaneEngineSession.m_instances.m_media;
+  return g_CorvaneEngineSession.m_Instances.m_Media;
 }
 
 bool IsMediaType(uint32_t type) {
@@ -29,7 +29,7 @@ bool IsMediaType(uint32_t type) {
 CorvaneMedia* CorvaneMedia::GetInstance() {
   return Storage().Get([] {
     CorvaneMedia* p = new (std::nothrow) CorvaneMedia();
-    if (p != nullptr) p->m_reader.LogIfNoBuffer("CTranRecvPackageProcess");
+    if (p != nullptr) p->m_Reader.LogIfNoBuffer("CTranRecvPackageProcess");
     return p;
   });
 }
@@ -39,31 +39,31 @@ void CorvaneMedia::DestroyInstance() {
 }
 
 CorvaneMedia::CorvaneMedia()
-    : m_reader(CORVANE_CHANNEL_MEDIA, Corvane_Adb_TcpRead_Media, CPackageReader::kStreamFrame, kInitialSize,
+    : m_Reader(CORVANE_CHANNEL_MEDIA, Corvane_Adb_TcpRead_Media, CPackageReader::kStreamFrame, kInitialSize,
                kMaxRevLen, {"Media", "Media", true}, IsMediaType) {}
 
 void CorvaneMedia::Reset() {
-  m_reader.Reset();
+  m_Reader.Reset();
   m_nSampleRate = 0;
   m_nChannels = 0;
   m_nBits = 0;
 }
 
 int CorvaneMedia::receivePackageData() {
-  if (!m_reader.IsConnected()) return 0;
-  CPackageReader::Step step = m_reader.ReadStep();
+  if (!m_Reader.IsConnected()) return 0;
+  CPackageReader::Step step = m_Reader.ReadStep();
   if (step == CPackageReader::kBadType) {
-    EngineLog("!!!!!!!  MEDIA_CHANNEL  CorrectChnlData   type=0x%x  packageDataSize=%d   \n", m_reader.Type(),
-              m_reader.Length());
+    EngineLog("!!!!!!!  MEDIA_CHANNEL  CorrectChnlData   type=0x%x  packageDataSize=%d   \n", m_Reader.Type(),
+              m_Reader.Length());
     DWORD start = GetTickCount();
     CorrectChnlData();
     EngineLog("!!!!!!! CorrectAudioChnlData: %d \n", static_cast<int>(GetTickCount() - start));
     return 0;
   }
   if (step != CPackageReader::kPackage) return 0;
-  if (m_reader.Type() == MSG_MEDIA_INIT) {
+  if (m_Reader.Type() == MSG_MEDIA_INIT) {
     CorvaneMusicInit msg;
-    CProtoPayload::Parse(msg, m_reader.Data(), m_reader.Length());
+    CProtoPayload::Parse(msg, m_Reader.Data(), m_Reader.Length());
     m_nSampleRate = msg.samplerate();
     m_nChannels = msg.channelconfig();
     m_nBits = msg.sampleformat();
@@ -80,7 +80,7 @@ int CorvaneMedia::receivePackageData() {
 // boundary.
 void CorvaneMedia::CorrectChnlData() {
   const size_t kHeader = CorvaneFrame::kStreamHeaderSize;
-  const CorvaneChannel& channel = m_reader.Channel();
+  const CorvaneChannel& channel = m_Reader.Channel();
   std::vector<uint8_t> window;
   for (;;) {
     uint32_t n = std::min<uint32_t>(channel.Buffered(), kResyncWindow);
@@ -116,7 +116,7 @@ void CorvaneMedia::CorrectChnlData() {
             break;
           }
           // The rest of this package is still in the channel: read past it and stop at the boundary.
-          m_reader.Skip(static_cast<uint32_t>(end - window.size()));
+          m_Reader.Skip(static_cast<uint32_t>(end - window.size()));
           EngineLog("####### Correct Successed %d \n", 1);
           done = true;
           break;

@@ -27,12 +27,12 @@ class CorvaneMedia {
   int GetSampleRate() const { return m_nSampleRate; }
   int GetChannels() const { return m_nChannels; }
   int GetBits() const { return m_nBits; }
-  uint32_t GetMaxRevLen() const { return m_reader.Capacity(); }
+  uint32_t GetMaxRevLen() const { return m_Reader.Capacity(); }
 
  private:
   CorvaneMedia();
 
-  CPackageReader m_reader;
+  CPackageReader m_Reader;
   int m_nSampleRate = 0;
   int m_nChannels = 0;
   int m_nBits = 0;

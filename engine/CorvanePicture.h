@@ -36,19 +36,19 @@ class CorvanePicture {
   // out what was asked at the start of its next step (ServeRequests, also the first thing of
   // every read step).
   // Any thread: a reset.
-  void RequestReset() { m_resetRequest.Post(); }
+  void RequestReset() { m_ResetRequest.Post(); }
   // Any thread: whatever waits on channel 1 dropped, then a reset (the sequencer's, before it
   // sends the encoder settings). Returns the ticket that WaitDrained waits for.
-  unsigned RequestDrain() { return m_drainRequest.Post(); }
+  unsigned RequestDrain() { return m_DrainRequest.Post(); }
   bool WaitDrained(unsigned ticket, DWORD ms) {
-    return m_drainRequest.WaitDone(ticket, std::chrono::milliseconds(ms));
+    return m_DrainRequest.WaitDone(ticket, std::chrono::milliseconds(ms));
   }
   // Video thread.
   void ServeRequests();
 
   void SetDrawCallback(PictureDrawCallback callback) { m_pfnDraw = callback; }
   void SetTargetWindow(HWND hwnd) { m_hTargetWnd = hwnd; }
-  uint32_t GetMaxRevLen() const { return m_reader.Capacity(); }
+  uint32_t GetMaxRevLen() const { return m_Reader.Capacity(); }
   int GetFrameCount() const { return m_nFrameCount; }
   // The newest picture read (length, timestamp, type).
   uint32_t GetLastLength() const { return m_nLastLength; }
@@ -64,12 +64,12 @@ class CorvanePicture {
   int m_nFrameCount = 0;
   HWND m_hTargetWnd;
   PictureDrawCallback m_pfnDraw = nullptr;
-  CPackageReader m_reader;
+  CPackageReader m_Reader;
   uint32_t m_nLastLength = 0;
   uint32_t m_nLastTimestamp = 0;
   uint32_t m_nLastType = 0;
-  CThreadRequest m_resetRequest;
-  CThreadRequest m_drainRequest;
+  CThreadRequest m_ResetRequest;
+  CThreadRequest m_DrainRequest;
 };
 
 // Set whenever channel 1 held data at a read step; cleared at construction and reset.

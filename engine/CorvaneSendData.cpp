@@ -29,7 +29,7 @@ using namespace com::velto::corvane::protobuf;
 
 namespace {
 CSingleInstance<CorvaneSendData>& Storage() {
-  return g_CorvaneEngineSession.m_instances.m_sender;
+  return g_CorvaneEngineSession.m_Instances.m_Sender;
 }
 
 // Holds the sender's lock for one send, released on every path.
@@ -238,10 +238,10 @@ void CorvaneSendData::SendModuleStatusList(int count, const BYTE* moduleIds, con
 void CorvaneSendData::SendFeatureConfig(int count, const CorvaneFeatureConfigRecord* first) {
   CorvaneFeatureConfigList msg;
   msg.set_cnt(count);
-  for (const CorvaneFeatureConfigRecord* r = first; r != nullptr; r = r->next) {
+  for (const CorvaneFeatureConfigRecord* r = first; r != nullptr; r = r->m_pNext) {
     CorvaneFeatureConfig* entry = msg.add_featureconfig();
-    entry->set_key(r->key);
-    entry->set_value(r->value);
+    entry->set_key(r->m_pszKey);
+    entry->set_value(r->m_nValue);
   }
   SendCmdMessage(MSG_HU_FEATURE_CONFIG, msg);
 }

@@ -15,7 +15,7 @@ using namespace com::velto::corvane::protobuf;
 
 namespace {
 CSingleInstance<CorvaneTts>& Storage() {
-  return g_CorvaneEngineSession.m_instances.m_tts;
+  return g_CorvaneEngineSession.m_Instances.m_Tts;
 }
 
 bool IsTtsType(uint32_t type) {
@@ -26,7 +26,7 @@ bool IsTtsType(uint32_t type) {
 CorvaneTts* CorvaneTts::GetInstance() {
   return Storage().Get([] {
     CorvaneTts* p = new (std::nothrow) CorvaneTts();
-    if (p != nullptr) p->m_reader.LogIfNoBuffer("CTranRecvPackageProcess");
+    if (p != nullptr) p->m_Reader.LogIfNoBuffer("CTranRecvPackageProcess");
     return p;
   });
 }
@@ -36,29 +36,29 @@ void CorvaneTts::DestroyInstance() {
 }
 
 CorvaneTts::CorvaneTts()
-    : m_reader(CORVANE_CHANNEL_TTS, Corvane_Adb_TcpRead_TTS, CPackageReader::kStreamFrame, kInitialSize,
+    : m_Reader(CORVANE_CHANNEL_TTS, Corvane_Adb_TcpRead_TTS, CPackageReader::kStreamFrame, kInitialSize,
                kMaxRevLen, {"TTS", "TTS", true}, IsTtsType) {}
 
 void CorvaneTts::Reset() {
-  m_reader.Reset();
+  m_Reader.Reset();
   m_bSecondFlag = false;
 }
 
 int CorvaneTts::receivePackageData() {
-  m_resetRequest.Serve([this] { Reset(); });
-  if (!m_reader.IsConnected()) return 0;
-  CPackageReader::Step step = m_reader.ReadStep();
+  m_ResetRequest.Serve([this] { Reset(); });
+  if (!m_Reader.IsConnected()) return 0;
+  CPackageReader::Step step = m_Reader.ReadStep();
   if (step == CPackageReader::kBadType) {
-    EngineLog("!!!!!!!  TTS_CHANNEL  CorrectChnlData   type=0x%x  packageDataSize=%d   \n", m_reader.Type(),
-              m_reader.Length());
+    EngineLog("!!!!!!!  TTS_CHANNEL  CorrectChnlData   type=0x%x  packageDataSize=%d   \n", m_Reader.Type(),
+              m_Reader.Length());
     EngineLog("!!!!!!! CorrectChnlData: %d \n", 0);
     m_bSecondFlag = false;
     return 0;
   }
   if (step != CPackageReader::kPackage) return 0;
-  if (m_reader.Type() == MSG_TTS_INIT) {
+  if (m_Reader.Type() == MSG_TTS_INIT) {
     CorvaneTTSInit msg;
-    CProtoPayload::Parse(msg, m_reader.Data(), m_reader.Length());
+    CProtoPayload::Parse(msg, m_Reader.Data(), m_Reader.Length());
     m_nSampleRate = msg.samplerate();
     m_nChannels = msg.channelconfig();
     m_nBits = msg.sampleformat();

@@ -19,18 +19,18 @@ class CorvaneTts {
   int receivePackageData();
   void Reset();
   // Any thread: the receive thread resets the receiver at the start of its next read step.
-  void RequestReset() { m_resetRequest.Post(); }
+  void RequestReset() { m_ResetRequest.Post(); }
 
   int GetSampleRate() const { return m_nSampleRate; }
   int GetChannels() const { return m_nChannels; }
   int GetBits() const { return m_nBits; }
-  uint32_t GetMaxRevLen() const { return m_reader.Capacity(); }
+  uint32_t GetMaxRevLen() const { return m_Reader.Capacity(); }
 
  private:
   CorvaneTts();
 
-  CPackageReader m_reader;
-  CThreadRequest m_resetRequest;
+  CPackageReader m_Reader;
+  CThreadRequest m_ResetRequest;
   bool m_bSecondFlag = false;
   int m_nSampleRate = 16000;
   int m_nChannels = 1;

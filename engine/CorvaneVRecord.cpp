@@ -19,14 +19,14 @@ using namespace com::velto::corvane::protobuf;
 
 namespace {
 CSingleInstance<CorvaneVRecord>& Storage() {
-  return g_CorvaneEngineSession.m_instances.m_vrecord;
+  return g_CorvaneEngineSession.m_Instances.m_Vrecord;
 }
 }  // namespace
 
 CorvaneVRecord* CorvaneVRecord::GetInstance() {
   return Storage().Get([] {
     CorvaneVRecord* p = new (std::nothrow) CorvaneVRecord();
-    if (p != nullptr) p->m_reader.LogIfNoBuffer("CorvaneVRecord");
+    if (p != nullptr) p->m_Reader.LogIfNoBuffer("CorvaneVRecord");
     return p;
   });
 }
@@ -36,34 +36,34 @@ void CorvaneVRecord::DestroyInstance() {
 }
 
 CorvaneVRecord::CorvaneVRecord()
-    : m_reader(CORVANE_CHANNEL_VR, Corvane_Adb_TcpRead_VR, CPackageReader::kStreamFrame, kInitialSize,
+    : m_Reader(CORVANE_CHANNEL_VR, Corvane_Adb_TcpRead_VR, CPackageReader::kStreamFrame, kInitialSize,
                kMaxRevLen, {"VR", "Voice Recode", false}) {}
 
 void CorvaneVRecord::Reset() {
-  m_reader.Reset();
+  m_Reader.Reset();
 }
 
 int CorvaneVRecord::receivePackageData() {
-  m_resetRequest.Serve([this] { Reset(); });
-  if (!m_reader.IsConnected()) return 0;
+  m_ResetRequest.Serve([this] { Reset(); });
+  if (!m_Reader.IsConnected()) return 0;
   if (m_bDataRetry) {
-    m_bDataRetry = WavPlayer_Write(m_reader.Data(), static_cast<int>(m_reader.Length())) == 0;
+    m_bDataRetry = WavPlayer_Write(m_Reader.Data(), static_cast<int>(m_Reader.Length())) == 0;
     return 1;
   }
-  if (m_reader.ReadStep() != CPackageReader::kPackage) return 0;
+  if (m_Reader.ReadStep() != CPackageReader::kPackage) return 0;
   ProcessPackage();
   return 1;
 }
 
 bool CorvaneVRecord::SetPackage(uint32_t type, const uint8_t* payload, uint32_t length) {
-  return m_reader.SetPackage(type, payload, length);
+  return m_Reader.SetPackage(type, payload, length);
 }
 
 void CorvaneVRecord::ProcessPackage() {
-  switch (m_reader.Type()) {
+  switch (m_Reader.Type()) {
     case MSG_VR_START: {
       CorvaneTTSInit msg;
-      CProtoPayload::Parse(msg, m_reader.Data(), m_reader.Length());
+      CProtoPayload::Parse(msg, m_Reader.Data(), m_Reader.Length());
       m_bDataRetry = false;
       WavPlayer_SetFormat(msg.samplerate(), msg.channelconfig(), msg.sampleformat());
       WavPlayer_Open();
@@ -71,7 +71,7 @@ void CorvaneVRecord::ProcessPackage() {
       break;
     }
     case MSG_VR_DATA:
-      if (WavPlayer_Write(m_reader.Data(), static_cast<int>(m_reader.Length())) == 0) m_bDataRetry = true;
+      if (WavPlayer_Write(m_Reader.Data(), static_cast<int>(m_Reader.Length())) == 0) m_bDataRetry = true;
       break;
     case MSG_VR_STOP:
       if (g_CorvaneConfig.bNotifyMsg) PostMessageW(HWND_BROADCAST, N_WMMSG_CORVANE_TTS_STATE, 2, 2);

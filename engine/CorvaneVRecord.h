@@ -19,19 +19,19 @@ class CorvaneVRecord {
   int receivePackageData();
   void Reset();
   // Any thread: the receive thread resets the receiver at the start of its next read step.
-  void RequestReset() { m_resetRequest.Post(); }
+  void RequestReset() { m_ResetRequest.Post(); }
   // The dispatcher for the package in the buffers.
   void ProcessPackage();
   // Sets the package the dispatcher sees (tests and fuzzing).
   bool SetPackage(uint32_t type, const uint8_t* payload, uint32_t length);
 
-  uint32_t GetMaxRevLen() const { return m_reader.Capacity(); }
+  uint32_t GetMaxRevLen() const { return m_Reader.Capacity(); }
   bool IsDataRetry() const { return m_bDataRetry; }
 
  private:
   CorvaneVRecord();
 
-  CPackageReader m_reader;
-  CThreadRequest m_resetRequest;
+  CPackageReader m_Reader;
+  CThreadRequest m_ResetRequest;
   bool m_bDataRetry = false;
 };

@@ -9,17 +9,17 @@
 namespace {
 // A 16-bit surface is RGB565, which the DIB section takes as three colour masks.
 struct BitmapInfo565 {
-  BITMAPINFOHEADER header;
-  DWORD masks[3];
+  BITMAPINFOHEADER m_Header;
+  DWORD m_dwMasks[3];
 };
 }  // namespace
 
 DibBmp& DibBmp::GetInstance() {
-  return g_CorvaneEngineSession.m_picture.m_surface;
+  return g_CorvaneEngineSession.m_Picture.m_Surface;
 }
 
 DibBmp::DibBmp() {
-  std::memset(&m_bmi, 0, sizeof(m_bmi));
+  std::memset(&m_Bmi, 0, sizeof(m_Bmi));
   InitializeCriticalSection(&m_cs);
 }
 
@@ -41,8 +41,8 @@ int DibBmp::GetStride() const {
 HBITMAP DibBmp::CreateDibBmp(int width, int height) {
   DestroyDibBmp();
   if (width <= 0 || height <= 0) return nullptr;
-  std::memset(&m_bmi, 0, sizeof(m_bmi));
-  BITMAPINFOHEADER& h = m_bmi.bmiHeader;
+  std::memset(&m_Bmi, 0, sizeof(m_Bmi));
+  BITMAPINFOHEADER& h = m_Bmi.bmiHeader;
   h.biSize = sizeof(BITMAPINFOHEADER);
   h.biWidth = width;
   h.biHeight = height;
@@ -51,24 +51,24 @@ HBITMAP DibBmp::CreateDibBmp(int width, int height) {
   m_nHeight = height;
   h.biBitCount = static_cast<WORD>(GetBitCount());
   h.biCompression = BI_RGB;
-  m_bmi.bmiColors[0].rgbBlue = 0xFF;
-  m_bmi.bmiColors[0].rgbGreen = 0xFF;
-  m_bmi.bmiColors[0].rgbRed = 0xFF;
-  m_bmi.bmiColors[0].rgbReserved = 0;
+  m_Bmi.bmiColors[0].rgbBlue = 0xFF;
+  m_Bmi.bmiColors[0].rgbGreen = 0xFF;
+  m_Bmi.bmiColors[0].rgbRed = 0xFF;
+  m_Bmi.bmiColors[0].rgbReserved = 0;
   m_nBitSize = h.biBitCount * width * height;
 
   void* bits = nullptr;
   if (m_nMode == kMode16) {
     BitmapInfo565 info;
-    info.header = h;
-    info.header.biCompression = BI_BITFIELDS;
-    info.masks[0] = 0xF800;
-    info.masks[1] = 0x07E0;
-    info.masks[2] = 0x001F;
+    info.m_Header = h;
+    info.m_Header.biCompression = BI_BITFIELDS;
+    info.m_dwMasks[0] = 0xF800;
+    info.m_dwMasks[1] = 0x07E0;
+    info.m_dwMasks[2] = 0x001F;
     m_hBitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
                                  nullptr, 0);
   } else {
-    m_hBitmap = CreateDIBSection(nullptr, &m_bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    m_hBitmap = CreateDIBSection(nullptr, &m_Bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
   }
   m_pBits = static_cast<BYTE*>(bits);
   if (m_pBits != nullptr) {

@@ -51,7 +51,7 @@ class DibBmp {
   DibBmp();
 
   HBITMAP m_hBitmap = nullptr;
-  BITMAPINFO m_bmi;
+  BITMAPINFO m_Bmi;
   int m_nWidth = 0;
   int m_nHeight = 0;
   BYTE* m_pBits = nullptr;

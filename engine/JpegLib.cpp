@@ -20,18 +20,18 @@ const int kFlagBottomUp = 2;     // TJFLAG_BOTTOMUP
 const int kDecodeFlags = 7426;
 
 TurboJpegTable& Table() {
-  return g_CorvaneEngineSession.m_picture.m_jpeg;
+  return g_CorvaneEngineSession.m_Picture.m_Jpeg;
 }
 
 HMODULE Open(const std::u16string& name, const std::string& found) {
   HMODULE module = LoadLibraryW(name.c_str());
-  if (module != nullptr) Table().path = found;
+  if (module != nullptr) Table().m_strPath = found;
   return module;
 }
 
 template <class Fn>
 bool Resolve(Fn* fn, LPCWSTR name) {
-  *fn = reinterpret_cast<Fn>(GetProcAddressW(Table().module, name));
+  *fn = reinterpret_cast<Fn>(GetProcAddressW(Table().m_hModule, name));
   return *fn != nullptr;
 }
 
@@ -42,14 +42,14 @@ int Scaled(int dim, int n) {
 }  // namespace
 
 int DecJpg_Init() {
-  if (Table().module != nullptr) return 0;
+  if (Table().m_hModule != nullptr) return 0;
   const std::u16string dir(static_cast<LPCWSTR>(GetProgramDir()));
   const std::u16string libjpeg = dir + u"\\libjpeg.dll", cximage = dir + u"\\cximagelib.dll";
-  Table().module = Open(libjpeg, wce::HostPath(libjpeg));
-  if (Table().module == nullptr) Table().module = Open(cximage, wce::HostPath(cximage));
+  Table().m_hModule = Open(libjpeg, wce::HostPath(libjpeg));
+  if (Table().m_hModule == nullptr) Table().m_hModule = Open(cximage, wce::HostPath(cximage));
   // Neither beside the program: the system's own TurboJPEG.
-  if (Table().module == nullptr) Table().module = Open(u"libturbojpeg.so.0", "libturbojpeg.so.0");
-  if (Table().module == nullptr) {
+  if (Table().m_hModule == nullptr) Table().m_hModule = Open(u"libturbojpeg.so.0", "libturbojpeg.so.0");
+  if (Table().m_hModule == nullptr) {
     EngineLog("####### DecJpg_Init %d \n", 0);
     return 0;
   }
@@ -64,24 +64,24 @@ int DecJpg_Init() {
 }
 
 int DecJpg_CreateDecompressor() {
-  if (Table().decompressor != nullptr) return 1;
+  if (Table().m_pDecompressor != nullptr) return 1;
   if (Table().tjInitDecompress == nullptr) return 0;
-  Table().decompressor = Table().tjInitDecompress();
-  return Table().decompressor != nullptr ? 1 : 0;
+  Table().m_pDecompressor = Table().tjInitDecompress();
+  return Table().m_pDecompressor != nullptr ? 1 : 0;
 }
 
 void DecJpg_Deinit() {
   // The handle belongs to the library's code: it must go before the library does, or a later
   // decode would run through an unloaded library.
-  if (Table().decompressor != nullptr && Table().tjDestroy != nullptr)
-    Table().tjDestroy(Table().decompressor);
-  Table().decompressor = nullptr;
-  if (Table().module != nullptr) FreeLibrary(Table().module);
+  if (Table().m_pDecompressor != nullptr && Table().tjDestroy != nullptr)
+    Table().tjDestroy(Table().m_pDecompressor);
+  Table().m_pDecompressor = nullptr;
+  if (Table().m_hModule != nullptr) FreeLibrary(Table().m_hModule);
   Table() = TurboJpegTable();
 }
 
 std::string DecJpg_LoadedPath() {
-  return Table().module != nullptr ? Table().path : std::string();
+  return Table().m_hModule != nullptr ? Table().m_strPath : std::string();
 }
 
 int InitJpgLib() {
@@ -106,20 +106,20 @@ void UninitJpgLib() {
 }
 
 void GetDecodedSize(int* width, int* height) {
-  if (width) *width = g_CorvaneEngineSession.m_picture.m_nDecodedWidth;
-  if (height) *height = g_CorvaneEngineSession.m_picture.m_nDecodedHeight;
+  if (width) *width = g_CorvaneEngineSession.m_Picture.m_nDecodedWidth;
+  if (height) *height = g_CorvaneEngineSession.m_Picture.m_nDecodedHeight;
 }
 
 BYTE* DecodeJpgToSurface(const BYTE* jpeg, DWORD size, int width, int height) {
   DibBmp& surface = DibBmp::GetInstance();
   BYTE* bits = surface.GetBits();
-  if (Table().decompressor == nullptr || bits == nullptr || jpeg == nullptr || size == 0 || width <= 0 ||
+  if (Table().m_pDecompressor == nullptr || bits == nullptr || jpeg == nullptr || size == 0 || width <= 0 ||
       height <= 0) {
     EngineLog(" DeCode Mem Picture Error  ( %d )  \r\n", -1);
     return nullptr;
   }
   int jpegWidth = 0, jpegHeight = 0, subsamp = 0;
-  if (Table().tjDecompressHeader2(Table().decompressor, const_cast<unsigned char*>(jpeg), size, &jpegWidth,
+  if (Table().tjDecompressHeader2(Table().m_pDecompressor, const_cast<unsigned char*>(jpeg), size, &jpegWidth,
                                   &jpegHeight, &subsamp) != 0 ||
       jpegWidth <= 0 || jpegHeight <= 0) {
     EngineLog(" DeCode Mem Picture Error  ( %d )  \r\n", -1);
@@ -141,8 +141,8 @@ BYTE* DecodeJpgToSurface(const BYTE* jpeg, DWORD size, int width, int height) {
   int r;
   if (surface.GetMode() == DibBmp::kMode16) {
     std::vector<BYTE> scratch(static_cast<size_t>(w) * h * 4);
-    r = Table().tjDecompress2(Table().decompressor, jpeg, size, scratch.data(), w, w * 4, h, kPixelFormatBGRX,
-                              kDecodeFlags & ~kFlagBottomUp);
+    r = Table().tjDecompress2(Table().m_pDecompressor, jpeg, size, scratch.data(), w, w * 4, h,
+                              kPixelFormatBGRX, kDecodeFlags & ~kFlagBottomUp);
     if (r == 0) {
       // Picture row y goes to the surface's row y counted from the top of a bottom-up DIB.
       for (int y = 0; y < h; ++y) {
@@ -161,13 +161,13 @@ BYTE* DecodeJpgToSurface(const BYTE* jpeg, DWORD size, int width, int height) {
     // Bottom-up output starting h rows below the surface's top lands the picture at the top left.
     BYTE* dst = bits + static_cast<size_t>(surface.GetHeight() - h) * stride;
     int format = surface.GetMode() == DibBmp::kMode24 ? kPixelFormatBGR : kPixelFormatBGRX;
-    r = Table().tjDecompress2(Table().decompressor, jpeg, size, dst, w, stride, h, format, kDecodeFlags);
+    r = Table().tjDecompress2(Table().m_pDecompressor, jpeg, size, dst, w, stride, h, format, kDecodeFlags);
   }
   if (r != 0) {
     EngineLog(" DeCode Mem Picture Error  ( %d )  \r\n", r);
     return nullptr;
   }
-  g_CorvaneEngineSession.m_picture.m_nDecodedWidth = w;
-  g_CorvaneEngineSession.m_picture.m_nDecodedHeight = h;
+  g_CorvaneEngineSession.m_Picture.m_nDecodedWidth = w;
+  g_CorvaneEngineSession.m_Picture.m_nDecodedHeight = h;
   return bits;
 }

@@ -19,14 +19,14 @@ typedef int (*PFN_tjDecompressHeader)(tjhandle, unsigned char*, unsigned long, i
 // The loaded library, its functions and its decompressor: part of the session's picture surface.
 // The video thread alone loads, uses and unloads it (InitJpgLib .. UninitJpgLib).
 struct TurboJpegTable {
-  HMODULE module = nullptr;
-  std::string path;  // where it was found, as a host path or a bare system name
+  HMODULE m_hModule = nullptr;
+  std::string m_strPath;  // where it was found, as a host path or a bare system name
   PFN_tjInitDecompress tjInitDecompress = nullptr;
   PFN_tjDestroy tjDestroy = nullptr;
   PFN_tjDecompress2 tjDecompress2 = nullptr;
   PFN_tjDecompressHeader2 tjDecompressHeader2 = nullptr;
   PFN_tjDecompressHeader tjDecompressHeader = nullptr;
-  tjhandle decompressor = nullptr;
+  tjhandle m_pDecompressor = nullptr;
 };
 
 // The video thread's set-up: screen depth, library, decompressor and the screen-size surface.

@@ -65,6 +65,6 @@ struct CorvaneSequencerState {
 // UI thread sends and clears it 600 ms later), and the mark that the timer reset the counter
 // (g_bStatisticsSent: the next wake-up counts once more).
 struct CorvaneStatistics {
-  ConnectStatRecord m_record;
+  ConnectStatRecord m_Record;
   std::atomic<int> m_bSent{0};
 };

@@ -10,7 +10,7 @@
 
 namespace {
 std::atomic<bool>& PlayerExists() {
-  return g_CorvaneEngineSession.m_wave.m_bPlayerExists;
+  return g_CorvaneEngineSession.m_Wave.m_bPlayerExists;
 }
 }  // namespace
 
@@ -19,14 +19,14 @@ bool IsWavPlayerExisting() {
 }
 
 WavPlay::WavPlay(int sampleRate, int channels, int bits, DWORD volume) : m_dwVolume(volume) {
-  std::memset(&m_format, 0, sizeof(m_format));
-  m_format.wFormatTag = WAVE_FORMAT_PCM;
-  m_format.nChannels = static_cast<WORD>(channels);
-  m_format.nSamplesPerSec = static_cast<DWORD>(sampleRate);
-  m_format.nBlockAlign = static_cast<WORD>(bits / 8 * channels);
-  m_format.nAvgBytesPerSec = m_format.nBlockAlign * m_format.nSamplesPerSec;
-  m_format.wBitsPerSample = static_cast<WORD>(bits);
-  m_format.cbSize = 0;
+  std::memset(&m_Format, 0, sizeof(m_Format));
+  m_Format.wFormatTag = WAVE_FORMAT_PCM;
+  m_Format.nChannels = static_cast<WORD>(channels);
+  m_Format.nSamplesPerSec = static_cast<DWORD>(sampleRate);
+  m_Format.nBlockAlign = static_cast<WORD>(bits / 8 * channels);
+  m_Format.nAvgBytesPerSec = m_Format.nBlockAlign * m_Format.nSamplesPerSec;
+  m_Format.wBitsPerSample = static_cast<WORD>(bits);
+  m_Format.cbSize = 0;
   PlayerExists() = true;
 }
 
@@ -44,23 +44,23 @@ int WavPlay::AllocChunks(int size, int count) {
   m_nBlocksize = size;
   m_nChunkCount = count;
   m_nTotalSize = size * count;
-  for (int i = 0; i < count; ++i) m_pChunk[i] = m_pmem + static_cast<size_t>(i) * size;
+  for (int i = 0; i < count; ++i) m_aChunk[i] = m_pmem + static_cast<size_t>(i) * size;
   return 1;
 }
 
 WAVEHDR* WavPlay::GetChunkHeader(int i) const {
-  if (i < 0 || i >= m_nChunkCount || m_pChunk[i] == nullptr) return nullptr;
-  return reinterpret_cast<WAVEHDR*>(m_pChunk[i]);
+  if (i < 0 || i >= m_nChunkCount || m_aChunk[i] == nullptr) return nullptr;
+  return reinterpret_cast<WAVEHDR*>(m_aChunk[i]);
 }
 
 void WavPlay::PutFree(WAVEHDR* hdr) {
-  std::lock_guard<std::mutex> lock(m_freeLock);
+  std::lock_guard<std::mutex> lock(m_FreeLock);
   m_buf_free.push_back(hdr);
   ++m_nFreeCount;
 }
 
 int WavPlay::GetFreeCount() {
-  std::lock_guard<std::mutex> lock(m_freeLock);
+  std::lock_guard<std::mutex> lock(m_FreeLock);
   return m_nFreeCount;
 }
 
@@ -72,13 +72,13 @@ int WavPlay::Open() {
     return 0;
   }
   HWAVEOUT hwo = nullptr;
-  if (waveOutOpen(&hwo, WAVE_MAPPER, &m_format, reinterpret_cast<DWORD_PTR>(&WavPlay::waveOutProc),
+  if (waveOutOpen(&hwo, WAVE_MAPPER, &m_Format, reinterpret_cast<DWORD_PTR>(&WavPlay::waveOutProc),
                   reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) != MMSYSERR_NOERROR)
     return 0;
   m_hWaveOut = hwo;
   for (int i = 0; i < m_nChunkCount; ++i) {
-    WAVEHDR* hdr = reinterpret_cast<WAVEHDR*>(m_pChunk[i]);
-    hdr->lpData = reinterpret_cast<LPSTR>(m_pChunk[i] + kHeaderRoom);
+    WAVEHDR* hdr = reinterpret_cast<WAVEHDR*>(m_aChunk[i]);
+    hdr->lpData = reinterpret_cast<LPSTR>(m_aChunk[i] + kHeaderRoom);
     hdr->dwBufferLength = static_cast<DWORD>(m_nBlocksize - kHeaderRoom);
     hdr->dwFlags = 0;
     waveOutPrepareHeader(m_hWaveOut, hdr, sizeof(WAVEHDR));
@@ -107,18 +107,18 @@ int WavPlay::Close() {
   waveOutReset(m_hWaveOut);
   int freeCount = GetFreeCount();
   {
-    std::lock_guard<std::mutex> lock(m_freeLock);
+    std::lock_guard<std::mutex> lock(m_FreeLock);
     EngineLog(" Wav::  m_buf_free.size() = %d   m_nFreeCount=%d \n", static_cast<int>(m_buf_free.size()),
               m_nFreeCount);
   }
   if (freeCount < m_nChunkCount) Sleep(80);
   {
-    std::lock_guard<std::mutex> lock(m_freeLock);
+    std::lock_guard<std::mutex> lock(m_FreeLock);
     m_buf_free.clear();
     m_nFreeCount = 0;
   }
   for (int i = 0; i < m_nChunkCount; ++i)
-    waveOutUnprepareHeader(m_hWaveOut, reinterpret_cast<WAVEHDR*>(m_pChunk[i]), sizeof(WAVEHDR));
+    waveOutUnprepareHeader(m_hWaveOut, reinterpret_cast<WAVEHDR*>(m_aChunk[i]), sizeof(WAVEHDR));
   waveOutClose(m_hWaveOut);
   m_hWaveOut = nullptr;
   return 1;
@@ -126,14 +126,14 @@ int WavPlay::Close() {
 
 void WavPlay::Free() {
   Close();
-  for (int i = 0; i < kMaxChunks; ++i) m_pChunk[i] = nullptr;
+  for (int i = 0; i < kMaxChunks; ++i) m_aChunk[i] = nullptr;
   delete[] m_pmem;
   m_pmem = nullptr;
   m_nChunkCount = 0;
   m_nBlocksize = 0;
   m_nTotalSize = 0;
   PlayerExists() = false;
-  std::lock_guard<std::mutex> lock(m_freeLock);
+  std::lock_guard<std::mutex> lock(m_FreeLock);
   m_buf_free.clear();
   m_nFreeCount = 0;
 }

@@ -29,7 +29,7 @@ class WavPlay {
 
   static void waveOutProc(HWAVEOUT hwo, UINT msg, DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR param2);
 
-  const WAVEFORMATEX& GetFormat() const { return m_format; }
+  const WAVEFORMATEX& GetFormat() const { return m_Format; }
   HWAVEOUT GetHandle() const { return m_hWaveOut; }
   DWORD GetVolume() const { return m_dwVolume; }
   int GetFreeCount();
@@ -42,10 +42,10 @@ class WavPlay {
   WavPlay& operator=(const WavPlay&) = delete;
   void PutFree(WAVEHDR* hdr);
 
-  WAVEFORMATEX m_format;
+  WAVEFORMATEX m_Format;
   HWAVEOUT m_hWaveOut = nullptr;
-  BYTE* m_pChunk[kMaxChunks] = {};
-  std::mutex m_freeLock;  // the callback runs on the audio system's thread
+  BYTE* m_aChunk[kMaxChunks] = {};
+  std::mutex m_FreeLock;  // the callback runs on the audio system's thread
   std::list<WAVEHDR*> m_buf_free;
   int m_nFreeCount = 0;
   DWORD m_dwVolume;

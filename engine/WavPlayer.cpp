@@ -8,39 +8,39 @@
 
 namespace {
 WavPlayerManager& Manager() {
-  return g_CorvaneEngineSession.m_wave;
+  return g_CorvaneEngineSession.m_Wave;
 }
 }  // namespace
 
 void WavPlayer_SetFormat(int sampleRate, int channels, int bits) {
   WavPlayerManager& m = Manager();
-  m.sampleRate = sampleRate;
-  m.channels = static_cast<short>(channels);
-  m.bits = static_cast<short>(bits);
+  m.m_nSampleRate = sampleRate;
+  m.m_nChannels = static_cast<short>(channels);
+  m.m_nBits = static_cast<short>(bits);
 }
 
 void WavPlayer_Open() {
   WavPlayerManager& m = Manager();
-  std::lock_guard<std::mutex> lock(m.lock);
-  if (m.state == WAVPLAYER_OPEN) return;
-  m.state = WAVPLAYER_OPEN;
-  if (m.current != nullptr) {
-    m.current->Close();
-    m.current->Free();
-    delete m.current;
-    m.current = nullptr;
+  std::lock_guard<std::mutex> lock(m.m_Lock);
+  if (m.m_nState == WAVPLAYER_OPEN) return;
+  m.m_nState = WAVPLAYER_OPEN;
+  if (m.m_pCurrent != nullptr) {
+    m.m_pCurrent->Close();
+    m.m_pCurrent->Free();
+    delete m.m_pCurrent;
+    m.m_pCurrent = nullptr;
   }
   const DWORD volume = kWavPlayerVolumeLevel | (kWavPlayerVolumeLevel << 16);
-  m.current = new (std::nothrow) WavPlay(m.sampleRate, m.channels, m.bits, volume);
-  if (m.current == nullptr) return;
-  m.current->AllocChunks(kWavPlayerChunkSize, kWavPlayerChunkCount);
-  m.current->Open();
+  m.m_pCurrent = new (std::nothrow) WavPlay(m.m_nSampleRate, m.m_nChannels, m.m_nBits, volume);
+  if (m.m_pCurrent == nullptr) return;
+  m.m_pCurrent->AllocChunks(kWavPlayerChunkSize, kWavPlayerChunkCount);
+  m.m_pCurrent->Open();
 }
 
 void WavPlayer_Stop() {
   WavPlayerManager& m = Manager();
-  std::lock_guard<std::mutex> lock(m.lock);
-  if (m.state == WAVPLAYER_OPEN) m.state = WAVPLAYER_STOPPED;
+  std::lock_guard<std::mutex> lock(m.m_Lock);
+  if (m.m_nState == WAVPLAYER_OPEN) m.m_nState = WAVPLAYER_STOPPED;
 }
 
 int WavPlayer_Write(const BYTE*, int) {
@@ -48,20 +48,20 @@ int WavPlayer_Write(const BYTE*, int) {
 }
 
 int WavPlayer_GetState() {
-  return Manager().state;
+  return Manager().m_nState;
 }
 
 WavPlay* WavPlayer_GetCurrent() {
-  return Manager().current;
+  return Manager().m_pCurrent;
 }
 
 void WavPlayer_Release() {
   WavPlayerManager& m = Manager();
-  std::lock_guard<std::mutex> lock(m.lock);
-  delete m.current;
-  m.current = nullptr;
-  m.state = WAVPLAYER_STOPPED;
-  m.sampleRate = 0;
-  m.channels = 0;
-  m.bits = 0;
+  std::lock_guard<std::mutex> lock(m.m_Lock);
+  delete m.m_pCurrent;
+  m.m_pCurrent = nullptr;
+  m.m_nState = WAVPLAYER_STOPPED;
+  m.m_nSampleRate = 0;
+  m.m_nChannels = 0;
+  m.m_nBits = 0;
 }

@@ -21,12 +21,12 @@ const int kWavPlayerChunkCount = 48;
 // (the format itself only on the voice thread); the wave-out callback on the audio system's
 // thread reads m_bPlayerExists, which the voice thread writes when a player is made or freed.
 struct WavPlayerManager {
-  WavPlay* current = nullptr;
-  int state = WAVPLAYER_STOPPED;
-  int sampleRate = 0;
-  short channels = 0;
-  short bits = 0;
-  std::mutex lock;
+  WavPlay* m_pCurrent = nullptr;
+  int m_nState = WAVPLAYER_STOPPED;
+  int m_nSampleRate = 0;
+  short m_nChannels = 0;
+  short m_nBits = 0;
+  std::mutex m_Lock;
   std::atomic<bool> m_bPlayerExists{false};
 };
 

@@ -34,7 +34,7 @@ class CorvaneAudioTest : public EngineTest {
 
 TEST_F(CorvaneAudioTest, MediaKeepsItsFormatAndDropsEverythingElseWhole) {
   CorvaneMedia* media = CorvaneMedia::GetInstance();
-  fakeadb::Feed(2, StreamFrame(0x00030001, Pb().Int(1, 44100).Int(2, 2).Int(3, 16).bytes));
+  fakeadb::Feed(2, StreamFrame(0x00030001, Pb().Int(1, 44100).Int(2, 2).Int(3, 16).m_Bytes));
   fakeadb::Feed(2, StreamFrame(0x00030003, std::vector<uint8_t>(4000, 0x30)));
   fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(33000, 0x31)));
   fakeadb::Feed(2, StreamFrame(0x00030006, {}));
@@ -50,17 +50,17 @@ TEST_F(CorvaneAudioTest, MediaKeepsItsFormatAndDropsEverythingElseWhole) {
 
 TEST_F(CorvaneAudioTest, MediaFindsItsFramingAgainAfterABadHeader) {
   struct Case {
-    const char* name;
-    size_t junk;  // bytes of garbage before the good packages
+    const char* m_pszName;
+    size_t m_nJunk;  // bytes of garbage before the good packages
   } cases[] = {{"straight after", 0}, {"header across two windows", 250}, {"far on", 700}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     CorvaneMedia* media = FreshMedia();
     fakeadb::Feed(2, StreamFrame(0x00990001, {}));  // the bad header
-    fakeadb::Feed(2, std::vector<uint8_t>(c.junk, 0xEE));
+    fakeadb::Feed(2, std::vector<uint8_t>(c.m_nJunk, 0xEE));
     fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(150, 1)));
     fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(300, 2)));
-    fakeadb::Feed(2, StreamFrame(0x00030001, Pb().Int(1, 48000).Int(2, 1).Int(3, 16).bytes));
+    fakeadb::Feed(2, StreamFrame(0x00030001, Pb().Int(1, 48000).Int(2, 1).Int(3, 16).m_Bytes));
     EXPECT_EQ(media->receivePackageData(), 0);
     // Whatever the scan dropped, it stopped on a boundary: the format package reads whole.
     int handled = 0;
@@ -75,29 +75,30 @@ TEST_F(CorvaneAudioTest, MediaFindsItsFramingAgainAfterABadHeader) {
 // after it in the same window is no candidate, so the scan reads on and drops what it read.
 TEST_F(CorvaneAudioTest, MediaHeaderWithABadLengthEndsTheScanOfItsWindow) {
   struct Case {
-    const char* name;
-    uint32_t badLength;  // 0: no such header before the good one
-    int sampleRate;      // the format package after the window: read, or dropped by the scan
+    const char* m_pszName;
+    uint32_t m_nBadLength;  // 0: no such header before the good one
+    int m_nSampleRate;      // the format package after the window: read, or dropped by the scan
   } cases[] = {{"good header first", 0, 48000}, {"bad length first", 50, 0}, {"too long first", 7001, 0}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     CorvaneMedia* media = FreshMedia();
     ClearLog();
     fakeadb::Feed(2, StreamFrame(0x00990001, {}));  // the bad header that starts the scan
     // The bad one claims its length but only 50 bytes follow it, so the good header lies in the
     // same first window.
-    if (c.badLength != 0)
-      fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(50, 1), 0, c.badLength));
+    if (c.m_nBadLength != 0)
+      fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(50, 1), 0, c.m_nBadLength));
     fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(150, 1)));
     // Crosses the end of the first window: a scan that took the good header stops after it.
     fakeadb::Feed(2, StreamFrame(0x00030002, std::vector<uint8_t>(300, 2)));
-    fakeadb::Feed(2, StreamFrame(0x00030001, Pb().Int(1, 48000).Int(2, 1).Int(3, 16).bytes));
+    fakeadb::Feed(2, StreamFrame(0x00030001, Pb().Int(1, 48000).Int(2, 1).Int(3, 16).m_Bytes));
     EXPECT_EQ(media->receivePackageData(), 0);
     for (int i = 0; i < 4 && fakeadb::Buffered(2) > 0; ++i) media->receivePackageData();
-    EXPECT_EQ(media->GetSampleRate(), c.sampleRate);
+    EXPECT_EQ(media->GetSampleRate(), c.m_nSampleRate);
     EXPECT_EQ(fakeadb::Buffered(2), 0u);
-    EXPECT_EQ(Logged("dwCurType=196610  dwPackLen=" + std::to_string(c.badLength) + " "), c.badLength != 0);
-    EXPECT_EQ(Logged("####### Correct Successed 1"), c.badLength == 0);
+    EXPECT_EQ(Logged("dwCurType=196610  dwPackLen=" + std::to_string(c.m_nBadLength) + " "),
+              c.m_nBadLength != 0);
+    EXPECT_EQ(Logged("####### Correct Successed 1"), c.m_nBadLength == 0);
   }
 }
 
@@ -108,7 +109,7 @@ TEST_F(CorvaneAudioTest, TtsKeepsItsFormatAndDropsABadHeaderOnly) {
   EXPECT_EQ(tts->GetBits(), 16);
   fakeadb::Feed(3, StreamFrame(0x00050002, {}));
   EXPECT_EQ(tts->receivePackageData(), 0);
-  fakeadb::Feed(3, StreamFrame(0x00040001, Pb().Int(1, 22050).Int(2, 2).Int(3, 8).bytes));
+  fakeadb::Feed(3, StreamFrame(0x00040001, Pb().Int(1, 22050).Int(2, 2).Int(3, 8).m_Bytes));
   fakeadb::Feed(3, StreamFrame(0x00040002, std::vector<uint8_t>(20000, 0)));
   fakeadb::Feed(3, StreamFrame(0x00040003, {1}));
   for (int i = 0; i < 3; ++i) EXPECT_EQ(tts->receivePackageData(), 1);
@@ -120,9 +121,9 @@ TEST_F(CorvaneAudioTest, TtsKeepsItsFormatAndDropsABadHeaderOnly) {
 
 TEST_F(CorvaneAudioTest, AudioPackagesThatCannotBeHeldAreSkipped) {
   struct Case {
-    int channel;
-    uint32_t type;
-    std::function<int()> step;
+    int m_nChannel;
+    uint32_t m_nType;
+    std::function<int()> m_fnStep;
   } cases[] = {
       {2, 0x00030002, [] { return CorvaneMedia::GetInstance()->receivePackageData(); }},
       {3, 0x00040002, [] { return CorvaneTts::GetInstance()->receivePackageData(); }},
@@ -130,16 +131,16 @@ TEST_F(CorvaneAudioTest, AudioPackagesThatCannotBeHeldAreSkipped) {
   };
   for (bool failGrowth : {false, true}) {
     for (const Case& c : cases) {
-      SCOPED_TRACE(testing::Message() << "channel " << c.channel << " failGrowth " << failGrowth);
+      SCOPED_TRACE(testing::Message() << "channel " << c.m_nChannel << " failGrowth " << failGrowth);
       CPackageBuffer::SetFailGrowth(failGrowth);
       uint32_t length = failGrowth ? 40000 : 60000;
-      std::vector<uint8_t> big = StreamFrame(c.type, std::vector<uint8_t>(length, 0x12));
-      fakeadb::Feed(c.channel, std::vector<uint8_t>(big.begin(), big.begin() + 500));
-      EXPECT_EQ(c.step(), 0);
-      fakeadb::Feed(c.channel, std::vector<uint8_t>(big.begin() + 500, big.end()));
-      fakeadb::Feed(c.channel, StreamFrame(c.type, {1, 2, 3}));
-      EXPECT_EQ(c.step(), 1);
-      EXPECT_EQ(fakeadb::Buffered(c.channel), 0u);
+      std::vector<uint8_t> big = StreamFrame(c.m_nType, std::vector<uint8_t>(length, 0x12));
+      fakeadb::Feed(c.m_nChannel, std::vector<uint8_t>(big.begin(), big.begin() + 500));
+      EXPECT_EQ(c.m_fnStep(), 0);
+      fakeadb::Feed(c.m_nChannel, std::vector<uint8_t>(big.begin() + 500, big.end()));
+      fakeadb::Feed(c.m_nChannel, StreamFrame(c.m_nType, {1, 2, 3}));
+      EXPECT_EQ(c.m_fnStep(), 1);
+      EXPECT_EQ(fakeadb::Buffered(c.m_nChannel), 0u);
       CPackageBuffer::SetFailGrowth(false);
     }
   }
@@ -147,21 +148,21 @@ TEST_F(CorvaneAudioTest, AudioPackagesThatCannotBeHeldAreSkipped) {
 
 TEST_F(CorvaneAudioTest, VoiceRecognitionOpensTheWaveOutputAndBroadcastsItsState) {
   struct Case {
-    BYTE notify;
-    std::vector<Posted> posted;
+    BYTE m_byNotify;
+    std::vector<Posted> m_Posted;
   } cases[] = {{1, {{N_WMMSG_CORVANE_TTS_STATE, 2, 1}, {N_WMMSG_CORVANE_TTS_STATE, 2, 2}}}, {0, {}}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(int(c.notify));
+    SCOPED_TRACE(int(c.m_byNotify));
     WavPlayer_Release();
     wce::ResetWaveOut();
     ClearBroadcasts();
-    g_CorvaneConfig.bNotifyMsg = c.notify;
+    g_CorvaneConfig.bNotifyMsg = c.m_byNotify;
     CorvaneVRecord* vr = CorvaneVRecord::GetInstance();
-    fakeadb::Feed(4, StreamFrame(0x00050002, Pb().Int(1, 16000).Int(2, 1).Int(3, 16).bytes));
+    fakeadb::Feed(4, StreamFrame(0x00050002, Pb().Int(1, 16000).Int(2, 1).Int(3, 16).m_Bytes));
     fakeadb::Feed(4, StreamFrame(0x00050003, std::vector<uint8_t>(640, 0)));
     fakeadb::Feed(4, StreamFrame(0x00050004, {}));
     for (int i = 0; i < 3; ++i) EXPECT_EQ(vr->receivePackageData(), 1);
-    EXPECT_EQ(Broadcasts(), c.posted);
+    EXPECT_EQ(Broadcasts(), c.m_Posted);
     EXPECT_EQ(WavPlayer_GetState(), WAVPLAYER_STOPPED);
 
     auto calls = wce::GetWaveOutCalls();
@@ -192,9 +193,9 @@ TEST_F(CorvaneAudioTest, VoiceRecognitionOpensTheWaveOutputAndBroadcastsItsState
 
 TEST_F(CorvaneAudioTest, ASecondStartKeepsTheOpenDeviceAndAStartAfterAStopReplacesIt) {
   CorvaneVRecord* vr = CorvaneVRecord::GetInstance();
-  auto start = StreamFrame(0x00050002, Pb().Int(1, 16000).Int(2, 1).Int(3, 16).bytes);
+  auto start = StreamFrame(0x00050002, Pb().Int(1, 16000).Int(2, 1).Int(3, 16).m_Bytes);
   fakeadb::Feed(4, start);
-  fakeadb::Feed(4, StreamFrame(0x00050002, Pb().Int(1, 8000).Int(2, 2).Int(3, 16).bytes));
+  fakeadb::Feed(4, StreamFrame(0x00050002, Pb().Int(1, 8000).Int(2, 2).Int(3, 16).m_Bytes));
   EXPECT_EQ(vr->receivePackageData(), 1);
   EXPECT_EQ(vr->receivePackageData(), 1);
   std::vector<std::string> opens;
@@ -227,7 +228,7 @@ TEST_F(CorvaneAudioTest, ASecondStartKeepsTheOpenDeviceAndAStartAfterAStopReplac
 TEST_F(CorvaneAudioTest, AFailedOpenLeavesThePlayerWithoutADevice) {
   wce::SetWaveOutOpenResult(MMSYSERR_NOMEM);
   CorvaneVRecord* vr = CorvaneVRecord::GetInstance();
-  fakeadb::Feed(4, StreamFrame(0x00050002, Pb().Int(1, 16000).Int(2, 1).Int(3, 16).bytes));
+  fakeadb::Feed(4, StreamFrame(0x00050002, Pb().Int(1, 16000).Int(2, 1).Int(3, 16).m_Bytes));
   fakeadb::Feed(4, StreamFrame(0x00050003, {1, 2}));
   EXPECT_EQ(vr->receivePackageData(), 1);
   EXPECT_EQ(vr->receivePackageData(), 1);
@@ -275,8 +276,8 @@ TEST_F(CorvaneAudioTest, TheCallbackAsksWhetherAPlayerExistsWhileTheVoiceThreadC
   ASSERT_EQ(finished, kRounds);
   int withoutPlayer = 0;
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    for (const std::string& line : m_log)
+    std::lock_guard<std::mutex> lock(m_Lock);
+    for (const std::string& line : m_Log)
       if (line.find("####### waveOutProc  cannot be here") != std::string::npos) ++withoutPlayer;
   }
   EXPECT_EQ(play.GetFreeCount() - 1 + withoutPlayer, kRounds);

@@ -11,31 +11,31 @@ class CorvaneCommandTest : public EngineTest {
   void SetUp() override {
     EngineTest::SetUp();
     fakeadb::SetAllConnected(true);
-    cmd = CorvaneCommand::GetInstance();
-    ASSERT_NE(cmd, nullptr);
+    m_pCmd = CorvaneCommand::GetInstance();
+    ASSERT_NE(m_pCmd, nullptr);
   }
-  CorvaneCommand* cmd = nullptr;
+  CorvaneCommand* m_pCmd = nullptr;
 };
 
 TEST_F(CorvaneCommandTest, EveryCommandTypePostsItsMessages) {
   struct Case {
-    uint32_t type;
-    std::vector<uint8_t> payload;
-    BYTE notify;
-    std::vector<Posted> posted;
+    uint32_t m_nType;
+    std::vector<uint8_t> m_Payload;
+    BYTE m_byNotify;
+    std::vector<Posted> m_Posted;
   };
   const std::vector<uint8_t> modules = Pb().Int(1, 3)
                                            .Sub(2, Pb().Int(1, 3).Int(2, 1))
                                            .Sub(2, Pb().Int(1, 4).Int(2, 2))
                                            .Sub(2, Pb().Int(1, 7).Int(2, 9))
-                                           .bytes;
+                                           .m_Bytes;
   const std::vector<Case> cases = {
-      {0x00010002, Pb().Int(1, 1).bytes, 0, {}},
-      {0x00010004, Pb().Str(1, "android").Str(2, "board").bytes, 0, {}},
-      {0x00010006, Pb().Str(1, "00:11").Str(5, "uuid").Str(6, "name").Int(7, 1).bytes, 0, {}},
-      {0x00010008, Pb().Int(1, 1280).Int(2, 720).Int(3, 30).bytes, 0, {{MESSAGE_CMD_REV, 0, 0x10008}}},
-      {0x00010008, Pb().Int(1, 1280).Int(2, 720).Int(3, 0).bytes, 0, {}},
-      {0x0001000D, Pb().Int(1, 15).bytes, 0, {}},
+      {0x00010002, Pb().Int(1, 1).m_Bytes, 0, {}},
+      {0x00010004, Pb().Str(1, "android").Str(2, "board").m_Bytes, 0, {}},
+      {0x00010006, Pb().Str(1, "00:11").Str(5, "uuid").Str(6, "name").Int(7, 1).m_Bytes, 0, {}},
+      {0x00010008, Pb().Int(1, 1280).Int(2, 720).Int(3, 30).m_Bytes, 0, {{MESSAGE_CMD_REV, 0, 0x10008}}},
+      {0x00010008, Pb().Int(1, 1280).Int(2, 720).Int(3, 0).m_Bytes, 0, {}},
+      {0x0001000D, Pb().Int(1, 15).m_Bytes, 0, {}},
       {0x00010014, {}, 0, {{NMSG_RECORD, 0, 2}, {INNER_MSG_CORVANE_CALLING_STATE, 0, 1}}},
       {0x00010015, {}, 0, {{NMSG_RECORD, 0, 2}, {INNER_MSG_CORVANE_CALLING_STATE, 0, 1}}},
       {0x00010017, {}, 0, {{NMSG_RECORD, 0, 2}, {INNER_MSG_CORVANE_CALLING_STATE, 0, 1}}},
@@ -57,12 +57,12 @@ TEST_F(CorvaneCommandTest, EveryCommandTypePostsItsMessages) {
       {0x00010099, {1, 2, 3}, 1, {}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << std::hex << c.type << " notify " << int(c.notify));
-    g_CorvaneConfig.bNotifyMsg = c.notify;
+    SCOPED_TRACE(testing::Message() << std::hex << c.m_nType << " notify " << int(c.m_byNotify));
+    g_CorvaneConfig.bNotifyMsg = c.m_byNotify;
     ClearBroadcasts();
-    fakeadb::Feed(0, CmdFrame(c.type, c.payload));
-    EXPECT_EQ(cmd->receivePackageData(), 1);
-    EXPECT_EQ(Broadcasts(), c.posted);
+    fakeadb::Feed(0, CmdFrame(c.m_nType, c.m_Payload));
+    EXPECT_EQ(m_pCmd->receivePackageData(), 1);
+    EXPECT_EQ(Broadcasts(), c.m_Posted);
     EXPECT_EQ(fakeadb::Buffered(0), 0u);
   }
 }
@@ -70,10 +70,10 @@ TEST_F(CorvaneCommandTest, EveryCommandTypePostsItsMessages) {
 TEST_F(CorvaneCommandTest, StateEffects) {
   ASSERT_EQ(g_nVideoWidth, 800);  // the screen's size until the phone reports its own
   ASSERT_EQ(g_nVideoHeight, 480);
-  fakeadb::Feed(0, CmdFrame(0x00010002, Pb().Int(1, 0).bytes));
-  fakeadb::Feed(0, CmdFrame(0x0001000D, Pb().Int(1, 15).bytes));
-  fakeadb::Feed(0, CmdFrame(0x00010008, Pb().Int(1, 1280).Int(2, 0).Int(3, 30).bytes));
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(cmd->receivePackageData(), 1);
+  fakeadb::Feed(0, CmdFrame(0x00010002, Pb().Int(1, 0).m_Bytes));
+  fakeadb::Feed(0, CmdFrame(0x0001000D, Pb().Int(1, 15).m_Bytes));
+  fakeadb::Feed(0, CmdFrame(0x00010008, Pb().Int(1, 1280).Int(2, 0).Int(3, 30).m_Bytes));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(m_pCmd->receivePackageData(), 1);
   EXPECT_EQ(CConnectProgress::Instance()->IsVersionAnswered(), 1);
   EXPECT_EQ(CConnectProgress::Instance()->IsEncoderReady(), 0);
   EXPECT_EQ(g_nPhoneFrameRate, 15);
@@ -81,20 +81,20 @@ TEST_F(CorvaneCommandTest, StateEffects) {
 
   // Negative sizes would scale touches and size the decode by a negative number: refused like 0.
   const std::vector<std::vector<uint8_t>> refused = {
-      Pb().Int(1, -1280).Int(2, 720).Int(3, 30).bytes,
-      Pb().Int(1, 1280).Int(2, -720).Int(3, 30).bytes,
+      Pb().Int(1, -1280).Int(2, 720).Int(3, 30).m_Bytes,
+      Pb().Int(1, 1280).Int(2, -720).Int(3, 30).m_Bytes,
       {0x08},  // cut off: nothing read
   };
   for (const auto& payload : refused) {
     fakeadb::Feed(0, CmdFrame(0x00010008, payload));
-    EXPECT_EQ(cmd->receivePackageData(), 1);
+    EXPECT_EQ(m_pCmd->receivePackageData(), 1);
     EXPECT_EQ(g_nVideoWidth, 800);
     EXPECT_EQ(CConnectProgress::Instance()->IsEncoderReady(), 0);
   }
   EXPECT_TRUE(Logged("MSG_CMD_VIDEO_ENCODER_INIT_DONE--ERROR  (width: -1280, height: 720, framerate: 30 )"));
   EXPECT_TRUE(Logged("MSG_CMD_VIDEO_ENCODER_INIT_DONE--ERROR  (width: 1280, height: -720, framerate: 30 )"));
-  fakeadb::Feed(0, CmdFrame(0x00010008, Pb().Int(1, 1280).Int(2, 720).Int(3, 30).bytes));
-  EXPECT_EQ(cmd->receivePackageData(), 1);
+  fakeadb::Feed(0, CmdFrame(0x00010008, Pb().Int(1, 1280).Int(2, 720).Int(3, 30).m_Bytes));
+  EXPECT_EQ(m_pCmd->receivePackageData(), 1);
   EXPECT_EQ(g_nVideoWidth, 1280);
   EXPECT_EQ(g_nVideoHeight, 720);
   EXPECT_EQ(CConnectProgress::Instance()->IsEncoderReady(), 1);
@@ -107,71 +107,77 @@ TEST_F(CorvaneCommandTest, FeatureQueryIsAnsweredWithTheFeatureListEachTime) {
       {"VOICE_MIC", 1}, {"VOICE_WAKEUP", 0},      {"BLUETOOTH_AUTO_PAIR", 0},    {"BLUETOOTH_INTERNAL_UI", 0},
       {"FOCUS_UI", 0},  {"MEDIA_SAMPLE_RATE", 0}, {"AUDIO_TRANSMISSION_MODE", 1}};
   for (const auto& f : features) list.Sub(2, Pb().Str(1, f.first).Int(2, f.second));
-  std::vector<uint8_t> reply = CmdFrame(0x00018052, list.bytes);
+  std::vector<uint8_t> reply = CmdFrame(0x00018052, list.m_Bytes);
   std::vector<uint8_t> header(reply.begin(), reply.begin() + 8);
   std::vector<uint8_t> payload(reply.begin() + 8, reply.end());
 
   fakeadb::Feed(0, CmdFrame(0x00010051, {}));
   fakeadb::Feed(0, CmdFrame(0x00010051, {}));
-  EXPECT_EQ(cmd->receivePackageData(), 1);
-  EXPECT_EQ(cmd->receivePackageData(), 1);
+  EXPECT_EQ(m_pCmd->receivePackageData(), 1);
+  EXPECT_EQ(m_pCmd->receivePackageData(), 1);
   EXPECT_THAT(fakeadb::Writes(0), ElementsAre(header, payload, header, payload));
 }
 
 TEST_F(CorvaneCommandTest, ReadStepWaitsForWholePackagesAndGrowsExactly) {
-  EXPECT_EQ(cmd->GetMaxRevLen(), 2048u);
+  EXPECT_EQ(m_pCmd->GetMaxRevLen(), 2048u);
   std::vector<uint8_t> big(3000, 0x55);
   std::vector<uint8_t> frame = CmdFrame(0x00010099, big);
   fakeadb::Feed(0, std::vector<uint8_t>(frame.begin(), frame.begin() + 5));
-  EXPECT_EQ(cmd->receivePackageData(), 0);  // no whole header yet
+  EXPECT_EQ(m_pCmd->receivePackageData(), 0);  // no whole header yet
   fakeadb::Feed(0, std::vector<uint8_t>(frame.begin() + 5, frame.begin() + 100));
-  EXPECT_EQ(cmd->receivePackageData(), 0);  // header taken, payload pending
-  EXPECT_EQ(cmd->GetMaxRevLen(), 3000u);
+  EXPECT_EQ(m_pCmd->receivePackageData(), 0);  // header taken, payload pending
+  EXPECT_EQ(m_pCmd->GetMaxRevLen(), 3000u);
   fakeadb::Feed(0, std::vector<uint8_t>(frame.begin() + 100, frame.end()));
-  EXPECT_EQ(cmd->receivePackageData(), 1);
+  EXPECT_EQ(m_pCmd->receivePackageData(), 1);
   fakeadb::Feed(0, CmdFrame(0x00010099, std::vector<uint8_t>(2500, 1)));
-  EXPECT_EQ(cmd->receivePackageData(), 1);
-  EXPECT_EQ(cmd->GetMaxRevLen(), 3000u);
+  EXPECT_EQ(m_pCmd->receivePackageData(), 1);
+  EXPECT_EQ(m_pCmd->GetMaxRevLen(), 3000u);
   // Reserved bytes have no effect; a closed channel reads nothing.
   fakeadb::Feed(0, CmdFrame(0x0001001B, {}, 0x12, 0x34));
   fakeadb::SetChannelConnected(0, false);
-  EXPECT_EQ(cmd->receivePackageData(), 0);
+  EXPECT_EQ(m_pCmd->receivePackageData(), 0);
   fakeadb::SetChannelConnected(0, true);
   ClearBroadcasts();
-  EXPECT_EQ(cmd->receivePackageData(), 1);
+  EXPECT_EQ(m_pCmd->receivePackageData(), 1);
   EXPECT_THAT(Broadcasts(), ElementsAre(Posted{MESSAGE_CMD_REV, 0, 0x1001B}));
 }
 
 TEST_F(CorvaneCommandTest, PackagesThatCannotBeHeldAreSkippedAndFramingHolds) {
   struct Case {
-    const char* name;
-    uint32_t length;
-    bool failGrowth;
-    const char* log;
+    const char* m_pszName;
+    uint32_t m_nLength;
+    bool m_bFailGrowth;
+    const char* m_pszLog;
   } cases[] = {
       {"over the limit", 51201, false, "Command receivePackageData Error packageDataSize=51201"},
       {"failed growth", 4000, true, "ReSize Command Rev Buffer Error"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     CorvaneCommand::DestroyInstance();
     CSingleInstanceBase::OpenAll();
-    cmd = CorvaneCommand::GetInstance();
-    CPackageBuffer::SetFailGrowth(c.failGrowth);
+    m_pCmd = CorvaneCommand::GetInstance();
+    CPackageBuffer::SetFailGrowth(c.m_bFailGrowth);
     ClearBroadcasts();
     // A foreground report whose bytes must not be acted on, then a background report.
-    std::vector<uint8_t> body(c.length, 0x08);
-    std::vector<uint8_t> frame = {
-        static_cast<uint8_t>(c.length >> 8), static_cast<uint8_t>(c.length), 0, 0, 0x00, 0x01, 0x00, 0x1B};
+    std::vector<uint8_t> body(c.m_nLength, 0x08);
+    std::vector<uint8_t> frame = {static_cast<uint8_t>(c.m_nLength >> 8),
+                                  static_cast<uint8_t>(c.m_nLength),
+                                  0,
+                                  0,
+                                  0x00,
+                                  0x01,
+                                  0x00,
+                                  0x1B};
     fakeadb::Feed(0, frame);
     fakeadb::Feed(0, std::vector<uint8_t>(body.begin(), body.begin() + 1000));
-    EXPECT_EQ(cmd->receivePackageData(), 0);
+    EXPECT_EQ(m_pCmd->receivePackageData(), 0);
     fakeadb::Feed(0, std::vector<uint8_t>(body.begin() + 1000, body.end()));
     fakeadb::Feed(0, CmdFrame(0x0001001C, {}));
-    EXPECT_EQ(cmd->receivePackageData(), 1);
+    EXPECT_EQ(m_pCmd->receivePackageData(), 1);
     EXPECT_THAT(Broadcasts(), ElementsAre(Posted{MESSAGE_CMD_REV, 0, 0x1001C}));
-    EXPECT_EQ(cmd->GetMaxRevLen(), 2048u);  // the old buffer stays
-    EXPECT_TRUE(Logged(c.log));
+    EXPECT_EQ(m_pCmd->GetMaxRevLen(), 2048u);  // the old buffer stays
+    EXPECT_TRUE(Logged(c.m_pszLog));
     CPackageBuffer::SetFailGrowth(false);
   }
 }
@@ -183,11 +189,11 @@ TEST_F(CorvaneCommandTest, MessagesGoToTheTargetWindowOnceSet) {
   RegisterClassW(&wc);
   HWND hwnd = CreateWindowExW(0, u"EngineTestWnd", u"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(hwnd, nullptr);
-  cmd->SetTargetWindow(hwnd);
+  m_pCmd->SetTargetWindow(hwnd);
   fakeadb::Feed(0, CmdFrame(0x0001001B, {}));
   fakeadb::Feed(0, CmdFrame(0x00010021, {}));
-  EXPECT_EQ(cmd->receivePackageData(), 1);
-  EXPECT_EQ(cmd->receivePackageData(), 1);
+  EXPECT_EQ(m_pCmd->receivePackageData(), 1);
+  EXPECT_EQ(m_pCmd->receivePackageData(), 1);
   MSG msg;
   ASSERT_TRUE(PeekMessageW(&msg, hwnd, 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.message, MESSAGE_CMD_REV);

@@ -7,9 +7,9 @@
 
 namespace {
 struct CmdCase {
-  uint16_t length;
-  uint32_t type;
-  std::vector<uint8_t> bytes;
+  uint16_t m_nLength;
+  uint32_t m_nType;
+  std::vector<uint8_t> m_Bytes;
 };
 
 TEST(CorvaneFrameTest, CommandHeaderBothWays) {
@@ -23,11 +23,11 @@ TEST(CorvaneFrameTest, CommandHeaderBothWays) {
   for (const CmdCase& c : cases) {
     uint8_t out[8];
     std::memset(out, 0xEE, sizeof(out));
-    CorvaneFrame::PutCmdHeader(out, c.length, c.type);
-    EXPECT_EQ(std::vector<uint8_t>(out, out + 8), c.bytes);
-    CmdFrameHeader h = CorvaneFrame::ParseCmdHeader(c.bytes.data());
-    EXPECT_EQ(h.length, c.length);
-    EXPECT_EQ(h.type, c.type);
+    CorvaneFrame::PutCmdHeader(out, c.m_nLength, c.m_nType);
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 8), c.m_Bytes);
+    CmdFrameHeader h = CorvaneFrame::ParseCmdHeader(c.m_Bytes.data());
+    EXPECT_EQ(h.length, c.m_nLength);
+    EXPECT_EQ(h.type, c.m_nType);
   }
 }
 
@@ -40,8 +40,8 @@ TEST(CorvaneFrameTest, ReservedBytesOfAReceivedCommandHeaderAreIgnored) {
 
 TEST(CorvaneFrameTest, StreamHeaderBothWays) {
   struct Case {
-    uint32_t length, timestamp, type;
-    std::vector<uint8_t> bytes;
+    uint32_t m_nLength, m_nTimestamp, m_nType;
+    std::vector<uint8_t> m_Bytes;
   } cases[] = {
       {500000,
        0x01020304,
@@ -55,12 +55,12 @@ TEST(CorvaneFrameTest, StreamHeaderBothWays) {
   };
   for (const Case& c : cases) {
     uint8_t out[12];
-    CorvaneFrame::PutStreamHeader(out, c.length, c.timestamp, c.type);
-    EXPECT_EQ(std::vector<uint8_t>(out, out + 12), c.bytes);
-    StreamFrameHeader h = CorvaneFrame::ParseStreamHeader(c.bytes.data());
-    EXPECT_EQ(h.length, c.length);
-    EXPECT_EQ(h.timestamp, c.timestamp);
-    EXPECT_EQ(h.type, c.type);
+    CorvaneFrame::PutStreamHeader(out, c.m_nLength, c.m_nTimestamp, c.m_nType);
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 12), c.m_Bytes);
+    StreamFrameHeader h = CorvaneFrame::ParseStreamHeader(c.m_Bytes.data());
+    EXPECT_EQ(h.length, c.m_nLength);
+    EXPECT_EQ(h.timestamp, c.m_nTimestamp);
+    EXPECT_EQ(h.type, c.m_nType);
   }
 }
 }  // namespace

@@ -38,7 +38,7 @@ Rgb PixelAt(const DibBmp& s, int x, int y) {
 }
 
 bool IsColour(Rgb got, Rgb want) {
-  return Near(got.r, want.r) && Near(got.g, want.g) && Near(got.b, want.b);
+  return Near(got.m_nR, want.m_nR) && Near(got.m_nG, want.m_nG) && Near(got.m_nB, want.m_nB);
 }
 
 class CorvanePictureTest : public EngineTest {
@@ -50,8 +50,8 @@ class CorvanePictureTest : public EngineTest {
     DecJpg_Deinit();
     fakeadb::SetAllConnected(true);
     ASSERT_EQ(InitJpgLib(), 1);
-    pic = CorvanePicture::GetInstance();
-    ASSERT_NE(pic, nullptr);
+    m_pPic = CorvanePicture::GetInstance();
+    ASSERT_NE(m_pPic, nullptr);
     s_nDrawCalls = 0;
     s_drawCounts.clear();
   }
@@ -66,113 +66,113 @@ class CorvanePictureTest : public EngineTest {
   }
   Rgb Centre() { return PixelAt(DibBmp::GetInstance(), 10, 10); }
 
-  CorvanePicture* pic = nullptr;
-  const Rgb red{255, 0, 0}, green{0, 255, 0}, blue{0, 0, 255};
+  CorvanePicture* m_pPic = nullptr;
+  const Rgb m_Red{255, 0, 0}, m_Green{0, 255, 0}, m_Blue{0, 0, 255};
 };
 
 TEST_F(CorvanePictureTest, TheFirstPictureAfterAResetIsReadButNotShown) {
-  fakeadb::Feed(1, Picture(red));
-  EXPECT_EQ(pic->receivePackageData(), 1);
+  fakeadb::Feed(1, Picture(m_Red));
+  EXPECT_EQ(m_pPic->receivePackageData(), 1);
   EXPECT_EQ(fakeadb::Buffered(1), 0u);
   EXPECT_TRUE(Broadcasts().empty());
-  EXPECT_FALSE(IsColour(Centre(), red));
+  EXPECT_FALSE(IsColour(Centre(), m_Red));
 
-  fakeadb::Feed(1, Picture(green));
-  EXPECT_EQ(pic->receivePackageData(), 1);
-  EXPECT_TRUE(IsColour(Centre(), green));
+  fakeadb::Feed(1, Picture(m_Green));
+  EXPECT_EQ(m_pPic->receivePackageData(), 1);
+  EXPECT_TRUE(IsColour(Centre(), m_Green));
   EXPECT_THAT(Broadcasts(), ElementsAre(Posted{NMSG_CORVANE_GET_VIDEO_DATA, 0, 0}));
   EXPECT_EQ(DibBmp::GetInstance().IsPictureBusy(), 1);
   EXPECT_TRUE(IsVideoDataReceived());
 
   // Only the first shown picture is announced; the counter counts every one.
-  fakeadb::Feed(1, Picture(blue));
-  EXPECT_EQ(pic->receivePackageData(), 1);
+  fakeadb::Feed(1, Picture(m_Blue));
+  EXPECT_EQ(m_pPic->receivePackageData(), 1);
   EXPECT_EQ(Broadcasts().size(), 1u);
   EXPECT_EQ(DibBmp::GetInstance().GetPictureCount(), 2);
 
-  pic->Reset();
+  m_pPic->Reset();
   EXPECT_FALSE(IsVideoDataReceived());
-  fakeadb::Feed(1, Picture(red));
-  EXPECT_EQ(pic->receivePackageData(), 1);
-  EXPECT_TRUE(IsColour(Centre(), blue));
+  fakeadb::Feed(1, Picture(m_Red));
+  EXPECT_EQ(m_pPic->receivePackageData(), 1);
+  EXPECT_TRUE(IsColour(Centre(), m_Blue));
 }
 
 TEST_F(CorvanePictureTest, OneStepReadsEveryWaitingPackageAndShowsOnlyTheNewest) {
-  pic->SetDrawCallback(DrawCallback);
-  fakeadb::Feed(1, Picture(red));
-  ASSERT_EQ(pic->receivePackageData(), 1);  // the skipped first one
-  fakeadb::Feed(1, Picture(red));
-  fakeadb::Feed(1, Picture(green));
+  m_pPic->SetDrawCallback(DrawCallback);
+  fakeadb::Feed(1, Picture(m_Red));
+  ASSERT_EQ(m_pPic->receivePackageData(), 1);  // the skipped first one
+  fakeadb::Feed(1, Picture(m_Red));
+  fakeadb::Feed(1, Picture(m_Green));
   fakeadb::Feed(1, StreamFrame(0x00020002, {}));
-  EXPECT_EQ(pic->receivePackageData(), 1);
+  EXPECT_EQ(m_pPic->receivePackageData(), 1);
   EXPECT_EQ(fakeadb::Buffered(1), 0u);
-  EXPECT_TRUE(IsColour(Centre(), green));
+  EXPECT_TRUE(IsColour(Centre(), m_Green));
   EXPECT_EQ(s_nDrawCalls, 1);
-  EXPECT_EQ(pic->GetFrameCount(), 2);
+  EXPECT_EQ(m_pPic->GetFrameCount(), 2);
 }
 
 TEST_F(CorvanePictureTest, HeartbeatsAreReadPastWithoutLosingAPictureBehindThem) {
-  fakeadb::Feed(1, Picture(red));
-  ASSERT_EQ(pic->receivePackageData(), 1);
+  fakeadb::Feed(1, Picture(m_Red));
+  ASSERT_EQ(m_pPic->receivePackageData(), 1);
   // A heartbeat alone: nothing to show.
   fakeadb::Feed(1, StreamFrame(0x00020002, {}));
-  EXPECT_EQ(pic->receivePackageData(), 0);
+  EXPECT_EQ(m_pPic->receivePackageData(), 0);
   // A heartbeat in front of a picture, one with bytes of its own: the picture is shown at once.
   fakeadb::Feed(1, StreamFrame(0x00020002, {}));
   fakeadb::Feed(1, StreamFrame(0x00020002, {1, 2, 3, 4, 5}));
-  fakeadb::Feed(1, Picture(green));
-  EXPECT_EQ(pic->receivePackageData(), 1);
-  EXPECT_TRUE(IsColour(Centre(), green));
+  fakeadb::Feed(1, Picture(m_Green));
+  EXPECT_EQ(m_pPic->receivePackageData(), 1);
+  EXPECT_TRUE(IsColour(Centre(), m_Green));
   EXPECT_EQ(fakeadb::Buffered(1), 0u);
   EXPECT_TRUE(Logged("MSG_VIDEO_HEARTBEAT  nPackageDataSize=5"));
 }
 
 TEST_F(CorvanePictureTest, AWrongTypeDropsTheHeaderOnly) {
   fakeadb::Feed(1, StreamFrame(0x00030001, {}));
-  EXPECT_EQ(pic->receivePackageData(), 0);
-  fakeadb::Feed(1, Picture(red));
-  EXPECT_EQ(pic->receivePackageData(), 1);
-  EXPECT_EQ(pic->GetFrameCount(), 1);
+  EXPECT_EQ(m_pPic->receivePackageData(), 0);
+  fakeadb::Feed(1, Picture(m_Red));
+  EXPECT_EQ(m_pPic->receivePackageData(), 1);
+  EXPECT_EQ(m_pPic->GetFrameCount(), 1);
 
   // Behind a picture of the same step it ends the step: that picture is neither counted nor shown,
   // and the bytes behind the bad header are the next step's header.
-  pic->SetDrawCallback(DrawCallback);
-  fakeadb::Feed(1, Picture(green));
+  m_pPic->SetDrawCallback(DrawCallback);
+  fakeadb::Feed(1, Picture(m_Green));
   fakeadb::Feed(1, StreamFrame(0x00030001, {}));
-  fakeadb::Feed(1, Picture(blue));
-  EXPECT_EQ(pic->receivePackageData(), 0);
-  EXPECT_EQ(pic->GetFrameCount(), 1);
+  fakeadb::Feed(1, Picture(m_Blue));
+  EXPECT_EQ(m_pPic->receivePackageData(), 0);
+  EXPECT_EQ(m_pPic->GetFrameCount(), 1);
   EXPECT_EQ(s_nDrawCalls, 0);
-  EXPECT_FALSE(IsColour(Centre(), green));
+  EXPECT_FALSE(IsColour(Centre(), m_Green));
   EXPECT_TRUE(Broadcasts().empty());
-  EXPECT_EQ(pic->receivePackageData(), 1);
-  EXPECT_EQ(pic->GetFrameCount(), 2);
-  EXPECT_TRUE(IsColour(Centre(), blue));
+  EXPECT_EQ(m_pPic->receivePackageData(), 1);
+  EXPECT_EQ(m_pPic->GetFrameCount(), 2);
+  EXPECT_TRUE(IsColour(Centre(), m_Blue));
   EXPECT_EQ(fakeadb::Buffered(1), 0u);
 }
 
 TEST_F(CorvanePictureTest, ABacklogIsDroppedAndTheRateLowered) {
   struct Case {
-    int phoneRate;
-    std::vector<Posted> posted;
+    int m_nPhoneRate;
+    std::vector<Posted> m_Posted;
   } cases[] = {{10, {{INNER_MSG_FRAME_RATE_CHANGE, 0, 3}}}, {3, {}}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.phoneRate);
-    g_nPhoneFrameRate = c.phoneRate;
+    SCOPED_TRACE(c.m_nPhoneRate);
+    g_nPhoneFrameRate = c.m_nPhoneRate;
     ClearBroadcasts();
-    pic->Reset();
+    m_pPic->Reset();
     std::vector<uint8_t> block(29988, 0x11);  // 30000 bytes a package with its header
     for (int i = 0; i < 10; ++i) fakeadb::Feed(1, StreamFrame(0x00020001, block));
-    std::vector<uint8_t> last = Picture(green);
+    std::vector<uint8_t> last = Picture(m_Green);
     fakeadb::Feed(1, std::vector<uint8_t>(last.begin(), last.begin() + 20));  // the next, half arrived
     ASSERT_GT(fakeadb::Buffered(1), 0x40000u);
-    EXPECT_EQ(pic->receivePackageData(), 1);
-    EXPECT_EQ(Broadcasts(), c.posted);
+    EXPECT_EQ(m_pPic->receivePackageData(), 1);
+    EXPECT_EQ(Broadcasts(), c.m_Posted);
     // The half-arrived picture's header stays pending; it is taken whole once it is complete.
     EXPECT_EQ(fakeadb::Buffered(1), 8u);
     fakeadb::Feed(1, std::vector<uint8_t>(last.begin() + 20, last.end()));
-    EXPECT_EQ(pic->receivePackageData(), 1);
-    EXPECT_EQ(pic->GetLastLength(), last.size() - 12);
+    EXPECT_EQ(m_pPic->receivePackageData(), 1);
+    EXPECT_EQ(m_pPic->GetLastLength(), last.size() - 12);
     EXPECT_EQ(fakeadb::Buffered(1), 0u);
   }
 }
@@ -181,57 +181,57 @@ TEST_F(CorvanePictureTest, BufferGrowsToAPackageAndSkipsWhatItCannotHold) {
   // Arriving in two parts, as it does: whole, 500000 bytes would be a backlog to drop.
   std::vector<uint8_t> first = StreamFrame(0x00020001, std::vector<uint8_t>(500000, 1));
   fakeadb::Feed(1, std::vector<uint8_t>(first.begin(), first.begin() + 1000));
-  EXPECT_EQ(pic->receivePackageData(), 0);
+  EXPECT_EQ(m_pPic->receivePackageData(), 0);
   fakeadb::Feed(1, std::vector<uint8_t>(first.begin() + 1000, first.end()));
-  EXPECT_EQ(pic->receivePackageData(), 1);
-  EXPECT_EQ(pic->GetMaxRevLen(), 500000u);
+  EXPECT_EQ(m_pPic->receivePackageData(), 1);
+  EXPECT_EQ(m_pPic->GetMaxRevLen(), 500000u);
 
   struct Case {
-    const char* name;
-    uint32_t length;
-    bool failGrowth;
+    const char* m_pszName;
+    uint32_t m_nLength;
+    bool m_bFailGrowth;
   } cases[] = {{"over the limit", 700000, false}, {"failed growth", 600000, true}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    CPackageBuffer::SetFailGrowth(c.failGrowth);
-    pic->Reset();
-    fakeadb::Feed(1, Picture(red));
-    ASSERT_EQ(pic->receivePackageData(), 1);  // skipped first picture
-    fakeadb::Feed(1, Picture(green));
-    std::vector<uint8_t> big = StreamFrame(0x00020001, std::vector<uint8_t>(c.length, 0x22));
+    SCOPED_TRACE(c.m_pszName);
+    CPackageBuffer::SetFailGrowth(c.m_bFailGrowth);
+    m_pPic->Reset();
+    fakeadb::Feed(1, Picture(m_Red));
+    ASSERT_EQ(m_pPic->receivePackageData(), 1);  // skipped first picture
+    fakeadb::Feed(1, Picture(m_Green));
+    std::vector<uint8_t> big = StreamFrame(0x00020001, std::vector<uint8_t>(c.m_nLength, 0x22));
     fakeadb::Feed(1, std::vector<uint8_t>(big.begin(), big.begin() + 1000));
     // The green picture is shown; the unholdable one is being read past.
-    EXPECT_EQ(pic->receivePackageData(), 1);
-    EXPECT_TRUE(IsColour(Centre(), green));
+    EXPECT_EQ(m_pPic->receivePackageData(), 1);
+    EXPECT_TRUE(IsColour(Centre(), m_Green));
     fakeadb::Feed(1, std::vector<uint8_t>(big.begin() + 1000, big.end()));
-    fakeadb::Feed(1, Picture(blue));
-    EXPECT_EQ(pic->receivePackageData(), 1);
-    EXPECT_TRUE(IsColour(Centre(), blue));
-    EXPECT_EQ(pic->GetMaxRevLen(), 500000u);
+    fakeadb::Feed(1, Picture(m_Blue));
+    EXPECT_EQ(m_pPic->receivePackageData(), 1);
+    EXPECT_TRUE(IsColour(Centre(), m_Blue));
+    EXPECT_EQ(m_pPic->GetMaxRevLen(), 500000u);
     EXPECT_EQ(fakeadb::Buffered(1), 0u);
     CPackageBuffer::SetFailGrowth(false);
   }
 }
 
 TEST_F(CorvanePictureTest, ARequestedDrainDropsEverythingAndResetsAtTheNextStep) {
-  fakeadb::Feed(1, Picture(red));
+  fakeadb::Feed(1, Picture(m_Red));
   fakeadb::Feed(1, std::vector<uint8_t>(3000, 7));
-  const unsigned ticket = pic->RequestDrain();
+  const unsigned ticket = m_pPic->RequestDrain();
   // Asked, not done: the receiver is the video thread's, which does it at its next step.
-  EXPECT_FALSE(pic->WaitDrained(ticket, 0));
+  EXPECT_FALSE(m_pPic->WaitDrained(ticket, 0));
   EXPECT_GT(fakeadb::Buffered(1), 0u);
-  EXPECT_EQ(pic->receivePackageData(), 0);
-  EXPECT_TRUE(pic->WaitDrained(ticket, 0));
+  EXPECT_EQ(m_pPic->receivePackageData(), 0);
+  EXPECT_TRUE(m_pPic->WaitDrained(ticket, 0));
   EXPECT_EQ(fakeadb::Buffered(1), 0u);
-  EXPECT_EQ(pic->GetFrameCount(), 0);
+  EXPECT_EQ(m_pPic->GetFrameCount(), 0);
   EXPECT_FALSE(IsVideoDataReceived());
 }
 
 TEST_F(CorvanePictureTest, DirectPaintCountSeenByTheDrawCallback) {
-  pic->SetDrawCallback(DrawCallback);
+  m_pPic->SetDrawCallback(DrawCallback);
   for (int i = 0; i < 8; ++i) {
-    fakeadb::Feed(1, Picture(i % 2 ? red : green, 160, 96));
-    pic->receivePackageData();
+    fakeadb::Feed(1, Picture(i % 2 ? m_Red : m_Green, 160, 96));
+    m_pPic->receivePackageData();
   }
   // Seven shown pictures; the callback of the n-th shown sees n - 1 before it, so a painter that
   // wants the seventh picture on waits for a count of 6.
@@ -241,11 +241,11 @@ TEST_F(CorvanePictureTest, DirectPaintCountSeenByTheDrawCallback) {
 }
 
 struct DecodeCase {
-  const char* name;
-  int mode;
-  int jpegW, jpegH;  // the picture the phone sends
-  int announcedW, announcedH;
-  int decodedW, decodedH;  // what lands in the 800 x 480 surface
+  const char* m_pszName;
+  int m_nMode;
+  int m_nJpegW, m_nJpegH;  // the picture the phone sends
+  int m_nAnnouncedW, m_nAnnouncedH;
+  int m_nDecodedW, m_nDecodedH;  // what lands in the 800 x 480 surface
 };
 
 TEST_F(CorvanePictureTest, DecodesIntoTheSurfaceWithinItsSize) {
@@ -259,17 +259,18 @@ TEST_F(CorvanePictureTest, DecodesIntoTheSurfaceWithinItsSize) {
       {"565, larger, scaled by 1/2", DibBmp::kMode16, 1600, 960, 1600, 960, 800, 480},
   };
   for (const DecodeCase& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     DibBmp& surface = DibBmp::GetInstance();
-    surface.SetMode(c.mode);
+    surface.SetMode(c.m_nMode);
     ASSERT_NE(surface.CreateDibBmp(800, 480), nullptr);
-    std::vector<uint8_t> jpeg = MakeJpeg(c.jpegW, c.jpegH);
-    ASSERT_NE(DecodeJpgToSurface(jpeg.data(), static_cast<DWORD>(jpeg.size()), c.announcedW, c.announcedH),
-              nullptr);
+    std::vector<uint8_t> jpeg = MakeJpeg(c.m_nJpegW, c.m_nJpegH);
+    ASSERT_NE(
+        DecodeJpgToSurface(jpeg.data(), static_cast<DWORD>(jpeg.size()), c.m_nAnnouncedW, c.m_nAnnouncedH),
+        nullptr);
     int w = 0, h = 0;
     GetDecodedSize(&w, &h);
-    EXPECT_EQ(w, c.decodedW);
-    EXPECT_EQ(h, c.decodedH);
+    EXPECT_EQ(w, c.m_nDecodedW);
+    EXPECT_EQ(h, c.m_nDecodedH);
     // Quadrants at the top left, the rest of the surface untouched (black).
     EXPECT_TRUE(IsColour(PixelAt(surface, w / 4, h / 4), Rgb{255, 0, 0}));
     EXPECT_TRUE(IsColour(PixelAt(surface, 3 * w / 4, h / 4), Rgb{0, 255, 0}));
@@ -286,9 +287,9 @@ TEST_F(CorvanePictureTest, DecodesIntoTheSurfaceWithinItsSize) {
 
 TEST_F(CorvanePictureTest, RefusedDecodes) {
   std::vector<uint8_t> jpeg = MakeJpeg(64, 64);
-  const struct { int w, h; } sizes[] = {{0, 480}, {800, 0}, {-800, 480}};
+  const struct { int m_nW, m_nH; } sizes[] = {{0, 480}, {800, 0}, {-800, 480}};
   for (auto s : sizes)
-    EXPECT_EQ(DecodeJpgToSurface(jpeg.data(), static_cast<DWORD>(jpeg.size()), s.w, s.h), nullptr);
+    EXPECT_EQ(DecodeJpgToSurface(jpeg.data(), static_cast<DWORD>(jpeg.size()), s.m_nW, s.m_nH), nullptr);
   std::vector<uint8_t> junk(100, 0x42);
   EXPECT_EQ(DecodeJpgToSurface(junk.data(), 100, 800, 480), nullptr);
   // A picture more than 8 times larger than what may be filled cannot be scaled down enough.
@@ -325,19 +326,19 @@ TEST_F(CorvanePictureTest, TheLibraryBesideTheProgramComesFirst) {
   wce::SetRootDir(root.string());
   wce::SetModuleFileName(u"\\App\\CECorvane.exe");
   struct Case {
-    const char* present;
-    std::string expected;
+    const char* m_pszPresent;
+    std::string m_strExpected;
   } cases[] = {
       {nullptr, "libturbojpeg.so.0"},
       {"cximagelib.dll", (root / "App" / "cximagelib.dll").string()},
       {"libjpeg.dll", (root / "App" / "libjpeg.dll").string()},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.expected);
-    if (c.present != nullptr)
-      fs::copy_file("/usr/lib/x86_64-linux-gnu/libturbojpeg.so.0", root / "App" / c.present);
+    SCOPED_TRACE(c.m_strExpected);
+    if (c.m_pszPresent != nullptr)
+      fs::copy_file("/usr/lib/x86_64-linux-gnu/libturbojpeg.so.0", root / "App" / c.m_pszPresent);
     EXPECT_EQ(DecJpg_Init(), 1);
-    EXPECT_EQ(DecJpg_LoadedPath(), c.expected);
+    EXPECT_EQ(DecJpg_LoadedPath(), c.m_strExpected);
     EXPECT_EQ(DecJpg_Init(), 0);  // already loaded
     DecJpg_Deinit();
   }

@@ -17,23 +17,23 @@ class CorvaneSendDataTest : public EngineTest {
   void SetUp() override {
     EngineTest::SetUp();
     fakeadb::SetAllConnected(true);
-    sender = CorvaneSendData::GetInstance();
-    ASSERT_NE(sender, nullptr);
+    m_pSender = CorvaneSendData::GetInstance();
+    ASSERT_NE(m_pSender, nullptr);
   }
   // Header and payload of a command as the two writes the sender makes.
   static std::vector<std::vector<uint8_t>> TwoWrites(uint32_t type, const std::vector<uint8_t>& payload) {
     std::vector<uint8_t> f = CmdFrame(type, payload);
     return {std::vector<uint8_t>(f.begin(), f.begin() + 8), std::vector<uint8_t>(f.begin() + 8, f.end())};
   }
-  CorvaneSendData* sender = nullptr;
+  CorvaneSendData* m_pSender = nullptr;
 };
 
 TEST_F(CorvaneSendDataTest, CommandMessagesOnTheWire) {
   struct Case {
-    const char* name;
-    std::function<void(CorvaneSendData*)> send;
-    int channel;
-    std::vector<std::vector<uint8_t>> writes;
+    const char* m_pszName;
+    std::function<void(CorvaneSendData*)> m_fnSend;
+    int m_nChannel;
+    std::vector<std::vector<uint8_t>> m_Writes;
   };
   const BYTE modules[] = {3, 4};
   const BYTE states[] = {1, 2};
@@ -80,7 +80,7 @@ TEST_F(CorvaneSendDataTest, CommandMessagesOnTheWire) {
        {{0x00, 0x02, 0x00, 0x00, 0x00, 0x06, 0x80, 0x08}, {0x08, 0x05}}},
       {"module status", [&](CorvaneSendData* s) { s->SendModuleStatusList(2, modules, states); }, 0,
        TwoWrites(0x00018028,
-                 Pb().Int(1, 2).Sub(2, Pb().Int(1, 3).Int(2, 1)).Sub(2, Pb().Int(1, 4).Int(2, 2)).bytes)},
+                 Pb().Int(1, 2).Sub(2, Pb().Int(1, 3).Int(2, 1)).Sub(2, Pb().Int(1, 4).Int(2, 2)).m_Bytes)},
       {"feature config",
        [](CorvaneSendData* s) { s->SendFeatureConfig(7, CorvaneFeatureConfigTable::Fill()); }, 0,
        TwoWrites(0x00018052, Pb().Int(1, 7)
@@ -91,7 +91,7 @@ TEST_F(CorvaneSendDataTest, CommandMessagesOnTheWire) {
                                  .Sub(2, Pb().Str(1, "FOCUS_UI").Int(2, 0))
                                  .Sub(2, Pb().Str(1, "MEDIA_SAMPLE_RATE").Int(2, 0))
                                  .Sub(2, Pb().Str(1, "AUDIO_TRANSMISSION_MODE").Int(2, 1))
-                                 .bytes)},
+                                 .m_Bytes)},
       {"statistics", [&](CorvaneSendData* s) { s->SendCmd27(stats); }, 0,
        TwoWrites(0x00018027, Pb().Str(1, "guid")
                                  .Str(2, "1.0.0")
@@ -101,15 +101,15 @@ TEST_F(CorvaneSendDataTest, CommandMessagesOnTheWire) {
                                  .Int(6, 1)
                                  .Int(7, 1234)
                                  .Str(8, "")
-                                 .bytes)},
+                                 .m_Bytes)},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     fakeadb::ClearWrites();
-    c.send(sender);
-    EXPECT_EQ(fakeadb::Writes(c.channel), c.writes);
+    c.m_fnSend(m_pSender);
+    EXPECT_EQ(fakeadb::Writes(c.m_nChannel), c.m_Writes);
     for (int other = 0; other < 6; ++other)
-      if (other != c.channel) {
+      if (other != c.m_nChannel) {
         EXPECT_TRUE(fakeadb::Writes(other).empty());
       }
   }
@@ -118,14 +118,14 @@ TEST_F(CorvaneSendDataTest, CommandMessagesOnTheWire) {
 TEST_F(CorvaneSendDataTest, HeadUnitInformationCarriesAll22Fields) {
   HuDeviceInfo info;
   BuildHuDeviceInfo(&info);  // no platform record here: the fixed values
-  sender->SendHuInfo(info);
+  m_pSender->SendHuInfo(info);
   Pb expected;
   const char* texts[] = {"wince", "wince",   "wince",   "wince", "ARM7",
                          "ARM9",  "MTK3360", "800X480", "null",  "1"};
   for (int i = 0; i < 10; ++i) expected.Str(i + 1, texts[i]);
   for (int f = 11; f <= 20; ++f) expected.Str(f, "");
   expected.Int(21, 1).Str(22, "");
-  EXPECT_EQ(fakeadb::Writes(0), TwoWrites(0x00018003, expected.bytes));
+  EXPECT_EQ(fakeadb::Writes(0), TwoWrites(0x00018003, expected.m_Bytes));
 }
 
 TEST_F(CorvaneSendDataTest, ConnectStatisticsCarryTheErrorLines) {
@@ -136,15 +136,15 @@ TEST_F(CorvaneSendDataTest, ConnectStatisticsCarryTheErrorLines) {
   record.consuccess = 1;
   record.confailed = 2;
   record.contime = 4200;
-  sender->SendConnectStatistics(record, log);
+  m_pSender->SendConnectStatistics(record, log);
   EXPECT_EQ(
       fakeadb::Writes(0),
-      TwoWrites(0x00018060, Pb().Int(1, 3).Int(2, 1).Int(3, 2).Int(4, 4200).Int(5, 0).Str(6, " ").bytes));
+      TwoWrites(0x00018060, Pb().Int(1, 3).Int(2, 1).Int(3, 2).Int(4, 4200).Int(5, 0).Str(6, " ").m_Bytes));
 
   fakeadb::ClearWrites();
   log->AddLine("VTSC fail \r\n");
   log->AddLine("ADB Forward fail \r\n");
-  sender->SendConnectStatistics(record, log);
+  m_pSender->SendConnectStatistics(record, log);
   EXPECT_EQ(fakeadb::Writes(0), TwoWrites(0x00018060, Pb().Int(1, 3)
                                                           .Int(2, 1)
                                                           .Int(3, 2)
@@ -152,12 +152,12 @@ TEST_F(CorvaneSendDataTest, ConnectStatisticsCarryTheErrorLines) {
                                                           .Int(5, 2)
                                                           .Str(6, "VTSC fail ")
                                                           .Str(6, "ADB Forward fail ")
-                                                          .bytes));
+                                                          .m_Bytes));
 
   // More lines than one payload buffer holds: the message is cut to what fits, never overrun.
   fakeadb::ClearWrites();
   for (int i = 0; i < 100; ++i) log->AddLine("a line of the error log that is long enough \r\n");
-  sender->SendConnectStatistics(record, log);
+  m_pSender->SendConnectStatistics(record, log);
   auto writes = fakeadb::Writes(0);
   ASSERT_EQ(writes.size(), 2u);
   EXPECT_LE(writes[1].size(), 1024u);
@@ -167,51 +167,51 @@ TEST_F(CorvaneSendDataTest, ConnectStatisticsCarryTheErrorLines) {
 
 TEST_F(CorvaneSendDataTest, ClosedChannelsGetNothing) {
   fakeadb::SetAllConnected(false);
-  sender->SendProtocolVersion(1, 0);
-  sender->SendTouchAction(1, 5, 5);
-  sender->SendHardKey(3);
-  EXPECT_EQ(sender->SendMicData(reinterpret_cast<const BYTE*>("ab"), 2, 7), 0);
+  m_pSender->SendProtocolVersion(1, 0);
+  m_pSender->SendTouchAction(1, 5, 5);
+  m_pSender->SendHardKey(3);
+  EXPECT_EQ(m_pSender->SendMicData(reinterpret_cast<const BYTE*>("ab"), 2, 7), 0);
   for (int c = 0; c < 6; ++c) EXPECT_TRUE(fakeadb::Writes(c).empty());
 }
 
 TEST_F(CorvaneSendDataTest, MicrophoneDataIsAStreamFrameOnChannel4) {
   const BYTE pcm[] = {1, 2, 3, 4};
-  EXPECT_NE(sender->SendMicData(pcm, 4, 0x01020304), 0);
+  EXPECT_NE(m_pSender->SendMicData(pcm, 4, 0x01020304), 0);
   EXPECT_THAT(fakeadb::Writes(4),
               ElementsAre(std::vector<uint8_t>{0, 0, 0, 4, 1, 2, 3, 4, 0x00, 0x05, 0x80, 0x01},
                           std::vector<uint8_t>{1, 2, 3, 4}));
   std::vector<BYTE> tooLong(4097, 0);
-  EXPECT_EQ(sender->SendMicData(tooLong.data(), 4097, 0), 0);
+  EXPECT_EQ(m_pSender->SendMicData(tooLong.data(), 4097, 0), 0);
 }
 
 TEST_F(CorvaneSendDataTest, AFailedMicrophoneSendReleasesTheLock) {
   fakeadb::SetChannelConnected(4, false);
   const BYTE pcm[] = {9};
-  EXPECT_EQ(sender->SendMicData(pcm, 1, 0), 0);
+  EXPECT_EQ(m_pSender->SendMicData(pcm, 1, 0), 0);
   // Another thread must get through; a kept lock would block it for good.
   std::atomic<bool> done{false};
   std::thread other([&] {
-    sender->SendVideoEncoderStart();
+    m_pSender->SendVideoEncoderStart();
     done = true;
   });
   for (int i = 0; i < 500 && !done; ++i) Sleep(10);
   EXPECT_TRUE(done.load());
-  if (!done) sender->Unlock();  // let the thread end even when the lock was kept
+  if (!done) m_pSender->Unlock();  // let the thread end even when the lock was kept
   other.join();
   EXPECT_EQ(fakeadb::Writes(0).size(), 1u);
 }
 
 TEST_F(CorvaneSendDataTest, ASendWhileBusyLogsTheLockedLineAndCompletesAfter) {
-  sender->Lock();
+  m_pSender->Lock();
   std::atomic<bool> done{false};
   std::thread other([&] {
-    sender->SendVideoEncoderStart();
+    m_pSender->SendVideoEncoderStart();
     done = true;
   });
   for (int i = 0; i < 500 && !Logged("SendData CriticalSection Error Locked"); ++i) Sleep(10);
   EXPECT_TRUE(Logged("SendData CriticalSection Error Locked"));
   EXPECT_FALSE(done.load());
-  sender->Unlock();
+  m_pSender->Unlock();
   other.join();
   EXPECT_TRUE(done.load());
 }

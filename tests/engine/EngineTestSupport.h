@@ -32,17 +32,19 @@
 #include <vector>
 
 struct Posted {
-  UINT msg;
-  WPARAM wParam;
-  LPARAM lParam;
-  bool operator==(const Posted& o) const { return msg == o.msg && wParam == o.wParam && lParam == o.lParam; }
+  UINT m_nMsg;
+  WPARAM m_wParam;
+  LPARAM m_lParam;
+  bool operator==(const Posted& o) const {
+    return m_nMsg == o.m_nMsg && m_wParam == o.m_wParam && m_lParam == o.m_lParam;
+  }
 };
 
 inline std::ostream& operator<<(std::ostream& os, const Posted& p) {
   return os << "{"
-            << std::string(wce::GetRegisteredMessageName(p.msg).begin(),
-                           wce::GetRegisteredMessageName(p.msg).end())
-            << ", " << p.wParam << ", " << p.lParam << "}";
+            << std::string(wce::GetRegisteredMessageName(p.m_nMsg).begin(),
+                           wce::GetRegisteredMessageName(p.m_nMsg).end())
+            << ", " << p.m_wParam << ", " << p.m_lParam << "}";
 }
 
 class EngineTest : public ::testing::Test {
@@ -53,12 +55,12 @@ class EngineTest : public ::testing::Test {
     wce::ResetWaveOut();
     RegisterEngineWindowMessages();
     wce::SetBroadcastTap([this](UINT msg, WPARAM w, LPARAM l) {
-      std::lock_guard<std::mutex> lock(m_lock);
-      m_posted.push_back(Posted{msg, w, l});
+      std::lock_guard<std::mutex> lock(m_Lock);
+      m_Posted.push_back(Posted{msg, w, l});
     });
     wce::SetDebugSink([this](const std::string& line) {
-      std::lock_guard<std::mutex> lock(m_lock);
-      m_log.push_back(line);
+      std::lock_guard<std::mutex> lock(m_Lock);
+      m_Log.push_back(line);
     });
     ResetCorvaneConfig();
     // Each test is an engine life of its own.
@@ -72,27 +74,27 @@ class EngineTest : public ::testing::Test {
   }
 
   std::vector<Posted> Broadcasts() {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_posted;
+    std::lock_guard<std::mutex> lock(m_Lock);
+    return m_Posted;
   }
   void ClearBroadcasts() {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_posted.clear();
+    std::lock_guard<std::mutex> lock(m_Lock);
+    m_Posted.clear();
   }
   void ClearLog() {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_log.clear();
+    std::lock_guard<std::mutex> lock(m_Lock);
+    m_Log.clear();
   }
   bool Logged(const std::string& text) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    for (const std::string& line : m_log)
+    std::lock_guard<std::mutex> lock(m_Lock);
+    for (const std::string& line : m_Log)
       if (line.find(text) != std::string::npos) return true;
     return false;
   }
 
-  std::mutex m_lock;
-  std::vector<Posted> m_posted;
-  std::vector<std::string> m_log;
+  std::mutex m_Lock;
+  std::vector<Posted> m_Posted;
+  std::vector<std::string> m_Log;
 };
 
 // Protocol Buffers wire bytes written by hand: varint fields (wire type 0) and length-delimited
@@ -107,19 +109,21 @@ class Pb {
   Pb& Str(int field, const std::string& s) {
     Varint((static_cast<uint64_t>(field) << 3) | 2);
     Varint(s.size());
-    bytes.insert(bytes.end(), s.begin(), s.end());
+    m_Bytes.insert(m_Bytes.end(), s.begin(), s.end());
     return *this;
   }
-  Pb& Sub(int field, const Pb& sub) { return Str(field, std::string(sub.bytes.begin(), sub.bytes.end())); }
-  std::vector<uint8_t> bytes;
+  Pb& Sub(int field, const Pb& sub) {
+    return Str(field, std::string(sub.m_Bytes.begin(), sub.m_Bytes.end()));
+  }
+  std::vector<uint8_t> m_Bytes;
 
  private:
   void Varint(uint64_t v) {
     while (v >= 0x80) {
-      bytes.push_back(static_cast<uint8_t>(v | 0x80));
+      m_Bytes.push_back(static_cast<uint8_t>(v | 0x80));
       v >>= 7;
     }
-    bytes.push_back(static_cast<uint8_t>(v));
+    m_Bytes.push_back(static_cast<uint8_t>(v));
   }
 };
 

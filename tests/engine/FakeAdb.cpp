@@ -10,21 +10,21 @@ namespace fakeadb {
 namespace {
 
 struct Channel {
-  bool connected = false;
-  std::deque<uint8_t> in;
-  std::vector<std::vector<uint8_t>> writes;
-  bool failNextWrite = false;
-  HANDLE event = nullptr;
+  bool m_bConnected = false;
+  std::deque<uint8_t> m_In;
+  std::vector<std::vector<uint8_t>> m_Writes;
+  bool m_bFailNextWrite = false;
+  HANDLE m_hEvent = nullptr;
 };
 
 // Recursive: a test holds Lock() while it changes the script and may call the fake meanwhile.
 struct State {
-  std::recursive_mutex lock;
-  Script script;
-  Channel channels[kAdbChannelCount];
-  std::vector<std::string> calls;
-  std::function<void(const std::string&)> callHook;
-  std::function<void(int, const std::vector<uint8_t>&)> writeHook;
+  std::recursive_mutex m_Lock;
+  Script m_Script;
+  Channel m_aChannels[kAdbChannelCount];
+  std::vector<std::string> m_Calls;
+  std::function<void(const std::string&)> m_fnCallHook;
+  std::function<void(int, const std::vector<uint8_t>&)> m_fnWriteHook;
 };
 
 State& S() {
@@ -39,16 +39,16 @@ bool ValidChannel(int channel) {
 void Record(const std::string& call) {
   std::function<void(const std::string&)> hook;
   {
-    std::lock_guard<std::recursive_mutex> g(S().lock);
-    S().calls.push_back(call);
-    hook = S().callHook;
+    std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+    S().m_Calls.push_back(call);
+    hook = S().m_fnCallHook;
   }
   if (hook) hook(call);
 }
 
 // The next scripted result of a call, or its usual one when the script has no more.
 int NextResult(std::deque<int>* results, int otherwise) {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
   if (results->empty()) return otherwise;
   const int r = results->front();
   results->pop_front();
@@ -56,43 +56,43 @@ int NextResult(std::deque<int>* results, int otherwise) {
 }
 
 int Read(int channel, uint8_t* buffer, int n) {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
-  Channel& c = S().channels[channel];
-  if (!c.connected || n < 1 || c.in.size() < static_cast<size_t>(n)) return 0;
-  std::copy_n(c.in.begin(), n, buffer);
-  c.in.erase(c.in.begin(), c.in.begin() + n);
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+  Channel& c = S().m_aChannels[channel];
+  if (!c.m_bConnected || n < 1 || c.m_In.size() < static_cast<size_t>(n)) return 0;
+  std::copy_n(c.m_In.begin(), n, buffer);
+  c.m_In.erase(c.m_In.begin(), c.m_In.begin() + n);
   return n;
 }
 
 }  // namespace
 
 void Reset() {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
-  S().script = Script();
-  for (Channel& c : S().channels) c = Channel();
-  S().calls.clear();
-  S().callHook = nullptr;
-  S().writeHook = nullptr;
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+  S().m_Script = Script();
+  for (Channel& c : S().m_aChannels) c = Channel();
+  S().m_Calls.clear();
+  S().m_fnCallHook = nullptr;
+  S().m_fnWriteHook = nullptr;
 }
 
 Script& GetScript() {
-  return S().script;
+  return S().m_Script;
 }
 void Lock() {
-  S().lock.lock();
+  S().m_Lock.lock();
 }
 void Unlock() {
-  S().lock.unlock();
+  S().m_Lock.unlock();
 }
 
 void SetConnected(bool connected) {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
-  S().script.connected = connected;
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+  S().m_Script.m_bConnected = connected;
 }
 
 void SetChannelConnected(int channel, bool connected) {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
-  if (ValidChannel(channel)) S().channels[channel].connected = connected;
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+  if (ValidChannel(channel)) S().m_aChannels[channel].m_bConnected = connected;
 }
 
 void SetAllConnected(bool connected) {
@@ -102,33 +102,33 @@ void SetAllConnected(bool connected) {
 void Feed(int channel, const std::vector<uint8_t>& bytes) {
   HANDLE event = nullptr;
   {
-    std::lock_guard<std::recursive_mutex> g(S().lock);
+    std::lock_guard<std::recursive_mutex> g(S().m_Lock);
     if (!ValidChannel(channel)) return;
-    Channel& c = S().channels[channel];
-    c.in.insert(c.in.end(), bytes.begin(), bytes.end());
-    event = c.event;
+    Channel& c = S().m_aChannels[channel];
+    c.m_In.insert(c.m_In.end(), bytes.begin(), bytes.end());
+    event = c.m_hEvent;
   }
   if (event) SetEvent(event);
 }
 
 size_t Buffered(int channel) {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
-  return ValidChannel(channel) ? S().channels[channel].in.size() : 0;
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+  return ValidChannel(channel) ? S().m_aChannels[channel].m_In.size() : 0;
 }
 
 std::vector<std::string> Calls() {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
-  return S().calls;
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+  return S().m_Calls;
 }
 
 int CountCalls(const std::string& call) {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
-  return static_cast<int>(std::count(S().calls.begin(), S().calls.end(), call));
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+  return static_cast<int>(std::count(S().m_Calls.begin(), S().m_Calls.end(), call));
 }
 
 std::vector<std::vector<uint8_t>> Writes(int channel) {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
-  return ValidChannel(channel) ? S().channels[channel].writes : std::vector<std::vector<uint8_t>>();
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+  return ValidChannel(channel) ? S().m_aChannels[channel].m_Writes : std::vector<std::vector<uint8_t>>();
 }
 
 std::vector<uint8_t> Written(int channel) {
@@ -152,23 +152,23 @@ std::vector<uint32_t> WrittenCommandTypes(int channel) {
 }
 
 void ClearWrites() {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
-  for (Channel& c : S().channels) c.writes.clear();
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+  for (Channel& c : S().m_aChannels) c.m_Writes.clear();
 }
 
 void FailNextWrite(int channel) {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
-  if (ValidChannel(channel)) S().channels[channel].failNextWrite = true;
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+  if (ValidChannel(channel)) S().m_aChannels[channel].m_bFailNextWrite = true;
 }
 
 void SetCallHook(std::function<void(const std::string& call)> hook) {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
-  S().callHook = std::move(hook);
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+  S().m_fnCallHook = std::move(hook);
 }
 
 void SetWriteHook(std::function<void(int channel, const std::vector<uint8_t>& bytes)> hook) {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
-  S().writeHook = std::move(hook);
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+  S().m_fnWriteHook = std::move(hook);
 }
 
 uint32_t CommandType(int channel, const std::vector<uint8_t>& bytes) {
@@ -215,24 +215,24 @@ void Corvane_Adb_BeginClose() {
 }
 
 BYTE Corvane_Adb_IsConnected() {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
-  return S().script.connected ? 1 : 0;
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+  return S().m_Script.m_bConnected ? 1 : 0;
 }
 
 BYTE Corvane_Adb_IsChannelConnected(int channel) {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
-  return ValidChannel(channel) && S().channels[channel].connected ? 1 : 0;
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+  return ValidChannel(channel) && S().m_aChannels[channel].m_bConnected ? 1 : 0;
 }
 
 int Corvane_Adb_GetChannelDataSize(int channel) {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
-  return ValidChannel(channel) ? static_cast<int>(S().channels[channel].in.size()) : 0;
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+  return ValidChannel(channel) ? static_cast<int>(S().m_aChannels[channel].m_In.size()) : 0;
 }
 
 int Corvane_Adb_SetTcpDataNotifyEvent(int channel, HANDLE event) {
-  std::lock_guard<std::recursive_mutex> g(S().lock);
+  std::lock_guard<std::recursive_mutex> g(S().m_Lock);
   if (!ValidChannel(channel)) return -10;
-  S().channels[channel].event = event;
+  S().m_aChannels[channel].m_hEvent = event;
   return 0;
 }
 
@@ -246,9 +246,9 @@ void Corvane_Adb_SetPushDir(const char* directory) {
 
 void Corvane_Adb_TcpConnect() {
   {
-    std::lock_guard<std::recursive_mutex> g(S().lock);
-    if (S().script.tcpConnectOpensAll && S().script.connected) {
-      for (fakeadb::Channel& c : S().channels) c.connected = true;
+    std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+    if (S().m_Script.m_bTcpConnectOpensAll && S().m_Script.m_bConnected) {
+      for (fakeadb::Channel& c : S().m_aChannels) c.m_bConnected = true;
     }
   }
   fakeadb::Record("TcpConnect");
@@ -256,9 +256,9 @@ void Corvane_Adb_TcpConnect() {
 
 int Corvane_Adb_TcpDisconnect(int channel) {
   {
-    std::lock_guard<std::recursive_mutex> g(S().lock);
+    std::lock_guard<std::recursive_mutex> g(S().m_Lock);
     for (int c = 0; c < kAdbChannelCount; ++c) {
-      if (channel == kAdbAllChannels || channel == c) S().channels[c].connected = false;
+      if (channel == kAdbAllChannels || channel == c) S().m_aChannels[c].m_bConnected = false;
     }
   }
   fakeadb::Record("TcpDisconnect " + std::to_string(channel));
@@ -271,15 +271,15 @@ int Corvane_Adb_TcpWrite(int channel, const void* data, int length) {
   std::vector<uint8_t> bytes(p, p + length);
   std::function<void(int, const std::vector<uint8_t>&)> hook;
   {
-    std::lock_guard<std::recursive_mutex> g(S().lock);
-    fakeadb::Channel& c = S().channels[channel];
-    if (!c.connected) return 0;
-    if (c.failNextWrite) {
-      c.failNextWrite = false;
+    std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+    fakeadb::Channel& c = S().m_aChannels[channel];
+    if (!c.m_bConnected) return 0;
+    if (c.m_bFailNextWrite) {
+      c.m_bFailNextWrite = false;
       return 0;
     }
-    c.writes.push_back(bytes);
-    hook = S().writeHook;
+    c.m_Writes.push_back(bytes);
+    hook = S().m_fnWriteHook;
   }
   if (hook) hook(channel, bytes);
   return 1;
@@ -307,7 +307,7 @@ int Corvane_Adb_Shell(const char* service) {
 }
 
 int Corvane_Adb_StartPhoneApp() {
-  const int r = fakeadb::NextResult(&S().script.startPhoneAppResults, 0);
+  const int r = fakeadb::NextResult(&S().m_Script.m_StartPhoneAppResults, 0);
   fakeadb::Record("StartPhoneApp");
   return r;
 }
@@ -318,7 +318,7 @@ int Corvane_Adb_KillVtsc() {
 }
 
 int Corvane_Adb_StartVtsc() {
-  const int r = fakeadb::NextResult(&S().script.startVtscResults, 1);
+  const int r = fakeadb::NextResult(&S().m_Script.m_StartVtscResults, 1);
   fakeadb::Record("StartVtsc");
   return r;
 }
@@ -326,8 +326,8 @@ int Corvane_Adb_StartVtsc() {
 int Corvane_Adb_PushVtim(const char* directory) {
   int r;
   {
-    std::lock_guard<std::recursive_mutex> g(S().lock);
-    r = S().script.pushVtimResult;
+    std::lock_guard<std::recursive_mutex> g(S().m_Lock);
+    r = S().m_Script.m_nPushVtimResult;
   }
   fakeadb::Record(std::string("PushVtim ") + directory);
   return r;

@@ -19,11 +19,11 @@
 namespace fakeadb {
 
 struct Script {
-  bool connected = true;                 // CNXN received
-  bool tcpConnectOpensAll = true;        // Corvane_Adb_TcpConnect brings all six channels up
-  std::deque<int> startPhoneAppResults;  // then 0
-  std::deque<int> startVtscResults;      // then 1
-  int pushVtimResult = 0;
+  bool m_bConnected = true;                // CNXN received
+  bool m_bTcpConnectOpensAll = true;       // Corvane_Adb_TcpConnect brings all six channels up
+  std::deque<int> m_StartPhoneAppResults;  // then 0
+  std::deque<int> m_StartVtscResults;      // then 1
+  int m_nPushVtimResult = 0;
 };
 
 // Back to the default script, all channels closed, no calls, writes, hooks or buffered bytes.

@@ -21,28 +21,28 @@ class HuInfoTest : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    root = fs::temp_directory_path() / ("engine-hu-" + std::to_string(getpid()));
-    fs::create_directories(root / "Windows");
-    wce::SetRootDir(root.string());
+    m_Root = fs::temp_directory_path() / ("engine-hu-" + std::to_string(getpid()));
+    fs::create_directories(m_Root / "Windows");
+    wce::SetRootDir(m_Root.string());
   }
   void TearDown() override {
     wce::ResetDeviceManager();
     wce::ResetRegistry();
     wce::ResetFileSystemView();
-    fs::remove_all(root);
+    fs::remove_all(m_Root);
     EngineTest::TearDown();
   }
   void WritePlatform(const std::string& text) {
     std::ofstream(wce::HostPath(wce::PlatformRecordCePath())) << text;
   }
-  fs::path root;
+  fs::path m_Root;
 };
 
 TEST_F(HuInfoTest, FrameRateByBoardName) {
   struct Case {
-    const char* board;
-    int rate;
-    bool unloads;
+    const char* m_pszBoard;
+    int m_nRate;
+    bool m_bUnloads;
   } cases[] = {
       {"MSB2531", 10, false}, {"mt3360", 12, false}, {"MT3360", 10, false},
       {"AT91", 8, true},      {"x", 10, false},      {nullptr, 10, false},
@@ -51,21 +51,21 @@ TEST_F(HuInfoTest, FrameRateByBoardName) {
   wce::ResetRegistry();
   wce::SetModuleFileName(u"\\SDMMC\\CECorvane\\CECorvane.exe");
   corvane::ResetDriverInstall();
-  fs::create_directories(root / "SDMMC" / "CECorvane");
-  fs::copy_file(KAVLINK_PATH, root / "SDMMC" / "CECorvane" / "kavlink.dll");
+  fs::create_directories(m_Root / "SDMMC" / "CECorvane");
+  fs::copy_file(KAVLINK_PATH, m_Root / "SDMMC" / "CECorvane" / "kavlink.dll");
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.board ? c.board : "no record");
+    SCOPED_TRACE(c.m_pszBoard ? c.m_pszBoard : "no record");
     ASSERT_EQ(LoadAdbDriver(), 0);
     ASSERT_EQ(IsDeviceActive(u"ADB1:"), 1);
     g_nRequestFrameRate = 10;
-    if (c.board) {
-      WritePlatform(std::string("board=") + c.board + "\ndevice=dev\ncpu_abi=abi\n");
+    if (c.m_pszBoard) {
+      WritePlatform(std::string("board=") + c.m_pszBoard + "\ndevice=dev\ncpu_abi=abi\n");
     } else {
       fs::remove(wce::HostPath(wce::PlatformRecordCePath()));
     }
     SetFrameRateByPlatform();
-    EXPECT_EQ(g_nRequestFrameRate, c.rate);
-    EXPECT_EQ(IsDeviceActive(u"ADB1:"), c.unloads ? 0 : 1);
+    EXPECT_EQ(g_nRequestFrameRate, c.m_nRate);
+    EXPECT_EQ(IsDeviceActive(u"ADB1:"), c.m_bUnloads ? 0 : 1);
   }
 }
 

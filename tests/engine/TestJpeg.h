@@ -8,7 +8,7 @@
 #include <vector>
 
 struct Rgb {
-  uint8_t r, g, b;
+  uint8_t m_nR, m_nG, m_nB;
 };
 
 inline std::vector<uint8_t> MakeJpeg(int width, int height, const Rgb* solid = nullptr) {
@@ -24,9 +24,9 @@ inline std::vector<uint8_t> MakeJpeg(int width, int height, const Rgb* solid = n
         c = x < width / 2 ? Rgb{0, 0, 255} : Rgb{255, 255, 255};
       }
       uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-      p[0] = c.r;
-      p[1] = c.g;
-      p[2] = c.b;
+      p[0] = c.m_nR;
+      p[1] = c.m_nG;
+      p[2] = c.m_nB;
     }
   }
   tjhandle h = tjInitCompress();

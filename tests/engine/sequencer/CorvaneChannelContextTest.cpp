@@ -27,7 +27,7 @@ class ChannelContextTest : public ::testing::Test {
   void SetUp() override {
     ResetCorvaneConfig();
     ResetPhoneVideoState();
-    ASSERT_EQ(CreateChannelObjects(h.Window()), 1);
+    ASSERT_EQ(CreateChannelObjects(m_H.Window()), 1);
   }
   void TearDown() override {
     StopInTime();
@@ -51,7 +51,7 @@ class ChannelContextTest : public ::testing::Test {
   }
   size_t CountPosted(UINT msg, LPARAM lParam) {
     size_t n = 0;
-    for (const PostedMsg& m : h.Posted(msg)) n += m.lParam == lParam ? 1 : 0;
+    for (const PostedMsg& m : m_H.Posted(msg)) n += m.m_lParam == lParam ? 1 : 0;
     return n;
   }
   // The video thread makes one more whole pass of its loop, wait included: a hold is answered
@@ -66,12 +66,12 @@ class ChannelContextTest : public ::testing::Test {
   // The window has received every message posted to it before this call.
   void ReceivePosted() {
     const UINT mark = RegisterWindowMessageW(u"CHANNEL_CONTEXT_TEST_MARK");
-    const size_t before = h.Posted(mark).size();
-    PostMessageW(h.Window(), mark, 0, 0);
-    ASSERT_TRUE(h.PumpUntil([&] { return h.Posted(mark).size() > before; }));
+    const size_t before = m_H.Posted(mark).size();
+    PostMessageW(m_H.Window(), mark, 0, 0);
+    ASSERT_TRUE(m_H.PumpUntil([&] { return m_H.Posted(mark).size() > before; }));
   }
 
-  SequencerHarness h;
+  SequencerHarness m_H;
 };
 
 TEST_F(ChannelContextTest, ASecondRevThreadStartsNothingAndStopEndsAllFour) {
@@ -99,16 +99,16 @@ TEST_F(ChannelContextTest, APhoneThatWentAwayWhileUsbStayedInIsReportedOnce) {
   // A heartbeat on the video channel: video has been seen once the thread read it and came round
   // to a wait with the data event set.
   fakeadb::Feed(1, {0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x02, 0x00, 0x02});
-  ASSERT_TRUE(h.PumpUntil([] { return Corvane_Adb_GetChannelDataSize(1) == 0; }));
+  ASSERT_TRUE(m_H.PumpUntil([] { return Corvane_Adb_GetChannelDataSize(1) == 0; }));
   ASSERT_NO_FATAL_FAILURE(VideoThreadComesRound());
   // Everything but voice recognition closes.
   for (int c : {0, 1, 2, 3, 5}) fakeadb::SetChannelConnected(c, false);
-  ASSERT_TRUE(h.PumpUntil([&] { return !h.Posted(INNER_MSG_PHONE_CORVANE_EXIT).empty(); }));
+  ASSERT_TRUE(m_H.PumpUntil([&] { return !m_H.Posted(INNER_MSG_PHONE_CORVANE_EXIT).empty(); }));
   // Two more idle passes of the video thread.
   ASSERT_NO_FATAL_FAILURE(VideoThreadComesRound());
   ASSERT_NO_FATAL_FAILURE(VideoThreadComesRound());
   ASSERT_NO_FATAL_FAILURE(ReceivePosted());
-  EXPECT_EQ(h.Posted(INNER_MSG_PHONE_CORVANE_EXIT).size(), 1u);
+  EXPECT_EQ(m_H.Posted(INNER_MSG_PHONE_CORVANE_EXIT).size(), 1u);
 }
 
 TEST_F(ChannelContextTest, LongVideoGapsAskForTenFramesUnlessThePhoneRunsAtTen) {
@@ -120,7 +120,7 @@ TEST_F(ChannelContextTest, LongVideoGapsAskForTenFramesUnlessThePhoneRunsAtTen) 
   ASSERT_NO_FATAL_FAILURE(ReceivePosted());
   EXPECT_EQ(CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 10), 0u);
   g_nPhoneFrameRate = 3;
-  ASSERT_TRUE(h.PumpUntil([&] { return CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 10) >= 2; }));
+  ASSERT_TRUE(m_H.PumpUntil([&] { return CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 10) >= 2; }));
 }
 
 // A video stream package: length, timestamp and type, big-endian, then the payload.
@@ -151,7 +151,7 @@ TEST_F(ChannelContextTest, AHeldVideoThreadParksAtAPackageBoundaryAndFindsTheBac
   // A picture's header arrives without its payload: the receiver holds it pending.
   const std::vector<uint8_t> first = VideoPackage(MSG_VIDEO_PICTURE, 1000);
   fakeadb::Feed(1, std::vector<uint8_t>(first.begin(), first.begin() + 12));
-  ASSERT_TRUE(h.PumpUntil([&] { return picture->IsHeaderPending(); }));
+  ASSERT_TRUE(m_H.PumpUntil([&] { return picture->IsHeaderPending(); }));
   HoldVideoThread(true);
   fakeadb::Feed(1, std::vector<uint8_t>(first.begin() + 12, first.end()));
   // Parked only after the pending package was read whole.
@@ -172,8 +172,8 @@ TEST_F(ChannelContextTest, AHeldVideoThreadParksAtAPackageBoundaryAndFindsTheBac
 
   // Released, the first step finds more than 256 KiB waiting: dropped, and 3 asked for.
   HoldVideoThread(false);
-  ASSERT_TRUE(h.PumpUntil([&] { return CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 3) == 1; }));
-  ASSERT_TRUE(h.PumpUntil([] { return Corvane_Adb_GetChannelDataSize(1) == 0; }));
+  ASSERT_TRUE(m_H.PumpUntil([&] { return CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 3) == 1; }));
+  ASSERT_TRUE(m_H.PumpUntil([] { return Corvane_Adb_GetChannelDataSize(1) == 0; }));
   EXPECT_EQ(CountPosted(INNER_MSG_FRAME_RATE_CHANGE, 10), 0u);
 }
 
@@ -205,9 +205,9 @@ TEST_F(ChannelContextTest, ResettingTheReceiversAlsoResetsVoiceRecognition) {
   EXPECT_EQ(vr->receivePackageData(), 1);
   std::lock_guard<std::mutex> hold(lock);
   ASSERT_EQ(broadcasts.size(), 1u);
-  EXPECT_EQ(broadcasts[0].msg, N_WMMSG_CORVANE_TTS_STATE);
-  EXPECT_EQ(broadcasts[0].wParam, 2u);
-  EXPECT_EQ(broadcasts[0].lParam, 1);
+  EXPECT_EQ(broadcasts[0].m_nMsg, N_WMMSG_CORVANE_TTS_STATE);
+  EXPECT_EQ(broadcasts[0].m_wParam, 2u);
+  EXPECT_EQ(broadcasts[0].m_lParam, 1);
 }
 
 }  // namespace

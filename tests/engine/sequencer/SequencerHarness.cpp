@@ -33,11 +33,11 @@ LRESULT RecordProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 SequencerHarness::SequencerHarness() {
   char tmpl[] = "/tmp/corvane-seq-XXXXXX";
-  m_root = mkdtemp(tmpl);
-  wce::SetRootDir(m_root);
+  m_strRoot = mkdtemp(tmpl);
+  wce::SetRootDir(m_strRoot);
   wce::SetModuleFileName(u"\\SDMMC\\CECorvane\\CECorvane.exe");
-  m_programDir = m_root + "/SDMMC/CECorvane";
-  std::filesystem::create_directories(m_programDir);
+  m_strProgramDir = m_strRoot + "/SDMMC/CECorvane";
+  std::filesystem::create_directories(m_strProgramDir);
 
   fakeadb::Reset();
   // Each harness is an engine life of its own.
@@ -66,15 +66,15 @@ SequencerHarness::~SequencerHarness() {
   fakeadb::SetWriteHook(nullptr);
   DestroyWindow(m_hwnd);
   std::error_code ec;
-  std::filesystem::remove_all(m_root, ec);
+  std::filesystem::remove_all(m_strRoot, ec);
 }
 
 void SequencerHarness::TouchFile(const std::string& name) {
-  std::ofstream(m_programDir + "/" + name) << "x";
+  std::ofstream(m_strProgramDir + "/" + name) << "x";
 }
 
 void SequencerHarness::MakeDir(const std::string& name) {
-  std::filesystem::create_directories(m_programDir + "/" + name);
+  std::filesystem::create_directories(m_strProgramDir + "/" + name);
 }
 
 void SequencerHarness::AnswerPhone(bool version, bool encoder) {
@@ -117,20 +117,20 @@ bool SequencerHarness::Stop() {
 std::vector<PostedMsg> SequencerHarness::Posted(UINT msg) const {
   std::vector<PostedMsg> out;
   for (const PostedMsg& m : g_received) {
-    if (m.msg == msg) out.push_back(m);
+    if (m.m_nMsg == msg) out.push_back(m);
   }
   return out;
 }
 
 std::vector<LPARAM> SequencerHarness::Progress() const {
   std::vector<LPARAM> out;
-  for (const PostedMsg& m : Posted(CORVAN_WM_CONNECT_STEP)) out.push_back(m.lParam);
+  for (const PostedMsg& m : Posted(CORVAN_WM_CONNECT_STEP)) out.push_back(m.m_lParam);
   return out;
 }
 
 bool SequencerHarness::TimerFired(UINT_PTR id) const {
   for (const PostedMsg& m : Posted(WM_TIMER)) {
-    if (m.wParam == id) return true;
+    if (m.m_wParam == id) return true;
   }
   return false;
 }

@@ -12,9 +12,9 @@
 #include <vector>
 
 struct PostedMsg {
-  UINT msg;
-  WPARAM wParam;
-  LPARAM lParam;
+  UINT m_nMsg;
+  WPARAM m_wParam;
+  LPARAM m_lParam;
 };
 
 class SequencerHarness {
@@ -23,7 +23,7 @@ class SequencerHarness {
   ~SequencerHarness();
 
   // The program directory on the host (created); helper files go here.
-  std::string ProgramDir() const { return m_programDir; }
+  std::string ProgramDir() const { return m_strProgramDir; }
   void TouchFile(const std::string& name);
   void MakeDir(const std::string& name);
 
@@ -44,8 +44,8 @@ class SequencerHarness {
   HWND Window() const { return m_hwnd; }
 
  private:
-  std::string m_root;
-  std::string m_programDir;
+  std::string m_strRoot;
+  std::string m_strProgramDir;
   HWND m_hwnd = nullptr;
   HANDLE m_hThread = nullptr;
 };

@@ -94,7 +94,7 @@ TEST(SystemInitThread, MissingVersionAndEncoderAnswersDoNotStopTheSequence) {
 TEST(SystemInitThread, AppNotInstalledEndsTheAttemptWithItsReport) {
   SequencerHarness h;
   h.TouchFile("vtsc16");
-  fakeadb::GetScript().startPhoneAppResults = {-14};
+  fakeadb::GetScript().m_StartPhoneAppResults = {-14};
   h.Start();
   h.PlugIn();
   ASSERT_TRUE(h.PumpUntil([&] { return !h.Posted(CORVAN_WM_MSG).empty(); }));
@@ -102,8 +102,8 @@ TEST(SystemInitThread, AppNotInstalledEndsTheAttemptWithItsReport) {
 
   std::vector<PostedMsg> msgs = h.Posted(CORVAN_WM_MSG);
   ASSERT_EQ(msgs.size(), 1u);
-  EXPECT_EQ(msgs[0].wParam, 0u);
-  EXPECT_EQ(msgs[0].lParam, 2);
+  EXPECT_EQ(msgs[0].m_wParam, 0u);
+  EXPECT_EQ(msgs[0].m_lParam, 2);
   EXPECT_EQ(g_CorvaneAppFlags.m_bAppInstalled.load(), 0);
   EXPECT_THAT(h.Progress(), ElementsAre(10, 20));
   EXPECT_THAT(StepCalls(), ElementsAre("StartPhoneApp"));
@@ -112,13 +112,13 @@ TEST(SystemInitThread, AppNotInstalledEndsTheAttemptWithItsReport) {
 
 TEST(SystemInitThread, PhoneAppStartIsRetriedOnceAfterATimeOut) {
   SequencerHarness h;  // no helper files: the attempt ends at the first helper
-  fakeadb::GetScript().startPhoneAppResults = {-13, -14};
+  fakeadb::GetScript().m_StartPhoneAppResults = {-13, -14};
   h.Start();
   h.PlugIn();
   ASSERT_TRUE(h.PumpUntil([&] { return !h.Posted(CORVAN_WM_MSG).empty(); }));
   ASSERT_TRUE(h.Stop());
   EXPECT_EQ(fakeadb::CountCalls("StartPhoneApp"), 2);
-  EXPECT_EQ(h.Posted(CORVAN_WM_MSG)[0].lParam, 2);
+  EXPECT_EQ(h.Posted(CORVAN_WM_MSG)[0].m_lParam, 2);
 }
 
 TEST(SystemInitThread, UsbOutMidStepEndsTheAttemptAndIsLoggedOnTheNextPass) {
@@ -139,11 +139,11 @@ TEST(SystemInitThread, UsbOutMidStepEndsTheAttemptAndIsLoggedOnTheNextPass) {
 }
 
 struct HelperCase {
-  const char* name;
-  std::vector<std::string> files;
-  std::vector<std::string> dirs;
-  const char* pushDir;  // nullptr: the first helper is missing
-  const char* vtimDir;  // nullptr: the second helper is missing
+  const char* m_pszName;
+  std::vector<std::string> m_Files;
+  std::vector<std::string> m_Dirs;
+  const char* m_pszPushDir;  // nullptr: the first helper is missing
+  const char* m_pszVtimDir;  // nullptr: the second helper is missing
 };
 
 class SystemInitThreadHelpers : public ::testing::TestWithParam<HelperCase> {};
@@ -151,28 +151,28 @@ class SystemInitThreadHelpers : public ::testing::TestWithParam<HelperCase> {};
 TEST_P(SystemInitThreadHelpers, FindsTheHelperFilesBesideTheProgram) {
   const HelperCase& c = GetParam();
   SequencerHarness h;
-  for (const std::string& f : c.files) h.TouchFile(f);
-  for (const std::string& d : c.dirs) h.MakeDir(d);
+  for (const std::string& f : c.m_Files) h.TouchFile(f);
+  for (const std::string& d : c.m_Dirs) h.MakeDir(d);
   h.Start();
   h.PlugIn();
-  if (!c.pushDir) {
+  if (!c.m_pszPushDir) {
     ASSERT_TRUE(h.PumpUntil([&] { return !h.Posted(CORVAN_WM_MSG).empty(); }));
     ASSERT_TRUE(h.Stop());
-    EXPECT_EQ(h.Posted(CORVAN_WM_MSG)[0].lParam, 1);
+    EXPECT_EQ(h.Posted(CORVAN_WM_MSG)[0].m_lParam, 1);
     EXPECT_THAT(h.Progress(), ElementsAre(10, 20, 30, 40));
     EXPECT_EQ(fakeadb::CountCalls("StartVtsc"), 0);
     return;
   }
   ASSERT_TRUE(h.PumpUntil([&] { return h.TimerFired(TIMER_ID_SEND_INFO_MD); }));
   ASSERT_TRUE(h.Stop());
-  EXPECT_EQ(fakeadb::CountCalls(std::string("SetPushDir ") + c.pushDir), 1);
+  EXPECT_EQ(fakeadb::CountCalls(std::string("SetPushDir ") + c.m_pszPushDir), 1);
   EXPECT_EQ(h.Progress(), kAllSteps);
-  if (c.vtimDir) {
-    EXPECT_EQ(fakeadb::CountCalls(std::string("PushVtim ") + c.vtimDir), 1);
+  if (c.m_pszVtimDir) {
+    EXPECT_EQ(fakeadb::CountCalls(std::string("PushVtim ") + c.m_pszVtimDir), 1);
     EXPECT_TRUE(h.Posted(CORVAN_WM_MSG).empty());
   } else {
     ASSERT_EQ(h.Posted(CORVAN_WM_MSG).size(), 1u);
-    EXPECT_EQ(h.Posted(CORVAN_WM_MSG)[0].lParam, 1);
+    EXPECT_EQ(h.Posted(CORVAN_WM_MSG)[0].m_lParam, 1);
   }
 }
 
@@ -188,13 +188,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "\\SDMMC\\CECorvane\\vtim"},
         HelperCase{"SecondHelperMissingGoesOn", {"vtsc16"}, {}, "\\SDMMC\\CECorvane", nullptr},
         HelperCase{"FirstHelperMissingEnds", {"vtim.jar"}, {}, nullptr, nullptr}),
-    [](const ::testing::TestParamInfo<HelperCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<HelperCase>& info) { return std::string(info.param.m_pszName); });
 
 TEST(SystemInitThread, FirstHelperTimeOutsAreTriedThreeTimesThenReconnect) {
   SequencerHarness h;
   h.TouchFile("vtsc16");
   h.TouchFile("vtim.jar");
-  fakeadb::GetScript().startVtscResults = {-7, -9, -8};
+  fakeadb::GetScript().m_StartVtscResults = {-7, -9, -8};
   h.Start();
   h.PlugIn();
   // The failure re-arms the sequencer itself; its second attempt then connects.
@@ -211,7 +211,7 @@ TEST(SystemInitThread, AndroidLevelAboveTheFirstHelperCountsAsStarted) {
   SequencerHarness h;
   h.TouchFile("vtsc16");
   h.TouchFile("vtim.jar");
-  fakeadb::GetScript().startVtscResults = {-15};
+  fakeadb::GetScript().m_StartVtscResults = {-15};
   h.Start();
   h.PlugIn();
   ASSERT_TRUE(h.PumpUntil([&] { return h.TimerFired(TIMER_ID_SEND_INFO_MD); }));
@@ -223,7 +223,7 @@ TEST(SystemInitThread, AndroidLevelAboveTheFirstHelperCountsAsStarted) {
 TEST(SystemInitThread, ReconnectClosesTheOpenChannelsFirst) {
   SequencerHarness h;
   for (int c = 0; c < 6; ++c) fakeadb::SetChannelConnected(c, true);
-  fakeadb::GetScript().startPhoneAppResults = {-14};
+  fakeadb::GetScript().m_StartPhoneAppResults = {-14};
   g_CorvaneAppFlags.m_bUsbIn = 1;
   h.Start();
   h.Reconnect();
