@@ -202,57 +202,57 @@ void SetWndToForground(HWND hWnd, BOOL bKeepTopmost) {
 
 AppStartupSteps AppStartupDefaultSteps() {
   AppStartupSteps s;
-  s.loadConfiguration = LoadConfiguration;
-  s.writeOemAppValue = WriteOemAppValue;
-  s.markFirstStart = MarkFirstStart;
-  s.openInstanceMutex = OpenInstanceMutex;
-  s.raiseFirstInstance = RaiseFirstInstance;
-  s.screenBitsPixel = WceUiGetScreenBitsPixel;
-  s.registerDriver = RegisterKavlinkDriver;
-  s.screenWidth = WceUiGetScreenWidth;
-  s.screenHeight = WceUiGetScreenHeight;
-  s.setPackPassword = WceUiSetPackPassword;
-  s.uiInit = [](HINSTANCE hInstance, const AppResPack& pack) {
-    WceUiInit(hInstance, pack.pWndDir, pack.pResDir, pack.pLangFile, FALSE);
+  s.m_fnLoadConfiguration = LoadConfiguration;
+  s.m_fnWriteOemAppValue = WriteOemAppValue;
+  s.m_fnMarkFirstStart = MarkFirstStart;
+  s.m_fnOpenInstanceMutex = OpenInstanceMutex;
+  s.m_fnRaiseFirstInstance = RaiseFirstInstance;
+  s.m_fnScreenBitsPixel = WceUiGetScreenBitsPixel;
+  s.m_fnRegisterDriver = RegisterKavlinkDriver;
+  s.m_fnScreenWidth = WceUiGetScreenWidth;
+  s.m_fnScreenHeight = WceUiGetScreenHeight;
+  s.m_fnSetPackPassword = WceUiSetPackPassword;
+  s.m_fnUiInit = [](HINSTANCE hInstance, const AppResPack& pack) {
+    WceUiInit(hInstance, pack.m_pszWndDir, pack.m_pszResDir, pack.m_pszLangFile, FALSE);
   };
-  s.hideTaskBar = HideTaskBar;
-  s.setWndClassName = [](LPCWSTR pClassName) { WceUiSetWndClassName(pClassName); };
-  s.restoreTaskBar = RestoreTaskBar;
-  s.closeMutex = [](HANDLE hMutex) {
+  s.m_fnHideTaskBar = HideTaskBar;
+  s.m_fnSetWndClassName = [](LPCWSTR pClassName) { WceUiSetWndClassName(pClassName); };
+  s.m_fnRestoreTaskBar = RestoreTaskBar;
+  s.m_fnCloseMutex = [](HANDLE hMutex) {
     if (hMutex != nullptr) CloseHandle(hMutex);
   };
   return s;
 }
 
 int RunWinMain(HINSTANCE hInstance, LPCWSTR pCmdLine, const AppStartupSteps& s) {
-  s.loadConfiguration();
-  s.writeOemAppValue();
-  s.markFirstStart();
+  s.m_fnLoadConfiguration();
+  s.m_fnWriteOemAppValue();
+  s.m_fnMarkFirstStart();
   const WindowParam& param = g_CorvaneConfig.windowParam;
   BOOL bOtherInstance = FALSE;
-  HANDLE hMutex = s.openInstanceMutex(param.strMutex, &bOtherInstance);
+  HANDLE hMutex = s.m_fnOpenInstanceMutex(param.strMutex, &bOtherInstance);
   const std::u16string title = param.strWndTitle.GetString();
   if (bOtherInstance) {
     // The first instance keeps the name; this one only raises it and goes.
-    s.raiseFirstInstance(title.c_str());
-    s.closeMutex(hMutex);
+    s.m_fnRaiseFirstInstance(title.c_str());
+    s.m_fnCloseMutex(hMutex);
     return 0;
   }
-  const int nBitsPixel = s.screenBitsPixel();
+  const int nBitsPixel = s.m_fnScreenBitsPixel();
   NKDbgPrintfW(u"!!!!!!!!!!!!!!! BitsPixel %d \r\n", nBitsPixel);
-  s.registerDriver();
-  const int nWidth = s.screenWidth();
-  const int nHeight = s.screenHeight();
-  s.setPackPassword(kAppPackPassword);
-  s.uiInit(hInstance, ChooseResPack(nBitsPixel, nWidth, nHeight));
-  s.hideTaskBar();
+  s.m_fnRegisterDriver();
+  const int nWidth = s.m_fnScreenWidth();
+  const int nHeight = s.m_fnScreenHeight();
+  s.m_fnSetPackPassword(kAppPackPassword);
+  s.m_fnUiInit(hInstance, ChooseResPack(nBitsPixel, nWidth, nHeight));
+  s.m_fnHideTaskBar();
   const BOOL bHide = IsHideCommandLine(pCmdLine);
-  if (!param.strWndClass.IsEmpty()) s.setWndClassName(param.strWndClass);
+  if (!param.strWndClass.IsEmpty()) s.m_fnSetWndClassName(param.strWndClass);
   const RECT rc = {0, 0, nWidth, nHeight};
   // Returns once the whole program has shut down.
-  if (s.runRootWindow) s.runRootWindow(bHide ? kRootStyleHidden : kRootStyleShown, rc);
-  s.restoreTaskBar();
-  s.closeMutex(hMutex);
+  if (s.m_fnRunRootWindow) s.m_fnRunRootWindow(bHide ? kRootStyleHidden : kRootStyleShown, rc);
+  s.m_fnRestoreTaskBar();
+  s.m_fnCloseMutex(hMutex);
   return 0;
 }
 

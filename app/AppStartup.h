@@ -11,9 +11,9 @@
 
 // Resource packs beside the program, chosen by the screen's depth and size.
 struct AppResPack {
-  const WCHAR* pWndDir;
-  const WCHAR* pResDir;
-  const WCHAR* pLangFile;
+  const WCHAR* m_pszWndDir;
+  const WCHAR* m_pszResDir;
+  const WCHAR* m_pszLangFile;
 };
 // 16-bit packs exactly at 16 bits per pixel; the "xxh" packs exactly at 1024 x 600.
 const AppResPack& ChooseResPack(int nBitsPixel, int nWidth, int nHeight);
@@ -54,23 +54,23 @@ void SetWndToForground(HWND hWnd, BOOL bKeepTopmost);
 
 // Each step WinMain takes, so that a test can record their order; the defaults are the real ones.
 struct AppStartupSteps {
-  std::function<void()> loadConfiguration;
-  std::function<void()> writeOemAppValue;
-  std::function<void()> markFirstStart;
-  std::function<HANDLE(LPCWSTR pName, BOOL* pbOtherInstance)> openInstanceMutex;
-  std::function<void(LPCWSTR pTitle)> raiseFirstInstance;
-  std::function<int()> screenBitsPixel;
-  std::function<void()> registerDriver;
-  std::function<int()> screenWidth;
-  std::function<int()> screenHeight;
-  std::function<void(LPCWSTR pPassword)> setPackPassword;
-  std::function<void(HINSTANCE hInstance, const AppResPack& pack)> uiInit;
-  std::function<void()> hideTaskBar;
-  std::function<void(LPCWSTR pClassName)> setWndClassName;
+  std::function<void()> m_fnLoadConfiguration;
+  std::function<void()> m_fnWriteOemAppValue;
+  std::function<void()> m_fnMarkFirstStart;
+  std::function<HANDLE(LPCWSTR pName, BOOL* pbOtherInstance)> m_fnOpenInstanceMutex;
+  std::function<void(LPCWSTR pTitle)> m_fnRaiseFirstInstance;
+  std::function<int()> m_fnScreenBitsPixel;
+  std::function<void()> m_fnRegisterDriver;
+  std::function<int()> m_fnScreenWidth;
+  std::function<int()> m_fnScreenHeight;
+  std::function<void(LPCWSTR pPassword)> m_fnSetPackPassword;
+  std::function<void(HINSTANCE hInstance, const AppResPack& pack)> m_fnUiInit;
+  std::function<void()> m_fnHideTaskBar;
+  std::function<void(LPCWSTR pClassName)> m_fnSetWndClassName;
   // Constructs the root window, runs it modally with this style over this rectangle and destroys it.
-  std::function<void(DWORD dwStyle, const RECT& rc)> runRootWindow;
-  std::function<void()> restoreTaskBar;
-  std::function<void(HANDLE hMutex)> closeMutex;
+  std::function<void(DWORD dwStyle, const RECT& rc)> m_fnRunRootWindow;
+  std::function<void()> m_fnRestoreTaskBar;
+  std::function<void(HANDLE hMutex)> m_fnCloseMutex;
 };
 
 // The real steps; runRootWindow is left to the program, which owns the root window.

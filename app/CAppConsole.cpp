@@ -105,10 +105,10 @@ BOOL CAppConsole::Start(CWceUiRealWnd* pRoot, sigset_t quitSignals) {
   SetWindowLongW(hWnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
   m_hWnd = hWnd;
   wce::SetBroadcastTap(
-      [this](UINT msg, WPARAM wParam, LPARAM lParam) { m_lines.OnBroadcast(msg, wParam, lParam); });
+      [this](UINT msg, WPARAM wParam, LPARAM lParam) { m_Lines.OnBroadcast(msg, wParam, lParam); });
   // End of input is not a quit: the program runs on until told or signalled.
   std::thread([this] {
-    m_lines.ReadCommands(std::cin, kProgram, m_hRootWnd,
+    m_Lines.ReadCommands(std::cin, kProgram, m_hRootWnd,
                          [this](const CEngineConsole::Command& cmd) { return OnCommand(cmd); });
   }).detach();
   StartQuitSignalThread(quitSignals, [this] { PostQuit(); });
@@ -123,11 +123,13 @@ void CAppConsole::Stop() {
 }
 
 bool CAppConsole::OnCommand(const CEngineConsole::Command& cmd) {
-  switch (cmd.kind) {
+  switch (cmd.m_Kind) {
     case CEngineConsole::kScreen:
-      return PostMessageW(m_hWnd, WM_CONSOLE_SCREEN, 0, reinterpret_cast<LPARAM>(new std::string(cmd.file)));
+      return PostMessageW(m_hWnd, WM_CONSOLE_SCREEN, 0,
+                          reinterpret_cast<LPARAM>(new std::string(cmd.m_strFile)));
     case CEngineConsole::kDump:
-      return PostMessageW(m_hWnd, WM_CONSOLE_DUMP, 0, reinterpret_cast<LPARAM>(new std::string(cmd.file)));
+      return PostMessageW(m_hWnd, WM_CONSOLE_DUMP, 0,
+                          reinterpret_cast<LPARAM>(new std::string(cmd.m_strFile)));
     case CEngineConsole::kLayers:
       return PostMessageW(m_hWnd, WM_CONSOLE_LAYERS, 0, 0);
     case CEngineConsole::kQuit:
@@ -146,7 +148,7 @@ void CAppConsole::OnUiCommand(UINT msg, const std::string& file) {
   if (msg == WM_CONSOLE_SCREEN) {
     PaintDueWindows();
     if (wce::SaveScreen(file)) {
-      m_lines.WriteLine("screen " + file);
+      m_Lines.WriteLine("screen " + file);
     } else {
       std::fprintf(stderr, "%s: no screen written to %s\n", kProgram, file.c_str());
     }
@@ -156,7 +158,7 @@ void CAppConsole::OnUiCommand(UINT msg, const std::string& file) {
     std::vector<std::string> lines;
     if (m_pRoot != nullptr) FormatLayers(m_pRoot->GetLayerCtrl(), &lines);
     lines.push_back("end");
-    m_lines.WriteLines(lines);
+    m_Lines.WriteLines(lines);
   } else if (msg == WM_CONSOLE_QUIT) {
     // The connection screen ends, and with it the root window's run, in order.
     PostMessageW(m_hRootWnd, CORVANE_WM_EXIT, 0, 0);

@@ -22,12 +22,12 @@ class CWceUiRealWnd;
 
 class CAppConsole {
  public:
-  explicit CAppConsole(FILE* out) : m_lines(out) {}
+  explicit CAppConsole(FILE* out) : m_Lines(out) {}
   CAppConsole(const CAppConsole&) = delete;
   CAppConsole& operator=(const CAppConsole&) = delete;
 
   // The message lines; the root window hands it every message it receives.
-  CEngineConsole& Lines() { return m_lines; }
+  CEngineConsole& Lines() { return m_Lines; }
 
   // UI thread, once the root window exists: the console's window, the broadcast tap, the input
   // thread and the thread that turns SIGINT and SIGTERM into the orderly quit.
@@ -48,7 +48,7 @@ class CAppConsole {
   void OnUiCommand(UINT msg, const std::string& file);
   void PostQuit();
 
-  CEngineConsole m_lines;
+  CEngineConsole m_Lines;
   // Set on the UI thread before the input thread starts, cleared after the root window's run.
   CWceUiRealWnd* m_pRoot = nullptr;
   HWND m_hRootWnd = nullptr;

@@ -11,7 +11,7 @@
 
 CAppConsoleMainWnd::CAppConsoleMainWnd(CAppConsole* pConsole, sigset_t quitSignals,
                                        std::function<void()> atRunEnd)
-    : m_pConsole(pConsole), m_quitSignals(quitSignals), m_atRunEnd(std::move(atRunEnd)) {}
+    : m_pConsole(pConsole), m_QuitSignals(quitSignals), m_fnAtRunEnd(std::move(atRunEnd)) {}
 
 LRESULT CAppConsoleMainWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   // With main's "ended" line, the bounds of the program's quit on its own clock (CORVANE_LOG_TICKS).
@@ -27,11 +27,11 @@ LRESULT CAppConsoleMainWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 int CAppConsoleMainWnd::OnCreate(LPCREATESTRUCT lpCreateStruct) {
   const int nResult = CAppMainWnd::OnCreate(lpCreateStruct);
   // Commands may name the root window from now on.
-  if (nResult == 0) m_pConsole->Start(this, m_quitSignals);
+  if (nResult == 0) m_pConsole->Start(this, m_QuitSignals);
   return nResult;
 }
 
 void CAppConsoleMainWnd::RunConnectionScreen() {
   CAppMainWnd::RunConnectionScreen();
-  if (m_atRunEnd) m_atRunEnd();
+  if (m_fnAtRunEnd) m_fnAtRunEnd();
 }

@@ -23,6 +23,6 @@ class CAppConsoleMainWnd : public CAppMainWnd {
 
  private:
   CAppConsole* m_pConsole;
-  sigset_t m_quitSignals;
-  std::function<void()> m_atRunEnd;
+  sigset_t m_QuitSignals;
+  std::function<void()> m_fnAtRunEnd;
 };

@@ -45,21 +45,21 @@ void CAppMainWnd::OnInitDialog() {
   SendMessageW(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
 
   // The client rectangle is read once: it is the divisor of every touch of this run.
-  m_touch.Attach(hwnd);
-  m_router.Attach(hwnd);
-  m_router.Reset();
-  m_life.Start(hwnd, DrawPictureCallback);
+  m_Touch.Attach(hwnd);
+  m_Router.Attach(hwnd);
+  m_Router.Reset();
+  m_Life.Start(hwnd, DrawPictureCallback);
 
   RunConnectionScreen();
 
   // The screen has ended: the engine goes down before the window's own run ends.
-  m_life.StopEngine();
+  m_Life.StopEngine();
   CRealDlg::EndDialog(0);
-  m_life.RestoreUsbMassStorage();
+  m_Life.RestoreUsbMassStorage();
   if (!RemoveFontResourceW(font.c_str())) {
     EngineLog("  RemoveFontResource Error ( %d ) (nr=%d) \r\n", static_cast<int>(GetLastError()), 0);
   }
-  m_life.SaveLogs();
+  m_Life.SaveLogs();
 }
 
 void CAppMainWnd::RunConnectionScreen() {
@@ -87,7 +87,7 @@ LRESULT CAppMainWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     RunPhoneDialog();
   } else if (msg == WM_COMMAND && wParam == kCommandOk) {
     if (g_CorvaneConfig.bNotifyMsg != 0) OnHostMessage(msg, wParam, lParam);
-  } else if (!m_router.OnMessage(msg, wParam, lParam)) {
+  } else if (!m_Router.OnMessage(msg, wParam, lParam)) {
     return 0;
   }
   return CWceUiRealWnd::DefWindowProc(msg, wParam, lParam);
@@ -99,7 +99,7 @@ void CAppMainWnd::OnHostMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     OnClose();
     return;
   }
-  m_router.OnHostMessage(msg, wParam, lParam);
+  m_Router.OnHostMessage(msg, wParam, lParam);
 }
 
 void CAppMainWnd::OnClose() {
@@ -118,7 +118,7 @@ void CAppMainWnd::OnClose() {
 }
 
 void CAppMainWnd::OnTimer(UINT_PTR nIDEvent) {
-  m_router.OnTimer(nIDEvent);
+  m_Router.OnTimer(nIDEvent);
   CWceUiRealWnd::OnTimer(nIDEvent);
 }
 
@@ -130,15 +130,15 @@ void CAppMainWnd::OnPaint(HDC hdc, const RECT& rcPaint) {
 // The root window sees every mouse event before the layers: a touch goes to the phone whatever
 // layer lies under it, and the layers get the event only when the touch road took it.
 void CAppMainWnd::OnLButtonDown(UINT nFlags, int x, int y) {
-  if (m_touch.OnLButtonDown(x, y)) CWceUiRealWnd::OnLButtonDown(nFlags, x, y);
+  if (m_Touch.OnLButtonDown(x, y)) CWceUiRealWnd::OnLButtonDown(nFlags, x, y);
 }
 
 void CAppMainWnd::OnMouseMove(UINT nFlags, int x, int y) {
-  if (m_touch.OnMouseMove(x, y)) CWceUiRealWnd::OnMouseMove(nFlags, x, y);
+  if (m_Touch.OnMouseMove(x, y)) CWceUiRealWnd::OnMouseMove(nFlags, x, y);
 }
 
 void CAppMainWnd::OnLButtonUp(UINT nFlags, int x, int y) {
-  if (m_touch.OnLButtonUp(x, y)) CWceUiRealWnd::OnLButtonUp(nFlags, x, y);
+  if (m_Touch.OnLButtonUp(x, y)) CWceUiRealWnd::OnLButtonUp(nFlags, x, y);
 }
 
 void CAppMainWnd::DrawPictureCallback(DibBmp* surface) {

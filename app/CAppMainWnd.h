@@ -47,8 +47,8 @@ class CAppMainWnd : public CWceUiRealWnd {
   void RunPhoneDialog();
 
   const RECT& GetPaintRect() const { return m_rcPaint; }
-  bool IsPressed() const { return m_touch.IsPressed(); }
-  bool IsRecording() const { return m_router.IsRecording(); }
+  bool IsPressed() const { return m_Touch.IsPressed(); }
+  bool IsRecording() const { return m_Router.IsRecording(); }
 
  protected:
   // The connection-state screen's modal run (one place: the screen is created by its class name).
@@ -60,9 +60,9 @@ class CAppMainWnd : public CWceUiRealWnd {
 
  private:
   RECT m_rcPaint = {};
-  CRootWindowLife m_life;
-  CRootMessageRouter m_router;
-  CTouchScaler m_touch;
+  CRootWindowLife m_Life;
+  CRootMessageRouter m_Router;
+  CTouchScaler m_Touch;
   CWceUiDlg* m_pPhoneDlg = nullptr;  // while the phone pop-up runs
 };
 

@@ -8,23 +8,23 @@
 
 void CAppMainWndEngine::Attach(HWND hwnd) {
   m_hWnd = hwnd;
-  m_router.Attach(hwnd);
-  m_screen.Attach(hwnd);
-  m_touch.Attach(hwnd);
+  m_Router.Attach(hwnd);
+  m_Screen.Attach(hwnd);
+  m_Touch.Attach(hwnd);
 }
 
 int CAppMainWndEngine::Start(HWND hwnd) {
   Attach(hwnd);
-  m_router.Reset();
-  return m_life.Start(hwnd, DrawPictureCallback);
+  m_Router.Reset();
+  return m_Life.Start(hwnd, DrawPictureCallback);
 }
 
 void CAppMainWndEngine::Shutdown() {
-  m_life.Shutdown();
+  m_Life.Shutdown();
 }
 
 void CAppMainWndEngine::OnTimer(UINT_PTR id) {
-  if (!m_router.OnTimer(id)) m_screen.OnTimer(id);
+  if (!m_Router.OnTimer(id)) m_Screen.OnTimer(id);
 }
 
 void CAppMainWndEngine::DrawPictureCallback(DibBmp* surface) {

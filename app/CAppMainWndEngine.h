@@ -21,15 +21,15 @@ class CAppMainWndEngine {
   // The engine's shutdown once the connection screen has ended (CRootWindowLife::Shutdown).
   void Shutdown();
 
-  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return m_router.OnMessage(msg, wParam, lParam); }
-  void OnHostMessage(UINT msg, WPARAM wParam, LPARAM lParam) { m_router.OnHostMessage(msg, wParam, lParam); }
-  void OnScreenMessage(UINT msg, WPARAM wParam, LPARAM lParam) { m_screen.OnMessage(msg, wParam, lParam); }
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return m_Router.OnMessage(msg, wParam, lParam); }
+  void OnHostMessage(UINT msg, WPARAM wParam, LPARAM lParam) { m_Router.OnHostMessage(msg, wParam, lParam); }
+  void OnScreenMessage(UINT msg, WPARAM wParam, LPARAM lParam) { m_Screen.OnMessage(msg, wParam, lParam); }
   // Every WM_TIMER of the window (other ids are left to the layers).
   void OnTimer(UINT_PTR id);
 
-  bool OnLButtonDown(int x, int y) { return m_touch.OnLButtonDown(x, y); }
-  bool OnMouseMove(int x, int y) { return m_touch.OnMouseMove(x, y); }
-  bool OnLButtonUp(int x, int y) { return m_touch.OnLButtonUp(x, y); }
+  bool OnLButtonDown(int x, int y) { return m_Touch.OnLButtonDown(x, y); }
+  bool OnMouseMove(int x, int y) { return m_Touch.OnMouseMove(x, y); }
+  bool OnLButtonUp(int x, int y) { return m_Touch.OnLButtonUp(x, y); }
 
   // The window procedure's share: timers, mouse input and the registered messages, with the
   // screen's handling where the screen would be. Returns whether the message was taken; the
@@ -40,19 +40,19 @@ class CAppMainWndEngine {
   // straight onto the window while it is shown and the phone is in the foreground.
   static void DrawPictureCallback(DibBmp* surface);
 
-  bool ScalePoint(int x, int y, int* outX, int* outY) const { return m_touch.ScalePoint(x, y, outX, outY); }
+  bool ScalePoint(int x, int y, int* outX, int* outY) const { return m_Touch.ScalePoint(x, y, outX, outY); }
 
   // The window whose messages and timers these are (Start attaches it too).
   void Attach(HWND hwnd);
   HWND GetWnd() const { return m_hWnd; }
-  bool IsPressed() const { return m_touch.IsPressed(); }
-  bool IsRecording() const { return m_router.IsRecording(); }
-  bool IsExitRequested() const { return m_screen.IsExitRequested(); }
+  bool IsPressed() const { return m_Touch.IsPressed(); }
+  bool IsRecording() const { return m_Router.IsRecording(); }
+  bool IsExitRequested() const { return m_Screen.IsExitRequested(); }
 
  private:
   HWND m_hWnd = nullptr;
-  CRootWindowLife m_life;
-  CRootMessageRouter m_router;
-  CScreenStandIn m_screen;
-  CTouchScaler m_touch;
+  CRootWindowLife m_Life;
+  CRootMessageRouter m_Router;
+  CScreenStandIn m_Screen;
+  CTouchScaler m_Touch;
 };

@@ -49,40 +49,40 @@ CEngineConsole::Command CEngineConsole::Parse(const std::string& line) {
   for (std::string w; in >> w;) words.push_back(w);
   Command cmd;
   if (words.empty()) return cmd;
-  cmd.kind = kBad;
+  cmd.m_Kind = kBad;
   const std::string& verb = words[0];
   if (verb == "quit" && words.size() == 1) {
-    cmd.kind = kQuit;
+    cmd.m_Kind = kQuit;
   } else if ((verb == "hold" || verb == "release") && words.size() == 2 && words[1] == "video") {
-    cmd.kind = verb == "hold" ? kHoldVideo : kReleaseVideo;
+    cmd.m_Kind = verb == "hold" ? kHoldVideo : kReleaseVideo;
   } else if (verb == "clock" && words.size() == 2 && (words[1] == "hold" || words[1] == "run")) {
-    cmd.kind = words[1] == "hold" ? kHoldClock : kRunClock;
+    cmd.m_Kind = words[1] == "hold" ? kHoldClock : kRunClock;
   } else if (verb == "clock" && words.size() == 3 && words[1] == "move") {
     long long ms = 0;
     if (!ParseInteger(words[2], 0, 60000, &ms)) return cmd;
-    cmd.kind = kMoveClock;
-    cmd.ms = static_cast<DWORD>(ms);
+    cmd.m_Kind = kMoveClock;
+    cmd.m_dwMs = static_cast<DWORD>(ms);
   } else if ((verb == "dump" || verb == "screen") && words.size() == 2) {
-    cmd.kind = verb == "dump" ? kDump : kScreen;
-    cmd.file = words[1];
+    cmd.m_Kind = verb == "dump" ? kDump : kScreen;
+    cmd.m_strFile = words[1];
   } else if (verb == "layers" && words.size() == 1) {
-    cmd.kind = kLayers;
+    cmd.m_Kind = kLayers;
   } else if (verb == "touch" && words.size() == 4) {
     long long x = 0;
     long long y = 0;
     if (!ParseInteger(words[2], 0, 0xFFFF, &x) || !ParseInteger(words[3], 0, 0xFFFF, &y)) return cmd;
     if (words[1] == "down") {
-      cmd.touchMsg = WM_LBUTTONDOWN;
+      cmd.m_nTouchMsg = WM_LBUTTONDOWN;
     } else if (words[1] == "move") {
-      cmd.touchMsg = WM_MOUSEMOVE;
+      cmd.m_nTouchMsg = WM_MOUSEMOVE;
     } else if (words[1] == "up") {
-      cmd.touchMsg = WM_LBUTTONUP;
+      cmd.m_nTouchMsg = WM_LBUTTONUP;
     } else {
       return cmd;
     }
-    cmd.kind = kTouch;
-    cmd.x = static_cast<int>(x);
-    cmd.y = static_cast<int>(y);
+    cmd.m_Kind = kTouch;
+    cmd.m_nX = static_cast<int>(x);
+    cmd.m_nY = static_cast<int>(y);
   } else if (verb == "msg" && words.size() == 4) {
     long long w = 0;
     long long l = 0;
@@ -90,10 +90,10 @@ CEngineConsole::Command CEngineConsole::Parse(const std::string& line) {
         !ParseInteger(words[3], INT32_MIN, 0xFFFFFFFFLL, &l)) {
       return cmd;
     }
-    cmd.kind = kMsg;
-    cmd.name = words[1];
-    cmd.wParam = static_cast<WPARAM>(w);
-    cmd.lParam = static_cast<LPARAM>(l);
+    cmd.m_Kind = kMsg;
+    cmd.m_strName = words[1];
+    cmd.m_wParam = static_cast<WPARAM>(w);
+    cmd.m_lParam = static_cast<LPARAM>(l);
   }
   return cmd;
 }
@@ -103,12 +103,12 @@ void CEngineConsole::ReadCommands(std::istream& in, const char* pszProgram, HWND
   std::string line;
   while (std::getline(in, line)) {
     Command cmd = Parse(line);
-    switch (cmd.kind) {
+    switch (cmd.m_Kind) {
       case kTouch:
-        PostMessageW(hMainWnd, cmd.touchMsg, 0, static_cast<LPARAM>((cmd.y << 16) | cmd.x));
+        PostMessageW(hMainWnd, cmd.m_nTouchMsg, 0, static_cast<LPARAM>((cmd.m_nY << 16) | cmd.m_nX));
         break;
       case kMsg:
-        PostMessageW(hMainWnd, Register(cmd.name), cmd.wParam, cmd.lParam);
+        PostMessageW(hMainWnd, Register(cmd.m_strName), cmd.m_wParam, cmd.m_lParam);
         break;
       case kHoldVideo:
         HoldVideoThread(true);
@@ -128,7 +128,7 @@ void CEngineConsole::ReadCommands(std::istream& in, const char* pszProgram, HWND
         WriteLine("clock held");
         break;
       case kMoveClock:
-        wce::AdvanceTick(cmd.ms);
+        wce::AdvanceTick(cmd.m_dwMs);
         WriteLine("clock moved");
         break;
       case kRunClock:
@@ -138,7 +138,7 @@ void CEngineConsole::ReadCommands(std::istream& in, const char* pszProgram, HWND
       case kEmpty:
         break;
       default:
-        if (cmd.kind == kBad || !onCommand(cmd))
+        if (cmd.m_Kind == kBad || !onCommand(cmd))
           std::fprintf(stderr, "%s: not a command: %s\n", pszProgram, line.c_str());
         break;
     }
@@ -169,35 +169,35 @@ std::string CEngineConsole::Format(UINT msg, WPARAM wParam, LPARAM lParam) {
 void CEngineConsole::OnBroadcast(UINT msg, WPARAM wParam, LPARAM lParam) {
   std::string line = Format(msg, wParam, lParam);
   if (line.empty()) return;
-  std::lock_guard<std::mutex> hold(m_lock);
-  ++m_pendingBroadcasts[msg];
+  std::lock_guard<std::mutex> hold(m_Lock);
+  ++m_PendingBroadcasts[msg];
   Write(line);
 }
 
 void CEngineConsole::OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   std::string line = Format(msg, wParam, lParam);
   if (line.empty()) return;
-  std::lock_guard<std::mutex> hold(m_lock);
-  auto it = m_pendingBroadcasts.find(msg);
-  if (it != m_pendingBroadcasts.end() && it->second > 0) {
-    if (--it->second == 0) m_pendingBroadcasts.erase(it);
+  std::lock_guard<std::mutex> hold(m_Lock);
+  auto it = m_PendingBroadcasts.find(msg);
+  if (it != m_PendingBroadcasts.end() && it->second > 0) {
+    if (--it->second == 0) m_PendingBroadcasts.erase(it);
     return;
   }
   Write(line);
 }
 
 void CEngineConsole::WriteLine(const std::string& line) {
-  std::lock_guard<std::mutex> hold(m_lock);
+  std::lock_guard<std::mutex> hold(m_Lock);
   Write(line);
 }
 
 void CEngineConsole::WriteLines(const std::vector<std::string>& lines) {
-  std::lock_guard<std::mutex> hold(m_lock);
+  std::lock_guard<std::mutex> hold(m_Lock);
   for (const std::string& line : lines) Write(line);
 }
 
 void CEngineConsole::Write(const std::string& line) {
-  std::fputs(line.c_str(), m_out);
-  std::fputc('\n', m_out);
-  std::fflush(m_out);
+  std::fputs(line.c_str(), m_pOut);
+  std::fputc('\n', m_pOut);
+  std::fflush(m_pOut);
 }

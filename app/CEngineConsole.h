@@ -33,15 +33,15 @@ class CEngineConsole {
   };
 
   struct Command {
-    Kind kind = kEmpty;
-    UINT touchMsg = 0;  // WM_LBUTTONDOWN, WM_MOUSEMOVE or WM_LBUTTONUP
-    int x = 0;
-    int y = 0;
-    std::string name;  // msg: the registered message's name
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
-    std::string file;  // dump, screen
-    DWORD ms = 0;      // clock move
+    Kind m_Kind = kEmpty;
+    UINT m_nTouchMsg = 0;  // WM_LBUTTONDOWN, WM_MOUSEMOVE or WM_LBUTTONUP
+    int m_nX = 0;
+    int m_nY = 0;
+    std::string m_strName;  // msg: the registered message's name
+    WPARAM m_wParam = 0;
+    LPARAM m_lParam = 0;
+    std::string m_strFile;  // dump, screen
+    DWORD m_dwMs = 0;       // clock move
   };
 
   // "touch down|move|up X Y" (0..65535 each), "msg NAME WPARAM LPARAM", "dump FILE", "quit",
@@ -64,7 +64,7 @@ class CEngineConsole {
   // "msg NAME WPARAM LPARAM"; empty for a number that is not a registered message.
   static std::string Format(UINT msg, WPARAM wParam, LPARAM lParam);
 
-  explicit CEngineConsole(FILE* out) : m_out(out) {}
+  explicit CEngineConsole(FILE* out) : m_pOut(out) {}
 
   // From the broadcast tap (any thread).
   void OnBroadcast(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -78,8 +78,8 @@ class CEngineConsole {
  private:
   void Write(const std::string& line);
 
-  FILE* m_out;
-  std::mutex m_lock;
+  FILE* m_pOut;
+  std::mutex m_Lock;
   // Broadcasts already written that the main window has yet to receive.
-  std::map<UINT, int> m_pendingBroadcasts;
+  std::map<UINT, int> m_PendingBroadcasts;
 };

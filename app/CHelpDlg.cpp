@@ -22,10 +22,10 @@ void CHelpDlg::OnInitDialog() {
   // A quit request must not wait until the person leaves the help: the screen below ends on it
   // too, and the program's shutdown follows at once.
   RegisterMsg(CORVANE_WM_EXIT);
-  m_pAndroidPages[0] = GetChildByName(u"android_help_1");
-  m_pAndroidPages[1] = GetChildByName(u"android_help_2");
-  m_pIosPages[0] = GetChildByName(u"IOS_help_1");
-  m_pIosPages[1] = GetChildByName(u"ios_help_2");
+  m_aAndroidPages[0] = GetChildByName(u"android_help_1");
+  m_aAndroidPages[1] = GetChildByName(u"android_help_2");
+  m_aIosPages[0] = GetChildByName(u"IOS_help_1");
+  m_aIosPages[1] = GetChildByName(u"ios_help_2");
   m_pSelection = GetChildByName(u"container_help_sel");
   m_nPlatform = HELP_PLATFORM_NONE;
   m_nStep = 0;
@@ -42,9 +42,9 @@ void CHelpDlg::OnChildClick(CWceUiLayer* pChild) {
   if (pChild == nullptr) return;
   // The buttons that open a page: the platform and the step within it.
   static const struct {
-    LPCWSTR pName;
-    int nPlatform;
-    int nStep;
+    LPCWSTR m_pszName;
+    int m_nPlatform;
+    int m_nStep;
   } kPageButtons[] = {
       {u"btn_android", HELP_PLATFORM_ANDROID, 0},
       {u"btn_iphone", HELP_PLATFORM_IOS, 0},
@@ -52,9 +52,9 @@ void CHelpDlg::OnChildClick(CWceUiLayer* pChild) {
       {u"btn_ios_step1", HELP_PLATFORM_IOS, 1},
   };
   for (const auto& b : kPageButtons) {
-    if (!pChild->IsEqualName(b.pName)) continue;
-    m_nPlatform = b.nPlatform;
-    m_nStep = b.nStep;
+    if (!pChild->IsEqualName(b.m_pszName)) continue;
+    m_nPlatform = b.m_nPlatform;
+    m_nStep = b.m_nStep;
     ShowPages();
     return;
   }
@@ -78,7 +78,7 @@ void CHelpDlg::ShowPages() {
   }
   Show(m_pSelection, m_nPlatform == HELP_PLATFORM_NONE);
   for (int i = 0; i < 2; ++i) {
-    Show(m_pAndroidPages[i], m_nPlatform == HELP_PLATFORM_ANDROID && m_nStep == i);
-    Show(m_pIosPages[i], m_nPlatform == HELP_PLATFORM_IOS && m_nStep == i);
+    Show(m_aAndroidPages[i], m_nPlatform == HELP_PLATFORM_ANDROID && m_nStep == i);
+    Show(m_aIosPages[i], m_nPlatform == HELP_PLATFORM_IOS && m_nStep == i);
   }
 }

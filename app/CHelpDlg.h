@@ -26,8 +26,8 @@ class CHelpDlg : public CWceUiDlg {
   int GetStep() const { return m_nStep; }
 
  private:
-  CWceUiLayer* m_pAndroidPages[2] = {};
-  CWceUiLayer* m_pIosPages[2] = {};
+  CWceUiLayer* m_aAndroidPages[2] = {};
+  CWceUiLayer* m_aIosPages[2] = {};
   CWceUiLayer* m_pSelection = nullptr;
   int m_nPlatform = HELP_PLATFORM_NONE;
   int m_nStep = 0;

@@ -47,7 +47,7 @@ bool IsProjecting() {
 
 }  // namespace
 
-CMainDlg::CMainDlg() : m_flagRules(this) {
+CMainDlg::CMainDlg() : m_FlagRules(this) {
   SetClassName(WCEUI_CLASS_NAME(CMainDlg));
 }
 
@@ -60,14 +60,14 @@ void CMainDlg::OnInitDialog() {
     RegisterMsg(nMsg);
   }
   for (int i = 0; i < CORVANE_STATE_COUNT; ++i)
-    m_pStateContainers[i] = GetChildByName(kStateContainerNames[i]);
+    m_aStateContainers[i] = GetChildByName(kStateContainerNames[i]);
   m_pBtnClose = GetChildByName(u"btnclose");
   m_pLogo = GetChildByName(u"container_vtlogo");
   m_pBtnHelp = GetChildByName(u"btnhelp");
-  m_pLoading = dynamic_cast<CWceLoading*>(ChildOf(m_pStateContainers[STATE_CORVANE_LINKING], u"LOADING"));
+  m_pLoading = dynamic_cast<CWceLoading*>(ChildOf(m_aStateContainers[STATE_CORVANE_LINKING], u"LOADING"));
   m_pStartProgress =
-      dynamic_cast<CWceResProgress*>(ChildOf(m_pStateContainers[STATE_CORVANE_STARTING], u"RESPROGRESS"));
-  m_pNotExistText = ChildOf(m_pStateContainers[STATE_CORVANE_NOT_EXIST], u"CORVANE_NOT_EXIST");
+      dynamic_cast<CWceResProgress*>(ChildOf(m_aStateContainers[STATE_CORVANE_STARTING], u"RESPROGRESS"));
+  m_pNotExistText = ChildOf(m_aStateContainers[STATE_CORVANE_NOT_EXIST], u"CORVANE_NOT_EXIST");
   SetTimer(TIMER_ID_HIDE_LOGO, 1000);
   UpdateVersionLabel();
   HWND hNavi = LaunchNavi(RootWnd());
@@ -102,7 +102,7 @@ void CMainDlg::ShowHelpButton() {
 }
 
 void CMainDlg::UpdateState() {
-  for (int i = 0; i < CORVANE_STATE_COUNT; ++i) Show(m_pStateContainers[i], i == m_STATE);
+  for (int i = 0; i < CORVANE_STATE_COUNT; ++i) Show(m_aStateContainers[i], i == m_STATE);
   // Leaving, help and the version belong to the waiting screens; once a phone links, the screen
   // shows only what happens.
   const BOOL bIdle = m_STATE == STATE_CORVANE_USB_OUT || m_STATE == STATE_CORVANE_NOT_EXIST;
@@ -119,7 +119,7 @@ void CMainDlg::UpdateState() {
 }
 
 void CMainDlg::UpdateLinkingText() {
-  CWceUiLayer* pLinking = m_pStateContainers[STATE_CORVANE_LINKING];
+  CWceUiLayer* pLinking = m_aStateContainers[STATE_CORVANE_LINKING];
   if (pLinking == nullptr) {
     EngineLog("!!!!!!! STATE_CORVANE_LINKING Container Not Exist!!! %d \r\n", STATE_CORVANE_LINKING);
     return;
@@ -147,7 +147,7 @@ void CMainDlg::FormatVersionLabel(LPCWSTR pVersion, const char* pDate, const cha
 void CMainDlg::UpdateVersionLabel() {
   m_pVersionLabel = GetChildByName(u"corvane_version");
   if (m_pVersionLabel == nullptr)
-    m_pVersionLabel = ChildOf(m_pStateContainers[STATE_CORVANE_USB_OUT], u"corvane_version");
+    m_pVersionLabel = ChildOf(m_aStateContainers[STATE_CORVANE_USB_OUT], u"corvane_version");
   if (m_pVersionLabel == nullptr) return;
   WCHAR szText[256];
   FormatVersionLabel(g_CorvaneConfig.strVersion.GetString(), __DATE__, __TIME__, szText,
@@ -189,7 +189,7 @@ LRESULT CMainDlg::OnMessage(UINT nMsg, WPARAM /*wParam*/, LPARAM lParam) {
   } else if (nMsg == NMSG_CORVANE_GET_VIDEO_DATA) {
     SetState(STATE_CORVANE_VIDEO);
   } else if (nMsg == INNER_MSG_CORVANE_CALLING_STATE) {
-    if (m_flagRules.OnCallingState(lParam))
+    if (m_FlagRules.OnCallingState(lParam))
       SetState(lParam == 1 ? STATE_CORVANE_CALLING : STATE_CORVANE_HIDE);
   }
   return 0;
@@ -197,7 +197,7 @@ LRESULT CMainDlg::OnMessage(UINT nMsg, WPARAM /*wParam*/, LPARAM lParam) {
 
 void CMainDlg::OnUsbOutMessage(LPARAM lParam) {
   KillTimer(TIMER_ID_SHOW_VIDEO);
-  m_flagRules.OnUsbOut(lParam);
+  m_FlagRules.OnUsbOut(lParam);
   m_bUsbIn = lParam == 1;
   if (!m_bUsbIn) {
     m_nProgress = 0;
@@ -243,16 +243,16 @@ void CMainDlg::OnCommand(LPARAM lParam) {
   if (lParam == MSG_CMD_VIDEO_ENCODER_INIT_DONE) {
     SetState(STATE_CORVANE_STARTING);
     SetTimer(TIMER_ID_SHOW_VIDEO, 3500);
-    m_flagRules.OnEncoderReady();
+    m_FlagRules.OnEncoderReady();
   } else if (lParam == MSG_CMD_PHONE_FOREGROUND) {
-    m_flagRules.OnPhoneForeground();
+    m_FlagRules.OnPhoneForeground();
     // Without a picture the screen keeps what it shows; the settle timer looks again.
     if (DibBmp::GetInstance().IsPictureBusy() && m_STATE != STATE_CORVANE_VIDEO)
       SetState(STATE_CORVANE_VIDEO);
     EngineLog("!!!!!!! MESSAGE_CMD_REV MSG_CMD_FOREGROUND   state=0x%x \n", m_STATE);
     SetTimer(TIMER_ID_SETTLE_STATE, 1500);
   } else if (lParam == MSG_CMD_PHONE_BACKGROUND) {
-    m_flagRules.OnPhoneBackground(m_nProgress);
+    m_FlagRules.OnPhoneBackground(m_nProgress);
     if (!m_bUsbIn) {
       SetState(STATE_CORVANE_USB_OUT);
       InvalidateRect();
@@ -271,7 +271,7 @@ void CMainDlg::OnCommand(LPARAM lParam) {
 }
 
 void CMainDlg::OnTimer(WORD nTimerId) {
-  if (m_flagRules.OnTimer(nTimerId)) return;
+  if (m_FlagRules.OnTimer(nTimerId)) return;
   switch (nTimerId) {
     case TIMER_ID_SHOW_VIDEO:
       KillTimer(TIMER_ID_SHOW_VIDEO);
@@ -341,7 +341,7 @@ void CMainDlg::OnKeepTopmostTimer() {
 }
 
 void CMainDlg::OnChildClick(CWceUiLayer* pChild) {
-  if (pChild == nullptr || !m_clickGuard.Accept(GetTickCount())) return;
+  if (pChild == nullptr || !m_ClickGuard.Accept(GetTickCount())) return;
   if (pChild->IsEqualName(u"btnclose")) {
     if (IsProjecting()) return;
     g_CorvaneChannelContext.m_bSysInitQuit = 1;

@@ -81,7 +81,7 @@ class CMainDlg : public CWceUiDlg, private CScreenFlagRules::ITimers {
   void StartLoading(bool bStart);
   void StartProgress();
 
-  CWceUiLayer* m_pStateContainers[CORVANE_STATE_COUNT] = {};
+  CWceUiLayer* m_aStateContainers[CORVANE_STATE_COUNT] = {};
   int m_STATE = STATE_CORVANE_USB_OUT;
   CWceLoading* m_pLoading = nullptr;
   CWceResProgress* m_pStartProgress = nullptr;
@@ -96,8 +96,8 @@ class CMainDlg : public CWceUiDlg, private CScreenFlagRules::ITimers {
   int m_nNaviRaiseCount = 0;
   DWORD m_dwTopmostStart = 0;
   bool m_bStartProgressEnded = false;
-  CScreenFlagRules m_flagRules;
-  CClickGuard m_clickGuard;
+  CScreenFlagRules m_FlagRules;
+  CClickGuard m_ClickGuard;
 };
 
 WCEUI_DYNCREATE_BEGIN(CMainDlg, CWceUiDlg)

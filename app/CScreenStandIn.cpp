@@ -17,11 +17,11 @@ void CScreenStandIn::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
              (msg == CORVAN_WM_MSG && lParam == CORVAN_MSG_APP_MISSING)) {
     m_nProgress = 0;
   }
-  m_rules.OnMessage(msg, wParam, lParam, m_nProgress);
+  m_Rules.OnMessage(msg, wParam, lParam, m_nProgress);
 }
 
 bool CScreenStandIn::OnTimer(UINT_PTR id) {
-  return id <= 0xFFFFFFFFu && m_rules.OnTimer(static_cast<UINT>(id));
+  return id <= 0xFFFFFFFFu && m_Rules.OnTimer(static_cast<UINT>(id));
 }
 
 void CScreenStandIn::ArmScreenTimer(UINT nId, UINT nElapse) {

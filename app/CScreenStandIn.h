@@ -10,7 +10,7 @@
 
 class CScreenStandIn : private CScreenFlagRules::ITimers {
  public:
-  CScreenStandIn() : m_rules(this) {}
+  CScreenStandIn() : m_Rules(this) {}
   void Attach(HWND hwnd) { m_hWnd = hwnd; }
   void OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   // True when the timer was the screen's.
@@ -23,7 +23,7 @@ class CScreenStandIn : private CScreenFlagRules::ITimers {
   void KillScreenTimer(UINT nId) override;
 
   HWND m_hWnd = nullptr;
-  CScreenFlagRules m_rules;
+  CScreenFlagRules m_Rules;
   bool m_bExitRequested = false;
   int m_nProgress = 0;  // the last connection percentage, as the screen keeps it
 };

@@ -77,9 +77,9 @@ LRESULT EngineWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // The commands that act on the UI thread.
 bool OnCommand(HWND hwnd, const CEngineConsole::Command& cmd) {
-  switch (cmd.kind) {
+  switch (cmd.m_Kind) {
     case CEngineConsole::kDump:
-      PostMessageW(hwnd, WM_ENGINE_DUMP, 0, reinterpret_cast<LPARAM>(new std::string(cmd.file)));
+      PostMessageW(hwnd, WM_ENGINE_DUMP, 0, reinterpret_cast<LPARAM>(new std::string(cmd.m_strFile)));
       return true;
     case CEngineConsole::kQuit:
       PostMessageW(hwnd, WM_ENGINE_QUIT, 0, 0);
@@ -103,8 +103,8 @@ int main(int argc, char** argv) {
   wc.lpfnWndProc = EngineWndProc;
   wc.lpszClassName = u"CorvaneEngineWnd";
   RegisterClassW(&wc);
-  HWND hwnd = CreateWindowExW(0, wc.lpszClassName, u"WND_CORVANE", WS_POPUP | WS_VISIBLE, 0, 0, options.width,
-                              options.height, nullptr, nullptr, nullptr, nullptr);
+  HWND hwnd = CreateWindowExW(0, wc.lpszClassName, u"WND_CORVANE", WS_POPUP | WS_VISIBLE, 0, 0,
+                              options.m_nWidth, options.m_nHeight, nullptr, nullptr, nullptr, nullptr);
   if (!hwnd) {
     std::fprintf(stderr, "corvane-engine: no window\n");
     return 1;

@@ -29,16 +29,16 @@ ProgramOptionsResult ParseProgramOptions(int argc, char** argv, bool bTakesWords
     const bool bHasValue = i + 1 < argc;
     if (arg == "--help") return kOptionsHelp;
     if (arg == "--dir" && bHasValue) {
-      pOptions->dir = argv[++i];
-      pOptions->bDirGiven = true;
+      pOptions->m_strDir = argv[++i];
+      pOptions->m_bDirGiven = true;
     } else if (arg == "--screen" && bHasValue) {
-      if (std::sscanf(argv[++i], "%dx%d", &pOptions->width, &pOptions->height) != 2) return kOptionsBad;
+      if (std::sscanf(argv[++i], "%dx%d", &pOptions->m_nWidth, &pOptions->m_nHeight) != 2) return kOptionsBad;
     } else if (arg == "--bpp" && bHasValue) {
-      pOptions->bpp = std::atoi(argv[++i]);
+      pOptions->m_nBpp = std::atoi(argv[++i]);
     } else if (arg == "--dump-surface" && bHasValue) {
-      pOptions->dumpFile = argv[++i];
+      pOptions->m_strDumpFile = argv[++i];
     } else if (bTakesWords && arg.rfind("--", 0) != 0) {
-      pOptions->words.push_back(arg);
+      pOptions->m_Words.push_back(arg);
     } else {
       return kOptionsBad;
     }
@@ -53,21 +53,21 @@ std::string ProgramRoot(const char* pszEnvRoot, const std::string& dir) {
 void SettleProgramRoot(int argc, char** argv) {
   ProgramOptions options;
   ParseProgramOptions(argc, argv, true, &options);
-  const std::string root = ProgramRoot(std::getenv(kRootVariable), options.dir);
+  const std::string root = ProgramRoot(std::getenv(kRootVariable), options.m_strDir);
   wce::SetEnvironmentValue(kRootVariable, root);
   wce::SetRootDir(root);
 }
 
 bool ApplyProgramOptions(const ProgramOptions& options, const char* pszProgram) {
-  if (!wce::SetScreen(options.width, options.height, options.bpp)) {
-    std::fprintf(stderr, "%s: unusable screen %dx%d at %d bits\n", pszProgram, options.width, options.height,
-                 options.bpp);
+  if (!wce::SetScreen(options.m_nWidth, options.m_nHeight, options.m_nBpp)) {
+    std::fprintf(stderr, "%s: unusable screen %dx%d at %d bits\n", pszProgram, options.m_nWidth,
+                 options.m_nHeight, options.m_nBpp);
     return false;
   }
-  const std::string root = ProgramRoot(std::getenv(kRootVariable), options.dir);
-  if (options.bDirGiven && root != options.dir) {
+  const std::string root = ProgramRoot(std::getenv(kRootVariable), options.m_strDir);
+  if (options.m_bDirGiven && root != options.m_strDir) {
     std::fprintf(stderr, "%s: the root is CORVANE_ROOT (%s); --dir %s is not used\n", pszProgram,
-                 root.c_str(), options.dir.c_str());
+                 root.c_str(), options.m_strDir.c_str());
   }
   wce::SetRootDir(root);
   wce::SetModuleFileName(kProgramCePath);
@@ -116,5 +116,5 @@ void PlugPhoneFromEnvironment(const char* pszProgram) {
 }
 
 void WriteEndSurface(const ProgramOptions& options, const char* pszProgram) {
-  if (!options.dumpFile.empty()) CEngineConsole::WriteSurface(options.dumpFile, pszProgram);
+  if (!options.m_strDumpFile.empty()) CEngineConsole::WriteSurface(options.m_strDumpFile, pszProgram);
 }

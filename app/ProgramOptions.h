@@ -15,14 +15,14 @@
 #include <vector>
 
 struct ProgramOptions {
-  std::string dir = ".";
-  bool bDirGiven = false;  // --dir was on the command line
-  std::string dumpFile;
-  int width = 800;
-  int height = 480;
-  int bpp = 32;
+  std::string m_strDir = ".";
+  bool m_bDirGiven = false;  // --dir was on the command line
+  std::string m_strDumpFile;
+  int m_nWidth = 800;
+  int m_nHeight = 480;
+  int m_nBpp = 32;
   // Words that are no option, in order (CECorvane's command line, such as "hide").
-  std::vector<std::string> words;
+  std::vector<std::string> m_Words;
 };
 
 enum ProgramOptionsResult { kOptionsRun, kOptionsHelp, kOptionsBad };

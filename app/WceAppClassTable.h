@@ -7,8 +7,8 @@
 #include "platform/kernel/wcetypes.h"
 
 struct WceAppClassRecord {
-  LPCWSTR pClassName;
-  LPCWSTR pBaseClassName;  // NULL for the root of every object
+  LPCWSTR m_pszClassName;
+  LPCWSTR m_pszBaseClassName;  // NULL for the root of every object
 };
 
 // The table and its number of records.

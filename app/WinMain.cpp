@@ -66,14 +66,14 @@ int main(int argc, char** argv) {
   if (nStatus != kProgramRunsOn) return nStatus;
 
   AppStartupSteps steps = AppStartupDefaultSteps();
-  steps.runRootWindow = [&options, signals](DWORD dwStyle, const RECT& rc) {
+  steps.m_fnRunRootWindow = [&options, signals](DWORD dwStyle, const RECT& rc) {
     PlugPhoneFromEnvironment(kProgram);
     CAppConsoleMainWnd wnd(&g_console, signals, [&options] { WriteEndSurface(options, kProgram); });
     wnd.DoModal(dwStyle, &rc, nullptr);
     g_console.Stop();
     wce::CUsbTcpBackend::GetInstance().Stop();
   };
-  RunWinMain(kProgramInstance, CommandLine(options.words).c_str(), steps);
+  RunWinMain(kProgramInstance, CommandLine(options.m_Words).c_str(), steps);
   // Shut down in order, the task bar given back: what a quit must reach within its bound.
   wce::DebugPrint("%s: ended\n", kProgram);
   std::fflush(stdout);

@@ -9,7 +9,7 @@ CWceLoading::CWceLoading() {
 CWceLoading::~CWceLoading() = default;
 
 void CWceLoading::SetProperties(CWceUiXmlElem* pCreateElem) {
-  const int nCount = WceAppReadFrames(pCreateElem, m_frames, kFrameHolders, nullptr);
+  const int nCount = WceAppReadFrames(pCreateElem, m_aFrames, kFrameHolders, nullptr);
   m_nFrameCount = nCount < kFrameHolders ? nCount : kFrameHolders;
   CWceUiLayer::SetProperties(pCreateElem);
 }
@@ -37,5 +37,5 @@ void CWceLoading::OnTimer(WORD nTimerId) {
 void CWceLoading::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bOwnBitmap) {
   CWceUiLayer::OnDrawText(pDrawBitmap, bOwnBitmap);
   if (m_nCurFrame < 0 || m_nCurFrame >= m_nFrameCount) return;
-  WceAppDrawFrame(this, pDrawBitmap, bOwnBitmap, m_frames[m_nCurFrame].GetBitmap(), TRUE);
+  WceAppDrawFrame(this, pDrawBitmap, bOwnBitmap, m_aFrames[m_nCurFrame].GetBitmap(), TRUE);
 }

@@ -32,7 +32,7 @@ class CWceLoading : public CWceUiLayer {
   BOOL IsRunning() const { return m_bRunning; }
 
  private:
-  CWceUiLoadBitmap m_frames[kFrameHolders];
+  CWceUiLoadBitmap m_aFrames[kFrameHolders];
   int m_nFrameCount = 0;
   int m_nCurFrame = 0;
   BOOL m_bRunning = 0;

@@ -14,7 +14,7 @@ CWceResProgress::~CWceResProgress() = default;
 
 void CWceResProgress::SetProperties(CWceUiXmlElem* pCreateElem) {
   LPCWSTR pLastName = nullptr;
-  m_nFrameCount = WceAppReadFrames(pCreateElem, m_frames, kFrameHolders, &pLastName);
+  m_nFrameCount = WceAppReadFrames(pCreateElem, m_aFrames, kFrameHolders, &pLastName);
   if (WceAppIsAlphaFrameName(pLastName)) {
     m_bAlpha = 1;
     EngineLog("ResProgress Alpha (%d)  \r\n", m_bAlpha);
@@ -46,5 +46,5 @@ void CWceResProgress::OnTimer(WORD nTimerId) {
 void CWceResProgress::OnDrawBgImgs(CWceUiGenericBitmap* pDrawBitmap, BOOL bOwnBitmap) {
   if (!m_bRunning || m_nCurFrame >= m_nFrameCount - 2) CWceUiLayer::OnDrawBgImgs(pDrawBitmap, bOwnBitmap);
   if (m_nCurFrame < 0 || m_nCurFrame >= kFrameHolders || m_nCurFrame >= m_nFrameCount) return;
-  WceAppDrawFrame(this, pDrawBitmap, bOwnBitmap, m_frames[m_nCurFrame].GetBitmap(), m_bAlpha);
+  WceAppDrawFrame(this, pDrawBitmap, bOwnBitmap, m_aFrames[m_nCurFrame].GetBitmap(), m_bAlpha);
 }

@@ -37,7 +37,7 @@ class CWceResProgress : public CWceUiLayer {
  private:
   void End();
 
-  CWceUiLoadBitmap m_frames[kFrameHolders];
+  CWceUiLoadBitmap m_aFrames[kFrameHolders];
   int m_nFrameCount = 0;
   int m_nCurFrame = 0;
   BOOL m_bRunning = 0;

@@ -14,11 +14,11 @@ CWceResSrcoll::~CWceResSrcoll() = default;
 
 void CWceResSrcoll::SetProperties(CWceUiXmlElem* pCreateElem) {
   LPCWSTR pLastName = nullptr;
-  const int nCount = WceAppReadFrames(pCreateElem, m_bitmaps, kBitmapHolders, &pLastName);
+  const int nCount = WceAppReadFrames(pCreateElem, m_aBitmaps, kBitmapHolders, &pLastName);
   m_nBitmapCount = std::min(nCount, kBitmapHolders);
   m_nPictureHeight = 0;
   for (int i = 0; i < m_nBitmapCount; ++i) {
-    CWceUiGenericBitmap* p = m_bitmaps[i].GetBitmap();
+    CWceUiGenericBitmap* p = m_aBitmaps[i].GetBitmap();
     if (p != nullptr && p->IsLoaded()) m_nPictureHeight += p->GetHeight();
   }
   SetScrollRange(0, m_nPictureHeight, TRUE);
@@ -73,7 +73,7 @@ void CWceResSrcoll::OnDraw(CWceUiGenericBitmap* pWndBmp, const RECT& rcNeedDraw)
   int nTop = 0;  // of the current bitmap in the picture
   int y = rc.top;
   for (int i = 0; i < m_nBitmapCount && y < rc.bottom; ++i) {
-    CWceUiGenericBitmap* p = m_bitmaps[i].GetBitmap();
+    CWceUiGenericBitmap* p = m_aBitmaps[i].GetBitmap();
     if (p == nullptr || !p->IsLoaded()) continue;
     const int nBottom = nTop + p->GetHeight();
     if (nBottom > m_nScrollPos) {

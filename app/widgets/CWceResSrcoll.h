@@ -34,7 +34,7 @@ class CWceResSrcoll : public CWceUiScrollLayer {
   BOOL m_bPressed = 0;
   int m_nScrollPos = 0;
   int m_nPictureHeight = 0;
-  CWceUiLoadBitmap m_bitmaps[kBitmapHolders];
+  CWceUiLoadBitmap m_aBitmaps[kBitmapHolders];
   int m_nBitmapCount = 0;
   BOOL m_bAlpha = 0;
 };

@@ -33,23 +33,23 @@ CWceRulingProgress::~CWceRulingProgress() = default;
 void CWceRulingProgress::SetProperties(CWceUiXmlElem* pCreateElem) {
   if (pCreateElem != nullptr) {
     struct Named {
-      LPCWSTR pAttr;
-      CWceUiLoadBitmap* pHolder;
+      LPCWSTR m_pszAttr;
+      CWceUiLoadBitmap* m_pHolder;
     } named[] = {
-        {u"linebk", &m_bmpBack}, {u"lines", &m_bmpShort}, {u"lineh", &m_bmpLong}, {u"linethumb", &m_bmpMark}};
+        {u"linebk", &m_BmpBack}, {u"lines", &m_BmpShort}, {u"lineh", &m_BmpLong}, {u"linethumb", &m_BmpMark}};
     for (const Named& n : named) {
-      LPCWSTR pName = pCreateElem->GetAttribute(n.pAttr);
-      if (pName != nullptr && *pName != 0) n.pHolder->SetBitmapFromRes(pName);
+      LPCWSTR pName = pCreateElem->GetAttribute(n.m_pszAttr);
+      if (pName != nullptr && *pName != 0) n.m_pHolder->SetBitmapFromRes(pName);
     }
   }
   CWceUiLayer::SetProperties(pCreateElem);
 }
 
 void CWceRulingProgress::OnInitLayer() {
-  m_pBack = Loaded(m_bmpBack);
-  m_pShort = Loaded(m_bmpShort);
-  m_pLong = Loaded(m_bmpLong);
-  m_pMark = Loaded(m_bmpMark);
+  m_pBack = Loaded(m_BmpBack);
+  m_pShort = Loaded(m_BmpShort);
+  m_pLong = Loaded(m_BmpLong);
+  m_pMark = Loaded(m_BmpMark);
   SetTimer(kPageTimer, kPageStepMs);
 }
 
@@ -71,7 +71,7 @@ void CWceRulingProgress::SetPosition(int nPosition) {
 }
 
 void CWceRulingProgress::AddLabel(int nValue, LPCWSTR pText) {
-  m_labels.push_back({nValue, pText != nullptr ? std::u16string(pText) : std::u16string(), {0, 0}, 0});
+  m_Labels.push_back({nValue, pText != nullptr ? std::u16string(pText) : std::u16string(), {0, 0}, 0});
   InvalidateRect(nullptr);
 }
 
@@ -201,8 +201,8 @@ void CWceRulingProgress::DrawScale(CWceUiGenericBitmap* pWndBmp, const RECT& rcC
         nTickBottom += pTick->GetHeight();
       }
       const int nValue = m_nMin + nTick * m_nTickValue;
-      for (Label& label : m_labels) {
-        if (label.nValue != nValue || label.text.empty()) continue;
+      for (Label& label : m_Labels) {
+        if (label.m_nValue != nValue || label.m_strText.empty()) continue;
         if (hdc == nullptr) {
           hBitmap = pWndBmp->GetHBitmap(nullptr);
           if (hBitmap == nullptr) break;
@@ -216,15 +216,15 @@ void CWceRulingProgress::DrawScale(CWceUiGenericBitmap* pWndBmp, const RECT& rcC
           SetBkMode(hdc, TRANSPARENT);
           SetTextColor(hdc, GetStyle()->GetTextColor());
         }
-        if (!label.bMeasured) {
+        if (!label.m_bMeasured) {
           int nFit = 0;
-          GetTextExtentExPointW(hdc, label.text.c_str(), static_cast<int>(label.text.size()), 0, &nFit,
-                                nullptr, &label.extent);
-          label.bMeasured = 1;
+          GetTextExtentExPointW(hdc, label.m_strText.c_str(), static_cast<int>(label.m_strText.size()), 0,
+                                &nFit, nullptr, &label.m_Extent);
+          label.m_bMeasured = 1;
         }
-        RECT rcText = {x - label.extent.cx / 2, nTickBottom, x - label.extent.cx / 2 + label.extent.cx,
-                       nTickBottom + label.extent.cy};
-        DrawTextW(hdc, label.text.c_str(), static_cast<int>(label.text.size()), &rcText,
+        RECT rcText = {x - label.m_Extent.cx / 2, nTickBottom, x - label.m_Extent.cx / 2 + label.m_Extent.cx,
+                       nTickBottom + label.m_Extent.cy};
+        DrawTextW(hdc, label.m_strText.c_str(), static_cast<int>(label.m_strText.size()), &rcText,
                   DT_CENTER | DT_SINGLELINE | DT_NOCLIP);
       }
     }

@@ -59,10 +59,10 @@ class CWceRulingProgress : public CWceUiLayer {
 
  private:
   struct Label {
-    int nValue;
-    std::u16string text;
-    SIZE extent;  // measured on first drawing
-    BOOL bMeasured;
+    int m_nValue;
+    std::u16string m_strText;
+    SIZE m_Extent;  // measured on first drawing
+    BOOL m_bMeasured;
   };
 
   // The position moved by the finger's segment from the last point to x.
@@ -82,13 +82,13 @@ class CWceRulingProgress : public CWceUiLayer {
   POINT m_ptLast = {0, 0};
   DWORD m_dwPressTick = 0;
   POINT m_ptPress = {0, 0};
-  std::vector<Label> m_labels;
+  std::vector<Label> m_Labels;
   int m_nPageMode = kPageNone;
   int m_nTarget = 0;
-  CWceUiLoadBitmap m_bmpBack;
-  CWceUiLoadBitmap m_bmpShort;
-  CWceUiLoadBitmap m_bmpLong;
-  CWceUiLoadBitmap m_bmpMark;
+  CWceUiLoadBitmap m_BmpBack;
+  CWceUiLoadBitmap m_BmpShort;
+  CWceUiLoadBitmap m_BmpLong;
+  CWceUiLoadBitmap m_BmpMark;
   CWceUiGenericBitmap* m_pBack = nullptr;
   CWceUiGenericBitmap* m_pShort = nullptr;
   CWceUiGenericBitmap* m_pLong = nullptr;

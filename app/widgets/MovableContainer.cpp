@@ -27,8 +27,8 @@ void MovableContainer::OnLButtonDown(UINT /*nFlags*/, int x, int y) {
   for (CWceUiLayer* p = GetFirstChild(); p != nullptr; p = NextChild(p)) {
     RECT rc;
     p->GetStyle()->GetPosition(&rc);
-    m_children.push_back(p);
-    m_childRects.push_back(rc);
+    m_Children.push_back(p);
+    m_ChildRects.push_back(rc);
   }
   m_bChildrenRecorded = true;
 }
@@ -56,9 +56,9 @@ void MovableContainer::MoveBy(int dy) {
   const int nOffset = std::min(std::max(m_nOffset - dy, 0), std::max(m_nMaxOffset, 0));
   if (nOffset == m_nOffset) return;
   m_nOffset = nOffset;
-  for (size_t i = 0; i < m_children.size(); ++i) {
-    CWceUiLayer* pChild = m_children[i];
-    RECT rc = m_childRects[i];
+  for (size_t i = 0; i < m_Children.size(); ++i) {
+    CWceUiLayer* pChild = m_Children[i];
+    RECT rc = m_ChildRects[i];
     OffsetRect(&rc, 0, -m_nOffset);
     RECT rcNow;
     const int nWay = pChild->GetStyle()->GetPosition(&rcNow);

@@ -31,8 +31,8 @@ class MovableContainer : public CWceUiLayer {
   bool m_bChildrenRecorded = false;
   int m_nOffset = 0;
   int m_nMaxOffset = 0;
-  std::vector<CWceUiLayer*> m_children;
-  std::vector<RECT> m_childRects;
+  std::vector<CWceUiLayer*> m_Children;
+  std::vector<RECT> m_ChildRects;
 };
 
 WCEUI_DYNCREATE_BEGIN(MovableContainer, CWceUiLayer)

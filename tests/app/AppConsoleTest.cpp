@@ -20,7 +20,7 @@ class AppConsoleLayers : public WceUiTestRoot {
   void SetUp() override {
     WceUiTestRoot::SetUp();
     m_pCtrl = new CWceUiLayerCtrl;
-    m_pCtrl->SetWindow(&m_host);
+    m_pCtrl->SetWindow(&m_Host);
   }
   void TearDown() override {
     for (CWceUiLayer* p = m_pCtrl->RootLayer()->GetFirstChild(); p != nullptr;
@@ -36,7 +36,7 @@ class AppConsoleLayers : public WceUiTestRoot {
     return lines;
   }
 
-  LayerTestHost m_host;
+  LayerTestHost m_Host;
   CWceUiLayerCtrl* m_pCtrl = nullptr;
 };
 

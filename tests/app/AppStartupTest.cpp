@@ -31,13 +31,13 @@ class AppStartupTest : public ::testing::Test {
   void SetUp() override {
     std::string pattern = (fs::temp_directory_path() / "appstartup-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    m_root = pattern;
-    wce::SetRootDir(m_root.string());
+    m_Root = pattern;
+    wce::SetRootDir(m_Root.string());
     wce::ResetRegistry();
     wce::ResetUser();
     ResetCorvaneConfig();
     corvane::ResetAppStartup();
-    wce::SetDebugSink([this](const std::string& line) { m_log.push_back(line); });
+    wce::SetDebugSink([this](const std::string& line) { m_Log.push_back(line); });
   }
   void TearDown() override {
     wce::SetDebugSink(nullptr);
@@ -45,7 +45,7 @@ class AppStartupTest : public ::testing::Test {
     wce::ResetRegistry();
     wce::ResetFileSystemView();
     std::error_code ignored;
-    fs::remove_all(m_root, ignored);
+    fs::remove_all(m_Root, ignored);
   }
 
   void WriteHostFile(const std::string& cePath, const std::string& bytes) {
@@ -55,22 +55,22 @@ class AppStartupTest : public ::testing::Test {
   }
 
   bool Logged(const std::string& text) const {
-    for (const std::string& line : m_log) {
+    for (const std::string& line : m_Log) {
       if (line.find(text) != std::string::npos) return true;
     }
     return false;
   }
 
-  fs::path m_root;
-  std::vector<std::string> m_log;
+  fs::path m_Root;
+  std::vector<std::string> m_Log;
 };
 
 TEST(AppResPack, ChosenByDepthAndExactScreenSize) {
   struct Case {
-    int bits, width, height;
-    const char16_t* wnd;
-    const char16_t* res;
-    const char16_t* lang;
+    int m_nBits, m_nWidth, m_nHeight;
+    const char16_t* m_pszWnd;
+    const char16_t* m_pszRes;
+    const char16_t* m_pszLang;
   };
   const Case cases[] = {
       {16, 1024, 600, u"cecorvane_16_xxh.pack\\wnd", u"cecorvane_16_xxh.pack\\res",
@@ -93,23 +93,24 @@ TEST(AppResPack, ChosenByDepthAndExactScreenSize) {
        u"cecorvane_xxh.pack\\language\\ChineseGB.ini"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.bits) + " bits " + std::to_string(c.width) + "x" +
-                 std::to_string(c.height));
-    const AppResPack& pack = ChooseResPack(c.bits, c.width, c.height);
-    EXPECT_EQ(std::u16string(pack.pWndDir), c.wnd);
-    EXPECT_EQ(std::u16string(pack.pResDir), c.res);
-    EXPECT_EQ(std::u16string(pack.pLangFile), c.lang);
+    SCOPED_TRACE(std::to_string(c.m_nBits) + " bits " + std::to_string(c.m_nWidth) + "x" +
+                 std::to_string(c.m_nHeight));
+    const AppResPack& pack = ChooseResPack(c.m_nBits, c.m_nWidth, c.m_nHeight);
+    EXPECT_EQ(std::u16string(pack.m_pszWndDir), c.m_pszWnd);
+    EXPECT_EQ(std::u16string(pack.m_pszResDir), c.m_pszRes);
+    EXPECT_EQ(std::u16string(pack.m_pszLangFile), c.m_pszLang);
   }
 }
 
 TEST(AppCommandLine, HideIsACaseSensitiveSubstring) {
   const struct {
-    const char16_t* line;
-    BOOL hide;
+    const char16_t* m_pszLine;
+    BOOL m_bHide;
   } cases[] = {{u"-hide", TRUE}, {u"hide", TRUE},   {u"xhidex", TRUE}, {u"a b hide", TRUE}, {u"Hide", FALSE},
                {u"HIDE", FALSE}, {u"hid e", FALSE}, {u"", FALSE},      {nullptr, FALSE}};
   for (const auto& c : cases) {
-    EXPECT_EQ(IsHideCommandLine(c.line), c.hide) << (c.line ? WceWideToUtf8(c.line) : std::string("(null)"));
+    EXPECT_EQ(IsHideCommandLine(c.m_pszLine), c.m_bHide)
+        << (c.m_pszLine ? WceWideToUtf8(c.m_pszLine) : std::string("(null)"));
   }
 }
 
@@ -118,10 +119,10 @@ TEST_F(AppStartupTest, NaviPathFromTheIniFile) {
   const std::string kGbkNavi = "\xB5\xBC\xBA\xBD";
   const std::string kLongName(380, 'n');
   struct Case {
-    const char* program;  // the program's CE path
-    bool present;         // whether "NaviOne.ini" exists
-    std::string bytes;
-    std::u16string path;  // empty: no path
+    const char* m_pszProgram;  // the program's CE path
+    bool m_bPresent;           // whether "NaviOne.ini" exists
+    std::string m_strBytes;
+    std::u16string m_strPath;  // empty: no path
   };
   const Case cases[] = {
       {"\\SDMMC\\CECorvane\\CECorvane.exe", true, "\\Navi\\Navi.exe", u"\\SDMMC\\Navi\\Navi.exe"},
@@ -146,14 +147,14 @@ TEST_F(AppStartupTest, NaviPathFromTheIniFile) {
        u"\\Storage Card\\Navi\\Navi.exe"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.program) + " <" + c.bytes + ">");
-    wce::SetModuleFileName(WceUtf8ToWide(c.program));
+    SCOPED_TRACE(std::string(c.m_pszProgram) + " <" + c.m_strBytes + ">");
+    wce::SetModuleFileName(WceUtf8ToWide(c.m_pszProgram));
     const std::u16string dir = wce::ProgramDirectory();
     fs::remove(wce::HostPath(dir + u"NaviOne.ini"));
-    if (c.present) WriteHostFile(WceWideToUtf8(dir) + "NaviOne.ini", c.bytes);
+    if (c.m_bPresent) WriteHostFile(WceWideToUtf8(dir) + "NaviOne.ini", c.m_strBytes);
     std::u16string path = u"stale";
-    EXPECT_EQ(GetNaviPath(&path), c.path.empty() ? FALSE : TRUE);
-    EXPECT_EQ(path, c.path);
+    EXPECT_EQ(GetNaviPath(&path), c.m_strPath.empty() ? FALSE : TRUE);
+    EXPECT_EQ(path, c.m_strPath);
   }
 }
 
@@ -189,7 +190,7 @@ TEST_F(AppStartupTest, OemValueIsStoredWithItsTerminator) {
 TEST_F(AppStartupTest, FirstStartIsMarkedOnce) {
   MarkFirstStart();
   EXPECT_TRUE(Logged("First Start Corvane"));
-  m_log.clear();
+  m_Log.clear();
   MarkFirstStart();
   EXPECT_FALSE(Logged("First Start Corvane"));
 }
@@ -209,14 +210,14 @@ HWND MakeWindow(const char16_t* cls, const char16_t* title, bool shown) {
 
 TEST_F(AppStartupTest, TaskBarIsHiddenAndPutBackAsItWasFound) {
   const struct {
-    bool present;
-    bool shownAtStart;
+    bool m_bPresent;
+    bool m_bShownAtStart;
   } cases[] = {{true, true}, {true, false}, {false, false}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.present ? "bar " : "no bar ") + (c.shownAtStart ? "shown" : "hidden"));
+    SCOPED_TRACE(std::string(c.m_bPresent ? "bar " : "no bar ") + (c.m_bShownAtStart ? "shown" : "hidden"));
     wce::ResetUser();
     corvane::ResetAppStartup();
-    HWND bar = c.present ? MakeWindow(u"HHTaskBar", u"", c.shownAtStart) : nullptr;
+    HWND bar = c.m_bPresent ? MakeWindow(u"HHTaskBar", u"", c.m_bShownAtStart) : nullptr;
     HideTaskBar();
     if (bar != nullptr) {
       EXPECT_FALSE(IsWindowVisible(bar));
@@ -225,7 +226,7 @@ TEST_F(AppStartupTest, TaskBarIsHiddenAndPutBackAsItWasFound) {
     }
     RestoreTaskBar();
     if (bar != nullptr) {
-      EXPECT_EQ(IsWindowVisible(bar) != FALSE, c.shownAtStart);
+      EXPECT_EQ(IsWindowVisible(bar) != FALSE, c.m_bShownAtStart);
     }
   }
 }
@@ -260,58 +261,60 @@ TEST_F(AppStartupTest, SecondInstanceRaisesTheFirstWindowByTitle) {
 // Every step of WinMain writes one line into the log; the second instance's screen and class are
 // never asked for.
 struct RecordedStart {
-  std::vector<std::string> log;
-  BOOL otherInstance = FALSE;
-  int bits = 32;
-  int width = 800;
-  int height = 480;
+  std::vector<std::string> m_Log;
+  BOOL m_bOtherInstance = FALSE;
+  int m_nBits = 32;
+  int m_nWidth = 800;
+  int m_nHeight = 480;
 
   AppStartupSteps Steps() {
     AppStartupSteps s;
-    s.loadConfiguration = [this] { log.push_back("loadConfiguration"); };
-    s.writeOemAppValue = [this] { log.push_back("writeOemAppValue"); };
-    s.markFirstStart = [this] { log.push_back("markFirstStart"); };
-    s.openInstanceMutex = [this](LPCWSTR name, BOOL* other) {
-      log.push_back("openInstanceMutex " + WceWideToUtf8(name));
-      *other = otherInstance;
+    s.m_fnLoadConfiguration = [this] { m_Log.push_back("loadConfiguration"); };
+    s.m_fnWriteOemAppValue = [this] { m_Log.push_back("writeOemAppValue"); };
+    s.m_fnMarkFirstStart = [this] { m_Log.push_back("markFirstStart"); };
+    s.m_fnOpenInstanceMutex = [this](LPCWSTR name, BOOL* other) {
+      m_Log.push_back("openInstanceMutex " + WceWideToUtf8(name));
+      *other = m_bOtherInstance;
       return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x1234));
     };
-    s.raiseFirstInstance = [this](LPCWSTR title) {
-      log.push_back("raiseFirstInstance " + WceWideToUtf8(title));
+    s.m_fnRaiseFirstInstance = [this](LPCWSTR title) {
+      m_Log.push_back("raiseFirstInstance " + WceWideToUtf8(title));
     };
-    s.screenBitsPixel = [this] {
-      log.push_back("screenBitsPixel");
-      return bits;
+    s.m_fnScreenBitsPixel = [this] {
+      m_Log.push_back("screenBitsPixel");
+      return m_nBits;
     };
-    s.registerDriver = [this] { log.push_back("registerDriver"); };
-    s.screenWidth = [this] {
-      log.push_back("screenWidth");
-      return width;
+    s.m_fnRegisterDriver = [this] { m_Log.push_back("registerDriver"); };
+    s.m_fnScreenWidth = [this] {
+      m_Log.push_back("screenWidth");
+      return m_nWidth;
     };
-    s.screenHeight = [this] {
-      log.push_back("screenHeight");
-      return height;
+    s.m_fnScreenHeight = [this] {
+      m_Log.push_back("screenHeight");
+      return m_nHeight;
     };
-    s.setPackPassword = [this](LPCWSTR password) {
-      log.push_back("setPackPassword " + WceWideToUtf8(password));
+    s.m_fnSetPackPassword = [this](LPCWSTR password) {
+      m_Log.push_back("setPackPassword " + WceWideToUtf8(password));
     };
-    s.uiInit = [this](HINSTANCE, const AppResPack& pack) {
-      log.push_back("uiInit " + WceWideToUtf8(pack.pWndDir) + " " + WceWideToUtf8(pack.pResDir) + " " +
-                    WceWideToUtf8(pack.pLangFile));
+    s.m_fnUiInit = [this](HINSTANCE, const AppResPack& pack) {
+      m_Log.push_back("uiInit " + WceWideToUtf8(pack.m_pszWndDir) + " " + WceWideToUtf8(pack.m_pszResDir) +
+                      " " + WceWideToUtf8(pack.m_pszLangFile));
     };
-    s.hideTaskBar = [this] { log.push_back("hideTaskBar"); };
-    s.setWndClassName = [this](LPCWSTR name) { log.push_back("setWndClassName " + WceWideToUtf8(name)); };
-    s.runRootWindow = [this](DWORD style, const RECT& rc) {
+    s.m_fnHideTaskBar = [this] { m_Log.push_back("hideTaskBar"); };
+    s.m_fnSetWndClassName = [this](LPCWSTR name) {
+      m_Log.push_back("setWndClassName " + WceWideToUtf8(name));
+    };
+    s.m_fnRunRootWindow = [this](DWORD style, const RECT& rc) {
       char text[96];
       std::snprintf(text, sizeof(text), "runRootWindow 0x%08X %ld,%ld,%ld,%ld", static_cast<unsigned>(style),
                     static_cast<long>(rc.left), static_cast<long>(rc.top), static_cast<long>(rc.right),
                     static_cast<long>(rc.bottom));
-      log.push_back(text);
+      m_Log.push_back(text);
     };
-    s.restoreTaskBar = [this] { log.push_back("restoreTaskBar"); };
-    s.closeMutex = [this](HANDLE h) {
-      log.push_back(h == reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x1234)) ? "closeMutex"
-                                                                                  : "closeMutex ?");
+    s.m_fnRestoreTaskBar = [this] { m_Log.push_back("restoreTaskBar"); };
+    s.m_fnCloseMutex = [this](HANDLE h) {
+      m_Log.push_back(h == reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x1234)) ? "closeMutex"
+                                                                                    : "closeMutex ?");
     };
     return s;
   }
@@ -321,12 +324,12 @@ TEST_F(AppStartupTest, WinMainTakesItsStepsInOrder) {
   const std::vector<std::string> kBefore = {"loadConfiguration", "writeOemAppValue", "markFirstStart",
                                             "openInstanceMutex CUI_MAIN_VT_CORVANE_MUTEX"};
   struct Case {
-    const char* name;
-    const char16_t* cmdLine;
-    BOOL other;
-    int bits, width, height;
-    const char16_t* wndClass;
-    std::vector<std::string> after;
+    const char* m_pszName;
+    const char16_t* m_pszCmdLine;
+    BOOL m_bOther;
+    int m_nBits, m_nWidth, m_nHeight;
+    const char16_t* m_pszWndClass;
+    std::vector<std::string> m_After;
   };
   const Case cases[] = {
       {"first, shown, 32-bit 800x480",
@@ -361,18 +364,18 @@ TEST_F(AppStartupTest, WinMainTakesItsStepsInOrder) {
        {"raiseFirstInstance WND_CORVANE", "closeMutex"}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     ResetCorvaneConfig();
-    g_CorvaneConfig.windowParam.strWndClass = c.wndClass;
+    g_CorvaneConfig.windowParam.strWndClass = c.m_pszWndClass;
     RecordedStart start;
-    start.otherInstance = c.other;
-    start.bits = c.bits;
-    start.width = c.width;
-    start.height = c.height;
-    EXPECT_EQ(RunWinMain(nullptr, c.cmdLine, start.Steps()), 0);
+    start.m_bOtherInstance = c.m_bOther;
+    start.m_nBits = c.m_nBits;
+    start.m_nWidth = c.m_nWidth;
+    start.m_nHeight = c.m_nHeight;
+    EXPECT_EQ(RunWinMain(nullptr, c.m_pszCmdLine, start.Steps()), 0);
     std::vector<std::string> expected = kBefore;
-    expected.insert(expected.end(), c.after.begin(), c.after.end());
-    EXPECT_EQ(start.log, expected);
+    expected.insert(expected.end(), c.m_After.begin(), c.m_After.end());
+    EXPECT_EQ(start.m_Log, expected);
   }
   EXPECT_TRUE(Logged("BitsPixel 16"));
 }

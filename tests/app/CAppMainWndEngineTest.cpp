@@ -38,9 +38,9 @@ using ::testing::ElementsAre;
 namespace {
 
 struct Seen {
-  UINT msg;
-  WPARAM wParam;
-  LPARAM lParam;
+  UINT m_nMsg;
+  WPARAM m_wParam;
+  LPARAM m_lParam;
 };
 
 CAppMainWndEngine* g_pEngine = nullptr;
@@ -89,8 +89,8 @@ class AppMainWndEngineTest : public ::testing::Test {
     });
     m_hwnd = CreateWindowExW(0, u"AppEngineTestWnd", u"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 480, nullptr,
                              nullptr, nullptr, nullptr);
-    m_engine.Attach(m_hwnd);
-    g_pEngine = &m_engine;
+    m_Engine.Attach(m_hwnd);
+    g_pEngine = &m_Engine;
   }
   void TearDown() override {
     wce::SetBroadcastTap(nullptr);
@@ -107,37 +107,37 @@ class AppMainWndEngineTest : public ::testing::Test {
   }
   bool SawTimer(UINT_PTR id) const {
     for (const Seen& s : g_seen) {
-      if (s.msg == WM_TIMER && s.wParam == id) return true;
+      if (s.m_nMsg == WM_TIMER && s.m_wParam == id) return true;
     }
     return false;
   }
   std::vector<Seen> SeenOf(UINT msg) const {
     std::vector<Seen> out;
     for (const Seen& s : g_seen) {
-      if (s.msg == msg) out.push_back(s);
+      if (s.m_nMsg == msg) out.push_back(s);
     }
     return out;
   }
 
   HWND m_hwnd = nullptr;
-  CAppMainWndEngine m_engine;
+  CAppMainWndEngine m_Engine;
 };
 
 struct ScaleCase {
-  int videoW, videoH, x, y, outX, outY;
+  int m_nVideoW, m_nVideoH, m_nX, m_nY, m_nOutX, m_nOutY;
 };
 
 class TouchScaling : public AppMainWndEngineTest, public ::testing::WithParamInterface<ScaleCase> {};
 
 TEST_P(TouchScaling, ScalesByTheVideoSizeOverTheClientSize) {
   const ScaleCase& c = GetParam();
-  g_nVideoWidth = c.videoW;
-  g_nVideoHeight = c.videoH;
+  g_nVideoWidth = c.m_nVideoW;
+  g_nVideoHeight = c.m_nVideoH;
   int x = -1;
   int y = -1;
-  ASSERT_TRUE(m_engine.ScalePoint(c.x, c.y, &x, &y));
-  EXPECT_EQ(x, c.outX);
-  EXPECT_EQ(y, c.outY);
+  ASSERT_TRUE(m_Engine.ScalePoint(c.m_nX, c.m_nY, &x, &y));
+  EXPECT_EQ(x, c.m_nOutX);
+  EXPECT_EQ(y, c.m_nOutY);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -154,20 +154,20 @@ TEST_F(AppMainWndEngineTest, NoTouchIsScaledBeforeThePhoneAnnouncedItsVideoSize)
   g_nVideoHeight = 0;
   int x = -1;
   int y = -1;
-  EXPECT_FALSE(m_engine.ScalePoint(10, 10, &x, &y));
+  EXPECT_FALSE(m_Engine.ScalePoint(10, 10, &x, &y));
   g_CorvaneAppFlags.m_bPhoneForeground = 1;
-  EXPECT_TRUE(m_engine.OnLButtonDown(10, 10));
+  EXPECT_TRUE(m_Engine.OnLButtonDown(10, 10));
   EXPECT_TRUE(fakeadb::Written(5).empty());
 }
 
 TEST_F(AppMainWndEngineTest, APressInTheForegroundIsOneTouchFrameOnChannel5) {
   g_CorvaneAppFlags.m_bPhoneForeground = 1;
-  EXPECT_TRUE(m_engine.OnLButtonDown(400, 240));
+  EXPECT_TRUE(m_Engine.OnLButtonDown(400, 240));
   // CorvaneTouchAction {action 0, x 640, y 360} behind its header, type 0x00068001.
   EXPECT_EQ(fakeadb::Written(5), std::vector<uint8_t>({0x00, 0x08, 0x00, 0x00, 0x00, 0x06, 0x80, 0x01,  //
                                                        0x08, 0x00, 0x10, 0x80, 0x05, 0x18, 0xE8, 0x02}));
-  EXPECT_TRUE(m_engine.OnMouseMove(400, 240));
-  EXPECT_TRUE(m_engine.OnLButtonUp(400, 240));
+  EXPECT_TRUE(m_Engine.OnMouseMove(400, 240));
+  EXPECT_TRUE(m_Engine.OnLButtonUp(400, 240));
   EXPECT_THAT(fakeadb::WrittenCommandTypes(5), ElementsAre(0x00068001u, 0x00068001u, 0x00068001u));
   std::vector<uint8_t> bytes = fakeadb::Written(5);
   // The actions in order: down 0, move 2, up 1 (the byte after the first field tag 08).
@@ -178,18 +178,18 @@ TEST_F(AppMainWndEngineTest, APressInTheForegroundIsOneTouchFrameOnChannel5) {
 
 TEST_F(AppMainWndEngineTest, ASecondPressWithoutReleaseIsDroppedWhole) {
   g_CorvaneAppFlags.m_bPhoneForeground = 1;
-  EXPECT_TRUE(m_engine.OnLButtonDown(10, 10));
-  EXPECT_FALSE(m_engine.OnLButtonDown(20, 20));
+  EXPECT_TRUE(m_Engine.OnLButtonDown(10, 10));
+  EXPECT_FALSE(m_Engine.OnLButtonDown(20, 20));
   EXPECT_EQ(fakeadb::WrittenCommandTypes(5).size(), 1u);
 }
 
 TEST_F(AppMainWndEngineTest, OutsideTheForegroundPressesAreTrackedButNothingIsSent) {
-  EXPECT_FALSE(m_engine.OnMouseMove(5, 5));  // no press: not even the layers get it
-  EXPECT_TRUE(m_engine.OnLButtonDown(5, 5));
-  EXPECT_TRUE(m_engine.IsPressed());
-  EXPECT_TRUE(m_engine.OnMouseMove(6, 6));
-  EXPECT_TRUE(m_engine.OnLButtonUp(6, 6));
-  EXPECT_FALSE(m_engine.IsPressed());
+  EXPECT_FALSE(m_Engine.OnMouseMove(5, 5));  // no press: not even the layers get it
+  EXPECT_TRUE(m_Engine.OnLButtonDown(5, 5));
+  EXPECT_TRUE(m_Engine.IsPressed());
+  EXPECT_TRUE(m_Engine.OnMouseMove(6, 6));
+  EXPECT_TRUE(m_Engine.OnLButtonUp(6, 6));
+  EXPECT_FALSE(m_Engine.IsPressed());
   EXPECT_TRUE(fakeadb::Written(5).empty());
 }
 
@@ -214,7 +214,7 @@ TEST_F(AppMainWndEngineTest, UsbOutClearsTheFlagsAndStopsTheRecording) {
   g_CorvaneAppFlags.m_bCalling = 1;
   g_bAuthFailLogged = 1;
   Send(NMSG_RECORD, 0, 1);
-  EXPECT_TRUE(m_engine.IsRecording());
+  EXPECT_TRUE(m_Engine.IsRecording());
   Send(WMMSG_CORVANE_USB_OUT, 0, 0);
   EXPECT_EQ(g_CorvaneAppFlags.m_bUsbIn.load(), 0);
   EXPECT_EQ(g_CorvaneAppFlags.m_bPhoneForeground.load(), 0);
@@ -223,8 +223,8 @@ TEST_F(AppMainWndEngineTest, UsbOutClearsTheFlagsAndStopsTheRecording) {
   // The recording stop posted to itself, then handled.
   std::vector<Seen> records = SeenOf(NMSG_RECORD);
   ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[1].lParam, 2);
-  EXPECT_FALSE(m_engine.IsRecording());
+  EXPECT_EQ(records[1].m_lParam, 2);
+  EXPECT_FALSE(m_Engine.IsRecording());
   EXPECT_TRUE(PumpUntil([&] { return SawTimer(TIMER_ID_REPAINT); }));
 }
 
@@ -247,17 +247,17 @@ TEST_F(AppMainWndEngineTest, CallingStateFollowsThePhone) {
 }
 
 struct RateCase {
-  int phoneRate;
-  LPARAM requested;
-  bool sent;
+  int m_nPhoneRate;
+  LPARAM m_nRequested;
+  bool m_bSent;
 };
 
 class FrameRateChange : public AppMainWndEngineTest, public ::testing::WithParamInterface<RateCase> {};
 
 TEST_P(FrameRateChange, AsksThePhoneUnlessItRunsAtThatRateAlready) {
-  g_nPhoneFrameRate = GetParam().phoneRate;
-  Send(INNER_MSG_FRAME_RATE_CHANGE, 0, GetParam().requested);
-  if (GetParam().sent) {
+  g_nPhoneFrameRate = GetParam().m_nPhoneRate;
+  Send(INNER_MSG_FRAME_RATE_CHANGE, 0, GetParam().m_nRequested);
+  if (GetParam().m_bSent) {
     EXPECT_THAT(fakeadb::WrittenCommandTypes(0), ElementsAre(0x0001800Cu));
   } else {
     EXPECT_TRUE(fakeadb::Written(0).empty());
@@ -278,7 +278,7 @@ TEST_F(AppMainWndEngineTest, WithTheNotifyFlagClearHostRequestsDoNothingAndShowH
   Pump();
   std::vector<Seen> showHide = SeenOf(NMSG_CORVANE_SHOWHIDE);
   ASSERT_EQ(showHide.size(), 1u);
-  EXPECT_EQ(showHide[0].lParam, 2);
+  EXPECT_EQ(showHide[0].m_lParam, 2);
   EXPECT_EQ(g_CorvaneAppFlags.m_bWindowShown.load(), 0);
   EXPECT_FALSE(IsWindowVisible(m_hwnd));
 }
@@ -302,8 +302,8 @@ TEST_F(AppMainWndEngineTest, WithTheNotifyFlagSetHostRequestsReachThePhone) {
 }
 
 struct ShowHideCase {
-  LPARAM lParam;
-  int shown;
+  LPARAM m_lParam;
+  int m_nShown;
 };
 
 class ShowHide : public AppMainWndEngineTest, public ::testing::WithParamInterface<ShowHideCase> {};
@@ -311,8 +311,8 @@ class ShowHide : public AppMainWndEngineTest, public ::testing::WithParamInterfa
 TEST_P(ShowHide, ShowsOrHidesTheWindow) {
   ShowWindow(m_hwnd, SW_HIDE);
   g_CorvaneAppFlags.m_bWindowShown = 7;  // "no change" stays visible as such
-  Send(NMSG_CORVANE_SHOWHIDE, 0, GetParam().lParam);
-  EXPECT_EQ(g_CorvaneAppFlags.m_bWindowShown.load(), GetParam().shown);
+  Send(NMSG_CORVANE_SHOWHIDE, 0, GetParam().m_lParam);
+  EXPECT_EQ(g_CorvaneAppFlags.m_bWindowShown.load(), GetParam().m_nShown);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, ShowHide,
@@ -320,10 +320,10 @@ INSTANTIATE_TEST_SUITE_P(Values, ShowHide,
                                            ShowHideCase{5, 7}));
 
 TEST_F(AppMainWndEngineTest, QuitRequestEndsTheScreenAndIsNotDeliveredFurther) {
-  EXPECT_FALSE(m_engine.OnMessage(NMSG_CORVANE_QUIT, 0, 0));
-  EXPECT_FALSE(m_engine.IsExitRequested());
+  EXPECT_FALSE(m_Engine.OnMessage(NMSG_CORVANE_QUIT, 0, 0));
+  EXPECT_FALSE(m_Engine.IsExitRequested());
   Pump();
-  EXPECT_TRUE(m_engine.IsExitRequested());
+  EXPECT_TRUE(m_Engine.IsExitRequested());
 }
 
 TEST_F(AppMainWndEngineTest, PhoneExitClosesTheChannelsAndReportsTheBackground) {
@@ -333,7 +333,7 @@ TEST_F(AppMainWndEngineTest, PhoneExitClosesTheChannelsAndReportsTheBackground) 
   EXPECT_EQ(fakeadb::CountCalls("TcpDisconnect 6"), 1);
   std::vector<Seen> rev = SeenOf(MESSAGE_CMD_REV);
   ASSERT_EQ(rev.size(), 1u);
-  EXPECT_EQ(rev[0].lParam, 0x0001001C);
+  EXPECT_EQ(rev[0].m_lParam, 0x0001001C);
   EXPECT_EQ(g_CorvaneAppFlags.m_bPhoneForeground.load(), 0);
 }
 
@@ -341,9 +341,9 @@ TEST_F(AppMainWndEngineTest, PhoneExitClosesTheChannelsAndReportsTheBackground) 
 // drops the picture only from a connection that reached 100 percent.
 TEST_F(AppMainWndEngineTest, BackgroundClearsThePictureOnlyAtAHundredPercent) {
   struct {
-    const char* name;
-    std::vector<std::pair<UINT*, LPARAM>> before;  // messages before the picture and the report
-    int bPictureKept;
+    const char* m_pszName;
+    std::vector<std::pair<UINT*, LPARAM>> m_Before;  // messages before the picture and the report
+    int m_bPictureKept;
   } const kCases[] = {
       {"linking", {{&WMMSG_CORVANE_USB_OUT, 1}, {&CORVAN_WM_CONNECT_STEP, 50}}, 1},
       {"99", {{&WMMSG_CORVANE_USB_OUT, 1}, {&CORVAN_WM_CONNECT_STEP, 99}}, 1},
@@ -364,18 +364,18 @@ TEST_F(AppMainWndEngineTest, BackgroundClearsThePictureOnlyAtAHundredPercent) {
        1},
   };
   for (const auto& c : kCases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     CScreenStandIn screen;
     screen.Attach(m_hwnd);
     g_CorvaneAppFlags.Reset();
-    for (const auto& m : c.before) {
+    for (const auto& m : c.m_Before) {
       // The root window's share first, as the window procedure hands them on.
-      m_engine.OnMessage(*m.first, 0, m.second);
+      m_Engine.OnMessage(*m.first, 0, m.second);
       screen.OnMessage(*m.first, 0, m.second);
     }
     DibBmp::GetInstance().SetPictureBusy(1);
     screen.OnMessage(MESSAGE_CMD_REV, 0, MSG_CMD_PHONE_BACKGROUND);
-    EXPECT_EQ(DibBmp::GetInstance().IsPictureBusy(), c.bPictureKept);
+    EXPECT_EQ(DibBmp::GetInstance().IsPictureBusy(), c.m_bPictureKept);
     EXPECT_EQ(g_CorvaneAppFlags.m_bPhoneForeground.load(), 0);
   }
   DibBmp::GetInstance().SetPictureBusy(0);
@@ -443,7 +443,7 @@ TEST(AppMainWndEngineLife, StartsAndShutsTheEngineDownInOrder) {
   }
   EXPECT_EQ(seen, expected);
   ASSERT_EQ(broadcasts.size(), 1u);
-  EXPECT_EQ(broadcasts[0].msg, N_WMMSG_CORVANE_QUIT_NOTIFY);
+  EXPECT_EQ(broadcasts[0].m_nMsg, N_WMMSG_CORVANE_QUIT_NOTIFY);
   std::ifstream counter(root + "/Connect.log");
   int saved = -1;
   counter >> saved;

@@ -10,37 +10,37 @@
 namespace {
 
 struct ParseCase {
-  const char* line;
-  CEngineConsole::Kind kind;
-  UINT touchMsg;
-  int x, y;
-  const char* name;
-  WPARAM wParam;  // also a clock move's milliseconds
-  LPARAM lParam;
-  const char* file;
+  const char* m_pszLine;
+  CEngineConsole::Kind m_Kind;
+  UINT m_nTouchMsg;
+  int m_nX, m_nY;
+  const char* m_pszName;
+  WPARAM m_wParam;  // also a clock move's milliseconds
+  LPARAM m_lParam;
+  const char* m_pszFile;
 };
 
 class EngineConsoleParse : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(EngineConsoleParse, ReadsOneCommandALine) {
   const ParseCase& c = GetParam();
-  CEngineConsole::Command cmd = CEngineConsole::Parse(c.line);
-  ASSERT_EQ(cmd.kind, c.kind) << c.line;
-  if (c.kind == CEngineConsole::kTouch) {
-    EXPECT_EQ(cmd.touchMsg, c.touchMsg);
-    EXPECT_EQ(cmd.x, c.x);
-    EXPECT_EQ(cmd.y, c.y);
+  CEngineConsole::Command cmd = CEngineConsole::Parse(c.m_pszLine);
+  ASSERT_EQ(cmd.m_Kind, c.m_Kind) << c.m_pszLine;
+  if (c.m_Kind == CEngineConsole::kTouch) {
+    EXPECT_EQ(cmd.m_nTouchMsg, c.m_nTouchMsg);
+    EXPECT_EQ(cmd.m_nX, c.m_nX);
+    EXPECT_EQ(cmd.m_nY, c.m_nY);
   }
-  if (c.kind == CEngineConsole::kMsg) {
-    EXPECT_EQ(cmd.name, c.name);
-    EXPECT_EQ(cmd.wParam, c.wParam);
-    EXPECT_EQ(cmd.lParam, c.lParam);
+  if (c.m_Kind == CEngineConsole::kMsg) {
+    EXPECT_EQ(cmd.m_strName, c.m_pszName);
+    EXPECT_EQ(cmd.m_wParam, c.m_wParam);
+    EXPECT_EQ(cmd.m_lParam, c.m_lParam);
   }
-  if (c.kind == CEngineConsole::kDump) {
-    EXPECT_EQ(cmd.file, c.file);
+  if (c.m_Kind == CEngineConsole::kDump) {
+    EXPECT_EQ(cmd.m_strFile, c.m_pszFile);
   }
-  if (c.kind == CEngineConsole::kMoveClock) {
-    EXPECT_EQ(cmd.ms, c.wParam);
+  if (c.m_Kind == CEngineConsole::kMoveClock) {
+    EXPECT_EQ(cmd.m_dwMs, c.m_wParam);
   }
 }
 

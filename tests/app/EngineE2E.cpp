@@ -81,21 +81,21 @@ SPhoneLog ParsePhoneLog(const fs::path& path) {
   std::istringstream in(ReadText(path));
   std::string line;
   while (std::getline(in, line)) {
-    log.lines.push_back(line);
+    log.m_Lines.push_back(line);
     size_t sp = line.find(' ');
     if (sp == std::string::npos) continue;
     int64_t us = std::strtoll(line.c_str(), nullptr, 10);
     std::string body = line.substr(sp + 1);
     if (body.compare(0, 6, "EVENT ") == 0) {
       std::string ev = body.substr(6);
-      log.events.push_back({us, ev});
+      log.m_Events.push_back({us, ev});
       SAppRx rx;
       std::string rest;
       if (ev.compare(0, 7, "app rx ") == 0 &&
-          ParseAppLine(ev.substr(7), &rx.channel, &rx.type, &rx.length, &rest)) {
-        rx.us = us;
-        rx.fields = rest;
-        log.rx.push_back(rx);
+          ParseAppLine(ev.substr(7), &rx.m_nChannel, &rx.m_nType, &rx.m_nLength, &rest)) {
+        rx.m_nUs = us;
+        rx.m_strFields = rest;
+        log.m_Rx.push_back(rx);
       } else if (ev.compare(0, 13, "app rx-bytes ") == 0) {
         // Belongs to the newest "app rx" line of its channel and type (another channel's lines may
         // come in between).
@@ -108,68 +108,68 @@ SPhoneLog ParsePhoneLog(const fs::path& path) {
         if (*end != ' ') continue;
         std::string hex = end + 1;
         SAppRx* owner = nullptr;
-        for (auto it = log.rx.rbegin(); it != log.rx.rend() && !owner; ++it) {
-          if (it->channel == channel && it->type == type && !it->hasBytes) owner = &*it;
+        for (auto it = log.m_Rx.rbegin(); it != log.m_Rx.rend() && !owner; ++it) {
+          if (it->m_nChannel == channel && it->m_nType == type && !it->m_bHasBytes) owner = &*it;
         }
         if (!owner) continue;
         SAppRx& r = *owner;
-        r.hasBytes = true;
-        r.truncated = hex.size() >= 3 && hex.compare(hex.size() - 3, 3, "...") == 0;
-        if (r.truncated) hex.resize(hex.size() - 3);
+        r.m_bHasBytes = true;
+        r.m_bTruncated = hex.size() >= 3 && hex.compare(hex.size() - 3, 3, "...") == 0;
+        if (r.m_bTruncated) hex.resize(hex.size() - 3);
         if (hex == "-") hex.clear();
         for (size_t i = 0; i + 1 < hex.size(); i += 2)
-          r.payload.push_back(static_cast<uint8_t>(std::strtoul(hex.substr(i, 2).c_str(), nullptr, 16)));
+          r.m_Payload.push_back(static_cast<uint8_t>(std::strtoul(hex.substr(i, 2).c_str(), nullptr, 16)));
       } else if (ev.compare(0, 7, "app tx ") == 0) {
         SAppTx tx;
-        if (ParseAppLine(ev.substr(7), &tx.channel, &tx.type, &tx.length, &rest)) {
-          tx.us = us;
-          log.tx.push_back(tx);
+        if (ParseAppLine(ev.substr(7), &tx.m_nChannel, &tx.m_nType, &tx.m_nLength, &rest)) {
+          tx.m_nUs = us;
+          log.m_Tx.push_back(tx);
         }
       } else if (ev.compare(0, 12, "app picture ") == 0 && ev.find(" size ") != std::string::npos) {
         SPicture p;
-        p.us = us;
+        p.m_nUs = us;
         char* end = nullptr;
-        p.frame = static_cast<uint32_t>(std::strtoul(ev.c_str() + 12, &end, 10));
+        p.m_nFrame = static_cast<uint32_t>(std::strtoul(ev.c_str() + 12, &end, 10));
         if (std::strncmp(end, " size ", 6) != 0) continue;
-        p.size = static_cast<uint32_t>(std::strtoul(end + 6, &end, 10));
+        p.m_nSize = static_cast<uint32_t>(std::strtoul(end + 6, &end, 10));
         if (*end == ' ') {
-          p.width = static_cast<int>(std::strtol(end + 1, &end, 10));
-          if (*end == 'x') p.height = static_cast<int>(std::strtol(end + 1, &end, 10));
+          p.m_nWidth = static_cast<int>(std::strtol(end + 1, &end, 10));
+          if (*end == 'x') p.m_nHeight = static_cast<int>(std::strtol(end + 1, &end, 10));
         }
-        log.pictures.push_back(p);
+        log.m_Pictures.push_back(p);
       }
     } else if (body.compare(0, 6, "SHELL ") == 0) {
       bool cut = false;
       std::vector<uint8_t> b = UnescapeBytes(body.substr(6), &cut);
-      log.shell.push_back({us, std::string(b.begin(), b.end())});
+      log.m_Shell.push_back({us, std::string(b.begin(), b.end())});
     } else if (body.compare(0, 10, "VIOLATION ") == 0) {
-      log.violations.push_back(body.substr(10));
+      log.m_Violations.push_back(body.substr(10));
     } else if (body.compare(0, 12, "STREAM-OPEN ") == 0) {
       SStreamOpen o;
-      o.us = us;
-      o.deviceId = Arg(body, "dev=");
-      o.hostId = Arg(body, "host=");
+      o.m_nUs = us;
+      o.m_nDeviceId = Arg(body, "dev=");
+      o.m_nHostId = Arg(body, "host=");
       size_t q = body.find("service=\"");
       if (q != std::string::npos) {
         std::string s = body.substr(q + 9);
         if (!s.empty() && s.back() == '"') s.pop_back();
-        o.service = s;
+        o.m_strService = s;
       }
-      log.opens.push_back(o);
+      log.m_Opens.push_back(o);
     } else if (body.compare(0, 3, "RX ") == 0 || body.compare(0, 3, "TX ") == 0) {
       SPacket p;
-      p.us = us;
-      p.fromHost = body[0] == 'R';
+      p.m_nUs = us;
+      p.m_bFromHost = body[0] == 'R';
       size_t sp2 = body.find(' ', 3);
-      p.command = body.substr(3, sp2 == std::string::npos ? std::string::npos : sp2 - 3);
-      p.arg0 = Arg(body, "arg0=");
-      p.arg1 = Arg(body, "arg1=");
-      p.length = Arg(body, "len=");
+      p.m_strCommand = body.substr(3, sp2 == std::string::npos ? std::string::npos : sp2 - 3);
+      p.m_nArg0 = Arg(body, "arg0=");
+      p.m_nArg1 = Arg(body, "arg1=");
+      p.m_nLength = Arg(body, "len=");
       size_t q = body.find(" \"");
       if (q != std::string::npos && body.size() >= q + 3 && body.back() == '"') {
-        p.payload = UnescapeBytes(body.substr(q + 2, body.size() - q - 3), &p.truncated);
+        p.m_Payload = UnescapeBytes(body.substr(q + 2, body.size() - q - 3), &p.m_bTruncated);
       }
-      log.packets.push_back(std::move(p));
+      log.m_Packets.push_back(std::move(p));
     }
   }
   return log;
@@ -177,16 +177,16 @@ SPhoneLog ParsePhoneLog(const fs::path& path) {
 
 std::vector<SAppRx> SPhoneLog::Rx(uint32_t type, int channel) const {
   std::vector<SAppRx> out;
-  for (const SAppRx& r : rx) {
-    if (r.type == type && (channel < 0 || r.channel == channel)) out.push_back(r);
+  for (const SAppRx& r : m_Rx) {
+    if (r.m_nType == type && (channel < 0 || r.m_nChannel == channel)) out.push_back(r);
   }
   return out;
 }
 
 size_t SPhoneLog::CountEvent(const std::string& prefix) const {
   size_t n = 0;
-  for (const SEvent& e : events) {
-    if (e.text.compare(0, prefix.size(), prefix) == 0) ++n;
+  for (const SEvent& e : m_Events) {
+    if (e.m_strText.compare(0, prefix.size(), prefix) == 0) ++n;
   }
   return n;
 }
@@ -204,11 +204,12 @@ std::vector<uint8_t> CmdHeader(uint32_t type, size_t length) {
 
 bool WroteOnce(const SPhoneLog& log, const std::string& service, const std::vector<uint8_t>& bytes) {
   uint32_t host = 0;
-  for (const auto& o : log.opens) {
-    if (o.service == service) host = o.hostId;
+  for (const auto& o : log.m_Opens) {
+    if (o.m_strService == service) host = o.m_nHostId;
   }
-  for (const auto& p : log.packets) {
-    if (p.fromHost && p.command == "WRTE" && p.arg0 == host && !p.truncated && p.payload == bytes)
+  for (const auto& p : log.m_Packets) {
+    if (p.m_bFromHost && p.m_strCommand == "WRTE" && p.m_nArg0 == host && !p.m_bTruncated &&
+        p.m_Payload == bytes)
       return true;
   }
   return false;
@@ -226,47 +227,47 @@ uint32_t Be32(const std::vector<uint8_t>& b, size_t at) {
 std::vector<SVideoPackage> VideoPackages(const SPhoneLog& log) {
   std::vector<SVideoPackage> out;
   const SStreamOpen* video = nullptr;
-  for (const auto& o : log.opens) {
-    if (o.service == "tcp:8240") video = &o;
+  for (const auto& o : log.m_Opens) {
+    if (o.m_strService == "tcp:8240") video = &o;
   }
   if (!video) return out;
   // The phone writes each stream package (12-byte header: length, timestamp, type, big-endian)
   // with one write and never joins two writes in a WRTE, so a package starts at a WRTE.
   const uint32_t kHeader = 12;
   uint64_t left = 0;  // bytes of the newest package still to come
-  for (const SPacket& p : log.packets) {
-    if (p.fromHost && p.command == "OKAY" && p.arg1 == video->deviceId) {
+  for (const SPacket& p : log.m_Packets) {
+    if (p.m_bFromHost && p.m_strCommand == "OKAY" && p.m_nArg1 == video->m_nDeviceId) {
       // One WRTE in flight per stream: this answers the newest one.
-      if (!out.empty() && left == 0) out.back().inRing = true;
+      if (!out.empty() && left == 0) out.back().m_bInRing = true;
       continue;
     }
-    if (p.fromHost || p.command != "WRTE" || p.arg0 != video->deviceId) continue;
+    if (p.m_bFromHost || p.m_strCommand != "WRTE" || p.m_nArg0 != video->m_nDeviceId) continue;
     if (left == 0) {
-      if (p.payload.size() < kHeader) break;
+      if (p.m_Payload.size() < kHeader) break;
       SVideoPackage package;
-      package.length = Be32(p.payload, 0);
-      package.type = Be32(p.payload, 8);
-      package.us = p.us;
+      package.m_nLength = Be32(p.m_Payload, 0);
+      package.m_nType = Be32(p.m_Payload, 8);
+      package.m_nUs = p.m_nUs;
       out.push_back(package);
-      left = kHeader + static_cast<uint64_t>(package.length);
+      left = kHeader + static_cast<uint64_t>(package.m_nLength);
     }
-    left -= std::min<uint64_t>(left, p.length);
+    left -= std::min<uint64_t>(left, p.m_nLength);
   }
   return out;
 }
 
 bool PictureInRing(const SPhoneLog& log, uint32_t frame) {
   const SStreamOpen* video = nullptr;
-  for (const auto& o : log.opens) {
-    if (o.service == "tcp:8240") video = &o;
+  for (const auto& o : log.m_Opens) {
+    if (o.m_strService == "tcp:8240") video = &o;
   }
   if (!video) return false;
   // The pictures follow each other on the stream in the order they were recorded.
   size_t index = 0;
   bool known = false;
-  for (const SPicture& p : log.pictures) {
-    if (p.us < video->us) continue;
-    if (p.frame == frame) {
+  for (const SPicture& p : log.m_Pictures) {
+    if (p.m_nUs < video->m_nUs) continue;
+    if (p.m_nFrame == frame) {
       known = true;
       break;
     }
@@ -274,8 +275,8 @@ bool PictureInRing(const SPhoneLog& log, uint32_t frame) {
   }
   if (!known) return false;
   for (const SVideoPackage& p : VideoPackages(log)) {
-    if (p.type != kVideoPicture) continue;
-    if (index-- == 0) return p.inRing;
+    if (p.m_nType != kVideoPicture) continue;
+    if (index-- == 0) return p.m_bInRing;
   }
   return false;
 }
@@ -290,64 +291,64 @@ void WriteNotifyConfig(const fs::path& dir) {
 void EngineE2E::SetUp() {
   char tmpl[] = "/tmp/corvane-engine-e2e-XXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
-  m_root = tmpl;
-  m_dir = m_root / "dir";
-  m_state = m_root / "phone";
-  Child::SetErrDir(m_root);
-  fs::create_directories(m_dir);
-  fs::create_directories(m_state);
+  m_Root = tmpl;
+  m_Dir = m_Root / "dir";
+  m_State = m_Root / "phone";
+  Child::SetErrDir(m_Root);
+  fs::create_directories(m_Dir);
+  fs::create_directories(m_State);
   // The helper files the engine pushes to the phone: the link's library and the two helper programs.
-  fs::copy_file(KAVLINK_PATH, m_dir / "kavlink.dll");
-  std::ofstream(m_dir / "vtsc16") << "helper";
-  std::ofstream(m_dir / "vtim.jar") << "helper";
+  fs::copy_file(KAVLINK_PATH, m_Dir / "kavlink.dll");
+  std::ofstream(m_Dir / "vtsc16") << "helper";
+  std::ofstream(m_Dir / "vtim.jar") << "helper";
 }
 
 void EngineE2E::TearDown() {
-  m_engine.Kill();
+  m_Engine.Kill();
   // The phone ends in order, so that its status and its sanitizers' end-of-run checks are seen.
-  if (m_phone.Running()) StopPhone();
+  if (m_Phone.Running()) StopPhone();
   if (HasFailure()) {
     // Keep what the failure needs to be understood.
-    std::fprintf(stderr, "e2e: kept %s\n", m_root.c_str());
-    for (const std::string& l : m_lines) std::fprintf(stderr, "engine: %s\n", l.c_str());
+    std::fprintf(stderr, "e2e: kept %s\n", m_Root.c_str());
+    for (const std::string& l : m_Lines) std::fprintf(stderr, "engine: %s\n", l.c_str());
     return;
   }
   std::error_code ec;
-  fs::remove_all(m_root, ec);
+  fs::remove_all(m_Root, ec);
 }
 
 void EngineE2E::StartPhone(const std::vector<std::string>& options, bool defaultSdk) {
-  std::vector<std::string> args = {PHONESIM_PATH, "--port", std::to_string(m_port), "--state",
-                                   m_state.string()};
+  std::vector<std::string> args = {PHONESIM_PATH, "--port", std::to_string(m_nPort), "--state",
+                                   m_State.string()};
   if (defaultSdk) {
     args.push_back("--prop");
     args.push_back("ro.build.version.sdk=25");
   }
   args.insert(args.end(), options.begin(), options.end());
-  ASSERT_TRUE(m_phone.Start(args, {}));
+  ASSERT_TRUE(m_Phone.Start(args, {}));
   std::string line;
-  ASSERT_TRUE(m_phone.ReadLine(&line, 10000)) << "phonesim did not start";
+  ASSERT_TRUE(m_Phone.ReadLine(&line, 10000)) << "phonesim did not start";
   size_t colon = line.find("127.0.0.1:");
   ASSERT_NE(colon, std::string::npos) << line;
-  m_port = std::atoi(line.c_str() + colon + 10);
-  ASSERT_GT(m_port, 0);
+  m_nPort = std::atoi(line.c_str() + colon + 10);
+  ASSERT_GT(m_nPort, 0);
 }
 
 void EngineE2E::StopPhone() {
-  m_phone.Signal(SIGTERM);
-  const int status = m_phone.Wait(kQuitMs + kLoadSlackMs);
+  m_Phone.Signal(SIGTERM);
+  const int status = m_Phone.Wait(kQuitMs + kLoadSlackMs);
   EXPECT_EQ(status, 0) << "phonesim's status after SIGTERM (-1: it did not end)";
-  if (status < 0) m_phone.Kill();
+  if (status < 0) m_Phone.Kill();
 }
 
 void EngineE2E::StartEngine(const std::vector<std::string>& options) {
-  std::vector<std::string> args = {m_program, "--dir", m_dir.string()};
+  std::vector<std::string> args = {m_strProgram, "--dir", m_Dir.string()};
   args.insert(args.end(), options.begin(), options.end());
   // The root is CORVANE_ROOT when it is set: one that this process inherited must not reach the engine.
-  std::vector<std::string> env = {"CORVANE_ROOT=" + m_dir.string(),
-                                  "CORVANE_PHONE=tcp:127.0.0.1:" + std::to_string(m_port)};
-  if (m_logTicks) env.push_back("CORVANE_LOG_TICKS=1");
-  ASSERT_TRUE(m_engine.Start(args, env, m_engineErr.string()));
+  std::vector<std::string> env = {"CORVANE_ROOT=" + m_Dir.string(),
+                                  "CORVANE_PHONE=tcp:127.0.0.1:" + std::to_string(m_nPort)};
+  if (m_bLogTicks) env.push_back("CORVANE_LOG_TICKS=1");
+  ASSERT_TRUE(m_Engine.Start(args, env, m_EngineErr.string()));
 }
 
 bool EngineE2E::ReadUntilCount(const std::string& wanted, size_t count, int ms) {
@@ -356,8 +357,8 @@ bool EngineE2E::ReadUntilCount(const std::string& wanted, size_t count, int ms) 
   const auto end = Clock::now() + std::chrono::milliseconds(ms);
   std::string line;
   while (MsLeft(end) > 0) {
-    if (!m_engine.ReadLine(&line, MsLeft(end))) return false;
-    m_lines.push_back(line);
+    if (!m_Engine.ReadLine(&line, MsLeft(end))) return false;
+    m_Lines.push_back(line);
     if (line == wanted && ++seen >= count) return true;
   }
   return false;
@@ -365,28 +366,28 @@ bool EngineE2E::ReadUntilCount(const std::string& wanted, size_t count, int ms) 
 
 void EngineE2E::ReadAvailable() {
   std::string line;
-  while (m_engine.ReadLine(&line, 0)) m_lines.push_back(line);
+  while (m_Engine.ReadLine(&line, 0)) m_Lines.push_back(line);
 }
 
 bool EngineE2E::Ping(int ms) {
   // The window answers in the order of its queue, and a message of an unknown name is only
   // written, never acted on.
-  const std::string line = "msg E2E_PING 0 " + std::to_string(++m_pings);
-  return m_engine.Write(line + "\n") && ReadUntil(line, ms);
+  const std::string line = "msg E2E_PING 0 " + std::to_string(++m_nPings);
+  return m_Engine.Write(line + "\n") && ReadUntil(line, ms);
 }
 
 bool EngineE2E::HoldVideo(int ms) {
   const size_t held = Count("held video");
-  return m_engine.Write("hold video\n") && ReadUntilCount("held video", held + 1, ms);
+  return m_Engine.Write("hold video\n") && ReadUntilCount("held video", held + 1, ms);
 }
 
 bool EngineE2E::ReleaseVideo() {
-  return m_engine.Write("release video\n");
+  return m_Engine.Write("release video\n");
 }
 
 bool EngineE2E::ClockCommand(const std::string& command, const std::string& answer) {
   const size_t answered = Count(answer);
-  return m_engine.Write(command + "\n") && ReadUntilCount(answer, answered + 1, 10000);
+  return m_Engine.Write(command + "\n") && ReadUntilCount(answer, answered + 1, 10000);
 }
 
 bool EngineE2E::HoldClock() {
@@ -405,8 +406,8 @@ void EngineE2E::ReadFor(int ms) {
   const auto end = Clock::now() + std::chrono::milliseconds(ms);
   std::string line;
   while (MsLeft(end) > 0) {
-    if (!m_engine.ReadLine(&line, MsLeft(end))) return;
-    m_lines.push_back(line);
+    if (!m_Engine.ReadLine(&line, MsLeft(end))) return;
+    m_Lines.push_back(line);
   }
 }
 
@@ -416,7 +417,7 @@ bool EngineE2E::Seen(const std::string& line) const {
 
 size_t EngineE2E::Count(const std::string& line) const {
   size_t n = 0;
-  for (const std::string& l : m_lines) {
+  for (const std::string& l : m_Lines) {
     if (l == line) ++n;
   }
   return n;
@@ -424,7 +425,7 @@ size_t EngineE2E::Count(const std::string& line) const {
 
 std::vector<std::string> EngineE2E::LinesStartingWith(const std::string& prefix) const {
   std::vector<std::string> out;
-  for (const std::string& l : m_lines) {
+  for (const std::string& l : m_Lines) {
     if (l.compare(0, prefix.size(), prefix) == 0) out.push_back(l);
   }
   return out;
@@ -454,7 +455,7 @@ bool EngineE2E::LogTick(const std::string& text, uint32_t* tick) const {
 }
 
 SPhoneLog EngineE2E::Log() const {
-  return ParsePhoneLog(m_state / "phonesim.log");
+  return ParsePhoneLog(m_State / "phonesim.log");
 }
 
 bool EngineE2E::WaitForLog(const std::function<bool(const SPhoneLog&)>& done, int ms, SPhoneLog* last) const {
@@ -472,7 +473,7 @@ bool EngineE2E::WaitForLog(const std::function<bool(const SPhoneLog&)>& done, in
 bool EngineE2E::WaitForLogText(const std::string& text, int ms) const {
   const auto end = Clock::now() + std::chrono::milliseconds(ms);
   for (;;) {
-    if (ReadText(m_state / "phonesim.log").find(text) != std::string::npos) return true;
+    if (ReadText(m_State / "phonesim.log").find(text) != std::string::npos) return true;
     if (MsLeft(end) <= 0) return false;
     usleep(20000);
   }
@@ -487,8 +488,8 @@ void EngineE2E::Connect(const std::vector<std::string>& phoneOptions,
 }
 
 int EngineE2E::Quit(int ms) {
-  if (!m_engine.Write("quit\n")) return -1;
-  return m_engine.Wait(ms);
+  if (!m_Engine.Write("quit\n")) return -1;
+  return m_Engine.Wait(ms);
 }
 
 }  // namespace e2e

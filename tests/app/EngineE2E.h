@@ -19,73 +19,73 @@ using Clock = std::chrono::steady_clock;
 // One package the head unit sent on a projection channel, as the phone's app decoded it
 // ("app rx chC TYPE len N FIELDS").
 struct SAppRx {
-  int64_t us = 0;
-  int channel = -1;
-  uint32_t type = 0;
-  uint32_t length = 0;
-  std::string fields;            // the decoded fields as text, empty when the package has none
-  std::vector<uint8_t> payload;  // the exact payload bytes (the log cuts them after 1024)
-  bool truncated = false;
-  bool hasBytes = false;  // the payload line was found
+  int64_t m_nUs = 0;
+  int m_nChannel = -1;
+  uint32_t m_nType = 0;
+  uint32_t m_nLength = 0;
+  std::string m_strFields;         // the decoded fields as text, empty when the package has none
+  std::vector<uint8_t> m_Payload;  // the exact payload bytes (the log cuts them after 1024)
+  bool m_bTruncated = false;
+  bool m_bHasBytes = false;  // the payload line was found
 };
 
 // One package the phone's app sent besides pictures and heartbeats ("app tx chC TYPE len N ...").
 struct SAppTx {
-  int64_t us = 0;
-  int channel = -1;
-  uint32_t type = 0;
-  uint32_t length = 0;
+  int64_t m_nUs = 0;
+  int m_nChannel = -1;
+  uint32_t m_nType = 0;
+  uint32_t m_nLength = 0;
 };
 
 // One picture the phone sent ("app picture N size S WxH").
 struct SPicture {
-  int64_t us = 0;
-  uint32_t frame = 0;
-  uint32_t size = 0;
-  int width = 0;
-  int height = 0;
+  int64_t m_nUs = 0;
+  uint32_t m_nFrame = 0;
+  uint32_t m_nSize = 0;
+  int m_nWidth = 0;
+  int m_nHeight = 0;
 };
 
 struct SShell {
-  int64_t us = 0;
-  std::string command;
+  int64_t m_nUs = 0;
+  std::string m_strCommand;
 };
 
 // One ADB packet either way; the log keeps only the start of the payload.
 struct SPacket {
-  int64_t us = 0;
-  bool fromHost = false;
-  std::string command;  // "CNXN", "OPEN", "OKAY", "WRTE", "CLSE", "AUTH", ...
-  uint32_t arg0 = 0;
-  uint32_t arg1 = 0;
-  uint32_t length = 0;
-  std::vector<uint8_t> payload;  // the logged start
-  bool truncated = false;        // the payload was longer than what was logged
+  int64_t m_nUs = 0;
+  bool m_bFromHost = false;
+  std::string m_strCommand;  // "CNXN", "OPEN", "OKAY", "WRTE", "CLSE", "AUTH", ...
+  uint32_t m_nArg0 = 0;
+  uint32_t m_nArg1 = 0;
+  uint32_t m_nLength = 0;
+  std::vector<uint8_t> m_Payload;  // the logged start
+  bool m_bTruncated = false;       // the payload was longer than what was logged
 };
 
 struct SStreamOpen {
-  int64_t us = 0;
-  uint32_t deviceId = 0;
-  uint32_t hostId = 0;
-  std::string service;
+  int64_t m_nUs = 0;
+  uint32_t m_nDeviceId = 0;
+  uint32_t m_nHostId = 0;
+  std::string m_strService;
 };
 
 struct SEvent {
-  int64_t us = 0;
-  std::string text;  // after "EVENT "
+  int64_t m_nUs = 0;
+  std::string m_strText;  // after "EVENT "
 };
 
 // phonesim.log parsed; every list in log order.
 struct SPhoneLog {
-  std::vector<SAppRx> rx;
-  std::vector<SAppTx> tx;
-  std::vector<SPicture> pictures;
-  std::vector<SShell> shell;
-  std::vector<SPacket> packets;
-  std::vector<SStreamOpen> opens;
-  std::vector<SEvent> events;
-  std::vector<std::string> violations;
-  std::vector<std::string> lines;  // every line as written
+  std::vector<SAppRx> m_Rx;
+  std::vector<SAppTx> m_Tx;
+  std::vector<SPicture> m_Pictures;
+  std::vector<SShell> m_Shell;
+  std::vector<SPacket> m_Packets;
+  std::vector<SStreamOpen> m_Opens;
+  std::vector<SEvent> m_Events;
+  std::vector<std::string> m_Violations;
+  std::vector<std::string> m_Lines;  // every line as written
 
   // The packages received with this type (on any channel when channel < 0).
   std::vector<SAppRx> Rx(uint32_t type, int channel = -1) const;
@@ -104,10 +104,10 @@ constexpr uint32_t kVideoHeartbeat = 0x00020002;
 
 // One package the phone wrote on the newest video stream.
 struct SVideoPackage {
-  int64_t us = 0;  // its first WRTE
-  uint32_t type = 0;
-  uint32_t length = 0;
-  bool inRing = false;  // the host answered its last WRTE
+  int64_t m_nUs = 0;  // its first WRTE
+  uint32_t m_nType = 0;
+  uint32_t m_nLength = 0;
+  bool m_bInRing = false;  // the host answered its last WRTE
 };
 
 // The packages on the newest video stream, in order. The host answers a WRTE with OKAY only after
@@ -171,7 +171,7 @@ class EngineE2E : public ::testing::Test {
   std::vector<std::string> LinesStartingWith(const std::string& prefix) const;
 
   // The engine's log: its standard error, kept in m_engineErr when that was set before StartEngine.
-  std::string EngineLog() const { return ReadText(m_engineErr); }
+  std::string EngineLog() const { return ReadText(m_EngineErr); }
   // Reads the engine's output while waiting until its log holds `text` `count` times.
   bool WaitForEngineLog(const std::string& text, size_t count, int ms);
   // The program's own tick (m_logTicks) of its first log line that holds `text`; false without one.
@@ -189,19 +189,19 @@ class EngineE2E : public ::testing::Test {
   // it; the wait allows as much again for a loaded machine.
   int Quit(int ms = kQuitMs + kLoadSlackMs);
 
-  std::filesystem::path m_root, m_dir, m_state;
+  std::filesystem::path m_Root, m_Dir, m_State;
   // The head unit's program that StartEngine runs with the engine's options.
-  std::string m_program = ENGINE_PATH;
+  std::string m_strProgram = ENGINE_PATH;
   // Set before StartEngine: the engine's standard error (its log, sanitizer reports) goes to this file.
-  std::filesystem::path m_engineErr;
+  std::filesystem::path m_EngineErr;
   // Set before StartEngine: every log line starts with the program's tick (CORVANE_LOG_TICKS), so
   // that a test times the program's own steps by its clock instead of by when the lines were read.
-  bool m_logTicks = false;
-  int m_port = 0;
-  Child m_phone;
-  Child m_engine;
-  std::vector<std::string> m_lines;
-  int m_pings = 0;
+  bool m_bLogTicks = false;
+  int m_nPort = 0;
+  Child m_Phone;
+  Child m_Engine;
+  std::vector<std::string> m_Lines;
+  int m_nPings = 0;
 
  private:
   bool ClockCommand(const std::string& command, const std::string& answer);

@@ -30,15 +30,15 @@ const char kForeground[] = "msg MESSAGE_CMD_REV 0 65563";
 // Whether the head unit wrote the command's header and then its payload on the command stream.
 bool WroteCommand(const SPhoneLog& log, uint32_t type, const Bytes& payload) {
   uint32_t host = 0;
-  for (const auto& o : log.opens) {
-    if (o.service == "tcp:7240") host = o.hostId;
+  for (const auto& o : log.m_Opens) {
+    if (o.m_strService == "tcp:7240") host = o.m_nHostId;
   }
   const Bytes header = CmdHeader(type, payload.size());
   bool afterHeader = false;
-  for (const auto& p : log.packets) {
-    if (!p.fromHost || p.command != "WRTE" || p.arg0 != host || p.truncated) continue;
-    if (afterHeader && p.payload == payload) return true;
-    afterHeader = p.payload == header;
+  for (const auto& p : log.m_Packets) {
+    if (!p.m_bFromHost || p.m_strCommand != "WRTE" || p.m_nArg0 != host || p.m_bTruncated) continue;
+    if (afterHeader && p.m_Payload == payload) return true;
+    afterHeader = p.m_Payload == header;
   }
   return false;
 }
@@ -46,7 +46,7 @@ bool WroteCommand(const SPhoneLog& log, uint32_t type, const Bytes& payload) {
 // The frame-rate requests the phone received, as their rates.
 std::vector<int> RequestedRates(const SPhoneLog& log) {
   std::vector<int> rates;
-  for (const auto& r : log.Rx(0x0001800C, 0)) rates.push_back(r.payload.size() == 2 ? r.payload[1] : -1);
+  for (const auto& r : log.Rx(0x0001800C, 0)) rates.push_back(r.m_Payload.size() == 2 ? r.m_Payload[1] : -1);
   return rates;
 }
 
@@ -54,7 +54,7 @@ class EngineFrameRate : public EngineE2E {
  protected:
   void SetUp() override {
     EngineE2E::SetUp();
-    m_engineErr = m_root / "engine.log";
+    m_EngineErr = m_Root / "engine.log";
   }
 
   // Starts both with the engine's clock held from before its video thread's first wait (the
@@ -115,16 +115,16 @@ void WriteLargePicture(const fs::path& file) {
 const char kFlushed[] = "!!!!!!!  Picture FlushData  len= ";
 
 struct SBacklog {
-  const char* name;
+  const char* m_pszName;
   // App injections. The phone's rate report (its answer to a request, or one of its own) is
   // followed by a foreground report: the head unit reads its command channel in order, so once it
   // shows the second foreground it knows the rate.
-  std::vector<std::string> injections;
-  bool asksForThree;
+  std::vector<std::string> m_Injections;
+  bool m_bAsksForThree;
 };
 
 void PrintTo(const SBacklog& s, std::ostream* os) {
-  *os << s.name;
+  *os << s.m_pszName;
 }
 
 class EngineBacklog : public EngineFrameRate, public ::testing::WithParamInterface<SBacklog> {
@@ -138,8 +138,8 @@ class EngineBacklog : public EngineFrameRate, public ::testing::WithParamInterfa
     // A picture already recorded may have been read in part before the hold, and so may the next
     // one, whose first bytes can go out before it is recorded; the two after it come whole.
     const SPhoneLog now = Log();
-    ASSERT_FALSE(now.pictures.empty());
-    const uint32_t last = now.pictures.back().frame + 3;
+    ASSERT_FALSE(now.m_Pictures.empty());
+    const uint32_t last = now.m_Pictures.back().m_nFrame + 3;
     ASSERT_TRUE(WaitForLog([&](const SPhoneLog& l) { return e2e::PictureInRing(l, last); }, 30000))
         << "picture " << last << " never reached the head unit";
     ASSERT_TRUE(ReleaseVideo());
@@ -151,11 +151,11 @@ class EngineBacklog : public EngineFrameRate, public ::testing::WithParamInterfa
 
 TEST_P(EngineBacklog, DropsTheBacklogAndAsksForThreeOnlyWhileThePhoneIsNotAtThree) {
   const SBacklog& s = GetParam();
-  fs::create_directories(m_root / "pictures");
-  ASSERT_NO_FATAL_FAILURE(WriteLargePicture(m_root / "pictures" / "large.jpg"));
+  fs::create_directories(m_Root / "pictures");
+  ASSERT_NO_FATAL_FAILURE(WriteLargePicture(m_Root / "pictures" / "large.jpg"));
   // One picture a second; heartbeats fill the gaps between them.
-  std::vector<std::string> phone = {"--pictures", (m_root / "pictures").string(), "--fps", "1"};
-  for (const std::string& f : s.injections) {
+  std::vector<std::string> phone = {"--pictures", (m_Root / "pictures").string(), "--fps", "1"};
+  for (const std::string& f : s.m_Injections) {
     phone.push_back("--app-fault");
     phone.push_back(f);
   }
@@ -163,12 +163,12 @@ TEST_P(EngineBacklog, DropsTheBacklogAndAsksForThreeOnlyWhileThePhoneIsNotAtThre
       phone, {"--screen", std::to_string(kPictureSide) + "x" + std::to_string(kPictureSide)}));
   ASSERT_TRUE(ReadUntil(kConnected, 20000));
   ASSERT_TRUE(ReadUntil(kForeground, 20000));
-  if (!s.asksForThree) {
+  if (!s.m_bAsksForThree) {
     ASSERT_TRUE(ReadUntilCount(kForeground, 2, 20000)) << "the phone's report of 3 was not read";
   }
 
   ASSERT_NO_FATAL_FAILURE(Backlog(1));
-  if (s.asksForThree) {
+  if (s.m_bAsksForThree) {
     EXPECT_EQ(Count(kAskThree), 1u);
     // The phone answers 3; the head unit has read the answer once the foreground after it shows.
     ASSERT_TRUE(ReadUntilCount(kForeground, 2, 20000)) << "the phone's answer of 3 was not read";
@@ -177,7 +177,7 @@ TEST_P(EngineBacklog, DropsTheBacklogAndAsksForThreeOnlyWhileThePhoneIsNotAtThre
   }
   // A second backlog with the phone at 3: dropped without asking.
   ASSERT_NO_FATAL_FAILURE(Backlog(2));
-  EXPECT_EQ(Count(kAskThree), s.asksForThree ? 1u : 0u);
+  EXPECT_EQ(Count(kAskThree), s.m_bAsksForThree ? 1u : 0u);
   EXPECT_NE(EngineLog().find("!!!!!!! FlushData End  circle="), std::string::npos);
   EXPECT_EQ(Occurrences(EngineLog(), "!!!!!!!  Picture FlushData Start \n"), 2u);
   // A backlog is no long wait for video data: no request for 10.
@@ -185,7 +185,7 @@ TEST_P(EngineBacklog, DropsTheBacklogAndAsksForThreeOnlyWhileThePhoneIsNotAtThre
   EXPECT_EQ(QuitOnRunningClock(), 0);
 
   const SPhoneLog phoneLog = Log();
-  if (s.asksForThree) {
+  if (s.m_bAsksForThree) {
     EXPECT_EQ(RequestedRates(phoneLog), std::vector<int>{3});
     EXPECT_TRUE(WroteCommand(phoneLog, 0x0001800C, {0x08, 0x03}));
     EXPECT_EQ(phoneLog.CountEvent("app tx ch0 0x0001000D len 2 frameRate: 3"), 1u);
@@ -200,20 +200,20 @@ INSTANTIATE_TEST_SUITE_P(
         SBacklog{"PhoneAtItsOwnRate", {"foreground@rate"}, true},
         // 300 KiB and more waiting with the phone's rate at 3: dropped, not asked.
         SBacklog{"PhoneReportedThree", {"frame-rate-report=3@foreground", "foreground@foreground"}, false}),
-    [](const ::testing::TestParamInfo<SBacklog>& i) { return std::string(i.param.name); });
+    [](const ::testing::TestParamInfo<SBacklog>& i) { return std::string(i.param.m_pszName); });
 
 // ---- a wait for video data of more than 210 ms on the engine's clock ----
 
 struct SGap {
-  const char* name;
-  std::vector<std::string> phoneOptions;
-  bool reports;     // the phone reports a rate, then a foreground report (see SBacklog)
-  uint32_t waitMs;  // how far the engine's clock moves during one wait of the video thread
-  bool asksForTen;
+  const char* m_pszName;
+  std::vector<std::string> m_PhoneOptions;
+  bool m_bReports;     // the phone reports a rate, then a foreground report (see SBacklog)
+  uint32_t m_nWaitMs;  // how far the engine's clock moves during one wait of the video thread
+  bool m_bAsksForTen;
 };
 
 void PrintTo(const SGap& s, std::ostream* os) {
-  *os << s.name;
+  *os << s.m_pszName;
 }
 
 class EngineVideoGap : public EngineFrameRate, public ::testing::WithParamInterface<SGap> {
@@ -236,12 +236,12 @@ class EngineVideoGap : public EngineFrameRate, public ::testing::WithParamInterf
 
 TEST_P(EngineVideoGap, AsksForTenOnceUnlessThePhoneIsAtTen) {
   const SGap& s = GetParam();
-  ASSERT_NO_FATAL_FAILURE(StartOnHeldClock(s.phoneOptions));
+  ASSERT_NO_FATAL_FAILURE(StartOnHeldClock(s.m_PhoneOptions));
   ASSERT_TRUE(ReadUntil(kConnected, 20000));
   ASSERT_TRUE(ReadUntil(kShown, 10000));
   ASSERT_TRUE(ReadUntil(kForeground, 10000));
   // The long wait comes only once the head unit knows the phone's rate.
-  if (s.reports) {
+  if (s.m_bReports) {
     ASSERT_TRUE(ReadUntilCount(kForeground, 2, 10000)) << "the phone's report was not read";
   }
   ASSERT_TRUE(HoldVideo());
@@ -249,19 +249,19 @@ TEST_P(EngineVideoGap, AsksForTenOnceUnlessThePhoneIsAtTen) {
   EXPECT_EQ(Count(kAskTen), 0u);
 
   const size_t foregrounds = Count(kForeground);
-  const int kRounds = s.asksForTen ? 50 : 3;
-  for (int i = 0; i < kRounds && Count(kAskTen) == 0; ++i) ASSERT_NO_FATAL_FAILURE(Round(s.waitMs));
-  if (s.asksForTen) {
-    ASSERT_EQ(Count(kAskTen), 1u) << "no wait of " << s.waitMs << " ms asked for 10";
+  const int kRounds = s.m_bAsksForTen ? 50 : 3;
+  for (int i = 0; i < kRounds && Count(kAskTen) == 0; ++i) ASSERT_NO_FATAL_FAILURE(Round(s.m_nWaitMs));
+  if (s.m_bAsksForTen) {
+    ASSERT_EQ(Count(kAskTen), 1u) << "no wait of " << s.m_nWaitMs << " ms asked for 10";
     // The phone answers 10, then reports the foreground: once that shows, the head unit knows
     // the rate, and a long wait after it asks for nothing.
     ASSERT_TRUE(ReadUntilCount(kForeground, foregrounds + 1, 10000))
         << "the phone's answer of 10 was not read";
-    for (int i = 0; i < 3; ++i) ASSERT_NO_FATAL_FAILURE(Round(s.waitMs));
+    for (int i = 0; i < 3; ++i) ASSERT_NO_FATAL_FAILURE(Round(s.m_nWaitMs));
   }
   ASSERT_TRUE(ReleaseVideo());
   SPhoneLog log = Log();
-  if (s.asksForTen) {
+  if (s.m_bAsksForTen) {
     EXPECT_EQ(Count(kAskTen), 1u);
     EXPECT_EQ(RequestedRates(log), std::vector<int>{10});
     EXPECT_TRUE(WroteCommand(log, 0x0001800C, {0x08, 0x0A}));
@@ -298,32 +298,32 @@ INSTANTIATE_TEST_SUITE_P(
         // A wait that lasts up to 210 ms is no gap, one that lasts a millisecond more is.
         SGap{"WaitOf210", {"--fps", "1"}, false, 210, false},
         SGap{"WaitOf211", {"--fps", "1", "--app-fault", kForegroundAfterAnswer}, false, 211, true}),
-    [](const ::testing::TestParamInfo<SGap>& i) { return std::string(i.param.name); });
+    [](const ::testing::TestParamInfo<SGap>& i) { return std::string(i.param.m_pszName); });
 
 // ---- a version or encoder answer that never comes ----
 
 struct SMissing {
-  const char* name;
-  const char* injection;
-  uint32_t unanswered;       // the phone's answer that never goes out
-  const char* logLine;       // the engine's log line for it
-  const char* otherLogLine;  // the line that must not be there
+  const char* m_pszName;
+  const char* m_pszInjection;
+  uint32_t m_nUnanswered;         // the phone's answer that never goes out
+  const char* m_pszLogLine;       // the engine's log line for it
+  const char* m_pszOtherLogLine;  // the line that must not be there
 };
 
 void PrintTo(const SMissing& s, std::ostream* os) {
-  *os << s.name;
+  *os << s.m_pszName;
 }
 
 class EngineMissingAnswer : public EngineFrameRate, public ::testing::WithParamInterface<SMissing> {};
 
 TEST_P(EngineMissingAnswer, IsLoggedAndTheConnectionGoesOnTo100) {
   const SMissing& s = GetParam();
-  ASSERT_NO_FATAL_FAILURE(Connect({"--app-fault", s.injection}));
+  ASSERT_NO_FATAL_FAILURE(Connect({"--app-fault", s.m_pszInjection}));
   SPhoneLog log;
   ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return !l.Rx(0x00018009).empty(); }, 5000, &log));
   const std::string engineLog = EngineLog();
-  EXPECT_EQ(Occurrences(engineLog, s.logLine), 1u) << engineLog;
-  EXPECT_EQ(Occurrences(engineLog, s.otherLogLine), 0u);
+  EXPECT_EQ(Occurrences(engineLog, s.m_pszLogLine), 1u) << engineLog;
+  EXPECT_EQ(Occurrences(engineLog, s.m_pszOtherLogLine), 0u);
 
   // The phone got every step of the sequence and left only the one answer out.
   EXPECT_EQ(log.Rx(0x00018001, 0).size(), 1u);
@@ -333,10 +333,10 @@ TEST_P(EngineMissingAnswer, IsLoggedAndTheConnectionGoesOnTo100) {
   }
   for (uint32_t type : {0x00010002u, 0x00010008u}) {
     size_t sent = 0;
-    for (const auto& t : log.tx) sent += t.type == type;
-    EXPECT_EQ(sent, type == s.unanswered ? 0u : 1u) << std::hex << type;
+    for (const auto& t : log.m_Tx) sent += t.m_nType == type;
+    EXPECT_EQ(sent, type == s.m_nUnanswered ? 0u : 1u) << std::hex << type;
   }
-  if (s.unanswered != 0x00010008) {
+  if (s.m_nUnanswered != 0x00010008) {
     EXPECT_TRUE(ReadUntil("msg MESSAGE_CMD_REV 0 65544", 5000));
   } else {
     // The phone never sent the report: nothing can have been posted for it.
@@ -345,7 +345,7 @@ TEST_P(EngineMissingAnswer, IsLoggedAndTheConnectionGoesOnTo100) {
   }
   // The channels stayed up: pictures are still shown and none of the six streams was closed.
   EXPECT_TRUE(Seen(kShown));
-  for (const std::string& l : log.lines) {
+  for (const std::string& l : log.m_Lines) {
     EXPECT_FALSE(l.find("STREAM-CLOSE") != std::string::npos && l.find("service=\"tcp:") != std::string::npos)
         << l;
   }
@@ -358,41 +358,41 @@ INSTANTIATE_TEST_SUITE_P(
                                "!!!!!!! Get Version Error 0X3 \n", "!!!!!!! Get EncoderInit Error"},
                       SMissing{"NoEncoderAnswer", "ignore=settings", 0x00010008,
                                "!!!!!!! Get EncoderInit Error 0X3 \n", "!!!!!!! Get Version Error"}),
-    [](const ::testing::TestParamInfo<SMissing>& i) { return std::string(i.param.name); });
+    [](const ::testing::TestParamInfo<SMissing>& i) { return std::string(i.param.m_pszName); });
 
 // ---- the first helper by Android level ----
 
 struct SHelper {
-  const char* name;
-  const char* sdk;
-  const char* release;
-  bool inFolder;                   // the helpers in "vtsc/" (else beside the program, with "vtsc16")
-  std::vector<std::string> files;  // helper names made, each holding its own name
-  const char* pushed;              // the helper that must reach the phone, or null when none may
+  const char* m_pszName;
+  const char* m_pszSdk;
+  const char* m_pszRelease;
+  bool m_bInFolder;                  // the helpers in "vtsc/" (else beside the program, with "vtsc16")
+  std::vector<std::string> m_Files;  // helper names made, each holding its own name
+  const char* m_pszPushed;           // the helper that must reach the phone, or null when none may
 };
 
 void PrintTo(const SHelper& s, std::ostream* os) {
-  *os << s.name;
+  *os << s.m_pszName;
 }
 
 class EngineFirstHelper : public EngineFrameRate, public ::testing::WithParamInterface<SHelper> {};
 
 TEST_P(EngineFirstHelper, PushesTheHelperOfThePhonesLevel) {
   const SHelper& s = GetParam();
-  if (s.inFolder) fs::remove(m_dir / "vtsc16");
-  for (const std::string& f : s.files) {
-    fs::path file = s.inFolder ? m_dir / "vtsc" / f : m_dir / f;
+  if (s.m_bInFolder) fs::remove(m_Dir / "vtsc16");
+  for (const std::string& f : s.m_Files) {
+    fs::path file = s.m_bInFolder ? m_Dir / "vtsc" / f : m_Dir / f;
     fs::create_directories(file.parent_path());
     std::ofstream(file) << "helper " << f << "\n";
   }
-  ASSERT_NO_FATAL_FAILURE(StartPhone({"--prop", std::string("ro.build.version.sdk=") + s.sdk, "--prop",
-                                      std::string("ro.build.version.release=") + s.release}));
+  ASSERT_NO_FATAL_FAILURE(StartPhone({"--prop", std::string("ro.build.version.sdk=") + s.m_pszSdk, "--prop",
+                                      std::string("ro.build.version.release=") + s.m_pszRelease}));
   ASSERT_NO_FATAL_FAILURE(StartEngine());
-  const fs::path onPhone = m_state / "fs" / "data" / "local" / "tmp" / "vtsc";
-  if (s.pushed) {
+  const fs::path onPhone = m_State / "fs" / "data" / "local" / "tmp" / "vtsc";
+  if (s.m_pszPushed) {
     ASSERT_TRUE(ReadUntil(kConnected, 30000));
     ASSERT_TRUE(ReadUntil(kShown, 10000));
-    EXPECT_EQ(e2e::ReadText(onPhone), std::string("helper ") + s.pushed + "\n");
+    EXPECT_EQ(e2e::ReadText(onPhone), std::string("helper ") + s.m_pszPushed + "\n");
     // Started and running on the phone: the sequence went on at once, without a new attempt.
     EXPECT_EQ(Count("msg CORVAN_WM_CONNECT_STEP 0 40"), 1u);
     EXPECT_NE(EngineLog().find("####### Corvane_Adb_StartVtsc() Return 1 \n"), std::string::npos);
@@ -400,7 +400,7 @@ TEST_P(EngineFirstHelper, PushesTheHelperOfThePhonesLevel) {
     // The helper of the level is missing: the start fails before any push and the sequencer
     // tries again and again, never past 40.
     ASSERT_TRUE(ReadUntil("msg CORVAN_WM_CONNECT_STEP 0 40", 20000));
-    m_lines.clear();
+    m_Lines.clear();
     ASSERT_TRUE(ReadUntil("msg CORVAN_WM_CONNECT_STEP 0 40", 20000));
     EXPECT_FALSE(Seen("msg CORVAN_WM_CONNECT_STEP 0 50"));
     EXPECT_FALSE(fs::exists(onPhone));
@@ -425,6 +425,6 @@ INSTANTIATE_TEST_SUITE_P(
         SHelper{"Level23", "23", "6.0.1", true, kAllHelpers, "vtsc23"},
         // Only "vtsc16" beside the program, as a level-16 set: a level-19 phone finds no helper.
         SHelper{"Level19WithOnlyTheLevel16Helper", "19", "4.4.4", false, {}, nullptr}),
-    [](const ::testing::TestParamInfo<SHelper>& i) { return std::string(i.param.name); });
+    [](const ::testing::TestParamInfo<SHelper>& i) { return std::string(i.param.m_pszName); });
 
 }  // namespace

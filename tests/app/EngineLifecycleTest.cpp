@@ -22,24 +22,24 @@ const char kConnected[] = "msg CORVAN_WM_CONNECT_STEP 0 100";
 // ---- connection shapes ----
 
 struct SShape {
-  const char* name;
-  std::vector<std::string> phoneOptions;
-  std::vector<std::string> removeFiles;  // helper stand-ins taken out of --dir
-  std::vector<std::string> addFiles;     // relative paths made in --dir (directories on the way)
-  const char* report;                    // a CORVAN_WM_MSG line expected, or null for none
-  bool reachesConnected;
-  const char* lastStep;  // the last progress line when it stops short
+  const char* m_pszName;
+  std::vector<std::string> m_PhoneOptions;
+  std::vector<std::string> m_RemoveFiles;  // helper stand-ins taken out of --dir
+  std::vector<std::string> m_AddFiles;     // relative paths made in --dir (directories on the way)
+  const char* m_pszReport;                 // a CORVAN_WM_MSG line expected, or null for none
+  bool m_bReachesConnected;
+  const char* m_pszLastStep;  // the last progress line when it stops short
 };
 
 void PrintTo(const SShape& s, std::ostream* os) {
-  *os << s.name;
+  *os << s.m_pszName;
 }
 
 class EngineShape : public EngineE2E, public ::testing::WithParamInterface<SShape> {
  protected:
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(EngineE2E::SetUp());
-    m_engineErr = m_root / "engine.log";
+    m_EngineErr = m_Root / "engine.log";
   }
 };
 
@@ -48,17 +48,17 @@ const char kAttemptEnded[] = "############################  g_nConnectCount ";
 
 TEST_P(EngineShape, ReportsAndProgressAsTheShapeRequires) {
   const SShape& s = GetParam();
-  for (const std::string& f : s.removeFiles) fs::remove(m_dir / f);
-  for (const std::string& f : s.addFiles) {
-    fs::create_directories((m_dir / f).parent_path());
-    std::ofstream(m_dir / f) << "helper";
+  for (const std::string& f : s.m_RemoveFiles) fs::remove(m_Dir / f);
+  for (const std::string& f : s.m_AddFiles) {
+    fs::create_directories((m_Dir / f).parent_path());
+    std::ofstream(m_Dir / f) << "helper";
   }
-  ASSERT_NO_FATAL_FAILURE(StartPhone(s.phoneOptions));
+  ASSERT_NO_FATAL_FAILURE(StartPhone(s.m_PhoneOptions));
   ASSERT_NO_FATAL_FAILURE(StartEngine());
-  if (s.report) {
-    ASSERT_TRUE(ReadUntil(s.report, 20000)) << s.report;
+  if (s.m_pszReport) {
+    ASSERT_TRUE(ReadUntil(s.m_pszReport, 20000)) << s.m_pszReport;
   }
-  if (s.reachesConnected) {
+  if (s.m_bReachesConnected) {
     ASSERT_TRUE(ReadUntil(kConnected, 20000));
     ASSERT_TRUE(ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", 10000));
   } else {
@@ -68,9 +68,9 @@ TEST_P(EngineShape, ReportsAndProgressAsTheShapeRequires) {
     ASSERT_TRUE(Ping());
     std::vector<std::string> steps = LinesStartingWith("msg CORVAN_WM_CONNECT_STEP ");
     ASSERT_FALSE(steps.empty());
-    EXPECT_EQ(steps.back(), s.lastStep);
+    EXPECT_EQ(steps.back(), s.m_pszLastStep);
   }
-  if (!s.report) {
+  if (!s.m_pszReport) {
     EXPECT_TRUE(LinesStartingWith("msg CORVAN_WM_MSG ").empty());
   }
   EXPECT_EQ(Quit(), 0);
@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
         SShape{"FirstHelperInItsDirectory", {}, {"vtsc16"}, {"vtsc/vtsc16"}, nullptr, true, nullptr},
         SShape{"SecondHelperMissing", {}, {"vtim.jar"}, {}, "msg CORVAN_WM_MSG 0 1", true, nullptr},
         SShape{"SecondHelperInItsDirectory", {}, {"vtim.jar"}, {"vtim/vtim.jar"}, nullptr, true, nullptr}),
-    [](const ::testing::TestParamInfo<SShape>& i) { return std::string(i.param.name); });
+    [](const ::testing::TestParamInfo<SShape>& i) { return std::string(i.param.m_pszName); });
 
 // A phone whose command port never answers: neither the version nor the encoder settings are
 // answered, and the sequence still goes through to 100 without pictures.
@@ -116,7 +116,7 @@ TEST_F(EngineE2E, NoVersionAndNoEncoderAnswerStillReach100) {
 TEST_F(EngineSimE2E, AppDeathClosesTheChannelsOnceAndARePlugReconnectsWithNewIds) {
   ASSERT_NO_FATAL_FAILURE(StartSim());
   std::string error;
-  ASSERT_TRUE(m_sim.App().AddFault("app-death@picture:10", &error)) << error;
+  ASSERT_TRUE(m_Sim.App().AddFault("app-death@picture:10", &error)) << error;
   ASSERT_NO_FATAL_FAILURE(StartEngine());
   ASSERT_TRUE(ReadUntil(kConnected, 20000));
   ASSERT_TRUE(ReadUntil("msg INNER_MSG_PHONE_CORVANE_EXIT 0 0", 20000));
@@ -131,14 +131,14 @@ TEST_F(EngineSimE2E, AppDeathClosesTheChannelsOnceAndARePlugReconnectsWithNewIds
   ASSERT_TRUE(ReleaseVideo());
   ASSERT_TRUE(Ping());
   // Then the cable is pulled.
-  m_sim.Unplug();
+  m_Sim.Unplug();
   ASSERT_TRUE(ReadUntil("msg WMMSG_CORVANE_USB_OUT 0 0", 10000));
   EXPECT_EQ(Count("msg INNER_MSG_PHONE_CORVANE_EXIT 0 0"), 1u);
   SPhoneLog log = Log();
   EXPECT_EQ(log.CountEvent("app died"), 1u);
   // Every projection stream of the first connection was closed.
   size_t opened = 0, closed = 0;
-  for (const std::string& l : log.lines) {
+  for (const std::string& l : log.m_Lines) {
     if (l.find("STREAM-OPEN") != std::string::npos && l.find("service=\"tcp:") != std::string::npos) ++opened;
     if (l.find("STREAM-CLOSE") != std::string::npos && l.find("service=\"tcp:") != std::string::npos)
       ++closed;
@@ -148,13 +148,13 @@ TEST_F(EngineSimE2E, AppDeathClosesTheChannelsOnceAndARePlugReconnectsWithNewIds
 
   // The phone comes back: a second whole connection on new streams.
   ASSERT_TRUE(ReadUntil("msg WMMSG_CORVANE_USB_OUT 0 1", 15000));
-  m_lines.clear();
+  m_Lines.clear();
   ASSERT_TRUE(ReadUntil(kConnected, 20000));
   ASSERT_TRUE(ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", 10000));
   log = Log();
   std::vector<uint32_t> commandIds;
-  for (const auto& o : log.opens) {
-    if (o.service == "tcp:7240") commandIds.push_back(o.deviceId);
+  for (const auto& o : log.m_Opens) {
+    if (o.m_strService == "tcp:7240") commandIds.push_back(o.m_nDeviceId);
   }
   ASSERT_EQ(commandIds.size(), 2u);
   EXPECT_NE(commandIds[0], commandIds[1]);
@@ -168,20 +168,20 @@ TEST_F(EngineSimE2E, AppDeathClosesTheChannelsOnceAndARePlugReconnectsWithNewIds
 enum class EState { NoPhone, Connecting, Connected, Unplugged, AppDead };
 
 struct SQuit {
-  const char* name;
-  EState state;
+  const char* m_pszName;
+  EState m_State;
 };
 
 void PrintTo(const SQuit& s, std::ostream* os) {
-  *os << s.name;
+  *os << s.m_pszName;
 }
 
 class EngineQuit : public EngineE2E, public ::testing::WithParamInterface<SQuit> {};
 
 TEST_P(EngineQuit, QuitEndsWithinThreeSeconds) {
-  switch (GetParam().state) {
+  switch (GetParam().m_State) {
     case EState::NoPhone:
-      m_port = 1;  // nothing listens there
+      m_nPort = 1;  // nothing listens there
       ASSERT_NO_FATAL_FAILURE(StartEngine());
       ASSERT_TRUE(Ping());
       break;
@@ -205,15 +205,14 @@ TEST_P(EngineQuit, QuitEndsWithinThreeSeconds) {
   }
   // Within the engine's three seconds, and what a loaded machine adds.
   EXPECT_EQ(Quit(), 0);
-  EXPECT_TRUE(fs::exists(m_dir / "Connect.log"));
+  EXPECT_TRUE(fs::exists(m_Dir / "Connect.log"));
 }
 
-INSTANTIATE_TEST_SUITE_P(States, EngineQuit,
-                         ::testing::Values(SQuit{"NoPhone", EState::NoPhone},
-                                           SQuit{"Connecting", EState::Connecting},
-                                           SQuit{"Connected", EState::Connected},
-                                           SQuit{"Unplugged", EState::Unplugged},
-                                           SQuit{"AppDead", EState::AppDead}),
-                         [](const ::testing::TestParamInfo<SQuit>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    States, EngineQuit,
+    ::testing::Values(SQuit{"NoPhone", EState::NoPhone}, SQuit{"Connecting", EState::Connecting},
+                      SQuit{"Connected", EState::Connected}, SQuit{"Unplugged", EState::Unplugged},
+                      SQuit{"AppDead", EState::AppDead}),
+    [](const ::testing::TestParamInfo<SQuit>& i) { return std::string(i.param.m_pszName); });
 
 }  // namespace

@@ -78,8 +78,8 @@ std::string HexText(const Bytes& b) {
 }
 
 const SAppRx* First(const SPhoneLog& log, uint32_t type) {
-  for (const auto& r : log.rx) {
-    if (r.type == type) return &r;
+  for (const auto& r : log.m_Rx) {
+    if (r.m_nType == type) return &r;
   }
   return nullptr;
 }
@@ -125,8 +125,8 @@ class EngineScenario : public EngineE2E {
  protected:
   // Dumps the surface and returns its pixels.
   bool DumpSurface(const std::string& name, Bytes* bits) {
-    fs::path file = m_root / name;
-    if (!m_engine.Write("dump " + file.string() + "\n")) return false;
+    fs::path file = m_Root / name;
+    if (!m_Engine.Write("dump " + file.string() + "\n")) return false;
     const auto end = e2e::Clock::now() + std::chrono::seconds(5);
     int w = 0, h = 0;
     while (e2e::MsLeft(end) > 0) {
@@ -140,16 +140,16 @@ class EngineScenario : public EngineE2E {
   // writes a picture and then a heartbeat in turn, and no picture once paused. True once the last
   // of them is in the head unit's ring as well.
   bool PausePictures(SPhoneLog* log) {
-    if (!m_engine.Write("msg INNER_NMSG_PAUSE_VIDEO 0 0\n")) return false;
+    if (!m_Engine.Write("msg INNER_NMSG_PAUSE_VIDEO 0 0\n")) return false;
     return WaitForLog(
         [](const SPhoneLog& l) {
           const SAppRx* pause = First(l, 0x0001800A);
-          if (!pause || l.pictures.empty()) return false;
+          if (!pause || l.m_Pictures.empty()) return false;
           bool heartbeat = false;
           for (const e2e::SVideoPackage& p : e2e::VideoPackages(l)) {
-            heartbeat = heartbeat || (p.type == e2e::kVideoHeartbeat && p.us > pause->us);
+            heartbeat = heartbeat || (p.m_nType == e2e::kVideoHeartbeat && p.m_nUs > pause->m_nUs);
           }
-          return heartbeat && e2e::PictureInRing(l, l.pictures.back().frame);
+          return heartbeat && e2e::PictureInRing(l, l.m_Pictures.back().m_nFrame);
         },
         10000, log);
   }
@@ -158,12 +158,12 @@ class EngineScenario : public EngineE2E {
   // against the recorded size first. The video thread decodes it some time after it reached the
   // ring: the surface is dumped until it shows it.
   void ExpectSurfaceIsLastPicture(const SPhoneLog& log) {
-    ASSERT_FALSE(log.pictures.empty());
-    const e2e::SPicture& last = log.pictures.back();
+    ASSERT_FALSE(log.m_Pictures.empty());
+    const e2e::SPicture& last = log.m_Pictures.back();
     phonesim::CPictureSource source;
     Bytes jpeg;
-    ASSERT_TRUE(source.Picture(last.frame, 800, 480, &jpeg));
-    ASSERT_EQ(jpeg.size(), last.size) << "the picture could not be made again";
+    ASSERT_TRUE(source.Picture(last.m_nFrame, 800, 480, &jpeg));
+    ASSERT_EQ(jpeg.size(), last.m_nSize) << "the picture could not be made again";
     Bytes expected, surface;
     ASSERT_TRUE(Decode(jpeg, 800, 480, &expected));
     size_t differences = SIZE_MAX;
@@ -172,7 +172,7 @@ class EngineScenario : public EngineE2E {
       ASSERT_TRUE(DumpSurface("surface" + std::to_string(n) + ".bmp", &surface));
       differences = ColourDifferences(surface, expected);
     }
-    EXPECT_EQ(differences, 0u) << "frame " << last.frame;
+    EXPECT_EQ(differences, 0u) << "frame " << last.m_nFrame;
   }
 };
 
@@ -180,8 +180,8 @@ class EngineScenario : public EngineE2E {
 
 TEST_F(EngineScenario, HappyPathSendsTheExactConnectSequence) {
   // The sequence's waits are timed by the engine's own clock, on the lines it logs as it sends.
-  m_engineErr = m_root / "engine.log";
-  m_logTicks = true;
+  m_EngineErr = m_Root / "engine.log";
+  m_bLogTicks = true;
   ASSERT_NO_FATAL_FAILURE(Connect());
   SPhoneLog log;
   ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return First(l, 0x00018060) != nullptr; }, 5000, &log));
@@ -199,11 +199,11 @@ TEST_F(EngineScenario, HappyPathSendsTheExactConnectSequence) {
   const SAppRx* start = First(log, 0x00018009);
   const SAppRx* connect = First(log, 0x00018060);
   ASSERT_TRUE(version && info && stats && cmd56 && settings && start && connect);
-  EXPECT_TRUE(version->us < info->us && info->us < stats->us && stats->us < cmd56->us &&
-              cmd56->us < settings->us && settings->us < start->us);
+  EXPECT_TRUE(version->m_nUs < info->m_nUs && info->m_nUs < stats->m_nUs && stats->m_nUs < cmd56->m_nUs &&
+              cmd56->m_nUs < settings->m_nUs && settings->m_nUs < start->m_nUs);
 
   // Protocol version 1.0.
-  EXPECT_EQ(HexText(version->payload), "08011000");
+  EXPECT_EQ(HexText(version->m_Payload), "08011000");
   EXPECT_TRUE(WroteOnce(log, "tcp:7240", CmdHeader(0x00018001, 4)));
 
   // The head unit's description: the fixed values (no platform record on this board).
@@ -221,12 +221,12 @@ TEST_F(EngineScenario, HappyPathSendsTheExactConnectSequence) {
   for (int f = 11; f <= 20; ++f) Str(&hu, f, "");
   Int(&hu, 21, 1);
   Str(&hu, 22, "");
-  EXPECT_EQ(HexText(info->payload), HexText(hu));
+  EXPECT_EQ(HexText(info->m_Payload), HexText(hu));
   EXPECT_TRUE(WroteOnce(log, "tcp:7240", CmdHeader(0x00018003, hu.size())));
 
   // Statistics: the identifier and the wake-up tick vary; the rest is fixed.
   Bytes st;
-  std::string cuid = Field(stats->fields, "cuid");
+  std::string cuid = Field(stats->m_strFields, "cuid");
   EXPECT_FALSE(cuid.empty());
   Str(&st, 1, cuid);
   Str(&st, 2, "1.0.0");
@@ -234,17 +234,17 @@ TEST_F(EngineScenario, HappyPathSendsTheExactConnectSequence) {
   Str(&st, 4, "20322100");
   Int(&st, 5, 1);
   Int(&st, 6, 1);
-  Int(&st, 7, std::stoll(Field(stats->fields, "connectTime")));
+  Int(&st, 7, std::stoll(Field(stats->m_strFields, "connectTime")));
   Str(&st, 8, "");
-  EXPECT_EQ(HexText(stats->payload), HexText(st));
+  EXPECT_EQ(HexText(stats->m_Payload), HexText(st));
   EXPECT_TRUE(WroteOnce(log, "tcp:7240", CmdHeader(0x00018027, st.size())));
 
   // The empty command before the settings, the settings, the start.
-  EXPECT_EQ(cmd56->length, 0u);
+  EXPECT_EQ(cmd56->m_nLength, 0u);
   EXPECT_TRUE(WroteOnce(log, "tcp:7240", CmdHeader(0x00018056, 0)));
-  EXPECT_EQ(HexText(settings->payload), "08a00610e003180a");
+  EXPECT_EQ(HexText(settings->m_Payload), "08a00610e003180a");
   EXPECT_TRUE(WroteOnce(log, "tcp:7240", {0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x80, 0x07}));
-  EXPECT_EQ(start->length, 0u);
+  EXPECT_EQ(start->m_nLength, 0u);
   EXPECT_TRUE(WroteOnce(log, "tcp:7240", CmdHeader(0x00018009, 0)));
   // The unit waits 700 ms between the two: from its line after the settings went out to its line
   // after the start went out.
@@ -263,10 +263,10 @@ TEST_F(EngineScenario, HappyPathSendsTheExactConnectSequence) {
   Int(&cs, 1, 1);
   Int(&cs, 2, 1);
   Int(&cs, 3, 0);
-  Int(&cs, 4, std::stoll(Field(connect->fields, "contime")));
+  Int(&cs, 4, std::stoll(Field(connect->m_strFields, "contime")));
   Int(&cs, 5, 0);
   Str(&cs, 6, " ");
-  EXPECT_EQ(HexText(connect->payload), HexText(cs));
+  EXPECT_EQ(HexText(connect->m_Payload), HexText(cs));
   EXPECT_TRUE(WroteOnce(log, "tcp:7240", CmdHeader(0x00018060, cs.size())));
 
   // Pictures and heartbeats flowed from the start to the statistics: no frame-rate request.
@@ -277,14 +277,14 @@ TEST_F(EngineScenario, HappyPathSendsTheExactConnectSequence) {
 // ---- the picture road ----
 
 TEST_F(EngineScenario, FirstPictureIsSkippedAndTheSurfaceHoldsTheLastOne) {
-  WriteNotifyConfig(m_dir);
+  WriteNotifyConfig(m_Dir);
   ASSERT_NO_FATAL_FAILURE(Connect({"--fps", "2"}));
   // At 2 pictures a second, the announcement comes with the second picture, not the first. The
   // phone's record of a picture may be written a moment after the picture itself.
-  ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return l.pictures.size() >= 2; }, 5000));
+  ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return l.m_Pictures.size() >= 2; }, 5000));
   SPhoneLog log = Log();
   // Three more pictures reach the head unit; none of them is announced.
-  const uint32_t later = log.pictures[1].frame + 3;
+  const uint32_t later = log.m_Pictures[1].m_nFrame + 3;
   ASSERT_TRUE(WaitForLog([&](const SPhoneLog& l) { return e2e::PictureInRing(l, later); }, 10000));
 
   ASSERT_TRUE(PausePictures(&log));
@@ -300,12 +300,12 @@ TEST_F(EngineScenario, FirstPictureIsSkippedAndTheSurfaceHoldsTheLastOne) {
 }
 
 TEST_F(EngineScenario, UnderABurstTheNewestPictureIsShown) {
-  WriteNotifyConfig(m_dir);
+  WriteNotifyConfig(m_Dir);
   ASSERT_NO_FATAL_FAILURE(Connect({"--unthrottled"}));
-  ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return l.pictures.size() > 20; }, 20000));
+  ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return l.m_Pictures.size() > 20; }, 20000));
   SPhoneLog log;
   ASSERT_TRUE(PausePictures(&log));
-  EXPECT_GT(log.pictures.size(), 20u);
+  EXPECT_GT(log.m_Pictures.size(), 20u);
   ASSERT_NO_FATAL_FAILURE(ExpectSurfaceIsLastPicture(log));
   EXPECT_EQ(Quit(), 0);
 }
@@ -327,19 +327,19 @@ TEST_F(EngineScenario, FeatureQueryIsAnsweredWithTheSevenRecords) {
     Int(&one, 2, r.second);
     Sub(&list, 2, one);
   }
-  EXPECT_EQ(HexText(First(log, 0x00018052)->payload), HexText(list));
+  EXPECT_EQ(HexText(First(log, 0x00018052)->m_Payload), HexText(list));
   EXPECT_TRUE(WroteOnce(log, "tcp:7240", CmdHeader(0x00018052, list.size())));
   EXPECT_EQ(log.Rx(0x00018052).size(), 1u);
   EXPECT_EQ(Quit(), 0);
 }
 
 TEST_F(EngineScenario, TouchesAndHardKeysAreExactBytesAndTouchesOnlyInTheForeground) {
-  WriteNotifyConfig(m_dir);
+  WriteNotifyConfig(m_Dir);
   // A 1280 x 720 phone picture on the 800 x 480 screen: touches are scaled to the phone.
   ASSERT_NO_FATAL_FAILURE(Connect({"--video-size", "1280x720"}));
   ASSERT_TRUE(ReadUntil("msg MESSAGE_CMD_REV 0 65563", 5000));
-  ASSERT_TRUE(m_engine.Write("touch down 400 240\ntouch move 799 479\ntouch up 799 479\n"));
-  ASSERT_TRUE(m_engine.Write("msg NMSG_CORVANE_HW_KEY 4 0\n"));
+  ASSERT_TRUE(m_Engine.Write("touch down 400 240\ntouch move 799 479\ntouch up 799 479\n"));
+  ASSERT_TRUE(m_Engine.Write("msg NMSG_CORVANE_HW_KEY 4 0\n"));
   SPhoneLog log;
   ASSERT_TRUE(
       WaitForLog([](const SPhoneLog& l) { return l.Rx(0x00068001).size() == 3 && !l.Rx(0x00068008).empty(); },
@@ -360,23 +360,23 @@ TEST_F(EngineScenario, TouchesAndHardKeysAreExactBytesAndTouchesOnlyInTheForegro
   EXPECT_TRUE(WroteOnce(log, "tcp:9340", Cat(up, u)));
   std::vector<SAppRx> touches = log.Rx(0x00068001, 5);
   ASSERT_EQ(touches.size(), 3u);
-  EXPECT_EQ(HexText(touches[0].payload), "080010800518e802");
-  EXPECT_EQ(HexText(touches[1].payload), HexText(mv));
-  EXPECT_EQ(HexText(touches[2].payload), HexText(u));
+  EXPECT_EQ(HexText(touches[0].m_Payload), "080010800518e802");
+  EXPECT_EQ(HexText(touches[1].m_Payload), HexText(mv));
+  EXPECT_EQ(HexText(touches[2].m_Payload), HexText(u));
   // The hard key: header and payload.
-  EXPECT_EQ(HexText(log.Rx(0x00068008, 5).at(0).payload), "0804");
+  EXPECT_EQ(HexText(log.Rx(0x00068008, 5).at(0).m_Payload), "0804");
   EXPECT_TRUE(WroteOnce(log, "tcp:9340", CmdHeader(0x00068008, 2)));
 
   EXPECT_EQ(Quit(), 0);
 }
 
 TEST_F(EngineScenario, NoTouchGoesOutWhileThePhoneIsInTheBackground) {
-  WriteNotifyConfig(m_dir);
+  WriteNotifyConfig(m_Dir);
   ASSERT_NO_FATAL_FAILURE(Connect({"--app-fault", "background@picture:3"}));
   ASSERT_TRUE(ReadUntil("msg MESSAGE_CMD_REV 0 65564", 5000));
   // A hard key after the touches goes out in any state, on the touches' own channel: once the
   // phone has it, a touch sent before it would have arrived too.
-  ASSERT_TRUE(m_engine.Write("touch down 100 100\ntouch up 100 100\nmsg NMSG_CORVANE_HW_KEY 4 0\n"));
+  ASSERT_TRUE(m_Engine.Write("touch down 100 100\ntouch up 100 100\nmsg NMSG_CORVANE_HW_KEY 4 0\n"));
   SPhoneLog log;
   ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return !l.Rx(0x00068008, 5).empty(); }, 10000, &log));
   EXPECT_TRUE(log.Rx(0x00068001).empty());

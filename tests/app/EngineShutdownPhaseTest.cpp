@@ -48,9 +48,9 @@ LRESULT PhaseWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 // unit's write of the command whose type is given. Neither: the connection runs through to the
 // pictures and the shutdown meets it there.
 struct PhaseCase {
-  const char* name;
-  const char* call;
-  uint32_t writeType;
+  const char* m_pszName;
+  const char* m_pszCall;
+  uint32_t m_nWriteType;
 };
 
 const PhaseCase kPhases[] = {
@@ -72,12 +72,12 @@ class EngineShutdownPhase : public ::testing::TestWithParam<PhaseCase> {
  protected:
   void SetUp() override {
     char tmpl[] = "/tmp/corvane-phase-XXXXXX";
-    m_root = mkdtemp(tmpl);
-    wce::SetRootDir(m_root);
+    m_strRoot = mkdtemp(tmpl);
+    wce::SetRootDir(m_strRoot);
     wce::SetModuleFileName(u"\\CECorvane.exe");
     // Both helpers are there, so the sequencer passes every step.
-    std::ofstream(m_root + "/vtsc16") << "x";
-    std::ofstream(m_root + "/vtim.jar") << "x";
+    std::ofstream(m_strRoot + "/vtsc16") << "x";
+    std::ofstream(m_strRoot + "/vtim.jar") << "x";
     fakeadb::Reset();
     ResetCorvaneConfig();
     g_CorvaneConfig.bNotifyMsg = 1;
@@ -92,7 +92,7 @@ class EngineShutdownPhase : public ::testing::TestWithParam<PhaseCase> {
     }
     m_hwnd = CreateWindowExW(0, u"EnginePhaseTestWnd", u"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 480, nullptr,
                              nullptr, nullptr, nullptr);
-    s_pEngine = &m_engine;
+    s_pEngine = &m_Engine;
   }
 
   void TearDown() override {
@@ -102,7 +102,7 @@ class EngineShutdownPhase : public ::testing::TestWithParam<PhaseCase> {
     s_pEngine = nullptr;
     ResetEngineForTests();
     std::error_code ec;
-    std::filesystem::remove_all(m_root, ec);
+    std::filesystem::remove_all(m_strRoot, ec);
   }
 
   // On the sequencer thread: marks the phase reached and holds there until the shutdown has
@@ -114,28 +114,28 @@ class EngineShutdownPhase : public ::testing::TestWithParam<PhaseCase> {
 
   bool PumpUntil(const std::function<bool()>& pred) { return testpump::PumpUntil(pred, 20000); }
 
-  std::string m_root;
+  std::string m_strRoot;
   HWND m_hwnd = nullptr;
-  CAppMainWndEngine m_engine;
+  CAppMainWndEngine m_Engine;
   std::atomic<bool> m_bReached{false};
 };
 
 TEST_P(EngineShutdownPhase, NoSingleInstanceOutlivesTheShutdownOrIsMadeAgain) {
   const PhaseCase& phase = GetParam();
-  const bool projecting = std::string(phase.name) == "projecting";
-  if (phase.call) {
+  const bool projecting = std::string(phase.m_pszName) == "projecting";
+  if (phase.m_pszCall) {
     fakeadb::SetCallHook([this, &phase](const std::string& call) {
-      if (StartsWith(call, phase.call)) HoldHere();
+      if (StartsWith(call, phase.m_pszCall)) HoldHere();
     });
   }
   // The phone answers; a held write is answered only once the shutdown let it go.
   fakeadb::SetWriteHook([this, &phase](int channel, const std::vector<uint8_t>& bytes) {
-    if (phase.writeType && fakeadb::CommandType(channel, bytes) == phase.writeType) HoldHere();
+    if (phase.m_nWriteType && fakeadb::CommandType(channel, bytes) == phase.m_nWriteType) HoldHere();
     fakeadb::AnswerWrite(channel, bytes, true, true);
   });
 
-  ASSERT_EQ(m_engine.Start(m_hwnd), 1);
-  if (phase.call || phase.writeType || projecting) {
+  ASSERT_EQ(m_Engine.Start(m_hwnd), 1);
+  if (phase.m_pszCall || phase.m_nWriteType || projecting) {
     PostMessageW(m_hwnd, WMMSG_CORVANE_USB_OUT, 0, 1);
     if (projecting) {
       // The encoder started: the connection is through.
@@ -151,7 +151,7 @@ TEST_P(EngineShutdownPhase, NoSingleInstanceOutlivesTheShutdownOrIsMadeAgain) {
     ASSERT_TRUE(PumpUntil([] { return g_nConnectCount.load() == 1; }));
   }
 
-  m_engine.Shutdown();
+  m_Engine.Shutdown();
 
   // What the threads posted before they ended, and requests that come after the end.
   g_CorvaneAppFlags.m_bUsbIn = 1;
@@ -175,7 +175,7 @@ TEST_P(EngineShutdownPhase, NoSingleInstanceOutlivesTheShutdownOrIsMadeAgain) {
 INSTANTIATE_TEST_SUITE_P(EveryPhase, EngineShutdownPhase, ::testing::ValuesIn(kPhases),
                          [](const ::testing::TestParamInfo<PhaseCase>& info) {
                            std::string name;
-                           for (const char* p = info.param.name; *p; ++p) {
+                           for (const char* p = info.param.m_pszName; *p; ++p) {
                              if (*p != ' ') name += *p;
                            }
                            return name;

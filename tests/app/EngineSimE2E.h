@@ -16,8 +16,8 @@ class SimPhoneE2E : public Fixture {
  protected:
   void TearDown() override {
     // The program first, so that it does not see the phone go away as one more fault.
-    this->m_engine.Kill();
-    m_sim.Stop();
+    this->m_Engine.Kill();
+    m_Sim.Stop();
     Fixture::TearDown();
   }
 
@@ -25,14 +25,14 @@ class SimPhoneE2E : public Fixture {
   void StartSim(const phonesim::SPhoneSimOptions& base = {}) {
     phonesim::SPhoneSimOptions options = base;
     options.port = 0;
-    options.state_dir = this->m_state.string();
+    options.state_dir = this->m_State.string();
     std::string error;
-    ASSERT_TRUE(m_sim.Start(options, &error)) << error;
-    m_sim.Shell().SetProp("ro.build.version.sdk", "25");
-    this->m_port = m_sim.Port();
+    ASSERT_TRUE(m_Sim.Start(options, &error)) << error;
+    m_Sim.Shell().SetProp("ro.build.version.sdk", "25");
+    this->m_nPort = m_Sim.Port();
   }
 
-  phonesim::CPhoneSim m_sim;
+  phonesim::CPhoneSim m_Sim;
 };
 
 class EngineSimE2E : public SimPhoneE2E<EngineE2E> {};

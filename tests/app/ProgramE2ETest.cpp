@@ -82,11 +82,11 @@ const ::testing::Environment* const kBus = ::testing::AddGlobalTestEnvironment(n
 class ProgramE2E : public ::testing::Test {
  protected:
   void TearDown() override {
-    m_program.Kill();
+    m_Program.Kill();
     if (HasFailure()) {
       ProgramBus::s_keep = true;
       std::fprintf(stderr, "e2e: kept %s\n", ProgramBus::s_root.c_str());
-      for (const std::string& l : m_lines) std::fprintf(stderr, "CECorvane: %s\n", l.c_str());
+      for (const std::string& l : m_Lines) std::fprintf(stderr, "CECorvane: %s\n", l.c_str());
     }
   }
 
@@ -97,15 +97,15 @@ class ProgramE2E : public ::testing::Test {
   void StartProgram(const std::vector<std::string>& words = {}) {
     std::vector<std::string> args = {CECORVANE_PATH, "--dir", Root().string()};
     args.insert(args.end(), words.begin(), words.end());
-    ASSERT_TRUE(m_program.Start(args, {}, ErrPath().string()));
-    ASSERT_TRUE(m_program.Write("layers\n"));
+    ASSERT_TRUE(m_Program.Start(args, {}, ErrPath().string()));
+    ASSERT_TRUE(m_Program.Write("layers\n"));
     ASSERT_TRUE(ReadUntil("end", kReplyMs));
   }
   bool ReadUntil(const std::string& wanted, int ms) {
     const auto end = Clock::now() + std::chrono::milliseconds(ms);
     std::string line;
-    while (MsLeft(end) > 0 && m_program.ReadLine(&line, MsLeft(end))) {
-      m_lines.push_back(line);
+    while (MsLeft(end) > 0 && m_Program.ReadLine(&line, MsLeft(end))) {
+      m_Lines.push_back(line);
       if (line == wanted) return true;
     }
     return false;
@@ -113,7 +113,7 @@ class ProgramE2E : public ::testing::Test {
   // A registered message of the test's own through the bus to the program's window, read back
   // from its output: what other programs posted to it before has been handled.
   bool Ping(HWND hWnd) {
-    const std::string name = "PROGRAM_E2E_PING_" + std::to_string(++m_pings);
+    const std::string name = "PROGRAM_E2E_PING_" + std::to_string(++m_nPings);
     const UINT msg = RegisterWindowMessageW(WceUtf8ToWide(name).c_str());
     return PostMessageW(hWnd, msg, 0, 0) && ReadUntil("msg " + name + " 0 0", kReplyMs);
   }
@@ -124,17 +124,17 @@ class ProgramE2E : public ::testing::Test {
     for (;;) {
       if (Occurrences(ReadText(ErrPath()), text) > 0) return true;
       if (MsLeft(end) <= 0) return false;
-      if (m_program.ReadLine(&line, 20)) m_lines.push_back(line);
+      if (m_Program.ReadLine(&line, 20)) m_Lines.push_back(line);
     }
   }
   int Quit() {
-    m_program.Write("quit\n");
-    return m_program.Wait(kQuitMs + kLoadSlackMs);
+    m_Program.Write("quit\n");
+    return m_Program.Wait(kQuitMs + kLoadSlackMs);
   }
 
-  Child m_program;
-  std::vector<std::string> m_lines;
-  int m_pings = 0;
+  Child m_Program;
+  std::vector<std::string> m_Lines;
+  int m_nPings = 0;
 };
 
 TEST_F(ProgramE2E, ThePackIsChosenByTheScreensDepthAndSize) {
@@ -146,17 +146,17 @@ TEST_F(ProgramE2E, ThePackIsChosenByTheScreensDepthAndSize) {
   }
   // The packs go back beside the program for the tests after this one, whatever happens here.
   struct PutBack {
-    fs::path from, to;
+    fs::path m_From, m_To;
     ~PutBack() {
-      for (const fs::directory_entry& e : fs::directory_iterator(from))
-        fs::rename(e.path(), to / e.path().filename());
+      for (const fs::directory_entry& e : fs::directory_iterator(m_From))
+        fs::rename(e.path(), m_To / e.path().filename());
     }
   } putBack{packs, Root()};
   const struct {
-    const char* screen;
-    const char* bpp;
-    const char* pack;
-    const char* dialog;  // the screen's first line
+    const char* m_pszScreen;
+    const char* m_pszBpp;
+    const char* m_pszPack;
+    const char* m_pszDialog;  // the screen's first line
   } cases[] = {
       {"1024x600", "16", "cecorvane_16_xxh.pack", "CMainDlg CMainDlg 0,0,1024,600"},
       {"800x480", "16", "cecorvane_16_res.pack", "CMainDlg CMainDlg 0,0,800,480"},
@@ -165,36 +165,36 @@ TEST_F(ProgramE2E, ThePackIsChosenByTheScreensDepthAndSize) {
       {"1024x768", "32", "corvane_res.pack", "CMainDlg CMainDlg 0,0,800,480"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.screen) + " at " + c.bpp + " bits");
-    fs::rename(packs / c.pack, Root() / c.pack);
-    m_lines.clear();
-    ASSERT_NO_FATAL_FAILURE(StartProgram({"--screen", c.screen, "--bpp", c.bpp}));
-    ASSERT_GE(m_lines.size(), 2u);
-    EXPECT_NE(m_lines.front().find(c.dialog), std::string::npos) << m_lines.front();
+    SCOPED_TRACE(std::string(c.m_pszScreen) + " at " + c.m_pszBpp + " bits");
+    fs::rename(packs / c.m_pszPack, Root() / c.m_pszPack);
+    m_Lines.clear();
+    ASSERT_NO_FATAL_FAILURE(StartProgram({"--screen", c.m_pszScreen, "--bpp", c.m_pszBpp}));
+    ASSERT_GE(m_Lines.size(), 2u);
+    EXPECT_NE(m_Lines.front().find(c.m_pszDialog), std::string::npos) << m_Lines.front();
     EXPECT_EQ(Quit(), 0);
     EXPECT_EQ(Occurrences(ReadText(ErrPath()), "not a valid packed file"), 0u);
-    fs::rename(Root() / c.pack, packs / c.pack);
+    fs::rename(Root() / c.m_pszPack, packs / c.m_pszPack);
   }
 }
 
 TEST_F(ProgramE2E, ScreenWritesTheDisplayAsABmpOfTheScreensSizeAndDepth) {
   const struct {
-    const char* screen;
-    const char* bpp;
-    int32_t width, height;
-    uint16_t bits;
+    const char* m_pszScreen;
+    const char* m_pszBpp;
+    int32_t m_nWidth, m_nHeight;
+    uint16_t m_nBits;
   } cases[] = {{"1024x600", "16", 1024, 600, 16}, {"800x480", "32", 800, 480, 32}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.screen) + " at " + c.bpp + " bits");
-    ASSERT_NO_FATAL_FAILURE(StartProgram({"--screen", c.screen, "--bpp", c.bpp}));
-    const fs::path picture = Root() / (std::string("screen-") + c.bpp + ".bmp");
-    ASSERT_TRUE(m_program.Write("screen " + picture.string() + "\n"));
+    SCOPED_TRACE(std::string(c.m_pszScreen) + " at " + c.m_pszBpp + " bits");
+    ASSERT_NO_FATAL_FAILURE(StartProgram({"--screen", c.m_pszScreen, "--bpp", c.m_pszBpp}));
+    const fs::path picture = Root() / (std::string("screen-") + c.m_pszBpp + ".bmp");
+    ASSERT_TRUE(m_Program.Write("screen " + picture.string() + "\n"));
     ASSERT_TRUE(ReadUntil("screen " + picture.string(), kReplyMs));
     SBmpFile bmp;
     ASSERT_TRUE(ReadBmpFile(picture, &bmp));
-    EXPECT_EQ(bmp.width, c.width);
-    EXPECT_EQ(bmp.height, c.height);
-    EXPECT_EQ(bmp.bpp, c.bits);
+    EXPECT_EQ(bmp.width, c.m_nWidth);
+    EXPECT_EQ(bmp.height, c.m_nHeight);
+    EXPECT_EQ(bmp.bpp, c.m_nBits);
     EXPECT_EQ(Quit(), 0);
   }
 }
@@ -222,9 +222,9 @@ TEST_F(ProgramE2E, CorvanePostReachesTheProgramByTitleByBroadcastAndByNumber) {
   ASSERT_NO_FATAL_FAILURE(StartProgram());
   const UINT hwKey = RegisterWindowMessageW(u"NMSG_CORVANE_HW_KEY");
   struct Case {
-    std::vector<std::string> args;
-    int status;
-    std::string line;  // what the program prints; empty: nothing to wait for
+    std::vector<std::string> m_Args;
+    int m_nStatus;
+    std::string m_strLine;  // what the program prints; empty: nothing to wait for
   };
   const Case cases[] = {
       {{"NMSG_CORVANE_SETVOLUME", "3", "7", "--window", "WND_CORVANE"}, 0, "msg NMSG_CORVANE_SETVOLUME 3 7"},
@@ -236,15 +236,15 @@ TEST_F(ProgramE2E, CorvanePostReachesTheProgramByTitleByBroadcastAndByNumber) {
   };
   for (const Case& c : cases) {
     std::string trace;
-    for (const std::string& a : c.args) trace += a + " ";
+    for (const std::string& a : c.m_Args) trace += a + " ";
     SCOPED_TRACE(trace);
     Child post;
     std::vector<std::string> args = {CORVANE_POST_PATH};
-    args.insert(args.end(), c.args.begin(), c.args.end());
+    args.insert(args.end(), c.m_Args.begin(), c.m_Args.end());
     ASSERT_TRUE(post.Start(args, {}));
-    EXPECT_EQ(post.Wait(kReplyMs), c.status);
-    if (!c.line.empty()) {
-      EXPECT_TRUE(ReadUntil(c.line, kReplyMs));
+    EXPECT_EQ(post.Wait(kReplyMs), c.m_nStatus);
+    if (!c.m_strLine.empty()) {
+      EXPECT_TRUE(ReadUntil(c.m_strLine, kReplyMs));
     }
   }
   EXPECT_EQ(Quit(), 0);
@@ -297,29 +297,29 @@ TEST_F(ProgramE2E, AScreenPictureShowsTheStateTheMessagesBeforeItSet) {
   const auto end = Clock::now() + std::chrono::milliseconds(kReplyMs);
   for (bool logo = true; logo;) {
     ASSERT_GT(MsLeft(end), 0) << "the logo stays";
-    m_lines.clear();
-    ASSERT_TRUE(m_program.Write("layers\n"));
+    m_Lines.clear();
+    ASSERT_TRUE(m_Program.Write("layers\n"));
     ASSERT_TRUE(ReadUntil("end", kReplyMs));
-    logo = std::any_of(m_lines.begin(), m_lines.end(), [](const std::string& l) {
+    logo = std::any_of(m_Lines.begin(), m_Lines.end(), [](const std::string& l) {
       return l.find(" container_vtlogo ") != std::string::npos;
     });
   }
   const fs::path waiting = Root() / "waiting.bmp";
-  ASSERT_TRUE(m_program.Write("screen " + waiting.string() + "\n"));
+  ASSERT_TRUE(m_Program.Write("screen " + waiting.string() + "\n"));
   ASSERT_TRUE(ReadUntil("screen " + waiting.string(), kReplyMs));
 
   // A phone attached and linking: the picture is asked for in the same write, so it waits in the
   // queue right behind the messages, before the screen they changed is drawn.
   const fs::path at = Root() / "linking-at.bmp";
-  ASSERT_TRUE(m_program.Write("msg WMMSG_CORVANE_USB_OUT 0 1\nmsg CORVAN_WM_CONNECT_STEP 0 40\nscreen " +
+  ASSERT_TRUE(m_Program.Write("msg WMMSG_CORVANE_USB_OUT 0 1\nmsg CORVAN_WM_CONNECT_STEP 0 40\nscreen " +
                               at.string() + "\n"));
   ASSERT_TRUE(ReadUntil("screen " + at.string(), kReplyMs));
   // The same screen once the program had time to draw: a round trip, then a second picture.
-  m_lines.clear();
-  ASSERT_TRUE(m_program.Write("layers\n"));
+  m_Lines.clear();
+  ASSERT_TRUE(m_Program.Write("layers\n"));
   ASSERT_TRUE(ReadUntil("end", kReplyMs));
   std::string text;
-  for (const std::string& l : m_lines) {
+  for (const std::string& l : m_Lines) {
     if (l.find(" USB_LINKING ") != std::string::npos) text = l;
   }
   ASSERT_NE(text.find("40 %\""), std::string::npos) << text;
@@ -333,7 +333,7 @@ TEST_F(ProgramE2E, AScreenPictureShowsTheStateTheMessagesBeforeItSet) {
       << text;
   const RECT rc = {left, top, right, bottom};
   const fs::path after = Root() / "linking-after.bmp";
-  ASSERT_TRUE(m_program.Write("screen " + after.string() + "\n"));
+  ASSERT_TRUE(m_Program.Write("screen " + after.string() + "\n"));
   ASSERT_TRUE(ReadUntil("screen " + after.string(), kReplyMs));
 
   // The percentage's area: the linking text in both pictures, not what the waiting screen showed.
@@ -349,8 +349,8 @@ class ProgramPhoneE2E : public e2e::EngineE2E {
  protected:
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(EngineE2E::SetUp());
-    m_program = CECORVANE_PATH;
-    e2e::CopyProgramFiles(m_dir);
+    m_strProgram = CECORVANE_PATH;
+    e2e::CopyProgramFiles(m_Dir);
   }
 };
 
@@ -364,9 +364,9 @@ TEST_F(ProgramPhoneE2E, LinksWithTheEnginesMessageLinesAndQuitsInOrder) {
   for (const std::string& l : LinesStartingWith("msg CORVAN_WM_CONNECT_STEP ")) steps.push_back(l.substr(27));
   EXPECT_EQ(steps, (std::vector<std::string>{"0 10", "0 20", "0 30", "0 40", "0 50", "0 60", "0 70", "0 80",
                                              "0 90", "0 100"}));
-  EXPECT_EQ(m_lines.front(), "msg WMMSG_CORVANE_USB_OUT 0 1");
+  EXPECT_EQ(m_Lines.front(), "msg WMMSG_CORVANE_USB_OUT 0 1");
   EXPECT_EQ(Quit(), 0);
-  EXPECT_TRUE(fs::exists(m_dir / "Connect.log"));
+  EXPECT_TRUE(fs::exists(m_Dir / "Connect.log"));
 }
 
 }  // namespace

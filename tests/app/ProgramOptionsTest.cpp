@@ -18,13 +18,13 @@ ProgramOptionsResult Parse(std::vector<std::string> args, bool takesWords, Progr
 
 TEST(ProgramOptions, ReadsTheSharedOptionsAndTheProgramsWords) {
   struct Case {
-    std::vector<std::string> args;
-    bool takesWords;
-    ProgramOptionsResult result;
-    std::string dir;
-    int width, height, bpp;
-    std::string dump;
-    std::vector<std::string> words;
+    std::vector<std::string> m_Args;
+    bool m_bTakesWords;
+    ProgramOptionsResult m_Result;
+    std::string m_strDir;
+    int m_nWidth, m_nHeight, m_nBpp;
+    std::string m_strDump;
+    std::vector<std::string> m_Words;
   };
   const Case cases[] = {
       {{}, false, kOptionsRun, ".", 800, 480, 32, "", {}},
@@ -46,17 +46,17 @@ TEST(ProgramOptions, ReadsTheSharedOptionsAndTheProgramsWords) {
   };
   for (const Case& c : cases) {
     std::string trace;
-    for (const std::string& a : c.args) trace += a + " ";
-    SCOPED_TRACE(trace + (c.takesWords ? "(words)" : ""));
+    for (const std::string& a : c.m_Args) trace += a + " ";
+    SCOPED_TRACE(trace + (c.m_bTakesWords ? "(words)" : ""));
     ProgramOptions options;
-    ASSERT_EQ(Parse(c.args, c.takesWords, &options), c.result);
-    if (c.result == kOptionsBad) continue;
-    EXPECT_EQ(options.dir, c.dir);
-    EXPECT_EQ(options.width, c.width);
-    EXPECT_EQ(options.height, c.height);
-    EXPECT_EQ(options.bpp, c.bpp);
-    EXPECT_EQ(options.dumpFile, c.dump);
-    EXPECT_EQ(options.words, c.words);
+    ASSERT_EQ(Parse(c.m_Args, c.m_bTakesWords, &options), c.m_Result);
+    if (c.m_Result == kOptionsBad) continue;
+    EXPECT_EQ(options.m_strDir, c.m_strDir);
+    EXPECT_EQ(options.m_nWidth, c.m_nWidth);
+    EXPECT_EQ(options.m_nHeight, c.m_nHeight);
+    EXPECT_EQ(options.m_nBpp, c.m_nBpp);
+    EXPECT_EQ(options.m_strDumpFile, c.m_strDump);
+    EXPECT_EQ(options.m_Words, c.m_Words);
   }
 }
 

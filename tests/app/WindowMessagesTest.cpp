@@ -11,8 +11,8 @@
 namespace {
 
 struct Word {
-  const UINT* word;
-  const char16_t* name;
+  const UINT* m_pWord;
+  const char16_t* m_pszName;
 };
 
 const Word kWords[] = {
@@ -47,9 +47,9 @@ const Word kWords[] = {
 TEST(WindowMessages, EveryNameHoldsItsNumberBeforeMain) {
   // Read before anything registers a name here: only the static initialisers can have set them.
   for (const Word& w : kWords) {
-    const UINT before = *w.word;
-    EXPECT_GE(before, 0xC000u) << WceWideToUtf8(w.name);
-    EXPECT_EQ(before, RegisterWindowMessageW(w.name)) << WceWideToUtf8(w.name);
+    const UINT before = *w.m_pWord;
+    EXPECT_GE(before, 0xC000u) << WceWideToUtf8(w.m_pszName);
+    EXPECT_EQ(before, RegisterWindowMessageW(w.m_pszName)) << WceWideToUtf8(w.m_pszName);
   }
 }
 

@@ -19,8 +19,8 @@ class WceUiViewProgram : public e2e::ProgramE2E {
  protected:
   // The tool's picture of a dialog of the pack, named as the program names its folders.
   bool View(const std::string& pack, int nBits, const std::string& dialog, e2e::SScreen* out) {
-    const std::string at = (m_dir / pack).string() + "\\";
-    const std::filesystem::path file = m_root / ("view-" + dialog + "-" + std::to_string(nBits) + ".bmp");
+    const std::string at = (m_Dir / pack).string() + "\\";
+    const std::filesystem::path file = m_Root / ("view-" + dialog + "-" + std::to_string(nBits) + ".bmp");
     e2e::Child tool;
     if (!tool.Start({WCEUI_VIEW_PATH, "--wnd", at + "wnd", "--res", at + "res", "--lang",
                      at + "language\\ChineseGB.ini", "--password", CORVANE_PACK_PASSWORD, "--screen",
@@ -59,7 +59,7 @@ TEST_F(WceUiViewProgram, DrawsTheHelpAndThePhoneDialogAsTheProgramShowsThem) {
   } cases[] = {{32, "corvane_res.pack"}, {16, "cecorvane_16_res.pack"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.nBits);
-    m_lines.clear();
+    m_Lines.clear();
     ASSERT_NO_FATAL_FAILURE(StartProgram({"--screen", "800x480", "--bpp", std::to_string(c.nBits)}));
     ASSERT_TRUE(TapHelpButton());
     SLayers screen;

@@ -60,14 +60,14 @@ int main(int argc, char** argv) {
   }
   const CEngineConsole::Command cmd =
       CEngineConsole::Parse(std::string("msg ") + argv[1] + " " + argv[2] + " " + argv[3]);
-  if (cmd.kind != CEngineConsole::kMsg) {
+  if (cmd.m_Kind != CEngineConsole::kMsg) {
     std::fputs(kUsage, stderr);
     return kUsageError;
   }
   // Chosen before the first use of the window or message tables.
   setenv("CORVANE_BUS", "shared", 1);
-  UINT msg = MessageNumber(cmd.name);
-  if (msg == 0) msg = CEngineConsole::Register(cmd.name);
+  UINT msg = MessageNumber(cmd.m_strName);
+  if (msg == 0) msg = CEngineConsole::Register(cmd.m_strName);
   HWND hWnd = HWND_BROADCAST;
   if (argc == 6) {
     hWnd = FindWindowW(nullptr, WceUtf8ToWide(argv[5]).c_str());
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
       return kNotPosted;
     }
   }
-  if (!PostMessageW(hWnd, msg, cmd.wParam, cmd.lParam)) {
+  if (!PostMessageW(hWnd, msg, cmd.m_wParam, cmd.m_lParam)) {
     std::fprintf(stderr, "corvane-post: message %u not posted (error %u)\n", msg,
                  static_cast<unsigned>(GetLastError()));
     return kNotPosted;

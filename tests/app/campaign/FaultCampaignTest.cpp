@@ -77,17 +77,17 @@ std::string ToGbk(const std::string& utf8) {
 }
 
 struct SPoint {
-  int index = 0;
-  bool midConnection = false;  // injected part-way through a connection started by an unplug
-  int delayMs = 0;             // after the point's start (or after the unplug)
-  std::string kind;            // "unplug", "app-death", "bad:...", "stall:..."
-  int stallMs = 0;
+  int m_nIndex = 0;
+  bool m_bMidConnection = false;  // injected part-way through a connection started by an unplug
+  int m_nDelayMs = 0;             // after the point's start (or after the unplug)
+  std::string m_strKind;          // "unplug", "app-death", "bad:...", "stall:..."
+  int m_nStallMs = 0;
 
   std::string Text() const {
     std::ostringstream s;
-    s << "point " << index << " " << kind << (midConnection ? " mid-connection" : " projecting") << " at +"
-      << delayMs << " ms";
-    if (stallMs > 0) s << " for " << stallMs << " ms";
+    s << "point " << m_nIndex << " " << m_strKind << (m_bMidConnection ? " mid-connection" : " projecting")
+      << " at +" << m_nDelayMs << " ms";
+    if (m_nStallMs > 0) s << " for " << m_nStallMs << " ms";
     return s.str();
   }
 };
@@ -101,13 +101,13 @@ class FaultCampaign : public Fixture {
 
   using Fixture::Count;
   using Fixture::EngineLog;
-  using Fixture::m_dir;
-  using Fixture::m_engine;
-  using Fixture::m_engineErr;
-  using Fixture::m_lines;
-  using Fixture::m_root;
-  using Fixture::m_sim;
-  using Fixture::m_state;
+  using Fixture::m_Dir;
+  using Fixture::m_Engine;
+  using Fixture::m_EngineErr;
+  using Fixture::m_Lines;
+  using Fixture::m_Root;
+  using Fixture::m_Sim;
+  using Fixture::m_State;
   using Fixture::Quit;
   using Fixture::ReadFor;
   using Fixture::StartEngine;
@@ -116,40 +116,40 @@ class FaultCampaign : public Fixture {
 
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(Fixture::SetUp());
-    m_seed = EnvNumber("CORVANE_CAMPAIGN_SEED", 20240611);
-    m_points = static_cast<int>(EnvNumber("CORVANE_CAMPAIGN_POINTS", kRealProgram ? 4 : 8));
-    m_rng.seed(m_seed);
+    m_nSeed = EnvNumber("CORVANE_CAMPAIGN_SEED", 20240611);
+    m_nPoints = static_cast<int>(EnvNumber("CORVANE_CAMPAIGN_POINTS", kRealProgram ? 4 : 8));
+    m_Rng.seed(m_nSeed);
     std::printf("campaign: %s, seed %u, %d points, root %s\n", kRealProgram ? "CECorvane" : "corvane-engine",
-                m_seed, m_points, m_root.c_str());
+                m_nSeed, m_nPoints, m_Root.c_str());
     std::fflush(stdout);
-    m_engineErr = m_root / "engine.err";
+    m_EngineErr = m_Root / "engine.err";
   }
 
   void TearDown() override {
     if (this->HasFailure()) {
       std::fprintf(stderr, "campaign: replay with CORVANE_CAMPAIGN_SEED=%u CORVANE_CAMPAIGN_POINTS=%d\n",
-                   m_seed, m_points);
-      std::fprintf(stderr, "campaign: engine log %s, phone log %s\n", m_engineErr.c_str(),
-                   (m_state / "phonesim.log").c_str());
+                   m_nSeed, m_nPoints);
+      std::fprintf(stderr, "campaign: engine log %s, phone log %s\n", m_EngineErr.c_str(),
+                   (m_State / "phonesim.log").c_str());
     }
     Fixture::TearDown();
   }
 
-  int Rand(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_rng); }
+  int Rand(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_Rng); }
 
   // Reads the engine's output until `wanted` is among the lines from index `from` on.
   bool ReadUntilAfter(size_t from, const std::string& wanted, int ms) {
-    for (size_t i = from; i < m_lines.size(); ++i) {
-      if (m_lines[i] == wanted) return true;
+    for (size_t i = from; i < m_Lines.size(); ++i) {
+      if (m_Lines[i] == wanted) return true;
     }
     const auto end = Clock::now() + std::chrono::milliseconds(ms);
     std::string line;
     while (MsLeft(end) > 0) {
-      if (!m_engine.ReadLine(&line, std::min(MsLeft(end), 200))) {
+      if (!m_Engine.ReadLine(&line, std::min(MsLeft(end), 200))) {
         if (!EngineRunning()) return false;
         continue;
       }
-      m_lines.push_back(line);
+      m_Lines.push_back(line);
       if (line == wanted) return true;
     }
     return false;
@@ -159,10 +159,10 @@ class FaultCampaign : public Fixture {
   void Pause(int ms) { ReadFor(ms); }
 
   bool EngineRunning() {
-    if (!m_engine.Running()) return false;
-    int status = m_engine.Wait(0);
+    if (!m_Engine.Running()) return false;
+    int status = m_Engine.Wait(0);
     if (status >= 0) {
-      m_engineStatus = status;
+      m_nEngineStatus = status;
       return false;
     }
     return true;
@@ -170,55 +170,55 @@ class FaultCampaign : public Fixture {
 
   // The projection works: pictures reach the head unit and a touch reaches the phone's app.
   bool Projecting() {
-    const size_t pictures = m_sim.App().Pictures().size();
+    const size_t pictures = m_Sim.App().Pictures().size();
     const auto end = Clock::now() + std::chrono::milliseconds(kProbeMs);
-    ++m_probe;
-    const int x = 10 + static_cast<int>(m_probe % 700);
-    const int y = 10 + static_cast<int>((m_probe / 700) % 400);
+    ++m_nProbe;
+    const int x = 10 + static_cast<int>(m_nProbe % 700);
+    const int y = 10 + static_cast<int>((m_nProbe / 700) % 400);
     const std::string seen = "action: 1 x: " + std::to_string(x) + " y: " + std::to_string(y);
     while (MsLeft(end) > 0 && EngineRunning()) {
-      m_engine.Write("touch down " + std::to_string(x) + " " + std::to_string(y) + "\ntouch up " +
+      m_Engine.Write("touch down " + std::to_string(x) + " " + std::to_string(y) + "\ntouch up " +
                      std::to_string(x) + " " + std::to_string(y) + "\n");
       Pause(300);
       bool touched = false;
-      for (const phonesim::SAppRxRecord& r : m_sim.App().Received(kTouchType)) {
+      for (const phonesim::SAppRxRecord& r : m_Sim.App().Received(kTouchType)) {
         if (r.text == seen) touched = true;
       }
-      if (touched && m_sim.App().Pictures().size() > pictures) return true;
+      if (touched && m_Sim.App().Pictures().size() > pictures) return true;
     }
     return false;
   }
 
   // A re-plug and a whole connection: progress 100 and a shown picture after it.
   bool Replug() {
-    const size_t mark = m_lines.size();
-    m_sim.Unplug();
+    const size_t mark = m_Lines.size();
+    m_Sim.Unplug();
     if (!ReadUntilAfter(mark, kProgress100, kReconnectMs)) return false;
-    const size_t at100 = m_lines.size();
+    const size_t at100 = m_Lines.size();
     return ReadUntilAfter(at100 - 1, kShown, kReconnectMs);
   }
 
   // After a point: the engine projects on its own, or after the user's re-plug.
   void Recover(const SPoint& point) {
-    m_sim.ClearFaults();
-    m_sim.App().ClearFaults();
-    ASSERT_TRUE(EngineRunning()) << point.Text() << ": the engine ended with status " << m_engineStatus;
+    m_Sim.ClearFaults();
+    m_Sim.App().ClearFaults();
+    ASSERT_TRUE(EngineRunning()) << point.Text() << ": the engine ended with status " << m_nEngineStatus;
     if (Projecting()) {
-      ++m_inPlace;
+      ++m_nInPlace;
       return;
     }
-    ++m_replugged;
+    ++m_nReplugged;
     ASSERT_TRUE(Replug()) << point.Text() << ": no new connection within " << kReconnectMs << " ms";
     ASSERT_TRUE(Projecting()) << point.Text() << ": connected again but no pictures and touches";
   }
 
   SPoint NextPoint(int index) {
     SPoint p;
-    p.index = index;
-    p.midConnection = Rand(0, 1) == 1;
+    p.m_nIndex = index;
+    p.m_bMidConnection = Rand(0, 1) == 1;
     // A connection takes about three seconds from the unplug; the projecting case lands anywhere
     // in the pictures' first second and a half.
-    p.delayMs = p.midConnection ? Rand(0, 3500) : Rand(0, 1500);
+    p.m_nDelayMs = p.m_bMidConnection ? Rand(0, 3500) : Rand(0, 1500);
     static const std::vector<std::string> bad = {"bad:adb=bad-magic@wrte:tcp:8240",
                                                  "bad:adb=bad-magic@wrte:tcp:7240",
                                                  "bad:adb=oversize@wrte:tcp:8240",
@@ -234,17 +234,17 @@ class FaultCampaign : public Fixture {
         "stall:slow=512:15", "stall:silent=tcp:", "stall:silent=shell", "stall:background", "stall:fps=1"};
     switch (Rand(0, 3)) {
       case 0:
-        p.kind = Rand(0, 1) == 0 ? "unplug" : "unplug:drop@open:tcp:";
+        p.m_strKind = Rand(0, 1) == 0 ? "unplug" : "unplug:drop@open:tcp:";
         break;
       case 1:
-        p.kind = "app-death";
+        p.m_strKind = "app-death";
         break;
       case 2:
-        p.kind = bad[static_cast<size_t>(Rand(0, static_cast<int>(bad.size()) - 1))];
+        p.m_strKind = bad[static_cast<size_t>(Rand(0, static_cast<int>(bad.size()) - 1))];
         break;
       default:
-        p.kind = stall[static_cast<size_t>(Rand(0, static_cast<int>(stall.size()) - 1))];
-        p.stallMs = Rand(200, 2500);
+        p.m_strKind = stall[static_cast<size_t>(Rand(0, static_cast<int>(stall.size()) - 1))];
+        p.m_nStallMs = Rand(200, 2500);
         break;
     }
     return p;
@@ -252,30 +252,30 @@ class FaultCampaign : public Fixture {
 
   void Inject(const SPoint& p) {
     std::string error;
-    const std::string& k = p.kind;
+    const std::string& k = p.m_strKind;
     if (k == "unplug") {
-      m_sim.Unplug();
+      m_Sim.Unplug();
     } else if (k.rfind("unplug:", 0) == 0) {
-      ASSERT_TRUE(m_sim.AddFault(k.substr(7), &error)) << error;
+      ASSERT_TRUE(m_Sim.AddFault(k.substr(7), &error)) << error;
     } else if (k == "app-death") {
-      m_sim.App().Die();
+      m_Sim.App().Die();
     } else if (k.rfind("bad:adb=", 0) == 0) {
-      ASSERT_TRUE(m_sim.AddFault(k.substr(8), &error)) << error;
+      ASSERT_TRUE(m_Sim.AddFault(k.substr(8), &error)) << error;
     } else if (k.rfind("bad:app=", 0) == 0) {
-      ASSERT_TRUE(m_sim.App().Inject(k.substr(8), &error)) << error;
+      ASSERT_TRUE(m_Sim.App().Inject(k.substr(8), &error)) << error;
     } else if (k == "stall:background") {
-      ASSERT_TRUE(m_sim.App().Inject("background", &error)) << error;
-      Pause(p.stallMs);
-      ASSERT_TRUE(m_sim.App().Inject("foreground", &error)) << error;
+      ASSERT_TRUE(m_Sim.App().Inject("background", &error)) << error;
+      Pause(p.m_nStallMs);
+      ASSERT_TRUE(m_Sim.App().Inject("foreground", &error)) << error;
     } else if (k == "stall:fps=1") {
-      const int fps = m_sim.App().FrameRate();
-      m_sim.App().SetFps(1);
-      Pause(p.stallMs);
-      m_sim.App().SetFps(fps > 0 ? fps : 0);
+      const int fps = m_Sim.App().FrameRate();
+      m_Sim.App().SetFps(1);
+      Pause(p.m_nStallMs);
+      m_Sim.App().SetFps(fps > 0 ? fps : 0);
     } else if (k.rfind("stall:", 0) == 0) {
-      ASSERT_TRUE(m_sim.AddFault(k.substr(6), &error)) << error;
-      Pause(p.stallMs);
-      m_sim.ClearFaults();
+      ASSERT_TRUE(m_Sim.AddFault(k.substr(6), &error)) << error;
+      Pause(p.m_nStallMs);
+      m_Sim.ClearFaults();
     } else {
       FAIL() << "unknown kind " << k;
     }
@@ -284,8 +284,8 @@ class FaultCampaign : public Fixture {
   // What the phone was told about the connect counter: each report's totals agree with the
   // statistics information of its own attempt, and every error line is one the head unit knows.
   void CheckReports() {
-    std::vector<phonesim::SAppRxRecord> infos = m_sim.App().Received(phonesim::HUMSG_STATISTICS);
-    std::vector<phonesim::SAppRxRecord> reports = m_sim.App().Received(phonesim::HUMSG_CONNECT_STATISTICS);
+    std::vector<phonesim::SAppRxRecord> infos = m_Sim.App().Received(phonesim::HUMSG_STATISTICS);
+    std::vector<phonesim::SAppRxRecord> reports = m_Sim.App().Received(phonesim::HUMSG_CONNECT_STATISTICS);
     EXPECT_FALSE(reports.empty());
     for (const phonesim::SAppRxRecord& r : reports) {
       phonesim::pb::CorvaneConnectStatistics report;
@@ -324,7 +324,7 @@ class FaultCampaign : public Fixture {
         },
         kProbeMs, &screen);
     std::string seen;
-    for (const e2e::SLayer& l : screen.layers) seen += " " + l.name;
+    for (const e2e::SLayer& l : screen.m_Layers) seen += " " + l.m_strName;
     EXPECT_TRUE(shown) << "the screen does not show " << container << ":" << seen;
   }
 
@@ -335,37 +335,37 @@ class FaultCampaign : public Fixture {
     ASSERT_TRUE(ReadUntilAfter(0, kShown, kReconnectMs)) << "no first picture";
     ASSERT_TRUE(Projecting()) << "the first connection does not project";
 
-    for (int i = 0; i < m_points; ++i) {
+    for (int i = 0; i < m_nPoints; ++i) {
       const SPoint point = NextPoint(i);
       SCOPED_TRACE(point.Text());
-      if (point.midConnection) m_sim.Unplug();
-      Pause(point.delayMs);
+      if (point.m_bMidConnection) m_Sim.Unplug();
+      Pause(point.m_nDelayMs);
       ASSERT_NO_FATAL_FAILURE(Inject(point));
       // Let the fault play out before looking.
       Pause(1000);
-      const int replugged = m_replugged;
+      const int replugged = m_nReplugged;
       ASSERT_NO_FATAL_FAILURE(Recover(point));
       std::printf("campaign: %s: %s\n", point.Text().c_str(),
-                  m_replugged > replugged ? "re-plugged" : "recovered");
+                  m_nReplugged > replugged ? "re-plugged" : "recovered");
       std::fflush(stdout);
     }
 
     // A fresh connection whose report reaches the phone: from then on the counter restarts.
-    const size_t reportsBefore = m_sim.App().Received(phonesim::HUMSG_CONNECT_STATISTICS).size();
+    const size_t reportsBefore = m_Sim.App().Received(phonesim::HUMSG_CONNECT_STATISTICS).size();
     ASSERT_TRUE(Replug()) << "no final connection";
-    ASSERT_TRUE(m_sim.App().WaitFor(
-        [&] { return m_sim.App().Received(phonesim::HUMSG_CONNECT_STATISTICS).size() > reportsBefore; },
+    ASSERT_TRUE(m_Sim.App().WaitFor(
+        [&] { return m_Sim.App().Received(phonesim::HUMSG_CONNECT_STATISTICS).size() > reportsBefore; },
         10000))
         << "the final connection's statistics never reached the phone";
 
     // Then attempts that end at once because the phone app is missing: each counts one attempt and
     // adds one error line.
-    m_sim.Shell().SetAppInstalled(phonesim::APP_PACKAGE, false);
+    m_Sim.Shell().SetAppInstalled(phonesim::APP_PACKAGE, false);
     const size_t logMark = EngineLog().size();
     const int missing = Rand(0, 3);
     for (int k = 0; k < missing; ++k) {
-      const size_t mark = m_lines.size();
-      m_sim.Unplug();
+      const size_t mark = m_Lines.size();
+      m_Sim.Unplug();
       ASSERT_TRUE(ReadUntilAfter(mark, kAppMissing, kReconnectMs))
           << "attempt " << k << " with the app missing";
     }
@@ -377,7 +377,7 @@ class FaultCampaign : public Fixture {
       ASSERT_TRUE(WaitForEngineLog(counted, before + 1, kProbeMs)) << "the last attempt was not counted";
     }
 
-    ASSERT_TRUE(EngineRunning()) << "the engine ended with status " << m_engineStatus;
+    ASSERT_TRUE(EngineRunning()) << "the engine ended with status " << m_nEngineStatus;
     if constexpr (kRealProgram) {
       // The last fault decides the screen: the app missing on the phone, or the projection.
       ASSERT_NO_FATAL_FAILURE(ExpectScreen(missing > 0 ? "container_NotExist" : "corvane_video"));
@@ -391,23 +391,23 @@ class FaultCampaign : public Fixture {
     // back, and every ended attempt adds one: none leaves 0, k attempts leave k + 1.
     const int expectedCount = missing == 0 ? 0 : missing + 1;
     const std::string expectedConnect = std::to_string(expectedCount) + std::string(1, '\0');
-    EXPECT_EQ(ReadText(m_dir / "Connect.log"), expectedConnect)
+    EXPECT_EQ(ReadText(m_Dir / "Connect.log"), expectedConnect)
         << missing << " attempts with the app missing";
     std::string expectedErrors;
     for (int k = 0; k < missing; ++k) expectedErrors += ToGbk("手机端未安装程序 \r\n");
-    EXPECT_EQ(ReadText(m_dir / "Error.log"), expectedErrors);
+    EXPECT_EQ(ReadText(m_Dir / "Error.log"), expectedErrors);
 
     std::printf("campaign: seed %u, %d points: %d recovered in place, %d after a re-plug; %zu connections\n",
-                m_seed, m_points, m_inPlace, m_replugged, Count(kProgress100));
+                m_nSeed, m_nPoints, m_nInPlace, m_nReplugged, Count(kProgress100));
   }
 
-  std::mt19937 m_rng;
-  uint32_t m_seed = 0;
-  int m_points = 0;
-  int m_engineStatus = -1;
-  uint32_t m_probe = 0;
-  int m_inPlace = 0;
-  int m_replugged = 0;
+  std::mt19937 m_Rng;
+  uint32_t m_nSeed = 0;
+  int m_nPoints = 0;
+  int m_nEngineStatus = -1;
+  uint32_t m_nProbe = 0;
+  int m_nInPlace = 0;
+  int m_nReplugged = 0;
 };
 
 // Named by the program, so that a campaign of one of them can be chosen (tools/campaign.sh).

@@ -19,24 +19,24 @@ constexpr int kReplyMs = 15000;
 
 // One line of `layers`: a shown layer of a running dialog, in window coordinates.
 struct SLayer {
-  size_t depth = 0;  // 0 for a dialog, its children one further
-  int id = 0;
-  std::string name;  // "-" for a layer without a name
-  std::string className;
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  bool hasText = false;
-  std::string text;  // UTF-8, a line end as "\n"
+  size_t m_nDepth = 0;  // 0 for a dialog, its children one further
+  int m_nId = 0;
+  std::string m_strName;  // "-" for a layer without a name
+  std::string m_strClassName;
+  int m_nLeft = 0;
+  int m_nTop = 0;
+  int m_nRight = 0;
+  int m_nBottom = 0;
+  bool m_bHasText = false;
+  std::string m_strText;  // UTF-8, a line end as "\n"
 
-  int CentreX() const { return (left + right) / 2; }
-  int CentreY() const { return (top + bottom) / 2; }
+  int CentreX() const { return (m_nLeft + m_nRight) / 2; }
+  int CentreY() const { return (m_nTop + m_nBottom) / 2; }
 };
 
 // One answer to `layers`, in the program's order (children follow their parent).
 struct SLayers {
-  std::vector<SLayer> layers;
+  std::vector<SLayer> m_Layers;
 
   // The first shown layer with this name, or nullptr.
   const SLayer* Find(const std::string& name) const;
@@ -68,7 +68,7 @@ class ProgramE2E : public EngineE2E {
   void StartProgram(const std::vector<std::string>& options = {}) { StartEngine(options); }
 
   // One console line.
-  bool Send(const std::string& line) { return m_engine.Write(line + "\n"); }
+  bool Send(const std::string& line) { return m_Engine.Write(line + "\n"); }
   // Asks `layers` and reads its answer.
   bool Layers(SLayers* out, int ms = kReplyMs);
   // Asks `layers` until `done` holds of the answer or ms passed; the last answer in *last.
@@ -90,7 +90,7 @@ class ProgramE2E : public EngineE2E {
   void SecondStart(const std::vector<std::string>& args, const std::vector<std::string>& env, int ping);
 
   // The program joins the shared bus under its root (a second start, corvane-post).
-  bool m_sharedBus = true;
+  bool m_bSharedBus = true;
 };
 
 }  // namespace e2e

@@ -40,8 +40,8 @@ using Programs = ::testing::Types<EngineE2E, ProgramE2E>;
 TYPED_TEST_SUITE(EndSurface, Programs);
 
 TYPED_TEST(EndSurface, HoldsAPictureThePhoneSent) {
-  if (this->m_engineErr.empty()) this->m_engineErr = this->m_root / "program.err";
-  const fs::path file = this->m_root / "end.bmp";
+  if (this->m_EngineErr.empty()) this->m_EngineErr = this->m_Root / "program.err";
+  const fs::path file = this->m_Root / "end.bmp";
   ASSERT_NO_FATAL_FAILURE(this->Connect({}, {"--dump-surface", file.string()}));
   EXPECT_EQ(this->Quit(), 0);
   EXPECT_EQ(e2e::Occurrences(this->EngineLog(), "no picture surface written"), 0u) << this->EngineLog();
@@ -53,17 +53,17 @@ TYPED_TEST(EndSurface, HoldsAPictureThePhoneSent) {
   ASSERT_EQ(surface.bpp, 32);
   // The program has ended: every picture it could have decoded is in the phone's record.
   const e2e::SPhoneLog log = this->Log();
-  ASSERT_FALSE(log.pictures.empty());
+  ASSERT_FALSE(log.m_Pictures.empty());
   phonesim::CPictureSource source;
   bool found = false;
-  for (auto p = log.pictures.rbegin(); p != log.pictures.rend() && !found; ++p) {
+  for (auto p = log.m_Pictures.rbegin(); p != log.m_Pictures.rend() && !found; ++p) {
     std::vector<uint8_t> jpeg, rgb;
-    ASSERT_TRUE(source.Picture(p->frame, kWidth, kHeight, &jpeg));
-    ASSERT_EQ(jpeg.size(), p->size) << "frame " << p->frame << " could not be made again";
+    ASSERT_TRUE(source.Picture(p->m_nFrame, kWidth, kHeight, &jpeg));
+    ASSERT_EQ(jpeg.size(), p->m_nSize) << "frame " << p->m_nFrame << " could not be made again";
     ASSERT_TRUE(DecodeLikeTheSurface(jpeg, kWidth, kHeight, &rgb));
     found = SamePixels(surface, rgb);
   }
-  EXPECT_TRUE(found) << "the written surface is none of the " << log.pictures.size() << " pictures sent";
+  EXPECT_TRUE(found) << "the written surface is none of the " << log.m_Pictures.size() << " pictures sent";
 }
 
 }  // namespace

@@ -23,31 +23,31 @@ std::vector<std::string> BusEnvironment(const fs::path& root) {
 }  // namespace
 
 void ProgramHostE2E::TearDown() {
-  m_taskBar.Kill();
+  m_TaskBar.Kill();
   ProgramSimE2E::TearDown();
 }
 
 void ProgramHostE2E::StartTaskBar() {
-  m_taskBarPing = "PROGRAM_E2E_TASKBAR_PING";
+  m_strTaskBarPing = "PROGRAM_E2E_TASKBAR_PING";
   ASSERT_TRUE(
-      m_taskBar.Start({XPROC_PEER, std::string("window HHTaskBar ") + kTaskBarTitle + " " + m_taskBarPing},
-                      BusEnvironment(m_dir)));
+      m_TaskBar.Start({XPROC_PEER, std::string("window HHTaskBar ") + kTaskBarTitle + " " + m_strTaskBarPing},
+                      BusEnvironment(m_Dir)));
   std::string said;
-  ASSERT_TRUE(m_taskBar.ReadLine(&said, kReplyMs)) << "the task bar did not start";
+  ASSERT_TRUE(m_TaskBar.ReadLine(&said, kReplyMs)) << "the task bar did not start";
   ASSERT_EQ(said.rfind("window ", 0), 0u) << said;
 }
 
 bool ProgramHostE2E::TaskBarShownIs(bool shown) {
   // The bar carries out another program's show or hide in the order of its queue: once it has
   // taken a later ping, the request is done and its window list rewritten.
-  const std::string n = std::to_string(++m_taskBarPings);
-  if (Post({m_taskBarPing, "0", n, "--window", kTaskBarTitle}) != 0) return false;
-  const std::string got = "got " + m_taskBarPing + " 0 " + n;
+  const std::string n = std::to_string(++m_nTaskBarPings);
+  if (Post({m_strTaskBarPing, "0", n, "--window", kTaskBarTitle}) != 0) return false;
+  const std::string got = "got " + m_strTaskBarPing + " 0 " + n;
   std::string line;
   while (line != got) {
-    if (!m_taskBar.ReadLine(&line, kReplyMs)) return false;
+    if (!m_TaskBar.ReadLine(&line, kReplyMs)) return false;
   }
-  std::istringstream windows(ReadText(m_dir / "bus" / "windows" / std::to_string(m_taskBar.Pid())));
+  std::istringstream windows(ReadText(m_Dir / "bus" / "windows" / std::to_string(m_TaskBar.Pid())));
   // One window a line: handle, shown, class, title, separated by tabs.
   while (std::getline(windows, line)) {
     std::istringstream fields(line);
@@ -61,19 +61,19 @@ bool ProgramHostE2E::TaskBarShownIs(bool shown) {
 }
 
 void ProgramHostE2E::WriteShell() {
-  fs::create_directories(m_dir / "Windows");
-  const fs::path shell = m_dir / "Windows" / "Explorer.exe";
+  fs::create_directories(m_Dir / "Windows");
+  const fs::path shell = m_Dir / "Windows" / "Explorer.exe";
   std::ofstream(shell) << "#!/bin/sh\nexit 0\n";
   fs::permissions(shell, fs::perms::owner_all);
 }
 
 void ProgramHostE2E::WriteMassStorageSwitchedOff() {
-  fs::create_directories(m_dir / "Registry");
-  std::ofstream(m_dir / "Registry" / "registry.txt") << kMassStorageKey << "\n\"Dll\"=sz:\"--USBMSC.DLL\"\n";
+  fs::create_directories(m_Dir / "Registry");
+  std::ofstream(m_Dir / "Registry" / "registry.txt") << kMassStorageKey << "\n\"Dll\"=sz:\"--USBMSC.DLL\"\n";
 }
 
 bool ProgramHostE2E::MassStorageSwitchedOn() const {
-  const std::string text = ReadText(m_dir / "Registry" / "registry.txt");
+  const std::string text = ReadText(m_Dir / "Registry" / "registry.txt");
   const size_t key = text.find(kMassStorageKey);
   if (key == std::string::npos) return false;
   const size_t next = text.find("\n[", key);
@@ -86,22 +86,22 @@ void ProgramHostE2E::ExpectEveryChannelClosed() {
   const bool closed = WaitForLog(
       [&](const SPhoneLog& log) {
         unclosed.clear();
-        for (const SStreamOpen& open : log.opens) {
-          if (open.service.rfind("tcp:", 0) != 0) continue;
+        for (const SStreamOpen& open : log.m_Opens) {
+          if (open.m_strService.rfind("tcp:", 0) != 0) continue;
           bool bClosed = false;
-          for (const SPacket& p : log.packets) {
-            if (p.fromHost && p.command == "CLSE" && p.arg1 == open.deviceId) bClosed = true;
+          for (const SPacket& p : log.m_Packets) {
+            if (p.m_bFromHost && p.m_strCommand == "CLSE" && p.m_nArg1 == open.m_nDeviceId) bClosed = true;
           }
-          if (!bClosed) unclosed += " " + open.service;
+          if (!bClosed) unclosed += " " + open.m_strService;
         }
-        return unclosed.empty() && !log.opens.empty();
+        return unclosed.empty() && !log.m_Opens.empty();
       },
       kReplyMs);
   EXPECT_TRUE(closed) << "no CLSE from the head unit for" << unclosed;
 }
 
 void ProgramHostE2E::ExpectLogsWritten() {
-  EXPECT_TRUE(fs::exists(m_dir / "Connect.log"));
+  EXPECT_TRUE(fs::exists(m_Dir / "Connect.log"));
   EXPECT_EQ(Occurrences(EngineLog(), "!!!!!!! ALL Tcp Thread Exit"), 1u);
 }
 

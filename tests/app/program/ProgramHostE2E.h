@@ -32,9 +32,9 @@ class ProgramHostE2E : public ProgramSimE2E {
   // The connect counter was written and the engine's threads were all joined.
   void ExpectLogsWritten();
 
-  Child m_taskBar;
-  std::string m_taskBarPing;
-  int m_taskBarPings = 0;
+  Child m_TaskBar;
+  std::string m_strTaskBarPing;
+  int m_nTaskBarPings = 0;
 };
 
 }  // namespace e2e

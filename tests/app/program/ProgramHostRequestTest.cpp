@@ -21,11 +21,11 @@ const int kCommandChannel = 0;
 const int kTouchChannel = 5;
 
 struct SRequest {
-  const char* name;
-  std::vector<std::string> post;  // corvane-post's NAME WPARAM LPARAM
-  uint32_t type;                  // what the phone receives when the request acts
-  int channel;
-  const char* fields;
+  const char* m_pszName;
+  std::vector<std::string> m_Post;  // corvane-post's NAME WPARAM LPARAM
+  uint32_t m_nType;                 // what the phone receives when the request acts
+  int m_nChannel;
+  const char* m_pszFields;
 };
 
 const SRequest kRequests[] = {
@@ -41,26 +41,26 @@ class ProgramHostRequests : public ProgramHostE2E, public ::testing::WithParamIn
   // second ping, sent once the first is written, comes after those posts.
   bool PingOverTheBus() { return PingOverTheBusOnce() && Ping(); }
   bool PingOverTheBusOnce() {
-    const std::string n = std::to_string(++m_busPings);
+    const std::string n = std::to_string(++m_nBusPings);
     return Post({"PROGRAM_E2E_PING", "0", n, "--window", "WND_CORVANE"}) == 0 &&
            ReadUntil("msg PROGRAM_E2E_PING 0 " + n, kReplyMs);
   }
 
-  int m_busPings = 0;
+  int m_nBusPings = 0;
 };
 
 TEST_P(ProgramHostRequests, ActOnlyWithTheNotifySwitch) {
   const bool notify = GetParam();
-  if (notify) e2e::WriteNotifyConfig(m_dir);
+  if (notify) e2e::WriteNotifyConfig(m_Dir);
   WriteShell();
   ASSERT_NO_FATAL_FAILURE(Connect());
   // Touches go out once the phone reported itself in the foreground.
   ASSERT_TRUE(Seen("msg MESSAGE_CMD_REV 0 65563") || ReadUntil("msg MESSAGE_CMD_REV 0 65563", kReplyMs));
 
   for (const SRequest& r : kRequests) {
-    std::vector<std::string> args = r.post;
+    std::vector<std::string> args = r.m_Post;
     args.insert(args.end(), {"--window", "WND_CORVANE"});
-    ASSERT_EQ(Post(args), 0) << r.name;
+    ASSERT_EQ(Post(args), 0) << r.m_pszName;
   }
   ASSERT_EQ(Post({"N_WMMSG_CORVANE_SHOWHIDE_NOTIFY", "0", "0"}), 0);
   ASSERT_TRUE(PingOverTheBus());
@@ -74,10 +74,10 @@ TEST_P(ProgramHostRequests, ActOnlyWithTheNotifySwitch) {
       [](const SPhoneLog& l) { return l.Rx(kTouch, kTouchChannel).size() >= 2 && !l.Rx(kFrameRate).empty(); },
       kReplyMs, &log));
   for (const SRequest& r : kRequests) {
-    const std::vector<e2e::SAppRx> got = log.Rx(r.type, r.channel);
-    EXPECT_EQ(got.size(), notify ? 1u : 0u) << r.name;
-    if (notify && !got.empty() && *r.fields != '\0') {
-      EXPECT_EQ(got[0].fields, r.fields) << r.name;
+    const std::vector<e2e::SAppRx> got = log.Rx(r.m_nType, r.m_nChannel);
+    EXPECT_EQ(got.size(), notify ? 1u : 0u) << r.m_pszName;
+    if (notify && !got.empty() && *r.m_pszFields != '\0') {
+      EXPECT_EQ(got[0].m_strFields, r.m_pszFields) << r.m_pszName;
     }
   }
   // Without the switch the program hides itself on the phone's request; with it the others do.
@@ -87,7 +87,7 @@ TEST_P(ProgramHostRequests, ActOnlyWithTheNotifySwitch) {
   // switch it is not acted on and the program goes on.
   ASSERT_EQ(Post({"WM_COMMAND", "1", "0", "--window", "WND_CORVANE"}), 0);
   if (notify) {
-    EXPECT_EQ(m_engine.Wait(kQuitMs + kLoadSlackMs), 0);
+    EXPECT_EQ(m_Engine.Wait(kQuitMs + kLoadSlackMs), 0);
     EXPECT_EQ(Occurrences(EngineLog(), "CreateProcess \\Windows\\Explorer.exe : process "), 1u);
     ExpectEveryChannelClosed();
     ExpectLogsWritten();

@@ -28,7 +28,7 @@ class ProgramQuitE2E : public ProgramHostE2E {
  protected:
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(ProgramHostE2E::SetUp());
-    m_logTicks = true;
+    m_bLogTicks = true;
   }
 
   // Status 0, and within the program's three seconds from the request's arrival to the end of its
@@ -45,8 +45,8 @@ class ProgramQuitE2E : public ProgramHostE2E {
 };
 
 struct SOrderlyQuit {
-  const char* name;
-  EQuitBy by;
+  const char* m_pszName;
+  EQuitBy m_By;
 };
 
 class ProgramOrderlyQuit : public ProgramQuitE2E, public ::testing::WithParamInterface<SOrderlyQuit> {};
@@ -57,17 +57,17 @@ TEST_P(ProgramOrderlyQuit, ClosesEveryChannelWritesItsLogsAndPutsMassStorageBack
   ASSERT_NO_FATAL_FAILURE(Connect());
   ASSERT_TRUE(TaskBarShownIs(false));
 
-  switch (GetParam().by) {
+  switch (GetParam().m_By) {
     case EQuitBy::Console:
       ExpectEndedWithinItsBound(Quit(kHangMs));
       break;
     case EQuitBy::PostToWindow:
       ASSERT_EQ(Post({"NMSG_CORVANE_QUIT", "0", "0", "--window", "WND_CORVANE"}), 0);
-      ExpectEndedWithinItsBound(m_engine.Wait(kHangMs));
+      ExpectEndedWithinItsBound(m_Engine.Wait(kHangMs));
       break;
     case EQuitBy::Broadcast:
       ASSERT_EQ(Post({"NMSG_CORVANE_QUIT", "0", "0"}), 0);
-      ExpectEndedWithinItsBound(m_engine.Wait(kHangMs));
+      ExpectEndedWithinItsBound(m_Engine.Wait(kHangMs));
       break;
   }
   ExpectEveryChannelClosed();
@@ -83,13 +83,13 @@ INSTANTIATE_TEST_SUITE_P(Requests, ProgramOrderlyQuit,
                                            SOrderlyQuit{"QuitMessageToTheWindow", EQuitBy::PostToWindow},
                                            SOrderlyQuit{"QuitMessageBroadcast", EQuitBy::Broadcast}),
                          [](const ::testing::TestParamInfo<SOrderlyQuit>& i) {
-                           return std::string(i.param.name);
+                           return std::string(i.param.m_pszName);
                          });
 
 struct SCloseFromOutside {
-  const char* name;
-  const char* message;  // as corvane-post takes it
-  bool shellThere;
+  const char* m_pszName;
+  const char* m_pszMessage;  // as corvane-post takes it
+  bool m_bShellThere;
 };
 
 class ProgramCloseFromOutside : public ProgramQuitE2E,
@@ -97,15 +97,15 @@ class ProgramCloseFromOutside : public ProgramQuitE2E,
 
 TEST_P(ProgramCloseFromOutside, ShutsDownInOrderAndStartsTheShell) {
   const SCloseFromOutside& c = GetParam();
-  if (c.shellThere) WriteShell();
+  if (c.m_bShellThere) WriteShell();
   WriteMassStorageSwitchedOff();
   ASSERT_NO_FATAL_FAILURE(StartTaskBar());
   ASSERT_NO_FATAL_FAILURE(Connect());
 
-  ASSERT_EQ(Post({c.message, "0", "0", "--window", "WND_CORVANE"}), 0);
-  ExpectEndedWithinItsBound(m_engine.Wait(kHangMs));
+  ASSERT_EQ(Post({c.m_pszMessage, "0", "0", "--window", "WND_CORVANE"}), 0);
+  ExpectEndedWithinItsBound(m_Engine.Wait(kHangMs));
   const std::string log = EngineLog();
-  if (c.shellThere) {
+  if (c.m_bShellThere) {
     EXPECT_EQ(Occurrences(log, "CreateProcess \\Windows\\Explorer.exe : process "), 1u) << log;
   } else {
     // As on a head unit without it: the start fails, and the program still ends in order.
@@ -123,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(Messages, ProgramCloseFromOutside,
                                            SCloseFromOutside{"ByDecimalNumber", "16", true},
                                            SCloseFromOutside{"WithoutTheShell", "WM_CLOSE", false}),
                          [](const ::testing::TestParamInfo<SCloseFromOutside>& i) {
-                           return std::string(i.param.name);
+                           return std::string(i.param.m_pszName);
                          });
 
 // ---- the quit from every state of the screen ----
@@ -131,10 +131,10 @@ INSTANTIATE_TEST_SUITE_P(Messages, ProgramCloseFromOutside,
 enum class EScreen { Waiting, AppMissing, Linking, Starting, Video, Background, Calling, Help, PhoneDialog };
 
 struct SQuitFrom {
-  const char* name;
-  EScreen screen;
-  bool deafPhone;  // the phone never answers the head unit's CLSE
-  EQuitBy by;
+  const char* m_pszName;
+  EScreen m_Screen;
+  bool m_bDeafPhone;  // the phone never answers the head unit's CLSE
+  EQuitBy m_By;
 };
 
 class ProgramQuitFromEveryState : public ProgramQuitE2E, public ::testing::WithParamInterface<SQuitFrom> {
@@ -143,9 +143,9 @@ class ProgramQuitFromEveryState : public ProgramQuitE2E, public ::testing::WithP
   // a projection stream for a deaf case.
   void Reach(const SQuitFrom& c) {
     std::vector<std::string> phone;
-    if (c.deafPhone) phone = {"--fault", "deaf-close=tcp:"};
+    if (c.m_bDeafPhone) phone = {"--fault", "deaf-close=tcp:"};
     std::string container;
-    switch (c.screen) {
+    switch (c.m_Screen) {
       case EScreen::Waiting:
       case EScreen::Help:
         // No phone is started: the program waits for one.
@@ -186,7 +186,7 @@ class ProgramQuitFromEveryState : public ProgramQuitE2E, public ::testing::WithP
       case EScreen::Calling: {
         // The phone's reports once the picture is shown.
         phonesim::SPhoneSimOptions options;
-        if (c.deafPhone) options.faults = {"deaf-close=tcp:"};
+        if (c.m_bDeafPhone) options.faults = {"deaf-close=tcp:"};
         ASSERT_NO_FATAL_FAILURE(StartSim(options));
         ASSERT_NO_FATAL_FAILURE(StartProgram());
         ASSERT_TRUE(ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", kStateMs));
@@ -194,22 +194,22 @@ class ProgramQuitFromEveryState : public ProgramQuitE2E, public ::testing::WithP
         // A phone app in the background, in a call as well, sends no pictures: none brings the
         // video state back.
         std::vector<std::string> reports = {"background"};
-        if (c.screen == EScreen::Calling) reports.push_back("call-begin");
+        if (c.m_Screen == EScreen::Calling) reports.push_back("call-begin");
         for (const std::string& report : reports) {
           std::string error;
-          ASSERT_TRUE(m_sim.App().Inject(report, &error)) << error;
+          ASSERT_TRUE(m_Sim.App().Inject(report, &error)) << error;
         }
-        container = c.screen == EScreen::Calling ? "container_calling" : "container_hidecorvane";
+        container = c.m_Screen == EScreen::Calling ? "container_calling" : "container_hidecorvane";
         break;
       }
     }
     SLayers screen;
     ASSERT_TRUE(WaitForLayers([&](const SLayers& l) { return l.Shown(container); }, kStateMs, &screen))
         << "the screen never showed " << container;
-    if (c.screen == EScreen::Help) {
+    if (c.m_Screen == EScreen::Help) {
       ASSERT_TRUE(TapHelpButton());
       ASSERT_TRUE(WaitForDialog("CHelpDlg"));
-    } else if (c.screen == EScreen::PhoneDialog) {
+    } else if (c.m_Screen == EScreen::PhoneDialog) {
       ASSERT_EQ(Post({"NMSG_CORVANE_VIDEO_DLG_SHOW", "0", "0", "--window", "WND_CORVANE"}), 0);
       ASSERT_TRUE(WaitForDialog("CPhoneDlg"));
     }
@@ -236,15 +236,15 @@ TEST_P(ProgramQuitFromEveryState, EndsWithinItsBoundAndGivesTheScreenBack) {
 
   // Within the program's three seconds, from every state: while linking too, as the link's calls
   // end at once on a quit, and with a phone that answers no close.
-  if (c.by == EQuitBy::Console) {
+  if (c.m_By == EQuitBy::Console) {
     ExpectEndedWithinItsBound(Quit(kHangMs));
   } else {
     ASSERT_EQ(Post({"NMSG_CORVANE_QUIT", "0", "0", "--window", "WND_CORVANE"}), 0);
-    ExpectEndedWithinItsBound(m_engine.Wait(kHangMs));
+    ExpectEndedWithinItsBound(m_Engine.Wait(kHangMs));
   }
   ExpectLogsWritten();
   EXPECT_TRUE(TaskBarShownIs(true));
-  if (c.deafPhone) {
+  if (c.m_bDeafPhone) {
     // The head unit asked for every close; the phone answered none, and the quit went on.
     ExpectEveryChannelClosed();
   }
@@ -267,6 +267,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SQuitFrom{"BackgroundDeafPhone", EScreen::Background, true, EQuitBy::PostToWindow},
                       SQuitFrom{"CallingDeafPhone", EScreen::Calling, true, EQuitBy::PostToWindow},
                       SQuitFrom{"PhoneDialogDeafPhone", EScreen::PhoneDialog, true, EQuitBy::PostToWindow}),
-    [](const ::testing::TestParamInfo<SQuitFrom>& i) { return std::string(i.param.name); });
+    [](const ::testing::TestParamInfo<SQuitFrom>& i) { return std::string(i.param.m_pszName); });
 
 }  // namespace

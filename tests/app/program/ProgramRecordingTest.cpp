@@ -16,9 +16,9 @@ const char kUsbIn[] = "msg WMMSG_CORVANE_USB_OUT 0 1";
 const char kUsbOut[] = "msg WMMSG_CORVANE_USB_OUT 0 0";
 
 struct SRecording {
-  const char* name;
-  std::vector<std::string> phone;  // what the phone's app sends before the cable goes
-  bool stopOnUsbOut;               // the USB out posts the recording's stop
+  const char* m_pszName;
+  std::vector<std::string> m_Phone;  // what the phone's app sends before the cable goes
+  bool m_bStopOnUsbOut;              // the USB out posts the recording's stop
 };
 
 class ProgramRecording : public ProgramSimE2E, public ::testing::WithParamInterface<SRecording> {
@@ -28,7 +28,7 @@ class ProgramRecording : public ProgramSimE2E, public ::testing::WithParamInterf
     const std::string line = injection == "record-start" ? "msg NMSG_RECORD 0 1" : kRecordStops;
     const size_t before = Count(line);
     std::string error;
-    ASSERT_TRUE(m_sim.App().Inject(injection, &error)) << error;
+    ASSERT_TRUE(m_Sim.App().Inject(injection, &error)) << error;
     ASSERT_TRUE(ReadUntilCount(line, before + 1, kReplyMs)) << injection;
   }
 
@@ -38,7 +38,7 @@ class ProgramRecording : public ProgramSimE2E, public ::testing::WithParamInterf
   // second one comes after them.
   void Unplug() {
     const size_t outs = Count(kUsbOut);
-    m_sim.Unplug();
+    m_Sim.Unplug();
     ASSERT_TRUE(ReadUntilCount(kUsbOut, outs + 1, kReplyMs));
     ASSERT_TRUE(Ping());
     ASSERT_TRUE(Ping());
@@ -50,18 +50,18 @@ TEST_P(ProgramRecording, UsbOutStopsOnlyARunningRecordingAndOnce) {
   ASSERT_NO_FATAL_FAILURE(StartSim());
   ASSERT_NO_FATAL_FAILURE(StartProgram());
   ASSERT_TRUE(ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", 30000));
-  for (const std::string& injection : c.phone) ASSERT_NO_FATAL_FAILURE(PhoneSends(injection));
+  for (const std::string& injection : c.m_Phone) ASSERT_NO_FATAL_FAILURE(PhoneSends(injection));
   const size_t stopsBefore = Count(kRecordStops);
 
   ASSERT_NO_FATAL_FAILURE(Unplug());
   size_t outAt = 0;
-  for (size_t i = 0; i < m_lines.size(); ++i) {
-    if (m_lines[i] == kUsbOut) outAt = i;
+  for (size_t i = 0; i < m_Lines.size(); ++i) {
+    if (m_Lines[i] == kUsbOut) outAt = i;
   }
   size_t stopsAfterOut = 0;
-  for (size_t i = outAt; i < m_lines.size(); ++i) stopsAfterOut += m_lines[i] == kRecordStops ? 1 : 0;
-  EXPECT_EQ(stopsAfterOut, c.stopOnUsbOut ? 1u : 0u);
-  EXPECT_EQ(Count(kRecordStops), stopsBefore + (c.stopOnUsbOut ? 1u : 0u));
+  for (size_t i = outAt; i < m_Lines.size(); ++i) stopsAfterOut += m_Lines[i] == kRecordStops ? 1 : 0;
+  EXPECT_EQ(stopsAfterOut, c.m_bStopOnUsbOut ? 1u : 0u);
+  EXPECT_EQ(Count(kRecordStops), stopsBefore + (c.m_bStopOnUsbOut ? 1u : 0u));
 
   // The stop cleared the recording: the next USB out, after a re-plug, posts nothing.
   ASSERT_TRUE(ReadUntilCount(kUsbIn, 2, 30000));
@@ -76,6 +76,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SRecording{"Recording", {"record-start"}, true},
                       SRecording{"StoppedBeforeTheUnplug", {"record-start", "record-stop"}, false},
                       SRecording{"NeverRecording", {}, false}),
-    [](const ::testing::TestParamInfo<SRecording>& i) { return std::string(i.param.name); });
+    [](const ::testing::TestParamInfo<SRecording>& i) { return std::string(i.param.m_pszName); });
 
 }  // namespace

@@ -43,9 +43,9 @@ bool HeldOnBus(const fs::path& root, const std::string& name) {
 }
 
 struct SRootCase {
-  const char* name;
-  bool bProgram;  // CECorvane, else corvane-engine
-  bool bEnvRoot;  // CORVANE_ROOT names the root and --dir a directory apart; else --dir alone
+  const char* m_pszName;
+  bool m_bProgram;  // CECorvane, else corvane-engine
+  bool m_bEnvRoot;  // CORVANE_ROOT names the root and --dir a directory apart; else --dir alone
 };
 
 const SRootCase kCases[] = {
@@ -60,8 +60,8 @@ class ProgramRoot : public e2e::ProgramE2E, public ::testing::WithParamInterface
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(ProgramE2E::SetUp());
     // A whole program directory too, so that only the rule tells the two apart.
-    m_apart = m_root / "apart";
-    fs::copy(m_dir, m_apart, fs::copy_options::recursive);
+    m_Apart = m_Root / "apart";
+    fs::copy(m_Dir, m_Apart, fs::copy_options::recursive);
     // The children inherit this process's environment: only the case's root may reach them.
     unsetenv("CORVANE_ROOT");
   }
@@ -70,18 +70,19 @@ class ProgramRoot : public e2e::ProgramE2E, public ::testing::WithParamInterface
   void StartCase() {
     const SRootCase& c = GetParam();
     std::vector<std::string> env = {"CORVANE_BUS=shared"};
-    if (c.bEnvRoot) env.push_back("CORVANE_ROOT=" + m_dir.string());
-    m_args = {c.bProgram ? CECORVANE_PATH : ENGINE_PATH, "--dir", (c.bEnvRoot ? m_apart : m_dir).string()};
-    m_env = env;
-    std::vector<std::string> args = m_args;
-    if (c.bProgram) args.push_back("hide");
-    ASSERT_TRUE(m_engine.Start(args, env, m_engineErr.string()));
+    if (c.m_bEnvRoot) env.push_back("CORVANE_ROOT=" + m_Dir.string());
+    m_Args = {c.m_bProgram ? CECORVANE_PATH : ENGINE_PATH, "--dir",
+              (c.m_bEnvRoot ? m_Apart : m_Dir).string()};
+    m_Env = env;
+    std::vector<std::string> args = m_Args;
+    if (c.m_bProgram) args.push_back("hide");
+    ASSERT_TRUE(m_Engine.Start(args, env, m_EngineErr.string()));
     ASSERT_TRUE(Ping()) << "the program does not read its input";
   }
 
-  fs::path m_apart;
-  std::vector<std::string> m_args;
-  std::vector<std::string> m_env;
+  fs::path m_Apart;
+  std::vector<std::string> m_Args;
+  std::vector<std::string> m_Env;
 };
 
 TEST_P(ProgramRoot, KeepsItsFilesNamesMessagesAndWindowOnTheRootsBus) {
@@ -89,9 +90,9 @@ TEST_P(ProgramRoot, KeepsItsFilesNamesMessagesAndWindowOnTheRootsBus) {
   ASSERT_NO_FATAL_FAILURE(StartCase());
 
   std::vector<std::string> names = {"EVENT_INIT", "EVENT_RECONNECT"};
-  if (c.bProgram) names.push_back("CUI_MAIN_VT_CORVANE_MUTEX");
-  for (const std::string& name : names) EXPECT_TRUE(HeldOnBus(m_dir, name)) << name;
-  EXPECT_FALSE(fs::exists(m_apart / "bus"));
+  if (c.m_bProgram) names.push_back("CUI_MAIN_VT_CORVANE_MUTEX");
+  for (const std::string& name : names) EXPECT_TRUE(HeldOnBus(m_Dir, name)) << name;
+  EXPECT_FALSE(fs::exists(m_Apart / "bus"));
 
   // A message of corvane-post's own, registered after the program's: the same number on both sides.
   ASSERT_EQ(Post({"PROGRAM_E2E_PING", "0", "1", "--window", "WND_CORVANE"}), 0);
@@ -99,18 +100,20 @@ TEST_P(ProgramRoot, KeepsItsFilesNamesMessagesAndWindowOnTheRootsBus) {
   ASSERT_EQ(Post({"NMSG_CORVANE_HW_KEY", "4", "0", "--window", "WND_CORVANE"}), 0);
   EXPECT_TRUE(ReadUntil("msg NMSG_CORVANE_HW_KEY 4 0", kReplyMs));
 
-  if (c.bProgram) {
+  if (c.m_bProgram) {
     EXPECT_FALSE(RootWindowShown());
-    ASSERT_NO_FATAL_FAILURE(SecondStart(m_args, m_env, 2));
+    ASSERT_NO_FATAL_FAILURE(SecondStart(m_Args, m_Env, 2));
     EXPECT_TRUE(RootWindowShown());
   }
 
   EXPECT_EQ(Quit(), 0);
-  EXPECT_TRUE(fs::exists(m_dir / "Connect.log"));
-  EXPECT_FALSE(fs::exists(m_apart / "Connect.log"));
+  EXPECT_TRUE(fs::exists(m_Dir / "Connect.log"));
+  EXPECT_FALSE(fs::exists(m_Apart / "Connect.log"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProgramRoot, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<SRootCase>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<SRootCase>& info) {
+                           return info.param.m_pszName;
+                         });
 
 }  // namespace

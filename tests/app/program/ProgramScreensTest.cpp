@@ -35,8 +35,8 @@ std::string LinkingText(int percent) {
 
 std::set<std::string> ShownButtons(const SLayers& screen) {
   std::set<std::string> out;
-  for (const SLayer& l : screen.layers) {
-    if (l.className == "CWceUiButton") out.insert(l.name);
+  for (const SLayer& l : screen.m_Layers) {
+    if (l.m_strClassName == "CWceUiButton") out.insert(l.m_strName);
   }
   return out;
 }
@@ -44,15 +44,15 @@ std::set<std::string> ShownButtons(const SLayers& screen) {
 // The largest difference of one colour channel between the screen's rectangle and the picture
 // laid over it, at the screen's depth: a 16-bit screen keeps 5, 6 and 5 bits of the colours.
 int LargestDifference(const e2e::SScreen& screen, const SLayer& frame, const std::vector<uint8_t>& rgb) {
-  const int width = frame.right - frame.left;
+  const int width = frame.m_nRight - frame.m_nLeft;
   const uint32_t keep = screen.bpp == 16 ? 0xF8FCF8 : 0xFFFFFF;
   int largest = 0;
-  for (int y = 0; y < frame.bottom - frame.top; ++y) {
+  for (int y = 0; y < frame.m_nBottom - frame.m_nTop; ++y) {
     for (int x = 0; x < width; ++x) {
       const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
       const uint32_t want =
           (static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2]) & keep;
-      const uint32_t got = screen.Pixel(frame.left + x, frame.top + y) & keep;
+      const uint32_t got = screen.Pixel(frame.m_nLeft + x, frame.m_nTop + y) & keep;
       for (int shift : {0, 8, 16}) {
         largest = std::max(largest, std::abs(static_cast<int>((want >> shift) & 0xFF) -
                                              static_cast<int>((got >> shift) & 0xFF)));
@@ -79,14 +79,14 @@ void ExpectState(const SLayers& screen, const std::string& state, const std::set
 
 TEST(ProgramLayerLine, IsParsedWithItsDepthRectangleAndText) {
   const struct {
-    const char* line;
-    bool ok;
-    size_t depth;
-    int id;
-    const char* name;
-    int left, top, right, bottom;
-    bool hasText;
-    const char* text;
+    const char* m_pszLine;
+    bool m_bOk;
+    size_t m_nDepth;
+    int m_nId;
+    const char* m_pszName;
+    int m_nLeft, m_nTop, m_nRight, m_nBottom;
+    bool m_bHasText;
+    const char* m_pszText;
   } cases[] = {
       {"1 CMainDlg CMainDlg 0,0,800,480", true, 0, 1, "CMainDlg", 0, 0, 800, 480, false, ""},
       {"    17 USB_LINKING CWceUiLayer -4,10,300,60 \"LINK... 40 %\"", true, 2, 17, "USB_LINKING", -4, 10,
@@ -97,19 +97,19 @@ TEST(ProgramLayerLine, IsParsedWithItsDepthRectangleAndText) {
       {" 3 odd CWceUiLayer 1,2,3,4", false, 0, 0, "", 0, 0, 0, 0, false, ""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
+    SCOPED_TRACE(c.m_pszLine);
     SLayer layer;
-    ASSERT_EQ(e2e::ParseLayer(c.line, &layer), c.ok);
-    if (!c.ok) continue;
-    EXPECT_EQ(layer.depth, c.depth);
-    EXPECT_EQ(layer.id, c.id);
-    EXPECT_EQ(layer.name, c.name);
-    EXPECT_EQ(layer.left, c.left);
-    EXPECT_EQ(layer.top, c.top);
-    EXPECT_EQ(layer.right, c.right);
-    EXPECT_EQ(layer.bottom, c.bottom);
-    EXPECT_EQ(layer.hasText, c.hasText);
-    EXPECT_EQ(layer.text, c.text);
+    ASSERT_EQ(e2e::ParseLayer(c.m_pszLine, &layer), c.m_bOk);
+    if (!c.m_bOk) continue;
+    EXPECT_EQ(layer.m_nDepth, c.m_nDepth);
+    EXPECT_EQ(layer.m_nId, c.m_nId);
+    EXPECT_EQ(layer.m_strName, c.m_pszName);
+    EXPECT_EQ(layer.m_nLeft, c.m_nLeft);
+    EXPECT_EQ(layer.m_nTop, c.m_nTop);
+    EXPECT_EQ(layer.m_nRight, c.m_nRight);
+    EXPECT_EQ(layer.m_nBottom, c.m_nBottom);
+    EXPECT_EQ(layer.m_bHasText, c.m_bHasText);
+    EXPECT_EQ(layer.m_strText, c.m_pszText);
   }
 }
 
@@ -153,10 +153,10 @@ TEST_F(ProgramScreens, WithoutAPhoneTheScreenWaitsWithItsHelpAndCloseButtons) {
 // state; the phone cannot be held at most of these steps, so the console posts them.
 TEST_F(ProgramScreens, EachMessageShowsItsStateWithItsButtons) {
   const struct {
-    const char* message;
-    const char* state;
-    const std::set<std::string>* buttons;
-    int percent;  // the linking text's, or -1
+    const char* m_pszMessage;
+    const char* m_pszState;
+    const std::set<std::string>* m_pButtons;
+    int m_nPercent;  // the linking text's, or -1
   } cases[] = {
       {"WMMSG_CORVANE_USB_OUT 0 1", "USB_OUT", &kWaitingButtons, -1},
       {"CORVAN_WM_CONNECT_STEP 0 10", "container_Linking", &kNoButtons, 10},
@@ -172,14 +172,14 @@ TEST_F(ProgramScreens, EachMessageShowsItsStateWithItsButtons) {
   };
   ASSERT_NO_FATAL_FAILURE(StartProgram());
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.message);
-    ASSERT_TRUE(Send(std::string("msg ") + c.message));
+    SCOPED_TRACE(c.m_pszMessage);
+    ASSERT_TRUE(Send(std::string("msg ") + c.m_pszMessage));
     SLayers screen;
-    ASSERT_NO_FATAL_FAILURE(WaitForState(c.state, *c.buttons, &screen));
-    if (c.percent >= 0) {
+    ASSERT_NO_FATAL_FAILURE(WaitForState(c.m_pszState, *c.m_pButtons, &screen));
+    if (c.m_nPercent >= 0) {
       const SLayer* text = screen.FindIn("container_Linking", "USB_LINKING");
       ASSERT_NE(text, nullptr);
-      EXPECT_EQ(text->text, LinkingText(c.percent));
+      EXPECT_EQ(text->m_strText, LinkingText(c.m_nPercent));
     }
   }
   EXPECT_EQ(Quit(), 0);
@@ -190,11 +190,11 @@ TEST_F(ProgramScreens, EachMessageShowsItsStateWithItsButtons) {
 // whole connection.
 TEST_F(ProgramScreens, ThePhonesConditionShowsItsState) {
   const struct {
-    std::vector<std::string> phone;
-    const char* line;  // the program's message line after which the state holds
-    const char* state;
-    const std::set<std::string>* buttons;
-    int percent;
+    std::vector<std::string> m_Phone;
+    const char* m_pszLine;  // the program's message line after which the state holds
+    const char* m_pszState;
+    const std::set<std::string>* m_pButtons;
+    int m_nPercent;
   } cases[] = {
       {{"--auth", "on", "--accept-keys", "no"},
        "msg CORVAN_WM_CONNECT_STEP 0 10",
@@ -214,17 +214,17 @@ TEST_F(ProgramScreens, ThePhonesConditionShowsItsState) {
       {{}, "msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", "corvane_video", &kNoButtons, -1},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    m_lines.clear();
-    ASSERT_NO_FATAL_FAILURE(StartPhone(c.phone));
+    SCOPED_TRACE(c.m_pszLine);
+    m_Lines.clear();
+    ASSERT_NO_FATAL_FAILURE(StartPhone(c.m_Phone));
     ASSERT_NO_FATAL_FAILURE(StartProgram());
-    ASSERT_TRUE(ReadUntil(c.line, 30000));
+    ASSERT_TRUE(ReadUntil(c.m_pszLine, 30000));
     SLayers screen;
-    ASSERT_NO_FATAL_FAILURE(WaitForState(c.state, *c.buttons, &screen));
-    if (c.percent >= 0) {
+    ASSERT_NO_FATAL_FAILURE(WaitForState(c.m_pszState, *c.m_pButtons, &screen));
+    if (c.m_nPercent >= 0) {
       const SLayer* text = screen.FindIn("container_Linking", "USB_LINKING");
       ASSERT_NE(text, nullptr);
-      EXPECT_EQ(text->text, LinkingText(c.percent));
+      EXPECT_EQ(text->m_strText, LinkingText(c.m_nPercent));
     }
     EXPECT_EQ(Quit(), 0);
     StopPhone();
@@ -240,10 +240,10 @@ TEST_F(ProgramSimScreens, ThePhonesReportsMoveTheScreenBetweenVideoBackgroundAnd
   // A phone app in the background or in a call sends no pictures until its foreground report:
   // the pictures that come again with it bring the video state back.
   const struct {
-    const char* injection;
-    const char* line;
-    const char* state;
-    const std::set<std::string>* buttons;
+    const char* m_pszInjection;
+    const char* m_pszLine;
+    const char* m_pszState;
+    const std::set<std::string>* m_pButtons;
   } cases[] = {
       {"background", "msg MESSAGE_CMD_REV 0 65564", "container_hidecorvane", &kBackgroundButtons},
       {"call-begin", "msg INNER_MSG_CORVANE_CALLING_STATE 0 1", "container_calling", &kCallingButtons},
@@ -251,14 +251,14 @@ TEST_F(ProgramSimScreens, ThePhonesReportsMoveTheScreenBetweenVideoBackgroundAnd
       {"foreground", "msg MESSAGE_CMD_REV 0 65563", "corvane_video", &kNoButtons},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.injection);
-    const size_t before = Count(c.line);
+    SCOPED_TRACE(c.m_pszInjection);
+    const size_t before = Count(c.m_pszLine);
     std::string error;
-    ASSERT_TRUE(m_sim.App().Inject(c.injection, &error)) << error;
-    ASSERT_TRUE(ReadOneMore(c.line, before));
-    ASSERT_NO_FATAL_FAILURE(WaitForState(c.state, *c.buttons));
+    ASSERT_TRUE(m_Sim.App().Inject(c.m_pszInjection, &error)) << error;
+    ASSERT_TRUE(ReadOneMore(c.m_pszLine, before));
+    ASSERT_NO_FATAL_FAILURE(WaitForState(c.m_pszState, *c.m_pButtons));
   }
-  m_sim.Unplug();
+  m_Sim.Unplug();
   ASSERT_TRUE(ReadUntil("msg WMMSG_CORVANE_USB_OUT 0 0", kReplyMs));
   ASSERT_NO_FATAL_FAILURE(WaitForState("USB_OUT", kWaitingButtons));
   EXPECT_EQ(Quit(), 0);
@@ -269,39 +269,39 @@ TEST_F(ProgramSimScreens, ThePhonesReportsMoveTheScreenBetweenVideoBackgroundAnd
 TEST_F(ProgramSimScreens, TheBackgroundAndCallingButtonsBringThePhoneAppToTheFront) {
   const char kAppStart[] = "am start -n com.velto.corvane/com.velto.corvane.CorvaneActivity";
   const struct {
-    std::vector<const char*> injections;
-    const char* state;
-    const char* button;
+    std::vector<const char*> m_Injections;
+    const char* m_pszState;
+    const char* m_pszButton;
   } cases[] = {
       {{"background"}, "container_hidecorvane", "btnReShow"},
       {{"background", "call-begin"}, "container_calling", "btn_calling_hide"},
   };
   auto appStarts = [&](const e2e::SPhoneLog& log) {
     size_t n = 0;
-    for (const e2e::SShell& s : log.shell) n += s.command.find(kAppStart) != std::string::npos;
+    for (const e2e::SShell& s : log.m_Shell) n += s.m_strCommand.find(kAppStart) != std::string::npos;
     return n;
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.button);
-    m_lines.clear();
+    SCOPED_TRACE(c.m_pszButton);
+    m_Lines.clear();
     ASSERT_NO_FATAL_FAILURE(StartSim());
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     ASSERT_TRUE(ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", 30000));
     ASSERT_NO_FATAL_FAILURE(WaitForState("corvane_video", kNoButtons));
     // The phone app in the background sends no pictures after its reports.
-    for (const char* injection : c.injections) {
+    for (const char* injection : c.m_Injections) {
       std::string error;
-      ASSERT_TRUE(m_sim.App().Inject(injection, &error)) << error;
+      ASSERT_TRUE(m_Sim.App().Inject(injection, &error)) << error;
     }
     SLayers screen;
-    ASSERT_TRUE(WaitForLayers([&](const SLayers& l) { return l.Shown(c.state); }, kReplyMs, &screen));
-    const SLayer* button = screen.Find(c.button);
+    ASSERT_TRUE(WaitForLayers([&](const SLayers& l) { return l.Shown(c.m_pszState); }, kReplyMs, &screen));
+    const SLayer* button = screen.Find(c.m_pszButton);
     ASSERT_NE(button, nullptr);
     const size_t before = appStarts(Log());
     ASSERT_TRUE(Tap(*button));
     EXPECT_TRUE(WaitForLog([&](const e2e::SPhoneLog& l) { return appStarts(l) == before + 1; }, kReplyMs));
     EXPECT_EQ(Quit(), 0);
-    m_sim.Stop();
+    m_Sim.Stop();
   }
 }
 
@@ -316,9 +316,9 @@ TEST_F(ProgramSimScreens, TouchesReachThePhoneScaledToItsPictureOnlyWhileItIsInT
   const std::string foreground = "msg MESSAGE_CMD_REV 0 65563";
   ASSERT_TRUE(ReadUntil(foreground, 30000));
   struct Touch {
-    const char* verb;
-    int x, y;
-    const char* phone;  // what the phone records
+    const char* m_pszVerb;
+    int m_nX, m_nY;
+    const char* m_pszPhone;  // what the phone records
   };
   // The phone's actions: 0 down, 1 up, 2 move.
   const Touch inForeground[] = {
@@ -333,7 +333,8 @@ TEST_F(ProgramSimScreens, TouchesReachThePhoneScaledToItsPictureOnlyWhileItIsInT
       {"up", 1016, 592, "action: 1 x: 1270 y: 710"},
   };
   auto send = [this](const Touch& t) {
-    return Send(std::string("touch ") + t.verb + " " + std::to_string(t.x) + " " + std::to_string(t.y));
+    return Send(std::string("touch ") + t.m_pszVerb + " " + std::to_string(t.m_nX) + " " +
+                std::to_string(t.m_nY));
   };
   // Each group is handled before the phone's next report is made: the ping follows the touches
   // through the window's queue.
@@ -341,13 +342,13 @@ TEST_F(ProgramSimScreens, TouchesReachThePhoneScaledToItsPictureOnlyWhileItIsInT
   ASSERT_TRUE(Ping());
 
   std::string error;
-  ASSERT_TRUE(m_sim.App().Inject("background", &error)) << error;
+  ASSERT_TRUE(m_Sim.App().Inject("background", &error)) << error;
   ASSERT_TRUE(ReadUntil("msg MESSAGE_CMD_REV 0 65564", kReplyMs));
   for (const Touch& t : inBackground) ASSERT_TRUE(send(t));
   ASSERT_TRUE(Ping());
   // The touches posted after the report was printed are handled after it.
   const size_t before = Count(foreground);
-  ASSERT_TRUE(m_sim.App().Inject("foreground", &error)) << error;
+  ASSERT_TRUE(m_Sim.App().Inject("foreground", &error)) << error;
   ASSERT_TRUE(ReadOneMore(foreground, before));
   for (const Touch& t : inForegroundAgain) ASSERT_TRUE(send(t));
 
@@ -358,14 +359,14 @@ TEST_F(ProgramSimScreens, TouchesReachThePhoneScaledToItsPictureOnlyWhileItIsInT
   ASSERT_TRUE(WaitForLog(
       [&](const e2e::SPhoneLog& l) {
         const auto touches = l.Rx(0x00068001);
-        return !touches.empty() && touches.back().fields == inForegroundAgain[1].phone;
+        return !touches.empty() && touches.back().m_strFields == inForegroundAgain[1].m_pszPhone;
       },
       kReplyMs, &log));
   std::vector<std::string> recorded;
-  for (const e2e::SAppRx& rx : log.Rx(0x00068001)) recorded.push_back(rx.fields);
+  for (const e2e::SAppRx& rx : log.Rx(0x00068001)) recorded.push_back(rx.m_strFields);
   std::vector<std::string> wanted;
-  for (const Touch& t : inForeground) wanted.push_back(t.phone);
-  for (const Touch& t : inForegroundAgain) wanted.push_back(t.phone);
+  for (const Touch& t : inForeground) wanted.push_back(t.m_pszPhone);
+  for (const Touch& t : inForegroundAgain) wanted.push_back(t.m_pszPhone);
   EXPECT_EQ(recorded.size(), expected);
   EXPECT_EQ(recorded, wanted);
   EXPECT_EQ(Quit(), 0);
@@ -380,8 +381,8 @@ TEST_F(ProgramScreens, TheHelpDialogsStepsFollowTouchesOnItsButtons) {
   ASSERT_TRUE(TapHelpButton());
   SLayers screen;
   const struct {
-    const char* button;  // tapped on the page shown; nullptr: none, the page help opens with
-    const char* page;    // shown after it; nullptr: help has ended
+    const char* m_pszButton;  // tapped on the page shown; nullptr: none, the page help opens with
+    const char* m_pszPage;    // shown after it; nullptr: help has ended
   } steps[] = {
       {nullptr, "container_help_sel"},       {"btn_android", "android_help_1"},
       {"btn_ad_step1", "android_help_2"},    {"btnExithelp", "android_help_1"},
@@ -390,21 +391,23 @@ TEST_F(ProgramScreens, TheHelpDialogsStepsFollowTouchesOnItsButtons) {
       {"btnExithelp", "container_help_sel"}, {"btnExithelp", nullptr},
   };
   for (const auto& step : steps) {
-    SCOPED_TRACE(std::string(step.button ? step.button : "help") + " -> " + (step.page ? step.page : "out"));
-    if (step.button != nullptr) {
-      const SLayer* button = screen.FindIn("CHelpDlg", step.button);
+    SCOPED_TRACE(std::string(step.m_pszButton ? step.m_pszButton : "help") + " -> " +
+                 (step.m_pszPage ? step.m_pszPage : "out"));
+    if (step.m_pszButton != nullptr) {
+      const SLayer* button = screen.FindIn("CHelpDlg", step.m_pszButton);
       ASSERT_NE(button, nullptr);
       ASSERT_TRUE(Tap(*button));
     }
-    if (step.page == nullptr) {
+    if (step.m_pszPage == nullptr) {
       ASSERT_NO_FATAL_FAILURE(WaitForOnlyTheScreen(&screen));
       continue;
     }
-    ASSERT_TRUE(WaitForLayers([&](const SLayers& l) { return l.FindIn("CHelpDlg", step.page) != nullptr; },
-                              kReplyMs, &screen));
+    ASSERT_TRUE(
+        WaitForLayers([&](const SLayers& l) { return l.FindIn("CHelpDlg", step.m_pszPage) != nullptr; },
+                      kReplyMs, &screen));
     EXPECT_EQ(screen.Dialogs(), (std::vector<std::string>{"CMainDlg", "CHelpDlg"}));
     for (const char* page : pages)
-      EXPECT_EQ(screen.FindIn("CHelpDlg", page) != nullptr, page == std::string(step.page)) << page;
+      EXPECT_EQ(screen.FindIn("CHelpDlg", page) != nullptr, page == std::string(step.m_pszPage)) << page;
     EXPECT_NE(screen.FindIn("CHelpDlg", "btnExithelp"), nullptr);
   }
   ExpectState(screen, "USB_OUT", kWaitingButtons);
@@ -416,11 +419,11 @@ TEST_F(ProgramScreens, TheHelpDialogsStepsFollowTouchesOnItsButtons) {
 TEST_F(ProgramScreens, ThePhoneDialogOpensOnItsMessageAndClosesByItsButtonOrItsMessage) {
   ASSERT_NO_FATAL_FAILURE(StartProgram());
   const struct {
-    const char* how;
-    const char* closing;  // the console line that closes it; nullptr: a tap on its button
+    const char* m_pszHow;
+    const char* m_pszClosing;  // the console line that closes it; nullptr: a tap on its button
   } cases[] = {{"by its button", nullptr}, {"by its message", "msg NMSG_CORVANE_VIDEO_DLG_HIDE 0 0"}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.how);
+    SCOPED_TRACE(c.m_pszHow);
     ASSERT_TRUE(Send("msg NMSG_CORVANE_VIDEO_DLG_SHOW 0 0"));
     SLayers screen;
     ASSERT_TRUE(WaitForLayers([](const SLayers& l) { return l.Dialogs().size() == 2; }, kReplyMs, &screen));
@@ -428,7 +431,7 @@ TEST_F(ProgramScreens, ThePhoneDialogOpensOnItsMessageAndClosesByItsButtonOrItsM
     EXPECT_NE(screen.FindIn("CPhoneDlg", "phone_panel"), nullptr);
     const SLayer* close = screen.FindIn("CPhoneDlg", "btnclose");
     ASSERT_NE(close, nullptr);
-    ASSERT_TRUE(c.closing ? Send(c.closing) : Tap(*close));
+    ASSERT_TRUE(c.m_pszClosing ? Send(c.m_pszClosing) : Tap(*close));
     ASSERT_NO_FATAL_FAILURE(WaitForOnlyTheScreen(&screen));
     ExpectState(screen, "USB_OUT", kWaitingButtons);
   }
@@ -439,16 +442,16 @@ TEST_F(ProgramScreens, ThePhoneDialogOpensOnItsMessageAndClosesByItsButtonOrItsM
 // pictures the phone sent, made again here from its frame number, over the whole video frame.
 TEST_F(ProgramScreens, TheVideoStateShowsThePhonesPictureOnTheScreen) {
   const struct {
-    const char* screen;
-    const char* bpp;
+    const char* m_pszScreen;
+    const char* m_pszBpp;
   } cases[] = {{"800x480", "32"}, {"1024x600", "16"}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.screen) + " at " + c.bpp + " bits");
-    m_lines.clear();
+    SCOPED_TRACE(std::string(c.m_pszScreen) + " at " + c.m_pszBpp + " bits");
+    m_Lines.clear();
     // The record holds this case's pictures only.
-    fs::remove(m_state / "phonesim.log");
+    fs::remove(m_State / "phonesim.log");
     ASSERT_NO_FATAL_FAILURE(StartPhone());
-    ASSERT_NO_FATAL_FAILURE(StartProgram({"--screen", c.screen, "--bpp", c.bpp}));
+    ASSERT_NO_FATAL_FAILURE(StartProgram({"--screen", c.m_pszScreen, "--bpp", c.m_pszBpp}));
     ASSERT_TRUE(ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", 30000));
     SLayers screen;
     ASSERT_NO_FATAL_FAILURE(WaitForState("corvane_video", kNoButtons, &screen));
@@ -457,31 +460,31 @@ TEST_F(ProgramScreens, TheVideoStateShowsThePhonesPictureOnTheScreen) {
     const SLayer* dialog = screen.Find("CMainDlg");
     ASSERT_NE(dialog, nullptr);
     // The frame fills the screen.
-    EXPECT_EQ(frame->right - frame->left, dialog->right - dialog->left);
-    EXPECT_EQ(frame->bottom - frame->top, dialog->bottom - dialog->top);
+    EXPECT_EQ(frame->m_nRight - frame->m_nLeft, dialog->m_nRight - dialog->m_nLeft);
+    EXPECT_EQ(frame->m_nBottom - frame->m_nTop, dialog->m_nBottom - dialog->m_nTop);
 
     // The screen is read while pictures go on arriving: it shows one the phone sent before.
     phonesim::CPictureSource source;
-    const int width = frame->right - frame->left;
-    const int height = frame->bottom - frame->top;
+    const int width = frame->m_nRight - frame->m_nLeft;
+    const int height = frame->m_nBottom - frame->m_nTop;
     int closest = 256;
     uint32_t shown = 0;
     const auto end = e2e::Clock::now() + std::chrono::milliseconds(kReplyMs);
     for (int n = 0; closest != 0 && e2e::MsLeft(end) > 0; ++n) {
       e2e::SScreen shot;
-      ASSERT_TRUE(Screen("video-" + std::string(c.bpp) + "-" + std::to_string(n) + ".bmp", &shot));
-      ASSERT_EQ(shot.bpp, std::atoi(c.bpp));
+      ASSERT_TRUE(Screen("video-" + std::string(c.m_pszBpp) + "-" + std::to_string(n) + ".bmp", &shot));
+      ASSERT_EQ(shot.bpp, std::atoi(c.m_pszBpp));
       const e2e::SPhoneLog log = Log();
-      ASSERT_FALSE(log.pictures.empty());
-      for (auto p = log.pictures.rbegin(); p != log.pictures.rend() && closest != 0; ++p) {
+      ASSERT_FALSE(log.m_Pictures.empty());
+      for (auto p = log.m_Pictures.rbegin(); p != log.m_Pictures.rend() && closest != 0; ++p) {
         std::vector<uint8_t> jpeg, rgb;
-        ASSERT_TRUE(source.Picture(p->frame, width, height, &jpeg));
-        ASSERT_EQ(jpeg.size(), p->size) << "frame " << p->frame << " could not be made again";
+        ASSERT_TRUE(source.Picture(p->m_nFrame, width, height, &jpeg));
+        ASSERT_EQ(jpeg.size(), p->m_nSize) << "frame " << p->m_nFrame << " could not be made again";
         ASSERT_TRUE(DecodeLikeTheSurface(jpeg, width, height, &rgb));
         const int difference = LargestDifference(shot, *frame, rgb);
         if (difference < closest) {
           closest = difference;
-          shown = p->frame;
+          shown = p->m_nFrame;
         }
       }
     }

@@ -19,11 +19,11 @@ class ProgramSecondStart : public ProgramHostE2E {
  protected:
   // Until `pictures` more of the phone's pictures are in the head unit's ring buffer.
   bool MorePictures(size_t pictures) {
-    const size_t seen = Log().pictures.size();
+    const size_t seen = Log().m_Pictures.size();
     return WaitForLog(
         [&](const SPhoneLog& l) {
-          return l.pictures.size() >= seen + pictures &&
-                 e2e::PictureInRing(l, l.pictures[seen + pictures - 1].frame);
+          return l.m_Pictures.size() >= seen + pictures &&
+                 e2e::PictureInRing(l, l.m_Pictures[seen + pictures - 1].m_nFrame);
         },
         kReplyMs);
   }
@@ -42,8 +42,8 @@ TEST_F(ProgramSecondStart, RaisesAHiddenProjectionWhosePicturesAreShownAgain) {
   ASSERT_TRUE(Screen("hidden-2.bmp", &after));
   EXPECT_TRUE(before.rows == after.rows) << "a hidden program painted a picture";
 
-  ASSERT_NO_FATAL_FAILURE(SecondStart({m_program, "--dir", m_dir.string()},
-                                      {"CORVANE_ROOT=" + m_dir.string(), "CORVANE_BUS=shared"}, 1));
+  ASSERT_NO_FATAL_FAILURE(SecondStart({m_strProgram, "--dir", m_Dir.string()},
+                                      {"CORVANE_ROOT=" + m_Dir.string(), "CORVANE_BUS=shared"}, 1));
   EXPECT_TRUE(RootWindowShown());
 
   // Shown, each new picture reaches the screen.

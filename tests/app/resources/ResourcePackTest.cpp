@@ -39,10 +39,10 @@
 namespace {
 
 struct PackCase {
-  const char* pName;
-  int nWidth;
-  int nHeight;
-  int nBits;
+  const char* m_pszName;
+  int m_nWidth;
+  int m_nHeight;
+  int m_nBits;
 };
 
 // The four packs the program chooses from by depth and by a screen of exactly 1024 x 600.
@@ -60,10 +60,10 @@ const char* const kDialogs[] = {"CMainDlg", "CHelpDlg", "CPhoneDlg"};
 // The layers the screens find by name: the dialog, the path of containers from the dialog (empty
 // for the dialog itself), the name, and the class the code treats it as.
 struct LookedUp {
-  const char* pDialog;
-  std::vector<std::string> path;
-  const char* pName;
-  const char* pClass;
+  const char* m_pszDialog;
+  std::vector<std::string> m_Path;
+  const char* m_pszName;
+  const char* m_pszClass;
 };
 const LookedUp kLookedUp[] = {
     {"CMainDlg", {}, "USB_OUT", nullptr},
@@ -102,9 +102,9 @@ const LookedUp kLookedUp[] = {
 
 // Which of a dialog's top layers the dialog file shows before the first message.
 struct Shown {
-  const char* pDialog;
-  const char* pName;
-  bool bShown;
+  const char* m_pszDialog;
+  const char* m_pszName;
+  bool m_bShown;
 };
 const Shown kInitiallyShown[] = {
     {"CMainDlg", "USB_OUT", true},
@@ -134,8 +134,8 @@ const char* const kHelpPages[] = {"container_help_sel", "android_help_1", "andro
 // Each dialog drawn with each of a group of its top layers shown alone (the help: its selection
 // and its four pages); the phone pop-up has one look.
 struct DialogRun {
-  const char* pDialog;
-  std::vector<const char*> group;
+  const char* m_pszDialog;
+  std::vector<const char*> m_Group;
 };
 const DialogRun kRuns[] = {
     {"CMainDlg", {std::begin(kMainStates), std::end(kMainStates)}},
@@ -158,7 +158,7 @@ void RegisterStandIns() {
 }
 
 void PrintTo(const PackCase& pack, std::ostream* pOut) {
-  *pOut << pack.pName;
+  *pOut << pack.m_pszName;
 }
 
 std::string Narrow(LPCWSTR p) {
@@ -192,26 +192,26 @@ class ResourcePackTest : public WceUiTestRoot, public ::testing::WithParamInterf
     const PackCase& pack = GetParam();
     wce::ResetUser();
     ASSERT_TRUE(wce::SetDisplayDriver("headless"));
-    ASSERT_TRUE(wce::SetScreen(pack.nWidth, pack.nHeight, pack.nBits));
+    ASSERT_TRUE(wce::SetScreen(pack.m_nWidth, pack.m_nHeight, pack.m_nBits));
     const std::filesystem::path bin = CORVANE_BIN_DIR;
-    std::filesystem::copy_file(bin / pack.pName,
-                               wce::HostPath(std::u16string(kProgramDir) + Wide(pack.pName)));
+    std::filesystem::copy_file(bin / pack.m_pszName,
+                               wce::HostPath(std::u16string(kProgramDir) + Wide(pack.m_pszName)));
     std::filesystem::copy_file(bin / "Marlow.ttf",
                                wce::HostPath(std::u16string(kProgramDir) + u"Marlow.ttf"));
     ASSERT_GT(::AddFontResourceW((std::u16string(kProgramDir) + u"Marlow.ttf").c_str()), 0);
-    m_pack = Wide(pack.pName);
+    m_strPack = Wide(pack.m_pszName);
     WceUiSetPackPassword(kPassword);
-    ASSERT_TRUE(WceUiInit(reinterpret_cast<HINSTANCE>(0x10000), (m_pack + u"\\wnd").c_str(),
-                          (m_pack + u"\\res").c_str(), (m_pack + u"\\language\\ChineseGB.ini").c_str(),
+    ASSERT_TRUE(WceUiInit(reinterpret_cast<HINSTANCE>(0x10000), (m_strPack + u"\\wnd").c_str(),
+                          (m_strPack + u"\\res").c_str(), (m_strPack + u"\\language\\ChineseGB.ini").c_str(),
                           FALSE));
     RegisterStandIns();
     m_pWnd = std::make_unique<CWceUiRealWnd>();
-    const RECT rc = {0, 0, pack.nWidth, pack.nHeight};
+    const RECT rc = {0, 0, pack.m_nWidth, pack.m_nHeight};
     ASSERT_TRUE(m_pWnd->Create(WS_POPUP | WS_VISIBLE, &rc, nullptr));
   }
   void TearDown() override {
-    for (CWceUiDlg* p : m_dlgs) m_pWnd->GetLayerCtrl()->DeleteLayer(p);
-    m_dlgs.clear();
+    for (CWceUiDlg* p : m_Dlgs) m_pWnd->GetLayerCtrl()->DeleteLayer(p);
+    m_Dlgs.clear();
     if (m_pWnd != nullptr && ::IsWindow(m_pWnd->GetSafeHwnd())) ::DestroyWindow(m_pWnd->GetSafeHwnd());
     m_pWnd.reset();
     ::RemoveFontResourceW((std::u16string(kProgramDir) + u"Marlow.ttf").c_str());
@@ -220,14 +220,14 @@ class ResourcePackTest : public WceUiTestRoot, public ::testing::WithParamInterf
   }
 
   std::u16string PackPath(const std::string& item) const {
-    return std::u16string(kProgramDir) + m_pack + u"\\" + Wide(item);
+    return std::u16string(kProgramDir) + m_strPack + u"\\" + Wide(item);
   }
 
   // A dialog of the pack built as the layer controller builds it; nullptr when Init refuses it.
   CWceUiDlg* Build(const std::string& dialog) {
     auto* pDlg = new CWceUiDlg;
     pDlg->SetLayerCtrl(m_pWnd->GetLayerCtrl());
-    m_dlgs.push_back(pDlg);
+    m_Dlgs.push_back(pDlg);
     return pDlg->Init(PackPath("wnd\\" + dialog + ".dlg.xml").c_str(),
                       PackPath("wnd\\" + dialog + ".style.xml").c_str())
                ? pDlg
@@ -347,13 +347,14 @@ class ResourcePackTest : public WceUiTestRoot, public ::testing::WithParamInterf
     if (pDir == nullptr) return;
     std::filesystem::create_directories(pDir);
     const PackCase& pack = GetParam();
-    wce::SaveScreen(std::string(pDir) + "/" + std::to_string(pack.nWidth) + "x" +
-                    std::to_string(pack.nHeight) + "-" + std::to_string(pack.nBits) + "-" + name + ".bmp");
+    wce::SaveScreen(std::string(pDir) + "/" + std::to_string(pack.m_nWidth) + "x" +
+                    std::to_string(pack.m_nHeight) + "-" + std::to_string(pack.m_nBits) + "-" + name +
+                    ".bmp");
   }
 
-  std::u16string m_pack;
+  std::u16string m_strPack;
   std::unique_ptr<CWceUiRealWnd> m_pWnd;
-  std::vector<CWceUiDlg*> m_dlgs;
+  std::vector<CWceUiDlg*> m_Dlgs;
 };
 
 TEST_P(ResourcePackTest, OpensWithTheProgramsPasswordAndHoldsTheThreeDialogs) {
@@ -384,23 +385,23 @@ TEST_P(ResourcePackTest, OpensWithTheProgramsPasswordAndHoldsTheThreeDialogs) {
 TEST_P(ResourcePackTest, EveryDialogBuildsAndDrawsEveryStateWithoutAnErrorLine) {
   for (const auto& run : kRuns) {
     ClearLog();
-    CWceUiDlg* pDlg = Build(run.pDialog);
-    ASSERT_NE(pDlg, nullptr) << run.pDialog;
+    CWceUiDlg* pDlg = Build(run.m_pszDialog);
+    ASSERT_NE(pDlg, nullptr) << run.m_pszDialog;
     RECT rc;
     pDlg->GetWindowRect(&rc);
-    EXPECT_EQ(rc.right - rc.left, GetParam().nWidth) << run.pDialog;
-    EXPECT_EQ(rc.bottom - rc.top, GetParam().nHeight) << run.pDialog;
+    EXPECT_EQ(rc.right - rc.left, GetParam().m_nWidth) << run.m_pszDialog;
+    EXPECT_EQ(rc.bottom - rc.top, GetParam().m_nHeight) << run.m_pszDialog;
     Attach(pDlg);
     CWceUiLayer* pLogo = pDlg->GetChildByName(u"container_vtlogo");
     Draw(pDlg, {}, nullptr);
-    Shot(std::string(run.pDialog) + "-initial");
+    Shot(std::string(run.m_pszDialog) + "-initial");
     if (pLogo != nullptr) pLogo->ShowLayer(FALSE);
-    for (const char* pShow : run.group) {
-      Draw(pDlg, run.group, pShow);
-      Shot(std::string(run.pDialog) + "-" + pShow);
+    for (const char* pShow : run.m_Group) {
+      Draw(pDlg, run.m_Group, pShow);
+      Shot(std::string(run.m_pszDialog) + "-" + pShow);
     }
     Detach(pDlg);
-    EXPECT_EQ(ErrorLines(), std::vector<std::string>()) << run.pDialog;
+    EXPECT_EQ(ErrorLines(), std::vector<std::string>()) << run.m_pszDialog;
   }
 }
 
@@ -414,21 +415,21 @@ TEST_P(ResourcePackTest, EveryLayerTheScreensLookUpExistsWithItsClass) {
     elements[pDialog] = Elements(pDialog);
   }
   for (const LookedUp& want : kLookedUp) {
-    CWceUiLayer* pParent = dlgs[want.pDialog];
-    for (const std::string& step : want.path) {
+    CWceUiLayer* pParent = dlgs[want.m_pszDialog];
+    for (const std::string& step : want.m_Path) {
       pParent = pParent->GetChildByName(Wide(step).c_str());
-      ASSERT_NE(pParent, nullptr) << want.pDialog << " " << step;
+      ASSERT_NE(pParent, nullptr) << want.m_pszDialog << " " << step;
     }
-    EXPECT_NE(pParent->GetChildByName(Wide(want.pName).c_str()), nullptr)
-        << want.pDialog << " " << want.pName;
-    if (want.pClass != nullptr) {
-      EXPECT_EQ(elements[want.pDialog][want.pName]["type"], want.pClass) << want.pName;
+    EXPECT_NE(pParent->GetChildByName(Wide(want.m_pszName).c_str()), nullptr)
+        << want.m_pszDialog << " " << want.m_pszName;
+    if (want.m_pszClass != nullptr) {
+      EXPECT_EQ(elements[want.m_pszDialog][want.m_pszName]["type"], want.m_pszClass) << want.m_pszName;
     }
   }
   for (const Shown& want : kInitiallyShown) {
-    CWceUiLayer* p = dlgs[want.pDialog]->GetChildByName(Wide(want.pName).c_str());
-    ASSERT_NE(p, nullptr) << want.pName;
-    EXPECT_EQ(p->IsLayerShow() != FALSE, want.bShown) << want.pDialog << " " << want.pName;
+    CWceUiLayer* p = dlgs[want.m_pszDialog]->GetChildByName(Wide(want.m_pszName).c_str());
+    ASSERT_NE(p, nullptr) << want.m_pszName;
+    EXPECT_EQ(p->IsLayerShow() != FALSE, want.m_bShown) << want.m_pszDialog << " " << want.m_pszName;
   }
   // Every button has a pressed look.
   for (const auto& [dialog, elems] : elements) {
@@ -488,13 +489,14 @@ TEST_P(ResourcePackTest, TextStandsOutFromWhatLiesBehindIt) {
   HDC hdc = ::CreateCompatibleDC(nullptr);
   int nChecked = 0;
   for (const auto& run : kRuns) {
-    CWceUiDlg* pDlg = Build(run.pDialog);
+    CWceUiDlg* pDlg = Build(run.m_pszDialog);
     ASSERT_NE(pDlg, nullptr);
     Attach(pDlg);
     if (CWceUiLayer* pLogo = pDlg->GetChildByName(u"container_vtlogo")) pLogo->ShowLayer(FALSE);
-    const std::vector<const char*> shows = run.group.empty() ? std::vector<const char*>{nullptr} : run.group;
+    const std::vector<const char*> shows =
+        run.m_Group.empty() ? std::vector<const char*>{nullptr} : run.m_Group;
     for (const char* pShow : shows) {
-      Draw(pDlg, run.group, pShow);
+      Draw(pDlg, run.m_Group, pShow);
       for (CWceUiLayer* pLayer : Layers(pDlg)) {
         if (!pLayer->IsLayerShow() || pLayer->GetText() == nullptr || *pLayer->GetText() == 0) continue;
         bool bVisible = true;
@@ -517,7 +519,7 @@ TEST_P(ResourcePackTest, TextStandsOutFromWhatLiesBehindIt) {
         const COLORREF text_color = pLayer->GetStyle()->GetTextColor();
         const DWORD rgb = (text_color & 0xFF) << 16 | (text_color & 0xFF00) | ((text_color >> 16) & 0xFF);
         EXPECT_GE(Contrast(rgb, ScreenPixel(x, cy)), kMinContrast)
-            << run.pDialog << " " << Narrow(pLayer->GetName()) << " at " << x << "," << cy;
+            << run.m_pszDialog << " " << Narrow(pLayer->GetName()) << " at " << x << "," << cy;
         ++nChecked;
       }
     }
@@ -536,7 +538,7 @@ TEST_P(ResourcePackTest, EveryBitmapHasItsLayersSizeAndThePacksDepth) {
     ASSERT_NE(pBmp, nullptr) << where << " " << id;
     EXPECT_EQ(pBmp->GetWidth(), rc.right - rc.left) << where << " " << id;
     EXPECT_EQ(pBmp->GetHeight(), rc.bottom - rc.top) << where << " " << id;
-    EXPECT_EQ(pBmp->GetBitsPixel(), pack.nBits) << id;
+    EXPECT_EQ(pBmp->GetBitsPixel(), pack.m_nBits) << id;
     WceUiReleaseBitmap(pBmp);
     seen.insert(id);
   };

@@ -40,10 +40,10 @@ CWceUiDlg* TopDlg(CWceUiLayerCtrl* pCtrl) {
 
 // A message that ends a dialog (nResult 0) or leaves it running.
 struct EndCase {
-  const char* name;
-  const UINT* pMsg;
-  LPARAM lParam;
-  int nResult;
+  const char* m_pszName;
+  const UINT* m_pMsg;
+  LPARAM m_lParam;
+  int m_nResult;
 };
 
 class DlgEndTest : public ScreenFixture {
@@ -51,10 +51,10 @@ class DlgEndTest : public ScreenFixture {
   template <size_t N>
   void ExpectEnds(LPCWSTR pClassName, const EndCase (&cases)[N]) {
     for (const EndCase& c : cases) {
-      SCOPED_TRACE(c.name);
+      SCOPED_TRACE(c.m_pszName);
       CWceUiDlg* pDlg = Create<CWceUiDlg>(pClassName);
       ASSERT_NE(pDlg, nullptr);
-      EXPECT_EQ(RunModal(pDlg, [&] { Send(*c.pMsg, c.lParam); }), c.nResult);
+      EXPECT_EQ(RunModal(pDlg, [&] { Send(*c.m_pMsg, c.m_lParam); }), c.m_nResult);
     }
   }
 };
@@ -62,9 +62,9 @@ class DlgEndTest : public ScreenFixture {
 class HelpDlgTest : public DlgEndTest {};
 
 struct HelpWalk {
-  const char* name;
-  std::vector<LPCWSTR> clicks;
-  std::vector<const char*> pages;  // after each click; nullptr: the help has ended
+  const char* m_pszName;
+  std::vector<LPCWSTR> m_Clicks;
+  std::vector<const char*> m_Pages;  // after each click; nullptr: the help has ended
 };
 
 TEST_F(HelpDlgTest, PagesFollowTheButtons) {
@@ -84,20 +84,20 @@ TEST_F(HelpDlgTest, PagesFollowTheButtons) {
       {"out at once", {u"btnExithelp"}, {nullptr}},
   };
   for (const HelpWalk& w : kWalks) {
-    SCOPED_TRACE(w.name);
+    SCOPED_TRACE(w.m_pszName);
     CHelpDlg* pDlg = Create<CHelpDlg>(u"CHelpDlg");
     ASSERT_NE(pDlg, nullptr);
-    const bool bEnds = w.pages.back() == nullptr;
+    const bool bEnds = w.m_Pages.back() == nullptr;
     const int nResult = RunModal(pDlg, [&] {
       EXPECT_EQ(Pages(pDlg), kSelection);
-      for (size_t i = 0; i < w.clicks.size(); ++i) {
-        CWceUiLayer* pButton = Layer(pDlg, w.clicks[i]);
-        if (pButton == nullptr) pButton = Layer(pDlg, w.clicks[i], u"container_help_sel");
+      for (size_t i = 0; i < w.m_Clicks.size(); ++i) {
+        CWceUiLayer* pButton = Layer(pDlg, w.m_Clicks[i]);
+        if (pButton == nullptr) pButton = Layer(pDlg, w.m_Clicks[i], u"container_help_sel");
         Click(pButton);
-        if (w.pages[i] == nullptr) {
+        if (w.m_Pages[i] == nullptr) {
           EXPECT_NE(pDlg->GetRunWay(), DLG_RUN_IN_MODAL) << i;
         } else {
-          EXPECT_EQ(Pages(pDlg), w.pages[i]) << i;
+          EXPECT_EQ(Pages(pDlg), w.m_Pages[i]) << i;
         }
       }
     });

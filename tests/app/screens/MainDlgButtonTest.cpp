@@ -79,8 +79,8 @@ TEST_F(MainDlgButtonTest, CloseEndsTheScreenAndTheSequencer) {
 TEST_F(MainDlgButtonTest, CloseIsRefusedWhileAProjectionRunsInTheForeground) {
   // Each condition alone leaves the close button working; all three refuse it.
   struct {
-    bool bVideoChannel, bCnxn, bForeground;
-    int nResult;
+    bool m_bVideoChannel, m_bCnxn, m_bForeground;
+    int m_nResult;
   } const kCases[] = {
       {true, true, true, kLeftRunning},
       {false, true, true, 0},
@@ -88,13 +88,14 @@ TEST_F(MainDlgButtonTest, CloseIsRefusedWhileAProjectionRunsInTheForeground) {
       {true, true, false, 0},
   };
   for (const auto& c : kCases) {
-    SCOPED_TRACE(std::to_string(c.bVideoChannel) + std::to_string(c.bCnxn) + std::to_string(c.bForeground));
-    fakeadb::SetChannelConnected(1, c.bVideoChannel);
-    fakeadb::SetConnected(c.bCnxn);
-    g_CorvaneAppFlags.m_bPhoneForeground = c.bForeground;
+    SCOPED_TRACE(std::to_string(c.m_bVideoChannel) + std::to_string(c.m_bCnxn) +
+                 std::to_string(c.m_bForeground));
+    fakeadb::SetChannelConnected(1, c.m_bVideoChannel);
+    fakeadb::SetConnected(c.m_bCnxn);
+    g_CorvaneAppFlags.m_bPhoneForeground = c.m_bForeground;
     g_CorvaneChannelContext.m_bSysInitQuit = 0;
-    EXPECT_EQ(RunMain([&](CMainDlg* pDlg) { Click(Layer(pDlg, u"btnclose")); }), c.nResult);
-    EXPECT_EQ(g_CorvaneChannelContext.m_bSysInitQuit, c.nResult == 0 ? 1 : 0);
+    EXPECT_EQ(RunMain([&](CMainDlg* pDlg) { Click(Layer(pDlg, u"btnclose")); }), c.m_nResult);
+    EXPECT_EQ(g_CorvaneChannelContext.m_bSysInitQuit, c.m_nResult == 0 ? 1 : 0);
     wce::AdvanceTick(1000);
   }
 }

@@ -32,8 +32,8 @@ const LPCWSTR kContainers[CORVANE_STATE_COUNT] = {
 // One thing that happens to the screen: a registered message (its word, as the program registers
 // it at start), or the picture surface getting its first picture.
 struct Event {
-  const UINT* pMsg;  // nullptr: a picture is ready
-  LPARAM lParam;
+  const UINT* m_pMsg;  // nullptr: a picture is ready
+  LPARAM m_lParam;
 };
 Event UsbIn() {
   return {&WMMSG_CORVANE_USB_OUT, 1};
@@ -64,19 +64,19 @@ Event PictureReady() {
 }
 
 struct StateCase {
-  const char* name;
-  std::vector<Event> events;
-  int nState;
-  int nProgress;
+  const char* m_pszName;
+  std::vector<Event> m_Events;
+  int m_nState;
+  int m_nProgress;
 };
 
 class MainDlgStateTest : public ScreenFixture {
  protected:
   void Apply(const Event& e) {
-    if (e.pMsg == nullptr) {
+    if (e.m_pMsg == nullptr) {
       DibBmp::GetInstance().SetPictureBusy(1);
     } else {
-      Send(*e.pMsg, e.lParam);
+      Send(*e.m_pMsg, e.m_lParam);
     }
   }
   void Apply(const std::vector<Event>& events) {
@@ -151,13 +151,13 @@ TEST_F(MainDlgStateTest, EachMessageShowsItsState) {
       {"progress end shows nothing", {UsbIn(), Step(100), ProgressEnd()}, STATE_CORVANE_STARTING, 100},
   };
   for (const StateCase& c : kCases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     g_CorvaneAppFlags.Reset();
     DibBmp::GetInstance().SetPictureBusy(0);
     RunMain([&](CMainDlg* pDlg) {
-      Apply(c.events);
-      ExpectShows(pDlg, c.nState);
-      EXPECT_EQ(pDlg->GetProgress(), c.nProgress);
+      Apply(c.m_Events);
+      ExpectShows(pDlg, c.m_nState);
+      EXPECT_EQ(pDlg->GetProgress(), c.m_nProgress);
     });
   }
 }
@@ -284,10 +284,10 @@ TEST_F(MainDlgStateTest, ForegroundAndBackgroundSetTheForegroundFlag) {
 // earlier one keeps the picture and what the screen shows.
 TEST_F(MainDlgStateTest, BackgroundClearsThePictureOnlyAtAHundredPercent) {
   struct {
-    const char* name;
-    std::vector<Event> events;
-    int nState;  // after the background report
-    int bPictureKept;
+    const char* m_pszName;
+    std::vector<Event> m_Events;
+    int m_nState;  // after the background report
+    int m_bPictureKept;
   } const kCases[] = {
       {"10", {UsbIn(), Step(10)}, STATE_CORVANE_LINKING, 1},
       {"60", {UsbIn(), Step(60)}, STATE_CORVANE_LINKING, 1},
@@ -302,18 +302,18 @@ TEST_F(MainDlgStateTest, BackgroundClearsThePictureOnlyAtAHundredPercent) {
       {"100 after linking", {UsbIn(), Step(40), Step(100)}, STATE_CORVANE_HIDE, 0},
   };
   for (const auto& c : kCases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     g_CorvaneAppFlags.Reset();
     DibBmp::GetInstance().SetPictureBusy(0);
     RunMain([&](CMainDlg* pDlg) {
-      Apply(c.events);
+      Apply(c.m_Events);
       // The root window marks the phone attached on the same message.
       g_CorvaneAppFlags.m_bUsbIn = 1;
       Apply(PictureReady());
       Apply(Cmd(MSG_CMD_PHONE_BACKGROUND));
-      EXPECT_EQ(DibBmp::GetInstance().IsPictureBusy(), c.bPictureKept);
+      EXPECT_EQ(DibBmp::GetInstance().IsPictureBusy(), c.m_bPictureKept);
       EXPECT_EQ(g_CorvaneAppFlags.m_bPhoneForeground, 0);
-      ExpectShows(pDlg, c.nState);
+      ExpectShows(pDlg, c.m_nState);
     });
   }
 }
@@ -329,11 +329,11 @@ TEST_F(MainDlgStateTest, TheLogoGoesAfterASecond) {
 
 // The settle timer looks at the flags when it runs out, not at the report that armed it.
 struct SettleCase {
-  const char* name;
-  std::vector<Event> events;
-  DWORD dwWait;  // the report's settle time
-  std::function<void()> change;
-  int nState;
+  const char* m_pszName;
+  std::vector<Event> m_Events;
+  DWORD m_dwWait;  // the report's settle time
+  std::function<void()> m_fnChange;
+  int m_nState;
 };
 
 TEST_F(MainDlgStateTest, SettleTimerFollowsTheFlags) {
@@ -373,18 +373,18 @@ TEST_F(MainDlgStateTest, SettleTimerFollowsTheFlags) {
        STATE_CORVANE_USB_OUT},
   };
   for (const SettleCase& c : kCases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     g_CorvaneAppFlags.Reset();
     DibBmp::GetInstance().SetPictureBusy(0);
     RunMain([&](CMainDlg* pDlg) {
-      Apply(c.events);
+      Apply(c.m_Events);
       const int nBefore = pDlg->GetState();
-      c.change();
-      Advance(c.dwWait - 1);
+      c.m_fnChange();
+      Advance(c.m_dwWait - 1);
       EXPECT_EQ(pDlg->GetState(), nBefore);
       Advance(1);
-      ExpectShows(pDlg, c.nState);
-      if (c.nState == STATE_CORVANE_HIDE) {
+      ExpectShows(pDlg, c.m_nState);
+      if (c.m_nState == STATE_CORVANE_HIDE) {
         EXPECT_EQ(DibBmp::GetInstance().IsPictureBusy(), 0);
       }
     });
@@ -447,9 +447,9 @@ TEST_F(MainDlgStateTest, RootWindowStaysTopmostForTheConfiguredTime) {
 
 TEST(MainDlgVersionLabel, DateWithoutYearTimeWithoutSeconds) {
   struct {
-    const char* date;
-    const char* time;
-    const char16_t* expected;
+    const char* m_pszDate;
+    const char* m_pszTime;
+    const char16_t* m_pszExpected;
   } const kCases[] = {
       {"Mar 31 2026", "20:09:42", u"2.0.0.1 (Mar 31 20:09)"},
       // The compiler pads a day below ten with a blank.
@@ -457,8 +457,8 @@ TEST(MainDlgVersionLabel, DateWithoutYearTimeWithoutSeconds) {
   };
   for (const auto& c : kCases) {
     WCHAR szText[64];
-    CMainDlg::FormatVersionLabel(u"2.0.0.1", c.date, c.time, szText, 64);
-    EXPECT_EQ(std::u16string(szText), c.expected) << c.date;
+    CMainDlg::FormatVersionLabel(u"2.0.0.1", c.m_pszDate, c.m_pszTime, szText, 64);
+    EXPECT_EQ(std::u16string(szText), c.m_pszExpected) << c.m_pszDate;
   }
 }
 

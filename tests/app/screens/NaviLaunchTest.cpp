@@ -68,47 +68,47 @@ class CNaviReports {
  public:
   ~CNaviReports() {
     CloseWriteEnd();
-    if (m_read >= 0) close(m_read);
+    if (m_nRead >= 0) close(m_nRead);
   }
   bool Open() {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return false;
-    m_read = fds[0];
-    m_write = fds[1];
+    m_nRead = fds[0];
+    m_nWrite = fds[1];
     // Only the write end crosses into the program started next.
-    fcntl(m_write, F_SETFD, 0);
-    setenv("NAVI_STANDIN_FD", std::to_string(m_write).c_str(), 1);
+    fcntl(m_nWrite, F_SETFD, 0);
+    setenv("NAVI_STANDIN_FD", std::to_string(m_nWrite).c_str(), 1);
     return true;
   }
   // After this the pipe ends with the stand-in.
   void CloseWriteEnd() {
-    if (m_write >= 0) close(m_write);
-    m_write = -1;
+    if (m_nWrite >= 0) close(m_nWrite);
+    m_nWrite = -1;
   }
   // The next line, or false at the pipe's end or after ms milliseconds.
   bool ReadLine(std::string* line, int ms) {
     for (;;) {
-      const size_t end = m_buffer.find('\n');
+      const size_t end = m_strBuffer.find('\n');
       if (end != std::string::npos) {
-        *line = m_buffer.substr(0, end);
-        m_buffer.erase(0, end + 1);
+        *line = m_strBuffer.substr(0, end);
+        m_strBuffer.erase(0, end + 1);
         return true;
       }
-      pollfd p{m_read, POLLIN, 0};
+      pollfd p{m_nRead, POLLIN, 0};
       const int ready = poll(&p, 1, ms);
       if (ready < 0 && errno == EINTR) continue;
       if (ready <= 0) return false;
       char chunk[256];
-      const ssize_t n = read(m_read, chunk, sizeof chunk);
+      const ssize_t n = read(m_nRead, chunk, sizeof chunk);
       if (n <= 0) return false;
-      m_buffer.append(chunk, static_cast<size_t>(n));
+      m_strBuffer.append(chunk, static_cast<size_t>(n));
     }
   }
 
  private:
-  int m_read = -1;
-  int m_write = -1;
-  std::string m_buffer;
+  int m_nRead = -1;
+  int m_nWrite = -1;
+  std::string m_strBuffer;
 };
 
 class NaviLaunchTest : public ScreenFixture {

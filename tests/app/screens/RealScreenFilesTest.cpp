@@ -62,8 +62,8 @@ TEST_F(RealScreenFilesTest, EachStateShowsItsContainerAndButtons) {
       u"container_calling"};
   // Messages that lead to each state, from a phone attached.
   struct {
-    int nState;
-    std::vector<std::pair<const UINT*, LPARAM>> msgs;
+    int m_nState;
+    std::vector<std::pair<const UINT*, LPARAM>> m_Msgs;
   } const kRoads[] = {
       {STATE_CORVANE_LINKING, {{&CORVAN_WM_CONNECT_STEP, 40}}},
       {STATE_CORVANE_STARTING, {{&CORVAN_WM_CONNECT_STEP, 100}}},
@@ -74,21 +74,21 @@ TEST_F(RealScreenFilesTest, EachStateShowsItsContainerAndButtons) {
       {STATE_CORVANE_USB_OUT, {{&CORVAN_WM_CONNECT_STEP, 40}, {&WMMSG_CORVANE_USB_OUT, 0}}},
   };
   for (const auto& road : kRoads) {
-    SCOPED_TRACE(road.nState);
+    SCOPED_TRACE(road.m_nState);
     g_CorvaneAppFlags.Reset();
     CMainDlg* pDlg = Create<CMainDlg>(u"CMainDlg");
     ASSERT_NE(pDlg, nullptr);
     RunModal(pDlg, [&] {
       Send(WMMSG_CORVANE_USB_OUT, 1);
-      for (const auto& m : road.msgs) Send(*m.first, m.second);
-      EXPECT_EQ(pDlg->GetState(), road.nState);
+      for (const auto& m : road.m_Msgs) Send(*m.first, m.second);
+      EXPECT_EQ(pDlg->GetState(), road.m_nState);
       for (int i = 0; i < CORVANE_STATE_COUNT; ++i)
-        EXPECT_EQ(Shown(pDlg, kContainers[i]), i == road.nState) << i;
-      const bool bIdle = road.nState == STATE_CORVANE_USB_OUT || road.nState == STATE_CORVANE_NOT_EXIST;
+        EXPECT_EQ(Shown(pDlg, kContainers[i]), i == road.m_nState) << i;
+      const bool bIdle = road.m_nState == STATE_CORVANE_USB_OUT || road.m_nState == STATE_CORVANE_NOT_EXIST;
       EXPECT_EQ(Shown(pDlg, u"btnclose"), bIdle);
       EXPECT_EQ(Shown(pDlg, u"btnhelp"), bIdle);
       EXPECT_EQ(Shown(pDlg, u"corvane_version"), bIdle);
-      if (road.nState == STATE_CORVANE_LINKING) {
+      if (road.m_nState == STATE_CORVANE_LINKING) {
         EXPECT_EQ(Text(Layer(pDlg, u"USB_LINKING", u"container_Linking")),
                   "\xE6\xAD\xA3\xE5\x9C\xA8\xE8\xBF\x9E\xE6\x8E\xA5... 40 %");
       }

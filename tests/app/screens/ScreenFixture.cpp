@@ -106,13 +106,13 @@ void PutScreenFiles() {
 }
 
 void CScriptRunner::Start(std::function<void()> fn) {
-  m_scripts.push_back(std::move(fn));
+  m_Scripts.push_back(std::move(fn));
   auto* pWnd = dynamic_cast<CWceUiRealWnd*>(GetWindow());
   ::PostMessageW(pWnd->GetSafeHwnd(), m_nStartMsg, 0, 0);
 }
 
 void CScriptRunner::StartInNextLoop(std::function<void()> fn) {
-  m_scripts.push_back(std::move(fn));
+  m_Scripts.push_back(std::move(fn));
   SetTimer(kTimerId, kTimerMs);
   wce::AdvanceTick(kTimerMs);
 }
@@ -129,9 +129,9 @@ LRESULT CScriptRunner::OnMessage(UINT nMsg, WPARAM, LPARAM) {
 }
 
 void CScriptRunner::RunNext() {
-  if (m_scripts.empty()) return;
-  std::function<void()> fn = std::move(m_scripts.front());
-  m_scripts.pop_front();
+  if (m_Scripts.empty()) return;
+  std::function<void()> fn = std::move(m_Scripts.front());
+  m_Scripts.pop_front();
   fn();
 }
 

@@ -34,7 +34,7 @@ class CScriptRunner : public CWceUiLayer {
   explicit CScriptRunner(UINT nStartMsg) : m_nStartMsg(nStartMsg) {}
   void Start(std::function<void()> fn);
   void StartInNextLoop(std::function<void()> fn);
-  void Clear() { m_scripts.clear(); }
+  void Clear() { m_Scripts.clear(); }
   void OnTimer(WORD nTimerId) override;
   LRESULT OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) override;
 
@@ -42,7 +42,7 @@ class CScriptRunner : public CWceUiLayer {
   void RunNext();
 
   UINT m_nStartMsg;
-  std::deque<std::function<void()>> m_scripts;
+  std::deque<std::function<void()>> m_Scripts;
 };
 
 class ScreenFixture : public WceUiResFixture {

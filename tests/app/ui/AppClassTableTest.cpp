@@ -21,7 +21,8 @@ using ClassPair = std::pair<std::u16string, std::u16string>;  // class, base (""
 std::set<ClassPair> TableOf(const WceAppClassRecord* pTable, int nCount) {
   std::set<ClassPair> out;
   for (int i = 0; i < nCount; ++i)
-    out.insert({pTable[i].pClassName, pTable[i].pBaseClassName != nullptr ? pTable[i].pBaseClassName : u""});
+    out.insert({pTable[i].m_pszClassName,
+                pTable[i].m_pszBaseClassName != nullptr ? pTable[i].m_pszBaseClassName : u""});
   return out;
 }
 
@@ -72,14 +73,15 @@ TEST(AppClassTable, EveryRecordIsRegisteredWithItsBase) {
   ASSERT_NE(pTable, nullptr);
   std::set<std::u16string> names;
   for (int i = 0; i < nCount; ++i) {
-    const std::string what = Narrow(pTable[i].pClassName);
-    EXPECT_TRUE(names.insert(pTable[i].pClassName).second) << what << " twice";
-    CWceUiClassRecord* pRecord = WceUiFindClassRecord(pTable[i].pClassName);
+    const std::string what = Narrow(pTable[i].m_pszClassName);
+    EXPECT_TRUE(names.insert(pTable[i].m_pszClassName).second) << what << " twice";
+    CWceUiClassRecord* pRecord = WceUiFindClassRecord(pTable[i].m_pszClassName);
     ASSERT_NE(pRecord, nullptr) << what;
     EXPECT_NE(pRecord->m_pfnCreate, nullptr) << what;
-    CWceUiClassRecord* pBase =
-        pTable[i].pBaseClassName != nullptr ? WceUiFindClassRecord(pTable[i].pBaseClassName) : nullptr;
-    if (pTable[i].pBaseClassName != nullptr) {
+    CWceUiClassRecord* pBase = pTable[i].m_pszBaseClassName != nullptr
+                                   ? WceUiFindClassRecord(pTable[i].m_pszBaseClassName)
+                                   : nullptr;
+    if (pTable[i].m_pszBaseClassName != nullptr) {
       ASSERT_NE(pBase, nullptr) << what;
     }
     EXPECT_EQ(pRecord->m_pBaseRecord, pBase) << what;

@@ -43,25 +43,25 @@ class CProbeAppMainWnd : public CAppMainWnd {
  public:
   using CAppMainWnd::RunDialogByName;
   // Runs where the connection-state screen would; none: the screen ends at once.
-  std::function<void(CProbeAppMainWnd& wnd)> m_onScreen;
+  std::function<void(CProbeAppMainWnd& wnd)> m_fnOnScreen;
   // The program's own screen runs after the hook.
   bool m_bRealScreen = false;
   // Runs once the program's own screen has ended, before the engine's shutdown.
-  std::function<void(CProbeAppMainWnd& wnd)> m_afterScreen;
+  std::function<void(CProbeAppMainWnd& wnd)> m_fnAfterScreen;
   // Sees every message that reaches the window's default handling, before the window does.
-  std::function<void(UINT msg)> m_onMessage;
+  std::function<void(UINT msg)> m_fnOnMessage;
 
   LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-    if (m_onMessage) m_onMessage(msg);
+    if (m_fnOnMessage) m_fnOnMessage(msg);
     return CAppMainWnd::DefWindowProc(msg, wParam, lParam);
   }
 
  protected:
   void RunConnectionScreen() override {
     wce::DebugPrint("screen runs\n");
-    if (m_onScreen) m_onScreen(*this);
+    if (m_fnOnScreen) m_fnOnScreen(*this);
     if (m_bRealScreen) CAppMainWnd::RunConnectionScreen();
-    if (m_afterScreen) m_afterScreen(*this);
+    if (m_fnAfterScreen) m_fnAfterScreen(*this);
   }
 };
 

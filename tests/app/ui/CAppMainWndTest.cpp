@@ -48,7 +48,7 @@ TEST_F(AppMainWndTest, InitDialogStartsTheEngineRunsTheScreenAndShutsDownInOrder
   CreateOtherProgramWindow();
   CProbeAppMainWnd wnd;
   HWND seenWnd = nullptr;
-  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+  wnd.m_fnOnScreen = [&](CProbeAppMainWnd& w) {
     seenWnd = w.GetSafeHwnd();
     EXPECT_EQ(g_CorvaneChannelContext.m_hMainWnd.load(), seenWnd);
     WCHAR title[32] = {};
@@ -75,19 +75,21 @@ TEST_F(AppMainWndTest, InitDialogStartsTheEngineRunsTheScreenAndShutsDownInOrder
 }
 
 struct LevelCase {
-  DWORD before, after;
+  DWORD m_dwBefore, m_dwAfter;
 };
 
 class AppMainWndLevel : public AppMainWndFixture, public ::testing::WithParamInterface<LevelCase> {};
 
 TEST_P(AppMainWndLevel, ALowOutputLevelIsRaisedAtStart) {
   wce::ResetWaveOut();
-  waveOutMessage(nullptr, WODM_SET_OUTPUT_LEVEL, GetParam().before, 0);
+  waveOutMessage(nullptr, WODM_SET_OUTPUT_LEVEL, GetParam().m_dwBefore, 0);
   CProbeAppMainWnd wnd;
   DWORD during = 0;
-  wnd.m_onScreen = [&](CProbeAppMainWnd&) { during = waveOutMessage(nullptr, WODM_GET_OUTPUT_LEVEL, 0, 0); };
+  wnd.m_fnOnScreen = [&](CProbeAppMainWnd&) {
+    during = waveOutMessage(nullptr, WODM_GET_OUTPUT_LEVEL, 0, 0);
+  };
   EXPECT_EQ(Run(wnd), 0);
-  EXPECT_EQ(during, GetParam().after);
+  EXPECT_EQ(during, GetParam().m_dwAfter);
   wce::ResetWaveOut();
 }
 
@@ -102,7 +104,7 @@ TEST_F(AppMainWndTest, TheProgramsScreenRunsThePhonePopUpAndEndsOnAQuitRequest) 
   wnd.m_bRealScreen = true;
   // The dialogs under the root layer and the class of the top one, at each probe.
   std::vector<std::string> seen;
-  wnd.m_onMessage = [&](UINT msg) {
+  wnd.m_fnOnMessage = [&](UINT msg) {
     if (msg != probe) return;
     CWceUiLayer* pRoot = wnd.GetLayerCtrl()->RootLayer();
     CWceUiLayer* pTop = pRoot->GetLastChild();
@@ -111,7 +113,7 @@ TEST_F(AppMainWndTest, TheProgramsScreenRunsThePhonePopUpAndEndsOnAQuitRequest) 
                     : pTop != nullptr && pTop->IsKindOf(u"CMainDlg") ? "main"
                                                                      : "other"));
   };
-  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+  wnd.m_fnOnScreen = [&](CProbeAppMainWnd& w) {
     const HWND hwnd = w.GetSafeHwnd();
     // Another program's requests, taken in order by the screen's loop and the pop-up's.
     PostMessageW(hwnd, probe, 0, 0);
@@ -137,7 +139,7 @@ TEST_F(AppMainWndTest, APhoneThatNeverClosesItsChannelsDoesNotHoldTheQuit) {
   // From the screen's end on, the phone answers no CLSE: every close leaves channel 0 open. The
   // count bounds the test itself when the shutdown would wait for ever.
   int reopened = 0;
-  wnd.m_onScreen = [&](CProbeAppMainWnd&) {
+  wnd.m_fnOnScreen = [&](CProbeAppMainWnd&) {
     fakeadb::SetCallHook([&](const std::string& call) {
       wce::DebugPrint("adb %s\n", call.c_str());
       if (call == "TcpDisconnect 6" && ++reopened < 100) fakeadb::SetChannelConnected(0, true);
@@ -156,7 +158,7 @@ TEST_F(AppMainWndTest, APhoneThatLetTheLinksCloseWaitRunOutIsNotAskedAgain) {
   CProbeAppMainWnd wnd;
   // The phone answers no CLSE and the link's close waits its whole time for it, as the real link
   // does: another try would wait as long again and break the quit's three seconds.
-  wnd.m_onScreen = [&](CProbeAppMainWnd&) {
+  wnd.m_fnOnScreen = [&](CProbeAppMainWnd&) {
     fakeadb::SetCallHook([&](const std::string& call) {
       wce::DebugPrint("adb %s\n", call.c_str());
       if (call == "TcpDisconnect 6") {
@@ -176,12 +178,14 @@ TEST_F(AppMainWndTest, APhoneThatLetTheLinksCloseWaitRunOutIsNotAskedAgain) {
 
 // A touch frame written to channel 5: action, x, y.
 struct Touch {
-  int action, x, y;
-  bool operator==(const Touch& o) const { return action == o.action && x == o.x && y == o.y; }
+  int m_nAction, m_nX, m_nY;
+  bool operator==(const Touch& o) const {
+    return m_nAction == o.m_nAction && m_nX == o.m_nX && m_nY == o.m_nY;
+  }
 };
 
 std::ostream& operator<<(std::ostream& os, const Touch& t) {
-  return os << "{" << t.action << ", " << t.x << ", " << t.y << "}";
+  return os << "{" << t.m_nAction << ", " << t.m_nX << ", " << t.m_nY << "}";
 }
 
 std::vector<Touch> TouchesSent() {
@@ -198,12 +202,12 @@ std::vector<Touch> TouchesSent() {
 }
 
 struct TouchCase {
-  const char* name;
-  int clientW, clientH;
-  int videoW, videoH;
-  bool foreground;
-  POINT down, move, up;
-  std::vector<Touch> sent;
+  const char* m_pszName;
+  int m_nClientW, m_nClientH;
+  int m_nVideoW, m_nVideoH;
+  bool m_bForeground;
+  POINT m_ptDown, m_ptMove, m_ptUp;
+  std::vector<Touch> m_Sent;
 };
 
 const TouchCase kTouchCases[] = {
@@ -248,27 +252,27 @@ TEST_P(AppMainWndTouch, MouseInputThroughTheWindowBecomesPhoneTouches) {
   const TouchCase& c = GetParam();
   CProbeAppMainWnd wnd;
   bool pressedBetween = false;
-  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
-    g_nVideoWidth = c.videoW;
-    g_nVideoHeight = c.videoH;
+  wnd.m_fnOnScreen = [&](CProbeAppMainWnd& w) {
+    g_nVideoWidth = c.m_nVideoW;
+    g_nVideoHeight = c.m_nVideoH;
     // The screen marks the phone app in the foreground on the phone's report.
-    g_CorvaneAppFlags.m_bPhoneForeground = c.foreground ? 1 : 0;
+    g_CorvaneAppFlags.m_bPhoneForeground = c.m_bForeground ? 1 : 0;
     fakeadb::ClearWrites();
     const HWND hwnd = w.GetSafeHwnd();
-    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.down.x, c.down.y));
-    PostMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c.move.x, c.move.y));
+    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.m_ptDown.x, c.m_ptDown.y));
+    PostMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c.m_ptMove.x, c.m_ptMove.y));
     Pump();
     pressedBetween = w.IsPressed();
-    PostMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(c.up.x, c.up.y));
+    PostMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(c.m_ptUp.x, c.m_ptUp.y));
     Pump();
     EXPECT_FALSE(w.IsPressed());
   };
 
-  EXPECT_EQ(Run(wnd, c.clientW, c.clientH), 0);
+  EXPECT_EQ(Run(wnd, c.m_nClientW, c.m_nClientH), 0);
 
   // Presses are tracked whether or not anything goes to the phone.
   EXPECT_TRUE(pressedBetween);
-  EXPECT_THAT(TouchesSent(), ElementsAreArray(c.sent));
+  EXPECT_THAT(TouchesSent(), ElementsAreArray(c.m_Sent));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, AppMainWndTouch, ::testing::ValuesIn(kTouchCases));
@@ -277,7 +281,7 @@ TEST_F(AppMainWndTest, TouchesGoToThePhoneOnlyWhileTheScreenHasItsAppInTheForegr
   PutScreenFiles();
   CProbeAppMainWnd wnd;
   wnd.m_bRealScreen = true;
-  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+  wnd.m_fnOnScreen = [&](CProbeAppMainWnd& w) {
     const HWND hwnd = w.GetSafeHwnd();
     fakeadb::ClearWrites();
     // The phone's reports reach the screen as the command receiver posts them.
@@ -299,12 +303,12 @@ TEST_F(AppMainWndTest, TouchesGoToThePhoneOnlyWhileTheScreenHasItsAppInTheForegr
 
 // A request of another program, and the command it makes on the phone's channels (0: none).
 struct HostCase {
-  const char* name;
-  const char* message;
-  WPARAM wParam;
-  LPARAM lParam;
-  int channel;
-  uint32_t type;
+  const char* m_pszName;
+  const char* m_pszMessage;
+  WPARAM m_wParam;
+  LPARAM m_lParam;
+  int m_nChannel;
+  uint32_t m_nType;
 };
 
 const HostCase kHostCases[] = {
@@ -326,10 +330,10 @@ TEST_P(AppMainWndHost, RequestsOfOtherProgramsActOnlyWithTheNotifyFlag) {
   g_CorvaneConfig.bNotifyMsg = notify ? 1 : 0;
   CProbeAppMainWnd wnd;
   std::vector<uint32_t> types0, types5;
-  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+  wnd.m_fnOnScreen = [&](CProbeAppMainWnd& w) {
     fakeadb::ClearWrites();
-    PostMessageW(w.GetSafeHwnd(), RegisterWindowMessageW(WceUtf8ToWide(c.message).c_str()), c.wParam,
-                 c.lParam);
+    PostMessageW(w.GetSafeHwnd(), RegisterWindowMessageW(WceUtf8ToWide(c.m_pszMessage).c_str()), c.m_wParam,
+                 c.m_lParam);
     Pump();
     types0 = fakeadb::WrittenCommandTypes(0);
     types5 = fakeadb::WrittenCommandTypes(5);
@@ -338,9 +342,9 @@ TEST_P(AppMainWndHost, RequestsOfOtherProgramsActOnlyWithTheNotifyFlag) {
   EXPECT_EQ(Run(wnd), 0);
 
   std::vector<uint32_t> expected;
-  if (notify && c.type != 0) expected.push_back(c.type);
-  EXPECT_EQ(c.channel == 5 ? types5 : types0, expected);
-  EXPECT_TRUE((c.channel == 5 ? types0 : types5).empty());
+  if (notify && c.m_nType != 0) expected.push_back(c.m_nType);
+  EXPECT_EQ(c.m_nChannel == 5 ? types5 : types0, expected);
+  EXPECT_TRUE((c.m_nChannel == 5 ? types0 : types5).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, AppMainWndHost,
@@ -381,7 +385,7 @@ TEST_P(AppMainWndOk, OkFromAnotherProgramEndsTheScreenAndStartsTheShellOnlyWithT
   CProbeAppMainWnd wnd;
   int screenResult = 0;
   bool quitPosted = false;
-  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+  wnd.m_fnOnScreen = [&](CProbeAppMainWnd& w) {
     PostMessageW(w.GetSafeHwnd(), WM_COMMAND, 1, 0);
     PostMessageW(w.GetSafeHwnd(), EndProbeMsg(), 0, 0);
     screenResult = w.RunDialogByName(u"CEndProbeDlg", nullptr);
@@ -410,13 +414,13 @@ INSTANTIATE_TEST_SUITE_P(NotifyFlag, AppMainWndOk, ::testing::Bool());
 // ends, the head unit's shell starts, WM_QUIT is left for the program's own loop and the engine
 // shuts down after the screen, as at any other end.
 struct CloseOverCase {
-  const char* name;
-  std::vector<std::string> opens;  // "help" (its button on the screen) or "phone" (the request)
-  const char* dialogs;             // the dialogs under the root layer when the close comes
+  const char* m_pszName;
+  std::vector<std::string> m_Opens;  // "help" (its button on the screen) or "phone" (the request)
+  const char* m_pszDialogs;          // the dialogs under the root layer when the close comes
 };
 
 void PrintTo(const CloseOverCase& c, std::ostream* os) {
-  *os << c.name;
+  *os << c.m_pszName;
 }
 
 const CloseOverCase kCloseOverCases[] = {
@@ -433,7 +437,7 @@ TEST_P(AppMainWndCloseOver, EveryDialogEndsTheShellStartsAndTheEngineShutsDown) 
   CProbeAppMainWnd wnd;
   wnd.m_bRealScreen = true;
   std::vector<std::string> seen;
-  wnd.m_onMessage = [&](UINT msg) {
+  wnd.m_fnOnMessage = [&](UINT msg) {
     if (msg != probe) return;
     std::string names;
     CWceUiLayer* pRoot = wnd.GetLayerCtrl()->RootLayer();
@@ -444,10 +448,10 @@ TEST_P(AppMainWndCloseOver, EveryDialogEndsTheShellStartsAndTheEngineShutsDown) 
     seen.push_back(names);
   };
   int nLayersAtStart = -1;
-  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+  wnd.m_fnOnScreen = [&](CProbeAppMainWnd& w) {
     const HWND hwnd = w.GetSafeHwnd();
     nLayersAtStart = w.GetLayerCtrl()->GetLayerCount();
-    for (const std::string& open : GetParam().opens) {
+    for (const std::string& open : GetParam().m_Opens) {
       if (open == "help") {
         // The help button of the screen's file, at (0, 44) and 15 x 15.
         PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(7, 51));
@@ -465,7 +469,7 @@ TEST_P(AppMainWndCloseOver, EveryDialogEndsTheShellStartsAndTheEngineShutsDown) 
   };
   int nLayersAfter = -1;
   bool quitLeft = false;
-  wnd.m_afterScreen = [&](CProbeAppMainWnd& w) {
+  wnd.m_fnAfterScreen = [&](CProbeAppMainWnd& w) {
     nLayersAfter = w.GetLayerCtrl()->GetLayerCount();
     MSG m;
     quitLeft = PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
@@ -473,7 +477,7 @@ TEST_P(AppMainWndCloseOver, EveryDialogEndsTheShellStartsAndTheEngineShutsDown) 
 
   EXPECT_EQ(Run(wnd), 0);
 
-  EXPECT_EQ(seen, std::vector<std::string>{GetParam().dialogs});
+  EXPECT_EQ(seen, std::vector<std::string>{GetParam().m_pszDialogs});
   EXPECT_EQ(Count(Log(), "can not create class"), 0);
   // The shell once, from the close; then the screen's end runs the engine's shutdown.
   EXPECT_EQ(Count(Log(), "CreateProcess \\Windows\\Explorer.exe"), 1);
@@ -485,30 +489,32 @@ TEST_P(AppMainWndCloseOver, EveryDialogEndsTheShellStartsAndTheEngineShutsDown) 
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialogs, AppMainWndCloseOver, ::testing::ValuesIn(kCloseOverCases),
-                         [](const ::testing::TestParamInfo<CloseOverCase>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<CloseOverCase>& info) {
+                           return info.param.m_pszName;
+                         });
 
 // The head unit's other programs post the plain message 0x101E: wParam 1 keeps the projection
 // above every other window, any other value lets other windows over it again.
 TEST_F(AppMainWndTest, ThePlainTopmostMessageRaisesTheWindowAboveOthersOrLetsThemOver) {
   const UINT kTopmostMsg = 0x101E;
   const struct {
-    WPARAM wParam;
-    bool bTopmost;
+    WPARAM m_wParam;
+    bool m_bTopmost;
   } kSteps[] = {{1, true}, {0, false}, {1, true},       {2, false},
                 {1, true}, {1, true},  {0xFFFF, false}, {0, false}};
   CProbeAppMainWnd wnd;
-  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+  wnd.m_fnOnScreen = [&](CProbeAppMainWnd& w) {
     const HWND hwnd = w.GetSafeHwnd();
     const HWND other = CreateOtherProgramWindow();
     ASSERT_NE(other, nullptr);
     for (const auto& step : kSteps) {
-      SCOPED_TRACE(step.wParam);
-      PostMessageW(hwnd, kTopmostMsg, step.wParam, 0);
+      SCOPED_TRACE(step.m_wParam);
+      PostMessageW(hwnd, kTopmostMsg, step.m_wParam, 0);
       Pump();
-      EXPECT_EQ((GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, step.bTopmost);
+      EXPECT_EQ((GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, step.m_bTopmost);
       // Another program brings its window to the top of the plain windows.
       SetWindowPos(other, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-      EXPECT_EQ(GetWindow(hwnd, GW_HWNDFIRST), step.bTopmost ? hwnd : other);
+      EXPECT_EQ(GetWindow(hwnd, GW_HWNDFIRST), step.m_bTopmost ? hwnd : other);
     }
     DestroyWindow(other);
   };
@@ -517,11 +523,11 @@ TEST_F(AppMainWndTest, ThePlainTopmostMessageRaisesTheWindowAboveOthersOrLetsThe
 
 TEST_F(AppMainWndTest, TheShownFlagIsTheWindowsOwnVisibility) {
   CProbeAppMainWnd wnd;
-  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+  wnd.m_fnOnScreen = [&](CProbeAppMainWnd& w) {
     const HWND hwnd = w.GetSafeHwnd();
     struct Step {
-      const char* what;
-      std::function<void()> act;
+      const char* m_pszWhat;
+      std::function<void()> m_fnAct;
     };
     const Step steps[] = {
         {"another program hides it", [&] { PostMessageW(hwnd, NMSG_CORVANE_SHOWHIDE, 0, 2); }},
@@ -533,8 +539,8 @@ TEST_F(AppMainWndTest, TheShownFlagIsTheWindowsOwnVisibility) {
         {"shown without a message", [&] { ShowWindow(hwnd, SW_SHOW); }},
     };
     for (const Step& s : steps) {
-      SCOPED_TRACE(s.what);
-      s.act();
+      SCOPED_TRACE(s.m_pszWhat);
+      s.m_fnAct();
       Pump();
       EXPECT_EQ(g_CorvaneAppFlags.m_bWindowShown.load(), IsWindowVisible(hwnd) ? 1 : 0);
     }
@@ -577,10 +583,10 @@ int PicturePixelsOnScreen() {
 }
 
 struct DrawCase {
-  const char* name;
-  bool usbIn, foreground, shown;
-  int pictures;
-  bool painted;
+  const char* m_pszName;
+  bool m_bUsbIn, m_bForeground, m_bShown;
+  int m_nPictures;
+  bool m_bPainted;
 };
 
 const DrawCase kDrawCases[] = {
@@ -598,15 +604,15 @@ TEST_P(AppMainWndDraw, TheVideoThreadPaintsThePictureIntoTheWindowOnlyWhileProje
   CProbeAppMainWnd wnd;
   int before = -1;
   int after = -1;
-  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+  wnd.m_fnOnScreen = [&](CProbeAppMainWnd& w) {
     DibBmp& surface = DibBmp::GetInstance();
     FillSurface(surface);
     ASSERT_EQ(surface.GetWidth(), kScreenW);
     surface.SetPictureBusy(0);
-    for (int i = 0; i < c.pictures; ++i) surface.AddPictureCount();
-    g_CorvaneAppFlags.m_bUsbIn = c.usbIn ? 1 : 0;
-    g_CorvaneAppFlags.m_bPhoneForeground = c.foreground ? 1 : 0;
-    if (!c.shown) ShowWindow(w.GetSafeHwnd(), SW_HIDE);
+    for (int i = 0; i < c.m_nPictures; ++i) surface.AddPictureCount();
+    g_CorvaneAppFlags.m_bUsbIn = c.m_bUsbIn ? 1 : 0;
+    g_CorvaneAppFlags.m_bPhoneForeground = c.m_bForeground ? 1 : 0;
+    if (!c.m_bShown) ShowWindow(w.GetSafeHwnd(), SW_HIDE);
     UpdateWindow(w.GetSafeHwnd());
     before = PicturePixelsOnScreen();
     std::thread videoThread([&] { CAppMainWnd::DrawPictureCallback(&surface); });
@@ -617,7 +623,7 @@ TEST_P(AppMainWndDraw, TheVideoThreadPaintsThePictureIntoTheWindowOnlyWhileProje
   EXPECT_EQ(Run(wnd), 0);
 
   EXPECT_LT(before, kScreenW * kScreenH / 100);
-  EXPECT_EQ(after, c.painted ? kScreenW * kScreenH : before);
+  EXPECT_EQ(after, c.m_bPainted ? kScreenW * kScreenH : before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, AppMainWndDraw, ::testing::ValuesIn(kDrawCases));
@@ -626,7 +632,7 @@ TEST_F(AppMainWndTest, UsbOutCoversTheLastPictureWithTheScreenAgain) {
   CProbeAppMainWnd wnd;
   int painted = -1;
   int afterUsbOut = -1;
-  wnd.m_onScreen = [&](CProbeAppMainWnd& w) {
+  wnd.m_fnOnScreen = [&](CProbeAppMainWnd& w) {
     DibBmp& surface = DibBmp::GetInstance();
     FillSurface(surface);
     for (int i = 0; i < 6; ++i) surface.AddPictureCount();

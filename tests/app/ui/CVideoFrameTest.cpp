@@ -32,10 +32,10 @@ DWORD PictureColour(int x, int y) {
 class CVideoHostDlg : public CWceUiDlg {
  public:
   void OnInitDialog() override {
-    if (m_onInitDialog) m_onInitDialog();
+    if (m_fnOnInitDialog) m_fnOnInitDialog();
     EndDialog(0);
   }
-  std::function<void()> m_onInitDialog;
+  std::function<void()> m_fnOnInitDialog;
 };
 
 class VideoFrameTest : public WceUiResFixture {
@@ -83,7 +83,7 @@ class VideoFrameTest : public WceUiResFixture {
 
   // Runs the dialog with the body inside its initialisation.
   void RunDlg(std::function<void()> body) {
-    m_pDlg->m_onInitDialog = std::move(body);
+    m_pDlg->m_fnOnInitDialog = std::move(body);
     m_pDlg->DoModal();
   }
   // The frame redrawn whole, then the screen's pixels: how many show the picture and how many the

@@ -127,11 +127,11 @@ TEST_F(AppWidgetsTest, LoadingLoopsOverItsFramesEvery300MsUntilStopped) {
 TEST_F(AppWidgetsTest, LoadingFrameCounts) {
   for (int i = 1; i <= 12; ++i) PutFrame(u"l" + Wide(std::to_string(i)) + u".32a", FrameColour(i), true);
   struct Case {
-    const char* what;
-    std::u16string attrs;
-    int nCount;
-    std::vector<int> frames;  // the frame index after each 300 ms
-    std::vector<bool> drawn;  // whether that frame shows a picture
+    const char* m_pszWhat;
+    std::u16string m_strAttrs;
+    int m_nCount;
+    std::vector<int> m_Frames;  // the frame index after each 300 ms
+    std::vector<bool> m_Drawn;  // whether that frame shows a picture
   } cases[] = {
       {"no res_count", u"", 0, {0, 0}, {false, false}},
       {"a negative count", FrameAttrs("-3", 2, "l", ".32a.conf"), 0, {0, 0}, {false, false}},
@@ -144,17 +144,17 @@ TEST_F(AppWidgetsTest, LoadingFrameCounts) {
        {false, true, true}},
   };
   for (const Case& c : cases) {
-    auto* pLoading = OpenOne<CWceLoading>(u"CWceLoading", c.attrs);
-    ASSERT_NE(pLoading, nullptr) << c.what;
-    EXPECT_EQ(pLoading->GetFrameCount(), c.nCount) << c.what;
+    auto* pLoading = OpenOne<CWceLoading>(u"CWceLoading", c.m_strAttrs);
+    ASSERT_NE(pLoading, nullptr) << c.m_pszWhat;
+    EXPECT_EQ(pLoading->GetFrameCount(), c.m_nCount) << c.m_pszWhat;
     const DWORD dwBehind = Pixel(kOutsideX, kOutsideY);
     pLoading->Start();
-    for (size_t n = 0; n < c.frames.size(); ++n) {
+    for (size_t n = 0; n < c.m_Frames.size(); ++n) {
       Pass(300);
-      EXPECT_EQ(pLoading->GetCurFrame(), c.frames[n]) << c.what << " " << n;
-      if (n < c.drawn.size()) {
-        const DWORD dwWant = c.drawn[n] ? FrameColour(c.frames[n] + 1) : dwBehind;
-        EXPECT_EQ(Pixel(kInsideX, kInsideY), dwWant) << c.what << " " << n;
+      EXPECT_EQ(pLoading->GetCurFrame(), c.m_Frames[n]) << c.m_pszWhat << " " << n;
+      if (n < c.m_Drawn.size()) {
+        const DWORD dwWant = c.m_Drawn[n] ? FrameColour(c.m_Frames[n] + 1) : dwBehind;
+        EXPECT_EQ(Pixel(kInsideX, kInsideY), dwWant) << c.m_pszWhat << " " << n;
       }
     }
     Ctrl()->DeleteLayer(m_pDlg);
@@ -183,9 +183,9 @@ TEST_F(AppWidgetsTest, ResProgressRunsOncePerStartAndPostsItsEnd) {
     pProgress->Start();
     EXPECT_TRUE(pProgress->IsRunning());
     struct Check {
-      DWORD dwAt;  // since the start
-      int nFrame;
-      DWORD dwInside;  // 1: the frame's own colour
+      DWORD m_dwAt;  // since the start
+      int m_nFrame;
+      DWORD m_dwInside;  // 1: the frame's own colour
     } checks[] = {
         {0, 0, 1},
         {65, 1, 1},
@@ -197,13 +197,13 @@ TEST_F(AppWidgetsTest, ResProgressRunsOncePerStartAndPostsItsEnd) {
     };
     DWORD dwNow = 0;
     for (const Check& k : checks) {
-      Pass(k.dwAt - dwNow);
-      dwNow = k.dwAt;
-      EXPECT_EQ(pProgress->GetCurFrame(), k.nFrame) << k.dwAt;
+      Pass(k.m_dwAt - dwNow);
+      dwNow = k.m_dwAt;
+      EXPECT_EQ(pProgress->GetCurFrame(), k.m_nFrame) << k.m_dwAt;
       // Copied at the layer's corner, cut at its edge.
-      EXPECT_EQ(Pixel(kInsideX, kInsideY), k.dwInside == 1 ? FrameColour(k.nFrame + 1) : k.dwInside)
-          << k.dwAt;
-      EXPECT_EQ(Pixel(kOutsideX, kOutsideY), dwBehind) << k.dwAt;
+      EXPECT_EQ(Pixel(kInsideX, kInsideY), k.m_dwInside == 1 ? FrameColour(k.m_nFrame + 1) : k.m_dwInside)
+          << k.m_dwAt;
+      EXPECT_EQ(Pixel(kOutsideX, kOutsideY), dwBehind) << k.m_dwAt;
       // Starting it while it runs changes nothing.
       pProgress->Start();
     }
@@ -232,8 +232,8 @@ TEST_F(AppWidgetsTest, ResProgressOfNoFramesEndsOnItsFirstTickAndDrawsNothing) {
 
 TEST_F(AppWidgetsTest, ResProgressBlendsFramesStoredWithAlpha) {
   struct Case {
-    std::u16string attrs;
-    BOOL bAlpha;
+    std::u16string m_strAttrs;
+    BOOL m_bAlpha;
   } cases[] = {
       {u" res_count=\"2\" res_name_1=\"a.conf\" res_name_2=\"b.32a.conf\"", 1},
       {u" res_count=\"2\" res_name_1=\"a.conf\" res_name_2=\"b.565a.conf\"", 1},
@@ -244,10 +244,10 @@ TEST_F(AppWidgetsTest, ResProgressBlendsFramesStoredWithAlpha) {
   };
   for (const Case& c : cases) {
     ClearLog();
-    auto* pProgress = OpenOne<CWceResProgress>(u"CWceResProgress", c.attrs);
+    auto* pProgress = OpenOne<CWceResProgress>(u"CWceResProgress", c.m_strAttrs);
     ASSERT_NE(pProgress, nullptr);
-    EXPECT_EQ(pProgress->IsAlpha(), c.bAlpha) << WidgetNarrow(c.attrs.c_str());
-    EXPECT_EQ(CountLines("ResProgress Alpha (1)"), c.bAlpha ? 1 : 0) << WidgetNarrow(c.attrs.c_str());
+    EXPECT_EQ(pProgress->IsAlpha(), c.m_bAlpha) << WidgetNarrow(c.m_strAttrs.c_str());
+    EXPECT_EQ(CountLines("ResProgress Alpha (1)"), c.m_bAlpha ? 1 : 0) << WidgetNarrow(c.m_strAttrs.c_str());
     Ctrl()->DeleteLayer(m_pDlg);
     m_pDlg = nullptr;
   }
@@ -268,10 +268,10 @@ constexpr char16_t kCheckStyles[] =
 TEST_F(AppWidgetsTest, CheckButtonsClickOnReleaseInsideOnly) {
   enum End { kUpAt, kOtherWindowCaptures };
   struct Case {
-    const char16_t* pType;
-    End end;
-    int x, y;
-    Lines clicks;
+    const char16_t* m_pszType;
+    End m_End;
+    int m_nX, m_nY;
+    Lines m_Clicks;
   } cases[] = {
       {u"CWceCheckBtn", kUpAt, 11, 7, {"click b"}},
       {u"CWceCheckBtn", kUpAt, 12, 7, {}},
@@ -284,11 +284,12 @@ TEST_F(AppWidgetsTest, CheckButtonsClickOnReleaseInsideOnly) {
   CRealWnd other;
   ASSERT_TRUE(other.Create(WS_POPUP, &rcOther, nullptr));
   for (const Case& c : cases) {
-    const std::string what = WidgetNarrow(c.pType) + " " + std::to_string(c.x) + "," + std::to_string(c.y);
-    ASSERT_NE(
-        Open(u"<b type=\"" + std::u16string(c.pType) + u"\" name=\"b\" style=\"btn\" down.style=\"pushed\"/>",
-             kCheckStyles),
-        nullptr);
+    const std::string what =
+        WidgetNarrow(c.m_pszType) + " " + std::to_string(c.m_nX) + "," + std::to_string(c.m_nY);
+    ASSERT_NE(Open(u"<b type=\"" + std::u16string(c.m_pszType) +
+                       u"\" name=\"b\" style=\"btn\" down.style=\"pushed\"/>",
+                   kCheckStyles),
+              nullptr);
     auto* pButton = static_cast<CWceUiButton*>(Find("b"));
     m_lines.clear();
     const DWORD dwStart = ::GetTickCount();
@@ -297,20 +298,20 @@ TEST_F(AppWidgetsTest, CheckButtonsClickOnReleaseInsideOnly) {
     EXPECT_EQ(pButton->GetPressTick(), dwStart) << what;
     EXPECT_EQ(pButton->GetStyle()->GetBgColorCtrl().GetColor(), RGB(0, 0, 0x11)) << what;
     Pass(500);
-    if (c.end == kUpAt) {
-      Press(WM_LBUTTONUP, c.x, c.y);
+    if (c.m_End == kUpAt) {
+      Press(WM_LBUTTONUP, c.m_nX, c.m_nY);
     } else {
       ::SetCapture(other.GetSafeHwnd());
       ::ReleaseCapture();
     }
-    EXPECT_EQ(m_lines, c.clicks) << what;
-    EXPECT_EQ(pButton->GetClickTick(), c.clicks.empty() ? dwStart : dwStart + 500) << what;
+    EXPECT_EQ(m_lines, c.m_Clicks) << what;
+    EXPECT_EQ(pButton->GetClickTick(), c.m_Clicks.empty() ? dwStart : dwStart + 500) << what;
     EXPECT_FALSE(pButton->IsMouseDown()) << what;
     EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr) << what;
     EXPECT_EQ(pButton->GetStyle()->GetBgColorCtrl().GetColor(), RGB(0, 0, 0x11)) << what;
     // Nothing comes later: no repeat, no long press.
     Pass(2000);
-    EXPECT_EQ(m_lines, c.clicks) << what;
+    EXPECT_EQ(m_lines, c.m_Clicks) << what;
     EXPECT_TRUE(m_posts.empty()) << what;
     Ctrl()->DeleteLayer(m_pDlg);
     m_pDlg = nullptr;
@@ -321,11 +322,11 @@ TEST_F(AppWidgetsTest, TimerCheckButtonClicksOnceWhenHeld1100Ms) {
   ASSERT_NE(Open(u"<b type=\"CWceTimerChkBtn\" name=\"b\" style=\"btn\"/>", kCheckStyles), nullptr);
   auto* pButton = static_cast<CWceTimerChkBtn*>(Find("b"));
   struct Case {
-    const char* what;
-    DWORD dwLeaveAt;  // the finger moves off the button then; 0: it stays
-    DWORD dwUpAt;
-    int xUp;
-    DWORD dwClickAt;  // 0: no click
+    const char* m_pszWhat;
+    DWORD m_dwLeaveAt;  // the finger moves off the button then; 0: it stays
+    DWORD m_dwUpAt;
+    int m_nXUp;
+    DWORD m_dwClickAt;  // 0: no click
   } cases[] = {
       {"held 2 s", 0, 2000, 4, 1100},
       {"held exactly 1100 ms", 0, 1100, 4, 1100},
@@ -340,23 +341,24 @@ TEST_F(AppWidgetsTest, TimerCheckButtonClicksOnceWhenHeld1100Ms) {
     const DWORD dwStart = ::GetTickCount();
     Press(WM_LBUTTONDOWN, 4, 4);
     Ticks clicks;
-    for (DWORD t = 1; t <= c.dwUpAt; ++t) {
+    for (DWORD t = 1; t <= c.m_dwUpAt; ++t) {
       Pass(1);
-      if (t == c.dwLeaveAt) Press(WM_MOUSEMOVE, 30, 4);
-      if (c.dwLeaveAt == 0 && t % 100 == 0) Press(WM_MOUSEMOVE, 5 + static_cast<int>(t / 100) % 6, 4);
-      if (t == c.dwUpAt) Press(WM_LBUTTONUP, c.xUp, 4);
+      if (t == c.m_dwLeaveAt) Press(WM_MOUSEMOVE, 30, 4);
+      if (c.m_dwLeaveAt == 0 && t % 100 == 0) Press(WM_MOUSEMOVE, 5 + static_cast<int>(t / 100) % 6, 4);
+      if (t == c.m_dwUpAt) Press(WM_LBUTTONUP, c.m_nXUp, 4);
       if (m_lines.size() > clicks.size()) clicks.push_back(t);
     }
     Pass(1500);
-    EXPECT_EQ(clicks, c.dwClickAt != 0 ? Ticks{c.dwClickAt} : Ticks{}) << c.what;
-    EXPECT_EQ(m_lines.size(), clicks.size()) << c.what;
-    if (c.dwClickAt != 0) {
-      EXPECT_EQ(pButton->GetClickTick(), dwStart + c.dwClickAt) << c.what;
+    EXPECT_EQ(clicks, c.m_dwClickAt != 0 ? Ticks{c.m_dwClickAt} : Ticks{}) << c.m_pszWhat;
+    EXPECT_EQ(m_lines.size(), clicks.size()) << c.m_pszWhat;
+    if (c.m_dwClickAt != 0) {
+      EXPECT_EQ(pButton->GetClickTick(), dwStart + c.m_dwClickAt) << c.m_pszWhat;
     }
-    EXPECT_FALSE(pButton->IsMouseDown()) << c.what;
-    EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr) << c.what;
-    const bool bLongPress = c.dwLeaveAt == 0 && c.dwUpAt >= 1100;
-    EXPECT_EQ(CountLines("!!!!!!! CWceTimerChkBtn::OnTimer (m_bMouseDown= 1)"), bLongPress ? 1 : 0) << c.what;
+    EXPECT_FALSE(pButton->IsMouseDown()) << c.m_pszWhat;
+    EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr) << c.m_pszWhat;
+    const bool bLongPress = c.m_dwLeaveAt == 0 && c.m_dwUpAt >= 1100;
+    EXPECT_EQ(CountLines("!!!!!!! CWceTimerChkBtn::OnTimer (m_bMouseDown= 1)"), bLongPress ? 1 : 0)
+        << c.m_pszWhat;
   }
 }
 

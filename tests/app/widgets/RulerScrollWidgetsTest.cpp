@@ -52,9 +52,9 @@ class RulerTest : public WidgetDlgFixture {
 
 TEST_F(RulerTest, ADragMovesTheValueByTheTicksItPassesWithinTheRange) {
   struct Case {
-    int nStart;
-    int x0, x1;  // one move, then a slow release there
-    int nEnd;
+    int m_nStart;
+    int m_nX0, m_nX1;  // one move, then a slow release there
+    int m_nEnd;
   } cases[] = {
       {50, 100, 70, 53},  // 30 px left: three ticks up
       {5, 50, 150, 0},    // 100 px right: ten down, held at the minimum
@@ -62,14 +62,14 @@ TEST_F(RulerTest, ADragMovesTheValueByTheTicksItPassesWithinTheRange) {
       {50, 100, 104, 50},  // less than a tick
   };
   for (const Case& c : cases) {
-    CWceRulingProgress* p = OpenRuler(c.nStart);
+    CWceRulingProgress* p = OpenRuler(c.m_nStart);
     ASSERT_NE(p, nullptr);
-    Press(WM_LBUTTONDOWN, c.x0, 20);
-    Press(WM_MOUSEMOVE, c.x1, 20);
-    EXPECT_EQ(p->GetPosition(), c.nEnd) << c.nStart << " " << c.x0 << "->" << c.x1;
+    Press(WM_LBUTTONDOWN, c.m_nX0, 20);
+    Press(WM_MOUSEMOVE, c.m_nX1, 20);
+    EXPECT_EQ(p->GetPosition(), c.m_nEnd) << c.m_nStart << " " << c.m_nX0 << "->" << c.m_nX1;
     Pass(600);
-    Press(WM_LBUTTONUP, c.x1, 20);
-    EXPECT_EQ(p->GetPosition(), c.nEnd);
+    Press(WM_LBUTTONUP, c.m_nX1, 20);
+    EXPECT_EQ(p->GetPosition(), c.m_nEnd);
     EXPECT_FALSE(p->IsPressed());
     EXPECT_EQ(p->GetPageMode(), CWceRulingProgress::kPageNone);
     EXPECT_EQ(TakeNotes(p), (Notes{kWceRulingPressed, kWceRulingMoved, kWceRulingReleased}));
@@ -86,10 +86,10 @@ TEST_F(RulerTest, ADragMovesTheValueByTheTicksItPassesWithinTheRange) {
 
 TEST_F(RulerTest, AFlickPagesOneTickEveryFiftyMsAndPostsEachStep) {
   struct Case {
-    int nStart;
-    int x1;  // released here 300 ms after a press at 100
-    int nPageMode;
-    int nTarget;
+    int m_nStart;
+    int m_nX1;  // released here 300 ms after a press at 100
+    int m_nPageMode;
+    int m_nTarget;
   } cases[] = {
       {50, 180, CWceRulingProgress::kPageDown, 25},  // right: a page of 100 / 4 down
       {50, 20, CWceRulingProgress::kPageUp, 75},
@@ -97,20 +97,20 @@ TEST_F(RulerTest, AFlickPagesOneTickEveryFiftyMsAndPostsEachStep) {
       {90, 20, CWceRulingProgress::kPageUp, 100},
   };
   for (const Case& c : cases) {
-    CWceRulingProgress* p = OpenRuler(c.nStart);
+    CWceRulingProgress* p = OpenRuler(c.m_nStart);
     ASSERT_NE(p, nullptr);
     Press(WM_LBUTTONDOWN, 100, 20);
     Pass(300);
-    Press(WM_LBUTTONUP, c.x1, 20);
-    EXPECT_EQ(p->GetPageMode(), c.nPageMode) << c.nStart << "->" << c.nTarget;
-    EXPECT_EQ(p->GetTarget(), c.nTarget);
-    EXPECT_EQ(p->GetPosition(), c.nStart);
+    Press(WM_LBUTTONUP, c.m_nX1, 20);
+    EXPECT_EQ(p->GetPageMode(), c.m_nPageMode) << c.m_nStart << "->" << c.m_nTarget;
+    EXPECT_EQ(p->GetTarget(), c.m_nTarget);
+    EXPECT_EQ(p->GetPosition(), c.m_nStart);
     EXPECT_EQ(TakeNotes(p), Notes{kWceRulingPressed});
     // One tick per 50 ms step, each step posted, the last landing on the target.
-    const int nSteps = std::abs(c.nTarget - c.nStart);
+    const int nSteps = std::abs(c.m_nTarget - c.m_nStart);
     const DWORD dwFirst = ::GetTickCount();
     Pass(50 * static_cast<DWORD>(nSteps) + 200);
-    EXPECT_EQ(p->GetPosition(), c.nTarget);
+    EXPECT_EQ(p->GetPosition(), c.m_nTarget);
     EXPECT_EQ(p->GetPageMode(), CWceRulingProgress::kPageNone);
     const std::vector<DWORD> ticks = PostTicks(kWceRulingProgressMsg, dwFirst);
     ASSERT_EQ(static_cast<int>(ticks.size()), nSteps);
@@ -122,38 +122,38 @@ TEST_F(RulerTest, AFlickPagesOneTickEveryFiftyMsAndPostsEachStep) {
 
 TEST_F(RulerTest, NoFlickIsAPlainRelease) {
   struct Case {
-    const char* what;
-    int nPageCount;
-    DWORD dwHeld;
-    int x1;
-    int nEnd;
+    const char* m_pszWhat;
+    int m_nPageCount;
+    DWORD m_dwHeld;
+    int m_nX1;
+    int m_nEnd;
   } cases[] = {
       {"50 px is not enough", 4, 300, 150, 45},
       {"held 500 ms", 4, 500, 180, 42},
       {"one page", 1, 300, 180, 42},
   };
   for (const Case& c : cases) {
-    CWceRulingProgress* p = OpenRuler(50, c.nPageCount);
+    CWceRulingProgress* p = OpenRuler(50, c.m_nPageCount);
     ASSERT_NE(p, nullptr);
     Press(WM_LBUTTONDOWN, 100, 20);
-    Pass(c.dwHeld);
-    Press(WM_LBUTTONUP, c.x1, 20);
-    EXPECT_EQ(p->GetPageMode(), CWceRulingProgress::kPageNone) << c.what;
+    Pass(c.m_dwHeld);
+    Press(WM_LBUTTONUP, c.m_nX1, 20);
+    EXPECT_EQ(p->GetPageMode(), CWceRulingProgress::kPageNone) << c.m_pszWhat;
     Pass(300);
     // The flick's distance is not applied by a flick; a plain release applies it.
-    const BOOL bPlain = c.dwHeld >= 500 || c.nPageCount <= 1;
-    EXPECT_EQ(p->GetPosition(), bPlain ? c.nEnd : 50) << c.what;
+    const BOOL bPlain = c.m_dwHeld >= 500 || c.m_nPageCount <= 1;
+    EXPECT_EQ(p->GetPosition(), bPlain ? c.m_nEnd : 50) << c.m_pszWhat;
     CloseDlg();
   }
 }
 
 TEST_F(RulerTest, NothingMovesOrPagesWhileADivisorIsZeroAndNothingWhileDisabled) {
   struct Case {
-    const char* what;
-    int nSpacing, nValue, nPageCount;
-    BOOL bDisabled;
-    int nEnd;
-    Notes notes;
+    const char* m_pszWhat;
+    int m_nSpacing, m_nValue, m_nPageCount;
+    BOOL m_bDisabled;
+    int m_nEnd;
+    Notes m_Notes;
   } cases[] = {
       // A quick release 90 px right would page, and the move would move.
       {"no tick spacing", 0, 1, 4, FALSE, 50, {kWceRulingPressed, kWceRulingMoved}},
@@ -163,18 +163,18 @@ TEST_F(RulerTest, NothingMovesOrPagesWhileADivisorIsZeroAndNothingWhileDisabled)
       {"disabled", 10, 1, 4, TRUE, 50, {}},
   };
   for (const Case& c : cases) {
-    CWceRulingProgress* p = OpenRuler(50, c.nPageCount);
+    CWceRulingProgress* p = OpenRuler(50, c.m_nPageCount);
     ASSERT_NE(p, nullptr);
-    p->SetScale(c.nSpacing, c.nValue);
-    p->SetDisabled(c.bDisabled);
+    p->SetScale(c.m_nSpacing, c.m_nValue);
+    p->SetDisabled(c.m_bDisabled);
     Press(WM_LBUTTONDOWN, 100, 20);
     Press(WM_MOUSEMOVE, 160, 20);
     Pass(100);
     Press(WM_LBUTTONUP, 190, 20);
     Pass(2000);
-    EXPECT_EQ(p->GetPosition(), c.nEnd) << c.what;
-    EXPECT_EQ(p->GetPageMode(), CWceRulingProgress::kPageNone) << c.what;
-    EXPECT_EQ(TakeNotes(p), c.notes) << c.what;
+    EXPECT_EQ(p->GetPosition(), c.m_nEnd) << c.m_pszWhat;
+    EXPECT_EQ(p->GetPageMode(), CWceRulingProgress::kPageNone) << c.m_pszWhat;
+    EXPECT_EQ(TakeNotes(p), c.m_Notes) << c.m_pszWhat;
     // And the scale draws without ticks.
     std::unique_ptr<CWceUiGenericBitmap> pBmp(m_pWnd->GetCurWndBmp());
     EXPECT_NE(pBmp, nullptr);
@@ -195,12 +195,12 @@ TEST_F(RulerTest, TheScaleDrawsTicksAroundThePositionUnderTheMark) {
       u"m", 3, 3, [](int, int) { return 0xFF000000u | kMark; }, true);
   constexpr DWORD kNoTick = 0;
   struct Probe {
-    int x, y;
-    DWORD dwColour;  // kNoTick: neither tick
+    int m_nX, m_nY;
+    DWORD m_dwColour;  // kNoTick: neither tick
   };
   struct Case {
-    int nValue, nPosition;
-    std::vector<Probe> probes;
+    int m_nValue, m_nPosition;
+    std::vector<Probe> m_Probes;
   } cases[] = {
       // The tick of 50 under the mark at x 100, long as every fifth from the minimum; 51 right of
       // it, 49 left, 40 at the left edge.
@@ -223,18 +223,19 @@ TEST_F(RulerTest, TheScaleDrawsTicksAroundThePositionUnderTheMark) {
   };
   for (const Case& c : cases) {
     CWceRulingProgress* p = OpenRuler(
-        c.nPosition, 4, u" linebk=\"bk.conf\" lines=\"s.conf\" lineh=\"l.conf\" linethumb=\"m.conf\"");
+        c.m_nPosition, 4, u" linebk=\"bk.conf\" lines=\"s.conf\" lineh=\"l.conf\" linethumb=\"m.conf\"");
     ASSERT_NE(p, nullptr);
-    p->SetScale(10, c.nValue);
+    p->SetScale(10, c.m_nValue);
     std::unique_ptr<CWceUiGenericBitmap> pBmp(m_pWnd->GetCurWndBmp());
     ASSERT_NE(pBmp, nullptr);
     auto at = [&](int x, int y) { return PeekPixel(pBmp.get(), x, y) & 0x00FFFFFFu; };
-    for (const Probe& probe : c.probes) {
-      const DWORD dw = at(probe.x, probe.y);
-      if (probe.dwColour == kNoTick) {
-        EXPECT_TRUE(dw != kShort && dw != kLong) << c.nPosition << " at " << probe.x << "," << probe.y;
+    for (const Probe& probe : c.m_Probes) {
+      const DWORD dw = at(probe.m_nX, probe.m_nY);
+      if (probe.m_dwColour == kNoTick) {
+        EXPECT_TRUE(dw != kShort && dw != kLong)
+            << c.m_nPosition << " at " << probe.m_nX << "," << probe.m_nY;
       } else {
-        EXPECT_EQ(dw, probe.dwColour) << c.nPosition << " at " << probe.x << "," << probe.y;
+        EXPECT_EQ(dw, probe.m_dwColour) << c.m_nPosition << " at " << probe.m_nX << "," << probe.m_nY;
       }
     }
     // The background along the top, the mark over it at the centre.
@@ -275,9 +276,9 @@ TEST_F(MovableContainerTest, TheChildrenFollowTheFingerUpToTheLimitAndBack) {
   auto* pGroup = FindAs<MovableContainer>("g");
   EXPECT_EQ(pGroup->GetMaxOffset(), 120);
   struct Step {
-    UINT msg;
-    int y;
-    int nOffset;
+    UINT m_nMsg;
+    int m_nY;
+    int m_nOffset;
   } steps[] = {
       {WM_LBUTTONDOWN, 280, 0},   // the places are taken
       {WM_MOUSEMOVE, 180, 100},   // 100 px up
@@ -289,10 +290,10 @@ TEST_F(MovableContainerTest, TheChildrenFollowTheFingerUpToTheLimitAndBack) {
       {WM_LBUTTONUP, 290, 0},     // never below the places
   };
   for (const Step& s : steps) {
-    Press(s.msg, 190, s.y);
-    EXPECT_EQ(pGroup->GetOffset(), s.nOffset) << s.msg << " " << s.y;
-    EXPECT_EQ(Top("g/a"), 100 - s.nOffset);
-    EXPECT_EQ(Top("g/b"), 150 - s.nOffset);
+    Press(s.m_nMsg, 190, s.m_nY);
+    EXPECT_EQ(pGroup->GetOffset(), s.m_nOffset) << s.m_nMsg << " " << s.m_nY;
+    EXPECT_EQ(Top("g/a"), 100 - s.m_nOffset);
+    EXPECT_EQ(Top("g/b"), 150 - s.m_nOffset);
   }
   // A child's click goes on to the group's owner.
   Pass(1);
@@ -369,10 +370,10 @@ TEST_F(ResScrollTest, ThePictureScrollsToItsEndAndNotOnceTheFingerIsUp) {
 
 TEST_F(ResScrollTest, TheCountIsBoundedAndAShortPictureDoesNotScroll) {
   struct Case {
-    std::u16string attrs;
-    int nCount;
-    int nHeight;
-    BOOL bAlpha;
+    std::u16string m_strAttrs;
+    int m_nCount;
+    int m_nHeight;
+    BOOL m_bAlpha;
   } cases[] = {
       {u" res_count=\"12\" res_name_1=\"p1.conf\" res_name_2=\"p2.conf\"", 8, 200, FALSE},
       {u" res_count=\"2\" res_name_1=\"p1.conf\" res_name_2=\"p2.32a.conf\"", 2, 100, TRUE},
@@ -381,11 +382,11 @@ TEST_F(ResScrollTest, TheCountIsBoundedAndAShortPictureDoesNotScroll) {
   PutPicture(u"p1", 1, 100);
   PutPicture(u"p2", 2, 100);
   for (const Case& c : cases) {
-    CWceResSrcoll* p = OpenPicture(c.attrs);
+    CWceResSrcoll* p = OpenPicture(c.m_strAttrs);
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->GetBitmapCount(), c.nCount);
-    EXPECT_EQ(p->GetPictureHeight(), c.nHeight);
-    EXPECT_EQ(p->IsAlpha(), c.bAlpha);
+    EXPECT_EQ(p->GetBitmapCount(), c.m_nCount);
+    EXPECT_EQ(p->GetPictureHeight(), c.m_nHeight);
+    EXPECT_EQ(p->IsAlpha(), c.m_bAlpha);
     Press(WM_LBUTTONDOWN, 10, 450);
     Press(WM_MOUSEMOVE, 10, 50);
     EXPECT_EQ(p->GetScrollPos(), 0);
