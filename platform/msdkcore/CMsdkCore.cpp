@@ -11,7 +11,7 @@ CMsdkCore& CMsdkCore::GetInstance() {
 
 AVD_HANDLE CMsdkCore::Add(DWORD u4Type, DWORD u4Kind) {
   std::lock_guard<std::mutex> guard(m_Lock);
-  auto decoder = std::make_shared<CMsdkDecoder>(u4Type, u4Kind, m_u4AfifoSize);
+  auto decoder = std::make_shared<CMsdkDecoder>(u4Type, u4Kind, m_dwAfifoSize);
   AVD_HANDLE hDecoder = decoder.get();
   m_Decoders[hDecoder] = decoder;
   return hDecoder;
@@ -64,7 +64,7 @@ void CMsdkCore::FailCall(const std::string& name, int count, int after) {
 void CMsdkCore::Record(MSDK_CALL&& call) {
   {
     std::lock_guard<std::mutex> guard(m_Lock);
-    if (!m_fgRecording.load()) return;
+    if (!m_bRecording.load()) return;
     m_Calls.push_back(std::move(call));
   }
   m_Recorded.notify_all();
@@ -90,12 +90,12 @@ bool CMsdkCore::WaitCalls(const std::string& name, size_t count, DWORD ms) {
 
 void CMsdkCore::SetAfifoSize(DWORD u4Size) {
   std::lock_guard<std::mutex> guard(m_Lock);
-  m_u4AfifoSize = u4Size;
+  m_dwAfifoSize = u4Size;
 }
 
 void CMsdkCore::SetRecording(bool fgOn) {
   std::lock_guard<std::mutex> guard(m_Lock);
-  m_fgRecording = fgOn;
+  m_bRecording = fgOn;
 }
 
 void CMsdkCore::Reset() {
@@ -104,8 +104,8 @@ void CMsdkCore::Reset() {
   gone.swap(m_Decoders);
   m_Calls.clear();
   m_Failures.clear();
-  m_u4AfifoSize = kMsdkDefaultAfifoSize;
-  m_fgRecording = true;
+  m_dwAfifoSize = kMsdkDefaultAfifoSize;
+  m_bRecording = true;
 }
 
 }  // namespace msdk

@@ -27,7 +27,7 @@ class CMsdkCore {
   std::shared_ptr<CMsdkDecoder> Admit(const char* pszName, AVD_HANDLE hDecoder);
   void FailCall(const std::string& name, int count, int after);
   // Whether calls are kept: a call builds its record only then.
-  bool Recording() const { return m_fgRecording.load(std::memory_order_relaxed); }
+  bool Recording() const { return m_bRecording.load(std::memory_order_relaxed); }
   void Record(MSDK_CALL&& call);
   std::vector<MSDK_CALL> Calls();
   bool WaitCalls(const std::string& name, size_t count, DWORD ms);
@@ -49,9 +49,9 @@ class CMsdkCore {
     int m_nCount = 0;  // then calls that fail; -1 all
   };
   std::map<std::string, Failure, std::less<>> m_Failures;  // looked up by the call's literal name
-  DWORD m_u4AfifoSize = kMsdkDefaultAfifoSize;
+  DWORD m_dwAfifoSize = kMsdkDefaultAfifoSize;
   // Written under m_Lock; read without it when a call begins, to skip building a record.
-  std::atomic<bool> m_fgRecording{true};
+  std::atomic<bool> m_bRecording{true};
 };
 
 }  // namespace msdk

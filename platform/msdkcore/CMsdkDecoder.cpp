@@ -23,8 +23,8 @@ void SignalEos() {
 }  // namespace
 
 CMsdkDecoder::CMsdkDecoder(DWORD u4Type, DWORD u4Kind, DWORD u4AfifoSize)
-    : m_u4Type(u4Type), m_u4Kind(u4Kind), m_Fifo(u4Kind == AVD_KIND_AUDIO ? u4AfifoSize : 0) {
-  (void)m_u4Type;
+    : m_dwType(u4Type), m_dwKind(u4Kind), m_Fifo(u4Kind == AVD_KIND_AUDIO ? u4AfifoSize : 0) {
+  (void)m_dwType;
 }
 
 CMsdkDecoder::~CMsdkDecoder() {
@@ -39,13 +39,13 @@ void CMsdkDecoder::GetAfifo(AVD_AFIFO_ADDR* prAddr) {
 
 DWORD CMsdkDecoder::PendingLocked() const {
   const DWORD size = static_cast<DWORD>(m_Fifo.size());
-  return size == 0 ? 0 : (m_u4Write + size - m_u4Read) % size;
+  return size == 0 ? 0 : (m_dwWrite + size - m_dwRead) % size;
 }
 
 void CMsdkDecoder::GetWritePoint(AVD_WRITE_POINT* prPoint) {
   std::lock_guard<std::mutex> guard(m_Lock);
   const DWORD size = static_cast<DWORD>(m_Fifo.size());
-  prPoint->u4WriteOffset = m_u4Write;
+  prPoint->u4WriteOffset = m_dwWrite;
   prPoint->u4FreeBytes = size == 0 ? 0 : size - 1 - PendingLocked();
 }
 
@@ -54,8 +54,8 @@ bool CMsdkDecoder::Publish(DWORD u4WriteOffset) {
   {
     std::lock_guard<std::mutex> guard(m_Lock);
     if (u4WriteOffset >= m_Fifo.size()) return false;
-    m_u4Write = u4WriteOffset;
-    if (m_eDrain == Drain::kOnWrite && !m_fgFrozen) {
+    m_dwWrite = u4WriteOffset;
+    if (m_Drain == Drain::kOnWrite && !m_bFrozen) {
       ConsumeLocked(PendingLocked());
       eos = TakeEosLocked();
     }
@@ -68,21 +68,21 @@ bool CMsdkDecoder::Publish(DWORD u4WriteOffset) {
 DWORD CMsdkDecoder::ConsumeLocked(DWORD u4Max) {
   const DWORD size = static_cast<DWORD>(m_Fifo.size());
   DWORD done = 0;
-  while (done < u4Max && PendingLocked() > 0 && !m_fgFrozen) {
-    const DWORD end = m_u4Write >= m_u4Read ? m_u4Write : size;
-    const DWORD n = std::min(u4Max - done, end - m_u4Read);
-    if (m_fgKeep)
-      m_Consumed.insert(m_Consumed.end(), m_Fifo.begin() + m_u4Read, m_Fifo.begin() + m_u4Read + n);
+  while (done < u4Max && PendingLocked() > 0 && !m_bFrozen) {
+    const DWORD end = m_dwWrite >= m_dwRead ? m_dwWrite : size;
+    const DWORD n = std::min(u4Max - done, end - m_dwRead);
+    if (m_bKeep)
+      m_Consumed.insert(m_Consumed.end(), m_Fifo.begin() + m_dwRead, m_Fifo.begin() + m_dwRead + n);
     m_u8ConsumedCount += n;
-    m_u4Read = (m_u4Read + n) % size;
+    m_dwRead = (m_dwRead + n) % size;
     done += n;
   }
   return done;
 }
 
 bool CMsdkDecoder::TakeEosLocked() {
-  if (!m_fgEosAsked || PendingLocked() != 0) return false;
-  m_fgEosAsked = false;
+  if (!m_bEosAsked || PendingLocked() != 0) return false;
+  m_bEosAsked = false;
   return true;
 }
 
@@ -107,7 +107,7 @@ void CMsdkDecoder::Refresh() {
   bool eos = false;
   {
     std::lock_guard<std::mutex> guard(m_Lock);
-    m_u4Read = m_u4Write;
+    m_dwRead = m_dwWrite;
     eos = TakeEosLocked();
   }
   if (eos) SignalEos();
@@ -116,21 +116,21 @@ void CMsdkDecoder::Refresh() {
 void CMsdkDecoder::SetFrozen(bool fgFrozen) {
   {
     std::lock_guard<std::mutex> guard(m_Lock);
-    m_fgFrozen = fgFrozen;
+    m_bFrozen = fgFrozen;
   }
   m_Changed.notify_all();
 }
 
 bool CMsdkDecoder::Frozen() {
   std::lock_guard<std::mutex> guard(m_Lock);
-  return m_fgFrozen;
+  return m_bFrozen;
 }
 
 void CMsdkDecoder::AskEos() {
   bool eos = false;
   {
     std::lock_guard<std::mutex> guard(m_Lock);
-    m_fgEosAsked = true;
+    m_bEosAsked = true;
     eos = TakeEosLocked();
   }
   if (eos) SignalEos();
@@ -140,8 +140,8 @@ void CMsdkDecoder::Stop() {
   bool eos = false;
   {
     std::lock_guard<std::mutex> guard(m_Lock);
-    eos = m_fgEosAsked;
-    m_fgEosAsked = false;
+    eos = m_bEosAsked;
+    m_bEosAsked = false;
   }
   if (eos) SignalEos();
 }
@@ -149,16 +149,16 @@ void CMsdkDecoder::Stop() {
 void CMsdkDecoder::SetDrain(Drain eDrain, bool fgKeep) {
   StopDrainThread();
   std::lock_guard<std::mutex> guard(m_Lock);
-  m_eDrain = eDrain;
-  m_fgKeep = fgKeep;
-  m_fgQuit = false;
+  m_Drain = eDrain;
+  m_bKeep = fgKeep;
+  m_bQuit = false;
   if (eDrain == Drain::kThread) m_Drainer = std::thread([this] { DrainThread(); });
 }
 
 void CMsdkDecoder::StopDrainThread() {
   {
     std::lock_guard<std::mutex> guard(m_Lock);
-    m_fgQuit = true;
+    m_bQuit = true;
   }
   m_Changed.notify_all();
   if (m_Drainer.joinable()) m_Drainer.join();
@@ -167,8 +167,8 @@ void CMsdkDecoder::StopDrainThread() {
 void CMsdkDecoder::DrainThread() {
   std::unique_lock<std::mutex> guard(m_Lock);
   for (;;) {
-    m_Changed.wait(guard, [this] { return m_fgQuit || (!m_fgFrozen && PendingLocked() > 0); });
-    if (m_fgQuit) return;
+    m_Changed.wait(guard, [this] { return m_bQuit || (!m_bFrozen && PendingLocked() > 0); });
+    if (m_bQuit) return;
     ConsumeLocked(PendingLocked());
     if (TakeEosLocked()) {
       guard.unlock();
@@ -190,15 +190,15 @@ uint64_t CMsdkDecoder::ConsumedCount() {
 
 void CMsdkDecoder::SetVolume(DWORD u4Param, INT i4Value) {
   std::lock_guard<std::mutex> guard(m_Lock);
-  (u4Param == AVD_APARAM_FRONT_VOLUME ? m_i4Front : m_i4Rear) = i4Value;
+  (u4Param == AVD_APARAM_FRONT_VOLUME ? m_nFront : m_nRear) = i4Value;
 }
 
 bool CMsdkDecoder::GetVolume(DWORD u4Param, INT* pi4Value) {
   std::lock_guard<std::mutex> guard(m_Lock);
   if (u4Param == AVD_APARAM_FRONT_VOLUME_GET) {
-    *pi4Value = m_i4Front;
+    *pi4Value = m_nFront;
   } else if (u4Param == AVD_APARAM_REAR_VOLUME_GET) {
-    *pi4Value = m_i4Rear;
+    *pi4Value = m_nRear;
   } else {
     return false;
   }
@@ -207,23 +207,23 @@ bool CMsdkDecoder::GetVolume(DWORD u4Param, INT* pi4Value) {
 
 void CMsdkDecoder::OpenOutputs(DWORD u4Mask) {
   std::lock_guard<std::mutex> guard(m_Lock);
-  m_u4Outputs |= u4Mask;
+  m_dwOutputs |= u4Mask;
 }
 
 void CMsdkDecoder::CloseOutputs(DWORD u4Mask) {
   std::lock_guard<std::mutex> guard(m_Lock);
-  m_u4Outputs &= ~u4Mask;
+  m_dwOutputs &= ~u4Mask;
 }
 
 DWORD CMsdkDecoder::OpenOutputs() {
   std::lock_guard<std::mutex> guard(m_Lock);
-  return m_u4Outputs;
+  return m_dwOutputs;
 }
 
 void CMsdkDecoder::TakeInput(const AVD_VIDEO_INPUT& rInput) {
   std::lock_guard<std::mutex> guard(m_Lock);
-  m_prOutput = rInput.prOutput;
-  m_u4LastPts = rInput.u4Pts;
+  m_pOutput = rInput.prOutput;
+  m_dwLastPts = rInput.u4Pts;
 }
 
 AVD_PICTURE CMsdkDecoder::NextPicture() {
@@ -233,19 +233,19 @@ AVD_PICTURE CMsdkDecoder::NextPicture() {
     picture = m_Queued.front();
     m_Queued.pop_front();
   } else {
-    const int frame = static_cast<int>(m_u4Pictures % kFrames);
-    picture.rHead.pbLuma = m_abLuma[frame];
-    picture.rHead.pbChroma = m_abChroma[frame];
+    const int frame = static_cast<int>(m_dwPictures % kFrames);
+    picture.rHead.pbLuma = m_byLuma[frame];
+    picture.rHead.pbChroma = m_byChroma[frame];
     picture.rHead.u4Pitch = kPictureWidth;
-    picture.rHead.u4Pts = m_u4LastPts;
+    picture.rHead.u4Pts = m_dwLastPts;
     picture.rHead.u4Height = kPictureHeight;
     picture.rHead.u4Width = kPictureWidth;
     picture.u4DisplayWidth = kPictureWidth;
     picture.u4DisplayHeight = kPictureHeight;
     picture.u4FrameDone = 1;
   }
-  ++m_u4Pictures;
-  if (m_prOutput != nullptr) std::memcpy(m_prOutput, &picture, sizeof(picture));
+  ++m_dwPictures;
+  if (m_pOutput != nullptr) std::memcpy(m_pOutput, &picture, sizeof(picture));
   return picture;
 }
 

@@ -20,7 +20,7 @@ class CMsdkDecoder {
   CMsdkDecoder(const CMsdkDecoder&) = delete;
   CMsdkDecoder& operator=(const CMsdkDecoder&) = delete;
 
-  DWORD Kind() const { return m_u4Kind; }
+  DWORD Kind() const { return m_dwKind; }
 
   // ---- audio FIFO. One byte always stays free, so equal offsets mean empty.
   void GetAfifo(AVD_AFIFO_ADDR* prAddr);
@@ -61,32 +61,32 @@ class CMsdkDecoder {
   void DrainThread();
   void StopDrainThread();
 
-  const DWORD m_u4Type;
-  const DWORD m_u4Kind;
+  const DWORD m_dwType;
+  const DWORD m_dwKind;
 
   std::mutex m_Lock;  // guards everything below
   std::condition_variable m_Changed;
   std::vector<BYTE> m_Fifo;
-  DWORD m_u4Read = 0;
-  DWORD m_u4Write = 0;
-  bool m_fgFrozen = false;
-  bool m_fgEosAsked = false;
-  bool m_fgQuit = false;
-  Drain m_eDrain = Drain::kByHand;
-  bool m_fgKeep = true;
+  DWORD m_dwRead = 0;
+  DWORD m_dwWrite = 0;
+  bool m_bFrozen = false;
+  bool m_bEosAsked = false;
+  bool m_bQuit = false;
+  Drain m_Drain = Drain::kByHand;
+  bool m_bKeep = true;
   std::vector<BYTE> m_Consumed;
   uint64_t m_u8ConsumedCount = 0;
   std::thread m_Drainer;
-  INT m_i4Front = 0;
-  INT m_i4Rear = 0;
-  DWORD m_u4Outputs = 0;
-  AVD_PICTURE* m_prOutput = nullptr;
-  DWORD m_u4LastPts = 0;
-  DWORD m_u4Pictures = 0;
+  INT m_nFront = 0;
+  INT m_nRear = 0;
+  DWORD m_dwOutputs = 0;
+  AVD_PICTURE* m_pOutput = nullptr;
+  DWORD m_dwLastPts = 0;
+  DWORD m_dwPictures = 0;
   std::deque<AVD_PICTURE> m_Queued;
   static const int kFrames = 4;
-  BYTE m_abLuma[kFrames][16] = {};
-  BYTE m_abChroma[kFrames][16] = {};
+  BYTE m_byLuma[kFrames][16] = {};
+  BYTE m_byChroma[kFrames][16] = {};
 };
 
 }  // namespace msdk

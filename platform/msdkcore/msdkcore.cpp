@@ -23,21 +23,21 @@ class CCall {
   CCall(const char* pszName, AVD_HANDLE hDecoder, uintptr_t u8Arg0 = 0, uintptr_t u8Arg1 = 0)
       : m_pszName(pszName), m_hDecoder(hDecoder) {
     if (!Core().Recording()) return;
-    m_oRecord.emplace();
-    m_oRecord->strName = pszName;
-    m_oRecord->hDecoder = hDecoder;
-    m_oRecord->au8Arg[0] = u8Arg0;
-    m_oRecord->au8Arg[1] = u8Arg1;
+    m_Record.emplace();
+    m_Record->strName = pszName;
+    m_Record->hDecoder = hDecoder;
+    m_Record->au8Arg[0] = u8Arg0;
+    m_Record->au8Arg[1] = u8Arg1;
   }
   const char* Name() const { return m_pszName; }
   // The record to fill in; nullptr when none is kept.
-  MSDK_CALL* Record() { return m_oRecord ? &*m_oRecord : nullptr; }
+  MSDK_CALL* Record() { return m_Record ? &*m_Record : nullptr; }
   // The decoder the call acts on, or nullptr when the call is to fail (scripted, or no decoder).
   std::shared_ptr<CMsdkDecoder> Admit() { return Core().Admit(m_pszName, m_hDecoder); }
   BOOL Finish(bool ok) {
-    if (m_oRecord) {
-      m_oRecord->fgResult = ok ? TRUE : FALSE;
-      Core().Record(std::move(*m_oRecord));
+    if (m_Record) {
+      m_Record->fgResult = ok ? TRUE : FALSE;
+      Core().Record(std::move(*m_Record));
     }
     return ok ? TRUE : FALSE;
   }
@@ -45,7 +45,7 @@ class CCall {
  private:
   const char* const m_pszName;
   const AVD_HANDLE m_hDecoder;
-  std::optional<MSDK_CALL> m_oRecord;
+  std::optional<MSDK_CALL> m_Record;
 };
 
 bool IsConfig(DWORD u4Param) {
