@@ -2,14 +2,14 @@
 
 wce::CUsbDevice::DeviceSpec AdbPhoneSpec() {
   wce::CUsbDevice::DeviceSpec desc;
-  desc.vendorId = 0x18D1;
-  desc.productId = 0x4EE7;
-  desc.release = 0x0100;
+  desc.m_nVendorId = 0x18D1;
+  desc.m_nProductId = 0x4EE7;
+  desc.m_nRelease = 0x0100;
   wce::CUsbDevice::InterfaceSpec adb;
-  adb.interfaceClass = 0xFF;
-  adb.interfaceSubClass = 0x42;
-  adb.interfaceProtocol = 0x01;
-  adb.endpoints = {{0x81, 512}, {0x02, 512}};
-  desc.interfaces.push_back(adb);
+  adb.m_byInterfaceClass = 0xFF;
+  adb.m_byInterfaceSubClass = 0x42;
+  adb.m_byInterfaceProtocol = 0x01;
+  adb.m_Endpoints = {{0x81, 512}, {0x02, 512}};
+  desc.m_Interfaces.push_back(adb);
   return desc;
 }

@@ -13,12 +13,12 @@ namespace wce {
 // One call as the null device saw it. a and b: open: device id, flags; prepare, unprepare, write:
 // the header's address, cbHdr; set volume: the volume word; message: msg, param1. format: open only.
 struct WaveOutCall {
-  std::string function;  // "waveOutOpen", "waveOutPrepareHeader", ...
+  std::string m_strFunction;  // "waveOutOpen", "waveOutPrepareHeader", ...
   HWAVEOUT m_hWaveOut;
-  DWORD_PTR a;
-  DWORD_PTR b;
+  DWORD_PTR m_nA;
+  DWORD_PTR m_nB;
   MMRESULT m_nResult;
-  WAVEFORMATEX format;
+  WAVEFORMATEX m_Format;
 };
 std::vector<WaveOutCall> GetWaveOutCalls();
 // The device finished playing every queued header of hwo: WOM_DONE for each, as the driver's

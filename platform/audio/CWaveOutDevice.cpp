@@ -21,13 +21,13 @@ bool CWaveOutDevice::FormatOk(LPCWAVEFORMATEX f) {
 void CWaveOutDevice::Record(const char* function, HWAVEOUT hwo, DWORD_PTR a, DWORD_PTR b, MMRESULT result,
                             const WAVEFORMATEX* format) {
   wce::WaveOutCall call;
-  call.function = function;
+  call.m_strFunction = function;
   call.m_hWaveOut = hwo;
-  call.a = a;
-  call.b = b;
+  call.m_nA = a;
+  call.m_nB = b;
   call.m_nResult = result;
-  std::memset(&call.format, 0, sizeof(call.format));
-  if (format != nullptr) call.format = *format;
+  std::memset(&call.m_Format, 0, sizeof(call.m_Format));
+  if (format != nullptr) call.m_Format = *format;
   m_Calls.push_back(call);
 }
 

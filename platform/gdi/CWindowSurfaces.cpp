@@ -67,7 +67,7 @@ std::shared_ptr<CGdiBitmap> CWindowSurfaces::Surface(HWND hwnd) {
   }
   const int width = rc.right - rc.left;
   const int height = rc.bottom - rc.top;
-  const int bits = wce::GetScreen().bitsPerPixel;
+  const int bits = wce::GetScreen().m_nBitsPerPixel;
   std::lock_guard<std::mutex> lock(m_Lock);
   auto it = m_Surfaces.find(hwnd);
   if (it != m_Surfaces.end() && it->second->Width() == width && it->second->Height() == height &&

@@ -10,9 +10,9 @@
 // ---- our own hooks (no CE counterpart)
 namespace wce {
 struct ScreenConfig {
-  int width;
-  int height;
-  int bitsPerPixel;
+  int m_nWidth;
+  int m_nHeight;
+  int m_nBitsPerPixel;
 };
 // The display that GetSystemMetrics and GetDeviceCaps report; 800x480x32 until set.
 // Width and height must be positive and the depth 16 or 32; anything else is refused (false).

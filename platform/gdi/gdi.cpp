@@ -537,11 +537,11 @@ int GetDeviceCaps(HDC hdc, int index) {
   const wce::ScreenConfig screen = wce::GetScreen();
   switch (index) {
     case HORZRES:
-      return screen.width;
+      return screen.m_nWidth;
     case VERTRES:
-      return screen.height;
+      return screen.m_nHeight;
     case BITSPIXEL:
-      return screen.bitsPerPixel;
+      return screen.m_nBitsPerPixel;
     case PLANES:
       return 1;
     default:

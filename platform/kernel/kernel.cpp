@@ -109,11 +109,11 @@ HANDLE CreateNamedObject(LPCWSTR name, CKernelObject::Type type,
 }
 
 std::recursive_mutex* CsImpl(LPCRITICAL_SECTION cs) {
-  if (cs == nullptr || cs->impl == nullptr) {
+  if (cs == nullptr || cs->m_pImpl == nullptr) {
     NKDbgPrintfW(u"!!!!!!! critical section %p used without InitializeCriticalSection\r\n", cs);
     return nullptr;
   }
-  return static_cast<std::recursive_mutex*>(cs->impl);
+  return static_cast<std::recursive_mutex*>(cs->m_pImpl);
 }
 
 void FillSystemTime(SYSTEMTIME* st, bool local) {
@@ -291,13 +291,13 @@ BOOL ReleaseMutex(HANDLE h) {
 }
 
 void InitializeCriticalSection(LPCRITICAL_SECTION cs) {
-  if (cs != nullptr) cs->impl = new std::recursive_mutex();
+  if (cs != nullptr) cs->m_pImpl = new std::recursive_mutex();
 }
 
 void DeleteCriticalSection(LPCRITICAL_SECTION cs) {
   if (cs == nullptr) return;
-  delete static_cast<std::recursive_mutex*>(cs->impl);
-  cs->impl = nullptr;
+  delete static_cast<std::recursive_mutex*>(cs->m_pImpl);
+  cs->m_pImpl = nullptr;
 }
 
 void EnterCriticalSection(LPCRITICAL_SECTION cs) {

@@ -86,7 +86,7 @@ BOOL ReleaseMutex(HANDLE m);
 
 // ---- critical sections (recursive)
 struct CRITICAL_SECTION {
-  void* impl = nullptr;
+  void* m_pImpl = nullptr;
 };
 typedef CRITICAL_SECTION* LPCRITICAL_SECTION;
 void InitializeCriticalSection(LPCRITICAL_SECTION cs);

@@ -5,18 +5,18 @@
 namespace wce {
 
 CUsbDevice::CUsbDevice(const DeviceSpec& desc) {
-  m_Endpoints.resize(desc.interfaces.size());
-  m_Interfaces.resize(desc.interfaces.size());
-  for (size_t i = 0; i < desc.interfaces.size(); ++i) {
-    const InterfaceSpec& is = desc.interfaces[i];
-    for (const EndpointSpec& es : is.endpoints) {
+  m_Endpoints.resize(desc.m_Interfaces.size());
+  m_Interfaces.resize(desc.m_Interfaces.size());
+  for (size_t i = 0; i < desc.m_Interfaces.size(); ++i) {
+    const InterfaceSpec& is = desc.m_Interfaces[i];
+    for (const EndpointSpec& es : is.m_Endpoints) {
       USB_ENDPOINT ep{};
       ep.dwCount = sizeof(USB_ENDPOINT);
       ep.Descriptor.bLength = sizeof(USB_ENDPOINT_DESCRIPTOR);
       ep.Descriptor.bDescriptorType = USB_ENDPOINT_DESCRIPTOR_TYPE;
       ep.Descriptor.bEndpointAddress = es.m_byAddress;
       ep.Descriptor.bmAttributes = USB_ENDPOINT_TYPE_BULK;
-      ep.Descriptor.wMaxPacketSize = es.maxPacketSize;
+      ep.Descriptor.wMaxPacketSize = es.m_nMaxPacketSize;
       m_Endpoints[i].push_back(ep);
       if (es.m_byAddress & USB_ENDPOINT_DIRECTION_MASK) m_In[es.m_byAddress];
     }
@@ -25,16 +25,16 @@ CUsbDevice::CUsbDevice(const DeviceSpec& desc) {
     itf.Descriptor.bLength = sizeof(USB_INTERFACE_DESCRIPTOR);
     itf.Descriptor.bDescriptorType = USB_INTERFACE_DESCRIPTOR_TYPE;
     itf.Descriptor.bInterfaceNumber = static_cast<UCHAR>(i);
-    itf.Descriptor.bNumEndpoints = static_cast<UCHAR>(is.endpoints.size());
-    itf.Descriptor.bInterfaceClass = is.interfaceClass;
-    itf.Descriptor.bInterfaceSubClass = is.interfaceSubClass;
-    itf.Descriptor.bInterfaceProtocol = is.interfaceProtocol;
+    itf.Descriptor.bNumEndpoints = static_cast<UCHAR>(is.m_Endpoints.size());
+    itf.Descriptor.bInterfaceClass = is.m_byInterfaceClass;
+    itf.Descriptor.bInterfaceSubClass = is.m_byInterfaceSubClass;
+    itf.Descriptor.bInterfaceProtocol = is.m_byInterfaceProtocol;
     itf.lpEndpoints = m_Endpoints[i].empty() ? nullptr : m_Endpoints[i].data();
   }
   m_Config.dwCount = sizeof(USB_CONFIGURATION);
   m_Config.Descriptor.bLength = sizeof(USB_CONFIGURATION_DESCRIPTOR);
   m_Config.Descriptor.bDescriptorType = USB_CONFIGURATION_DESCRIPTOR_TYPE;
-  m_Config.Descriptor.bNumInterfaces = static_cast<UCHAR>(desc.interfaces.size());
+  m_Config.Descriptor.bNumInterfaces = static_cast<UCHAR>(desc.m_Interfaces.size());
   m_Config.Descriptor.bConfigurationValue = 1;
   m_Config.Descriptor.bmAttributes = 0x80;
   m_Config.dwNumInterfaces = static_cast<DWORD>(m_Interfaces.size());
@@ -48,9 +48,9 @@ CUsbDevice::CUsbDevice(const DeviceSpec& desc) {
   m_Device.Descriptor.bDeviceSubClass = desc.m_byDeviceSubClass;
   m_Device.Descriptor.bDeviceProtocol = desc.m_byDeviceProtocol;
   m_Device.Descriptor.bMaxPacketSize0 = 64;
-  m_Device.Descriptor.idVendor = desc.vendorId;
-  m_Device.Descriptor.idProduct = desc.productId;
-  m_Device.Descriptor.bcdDevice = desc.release;
+  m_Device.Descriptor.idVendor = desc.m_nVendorId;
+  m_Device.Descriptor.idProduct = desc.m_nProductId;
+  m_Device.Descriptor.bcdDevice = desc.m_nRelease;
   m_Device.Descriptor.bNumConfigurations = 1;
   m_Device.lpConfigs = &m_Config;
   m_Device.lpActiveConfig = &m_Config;

@@ -42,22 +42,22 @@ class CUsbDevice : public std::enable_shared_from_this<CUsbDevice> {
  public:
   struct EndpointSpec {
     BYTE m_byAddress = 0;
-    USHORT maxPacketSize = 512;
+    USHORT m_nMaxPacketSize = 512;
   };
   struct InterfaceSpec {
-    BYTE interfaceClass = 0;
-    BYTE interfaceSubClass = 0;
-    BYTE interfaceProtocol = 0;
-    std::vector<EndpointSpec> endpoints;
+    BYTE m_byInterfaceClass = 0;
+    BYTE m_byInterfaceSubClass = 0;
+    BYTE m_byInterfaceProtocol = 0;
+    std::vector<EndpointSpec> m_Endpoints;
   };
   struct DeviceSpec {
-    USHORT vendorId = 0;
-    USHORT productId = 0;
-    USHORT release = 0;
+    USHORT m_nVendorId = 0;
+    USHORT m_nProductId = 0;
+    USHORT m_nRelease = 0;
     BYTE m_byDeviceClass = 0;
     BYTE m_byDeviceSubClass = 0;
     BYTE m_byDeviceProtocol = 0;
-    std::vector<InterfaceSpec> interfaces;
+    std::vector<InterfaceSpec> m_Interfaces;
   };
   explicit CUsbDevice(const DeviceSpec& desc);
   virtual ~CUsbDevice();

@@ -12,9 +12,9 @@ namespace wce {
 class CUsbScriptedDevice : public CUsbDevice {
  public:
   struct Record {
-    BYTE endpoint;
-    DWORD length;
-    DWORD flags;
+    BYTE m_byEndpoint;
+    DWORD m_dwLength;
+    DWORD m_dwFlags;
   };
 
   explicit CUsbScriptedDevice(const DeviceSpec& desc);

@@ -39,7 +39,7 @@ void CDisplay::OpenDefaultLocked() {
   const DisplayDriver* driver = wanted != nullptr ? DriverNamed(wanted) : nullptr;
   if (wanted != nullptr && driver == nullptr)
     wce::DebugPrint("display: unknown %s '%s', headless\n", kDisplayVariable, wanted);
-  if (driver != nullptr && !driver->m_pfnOpen(screen.width, screen.height, screen.bitsPerPixel)) {
+  if (driver != nullptr && !driver->m_pfnOpen(screen.m_nWidth, screen.m_nHeight, screen.m_nBitsPerPixel)) {
     wce::DebugPrint("display: %s cannot open, headless\n", driver->m_pName);
     driver = nullptr;
   }
@@ -55,11 +55,11 @@ bool CDisplay::SetDriver(const std::string& name) {
     OpenDefaultLocked();
     if (driver == m_pDriver) return true;
     const wce::ScreenConfig screen = wce::GetScreen();
-    if (!driver->m_pfnOpen(screen.width, screen.height, screen.bitsPerPixel)) return false;
+    if (!driver->m_pfnOpen(screen.m_nWidth, screen.m_nHeight, screen.m_nBitsPerPixel)) return false;
     previous = m_pDriver;
     m_pDriver = driver;
     m_Damage.clear();
-    AddDamageLocked(RECT{0, 0, screen.width, screen.height});
+    AddDamageLocked(RECT{0, 0, screen.m_nWidth, screen.m_nHeight});
   }
   // Closed outside the lock: a driver's thread may be presenting and wait for it.
   previous->m_pfnClose();
@@ -119,7 +119,8 @@ bool CDisplay::FrameLocked() {
   const wce::ScreenConfig screen = wce::GetScreen();
   BITMAP bm;
   if (m_hFrame != nullptr && GetObjectW(m_hFrame, sizeof(bm), &bm) == sizeof(bm) &&
-      bm.bmWidth == screen.width && bm.bmHeight == screen.height && bm.bmBitsPixel == screen.bitsPerPixel) {
+      bm.bmWidth == screen.m_nWidth && bm.bmHeight == screen.m_nHeight &&
+      bm.bmBitsPixel == screen.m_nBitsPerPixel) {
     return true;
   }
   if (m_hFrameDc != nullptr) DeleteDC(m_hFrameDc);
@@ -131,11 +132,11 @@ bool CDisplay::FrameLocked() {
     DWORD m_Masks[3];
   } info = {};
   info.m_Header.biSize = sizeof(BITMAPINFOHEADER);
-  info.m_Header.biWidth = screen.width;
-  info.m_Header.biHeight = -screen.height;  // rows top-down, as a screen is read
+  info.m_Header.biWidth = screen.m_nWidth;
+  info.m_Header.biHeight = -screen.m_nHeight;  // rows top-down, as a screen is read
   info.m_Header.biPlanes = 1;
-  info.m_Header.biBitCount = static_cast<WORD>(screen.bitsPerPixel);
-  info.m_Header.biCompression = screen.bitsPerPixel == 16 ? BI_BITFIELDS : BI_RGB;
+  info.m_Header.biBitCount = static_cast<WORD>(screen.m_nBitsPerPixel);
+  info.m_Header.biCompression = screen.m_nBitsPerPixel == 16 ? BI_BITFIELDS : BI_RGB;
   info.m_Masks[0] = 0xF800;
   info.m_Masks[1] = 0x07E0;
   info.m_Masks[2] = 0x001F;
@@ -147,7 +148,7 @@ bool CDisplay::FrameLocked() {
   if (m_hFrameDc == nullptr || SelectObject(m_hFrameDc, m_hFrame) == nullptr) return false;
   GetObjectW(m_hFrame, sizeof(m_Frame), &m_Frame);
   m_Damage.clear();
-  AddDamageLocked(RECT{0, 0, screen.width, screen.height});
+  AddDamageLocked(RECT{0, 0, screen.m_nWidth, screen.m_nHeight});
   return true;
 }
 

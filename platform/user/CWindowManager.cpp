@@ -442,7 +442,7 @@ std::vector<WindowLayer> CWindowManager::Layers() {
   const wce::ScreenConfig screen = wce::GetScreen();
   std::lock_guard<std::mutex> lock(m_Lock);
   std::vector<WindowLayer> layers;
-  LayersLocked(m_TopLevel, POINT{0, 0}, RECT{0, 0, screen.width, screen.height}, &layers);
+  LayersLocked(m_TopLevel, POINT{0, 0}, RECT{0, 0, screen.m_nWidth, screen.m_nHeight}, &layers);
   return layers;
 }
 

@@ -6,9 +6,9 @@ int GetSystemMetrics(int index) {
   const wce::ScreenConfig screen = wce::GetScreen();
   switch (index) {
     case SM_CXSCREEN:
-      return screen.width;
+      return screen.m_nWidth;
     case SM_CYSCREEN:
-      return screen.height;
+      return screen.m_nHeight;
     default:
       return 0;
   }

@@ -40,7 +40,7 @@ std::vector<BYTE> Pattern(size_t n) {
 
 CUsbDevice::DeviceSpec PhoneWithPacket(USHORT packet) {
   CUsbDevice::DeviceSpec desc = AdbPhoneSpec();
-  for (auto& ep : desc.interfaces[0].endpoints) ep.maxPacketSize = packet;
+  for (auto& ep : desc.m_Interfaces[0].m_Endpoints) ep.m_nMaxPacketSize = packet;
   return desc;
 }
 
@@ -167,9 +167,9 @@ TEST_F(KavlinkTest, ReadsIssueOneInTransferPerPacket) {
     const auto transfers = m_Phone->Transfers();
     ASSERT_EQ(transfers.size(), c.m_Lengths.size());
     for (size_t i = 0; i < transfers.size(); ++i) {
-      EXPECT_EQ(transfers[i].endpoint, 0x81);
-      EXPECT_EQ(transfers[i].length, c.m_Lengths[i]);
-      EXPECT_EQ(transfers[i].flags, kInFlags);
+      EXPECT_EQ(transfers[i].m_byEndpoint, 0x81);
+      EXPECT_EQ(transfers[i].m_dwLength, c.m_Lengths[i]);
+      EXPECT_EQ(transfers[i].m_dwFlags, kInFlags);
     }
     TearDown();
     SetUp();
@@ -195,9 +195,9 @@ TEST_F(KavlinkTest, WritesSendOnePacketPerOutTransfer) {
     const auto transfers = m_Phone->Transfers();
     ASSERT_EQ(transfers.size(), c.m_Lengths.size());
     for (size_t i = 0; i < transfers.size(); ++i) {
-      EXPECT_EQ(transfers[i].endpoint, 0x02);
-      EXPECT_EQ(transfers[i].length, c.m_Lengths[i]);
-      EXPECT_EQ(transfers[i].flags, kOutFlags);
+      EXPECT_EQ(transfers[i].m_byEndpoint, 0x02);
+      EXPECT_EQ(transfers[i].m_dwLength, c.m_Lengths[i]);
+      EXPECT_EQ(transfers[i].m_dwFlags, kOutFlags);
     }
     TearDown();
     SetUp();
@@ -275,19 +275,19 @@ struct RefusedCase {
 
 CUsbDevice::DeviceSpec MassStorage() {
   CUsbDevice::DeviceSpec desc;
-  desc.vendorId = 0x0781;
+  desc.m_nVendorId = 0x0781;
   CUsbDevice::InterfaceSpec msc;
-  msc.interfaceClass = 8;
-  msc.interfaceSubClass = 6;
-  msc.interfaceProtocol = 0x50;
-  msc.endpoints = {{0x81, 512}, {0x02, 512}};
-  desc.interfaces.push_back(msc);
+  msc.m_byInterfaceClass = 8;
+  msc.m_byInterfaceSubClass = 6;
+  msc.m_byInterfaceProtocol = 0x50;
+  msc.m_Endpoints = {{0x81, 512}, {0x02, 512}};
+  desc.m_Interfaces.push_back(msc);
   return desc;
 }
 
 CUsbDevice::DeviceSpec AdbWithoutOut() {
   CUsbDevice::DeviceSpec desc = AdbPhoneSpec();
-  desc.interfaces[0].endpoints.pop_back();
+  desc.m_Interfaces[0].m_Endpoints.pop_back();
   return desc;
 }
 

@@ -27,7 +27,7 @@ class CorvaneAudioTest : public EngineTest {
   }
   static std::vector<std::string> WaveFunctions() {
     std::vector<std::string> names;
-    for (const auto& c : wce::GetWaveOutCalls()) names.push_back(c.function);
+    for (const auto& c : wce::GetWaveOutCalls()) names.push_back(c.m_strFunction);
     return names;
   }
 };
@@ -167,26 +167,26 @@ TEST_F(CorvaneAudioTest, VoiceRecognitionOpensTheWaveOutputAndBroadcastsItsState
 
     auto calls = wce::GetWaveOutCalls();
     ASSERT_EQ(calls.size(), 1u + 48u + 1u);
-    EXPECT_EQ(calls[0].function, "waveOutOpen");
-    EXPECT_EQ(calls[0].a, static_cast<DWORD_PTR>(WAVE_MAPPER));
-    EXPECT_EQ(calls[0].b, CALLBACK_FUNCTION);
-    EXPECT_EQ(calls[0].format.wFormatTag, 1);
-    EXPECT_EQ(calls[0].format.nChannels, 1);
-    EXPECT_EQ(calls[0].format.nSamplesPerSec, 16000u);
-    EXPECT_EQ(calls[0].format.nBlockAlign, 2);
-    EXPECT_EQ(calls[0].format.nAvgBytesPerSec, 32000u);
-    EXPECT_EQ(calls[0].format.wBitsPerSample, 16);
-    EXPECT_EQ(calls[0].format.cbSize, 0);
+    EXPECT_EQ(calls[0].m_strFunction, "waveOutOpen");
+    EXPECT_EQ(calls[0].m_nA, static_cast<DWORD_PTR>(WAVE_MAPPER));
+    EXPECT_EQ(calls[0].m_nB, CALLBACK_FUNCTION);
+    EXPECT_EQ(calls[0].m_Format.wFormatTag, 1);
+    EXPECT_EQ(calls[0].m_Format.nChannels, 1);
+    EXPECT_EQ(calls[0].m_Format.nSamplesPerSec, 16000u);
+    EXPECT_EQ(calls[0].m_Format.nBlockAlign, 2);
+    EXPECT_EQ(calls[0].m_Format.nAvgBytesPerSec, 32000u);
+    EXPECT_EQ(calls[0].m_Format.wBitsPerSample, 16);
+    EXPECT_EQ(calls[0].m_Format.cbSize, 0);
     for (int i = 1; i <= 48; ++i) {
-      EXPECT_EQ(calls[i].function, "waveOutPrepareHeader");
-      const WAVEHDR* hdr = reinterpret_cast<const WAVEHDR*>(calls[i].a);
+      EXPECT_EQ(calls[i].m_strFunction, "waveOutPrepareHeader");
+      const WAVEHDR* hdr = reinterpret_cast<const WAVEHDR*>(calls[i].m_nA);
       // Each chunk of 6272 bytes: the header, then its audio data.
       EXPECT_EQ(reinterpret_cast<const BYTE*>(hdr->lpData),
                 reinterpret_cast<const BYTE*>(hdr) + WavPlay::kHeaderRoom);
       EXPECT_EQ(hdr->dwBufferLength, static_cast<DWORD>(6272 - WavPlay::kHeaderRoom));
     }
-    EXPECT_EQ(calls[49].function, "waveOutSetVolume");
-    EXPECT_EQ(calls[49].a, 0x6E656E65u);
+    EXPECT_EQ(calls[49].m_strFunction, "waveOutSetVolume");
+    EXPECT_EQ(calls[49].m_nA, 0x6E656E65u);
     EXPECT_EQ(WavPlayer_GetCurrent()->GetFreeCount(), 48);
   }
 }
@@ -200,7 +200,8 @@ TEST_F(CorvaneAudioTest, ASecondStartKeepsTheOpenDeviceAndAStartAfterAStopReplac
   EXPECT_EQ(vr->receivePackageData(), 1);
   std::vector<std::string> opens;
   for (const auto& c : wce::GetWaveOutCalls())
-    if (c.function == "waveOutOpen" || c.function == "waveOutClose") opens.push_back(c.function);
+    if (c.m_strFunction == "waveOutOpen" || c.m_strFunction == "waveOutClose")
+      opens.push_back(c.m_strFunction);
   EXPECT_THAT(opens, ElementsAre("waveOutOpen"));
   EXPECT_EQ(WavPlayer_GetCurrent()->GetFormat().nSamplesPerSec, 16000u);
 
@@ -212,11 +213,11 @@ TEST_F(CorvaneAudioTest, ASecondStartKeepsTheOpenDeviceAndAStartAfterAStopReplac
   bool afterSecondOpen = false;
   int openCount = 0;
   for (const auto& c : wce::GetWaveOutCalls()) {
-    if (c.function == "waveOutOpen") ++openCount;
+    if (c.m_strFunction == "waveOutOpen") ++openCount;
     if (openCount == 1 && !afterSecondOpen &&
-        (c.function == "waveOutReset" || c.function == "waveOutUnprepareHeader" ||
-         c.function == "waveOutClose"))
-      closing.push_back(c.function);
+        (c.m_strFunction == "waveOutReset" || c.m_strFunction == "waveOutUnprepareHeader" ||
+         c.m_strFunction == "waveOutClose"))
+      closing.push_back(c.m_strFunction);
   }
   EXPECT_EQ(openCount, 2);
   ASSERT_EQ(closing.size(), 1u + 48u + 1u);

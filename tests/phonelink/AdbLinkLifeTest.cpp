@@ -22,7 +22,7 @@ TEST(AdbLinkLife, TheLinkLockIsMadeOnceHoweverManyThreadsRaceForIt) {
     threads.emplace_back([&, t] {
       ++ready;
       while (ready < kThreads) std::this_thread::yield();
-      seen[t] = life.LinkLock()->impl;
+      seen[t] = life.LinkLock()->m_pImpl;
       for (int i = 0; i < 200; ++i) {
         CsLock hold(life.LinkLock());
         if (inside.fetch_add(1) != 0) ++overlaps;

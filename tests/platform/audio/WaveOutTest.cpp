@@ -111,11 +111,11 @@ TEST_F(WaveOutTest, EveryCallIsRecorded) {
   EXPECT_EQ(waveOutClose(h), MMSYSERR_NOERROR);
   auto calls = wce::GetWaveOutCalls();
   std::vector<std::string> names;
-  for (const auto& c : calls) names.push_back(c.function);
+  for (const auto& c : calls) names.push_back(c.m_strFunction);
   EXPECT_EQ(names, (std::vector<std::string>{"waveOutOpen", "waveOutSetVolume", "waveOutGetVolume",
                                              "waveOutGetVolume", "waveOutClose"}));
-  EXPECT_EQ(calls[0].format.nSamplesPerSec, 48000u);
-  EXPECT_EQ(calls[1].a, 0x6E656E65u);
+  EXPECT_EQ(calls[0].m_Format.nSamplesPerSec, 48000u);
+  EXPECT_EQ(calls[1].m_nA, 0x6E656E65u);
 }
 
 TEST_F(WaveOutTest, OutputLevelThroughDriverMessages) {

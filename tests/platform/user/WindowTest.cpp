@@ -192,11 +192,11 @@ TEST_F(WindowTest, SystemMetricsFollowTheConfiguredScreen) {
   for (const Case& c : cases) {
     const wce::ScreenConfig before = wce::GetScreen();
     EXPECT_EQ(c.accepted, wce::SetScreen(c.width, c.height, c.bits));
-    const int width = c.accepted ? c.width : before.width;
-    const int height = c.accepted ? c.height : before.height;
+    const int width = c.accepted ? c.width : before.m_nWidth;
+    const int height = c.accepted ? c.height : before.m_nHeight;
     EXPECT_EQ(width, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(height, GetSystemMetrics(SM_CYSCREEN));
-    EXPECT_EQ(c.accepted ? c.bits : before.bitsPerPixel, wce::GetScreen().bitsPerPixel);
+    EXPECT_EQ(c.accepted ? c.bits : before.m_nBitsPerPixel, wce::GetScreen().m_nBitsPerPixel);
   }
 }
 

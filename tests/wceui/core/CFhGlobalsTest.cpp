@@ -14,7 +14,7 @@ class CFhGlobalsTest : public WceUiTestRoot {
     m_screen = wce::GetScreen();
   }
   void TearDown() override {
-    wce::SetScreen(m_screen.width, m_screen.height, m_screen.bitsPerPixel);
+    wce::SetScreen(m_screen.m_nWidth, m_screen.m_nHeight, m_screen.m_nBitsPerPixel);
     WceUiTestRoot::TearDown();
   }
   wce::ScreenConfig m_screen = {};
