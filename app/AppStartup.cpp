@@ -228,10 +228,10 @@ int RunWinMain(HINSTANCE hInstance, LPCWSTR pCmdLine, const AppStartupSteps& s) 
   s.m_fnLoadConfiguration();
   s.m_fnWriteOemAppValue();
   s.m_fnMarkFirstStart();
-  const WindowParam& param = g_CorvaneConfig.windowParam;
+  const WindowParam& param = g_CorvaneConfig.m_WindowParam;
   BOOL bOtherInstance = FALSE;
-  HANDLE hMutex = s.m_fnOpenInstanceMutex(param.strMutex, &bOtherInstance);
-  const std::u16string title = param.strWndTitle.GetString();
+  HANDLE hMutex = s.m_fnOpenInstanceMutex(param.m_strMutex, &bOtherInstance);
+  const std::u16string title = param.m_strWndTitle.GetString();
   if (bOtherInstance) {
     // The first instance keeps the name; this one only raises it and goes.
     s.m_fnRaiseFirstInstance(title.c_str());
@@ -247,7 +247,7 @@ int RunWinMain(HINSTANCE hInstance, LPCWSTR pCmdLine, const AppStartupSteps& s) 
   s.m_fnUiInit(hInstance, ChooseResPack(nBitsPixel, nWidth, nHeight));
   s.m_fnHideTaskBar();
   const BOOL bHide = IsHideCommandLine(pCmdLine);
-  if (!param.strWndClass.IsEmpty()) s.m_fnSetWndClassName(param.strWndClass);
+  if (!param.m_strWndClass.IsEmpty()) s.m_fnSetWndClassName(param.m_strWndClass);
   const RECT rc = {0, 0, nWidth, nHeight};
   // Returns once the whole program has shut down.
   if (s.m_fnRunRootWindow) s.m_fnRunRootWindow(bHide ? kRootStyleHidden : kRootStyleShown, rc);

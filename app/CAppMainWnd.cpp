@@ -86,7 +86,7 @@ LRESULT CAppMainWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == NMSG_CORVANE_VIDEO_DLG_SHOW) {
     RunPhoneDialog();
   } else if (msg == WM_COMMAND && wParam == kCommandOk) {
-    if (g_CorvaneConfig.bNotifyMsg != 0) OnHostMessage(msg, wParam, lParam);
+    if (g_CorvaneConfig.m_bNotifyMsg != 0) OnHostMessage(msg, wParam, lParam);
   } else if (!m_Router.OnMessage(msg, wParam, lParam)) {
     return 0;
   }

@@ -72,7 +72,7 @@ void CMainDlg::OnInitDialog() {
   UpdateVersionLabel();
   HWND hNavi = LaunchNavi(RootWnd());
   if (hNavi != nullptr) KeepNaviRaised(hNavi);
-  if (g_CorvaneConfig.windowParam.bTopmost) {
+  if (g_CorvaneConfig.m_WindowParam.m_bTopmost) {
     SetTimer(TIMER_ID_KEEP_TOPMOST, 600);
     m_dwTopmostStart = GetTickCount();
   }
@@ -150,7 +150,7 @@ void CMainDlg::UpdateVersionLabel() {
     m_pVersionLabel = ChildOf(m_aStateContainers[STATE_CORVANE_USB_OUT], u"corvane_version");
   if (m_pVersionLabel == nullptr) return;
   WCHAR szText[256];
-  FormatVersionLabel(g_CorvaneConfig.strVersion.GetString(), __DATE__, __TIME__, szText,
+  FormatVersionLabel(g_CorvaneConfig.m_strVersion.GetString(), __DATE__, __TIME__, szText,
                      sizeof(szText) / sizeof(szText[0]));
   m_pVersionLabel->SetText(szText);
 }
@@ -333,7 +333,7 @@ void CMainDlg::OnRaiseNaviTimer() {
 void CMainDlg::OnKeepTopmostTimer() {
   HWND hRoot = RootWnd();
   SetWndToForground(hRoot, TRUE);
-  const int nExitTime = g_CorvaneConfig.windowParam.nExitTime;
+  const int nExitTime = g_CorvaneConfig.m_WindowParam.m_nExitTime;
   const DWORD dwKeepMs = nExitTime > 0 ? static_cast<DWORD>(nExitTime) * 1000 : 0;
   if (GetTickCount() - m_dwTopmostStart < dwKeepMs) return;
   ::SetWindowPos(hRoot, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);

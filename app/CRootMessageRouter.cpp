@@ -14,7 +14,7 @@ namespace {
 const LPARAM kCmdBackground = 0x0001001C;
 
 bool NotifyOn() {
-  return g_CorvaneConfig.bNotifyMsg != 0;
+  return g_CorvaneConfig.m_bNotifyMsg != 0;
 }
 
 // The sender, or nullptr once the engine has shut down: a late message then sends nothing.

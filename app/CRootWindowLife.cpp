@@ -12,8 +12,8 @@ int CRootWindowLife::Start(HWND hwnd, PictureDrawCallback draw) {
   errorLog->Load();
   g_nConnectCount = errorLog->ReadConnectCount();
 
-  if (!g_CorvaneConfig.windowParam.strWndTitle.IsEmpty()) {
-    SetWindowTextW(hwnd, g_CorvaneConfig.windowParam.strWndTitle);
+  if (!g_CorvaneConfig.m_WindowParam.m_strWndTitle.IsEmpty()) {
+    SetWindowTextW(hwnd, g_CorvaneConfig.m_WindowParam.m_strWndTitle);
   }
   g_CorvaneAppFlags.m_bWindowShown = IsWindowVisible(hwnd) ? 1 : 0;
   EngineLog("CeCorvane compile time  ( %s )  \r\n", __DATE__ " " __TIME__);
@@ -36,7 +36,7 @@ void CRootWindowLife::StopEngine() {
   g_CorvaneEngineSession.Stop();
   g_CorvaneEngineSession.Join();
   g_CorvaneEngineSession.Destroy();
-  if (g_CorvaneConfig.bNotifyMsg != 0) PostMessageW(HWND_BROADCAST, N_WMMSG_CORVANE_QUIT_NOTIFY, 0, 0);
+  if (g_CorvaneConfig.m_bNotifyMsg != 0) PostMessageW(HWND_BROADCAST, N_WMMSG_CORVANE_QUIT_NOTIFY, 0, 0);
 }
 
 void CRootWindowLife::RestoreUsbMassStorage() {

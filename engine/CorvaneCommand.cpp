@@ -142,7 +142,7 @@ void CorvaneCommand::ProcessPackage() {
       break;
     case MSG_CMD_HU_HIDE_OR_QUIT:
       PostMessageW(HWND_BROADCAST,
-                   g_CorvaneConfig.bNotifyMsg ? N_WMMSG_CORVANE_SHOWHIDE_NOTIFY : NMSG_CORVANE_QUIT, 0, 0);
+                   g_CorvaneConfig.m_bNotifyMsg ? N_WMMSG_CORVANE_SHOWHIDE_NOTIFY : NMSG_CORVANE_QUIT, 0, 0);
       break;
     case MSG_CMD_RECORD_STOP:
       Post(NMSG_RECORD, 0, 2);
@@ -153,7 +153,7 @@ void CorvaneCommand::ProcessPackage() {
     case MSG_CMD_MODULE_STATUS: {
       CorvaneModuleStatusList msg;
       CProtoPayload::Parse(msg, data, len);
-      if (g_CorvaneConfig.bNotifyMsg) {
+      if (g_CorvaneConfig.m_bNotifyMsg) {
         // The entries present count, not the list's own cnt.
         for (int i = 0; i < msg.modulestatus_size(); ++i)
           PostMessageW(HWND_BROADCAST, N_WMMSG_CORVANE_MOULE_STATE,

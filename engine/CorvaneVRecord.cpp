@@ -67,14 +67,14 @@ void CorvaneVRecord::ProcessPackage() {
       m_bDataRetry = false;
       WavPlayer_SetFormat(msg.samplerate(), msg.channelconfig(), msg.sampleformat());
       WavPlayer_Open();
-      if (g_CorvaneConfig.bNotifyMsg) PostMessageW(HWND_BROADCAST, N_WMMSG_CORVANE_TTS_STATE, 2, 1);
+      if (g_CorvaneConfig.m_bNotifyMsg) PostMessageW(HWND_BROADCAST, N_WMMSG_CORVANE_TTS_STATE, 2, 1);
       break;
     }
     case MSG_VR_DATA:
       if (WavPlayer_Write(m_Reader.Data(), static_cast<int>(m_Reader.Length())) == 0) m_bDataRetry = true;
       break;
     case MSG_VR_STOP:
-      if (g_CorvaneConfig.bNotifyMsg) PostMessageW(HWND_BROADCAST, N_WMMSG_CORVANE_TTS_STATE, 2, 2);
+      if (g_CorvaneConfig.m_bNotifyMsg) PostMessageW(HWND_BROADCAST, N_WMMSG_CORVANE_TTS_STATE, 2, 2);
       WavPlayer_Stop();
       break;
     default:

@@ -75,8 +75,8 @@ void BuildHuStatisticsInfo(HuStatisticsInfo* info, int connectCount, DWORD start
   info->versionName = "1.0.0";
   info->versionCode = 1001;
   info->channel = "20322100";
-  info->channel = std::string(g_CorvaneConfig.szChannelId,
-                              strnlen(g_CorvaneConfig.szChannelId, sizeof(g_CorvaneConfig.szChannelId)));
+  info->channel = std::string(g_CorvaneConfig.m_szChannelId,
+                              strnlen(g_CorvaneConfig.m_szChannelId, sizeof(g_CorvaneConfig.m_szChannelId)));
   info->connectCount = connectCount;
   info->connectSuccessCount = 1;
   info->connectTime = static_cast<int32_t>(startTick);

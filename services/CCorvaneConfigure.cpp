@@ -29,10 +29,10 @@ bool ScanInt(const CString& text, int& value) {
 }  // namespace
 
 CCorvaneConfigure::CCorvaneConfigure() {
-  WindowParam& w = g_CorvaneConfig.windowParam;
-  if (w.strWndClass.IsEmpty()) w.strWndClass = u"WND_CORVANE";
-  if (w.strWndTitle.IsEmpty()) w.strWndTitle = u"WND_CORVANE";
-  if (w.strMutex.IsEmpty()) w.strMutex = u"CUI_MAIN_VT_CORVANE_MUTEX";
+  WindowParam& w = g_CorvaneConfig.m_WindowParam;
+  if (w.m_strWndClass.IsEmpty()) w.m_strWndClass = u"WND_CORVANE";
+  if (w.m_strWndTitle.IsEmpty()) w.m_strWndTitle = u"WND_CORVANE";
+  if (w.m_strMutex.IsEmpty()) w.m_strMutex = u"CUI_MAIN_VT_CORVANE_MUTEX";
 }
 
 CCorvaneConfigure::~CCorvaneConfigure() = default;
@@ -74,24 +74,24 @@ void CCorvaneConfigure::ReadWindowParam() {
   CString text = m_Xml.GetAttribute(u"topmost");
   if (!text.IsEmpty()) {
     ScanInt(text, number);
-    c.windowParam.bTopmost = number != 0 ? 1 : 0;
+    c.m_WindowParam.m_bTopmost = number != 0 ? 1 : 0;
   }
   text = m_Xml.GetAttribute(u"exit_time");
   if (!text.IsEmpty()) {
     ScanInt(text, number);
-    c.windowParam.nExitTime = number;
+    c.m_WindowParam.m_nExitTime = number;
   }
   text = m_Xml.GetAttribute(u"top_offset");
   if (!text.IsEmpty()) {
     ScanInt(text, number);
-    c.nTopOffset = number;
+    c.m_nTopOffset = number;
   }
   text = m_Xml.GetAttribute(u"wnd_class");
-  if (!text.IsEmpty()) c.windowParam.strWndClass = text;
+  if (!text.IsEmpty()) c.m_WindowParam.m_strWndClass = text;
   text = m_Xml.GetAttribute(u"wnd_title");
-  if (!text.IsEmpty()) c.windowParam.strWndTitle = text;
+  if (!text.IsEmpty()) c.m_WindowParam.m_strWndTitle = text;
   text = m_Xml.GetAttribute(u"mutex");
-  if (!text.IsEmpty()) c.windowParam.strMutex = text;
+  if (!text.IsEmpty()) c.m_WindowParam.m_strMutex = text;
 }
 
 int CCorvaneConfigure::GetCustomer(WCHAR* channel, BYTE* notifyFlag) {
@@ -112,9 +112,9 @@ int CCorvaneConfigure::GetCustomer(WCHAR* channel, BYTE* notifyFlag) {
   }
   text = m_Xml.GetAttribute(u"cus_name");
   if (text.CompareNoCase(u"r1") == 0) {
-    g_CorvaneConfig.nCustomer = 1;
+    g_CorvaneConfig.m_nCustomer = 1;
   } else if (text.CompareNoCase(u"r2") == 0) {
-    g_CorvaneConfig.nCustomer = 2;
+    g_CorvaneConfig.m_nCustomer = 2;
   }
   return copied;
 }
@@ -123,6 +123,6 @@ int CCorvaneConfigure::GetVersion() {
   if (!FindSection(u"version")) return 0;
   CString text = m_Xml.GetAttribute(u"corvane_version");
   if (text.IsEmpty()) return 0;
-  g_CorvaneConfig.strVersion = text;
+  g_CorvaneConfig.m_strVersion = text;
   return 1;
 }

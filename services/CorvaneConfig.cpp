@@ -12,11 +12,11 @@ const char kChannelId[] = "20322100";
 
 void SetDefaults(CorvaneConfig& c) {
   c = CorvaneConfig();
-  std::strcpy(c.szChannelId, "00000000");
-  c.strVersion = u"2.0.0.1";
-  c.windowParam.strWndClass = u"WceUiWnd";
-  c.windowParam.strWndTitle = u"WND_CORVANE";
-  c.windowParam.strMutex = u"CUI_MAIN_VT_CORVANE_MUTEX";
+  std::strcpy(c.m_szChannelId, "00000000");
+  c.m_strVersion = u"2.0.0.1";
+  c.m_WindowParam.m_strWndClass = u"WceUiWnd";
+  c.m_WindowParam.m_strWndTitle = u"WND_CORVANE";
+  c.m_WindowParam.m_strMutex = u"CUI_MAIN_VT_CORVANE_MUTEX";
 }
 
 struct DefaultsInit {
@@ -37,8 +37,8 @@ void LoadCorvaneConfig() {
   CString path = GetProgramDir() + u"\\CorvaneConfigure.xml";
   reader.Load(path);
   WCHAR channel[64] = {};
-  reader.GetCustomer(channel, &g_CorvaneConfig.bNotifyMsg);
-  std::memset(g_CorvaneConfig.szChannelId, 0, sizeof(g_CorvaneConfig.szChannelId));
-  std::memcpy(g_CorvaneConfig.szChannelId, kChannelId, sizeof(kChannelId) - 1);
+  reader.GetCustomer(channel, &g_CorvaneConfig.m_bNotifyMsg);
+  std::memset(g_CorvaneConfig.m_szChannelId, 0, sizeof(g_CorvaneConfig.m_szChannelId));
+  std::memcpy(g_CorvaneConfig.m_szChannelId, kChannelId, sizeof(kChannelId) - 1);
   reader.GetVersion();
 }

@@ -6,20 +6,20 @@
 #include "platform/mfc/CString.h"
 
 struct WindowParam {
-  BYTE bTopmost = 0;
-  int nExitTime = 0;  // seconds
-  CString strWndClass;
-  CString strWndTitle;
-  CString strMutex;
+  BYTE m_bTopmost = 0;
+  int m_nExitTime = 0;  // seconds
+  CString m_strWndClass;
+  CString m_strWndTitle;
+  CString m_strMutex;
 };
 
 struct CorvaneConfig {
-  char szChannelId[64] = {};  // narrow, NUL-padded
-  BYTE bNotifyMsg = 0;
-  int nCustomer = 0;  // 1: the device identifier lives in the registry
-  int nTopOffset = 0;
-  CString strVersion;
-  WindowParam windowParam;
+  char m_szChannelId[64] = {};  // narrow, NUL-padded
+  BYTE m_bNotifyMsg = 0;
+  int m_nCustomer = 0;  // 1: the device identifier lives in the registry
+  int m_nTopOffset = 0;
+  CString m_strVersion;
+  WindowParam m_WindowParam;
 };
 
 extern CorvaneConfig g_CorvaneConfig;

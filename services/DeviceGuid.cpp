@@ -165,7 +165,7 @@ LONG CreateGuid(BYTE* bytes) {
 
 int GetDeviceGuid(char* buffer, DWORD size) {
   std::unique_ptr<GuidStore> store;
-  if (g_CorvaneConfig.nCustomer == 1) {
+  if (g_CorvaneConfig.m_nCustomer == 1) {
     store.reset(new RegistryGuidStore());
   } else {
     store.reset(new IniGuidStore());

@@ -366,7 +366,7 @@ TEST_F(AppStartupTest, WinMainTakesItsStepsInOrder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.m_pszName);
     ResetCorvaneConfig();
-    g_CorvaneConfig.windowParam.strWndClass = c.m_pszWndClass;
+    g_CorvaneConfig.m_WindowParam.m_strWndClass = c.m_pszWndClass;
     RecordedStart start;
     start.m_bOtherInstance = c.m_bOther;
     start.m_nBits = c.m_nBits;

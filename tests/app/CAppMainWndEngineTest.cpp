@@ -284,7 +284,7 @@ TEST_F(AppMainWndEngineTest, WithTheNotifyFlagClearHostRequestsDoNothingAndShowH
 }
 
 TEST_F(AppMainWndEngineTest, WithTheNotifyFlagSetHostRequestsReachThePhone) {
-  g_CorvaneConfig.bNotifyMsg = 1;
+  g_CorvaneConfig.m_bNotifyMsg = 1;
   Send(NMSG_CORVANE_MODULE_CONTROL, 3, 2);
   Send(NMSG_CORVANE_MODULE_CONTROL, 5, 1);  // not a module this program controls
   Send(NMSG_CORVANE_MODULE_CONTROL, 4, 3);  // not a status
@@ -417,7 +417,7 @@ TEST(AppMainWndEngineLife, StartsAndShutsTheEngineDownInOrder) {
   fakeadb::Reset();
   fakeadb::SetConnected(false);
   ResetCorvaneConfig();
-  g_CorvaneConfig.bNotifyMsg = 1;
+  g_CorvaneConfig.m_bNotifyMsg = 1;
   ResetEngineForTests();
   std::ofstream(root + "/Connect.log") << "41";
   std::vector<Seen> broadcasts;

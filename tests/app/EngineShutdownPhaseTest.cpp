@@ -80,7 +80,7 @@ class EngineShutdownPhase : public ::testing::TestWithParam<PhaseCase> {
     std::ofstream(m_strRoot + "/vtim.jar") << "x";
     fakeadb::Reset();
     ResetCorvaneConfig();
-    g_CorvaneConfig.bNotifyMsg = 1;
+    g_CorvaneConfig.m_bNotifyMsg = 1;
     ResetEngineForTests();
     static bool registered = false;
     if (!registered) {

@@ -156,7 +156,7 @@ TEST_F(CorvaneAudioTest, VoiceRecognitionOpensTheWaveOutputAndBroadcastsItsState
     WavPlayer_Release();
     wce::ResetWaveOut();
     ClearBroadcasts();
-    g_CorvaneConfig.bNotifyMsg = c.m_byNotify;
+    g_CorvaneConfig.m_bNotifyMsg = c.m_byNotify;
     CorvaneVRecord* vr = CorvaneVRecord::GetInstance();
     fakeadb::Feed(4, StreamFrame(0x00050002, Pb().Int(1, 16000).Int(2, 1).Int(3, 16).m_Bytes));
     fakeadb::Feed(4, StreamFrame(0x00050003, std::vector<uint8_t>(640, 0)));

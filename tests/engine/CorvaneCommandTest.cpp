@@ -58,7 +58,7 @@ TEST_F(CorvaneCommandTest, EveryCommandTypePostsItsMessages) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.m_nType << " notify " << int(c.m_byNotify));
-    g_CorvaneConfig.bNotifyMsg = c.m_byNotify;
+    g_CorvaneConfig.m_bNotifyMsg = c.m_byNotify;
     ClearBroadcasts();
     fakeadb::Feed(0, CmdFrame(c.m_nType, c.m_Payload));
     EXPECT_EQ(m_pCmd->receivePackageData(), 1);

@@ -99,7 +99,7 @@ TEST_F(HuInfoTest, StatisticsValues) {
   EXPECT_EQ(info.connectSuccessCount, 1);
   EXPECT_EQ(info.connectTime, 123456);
   EXPECT_EQ(info.crashLog, "");
-  EXPECT_EQ(info.channel, std::string(g_CorvaneConfig.szChannelId));
+  EXPECT_EQ(info.channel, std::string(g_CorvaneConfig.m_szChannelId));
   EXPECT_FALSE(info.cuid.empty());
 }
 }  // namespace

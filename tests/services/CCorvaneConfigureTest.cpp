@@ -15,21 +15,21 @@ const char16_t kPath[] = u"\\SDMMC\\CECorvane\\CorvaneConfigure.xml";
 class CCorvaneConfigureTest : public ServicesTestRoot {
  protected:
   static std::string ChannelId() {
-    return std::string(g_CorvaneConfig.szChannelId, sizeof(g_CorvaneConfig.szChannelId));
+    return std::string(g_CorvaneConfig.m_szChannelId, sizeof(g_CorvaneConfig.m_szChannelId));
   }
   static std::string FixedChannelId() { return std::string("20322100") + std::string(56, '\0'); }
 
   void ExpectDefaults() {
     const CorvaneConfig& c = g_CorvaneConfig;
-    EXPECT_EQ(c.windowParam.strWndClass.Str(), u"WceUiWnd");
-    EXPECT_EQ(c.windowParam.strWndTitle.Str(), u"WND_CORVANE");
-    EXPECT_EQ(c.windowParam.strMutex.Str(), u"CUI_MAIN_VT_CORVANE_MUTEX");
-    EXPECT_EQ(c.strVersion.Str(), u"2.0.0.1");
-    EXPECT_EQ(c.bNotifyMsg, 0);
-    EXPECT_EQ(c.nCustomer, 0);
-    EXPECT_EQ(c.windowParam.bTopmost, 0);
-    EXPECT_EQ(c.windowParam.nExitTime, 0);
-    EXPECT_EQ(c.nTopOffset, 0);
+    EXPECT_EQ(c.m_WindowParam.m_strWndClass.Str(), u"WceUiWnd");
+    EXPECT_EQ(c.m_WindowParam.m_strWndTitle.Str(), u"WND_CORVANE");
+    EXPECT_EQ(c.m_WindowParam.m_strMutex.Str(), u"CUI_MAIN_VT_CORVANE_MUTEX");
+    EXPECT_EQ(c.m_strVersion.Str(), u"2.0.0.1");
+    EXPECT_EQ(c.m_bNotifyMsg, 0);
+    EXPECT_EQ(c.m_nCustomer, 0);
+    EXPECT_EQ(c.m_WindowParam.m_bTopmost, 0);
+    EXPECT_EQ(c.m_WindowParam.m_nExitTime, 0);
+    EXPECT_EQ(c.m_nTopOffset, 0);
     EXPECT_EQ(ChannelId(), FixedChannelId());
   }
 };
@@ -49,8 +49,8 @@ std::string Utf8(const std::u16string& s) {
 }
 
 TEST_F(CCorvaneConfigureTest, NoFileKeepsEveryDefaultAndLogsOnce) {
-  std::memset(g_CorvaneConfig.szChannelId, 0, sizeof(g_CorvaneConfig.szChannelId));
-  std::strcpy(g_CorvaneConfig.szChannelId, "00000000");
+  std::memset(g_CorvaneConfig.m_szChannelId, 0, sizeof(g_CorvaneConfig.m_szChannelId));
+  std::strcpy(g_CorvaneConfig.m_szChannelId, "00000000");
   LoadCorvaneConfig();
   ExpectDefaults();
   std::vector<std::string> log = Log();
@@ -79,15 +79,15 @@ TEST_F(CCorvaneConfigureTest, EveryEncodingGivesTheSameRecord) {
     Put(kPath, c.m_strBytes);
     LoadCorvaneConfig();
     const CorvaneConfig& r = g_CorvaneConfig;
-    EXPECT_EQ(r.windowParam.bTopmost, 1);
-    EXPECT_EQ(r.windowParam.nExitTime, 30);
-    EXPECT_EQ(r.nTopOffset, 5);
-    EXPECT_EQ(r.windowParam.strWndClass.Str(), u"MyClass");
-    EXPECT_EQ(r.windowParam.strWndTitle.Str(), u"\u6807\u9898");
-    EXPECT_EQ(r.windowParam.strMutex.Str(), u"MyMutex");
-    EXPECT_EQ(r.bNotifyMsg, 1);
-    EXPECT_EQ(r.nCustomer, 1);
-    EXPECT_EQ(r.strVersion.Str(), u"3.1.4.1");
+    EXPECT_EQ(r.m_WindowParam.m_bTopmost, 1);
+    EXPECT_EQ(r.m_WindowParam.m_nExitTime, 30);
+    EXPECT_EQ(r.m_nTopOffset, 5);
+    EXPECT_EQ(r.m_WindowParam.m_strWndClass.Str(), u"MyClass");
+    EXPECT_EQ(r.m_WindowParam.m_strWndTitle.Str(), u"\u6807\u9898");
+    EXPECT_EQ(r.m_WindowParam.m_strMutex.Str(), u"MyMutex");
+    EXPECT_EQ(r.m_bNotifyMsg, 1);
+    EXPECT_EQ(r.m_nCustomer, 1);
+    EXPECT_EQ(r.m_strVersion.Str(), u"3.1.4.1");
     EXPECT_EQ(ChannelId(), FixedChannelId());  // the file's channel has no effect
   }
   EXPECT_TRUE(Log().empty());
@@ -141,23 +141,23 @@ TEST_F(CCorvaneConfigureTest, CustomerValues) {
     ResetCorvaneConfig();
     Put(kPath, std::string("<Config><customer ") + c.m_pszAttributes + "/></Config>");
     LoadCorvaneConfig();
-    EXPECT_EQ(g_CorvaneConfig.bNotifyMsg, c.m_byNotify);
-    EXPECT_EQ(g_CorvaneConfig.nCustomer, c.m_nCustomer);
+    EXPECT_EQ(g_CorvaneConfig.m_bNotifyMsg, c.m_byNotify);
+    EXPECT_EQ(g_CorvaneConfig.m_nCustomer, c.m_nCustomer);
   }
 }
 
 TEST_F(CCorvaneConfigureTest, NumbersThatDoNotParseRepeatTheSectionsLastNumber) {
   Put(kPath, "<Config><window_param topmost=\"0\" exit_time=\"x\" top_offset=\"7\"/></Config>");
   LoadCorvaneConfig();
-  EXPECT_EQ(g_CorvaneConfig.windowParam.bTopmost, 0);
-  EXPECT_EQ(g_CorvaneConfig.windowParam.nExitTime, 0);
-  EXPECT_EQ(g_CorvaneConfig.nTopOffset, 7);
+  EXPECT_EQ(g_CorvaneConfig.m_WindowParam.m_bTopmost, 0);
+  EXPECT_EQ(g_CorvaneConfig.m_WindowParam.m_nExitTime, 0);
+  EXPECT_EQ(g_CorvaneConfig.m_nTopOffset, 7);
 
   ResetCorvaneConfig();
   Put(kPath, "<Config><window_param topmost=\"12\" exit_time=\"?\"/></Config>");
   LoadCorvaneConfig();
-  EXPECT_EQ(g_CorvaneConfig.windowParam.bTopmost, 1);
-  EXPECT_EQ(g_CorvaneConfig.windowParam.nExitTime, 12);
+  EXPECT_EQ(g_CorvaneConfig.m_WindowParam.m_bTopmost, 1);
+  EXPECT_EQ(g_CorvaneConfig.m_WindowParam.m_nExitTime, 12);
 }
 
 TEST_F(CCorvaneConfigureTest, LongChannelIsCutToTheCallersBuffer) {
@@ -175,8 +175,8 @@ TEST_F(CCorvaneConfigureTest, LongChannelIsCutToTheCallersBuffer) {
 TEST_F(CCorvaneConfigureTest, MalformedFileStillGivesWhatWasIndexed) {
   Put(kPath, "<Config><version corvane_version=\"5.0\"/><window_param wnd_title=\"T\"></Config><x/>");
   LoadCorvaneConfig();
-  EXPECT_EQ(g_CorvaneConfig.strVersion.Str(), u"5.0");
-  EXPECT_EQ(g_CorvaneConfig.windowParam.strWndTitle.Str(), u"T");
+  EXPECT_EQ(g_CorvaneConfig.m_strVersion.Str(), u"5.0");
+  EXPECT_EQ(g_CorvaneConfig.m_WindowParam.m_strWndTitle.Str(), u"T");
   std::vector<std::string> log = Log();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].rfind("!!!!!!! File Not Exist (", 0), 0u);

@@ -20,7 +20,7 @@ class DeviceGuidTest : public ServicesTestRoot, public ::testing::WithParamInter
  protected:
   void SetUp() override {
     ServicesTestRoot::SetUp();
-    g_CorvaneConfig.nCustomer = GetParam();
+    g_CorvaneConfig.m_nCustomer = GetParam();
     SetBoard("B1");
   }
   static void SetBoard(const std::string& board) {

@@ -431,8 +431,8 @@ TEST_F(MainDlgStateTest, NoNavigationWithoutItsFile) {
 TEST_F(MainDlgStateTest, RootWindowStaysTopmostForTheConfiguredTime) {
   for (BYTE bTopmost : {0, 1}) {
     SCOPED_TRACE(static_cast<int>(bTopmost));
-    g_CorvaneConfig.windowParam.bTopmost = bTopmost;
-    g_CorvaneConfig.windowParam.nExitTime = 2;
+    g_CorvaneConfig.m_WindowParam.m_bTopmost = bTopmost;
+    g_CorvaneConfig.m_WindowParam.m_nExitTime = 2;
     RunMain([&](CMainDlg*) {
       auto IsTopmost = [&] { return (GetWindowLongW(Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
       // Raised every 600 ms until two seconds have passed, then let go once for good.
@@ -463,7 +463,7 @@ TEST(MainDlgVersionLabel, DateWithoutYearTimeWithoutSeconds) {
 }
 
 TEST_F(MainDlgStateTest, VersionLabelShowsTheConfiguredVersion) {
-  g_CorvaneConfig.strVersion = u"2.0.0.1";
+  g_CorvaneConfig.m_strVersion = u"2.0.0.1";
   RunMain([&](CMainDlg* pDlg) {
     const std::string text = Text(Layer(pDlg, u"corvane_version"));
     EXPECT_EQ(text.rfind("2.0.0.1 (", 0), 0u) << text;

@@ -43,8 +43,8 @@ HWND CreateOtherProgramWindow() {
 class AppMainWndTest : public AppMainWndFixture {};
 
 TEST_F(AppMainWndTest, InitDialogStartsTheEngineRunsTheScreenAndShutsDownInOrder) {
-  g_CorvaneConfig.bNotifyMsg = 1;
-  g_CorvaneConfig.windowParam.strWndTitle = u"Corvane";
+  g_CorvaneConfig.m_bNotifyMsg = 1;
+  g_CorvaneConfig.m_WindowParam.m_strWndTitle = u"Corvane";
   CreateOtherProgramWindow();
   CProbeAppMainWnd wnd;
   HWND seenWnd = nullptr;
@@ -327,7 +327,7 @@ class AppMainWndHost : public AppMainWndFixture,
 TEST_P(AppMainWndHost, RequestsOfOtherProgramsActOnlyWithTheNotifyFlag) {
   const HostCase& c = std::get<0>(GetParam());
   const bool notify = std::get<1>(GetParam());
-  g_CorvaneConfig.bNotifyMsg = notify ? 1 : 0;
+  g_CorvaneConfig.m_bNotifyMsg = notify ? 1 : 0;
   CProbeAppMainWnd wnd;
   std::vector<uint32_t> types0, types5;
   wnd.m_fnOnScreen = [&](CProbeAppMainWnd& w) {
@@ -377,7 +377,7 @@ class AppMainWndOk : public AppMainWndFixture, public ::testing::WithParamInterf
 
 TEST_P(AppMainWndOk, OkFromAnotherProgramEndsTheScreenAndStartsTheShellOnlyWithTheNotifyFlag) {
   const bool notify = GetParam();
-  g_CorvaneConfig.bNotifyMsg = notify ? 1 : 0;
+  g_CorvaneConfig.m_bNotifyMsg = notify ? 1 : 0;
   // The screen is a dialog made by its class name from its files in the window directory.
   WceUiPutTextFile(u"\\SDMMC\\CECorvane\\Wnd\\CEndProbeDlg.dlg.xml",
                    u"<dialog><body name=\"probe\" windowrect=\"0,0,800,480\"></body></dialog>");

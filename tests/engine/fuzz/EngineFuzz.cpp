@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fakeadb::Reset();
   fakeadb::SetAllConnected(true);
   wce::ResetWaveOut();
-  g_CorvaneConfig.bNotifyMsg = data[0] & 0x80 ? 1 : 0;
+  g_CorvaneConfig.m_bNotifyMsg = data[0] & 0x80 ? 1 : 0;
   const int mode = (data[0] & 0x7F) % 7;
   const size_t piece = (data[1] % 64) + 1;
   data += 2;

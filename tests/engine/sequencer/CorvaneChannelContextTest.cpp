@@ -186,7 +186,7 @@ TEST_F(ChannelContextTest, StopEndsAParkedVideoThread) {
 }
 
 TEST_F(ChannelContextTest, ResettingTheReceiversAlsoResetsVoiceRecognition) {
-  g_CorvaneConfig.bNotifyMsg = 1;
+  g_CorvaneConfig.m_bNotifyMsg = 1;
   std::mutex lock;
   std::vector<PostedMsg> broadcasts;
   wce::SetBroadcastTap([&](UINT msg, WPARAM w, LPARAM l) {
