@@ -38,8 +38,8 @@ void CBenchRoot::Remove() {
 bool CBenchRoot::StartPhone(phonesim::CPhoneSim& phone, const phonesim::SPhoneAppOptions& app,
                             std::string* error) const {
   phonesim::SPhoneSimOptions options;
-  options.state_dir = (m_path / "phone").string();
-  options.app = app;
+  options.m_strStateDir = (m_path / "phone").string();
+  options.m_App = app;
   phone.Shell().SetProp("ro.build.version.sdk", "25");
   return phone.Start(options, error);
 }

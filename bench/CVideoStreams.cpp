@@ -19,15 +19,15 @@ std::vector<CVideoStreams::Stream> CVideoStreams::Read(phonesim::CPhoneSim& phon
   std::vector<Stream> streams;
   const std::vector<phonesim::SPacketRecord> packets = phone.Record().Packets();
   for (const phonesim::SStreamRecord& record : phone.Record().Streams()) {
-    const std::string& svc = record.service;
+    const std::string& svc = record.m_strService;
     if (svc.size() < 5 || svc.compare(svc.size() - 5, 5, ":8240") != 0) continue;
     Stream stream;
     for (const phonesim::SPacketRecord& p : packets) {
-      if (!p.from_host && p.command == phonesim::A_WRTE && p.arg0 == record.device_id) {
-        stream.bytes.insert(stream.bytes.end(), p.payload.begin(), p.payload.end());
+      if (!p.m_bFromHost && p.m_nCommand == phonesim::A_WRTE && p.m_nArg0 == record.m_nDeviceId) {
+        stream.bytes.insert(stream.bytes.end(), p.m_Payload.begin(), p.m_Payload.end());
         stream.ends.push_back(stream.bytes.size());
         stream.sentAt.push_back(p.m_nTimeUs);
-      } else if (p.from_host && p.command == phonesim::A_OKAY && p.arg1 == record.device_id) {
+      } else if (p.m_bFromHost && p.m_nCommand == phonesim::A_OKAY && p.m_nArg1 == record.m_nDeviceId) {
         // ADB flow control: the host's n-th OKAY on the stream acknowledges the phone's n-th WRTE.
         stream.okayAt.push_back(p.m_nTimeUs);
       }

@@ -55,7 +55,7 @@ size_t TouchCount(phonesim::CPhoneApp& app, int64_t* lastTimeUs) {
   for (const phonesim::SAppRxRecord& r : app.Received()) {
     if (r.m_nChannel != kTouchChannel) continue;
     ++n;
-    *lastTimeUs = r.time_us;
+    *lastTimeUs = r.m_nTimeUs;
   }
   return n;
 }
@@ -70,16 +70,16 @@ HostWriteLog HostWrites(phonesim::CPhoneSim& phone, const std::string& port) {
   HostWriteLog log;
   std::vector<uint32_t> ids;
   for (const phonesim::SStreamRecord& stream : phone.Record().Streams()) {
-    const std::string& svc = stream.service;
+    const std::string& svc = stream.m_strService;
     if (svc.size() > port.size() && svc.compare(svc.size() - port.size(), port.size(), port) == 0) {
-      ids.push_back(stream.device_id);
+      ids.push_back(stream.m_nDeviceId);
     }
   }
   for (const phonesim::SPacketRecord& p : phone.Record().Packets()) {
-    if (p.from_host && p.command == phonesim::A_WRTE &&
-        std::find(ids.begin(), ids.end(), p.arg1) != ids.end()) {
+    if (p.m_bFromHost && p.m_nCommand == phonesim::A_WRTE &&
+        std::find(ids.begin(), ids.end(), p.m_nArg1) != ids.end()) {
       log.times.push_back(p.m_nTimeUs);
-      log.lengths.push_back(p.data_length);
+      log.lengths.push_back(p.m_nDataLength);
     }
   }
   return log;

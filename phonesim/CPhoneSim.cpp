@@ -41,7 +41,7 @@ std::string CPhoneSim::Banner() const {
 bool CPhoneSim::Start(const SPhoneSimOptions& options, std::string* error) {
   Stop();
   m_Options = options;
-  m_strStateDir = options.state_dir;
+  m_strStateDir = options.m_strStateDir;
   if (m_strStateDir.empty()) {
     const char* tmp = std::getenv("TMPDIR");
     std::string templ = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/phonesim-XXXXXX";
@@ -68,15 +68,15 @@ bool CPhoneSim::Start(const SPhoneSimOptions& options, std::string* error) {
       return false;
     }
   }
-  for (const auto& rule : options.faults)
+  for (const auto& rule : options.m_Faults)
     if (!m_Faults.Add(rule, error)) return false;
-  if (!m_App.Start(options.app, error)) return false;
+  if (!m_App.Start(options.m_App, error)) return false;
   auto listener = std::make_shared<CSimListener>();
-  if (!listener->Listen(options.m_strAddress, options.port, error)) return false;
+  if (!listener->Listen(options.m_strAddress, options.m_nPort, error)) return false;
   m_nPort = listener->Port();
   m_bStop = false;
   m_Record.Event("listening on " + options.m_strAddress + ":" + std::to_string(m_nPort.load()) + " state " +
-                 m_strStateDir + (options.auth ? " auth on" : " auth off"));
+                 m_strStateDir + (options.m_bAuth ? " auth on" : " auth off"));
   m_Thread = std::thread([this, listener] {
     while (!m_bStop) {
       int fd = listener->Accept(50);
@@ -92,8 +92,8 @@ bool CPhoneSim::Start(const SPhoneSimOptions& options, std::string* error) {
       ctx.m_pEndpoints = &m_Endpoints;
       ctx.m_pNextId = &m_nNextId;
       ctx.m_pLastClosedHostId = &m_nLastClosedHostId;
-      ctx.m_Config.m_bAuth = m_Options.auth;
-      ctx.m_Config.m_bAcceptKeys = m_Options.accept_keys;
+      ctx.m_Config.m_bAuth = m_Options.m_bAuth;
+      ctx.m_Config.m_bAcceptKeys = m_Options.m_bAcceptKeys;
       ctx.m_Config.m_nMaxPayload = m_Options.m_nMaxPayload;
       ctx.m_Config.m_strBanner = Banner();
       auto device = std::make_unique<CAdbDevice>(std::make_unique<CSimConnection>(fd, &m_Faults), ctx);

@@ -26,14 +26,14 @@ constexpr uint16_t PHONESIM_DEFAULT_PORT = 6555;
 
 struct SPhoneSimOptions {
   std::string m_strAddress = PHONESIM_DEFAULT_ADDRESS;
-  uint16_t port = 0;      // 0: ephemeral (see Port())
-  std::string state_dir;  // empty: a fresh temporary directory
-  bool auth = false;
-  bool accept_keys = true;
+  uint16_t m_nPort = 0;       // 0: ephemeral (see Port())
+  std::string m_strStateDir;  // empty: a fresh temporary directory
+  bool m_bAuth = false;
+  bool m_bAcceptKeys = true;
   std::vector<std::string> m_TrustFiles;  // public-key files trusted from the start
   uint32_t m_nMaxPayload = PHONESIM_DEFAULT_MAX_PAYLOAD;
-  std::vector<std::string> faults;
-  SPhoneAppOptions app;  // the phone app on the six projection ports
+  std::vector<std::string> m_Faults;
+  SPhoneAppOptions m_App;  // the phone app on the six projection ports
 };
 
 class CPhoneSim {

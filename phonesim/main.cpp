@@ -123,16 +123,16 @@ bool ParseNumber(const std::string& s, unsigned long max, unsigned long* out) {
 
 int main(int argc, char** argv) {
   SPhoneSimOptions opt;
-  opt.port = PHONESIM_DEFAULT_PORT;
+  opt.m_nPort = PHONESIM_DEFAULT_PORT;
   std::vector<SShellRule> rules;
   std::vector<std::pair<std::string, std::string>> props;
   std::vector<std::string> missing;
   std::vector<uint16_t> echoes;
   auto rule_for = [&](const std::string& pattern) -> SShellRule& {
     for (auto& r : rules)
-      if (r.pattern == pattern) return r;
+      if (r.m_strPattern == pattern) return r;
     rules.push_back(SShellRule{});
-    rules.back().pattern = pattern;
+    rules.back().m_strPattern = pattern;
     return rules.back();
   };
   for (int i = 1; i < argc; ++i) {
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (a == "--unthrottled") {
-      opt.app.m_bUnthrottled = true;
+      opt.m_App.m_bUnthrottled = true;
       continue;
     }
     if (i + 1 >= argc) {
@@ -156,15 +156,15 @@ int main(int argc, char** argv) {
       opt.m_strAddress = v;
     } else if (a == "--port") {
       ok = ParseNumber(v, 65535, &n);
-      opt.port = static_cast<uint16_t>(n);
+      opt.m_nPort = static_cast<uint16_t>(n);
     } else if (a == "--state") {
-      opt.state_dir = v;
+      opt.m_strStateDir = v;
     } else if (a == "--auth") {
       ok = v == "on" || v == "off";
-      opt.auth = v == "on";
+      opt.m_bAuth = v == "on";
     } else if (a == "--accept-keys") {
       ok = v == "yes" || v == "no";
-      opt.accept_keys = v == "yes";
+      opt.m_bAcceptKeys = v == "yes";
     } else if (a == "--trust") {
       opt.m_TrustFiles.push_back(v);
     } else if (a == "--max-payload") {
@@ -179,14 +179,14 @@ int main(int argc, char** argv) {
       ok = SplitPair(v, &key, &val);
       if (ok) {
         SShellRule& r = rule_for(key);
-        r.replace = true;
-        r.text = Unescape(val);
+        r.m_bReplace = true;
+        r.m_strText = Unescape(val);
       }
     } else if (a == "--shell-delay") {
       ok = SplitPair(v, &key, &val) && ParseNumber(val, 600000, &n);
       if (ok) rule_for(key).m_nDelayMs = static_cast<int>(n);
     } else if (a == "--shell-silent") {
-      rule_for(v).silent = true;
+      rule_for(v).m_bSilent = true;
     } else if (a == "--shell-split") {
       ok = SplitPair(v, &key, &val);
       if (ok) {
@@ -196,7 +196,7 @@ int main(int argc, char** argv) {
           size_t comma = val.find(',', from);
           std::string part = val.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
           ok = ParseNumber(part, 1u << 30, &n);
-          r.splits.push_back(n);
+          r.m_Splits.push_back(n);
           if (comma == std::string::npos) break;
           from = comma + 1;
         }
@@ -205,27 +205,27 @@ int main(int argc, char** argv) {
       ok = ParseNumber(v, 65535, &n) && n > 0;
       echoes.push_back(static_cast<uint16_t>(n));
     } else if (a == "--fault") {
-      opt.faults.push_back(v);
+      opt.m_Faults.push_back(v);
     } else if (a == "--video-size") {
       size_t x = v.find('x');
       unsigned long w = 0, h = 0;
       ok = x != std::string::npos && ParseNumber(v.substr(0, x), APP_MAX_SIDE, &w) &&
            ParseNumber(v.substr(x + 1), APP_MAX_SIDE, &h) && w >= 16 && h >= 16;
-      opt.app.video_width = static_cast<int>(w);
-      opt.app.video_height = static_cast<int>(h);
+      opt.m_App.m_nVideoWidth = static_cast<int>(w);
+      opt.m_App.m_nVideoHeight = static_cast<int>(h);
     } else if (a == "--fps") {
       ok = ParseNumber(v, APP_MAX_FPS, &n) && n > 0;
-      opt.app.m_nFps = static_cast<int>(n);
+      opt.m_App.m_nFps = static_cast<int>(n);
     } else if (a == "--pictures") {
-      opt.app.m_strPicturesDir = v;
+      opt.m_App.m_strPicturesDir = v;
     } else if (a == "--heartbeat-ms") {
       ok = ParseNumber(v, APP_MAX_HEARTBEAT_MS, &n) && n > 0;
-      opt.app.m_nHeartbeatMs = static_cast<int>(n);
+      opt.m_App.m_nHeartbeatMs = static_cast<int>(n);
     } else if (a == "--pre-encode") {
       ok = ParseNumber(v, 10000, &n);
-      opt.app.m_nPreEncode = static_cast<int>(n);
+      opt.m_App.m_nPreEncode = static_cast<int>(n);
     } else if (a == "--app-fault") {
-      opt.app.m_Faults.push_back(v);
+      opt.m_App.m_Faults.push_back(v);
     } else {
       std::fprintf(stderr, "phonesim: unknown option %s (see --help)\n", a.c_str());
       return 2;

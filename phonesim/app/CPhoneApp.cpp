@@ -84,11 +84,12 @@ void CPhoneApp::SetAdbFaultHook(std::function<bool(const std::string&, std::stri
 
 bool CPhoneApp::Start(const SPhoneAppOptions& options, std::string* error) {
   Stop();
-  if ((options.video_width == 0) != (options.video_height == 0) || options.video_width < 0 ||
-      options.video_height < 0 || options.video_width > APP_MAX_SIDE || options.video_height > APP_MAX_SIDE) {
+  if ((options.m_nVideoWidth == 0) != (options.m_nVideoHeight == 0) || options.m_nVideoWidth < 0 ||
+      options.m_nVideoHeight < 0 || options.m_nVideoWidth > APP_MAX_SIDE ||
+      options.m_nVideoHeight > APP_MAX_SIDE) {
     if (error)
-      *error = "bad video size " + std::to_string(options.video_width) + "x" +
-               std::to_string(options.video_height);
+      *error = "bad video size " + std::to_string(options.m_nVideoWidth) + "x" +
+               std::to_string(options.m_nVideoHeight);
     return false;
   }
   if (options.m_nFps < 0 || options.m_nFps > APP_MAX_FPS) {
@@ -198,8 +199,8 @@ bool CPhoneApp::SetVideoSize(int width, int height) {
       height > APP_MAX_SIDE)
     return false;
   std::lock_guard<std::mutex> g(m_Lock);
-  m_Options.video_width = width;
-  m_Options.video_height = height;
+  m_Options.m_nVideoWidth = width;
+  m_Options.m_nVideoHeight = height;
   return true;
 }
 
@@ -410,17 +411,17 @@ void CPhoneApp::ChannelData(int channel, uint64_t id, const uint8_t* data, size_
     std::string error;
     while (ch.m_Reader.Next(&f, &error)) {
       SAppRxRecord r;
-      r.time_us = m_pRecord ? m_pRecord->NowUs() : 0;
+      r.m_nTimeUs = m_pRecord ? m_pRecord->NowUs() : 0;
       r.m_nChannel = channel;
       r.m_nType = f.m_nType;
       r.m_nLength = f.m_nLength;
-      r.text = CAppProtocol::Describe(f.m_nType, f.m_Payload.data(), f.m_Payload.size());
+      r.m_strText = CAppProtocol::Describe(f.m_nType, f.m_Payload.data(), f.m_Payload.size());
       lines.push_back("app rx " + ChannelText(channel) + " " + CAppProtocol::TypeText(f.m_nType) + " len " +
-                      std::to_string(f.m_nLength) + (r.text.empty() ? "" : " " + r.text));
+                      std::to_string(f.m_nLength) + (r.m_strText.empty() ? "" : " " + r.m_strText));
       // The payload's exact bytes, for tests that check the wire format (long audio blocks cut).
       lines.push_back("app rx-bytes " + ChannelText(channel) + " " + CAppProtocol::TypeText(f.m_nType) + " " +
                       HexBytes(f.m_Payload.data(), f.m_Payload.size(), APP_RX_BYTES_LOGGED));
-      r.payload = f.m_Payload;
+      r.m_Payload = f.m_Payload;
       m_Rx.push_back(std::move(r));
       Changed();
       m_Faults.OnEvent("rx:" + CAppProtocol::TypeText(f.m_nType));
@@ -463,9 +464,9 @@ void CPhoneApp::HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* 
       if (m_bIgnoreSettings) break;
       pb::CorvaneVideoEncoderInfo s;
       s.ParsePartialFromArray(f.m_Payload.data(), static_cast<int>(f.m_Payload.size()));
-      if (m_Options.video_width > 0) {
-        m_nWidth = m_Options.video_width;
-        m_nHeight = m_Options.video_height;
+      if (m_Options.m_nVideoWidth > 0) {
+        m_nWidth = m_Options.m_nVideoWidth;
+        m_nHeight = m_Options.m_nVideoHeight;
       } else if (s.width() > 0 && s.height() > 0 && s.width() <= APP_MAX_SIDE && s.height() <= APP_MAX_SIDE) {
         m_nWidth = s.width();
         m_nHeight = s.height();
@@ -488,8 +489,8 @@ void CPhoneApp::HandleFrame(int channel, const SAppFrame& f, std::vector<SOut>* 
     }
     case HUMSG_ENCODER_START: {
       if (m_nWidth == 0) {
-        m_nWidth = m_Options.video_width > 0 ? m_Options.video_width : APP_DEFAULT_WIDTH;
-        m_nHeight = m_Options.video_height > 0 ? m_Options.video_height : APP_DEFAULT_HEIGHT;
+        m_nWidth = m_Options.m_nVideoWidth > 0 ? m_Options.m_nVideoWidth : APP_DEFAULT_WIDTH;
+        m_nHeight = m_Options.m_nVideoHeight > 0 ? m_Options.m_nVideoHeight : APP_DEFAULT_HEIGHT;
       }
       m_bStreaming = true;
       // The projection brings the app to the front: its foreground report follows the first picture.

@@ -53,8 +53,8 @@ constexpr int APP_MAX_SIDE = 4096;
 constexpr size_t APP_MAX_VIDEO_BACKLOG = 2 * 1024 * 1024;
 
 struct SPhoneAppOptions {
-  int video_width = 0;  // 0: the head unit's (from its encoder settings)
-  int video_height = 0;
+  int m_nVideoWidth = 0;  // 0: the head unit's (from its encoder settings)
+  int m_nVideoHeight = 0;
   int m_nFps = 0;                // 0: the rate the head unit asks for
   std::string m_strPicturesDir;  // empty: the test pattern
   bool m_bUnthrottled = false;
@@ -66,12 +66,12 @@ struct SPhoneAppOptions {
 
 // A package the head unit sent on one of the six channels.
 struct SAppRxRecord {
-  int64_t time_us = 0;
+  int64_t m_nTimeUs = 0;
   int m_nChannel = 0;
   uint32_t m_nType = 0;
   uint32_t m_nLength = 0;
-  std::string text;  // CAppProtocol::Describe
-  std::vector<uint8_t> payload;
+  std::string m_strText;  // CAppProtocol::Describe
+  std::vector<uint8_t> m_Payload;
 };
 
 // A package the app sent, pictures and heartbeats aside.

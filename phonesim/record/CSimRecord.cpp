@@ -66,14 +66,14 @@ void CSimRecord::WriteLine(const std::string& line) {
 void CSimRecord::Packet(bool from_host, const CAdbPacket& p) {
   SPacketRecord r;
   r.m_nTimeUs = NowUs();
-  r.from_host = from_host;
-  r.command = p.m_nCommand;
-  r.arg0 = p.m_nArg0;
-  r.arg1 = p.m_nArg1;
-  r.data_length = p.m_nDataLength;
-  r.data_check = p.m_nDataCheck;
-  r.magic = p.m_nMagic;
-  r.payload = p.m_Payload;
+  r.m_bFromHost = from_host;
+  r.m_nCommand = p.m_nCommand;
+  r.m_nArg0 = p.m_nArg0;
+  r.m_nArg1 = p.m_nArg1;
+  r.m_nDataLength = p.m_nDataLength;
+  r.m_nDataCheck = p.m_nDataCheck;
+  r.m_nMagic = p.m_nMagic;
+  r.m_Payload = p.m_Payload;
   char head[160];
   std::snprintf(head, sizeof head, "%s %s arg0=0x%08x arg1=0x%08x len=%u check=0x%08x magic=0x%08x%s \"",
                 from_host ? "RX" : "TX", CAdbPacket::CommandName(p.m_nCommand).c_str(), p.m_nArg0, p.m_nArg1,
@@ -95,10 +95,10 @@ void CSimRecord::Shell(const std::string& command) {
 
 void CSimRecord::Push(const SPushRecord& r) {
   char buf[96];
-  std::snprintf(buf, sizeof buf, " mode=0%o mtime=%u size=%llu ", r.mode, r.mtime,
-                static_cast<unsigned long long>(r.size));
+  std::snprintf(buf, sizeof buf, " mode=0%o mtime=%u size=%llu ", r.m_nMode, r.m_nMtime,
+                static_cast<unsigned long long>(r.m_nSize));
   std::lock_guard<std::mutex> g(m_Lock);
-  WriteLine("PUSH " + r.path + buf + (r.ok ? "OKAY" : "FAIL " + r.fail));
+  WriteLine("PUSH " + r.m_strPath + buf + (r.m_bOk ? "OKAY" : "FAIL " + r.m_strFail));
   m_Pushes.push_back(r);
   ++m_nGen;
   m_Changed.notify_all();
@@ -108,16 +108,16 @@ SStreamRecord* CSimRecord::FindStream(uint32_t device_id) {
   // Newest first: device ids are never reused within a run, but a Clear()
   // may leave an old id behind in a long test.
   for (auto it = m_Streams.rbegin(); it != m_Streams.rend(); ++it)
-    if (it->device_id == device_id) return &*it;
+    if (it->m_nDeviceId == device_id) return &*it;
   return nullptr;
 }
 
 void CSimRecord::StreamOpened(uint32_t device_id, uint32_t host_id, const std::string& service) {
   std::lock_guard<std::mutex> g(m_Lock);
   SStreamRecord r;
-  r.device_id = device_id;
+  r.m_nDeviceId = device_id;
   r.m_nHostId = host_id;
-  r.service = service;
+  r.m_strService = service;
   m_Streams.push_back(r);
   WriteLine("STREAM-OPEN dev=" + std::to_string(device_id) + " host=" + std::to_string(host_id) +
             " service=\"" +
@@ -141,7 +141,7 @@ void CSimRecord::StreamClosed(uint32_t device_id) {
   if (s == nullptr || s->m_bClosed) return;
   s->m_bClosed = true;
   WriteLine("STREAM-CLOSE dev=" + std::to_string(device_id) + " host=" + std::to_string(s->m_nHostId) +
-            " service=\"" + s->service + "\" from_host=" + std::to_string(s->m_nBytesFromHost) +
+            " service=\"" + s->m_strService + "\" from_host=" + std::to_string(s->m_nBytesFromHost) +
             " to_host=" + std::to_string(s->m_nBytesToHost));
   ++m_nGen;
   m_Changed.notify_all();

@@ -17,24 +17,24 @@ namespace phonesim {
 
 struct SPacketRecord {
   int64_t m_nTimeUs = 0;  // monotonic, from the start of the simulator
-  bool from_host = false;
-  uint32_t command = 0, arg0 = 0, arg1 = 0, data_length = 0, data_check = 0, magic = 0;
-  std::vector<uint8_t> payload;
+  bool m_bFromHost = false;
+  uint32_t m_nCommand = 0, m_nArg0 = 0, m_nArg1 = 0, m_nDataLength = 0, m_nDataCheck = 0, m_nMagic = 0;
+  std::vector<uint8_t> m_Payload;
 };
 
 struct SPushRecord {
-  std::string path;
-  uint32_t mode = 0;
-  uint32_t mtime = 0;
-  uint64_t size = 0;
-  bool ok = false;
-  std::string fail;  // FAIL text when !ok
+  std::string m_strPath;
+  uint32_t m_nMode = 0;
+  uint32_t m_nMtime = 0;
+  uint64_t m_nSize = 0;
+  bool m_bOk = false;
+  std::string m_strFail;  // FAIL text when !ok
 };
 
 struct SStreamRecord {
-  uint32_t device_id = 0;
+  uint32_t m_nDeviceId = 0;
   uint32_t m_nHostId = 0;
-  std::string service;
+  std::string m_strService;
   uint64_t m_nBytesFromHost = 0;
   uint64_t m_nBytesToHost = 0;
   bool m_bClosed = false;

@@ -100,7 +100,7 @@ void CShellScript::SetChildProcess(const std::string& base, const std::string& c
 void CShellScript::SetRule(const SShellRule& rule) {
   std::lock_guard<std::mutex> g(m_Lock);
   for (auto& r : m_Rules)
-    if (r.pattern == rule.pattern) {
+    if (r.m_strPattern == rule.m_strPattern) {
       r = rule;
       return;
     }
@@ -140,21 +140,21 @@ SShellAnswer CShellScript::Run(const std::string& command) {
   std::unique_lock<std::mutex> g(m_Lock);
   const SShellRule* rule = nullptr;
   for (const auto& r : m_Rules)
-    if (Matches(r.pattern, command)) {
+    if (Matches(r.m_strPattern, command)) {
       rule = &r;
       break;
     }
   SShellAnswer a;
   // The default still runs under a replacing rule only when it would not:
   // a replaced answer leaves the phone's state as it was.
-  if (rule == nullptr || !rule->replace)
+  if (rule == nullptr || !rule->m_bReplace)
     a.m_strText = Default(command);
   else
-    a.m_strText = rule->text;
+    a.m_strText = rule->m_strText;
   if (rule != nullptr) {
     a.m_nDelayMs = rule->m_nDelayMs;
-    a.m_bSilent = rule->silent;
-    a.m_Splits = rule->splits;
+    a.m_bSilent = rule->m_bSilent;
+    a.m_Splits = rule->m_Splits;
   }
   std::string started;
   started.swap(m_strStartedPackage);

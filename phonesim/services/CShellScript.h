@@ -25,12 +25,12 @@ struct SShellAnswer {
 // A rule applies to commands equal to pattern, or starting with it when the
 // pattern ends in '*'. Only what it sets changes the answer.
 struct SShellRule {
-  std::string pattern;
-  bool replace = false;  // text replaces the default answer
-  std::string text;
+  std::string m_strPattern;
+  bool m_bReplace = false;  // text replaces the default answer
+  std::string m_strText;
   int m_nDelayMs = 0;
-  bool silent = false;
-  std::vector<size_t> splits;
+  bool m_bSilent = false;
+  std::vector<size_t> m_Splits;
 };
 
 struct SPhoneProcess {

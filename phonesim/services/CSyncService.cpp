@@ -47,11 +47,11 @@ void CSyncService::AbandonSend(const std::string& why) {
   m_pSendFile = nullptr;
   unlink(m_strSendTemp.c_str());
   SPushRecord r;
-  r.path = m_strSendPath;
-  r.mode = m_nSendMode;
-  r.size = m_nSendSize;
-  r.ok = false;
-  r.fail = why;
+  r.m_strPath = m_strSendPath;
+  r.m_nMode = m_nSendMode;
+  r.m_nSize = m_nSendSize;
+  r.m_bOk = false;
+  r.m_strFail = why;
   m_pRecord->Push(r);
 }
 
@@ -271,11 +271,11 @@ bool CSyncService::FinishSend(uint32_t mtime) {
   }
   m_bSending = false;
   SPushRecord r;
-  r.path = m_strSendPath;
-  r.mode = m_nSendMode;
-  r.mtime = mtime;
-  r.size = m_nSendSize;
-  r.ok = true;
+  r.m_strPath = m_strSendPath;
+  r.m_nMode = m_nSendMode;
+  r.m_nMtime = mtime;
+  r.m_nSize = m_nSendSize;
+  r.m_bOk = true;
   m_pRecord->Push(r);
   uint8_t zero[4] = {0, 0, 0, 0};
   Reply(ID_OKAY, zero, sizeof zero);

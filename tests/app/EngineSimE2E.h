@@ -24,8 +24,8 @@ class SimPhoneE2E : public Fixture {
   // The phone on a free port with its record in m_state, at Android level 25 (no first helper).
   void StartSim(const phonesim::SPhoneSimOptions& base = {}) {
     phonesim::SPhoneSimOptions options = base;
-    options.port = 0;
-    options.state_dir = this->m_State.string();
+    options.m_nPort = 0;
+    options.m_strStateDir = this->m_State.string();
     std::string error;
     ASSERT_TRUE(m_Sim.Start(options, &error)) << error;
     m_Sim.Shell().SetProp("ro.build.version.sdk", "25");

@@ -102,7 +102,7 @@ TEST_F(KavlinkTcpTest, ConnectIsAnsweredAndUnplugReplugAreTold) {
   EXPECT_EQ(WaitForSingleObject(m_hUsbOut, 10000), WAIT_OBJECT_0);
   CloseHandle(adb);
 
-  options.port = port;
+  options.m_nPort = port;
   ASSERT_TRUE(m_Phone.Start(options, &error)) << error;
   EXPECT_EQ(WaitForSingleObject(m_hUsbIn, 10000), WAIT_OBJECT_0);
 }

@@ -12,23 +12,24 @@ enum class Answer { Sig0, Sig1, Pub0, Pub1 };
 // Checks one AUTH of the host against the token that the phone sent just before it.
 void ExpectAnswer(const SPacketRecord& token, const SPacketRecord& answer, Answer expected, size_t index) {
   SCOPED_TRACE("AUTH answer " + std::to_string(index));
-  EXPECT_EQ(answer.arg1, 0u);
+  EXPECT_EQ(answer.m_nArg1, 0u);
   if (expected == Answer::Pub0 || expected == Answer::Pub1) {
-    EXPECT_EQ(answer.arg0, 3u) << "public key";
-    EXPECT_EQ(answer.payload, Text0(g_szAdbPublicKeyText[expected == Answer::Pub0 ? 0 : 1]));
+    EXPECT_EQ(answer.m_nArg0, 3u) << "public key";
+    EXPECT_EQ(answer.m_Payload, Text0(g_szAdbPublicKeyText[expected == Answer::Pub0 ? 0 : 1]));
     return;
   }
-  ASSERT_EQ(answer.arg0, 2u) << "signature";
-  ASSERT_EQ(token.arg0, 1u) << "the phone's token";
+  ASSERT_EQ(answer.m_nArg0, 2u) << "signature";
+  ASSERT_EQ(token.m_nArg0, 1u) << "the phone's token";
   std::vector<uint8_t> modulus;
   uint32_t exponent = 0;
   std::string error;
   ASSERT_TRUE(phonesim::CAdbAuth::ParsePublicKey(g_szAdbPublicKeyText[expected == Answer::Sig0 ? 0 : 1],
                                                  &modulus, &exponent, &error))
       << error;
-  EXPECT_EQ(answer.data_length, 256u);
-  EXPECT_TRUE(phonesim::CAdbAuth::VerifyWithKey(modulus, exponent, token.payload.data(), token.payload.size(),
-                                                answer.payload.data(), answer.payload.size()))
+  EXPECT_EQ(answer.m_nDataLength, 256u);
+  EXPECT_TRUE(phonesim::CAdbAuth::VerifyWithKey(modulus, exponent, token.m_Payload.data(),
+                                                token.m_Payload.size(), answer.m_Payload.data(),
+                                                answer.m_Payload.size()))
       << "signed with key " << (expected == Answer::Sig0 ? 0 : 1);
 }
 
@@ -37,8 +38,8 @@ void ExpectExchange(const std::vector<SPacketRecord>& packets, const std::vector
   std::vector<std::pair<SPacketRecord, SPacketRecord>> pairs;
   const SPacketRecord* token = nullptr;
   for (auto& p : packets) {
-    if (p.command != kAuth) continue;
-    if (!p.from_host) {
+    if (p.m_nCommand != kAuth) continue;
+    if (!p.m_bFromHost) {
       token = &p;
     } else if (token) {
       pairs.emplace_back(*token, p);
@@ -65,8 +66,8 @@ class PhoneLinkAuth : public PhoneLinkE2E, public ::testing::WithParamInterface<
 TEST_P(PhoneLinkAuth, AnswersEachTokenInKeyOrder) {
   const AuthCase& c = GetParam();
   phonesim::SPhoneSimOptions options;
-  options.auth = true;
-  options.accept_keys = c.m_bAcceptOffer;
+  options.m_bAuth = true;
+  options.m_bAcceptKeys = c.m_bAcceptOffer;
   StartPhone(options);
   if (c.m_nTrusted >= 0) {
     ASSERT_TRUE(m_Sim.Auth().Trust(g_szAdbPublicKeyText[c.m_nTrusted], false));
@@ -94,8 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(PhoneLinkE2E, AuthNextCycleOffersThePublicKey1) {
   phonesim::SPhoneSimOptions options;
-  options.auth = true;
-  options.accept_keys = false;
+  options.m_bAuth = true;
+  options.m_bAcceptKeys = false;
   StartPhone(options);
   ASSERT_EQ(Corvane_Adb_Init(), 0);
   ASSERT_TRUE(WaitUntil([&] { return FromHost(kAuth).size() >= 3; }, 8000));
@@ -129,8 +130,8 @@ TEST_P(PhoneLinkKeyFiles, UnreadableKeysAreSkippedAndFilesKept) {
   WriteFile(m_Root / "prog" / "userkey0", before0);
   WriteFile(m_Root / "prog" / "userkey1", before1);
   phonesim::SPhoneSimOptions options;
-  options.auth = true;
-  options.accept_keys = true;
+  options.m_bAuth = true;
+  options.m_bAcceptKeys = true;
   StartPhone(options);
   StartLink();
   ExpectExchange(m_Sim.Record().Packets(), c.m_Answers);

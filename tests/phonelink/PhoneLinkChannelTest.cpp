@@ -48,10 +48,10 @@ TEST_F(PhoneLinkE2E, TcpConnectRestartsTheAppWhileNothingListens) {
   auto opens = FromHost(kOpen, from);
   ASSERT_EQ(opens.size(), 13u);
   for (int c = 0; c < 6; ++c) {
-    EXPECT_EQ(opens[c].arg0, static_cast<uint32_t>(c + 1));
-    EXPECT_EQ(opens[7 + c].arg0, static_cast<uint32_t>(c + 1));
+    EXPECT_EQ(opens[c].m_nArg0, static_cast<uint32_t>(c + 1));
+    EXPECT_EQ(opens[7 + c].m_nArg0, static_cast<uint32_t>(c + 1));
   }
-  EXPECT_GE(opens[6].arg0, 10000u);
+  EXPECT_GE(opens[6].m_nArg0, 10000u);
 }
 
 TEST_F(PhoneLinkE2E, TcpConnectReopensOnlyTheCommandChannel) {
@@ -75,7 +75,7 @@ TEST_F(PhoneLinkE2E, TcpConnectReopensOnlyTheCommandChannel) {
   EXPECT_EQ(std::count(opens.begin(), opens.end(), TcpService(1)), 1);
   for (auto& p : FromHost(kOpen)) {
     if (PayloadText(p) == "tcp:7240") {
-      EXPECT_EQ(p.arg0, 1u);
+      EXPECT_EQ(p.m_nArg0, 1u);
     }
   }
 }
@@ -94,8 +94,8 @@ TEST_F(PhoneLinkE2E, TcpDisconnectClosesAndWaitsForAllChannels) {
   EXPECT_EQ(Corvane_Adb_TcpDisconnect(2), 0);
   auto closes = FromHost(kClse, from);
   ASSERT_EQ(closes.size(), 1u);
-  EXPECT_EQ(closes[0].arg0, static_cast<uint32_t>(local[2]));
-  EXPECT_EQ(closes[0].arg1, static_cast<uint32_t>(remote[2]));
+  EXPECT_EQ(closes[0].m_nArg0, static_cast<uint32_t>(local[2]));
+  EXPECT_EQ(closes[0].m_nArg1, static_cast<uint32_t>(remote[2]));
   EXPECT_EQ(Corvane_Adb_IsChannelConnected(2), 0);
   EXPECT_EQ(Corvane_Adb_IsChannelConnected(3), 1);
   // All: a CLSE for each of the six, a closed one with remote id -1.
@@ -104,8 +104,8 @@ TEST_F(PhoneLinkE2E, TcpDisconnectClosesAndWaitsForAllChannels) {
   closes = FromHost(kClse, from);
   ASSERT_EQ(closes.size(), 6u);
   for (int c = 0; c < 6; ++c) {
-    EXPECT_EQ(closes[c].arg0, static_cast<uint32_t>(local[c]));
-    EXPECT_EQ(closes[c].arg1, c == 2 ? 0xFFFFFFFFu : static_cast<uint32_t>(remote[c]));
+    EXPECT_EQ(closes[c].m_nArg0, static_cast<uint32_t>(local[c]));
+    EXPECT_EQ(closes[c].m_nArg1, c == 2 ? 0xFFFFFFFFu : static_cast<uint32_t>(remote[c]));
     EXPECT_EQ(Corvane_Adb_IsChannelConnected(c), 0);
   }
   // USB down: nothing is sent.

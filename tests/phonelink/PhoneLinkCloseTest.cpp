@@ -47,8 +47,8 @@ TEST_F(PhoneLinkClose, ReturnsAfterTheReadersGraceFromEveryState) {
          auto* c = static_cast<PhoneLinkClose*>(t);
          c->Link();
          phonesim::SShellRule silent;
-         silent.pattern = "getprop*";
-         silent.silent = true;
+         silent.m_strPattern = "getprop*";
+         silent.m_bSilent = true;
          c->Sim().Shell().SetRule(silent);
        },
        [] { return Corvane_Adb_StartVtsc(); }},
@@ -57,8 +57,8 @@ TEST_F(PhoneLinkClose, ReturnsAfterTheReadersGraceFromEveryState) {
          auto* c = static_cast<PhoneLinkClose*>(t);
          c->Link();
          phonesim::SShellRule silent;
-         silent.pattern = "am*";
-         silent.silent = true;
+         silent.m_strPattern = "am*";
+         silent.m_bSilent = true;
          c->Sim().Shell().SetRule(silent);
        },
        [] { return Corvane_Adb_StartPhoneApp(); }},

@@ -63,7 +63,7 @@ inline std::vector<uint8_t> Text0(const std::string& s) {
   return v;
 }
 inline std::string PayloadText(const SPacketRecord& p) {
-  std::string s(p.payload.begin(), p.payload.end());
+  std::string s(p.m_Payload.begin(), p.m_Payload.end());
   if (!s.empty() && s.back() == '\0') s.pop_back();
   return s;
 }
@@ -135,7 +135,7 @@ class PhoneLinkE2E : public ::testing::Test {
     std::vector<SPacketRecord> out;
     auto packets = m_Sim.Record().Packets();
     for (size_t i = from; i < packets.size(); ++i) {
-      if (packets[i].from_host && packets[i].command == command) out.push_back(packets[i]);
+      if (packets[i].m_bFromHost && packets[i].m_nCommand == command) out.push_back(packets[i]);
     }
     return out;
   }
@@ -143,7 +143,7 @@ class PhoneLinkE2E : public ::testing::Test {
     std::vector<SPacketRecord> out;
     auto packets = m_Sim.Record().Packets();
     for (size_t i = from; i < packets.size(); ++i) {
-      if (!packets[i].from_host && packets[i].command == command) out.push_back(packets[i]);
+      if (!packets[i].m_bFromHost && packets[i].m_nCommand == command) out.push_back(packets[i]);
     }
     return out;
   }

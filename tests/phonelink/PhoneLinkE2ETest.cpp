@@ -10,14 +10,14 @@ TEST_F(PhoneLinkE2E, FirstConnectSendsTheExactCnxn) {
   auto packets = m_Sim.Record().Packets();
   ASSERT_FALSE(packets.empty());
   const SPacketRecord& first = packets.front();
-  ASSERT_TRUE(first.from_host);
-  EXPECT_EQ(first.command, 0x4E584E43u);
-  EXPECT_EQ(first.arg0, 0x01000000u);
-  EXPECT_EQ(first.arg1, 4096u);
-  EXPECT_EQ(first.data_length, 7u);
-  EXPECT_EQ(first.data_check, 0x232u);
-  EXPECT_EQ(first.magic, 0xB1A7B1BCu);
-  EXPECT_EQ(first.payload, Bytes("host::", 7));
+  ASSERT_TRUE(first.m_bFromHost);
+  EXPECT_EQ(first.m_nCommand, 0x4E584E43u);
+  EXPECT_EQ(first.m_nArg0, 0x01000000u);
+  EXPECT_EQ(first.m_nArg1, 4096u);
+  EXPECT_EQ(first.m_nDataLength, 7u);
+  EXPECT_EQ(first.m_nDataCheck, 0x232u);
+  EXPECT_EQ(first.m_nMagic, 0xB1A7B1BCu);
+  EXPECT_EQ(first.m_Payload, Bytes("host::", 7));
   EXPECT_EQ(UsbOut(), std::vector<int>{1}) << "USB in is broadcast once";
   // The link's list event is made signalled at Init; nobody waits on it.
   HANDLE list = OpenEventW(EVENT_ALL_ACCESS, FALSE, u"EVENTLISTUPDATE");
@@ -35,8 +35,8 @@ TEST_F(PhoneLinkE2E, SixChannelsOpenAndCarryDataBothWays) {
   ASSERT_EQ(opens.size(), 6u);
   const char* services[6] = {"tcp:7240", "tcp:8240", "tcp:9240", "tcp:9241", "tcp:9242", "tcp:9340"};
   for (int c = 0; c < 6; ++c) {
-    EXPECT_EQ(opens[c].arg0, static_cast<uint32_t>(c + 1));
-    EXPECT_EQ(opens[c].payload, Bytes(services[c], 9));
+    EXPECT_EQ(opens[c].m_nArg0, static_cast<uint32_t>(c + 1));
+    EXPECT_EQ(opens[c].m_Payload, Bytes(services[c], 9));
   }
   // The echo endpoints send every byte back through the ring buffers.
   const char hello[] = "0123456789AB";
@@ -55,7 +55,7 @@ TEST_F(PhoneLinkE2E, SixChannelsOpenAndCarryDataBothWays) {
   Corvane_Adb_TcpConnect();
   opens = FromHost(kOpen);
   ASSERT_GE(opens.size(), 12u);
-  for (int c = 0; c < 6; ++c) EXPECT_EQ(opens[6 + c].arg0, static_cast<uint32_t>(7 + c));
+  for (int c = 0; c < 6; ++c) EXPECT_EQ(opens[6 + c].m_nArg0, static_cast<uint32_t>(7 + c));
 }
 
 TEST_F(PhoneLinkE2E, UnplugBroadcastsAndReplugReconnects) {
@@ -79,11 +79,11 @@ TEST_F(PhoneLinkE2E, PushOfVtimWithAndWithoutTheJar) {
   EXPECT_EQ(Corvane_Adb_PushVtim("\\prog"), 0);
   auto pushes = m_Sim.Record().Pushes();
   ASSERT_EQ(pushes.size(), 2u);
-  EXPECT_EQ(pushes[0].path, "/data/local/tmp/vtim");
-  EXPECT_EQ(pushes[0].size, 10000u);
-  EXPECT_EQ(pushes[0].mtime, 0x55AE13B4u);
-  EXPECT_EQ(pushes[1].path, "/data/local/tmp/vtim.jar");
-  EXPECT_EQ(pushes[1].mtime, 0x55AE13B8u);
+  EXPECT_EQ(pushes[0].m_strPath, "/data/local/tmp/vtim");
+  EXPECT_EQ(pushes[0].m_nSize, 10000u);
+  EXPECT_EQ(pushes[0].m_nMtime, 0x55AE13B4u);
+  EXPECT_EQ(pushes[1].m_strPath, "/data/local/tmp/vtim.jar");
+  EXPECT_EQ(pushes[1].m_nMtime, 0x55AE13B8u);
   // Now the jar is on the phone: only "vtim" goes again.
   EXPECT_EQ(Corvane_Adb_PushVtim("\\prog"), 0);
   EXPECT_EQ(m_Sim.Record().Pushes().size(), 3u);
@@ -107,7 +107,7 @@ TEST_F(PhoneLinkE2E, PushEndsWhenThePhoneClosedItsStreamBeforeTheWait) {
     allClosed = allClosed && m_Sim.Record().WaitFor(
                                  [&] {
                                    for (auto& p : FromHost(kClse)) {
-                                     if (p.arg0 == static_cast<uint32_t>(localId)) return true;
+                                     if (p.m_nArg0 == static_cast<uint32_t>(localId)) return true;
                                    }
                                    return false;
                                  },
@@ -125,7 +125,7 @@ TEST_F(PhoneLinkE2E, PushEndsWhenThePhoneClosedItsStreamBeforeTheWait) {
     EXPECT_EQ(held, calls[i].m_Pushed) << "call " << i;
     auto pushes = m_Sim.Record().Pushes();
     ASSERT_EQ(pushes.size(), calls[i].m_nRecorded) << "call " << i;
-    for (auto& p : pushes) EXPECT_TRUE(p.ok) << p.path << ": " << p.fail;
+    for (auto& p : pushes) EXPECT_TRUE(p.m_bOk) << p.m_strPath << ": " << p.m_strFail;
   }
   SetPushOpenedHook(nullptr);
 }

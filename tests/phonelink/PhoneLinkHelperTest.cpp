@@ -87,14 +87,14 @@ TEST_F(PhoneLinkE2E, HelperFileAndCommandsByAndroidVersion) {
     // The sync stream as the phone saw it: the image, one slice per OKAY.
     uint32_t syncId = 0;
     for (auto& s : m_Sim.Record().Streams()) {
-      if (s.service == "sync:") syncId = s.device_id;
+      if (s.m_strService == "sync:") syncId = s.m_nDeviceId;
     }
     std::vector<uint8_t> image;
     std::vector<uint32_t> slices;
     for (auto& p : FromHost(kWrte, from)) {
-      if (p.arg1 != syncId) continue;
-      image.insert(image.end(), p.payload.begin(), p.payload.end());
-      slices.push_back(p.data_length);
+      if (p.m_nArg1 != syncId) continue;
+      image.insert(image.end(), p.m_Payload.begin(), p.m_Payload.end());
+      slices.push_back(p.m_nDataLength);
     }
     std::vector<uint8_t> want = HelperImage(file);
     EXPECT_EQ(want.size(), c.m_nSize + 58);
@@ -102,9 +102,9 @@ TEST_F(PhoneLinkE2E, HelperFileAndCommandsByAndroidVersion) {
     EXPECT_EQ(slices, SliceSizes(want.size()));
     auto pushes = m_Sim.Record().Pushes();
     ASSERT_EQ(pushes.size(), pushesBefore + 1);
-    EXPECT_EQ(pushes.back().path, "/data/local/tmp/vtsc");
-    EXPECT_EQ(pushes.back().mode & 0777, 0666u);
-    EXPECT_TRUE(pushes.back().ok) << pushes.back().fail;
+    EXPECT_EQ(pushes.back().m_strPath, "/data/local/tmp/vtsc");
+    EXPECT_EQ(pushes.back().m_nMode & 0777, 0666u);
+    EXPECT_TRUE(pushes.back().m_bOk) << pushes.back().m_strFail;
     std::string onPhone;
     ASSERT_TRUE(m_Sim.Fs().Resolve("/data/local/tmp/vtsc", &onPhone));
     EXPECT_EQ(ReadFile(onPhone), file);
@@ -117,8 +117,8 @@ TEST_F(PhoneLinkE2E, HelperStartGivesMinus7WhenGetpropIsNotAnswered) {
   StartLink();
   Corvane_Adb_SetPushDir("\\prog");
   phonesim::SShellRule silent;
-  silent.pattern = "getprop ro.build.version.release";
-  silent.silent = true;
+  silent.m_strPattern = "getprop ro.build.version.release";
+  silent.m_bSilent = true;
   m_Sim.Shell().SetRule(silent);
   EXPECT_EQ(Corvane_Adb_StartVtsc(), -7);
   EXPECT_TRUE(Logged("[@@] getprop  version.release timeout"));
@@ -142,10 +142,10 @@ TEST_F(PhoneLinkE2E, KillVtscFindsThePidWhereverTheListingIsSplit) {
   for (size_t split = lineStart; split <= lineEnd; ++split) {
     SCOPED_TRACE("split at " + std::to_string(split));
     phonesim::SShellRule rule;
-    rule.pattern = "ps";
-    rule.replace = true;
-    rule.text = listing;
-    rule.splits = {split};
+    rule.m_strPattern = "ps";
+    rule.m_bReplace = true;
+    rule.m_strText = listing;
+    rule.m_Splits = {split};
     m_Sim.Shell().SetRule(rule);
     EXPECT_EQ(Corvane_Adb_KillVtsc(), 0);
     ++kills;

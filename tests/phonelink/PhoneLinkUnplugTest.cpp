@@ -81,11 +81,11 @@ TEST_F(PhoneLinkE2E, StalePacketsOfTheOldConnectionAreSkipped) {
   auto packets = m_Sim.Record().Packets();
   size_t second = 0;
   for (size_t i = 0, n = 0; i < packets.size(); ++i) {
-    if (packets[i].from_host && packets[i].command == kCnxn && ++n == 2) second = i;
+    if (packets[i].m_bFromHost && packets[i].m_nCommand == kCnxn && ++n == 2) second = i;
   }
   ASSERT_GT(second, 0u);
   std::vector<uint32_t> answered;
-  for (auto& p : FromHost(kOkay, second)) answered.push_back(p.arg0);
+  for (auto& p : FromHost(kOkay, second)) answered.push_back(p.m_nArg0);
   EXPECT_EQ(std::count(answered.begin(), answered.end(), 20000u), 1) << "a current id is answered";
   EXPECT_EQ(std::count(answered.begin(), answered.end(), 10001u), 0) << "an old request id is skipped";
   EXPECT_EQ(std::count(answered.begin(), answered.end(), 6u), 0) << "an old channel id is skipped";

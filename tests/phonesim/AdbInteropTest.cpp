@@ -68,7 +68,7 @@ class AdbInteropTest : public PhoneSimFixture {
     mkdir((m_home + "/.android").c_str(), 0700);
     m_server_port = FreePort();
     ASSERT_EQ(Adb("keygen " + m_home + "/.android/adbkey", 20, nullptr), 0);
-    m_options.auth = true;
+    m_options.m_bAuth = true;
   }
   void TearDown() override {
     if (m_server_port != 0) {
@@ -155,7 +155,7 @@ TEST_F(AdbInteropTest, ConnectShellPushPullForward) {
   EXPECT_EQ(st.st_mode & 0777, 0754u);
   auto pushes = m_sim.Record().Pushes();
   ASSERT_EQ(pushes.size(), 1u);
-  EXPECT_EQ(pushes[0].size, data.size());
+  EXPECT_EQ(pushes[0].m_nSize, data.size());
 
   ASSERT_EQ(Adb("-s " + Serial() + " pull /data/local/tmp/payload.bin " + m_dir + "/pulled.bin", 30, &out), 0)
       << out;

@@ -164,7 +164,7 @@ class PhoneSimFaultTest : public PhoneSimFixture, public ::testing::WithParamInt
 
 TEST_P(PhoneSimFaultTest, DoesWhatItSays) {
   const SFaultCase& c = GetParam();
-  m_options.faults = c.faults;
+  m_options.m_Faults = c.faults;
   StartSim();
   ASSERT_TRUE(m_host.Connect(m_sim.Port()));
   SRawPacket answer;
@@ -181,7 +181,7 @@ TEST_P(PhoneSimFaultTest, DoesWhatItSays) {
           return false;
         },
         2000));
-    EXPECT_EQ(m_sim.Record().Packets().back().from_host, false);
+    EXPECT_EQ(m_sim.Record().Packets().back().m_bFromHost, false);
     return;
   }
   ASSERT_TRUE(m_host.Handshake(4096, &answer));

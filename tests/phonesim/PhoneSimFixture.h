@@ -18,7 +18,7 @@ class PhoneSimFixture : public ::testing::Test {
     char templ[] = "/tmp/phonesim-test-XXXXXX";
     ASSERT_NE(mkdtemp(templ), nullptr);
     m_dir = templ;
-    m_options.state_dir = m_dir + "/state";
+    m_options.m_strStateDir = m_dir + "/state";
   }
   void TearDown() override {
     m_host.Close();

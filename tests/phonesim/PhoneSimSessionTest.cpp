@@ -100,7 +100,7 @@ class AuthTest : public PhoneSimFixture {
     ASSERT_NE(m_key, nullptr);
     std::ifstream pub(m_dir + "/adbkey.pub");
     std::getline(pub, m_pub);
-    m_options.auth = true;
+    m_options.m_bAuth = true;
   }
   void TearDown() override {
     EVP_PKEY_free(m_key);
@@ -151,8 +151,8 @@ TEST_F(AuthTest, OfferedPublicKeyIsAcceptedAndKeptOrIgnored) {
     bool connects;
   } cases[] = {{true, true}, {false, false}};
   for (const auto& c : cases) {
-    m_options.accept_keys = c.accept;
-    m_options.state_dir = m_dir + (c.accept ? "/accept" : "/silent");
+    m_options.m_bAcceptKeys = c.accept;
+    m_options.m_strStateDir = m_dir + (c.accept ? "/accept" : "/silent");
     StartSim();
     ASSERT_TRUE(m_host.Connect(m_sim.Port()));
     SRawPacket token, answer;
@@ -162,7 +162,7 @@ TEST_F(AuthTest, OfferedPublicKeyIsAcceptedAndKeptOrIgnored) {
     EXPECT_EQ(m_host.Recv(&answer, 500), c.connects);
     if (c.connects) {
       EXPECT_EQ(answer.cmd, kCNXN);
-      std::ifstream keys(m_options.state_dir + "/adb_keys");
+      std::ifstream keys(m_options.m_strStateDir + "/adb_keys");
       std::string line;
       std::getline(keys, line);
       EXPECT_EQ(line, m_pub);
@@ -171,7 +171,7 @@ TEST_F(AuthTest, OfferedPublicKeyIsAcceptedAndKeptOrIgnored) {
     m_sim.Stop();
   }
   // The kept key is trusted by the next start on the same state.
-  m_options.state_dir = m_dir + "/accept";
+  m_options.m_strStateDir = m_dir + "/accept";
   StartSim();
   EXPECT_EQ(m_sim.Auth().TrustedCount(), 1u);
 }
@@ -310,10 +310,10 @@ TEST_F(PhoneSimFixture, ScriptRulesReplaceSplitDelayAndSilence) {
   StartSim();
   ConnectOnline();
   SShellRule replace;
-  replace.pattern = "getprop ro.build.version.sdk";
-  replace.replace = true;
-  replace.text = "19\r\n";
-  replace.splits = {1, 3};
+  replace.m_strPattern = "getprop ro.build.version.sdk";
+  replace.m_bReplace = true;
+  replace.m_strText = "19\r\n";
+  replace.m_Splits = {1, 3};
   m_sim.Shell().SetRule(replace);
   std::vector<SRawPacket> writes;
   SRawPacket okay;
@@ -327,7 +327,7 @@ TEST_F(PhoneSimFixture, ScriptRulesReplaceSplitDelayAndSilence) {
   EXPECT_EQ(writes[2].Text(), "\n");
 
   SShellRule slow;
-  slow.pattern = "am start*";
+  slow.m_strPattern = "am start*";
   // Far longer than the look below, however late the test gets to it.
   slow.m_nDelayMs = 1500;
   m_sim.Shell().SetRule(slow);
@@ -339,8 +339,8 @@ TEST_F(PhoneSimFixture, ScriptRulesReplaceSplitDelayAndSilence) {
   EXPECT_NE(out.find("Error type 3"), std::string::npos);
 
   SShellRule mute;
-  mute.pattern = "ps";
-  mute.silent = true;
+  mute.m_strPattern = "ps";
+  mute.m_bSilent = true;
   m_sim.Shell().SetRule(mute);
   ASSERT_TRUE(m_host.Open(3, "shell:ps", &okay));
   EXPECT_EQ(okay.cmd, kOKAY);
@@ -375,9 +375,9 @@ TEST_F(PhoneSimFixture, SyncKeepsPushedFileWithModeAndTimeAndAnswersDone) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(f), {}), body);
   auto pushes = m_sim.Record().Pushes();
   ASSERT_EQ(pushes.size(), 1u);
-  EXPECT_EQ(pushes[0].path, "/data/local/tmp/vtsc");
-  EXPECT_EQ(pushes[0].mode, 33206u);
-  EXPECT_TRUE(pushes[0].ok);
+  EXPECT_EQ(pushes[0].m_strPath, "/data/local/tmp/vtsc");
+  EXPECT_EQ(pushes[0].m_nMode, 33206u);
+  EXPECT_TRUE(pushes[0].m_bOk);
 
   // STAT and RECV of the same file on a new stream, then QUIT.
   ASSERT_TRUE(m_host.Open(6, "sync:", &okay));
@@ -418,7 +418,7 @@ TEST_F(PhoneSimFixture, SyncRefusesDataRecordOver64KiB) {
   EXPECT_NE(stat(PhoneFile("/data/local/tmp/big").c_str(), &st), 0);
   auto pushes = m_sim.Record().Pushes();
   ASSERT_EQ(pushes.size(), 1u);
-  EXPECT_FALSE(pushes[0].ok);
+  EXPECT_FALSE(pushes[0].m_bOk);
 }
 
 TEST_F(PhoneSimFixture, SyncRefusesPathsOutsideThePhone) {

@@ -182,7 +182,7 @@ class FaultCampaign : public Fixture {
       Pause(300);
       bool touched = false;
       for (const phonesim::SAppRxRecord& r : m_Sim.App().Received(kTouchType)) {
-        if (r.text == seen) touched = true;
+        if (r.m_strText == seen) touched = true;
       }
       if (touched && m_Sim.App().Pictures().size() > pictures) return true;
     }
@@ -289,28 +289,29 @@ class FaultCampaign : public Fixture {
     EXPECT_FALSE(reports.empty());
     for (const phonesim::SAppRxRecord& r : reports) {
       phonesim::pb::CorvaneConnectStatistics report;
-      ASSERT_TRUE(report.ParseFromArray(r.payload.data(), static_cast<int>(r.payload.size()))) << r.text;
+      ASSERT_TRUE(report.ParseFromArray(r.m_Payload.data(), static_cast<int>(r.m_Payload.size())))
+          << r.m_strText;
       const phonesim::SAppRxRecord* info = nullptr;
       for (const phonesim::SAppRxRecord& i : infos) {
-        if (i.time_us <= r.time_us) info = &i;
+        if (i.m_nTimeUs <= r.m_nTimeUs) info = &i;
       }
-      ASSERT_NE(info, nullptr) << "a report before any statistics information: " << r.text;
+      ASSERT_NE(info, nullptr) << "a report before any statistics information: " << r.m_strText;
       phonesim::pb::CorvaneStatisticsInfo stats;
-      ASSERT_TRUE(stats.ParseFromArray(info->payload.data(), static_cast<int>(info->payload.size())))
-          << info->text;
+      ASSERT_TRUE(stats.ParseFromArray(info->m_Payload.data(), static_cast<int>(info->m_Payload.size())))
+          << info->m_strText;
       // No lower bound on connectCount: when the phone is re-plugged within 600 ms of progress 100,
       // the earlier connection's statistics timer resets the counter after the new attempt woke,
       // and that attempt then rightly reports 0.
-      EXPECT_EQ(report.contotal(), stats.connectcount()) << r.text << " after " << info->text;
-      EXPECT_EQ(report.consuccess(), 1) << r.text;
-      EXPECT_EQ(report.confailed(), report.contotal() - 1) << r.text;
+      EXPECT_EQ(report.contotal(), stats.connectcount()) << r.m_strText << " after " << info->m_strText;
+      EXPECT_EQ(report.consuccess(), 1) << r.m_strText;
+      EXPECT_EQ(report.confailed(), report.contotal() - 1) << r.m_strText;
       int lines = 0;
       for (const std::string& e : report.error_type()) {
         if (e == " " && report.nerrorcount() == 0) continue;  // the placeholder of a report without lines
-        EXPECT_EQ(KnownErrorTexts().count(e), 1u) << "unknown error line \"" << e << "\" in " << r.text;
+        EXPECT_EQ(KnownErrorTexts().count(e), 1u) << "unknown error line \"" << e << "\" in " << r.m_strText;
         ++lines;
       }
-      EXPECT_EQ(report.nerrorcount(), lines) << r.text;
+      EXPECT_EQ(report.nerrorcount(), lines) << r.m_strText;
     }
   }
 

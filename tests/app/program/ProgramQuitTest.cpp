@@ -186,7 +186,7 @@ class ProgramQuitFromEveryState : public ProgramQuitE2E, public ::testing::WithP
       case EScreen::Calling: {
         // The phone's reports once the picture is shown.
         phonesim::SPhoneSimOptions options;
-        if (c.m_bDeafPhone) options.faults = {"deaf-close=tcp:"};
+        if (c.m_bDeafPhone) options.m_Faults = {"deaf-close=tcp:"};
         ASSERT_NO_FATAL_FAILURE(StartSim(options));
         ASSERT_NO_FATAL_FAILURE(StartProgram());
         ASSERT_TRUE(ReadUntil("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0", kStateMs));

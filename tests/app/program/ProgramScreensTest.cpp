@@ -309,8 +309,8 @@ TEST_F(ProgramSimScreens, TheBackgroundAndCallingButtonsBringThePhoneAppToTheFro
 // phone's nearest point for one beyond the window, and none while the phone shows its own screen.
 TEST_F(ProgramSimScreens, TouchesReachThePhoneScaledToItsPictureOnlyWhileItIsInTheForeground) {
   phonesim::SPhoneSimOptions options;
-  options.app.video_width = 1280;
-  options.app.video_height = 720;
+  options.m_App.m_nVideoWidth = 1280;
+  options.m_App.m_nVideoHeight = 720;
   ASSERT_NO_FATAL_FAILURE(StartSim(options));
   ASSERT_NO_FATAL_FAILURE(StartProgram({"--screen", "1024x600"}));
   const std::string foreground = "msg MESSAGE_CMD_REV 0 65563";

@@ -124,9 +124,9 @@ TEST_F(PhoneAppTest, AnswersVersionAndEncoderSettingsByteExactly) {
     SCOPED_TRACE(c.name);
     m_host.Close();
     m_sim.Stop();
-    m_options.app.video_width = c.own_w;
-    m_options.app.video_height = c.own_h;
-    m_options.app.m_nFps = c.own_fps;
+    m_options.m_App.m_nVideoWidth = c.own_w;
+    m_options.m_App.m_nVideoHeight = c.own_h;
+    m_options.m_App.m_nFps = c.own_fps;
     m_proj = CProjectionHost(&m_host);
     Project();
     SPackage a;
@@ -141,7 +141,7 @@ TEST_F(PhoneAppTest, AnswersVersionAndEncoderSettingsByteExactly) {
   ASSERT_EQ(rx.size(), 1u);
   EXPECT_EQ(rx[0].m_nChannel, 0);
   EXPECT_EQ(rx[0].m_nLength, 8u);
-  EXPECT_EQ(rx[0].text, "width: 800 height: 480 frameRate: 10");
+  EXPECT_EQ(rx[0].m_strText, "width: 800 height: 480 frameRate: 10");
 }
 
 TEST_F(PhoneAppTest, PicturesAreJpegsOfTheAnnouncedSizeCarryingTheFrameNumber) {
@@ -232,8 +232,8 @@ TEST_F(PhoneAppTest, PauseLeavesHeartbeatsAndFrameRateRequestsAreHonoured) {
 // sooner after a picture or a heartbeat, and between two pictures of one a second.
 TEST_F(PhoneAppTest, HeartbeatsKeepTheirInterval) {
   const uint32_t kHeartbeatMs = 250;
-  m_options.app.m_nFps = 1;
-  m_options.app.m_nHeartbeatMs = static_cast<int>(kHeartbeatMs);
+  m_options.m_App.m_nFps = 1;
+  m_options.m_App.m_nHeartbeatMs = static_cast<int>(kHeartbeatMs);
   Project();
   SPackage p;
   StartVideo(&p);
@@ -313,7 +313,7 @@ TEST_F(PhoneAppTest, InjectsEveryCommandKind) {
 }
 
 TEST_F(PhoneAppTest, FaultsFireAfterTheirEvent) {
-  m_options.app.m_Faults = {"background@rx:0x00018028", "quit@version+50"};
+  m_options.m_App.m_Faults = {"background@rx:0x00018028", "quit@version+50"};
   Project();
   // 0x00018028 CorvaneModuleStatusList {cnt 1, {7, 2}} from the head unit.
   ASSERT_TRUE(m_proj.Write(
@@ -328,7 +328,7 @@ TEST_F(PhoneAppTest, FaultsFireAfterTheirEvent) {
   EXPECT_EQ(p.type, 0x00010021u);
   auto rx = m_sim.App().Received(0x00018028);
   ASSERT_EQ(rx.size(), 1u);
-  EXPECT_EQ(rx[0].text, "cnt: 1 moduleStatus { moduleID: 7 statusID: 2 }");
+  EXPECT_EQ(rx[0].m_strText, "cnt: 1 moduleStatus { moduleID: 7 statusID: 2 }");
   std::string error;
   EXPECT_FALSE(m_sim.App().AddFault("quit@nowhere", &error));
   EXPECT_FALSE(m_sim.App().AddFault("quit@start+x", &error));
@@ -346,11 +346,11 @@ TEST_F(PhoneAppTest, RecordsWhatTheHeadUnitSendsDecodedInTheLog) {
   auto rx = m_sim.App().Received();
   EXPECT_EQ(rx[0].m_nChannel, 5);
   EXPECT_EQ(rx[0].m_nType, 0x00068001u);
-  EXPECT_EQ(rx[0].text, "action: 0 x: 100 y: 200");
+  EXPECT_EQ(rx[0].m_strText, "action: 0 x: 100 y: 200");
   EXPECT_EQ(rx[1].m_nType, 0x00018056u);
   EXPECT_EQ(rx[1].m_nLength, 0u);
   EXPECT_EQ(rx[2].m_nType, 0x00018123u);
-  EXPECT_EQ(rx[2].text, "(2 bytes)");
+  EXPECT_EQ(rx[2].m_strText, "(2 bytes)");
   m_sim.Stop();
   std::ifstream log(m_sim.LogPath());
   std::string all((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
@@ -374,7 +374,7 @@ TEST_F(PhoneAppTest, AppDeathClosesAllSixAndAmStartBringsItBack) {
 }
 
 TEST_F(PhoneAppTest, AppDeathAsAFaultWhileVideoRuns) {
-  m_options.app.m_Faults = {"app-death@picture:3"};
+  m_options.m_App.m_Faults = {"app-death@picture:3"};
   Project();
   SPackage pic;
   StartVideo(&pic);
@@ -383,9 +383,9 @@ TEST_F(PhoneAppTest, AppDeathAsAFaultWhileVideoRuns) {
 }
 
 TEST_F(PhoneAppTest, PreEncodedPicturesCycleAndUnthrottledIgnoresTheRate) {
-  m_options.app.m_nPreEncode = 3;
-  m_options.app.m_bUnthrottled = true;
-  m_options.app.m_nFps = 1;
+  m_options.m_App.m_nPreEncode = 3;
+  m_options.m_App.m_bUnthrottled = true;
+  m_options.m_App.m_nFps = 1;
   Project();
   SPackage pic;
   StartVideo(&pic);
@@ -425,7 +425,7 @@ TEST_F(PhoneAppTest, PicturesOfADirectoryAreScaledToTheAnnouncedSize) {
     tjFree(jpeg);
   }
   tjDestroy(h);
-  m_options.app.m_strPicturesDir = m_dir + "/pics";
+  m_options.m_App.m_strPicturesDir = m_dir + "/pics";
   Project();
   SPackage pic;
   StartVideo(&pic);
@@ -457,7 +457,7 @@ TEST_F(PhoneAppTest, AnUntrustworthyStreamHeaderIsAViolation) {
 }
 
 TEST_F(PhoneAppTest, BurstSendsPicturesBackToBackInFrameOrder) {
-  m_options.app.m_nFps = 1;
+  m_options.m_App.m_nFps = 1;
   Project();
   SPackage pic;
   StartVideo(&pic);
@@ -505,8 +505,8 @@ TEST_F(PhoneAppTest, StallStopsPicturesAndHeartbeatsThenBothResume) {
   // on the app's own sender right after its third picture, so nothing of the app's is on its way
   // then; the gap is read from the app's own time stamps, not from when the host read it.
   const uint32_t kStallMs = 700;
-  m_options.app.m_nFps = 2;
-  m_options.app.m_Faults = {"stall=" + std::to_string(kStallMs) + "@picture:3"};
+  m_options.m_App.m_nFps = 2;
+  m_options.m_App.m_Faults = {"stall=" + std::to_string(kStallMs) + "@picture:3"};
   Project();
   SPackage p;
   StartVideo(&p);
