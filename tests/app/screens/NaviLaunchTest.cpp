@@ -132,7 +132,7 @@ TEST_F(NaviLaunchTest, TheScreenStartsTheNavigationProgramAndRaisesItsWindowThre
                 fs::copy_options::overwrite_existing);
   std::ofstream(wce::HostPath(u"\\SDMMC\\CECorvane\\NaviOne.ini"), std::ios::binary) << "\\Navi\\Navi.exe";
   // The started program finds the same root, and so the same bus, as this one.
-  setenv("CORVANE_ROOT", m_root.c_str(), 1);
+  setenv("CORVANE_ROOT", m_strRoot.c_str(), 1);
   CNaviReports reports;
   ASSERT_TRUE(reports.Open());
   // The screen looks for the program's window as soon as the program has started: the starter is

@@ -65,7 +65,7 @@ class AppWidgetsTest : public WidgetDlgFixture {
     WidgetDlgFixture::SetUp();
     // The window layer forgot every registered message.
     RegisterAppWindowMessages();
-    m_watch = {WCEUI_RESPRO_END};
+    m_Watch = {WCEUI_RESPRO_END};
   }
   template <class T>
   T* OpenOne(const char16_t* pType, const std::u16string& attrs, const std::u16string& styles = kAnimStyles) {
@@ -117,10 +117,10 @@ TEST_F(AppWidgetsTest, LoadingLoopsOverItsFramesEvery300MsUntilStopped) {
   Pass(900);
   EXPECT_EQ(pLoading->GetCurFrame(), 3);
   // Presses on it are swallowed: it takes no capture and the dialog hears nothing.
-  m_lines.clear();
+  m_Lines.clear();
   Press(WM_LBUTTONDOWN, 3, 3);
   Press(WM_LBUTTONUP, 3, 3);
-  EXPECT_TRUE(m_lines.empty());
+  EXPECT_TRUE(m_Lines.empty());
   EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr);
 }
 
@@ -178,7 +178,7 @@ TEST_F(AppWidgetsTest, ResProgressRunsOncePerStartAndPostsItsEnd) {
   EXPECT_EQ(Pixel(kInsideX, kInsideY), FrameColour(1));
 
   for (int nRun = 0; nRun < 2; ++nRun) {
-    m_posts.clear();
+    m_Posts.clear();
     const DWORD dwStart = ::GetTickCount();
     pProgress->Start();
     EXPECT_TRUE(pProgress->IsRunning());
@@ -209,9 +209,9 @@ TEST_F(AppWidgetsTest, ResProgressRunsOncePerStartAndPostsItsEnd) {
     }
     Pass(1300 - dwNow + 500);
     EXPECT_EQ(PostTicks(WCEUI_RESPRO_END, dwStart), Ticks{1300}) << nRun;
-    ASSERT_EQ(m_posts.size(), 1u);
-    EXPECT_EQ(m_posts[0].wParam, 0u);
-    EXPECT_EQ(m_posts[0].lParam, 0);
+    ASSERT_EQ(m_Posts.size(), 1u);
+    EXPECT_EQ(m_Posts[0].m_wParam, 0u);
+    EXPECT_EQ(m_Posts[0].m_lParam, 0);
     EXPECT_FALSE(pProgress->IsRunning());
     EXPECT_EQ(pProgress->GetCurFrame(), 0);
   }
@@ -291,7 +291,7 @@ TEST_F(AppWidgetsTest, CheckButtonsClickOnReleaseInsideOnly) {
                    kCheckStyles),
               nullptr);
     auto* pButton = static_cast<CWceUiButton*>(Find("b"));
-    m_lines.clear();
+    m_Lines.clear();
     const DWORD dwStart = ::GetTickCount();
     Press(WM_LBUTTONDOWN, 4, 4);
     EXPECT_TRUE(pButton->IsMouseDown()) << what;
@@ -304,15 +304,15 @@ TEST_F(AppWidgetsTest, CheckButtonsClickOnReleaseInsideOnly) {
       ::SetCapture(other.GetSafeHwnd());
       ::ReleaseCapture();
     }
-    EXPECT_EQ(m_lines, c.m_Clicks) << what;
+    EXPECT_EQ(m_Lines, c.m_Clicks) << what;
     EXPECT_EQ(pButton->GetClickTick(), c.m_Clicks.empty() ? dwStart : dwStart + 500) << what;
     EXPECT_FALSE(pButton->IsMouseDown()) << what;
     EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr) << what;
     EXPECT_EQ(pButton->GetStyle()->GetBgColorCtrl().GetColor(), RGB(0, 0, 0x11)) << what;
     // Nothing comes later: no repeat, no long press.
     Pass(2000);
-    EXPECT_EQ(m_lines, c.m_Clicks) << what;
-    EXPECT_TRUE(m_posts.empty()) << what;
+    EXPECT_EQ(m_Lines, c.m_Clicks) << what;
+    EXPECT_TRUE(m_Posts.empty()) << what;
     Ctrl()->DeleteLayer(m_pDlg);
     m_pDlg = nullptr;
   }
@@ -336,7 +336,7 @@ TEST_F(AppWidgetsTest, TimerCheckButtonClicksOnceWhenHeld1100Ms) {
       {"moved inside only", 0, 1099, 11, 1099},
   };
   for (const Case& c : cases) {
-    m_lines.clear();
+    m_Lines.clear();
     ClearLog();
     const DWORD dwStart = ::GetTickCount();
     Press(WM_LBUTTONDOWN, 4, 4);
@@ -346,11 +346,11 @@ TEST_F(AppWidgetsTest, TimerCheckButtonClicksOnceWhenHeld1100Ms) {
       if (t == c.m_dwLeaveAt) Press(WM_MOUSEMOVE, 30, 4);
       if (c.m_dwLeaveAt == 0 && t % 100 == 0) Press(WM_MOUSEMOVE, 5 + static_cast<int>(t / 100) % 6, 4);
       if (t == c.m_dwUpAt) Press(WM_LBUTTONUP, c.m_nXUp, 4);
-      if (m_lines.size() > clicks.size()) clicks.push_back(t);
+      if (m_Lines.size() > clicks.size()) clicks.push_back(t);
     }
     Pass(1500);
     EXPECT_EQ(clicks, c.m_dwClickAt != 0 ? Ticks{c.m_dwClickAt} : Ticks{}) << c.m_pszWhat;
-    EXPECT_EQ(m_lines.size(), clicks.size()) << c.m_pszWhat;
+    EXPECT_EQ(m_Lines.size(), clicks.size()) << c.m_pszWhat;
     if (c.m_dwClickAt != 0) {
       EXPECT_EQ(pButton->GetClickTick(), dwStart + c.m_dwClickAt) << c.m_pszWhat;
     }
@@ -369,7 +369,7 @@ TEST_F(AppWidgetsTest, TimerCheckButtonDisabledWhileHeldDoesNotClick) {
   pButton->EnableLayer(FALSE);
   Pass(2000);
   Press(WM_LBUTTONUP, 4, 4);
-  EXPECT_TRUE(m_lines.empty());
+  EXPECT_TRUE(m_Lines.empty());
   EXPECT_FALSE(pButton->IsMouseDown());
   EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr);
 }

@@ -23,7 +23,7 @@ class RulerTest : public WidgetDlgFixture {
  protected:
   void SetUp() override {
     SetUpSized(200, 60);
-    m_watch = {kWceRulingProgressMsg};
+    m_Watch = {kWceRulingProgressMsg};
   }
   // A ruler across the window's top: 10 px and 1 unit per tick over 0 ... 100.
   CWceRulingProgress* OpenRuler(int nPosition, int nPageCount = 4, const std::u16string& attrs = u"") {
@@ -41,11 +41,11 @@ class RulerTest : public WidgetDlgFixture {
   // What the ruler posted, in order; each post names the ruler.
   Notes TakeNotes(CWceRulingProgress* pRuler) {
     Notes notes;
-    for (const Post& p : m_posts) {
-      EXPECT_EQ(p.wParam, reinterpret_cast<WPARAM>(pRuler));
-      notes.push_back(p.lParam);
+    for (const Post& p : m_Posts) {
+      EXPECT_EQ(p.m_wParam, reinterpret_cast<WPARAM>(pRuler));
+      notes.push_back(p.m_lParam);
     }
-    m_posts.clear();
+    m_Posts.clear();
     return notes;
   }
 };
@@ -297,10 +297,10 @@ TEST_F(MovableContainerTest, TheChildrenFollowTheFingerUpToTheLimitAndBack) {
   }
   // A child's click goes on to the group's owner.
   Pass(1);
-  m_lines.clear();
+  m_Lines.clear();
   Press(WM_LBUTTONDOWN, 70, 155);
   Press(WM_LBUTTONUP, 70, 155);
-  EXPECT_EQ(m_lines, Lines{"click b"});
+  EXPECT_EQ(m_Lines, Lines{"click b"});
 }
 
 // ---- the picture scroll ----

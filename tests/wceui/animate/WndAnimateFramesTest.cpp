@@ -67,9 +67,9 @@ class WndAnimateFrames : public WceUiTestRoot, public ::testing::WithParamInterf
 TEST_P(WndAnimateFrames, EveryKindAndDirectionFollowsItsRule) {
   for (const AniCase& c : kAniCases) {
     for (const RECT& rc : kRects) {
-      std::unique_ptr<CWceUiWndAnimate> pAni = Create(c.pClass);
+      std::unique_ptr<CWceUiWndAnimate> pAni = Create(c.m_pszClass);
       ASSERT_NE(pAni, nullptr);
-      pAni->SetDirection(c.nDirection);
+      pAni->SetDirection(c.m_nDirection);
       pAni->SetRect(rc);
       pAni->SetFrameCount(kFrames);
       m_pMixed = Make(3);
@@ -86,11 +86,11 @@ TEST_P(WndAnimateFrames, EveryKindAndDirectionFollowsItsRule) {
             DWORD expected = Value(3, x, y);
             if (bIn) {
               const AniPixel src = AniFramePixel(c, r, n, kFrames, x, y);
-              expected = Value(src.pic == kAniOld ? 1 : 2, src.x, src.y);
+              expected = Value(src.m_Pic == kAniOld ? 1 : 2, src.m_nX, src.m_nY);
             }
             ASSERT_EQ(expected, PeekPixel(m_pMixed.get(), x, y))
-                << Utf8(c.pClass) << " direction " << c.nDirection << " rect " << rc.left << "," << rc.top
-                << " frame " << n << " at " << x << "," << y;
+                << Utf8(c.m_pszClass) << " direction " << c.m_nDirection << " rect " << rc.left << ","
+                << rc.top << " frame " << n << " at " << x << "," << y;
           }
         }
       }

@@ -28,11 +28,11 @@ class WndAnimateSetup : public WceUiResFixture {
  protected:
   void LoadAnimates(const std::u16string& animates) {
     WceUiPutTextFile(kStylePath, u"<root><style><a/></style><animate>" + animates + u"</animate></root>");
-    ASSERT_TRUE(m_file.LoadStyleFile(kStylePath));
+    ASSERT_TRUE(m_File.LoadStyleFile(kStylePath));
     ClearLog();
   }
   std::unique_ptr<CWceUiWndAnimate> Get(const char16_t* pName) {
-    return std::unique_ptr<CWceUiWndAnimate>(m_file.GetWndAnimate(pName));
+    return std::unique_ptr<CWceUiWndAnimate>(m_File.GetWndAnimate(pName));
   }
   static std::unique_ptr<CWceUiGenericBitmap> Bitmap(int nBits, int w, int h) {
     std::unique_ptr<CWceUiGenericBitmap> p(WceUiCreateBitmapObject(nBits));
@@ -40,7 +40,7 @@ class WndAnimateSetup : public WceUiResFixture {
     return p;
   }
 
-  CFhStyleFile m_file;
+  CFhStyleFile m_File;
 };
 
 TEST_F(WndAnimateSetup, EveryKindReadsItsAttributes) {
@@ -54,12 +54,12 @@ TEST_F(WndAnimateSetup, EveryKindReadsItsAttributes) {
       u"<Bare type=\"CWceUiComeAni\"/>");
   const RECT kLarge = {-kWceUiLargeCoord, -kWceUiLargeCoord, kWceUiLargeCoord, kWceUiLargeCoord};
   const struct {
-    const char16_t* pName;
-    const char16_t* pClass;
-    int nFrames;
-    RECT rc;
-    UINT nDirection;
-    int nFrameLength;
+    const char16_t* m_pszName;
+    const char16_t* m_pszClass;
+    int m_nFrames;
+    RECT m_rcRc;
+    UINT m_nDirection;
+    int m_nFrameLength;
   } cases[] = {
       {u"Wipe", u"CWceUiBarnAni", 8, {10, 20, 310, 220}, kWceUiAniMidUd, 40},
       // The cross-fade has no direction: the attribute is not read.
@@ -70,17 +70,17 @@ TEST_F(WndAnimateSetup, EveryKindReadsItsAttributes) {
       {u"Bare", u"CWceUiComeAni", 12, kLarge, kWceUiAniRight, 33},
   };
   for (const auto& c : cases) {
-    std::unique_ptr<CWceUiWndAnimate> p = Get(c.pName);
-    ASSERT_NE(p, nullptr) << WceWideToUtf8(c.pName);
-    EXPECT_EQ(std::u16string(p->GetClassName()), c.pClass);
+    std::unique_ptr<CWceUiWndAnimate> p = Get(c.m_pszName);
+    ASSERT_NE(p, nullptr) << WceWideToUtf8(c.m_pszName);
+    EXPECT_EQ(std::u16string(p->GetClassName()), c.m_pszClass);
     EXPECT_TRUE(p->IsKindOf(u"CWceUiWndAnimate"));
-    EXPECT_EQ(std::u16string(p->GetName()), c.pName);
-    EXPECT_EQ(p->GetFrameCount(), c.nFrames) << WceWideToUtf8(c.pName);
+    EXPECT_EQ(std::u16string(p->GetName()), c.m_pszName);
+    EXPECT_EQ(p->GetFrameCount(), c.m_nFrames) << WceWideToUtf8(c.m_pszName);
     RECT rc;
     p->GetRect(&rc);
-    EXPECT_TRUE(EqualRect(&rc, &c.rc)) << WceWideToUtf8(c.pName);
-    EXPECT_EQ(p->GetDirection(), c.nDirection) << WceWideToUtf8(c.pName);
-    EXPECT_EQ(p->GetFrameLength(), c.nFrameLength) << WceWideToUtf8(c.pName);
+    EXPECT_TRUE(EqualRect(&rc, &c.m_rcRc)) << WceWideToUtf8(c.m_pszName);
+    EXPECT_EQ(p->GetDirection(), c.m_nDirection) << WceWideToUtf8(c.m_pszName);
+    EXPECT_EQ(p->GetFrameLength(), c.m_nFrameLength) << WceWideToUtf8(c.m_pszName);
     EXPECT_TRUE(p->IsEnabled());
   }
   EXPECT_EQ(Messages(), std::vector<std::string>{});
@@ -98,8 +98,8 @@ TEST_F(WndAnimateSetup, BadElementsAreRefused) {
       u"<OutLrMid type=\"CWceUiGoAni\" direction=\"lr-mid\"/>"
       u"<PushMid type=\"CWceUiSliderAni\" direction=\"lr-mid\"/>");
   const struct {
-    const char16_t* pName;
-    std::vector<std::string> messages;
+    const char16_t* m_pszName;
+    std::vector<std::string> m_Messages;
   } cases[] = {
       {u"Missing",
        {"error: Can not load Missing element  in style file", "error: Can not load animate item Missing"}},
@@ -131,8 +131,8 @@ TEST_F(WndAnimateSetup, BadElementsAreRefused) {
   };
   for (const auto& c : cases) {
     ClearLog();
-    EXPECT_EQ(Get(c.pName), nullptr) << WceWideToUtf8(c.pName);
-    EXPECT_EQ(Messages(), c.messages) << WceWideToUtf8(c.pName);
+    EXPECT_EQ(Get(c.m_pszName), nullptr) << WceWideToUtf8(c.m_pszName);
+    EXPECT_EQ(Messages(), c.m_Messages) << WceWideToUtf8(c.m_pszName);
   }
 }
 
@@ -165,12 +165,12 @@ TEST_F(WndAnimateSetup, ParameterCheckRefusals) {
   std::unique_ptr<CWceUiGenericBitmap> empty(WceUiCreateBitmapObject(16));
   const RECT kMissing = {6, 0, 20, 4};  // touches the right edge, shares no pixel
   const struct {
-    const char* pWhat;
-    CWceUiGenericBitmap* pMixed;
-    CWceUiGenericBitmap* pFrom;
-    CWceUiGenericBitmap* pTo;
-    bool bMissRect;
-    std::string message;
+    const char* m_pszWhat;
+    CWceUiGenericBitmap* m_pMixed;
+    CWceUiGenericBitmap* m_pFrom;
+    CWceUiGenericBitmap* m_pTo;
+    bool m_bMissRect;
+    std::string m_strMessage;
   } cases[] = {
       {"no mixed", nullptr, from.get(), to.get(), false, "check(NULL != pMixedBitmap)fail"},
       {"no from", mixed.get(), nullptr, to.get(), false, "check(NULL != pFromBitmap)fail"},
@@ -187,16 +187,16 @@ TEST_F(WndAnimateSetup, ParameterCheckRefusals) {
        {u"CWceUiBarnAni", u"CWceUiBlendAni", u"CWceUiSliderAni", u"CWceUiComeAni", u"CWceUiGoAni"}) {
     for (const auto& c : cases) {
       std::unique_ptr<CWceUiWndAnimate> p(static_cast<CWceUiWndAnimate*>(WceUiCreateObject(pClass)));
-      if (c.bMissRect) p->SetRect(kMissing);
+      if (c.m_bMissRect) p->SetRect(kMissing);
       ClearLog();
-      EXPECT_FALSE(p->ReStart(c.pMixed, c.pFrom, c.pTo)) << c.pWhat;
-      EXPECT_EQ(1, CountMessages(c.message)) << c.pWhat;
-      EXPECT_EQ(1, CountMessages("In CWceUiWndAnimate::ReStart, CheckParameter failed")) << c.pWhat;
+      EXPECT_FALSE(p->ReStart(c.m_pMixed, c.m_pFrom, c.m_pTo)) << c.m_pszWhat;
+      EXPECT_EQ(1, CountMessages(c.m_strMessage)) << c.m_pszWhat;
+      EXPECT_EQ(1, CountMessages("In CWceUiWndAnimate::ReStart, CheckParameter failed")) << c.m_pszWhat;
       ClearLog();
       DWORD dwLength = 0;
-      EXPECT_FALSE(p->Play(c.pMixed, c.pFrom, c.pTo, 0, &dwLength)) << c.pWhat;
+      EXPECT_FALSE(p->Play(c.m_pMixed, c.m_pFrom, c.m_pTo, 0, &dwLength)) << c.m_pszWhat;
       EXPECT_EQ(1, CountMessages(WceWideToUtf8(pClass) + "::Play failed, CheckParameter return FALSE"))
-          << c.pWhat;
+          << c.m_pszWhat;
     }
   }
 }
@@ -216,30 +216,30 @@ TEST_F(WndAnimateSetup, PlayRefusesBadFramesAndDirections) {
   EXPECT_FALSE(come.Play(mixed.get(), from.get(), to.get(), 1, nullptr));
   EXPECT_EQ(1, CountMessages("check(NULL != lpPlayTime)fail"));
   const struct {
-    const char16_t* pClass;
-    UINT nDirection;
+    const char16_t* m_pszClass;
+    UINT m_nDirection;
   } bad[] = {
       {u"CWceUiBarnAni", 0}, {u"CWceUiBarnAni", 9}, {u"CWceUiSliderAni", 5}, {u"CWceUiComeAni", 6},
       {u"CWceUiComeAni", 8}, {u"CWceUiGoAni", 5},   {u"CWceUiGoAni", 7},
   };
   for (const auto& c : bad) {
-    std::unique_ptr<CWceUiWndAnimate> p(static_cast<CWceUiWndAnimate*>(WceUiCreateObject(c.pClass)));
-    p->SetDirection(c.nDirection);
+    std::unique_ptr<CWceUiWndAnimate> p(static_cast<CWceUiWndAnimate*>(WceUiCreateObject(c.m_pszClass)));
+    p->SetDirection(c.m_nDirection);
     ClearLog();
     // The last frame too: a bad direction never shows the new picture.
     EXPECT_FALSE(p->Play(mixed.get(), from.get(), to.get(), 11, &dwLength));
-    EXPECT_EQ(Messages(),
-              std::vector<std::string>{"error: " + WceWideToUtf8(c.pClass) + "::Play failed , direction " +
-                                       std::to_string(c.nDirection) + " is not valid"});
+    EXPECT_EQ(Messages(), std::vector<std::string>{"error: " + WceWideToUtf8(c.m_pszClass) +
+                                                   "::Play failed , direction " +
+                                                   std::to_string(c.m_nDirection) + " is not valid"});
     EXPECT_EQ(dwMixed, PeekPixel(mixed.get(), 0, 0));
   }
 }
 
 TEST_F(WndAnimateSetup, RandomDirectionsComeFromTheKindsOwnSet) {
   const struct {
-    const char16_t* pClass;
-    std::vector<UINT> byRandom;  // the direction for each random number 0, 1, ...
-    UINT nModulo;
+    const char16_t* m_pszClass;
+    std::vector<UINT> m_Random;  // the direction for each random number 0, 1, ...
+    UINT m_nModulo;
   } cases[] = {
       {u"CWceUiBarnAni", {1, 2, 3, 4, 5, 6, 7, 8}, 8},
       {u"CWceUiSliderAni", {1, 2, 3, 4}, 4},
@@ -247,13 +247,13 @@ TEST_F(WndAnimateSetup, RandomDirectionsComeFromTheKindsOwnSet) {
       {u"CWceUiGoAni", {1, 2, 3, 4, 6, 8}, 6},
   };
   for (const auto& c : cases) {
-    std::unique_ptr<CWceUiWndAnimate> p(static_cast<CWceUiWndAnimate*>(WceUiCreateObject(c.pClass)));
+    std::unique_ptr<CWceUiWndAnimate> p(static_cast<CWceUiWndAnimate*>(WceUiCreateObject(c.m_pszClass)));
     for (unsigned seed = 1; seed <= 40; ++seed) {
       srand(seed);
       const unsigned r = static_cast<unsigned>(rand());
       srand(seed);
       p->SetRandomDirection();
-      EXPECT_EQ(c.byRandom[r % c.nModulo], p->GetDirection()) << WceWideToUtf8(c.pClass) << " " << r;
+      EXPECT_EQ(c.m_Random[r % c.m_nModulo], p->GetDirection()) << WceWideToUtf8(c.m_pszClass) << " " << r;
     }
   }
   CWceUiBlendAni fade;

@@ -13,8 +13,8 @@ class CFhIgnoreMsgTest : public WceUiTestRoot {
     msg.time = time;
     return msg;
   }
-  HWND m_w1 = reinterpret_cast<HWND>(0x1000);
-  HWND m_w2 = reinterpret_cast<HWND>(0x2000);
+  HWND m_hW1 = reinterpret_cast<HWND>(0x1000);
+  HWND m_hW2 = reinterpret_cast<HWND>(0x2000);
 };
 
 TEST_F(CFhIgnoreMsgTest, HoldsThePointerMessagesAndSixtyOneMore) {
@@ -30,17 +30,17 @@ TEST_F(CFhIgnoreMsgTest, HoldsThePointerMessagesAndSixtyOneMore) {
 
 TEST_F(CFhIgnoreMsgTest, HoldsAHundredAndTwentyEightMarks) {
   CFhIgnoreMsg filter;
-  for (int i = 0; i < 128; ++i) EXPECT_TRUE(filter.AddHwndTime(m_w1, 10 + i)) << i;
-  EXPECT_FALSE(filter.AddHwndTime(m_w2, 5));
+  for (int i = 0; i < 128; ++i) EXPECT_TRUE(filter.AddHwndTime(m_hW1, 10 + i)) << i;
+  EXPECT_FALSE(filter.AddHwndTime(m_hW2, 5));
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], "error: In CFhIgnoreMsg::AddHwndTime, Too many ignore HWNDs");
 }
 
 struct MarkCase {
-  const char* name;
-  DWORD mark;
-  DWORD time;
-  BOOL dropped;
+  const char* m_pszName;
+  DWORD m_dwMark;
+  DWORD m_dwTime;
+  BOOL m_bDropped;
 };
 
 TEST_F(CFhIgnoreMsgTest, MessageNotLaterThanTheMarkIsDroppedAcrossTheTickWrap) {
@@ -55,26 +55,26 @@ TEST_F(CFhIgnoreMsgTest, MessageNotLaterThanTheMarkIsDroppedAcrossTheTickWrap) {
   };
   for (const MarkCase& c : cases) {
     CFhIgnoreMsg filter;
-    filter.AddHwndTime(m_w1, c.mark);
-    MSG msg = Msg(m_w1, WM_LBUTTONDOWN, c.time);
-    EXPECT_EQ(filter.IsIgnore(&msg), c.dropped) << c.name;
+    filter.AddHwndTime(m_hW1, c.m_dwMark);
+    MSG msg = Msg(m_hW1, WM_LBUTTONDOWN, c.m_dwTime);
+    EXPECT_EQ(filter.IsIgnore(&msg), c.m_bDropped) << c.m_pszName;
     // A message that passed its mark clears the window's marks; a dropped one leaves them.
-    EXPECT_EQ(filter.GetHwndTimeCount(), c.dropped ? 1 : 0) << c.name;
+    EXPECT_EQ(filter.GetHwndTimeCount(), c.m_bDropped ? 1 : 0) << c.m_pszName;
   }
 }
 
 TEST_F(CFhIgnoreMsgTest, PassingMessageClearsEveryMarkOfItsWindowOnly) {
   CFhIgnoreMsg filter;
-  filter.AddHwndTime(m_w1, 100);
-  filter.AddHwndTime(m_w2, 100);
-  filter.AddHwndTime(m_w1, 200);
-  MSG early = Msg(m_w1, WM_MOUSEMOVE, 150);  // the newest mark of the window decides
+  filter.AddHwndTime(m_hW1, 100);
+  filter.AddHwndTime(m_hW2, 100);
+  filter.AddHwndTime(m_hW1, 200);
+  MSG early = Msg(m_hW1, WM_MOUSEMOVE, 150);  // the newest mark of the window decides
   EXPECT_TRUE(filter.IsIgnore(&early));
   EXPECT_EQ(filter.GetHwndTimeCount(), 3);
-  MSG late = Msg(m_w1, WM_LBUTTONUP, 201);
+  MSG late = Msg(m_hW1, WM_LBUTTONUP, 201);
   EXPECT_FALSE(filter.IsIgnore(&late));
   EXPECT_EQ(filter.GetHwndTimeCount(), 1);
-  MSG other = Msg(m_w2, WM_LBUTTONDOWN, 100);
+  MSG other = Msg(m_hW2, WM_LBUTTONDOWN, 100);
   EXPECT_TRUE(filter.IsIgnore(&other));
   // Once cleared, early messages of the first window pass too.
   EXPECT_FALSE(filter.IsIgnore(&early));
@@ -82,11 +82,11 @@ TEST_F(CFhIgnoreMsgTest, PassingMessageClearsEveryMarkOfItsWindowOnly) {
 
 TEST_F(CFhIgnoreMsgTest, MessagesNotHeldAndWindowsWithoutMarkPass) {
   CFhIgnoreMsg filter;
-  filter.AddHwndTime(m_w1, 100);
-  MSG key = Msg(m_w1, 0x0100, 50);
+  filter.AddHwndTime(m_hW1, 100);
+  MSG key = Msg(m_hW1, 0x0100, 50);
   EXPECT_FALSE(filter.IsIgnore(&key));
   EXPECT_EQ(filter.GetHwndTimeCount(), 1);  // a message not held leaves the marks alone
-  MSG unmarked = Msg(m_w2, WM_LBUTTONDOWN, 50);
+  MSG unmarked = Msg(m_hW2, WM_LBUTTONDOWN, 50);
   EXPECT_FALSE(filter.IsIgnore(&unmarked));
   filter.AddIgnoreMsg(0x0100);
   EXPECT_TRUE(filter.IsIgnore(&key));
@@ -95,25 +95,25 @@ TEST_F(CFhIgnoreMsgTest, MessagesNotHeldAndWindowsWithoutMarkPass) {
 TEST_F(CFhIgnoreMsgTest, MarkWithoutTimeTakesTheTick) {
   wce::SetManualTick(0xFFFFFFFEu);
   CFhIgnoreMsg filter;
-  filter.AddHwnd(m_w1, 0);
-  MSG atMark = Msg(m_w1, WM_LBUTTONDOWN, 0xFFFFFFFEu);
+  filter.AddHwnd(m_hW1, 0);
+  MSG atMark = Msg(m_hW1, WM_LBUTTONDOWN, 0xFFFFFFFEu);
   EXPECT_TRUE(filter.IsIgnore(&atMark));
-  MSG afterWrap = Msg(m_w1, WM_LBUTTONDOWN, 3);
+  MSG afterWrap = Msg(m_hW1, WM_LBUTTONDOWN, 3);
   EXPECT_FALSE(filter.IsIgnore(&afterWrap));
-  filter.AddHwnd(m_w1, 77);
-  MSG before = Msg(m_w1, WM_LBUTTONDOWN, 77);
+  filter.AddHwnd(m_hW1, 77);
+  MSG before = Msg(m_hW1, WM_LBUTTONDOWN, 77);
   EXPECT_TRUE(filter.IsIgnore(&before));
 }
 
 TEST_F(CFhIgnoreMsgTest, RemoveHwndKeepsTheOrderOfTheOthers) {
   CFhIgnoreMsg filter;
-  filter.AddHwndTime(m_w2, 300);
-  filter.AddHwndTime(m_w1, 100);
-  filter.AddHwndTime(m_w2, 100);
-  filter.RemoveHwnd(m_w1);
+  filter.AddHwndTime(m_hW2, 300);
+  filter.AddHwndTime(m_hW1, 100);
+  filter.AddHwndTime(m_hW2, 100);
+  filter.RemoveHwnd(m_hW1);
   EXPECT_EQ(filter.GetHwndTimeCount(), 2);
   // The newest mark of w2 (100) still decides before the older one (300).
-  MSG msg = Msg(m_w2, WM_LBUTTONDOWN, 200);
+  MSG msg = Msg(m_hW2, WM_LBUTTONDOWN, 200);
   EXPECT_FALSE(filter.IsIgnore(&msg));
   EXPECT_EQ(filter.GetHwndTimeCount(), 0);
 }
@@ -121,7 +121,7 @@ TEST_F(CFhIgnoreMsgTest, RemoveHwndKeepsTheOrderOfTheOthers) {
 TEST_F(CFhIgnoreMsgTest, TheHolderKeepsOneFilter) {
   CFhIgnoreMsg* filter = WceUiGetGlobals()->GetIgnoreMsg();
   EXPECT_EQ(filter, WceUiGetGlobals()->GetIgnoreMsg());
-  filter->AddHwndTime(m_w1, 100);
+  filter->AddHwndTime(m_hW1, 100);
   WceUiGetGlobals()->Reset();
   EXPECT_EQ(filter->GetHwndTimeCount(), 0);
   EXPECT_EQ(filter->GetIgnoreMsgCount(), 3);

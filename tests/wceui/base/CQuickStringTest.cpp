@@ -29,14 +29,14 @@ TEST_F(CQuickStringTest, SetFromItsOwnTextKeepsTheText) {
   // Whole text and tails of it, inline and on the heap, into inline and onto the heap.
   const std::u16string longText = u"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJ";
   struct Case {
-    std::u16string start;
-    size_t offset;
+    std::u16string m_strStart;
+    size_t m_nOffset;
   };
   const Case cases[] = {{u"short", 0}, {u"short", 2}, {longText, 0}, {longText, 3}, {longText, 30}};
   for (const Case& c : cases) {
-    CQuickString s(c.start.c_str());
-    s.SetString(s.GetString() + c.offset);
-    EXPECT_EQ(std::u16string(s.GetString()), c.start.substr(c.offset));
+    CQuickString s(c.m_strStart.c_str());
+    s.SetString(s.GetString() + c.m_nOffset);
+    EXPECT_EQ(std::u16string(s.GetString()), c.m_strStart.substr(c.m_nOffset));
   }
   CQuickString s(longText.c_str());
   s = s;

@@ -9,15 +9,15 @@
 namespace {
 
 struct SizeStep {
-  int size;
-  int step;
-  int expectedCapacity;
+  int m_nSize;
+  int m_nStep;
+  int m_nExpectedCapacity;
 };
 
 // The capacity after each SetSize, starting from an empty array.
 struct GrowthCase {
-  const char* name;
-  std::vector<SizeStep> steps;
+  const char* m_pszName;
+  std::vector<SizeStep> m_Steps;
 };
 
 TEST(CWceUiDWordArrayTest, CapacityFollowsTheGrowthRules) {
@@ -33,10 +33,10 @@ TEST(CWceUiDWordArrayTest, CapacityFollowsTheGrowthRules) {
   };
   for (const GrowthCase& c : cases) {
     CWceUiDWordArray array;
-    for (const SizeStep& s : c.steps) {
-      ASSERT_TRUE(array.SetSize(s.size, s.step)) << c.name;
-      EXPECT_EQ(array.GetSize(), s.size) << c.name;
-      EXPECT_EQ(array.GetCapacity(), s.expectedCapacity) << c.name << " size " << s.size;
+    for (const SizeStep& s : c.m_Steps) {
+      ASSERT_TRUE(array.SetSize(s.m_nSize, s.m_nStep)) << c.m_pszName;
+      EXPECT_EQ(array.GetSize(), s.m_nSize) << c.m_pszName;
+      EXPECT_EQ(array.GetCapacity(), s.m_nExpectedCapacity) << c.m_pszName << " size " << s.m_nSize;
     }
   }
 }

@@ -8,11 +8,11 @@ namespace {
 
 // An element that can sit in two lists at once, as a layer does.
 struct Node {
-  int value = 0;
-  Node* pPre = nullptr;
-  Node* pNext = nullptr;
-  Node* pOtherPre = nullptr;
-  Node* pOtherNext = nullptr;
+  int m_nValue = 0;
+  Node* m_pPre = nullptr;
+  Node* m_pNext = nullptr;
+  Node* m_pOtherPre = nullptr;
+  Node* m_pOtherNext = nullptr;
 };
 
 class CWceUiListTest : public WceUiTestRoot {
@@ -20,65 +20,65 @@ class CWceUiListTest : public WceUiTestRoot {
   static std::vector<int> Forward(const CWceUiHTList& list) {
     std::vector<int> out;
     for (void* p = list.GetHead(); p != nullptr; p = list.GetNext(p))
-      out.push_back(static_cast<Node*>(p)->value);
+      out.push_back(static_cast<Node*>(p)->m_nValue);
     return out;
   }
   static std::vector<int> Backward(const CWceUiHTList& list) {
     std::vector<int> out;
     for (void* p = list.GetTail(); p != nullptr; p = list.GetPre(p))
-      out.insert(out.begin(), static_cast<Node*>(p)->value);
+      out.insert(out.begin(), static_cast<Node*>(p)->m_nValue);
     return out;
   }
   static std::vector<int> Values(const CWceUiHList& list) {
     std::vector<int> out;
     for (void* p = list.GetHead(); p != nullptr; p = list.GetNext(p))
-      out.push_back(static_cast<Node*>(p)->value);
+      out.push_back(static_cast<Node*>(p)->m_nValue);
     return out;
   }
-  Node m_nodes[5] = {{0}, {1}, {2}, {3}, {4}};
+  Node m_aNodes[5] = {{0}, {1}, {2}, {3}, {4}};
 };
 
 CWceUiHTList MainList() {
-  return CWceUiHTList(offsetof(Node, pPre), offsetof(Node, pNext));
+  return CWceUiHTList(offsetof(Node, m_pPre), offsetof(Node, m_pNext));
 }
 
 struct RemoveCase {
-  const char* name;
-  int removed;
-  std::vector<int> left;
+  const char* m_pszName;
+  int m_nRemoved;
+  std::vector<int> m_Left;
 };
 
 TEST_F(CWceUiListTest, RemovingHeadTailOrMiddleKeepsBothDirections) {
   const RemoveCase cases[] = {{"head", 0, {1, 2, 3}}, {"middle", 2, {0, 1, 3}}, {"tail", 3, {0, 1, 2}}};
   for (const RemoveCase& c : cases) {
     CWceUiHTList list = MainList();
-    for (int i = 0; i < 4; ++i) list.AddTail(&m_nodes[i]);
-    EXPECT_TRUE(list.Remove(&m_nodes[c.removed])) << c.name;
-    EXPECT_EQ(Forward(list), c.left) << c.name;
-    EXPECT_EQ(Backward(list), c.left) << c.name;
-    EXPECT_EQ(list.GetCount(), 3) << c.name;
-    EXPECT_EQ(m_nodes[c.removed].pPre, nullptr);
-    EXPECT_EQ(m_nodes[c.removed].pNext, nullptr);
+    for (int i = 0; i < 4; ++i) list.AddTail(&m_aNodes[i]);
+    EXPECT_TRUE(list.Remove(&m_aNodes[c.m_nRemoved])) << c.m_pszName;
+    EXPECT_EQ(Forward(list), c.m_Left) << c.m_pszName;
+    EXPECT_EQ(Backward(list), c.m_Left) << c.m_pszName;
+    EXPECT_EQ(list.GetCount(), 3) << c.m_pszName;
+    EXPECT_EQ(m_aNodes[c.m_nRemoved].m_pPre, nullptr);
+    EXPECT_EQ(m_aNodes[c.m_nRemoved].m_pNext, nullptr);
   }
 }
 
 TEST_F(CWceUiListTest, RemoveHeadAndTailEmptyTheList) {
   CWceUiHTList list = MainList();
   EXPECT_TRUE(list.IsEmpty());
-  list.AddTail(&m_nodes[0]);
-  list.AddTail(&m_nodes[1]);
-  list.AddTail(&m_nodes[2]);
-  EXPECT_EQ(list.RemoveHead(), &m_nodes[0]);
-  EXPECT_EQ(list.RemoveTail(), &m_nodes[2]);
-  EXPECT_EQ(list.GetHead(), &m_nodes[1]);
-  EXPECT_EQ(list.GetTail(), &m_nodes[1]);
-  EXPECT_EQ(list.RemoveTail(), &m_nodes[1]);
+  list.AddTail(&m_aNodes[0]);
+  list.AddTail(&m_aNodes[1]);
+  list.AddTail(&m_aNodes[2]);
+  EXPECT_EQ(list.RemoveHead(), &m_aNodes[0]);
+  EXPECT_EQ(list.RemoveTail(), &m_aNodes[2]);
+  EXPECT_EQ(list.GetHead(), &m_aNodes[1]);
+  EXPECT_EQ(list.GetTail(), &m_aNodes[1]);
+  EXPECT_EQ(list.RemoveTail(), &m_aNodes[1]);
   EXPECT_TRUE(list.IsEmpty());
   EXPECT_EQ(list.GetTail(), nullptr);
   EXPECT_TRUE(Log().empty());
   EXPECT_EQ(list.RemoveHead(), nullptr);
   EXPECT_EQ(list.RemoveTail(), nullptr);
-  EXPECT_FALSE(list.Remove(&m_nodes[0]));
+  EXPECT_FALSE(list.Remove(&m_aNodes[0]));
   std::vector<std::string> m = Messages();
   ASSERT_EQ(m.size(), 2u);
   EXPECT_EQ(m[0], "error: CWceUiHTList::RemoveHead,check(NULL != m_pHead)fail");
@@ -88,13 +88,13 @@ TEST_F(CWceUiListTest, RemoveHeadAndTailEmptyTheList) {
 TEST_F(CWceUiListTest, RemovingAnElementOfAnotherListTouchesNothing) {
   CWceUiHTList list = MainList();
   CWceUiHTList other = MainList();
-  list.AddTail(&m_nodes[0]);
-  list.AddTail(&m_nodes[1]);
-  other.AddTail(&m_nodes[2]);
-  other.AddTail(&m_nodes[3]);
-  other.AddTail(&m_nodes[4]);
+  list.AddTail(&m_aNodes[0]);
+  list.AddTail(&m_aNodes[1]);
+  other.AddTail(&m_aNodes[2]);
+  other.AddTail(&m_aNodes[3]);
+  other.AddTail(&m_aNodes[4]);
   // Node 3 has both links set, as a middle element of ours would.
-  EXPECT_FALSE(list.Remove(&m_nodes[3]));
+  EXPECT_FALSE(list.Remove(&m_aNodes[3]));
   EXPECT_EQ(Forward(list), (std::vector<int>{0, 1}));
   EXPECT_EQ(Forward(other), (std::vector<int>{2, 3, 4}));
   EXPECT_EQ(Backward(other), (std::vector<int>{2, 3, 4}));
@@ -107,10 +107,10 @@ TEST_F(CWceUiListTest, RemovingAnElementOfAnotherListTouchesNothing) {
 
 TEST_F(CWceUiListTest, AnElementCarriesLinksForTwoLists) {
   CWceUiHTList list = MainList();
-  CWceUiHTList other(offsetof(Node, pOtherPre), offsetof(Node, pOtherNext));
-  for (int i = 0; i < 3; ++i) list.AddTail(&m_nodes[i]);
-  for (int i = 2; i >= 0; --i) other.AddTail(&m_nodes[i]);
-  EXPECT_TRUE(other.Remove(&m_nodes[1]));
+  CWceUiHTList other(offsetof(Node, m_pOtherPre), offsetof(Node, m_pOtherNext));
+  for (int i = 0; i < 3; ++i) list.AddTail(&m_aNodes[i]);
+  for (int i = 2; i >= 0; --i) other.AddTail(&m_aNodes[i]);
+  EXPECT_TRUE(other.Remove(&m_aNodes[1]));
   EXPECT_EQ(Forward(list), (std::vector<int>{0, 1, 2}));
   EXPECT_EQ(Forward(other), (std::vector<int>{2, 0}));
   list.RemoveAll();
@@ -119,24 +119,24 @@ TEST_F(CWceUiListTest, AnElementCarriesLinksForTwoLists) {
 }
 
 TEST_F(CWceUiListTest, SameOffsetsAreReported) {
-  CWceUiHTList list(offsetof(Node, pNext), offsetof(Node, pNext));
+  CWceUiHTList list(offsetof(Node, m_pNext), offsetof(Node, m_pNext));
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], "error: CWceUiHTList::CWceUiHTList,check(m_nPreOffset != m_nNextOffset)fail");
 }
 
 TEST_F(CWceUiListTest, SinglyLinkedListAddsAtTheHeadAndRemovesOnlyItsOwn) {
-  CWceUiHList list(offsetof(Node, pNext));
-  EXPECT_FALSE(list.Remove(&m_nodes[0]));
-  for (int i = 0; i < 4; ++i) list.AddHead(&m_nodes[i]);
+  CWceUiHList list(offsetof(Node, m_pNext));
+  EXPECT_FALSE(list.Remove(&m_aNodes[0]));
+  for (int i = 0; i < 4; ++i) list.AddHead(&m_aNodes[i]);
   EXPECT_EQ(Values(list), (std::vector<int>{3, 2, 1, 0}));
-  EXPECT_TRUE(list.Remove(&m_nodes[2]));
-  EXPECT_EQ(m_nodes[2].pNext, nullptr);
-  EXPECT_TRUE(list.Remove(&m_nodes[3]));
-  EXPECT_TRUE(list.Remove(&m_nodes[0]));
+  EXPECT_TRUE(list.Remove(&m_aNodes[2]));
+  EXPECT_EQ(m_aNodes[2].m_pNext, nullptr);
+  EXPECT_TRUE(list.Remove(&m_aNodes[3]));
+  EXPECT_TRUE(list.Remove(&m_aNodes[0]));
   EXPECT_EQ(Values(list), (std::vector<int>{1}));
-  Node stranger = {7, nullptr, &m_nodes[1]};
+  Node stranger = {7, nullptr, &m_aNodes[1]};
   EXPECT_FALSE(list.Remove(&stranger));
-  EXPECT_FALSE(list.Remove(&m_nodes[4]));
+  EXPECT_FALSE(list.Remove(&m_aNodes[4]));
   EXPECT_EQ(Values(list), (std::vector<int>{1}));
   EXPECT_EQ(list.GetCount(), 1);
   list.RemoveAll();

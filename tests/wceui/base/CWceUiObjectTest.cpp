@@ -19,9 +19,9 @@ TEST_F(CWceUiObjectTest, ObjectsReportTheirMostDerivedClass) {
 }
 
 struct KindCase {
-  const char16_t* cls;
-  const char16_t* base;
-  BOOL kind;
+  const char16_t* m_pszCls;
+  const char16_t* m_pszBase;
+  BOOL m_bKind;
 };
 
 TEST_F(CWceUiObjectTest, IsKindOfWalksTheBaseChain) {
@@ -34,10 +34,11 @@ TEST_F(CWceUiObjectTest, IsKindOfWalksTheBaseChain) {
       {u"CProbeEarly", u"CProbeLateBase", TRUE},  {u"CProbeEarly", u"CWceUiObject", TRUE},
   };
   for (const KindCase& c : cases) {
-    std::unique_ptr<CWceUiObject> object = Create(c.cls);
-    ASSERT_NE(object, nullptr) << WceWideToUtf8(c.cls);
-    EXPECT_EQ(std::u16string(object->GetClassName()), c.cls);
-    EXPECT_EQ(object->IsKindOf(c.base), c.kind) << WceWideToUtf8(c.cls) << " of " << WceWideToUtf8(c.base);
+    std::unique_ptr<CWceUiObject> object = Create(c.m_pszCls);
+    ASSERT_NE(object, nullptr) << WceWideToUtf8(c.m_pszCls);
+    EXPECT_EQ(std::u16string(object->GetClassName()), c.m_pszCls);
+    EXPECT_EQ(object->IsKindOf(c.m_pszBase), c.m_bKind)
+        << WceWideToUtf8(c.m_pszCls) << " of " << WceWideToUtf8(c.m_pszBase);
   }
   EXPECT_TRUE(Log().empty());
   CProbeAnimate animate;

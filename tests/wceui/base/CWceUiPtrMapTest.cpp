@@ -16,11 +16,11 @@ void* Value(uintptr_t n) {
 
 TEST(CWceUiPtrMapTest, BucketIsTheKeyShiftedByFourModuloTheTableSize) {
   struct HashCase {
-    uintptr_t key;
-    uintptr_t hash;
+    uintptr_t m_nKey;
+    uintptr_t m_nHash;
   };
   const HashCase cases[] = {{0x0, 0}, {0xF, 0}, {0x10, 1}, {0x110, 0x11}, {0x10000, 0x1000}};
-  for (const HashCase& c : cases) EXPECT_EQ(CWceUiPtrMap::HashKey(Key(c.key)), c.hash) << c.key;
+  for (const HashCase& c : cases) EXPECT_EQ(CWceUiPtrMap::HashKey(Key(c.m_nKey)), c.m_nHash) << c.m_nKey;
   EXPECT_EQ(CWceUiPtrMap().GetHashTableSize(), 17u);
   EXPECT_EQ(CWceUiPtrMap(401).GetHashTableSize(), 401u);
 }

@@ -20,10 +20,10 @@ namespace {
 class WceUiGeometryTest : public WceUiTestRoot {};
 
 struct RectTextCase {
-  const char16_t* text;
-  BOOL ok;
-  RECT rect;
-  bool logged;  // the far corner does not fit: the check line names the sums
+  const char16_t* m_pszText;
+  BOOL m_bOk;
+  RECT m_rcRect;
+  bool m_bLogged;  // the far corner does not fit: the check line names the sums
 };
 
 TEST_F(WceUiGeometryTest, RectTextGivesXYAndFarCorner) {
@@ -48,13 +48,13 @@ TEST_F(WceUiGeometryTest, RectTextGivesXYAndFarCorner) {
   for (const RectTextCase& c : cases) {
     ClearLog();
     RECT r = {7, 7, 7, 7};
-    EXPECT_EQ(ConvertRectStrToRect(c.text, &r), c.ok) << WceWideToUtf8(c.text);
-    EXPECT_EQ(r, c.rect) << WceWideToUtf8(c.text);
+    EXPECT_EQ(ConvertRectStrToRect(c.m_pszText, &r), c.m_bOk) << WceWideToUtf8(c.m_pszText);
+    EXPECT_EQ(r, c.m_rcRect) << WceWideToUtf8(c.m_pszText);
     std::vector<std::string> expected;
-    if (c.logged) {
+    if (c.m_bLogged) {
       expected.push_back("error: ConvertRectStrToRect,check(FitsLong(nRight) && FitsLong(nBottom))fail");
     }
-    EXPECT_EQ(Messages(), expected) << WceWideToUtf8(c.text);
+    EXPECT_EQ(Messages(), expected) << WceWideToUtf8(c.m_pszText);
   }
   ClearLog();
   RECT r;
@@ -75,10 +75,10 @@ TEST_F(WceUiGeometryTest, LargeRectangleMarksNotSet) {
 }
 
 struct BltCase {
-  const char* name;
-  RECT dstBound, srcBound, dst, src;
-  BOOL ok;
-  RECT outDst, outSrc;
+  const char* m_pszName;
+  RECT m_rcDstBound, m_rcSrcBound, m_rcDst, m_rcSrc;
+  BOOL m_bOk;
+  RECT m_rcOutDst, m_rcOutSrc;
 };
 
 TEST_F(WceUiGeometryTest, CopyRectanglesAreClippedToBothBounds) {
@@ -134,9 +134,10 @@ TEST_F(WceUiGeometryTest, CopyRectanglesAreClippedToBothBounds) {
   };
   for (const BltCase& c : cases) {
     RECT d = {9, 9, 9, 9}, s = {9, 9, 9, 9};
-    EXPECT_EQ(CalcBitBltRects(&d, &s, c.dstBound, c.srcBound, c.dst, c.src), c.ok) << c.name;
-    EXPECT_EQ(d, c.outDst) << c.name;
-    EXPECT_EQ(s, c.outSrc) << c.name;
+    EXPECT_EQ(CalcBitBltRects(&d, &s, c.m_rcDstBound, c.m_rcSrcBound, c.m_rcDst, c.m_rcSrc), c.m_bOk)
+        << c.m_pszName;
+    EXPECT_EQ(d, c.m_rcOutDst) << c.m_pszName;
+    EXPECT_EQ(s, c.m_rcOutSrc) << c.m_pszName;
   }
   EXPECT_TRUE(Log().empty());
 }
@@ -204,17 +205,18 @@ TEST_F(WceUiGeometryTest, StretchRectanglesFollowTheScale) {
   };
   for (const BltCase& c : cases) {
     RECT d = {9, 9, 9, 9}, s = {9, 9, 9, 9};
-    EXPECT_EQ(CalcStretchBltRects(&d, &s, c.dstBound, c.srcBound, c.dst, c.src), c.ok) << c.name;
-    EXPECT_EQ(d, c.outDst) << c.name;
-    EXPECT_EQ(s, c.outSrc) << c.name;
+    EXPECT_EQ(CalcStretchBltRects(&d, &s, c.m_rcDstBound, c.m_rcSrcBound, c.m_rcDst, c.m_rcSrc), c.m_bOk)
+        << c.m_pszName;
+    EXPECT_EQ(d, c.m_rcOutDst) << c.m_pszName;
+    EXPECT_EQ(s, c.m_rcOutSrc) << c.m_pszName;
   }
 }
 
 struct AlignCase {
-  const char* name;
-  RECT dst, src;
-  UINT align;
-  RECT outDst, outSrc;
+  const char* m_pszName;
+  RECT m_rcDst, m_rcSrc;
+  UINT m_nAlign;
+  RECT m_rcOutDst, m_rcOutSrc;
 };
 
 TEST_F(WceUiGeometryTest, AlignmentPlacesSourceOrTakesAWindowOfIt) {
@@ -229,14 +231,14 @@ TEST_F(WceUiGeometryTest, AlignmentPlacesSourceOrTakesAWindowOfIt) {
   };
   for (const AlignCase& c : cases) {
     RECT d, s;
-    CalcAlignRects(&d, &s, c.dst, c.src, c.align);
-    EXPECT_EQ(d, c.outDst) << c.name;
-    EXPECT_EQ(s, c.outSrc) << c.name;
+    CalcAlignRects(&d, &s, c.m_rcDst, c.m_rcSrc, c.m_nAlign);
+    EXPECT_EQ(d, c.m_rcOutDst) << c.m_pszName;
+    EXPECT_EQ(s, c.m_rcOutSrc) << c.m_pszName;
   }
 }
 
 struct DisplacementCase {
-  int n, count, total, expected;
+  int m_nN, m_nCount, m_nTotal, m_nExpected;
 };
 
 TEST_F(WceUiGeometryTest, DisplacementEasesInAndOut) {
@@ -245,8 +247,8 @@ TEST_F(WceUiGeometryTest, DisplacementEasesInAndOut) {
       {6, 12, 800, 522}, {0, 2, 100, 50},   {0, 3, 90, 45},     {1, 3, 90, 45},     {2, 3, 90, 90},
   };
   for (const DisplacementCase& c : cases) {
-    EXPECT_EQ(CalcAnidisplacement(c.n, c.count, c.total), c.expected)
-        << c.n << "/" << c.count << " of " << c.total;
+    EXPECT_EQ(CalcAnidisplacement(c.m_nN, c.m_nCount, c.m_nTotal), c.m_nExpected)
+        << c.m_nN << "/" << c.m_nCount << " of " << c.m_nTotal;
   }
   EXPECT_TRUE(Log().empty());
   // Never backwards over a whole movement.
@@ -276,8 +278,8 @@ TEST_F(WceUiGeometryTest, DisplacementOutsideTheFramesIsReportedAndZero) {
 }
 
 struct HashCase {
-  UINT expected;
-  UINT buckets;
+  UINT m_nExpected;
+  UINT m_nBuckets;
 };
 
 TEST_F(WceUiGeometryTest, HashSizeIsAPrimeBelowTheLoad) {
@@ -285,7 +287,7 @@ TEST_F(WceUiGeometryTest, HashSizeIsAPrimeBelowTheLoad) {
       {0, 17},      {10, 17},     {13, 17},      {14, 17},       {80, 97},         {81, 97},
       {7977, 9967}, {7978, 9919}, {8000, 10019}, {10000, 12519}, {100000, 125019},
   };
-  for (const HashCase& c : cases) EXPECT_EQ(FhGetHashTableSize(c.expected), c.buckets) << c.expected;
+  for (const HashCase& c : cases) EXPECT_EQ(FhGetHashTableSize(c.m_nExpected), c.m_nBuckets) << c.m_nExpected;
   EXPECT_EQ(FhGetPrime(0), 17);
   EXPECT_EQ(FhGetPrime(1), 19);
   EXPECT_EQ(FhGetPrime(kFhPrimeCount - 1), 9973);

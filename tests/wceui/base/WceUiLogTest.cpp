@@ -17,8 +17,8 @@ namespace {
 class WceUiLogTest : public WceUiTestRoot {};
 
 struct LineCase {
-  int level;
-  const char16_t* expected;
+  int m_nLevel;
+  const char16_t* m_pszExpected;
 };
 
 TEST_F(WceUiLogTest, LineIsStampLevelWordMessageAndCrLf) {
@@ -35,7 +35,7 @@ TEST_F(WceUiLogTest, LineIsStampLevelWordMessageAndCrLf) {
       {4, u"07:08:09 2024-03-05  hello\r\n"},
   };
   for (const LineCase& c : cases) {
-    EXPECT_EQ(WceUiFormatLogLine(c.level, st, u"hello"), std::u16string(c.expected)) << c.level;
+    EXPECT_EQ(WceUiFormatLogLine(c.m_nLevel, st, u"hello"), std::u16string(c.m_pszExpected)) << c.m_nLevel;
   }
 }
 
@@ -80,8 +80,8 @@ TEST_F(WceUiLogTest, NarrowLineIsWidenedByteByByte) {
 }
 
 struct NameCase {
-  const char* signature;
-  const char* name;
+  const char* m_pszSignature;
+  const char* m_pszName;
 };
 
 TEST_F(WceUiLogTest, FunctionNameIsTakenFromTheSignature) {
@@ -92,7 +92,8 @@ TEST_F(WceUiLogTest, FunctionNameIsTakenFromTheSignature) {
       {"CWceUiBgItem::CWceUiBgItem(const CWceUiBgItem&)", "CWceUiBgItem::CWceUiBgItem"},
       {"CWceUiObject* WceUiCreateObject(LPCWSTR)", "WceUiCreateObject"},
   };
-  for (const NameCase& c : cases) EXPECT_EQ(WceUiFunctionName(c.signature), c.name) << c.signature;
+  for (const NameCase& c : cases)
+    EXPECT_EQ(WceUiFunctionName(c.m_pszSignature), c.m_pszName) << c.m_pszSignature;
 }
 
 TEST_F(WceUiLogTest, FailedCheckLogsFunctionAndConditionAndGoesOn) {

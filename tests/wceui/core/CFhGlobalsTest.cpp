@@ -11,18 +11,18 @@ class CFhGlobalsTest : public WceUiTestRoot {
  protected:
   void SetUp() override {
     WceUiTestRoot::SetUp();
-    m_screen = wce::GetScreen();
+    m_Screen = wce::GetScreen();
   }
   void TearDown() override {
-    wce::SetScreen(m_screen.m_nWidth, m_screen.m_nHeight, m_screen.m_nBitsPerPixel);
+    wce::SetScreen(m_Screen.m_nWidth, m_Screen.m_nHeight, m_Screen.m_nBitsPerPixel);
     WceUiTestRoot::TearDown();
   }
-  wce::ScreenConfig m_screen = {};
+  wce::ScreenConfig m_Screen = {};
 };
 
 struct DirCase {
-  const char16_t* given;
-  const char16_t* stored;
+  const char16_t* m_pszGiven;
+  const char16_t* m_pszStored;
 };
 
 TEST_F(CFhGlobalsTest, DirectoriesAreMadeAbsoluteWithOneTrailingSeparator) {
@@ -39,10 +39,10 @@ TEST_F(CFhGlobalsTest, DirectoriesAreMadeAbsoluteWithOneTrailingSeparator) {
   };
   CFhGlobalData* data = WceUiGetGlobals()->GetGlobalData();
   for (const DirCase& c : cases) {
-    data->SetWndDir(c.given);
-    data->SetResDir(c.given);
-    EXPECT_EQ(std::u16string(data->GetWndDir()), c.stored) << WceWideToUtf8(c.given);
-    EXPECT_EQ(std::u16string(data->GetResDir()), c.stored) << WceWideToUtf8(c.given);
+    data->SetWndDir(c.m_pszGiven);
+    data->SetResDir(c.m_pszGiven);
+    EXPECT_EQ(std::u16string(data->GetWndDir()), c.m_pszStored) << WceWideToUtf8(c.m_pszGiven);
+    EXPECT_EQ(std::u16string(data->GetResDir()), c.m_pszStored) << WceWideToUtf8(c.m_pszGiven);
   }
   data->SetWndDir(nullptr);
   ASSERT_EQ(Messages().size(), 1u);
@@ -81,11 +81,11 @@ TEST_F(CFhGlobalsTest, LogFileIsNamedAfterTheProgramAndStartsWithTheByteOrderMar
   };
   for (const DirCase& c : cases) {
     CFhLogFile file;
-    ASSERT_TRUE(file.Open(c.given)) << WceWideToUtf8(c.given);
-    EXPECT_EQ(std::u16string(file.GetPath()), c.stored);
+    ASSERT_TRUE(file.Open(c.m_pszGiven)) << WceWideToUtf8(c.m_pszGiven);
+    EXPECT_EQ(std::u16string(file.GetPath()), c.m_pszStored);
     EXPECT_TRUE(file.IsOpen());
     file.Close();
-    EXPECT_EQ(Bytes(c.stored), std::string("\xFF\xFE"));
+    EXPECT_EQ(Bytes(c.m_pszStored), std::string("\xFF\xFE"));
   }
 }
 
@@ -114,9 +114,9 @@ TEST_F(CFhGlobalsTest, HolderOpensItsLogFileInTheProgramDirectory) {
 }
 
 struct CutCase {
-  const char16_t* path;
-  BOOL ok;
-  const char16_t* cut;
+  const char16_t* m_pszPath;
+  BOOL m_bOk;
+  const char16_t* m_pszCut;
 };
 
 TEST_F(CFhGlobalsTest, DirectoryOfAFilePathKeepsItsSeparator) {
@@ -127,9 +127,9 @@ TEST_F(CFhGlobalsTest, DirectoryOfAFilePathKeepsItsSeparator) {
       {u"name.bmp", FALSE, u"name.bmp"},
   };
   for (const CutCase& c : cases) {
-    std::u16string path = c.path;
-    EXPECT_EQ(FhGetDirPathFromFilePath(path.data()), c.ok) << WceWideToUtf8(c.path);
-    EXPECT_EQ(std::u16string(path.c_str()), c.cut);
+    std::u16string path = c.m_pszPath;
+    EXPECT_EQ(FhGetDirPathFromFilePath(path.data()), c.m_bOk) << WceWideToUtf8(c.m_pszPath);
+    EXPECT_EQ(std::u16string(path.c_str()), c.m_pszCut);
   }
 }
 

@@ -26,22 +26,22 @@ class CRealDlgTest : public RealWndTestRoot {
 
 TEST_F(CRealDlgTest, EndDialogFromOnInitDialogEndsTheRunWithoutALoop) {
   CRecordingRealDlg dlg("dlg");
-  dlg.m_onInit = [&] { EXPECT_TRUE(dlg.EndDialog(5)); };
+  dlg.m_fnOnInit = [&] { EXPECT_TRUE(dlg.EndDialog(5)); };
   ASSERT_TRUE(::PostMessageW(nullptr, WM_USER + 9, 0, 0));
   EXPECT_EQ(dlg.DoModal(kShownPopup, &kDlgRect, nullptr), 5);
   EXPECT_TRUE(ThreadMessageWaits(WM_USER + 9));
-  EXPECT_EQ(dlg.m_ownLines,
+  EXPECT_EQ(dlg.m_OwnLines,
             (Lines{"dlg: Create 100x80", "dlg: InitDialog alive way 2", "dlg: Destroy alive hidden"}));
   EXPECT_EQ(dlg.Hwnd(), nullptr);
   EXPECT_EQ(dlg.GetRunWay(), DLG_RUN_NONE);
   EXPECT_EQ(WceUiGetGlobals()->GetWndHelper()->GetWndCount(), 0);
 
   // The end flag stays set after a run; the next run clears it and loops until its own end.
-  dlg.m_ownLines.clear();
-  dlg.m_onInit = [&] { EXPECT_TRUE(dlg.PostMessage(WM_USER + 1, 0, 0)); };
-  dlg.m_onOther = [&](UINT, WPARAM) { EXPECT_TRUE(dlg.EndDialog(6)); };
+  dlg.m_OwnLines.clear();
+  dlg.m_fnOnInit = [&] { EXPECT_TRUE(dlg.PostMessage(WM_USER + 1, 0, 0)); };
+  dlg.m_fnOnOther = [&](UINT, WPARAM) { EXPECT_TRUE(dlg.EndDialog(6)); };
   EXPECT_EQ(dlg.DoModal(kShownPopup, &kDlgRect, nullptr), 6);
-  EXPECT_EQ(dlg.m_ownLines, (Lines{"dlg: Create 100x80", "dlg: InitDialog alive way 2", "dlg: Def 1 0",
+  EXPECT_EQ(dlg.m_OwnLines, (Lines{"dlg: Create 100x80", "dlg: InitDialog alive way 2", "dlg: Def 1 0",
                                    "dlg: Destroy alive hidden"}));
   EXPECT_TRUE(Messages().empty());
 }
@@ -50,9 +50,9 @@ TEST_F(CRealDlgTest, QuitEndsTheRunWithTheCurrentResultAndGivesTheParentBack) {
   CRecordingRealWnd parent("parent");
   ASSERT_TRUE(parent.Create(kShownPopup, &kDlgRect, nullptr));
   struct QuitCase {
-    const char* what;
-    int earlierEnd;  // -1: no earlier run
-    int expected;
+    const char* m_pszWhat;
+    int m_nEarlierEnd;  // -1: no earlier run
+    int m_nExpected;
   };
   const QuitCase cases[] = {
       {"a dialog never ended", -1, kRealDlgNoResult},
@@ -60,21 +60,21 @@ TEST_F(CRealDlgTest, QuitEndsTheRunWithTheCurrentResultAndGivesTheParentBack) {
   };
   for (const QuitCase& c : cases) {
     CRecordingRealDlg dlg("dlg");
-    if (c.earlierEnd != -1) {
-      dlg.m_onInit = [&] { dlg.EndDialog(c.earlierEnd); };
+    if (c.m_nEarlierEnd != -1) {
+      dlg.m_fnOnInit = [&] { dlg.EndDialog(c.m_nEarlierEnd); };
       dlg.DoModal(kShownPopup, &kDlgRect, nullptr);
-      dlg.m_ownLines.clear();
+      dlg.m_OwnLines.clear();
     }
-    dlg.m_onInit = [&] {
-      EXPECT_FALSE(::IsWindowEnabled(parent.Hwnd())) << c.what;
+    dlg.m_fnOnInit = [&] {
+      EXPECT_FALSE(::IsWindowEnabled(parent.Hwnd())) << c.m_pszWhat;
       ::PostQuitMessage(0);
     };
-    EXPECT_EQ(dlg.DoModal(kShownPopup, &kDlgRect, parent.Hwnd()), c.expected) << c.what;
-    EXPECT_EQ(dlg.m_ownLines, (Lines{"dlg: Create 100x80", "dlg: InitDialog alive way 2",
+    EXPECT_EQ(dlg.DoModal(kShownPopup, &kDlgRect, parent.Hwnd()), c.m_nExpected) << c.m_pszWhat;
+    EXPECT_EQ(dlg.m_OwnLines, (Lines{"dlg: Create 100x80", "dlg: InitDialog alive way 2",
                                      "dlg: Destroy alive hidden parent-enabled"}))
-        << c.what;
-    EXPECT_TRUE(::IsWindowEnabled(parent.Hwnd())) << c.what;
-    EXPECT_EQ(dlg.Hwnd(), nullptr) << c.what;
+        << c.m_pszWhat;
+    EXPECT_TRUE(::IsWindowEnabled(parent.Hwnd())) << c.m_pszWhat;
+    EXPECT_EQ(dlg.Hwnd(), nullptr) << c.m_pszWhat;
   }
 }
 
@@ -82,11 +82,11 @@ TEST_F(CRealDlgTest, FailedCreateEndsTheRunAtOnceWithTheParentEnabledAgain) {
   CRecordingRealWnd parent("parent");
   ASSERT_TRUE(parent.Create(kShownPopup, &kDlgRect, nullptr));
   struct FailCase {
-    const char* what;
-    HWND hParent;
-    int earlierEnd;  // -1: no earlier run
-    int expected;
-    std::string destroyLine;
+    const char* m_pszWhat;
+    HWND m_hParent;
+    int m_nEarlierEnd;  // -1: no earlier run
+    int m_nExpected;
+    std::string m_strDestroyLine;
   };
   const FailCase cases[] = {
       {"no parent, never ended", nullptr, -1, kRealDlgNoResult, "dlg: Destroy alive shown"},
@@ -96,25 +96,25 @@ TEST_F(CRealDlgTest, FailedCreateEndsTheRunAtOnceWithTheParentEnabledAgain) {
   };
   for (const FailCase& c : cases) {
     CRecordingRealDlg dlg("dlg");
-    if (c.earlierEnd != -1) {
-      dlg.m_onInit = [&] { dlg.EndDialog(c.earlierEnd); };
+    if (c.m_nEarlierEnd != -1) {
+      dlg.m_fnOnInit = [&] { dlg.EndDialog(c.m_nEarlierEnd); };
       dlg.DoModal(kShownPopup, &kDlgRect, nullptr);
     }
-    dlg.m_ownLines.clear();
+    dlg.m_OwnLines.clear();
     dlg.m_nCreateResult = -1;
     ClearLog();
     // Were the run to wait for messages, this would end it; it must still be queued afterwards.
     ::PostQuitMessage(0);
-    EXPECT_EQ(dlg.DoModal(kShownPopup, &kDlgRect, c.hParent), c.expected) << c.what;
+    EXPECT_EQ(dlg.DoModal(kShownPopup, &kDlgRect, c.m_hParent), c.m_nExpected) << c.m_pszWhat;
     MSG msg = {};
-    EXPECT_TRUE(::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message == WM_QUIT) << c.what;
+    EXPECT_TRUE(::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message == WM_QUIT) << c.m_pszWhat;
     // USER destroys the window its WM_CREATE refused; OnInitDialog never runs.
-    EXPECT_EQ(dlg.m_ownLines, (Lines{"dlg: Create 100x80", c.destroyLine})) << c.what;
-    EXPECT_EQ(dlg.GetRunWay(), DLG_RUN_NONE) << c.what;
-    EXPECT_TRUE(::IsWindowEnabled(parent.Hwnd())) << c.what;
+    EXPECT_EQ(dlg.m_OwnLines, (Lines{"dlg: Create 100x80", c.m_strDestroyLine})) << c.m_pszWhat;
+    EXPECT_EQ(dlg.GetRunWay(), DLG_RUN_NONE) << c.m_pszWhat;
+    EXPECT_TRUE(::IsWindowEnabled(parent.Hwnd())) << c.m_pszWhat;
     EXPECT_EQ(Messages(), (Lines{"error: CreateWindow failed, GetLastError is 31",
                                  "error: call CRealWnd::Create failed, GetLastError is 31"}))
-        << c.what;
+        << c.m_pszWhat;
   }
 }
 
@@ -123,7 +123,7 @@ TEST_F(CRealDlgTest, ADisabledParentStaysDisabledAfterTheRun) {
   ASSERT_TRUE(parent.Create(kShownPopup, &kDlgRect, nullptr));
   ::EnableWindow(parent.Hwnd(), FALSE);
   CRecordingRealDlg dlg("dlg");
-  dlg.m_onInit = [&] { dlg.EndDialog(1); };
+  dlg.m_fnOnInit = [&] { dlg.EndDialog(1); };
   EXPECT_EQ(dlg.DoModal(kShownPopup, &kDlgRect, parent.Hwnd()), 1);
   EXPECT_FALSE(::IsWindowEnabled(parent.Hwnd()));
 }
@@ -137,8 +137,8 @@ TEST_F(CRealDlgTest, RunsNestTwoDeepWithTheLowerDialogDisabled) {
   const RECT upperRect = {20, 20, 80, 60};
   // A point of the lower dialog that the upper one does not cover.
   const POINT onLower = {150, 50};
-  lower.m_onInit = [&] { lower.PostMessage(WM_USER + 1, 0, 0); };
-  lower.m_onOther = [&](UINT msg, WPARAM) {
+  lower.m_fnOnInit = [&] { lower.PostMessage(WM_USER + 1, 0, 0); };
+  lower.m_fnOnOther = [&](UINT msg, WPARAM) {
     if (msg == WM_USER + 1) {
       int nResult = upper.DoModal(kShownPopup, &upperRect, lower.Hwnd());
       lower.Line("upper returned " + std::to_string(nResult) +
@@ -150,14 +150,14 @@ TEST_F(CRealDlgTest, RunsNestTwoDeepWithTheLowerDialogDisabled) {
       EXPECT_TRUE(upper.EndDialog(7));
     }
   };
-  upper.m_onInit = [&] {
+  upper.m_fnOnInit = [&] {
     upper.Line(std::string(::IsWindowEnabled(lower.Hwnd()) ? "lower enabled" : "lower disabled") +
                (wce::InjectMouse(WM_LBUTTONDOWN, onLower.x, onLower.y, ::GetTickCount())
                     ? ", press taken"
                     : ", press refused"));
     lower.PostMessage(WM_USER + 2, 0, 0);
   };
-  lower.m_onLButtonDown = [&](int, int) { EXPECT_TRUE(lower.EndDialog(3)); };
+  lower.m_fnOnLButtonDown = [&](int, int) { EXPECT_TRUE(lower.EndDialog(3)); };
 
   EXPECT_EQ(lower.DoModal(kShownPopup, &lowerRect, nullptr), 3);
   EXPECT_EQ(lines, (Lines{
@@ -179,7 +179,7 @@ TEST_F(CRealDlgTest, RunsNestTwoDeepWithTheLowerDialogDisabled) {
 TEST_F(CRealDlgTest, TheLoopDropsInputStampedBeforeTheEndOfATransition) {
   CRecordingRealDlg dlg("dlg");
   constexpr DWORD kTransitionEnd = 5000;
-  dlg.m_onInit = [&] {
+  dlg.m_fnOnInit = [&] {
     WceUiGetGlobals()->GetIgnoreMsg()->AddHwndTime(dlg.Hwnd(), kTransitionEnd);
     // Touches that happened while the transition ran, then one after it.
     EXPECT_TRUE(wce::InjectMouse(WM_LBUTTONDOWN, 30, 30, kTransitionEnd - 10));
@@ -187,18 +187,18 @@ TEST_F(CRealDlgTest, TheLoopDropsInputStampedBeforeTheEndOfATransition) {
     EXPECT_TRUE(wce::InjectMouse(WM_LBUTTONUP, 31, 31, kTransitionEnd));
     EXPECT_TRUE(wce::InjectMouse(WM_LBUTTONDOWN, 32, 33, kTransitionEnd + 1));
   };
-  dlg.m_onLButtonDown = [&](int, int) { dlg.EndDialog(1); };
+  dlg.m_fnOnLButtonDown = [&](int, int) { dlg.EndDialog(1); };
   EXPECT_EQ(dlg.DoModal(kShownPopup, &kDlgRect, nullptr), 1);
-  EXPECT_EQ(dlg.m_ownLines, (Lines{"dlg: Create 100x80", "dlg: InitDialog alive way 2",
+  EXPECT_EQ(dlg.m_OwnLines, (Lines{"dlg: Create 100x80", "dlg: InitDialog alive way 2",
                                    "dlg: LButtonDown 1 32 33", "dlg: Destroy alive hidden"}));
-  EXPECT_EQ(dlg.m_downTimes, (std::vector<DWORD>{kTransitionEnd + 1}));
+  EXPECT_EQ(dlg.m_DownTimes, (std::vector<DWORD>{kTransitionEnd + 1}));
 }
 
 TEST_F(CRealDlgTest, EndDialogOutsideARunChangesNothing) {
   struct EndCase {
-    const char* what;
-    bool created;
-    Lines lines;
+    const char* m_pszWhat;
+    bool m_bCreated;
+    Lines m_Lines;
   };
   const EndCase cases[] = {
       {"no window",
@@ -211,22 +211,22 @@ TEST_F(CRealDlgTest, EndDialogOutsideARunChangesNothing) {
   };
   for (const EndCase& c : cases) {
     CRealDlg dlg;
-    if (c.created) {
-      ASSERT_TRUE(dlg.Create(kShownPopup, &kDlgRect, nullptr)) << c.what;
+    if (c.m_bCreated) {
+      ASSERT_TRUE(dlg.Create(kShownPopup, &kDlgRect, nullptr)) << c.m_pszWhat;
     }
     ClearLog();
-    EXPECT_FALSE(dlg.EndDialog(2)) << c.what;
-    EXPECT_EQ(dlg.GetResult(), kRealDlgNoResult) << c.what;
-    EXPECT_EQ(dlg.GetRunWay(), DLG_RUN_NONE) << c.what;
-    EXPECT_EQ(Messages(), c.lines) << c.what;
-    if (c.created) ::DestroyWindow(dlg.GetSafeHwnd());
+    EXPECT_FALSE(dlg.EndDialog(2)) << c.m_pszWhat;
+    EXPECT_EQ(dlg.GetResult(), kRealDlgNoResult) << c.m_pszWhat;
+    EXPECT_EQ(dlg.GetRunWay(), DLG_RUN_NONE) << c.m_pszWhat;
+    EXPECT_EQ(Messages(), c.m_Lines) << c.m_pszWhat;
+    if (c.m_bCreated) ::DestroyWindow(dlg.GetSafeHwnd());
   }
 }
 
 TEST_F(CRealDlgTest, RunWithoutTheInstanceLogsAndGoesOn) {
   WceUiGetGlobals()->GetGlobalData()->SetInstance(nullptr);
   CRecordingRealDlg dlg("dlg");
-  dlg.m_onInit = [&] { dlg.EndDialog(9); };
+  dlg.m_fnOnInit = [&] { dlg.EndDialog(9); };
   EXPECT_EQ(dlg.DoModal(kShownPopup, &kDlgRect, nullptr), 9);
   EXPECT_EQ(
       Messages(),
@@ -237,15 +237,15 @@ TEST_F(CRealDlgTest, RunWithoutTheInstanceLogsAndGoesOn) {
 
 TEST_F(CRealDlgTest, ClassesAreKnownToTheRegistry) {
   struct KindCase {
-    LPCWSTR name;
-    bool creatable;
+    LPCWSTR m_pszName;
+    bool m_bCreatable;
   };
   const KindCase cases[] = {{u"CRealGenericWnd", false}, {u"CRealWnd", true}, {u"CRealDlg", true}};
   for (const KindCase& c : cases) {
-    CWceUiObject* pObject = WceUiCreateObject(c.name);
-    EXPECT_EQ(pObject != nullptr, c.creatable);
+    CWceUiObject* pObject = WceUiCreateObject(c.m_pszName);
+    EXPECT_EQ(pObject != nullptr, c.m_bCreatable);
     if (pObject != nullptr) {
-      EXPECT_EQ(std::u16string(pObject->GetClassName()), std::u16string(c.name));
+      EXPECT_EQ(std::u16string(pObject->GetClassName()), std::u16string(c.m_pszName));
       EXPECT_TRUE(pObject->IsKindOf(u"CRealGenericWnd"));
       delete pObject;
     }

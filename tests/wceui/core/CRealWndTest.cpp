@@ -35,7 +35,7 @@ TEST_F(CRealWndTest, CreateAndDestroyReachTheObjectInOrderAndTheMapHoldsItOnlyBe
 
   ASSERT_TRUE(::DestroyWindow(hWnd));
   // OnDestroy still sees its handle and a live window; afterwards both are gone.
-  EXPECT_EQ(wnd.m_ownLines, (Lines{"wnd: Create 100x80", "wnd: Destroy alive shown"}));
+  EXPECT_EQ(wnd.m_OwnLines, (Lines{"wnd: Create 100x80", "wnd: Destroy alive shown"}));
   EXPECT_EQ(wnd.m_hWndSeenAtDestroy, hWnd);
   EXPECT_EQ(wnd.Hwnd(), nullptr);
   EXPECT_EQ(Helper()->FromHandle(hWnd), nullptr);
@@ -90,12 +90,12 @@ TEST_F(CRealWndTest, WithoutTheInstanceTheRegistrationLogsOnceAndGoesOn) {
 }
 
 struct DispatchCase {
-  const char* what;
-  UINT msg;
-  WPARAM wParam;
-  LPARAM lParam;
-  std::string line;  // empty: no handler line
-  LRESULT result;
+  const char* m_pszWhat;
+  UINT m_nMsg;
+  WPARAM m_wParam;
+  LPARAM m_lParam;
+  std::string m_strLine;  // empty: no handler line
+  LRESULT m_nResult;
 };
 
 TEST_F(CRealWndTest, EachMessageReachesItsVirtualHandlerWithItsArgumentsUnpacked) {
@@ -118,11 +118,11 @@ TEST_F(CRealWndTest, EachMessageReachesItsVirtualHandlerWithItsArgumentsUnpacked
       {"a message the table ignores", WM_MOVE, 0, 0, "", 0},
   };
   for (const DispatchCase& c : cases) {
-    wnd.m_ownLines.clear();
-    EXPECT_EQ(::SendMessageW(hWnd, c.msg, c.wParam, c.lParam), c.result) << c.what;
+    wnd.m_OwnLines.clear();
+    EXPECT_EQ(::SendMessageW(hWnd, c.m_nMsg, c.m_wParam, c.m_lParam), c.m_nResult) << c.m_pszWhat;
     Lines expected;
-    if (!c.line.empty()) expected.push_back("wnd: " + c.line);
-    EXPECT_EQ(wnd.m_ownLines, expected) << c.what;
+    if (!c.m_strLine.empty()) expected.push_back("wnd: " + c.m_strLine);
+    EXPECT_EQ(wnd.m_OwnLines, expected) << c.m_pszWhat;
   }
   EXPECT_TRUE(Messages().empty());
 }
@@ -134,15 +134,15 @@ TEST_F(CRealWndTest, PaintGetsTheUpdateRectangleAndCloseDestroysTheWindow) {
   ASSERT_TRUE(::ValidateRect(hWnd, nullptr));
   const RECT dirty = {4, 5, 20, 30};
   ASSERT_TRUE(::InvalidateRect(hWnd, &dirty, FALSE));
-  wnd.m_ownLines.clear();
+  wnd.m_OwnLines.clear();
   ASSERT_TRUE(wnd.UpdateWindow());
-  EXPECT_EQ(wnd.m_ownLines, (Lines{"wnd: Paint dc 4,5,20,30"}));
+  EXPECT_EQ(wnd.m_OwnLines, (Lines{"wnd: Paint dc 4,5,20,30"}));
   RECT left = {};
   EXPECT_FALSE(::GetUpdateRect(hWnd, &left, FALSE));
 
-  wnd.m_ownLines.clear();
+  wnd.m_OwnLines.clear();
   EXPECT_EQ(::SendMessageW(hWnd, WM_CLOSE, 0, 0), 0);
-  EXPECT_EQ(wnd.m_ownLines, (Lines{"wnd: Close", "wnd: Destroy alive shown"}));
+  EXPECT_EQ(wnd.m_OwnLines, (Lines{"wnd: Close", "wnd: Destroy alive shown"}));
   EXPECT_FALSE(::IsWindow(hWnd));
   EXPECT_EQ(wnd.Hwnd(), nullptr);
 }
@@ -233,9 +233,9 @@ TEST_F(CRealWndTest, WrappersOnADeadWindowLogTheCheckAndAnswerUsersFailure) {
   CRealWnd wnd;  // never created
   RECT rc = {0, 0, 4, 4};
   struct WrapperCase {
-    const char* method;
-    std::function<LRESULT()> call;
-    LRESULT expected;  // USER's own answer for a NULL window
+    const char* m_pszMethod;
+    std::function<LRESULT()> m_fnCall;
+    LRESULT m_nExpected;  // USER's own answer for a NULL window
   };
   const WrapperCase cases[] = {
       {"UpdateWindow", [&] { return wnd.UpdateWindow(); }, FALSE},
@@ -252,10 +252,10 @@ TEST_F(CRealWndTest, WrappersOnADeadWindowLogTheCheckAndAnswerUsersFailure) {
   };
   for (const WrapperCase& c : cases) {
     ClearLog();
-    EXPECT_EQ(c.call(), c.expected) << c.method;
-    EXPECT_EQ(Messages(),
-              (Lines{std::string("error: CRealGenericWnd::") + c.method + ",check(::IsWindow(m_hWnd))fail"}))
-        << c.method;
+    EXPECT_EQ(c.m_fnCall(), c.m_nExpected) << c.m_pszMethod;
+    EXPECT_EQ(Messages(), (Lines{std::string("error: CRealGenericWnd::") + c.m_pszMethod +
+                                 ",check(::IsWindow(m_hWnd))fail"}))
+        << c.m_pszMethod;
   }
   ClearLog();
   wnd.SetWindowText(u"x");
@@ -280,8 +280,8 @@ TEST_F(CRealWndTest, SetWindowTextKeepsAnEqualTextAndSetsAnyOther) {
   std::u16string longOther = longText;
   longOther[299] = u'b';
   struct TextCase {
-    const char* what;
-    std::u16string text;
+    const char* m_pszWhat;
+    std::u16string m_strText;
   };
   const TextCase cases[] = {
       {"a new text", u"one"},
@@ -292,10 +292,10 @@ TEST_F(CRealWndTest, SetWindowTextKeepsAnEqualTextAndSetsAnyOther) {
       {"one that differs only past them", longOther},
   };
   for (const TextCase& c : cases) {
-    EXPECT_TRUE(WceUiSetWindowText(hWnd, c.text.c_str())) << c.what;
+    EXPECT_TRUE(WceUiSetWindowText(hWnd, c.m_strText.c_str())) << c.m_pszWhat;
     std::u16string shown(400, u'\0');
     shown.resize(::GetWindowTextW(hWnd, shown.data(), 400));
-    EXPECT_EQ(shown, c.text) << c.what;
+    EXPECT_EQ(shown, c.m_strText) << c.m_pszWhat;
   }
   EXPECT_TRUE(Messages().empty());
 }
@@ -307,8 +307,8 @@ TEST_F(CRealWndTest, SetWindowTextOnAWindowThatIsGoneFailsWhateverTheText) {
   ASSERT_TRUE(::DestroyWindow(hGone));
   CRealWnd never;  // no window ever
   struct GoneCase {
-    const char* what;
-    std::function<BOOL()> call;
+    const char* m_pszWhat;
+    std::function<BOOL()> m_fnCall;
   };
   const GoneCase cases[] = {
       // An empty text has the length of the nothing a dead window shows: it must not pass for equal.
@@ -319,8 +319,8 @@ TEST_F(CRealWndTest, SetWindowTextOnAWindowThatIsGoneFailsWhateverTheText) {
   };
   for (const GoneCase& c : cases) {
     ::SetLastError(0);
-    EXPECT_FALSE(c.call()) << c.what;
-    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE)) << c.what;
+    EXPECT_FALSE(c.m_fnCall()) << c.m_pszWhat;
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE)) << c.m_pszWhat;
   }
 }
 

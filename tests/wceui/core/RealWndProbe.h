@@ -31,27 +31,27 @@ class RealWndTestRoot : public WceUiTestRoot {
 template <class Base>
 class CRecordingWnd : public Base {
  public:
-  explicit CRecordingWnd(std::string name = "wnd") : m_name(std::move(name)) {}
+  explicit CRecordingWnd(std::string name = "wnd") : m_strName(std::move(name)) {}
 
-  std::vector<std::string>* m_pLines = &m_ownLines;
-  std::vector<std::string> m_ownLines;
-  std::string m_name;
+  std::vector<std::string>* m_pLines = &m_OwnLines;
+  std::vector<std::string> m_OwnLines;
+  std::string m_strName;
   int m_nCreateResult = 0;
   // Runs inside the handler, after its line is written.
-  std::function<void()> m_onInit;
-  std::function<void(int x, int y)> m_onLButtonDown;
-  std::function<void(UINT msg, WPARAM wParam)> m_onOther;
+  std::function<void()> m_fnOnInit;
+  std::function<void(int x, int y)> m_fnOnLButtonDown;
+  std::function<void(UINT msg, WPARAM wParam)> m_fnOnOther;
   HWND m_hWndSeenAtDestroy = nullptr;
   const void* m_pCreateParam = nullptr;
   // The stamp of each press that reached OnLButtonDown.
-  std::vector<DWORD> m_downTimes;
+  std::vector<DWORD> m_DownTimes;
 
   HWND Hwnd() const { return this->m_hWnd; }
 
   void OnLButtonDown(UINT nFlags, int x, int y) override {
-    m_downTimes.push_back(static_cast<DWORD>(::GetMessageTime()));
+    m_DownTimes.push_back(static_cast<DWORD>(::GetMessageTime()));
     Mouse("LButtonDown", nFlags, x, y);
-    if (m_onLButtonDown) m_onLButtonDown(x, y);
+    if (m_fnOnLButtonDown) m_fnOnLButtonDown(x, y);
   }
   void OnLButtonUp(UINT nFlags, int x, int y) override { Mouse("LButtonUp", nFlags, x, y); }
   void OnMouseMove(UINT nFlags, int x, int y) override { Mouse("MouseMove", nFlags, x, y); }
@@ -90,12 +90,12 @@ class CRecordingWnd : public Base {
   LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
     if (msg >= WM_USER) {
       Line("Def " + std::to_string(msg - WM_USER) + " " + std::to_string(wParam));
-      if (m_onOther) m_onOther(msg, wParam);
+      if (m_fnOnOther) m_fnOnOther(msg, wParam);
     }
     return Base::DefWindowProc(msg, wParam, lParam);
   }
 
-  void Line(const std::string& line) { m_pLines->push_back(m_name + ": " + line); }
+  void Line(const std::string& line) { m_pLines->push_back(m_strName + ": " + line); }
 
  private:
   void Mouse(const char* what, UINT nFlags, int x, int y) {
@@ -119,6 +119,6 @@ class CRecordingRealDlg : public CRecordingWnd<CRealDlg> {
   void OnInitDialog() override {
     Line(std::string("InitDialog") + (::IsWindow(m_hWnd) ? " alive" : " gone") + " way " +
          std::to_string(GetRunWay()));
-    if (m_onInit) m_onInit();
+    if (m_fnOnInit) m_fnOnInit();
   }
 };

@@ -22,14 +22,14 @@ class WceUiTestRoot : public ::testing::Test {
   void SetUp() override {
     std::string tmpl = (std::filesystem::temp_directory_path() / "wceui-test-XXXXXX").string();
     ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    m_root = tmpl;
-    wce::SetRootDir(m_root);
+    m_strRoot = tmpl;
+    wce::SetRootDir(m_strRoot);
     wce::SetModuleFileName(u"\\SDMMC\\CECorvane\\CECorvane.exe");
     std::filesystem::create_directories(wce::HostPath(u"\\SDMMC\\CECorvane"));
     wce::SetManualTick(1000);
     wce::SetDebugSink([this](const std::string& line) {
-      std::lock_guard<std::mutex> lock(m_logMutex);
-      m_log.push_back(line);
+      std::lock_guard<std::mutex> lock(m_LogMutex);
+      m_Log.push_back(line);
     });
     WceUiGetGlobals()->Reset();
   }
@@ -38,16 +38,16 @@ class WceUiTestRoot : public ::testing::Test {
     wce::SetDebugSink(nullptr);
     wce::SetTickSource(nullptr);
     wce::ResetFileSystemView();
-    std::filesystem::remove_all(m_root);
+    std::filesystem::remove_all(m_strRoot);
   }
 
   std::vector<std::string> Log() {
-    std::lock_guard<std::mutex> lock(m_logMutex);
-    return m_log;
+    std::lock_guard<std::mutex> lock(m_LogMutex);
+    return m_Log;
   }
   void ClearLog() {
-    std::lock_guard<std::mutex> lock(m_logMutex);
-    m_log.clear();
+    std::lock_guard<std::mutex> lock(m_LogMutex);
+    m_Log.clear();
   }
   // The logged lines without their stamp ("hh:mm:ss yyyy-mm-dd  " is 21 characters).
   std::vector<std::string> Messages() {
@@ -65,7 +65,7 @@ class WceUiTestRoot : public ::testing::Test {
     return std::filesystem::is_directory(wce::HostPath(cePath));
   }
 
-  std::string m_root;
-  std::mutex m_logMutex;
-  std::vector<std::string> m_log;
+  std::string m_strRoot;
+  std::mutex m_LogMutex;
+  std::vector<std::string> m_Log;
 };

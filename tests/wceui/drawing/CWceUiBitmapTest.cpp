@@ -141,7 +141,7 @@ TEST_P(Bitmaps, TransparentColourAndConstantAlpha) {
 
 TEST_P(Bitmaps, ConstantAlphaBlendIsClippedToBothBitmaps) {
   struct Case {
-    int x, y, w, h, sx, sy;
+    int m_nX, m_nY, m_nW, m_nH, m_nSx, m_nSy;
   };
   const Case cases[] = {
       {1, 1, 3, 2, 0, 1},   // inside both
@@ -155,13 +155,13 @@ TEST_P(Bitmaps, ConstantAlphaBlendIsClippedToBothBitmaps) {
       std::unique_ptr<CWceUiGenericBitmap> dst = Make(5, 4, 0x1111);
       std::unique_ptr<CWceUiGenericBitmap> src = Make(5, 4, 0x2222);
       const std::vector<DWORD> before = All(dst.get());
-      ASSERT_TRUE(
-          dst->AlphaBlend(c.x, c.y, c.w, c.h, src.get(), c.sx, c.sy, WceUiMakeBlendFunction(nAlpha, 0)));
+      ASSERT_TRUE(dst->AlphaBlend(c.m_nX, c.m_nY, c.m_nW, c.m_nH, src.get(), c.m_nSx, c.m_nSy,
+                                  WceUiMakeBlendFunction(nAlpha, 0)));
       for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 5; ++x) {
-          const int sx = x - c.x + c.sx, sy = y - c.y + c.sy;
-          const bool in = x >= c.x && x < c.x + c.w && y >= c.y && y < c.y + c.h && sx >= 0 && sx < 5 &&
-                          sy >= 0 && sy < 4;
+          const int sx = x - c.m_nX + c.m_nSx, sy = y - c.m_nY + c.m_nSy;
+          const bool in = x >= c.m_nX && x < c.m_nX + c.m_nW && y >= c.m_nY && y < c.m_nY + c.m_nH &&
+                          sx >= 0 && sx < 5 && sy >= 0 && sy < 4;
           const DWORD d = before[y * 5 + x];
           EXPECT_EQ(in ? RefBlend(d, Get(src.get(), sx, sy), nAlpha) : d, Get(dst.get(), x, y))
               << nAlpha << " case " << (&c - cases) << " at " << x << "," << y;
@@ -409,8 +409,8 @@ TEST_F(Bitmap565Mix, AWholeBitmapMixAtHalfAndThreeQuartersHalvesAndQuartersEachS
   const COLORREF crMix = RGB(136, 172, 232);
   const Rgb kD1 = {3, 21, 31}, kD2 = {30, 62, 1};
   struct Case {
-    int nAlpha;
-    Rgb e1, e2;
+    int m_nAlpha;
+    Rgb m_E1, m_E2;
   } cases[] = {
       // 3/2 + 17/2 = 1 + 8, 21/2 + 43/2 = 10 + 21, 31/2 + 29/2 = 15 + 14; 15 + 8, 31 + 21, 0 + 14.
       {120, {9, 31, 29}, {23, 52, 14}},
@@ -428,13 +428,14 @@ TEST_F(Bitmap565Mix, AWholeBitmapMixAtHalfAndThreeQuartersHalvesAndQuartersEachS
     for (int y = 0; y < 2; ++y) {
       for (int x = 0; x < 3; ++x) PokePixel(p.get(), x, y, Pack565((x + y) % 2 == 0 ? kD1 : kD2));
     }
-    ASSERT_TRUE(p->MixColor(0, 0, 3, 2, crMix, c.nAlpha));
+    ASSERT_TRUE(p->MixColor(0, 0, 3, 2, crMix, c.m_nAlpha));
     for (int y = 0; y < 2; ++y) {
       for (int x = 0; x < 3; ++x) {
-        const Rgb e = (x + y) % 2 == 0 ? c.e1 : c.e2;
+        const Rgb e = (x + y) % 2 == 0 ? c.m_E1 : c.m_E2;
         const Rgb got = Unpack565(static_cast<WORD>(PeekPixel(p.get(), x, y)));
-        EXPECT_EQ((std::vector<DWORD>{e.r, e.g, e.b}), (std::vector<DWORD>{got.r, got.g, got.b}))
-            << c.nAlpha << " at " << x << "," << y;
+        EXPECT_EQ((std::vector<DWORD>{e.m_dwR, e.m_dwG, e.m_dwB}),
+                  (std::vector<DWORD>{got.m_dwR, got.m_dwG, got.m_dwB}))
+            << c.m_nAlpha << " at " << x << "," << y;
       }
     }
   }
@@ -465,10 +466,10 @@ TEST_F(BitmapFileErrors, EachRefusalHasItsLine) {
   WceUiPutFile(u"\\SDMMC\\res\\short.alpha", std::string(7, '\x3F'));
   WceUiPutFile(u"\\SDMMC\\res\\junk.bmp", std::string(60, 'x'));
   struct Case {
-    LPCWSTR pPath;
-    BOOL bAlpha;
-    LPCWSTR pAlphaPath;
-    const char* pLine;
+    LPCWSTR m_pszPath;
+    BOOL m_bAlpha;
+    LPCWSTR m_pszAlphaPath;
+    const char* m_pszLine;
   };
   const Case cases[] = {
       {u"\\SDMMC\\res\\rgb24.bmp", 0, nullptr,
@@ -488,8 +489,8 @@ TEST_F(BitmapFileErrors, EachRefusalHasItsLine) {
   };
   for (const Case& c : cases) {
     ClearLog();
-    EXPECT_EQ(nullptr, WceUiLoadBmpFromFile(c.pPath, c.bAlpha, c.pAlphaPath)) << c.pLine;
-    EXPECT_TRUE(Contains(Messages(), c.pLine)) << c.pLine;
+    EXPECT_EQ(nullptr, WceUiLoadBmpFromFile(c.m_pszPath, c.m_bAlpha, c.m_pszAlphaPath)) << c.m_pszLine;
+    EXPECT_TRUE(Contains(Messages(), c.m_pszLine)) << c.m_pszLine;
   }
   // A 16-bit picture loads without its plane when none is asked for, and with a long enough one.
   WceUiPutFile(u"\\SDMMC\\res\\ok.alpha", std::string(8, '\x20'));

@@ -5,27 +5,27 @@
 #include "platform/kernel/wcetypes.h"
 
 struct Rgb {
-  DWORD r;
-  DWORD g;
-  DWORD b;
+  DWORD m_dwR;
+  DWORD m_dwG;
+  DWORD m_dwB;
 };
 
 inline Rgb Unpack565(WORD p) {
   return {static_cast<DWORD>(p >> 11), static_cast<DWORD>((p >> 5) & 63), p & 31u};
 }
 inline WORD Pack565(Rgb c) {
-  return static_cast<WORD>((c.r << 11) | (c.g << 5) | c.b);
+  return static_cast<WORD>((c.m_dwR << 11) | (c.m_dwG << 5) | c.m_dwB);
 }
 inline Rgb Unpack32(DWORD p) {
   return {(p >> 16) & 255, (p >> 8) & 255, p & 255};
 }
 inline DWORD Pack32(DWORD top, Rgb c) {
-  return (top & 0xFF000000u) | (c.r << 16) | (c.g << 8) | c.b;
+  return (top & 0xFF000000u) | (c.m_dwR << 16) | (c.m_dwG << 8) | c.m_dwB;
 }
 
 template <typename Fn>
 Rgb PerChannel(Rgb d, Rgb s, Fn fn) {
-  return {fn(d.r, s.r), fn(d.g, s.g), fn(d.b, s.b)};
+  return {fn(d.m_dwR, s.m_dwR), fn(d.m_dwG, s.m_dwG), fn(d.m_dwB, s.m_dwB)};
 }
 
 // The class table, written out.

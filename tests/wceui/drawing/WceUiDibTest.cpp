@@ -19,8 +19,8 @@ class WceUiDibTest : public WceUiTestRoot {
 };
 
 struct SizeCase {
-  int width, height, bits;
-  DWORD dibSize, dataLen, alphaCount;
+  int m_nWidth, m_nHeight, m_nBits;
+  DWORD m_dwDibSize, m_dwDataLen, m_dwAlphaCount;
 };
 
 TEST_F(WceUiDibTest, SizesOfPixelsAndAlphaPlane) {
@@ -34,10 +34,12 @@ TEST_F(WceUiDibTest, SizesOfPixelsAndAlphaPlane) {
       {1, 1, 1, 4, 4, 2},
   };
   for (const SizeCase& c : cases) {
-    EXPECT_EQ(FhGetDIBDataSize(c.width, c.height, c.bits), c.dibSize)
-        << c.width << "x" << c.height << "x" << c.bits;
-    EXPECT_EQ(FhGetBitmapDataLen(c.width, c.height, c.bits), c.dataLen) << c.width << "x" << c.height;
-    EXPECT_EQ(FhGetDIB565PixelCount(c.width, c.height), c.alphaCount) << c.width << "x" << c.height;
+    EXPECT_EQ(FhGetDIBDataSize(c.m_nWidth, c.m_nHeight, c.m_nBits), c.m_dwDibSize)
+        << c.m_nWidth << "x" << c.m_nHeight << "x" << c.m_nBits;
+    EXPECT_EQ(FhGetBitmapDataLen(c.m_nWidth, c.m_nHeight, c.m_nBits), c.m_dwDataLen)
+        << c.m_nWidth << "x" << c.m_nHeight;
+    EXPECT_EQ(FhGetDIB565PixelCount(c.m_nWidth, c.m_nHeight), c.m_dwAlphaCount)
+        << c.m_nWidth << "x" << c.m_nHeight;
   }
   EXPECT_TRUE(Log().empty());
   FhGetBitmapDataLen(0, 1, 16);

@@ -193,30 +193,30 @@ INSTANTIATE_TEST_SUITE_P(Simd, PixelKernels, ::testing::Values(false, true));
 
 // ---- bitmap forms: small bitmaps, odd widths so that 565 rows carry a padding pixel
 struct Bitmap565 {
-  int nWidth;
-  int nHeight;
-  std::vector<WORD> bits;
-  std::vector<BYTE> alpha;
-  Bitmap565(int w, int h, DWORD seed) : nWidth(w), nHeight(h) {
+  int m_nWidth;
+  int m_nHeight;
+  std::vector<WORD> m_Bits;
+  std::vector<BYTE> m_Alpha;
+  Bitmap565(int w, int h, DWORD seed) : m_nWidth(w), m_nHeight(h) {
     const int n = WceUiGetRowPixels565(w) * h;
-    for (int i = 0; i < n; ++i) bits.push_back(static_cast<WORD>(i * 0x3A5u + seed));
-    for (int i = 0; i < n; ++i) alpha.push_back(static_cast<BYTE>((i * 11 + seed) % 64));
+    for (int i = 0; i < n; ++i) m_Bits.push_back(static_cast<WORD>(i * 0x3A5u + seed));
+    for (int i = 0; i < n; ++i) m_Alpha.push_back(static_cast<BYTE>((i * 11 + seed) % 64));
   }
-  WceUiPixels View() { return {bits.data(), alpha.data(), nWidth, nHeight}; }
+  WceUiPixels View() { return {m_Bits.data(), m_Alpha.data(), m_nWidth, m_nHeight}; }
   // Image coordinates: row y lies in memory row height - 1 - y.
-  WORD& At(int x, int y) { return bits[(nHeight - 1 - y) * WceUiGetRowPixels565(nWidth) + x]; }
-  BYTE AlphaAt(int x, int y) { return alpha[(nHeight - 1 - y) * WceUiGetRowPixels565(nWidth) + x]; }
+  WORD& At(int x, int y) { return m_Bits[(m_nHeight - 1 - y) * WceUiGetRowPixels565(m_nWidth) + x]; }
+  BYTE AlphaAt(int x, int y) { return m_Alpha[(m_nHeight - 1 - y) * WceUiGetRowPixels565(m_nWidth) + x]; }
 };
 
 struct Bitmap32 {
-  int nWidth;
-  int nHeight;
-  std::vector<DWORD> bits;
-  Bitmap32(int w, int h, DWORD seed) : nWidth(w), nHeight(h) {
-    for (int i = 0; i < w * h; ++i) bits.push_back(i * 0x9E3779B1u + seed);
+  int m_nWidth;
+  int m_nHeight;
+  std::vector<DWORD> m_Bits;
+  Bitmap32(int w, int h, DWORD seed) : m_nWidth(w), m_nHeight(h) {
+    for (int i = 0; i < w * h; ++i) m_Bits.push_back(i * 0x9E3779B1u + seed);
   }
-  WceUiPixels View() { return {bits.data(), nullptr, nWidth, nHeight}; }
-  DWORD& At(int x, int y) { return bits[(nHeight - 1 - y) * nWidth + x]; }
+  WceUiPixels View() { return {m_Bits.data(), nullptr, m_nWidth, m_nHeight}; }
+  DWORD& At(int x, int y) { return m_Bits[(m_nHeight - 1 - y) * m_nWidth + x]; }
 };
 
 // Destination rectangle (1, 2, 4, 3) of a 7 x 6 bitmap from (2, 0) of a 5 x 4 source.
@@ -281,35 +281,35 @@ TEST(PixelKernelBitmaps, WholeFormsCoverEveryPixelAndThe565HalvesDifferFromTheRe
     WceUiBlendWhole32(blend32.View(), src32.View(), a);
     WceUiMixColorWhole32(mix32.View(), m32, a);
     WceUiDarkenWhole32(dark32.View(), a);
-    for (size_t i = 0; i < d16.bits.size(); ++i) {  // padding pixels included
-      ASSERT_EQ(RefBlend565(d16.bits[i], src16.bits[i], a), blend16.bits[i]) << a << " " << i;
-      ASSERT_EQ(RefMixWhole565(d16.bits[i], m16, a), mix16.bits[i]) << a << " " << i;
-      ASSERT_EQ(RefDarken565(d16.bits[i], a), dark16.bits[i]) << a << " " << i;
+    for (size_t i = 0; i < d16.m_Bits.size(); ++i) {  // padding pixels included
+      ASSERT_EQ(RefBlend565(d16.m_Bits[i], src16.m_Bits[i], a), blend16.m_Bits[i]) << a << " " << i;
+      ASSERT_EQ(RefMixWhole565(d16.m_Bits[i], m16, a), mix16.m_Bits[i]) << a << " " << i;
+      ASSERT_EQ(RefDarken565(d16.m_Bits[i], a), dark16.m_Bits[i]) << a << " " << i;
     }
     for (int y = 0; y < 3; ++y) {
       for (int x = 0; x < 5; ++x) {
         ASSERT_EQ(RefBlend565(d16.At(x, y), m16, a), rect16.At(x, y));
       }
     }
-    for (size_t i = 0; i < d32.bits.size(); ++i) {
-      ASSERT_EQ(RefBlend32(d32.bits[i], src32.bits[i], a), blend32.bits[i]) << a << " " << i;
-      ASSERT_EQ(RefBlend32(d32.bits[i], m32, a), mix32.bits[i]) << a << " " << i;
-      ASSERT_EQ(RefDarken32(d32.bits[i], a), dark32.bits[i]) << a << " " << i;
+    for (size_t i = 0; i < d32.m_Bits.size(); ++i) {
+      ASSERT_EQ(RefBlend32(d32.m_Bits[i], src32.m_Bits[i], a), blend32.m_Bits[i]) << a << " " << i;
+      ASSERT_EQ(RefBlend32(d32.m_Bits[i], m32, a), mix32.m_Bits[i]) << a << " " << i;
+      ASSERT_EQ(RefDarken32(d32.m_Bits[i], a), dark32.m_Bits[i]) << a << " " << i;
     }
   }
   // The worked difference: 17 and 3 at 128 give 8 + 1 = 9 whole, (17 + 3) / 2 = 10 by rectangle.
   Bitmap565 one(1, 1, 0);
-  one.bits = {Pack565({3, 3, 3}), Pack565({3, 3, 3})};
+  one.m_Bits = {Pack565({3, 3, 3}), Pack565({3, 3, 3})};
   WceUiMixColorWhole565(one.View(), Pack565({17, 17, 17}), 128);
-  EXPECT_EQ(Pack565({9, 9, 9}), one.bits[0]);
-  one.bits[0] = Pack565({3, 3, 3});
+  EXPECT_EQ(Pack565({9, 9, 9}), one.m_Bits[0]);
+  one.m_Bits[0] = Pack565({3, 3, 3});
   WceUiMixColorRect565(one.View(), 0, 0, 1, 1, Pack565({17, 17, 17}), 128);
-  EXPECT_EQ(Pack565({10, 10, 10}), one.bits[0]);
+  EXPECT_EQ(Pack565({10, 10, 10}), one.m_Bits[0]);
   // Darkening at 250 leaves black with the top byte kept.
   Bitmap32 dark(2, 1, 0x5F808080);
   WceUiDarkenRect32(dark.View(), 0, 0, 2, 1, 250);
-  EXPECT_EQ(dark.bits[0] & 0xFF000000u, dark.bits[0]);
-  EXPECT_EQ(dark.bits[1] & 0xFF000000u, dark.bits[1]);
+  EXPECT_EQ(dark.m_Bits[0] & 0xFF000000u, dark.m_Bits[0]);
+  EXPECT_EQ(dark.m_Bits[1] & 0xFF000000u, dark.m_Bits[1]);
 }
 
 TEST(PixelKernelBitmaps, TransparentCopyAndStretchRectangles) {
@@ -334,19 +334,22 @@ TEST(PixelKernelBitmaps, TransparentCopyAndStretchRectangles) {
 
   // 3 x 2 of the source at (1, 1) stretched to 7 x 5 at (0, 1), and shrunk the other way.
   struct Case {
-    int x, y, w, h, sx, sy, sw, sh;
+    int m_nX, m_nY, m_nW, m_nH, m_nSx, m_nSy, m_nSw, m_nSh;
   };
   for (const Case& c : {Case{0, 1, 7, 5, 1, 1, 3, 2}, Case{2, 0, 2, 3, 0, 0, 5, 4}}) {
     Bitmap565 s16(7, 6, 0x1234);
     Bitmap32 s32(7, 6, 0x11223344);
     Bitmap565 b16 = s16;
     Bitmap32 b32 = s32;
-    WceUiStretchRect565(s16.View(), c.x, c.y, c.w, c.h, src16.View(), c.sx, c.sy, c.sw, c.sh);
-    WceUiStretchRect32(s32.View(), c.x, c.y, c.w, c.h, src32.View(), c.sx, c.sy, c.sw, c.sh);
+    WceUiStretchRect565(s16.View(), c.m_nX, c.m_nY, c.m_nW, c.m_nH, src16.View(), c.m_nSx, c.m_nSy, c.m_nSw,
+                        c.m_nSh);
+    WceUiStretchRect32(s32.View(), c.m_nX, c.m_nY, c.m_nW, c.m_nH, src32.View(), c.m_nSx, c.m_nSy, c.m_nSw,
+                       c.m_nSh);
     for (int y = 0; y < 6; ++y) {
       for (int x = 0; x < 7; ++x) {
-        const bool in = x >= c.x && x < c.x + c.w && y >= c.y && y < c.y + c.h;
-        const int sx = c.sx + (x - c.x) * c.sw / c.w, sy = c.sy + (y - c.y) * c.sh / c.h;
+        const bool in = x >= c.m_nX && x < c.m_nX + c.m_nW && y >= c.m_nY && y < c.m_nY + c.m_nH;
+        const int sx = c.m_nSx + (x - c.m_nX) * c.m_nSw / c.m_nW,
+                  sy = c.m_nSy + (y - c.m_nY) * c.m_nSh / c.m_nH;
         EXPECT_EQ(in ? src16.At(sx, sy) : b16.At(x, y), s16.At(x, y));
         EXPECT_EQ(in ? src32.At(sx, sy) : b32.At(x, y), s32.At(x, y));
       }
@@ -380,9 +383,9 @@ TEST(PixelKernelBitmaps, RotationsMoveEveryPixel) {
 
 TEST(PixelKernelBitmaps, HueShiftWorkedValues) {
   struct Case {
-    DWORD pixel;
-    int offset;
-    DWORD expected;
+    DWORD m_dwPixel;
+    int m_nOffset;
+    DWORD m_dwExpected;
   };
   // Worked by hand from the fixed-point rule: d = 150 gives the reciprocal 26214, so (200, 100, 50)
   // has hue 19 and comes back with green 50 + (20753·150 >> 16) = 97 even at offset 0.
@@ -391,9 +394,9 @@ TEST(PixelKernelBitmaps, HueShiftWorkedValues) {
       {0x00FF0000, 30, 0x00FF7F00},  {0x7FC86432, 0, 0x7FC86132},    {0x12808080, 77, 0x12808080},
   };
   for (const Case& c : k32) {
-    DWORD p = c.pixel;
-    WceUiHueShiftRow32(&p, 1, c.offset);
-    EXPECT_EQ(c.expected, p) << std::hex << c.pixel << " " << std::dec << c.offset;
+    DWORD p = c.m_dwPixel;
+    WceUiHueShiftRow32(&p, 1, c.m_nOffset);
+    EXPECT_EQ(c.m_dwExpected, p) << std::hex << c.m_dwPixel << " " << std::dec << c.m_nOffset;
   }
   // 565 red widens to 62, turns to green 62 and packs back unchanged in the six-bit channel.
   WORD red = 0xF800;
@@ -409,9 +412,9 @@ TEST(PixelKernelBitmaps, HueShiftRebuildsTheThirdChannelOfEverySector) {
   // R[150] = 26214, hue 0 + (26214·50 >> 16) = 19; each offset moves it into a sector and the third
   // channel is min + (f·150 >> 16).
   struct Case {
-    Rgb pixel;
-    int offset;
-    Rgb expected;
+    Rgb m_Pixel;
+    int m_nOffset;
+    Rgb m_Expected;
   };
   const Case k32[] = {
       // 120..179: g max, r min, b from F(H − 120).
@@ -444,12 +447,12 @@ TEST(PixelKernelBitmaps, HueShiftRebuildsTheThirdChannelOfEverySector) {
       {{200, 50, 100}, 0, {200, 50, 100}},
   };
   // Channels listed, so that a failure names them.
-  auto rgb = [](Rgb c) { return std::vector<DWORD>{c.r, c.g, c.b}; };
+  auto rgb = [](Rgb c) { return std::vector<DWORD>{c.m_dwR, c.m_dwG, c.m_dwB}; };
   for (const Case& c : k32) {
-    DWORD p = Pack32(0x5A000000u, c.pixel);
-    WceUiHueShiftRow32(&p, 1, c.offset);
-    EXPECT_EQ(rgb(c.expected), rgb(Unpack32(p)))
-        << ::testing::PrintToString(rgb(c.pixel)) << " by " << c.offset;
+    DWORD p = Pack32(0x5A000000u, c.m_Pixel);
+    WceUiHueShiftRow32(&p, 1, c.m_nOffset);
+    EXPECT_EQ(rgb(c.m_Expected), rgb(Unpack32(p)))
+        << ::testing::PrintToString(rgb(c.m_Pixel)) << " by " << c.m_nOffset;
     EXPECT_EQ(p >> 24, 0x5Au);
   }
   // 565 (25, 50, 6) widens to (50, 50, 12): green case (green wins the tie with red), d = 38,
@@ -462,9 +465,9 @@ TEST(PixelKernelBitmaps, HueShiftRebuildsTheThirdChannelOfEverySector) {
       {{25, 50, 6}, -90, {25, 12, 15}},   // H 330: f = 262144 − F(210) = 32768, b 31
   };
   for (const Case& c : k565) {
-    WORD p = Pack565(c.pixel);
-    WceUiHueShiftRow565(&p, 1, c.offset);
-    EXPECT_EQ(rgb(c.expected), rgb(Unpack565(p))) << "565 by " << c.offset;
+    WORD p = Pack565(c.m_Pixel);
+    WceUiHueShiftRow565(&p, 1, c.m_nOffset);
+    EXPECT_EQ(rgb(c.m_Expected), rgb(Unpack565(p))) << "565 by " << c.m_nOffset;
   }
 }
 
@@ -476,16 +479,18 @@ TEST(PixelKernelBitmaps, HueShiftKeepsLargestAndSmallestChannel) {
     const Bitmap565 before16 = b16;
     WceUiHueShiftWhole32(b32.View(), offset);
     WceUiHueShiftWhole565(b16.View(), offset);
-    for (size_t i = 0; i < b32.bits.size(); ++i) {
-      const Rgb o = Unpack32(before32.bits[i]), n = Unpack32(b32.bits[i]);
-      EXPECT_EQ(std::max({o.r, o.g, o.b}), std::max({n.r, n.g, n.b}));
-      EXPECT_EQ(std::min({o.r, o.g, o.b}), std::min({n.r, n.g, n.b}));
-      EXPECT_EQ(before32.bits[i] >> 24, b32.bits[i] >> 24);
+    for (size_t i = 0; i < b32.m_Bits.size(); ++i) {
+      const Rgb o = Unpack32(before32.m_Bits[i]), n = Unpack32(b32.m_Bits[i]);
+      EXPECT_EQ(std::max({o.m_dwR, o.m_dwG, o.m_dwB}), std::max({n.m_dwR, n.m_dwG, n.m_dwB}));
+      EXPECT_EQ(std::min({o.m_dwR, o.m_dwG, o.m_dwB}), std::min({n.m_dwR, n.m_dwG, n.m_dwB}));
+      EXPECT_EQ(before32.m_Bits[i] >> 24, b32.m_Bits[i] >> 24);
     }
-    for (size_t i = 0; i < b16.bits.size(); ++i) {
-      const Rgb o = Unpack565(before16.bits[i]), n = Unpack565(b16.bits[i]);
-      const DWORD oMax = std::max({o.r * 2, o.g, o.b * 2}), nMax = std::max({n.r * 2, n.g, n.b * 2});
-      const DWORD oMin = std::min({o.r * 2, o.g, o.b * 2}), nMin = std::min({n.r * 2, n.g, n.b * 2});
+    for (size_t i = 0; i < b16.m_Bits.size(); ++i) {
+      const Rgb o = Unpack565(before16.m_Bits[i]), n = Unpack565(b16.m_Bits[i]);
+      const DWORD oMax = std::max({o.m_dwR * 2, o.m_dwG, o.m_dwB * 2}),
+                  nMax = std::max({n.m_dwR * 2, n.m_dwG, n.m_dwB * 2});
+      const DWORD oMin = std::min({o.m_dwR * 2, o.m_dwG, o.m_dwB * 2}),
+                  nMin = std::min({n.m_dwR * 2, n.m_dwG, n.m_dwB * 2});
       // Widened red and blue lose their low bit when packed back.
       EXPECT_LE(oMax - nMax + 1, 2u) << i;
       EXPECT_LE(oMin - nMin + 1, 2u) << i;

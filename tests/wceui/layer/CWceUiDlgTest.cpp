@@ -40,19 +40,19 @@ class CScriptDlg : public CWceUiDlg {
   void OnInitLayer() override { g_order.push_back(Narrow(GetName()) + " init"); }
   void OnInitDialog() override {
     g_order.push_back(Narrow(GetName()) + " initdialog");
-    if (m_onInitDialog) m_onInitDialog();
+    if (m_fnOnInitDialog) m_fnOnInitDialog();
   }
   void OnLButtonDownNoHit(UINT, int x, int y) override {
     g_order.push_back(Narrow(GetName()) + " nohit " + std::to_string(x) + " " + std::to_string(y));
-    if (m_onNoHit) m_onNoHit();
+    if (m_fnOnNoHit) m_fnOnNoHit();
   }
   LRESULT OnMessage(UINT nMsg, WPARAM, LPARAM) override {
-    if (m_onMessage) m_onMessage(nMsg);
+    if (m_fnOnMessage) m_fnOnMessage(nMsg);
     return 0;
   }
-  std::function<void()> m_onInitDialog;
-  std::function<void(UINT)> m_onMessage;
-  std::function<void()> m_onNoHit;
+  std::function<void()> m_fnOnInitDialog;
+  std::function<void(UINT)> m_fnOnMessage;
+  std::function<void()> m_fnOnNoHit;
 };
 
 // A dialog class the controller creates by name.
@@ -84,7 +84,7 @@ class WceUiDlgTest : public UiRealWndFixture {
     g_order.clear();
   }
   void TearDown() override {
-    for (CScriptDlg* p : m_dlgs) Ctrl()->DeleteLayer(p);
+    for (CScriptDlg* p : m_Dlgs) Ctrl()->DeleteLayer(p);
     UiRealWndFixture::TearDown();
   }
   // A dialog of this window, built from the files; nullptr when Init refuses them.
@@ -93,11 +93,11 @@ class WceUiDlgTest : public UiRealWndFixture {
     WceUiPutTextFile(kStylePath, styleText);
     auto* pDlg = new CScriptDlg;
     pDlg->SetLayerCtrl(Ctrl());
-    m_dlgs.push_back(pDlg);
+    m_Dlgs.push_back(pDlg);
     return pDlg->Init(kDlgPath, kStylePath) ? pDlg : nullptr;
   }
 
-  std::vector<CScriptDlg*> m_dlgs;
+  std::vector<CScriptDlg*> m_Dlgs;
 };
 
 TEST_F(WceUiDlgTest, LayersAreBuiltAndToldInTheirOrders) {
@@ -126,7 +126,7 @@ TEST_F(WceUiDlgTest, LayersAreBuiltAndToldInTheirOrders) {
   // The run: OnInitLayer in the same order, then OnInitDialog; ended there, no loop runs. The
   // first dialog puts the window at its rectangle.
   g_order.clear();
-  pDlg->m_onInitDialog = [&] { EXPECT_TRUE(pDlg->EndDialog(3)); };
+  pDlg->m_fnOnInitDialog = [&] { EXPECT_TRUE(pDlg->EndDialog(3)); };
   EXPECT_EQ(pDlg->DoModal(), 3);
   EXPECT_EQ(g_order, (Lines{"main init", "a init", "b init", "c init", "b1 init", "b11 init", "a1 init",
                             "main initdialog"}));
@@ -163,10 +163,10 @@ TEST_F(WceUiDlgTest, ManySiblingsWithChildrenKeepTheOrder) {
 
 TEST_F(WceUiDlgTest, InitRefusesBrokenFilesWithOneLine) {
   struct Case {
-    const char* what;
-    std::u16string dlg;
-    std::u16string style;
-    std::string line;
+    const char* m_pszWhat;
+    std::u16string m_strDlg;
+    std::u16string m_strStyle;
+    std::string m_strLine;
   } cases[] = {
       {"no root element", u"<!-- nothing here -->", kStyles, "can not find body elements"},
       {"no body", u"<dialog><head/></dialog>", kStyles, "can not find body elements"},
@@ -179,19 +179,19 @@ TEST_F(WceUiDlgTest, InitRefusesBrokenFilesWithOneLine) {
   };
   for (const Case& c : cases) {
     ClearLog();
-    if (c.style.empty()) {
-      WceUiPutTextFile(kDlgPath, c.dlg);
+    if (c.m_strStyle.empty()) {
+      WceUiPutTextFile(kDlgPath, c.m_strDlg);
       ::DeleteFileW(kStylePath);
       auto* pDlg = new CScriptDlg;
       pDlg->SetLayerCtrl(Ctrl());
-      m_dlgs.push_back(pDlg);
-      EXPECT_FALSE(pDlg->Init(kDlgPath, kStylePath)) << c.what;
+      m_Dlgs.push_back(pDlg);
+      EXPECT_FALSE(pDlg->Init(kDlgPath, kStylePath)) << c.m_pszWhat;
     } else {
-      CScriptDlg* pDlg = Build(c.dlg, c.style);
+      CScriptDlg* pDlg = Build(c.m_strDlg, c.m_strStyle);
       // A bad rectangle is reported, and the dialog is built all the same.
-      EXPECT_EQ(pDlg != nullptr, c.line.find("windowrect") != std::string::npos) << c.what;
+      EXPECT_EQ(pDlg != nullptr, c.m_strLine.find("windowrect") != std::string::npos) << c.m_pszWhat;
     }
-    EXPECT_EQ(CountMessages(c.line), 1) << c.what;
+    EXPECT_EQ(CountMessages(c.m_strLine), 1) << c.m_pszWhat;
   }
 }
 
@@ -238,8 +238,8 @@ TEST_F(WceUiDlgTest, CreateDlgRefusesWithOneLineAndLeavesNoLayer) {
   WceUiPutTextFile(u"\\SDMMC\\CECorvane\\Wnd\\CNamedDlg.dlg.xml",
                    u"<d><body><a type=\"COrderLayer\"/><b type=\"CNoSuchLayer\"/></body></d>");
   struct Case {
-    LPCWSTR pPath;
-    std::string line;
+    LPCWSTR m_pszPath;
+    std::string m_strLine;
   } cases[] = {
       {u"dlgs\\CNoSuchDlg", "in CWceUiLayerCtrl::CreateDlg, can not create class CNoSuchDlg"},
       {u"COrderLayer", "In CWceUiLayerCtrl::CreateDlg, COrderLayer is not a kind of CWceUiDlg"},
@@ -249,9 +249,9 @@ TEST_F(WceUiDlgTest, CreateDlgRefusesWithOneLineAndLeavesNoLayer) {
   const int nLayersBefore = Ctrl()->GetLayerCount();
   for (const Case& c : cases) {
     ClearLog();
-    EXPECT_EQ(Ctrl()->CreateDlg(c.pPath), nullptr) << c.line;
-    EXPECT_EQ(CountMessages(c.line), 1) << c.line;
-    EXPECT_EQ(Ctrl()->GetLayerCount(), nLayersBefore) << c.line;
+    EXPECT_EQ(Ctrl()->CreateDlg(c.m_pszPath), nullptr) << c.m_strLine;
+    EXPECT_EQ(CountMessages(c.m_strLine), 1) << c.m_strLine;
+    EXPECT_EQ(Ctrl()->GetLayerCount(), nLayersBefore) << c.m_strLine;
   }
 }
 
@@ -300,7 +300,7 @@ TEST_F(WceUiDlgTest, ModalRunsNestTwoDeepWithTheLowerDialogDisabled) {
   pUpper->RegisterMsg(kEndMsg);
   g_order.clear();
 
-  pLower->m_onInitDialog = [&] {
+  pLower->m_fnOnInitDialog = [&] {
     // The lower dialog's own layers are on the screen.
     ::UpdateWindow(Hwnd());
     BITMAP bm = {};
@@ -311,19 +311,19 @@ TEST_F(WceUiDlgTest, ModalRunsNestTwoDeepWithTheLowerDialogDisabled) {
 
     m_pWnd->PostMessage(kOpenMsg, 0, 0);
   };
-  pLower->m_onMessage = [&](UINT) {
+  pLower->m_fnOnMessage = [&](UINT) {
     g_order.push_back(std::string("upper returns ") + std::to_string(pUpper->DoModal()));
     g_order.push_back(std::string("lower ") + (pLower->IsLayerEnable() ? "enabled" : "disabled"));
     pLower->EndDialog(11);
   };
-  pUpper->m_onInitDialog = [&] {
+  pUpper->m_fnOnInitDialog = [&] {
     g_order.push_back(std::string("lower ") + (pLower->IsLayerEnable() ? "enabled" : "disabled"));
     EXPECT_EQ(Ctrl()->RootLayer()->GetLastChild(), pUpper);
     // A press on no layer goes to the top dialog, which then asks for its end.
     Mouse(WM_LBUTTONDOWN, 30, 15);
   };
-  pUpper->m_onNoHit = [&] { m_pWnd->PostMessage(kEndMsg, 0, 0); };
-  pUpper->m_onMessage = [&](UINT) { pUpper->EndDialog(22); };
+  pUpper->m_fnOnNoHit = [&] { m_pWnd->PostMessage(kEndMsg, 0, 0); };
+  pUpper->m_fnOnMessage = [&](UINT) { pUpper->EndDialog(22); };
 
   EXPECT_EQ(pLower->DoModal(), 11);
   EXPECT_EQ(g_order, (Lines{"lower init", "g init", "lower initdialog", "upper init", "upper initdialog",

@@ -41,7 +41,7 @@ class LayerDrawFixture : public WceUiResFixture {
   void SetUp() override {
     WceUiResFixture::SetUp();
     m_pCtrl = new CWceUiLayerCtrl;
-    m_pCtrl->SetWindow(&m_host);
+    m_pCtrl->SetWindow(&m_Host);
     m_pTop = AddTopLayer(*m_pCtrl, RECT{0, 0, kW, kH});
     m_pTop->SetLayerContainer(TRUE);
     m_pWnd.reset(WceUiCreateBitmapObject(Bits()));
@@ -138,7 +138,7 @@ class LayerDrawFixture : public WceUiResFixture {
   }
 
   const int m_nBits;
-  LayerTestHost m_host;
+  LayerTestHost m_Host;
   CWceUiLayerCtrl* m_pCtrl = nullptr;
   CWceUiLayer* m_pTop = nullptr;
   std::unique_ptr<CWceUiGenericBitmap> m_pWnd;

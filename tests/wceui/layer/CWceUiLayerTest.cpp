@@ -18,7 +18,7 @@ class LayerTree : public WceUiTestRoot {
   void SetUp() override {
     WceUiTestRoot::SetUp();
     m_pCtrl = new CWceUiLayerCtrl;
-    m_pCtrl->SetWindow(&m_host);
+    m_pCtrl->SetWindow(&m_Host);
     m_pTop = AddTopLayer(*m_pCtrl, RECT{0, 0, 100, 100});
     ClearLog();
   }
@@ -41,7 +41,7 @@ class LayerTree : public WceUiTestRoot {
     return false;
   }
 
-  LayerTestHost m_host;
+  LayerTestHost m_Host;
   CWceUiLayerCtrl* m_pCtrl = nullptr;
   CWceUiLayer* m_pTop = nullptr;
 };
@@ -68,9 +68,9 @@ TEST_F(LayerTree, IdsNamesAndCreationByClassName) {
   EXPECT_EQ(m_pTop->GetOwnerLayer(), m_pTop) << "a layer under the body owns its notifications";
 
   struct Refusal {
-    CWceUiLayer* pParent;
-    LPCWSTR pType;
-    const char* pLine;
+    CWceUiLayer* m_pParent;
+    LPCWSTR m_pszType;
+    const char* m_pszLine;
   } cases[] = {
       {m_pTop, u"CNoSuchLayer", "can not create layer, type is CNoSuchLayer"},
       {m_pTop, u"CWceUiObject", "the type is not a kind of CWceUiLayer"},
@@ -78,8 +78,8 @@ TEST_F(LayerTree, IdsNamesAndCreationByClassName) {
   };
   for (const Refusal& c : cases) {
     ClearLog();
-    EXPECT_EQ(m_pCtrl->CreateLayerFromElem(c.pParent, c.pType, nullptr), nullptr);
-    EXPECT_TRUE(Logged(c.pLine)) << c.pLine;
+    EXPECT_EQ(m_pCtrl->CreateLayerFromElem(c.m_pParent, c.m_pszType, nullptr), nullptr);
+    EXPECT_TRUE(Logged(c.m_pszLine)) << c.m_pszLine;
   }
   EXPECT_EQ(m_pCtrl->GetLayerCount(), 4);
 
@@ -103,9 +103,9 @@ TEST_F(LayerTree, TheOwnerIsTheParentUnlessThereIsNoneOrItIsTheRootBody) {
               pGrandchild != nullptr);
   CWceUiLayer* pBody = m_pCtrl->RootLayer();
   struct Case {
-    const char* what;
-    CWceUiLayer* pLayer;
-    CWceUiLayer* pOwner;
+    const char* m_pszWhat;
+    CWceUiLayer* m_pLayer;
+    CWceUiLayer* m_pOwner;
   } cases[] = {
       {"the root body", pBody, pBody},
       {"a layer under the root body", m_pTop, m_pTop},
@@ -115,7 +115,7 @@ TEST_F(LayerTree, TheOwnerIsTheParentUnlessThereIsNoneOrItIsTheRootBody) {
       {"a child of a layer with no parent", pLooseChild, pLoose},
       {"a grandchild there", pLooseGrandchild, pLooseChild},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.pLayer->GetOwnerLayer(), c.pOwner) << c.what;
+  for (const Case& c : cases) EXPECT_EQ(c.m_pLayer->GetOwnerLayer(), c.m_pOwner) << c.m_pszWhat;
   m_pCtrl->DeleteLayer(pLoose);
 }
 TEST_F(LayerTree, DeletingASubtreeReturnsEveryId) {
@@ -149,8 +149,8 @@ TEST_F(LayerTree, InputListAndHitTestingWithContainersAndHiddenLayers) {
   EXPECT_EQ(InputList(), (std::vector<CWceUiLayer*>{pBtn2, pBtn1, pBack, m_pTop}));
 
   struct Hit {
-    int x, y;
-    CWceUiLayer* pExpected;
+    int m_nX, m_nY;
+    CWceUiLayer* m_pExpected;
   } hits[] = {
       {10, 10, pBtn1},  // left and top inclusive
       {25, 25, pBtn2},  // the overlap goes to the front-most
@@ -158,7 +158,8 @@ TEST_F(LayerTree, InputListAndHitTestingWithContainersAndHiddenLayers) {
       {40, 40, pBack},  // right and bottom exclusive
       {99, 0, pBack},  {100, 0, nullptr},
   };
-  for (const Hit& h : hits) EXPECT_EQ(m_pCtrl->GetInputLayerAt(h.x, h.y), h.pExpected) << h.x << "," << h.y;
+  for (const Hit& h : hits)
+    EXPECT_EQ(m_pCtrl->GetInputLayerAt(h.m_nX, h.m_nY), h.m_pExpected) << h.m_nX << "," << h.m_nY;
 
   // A hidden container keeps its children out although their own flags are set.
   pBox->ShowLayer(FALSE);
@@ -192,20 +193,20 @@ TEST_F(LayerTree, InputListAndHitTestingWithContainersAndHiddenLayers) {
 
 TEST_F(LayerTree, ShowingAndMovingInvalidateTheRightRectangles) {
   CWceUiLayer* pA = AddLayer(*m_pCtrl, m_pTop, RECT{10, 10, 20, 20});
-  m_host.m_invalid.clear();
+  m_Host.m_Invalid.clear();
   pA->ShowLayer(FALSE);
-  ASSERT_EQ(m_host.m_invalid.size(), 1u) << "hiding invalidates though the layer is no longer shown";
-  EXPECT_EQ(m_host.m_invalid[0].left, 10);
+  ASSERT_EQ(m_Host.m_Invalid.size(), 1u) << "hiding invalidates though the layer is no longer shown";
+  EXPECT_EQ(m_Host.m_Invalid[0].left, 10);
   pA->ShowLayer(FALSE);
-  EXPECT_EQ(m_host.m_invalid.size(), 1u) << "no change, nothing done";
+  EXPECT_EQ(m_Host.m_Invalid.size(), 1u) << "no change, nothing done";
   pA->ShowLayer(TRUE);
-  m_host.m_invalid.clear();
+  m_Host.m_Invalid.clear();
   // Through the bound style, as the application calls it: old rectangle, then new.
   const RECT rcNew = {30, 30, 35, 35};
   pA->GetStyle()->SetPosition(&rcNew, 0);
-  ASSERT_EQ(m_host.m_invalid.size(), 2u);
-  EXPECT_EQ(m_host.m_invalid[0].left, 10);
-  EXPECT_EQ(m_host.m_invalid[1].left, 30);
+  ASSERT_EQ(m_Host.m_Invalid.size(), 2u);
+  EXPECT_EQ(m_Host.m_Invalid[0].left, 10);
+  EXPECT_EQ(m_Host.m_Invalid[1].left, 30);
   EXPECT_EQ(m_pCtrl->GetInputLayerAt(31, 31), pA);
   pA->GetStyle()->SetShow(FALSE);
   EXPECT_FALSE(pA->IsLayerShow());
@@ -214,9 +215,9 @@ TEST_F(LayerTree, ShowingAndMovingInvalidateTheRightRectangles) {
   EXPECT_FALSE(pA->IsLayerEnable());
   // An empty rectangle has nothing to repaint.
   pA->ShowLayer(TRUE);
-  m_host.m_invalid.clear();
+  m_Host.m_Invalid.clear();
   pA->MoveLayer(0, 0, 0, 0, TRUE);
-  EXPECT_EQ(m_host.m_invalid.size(), 1u) << "the old rectangle only";
+  EXPECT_EQ(m_Host.m_Invalid.size(), 1u) << "the old rectangle only";
 }
 
 TEST_F(LayerTree, TimersMessagesAndCaptureGoThroughTheWindow) {
@@ -228,26 +229,26 @@ TEST_F(LayerTree, TimersMessagesAndCaptureGoThroughTheWindow) {
   pA->SetTimer(3, 100);
   pA->SetTimer(3, 200);
   pA->SetTimer(0x1234, 50);
-  EXPECT_EQ(m_host.m_timers, (std::map<UINT, UINT>{{0x00030005u, 200u}, {0x12340005u, 50u}}));
+  EXPECT_EQ(m_Host.m_Timers, (std::map<UINT, UINT>{{0x00030005u, 200u}, {0x12340005u, 50u}}));
   pA->KillTimer(7);
-  EXPECT_EQ(m_host.m_timers.size(), 2u) << "a timer never set is not killed";
+  EXPECT_EQ(m_Host.m_Timers.size(), 2u) << "a timer never set is not killed";
   pA->KillTimer(0x1234);
-  EXPECT_EQ(m_host.m_timers.size(), 1u);
+  EXPECT_EQ(m_Host.m_Timers.size(), 1u);
 
   pA->RegisterMsg(0xC001);
   pA->RegisterMsg(0xC001);
   pA->RegisterMsg(0xC002);
-  EXPECT_EQ(m_host.m_msgs.size(), 2u);
+  EXPECT_EQ(m_Host.m_Msgs.size(), 2u);
 
   pA->SetCapture();
-  EXPECT_EQ(m_host.m_pCapture, pA);
+  EXPECT_EQ(m_Host.m_pCapture, pA);
   pA->EnableLayer(FALSE);
-  EXPECT_EQ(m_host.m_pCapture, nullptr) << "disabling the capture layer releases the capture";
+  EXPECT_EQ(m_Host.m_pCapture, nullptr) << "disabling the capture layer releases the capture";
   pA->SetCapture();
   m_pCtrl->DeleteLayer(pA);
-  EXPECT_TRUE(m_host.m_timers.empty());
-  EXPECT_TRUE(m_host.m_msgs.empty());
-  EXPECT_EQ(m_host.m_pCapture, nullptr);
+  EXPECT_TRUE(m_Host.m_Timers.empty());
+  EXPECT_TRUE(m_Host.m_Msgs.empty());
+  EXPECT_EQ(m_Host.m_pCapture, nullptr);
 }
 
 TEST_F(LayerTree, StylesNeedADialog) {

@@ -37,9 +37,9 @@ TEST_F(UiRealWnd, MouseMessagesHitTheFrontMostShownInputLayer) {
   ASSERT_NE(pBack, nullptr);
 
   struct Case {
-    UINT msg;
-    int x, y;
-    const char* expected;  // "" when nobody is hit
+    UINT m_nMsg;
+    int m_nX, m_nY;
+    const char* m_pszExpected;  // "" when nobody is hit
   } cases[] = {
       {WM_LBUTTONDOWN, 10, 0, "a down 10 0"},           // left and top inclusive
       {WM_LBUTTONUP, 17, 7, "b up 17 7"},               // the later sibling is in front
@@ -48,17 +48,17 @@ TEST_F(UiRealWnd, MouseMessagesHitTheFrontMostShownInputLayer) {
       {WM_LBUTTONDOWN, 35, 5, "back down 35 5"},        // a hidden layer is passed by
   };
   for (const Case& c : cases) {
-    m_lines.clear();
-    Mouse(c.msg, c.x, c.y);
+    m_Lines.clear();
+    Mouse(c.m_nMsg, c.m_nX, c.m_nY);
     Pump();
-    EXPECT_EQ(m_lines, Lines{c.expected}) << c.x << "," << c.y;
+    EXPECT_EQ(m_Lines, Lines{c.m_pszExpected}) << c.m_nX << "," << c.m_nY;
   }
 
   // A hidden container hides its children from the hit test too.
   pBox->ShowLayer(FALSE);
-  m_lines.clear();
+  m_Lines.clear();
   Click(12, 2);
-  EXPECT_EQ(m_lines, (Lines{"back down 12 2", "back up 12 2"}));
+  EXPECT_EQ(m_Lines, (Lines{"back down 12 2", "back up 12 2"}));
 }
 
 TEST_F(UiRealWnd, KeysGoToTheTopDialogAndPressesOutsideEveryLayerReachNobody) {
@@ -69,14 +69,14 @@ TEST_F(UiRealWnd, KeysGoToTheTopDialogAndPressesOutsideEveryLayerReachNobody) {
   const RECT rcDlg = {0, 0, 5, 5};
   pTopProbe->MoveLayer(&rcDlg, FALSE);
   Ctrl()->RootLayer()->AppendChild(pTopProbe);
-  pTopProbe->m_pLines = &m_lines;
+  pTopProbe->m_pLines = &m_Lines;
   ::SetFocus(Hwnd());
   ASSERT_TRUE(wce::InjectKey(WM_KEYDOWN, 'K', ::GetTickCount()));
   ASSERT_TRUE(wce::InjectKey(WM_KEYUP, 'K', ::GetTickCount()));
   Mouse(WM_LBUTTONDOWN, 30, 10);
   Mouse(WM_LBUTTONUP, 30, 10);
   Pump();
-  EXPECT_EQ(m_lines, (Lines{"dlg2 keydown 75 0", "dlg2 keyup 75 0"}));
+  EXPECT_EQ(m_Lines, (Lines{"dlg2 keydown 75 0", "dlg2 keyup 75 0"}));
   Ctrl()->DeleteLayer(pTopProbe);
 }
 
@@ -87,40 +87,40 @@ TEST_F(UiRealWnd, CaptureTakesEveryPressUntilItEnds) {
   EXPECT_EQ(m_pWnd->SetCapture(pA), nullptr);
   EXPECT_EQ(::GetCapture(), Hwnd());
   Click(25, 5);
-  EXPECT_EQ(m_lines, (Lines{"a down 25 5", "a up 25 5"}));
+  EXPECT_EQ(m_Lines, (Lines{"a down 25 5", "a up 25 5"}));
 
   // The holder that takes it again still hears of the loss, once.
-  m_lines.clear();
+  m_Lines.clear();
   EXPECT_EQ(m_pWnd->SetCapture(pA), pA);
-  EXPECT_EQ(m_lines, Lines{"a losecapture 0 0"});
+  EXPECT_EQ(m_Lines, Lines{"a losecapture 0 0"});
 
   // Another window takes USER's capture: the layer loses it and the hit test is back to normal.
   const RECT rcOther = {0, 0, 5, 5};
   CRealWnd other;
   ASSERT_TRUE(other.Create(WS_POPUP, &rcOther, nullptr));
-  m_lines.clear();
+  m_Lines.clear();
   ::SetCapture(other.GetSafeHwnd());
-  EXPECT_EQ(m_lines, Lines{"a losecapture 0 0"});
+  EXPECT_EQ(m_Lines, Lines{"a losecapture 0 0"});
   EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr);
   ::ReleaseCapture();
-  m_lines.clear();
+  m_Lines.clear();
   Click(25, 5);
-  EXPECT_EQ(m_lines, (Lines{"b down 25 5", "b up 25 5"}));
+  EXPECT_EQ(m_Lines, (Lines{"b down 25 5", "b up 25 5"}));
 
   // Released by its holder: no loss is told, USER's capture is given back.
   m_pWnd->SetCapture(pA);
-  m_lines.clear();
+  m_Lines.clear();
   pA->ReleaseCapture();
   EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr);
   EXPECT_EQ(::GetCapture(), nullptr);
-  EXPECT_TRUE(m_lines.empty());
+  EXPECT_TRUE(m_Lines.empty());
 
   // The framework's cancel message ends a capture, telling the holder.
   m_pWnd->SetCapture(pA);
-  m_lines.clear();
+  m_Lines.clear();
   m_pWnd->IgnoreMsgBeforeTime(0);
   Pump();
-  EXPECT_EQ(m_lines, Lines{"a losecapture 0 0"});
+  EXPECT_EQ(m_Lines, Lines{"a losecapture 0 0"});
   EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr);
   EXPECT_EQ(::GetCapture(), nullptr);
 }
@@ -138,8 +138,8 @@ TEST_F(UiRealWnd, LayerTimersReachTheirLayerByTheWindowTimerId) {
   Ctrl()->DeleteLayer(pGone);
 
   struct Case {
-    UINT nId;
-    Lines expected;
+    UINT m_nId;
+    Lines m_Expected;
   } cases[] = {
       {nId, {"a timer 7 0"}},
       {WceUiLayerTimerId(pA->GetLayerId(), 0xFFFF), {"a timer 65535 0"}},
@@ -150,20 +150,20 @@ TEST_F(UiRealWnd, LayerTimersReachTheirLayerByTheWindowTimerId) {
   pA->SetTimer(7, 100);
   wce::AdvanceTick(99);
   Pump();
-  EXPECT_TRUE(m_lines.empty());
+  EXPECT_TRUE(m_Lines.empty());
   wce::AdvanceTick(1);
   Pump();
-  EXPECT_EQ(m_lines, Lines{"a timer 7 0"});
+  EXPECT_EQ(m_Lines, Lines{"a timer 7 0"});
   pA->KillTimer(7);
   wce::AdvanceTick(100);
-  m_lines.clear();
+  m_Lines.clear();
   Pump();
-  EXPECT_TRUE(m_lines.empty());
+  EXPECT_TRUE(m_Lines.empty());
 
   for (const Case& c : cases) {
-    m_lines.clear();
-    ::SendMessageW(Hwnd(), WM_TIMER, c.nId, 0);
-    EXPECT_EQ(m_lines, c.expected) << std::hex << c.nId;
+    m_Lines.clear();
+    ::SendMessageW(Hwnd(), WM_TIMER, c.m_nId, 0);
+    EXPECT_EQ(m_Lines, c.m_Expected) << std::hex << c.m_nId;
   }
 }
 
@@ -177,12 +177,12 @@ TEST_F(UiRealWnd, RegisteredMessagesFanOutInRegistrationOrder) {
   pA->m_nResult = 11;
   pB->m_nResult = 22;
   EXPECT_EQ(::SendMessageW(Hwnd(), nMsg, 5, 0), 11);
-  EXPECT_EQ(m_lines, (Lines{"b message 5 0", "a message 5 0"}));
+  EXPECT_EQ(m_Lines, (Lines{"b message 5 0", "a message 5 0"}));
 
   // A message nobody registered goes to USER's default.
-  m_lines.clear();
+  m_Lines.clear();
   EXPECT_EQ(::SendMessageW(Hwnd(), WM_USER + 77, 0, 0), 0);
-  EXPECT_TRUE(m_lines.empty());
+  EXPECT_TRUE(m_Lines.empty());
 
   ClearLog();
   m_pWnd->UnRegisterMsg(WM_USER + 77, pA);
@@ -218,8 +218,8 @@ TEST_F(UiRealWnd, AHandlerThatDeletesLayersDoesNotBreakTheFanOut) {
   const UINT nMsg = ::RegisterWindowMessageW(u"UiRealWndTest.Delete");
   const UINT nDeleteMsg = WM_USER + 40;
   struct Case {
-    const char* what;
-    bool bNested;  // the deletion happens inside a nested modal run
+    const char* m_pszWhat;
+    bool m_bNested;  // the deletion happens inside a nested modal run
   } cases[] = {{"directly", false}, {"in a nested modal run", true}};
   for (const Case& c : cases) {
     CProbeLayer* pFirst = AddProbe(m_pTop, RECT{0, 0, 1, 1}, u"first");
@@ -235,13 +235,13 @@ TEST_F(UiRealWnd, AHandlerThatDeletesLayersDoesNotBreakTheFanOut) {
     CRealDlg inner;
     // The inner run's loop dispatches the request to delete; the handler then ends the run.
     pFirst->RegisterMsg(nDeleteMsg);
-    pFirst->m_onMessage = [&](UINT nGot) -> LRESULT {
+    pFirst->m_fnOnMessage = [&](UINT nGot) -> LRESULT {
       if (nGot == nDeleteMsg) {
         deleteVictims();
         inner.EndDialog(1);
         return 0;
       }
-      if (!c.bNested) {
+      if (!c.m_bNested) {
         deleteVictims();
         return 0;
       }
@@ -250,11 +250,11 @@ TEST_F(UiRealWnd, AHandlerThatDeletesLayersDoesNotBreakTheFanOut) {
       EXPECT_EQ(inner.DoModal(WS_POPUP | WS_VISIBLE, &rcInner, Hwnd()), 1);
       return 0;
     };
-    m_lines.clear();
-    EXPECT_EQ(::SendMessageW(Hwnd(), nMsg, 3, 0), 9) << c.what;
-    const Lines expected = c.bNested ? Lines{"first message 3 0", "first message 0 0", "last message 3 0"}
-                                     : Lines{"first message 3 0", "last message 3 0"};
-    EXPECT_EQ(m_lines, expected) << c.what;
+    m_Lines.clear();
+    EXPECT_EQ(::SendMessageW(Hwnd(), nMsg, 3, 0), 9) << c.m_pszWhat;
+    const Lines expected = c.m_bNested ? Lines{"first message 3 0", "first message 0 0", "last message 3 0"}
+                                       : Lines{"first message 3 0", "last message 3 0"};
+    EXPECT_EQ(m_Lines, expected) << c.m_pszWhat;
     Ctrl()->DeleteLayer(pFirst);
     Ctrl()->DeleteLayer(pLast);
   }
@@ -284,7 +284,7 @@ TEST_P(UiRealWndPaint, TheTreeIsDrawnAndOnlyThePaintRectangleCopied) {
   CProbeLayer* pBlock = AddProbe(m_pTop, RECT{5, 3, 12, 9}, u"block");
   pBlock->GetStyle()->GetBgColorCtrl().SetColor(RGB(0, 0, 255));
   // Invalidations raised while the tree draws are dropped.
-  pBlock->m_onDraw = [&] { pBlock->InvalidateRect(nullptr); };
+  pBlock->m_fnOnDraw = [&] { pBlock->InvalidateRect(nullptr); };
   ::InvalidateRect(Hwnd(), nullptr, FALSE);
   ASSERT_TRUE(::UpdateWindow(Hwnd()));
   RECT rcLeft = {};
@@ -301,7 +301,7 @@ TEST_P(UiRealWndPaint, TheTreeIsDrawnAndOnlyThePaintRectangleCopied) {
 
   // A window bitmap that is kept off the screen leaves the screen alone: change the block without
   // painting it, then paint one rectangle; only that rectangle changes on the screen.
-  pBlock->m_onDraw = nullptr;
+  pBlock->m_fnOnDraw = nullptr;
   pBlock->GetStyle()->GetBgColorCtrl().SetColor(RGB(255, 0, 0));
   m_pWnd->EnableInvalidate(FALSE);
   const RECT rcPart = {6, 4, 8, 5};
@@ -356,23 +356,23 @@ TEST_P(UiRealWndPaint, AChangeOfTheClientSizeRedrawsAtTheNewSizeWithoutFalseChec
   ASSERT_TRUE(::UpdateWindow(Hwnd()));
   // Smaller, then back to full: each size change makes a window bitmap of the new size.
   struct Case {
-    int nWidth, nHeight;
-    COLORREF cr;
+    int m_nWidth, m_nHeight;
+    COLORREF m_crCr;
   } cases[] = {{kScreenW / 2, kScreenH / 2, RGB(255, 0, 0)}, {kScreenW, kScreenH, RGB(0, 0, 255)}};
   for (const Case& c : cases) {
     ClearLog();
-    pAll->GetStyle()->GetBgColorCtrl().SetColor(c.cr);
-    ASSERT_TRUE(m_pWnd->MoveWindow(0, 0, c.nWidth, c.nHeight, TRUE));
+    pAll->GetStyle()->GetBgColorCtrl().SetColor(c.m_crCr);
+    ASSERT_TRUE(m_pWnd->MoveWindow(0, 0, c.m_nWidth, c.m_nHeight, TRUE));
     ::InvalidateRect(Hwnd(), nullptr, FALSE);
     ASSERT_TRUE(::UpdateWindow(Hwnd()));
     const std::vector<DWORD> screen = Screen();
     ASSERT_EQ(screen.size(), static_cast<size_t>(kScreenW * kScreenH));
     std::vector<DWORD> shown;
-    for (int y = 0; y < c.nHeight; ++y) {
-      for (int x = 0; x < c.nWidth; ++x) shown.push_back(screen[y * kScreenW + x]);
+    for (int y = 0; y < c.m_nHeight; ++y) {
+      for (int x = 0; x < c.m_nWidth; ++x) shown.push_back(screen[y * kScreenW + x]);
     }
-    EXPECT_EQ(shown, std::vector<DWORD>(shown.size(), Pixel(c.cr))) << c.nWidth;
-    EXPECT_EQ(CountMessages("check("), 0) << c.nWidth;
+    EXPECT_EQ(shown, std::vector<DWORD>(shown.size(), Pixel(c.m_crCr))) << c.m_nWidth;
+    EXPECT_EQ(CountMessages("check("), 0) << c.m_nWidth;
   }
 }
 
@@ -419,16 +419,16 @@ TEST_F(UiRealWnd, InputStampedBeforeTheEndOfATransitionIsDropped) {
   wce::AdvanceTick(1);
   Mouse(WM_LBUTTONUP, 3, 4, ::GetTickCount());
   Pump();
-  EXPECT_EQ(m_lines, Lines{"back up 3 4"});
+  EXPECT_EQ(m_Lines, Lines{"back up 3 4"});
 
   // Only disabled animations: TRUE at once, and the queued input is still dropped.
   ASSERT_TRUE(m_pWnd->Apply(nullptr));
   Mouse(WM_LBUTTONDOWN, 3, 4, ::GetTickCount());
   CWceUiWndAnimate* offOnly[] = {&off};
   EXPECT_TRUE(m_pWnd->Play(offOnly, 1, TRUE));
-  m_lines.clear();
+  m_Lines.clear();
   Pump();
-  EXPECT_TRUE(m_lines.empty());
+  EXPECT_TRUE(m_Lines.empty());
 
   // Without bIgnoreInput the press stays.
   ASSERT_TRUE(m_pWnd->Apply(nullptr));
@@ -436,7 +436,7 @@ TEST_F(UiRealWnd, InputStampedBeforeTheEndOfATransitionIsDropped) {
   Mouse(WM_LBUTTONDOWN, 3, 4, ::GetTickCount());
   EXPECT_TRUE(m_pWnd->Play(offOnly, 1, FALSE));
   Pump();
-  EXPECT_EQ(m_lines, Lines{"back down 3 4"});
+  EXPECT_EQ(m_Lines, Lines{"back down 3 4"});
 }
 
 TEST_F(UiRealWnd, CloseLeavesTheWindow) {

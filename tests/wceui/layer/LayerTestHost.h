@@ -13,19 +13,19 @@
 class LayerTestHost : public CWceUiLayerHost {
  public:
   BOOL InvalidateRect(const RECT* lpRect, BOOL) override {
-    m_invalid.push_back(lpRect != nullptr ? *lpRect : RECT{0, 0, 0, 0});
+    m_Invalid.push_back(lpRect != nullptr ? *lpRect : RECT{0, 0, 0, 0});
     return 1;
   }
   BOOL SetTimer(UINT nIDEvent, UINT nElapse) override {
-    m_timers[nIDEvent] = nElapse;
+    m_Timers[nIDEvent] = nElapse;
     return 1;
   }
-  BOOL KillTimer(UINT nIDEvent) override { return m_timers.erase(nIDEvent) == 1; }
-  void RegisterMsg(UINT nMsg, CWceUiLayer* pLayer) override { m_msgs.emplace_back(nMsg, pLayer); }
+  BOOL KillTimer(UINT nIDEvent) override { return m_Timers.erase(nIDEvent) == 1; }
+  void RegisterMsg(UINT nMsg, CWceUiLayer* pLayer) override { m_Msgs.emplace_back(nMsg, pLayer); }
   void UnRegisterMsg(UINT nMsg, CWceUiLayer* pLayer) override {
-    for (auto it = m_msgs.begin(); it != m_msgs.end(); ++it) {
+    for (auto it = m_Msgs.begin(); it != m_Msgs.end(); ++it) {
       if (*it == std::make_pair(nMsg, pLayer)) {
-        m_msgs.erase(it);
+        m_Msgs.erase(it);
         return;
       }
     }
@@ -40,9 +40,9 @@ class LayerTestHost : public CWceUiLayerHost {
   }
   CWceUiLayer* GetCaptureLayer() override { return m_pCapture; }
 
-  std::vector<RECT> m_invalid;
-  std::map<UINT, UINT> m_timers;
-  std::vector<std::pair<UINT, CWceUiLayer*>> m_msgs;
+  std::vector<RECT> m_Invalid;
+  std::map<UINT, UINT> m_Timers;
+  std::vector<std::pair<UINT, CWceUiLayer*>> m_Msgs;
   CWceUiLayer* m_pCapture = nullptr;
 };
 

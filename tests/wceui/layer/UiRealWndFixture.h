@@ -44,9 +44,9 @@ inline DWORD ScreenValue(COLORREF cr, int nBitsPixel) {
 class CProbeLayer : public CWceUiLayer {
  public:
   std::vector<std::string>* m_pLines = nullptr;
-  std::function<LRESULT(UINT nMsg)> m_onMessage;
-  std::function<void()> m_onLoseCapture;
-  std::function<void()> m_onDraw;
+  std::function<LRESULT(UINT nMsg)> m_fnOnMessage;
+  std::function<void()> m_fnOnLoseCapture;
+  std::function<void()> m_fnOnDraw;
   LRESULT m_nResult = 0;
 
   void OnLButtonDown(UINT, int x, int y) override { Line("down", x, y); }
@@ -58,14 +58,14 @@ class CProbeLayer : public CWceUiLayer {
   void OnTimer(WORD nTimerId) override { Line("timer", nTimerId, 0); }
   void OnLoseCapture() override {
     Line("losecapture", 0, 0);
-    if (m_onLoseCapture) m_onLoseCapture();
+    if (m_fnOnLoseCapture) m_fnOnLoseCapture();
   }
   LRESULT OnMessage(UINT nMsg, WPARAM wParam, LPARAM) override {
     Line("message", static_cast<int>(wParam), 0);
-    return m_onMessage ? m_onMessage(nMsg) : m_nResult;
+    return m_fnOnMessage ? m_fnOnMessage(nMsg) : m_nResult;
   }
   void OnDraw(CWceUiGenericBitmap* pWndBmp, const RECT& rc) override {
-    if (m_onDraw) m_onDraw();
+    if (m_fnOnDraw) m_fnOnDraw();
     CWceUiLayer::OnDraw(pWndBmp, rc);
   }
 
@@ -129,7 +129,7 @@ class UiRealWndFixture : public WceUiResFixture {
     auto* p = static_cast<CProbeLayer*>(Ctrl()->CreateLayerFromElem(pParent, u"CProbeLayer", pName));
     if (p == nullptr) return nullptr;
     p->GetStyle()->SetPosition(&rc, 0);
-    p->m_pLines = &m_lines;
+    p->m_pLines = &m_Lines;
     return p;
   }
 
@@ -153,5 +153,5 @@ class UiRealWndFixture : public WceUiResFixture {
 
   std::unique_ptr<CWceUiRealWnd> m_pWnd;
   CWceUiLayer* m_pTop = nullptr;
-  std::vector<std::string> m_lines;
+  std::vector<std::string> m_Lines;
 };

@@ -47,8 +47,8 @@ TEST_F(CFhConfDocTest, LineGrammar) {
   ASSERT_TRUE(doc.LoadFile(u"\\c.conf", FALSE)) << AllMessages();
   EXPECT_TRUE(doc.IsLoaded());
   const struct {
-    const char16_t* key;
-    const char* value;
+    const char16_t* m_pszKey;
+    const char* m_pszValue;
   } cases[] = {
       {u"key", "value  "},      {u"Key", "case"},
       {u"Tabbed", "v2"},        {u"empty", ""},
@@ -59,7 +59,7 @@ TEST_F(CFhConfDocTest, LineGrammar) {
       {u"[section]", "<none>"}, {u"KEY", "<none>"},
       {u"", "<none>"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Value(doc, c.key), c.value) << WceWideToUtf8(c.key);
+  for (const auto& c : cases) EXPECT_EQ(Value(doc, c.m_pszKey), c.m_pszValue) << WceWideToUtf8(c.m_pszKey);
   EXPECT_TRUE(Messages().empty()) << AllMessages();
 }
 
@@ -72,10 +72,10 @@ TEST_F(CFhConfDocTest, EscapesOnAndOff) {
   WceUiPutTextFile(u"\\bad.conf", u"ok=1\nd=a\\db\n");
   WceUiPutTextFile(u"\\end.conf", u"end=a\\\n");
   const struct {
-    const char16_t* file;
-    BOOL escape;
-    BOOL ok;
-    std::map<std::u16string, std::string> values;
+    const char16_t* m_pszFile;
+    BOOL m_bEscape;
+    BOOL m_bOk;
+    std::map<std::u16string, std::string> m_Values;
   } cases[] = {
       {u"\\e.conf",
        TRUE,
@@ -91,11 +91,11 @@ TEST_F(CFhConfDocTest, EscapesOnAndOff) {
       {u"\\end.conf", TRUE, FALSE, {{u"end", "<none>"}}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(WceWideToUtf8(c.file) + (c.escape ? " escapes on" : " escapes off"));
+    SCOPED_TRACE(WceWideToUtf8(c.m_pszFile) + (c.m_bEscape ? " escapes on" : " escapes off"));
     CFhConfDoc doc;
-    EXPECT_EQ(doc.LoadFile(c.file, c.escape), c.ok);
-    EXPECT_EQ(doc.IsLoaded(), c.ok);
-    for (const auto& kv : c.values) EXPECT_EQ(Value(doc, kv.first.c_str()), kv.second);
+    EXPECT_EQ(doc.LoadFile(c.m_pszFile, c.m_bEscape), c.m_bOk);
+    EXPECT_EQ(doc.IsLoaded(), c.m_bOk);
+    for (const auto& kv : c.m_Values) EXPECT_EQ(Value(doc, kv.first.c_str()), kv.second);
   }
   ClearLog();
   CFhConfDoc doc;
@@ -119,8 +119,8 @@ TEST_F(CFhConfDocTest, FilesRefused) {
   WceUiPutTextFile(u"\\eqfirst.conf", u"a=1\n = 2\n");
   WceUiPutTextFile(u"\\blankkey.conf", u"a b=1\n");
   const struct {
-    const char16_t* file;
-    std::vector<std::string> messages;
+    const char16_t* m_pszFile;
+    std::vector<std::string> m_Messages;
   } cases[] = {
       {u"\\utf8.conf", {"error:   ::LoadFile, \\utf8.conf is not a valid UNICODE file, the length is 7"}},
       {u"\\be.conf", {"error:   ::LoadFile \\be.conf is not a valid UNICODE format file"}},
@@ -143,13 +143,13 @@ TEST_F(CFhConfDocTest, FilesRefused) {
         "error:   ::LoadFile, Parse \\blankkey.conf fail"}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(WceWideToUtf8(c.file));
+    SCOPED_TRACE(WceWideToUtf8(c.m_pszFile));
     ClearLog();
     CFhConfDoc doc;
-    EXPECT_FALSE(doc.LoadFile(c.file, FALSE));
+    EXPECT_FALSE(doc.LoadFile(c.m_pszFile, FALSE));
     EXPECT_FALSE(doc.IsLoaded());
     EXPECT_EQ(Value(doc, u"a"), "<none>");
-    EXPECT_EQ(Messages(), c.messages);
+    EXPECT_EQ(Messages(), c.m_Messages);
   }
 }
 
@@ -188,12 +188,12 @@ TEST(CWceUiStrMap, SetLookupRemoveAndWalk) {
   EXPECT_EQ(map.GetHashTableSize(), 17u);
   std::u16string borrowed = u"borrowed";
   const struct {
-    const char16_t* key;
-    intptr_t value;
+    const char16_t* m_pszKey;
+    intptr_t m_nValue;
   } entries[] = {{u"a", 1}, {u"A", 2}, {u"ab", 3}, {u"ba", 4}, {u"", 5}, {u"\u4E2D", 6}, {u"a", 7}};
   for (const auto& e : entries) {
-    std::u16string copy = e.key;
-    EXPECT_TRUE(map.SetAt(copy.c_str(), reinterpret_cast<void*>(e.value), TRUE));
+    std::u16string copy = e.m_pszKey;
+    EXPECT_TRUE(map.SetAt(copy.c_str(), reinterpret_cast<void*>(e.m_nValue), TRUE));
     copy.assign(copy.size(), u'#');  // the map holds its own copy
   }
   EXPECT_TRUE(map.SetAt(borrowed.c_str(), reinterpret_cast<void*>(8), FALSE));

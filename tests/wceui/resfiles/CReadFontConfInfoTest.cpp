@@ -21,9 +21,9 @@ LOGFONTW SystemFont() {
 
 TEST_F(CReadFontConfInfoTest, NamedFieldsOverTheSystemFont) {
   const struct {
-    const char* name;
-    std::u16string text;
-    std::function<void(LOGFONTW&)> expect;
+    const char* m_pszName;
+    std::u16string m_strText;
+    std::function<void(LOGFONTW&)> m_fnExpect;
   } cases[] = {
       {"face name only", u"facename=WenQuanYi Micro Hei\r\n",
        [](LOGFONTW& lf) {
@@ -55,12 +55,12 @@ TEST_F(CReadFontConfInfoTest, NamedFieldsOverTheSystemFont) {
       {"unknown keys ignored", u"Height=5\nsize=7\n", [](LOGFONTW&) {}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    WceUiPutTextFile(u"\\res\\font\\f", c.text);
+    SCOPED_TRACE(c.m_pszName);
+    WceUiPutTextFile(u"\\res\\font\\f", c.m_strText);
     CReadFontConfInfo info;
     ASSERT_TRUE(info.LoadFontConfFile(u"\\res\\font\\f"));
     LOGFONTW expected = SystemFont();
-    c.expect(expected);
+    c.m_fnExpect(expected);
     LOGFONTW got;
     ASSERT_TRUE(info.GetLogFont(&got));
     EXPECT_EQ(std::memcmp(&got, &expected, sizeof got), 0);

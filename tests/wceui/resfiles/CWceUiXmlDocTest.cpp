@@ -95,8 +95,8 @@ TEST_F(CWceUiXmlDocTest, BuildsTheTree) {
 TEST_F(CWceUiXmlDocTest, SyntaxErrorCodes) {
   std::string nested;
   const struct {
-    std::u16string text;
-    std::vector<std::string> errors;  // before the final "030" line
+    std::u16string m_strText;
+    std::vector<std::string> m_Errors;  // before the final "030" line
   } cases[] = {
       {u"<a>", {Error("ParseXml", "001")}},
       {u"<a></a><!-x", {Error("ParseXml", "002")}},
@@ -134,11 +134,11 @@ TEST_F(CWceUiXmlDocTest, SyntaxErrorCodes) {
        {Error("HandleXmlTagContent", "029"), Error("ParseXmlTag", "015"), Error("ParseXml", "009")}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(WceWideToUtf8(c.text));
+    SCOPED_TRACE(WceWideToUtf8(c.m_strText));
     CWceUiXmlDoc doc;
-    std::vector<std::string> expected = c.errors;
+    std::vector<std::string> expected = c.m_Errors;
     expected.push_back(Error("LoadXmlFile", "030"));
-    EXPECT_EQ(LoadText(doc, c.text), expected);
+    EXPECT_EQ(LoadText(doc, c.m_strText), expected);
     EXPECT_FALSE(doc.IsLoaded());
     EXPECT_EQ(doc.GetRootElem(), nullptr);
     EXPECT_EQ(doc.GetFirstNode(), nullptr);
@@ -181,8 +181,8 @@ TEST_F(CWceUiXmlDocTest, FilesRefused) {
   WceUiPutFile(u"\\three.xml", "\xFF\xFE<");
   WceUiPutTextFile(u"\\ok.xml", u"<a/>");
   const struct {
-    const char16_t* path;
-    std::string message;
+    const char16_t* m_pszPath;
+    std::string m_strMessage;
   } cases[] = {
       {u"\\utf8.xml", "error:   ::LoadXmlFile, the length of \\utf8.xml is odd number, not a UNICODE file"},
       {u"\\be.xml", "error:   ::LoadXmlFile, \\be.xml is not a UNICODE file"},
@@ -193,10 +193,10 @@ TEST_F(CWceUiXmlDocTest, FilesRefused) {
   for (const auto& c : cases) {
     ClearLog();
     CWceUiXmlDoc doc;
-    EXPECT_FALSE(doc.LoadXmlFile(c.path, FALSE));
+    EXPECT_FALSE(doc.LoadXmlFile(c.m_pszPath, FALSE));
     std::vector<std::string> messages = Messages();
     ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back(), c.message);
+    EXPECT_EQ(messages.back(), c.m_strMessage);
   }
   CWceUiXmlDoc doc;
   ASSERT_TRUE(doc.LoadXmlFile(u"\\ok.xml", FALSE));
@@ -250,10 +250,10 @@ TEST_F(CWceUiXmlDocTest, IncludeNamesAndFailures) {
   WceUiPutTextFile(u"\\w\\be.xml", u"<i/>", WceUiTextForm::kUtf16Be);
   WceUiPutTextFile(u"\\w\\odd.xml", u"<i/>", WceUiTextForm::kUtf16LeOddByte);
   const struct {
-    std::u16string include;
-    bool loads;
-    int children;
-    std::string message;
+    std::u16string m_strInclude;
+    bool m_bLoads;
+    int m_nChildren;
+    std::string m_strMessage;
   } cases[] = {
       {name258, true, 1, ""},
       {name259, true, 0, ""},  // not a directive: it stays as text behind <a>
@@ -262,16 +262,16 @@ TEST_F(CWceUiXmlDocTest, IncludeNamesAndFailures) {
       {u"odd.xml", false, 0, "error:   ::ReadIncludeFile, \\w\\odd.xml is not a UNICODE file 1"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(WceWideToUtf8(c.include).substr(0, 20));
-    WceUiPutTextFile(u"\\w\\main.xml", u"<a>\n#include_xml \"" + c.include + u"\"\n</a>");
+    SCOPED_TRACE(WceWideToUtf8(c.m_strInclude).substr(0, 20));
+    WceUiPutTextFile(u"\\w\\main.xml", u"<a>\n#include_xml \"" + c.m_strInclude + u"\"\n</a>");
     ClearLog();
     CWceUiXmlDoc doc;
-    ASSERT_EQ(doc.LoadXmlFile(u"\\w\\main.xml", FALSE), c.loads) << AllMessages();
-    if (c.loads) {
-      EXPECT_EQ(doc.GetRootElem()->GetChildCount(), c.children);
+    ASSERT_EQ(doc.LoadXmlFile(u"\\w\\main.xml", FALSE), c.m_bLoads) << AllMessages();
+    if (c.m_bLoads) {
+      EXPECT_EQ(doc.GetRootElem()->GetChildCount(), c.m_nChildren);
     } else {
       ASSERT_FALSE(Messages().empty());
-      EXPECT_EQ(Messages().back(), c.message);
+      EXPECT_EQ(Messages().back(), c.m_strMessage);
     }
   }
 }

@@ -66,8 +66,8 @@ TEST(PackFormat, WriterLaysOutHeaderIndexAndItems) {
   EXPECT_EQ(Name(block, 16).size() + 1, L);
 
   const struct {
-    std::u16string name;
-    std::string contents;
+    std::u16string m_strName;
+    std::string m_strContents;
   } expected[] = {
       {u"res\\bitmap\\a.bmp", ""},
       {u"res\\bitmap\\b_1.conf", std::string(700, 'x')},
@@ -79,14 +79,14 @@ TEST(PackFormat, WriterLaysOutHeaderIndexAndItems) {
   for (const auto& e : expected) {
     ASSERT_LT(pos + 28, block.size());
     const DWORD size = Word(block, pos);
-    EXPECT_GE(size, 28 + 2 * (e.name.size() + 1));
-    EXPECT_EQ(Name(block, pos + 28), e.name);
+    EXPECT_GE(size, 28 + 2 * (e.m_strName.size() + 1));
+    EXPECT_EQ(Name(block, pos + 28), e.m_strName);
     const DWORD expanded = Word(block, pos + 8), stored = Word(block, pos + 12),
                 offset = Word(block, pos + 16);
-    EXPECT_EQ(expanded, e.contents.size());
+    EXPECT_EQ(expanded, e.m_strContents.size());
     EXPECT_EQ(offset, dataEnd) << "items follow the index in record order";
     ASSERT_LE(offset + stored, pack.size());
-    EXPECT_EQ(Expand(pack, offset, stored, expanded), e.contents);
+    EXPECT_EQ(Expand(pack, offset, stored, expanded), e.m_strContents);
     dataEnd = offset + stored;
     pos += size;
   }

@@ -92,13 +92,13 @@ TEST_F(BitmapFiles, ShortBuffersFailAndTheMissingHeaderBytesAreZero) {
 
 TEST_F(BitmapFiles, BadFieldsAreRefused) {
   struct Case {
-    const char* name;
-    size_t nSize;
-    DWORD nOffset;
-    LONG nWidth;
-    LONG nHeight;
-    WORD nBits;
-    bool bMagic;
+    const char* m_pszName;
+    size_t m_nSize;
+    DWORD m_dwOffset;
+    LONG m_nWidth;
+    LONG m_nHeight;
+    WORD m_wBits;
+    bool m_bMagic;
   };
   const Case cases[] = {
       {"good", 82, 58, 3, 2, 32, true},
@@ -116,17 +116,17 @@ TEST_F(BitmapFiles, BadFieldsAreRefused) {
       {"height wraps", 82, 58, 1, 0x40000001, 32, true},
   };
   for (const Case& c : cases) {
-    std::vector<BYTE> b = Bmp(c.nSize, c.nOffset, c.nWidth, c.nHeight, c.nBits);
-    if (!c.bMagic) b[0] = 'X';
+    std::vector<BYTE> b = Bmp(c.m_nSize, c.m_dwOffset, c.m_nWidth, c.m_nHeight, c.m_wBits);
+    if (!c.m_bMagic) b[0] = 'X';
     BITMAPINFO info;
     std::memset(&info, 0x5A, sizeof info);
     const BYTE* pBits = b.data();
-    const BOOL bOk = GetBitmapInfoFromBuffer(b.data(), static_cast<DWORD>(c.nSize), &info, &pBits);
-    EXPECT_EQ(std::string(c.name) == "good" ? 1 : 0, bOk) << c.name;
+    const BOOL bOk = GetBitmapInfoFromBuffer(b.data(), static_cast<DWORD>(c.m_nSize), &info, &pBits);
+    EXPECT_EQ(std::string(c.m_pszName) == "good" ? 1 : 0, bOk) << c.m_pszName;
     if (!bOk) {
-      EXPECT_EQ(nullptr, pBits) << c.name;
+      EXPECT_EQ(nullptr, pBits) << c.m_pszName;
       const BYTE* p = reinterpret_cast<const BYTE*>(&info);
-      for (size_t i = 0; i < sizeof info; ++i) ASSERT_EQ(0, p[i]) << c.name;
+      for (size_t i = 0; i < sizeof info; ++i) ASSERT_EQ(0, p[i]) << c.m_pszName;
     }
   }
 }

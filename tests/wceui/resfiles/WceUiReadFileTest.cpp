@@ -18,14 +18,15 @@ namespace {
 const char16_t kPassword[] = u"Lotus-7";
 
 struct Item {
-  std::u16string name;
-  std::string bytes;
+  std::u16string m_strName;
+  std::string m_strBytes;
 };
 
 std::string MakePack(const std::vector<Item>& items, LPCWSTR password = kPassword) {
   CPackWriter writer;
   std::string error, pack;
-  for (const Item& item : items) EXPECT_TRUE(writer.AddItem(item.name, item.bytes, &error)) << error;
+  for (const Item& item : items)
+    EXPECT_TRUE(writer.AddItem(item.m_strName, item.m_strBytes, &error)) << error;
   EXPECT_TRUE(writer.Build(password, &pack, &error)) << error;
   return pack;
 }
@@ -98,10 +99,10 @@ TEST_F(WceUiReadFileTest, PlainFilesAndDirectories) {
 
 TEST_F(WceUiReadFileTest, SplitsAtTheFirstPackMark) {
   const struct {
-    const char16_t* path;
-    BOOL ok;
-    const char16_t* pack;
-    const char16_t* item;
+    const char16_t* m_pszPath;
+    BOOL m_bOk;
+    const char16_t* m_pszPack;
+    const char16_t* m_pszItem;
   } cases[] = {
       {u"\\Res\\ui.pack\\wnd\\main.xml", 1, u"\\Res\\ui.pack", u"wnd\\main.xml"},
       {u"Res.pack\\Wnd/Main.XML", 1, u"Res.pack", u"Wnd/Main.XML"},
@@ -115,10 +116,10 @@ TEST_F(WceUiReadFileTest, SplitsAtTheFirstPackMark) {
   for (const auto& c : cases) {
     WCHAR pack[MAX_PATH] = u"x";
     WCHAR item[MAX_PATH] = u"x";
-    ASSERT_EQ(WceUiSplitPackPath(c.path, pack, item), c.ok) << WceWideToUtf8(c.path);
-    if (c.ok) {
-      EXPECT_EQ(std::u16string(pack), c.pack);
-      EXPECT_EQ(std::u16string(item), c.item);
+    ASSERT_EQ(WceUiSplitPackPath(c.m_pszPath, pack, item), c.m_bOk) << WceWideToUtf8(c.m_pszPath);
+    if (c.m_bOk) {
+      EXPECT_EQ(std::u16string(pack), c.m_pszPack);
+      EXPECT_EQ(std::u16string(item), c.m_pszItem);
     }
   }
   // Parts that do not fit a path buffer do not split either.
@@ -174,8 +175,8 @@ TEST_F(WceUiReadFileTest, MissingItemsAndPacks) {
   WceUiPutFile(u"\\ui.pack", MakePack(kItems));
   WceUiPutFile(u"\\none.pack", MakePack({}));
   const struct {
-    const char16_t* path;
-    const char* message;
+    const char16_t* m_pszPath;
+    const char* m_pszMessage;
   } cases[] = {
       {u"\\ui.pack\\res\\bitmap\\ok", "Can not find the item res\\bitmap\\ok in \\ui.pack"},
       {u"\\ui.pack\\res\\bitmap\\ok.confx", "Can not find the item res\\bitmap\\ok.confx in \\ui.pack"},
@@ -189,8 +190,8 @@ TEST_F(WceUiReadFileTest, MissingItemsAndPacks) {
   };
   for (const auto& c : cases) {
     ClearLog();
-    EXPECT_EQ(Read(c.path), "<none>") << c.message;
-    EXPECT_TRUE(Logged(c.message)) << AllMessages();
+    EXPECT_EQ(Read(c.m_pszPath), "<none>") << c.m_pszMessage;
+    EXPECT_TRUE(Logged(c.m_pszMessage)) << AllMessages();
   }
 }
 
@@ -234,8 +235,8 @@ TEST_F(WceUiReadFileTest, CorruptPacksAreRefused) {
     return at;
   };
   const struct {
-    const char* name;
-    std::string pack;
+    const char* m_pszName;
+    std::string m_strPack;
   } cases[] = {
       {"empty file", ""},
       {"header cut", good.substr(0, 11)},
@@ -287,18 +288,18 @@ TEST_F(WceUiReadFileTest, CorruptPacksAreRefused) {
        })},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     WceUiGetGlobals()->Reset();
     ClearLog();
-    WceUiPutFile(u"\\bad.pack", c.pack);
+    WceUiPutFile(u"\\bad.pack", c.m_strPack);
     for (const char16_t* item : {u"\\bad.pack\\res\\font\\f1", u"\\bad.pack\\wnd\\main.xml"}) {
       EXPECT_EQ(Read(item), "<none>");
     }
     const std::vector<std::string> messages = Messages();
     ASSERT_FALSE(messages.empty());
-    const char* expected = std::string(c.name).find("string") == 0
+    const char* expected = std::string(c.m_pszName).find("string") == 0
                                ? "error: load \\bad.pack failed2, wrong password?"
-                           : std::string(c.name).find("header cut") == 0 || c.pack.empty()
+                           : std::string(c.m_pszName).find("header cut") == 0 || c.m_strPack.empty()
                                ? "error: ReadFile failed \\bad.pack"
                                : "error: load \\bad.pack failed, the pack is corrupt";
     EXPECT_EQ(messages[0].rfind(expected, 0), 0u) << messages[0];
@@ -325,18 +326,18 @@ TEST_F(WceUiReadFileTest, ItemsThatDoNotExpandToTheirSize) {
   });
   damaged[dataAt + 4] ^= 0x55;
   const struct {
-    const char* name;
-    std::string pack;
+    const char* m_pszName;
+    std::string m_strPack;
   } cases[] = {
       {"index says one byte more", sized(1, 1)},
       {"index says one byte less", sized(1, DWORD(-1))},
       {"data changed", damaged},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     WceUiGetGlobals()->Reset();
     ClearLog();
-    WceUiPutFile(u"\\bad.pack", c.pack);
+    WceUiPutFile(u"\\bad.pack", c.m_strPack);
     EXPECT_EQ(Read(u"\\bad.pack\\res\\bitmap\\ok.conf"), "<none>");
     EXPECT_TRUE(Logged("uncompress failed for res\\bitmap\\ok.conf in \\bad.pack")) << AllMessages();
     EXPECT_EQ(Read(u"\\bad.pack\\wnd\\main.xml"), "<main/>") << "the other items still read";

@@ -74,21 +74,21 @@ TEST_F(WceUiResCacheTest, IdsLongerThan259UnitsAreRefusedNotCut) {
   std::u16string id259(259 - 5, u'a');
   id259 += u".conf";
   const struct {
-    const char* name;
-    std::u16string id;
-    bool bRefused;
+    const char* m_pszName;
+    std::u16string m_strId;
+    bool m_bRefused;
   } cases[] = {
       {"259 units", id259, false},
       {"260 units", id259 + u"x", true},
       {"300 units", std::u16string(300, u'b'), true},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     ClearLog();
-    EXPECT_EQ(WceUiGetBitmap(c.id.c_str()), nullptr);
-    EXPECT_EQ(WceUiGetFont(c.id.c_str()), nullptr);
+    EXPECT_EQ(WceUiGetBitmap(c.m_strId.c_str()), nullptr);
+    EXPECT_EQ(WceUiGetFont(c.m_strId.c_str()), nullptr);
     int nRefused = CountMessages("units is longer than 259");
-    EXPECT_EQ(nRefused, c.bRefused ? 2 : 0);
+    EXPECT_EQ(nRefused, c.m_bRefused ? 2 : 0);
   }
   ClearLog();
   std::u16string longId = std::u16string(300, u'c');
@@ -102,13 +102,13 @@ TEST_F(WceUiResCacheTest, BitmapConfFiles) {
   PutResBmp(u"bitmap\\pic.bmp", 2);
   const COLORREF kNoTrans = CReadBitmapConfInfo::kNone;
   const struct {
-    const char* name;
-    std::u16string text;
-    bool bLoads;
-    COLORREF crTrans;
-    DWORD nAlpha;
-    bool bPerPixel;
-    const char* pMessage;  // a message the failure logs, or nullptr
+    const char* m_pszName;
+    std::u16string m_strText;
+    bool m_bLoads;
+    COLORREF m_crTrans;
+    DWORD m_dwAlpha;
+    bool m_bPerPixel;
+    const char* m_pszMessage;  // a message the failure logs, or nullptr
   } cases[] = {
       {"src only", u"src=pic.bmp\r\n", true, kNoTrans, kNoTrans, false, nullptr},
       {"no src", u"tc=0xFF0000\r\n", false, 0, 0, false, "failed no src item"},
@@ -124,44 +124,44 @@ TEST_F(WceUiResCacheTest, BitmapConfFiles) {
       {"pa other", u"src=pic.bmp\r\npa=yes\r\n", true, kNoTrans, kNoTrans, false, nullptr},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     ClearLog();
-    PutResText(u"bitmap\\pic.conf", c.text);
+    PutResText(u"bitmap\\pic.conf", c.m_strText);
     CReadBitmapConfInfo info;
     std::u16string confPath = std::u16string(kResDir) + u"bitmap\\pic.conf";
-    ASSERT_EQ(info.LoadBitmapConfFile(confPath.c_str()), c.bLoads ? TRUE : FALSE);
-    if (c.pMessage != nullptr) {
-      EXPECT_EQ(CountMessages(c.pMessage), 1);
+    ASSERT_EQ(info.LoadBitmapConfFile(confPath.c_str()), c.m_bLoads ? TRUE : FALSE);
+    if (c.m_pszMessage != nullptr) {
+      EXPECT_EQ(CountMessages(c.m_pszMessage), 1);
     }
-    if (!c.bLoads) {
+    if (!c.m_bLoads) {
       EXPECT_FALSE(info.IsLoaded());
       EXPECT_EQ(FhLoadBitmapFromConfFile(confPath.c_str()), nullptr);
       continue;
     }
     EXPECT_EQ(std::u16string(info.GetBitmapFullPath()), std::u16string(kResDir) + u"bitmap\\pic.bmp");
-    EXPECT_EQ(info.HasPerPixelAlpha(), c.bPerPixel ? TRUE : FALSE);
+    EXPECT_EQ(info.HasPerPixelAlpha(), c.m_bPerPixel ? TRUE : FALSE);
     EXPECT_EQ(std::u16string(info.GetAlphaFullPath()),
-              c.bPerPixel ? std::u16string(kResDir) + u"bitmap\\pic.alpha" : u"");
+              c.m_bPerPixel ? std::u16string(kResDir) + u"bitmap\\pic.alpha" : u"");
     COLORREF crTrans = kNoTrans;
-    EXPECT_EQ(info.GetTransColor(&crTrans), c.crTrans != kNoTrans ? TRUE : FALSE);
-    EXPECT_EQ(crTrans, c.crTrans);
+    EXPECT_EQ(info.GetTransColor(&crTrans), c.m_crTrans != kNoTrans ? TRUE : FALSE);
+    EXPECT_EQ(crTrans, c.m_crTrans);
     DWORD nAlpha = kNoTrans;
-    EXPECT_EQ(info.GetConstantAlpha(&nAlpha), c.nAlpha != kNoTrans ? TRUE : FALSE);
-    EXPECT_EQ(nAlpha, c.nAlpha);
+    EXPECT_EQ(info.GetConstantAlpha(&nAlpha), c.m_dwAlpha != kNoTrans ? TRUE : FALSE);
+    EXPECT_EQ(nAlpha, c.m_dwAlpha);
 
     // A 32-bit picture has no alpha plane: the per-pixel case stops at the loader.
-    if (c.bPerPixel) continue;
+    if (c.m_bPerPixel) continue;
     CWceUiGenericBitmap* pBitmap = FhLoadBitmapFromConfFile(confPath.c_str());
     ASSERT_NE(pBitmap, nullptr);
     COLORREF crBitmapTrans = kNoTrans;
-    EXPECT_EQ(pBitmap->GetTransColor(&crBitmapTrans), c.crTrans != kNoTrans ? TRUE : FALSE);
-    if (c.crTrans != kNoTrans) {
-      EXPECT_EQ(crBitmapTrans, c.crTrans);
+    EXPECT_EQ(pBitmap->GetTransColor(&crBitmapTrans), c.m_crTrans != kNoTrans ? TRUE : FALSE);
+    if (c.m_crTrans != kNoTrans) {
+      EXPECT_EQ(crBitmapTrans, c.m_crTrans);
     }
     int nBitmapAlpha = -1;
-    EXPECT_EQ(pBitmap->GetConstantAlpha(&nBitmapAlpha), c.nAlpha != kNoTrans ? TRUE : FALSE);
-    if (c.nAlpha != kNoTrans) {
-      EXPECT_EQ(nBitmapAlpha, static_cast<int>(c.nAlpha));
+    EXPECT_EQ(pBitmap->GetConstantAlpha(&nBitmapAlpha), c.m_dwAlpha != kNoTrans ? TRUE : FALSE);
+    if (c.m_dwAlpha != kNoTrans) {
+      EXPECT_EQ(nBitmapAlpha, static_cast<int>(c.m_dwAlpha));
     }
     delete pBitmap;
   }
@@ -249,19 +249,19 @@ TEST_F(WceUiResCacheTest, ColoursComeFromOneColourFileReadOnFirstUse) {
   EXPECT_EQ(CountMessages("load file \\SDMMC\\CECorvane\\Res\\color\\wceui.color failed"), 1);
   PutResText(u"color\\wceui.color", u"red = 0xFF0000\r\nsky=0080FF\r\n");
   const struct {
-    const char16_t* id;
-    bool bFound;
-    COLORREF cr;
+    const char16_t* m_pszId;
+    bool m_bFound;
+    COLORREF m_crCr;
   } cases[] = {{u"red", true, RGB(255, 0, 0)},
                {u"sky", true, RGB(0, 128, 255)},
                {u"Red", false, 0},
                {u"none", false, 0}};
   for (const auto& c : cases) {
-    CWceUiColor* pColor = WceUiGetColor(c.id);
-    ASSERT_EQ(pColor != nullptr, c.bFound);
+    CWceUiColor* pColor = WceUiGetColor(c.m_pszId);
+    ASSERT_EQ(pColor != nullptr, c.m_bFound);
     if (pColor == nullptr) continue;
-    EXPECT_EQ(pColor->GetColor(), c.cr);
-    EXPECT_EQ(WceUiGetColor(c.id), pColor);
+    EXPECT_EQ(pColor->GetColor(), c.m_crCr);
+    EXPECT_EQ(WceUiGetColor(c.m_pszId), pColor);
     WceUiReleaseColor(pColor);
     WceUiReleaseColor(pColor);
   }
@@ -280,12 +280,12 @@ TEST_F(WceUiResCacheTest, NothingLoadsWithoutAResourceDirectory) {
 
 TEST_F(WceUiResCacheTest, InitFailsOnTheFirstMissingArgumentAndStoresNothing) {
   const struct {
-    const char* name;
-    HINSTANCE hInstance;
-    const char16_t* pWndDir;
-    const char16_t* pResDir;
-    const char16_t* pLang;
-    const char* pCheck;
+    const char* m_pszName;
+    HINSTANCE m_hInstance;
+    const char16_t* m_pszWndDir;
+    const char16_t* m_pszResDir;
+    const char16_t* m_pszLang;
+    const char* m_pszCheck;
   } cases[] = {
       {"instance", nullptr, nullptr, u"R", u"L", "WceUiInit,check(NULL != hInstance)fail"},
       {"window dir", Instance(), nullptr, nullptr, u"L", "WceUiInit,check(NULL != pWndDir)fail"},
@@ -293,11 +293,11 @@ TEST_F(WceUiResCacheTest, InitFailsOnTheFirstMissingArgumentAndStoresNothing) {
       {"language", Instance(), u"W", u"R", nullptr, "WceUiInit,check(NULL != pLangFilePath)fail"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.m_pszName);
     WceUiGetGlobals()->Reset();
     ClearLog();
-    EXPECT_FALSE(WceUiInit(c.hInstance, c.pWndDir, c.pResDir, c.pLang, FALSE));
-    EXPECT_EQ(Messages(), std::vector<std::string>{std::string("error: ") + c.pCheck});
+    EXPECT_FALSE(WceUiInit(c.m_hInstance, c.m_pszWndDir, c.m_pszResDir, c.m_pszLang, FALSE));
+    EXPECT_EQ(Messages(), std::vector<std::string>{std::string("error: ") + c.m_pszCheck});
     CFhGlobalData* pData = WceUiGetGlobals()->GetGlobalData();
     EXPECT_EQ(pData->GetInstance(), nullptr);
     EXPECT_EQ(std::u16string(pData->GetWndDir()), u"");
@@ -318,8 +318,8 @@ TEST_F(WceUiResCacheTest, InitStoresAbsoluteDirectoriesEvenWithoutALanguageFile)
 TEST_F(WceUiResCacheTest, TheResourceDirectoryMayBeAPack) {
   PutResBmp(u"scratch.bmp", 6);
   const struct {
-    std::u16string name;
-    std::string bytes;
+    std::u16string m_strName;
+    std::string m_strBytes;
   } items[] = {
       {u"bitmap\\btn.conf", WceUiTextBytes(u"src=btn.bmp\r\ntc=0x010203\r\n")},
       {u"bitmap\\btn.bmp", Bytes(std::u16string(kResDir) + u"scratch.bmp")},
@@ -329,7 +329,8 @@ TEST_F(WceUiResCacheTest, TheResourceDirectoryMayBeAPack) {
   CPackWriter writer;
   std::string error;
   std::string pack;
-  for (const auto& item : items) ASSERT_TRUE(writer.AddItem(item.name, item.bytes, &error)) << error;
+  for (const auto& item : items)
+    ASSERT_TRUE(writer.AddItem(item.m_strName, item.m_strBytes, &error)) << error;
   ASSERT_TRUE(writer.Build(u"pw", &pack, &error)) << error;
   WceUiPutFile(u"\\SDMMC\\CECorvane\\ui.pack", pack);
   ASSERT_TRUE(WceUiInit(Instance(), u"Wnd", u"ui.pack", u"ui.pack\\lang.ini", FALSE));

@@ -242,13 +242,13 @@ TEST_F(WceUiResHolderTest, EveryLivingTextHolderIsRegisteredOnce) {
 TEST_F(WceUiResHolderTest, InitLoadsTheLanguageWithItsEscapeFlag) {
   PutResText(u"language\\esc.ini", u"two=a\\nb\r\n");
   const struct {
-    BOOL bEscape;
-    std::u16string text;
+    BOOL m_bEscape;
+    std::u16string m_strText;
   } cases[] = {{FALSE, u"a\\nb"}, {TRUE, u"a\nb"}};
   for (const auto& c : cases) {
-    ASSERT_TRUE(WceUiInit(Instance(), u"Wnd", u"Res", u"Res\\language\\esc.ini", c.bEscape));
+    ASSERT_TRUE(WceUiInit(Instance(), u"Wnd", u"Res", u"Res\\language\\esc.ini", c.m_bEscape));
     CWceUiLoadString two;
     two.SetTextResID(u"two");
-    EXPECT_EQ(std::u16string(two.GetString()), c.text);
+    EXPECT_EQ(std::u16string(two.GetString()), c.m_strText);
   }
 }

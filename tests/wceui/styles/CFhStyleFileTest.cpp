@@ -18,12 +18,12 @@ class CFhStyleFileTest : public WceUiResFixture {
   void LoadStyles(const std::u16string& styles, const std::u16string& rest = u"") {
     WceUiPutTextFile(kStylePath, u"<?xml version=\"1.0\"?>\r\n<root><style>" + styles + u"</style>" + rest +
                                      u"</root>\r\n");
-    ASSERT_TRUE(m_file.LoadStyleFile(kStylePath));
+    ASSERT_TRUE(m_File.LoadStyleFile(kStylePath));
     ClearLog();
   }
   CWceUiStyle Style(const char16_t* pName) {
     CWceUiStyle style;
-    EXPECT_TRUE(m_file.GetStyleData(pName, &style)) << WceWideToUtf8(pName);
+    EXPECT_TRUE(m_File.GetStyleData(pName, &style)) << WceWideToUtf8(pName);
     return style;
   }
   static RECT Rect(LONG l, LONG t, LONG r, LONG b) { return RECT{l, t, r, b}; }
@@ -31,7 +31,7 @@ class CFhStyleFileTest : public WceUiResFixture {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
   }
 
-  CFhStyleFile m_file;
+  CFhStyleFile m_File;
 };
 
 }  // namespace
@@ -62,9 +62,9 @@ TEST_F(CFhStyleFileTest, EveryGroupOfAStyle) {
       u"<mixnone><filters><mixcolor enabled=\"true\" opacity=\"3\"/></filters></mixnone>"
       u"<adv><adv-properties no-draw=\"true\" no-input=\"false\"/></adv>");
   const struct {
-    const char16_t* pName;
-    std::vector<WceUiStyleHas> has;
-    std::function<void(CWceUiStyle&)> check;
+    const char16_t* m_pszName;
+    std::vector<WceUiStyleHas> m_Has;
+    std::function<void(CWceUiStyle&)> m_fnCheck;
   } cases[] = {
       {u"pos",
        {kStyleHasPosition},
@@ -203,14 +203,14 @@ TEST_F(CFhStyleFileTest, EveryGroupOfAStyle) {
        }},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(WceWideToUtf8(c.pName));
-    CWceUiStyle style = Style(c.pName);
+    SCOPED_TRACE(WceWideToUtf8(c.m_pszName));
+    CWceUiStyle style = Style(c.m_pszName);
     for (int i = 0; i < kStyleHasCount; ++i) {
       bool bExpected = false;
-      for (WceUiStyleHas h : c.has) bExpected |= h == i;
+      for (WceUiStyleHas h : c.m_Has) bExpected |= h == i;
       EXPECT_EQ(style.GetHas(static_cast<WceUiStyleHas>(i)), bExpected ? TRUE : FALSE) << "flag " << i;
     }
-    c.check(style);
+    c.m_fnCheck(style);
   }
   EXPECT_TRUE(Messages().empty());
 }
@@ -229,16 +229,16 @@ TEST_F(CFhStyleFileTest, BackgroundItems) {
   CWceUiBgItemCtrl& items = style.GetBgItemCtrl();
   ASSERT_EQ(items.GetCount(), 4);
   const struct {
-    UINT nAlign;
-    BOOL bZoom;
-    int nCommonIndex;
+    UINT m_nAlign;
+    BOOL m_bZoom;
+    int m_nCommonIndex;
   } expect[] = {{5, FALSE, 0}, {0, FALSE, 3}, {10, TRUE, 0}, {5, FALSE, 0}};
   int i = 0;
   for (CWceUiBgItem* p = items.GetHead(); p != nullptr; p = items.GetNext(p), ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(p->GetAlign(), expect[i].nAlign);
-    EXPECT_EQ(p->GetZoom(), expect[i].bZoom);
-    EXPECT_EQ(p->GetCommonIndex(), expect[i].nCommonIndex);
+    EXPECT_EQ(p->GetAlign(), expect[i].m_nAlign);
+    EXPECT_EQ(p->GetZoom(), expect[i].m_bZoom);
+    EXPECT_EQ(p->GetCommonIndex(), expect[i].m_nCommonIndex);
   }
   CWceUiBgItem* pFirst = items.GetByName(u"first");
   ASSERT_NE(pFirst, nullptr);
@@ -273,8 +273,8 @@ TEST_F(CFhStyleFileTest, BadValuesFailTheWholeStyle) {
       u"<early overwrite=\"late\"/>"
       u"<late/>");
   const struct {
-    const char16_t* pName;
-    std::vector<std::string> messages;
+    const char16_t* m_pszName;
+    std::vector<std::string> m_Messages;
   } cases[] = {
       {u"op256",
        {"error: can not load style op256, 256 is not valid alpha value", "error: can not load style op256"}},
@@ -294,17 +294,17 @@ TEST_F(CFhStyleFileTest, BadValuesFailTheWholeStyle) {
       {u"absent", {"error: Load style absent failed, can not find"}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(WceWideToUtf8(c.pName));
+    SCOPED_TRACE(WceWideToUtf8(c.m_pszName));
     ClearLog();
     CWceUiStyle style;
-    EXPECT_FALSE(m_file.GetStyleData(c.pName, &style));
-    EXPECT_EQ(Messages(), c.messages);
+    EXPECT_FALSE(m_File.GetStyleData(c.m_pszName, &style));
+    EXPECT_EQ(Messages(), c.m_Messages);
   }
-  EXPECT_EQ(m_file.GetCachedStyleCount(), 0);
+  EXPECT_EQ(m_File.GetCachedStyleCount(), 0);
   // Nothing was cached: the next request reads the element again, and fails again.
   ClearLog();
   CWceUiStyle style;
-  EXPECT_FALSE(m_file.GetStyleData(u"op256", &style));
+  EXPECT_FALSE(m_File.GetStyleData(u"op256", &style));
   EXPECT_EQ(Messages().size(), 2u);
 }
 
@@ -328,7 +328,7 @@ TEST_F(CFhStyleFileTest, OverwriteKeepsWhatTheLaterStyleDoesNotGive) {
   EXPECT_TRUE(grand.GetHas(kStyleHasTextColor));
   EXPECT_TRUE(grand.GetHas(kStyleHasShow));
   // Every style of the chain landed in the cache.
-  EXPECT_EQ(m_file.GetCachedStyleCount(), 3);
+  EXPECT_EQ(m_File.GetCachedStyleCount(), 3);
 
   CWceUiStyle child = Style(u"child");
   child.GetPosition(&rc);
@@ -354,49 +354,49 @@ TEST_F(CFhStyleFileTest, AnOverwriteChainEndsAtItsDepthLimit) {
 
   LoadStyles(chain(CFhStyleFile::kMaxOverwriteDepth + 2));
   CWceUiStyle style;
-  EXPECT_FALSE(m_file.GetStyleData(u"s65", &style));
+  EXPECT_FALSE(m_File.GetStyleData(u"s65", &style));
   EXPECT_EQ(CountMessages("can not overwrite s0, more than 64 styles deep"), 1);
 }
 
 TEST_F(CFhStyleFileTest, StyleNamesCountLetterCase) {
   LoadStyles(u"<Btn><layout container=\"true\"/></Btn>");
-  EXPECT_EQ(m_file.GetStyleNameIndex(u"Btn"), 0);
-  EXPECT_EQ(m_file.GetStyleNameIndex(u"btn"), -1);
-  EXPECT_EQ(m_file.GetStyleNameIndex(u""), -1);
+  EXPECT_EQ(m_File.GetStyleNameIndex(u"Btn"), 0);
+  EXPECT_EQ(m_File.GetStyleNameIndex(u"btn"), -1);
+  EXPECT_EQ(m_File.GetStyleNameIndex(u""), -1);
   CWceUiStyle style;
-  EXPECT_FALSE(m_file.GetStyleData(u"btn", &style));
+  EXPECT_FALSE(m_File.GetStyleData(u"btn", &style));
   EXPECT_TRUE(Style(u"Btn").GetContainer());
 }
 
 TEST_F(CFhStyleFileTest, LoadingAgainEmptiesTheCacheAndAFileWithoutStylesLoads) {
   LoadStyles(u"<a/>");
   Style(u"a");
-  EXPECT_EQ(m_file.GetCachedStyleCount(), 1);
+  EXPECT_EQ(m_File.GetCachedStyleCount(), 1);
   WceUiPutTextFile(kStylePath, u"<root><animate/></root>");
-  EXPECT_TRUE(m_file.LoadStyleFile(kStylePath));
-  EXPECT_EQ(m_file.GetCachedStyleCount(), 0);
-  EXPECT_EQ(m_file.GetStyleNameIndex(u"a"), -1);
+  EXPECT_TRUE(m_File.LoadStyleFile(kStylePath));
+  EXPECT_EQ(m_File.GetCachedStyleCount(), 0);
+  EXPECT_EQ(m_File.GetStyleNameIndex(u"a"), -1);
 
   ClearLog();
-  EXPECT_FALSE(m_file.LoadStyleFile(u"\\SDMMC\\CECorvane\\Wnd\\none.xml"));
-  EXPECT_FALSE(m_file.IsLoaded());
+  EXPECT_FALSE(m_File.LoadStyleFile(u"\\SDMMC\\CECorvane\\Wnd\\none.xml"));
+  EXPECT_FALSE(m_File.IsLoaded());
   EXPECT_EQ(
       CountMessages("CFhStyleFile::LoadStyleFile load xml file \\SDMMC\\CECorvane\\Wnd\\none.xml failed"), 1);
   CWceUiStyle style;
-  EXPECT_FALSE(m_file.GetStyleData(u"a", &style));
+  EXPECT_FALSE(m_File.GetStyleData(u"a", &style));
 }
 
 TEST_F(CFhStyleFileTest, AnimationLookups) {
   LoadStyles(u"<a/>", u"<animate><Slide type=\"CWceUiSlideAnimate\"/></animate>");
-  EXPECT_NE(m_file.GetAnimateElem(u"slide"), nullptr);
-  EXPECT_TRUE(m_file.DoesHaveAnimate(u"Slide"));
-  EXPECT_FALSE(m_file.DoesHaveAnimate(u"Fade"));
+  EXPECT_NE(m_File.GetAnimateElem(u"slide"), nullptr);
+  EXPECT_TRUE(m_File.DoesHaveAnimate(u"Slide"));
+  EXPECT_FALSE(m_File.DoesHaveAnimate(u"Fade"));
   EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(m_file.GetAnimateElem(u"Fade"), nullptr);
+  EXPECT_EQ(m_File.GetAnimateElem(u"Fade"), nullptr);
   EXPECT_EQ(Messages(), std::vector<std::string>{"error: Can not load Fade element  in style file"});
 
   LoadStyles(u"<a/>");
-  EXPECT_FALSE(m_file.DoesHaveAnimate(u"Slide"));
-  EXPECT_EQ(m_file.GetAnimateElem(u"Slide"), nullptr);
+  EXPECT_FALSE(m_File.DoesHaveAnimate(u"Slide"));
+  EXPECT_EQ(m_File.GetAnimateElem(u"Slide"), nullptr);
   EXPECT_EQ(Messages(), std::vector<std::string>{"error: Can not load animate element in style file"});
 }

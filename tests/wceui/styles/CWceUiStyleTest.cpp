@@ -102,9 +102,9 @@ TEST_F(CWceUiStyleTest, BackgroundColourWarnsWhenAskedForNothing) {
 
 TEST_F(CWceUiStyleTest, BackgroundItemAlignmentMergesAxisByAxis) {
   const struct {
-    UINT nStart;
-    UINT nSet;
-    UINT nExpected;
+    UINT m_nStart;
+    UINT m_nSet;
+    UINT m_nExpected;
   } cases[] = {
       {0, 0, 0},
       {0, WCEUI_ALIGN_HCENTER | WCEUI_ALIGN_VCENTER, 5},
@@ -117,9 +117,9 @@ TEST_F(CWceUiStyleTest, BackgroundItemAlignmentMergesAxisByAxis) {
   };
   for (const auto& c : cases) {
     CWceUiBgItem item;
-    item.SetAlign(c.nStart);
-    item.SetAlign(c.nSet);
-    EXPECT_EQ(item.GetAlign(), c.nExpected) << c.nStart << " + " << c.nSet;
+    item.SetAlign(c.m_nStart);
+    item.SetAlign(c.m_nSet);
+    EXPECT_EQ(item.GetAlign(), c.m_nExpected) << c.m_nStart << " + " << c.m_nSet;
   }
 }
 

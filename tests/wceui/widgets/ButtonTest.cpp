@@ -41,7 +41,7 @@ class ButtonTest : public WidgetDlgFixture {
     m_pPlain = static_cast<CWceUiButton*>(Find("plain"));
     ASSERT_NE(m_pOk, nullptr);
     ASSERT_NE(m_pPlain, nullptr);
-    m_watch = {kWceUiButtonRepeatMsg};
+    m_Watch = {kWceUiButtonRepeatMsg};
   }
   static COLORREF Colour(CWceUiButton* p) { return p->GetStyle()->GetBgColorCtrl().GetColor(); }
 
@@ -67,41 +67,41 @@ TEST_F(ButtonTest, CreatedByNameWithTheStylesOfItsElement) {
 
 TEST_F(ButtonTest, AHeldButtonRepeatsAfter1500MsThenEvery200AndClicksOnceOnRelease) {
   struct Case {
-    DWORD dwHold;
-    Ticks repeats;
+    DWORD m_dwHold;
+    Ticks m_Repeats;
   } cases[] = {
       {100, {}},      {1499, {}},           {1500, {1500}},
       {1600, {1500}}, {1800, {1500, 1700}}, {2100, {1500, 1700, 1900, 2100}},
   };
   for (const Case& c : cases) {
-    m_posts.clear();
-    m_lines.clear();
+    m_Posts.clear();
+    m_Lines.clear();
     const DWORD dwStart = ::GetTickCount();
     Press(WM_LBUTTONDOWN, 4, 4);
     EXPECT_EQ(m_pOk->GetPressTick(), dwStart);
-    Pass(c.dwHold);
+    Pass(c.m_dwHold);
     Press(WM_LBUTTONUP, 5, 5);
-    EXPECT_EQ(PostTicks(kWceUiButtonRepeatMsg, dwStart), c.repeats) << c.dwHold;
-    for (const Post& p : m_posts) {
-      EXPECT_EQ(p.wParam, reinterpret_cast<WPARAM>(m_pOk));
-      EXPECT_EQ(p.lParam, 0);
+    EXPECT_EQ(PostTicks(kWceUiButtonRepeatMsg, dwStart), c.m_Repeats) << c.m_dwHold;
+    for (const Post& p : m_Posts) {
+      EXPECT_EQ(p.m_wParam, reinterpret_cast<WPARAM>(m_pOk));
+      EXPECT_EQ(p.m_lParam, 0);
     }
-    EXPECT_EQ(m_lines, Lines{"click ok"}) << c.dwHold;
-    EXPECT_EQ(m_pOk->GetClickTick(), dwStart + c.dwHold);
+    EXPECT_EQ(m_Lines, Lines{"click ok"}) << c.m_dwHold;
+    EXPECT_EQ(m_pOk->GetClickTick(), dwStart + c.m_dwHold);
     // Released, it repeats no more.
-    m_posts.clear();
+    m_Posts.clear();
     Pass(2000);
-    EXPECT_TRUE(m_posts.empty()) << c.dwHold;
+    EXPECT_TRUE(m_Posts.empty()) << c.m_dwHold;
   }
 }
 
 TEST_F(ButtonTest, APressEndsWithAClickOnlyWhenReleasedInside) {
   enum End { kUpAt, kOtherWindowCaptures, kCaptureCancelled, kOtherLayerCaptures };
   struct Case {
-    const char* what;
-    End end;
-    int x, y;
-    Lines clicks;
+    const char* m_pszWhat;
+    End m_End;
+    int m_nX, m_nY;
+    Lines m_Clicks;
   } cases[] = {
       {"up inside", kUpAt, 11, 7, {"click ok"}},  // "ok" covers 2..11 x 2..7
       {"up at the top-left corner", kUpAt, 2, 2, {"click ok"}},
@@ -116,13 +116,13 @@ TEST_F(ButtonTest, APressEndsWithAClickOnlyWhenReleasedInside) {
   CRealWnd other;
   ASSERT_TRUE(other.Create(WS_POPUP, &rcOther, nullptr));
   for (const Case& c : cases) {
-    m_lines.clear();
-    m_posts.clear();
+    m_Lines.clear();
+    m_Posts.clear();
     Press(WM_LBUTTONDOWN, 4, 4);
-    ASSERT_EQ(m_pWnd->GetCaptureLayer(), m_pOk) << c.what;
-    switch (c.end) {
+    ASSERT_EQ(m_pWnd->GetCaptureLayer(), m_pOk) << c.m_pszWhat;
+    switch (c.m_End) {
       case kUpAt:
-        Press(WM_LBUTTONUP, c.x, c.y);
+        Press(WM_LBUTTONUP, c.m_nX, c.m_nY);
         break;
       case kOtherWindowCaptures:
         ::SetCapture(other.GetSafeHwnd());
@@ -136,23 +136,23 @@ TEST_F(ButtonTest, APressEndsWithAClickOnlyWhenReleasedInside) {
         Find("other")->SetCapture();
         break;
     }
-    EXPECT_EQ(m_lines, c.clicks) << c.what;
-    EXPECT_FALSE(m_pOk->IsMouseDown()) << c.what;
-    EXPECT_EQ(m_pOk->GetButtonState(), kWceUiButtonNormal) << c.what;
-    EXPECT_EQ(Colour(m_pOk), kUp) << c.what;
-    if (c.end == kOtherLayerCaptures) {
+    EXPECT_EQ(m_Lines, c.m_Clicks) << c.m_pszWhat;
+    EXPECT_FALSE(m_pOk->IsMouseDown()) << c.m_pszWhat;
+    EXPECT_EQ(m_pOk->GetButtonState(), kWceUiButtonNormal) << c.m_pszWhat;
+    EXPECT_EQ(Colour(m_pOk), kUp) << c.m_pszWhat;
+    if (c.m_End == kOtherLayerCaptures) {
       // The new holder keeps the capture the button gave up.
       EXPECT_EQ(m_pWnd->GetCaptureLayer(), Find("other"));
       EXPECT_EQ(::GetCapture(), Hwnd());
       Find("other")->ReleaseCapture();
     }
-    EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr) << c.what;
+    EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr) << c.m_pszWhat;
     // No stuck press: the repeat ended with it, and a later release clicks nothing.
     Pass(1600);
-    EXPECT_TRUE(m_posts.empty()) << c.what;
-    if (c.clicks.empty()) {
+    EXPECT_TRUE(m_Posts.empty()) << c.m_pszWhat;
+    if (c.m_Clicks.empty()) {
       Press(WM_LBUTTONUP, 4, 4);
-      EXPECT_TRUE(m_lines.empty()) << c.what;
+      EXPECT_TRUE(m_Lines.empty()) << c.m_pszWhat;
     }
   }
 }
@@ -165,7 +165,7 @@ TEST_F(ButtonTest, AButtonDisabledWhileHeldStopsAtItsNextRepeatWithoutAClick) {
   Pass(3000);
   Press(WM_LBUTTONUP, 4, 4);
   EXPECT_TRUE(PostTicks(kWceUiButtonRepeatMsg, dwStart).empty());
-  EXPECT_TRUE(m_lines.empty());
+  EXPECT_TRUE(m_Lines.empty());
   EXPECT_FALSE(m_pOk->IsMouseDown());
   EXPECT_EQ(m_pOk->GetButtonState(), kWceUiButtonNormal);
   EXPECT_EQ(Colour(m_pOk), kUp);
@@ -173,16 +173,16 @@ TEST_F(ButtonTest, AButtonDisabledWhileHeldStopsAtItsNextRepeatWithoutAClick) {
   m_pOk->EnableLayer(TRUE);
   Press(WM_LBUTTONDOWN, 4, 4);
   Press(WM_LBUTTONUP, 4, 4);
-  EXPECT_EQ(m_lines, Lines{"click ok"});
+  EXPECT_EQ(m_Lines, Lines{"click ok"});
 }
 
 TEST_F(ButtonTest, StylesFollowTheStateWhilePressed) {
   struct Step {
-    UINT msg;
-    int x, y;
-    int nState;
-    COLORREF okColour;     // the button with all three styles
-    COLORREF plainColour;  // the same finger on "plain", which names the normal style only
+    UINT m_nMsg;
+    int m_nX, m_nY;
+    int m_nState;
+    COLORREF m_crOkColour;     // the button with all three styles
+    COLORREF m_crPlainColour;  // the same finger on "plain", which names the normal style only
   } steps[] = {
       {WM_LBUTTONDOWN, 4, 4, kWceUiButtonDown, kPushed, kPlain},
       {WM_MOUSEMOVE, 5, 5, kWceUiButtonDown, kPushed, kPlain},
@@ -194,17 +194,17 @@ TEST_F(ButtonTest, StylesFollowTheStateWhilePressed) {
       {WM_MOUSEMOVE, 4, 4, kWceUiButtonNormal, kUp, kPlain},  // moves without a press change nothing
   };
   struct Target {
-    CWceUiButton* pButton;
-    int dx;  // "plain" lies 18 pixels right of "ok"
-    COLORREF Step::*pColour;
-  } targets[] = {{m_pOk, 0, &Step::okColour}, {m_pPlain, 18, &Step::plainColour}};
+    CWceUiButton* m_pButton;
+    int m_nDx;  // "plain" lies 18 pixels right of "ok"
+    COLORREF Step::*m_pColour;
+  } targets[] = {{m_pOk, 0, &Step::m_crOkColour}, {m_pPlain, 18, &Step::m_crPlainColour}};
   for (const Target& t : targets) {
     for (const Step& s : steps) {
-      Press(s.msg, s.x + t.dx, s.y);
-      const std::string at = WidgetNarrow(t.pButton->GetName()) + " " + std::to_string(s.msg) + " " +
-                             std::to_string(s.x) + "," + std::to_string(s.y);
-      EXPECT_EQ(t.pButton->GetButtonState(), s.nState) << at;
-      EXPECT_EQ(Colour(t.pButton), s.*(t.pColour)) << at;
+      Press(s.m_nMsg, s.m_nX + t.m_nDx, s.m_nY);
+      const std::string at = WidgetNarrow(t.m_pButton->GetName()) + " " + std::to_string(s.m_nMsg) + " " +
+                             std::to_string(s.m_nX) + "," + std::to_string(s.m_nY);
+      EXPECT_EQ(t.m_pButton->GetButtonState(), s.m_nState) << at;
+      EXPECT_EQ(Colour(t.m_pButton), s.*(t.m_pColour)) << at;
     }
   }
 }
@@ -251,9 +251,9 @@ using ContainerTest = WidgetDlgFixture;
 TEST_F(ContainerTest, PressesGoUpToTheParentAndChildClicksToTheOwner) {
   ASSERT_NE(Open(kContainers, kContainerStyles), nullptr);
   struct Case {
-    UINT msg;
-    int x, y;
-    Lines lines;
+    UINT m_nMsg;
+    int m_nX, m_nY;
+    Lines m_Lines;
   } cases[] = {
       {WM_LBUTTONDOWN, 15, 8, {"down 15 8"}},  // the inner container, through the outer one
       {WM_MOUSEMOVE, 25, 15, {"move 25 15"}},  // the outer container
@@ -264,9 +264,9 @@ TEST_F(ContainerTest, PressesGoUpToTheParentAndChildClicksToTheOwner) {
       {WM_LBUTTONUP, 6, 6, {"click b"}},
   };
   for (const Case& c : cases) {
-    m_lines.clear();
-    Press(c.msg, c.x, c.y);
-    EXPECT_EQ(m_lines, c.lines) << c.msg << " " << c.x << "," << c.y;
+    m_Lines.clear();
+    Press(c.m_nMsg, c.m_nX, c.m_nY);
+    EXPECT_EQ(m_Lines, c.m_Lines) << c.m_nMsg << " " << c.m_nX << "," << c.m_nY;
   }
 }
 

@@ -59,8 +59,8 @@ constexpr char16_t kChildStylePath[] = u"\\SDMMC\\CECorvane\\Wnd\\child.style.xm
 class CFrameWnd : public CWceUiRealWnd {
  public:
   struct Frame {
-    DWORD dwTick;
-    Screen before;
+    DWORD m_dwTick;
+    Screen m_Before;
   };
 
   void OnPaint(HDC hdc, const RECT& rcPaint) override {
@@ -70,16 +70,16 @@ class CFrameWnd : public CWceUiRealWnd {
   }
   BOOL OnWndBmpReady(CWceUiGenericBitmap* pWndBmp) override {
     if (!m_bInPaint) {
-      m_frames.push_back({::GetTickCount(), ScreenPixels()});
-      if (m_onFrame) m_onFrame(m_frames.size() - 1);
+      m_Frames.push_back({::GetTickCount(), ScreenPixels()});
+      if (m_fnOnFrame) m_fnOnFrame(m_Frames.size() - 1);
       wce::AdvanceTick(m_dwPaintCost);
     }
     return CWceUiRealWnd::OnWndBmpReady(pWndBmp);
   }
 
-  std::vector<Frame> m_frames;
+  std::vector<Frame> m_Frames;
   DWORD m_dwPaintCost = 0;
-  std::function<void(size_t nFrame)> m_onFrame;
+  std::function<void(size_t nFrame)> m_fnOnFrame;
 
  private:
   bool m_bInPaint = false;
@@ -90,25 +90,25 @@ class CFrameWnd : public CWceUiRealWnd {
 class CTransitionDlg : public CWceUiDlg {
  public:
   void OnInitDialog() override {
-    if (m_onInitDialog) {
-      m_onInitDialog();
+    if (m_fnOnInitDialog) {
+      m_fnOnInitDialog();
     } else {
       EndDialog(7);
     }
   }
   void OnLButtonDownNoHit(UINT, int x, int y) override {
-    m_lines.push_back("nohit " + std::to_string(x) + " " + std::to_string(y));
-    if (m_onNoHit) m_onNoHit();
+    m_Lines.push_back("nohit " + std::to_string(x) + " " + std::to_string(y));
+    if (m_fnOnNoHit) m_fnOnNoHit();
   }
   LRESULT OnMessage(UINT nMsg, WPARAM wParam, LPARAM) override {
-    if (m_onMessage) m_onMessage(nMsg, wParam);
+    if (m_fnOnMessage) m_fnOnMessage(nMsg, wParam);
     return 0;
   }
 
-  std::function<void()> m_onInitDialog;
-  std::function<void(UINT, WPARAM)> m_onMessage;
-  std::function<void()> m_onNoHit;
-  Lines m_lines;
+  std::function<void()> m_fnOnInitDialog;
+  std::function<void(UINT, WPARAM)> m_fnOnMessage;
+  std::function<void()> m_fnOnNoHit;
+  Lines m_Lines;
 };
 
 // Every pixel of both pictures differs, at both depths: red names the column, green the row and
@@ -139,19 +139,19 @@ void PixelLayers(int pic, const RECT& rc, std::u16string* pLayers, std::u16strin
 
 // One transition of a table: its element in the style file and the rule it is checked by.
 struct Transition {
-  const char16_t* pClass;
-  const char16_t* pDirection;  // nullptr: the cross-fade's none
-  UINT nDirection;
-  int nFrames;
-  int nLength;
-  const char16_t* pRect;  // nullptr: the whole window
-  RECT rcWork;            // the rectangle clipped to the window
+  const char16_t* m_pszClass;
+  const char16_t* m_pszDirection;  // nullptr: the cross-fade's none
+  UINT m_nDirection;
+  int m_nFrames;
+  int m_nLength;
+  const char16_t* m_pszRect;  // nullptr: the whole window
+  RECT m_rcWork;              // the rectangle clipped to the window
 
   std::u16string Element(const char16_t* pName) const {
-    std::u16string e = u"<" + std::u16string(pName) + u" type=\"" + pClass + u"\" frame-count=\"" +
-                       Num(nFrames) + u"\" frame-length=\"" + Num(nLength) + u"\"";
-    if (pDirection != nullptr) e += u" direction=\"" + std::u16string(pDirection) + u"\"";
-    if (pRect != nullptr) e += u" rect=\"" + std::u16string(pRect) + u"\"";
+    std::u16string e = u"<" + std::u16string(pName) + u" type=\"" + m_pszClass + u"\" frame-count=\"" +
+                       Num(m_nFrames) + u"\" frame-length=\"" + Num(m_nLength) + u"\"";
+    if (m_pszDirection != nullptr) e += u" direction=\"" + std::u16string(m_pszDirection) + u"\"";
+    if (m_pszRect != nullptr) e += u" rect=\"" + std::u16string(m_pszRect) + u"\"";
     return e + u"/>";
   }
 };
@@ -218,10 +218,11 @@ class DlgTransition : public WidgetDlgFixture, public ::testing::WithParamInterf
   // rectangle the old picture; the last frame the new one inside it.
   Screen Frame(const Transition& t, bool bIn, int n) const {
     // The test's slide-out moves as the slide-out does.
-    const std::u16string cls = t.pClass == std::u16string(u"CWorkingGoAni") ? u"CWceUiGoAni" : t.pClass;
-    const AniCase* pCase = t.pDirection != nullptr ? FindAniCase(cls, t.nDirection) : nullptr;
-    EXPECT_TRUE(pCase != nullptr || t.pDirection == nullptr);
-    const RECT& r = t.rcWork;
+    const std::u16string cls =
+        t.m_pszClass == std::u16string(u"CWorkingGoAni") ? u"CWceUiGoAni" : t.m_pszClass;
+    const AniCase* pCase = t.m_pszDirection != nullptr ? FindAniCase(cls, t.m_nDirection) : nullptr;
+    EXPECT_TRUE(pCase != nullptr || t.m_pszDirection == nullptr);
+    const RECT& r = t.m_rcWork;
     Screen s;
     for (int y = 0; y < kH; ++y) {
       for (int x = 0; x < kW; ++x) {
@@ -230,16 +231,16 @@ class DlgTransition : public WidgetDlgFixture, public ::testing::WithParamInterf
         const bool bInside = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
         if (!bInside) {
           s.push_back(dwOld);
-        } else if (n + 1 == t.nFrames) {
+        } else if (n + 1 == t.m_nFrames) {
           s.push_back(dwNew);
         } else if (pCase == nullptr) {
-          const int nAlpha = 255 / t.nFrames * (n + 1);
+          const int nAlpha = 255 / t.m_nFrames * (n + 1);
           s.push_back(GetParam() == 16
                           ? RefBlend565(static_cast<WORD>(dwOld), static_cast<WORD>(dwNew), nAlpha)
                           : RefBlend32(dwOld, dwNew, nAlpha));
         } else {
-          const AniPixel src = AniFramePixel(*pCase, r, n, t.nFrames, x, y);
-          s.push_back(PictureAt(src.pic == kAniNew ? bIn : !bIn, src.x, src.y));
+          const AniPixel src = AniFramePixel(*pCase, r, n, t.m_nFrames, x, y);
+          s.push_back(PictureAt(src.m_Pic == kAniNew ? bIn : !bIn, src.m_nX, src.m_nY));
         }
       }
     }
@@ -248,7 +249,7 @@ class DlgTransition : public WidgetDlgFixture, public ::testing::WithParamInterf
   // The ticks of the noted frames, counted from dwStart.
   std::vector<DWORD> FrameTicks(DWORD dwStart) {
     std::vector<DWORD> ticks;
-    for (const CFrameWnd::Frame& f : Wnd()->m_frames) ticks.push_back(f.dwTick - dwStart);
+    for (const CFrameWnd::Frame& f : Wnd()->m_Frames) ticks.push_back(f.m_dwTick - dwStart);
     return ticks;
   }
 
@@ -257,8 +258,8 @@ class DlgTransition : public WidgetDlgFixture, public ::testing::WithParamInterf
 
 TEST_P(DlgTransition, InAndOutShowEveryFrameOfTheirRuleOnTheScreen) {
   const struct {
-    Transition in;
-    Transition out;
+    Transition m_In;
+    Transition m_Out;
   } cases[] = {
       // Moving strips over the whole window.
       {{u"CWceUiComeAni", u"left", kWceUiAniLeft, 5, 33, nullptr, kWhole},
@@ -272,10 +273,10 @@ TEST_P(DlgTransition, InAndOutShowEveryFrameOfTheirRuleOnTheScreen) {
        {u"CWceUiComeAni", u"ud-mid", kWceUiAniUdMid, 3, 33, u"1,0,17,7", {1, 0, 18, 7}}},
   };
   for (const auto& c : cases) {
-    const std::string what = WidgetNarrow(c.in.pClass) + " then " + WidgetNarrow(c.out.pClass);
-    CTransitionDlg* pChild = Child(c.in.Element(u"in") + c.out.Element(u"out"));
+    const std::string what = WidgetNarrow(c.m_In.m_pszClass) + " then " + WidgetNarrow(c.m_Out.m_pszClass);
+    CTransitionDlg* pChild = Child(c.m_In.Element(u"in") + c.m_Out.Element(u"out"));
     ASSERT_NE(pChild, nullptr) << what;
-    Wnd()->m_frames.clear();
+    Wnd()->m_Frames.clear();
     ClearLog();
     const DWORD dwStart = ::GetTickCount();
     EXPECT_EQ(pChild->DoModal(), 7) << what;
@@ -284,23 +285,24 @@ TEST_P(DlgTransition, InAndOutShowEveryFrameOfTheirRuleOnTheScreen) {
     // each of the "out" but its last, which the screen shows at the end.
     std::vector<Screen> expected = {Picture(false)};
     std::vector<DWORD> ticks;
-    for (int n = 0; n < c.in.nFrames; ++n) {
-      expected.push_back(Frame(c.in, true, n));
-      ticks.push_back(static_cast<DWORD>(n * c.in.nLength));
+    for (int n = 0; n < c.m_In.m_nFrames; ++n) {
+      expected.push_back(Frame(c.m_In, true, n));
+      ticks.push_back(static_cast<DWORD>(n * c.m_In.m_nLength));
     }
-    const DWORD dwOutStart = static_cast<DWORD>(c.in.nFrames * c.in.nLength);
-    for (int n = 0; n < c.out.nFrames; ++n) {
-      if (n + 1 < c.out.nFrames) expected.push_back(Frame(c.out, false, n));
-      ticks.push_back(dwOutStart + static_cast<DWORD>(n * c.out.nLength));
+    const DWORD dwOutStart = static_cast<DWORD>(c.m_In.m_nFrames * c.m_In.m_nLength);
+    for (int n = 0; n < c.m_Out.m_nFrames; ++n) {
+      if (n + 1 < c.m_Out.m_nFrames) expected.push_back(Frame(c.m_Out, false, n));
+      ticks.push_back(dwOutStart + static_cast<DWORD>(n * c.m_Out.m_nLength));
     }
-    ASSERT_EQ(Wnd()->m_frames.size(), expected.size()) << what;
+    ASSERT_EQ(Wnd()->m_Frames.size(), expected.size()) << what;
     for (size_t k = 0; k < expected.size(); ++k) {
-      EXPECT_EQ(Wnd()->m_frames[k].before, expected[k]) << what << ", before frame " << k;
+      EXPECT_EQ(Wnd()->m_Frames[k].m_Before, expected[k]) << what << ", before frame " << k;
     }
-    EXPECT_EQ(ScreenPixels(), Frame(c.out, false, c.out.nFrames - 1)) << what;
+    EXPECT_EQ(ScreenPixels(), Frame(c.m_Out, false, c.m_Out.m_nFrames - 1)) << what;
     // Each frame stays its length, and DoModal returns when the last one's length is over.
     EXPECT_EQ(FrameTicks(dwStart), ticks) << what;
-    EXPECT_EQ(::GetTickCount() - dwStart, dwOutStart + static_cast<DWORD>(c.out.nFrames * c.out.nLength))
+    EXPECT_EQ(::GetTickCount() - dwStart,
+              dwOutStart + static_cast<DWORD>(c.m_Out.m_nFrames * c.m_Out.m_nLength))
         << what;
     EXPECT_TRUE(Messages().empty()) << what << ": " << (Messages().empty() ? "" : Messages().front());
     // Once painted, the window shows the parent alone again.
@@ -311,10 +313,10 @@ TEST_P(DlgTransition, InAndOutShowEveryFrameOfTheirRuleOnTheScreen) {
 
 TEST_P(DlgTransition, AFrameStaysItsLengthLessTheTicksItsWorkAndPaintTook) {
   const struct {
-    DWORD dwWork;
-    DWORD dwPaint;
-    int nLength;
-    DWORD dwPeriod;  // from one frame's start to the next
+    DWORD m_dwWork;
+    DWORD m_dwPaint;
+    int m_nLength;
+    DWORD m_dwPeriod;  // from one frame's start to the next
   } cases[] = {
       {0, 0, 33, 33},   {10, 0, 33, 33},  {0, 10, 33, 33},
       {20, 13, 33, 33}, {30, 13, 33, 43},  // work and paint took longer than the frame: no wait
@@ -322,21 +324,21 @@ TEST_P(DlgTransition, AFrameStaysItsLengthLessTheTicksItsWorkAndPaintTook) {
   };
   for (const auto& c : cases) {
     const std::string what =
-        std::to_string(c.dwWork) + "+" + std::to_string(c.dwPaint) + " of " + std::to_string(c.nLength);
-    const Transition in = {u"CWorkingGoAni", u"left", kWceUiAniLeft, 4, c.nLength, nullptr, kWhole};
+        std::to_string(c.m_dwWork) + "+" + std::to_string(c.m_dwPaint) + " of " + std::to_string(c.m_nLength);
+    const Transition in = {u"CWorkingGoAni", u"left", kWceUiAniLeft, 4, c.m_nLength, nullptr, kWhole};
     CTransitionDlg* pChild = Child(in.Element(u"in"));
     ASSERT_NE(pChild, nullptr) << what;
-    g_dwAniWork = c.dwWork;
+    g_dwAniWork = c.m_dwWork;
     g_nAniEnds = 0;
-    Wnd()->m_dwPaintCost = c.dwPaint;
-    Wnd()->m_frames.clear();
+    Wnd()->m_dwPaintCost = c.m_dwPaint;
+    Wnd()->m_Frames.clear();
     const DWORD dwStart = ::GetTickCount();
     EXPECT_EQ(pChild->DoModal(), 7) << what;
     // A frame is painted once its work is done.
     std::vector<DWORD> ticks;
-    for (DWORD n = 0; n < 4; ++n) ticks.push_back(n * c.dwPeriod + c.dwWork);
+    for (DWORD n = 0; n < 4; ++n) ticks.push_back(n * c.m_dwPeriod + c.m_dwWork);
     EXPECT_EQ(FrameTicks(dwStart), ticks) << what;
-    EXPECT_EQ(::GetTickCount() - dwStart, 4 * c.dwPeriod) << what;
+    EXPECT_EQ(::GetTickCount() - dwStart, 4 * c.m_dwPeriod) << what;
     EXPECT_EQ(g_nAniEnds, 1) << what;
     EXPECT_EQ(ScreenPixels(), Frame(in, true, 3)) << what;
   }
@@ -346,10 +348,10 @@ TEST_P(DlgTransition, TransitionsPlayWhereTheStyleFileNamesThemAndNotOverADisabl
   const Transition in = {u"CWceUiComeAni", u"down", kWceUiAniDown, 3, 33, nullptr, kWhole};
   const Transition out = {u"CWceUiGoAni", u"up", kWceUiAniUp, 2, 33, nullptr, kWhole};
   const struct {
-    const char* what;
-    std::u16string animates;
-    bool bParentDisabled;
-    size_t nFrames;
+    const char* m_pszWhat;
+    std::u16string m_strAnimates;
+    bool m_bParentDisabled;
+    size_t m_nFrames;
   } cases[] = {
       {"in and out", in.Element(u"in") + out.Element(u"out"), false, 5},
       {"in alone", in.Element(u"in"), false, 3},
@@ -358,19 +360,19 @@ TEST_P(DlgTransition, TransitionsPlayWhereTheStyleFileNamesThemAndNotOverADisabl
       {"over a disabled dialog", in.Element(u"in") + out.Element(u"out"), true, 0},
   };
   for (const auto& c : cases) {
-    CTransitionDlg* pChild = Child(c.animates);
-    ASSERT_NE(pChild, nullptr) << c.what;
-    m_pDlg->EnableLayer(c.bParentDisabled ? FALSE : TRUE, FALSE);
-    Wnd()->m_frames.clear();
+    CTransitionDlg* pChild = Child(c.m_strAnimates);
+    ASSERT_NE(pChild, nullptr) << c.m_pszWhat;
+    m_pDlg->EnableLayer(c.m_bParentDisabled ? FALSE : TRUE, FALSE);
+    Wnd()->m_Frames.clear();
     ClearLog();
     const DWORD dwStart = ::GetTickCount();
-    EXPECT_EQ(pChild->DoModal(), 7) << c.what;
-    EXPECT_EQ(Wnd()->m_frames.size(), c.nFrames) << c.what;
-    EXPECT_EQ(::GetTickCount() - dwStart, 33 * c.nFrames) << c.what;
+    EXPECT_EQ(pChild->DoModal(), 7) << c.m_pszWhat;
+    EXPECT_EQ(Wnd()->m_Frames.size(), c.m_nFrames) << c.m_pszWhat;
+    EXPECT_EQ(::GetTickCount() - dwStart, 33 * c.m_nFrames) << c.m_pszWhat;
     // A missing transition is no failure.
-    EXPECT_TRUE(Messages().empty()) << c.what << ": " << (Messages().empty() ? "" : Messages().front());
+    EXPECT_TRUE(Messages().empty()) << c.m_pszWhat << ": " << (Messages().empty() ? "" : Messages().front());
     // The dialog below is given back as it was.
-    EXPECT_EQ(m_pDlg->IsLayerEnable(), c.bParentDisabled ? FALSE : TRUE) << c.what;
+    EXPECT_EQ(m_pDlg->IsLayerEnable(), c.m_bParentDisabled ? FALSE : TRUE) << c.m_pszWhat;
   }
 }
 
@@ -383,17 +385,17 @@ TEST_P(DlgTransition, InputQueuedBeforeTheInTransitionEndsIsDropped) {
   pChild->RegisterMsg(kGoOnMsg);
   // The loop takes posts before input: the post gives the second press once the transition is
   // over, and the first press that reaches the dialog ends it.
-  pChild->m_onInitDialog = [] {};
-  pChild->m_onMessage = [&](UINT, WPARAM) {
+  pChild->m_fnOnInitDialog = [] {};
+  pChild->m_fnOnMessage = [&](UINT, WPARAM) {
     wce::AdvanceTick(1);
     Mouse(WM_LBUTTONDOWN, 18, 0);
   };
-  pChild->m_onNoHit = [&] { pChild->EndDialog(7); };
+  pChild->m_fnOnNoHit = [&] { pChild->EndDialog(7); };
   // Both on the parent's area, where the dialog on top takes presses that hit no layer.
   Mouse(WM_LBUTTONDOWN, 1, 1);
   m_pWnd->PostMessage(kGoOnMsg, 0, 0);
   EXPECT_EQ(pChild->DoModal(), 7);
-  EXPECT_EQ(pChild->m_lines, Lines{"nohit 18 0"});
+  EXPECT_EQ(pChild->m_Lines, Lines{"nohit 18 0"});
 }
 
 // A transition that cannot play is one line of its reason and one of Play's; the dialog runs all
@@ -405,12 +407,12 @@ TEST_P(DlgTransition, ATransitionThatCannotPlayIsReportedAndTheDialogRunsAllTheS
   const RECT rcNarrow = {0, 0, kW - 2, kH};
   const RECT rcNone = {0, 0, 0, 0};
   const struct {
-    const char* what;
-    std::u16string animates;
-    const RECT* pMoveTo;    // where the window goes before the "in" plays
-    size_t nResizeAtFrame;  // the window loses a column while this frame is painted; 0: never
-    size_t nFrames;
-    Lines lines;
+    const char* m_pszWhat;
+    std::u16string m_strAnimates;
+    const RECT* m_pMoveTo;    // where the window goes before the "in" plays
+    size_t m_nResizeAtFrame;  // the window loses a column while this frame is painted; 0: never
+    size_t m_nFrames;
+    Lines m_Lines;
   } cases[] = {
       {"an animation class nobody registered",
        u"<in type=\"CNoSuchAni\"/>" + out.Element(u"out"),
@@ -449,34 +451,35 @@ TEST_P(DlgTransition, ATransitionThatCannotPlayIsReportedAndTheDialogRunsAllTheS
   };
   const UINT kShownMsg = WM_USER + 72;
   for (const auto& c : cases) {
-    CTransitionDlg* pChild = Child(c.animates);
-    ASSERT_NE(pChild, nullptr) << c.what;
+    CTransitionDlg* pChild = Child(c.m_strAnimates);
+    ASSERT_NE(pChild, nullptr) << c.m_pszWhat;
     pChild->RegisterMsg(kShownMsg);
     Screen shown;
-    pChild->m_onInitDialog = [&] {
-      if (c.pMoveTo != nullptr) m_pWnd->MoveWindow(c.pMoveTo, TRUE);
+    pChild->m_fnOnInitDialog = [&] {
+      if (c.m_pMoveTo != nullptr) m_pWnd->MoveWindow(c.m_pMoveTo, TRUE);
       m_pWnd->PostMessage(kShownMsg, 0, 0);
     };
-    pChild->m_onMessage = [&](UINT, WPARAM) {
+    pChild->m_fnOnMessage = [&](UINT, WPARAM) {
       ::UpdateWindow(Hwnd());
       shown = ScreenPixels();
       pChild->EndDialog(7);
     };
-    Wnd()->m_onFrame = [&](size_t nFrame) {
-      if (c.nResizeAtFrame != 0 && nFrame == c.nResizeAtFrame) m_pWnd->MoveWindow(&rcNarrow, TRUE);
+    Wnd()->m_fnOnFrame = [&](size_t nFrame) {
+      if (c.m_nResizeAtFrame != 0 && nFrame == c.m_nResizeAtFrame) m_pWnd->MoveWindow(&rcNarrow, TRUE);
     };
-    Wnd()->m_frames.clear();
+    Wnd()->m_Frames.clear();
     g_nAniEnds = 0;
     ClearLog();
-    EXPECT_EQ(pChild->DoModal(), 7) << c.what;
-    EXPECT_EQ(Wnd()->m_frames.size(), c.nFrames) << c.what;
-    for (const std::string& line : c.lines) EXPECT_EQ(CountMessages(line), 1) << c.what << ": " << line;
+    EXPECT_EQ(pChild->DoModal(), 7) << c.m_pszWhat;
+    EXPECT_EQ(Wnd()->m_Frames.size(), c.m_nFrames) << c.m_pszWhat;
+    for (const std::string& line : c.m_Lines)
+      EXPECT_EQ(CountMessages(line), 1) << c.m_pszWhat << ": " << line;
     // A transition that stopped is not told its end.
-    EXPECT_EQ(g_nAniEnds, 0) << c.what;
-    if (c.pMoveTo == nullptr && c.nResizeAtFrame == 0) {
-      EXPECT_EQ(shown, Picture(true)) << c.what;
+    EXPECT_EQ(g_nAniEnds, 0) << c.m_pszWhat;
+    if (c.m_pMoveTo == nullptr && c.m_nResizeAtFrame == 0) {
+      EXPECT_EQ(shown, Picture(true)) << c.m_pszWhat;
     }
-    Wnd()->m_onFrame = nullptr;
+    Wnd()->m_fnOnFrame = nullptr;
     m_pWnd->MoveWindow(&kWhole, TRUE);
   }
 }
@@ -505,7 +508,7 @@ TEST_P(DlgTransition, PlayStopsAtAFailedFrameAndPlaysNoDisabledAnimation) {
   EXPECT_FALSE(m_pWnd->Play(&pBad, 1, TRUE));
   EXPECT_EQ(CountMessages("CWorkingGoAni::Play failed , direction 5 is not valid"), 1);
   EXPECT_EQ(CountMessages("CWceUiRealWnd::Play, Bad pAnimate->Play failed"), 1);
-  EXPECT_TRUE(Wnd()->m_frames.empty());
+  EXPECT_TRUE(Wnd()->m_Frames.empty());
   EXPECT_EQ(g_nAniEnds, 0);
   EXPECT_EQ(::GetTickCount(), dwStart);
   EXPECT_EQ(ScreenPixels(), Picture(false));
@@ -520,7 +523,7 @@ TEST_P(DlgTransition, PlayStopsAtAFailedFrameAndPlaysNoDisabledAnimation) {
   ASSERT_TRUE(m_pWnd->Apply(nullptr));
   Mouse(WM_LBUTTONDOWN, 1, 1);
   EXPECT_TRUE(m_pWnd->Play(&pOff, 1, TRUE));
-  EXPECT_TRUE(Wnd()->m_frames.empty());
+  EXPECT_TRUE(Wnd()->m_Frames.empty());
   EXPECT_EQ(g_nAniEnds, 0);
   EXPECT_EQ(::GetTickCount(), dwStart);
   EXPECT_TRUE(pressesDropped());
@@ -547,14 +550,14 @@ TEST_P(DlgTransition, AFrameOfSeveralAnimationsStaysTheLengthOfTheFirstThatPlays
   EXPECT_EQ(::GetTickCount() - dwStart, 140u);
   EXPECT_EQ(g_nAniEnds, 1);
   // Each half of the window shows its own animation's frames, the left one done after two.
-  for (size_t k = 1; k < Wnd()->m_frames.size(); ++k) {
+  for (size_t k = 1; k < Wnd()->m_Frames.size(); ++k) {
     const Screen left = Frame(a, true, std::min<int>(static_cast<int>(k) - 1, 1));
     const Screen right = Frame(b, true, static_cast<int>(k) - 1);
     Screen expected(left);
     for (size_t i = 0; i < expected.size(); ++i) {
       if (static_cast<int>(i % kW) >= 10) expected[i] = right[i];
     }
-    EXPECT_EQ(Wnd()->m_frames[k].before, expected) << "before frame " << k;
+    EXPECT_EQ(Wnd()->m_Frames[k].m_Before, expected) << "before frame " << k;
   }
 }
 

@@ -82,9 +82,9 @@ TEST_F(ScrollBarTest, ThePartsTakeTheirAxisFromTheBarAndTheirRoleFromTheirName) 
   EXPECT_EQ(pH->GetPage()->GetClickMode(), kWceUiScrPageJump);
 
   struct Case {
-    const char* pPath;
-    int nRole;
-    int nStep;
+    const char* m_pszPath;
+    int m_nRole;
+    int m_nStep;
   } cases[] = {
       {"vbar/up", kWceUiScrollRoleUp, kWceUiScrollStepLine},
       {"vbar/Down", kWceUiScrollRoleDown, kWceUiScrollStepPage},
@@ -92,10 +92,10 @@ TEST_F(ScrollBarTest, ThePartsTakeTheirAxisFromTheBarAndTheirRoleFromTheirName) 
       {"hbar/right", kWceUiScrollRoleRight, kWceUiScrollStepLine},
   };
   for (const Case& c : cases) {
-    auto* p = FindAs<CWceUiScrBtn>(c.pPath);
+    auto* p = FindAs<CWceUiScrBtn>(c.m_pszPath);
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->GetRole(), c.nRole) << WidgetNarrow(p->GetName());
-    EXPECT_EQ(p->GetStep(), c.nStep) << WidgetNarrow(p->GetName());
+    EXPECT_EQ(p->GetRole(), c.m_nRole) << WidgetNarrow(p->GetName());
+    EXPECT_EQ(p->GetStep(), c.m_nStep) << WidgetNarrow(p->GetName());
   }
 }
 
@@ -105,10 +105,10 @@ TEST_F(ScrollBarTest, ADraggedThumbStaysInItsRangeAndReportsTrackAndPosition) {
   Press(WM_LBUTTONDOWN, 190, 50);
   EXPECT_TRUE(pThumb->IsDragging());
   struct Move {
-    DWORD dwAfter;  // ms after the previous step
-    int x, y;
-    int nTop;
-    Lines notes;
+    DWORD m_dwAfter;  // ms after the previous step
+    int m_nX, m_nY;
+    int m_nTop;
+    Lines m_Notes;
   } moves[] = {
       // The drag style does not move the thumb; a vertical thumb ignores x.
       {0, 230, 80, 70, {"vtrack vbar"}},    {50, 190, 90, 80, {}},   // within 100 ms of the last report
@@ -117,19 +117,19 @@ TEST_F(ScrollBarTest, ADraggedThumbStaysInItsRangeAndReportsTrackAndPosition) {
       {100, 190, 0, 20, {"vtrack vbar"}},                            // and the other
   };
   for (const Move& m : moves) {
-    Pass(m.dwAfter);
-    m_lines.clear();
-    Press(WM_MOUSEMOVE, m.x, m.y);
+    Pass(m.m_dwAfter);
+    m_Lines.clear();
+    Press(WM_MOUSEMOVE, m.m_nX, m.m_nY);
     const RECT rc = WindowRect(pThumb);
-    EXPECT_EQ(rc.top, m.nTop) << m.y;
-    EXPECT_EQ(rc.left, 180) << m.y;
-    EXPECT_EQ(rc.bottom - rc.top, 30) << m.y;
-    EXPECT_EQ(m_lines, m.notes) << m.y;
+    EXPECT_EQ(rc.top, m.m_nTop) << m.m_nY;
+    EXPECT_EQ(rc.left, 180) << m.m_nY;
+    EXPECT_EQ(rc.bottom - rc.top, 30) << m.m_nY;
+    EXPECT_EQ(m_Lines, m.m_Notes) << m.m_nY;
   }
   // The release always reports where the thumb came to rest, at once.
-  m_lines.clear();
+  m_Lines.clear();
   Press(WM_LBUTTONUP, 190, 30);
-  EXPECT_EQ(m_lines, Lines{"vposition vbar"});
+  EXPECT_EQ(m_Lines, Lines{"vposition vbar"});
   // The release point moves it on by the last segment.
   EXPECT_EQ(WindowRect(pThumb).top, 50);
   EXPECT_FALSE(pThumb->IsDragging());
@@ -143,58 +143,58 @@ TEST_F(ScrollBarTest, ADraggedThumbStaysInItsRangeAndReportsTrackAndPosition) {
   EXPECT_EQ(WindowRect(pH).left, 40);
   EXPECT_EQ(WindowRect(pH).top, 180);
   // A lost capture ends the drag without a report.
-  m_lines.clear();
+  m_Lines.clear();
   ::ReleaseCapture();
   Pump();
   EXPECT_FALSE(pH->IsDragging());
-  EXPECT_TRUE(m_lines.empty());
+  EXPECT_TRUE(m_Lines.empty());
 }
 
 TEST_F(ScrollBarTest, TheTrackPagesTowardThePressOrPlacesTheThumb) {
   FindAs<CWceUiScrThumb>("hbar/thumb")->SetXRange(20, 130);
   struct Case {
-    int x, y;
-    Lines notes;
-    int nHThumbLeft;
+    int m_nX, m_nY;
+    Lines m_Notes;
+    int m_nHThumbLeft;
   } cases[] = {
       {190, 150, {"vpagedown vbar"}, 40},  {190, 30, {"vpageup vbar"}, 40},
       {120, 190, {"hposition hbar"}, 120}, {150, 190, {"hposition hbar"}, 130},  // within the thumb's range
       {25, 190, {"hposition hbar"}, 25},
   };
   for (const Case& c : cases) {
-    m_lines.clear();
-    Press(WM_LBUTTONDOWN, c.x, c.y);
-    Press(WM_LBUTTONUP, c.x, c.y);
-    EXPECT_EQ(m_lines, c.notes) << c.x << "," << c.y;
-    EXPECT_EQ(WindowRect(Find("hbar/thumb")).left, c.nHThumbLeft) << c.x;
+    m_Lines.clear();
+    Press(WM_LBUTTONDOWN, c.m_nX, c.m_nY);
+    Press(WM_LBUTTONUP, c.m_nX, c.m_nY);
+    EXPECT_EQ(m_Lines, c.m_Notes) << c.m_nX << "," << c.m_nY;
+    EXPECT_EQ(WindowRect(Find("hbar/thumb")).left, c.m_nHThumbLeft) << c.m_nX;
     Pass(1);
   }
   // The track's own handler leaves a press on the thumb to the thumb, and a press off the track.
-  m_lines.clear();
+  m_Lines.clear();
   auto* pPage = FindAs<CWceUiScrPage>("vbar/page");
   pPage->OnLButtonDown(0, 190, 50);
   pPage->OnLButtonDown(0, 100, 100);
-  EXPECT_TRUE(m_lines.empty());
+  EXPECT_TRUE(m_Lines.empty());
 }
 
 TEST_F(ScrollBarTest, AHeldArrowStepsAtOnceAfterHalfASecondAndThenEverySixtyMs) {
   struct Case {
-    int x, y;
-    DWORD dwHeld;
-    const char* pNote;
-    int nSteps;
+    int m_nX, m_nY;
+    DWORD m_dwHeld;
+    const char* m_pszNote;
+    int m_nSteps;
   } cases[] = {
       {190, 10, 400, "vlineup vbar", 1}, {190, 10, 500, "vlineup vbar", 2},
       {190, 10, 620, "vlineup vbar", 4}, {190, 190, 560, "vpagedown vbar", 3},
       {10, 190, 0, "hlineleft hbar", 1}, {170, 190, 0, "hlineright hbar", 1},
   };
   for (const Case& c : cases) {
-    m_lines.clear();
-    Press(WM_LBUTTONDOWN, c.x, c.y);
-    Pass(c.dwHeld);
-    Press(WM_LBUTTONUP, c.x, c.y);
+    m_Lines.clear();
+    Press(WM_LBUTTONDOWN, c.m_nX, c.m_nY);
+    Pass(c.m_dwHeld);
+    Press(WM_LBUTTONUP, c.m_nX, c.m_nY);
     Pass(200);  // nothing after the release
-    EXPECT_EQ(m_lines, Lines(c.nSteps, c.pNote)) << c.pNote << " " << c.dwHeld;
+    EXPECT_EQ(m_Lines, Lines(c.m_nSteps, c.m_pszNote)) << c.m_pszNote << " " << c.m_dwHeld;
   }
   // The down style shows while held, and the capture's loss ends the press.
   auto* pUp = FindAs<CWceUiScrBtn>("vbar/up");
@@ -204,20 +204,20 @@ TEST_F(ScrollBarTest, AHeldArrowStepsAtOnceAfterHalfASecondAndThenEverySixtyMs) 
   ::ReleaseCapture();
   Pump();
   EXPECT_FALSE(pUp->IsPressed());
-  m_lines.clear();
+  m_Lines.clear();
   Pass(600);
-  EXPECT_TRUE(m_lines.empty());
+  EXPECT_TRUE(m_Lines.empty());
 }
 
 TEST_F(ScrollBarTest, APressOnAPartThatStillHoldsTheCaptureStartsAFreshPress) {
   // The release of the first press never came: the second press reaches the part through its
   // capture. It ends the first press and starts its own, which its release ends as usual.
   struct Case {
-    const char* pPath;
-    int x, y;          // both presses
-    int xMove, yMove;  // then a move and the release there
-    Lines notes;       // with a later tap on the vertical track at 190,150
-    int nLeft, nTop;   // of the part afterwards
+    const char* m_pszPath;
+    int m_nX, m_nY;          // both presses
+    int m_nXMove, m_nYMove;  // then a move and the release there
+    Lines m_Notes;           // with a later tap on the vertical track at 190,150
+    int m_nLeft, m_nTop;     // of the part afterwards
   } cases[] = {
       {"vbar/thumb", 190, 50, 190, 80, {"vtrack vbar", "vposition vbar", "vpagedown vbar"}, 180, 70},
       {"hbar/thumb", 50, 190, 70, 190, {"htrack hbar", "hposition hbar", "vpagedown vbar"}, 60, 180},
@@ -227,27 +227,27 @@ TEST_F(ScrollBarTest, APressOnAPartThatStillHoldsTheCaptureStartsAFreshPress) {
   for (const Case& c : cases) {
     CloseDlg();
     ASSERT_NE(Open(kBars, kBarStyles), nullptr);
-    CWceUiLayer* pPart = Find(c.pPath);
-    ASSERT_NE(pPart, nullptr) << c.pPath;
-    m_lines.clear();
-    Press(WM_LBUTTONDOWN, c.x, c.y);
-    ASSERT_EQ(m_pWnd->GetCaptureLayer(), pPart) << c.pPath;
-    Press(WM_LBUTTONDOWN, c.x, c.y);
-    Press(WM_MOUSEMOVE, c.xMove, c.yMove);
-    Press(WM_LBUTTONUP, c.xMove, c.yMove);
-    EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr) << c.pPath;
+    CWceUiLayer* pPart = Find(c.m_pszPath);
+    ASSERT_NE(pPart, nullptr) << c.m_pszPath;
+    m_Lines.clear();
+    Press(WM_LBUTTONDOWN, c.m_nX, c.m_nY);
+    ASSERT_EQ(m_pWnd->GetCaptureLayer(), pPart) << c.m_pszPath;
+    Press(WM_LBUTTONDOWN, c.m_nX, c.m_nY);
+    Press(WM_MOUSEMOVE, c.m_nXMove, c.m_nYMove);
+    Press(WM_LBUTTONUP, c.m_nXMove, c.m_nYMove);
+    EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr) << c.m_pszPath;
     Pass(600);  // a held arrow would step again by now
     Press(WM_LBUTTONDOWN, 190, 150);
     Press(WM_LBUTTONUP, 190, 150);
-    EXPECT_EQ(m_lines, c.notes) << c.pPath;
+    EXPECT_EQ(m_Lines, c.m_Notes) << c.m_pszPath;
     const RECT rc = WindowRect(pPart);
-    EXPECT_EQ(rc.left, c.nLeft) << c.pPath;
-    EXPECT_EQ(rc.top, c.nTop) << c.pPath;
+    EXPECT_EQ(rc.left, c.m_nLeft) << c.m_pszPath;
+    EXPECT_EQ(rc.top, c.m_nTop) << c.m_pszPath;
     if (auto* pThumb = dynamic_cast<CWceUiScrThumb*>(pPart)) {
-      EXPECT_FALSE(pThumb->IsDragging()) << c.pPath;
+      EXPECT_FALSE(pThumb->IsDragging()) << c.m_pszPath;
     }
     if (auto* pBtn = dynamic_cast<CWceUiScrBtn*>(pPart)) {
-      EXPECT_FALSE(pBtn->IsPressed()) << c.pPath;
+      EXPECT_FALSE(pBtn->IsPressed()) << c.m_pszPath;
     }
   }
 }
@@ -275,12 +275,12 @@ TEST_F(ScrollBarTest, TheThumbsMiddleStretchesBetweenItsEnds) {
   std::unique_ptr<CWceUiGenericBitmap> pBmp(m_pWnd->GetCurWndBmp());
   ASSERT_NE(pBmp, nullptr);
   struct Row {
-    int y;
-    DWORD dwColour;
+    int m_nY;
+    DWORD m_dwColour;
   } rows[] = {{40, kEnd1}, {43, kEnd1}, {44, kMiddle}, {63, kMiddle}, {64, kEnd2}, {69, kEnd2}};
   for (const Row& r : rows) {
     for (int x : {180, 199})
-      EXPECT_EQ(PeekPixel(pBmp.get(), x, r.y) & 0x00FFFFFFu, r.dwColour) << x << "," << r.y;
+      EXPECT_EQ(PeekPixel(pBmp.get(), x, r.m_nY) & 0x00FFFFFFu, r.m_dwColour) << x << "," << r.m_nY;
   }
 }
 
@@ -295,7 +295,7 @@ TEST_F(ScrollBarTest, AReadOnlyThumbIgnoresTheFinger) {
   Press(WM_MOUSEMOVE, 190, 90);
   Press(WM_LBUTTONUP, 190, 90);
   EXPECT_EQ(WindowRect(pThumb).top, 40);
-  EXPECT_TRUE(m_lines.empty());
+  EXPECT_TRUE(m_Lines.empty());
 }
 
 }  // namespace

@@ -19,14 +19,14 @@ class CScrollProbe : public CWceUiScrollLayer {
   void OnDragEnd() override { ++m_nDragEnds; }
   void OnClick() override { ++m_nClicks; }
   void OnScrollChanged() override {
-    if (m_onChanged) m_onChanged();
+    if (m_fnOnChanged) m_fnOnChanged();
   }
   void SetFlingPeriod(DWORD dwMs) { m_dwFlingPeriodMs = dwMs; }
 
   int m_nScrollEnds = 0;
   int m_nDragEnds = 0;
   int m_nClicks = 0;
-  std::function<void()> m_onChanged;
+  std::function<void()> m_fnOnChanged;
 };
 
 }  // namespace
@@ -65,10 +65,10 @@ class ScrollLayerTest : public WidgetDlgFixture {
 
 TEST_F(ScrollLayerTest, AMoveUnderTwentyPixelsIsAClickAndFromTwentyADrag) {
   struct Case {
-    int nAxis;
-    int dx, dy;
-    int nOffset;  // after the release
-    int nClicks;
+    int m_nAxis;
+    int m_nDx, m_nDy;
+    int m_nOffset;  // after the release
+    int m_nClicks;
   } cases[] = {
       {kWceUiScrollAxisVertical, 0, -19, 0, 1},
       {kWceUiScrollAxisVertical, 0, -20, 20, 0},
@@ -79,17 +79,17 @@ TEST_F(ScrollLayerTest, AMoveUnderTwentyPixelsIsAClickAndFromTwentyADrag) {
       {kWceUiScrollAxisHorizontal, -30, 0, 30, 0},
   };
   for (const Case& c : cases) {
-    CScrollProbe* p = OpenList(c.nAxis, 0, 1000);
+    CScrollProbe* p = OpenList(c.m_nAxis, 0, 1000);
     ASSERT_NE(p, nullptr);
     Press(WM_LBUTTONDOWN, 70, 80);
-    Press(WM_MOUSEMOVE, 70 + c.dx, 80 + c.dy);
-    EXPECT_EQ(p->IsDragging(), c.nClicks == 0) << c.dx << "," << c.dy;
+    Press(WM_MOUSEMOVE, 70 + c.m_nDx, 80 + c.m_nDy);
+    EXPECT_EQ(p->IsDragging(), c.m_nClicks == 0) << c.m_nDx << "," << c.m_nDy;
     // Held past the fling time: the release only settles.
     Pass(450);
-    Press(WM_LBUTTONUP, 70 + c.dx, 80 + c.dy);
-    EXPECT_EQ(p->GetOffset(), c.nOffset) << c.dx << "," << c.dy;
-    EXPECT_EQ(p->m_nClicks, c.nClicks) << c.dx << "," << c.dy;
-    EXPECT_EQ(p->m_nDragEnds, 1 - c.nClicks) << c.dx << "," << c.dy;
+    Press(WM_LBUTTONUP, 70 + c.m_nDx, 80 + c.m_nDy);
+    EXPECT_EQ(p->GetOffset(), c.m_nOffset) << c.m_nDx << "," << c.m_nDy;
+    EXPECT_EQ(p->m_nClicks, c.m_nClicks) << c.m_nDx << "," << c.m_nDy;
+    EXPECT_EQ(p->m_nDragEnds, 1 - c.m_nClicks) << c.m_nDx << "," << c.m_nDy;
     EXPECT_EQ(p->m_nScrollEnds, 1);
     EXPECT_FALSE(p->IsPressed());
     EXPECT_EQ(m_pWnd->GetCaptureLayer(), nullptr);
@@ -100,20 +100,20 @@ TEST_F(ScrollLayerTest, AMoveUnderTwentyPixelsIsAClickAndFromTwentyADrag) {
 TEST_F(ScrollLayerTest, AReleaseFlingsByTheTimeSinceTheLastTurnOnTheTimer) {
   // Vertical base distance: twice the height, 200.
   struct Case {
-    DWORD dwHeld;
-    int nDistance;
+    DWORD m_dwHeld;
+    int m_nDistance;
   } cases[] = {{50, 400},  {99, 400},  {100, 200}, {150, 200}, {199, 200},
                {200, 100}, {399, 100}, {400, 0},   {450, 0}};
   for (const Case& c : cases) {
     CScrollProbe* p = OpenList(kWceUiScrollAxisVertical, 0, 10000);
     ASSERT_NE(p, nullptr);
-    DragY(90, 60, c.dwHeld);
-    ASSERT_EQ(p->GetOffset(), 30) << c.dwHeld;
-    EXPECT_EQ(p->IsFlinging(), c.nDistance != 0) << c.dwHeld;
+    DragY(90, 60, c.m_dwHeld);
+    ASSERT_EQ(p->GetOffset(), 30) << c.m_dwHeld;
+    EXPECT_EQ(p->IsFlinging(), c.m_nDistance != 0) << c.m_dwHeld;
     Pass(15 * kFrameMs);
-    EXPECT_EQ(p->GetOffset(), 30 + c.nDistance) << c.dwHeld;
+    EXPECT_EQ(p->GetOffset(), 30 + c.m_nDistance) << c.m_dwHeld;
     EXPECT_FALSE(p->IsFlinging());
-    EXPECT_EQ(p->m_nScrollEnds, 1) << c.dwHeld;
+    EXPECT_EQ(p->m_nScrollEnds, 1) << c.m_dwHeld;
     CloseDlg();
   }
 }
@@ -125,23 +125,23 @@ TEST_F(ScrollLayerTest, TheFlingEasesOutOverFifteenFrames) {
   // Over 200 px in 15 frames, a = 200 / 7²: frame 0 is a / 2 = 2, frame 6 is a × 7² / 2 = 100,
   // frame 13 is 200 − a / 2 = 197, frame 14 the whole way; the scroll ends with the last frame.
   struct Frame {
-    DWORD dwFrames;  // timer expiries since the release
-    int nOffset;
-    int nScrollEnds;
+    DWORD m_dwFrames;  // timer expiries since the release
+    int m_nOffset;
+    int m_nScrollEnds;
   } frames[] = {{1, 32, 0}, {7, 130, 0}, {14, 227, 0}, {15, 230, 1}, {20, 230, 1}};
   DWORD dwDone = 0;
   for (const Frame& f : frames) {
-    Pass((f.dwFrames - dwDone) * kFrameMs);
-    dwDone = f.dwFrames;
-    EXPECT_EQ(p->GetOffset(), f.nOffset) << f.dwFrames;
-    EXPECT_EQ(p->m_nScrollEnds, f.nScrollEnds) << f.dwFrames;
+    Pass((f.m_dwFrames - dwDone) * kFrameMs);
+    dwDone = f.m_dwFrames;
+    EXPECT_EQ(p->GetOffset(), f.m_nOffset) << f.m_dwFrames;
+    EXPECT_EQ(p->m_nScrollEnds, f.m_nScrollEnds) << f.m_dwFrames;
   }
 }
 
 TEST_F(ScrollLayerTest, ThePointerTurnsAfterTwentyPixelsAndTheFlingFollowsIt) {
   struct Case {
-    int nBack;    // pixels the finger moves back down
-    int nOffset;  // in the end
+    int m_nBack;    // pixels the finger moves back down
+    int m_nOffset;  // in the end
   } cases[] = {
       // Turned: the fling time counts from the turn, 150 ms, and runs the base distance back.
       {25, 515 - 200},
@@ -155,21 +155,21 @@ TEST_F(ScrollLayerTest, ThePointerTurnsAfterTwentyPixelsAndTheFlingFollowsIt) {
     Press(WM_LBUTTONDOWN, 50, 90);
     Press(WM_MOUSEMOVE, 50, 50);
     Pass(300);
-    Press(WM_MOUSEMOVE, 50, 50 + c.nBack);
+    Press(WM_MOUSEMOVE, 50, 50 + c.m_nBack);
     Pass(150);
-    Press(WM_LBUTTONUP, 50, 50 + c.nBack);
+    Press(WM_LBUTTONUP, 50, 50 + c.m_nBack);
     Pass(15 * kFrameMs);
-    EXPECT_EQ(p->GetOffset(), c.nOffset) << c.nBack;
+    EXPECT_EQ(p->GetOffset(), c.m_nOffset) << c.m_nBack;
     CloseDlg();
   }
 }
 
 TEST_F(ScrollLayerTest, TheOffsetNeverPassesTheEnds) {
   struct Case {
-    int nOverscroll;
-    int nStart;
-    int y0, y1;
-    int nDragged;  // while the finger is down
+    int m_nOverscroll;
+    int m_nStart;
+    int m_nY0, m_nY1;
+    int m_nDragged;  // while the finger is down
   } cases[] = {
       {0, 0, 50, 150, 0},                           // down at the top: nothing
       {0, 0, 95, 0, 50},                            // up past the end: the end
@@ -179,23 +179,23 @@ TEST_F(ScrollLayerTest, TheOffsetNeverPassesTheEnds) {
   for (const Case& c : cases) {
     CScrollProbe* p = OpenList(kWceUiScrollAxisVertical, 0, 50);
     ASSERT_NE(p, nullptr);
-    p->SetOverscroll(c.nOverscroll);
-    p->ScrollBy(c.nStart, FALSE);
-    Press(WM_LBUTTONDOWN, 50, c.y0);
-    Press(WM_MOUSEMOVE, 50, c.y1);
-    EXPECT_EQ(p->GetOffset(), c.nDragged) << c.y0 << "->" << c.y1;
+    p->SetOverscroll(c.m_nOverscroll);
+    p->ScrollBy(c.m_nStart, FALSE);
+    Press(WM_LBUTTONDOWN, 50, c.m_nY0);
+    Press(WM_MOUSEMOVE, 50, c.m_nY1);
+    EXPECT_EQ(p->GetOffset(), c.m_nDragged) << c.m_nY0 << "->" << c.m_nY1;
     Pass(450);
-    Press(WM_LBUTTONUP, 50, c.y1);
+    Press(WM_LBUTTONUP, 50, c.m_nY1);
     // What lies outside springs back to the nearer end over 15 frames, then the scroll ends.
-    const BOOL bOutside = c.nDragged < 0 || c.nDragged > 50;
+    const BOOL bOutside = c.m_nDragged < 0 || c.m_nDragged > 50;
     EXPECT_EQ(p->IsFlinging(), bOutside);
     Pass(14 * kFrameMs);
     if (bOutside) {
-      EXPECT_NE(p->GetOffset(), c.nDragged < 0 ? 0 : 50);
+      EXPECT_NE(p->GetOffset(), c.m_nDragged < 0 ? 0 : 50);
     }
     EXPECT_EQ(p->m_nScrollEnds, bOutside ? 0 : 1);
     Pass(kFrameMs);
-    EXPECT_EQ(p->GetOffset(), c.nDragged < 0 ? 0 : (c.nDragged > 50 ? 50 : c.nDragged));
+    EXPECT_EQ(p->GetOffset(), c.m_nDragged < 0 ? 0 : (c.m_nDragged > 50 ? 50 : c.m_nDragged));
     EXPECT_EQ(p->m_nScrollEnds, 1);
     CloseDlg();
   }
@@ -242,8 +242,8 @@ TEST_F(ScrollLayerTest, APressStopsAFlingAndALostCaptureSettles) {
 
 TEST_F(ScrollLayerTest, ABlockingFlingFillsEachFrameToItsPeriod) {
   struct Case {
-    DWORD dwFrameTakes;
-    DWORD dwFlingTakes;
+    DWORD m_dwFrameTakes;
+    DWORD m_dwFlingTakes;
   } cases[] = {
       {0, 150},       // 15 pauses of 10 ms
       {3, 150},       // each frame and its pause make one period
@@ -258,15 +258,15 @@ TEST_F(ScrollLayerTest, ABlockingFlingFillsEachFrameToItsPeriod) {
     Press(WM_MOUSEMOVE, 50, 60);
     Pass(150);
     BOOL bInFling = FALSE;
-    p->m_onChanged = [&] {
-      if (bInFling) wce::AdvanceTick(c.dwFrameTakes);
+    p->m_fnOnChanged = [&] {
+      if (bInFling) wce::AdvanceTick(c.m_dwFrameTakes);
     };
     bInFling = TRUE;
     const DWORD dwRelease = ::GetTickCount();
     Press(WM_LBUTTONUP, 50, 60);
     // All of it inside the release, on this thread.
-    EXPECT_EQ(::GetTickCount() - dwRelease, c.dwFlingTakes) << c.dwFrameTakes;
-    EXPECT_EQ(p->GetOffset(), 230) << c.dwFrameTakes;
+    EXPECT_EQ(::GetTickCount() - dwRelease, c.m_dwFlingTakes) << c.m_dwFrameTakes;
+    EXPECT_EQ(p->GetOffset(), 230) << c.m_dwFrameTakes;
     EXPECT_EQ(p->m_nScrollEnds, 1);
     EXPECT_FALSE(p->IsFlinging());
     CloseDlg();
@@ -275,10 +275,10 @@ TEST_F(ScrollLayerTest, ABlockingFlingFillsEachFrameToItsPeriod) {
 
 TEST_F(ScrollLayerTest, TheThumbIsToTheTrackAsTheViewToTheContent) {
   struct Case {
-    int nAxis;
-    BOOL bWide;  // 100 x 50 in place of 100 x 100
-    int nMin, nMax;
-    int nThumb;
+    int m_nAxis;
+    BOOL m_bWide;  // 100 x 50 in place of 100 x 100
+    int m_nMin, m_nMax;
+    int m_nThumb;
   } cases[] = {
       {kWceUiScrollAxisVertical, FALSE, 0, 0, 0},      {kWceUiScrollAxisVertical, FALSE, 0, 100, 50},
       {kWceUiScrollAxisVertical, FALSE, 0, 300, 25},   {kWceUiScrollAxisVertical, FALSE, 0, 1, 99},
@@ -289,9 +289,9 @@ TEST_F(ScrollLayerTest, TheThumbIsToTheTrackAsTheViewToTheContent) {
       {kWceUiScrollAxisHorizontal, TRUE, 0, 100, 50},   // the width
   };
   for (const Case& c : cases) {
-    CScrollProbe* p = OpenList(c.nAxis, c.nMin, c.nMax, c.bWide);
+    CScrollProbe* p = OpenList(c.m_nAxis, c.m_nMin, c.m_nMax, c.m_bWide);
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->GetThumbLength(), c.nThumb) << c.nMin << ".." << c.nMax;
+    EXPECT_EQ(p->GetThumbLength(), c.m_nThumb) << c.m_nMin << ".." << c.m_nMax;
     CloseDlg();
   }
 }
@@ -304,14 +304,14 @@ TEST_F(ScrollLayerTest, TheThumbRunsTheTrackFromTheRangesMinimum) {
   // The new range pulled the offset up to its minimum.
   EXPECT_EQ(p->GetOffset(), 100);
   struct Step {
-    int nDelta;
-    int nOffset;
-    int nThumbPos;
+    int m_nDelta;
+    int m_nOffset;
+    int m_nThumbPos;
   } steps[] = {{100, 200, 33}, {100, 300, 67}, {50, 300, 67}, {-200, 100, 0}, {-10, 100, 0}};
   for (const Step& s : steps) {
-    p->ScrollBy(s.nDelta, TRUE);
-    EXPECT_EQ(p->GetOffset(), s.nOffset);
-    EXPECT_EQ(p->GetThumbPos(), s.nThumbPos) << s.nOffset;
+    p->ScrollBy(s.m_nDelta, TRUE);
+    EXPECT_EQ(p->GetOffset(), s.m_nOffset);
+    EXPECT_EQ(p->GetThumbPos(), s.m_nThumbPos) << s.m_nOffset;
   }
   // A range that shrinks below the offset pulls it down to the new end.
   p->ScrollBy(200, FALSE);

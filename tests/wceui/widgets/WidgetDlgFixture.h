@@ -65,10 +65,10 @@ class WidgetDlgFixture : public UiRealWndFixture {
 
   // One post taken from the queue: what it carried and when.
   struct Post {
-    UINT nMsg;
-    WPARAM wParam;
-    LPARAM lParam;
-    DWORD dwTick;
+    UINT m_nMsg;
+    WPARAM m_wParam;
+    LPARAM m_lParam;
+    DWORD m_dwTick;
   };
 
   // A window of the screen's size at 32 bits; a test that needs room or another depth sets its own
@@ -103,7 +103,7 @@ class WidgetDlgFixture : public UiRealWndFixture {
                                      u"</style><animate>" + animates + u"</animate></root>");
     m_pDlg = new CWidgetLogDlg;
     m_pDlg->SetLayerCtrl(Ctrl());
-    m_pDlg->m_pLines = &m_lines;
+    m_pDlg->m_pLines = &m_Lines;
     if (!m_pDlg->Init(kDlgPath, kStylePath)) return nullptr;
     if (!Ctrl()->RootLayer()->AppendChild(m_pDlg)) return nullptr;
     m_pDlg->SendOnInitLayer();
@@ -127,7 +127,7 @@ class WidgetDlgFixture : public UiRealWndFixture {
   void CloseDlg() {
     Ctrl()->DeleteLayer(m_pDlg);
     m_pDlg = nullptr;
-    m_posts.clear();
+    m_Posts.clear();
     Pass(1);
   }
   // The window's pixel (colour bits only) as the whole tree draws it now.
@@ -145,8 +145,8 @@ class WidgetDlgFixture : public UiRealWndFixture {
   void PumpWatching() {
     MSG msg = {};
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      for (UINT n : m_watch) {
-        if (msg.message == n) m_posts.push_back({msg.message, msg.wParam, msg.lParam, ::GetTickCount()});
+      for (UINT n : m_Watch) {
+        if (msg.message == n) m_Posts.push_back({msg.message, msg.wParam, msg.lParam, ::GetTickCount()});
       }
       if (WceUiGetGlobals()->GetIgnoreMsg()->IsIgnore(&msg)) continue;
       ::TranslateMessage(&msg);
@@ -168,8 +168,8 @@ class WidgetDlgFixture : public UiRealWndFixture {
   // The ticks, counted from dwStart, of the watched posts of one message.
   std::vector<DWORD> PostTicks(UINT nMsg, DWORD dwStart) const {
     std::vector<DWORD> ticks;
-    for (const Post& p : m_posts) {
-      if (p.nMsg == nMsg) ticks.push_back(p.dwTick - dwStart);
+    for (const Post& p : m_Posts) {
+      if (p.m_nMsg == nMsg) ticks.push_back(p.m_dwTick - dwStart);
     }
     return ticks;
   }
@@ -178,6 +178,6 @@ class WidgetDlgFixture : public UiRealWndFixture {
   int m_nWndW = kScreenW;
   int m_nWndH = kScreenH;
   CWidgetLogDlg* m_pDlg = nullptr;
-  std::vector<UINT> m_watch;
-  std::vector<Post> m_posts;
+  std::vector<UINT> m_Watch;
+  std::vector<Post> m_Posts;
 };
