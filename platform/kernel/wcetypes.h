@@ -4,14 +4,14 @@
 //
 // Data members of the house's own classes and structs, in every part, are named as the system
 // names its own: m_, a type letter, then CamelCase. b bool/BOOL, n any other integer (count,
-// size, index, id, or an enumeration value kept in a plain integer), dw DWORD, w WORD, by BYTE,
-// h handles, p pointers (owning and smart ones too), psz pointer to zero-ended text, pfn function
-// pointers, fn std::function, str string objects, sz character arrays, cs CRITICAL_SECTION,
-// rc RECT, pt POINT, cr COLORREF. An array of numbers takes its element's letter (m_dwSector) or
-// a (m_aMsgs), an array class of the UI framework arr. Objects, containers, enumerations and locks
-// take no letter (m_Queue, m_Lock, m_Style). An atomic is named as what it holds. Fields of the
-// system's own structures (RECT, MSG, BITMAPINFOHEADER, the USB descriptors, ...) keep the
-// system's spelling.
+// size, index, id, or an enumeration value kept in a plain integer), f float/double, dw DWORD,
+// w WORD, by BYTE, h handles, p pointers (owning and smart ones too), psz pointer to zero-ended
+// text, pfn function pointers, fn std::function, str string objects, sz character arrays,
+// cs CRITICAL_SECTION, rc RECT, pt POINT, cr COLORREF. An array of numbers takes its element's
+// letter (m_dwSector) or a (m_aMsgs), an array class of the UI framework arr. Objects,
+// containers, enumerations and locks take no letter (m_Queue, m_Lock, m_Style). An atomic is
+// named as what it holds. Fields of the system's own structures (RECT, MSG, BITMAPINFOHEADER,
+// the USB descriptors, ...) keep the system's spelling.
 #pragma once
 
 #include <cstddef>
