@@ -49,11 +49,11 @@ int main(int argc, char** argv) {
 
   CBenchPictures::Set set = CBenchPictures::Textured(8, kWidth, kHeight);
   CBenchPictures::Set pattern = CBenchPictures::Pattern(8, kWidth, kHeight);
-  set.jpegs.insert(set.jpegs.end(), pattern.jpegs.begin(), pattern.jpegs.end());
+  set.m_Jpegs.insert(set.m_Jpegs.end(), pattern.m_Jpegs.begin(), pattern.m_Jpegs.end());
   std::vector<std::vector<uint8_t>> packages;
-  for (size_t i = 0; i < set.jpegs.size(); ++i) {
+  for (size_t i = 0; i < set.m_Jpegs.size(); ++i) {
     packages.push_back(phonesim::CAppProtocol::StreamFrame(phonesim::APPMSG_PICTURE, static_cast<uint32_t>(i),
-                                                           set.jpegs[i].data(), set.jpegs[i].size()));
+                                                           set.m_Jpegs[i].data(), set.m_Jpegs[i].size()));
   }
   // A heartbeat between pictures, as the phone sends one when 100 ms passed without a picture.
   const std::vector<uint8_t> heartbeat =
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
   uint64_t bareMallocs = 0;
   uint64_t headerMallocs = 0;
   for (int i = 0; i < pictures; ++i) {
-    const std::vector<uint8_t>& jpeg = set.jpegs[static_cast<size_t>(i) % set.jpegs.size()];
+    const std::vector<uint8_t>& jpeg = set.m_Jpegs[static_cast<size_t>(i) % set.m_Jpegs.size()];
     CAllocCounter::Start();
     bare.Decode(jpeg);
     CAllocCounter::Stop();

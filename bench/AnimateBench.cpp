@@ -43,10 +43,10 @@ const char16_t kStylePath[] = u"\\Bench\\anim.style.xml";
 
 // One SRC copy of columns [from, to) of a picture, drawn at `at`.
 struct Strip {
-  int nPic;  // 0 old, 1 new
-  int nFrom;
-  int nTo;
-  int nAt;
+  int m_nPic;  // 0 old, 1 new
+  int m_nFrom;
+  int m_nTo;
+  int m_nAt;
 };
 
 // The strips of frame n of N of each kind moving left, after the transition's rule; the cross-fade
@@ -151,8 +151,8 @@ class CAnimateBench {
       return;
     }
     for (const Strip& s : StripsOf(kind == "fade" ? "wipe" : kind, n, nFrames)) {
-      pixman_image_composite32(PIXMAN_OP_SRC, s.nPic == 0 ? m_pPixOld : m_pPixNew, nullptr, m_pPixMixed,
-                               s.nFrom, 0, 0, 0, s.nAt, 0, s.nTo - s.nFrom, kHeight);
+      pixman_image_composite32(PIXMAN_OP_SRC, s.m_nPic == 0 ? m_pPixOld : m_pPixNew, nullptr, m_pPixMixed,
+                               s.m_nFrom, 0, 0, 0, s.m_nAt, 0, s.m_nTo - s.m_nFrom, kHeight);
     }
   }
 

@@ -13,29 +13,29 @@ const int CBareDecoder::kFlags =
     TJFLAG_BOTTOMUP | TJFLAG_FASTUPSAMPLE | TJFLAG_NOREALLOC | TJFLAG_FASTDCT | TJFLAG_ACCURATEDCT;
 
 CBareDecoder::CBareDecoder(int width, int height)
-    : m_handle(tjInitDecompress()),
+    : m_pHandle(tjInitDecompress()),
       m_nWidth(width),
       m_nHeight(height),
-      m_buffer(static_cast<size_t>(width) * height * 4) {}
+      m_Buffer(static_cast<size_t>(width) * height * 4) {}
 
 CBareDecoder::~CBareDecoder() {
-  if (m_handle != nullptr) tjDestroy(m_handle);
+  if (m_pHandle != nullptr) tjDestroy(m_pHandle);
 }
 
 bool CBareDecoder::Decode(const std::vector<uint8_t>& jpeg) {
-  return DecodeInto(jpeg, m_buffer.data(), m_nWidth * 4);
+  return DecodeInto(jpeg, m_Buffer.data(), m_nWidth * 4);
 }
 
 bool CBareDecoder::DecodeInto(const std::vector<uint8_t>& jpeg, uint8_t* dst, int pitch) {
-  if (m_handle == nullptr || dst == nullptr) return false;
-  return tjDecompress2(m_handle, jpeg.data(), static_cast<unsigned long>(jpeg.size()), dst, m_nWidth, pitch,
+  if (m_pHandle == nullptr || dst == nullptr) return false;
+  return tjDecompress2(m_pHandle, jpeg.data(), static_cast<unsigned long>(jpeg.size()), dst, m_nWidth, pitch,
                        m_nHeight, TJPF_BGRX, kFlags) == 0;
 }
 
 bool CBareDecoder::ReadHeader(const std::vector<uint8_t>& jpeg) {
   int width = 0, height = 0, subsamp = 0;
-  return m_handle != nullptr &&
-         tjDecompressHeader2(m_handle, const_cast<unsigned char*>(jpeg.data()),
+  return m_pHandle != nullptr &&
+         tjDecompressHeader2(m_pHandle, const_cast<unsigned char*>(jpeg.data()),
                              static_cast<unsigned long>(jpeg.size()), &width, &height, &subsamp) == 0;
 }
 

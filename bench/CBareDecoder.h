@@ -35,13 +35,13 @@ class CBareDecoder {
   double PicturesPerSecond(const std::vector<std::vector<uint8_t>>& jpegs, double seconds);
 
   // The last picture decoded: bottom-up BGRX rows of width * 4 bytes.
-  const uint8_t* Bits() const { return m_buffer.data(); }
+  const uint8_t* Bits() const { return m_Buffer.data(); }
 
   static const int kFlags;
 
  private:
-  void* m_handle = nullptr;
+  void* m_pHandle = nullptr;
   int m_nWidth;
   int m_nHeight;
-  std::vector<uint8_t> m_buffer;
+  std::vector<uint8_t> m_Buffer;
 };

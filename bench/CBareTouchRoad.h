@@ -40,8 +40,8 @@ class CBareTouchRoad {
     void Wake();
 
    private:
-    std::mutex m_lock;
-    std::condition_variable m_cv;
+    std::mutex m_Lock;
+    std::condition_variable m_Cv;
     bool m_bSet = false;
   };
 
@@ -50,18 +50,18 @@ class CBareTouchRoad {
   void PhoneThread();
 
   size_t m_nPayload;
-  int m_writeFd = -1;
-  int m_readFd = -1;
+  int m_nWriteFd = -1;
+  int m_nReadFd = -1;
   std::atomic<bool> m_bStop{false};
-  Event m_post;
-  Event m_queued;
-  std::mutex m_doneLock;
-  std::condition_variable m_doneCv;
+  Event m_Post;
+  Event m_Queued;
+  std::mutex m_DoneLock;
+  std::condition_variable m_DoneCv;
   uint64_t m_nDone = 0;                 // passes read by the phone thread, under m_doneLock
   int64_t m_nReadNs = 0;                // when the last one was, under m_doneLock
   std::atomic<int64_t> m_nWindowNs{0};  // when the second thread last woke
-  std::vector<uint8_t> m_packet;
-  std::thread m_window;
-  std::thread m_writer;
-  std::thread m_phone;
+  std::vector<uint8_t> m_Packet;
+  std::thread m_Window;
+  std::thread m_Writer;
+  std::thread m_Phone;
 };

@@ -11,7 +11,8 @@ CBenchPictures::Set CBenchPictures::Pattern(int count, int width, int height) {
   phonesim::CPictureSource source;
   for (int i = 1; i <= count; ++i) {
     std::vector<uint8_t> jpeg;
-    if (source.Picture(static_cast<uint32_t>(i), width, height, &jpeg)) set.jpegs.push_back(std::move(jpeg));
+    if (source.Picture(static_cast<uint32_t>(i), width, height, &jpeg))
+      set.m_Jpegs.push_back(std::move(jpeg));
   }
   return set;
 }
@@ -37,7 +38,7 @@ CBenchPictures::Set CBenchPictures::Textured(int count, int width, int height) {
     unsigned long size = 0;
     if (tjCompress2(compressor, rgb.data(), width, 0, height, TJPF_RGB, &out, &size, TJSAMP_420, 80, 0) ==
         0) {
-      set.jpegs.emplace_back(out, out + size);
+      set.m_Jpegs.emplace_back(out, out + size);
     }
     if (out != nullptr) tjFree(out);
   }
@@ -46,8 +47,8 @@ CBenchPictures::Set CBenchPictures::Textured(int count, int width, int height) {
 }
 
 size_t CBenchPictures::MeanSize(const Set& set) {
-  if (set.jpegs.empty()) return 0;
+  if (set.m_Jpegs.empty()) return 0;
   size_t total = 0;
-  for (const auto& j : set.jpegs) total += j.size();
-  return total / set.jpegs.size();
+  for (const auto& j : set.m_Jpegs) total += j.size();
+  return total / set.m_Jpegs.size();
 }

@@ -10,8 +10,8 @@
 class CBenchPictures {
  public:
   struct Set {
-    std::string name;
-    std::vector<std::vector<uint8_t>> jpegs;
+    std::string m_strName;
+    std::vector<std::vector<uint8_t>> m_Jpegs;
   };
 
   // count pictures of each kind at width x height.

@@ -26,8 +26,8 @@ CBenchProgram::~CBenchProgram() {
 
 bool CBenchProgram::Start(int width, int height, const phonesim::SPhoneAppOptions& app, int timeoutMs,
                           std::string* error) {
-  if (!m_root.Make("corvane-bench-program", error)) return false;
-  const fs::path dir = m_root.Dir();
+  if (!m_Root.Make("corvane-bench-program", error)) return false;
+  const fs::path dir = m_Root.Dir();
   // The program's packs and font lie beside it.
   std::error_code ec;
   for (const fs::directory_entry& e : fs::directory_iterator(fs::path(CECORVANE_PATH).parent_path(), ec)) {
@@ -38,66 +38,66 @@ bool CBenchProgram::Start(int width, int height, const phonesim::SPhoneAppOption
     *error = std::string("cannot copy the program's files: ") + ec.message();
     return false;
   }
-  const std::string moments = (m_root.Path() / kMomentFile).string();
-  if (!m_shown.Open(moments)) {
+  const std::string moments = (m_Root.Path() / kMomentFile).string();
+  if (!m_Shown.Open(moments)) {
     *error = "cannot map the moment log " + moments;
     return false;
   }
 
-  if (!m_root.StartPhone(m_phone, app, error)) return false;
-  m_nPhoneOffsetUs = CBenchReport::NowUs() - m_phone.Record().NowUs();
+  if (!m_Root.StartPhone(m_Phone, app, error)) return false;
+  m_nPhoneOffsetUs = CBenchReport::NowUs() - m_Phone.Record().NowUs();
 
-  const std::string errPath = (m_root.Path() / "CECorvane.err").string();
+  const std::string errPath = (m_Root.Path() / "CECorvane.err").string();
   const std::vector<std::string> args = {
       CECORVANE_PATH, "--dir", dir.string(), "--screen", std::to_string(width) + "x" + std::to_string(height),
       "--bpp",        "32"};
-  const std::vector<std::string> env = {"CORVANE_PHONE=tcp:127.0.0.1:" + std::to_string(m_phone.Port()),
+  const std::vector<std::string> env = {"CORVANE_PHONE=tcp:127.0.0.1:" + std::to_string(m_Phone.Port()),
                                         "CORVANE_DISPLAY=headless",
                                         std::string(wce::kMomentLogVariable) + "=" + moments};
-  if (!m_program.Start(args, env, errPath)) {
+  if (!m_Program.Start(args, env, errPath)) {
     *error = "cannot start " + std::string(CECORVANE_PATH);
     return false;
   }
   m_bDraining = true;
-  m_drain = std::thread(&CBenchProgram::DrainOutput, this);
+  m_Drain = std::thread(&CBenchProgram::DrainOutput, this);
 
   const int64_t end = CBenchReport::NowUs() + static_cast<int64_t>(timeoutMs) * 1000;
   while (CBenchReport::NowUs() < end) {
-    if (m_shown.Count() >= kShownToStart) return true;
+    if (m_Shown.Count() >= kShownToStart) return true;
     Sleep(20);
   }
   *error = "no pictures shown within " + std::to_string(timeoutMs) + " ms (" +
-           std::to_string(m_shown.Count()) + " shown); the program's log: " + errPath;
-  m_root.Keep();  // for the reason above
+           std::to_string(m_Shown.Count()) + " shown); the program's log: " + errPath;
+  m_Root.Keep();  // for the reason above
   return false;
 }
 
 void CBenchProgram::DrainOutput() {
   std::string line;
-  while (m_bDraining) m_program.ReadLine(&line, 100);
+  while (m_bDraining) m_Program.ReadLine(&line, 100);
 }
 
 void CBenchProgram::Stop() {
-  if (m_program.Running()) {
-    m_program.Write("quit\n");
-    if (m_program.Wait(kQuitMs) < 0) m_program.Kill();
+  if (m_Program.Running()) {
+    m_Program.Write("quit\n");
+    if (m_Program.Wait(kQuitMs) < 0) m_Program.Kill();
   }
   m_bDraining = false;
-  if (m_drain.joinable()) m_drain.join();
-  m_phone.Stop();
-  m_shown.Close();
-  m_root.Remove();
+  if (m_Drain.joinable()) m_Drain.join();
+  m_Phone.Stop();
+  m_Shown.Close();
+  m_Root.Remove();
 }
 
 double CBenchProgram::CpuSeconds() const {
-  return StatCpuSeconds("/proc/" + std::to_string(m_program.Pid()) + "/stat");
+  return StatCpuSeconds("/proc/" + std::to_string(m_Program.Pid()) + "/stat");
 }
 
 std::map<int, double> CBenchProgram::ThreadCpuSeconds() const {
   std::map<int, double> threads;
   std::error_code ec;
   for (const fs::directory_entry& e :
-       fs::directory_iterator("/proc/" + std::to_string(m_program.Pid()) + "/task", ec)) {
+       fs::directory_iterator("/proc/" + std::to_string(m_Program.Pid()) + "/task", ec)) {
     // The scheduler's own count, in nanoseconds: the stat file's ticks are too coarse for a thread.
     std::ifstream in(e.path() / "schedstat");
     double ns = -1;
@@ -125,7 +125,7 @@ double CBenchProgram::StatCpuSeconds(const std::string& path) {
 }
 
 double CBenchProgram::StatusKb(const std::string& field) const {
-  std::ifstream in("/proc/" + std::to_string(m_program.Pid()) + "/status");
+  std::ifstream in("/proc/" + std::to_string(m_Program.Pid()) + "/status");
   std::string line;
   while (std::getline(in, line)) {
     if (line.compare(0, field.size() + 1, field + ":") == 0) return std::stod(line.substr(field.size() + 1));

@@ -28,8 +28,8 @@ class CBenchProgram {
   // Quits the program (killed when it does not end in time), stops the phone.
   void Stop();
 
-  phonesim::CPhoneSim& Phone() { return m_phone; }
-  const CMomentLog& Shown() const { return m_shown; }
+  phonesim::CPhoneSim& Phone() { return m_Phone; }
+  const CMomentLog& Shown() const { return m_Shown; }
   // A phonesim record time in monotonic-clock microseconds.
   int64_t PhoneToSteadyUs(int64_t phoneUs) const { return phoneUs + m_nPhoneOffsetUs; }
 
@@ -45,12 +45,12 @@ class CBenchProgram {
   // User and system CPU time of a /proc stat file; -1 when it cannot be read.
   static double StatCpuSeconds(const std::string& path);
 
-  phonesim::CPhoneSim m_phone;
-  e2e::Child m_program;
-  CMomentLog m_shown;
-  CBenchRoot m_root;
+  phonesim::CPhoneSim m_Phone;
+  e2e::Child m_Program;
+  CMomentLog m_Shown;
+  CBenchRoot m_Root;
   int64_t m_nPhoneOffsetUs = 0;
   // The program's output is read all along: a full pipe would stop its console.
-  std::thread m_drain;
+  std::thread m_Drain;
   std::atomic<bool> m_bDraining{false};
 };

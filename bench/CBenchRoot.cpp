@@ -12,11 +12,11 @@ bool CBenchRoot::Make(const std::string& prefix, std::string* error) {
     *error = "no temporary directory";
     return false;
   }
-  m_path = pattern;
+  m_Path = pattern;
   m_bKeep = false;
   std::error_code ec;
   fs::create_directories(Dir(), ec);
-  fs::create_directories(m_path / "phone", ec);
+  fs::create_directories(m_Path / "phone", ec);
   fs::copy_file(KAVLINK_PATH, Dir() / "kavlink.dll", ec);
   if (ec) {
     *error = std::string("cannot copy the driver ") + KAVLINK_PATH;
@@ -28,17 +28,17 @@ bool CBenchRoot::Make(const std::string& prefix, std::string* error) {
 }
 
 void CBenchRoot::Remove() {
-  if (!m_path.empty() && !m_bKeep) {
+  if (!m_Path.empty() && !m_bKeep) {
     std::error_code ec;
-    fs::remove_all(m_path, ec);
+    fs::remove_all(m_Path, ec);
   }
-  m_path.clear();
+  m_Path.clear();
 }
 
 bool CBenchRoot::StartPhone(phonesim::CPhoneSim& phone, const phonesim::SPhoneAppOptions& app,
                             std::string* error) const {
   phonesim::SPhoneSimOptions options;
-  options.m_strStateDir = (m_path / "phone").string();
+  options.m_strStateDir = (m_Path / "phone").string();
   options.m_App = app;
   phone.Shell().SetProp("ro.build.version.sdk", "25");
   return phone.Start(options, error);

@@ -21,8 +21,8 @@ class CBenchRoot {
   void Remove();
   void Keep() { m_bKeep = true; }
 
-  const std::filesystem::path& Path() const { return m_path; }
-  std::filesystem::path Dir() const { return m_path / "dir"; }
+  const std::filesystem::path& Path() const { return m_Path; }
+  std::filesystem::path Dir() const { return m_Path / "dir"; }
 
   // phonesim on an ephemeral port with its state here, at Android level 25: no first helper is
   // needed and the connection goes straight to the app.
@@ -30,6 +30,6 @@ class CBenchRoot {
                   std::string* error) const;
 
  private:
-  std::filesystem::path m_path;
+  std::filesystem::path m_Path;
   bool m_bKeep = false;
 };

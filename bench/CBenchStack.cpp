@@ -121,18 +121,18 @@ std::vector<CBenchStack::Shown> CBenchStack::ShownPictures() const {
 }
 
 bool CBenchStack::Start(const phonesim::SPhoneAppOptions& app, int timeoutMs, std::string* error) {
-  if (!m_root.Make("corvane-bench", error)) return false;
-  const fs::path dir = m_root.Dir();
-  if (!m_root.StartPhone(m_phone, app, error)) return false;
+  if (!m_Root.Make("corvane-bench", error)) return false;
+  const fs::path dir = m_Root.Dir();
+  if (!m_Root.StartPhone(m_Phone, app, error)) return false;
   const int64_t steady = CBenchReport::NowUs();
-  m_nPhoneOffsetUs = steady - m_phone.Record().NowUs();
+  m_nPhoneOffsetUs = steady - m_Phone.Record().NowUs();
 
   wce::SetDebugSink([](const std::string&) {});
   wce::SetScreen(kWidth, kHeight, 32);
   wce::SetRootDir(dir.string());
   wce::SetModuleFileName(u"\\CECorvane.exe");
   CountDeviceReaders();
-  m_engine = std::thread(&CBenchStack::EngineThread, this, "tcp:127.0.0.1:" + std::to_string(m_phone.Port()));
+  m_Engine = std::thread(&CBenchStack::EngineThread, this, "tcp:127.0.0.1:" + std::to_string(m_Phone.Port()));
 
   const int64_t end = CBenchReport::NowUs() + static_cast<int64_t>(timeoutMs) * 1000;
   while (CBenchReport::NowUs() < end) {
@@ -168,10 +168,10 @@ void CBenchStack::EngineThread(std::string address) {
 }
 
 void CBenchStack::Stop() {
-  if (m_engine.joinable()) {
+  if (m_Engine.joinable()) {
     PostMessageW(m_hWnd.load(), WM_CLOSE, 0, 0);
-    m_engine.join();
+    m_Engine.join();
   }
-  m_phone.Stop();
-  m_root.Remove();
+  m_Phone.Stop();
+  m_Root.Remove();
 }

@@ -24,8 +24,8 @@ class CBenchStack {
   // One picture that reached the surface: when (steady-clock microseconds) and which (the frame
   // number of the phone's test pattern read back from the surface).
   struct Shown {
-    int64_t timeUs;
-    uint32_t frame;
+    int64_t m_nTimeUs;
+    uint32_t m_nFrame;
   };
 
   CBenchStack();
@@ -38,7 +38,7 @@ class CBenchStack {
   bool Start(const phonesim::SPhoneAppOptions& app, int timeoutMs, std::string* error);
   void Stop();
 
-  phonesim::CPhoneSim& Phone() { return m_phone; }
+  phonesim::CPhoneSim& Phone() { return m_Phone; }
   HWND Window() const { return m_hWnd.load(); }
   // A phonesim record time in steady-clock microseconds.
   int64_t PhoneToSteadyUs(int64_t phoneUs) const { return phoneUs + m_nPhoneOffsetUs; }
@@ -71,9 +71,9 @@ class CBenchStack {
   static void DrawObserver(DibBmp* surface);
   void EngineThread(std::string address);
 
-  phonesim::CPhoneSim m_phone;
-  CBenchRoot m_root;
-  std::thread m_engine;
+  phonesim::CPhoneSim m_Phone;
+  CBenchRoot m_Root;
+  std::thread m_Engine;
   std::atomic<HWND> m_hWnd{nullptr};
   std::atomic<bool> m_bEngineUp{false};
   int64_t m_nPhoneOffsetUs = 0;

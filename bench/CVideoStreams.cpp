@@ -24,12 +24,12 @@ std::vector<CVideoStreams::Stream> CVideoStreams::Read(phonesim::CPhoneSim& phon
     Stream stream;
     for (const phonesim::SPacketRecord& p : packets) {
       if (!p.m_bFromHost && p.m_nCommand == phonesim::A_WRTE && p.m_nArg0 == record.m_nDeviceId) {
-        stream.bytes.insert(stream.bytes.end(), p.m_Payload.begin(), p.m_Payload.end());
-        stream.ends.push_back(stream.bytes.size());
-        stream.sentAt.push_back(p.m_nTimeUs);
+        stream.m_Bytes.insert(stream.m_Bytes.end(), p.m_Payload.begin(), p.m_Payload.end());
+        stream.m_Ends.push_back(stream.m_Bytes.size());
+        stream.m_SentAt.push_back(p.m_nTimeUs);
       } else if (p.m_bFromHost && p.m_nCommand == phonesim::A_OKAY && p.m_nArg1 == record.m_nDeviceId) {
         // ADB flow control: the host's n-th OKAY on the stream acknowledges the phone's n-th WRTE.
-        stream.okayAt.push_back(p.m_nTimeUs);
+        stream.m_OkayAt.push_back(p.m_nTimeUs);
       }
     }
     streams.push_back(std::move(stream));
@@ -41,19 +41,19 @@ std::vector<CVideoStreams::Picture> CVideoStreams::Pictures(const std::vector<St
                                                             int64_t fromUs) {
   std::vector<Picture> out;
   for (const Stream& stream : streams) {
-    const std::vector<uint8_t>& bytes = stream.bytes;
+    const std::vector<uint8_t>& bytes = stream.m_Bytes;
     for (size_t o = 0; o + kFrameHeader <= bytes.size();) {
       const size_t end = o + kFrameHeader + Be32(bytes, o);
       if (end > bytes.size()) break;
       if (Be32(bytes, o + 8) == phonesim::APPMSG_PICTURE) {
-        const size_t w = static_cast<size_t>(std::lower_bound(stream.ends.begin(), stream.ends.end(), end) -
-                                             stream.ends.begin());
-        if (w < stream.sentAt.size() && stream.sentAt[w] >= fromUs) {
+        const size_t w = static_cast<size_t>(
+            std::lower_bound(stream.m_Ends.begin(), stream.m_Ends.end(), end) - stream.m_Ends.begin());
+        if (w < stream.m_SentAt.size() && stream.m_SentAt[w] >= fromUs) {
           Picture pic;
-          pic.lastByteUs = stream.sentAt[w];
-          pic.okayUs = w < stream.okayAt.size() ? stream.okayAt[w] : 0;
-          pic.jpeg.assign(bytes.begin() + static_cast<long>(o + kFrameHeader),
-                          bytes.begin() + static_cast<long>(end));
+          pic.m_nLastByteUs = stream.m_SentAt[w];
+          pic.m_nOkayUs = w < stream.m_OkayAt.size() ? stream.m_OkayAt[w] : 0;
+          pic.m_Jpeg.assign(bytes.begin() + static_cast<long>(o + kFrameHeader),
+                            bytes.begin() + static_cast<long>(end));
           out.push_back(std::move(pic));
         }
       }

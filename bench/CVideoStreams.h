@@ -14,18 +14,18 @@ class CVideoStreams {
   // One stream: the payload bytes of the phone's WRTEs in order, the stream offset after each,
   // when each went out, and when phonesim read the host's OKAY of each (phone times).
   struct Stream {
-    std::vector<uint8_t> bytes;
-    std::vector<size_t> ends;
-    std::vector<int64_t> sentAt;
-    std::vector<int64_t> okayAt;
+    std::vector<uint8_t> m_Bytes;
+    std::vector<size_t> m_Ends;
+    std::vector<int64_t> m_SentAt;
+    std::vector<int64_t> m_OkayAt;
   };
 
   // One picture as the phone sent it: when the WRTE with its last byte went out, when the host's
   // OKAY of that WRTE came back (0 when it did not), and its JPEG.
   struct Picture {
-    int64_t lastByteUs = 0;
-    int64_t okayUs = 0;
-    std::vector<uint8_t> jpeg;
+    int64_t m_nLastByteUs = 0;
+    int64_t m_nOkayUs = 0;
+    std::vector<uint8_t> m_Jpeg;
   };
 
   static std::vector<Stream> Read(phonesim::CPhoneSim& phone);

@@ -26,12 +26,12 @@ void Compare(const CBenchPictures::Set& set, int rounds) {
   std::vector<double> plain;
   std::vector<double> plainInSurface;
   DibBmp& surface = DibBmp::GetInstance();
-  for (const auto& j : set.jpegs) {
+  for (const auto& j : set.m_Jpegs) {
     DecodeJpgToSurface(j.data(), static_cast<DWORD>(j.size()), kWidth, kHeight);
     bare.Decode(j);
   }
   for (int r = 0; r < rounds; ++r) {
-    for (const auto& j : set.jpegs) {
+    for (const auto& j : set.m_Jpegs) {
       // Rotating which goes first keeps a warm cache from favouring one side.
       for (int k = 0; k < 3; ++k) {
         const int side = (k + r) % 3;
@@ -42,7 +42,7 @@ void Compare(const CBenchPictures::Set& set, int rounds) {
                               : bare.DecodeInto(j, surface.GetBits(), surface.GetStride());
         const double us = CBenchReport::SinceUs(t0);
         if (!ok) {
-          std::fprintf(stderr, "bench_decode: a %s picture did not decode\n", set.name.c_str());
+          std::fprintf(stderr, "bench_decode: a %s picture did not decode\n", set.m_strName.c_str());
           return;
         }
         (side == 0 ? engine : side == 1 ? plain : plainInSurface).push_back(us);
@@ -52,14 +52,14 @@ void Compare(const CBenchPictures::Set& set, int rounds) {
   const double e = CBenchReport::Median(engine);
   const double b = CBenchReport::Median(plain);
   const double bs = CBenchReport::Median(plainInSurface);
-  CBenchReport::Result("a", "decode-to-surface/bare-" + set.name, e / b, "ratio", "<=1.05");
+  CBenchReport::Result("a", "decode-to-surface/bare-" + set.m_strName, e / b, "ratio", "<=1.05");
   // The same destination on both sides: what the engine's code adds, the memory's effect left out.
-  CBenchReport::Result("a", "decode-to-surface/bare-same-memory-" + set.name, e / bs, "ratio", "");
+  CBenchReport::Result("a", "decode-to-surface/bare-same-memory-" + set.m_strName, e / bs, "ratio", "");
   char line[200];
   std::snprintf(
       line, sizeof line,
       "%s: %zu JPEGs of %zu bytes mean, %zu decodes each side: surface %.1f us, bare %.1f us (medians)",
-      set.name.c_str(), set.jpegs.size(), CBenchPictures::MeanSize(set), engine.size(), e, b);
+      set.m_strName.c_str(), set.m_Jpegs.size(), CBenchPictures::MeanSize(set), engine.size(), e, b);
   CBenchReport::Note(line);
   std::snprintf(line, sizeof line,
                 "bare tjDecompress2 into the surface's own memory: %.1f us (ratio %.3f to the plain buffer)",

@@ -44,8 +44,8 @@ const int kCopyTolerance = 0;
 const int kNoPixelCheck = -1;  // a floor: other work than ours by design
 
 struct Screen {
-  int nWidth;
-  int nHeight;
+  int m_nWidth;
+  int m_nHeight;
 };
 
 // Every 16 x 16 block of a 64 x 64 tile that is transparent: a quarter of the picture, in shapes.
@@ -93,17 +93,17 @@ int ChannelDifference(DWORD a, DWORD b, int nBits) {
 
 // One kernel against its pixman peer.
 struct KernelCase {
-  const char* pszName;
-  std::function<void()> ours;
-  std::function<void()> peer;
-  int nTolerance;  // kNoPixelCheck for a floor
-  const char* pszTarget;
+  const char* m_pszName;
+  std::function<void()> m_fnOurs;
+  std::function<void()> m_fnPeer;
+  int m_nTolerance;  // kNoPixelCheck for a floor
+  const char* m_pszTarget;
 };
 
 class CKernelBench {
  public:
   CKernelBench(Screen screen, int nBits, int nRounds)
-      : m_nWidth(screen.nWidth), m_nHeight(screen.nHeight), m_nBits(nBits), m_nRounds(nRounds) {
+      : m_nWidth(screen.m_nWidth), m_nHeight(screen.m_nHeight), m_nBits(nBits), m_nRounds(nRounds) {
     m_nRowPixels = nBits == 16 ? WceUiGetRowPixels565(m_nWidth) : m_nWidth;
     m_nPitch = m_nRowPixels * (nBits / 8);
     m_nMaskPitch = (m_nRowPixels + 3) & ~3;
@@ -113,38 +113,38 @@ class CKernelBench {
     const int nSmallRowPixels = nBits == 16 ? WceUiGetRowPixels565(m_nSmallWidth) : m_nSmallWidth;
     m_nSmallPitch = nSmallRowPixels * (nBits / 8);
     const size_t nWords = static_cast<size_t>(m_nPitch) * m_nHeight / 4 + 1;
-    for (std::vector<DWORD>* p : {&m_dstStart, &m_dst, &m_src, &m_srcPremul, &m_srcKeyed, &m_srcArgbKeyed}) {
+    for (std::vector<DWORD>* p : {&m_DstStart, &m_Dst, &m_Src, &m_SrcPremul, &m_SrcKeyed, &m_SrcArgbKeyed}) {
       p->assign(nWords, 0);
     }
-    m_small.assign(static_cast<size_t>(m_nSmallPitch) * m_nSmallHeight / 4 + 1, 0);
-    m_alpha.assign(static_cast<size_t>(m_nRowPixels) * m_nHeight, 0);
-    m_alpha8.assign(static_cast<size_t>(m_nMaskPitch) * m_nHeight, 0);
-    m_keyMask8.assign(static_cast<size_t>(m_nMaskPitch) * m_nHeight, 0);
+    m_Small.assign(static_cast<size_t>(m_nSmallPitch) * m_nSmallHeight / 4 + 1, 0);
+    m_Alpha.assign(static_cast<size_t>(m_nRowPixels) * m_nHeight, 0);
+    m_Alpha8.assign(static_cast<size_t>(m_nMaskPitch) * m_nHeight, 0);
+    m_KeyMask8.assign(static_cast<size_t>(m_nMaskPitch) * m_nHeight, 0);
     for (int y = 0; y < m_nHeight; ++y) {
       for (int x = 0; x < m_nWidth; ++x) {
         const DWORD p = Pattern(x, y);
         const bool bKey = IsKeyPixel(x, y);
         const size_t i = static_cast<size_t>(y) * m_nRowPixels + x;
         const size_t m = static_cast<size_t>(y) * m_nMaskPitch + x;
-        m_keyMask8[m] = bKey ? 0 : 0xFF;
+        m_KeyMask8[m] = bKey ? 0 : 0xFF;
         if (nBits == 16) {
           const int a = (x + y) & 0x3F;
-          m_alpha[i] = static_cast<BYTE>(a);
-          m_alpha8[m] = static_cast<BYTE>((a << 2) | (a >> 4));
-          Bits16(m_dstStart)[i] = To565(Pattern(y, x));
-          Bits16(m_src)[i] = To565(p);
-          Bits16(m_srcPremul)[i] = Premultiply565(To565(p), a);
-          Bits16(m_srcKeyed)[i] = bKey ? kKey565 : NotKey(To565(p), kKey565);
+          m_Alpha[i] = static_cast<BYTE>(a);
+          m_Alpha8[m] = static_cast<BYTE>((a << 2) | (a >> 4));
+          Bits16(m_DstStart)[i] = To565(Pattern(y, x));
+          Bits16(m_Src)[i] = To565(p);
+          Bits16(m_SrcPremul)[i] = Premultiply565(To565(p), a);
+          Bits16(m_SrcKeyed)[i] = bKey ? kKey565 : NotKey(To565(p), kKey565);
         } else {
           const DWORD a = static_cast<DWORD>(x + y) & 0xFF;
           // Premultiplied: no channel above the alpha.
           const DWORD pm = (((p >> 16 & 0xFF) * a / 255) << 16) | (((p >> 8 & 0xFF) * a / 255) << 8) |
                            ((p & 0xFF) * a / 255);
-          m_dstStart[i] = Pattern(y, x);
-          m_src[i] = p;
-          m_srcPremul[i] = (a << 24) | pm;
-          m_srcKeyed[i] = bKey ? kKey32 : NotKey(p, kKey32);
-          m_srcArgbKeyed[i] = bKey ? 0 : 0xFF000000u | NotKey(p, kKey32);
+          m_DstStart[i] = Pattern(y, x);
+          m_Src[i] = p;
+          m_SrcPremul[i] = (a << 24) | pm;
+          m_SrcKeyed[i] = bKey ? kKey32 : NotKey(p, kKey32);
+          m_SrcArgbKeyed[i] = bKey ? 0 : 0xFF000000u | NotKey(p, kKey32);
         }
       }
     }
@@ -153,24 +153,24 @@ class CKernelBench {
         const DWORD p = Pattern(x * 5, y * 3);
         const size_t i = static_cast<size_t>(y) * nSmallRowPixels + x;
         if (nBits == 16) {
-          Bits16(m_small)[i] = To565(p);
+          Bits16(m_Small)[i] = To565(p);
         } else {
-          m_small[i] = p;
+          m_Small[i] = p;
         }
       }
     }
-    m_dst = m_dstStart;
+    m_Dst = m_DstStart;
 
     const pixman_format_code_t format = nBits == 16 ? PIXMAN_r5g6b5 : PIXMAN_x8r8g8b8;
-    m_pDst = Dib(format, m_nWidth, m_nHeight, m_dst.data(), m_nPitch);
-    m_pSrc = Dib(format, m_nWidth, m_nHeight, m_src.data(), m_nPitch);
-    m_pKeyed = Dib(format, m_nWidth, m_nHeight, m_srcKeyed.data(), m_nPitch);
+    m_pDst = Dib(format, m_nWidth, m_nHeight, m_Dst.data(), m_nPitch);
+    m_pSrc = Dib(format, m_nWidth, m_nHeight, m_Src.data(), m_nPitch);
+    m_pKeyed = Dib(format, m_nWidth, m_nHeight, m_SrcKeyed.data(), m_nPitch);
     if (nBits == 32) {
-      m_pPremul = Dib(PIXMAN_a8r8g8b8, m_nWidth, m_nHeight, m_srcPremul.data(), m_nPitch);
-      m_pArgbKeyed = Dib(PIXMAN_a8r8g8b8, m_nWidth, m_nHeight, m_srcArgbKeyed.data(), m_nPitch);
+      m_pPremul = Dib(PIXMAN_a8r8g8b8, m_nWidth, m_nHeight, m_SrcPremul.data(), m_nPitch);
+      m_pArgbKeyed = Dib(PIXMAN_a8r8g8b8, m_nWidth, m_nHeight, m_SrcArgbKeyed.data(), m_nPitch);
     }
-    m_pAlpha8 = Dib(PIXMAN_a8, m_nWidth, m_nHeight, m_alpha8.data(), m_nMaskPitch);
-    m_pKeyMask8 = Dib(PIXMAN_a8, m_nWidth, m_nHeight, m_keyMask8.data(), m_nMaskPitch);
+    m_pAlpha8 = Dib(PIXMAN_a8, m_nWidth, m_nHeight, m_Alpha8.data(), m_nMaskPitch);
+    m_pKeyMask8 = Dib(PIXMAN_a8, m_nWidth, m_nHeight, m_KeyMask8.data(), m_nMaskPitch);
     const pixman_color_t mask = {0, 0, 0, static_cast<uint16_t>(kAlpha * 257)};
     m_pConstMask = pixman_image_create_solid_fill(&mask);
     const uint16_t nMix = static_cast<uint16_t>(kAlpha * 257);
@@ -179,7 +179,7 @@ class CKernelBench {
                                 static_cast<uint16_t>(((kMixColor >> 8) & 0xFF) * nMix / 255),
                                 static_cast<uint16_t>(((kMixColor >> 16) & 0xFF) * nMix / 255), nMix};
     m_pMix = pixman_image_create_solid_fill(&mix);
-    m_pSmall = Dib(format, m_nSmallWidth, m_nSmallHeight, m_small.data(), m_nSmallPitch);
+    m_pSmall = Dib(format, m_nSmallWidth, m_nSmallHeight, m_Small.data(), m_nSmallPitch);
     // Pixman samples destination pixel i at its centre, (i + 0.5) * 3/4 in the source, and takes
     // the pixel below that point; a quarter pixel less makes that i * 3/4 rounded down, our rule.
     const pixman_fixed_t nScale = pixman_int_to_fixed(3) / 4;
@@ -198,11 +198,11 @@ class CKernelBench {
 
   // False when a pair drew different pictures.
   bool Run() {
-    const WceUiPixels dst = {m_dst.data(), nullptr, m_nWidth, m_nHeight};
-    const WceUiPixels src = {m_src.data(), nullptr, m_nWidth, m_nHeight};
-    const WceUiPixels premul = {m_srcPremul.data(), m_alpha.data(), m_nWidth, m_nHeight};
-    const WceUiPixels keyed = {m_srcKeyed.data(), nullptr, m_nWidth, m_nHeight};
-    const WceUiPixels small = {m_small.data(), nullptr, m_nSmallWidth, m_nSmallHeight};
+    const WceUiPixels dst = {m_Dst.data(), nullptr, m_nWidth, m_nHeight};
+    const WceUiPixels src = {m_Src.data(), nullptr, m_nWidth, m_nHeight};
+    const WceUiPixels premul = {m_SrcPremul.data(), m_Alpha.data(), m_nWidth, m_nHeight};
+    const WceUiPixels keyed = {m_SrcKeyed.data(), nullptr, m_nWidth, m_nHeight};
+    const WceUiPixels small = {m_Small.data(), nullptr, m_nSmallWidth, m_nSmallHeight};
     const bool b16 = m_nBits == 16;
     const int w = m_nWidth;
     const int h = m_nHeight;
@@ -243,7 +243,7 @@ class CKernelBench {
     };
     bool bSame = true;
     for (const KernelCase& c : cases) {
-      if (c.nTolerance != kNoPixelCheck && !SamePictures(c)) {
+      if (c.m_nTolerance != kNoPixelCheck && !SamePictures(c)) {
         bSame = false;
         continue;
       }
@@ -272,13 +272,13 @@ class CKernelBench {
   // Both sides once from the same destination picture: the largest channel difference over the
   // image must stay within the case's tolerance.
   bool SamePictures(const KernelCase& c) {
-    m_dst = m_dstStart;
-    c.ours();
-    const std::vector<DWORD> ours = m_dst;
-    m_dst = m_dstStart;
-    c.peer();
-    const std::vector<DWORD> peer = m_dst;
-    m_dst = m_dstStart;
+    m_Dst = m_DstStart;
+    c.m_fnOurs();
+    const std::vector<DWORD> ours = m_Dst;
+    m_Dst = m_DstStart;
+    c.m_fnPeer();
+    const std::vector<DWORD> peer = m_Dst;
+    m_Dst = m_DstStart;
     int nMax = 0;
     int xAt = 0;
     int yAt = 0;
@@ -293,10 +293,10 @@ class CKernelBench {
       }
     }
     const std::string where = Where(c);
-    if (nMax <= c.nTolerance) {
+    if (nMax <= c.m_nTolerance) {
       CBenchReport::Note(
           where + CBenchReport::Format(": the same picture on both sides (channels within %g, allowed %g)",
-                                       nMax, c.nTolerance));
+                                       nMax, c.m_nTolerance));
       return true;
     }
     char line[200];
@@ -305,26 +305,26 @@ class CKernelBench {
         ": the two sides drew different pictures, no figure: at (%d, %d) ours 0x%06X, pixman 0x%06X, "
         "a channel %d apart (allowed %d)",
         xAt, yAt, static_cast<unsigned>(Pixel(ours, xAt, yAt)), static_cast<unsigned>(Pixel(peer, xAt, yAt)),
-        nMax, c.nTolerance);
+        nMax, c.m_nTolerance);
     CBenchReport::Note(where + line);
     return false;
   }
 
   std::string Where(const KernelCase& c) const {
-    return std::string(c.pszName) + " " + std::to_string(m_nBits) + " bits " + std::to_string(m_nWidth) +
+    return std::string(c.m_pszName) + " " + std::to_string(m_nBits) + " bits " + std::to_string(m_nWidth) +
            "x" + std::to_string(m_nHeight);
   }
 
   void Compare(const KernelCase& c) {
     std::vector<double> oursUs;
     std::vector<double> peerUs;
-    CBenchReport::TimeInTurns(c.ours, c.peer, m_nRounds, 1, &oursUs, &peerUs);
+    CBenchReport::TimeInTurns(c.m_fnOurs, c.m_fnPeer, m_nRounds, 1, &oursUs, &peerUs);
     const double o = CBenchReport::Median(oursUs);
     const double p = CBenchReport::Median(peerUs);
     const std::string size = std::to_string(m_nWidth) + "x" + std::to_string(m_nHeight);
     CBenchReport::Result(
-        "k", "kernel/pixman-" + std::string(c.pszName) + "-" + std::to_string(m_nBits) + "bit-" + size, o / p,
-        "ratio", c.pszTarget);
+        "k", "kernel/pixman-" + std::string(c.m_pszName) + "-" + std::to_string(m_nBits) + "bit-" + size,
+        o / p, "ratio", c.m_pszTarget);
     CBenchReport::Note(
         Where(c) + CBenchReport::Format(": ours %.1f us, pixman %.1f us (medians of %g)", o, p, m_nRounds));
   }
@@ -340,16 +340,16 @@ class CKernelBench {
   int m_nSmallHeight = 0;
   int m_nSmallPitch = 0;
   // 32-bit words whatever the depth, so that 565 rows stay 4-byte aligned as a DIB's are.
-  std::vector<DWORD> m_dstStart;
-  std::vector<DWORD> m_dst;
-  std::vector<DWORD> m_src;
-  std::vector<DWORD> m_srcPremul;  // 565 with m_alpha; 32 bits with the alpha in the top byte
-  std::vector<DWORD> m_srcKeyed;
-  std::vector<DWORD> m_srcArgbKeyed;
-  std::vector<DWORD> m_small;
-  std::vector<BYTE> m_alpha;     // the 565 alpha plane, 0..63
-  std::vector<BYTE> m_alpha8;    // the same alphas as pixman's a8, 0..255
-  std::vector<BYTE> m_keyMask8;  // 0 where the source holds the key, 255 elsewhere
+  std::vector<DWORD> m_DstStart;
+  std::vector<DWORD> m_Dst;
+  std::vector<DWORD> m_Src;
+  std::vector<DWORD> m_SrcPremul;  // 565 with m_alpha; 32 bits with the alpha in the top byte
+  std::vector<DWORD> m_SrcKeyed;
+  std::vector<DWORD> m_SrcArgbKeyed;
+  std::vector<DWORD> m_Small;
+  std::vector<BYTE> m_Alpha;     // the 565 alpha plane, 0..63
+  std::vector<BYTE> m_Alpha8;    // the same alphas as pixman's a8, 0..255
+  std::vector<BYTE> m_KeyMask8;  // 0 where the source holds the key, 255 elsewhere
   pixman_image_t* m_pDst = nullptr;
   pixman_image_t* m_pSrc = nullptr;
   pixman_image_t* m_pKeyed = nullptr;

@@ -25,13 +25,13 @@
 namespace {
 
 struct Settings {
-  int fps = 30;
-  int seconds = 10;
+  int m_nFps = 30;
+  int m_nSeconds = 10;
 };
 
 struct Screen {
-  int width;
-  int height;
+  int m_nWidth;
+  int m_nHeight;
 };
 const Screen kScreens[] = {{800, 480}, {1024, 600}};
 
@@ -62,14 +62,14 @@ std::string ByThread(const std::map<int, double>& before, const std::map<int, do
 }
 
 void MeasureScreen(const Screen& screen, const Settings& s) {
-  const std::string size = std::to_string(screen.width) + "x" + std::to_string(screen.height);
-  std::printf("(p) CECorvane at %s, 32 bits, phonesim at %d pictures a second, %d s\n", size.c_str(), s.fps,
-              s.seconds);
+  const std::string size = std::to_string(screen.m_nWidth) + "x" + std::to_string(screen.m_nHeight);
+  std::printf("(p) CECorvane at %s, 32 bits, phonesim at %d pictures a second, %d s\n", size.c_str(),
+              s.m_nFps, s.m_nSeconds);
   CBenchProgram program;
   phonesim::SPhoneAppOptions app;
-  app.m_nFps = s.fps;
+  app.m_nFps = s.m_nFps;
   std::string error;
-  if (!program.Start(screen.width, screen.height, app, kStartMs, &error)) {
+  if (!program.Start(screen.m_nWidth, screen.m_nHeight, app, kStartMs, &error)) {
     CBenchReport::Note("the program did not come up: " + error);
     return;
   }
@@ -81,7 +81,7 @@ void MeasureScreen(const Screen& screen, const Settings& s) {
   const std::map<int, double> threads0 = program.ThreadCpuSeconds();
   const double t0 = CBenchReport::NowSeconds();
   double residentKb = 0;
-  while (CBenchReport::NowSeconds() - t0 < s.seconds) {
+  while (CBenchReport::NowSeconds() - t0 < s.m_nSeconds) {
     Sleep(kSampleMs);
     residentKb = std::max(residentKb, program.StatusKb("VmRSS"));
   }
@@ -100,16 +100,16 @@ void MeasureScreen(const Screen& screen, const Settings& s) {
   // The phone's writes while counting: each is a wake-up of the link's threads and the video thread.
   double writes = 0, bytes = 0;
   for (const CVideoStreams::Stream& stream : streams) {
-    for (size_t i = 0; i < stream.sentAt.size(); ++i) {
-      if (stream.sentAt[i] < fromPhoneUs) continue;
+    for (size_t i = 0; i < stream.m_SentAt.size(); ++i) {
+      if (stream.m_SentAt[i] < fromPhoneUs) continue;
       ++writes;
-      bytes += static_cast<double>(stream.ends[i] - (i == 0 ? 0 : stream.ends[i - 1]));
+      bytes += static_cast<double>(stream.m_Ends[i] - (i == 0 ? 0 : stream.m_Ends[i - 1]));
     }
   }
   program.Stop();
 
   std::vector<int64_t> lastByte;
-  for (const CVideoStreams::Picture& p : sent) lastByte.push_back(program.PhoneToSteadyUs(p.lastByteUs));
+  for (const CVideoStreams::Picture& p : sent) lastByte.push_back(program.PhoneToSteadyUs(p.m_nLastByteUs));
   std::vector<size_t> order(sent.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return lastByte[a] < lastByte[b]; });
@@ -127,14 +127,14 @@ void MeasureScreen(const Screen& screen, const Settings& s) {
     if (k == previous) ++matchedTwice;
     previous = k;
     latency.push_back(static_cast<double>(at - sortedLastByte[k]));
-    jpegs.push_back(sent[order[k]].jpeg);
+    jpegs.push_back(sent[order[k]].m_Jpeg);
   }
   if (latency.empty()) {
     CBenchReport::Note("no picture shown was matched to one the phone sent");
     return;
   }
 
-  CBareDecoder bare(screen.width, screen.height);
+  CBareDecoder bare(screen.m_nWidth, screen.m_nHeight);
   const double decodeUs = bare.MedianUs(jpegs, kBareRounds);
   const double decodeCpuUs = bare.CpuUsPerPicture(jpegs, kBareRounds);
   const double pausedCpuUs = bare.CpuUsAfterPause(jpegs, kPauseBeforeDecodeMs, kPausedDecodes);
@@ -186,7 +186,7 @@ void MeasureScreen(const Screen& screen, const Settings& s) {
 
 int main(int argc, char** argv) {
   Settings s;
-  if (argc > 1 && std::string(argv[1]) == "--quick") s.seconds = 3;
+  if (argc > 1 && std::string(argv[1]) == "--quick") s.m_nSeconds = 3;
   for (const Screen& screen : kScreens) MeasureScreen(screen, s);
   return 0;
 }

@@ -38,10 +38,10 @@ const int kHeight = 480;
 const int kTouchChannel = 5;
 
 struct Settings {
-  int fps = 30;
-  int touches = 200;
-  int latencySeconds = 10;
-  int rateSeconds = 5;
+  int m_nFps = 30;
+  int m_nTouches = 200;
+  int m_nLatencySeconds = 10;
+  int m_nRateSeconds = 5;
 };
 
 // The video thread decodes a picture after sleeping until it came: at 30 a second, about this long.
@@ -62,8 +62,8 @@ size_t TouchCount(phonesim::CPhoneApp& app, int64_t* lastTimeUs) {
 
 // The WRTEs the host sent on the stream of the given port: phone-side times and payload lengths.
 struct HostWriteLog {
-  std::vector<int64_t> times;
-  std::vector<uint32_t> lengths;
+  std::vector<int64_t> m_Times;
+  std::vector<uint32_t> m_Lengths;
 };
 
 HostWriteLog HostWrites(phonesim::CPhoneSim& phone, const std::string& port) {
@@ -78,8 +78,8 @@ HostWriteLog HostWrites(phonesim::CPhoneSim& phone, const std::string& port) {
   for (const phonesim::SPacketRecord& p : phone.Record().Packets()) {
     if (p.m_bFromHost && p.m_nCommand == phonesim::A_WRTE &&
         std::find(ids.begin(), ids.end(), p.m_nArg1) != ids.end()) {
-      log.times.push_back(p.m_nTimeUs);
-      log.lengths.push_back(p.m_nDataLength);
+      log.m_Times.push_back(p.m_nTimeUs);
+      log.m_Lengths.push_back(p.m_nDataLength);
     }
   }
   return log;
@@ -102,10 +102,10 @@ bool PostTouch(CBenchStack& stack, int i, size_t* seen, int64_t* parsedUs) {
 
 void TouchToPhone(CBenchStack& stack, const Settings& s) {
   std::printf("(d) touch to bytes at phonesim, %d touches (down and up in turn), pictures at %d a second\n",
-              s.touches, s.fps);
+              s.m_nTouches, s.m_nFps);
   phonesim::CPhoneApp& app = stack.Phone().App();
   struct Touch {
-    int64_t postUs, dispatchUs, returnUs, parsedUs;
+    int64_t m_nPostUs, m_nDispatchUs, m_nReturnUs, m_nParsedUs;
   };
   std::vector<Touch> touches;
   int64_t last = 0;
@@ -113,11 +113,11 @@ void TouchToPhone(CBenchStack& stack, const Settings& s) {
   // A pressed and released touch first, not counted: the floor writes as many bytes as it took.
   for (int i = 0; i < 2; ++i) PostTouch(stack, i, &seen, &last);
   const HostWriteLog warm = HostWrites(stack.Phone(), ":9340");
-  CBareTouchRoad floor(warm.lengths.empty() ? 0 : warm.lengths.back());
+  CBareTouchRoad floor(warm.m_Lengths.empty() ? 0 : warm.m_Lengths.back());
   std::string error;
-  const bool haveFloor = !warm.lengths.empty() && floor.Start(&error);
+  const bool haveFloor = !warm.m_Lengths.empty() && floor.Start(&error);
   std::vector<double> bare, bareToWindow;
-  for (int i = 0; i < s.touches; ++i) {
+  for (int i = 0; i < s.m_nTouches; ++i) {
     const int64_t t0 = CBenchReport::NowUs();
     if (PostTouch(stack, i, &seen, &last)) {
       touches.push_back(Touch{t0, CBenchStack::LastTouchDispatchUs(), CBenchStack::LastTouchReturnUs(),
@@ -139,17 +139,17 @@ void TouchToPhone(CBenchStack& stack, const Settings& s) {
   const HostWriteLog writes = HostWrites(stack.Phone(), ":9340");
   std::vector<double> total, bytes, queue, handler, toPhone, inPhone;
   for (const Touch& t : touches) {
-    total.push_back(static_cast<double>(t.parsedUs - t.postUs));
-    queue.push_back(static_cast<double>(t.dispatchUs - t.postUs));
-    handler.push_back(static_cast<double>(t.returnUs - t.dispatchUs));
+    total.push_back(static_cast<double>(t.m_nParsedUs - t.m_nPostUs));
+    queue.push_back(static_cast<double>(t.m_nDispatchUs - t.m_nPostUs));
+    handler.push_back(static_cast<double>(t.m_nReturnUs - t.m_nDispatchUs));
     // The WRTE that carried it: the host's last one on the touch stream before the app had it.
-    auto w =
-        std::upper_bound(writes.times.begin(), writes.times.end(), t.parsedUs - stack.PhoneToSteadyUs(0));
-    if (w != writes.times.begin()) {
+    auto w = std::upper_bound(writes.m_Times.begin(), writes.m_Times.end(),
+                              t.m_nParsedUs - stack.PhoneToSteadyUs(0));
+    if (w != writes.m_Times.begin()) {
       const int64_t arrived = stack.PhoneToSteadyUs(*(w - 1));
-      bytes.push_back(static_cast<double>(arrived - t.postUs));
-      toPhone.push_back(static_cast<double>(arrived - t.dispatchUs));
-      inPhone.push_back(static_cast<double>(t.parsedUs - arrived));
+      bytes.push_back(static_cast<double>(arrived - t.m_nPostUs));
+      toPhone.push_back(static_cast<double>(arrived - t.m_nDispatchUs));
+      inPhone.push_back(static_cast<double>(t.m_nParsedUs - arrived));
     }
   }
   const double median = CBenchReport::Median(bytes);
@@ -166,13 +166,13 @@ void TouchToPhone(CBenchStack& stack, const Settings& s) {
                        (haveFloor ? std::string("no pass came through") : error));
   }
   CBenchReport::Note(CBenchReport::Format("%.0f of %.0f touches reached the phone",
-                                          static_cast<double>(touches.size()), s.touches));
+                                          static_cast<double>(touches.size()), s.m_nTouches));
   CBenchReport::Note(CBenchReport::Format(
       "bare touch road (two wake-ups, a %.0f-byte header and a %.0f-byte payload written on "
       "loopback TCP, read by a thread in poll): median %.0f us, p99 %.0f us; medians: post -> "
       "second thread %.0f us, second thread -> bytes read %.0f us",
-      24, warm.lengths.empty() ? 0 : warm.lengths.back(), floorMedian, CBenchReport::Percentile(bare, 0.99),
-      CBenchReport::Median(bareToWindow), CBenchReport::Median([&] {
+      24, warm.m_Lengths.empty() ? 0 : warm.m_Lengths.back(), floorMedian,
+      CBenchReport::Percentile(bare, 0.99), CBenchReport::Median(bareToWindow), CBenchReport::Median([&] {
         std::vector<double> rest;
         for (size_t k = 0; k < bare.size(); ++k) rest.push_back(bare[k] - bareToWindow[k]);
         return rest;
@@ -194,7 +194,7 @@ std::map<uint32_t, CVideoStreams::Picture> SentPictures(const std::vector<CVideo
   std::map<uint32_t, CVideoStreams::Picture> out;
   CBareDecoder decoder(kWidth, kHeight);
   for (CVideoStreams::Picture& pic : CVideoStreams::Pictures(logs, fromUs)) {
-    if (decoder.Decode(pic.jpeg)) {
+    if (decoder.Decode(pic.m_Jpeg)) {
       out[CBenchStack::ReadPatternFrame(decoder.Bits(), kHeight, kWidth * 4)] = std::move(pic);
     }
   }
@@ -209,11 +209,12 @@ void WriteTurnaround(const std::vector<CVideoStreams::Stream>& logs, int64_t fro
   size_t bytes = 0;
   *count = 0;
   for (const CVideoStreams::Stream& log : logs) {
-    for (size_t i = 0; i < log.sentAt.size(); ++i) {
-      if (log.sentAt[i] < fromUs || log.sentAt[i] > toUs) continue;
+    for (size_t i = 0; i < log.m_SentAt.size(); ++i) {
+      if (log.m_SentAt[i] < fromUs || log.m_SentAt[i] > toUs) continue;
       ++*count;
-      bytes += log.ends[i] - (i == 0 ? 0 : log.ends[i - 1]);
-      if (i < log.okayAt.size()) turnaround.push_back(static_cast<double>(log.okayAt[i] - log.sentAt[i]));
+      bytes += log.m_Ends[i] - (i == 0 ? 0 : log.m_Ends[i - 1]);
+      if (i < log.m_OkayAt.size())
+        turnaround.push_back(static_cast<double>(log.m_OkayAt[i] - log.m_SentAt[i]));
     }
   }
   *meanBytes = *count != 0 ? static_cast<double>(bytes) / static_cast<double>(*count) : 0;
@@ -222,14 +223,14 @@ void WriteTurnaround(const std::vector<CVideoStreams::Stream>& logs, int64_t fro
 
 // The allocation counts of the stack's threads over one counting window.
 struct AllocSnapshot {
-  double news[CAllocCounter::kParts] = {};
-  double mallocs[CAllocCounter::kParts] = {};
+  double m_fNews[CAllocCounter::kParts] = {};
+  double m_fMallocs[CAllocCounter::kParts] = {};
 
   static AllocSnapshot Take() {
     AllocSnapshot a;
     for (int p = 0; p < CAllocCounter::kParts; ++p) {
-      a.news[p] = static_cast<double>(CAllocCounter::News(p));
-      a.mallocs[p] = static_cast<double>(CAllocCounter::Mallocs(p));
+      a.m_fNews[p] = static_cast<double>(CAllocCounter::News(p));
+      a.m_fMallocs[p] = static_cast<double>(CAllocCounter::Mallocs(p));
     }
     return a;
   }
@@ -255,30 +256,31 @@ double LibraryMallocsPerPicture(const std::vector<std::vector<uint8_t>>& jpegs) 
 void AllocationsPerPicture(const AllocSnapshot& a, double pictures, double libPerPicture,
                            const std::string& id, const std::string& when, const std::string& target) {
   if (pictures <= 0) return;
-  const double video = a.mallocs[CBenchStack::kAllocVideo] / pictures - libPerPicture;
-  const double paint = a.mallocs[CBenchStack::kAllocPaint] / pictures;
-  const double reader = a.mallocs[CBenchStack::kAllocReader] / pictures;
+  const double video = a.m_fMallocs[CBenchStack::kAllocVideo] / pictures - libPerPicture;
+  const double paint = a.m_fMallocs[CBenchStack::kAllocPaint] / pictures;
+  const double reader = a.m_fMallocs[CBenchStack::kAllocReader] / pictures;
   // libturbojpeg's count varies by a malloc now and then: the video thread's share is not below 0.
   const double total = std::max(0.0, video) + paint + reader;
   CBenchReport::Result(id, "whole-stack-allocations/picture-" + when, total, "allocs", target);
   CBenchReport::Note(CBenchReport::Format(
       "per picture: link's USB reader and ring %.2f (operator new %.2f); video thread %.2f "
       "(operator new %.2f) beyond libturbojpeg's %.2f; draw callback %.2f",
-      reader, a.news[CBenchStack::kAllocReader] / pictures, std::max(0.0, video),
-      a.news[CBenchStack::kAllocVideo] / pictures, libPerPicture, paint));
-  CBenchReport::Note(CBenchReport::Format(
-      "besides: below the reader's ReadFile (driver and USB host stack) %.2f a picture "
-      "(operator new %.2f)",
-      a.mallocs[CBenchStack::kAllocBelowRead] / pictures, a.news[CBenchStack::kAllocBelowRead] / pictures));
+      reader, a.m_fNews[CBenchStack::kAllocReader] / pictures, std::max(0.0, video),
+      a.m_fNews[CBenchStack::kAllocVideo] / pictures, libPerPicture, paint));
+  CBenchReport::Note(
+      CBenchReport::Format("besides: below the reader's ReadFile (driver and USB host stack) %.2f a picture "
+                           "(operator new %.2f)",
+                           a.m_fMallocs[CBenchStack::kAllocBelowRead] / pictures,
+                           a.m_fNews[CBenchStack::kAllocBelowRead] / pictures));
 }
 
 void PictureLatency(CBenchStack& stack, const Settings& s) {
-  std::printf("(b) last byte sent by phonesim to surface updated, %d pictures a second for %d s\n", s.fps,
-              s.latencySeconds);
+  std::printf("(b) last byte sent by phonesim to surface updated, %d pictures a second for %d s\n", s.m_nFps,
+              s.m_nLatencySeconds);
   const int64_t fromPhoneUs = stack.Phone().Record().NowUs();
   stack.ClearShown();
   CAllocCounter::Start();
-  Sleep(static_cast<DWORD>(s.latencySeconds * 1000));
+  Sleep(static_cast<DWORD>(s.m_nLatencySeconds * 1000));
   CAllocCounter::Stop();
   const AllocSnapshot allocs = AllocSnapshot::Take();
   const std::vector<CBenchStack::Shown> shown = stack.ShownPictures();
@@ -289,14 +291,14 @@ void PictureLatency(CBenchStack& stack, const Settings& s) {
   std::vector<double> total, toOkay, okayToShown;
   std::vector<std::vector<uint8_t>> jpegs;
   for (const CBenchStack::Shown& p : shown) {
-    auto it = sent.find(p.frame);
+    auto it = sent.find(p.m_nFrame);
     if (it == sent.end()) continue;
-    total.push_back(static_cast<double>(p.timeUs - stack.PhoneToSteadyUs(it->second.lastByteUs)));
-    if (it->second.okayUs != 0) {
-      toOkay.push_back(static_cast<double>(it->second.okayUs - it->second.lastByteUs));
-      okayToShown.push_back(static_cast<double>(p.timeUs - stack.PhoneToSteadyUs(it->second.okayUs)));
+    total.push_back(static_cast<double>(p.m_nTimeUs - stack.PhoneToSteadyUs(it->second.m_nLastByteUs)));
+    if (it->second.m_nOkayUs != 0) {
+      toOkay.push_back(static_cast<double>(it->second.m_nOkayUs - it->second.m_nLastByteUs));
+      okayToShown.push_back(static_cast<double>(p.m_nTimeUs - stack.PhoneToSteadyUs(it->second.m_nOkayUs)));
     }
-    jpegs.push_back(it->second.jpeg);
+    jpegs.push_back(it->second.m_Jpeg);
   }
   CBareDecoder bare(kWidth, kHeight);
   const double decode = bare.MedianUs(jpegs, 5);
@@ -319,16 +321,17 @@ void PictureLatency(CBenchStack& stack, const Settings& s) {
   if (!shown.empty()) {
     const double n = static_cast<double>(shown.size());
     const double videoThread =
-        allocs.mallocs[CBenchStack::kAllocVideo] + allocs.mallocs[CBenchStack::kAllocPaint];
-    CBenchReport::Result("e", "whole-stack-video-thread-mallocs/picture-at-" + std::to_string(s.fps) + "fps",
+        allocs.m_fMallocs[CBenchStack::kAllocVideo] + allocs.m_fMallocs[CBenchStack::kAllocPaint];
+    CBenchReport::Result("e",
+                         "whole-stack-video-thread-mallocs/picture-at-" + std::to_string(s.m_nFps) + "fps",
                          videoThread / n, "allocs", "");
     CBenchReport::Note(CBenchReport::Format(
         "of which operator new %.2f, in the engine's draw callback (painting) %.2f; the rest "
         "is libturbojpeg's",
-        (allocs.news[CBenchStack::kAllocVideo] + allocs.news[CBenchStack::kAllocPaint]) / n,
-        allocs.mallocs[CBenchStack::kAllocPaint] / n));
+        (allocs.m_fNews[CBenchStack::kAllocVideo] + allocs.m_fNews[CBenchStack::kAllocPaint]) / n,
+        allocs.m_fMallocs[CBenchStack::kAllocPaint] / n));
     AllocationsPerPicture(allocs, n, LibraryMallocsPerPicture(jpegs), "e'",
-                          "at-" + std::to_string(s.fps) + "fps", "==0");
+                          "at-" + std::to_string(s.m_nFps) + "fps", "==0");
   }
 }
 
@@ -338,16 +341,16 @@ std::vector<std::vector<uint8_t>> PicturesSentBetween(const std::vector<CVideoSt
   std::map<uint32_t, CVideoStreams::Picture> sent = SentPictures(logs, fromUs);
   std::vector<std::vector<uint8_t>> jpegs;
   for (auto& [frame, picture] : sent) {
-    if (picture.lastByteUs > toUs) continue;
-    if (std::find(jpegs.begin(), jpegs.end(), picture.jpeg) == jpegs.end())
-      jpegs.push_back(std::move(picture.jpeg));
+    if (picture.m_nLastByteUs > toUs) continue;
+    if (std::find(jpegs.begin(), jpegs.end(), picture.m_Jpeg) == jpegs.end())
+      jpegs.push_back(std::move(picture.m_Jpeg));
   }
   return jpegs;
 }
 
 void PictureRate(CBenchStack& stack, const Settings& s) {
   std::printf("(c) pictures per second through the whole stack, phonesim unthrottled, %dx%d, %d s\n", kWidth,
-              kHeight, s.rateSeconds);
+              kHeight, s.m_nRateSeconds);
   phonesim::CPhoneApp& app = stack.Phone().App();
   app.SetPreEncode(32);
   app.SetUnthrottled(true);
@@ -357,7 +360,7 @@ void PictureRate(CBenchStack& stack, const Settings& s) {
   const int64_t fromPhoneUs = stack.Phone().Record().NowUs();
   const double t0 = CBenchReport::NowSeconds();
   CAllocCounter::Start();
-  Sleep(static_cast<DWORD>(s.rateSeconds * 1000));
+  Sleep(static_cast<DWORD>(s.m_nRateSeconds * 1000));
   CAllocCounter::Stop();
   const AllocSnapshot allocs = AllocSnapshot::Take();
   const double seconds = CBenchReport::NowSeconds() - t0;
@@ -390,14 +393,15 @@ void PictureRate(CBenchStack& stack, const Settings& s) {
       static_cast<double>(writes), meanBytes, sent > 0 ? static_cast<double>(writes) / sent : 0, turnaround));
   if (shown > 0) {
     const double videoThread =
-        allocs.mallocs[CBenchStack::kAllocVideo] + allocs.mallocs[CBenchStack::kAllocPaint];
+        allocs.m_fMallocs[CBenchStack::kAllocVideo] + allocs.m_fMallocs[CBenchStack::kAllocPaint];
     CBenchReport::Result("e", "whole-stack-video-thread-mallocs/picture", videoThread / shown, "allocs", "");
     CBenchReport::Note(CBenchReport::Format(
         "video receive thread, all mallocs incl. libturbojpeg's (8 a picture in bench_alloc); "
         "operator new %.2f/picture; in the engine's draw callback (painting the window) "
         "%.2f mallocs, %.2f operator new /picture",
-        (allocs.news[CBenchStack::kAllocVideo] + allocs.news[CBenchStack::kAllocPaint]) / shown,
-        allocs.mallocs[CBenchStack::kAllocPaint] / shown, allocs.news[CBenchStack::kAllocPaint] / shown));
+        (allocs.m_fNews[CBenchStack::kAllocVideo] + allocs.m_fNews[CBenchStack::kAllocPaint]) / shown,
+        allocs.m_fMallocs[CBenchStack::kAllocPaint] / shown,
+        allocs.m_fNews[CBenchStack::kAllocPaint] / shown));
     AllocationsPerPicture(allocs, shown, LibraryMallocsPerPicture(jpegs), "e'", "unthrottled", "");
   }
 }
@@ -409,8 +413,8 @@ void WakeUpAllocations() {
   HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   CAllocCounter::CountThisThread(CBenchStack::kAllocBench);
   struct Call {
-    const char* name;
-    void (*fn)(HANDLE);
+    const char* m_pszName;
+    void (*m_pfnFn)(HANDLE);
   };
   const Call calls[] = {
       {"SetEvent+WaitForSingleObject",
@@ -425,11 +429,11 @@ void WakeUpAllocations() {
   std::string line = "allocations per call:";
   for (const Call& c : calls) {
     CAllocCounter::Start();
-    for (int i = 0; i < n; ++i) c.fn(event);
+    for (int i = 0; i < n; ++i) c.m_pfnFn(event);
     CAllocCounter::Stop();
     line += CBenchReport::Format(" %.2f",
                                  static_cast<double>(CAllocCounter::Mallocs(CBenchStack::kAllocBench)) / n) +
-            " " + c.name + ";";
+            " " + c.m_pszName + ";";
   }
   CloseHandle(event);
   CBenchReport::Note(line);
@@ -439,14 +443,14 @@ void WakeUpAllocations() {
 int main(int argc, char** argv) {
   Settings s;
   if (argc > 1 && std::string(argv[1]) == "--quick") {
-    s.touches = 40;
-    s.latencySeconds = 3;
-    s.rateSeconds = 2;
+    s.m_nTouches = 40;
+    s.m_nLatencySeconds = 3;
+    s.m_nRateSeconds = 2;
   }
   CBenchStack stack;
   std::string error;
   phonesim::SPhoneAppOptions app;
-  app.m_nFps = s.fps;
+  app.m_nFps = s.m_nFps;
   if (!stack.Start(app, 30000, &error)) {
     std::printf("bench_stack: the stack did not come up: %s\n", error.c_str());
     stack.Stop();

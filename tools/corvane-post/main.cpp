@@ -30,8 +30,8 @@ enum { kPosted = 0, kNotPosted = 1, kUsageError = 2 };
 // The plain messages whose parameters are values, so that they reach another program's window,
 // by the names the head unit's other programs know them by. Any other name is a registered one.
 const struct {
-  const char* name;
-  UINT msg;
+  const char* m_pszName;
+  UINT m_nMsg;
 } kPlainMessages[] = {
     {"WM_NULL", WM_NULL},       {"WM_ACTIVATE", WM_ACTIVATE},     {"WM_ENABLE", WM_ENABLE},
     {"WM_CLOSE", WM_CLOSE},     {"WM_SHOWWINDOW", WM_SHOWWINDOW}, {"WM_FONTCHANGE", WM_FONTCHANGE},
@@ -41,7 +41,7 @@ const struct {
 // A message number written as such or a plain message's name; 0 for a registered name.
 UINT MessageNumber(const std::string& name) {
   for (const auto& plain : kPlainMessages) {
-    if (name == plain.name) return plain.msg;
+    if (name == plain.m_pszName) return plain.m_nMsg;
   }
   if (name.empty()) return 0;
   const bool bHex = name.size() > 2 && name[0] == '0' && (name[1] == 'x' || name[1] == 'X');

@@ -50,7 +50,7 @@ bool CPackWriter::AddItem(const std::u16string& name, const std::string& bytes, 
     *pError = "item name too long: " + WceWideToUtf8(name);
     return false;
   }
-  if (!m_items.emplace(packName, bytes).second) {
+  if (!m_Items.emplace(packName, bytes).second) {
     *pError = "two items fold to the name " + WceWideToUtf8(packName);
     return false;
   }
@@ -90,11 +90,11 @@ bool CPackWriter::Build(LPCWSTR pPassword, std::string* pPack, std::string* pErr
   const std::u16string text(kIndexString);
   DWORD nFirst = kPackIndexStringOffset + 2 * DWORD(text.size() + 1);
   ULONGLONG nBlockLen = nFirst;
-  for (const auto& item : m_items) nBlockLen += RecordSize(item.first);
+  for (const auto& item : m_Items) nBlockLen += RecordSize(item.first);
 
   std::vector<std::string> stored;
   ULONGLONG nEnd = kPackHeaderSize + nBlockLen;
-  for (const auto& item : m_items) {
+  for (const auto& item : m_Items) {
     uLongf len = compressBound(item.second.size());
     std::string z(len, '\0');
     if (compress2(reinterpret_cast<Bytef*>(&z[0]), &len, reinterpret_cast<const Bytef*>(item.second.data()),
@@ -112,13 +112,13 @@ bool CPackWriter::Build(LPCWSTR pPassword, std::string* pPack, std::string* pErr
   }
 
   std::string block(nBlockLen, '\0');
-  Put(block, kPackIndexCountOffset, DWORD(m_items.size()));
+  Put(block, kPackIndexCountOffset, DWORD(m_Items.size()));
   Put(block, kPackIndexStringLenOffset, DWORD(text.size() + 1));
   PutName(block, kPackIndexStringOffset, text);
   DWORD nPos = nFirst;
   DWORD nData = kPackHeaderSize + DWORD(nBlockLen);
   size_t i = 0;
-  for (const auto& item : m_items) {
+  for (const auto& item : m_Items) {
     Put(block, nPos + kPackRecordSizeOffset, RecordSize(item.first));
     Put(block, nPos + kPackRecordExpandedOffset, DWORD(item.second.size()));
     Put(block, nPos + kPackRecordStoredOffset, DWORD(stored[i].size()));

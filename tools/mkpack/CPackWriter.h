@@ -19,7 +19,7 @@ class CPackWriter {
   // The bytes of the whole pack: header, scrambled index, zlib-compressed items. The stamp is a
   // CRC-32 of the unscrambled index and the items, so a pack with other contents gets another.
   bool Build(LPCWSTR pPassword, std::string* pPack, std::string* pError) const;
-  size_t GetCount() const { return m_items.size(); }
+  size_t GetCount() const { return m_Items.size(); }
 
   // Prints the stamp and one line a record ("expanded stored offset name") of the pack, checked
   // the way the framework checks it. False (and a reason) when it would not load.
@@ -27,5 +27,5 @@ class CPackWriter {
 
  private:
   // Pack name -> contents, in the code-unit order the index must have.
-  std::map<std::u16string, std::string> m_items;
+  std::map<std::u16string, std::string> m_Items;
 };

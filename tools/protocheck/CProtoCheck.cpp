@@ -65,15 +65,15 @@ size_t CProtoCheck::Run(std::FILE* out) {
     std::string sWhy;
     const bool bOk = CheckFile(s_Files[i], sWhy);
     if (!bOk) ++nFailed;
-    std::fprintf(out, "%-4s  %-46s %-35s %s\n", bOk ? "ok" : "FAIL", s_Files[i].pszFile,
-                 s_Files[i].pszMessage, sWhy.c_str());
+    std::fprintf(out, "%-4s  %-46s %-35s %s\n", bOk ? "ok" : "FAIL", s_Files[i].m_pszFile,
+                 s_Files[i].m_pszMessage, sWhy.c_str());
   }
   std::fprintf(out, "protocheck: %zu files, %zu ok, %zu failed\n", s_nFiles, s_nFiles - nFailed, nFailed);
   return nFailed;
 }
 
 bool CProtoCheck::CheckFile(const FileEntry& entry, std::string& sWhy) {
-  const FileDescriptor* pFile = DescriptorPool::generated_pool()->FindFileByName(entry.pszFile);
+  const FileDescriptor* pFile = DescriptorPool::generated_pool()->FindFileByName(entry.m_pszFile);
   if (pFile == nullptr) {
     sWhy = "not registered";
     return false;
@@ -81,13 +81,13 @@ bool CProtoCheck::CheckFile(const FileEntry& entry, std::string& sWhy) {
   FileDescriptorProto fileProto;
   pFile->CopyTo(&fileProto);
   const size_t nBytes = fileProto.ByteSizeLong();
-  if (nBytes != entry.nDescriptorBytes) {
-    sWhy =
-        "descriptor " + std::to_string(nBytes) + " bytes, expected " + std::to_string(entry.nDescriptorBytes);
+  if (nBytes != entry.m_nDescriptorBytes) {
+    sWhy = "descriptor " + std::to_string(nBytes) + " bytes, expected " +
+           std::to_string(entry.m_nDescriptorBytes);
     return false;
   }
-  if (pFile->message_type_count() != 1 || pFile->message_type(0)->name() != entry.pszMessage) {
-    sWhy = "does not hold exactly the message " + std::string(entry.pszMessage);
+  if (pFile->message_type_count() != 1 || pFile->message_type(0)->name() != entry.m_pszMessage) {
+    sWhy = "does not hold exactly the message " + std::string(entry.m_pszMessage);
     return false;
   }
   if (!RoundTrip(pFile->message_type(0), sWhy)) return false;

@@ -17,9 +17,9 @@ class Message;
 class CProtoCheck {
  public:
   struct FileEntry {
-    const char* pszFile;      // name as stored in the descriptor
-    const char* pszMessage;   // its one message
-    size_t nDescriptorBytes;  // serialized FileDescriptorProto length
+    const char* m_pszFile;      // name as stored in the descriptor
+    const char* m_pszMessage;   // its one message
+    size_t m_nDescriptorBytes;  // serialized FileDescriptorProto length
   };
 
   static const FileEntry s_Files[];

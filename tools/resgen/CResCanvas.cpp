@@ -56,7 +56,7 @@ ResColor ResRgb(DWORD rgb, float a) {
 }
 
 CResCanvas::CResCanvas(int nWidth, int nHeight)
-    : m_nWidth(nWidth), m_nHeight(nHeight), m_pixels(static_cast<size_t>(nWidth) * nHeight * 4, 0.0f) {}
+    : m_nWidth(nWidth), m_nHeight(nHeight), m_Pixels(static_cast<size_t>(nWidth) * nHeight * 4, 0.0f) {}
 
 void CResCanvas::Fill(const ResColor& color) {
   FillVertical(color, color);
@@ -65,12 +65,12 @@ void CResCanvas::Fill(const ResColor& color) {
 void CResCanvas::FillVertical(const ResColor& top, const ResColor& bottom) {
   for (int y = 0; y < m_nHeight; ++y) {
     const float t = m_nHeight > 1 ? static_cast<float>(y) / static_cast<float>(m_nHeight - 1) : 0.0f;
-    const float a = top.a + (bottom.a - top.a) * t;
-    const float r = (top.r + (bottom.r - top.r) * t) * a;
-    const float g = (top.g + (bottom.g - top.g) * t) * a;
-    const float b = (top.b + (bottom.b - top.b) * t) * a;
+    const float a = top.m_fA + (bottom.m_fA - top.m_fA) * t;
+    const float r = (top.m_fR + (bottom.m_fR - top.m_fR) * t) * a;
+    const float g = (top.m_fG + (bottom.m_fG - top.m_fG) * t) * a;
+    const float b = (top.m_fB + (bottom.m_fB - top.m_fB) * t) * a;
     for (int x = 0; x < m_nWidth; ++x) {
-      float* p = &m_pixels[(static_cast<size_t>(y) * m_nWidth + x) * 4];
+      float* p = &m_Pixels[(static_cast<size_t>(y) * m_nWidth + x) * 4];
       p[0] = r;
       p[1] = g;
       p[2] = b;
@@ -151,12 +151,12 @@ void CResCanvas::FillCapsule(float x0, float y0, float x1, float y1, float fWidt
 
 void CResCanvas::FillPolygon(const std::vector<ResPoint>& points, const ResColor& color) {
   if (points.size() < 3) return;
-  float x0 = points[0].x, x1 = points[0].x, y0 = points[0].y, y1 = points[0].y;
+  float x0 = points[0].m_fX, x1 = points[0].m_fX, y0 = points[0].m_fY, y1 = points[0].m_fY;
   for (const ResPoint& p : points) {
-    x0 = std::min(x0, p.x);
-    x1 = std::max(x1, p.x);
-    y0 = std::min(y0, p.y);
-    y1 = std::max(y1, p.y);
+    x0 = std::min(x0, p.m_fX);
+    x1 = std::max(x1, p.m_fX);
+    y0 = std::min(y0, p.m_fY);
+    y1 = std::max(y1, p.m_fY);
   }
   Cover(
       x0, y0, x1, y1,
@@ -166,7 +166,8 @@ void CResCanvas::FillPolygon(const std::vector<ResPoint>& points, const ResColor
         for (size_t i = 0, j = points.size() - 1; i < points.size(); j = i++) {
           const ResPoint& a = points[i];
           const ResPoint& b = points[j];
-          if ((a.y > py) != (b.y > py) && px < (b.x - a.x) * (py - a.y) / (b.y - a.y) + a.x)
+          if ((a.m_fY > py) != (b.m_fY > py) &&
+              px < (b.m_fX - a.m_fX) * (py - a.m_fY) / (b.m_fY - a.m_fY) + a.m_fX)
             bInside = !bInside;
         }
         return bInside;
@@ -197,20 +198,20 @@ void CResCanvas::Cover(float x0, float y0, float x1, float y1,
 }
 
 void CResCanvas::Blend(int x, int y, const ResColor& color, float fCoverage) {
-  float* p = &m_pixels[(static_cast<size_t>(y) * m_nWidth + x) * 4];
-  const float a = color.a * fCoverage;
-  p[0] = color.r * a + p[0] * (1 - a);
-  p[1] = color.g * a + p[1] * (1 - a);
-  p[2] = color.b * a + p[2] * (1 - a);
+  float* p = &m_Pixels[(static_cast<size_t>(y) * m_nWidth + x) * 4];
+  const float a = color.m_fA * fCoverage;
+  p[0] = color.m_fR * a + p[0] * (1 - a);
+  p[1] = color.m_fG * a + p[1] * (1 - a);
+  p[2] = color.m_fB * a + p[2] * (1 - a);
   p[3] = a + p[3] * (1 - a);
 }
 
 float CResCanvas::GetAlpha(int x, int y) const {
-  return m_pixels[(static_cast<size_t>(y) * m_nWidth + x) * 4 + 3];
+  return m_Pixels[(static_cast<size_t>(y) * m_nWidth + x) * 4 + 3];
 }
 
 DWORD CResCanvas::GetPremultiplied32(int x, int y) const {
-  const float* p = &m_pixels[(static_cast<size_t>(y) * m_nWidth + x) * 4];
+  const float* p = &m_Pixels[(static_cast<size_t>(y) * m_nWidth + x) * 4];
   return static_cast<DWORD>(ToByte(p[3])) << 24 | static_cast<DWORD>(ToByte(p[0])) << 16 |
          static_cast<DWORD>(ToByte(p[1])) << 8 | ToByte(p[2]);
 }
@@ -234,7 +235,7 @@ std::vector<BYTE> CResCanvas::Dib565() const {
   for (int y = 0; y < m_nHeight; ++y) {
     BYTE* row = &out[static_cast<size_t>(m_nHeight - 1 - y) * stride];
     for (int x = 0; x < m_nWidth; ++x) {
-      const float* p = &m_pixels[(static_cast<size_t>(y) * m_nWidth + x) * 4];
+      const float* p = &m_Pixels[(static_cast<size_t>(y) * m_nWidth + x) * 4];
       const float d = DitherOffset(x + m_nDitherX, y + m_nDitherY);
       const WORD r = Channel565(p[0], p[3], 31, d);
       const WORD g = Channel565(p[1], p[3], 63, d);

@@ -10,13 +10,13 @@
 #include <vector>
 
 struct ResColor {
-  float r, g, b, a;  // straight (not premultiplied), 0..1
+  float m_fR, m_fG, m_fB, m_fA;  // straight (not premultiplied), 0..1
 };
 // 0xRRGGBB at an opacity of 0..1.
 ResColor ResRgb(DWORD rgb, float a = 1.0f);
 
 struct ResPoint {
-  float x, y;
+  float m_fX, m_fY;
 };
 
 class CResCanvas {
@@ -71,7 +71,7 @@ class CResCanvas {
 
   int m_nWidth;
   int m_nHeight;
-  std::vector<float> m_pixels;  // r, g, b, a premultiplied, rows top-down
+  std::vector<float> m_Pixels;  // r, g, b, a premultiplied, rows top-down
   int m_nDitherX = 0;
   int m_nDitherY = 0;
 };

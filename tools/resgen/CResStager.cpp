@@ -62,10 +62,10 @@ std::u16string CePath(const std::string& rel) {
 }  // namespace
 
 CResStager::CResStager(std::string srcDir, std::string outDir, int nWidth, int nHeight, int nBitsPixel)
-    : m_srcDir(std::move(srcDir)),
-      m_outDir(std::move(outDir)),
+    : m_strSrcDir(std::move(srcDir)),
+      m_strOutDir(std::move(outDir)),
       m_nBitsPixel(nBitsPixel),
-      m_scale(ResScaleForScreen(nWidth, nHeight)) {}
+      m_Scale(ResScaleForScreen(nWidth, nHeight)) {}
 
 bool CResStager::Run(std::string* pError) {
   if (m_nBitsPixel != 16 && m_nBitsPixel != 32) {
@@ -86,7 +86,7 @@ bool CResStager::ConvertText(const std::string& relPath, const std::string& utf8
     for (; it != std::sregex_iterator(); ++it) {
       const std::smatch& m = *it;
       std::string scaled;
-      if (!ResScaleRectText(m_scale, m[2].str(), &scaled)) {
+      if (!ResScaleRectText(m_Scale, m[2].str(), &scaled)) {
         *pError = relPath + ": \"" + m[2].str() + "\" is not a rectangle x,y,w,h";
         return false;
       }
@@ -103,7 +103,7 @@ bool CResStager::ConvertText(const std::string& relPath, const std::string& utf8
            {std::pair<const char*, bool>{"height=", false}, {"width=", true}}) {
         if (HasPrefix(line, key)) {
           const int v = std::atoi(line.c_str() + std::char_traits<char>::length(key));
-          line = key + std::to_string(horizontal ? ResScaleX(m_scale, v) : ResScaleY(m_scale, v));
+          line = key + std::to_string(horizontal ? ResScaleX(m_Scale, v) : ResScaleY(m_Scale, v));
         }
       }
       text += line + "\n";
@@ -118,24 +118,24 @@ bool CResStager::ConvertText(const std::string& relPath, const std::string& utf8
 bool CResStager::StageTexts(std::string* pError) {
   std::error_code ec;
   std::vector<fs::path> files;
-  for (auto it = fs::recursive_directory_iterator(m_srcDir, ec);
+  for (auto it = fs::recursive_directory_iterator(m_strSrcDir, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    if (it->is_regular_file()) files.push_back(fs::relative(it->path(), m_srcDir));
+    if (it->is_regular_file()) files.push_back(fs::relative(it->path(), m_strSrcDir));
   }
   if (ec || files.empty()) {
-    *pError = "cannot read the resource tree " + m_srcDir;
+    *pError = "cannot read the resource tree " + m_strSrcDir;
     return false;
   }
   std::sort(files.begin(), files.end());
   for (const fs::path& rel : files) {
     if (!IsPackedFile(rel)) continue;
-    std::ifstream in(fs::path(m_srcDir) / rel, std::ios::binary);
+    std::ifstream in(fs::path(m_strSrcDir) / rel, std::ios::binary);
     std::stringstream bytes;
     bytes << in.rdbuf();
     std::string out;
     if (!ConvertText(rel.generic_string(), bytes.str(), &out, pError)) return false;
-    if (!WriteBytes(fs::path(m_outDir) / rel, out)) {
-      *pError = "cannot write " + (fs::path(m_outDir) / rel).string();
+    if (!WriteBytes(fs::path(m_strOutDir) / rel, out)) {
+      *pError = "cannot write " + (fs::path(m_strOutDir) / rel).string();
       return false;
     }
   }
@@ -145,20 +145,20 @@ bool CResStager::StageTexts(std::string* pError) {
 bool CResStager::DrawBitmaps(std::string* pError) {
   // The framework's BMP writers take CE paths; the output tree is the device root meanwhile.
   const std::string oldRoot = wce::GetRootDir();
-  wce::SetRootDir(m_outDir);
+  wce::SetRootDir(m_strOutDir);
   bool bOk = true;
   for (const ResImage& image : ResImageTable()) {
-    const std::string rel = "res/bitmap/" + image.id;
-    fs::create_directories((fs::path(m_outDir) / rel).parent_path());
-    const CResCanvas canvas = ResDrawImage(image, m_scale);
+    const std::string rel = "res/bitmap/" + image.m_strId;
+    fs::create_directories((fs::path(m_strOutDir) / rel).parent_path());
+    const CResCanvas canvas = ResDrawImage(image, m_Scale);
     const std::u16string bmp = CePath(rel + ".bmp");
     if (m_nBitsPixel == 32) {
       bOk = Save32BmpFile(bmp.c_str(), canvas.Dib32().data(), canvas.GetWidth(), canvas.GetHeight());
     } else {
       bOk = Save565BmpFile(bmp.c_str(), canvas.Dib565().data(), canvas.GetWidth(), canvas.GetHeight());
-      if (bOk && image.bAlpha) {
+      if (bOk && image.m_bAlpha) {
         const std::vector<BYTE> alpha = canvas.AlphaPlane565();
-        bOk = WriteBytes(fs::path(m_outDir) / (rel + ".alpha"),
+        bOk = WriteBytes(fs::path(m_strOutDir) / (rel + ".alpha"),
                          std::string(reinterpret_cast<const char*>(alpha.data()), alpha.size()));
       }
     }

@@ -24,8 +24,8 @@ class CResStager {
   bool StageTexts(std::string* pError);
   bool DrawBitmaps(std::string* pError);
 
-  std::string m_srcDir;
-  std::string m_outDir;
+  std::string m_strSrcDir;
+  std::string m_strOutDir;
   int m_nBitsPixel;
-  ResScale m_scale;
+  ResScale m_Scale;
 };

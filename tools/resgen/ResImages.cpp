@@ -33,15 +33,15 @@ constexpr int kProgressTop = 222;
 
 // A square drawing area of 100 x 100 units centred in the canvas.
 struct Square {
-  float fOx, fOy, fSide;
+  float m_fOx, m_fOy, m_fSide;
   explicit Square(const CResCanvas& c) {
-    fSide = static_cast<float>(std::min(c.GetWidth(), c.GetHeight()));
-    fOx = (static_cast<float>(c.GetWidth()) - fSide) / 2;
-    fOy = (static_cast<float>(c.GetHeight()) - fSide) / 2;
+    m_fSide = static_cast<float>(std::min(c.GetWidth(), c.GetHeight()));
+    m_fOx = (static_cast<float>(c.GetWidth()) - m_fSide) / 2;
+    m_fOy = (static_cast<float>(c.GetHeight()) - m_fSide) / 2;
   }
-  float X(float u) const { return fOx + u * fSide / 100; }
-  float Y(float u) const { return fOy + u * fSide / 100; }
-  float L(float u) const { return u * fSide / 100; }
+  float X(float u) const { return m_fOx + u * m_fSide / 100; }
+  float Y(float u) const { return m_fOy + u * m_fSide / 100; }
+  float L(float u) const { return u * m_fSide / 100; }
 };
 
 float W(const CResCanvas& c) {
@@ -54,7 +54,8 @@ float H(const CResCanvas& c) {
 ResColor Mix(DWORD a, DWORD b, float t) {
   const ResColor ca = ResRgb(a);
   const ResColor cb = ResRgb(b);
-  return {ca.r + (cb.r - ca.r) * t, ca.g + (cb.g - ca.g) * t, ca.b + (cb.b - ca.b) * t, 1.0f};
+  return {ca.m_fR + (cb.m_fR - ca.m_fR) * t, ca.m_fG + (cb.m_fG - ca.m_fG) * t,
+          ca.m_fB + (cb.m_fB - ca.m_fB) * t, 1.0f};
 }
 
 // ---- backgrounds, buttons, panels
@@ -171,11 +172,11 @@ void DrawLogo(CResCanvas& c, const ResScale&) {
   const float side = std::min(W(c) / 2, H(c));
   CResCanvas& canvas = c;
   Square left(c);
-  left.fSide = side;
-  left.fOx = (W(c) - 2 * side) / 2;
-  left.fOy = (H(c) - side) / 2;
+  left.m_fSide = side;
+  left.m_fOx = (W(c) - 2 * side) / 2;
+  left.m_fOy = (H(c) - side) / 2;
   Square right = left;
-  right.fOx = left.fOx + side;
+  right.m_fOx = left.m_fOx + side;
   DrawPhone(canvas, left, 34, 6, 74, 94, kWhite);
   canvas.FillRoundRect(right.X(6), right.Y(18), right.X(94), right.Y(76), right.L(6), ResRgb(kPanel));
   canvas.StrokeRoundRect(right.X(6), right.Y(18), right.X(94), right.Y(76), right.L(6), right.L(4),
@@ -202,7 +203,7 @@ void DrawProgress(CResCanvas& c, const ResScale& s, int nFrame) {
   // Opaque: the background's rows behind the bar, so a plain copy fits in.
   c.SetScreenOrigin(ResScaleX(s, kProgressLeft), ResScaleY(s, kProgressTop));
   for (int y = 0; y < c.GetHeight(); ++y) {
-    const float baseY = kProgressTop + (static_cast<float>(y) + 0.5f) / s.fY;
+    const float baseY = kProgressTop + (static_cast<float>(y) + 0.5f) / s.m_fY;
     c.FillRect(0, static_cast<float>(y), W(c), static_cast<float>(y + 1),
                Mix(kBgTop, kBgBottom, baseY / (kResBaseHeight - 1)));
   }
@@ -310,7 +311,7 @@ const std::vector<ResImage>& ResImageTable() {
 }
 
 CResCanvas ResDrawImage(const ResImage& image, const ResScale& scale) {
-  CResCanvas canvas(ResScaleX(scale, image.nBaseWidth), ResScaleY(scale, image.nBaseHeight));
-  image.draw(canvas, scale);
+  CResCanvas canvas(ResScaleX(scale, image.m_nBaseWidth), ResScaleY(scale, image.m_nBaseHeight));
+  image.m_fnDraw(canvas, scale);
   return canvas;
 }

@@ -11,11 +11,11 @@
 #include <vector>
 
 struct ResImage {
-  std::string id;  // "main/spin3": res/bitmap/main/spin3.bmp (and .alpha)
-  int nBaseWidth;  // on an 800x480 screen
-  int nBaseHeight;
-  bool bAlpha;  // drawn over what lies below it; the conf says "pa=true"
-  std::function<void(CResCanvas&, const ResScale&)> draw;
+  std::string m_strId;  // "main/spin3": res/bitmap/main/spin3.bmp (and .alpha)
+  int m_nBaseWidth;     // on an 800x480 screen
+  int m_nBaseHeight;
+  bool m_bAlpha;  // drawn over what lies below it; the conf says "pa=true"
+  std::function<void(CResCanvas&, const ResScale&)> m_fnDraw;
 };
 
 const std::vector<ResImage>& ResImageTable();

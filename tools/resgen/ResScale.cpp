@@ -9,11 +9,11 @@ ResScale ResScaleForScreen(int nWidth, int nHeight) {
 }
 
 int ResScaleX(const ResScale& scale, int nValue) {
-  return static_cast<int>(std::lround(static_cast<double>(nValue) * scale.fX));
+  return static_cast<int>(std::lround(static_cast<double>(nValue) * scale.m_fX));
 }
 
 int ResScaleY(const ResScale& scale, int nValue) {
-  return static_cast<int>(std::lround(static_cast<double>(nValue) * scale.fY));
+  return static_cast<int>(std::lround(static_cast<double>(nValue) * scale.m_fY));
 }
 
 bool ResScaleRectText(const ResScale& scale, const std::string& text, std::string* pOut) {

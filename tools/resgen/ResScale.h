@@ -9,10 +9,10 @@ constexpr int kResBaseWidth = 800;
 constexpr int kResBaseHeight = 480;
 
 struct ResScale {
-  float fX = 1.0f;
-  float fY = 1.0f;
+  float m_fX = 1.0f;
+  float m_fY = 1.0f;
   // The smaller factor: strokes, radii and icons keep their shape on a screen of other proportions.
-  float Unit() const { return fX < fY ? fX : fY; }
+  float Unit() const { return m_fX < m_fY ? m_fX : m_fY; }
 };
 
 ResScale ResScaleForScreen(int nWidth, int nHeight);

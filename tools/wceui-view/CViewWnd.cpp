@@ -7,7 +7,7 @@ LRESULT CViewWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg != kShownMsg) return CWceUiRealWnd::DefWindowProc(msg, wParam, lParam);
   // The paint is queued below posted messages; the picture must hold it.
   UpdateWindow();
-  if (!m_onShown || !m_onShown()) EndTopDlg();
+  if (!m_fnOnShown || !m_fnOnShown()) EndTopDlg();
   return 0;
 }
 

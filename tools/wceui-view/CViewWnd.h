@@ -14,7 +14,7 @@ class CViewWnd : public CWceUiRealWnd {
   static constexpr UINT kShownMsg = WM_USER + 0x301;
 
   // Runs inside the dialog's loop with the dialog drawn; the run ends when it returns FALSE.
-  std::function<BOOL()> m_onShown;
+  std::function<BOOL()> m_fnOnShown;
 
   LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;

@@ -52,18 +52,18 @@ const char kUsage[] =
 constexpr DWORD kFlushMs = 10000;
 
 struct ViewArgs {
-  std::string wndDir;
-  std::string resDir;
-  std::string langFile;
-  std::string password;
-  bool bHasPassword = false;
-  int nWidth = 0;
-  int nHeight = 0;
-  int nBits = 0;
-  std::string dlgPath;
-  std::string outFile;
-  bool bLayers = false;
-  bool bWindow = false;
+  std::string m_strWndDir;
+  std::string m_strResDir;
+  std::string m_strLangFile;
+  std::string m_strPassword;
+  bool m_bHasPassword = false;
+  int m_nWidth = 0;
+  int m_nHeight = 0;
+  int m_nBits = 0;
+  std::string m_strDlgPath;
+  std::string m_strOutFile;
+  bool m_bLayers = false;
+  bool m_bWindow = false;
 };
 
 int Fail(const std::string& what) {
@@ -98,19 +98,19 @@ bool ParseArgs(int argc, char** argv, ViewArgs* pArgs, std::string* pError) {
     };
     std::string text;
     if (arg == "--wnd") {
-      if (!value(&pArgs->wndDir)) return false;
+      if (!value(&pArgs->m_strWndDir)) return false;
     } else if (arg == "--res") {
-      if (!value(&pArgs->resDir)) return false;
+      if (!value(&pArgs->m_strResDir)) return false;
     } else if (arg == "--lang") {
-      if (!value(&pArgs->langFile)) return false;
+      if (!value(&pArgs->m_strLangFile)) return false;
     } else if (arg == "--password") {
-      if (!value(&pArgs->password)) return false;
-      pArgs->bHasPassword = true;
+      if (!value(&pArgs->m_strPassword)) return false;
+      pArgs->m_bHasPassword = true;
     } else if (arg == "--out") {
-      if (!value(&pArgs->outFile)) return false;
+      if (!value(&pArgs->m_strOutFile)) return false;
     } else if (arg == "--screen") {
       if (!value(&text)) return false;
-      if (!ParseScreen(text, &pArgs->nWidth, &pArgs->nHeight)) {
+      if (!ParseScreen(text, &pArgs->m_nWidth, &pArgs->m_nHeight)) {
         *pError = "--screen wants WIDTHxHEIGHT, not " + text;
         return false;
       }
@@ -120,36 +120,38 @@ bool ParseArgs(int argc, char** argv, ViewArgs* pArgs, std::string* pError) {
         *pError = "--bpp wants 16 or 32, not " + text;
         return false;
       }
-      pArgs->nBits = std::atoi(text.c_str());
+      pArgs->m_nBits = std::atoi(text.c_str());
     } else if (arg == "--layers") {
-      pArgs->bLayers = true;
+      pArgs->m_bLayers = true;
     } else if (arg == "--window") {
-      pArgs->bWindow = true;
+      pArgs->m_bWindow = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       *pError = "unknown option " + arg;
       return false;
-    } else if (!pArgs->dlgPath.empty()) {
-      *pError = "one dialog at a time, not " + pArgs->dlgPath + " and " + arg;
+    } else if (!pArgs->m_strDlgPath.empty()) {
+      *pError = "one dialog at a time, not " + pArgs->m_strDlgPath + " and " + arg;
       return false;
     } else {
-      pArgs->dlgPath = arg;
+      pArgs->m_strDlgPath = arg;
     }
   }
   const struct {
-    bool bMissing;
-    const char* pWhat;
+    bool m_bMissing;
+    const char* m_pszWhat;
   } required[] = {
-      {pArgs->wndDir.empty(), "--wnd"},          {pArgs->resDir.empty(), "--res"},
-      {pArgs->nWidth == 0, "--screen"},          {pArgs->nBits == 0, "--bpp"},
-      {pArgs->dlgPath.empty(), "a dialog path"},
+      {pArgs->m_strWndDir.empty(), "--wnd"},
+      {pArgs->m_strResDir.empty(), "--res"},
+      {pArgs->m_nWidth == 0, "--screen"},
+      {pArgs->m_nBits == 0, "--bpp"},
+      {pArgs->m_strDlgPath.empty(), "a dialog path"},
   };
   for (const auto& r : required) {
-    if (r.bMissing) {
-      *pError = std::string(r.pWhat) + " is missing";
+    if (r.m_bMissing) {
+      *pError = std::string(r.m_pszWhat) + " is missing";
       return false;
     }
   }
-  if (pArgs->outFile.empty() && !pArgs->bLayers && !pArgs->bWindow) {
+  if (pArgs->m_strOutFile.empty() && !pArgs->m_bLayers && !pArgs->m_bWindow) {
     *pError = "nothing to do: give --out, --layers or --window";
     return false;
   }
@@ -209,25 +211,25 @@ int main(int argc, char** argv) {
 
   wce::SetRootDir("/");
   const struct {
-    const std::string& path;
-    const char* pWhat;
-  } inputs[] = {{args.wndDir, "window directory"},
-                {args.resDir, "resource directory"},
-                {args.langFile, "language file"}};
+    const std::string& m_strPath;
+    const char* m_pszWhat;
+  } inputs[] = {{args.m_strWndDir, "window directory"},
+                {args.m_strResDir, "resource directory"},
+                {args.m_strLangFile, "language file"}};
   for (const auto& in : inputs) {
-    if (!in.path.empty() && !IsReadablePath(DevicePath(in.path))) {
-      return Fail(std::string("the ") + in.pWhat + " " + in.path + " does not exist");
+    if (!in.m_strPath.empty() && !IsReadablePath(DevicePath(in.m_strPath))) {
+      return Fail(std::string("the ") + in.m_pszWhat + " " + in.m_strPath + " does not exist");
     }
   }
   std::error_code ec;
   // A window directory that is a pack holds the files as items; only a folder can be looked into.
-  std::string hostDlgPath = args.dlgPath;
+  std::string hostDlgPath = args.m_strDlgPath;
   for (char& c : hostDlgPath) {
     if (c == '\\') c = '/';
   }
-  if (std::filesystem::is_directory(args.wndDir, ec)) {
+  if (std::filesystem::is_directory(args.m_strWndDir, ec)) {
     for (const char* pKind : {".dlg.xml", ".style.xml"}) {
-      const std::filesystem::path file = std::filesystem::path(args.wndDir) / (hostDlgPath + pKind);
+      const std::filesystem::path file = std::filesystem::path(args.m_strWndDir) / (hostDlgPath + pKind);
       if (!std::filesystem::exists(file, ec))
         return Fail("the dialog file " + file.string() + " does not exist");
     }
@@ -240,28 +242,30 @@ int main(int argc, char** argv) {
   });
   // The desktop display's library would take SIGINT and SIGTERM for a quit event that no window
   // hears; without its handlers they end the tool as they end any program.
-  if (args.bWindow) setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
+  if (args.m_bWindow) setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
   // The desktop window opens at the screen's size: the screen first.
-  if (!wce::SetScreen(args.nWidth, args.nHeight, args.nBits)) return Fail("the screen was refused");
-  if (!wce::SetDisplayDriver(args.bWindow ? "sdl" : "headless")) {
-    return Fail(args.bWindow ? "the desktop window could not open (is DISPLAY set?)" : "no headless display");
+  if (!wce::SetScreen(args.m_nWidth, args.m_nHeight, args.m_nBits)) return Fail("the screen was refused");
+  if (!wce::SetDisplayDriver(args.m_bWindow ? "sdl" : "headless")) {
+    return Fail(args.m_bWindow ? "the desktop window could not open (is DISPLAY set?)"
+                               : "no headless display");
   }
-  const std::u16string wndDir = DevicePath(args.wndDir);
-  const std::u16string resDir = DevicePath(args.resDir);
-  const std::u16string langFile = args.langFile.empty() ? std::u16string() : DevicePath(args.langFile);
-  const std::u16string password = WceUtf8ToWide(args.password);
+  const std::u16string wndDir = DevicePath(args.m_strWndDir);
+  const std::u16string resDir = DevicePath(args.m_strResDir);
+  const std::u16string langFile =
+      args.m_strLangFile.empty() ? std::u16string() : DevicePath(args.m_strLangFile);
+  const std::u16string password = WceUtf8ToWide(args.m_strPassword);
   // The language file is read at once: one inside a pack needs the password first, as in the
   // program's start.
-  if (args.bHasPassword) WceUiSetPackPassword(password.c_str());
+  if (args.m_bHasPassword) WceUiSetPackPassword(password.c_str());
   if (!WceUiInit(reinterpret_cast<HINSTANCE>(0x10000), wndDir.c_str(), resDir.c_str(), langFile.c_str(),
                  FALSE)) {
     return Fail("the framework did not start");
   }
   // Without a language file texts by id stay empty, as on a unit whose file is missing; the failed
   // look-up of the empty path is no news to the author.
-  if (args.langFile.empty()) logLines.clear();
+  if (args.m_strLangFile.empty()) logLines.clear();
 
-  std::u16string dlgPath = WceUtf8ToWide(args.dlgPath);
+  std::u16string dlgPath = WceUtf8ToWide(args.m_strDlgPath);
   for (char16_t& c : dlgPath) {
     if (c == u'/') c = u'\\';
   }
@@ -273,7 +277,7 @@ int main(int argc, char** argv) {
   }
 
   CViewWnd wnd;
-  const RECT rcScreen = {0, 0, args.nWidth, args.nHeight};
+  const RECT rcScreen = {0, 0, args.m_nWidth, args.m_nHeight};
   if (!wnd.Create(WS_POPUP | WS_VISIBLE, &rcScreen, nullptr)) return Fail("the window could not be created");
   // Keys of the desktop window go to the focus window.
   ::SetFocus(wnd.GetSafeHwnd());
@@ -283,22 +287,23 @@ int main(int argc, char** argv) {
     ::DestroyWindow(wnd.GetSafeHwnd());
     std::string why;
     for (const std::string& line : logLines) why += (why.empty() ? "" : " | ") + line;
-    return Fail("the dialog " + args.dlgPath + " was not built: " + (why.empty() ? "no reason given" : why));
+    return Fail("the dialog " + args.m_strDlgPath +
+                " was not built: " + (why.empty() ? "no reason given" : why));
   }
 
   int nResult = 0;
-  wnd.m_onShown = [&]() -> BOOL {
-    if (!args.outFile.empty() && !wce::SaveScreen(args.outFile)) {
-      nResult = Fail("cannot write " + args.outFile);
+  wnd.m_fnOnShown = [&]() -> BOOL {
+    if (!args.m_strOutFile.empty() && !wce::SaveScreen(args.m_strOutFile)) {
+      nResult = Fail("cannot write " + args.m_strOutFile);
     }
-    if (args.bLayers) PrintLayers(pDlg);
-    if (args.bWindow) {
+    if (args.m_bLayers) PrintLayers(pDlg);
+    if (args.m_bWindow) {
       // Said once the desktop window shows the picture, so whoever reads it may look.
       if (!wce::FlushScreen(kFlushMs))
         std::fprintf(stderr, "wceui-view: the desktop window is slow to show\n");
       std::fprintf(stderr, "wceui-view: Escape in the window closes it\n");
     }
-    return args.bWindow && nResult == 0;
+    return args.m_bWindow && nResult == 0;
   };
   wnd.PostMessage(CViewWnd::kShownMsg, 0, 0);
   pDlg->DoModal();
