@@ -4,20 +4,7 @@
 #include "platform/kernel/kernel.h"
 #include "platform/user/user.h"
 
-// The registered ids stay process-wide values beside their names: the static initialiser below
-// writes them once before main, before any thread runs; every thread only reads them afterwards.
-UINT CORVAN_WM_CONNECT_STEP = 0;
-UINT CORVAN_WM_MSG = 0;
-UINT INNER_MSG_FRAME_RATE_CHANGE = 0;
-UINT INNER_MSG_PHONE_CORVANE_EXIT = 0;
-UINT INNER_MSG_CORVANE_CALLING_STATE = 0;
-UINT NMSG_CORVANE_QUIT = 0;
-UINT N_WMMSG_CORVANE_MOULE_STATE = 0;
-UINT N_WMMSG_CORVANE_TTS_STATE = 0;
-UINT N_WMMSG_CORVANE_SHOWHIDE_NOTIFY = 0;
-UINT NMSG_CORVANE_GET_VIDEO_DATA = 0;
-UINT MESSAGE_CMD_REV = 0;
-UINT NMSG_RECORD = 0;
+CorvaneWindowMessageIds g_CorvaneWindowMessageIds;
 
 void RegisterEngineWindowMessages() {
   // Results are stored unchecked: a 0 only means nobody will recognise the message.

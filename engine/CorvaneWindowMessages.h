@@ -16,21 +16,39 @@
 
 #include "platform/kernel/wcetypes.h"
 
-extern UINT CORVAN_WM_CONNECT_STEP;
-extern UINT CORVAN_WM_MSG;
+// The ids the names below stand for: written once by the static initialiser that registers them,
+// before main and before any thread; every thread only reads them afterwards.
+struct CorvaneWindowMessageIds {
+  UINT m_nConnectStep = 0;
+  UINT m_nMsg = 0;
+  UINT m_nFrameRateChange = 0;
+  UINT m_nPhoneExit = 0;
+  UINT m_nCallingState = 0;
+  UINT m_nQuit = 0;
+  UINT m_nModuleState = 0;
+  UINT m_nTtsState = 0;
+  UINT m_nShowHideNotify = 0;
+  UINT m_nGetVideoData = 0;
+  UINT m_nCmdRev = 0;
+  UINT m_nRecord = 0;
+};
+extern CorvaneWindowMessageIds g_CorvaneWindowMessageIds;
+
+inline UINT& CORVAN_WM_CONNECT_STEP = g_CorvaneWindowMessageIds.m_nConnectStep;
+inline UINT& CORVAN_WM_MSG = g_CorvaneWindowMessageIds.m_nMsg;
 // CORVAN_WM_MSG lParam: what the sequencer found wrong.
 constexpr LPARAM CORVAN_MSG_HELPER_MISSING = 1;  // a helper file is missing beside the program
 constexpr LPARAM CORVAN_MSG_APP_MISSING = 2;     // the phone app is not installed
-extern UINT INNER_MSG_FRAME_RATE_CHANGE;
-extern UINT INNER_MSG_PHONE_CORVANE_EXIT;
-extern UINT INNER_MSG_CORVANE_CALLING_STATE;
-extern UINT NMSG_CORVANE_QUIT;
-extern UINT N_WMMSG_CORVANE_MOULE_STATE;
-extern UINT N_WMMSG_CORVANE_TTS_STATE;
-extern UINT N_WMMSG_CORVANE_SHOWHIDE_NOTIFY;
-extern UINT NMSG_CORVANE_GET_VIDEO_DATA;
-extern UINT MESSAGE_CMD_REV;
-extern UINT NMSG_RECORD;
+inline UINT& INNER_MSG_FRAME_RATE_CHANGE = g_CorvaneWindowMessageIds.m_nFrameRateChange;
+inline UINT& INNER_MSG_PHONE_CORVANE_EXIT = g_CorvaneWindowMessageIds.m_nPhoneExit;
+inline UINT& INNER_MSG_CORVANE_CALLING_STATE = g_CorvaneWindowMessageIds.m_nCallingState;
+inline UINT& NMSG_CORVANE_QUIT = g_CorvaneWindowMessageIds.m_nQuit;
+inline UINT& N_WMMSG_CORVANE_MOULE_STATE = g_CorvaneWindowMessageIds.m_nModuleState;
+inline UINT& N_WMMSG_CORVANE_TTS_STATE = g_CorvaneWindowMessageIds.m_nTtsState;
+inline UINT& N_WMMSG_CORVANE_SHOWHIDE_NOTIFY = g_CorvaneWindowMessageIds.m_nShowHideNotify;
+inline UINT& NMSG_CORVANE_GET_VIDEO_DATA = g_CorvaneWindowMessageIds.m_nGetVideoData;
+inline UINT& MESSAGE_CMD_REV = g_CorvaneWindowMessageIds.m_nCmdRev;
+inline UINT& NMSG_RECORD = g_CorvaneWindowMessageIds.m_nRecord;
 
 // "EVENT_INIT" (phone on USB) and "EVENT_RECONNECT" (reconnect, failed step), g_hEventInit and
 // g_hEventReconnect: auto-reset, created non-signalled with the engine session, before main; they
