@@ -37,12 +37,13 @@ void Show(CWceUiLayer* pLayer, BOOL bShow) {
 // Reconnecting makes sense only once the phone's ADB side answered (CNXN) and every channel of
 // the last attempt is closed.
 bool CanReconnect() {
-  return GetChannelConnectMask() == 0 && IsPhoneLinkConnected();
+  return GetChannelConnectMask() == 0 && Corvane_Adb_IsConnected();
 }
 
 // A projection runs in the foreground: leaving now would pull the picture from under the driver.
 bool IsProjecting() {
-  return IsPhoneChannelConnected(1) && IsPhoneLinkConnected() && g_CorvaneAppFlags.m_bPhoneForeground;
+  return Corvane_Adb_IsChannelConnected(1) && Corvane_Adb_IsConnected() &&
+         g_CorvaneAppFlags.m_bPhoneForeground;
 }
 
 }  // namespace
@@ -358,10 +359,10 @@ void CMainDlg::OnChildClick(CWceUiLayer* pChild) {
       EngineLog("!!!!!!! btnReShow hEvtStart 0X%x \n", LogHex(g_hEventReconnect));
       KillTimer(TIMER_ID_SETTLE_STATE);
     } else if (!g_CorvaneAppFlags.m_bPhoneForeground) {
-      StartPhoneAppService();
+      Corvane_Adb_Shell(kAdbAppStartService);
     }
   } else if (pChild->IsEqualName(u"btn_calling_hide")) {
-    StartPhoneAppService();
+    Corvane_Adb_Shell(kAdbAppStartService);
   } else if (pChild->IsEqualName(u"btnhelp")) {
     RunHelp();
   } else if (pChild->IsEqualName(u"btnExithelp")) {

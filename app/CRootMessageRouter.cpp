@@ -42,7 +42,7 @@ bool CRootMessageRouter::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     CorvaneSendData* sender = Sender();
     if (lParam != g_nPhoneFrameRate && sender) sender->SendFrameRateChange(static_cast<int>(lParam));
   } else if (msg == INNER_MSG_PHONE_CORVANE_EXIT) {
-    DisconnectAllPhoneChannels();
+    Corvane_Adb_TcpDisconnect(kAdbAllChannels);
     PostMessageW(m_hWnd, MESSAGE_CMD_REV, 0, kCmdBackground);
   } else if (msg == WMMSG_CORVANE_USB_OUT) {
     if (lParam == 1) {
@@ -71,7 +71,7 @@ bool CRootMessageRouter::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return false;
   } else if (msg == NMSG_CORVANE_SHOWHIDE) {
     EngineLog("!!!!!!!  NMSG_CORVANE_PCODE_SHOWHIDE  bDeviceIn=%d   bConnected=%d  (0x%x,0x%x )\n",
-              IsPhoneLinkConnected(), IsPhoneChannelConnected(1), static_cast<unsigned>(wParam),
+              Corvane_Adb_IsConnected(), Corvane_Adb_IsChannelConnected(1), static_cast<unsigned>(wParam),
               static_cast<unsigned>(lParam));
     if (lParam == 1) {
       g_CorvaneAppFlags.m_bWindowShown = 1;

@@ -17,23 +17,18 @@
 #include "engine/CorvaneSendData.h"
 #include "engine/CorvaneWindowMessages.h"
 #include "engine/DibBmp.h"
-#include "engine/EngineLog.h"
 #include "engine/CorvanePicture.h"
+#include "engine/EngineLog.h"
 #include "engine/HuInfo.h"
 #include "engine/SystemInitThread.h"
 
-// The driver's installation, by the link's own names: the program's start-up marks its first start
-// (which unloads "ADB1:") and registers the driver; the connection screen switches the USB
-// mass-storage client off while a phone is projected, and the root window back on at its end.
+// The shell's own calls into the phone link, by the link's own names:
+// - the link's answers, Corvane_Adb_IsConnected and Corvane_Adb_IsChannelConnected; every channel
+//   closed by Corvane_Adb_TcpDisconnect(kAdbAllChannels) when the phone side went away while USB
+//   stayed in; the phone app's start asked for again by Corvane_Adb_Shell(kAdbAppStartService)
+//   ("btn_calling_hide", the reconnect buttons);
+// - the driver's installation: the program's start-up marks its first start (which unloads
+//   "ADB1:") and registers the driver; the connection screen switches the USB mass-storage client
+//   off while a phone is projected, and the root window back on at its end.
+#include "phonelink/CorvaneAdb.h"
 #include "phonelink/DriverInstall.h"
-
-// ---- the shell's own calls into the phone link
-// The link's own answers, non-zero while up: the phone's ADB connection (its CNXN came)...
-int IsPhoneLinkConnected();
-// ... and channel c (0..5).
-int IsPhoneChannelConnected(int channel);
-// Every channel closed (the phone side went away while USB stayed in).
-void DisconnectAllPhoneChannels();
-// The phone app's start service asked for again through the phone's shell ("btn_calling_hide",
-// the reconnect buttons).
-void StartPhoneAppService();
