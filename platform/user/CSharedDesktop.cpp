@@ -22,8 +22,9 @@
 
 namespace {
 const uintptr_t kFirstInProcess = 0x10000;
-// A program's pid sits above the bits of its window counter.
-const int kProcessShift = 24;
+// A program's slot on the bus sits above the bits of its window counter, within 32 bits: a handle
+// is a pointer-sized word, and the head unit's pointers are 32 bits wide.
+const int kSlotShift = 24;
 const UINT kFirstRegistered = 0xC000;
 const UINT kLastRegistered = 0xFFFF;
 
@@ -56,12 +57,16 @@ bool IsAlive(DWORD pid) {
   return kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
 }
 
+UINT SlotOfHandle(HWND hwnd) {
+  return static_cast<UINT>((reinterpret_cast<uintptr_t>(hwnd) >> kSlotShift) & kLastSlot);
+}
+
 uintptr_t FirstHandle() {
-  return kFirstInProcess + (static_cast<uintptr_t>(getpid()) << kProcessShift);
+  return kFirstInProcess + (static_cast<uintptr_t>(CSharedDesktop::GetInstance().Slot()) << kSlotShift);
 }
 
 bool IsLocal(HWND hwnd) {
-  return ProcessOfHandle(hwnd) == static_cast<DWORD>(getpid());
+  return SlotOfHandle(hwnd) == CSharedDesktop::GetInstance().Slot();
 }
 
 UINT RegisterMessage(LPCWSTR name) {
@@ -135,7 +140,7 @@ const DesktopDriver* SharedDesktopDriver() {
 }
 
 DWORD ProcessOfHandle(HWND hwnd) {
-  return static_cast<DWORD>(reinterpret_cast<uintptr_t>(hwnd) >> kProcessShift);
+  return CSharedDesktop::GetInstance().ProcessOfSlot(SlotOfHandle(hwnd));
 }
 
 CSharedDesktop& CSharedDesktop::GetInstance() {
@@ -146,7 +151,7 @@ CSharedDesktop& CSharedDesktop::GetInstance() {
 
 UINT CSharedDesktop::Register(LPCWSTR name) {
   if (name == nullptr || name[0] == 0) return 0;
-  const std::string bus = wce::GetBusDir();
+  const std::string bus = Bus();
   std::lock_guard<std::mutex> lock(m_Lock);
   for (size_t i = 0; i < m_Names.size(); ++i) {
     if (_wcsicmp(m_Names[i].c_str(), name) == 0) return kFirstRegistered + static_cast<UINT>(i);
@@ -165,9 +170,80 @@ UINT CSharedDesktop::Register(LPCWSTR name) {
   return kFirstRegistered + static_cast<UINT>(m_Names.size() - 1);
 }
 
+UINT CSharedDesktop::Slot() {
+  std::call_once(m_SlotOnce, [this] { m_nSlot = TakeSlot(wce::GetBusDir()); });
+  return m_nSlot;
+}
+
+std::string CSharedDesktop::Bus() {
+  const std::string bus = wce::GetBusDir();
+  const UINT slot = Slot();
+  std::lock_guard<std::mutex> lock(m_SlotLock);
+  if (slot == 0 || std::find(m_SlotBuses.begin(), m_SlotBuses.end(), bus) != m_SlotBuses.end()) return bus;
+  // A process whose root changed (tests do) keeps its windows' slot on the new bus too.
+  m_SlotBuses.push_back(bus);
+  if (!HoldSlot(bus, slot))
+    wce::DebugPrint("!!!!!!! bus: slot %u of %s is another program's\r\n", slot, bus.c_str());
+  return bus;
+}
+
+UINT CSharedDesktop::TakeSlot(const std::string& bus) {
+  const std::string dir = bus + "/slots";
+  mkdir(dir.c_str(), 0777);
+  // The search starts after the slot taken last, so a slot freed by an ended program is the last
+  // one taken again, and a stale handle of that program is unlikely to name a new program's window.
+  CLockedFile next(dir + "/next");
+  if (next.Fd() < 0) return 0;
+  char text[16] = {};
+  lseek(next.Fd(), 0, SEEK_SET);
+  const ssize_t n = read(next.Fd(), text, sizeof text - 1);
+  UINT start = n > 0 ? static_cast<UINT>(std::strtoul(text, nullptr, 10)) : kFirstSlot;
+  if (start < kFirstSlot || start > kLastSlot) start = kFirstSlot;
+  for (UINT i = 0; i <= kLastSlot - kFirstSlot; ++i) {
+    const UINT slot = kFirstSlot + (start - kFirstSlot + i) % (kLastSlot - kFirstSlot + 1);
+    if (!HoldSlot(bus, slot)) continue;
+    const std::string after = std::to_string(slot == kLastSlot ? kFirstSlot : slot + 1);
+    if (ftruncate(next.Fd(), 0) == 0 && lseek(next.Fd(), 0, SEEK_SET) == 0 &&
+        write(next.Fd(), after.data(), after.size()) < 0) {
+      // The next program starts its search lower: nothing else changes.
+    }
+    std::lock_guard<std::mutex> lock(m_SlotLock);
+    m_SlotBuses.push_back(bus);
+    return slot;
+  }
+  wce::DebugPrint("!!!!!!! bus: all %u program slots of %s are taken\r\n", kLastSlot, dir.c_str());
+  return 0;
+}
+
+bool CSharedDesktop::HoldSlot(const std::string& bus, UINT slot) {
+  const std::string dir = bus + "/slots";
+  mkdir(dir.c_str(), 0777);
+  const std::string path = dir + "/" + std::to_string(slot);
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  const std::string pid = std::to_string(getpid());
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ftruncate(fd, 0) != 0 ||
+      write(fd, pid.data(), pid.size()) != static_cast<ssize_t>(pid.size())) {
+    close(fd);
+    return false;
+  }
+  // Never closed: the lock holds the slot until the process ends, whatever way it ends.
+  return true;
+}
+
+DWORD CSharedDesktop::ProcessOfSlot(UINT slot) {
+  const std::string bus = Bus();
+  if (slot == 0) return 0;
+  if (slot == Slot()) return static_cast<DWORD>(getpid());
+  std::ifstream in(bus + "/slots/" + std::to_string(slot));
+  unsigned long pid = 0;
+  if (!(in >> pid) || pid > 0xFFFFFFFFul) return 0;
+  return static_cast<DWORD>(pid);
+}
+
 std::u16string CSharedDesktop::Name(UINT msg) {
   if (msg < kFirstRegistered || msg > kLastRegistered) return std::u16string();
-  const std::string bus = wce::GetBusDir();
+  const std::string bus = Bus();
   std::lock_guard<std::mutex> lock(m_Lock);
   if (msg - kFirstRegistered >= m_Names.size()) {
     CLockedFile file(bus + "/messages");
@@ -177,7 +253,7 @@ std::u16string CSharedDesktop::Name(UINT msg) {
 }
 
 void CSharedDesktop::Publish(const std::vector<PublishedWindow>& windows) {
-  const std::string bus = wce::GetBusDir();
+  const std::string bus = Bus();
   std::lock_guard<std::mutex> lock(m_Lock);
   if (!windows.empty() && !OpenLocked()) return;
   mkdir((bus + "/windows").c_str(), 0777);
@@ -209,7 +285,7 @@ bool CSharedDesktop::FindOther(LPCWSTR className, LPCWSTR title, HWND only, Publ
 
 std::vector<PublishedWindow> CSharedDesktop::ListOther(DWORD only) {
   std::vector<PublishedWindow> windows;
-  const std::string bus = wce::GetBusDir();
+  const std::string bus = Bus();
   const std::string dir = bus + "/windows";
   DIR* listing = opendir(dir.c_str());
   if (listing == nullptr) return windows;
@@ -245,7 +321,7 @@ std::vector<PublishedWindow> CSharedDesktop::ListOther(DWORD only) {
 }
 
 bool CSharedDesktop::SendTo(DWORD pid, UINT kind, const MSG& msg) {
-  const std::string bus = wce::GetBusDir();
+  const std::string bus = Bus();
   sockaddr_un addr;
   if (pid == 0 || !FillAddress(SocketPath(bus, pid), &addr)) return false;
   const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -262,7 +338,7 @@ bool CSharedDesktop::SendTo(DWORD pid, UINT kind, const MSG& msg) {
 }
 
 void CSharedDesktop::BroadcastOther(const MSG& msg) {
-  const std::string bus = wce::GetBusDir();
+  const std::string bus = Bus();
   DIR* listing = opendir(bus.c_str());
   if (listing == nullptr) return;
   std::vector<DWORD> pids;
@@ -278,14 +354,14 @@ void CSharedDesktop::BroadcastOther(const MSG& msg) {
 }
 
 void CSharedDesktop::Forget(DWORD pid) {
-  const std::string bus = wce::GetBusDir();
+  const std::string bus = Bus();
   unlink(SocketPath(bus, pid).c_str());
   unlink(WindowsFile(bus, pid).c_str());
 }
 
 bool CSharedDesktop::OpenLocked() {
   if (m_nSocket >= 0) return true;
-  const std::string path = SocketPath(wce::GetBusDir(), static_cast<DWORD>(getpid()));
+  const std::string path = SocketPath(Bus(), static_cast<DWORD>(getpid()));
   sockaddr_un addr;
   if (!FillAddress(path, &addr)) {
     wce::DebugPrint("!!!!!!! bus: socket path too long: %s\r\n", path.c_str());

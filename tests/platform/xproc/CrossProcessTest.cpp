@@ -4,6 +4,7 @@
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/KernelHooks.h"
 #include "platform/user/user.h"
+#include "platform/user/DesktopDriver.h"
 #include "platform/user/UserHooks.h"
 #include "tests/app/EngineE2E.h"
 
@@ -12,9 +13,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -273,6 +276,38 @@ TEST(CrossProcess, PostsAndBroadcastsReachTheOtherProgramsWindows) {
   SetLastError(0);
   EXPECT_FALSE(PostMessageW(other, WM_TIMER, 1, reinterpret_cast<LPARAM>(&HostProc)));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+
+  ASSERT_TRUE(PostMessageW(other, WM_CLOSE, 0, 0));
+  EXPECT_EQ(peer.Wait(kReplyMs), 0);
+  DestroyWindow(host);
+}
+
+// A handle is a pointer-sized word, 32 bits on the head unit, and names its program there whatever
+// the program's process id: the peer's id is above 255, so one byte of it would not do.
+TEST(CrossProcess, AHandleNamesItsProgramWithinThirtyTwoBitsWhateverItsProcessId) {
+  const HWND host = MakeHostWindow();
+  ASSERT_NE(host, nullptr);
+  Child peer;
+  const std::vector<std::string> said = StartPeer(&peer, "window XprocWide WideTitle XPROC_READY");
+  ASSERT_EQ(said.size(), 3u);
+  ASSERT_GT(peer.Pid(), 255);
+  const HWND other = HandleOf(said[1]);
+  for (HWND h : {host, other}) EXPECT_LE(reinterpret_cast<uintptr_t>(h), uintptr_t{0xFFFFFFFF});
+  EXPECT_NE(host, other);
+  EXPECT_TRUE(IsWindow(host));
+  EXPECT_TRUE(IsWindow(other));
+  DWORD pid = 0;
+  EXPECT_EQ(GetWindowThreadProcessId(other, &pid), static_cast<DWORD>(peer.Pid()));
+  EXPECT_EQ(pid, static_cast<DWORD>(peer.Pid()));
+  EXPECT_NE(GetWindowThreadProcessId(host, &pid), 0u);
+  EXPECT_EQ(pid, static_cast<DWORD>(getpid()));
+
+  // A program whose id no 24 or 8 bits hold (Linux stops at 2^22; other systems need not): the
+  // handle's slot still leads to it. Slot 255 is the last one a program takes on this bus.
+  const fs::path slots = fs::path(wce::GetBusDir()) / "slots";
+  std::ofstream(slots / "255") << (1u << 24) + 5;
+  EXPECT_EQ(ProcessOfHandle(reinterpret_cast<HWND>(uintptr_t{0xFF010000})), (1u << 24) + 5);
+  fs::remove(slots / "255");
 
   ASSERT_TRUE(PostMessageW(other, WM_CLOSE, 0, 0));
   EXPECT_EQ(peer.Wait(kReplyMs), 0);
