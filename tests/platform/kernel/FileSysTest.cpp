@@ -93,6 +93,33 @@ TEST_F(FileSys, WriteThenReadThroughHandles) {
   EXPECT_EQ(WaitForSingleObject(w, 0), WAIT_FAILED);
 }
 
+// A file past 4 GiB (sparse: it takes no room), such as a recording or a map on the card: a 32-bit
+// program built without 64-bit file offsets cannot even open it (EOVERFLOW).
+TEST_F(FileSys, AFileOverFourGibibytesOpensAndSeeksInBothHalves) {
+  const uint64_t kSize = (uint64_t{5} << 30) + 3;
+  {
+    std::ofstream(root + "/big.dat", std::ios::binary);
+    std::filesystem::resize_file(root + "/big.dat", kSize);
+  }
+  HANDLE h = CreateFileW(u"\\big.dat", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD high = 0;
+  EXPECT_EQ(GetFileSize(h, &high), (1u << 30) + 3);
+  EXPECT_EQ(high, 1u);
+  LONG moveHigh = 1;
+  EXPECT_EQ(SetFilePointer(h, 1 << 30, &moveHigh, FILE_BEGIN), 1u << 30);
+  EXPECT_EQ(moveHigh, 1);
+  DWORD done = 0;
+  EXPECT_TRUE(WriteFile(h, "end", 3, &done, nullptr));
+  EXPECT_EQ(done, 3u);
+  moveHigh = -1;
+  EXPECT_EQ(SetFilePointer(h, -3, &moveHigh, FILE_END), 1u << 30);
+  char buf[4] = {};
+  EXPECT_TRUE(ReadFile(h, buf, 3, &done, nullptr));
+  EXPECT_EQ(std::string(buf, done), "end");
+  EXPECT_TRUE(CloseHandle(h));
+}
+
 TEST_F(FileSys, DispositionsAndTheirErrors) {
   WriteHostFile(root + "/a.txt", "abcdef");
   struct Case {
