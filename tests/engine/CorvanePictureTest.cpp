@@ -335,8 +335,7 @@ TEST_F(CorvanePictureTest, TheLibraryBesideTheProgramComesFirst) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.m_strExpected);
-    if (c.m_pszPresent != nullptr)
-      fs::copy_file("/usr/lib/x86_64-linux-gnu/libturbojpeg.so.0", root / "App" / c.m_pszPresent);
+    if (c.m_pszPresent != nullptr) fs::copy_file(TURBOJPEG_LIBRARY, root / "App" / c.m_pszPresent);
     EXPECT_EQ(DecJpg_Init(), 1);
     EXPECT_EQ(DecJpg_LoadedPath(), c.m_strExpected);
     EXPECT_EQ(DecJpg_Init(), 0);  // already loaded

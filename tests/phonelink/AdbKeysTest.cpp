@@ -141,10 +141,11 @@ TEST_F(AdbKeysTest, SignaturesVerifyWithTheOfferedPublicKeys) {
     ASSERT_TRUE(ParseAdbText(text, &rec));
     EXPECT_EQ(rec.m_nWords, 64u);
     EXPECT_EQ(rec.m_nE, 65537u);
-    // n0inv * n[0] = -1 mod 2^32
-    EXPECT_EQ(
-        static_cast<uint32_t>(rec.m_nN0Inv * static_cast<uint32_t>(BN_mod_word(rec.m_pN, 0x100000000ull))),
-        0xFFFFFFFFu);
+    // n0inv * n[0] = -1 mod 2^32; n[0] by masking, as a BN_ULONG holds 32 bits on the head unit.
+    BIGNUM* n0 = BN_dup(rec.m_pN);
+    ASSERT_EQ(BN_mask_bits(n0, 32), 1);
+    EXPECT_EQ(static_cast<uint32_t>(rec.m_nN0Inv * static_cast<uint32_t>(BN_get_word(n0))), 0xFFFFFFFFu);
+    BN_free(n0);
     BN_CTX* ctx = BN_CTX_new();
     BIGNUM* r2 = BN_new();
     BN_set_bit(r2, 4096);

@@ -15,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Any library of the system serves as the file to load; the JPEG codec is always installed.
-const char kSystemLibraryPath[] = "/usr/lib/x86_64-linux-gnu/libturbojpeg.so.0";
+const char kSystemLibraryPath[] = TURBOJPEG_LIBRARY;
 
 class Library : public ::testing::Test {
  protected:
