@@ -38,13 +38,16 @@ int WavPlay::AllocChunks(int size, int count) {
   if (count > kMaxChunks) count = kMaxChunks;
   if (size <= kHeaderRoom || count <= 0) return 0;
   delete[] m_pmem;
-  m_pmem = new (std::nothrow) BYTE[static_cast<size_t>(size) * count];
+  // Each chunk starts with its header, so chunks lie a header's alignment apart whatever the size
+  // asked for: a header at an odd address faults on the head unit's processor.
+  const size_t stride = (static_cast<size_t>(size) + alignof(WAVEHDR) - 1) & ~(alignof(WAVEHDR) - 1);
+  m_pmem = new (std::nothrow) BYTE[stride * count];
   if (m_pmem == nullptr) return 0;
-  std::memset(m_pmem, 0, static_cast<size_t>(size) * count);
+  std::memset(m_pmem, 0, stride * count);
   m_nBlocksize = size;
   m_nChunkCount = count;
   m_nTotalSize = size * count;
-  for (int i = 0; i < count; ++i) m_aChunk[i] = m_pmem + static_cast<size_t>(i) * size;
+  for (int i = 0; i < count; ++i) m_aChunk[i] = m_pmem + static_cast<size_t>(i) * stride;
   return 1;
 }
 

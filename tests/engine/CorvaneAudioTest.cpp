@@ -252,6 +252,28 @@ TEST_F(CorvaneAudioTest, WrittenChunksComeBackToTheFreeList) {
   EXPECT_EQ(play.GetHandle(), nullptr);
   EXPECT_EQ(play.Close(), 1);
 }
+// Whatever size a chunk is asked with, its header is where a header may be on the head unit's
+// processor, and its audio data takes the rest of the chunk without reaching the next one.
+TEST_F(CorvaneAudioTest, EveryChunkHeaderIsAlignedWhateverTheChunkSize) {
+  for (int size : {6272, 1001, WavPlay::kHeaderRoom + 1}) {
+    SCOPED_TRACE(size);
+    WavPlay play(16000, 1, 16, 0);
+    ASSERT_EQ(play.AllocChunks(size, 3), 1);
+    ASSERT_EQ(play.Open(), 1);
+    for (int i = 0; i < 3; ++i) {
+      const WAVEHDR* hdr = play.GetChunkHeader(i);
+      EXPECT_EQ(reinterpret_cast<uintptr_t>(hdr) % alignof(WAVEHDR), 0u) << i;
+      EXPECT_EQ(hdr->dwBufferLength, static_cast<DWORD>(size - WavPlay::kHeaderRoom));
+      if (i > 0) {
+        const BYTE* end =
+            reinterpret_cast<const BYTE*>(play.GetChunkHeader(i - 1)->lpData) + hdr->dwBufferLength;
+        EXPECT_LE(end, reinterpret_cast<const BYTE*>(hdr)) << i;
+      }
+    }
+    EXPECT_EQ(play.Close(), 1);
+  }
+}
+
 // The wave-out callback runs on the audio system's thread and asks whether a player exists while
 // the voice thread makes and frees players. Every chunk handed back is either returned to its
 // player's free list or logged as arriving with no player; under ThreadSanitizer the two threads
