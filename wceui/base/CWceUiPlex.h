@@ -4,11 +4,16 @@
 
 #include "platform/kernel/wcetypes.h"
 
+#include <cstddef>
+
 struct CWceUiPlex {
   CWceUiPlex* m_pNext;
 
-  // The nodes follow the chain link.
-  void* data() { return this + 1; }
+  // Where the nodes start: past the chain link, at the alignment of any node (8 bytes on the head
+  // unit, where the link is 4 and a node with a 64-bit member must not sit at 4).
+  static constexpr size_t kDataOffset =
+      (sizeof(CWceUiPlex*) + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
+  void* data() { return reinterpret_cast<BYTE*>(this) + kDataOffset; }
 
   // A block of nMax nodes of cbElement bytes, linked at the head of the chain; nullptr when memory
   // ran out or the size does not fit 32 bits (the chain is then unchanged).
@@ -20,6 +25,7 @@ struct CWceUiPlex {
   // linked into pHead. A node's first member is its link (pNext). nullptr when memory ran out.
   template <class TNode>
   static TNode* TakeNode(CWceUiPlex*& pHead, TNode*& pFreeList, UINT nMax) {
+    static_assert(alignof(TNode) <= alignof(std::max_align_t), "a block aligns its nodes to max_align_t");
     if (pFreeList == nullptr) {
       CWceUiPlex* pBlock = Create(pHead, nMax, sizeof(TNode));
       if (pBlock == nullptr) return nullptr;

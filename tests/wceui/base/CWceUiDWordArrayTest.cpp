@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -68,6 +69,24 @@ TEST(CWceUiPlexTest, BlocksChainAtTheHeadAndFreeTogether) {
   EXPECT_EQ(pSecond->m_pNext, pFirst);
   EXPECT_EQ(CWceUiPlex::Create(pHead, 0x10000, 0x10000), nullptr);
   EXPECT_EQ(pHead, pSecond);
+  pHead->FreeDataChain();
+}
+
+// A node with a 64-bit member needs 8-byte alignment on the head unit, whose chain link is 4 bytes.
+TEST(CWceUiPlexTest, NodesAreAlignedForTheirWidestMember) {
+  struct SWideNode {
+    SWideNode* m_pNext;
+    int64_t m_nValue;
+    double m_fWeight;
+  };
+  CWceUiPlex* pHead = nullptr;
+  SWideNode* pFree = nullptr;
+  for (int i = 0; i < 7; ++i) {
+    SWideNode* p = CWceUiPlex::TakeNode(pHead, pFree, 3);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % alignof(SWideNode), 0u) << i;
+    p->m_nValue = i;
+  }
   pHead->FreeDataChain();
 }
 
