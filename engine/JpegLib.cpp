@@ -35,6 +35,16 @@ bool Resolve(Fn* fn, LPCWSTR name) {
   return *fn != nullptr;
 }
 
+// TurboJPEG leaves its decompressor in the middle of a picture when it fails on one (the header
+// reader returns without aborting it), and every later call on that handle then fails the same way:
+// after a failure the handle is replaced, so a bad picture costs that picture alone.
+void ReplaceDecompressor() {
+  if (Table().m_pDecompressor == nullptr) return;
+  if (Table().tjDestroy != nullptr) Table().tjDestroy(Table().m_pDecompressor);
+  Table().m_pDecompressor = nullptr;
+  DecJpg_CreateDecompressor();
+}
+
 // Scaled size TurboJPEG gives for the factor n/8.
 int Scaled(int dim, int n) {
   return (dim * n + 7) / 8;
@@ -123,6 +133,7 @@ BYTE* DecodeJpgToSurface(const BYTE* jpeg, DWORD size, int width, int height) {
                                   &jpegHeight, &subsamp) != 0 ||
       jpegWidth <= 0 || jpegHeight <= 0) {
     EngineLog(" DeCode Mem Picture Error  ( %d )  \r\n", -1);
+    ReplaceDecompressor();
     return nullptr;
   }
   // Never more than the surface holds: the picture is scaled down by the largest factor n/8 that
@@ -165,6 +176,7 @@ BYTE* DecodeJpgToSurface(const BYTE* jpeg, DWORD size, int width, int height) {
   }
   if (r != 0) {
     EngineLog(" DeCode Mem Picture Error  ( %d )  \r\n", r);
+    ReplaceDecompressor();
     return nullptr;
   }
   g_CorvaneEngineSession.m_Picture.m_nDecodedWidth = w;

@@ -300,6 +300,38 @@ TEST_F(CorvanePictureTest, RefusedDecodes) {
   EXPECT_EQ(DecJpg_CreateDecompressor(), 0);
 }
 
+// A bad picture costs itself alone: the good picture after it decodes, whatever the bad one left
+// the decoder in.
+TEST_F(CorvanePictureTest, AGoodPictureDecodesAfterEveryBadOne) {
+  const std::vector<uint8_t> good = MakeJpeg(320, 240);
+  std::vector<uint8_t> startThenNoise{0xFF, 0xD8};
+  uint32_t seed = 12345;
+  for (int i = 0; i < 4000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    startThenNoise.push_back(static_cast<uint8_t>(seed >> 24));
+  }
+  const std::vector<uint8_t> cutShort(good.begin(),
+                                      good.begin() + static_cast<std::ptrdiff_t>(good.size() / 3));
+  const std::vector<uint8_t> headerOnly(good.begin(), good.begin() + 200);
+  const struct {
+    const char* m_pszName;
+    std::vector<uint8_t> m_Bytes;
+  } bad[] = {
+      {"the start marker, then noise", startThenNoise},
+      {"a picture cut short", cutShort},
+      {"the headers alone", headerOnly},
+      {"no picture at all", std::vector<uint8_t>(100, 0x42)},
+  };
+  for (const auto& b : bad) {
+    SCOPED_TRACE(b.m_pszName);
+    DecodeJpgToSurface(b.m_Bytes.data(), static_cast<DWORD>(b.m_Bytes.size()), 800, 480);
+    for (int i = 0; i < 2; ++i) {
+      ASSERT_NE(DecodeJpgToSurface(good.data(), static_cast<DWORD>(good.size()), 800, 480), nullptr) << i;
+      EXPECT_TRUE(IsColour(PixelAt(DibBmp::GetInstance(), 80, 60), Rgb{255, 0, 0}));
+    }
+  }
+}
+
 TEST_F(CorvanePictureTest, PaintsTheSurfaceOntoAWindow) {
   std::vector<uint8_t> jpeg = MakeJpeg(800, 480);
   ASSERT_NE(DecodeJpgToSurface(jpeg.data(), static_cast<DWORD>(jpeg.size()), 800, 480), nullptr);
