@@ -16,6 +16,9 @@ namespace phonesim {
 namespace {
 constexpr int kPollTickMs = 50;
 constexpr uint32_t kOversizeLength = 5000;
+// "XXXX": no ADB, old or new, has this command.
+constexpr uint32_t kUnknownCommand = 0x58585858;
+constexpr uint32_t kHugeLength = 0x7FFFFFFF;
 }  // namespace
 
 CAdbDevice::CAdbDevice(std::unique_ptr<CSimConnection> conn, const SPhoneContext& ctx)
@@ -159,6 +162,10 @@ void CAdbDevice::After(int ms, std::function<void()> fn) {
 
 bool CAdbDevice::Send(const CAdbPacket& p) {
   if (m_pConn->Dropped()) return false;
+  if (m_bMuted) {
+    m_Ctx.m_pRecord->Event("muted: " + CAdbPacket::CommandName(p.m_nCommand) + " not sent");
+    return true;
+  }
   m_Ctx.m_pRecord->Packet(false, p);
   std::vector<uint8_t> bytes = p.Encode();
   return m_pConn->Send(bytes.data(), bytes.size());
@@ -303,6 +310,7 @@ void CAdbDevice::HandleOpen(const CAdbPacket& p) {
     m_Ctx.m_pRecord->Violation("OPEN \"" + service + "\" with host id 0; ignored");
     return;
   }
+  m_nHighestHostId = std::max(m_nHighestHostId, p.m_nArg0);
   if (!Step("open:" + service, 0)) return;
   if (m_Ctx.m_pFaults->IsSilent(service)) {
     m_Ctx.m_pRecord->Event("silent service \"" + service + "\": no answer");
@@ -430,6 +438,15 @@ bool CAdbDevice::Step(const std::string& step, uint32_t stream_id) {
       case EFaultKind::BadMagic:
       case EFaultKind::Oversize:
       case EFaultKind::StaleWrte:
+      case EFaultKind::OverMax:
+      case EFaultKind::BadCheck:
+      case EFaultKind::BadCommand:
+      case EFaultKind::UnopenedWrte:
+      case EFaultKind::UnopenedOkay:
+      case EFaultKind::SecondCnxn:
+      case EFaultKind::AuthToken:
+      case EFaultKind::CutShort:
+      case EFaultKind::HugeLength:
         InjectFault(static_cast<int>(f.m_Kind), stream_id, f.m_nValue);
         break;
       default:
@@ -460,6 +477,57 @@ void CAdbDevice::InjectFault(int kind, uint32_t stream_id, uint64_t arg) {
       uint32_t stale = arg != 0 ? static_cast<uint32_t>(arg) : m_Ctx.m_pLastClosedHostId->load();
       static const char kText[] = "stale";
       Send(CAdbPacket::Make(A_WRTE, dev, stale, kText, sizeof kText - 1));
+      break;
+    }
+    case EFaultKind::OverMax: {
+      std::vector<uint8_t> body(static_cast<size_t>(MaxSend()) + 1, 'M');
+      Send(CAdbPacket::Make(A_WRTE, dev, host, body.data(), body.size()));
+      break;
+    }
+    case EFaultKind::BadCheck: {
+      static const char kText[] = "check";
+      CAdbPacket p = CAdbPacket::Make(A_WRTE, dev, host, kText, sizeof kText - 1);
+      p.m_nDataCheck += 1;
+      Send(p);
+      break;
+    }
+    case EFaultKind::BadCommand:
+      Send(CAdbPacket::Make(kUnknownCommand, dev, host));
+      break;
+    case EFaultKind::UnopenedWrte:
+    case EFaultKind::UnopenedOkay: {
+      // A device id never handed out and a host id above every one the host opened.
+      uint32_t fresh = m_Ctx.m_pNextId->fetch_add(1);
+      static const char kText[] = "unopened";
+      if (static_cast<EFaultKind>(kind) == EFaultKind::UnopenedWrte)
+        Send(CAdbPacket::Make(A_WRTE, fresh, m_nHighestHostId + 1, kText, sizeof kText - 1));
+      else
+        Send(CAdbPacket::Make(A_OKAY, fresh, m_nHighestHostId + 1));
+      break;
+    }
+    case EFaultKind::SecondCnxn:
+      Send(CAdbPacket::MakeText(A_CNXN, A_VERSION, m_Ctx.m_Config.m_nMaxPayload, m_Ctx.m_Config.m_strBanner));
+      break;
+    case EFaultKind::AuthToken: {
+      std::vector<uint8_t> token(static_cast<size_t>(arg), 'T');
+      Send(CAdbPacket::Make(A_AUTH, ADB_AUTH_TOKEN, 0, token.data(), token.size()));
+      break;
+    }
+    case EFaultKind::CutShort:
+    case EFaultKind::HugeLength: {
+      CAdbPacket p;
+      if (static_cast<EFaultKind>(kind) == EFaultKind::CutShort) {
+        std::vector<uint8_t> body(static_cast<size_t>(arg), 'C');
+        p = CAdbPacket::Make(A_WRTE, dev, host, body.data(), body.size());
+        p.m_Payload.resize(body.size() / 2);
+      } else {
+        p = CAdbPacket::Make(A_WRTE, dev, host);
+        p.m_nDataLength = kHugeLength;
+      }
+      Send(p);
+      m_bMuted = true;
+      m_Ctx.m_pRecord->Event("muted: a packet announced " + std::to_string(p.m_nDataLength) + " bytes, " +
+                             std::to_string(p.m_Payload.size()) + " went out");
       break;
     }
     default:

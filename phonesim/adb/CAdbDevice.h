@@ -122,6 +122,10 @@ class CAdbDevice {
   uint32_t m_nHostVersion = 0;
   uint32_t m_nHostMax = 0;
   std::vector<uint8_t> m_Token;
+  uint32_t m_nHighestHostId = 0;  // of every OPEN so far: a higher one was never opened
+  // After a packet that announced more bytes than followed it, whatever the phone sent would be
+  // read as the rest of that packet: the phone says nothing more on this connection.
+  bool m_bMuted = false;
 };
 
 }  // namespace phonesim

@@ -6,6 +6,10 @@ namespace phonesim {
 
 namespace {
 
+// The longest payload a lie writes: the phone's own hard cap on what it reads.
+constexpr uint64_t kMaxLieLength = 1024 * 1024;
+constexpr uint64_t kDefaultCutShort = 100;
+
 bool ParseUnsigned(const std::string& s, uint64_t* out) {
   if (s.empty() || s.size() > 18) return false;
   for (char c : s)
@@ -28,6 +32,15 @@ const SKindName kKinds[] = {
     {"bad-magic", EFaultKind::BadMagic, true, false},
     {"oversize", EFaultKind::Oversize, true, false},
     {"stale-wrte", EFaultKind::StaleWrte, true, false},
+    {"over-max", EFaultKind::OverMax, true, false},
+    {"bad-check", EFaultKind::BadCheck, true, false},
+    {"bad-command", EFaultKind::BadCommand, true, false},
+    {"unopened-wrte", EFaultKind::UnopenedWrte, true, false},
+    {"unopened-okay", EFaultKind::UnopenedOkay, true, false},
+    {"second-cnxn", EFaultKind::SecondCnxn, true, false},
+    {"auth-token", EFaultKind::AuthToken, true, true},
+    {"cut-short", EFaultKind::CutShort, true, false},
+    {"huge-length", EFaultKind::HugeLength, true, false},
     {"silent", EFaultKind::Silent, false, true},
     {"deaf-close", EFaultKind::DeafClose, false, true},
     {"slow", EFaultKind::Slow, false, true},
@@ -83,6 +96,16 @@ bool CFaultPlan::Add(const std::string& rule, std::string* error) {
     case EFaultKind::Split:
     case EFaultKind::ReplugDelay:
       if (!ParseUnsigned(arg, &f.m_nValue) || f.m_nValue == 0) return fail("needs a positive number");
+      break;
+    case EFaultKind::AuthToken:
+      // Zero is the point of one case (an empty token); more than the hard cap is never read.
+      if (!ParseUnsigned(arg, &f.m_nValue) || f.m_nValue > kMaxLieLength) return fail("needs a length");
+      break;
+    case EFaultKind::CutShort:
+      f.m_nValue = kDefaultCutShort;
+      // Half of one byte is none: at least two, so that some bytes follow the header.
+      if (has_arg && (!ParseUnsigned(arg, &f.m_nValue) || f.m_nValue < 2 || f.m_nValue > kMaxLieLength))
+        return fail("needs a length from 2");
       break;
     case EFaultKind::StaleWrte:
       if (has_arg && !ParseUnsigned(arg, &f.m_nValue)) return fail("bad id");

@@ -6,6 +6,18 @@
 //   bad-magic@STEP        send a packet whose magic is not ~command
 //   oversize@STEP         send a WRTE whose header announces 5000 bytes (and the bytes)
 //   stale-wrte[=ID]@STEP  send a WRTE to a host id that is no longer open
+//   over-max@STEP         send a WRTE one byte longer than the negotiated maximum
+//   bad-check@STEP        send a WRTE whose check word is not its bytes' sum
+//   bad-command@STEP      send a packet of a command word no ADB knows (magic correct)
+//   unopened-wrte@STEP    send a WRTE on a stream neither side ever opened
+//   unopened-okay@STEP    send an OKAY on a stream neither side ever opened
+//   second-cnxn@STEP      send a CNXN again although the connection is up
+//   auth-token=LEN@STEP   send an AUTH token of LEN bytes (0: empty) before the real one
+//   cut-short[=N]@STEP    send a WRTE header announcing N bytes (default 100) and only
+//                         N / 2 of them; then the phone sends nothing more on this
+//                         connection, which stays open
+//   huge-length@STEP      send a WRTE header announcing 2^31-1 bytes and none of them;
+//                         then silent as after cut-short
 //   silent=SERVICE        OPENs of services starting with SERVICE get no answer at all
 //   deaf-close=SERVICE    the host's CLSEs of streams of services starting with SERVICE
 //                         get no answer and the streams stay open (a phone that hangs)
@@ -31,6 +43,15 @@ enum class EFaultKind {
   BadMagic,
   Oversize,
   StaleWrte,
+  OverMax,
+  BadCheck,
+  BadCommand,
+  UnopenedWrte,
+  UnopenedOkay,
+  SecondCnxn,
+  AuthToken,
+  CutShort,
+  HugeLength,
   Silent,
   DeafClose,
   Slow,

@@ -1,4 +1,5 @@
 // Each fault does what it says: a table of faults, each driven by a raw host.
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <functional>
@@ -200,6 +201,162 @@ INSTANTIATE_TEST_SUITE_P(Faults, PhoneSimFaultTest, ::testing::ValuesIn(kCases),
                            return n;
                          });
 
+// The lies a phone can tell in ADB packets. Each fires when the host writes on an echo stream:
+// the lie is the first packet after that WRTE, and then the phone goes on (the OKAY and the
+// echo follow). The words are read byte by byte by the raw host, never by the phone's codec.
+uint32_t ByteSum(const std::string& s) {
+  uint32_t sum = 0;
+  for (unsigned char c : s) sum += c;
+  return sum;
+}
+
+enum class EIds { Stream, Unopened, Connect };
+
+struct SLieCase {
+  const char* rule;
+  uint32_t cmd;
+  // The echo stream's ids; a device id never given with host id 2, never opened; or a CNXN's
+  // version 0x01000000 and the phone's maximum, 262144 by default.
+  EIds ids;
+  std::string payload;
+  uint32_t check_extra;  // added to the payload's byte sum in the check word
+};
+
+TEST_F(PhoneSimFixture, AdbLiesComeOnceAndThePhoneGoesOn) {
+  const std::string banner_start = "device::";
+  const SLieCase cases[] = {
+      // The host's CNXN announced 4096: one byte more than may come.
+      {"over-max@wrte:tcp:9000", kWRTE, EIds::Stream, std::string(4097, 'M'), 0},
+      {"bad-check@wrte:tcp:9000", kWRTE, EIds::Stream, "check", 1},
+      {"bad-command@wrte:tcp:9000", 0x58585858, EIds::Stream, "", 0},
+      {"unopened-wrte@wrte:tcp:9000", kWRTE, EIds::Unopened, "unopened", 0},
+      {"unopened-okay@wrte:tcp:9000", kOKAY, EIds::Unopened, "", 0},
+      {"second-cnxn@wrte:tcp:9000", kCNXN, EIds::Connect, "", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rule);
+    m_host.Close();
+    m_sim.Stop();
+    m_options.m_Faults = {c.rule};
+    StartSim();
+    m_sim.Endpoints().Register(9000, [] { return std::make_shared<CEchoEndpoint>(); });
+    ConnectOnline(4096);
+    SRawPacket okay, lie, p;
+    ASSERT_TRUE(m_host.Open(1, "tcp:9000", &okay));
+    ASSERT_EQ(okay.cmd, kOKAY);
+    ASSERT_TRUE(m_host.Send(kWRTE, 1, okay.arg0, "ping"));
+    ASSERT_TRUE(m_host.Recv(&lie));
+    EXPECT_EQ(lie.cmd, c.cmd);
+    EXPECT_EQ(lie.magic, ~c.cmd);
+    if (c.ids == EIds::Stream) {
+      EXPECT_EQ(lie.arg0, okay.arg0);
+      EXPECT_EQ(lie.arg1, 1u);
+    } else if (c.ids == EIds::Unopened) {
+      EXPECT_NE(lie.arg0, okay.arg0);
+      EXPECT_NE(lie.arg0, 0u);
+      EXPECT_EQ(lie.arg1, 2u);
+    } else {
+      EXPECT_EQ(lie.arg0, 0x01000000u);
+      EXPECT_EQ(lie.arg1, 262144u);
+    }
+    if (c.cmd == kCNXN) {
+      // The same CNXN as the first, with the phone's banner.
+      EXPECT_EQ(lie.Text().compare(0, banner_start.size(), banner_start), 0) << lie.Text();
+    } else {
+      EXPECT_EQ(lie.len, c.payload.size());
+      EXPECT_EQ(lie.Text(), c.payload);
+    }
+    EXPECT_EQ(lie.check, ByteSum(lie.Text()) + c.check_extra);
+    // The phone goes on: the WRTE is acknowledged and echoed.
+    ASSERT_TRUE(m_host.Recv(&p));
+    EXPECT_EQ(p.cmd, kOKAY);
+    ASSERT_TRUE(m_host.RecvUntil(kWRTE, &p));
+    EXPECT_EQ(p.Text(), "ping");
+    std::vector<std::string> events = m_sim.Record().Events();
+    EXPECT_NE(std::find(events.begin(), events.end(), std::string("fault ") + c.rule + " at wrte:tcp:9000"),
+              events.end());
+  }
+}
+
+// A header that announces more than follows: the host's reader is mid-packet for good, so the
+// phone says nothing more on the connection and leaves it open.
+TEST_F(PhoneSimFixture, AdbLiesThatCutAPacketLeaveTheConnectionOpenAndSilent) {
+  const struct {
+    const char* rule;
+    std::vector<uint8_t> length;  // little-endian
+    std::string body;             // what follows the header
+  } cases[] = {
+      {"cut-short@wrte:tcp:9000", {100, 0, 0, 0}, std::string(50, 'C')},
+      {"cut-short=9@wrte:tcp:9000", {9, 0, 0, 0}, std::string(4, 'C')},
+      {"huge-length@wrte:tcp:9000", {0xFF, 0xFF, 0xFF, 0x7F}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rule);
+    m_host.Close();
+    m_sim.Stop();
+    m_options.m_Faults = {c.rule};
+    StartSim();
+    m_sim.Endpoints().Register(9000, [] { return std::make_shared<CEchoEndpoint>(); });
+    ConnectOnline(4096);
+    SRawPacket okay;
+    ASSERT_TRUE(m_host.Open(1, "tcp:9000", &okay));
+    ASSERT_EQ(okay.cmd, kOKAY);
+    ASSERT_TRUE(m_host.Send(kWRTE, 1, okay.arg0, "ping"));
+    std::vector<uint8_t> got;
+    while (got.size() < 24 + c.body.size()) {
+      std::vector<uint8_t> some = m_host.RecvSome(4096, 2000);
+      ASSERT_FALSE(some.empty()) << "after " << got.size() << " bytes";
+      got.insert(got.end(), some.begin(), some.end());
+    }
+    ASSERT_EQ(got.size(), 24 + c.body.size());
+    EXPECT_EQ(std::vector<uint8_t>(got.begin(), got.begin() + 4), (std::vector<uint8_t>{'W', 'R', 'T', 'E'}));
+    EXPECT_EQ(got[4], okay.arg0 & 0xFF);
+    EXPECT_EQ(got[8], 1);
+    EXPECT_EQ(std::vector<uint8_t>(got.begin() + 12, got.begin() + 16), c.length);
+    // The magic of WRTE, 0xBAABADA8.
+    EXPECT_EQ(std::vector<uint8_t>(got.begin() + 20, got.begin() + 24),
+              (std::vector<uint8_t>{0xA8, 0xAD, 0xAB, 0xBA}));
+    EXPECT_EQ(std::string(got.begin() + 24, got.end()), c.body);
+    // The OKAY of the host's WRTE is held back, and once the phone has said so no byte came.
+    ASSERT_TRUE(m_sim.Record().WaitFor(
+        [&] {
+          for (const auto& e : m_sim.Record().Events())
+            if (e == "muted: OKAY not sent") return true;
+          return false;
+        },
+        2000));
+    EXPECT_TRUE(m_host.RecvSome(1, 0).empty());
+    EXPECT_TRUE(m_sim.Online());
+  }
+}
+
+// With authentication on, a token of a lying length comes before the real one of 20 bytes.
+TEST_F(PhoneSimFixture, AdbLiesInTheAuthTokenComeBeforeTheRealToken) {
+  const struct {
+    const char* rule;
+    size_t length;
+  } cases[] = {{"auth-token=0@cnxn", 0}, {"auth-token=65536@cnxn", 65536}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rule);
+    m_host.Close();
+    m_sim.Stop();
+    m_options.m_bAuth = true;
+    m_options.m_Faults = {c.rule};
+    StartSim();
+    ASSERT_TRUE(m_host.Connect(m_sim.Port()));
+    SRawPacket lie, token;
+    ASSERT_TRUE(m_host.Handshake(4096, &lie));
+    EXPECT_EQ(lie.cmd, kAUTH);
+    EXPECT_EQ(lie.arg0, 1u);  // a token
+    EXPECT_EQ(lie.len, c.length);
+    EXPECT_EQ(lie.Text(), std::string(c.length, 'T'));
+    ASSERT_TRUE(m_host.Recv(&token));
+    EXPECT_EQ(token.cmd, kAUTH);
+    EXPECT_EQ(token.arg0, 1u);
+    EXPECT_EQ(token.len, 20u);
+  }
+}
+
 TEST_F(PhoneSimFixture, FaultTextsAreCheckedWhenAdded) {
   struct {
     const char* rule;
@@ -220,6 +377,13 @@ TEST_F(PhoneSimFixture, FaultTextsAreCheckedWhenAdded) {
       {"explode@cnxn", false},
       {"split=0", false},
       {"drop@cnxn#0", false},
+      {"auth-token=0@cnxn", true},
+      {"auth-token@cnxn", false},
+      {"auth-token=2000000@cnxn", false},
+      {"cut-short=1@connected", false},
+      {"cut-short@connected", true},
+      {"huge-length=5@connected", false},
+      {"over-max", false},
   };
   for (const auto& c : cases) EXPECT_EQ(m_sim.AddFault(c.rule), c.ok) << c.rule;
 }
