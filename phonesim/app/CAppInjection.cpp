@@ -1,6 +1,7 @@
 #include "phonesim/app/CAppInjection.h"
 
 #include <cstdlib>
+#include <random>
 
 #include "phonesim/app/CAppProtocol.h"
 #include "phonesim_pb/CorvaneBTOOBInfoProto.pb.h"
@@ -20,6 +21,41 @@ constexpr uint32_t kOversizeAudio = 60000;
 constexpr size_t kMaxInjectedLength = 8 * 1024 * 1024;
 constexpr long kMaxBurst = 1000;
 constexpr long kMaxStallMs = 600000;
+constexpr long kMaxFlood = 100000;
+// A lying header is followed by this many of its bytes, unless it announces fewer.
+constexpr uint32_t kLieFollowing = 8;
+constexpr long kDefaultNoise = 1024;
+constexpr long kDefaultSeed = 1;
+// The data type each channel's packages carry: what a lie on that channel pretends to be.
+const uint32_t kChannelTypes[] = {APPMSG_DEVICE_INFO, APPMSG_PICTURE, APPMSG_MUSIC_DATA, APPMSG_TTS_DATA,
+                                  APPMSG_VR_DATA};
+constexpr long kLieChannels = 5;  // the touch channel carries the head unit's packages only
+
+// The top byte of each output of mt19937, whose sequence the C++ standard fixes: the same
+// bytes for a seed on every machine.
+std::vector<uint8_t> SeededBytes(size_t n, uint32_t seed) {
+  std::mt19937 gen(seed);
+  std::vector<uint8_t> out(n);
+  for (auto& b : out) b = static_cast<uint8_t>(gen() >> 24);
+  return out;
+}
+
+// A known message of the phone, well formed, that a bad-message lie breaks.
+bool GoodMessage(uint32_t type, std::vector<uint8_t>* out) {
+  switch (type) {
+    case APPMSG_VERSION_MATCH:  // {matchStatus 1}
+      *out = {0x08, 0x01};
+      return true;
+    case APPMSG_ENCODER_INFO:  // {800, 480, 10}
+      *out = {0x08, 0xA0, 0x06, 0x10, 0xE0, 0x03, 0x18, 0x0A};
+      return true;
+    case APPMSG_FRAME_RATE:  // {10}
+      *out = {0x08, 0x0A};
+      return true;
+    default:
+      return false;
+  }
+}
 
 bool Number(const std::string& s, long min, long max, long* out) {
   if (s.empty()) return false;
@@ -193,17 +229,104 @@ bool CAppInjection::Build(const std::string& what, SAppInjection* out, std::stri
     inj.m_Payload.assign(static_cast<size_t>(len), 0x5A);
   } else if (kind == "oversize") {
     size_t colon = arg.find(':');
-    ok = Number(arg.substr(0, colon), 0, APP_CHANNELS - 1, &a) && a != APP_CH_TOUCH;
+    ok = Number(arg.substr(0, colon), 0, kLieChannels - 1, &a);
     inj.m_nChannel = static_cast<int>(a);
-    static const uint32_t kTypes[] = {APPMSG_DEVICE_INFO, APPMSG_PICTURE, APPMSG_MUSIC_DATA, APPMSG_TTS_DATA,
-                                      APPMSG_VR_DATA};
     static const uint32_t kLengths[] = {kOversizeCommand, kOversizeVideo, kOversizeAudio, kOversizeAudio,
                                         kOversizeAudio};
     long len = ok ? kLengths[a] : 0;
-    if (ok) inj.m_nType = kTypes[a];
+    if (ok) inj.m_nType = kChannelTypes[a];
     if (ok && colon != std::string::npos)
       ok = Number(arg.substr(colon + 1), 1, a == APP_CH_COMMAND ? APP_COMMAND_MAX : kMaxInjectedLength, &len);
     if (ok) inj.m_Payload.assign(static_cast<size_t>(len), 0x5A);
+  } else if (kind == "false-length") {
+    // CH:LEN[:SENT]
+    size_t c1 = arg.find(':'), c2 = c1 == std::string::npos ? c1 : arg.find(':', c1 + 1);
+    ok = c1 != std::string::npos && Number(arg.substr(0, c1), 0, kLieChannels - 1, &a) &&
+         Type(arg.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1),
+              &inj.m_nAnnounced);
+    if (ok) {
+      inj.m_nChannel = static_cast<int>(a);
+      inj.m_nType = kChannelTypes[a];
+      inj.m_bLengthLie = true;
+      ok = !CAppProtocol::IsCommandChannel(inj.m_nChannel) || inj.m_nAnnounced <= APP_COMMAND_MAX;
+      long sent = inj.m_nAnnounced < kLieFollowing ? static_cast<long>(inj.m_nAnnounced) : kLieFollowing;
+      if (ok && c2 != std::string::npos) ok = Number(arg.substr(c2 + 1), 0, kMaxInjectedLength, &sent);
+      if (ok && CAppProtocol::IsCommandChannel(inj.m_nChannel))
+        ok = sent <= static_cast<long>(APP_COMMAND_MAX);
+      if (ok) inj.m_Payload.assign(static_cast<size_t>(sent), 0x5A);
+    }
+  } else if (kind == "garbage") {
+    // CH:N[:SEED]
+    inj.m_Act = SAppInjection::Garbage;
+    size_t c1 = arg.find(':'), c2 = c1 == std::string::npos ? c1 : arg.find(':', c1 + 1);
+    long seed = kDefaultSeed;
+    ok = c1 != std::string::npos && Number(arg.substr(0, c1), 0, APP_CHANNELS - 1, &a) &&
+         Number(arg.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1), 1,
+                kMaxInjectedLength, &b);
+    if (ok && c2 != std::string::npos) ok = Number(arg.substr(c2 + 1), 0, 0x7FFFFFFF, &seed);
+    inj.m_nChannel = static_cast<int>(a);
+    if (ok) inj.m_Payload = SeededBytes(static_cast<size_t>(b), static_cast<uint32_t>(seed));
+  } else if (kind == "bad-picture") {
+    // truncated | huge | tiny | noise[:LEN[:SEED]]
+    inj.m_Act = SAppInjection::Picture;
+    inj.m_nChannel = APP_CH_VIDEO;
+    inj.m_nType = APPMSG_PICTURE;
+    size_t c1 = arg.find(':');
+    inj.m_strText = arg.substr(0, c1);
+    if (inj.m_strText == "noise") {
+      size_t c2 = c1 == std::string::npos ? c1 : arg.find(':', c1 + 1);
+      long len = kDefaultNoise, seed = kDefaultSeed;
+      if (c1 != std::string::npos)
+        ok = Number(arg.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1), 0,
+                    kMaxInjectedLength, &len);
+      if (ok && c2 != std::string::npos) ok = Number(arg.substr(c2 + 1), 0, 0x7FFFFFFF, &seed);
+      // The start-of-image marker, then no JPEG at all.
+      inj.m_Payload = {0xFF, 0xD8};
+      std::vector<uint8_t> noise = SeededBytes(static_cast<size_t>(len), static_cast<uint32_t>(seed));
+      inj.m_Payload.insert(inj.m_Payload.end(), noise.begin(), noise.end());
+    } else {
+      ok = c1 == std::string::npos &&
+           (inj.m_strText == "truncated" || inj.m_strText == "huge" || inj.m_strText == "tiny");
+    }
+  } else if (kind == "bad-message") {
+    // empty | truncated | overlong | wrong-type, [:TYPE] of a known message (default encoder info)
+    size_t c1 = arg.find(':');
+    std::string how = arg.substr(0, c1);
+    inj.m_nType = APPMSG_ENCODER_INFO;
+    if (c1 != std::string::npos) ok = Type(arg.substr(c1 + 1), &inj.m_nType);
+    std::vector<uint8_t> good;
+    ok = ok && GoodMessage(inj.m_nType, &good);
+    if (how == "empty") {
+      inj.m_Payload.clear();
+    } else if (how == "truncated") {
+      // Half the bytes: every known message ends inside a field then.
+      inj.m_Payload.assign(good.begin(), good.begin() + static_cast<long>(good.size() / 2));
+    } else if (how == "overlong") {
+      // The whole message, then zero bytes: a tag of field 0, which no message has.
+      inj.m_Payload = good;
+      inj.m_Payload.insert(inj.m_Payload.end(), 16, 0x00);
+    } else if (how == "wrong-type") {
+      // Field 1 is a number in every known message; here it comes as the text "wrong".
+      inj.m_Payload = {0x0A, 0x05, 'w', 'r', 'o', 'n', 'g'};
+    } else {
+      ok = false;
+    }
+  } else if (kind == "flood") {
+    // [CH/]N[:TYPE] empty frames in one write; by default heartbeats on the video channel.
+    inj.m_Act = SAppInjection::Flood;
+    inj.m_nChannel = APP_CH_VIDEO;
+    inj.m_nType = APPMSG_HEARTBEAT;
+    std::string rest = arg;
+    size_t slash = rest.find('/');
+    if (slash != std::string::npos) {
+      ok = Number(rest.substr(0, slash), 0, kLieChannels - 1, &a);
+      inj.m_nChannel = static_cast<int>(a);
+      if (ok && a != APP_CH_VIDEO) inj.m_nType = kChannelTypes[a];
+      rest = rest.substr(slash + 1);
+    }
+    size_t colon = rest.find(':');
+    ok = ok && Number(rest.substr(0, colon), 1, kMaxFlood, &inj.m_nCount);
+    if (ok && colon != std::string::npos) ok = Type(rest.substr(colon + 1), &inj.m_nType);
   } else if (kind == "burst") {
     inj.m_Act = SAppInjection::Burst;
     inj.m_nChannel = APP_CH_VIDEO;

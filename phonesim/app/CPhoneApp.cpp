@@ -284,6 +284,15 @@ void CPhoneApp::Fire(const SAppInjection& inj) {
       if (m_pRecord) m_pRecord->Event("app ignores " + CAppProtocol::TypeText(inj.m_nIgnored));
       return;
     }
+    case SAppInjection::Garbage:
+      SendGarbage(inj);
+      return;
+    case SAppInjection::Picture:
+      SendBadPicture(inj);
+      return;
+    case SAppInjection::Flood:
+      SendFlood(inj);
+      return;
     case SAppInjection::Write:
       break;
   }
@@ -299,10 +308,20 @@ void CPhoneApp::Fire(const SAppInjection& inj) {
     if (inj.m_nChannel == APP_CH_COMMAND && bToBackground) m_bBackground = true;
     if (inj.m_nChannel == APP_CH_COMMAND && bToForeground) m_bBackground = false;
     Changed();
-    out.push_back(Out(inj.m_nChannel, inj.m_nType,
-                      CAppProtocol::Frame(inj.m_nChannel, inj.m_nType, Timestamp(), inj.m_Payload.data(),
-                                          inj.m_Payload.size())));
+    std::vector<uint8_t> frame = CAppProtocol::Frame(inj.m_nChannel, inj.m_nType, Timestamp(),
+                                                     inj.m_Payload.data(), inj.m_Payload.size());
+    if (inj.m_bLengthLie) {
+      if (CAppProtocol::IsCommandChannel(inj.m_nChannel))
+        CAppProtocol::PutBe16(frame.data(), inj.m_nAnnounced);
+      else
+        CAppProtocol::PutBe32(frame.data(), inj.m_nAnnounced);
+    }
+    out.push_back(Out(inj.m_nChannel, inj.m_nType, std::move(frame)));
   }
+  if (inj.m_bLengthLie && out[0].m_pLink && m_pRecord)
+    m_pRecord->Event("app false-length " + ChannelText(inj.m_nChannel) + " " +
+                     CAppProtocol::TypeText(inj.m_nType) + " announces " + std::to_string(inj.m_nAnnounced) +
+                     " sends " + std::to_string(inj.m_Payload.size()));
   if (writer.owns_lock()) writer.unlock();
   if (!out[0].m_pLink && m_pRecord)
     m_pRecord->Event("app: " + ChannelText(inj.m_nChannel) + " not open; " +
@@ -681,6 +700,66 @@ void CPhoneApp::SendBurst(int count) {
                        std::to_string(h));
   }
   Send(out);
+}
+
+std::shared_ptr<IStreamLink> CPhoneApp::LinkFor(int channel, const char* what) {
+  std::shared_ptr<IStreamLink> link;
+  {
+    std::lock_guard<std::mutex> g(m_Lock);
+    if (m_bRunning) link = m_Channels[channel].m_pLink;
+  }
+  if (!link && m_pRecord)
+    m_pRecord->Event("app: " + ChannelText(channel) + " not open; " + what + " not sent");
+  return link;
+}
+
+void CPhoneApp::SendGarbage(const SAppInjection& inj) {
+  std::shared_ptr<IStreamLink> link = LinkFor(inj.m_nChannel, "garbage");
+  if (!link) return;
+  // One write: the bytes land between two whole frames, whoever else writes on the channel.
+  if (m_pRecord)
+    m_pRecord->Event("app garbage " + ChannelText(inj.m_nChannel) + " " +
+                     std::to_string(inj.m_Payload.size()) + " bytes");
+  link->Write(inj.m_Payload.data(), inj.m_Payload.size());
+}
+
+void CPhoneApp::SendBadPicture(const SAppInjection& inj) {
+  // Between two of the encoder's pictures, and made from the next one's number.
+  std::lock_guard<std::mutex> writer(m_PictureLock);
+  std::shared_ptr<IStreamLink> link = LinkFor(APP_CH_VIDEO, "bad picture");
+  if (!link) return;
+  uint32_t frame = 0;
+  int w = 0, h = 0;
+  {
+    std::lock_guard<std::mutex> g(m_Lock);
+    frame = m_nFrame + 1;
+    w = m_nWidth > 0 ? m_nWidth : APP_DEFAULT_WIDTH;
+    h = m_nHeight > 0 ? m_nHeight : APP_DEFAULT_HEIGHT;
+  }
+  std::vector<uint8_t> jpeg = inj.m_Payload;
+  if (jpeg.empty() && !m_Pictures.BadPicture(inj.m_strText, frame, w, h, &jpeg)) {
+    if (m_pRecord) m_pRecord->Event("app bad-picture " + inj.m_strText + " could not be made");
+    return;
+  }
+  std::vector<uint8_t> bytes =
+      CAppProtocol::StreamFrame(APPMSG_PICTURE, Timestamp(), jpeg.data(), jpeg.size());
+  if (m_pRecord)
+    m_pRecord->Event("app bad-picture " + inj.m_strText + " size " + std::to_string(jpeg.size()));
+  link->Write(bytes.data(), bytes.size());
+}
+
+void CPhoneApp::SendFlood(const SAppInjection& inj) {
+  std::shared_ptr<IStreamLink> link = LinkFor(inj.m_nChannel, "flood");
+  if (!link) return;
+  std::vector<uint8_t> one = CAppProtocol::Frame(inj.m_nChannel, inj.m_nType, Timestamp(), nullptr, 0);
+  std::vector<uint8_t> all;
+  all.reserve(one.size() * static_cast<size_t>(inj.m_nCount));
+  for (long i = 0; i < inj.m_nCount; ++i) all.insert(all.end(), one.begin(), one.end());
+  if (m_pRecord)
+    m_pRecord->Event("app flood " + ChannelText(inj.m_nChannel) + " " + std::to_string(inj.m_nCount) +
+                     " frames " + CAppProtocol::TypeText(inj.m_nType) + " " + std::to_string(all.size()) +
+                     " bytes");
+  link->Write(all.data(), all.size());
 }
 
 void CPhoneApp::SendHeartbeat() {

@@ -130,7 +130,9 @@ class CPhoneApp {
   // unknown=[CH/]TYPE[:LEN], oversize=CH[:LEN], burst=N (N pictures written
   // back-to-back in one write), stall=MS (no picture and no heartbeat for MS
   // ms), ignore=version|settings (that message goes unanswered from then on),
-  // app-death, unplug, adb=RULE.
+  // app-death, unplug, adb=RULE; and the lies false-length=CH:LEN[:SENT],
+  // garbage=CH:N[:SEED], bad-picture=truncated|huge|tiny|noise[:LEN[:SEED]],
+  // bad-message=empty|truncated|overlong|wrong-type[:TYPE], flood=[CH/]N[:TYPE].
   bool Inject(const std::string& what, std::string* error = nullptr);
   bool AddFault(const std::string& rule, std::string* error = nullptr);
   void ClearFaults();
@@ -182,6 +184,12 @@ class CPhoneApp {
   bool SendPicture();
   void SendBurst(int count);
   void SendHeartbeat();
+  // The lies: bytes that are no frame, a picture that is no good JPEG, a run of empty frames.
+  void SendGarbage(const SAppInjection& inj);
+  void SendBadPicture(const SAppInjection& inj);
+  void SendFlood(const SAppInjection& inj);
+  // The channel's stream while the app runs; null (and a record line) when it is not open.
+  std::shared_ptr<IStreamLink> LinkFor(int channel, const char* what);
   std::chrono::milliseconds HeartbeatInterval() const {
     return std::chrono::milliseconds(m_Options.m_nHeartbeatMs > 0 ? m_Options.m_nHeartbeatMs
                                                                   : APP_HEARTBEAT_MS);

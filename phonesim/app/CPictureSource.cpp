@@ -39,6 +39,29 @@ void Fill(std::vector<uint8_t>* rgb, int width, int x0, int y0, int x1, int y1, 
     }
 }
 
+// Rewrites the size in a JPEG's frame header (SOF0 to SOF2: FF C0..C2, length, precision,
+// height, width, all big-endian); false when the markers before it do not hold together.
+bool ClaimSize(std::vector<uint8_t>* jpeg, uint16_t width, uint16_t height) {
+  std::vector<uint8_t>& b = *jpeg;
+  size_t at = 2;  // past the start-of-image marker
+  while (at + 9 <= b.size() && b[at] == 0xFF) {
+    uint8_t marker = b[at + 1];
+    size_t len = (static_cast<size_t>(b[at + 2]) << 8) | b[at + 3];
+    if (marker >= 0xC0 && marker <= 0xC2) {
+      b[at + 5] = static_cast<uint8_t>(height >> 8);
+      b[at + 6] = static_cast<uint8_t>(height);
+      b[at + 7] = static_cast<uint8_t>(width >> 8);
+      b[at + 8] = static_cast<uint8_t>(width);
+      return true;
+    }
+    if (len < 2) return false;
+    at += 2 + len;
+  }
+  return false;
+}
+
+constexpr int kHugeSourceSide = 16;
+
 }  // namespace
 
 CPictureSource::CPictureSource() {
@@ -212,6 +235,26 @@ bool CPictureSource::Picture(uint32_t frame, int width, int height, std::vector<
   }
   *out = m_Cache[index];
   return true;
+}
+
+bool CPictureSource::BadPicture(const std::string& kind, uint32_t frame, int width, int height,
+                                std::vector<uint8_t>* out) {
+  if (kind == "truncated") {
+    if (!Picture(frame, width, height, out)) return false;
+    out->resize(out->size() / 2);
+    return true;
+  }
+  std::lock_guard<std::mutex> g(m_Lock);
+  std::vector<uint8_t> rgb;
+  if (kind == "tiny") {
+    DrawPattern(frame, 1, 1, &rgb);
+    return Encode(rgb, 1, 1, out);
+  }
+  if (kind == "huge") {
+    DrawPattern(frame, kHugeSourceSide, kHugeSourceSide, &rgb);
+    return Encode(rgb, kHugeSourceSide, kHugeSourceSide, out) && ClaimSize(out, APP_HUGE_SIDE, APP_HUGE_SIDE);
+  }
+  return false;
 }
 
 }  // namespace phonesim

@@ -17,6 +17,7 @@
 namespace phonesim {
 
 constexpr int APP_PATTERN_BITS = 24;
+constexpr uint16_t APP_HUGE_SIDE = 65000;
 
 class CPictureSource {
  public:
@@ -34,6 +35,11 @@ class CPictureSource {
 
   // The picture for frame number frame (1, 2, ...) at width x height.
   bool Picture(uint32_t frame, int width, int height, std::vector<uint8_t>* out);
+
+  // A picture that is no good one: "truncated" (the picture of frame cut after half its
+  // bytes), "huge" (a small JPEG whose frame header claims APP_HUGE_SIDE x APP_HUGE_SIDE) or
+  // "tiny" (a whole JPEG of 1 x 1 pixel).
+  bool BadPicture(const std::string& kind, uint32_t frame, int width, int height, std::vector<uint8_t>* out);
 
   // The test pattern's pixels (RGB, 3 bytes a pixel, rows top down).
   static void DrawPattern(uint32_t frame, int width, int height, std::vector<uint8_t>* rgb);

@@ -114,6 +114,15 @@ bool CProjectionHost::Next(int c, SPackage* p, int timeout_ms) {
   }
 }
 
+bool CProjectionHost::Take(int c, size_t n, std::vector<uint8_t>* out, int timeout_ms) {
+  auto until = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (m_rx[c].size() < n)
+    if (Left(until) == 0 || !Pump(Left(until))) return false;
+  out->assign(m_rx[c].begin(), m_rx[c].begin() + static_cast<long>(n));
+  m_rx[c].erase(m_rx[c].begin(), m_rx[c].begin() + static_cast<long>(n));
+  return true;
+}
+
 bool CProjectionHost::NextOfType(int c, uint32_t type, SPackage* p, int timeout_ms) {
   auto until = Clock::now() + std::chrono::milliseconds(timeout_ms);
   while (Next(c, p, Left(until)))

@@ -40,6 +40,8 @@ class CProjectionHost {
   bool Write(int c, const std::vector<uint8_t>& bytes);
   // The next whole package of channel c.
   bool Next(int c, SPackage* p, int timeout_ms = 3000);
+  // The next n bytes of channel c as they came, whatever their headers say.
+  bool Take(int c, size_t n, std::vector<uint8_t>* out, int timeout_ms = 3000);
   // The next package of channel c of this type; others are skipped.
   bool NextOfType(int c, uint32_t type, SPackage* p, int timeout_ms = 3000);
   // True when the phone closed channel c.
