@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,28 @@ class EngineScenario : public EngineE2E {
     }
     EXPECT_EQ(differences, 0u) << "frame " << last.m_nFrame;
   }
+  // The surface comes to show one of the pictures the phone sent after `us` (its record's time),
+  // whichever: the pictures go on while the surface is dumped.
+  void ExpectSurfaceShowsAPictureSentAfter(int64_t us) {
+    phonesim::CPictureSource source;
+    std::map<uint32_t, Bytes> expected;
+    Bytes surface;
+    const auto end = e2e::Clock::now() + std::chrono::seconds(20);
+    for (int n = 0; e2e::MsLeft(end) > 0; ++n) {
+      for (const e2e::SPicture& p : Log().m_Pictures) {
+        Bytes jpeg, bits;
+        if (p.m_nUs <= us || expected.count(p.m_nFrame) != 0) continue;
+        ASSERT_TRUE(source.Picture(p.m_nFrame, 800, 480, &jpeg));
+        ASSERT_TRUE(Decode(jpeg, 800, 480, &bits));
+        expected[p.m_nFrame] = bits;
+      }
+      ASSERT_TRUE(DumpSurface("after" + std::to_string(n) + ".bmp", &surface));
+      for (const auto& e : expected) {
+        if (ColourDifferences(surface, e.second) == 0) return;
+      }
+    }
+    ADD_FAILURE() << "the surface shows none of the " << expected.size() << " pictures sent after " << us;
+  }
 };
 
 // ---- the happy path ----
@@ -296,6 +319,32 @@ TEST_F(EngineScenario, FirstPictureIsSkippedAndTheSurfaceHoldsTheLastOne) {
   EXPECT_EQ(Count("msg NMSG_CORVANE_GET_VIDEO_DATA 0 0"), 1u);
   // Heartbeats flow while the encoder pauses: no frame-rate request.
   EXPECT_TRUE(Log().Rx(0x0001800C).empty());
+  EXPECT_EQ(Quit(), 0);
+}
+
+// A picture the decoder fails on (the JPEG start marker, then noise) costs that picture alone: a
+// later picture is shown on the same connection, and again after the phone is plugged in anew.
+TEST_F(EngineScenario, ABadPictureCostsItselfAloneOnTheSameConnectionAndAfterARePlug) {
+  ASSERT_NO_FATAL_FAILURE(
+      Connect({"--app-fault", "bad-picture=noise:4000@picture:3", "--app-fault", "unplug@picture:12"}));
+  SPhoneLog log;
+  ASSERT_TRUE(
+      WaitForLog([](const SPhoneLog& l) { return l.HasEvent("app bad-picture noise"); }, 20000, &log));
+  int64_t badUs = 0;
+  for (const e2e::SEvent& e : log.m_Events) {
+    if (e.m_strText.rfind("app bad-picture noise", 0) == 0) badUs = e.m_nUs;
+  }
+  ASSERT_NO_FATAL_FAILURE(ExpectSurfaceShowsAPictureSentAfter(badUs));
+
+  // The phone is pulled out and plugged in again at once; the pictures after that are the second
+  // connection's.
+  ASSERT_TRUE(ReadUntil("msg WMMSG_CORVANE_USB_OUT 0 0", 20000));
+  ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return l.HasEvent("disconnected"); }, 20000, &log));
+  int64_t unpluggedUs = 0;
+  for (const e2e::SEvent& e : log.m_Events) {
+    if (e.m_strText.rfind("disconnected", 0) == 0) unpluggedUs = e.m_nUs;
+  }
+  ASSERT_NO_FATAL_FAILURE(ExpectSurfaceShowsAPictureSentAfter(unpluggedUs));
   EXPECT_EQ(Quit(), 0);
 }
 
