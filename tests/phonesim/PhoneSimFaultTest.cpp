@@ -222,7 +222,23 @@ struct SLieCase {
   uint32_t check_extra;  // added to the payload's byte sum in the check word
 };
 
-TEST_F(PhoneSimFixture, AdbLiesComeOnceAndThePhoneGoesOn) {
+// The phone anew with one lie planned, online with a host that announced 4096 bytes, and the
+// host's stream 1 open to an echo endpoint on tcp:9000 (*okay: the phone's answer).
+class AdbLieTest : public PhoneSimFixture {
+ protected:
+  void OpenEchoUnder(const std::string& rule, SRawPacket* okay) {
+    m_host.Close();
+    m_sim.Stop();
+    m_options.m_Faults = {rule};
+    StartSim();
+    m_sim.Endpoints().Register(9000, [] { return std::make_shared<CEchoEndpoint>(); });
+    ConnectOnline(4096);
+    ASSERT_TRUE(m_host.Open(1, "tcp:9000", okay));
+    ASSERT_EQ(okay->cmd, kOKAY);
+  }
+};
+
+TEST_F(AdbLieTest, AdbLiesComeOnceAndThePhoneGoesOn) {
   const std::string banner_start = "device::";
   const SLieCase cases[] = {
       // The host's CNXN announced 4096: one byte more than may come.
@@ -235,15 +251,8 @@ TEST_F(PhoneSimFixture, AdbLiesComeOnceAndThePhoneGoesOn) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.rule);
-    m_host.Close();
-    m_sim.Stop();
-    m_options.m_Faults = {c.rule};
-    StartSim();
-    m_sim.Endpoints().Register(9000, [] { return std::make_shared<CEchoEndpoint>(); });
-    ConnectOnline(4096);
     SRawPacket okay, lie, p;
-    ASSERT_TRUE(m_host.Open(1, "tcp:9000", &okay));
-    ASSERT_EQ(okay.cmd, kOKAY);
+    ASSERT_NO_FATAL_FAILURE(OpenEchoUnder(c.rule, &okay));
     ASSERT_TRUE(m_host.Send(kWRTE, 1, okay.arg0, "ping"));
     ASSERT_TRUE(m_host.Recv(&lie));
     EXPECT_EQ(lie.cmd, c.cmd);
@@ -280,7 +289,7 @@ TEST_F(PhoneSimFixture, AdbLiesComeOnceAndThePhoneGoesOn) {
 
 // A header that announces more than follows: the host's reader is mid-packet for good, so the
 // phone says nothing more on the connection and leaves it open.
-TEST_F(PhoneSimFixture, AdbLiesThatCutAPacketLeaveTheConnectionOpenAndSilent) {
+TEST_F(AdbLieTest, AdbLiesThatCutAPacketLeaveTheConnectionOpenAndSilent) {
   const struct {
     const char* rule;
     std::vector<uint8_t> length;  // little-endian
@@ -292,15 +301,8 @@ TEST_F(PhoneSimFixture, AdbLiesThatCutAPacketLeaveTheConnectionOpenAndSilent) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.rule);
-    m_host.Close();
-    m_sim.Stop();
-    m_options.m_Faults = {c.rule};
-    StartSim();
-    m_sim.Endpoints().Register(9000, [] { return std::make_shared<CEchoEndpoint>(); });
-    ConnectOnline(4096);
     SRawPacket okay;
-    ASSERT_TRUE(m_host.Open(1, "tcp:9000", &okay));
-    ASSERT_EQ(okay.cmd, kOKAY);
+    ASSERT_NO_FATAL_FAILURE(OpenEchoUnder(c.rule, &okay));
     ASSERT_TRUE(m_host.Send(kWRTE, 1, okay.arg0, "ping"));
     std::vector<uint8_t> got;
     while (got.size() < 24 + c.body.size()) {
