@@ -2,7 +2,11 @@
 
 #include "wceui/base/WceUiLog.h"
 
-CWceUiHList::CWceUiHList(size_t nNextOffset) : m_nNextOffset(nNextOffset) {}
+CWceUiHList::CWceUiHList(size_t nNextOffset) : m_nNextOffset(nNextOffset) {
+  // The link is a pointer member of the element (its offsetof), read in place: on the head unit a
+  // link at an offset that is no multiple of a pointer's size would be a misaligned read.
+  WCEUI_CHECK(m_nNextOffset % alignof(void*) == 0);
+}
 
 void** CWceUiHList::GetNextPtr(void* p) const {
   WCEUI_CHECK(p != NULL);

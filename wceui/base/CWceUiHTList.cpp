@@ -5,6 +5,8 @@
 CWceUiHTList::CWceUiHTList(size_t nPreOffset, size_t nNextOffset)
     : m_nNextOffset(nNextOffset), m_nPreOffset(nPreOffset) {
   WCEUI_CHECK(m_nPreOffset != m_nNextOffset);
+  // Both links are pointer members of the element, read in place (see CWceUiHList).
+  WCEUI_CHECK(m_nPreOffset % alignof(void*) == 0 && m_nNextOffset % alignof(void*) == 0);
 }
 
 void** CWceUiHTList::GetPrePtr(void* p) const {
