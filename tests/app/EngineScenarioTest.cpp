@@ -127,6 +127,9 @@ class EngineScenario : public EngineE2E {
   // Dumps the surface and returns its pixels.
   bool DumpSurface(const std::string& name, Bytes* bits) {
     fs::path file = m_Root / name;
+    // A file of an earlier dump under the same name would be read in place of this one.
+    std::error_code ignored;
+    fs::remove(file, ignored);
     if (!m_Engine.Write("dump " + file.string() + "\n")) return false;
     const auto end = e2e::Clock::now() + std::chrono::seconds(5);
     int w = 0, h = 0;
