@@ -38,10 +38,15 @@ bool Resolve(Fn* fn, LPCWSTR name) {
 // TurboJPEG leaves its decompressor in the middle of a picture when it fails on one (the header
 // reader returns without aborting it), and every later call on that handle then fails the same way:
 // after a failure the handle is replaced, so a bad picture costs that picture alone.
+void DestroyDecompressor() {
+  if (Table().m_pDecompressor != nullptr && Table().tjDestroy != nullptr)
+    Table().tjDestroy(Table().m_pDecompressor);
+  Table().m_pDecompressor = nullptr;
+}
+
 void ReplaceDecompressor() {
   if (Table().m_pDecompressor == nullptr) return;
-  if (Table().tjDestroy != nullptr) Table().tjDestroy(Table().m_pDecompressor);
-  Table().m_pDecompressor = nullptr;
+  DestroyDecompressor();
   DecJpg_CreateDecompressor();
 }
 
@@ -83,9 +88,7 @@ int DecJpg_CreateDecompressor() {
 void DecJpg_Deinit() {
   // The handle belongs to the library's code: it must go before the library does, or a later
   // decode would run through an unloaded library.
-  if (Table().m_pDecompressor != nullptr && Table().tjDestroy != nullptr)
-    Table().tjDestroy(Table().m_pDecompressor);
-  Table().m_pDecompressor = nullptr;
+  DestroyDecompressor();
   if (Table().m_hModule != nullptr) FreeLibrary(Table().m_hModule);
   Table() = TurboJpegTable();
 }

@@ -343,21 +343,21 @@ TEST_F(EngineScenario, ABadPictureCostsItselfAloneOnTheSameConnectionAndAfterARe
   SPhoneLog log;
   ASSERT_TRUE(
       WaitForLog([](const SPhoneLog& l) { return l.HasEvent("app bad-picture noise"); }, 20000, &log));
-  int64_t badUs = 0;
-  for (const e2e::SEvent& e : log.m_Events) {
-    if (e.m_strText.rfind("app bad-picture noise", 0) == 0) badUs = e.m_nUs;
-  }
-  ASSERT_NO_FATAL_FAILURE(ExpectSurfaceShowsAPictureSentAfter(badUs));
+  // The time of the phone's last event that starts with `prefix`.
+  auto lastEventUs = [](const SPhoneLog& l, const std::string& prefix) {
+    int64_t us = 0;
+    for (const e2e::SEvent& e : l.m_Events) {
+      if (e.m_strText.rfind(prefix, 0) == 0) us = e.m_nUs;
+    }
+    return us;
+  };
+  ASSERT_NO_FATAL_FAILURE(ExpectSurfaceShowsAPictureSentAfter(lastEventUs(log, "app bad-picture noise")));
 
   // The phone is pulled out and plugged in again at once; the pictures after that are the second
   // connection's.
   ASSERT_TRUE(ReadUntil("msg WMMSG_CORVANE_USB_OUT 0 0", 20000));
   ASSERT_TRUE(WaitForLog([](const SPhoneLog& l) { return l.HasEvent("disconnected"); }, 20000, &log));
-  int64_t unpluggedUs = 0;
-  for (const e2e::SEvent& e : log.m_Events) {
-    if (e.m_strText.rfind("disconnected", 0) == 0) unpluggedUs = e.m_nUs;
-  }
-  ASSERT_NO_FATAL_FAILURE(ExpectSurfaceShowsAPictureSentAfter(unpluggedUs));
+  ASSERT_NO_FATAL_FAILURE(ExpectSurfaceShowsAPictureSentAfter(lastEventUs(log, "disconnected")));
   EXPECT_EQ(Quit(), 0);
 }
 
